@@ -1,0 +1,43 @@
+# Shared compile settings for every Skaf target.
+function(skaf_target_defaults target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wno-unused-parameter)
+    if(SKAF_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+    if(SKAF_SANITIZE)
+        target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
+        target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+    endif()
+    target_compile_definitions(${target} PRIVATE QT_NO_KEYWORDS QT_USE_QSTRINGBUILDER)
+endfunction()
+
+# A library of one folder: every source below the folder except tests.
+function(skaf_add_library target)
+    cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_LINKS;PRIVATE_LINKS" ${ARGN})
+    add_library(${target} STATIC ${ARG_SOURCES})
+    skaf_target_defaults(${target})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} PUBLIC ${ARG_PUBLIC_LINKS} PRIVATE ${ARG_PRIVATE_LINKS})
+endfunction()
+
+# One test executable per folder of tests/, run through ctest with gtest discovery.
+function(skaf_add_test target)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LINKS;LABELS" ${ARGN})
+    add_executable(${target} ${ARG_SOURCES})
+    skaf_target_defaults(${target})
+    target_link_libraries(${target} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gtest_main)
+    if(ARG_LABELS)
+        set(labels ${ARG_LABELS})
+    else()
+        set(labels unit)
+    endif()
+    gtest_discover_tests(${target}
+        DISCOVERY_MODE PRE_TEST
+        PROPERTIES LABELS "${labels}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+function(skaf_add_benchmark target)
+    add_executable(${target} ${ARGN})
+    skaf_target_defaults(${target})
+    target_link_libraries(${target} PRIVATE benchmark::benchmark benchmark::benchmark_main)
+endfunction()

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+// A small main-thread signal for the platform layer, where Qt's signals would force every
+// facility to be a QObject. A Connection ends its subscription when it is destroyed, so a
+// subscriber that owns its connections can never be called after it is gone.
+
+class Connection {
+public:
+    Connection() = default;
+    explicit Connection(std::function<void()> disconnect) : m_disconnect(std::move(disconnect)) {}
+    Connection(Connection&& other) noexcept : m_disconnect(std::exchange(other.m_disconnect, {})) {}
+    Connection& operator=(Connection&& other) noexcept {
+        if (this != &other) {
+            disconnect();
+            m_disconnect = std::exchange(other.m_disconnect, {});
+        }
+        return *this;
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    ~Connection() { disconnect(); }
+
+    void disconnect() {
+        if (auto fn = std::exchange(m_disconnect, {}))
+            fn();
+    }
+    bool isConnected() const { return static_cast<bool>(m_disconnect); }
+
+private:
+    std::function<void()> m_disconnect;
+};
+
+template <class... Args>
+class Signal {
+public:
+    using Slot = std::function<void(Args...)>;
+
+    Signal() : m_state(std::make_shared<State>()) {}
+    Signal(const Signal&) = delete;
+    Signal& operator=(const Signal&) = delete;
+
+    [[nodiscard]] Connection connect(Slot slot) {
+        const auto id = ++m_state->nextId;
+        m_state->slots.push_back({id, std::make_shared<Slot>(std::move(slot))});
+        std::weak_ptr<State> weak = m_state;
+        return Connection([weak, id] {
+            if (auto state = weak.lock())
+                std::erase_if(state->slots, [id](const Entry& e) { return e.id == id; });
+        });
+    }
+
+    // Slots connected or disconnected during delivery take effect for the next emission; a slot
+    // disconnected during delivery is not called afterwards.
+    void emit(Args... args) const {
+        const auto snapshot = m_state->slots;
+        for (const auto& entry : snapshot) {
+            const bool stillConnected = std::any_of(m_state->slots.begin(), m_state->slots.end(),
+                                                    [&](const Entry& e) { return e.id == entry.id; });
+            if (stillConnected)
+                (*entry.slot)(args...);
+        }
+    }
+
+    std::size_t connectionCount() const { return m_state->slots.size(); }
+
+private:
+    struct Entry {
+        unsigned long long id;
+        std::shared_ptr<Slot> slot;
+    };
+    struct State {
+        unsigned long long nextId = 0;
+        std::vector<Entry> slots;
+    };
+    std::shared_ptr<State> m_state;
+};

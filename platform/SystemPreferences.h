@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+// The desktop's own preferences, by domain, which the program reads and (through the preferences
+// tool, a child process) writes. Values are property-list values.
+
+class SystemPreferences {
+public:
+    virtual ~SystemPreferences() = default;
+
+    // The domain of keys that every application sees.
+    static inline const QString GlobalDomain = QStringLiteral("NSGlobalDomain");
+
+    // An invalid value when the key is absent.
+    virtual QVariant value(const QString& domain, const QString& key) const = 0;
+    virtual bool setValue(const QString& domain, const QString& key, const QVariant& value) = 0;
+    virtual bool removeValue(const QString& domain, const QString& key) = 0;
+
+    // Which of the desktop's own window features exist here: tiling by dragging to an edge (with
+    // its Option-key accelerator), and a menu over the zoom button.
+    virtual bool offersEdgeTiling() const = 0;
+    virtual bool offersZoomButtonMenuOption() const = 0;
+
+    // The program that writes these preferences on the command line ("write", "delete", "-g").
+    virtual QString preferencesToolPath() const = 0;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/Accessibility.h"
+#include "platform/Geometry.h"
+
+#include <QString>
+#include <vector>
+
+// One window as the window server lists it.
+struct WindowListEntry {
+    WindowNumber number = 0;
+    Rect bounds;            // Quartz
+    pid_t ownerPID = 0;
+    QString ownerName;
+    QString title;
+    int layer = 0;          // 0 for normal windows; docks, panels and overlays lie above
+    double alpha = 1.0;
+    bool onScreen = true;
+};
+
+class WindowServer {
+public:
+    virtual ~WindowServer() = default;
+
+    // Windows front to back; with onScreenOnly, only those currently shown.
+    virtual std::vector<WindowListEntry> windowList(bool onScreenOnly = true) const = 0;
+};

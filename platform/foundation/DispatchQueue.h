@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+// Work that may block runs on a worker queue and hands its result back to the main thread with
+// RunLoop::main().performOnMainThread().
+enum class QueuePriority { High, Default, Background };
+
+class DispatchQueue {
+public:
+    using Task = std::function<void()>;
+
+    static DispatchQueue& global(QueuePriority priority);
+
+    void async(Task task);
+
+    // Tests: tasks wait until drainForTesting() runs them on the calling thread, in order, so a
+    // worker's effect is deterministic. Off again: tasks run on worker threads.
+    static void setManualForTesting(bool manual);
+    // Runs every waiting task of every queue; returns how many ran.
+    static int drainForTesting();
+    // Real workers: waits until every queue is idle.
+    static void waitForIdle();
+
+    ~DispatchQueue();
+
+private:
+    explicit DispatchQueue(QueuePriority priority);
+    struct Private;
+    std::unique_ptr<Private> d;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+// The desktop preferences of the real backends, one property-list file per domain in a folder:
+// read by the program, written by the preferences tool. Each write is atomic.
+class PreferencesFileStore {
+public:
+    explicit PreferencesFileStore(QString folder);
+
+    // $XDG_CONFIG_HOME/Skaf/Preferences
+    static QString defaultFolder();
+
+    QVariant value(const QString& domain, const QString& key) const;
+    bool setValue(const QString& domain, const QString& key, const QVariant& value, QString* error = nullptr);
+    bool removeValue(const QString& domain, const QString& key, QString* error = nullptr);
+    QString pathForDomain(const QString& domain) const;
+
+private:
+    QString m_folder;
+};

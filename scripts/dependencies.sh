@@ -1,0 +1,43 @@
+# Debian 12 packages that building, running and testing Skaf need. Sourced by ./run and ./test.
+
+SKAF_PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    libplist-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libxcb1-dev libxcb-randr0-dev libxcb-xinput-dev libxcb-xkb-dev libxcb-xtest0-dev
+    libxcb-ewmh-dev libxcb-icccm4-dev libxcb-keysyms1-dev libxcb-util-dev
+    libxkbcommon-dev libxkbcommon-x11-dev
+    xvfb openbox xterm x11-apps x11-utils x11-xserver-utils xdotool wmctrl
+    fonts-dejavu-core
+)
+
+# Installs what is missing when run as root; otherwise names the one command that would.
+skaf_ensure_dependencies() {
+    local missing=()
+    local package
+    for package in "${SKAF_PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing ${missing[*]}"
+        DEBIAN_FRONTEND=noninteractive apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    else
+        echo "Skaf needs packages that are missing. Install them with:"
+        echo "  sudo apt-get install ${missing[*]}"
+        exit 1
+    fi
+}
+
+# Configures and builds into build/ (or $SKAF_BUILD_DIR); extra arguments go to cmake's configure step.
+skaf_build() {
+    local build_dir="${SKAF_BUILD_DIR:-build}"
+    local jobs
+    jobs=$(nproc 2>/dev/null || echo 2)
+    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$build_dir" -j "$jobs"
+}

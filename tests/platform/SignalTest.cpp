@@ -1,0 +1,36 @@
+#include "platform/Signal.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+
+TEST(Signal, ConnectionEndsTheSubscriptionWithItsOwner) {
+    Signal<int> signal;
+    int sum = 0;
+    {
+        Connection c = signal.connect([&](int v) { sum += v; });
+        signal.emit(2);
+    }
+    signal.emit(5);
+    EXPECT_EQ(sum, 2);
+    EXPECT_EQ(signal.connectionCount(), 0u);
+}
+
+TEST(Signal, SlotDisconnectedDuringDeliveryIsNotCalled) {
+    Signal<> signal;
+    int secondCalls = 0;
+    std::optional<Connection> second;
+    Connection first = signal.connect([&] { second.reset(); });
+    second = signal.connect([&] { ++secondCalls; });
+    signal.emit();
+    EXPECT_EQ(secondCalls, 0);
+}
+
+TEST(Signal, ConnectionMayOutliveTheSignal) {
+    Connection c;
+    {
+        Signal<> signal;
+        c = signal.connect([] {});
+    }
+    c.disconnect();
+    EXPECT_FALSE(c.isConnected());
+}
