@@ -26,15 +26,18 @@ public:
     // Seconds on the run loop's clock, monotonic, from an arbitrary start.
     double now() const;
 
-    // Tests: time stands still until advance(). Switching clocks drops every pending timer.
+    // Tests: time stands still until advance(). Switching clocks drops every pending timer and every
+    // queued task, and returns to the default mode. Work handed over from other threads waits for
+    // runPending() or advance() on the manual clock.
     void useManualClock(double start = 0);
     void useRealClock();
     bool usesManualClock() const;
     // Manual clock: moves time forward, running every task that comes due, in order of due time (and
     // of scheduling among equals), each at its own time.
     void advance(double seconds);
-    // Runs what is due now: tasks queued for this turn and the next, due timers, work handed over
-    // from other threads. On the real clock it also processes Qt's posted events.
+    // Runs what is due now, turn after turn until nothing is: tasks queued for the next turn and work
+    // handed over from other threads (in that order), due timers, then what was queued for after the
+    // turn. On the real clock it also processes Qt's posted events.
     void runPending();
 
     // A timer that runs once after the delay while the loop is in one of the modes.
@@ -43,8 +46,8 @@ public:
     bool isScheduled(TimerId id) const;
 
     // Delayed performs: target, selector and argument name the request for cancelling.
-    void perform(const void* target, const char* selector, const void* argument, double delaySeconds, Task task,
-                 unsigned modes = DefaultRunLoopMode);
+    void perform(const void* target, const char* selector, const void* argument, double delaySeconds,
+                 Task task, unsigned modes = DefaultRunLoopMode);
     void cancelPreviousPerformRequests(const void* target);
     void cancelPreviousPerformRequests(const void* target, const char* selector, const void* argument);
     bool hasPendingPerform(const void* target, const char* selector) const;
