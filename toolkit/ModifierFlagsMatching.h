@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/Keys.h"
+
+#include <cstdint>
+
+// Conversions and comparisons of modifier flags for hot keys and the mouse controls.
+
+namespace CarbonModifier {
+inline constexpr std::uint32_t Command = 256;
+inline constexpr std::uint32_t Shift = 512;
+inline constexpr std::uint32_t Option = 2048;
+inline constexpr std::uint32_t Control = 4096;
+inline constexpr std::uint32_t Function = 131072;
+} // namespace CarbonModifier
+
+// The hot-key registration mask of the flags: command, shift, option, control and function; every other
+// bit is dropped.
+std::uint32_t ZRCarbonModifiersFromCocoaFlags(ModifierFlags flags);
+
+// Whether an event's flags match a hot key's. Each ignored state (caps lock, function, numeric pad) is
+// forced on for both sides; when exact and both sides carry side bits the left and right keys must agree
+// too, otherwise only the device-independent modifiers count.
+bool ZRHotKeyModifierFlagsMatch(ModifierFlags candidateFlags, ModifierFlags hotKeyFlags, bool ignoreCapsLock,
+                                bool ignoreFunctionKey, bool ignoreNumericPad, bool exact);
+// The same, writing a debug line with both sides and the answer when logDebugLine is set.
+bool ZRModifierFlagsMatch(ModifierFlags candidateFlags, ModifierFlags hotKeyFlags, bool ignoreCapsLock,
+                          bool ignoreFunctionKey, bool ignoreNumericPad, bool exact, bool logDebugLine);
+
+// The flags reduced to shift, control, option, command, numeric pad and function.
+ModifierFlags ZREventModifierMask(ModifierFlags flags);

@@ -1,0 +1,75 @@
+#include "toolkit/ZRLog.h"
+
+#include "platform/PlatformLog.h"
+#include "toolkit/MenuItemExtensions.h"
+#include "toolkit/ZRSystemLog.h"
+
+#include <mutex>
+
+namespace {
+
+struct ReaderState {
+    std::mutex mutex;
+    ZRLogReaderFactory factory;
+    bool factoryTried = false;
+    std::shared_ptr<ZRLogReader> reader;
+};
+
+ReaderState& readerState() {
+    // Never destroyed: threads may still log while the program exits.
+    static auto* state = new ReaderState;
+    return *state;
+}
+
+// The reader, made on first use once a factory is installed.
+std::shared_ptr<ZRLogReader> logReader() {
+    ReaderState& state = readerState();
+    std::lock_guard lock(state.mutex);
+    if (!state.factoryTried && state.factory) {
+        state.factoryTried = true;
+        ZRLogReaderSettings settings;
+        settings.debugLoggingUserDefaultName = QString::fromUtf16(ZRDebugLogUserDefaultName);
+        settings.menuItemActionImageSetter = [](QAction* item, const QString& symbolName) {
+            setMacOS26ImageWithSystemSymbolName(item, symbolName);
+        };
+        state.reader = state.factory(settings);
+    }
+    return state.reader;
+}
+
+const bool platformSinkInstalled = (ZRInstallPlatformLogSink(), true);
+
+} // namespace
+
+void ZRLogMessage(const QString& message) {
+    if (const auto reader = logReader()) {
+        reader->logMessage(message);
+        return;
+    }
+    ZRSystemLog::shared().write(message);
+}
+
+void ZRSetLogReaderFactory(ZRLogReaderFactory factory) {
+    ReaderState& state = readerState();
+    std::lock_guard lock(state.mutex);
+    state.factory = std::move(factory);
+    state.factoryTried = false;
+    state.reader.reset();
+}
+
+bool ZRDisplayDebugLog(QObject* sender) {
+    const auto reader = logReader();
+    if (!reader)
+        return false;
+    reader->displayLog(sender);
+    return true;
+}
+
+bool ZRDebugLogReaderExists() {
+    return logReader() != nullptr;
+}
+
+void ZRInstallPlatformLogSink() {
+    static std::once_flag once;
+    std::call_once(once, [] { setPlatformLogSink([](const QString& line) { ZRLog("%@", line); }); });
+}

@@ -1,0 +1,142 @@
+#include "toolkit/ZRSystemLog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <mutex>
+#include <unistd.h>
+
+namespace {
+
+constexpr auto SubsystemName = "com.tallowin.Skaf";
+constexpr auto MessageType = "Default";
+constexpr auto LogFolderName = "Skaf";
+constexpr auto LogFileName = "Skaf.jsonl";
+// A log that has grown past this is moved aside once, when the program first writes to it, so the
+// file never grows without end; the one before is dropped.
+constexpr qint64 MaximumLogFileSize = 8 * 1024 * 1024;
+constexpr auto PreviousLogSuffix = ".1";
+
+QString executablePath() {
+    std::error_code error;
+    const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? QString() : QString::fromStdString(path.string());
+}
+
+struct Timestamps {
+    QString record;   // "2024-05-01 12:34:56.123456+0200", as the reader parses it
+    QString terminal; // "2024-05-01 12:34:56.123"
+};
+
+Timestamps timestampsNow() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    const auto micros = duration_cast<microseconds>(now.time_since_epoch()).count() % 1000000;
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char date[32];
+    char zone[8];
+    std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S", &local);
+    std::strftime(zone, sizeof zone, "%z", &local);
+    char record[64];
+    char terminal[48];
+    std::snprintf(record, sizeof record, "%s.%06lld%s", date, static_cast<long long>(micros), zone);
+    std::snprintf(terminal, sizeof terminal, "%s.%03lld", date, static_cast<long long>(micros / 1000));
+    return {QString::fromLatin1(record), QString::fromLatin1(terminal)};
+}
+
+} // namespace
+
+struct ZRSystemLog::Private {
+    std::mutex mutex;
+    QString filePath;
+    QFile file;
+    bool openFailed = false;
+    bool echo = isatty(STDERR_FILENO) != 0;
+    QString processPath = executablePath();
+    QString processName = QFileInfo(processPath).fileName();
+
+    // Under the mutex.
+    bool ensureOpen() {
+        if (file.isOpen())
+            return true;
+        if (openFailed)
+            return false;
+        QDir().mkpath(QFileInfo(filePath).absolutePath());
+        if (QFileInfo(filePath).size() > MaximumLogFileSize) {
+            const QString previous = filePath + QLatin1String(PreviousLogSuffix);
+            QFile::remove(previous);
+            QFile::rename(filePath, previous);
+        }
+        file.setFileName(filePath);
+        openFailed = !file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text);
+        return !openFailed;
+    }
+};
+
+ZRSystemLog::ZRSystemLog() : d(std::make_unique<Private>()) {
+    d->filePath = defaultFilePath();
+}
+
+ZRSystemLog::~ZRSystemLog() = default;
+
+ZRSystemLog& ZRSystemLog::shared() {
+    // Never destroyed: threads may still log while the program exits.
+    static auto* instance = new ZRSystemLog;
+    return *instance;
+}
+
+QString ZRSystemLog::defaultFilePath() {
+    QString stateHome = qEnvironmentVariable("XDG_STATE_HOME");
+    if (stateHome.isEmpty() || QDir::isRelativePath(stateHome))
+        stateHome = QDir::homePath() + QStringLiteral("/.local/state");
+    return stateHome + u'/' + QLatin1String(LogFolderName) + u'/' + QLatin1String(LogFileName);
+}
+
+void ZRSystemLog::setFilePath(const QString& path) {
+    std::lock_guard lock(d->mutex);
+    d->file.close();
+    d->openFailed = false;
+    d->filePath = path;
+}
+
+QString ZRSystemLog::filePath() const {
+    std::lock_guard lock(d->mutex);
+    return d->filePath;
+}
+
+void ZRSystemLog::setEchoesToStandardError(bool echo) {
+    std::lock_guard lock(d->mutex);
+    d->echo = echo;
+}
+
+void ZRSystemLog::write(const QString& message) {
+    const Timestamps time = timestampsNow();
+    QJsonObject record;
+    record.insert(QStringLiteral("timestamp"), time.record);
+    record.insert(QStringLiteral("processImagePath"), d->processPath);
+    record.insert(QStringLiteral("senderImagePath"), d->processPath);
+    record.insert(QStringLiteral("subsystem"), QLatin1String(SubsystemName));
+    record.insert(QStringLiteral("messageType"), QLatin1String(MessageType));
+    record.insert(QStringLiteral("eventMessage"), message);
+    const QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+
+    std::lock_guard lock(d->mutex);
+    if (d->ensureOpen()) {
+        d->file.write(line);
+        d->file.flush();
+    }
+    if (d->echo) {
+        const QByteArray text = QStringLiteral("%1 %2[%3] %4\n")
+                                    .arg(time.terminal, d->processName, QString::number(getpid()), message)
+                                    .toUtf8();
+        std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stderr);
+    }
+}
