@@ -1,0 +1,197 @@
+#include "toolkit/ZRLog.h"
+#include "toolkit/ZRSystemLog.h"
+
+#include "platform/PlatformLog.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+class RecordingReader : public ZRLogReader {
+public:
+    std::mutex mutex;
+    QStringList messages;
+    QList<QObject*> displayedFor;
+
+    void logMessage(const QString& message) override {
+        std::lock_guard lock(mutex);
+        messages += message;
+    }
+    void displayLog(QObject* sender) override { displayedFor += sender; }
+};
+
+class ZRLogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(directory.isValid());
+        ZRSystemLog::shared().setEchoesToStandardError(false);
+        ZRSystemLog::shared().setFilePath(directory.filePath("state/Skaf/Skaf.jsonl"));
+        ZRSetLogReaderFactory({});
+    }
+    void TearDown() override { ZRSetLogReaderFactory({}); }
+
+    QList<QJsonObject> records() const {
+        QFile file(ZRSystemLog::shared().filePath());
+        QList<QJsonObject> result;
+        if (!file.open(QIODevice::ReadOnly))
+            return result;
+        while (!file.atEnd()) {
+            const QJsonDocument document = QJsonDocument::fromJson(file.readLine());
+            EXPECT_TRUE(document.isObject());
+            result += document.object();
+        }
+        return result;
+    }
+
+    QTemporaryDir directory;
+};
+
+TEST(ZRLogFormat, Conversions) {
+    struct Case {
+        QString produced;
+        QString expected;
+    };
+    const std::optional<int> none;
+    const char* nullText = nullptr;
+    const std::vector<Case> cases = {
+        {ZRFormatLogMessage("plain", {}), "plain"},
+        {ZRFormatLogMessage("cannot export to URL: %@", {QStringLiteral("/tmp/a b.skaf")}),
+         "cannot export to URL: /tmp/a b.skaf"},
+        {ZRFormatLogMessage("unexpected dummy: %ld", {-7L}), "unexpected dummy: -7"},
+        {ZRFormatLogMessage("inserting missing palette item %lu at %@",
+                            {std::size_t{3}, QStringLiteral("1-2")}),
+         "inserting missing palette item 3 at 1-2"},
+        {ZRFormatLogMessage("%5d|%-5d|%05d|%+d", {42, 42, -42, 7}), "   42|42   |-0042|+7"},
+        {ZRFormatLogMessage("%.2f %g %.1e", {3.14159, 0.5, 1234.5}), "3.14 0.5 1.2e+03"},
+        {ZRFormatLogMessage("%x %X %o", {255, 255u, 8}), "ff FF 10"},
+        {ZRFormatLogMessage("100%% of %@", {true}), "100% of YES"},
+        {ZRFormatLogMessage("%d", {false}), "0"},
+        {ZRFormatLogMessage("%@", {Rect(1, 2, 3, 4.5)}), "{{1, 2}, {3, 4.5}}"},
+        {ZRFormatLogMessage("%@", {none}), "(null)"},
+        {ZRFormatLogMessage("%@", {std::optional<int>(5)}), "5"},
+        {ZRFormatLogMessage("%s|%.3s", {nullText, "abcdef"}), "(null)|abc"},
+        {ZRFormatLogMessage("%C", {char16_t(0x2014)}), "\u2014"},
+        {ZRFormatLogMessage("%@", {QVariant(QVariantList{1, "a", QVariantMap{{"k", true}}})}),
+         "(1, a, {k = YES})"},
+        {ZRFormatLogMessage("%@", {QStringList{"a", "b"}}), "(a, b)"},
+        {ZRFormatLogMessage("%f", {2}), "2.000000"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.produced, c.expected);
+}
+
+TEST_F(ZRLogTest, WritesJsonRecordsUnderTheStateFolder) {
+    ZRLog("cannot open help page: %@", QStringLiteral("missing.html"));
+    const auto lines = records();
+    ASSERT_EQ(lines.size(), 1);
+    const QJsonObject& record = lines.first();
+    EXPECT_EQ(record.value("eventMessage").toString(), "cannot open help page: missing.html");
+    EXPECT_EQ(record.value("subsystem").toString(), "com.tallowin.Skaf");
+    EXPECT_EQ(record.value("messageType").toString(), "Default");
+    EXPECT_TRUE(record.value("processImagePath").toString().endsWith("skaf_toolkit_tests"));
+    EXPECT_EQ(record.value("senderImagePath"), record.value("processImagePath"));
+    static const QRegularExpression stamp(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{6}[+-]\d{4}$)");
+    EXPECT_TRUE(stamp.match(record.value("timestamp").toString()).hasMatch())
+        << record.value("timestamp").toString().toStdString();
+}
+
+TEST_F(ZRLogTest, CallersTextIsNeverAFormat) {
+    const QString hostile = QStringLiteral("100% %@ %s %n %d\n{\"eventMessage\": 1}");
+    ZRLog("%@", hostile);
+    const auto lines = records();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines.first().value("eventMessage").toString(), hostile);
+}
+
+TEST_F(ZRLogTest, LinesFromManyThreadsStayWhole) {
+    constexpr int threads = 8;
+    constexpr int linesPerThread = 200;
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([t] {
+            for (int i = 0; i < linesPerThread; ++i)
+                ZRLog("thread %d line %d %@", t, i, QString(64, u'x'));
+        });
+    }
+    for (auto& worker : workers)
+        worker.join();
+    const auto lines = records();
+    ASSERT_EQ(lines.size(), threads * linesPerThread);
+    QSet<QString> messages;
+    for (const auto& record : lines)
+        messages.insert(record.value("eventMessage").toString());
+    EXPECT_EQ(messages.size(), threads * linesPerThread);
+}
+
+TEST_F(ZRLogTest, TheReaderTakesOverOnFirstUse) {
+    auto reader = std::make_shared<RecordingReader>();
+    int made = 0;
+    ZRLogReaderSettings given;
+    ZRSetLogReaderFactory([&](const ZRLogReaderSettings& settings) {
+        ++made;
+        given = settings;
+        return reader;
+    });
+    EXPECT_EQ(made, 0);
+    ZRLog("[ILR] cannot save log: %@", QStringLiteral("no entries"));
+    ZRLog("second");
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(given.debugLoggingUserDefaultName, "ZRDebugLog");
+    EXPECT_TRUE(static_cast<bool>(given.menuItemActionImageSetter));
+    EXPECT_EQ(reader->messages, QStringList({"[ILR] cannot save log: no entries", "second"}));
+    EXPECT_TRUE(records().isEmpty());
+
+    EXPECT_TRUE(ZRDebugLogReaderExists());
+    QObject sender;
+    EXPECT_TRUE(ZRDisplayDebugLog(&sender));
+    EXPECT_EQ(reader->displayedFor, QList<QObject*>{&sender});
+}
+
+TEST_F(ZRLogTest, WithoutReaderLinesGoToTheSystemLog) {
+    int made = 0;
+    ZRSetLogReaderFactory([&](const ZRLogReaderSettings&) {
+        ++made;
+        return std::shared_ptr<ZRLogReader>();
+    });
+    EXPECT_FALSE(ZRDebugLogReaderExists());
+    EXPECT_FALSE(ZRDisplayDebugLog(nullptr));
+    ZRLog("still written");
+    EXPECT_EQ(made, 1);
+    const auto lines = records();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines.first().value("eventMessage").toString(), "still written");
+}
+
+TEST_F(ZRLogTest, PlatformLinesJoinTheLog) {
+    ZRInstallPlatformLogSink();
+    platformLog(QStringLiteral("cannot grab key 5%"));
+    const auto lines = records();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines.first().value("eventMessage").toString(), "cannot grab key 5%");
+}
+
+TEST_F(ZRLogTest, AnUnwritableFolderLosesLinesQuietly) {
+    QFile blocker(directory.filePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ZRSystemLog::shared().setFilePath(directory.filePath("blocker/Skaf/Skaf.jsonl"));
+    ZRLog("nowhere to go");
+    EXPECT_FALSE(QFile::exists(ZRSystemLog::shared().filePath()));
+}
+
+TEST(ZRSystemLogPath, FollowsXdgStateHome) {
+    const QByteArray saved = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", "/tmp/state-home");
+    EXPECT_EQ(ZRSystemLog::defaultFilePath(), "/tmp/state-home/Skaf/Skaf.jsonl");
+    qputenv("XDG_STATE_HOME", "relative/path");
+    EXPECT_TRUE(ZRSystemLog::defaultFilePath().endsWith("/.local/state/Skaf/Skaf.jsonl"));
+    qputenv("XDG_STATE_HOME", saved);
+}
+
+} // namespace
