@@ -2,15 +2,15 @@
 
 #include "platform/Signal.h"
 
-#include <any>
-#include <functional>
 #include <QString>
 #include <QVariantMap>
+#include <any>
+#include <functional>
 
 struct Notification {
     QString name;
-    const void* sender = nullptr;   // who posted, for observers that listen to one sender
-    std::any object;                // what the notification carries
+    const void* sender = nullptr; // who posted, for observers that listen to one sender
+    std::any object;              // what the notification carries
     QVariantMap userInfo;
 };
 
@@ -25,7 +25,8 @@ public:
     [[nodiscard]] Connection addObserver(const QString& name, const void* sender, Handler handler);
 
     void post(const Notification& notification);
-    void post(const QString& name, const void* sender = nullptr, std::any object = {}, QVariantMap userInfo = {});
+    void post(const QString& name, const void* sender = nullptr, std::any object = {},
+              QVariantMap userInfo = {});
 
 private:
     Signal<const Notification&> m_posted;

@@ -1,18 +1,17 @@
 #pragma once
 
-#include <optional>
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
+#include <optional>
 
 // Typed reads from property-list dictionaries that tell "missing" apart from "wrong type", for
 // records that come from outside (the settings store, imported files, the pasteboard).
 
 enum class PlistReadStatus { Ok, Missing, WrongType };
 
-template <class T>
-struct PlistRead {
+template <class T> struct PlistRead {
     T value{};
     PlistReadStatus status = PlistReadStatus::Missing;
 
@@ -25,12 +24,13 @@ struct PlistRead {
 
 namespace Plist {
 
-bool isNumber(const QVariant& value);   // integer, real or boolean
-bool isInteger(const QVariant& value);  // an integer, or a real with no fraction
+bool isNumber(const QVariant& value);  // integer, real or boolean
+bool isInteger(const QVariant& value); // an integer or boolean, or a real with no fraction
 bool isString(const QVariant& value);
 
-// Strict reads: the value must already have the type (numbers of any kind count for integers and
-// reals; a real must be whole and finite to read as an integer).
+// Strict reads: the value must already have the type (numbers of any kind, booleans among them,
+// count for integers, reals and booleans; a real must be whole, finite and in range to read as an
+// integer; a negative number is no unsigned one).
 PlistRead<QString> readString(const QVariantMap& map, const QString& key);
 PlistRead<qint64> readInteger(const QVariantMap& map, const QString& key);
 PlistRead<quint64> readUnsigned(const QVariantMap& map, const QString& key);
@@ -41,8 +41,9 @@ PlistRead<QVariantList> readArray(const QVariantMap& map, const QString& key);
 PlistRead<QByteArray> readData(const QVariantMap& map, const QString& key);
 PlistRead<QDateTime> readDate(const QVariantMap& map, const QString& key);
 
-// The settings store's coercions: a bool from a number or from "YES", "true" or "1" (any case);
-// an integer or a real from a number or from numeric text. Nothing else converts.
+// The settings store's coercions: a bool from a number or from "YES", "true" or "1" (and "NO",
+// "false" or "0"), in any case; an integer or a real from a number or from numeric text (an
+// integer drops a fraction). Nothing else converts.
 std::optional<bool> coerceBool(const QVariant& value);
 std::optional<qint64> coerceInteger(const QVariant& value);
 std::optional<double> coerceDouble(const QVariant& value);

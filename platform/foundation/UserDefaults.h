@@ -2,11 +2,11 @@
 
 #include "platform/Signal.h"
 
-#include <memory>
-#include <optional>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
+#include <optional>
 
 class SystemPreferences;
 

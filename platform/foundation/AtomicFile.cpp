@@ -1,0 +1,126 @@
+#include "platform/foundation/AtomicFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr mode_t NewFileMode = 0644;
+
+std::atomic<AtomicFileTesting::FailAt> injectedFailure{AtomicFileTesting::FailAt::Nothing};
+
+// Consumes the injected failure when it is for this step.
+bool injected(AtomicFileTesting::FailAt step) {
+    auto expected = step;
+    return injectedFailure.compare_exchange_strong(expected, AtomicFileTesting::FailAt::Nothing);
+}
+
+QString systemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool writeAll(int fd, const QByteArray& contents) {
+    const char* data = contents.constData();
+    qsizetype left = contents.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+} // namespace
+
+bool writeFileAtomically(const QString& requestedPath, const QByteArray& contents, QString* error) {
+    const auto failWith = [&](const QString& message) {
+        if (error)
+            *error = message;
+        return false;
+    };
+
+    // Through a symbolic link to its target, so that a settings file kept elsewhere stays linked.
+    QString path = requestedPath;
+    const QFileInfo requested(requestedPath);
+    if (requested.isSymLink() && requested.exists())
+        path = requested.canonicalFilePath();
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    if (!QDir().mkpath(folder))
+        return failWith(QStringLiteral("cannot create folder %1").arg(folder));
+
+    QByteArray temporary =
+        QFile::encodeName(folder + QLatin1String("/.") + info.fileName() + QLatin1String(".tmp-XXXXXX"));
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return failWith(
+            QStringLiteral("cannot create a temporary file in %1: %2").arg(folder, systemError(errno)));
+
+    const auto abandon = [&](const QString& step, int errorNumber) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        return failWith(
+            QStringLiteral("cannot write %1: %2 failed: %3").arg(path, step, systemError(errorNumber)));
+    };
+
+    // Keep the permissions of the file being replaced.
+    struct stat old {};
+    const mode_t mode =
+        ::stat(QFile::encodeName(path).constData(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode;
+    if (::fchmod(fd, mode) != 0)
+        return abandon(QStringLiteral("setting permissions"), errno);
+
+    if (injected(AtomicFileTesting::FailAt::Writing))
+        return abandon(QStringLiteral("writing"), EIO);
+    if (!writeAll(fd, contents))
+        return abandon(QStringLiteral("writing"), errno);
+    if (injected(AtomicFileTesting::FailAt::Syncing))
+        return abandon(QStringLiteral("syncing"), EIO);
+    if (::fsync(fd) != 0)
+        return abandon(QStringLiteral("syncing"), errno);
+    if (::close(fd) != 0) {
+        const int closeError = errno;
+        ::unlink(temporary.constData());
+        return failWith(
+            QStringLiteral("cannot write %1: closing failed: %2").arg(path, systemError(closeError)));
+    }
+
+    int renameError = 0;
+    if (injected(AtomicFileTesting::FailAt::Renaming))
+        renameError = EIO;
+    else if (::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0)
+        renameError = errno;
+    if (renameError != 0) {
+        ::unlink(temporary.constData());
+        return failWith(
+            QStringLiteral("cannot write %1: renaming failed: %2").arg(path, systemError(renameError)));
+    }
+
+    // The rename itself reaches the disk only when the folder does. The file is in place either
+    // way, so a folder that cannot be synced is no failure.
+    const int folderFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+    return true;
+}
+
+namespace AtomicFileTesting {
+void failNextWriteAt(FailAt step) {
+    injectedFailure = step;
+}
+} // namespace AtomicFileTesting
