@@ -1,0 +1,169 @@
+#include "platform/x11/X11Connection.h"
+
+#include "platform/PlatformLog.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QSocketNotifier>
+#include <QThread>
+#include <cstring>
+
+std::unique_ptr<X11Connection> X11Connection::open(const QByteArray& displayName, QString* error) {
+    int screenNumber = 0;
+    xcb_connection_t* connection =
+        xcb_connect(displayName.isEmpty() ? nullptr : displayName.constData(), &screenNumber);
+    if (!connection || xcb_connection_has_error(connection)) {
+        if (connection)
+            xcb_disconnect(connection);
+        if (error)
+            *error =
+                QStringLiteral("cannot connect to the X display %1")
+                    .arg(QString::fromLocal8Bit(displayName.isEmpty() ? qgetenv("DISPLAY") : displayName));
+        return nullptr;
+    }
+    std::unique_ptr<X11Connection> result(new X11Connection);
+    result->m_connection = connection;
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screenNumber && it.rem; ++i)
+        xcb_screen_next(&it);
+    result->m_screen = it.data;
+
+    std::array<xcb_intern_atom_cookie_t, static_cast<std::size_t>(X11Atom::Count)> cookies{};
+    for (std::size_t i = 0; i < cookies.size(); ++i)
+        cookies[i] = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(x11AtomNames[i])),
+                                     x11AtomNames[i]);
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+        X11Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookies[i], nullptr));
+        result->m_atoms[i] = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+    return result;
+}
+
+X11Connection::~X11Connection() {
+    m_notifier.reset();
+    if (m_connection)
+        xcb_disconnect(m_connection);
+}
+
+xcb_atom_t X11Connection::internAtom(const char* name) {
+    X11Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        m_connection, xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+        nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+bool X11Connection::isBroken() const {
+    return xcb_connection_has_error(m_connection) != 0;
+}
+
+void X11Connection::flush() {
+    xcb_flush(m_connection);
+}
+
+bool X11Connection::startReading() {
+    auto* application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() != application->thread())
+        return false;
+    m_notifier =
+        std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
+                     [this] { dispatchPending(); });
+    // Replies read for other requests leave their events in xcb's queue without waking the notifier.
+    if (auto* dispatcher = QAbstractEventDispatcher::instance(application->thread()))
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, m_notifier.get(),
+                         [this] { dispatchPending(); });
+    return true;
+}
+
+void X11Connection::dispatchPending() {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+        handle(event);
+        std::free(event);
+    }
+    if (isBroken() && !m_reportedBroken) {
+        m_reportedBroken = true;
+        platformLog(QStringLiteral("the x server closed the connection"));
+        if (m_notifier)
+            m_notifier->setEnabled(false);
+        broken.emit();
+    }
+}
+
+void X11Connection::scheduleDispatch() {
+    if (!m_notifier)
+        return;
+    if (QThread::currentThread() == m_notifier->thread())
+        return;
+    QMetaObject::invokeMethod(
+        m_notifier.get(), [this] { dispatchPending(); }, Qt::QueuedConnection);
+}
+
+void X11Connection::handle(xcb_generic_event_t* event) {
+    events.emit(event);
+}
+
+xcb_get_property_cookie_t X11Connection::requestProperty(xcb_window_t window, xcb_atom_t property,
+                                                         xcb_atom_t type, std::uint32_t longLength) {
+    return xcb_get_property(m_connection, 0, window, property, type, 0, longLength);
+}
+
+X11Reply<xcb_get_property_reply_t> X11Connection::propertyReply(xcb_get_property_cookie_t cookie) {
+    return X11Reply<xcb_get_property_reply_t>(xcb_get_property_reply(m_connection, cookie, nullptr));
+}
+
+std::vector<std::uint32_t> X11Connection::cardinals(const xcb_get_property_reply_t* reply) {
+    if (!reply || reply->format != 32 || reply->type == XCB_ATOM_NONE)
+        return {};
+    const auto* values = static_cast<const std::uint32_t*>(
+        xcb_get_property_value(const_cast<xcb_get_property_reply_t*>(reply)));
+    const int count = xcb_get_property_value_length(reply) / 4;
+    return {values, values + count};
+}
+
+std::vector<QByteArray> X11Connection::textList(const xcb_get_property_reply_t* reply) {
+    if (!reply || reply->format != 8 || reply->type == XCB_ATOM_NONE)
+        return {};
+    const auto* data =
+        static_cast<const char*>(xcb_get_property_value(const_cast<xcb_get_property_reply_t*>(reply)));
+    const QByteArray all(data, xcb_get_property_value_length(reply));
+    std::vector<QByteArray> parts;
+    for (const QByteArray& part : all.split('\0'))
+        parts.push_back(part);
+    if (parts.size() > 1 && parts.back().isEmpty())
+        parts.pop_back();
+    return parts;
+}
+
+QString X11Connection::text(const xcb_get_property_reply_t* reply) {
+    const auto parts = textList(reply);
+    if (parts.empty())
+        return {};
+    // Titles are UTF-8 in _NET_WM_NAME and Latin-1 in WM_NAME of type STRING.
+    if (reply->type == XCB_ATOM_STRING)
+        return QString::fromLatin1(parts.front());
+    return QString::fromUtf8(parts.front());
+}
+
+std::vector<std::uint32_t> X11Connection::readCardinals(xcb_window_t window, X11Atom property,
+                                                        xcb_atom_t type) {
+    const auto reply = propertyReply(requestProperty(window, property, type));
+    return cardinals(reply.get());
+}
+
+QString X11Connection::readText(xcb_window_t window, X11Atom property) {
+    const auto reply = propertyReply(requestProperty(window, property));
+    return text(reply.get());
+}
+
+void X11Connection::sendRootMessage(xcb_window_t window, X11Atom type, std::array<std::uint32_t, 5> data) {
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = atom(type);
+    std::memcpy(message.data.data32, data.data(), sizeof(message.data.data32));
+    xcb_send_event(m_connection, 0, root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "platform/Signal.h"
+#include "platform/x11/X11Atoms.h"
+
+#include <xcb/xcb.h>
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+class QSocketNotifier;
+
+struct X11FreeDeleter {
+    void operator()(void* pointer) const { std::free(pointer); }
+};
+// A reply or error of xcb, which the caller owns.
+template <class T> using X11Reply = std::unique_ptr<T, X11FreeDeleter>;
+
+// One xcb connection with its atoms. Requests may be made from any thread (xcb serialises them);
+// events are read only on the main thread, through a socket notifier on the Qt event loop, and
+// handed to the subscribers of `events`.
+class X11Connection {
+public:
+    // Null with a reason when the display cannot be reached. An empty name means $DISPLAY.
+    static std::unique_ptr<X11Connection> open(const QByteArray& displayName, QString* error);
+    ~X11Connection();
+
+    xcb_connection_t* xcb() const { return m_connection; }
+    xcb_screen_t* screen() const { return m_screen; }
+    xcb_window_t root() const { return m_screen->root; }
+    xcb_atom_t atom(X11Atom which) const { return m_atoms[static_cast<std::size_t>(which)]; }
+    xcb_atom_t internAtom(const char* name);
+    bool isBroken() const;
+    void flush();
+
+    // Starts reading events on the main thread's event loop; needs a Q(Core)Application.
+    bool startReading();
+    // Hands every event waiting in xcb's queue or on the socket to the subscribers (main thread).
+    void dispatchPending();
+    // From any thread: replies read there may have queued events that the socket no longer shows.
+    void scheduleDispatch();
+
+    Signal<const xcb_generic_event_t*> events;
+    // The server closed the connection.
+    Signal<> broken;
+
+    // Properties. Requests are sent at once and read later, so that several travel in one round trip.
+    xcb_get_property_cookie_t requestProperty(xcb_window_t window, xcb_atom_t property,
+                                              xcb_atom_t type = XCB_ATOM_ANY,
+                                              std::uint32_t longLength = 1024);
+    xcb_get_property_cookie_t requestProperty(xcb_window_t window, X11Atom property,
+                                              xcb_atom_t type = XCB_ATOM_ANY,
+                                              std::uint32_t longLength = 1024) {
+        return requestProperty(window, atom(property), type, longLength);
+    }
+    X11Reply<xcb_get_property_reply_t> propertyReply(xcb_get_property_cookie_t cookie);
+    // The 32-bit items of a property; empty when it is missing or of another format.
+    static std::vector<std::uint32_t> cardinals(const xcb_get_property_reply_t* reply);
+    // An 8-bit text property (UTF-8 or Latin-1); a list of texts (WM_CLASS) reads as its parts.
+    static QString text(const xcb_get_property_reply_t* reply);
+    static std::vector<QByteArray> textList(const xcb_get_property_reply_t* reply);
+
+    std::vector<std::uint32_t> readCardinals(xcb_window_t window, X11Atom property,
+                                             xcb_atom_t type = XCB_ATOM_ANY);
+    QString readText(xcb_window_t window, X11Atom property);
+
+    // Sends a client message to the root window, as window managers expect EWMH requests.
+    void sendRootMessage(xcb_window_t window, X11Atom type, std::array<std::uint32_t, 5> data);
+
+private:
+    X11Connection() = default;
+    void handle(xcb_generic_event_t* event);
+
+    xcb_connection_t* m_connection = nullptr;
+    xcb_screen_t* m_screen = nullptr;
+    std::array<xcb_atom_t, static_cast<std::size_t>(X11Atom::Count)> m_atoms{};
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    bool m_reportedBroken = false;
+};

@@ -1,0 +1,829 @@
+#include "platform/x11/X11Desktop.h"
+
+#include "platform/PlatformLog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// Longest wait for a window manager that has no way to tell that it handled a request.
+constexpr double UnconfirmedWaitSeconds = 0.25;
+// Between two looks at a request's effect.
+constexpr auto PollInterval = std::chrono::microseconds(100);
+// Frames within a pixel of the target count as taken (rounding of fractional targets).
+constexpr double FrameTolerance = 1.0;
+
+constexpr std::uint32_t GravityNorthWest = 1;
+constexpr std::uint32_t MoveResizeX = 1u << 8;
+constexpr std::uint32_t MoveResizeY = 1u << 9;
+constexpr std::uint32_t MoveResizeWidth = 1u << 10;
+constexpr std::uint32_t MoveResizeHeight = 1u << 11;
+// EWMH source indication: a pager or tool acting for the user.
+constexpr std::uint32_t SourceTool = 2;
+constexpr std::uint32_t IconicState = 3;
+constexpr std::uint8_t BadWindowCode = 3;
+
+// WM_SIZE_HINTS flags and field positions (ICCCM 4.1.2.3).
+constexpr std::uint32_t HintMinSize = 16;
+constexpr std::uint32_t HintMaxSize = 32;
+constexpr std::uint32_t HintResizeIncrement = 64;
+constexpr std::uint32_t HintBaseSize = 256;
+constexpr std::size_t SizeHintFields = 18;
+
+X11SizeHints sizeHintsFromValues(const std::vector<std::uint32_t>& v) {
+    X11SizeHints hints;
+    if (v.size() < SizeHintFields)
+        return hints;
+    const std::uint32_t flags = v[0];
+    const bool hasMin = flags & HintMinSize;
+    const bool hasBase = flags & HintBaseSize;
+    if (hasMin) {
+        hints.minWidth = static_cast<int>(v[5]);
+        hints.minHeight = static_cast<int>(v[6]);
+    }
+    if (flags & HintMaxSize) {
+        hints.maxWidth = static_cast<int>(v[7]);
+        hints.maxHeight = static_cast<int>(v[8]);
+    }
+    if (flags & HintResizeIncrement) {
+        hints.widthIncrement = std::max(1, static_cast<int>(v[9]));
+        hints.heightIncrement = std::max(1, static_cast<int>(v[10]));
+    }
+    // Each of base and minimum size stands in for the other when only one is given.
+    if (hasBase) {
+        hints.baseWidth = static_cast<int>(v[15]);
+        hints.baseHeight = static_cast<int>(v[16]);
+        if (!hasMin) {
+            hints.minWidth = hints.baseWidth;
+            hints.minHeight = hints.baseHeight;
+        }
+    } else if (hasMin) {
+        hints.baseWidth = hints.minWidth;
+        hints.baseHeight = hints.minHeight;
+    }
+    return hints;
+}
+
+X11Extents extentsFromValues(const std::vector<std::uint32_t>& v) {
+    if (v.size() < 4)
+        return {};
+    return {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3])};
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QByteArray firstExisting(const QStringList& paths) {
+    for (const QString& path : paths)
+        if (QFile::exists(path))
+            return readFile(path);
+    return {};
+}
+
+QString xdgConfigHome() {
+    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    return configured.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : configured;
+}
+
+} // namespace
+
+struct X11Desktop::Observed {
+    xcb_window_t client = XCB_WINDOW_NONE;
+    xcb_window_t topLevel = XCB_WINDOW_NONE;
+    std::optional<Rect> lastFrame;
+    Signal<bool, bool> changed;
+};
+
+X11Desktop::X11Desktop(std::unique_ptr<X11Connection> connection)
+    : m_connectionOwner(std::move(connection)), m_connection(*m_connectionOwner) {
+    m_eventConnection =
+        m_connection.events.connect([this](const xcb_generic_event_t* event) { handleEvent(event); });
+    const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(m_connection.xcb(), m_connection.root(), XCB_CW_EVENT_MASK, &rootMask);
+    reloadWindowManager();
+    reloadClients();
+    reloadActiveWindow();
+}
+
+X11Desktop::~X11Desktop() {
+    if (m_barrierWindow != XCB_WINDOW_NONE)
+        xcb_destroy_window(m_connection.xcb(), m_barrierWindow);
+    m_connection.flush();
+}
+
+void X11Desktop::setPrimaryOrigin(Point rootPoint) {
+    std::lock_guard lock(m_mutex);
+    m_primaryOrigin = rootPoint;
+}
+
+Point X11Desktop::quartzFromRoot(double x, double y) const {
+    std::lock_guard lock(m_mutex);
+    return {x - m_primaryOrigin.x, y - m_primaryOrigin.y};
+}
+
+Point X11Desktop::rootFromQuartz(Point quartz) const {
+    std::lock_guard lock(m_mutex);
+    return {quartz.x + m_primaryOrigin.x, quartz.y + m_primaryOrigin.y};
+}
+
+std::vector<xcb_window_t> X11Desktop::clientsFrontToBack() const {
+    std::lock_guard lock(m_mutex);
+    return m_clientsFrontToBack;
+}
+
+bool X11Desktop::isClient(xcb_window_t window) const {
+    std::lock_guard lock(m_mutex);
+    return m_clients.contains(window);
+}
+
+xcb_window_t X11Desktop::activeWindow() const {
+    std::lock_guard lock(m_mutex);
+    return m_activeWindow;
+}
+
+bool X11Desktop::hasWindowManager() const {
+    std::lock_guard lock(m_mutex);
+    return m_wmCheckWindow != XCB_WINDOW_NONE;
+}
+
+bool X11Desktop::windowManagerSupports(X11Atom hint) const {
+    std::lock_guard lock(m_mutex);
+    return m_supported.contains(m_connection.atom(hint));
+}
+
+QString X11Desktop::windowManagerName() const {
+    std::lock_guard lock(m_mutex);
+    return m_wmName;
+}
+
+void X11Desktop::setMessagingTimeout(double seconds) {
+    std::lock_guard lock(m_mutex);
+    m_messagingTimeout = seconds;
+}
+
+double X11Desktop::messagingTimeout() const {
+    std::lock_guard lock(m_mutex);
+    return m_messagingTimeout;
+}
+
+double X11Desktop::timeout() const {
+    return std::max(0.01, messagingTimeout());
+}
+
+void X11Desktop::setFallbackTitleLayout(const QString& layout) {
+    std::lock_guard lock(m_mutex);
+    m_fallbackTitleLayout = layout.isEmpty() ? X11TitleBar::DefaultLayout : layout;
+}
+
+X11WindowKind X11Desktop::kindOf(const X11WindowInfo& info) const {
+    auto has = [&](X11Atom atom) { return info.has(m_connection.atom(atom), info.types); };
+    if (has(X11Atom::NetWmWindowTypeDesktop))
+        return X11WindowKind::Desktop;
+    if (has(X11Atom::NetWmWindowTypeDock))
+        return X11WindowKind::Dock;
+    const bool ordinary =
+        info.types.empty() || has(X11Atom::NetWmWindowTypeNormal) || has(X11Atom::NetWmWindowTypeDialog);
+    // The program's settings and help windows are ordinary; its panels and overlays are not.
+    if (info.pid == getpid() && !ordinary)
+        return X11WindowKind::OwnOverlay;
+    if (!ordinary || info.has(m_connection.atom(X11Atom::NetWmStateAbove), info.states))
+        return X11WindowKind::Floating;
+    return X11WindowKind::Normal;
+}
+
+bool X11Desktop::isHidden(const X11WindowInfo& info) const {
+    return info.has(m_connection.atom(X11Atom::NetWmStateHidden), info.states);
+}
+
+bool X11Desktop::isFullScreen(const X11WindowInfo& info) const {
+    return info.has(m_connection.atom(X11Atom::NetWmStateFullscreen), info.states);
+}
+
+bool X11Desktop::isMaximized(const X11WindowInfo& info) const {
+    return info.has(m_connection.atom(X11Atom::NetWmStateMaximizedVert), info.states) &&
+           info.has(m_connection.atom(X11Atom::NetWmStateMaximizedHorz), info.states);
+}
+
+bool X11Desktop::allows(const X11WindowInfo& info, X11Atom action) const {
+    return info.allowedActions.empty() || info.has(m_connection.atom(action), info.allowedActions);
+}
+
+// Properties --------------------------------------------------------------------------------------
+
+X11WindowInfo X11Desktop::info(xcb_window_t window, unsigned properties) {
+    return infos({window}, properties).front();
+}
+
+std::vector<X11WindowInfo> X11Desktop::infos(const std::vector<xcb_window_t>& windows, unsigned properties) {
+    std::vector<X11WindowInfo> result;
+    result.reserve(windows.size());
+    std::vector<X11WindowInfo*> missing;
+    {
+        std::lock_guard lock(m_mutex);
+        for (xcb_window_t window : windows) {
+            auto it = m_infos.find(window);
+            if (it != m_infos.end())
+                result.push_back(it->second);
+            else {
+                X11WindowInfo fresh;
+                fresh.window = window;
+                result.push_back(fresh);
+            }
+        }
+    }
+    for (X11WindowInfo& info : result)
+        if (info.exists && (info.fetched & properties) != properties)
+            missing.push_back(&info);
+    if (missing.empty())
+        return result;
+    fetch(missing, properties);
+    std::lock_guard lock(m_mutex);
+    for (X11WindowInfo* info : missing) {
+        // Only clients are cached: their changes reach us as property events.
+        if (!m_clients.contains(info->window))
+            continue;
+        auto& cached = m_infos[info->window];
+        if (cached.fetched == 0 || !info->exists)
+            cached = *info;
+    }
+    return result;
+}
+
+void X11Desktop::fetch(std::vector<X11WindowInfo*> infos, unsigned properties) {
+    struct Cookies {
+        xcb_get_property_cookie_t pid, wmClass, netName, name, type, state, actions, hints, opacity,
+            strutPartial, strut;
+    };
+    auto* c = m_connection.xcb();
+    std::vector<Cookies> cookies(infos.size());
+    for (std::size_t i = 0; i < infos.size(); ++i) {
+        const xcb_window_t w = infos[i]->window;
+        const unsigned wanted = properties & ~infos[i]->fetched;
+        Cookies& k = cookies[i];
+        k = {};
+        if (wanted & X11Property::Pid)
+            k.pid = m_connection.requestProperty(w, X11Atom::NetWmPid, XCB_ATOM_CARDINAL, 1);
+        if (wanted & X11Property::Class)
+            k.wmClass = m_connection.requestProperty(w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 256);
+        if (wanted & X11Property::Title) {
+            k.netName =
+                m_connection.requestProperty(w, X11Atom::NetWmName, m_connection.atom(X11Atom::Utf8String));
+            k.name = m_connection.requestProperty(w, XCB_ATOM_WM_NAME);
+        }
+        if (wanted & X11Property::Type)
+            k.type = m_connection.requestProperty(w, X11Atom::NetWmWindowType, XCB_ATOM_ATOM);
+        if (wanted & X11Property::State)
+            k.state = m_connection.requestProperty(w, X11Atom::NetWmState, XCB_ATOM_ATOM);
+        if (wanted & X11Property::AllowedActions)
+            k.actions = m_connection.requestProperty(w, X11Atom::NetWmAllowedActions, XCB_ATOM_ATOM);
+        if (wanted & X11Property::NormalHints)
+            k.hints = m_connection.requestProperty(w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS,
+                                                   SizeHintFields);
+        if (wanted & X11Property::Opacity)
+            k.opacity = m_connection.requestProperty(w, X11Atom::NetWmWindowOpacity, XCB_ATOM_CARDINAL, 1);
+        if (wanted & X11Property::Struts) {
+            k.strutPartial =
+                m_connection.requestProperty(w, X11Atom::NetWmStrutPartial, XCB_ATOM_CARDINAL, 12);
+            k.strut = m_connection.requestProperty(w, X11Atom::NetWmStrut, XCB_ATOM_CARDINAL, 4);
+        }
+    }
+    for (std::size_t i = 0; i < infos.size(); ++i) {
+        X11WindowInfo& info = *infos[i];
+        const unsigned wanted = properties & ~info.fetched;
+        const Cookies& k = cookies[i];
+        auto take = [&](xcb_get_property_cookie_t cookie) -> X11Reply<xcb_get_property_reply_t> {
+            xcb_generic_error_t* error = nullptr;
+            X11Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, cookie, &error));
+            if (error) {
+                if (error->error_code == BadWindowCode)
+                    info.exists = false;
+                std::free(error);
+            }
+            return reply;
+        };
+        if (wanted & X11Property::Pid) {
+            const auto values = X11Connection::cardinals(take(k.pid).get());
+            info.pid = values.empty() ? 0 : static_cast<pid_t>(values.front());
+        }
+        if (wanted & X11Property::Class) {
+            const auto parts = X11Connection::textList(take(k.wmClass).get());
+            info.instanceName = parts.size() > 0 ? parts[0] : QByteArray();
+            info.className = parts.size() > 1 ? parts[1] : QByteArray();
+        }
+        if (wanted & X11Property::Title) {
+            const auto netName = take(k.netName);
+            const auto name = take(k.name);
+            info.title = X11Connection::text(netName.get());
+            if (info.title.isEmpty())
+                info.title = X11Connection::text(name.get());
+        }
+        if (wanted & X11Property::Type)
+            info.types = X11Connection::cardinals(take(k.type).get());
+        if (wanted & X11Property::State)
+            info.states = X11Connection::cardinals(take(k.state).get());
+        if (wanted & X11Property::AllowedActions)
+            info.allowedActions = X11Connection::cardinals(take(k.actions).get());
+        if (wanted & X11Property::NormalHints)
+            info.hints = sizeHintsFromValues(X11Connection::cardinals(take(k.hints).get()));
+        if (wanted & X11Property::Opacity) {
+            const auto values = X11Connection::cardinals(take(k.opacity).get());
+            info.opacity = values.empty() ? 1.0 : values.front() / double(0xffffffffu);
+        }
+        if (wanted & X11Property::Struts) {
+            auto partial = X11Connection::cardinals(take(k.strutPartial).get());
+            auto full = X11Connection::cardinals(take(k.strut).get());
+            info.strutValues = partial.size() >= 12 ? partial : full;
+            info.hasStrut = info.strutValues.size() >= 4;
+        }
+        info.fetched |= wanted;
+    }
+}
+
+// Frames ------------------------------------------------------------------------------------------
+
+std::vector<std::optional<X11Desktop::FrameGeometry>>
+X11Desktop::frameGeometries(const std::vector<xcb_window_t>& windows) {
+    auto* c = m_connection.xcb();
+    struct Cookies {
+        xcb_translate_coordinates_cookie_t position;
+        xcb_get_geometry_cookie_t geometry;
+        xcb_get_property_cookie_t extents, gtkExtents;
+        xcb_get_window_attributes_cookie_t attributes;
+    };
+    std::vector<Cookies> cookies;
+    cookies.reserve(windows.size());
+    for (xcb_window_t window : windows)
+        cookies.push_back(
+            {xcb_translate_coordinates(c, window, m_connection.root(), 0, 0), xcb_get_geometry(c, window),
+             m_connection.requestProperty(window, X11Atom::NetFrameExtents, XCB_ATOM_CARDINAL, 4),
+             m_connection.requestProperty(window, X11Atom::GtkFrameExtents, XCB_ATOM_CARDINAL, 4),
+             xcb_get_window_attributes(c, window)});
+    std::vector<std::optional<FrameGeometry>> result;
+    result.reserve(windows.size());
+    for (const Cookies& k : cookies) {
+        X11Reply<xcb_translate_coordinates_reply_t> position(
+            xcb_translate_coordinates_reply(c, k.position, nullptr));
+        X11Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, k.geometry, nullptr));
+        const auto extents = m_connection.propertyReply(k.extents);
+        const auto gtkExtents = m_connection.propertyReply(k.gtkExtents);
+        X11Reply<xcb_get_window_attributes_reply_t> attributes(
+            xcb_get_window_attributes_reply(c, k.attributes, nullptr));
+        if (!position || !geometry) {
+            result.emplace_back();
+            continue;
+        }
+        FrameGeometry g;
+        g.viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        g.client = Rect(position->dst_x, position->dst_y, geometry->width, geometry->height);
+        const X11Extents net = extentsFromValues(X11Connection::cardinals(extents.get()));
+        g.clientSideShadow = extentsFromValues(X11Connection::cardinals(gtkExtents.get()));
+        g.extents = {net.left - g.clientSideShadow.left, net.right - g.clientSideShadow.right,
+                     net.top - g.clientSideShadow.top, net.bottom - g.clientSideShadow.bottom};
+        g.frame = Rect(g.client.x() - g.extents.left, g.client.y() - g.extents.top,
+                       g.client.width() + g.extents.left + g.extents.right,
+                       g.client.height() + g.extents.top + g.extents.bottom);
+        result.push_back(g);
+    }
+    return result;
+}
+
+std::optional<X11Desktop::FrameGeometry> X11Desktop::frameGeometry(xcb_window_t window) {
+    return frameGeometries({window}).front();
+}
+
+std::optional<Rect> X11Desktop::frame(xcb_window_t window) {
+    const auto geometry = frameGeometry(window);
+    if (!geometry)
+        return std::nullopt;
+    return Rect(quartzFromRoot(geometry->frame.x(), geometry->frame.y()), geometry->frame.size);
+}
+
+X11Desktop::SetFrameResult X11Desktop::setFrame(xcb_window_t window, std::optional<Point> origin,
+                                                std::optional<Size> size, Rect* obtained) {
+    const X11WindowInfo properties = info(window, X11Property::State | X11Property::NormalHints);
+    const auto before = frameGeometry(window);
+    if (!before || !properties.exists)
+        return SetFrameResult::Gone;
+
+    // A maximised window keeps its size and place until the state is gone.
+    const bool maximized =
+        properties.has(m_connection.atom(X11Atom::NetWmStateMaximizedVert), properties.states) ||
+        properties.has(m_connection.atom(X11Atom::NetWmStateMaximizedHorz), properties.states);
+    if (maximized)
+        changeState(window, 0, X11Atom::NetWmStateMaximizedVert, X11Atom::NetWmStateMaximizedHorz);
+
+    const X11Extents& e = before->extents;
+    const Point targetOrigin = origin ? rootFromQuartz(*origin) : before->frame.origin;
+    const Size frameSize = size ? *size : before->frame.size;
+    const Size clientSize{std::max(1.0, std::round(frameSize.width - e.left - e.right)),
+                          std::max(1.0, std::round(frameSize.height - e.top - e.bottom))};
+    // The window manager places its own frame; a toolkit's shadow lies inside the client.
+    const auto requestX =
+        static_cast<std::int32_t>(std::lround(targetOrigin.x - before->clientSideShadow.left));
+    const auto requestY =
+        static_cast<std::int32_t>(std::lround(targetOrigin.y - before->clientSideShadow.top));
+
+    if (windowManagerSupports(X11Atom::NetMoveresizeWindow)) {
+        std::uint32_t flags = GravityNorthWest | (SourceTool << 12);
+        if (origin || maximized)
+            flags |= MoveResizeX | MoveResizeY;
+        if (size || maximized)
+            flags |= MoveResizeWidth | MoveResizeHeight;
+        m_connection.sendRootMessage(
+            window, X11Atom::NetMoveresizeWindow,
+            {flags, static_cast<std::uint32_t>(requestX), static_cast<std::uint32_t>(requestY),
+             static_cast<std::uint32_t>(clientSize.width), static_cast<std::uint32_t>(clientSize.height)});
+    } else {
+        const std::uint32_t values[] = {
+            static_cast<std::uint32_t>(requestX), static_cast<std::uint32_t>(requestY),
+            static_cast<std::uint32_t>(clientSize.width), static_cast<std::uint32_t>(clientSize.height)};
+        xcb_configure_window(m_connection.xcb(), window,
+                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                                 XCB_CONFIG_WINDOW_HEIGHT,
+                             values);
+    }
+    m_connection.flush();
+
+    const Size expectedClient = properties.hints.constrained(clientSize);
+    const Rect expected(targetOrigin, Size{expectedClient.width + e.left + e.right,
+                                           expectedClient.height + e.top + e.bottom});
+    auto taken = [&](const Rect& frame) {
+        const bool originTaken = !origin || (std::abs(frame.x() - expected.x()) <= FrameTolerance &&
+                                             std::abs(frame.y() - expected.y()) <= FrameTolerance);
+        const bool sizeTaken = !size || (std::abs(frame.width() - expected.width()) <= FrameTolerance &&
+                                         std::abs(frame.height() - expected.height()) <= FrameTolerance);
+        return originTaken && sizeTaken;
+    };
+
+    std::optional<FrameGeometry> after;
+    if (waitForWindowManager(timeout())) {
+        after = frameGeometry(window);
+    } else {
+        // No way to know when the window manager is done: look until the frame is as asked.
+        const auto deadline = std::chrono::steady_clock::now() +
+                              std::chrono::duration<double>(std::min(timeout(), UnconfirmedWaitSeconds));
+        do {
+            after = frameGeometry(window);
+            if (!after || taken(after->frame))
+                break;
+            std::this_thread::sleep_for(PollInterval);
+        } while (std::chrono::steady_clock::now() < deadline);
+    }
+    m_connection.scheduleDispatch();
+    if (!after)
+        return SetFrameResult::Gone;
+    const Rect result(quartzFromRoot(after->frame.x(), after->frame.y()), after->frame.size);
+    if (obtained)
+        *obtained = result;
+    if (!taken(after->frame)) {
+        const Rect wanted(origin ? *origin : result.origin, size ? *size : result.size);
+        platformLog(QStringLiteral("window 0x%1 did not take the frame %2: it has %3")
+                        .arg(window, 0, 16)
+                        .arg(stringFromRect(wanted), stringFromRect(result)));
+        return SetFrameResult::NotTaken;
+    }
+    return SetFrameResult::Done;
+}
+
+bool X11Desktop::waitForWindowManager(double timeout) {
+    if (!windowManagerSupports(X11Atom::NetRequestFrameExtents))
+        return false;
+    std::lock_guard lock(m_barrierMutex);
+    auto* c = m_connection.xcb();
+    if (m_barrierWindow == XCB_WINDOW_NONE) {
+        m_barrierWindow = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, m_barrierWindow, m_connection.root(), -100, -100, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    }
+    // The window manager handles requests in order: once it answers this one, it has handled ours
+    // before it, and the server has carried out what it asked for.
+    xcb_delete_property(c, m_barrierWindow, m_connection.atom(X11Atom::NetFrameExtents));
+    m_connection.sendRootMessage(m_barrierWindow, X11Atom::NetRequestFrameExtents, {0, 0, 0, 0, 0});
+    m_connection.flush();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+    while (true) {
+        const auto reply = m_connection.propertyReply(
+            m_connection.requestProperty(m_barrierWindow, X11Atom::NetFrameExtents, XCB_ATOM_CARDINAL, 4));
+        if (!reply)
+            return false;
+        if (reply->type != XCB_ATOM_NONE)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            platformLog(QStringLiteral("the window manager did not answer within %1 s").arg(timeout));
+            return false;
+        }
+        std::this_thread::sleep_for(PollInterval);
+    }
+}
+
+// Requests ----------------------------------------------------------------------------------------
+
+bool X11Desktop::activate(xcb_window_t window) {
+    if (!hasWindowManager()) {
+        const std::uint32_t stackMode = XCB_STACK_MODE_ABOVE;
+        xcb_configure_window(m_connection.xcb(), window, XCB_CONFIG_WINDOW_STACK_MODE, &stackMode);
+        xcb_set_input_focus(m_connection.xcb(), XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+    } else {
+        m_connection.sendRootMessage(window, X11Atom::NetActiveWindow,
+                                     {SourceTool, XCB_CURRENT_TIME, activeWindow(), 0, 0});
+    }
+    m_connection.flush();
+    return !m_connection.isBroken();
+}
+
+bool X11Desktop::changeState(xcb_window_t window, int action, X11Atom first, std::optional<X11Atom> second) {
+    m_connection.sendRootMessage(window, X11Atom::NetWmState,
+                                 {static_cast<std::uint32_t>(action), m_connection.atom(first),
+                                  second ? m_connection.atom(*second) : 0u, SourceTool, 0});
+    m_connection.flush();
+    return !m_connection.isBroken();
+}
+
+bool X11Desktop::iconify(xcb_window_t window) {
+    m_connection.sendRootMessage(window, X11Atom::WmChangeState, {IconicState, 0, 0, 0, 0});
+    m_connection.flush();
+    return !m_connection.isBroken();
+}
+
+bool X11Desktop::close(xcb_window_t window) {
+    m_connection.sendRootMessage(window, X11Atom::NetCloseWindow, {XCB_CURRENT_TIME, SourceTool, 0, 0, 0});
+    m_connection.flush();
+    return !m_connection.isBroken();
+}
+
+std::vector<X11TitleButtonRect> X11Desktop::titleButtons(const FrameGeometry& geometry) const {
+    QString layout;
+    X11TitleBarMetrics metrics;
+    {
+        std::lock_guard lock(m_mutex);
+        layout = m_titleLayout.isEmpty() ? m_fallbackTitleLayout : m_titleLayout;
+        metrics = m_titleMetrics;
+    }
+    const Point origin = quartzFromRoot(geometry.frame.x(), geometry.frame.y());
+    return X11TitleBar::buttonRects(Rect(origin, geometry.frame.size), geometry.extents, layout, metrics);
+}
+
+// Observation -------------------------------------------------------------------------------------
+
+Connection X11Desktop::observeGeometry(xcb_window_t window, GeometryHandler handler) {
+    auto& observed = m_observed[window];
+    if (!observed) {
+        observed = std::make_unique<Observed>();
+        observed->client = window;
+        observed->topLevel = topLevelOf(window);
+        observed->lastFrame = frame(window);
+        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(m_connection.xcb(), window, XCB_CW_EVENT_MASK, &mask);
+        m_connection.flush();
+    }
+    auto inner = std::make_shared<Connection>(observed->changed.connect(std::move(handler)));
+    return Connection([this, window, inner] {
+        inner->disconnect();
+        auto it = m_observed.find(window);
+        if (it != m_observed.end() && it->second->changed.connectionCount() == 0)
+            m_observed.erase(it);
+    });
+}
+
+xcb_window_t X11Desktop::topLevelOf(xcb_window_t window) {
+    xcb_window_t current = window;
+    for (int depth = 0; depth < 16; ++depth) {
+        X11Reply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(m_connection.xcb(), xcb_query_tree(m_connection.xcb(), current), nullptr));
+        if (!tree)
+            return XCB_WINDOW_NONE;
+        if (tree->parent == m_connection.root() || tree->parent == XCB_WINDOW_NONE)
+            return current;
+        current = tree->parent;
+    }
+    return current;
+}
+
+void X11Desktop::checkObserved(Observed& observed) {
+    const auto now = frame(observed.client);
+    if (!now)
+        return;
+    const bool moved = !observed.lastFrame || now->origin != observed.lastFrame->origin;
+    const bool resized = !observed.lastFrame || now->size != observed.lastFrame->size;
+    observed.lastFrame = now;
+    if (moved || resized)
+        observed.changed.emit(moved, resized);
+}
+
+// Events ------------------------------------------------------------------------------------------
+
+void X11Desktop::handleEvent(const xcb_generic_event_t* event) {
+    switch (event->response_type & ~0x80) {
+    case XCB_PROPERTY_NOTIFY: {
+        const auto* e = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+        handlePropertyChange(e->window, e->atom);
+        break;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        const auto* e = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
+        std::vector<Observed*> touched;
+        for (auto& [client, observed] : m_observed)
+            if (client == e->window || observed->topLevel == e->window)
+                touched.push_back(observed.get());
+        for (Observed* observed : touched)
+            checkObserved(*observed);
+        break;
+    }
+    case XCB_REPARENT_NOTIFY: {
+        const auto* e = reinterpret_cast<const xcb_reparent_notify_event_t*>(event);
+        auto it = m_observed.find(e->window);
+        if (it != m_observed.end()) {
+            it->second->topLevel = topLevelOf(e->window);
+            checkObserved(*it->second);
+        }
+        break;
+    }
+    case XCB_DESTROY_NOTIFY: {
+        const auto* e = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
+        bool managerLeft;
+        {
+            std::lock_guard lock(m_mutex);
+            m_infos.erase(e->window);
+            managerLeft = e->window == m_wmCheckWindow;
+        }
+        if (managerLeft)
+            reloadWindowManager();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void X11Desktop::handlePropertyChange(xcb_window_t window, xcb_atom_t atom) {
+    auto is = [&](X11Atom which) { return atom == m_connection.atom(which); };
+    if (window == m_connection.root()) {
+        if (is(X11Atom::NetClientListStacking) || is(X11Atom::NetClientList))
+            reloadClients();
+        else if (is(X11Atom::NetActiveWindow))
+            reloadActiveWindow();
+        else if (is(X11Atom::NetCurrentDesktop))
+            currentDesktopChanged.emit();
+        else if (is(X11Atom::NetSupportingWmCheck) || is(X11Atom::NetSupported))
+            reloadWindowManager();
+        return;
+    }
+    unsigned stale = 0;
+    if (is(X11Atom::NetWmPid))
+        stale = X11Property::Pid;
+    else if (atom == XCB_ATOM_WM_CLASS)
+        stale = X11Property::Class;
+    else if (is(X11Atom::NetWmName) || atom == XCB_ATOM_WM_NAME)
+        stale = X11Property::Title;
+    else if (is(X11Atom::NetWmWindowType))
+        stale = X11Property::Type;
+    else if (is(X11Atom::NetWmState))
+        stale = X11Property::State;
+    else if (is(X11Atom::NetWmAllowedActions))
+        stale = X11Property::AllowedActions;
+    else if (atom == XCB_ATOM_WM_NORMAL_HINTS)
+        stale = X11Property::NormalHints;
+    else if (is(X11Atom::NetWmWindowOpacity))
+        stale = X11Property::Opacity;
+    else if (is(X11Atom::NetWmStrutPartial) || is(X11Atom::NetWmStrut))
+        stale = X11Property::Struts;
+    if (stale) {
+        std::lock_guard lock(m_mutex);
+        auto it = m_infos.find(window);
+        if (it != m_infos.end())
+            it->second.fetched &= ~stale;
+    }
+    if (stale == X11Property::Struts)
+        strutsChanged.emit();
+    if (is(X11Atom::NetFrameExtents) || is(X11Atom::GtkFrameExtents)) {
+        auto it = m_observed.find(window);
+        if (it != m_observed.end())
+            checkObserved(*it->second);
+    }
+}
+
+void X11Desktop::reloadClients() {
+    auto stacking =
+        m_connection.readCardinals(m_connection.root(), X11Atom::NetClientListStacking, XCB_ATOM_WINDOW);
+    if (stacking.empty())
+        stacking = m_connection.readCardinals(m_connection.root(), X11Atom::NetClientList, XCB_ATOM_WINDOW);
+    std::vector<xcb_window_t> frontToBack(stacking.rbegin(), stacking.rend());
+    bool strutOwnerLeft = false;
+    std::vector<xcb_window_t> added;
+    {
+        std::lock_guard lock(m_mutex);
+        const std::set<xcb_window_t> now(frontToBack.begin(), frontToBack.end());
+        for (auto it = m_infos.begin(); it != m_infos.end();) {
+            if (!now.contains(it->first)) {
+                strutOwnerLeft = strutOwnerLeft || it->second.hasStrut;
+                it = m_infos.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        for (xcb_window_t window : frontToBack)
+            if (!m_clients.contains(window))
+                added.push_back(window);
+        if (frontToBack == m_clientsFrontToBack && added.empty() && !strutOwnerLeft)
+            return;
+        m_clientsFrontToBack = frontToBack;
+        m_clients = now;
+    }
+    // Property changes of every client keep its cached properties current.
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    for (xcb_window_t window : added)
+        if (m_selected.insert(window).second)
+            xcb_change_window_attributes(m_connection.xcb(), window, XCB_CW_EVENT_MASK, &mask);
+    std::erase_if(m_selected, [&](xcb_window_t w) { return !isClient(w) && !m_observed.contains(w); });
+    m_connection.flush();
+    bool newStrut = false;
+    for (const X11WindowInfo& info : infos(added, X11Property::Struts))
+        newStrut = newStrut || info.hasStrut;
+    clientsChanged.emit();
+    if (newStrut || strutOwnerLeft)
+        strutsChanged.emit();
+}
+
+void X11Desktop::reloadActiveWindow() {
+    const auto values =
+        m_connection.readCardinals(m_connection.root(), X11Atom::NetActiveWindow, XCB_ATOM_WINDOW);
+    const xcb_window_t active = values.empty() ? xcb_window_t(XCB_WINDOW_NONE) : values.front();
+    {
+        std::lock_guard lock(m_mutex);
+        if (active == m_activeWindow)
+            return;
+        m_activeWindow = active;
+    }
+    activeWindowChanged.emit();
+}
+
+void X11Desktop::reloadWindowManager() {
+    const auto check =
+        m_connection.readCardinals(m_connection.root(), X11Atom::NetSupportingWmCheck, XCB_ATOM_WINDOW);
+    xcb_window_t checkWindow = check.empty() ? xcb_window_t(XCB_WINDOW_NONE) : check.front();
+    // A stale check window (its manager gone) does not point at itself.
+    if (checkWindow != XCB_WINDOW_NONE) {
+        const auto self =
+            m_connection.readCardinals(checkWindow, X11Atom::NetSupportingWmCheck, XCB_ATOM_WINDOW);
+        if (self.empty() || self.front() != checkWindow)
+            checkWindow = XCB_WINDOW_NONE;
+    }
+    const QString name = checkWindow ? m_connection.readText(checkWindow, X11Atom::NetWmName) : QString();
+    const auto supported =
+        checkWindow ? m_connection.readCardinals(m_connection.root(), X11Atom::NetSupported, XCB_ATOM_ATOM)
+                    : std::vector<std::uint32_t>{};
+
+    QString layout;
+    X11TitleBarMetrics metrics;
+    if (name.compare(QStringLiteral("Openbox"), Qt::CaseInsensitive) == 0) {
+        QString configFile = m_connection.readText(m_connection.root(), X11Atom::ObConfigFile);
+        QStringList configs;
+        if (!configFile.isEmpty())
+            configs << configFile;
+        configs << xdgConfigHome() + QStringLiteral("/openbox/rc.xml");
+        const QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS", QStringLiteral("/etc/xdg"));
+        for (const QString& dir : dirs.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+            configs << dir + QStringLiteral("/openbox/rc.xml");
+        layout = X11TitleBar::openboxTitleLayout(firstExisting(configs));
+        const xcb_atom_t themeAtom = m_connection.internAtom("_OB_THEME");
+        const auto themeReply =
+            m_connection.propertyReply(m_connection.requestProperty(m_connection.root(), themeAtom));
+        const QString theme = X11Connection::text(themeReply.get());
+        if (!theme.isEmpty()) {
+            QStringList themercs;
+            themercs << QDir::homePath() + QStringLiteral("/.themes/%1/openbox-3/themerc").arg(theme);
+            for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+                themercs << dir + QStringLiteral("/themes/%1/openbox-3/themerc").arg(theme);
+            metrics = X11TitleBar::openboxThemeMetrics(firstExisting(themercs));
+        }
+    }
+    bool changed;
+    {
+        std::lock_guard lock(m_mutex);
+        changed = checkWindow != m_wmCheckWindow || name != m_wmName;
+        m_wmCheckWindow = checkWindow;
+        m_wmName = name;
+        m_supported = std::set<xcb_atom_t>(supported.begin(), supported.end());
+        m_titleLayout = layout;
+        m_titleMetrics = metrics;
+    }
+    if (checkWindow != XCB_WINDOW_NONE) {
+        // The check window's destruction tells that the manager went away.
+        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(m_connection.xcb(), checkWindow, XCB_CW_EVENT_MASK, &mask);
+        m_connection.flush();
+    }
+    if (changed)
+        windowManagerChanged.emit();
+}

@@ -1,0 +1,145 @@
+#pragma once
+
+#include "platform/Geometry.h"
+#include "platform/Signal.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11TitleBar.h"
+#include "platform/x11/X11WindowInfo.h"
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <unordered_map>
+#include <vector>
+
+// What a client window is to the program, from its type and state.
+enum class X11WindowKind {
+    Normal,
+    Floating,   // kept above others, or a utility window
+    Dock,       // panels and docks: never acted on
+    Desktop,    // the desktop's background: never listed
+    OwnOverlay, // the program's own overlays: never count
+};
+
+// The desktop as the window manager shows it: the managed client windows in stacking order, their
+// properties and frames, and the requests that change them. Kept current from the events of the
+// root and the clients. Reads and requests are safe from any thread; events, signals and
+// observations belong to the main thread.
+class X11Desktop {
+public:
+    explicit X11Desktop(std::unique_ptr<X11Connection> connection);
+    ~X11Desktop();
+    X11Desktop(const X11Desktop&) = delete;
+    X11Desktop& operator=(const X11Desktop&) = delete;
+
+    X11Connection& connection() { return *m_connectionOwner; }
+
+    // Quartz coordinates have their origin at the top left of the primary monitor.
+    void setPrimaryOrigin(Point rootPoint);
+    Point quartzFromRoot(double x, double y) const;
+    Point rootFromQuartz(Point quartz) const;
+
+    std::vector<xcb_window_t> clientsFrontToBack() const;
+    bool isClient(xcb_window_t window) const;
+    xcb_window_t activeWindow() const;
+    bool hasWindowManager() const;
+    bool windowManagerSupports(X11Atom hint) const;
+    QString windowManagerName() const;
+
+    // Needs the Type, State and Pid properties.
+    X11WindowKind kindOf(const X11WindowInfo& info) const;
+    bool isHidden(const X11WindowInfo& info) const; // needs State
+    bool isFullScreen(const X11WindowInfo& info) const;
+    bool isMaximized(const X11WindowInfo& info) const;
+    // Whether the window manager allows the action (all, when it lists none); needs AllowedActions.
+    bool allows(const X11WindowInfo& info, X11Atom action) const;
+
+    // Properties of a client, from the cache where they are known.
+    X11WindowInfo info(xcb_window_t window, unsigned properties);
+    std::vector<X11WindowInfo> infos(const std::vector<xcb_window_t>& windows, unsigned properties);
+
+    struct FrameGeometry {
+        Rect client;                 // root coordinates, inside the client's border
+        X11Extents extents;          // from the client to the visible frame
+        X11Extents clientSideShadow; // the part of the client a toolkit draws as its own shadow
+        Rect frame;                  // root coordinates
+        bool viewable = false;       // mapped, and so are its frame and everything above it
+    };
+    // Read anew on every call, several windows in one round trip.
+    std::vector<std::optional<FrameGeometry>> frameGeometries(const std::vector<xcb_window_t>& windows);
+    std::optional<FrameGeometry> frameGeometry(xcb_window_t window);
+    // The visible frame in Quartz coordinates.
+    std::optional<Rect> frame(xcb_window_t window);
+
+    enum class SetFrameResult { Done, NotTaken, Gone };
+    // Moves the frame's top left to the origin and gives it the size (each when given), waits for
+    // the window manager and reads the frame back into obtained (Quartz).
+    SetFrameResult setFrame(xcb_window_t window, std::optional<Point> origin, std::optional<Size> size,
+                            Rect* obtained = nullptr);
+
+    bool activate(xcb_window_t window);
+    // action: 0 remove, 1 add, 2 toggle.
+    bool changeState(xcb_window_t window, int action, X11Atom first,
+                     std::optional<X11Atom> second = std::nullopt);
+    bool iconify(xcb_window_t window);
+    bool close(xcb_window_t window);
+
+    // The title-bar buttons of a client's frame (Quartz), when the window manager draws them.
+    std::vector<X11TitleButtonRect> titleButtons(const FrameGeometry& geometry) const;
+    // The layout used when the window manager does not say.
+    void setFallbackTitleLayout(const QString& layout);
+
+    void setMessagingTimeout(double seconds);
+    double messagingTimeout() const;
+
+    // Calls the handler on the main thread when the client's frame moves or changes size, as long as
+    // the connection lives. Disconnected when the window is gone.
+    using GeometryHandler = std::function<void(bool moved, bool resized)>;
+    Connection observeGeometry(xcb_window_t window, GeometryHandler handler);
+
+    Signal<> clientsChanged;
+    Signal<> activeWindowChanged;
+    Signal<> currentDesktopChanged;
+    Signal<> strutsChanged;
+    Signal<> windowManagerChanged;
+
+private:
+    struct Observed;
+
+    void handleEvent(const xcb_generic_event_t* event);
+    void handlePropertyChange(xcb_window_t window, xcb_atom_t atom);
+    void reloadClients();
+    void reloadActiveWindow();
+    void reloadWindowManager();
+    void checkObserved(Observed& observed);
+    xcb_window_t topLevelOf(xcb_window_t window);
+    bool waitForWindowManager(double timeout);
+    void fetch(std::vector<X11WindowInfo*> infos, unsigned properties);
+    double timeout() const;
+
+    std::unique_ptr<X11Connection> m_connectionOwner;
+    X11Connection& m_connection;
+    Connection m_eventConnection;
+
+    mutable std::mutex m_mutex; // guards everything below that other threads read
+    Point m_primaryOrigin;
+    std::vector<xcb_window_t> m_clientsFrontToBack;
+    std::set<xcb_window_t> m_clients;
+    std::unordered_map<xcb_window_t, X11WindowInfo> m_infos;
+    xcb_window_t m_activeWindow = XCB_WINDOW_NONE;
+    xcb_window_t m_wmCheckWindow = XCB_WINDOW_NONE;
+    QString m_wmName;
+    std::set<xcb_atom_t> m_supported;
+    QString m_titleLayout;
+    QString m_fallbackTitleLayout = X11TitleBar::DefaultLayout;
+    X11TitleBarMetrics m_titleMetrics;
+    double m_messagingTimeout = 1.0;
+
+    std::mutex m_barrierMutex; // one wait for the window manager at a time
+    xcb_window_t m_barrierWindow = XCB_WINDOW_NONE;
+
+    std::map<xcb_window_t, std::unique_ptr<Observed>> m_observed; // main thread
+    std::set<xcb_window_t> m_selected;                            // main thread
+};
