@@ -1,0 +1,58 @@
+#include "window-access/ExternalWindowMonitor.h"
+
+#include "platform/Platform.h"
+#include "platform/WindowServer.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/RunLoop.h"
+#include "window-access/Coordinates.h"
+#include "window-access/RunningApplicationCache.h"
+#include "window-access/WindowRelevance.h"
+
+#include <memory>
+
+ZRExternalWindowMonitor& ZRExternalWindowMonitor::sharedMonitor() {
+    static ZRExternalWindowMonitor monitor;
+    return monitor;
+}
+
+Connection ZRExternalWindowMonitor::enumerateWindows(Completion completion) {
+    // Virtual screens follow the settings, which only the main thread reads.
+    auto screens = ZRVirtualScreen::screens();
+    auto wanted = std::make_shared<bool>(true);
+    DispatchQueue::global(QueuePriority::Background)
+        .async([screens = std::move(screens), completion = std::move(completion), wanted]() mutable {
+            QVariantList descriptions = windowDescriptions(screens);
+            RunLoop::main().performOnMainThread(
+                [descriptions = std::move(descriptions), completion = std::move(completion), wanted] {
+                    if (*wanted && completion)
+                        completion(descriptions);
+                });
+        });
+    return Connection([wanted] { *wanted = false; });
+}
+
+QVariantList ZRExternalWindowMonitor::windowDescriptions(const std::vector<ZRVirtualScreen>& screens) {
+    QVariantList descriptions;
+    if (!Platform::hasCurrent())
+        return descriptions;
+    const double primaryHeight =
+        screens.empty() ? ZRPrimaryScreenHeight() : screens.front().hostScreen().frame.height();
+    for (const WindowListEntry& entry : Platform::current().windowServer().windowList(true)) {
+        if (entry.bounds.isEmpty() ||
+            !relevantLowercaseBundleIdentifierOrNullWithWindowFrame(entry, entry.bounds))
+            continue;
+        const auto application = RunningApplicationCache::shared().entry(entry.ownerPID);
+        ZRWindowDescriptionFields fields;
+        fields.bundleIdentifier = application ? application->bundleIdentifier : QString();
+        fields.applicationName = entry.ownerName;
+        fields.windowTitle = entry.title;
+        fields.windowFrame = ZRFlipRect(entry.bounds, primaryHeight);
+        if (const auto screen =
+                ZRVirtualScreen::virtualScreenMostRelevantForFrame(fields.windowFrame, screens, true)) {
+            fields.screenFrame = screen->frame();
+            fields.availableScreenFrame = screen->skafableFrame();
+        }
+        descriptions.append(ZRMakeWindowDescription(fields));
+    }
+    return descriptions;
+}

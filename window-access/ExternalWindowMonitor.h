@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/Signal.h"
+#include "window-access/VirtualScreen.h"
+#include "window-access/WindowDescription.h"
+
+#include <QVariantList>
+#include <functional>
+#include <vector>
+
+// Lists the relevant windows of other applications as window descriptions, front to back.
+class ZRExternalWindowMonitor {
+public:
+    static ZRExternalWindowMonitor& sharedMonitor();
+
+    using Completion = std::function<void(const QVariantList& windowDescriptions)>;
+    // Enumerates on the background worker and hands the descriptions to the completion on the main
+    // thread, unless the returned connection has ended by then.
+    [[nodiscard]] Connection enumerateWindows(Completion completion);
+
+    // The enumeration itself, on the calling thread; each window is placed on the most relevant of the
+    // given virtual screens (the first when it lies on none).
+    static QVariantList windowDescriptions(const std::vector<ZRVirtualScreen>& screens);
+};

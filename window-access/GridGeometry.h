@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/Geometry.h"
+#include "window-access/VirtualScreen.h"
+
+#include <QString>
+#include <QVariantList>
+#include <QVariantMap>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// A rectangle in fractions (0 to 1) of a grid's inner frame.
+using ZRRelativeFrame = Rect;
+
+// The usable frame less the edge gaps: with spacing applied to edges, the whole gap (the even gap plus
+// the odd point) on every side.
+Rect ZRGridInnerFrame(double gap, const Rect& skafableFrame, bool appliesToEdges, bool oddNumber);
+
+// The class side of the grid view: grid dimensions, spacing, and the frames of positions on a usable
+// frame. The grid views inherit it and say whether they allow extended rules. Frames are in Cocoa
+// coordinates.
+class ZRGridGeometry {
+public:
+    static std::int64_t minimumGridDimensionSize();
+    static std::int64_t maximumGridDimensionSize();
+    static std::int64_t minimumExtendedRulePointsSize();
+    static bool allowsExtendedRules() { return false; }
+
+    // The dimension under the settings key: the dictionary's integer when it is 1 or more, else the
+    // setting's, within the minimum and maximum. With extended rules, the limit (positive: cells
+    // narrower than it grow the count; negative: cells wider than it shrink it) and the step come from
+    // the key followed by ": Limit" and ": Limit: Delta", from the same source as the dimension. The
+    // description is the dimension, then "<" or ">" and the limit, then "+" or "-" and a step given
+    // explicitly.
+    static std::int64_t sizeOfGridDimension(const QString& key, const QVariantMap* preferValueFromDictionary,
+                                            std::int64_t* limit, std::int64_t* delta, QString* description,
+                                            bool extendedRules = allowsExtendedRules());
+
+    // Rows of a suggestions field: the grid sizes in use, then "1" to "9".
+    static QVariantList gridDimensionSuggestions();
+    // The grid dimensions of every stored action; set by the action store, which lies above.
+    static void setGridDimensionsInUseProvider(std::function<std::vector<std::int64_t>()> provider);
+
+    static std::int64_t maximumSpacing();
+    // The even part of the grid gap in points (0 while "Grid Spacing" is off), whether it applies to the
+    // edges, and whether the gap as set was odd.
+    static double spacingAppliedToEdges(bool* appliesToEdges, bool* offsetForOddNumber);
+    static bool appliesSpacingToEdges();
+    // The inner frame of the usable frame under the current spacing settings.
+    static Rect innerFrameOfSkafableFrame(const Rect& skafableFrame);
+
+    // Whether the frame's right and bottom edges lie on those of the grid's inner frame.
+    static void innerFrame(const Rect& frame, bool* sticksToRightEdge, bool* sticksToBottomEdge,
+                           const Rect& withinSkafableFrame);
+
+    static ZRRelativeFrame relativeFrameFromWindowFrame(const Rect& windowFrame,
+                                                        const Rect& withinSkafableFrame);
+    static Rect windowFrameFromRelativeFrame(const ZRRelativeFrame& relativeFrame,
+                                             const Rect& withinFullFrame);
+
+    // 1 the area to centre in and 2 the frame to fill, both the grid's inner frame; 3 to 10 its halves and
+    // quarters from the top clockwise, with the grid gap between them; the zero rectangle for other
+    // positions and for an empty usable frame.
+    static Rect windowFrameAtPosition(std::int64_t position, const Rect& withinSkafableFrame,
+                                      const Rect& onScreenWithFrame);
+    static Rect windowFrameAtPosition(std::int64_t position, const ZRVirtualScreen& onScreen);
+    // On the virtual screen under the point, or its neighbour in the direction (a ZRPosition of 3, 5, 7
+    // or 9; 0 for the screen itself); the zero rectangle when there is none.
+    static Rect windowFrameAtPosition(std::int64_t position, Point forTriggerLocation,
+                                      std::int64_t switchToScreenAtRelativePosition = ZRPositionNone);
+};

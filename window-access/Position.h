@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+// Codes of a position or direction on a usable frame, as actions, grids, snapping and the position
+// picker store them. Stored records carry other numbers too (a grid selection, the snap position),
+// so values outside this list are kept as they are.
+enum ZRPosition : std::int64_t {
+    ZRPositionNone = 0,
+    ZRPositionCenter = 1,
+    ZRPositionFull = 2,
+    ZRPositionTop = 3,
+    ZRPositionTopRight = 4,
+    ZRPositionRight = 5,
+    ZRPositionBottomRight = 6,
+    ZRPositionBottom = 7,
+    ZRPositionBottomLeft = 8,
+    ZRPositionLeft = 9,
+    ZRPositionTopLeft = 10,
+    ZRPositionTopCentered = 11,
+    ZRPositionRightCentered = 12,
+    ZRPositionBottomCentered = 13,
+    ZRPositionLeftCentered = 14,
+};
+
+// Directions of a neighbouring virtual screen.
+enum ZRScreenDirection : int {
+    ZRScreenDirectionAbove = 1,
+    ZRScreenDirectionRight = 2,
+    ZRScreenDirectionBelow = 3,
+    ZRScreenDirectionLeft = 4,
+};

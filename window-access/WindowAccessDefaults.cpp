@@ -1,0 +1,64 @@
+#include "window-access/WindowAccessDefaults.h"
+
+#include "platform/PlatformLog.h"
+#include "platform/foundation/PlistRead.h"
+#include "platform/foundation/UserDefaults.h"
+
+#include <QHash>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+const QString DebugLogKey = QStringLiteral("ZRDebugLog");
+
+// Static initialisation runs on the thread that starts the program.
+const std::thread::id mainThreadId = std::this_thread::get_id();
+
+std::mutex cacheMutex;
+QHash<QString, QVariant>& lastMainThreadValues() {
+    static QHash<QString, QVariant> values;
+    return values;
+}
+
+} // namespace
+
+namespace WindowAccessDefaults {
+
+bool isMainThread() {
+    return std::this_thread::get_id() == mainThreadId;
+}
+
+QVariant object(const QString& key) {
+    if (isMainThread()) {
+        QVariant value = UserDefaults::standard().object(key);
+        std::lock_guard lock(cacheMutex);
+        lastMainThreadValues().insert(key, value);
+        return value;
+    }
+    std::lock_guard lock(cacheMutex);
+    return lastMainThreadValues().value(key);
+}
+
+bool boolValue(const QString& key) {
+    return Plist::coerceBool(object(key)).value_or(false);
+}
+
+qint64 integerValue(const QString& key) {
+    return Plist::coerceInteger(object(key)).value_or(0);
+}
+
+double doubleValue(const QString& key) {
+    return Plist::coerceDouble(object(key)).value_or(0.0);
+}
+
+bool debugLogEnabled() {
+    return boolValue(DebugLogKey);
+}
+
+void debugLog(const QString& line) {
+    if (debugLogEnabled())
+        platformLog(QStringLiteral("[Debug] ") + line);
+}
+
+} // namespace WindowAccessDefaults
