@@ -1,0 +1,89 @@
+#include "platform/sim/SimGlobalHotKeys.h"
+
+#include "platform/foundation/RunLoop.h"
+
+namespace {
+
+struct MaskBit {
+    ModifierFlags flag;
+    HotKeyModifierMask bit;
+};
+
+constexpr MaskBit registrationBits[] = {
+    {ModifierFlag::Command, 256},  {ModifierFlag::Shift, 512},       {ModifierFlag::Option, 2048},
+    {ModifierFlag::Control, 4096}, {ModifierFlag::Function, 131072},
+};
+
+} // namespace
+
+HotKeyModifierMask SimGlobalHotKeys::registrationMask(ModifierFlags modifiers) {
+    HotKeyModifierMask mask = 0;
+    for (const auto& entry : registrationBits) {
+        if (modifiers & entry.flag)
+            mask |= entry.bit;
+    }
+    return mask;
+}
+
+HotKeyRegistrationStatus SimGlobalHotKeys::registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers,
+                                                          std::uint32_t signature, std::uint32_t identifier,
+                                                          HotKeyReference& reference) {
+    if (keyCode > Key::MaximumKeyCode)
+        return HotKeyRegistrationStatus::InvalidKey;
+    // The platform refuses a combination that is held already, by another program or by this one.
+    if (m_taken.contains({keyCode, modifiers}) || find(keyCode, modifiers))
+        return HotKeyRegistrationStatus::Taken;
+    reference = m_nextReference++;
+    m_registrations.emplace(reference, Registration{reference, keyCode, modifiers, signature, identifier});
+    return HotKeyRegistrationStatus::Success;
+}
+
+bool SimGlobalHotKeys::unregisterHotKey(HotKeyReference reference) {
+    return m_registrations.erase(reference) > 0;
+}
+
+void SimGlobalHotKeys::markTaken(KeyCode keyCode, ModifierFlags modifiers) {
+    m_taken.insert({keyCode, registrationMask(modifiers)});
+}
+
+bool SimGlobalHotKeys::press(KeyCode keyCode, ModifierFlags modifiers) {
+    return send(keyCode, modifiers, true);
+}
+
+bool SimGlobalHotKeys::release(KeyCode keyCode, ModifierFlags modifiers) {
+    return send(keyCode, modifiers, false);
+}
+
+bool SimGlobalHotKeys::send(KeyCode keyCode, ModifierFlags modifiers, bool pressed) {
+    const Registration* registration = find(keyCode, registrationMask(modifiers));
+    if (!registration)
+        return false;
+    HotKeyEvent event;
+    event.reference = registration->reference;
+    event.pressed = pressed;
+    event.signature = registration->signature;
+    event.identifier = registration->identifier;
+    event.timestamp = RunLoop::main().now();
+    hotKeyEvent.emit(event);
+    return true;
+}
+
+const SimGlobalHotKeys::Registration* SimGlobalHotKeys::find(KeyCode keyCode,
+                                                             HotKeyModifierMask modifiers) const {
+    for (const auto& [reference, registration] : m_registrations) {
+        if (registration.keyCode == keyCode && registration.modifiers == modifiers)
+            return &registration;
+    }
+    return nullptr;
+}
+
+std::vector<SimGlobalHotKeys::Registration> SimGlobalHotKeys::registrations() const {
+    std::vector<Registration> result;
+    for (const auto& [reference, registration] : m_registrations)
+        result.push_back(registration);
+    return result;
+}
+
+bool SimGlobalHotKeys::isRegistered(KeyCode keyCode, ModifierFlags modifiers) const {
+    return find(keyCode, registrationMask(modifiers)) != nullptr;
+}
