@@ -20,13 +20,15 @@ public:
     explicit UserDefaults(QString filePath, SystemPreferences* systemPreferences = nullptr);
     ~UserDefaults();
 
-    // The shared store, made on first use at $XDG_CONFIG_HOME/Skaf/Settings.plist unless one was set.
+    // The shared store, made and loaded on first use at $XDG_CONFIG_HOME/Skaf/Settings.plist (with the
+    // installed platform's global domain) unless one was set.
     static UserDefaults& standard();
     // Replaces the shared store (the program at start, tests); null resets to the default.
     static void setStandard(std::unique_ptr<UserDefaults> defaults);
     static QString defaultFilePath();
 
-    enum class LoadResult { Loaded, NoFile, SetAside };
+    // Broken: the file could not be read, or not moved aside; it is kept as it is and never saved over.
+    enum class LoadResult { Loaded, NoFile, SetAside, Broken };
     // Reads the persistent domain. A file that fails to parse, or holds no dictionary, is renamed
     // with a time stamp beside it, logged, and never overwritten; the store then starts empty.
     LoadResult load();
@@ -76,6 +78,8 @@ public:
     Signal<const QString&> changed;
 
 private:
+    void scheduleSave();
+
     struct Private;
     std::unique_ptr<Private> d;
 };

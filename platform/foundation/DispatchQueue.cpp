@@ -1,0 +1,131 @@
+#include "platform/foundation/DispatchQueue.h"
+
+#include "platform/PlatformLog.h"
+
+#include <QThread>
+#include <QThreadPool>
+
+#include <atomic>
+#include <deque>
+#include <mutex>
+#include <utility>
+
+namespace {
+
+// A task that keeps queueing more work would otherwise keep drainForTesting() running forever.
+constexpr int MaxDrainedTasks = 100000;
+
+std::atomic<bool> manualMode{false};
+
+struct Waiting {
+    QueuePriority priority;
+    DispatchQueue::Task task;
+};
+
+// Manual mode: one line for every queue, so draining keeps the order in which tasks were queued.
+std::mutex waitingMutex;
+std::deque<Waiting> waiting;
+
+QThread::Priority threadPriority(QueuePriority priority) {
+    switch (priority) {
+    case QueuePriority::High:
+        return QThread::HighPriority;
+    case QueuePriority::Background:
+        return QThread::LowestPriority;
+    case QueuePriority::Default:
+        break;
+    }
+    return QThread::NormalPriority;
+}
+
+} // namespace
+
+struct DispatchQueue::Private {
+    QueuePriority priority;
+    QThreadPool pool;
+};
+
+DispatchQueue::DispatchQueue(QueuePriority priority) : d(std::make_unique<Private>()) {
+    d->priority = priority;
+    d->pool.setThreadPriority(threadPriority(priority));
+}
+
+DispatchQueue::~DispatchQueue() {
+    d->pool.waitForDone();
+}
+
+DispatchQueue& DispatchQueue::global(QueuePriority priority) {
+    // Never destroyed: workers may still be running while the program exits.
+    static DispatchQueue* high = new DispatchQueue(QueuePriority::High);
+    static DispatchQueue* normal = new DispatchQueue(QueuePriority::Default);
+    static DispatchQueue* background = new DispatchQueue(QueuePriority::Background);
+    switch (priority) {
+    case QueuePriority::High:
+        return *high;
+    case QueuePriority::Background:
+        return *background;
+    case QueuePriority::Default:
+        break;
+    }
+    return *normal;
+}
+
+void DispatchQueue::async(Task task) {
+    if (!task)
+        return;
+    if (manualMode) {
+        std::lock_guard lock(waitingMutex);
+        waiting.push_back({d->priority, std::move(task)});
+        return;
+    }
+    d->pool.start(std::move(task));
+}
+
+void DispatchQueue::setManualForTesting(bool manual) {
+    manualMode = manual;
+    if (manual)
+        return;
+    // Tasks queued while manual still run, now on workers.
+    std::deque<Waiting> left;
+    {
+        std::lock_guard lock(waitingMutex);
+        left.swap(waiting);
+    }
+    for (auto& entry : left)
+        global(entry.priority).async(std::move(entry.task));
+}
+
+int DispatchQueue::drainForTesting() {
+    int ran = 0;
+    for (;;) {
+        Waiting next;
+        {
+            std::lock_guard lock(waitingMutex);
+            if (waiting.empty())
+                break;
+            next = std::move(waiting.front());
+            waiting.pop_front();
+        }
+        next.task();
+        if (++ran == MaxDrainedTasks) {
+            platformLog(
+                QStringLiteral("dispatch queues: still busy after %1 tasks, stopped draining").arg(ran));
+            break;
+        }
+    }
+    return ran;
+}
+
+void DispatchQueue::waitForIdle() {
+    const auto all = {QueuePriority::High, QueuePriority::Default, QueuePriority::Background};
+    // A task on one queue may queue more on another that was already found idle.
+    for (;;) {
+        for (auto priority : all)
+            global(priority).d->pool.waitForDone();
+        bool idle = true;
+        for (auto priority : all)
+            idle = idle && global(priority).d->pool.activeThreadCount() == 0;
+        if (idle)
+            return;
+    }
+}

@@ -1,0 +1,264 @@
+#include "platform/foundation/UserDefaults.h"
+
+#include "platform/Platform.h"
+#include "platform/PlatformLog.h"
+#include "platform/SystemPreferences.h"
+#include "platform/foundation/PlistRead.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// Changes made in one go (a settings pane filling in, an import) are saved once.
+constexpr double SaveDelaySeconds = 0.25;
+constexpr const char* SaveSelector = "saveSoon";
+
+std::unique_ptr<UserDefaults>& standardInstance() {
+    static std::unique_ptr<UserDefaults> instance;
+    return instance;
+}
+
+} // namespace
+
+struct UserDefaults::Private {
+    QString filePath;
+    SystemPreferences* systemPreferences = nullptr;
+    QVariantMap registered;
+    QVariantMap persistent;
+    QString setAsidePath;
+    bool dirty = false;
+    // A file that could be neither read nor moved aside is left alone: saving would destroy it.
+    bool keepOffFile = false;
+
+    QVariant globalValue(const QString& key) const {
+        if (!systemPreferences)
+            return {};
+        return systemPreferences->value(SystemPreferences::GlobalDomain, key);
+    }
+};
+
+UserDefaults::UserDefaults(QString filePath, SystemPreferences* systemPreferences)
+    : d(std::make_unique<Private>()) {
+    d->filePath = std::move(filePath);
+    d->systemPreferences = systemPreferences;
+}
+
+UserDefaults::~UserDefaults() {
+    RunLoop::main().cancelPreviousPerformRequests(this);
+    if (d->dirty)
+        save();
+}
+
+UserDefaults& UserDefaults::standard() {
+    auto& instance = standardInstance();
+    if (!instance) {
+        SystemPreferences* preferences =
+            Platform::hasCurrent() ? &Platform::current().systemPreferences() : nullptr;
+        instance = std::make_unique<UserDefaults>(defaultFilePath(), preferences);
+        instance->load();
+    }
+    return *instance;
+}
+
+void UserDefaults::setStandard(std::unique_ptr<UserDefaults> defaults) {
+    standardInstance() = std::move(defaults);
+}
+
+QString UserDefaults::defaultFilePath() {
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // The XDG rules ignore a relative path.
+    if (config.isEmpty() || QDir::isRelativePath(config))
+        config = QDir::homePath() + QLatin1String("/.config");
+    return config + QLatin1String("/Skaf/Settings.plist");
+}
+
+UserDefaults::LoadResult UserDefaults::load() {
+    d->persistent.clear();
+    d->dirty = false;
+    d->keepOffFile = false;
+    RunLoop::main().cancelPreviousPerformRequests(this);
+
+    QFile file(d->filePath);
+    if (!file.exists())
+        return LoadResult::NoFile;
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Not known to be broken, only unreadable now: keep it and never save over it.
+        d->keepOffFile = true;
+        platformLog(QStringLiteral("cannot read settings file %1: %2; starting without saved settings, which "
+                                   "will not be saved over it")
+                        .arg(d->filePath, file.errorString()));
+        return LoadResult::Broken;
+    }
+    file.close();
+
+    const auto result = PropertyList::readFile(d->filePath);
+    if (result.ok() && result.value.metaType().id() == QMetaType::QVariantMap) {
+        d->persistent = result.value.toMap();
+        return LoadResult::Loaded;
+    }
+    const QString reason = result.ok() ? QStringLiteral("it holds no dictionary") : result.error;
+
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = d->filePath + QLatin1String(".broken-") + stamp;
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = d->filePath + QLatin1String(".broken-") + stamp + QLatin1Char('-') + QString::number(n);
+    if (!QFile::rename(d->filePath, aside)) {
+        d->keepOffFile = true;
+        platformLog(
+            QStringLiteral("settings file %1 is broken (%2) and cannot be moved aside; starting without "
+                           "saved settings, which will not be saved over it")
+                .arg(d->filePath, reason));
+        return LoadResult::Broken;
+    }
+    d->setAsidePath = aside;
+    platformLog(
+        QStringLiteral("settings file %1 is broken (%2); moved it to %3 and starting without saved settings")
+            .arg(d->filePath, reason, aside));
+    return LoadResult::SetAside;
+}
+
+QString UserDefaults::filePath() const {
+    return d->filePath;
+}
+
+QString UserDefaults::setAsidePath() const {
+    return d->setAsidePath;
+}
+
+void UserDefaults::registerDefaults(const QVariantMap& defaults) {
+    QStringList changedKeys;
+    for (auto it = defaults.cbegin(); it != defaults.cend(); ++it) {
+        const auto old = d->registered.constFind(it.key());
+        if (old == d->registered.cend() || *old != it.value())
+            changedKeys.append(it.key());
+        d->registered.insert(it.key(), it.value());
+    }
+    for (const QString& key : changedKeys)
+        changed.emit(key);
+}
+
+QVariant UserDefaults::object(const QString& key) const {
+    if (const auto it = d->persistent.constFind(key); it != d->persistent.cend())
+        return *it;
+    if (QVariant global = d->globalValue(key); global.isValid())
+        return global;
+    return d->registered.value(key);
+}
+
+bool UserDefaults::hasValue(const QString& key) const {
+    return object(key).isValid();
+}
+
+QVariant UserDefaults::persistentObject(const QString& key) const {
+    return d->persistent.value(key);
+}
+
+bool UserDefaults::boolForKey(const QString& key) const {
+    return optionalBool(key).value_or(false);
+}
+
+qint64 UserDefaults::integerForKey(const QString& key) const {
+    return optionalInteger(key).value_or(0);
+}
+
+double UserDefaults::doubleForKey(const QString& key) const {
+    return optionalDouble(key).value_or(0.0);
+}
+
+QString UserDefaults::stringForKey(const QString& key) const {
+    return Plist::coerceString(object(key)).value_or(QString());
+}
+
+QVariantMap UserDefaults::dictionaryForKey(const QString& key) const {
+    return Plist::readDictionary({{key, object(key)}}, key).value;
+}
+
+QVariantList UserDefaults::arrayForKey(const QString& key) const {
+    return Plist::readArray({{key, object(key)}}, key).value;
+}
+
+QByteArray UserDefaults::dataForKey(const QString& key) const {
+    return Plist::readData({{key, object(key)}}, key).value;
+}
+
+std::optional<bool> UserDefaults::optionalBool(const QString& key) const {
+    return Plist::coerceBool(object(key));
+}
+
+std::optional<qint64> UserDefaults::optionalInteger(const QString& key) const {
+    return Plist::coerceInteger(object(key));
+}
+
+std::optional<double> UserDefaults::optionalDouble(const QString& key) const {
+    return Plist::coerceDouble(object(key));
+}
+
+void UserDefaults::setObject(const QVariant& value, const QString& key) {
+    if (!value.isValid()) {
+        removeObject(key);
+        return;
+    }
+    if (!PropertyList::isValid(value)) {
+        platformLog(QStringLiteral("cannot store a value of type %1 for \"%2\": it is no property list")
+                        .arg(QString::fromLatin1(value.typeName()), key));
+        return;
+    }
+    const auto old = d->persistent.constFind(key);
+    if (old != d->persistent.cend() && *old == value && old->metaType() == value.metaType())
+        return;
+    d->persistent.insert(key, value);
+    d->dirty = true;
+    scheduleSave();
+    changed.emit(key);
+}
+
+void UserDefaults::removeObject(const QString& key) {
+    if (d->persistent.remove(key) == 0)
+        return;
+    d->dirty = true;
+    scheduleSave();
+    changed.emit(key);
+}
+
+void UserDefaults::scheduleSave() {
+    if (RunLoop::main().hasPendingPerform(this, SaveSelector))
+        return;
+    RunLoop::main().perform(
+        this, SaveSelector, nullptr, SaveDelaySeconds, [this] { save(); }, CommonRunLoopModes);
+}
+
+bool UserDefaults::save() {
+    RunLoop::main().cancelPreviousPerformRequests(this, SaveSelector, nullptr);
+    if (d->keepOffFile) {
+        platformLog(QStringLiteral("not saving settings: %1 could not be read and is left as it is")
+                        .arg(d->filePath));
+        return false;
+    }
+    if (!d->dirty)
+        return true;
+    QString error;
+    if (!PropertyList::writeFile(d->filePath, d->persistent, &error)) {
+        // The values stay in memory and unsaved, so the next change or save tries again.
+        platformLog(QStringLiteral("cannot save settings: %1").arg(error));
+        return false;
+    }
+    d->dirty = false;
+    return true;
+}
+
+bool UserDefaults::hasUnsavedChanges() const {
+    return d->dirty;
+}
+
+QVariantMap UserDefaults::persistentDomain() const {
+    return d->persistent;
+}
+
+QVariantMap UserDefaults::registeredDomain() const {
+    return d->registered;
+}
