@@ -1,0 +1,260 @@
+#include "platform/foundation/UserDefaults.h"
+
+#include "platform/PlatformLog.h"
+#include "platform/SystemPreferences.h"
+#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/PreferencesFileStore.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPoint>
+#include <QTemporaryDir>
+
+namespace {
+
+// The desktop's preferences as the real backends keep them: files in a folder.
+class FilePreferences : public SystemPreferences {
+public:
+    explicit FilePreferences(const QString& folder) : store(folder) {}
+    QVariant value(const QString& domain, const QString& key) const override {
+        return store.value(domain, key);
+    }
+    bool setValue(const QString& domain, const QString& key, const QVariant& value) override {
+        return store.setValue(domain, key, value);
+    }
+    bool removeValue(const QString& domain, const QString& key) override {
+        return store.removeValue(domain, key);
+    }
+    bool offersEdgeTiling() const override { return false; }
+    bool offersZoomButtonMenuOption() const override { return false; }
+    QString preferencesToolPath() const override { return {}; }
+
+    PreferencesFileStore store;
+};
+
+class UserDefaultsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RunLoop::main().useManualClock();
+        setPlatformLogSink([this](const QString& line) { logged.append(line); });
+    }
+    void TearDown() override {
+        setPlatformLogSink({});
+        AtomicFileTesting::failNextWriteAt(AtomicFileTesting::FailAt::Nothing);
+    }
+
+    QString settingsPath() const { return folder.filePath(QStringLiteral("Skaf/Settings.plist")); }
+    QStringList filesInSettingsFolder() const {
+        return QDir(folder.filePath(QStringLiteral("Skaf"))).entryList(QDir::Files | QDir::Hidden);
+    }
+    static QByteArray contents(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void writeRaw(const QByteArray& bytes) const {
+        QDir().mkpath(folder.filePath(QStringLiteral("Skaf")));
+        QFile file(settingsPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    bool loggedLineContaining(const QString& text) const {
+        return std::any_of(logged.begin(), logged.end(),
+                           [&](const QString& line) { return line.contains(text); });
+    }
+
+    QTemporaryDir folder;
+    QStringList logged;
+};
+
+TEST_F(UserDefaultsTest, NoValueIsToldApartFromNoAndZero) {
+    UserDefaults defaults(settingsPath());
+    EXPECT_EQ(defaults.load(), UserDefaults::LoadResult::NoFile);
+    defaults.registerDefaults(
+        {{QStringLiteral("Registered NO"), false}, {QStringLiteral("Registered 0"), 0}});
+    defaults.setBool(false, QStringLiteral("Stored NO"));
+    defaults.setInteger(0, QStringLiteral("Stored 0"));
+
+    for (const char* key : {"Registered NO", "Registered 0", "Stored NO", "Stored 0"}) {
+        SCOPED_TRACE(key);
+        EXPECT_TRUE(defaults.hasValue(QString::fromLatin1(key)));
+        EXPECT_EQ(defaults.optionalBool(QString::fromLatin1(key)), std::optional<bool>(false));
+        EXPECT_EQ(defaults.optionalInteger(QString::fromLatin1(key)), std::optional<qint64>(0));
+    }
+    EXPECT_FALSE(defaults.hasValue(QStringLiteral("Absent")));
+    EXPECT_EQ(defaults.optionalBool(QStringLiteral("Absent")), std::nullopt);
+    EXPECT_EQ(defaults.optionalDouble(QStringLiteral("Absent")), std::nullopt);
+    EXPECT_FALSE(defaults.boolForKey(QStringLiteral("Absent")));
+}
+
+TEST_F(UserDefaultsTest, TypedReadsCoerceLikeTheSettingsStore) {
+    UserDefaults defaults(settingsPath());
+    defaults.registerDefaults({{QStringLiteral("text YES"), QStringLiteral("YES")},
+                               {QStringLiteral("text 1"), QStringLiteral("1")},
+                               {QStringLiteral("text 12"), QStringLiteral("12")},
+                               {QStringLiteral("text 2.5"), QStringLiteral("2.5")},
+                               {QStringLiteral("number 3"), 3},
+                               {QStringLiteral("real 0.5"), 0.5},
+                               {QStringLiteral("words"), QStringLiteral("hello")},
+                               {QStringLiteral("list"), QVariantList{1, 2}}});
+    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("text YES")));
+    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("text 1")));
+    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("number 3")));
+    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("real 0.5")));
+    EXPECT_EQ(defaults.integerForKey(QStringLiteral("text 12")), 12);
+    EXPECT_EQ(defaults.integerForKey(QStringLiteral("text 2.5")), 2);
+    EXPECT_DOUBLE_EQ(defaults.doubleForKey(QStringLiteral("text 2.5")), 2.5);
+    EXPECT_EQ(defaults.stringForKey(QStringLiteral("number 3")), QStringLiteral("3"));
+    EXPECT_EQ(defaults.optionalInteger(QStringLiteral("words")), std::nullopt);
+    EXPECT_EQ(defaults.integerForKey(QStringLiteral("words")), 0);
+    EXPECT_EQ(defaults.arrayForKey(QStringLiteral("list")).size(), 2);
+    EXPECT_TRUE(defaults.dictionaryForKey(QStringLiteral("list")).isEmpty());
+    EXPECT_TRUE(defaults.stringForKey(QStringLiteral("list")).isEmpty());
+}
+
+TEST_F(UserDefaultsTest, DomainsAreReadPersistentThenGlobalThenRegistered) {
+    FilePreferences preferences(folder.filePath(QStringLiteral("Preferences")));
+    const QString key = QStringLiteral("AppleActionOnDoubleClick");
+    UserDefaults defaults(settingsPath(), &preferences);
+    defaults.registerDefaults({{key, QStringLiteral("registered")}});
+    EXPECT_EQ(defaults.stringForKey(key), QStringLiteral("registered"));
+
+    ASSERT_TRUE(preferences.setValue(SystemPreferences::GlobalDomain, key, QStringLiteral("global")));
+    EXPECT_EQ(defaults.stringForKey(key), QStringLiteral("global"));
+
+    defaults.setString(QStringLiteral("persistent"), key);
+    EXPECT_EQ(defaults.stringForKey(key), QStringLiteral("persistent"));
+
+    defaults.removeObject(key);
+    EXPECT_EQ(defaults.stringForKey(key), QStringLiteral("global"));
+    EXPECT_FALSE(defaults.persistentObject(key).isValid());
+    // The global domain is the desktop's: the store never writes there.
+    EXPECT_EQ(defaults.persistentDomain(), QVariantMap());
+}
+
+TEST_F(UserDefaultsTest, ChangesAreAnnouncedAndSavedOnceShortlyAfter) {
+    UserDefaults defaults(settingsPath());
+    QStringList changed;
+    const auto connection = defaults.changed.connect([&](const QString& key) { changed.append(key); });
+
+    defaults.setInteger(1, QStringLiteral("a"));
+    defaults.setInteger(2, QStringLiteral("b"));
+    defaults.setInteger(2, QStringLiteral("b")); // no change, no announcement
+    defaults.setObject(QPoint(1, 1), QStringLiteral("c"));
+    defaults.registerDefaults({{QStringLiteral("d"), true}});
+    EXPECT_EQ(changed, (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("d")}));
+    EXPECT_TRUE(loggedLineContaining(QStringLiteral("\"c\"")));
+    EXPECT_FALSE(defaults.hasValue(QStringLiteral("c")));
+
+    EXPECT_TRUE(defaults.hasUnsavedChanges());
+    EXPECT_FALSE(QFile::exists(settingsPath()));
+    RunLoop::main().advance(1);
+    EXPECT_FALSE(defaults.hasUnsavedChanges());
+
+    UserDefaults reread(settingsPath());
+    EXPECT_EQ(reread.load(), UserDefaults::LoadResult::Loaded);
+    const QVariantMap expected{{QStringLiteral("a"), 1}, {QStringLiteral("b"), 2}};
+    EXPECT_EQ(reread.persistentDomain(), expected);
+    EXPECT_TRUE(reread.registeredDomain().isEmpty());
+}
+
+TEST_F(UserDefaultsTest, AFailedSaveKeepsTheOldFileAndTheValuesAndTriesAgain) {
+    UserDefaults defaults(settingsPath());
+    defaults.setString(QStringLiteral("old"), QStringLiteral("k"));
+    ASSERT_TRUE(defaults.save());
+    const QByteArray oldFile = contents(settingsPath());
+
+    AtomicFileTesting::failNextWriteAt(AtomicFileTesting::FailAt::Syncing);
+    defaults.setString(QStringLiteral("new"), QStringLiteral("k"));
+    RunLoop::main().advance(1);
+    EXPECT_TRUE(loggedLineContaining(QStringLiteral("cannot save settings")));
+    EXPECT_EQ(contents(settingsPath()), oldFile);
+    EXPECT_EQ(filesInSettingsFolder(), QStringList{QStringLiteral("Settings.plist")});
+    EXPECT_TRUE(defaults.hasUnsavedChanges());
+    EXPECT_EQ(defaults.stringForKey(QStringLiteral("k")), QStringLiteral("new"));
+
+    EXPECT_TRUE(defaults.save());
+    UserDefaults reread(settingsPath());
+    reread.load();
+    EXPECT_EQ(reread.stringForKey(QStringLiteral("k")), QStringLiteral("new"));
+}
+
+TEST_F(UserDefaultsTest, ABrokenFileIsSetAsideAndNeverOverwritten) {
+    const std::vector<std::pair<const char*, QByteArray>> cases = {
+        {"not a property list", "<plist><dict><key>cut off"},
+        {"no dictionary", PropertyList::toData(QVariantList{1, 2})},
+    };
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        for (const QString& file : filesInSettingsFolder())
+            QFile::remove(folder.filePath(QStringLiteral("Skaf/") + file));
+        writeRaw(bytes);
+
+        UserDefaults defaults(settingsPath());
+        defaults.registerDefaults({{QStringLiteral("k"), QStringLiteral("registered")}});
+        EXPECT_EQ(defaults.load(), UserDefaults::LoadResult::SetAside);
+        EXPECT_TRUE(defaults.persistentDomain().isEmpty());
+        EXPECT_EQ(defaults.stringForKey(QStringLiteral("k")), QStringLiteral("registered"));
+        EXPECT_TRUE(defaults.setAsidePath().contains(QStringLiteral("Settings.plist.broken-")));
+        EXPECT_TRUE(loggedLineContaining(defaults.setAsidePath()));
+
+        defaults.setString(QStringLiteral("new"), QStringLiteral("k"));
+        ASSERT_TRUE(defaults.save());
+        EXPECT_EQ(contents(defaults.setAsidePath()), bytes);
+        EXPECT_EQ(filesInSettingsFolder().size(), 2);
+    }
+}
+
+TEST_F(UserDefaultsTest, AnUnreadableFileIsNeverSavedOver) {
+    // Something that cannot be opened as a file, even by root.
+    ASSERT_TRUE(QDir().mkpath(settingsPath()));
+    UserDefaults defaults(settingsPath());
+    EXPECT_EQ(defaults.load(), UserDefaults::LoadResult::Broken);
+    EXPECT_TRUE(defaults.setAsidePath().isEmpty());
+    defaults.setBool(true, QStringLiteral("k"));
+    EXPECT_FALSE(defaults.save());
+    EXPECT_TRUE(loggedLineContaining(QStringLiteral("not saving settings")));
+    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("k")));
+    EXPECT_TRUE(QFileInfo(settingsPath()).isDir());
+}
+
+TEST_F(UserDefaultsTest, TheDefaultPathFollowsXdg) {
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", "/somewhere/config");
+    EXPECT_EQ(UserDefaults::defaultFilePath(), QStringLiteral("/somewhere/config/Skaf/Settings.plist"));
+    EXPECT_EQ(PreferencesFileStore::defaultFolder(), QStringLiteral("/somewhere/config/Skaf/Preferences"));
+    qputenv("XDG_CONFIG_HOME", "relative/ignored");
+    EXPECT_EQ(UserDefaults::defaultFilePath(),
+              QDir::homePath() + QStringLiteral("/.config/Skaf/Settings.plist"));
+    qputenv("XDG_CONFIG_HOME", saved);
+}
+
+TEST_F(UserDefaultsTest, PreferencesFilesKeepOtherKeysAndRefuseBadDomains) {
+    PreferencesFileStore store(folder.filePath(QStringLiteral("Preferences")));
+    const QString domain = QStringLiteral("com.apple.WindowManager");
+    ASSERT_TRUE(store.setValue(domain, QStringLiteral("EnableTilingByEdgeDrag"), false));
+    ASSERT_TRUE(store.setValue(domain, QStringLiteral("EnableTilingOptionAccelerator"), true));
+    ASSERT_TRUE(store.removeValue(domain, QStringLiteral("EnableTilingOptionAccelerator")));
+    EXPECT_EQ(store.value(domain, QStringLiteral("EnableTilingByEdgeDrag")), QVariant(false));
+    EXPECT_FALSE(store.value(domain, QStringLiteral("EnableTilingOptionAccelerator")).isValid());
+    EXPECT_NE(store.pathForDomain(SystemPreferences::GlobalDomain), store.pathForDomain(domain));
+
+    QString error;
+    EXPECT_FALSE(store.setValue(QStringLiteral("../escape"), QStringLiteral("k"), 1, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(store.setValue(domain, QStringLiteral("k"), QPoint(), &error));
+
+    // A domain file that cannot be read is not replaced by one that holds a single key.
+    QFile broken(store.pathForDomain(QStringLiteral("broken")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("garbage");
+    broken.close();
+    EXPECT_FALSE(store.setValue(QStringLiteral("broken"), QStringLiteral("k"), 1, &error));
+    EXPECT_EQ(contents(store.pathForDomain(QStringLiteral("broken"))), "garbage");
+}
+
+} // namespace
