@@ -1,0 +1,262 @@
+#include "platform/x11/X11EventStream.h"
+
+#include "platform/PlatformLog.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/x11/X11Desktop.h"
+#include "platform/x11/X11Keyboard.h"
+#include "platform/x11/X11Xkb.h"
+
+#include <QByteArray>
+#include <algorithm>
+#include <xcb/xinput.h>
+
+namespace {
+
+constexpr std::uint32_t XInputMajor = 2;
+constexpr std::uint32_t XInputMinor = 2;
+// Raw events reach the root during grabs only from this version on.
+constexpr std::uint32_t XInputMinimumMinor = 1;
+constexpr std::uint32_t LeftButton = 1;
+constexpr std::uint32_t RightButton = 3;
+
+} // namespace
+
+// The stream's connection and state, shared by its taps.
+struct X11EventStream::Stream {
+    std::unique_ptr<X11Connection> connection;
+    std::unique_ptr<X11Keyboard> keyboard;
+    std::uint8_t xinputOpcode = 0;
+    X11Desktop* desktop = nullptr;
+    Connection eventConnection;
+    Connection brokenConnection;
+
+    struct Subscriber {
+        std::uint64_t id;
+        std::uint64_t mask;
+        std::shared_ptr<Callback> callback;
+        Tap* tap;
+    };
+    std::vector<Subscriber> subscribers;
+    std::uint64_t nextId = 0;
+
+    std::uint16_t modifierState = 0;
+    X11KeysDown modifierKeysDown{};
+    ModifierFlags flags = 0;
+    Point lastLocation;
+    bool hasLastLocation = false;
+    bool leftButtonDown = false;
+
+    bool open(QString* error);
+    void select(bool listening);
+    void handle(const xcb_generic_event_t* event);
+    void deliver(TapEventType type, Point location, double dx, double dy);
+    ModifierFlags currentFlags() const { return keyboard->flags(modifierState, modifierKeysDown); }
+    void lose();
+};
+
+class X11EventStream::Tap : public EventTap {
+public:
+    Tap(std::shared_ptr<Stream> stream, std::uint64_t id) : m_stream(std::move(stream)), m_id(id) {}
+    ~Tap() override {
+        std::erase_if(m_stream->subscribers, [this](const Stream::Subscriber& s) { return s.id == m_id; });
+        if (m_stream->subscribers.empty() && m_stream->connection)
+            m_stream->select(false);
+    }
+
+private:
+    std::shared_ptr<Stream> m_stream;
+    std::uint64_t m_id;
+};
+
+bool X11EventStream::Stream::open(QString* error) {
+    connection = X11Connection::open({}, error);
+    if (!connection)
+        return false;
+    auto* c = connection->xcb();
+    const xcb_query_extension_reply_t* extension = xcb_get_extension_data(c, &xcb_input_id);
+    if (!extension || !extension->present) {
+        *error = QStringLiteral("the x server has no input extension");
+        connection.reset();
+        return false;
+    }
+    xinputOpcode = extension->major_opcode;
+    X11Reply<xcb_input_xi_query_version_reply_t> version(xcb_input_xi_query_version_reply(
+        c, xcb_input_xi_query_version(c, XInputMajor, XInputMinor), nullptr));
+    if (!version || version->major_version < XInputMajor ||
+        (version->major_version == XInputMajor && version->minor_version < XInputMinimumMinor)) {
+        *error = QStringLiteral("the x server's input extension is older than 2.1");
+        connection.reset();
+        return false;
+    }
+    keyboard = std::make_unique<X11Keyboard>(*connection, true);
+    if (!connection->startReading()) {
+        *error = QStringLiteral("events can be read only on the main thread of a qt application");
+        connection.reset();
+        return false;
+    }
+    eventConnection = connection->events.connect([this](const xcb_generic_event_t* event) { handle(event); });
+    brokenConnection = connection->broken.connect([this] { lose(); });
+    return true;
+}
+
+void X11EventStream::Stream::select(bool listening) {
+    auto* c = connection->xcb();
+    struct {
+        xcb_input_event_mask_t header;
+        std::uint32_t bits;
+    } mask{};
+    mask.header.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
+    mask.header.mask_len = 1;
+    mask.bits = listening
+                    ? XCB_INPUT_XI_EVENT_MASK_RAW_MOTION | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS |
+                          XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS |
+                          XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE
+                    : 0;
+    xcb_input_xi_select_events(c, connection->root(), 1, &mask.header);
+    if (listening) {
+        // Start from the state as it is, not from nothing.
+        X11Reply<xcb_query_pointer_reply_t> pointer(
+            xcb_query_pointer_reply(c, xcb_query_pointer(c, connection->root()), nullptr));
+        if (pointer) {
+            modifierState = pointer->mask & 0xff;
+            leftButtonDown = pointer->mask & XCB_BUTTON_MASK_1;
+            lastLocation = desktop->quartzFromRoot(pointer->root_x, pointer->root_y);
+            hasLastLocation = true;
+        }
+        const X11KeysDown keys = keyboard->keysDown();
+        modifierKeysDown = {};
+        for (std::size_t keycode = 0; keycode < keys.size() * 8; ++keycode)
+            if ((keys[keycode / 8] & (1u << (keycode % 8))) && keyboard->sideBitForKeycode(keycode))
+                modifierKeysDown[keycode / 8] |= static_cast<std::uint8_t>(1u << (keycode % 8));
+        flags = currentFlags();
+    }
+    connection->flush();
+}
+
+void X11EventStream::Stream::lose() {
+    platformLog(QStringLiteral("the event stream lost its connection"));
+    const auto current = subscribers;
+    for (const Subscriber& subscriber : current)
+        subscriber.tap->lost.emit();
+}
+
+void X11EventStream::Stream::deliver(TapEventType type, Point location, double dx, double dy) {
+    TapEvent event;
+    event.type = type;
+    event.location = location;
+    event.deltaX = dx;
+    event.deltaY = dy;
+    event.flags = flags;
+    event.timestamp = RunLoop::main().now();
+    const auto current = subscribers;
+    for (const Subscriber& subscriber : current) {
+        if (!(subscriber.mask & tapEventMaskBit(type)))
+            continue;
+        // A tap removed by an earlier callback gets nothing more.
+        const bool stillThere = std::any_of(subscribers.begin(), subscribers.end(),
+                                            [&](const Subscriber& s) { return s.id == subscriber.id; });
+        if (stillThere)
+            (*subscriber.callback)(event);
+    }
+}
+
+void X11EventStream::Stream::handle(const xcb_generic_event_t* event) {
+    if (subscribers.empty())
+        return;
+    const std::uint8_t type = event->response_type & ~0x80;
+    if (type == keyboard->eventBase()) {
+        if (event->pad0 != XCB_XKB_STATE_NOTIFY)
+            return;
+        modifierState = reinterpret_cast<const xcb_xkb_state_notify_event_t*>(event)->mods;
+    } else if (type == XCB_GE_GENERIC) {
+        const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
+        if (generic->extension != xinputOpcode)
+            return;
+        switch (generic->event_type) {
+        case XCB_INPUT_RAW_KEY_PRESS:
+        case XCB_INPUT_RAW_KEY_RELEASE: {
+            const auto* key = reinterpret_cast<const xcb_input_raw_key_press_event_t*>(event);
+            if (key->detail >= modifierKeysDown.size() * 8 || !keyboard->sideBitForKeycode(key->detail))
+                return;
+            const auto bit = static_cast<std::uint8_t>(1u << (key->detail % 8));
+            if (generic->event_type == XCB_INPUT_RAW_KEY_PRESS)
+                modifierKeysDown[key->detail / 8] |= bit;
+            else
+                modifierKeysDown[key->detail / 8] &= static_cast<std::uint8_t>(~bit);
+            break;
+        }
+        case XCB_INPUT_RAW_MOTION:
+        case XCB_INPUT_RAW_BUTTON_PRESS:
+        case XCB_INPUT_RAW_BUTTON_RELEASE: {
+            auto* c = connection->xcb();
+            X11Reply<xcb_query_pointer_reply_t> pointer(
+                xcb_query_pointer_reply(c, xcb_query_pointer(c, connection->root()), nullptr));
+            if (!pointer)
+                return;
+            const Point location = desktop->quartzFromRoot(pointer->root_x, pointer->root_y);
+            const double dx = hasLastLocation ? location.x - lastLocation.x : 0;
+            const double dy = hasLastLocation ? location.y - lastLocation.y : 0;
+            const auto* raw = reinterpret_cast<const xcb_input_raw_button_press_event_t*>(event);
+            std::optional<TapEventType> tapType;
+            if (generic->event_type == XCB_INPUT_RAW_MOTION) {
+                // Raw motion comes also for movement that does not move the pointer (at an edge).
+                if (hasLastLocation && dx == 0 && dy == 0)
+                    return;
+                tapType = leftButtonDown ? TapEventType::LeftMouseDragged : TapEventType::MouseMoved;
+            } else if (generic->event_type == XCB_INPUT_RAW_BUTTON_PRESS) {
+                if (raw->detail == LeftButton) {
+                    leftButtonDown = true;
+                    tapType = TapEventType::LeftMouseDown;
+                } else if (raw->detail == RightButton) {
+                    tapType = TapEventType::RightMouseDown;
+                }
+            } else if (raw->detail == LeftButton) {
+                leftButtonDown = false;
+                tapType = TapEventType::LeftMouseUp;
+            }
+            if (!tapType)
+                return;
+            lastLocation = location;
+            hasLastLocation = true;
+            deliver(*tapType, location, dx, dy);
+            return;
+        }
+        default:
+            return;
+        }
+    } else {
+        return;
+    }
+    const ModifierFlags now = currentFlags();
+    if (now == flags)
+        return;
+    flags = now;
+    deliver(TapEventType::FlagsChanged, lastLocation, 0, 0);
+}
+
+X11EventStream::X11EventStream(std::shared_ptr<X11Desktop> desktop) : m_desktop(std::move(desktop)) {}
+
+X11EventStream::~X11EventStream() = default;
+
+std::unique_ptr<EventTap> X11EventStream::install(std::uint64_t eventMask, Callback callback) {
+    if (!callback || eventMask == 0)
+        return nullptr;
+    if (!m_stream || !m_stream->connection || m_stream->connection->isBroken()) {
+        auto stream = std::make_shared<Stream>();
+        stream->desktop = m_desktop.get();
+        QString error;
+        if (!stream->open(&error)) {
+            platformLog(QStringLiteral("cannot install the event stream: %1").arg(error));
+            return nullptr;
+        }
+        m_stream = stream;
+    }
+    const std::uint64_t id = ++m_stream->nextId;
+    auto tap = std::make_unique<Tap>(m_stream, id);
+    const bool first = m_stream->subscribers.empty();
+    m_stream->subscribers.push_back(
+        {id, eventMask, std::make_shared<Callback>(std::move(callback)), tap.get()});
+    if (first)
+        m_stream->select(true);
+    return tap;
+}

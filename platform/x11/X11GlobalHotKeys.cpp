@@ -1,0 +1,197 @@
+#include "platform/x11/X11GlobalHotKeys.h"
+
+#include "platform/PlatformLog.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/x11/X11Desktop.h"
+#include "platform/x11/X11Keyboard.h"
+#include "platform/x11/X11Xkb.h"
+
+#include <bit>
+
+namespace {
+
+constexpr std::uint8_t BadAccessCode = 10;
+constexpr std::uint16_t KeyButtonModifierMask = 0xff;
+
+// Every combination of the given lock bits, none included.
+std::vector<std::uint16_t> lockCombinations(std::uint16_t locks) {
+    std::vector<std::uint16_t> bits;
+    for (int bit = 0; bit < 16; ++bit)
+        if (locks & (1u << bit))
+            bits.push_back(static_cast<std::uint16_t>(1u << bit));
+    std::vector<std::uint16_t> combinations;
+    for (unsigned subset = 0; subset < (1u << bits.size()); ++subset) {
+        std::uint16_t combination = 0;
+        for (std::size_t i = 0; i < bits.size(); ++i)
+            if (subset & (1u << i))
+                combination |= bits[i];
+        combinations.push_back(combination);
+    }
+    return combinations;
+}
+
+} // namespace
+
+X11GlobalHotKeys::X11GlobalHotKeys(std::shared_ptr<X11Desktop> desktop, std::shared_ptr<X11Keyboard> keyboard)
+    : m_desktop(std::move(desktop)), m_keyboard(std::move(keyboard)) {
+    X11Connection& connection = m_desktop->connection();
+    // Held keys then repeat as presses only, so a press without a release between is a repeat.
+    X11Reply<xcb_xkb_per_client_flags_reply_t> flags(xcb_xkb_per_client_flags_reply(
+        connection.xcb(),
+        xcb_xkb_per_client_flags(connection.xcb(), XCB_XKB_ID_USE_CORE_KBD,
+                                 XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT,
+                                 XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT, 0, 0, 0),
+        nullptr));
+    if (!flags || !(flags->value & XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT))
+        platformLog(QStringLiteral("the x server cannot tell repeated keys; held hot keys may repeat"));
+    m_connections.push_back(
+        connection.events.connect([this](const xcb_generic_event_t* event) { handleEvent(event); }));
+    m_connections.push_back(m_keyboard->changed.connect([this] { regrabAll(); }));
+}
+
+X11GlobalHotKeys::~X11GlobalHotKeys() {
+    for (const auto& [reference, registration] : m_registrations)
+        ungrab(registration);
+    m_desktop->connection().flush();
+}
+
+HotKeyRegistrationStatus X11GlobalHotKeys::registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers,
+                                                          std::uint32_t signature, std::uint32_t identifier,
+                                                          HotKeyReference& reference) {
+    reference = 0;
+    Registration registration;
+    registration.virtualKey = keyCode;
+    registration.modifiers = modifiers;
+    registration.signature = signature;
+    registration.identifier = identifier;
+    const HotKeyRegistrationStatus status = grab(registration);
+    if (status != HotKeyRegistrationStatus::Success)
+        return status;
+    reference = m_nextReference++;
+    m_registrations.emplace(reference, registration);
+    return status;
+}
+
+bool X11GlobalHotKeys::unregisterHotKey(HotKeyReference reference) {
+    auto it = m_registrations.find(reference);
+    if (it == m_registrations.end())
+        return false;
+    ungrab(it->second);
+    m_registrations.erase(it);
+    m_desktop->connection().flush();
+    return true;
+}
+
+HotKeyRegistrationStatus X11GlobalHotKeys::grab(Registration& registration) {
+    const auto keycode = m_keyboard->keycodeForVirtualKey(registration.virtualKey);
+    if (!keycode || *keycode > std::numeric_limits<xcb_keycode_t>::max()) {
+        platformLog(
+            QStringLiteral("no key of this keyboard has the key code %1").arg(registration.virtualKey));
+        return HotKeyRegistrationStatus::InvalidKey;
+    }
+    const auto state = m_keyboard->modifierStateForHotKeyMask(registration.modifiers);
+    if (!state) {
+        platformLog(QStringLiteral("this keyboard has no modifier for the hot-key modifiers %1")
+                        .arg(registration.modifiers));
+        return HotKeyRegistrationStatus::Failed;
+    }
+    // Two registrations of one combination would share one grab and lose it together.
+    for (const auto& [reference, other] : m_registrations)
+        if (&other != &registration && other.keycode == *keycode && other.state == *state)
+            return HotKeyRegistrationStatus::Taken;
+
+    X11Connection& connection = m_desktop->connection();
+    const std::uint16_t locks = m_keyboard->masks().locks() & ~*state;
+    const auto combinations = lockCombinations(locks);
+    std::vector<xcb_void_cookie_t> cookies;
+    for (std::uint16_t combination : combinations)
+        cookies.push_back(xcb_grab_key_checked(connection.xcb(), 1, connection.root(), *state | combination,
+                                               static_cast<xcb_keycode_t>(*keycode), XCB_GRAB_MODE_ASYNC,
+                                               XCB_GRAB_MODE_ASYNC));
+    bool refused = false;
+    bool failed = false;
+    std::vector<std::uint16_t> grabbed;
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+        X11Reply<xcb_generic_error_t> error(xcb_request_check(connection.xcb(), cookies[i]));
+        if (!error)
+            grabbed.push_back(combinations[i]);
+        else if (error->error_code == BadAccessCode)
+            refused = true;
+        else
+            failed = true;
+    }
+    if (refused || failed) {
+        // Nothing of a refused hot key stays grabbed.
+        for (std::uint16_t combination : grabbed)
+            xcb_ungrab_key(connection.xcb(), static_cast<xcb_keycode_t>(*keycode), connection.root(),
+                           *state | combination);
+        connection.flush();
+        platformLog(
+            refused ? QStringLiteral("another program holds the hot key with key code %1 and modifiers %2")
+                          .arg(registration.virtualKey)
+                          .arg(registration.modifiers)
+                    : QStringLiteral("cannot grab the hot key with key code %1 and modifiers %2")
+                          .arg(registration.virtualKey)
+                          .arg(registration.modifiers));
+        return refused ? HotKeyRegistrationStatus::Taken : HotKeyRegistrationStatus::Failed;
+    }
+    registration.keycode = *keycode;
+    registration.state = *state;
+    registration.locks = locks;
+    return HotKeyRegistrationStatus::Success;
+}
+
+void X11GlobalHotKeys::ungrab(const Registration& registration) {
+    if (registration.keycode == 0)
+        return;
+    X11Connection& connection = m_desktop->connection();
+    for (std::uint16_t combination : lockCombinations(registration.locks))
+        xcb_ungrab_key(connection.xcb(), static_cast<xcb_keycode_t>(registration.keycode), connection.root(),
+                       registration.state | combination);
+}
+
+void X11GlobalHotKeys::regrabAll() {
+    // Key codes and modifier bits may all have moved: let go of everything, then grab anew.
+    for (auto& [reference, registration] : m_registrations) {
+        ungrab(registration);
+        registration.keycode = 0;
+        registration.pressed = false;
+    }
+    for (auto& [reference, registration] : m_registrations)
+        if (grab(registration) != HotKeyRegistrationStatus::Success)
+            platformLog(
+                QStringLiteral("the hot key %1 stays inactive after the keyboard changed").arg(reference));
+    m_desktop->connection().flush();
+}
+
+void X11GlobalHotKeys::handleEvent(const void* raw) {
+    const auto* event = static_cast<const xcb_generic_event_t*>(raw);
+    const std::uint8_t type = event->response_type & ~0x80;
+    if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
+        return;
+    const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event);
+    const bool press = type == XCB_KEY_PRESS;
+    for (auto& [reference, registration] : m_registrations) {
+        if (registration.keycode != key->detail)
+            continue;
+        const std::uint16_t state = key->state & KeyButtonModifierMask & ~registration.locks;
+        if (press) {
+            if (state != registration.state || registration.pressed)
+                continue;
+            registration.pressed = true;
+        } else {
+            // The modifiers may already be up when the key comes up.
+            if (!registration.pressed)
+                continue;
+            registration.pressed = false;
+        }
+        HotKeyEvent hotKey;
+        hotKey.reference = reference;
+        hotKey.pressed = press;
+        hotKey.signature = registration.signature;
+        hotKey.identifier = registration.identifier;
+        hotKey.timestamp = RunLoop::main().now();
+        hotKeyEvent.emit(hotKey);
+        return;
+    }
+}

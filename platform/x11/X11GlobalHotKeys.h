@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/GlobalHotKeys.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+class X11Desktop;
+class X11Keyboard;
+
+// Hot keys as passive key grabs on the root, one for every combination of the lock modifiers so
+// that Caps Lock or Num Lock do not get in the way. A combination another client holds is
+// refused (BadAccess) and nothing of it stays grabbed. The grabs follow changes of the keyboard
+// mapping. Auto-repeat is made detectable, so a held key is one press and one release.
+class X11GlobalHotKeys : public GlobalHotKeys {
+public:
+    X11GlobalHotKeys(std::shared_ptr<X11Desktop> desktop, std::shared_ptr<X11Keyboard> keyboard);
+    ~X11GlobalHotKeys() override;
+
+    HotKeyRegistrationStatus registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers,
+                                            std::uint32_t signature, std::uint32_t identifier,
+                                            HotKeyReference& reference) override;
+    bool unregisterHotKey(HotKeyReference reference) override;
+
+private:
+    struct Registration {
+        KeyCode virtualKey = 0;
+        HotKeyModifierMask modifiers = 0;
+        std::uint32_t signature = 0;
+        std::uint32_t identifier = 0;
+        std::uint32_t keycode = 0; // 0 while this keyboard has no such key
+        std::uint16_t state = 0;   // X modifiers, without the locks
+        std::uint16_t locks = 0;   // the lock modifiers grabbed alongside
+        bool pressed = false;
+    };
+
+    HotKeyRegistrationStatus grab(Registration& registration);
+    void ungrab(const Registration& registration);
+    void regrabAll();
+    void handleEvent(const void* event);
+
+    std::shared_ptr<X11Desktop> m_desktop;
+    std::shared_ptr<X11Keyboard> m_keyboard;
+    std::map<HotKeyReference, Registration> m_registrations;
+    HotKeyReference m_nextReference = 1;
+    std::vector<Connection> m_connections;
+};

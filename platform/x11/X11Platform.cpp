@@ -1,0 +1,96 @@
+#include "platform/x11/X11Platform.h"
+
+#include "platform/foundation/QtProcesses.h"
+#include "platform/x11/X11Accessibility.h"
+#include "platform/x11/X11Desktop.h"
+#include "platform/x11/X11EventStream.h"
+#include "platform/x11/X11GlobalHotKeys.h"
+#include "platform/x11/X11InputState.h"
+#include "platform/x11/X11Keyboard.h"
+#include "platform/x11/X11Screens.h"
+#include "platform/x11/X11SystemPreferences.h"
+#include "platform/x11/X11WindowServer.h"
+#include "platform/x11/X11Workspace.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+namespace {
+// The title-bar layout, in openbox's letters, for window managers that do not tell theirs.
+const QString TitleBarLayoutKey = QStringLiteral("Title Bar Button Layout");
+} // namespace
+
+std::unique_ptr<Platform> X11Platform::create(QString* error) {
+    QString reason;
+    auto* application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() != application->thread()) {
+        if (error)
+            *error = QStringLiteral("the x11 backend needs a qt application on the calling thread");
+        return nullptr;
+    }
+    auto connection = X11Connection::open({}, &reason);
+    if (!connection) {
+        if (error)
+            *error = reason;
+        return nullptr;
+    }
+    if (!connection->startReading()) {
+        if (error)
+            *error = QStringLiteral("cannot read events of the x display");
+        return nullptr;
+    }
+    std::unique_ptr<X11Platform> platform(new X11Platform);
+    platform->m_desktop = std::make_shared<X11Desktop>(std::move(connection));
+    platform->m_keyboard = std::make_shared<X11Keyboard>(platform->m_desktop->connection(), false);
+    if (!platform->m_keyboard->isValid()) {
+        if (error)
+            *error = QStringLiteral("cannot read the keyboard of the x display");
+        return nullptr;
+    }
+    platform->m_preferences = std::make_unique<X11SystemPreferences>();
+    platform->m_desktop->setFallbackTitleLayout(
+        platform->m_preferences->value(SystemPreferences::GlobalDomain, TitleBarLayoutKey).toString());
+    platform->m_screens = std::make_unique<X11Screens>(platform->m_desktop);
+    platform->m_accessibility = std::make_unique<X11Accessibility>(platform->m_desktop);
+    platform->m_windowServer = std::make_unique<X11WindowServer>(platform->m_desktop);
+    platform->m_inputState = std::make_unique<X11InputState>(platform->m_desktop, platform->m_keyboard);
+    platform->m_workspace = std::make_unique<X11Workspace>(platform->m_desktop, *platform->m_preferences);
+    platform->m_eventStream = std::make_unique<X11EventStream>(platform->m_desktop);
+    platform->m_globalHotKeys = std::make_unique<X11GlobalHotKeys>(platform->m_desktop, platform->m_keyboard);
+    platform->m_processes = std::make_unique<QtProcesses>();
+    return platform;
+}
+
+X11Platform::~X11Platform() = default;
+
+Accessibility& X11Platform::accessibility() {
+    return *m_accessibility;
+}
+WindowServer& X11Platform::windowServer() {
+    return *m_windowServer;
+}
+Screens& X11Platform::screens() {
+    return *m_screens;
+}
+InputState& X11Platform::inputState() {
+    return *m_inputState;
+}
+Workspace& X11Platform::workspace() {
+    return *m_workspace;
+}
+EventStream& X11Platform::eventStream() {
+    return *m_eventStream;
+}
+GlobalHotKeys& X11Platform::globalHotKeys() {
+    return *m_globalHotKeys;
+}
+SystemPreferences& X11Platform::systemPreferences() {
+    return *m_preferences;
+}
+Processes& X11Platform::processes() {
+    return *m_processes;
+}
+
+std::unique_ptr<Platform> createX11Platform(QString* error) {
+    return X11Platform::create(error);
+}

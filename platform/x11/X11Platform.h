@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QString>
+#include <memory>
+
+class X11Accessibility;
+class X11Desktop;
+class X11EventStream;
+class X11GlobalHotKeys;
+class X11InputState;
+class X11Keyboard;
+class X11Screens;
+class X11SystemPreferences;
+class X11Workspace;
+class X11WindowServer;
+class QtProcesses;
+
+// Every facility of the platform layer on the X server named by $DISPLAY.
+class X11Platform : public Platform {
+public:
+    // Null with a reason when there is no display or no Qt application to read its events.
+    static std::unique_ptr<Platform> create(QString* error);
+    ~X11Platform() override;
+
+    QString name() const override { return QStringLiteral("x11"); }
+    Accessibility& accessibility() override;
+    WindowServer& windowServer() override;
+    Screens& screens() override;
+    InputState& inputState() override;
+    Workspace& workspace() override;
+    EventStream& eventStream() override;
+    GlobalHotKeys& globalHotKeys() override;
+    SystemPreferences& systemPreferences() override;
+    Processes& processes() override;
+
+private:
+    X11Platform() = default;
+
+    std::shared_ptr<X11Desktop> m_desktop;
+    std::shared_ptr<X11Keyboard> m_keyboard;
+    std::unique_ptr<X11SystemPreferences> m_preferences;
+    std::unique_ptr<X11Accessibility> m_accessibility;
+    std::unique_ptr<X11WindowServer> m_windowServer;
+    std::unique_ptr<X11Screens> m_screens;
+    std::unique_ptr<X11InputState> m_inputState;
+    std::unique_ptr<X11Workspace> m_workspace;
+    std::unique_ptr<X11EventStream> m_eventStream;
+    std::unique_ptr<X11GlobalHotKeys> m_globalHotKeys;
+    std::unique_ptr<QtProcesses> m_processes;
+};
+
+std::unique_ptr<Platform> createX11Platform(QString* error);

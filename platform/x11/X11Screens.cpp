@@ -1,0 +1,150 @@
+#include "platform/x11/X11Screens.h"
+
+#include "platform/x11/X11Desktop.h"
+
+#include <algorithm>
+#include <xcb/randr.h>
+
+namespace {
+
+constexpr std::uint32_t RandrMajor = 1;
+constexpr std::uint32_t RandrMinorWithMonitors = 5;
+
+bool sameScreens(const std::vector<ScreenInfo>& a, const std::vector<ScreenInfo>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ScreenInfo& x, const ScreenInfo& y) {
+        return x.identifier == y.identifier && x.name == y.name && x.frame == y.frame &&
+               x.visibleFrame == y.visibleFrame;
+    });
+}
+
+} // namespace
+
+X11Screens::X11Screens(std::shared_ptr<X11Desktop> desktop) : m_desktop(std::move(desktop)) {
+    X11Connection& connection = m_desktop->connection();
+    auto* c = connection.xcb();
+    const xcb_query_extension_reply_t* extension = xcb_get_extension_data(c, &xcb_randr_id);
+    if (extension && extension->present) {
+        m_randrEventBase = extension->first_event;
+        X11Reply<xcb_randr_query_version_reply_t> version(xcb_randr_query_version_reply(
+            c, xcb_randr_query_version(c, RandrMajor, RandrMinorWithMonitors), nullptr));
+        m_hasMonitors =
+            version &&
+            (version->major_version > RandrMajor ||
+             (version->major_version == RandrMajor && version->minor_version >= RandrMinorWithMonitors));
+        xcb_randr_select_input(c, connection.root(),
+                               XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
+                                   XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
+        connection.flush();
+    }
+    m_last = screens();
+    m_connections.push_back(connection.events.connect([this](const xcb_generic_event_t* event) {
+        const std::uint8_t type = event->response_type & ~0x80;
+        if (m_randrEventBase && (type == m_randrEventBase + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                                 type == m_randrEventBase + XCB_RANDR_NOTIFY))
+            refresh();
+    }));
+    m_connections.push_back(m_desktop->strutsChanged.connect([this] { refresh(); }));
+}
+
+X11Screens::~X11Screens() = default;
+
+void X11Screens::refresh() {
+    auto now = screens();
+    if (sameScreens(now, m_last))
+        return;
+    m_last = std::move(now);
+    screensChanged.emit();
+}
+
+std::vector<X11Screens::Monitor> X11Screens::monitors() const {
+    X11Connection& connection = m_desktop->connection();
+    auto* c = connection.xcb();
+    std::vector<Monitor> result;
+    if (m_hasMonitors) {
+        X11Reply<xcb_randr_get_monitors_reply_t> reply(
+            xcb_randr_get_monitors_reply(c, xcb_randr_get_monitors(c, connection.root(), 1), nullptr));
+        if (reply) {
+            std::vector<xcb_get_atom_name_cookie_t> names;
+            for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem;
+                 xcb_randr_monitor_info_next(&it)) {
+                const xcb_randr_monitor_info_t* info = it.data;
+                result.push_back(
+                    {info->name, {}, Rect(info->x, info->y, info->width, info->height), info->primary != 0});
+                names.push_back(xcb_get_atom_name(c, info->name));
+            }
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                X11Reply<xcb_get_atom_name_reply_t> name(xcb_get_atom_name_reply(c, names[i], nullptr));
+                if (name)
+                    result[i].name = QString::fromUtf8(xcb_get_atom_name_name(name.get()),
+                                                       xcb_get_atom_name_name_length(name.get()));
+            }
+        }
+    }
+    if (result.empty()) {
+        const xcb_screen_t* screen = connection.screen();
+        X11Reply<xcb_get_geometry_reply_t> root(
+            xcb_get_geometry_reply(c, xcb_get_geometry(c, connection.root()), nullptr));
+        const double width = root ? root->width : screen->width_in_pixels;
+        const double height = root ? root->height : screen->height_in_pixels;
+        result.push_back({0, QStringLiteral("screen"), Rect(0, 0, width, height), true});
+    }
+    return result;
+}
+
+std::vector<ScreenInfo> X11Screens::screens() const {
+    std::vector<Monitor> all = monitors();
+    X11Connection& connection = m_desktop->connection();
+    auto* c = connection.xcb();
+    X11Reply<xcb_get_geometry_reply_t> root(
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, connection.root()), nullptr));
+    const int rootWidth = root ? root->width : connection.screen()->width_in_pixels;
+    const int rootHeight = root ? root->height : connection.screen()->height_in_pixels;
+
+    std::vector<X11Strut> struts;
+    const auto clients = m_desktop->clientsFrontToBack();
+    for (const X11WindowInfo& info : m_desktop->infos(clients, X11Property::Struts | X11Property::State))
+        if (info.exists && info.hasStrut && !m_desktop->isHidden(info))
+            struts.push_back(X11Strut::fromValues(info.strutValues, rootWidth, rootHeight));
+
+    std::vector<Rect> usable;
+    for (const Monitor& monitor : all)
+        usable.push_back(usableArea(monitor.frame, struts, rootWidth, rootHeight));
+    auto result = screensFromMonitors(all, usable);
+    // Quartz coordinates start at the primary monitor's top left.
+    const auto primary = std::find_if(all.begin(), all.end(), [](const Monitor& m) { return m.primary; });
+    m_desktop->setPrimaryOrigin(primary != all.end() ? primary->frame.origin : all.front().frame.origin);
+    return result;
+}
+
+std::vector<ScreenInfo> X11Screens::screensFromMonitors(std::vector<Monitor> monitors,
+                                                        const std::vector<Rect>& usable) {
+    if (monitors.empty())
+        return {};
+    std::vector<std::size_t> order(monitors.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    // The primary first, the others from left to right and top to bottom.
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const Monitor& x = monitors[a];
+        const Monitor& y = monitors[b];
+        if (x.primary != y.primary)
+            return x.primary;
+        if (x.frame.x() != y.frame.x())
+            return x.frame.x() < y.frame.x();
+        return x.frame.y() < y.frame.y();
+    });
+    const Rect primary = monitors[order.front()].frame;
+    auto cocoa = [&](const Rect& r) {
+        return Rect(r.x() - primary.x(), primary.maxY() - r.maxY(), r.width(), r.height());
+    };
+    std::vector<ScreenInfo> result;
+    for (std::size_t index : order) {
+        ScreenInfo info;
+        info.identifier = monitors[index].identifier;
+        info.name = monitors[index].name;
+        info.frame = cocoa(monitors[index].frame);
+        info.visibleFrame = cocoa(index < usable.size() ? usable[index] : monitors[index].frame);
+        result.push_back(info);
+    }
+    return result;
+}

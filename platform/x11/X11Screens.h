@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/Screens.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class X11Desktop;
+
+// The monitors of RandR 1.5 (or the whole root when there are none), the primary first, each with
+// its usable frame: the monitor less the struts of the docks and panels that reach into it.
+class X11Screens : public Screens {
+public:
+    explicit X11Screens(std::shared_ptr<X11Desktop> desktop);
+    ~X11Screens() override;
+
+    std::vector<ScreenInfo> screens() const override;
+    bool screensHaveSeparateSpaces() const override { return false; }
+
+    struct Monitor {
+        std::uint32_t identifier = 0;
+        QString name;
+        Rect frame; // root coordinates
+        bool primary = false;
+    };
+    // Monitors in root coordinates and their usable areas into the platform's screens: the primary
+    // first, frames flipped into Cocoa coordinates by the primary's height.
+    static std::vector<ScreenInfo> screensFromMonitors(std::vector<Monitor> monitors,
+                                                       const std::vector<Rect>& usable);
+
+private:
+    std::vector<Monitor> monitors() const;
+    void refresh();
+
+    std::shared_ptr<X11Desktop> m_desktop;
+    std::uint8_t m_randrEventBase = 0;
+    bool m_hasMonitors = false;
+    std::vector<ScreenInfo> m_last;
+    std::vector<Connection> m_connections;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/SystemPreferences.h"
+#include "platform/foundation/PreferencesFileStore.h"
+
+// The desktop preferences of the X11 backend, kept in the program's own preference files: X11
+// desktops have no common store of their own. They have no edge tiling to turn off and no menu
+// over the zoom button.
+class X11SystemPreferences : public SystemPreferences {
+public:
+    explicit X11SystemPreferences(QString folder = PreferencesFileStore::defaultFolder());
+
+    QVariant value(const QString& domain, const QString& key) const override;
+    bool setValue(const QString& domain, const QString& key, const QVariant& value) override;
+    bool removeValue(const QString& domain, const QString& key) override;
+    bool offersEdgeTiling() const override { return false; }
+    bool offersZoomButtonMenuOption() const override { return false; }
+    QString preferencesToolPath() const override;
+
+private:
+    PreferencesFileStore m_store;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/Workspace.h"
+
+#include <memory>
+#include <set>
+#include <vector>
+
+class SystemPreferences;
+class X11Desktop;
+class X11SleepWatcher;
+
+// Applications are the processes behind the managed windows; the frontmost one owns the active
+// window. Hiding means iconifying.
+class X11Workspace : public Workspace {
+public:
+    X11Workspace(std::shared_ptr<X11Desktop> desktop, SystemPreferences& preferences);
+    ~X11Workspace() override;
+
+    std::optional<RunningApplication> frontmostApplication() const override;
+    std::vector<RunningApplication> runningApplications() const override;
+    std::optional<RunningApplication> applicationWithProcessIdentifier(pid_t pid) const override;
+    bool activateApplication(pid_t pid, bool allWindows) override;
+    bool hideOtherApplications(pid_t keep) override;
+    bool launchApplication(const QString& bundleIdentifier) override;
+    bool isDarkAppearance() const override;
+    Color accentColor() const override;
+    bool increaseContrastEnabled() const override { return false; }
+
+private:
+    // Windows of every process, front to back, that an application may be activated or hidden by.
+    std::vector<std::pair<pid_t, std::uint32_t>> applicationWindows() const;
+    std::optional<RunningApplication> describe(pid_t pid) const;
+    pid_t frontmostProcess() const;
+    void activeWindowChanged();
+    void clientsChanged();
+
+    std::shared_ptr<X11Desktop> m_desktop;
+    SystemPreferences& m_preferences;
+    std::unique_ptr<X11SleepWatcher> m_sleepWatcher;
+    pid_t m_frontmost = 0;
+    std::set<pid_t> m_processes;
+    std::vector<Connection> m_connections;
+};
