@@ -1,0 +1,214 @@
+#include "SimTestSupport.h"
+
+#include "platform/sim/SimDemoDesktop.h"
+
+namespace {
+
+constexpr std::uint32_t Signature = 0x534b686b; // 'SKhk'
+constexpr HotKeyModifierMask ControlMask = 4096;
+constexpr HotKeyModifierMask ControlOptionMask = 4096 | 2048;
+
+TEST_F(SimDesktopTest, HotKeysRegisterRefuseAndFire) {
+    auto& hotKeys = sim.globalHotKeys();
+    hotKeys.markTaken(Key::Space, ModifierFlag::Command);
+    HotKeyReference f5 = 0;
+    HotKeyReference other = 0;
+    EXPECT_EQ(hotKeys.registerHotKey(Key::F5, ControlMask, Signature, 7, f5),
+              HotKeyRegistrationStatus::Success);
+    EXPECT_NE(f5, 0u);
+    struct Refusal {
+        KeyCode keyCode;
+        HotKeyModifierMask modifiers;
+        HotKeyRegistrationStatus status;
+    };
+    const Refusal refusals[] = {
+        {Key::Space, 256, HotKeyRegistrationStatus::Taken},
+        {Key::F5, ControlMask, HotKeyRegistrationStatus::Taken},
+        {Key::MaximumKeyCode + 1, ControlMask, HotKeyRegistrationStatus::InvalidKey},
+    };
+    for (const auto& r : refusals) {
+        EXPECT_EQ(hotKeys.registerHotKey(r.keyCode, r.modifiers, Signature, 8, other), r.status) << r.keyCode;
+        EXPECT_EQ(other, 0u);
+    }
+    EXPECT_EQ(hotKeys.registerHotKey(Key::F5, ControlOptionMask, Signature, 9, other),
+              HotKeyRegistrationStatus::Success);
+
+    std::vector<HotKeyEvent> events;
+    auto connection = hotKeys.hotKeyEvent.connect([&](const HotKeyEvent& e) { events.push_back(e); });
+    RunLoop::main().advance(1.5);
+    EXPECT_TRUE(hotKeys.press(Key::F5, ModifierFlag::Control | ModifierFlag::LeftControl));
+    EXPECT_TRUE(hotKeys.release(Key::F5, ModifierFlag::Control));
+    EXPECT_FALSE(hotKeys.press(Key::F5, ModifierFlag::Control | ModifierFlag::Shift));
+    EXPECT_FALSE(hotKeys.press(Key::F6, ModifierFlag::Control));
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].reference, f5);
+    EXPECT_TRUE(events[0].pressed);
+    EXPECT_FALSE(events[1].pressed);
+    EXPECT_EQ(events[0].signature, Signature);
+    EXPECT_EQ(events[0].identifier, 7u);
+    EXPECT_EQ(events[0].timestamp, 1.5);
+
+    EXPECT_EQ(hotKeys.registrations().size(), 2u);
+    EXPECT_TRUE(hotKeys.unregisterHotKey(f5));
+    EXPECT_FALSE(hotKeys.unregisterHotKey(f5));
+    EXPECT_FALSE(hotKeys.isRegistered(Key::F5, ModifierFlag::Control));
+    EXPECT_FALSE(hotKeys.press(Key::F5, ModifierFlag::Control));
+    ASSERT_EQ(hotKeys.registrations().size(), 1u);
+    EXPECT_EQ(hotKeys.registrations().front().modifiers, ControlOptionMask);
+}
+
+TEST(SimGlobalHotKeys, RegistrationMaskTranslatesEveryModifier) {
+    EXPECT_EQ(SimGlobalHotKeys::registrationMask(
+                  ModifierFlag::Command | ModifierFlag::Shift | ModifierFlag::Option | ModifierFlag::Control |
+                  ModifierFlag::Function | ModifierFlag::CapsLock | ModifierFlag::LeftShift),
+              256u + 512u + 2048u + 4096u + 131072u);
+}
+
+TEST_F(SimDesktopTest, PreferencesToolWritesAndDeletesTheSimulatedPreferences) {
+    const QString tool = sim.systemPreferences().preferencesToolPath();
+    const QString tiling = QStringLiteral("com.apple.WindowManager");
+    const QString global = SystemPreferences::GlobalDomain;
+    struct Step {
+        QStringList arguments;
+        int exitCode;
+        QString domain;
+        QString key;
+        QVariant expected;
+    };
+    const Step steps[] = {
+        {{"write", tiling, "EnableTilingByEdgeDrag", "-bool", "NO"},
+         0,
+         tiling,
+         "EnableTilingByEdgeDrag",
+         false},
+        {{"write", tiling, "EnableTilingByEdgeDrag", "-bool", "YES"},
+         0,
+         tiling,
+         "EnableTilingByEdgeDrag",
+         true},
+        {{"write", "-g", "NSZoomButtonMenuOption", "-int", "2"},
+         0,
+         global,
+         "NSZoomButtonMenuOption",
+         qint64(2)},
+        {{"write", tiling, "Gap", "-int", "-7"}, 0, tiling, "Gap", qint64(-7)},
+        {{"write", tiling, "Gap", "-int", "seven"}, 1, tiling, "Gap", qint64(-7)},
+        {{"write", tiling, "Gap", "-bool", "MAYBE"}, 1, tiling, "Gap", qint64(-7)},
+        {{"write", tiling, "Gap", "-string", "x"}, 1, tiling, "Gap", qint64(-7)},
+        {{"write", tiling, "Gap"}, 1, tiling, "Gap", qint64(-7)},
+        {{"delete", tiling, "Gap"}, 0, tiling, "Gap", QVariant()},
+        {{"delete", tiling, "Gap"}, 1, tiling, "Gap", QVariant()},
+        {{"delete", "-g", "NSZoomButtonMenuOption"}, 0, global, "NSZoomButtonMenuOption", QVariant()},
+        {{"read", tiling}, 1, tiling, "EnableTilingByEdgeDrag", true},
+    };
+    for (const auto& step : steps) {
+        const ProcessResult result = sim.processes().run(tool, step.arguments, 5);
+        EXPECT_TRUE(result.started);
+        EXPECT_EQ(result.exitCode, step.exitCode) << step.arguments.join(' ').toStdString();
+        EXPECT_EQ(result.exitCode != 0, !result.standardError.isEmpty());
+        EXPECT_EQ(sim.systemPreferences().value(step.domain, step.key), step.expected)
+            << step.arguments.join(' ').toStdString();
+    }
+    const auto runs = sim.processes().runs();
+    ASSERT_EQ(runs.size(), std::size(steps));
+    EXPECT_EQ(runs.front().program, tool);
+    EXPECT_EQ(runs.front().arguments, steps[0].arguments);
+    EXPECT_EQ(runs.front().timeoutSeconds, 5);
+}
+
+TEST_F(SimDesktopTest, ScriptedProgramsEndAsScripted) {
+    auto& processes = sim.processes();
+    processes.setRunsUnscriptedPrograms(false);
+    processes.script("/bin/ok", SimProgramBehaviour{0, "out\n", "", false, false, false});
+    processes.script("/bin/fails", SimProgramBehaviour{3, "", "bad\n", false, false, false});
+    processes.script("/bin/hangs", SimProgramBehaviour{0, "partial", "", false, true, false});
+    processes.script("/bin/crashes", SimProgramBehaviour{0, "", "", false, false, true});
+    processes.script("/bin/missing", SimProgramBehaviour{0, "", "", true, false, false});
+    processes.script("/bin/echo", [](const QStringList& arguments) {
+        return SimProgramBehaviour{0, arguments.join(' ').toUtf8(), "", false, false, false};
+    });
+
+    struct Case {
+        QString program;
+        bool started;
+        bool timedOut;
+        bool crashed;
+        int exitCode;
+        QByteArray output;
+    };
+    const Case cases[] = {
+        {"/bin/ok", true, false, false, 0, "out\n"},      {"/bin/fails", true, false, false, 3, ""},
+        {"/bin/hangs", true, true, false, -1, "partial"}, {"/bin/crashes", true, false, true, -1, ""},
+        {"/bin/missing", false, false, false, -1, ""},    {"/bin/echo", true, false, false, 0, "a b"},
+        {"/bin/unscripted", false, false, false, -1, ""},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult result = processes.run(c.program, {"a", "b"}, 1);
+        EXPECT_EQ(result.started, c.started) << c.program.toStdString();
+        EXPECT_EQ(result.timedOut, c.timedOut) << c.program.toStdString();
+        EXPECT_EQ(result.crashed, c.crashed) << c.program.toStdString();
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.program.toStdString();
+        EXPECT_EQ(result.standardOutput, c.output) << c.program.toStdString();
+    }
+    EXPECT_EQ(processes.runs().size(), std::size(cases));
+}
+
+TEST_F(SimDesktopTest, StartedProgramsStreamTheirLinesOnTheMainRunLoop) {
+    auto& processes = sim.processes();
+    processes.script("/bin/log", SimProgramBehaviour{0, "one\ntwo\n", "", false, false, false});
+    processes.script("/bin/stream", SimProgramBehaviour{0, "first\n", "", false, true, false});
+
+    QList<QByteArray> lines;
+    std::optional<ProcessResult> finished;
+    auto process = processes.start(
+        "/bin/log", {}, [&](const QByteArray& line) { lines << line; },
+        [&](const ProcessResult& result) { finished = result; });
+    ASSERT_NE(process, nullptr);
+    EXPECT_TRUE(lines.isEmpty());
+    RunLoop::main().runPending();
+    EXPECT_EQ(lines, (QList<QByteArray>{"one", "two"}));
+    ASSERT_TRUE(finished);
+    EXPECT_TRUE(finished->succeeded());
+    EXPECT_FALSE(process->isRunning());
+
+    lines.clear();
+    finished.reset();
+    auto streaming = processes.start(
+        "/bin/stream", {}, [&](const QByteArray& line) { lines << line; },
+        [&](const ProcessResult& result) { finished = result; });
+    RunLoop::main().runPending();
+    EXPECT_EQ(lines, QList<QByteArray>{"first"});
+    EXPECT_FALSE(finished);
+    EXPECT_TRUE(streaming->isRunning());
+
+    lines.clear();
+    auto dropped = processes.start(
+        "/bin/log", {}, [&](const QByteArray& line) { lines << line; }, [&](const ProcessResult&) {});
+    dropped.reset();
+    RunLoop::main().runPending();
+    EXPECT_TRUE(lines.isEmpty());
+}
+
+TEST(SimDemoDesktop, OffersTwoScreensAndApplicationsToTry) {
+    RunLoop::main().useManualClock();
+    const auto sim = makeDemoDesktop();
+    EXPECT_EQ(sim->name(), QStringLiteral("sim"));
+    ASSERT_EQ(sim->screens().screens().size(), 2u);
+    EXPECT_EQ(sim->screens().screens().front().frame.origin, Point());
+    EXPECT_GE(sim->workspace().runningApplications().size(), 3u);
+    const auto list = sim->windowServer().windowList();
+    ASSERT_GE(list.size(), 3u);
+    EXPECT_EQ(list.front().ownerPID, sim->workspace().frontmostApplication()->processIdentifier);
+
+    // Every window has its zoom button, and the pointer finds the front window's one.
+    for (const auto& entry : list) {
+        const auto window = windowElement(*sim, *sim->window(entry.number));
+        EXPECT_TRUE(attribute<AXElementRef>(window, AX::ZoomButton)) << entry.title.toStdString();
+    }
+    const auto zoom =
+        *attribute<AXElementRef>(windowElement(*sim, *sim->window(list.front().number)), AX::ZoomButton);
+    const auto at = *attribute<Point>(zoom, AX::Position);
+    EXPECT_TRUE(AXElementsEqual(sim->accessibility().elementAtPosition({at.x + 1, at.y + 1}), zoom));
+}
+
+} // namespace
