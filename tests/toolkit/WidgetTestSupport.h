@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QApplication>
+#include <QImage>
+#include <QWidget>
+
+// One application for every widget test of the program, made on first use and kept to the end.
+inline QApplication& testApplication() {
+    static int argc = 1;
+    static char name[] = "skaf_toolkit_tests";
+    static char* argv[] = {name, nullptr};
+    static auto* application = new QApplication(argc, argv);
+    return *application;
+}
+
+// The widget as drawn, on a clear background, one pixel per point.
+inline QImage renderedImage(QWidget& widget) {
+    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+inline int alphaAt(const QImage& image, int x, int y) {
+    return qAlpha(image.pixel(x, y));
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/Geometry.h"
+
+#include <QPointF>
+#include <QRectF>
+
+// Widgets live in Qt's global coordinates (y down, the virtual desktop's origin); the rest of the program
+// speaks Cocoa coordinates (y up from the bottom left of the primary screen). These convert at that edge,
+// by the primary screen's place and height.
+QRectF qtRectFromCocoaRect(const Rect& rect);
+Rect cocoaRectFromQtRect(const QRectF& rect);
+QPointF qtPointFromCocoaPoint(Point point);
+Point cocoaPointFromQtPoint(const QPointF& point);

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QWidget>
+
+// A view that reflects whether its window is the active one: reflectKeyWindowStatusChange runs whenever the
+// window becomes or stops being active. Overrides call this class's first.
+class ZRKeyWindowReflectingView : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+protected:
+    // Redraws by default.
+    virtual void reflectKeyWindowStatusChange();
+    void changeEvent(QEvent* event) override;
+};

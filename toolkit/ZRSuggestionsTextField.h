@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QPointer>
+#include <QVariantList>
+
+class QMenu;
+class ZRSuggestionsTextField;
+
+// The rows a suggestions provider answers, read in order:
+//   ZRTextFieldSuggestionsSectionCurrentlyUsed   a header "Currently Used"
+//   ZRTextFieldSuggestionsSectionSuggested       a header "Suggestions"
+//   the empty string                             a separator
+//   any other string                             an item whose title and value are the string
+//   a dictionary                                 an item with the title and the value under the keys below
+inline constexpr char16_t ZRTextFieldSuggestionsSectionCurrentlyUsed[] =
+    u"ZRTextFieldSuggestionsSectionCurrentlyUsed";
+inline constexpr char16_t ZRTextFieldSuggestionsSectionSuggested[] =
+    u"ZRTextFieldSuggestionsSectionSuggested";
+inline constexpr char16_t ZRTextFieldSuggestionTitle[] = u"ZRTextFieldSuggestionTitle";
+inline constexpr char16_t ZRTextFieldSuggestionRepresentedStringValue[] =
+    u"ZRTextFieldSuggestionRepresentedStringValue";
+
+class ZRTextFieldSuggestionsProvider {
+public:
+    virtual ~ZRTextFieldSuggestionsProvider() = default;
+    virtual QVariantList suggestionsForTextField(ZRSuggestionsTextField* field) = 0;
+};
+
+// A text field with a menu of suggested values from its provider, opened by the button at its end or the
+// down arrow key; a chosen value replaces the text as if typed.
+class ZRSuggestionsTextField : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit ZRSuggestionsTextField(QWidget* parent = nullptr);
+
+    // The provider is not owned.
+    void setSuggestionsProvider(ZRTextFieldSuggestionsProvider* provider) { m_provider = provider; }
+    ZRTextFieldSuggestionsProvider* suggestionsProvider() const { return m_provider; }
+
+    // A new menu of the provider's rows, owned by the caller; null without provider or rows.
+    QMenu* newSuggestionsMenu();
+    // Pops the menu up under the field.
+    void showSuggestions();
+    // Puts the value into the field as if typed.
+    void chooseSuggestion(const QString& value);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    ZRTextFieldSuggestionsProvider* m_provider = nullptr;
+    QPointer<QMenu> m_menu;
+};
