@@ -10,18 +10,15 @@ SimApplication::SimApplication(SimWorld& world, pid_t pid, const QString& bundle
       m_launchTime(launchTime) {}
 
 QString SimApplication::bundleIdentifier() const {
-    auto guard = m_world.lock();
-    return m_bundleIdentifier;
+    return m_world.locked([&] { return m_bundleIdentifier; });
 }
 
 QString SimApplication::name() const {
-    auto guard = m_world.lock();
-    return m_name;
+    return m_world.locked([&] { return m_name; });
 }
 
 RunningApplication SimApplication::info() const {
-    auto guard = m_world.lock();
-    return infoLocked();
+    return m_world.locked([&] { return infoLocked(); });
 }
 
 RunningApplication SimApplication::infoLocked() const {
@@ -37,18 +34,15 @@ RunningApplication SimApplication::infoLocked() const {
 }
 
 void SimApplication::setExecutablePath(const QString& path) {
-    auto guard = m_world.lock();
-    m_executablePath = path;
+    m_world.locked([&] { m_executablePath = path; });
 }
 
 void SimApplication::setLaunchTime(double secondsSinceEpoch) {
-    auto guard = m_world.lock();
-    m_launchTime = secondsSinceEpoch;
+    m_world.locked([&] { m_launchTime = secondsSinceEpoch; });
 }
 
 void SimApplication::setElectron(bool electron) {
-    auto guard = m_world.lock();
-    m_electron = electron;
+    m_world.locked([&] { m_electron = electron; });
 }
 
 void SimApplication::setHidden(bool hidden) {
@@ -56,8 +50,7 @@ void SimApplication::setHidden(bool hidden) {
 }
 
 void SimApplication::setResponseTime(double seconds) {
-    auto guard = m_world.lock();
-    m_responseTime = seconds;
+    m_world.locked([&] { m_responseTime = seconds; });
 }
 
 void SimApplication::activate(bool allWindows) {
@@ -69,8 +62,7 @@ void SimApplication::terminate() {
 }
 
 bool SimApplication::isTerminated() const {
-    auto guard = m_world.lock();
-    return m_terminated;
+    return m_world.locked([&] { return m_terminated; });
 }
 
 std::vector<SimWindow*> SimApplication::windows() const {

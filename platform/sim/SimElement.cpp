@@ -82,15 +82,20 @@ SimElement::Reached SimElement::reachLocked(const SimWorld& world) const {
     return reached;
 }
 
-AXError SimElement::copyAttributeValue(const QString& attribute, AXValue& value) const {
+template <class Fn> AXError SimElement::withReached(Fn fn) const {
     const auto world = m_world.lock();
     if (!world)
         return AXError::InvalidElement;
-    auto guard = world->lock();
-    const Reached reached = reachLocked(*world);
-    if (reached.error != AXError::Success)
-        return reached.error;
-    return copyLocked(*world, reached, attribute, value);
+    return world->changeFrames([&](SimWorld::Notes& notes) {
+        const Reached reached = reachLocked(*world);
+        return reached.error != AXError::Success ? reached.error : fn(*world, reached, notes);
+    });
+}
+
+AXError SimElement::copyAttributeValue(const QString& attribute, AXValue& value) const {
+    return withReached([&](SimWorld& world, const Reached& reached, SimWorld::Notes&) {
+        return copyLocked(world, reached, attribute, value);
+    });
 }
 
 AXError SimElement::copyLocked(const SimWorld& world, const Reached& reached, const QString& attribute,
@@ -204,42 +209,29 @@ Rect SimElement::partFrameLocked(const SimWindow& window) const {
 }
 
 AXError SimElement::isAttributeSettable(const QString& attribute, bool& settable) const {
-    const auto world = m_world.lock();
-    if (!world)
-        return AXError::InvalidElement;
-    auto guard = world->lock();
-    const Reached reached = reachLocked(*world);
-    if (reached.error != AXError::Success)
-        return reached.error;
-    if (m_kind == Kind::Window) {
-        const SimWindow& window = *reached.window;
-        if (attribute == AX::Position || attribute == AX::SizeAttribute || attribute == AX::FullScreen ||
-            attribute == AX::Minimized) {
-            settable = attribute == AX::Position        ? window.m_movable
-                       : attribute == AX::SizeAttribute ? window.m_resizable
-                       : attribute == AX::FullScreen    ? window.m_fullScreenSettable
-                                                        : true;
-            return AXError::Success;
+    return withReached([&](SimWorld& world, const Reached& reached, SimWorld::Notes&) {
+        if (m_kind == Kind::Window) {
+            const SimWindow& window = *reached.window;
+            if (attribute == AX::Position || attribute == AX::SizeAttribute || attribute == AX::FullScreen ||
+                attribute == AX::Minimized) {
+                settable = attribute == AX::Position        ? window.m_movable
+                           : attribute == AX::SizeAttribute ? window.m_resizable
+                           : attribute == AX::FullScreen    ? window.m_fullScreenSettable
+                                                            : true;
+                return AXError::Success;
+            }
         }
-    }
-    AXValue ignored;
-    const AXError error = copyLocked(*world, reached, attribute, ignored);
-    if (error == AXError::AttributeUnsupported)
-        return error;
-    settable = false;
-    return AXError::Success;
+        AXValue ignored;
+        const AXError error = copyLocked(world, reached, attribute, ignored);
+        if (error == AXError::AttributeUnsupported)
+            return error;
+        settable = false;
+        return AXError::Success;
+    });
 }
 
 AXError SimElement::setAttributeValue(const QString& attribute, const AXValue& value) {
-    const auto world = m_world.lock();
-    if (!world)
-        return AXError::InvalidElement;
-    SimWorld::Notes notes;
-    {
-        auto guard = world->lock();
-        const Reached reached = reachLocked(*world);
-        if (reached.error != AXError::Success)
-            return reached.error;
+    return withReached([&](SimWorld& world, const Reached& reached, SimWorld::Notes& notes) {
         if (m_kind != Kind::Window)
             return AXError::AttributeUnsupported;
         SimWindow& window = *reached.window;
@@ -265,10 +257,10 @@ AXError SimElement::setAttributeValue(const QString& attribute, const AXValue& v
                 return AXError::Success;
             }
             const Rect& current = window.m_serverFrame;
-            world->setFrameLocked(window,
-                                  isPosition ? Rect(*position, current.size)
-                                             : Rect(current.origin, window.constrainedSizeLocked(*size)),
-                                  notes);
+            world.setFrameLocked(window,
+                                 isPosition ? Rect(*position, current.size)
+                                            : Rect(current.origin, window.constrainedSizeLocked(*size)),
+                                 notes);
         } else if (attribute == AX::FullScreen || attribute == AX::Minimized) {
             const bool* on = std::get_if<bool>(&value);
             if (!on)
@@ -278,45 +270,34 @@ AXError SimElement::setAttributeValue(const QString& attribute, const AXValue& v
             else if (!window.m_fullScreenSettable)
                 return AXError::AttributeUnsupported;
             else
-                world->setFullScreenLocked(window, *on, notes);
+                world.setFullScreenLocked(window, *on, notes);
         } else {
             return AXError::AttributeUnsupported;
         }
-    }
-    world->deliver(std::move(notes));
-    return AXError::Success;
+        return AXError::Success;
+    });
 }
 
 QStringList SimElement::actionNames() const {
-    const auto world = m_world.lock();
-    if (!world)
-        return {};
-    auto guard = world->lock();
-    if (reachLocked(*world).error != AXError::Success)
-        return {};
-    if (m_kind == Kind::Window)
-        return {AX::Raise};
-    if (m_kind != Kind::Button)
-        return {};
-    const auto button = static_cast<SimButton>(m_part);
-    if (button == SimButton::Zoom || button == SimButton::FullScreen)
-        return {AX::Press, AX::ZoomWindow};
-    return {AX::Press};
+    QStringList names;
+    withReached([&](SimWorld&, const Reached&, SimWorld::Notes&) {
+        const auto button = static_cast<SimButton>(m_part);
+        if (m_kind == Kind::Window)
+            names = {AX::Raise};
+        else if (m_kind == Kind::Button && (button == SimButton::Zoom || button == SimButton::FullScreen))
+            names = {AX::Press, AX::ZoomWindow};
+        else if (m_kind == Kind::Button)
+            names = {AX::Press};
+        return AXError::Success;
+    });
+    return names;
 }
 
 AXError SimElement::performAction(const QString& action) {
-    const auto world = m_world.lock();
-    if (!world)
-        return AXError::InvalidElement;
-    SimWorld::Notes notes;
-    {
-        auto guard = world->lock();
-        const Reached reached = reachLocked(*world);
-        if (reached.error != AXError::Success)
-            return reached.error;
+    return withReached([&](SimWorld& world, const Reached& reached, SimWorld::Notes& notes) {
         SimWindow* window = reached.window;
         if (m_kind == Kind::Window && action == AX::Raise) {
-            world->raiseLocked(*window);
+            world.raiseLocked(*window);
             window->m_performedActions << action;
         } else if (m_kind == Kind::Button) {
             const auto button = static_cast<SimButton>(m_part);
@@ -328,19 +309,18 @@ AXError SimElement::performAction(const QString& action) {
                 return AXError::Failure;
             window->m_performedActions << subroleOf(button) + QLatin1Char(' ') + action;
             if (action == AX::ZoomWindow || button == SimButton::Zoom)
-                world->zoomLocked(*window, notes);
+                world.zoomLocked(*window, notes);
             else if (button == SimButton::FullScreen)
-                world->setFullScreenLocked(*window, !window->m_fullScreen, notes);
+                world.setFullScreenLocked(*window, !window->m_fullScreen, notes);
             else if (button == SimButton::Minimize)
                 window->m_minimized = true;
             else
-                world->closeLocked(*window);
+                world.closeLocked(*window);
         } else {
             return AXError::ActionUnsupported;
         }
-    }
-    world->deliver(std::move(notes));
-    return AXError::Success;
+        return AXError::Success;
+    });
 }
 
 std::optional<WindowNumber> SimElement::windowNumber() const {

@@ -41,6 +41,9 @@ private:
     };
     // The element's application and window, or why they cannot answer; the caller holds the lock.
     Reached reachLocked(const SimWorld& world) const;
+    // Runs fn(world, reached, notes) under the lock once the element is reached, then tells the
+    // observers what it noted; answers why the element cannot be reached, else what fn answers.
+    template <class Fn> AXError withReached(Fn fn) const;
     AXError copyLocked(const SimWorld& world, const Reached& reached, const QString& attribute,
                        AXValue& value) const;
     AXError copyWindowAttributeLocked(const SimWindow& window, const QString& attribute,

@@ -37,19 +37,15 @@ SimWindow::SimWindow(SimWorld& world, SimApplication& application, WindowNumber 
       m_role(AX::WindowRole), m_subrole(AX::StandardWindowSubrole), m_titleBarHeight(DefaultTitleBarHeight) {}
 
 Rect SimWindow::frame() const {
-    auto guard = m_world.lock();
-    return m_frame;
+    return m_world.locked([&] { return m_frame; });
 }
 
 Rect SimWindow::serverFrame() const {
-    auto guard = m_world.lock();
-    return m_serverFrame;
+    return m_world.locked([&] { return m_serverFrame; });
 }
 
 void SimWindow::setFrame(const Rect& frame) {
-    SimWorld::Notes notes;
-    {
-        auto guard = m_world.lock();
+    m_world.changeFrames([&](SimWorld::Notes& notes) {
         if (m_closed || !frame.isFinite()) {
             platformLog(QStringLiteral("sim: cannot give window %1 the frame %2")
                             .arg(m_number)
@@ -57,136 +53,106 @@ void SimWindow::setFrame(const Rect& frame) {
             return;
         }
         m_world.setFrameLocked(*this, frame, notes);
-    }
-    m_world.deliver(std::move(notes));
+    });
 }
 
 QString SimWindow::title() const {
-    auto guard = m_world.lock();
-    return m_title;
+    return m_world.locked([&] { return m_title; });
 }
 
 void SimWindow::setTitle(const QString& title) {
-    auto guard = m_world.lock();
-    m_title = title;
+    m_world.locked([&] { m_title = title; });
 }
 
 void SimWindow::setLayer(int layer) {
-    auto guard = m_world.lock();
-    m_layer = layer;
+    m_world.locked([&] { m_layer = layer; });
 }
 
 void SimWindow::setAlpha(double alpha) {
-    auto guard = m_world.lock();
-    m_alpha = std::clamp(alpha, 0.0, 1.0);
+    m_world.locked([&] { m_alpha = std::clamp(alpha, 0.0, 1.0); });
 }
 
 void SimWindow::setShown(bool shown) {
-    auto guard = m_world.lock();
-    m_shown = shown;
+    m_world.locked([&] { m_shown = shown; });
 }
 
 bool SimWindow::isOnScreen() const {
-    auto guard = m_world.lock();
-    return onScreenLocked();
+    return m_world.locked([&] { return onScreenLocked(); });
 }
 
 void SimWindow::setRole(const QString& role) {
-    auto guard = m_world.lock();
-    m_role = role;
+    m_world.locked([&] { m_role = role; });
 }
 
 void SimWindow::setSubrole(const QString& subrole) {
-    auto guard = m_world.lock();
-    m_subrole = subrole;
+    m_world.locked([&] { m_subrole = subrole; });
 }
 
 void SimWindow::setContainsProtectedContent(bool contains) {
-    auto guard = m_world.lock();
-    m_protectedContent = contains;
+    m_world.locked([&] { m_protectedContent = contains; });
 }
 
 void SimWindow::setTitleBarHeight(double height) {
-    auto guard = m_world.lock();
-    m_titleBarHeight = std::max(0.0, height);
+    m_world.locked([&] { m_titleBarHeight = std::max(0.0, height); });
 }
 
 double SimWindow::titleBarHeight() const {
-    auto guard = m_world.lock();
-    return m_titleBarHeight;
+    return m_world.locked([&] { return m_titleBarHeight; });
 }
 
 void SimWindow::setMovable(bool movable) {
-    auto guard = m_world.lock();
-    m_movable = movable;
+    m_world.locked([&] { m_movable = movable; });
 }
 
 void SimWindow::setResizable(bool resizable) {
-    auto guard = m_world.lock();
-    m_resizable = resizable;
+    m_world.locked([&] { m_resizable = resizable; });
 }
 
 void SimWindow::setMinimumSize(const Size& size) {
-    auto guard = m_world.lock();
-    if (!isUsableSize(size)) {
-        platformLog(QStringLiteral("sim: ignoring minimum size %1").arg(stringFromSize(size)));
-        return;
-    }
-    m_minimumSize = size;
+    setSizeLimit(m_minimumSize, size, "minimum size");
 }
 
 void SimWindow::setMaximumSize(const Size& size) {
-    auto guard = m_world.lock();
-    if (!isUsableSize(size)) {
-        platformLog(QStringLiteral("sim: ignoring maximum size %1").arg(stringFromSize(size)));
-        return;
-    }
-    m_maximumSize = size;
+    setSizeLimit(m_maximumSize, size, "maximum size");
 }
 
 void SimWindow::setSizeIncrements(const Size& increments) {
-    auto guard = m_world.lock();
-    if (!isUsableSize(increments)) {
-        platformLog(QStringLiteral("sim: ignoring size increments %1").arg(stringFromSize(increments)));
+    setSizeLimit(m_sizeIncrements, increments, "size increments");
+}
+
+void SimWindow::setSizeLimit(Size& limit, const Size& size, const char* what) {
+    if (!isUsableSize(size)) {
+        platformLog(QStringLiteral("sim: ignoring %1 %2").arg(QLatin1String(what), stringFromSize(size)));
         return;
     }
-    m_sizeIncrements = increments;
+    m_world.locked([&] { limit = size; });
 }
 
 void SimWindow::setFullScreen(bool fullScreen) {
-    SimWorld::Notes notes;
-    {
-        auto guard = m_world.lock();
-        if (m_closed)
-            return;
-        m_world.setFullScreenLocked(*this, fullScreen, notes);
-    }
-    m_world.deliver(std::move(notes));
+    m_world.changeFrames([&](SimWorld::Notes& notes) {
+        if (!m_closed)
+            m_world.setFullScreenLocked(*this, fullScreen, notes);
+    });
 }
 
 bool SimWindow::isFullScreen() const {
-    auto guard = m_world.lock();
-    return m_fullScreen;
+    return m_world.locked([&] { return m_fullScreen; });
 }
 
 void SimWindow::setFullScreenSettable(bool settable) {
-    auto guard = m_world.lock();
-    m_fullScreenSettable = settable;
+    m_world.locked([&] { m_fullScreenSettable = settable; });
 }
 
 void SimWindow::setMinimized(bool minimized) {
-    auto guard = m_world.lock();
-    m_minimized = minimized;
+    m_world.locked([&] { m_minimized = minimized; });
 }
 
 bool SimWindow::isMinimized() const {
-    auto guard = m_world.lock();
-    return m_minimized;
+    return m_world.locked([&] { return m_minimized; });
 }
 
 void SimWindow::addButton(SimButton button, const Rect& frameInWindow, bool enabled) {
-    auto guard = m_world.lock();
-    m_buttons[button] = Part{frameInWindow, enabled};
+    m_world.locked([&] { m_buttons[button] = Part{frameInWindow, enabled}; });
 }
 
 void SimWindow::addStandardButtons() {
@@ -199,8 +165,7 @@ void SimWindow::addStandardButtons() {
 }
 
 void SimWindow::removeButton(SimButton button) {
-    auto guard = m_world.lock();
-    m_buttons.erase(button);
+    m_world.locked([&] { m_buttons.erase(button); });
 }
 
 void SimWindow::setButtonEnabled(SimButton button, bool enabled) {
@@ -214,18 +179,15 @@ void SimWindow::setButtonEnabled(SimButton button, bool enabled) {
 }
 
 void SimWindow::setGrowArea(std::optional<Rect> frameInWindow) {
-    auto guard = m_world.lock();
-    m_growArea = frameInWindow;
+    m_world.locked([&] { m_growArea = frameInWindow; });
 }
 
 void SimWindow::addDrawer(const Rect& frameInWindow) {
-    auto guard = m_world.lock();
-    m_drawers.push_back(frameInWindow);
+    m_world.locked([&] { m_drawers.push_back(frameInWindow); });
 }
 
 void SimWindow::setRefusesFrameChanges(bool refuses) {
-    auto guard = m_world.lock();
-    m_refusesFrameChanges = refuses;
+    m_world.locked([&] { m_refusesFrameChanges = refuses; });
 }
 
 void SimWindow::ignoreFrameSets(int count) {
@@ -235,33 +197,27 @@ void SimWindow::ignoreFrameSets(int count) {
 }
 
 void SimWindow::setFrameReadsFail(bool fail) {
-    auto guard = m_world.lock();
-    m_frameReadsFail = fail;
+    m_world.locked([&] { m_frameReadsFail = fail; });
 }
 
 void SimWindow::raise() {
-    auto guard = m_world.lock();
-    m_world.raiseLocked(*this);
+    m_world.locked([&] { m_world.raiseLocked(*this); });
 }
 
 void SimWindow::close() {
-    auto guard = m_world.lock();
-    m_world.closeLocked(*this);
+    m_world.locked([&] { m_world.closeLocked(*this); });
 }
 
 bool SimWindow::isClosed() const {
-    auto guard = m_world.lock();
-    return m_closed;
+    return m_world.locked([&] { return m_closed; });
 }
 
 int SimWindow::frameSetCount() const {
-    auto guard = m_world.lock();
-    return m_frameSetCount;
+    return m_world.locked([&] { return m_frameSetCount; });
 }
 
 QStringList SimWindow::performedActions() const {
-    auto guard = m_world.lock();
-    return m_performedActions;
+    return m_world.locked([&] { return m_performedActions; });
 }
 
 bool SimWindow::onScreenLocked() const {

@@ -94,6 +94,8 @@ private:
 
     SimWindow(SimWorld& world, SimApplication& application, WindowNumber number, const Rect& frame);
 
+    void setSizeLimit(Size& limit, const Size& size, const char* what);
+
     // Callers hold the world's lock.
     bool onScreenLocked() const;
     Size constrainedSizeLocked(Size size) const;

@@ -514,28 +514,22 @@ void SimWorld::applyLaggingLocked(SimWindow& window, std::size_t keep, Notes& no
 }
 
 void SimWorld::dragBy(double dx, double dy) {
-    Notes notes;
-    {
-        auto guard = lock();
+    changeFrames([&](Notes& notes) {
         auto* window = windowLocked(m_dragged);
         if (!window)
             return;
         window->m_serverFrame = window->m_serverFrame.offsetBy(dx, dy);
         window->m_lagging.push_back(window->m_serverFrame);
         applyLaggingLocked(*window, static_cast<std::size_t>(m_dragLag), notes);
-    }
-    deliver(std::move(notes));
+    });
 }
 
 void SimWorld::endDrag() {
-    Notes notes;
-    {
-        auto guard = lock();
+    changeFrames([&](Notes& notes) {
         if (auto* window = windowLocked(m_dragged))
             applyLaggingLocked(*window, 0, notes);
         m_dragged = 0;
-    }
-    deliver(std::move(notes));
+    });
 }
 
 bool SimWorld::isDragging() const {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 class SimApplication;
@@ -39,6 +40,23 @@ public:
     SimWorld& operator=(const SimWorld&) = delete;
 
     Lock lock() const { return Lock(m_mutex); }
+    // Runs fn under the lock and answers what it answers.
+    template <class Fn> auto locked(Fn fn) const {
+        auto guard = lock();
+        return fn();
+    }
+    // Runs fn(notes) under the lock, then tells the observers what it noted; answers what fn answers.
+    template <class Fn> auto changeFrames(Fn fn) {
+        Notes notes;
+        if constexpr (std::is_void_v<decltype(fn(notes))>) {
+            locked([&] { fn(notes); });
+            deliver(std::move(notes));
+        } else {
+            auto result = locked([&] { return fn(notes); });
+            deliver(std::move(notes));
+            return result;
+        }
+    }
 
     // Screens, in Cocoa coordinates, the primary first.
     std::uint32_t addScreen(const Rect& frame, const Rect& visibleFrame, double scale);
