@@ -1,0 +1,157 @@
+#include "X11TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace X11Test {
+namespace {
+
+// Makes the application and points DISPLAY at the fixture's display before any test runs.
+class Environment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        QFile file(QStringLiteral(SKAF_X11_DISPLAY_STATE "/display"));
+        if (file.open(QIODevice::ReadOnly))
+            qputenv("DISPLAY", file.readAll().trimmed());
+        static int argc = 1;
+        static char name[] = "skaf_x11_tests";
+        static char* argv[] = {name, nullptr};
+        m_application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    void TearDown() override { m_application.reset(); }
+
+private:
+    std::unique_ptr<QCoreApplication> m_application;
+};
+
+[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new Environment);
+
+} // namespace
+
+QByteArray run(const QString& program, const QStringList& arguments, int* exitCode) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(10000);
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return process.readAllStandardOutput();
+}
+
+void processEvents(int milliseconds) {
+    QDeadlineTimer deadline(milliseconds);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+}
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMilliseconds) {
+    QDeadlineTimer deadline(timeoutMilliseconds);
+    while (true) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (condition())
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(5);
+    }
+}
+
+std::optional<Rect> xwininfoGeometry(std::uint32_t window) {
+    const QString text =
+        QString::fromUtf8(run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)}));
+    auto value = [&](const char* label) -> std::optional<double> {
+        const QRegularExpression pattern(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(label)));
+        const auto match = pattern.match(text);
+        if (!match.hasMatch())
+            return std::nullopt;
+        return match.captured(1).toDouble();
+    };
+    const auto x = value("Absolute upper-left X");
+    const auto y = value("Absolute upper-left Y");
+    const auto width = value("Width");
+    const auto height = value("Height");
+    if (!x || !y || !width || !height)
+        return std::nullopt;
+    return Rect(*x, *y, *width, *height);
+}
+
+std::vector<long> xpropValues(std::uint32_t window, const QString& property) {
+    const QString text = xpropText(window, property);
+    // Numbers follow "=", windows follow "window id #".
+    int equals = text.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        equals = text.indexOf(QLatin1Char('#'));
+    if (equals < 0)
+        return {};
+    std::vector<long> values;
+    for (const QString& part : text.mid(equals + 1).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const long value = part.trimmed().toLong(&ok, 0);
+        if (ok)
+            values.push_back(value);
+    }
+    return values;
+}
+
+QString xpropText(std::uint32_t window, const QString& property) {
+    QStringList arguments;
+    if (window)
+        arguments << QStringLiteral("-id") << QString::number(window);
+    else
+        arguments << QStringLiteral("-root");
+    arguments << property;
+    return QString::fromUtf8(run(QStringLiteral("xprop"), arguments)).trimmed();
+}
+
+std::vector<std::uint32_t> windowsNamed(const QString& instanceName) {
+    const QString text =
+        QString::fromUtf8(run(QStringLiteral("xdotool"),
+                              {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                               QStringLiteral("--classname"), QStringLiteral("^%1$").arg(instanceName)}));
+    std::vector<std::uint32_t> windows;
+    for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        windows.push_back(line.trimmed().toUInt());
+    return windows;
+}
+
+std::unique_ptr<Client> Client::start(const QString& program, const QStringList& arguments) {
+    static int counter = 0;
+    std::unique_ptr<Client> client(new Client);
+    client->m_name = QStringLiteral("skaftest%1x%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+    client->m_process = std::make_unique<QProcess>();
+    client->m_process->start(program, QStringList{QStringLiteral("-name"), client->m_name} + arguments);
+    if (!client->m_process->waitForStarted(5000))
+        return nullptr;
+    // Managed means framed: the window manager has announced the frame extents.
+    const bool appeared = waitUntil(
+        [&] {
+            for (std::uint32_t window : windowsNamed(client->m_name))
+                if (!xpropValues(window, QStringLiteral("_NET_FRAME_EXTENTS")).empty()) {
+                    client->m_window = window;
+                    return true;
+                }
+            return false;
+        },
+        10000);
+    return appeared ? std::move(client) : nullptr;
+}
+
+Client::~Client() {
+    if (m_process && m_process->state() != QProcess::NotRunning) {
+        m_process->kill();
+        m_process->waitForFinished(5000);
+    }
+}
+
+pid_t Client::pid() const {
+    return static_cast<pid_t>(m_process->processId());
+}
+
+} // namespace X11Test

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/Geometry.h"
+
+#include <sys/types.h>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QProcess;
+
+// The private display of the X11 tests (written by the fixture), the Qt application that reads
+// events, and independent readers of the server's state: the X utilities, run as child processes.
+namespace X11Test {
+
+QByteArray run(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
+// Processes Qt events until the condition holds; false after the time-out.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMilliseconds = 5000);
+void processEvents(int milliseconds = 20);
+
+// Root coordinates of a window's inside as xwininfo reports them.
+std::optional<Rect> xwininfoGeometry(std::uint32_t window);
+// The 32-bit values of a property as xprop prints them; empty when it is missing.
+std::vector<long> xpropValues(std::uint32_t window, const QString& property);
+QString xpropText(std::uint32_t window, const QString& property);
+// Visible client windows whose WM_CLASS instance is the name, found with xdotool.
+std::vector<std::uint32_t> windowsNamed(const QString& instanceName);
+
+// A client application of the tests; ended when destroyed.
+class Client {
+public:
+    // Starts an X toolkit program under a unique instance name (-name) and waits until the window
+    // manager has framed its window; null when it does not appear.
+    static std::unique_ptr<Client> start(const QString& program, const QStringList& arguments);
+    ~Client();
+
+    pid_t pid() const;
+    std::uint32_t window() const { return m_window; }
+    const QString& name() const { return m_name; }
+
+private:
+    Client() = default;
+    std::unique_ptr<QProcess> m_process;
+    std::uint32_t m_window = 0;
+    QString m_name;
+};
+
+} // namespace X11Test

@@ -1,0 +1,291 @@
+// Windows of real clients: the list, frames, elements and title-bar buttons, checked with the X
+// utilities as independent readers.
+#include "X11TestSupport.h"
+#include "platform/Accessibility.h"
+#include "platform/WindowServer.h"
+#include "platform/Workspace.h"
+#include "platform/x11/X11FakeInput.h"
+#include "platform/x11/X11Platform.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+using namespace X11Test;
+
+namespace {
+
+std::unique_ptr<Platform> makePlatform() {
+    QString error;
+    auto platform = createX11Platform(&error);
+    EXPECT_TRUE(platform) << error.toStdString();
+    return platform;
+}
+
+// The frame as the window manager draws it: the client grown by _NET_FRAME_EXTENTS.
+std::optional<Rect> independentFrame(std::uint32_t window) {
+    const auto client = xwininfoGeometry(window);
+    const auto extents = xpropValues(window, QStringLiteral("_NET_FRAME_EXTENTS"));
+    if (!client || extents.size() != 4)
+        return std::nullopt;
+    return Rect(client->x() - extents[0], client->y() - extents[2], client->width() + extents[0] + extents[1],
+                client->height() + extents[2] + extents[3]);
+}
+
+// The window's element, found under the middle of its frame once the window manager lists it.
+AXElementRef windowElement(Platform& platform, std::uint32_t window) {
+    AXElementRef element;
+    waitUntil([&] {
+        const auto frame = independentFrame(window);
+        if (!frame)
+            return false;
+        element = platform.accessibility().elementAtPosition({frame->midX(), frame->midY()});
+        return element && element->windowNumber() == window;
+    });
+    return element && element->windowNumber() == window ? element : nullptr;
+}
+
+template <class T> std::optional<T> attribute(const AXElementRef& element, const QString& name) {
+    AXValue value;
+    if (!element || element->copyAttributeValue(name, value) != AXError::Success)
+        return std::nullopt;
+    if (const T* typed = std::get_if<T>(&value))
+        return *typed;
+    return std::nullopt;
+}
+
+std::optional<Rect> elementFrame(const AXElementRef& element) {
+    const auto origin = attribute<Point>(element, AX::Position);
+    const auto size = attribute<Size>(element, AX::SizeAttribute);
+    if (!origin || !size)
+        return std::nullopt;
+    return Rect(*origin, *size);
+}
+
+} // namespace
+
+TEST(X11Windows, ListsClientWindowsFrontToBackWithTheFramesTheWindowManagerDraws) {
+    auto platform = makePlatform();
+    ASSERT_TRUE(platform);
+    auto terminal = Client::start(QStringLiteral("xterm"),
+                                  {QStringLiteral("-geometry"), QStringLiteral("80x24+100+100")});
+    auto logo = Client::start(QStringLiteral("xlogo"),
+                              {QStringLiteral("-geometry"), QStringLiteral("200x150+300+200")});
+    ASSERT_TRUE(terminal && logo);
+
+    std::vector<WindowListEntry> list;
+    auto indexOf = [&](std::uint32_t window) {
+        for (std::size_t i = 0; i < list.size(); ++i)
+            if (list[i].number == window)
+                return int(i);
+        return -1;
+    };
+    ASSERT_TRUE(waitUntil([&] {
+        list = platform->windowServer().windowList();
+        return indexOf(terminal->window()) >= 0 && indexOf(logo->window()) >= 0;
+    }));
+    // The later window was mapped on top.
+    EXPECT_LT(indexOf(logo->window()), indexOf(terminal->window()));
+
+    for (const auto* client : {terminal.get(), logo.get()}) {
+        const WindowListEntry& entry = list[indexOf(client->window())];
+        const auto frame = independentFrame(client->window());
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(entry.bounds, *frame) << client->name().toStdString();
+        EXPECT_EQ(entry.layer, 0);
+        EXPECT_TRUE(entry.onScreen);
+        EXPECT_DOUBLE_EQ(entry.alpha, 1.0);
+    }
+    const WindowListEntry& terminalEntry = list[indexOf(terminal->window())];
+    EXPECT_EQ(terminalEntry.ownerPID, terminal->pid());
+    EXPECT_EQ(terminalEntry.ownerName, QStringLiteral("XTerm"));
+}
+
+TEST(X11Windows, SetsFramesAndReadsBackWhatTheWindowTook) {
+    auto platform = makePlatform();
+    ASSERT_TRUE(platform);
+    auto terminal =
+        Client::start(QStringLiteral("xterm"), {QStringLiteral("-geometry"), QStringLiteral("80x24+50+60")});
+    ASSERT_TRUE(terminal);
+    const AXElementRef window = windowElement(*platform, terminal->window());
+    ASSERT_TRUE(window);
+    const auto extents = xpropValues(terminal->window(), QStringLiteral("_NET_FRAME_EXTENTS"));
+    ASSERT_EQ(extents.size(), 4u);
+    // xterm's client sizes are 4 pixels of border plus whole cells of 6 x 13 pixels.
+    auto onCellGrid = [&](const Rect& frame) {
+        const double clientWidth = frame.width() - extents[0] - extents[1];
+        const double clientHeight = frame.height() - extents[2] - extents[3];
+        return std::fmod(clientWidth - 4, 6) == 0 && std::fmod(clientHeight - 4, 13) == 0;
+    };
+
+    const struct {
+        Point origin;
+        Size size;
+    } cases[] = {
+        {{200, 150}, {500, 400}},
+        {{0, 0}, {300, 200}},
+        {{640, 480}, {646, 353}},
+        {{123, 321}, {801, 600}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(stringFromRect(Rect(c.origin, c.size)).toStdString());
+        EXPECT_EQ(window->setAttributeValue(AX::SizeAttribute, c.size), AXError::Success);
+        EXPECT_EQ(window->setAttributeValue(AX::Position, c.origin), AXError::Success);
+        const auto read = elementFrame(window);
+        const auto independent = independentFrame(terminal->window());
+        ASSERT_TRUE(read && independent);
+        EXPECT_EQ(*read, *independent);
+        EXPECT_EQ(read->origin, c.origin);
+        // The size is the largest on xterm's grid that fits the request.
+        EXPECT_TRUE(onCellGrid(*read)) << stringFromRect(*read).toStdString();
+        EXPECT_LE(read->width(), c.size.width);
+        EXPECT_GT(read->width(), c.size.width - 6);
+        EXPECT_LE(read->height(), c.size.height);
+        EXPECT_GT(read->height(), c.size.height - 13);
+    }
+
+    bool settable = false;
+    EXPECT_EQ(window->isAttributeSettable(AX::SizeAttribute, settable), AXError::Success);
+    EXPECT_TRUE(settable);
+    EXPECT_EQ(window->setAttributeValue(AX::Position, Size{1, 2}), AXError::IllegalArgument);
+    EXPECT_EQ(window->setAttributeValue(AX::SizeAttribute, Size{std::nan(""), 2}), AXError::IllegalArgument);
+}
+
+TEST(X11Windows, FollowsAWindowMovedByAnotherClient) {
+    auto platform = makePlatform();
+    ASSERT_TRUE(platform);
+    auto logo = Client::start(QStringLiteral("xlogo"),
+                              {QStringLiteral("-geometry"), QStringLiteral("200x150+100+100")});
+    ASSERT_TRUE(logo);
+    const AXElementRef window = windowElement(*platform, logo->window());
+    ASSERT_TRUE(window);
+    std::vector<QString> notifications;
+    auto observation = platform->accessibility().observeWindow(
+        window, [&](const AXElementRef& element, const QString& name) {
+            EXPECT_TRUE(AXElementsEqual(element, window));
+            notifications.push_back(name);
+        });
+    ASSERT_TRUE(observation);
+
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QString::number(logo->window()),
+                                    QStringLiteral("400"), QStringLiteral("300")});
+    ASSERT_TRUE(waitUntil(
+        [&] { return std::count(notifications.begin(), notifications.end(), AX::MovedNotification) > 0; }));
+    EXPECT_EQ(elementFrame(window), independentFrame(logo->window()));
+
+    notifications.clear();
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowsize"), QString::number(logo->window()),
+                                    QStringLiteral("300"), QStringLiteral("250")});
+    ASSERT_TRUE(waitUntil(
+        [&] { return std::count(notifications.begin(), notifications.end(), AX::ResizedNotification) > 0; }));
+    EXPECT_EQ(elementFrame(window), independentFrame(logo->window()));
+
+    // Once the observation ends, nothing more arrives.
+    observation.reset();
+    notifications.clear();
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QString::number(logo->window()),
+                                    QStringLiteral("100"), QStringLiteral("100")});
+    processEvents(200);
+    EXPECT_TRUE(notifications.empty());
+}
+
+TEST(X11Windows, RaisesAndActivatesAWindow) {
+    auto platform = makePlatform();
+    ASSERT_TRUE(platform);
+    auto back = Client::start(QStringLiteral("xterm"),
+                              {QStringLiteral("-geometry"), QStringLiteral("40x10+100+100")});
+    auto front = Client::start(QStringLiteral("xterm"),
+                               {QStringLiteral("-geometry"), QStringLiteral("40x10+150+150")});
+    ASSERT_TRUE(back && front);
+    auto topOfStack = [] {
+        const auto stacking = xpropValues(0, QStringLiteral("_NET_CLIENT_LIST_STACKING"));
+        return stacking.empty() ? 0 : std::uint32_t(stacking.back());
+    };
+    auto active = [] {
+        const auto values = xpropValues(0, QStringLiteral("_NET_ACTIVE_WINDOW"));
+        return values.empty() ? 0 : std::uint32_t(values.front());
+    };
+    ASSERT_TRUE(waitUntil([&] { return topOfStack() == front->window(); }));
+
+    const AXElementRef application = platform->accessibility().applicationElement(back->pid());
+    const auto windows = attribute<std::vector<AXElementRef>>(application, AX::Windows);
+    ASSERT_TRUE(windows);
+    ASSERT_EQ(windows->size(), 1u);
+    EXPECT_EQ(windows->front()->performAction(AX::Raise), AXError::Success);
+    EXPECT_TRUE(waitUntil([&] { return topOfStack() == back->window() && active() == back->window(); }));
+    EXPECT_TRUE(waitUntil([&] {
+        const auto frontmost = platform->workspace().frontmostApplication();
+        return frontmost && frontmost->processIdentifier == back->pid();
+    }));
+}
+
+TEST(X11Windows, FindsTheWindowAndTheTitleBarButtonUnderThePointer) {
+    auto platform = makePlatform();
+    ASSERT_TRUE(platform);
+    QString error;
+    auto input = X11FakeInput::open(&error);
+    ASSERT_TRUE(input) << error.toStdString();
+    auto terminal = Client::start(QStringLiteral("xterm"),
+                                  {QStringLiteral("-geometry"), QStringLiteral("60x20+200+200")});
+    ASSERT_TRUE(terminal);
+    const AXElementRef window = windowElement(*platform, terminal->window());
+    ASSERT_TRUE(window);
+    EXPECT_EQ(attribute<QString>(window, AX::Role), AX::WindowRole);
+    EXPECT_EQ(attribute<QString>(window, AX::Subrole), AX::StandardWindowSubrole);
+
+    const auto zoom = attribute<AXElementRef>(window, AX::ZoomButton);
+    ASSERT_TRUE(zoom && *zoom);
+    const auto zoomFrame = elementFrame(*zoom);
+    ASSERT_TRUE(zoomFrame);
+    const auto frame = elementFrame(window);
+    ASSERT_TRUE(frame);
+    EXPECT_TRUE(frame->contains(*zoomFrame));
+    EXPECT_LT(zoomFrame->maxY(),
+              frame->minY() + xpropValues(terminal->window(), QStringLiteral("_NET_FRAME_EXTENTS"))[2]);
+
+    const auto atZoom = platform->accessibility().elementAtPosition({zoomFrame->midX(), zoomFrame->midY()});
+    ASSERT_TRUE(atZoom);
+    EXPECT_TRUE(AXElementsEqual(atZoom, *zoom));
+    EXPECT_EQ(attribute<QString>(atZoom, AX::Subrole), AX::ZoomButton);
+    EXPECT_EQ(attribute<bool>(atZoom, AX::Enabled), true);
+    const auto owner = attribute<AXElementRef>(atZoom, AX::Window);
+    ASSERT_TRUE(owner);
+    EXPECT_TRUE(AXElementsEqual(*owner, window));
+
+    // A click where the rectangle says hits the window manager's own zoom button.
+    auto state = [&] { return xpropText(terminal->window(), QStringLiteral("_NET_WM_STATE")); };
+    ASSERT_TRUE(input->movePointer({zoomFrame->midX(), zoomFrame->midY()}));
+    ASSERT_TRUE(input->button(1, true));
+    ASSERT_TRUE(input->button(1, false));
+    EXPECT_TRUE(waitUntil([&] { return state().contains(QStringLiteral("MAXIMIZED_HORZ")); }));
+
+    // Pressing it through the element toggles back.
+    EXPECT_EQ(atZoom->performAction(AX::Press), AXError::Success);
+    EXPECT_TRUE(waitUntil([&] { return !state().contains(QStringLiteral("MAXIMIZED")); }));
+
+    const auto minimize = attribute<AXElementRef>(window, AX::MinimizeButton);
+    ASSERT_TRUE(minimize && *minimize);
+    EXPECT_EQ((*minimize)->performAction(AX::Press), AXError::Success);
+    EXPECT_TRUE(waitUntil([&] { return state().contains(QStringLiteral("HIDDEN")); }));
+    EXPECT_TRUE(waitUntil([&] { return attribute<bool>(window, AX::Minimized) == true; }));
+}
+
+TEST(X11Windows, AnElementOfAClosedWindowReportsItselfInvalid) {
+    auto platform = makePlatform();
+    ASSERT_TRUE(platform);
+    auto terminal = Client::start(QStringLiteral("xterm"),
+                                  {QStringLiteral("-geometry"), QStringLiteral("40x10+300+300")});
+    ASSERT_TRUE(terminal);
+    const AXElementRef window = windowElement(*platform, terminal->window());
+    ASSERT_TRUE(window);
+    const auto close = attribute<AXElementRef>(window, AX::CloseButton);
+    ASSERT_TRUE(close && *close);
+    EXPECT_EQ((*close)->performAction(AX::Press), AXError::Success);
+    ASSERT_TRUE(waitUntil([&] { return !xwininfoGeometry(terminal->window()); }));
+
+    AXValue value;
+    EXPECT_EQ(window->copyAttributeValue(AX::Position, value), AXError::InvalidElement);
+    EXPECT_EQ(window->setAttributeValue(AX::Position, Point{10, 10}), AXError::InvalidElement);
+    EXPECT_EQ(window->setAttributeValue(AX::SizeAttribute, Size{100, 100}), AXError::InvalidElement);
+    EXPECT_EQ((*close)->copyAttributeValue(AX::Position, value), AXError::InvalidElement);
+    EXPECT_EQ(window->performAction(AX::Raise), AXError::InvalidElement);
+}
