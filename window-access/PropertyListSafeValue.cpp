@@ -7,12 +7,40 @@
 
 namespace {
 
+bool isCharacterXmlCarries(char16_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD);
+}
+
+// Property lists are written as XML, which cannot carry control characters or broken surrogates;
+// log lines and window titles sometimes hold them. They become replacement characters.
+QString textXmlCarries(const QString& text) {
+    QString carried;
+    bool changed = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            if (changed)
+                carried.append(text.mid(i, 2));
+            ++i;
+            continue;
+        }
+        const bool fits = isCharacterXmlCarries(c.unicode());
+        if (!fits && !changed) {
+            carried = text.left(i);
+            changed = true;
+        }
+        if (changed)
+            carried.append(fits ? c : QChar(QChar::ReplacementCharacter));
+    }
+    return changed ? carried : text;
+}
+
 QString description(const QVariant& value) {
     if (!value.isValid())
         return QString();
     switch (value.typeId()) {
     case QMetaType::QString:
-        return value.toString();
+        return textXmlCarries(value.toString());
     case QMetaType::QDateTime:
         return value.toDateTime().toString(Qt::ISODateWithMs);
     case QMetaType::QByteArray:
@@ -24,7 +52,7 @@ QString description(const QVariant& value) {
         break;
     }
     if (value.canConvert<QString>()) {
-        const QString text = value.toString();
+        const QString text = textXmlCarries(value.toString());
         if (!text.isEmpty())
             return text;
     }
@@ -42,6 +70,7 @@ bool isSequence(const QVariant& value) {
 QVariant ZRPropertyListSafeValue(const QVariant& value) {
     switch (value.typeId()) {
     case QMetaType::QString:
+        return textXmlCarries(value.toString());
     case QMetaType::Bool:
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -71,7 +100,7 @@ QVariant ZRPropertyListSafeValue(const QVariant& value) {
             return value;
         QVariantMap safe;
         for (auto it = map.constBegin(); it != map.constEnd(); ++it)
-            safe.insert(it.key(), ZRPropertyListSafeValue(it.value()));
+            safe.insert(textXmlCarries(it.key()), ZRPropertyListSafeValue(it.value()));
         return safe;
     }
     default:

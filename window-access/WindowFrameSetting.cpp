@@ -150,7 +150,8 @@ bool ZRSetWindowFrame(const AXElementRef& window, bool includeDrawers, bool setS
         ::animate(window, *start, target, setSize);
 
     Rect current = *start;
-    Rect previous = *start;
+    // Some windows ignore a first request, so only two attempts in a row that end alike mean it settled.
+    std::optional<Rect> previous;
     bool reached = false;
     bool settled = false;
     QString failure;
@@ -173,7 +174,7 @@ bool ZRSetWindowFrame(const AXElementRef& window, bool includeDrawers, bool setS
             reached = true;
             break;
         }
-        if (nearlyEqual(current, previous)) {
+        if (previous && nearlyEqual(current, *previous)) {
             settled = true;
             break;
         }

@@ -1,0 +1,348 @@
+#include "WindowAccessTest.h"
+
+#include "window-access/WindowElements.h"
+#include "window-access/WindowFrameSetting.h"
+
+#include <functional>
+#include <limits>
+#include <vector>
+
+namespace {
+
+class WindowFrameTest : public WindowAccessTest {
+protected:
+    void SetUp() override {
+        WindowAccessTest::SetUp();
+        sim.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 877));
+    }
+
+    SimApplication& application() {
+        if (!m_application)
+            m_application =
+                &sim.addApplication(QStringLiteral("com.example.editor"), QStringLiteral("Editor"));
+        return *m_application;
+    }
+
+    SimWindow& addWindow(const Rect& frame = Rect(100, 100, 400, 300)) {
+        return sim.addWindow(application(), frame, QStringLiteral("Document"));
+    }
+
+    static AXElementRef elementOf(const SimWindow& window) {
+        const AXElementRef app =
+            Platform::current().accessibility().applicationElement(window.application().pid());
+        AXValue windows;
+        if (!app || app->copyAttributeValue(AX::Windows, windows) != AXError::Success)
+            return nullptr;
+        for (const AXElementRef& element : std::get<std::vector<AXElementRef>>(windows)) {
+            if (element->windowNumber() == window.number())
+                return element;
+        }
+        return nullptr;
+    }
+
+private:
+    SimApplication* m_application = nullptr;
+};
+
+TEST_F(WindowFrameTest, SettingFramesOnWindowsThatObeyClampRefuseAndFail) {
+    const Rect start(100, 100, 400, 300);
+    struct Case {
+        const char* name;
+        std::function<void(SimWindow&)> setUp;
+        bool setSize;
+        bool keepRight;
+        bool keepBottom;
+        Rect target;
+        bool succeeds;
+        Rect obtained;
+        int maximumFrameSets;
+    };
+    const auto nothing = [](SimWindow&) {};
+    const auto minimumSize = [](SimWindow& w) { w.setMinimumSize(Size{500, 400}); };
+    const std::vector<Case> cases = {
+        {"obeys", nothing, true, false, false, Rect(200, 150, 600, 400), true, Rect(200, 150, 600, 400), 2},
+        {"moves without resizing", nothing, false, false, false, Rect(300, 250, 9, 9), true,
+         Rect(300, 250, 400, 300), 1},
+        {"already there", nothing, true, false, false, start, true, start, 2},
+        {"clamps its size", minimumSize, true, false, false, Rect(600, 400, 300, 200), true,
+         Rect(600, 400, 500, 400), 4},
+        {"clamps, keeping right and bottom edges", minimumSize, true, true, true, Rect(600, 400, 300, 200),
+         true, Rect(400, 200, 500, 400), 6},
+        {"clamps, keeping the right edge", minimumSize, true, true, false, Rect(600, 400, 300, 200), true,
+         Rect(400, 400, 500, 400), 6},
+        {"ignores the first request", [](SimWindow& w) { w.ignoreFrameSets(1); }, true, false, false,
+         Rect(200, 150, 600, 400), true, Rect(200, 150, 600, 400), 4},
+        {"refuses silently", [](SimWindow& w) { w.setRefusesFrameChanges(true); }, true, false, false,
+         Rect(200, 150, 600, 400), false, start, 4},
+        {"cannot be resized", [](SimWindow& w) { w.setResizable(false); }, true, false, false,
+         Rect(200, 150, 600, 400), false, Rect(200, 150, 400, 300), 2},
+        {"cannot be resized, moved only", [](SimWindow& w) { w.setResizable(false); }, false, false, false,
+         Rect(200, 150, 600, 400), true, Rect(200, 150, 400, 300), 1},
+        {"cannot be moved", [](SimWindow& w) { w.setMovable(false); }, true, false, false,
+         Rect(200, 150, 600, 400), false, start, 1},
+    };
+    for (const Case& c : cases) {
+        SimWindow& window = addWindow(start);
+        c.setUp(window);
+        Rect obtained;
+        EXPECT_EQ(ZRSetWindowFrame(elementOf(window), false, c.setSize, c.keepRight, c.keepBottom, false,
+                                   c.target, &obtained),
+                  c.succeeds)
+            << c.name;
+        EXPECT_EQ(obtained, c.obtained) << c.name;
+        EXPECT_EQ(window.frame(), c.obtained) << c.name;
+        EXPECT_LE(window.frameSetCount(), c.maximumFrameSets) << c.name;
+    }
+}
+
+TEST_F(WindowFrameTest, UnreadableWindowsAndBadTargetsChangeNothing) {
+    SimWindow& unreadable = addWindow();
+    unreadable.setFrameReadsFail(true);
+    Rect obtained(1, 2, 3, 4);
+    EXPECT_FALSE(ZRSetWindowFrame(elementOf(unreadable), false, true, false, false, false,
+                                  Rect(0, 0, 500, 500), &obtained));
+    EXPECT_EQ(unreadable.frameSetCount(), 0);
+    EXPECT_EQ(obtained, Rect(1, 2, 3, 4)) << "an unread frame is not reported";
+    EXPECT_FALSE(ZRCopyWindowFrame(elementOf(unreadable), false));
+
+    SimWindow& window = addWindow();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const Rect& bad : {Rect(nan, 0, 500, 500), Rect(0, 0, 0, 500), Rect(0, 0, 500, -1)})
+        EXPECT_FALSE(ZRSetWindowFrame(elementOf(window), false, true, false, false, false, bad));
+    EXPECT_EQ(window.frameSetCount(), 0);
+    EXPECT_FALSE(ZRSetWindowFrame(nullptr, false, true, false, false, false, Rect(0, 0, 10, 10)));
+
+    // A window that has gone.
+    const AXElementRef element = elementOf(window);
+    window.close();
+    EXPECT_FALSE(ZRSetWindowFrame(element, false, true, false, false, false, Rect(0, 0, 500, 500)));
+}
+
+TEST_F(WindowFrameTest, AnimationTakesItsTimeOnTheClock) {
+    SimWindow& window = addWindow();
+    const double before = RunLoop::main().now();
+    EXPECT_TRUE(
+        ZRSetWindowFrame(elementOf(window), false, true, false, false, true, Rect(500, 300, 600, 400)));
+    EXPECT_NEAR(RunLoop::main().now() - before, 0.08, 1e-9);
+    EXPECT_EQ(window.frame(), Rect(500, 300, 600, 400));
+    EXPECT_GT(window.frameSetCount(), 2) << "frames between were shown";
+
+    // Nothing to animate: no time passes.
+    const double again = RunLoop::main().now();
+    EXPECT_TRUE(
+        ZRSetWindowFrame(elementOf(window), false, true, false, false, true, Rect(500, 300, 600, 400)));
+    EXPECT_EQ(RunLoop::main().now(), again);
+    SimWindow& plain = addWindow();
+    EXPECT_TRUE(
+        ZRSetWindowFrame(elementOf(plain), false, true, false, false, false, Rect(500, 300, 600, 400)));
+    EXPECT_EQ(RunLoop::main().now(), again);
+}
+
+TEST_F(WindowFrameTest, DrawersAndNearZeroOrigins) {
+    SimWindow& window = addWindow();
+    window.addDrawer(Rect(400, 20, 100, 200));
+    const AXElementRef element = elementOf(window);
+    EXPECT_EQ(ZRCopyWindowFrame(element, false), Rect(100, 100, 400, 300));
+    EXPECT_EQ(ZRCopyWindowFrame(element, true), Rect(100, 100, 500, 300));
+
+    Rect obtained;
+    EXPECT_TRUE(
+        ZRSetWindowFrame(element, true, true, false, false, false, Rect(200, 200, 600, 300), &obtained));
+    EXPECT_EQ(window.frame(), Rect(200, 200, 500, 300));
+    EXPECT_EQ(obtained, Rect(200, 200, 600, 300));
+
+    window.setFrame(Rect(0.004, -0.003, 400, 300));
+    EXPECT_EQ(ZRCopyWindowFrame(element, false), Rect(0, 0, 400, 300));
+
+    set(QStringLiteral("Allow For Drawers"), true);
+    EXPECT_TRUE(ZRAllowsForDrawers());
+}
+
+TEST_F(WindowFrameTest, WindowsStickingOutOfTheVisibleFrameAreMovedInFirst) {
+    SimWindow& inside = addWindow(Rect(100, 100, 400, 300));
+    EXPECT_TRUE(ZRSetWindowFrameViaVisibleFrame(elementOf(inside), false, true, false, false, false,
+                                                Rect(100, 100, 500, 400)));
+    EXPECT_EQ(inside.frameSetCount(), 2);
+
+    SimWindow& outside = addWindow(Rect(1300, 100, 400, 300));
+    Rect obtained;
+    EXPECT_TRUE(ZRSetWindowFrameViaVisibleFrame(elementOf(outside), false, true, false, false, false,
+                                                Rect(100, 100, 500, 400), &obtained));
+    EXPECT_EQ(outside.frameSetCount(), 3) << "one move inside, then the frame";
+    EXPECT_EQ(obtained, Rect(100, 100, 500, 400));
+}
+
+TEST_F(WindowFrameTest, WindowOfAWindowListEntry) {
+    const Rect shared(100, 100, 400, 300);
+    SimWindow& first = addWindow(shared);
+    SimWindow& second = addWindow(shared);
+    SimWindow& other = addWindow(Rect(700, 100, 400, 300));
+    other.addStandardButtons();
+
+    WindowListEntry entry;
+    for (const WindowListEntry& listed : sim.windowServer().windowList())
+        if (listed.number == first.number())
+            entry = listed;
+    const Point nowhere{1400, 850};
+    EXPECT_EQ(ZRWindowForWindowListEntry(nowhere, &entry, true)->windowNumber(), first.number())
+        << "by number";
+
+    WindowListEntry byFrame = entry;
+    byFrame.number = 0;
+    EXPECT_FALSE(ZRWindowForWindowListEntry(nowhere, &byFrame, true)) << "two windows have these bounds";
+    const AXElementRef loose = ZRWindowForWindowListEntry(nowhere, &byFrame, false);
+    ASSERT_TRUE(loose);
+    EXPECT_TRUE(loose->windowNumber() == first.number() || loose->windowNumber() == second.number());
+
+    byFrame.bounds = other.frame();
+    EXPECT_EQ(ZRWindowForWindowListEntry(nowhere, &byFrame, true)->windowNumber(), other.number())
+        << "unique bounds";
+
+    // No match: only a loose look-up falls back to the point.
+    byFrame.bounds = Rect(5, 5, 5, 5);
+    const Point onOther{900, 300};
+    EXPECT_FALSE(ZRWindowForWindowListEntry(onOther, &byFrame, true));
+    EXPECT_EQ(ZRWindowForWindowListEntry(onOther, &byFrame, false)->windowNumber(), other.number());
+
+    // Without an entry: the window of whatever is at the point, a title-bar button included.
+    const Rect zoom = *ZRCopyWindowFrame(ZRCopyZoomButton(elementOf(other)), false);
+    EXPECT_EQ(ZRWindowForWindowListEntry(Point{zoom.midX(), zoom.midY()}, nullptr, false)->windowNumber(),
+              other.number());
+    EXPECT_FALSE(ZRWindowForWindowListEntry(nowhere, nullptr, false));
+}
+
+TEST_F(WindowFrameTest, TitleBarButtonsAndTheirUse) {
+    SimWindow& window = addWindow();
+    const AXElementRef element = elementOf(window);
+    EXPECT_FALSE(ZRCopyZoomButton(element));
+    window.addStandardButtons();
+    const struct {
+        AXElementRef button;
+        QString subrole;
+    } buttons[] = {{ZRCopyZoomButton(element), AX::ZoomButton},
+                   {ZRCopyMinimizeButton(element), AX::MinimizeButton},
+                   {ZRCopyCloseButton(element), AX::CloseButton}};
+    for (const auto& b : buttons) {
+        ASSERT_TRUE(b.button);
+        EXPECT_EQ(std::get<QString>(ZRCopyAXAttribute(b.button, AX::Subrole)), b.subrole);
+    }
+    window.removeButton(SimButton::Zoom);
+    window.addButton(SimButton::FullScreen, Rect(50, 5, 12, 12));
+    EXPECT_EQ(std::get<QString>(ZRCopyAXAttribute(ZRCopyZoomButton(element), AX::Subrole)),
+              AX::FullScreenButton);
+
+    EXPECT_TRUE(ZRZoomButtonIsUsable(ZRCopyZoomButton(element)));
+    window.setButtonEnabled(SimButton::FullScreen, false);
+    EXPECT_FALSE(ZRZoomButtonIsUsable(ZRCopyZoomButton(element)));
+    EXPECT_FALSE(ZRZoomButtonIsUsable(nullptr));
+
+    auto& electron = sim.addApplication(QStringLiteral("com.example.electron"), QStringLiteral("Chat"));
+    electron.setElectron(true);
+    SimWindow& chat = sim.addWindow(electron, Rect(100, 100, 400, 300), QStringLiteral("Chat"));
+    chat.addStandardButtons();
+    chat.setButtonEnabled(SimButton::Zoom, false);
+    EXPECT_TRUE(ZRZoomButtonIsUsable(ZRCopyZoomButton(elementOf(chat))));
+    EXPECT_TRUE(ZRZoomButtonIsUsable(ZRCopyZoomButton(elementOf(chat)))) << "from the cache";
+
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(ZRCopyAXAttribute(nullptr, AX::Title)));
+    EXPECT_TRUE(
+        std::holds_alternative<std::monostate>(ZRCopyAXAttribute(element, QStringLiteral("AXNoSuch"))));
+}
+
+TEST_F(WindowFrameTest, ResizableWindows) {
+    const QString strictness = QStringLiteral("Settable Size Strictness");
+    struct Case {
+        const char* name;
+        std::function<void(SimWindow&)> setUp;
+        qint64 strictness;
+        bool resizable;
+    };
+    const std::vector<Case> cases = {
+        {"settable size", [](SimWindow&) {}, 0, true},
+        {"settable size, strict", [](SimWindow&) {}, 1, false},
+        {"usable zoom button, strict", [](SimWindow& w) { w.addStandardButtons(); }, 1, true},
+        {"disabled zoom button, strict",
+         [](SimWindow& w) {
+             w.addStandardButtons();
+             w.setButtonEnabled(SimButton::Zoom, false);
+         },
+         1, false},
+        {"grow area, strict", [](SimWindow& w) { w.setGrowArea(Rect(380, 280, 20, 20)); }, 1, true},
+        {"fixed size", [](SimWindow& w) { w.setResizable(false); }, 0, false},
+        {"full screen",
+         [](SimWindow& w) {
+             w.addStandardButtons();
+             w.setFullScreen(true);
+         },
+         0, false},
+    };
+    for (const Case& c : cases) {
+        SimWindow& window = addWindow();
+        c.setUp(window);
+        set(strictness, c.strictness);
+        EXPECT_EQ(ZRWindowIsResizable(elementOf(window)), c.resizable) << c.name;
+    }
+    EXPECT_FALSE(ZRWindowIsResizable(nullptr));
+}
+
+TEST_F(WindowFrameTest, FullScreenWindows) {
+    SimWindow& window = addWindow();
+    const AXElementRef element = elementOf(window);
+    EXPECT_TRUE(ZRWindowIsControllable(element));
+    EXPECT_FALSE(ZRWindowCanLeaveFullScreen(element));
+
+    window.setFullScreen(true);
+    EXPECT_FALSE(ZRWindowIsControllable(element));
+    EXPECT_TRUE(ZRWindowCanLeaveFullScreen(element));
+    set(QStringLiteral("Control Full Screen Windows"), true);
+    EXPECT_TRUE(ZRWindowIsControllable(element));
+
+    set(QStringLiteral("Control Full Screen Windows: Animation Interval"), 0.5);
+    const double before = RunLoop::main().now();
+    const AXElementRef after = ZRExitFullScreen(element);
+    EXPECT_NEAR(RunLoop::main().now() - before, 0.5, 1e-9);
+    EXPECT_FALSE(window.isFullScreen());
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->windowNumber(), window.number());
+
+    // A window that may not leave full screen stays, and nobody waits for it.
+    window.setFullScreen(true);
+    window.setFullScreenSettable(false);
+    EXPECT_FALSE(ZRWindowCanLeaveFullScreen(element));
+    const double stuck = RunLoop::main().now();
+    EXPECT_FALSE(ZRExitFullScreen(element));
+    EXPECT_EQ(RunLoop::main().now(), stuck);
+
+    // An absurd interval does not freeze the program.
+    window.setFullScreenSettable(true);
+    set(QStringLiteral("Control Full Screen Windows: Animation Interval"), 1e9);
+    const double absurd = RunLoop::main().now();
+    EXPECT_TRUE(ZRExitFullScreen(element));
+    EXPECT_LE(RunLoop::main().now() - absurd, 5.0);
+}
+
+TEST_F(WindowFrameTest, RaisingAndActivating) {
+    SimWindow& window = addWindow();
+    auto& other = sim.addApplication(QStringLiteral("com.example.other"), QStringLiteral("Other"));
+    sim.addWindow(other, Rect(0, 0, 800, 600), QStringLiteral("Front"));
+    other.activate();
+    ZRRaiseWindow(elementOf(window));
+    EXPECT_TRUE(window.performedActions().contains(AX::Raise));
+    EXPECT_EQ(sim.workspace().frontmostApplication()->processIdentifier, window.application().pid());
+
+    const struct {
+        bool setting;
+        bool shift;
+        bool shiftInverts;
+        bool activates;
+    } cases[] = {{false, false, true, false}, {true, false, true, true}, {true, true, true, false},
+                 {false, true, true, true},   {true, true, false, true}, {false, true, false, false}};
+    for (const auto& c : cases) {
+        set(QStringLiteral("Mouse Controls Auto-Activate Window"), c.setting);
+        sim.setModifierFlags(c.shift ? ModifierFlag::Shift : 0);
+        EXPECT_EQ(ZRMouseControlsShouldActivateWindow(c.shiftInverts), c.activates)
+            << c.setting << c.shift << c.shiftInverts;
+    }
+}
+
+} // namespace
