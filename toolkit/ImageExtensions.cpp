@@ -19,7 +19,7 @@ constexpr double ArrowHeadTipInset = 2;
 constexpr double ArrowHeadLength = 14;
 constexpr double ArrowHeadHalfBase = 13;
 
-// The revert arrow: three quarters of a circle, open at the top right, with its head at the open end.
+// The revert arrow: three quarters of a circle, open at the top, with its head at one open end.
 constexpr double RevertRadius = 5.2;
 constexpr double RevertLineWidth = 2;
 constexpr double RevertStartAngle = 60;
@@ -96,7 +96,9 @@ QImage revertImage() {
         head.lineTo(tip - across * RevertHeadSize);
         head.closeSubpath();
         painter.fillPath(head, Qt::black);
-        return result;
+        painter.end();
+        // Drawn turning clockwise; the revert arrow turns back, anticlockwise.
+        return result.mirrored(true, false);
     }();
     return image;
 }

@@ -1,13 +1,57 @@
 #include "toolkit/ViewExtensions.h"
 
+#include <QPointer>
 #include <QWidget>
 
 namespace {
+
 constexpr double DarkLightnessThreshold = 0.5;
 
 QList<QWidget*> subviews(const QWidget* view) {
     return view->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
 }
+
+// The siblings a hidden view moved up, so that showing it moves the same ones back: once moved up they
+// overlap the hidden view and can no longer be told from siblings beside it.
+class MovedSiblings : public QObject {
+public:
+    explicit MovedSiblings(QWidget* view) : QObject(view) {
+        setObjectName(QStringLiteral("ZRMovedSiblings"));
+    }
+
+    static MovedSiblings* of(QWidget* view, bool create) {
+        auto* found =
+            view->findChild<MovedSiblings*>(QStringLiteral("ZRMovedSiblings"), Qt::FindDirectChildrenOnly);
+        return found || !create ? found : new MovedSiblings(view);
+    }
+
+    QList<QPointer<QWidget>> siblings;
+};
+
+QList<QWidget*> siblingsBelow(const QWidget* view) {
+    QList<QWidget*> below;
+    const QWidget* parent = view->parentWidget();
+    if (!parent)
+        return below;
+    const QList<QWidget*> siblings = subviews(parent);
+    if (siblings.size() < 2)
+        return below;
+    const int viewBottom = view->y() + view->height();
+    const bool hidden = view->isHidden();
+    for (QWidget* sibling : siblings) {
+        if (sibling == view)
+            continue;
+        if (hidden ? sibling->y() >= viewBottom : sibling->y() + sibling->height() > viewBottom)
+            below += sibling;
+    }
+    return below;
+}
+
+void moveUp(const QList<QWidget*>& widgets, int delta) {
+    for (QWidget* widget : widgets)
+        widget->move(widget->x(), widget->y() - delta);
+}
+
 } // namespace
 
 bool isInFullyInvertedDarkMode(const QWidget* view) {
@@ -40,34 +84,34 @@ QRect frameByAdjustingHeightToFitSubviewsOfView(const QWidget* view, const QWidg
 }
 
 void moveSiblingsBelowUpByDelta(QWidget* view, int delta) {
-    QWidget* parent = view ? view->parentWidget() : nullptr;
-    if (!parent)
-        return;
-    const QList<QWidget*> siblings = subviews(parent);
-    if (siblings.size() < 2)
-        return;
-    const int viewBottom = view->y() + view->height();
-    const bool hidden = view->isHidden();
-    for (QWidget* sibling : siblings) {
-        if (sibling == view)
-            continue;
-        const bool below =
-            hidden ? sibling->y() >= viewBottom : sibling->y() + sibling->height() > viewBottom;
-        if (below)
-            sibling->move(sibling->x(), sibling->y() - delta);
-    }
+    if (view)
+        moveUp(siblingsBelow(view), delta);
 }
 
 bool setVisible(QWidget* view, bool visible, int moveSiblingBelowUpByDelta) {
     if (!view || view->isHidden() == !visible)
         return false;
-    // Siblings are measured while the view is hidden, before it shows and after it hides.
     if (visible) {
-        moveSiblingsBelowUpByDelta(view, -moveSiblingBelowUpByDelta);
+        QList<QWidget*> moved;
+        if (MovedSiblings* remembered = MovedSiblings::of(view, false)) {
+            for (const auto& sibling : remembered->siblings) {
+                if (sibling && sibling->parentWidget() == view->parentWidget())
+                    moved += sibling;
+            }
+            delete remembered;
+        } else {
+            moved = siblingsBelow(view);
+        }
+        moveUp(moved, -moveSiblingBelowUpByDelta);
         view->setVisible(true);
-    } else {
-        view->setVisible(false);
-        moveSiblingsBelowUpByDelta(view, moveSiblingBelowUpByDelta);
+        return true;
     }
+    const QList<QWidget*> below = siblingsBelow(view);
+    view->setVisible(false);
+    moveUp(below, moveSiblingBelowUpByDelta);
+    MovedSiblings* remembered = MovedSiblings::of(view, true);
+    remembered->siblings.clear();
+    for (QWidget* sibling : below)
+        remembered->siblings += sibling;
     return true;
 }

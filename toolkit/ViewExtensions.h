@@ -28,6 +28,6 @@ QRect frameByAdjustingHeightToFitSubviewsOfView(const QWidget* view, const QWidg
 // hidden, its top edge is at or under it. Nothing when the parent has fewer than two subviews.
 void moveSiblingsBelowUpByDelta(QWidget* view, int delta);
 
-// Hides or shows the view; the siblings below it move up by the delta as it hides and down as it shows.
-// True when the visibility changed.
+// Hides or shows the view; the siblings below it move up by the delta as it hides, and the same siblings
+// move down again as it shows. True when the visibility changed.
 bool setVisible(QWidget* view, bool visible, int moveSiblingBelowUpByDelta);

@@ -1,0 +1,162 @@
+#include "toolkit/WindowExtensions.h"
+#include "toolkit/ZRSelfDrawingOverlayPanel.h"
+
+#include "WidgetTestSupport.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr double shortFade = 0.05;
+constexpr int waitLongerThanFade = 250;
+
+class WindowFadeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testApplication();
+        window.resize(40, 30);
+        setFadingDuration(&window, shortFade);
+    }
+    QWidget window;
+};
+
+TEST_F(WindowFadeTest, FadeInReachesTheAlphaThenCompletes) {
+    int completed = 0;
+    orderFrontWithAlphaValue(&window, 0.8, true, [&] { ++completed; });
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(completed, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(completed, 1, 1000);
+    EXPECT_NEAR(window.windowOpacity(), 0.8, 0.01);
+}
+
+TEST_F(WindowFadeTest, FadeOutClosesThenCompletesAndRestoresOpacity) {
+    orderFrontWithAlphaValue(&window, 1.0, false);
+    int completed = 0;
+    fadeOutAndCloseWithCompletionHandler(&window, [&] { ++completed; });
+    EXPECT_TRUE(window.isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(completed, 1, 1000);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_NEAR(window.windowOpacity(), 1.0, 0.01);
+}
+
+TEST_F(WindowFadeTest, AFadeOutInterruptedByAShowLeavesTheWindowOpen) {
+    orderFrontWithAlphaValue(&window, 1.0, false);
+    int completed = 0;
+    fadeOutAndCloseWithCompletionHandler(&window, [&] { ++completed; });
+    QTest::qWait(10);
+    orderFrontWithAlphaValue(&window, 1.0, false);
+    QTest::qWait(waitLongerThanFade);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_NEAR(window.windowOpacity(), 1.0, 0.01);
+    EXPECT_EQ(completed, 0);
+}
+
+TEST_F(WindowFadeTest, AFadeOutInterruptedByAFadeInLeavesTheWindowOpen) {
+    orderFrontWithAlphaValue(&window, 1.0, false);
+    fadeOutAndClose(&window);
+    int fadedIn = 0;
+    orderFrontWithAlphaValue(&window, 1.0, true, [&] { ++fadedIn; });
+    QTRY_COMPARE_WITH_TIMEOUT(fadedIn, 1, 1000);
+    QTest::qWait(waitLongerThanFade);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(WindowFadeTest, AWindowHiddenAndShownAgainDuringAFadeOutStays) {
+    orderFrontWithAlphaValue(&window, 1.0, false);
+    fadeOutAndClose(&window);
+    window.hide();
+    window.show();
+    QTest::qWait(waitLongerThanFade);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_NEAR(window.windowOpacity(), 1.0, 0.01);
+}
+
+TEST_F(WindowFadeTest, LettingClicksThroughDoesNotStopAFadeOut) {
+    orderFrontWithAlphaValue(&window, 1.0, false);
+    bool completed = false;
+    fadeOutAndCloseWithCompletionHandler(&window, [&] { completed = true; });
+    setIgnoresMouseEvents(&window, true);
+    EXPECT_TRUE(ignoresMouseEvents(&window));
+    QTRY_VERIFY_WITH_TIMEOUT(completed, 1000);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(WindowFadeTest, AFadeInCutShortByAFadeOutNeverCompletes) {
+    int fadedIn = 0;
+    orderFrontWithAlphaValue(&window, 1.0, true, [&] { ++fadedIn; });
+    bool closed = false;
+    fadeOutAndCloseWithCompletionHandler(&window, [&] { closed = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(closed, 1000);
+    EXPECT_EQ(fadedIn, 0);
+}
+
+TEST_F(WindowFadeTest, AHiddenWindowClosesAtOnce) {
+    bool completed = false;
+    fadeOutAndCloseWithCompletionHandler(&window, [&] { completed = true; });
+    EXPECT_TRUE(completed);
+}
+
+TEST_F(WindowFadeTest, HigherLevelsStayInFront) {
+    QWidget low;
+    QWidget high;
+    setWindowLevel(&low, 100);
+    setWindowLevel(&high, 101);
+    high.show();
+    low.show();
+    orderFrontRespectingLevels(&low);
+    // Raising moves a window to the end of Qt's stacking list of top-level windows.
+    const QWidgetList order = QApplication::topLevelWidgets();
+    EXPECT_EQ(windowLevel(&high), 101);
+    EXPECT_TRUE(high.isVisible() && low.isVisible());
+    EXPECT_TRUE(order.contains(&high));
+}
+
+class RecordingOverlay : public ZRSelfDrawingOverlayPanel {
+public:
+    using ZRSelfDrawingOverlayPanel::ZRSelfDrawingOverlayPanel;
+    QList<QRectF> drawnBounds;
+    QList<QWidget*> drawnViews;
+    void drawOverlayInBounds(QPainter& painter, const QRectF& bounds, QWidget* view) override {
+        drawnBounds += bounds;
+        drawnViews += view;
+        painter.fillRect(bounds, Qt::blue);
+    }
+};
+
+TEST_F(WindowFadeTest, SelfDrawingOverlayPanel) {
+    const int height = QGuiApplication::primaryScreen()->geometry().height();
+    RecordingOverlay panel(Rect(100, 100, 50, 40), 100, true, false);
+    EXPECT_EQ(panel.geometry(), QRect(100, height - 140, 50, 40));
+    EXPECT_EQ(panel.cocoaFrame(), Rect(100, 100, 50, 40));
+    EXPECT_TRUE(ignoresMouseEvents(&panel));
+    EXPECT_TRUE(panel.isNonActivating());
+    EXPECT_TRUE(panel.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_TRUE(panel.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(windowLevel(&panel), 100);
+    EXPECT_FALSE(panel.contentIsFlipped());
+
+    const QImage image = renderedImage(panel);
+    ASSERT_EQ(panel.drawnBounds.size(), 1);
+    EXPECT_EQ(panel.drawnBounds.first(), QRectF(0, 0, 50, 40));
+    EXPECT_EQ(panel.drawnViews.first(), panel.contentView());
+    EXPECT_EQ(image.pixel(25, 20), QColor(Qt::blue).rgb());
+
+    setIgnoresMouseEvents(&panel, false);
+    EXPECT_FALSE(ignoresMouseEvents(&panel));
+    ZRSelfDrawingOverlayPanel activating(Rect(0, 0, 10, 10), 0, false, true);
+    EXPECT_FALSE(activating.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_TRUE(activating.contentIsFlipped());
+}
+
+TEST_F(WindowFadeTest, BaseCoordinatesToScreen) {
+    const int height = QGuiApplication::primaryScreen()->geometry().height();
+    window.setGeometry(100, height - 200, 40, 30); // Cocoa frame (100, 170, 40, 30)
+    EXPECT_EQ(deprecatedConvertBaseToScreen(&window, Point{5, 10}), (Point{105, 180}));
+    EXPECT_FALSE(isOnRetinaDisplay(&window));
+}
+
+} // namespace
