@@ -1,0 +1,341 @@
+#include "keyboard-control/ZRHotKey.h"
+
+#include "keyboard-control/KeyEvent.h"
+#include "keyboard-control/ZRHotKeyDelegate.h"
+#include "keyboard-control/ZRHotKeyReferencePool.h"
+#include "platform/Platform.h"
+#include "platform/foundation/PlistRead.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "toolkit/KeyStrings.h"
+#include "toolkit/ModifierFlagsMatching.h"
+#include "toolkit/ZRLog.h"
+
+#include <limits>
+#include <vector>
+
+namespace {
+
+const QString IdentifierKey = QStringLiteral("Identifier");
+const QString VisualRepresentationKey = QStringLiteral("Visual Representation");
+const QString KeyCodeKey = QStringLiteral("Key Code");
+const QString ModifierFlagsKey = QStringLiteral("Modifier Flags");
+
+const QString RequireExactModifierMatchesKey = QStringLiteral("Hot Keys Require Exact Modifier Key Matches");
+const QString AccountForCapsLockKey = QStringLiteral("Hot Keys Account For Caps Lock Status");
+const QString AccountForFunctionKeyKey = QStringLiteral("Hot Keys Account For Function Key Status");
+const QString AccountForNumericPadKey = QStringLiteral("Hot Keys Account For Numeric Pad Key Status");
+const QString AllHotKeysAreLocalKey = QStringLiteral("All Hot Keys Are Local");
+const QString LocalHotKeyFilterMaskKey = QStringLiteral("Local Hot Key Filter Mask");
+const QString NonModifierHotKeysAreLocalKey = QStringLiteral("Non-Modifier Hot Keys Are Local");
+const QString NonModifierHotKeysAreLocalStrictKey = QStringLiteral("Non-Modifier Hot Keys Are Local: Strict");
+
+// Identifiers of registrations run from 0 to this value, then start again at 0.
+constexpr std::uint32_t MaximumRegistrationIdentifier = 1000000;
+std::uint32_t registrationCounterValue = 0;
+
+// The hot keys registered during the current turn of the run loop; null between turns.
+std::vector<std::weak_ptr<ZRHotKey>>* hotKeysOfThisTurn = nullptr;
+
+void rememberForThisTurn(const std::weak_ptr<ZRHotKey>& hotKey) {
+    if (!hotKeysOfThisTurn) {
+        hotKeysOfThisTurn = new std::vector<std::weak_ptr<ZRHotKey>>;
+        RunLoop::main().performAfterThisTurn([] {
+            delete hotKeysOfThisTurn;
+            hotKeysOfThisTurn = nullptr;
+        });
+    }
+    hotKeysOfThisTurn->push_back(hotKey);
+}
+
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// The name without digits at either end: "F5" gives "F", "F12" gives "F".
+QString trimmingDigits(const QString& name) {
+    qsizetype begin = 0;
+    qsizetype end = name.size();
+    while (begin < end && isDigit(name.at(begin)))
+        ++begin;
+    while (end > begin && isDigit(name.at(end - 1)))
+        --end;
+    return name.mid(begin, end - begin);
+}
+
+// "F5" names a function key; "F" (the letter) and "Fn" do not.
+bool isFunctionKeyName(const QString& name) {
+    return name.size() >= 2 && name.startsWith(u'F') && trimmingDigits(name).size() == 1;
+}
+
+UserDefaults& defaults() {
+    return UserDefaults::standard();
+}
+
+} // namespace
+
+ZRHotKey::ZRHotKey(const QString& identifier, const std::optional<QString>& visualRepresentation,
+                   KeyCode keyCode, ModifierFlags modifierFlags)
+    : m_keyCode(keyCode), m_identifier(identifier), m_modifierFlags(modifierFlags) {
+    setVisualRepresentation(visualRepresentation);
+}
+
+ZRHotKey::~ZRHotKey() {
+    unregister();
+}
+
+std::shared_ptr<ZRHotKey> ZRHotKey::hotKeyWithIdentifer(const QString& identifier,
+                                                        const std::optional<QString>& visualRepresentation,
+                                                        KeyCode keyCode, ModifierFlags modifierFlags) {
+    return std::shared_ptr<ZRHotKey>(new ZRHotKey(identifier, visualRepresentation, keyCode, modifierFlags));
+}
+
+std::shared_ptr<ZRHotKey>
+ZRHotKey::hotKeyWithDictionaryRepresentation(const ZRHotKeyDictionaryRepresentation& record,
+                                             const QString& fallbackIdentifier) {
+    QString identifier = fallbackIdentifier;
+    if (identifier.isEmpty())
+        identifier = Plist::readString(record, IdentifierKey).valueOr({});
+    if (identifier.isEmpty())
+        return nullptr;
+    const auto visualRepresentation = Plist::readString(record, VisualRepresentationKey);
+    if (!visualRepresentation.ok())
+        return nullptr;
+    // A key code that silently read as 0 would put the hot key on the A key.
+    const auto keyCode = Plist::readUnsigned(record, KeyCodeKey);
+    if (!keyCode.ok() || keyCode.value > std::numeric_limits<KeyCode>::max()) {
+        ZRLog("cannot read hot key <%@>: the key code is missing or out of range",
+              visualRepresentation.value);
+        return nullptr;
+    }
+    const auto modifierFlags = Plist::readUnsigned(record, ModifierFlagsKey);
+    if (modifierFlags.wrongType()) {
+        ZRLog("cannot read hot key <%@>: the modifier flags are not a number in range",
+              visualRepresentation.value);
+        return nullptr;
+    }
+    return hotKeyWithIdentifer(identifier, visualRepresentation.value, static_cast<KeyCode>(keyCode.value),
+                               modifierFlags.valueOr(0));
+}
+
+ZRHotKeyDictionaryRepresentation ZRHotKey::dictionaryRepresentation() const {
+    ZRHotKeyDictionaryRepresentation record;
+    if (!m_identifier.isEmpty())
+        record.insert(IdentifierKey, m_identifier);
+    if (const auto text = visualRepresentation())
+        record.insert(VisualRepresentationKey, *text);
+    record.insert(KeyCodeKey, static_cast<qint64>(m_keyCode));
+    record.insert(ModifierFlagsKey, static_cast<quint64>(m_modifierFlags));
+    return record;
+}
+
+bool ZRHotKey::registerForDelegate(ZRHotKeyDelegate& delegate, bool testOnly) {
+    if (const auto canBeLocal = delegate.hotKeyCanBeLocal(*this))
+        m_canBeLocal = *canBeLocal;
+    const bool local = isLocal();
+
+    // A registration still held is dropped before registering anew, even when the hot key has become
+    // local meanwhile: it would otherwise keep the keys taken from every other program for good.
+    if (m_hotKeyReference != 0) {
+        if (testOnly) {
+            if (!local)
+                return true;
+        } else {
+            unregister();
+        }
+    }
+
+    std::vector<std::shared_ptr<ZRHotKey>> candidates = delegate.hotKeys();
+    if (hotKeysOfThisTurn) {
+        for (const auto& weak : *hotKeysOfThisTurn) {
+            if (auto hotKey = weak.lock())
+                candidates.push_back(std::move(hotKey));
+        }
+    }
+    std::vector<std::shared_ptr<ZRHotKey>> equals;
+    for (const auto& candidate : candidates) {
+        if (candidate && candidate.get() != this && candidate->isEqualToHotKey(this, false))
+            equals.push_back(candidate);
+    }
+
+    if (!equals.empty()) {
+        const auto accept = delegate.acceptNonUniqueHotKey(*this, equals);
+        if (!accept) {
+            ZRLog("the hot key <%@> is already taken", visualRepresentation().value_or(QString()));
+            return false;
+        }
+        if (testOnly)
+            return true;
+        if (local || !*accept)
+            return *accept;
+        // Share the registration of the first equal that holds one; equals that are local or have let
+        // go of theirs have nothing to share.
+        for (const auto& equal : equals) {
+            if (equal->m_hotKeyReference != 0) {
+                m_hotKeyReference = equal->m_hotKeyReference;
+                ZRHotKeyReferencePool::defaultPool().push(m_hotKeyReference);
+                return true;
+            }
+        }
+        ZRLog("cannot inherit reference for hot key <%@>", visualRepresentation().value_or(QString()));
+        return false;
+    }
+
+    if (local)
+        return true;
+
+    const std::uint32_t identifier = registrationCounterValue;
+    registrationCounterValue = identifier >= MaximumRegistrationIdentifier ? 0 : identifier + 1;
+    if (!Platform::hasCurrent())
+        return false;
+    GlobalHotKeys& globalHotKeys = Platform::current().globalHotKeys();
+    HotKeyReference reference = 0;
+    const HotKeyRegistrationStatus status =
+        globalHotKeys.registerHotKey(m_keyCode, ZRCarbonModifiersFromCocoaFlags(m_modifierFlags),
+                                     delegate.hotKeySignature(), identifier, reference);
+    if (status != HotKeyRegistrationStatus::Success || reference == 0)
+        return false;
+    if (testOnly) {
+        globalHotKeys.unregisterHotKey(reference);
+        return true;
+    }
+    m_hotKeyReference = reference;
+    ZRHotKeyReferencePool::defaultPool().push(reference);
+    return true;
+}
+
+bool ZRHotKey::registerForDelegate(ZRHotKeyDelegate& delegate) {
+    if (!registerForDelegate(delegate, false))
+        return false;
+    rememberForThisTurn(weak_from_this());
+    return true;
+}
+
+bool ZRHotKey::testForDelegate(ZRHotKeyDelegate& delegate) {
+    return registerForDelegate(delegate, true);
+}
+
+void ZRHotKey::unregister() {
+    const HotKeyReference reference = std::exchange(m_hotKeyReference, 0);
+    if (reference == 0)
+        return;
+    ZRHotKeyReferencePool& pool = ZRHotKeyReferencePool::defaultPool();
+    if (!pool.pop(reference))
+        return;
+    if (Platform::hasCurrent())
+        Platform::current().globalHotKeys().unregisterHotKey(reference);
+    pool.referenceUnregistered.emit(reference);
+}
+
+bool ZRHotKey::isRegistered() const {
+    return m_hotKeyReference != 0 || isLocal();
+}
+
+bool ZRHotKey::isLocal() const {
+    if (!m_canBeLocal)
+        return false;
+    UserDefaults& settings = defaults();
+    if (settings.boolForKey(AllHotKeysAreLocalKey))
+        return true;
+    ModifierFlags mask = static_cast<ModifierFlags>(settings.integerForKey(LocalHotKeyFilterMaskKey));
+    if (settings.integerForKey(LocalHotKeyFilterMaskKey) < 1)
+        mask = ModifierFlag::ShiftControlOptionCommand;
+    if ((m_modifierFlags & mask) || !settings.boolForKey(NonModifierHotKeysAreLocalKey))
+        return false;
+    if (settings.boolForKey(NonModifierHotKeysAreLocalStrictKey))
+        return true;
+    // Without modifiers, a function key is still meant for every application.
+    return !isFunctionKeyName(stringRepresentingKeyCode(m_keyCode, false));
+}
+
+QString ZRHotKey::keyEquivalentCharacter() const {
+    const QString character = stringRepresentingKeyCode(m_keyCode, true);
+    if (!character.isEmpty())
+        return character;
+    return stringByTrimmingModifierPrefix(visualRepresentation().value_or(QString())).toLower();
+}
+
+bool ZRHotKey::matchesModifierFlags(ModifierFlags flags, bool requireExactModifierMatch) const {
+    return ZRHotKeyModifierFlagsMatch(flags, m_modifierFlags, ignoreCapsLock(), ignoreFunctionKey(),
+                                      ignoreNumericPadKey(), requireExactModifierMatch);
+}
+
+bool ZRHotKey::matchesHotKeyReferenceForEvent(const KeyEvent& event) const {
+    return event.isHotKeyPress() && m_hotKeyReference != 0 &&
+           hotKeyReferencesAgree(event.data1, m_hotKeyReference);
+}
+
+bool ZRHotKey::matchesEvent(const KeyEvent& event) const {
+    if (!matchesModifierFlags(event.modifierFlags, requireExactModifierMatches()))
+        return false;
+    switch (event.type) {
+    case KeyEventType::KeyDown:
+        return event.keyCode == m_keyCode;
+    case KeyEventType::SystemDefined:
+        return matchesHotKeyReferenceForEvent(event);
+    }
+    return false;
+}
+
+bool ZRHotKey::isEqualToHotKey(const ZRHotKey* other, bool requireExactModifierMatch) const {
+    if (other == this)
+        return true;
+    if (!other || other->m_keyCode != m_keyCode)
+        return false;
+    return matchesModifierFlags(other->m_modifierFlags, requireExactModifierMatch);
+}
+
+bool ZRHotKey::isEqualToHotKey(const ZRHotKey* other) const {
+    return isEqualToHotKey(other, requireExactModifierMatches());
+}
+
+bool ZRHotKey::requireExactModifierMatches() {
+    return defaults().boolForKey(RequireExactModifierMatchesKey);
+}
+
+bool ZRHotKey::ignoreCapsLock() {
+    return !defaults().boolForKey(AccountForCapsLockKey);
+}
+
+bool ZRHotKey::ignoreFunctionKey() {
+    return !defaults().boolForKey(AccountForFunctionKeyKey);
+}
+
+bool ZRHotKey::ignoreNumericPadKey() {
+    return !defaults().boolForKey(AccountForNumericPadKey);
+}
+
+std::optional<QString> ZRHotKey::visualRepresentation() const {
+    if (m_updateVisualRepresentation)
+        rebuildVisualRepresentation();
+    return m_visualRepresentation;
+}
+
+void ZRHotKey::setVisualRepresentation(const std::optional<QString>& visualRepresentation) {
+    m_visualRepresentation = visualRepresentation;
+    m_updateVisualRepresentation = true;
+}
+
+// A stored text takes the current modifier glyphs and key names; a key without a name keeps the
+// character that was recorded for it.
+void ZRHotKey::rebuildVisualRepresentation() const {
+    m_updateVisualRepresentation = false;
+    if (!m_visualRepresentation)
+        return;
+    QString keyName = stringRepresentingKeyCode(m_keyCode, false);
+    if (keyName.isEmpty()) {
+        keyName = stringByTrimmingModifierPrefix(*m_visualRepresentation);
+        if (keyName.isEmpty())
+            return;
+    }
+    m_visualRepresentation =
+        stringRepresentingModifierFlags(m_modifierFlags, requireExactModifierMatches()) + keyName;
+}
+
+std::uint32_t ZRHotKey::registrationCounter() {
+    return registrationCounterValue;
+}
+
+void ZRHotKey::setRegistrationCounter(std::uint32_t counter) {
+    registrationCounterValue = counter > MaximumRegistrationIdentifier ? 0 : counter;
+}

@@ -1,0 +1,27 @@
+#include "keyboard-control/ZRHotKeyReferencePool.h"
+
+ZRHotKeyReferencePool& ZRHotKeyReferencePool::defaultPool() {
+    // Never destroyed: hot keys that outlive main() still let go of their references on the way out.
+    static auto* pool = new ZRHotKeyReferencePool;
+    return *pool;
+}
+
+void ZRHotKeyReferencePool::push(HotKeyReference reference) {
+    if (reference == 0)
+        return;
+    ++m_countersByReference[reference];
+}
+
+bool ZRHotKeyReferencePool::pop(HotKeyReference reference) {
+    if (reference == 0)
+        return false;
+    const auto it = m_countersByReference.find(reference);
+    if (it == m_countersByReference.end())
+        return true;
+    if (it->second < 2) {
+        m_countersByReference.erase(it);
+        return true;
+    }
+    --it->second;
+    return false;
+}

@@ -1,0 +1,403 @@
+#include "HotKeyTestSupport.h"
+
+#include "keyboard-control/KeyEvent.h"
+#include "keyboard-control/ZRHotKeyReferencePool.h"
+
+namespace {
+
+using namespace ModifierFlag;
+
+constexpr ModifierFlags ControlOption = Control | Option;
+
+TEST_F(HotKeyTest, EqualHotKeysShareOneRegistrationUntilTheLastLetsGo) {
+    FakeOwner first;
+    auto a = hotKey(Key::F5, ControlOption);
+    ASSERT_TRUE(a->registerForDelegate(first));
+
+    FakeOwner second;
+    second.inUse = {a};
+    second.acceptsDuplicates = true;
+    auto b = hotKey(Key::F5, ControlOption | LeftControl);
+    ASSERT_TRUE(b->registerForDelegate(second));
+
+    EXPECT_EQ(b->hotKeyReference(), a->hotKeyReference());
+    EXPECT_EQ(desktop.hotKeys.registerCalls, 1);
+    EXPECT_EQ(desktop.hotKeys.registrations().size(), 1u);
+
+    a.reset();
+    second.inUse.clear();
+    EXPECT_EQ(desktop.hotKeys.unregisterCalls, 0);
+    EXPECT_TRUE(desktop.hotKeys.isRegistered(Key::F5, ControlOption));
+    EXPECT_TRUE(b->isRegistered());
+
+    b.reset();
+    EXPECT_EQ(desktop.hotKeys.unregisterCalls, 1);
+    EXPECT_TRUE(desktop.hotKeys.registrations().empty());
+}
+
+TEST_F(HotKeyTest, AnEqualHotKeyIsTakenUnlessItsOwnerSharesIt) {
+    struct Case {
+        const char* what;
+        std::optional<bool> accepts;
+        bool registered;
+        bool loggedTaken;
+    };
+    const Case cases[] = {
+        {"owner without an opinion", std::nullopt, false, true},
+        {"owner refuses (an action against the keyboard menu's hot key)", false, false, false},
+        {"owner shares", true, true, false},
+    };
+    for (const auto& c : cases) {
+        FakeOwner settingsOwner;
+        auto keyboardMenu = hotKey(Key::K, Command | Option, QStringLiteral("Keyboard Menu"));
+        ASSERT_TRUE(keyboardMenu->registerForDelegate(settingsOwner, false));
+
+        FakeOwner action;
+        action.inUse = {keyboardMenu};
+        action.acceptsDuplicates = c.accepts;
+        auto candidate = hotKey(Key::K, Command | Option);
+        EXPECT_EQ(candidate->registerForDelegate(action, false), c.registered) << c.what;
+        EXPECT_EQ(candidate->hotKeyReference() != 0, c.registered) << c.what;
+        EXPECT_EQ(logged(QStringLiteral("the hot key <\u2325\u2318K> is already taken")), c.loggedTaken)
+            << c.what;
+        // Asking only tells whether the keys could be had, whatever the owner would answer.
+        EXPECT_EQ(candidate->testForDelegate(action), c.accepts.has_value()) << c.what;
+        EXPECT_EQ(desktop.hotKeys.registrations().size(), 1u) << c.what;
+        log->lines.clear();
+    }
+}
+
+TEST_F(HotKeyTest, RegisteringAgainTakesAFreshRegistration) {
+    FakeOwner owner;
+    auto key = hotKey(Key::F6, Command);
+    ZRHotKey::setRegistrationCounter(7);
+    ASSERT_TRUE(key->registerForDelegate(owner, false));
+    const HotKeyReference first = key->hotKeyReference();
+    EXPECT_EQ(desktop.hotKeys.lastIdentifier, 7u);
+    EXPECT_EQ(desktop.hotKeys.registrations().front().signature, ZRHotKeySignature);
+
+    // A test of a registered hot key changes nothing.
+    EXPECT_TRUE(key->testForDelegate(owner));
+    EXPECT_EQ(key->hotKeyReference(), first);
+    EXPECT_EQ(desktop.hotKeys.registerCalls, 1);
+
+    ASSERT_TRUE(key->registerForDelegate(owner, false));
+    EXPECT_NE(key->hotKeyReference(), first);
+    EXPECT_EQ(desktop.hotKeys.unregisterCalls, 1);
+    EXPECT_EQ(desktop.hotKeys.lastIdentifier, 8u);
+    EXPECT_EQ(desktop.hotKeys.registrations().size(), 1u);
+}
+
+TEST_F(HotKeyTest, RegistrationIdentifiersWrapAfterOneMillion) {
+    FakeOwner owner;
+    auto key = hotKey(Key::F7, Command);
+    ZRHotKey::setRegistrationCounter(1000000);
+    ASSERT_TRUE(key->testForDelegate(owner));
+    EXPECT_EQ(desktop.hotKeys.lastIdentifier, 1000000u);
+    EXPECT_EQ(ZRHotKey::registrationCounter(), 0u);
+    EXPECT_TRUE(desktop.hotKeys.registrations().empty());
+
+    // A refusal by the desktop still uses up an identifier.
+    desktop.hotKeys.markTaken(Key::F7, Command);
+    EXPECT_FALSE(key->registerForDelegate(owner));
+    EXPECT_EQ(desktop.hotKeys.lastIdentifier, 0u);
+    EXPECT_EQ(ZRHotKey::registrationCounter(), 1u);
+    EXPECT_FALSE(key->isRegistered());
+}
+
+TEST_F(HotKeyTest, LocalityFollowsTheSettings) {
+    struct Case {
+        const char* what;
+        KeyCode keyCode;
+        ModifierFlags flags;
+        QVariantMap settings;
+        bool local;
+    };
+    const QString strict = QStringLiteral("Non-Modifier Hot Keys Are Local: Strict");
+    const QString allLocal = QStringLiteral("All Hot Keys Are Local");
+    const QString nonModifier = QStringLiteral("Non-Modifier Hot Keys Are Local");
+    const QString mask = QStringLiteral("Local Hot Key Filter Mask");
+    const Case cases[] = {
+        {"F5", Key::F5, 0, {}, false},
+        {"F12 with caps lock and fn", Key::F12, CapsLock | Function, {}, false},
+        {"a letter", Key::A, 0, {}, true},
+        {"the letter F", Key::F, 0, {}, true},
+        {"keypad 5", Key::Keypad5, NumericPad, {}, true},
+        {"F5, strict", Key::F5, 0, {{strict, true}}, true},
+        {"a letter, strict", Key::A, 0, {{strict, true}}, true},
+        {"option-F5", Key::F5, Option, {}, false},
+        {"option-F5, strict", Key::F5, Option, {{strict, true}}, false},
+        {"option-F5, all local", Key::F5, Option, {{allLocal, true}}, true},
+        {"a letter, non-modifier keys global", Key::A, 0, {{nonModifier, false}}, false},
+        {"option-A, only command keeps it global", Key::A, Option, {{mask, qint64(Command)}}, true},
+        {"command-A, only command keeps it global", Key::A, Command, {{mask, qint64(Command)}}, false},
+        {"option-A, a mask below 1", Key::A, Option, {{mask, qint64(-5)}}, false},
+    };
+    FakeOwner owner;
+    for (const auto& c : cases) {
+        for (auto it = c.settings.begin(); it != c.settings.end(); ++it)
+            set(it.key(), it.value());
+        auto key = hotKey(c.keyCode, c.flags);
+        ASSERT_TRUE(key->registerForDelegate(owner, false)) << c.what;
+        EXPECT_EQ(key->isLocal(), c.local) << c.what;
+        EXPECT_TRUE(key->isRegistered()) << c.what;
+        EXPECT_EQ(desktop.hotKeys.isRegistered(c.keyCode, c.flags), !c.local) << c.what;
+        key.reset();
+        for (auto it = c.settings.begin(); it != c.settings.end(); ++it)
+            UserDefaults::standard().removeObject(it.key());
+    }
+
+    // An owner that does not allow local hot keys registers even a plain letter.
+    FakeOwner strictOwner;
+    strictOwner.canBeLocal = false;
+    auto letter = hotKey(Key::A, 0);
+    ASSERT_TRUE(letter->registerForDelegate(strictOwner, false));
+    EXPECT_FALSE(letter->isLocal());
+    EXPECT_TRUE(desktop.hotKeys.isRegistered(Key::A, 0));
+}
+
+TEST_F(HotKeyTest, RegisteringAHotKeyThatBecameLocalLetsGoOfTheDesktop) {
+    FakeOwner owner;
+    auto key = hotKey(Key::J, Option);
+    ASSERT_TRUE(key->registerForDelegate(owner, false));
+    ASSERT_TRUE(desktop.hotKeys.isRegistered(Key::J, Option));
+
+    set(QStringLiteral("All Hot Keys Are Local"), true);
+    ASSERT_TRUE(key->registerForDelegate(owner, false));
+    EXPECT_TRUE(key->isLocal());
+    EXPECT_EQ(key->hotKeyReference(), 0u);
+    EXPECT_FALSE(desktop.hotKeys.isRegistered(Key::J, Option));
+}
+
+TEST_F(HotKeyTest, ADuplicateSharesTheRegistrationOfTheFirstEqualThatHoldsOne) {
+    FakeOwner owner;
+    auto released = hotKey(Key::L, Control);
+    auto holder = hotKey(Key::L, Control);
+    ASSERT_TRUE(released->registerForDelegate(owner, false));
+    released->unregister();
+    ASSERT_TRUE(holder->registerForDelegate(owner, false));
+
+    FakeOwner duplicates;
+    duplicates.acceptsDuplicates = true;
+    duplicates.inUse = {released, holder};
+    auto duplicate = hotKey(Key::L, Control);
+    ASSERT_TRUE(duplicate->registerForDelegate(duplicates, false));
+    EXPECT_EQ(duplicate->hotKeyReference(), holder->hotKeyReference());
+
+    // With no equal holding a registration there is nothing to share.
+    holder->unregister();
+    duplicate->unregister();
+    EXPECT_FALSE(duplicate->registerForDelegate(duplicates, false));
+    EXPECT_TRUE(logged(QStringLiteral("cannot inherit reference for hot key <\u2303L>")));
+}
+
+TEST_F(HotKeyTest, HotKeysRegisteredInOneTurnAreComparedWithEachOther) {
+    FakeOwner owner;
+    owner.acceptsDuplicates = true;
+    auto first = hotKey(Key::M, Command | Shift);
+    auto second = hotKey(Key::M, Command | Shift);
+    ASSERT_TRUE(first->registerForDelegate(owner));
+    ASSERT_TRUE(second->registerForDelegate(owner));
+    EXPECT_EQ(second->hotKeyReference(), first->hotKeyReference());
+    EXPECT_EQ(owner.duplicateQuestions, 1);
+
+    // Once the turn is over only the owner's list counts; the desktop then refuses the keys.
+    RunLoop::main().runPending();
+    auto third = hotKey(Key::M, Command | Shift);
+    EXPECT_FALSE(third->registerForDelegate(owner));
+    EXPECT_EQ(owner.duplicateQuestions, 1);
+}
+
+KeyEvent keyDown(KeyCode keyCode, ModifierFlags flags) {
+    KeyEvent event;
+    event.keyCode = keyCode;
+    event.modifierFlags = flags;
+    return event;
+}
+
+TEST_F(HotKeyTest, EventsMatchByKeyAndModifiersUnderTheSettings) {
+    struct Case {
+        const char* what;
+        ModifierFlags hotKeyFlags;
+        ModifierFlags eventFlags;
+        QVariantMap settings;
+        bool match;
+    };
+    const QString capsLock = QStringLiteral("Hot Keys Account For Caps Lock Status");
+    const QString function = QStringLiteral("Hot Keys Account For Function Key Status");
+    const QString numericPad = QStringLiteral("Hot Keys Account For Numeric Pad Key Status");
+    const QString exact = QStringLiteral("Hot Keys Require Exact Modifier Key Matches");
+    const Case cases[] = {
+        {"same modifiers", ControlOption, ControlOption, {}, true},
+        {"one more modifier", ControlOption, ControlOption | Shift, {}, false},
+        {"caps lock on, ignored", ControlOption, ControlOption | CapsLock, {}, true},
+        {"caps lock on, counted", ControlOption, ControlOption | CapsLock, {{capsLock, true}}, false},
+        {"fn held, ignored", ControlOption | Function, ControlOption, {}, true},
+        {"fn held, counted", ControlOption | Function, ControlOption, {{function, true}}, false},
+        {"numeric pad, ignored", Command, Command | NumericPad, {}, true},
+        {"numeric pad, counted", Command, Command | NumericPad, {{numericPad, true}}, false},
+        {"other side, not exact", Command | LeftCommand, Command | RightCommand, {}, true},
+        {"other side, exact", Command | LeftCommand, Command | RightCommand, {{exact, true}}, false},
+        {"same side, exact",
+         Command | RightCommand,
+         Command | RightCommand | CapsLock,
+         {{exact, true}},
+         true},
+        {"event without sides, exact", Command | RightCommand, Command, {{exact, true}}, true},
+    };
+    for (const auto& c : cases) {
+        for (auto it = c.settings.begin(); it != c.settings.end(); ++it)
+            set(it.key(), it.value());
+        const auto key = hotKey(Key::Z, c.hotKeyFlags);
+        EXPECT_EQ(key->matchesEvent(keyDown(Key::Z, c.eventFlags)), c.match) << c.what;
+        EXPECT_FALSE(key->matchesEvent(keyDown(Key::X, c.eventFlags))) << c.what;
+        for (auto it = c.settings.begin(); it != c.settings.end(); ++it)
+            UserDefaults::standard().removeObject(it.key());
+    }
+}
+
+TEST_F(HotKeyTest, HotKeyEventsMatchByRegistration) {
+    FakeOwner owner;
+    auto key = hotKey(Key::F8, Control);
+    auto other = hotKey(Key::F9, Control);
+    ASSERT_TRUE(key->registerForDelegate(owner, false));
+    ASSERT_TRUE(other->registerForDelegate(owner, false));
+
+    HotKeyEvent press{key->hotKeyReference(), true, ZRHotKeySignature, 0, 0};
+    EXPECT_TRUE(key->matchesEvent(keyEventFromHotKeyEvent(press, Control | CapsLock)));
+    EXPECT_FALSE(other->matchesEvent(keyEventFromHotKeyEvent(press, Control)));
+    EXPECT_FALSE(key->matchesEvent(keyEventFromHotKeyEvent(press, Control | Shift)));
+    // Only the low 32 bits of a reference travel with the event.
+    HotKeyEvent widened = press;
+    widened.reference |= std::uint64_t(1) << 40;
+    EXPECT_TRUE(key->matchesEvent(keyEventFromHotKeyEvent(widened, Control)));
+    HotKeyEvent release = press;
+    release.pressed = false;
+    EXPECT_FALSE(key->matchesEvent(keyEventFromHotKeyEvent(release, Control)));
+
+    key->unregister();
+    EXPECT_FALSE(key->matchesEvent(keyEventFromHotKeyEvent(press, Control)));
+}
+
+TEST_F(HotKeyTest, RecordsRoundTrip) {
+    const ModifierFlags flags = Control | Option | Shift | Command | LeftShift | RightCommand | CapsLock;
+    const auto key =
+        ZRHotKey::hotKeyWithIdentifer(QStringLiteral("3F2504E0"), QStringLiteral("stale"), Key::F5, flags);
+    const auto record = key->dictionaryRepresentation();
+    EXPECT_EQ(record.value(QStringLiteral("Identifier")).toString(), QStringLiteral("3F2504E0"));
+    EXPECT_EQ(record.value(QStringLiteral("Key Code")).toLongLong(), Key::F5);
+    EXPECT_EQ(record.value(QStringLiteral("Modifier Flags")).toULongLong(), flags);
+
+    const auto read = ZRHotKey::hotKeyWithDictionaryRepresentation(record);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->identifier(), QStringLiteral("3F2504E0"));
+    EXPECT_EQ(read->keyCode(), Key::F5);
+    EXPECT_EQ(read->modifierFlags(), flags);
+    EXPECT_EQ(read->visualRepresentation(), key->visualRepresentation());
+    EXPECT_EQ(read->dictionaryRepresentation(), record);
+}
+
+TEST_F(HotKeyTest, RecordsThatNameNoUsableKeyAreRefused) {
+    const QVariantMap valid{{QStringLiteral("Identifier"), QStringLiteral("action")},
+                            {QStringLiteral("Visual Representation"), QStringLiteral("\u2318A")},
+                            {QStringLiteral("Key Code"), 0},
+                            {QStringLiteral("Modifier Flags"), qint64(Command)}};
+    struct Case {
+        const char* what;
+        QString key;
+        QVariant value; // invalid: the key is removed
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"valid", {}, {}, true},
+        {"no text", QStringLiteral("Visual Representation"), {}, false},
+        {"text not a string", QStringLiteral("Visual Representation"), 5, false},
+        {"no identifier", QStringLiteral("Identifier"), {}, false},
+        {"empty identifier", QStringLiteral("Identifier"), QString(), false},
+        {"no key code", QStringLiteral("Key Code"), {}, false},
+        {"key code as text", QStringLiteral("Key Code"), QStringLiteral("0"), false},
+        {"negative key code", QStringLiteral("Key Code"), -1, false},
+        {"key code beyond 16 bits", QStringLiteral("Key Code"), 65536, false},
+        {"fractional key code", QStringLiteral("Key Code"), 1.5, false},
+        {"whole real key code", QStringLiteral("Key Code"), 96.0, true},
+        {"no modifier flags", QStringLiteral("Modifier Flags"), {}, true},
+        {"negative modifier flags", QStringLiteral("Modifier Flags"), -1, false},
+        {"modifier flags as text", QStringLiteral("Modifier Flags"), QStringLiteral("x"), false},
+        {"largest modifier flags", QStringLiteral("Modifier Flags"), QVariant::fromValue(~quint64(0)), true},
+    };
+    for (const auto& c : cases) {
+        QVariantMap record = valid;
+        if (!c.key.isEmpty()) {
+            if (c.value.isValid())
+                record.insert(c.key, c.value);
+            else
+                record.remove(c.key);
+        }
+        EXPECT_EQ(ZRHotKey::hotKeyWithDictionaryRepresentation(record) != nullptr, c.accepted) << c.what;
+    }
+    const auto noFlags = ZRHotKey::hotKeyWithDictionaryRepresentation(
+        QVariantMap{{QStringLiteral("Identifier"), QStringLiteral("a")},
+                    {QStringLiteral("Visual Representation"), QStringLiteral("A")},
+                    {QStringLiteral("Key Code"), 0}});
+    ASSERT_TRUE(noFlags);
+    EXPECT_EQ(noFlags->modifierFlags(), 0u);
+    EXPECT_TRUE(
+        logged(QStringLiteral("cannot read hot key <\u2318A>: the key code is missing or out of range")));
+}
+
+TEST_F(HotKeyTest, TheOwnerDecidesTheIdentifier) {
+    QVariantMap record{{QStringLiteral("Identifier"), QStringLiteral("Keyboard Menu")},
+                       {QStringLiteral("Visual Representation"), QStringLiteral("\u2318K")},
+                       {QStringLiteral("Key Code"), Key::K},
+                       {QStringLiteral("Modifier Flags"), qint64(Command)}};
+    EXPECT_EQ(ZRHotKey::hotKeyWithDictionaryRepresentation(record, QStringLiteral("action-1"))->identifier(),
+              QStringLiteral("action-1"));
+    EXPECT_EQ(ZRHotKey::hotKeyWithDictionaryRepresentation(record)->identifier(),
+              QStringLiteral("Keyboard Menu"));
+    record.remove(QStringLiteral("Identifier"));
+    EXPECT_EQ(ZRHotKey::hotKeyWithDictionaryRepresentation(record, QStringLiteral("action-1"))->identifier(),
+              QStringLiteral("action-1"));
+}
+
+TEST_F(HotKeyTest, TextsFollowTheCurrentGlyphsAndKeyNames) {
+    // A stored text takes the current modifier glyphs and key name.
+    const auto f5 = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("a"), QStringLiteral("old"), Key::F5,
+                                                  Control | Option | LeftControl);
+    EXPECT_EQ(f5->visualRepresentation(), QStringLiteral("\u2303\u2325F5"));
+    EXPECT_EQ(f5->keyEquivalentCharacter(), QString(QChar(0xF708)));
+    set(QStringLiteral("Hot Keys Require Exact Modifier Key Matches"), true);
+    f5->setVisualRepresentation(QStringLiteral("old"));
+    EXPECT_EQ(f5->visualRepresentation(), QStringLiteral("\u2039\u2303\u2325F5"));
+
+    // A key without a name keeps the character that was recorded for it.
+    const auto yen = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("a"), QStringLiteral("\u2318\u00A5"),
+                                                   Key::JISYen, Option);
+    EXPECT_EQ(yen->visualRepresentation(), QStringLiteral("\u2325\u00A5"));
+    EXPECT_EQ(yen->keyEquivalentCharacter(), QStringLiteral("\u00A5"));
+    const auto letter =
+        ZRHotKey::hotKeyWithIdentifer(QStringLiteral("a"), QStringLiteral("\u2318A"), Key::A, Command);
+    EXPECT_EQ(letter->keyEquivalentCharacter(), QStringLiteral("a"));
+    // No text stays no text.
+    const auto none = ZRHotKey::hotKeyWithIdentifer({}, std::nullopt, Key::Escape, 0);
+    EXPECT_FALSE(none->visualRepresentation().has_value());
+    EXPECT_FALSE(none->dictionaryRepresentation().contains(QStringLiteral("Visual Representation")));
+    EXPECT_FALSE(none->dictionaryRepresentation().contains(QStringLiteral("Identifier")));
+}
+
+TEST(ZRHotKeyReferencePool, CountsUsersOfEachReference) {
+    ZRHotKeyReferencePool& pool = ZRHotKeyReferencePool::defaultPool();
+    EXPECT_FALSE(pool.pop(0));
+    pool.push(0);
+    EXPECT_TRUE(pool.countersByReference().empty());
+    // A reference nobody pushed is the caller's alone.
+    EXPECT_TRUE(pool.pop(99));
+    pool.push(99);
+    pool.push(99);
+    pool.push(99);
+    EXPECT_FALSE(pool.pop(99));
+    EXPECT_FALSE(pool.pop(99));
+    EXPECT_TRUE(pool.pop(99));
+    EXPECT_TRUE(pool.countersByReference().empty());
+}
+
+} // namespace
