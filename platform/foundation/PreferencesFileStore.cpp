@@ -78,6 +78,18 @@ bool PreferencesFileStore::setValue(const QString& domain, const QString& key, c
     if (!PropertyList::isValid(value))
         return failWith(error, QStringLiteral("a value of type %1 is no property list")
                                    .arg(QString::fromLatin1(value.typeName())));
+    return editDomain(domain, error, [&](QVariantMap& map) {
+        map.insert(key, value);
+        return true;
+    });
+}
+
+bool PreferencesFileStore::removeValue(const QString& domain, const QString& key, QString* error) {
+    return editDomain(domain, error, [&](QVariantMap& map) { return map.remove(key) > 0; });
+}
+
+bool PreferencesFileStore::editDomain(const QString& domain, QString* error,
+                                      const std::function<bool(QVariantMap&)>& edit) {
     const QString path = pathForDomain(domain);
     if (path.isEmpty())
         return failWith(error, QStringLiteral("\"%1\" is no preferences domain").arg(domain));
@@ -86,19 +98,7 @@ bool PreferencesFileStore::setValue(const QString& domain, const QString& key, c
     // Writing over a file we cannot read would lose every other key in it.
     if (!map)
         return failWith(error, reason);
-    map->insert(key, value);
-    return PropertyList::writeFile(path, *map, error);
-}
-
-bool PreferencesFileStore::removeValue(const QString& domain, const QString& key, QString* error) {
-    const QString path = pathForDomain(domain);
-    if (path.isEmpty())
-        return failWith(error, QStringLiteral("\"%1\" is no preferences domain").arg(domain));
-    QString reason;
-    auto map = readDomain(path, &reason);
-    if (!map)
-        return failWith(error, reason);
-    if (map->remove(key) == 0)
+    if (!edit(*map))
         return true;
     return PropertyList::writeFile(path, *map, error);
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 // The desktop preferences of the real backends, one property-list file per domain in a folder:
 // read by the program, written by the preferences tool. Each write is atomic.
@@ -18,5 +19,8 @@ public:
     QString pathForDomain(const QString& domain) const;
 
 private:
+    // Reads the domain's file, lets edit change it, and writes it back when edit says it changed.
+    bool editDomain(const QString& domain, QString* error, const std::function<bool(QVariantMap&)>& edit);
+
     QString m_folder;
 };

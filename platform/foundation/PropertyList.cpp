@@ -197,6 +197,16 @@ private:
             top.list.append(std::move(value));
     }
 
+    template <class T>
+    void deliverParsed(std::optional<T> value, const QString& failure, const QString& text) {
+        if (value)
+            deliver(QVariant::fromValue(std::move(*value)));
+        else if (text.isEmpty())
+            fail(failure);
+        else
+            fail(QStringLiteral("%1: \"%2\"").arg(failure, text.left(40)));
+    }
+
     // The text of a scalar element; fails on elements inside it.
     std::optional<QString> elementText() {
         QString text = m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
@@ -238,30 +248,18 @@ private:
         if (name == QLatin1String("string")) {
             deliver(*text);
         } else if (name == QLatin1String("integer")) {
-            if (auto value = parseInteger(*text))
-                deliver(*value);
-            else
-                fail(QStringLiteral("not an integer in range: \"%1\"").arg(text->left(40)));
+            deliverParsed(parseInteger(*text), QStringLiteral("not an integer in range"), *text);
         } else if (name == QLatin1String("real")) {
-            if (auto value = parseReal(*text))
-                deliver(*value);
-            else
-                fail(QStringLiteral("not a real: \"%1\"").arg(text->left(40)));
+            deliverParsed(parseReal(*text), QStringLiteral("not a real"), *text);
         } else if (name == QLatin1String("true") || name == QLatin1String("false")) {
             if (!text->trimmed().isEmpty())
                 fail(QStringLiteral("<%1> holds text").arg(name));
             else
                 deliver(name == QLatin1String("true"));
         } else if (name == QLatin1String("date")) {
-            if (auto value = parseDate(*text))
-                deliver(*value);
-            else
-                fail(QStringLiteral("not a date: \"%1\"").arg(text->left(40)));
+            deliverParsed(parseDate(*text), QStringLiteral("not a date"), *text);
         } else if (name == QLatin1String("data")) {
-            if (auto value = parseData(*text))
-                deliver(*value);
-            else
-                fail(QStringLiteral("<data> is not base64"));
+            deliverParsed(parseData(*text), QStringLiteral("<data> is not base64"), QString());
         } else {
             fail(QStringLiteral("unknown element <%1>").arg(name.left(40)));
         }
