@@ -93,37 +93,34 @@ Rect cellOfRegion(const Rect& region, const std::vector<double>& xs, const std::
     return {minX, minY, maxX - minX, maxY - minY};
 }
 
-bool overlaps(double min1, double max1, double min2, double max2) {
-    return std::min(max1, max2) - std::max(min1, min2) > kNeighbourTolerance;
+struct Span {
+    double min = 0;
+    double max = 0;
+};
+
+bool overlaps(const Span& a, const Span& b) {
+    return std::min(a.max, b.max) - std::max(a.min, b.min) > kNeighbourTolerance;
 }
 
 // How far the candidate lies beyond the screen in the direction; none when it is not wholly there
 // or shares no stretch of the other axis with it.
 std::optional<double> distanceInDirection(const Rect& screen, const Rect& candidate, int direction) {
-    switch (direction) {
-    case ZRScreenDirectionAbove:
-        if (candidate.minY() < screen.maxY() - kNeighbourTolerance ||
-            !overlaps(screen.minX(), screen.maxX(), candidate.minX(), candidate.maxX()))
-            return std::nullopt;
-        return candidate.minY() - screen.maxY();
-    case ZRScreenDirectionBelow:
-        if (candidate.maxY() > screen.minY() + kNeighbourTolerance ||
-            !overlaps(screen.minX(), screen.maxX(), candidate.minX(), candidate.maxX()))
-            return std::nullopt;
-        return screen.minY() - candidate.maxY();
-    case ZRScreenDirectionRight:
-        if (candidate.minX() < screen.maxX() - kNeighbourTolerance ||
-            !overlaps(screen.minY(), screen.maxY(), candidate.minY(), candidate.maxY()))
-            return std::nullopt;
-        return candidate.minX() - screen.maxX();
-    case ZRScreenDirectionLeft:
-        if (candidate.maxX() > screen.minX() + kNeighbourTolerance ||
-            !overlaps(screen.minY(), screen.maxY(), candidate.minY(), candidate.maxY()))
-            return std::nullopt;
-        return screen.minX() - candidate.maxX();
-    default:
+    const bool horizontal = direction == ZRScreenDirectionRight || direction == ZRScreenDirectionLeft;
+    const bool forward = direction == ZRScreenDirectionRight || direction == ZRScreenDirectionAbove;
+    if (!horizontal && direction != ZRScreenDirectionAbove && direction != ZRScreenDirectionBelow)
         return std::nullopt;
-    }
+    const auto along = [horizontal](const Rect& r) {
+        return horizontal ? Span{r.minX(), r.maxX()} : Span{r.minY(), r.maxY()};
+    };
+    const auto across = [horizontal](const Rect& r) {
+        return horizontal ? Span{r.minY(), r.maxY()} : Span{r.minX(), r.maxX()};
+    };
+    const Span from = along(screen);
+    const Span to = along(candidate);
+    const double distance = forward ? to.min - from.max : from.min - to.max;
+    if (distance < -kNeighbourTolerance || !overlaps(across(screen), across(candidate)))
+        return std::nullopt;
+    return distance;
 }
 
 int oppositeDirection(int direction) {

@@ -35,6 +35,19 @@ private:
     QTemporaryDir m_folder;
 };
 
+// A simulated desktop with one screen, installed as the platform while it lives.
+struct Desktop {
+    explicit Desktop(const QVariantMap& values, const Rect& screen = Rect(0, 0, 2560, 1440))
+        : settings(values) {
+        sim.addScreen(screen);
+        Platform::setCurrent(&sim);
+    }
+    ~Desktop() { Platform::setCurrent(nullptr); }
+
+    Settings settings;
+    SimDesktop sim;
+};
+
 void BM_WindowFrameAtEveryPosition(benchmark::State& state) {
     const bool spacing = state.range(0) != 0;
     Settings settings({{QStringLiteral("Grid Spacing"), spacing},
@@ -51,25 +64,21 @@ void BM_WindowFrameAtEveryPosition(benchmark::State& state) {
 BENCHMARK(BM_WindowFrameAtEveryPosition)->Arg(0)->Arg(1);
 
 void BM_VirtualScreensOfSplitDisplaysWithUnion(benchmark::State& state) {
-    Settings settings({{QStringLiteral("Virtual Screen Layout: 1"),
-                        QVariantMap{{QStringLiteral("Columns"), 3}, {QStringLiteral("Rows"), 2}}},
-                       {QStringLiteral("Virtual Screen Layout: Union"), true}});
-    SimDesktop sim;
-    sim.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 877));
-    sim.addScreen(Rect(1440, 0, 3840, 2160));
-    Platform::setCurrent(&sim);
+    Desktop desktop({{QStringLiteral("Virtual Screen Layout: 1"),
+                      QVariantMap{{QStringLiteral("Columns"), 3}, {QStringLiteral("Rows"), 2}}},
+                     {QStringLiteral("Virtual Screen Layout: Union"), true}},
+                    Rect(0, 0, 1440, 900));
+    desktop.sim.addScreen(Rect(1440, 0, 3840, 2160));
     const Point trigger{3000, 1000};
     for (auto _ : state)
         benchmark::DoNotOptimize(
             ZRGridGeometry::windowFrameAtPosition(ZRPositionLeft, trigger, ZRPositionRight));
-    Platform::setCurrent(nullptr);
 }
 BENCHMARK(BM_VirtualScreensOfSplitDisplaysWithUnion);
 
 void BM_RelevanceOfAWindowList(benchmark::State& state) {
-    Settings settings({});
-    SimDesktop sim;
-    sim.addScreen(Rect(0, 0, 2560, 1440));
+    Desktop desktop({});
+    SimDesktop& sim = desktop.sim;
     std::vector<SimApplication*> applications;
     for (int i = 0; i < ApplicationCount; ++i)
         applications.push_back(
@@ -81,7 +90,6 @@ void BM_RelevanceOfAWindowList(benchmark::State& state) {
         if (i % 10 == 0)
             window.setLayer(25);
     }
-    Platform::setCurrent(&sim);
     const auto entries = sim.windowServer().windowList();
     for (auto _ : state) {
         int relevant = 0;
@@ -91,18 +99,15 @@ void BM_RelevanceOfAWindowList(benchmark::State& state) {
         benchmark::DoNotOptimize(relevant);
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(entries.size()));
-    Platform::setCurrent(nullptr);
 }
 BENCHMARK(BM_RelevanceOfAWindowList);
 
 // One verified frame change in process: the cost the program adds to what the window itself takes.
 void BM_SetWindowFrame(benchmark::State& state) {
-    Settings settings({});
-    SimDesktop sim;
-    sim.addScreen(Rect(0, 0, 2560, 1440));
-    auto& application = sim.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
-    sim.addWindow(application, Rect(100, 100, 800, 600), QStringLiteral("Document"));
-    Platform::setCurrent(&sim);
+    Desktop desktop({});
+    auto& application =
+        desktop.sim.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
+    desktop.sim.addWindow(application, Rect(100, 100, 800, 600), QStringLiteral("Document"));
     const AXElementRef window = ZRWindowForWindowListEntry(Point{500, 400}, nullptr, false);
     bool toggle = false;
     for (auto _ : state) {
@@ -111,7 +116,6 @@ void BM_SetWindowFrame(benchmark::State& state) {
             ZRSetWindowFrame(window, false, true, false, false, false,
                              toggle ? Rect(0, 0, 1280, 1440) : Rect(1280, 0, 1280, 720)));
     }
-    Platform::setCurrent(nullptr);
 }
 BENCHMARK(BM_SetWindowFrame);
 

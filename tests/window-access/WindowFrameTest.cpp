@@ -1,5 +1,6 @@
 #include "WindowAccessTest.h"
 
+#include "platform/PlatformLog.h"
 #include "window-access/WindowElements.h"
 #include "window-access/WindowFrameSetting.h"
 
@@ -116,6 +117,23 @@ TEST_F(WindowFrameTest, UnreadableWindowsAndBadTargetsChangeNothing) {
     const AXElementRef element = elementOf(window);
     window.close();
     EXPECT_FALSE(ZRSetWindowFrame(element, false, true, false, false, false, Rect(0, 0, 500, 500)));
+}
+
+TEST_F(WindowFrameTest, FramesAreLoggedAsProposedAndObtainedWhileDebugging) {
+    QStringList lines;
+    setPlatformLogSink([&](const QString& line) { lines << line; });
+    SimWindow& window = addWindow();
+    window.setMinimumSize(Size{500, 400});
+    ZRSetWindowFrame(elementOf(window), false, true, false, false, false, Rect(10, 20, 300, 200));
+    EXPECT_TRUE(lines.isEmpty()) << lines.join(QLatin1Char('\n')).toStdString();
+
+    set(QStringLiteral("ZRDebugLog"), true);
+    ZRSetWindowFrame(elementOf(window), false, true, false, false, false, Rect(30, 40, 300, 200));
+    setPlatformLogSink({});
+    EXPECT_EQ(lines,
+              (QStringList{QStringLiteral("[Debug] set window frame: proposed {{30, 40}, {300, 200}}"),
+                           QStringLiteral("[Debug] set window frame: obtained {{30, 40}, {500, 400}} after 2 "
+                                          "attempts")}));
 }
 
 TEST_F(WindowFrameTest, AnimationTakesItsTimeOnTheClock) {
