@@ -8,6 +8,11 @@ function(skaf_target_defaults target)
         target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
         target_link_options(${target} PRIVATE -fsanitize=address,undefined)
     endif()
+    if(SKAF_FUZZ)
+        # Libraries carry the fuzzer's coverage hooks, so fuzz targets can link them instead of
+        # compiling their sources again.
+        target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
+    endif()
     target_compile_definitions(${target} PRIVATE QT_NO_KEYWORDS QT_USE_QSTRINGBUILDER)
 endfunction()
 
