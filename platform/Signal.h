@@ -57,10 +57,12 @@ public:
 
     // Slots connected or disconnected during delivery take effect for the next emission; a slot
     // disconnected during delivery is not called afterwards.
+    // A slot may destroy the signal's owner; the state is held here so the loop stays valid.
     void emit(Args... args) const {
-        const auto snapshot = m_state->slots;
+        const std::shared_ptr<State> state = m_state;
+        const auto snapshot = state->slots;
         for (const auto& entry : snapshot) {
-            const bool stillConnected = std::any_of(m_state->slots.begin(), m_state->slots.end(),
+            const bool stillConnected = std::any_of(state->slots.begin(), state->slots.end(),
                                                     [&](const Entry& e) { return e.id == entry.id; });
             if (stillConnected)
                 (*entry.slot)(args...);

@@ -1,6 +1,7 @@
 #include "platform/Signal.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <optional>
 
 TEST(Signal, ConnectionEndsTheSubscriptionWithItsOwner) {
@@ -33,4 +34,15 @@ TEST(Signal, ConnectionMayOutliveTheSignal) {
     }
     c.disconnect();
     EXPECT_FALSE(c.isConnected());
+}
+
+TEST(Signal, SlotMayDestroyTheSignalsOwner) {
+    auto signal = std::make_unique<Signal<>>();
+    int laterCalls = 0;
+    Connection first = signal->connect([&] { signal.reset(); });
+    Connection second = signal->connect([&] { ++laterCalls; });
+    signal->emit();
+    EXPECT_EQ(signal, nullptr);
+    // The second slot was connected when delivery began, and its connection is still alive.
+    EXPECT_EQ(laterCalls, 1);
 }
