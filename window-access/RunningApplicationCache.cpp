@@ -47,7 +47,8 @@ std::optional<RunningApplicationCache::Entry> RunningApplicationCache::entry(pid
         return std::nullopt;
     Entry entry{application->bundleIdentifier, application->bundleIdentifier.toLower(),
                 application->isElectron};
-    if (cacheable) {
+    // An application may not have named itself yet when its first window appears; ask again later.
+    if (cacheable && !entry.bundleIdentifier.isEmpty()) {
         std::lock_guard lock(m_mutex);
         if (m_workspace == &workspace)
             m_entries.insert(processIdentifier, entry);

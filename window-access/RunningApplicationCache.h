@@ -15,6 +15,7 @@ class Workspace;
 // What window access needs to know of a running application, looked up once per run of a process:
 // an entry lasts until the workspace reports the process terminated, so a process number that is used
 // again by a later start is looked up afresh. A new workspace (another backend) starts an empty cache.
+// Applications without a bundle identifier are not kept: they may not have named themselves yet.
 class RunningApplicationCache {
 public:
     struct Entry {

@@ -190,15 +190,6 @@ TEST_F(GeometryTest, ConfiningKeepsTheSize) {
         EXPECT_EQ(ZRConfineFrame(c.frame, container), c.expected) << stringFromRect(c.frame).toStdString();
 }
 
-TEST_F(GeometryTest, IntegerBetweenEitherOrder) {
-    EXPECT_TRUE(ZRIntegerIsBetween(5, 1, 10));
-    EXPECT_TRUE(ZRIntegerIsBetween(5, 10, 1));
-    EXPECT_TRUE(ZRIntegerIsBetween(1, 1, 10));
-    EXPECT_TRUE(ZRIntegerIsBetween(10, 10, 1));
-    EXPECT_FALSE(ZRIntegerIsBetween(0, 1, 10));
-    EXPECT_FALSE(ZRIntegerIsBetween(11, 10, 1));
-}
-
 TEST_F(GeometryTest, StickyEdges) {
     const Rect full(0, 0, 1000, 800);
     const struct {

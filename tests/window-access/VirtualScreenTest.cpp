@@ -26,20 +26,6 @@ QVariantMap layout(QVariant columns, QVariant rows) {
     return {{QStringLiteral("Columns"), columns}, {QStringLiteral("Rows"), rows}};
 }
 
-TEST_F(VirtualScreenTest, WholeDisplaysInDisplayOrder) {
-    EXPECT_TRUE(ZRVirtualScreen::screens().empty());
-    sim.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 877));
-    sim.addScreen(Rect(1440, 0, 1920, 1080));
-    const auto screens = ZRVirtualScreen::screens();
-    ASSERT_EQ(screens.size(), 2u);
-    EXPECT_EQ(screens[0].frame(), Rect(0, 0, 1440, 900));
-    EXPECT_EQ(screens[0].visibleFrame(), Rect(0, 0, 1440, 877));
-    EXPECT_EQ(screens[0].skafableFrame(), Rect(0, 0, 1440, 877));
-    EXPECT_EQ(screens[1].frame(), Rect(1440, 0, 1920, 1080));
-    EXPECT_EQ(screens[1].hostScreen().frame, Rect(1440, 0, 1920, 1080));
-    EXPECT_FALSE(screens[1].isUnion());
-}
-
 TEST_F(VirtualScreenTest, SplitLayoutsMakeEqualUsableCells) {
     // A dock on the left and a menu bar on top: the usable frame is split equally, and the outer
     // cells' frames still reach the display's edges.
