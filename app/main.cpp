@@ -1,5 +1,16 @@
+#include "platform/Platform.h"
+#include "platform/PlatformLog.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/sim/SimDemoDesktop.h"
+#include "platform/sim/SimDesktop.h"
+#ifdef SKAF_HAS_X11
+#include "platform/x11/X11Platform.h"
+#endif
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <QApplication>
 #include <string>
 #include <vector>
@@ -52,6 +63,17 @@ Options takeOptions(int& argc, char** argv) {
     return options;
 }
 
+std::unique_ptr<Platform> makePlatform(const std::string& name, QString* error) {
+    if (name == "sim")
+        return makeDemoDesktop();
+#ifdef SKAF_HAS_X11
+    return createX11Platform(error);
+#else
+    *error = QStringLiteral("this build has no X11 backend; use --platform sim");
+    return nullptr;
+#endif
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -68,9 +90,30 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "skaf: %s\n%s", options.error.c_str(), usage);
         return 2;
     }
+    const bool hasDisplay = std::getenv("DISPLAY") && *std::getenv("DISPLAY");
+    if (options.platform.empty())
+        options.platform = hasDisplay ? "x11" : "sim";
+    // The simulated desktop needs no display; our own windows then draw off screen.
+    if (!hasDisplay && !std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skaf"));
     QApplication::setApplicationVersion(QStringLiteral(SKAF_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
-    return QApplication::exec();
+
+    QString error;
+    std::unique_ptr<Platform> platform = makePlatform(options.platform, &error);
+    if (!platform) {
+        std::fprintf(stderr, "skaf: %s\n", qPrintable(error));
+        return 1;
+    }
+    Platform::setCurrent(platform.get());
+    UserDefaults::standard().load();
+    platformLog(QStringLiteral("running on the %1 desktop").arg(platform->name()));
+
+    const int status = QApplication::exec();
+    UserDefaults::standard().save();
+    Platform::setCurrent(nullptr);
+    return status;
 }
