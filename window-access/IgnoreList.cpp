@@ -41,7 +41,7 @@ ZRIgnoreList& ZRIgnoreList::sharedList() {
 
 QString ZRIgnoreList::folderPath() {
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    // The base directory specification tells to ignore relative paths.
+    // XDG tells programs to ignore a relative base folder.
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/share");
     return QDir(base).filePath(DataFolderName);
