@@ -1,5 +1,6 @@
 #include "toolkit/ArrowKeyForHJKL.h"
 
+#include "platform/foundation/UserDefaults.h"
 #include "toolkit/KeyStrings.h"
 
 char16_t ZRArrowKeyForHJKL(char16_t character, KeyCode keyCode, ZRHJKLSettings settings) {
@@ -31,4 +32,14 @@ char16_t ZRArrowKeyForHJKL(char16_t character, KeyCode keyCode, ZRHJKLSettings s
     default:
         return character;
     }
+}
+
+char16_t ZRArrowKeyForHJKL(char16_t character, KeyCode keyCode) {
+    const UserDefaults& defaults = UserDefaults::standard();
+    ZRHJKLSettings settings;
+    settings.disableKeyboardLayoutEquivalents =
+        defaults.boolForKey(QStringLiteral("HJKL: Disable Keyboard Layout Equivalents"));
+    settings.disablePhysicalKeyEquivalents =
+        defaults.boolForKey(QStringLiteral("HJKL: Disable Physical Key Equivalents"));
+    return ZRArrowKeyForHJKL(character, keyCode, settings);
 }

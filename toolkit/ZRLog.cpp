@@ -1,6 +1,7 @@
 #include "toolkit/ZRLog.h"
 
 #include "platform/PlatformLog.h"
+#include "platform/foundation/UserDefaults.h"
 #include "toolkit/MenuItemExtensions.h"
 #include "toolkit/ZRSystemLog.h"
 
@@ -55,6 +56,10 @@ void ZRSetLogReaderFactory(ZRLogReaderFactory factory) {
     state.factory = std::move(factory);
     state.factoryTried = false;
     state.reader.reset();
+}
+
+bool ZRDebugLogEnabled() {
+    return UserDefaults::standard().boolForKey(QString::fromUtf16(ZRDebugLogUserDefaultName));
 }
 
 bool ZRDisplayDebugLog(QObject* sender) {

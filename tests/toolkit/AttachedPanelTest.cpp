@@ -130,10 +130,7 @@ TEST(AttachedPanelGeometry, AutomaticSideFindsRoom) {
     EXPECT_EQ(tall.side, Right);
 }
 
-class AttachedPanelWidgetTest : public ::testing::Test {
-protected:
-    void SetUp() override { testApplication(); }
-};
+class AttachedPanelWidgetTest : public WidgetTest {};
 
 TEST_F(AttachedPanelWidgetTest, HangsBesideThePointWithItsArrowDrawn) {
     auto* view = new QWidget;

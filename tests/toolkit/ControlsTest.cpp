@@ -20,10 +20,7 @@
 
 namespace {
 
-class ControlsTest : public ::testing::Test {
-protected:
-    void SetUp() override { testApplication(); }
-};
+class ControlsTest : public WidgetTest {};
 
 TEST_F(ControlsTest, ShroudDisablesItsControlsWhileAShroudAwareControlKeepsItsOwnState) {
     ZRShroudView shroud;

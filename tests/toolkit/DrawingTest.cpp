@@ -44,10 +44,7 @@ QRect paintedBounds(const QImage& image) {
     return bounds;
 }
 
-class DrawingTest : public ::testing::Test {
-protected:
-    void SetUp() override { testApplication(); }
-};
+class DrawingTest : public WidgetTest {};
 
 TEST_F(DrawingTest, RectWithBorder) {
     struct Case {

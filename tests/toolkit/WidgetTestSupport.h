@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QWidget>
+#include <gtest/gtest.h>
 
 // One application for every widget test of the program, made on first use and kept to the end.
 inline QApplication& testApplication() {
@@ -12,6 +13,12 @@ inline QApplication& testApplication() {
     static auto* application = new QApplication(argc, argv);
     return *application;
 }
+
+// Widget tests: the application exists before the fixture's own widgets are made.
+class WidgetTest : public ::testing::Test {
+protected:
+    WidgetTest() { testApplication(); }
+};
 
 // The widget as drawn, on a clear background, one pixel per point.
 inline QImage renderedImage(QWidget& widget) {

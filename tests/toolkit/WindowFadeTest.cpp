@@ -14,10 +14,9 @@ namespace {
 constexpr double shortFade = 0.05;
 constexpr int waitLongerThanFade = 250;
 
-class WindowFadeTest : public ::testing::Test {
+class WindowFadeTest : public WidgetTest {
 protected:
     void SetUp() override {
-        testApplication();
         window.resize(40, 30);
         setFadingDuration(&window, shortFade);
     }

@@ -1,0 +1,43 @@
+#include "toolkit/ArrowKeyForHJKL.h"
+#include "toolkit/KeyStrings.h"
+#include "toolkit/ZRLog.h"
+
+#include "platform/foundation/UserDefaults.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SettingsReadsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(directory.isValid());
+        UserDefaults::setStandard(std::make_unique<UserDefaults>(directory.filePath("Settings.plist")));
+    }
+    void TearDown() override { UserDefaults::setStandard(nullptr); }
+
+    QTemporaryDir directory;
+};
+
+TEST_F(SettingsReadsTest, HJKLFollowsBothSettings) {
+    UserDefaults& defaults = UserDefaults::standard();
+    const QString layoutKey = QStringLiteral("HJKL: Disable Keyboard Layout Equivalents");
+    const QString physicalKey = QStringLiteral("HJKL: Disable Physical Key Equivalents");
+    // On a layout that puts t in the place of K.
+    EXPECT_EQ(ZRArrowKeyForHJKL(u'k', Key::V), FunctionKeyCharacter::UpArrow);
+    EXPECT_EQ(ZRArrowKeyForHJKL(u't', Key::K), u't');
+    defaults.setBool(true, layoutKey);
+    EXPECT_EQ(ZRArrowKeyForHJKL(u'k', Key::V), u'k');
+    EXPECT_EQ(ZRArrowKeyForHJKL(u't', Key::K), FunctionKeyCharacter::UpArrow);
+    defaults.setBool(true, physicalKey);
+    EXPECT_EQ(ZRArrowKeyForHJKL(u't', Key::K), u't');
+}
+
+TEST_F(SettingsReadsTest, DebugLogSwitch) {
+    EXPECT_FALSE(ZRDebugLogEnabled());
+    UserDefaults::standard().setBool(true, QStringLiteral("ZRDebugLog"));
+    EXPECT_TRUE(ZRDebugLogEnabled());
+}
+
+} // namespace
