@@ -203,6 +203,8 @@ void X11EventStream::Stream::handle(const xcb_generic_event_t* event) {
                 if (hasLastLocation && dx == 0 && dy == 0)
                     return;
                 tapType = leftButtonDown ? TapEventType::LeftMouseDragged : TapEventType::MouseMoved;
+                lastLocation = location;
+                hasLastLocation = true;
             } else if (generic->event_type == XCB_INPUT_RAW_BUTTON_PRESS) {
                 if (raw->detail == LeftButton) {
                     leftButtonDown = true;
@@ -216,9 +218,9 @@ void X11EventStream::Stream::handle(const xcb_generic_event_t* event) {
             }
             if (!tapType)
                 return;
-            lastLocation = location;
-            hasLastLocation = true;
-            deliver(*tapType, location, dx, dy);
+            // Buttons do not move the pointer; movement is counted between motions.
+            const bool moved = generic->event_type == XCB_INPUT_RAW_MOTION;
+            deliver(*tapType, location, moved ? dx : 0, moved ? dy : 0);
             return;
         }
         default:

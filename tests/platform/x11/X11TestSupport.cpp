@@ -2,10 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QThread>
+#include <QTimer>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -43,23 +44,29 @@ QByteArray run(const QString& program, const QStringList& arguments, int* exitCo
     return process.readAllStandardOutput();
 }
 
+namespace {
+// Runs the event loop as the program does, blocking between events, for a while.
+void spin(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+} // namespace
+
 void processEvents(int milliseconds) {
     QDeadlineTimer deadline(milliseconds);
-    while (!deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
+    while (!deadline.hasExpired())
+        spin(5);
 }
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMilliseconds) {
     QDeadlineTimer deadline(timeoutMilliseconds);
     while (true) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        spin(5);
         if (condition())
             return true;
         if (deadline.hasExpired())
             return false;
-        QThread::msleep(5);
     }
 }
 

@@ -1,0 +1,240 @@
+// Input of real devices, made up with XTest: the event stream, modifier flags, hot keys.
+#include "X11TestSupport.h"
+#include "platform/EventStream.h"
+#include "platform/GlobalHotKeys.h"
+#include "platform/InputState.h"
+#include "platform/x11/X11FakeInput.h"
+#include "platform/x11/X11Platform.h"
+
+#include <gtest/gtest.h>
+
+using namespace X11Test;
+
+namespace {
+
+// Carbon modifier bits of hot-key registrations.
+constexpr HotKeyModifierMask HotKeyCommand = 256;
+constexpr HotKeyModifierMask HotKeyShift = 512;
+constexpr HotKeyModifierMask HotKeyOption = 2048;
+constexpr HotKeyModifierMask HotKeyControl = 4096;
+// The four-character code of the program's hot keys, "SKhk".
+constexpr std::uint32_t Signature = 0x534B686B;
+constexpr std::uint64_t AllTapEvents =
+    tapEventMaskBit(TapEventType::LeftMouseDown) | tapEventMaskBit(TapEventType::LeftMouseUp) |
+    tapEventMaskBit(TapEventType::RightMouseDown) | tapEventMaskBit(TapEventType::MouseMoved) |
+    tapEventMaskBit(TapEventType::LeftMouseDragged) | tapEventMaskBit(TapEventType::FlagsChanged);
+
+class X11Input : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString error;
+        platform = createX11Platform(&error);
+        ASSERT_TRUE(platform) << error.toStdString();
+        input = X11FakeInput::open(&error);
+        ASSERT_TRUE(input) << error.toStdString();
+    }
+
+    std::unique_ptr<Platform> platform;
+    std::unique_ptr<X11FakeInput> input;
+};
+
+} // namespace
+
+TEST_F(X11Input, StreamsPointerEventsWithTheirPositions) {
+    ASSERT_TRUE(input->movePointer({100, 100}));
+    std::vector<TapEvent> events;
+    auto tap = platform->eventStream().install(AllTapEvents,
+                                               [&](const TapEvent& event) { events.push_back(event); });
+    ASSERT_TRUE(tap);
+
+    // Each input is read before the next: the stream pairs raw events with the pointer as it is.
+    const std::function<bool()> inputs[] = {
+        [&] { return input->movePointer({130, 110}); }, [&] { return input->button(1, true); },
+        [&] { return input->movePointer({150, 140}); }, [&] { return input->button(1, false); },
+        [&] { return input->button(3, true); },
+    };
+    for (const auto& send : inputs) {
+        const std::size_t before = events.size();
+        ASSERT_TRUE(send());
+        ASSERT_TRUE(waitUntil([&] { return events.size() > before; }));
+    }
+    ASSERT_TRUE(input->button(3, false));
+    processEvents(50);
+
+    const struct {
+        TapEventType type;
+        Point location;
+        double dx, dy;
+    } expected[] = {
+        {TapEventType::MouseMoved, {130, 110}, 30, 10},       {TapEventType::LeftMouseDown, {130, 110}, 0, 0},
+        {TapEventType::LeftMouseDragged, {150, 140}, 20, 30}, {TapEventType::LeftMouseUp, {150, 140}, 0, 0},
+        {TapEventType::RightMouseDown, {150, 140}, 0, 0},
+    };
+    ASSERT_EQ(events.size(), std::size(expected));
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(events[i].type, expected[i].type);
+        EXPECT_EQ(events[i].location, expected[i].location);
+        EXPECT_DOUBLE_EQ(events[i].deltaX, expected[i].dx);
+        EXPECT_DOUBLE_EQ(events[i].deltaY, expected[i].dy);
+        EXPECT_EQ(events[i].flags, 0u);
+    }
+    EXPECT_EQ(platform->inputState().pointerLocation(), (Point{150, 140}));
+
+    // A tap of moves alone hears nothing of buttons; a removed tap hears nothing at all.
+    std::vector<TapEvent> moves;
+    auto movesOnly = platform->eventStream().install(tapEventMaskBit(TapEventType::MouseMoved),
+                                                     [&](const TapEvent& event) { moves.push_back(event); });
+    tap.reset();
+    events.clear();
+    ASSERT_TRUE(input->button(1, true));
+    ASSERT_TRUE(input->button(1, false));
+    ASSERT_TRUE(input->movePointer({160, 150}));
+    ASSERT_TRUE(waitUntil([&] { return !moves.empty(); }));
+    processEvents(50);
+    EXPECT_EQ(moves.size(), 1u);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(X11Input, ReportsModifierFlagsWithTheSideOfTheKeysThatAreDown) {
+    std::vector<ModifierFlags> changes;
+    auto tap =
+        platform->eventStream().install(tapEventMaskBit(TapEventType::FlagsChanged),
+                                        [&](const TapEvent& event) { changes.push_back(event.flags); });
+    ASSERT_TRUE(tap);
+    using namespace ModifierFlag;
+    const struct {
+        KeyCode key;
+        bool down;
+        ModifierFlags flags;
+    } steps[] = {
+        {Key::Shift, true, Shift | LeftShift},
+        {Key::RightShift, true, Shift | LeftShift | RightShift},
+        {Key::Shift, false, Shift | RightShift},
+        {Key::RightShift, false, 0},
+        {Key::RightControl, true, Control | RightControl},
+        {Key::Option, true, Control | RightControl | Option | LeftOption},
+        {Key::Command, true, Control | RightControl | Option | LeftOption | Command | LeftCommand},
+        {Key::Option, false, Control | RightControl | Command | LeftCommand},
+        {Key::Command, false, Control | RightControl},
+        {Key::RightControl, false, 0},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.key);
+        changes.clear();
+        ASSERT_TRUE(input->key(step.key, step.down));
+        ASSERT_TRUE(waitUntil([&] { return !changes.empty() && changes.back() == step.flags; }))
+            << std::hex << (changes.empty() ? 0 : changes.back());
+        EXPECT_EQ(platform->inputState().modifierFlags(), step.flags);
+    }
+}
+
+TEST_F(X11Input, AHotKeyPressedOnceArrivesOnceWithItsHandle) {
+    HotKeyReference reference = 0;
+    ASSERT_EQ(platform->globalHotKeys().registerHotKey(Key::F5, HotKeyControl | HotKeyShift, Signature, 7,
+                                                       reference),
+              HotKeyRegistrationStatus::Success);
+    EXPECT_NE(reference, 0u);
+    std::vector<HotKeyEvent> events;
+    auto connection =
+        platform->globalHotKeys().hotKeyEvent.connect([&](const HotKeyEvent& e) { events.push_back(e); });
+
+    auto press = [&](std::initializer_list<KeyCode> keys, int holdMilliseconds = 0) {
+        for (KeyCode key : keys)
+            ASSERT_TRUE(input->key(key, true));
+        processEvents(holdMilliseconds);
+        for (auto it = std::rbegin(keys); it != std::rend(keys); ++it)
+            ASSERT_TRUE(input->key(*it, false));
+    };
+    // Held past the key-repeat delay: still one press and one release. (Control-Option-F5 would not
+    // do: X servers switch to a virtual terminal on it.)
+    press({Key::Control, Key::Shift, Key::F5}, int(platform->inputState().keyRepeatDelay() * 1000) + 300);
+    ASSERT_TRUE(waitUntil([&] { return events.size() >= 2; }));
+    processEvents(100);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_TRUE(events[0].pressed);
+    EXPECT_FALSE(events[1].pressed);
+    for (const HotKeyEvent& event : events) {
+        EXPECT_EQ(event.reference, reference);
+        EXPECT_EQ(event.signature, Signature);
+        EXPECT_EQ(event.identifier, 7u);
+    }
+
+    // Caps Lock on does not hide the hot key; other modifiers do.
+    events.clear();
+    press({Key::CapsLock});
+    press({Key::Control, Key::Shift, Key::F5});
+    press({Key::CapsLock});
+    press({Key::Control, Key::F5});
+    press({Key::Control, Key::Option, Key::Shift, Key::F5});
+    ASSERT_TRUE(waitUntil([&] { return events.size() >= 2; }));
+    processEvents(100);
+    EXPECT_EQ(events.size(), 2u);
+
+    // Unregistered, it is no longer grabbed.
+    EXPECT_TRUE(platform->globalHotKeys().unregisterHotKey(reference));
+    EXPECT_FALSE(platform->globalHotKeys().unregisterHotKey(reference));
+    events.clear();
+    press({Key::Control, Key::Shift, Key::F5});
+    processEvents(100);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(X11Input, AHotKeyHeldByAnotherClientIsRefusedAndLeavesNoGrab) {
+    QString error;
+    auto other = createX11Platform(&error);
+    ASSERT_TRUE(other) << error.toStdString();
+    HotKeyReference held = 0;
+    ASSERT_EQ(other->globalHotKeys().registerHotKey(Key::K, HotKeyCommand | HotKeyShift, 1, 1, held),
+              HotKeyRegistrationStatus::Success);
+
+    HotKeyReference refused = 99;
+    EXPECT_EQ(platform->globalHotKeys().registerHotKey(Key::K, HotKeyCommand | HotKeyShift, 1, 2, refused),
+              HotKeyRegistrationStatus::Taken);
+    EXPECT_EQ(refused, 0u);
+    // In this process too, one combination is one registration.
+    HotKeyReference again = 0;
+    EXPECT_EQ(other->globalHotKeys().registerHotKey(Key::K, HotKeyCommand | HotKeyShift, 1, 3, again),
+              HotKeyRegistrationStatus::Taken);
+
+    // Once the other lets go, the combination is free: the refused attempt left nothing behind.
+    EXPECT_TRUE(other->globalHotKeys().unregisterHotKey(held));
+    HotKeyReference now = 0;
+    EXPECT_EQ(platform->globalHotKeys().registerHotKey(Key::K, HotKeyCommand | HotKeyShift, 1, 2, now),
+              HotKeyRegistrationStatus::Success);
+    std::vector<HotKeyEvent> events;
+    auto connection =
+        platform->globalHotKeys().hotKeyEvent.connect([&](const HotKeyEvent& e) { events.push_back(e); });
+    for (KeyCode key : {Key::Command, Key::Shift, Key::K})
+        ASSERT_TRUE(input->key(key, true));
+    for (KeyCode key : {Key::K, Key::Shift, Key::Command})
+        ASSERT_TRUE(input->key(key, false));
+    ASSERT_TRUE(waitUntil([&] { return events.size() >= 2; }));
+    EXPECT_EQ(events.front().reference, now);
+    EXPECT_TRUE(platform->globalHotKeys().unregisterHotKey(now));
+}
+
+TEST_F(X11Input, KnowsTheKeysAndTheirCharactersOnThisKeyboard) {
+    const struct {
+        KeyCode key;
+        ModifierFlags modifiers;
+        QString character;
+    } cases[] = {
+        {Key::A, 0, QStringLiteral("a")},
+        {Key::A, ModifierFlag::Shift, QStringLiteral("A")},
+        {Key::Digit1, ModifierFlag::Shift, QStringLiteral("!")},
+        {Key::Slash, 0, QStringLiteral("/")},
+        {Key::Space, 0, QStringLiteral(" ")},
+        {Key::F5, 0, QString()},
+        {Key::LeftArrow, 0, QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(platform->inputState().characterForKeyCode(c.key, c.modifiers), c.character);
+    }
+    HotKeyReference reference = 0;
+    EXPECT_EQ(platform->globalHotKeys().registerHotKey(Key::Function, HotKeyControl, 1, 1, reference),
+              HotKeyRegistrationStatus::InvalidKey);
+    EXPECT_GT(platform->inputState().keyRepeatDelay(), 0.0);
+    EXPECT_GT(platform->inputState().keyRepeatInterval(), 0.0);
+}
