@@ -1,0 +1,2 @@
+# Sources of the action engine, relative to this folder.
+list(APPEND ACTIONS_ENGINE_SOURCES)
