@@ -2,6 +2,7 @@
 
 #include "keyboard-control/ZRHotKey.h"
 #include "keyboard-control/ZRHotKeyDelegate.h"
+#include "keyboard-control/ZRHotKeyHandlerApplication.h"
 #include "keyboard-control/ZRHotKeyReferencePool.h"
 #include "platform/Platform.h"
 #include "platform/foundation/RunLoop.h"
@@ -76,11 +77,25 @@ public:
     QStringList lines;
 };
 
+// The test program's one application object, the program's own, on the offscreen display.
+inline ZRHotKeyHandlerApplication& testApplication() {
+    static int argc = 1;
+    static char name[] = "skaf_hotkey_tests";
+    static char* argv[] = {name, nullptr};
+    if (!ZRHotKeyHandlerApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        new ZRHotKeyHandlerApplication(argc, argv);
+    }
+    return *ZRHotKeyHandlerApplication::instance();
+}
+
 // Every test: a fresh desktop installed as the platform, settings in a folder of their own, the manual
 // clock, and the log recorded.
 class HotKeyTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        testApplication();
         ASSERT_TRUE(folder.isValid());
         UserDefaults::setStandard(
             std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));

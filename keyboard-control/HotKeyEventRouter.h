@@ -1,0 +1,62 @@
+#pragma once
+
+#include "keyboard-control/KeyEvent.h"
+#include "platform/Signal.h"
+
+#include <functional>
+#include <memory>
+
+class GlobalHotKeys;
+class ZRHotKeyHandler;
+
+// The application object's routing of key presses, apart from any widget so that it can be driven on
+// its own: key-downs of our own windows and the desktop's hot-key presses go to the handler before
+// normal dispatch, and a held hot key repeats at the desktop's key-repeat pace. Main thread only.
+//
+// Events are shared so that a repetition is the very event that started it: the handler may keep one,
+// and a repeat is told from a new press of the same hot key by identity.
+class HotKeyEventRouter {
+public:
+    HotKeyEventRouter();
+    ~HotKeyEventRouter();
+    HotKeyEventRouter(const HotKeyEventRouter&) = delete;
+    HotKeyEventRouter& operator=(const HotKeyEventRouter&) = delete;
+
+    // Not owned; null routes nothing.
+    void setHandler(ZRHotKeyHandler* handler) { m_handler = handler; }
+    ZRHotKeyHandler* handler() const { return m_handler; }
+
+    // Takes the presses and releases of the desktop's hot keys, with the modifier keys held at the time;
+    // listening again replaces the previous source.
+    void listenTo(GlobalHotKeys& globalHotKeys);
+    void stopListening();
+
+    // True when the event was consumed; false passes it on to normal dispatch.
+    bool sendEvent(const std::shared_ptr<const KeyEvent>& event);
+    // The status item was clicked: its menu is rebuilt before it opens.
+    void statusItemClicked();
+
+    // Offers the event to the handler and starts or stops repetition; true when it was handled.
+    bool handleKeyDownEvent(const std::shared_ptr<const KeyEvent>& event, bool triggerRepetition);
+    // Schedules the next repetition of the event, less the time since the reference timestamp; null
+    // stops repetition.
+    void triggerRepetitionForSystemDefinedEvent(const std::shared_ptr<const KeyEvent>& event,
+                                                double referenceTimestamp);
+    void repeatSystemDefinedEvent();
+
+    std::shared_ptr<const KeyEvent> eventToRepeat() const { return m_eventToRepeat; }
+    void setEventToRepeat(const std::shared_ptr<const KeyEvent>& event) { m_eventToRepeat = event; }
+
+    // The clock against which the time an action takes is measured; the main run loop's by default.
+    void setClock(std::function<double()> clock);
+
+private:
+    void stopRepetition();
+    double now() const;
+
+    ZRHotKeyHandler* m_handler = nullptr;
+    std::shared_ptr<const KeyEvent> m_eventToRepeat;
+    std::function<double()> m_clock;
+    Connection m_hotKeyEvents;
+    Connection m_unregistrations;
+};

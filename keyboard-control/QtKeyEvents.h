@@ -1,0 +1,23 @@
+#pragma once
+
+#include "keyboard-control/KeyEvent.h"
+
+#include <Qt>
+#include <optional>
+
+class QKeyEvent;
+
+// Key presses of our own windows in the program's canonical form.
+
+// The virtual key code of a Qt key; keypad keys are told apart by Qt's keypad modifier. Printable keys
+// are found in the desktop's current keyboard layout, else at their places on a US keyboard. Empty for
+// keys that have no code.
+std::optional<KeyCode> virtualKeyCodeForQtKey(int qtKey, Qt::KeyboardModifiers modifiers);
+
+// Shift, Control, Alt as Option, Meta (the Super key) as Command, and the keypad.
+ModifierFlags modifierFlagsFromQt(Qt::KeyboardModifiers modifiers);
+
+// The press as a key-down event. As on the platform the key codes come from, function keys carry the
+// function flag and arrow keys the numeric-pad flag too; side bits and caps lock come from the desktop's
+// input state. Empty for a key without a code.
+std::optional<KeyEvent> keyEventFromQKeyEvent(const QKeyEvent& event);

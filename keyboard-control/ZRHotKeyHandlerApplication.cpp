@@ -1,0 +1,111 @@
+#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+
+#include "keyboard-control/QtKeyEvents.h"
+#include "platform/Platform.h"
+
+#include <QAbstractScrollArea>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+namespace {
+
+// Class names of widgets known to this object only by name: the recorder field lies above it, the tray
+// icon's window inside Qt.
+constexpr const char* HotKeyTextViewClassName = "ZRHotKeyTextView";
+constexpr const char* StatusItemWindowClassName = "QSystemTrayIconSys";
+
+} // namespace
+
+ZRHotKeyHandlerApplication::ZRHotKeyHandlerApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    if (Platform::hasCurrent())
+        m_router.listenTo(Platform::current().globalHotKeys());
+}
+
+ZRHotKeyHandlerApplication::~ZRHotKeyHandlerApplication() = default;
+
+ZRHotKeyHandlerApplication* ZRHotKeyHandlerApplication::instance() {
+    return qobject_cast<ZRHotKeyHandlerApplication*>(QCoreApplication::instance());
+}
+
+bool ZRHotKeyHandlerApplication::notify(QObject* receiver, QEvent* event) {
+    if (!receiver || !receiver->isWidgetType())
+        return QApplication::notify(receiver, event);
+    auto* widget = static_cast<QWidget*>(receiver);
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        // Only presses from the window system: a widget that passes a key on in code has had its turn.
+        if (event->spontaneous() && offersKeyPressesOf(widget)) {
+            if (const auto keyEvent = keyEventFromQKeyEvent(*static_cast<QKeyEvent*>(event))) {
+                if (m_router.sendEvent(std::make_shared<const KeyEvent>(*keyEvent))) {
+                    event->accept();
+                    return true;
+                }
+            }
+        }
+        break;
+    case QEvent::MouseButtonPress:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+            widget->window()->inherits(StatusItemWindowClassName))
+            m_router.statusItemClicked();
+        break;
+    case QEvent::Wheel:
+        if (QWidget* target = scrollTargetForWheelOver(widget)) {
+            forwardWheelEvent(target, *static_cast<QWheelEvent*>(event));
+            event->accept();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QApplication::notify(receiver, event);
+}
+
+bool ZRHotKeyHandlerApplication::offersKeyPressesOf(const QWidget* widget) {
+    if (!widget)
+        return false;
+    if (isHotKeyField(widget) || widget->testAttribute(Qt::WA_InputMethodEnabled))
+        return false;
+    return !qobject_cast<const QMenu*>(widget->window());
+}
+
+bool ZRHotKeyHandlerApplication::isHotKeyField(const QWidget* widget) {
+    return widget && widget->inherits(HotKeyTextViewClassName);
+}
+
+QWidget*
+ZRHotKeyHandlerApplication::scrollTargetForWheelOver(QWidget* widget,
+                                                     const std::function<bool(const QWidget*)>& isField) {
+    QWidget* field = widget;
+    while (field && !isField(field))
+        field = field->isWindow() ? nullptr : field->parentWidget();
+    if (!field)
+        return nullptr;
+    // The field scrolls its one line itself, or is the document of a scroll area of its own.
+    QWidget* scrollView = qobject_cast<QAbstractScrollArea*>(field) ? field : nullptr;
+    if (!scrollView && !field->isWindow()) {
+        QWidget* viewport = field->parentWidget();
+        auto* area =
+            viewport->isWindow() ? nullptr : qobject_cast<QAbstractScrollArea*>(viewport->parentWidget());
+        if (area && area->viewport() == viewport)
+            scrollView = area;
+    }
+    if (!scrollView || scrollView->isWindow())
+        return nullptr;
+    return scrollView->parentWidget();
+}
+
+bool ZRHotKeyHandlerApplication::forwardWheelEvent(QWidget* target, const QWheelEvent& event) {
+    for (QWidget* widget = target; widget; widget = widget->isWindow() ? nullptr : widget->parentWidget()) {
+        QWheelEvent forwarded(widget->mapFromGlobal(event.globalPosition()), event.globalPosition(),
+                              event.pixelDelta(), event.angleDelta(), event.buttons(), event.modifiers(),
+                              event.phase(), event.inverted(), event.source(), event.pointingDevice());
+        forwarded.setAccepted(false);
+        QCoreApplication::sendEvent(widget, &forwarded);
+        if (forwarded.isAccepted())
+            return true;
+    }
+    return false;
+}
