@@ -13,6 +13,7 @@ struct ReaderState {
     std::mutex mutex;
     ZRLogReaderFactory factory;
     bool factoryTried = false;
+    unsigned long long factoryGeneration = 0;
     std::shared_ptr<ZRLogReader> reader;
 };
 
@@ -22,19 +23,35 @@ ReaderState& readerState() {
     return *state;
 }
 
-// The reader, made on first use once a factory is installed.
+ZRLogReaderSettings readerSettings() {
+    ZRLogReaderSettings settings;
+    settings.debugLoggingUserDefaultName = QString::fromUtf16(ZRDebugLogUserDefaultName);
+    settings.menuItemActionImageSetter = [](QAction* item, const QString& symbolName) {
+        setMacOS26ImageWithSystemSymbolName(item, symbolName);
+    };
+    return settings;
+}
+
+// The reader, made on first use once a factory is installed. The factory runs outside the lock, so a
+// reader that logs while it is made does not wait on itself; its lines, and those of other threads
+// meanwhile, go straight to the system log.
 std::shared_ptr<ZRLogReader> logReader() {
     ReaderState& state = readerState();
-    std::lock_guard lock(state.mutex);
-    if (!state.factoryTried && state.factory) {
+    ZRLogReaderFactory factory;
+    unsigned long long generation = 0;
+    {
+        std::lock_guard lock(state.mutex);
+        if (state.factoryTried || !state.factory)
+            return state.reader;
         state.factoryTried = true;
-        ZRLogReaderSettings settings;
-        settings.debugLoggingUserDefaultName = QString::fromUtf16(ZRDebugLogUserDefaultName);
-        settings.menuItemActionImageSetter = [](QAction* item, const QString& symbolName) {
-            setMacOS26ImageWithSystemSymbolName(item, symbolName);
-        };
-        state.reader = state.factory(settings);
+        factory = state.factory;
+        generation = state.factoryGeneration;
     }
+    auto reader = factory(readerSettings());
+    std::lock_guard lock(state.mutex);
+    // A factory installed meanwhile wins; this reader is dropped.
+    if (state.factoryGeneration == generation)
+        state.reader = std::move(reader);
     return state.reader;
 }
 
@@ -55,6 +72,7 @@ void ZRSetLogReaderFactory(ZRLogReaderFactory factory) {
     std::lock_guard lock(state.mutex);
     state.factory = std::move(factory);
     state.factoryTried = false;
+    ++state.factoryGeneration;
     state.reader.reset();
 }
 

@@ -122,27 +122,10 @@ constexpr std::optional<ConversionSpec> parseConversion(std::string_view format,
         return std::nullopt;
     spec.conversion = format[i];
     spec.end = i + 1;
-    switch (spec.conversion) {
-    case '@':
-    case 'd':
-    case 'i':
-    case 'u':
-    case 'x':
-    case 'X':
-    case 'o':
-    case 'f':
-    case 'F':
-    case 'e':
-    case 'E':
-    case 'g':
-    case 'G':
-    case 's':
-    case 'c':
-    case 'C':
-        return spec;
-    default:
+    constexpr std::string_view knownConversions = "@diuxXofFeEgGscC";
+    if (knownConversions.find(spec.conversion) == std::string_view::npos)
         return std::nullopt;
-    }
+    return spec;
 }
 
 // Calling one of these in a constant evaluation stops the build; the name says what is wrong.

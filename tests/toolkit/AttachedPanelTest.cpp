@@ -18,23 +18,12 @@ const AttachedPanelStyle style{7, 11, 8, 1};
 // How far the arrow stays from the ends of its edge.
 constexpr double arrowMargin = 8 + 11.0 / 2;
 
+// The body's edge that carries the arrow, by side 0 to 11.
 Qt::Edge expectedEdge(int side) {
-    switch (side) {
-    case Left:
-    case LeftTop:
-    case LeftBottom:
-        return Qt::RightEdge;
-    case Right:
-    case RightTop:
-    case RightBottom:
-        return Qt::LeftEdge;
-    case Top:
-    case TopLeft:
-    case TopRight:
-        return Qt::BottomEdge;
-    default:
-        return Qt::TopEdge;
-    }
+    static const Qt::Edge edges[] = {Qt::RightEdge,  Qt::TopEdge,    Qt::LeftEdge, Qt::BottomEdge,
+                                     Qt::RightEdge,  Qt::RightEdge,  Qt::LeftEdge, Qt::LeftEdge,
+                                     Qt::BottomEdge, Qt::BottomEdge, Qt::TopEdge,  Qt::TopEdge};
+    return edges[side];
 }
 
 QPointF expectedTip(QPointF point, Qt::Edge edge) {

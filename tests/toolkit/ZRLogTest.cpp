@@ -153,6 +153,19 @@ TEST_F(ZRLogTest, TheReaderTakesOverOnFirstUse) {
     EXPECT_EQ(reader->displayedFor, QList<QObject*>{&sender});
 }
 
+TEST_F(ZRLogTest, AReaderThatLogsWhileItIsMadeDoesNotWaitOnItself) {
+    auto reader = std::make_shared<RecordingReader>();
+    ZRSetLogReaderFactory([&](const ZRLogReaderSettings&) {
+        ZRLog("[ILR] starting");
+        return reader;
+    });
+    ZRLog("first");
+    const auto lines = records();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines.first().value("eventMessage").toString(), "[ILR] starting");
+    EXPECT_EQ(reader->messages, QStringList{"first"});
+}
+
 TEST_F(ZRLogTest, WithoutReaderLinesGoToTheSystemLog) {
     int made = 0;
     ZRSetLogReaderFactory([&](const ZRLogReaderSettings&) {
