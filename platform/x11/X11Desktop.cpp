@@ -652,13 +652,20 @@ void X11Desktop::handleEvent(const xcb_generic_event_t* event) {
     case XCB_DESTROY_NOTIFY: {
         const auto* e = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
         bool managerLeft;
+        bool strutOwnerLeft = false;
         {
             std::lock_guard lock(m_mutex);
-            m_infos.erase(e->window);
+            auto it = m_infos.find(e->window);
+            if (it != m_infos.end()) {
+                strutOwnerLeft = it->second.hasStrut;
+                m_infos.erase(it);
+            }
             managerLeft = e->window == m_wmCheckWindow;
         }
         if (managerLeft)
             reloadWindowManager();
+        if (strutOwnerLeft)
+            strutsChanged.emit();
         break;
     }
     default:

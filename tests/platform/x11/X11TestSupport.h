@@ -10,9 +10,21 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 class QProcess;
+
+// Readable values in the messages of failed expectations.
+inline void PrintTo(const Point& point, std::ostream* os) {
+    *os << stringFromPoint(point).toStdString();
+}
+inline void PrintTo(const Size& size, std::ostream* os) {
+    *os << stringFromSize(size).toStdString();
+}
+inline void PrintTo(const Rect& rect, std::ostream* os) {
+    *os << stringFromRect(rect).toStdString();
+}
 
 // The private display of the X11 tests (written by the fixture), the Qt application that reads
 // events, and independent readers of the server's state: the X utilities, run as child processes.

@@ -2,13 +2,16 @@
 // utilities as independent readers.
 #include "X11TestSupport.h"
 #include "platform/Accessibility.h"
+#include "platform/EventStream.h"
 #include "platform/WindowServer.h"
 #include "platform/Workspace.h"
 #include "platform/x11/X11FakeInput.h"
 #include "platform/x11/X11Platform.h"
 
 #include <QCoreApplication>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace X11Test;
 
@@ -288,4 +291,93 @@ TEST(X11Windows, AnElementOfAClosedWindowReportsItselfInvalid) {
     EXPECT_EQ(window->setAttributeValue(AX::SizeAttribute, Size{100, 100}), AXError::InvalidElement);
     EXPECT_EQ((*close)->copyAttributeValue(AX::Position, value), AXError::InvalidElement);
     EXPECT_EQ(window->performAction(AX::Raise), AXError::InvalidElement);
+}
+
+TEST(X11Windows, FollowsADragOfTheWindowManagerStepByStepWhileTheStreamKeepsHearingThePointer) {
+    auto platform = makePlatform();
+    ASSERT_TRUE(platform);
+    QString error;
+    auto input = X11FakeInput::open(&error);
+    ASSERT_TRUE(input) << error.toStdString();
+    auto terminal = Client::start(QStringLiteral("xterm"),
+                                  {QStringLiteral("-geometry"), QStringLiteral("60x20+100+100")});
+    ASSERT_TRUE(terminal);
+    const AXElementRef window = windowElement(*platform, terminal->window());
+    ASSERT_TRUE(window);
+    const auto start = elementFrame(window);
+    ASSERT_TRUE(start);
+
+    int moves = 0;
+    auto observation = platform->accessibility().observeWindow(
+        window, [&](const AXElementRef&, const QString& name) { moves += name == AX::MovedNotification; });
+    // Alt and drag: openbox moves the frame under its own grab of the pointer.
+    Point pointer{std::floor(start->midX()), std::floor(start->midY())};
+    ASSERT_TRUE(input->movePointer(pointer));
+    std::vector<TapEvent> drags;
+    bool down = false;
+    auto tap = platform->eventStream().install(tapEventMaskBit(TapEventType::LeftMouseDragged) |
+                                                   tapEventMaskBit(TapEventType::LeftMouseDown),
+                                               [&](const TapEvent& event) {
+                                                   if (event.type == TapEventType::LeftMouseDown)
+                                                       down = true;
+                                                   else
+                                                       drags.push_back(event);
+                                               });
+    ASSERT_TRUE(observation && tap);
+    ASSERT_TRUE(input->key(Key::Option, true));
+    ASSERT_TRUE(input->button(1, true));
+    ASSERT_TRUE(waitUntil([&] { return down; }));
+    constexpr int Steps = 5;
+    constexpr double Step = 20;
+    for (int step = 1; step <= Steps; ++step) {
+        SCOPED_TRACE(step);
+        pointer.x += Step;
+        pointer.y += Step / 2;
+        ASSERT_TRUE(input->movePointer(pointer));
+        // Every step is seen before the next one: as a pointer event and as a move of the window.
+        ASSERT_TRUE(waitUntil([&] { return int(drags.size()) >= step && moves >= step - 1; }))
+            << drags.size() << " drags, " << moves << " moves";
+    }
+    ASSERT_TRUE(input->button(1, false));
+    ASSERT_TRUE(input->key(Key::Option, false));
+    ASSERT_TRUE(waitUntil([&] {
+        const auto frame = elementFrame(window);
+        return frame && frame->origin != start->origin && frame == independentFrame(terminal->window());
+    }));
+    EXPECT_GE(moves, Steps - 1);
+    EXPECT_EQ(drags.back().location, pointer);
+}
+
+TEST(X11Windows, SetsFramesFromAWorkerWhileTheMainThreadReadsTheDesktop) {
+    auto platform = makePlatform();
+    ASSERT_TRUE(platform);
+    auto logo = Client::start(QStringLiteral("xlogo"),
+                              {QStringLiteral("-geometry"), QStringLiteral("200x150+100+100")});
+    ASSERT_TRUE(logo);
+    const AXElementRef window = windowElement(*platform, logo->window());
+    ASSERT_TRUE(window);
+
+    constexpr int Moves = 40;
+    std::atomic<int> failures = 0;
+    std::atomic<bool> done = false;
+    std::thread worker([&] {
+        for (int i = 0; i < Moves; ++i)
+            if (window->setAttributeValue(AX::Position, Point{100.0 + 10 * i, 100.0 + 5 * i}) !=
+                AXError::Success)
+                ++failures;
+        done = true;
+    });
+    int reads = 0;
+    while (!done) {
+        platform->windowServer().windowList();
+        platform->accessibility().elementAtPosition({300, 300});
+        QCoreApplication::processEvents();
+        ++reads;
+    }
+    worker.join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_GT(reads, 0);
+    const auto last = Point{100.0 + 10 * (Moves - 1), 100.0 + 5 * (Moves - 1)};
+    EXPECT_EQ(elementFrame(window)->origin, last);
+    EXPECT_EQ(independentFrame(logo->window())->origin, last);
 }

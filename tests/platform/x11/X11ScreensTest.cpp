@@ -1,0 +1,102 @@
+// Screens from RandR monitors, and their usable frames less the struts of docks.
+#include "X11TestSupport.h"
+#include "platform/Screens.h"
+#include "platform/x11/X11Platform.h"
+
+#include <gtest/gtest.h>
+
+using namespace X11Test;
+
+namespace {
+
+// Monitors made for a test, taken away again however the test ends.
+class Monitors {
+public:
+    ~Monitors() {
+        for (const QString& name : m_names)
+            run(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), name});
+    }
+    bool add(const QString& name, const QString& geometry, const QString& outputs) {
+        int exitCode = -1;
+        run(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), name, geometry, outputs}, &exitCode);
+        m_names.push_back(name);
+        return exitCode == 0;
+    }
+
+private:
+    QStringList m_names;
+};
+
+bool setStrut(std::uint32_t window, const QString& values) {
+    int exitCode = -1;
+    run(QStringLiteral("xprop"),
+        {QStringLiteral("-id"), QString::number(window), QStringLiteral("-f"),
+         QStringLiteral("_NET_WM_STRUT_PARTIAL"), QStringLiteral("32c"), QStringLiteral("-set"),
+         QStringLiteral("_NET_WM_STRUT_PARTIAL"), values},
+        &exitCode);
+    return exitCode == 0;
+}
+
+std::vector<Rect> frames(const std::vector<ScreenInfo>& screens, bool visible) {
+    std::vector<Rect> result;
+    for (const ScreenInfo& screen : screens)
+        result.push_back(visible ? screen.visibleFrame : screen.frame);
+    return result;
+}
+
+} // namespace
+
+TEST(X11Screens, UsableFramesLeaveOutTheStrutsOfDocksOnEachMonitor) {
+    QString error;
+    auto platform = createX11Platform(&error);
+    ASSERT_TRUE(platform) << error.toStdString();
+    Screens& screens = platform->screens();
+    int changes = 0;
+    auto connection = screens.screensChanged.connect([&] { ++changes; });
+
+    const Rect whole(0, 0, 1600, 1000);
+    ASSERT_EQ(frames(screens.screens(), false), std::vector<Rect>{whole});
+    EXPECT_EQ(frames(screens.screens(), true), std::vector<Rect>{whole});
+
+    // A panel along the top of the left half of the root, 40 pixels deep.
+    auto panel =
+        Client::start(QStringLiteral("xlogo"), {QStringLiteral("-geometry"), QStringLiteral("800x40+0+0")});
+    ASSERT_TRUE(panel);
+    ASSERT_TRUE(setStrut(panel->window(), QStringLiteral("0, 0, 40, 0, 0, 0, 0, 0, 0, 799, 0, 0")));
+    ASSERT_TRUE(waitUntil([&] { return changes > 0; }));
+    EXPECT_EQ(frames(screens.screens(), true), std::vector<Rect>{Rect(0, 0, 1600, 960)});
+
+    // Xvfb announces no change of its monitors, so these are read as they are.
+    {
+        Monitors monitors;
+        ASSERT_TRUE(monitors.add(QStringLiteral("SkafLeft"), QStringLiteral("800/200x1000/250+0+0"),
+                                 QStringLiteral("screen")));
+        ASSERT_TRUE(monitors.add(QStringLiteral("SkafRight"), QStringLiteral("800/200x1000/250+800+0"),
+                                 QStringLiteral("none")));
+        const auto two = screens.screens();
+        ASSERT_EQ(two.size(), 2u);
+        EXPECT_EQ(two[0].name, QStringLiteral("SkafLeft"));
+        EXPECT_EQ(two[1].name, QStringLiteral("SkafRight"));
+        EXPECT_EQ(frames(two, false), (std::vector<Rect>{Rect(0, 0, 800, 1000), Rect(800, 0, 800, 1000)}));
+        // Only the left monitor has the panel on it.
+        EXPECT_EQ(frames(two, true), (std::vector<Rect>{Rect(0, 0, 800, 960), Rect(800, 0, 800, 1000)}));
+    }
+
+    // A monitor of another height below the first: Cocoa coordinates count up from the primary's bottom.
+    {
+        Monitors monitors;
+        ASSERT_TRUE(monitors.add(QStringLiteral("SkafTop"), QStringLiteral("1600/400x600/150+0+0"),
+                                 QStringLiteral("screen")));
+        ASSERT_TRUE(monitors.add(QStringLiteral("SkafBottom"), QStringLiteral("1000/250x400/100+300+600"),
+                                 QStringLiteral("none")));
+        const auto two = screens.screens();
+        EXPECT_EQ(frames(two, false), (std::vector<Rect>{Rect(0, 0, 1600, 600), Rect(300, -400, 1000, 400)}));
+        EXPECT_EQ(frames(two, true), (std::vector<Rect>{Rect(0, 0, 1600, 560), Rect(300, -400, 1000, 400)}));
+    }
+
+    // The panel gone, the whole screen is usable again.
+    changes = 0;
+    panel.reset();
+    ASSERT_TRUE(waitUntil([&] { return changes > 0; }));
+    EXPECT_EQ(frames(screens.screens(), true), std::vector<Rect>{whole});
+}
