@@ -177,6 +177,11 @@ std::optional<KeyCode> keyCodeOnUsKeyboard(QChar character) {
     return std::nullopt;
 }
 
+// Modifier keys change the flags; on the platform the key codes come from they make no key-down.
+bool isModifierKeyCode(KeyCode keyCode) {
+    return keyCode >= Key::RightCommand && keyCode <= Key::Function;
+}
+
 bool isPrintableQtKey(int qtKey) {
     return qtKey > 0 && qtKey < Qt::Key_Escape && QChar::isPrint(static_cast<char32_t>(qtKey));
 }
@@ -218,7 +223,7 @@ ModifierFlags modifierFlagsFromQt(Qt::KeyboardModifiers modifiers) {
 std::optional<KeyEvent> keyEventFromQKeyEvent(const QKeyEvent& qtEvent) {
     const int qtKey = qtEvent.key();
     const std::optional<KeyCode> keyCode = virtualKeyCodeForQtKey(qtKey, qtEvent.modifiers());
-    if (!keyCode)
+    if (!keyCode || isModifierKeyCode(*keyCode))
         return std::nullopt;
 
     KeyEvent event;

@@ -19,5 +19,5 @@ ModifierFlags modifierFlagsFromQt(Qt::KeyboardModifiers modifiers);
 
 // The press as a key-down event. As on the platform the key codes come from, function keys carry the
 // function flag and arrow keys the numeric-pad flag too; side bits and caps lock come from the desktop's
-// input state. Empty for a key without a code.
+// input state. Empty for a key without a code and for modifier keys, which make no key-down.
 std::optional<KeyEvent> keyEventFromQKeyEvent(const QKeyEvent& event);
