@@ -9,8 +9,9 @@ class ZRKeyWindowReflectingView : public QWidget {
 public:
     using QWidget::QWidget;
 
-protected:
     // Redraws by default.
     virtual void reflectKeyWindowStatusChange();
+
+protected:
     void changeEvent(QEvent* event) override;
 };

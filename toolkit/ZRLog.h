@@ -17,7 +17,7 @@ class QObject;
 //
 // Lines that begin "[Debug] " are for debug logging: callers test ZRDebugLogEnabled() first.
 template <class... Args> void ZRLog(ZRLogFormat<std::type_identity_t<Args>...> format, const Args&... args) {
-    ZRLogMessage(ZRFormatLogMessage(format.text(), {ZRLogArgument(args)...}));
+    ZRLogMessage(zrlog_detail::formatMessage(format.text(), {ZRLogArgument(args)...}));
 }
 
 // Writes one finished line; never fails, from any thread.

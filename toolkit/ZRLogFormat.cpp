@@ -203,7 +203,7 @@ QString ZRLogArgument::text(std::string_view value) {
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
 }
 
-QString ZRFormatLogMessage(std::string_view format, std::initializer_list<ZRLogArgument> arguments) {
+QString zrlog_detail::formatMessage(std::string_view format, std::initializer_list<ZRLogArgument> arguments) {
     QString message;
     message.reserve(static_cast<qsizetype>(format.size()));
     auto argument = arguments.begin();

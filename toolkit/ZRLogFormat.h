@@ -273,8 +273,10 @@ private:
     QString m_text;
 };
 
-// The finished line of a checked format.
-QString ZRFormatLogMessage(std::string_view format, std::initializer_list<ZRLogArgument> arguments);
+namespace zrlog_detail {
+// The finished line of a format checked by ZRLogFormat; use it only through such a format.
+QString formatMessage(std::string_view format, std::initializer_list<ZRLogArgument> arguments);
+} // namespace zrlog_detail
 
 template <class T> QString zrLogDescription(const std::optional<T>& value) {
     if (!value)

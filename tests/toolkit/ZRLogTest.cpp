@@ -52,7 +52,14 @@ protected:
     QTemporaryDir directory;
 };
 
-TEST(ZRLogFormat, Conversions) {
+// The text ZRLog would write, through the same checked format.
+template <class... Args>
+QString formatted(ZRLogFormat<std::type_identity_t<Args>...> format, const Args&... args) {
+    return zrlog_detail::formatMessage(format.text(), {ZRLogArgument(args)...});
+}
+
+TEST(ZRLogFormatting, Conversions) {
+    const QVariant nested(QVariantList{1, "a", QVariantMap{{"k", true}}});
     struct Case {
         QString produced;
         QString expected;
@@ -60,27 +67,25 @@ TEST(ZRLogFormat, Conversions) {
     const std::optional<int> none;
     const char* nullText = nullptr;
     const std::vector<Case> cases = {
-        {ZRFormatLogMessage("plain", {}), "plain"},
-        {ZRFormatLogMessage("cannot export to URL: %@", {QStringLiteral("/tmp/a b.skaf")}),
+        {formatted("plain"), "plain"},
+        {formatted("cannot export to URL: %@", QStringLiteral("/tmp/a b.skaf")),
          "cannot export to URL: /tmp/a b.skaf"},
-        {ZRFormatLogMessage("unexpected dummy: %ld", {-7L}), "unexpected dummy: -7"},
-        {ZRFormatLogMessage("inserting missing palette item %lu at %@",
-                            {std::size_t{3}, QStringLiteral("1-2")}),
+        {formatted("unexpected dummy: %ld", -7L), "unexpected dummy: -7"},
+        {formatted("inserting missing palette item %lu at %@", std::size_t{3}, QStringLiteral("1-2")),
          "inserting missing palette item 3 at 1-2"},
-        {ZRFormatLogMessage("%5d|%-5d|%05d|%+d", {42, 42, -42, 7}), "   42|42   |-0042|+7"},
-        {ZRFormatLogMessage("%.2f %g %.1e", {3.14159, 0.5, 1234.5}), "3.14 0.5 1.2e+03"},
-        {ZRFormatLogMessage("%x %X %o", {255, 255u, 8}), "ff FF 10"},
-        {ZRFormatLogMessage("100%% of %@", {true}), "100% of YES"},
-        {ZRFormatLogMessage("%d", {false}), "0"},
-        {ZRFormatLogMessage("%@", {Rect(1, 2, 3, 4.5)}), "{{1, 2}, {3, 4.5}}"},
-        {ZRFormatLogMessage("%@", {none}), "(null)"},
-        {ZRFormatLogMessage("%@", {std::optional<int>(5)}), "5"},
-        {ZRFormatLogMessage("%s|%.3s", {nullText, "abcdef"}), "(null)|abc"},
-        {ZRFormatLogMessage("%C", {char16_t(0x2014)}), "\u2014"},
-        {ZRFormatLogMessage("%@", {QVariant(QVariantList{1, "a", QVariantMap{{"k", true}}})}),
-         "(1, a, {k = YES})"},
-        {ZRFormatLogMessage("%@", {QStringList{"a", "b"}}), "(a, b)"},
-        {ZRFormatLogMessage("%f", {2}), "2.000000"},
+        {formatted("%5d|%-5d|%05d|%+d", 42, 42, -42, 7), "   42|42   |-0042|+7"},
+        {formatted("%.2f %g %.1e", 3.14159, 0.5, 1234.5), "3.14 0.5 1.2e+03"},
+        {formatted("%x %X %o", 255, 255u, 8), "ff FF 10"},
+        {formatted("100%% of %@", true), "100% of YES"},
+        {formatted("%d", false), "0"},
+        {formatted("%@", Rect(1, 2, 3, 4.5)), "{{1, 2}, {3, 4.5}}"},
+        {formatted("%@", none), "(null)"},
+        {formatted("%@", std::optional<int>(5)), "5"},
+        {formatted("%s|%.3s", nullText, "abcdef"), "(null)|abc"},
+        {formatted("%C", char16_t(0x2014)), "\u2014"},
+        {formatted("%@", nested), "(1, a, {k = YES})"},
+        {formatted("%@", QStringList{"a", "b"}), "(a, b)"},
+        {formatted("%f", 2), "2.000000"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.produced, c.expected);
