@@ -99,21 +99,6 @@ TEST_F(WindowFadeTest, AHiddenWindowClosesAtOnce) {
     EXPECT_TRUE(completed);
 }
 
-TEST_F(WindowFadeTest, HigherLevelsStayInFront) {
-    QWidget low;
-    QWidget high;
-    setWindowLevel(&low, 100);
-    setWindowLevel(&high, 101);
-    high.show();
-    low.show();
-    orderFrontRespectingLevels(&low);
-    // Raising moves a window to the end of Qt's stacking list of top-level windows.
-    const QWidgetList order = QApplication::topLevelWidgets();
-    EXPECT_EQ(windowLevel(&high), 101);
-    EXPECT_TRUE(high.isVisible() && low.isVisible());
-    EXPECT_TRUE(order.contains(&high));
-}
-
 class RecordingOverlay : public ZRSelfDrawingOverlayPanel {
 public:
     using ZRSelfDrawingOverlayPanel::ZRSelfDrawingOverlayPanel;
