@@ -1,0 +1,401 @@
+#pragma once
+
+#include "actions/ZRActionType.h"
+#include "actions/ZRSnapshot.h"
+#include "keyboard-control/ZRHotKeyDelegate.h"
+#include "platform/Geometry.h"
+#include "toolkit/StringExtensions.h"
+#include "window-access/GridGeometry.h"
+#include "window-access/Position.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPointer>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <QVariantMap>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <tuple>
+#include <vector>
+
+class QPainter;
+class QWidget;
+class ZRActionCapturer;
+class ZRActionHost;
+class ZRKeyboardControlHotKeyMissingAlert;
+class ZRVirtualScreen;
+
+// The stored form of an action: "Action" (the type), "Identifier", "Title" (the user's name), "Hot Key",
+// "Children" (a folder's members) and one key per stored property; a key that is missing reads as the
+// property's default, and only values that differ from it are written.
+using ZRActionDictionaryRepresentation = QVariantMap;
+
+namespace ZRActionKey {
+inline const QString Action = QStringLiteral("Action");
+inline const QString Identifier = QStringLiteral("Identifier");
+inline const QString Title = QStringLiteral("Title");
+inline const QString HotKey = QStringLiteral("Hot Key");
+inline const QString Children = QStringLiteral("Children");
+inline const QString Expanded = QStringLiteral("Expanded");
+inline const QString Chain = QStringLiteral("Chain");
+inline const QString ChainMode = QStringLiteral("Chain Mode");
+inline const QString RelativeFrame = QStringLiteral("Relative Frame");
+inline const QString GridDimensions = QStringLiteral("Grid Dimensions");
+inline const QString CenterMode = QStringLiteral("Center Mode");
+inline const QString MoveDirection = QStringLiteral("Move Direction");
+inline const QString MoveDelta = QStringLiteral("Move Delta");
+inline const QString MoveDeltaUnit = QStringLiteral("Move Delta Unit");
+inline const QString ConfinedToDisplay = QStringLiteral("Confined To Display");
+inline const QString MoveToEdgeOrCornerPosition = QStringLiteral("Move To Edge Or Corner Position");
+inline const QString MoveToOtherDisplayResize = QStringLiteral("Move To Other Display: Resize");
+inline const QString MoveToOtherDisplayLoop = QStringLiteral("Move To Other Display: Loop");
+inline const QString ResizeAnchorPosition = QStringLiteral("Resize Anchor Position");
+inline const QString ResizeSize = QStringLiteral("Resize Size");
+inline const QString ResizeWidthUnit = QStringLiteral("Resize Width Unit");
+inline const QString ResizeHeightUnit = QStringLiteral("Resize Height Unit");
+inline const QString Snapshot = QStringLiteral("Snapshot");
+inline const QString SnapshotGeneric = QStringLiteral("Snapshot: Generic");
+inline const QString SnapshotGenericProximity = QStringLiteral("Snapshot: Generic Proximity");
+inline const QString SnapshotAppliesToActiveDisplay = QStringLiteral("Snapshot: Applies To Active Display");
+inline const QString SnapshotAdapts = QStringLiteral("Snapshot: Adapts");
+inline const QString SnapshotWakeAutoTrigger = QStringLiteral("Snapshot: Wake Auto-Trigger");
+inline const QString SnapshotDisplayAutoTrigger = QStringLiteral("Snapshot: Display Auto-Trigger");
+inline const QString SnapshotAutoDisplayCount = QStringLiteral("Snapshot: Auto-Trigger Display Count");
+inline const QString ApplyToObstructedWindows = QStringLiteral("Apply To Obstructed Windows");
+inline const QString ActivatesApplications = QStringLiteral("Activates Applications");
+inline const QString HidesOtherApplications = QStringLiteral("Hides Other Applications");
+} // namespace ZRActionKey
+
+// One custom action, a node of the action tree: its type, geometry settings, hot key, children and
+// layout. Actions live in shared pointers (the store, sidebar rows and menus hold the same one); each
+// owns its hot key, registered while the action is in use. Main thread only.
+class ZRAction : public ZRHotKeyDelegate, public std::enable_shared_from_this<ZRAction> {
+public:
+    // Folders nest at most this deep in records; deeper members are dropped with a log line.
+    static constexpr int MaximumFolderDepth = 32;
+
+    // --- Making and storing
+
+    // A new action with its children, from a record; null for a record that is no action (not a
+    // dictionary, a type that is no known integer, a folder nested too deep). Without preserving, the
+    // action and its children get new identifiers; when preserving, an identifier that is missing,
+    // malformed or already taken in this record gets a new one. Values of the wrong type are skipped
+    // with a log line; the action's hot key is registered.
+    static std::shared_ptr<ZRAction> actionWithDictionaryRepresentation(const QVariantMap& record,
+                                                                        bool preserveUniqueIdentifier);
+    // The same with new identifiers; a null record gives a new, empty action (type 0) for the caller
+    // to give a type.
+    static std::shared_ptr<ZRAction> actionWithDictionaryRepresentation(const QVariantMap* record);
+    // The actions of the records, in order; records that give no action are skipped. Identifiers
+    // are unique across the whole collection when preserved.
+    static std::vector<std::shared_ptr<ZRAction>> actionsFromCollection(const QVariantList& records,
+                                                                        bool preserveUniqueIdentifiers);
+    // A new, empty action of the type, with a new identifier.
+    static std::shared_ptr<ZRAction> actionWithType(ZRActionType type);
+
+    ZRAction(const ZRAction&) = delete;
+    ZRAction& operator=(const ZRAction&) = delete;
+    // Lets go of its hot key's registration.
+    ~ZRAction() override;
+
+    // The record, children included.
+    ZRActionDictionaryRepresentation dictionaryRepresentation() const;
+
+    // Made once, kept for the action's life.
+    QString uniqueIdentifier() const { return m_uniqueIdentifier; }
+
+    // --- Stored properties
+
+    ZRActionType actionType() const { return m_actionType; }
+    void setActionType(ZRActionType actionType);
+    // A folder's members; empty for every other action.
+    const std::vector<std::shared_ptr<ZRAction>>& children() const { return m_children; }
+    void setChildren(std::vector<std::shared_ptr<ZRAction>> children);
+    // Whether the folder is open in the sidebar.
+    bool expanded() const { return m_expanded; }
+    void setExpanded(bool expanded);
+    // A folder whose members run as a sequence.
+    bool chain() const { return m_chain; }
+    void setChain(bool chain);
+    ZRChainMode chainMode() const { return m_chainMode; }
+    void setChainMode(ZRChainMode chainMode);
+    // Null for none. Setting or clearing it lets go of the registration of the one it replaces.
+    std::shared_ptr<ZRHotKey> hotKey() const { return m_hotKey; }
+    void setHotKey(std::shared_ptr<ZRHotKey> hotKey);
+    // Fractions of the grid's inner frame, Cocoa orientation; kept within 0 to 1.
+    ZRRelativeFrame relativeFrame() const { return m_relativeFrame; }
+    void setRelativeFrame(const ZRRelativeFrame& relativeFrame);
+    // The action's own grid columns and rows under the grid's settings keys; empty for the standard
+    // grid.
+    QVariantMap gridDimensionsDictionary() const { return m_gridDimensionsDictionary; }
+    void setGridDimensionsDictionary(const QVariantMap& gridDimensionsDictionary);
+    ZRCenterMode centerMode() const { return m_centerMode; }
+    void setCenterMode(ZRCenterMode centerMode);
+    // The direction of moves, halves, quarters, moves to other displays, grow and shrink.
+    std::int64_t moveDirection() const { return m_moveDirection; }
+    void setMoveDirection(std::int64_t moveDirection);
+    // At least 1; at most 100 in percent.
+    std::int64_t moveDelta() const { return m_moveDelta; }
+    void setMoveDelta(std::int64_t moveDelta);
+    ZRMeasurementUnit moveDeltaUnit() const { return m_moveDeltaUnit; }
+    void setMoveDeltaUnit(ZRMeasurementUnit unit);
+    bool confinedToDisplay() const { return m_confinedToDisplay; }
+    void setConfinedToDisplay(bool confined);
+    std::int64_t moveToEdgeOrCornerPosition() const { return m_moveToEdgeOrCornerPosition; }
+    void setMoveToEdgeOrCornerPosition(std::int64_t position);
+    bool moveToOtherDisplayResize() const { return m_moveToOtherDisplayResize; }
+    void setMoveToOtherDisplayResize(bool resize);
+    bool moveToOtherDisplayLoop() const { return m_moveToOtherDisplayLoop; }
+    void setMoveToOtherDisplayLoop(bool loop);
+    std::int64_t resizeAnchorPosition() const { return m_resizeAnchorPosition; }
+    void setResizeAnchorPosition(std::int64_t position);
+    // A dimension of 0 keeps the window's own; never negative, at most 100 in percent.
+    Size resizeSize() const { return m_resizeSize; }
+    void setResizeSize(const Size& size);
+    ZRMeasurementUnit resizeWidthUnit() const { return m_resizeWidthUnit; }
+    void setResizeWidthUnit(ZRMeasurementUnit unit);
+    ZRMeasurementUnit resizeHeightUnit() const { return m_resizeHeightUnit; }
+    void setResizeHeightUnit(ZRMeasurementUnit unit);
+    const ZRSnapshot& snapshot() const { return m_snapshot; }
+    void setSnapshot(const ZRSnapshot& snapshot);
+    // The screen frames of the layout, kept with it.
+    const std::vector<Rect>& snapshotScreenFrames() const { return m_snapshot.screenFrames; }
+    void setSnapshotScreenFrames(const std::vector<Rect>& screenFrames);
+    bool snapshotGeneric() const { return m_snapshotGeneric; }
+    void setSnapshotGeneric(bool generic);
+    // 0, 1 or 2: how loosely a generic layout matches windows.
+    std::int64_t snapshotGenericProximity() const { return m_snapshotGenericProximity; }
+    void setSnapshotGenericProximity(std::int64_t proximity);
+    bool snapshotAppliesToActiveDisplay() const { return m_snapshotAppliesToActiveDisplay; }
+    void setSnapshotAppliesToActiveDisplay(bool applies);
+    // The layout adapts to other screens.
+    bool snapshotAdapts() const { return m_snapshotAdapts; }
+    void setSnapshotAdapts(bool adapts);
+    bool snapshotWakeAutoTriggerEnabled() const { return m_snapshotWakeAutoTriggerEnabled; }
+    void setSnapshotWakeAutoTriggerEnabled(bool enabled);
+    bool snapshotDisplayAutoTriggerEnabled() const { return m_snapshotDisplayAutoTriggerEnabled; }
+    void setSnapshotDisplayAutoTriggerEnabled(bool enabled);
+    // At least 1.
+    std::int64_t snapshotAutoDisplayCount() const { return m_snapshotAutoDisplayCount; }
+    void setSnapshotAutoDisplayCount(std::int64_t count);
+    // Covered windows are included.
+    bool applyToObstructedWindows() const { return m_applyToObstructedWindows; }
+    void setApplyToObstructedWindows(bool apply);
+    bool activatesApplications() const { return m_activatesApplications; }
+    void setActivatesApplications(bool activates);
+    bool hidesOtherApplications() const { return m_hidesOtherApplications; }
+    void setHidesOtherApplications(bool hides);
+
+    // --- Names
+
+    // The name the user gave, or none.
+    std::optional<QString> userDefinedName() const { return m_userDefinedName; }
+    // None, or text that is empty, clears it.
+    void setName(const std::optional<QString>& name);
+    // Separators take no name.
+    bool acceptsUserDefinedName() const;
+    // The user's name when there is one, else the default name; with a list, the default name's
+    // suffix texts are appended to it (also when the user's name is answered).
+    QString displayNameWithSuffixes(QStringList* suffixes = nullptr) const;
+    // The name built from the type and settings ("Left Half", "Move Left"); without indicating the
+    // direction, the name of the kind of action ("Move").
+    QString defaultNameWithSuffixes(QStringList* suffixes = nullptr) const;
+    QString defaultNameWithSuffixes(QStringList* suffixes, bool indicateDirection) const;
+    // The display name fit for a file name: no path separators, no control characters, not too long.
+    QString filename() const;
+
+    // --- Icons
+
+    // The action's glyph as a template image of that size (points as pixels) in the colour (an invalid
+    // colour gives black). Cached until uncacheIcon().
+    QImage strongReferenceTemplateIconWithSize(const Size& size, const QColor& color = QColor()) const;
+    QImage menuTemplateIcon() const;
+    // Draws the glyph into the rectangle (the painter's coordinates, y down). A palette item leaves out
+    // the screen's outline; a template draws in the one colour only; disabled glyphs are faint.
+    void drawIconInRect(QPainter& painter, const QRectF& rect, bool asPaletteItem, bool asTemplate,
+                        const QColor& color, bool invertForDarkMode, bool enabled) const;
+    void uncacheIcon();
+    // The size of menuTemplateIcon(); the settings set it from their menu icon size.
+    static Size menuTemplateIconSize();
+    static void setMenuTemplateIconSize(const Size& size);
+
+    // --- Layouts and snapping
+
+    // The children used for snapping: one single-window layout per window of a layout's snapshot, or a
+    // folder's move-and-resize actions and layouts, its subfolders' included.
+    std::vector<std::shared_ptr<ZRAction>> snapChildren() const;
+    // Whether a folder or layout can serve as a snap target.
+    bool hasRelevantSnapChildren() const;
+    // The frame (Cocoa) of the first reachable window of the layout recorded on that screen; of the first
+    // window mapped onto the screen when none was recorded there and the layout adapts or is generic;
+    // else the first window's frame as recorded. None without windows.
+    std::optional<Rect> firstSnapshotFrameOnScreen(const ZRVirtualScreen& screen) const;
+
+    // The windows that can be reached (all, or only the uncovered ones unless applyToObstructedWindows),
+    // telling whether some are covered by others.
+    QVariantList accessibleSnapshotHasObstructedWindows(bool* hasObstructedWindows) const;
+    QVariantList unobstructedSnapshot() const;
+    QVariantList snapshotIncludingObstructedWindows(bool includeObstructedWindows,
+                                                    bool* hasObstructedWindow) const;
+    // The application names of the layout's windows, each once, front to back; truncated to a few.
+    QStringList snapshotApplicationNamesTruncated(bool truncate, bool* didTruncate) const;
+
+    // The layout's save button: captures the current windows (through the installed capturer).
+    void saveSnapshot();
+    // Takes the current window state into the action (layouts capture the windows).
+    void reflectCurrentStateSilently(bool silently);
+
+    // One layout made from move-and-resize actions that carry a window (as extracted from layouts) and
+    // from layouts; null when they give no window.
+    static std::shared_ptr<ZRAction>
+    layoutActionWithMergedMoveAndResizeActions(const std::vector<std::shared_ptr<ZRAction>>& actions);
+    // One move-and-resize action per window of a layout, each carrying its window; empty for other
+    // types.
+    std::vector<std::shared_ptr<ZRAction>> extractedMoveAndResizeActions() const;
+
+    // Whether generic single-screen layouts that adapt may apply to the active display.
+    static bool applyAdaptiveSingleScreenSnapshotToActiveDisplayIfGeneric();
+
+    // --- Undo
+
+    // Runs the change; when the action's state changed and the change is undoable, records an undo
+    // entry and forgets what could be redone.
+    void applyStateChange(const std::function<void()>& change, bool isUndoable);
+    bool canUndo() const { return !m_undoStack.empty(); }
+    bool canRedo() const { return !m_redoStack.empty(); }
+    void undo();
+    void redo();
+    // Drops the history (the editor pane that offered it has gone).
+    void clearUndoHistory();
+
+    // --- Editor pane
+
+    // The editor pane, made through the factory the settings install; null without one.
+    QWidget* configurationView();
+    void destroyConfigurationView();
+    static void setConfigurationViewFactory(std::function<QWidget*(ZRAction& action)> factory);
+
+    // --- Hot-key delegate
+
+    std::vector<std::shared_ptr<ZRHotKey>> hotKeys() const override;
+    std::uint32_t hotKeySignature() const override;
+    QString identifierForHotKeyTextView(const ZRHotKeyTextView* textView) const override;
+    bool shouldSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QString& identifier) override;
+    std::optional<bool> hotKeyCanBeLocal(const ZRHotKey& hotKey) override;
+    std::optional<bool>
+    acceptNonUniqueHotKey(const ZRHotKey& hotKey,
+                          const std::vector<std::shared_ptr<ZRHotKey>>& existingEquals) override;
+    void didSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QString& identifier) override;
+
+    // --- Hooks of the layers above
+
+    // The main controller; not owned, null uninstalls.
+    static void setHost(ZRActionHost* host);
+    static ZRActionHost* host();
+    // The engine's window capture; not owned, null uninstalls.
+    static void setCapturer(ZRActionCapturer* capturer);
+    // The question asked before a local hot key is set without a "Keyboard Controls" hot key; null
+    // restores the message box.
+    static void
+    setKeyboardControlHotKeyMissingAlert(std::unique_ptr<ZRKeyboardControlHotKeyMissingAlert> alert);
+    // Told after any stored property of any action changed (the store saves the ones it holds).
+    static void setChangeObserver(std::function<void(const ZRAction& action)> observer);
+
+protected:
+    explicit ZRAction(bool registersHotKeys);
+
+    bool m_hasGenericIcon = false;
+
+private:
+    struct IconCacheKey {
+        int width;
+        int height;
+        QRgb color;
+        auto operator<=>(const IconCacheKey&) const = default;
+    };
+    struct ReadContext;
+
+    static std::shared_ptr<ZRAction> readRecord(const QVariantMap& record, ReadContext& context, int depth,
+                                                bool registersHotKeys);
+    void readProperties(const QVariantMap& record, const QString& context);
+    void writeProperties(QVariantMap& record) const;
+    // The stored properties but the identifier, the children and the hot key.
+    QVariantMap stateRecord() const;
+    void restoreState(const QVariantMap& state);
+    void didChange();
+    void registerHotKey();
+
+    bool m_registersHotKeys = true;
+    QString m_uniqueIdentifier;
+    std::optional<QString> m_userDefinedName;
+    ZRActionType m_actionType = ZRActionTypeSeparator;
+    std::vector<std::shared_ptr<ZRAction>> m_children;
+    bool m_expanded = false;
+    bool m_chain = false;
+    ZRChainMode m_chainMode = ZRChainModeSequence;
+    std::shared_ptr<ZRHotKey> m_hotKey;
+    ZRRelativeFrame m_relativeFrame{0, 0, 1, 1};
+    QVariantMap m_gridDimensionsDictionary;
+    ZRCenterMode m_centerMode = ZRCenterModeOptical;
+    std::int64_t m_moveDirection = ZRPositionLeft;
+    std::int64_t m_moveDelta = 10;
+    ZRMeasurementUnit m_moveDeltaUnit = ZRMeasurementUnit::Points;
+    bool m_confinedToDisplay = false;
+    std::int64_t m_moveToEdgeOrCornerPosition = ZRPositionLeft;
+    bool m_moveToOtherDisplayResize = false;
+    bool m_moveToOtherDisplayLoop = false;
+    std::int64_t m_resizeAnchorPosition = ZRPositionCenter;
+    Size m_resizeSize;
+    ZRMeasurementUnit m_resizeWidthUnit = ZRMeasurementUnit::Points;
+    ZRMeasurementUnit m_resizeHeightUnit = ZRMeasurementUnit::Points;
+    ZRSnapshot m_snapshot;
+    bool m_snapshotGeneric = false;
+    std::int64_t m_snapshotGenericProximity = 0;
+    bool m_snapshotAppliesToActiveDisplay = false;
+    bool m_snapshotAdapts = false;
+    bool m_snapshotWakeAutoTriggerEnabled = false;
+    bool m_snapshotDisplayAutoTriggerEnabled = false;
+    std::int64_t m_snapshotAutoDisplayCount = 1;
+    bool m_applyToObstructedWindows = true;
+    bool m_activatesApplications = false;
+    bool m_hidesOtherApplications = false;
+
+    std::vector<QVariantMap> m_undoStack;
+    std::vector<QVariantMap> m_redoStack;
+    QPointer<QWidget> m_configurationView;
+    mutable std::map<IconCacheKey, QImage> m_iconCache;
+};
+
+// A throw-away action that never registers a hot key, for drawing the icons of built-in types and of
+// the sidebar's sections.
+class ZRActionDummy : public ZRAction {
+public:
+    // An empty dummy for the caller to give a type, or one with the record's settings.
+    static std::shared_ptr<ZRActionDummy> actionWithDictionaryRepresentation(const QVariantMap* record);
+    static std::shared_ptr<ZRActionDummy> dummyWithType(ZRActionType type);
+
+    // Draws the generic icon of its type rather than one reflecting its settings.
+    void setHasGenericIcon(bool hasGenericIcon);
+
+    // The icon of a sidebar section ("Palette", "Hover", "Snap", "Keyboard", "Custom"), as wide as
+    // ZRSidebarIconAspectRatio times the height; the colour, when valid, replaces the state's own.
+    static QImage sidebarIconWithName(const QString& name, double height, bool isActive, bool isInDarkMode,
+                                      const QColor& color);
+    // The menu icon of a built-in type at a position (a half's or quarter's side, a move's direction).
+    static QImage menuTemplateIconForActionType(ZRActionType type, std::int64_t position);
+    // The generic menu icon of the type, or of the record's action when one is given; its default name
+    // comes with it when asked.
+    static QImage genericMenuTemplateIconForActionType(ZRActionType type, const QVariantMap* record,
+                                                       QString* title);
+
+private:
+    ZRActionDummy() : ZRAction(false) {}
+};
+
+// Sidebar section icons are this many times as wide as high.
+inline constexpr double ZRSidebarIconAspectRatio = 1.4;

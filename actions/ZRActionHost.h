@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+class ZRAction;
+class ZRHotKey;
+
+// What an action asks of the main controller, which lies above and installs itself at start
+// (ZRAction::setHost). Without one, the settings hot keys are read from the settings store.
+class ZRActionHost {
+public:
+    virtual ~ZRActionHost() = default;
+
+    // The two settings hot keys ("Keyboard Menu", "Keyboard Controls") that exist.
+    virtual std::vector<std::shared_ptr<ZRHotKey>> settingsHotKeys() const = 0;
+    // An action's hot key was set or cleared through a recorder field.
+    virtual void didSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QString& identifier) = 0;
+    // The user chose to assign the "Keyboard Controls" hot key after setting a local hot key.
+    virtual void assignKeyboardControlHotKey() = 0;
+};
+
+// Captures the current windows into an action (the engine installs it: ZRAction::setCapturer).
+class ZRActionCapturer {
+public:
+    virtual ~ZRActionCapturer() = default;
+
+    // The layout's save button: captures the windows, with alerts on failure.
+    virtual void saveSnapshot(ZRAction& action) = 0;
+    // Takes the current window state into the action; layouts capture the windows.
+    virtual void reflectCurrentState(ZRAction& action, bool silently) = 0;
+};
+
+// Asks whether a local hot key may be set while no "Keyboard Controls" hot key exists to open the
+// keyboard control panel, the only place where local hot keys work. Tests replace it.
+class ZRKeyboardControlHotKeyMissingAlert {
+public:
+    enum class Answer { Assign, Cancel };
+
+    virtual ~ZRKeyboardControlHotKeyMissingAlert() = default;
+    virtual Answer run(const ZRHotKey& hotKey) = 0;
+
+    // The message box; answers Cancel when there is no application to show it.
+    static std::unique_ptr<ZRKeyboardControlHotKeyMissingAlert> standardAlert();
+};

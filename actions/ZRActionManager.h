@@ -1,0 +1,104 @@
+#pragma once
+
+#include "actions/ZRConfigurationCollectionViewDelegate.h"
+
+#include <QPointer>
+#include <QString>
+#include <QVariantList>
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+class QWidget;
+class ZRAction;
+class ZRActionSourceListRow;
+
+// The settings key of the action store, also the key of exported action files.
+inline constexpr char16_t ZRCustomControlsUserDefaultName[] = u"Custom Controls (4001)";
+
+// The shared store of the action tree, kept in the setting "Custom Controls (4001)" as an array of
+// action records. Every structural change is saved soon after (coalesced); a save that fails is
+// logged and tried again later, and the file on disk stays as it was. Main thread only.
+class ZRActionManager : public ZRConfigurationCollectionViewDelegate {
+public:
+    // Seconds before a failed save is tried again.
+    static constexpr double SaveRetryDelay = 5.0;
+
+    // The shared store, made on first use: its defaults are registered then, and the tree is loaded.
+    static ZRActionManager& actionManager();
+    // Replaces the shared store (tests); null makes the next use start afresh.
+    static void setActionManager(std::unique_ptr<ZRActionManager> manager);
+
+    // An empty store that has not loaded; registers itself as the grid-dimension provider.
+    ZRActionManager();
+    ~ZRActionManager() override;
+    ZRActionManager(const ZRActionManager&) = delete;
+    ZRActionManager& operator=(const ZRActionManager&) = delete;
+
+    // The store's defaults: "Configuration Grid: Columns" 6, "Configuration Grid: Rows" 4,
+    // "Non-Modifier Hot Keys Are Local" YES and "Frame Storage: Enable" YES. The shell registers them
+    // again at launch, before anything reads them.
+    static void registerDefaults();
+
+    // Replaces the tree with the stored one; each action registers its hot key. Records that give no
+    // action are skipped with a log line, the rest loads. False when the stored value is there but is
+    // no array (then the tree is empty and the stored value is left as it is until the tree changes).
+    bool load();
+    // Writes the tree into the settings store and saves it now; false (logged, retried later) when the
+    // file could not be written.
+    bool save();
+    // Saves on the next turn, once however often it is asked.
+    void setNeedsSave();
+    bool needsSave() const;
+
+    // The top-level actions in sidebar order.
+    const std::vector<std::shared_ptr<ZRAction>>& topLevelActions() const { return m_topLevelActions; }
+    // Every action of the tree, depth first, folders' members after their folder.
+    std::vector<std::shared_ptr<ZRAction>> allActions() const;
+    // Inserts at the front of the top-level actions.
+    void insertAction(const std::shared_ptr<ZRAction>& action);
+    // The action with the identifier, also among the ephemeral ones when asked; null for an empty
+    // identifier or no match.
+    std::shared_ptr<ZRAction> actionWithIdentifier(const QString& identifier, bool ephemeral) const;
+    // Actions that are no part of the tree but may be looked up for a while (the single-window
+    // layouts of a snap chooser, the actions of the keyboard control panel's keys); held weakly.
+    void addEphemeralAction(const std::shared_ptr<ZRAction>& action);
+    // The actions a chain runs, in order: its members that act (no separators or headers), with the
+    // members of plain subfolders in their place; empty for anything but a chain.
+    std::vector<std::shared_ptr<ZRAction>> chainedActionsForAction(const ZRAction& action) const;
+
+    // Rebuilds the tree from the sidebar's top-level rows. An action met twice is kept once; actions
+    // that left the tree let go of their hot keys. Saved soon after.
+    void populateWithSourceListItems(const std::vector<const ZRActionSourceListRow*>& rows);
+
+    // The action whose editor pane is shown; null for none.
+    std::shared_ptr<ZRAction> focusAction() const { return m_focusAction; }
+    void setFocusAction(const std::shared_ptr<ZRAction>& action);
+
+    // The configuration collection view that shows the focus action's pane.
+    QWidget* collectionView() const;
+    void setCollectionView(QWidget* collectionView);
+    // The focus action's pane, or nothing.
+    QList<QWidget*> configurationViewsInCollectionView(QWidget* collectionView) override;
+    // One pane only: there is nothing to order or delete.
+    void sortConfigurationsByViewYCoordinatesInCollectionView(QWidget* collectionView) override {}
+    void sortConfigurationsByViewIndexInArray(const QList<QWidget*>& views) override {}
+    void deleteSelectedConfigurations() override {}
+
+    // The grid dimensions that the actions of the tree use, each once, ascending.
+    std::vector<std::int64_t> gridDimensionsInUse() const;
+
+private:
+    void replaceTree(std::vector<std::shared_ptr<ZRAction>> topLevelActions);
+    void actionDidChange(const ZRAction& action);
+    void scheduleRetry();
+
+    std::vector<std::shared_ptr<ZRAction>> m_topLevelActions;
+    // The actions of the tree, for telling whether a changed action is one of them.
+    std::unordered_set<const ZRAction*> m_members;
+    mutable std::vector<std::weak_ptr<ZRAction>> m_ephemeralActions;
+    std::shared_ptr<ZRAction> m_focusAction;
+    QPointer<QWidget> m_collectionView;
+    bool m_needsSave = false;
+    bool m_loading = false;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QList>
+
+class QWidget;
+
+// The supplier of the rows of a configuration collection view (the settings' stack of editor panes).
+// Rows and the view are widgets of the settings window, which lies above.
+class ZRConfigurationCollectionViewDelegate {
+public:
+    virtual ~ZRConfigurationCollectionViewDelegate() = default;
+
+    // The rows, in order.
+    virtual QList<QWidget*> configurationViewsInCollectionView(QWidget* collectionView) = 0;
+    // Take the rows' on-screen order as the new order.
+    virtual void sortConfigurationsByViewYCoordinatesInCollectionView(QWidget* collectionView) = 0;
+    // Take the order of the given rows.
+    virtual void sortConfigurationsByViewIndexInArray(const QList<QWidget*>& views) = 0;
+    virtual void deleteSelectedConfigurations() = 0;
+    virtual void selectionDidUpdateInCollectionView(QWidget* collectionView) {}
+    virtual void sequenceDidUpdateInCollectionView(QWidget* collectionView) {}
+};
