@@ -1,0 +1,218 @@
+#pragma once
+
+#include "actions/ZRActionHost.h"
+#include "keyboard-control/ZRHotKeyDelegate.h"
+#include "keyboard-control/ZRHotKeyHandler.h"
+#include "platform/Signal.h"
+#include "platform/Workspace.h"
+#include "shell/ZRApplicationArea.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QWidget;
+class ZRAction;
+class ZRActionController;
+class ZRActionSourceListRow;
+class ZRAddMenuTarget;
+class ZRShellAlerts;
+class ZRStatusItemController;
+
+// The settings keys of the two settings hot keys, also their identifiers.
+inline constexpr char16_t ZRKeyboardMenuHotKeyIdentifier[] = u"Keyboard Menu";
+inline constexpr char16_t ZRKeyboardControlsHotKeyIdentifier[] = u"Keyboard Controls";
+
+// The application's one delegate. It owns one controller per area and hands it out: the actions area
+// (triggering, performing, frame memory) as actions(), and the areas that lie above the shell (mouse
+// control, keyboard control, the settings window), which plug in as ZRApplicationArea and are found by
+// type with area<T>(). It runs the launch, the main loop's workspace and screen notifications, and the
+// quit, in that order over its areas (see ZRApplicationArea.h), and keeps the status item, the shared
+// menus and the two settings hot keys. Main thread only.
+//
+// The program's main makes the application object, hands the areas to addArea, and then calls
+// applicationWillFinishLaunching and applicationDidFinishLaunching before it runs the event loop.
+class ZRMainController : public QObject,
+                         public ZRHotKeyHandler,
+                         public ZRHotKeyDelegate,
+                         public ZRActionHost {
+    Q_OBJECT
+
+public:
+    // The one instance, made on first use; load() runs first.
+    static ZRMainController& mainController();
+    static bool exists();
+    // Ends the one instance: its areas, the status item and the actions area go, in that order. The
+    // next mainController() makes a fresh one (tests, the end of the program).
+    static void destroyMainController();
+
+    // The load hook: sets the process-wide flags that shared components read (ZRProcessFlags.h).
+    // Runs once, before the first instance is made; calling it again does nothing.
+    static void load();
+
+    ZRMainController(const ZRMainController&) = delete;
+    ZRMainController& operator=(const ZRMainController&) = delete;
+    ~ZRMainController() override;
+
+    // --- Areas
+
+    // The actions area, made with the controller.
+    ZRActionController& actions();
+    // Takes an area of a subsystem above the shell; its hooks run from now on, in the order added.
+    // An area added after the launch has run gets no launch hooks.
+    void addArea(std::unique_ptr<ZRApplicationArea> area);
+    // The area of that type, or null.
+    template <class T> T* area() const {
+        for (const auto& area : m_areas)
+            if (auto* found = dynamic_cast<T*>(area.get()))
+                return found;
+        return nullptr;
+    }
+    const std::vector<std::unique_ptr<ZRApplicationArea>>& areas() const { return m_areas; }
+
+    // --- Launch
+
+    // Registers every default setting (the shell's, the action store's, the areas'), moves older keys
+    // to their current ones and applies "Application Mode".
+    void applicationWillFinishLaunching();
+    // The launch in its order: the accessibility permission and timeout, the workspace and screen
+    // notifications, the settings controls, the keyboard hot keys and the two settings hot keys, the
+    // settings window (and with it the action store), the settings window shown unless in stealth mode,
+    // the status item on the next turn, the layouts of the current display configuration; then the files
+    // opened meanwhile.
+    void applicationDidFinishLaunching();
+    bool hasFinishedLaunching() const { return m_didFinishLaunching; }
+    // Files handed to the program (by the command line, or by a second start): kept until the launch
+    // has finished, then given to the first area that takes them.
+    void openFiles(const QStringList& paths);
+
+    // --- Running
+
+    void activeApplicationDidChange(const std::optional<RunningApplication>& application);
+    void activeSpaceDidChange();
+    void willSleep();
+    void didWake();
+    void screenParametersDidChange();
+    // The program's windows lost the keyboard to another application: the action store is saved.
+    void applicationWillResignActive();
+    // The user started the program again while it runs (or clicked its taskbar entry).
+    void applicationShouldHandleReopen();
+
+    // --- Quit
+
+    enum class TerminateReply { TerminateNow, TerminateCancel };
+    // Asks for confirmation unless "Quit Without Confirmation" is on; saves the action store (telling the
+    // user when that fails, who may then stay) and runs the areas' quit steps.
+    TerminateReply applicationShouldTerminate();
+    // The "Quit" menu item: ends the event loop when applicationShouldTerminate allows it.
+    void terminate();
+
+    // --- Status item and menus
+
+    // Rebuilds the status-item menu (the given one, or the status item's own when null): the custom
+    // actions, the cheat sheet, the areas' items and the program's items.
+    void menuNeedsUpdate(QMenu* menu) override;
+    bool answersMenuNeedsUpdate() const override { return true; }
+    // Shows the status item when "Application Mode" asks for one (1 or 3), else removes it.
+    void updateStatusItem();
+    ZRStatusItemController& statusItemController();
+
+    // Fills the menu with the custom actions and, when asked, the program's own items (settings, about,
+    // quit). With a context action, the menu is that action's: its name first, then its items.
+    void populateMenu(QMenu* menu, const std::shared_ptr<ZRAction>& context, bool includeMetaItems,
+                      bool includeActions, bool invertIconsForDarkMode);
+    // A new menu of the custom actions for an overlay's menu button, icons inverted in the dark
+    // interface style; null when there are no actions. The caller owns the menu.
+    QMenu* menuForOverlayButton(QWidget* button);
+    // Null over an overlay button or a palette item button (they have menus of their own), else the
+    // program's general context menu. The caller owns the menu.
+    QMenu* contextMenuForOverlayHitView(QWidget* view);
+    // The context menu of a palette item button's action; when one was made, the palette hides on the
+    // next turn of the run loop. Null when the button has no action. The caller owns the menu.
+    QMenu* menuForPaletteItemButton(QWidget* button);
+    // The sidebar's context menu for an action row; null for a row without an action. The caller owns
+    // the menu.
+    QMenu* sourceListContextMenuForItem(const ZRActionSourceListRow* row);
+    // Fills the sidebar's add menu: the action types, the recently deleted records and the merge and
+    // extract entries, each handled by the add-menu target (the settings window).
+    void populateAddMenu(QMenu* menu);
+    void setAddMenuTarget(ZRAddMenuTarget* target) { m_addMenuTarget = target; }
+
+    // The introduction popover shown at the first launch (made by the settings window); closed and
+    // released by dismissIntroPopover.
+    void setIntroPopover(QWidget* popover);
+    void dismissIntroPopover();
+
+    // --- The settings hot keys
+
+    // The hot key of the keyboard menu / the keyboard control panel; null for none. A hot key that could
+    // not be registered is kept (the user's setting stays), and reads as not active.
+    std::shared_ptr<ZRHotKey> keyboardMenuHotKey() const { return m_keyboardMenuHotKey; }
+    std::shared_ptr<ZRHotKey> keyboardControlHotKey() const { return m_keyboardControlHotKey; }
+    bool settingsHotKeyIsActive(const QString& identifier) const;
+    // Reads the two settings hot keys from their settings and registers them, keyboard menu first.
+    void registerSettingsHotKeys();
+
+    // ZRHotKeyDelegate, for the two settings hot keys.
+    std::vector<std::shared_ptr<ZRHotKey>> hotKeys() const override;
+    std::uint32_t hotKeySignature() const override;
+    QString identifierForHotKeyTextView(const ZRHotKeyTextView* textView) const override;
+    bool shouldSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QString& identifier) override;
+    void didSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QString& identifier) override;
+    // The recorder field of the keyboard menu's hot key, so the identifier question can tell the two
+    // fields apart; the other field is the keyboard controls'.
+    void setKeyboardMenuHotKeyTextView(const ZRHotKeyTextView* textView) {
+        m_keyboardMenuHotKeyTextView = textView;
+    }
+
+    // ZRActionHost.
+    std::vector<std::shared_ptr<ZRHotKey>> settingsHotKeys() const override;
+    void assignKeyboardControlHotKey() override;
+
+    // ZRHotKeyHandler: hot-key presses and key presses of our own windows go to the actions area.
+    bool handleKeyDownEvent(const KeyEvent& event, bool& repeat) override;
+
+    // --- Alerts
+
+    // Replaces the message boxes (tests); null restores them.
+    void setAlerts(std::unique_ptr<ZRShellAlerts> alerts);
+    ZRShellAlerts& alerts();
+
+    // Told once the launch is over, after the files opened meanwhile were handed on.
+    Signal<> launchFinished;
+
+private:
+    ZRMainController();
+
+    void registerDefaults();
+    void migrateDefaults();
+    void subscribeToNotifications();
+    void ensureActionStoreLoaded();
+    void showSettingsWindowUnlessStealthy();
+    std::shared_ptr<ZRHotKey>& settingsHotKeySlot(const QString& identifier);
+    void tellAreasSettingsHotKeyDidChange(const QString& identifier);
+    bool saveActionsForTermination();
+
+    std::unique_ptr<ZRActionController> m_actions;
+    std::vector<std::unique_ptr<ZRApplicationArea>> m_areas;
+    std::unique_ptr<ZRStatusItemController> m_statusItemController;
+    std::unique_ptr<ZRShellAlerts> m_alerts;
+    ZRAddMenuTarget* m_addMenuTarget = nullptr;
+    QPointer<QWidget> m_introPopover;
+    const ZRHotKeyTextView* m_keyboardMenuHotKeyTextView = nullptr;
+
+    std::shared_ptr<ZRHotKey> m_keyboardMenuHotKey;
+    std::shared_ptr<ZRHotKey> m_keyboardControlHotKey;
+
+    std::vector<Connection> m_connections;
+    QStringList m_pendingFiles;
+    bool m_didWillFinishLaunching = false;
+    bool m_didFinishLaunching = false;
+    bool m_terminating = false;
+};

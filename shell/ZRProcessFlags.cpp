@@ -1,0 +1,6 @@
+#include "shell/ZRProcessFlags.h"
+
+ZRProcessFlags& ZRSharedProcessFlags() {
+    static ZRProcessFlags flags;
+    return flags;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+// Process-wide switches that shared components read, set once by the main controller's load hook
+// (ZRMainController::load) before anything else runs.
+struct ZRProcessFlags {
+    // Screen background views draw the strips of the menu bar and the dock above and below the screen.
+    bool screenBackgroundViewsDrawMenuBarAndDock = false;
+    // The help manager builds an index of its pages; off, searches read the pages as they come.
+    bool helpManagerIndexesPages = true;
+};
+
+ZRProcessFlags& ZRSharedProcessFlags();
