@@ -237,9 +237,9 @@ bool ZRHotKey::isLocal() const {
     UserDefaults& settings = defaults();
     if (settings.boolForKey(AllHotKeysAreLocalKey))
         return true;
-    ModifierFlags mask = static_cast<ModifierFlags>(settings.integerForKey(LocalHotKeyFilterMaskKey));
-    if (settings.integerForKey(LocalHotKeyFilterMaskKey) < 1)
-        mask = ModifierFlag::ShiftControlOptionCommand;
+    const qint64 filterMask = settings.integerForKey(LocalHotKeyFilterMaskKey);
+    const ModifierFlags mask =
+        filterMask < 1 ? ModifierFlag::ShiftControlOptionCommand : static_cast<ModifierFlags>(filterMask);
     if ((m_modifierFlags & mask) || !settings.boolForKey(NonModifierHotKeysAreLocalKey))
         return false;
     if (settings.boolForKey(NonModifierHotKeysAreLocalStrictKey))

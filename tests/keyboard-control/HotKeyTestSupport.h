@@ -77,6 +77,22 @@ public:
     QStringList lines;
 };
 
+// Settings for one case of a table, taken out again when the case is done.
+class ScopedSettings {
+public:
+    explicit ScopedSettings(QVariantMap settings) : m_settings(std::move(settings)) {
+        for (auto it = m_settings.begin(); it != m_settings.end(); ++it)
+            UserDefaults::standard().setObject(it.value(), it.key());
+    }
+    ~ScopedSettings() {
+        for (auto it = m_settings.begin(); it != m_settings.end(); ++it)
+            UserDefaults::standard().removeObject(it.key());
+    }
+
+private:
+    QVariantMap m_settings;
+};
+
 // The test program's one application object, the program's own, on the offscreen display.
 inline ZRHotKeyHandlerApplication& testApplication() {
     static int argc = 1;

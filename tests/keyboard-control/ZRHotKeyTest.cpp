@@ -135,16 +135,13 @@ TEST_F(HotKeyTest, LocalityFollowsTheSettings) {
     };
     FakeOwner owner;
     for (const auto& c : cases) {
-        for (auto it = c.settings.begin(); it != c.settings.end(); ++it)
-            set(it.key(), it.value());
+        const ScopedSettings settings(c.settings);
         auto key = hotKey(c.keyCode, c.flags);
         ASSERT_TRUE(key->registerForDelegate(owner, false)) << c.what;
         EXPECT_EQ(key->isLocal(), c.local) << c.what;
         EXPECT_TRUE(key->isRegistered()) << c.what;
         EXPECT_EQ(desktop.hotKeys.isRegistered(c.keyCode, c.flags), !c.local) << c.what;
         key.reset();
-        for (auto it = c.settings.begin(); it != c.settings.end(); ++it)
-            UserDefaults::standard().removeObject(it.key());
     }
 
     // An owner that does not allow local hot keys registers even a plain letter.
@@ -246,13 +243,10 @@ TEST_F(HotKeyTest, EventsMatchByKeyAndModifiersUnderTheSettings) {
         {"event without sides, exact", Command | RightCommand, Command, {{exact, true}}, true},
     };
     for (const auto& c : cases) {
-        for (auto it = c.settings.begin(); it != c.settings.end(); ++it)
-            set(it.key(), it.value());
+        const ScopedSettings settings(c.settings);
         const auto key = hotKey(Key::Z, c.hotKeyFlags);
         EXPECT_EQ(key->matchesEvent(keyDown(Key::Z, c.eventFlags)), c.match) << c.what;
         EXPECT_FALSE(key->matchesEvent(keyDown(Key::X, c.eventFlags))) << c.what;
-        for (auto it = c.settings.begin(); it != c.settings.end(); ++it)
-            UserDefaults::standard().removeObject(it.key());
     }
 }
 
