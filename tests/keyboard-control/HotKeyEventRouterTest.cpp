@@ -21,8 +21,6 @@ public:
     double clockOffset = 0;
     std::vector<double> times;
     std::vector<KeyEvent> events;
-    bool answersMenu = false;
-    int menuUpdates = 0;
 
     bool handleKeyDownEvent(const KeyEvent& event, bool& repeat) override {
         EXPECT_FALSE(repeat);
@@ -36,8 +34,6 @@ public:
         repeat = repeats;
         return true;
     }
-    bool answersMenuNeedsUpdate() const override { return answersMenu; }
-    void menuNeedsUpdate(QMenu*) override { ++menuUpdates; }
 };
 
 class HotKeyEventRouterTest : public HotKeyTest {
@@ -224,17 +220,6 @@ TEST_F(HotKeyEventRouterTest, RepetitionEndsWhenTheReleaseCannotComeAnyMore) {
     RunLoop::main().advance(1);
     EXPECT_EQ(calls(), 3u);
     EXPECT_FALSE(router.eventToRepeat());
-}
-
-TEST_F(HotKeyEventRouterTest, AClickOnTheStatusItemRebuildsItsMenu) {
-    router.statusItemClicked();
-    EXPECT_EQ(handler.menuUpdates, 0);
-    handler.answersMenu = true;
-    router.statusItemClicked();
-    EXPECT_EQ(handler.menuUpdates, 1);
-    router.setHandler(nullptr);
-    router.statusItemClicked();
-    EXPECT_EQ(handler.menuUpdates, 1);
 }
 
 TEST_F(HotKeyEventRouterTest, HotKeyEventsCarryTheModifiersHeld) {

@@ -378,20 +378,4 @@ TEST_F(HotKeyTest, TextsFollowTheCurrentGlyphsAndKeyNames) {
     EXPECT_FALSE(none->dictionaryRepresentation().contains(QStringLiteral("Identifier")));
 }
 
-TEST(ZRHotKeyReferencePool, CountsUsersOfEachReference) {
-    ZRHotKeyReferencePool& pool = ZRHotKeyReferencePool::defaultPool();
-    EXPECT_FALSE(pool.pop(0));
-    pool.push(0);
-    EXPECT_TRUE(pool.countersByReference().empty());
-    // A reference nobody pushed is the caller's alone.
-    EXPECT_TRUE(pool.pop(99));
-    pool.push(99);
-    pool.push(99);
-    pool.push(99);
-    EXPECT_FALSE(pool.pop(99));
-    EXPECT_FALSE(pool.pop(99));
-    EXPECT_TRUE(pool.pop(99));
-    EXPECT_TRUE(pool.countersByReference().empty());
-}
-
 } // namespace
