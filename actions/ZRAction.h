@@ -309,6 +309,11 @@ public:
 protected:
     explicit ZRAction(bool registersHotKeys);
 
+    struct ReadContext;
+    // Dummies make dummies of the members too, which never register hot keys.
+    static std::shared_ptr<ZRAction> readRecord(const QVariantMap& record, ReadContext& context, int depth,
+                                                bool registersHotKeys);
+
     bool m_hasGenericIcon = false;
 
 private:
@@ -318,10 +323,6 @@ private:
         QRgb color;
         auto operator<=>(const IconCacheKey&) const = default;
     };
-    struct ReadContext;
-
-    static std::shared_ptr<ZRAction> readRecord(const QVariantMap& record, ReadContext& context, int depth,
-                                                bool registersHotKeys);
     void readProperties(const QVariantMap& record, const QString& context);
     void writeProperties(QVariantMap& record) const;
     // The stored properties but the identifier, the children and the hot key.
@@ -394,6 +395,7 @@ public:
                                                        QString* title);
 
 private:
+    friend class ZRAction;
     ZRActionDummy() : ZRAction(false) {}
 };
 

@@ -29,7 +29,8 @@ public:
     // Replaces the shared store (tests); null makes the next use start afresh.
     static void setActionManager(std::unique_ptr<ZRActionManager> manager);
 
-    // An empty store that has not loaded; registers itself as the grid-dimension provider.
+    // An empty store that has not loaded. Only the shared store saves the changes of its actions and
+    // tells grids the dimensions in use.
     ZRActionManager();
     ~ZRActionManager() override;
     ZRActionManager(const ZRActionManager&) = delete;
@@ -88,10 +89,12 @@ public:
     // The grid dimensions that the actions of the tree use, each once, ascending.
     std::vector<std::int64_t> gridDimensionsInUse() const;
 
-private:
-    void replaceTree(std::vector<std::shared_ptr<ZRAction>> topLevelActions);
+    // A stored property of some action changed: saved soon when the action is in the tree.
     void actionDidChange(const ZRAction& action);
-    void scheduleRetry();
+
+private:
+    // Actions that enter the tree register their hot keys, those that leave it let go of them.
+    void replaceTree(std::vector<std::shared_ptr<ZRAction>> topLevelActions);
 
     std::vector<std::shared_ptr<ZRAction>> m_topLevelActions;
     // The actions of the tree, for telling whether a changed action is one of them.
@@ -101,4 +104,6 @@ private:
     QPointer<QWidget> m_collectionView;
     bool m_needsSave = false;
     bool m_loading = false;
+    // The stored value could not be read: it is not saved over until the tree changes.
+    bool m_storedValueUnreadable = false;
 };

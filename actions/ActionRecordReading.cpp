@@ -1,0 +1,61 @@
+#include "actions/ActionRecordReading.h"
+
+#include <QRegularExpression>
+#include <array>
+#include <cmath>
+
+namespace ActionRecordReading {
+
+namespace {
+
+// Reads exactly N finite numbers, and nothing that looks like an infinity or a NaN.
+template <std::size_t N> std::optional<std::array<double, N>> numbers(const QVariant& value) {
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    const QString text = value.toString();
+    static const QRegularExpression nonFinite(QStringLiteral("inf|nan"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    if (text.contains(nonFinite))
+        return std::nullopt;
+    static const QRegularExpression number(QStringLiteral(R"([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)"));
+    std::array<double, N> values{};
+    std::size_t count = 0;
+    auto it = number.globalMatch(text);
+    while (it.hasNext()) {
+        const QString match = it.next().captured(0);
+        if (count == N)
+            return std::nullopt;
+        bool ok = false;
+        const double parsed = match.toDouble(&ok);
+        if (!ok || !std::isfinite(parsed))
+            return std::nullopt;
+        values[count++] = parsed;
+    }
+    if (count != N)
+        return std::nullopt;
+    return values;
+}
+
+} // namespace
+
+std::optional<Rect> rectFromValue(const QVariant& value) {
+    const auto v = numbers<4>(value);
+    if (!v)
+        return std::nullopt;
+    return Rect((*v)[0], (*v)[1], (*v)[2], (*v)[3]);
+}
+
+std::optional<Size> sizeFromValue(const QVariant& value) {
+    const auto v = numbers<2>(value);
+    if (!v)
+        return std::nullopt;
+    return Size{(*v)[0], (*v)[1]};
+}
+
+QString typeDescription(const QVariant& value) {
+    if (!value.isValid())
+        return QStringLiteral("nothing");
+    return QString::fromLatin1(value.metaType().name());
+}
+
+} // namespace ActionRecordReading

@@ -1,0 +1,799 @@
+#include "actions/ZRAction.h"
+
+#include "actions/ActionRecordReading.h"
+#include "actions/ActionStoreAccess.h"
+#include "actions/ZRActionHost.h"
+#include "actions/ZRActionManager.h"
+#include "keyboard-control/ZRHotKey.h"
+#include "platform/foundation/PlistRead.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "toolkit/ZRLog.h"
+#include "window-access/PropertyListSafeValue.h"
+
+#include <QSet>
+#include <QUuid>
+#include <QWidget>
+#include <algorithm>
+
+namespace {
+
+const QString KeyboardMenuHotKeyIdentifier = QStringLiteral("Keyboard Menu");
+const QString KeyboardControlsHotKeyIdentifier = QStringLiteral("Keyboard Controls");
+
+// Percentages never exceed the whole.
+constexpr std::int64_t MaximumPercent = 100;
+// How loosely a generic layout may match.
+constexpr std::int64_t MaximumGenericProximity = 2;
+
+ZRActionHost* s_host = nullptr;
+ZRActionCapturer* s_capturer = nullptr;
+std::unique_ptr<ZRKeyboardControlHotKeyMissingAlert>& keyboardControlAlert() {
+    static std::unique_ptr<ZRKeyboardControlHotKeyMissingAlert> alert;
+    if (!alert)
+        alert = ZRKeyboardControlHotKeyMissingAlert::standardAlert();
+    return alert;
+}
+std::function<void(const ZRAction&)>& changeObserver() {
+    static std::function<void(const ZRAction&)> observer;
+    return observer;
+}
+std::function<QWidget*(ZRAction&)>& configurationViewFactory() {
+    static std::function<QWidget*(ZRAction&)> factory;
+    return factory;
+}
+
+QString newIdentifier() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+}
+
+ZRRelativeFrame clampedRelativeFrame(const Rect& frame) {
+    const Rect r = frame.standardized();
+    const double x = std::clamp(r.x(), 0.0, 1.0);
+    const double y = std::clamp(r.y(), 0.0, 1.0);
+    return {x, y, std::clamp(r.width(), 0.0, 1.0 - x), std::clamp(r.height(), 0.0, 1.0 - y)};
+}
+
+std::int64_t clampedLength(std::int64_t length, ZRMeasurementUnit unit, std::int64_t minimum) {
+    const std::int64_t clamped = std::max(length, minimum);
+    return unit == ZRMeasurementUnit::Percent ? std::min(clamped, MaximumPercent) : clamped;
+}
+
+double clampedDimension(double length, ZRMeasurementUnit unit) {
+    const double clamped = std::max(length, 0.0);
+    return unit == ZRMeasurementUnit::Percent ? std::min(clamped, double(MaximumPercent)) : clamped;
+}
+
+// Only the grid's integer settings belong in an action's own grid dimensions.
+QVariantMap integerEntries(const QVariantMap& dictionary, const QString& context) {
+    QVariantMap kept;
+    for (auto it = dictionary.begin(); it != dictionary.end(); ++it) {
+        const auto value = Plist::readInteger(dictionary, it.key());
+        if (value.ok())
+            kept.insert(it.key(), value.value);
+        else
+            ZRLog("ignoring grid dimension \"%@\" of action %@: it is %@, not an integer", it.key(), context,
+                  ActionRecordReading::typeDescription(it.value()));
+    }
+    return kept;
+}
+
+template <class T> bool assign(T& field, const T& value) {
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
+// Reads of one record that log what they skip.
+class RecordReader {
+public:
+    RecordReader(const QVariantMap& record, const QString& context) : m_record(record), m_context(context) {}
+
+    template <class T, class Read>
+    std::optional<T> read(const QString& key, Read readFunction, const char* kind) {
+        const auto result = readFunction(m_record, key);
+        if (result.wrongType())
+            ZRLog("ignoring \"%@\" of action %@: it is %@, not %s", key, m_context,
+                  ActionRecordReading::typeDescription(m_record.value(key)), kind);
+        return result.optional();
+    }
+    std::optional<bool> boolean(const QString& key) { return read<bool>(key, Plist::readBool, "a boolean"); }
+    std::optional<std::int64_t> integer(const QString& key) {
+        return read<qint64>(key, Plist::readInteger, "an integer");
+    }
+    std::optional<QString> string(const QString& key) {
+        return read<QString>(key, Plist::readString, "text");
+    }
+    std::optional<QVariantMap> dictionary(const QString& key) {
+        return read<QVariantMap>(key, Plist::readDictionary, "a dictionary");
+    }
+    std::optional<QVariantList> array(const QString& key) {
+        return read<QVariantList>(key, Plist::readArray, "an array");
+    }
+    // One of the listed values.
+    std::optional<std::int64_t> choice(const QString& key, std::initializer_list<std::int64_t> values) {
+        const auto value = integer(key);
+        if (value && std::find(values.begin(), values.end(), *value) == values.end()) {
+            ZRLog("ignoring \"%@\" of action %@: %lld is no choice", key, m_context, qint64(*value));
+            return std::nullopt;
+        }
+        return value;
+    }
+    std::optional<ZRMeasurementUnit> unit(const QString& key) {
+        const auto value =
+            choice(key, {std::int64_t(ZRMeasurementUnit::Points), std::int64_t(ZRMeasurementUnit::Percent)});
+        return value ? std::optional(ZRMeasurementUnit(*value)) : std::nullopt;
+    }
+    std::optional<Rect> rect(const QString& key) {
+        if (!m_record.contains(key))
+            return std::nullopt;
+        const auto value = ActionRecordReading::rectFromValue(m_record.value(key));
+        if (!value)
+            ZRLog("ignoring \"%@\" of action %@: it is no rectangle of finite numbers", key, m_context);
+        return value;
+    }
+    std::optional<Size> size(const QString& key) {
+        if (!m_record.contains(key))
+            return std::nullopt;
+        const auto value = ActionRecordReading::sizeFromValue(m_record.value(key));
+        if (!value)
+            ZRLog("ignoring \"%@\" of action %@: it is no size of finite numbers", key, m_context);
+        return value;
+    }
+
+private:
+    const QVariantMap& m_record;
+    const QString& m_context;
+};
+
+} // namespace
+
+struct ZRAction::ReadContext {
+    bool preserveIdentifiers = false;
+    QSet<QString> identifiers;
+};
+
+ZRAction::ZRAction(bool registersHotKeys)
+    : m_registersHotKeys(registersHotKeys), m_uniqueIdentifier(newIdentifier()) {}
+
+ZRAction::~ZRAction() {
+    if (m_hotKey)
+        m_hotKey->unregister();
+}
+
+// --- Making and storing
+
+std::shared_ptr<ZRAction> ZRAction::actionWithDictionaryRepresentation(const QVariantMap& record,
+                                                                       bool preserveUniqueIdentifier) {
+    ReadContext context{preserveUniqueIdentifier, {}};
+    return readRecord(record, context, 0, true);
+}
+
+std::shared_ptr<ZRAction> ZRAction::actionWithDictionaryRepresentation(const QVariantMap* record) {
+    if (!record)
+        return std::shared_ptr<ZRAction>(new ZRAction(true));
+    return actionWithDictionaryRepresentation(*record, false);
+}
+
+std::vector<std::shared_ptr<ZRAction>> ZRAction::actionsFromCollection(const QVariantList& records,
+                                                                       bool preserveUniqueIdentifiers) {
+    ReadContext context{preserveUniqueIdentifiers, {}};
+    std::vector<std::shared_ptr<ZRAction>> actions;
+    actions.reserve(std::size_t(records.size()));
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const QVariant& record = records.at(i);
+        if (record.typeId() != QMetaType::QVariantMap) {
+            ZRLog("skipping action record %lld: it is %@, not a dictionary", qint64(i),
+                  ActionRecordReading::typeDescription(record));
+            continue;
+        }
+        if (auto action = readRecord(record.toMap(), context, 0, true))
+            actions.push_back(std::move(action));
+    }
+    return actions;
+}
+
+std::shared_ptr<ZRAction> ZRAction::actionWithType(ZRActionType type) {
+    std::shared_ptr<ZRAction> action(new ZRAction(true));
+    action->m_actionType = type;
+    return action;
+}
+
+std::shared_ptr<ZRAction> ZRAction::readRecord(const QVariantMap& record, ReadContext& context, int depth,
+                                               bool registersHotKeys) {
+    const auto type = Plist::readInteger(record, ZRActionKey::Action);
+    if (type.wrongType()) {
+        ZRLog("skipping action record: its type is %@, not an integer",
+              ActionRecordReading::typeDescription(record.value(ZRActionKey::Action)));
+        return nullptr;
+    }
+    if (type.ok() && !ZRActionTypeIsKnown(type.value)) {
+        ZRLog("skipping action record of unknown type %lld", qint64(type.value));
+        return nullptr;
+    }
+    std::shared_ptr<ZRAction> action(registersHotKeys ? new ZRAction(true) : new ZRActionDummy);
+    action->m_actionType = ZRActionType(type.valueOr(ZRActionTypeSeparator));
+
+    if (context.preserveIdentifiers) {
+        const auto identifier = Plist::readString(record, ZRActionKey::Identifier);
+        if (identifier.ok() && !identifier.value.trimmed().isEmpty() &&
+            !context.identifiers.contains(identifier.value))
+            action->m_uniqueIdentifier = identifier.value;
+        else if (!identifier.missing())
+            ZRLog("action record with a missing, malformed or repeated identifier gets a new one: %@",
+                  action->m_uniqueIdentifier);
+    }
+    context.identifiers.insert(action->m_uniqueIdentifier);
+
+    const QString& name = action->m_uniqueIdentifier;
+    RecordReader reader(record, name);
+    if (const auto title = reader.string(ZRActionKey::Title))
+        action->setName(ZRPropertyListSafeValue(*title).toString());
+    if (const auto expanded = reader.boolean(ZRActionKey::Expanded))
+        action->m_expanded = *expanded;
+    action->readProperties(record, name);
+
+    if (action->m_actionType == ZRActionTypeFolder) {
+        if (const auto children = reader.array(ZRActionKey::Children)) {
+            if (depth + 1 > MaximumFolderDepth) {
+                ZRLog("dropping the %lld members of folder %@: folders nest at most %d deep",
+                      qint64(children->size()), name, MaximumFolderDepth);
+            } else {
+                for (const QVariant& child : *children) {
+                    if (child.typeId() != QMetaType::QVariantMap) {
+                        ZRLog("skipping a member of folder %@: it is %@, not a dictionary", name,
+                              ActionRecordReading::typeDescription(child));
+                        continue;
+                    }
+                    if (auto member = readRecord(child.toMap(), context, depth + 1, registersHotKeys))
+                        action->m_children.push_back(std::move(member));
+                }
+            }
+        }
+    }
+
+    if (const auto hotKeyRecord = reader.dictionary(ZRActionKey::HotKey)) {
+        auto hotKey = ZRHotKey::hotKeyWithDictionaryRepresentation(*hotKeyRecord, action->m_uniqueIdentifier);
+        if (!hotKey)
+            ZRLog("ignoring the hot key of action %@: its record is unreadable", name);
+        else if (action->m_actionType < ZRActionTypeRevert)
+            ZRLog("ignoring the hot key of action %@: separators and headers take none", name);
+        else
+            action->m_hotKey = std::move(hotKey);
+        action->registerHotKey();
+    }
+    return action;
+}
+
+void ZRAction::registerHotKey() {
+    if (!m_hotKey || !m_registersHotKeys || m_hotKey->isRegistered())
+        return;
+    if (!m_hotKey->registerForDelegate(*this))
+        ZRLog("cannot register hot key <%@> of action %@",
+              m_hotKey->visualRepresentation().value_or(QString()), m_uniqueIdentifier);
+}
+
+void ZRAction::readProperties(const QVariantMap& record, const QString& context) {
+    RecordReader reader(record, context);
+    if (const auto value = reader.boolean(ZRActionKey::Chain))
+        setChain(*value);
+    if (const auto value = reader.choice(ZRActionKey::ChainMode, {ZRChainModeSequence, ZRChainModeCycle}))
+        setChainMode(ZRChainMode(*value));
+    if (const auto value = reader.rect(ZRActionKey::RelativeFrame))
+        setRelativeFrame(*value);
+    if (const auto value = reader.dictionary(ZRActionKey::GridDimensions))
+        setGridDimensionsDictionary(integerEntries(*value, context));
+    if (const auto value =
+            reader.choice(ZRActionKey::CenterMode, {ZRCenterModeOptical, ZRCenterModeGeometric}))
+        setCenterMode(ZRCenterMode(*value));
+    if (const auto value = reader.integer(ZRActionKey::MoveDirection))
+        setMoveDirection(*value);
+    // The unit first: it decides how large the delta may be.
+    if (const auto value = reader.unit(ZRActionKey::MoveDeltaUnit))
+        setMoveDeltaUnit(*value);
+    if (const auto value = reader.integer(ZRActionKey::MoveDelta))
+        setMoveDelta(*value);
+    if (const auto value = reader.boolean(ZRActionKey::ConfinedToDisplay))
+        setConfinedToDisplay(*value);
+    if (const auto value = reader.integer(ZRActionKey::MoveToEdgeOrCornerPosition))
+        setMoveToEdgeOrCornerPosition(*value);
+    if (const auto value = reader.boolean(ZRActionKey::MoveToOtherDisplayResize))
+        setMoveToOtherDisplayResize(*value);
+    if (const auto value = reader.boolean(ZRActionKey::MoveToOtherDisplayLoop))
+        setMoveToOtherDisplayLoop(*value);
+    if (const auto value = reader.integer(ZRActionKey::ResizeAnchorPosition))
+        setResizeAnchorPosition(*value);
+    if (const auto value = reader.unit(ZRActionKey::ResizeWidthUnit))
+        setResizeWidthUnit(*value);
+    if (const auto value = reader.unit(ZRActionKey::ResizeHeightUnit))
+        setResizeHeightUnit(*value);
+    if (const auto value = reader.size(ZRActionKey::ResizeSize))
+        setResizeSize(*value);
+    if (record.contains(ZRActionKey::Snapshot)) {
+        if (const auto snapshot =
+                ZRSnapshot::snapshotWithDictionaryRepresentation(record.value(ZRActionKey::Snapshot)))
+            setSnapshot(*snapshot);
+        else
+            ZRLog("ignoring the layout of action %@: it is %@, not a dictionary", context,
+                  ActionRecordReading::typeDescription(record.value(ZRActionKey::Snapshot)));
+    }
+    if (const auto value = reader.boolean(ZRActionKey::SnapshotGeneric))
+        setSnapshotGeneric(*value);
+    if (const auto value = reader.integer(ZRActionKey::SnapshotGenericProximity))
+        setSnapshotGenericProximity(*value);
+    if (const auto value = reader.boolean(ZRActionKey::SnapshotAppliesToActiveDisplay))
+        setSnapshotAppliesToActiveDisplay(*value);
+    if (const auto value = reader.boolean(ZRActionKey::SnapshotAdapts))
+        setSnapshotAdapts(*value);
+    if (const auto value = reader.boolean(ZRActionKey::SnapshotWakeAutoTrigger))
+        setSnapshotWakeAutoTriggerEnabled(*value);
+    if (const auto value = reader.boolean(ZRActionKey::SnapshotDisplayAutoTrigger))
+        setSnapshotDisplayAutoTriggerEnabled(*value);
+    if (const auto value = reader.integer(ZRActionKey::SnapshotAutoDisplayCount))
+        setSnapshotAutoDisplayCount(*value);
+    if (const auto value = reader.boolean(ZRActionKey::ApplyToObstructedWindows))
+        setApplyToObstructedWindows(*value);
+    if (const auto value = reader.boolean(ZRActionKey::ActivatesApplications))
+        setActivatesApplications(*value);
+    if (const auto value = reader.boolean(ZRActionKey::HidesOtherApplications))
+        setHidesOtherApplications(*value);
+}
+
+namespace {
+
+// The values every property has in a new action; records leave them out.
+const ZRAction& defaultAction() {
+    static const std::shared_ptr<ZRActionDummy> action = ZRActionDummy::dummyWithType(ZRActionTypeSeparator);
+    return *action;
+}
+
+} // namespace
+
+void ZRAction::writeProperties(QVariantMap& record) const {
+    const ZRAction& d = defaultAction();
+    const auto put = [&](const QString& key, const auto& value, const auto& defaultValue,
+                         const QVariant& stored) {
+        if (value != defaultValue)
+            record.insert(key, stored);
+    };
+    put(ZRActionKey::Chain, m_chain, d.m_chain, m_chain);
+    put(ZRActionKey::ChainMode, m_chainMode, d.m_chainMode, qint64(m_chainMode));
+    put(ZRActionKey::RelativeFrame, m_relativeFrame, d.m_relativeFrame, stringFromRect(m_relativeFrame));
+    put(ZRActionKey::GridDimensions, m_gridDimensionsDictionary, d.m_gridDimensionsDictionary,
+        m_gridDimensionsDictionary);
+    put(ZRActionKey::CenterMode, m_centerMode, d.m_centerMode, qint64(m_centerMode));
+    put(ZRActionKey::MoveDirection, m_moveDirection, d.m_moveDirection, qint64(m_moveDirection));
+    put(ZRActionKey::MoveDelta, m_moveDelta, d.m_moveDelta, qint64(m_moveDelta));
+    put(ZRActionKey::MoveDeltaUnit, m_moveDeltaUnit, d.m_moveDeltaUnit, qint64(m_moveDeltaUnit));
+    put(ZRActionKey::ConfinedToDisplay, m_confinedToDisplay, d.m_confinedToDisplay, m_confinedToDisplay);
+    put(ZRActionKey::MoveToEdgeOrCornerPosition, m_moveToEdgeOrCornerPosition, d.m_moveToEdgeOrCornerPosition,
+        qint64(m_moveToEdgeOrCornerPosition));
+    put(ZRActionKey::MoveToOtherDisplayResize, m_moveToOtherDisplayResize, d.m_moveToOtherDisplayResize,
+        m_moveToOtherDisplayResize);
+    put(ZRActionKey::MoveToOtherDisplayLoop, m_moveToOtherDisplayLoop, d.m_moveToOtherDisplayLoop,
+        m_moveToOtherDisplayLoop);
+    put(ZRActionKey::ResizeAnchorPosition, m_resizeAnchorPosition, d.m_resizeAnchorPosition,
+        qint64(m_resizeAnchorPosition));
+    put(ZRActionKey::ResizeSize, m_resizeSize, d.m_resizeSize, stringFromSize(m_resizeSize));
+    put(ZRActionKey::ResizeWidthUnit, m_resizeWidthUnit, d.m_resizeWidthUnit, qint64(m_resizeWidthUnit));
+    put(ZRActionKey::ResizeHeightUnit, m_resizeHeightUnit, d.m_resizeHeightUnit, qint64(m_resizeHeightUnit));
+    put(ZRActionKey::Snapshot, m_snapshot, d.m_snapshot, m_snapshot.dictionaryRepresentation());
+    put(ZRActionKey::SnapshotGeneric, m_snapshotGeneric, d.m_snapshotGeneric, m_snapshotGeneric);
+    put(ZRActionKey::SnapshotGenericProximity, m_snapshotGenericProximity, d.m_snapshotGenericProximity,
+        qint64(m_snapshotGenericProximity));
+    put(ZRActionKey::SnapshotAppliesToActiveDisplay, m_snapshotAppliesToActiveDisplay,
+        d.m_snapshotAppliesToActiveDisplay, m_snapshotAppliesToActiveDisplay);
+    put(ZRActionKey::SnapshotAdapts, m_snapshotAdapts, d.m_snapshotAdapts, m_snapshotAdapts);
+    put(ZRActionKey::SnapshotWakeAutoTrigger, m_snapshotWakeAutoTriggerEnabled,
+        d.m_snapshotWakeAutoTriggerEnabled, m_snapshotWakeAutoTriggerEnabled);
+    put(ZRActionKey::SnapshotDisplayAutoTrigger, m_snapshotDisplayAutoTriggerEnabled,
+        d.m_snapshotDisplayAutoTriggerEnabled, m_snapshotDisplayAutoTriggerEnabled);
+    put(ZRActionKey::SnapshotAutoDisplayCount, m_snapshotAutoDisplayCount, d.m_snapshotAutoDisplayCount,
+        qint64(m_snapshotAutoDisplayCount));
+    put(ZRActionKey::ApplyToObstructedWindows, m_applyToObstructedWindows, d.m_applyToObstructedWindows,
+        m_applyToObstructedWindows);
+    put(ZRActionKey::ActivatesApplications, m_activatesApplications, d.m_activatesApplications,
+        m_activatesApplications);
+    put(ZRActionKey::HidesOtherApplications, m_hidesOtherApplications, d.m_hidesOtherApplications,
+        m_hidesOtherApplications);
+}
+
+ZRActionDictionaryRepresentation ZRAction::dictionaryRepresentation() const {
+    QVariantMap record;
+    record.insert(ZRActionKey::Action, qint64(m_actionType));
+    record.insert(ZRActionKey::Identifier, m_uniqueIdentifier);
+    if (m_userDefinedName)
+        record.insert(ZRActionKey::Title, *m_userDefinedName);
+    if (m_hotKey)
+        record.insert(ZRActionKey::HotKey, m_hotKey->dictionaryRepresentation());
+    if (m_expanded)
+        record.insert(ZRActionKey::Expanded, true);
+    writeProperties(record);
+    if (m_actionType == ZRActionTypeFolder) {
+        QVariantList children;
+        children.reserve(qsizetype(m_children.size()));
+        for (const auto& child : m_children)
+            children.append(child->dictionaryRepresentation());
+        record.insert(ZRActionKey::Children, children);
+    }
+    return record;
+}
+
+// --- Stored properties
+
+void ZRAction::didChange() {
+    m_iconCache.clear();
+    if (const auto& observer = changeObserver())
+        observer(*this);
+}
+
+void ZRAction::setActionType(ZRActionType actionType) {
+    if (!assign(m_actionType, actionType))
+        return;
+    if (m_actionType != ZRActionTypeFolder)
+        m_children.clear();
+    if (m_actionType < ZRActionTypeRevert)
+        setHotKey(nullptr);
+    didChange();
+}
+
+void ZRAction::setChildren(std::vector<std::shared_ptr<ZRAction>> children) {
+    std::erase_if(children,
+                  [this](const std::shared_ptr<ZRAction>& child) { return !child || child.get() == this; });
+    m_children = std::move(children);
+    didChange();
+}
+
+void ZRAction::setExpanded(bool expanded) {
+    // Opening a folder in the sidebar is no change worth saving by itself.
+    m_expanded = expanded;
+}
+
+#define ZR_ACTION_SETTER(Name, Type, field)                                                                  \
+    void ZRAction::Name(Type value) {                                                                        \
+        if (assign(field, value))                                                                            \
+            didChange();                                                                                     \
+    }
+
+ZR_ACTION_SETTER(setChain, bool, m_chain)
+ZR_ACTION_SETTER(setChainMode, ZRChainMode, m_chainMode)
+ZR_ACTION_SETTER(setCenterMode, ZRCenterMode, m_centerMode)
+ZR_ACTION_SETTER(setMoveDirection, std::int64_t, m_moveDirection)
+ZR_ACTION_SETTER(setConfinedToDisplay, bool, m_confinedToDisplay)
+ZR_ACTION_SETTER(setMoveToEdgeOrCornerPosition, std::int64_t, m_moveToEdgeOrCornerPosition)
+ZR_ACTION_SETTER(setMoveToOtherDisplayResize, bool, m_moveToOtherDisplayResize)
+ZR_ACTION_SETTER(setMoveToOtherDisplayLoop, bool, m_moveToOtherDisplayLoop)
+ZR_ACTION_SETTER(setResizeAnchorPosition, std::int64_t, m_resizeAnchorPosition)
+ZR_ACTION_SETTER(setSnapshotGeneric, bool, m_snapshotGeneric)
+ZR_ACTION_SETTER(setSnapshotAppliesToActiveDisplay, bool, m_snapshotAppliesToActiveDisplay)
+ZR_ACTION_SETTER(setSnapshotAdapts, bool, m_snapshotAdapts)
+ZR_ACTION_SETTER(setSnapshotWakeAutoTriggerEnabled, bool, m_snapshotWakeAutoTriggerEnabled)
+ZR_ACTION_SETTER(setSnapshotDisplayAutoTriggerEnabled, bool, m_snapshotDisplayAutoTriggerEnabled)
+ZR_ACTION_SETTER(setApplyToObstructedWindows, bool, m_applyToObstructedWindows)
+ZR_ACTION_SETTER(setActivatesApplications, bool, m_activatesApplications)
+ZR_ACTION_SETTER(setHidesOtherApplications, bool, m_hidesOtherApplications)
+ZR_ACTION_SETTER(setSnapshot, const ZRSnapshot&, m_snapshot)
+ZR_ACTION_SETTER(setSnapshotScreenFrames, const std::vector<Rect>&, m_snapshot.screenFrames)
+
+#undef ZR_ACTION_SETTER
+
+void ZRAction::setHotKey(std::shared_ptr<ZRHotKey> hotKey) {
+    if (hotKey == m_hotKey)
+        return;
+    // A recorder field may still hold the old hot key; its keys must not stay grabbed for this action.
+    if (m_hotKey)
+        m_hotKey->unregister();
+    m_hotKey = std::move(hotKey);
+    didChange();
+}
+
+void ZRAction::setRelativeFrame(const ZRRelativeFrame& relativeFrame) {
+    if (assign(m_relativeFrame, clampedRelativeFrame(relativeFrame)))
+        didChange();
+}
+
+void ZRAction::setGridDimensionsDictionary(const QVariantMap& gridDimensionsDictionary) {
+    if (assign(m_gridDimensionsDictionary, gridDimensionsDictionary))
+        didChange();
+}
+
+void ZRAction::setMoveDelta(std::int64_t moveDelta) {
+    if (assign(m_moveDelta, clampedLength(moveDelta, m_moveDeltaUnit, 1)))
+        didChange();
+}
+
+void ZRAction::setMoveDeltaUnit(ZRMeasurementUnit unit) {
+    if (!assign(m_moveDeltaUnit, unit))
+        return;
+    m_moveDelta = clampedLength(m_moveDelta, m_moveDeltaUnit, 1);
+    didChange();
+}
+
+void ZRAction::setResizeSize(const Size& size) {
+    const Size clamped{clampedDimension(size.width, m_resizeWidthUnit),
+                       clampedDimension(size.height, m_resizeHeightUnit)};
+    if (assign(m_resizeSize, clamped))
+        didChange();
+}
+
+void ZRAction::setResizeWidthUnit(ZRMeasurementUnit unit) {
+    if (!assign(m_resizeWidthUnit, unit))
+        return;
+    m_resizeSize.width = clampedDimension(m_resizeSize.width, unit);
+    didChange();
+}
+
+void ZRAction::setResizeHeightUnit(ZRMeasurementUnit unit) {
+    if (!assign(m_resizeHeightUnit, unit))
+        return;
+    m_resizeSize.height = clampedDimension(m_resizeSize.height, unit);
+    didChange();
+}
+
+void ZRAction::setSnapshotGenericProximity(std::int64_t proximity) {
+    if (assign(m_snapshotGenericProximity, std::clamp<std::int64_t>(proximity, 0, MaximumGenericProximity)))
+        didChange();
+}
+
+void ZRAction::setSnapshotAutoDisplayCount(std::int64_t count) {
+    if (assign(m_snapshotAutoDisplayCount, std::max<std::int64_t>(count, 1)))
+        didChange();
+}
+
+void ZRAction::setName(const std::optional<QString>& name) {
+    std::optional<QString> value = name;
+    if (value && value->isEmpty())
+        value.reset();
+    if (assign(m_userDefinedName, value))
+        didChange();
+}
+
+bool ZRAction::acceptsUserDefinedName() const {
+    return m_actionType != ZRActionTypeSeparator;
+}
+
+// --- Undo
+
+QVariantMap ZRAction::stateRecord() const {
+    QVariantMap state;
+    writeProperties(state);
+    return state;
+}
+
+void ZRAction::restoreState(const QVariantMap& state) {
+    const ZRAction& d = defaultAction();
+    m_chain = d.m_chain;
+    m_chainMode = d.m_chainMode;
+    m_relativeFrame = d.m_relativeFrame;
+    m_gridDimensionsDictionary = d.m_gridDimensionsDictionary;
+    m_centerMode = d.m_centerMode;
+    m_moveDirection = d.m_moveDirection;
+    m_moveDelta = d.m_moveDelta;
+    m_moveDeltaUnit = d.m_moveDeltaUnit;
+    m_confinedToDisplay = d.m_confinedToDisplay;
+    m_moveToEdgeOrCornerPosition = d.m_moveToEdgeOrCornerPosition;
+    m_moveToOtherDisplayResize = d.m_moveToOtherDisplayResize;
+    m_moveToOtherDisplayLoop = d.m_moveToOtherDisplayLoop;
+    m_resizeAnchorPosition = d.m_resizeAnchorPosition;
+    m_resizeSize = d.m_resizeSize;
+    m_resizeWidthUnit = d.m_resizeWidthUnit;
+    m_resizeHeightUnit = d.m_resizeHeightUnit;
+    m_snapshot = d.m_snapshot;
+    m_snapshotGeneric = d.m_snapshotGeneric;
+    m_snapshotGenericProximity = d.m_snapshotGenericProximity;
+    m_snapshotAppliesToActiveDisplay = d.m_snapshotAppliesToActiveDisplay;
+    m_snapshotAdapts = d.m_snapshotAdapts;
+    m_snapshotWakeAutoTriggerEnabled = d.m_snapshotWakeAutoTriggerEnabled;
+    m_snapshotDisplayAutoTriggerEnabled = d.m_snapshotDisplayAutoTriggerEnabled;
+    m_snapshotAutoDisplayCount = d.m_snapshotAutoDisplayCount;
+    m_applyToObstructedWindows = d.m_applyToObstructedWindows;
+    m_activatesApplications = d.m_activatesApplications;
+    m_hidesOtherApplications = d.m_hidesOtherApplications;
+    readProperties(state, m_uniqueIdentifier);
+    didChange();
+}
+
+void ZRAction::applyStateChange(const std::function<void()>& change, bool isUndoable) {
+    const QVariantMap before = isUndoable ? stateRecord() : QVariantMap();
+    if (change)
+        change();
+    if (!isUndoable || stateRecord() == before)
+        return;
+    m_undoStack.push_back(before);
+    m_redoStack.clear();
+}
+
+void ZRAction::undo() {
+    if (m_undoStack.empty())
+        return;
+    m_redoStack.push_back(stateRecord());
+    const QVariantMap state = std::move(m_undoStack.back());
+    m_undoStack.pop_back();
+    restoreState(state);
+}
+
+void ZRAction::redo() {
+    if (m_redoStack.empty())
+        return;
+    m_undoStack.push_back(stateRecord());
+    const QVariantMap state = std::move(m_redoStack.back());
+    m_redoStack.pop_back();
+    restoreState(state);
+}
+
+void ZRAction::clearUndoHistory() {
+    m_undoStack.clear();
+    m_redoStack.clear();
+}
+
+// --- Editor pane
+
+QWidget* ZRAction::configurationView() {
+    if (!m_configurationView && configurationViewFactory())
+        m_configurationView = configurationViewFactory()(*this);
+    return m_configurationView;
+}
+
+void ZRAction::destroyConfigurationView() {
+    if (m_configurationView) {
+        m_configurationView->setParent(nullptr);
+        m_configurationView->deleteLater();
+    }
+    m_configurationView = nullptr;
+    clearUndoHistory();
+}
+
+void ZRAction::setConfigurationViewFactory(std::function<QWidget*(ZRAction&)> factory) {
+    configurationViewFactory() = std::move(factory);
+}
+
+// --- Capture
+
+void ZRAction::saveSnapshot() {
+    if (s_capturer)
+        s_capturer->saveSnapshot(*this);
+    else
+        ZRLog("cannot save layout: windows cannot be captured yet");
+}
+
+void ZRAction::reflectCurrentStateSilently(bool silently) {
+    if (s_capturer)
+        s_capturer->reflectCurrentState(*this, silently);
+}
+
+// --- Hot-key delegate
+
+namespace {
+
+std::vector<std::shared_ptr<ZRHotKey>> settingsHotKeys() {
+    if (s_host)
+        return s_host->settingsHotKeys();
+    // Before the main controller is there, its hot keys are as the settings store holds them.
+    std::vector<std::shared_ptr<ZRHotKey>> hotKeys;
+    for (const QString& identifier : {KeyboardMenuHotKeyIdentifier, KeyboardControlsHotKeyIdentifier}) {
+        const QVariantMap record = UserDefaults::standard().dictionaryForKey(identifier);
+        if (auto hotKey = ZRHotKey::hotKeyWithDictionaryRepresentation(record, identifier))
+            hotKeys.push_back(std::move(hotKey));
+    }
+    return hotKeys;
+}
+
+bool keyboardControlHotKeyExists() {
+    const auto hotKeys = settingsHotKeys();
+    return std::any_of(hotKeys.begin(), hotKeys.end(), [](const std::shared_ptr<ZRHotKey>& hotKey) {
+        return hotKey->identifier() == KeyboardControlsHotKeyIdentifier;
+    });
+}
+
+} // namespace
+
+std::vector<std::shared_ptr<ZRHotKey>> ZRAction::hotKeys() const {
+    std::vector<std::shared_ptr<ZRHotKey>> hotKeys = settingsHotKeys();
+    if (const ZRActionManager* manager = ZRActionStoreAccess::sharedActionManagerIfMade()) {
+        for (const auto& action : manager->allActions()) {
+            if (action->m_hotKey)
+                hotKeys.push_back(action->m_hotKey);
+        }
+    }
+    return hotKeys;
+}
+
+std::uint32_t ZRAction::hotKeySignature() const {
+    return ZRHotKeySignature;
+}
+
+QString ZRAction::identifierForHotKeyTextView(const ZRHotKeyTextView*) const {
+    return m_uniqueIdentifier;
+}
+
+bool ZRAction::shouldSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QString& identifier) {
+    if (identifier.isEmpty())
+        return false;
+    if (!hotKey) {
+        setHotKey(nullptr);
+        return true;
+    }
+    if (m_actionType < ZRActionTypeRevert || !hotKey->registerForDelegate(*this))
+        return false;
+    if (hotKey->isLocal() && !keyboardControlHotKeyExists()) {
+        if (keyboardControlAlert()->run(*hotKey) == ZRKeyboardControlHotKeyMissingAlert::Answer::Cancel) {
+            if (hotKey != m_hotKey)
+                hotKey->unregister();
+            return false;
+        }
+        // The settings open after the recorder field has finished with this key.
+        RunLoop::main().performOnNextTurn([] {
+            if (s_host)
+                s_host->assignKeyboardControlHotKey();
+        });
+    }
+    setHotKey(hotKey);
+    return true;
+}
+
+std::optional<bool> ZRAction::hotKeyCanBeLocal(const ZRHotKey&) {
+    return true;
+}
+
+std::optional<bool>
+ZRAction::acceptNonUniqueHotKey(const ZRHotKey&,
+                                const std::vector<std::shared_ptr<ZRHotKey>>& existingEquals) {
+    for (const auto& equal : existingEquals) {
+        const QString identifier = equal->identifier();
+        if (identifier == KeyboardMenuHotKeyIdentifier || identifier == KeyboardControlsHotKeyIdentifier)
+            return false;
+    }
+    ZRLog("duplicate hot key assigned: will offer choice");
+    return true;
+}
+
+void ZRAction::didSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QString& identifier) {
+    if (s_host)
+        s_host->didSetHotKey(hotKey, identifier);
+}
+
+// --- Hooks
+
+void ZRAction::setHost(ZRActionHost* host) {
+    s_host = host;
+}
+
+ZRActionHost* ZRAction::host() {
+    return s_host;
+}
+
+void ZRAction::setCapturer(ZRActionCapturer* capturer) {
+    s_capturer = capturer;
+}
+
+void ZRAction::setKeyboardControlHotKeyMissingAlert(
+    std::unique_ptr<ZRKeyboardControlHotKeyMissingAlert> alert) {
+    keyboardControlAlert() = std::move(alert);
+}
+
+void ZRAction::setChangeObserver(std::function<void(const ZRAction&)> observer) {
+    changeObserver() = std::move(observer);
+}
+
+// --- Dummy
+
+std::shared_ptr<ZRActionDummy> ZRActionDummy::actionWithDictionaryRepresentation(const QVariantMap* record) {
+    if (!record)
+        return std::shared_ptr<ZRActionDummy>(new ZRActionDummy);
+    ReadContext context;
+    auto action = readRecord(*record, context, 0, false);
+    return action ? std::static_pointer_cast<ZRActionDummy>(action)
+                  : std::shared_ptr<ZRActionDummy>(new ZRActionDummy);
+}
+
+std::shared_ptr<ZRActionDummy> ZRActionDummy::dummyWithType(ZRActionType type) {
+    std::shared_ptr<ZRActionDummy> dummy(new ZRActionDummy);
+    dummy->setActionType(type);
+    return dummy;
+}
+
+void ZRActionDummy::setHasGenericIcon(bool hasGenericIcon) {
+    if (assign(m_hasGenericIcon, hasGenericIcon))
+        uncacheIcon();
+}

@@ -1,0 +1,319 @@
+#include "actions/ZRActionManager.h"
+
+#include "actions/ActionStoreAccess.h"
+#include "actions/ZRAction.h"
+#include "actions/ZRActionSourceListRow.h"
+#include "keyboard-control/ZRHotKey.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "toolkit/ZRLog.h"
+#include "window-access/GridGeometry.h"
+#include "window-access/PropertyListSafeValue.h"
+
+#include <QWidget>
+#include <algorithm>
+#include <set>
+
+namespace {
+
+const char* const SaveSelector = "save";
+const char* const RetrySelector = "retrySave";
+
+const QString StoreKey = QString::fromUtf16(ZRCustomControlsUserDefaultName);
+
+std::unique_ptr<ZRActionManager>& sharedStorage() {
+    static std::unique_ptr<ZRActionManager> shared;
+    return shared;
+}
+
+// The shared store hears of every change to an action and saves when the action is one of its own; grids
+// ask it for the dimensions in use.
+void installSharedHooks() {
+    ZRAction::setChangeObserver([](const ZRAction& action) {
+        if (ZRActionManager* manager = sharedStorage().get())
+            manager->actionDidChange(action);
+    });
+    ZRGridGeometry::setGridDimensionsInUseProvider([] {
+        const ZRActionManager* manager = sharedStorage().get();
+        return manager ? manager->gridDimensionsInUse() : std::vector<std::int64_t>();
+    });
+}
+
+// Depth first, each action once, no deeper than folders may nest.
+void walk(const std::vector<std::shared_ptr<ZRAction>>& actions, int depth,
+          std::unordered_set<const ZRAction*>& visited, std::vector<std::shared_ptr<ZRAction>>& into) {
+    if (depth > ZRAction::MaximumFolderDepth)
+        return;
+    for (const auto& action : actions) {
+        if (!action || !visited.insert(action.get()).second)
+            continue;
+        into.push_back(action);
+        if (action->actionType() == ZRActionTypeFolder)
+            walk(action->children(), depth + 1, visited, into);
+    }
+}
+
+bool isGridDimensionKey(const QString& key) {
+    return key.endsWith(QStringLiteral(": Columns")) || key.endsWith(QStringLiteral(": Rows"));
+}
+
+} // namespace
+
+ZRActionManager* ZRActionStoreAccess::sharedActionManagerIfMade() {
+    return sharedStorage().get();
+}
+
+ZRActionManager& ZRActionManager::actionManager() {
+    auto& shared = sharedStorage();
+    if (!shared) {
+        registerDefaults();
+        installSharedHooks();
+        // Installed before it loads, so that the actions it makes see it (and its empty tree).
+        shared = std::make_unique<ZRActionManager>();
+        shared->load();
+    }
+    return *shared;
+}
+
+void ZRActionManager::setActionManager(std::unique_ptr<ZRActionManager> manager) {
+    if (manager)
+        installSharedHooks();
+    sharedStorage() = std::move(manager);
+}
+
+ZRActionManager::ZRActionManager() = default;
+
+ZRActionManager::~ZRActionManager() {
+    RunLoop::main().cancelPreviousPerformRequests(this);
+}
+
+void ZRActionManager::registerDefaults() {
+    UserDefaults::standard().registerDefaults({
+        {QStringLiteral("Configuration Grid: Columns"), 6},
+        {QStringLiteral("Configuration Grid: Rows"), 4},
+        {QStringLiteral("Non-Modifier Hot Keys Are Local"), true},
+        // Without it, revert and snap back would find no frames to go back to.
+        {QStringLiteral("Frame Storage: Enable"), true},
+    });
+}
+
+// --- Loading and saving
+
+bool ZRActionManager::load() {
+    const QVariant stored = UserDefaults::standard().object(StoreKey);
+    m_storedValueUnreadable = false;
+    if (stored.isValid() && stored.typeId() != QMetaType::QVariantList) {
+        ZRLog("cannot load actions: \"%@\" holds %@, not an array; it is kept until the actions change",
+              StoreKey, QString::fromLatin1(stored.metaType().name()));
+        m_storedValueUnreadable = true;
+        replaceTree({});
+        return false;
+    }
+    m_loading = true;
+    auto actions = ZRAction::actionsFromCollection(stored.toList(), true);
+    m_loading = false;
+    replaceTree(std::move(actions));
+    return true;
+}
+
+bool ZRActionManager::save() {
+    RunLoop::main().cancelPreviousPerformRequests(this, SaveSelector, nullptr);
+    RunLoop::main().cancelPreviousPerformRequests(this, RetrySelector, nullptr);
+    m_needsSave = false;
+    if (m_storedValueUnreadable)
+        return true;
+    QVariantList records;
+    records.reserve(qsizetype(m_topLevelActions.size()));
+    for (const auto& action : m_topLevelActions)
+        records.append(action->dictionaryRepresentation());
+    QVariant value = records;
+    if (!PropertyList::isValid(value)) {
+        ZRLog("actions hold values that cannot be saved as they are; saving them as text");
+        value = ZRPropertyListSafeValue(value);
+    }
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.setObject(value, StoreKey);
+    if (defaults.save())
+        return true;
+    ZRLog("cannot save actions: trying again in %g seconds", SaveRetryDelay);
+    RunLoop::main().perform(this, RetrySelector, nullptr, SaveRetryDelay, [this] { save(); });
+    return false;
+}
+
+void ZRActionManager::setNeedsSave() {
+    m_needsSave = true;
+    RunLoop::main().cancelPreviousPerformRequests(this, SaveSelector, nullptr);
+    RunLoop::main().perform(this, SaveSelector, nullptr, 0, [this] { save(); });
+}
+
+bool ZRActionManager::needsSave() const {
+    return m_needsSave;
+}
+
+void ZRActionManager::actionDidChange(const ZRAction& action) {
+    if (m_loading || !m_members.contains(&action))
+        return;
+    // A folder's members may have changed: the new ones are the store's too.
+    if (action.actionType() == ZRActionTypeFolder)
+        replaceTree(m_topLevelActions);
+    setNeedsSave();
+}
+
+// --- The tree
+
+void ZRActionManager::replaceTree(std::vector<std::shared_ptr<ZRAction>> topLevelActions) {
+    const std::vector<std::shared_ptr<ZRAction>> before = allActions();
+    const std::unordered_set<const ZRAction*> previous = std::move(m_members);
+    m_topLevelActions = std::move(topLevelActions);
+    m_members.clear();
+    std::vector<std::shared_ptr<ZRAction>> all;
+    walk(m_topLevelActions, 0, m_members, all);
+    // An action that comes back into the tree takes up its hot key again (a loading tree registers its
+    // own as it is made).
+    for (const auto& action : all) {
+        const auto hotKey = action->hotKey();
+        if (!hotKey || m_loading || previous.contains(action.get()) || hotKey->isRegistered())
+            continue;
+        if (!hotKey->registerForDelegate(*action))
+            ZRLog("cannot register hot key <%@> of action %@",
+                  hotKey->visualRepresentation().value_or(QString()), action->uniqueIdentifier());
+    }
+    // One that left must not keep its keys grabbed while something else (a menu, an undo record) holds it.
+    for (const auto& action : before) {
+        if (!m_members.contains(action.get()) && action->hotKey())
+            action->hotKey()->unregister();
+    }
+}
+
+std::vector<std::shared_ptr<ZRAction>> ZRActionManager::allActions() const {
+    std::vector<std::shared_ptr<ZRAction>> all;
+    std::unordered_set<const ZRAction*> visited;
+    walk(m_topLevelActions, 0, visited, all);
+    return all;
+}
+
+void ZRActionManager::insertAction(const std::shared_ptr<ZRAction>& action) {
+    if (!action || m_members.contains(action.get()))
+        return;
+    auto actions = m_topLevelActions;
+    actions.insert(actions.begin(), action);
+    m_storedValueUnreadable = false;
+    replaceTree(std::move(actions));
+    setNeedsSave();
+}
+
+void ZRActionManager::populateWithSourceListItems(const std::vector<const ZRActionSourceListRow*>& rows) {
+    std::unordered_set<const ZRAction*> seen;
+    const auto build = [&](const auto& self, const std::vector<const ZRActionSourceListRow*>& level,
+                           int depth) -> std::vector<std::shared_ptr<ZRAction>> {
+        std::vector<std::shared_ptr<ZRAction>> actions;
+        for (const ZRActionSourceListRow* row : level) {
+            std::shared_ptr<ZRAction> action = row ? row->action() : nullptr;
+            if (!action)
+                continue;
+            if (!seen.insert(action.get()).second) {
+                ZRLog("action %@ is in the sidebar twice; keeping its first place",
+                      action->uniqueIdentifier());
+                continue;
+            }
+            if (action->actionType() == ZRActionTypeFolder) {
+                if (depth + 1 > ZRAction::MaximumFolderDepth) {
+                    ZRLog("folder %@ nests deeper than %d; its members are left out",
+                          action->uniqueIdentifier(), ZRAction::MaximumFolderDepth);
+                    action->setChildren({});
+                } else {
+                    action->setChildren(self(self, row->childRows(), depth + 1));
+                }
+            }
+            actions.push_back(std::move(action));
+        }
+        return actions;
+    };
+    auto topLevel = build(build, rows, 0);
+    m_storedValueUnreadable = false;
+    replaceTree(std::move(topLevel));
+    setNeedsSave();
+}
+
+std::shared_ptr<ZRAction> ZRActionManager::actionWithIdentifier(const QString& identifier,
+                                                                bool ephemeral) const {
+    if (identifier.isEmpty())
+        return nullptr;
+    for (const auto& action : allActions()) {
+        if (action->uniqueIdentifier() == identifier)
+            return action;
+    }
+    if (!ephemeral)
+        return nullptr;
+    std::erase_if(m_ephemeralActions, [](const std::weak_ptr<ZRAction>& action) { return action.expired(); });
+    for (const auto& weak : m_ephemeralActions) {
+        if (auto action = weak.lock(); action && action->uniqueIdentifier() == identifier)
+            return action;
+    }
+    return nullptr;
+}
+
+void ZRActionManager::addEphemeralAction(const std::shared_ptr<ZRAction>& action) {
+    if (!action)
+        return;
+    std::erase_if(m_ephemeralActions, [](const std::weak_ptr<ZRAction>& weak) { return weak.expired(); });
+    m_ephemeralActions.push_back(action);
+}
+
+std::vector<std::shared_ptr<ZRAction>>
+ZRActionManager::chainedActionsForAction(const ZRAction& action) const {
+    std::vector<std::shared_ptr<ZRAction>> chained;
+    if (action.actionType() != ZRActionTypeFolder || !action.chain())
+        return chained;
+    std::unordered_set<const ZRAction*> visited{&action};
+    const auto collect = [&](const auto& self, const ZRAction& folder, int depth) -> void {
+        for (const auto& child : folder.children()) {
+            if (!child || child->actionType() < ZRActionTypeRevert || !visited.insert(child.get()).second)
+                continue;
+            if (child->actionType() == ZRActionTypeFolder && !child->chain()) {
+                if (depth < ZRAction::MaximumFolderDepth)
+                    self(self, *child, depth + 1);
+            } else {
+                chained.push_back(child);
+            }
+        }
+    };
+    collect(collect, action, 0);
+    return chained;
+}
+
+// --- Focus and the configuration collection view
+
+void ZRActionManager::setFocusAction(const std::shared_ptr<ZRAction>& action) {
+    m_focusAction = action;
+}
+
+QWidget* ZRActionManager::collectionView() const {
+    return m_collectionView;
+}
+
+void ZRActionManager::setCollectionView(QWidget* collectionView) {
+    m_collectionView = collectionView;
+}
+
+QList<QWidget*> ZRActionManager::configurationViewsInCollectionView(QWidget*) {
+    if (!m_focusAction)
+        return {};
+    if (QWidget* view = m_focusAction->configurationView())
+        return {view};
+    return {};
+}
+
+std::vector<std::int64_t> ZRActionManager::gridDimensionsInUse() const {
+    std::set<std::int64_t> dimensions;
+    for (const auto& action : allActions()) {
+        const QVariantMap grid = action->gridDimensionsDictionary();
+        for (auto it = grid.begin(); it != grid.end(); ++it) {
+            const qint64 value = it.value().toLongLong();
+            if (isGridDimensionKey(it.key()) && value >= 1)
+                dimensions.insert(value);
+        }
+    }
+    return {dimensions.begin(), dimensions.end()};
+}
