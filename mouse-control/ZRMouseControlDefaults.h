@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// The settings keys of mouse control that more than one of its parts reads. Their registered values
+// come from the shell at launch.
+namespace ZRMouseControlDefault {
+// The palette pop-up.
+inline const QString MouseControls = QStringLiteral("Mouse Controls");
+// 0 the zoom button, 1 the minimise button, any other value the close button.
+inline const QString Trigger = QStringLiteral("Mouse Controls Trigger");
+// 0: the palette waits "Mouse Controls Delay" and obeys the desktop's zoom-button menu; otherwise the
+// zoom-button overlay comes first.
+inline const QString ZoomButtonBehavior = QStringLiteral("Mouse Controls: Zoom Button Behavior");
+// Seconds the pointer rests before the palette looks at it.
+inline const QString Delay = QStringLiteral("Mouse Controls Delay");
+inline const QString Snap = QStringLiteral("Snap");
+inline const QString AutoSnap = QStringLiteral("Snap: Auto-Snap");
+inline const QString SnapBack = QStringLiteral("Snap Back");
+inline const QString SnapBackUndeadExtendedScope = QStringLiteral("Snap Back: Undead Extended Scope");
+inline const QString Hover = QStringLiteral("Hover");
+inline const QString HoverMove = QStringLiteral("Hover Move");
+inline const QString HoverResize = QStringLiteral("Hover Resize");
+inline const QString HoverMoveSuppressImplicitDropSnap =
+    QStringLiteral("Hover Move: Suppress Implicit Drop Snap");
+inline const QString DropSnap = QStringLiteral("Drop Snap");
+// 0 by the drop-snap modifier keys, 1 by the modifiers of a layout's hot key, 2 by a layout's hot key.
+inline const QString DropSnapActivation = QStringLiteral("Drop Snap: Activation");
+inline const QString DropSnapModifierKeysActivateHoverMove =
+    QStringLiteral("Drop Snap: Modifier Keys Activate Hover Move");
+inline const QString MouseDraggingThreshold = QStringLiteral("Mouse Dragging Threshold");
+
+} // namespace ZRMouseControlDefault
+
+// The action of a snap position: "Snap: 3" to "Snap: 10".
+inline QString userDefaultNameForSnapPosition(std::int64_t position) {
+    return QStringLiteral("Snap: %1").arg(position);
+}
+// The layout that a drop-snap modifier key shows, by the decimal value of its flag.
+inline QString userDefaultNameForDropSnapModifier(std::uint64_t flag) {
+    return QStringLiteral("Drop Snap: Modifier: %1").arg(flag);
+}

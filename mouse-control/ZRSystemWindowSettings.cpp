@@ -1,0 +1,305 @@
+#include "mouse-control/ZRSystemWindowSettings.h"
+
+#include "mouse-control/ZRMouseControlDefaults.h"
+#include "platform/Platform.h"
+#include "platform/Processes.h"
+#include "platform/SystemPreferences.h"
+#include "platform/foundation/UserDefaults.h"
+#include "toolkit/ZRLog.h"
+
+#include <memory>
+
+namespace {
+
+const QString DomainField = QStringLiteral("Domain");
+const QString KeyField = QStringLiteral("Key");
+const QString ValueField = QStringLiteral("Value");
+
+const QString GlobalDomainArgument = QStringLiteral("-g");
+
+// The zoom-button option we write: the desktop's menu gives way to the palette.
+constexpr std::int64_t PaletteZoomButtonMenuOption = 2;
+// A user value that turns the menu off for good, found at the first check: we leave the option alone.
+constexpr std::int64_t MenuDisabledZoomButtonMenuOption = 1;
+// Values from here on are the user's own choices, never changed.
+constexpr std::int64_t FirstUserZoomButtonMenuOption = 3;
+
+bool isBool(const QVariant& value) {
+    return value.metaType().id() == QMetaType::Bool;
+}
+
+bool isInteger(const QVariant& value) {
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Values the tool can write back: absent, a boolean or an integer.
+bool isRestorable(const QVariant& value) {
+    return !value.isValid() || isBool(value) || isInteger(value);
+}
+
+// Equal as the tool would write them: both absent, or the same kind and value.
+bool sameValue(const QVariant& a, const QVariant& b) {
+    if (!a.isValid() || !b.isValid())
+        return a.isValid() == b.isValid();
+    if (isBool(a) || isBool(b))
+        return isBool(a) && isBool(b) && a.toBool() == b.toBool();
+    return isInteger(a) && isInteger(b) && a.toLongLong() == b.toLongLong();
+}
+
+QString domainArgument(const QString& domain) {
+    return domain == SystemPreferences::GlobalDomain ? GlobalDomainArgument : domain;
+}
+
+QStringList writeArguments(const QString& domain, const QString& key, const QVariant& value) {
+    if (isBool(value))
+        return {QStringLiteral("write"), domainArgument(domain), key, QStringLiteral("-bool"),
+                value.toBool() ? QStringLiteral("YES") : QStringLiteral("NO")};
+    return {QStringLiteral("write"), domainArgument(domain), key, QStringLiteral("-int"),
+            QString::number(value.toLongLong())};
+}
+
+QStringList deleteArguments(const QString& domain, const QString& key) {
+    return {QStringLiteral("delete"), domainArgument(domain), key};
+}
+
+QString failureReason(const ProcessResult& result, const QString& program) {
+    if (!result.started)
+        return QStringLiteral("%1 could not be started").arg(program);
+    if (result.timedOut)
+        return QStringLiteral("no answer within %1 seconds").arg(ZRSystemWindowSettings::ToolTimeout);
+    if (result.crashed)
+        return QStringLiteral("it crashed");
+    const QString message = QString::fromUtf8(result.standardError).trimmed();
+    return message.isEmpty() ? QStringLiteral("exit status %1").arg(result.exitCode)
+                             : QStringLiteral("exit status %1: %2").arg(result.exitCode).arg(message);
+}
+
+// The record as stored; entries that name no key are dropped.
+QVariantList recordEntries() {
+    QVariantList entries;
+    for (const QVariant& item :
+         UserDefaults::standard().arrayForKey(ZRSystemWindowSettings::RecordUserDefaultName)) {
+        const QVariantMap entry = item.toMap();
+        if (!entry.value(DomainField).toString().isEmpty() && !entry.value(KeyField).toString().isEmpty())
+            entries.append(entry);
+    }
+    return entries;
+}
+
+qsizetype indexOfEntry(const QVariantList& entries, const QString& domain, const QString& key) {
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const QVariantMap entry = entries.at(i).toMap();
+        if (entry.value(DomainField).toString() == domain && entry.value(KeyField).toString() == key)
+            return i;
+    }
+    return -1;
+}
+
+// Stores the record and saves it now: it must be on disk before the desktop key changes.
+bool saveRecord(const QVariantList& entries) {
+    UserDefaults& defaults = UserDefaults::standard();
+    if (entries.isEmpty())
+        defaults.removeObject(ZRSystemWindowSettings::RecordUserDefaultName);
+    else
+        defaults.setObject(entries, ZRSystemWindowSettings::RecordUserDefaultName);
+    return defaults.save();
+}
+
+std::unique_ptr<ZRSystemWindowSettings>& sharedInstance() {
+    static std::unique_ptr<ZRSystemWindowSettings> instance;
+    return instance;
+}
+
+} // namespace
+
+ZRSystemWindowSettings& ZRSystemWindowSettings::shared() {
+    auto& instance = sharedInstance();
+    if (!instance)
+        instance = std::make_unique<ZRSystemWindowSettings>();
+    return *instance;
+}
+
+void ZRSystemWindowSettings::resetShared() {
+    sharedInstance().reset();
+}
+
+QVariant ZRSystemWindowSettings::currentValue(const QString& domain, const QString& key) {
+    return Platform::current().systemPreferences().value(domain, key);
+}
+
+std::int64_t ZRSystemWindowSettings::currentZoomButtonMenuOption() {
+    return currentValue(SystemPreferences::GlobalDomain, ZoomButtonMenuOptionKey).toLongLong();
+}
+
+bool ZRSystemWindowSettings::runTool(const QStringList& arguments) {
+    Platform& platform = Platform::current();
+    const QString program = platform.systemPreferences().preferencesToolPath();
+    const ProcessResult result = platform.processes().run(program, arguments, ToolTimeout);
+    if (result.succeeded())
+        return true;
+    ZRLog("cannot change the desktop's preferences (%@): %@", arguments.join(QLatin1Char(' ')),
+          failureReason(result, program));
+    return false;
+}
+
+bool ZRSystemWindowSettings::recordBeforeWriting(const QString& domain, const QString& key) {
+    QVariantList entries = recordEntries();
+    if (indexOfEntry(entries, domain, key) >= 0)
+        return true;
+    const QVariant value = currentValue(domain, key);
+    if (!isRestorable(value)) {
+        ZRLog(
+            "the desktop's preference %@ of %@ holds a value that could not be put back; it is left as it is",
+            key, domain);
+        return false;
+    }
+    QVariantMap entry{{DomainField, domain}, {KeyField, key}};
+    if (value.isValid())
+        entry.insert(ValueField, value);
+    entries.append(entry);
+    if (saveRecord(entries))
+        return true;
+    ZRLog("cannot keep the user's value of the desktop's preference %@ of %@; it is left as it is", key,
+          domain);
+    return false;
+}
+
+bool ZRSystemWindowSettings::write(const QString& domain, const QString& key, const QVariant& value) {
+    if (sameValue(currentValue(domain, key), value))
+        return true;
+    if (!recordBeforeWriting(domain, key))
+        return false;
+    return runTool(writeArguments(domain, key, value));
+}
+
+bool ZRSystemWindowSettings::restore(const QString& domain, const QString& key) {
+    QVariantList entries = recordEntries();
+    const qsizetype index = indexOfEntry(entries, domain, key);
+    if (index < 0)
+        return true;
+    const QVariantMap entry = entries.at(index).toMap();
+    const QVariant recorded = entry.value(ValueField);
+    if (!isRestorable(recorded)) {
+        ZRLog(
+            "the recorded value of the desktop's preference %@ of %@ cannot be written; it is left as it is",
+            key, domain);
+    } else if (!sameValue(currentValue(domain, key), recorded)) {
+        const QStringList arguments =
+            recorded.isValid() ? writeArguments(domain, key, recorded) : deleteArguments(domain, key);
+        // Kept in the record, so the next quit or start tries again.
+        if (!runTool(arguments))
+            return false;
+    }
+    entries.removeAt(index);
+    saveRecord(entries);
+    return true;
+}
+
+bool ZRSystemWindowSettings::restoreRecordedValues() {
+    bool restored = true;
+    for (const QVariant& item : recordEntries()) {
+        const QVariantMap entry = item.toMap();
+        restored = restore(entry.value(DomainField).toString(), entry.value(KeyField).toString()) && restored;
+    }
+    return restored;
+}
+
+void ZRSystemWindowSettings::restoreForTermination() {
+    restoreRecordedValues();
+    m_managementFinished = true;
+    UserDefaults::standard().removeObject(DisabledTemporarilyUserDefaultName);
+}
+
+bool ZRSystemWindowSettings::setTilingDefault(const QString& key, bool remove) {
+    if (!Platform::current().systemPreferences().offersEdgeTiling() ||
+        UserDefaults::standard().boolForKey(LeaveTilingUnchangedUserDefaultName))
+        return true;
+    if (remove)
+        return restore(WindowManagerDomain, key);
+    return write(WindowManagerDomain, key, false);
+}
+
+bool ZRSystemWindowSettings::setZoomButtonMenuOption(std::int64_t value) {
+    if (!canManageZoomButtonMenuOption())
+        return true;
+    const std::int64_t current = currentZoomButtonMenuOption();
+    if (current == value || current >= FirstUserZoomButtonMenuOption)
+        return true;
+    // 0 is the desktop's own behaviour: whatever the user had before we wrote.
+    if (value == 0)
+        return restore(SystemPreferences::GlobalDomain, ZoomButtonMenuOptionKey);
+    return write(SystemPreferences::GlobalDomain, ZoomButtonMenuOptionKey,
+                 QVariant::fromValue<qint64>(value));
+}
+
+bool ZRSystemWindowSettings::updateZoomButtonMenuOption(bool wanted) {
+    const UserDefaults& defaults = UserDefaults::standard();
+    const bool paletteOnZoomButton = defaults.boolForKey(ZRMouseControlDefault::MouseControls) &&
+                                     defaults.integerForKey(ZRMouseControlDefault::Trigger) == 0;
+    return setZoomButtonMenuOption(wanted && paletteOnZoomButton ? PaletteZoomButtonMenuOption : 0);
+}
+
+bool ZRSystemWindowSettings::zoomButtonMenuIsActive() {
+    return !canManageZoomButtonMenuOption() || currentZoomButtonMenuOption() != 0;
+}
+
+bool ZRSystemWindowSettings::canManageZoomButtonMenuOption() {
+    if (m_managementFinished)
+        return false;
+    UserDefaults& defaults = UserDefaults::standard();
+    if (const auto overridden = defaults.optionalBool(ManualAvailabilityOverrideUserDefaultName))
+        return *overridden;
+    if (Platform::current().systemPreferences().offersZoomButtonMenuOption()) {
+        if (m_availabilityTested)
+            return true;
+        m_availabilityTested = true;
+        if (defaults.boolForKey(DisabledTemporarilyUserDefaultName)) {
+            defaults.removeObject(DisabledTemporarilyUserDefaultName);
+            return true;
+        }
+        m_previousZoomButtonMenuOption = currentZoomButtonMenuOption();
+        if (*m_previousZoomButtonMenuOption != MenuDisabledZoomButtonMenuOption)
+            return true;
+    }
+    m_managementFinished = true;
+    return false;
+}
+
+bool ZRSystemWindowSettings::paletteTriggerIsNonDefault() {
+    const UserDefaults& defaults = UserDefaults::standard();
+    return zoomButtonMenuIsActive() ||
+           defaults.integerForKey(ZRMouseControlDefault::ZoomButtonBehavior) != 0 ||
+           defaults.integerForKey(ZRMouseControlDefault::Trigger) != 0;
+}
+
+void ZRSetSystemTilingDefault(const QString& key, bool remove) {
+    ZRSystemWindowSettings::shared().setTilingDefault(key, remove);
+}
+
+void ZRSetSystemZoomButtonMenuOption(std::int64_t value) {
+    ZRSystemWindowSettings::shared().setZoomButtonMenuOption(value);
+}
+
+void ZRUpdateSystemZoomButtonMenuOption(bool wanted) {
+    ZRSystemWindowSettings::shared().updateZoomButtonMenuOption(wanted);
+}
+
+bool ZRSystemZoomButtonMenuIsActive() {
+    return ZRSystemWindowSettings::shared().zoomButtonMenuIsActive();
+}
+
+bool ZRCanManageSystemZoomButtonMenuOption() {
+    return ZRSystemWindowSettings::shared().canManageZoomButtonMenuOption();
+}
+
+bool ZRPaletteTriggerIsNonDefault() {
+    return ZRSystemWindowSettings::shared().paletteTriggerIsNonDefault();
+}
