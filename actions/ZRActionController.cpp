@@ -1,0 +1,668 @@
+#include "actions/ZRActionController.h"
+
+#include "actions/ZRAction.h"
+#include "actions/ZRActionGeometry.h"
+#include "actions/ZRActionManager.h"
+#include "actions/ZRDropZoneActivation.h"
+#include "actions/ZRFullSizeGridOpener.h"
+#include "actions/ZRKeyboardControlPanelInterface.h"
+#include "actions/ZRKeyboardMenuPresenter.h"
+#include "actions/ZRPaletteHiding.h"
+#include "actions/ZRPaletteItemButtonInterface.h"
+#include "actions/ZRSnapshotFrameMapping.h"
+#include "actions/ZRWindowMatching.h"
+#include "keyboard-control/KeyEvent.h"
+#include "keyboard-control/ZRHotKey.h"
+#include "platform/Platform.h"
+#include "platform/Workspace.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "toolkit/ZRLog.h"
+#include "window-access/Coordinates.h"
+#include "window-access/ExternalWindowMonitor.h"
+#include "window-access/GridGeometry.h"
+#include "window-access/VirtualScreen.h"
+#include "window-access/WindowElements.h"
+#include "window-access/WindowFrameSetting.h"
+#include "window-access/WindowObserver.h"
+
+#include <QApplication>
+#include <algorithm>
+
+namespace {
+
+const QString FrameStorageEnableKey = QString::fromUtf16(ZRFrameStorageEnableUserDefaultName);
+const QString PreserveOriginalFramesForeverKey =
+    QString::fromUtf16(ZRPreserveOriginalFramesForeverUserDefaultName);
+const QString AnimationKey = QString::fromUtf16(ZRAnimationUserDefaultName);
+const QString KeyboardControlsPreemptHotKeysKey = QStringLiteral("Keyboard Controls Preempt Hot Keys");
+const QString DropSnapKey = QStringLiteral("Drop Snap");
+const QString KeyboardMenuHotKeyIdentifier = QStringLiteral("Keyboard Menu");
+const QString KeyboardControlsHotKeyIdentifier = QStringLiteral("Keyboard Controls");
+
+// The position under which a frame of no palette position is remembered, as the grids remember
+// theirs: the palette then marks none of its buttons as the window's current place.
+constexpr std::int64_t kArbitraryFramePosition = 1001;
+// The position of a frame put back by revert.
+constexpr std::int64_t kRevertPosition = 0;
+// Frames read back from a window agree with the frame set to within this many points.
+constexpr double kFrameTolerance = 1.0;
+
+bool boolSetting(const QString& key) {
+    return UserDefaults::standard().boolForKey(key);
+}
+
+AXElementRef frontmostFocusedWindow() {
+    if (!Platform::hasCurrent())
+        return nullptr;
+    Platform& platform = Platform::current();
+    const auto application = platform.workspace().frontmostApplication();
+    if (!application)
+        return nullptr;
+    return ZRCopyAXElementAttribute(
+        platform.accessibility().applicationElement(application->processIdentifier), AX::FocusedWindow);
+}
+
+int screenDirectionOfPosition(std::int64_t position) {
+    switch (position) {
+    case ZRPositionTop:
+    case ZRPositionTopCentered:
+        return ZRScreenDirectionAbove;
+    case ZRPositionRight:
+    case ZRPositionRightCentered:
+        return ZRScreenDirectionRight;
+    case ZRPositionBottom:
+    case ZRPositionBottomCentered:
+        return ZRScreenDirectionBelow;
+    case ZRPositionLeft:
+    case ZRPositionLeftCentered:
+        return ZRScreenDirectionLeft;
+    default:
+        return 0;
+    }
+}
+
+bool isMove(std::int64_t type) {
+    return type == ZRActionTypeMove || type == ZRActionTypeMoveConfined ||
+           type == ZRActionTypeMoveToOtherDisplay;
+}
+
+// The screen a generic layout is put on: that of the frontmost window, else the first.
+std::optional<ZRVirtualScreen> activeScreen(const std::vector<ZRVirtualScreen>& screens) {
+    if (const AXElementRef window = frontmostFocusedWindow()) {
+        if (const auto frame = ZRCopyWindowFrame(window, false))
+            return ZRVirtualScreen::virtualScreenMostRelevantForFrame(ZRFlipRect(*frame), screens, true);
+    }
+    if (screens.empty())
+        return std::nullopt;
+    return screens.front();
+}
+
+} // namespace
+
+struct ZRActionController::Target {
+    Rect frame; // Cocoa
+    std::int64_t position = kArbitraryFramePosition;
+    bool keepRightEdge = false;
+    bool keepBottomEdge = false;
+};
+
+ZRActionController::ZRActionController() {
+    ZRActionManager::registerDefaults();
+    m_beep = [] {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+            QApplication::beep();
+    };
+    ZRAction::setCapturer(this);
+    subscribeToWorkspace();
+}
+
+ZRActionController::~ZRActionController() {
+    ZRAction::setCapturer(nullptr);
+}
+
+void ZRActionController::subscribeToWorkspace() {
+    if (!Platform::hasCurrent())
+        return;
+    m_applicationTerminated = Platform::current().workspace().applicationTerminated.connect(
+        [this](pid_t processIdentifier) { forgetApplication(processIdentifier); });
+}
+
+void ZRActionController::forgetApplication(pid_t processIdentifier) {
+    m_frameMemory.forgetProcess(processIdentifier);
+    if (m_lastKeyActionWindow && m_lastKeyActionWindow->processIdentifier() == processIdentifier)
+        m_lastKeyActionWindow = nullptr;
+}
+
+void ZRActionController::setBeepHandler(std::function<void()> beep) {
+    m_beep = std::move(beep);
+}
+
+void ZRActionController::beep() const {
+    if (m_beep)
+        m_beep();
+}
+
+// --- Triggering
+
+bool ZRActionController::triggerAction(const std::shared_ptr<ZRAction>& action,
+                                       const KeyEvent* orKeyDownEvent, bool updateChains, bool* repeat,
+                                       [[maybe_unused]] bool dismissLater,
+                                       bool invertRaisingBehaviorViaShiftKey) {
+    if (repeat)
+        *repeat = false;
+    if (action)
+        return triggerActionAtDepth(action, updateChains, repeat, invertRaisingBehaviorViaShiftKey, 0);
+    if (orKeyDownEvent)
+        return triggerKeyDownEvent(*orKeyDownEvent, updateChains, repeat, invertRaisingBehaviorViaShiftKey);
+    return false;
+}
+
+bool ZRActionController::handleKeyDownEvent(const KeyEvent& event, bool& repeat) {
+    if (event.type != KeyEventType::SystemDefined && boolSetting(KeyboardControlsPreemptHotKeysKey))
+        return false;
+    return triggerAction(nullptr, &event, true, &repeat, false, false);
+}
+
+bool ZRActionController::triggerActionViaPaletteItemButton(const ZRPaletteItemButtonInterface& button) {
+    const std::shared_ptr<ZRAction> action = button.paletteAction();
+    if (!action)
+        return false;
+    const bool triggered = triggerAction(action, nullptr, true, nullptr, false, false);
+    if (triggered && m_palette)
+        m_palette->hideOverlayRegardless();
+    return triggered;
+}
+
+bool ZRActionController::triggerActionAtDepth(const std::shared_ptr<ZRAction>& action, bool updateChains,
+                                              bool* repeat, bool invertRaisingBehaviorViaShiftKey,
+                                              int depth) {
+    if (depth > ZRAction::MaximumFolderDepth) {
+        ZRLog("cannot trigger action %@: chains nest too deep", action->uniqueIdentifier());
+        return false;
+    }
+    const ZRActionType type = action->actionType();
+    if (type == ZRActionTypeFolder) {
+        if (action->chain())
+            return triggerChain(action, updateChains, depth);
+        return openKeyboardMenu(action, action.get(), nullptr, std::nullopt, repeat);
+    }
+    if (type == ZRActionTypeLayout)
+        return restoreSnapshotForAction(*action);
+    if (!ZRActionTypeIsSingleWindow(type))
+        return false;
+
+    const AXElementRef window = mostRelevantWindow();
+    const bool performed = performAction(*action, window, invertRaisingBehaviorViaShiftKey);
+    if (m_keyboardControlPanel && m_keyboardControlPanel->isActive() &&
+        AXElementsEqual(window, m_keyboardControlPanel->controlledWindow())) {
+        m_lastKeyActionType = type;
+        m_lastKeyActionWindow = window;
+    }
+    if (performed && repeat)
+        *repeat = ZRActionTypeAllowsRepeat(type);
+    return performed;
+}
+
+bool ZRActionController::triggerChain(const std::shared_ptr<ZRAction>& chain, bool updateChains, int depth) {
+    const auto members = ZRActionManager::actionManager().chainedActionsForAction(*chain);
+    if (members.empty())
+        return false;
+    if (chain->chainMode() == ZRChainModeCycle) {
+        const QString identifier = chain->uniqueIdentifier();
+        const std::size_t index = m_chainPositions.value(identifier, 0) % members.size();
+        if (updateChains)
+            m_chainPositions.insert(identifier, (index + 1) % members.size());
+        return triggerActionAtDepth(members[index], updateChains, nullptr, false, depth + 1);
+    }
+    bool triggered = false;
+    for (const auto& member : members)
+        triggered = triggerActionAtDepth(member, updateChains, nullptr, false, depth + 1) || triggered;
+    return triggered;
+}
+
+bool ZRActionController::openKeyboardMenu(const std::shared_ptr<ZRAction>& control, const void* reference,
+                                          const std::vector<std::shared_ptr<ZRAction>>* actions,
+                                          const std::optional<QString>& rootTitle, bool* repeat) {
+    if (!m_keyboardMenu)
+        return false;
+    return m_keyboardMenu->popUpKeyboardMenuForControl(control, reference, actions, rootTitle, repeat, true);
+}
+
+std::vector<std::shared_ptr<ZRAction>> ZRActionController::actionsMatchingEvent(const KeyEvent& event,
+                                                                                bool includeLocal) const {
+    std::vector<std::shared_ptr<ZRAction>> matches;
+    for (const auto& action : ZRActionManager::actionManager().allActions()) {
+        const auto hotKey = action->hotKey();
+        if (hotKey && action->actionType() >= ZRActionTypeRevert && (includeLocal || !hotKey->isLocal()) &&
+            hotKey->matchesEvent(event))
+            matches.push_back(action);
+    }
+    return matches;
+}
+
+bool ZRActionController::triggerKeyDownEvent(const KeyEvent& event, bool updateChains, bool* repeat,
+                                             bool invertRaisingBehaviorViaShiftKey) {
+    const bool panelActive = m_keyboardControlPanel && m_keyboardControlPanel->isActive();
+    const auto matches = actionsMatchingEvent(event, panelActive);
+
+    if (m_dropZones) {
+        if (m_dropZones->isDraggingWindow() && boolSetting(DropSnapKey)) {
+            for (const auto& action : matches) {
+                if (action->actionType() == ZRActionTypeLayout && m_dropZones->activateForAction(*action)) {
+                    if (m_keyboardMenu)
+                        m_keyboardMenu->close();
+                    return true;
+                }
+            }
+        }
+        if (m_dropZones->isActive()) {
+            m_dropZones->deactivate();
+            return true;
+        }
+    }
+
+    if (const ZRActionHost* host = ZRAction::host()) {
+        for (const auto& hotKey : host->settingsHotKeys()) {
+            if (!hotKey || !hotKey->matchesEvent(event))
+                continue;
+            if (hotKey->identifier() == KeyboardMenuHotKeyIdentifier)
+                return openKeyboardMenu(nullptr, hotKey.get(), nullptr, std::nullopt, repeat);
+            if (hotKey->identifier() == KeyboardControlsHotKeyIdentifier && m_keyboardControlPanel) {
+                if (!m_keyboardControlPanel->activateForWindow(frontmostFocusedWindow()))
+                    beep();
+                return true;
+            }
+        }
+    }
+
+    if (matches.empty())
+        return false;
+    if (matches.size() > 1) {
+        const auto hotKey = matches.front()->hotKey();
+        return openKeyboardMenu(nullptr, hotKey.get(), &matches, hotKey->visualRepresentation(), repeat);
+    }
+    return triggerActionAtDepth(matches.front(), updateChains, repeat, invertRaisingBehaviorViaShiftKey, 0);
+}
+
+// --- Performing
+
+AXElementRef ZRActionController::mostRelevantWindow() const {
+    if (m_keyboardControlPanel && m_keyboardControlPanel->isActive()) {
+        if (AXElementRef window = m_keyboardControlPanel->controlledWindow())
+            return window;
+    }
+    return frontmostFocusedWindow();
+}
+
+bool ZRActionController::performAction(const ZRAction& action, const AXElementRef& forWindow,
+                                       bool invertRaisingBehaviorViaShiftKey) {
+    AXElementRef window = forWindow;
+    if (window && ZRWindowCanLeaveFullScreen(window))
+        window = ZRWindowIsControllable(window) ? ZRExitFullScreen(window) : nullptr;
+    const bool drawers = ZRAllowsForDrawers();
+    const std::optional<Rect> current = window ? ZRCopyWindowFrame(window, drawers) : std::nullopt;
+    const Rect frame = current ? ZRFlipRect(*current) : Rect();
+    const auto screen =
+        current ? ZRVirtualScreen::virtualScreenMostRelevantForFrame(frame, true) : std::nullopt;
+    if (!screen) {
+        beep();
+        return false;
+    }
+
+    const ZRActionType type = action.actionType();
+    if (type == ZRActionTypeUseGrid) {
+        if (!m_fullSizeGrid) {
+            ZRLog("cannot use grid: the full-size grid is not available");
+            return false;
+        }
+        return m_fullSizeGrid->activateForWindow(window, frame, screen->skafableFrame(),
+                                                 action.gridDimensionsDictionary());
+    }
+    if (type == ZRActionTypeZoomToFit) {
+        storeOriginalFrame(*current, window);
+        if (pressZoomButton(ZRCopyZoomButton(window), window, true))
+            return true;
+    }
+
+    const std::optional<Target> target = targetOfAction(action, window, frame, *screen);
+    if (!target || target->frame.isEmpty() || !target->frame.isFinite()) {
+        beep();
+        return false;
+    }
+    storeOriginalFrame(*current, window);
+    if (setFrame(window, *current, *target,
+                 ZRMouseControlsShouldActivateWindow(invertRaisingBehaviorViaShiftKey)))
+        return true;
+    beep();
+    return false;
+}
+
+std::optional<ZRActionController::Target> ZRActionController::targetOfAction(const ZRAction& action,
+                                                                             const AXElementRef& window,
+                                                                             const Rect& frame,
+                                                                             const ZRVirtualScreen& screen) {
+    const Rect usable = screen.skafableFrame();
+    const ZRActionDelta delta{static_cast<double>(action.moveDelta()),
+                              action.moveDeltaUnit() == ZRMeasurementUnit::Percent};
+    const auto atGridPosition = [&](std::int64_t position) {
+        Target target{ZRGridGeometry::windowFrameAtPosition(position, screen), position};
+        const ZRStickyEdges sticky =
+            ZRStickyEdgeFlags(target.frame, ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, screen));
+        target.keepRightEdge = sticky.keepRightEdge;
+        target.keepBottomEdge = sticky.keepBottomEdge;
+        return target;
+    };
+
+    switch (action.actionType()) {
+    case ZRActionTypeRevert: {
+        Rect original;
+        if (!getOriginalFrame(original, window, false))
+            return std::nullopt;
+        return Target{ZRFlipRect(original), kRevertPosition};
+    }
+    case ZRActionTypeFill:
+    case ZRActionTypeZoomToFit:
+        return atGridPosition(ZRPositionFull);
+    case ZRActionTypeHalf:
+    case ZRActionTypeQuarter:
+        return atGridPosition(action.moveDirection());
+    case ZRActionTypeMoveAndResize: {
+        Target target{ZRGridGeometry::windowFrameFromRelativeFrame(
+            action.relativeFrame(), ZRGridGeometry::innerFrameOfSkafableFrame(usable))};
+        ZRGridGeometry::innerFrame(target.frame, &target.keepRightEdge, &target.keepBottomEdge, usable);
+        return target;
+    }
+    case ZRActionTypeCenter:
+    case ZRActionTypeCenterGeometrically: {
+        const bool geometric = action.actionType() == ZRActionTypeCenterGeometrically ||
+                               action.centerMode() == ZRCenterModeGeometric;
+        return Target{ZRCenteredFrame(frame, ZRGridGeometry::windowFrameAtPosition(ZRPositionCenter, screen),
+                                      geometric),
+                      ZRPositionCenter};
+    }
+    case ZRActionTypeMove:
+    case ZRActionTypeMoveConfined:
+        return Target{
+            ZRMovedFrame(frame, usable, action.moveDirection(), delta,
+                         action.confinedToDisplay() || action.actionType() == ZRActionTypeMoveConfined)};
+    case ZRActionTypeMoveToEdgeOrCorner:
+        return Target{ZRFrameFlushAtPosition(frame, usable, action.moveToEdgeOrCornerPosition())};
+    case ZRActionTypeMoveToOtherDisplay: {
+        const int direction = screenDirectionOfPosition(action.moveDirection());
+        const auto neighbour =
+            direction ? screen.virtualScreenAtRelativePosition(direction, action.moveToOtherDisplayLoop())
+                      : std::nullopt;
+        if (!neighbour)
+            return std::nullopt;
+        return Target{ZRFrameMovedToUsableFrame(frame, usable, neighbour->skafableFrame(),
+                                                action.moveToOtherDisplayResize())};
+    }
+    case ZRActionTypeResize:
+        return Target{
+            ZRResizedFrame(frame, usable,
+                           {action.resizeSize(), action.resizeWidthUnit() == ZRMeasurementUnit::Percent,
+                            action.resizeHeightUnit() == ZRMeasurementUnit::Percent},
+                           action.resizeAnchorPosition())};
+    case ZRActionTypeGrow:
+    case ZRActionTypeShrink:
+        return Target{ZRGrownFrame(frame, usable, action.moveDirection(), delta,
+                                   action.actionType() == ZRActionTypeShrink)};
+    default:
+        return std::nullopt;
+    }
+}
+
+bool ZRActionController::setFrame(const AXElementRef& window, const Rect& currentFrame, const Target& target,
+                                  bool raise) {
+    const Rect frame = ZRFlipRect(target.frame);
+    ZRWindowObserver& observer = ZRWindowObserver::defaultObserver();
+    observer.setPaused(true);
+    Rect obtained;
+    const bool set =
+        ZRSetWindowFrame(window, ZRAllowsForDrawers(), frame.size != currentFrame.size, target.keepRightEdge,
+                         target.keepBottomEdge, boolSetting(AnimationKey), frame, &obtained);
+    if (set) {
+        storeLastSkafFrame(obtained, target.position, window);
+        if (raise)
+            ZRRaiseWindow(window);
+    }
+    observer.setPaused(false);
+    return set;
+}
+
+bool ZRActionController::pressZoomButton(const AXElementRef& button, const AXElementRef& forWindow,
+                                         bool tryToFillScreen) {
+    if (!button)
+        return false;
+    bool pressed = false;
+    if (tryToFillScreen && button->actionNames().contains(AX::ZoomWindow)) {
+        const AXError error = button->performAction(AX::ZoomWindow);
+        pressed = error == AXError::Success || error == AXError::AttributeUnsupported;
+    }
+    if (!pressed)
+        pressed = button->performAction(AX::Press) == AXError::Success;
+    if (pressed)
+        removeLastSkafFrameForWindow(forWindow);
+    return pressed;
+}
+
+bool ZRActionController::restoreSnapshotForAction(const ZRAction& action) {
+    const QVariantList descriptions =
+        action.snapshotIncludingObstructedWindows(action.applyToObstructedWindows(), nullptr);
+    if (descriptions.isEmpty()) {
+        ZRLog("cannot restore layout %@: it has no windows", action.uniqueIdentifier());
+        beep();
+        return false;
+    }
+    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens();
+    ZRSnapshotMappingOptions options;
+    options.adapts = action.snapshotAdapts();
+    if (action.snapshotGeneric())
+        options.genericScreen = activeScreen(screens);
+    const auto mapped = ZRMapSnapshotFrames(descriptions, screens, options);
+    const auto running = ZRRunningWindows();
+    const auto matches = ZRMatchWindowDescriptions(descriptions, running);
+
+    const bool drawers = ZRAllowsForDrawers();
+    std::vector<AXElementRef> placed;
+    for (const ZRMappedSnapshotFrame& frame : mapped) {
+        const auto& match = matches[static_cast<std::size_t>(frame.descriptionIndex)];
+        if (!match)
+            continue;
+        const WindowListEntry& entry = running[*match].entry;
+        const AXElementRef window =
+            ZRWindowForWindowListEntry(Point{entry.bounds.midX(), entry.bounds.midY()}, &entry, true);
+        const auto current = window ? ZRCopyWindowFrame(window, drawers) : std::nullopt;
+        if (!current)
+            continue;
+        storeOriginalFrame(*current, window);
+        if (setFrame(window, *current, Target{frame.windowFrame}, false))
+            placed.push_back(window);
+    }
+    if (placed.empty()) {
+        beep();
+        return false;
+    }
+
+    if (action.activatesApplications()) {
+        // Back to front, so that the layout's front window ends in front.
+        for (auto window = placed.rbegin(); window != placed.rend(); ++window)
+            ZRRaiseWindow(*window);
+    }
+    if (action.hidesOtherApplications() && Platform::hasCurrent()) {
+        std::vector<pid_t> applications;
+        for (const AXElementRef& window : placed) {
+            if (std::find(applications.begin(), applications.end(), window->processIdentifier()) ==
+                applications.end())
+                applications.push_back(window->processIdentifier());
+        }
+        // The desktop hides all applications but one; the layout's others come back by activation.
+        Workspace& workspace = Platform::current().workspace();
+        workspace.hideOtherApplications(applications.front());
+        for (auto application = applications.rbegin(); application != applications.rend(); ++application)
+            workspace.activateApplication(*application, false);
+    }
+    return true;
+}
+
+// --- Frame memory
+
+namespace {
+
+// The store registers the frame memory's settings; a settings store made since has not heard of them.
+bool frameStorageEnabled() {
+    if (!UserDefaults::standard().hasValue(FrameStorageEnableKey))
+        ZRActionManager::registerDefaults();
+    return boolSetting(FrameStorageEnableKey);
+}
+
+} // namespace
+
+bool ZRActionController::getOriginalFrame(Rect& frame, const AXElementRef& forWindow,
+                                          bool deleteUnlessRecent) {
+    const auto original = m_frameMemory.originalFrame(forWindow);
+    if (!original)
+        return false;
+    if (deleteUnlessRecent && RunLoop::main().now() - original->timestamp() > RecentOriginalFrameInterval) {
+        m_frameMemory.removeOriginalFrame(forWindow);
+        return false;
+    }
+    frame = original->frame();
+    return true;
+}
+
+bool ZRActionController::storeOriginalFrame(const Rect& frame, const AXElementRef& forWindow) {
+    if (!frameStorageEnabled() || frame.isEmpty() || !frame.isFinite())
+        return false;
+    const auto last = m_frameMemory.lastFrame(forWindow);
+    if (last && m_frameMemory.originalFrame(forWindow) &&
+        rectsAreNearlyEqual(last->frame(), frame, kFrameTolerance))
+        return true;
+    return m_frameMemory.setOriginalFrame(forWindow, frame, RunLoop::main().now());
+}
+
+void ZRActionController::removeOriginalFrameForWindow(const AXElementRef& window) {
+    m_frameMemory.removeOriginalFrame(window);
+}
+
+bool ZRActionController::getLastSkafFrame(Rect& frame, std::int64_t& atPosition,
+                                          const AXElementRef& forWindow) const {
+    const auto last = m_frameMemory.lastFrame(forWindow);
+    frame = last ? last->frame() : Rect();
+    atPosition = last ? last->position() : -1;
+    return last.has_value();
+}
+
+bool ZRActionController::storeLastSkafFrame(const Rect& frame, std::int64_t atPosition,
+                                            const AXElementRef& forWindow) {
+    if (!frameStorageEnabled() || !frame.isFinite())
+        return false;
+    return m_frameMemory.setLastFrame(forWindow, frame, atPosition);
+}
+
+void ZRActionController::removeLastSkafFrameForWindow(const AXElementRef& window) {
+    m_frameMemory.removeLastFrame(window);
+}
+
+// --- Keyboard control panel
+
+void ZRActionController::keyboardControlPanelDidBecomeActive(ZRKeyboardControlPanelInterface& panel,
+                                                             bool active) {
+    if (!active) {
+        for (const auto& [weakAction, hotKey] : m_preemptedHotKeys) {
+            const auto action = weakAction.lock();
+            if (action && action->hotKey() == hotKey && !hotKey->registerForDelegate(*action))
+                ZRLog("cannot register hot key %@ again after keyboard control",
+                      hotKey->visualRepresentation().value_or(QString()));
+        }
+        m_preemptedHotKeys.clear();
+        m_lastKeyActionType = 0;
+        m_lastKeyActionWindow = nullptr;
+        return;
+    }
+    if (!boolSetting(KeyboardControlsPreemptHotKeysKey) || !m_preemptedHotKeys.empty())
+        return;
+    for (const auto& action : ZRActionManager::actionManager().allActions()) {
+        const auto hotKey = action->hotKey();
+        if (hotKey && !hotKey->isLocal() && hotKey->isRegistered()) {
+            hotKey->unregister();
+            m_preemptedHotKeys.emplace_back(action, hotKey);
+        }
+    }
+}
+
+bool ZRActionController::keyboardControlPanelShouldIgnoreEvent(ZRKeyboardControlPanelInterface& panel,
+                                                               const KeyEvent& event) {
+    const auto runKeyMap = [&] {
+        const ZRKeyboardControlKeyMap::Entry* entry = m_keyMap.entryForEvent(event);
+        if (!entry)
+            return false;
+        if (!entry->action) {
+            panel.setActive(false);
+            return true;
+        }
+        triggerAction(entry->action, nullptr, true, nullptr, false, false);
+        return true;
+    };
+    const auto runHotKeys = [&] { return triggerAction(nullptr, &event, true, nullptr, false, false); };
+
+    const bool consumed = boolSetting(KeyboardControlsPreemptHotKeysKey) ? runKeyMap() || runHotKeys()
+                                                                         : runHotKeys() || runKeyMap();
+    if (panel.isActive())
+        panel.scheduleAutoDeactivation();
+    return consumed;
+}
+
+bool ZRActionController::keyboardControlPanelTriggerAction(ZRKeyboardControlPanelInterface& panel,
+                                                           const std::shared_ptr<ZRAction>& action) {
+    return triggerAction(action, nullptr, true, nullptr, false, false);
+}
+
+bool ZRActionController::keyboardControlPanelShouldAutoDeactivate(ZRKeyboardControlPanelInterface& panel) {
+    const AXElementRef window = panel.controlledWindow();
+    if (window && isMove(m_lastKeyActionType) && AXElementsEqual(window, m_lastKeyActionWindow) &&
+        !boolSetting(PreserveOriginalFramesForeverKey))
+        removeOriginalFrameForWindow(window);
+    return true;
+}
+
+// --- Layout capture
+
+void ZRActionController::saveSnapshot(ZRAction& action) {
+    capture(action, false);
+}
+
+void ZRActionController::reflectCurrentState(ZRAction& action, bool silently) {
+    capture(action, silently);
+}
+
+void ZRActionController::capture(ZRAction& action, bool silently) {
+    if (action.actionType() != ZRActionTypeLayout)
+        return;
+    const std::weak_ptr<ZRAction> weakAction = action.weak_from_this();
+    const std::uint64_t identifier = ++m_nextCapture;
+    Connection connection = ZRExternalWindowMonitor::sharedMonitor().enumerateWindows(
+        [this, weakAction, identifier, silently](const QVariantList& descriptions) {
+            std::erase_if(m_captures,
+                          [identifier](const auto& capture) { return capture.first == identifier; });
+            const auto action = weakAction.lock();
+            if (!action)
+                return;
+            if (descriptions.isEmpty()) {
+                ZRLog("cannot save layout %@: no windows found", action->uniqueIdentifier());
+                if (!silently)
+                    beep();
+                return;
+            }
+            ZRSnapshot snapshot;
+            for (const QVariant& description : descriptions)
+                snapshot.windowDescriptions.push_back(description.toMap());
+            for (const ZRVirtualScreen& screen : ZRVirtualScreen::screens()) {
+                if (!screen.isUnion())
+                    snapshot.screenFrames.push_back(screen.frame());
+            }
+            action->applyStateChange([&] { action->setSnapshot(snapshot); }, true);
+        });
+    m_captures.emplace_back(identifier, std::move(connection));
+}
