@@ -21,9 +21,9 @@ class ZRHotKey;
 //
 //   launch    registerDefaults, migrateDefaults      (while the application will finish launching)
 //             fillSettingsControls                    mouse feature flags, event tap, system tiling
-//             registerKeyboardHotKeys                 keyboard menu and keyboard control panel
-//             buildSettingsWindow                     the settings window; the shell loads the action
-//                                                     store itself when no area did
+//             (the shell registers the hot keys of the keyboard menu and the keyboard control panel
+//             and tells settingsHotKeyDidChange)
+//             buildSettingsWindow                     the settings window, then the action store
 //             showSettingsWindow                      unless in stealth mode with the intro seen
 //             (the shell shows the status item on the next turn of the run loop)
 //             didFinishLaunching                      the launch is over
@@ -46,11 +46,11 @@ public:
     virtual void migrateDefaults(UserDefaults& defaults) {}
     // Fills the settings controls from the defaults and acts on them (feature flags, event tap).
     virtual void fillSettingsControls() {}
-    // Registers the hot keys of the keyboard menu and the keyboard control panel.
-    virtual void registerKeyboardHotKeys() {}
-    // Builds the settings window, which loads the action store. Answers whether it loaded the store.
-    virtual bool buildSettingsWindow() { return false; }
-    // Opens the settings window; answers whether the area has one to open.
+    // Builds the settings window, which loads the action store; the shell makes sure the store is loaded
+    // afterwards, settings window or not.
+    virtual void buildSettingsWindow() {}
+    // Whether the area has a settings window to open, and opens it; answers whether it did.
+    virtual bool hasSettingsWindow() const { return false; }
     virtual bool showSettingsWindow() { return false; }
     virtual void didFinishLaunching() {}
     // Opens files handed to the program (exported actions); answers whether the area took them.
@@ -68,6 +68,9 @@ public:
     // registered at launch; null: there is none, or it is not active.
     virtual void settingsHotKeyDidChange(const QString& identifier, const std::shared_ptr<ZRHotKey>& hotKey,
                                          bool active) {}
+    // The user chose to give the keyboard control panel a hot key (after setting a local hot key without
+    // one): the area that has the recorder field starts recording there. Answers whether it did.
+    virtual bool beginAssigningKeyboardControlHotKey() { return false; }
     // Adds the area's items to the status-item menu, between the actions and the program's own items.
     virtual void populateStatusMenu(QMenu* menu) {}
 

@@ -1,0 +1,137 @@
+#include "shell/ZRSingleInstance.h"
+
+#include "toolkit/ZRLog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QThread>
+#include <memory>
+
+namespace {
+
+// Milliseconds a later start waits for the first to answer, and how often it tries while the first is
+// still starting up.
+constexpr int ConnectTimeout = 1000;
+constexpr int WriteTimeout = 2000;
+constexpr int ConnectAttempts = 10;
+constexpr int ConnectRetryInterval = 100;
+
+constexpr const char* RefusedProperty = "zrRefused";
+
+QString runtimeDirectory() {
+    QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (directory.isEmpty())
+        directory = QDir::tempPath();
+    return directory;
+}
+
+// File names may hold anything but a slash or a NUL; a display name holds a colon and a dot.
+QString sanitized(QString name) {
+    for (QChar& c : name)
+        if (!c.isLetterOrNumber() && c != u'-' && c != u'_' && c != u'.')
+            c = u'_';
+    return name;
+}
+
+} // namespace
+
+ZRSingleInstance::ZRSingleInstance(const QString& name, QObject* parent)
+    : QObject(parent), m_name(sanitized(name)), m_directory(runtimeDirectory()) {}
+
+ZRSingleInstance::~ZRSingleInstance() {
+    if (m_server)
+        m_server->close();
+}
+
+QString ZRSingleInstance::nameForDisplay(const QString& platformName, const QString& display) {
+    return QStringLiteral("skaf-%1-%2")
+        .arg(platformName, display.isEmpty() ? QStringLiteral("none") : display);
+}
+
+ZRSingleInstance::Role ZRSingleInstance::claim(const QStringList& files) {
+    m_lock = std::make_unique<QLockFile>(QDir(m_directory).filePath(m_name + QStringLiteral(".lock")));
+    // A lock left by a program that crashed is taken over: the lock file names its process.
+    if (m_lock->tryLock(0)) {
+        listen();
+        return Role::First;
+    }
+    m_lock.reset();
+    return handOver(files) ? Role::HandedOver : Role::Unreachable;
+}
+
+bool ZRSingleInstance::listen() {
+    const QString path = QDir(m_directory).filePath(m_name + QStringLiteral(".socket"));
+    // We hold the lock, so a socket file left there is stale.
+    QLocalServer::removeServer(path);
+    m_server = std::make_unique<QLocalServer>();
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(path)) {
+        ZRLog("cannot listen for later starts: %@", m_server->errorString());
+        return false;
+    }
+    connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+            // The request is the file paths, each ended by a NUL, and it is complete when the later start
+            // hangs up.
+            auto request = std::make_shared<QByteArray>();
+            connect(socket, &QLocalSocket::readyRead, socket, [socket, request] {
+                request->append(socket->readAll());
+                if (request->size() > MaximumRequestBytes) {
+                    ZRLog("later start sent too much: ignored");
+                    request->clear();
+                    socket->setProperty(RefusedProperty, true);
+                    socket->abort();
+                }
+            });
+            connect(socket, &QLocalSocket::disconnected, this, [this, socket, request] {
+                socket->deleteLater();
+                if (socket->property(RefusedProperty).toBool())
+                    return;
+                request->append(socket->readAll());
+                QStringList files;
+                for (const QByteArray& path : request->split('\0')) {
+                    const QString file = QString::fromUtf8(path);
+                    if (!file.isEmpty() && QFileInfo(file).isAbsolute())
+                        files.append(file);
+                }
+                Q_EMIT filesReceived(files);
+            });
+        }
+    });
+    return true;
+}
+
+bool ZRSingleInstance::handOver(const QStringList& files) {
+    QStringList absolute;
+    for (const QString& file : files)
+        absolute.append(QFileInfo(file).absoluteFilePath());
+    const QString path = QDir(m_directory).filePath(m_name + QStringLiteral(".socket"));
+    QLocalSocket socket;
+    for (int attempt = 0; attempt < ConnectAttempts; ++attempt) {
+        socket.connectToServer(path);
+        if (socket.waitForConnected(ConnectTimeout))
+            break;
+        QThread::msleep(ConnectRetryInterval);
+    }
+    if (socket.state() != QLocalSocket::ConnectedState) {
+        ZRLog("cannot reach the running program: %@", socket.errorString());
+        return false;
+    }
+    QByteArray request;
+    for (const QString& file : absolute)
+        request += file.toUtf8() + '\0';
+    socket.write(request);
+    while (socket.bytesToWrite() > 0)
+        if (!socket.waitForBytesWritten(WriteTimeout)) {
+            ZRLog("cannot reach the running program: %@", socket.errorString());
+            return false;
+        }
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState)
+        socket.waitForDisconnected(WriteTimeout);
+    return true;
+}
