@@ -6,6 +6,7 @@
 #include "platform/Signal.h"
 #include "platform/Workspace.h"
 #include "shell/ZRApplicationArea.h"
+#include "shell/ZRKeyboardControlDescription.h"
 
 #include <QObject>
 #include <QPointer>
@@ -21,8 +22,8 @@ class QWidget;
 class ZRAction;
 class ZRActionController;
 class ZRActionSourceListRow;
-class ZRAddMenuTarget;
 class ZRShellAlerts;
+class ZRSidebarMenuTarget;
 class ZRStatusItemController;
 
 // The settings keys of the two settings hot keys, also their identifiers.
@@ -108,8 +109,11 @@ public:
 
     enum class TerminateReply { TerminateNow, TerminateCancel };
     // Asks for confirmation unless "Quit Without Confirmation" is on; saves the action store (telling the
-    // user when that fails, who may then stay) and runs the areas' quit steps.
-    TerminateReply applicationShouldTerminate();
+    // user when that fails, who may then stay) and runs the areas' quit steps. Without askUser (the
+    // session ends, a signal asks the program to stop) nothing is asked and a failed save is logged.
+    // Once it has answered TerminateNow, later calls answer the same at once.
+    TerminateReply applicationShouldTerminate(bool askUser = true);
+    bool isTerminating() const { return m_terminating; }
     // The "Quit" menu item: ends the event loop when applicationShouldTerminate allows it.
     void terminate();
 
@@ -123,6 +127,8 @@ public:
     void updateStatusItem();
     ZRStatusItemController& statusItemController();
 
+    // The cheat sheet: the two settings hot keys, then the custom actions that have hot keys.
+    std::vector<ZRKeyboardControlDescription> cheatSheetDescriptions() const;
     // Fills the menu with the custom actions and, when asked, the program's own items (settings, about,
     // quit). With a context action, the menu is that action's: its name first, then its items.
     void populateMenu(QMenu* menu, const std::shared_ptr<ZRAction>& context, bool includeMetaItems,
@@ -140,9 +146,10 @@ public:
     // the menu.
     QMenu* sourceListContextMenuForItem(const ZRActionSourceListRow* row);
     // Fills the sidebar's add menu: the action types, the recently deleted records and the merge and
-    // extract entries, each handled by the add-menu target (the settings window).
+    // extract entries, each handled by the sidebar's menu target (the settings window).
     void populateAddMenu(QMenu* menu);
-    void setAddMenuTarget(ZRAddMenuTarget* target) { m_addMenuTarget = target; }
+    // The settings window's sidebar, which carries out what its menus offer; not owned, null for none.
+    void setSidebarMenuTarget(ZRSidebarMenuTarget* target) { m_sidebarMenuTarget = target; }
 
     // The introduction popover shown at the first launch (made by the settings window); closed and
     // released by dismissIntroPopover.
@@ -197,13 +204,17 @@ private:
     void showSettingsWindowUnlessStealthy();
     std::shared_ptr<ZRHotKey>& settingsHotKeySlot(const QString& identifier);
     void tellAreasSettingsHotKeyDidChange(const QString& identifier);
-    bool saveActionsForTermination();
+    bool saveActionsForTermination(bool askUser);
+    void addActionItems(QMenu* menu, const std::vector<std::shared_ptr<ZRAction>>& actions, bool invertIcons);
+    void addCheatSheet(QMenu* menu);
+    void triggerActionFromMenu(const std::weak_ptr<ZRAction>& action);
+    void applyApplicationMode();
 
     std::unique_ptr<ZRActionController> m_actions;
     std::vector<std::unique_ptr<ZRApplicationArea>> m_areas;
     std::unique_ptr<ZRStatusItemController> m_statusItemController;
     std::unique_ptr<ZRShellAlerts> m_alerts;
-    ZRAddMenuTarget* m_addMenuTarget = nullptr;
+    ZRSidebarMenuTarget* m_sidebarMenuTarget = nullptr;
     QPointer<QWidget> m_introPopover;
     const ZRHotKeyTextView* m_keyboardMenuHotKeyTextView = nullptr;
 
@@ -213,6 +224,8 @@ private:
     std::vector<Connection> m_connections;
     QStringList m_pendingFiles;
     bool m_didWillFinishLaunching = false;
+    bool m_actionStoreLoaded = false;
+    bool m_wasActive = false;
     bool m_didFinishLaunching = false;
     bool m_terminating = false;
 };
