@@ -1,0 +1,254 @@
+#include "ActionModelTestSupport.h"
+
+#include "actions/ZRActionSourceListRow.h"
+#include "platform/Keys.h"
+
+#include <QWidget>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+using namespace ModifierFlag;
+
+const QString StoreKey = QString::fromUtf16(ZRCustomControlsUserDefaultName);
+
+class Row : public ZRActionSourceListRow {
+public:
+    explicit Row(std::shared_ptr<ZRAction> action, std::vector<const Row*> children = {})
+        : m_action(std::move(action)), m_children(std::move(children)) {}
+    std::shared_ptr<ZRAction> action() const override { return m_action; }
+    std::vector<const ZRActionSourceListRow*> childRows() const override {
+        return {m_children.begin(), m_children.end()};
+    }
+
+private:
+    std::shared_ptr<ZRAction> m_action;
+    std::vector<const Row*> m_children;
+};
+
+std::shared_ptr<ZRAction> folderOf(std::vector<std::shared_ptr<ZRAction>> children, bool chain = false) {
+    auto action = ZRAction::actionWithType(ZRActionTypeFolder);
+    action->setChain(chain);
+    action->setChildren(std::move(children));
+    return action;
+}
+
+QStringList identifiers(const std::vector<std::shared_ptr<ZRAction>>& actions) {
+    QStringList list;
+    for (const auto& action : actions)
+        list << action->uniqueIdentifier();
+    return list;
+}
+
+class ActionStoreTest : public ActionModelTest {
+protected:
+    QVariantList storedRecordsOnDisk() const {
+        const auto file = PropertyList::readFile(settingsPath());
+        return file.value.toMap().value(StoreKey).toList();
+    }
+};
+
+TEST_F(ActionStoreTest, FirstUseRegistersTheStoreDefaults) {
+    ZRActionManager::actionManager();
+    const UserDefaults& defaults = UserDefaults::standard();
+    EXPECT_EQ(defaults.integerForKey(QStringLiteral("Configuration Grid: Columns")), 6);
+    EXPECT_EQ(defaults.integerForKey(QStringLiteral("Configuration Grid: Rows")), 4);
+    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("Non-Modifier Hot Keys Are Local")));
+    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("Frame Storage: Enable")));
+}
+
+TEST_F(ActionStoreTest, TheLoadedTreeIsWalkedDepthFirstAndLookedUpByIdentifier) {
+    auto fill = ZRAction::actionWithType(ZRActionTypeFill);
+    auto separator = ZRAction::actionWithType(ZRActionTypeSeparator);
+    auto center = ZRAction::actionWithType(ZRActionTypeCenter);
+    auto move = ZRAction::actionWithType(ZRActionTypeMove);
+    auto revert = ZRAction::actionWithType(ZRActionTypeRevert);
+    auto plain = folderOf({center, move});
+    auto innerChain = folderOf({revert}, true);
+    auto chain = folderOf({fill, separator, plain, innerChain}, true);
+    auto layout = ZRAction::actionWithType(ZRActionTypeLayout);
+    layout->setHotKey(hotKey(Key::L, Command | Option, layout->uniqueIdentifier()));
+    UserDefaults::standard().setObject(
+        QVariantList{chain->dictionaryRepresentation(), layout->dictionaryRepresentation()}, StoreKey);
+    layout.reset();
+
+    auto& store = ZRActionManager::actionManager();
+    EXPECT_EQ(identifiers(store.topLevelActions()),
+              (QStringList{chain->uniqueIdentifier(), identifiers(store.topLevelActions())[1]}));
+    EXPECT_EQ(identifiers(store.allActions()),
+              (QStringList{chain->uniqueIdentifier(), fill->uniqueIdentifier(), separator->uniqueIdentifier(),
+                           plain->uniqueIdentifier(), center->uniqueIdentifier(), move->uniqueIdentifier(),
+                           innerChain->uniqueIdentifier(), revert->uniqueIdentifier(),
+                           store.topLevelActions()[1]->uniqueIdentifier()}));
+    EXPECT_TRUE(isRegistered(Key::L, Command | Option)) << "each action registers its hot key on load";
+
+    const auto found = store.actionWithIdentifier(move->uniqueIdentifier(), false);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->actionType(), ZRActionTypeMove);
+    EXPECT_FALSE(store.actionWithIdentifier(QString(), true));
+    EXPECT_FALSE(store.actionWithIdentifier(QStringLiteral("nothing"), true));
+
+    const auto loadedChain = store.topLevelActions()[0];
+    EXPECT_EQ(identifiers(store.chainedActionsForAction(*loadedChain)),
+              (QStringList{fill->uniqueIdentifier(), center->uniqueIdentifier(), move->uniqueIdentifier(),
+                           innerChain->uniqueIdentifier()}));
+    EXPECT_TRUE(
+        store.chainedActionsForAction(*store.actionWithIdentifier(plain->uniqueIdentifier(), false)).empty());
+
+    auto ephemeral = ZRAction::actionWithType(ZRActionTypeFill);
+    store.addEphemeralAction(ephemeral);
+    EXPECT_FALSE(store.actionWithIdentifier(ephemeral->uniqueIdentifier(), false));
+    EXPECT_EQ(store.actionWithIdentifier(ephemeral->uniqueIdentifier(), true), ephemeral);
+    const QString gone = ephemeral->uniqueIdentifier();
+    ephemeral.reset();
+    EXPECT_FALSE(store.actionWithIdentifier(gone, true));
+}
+
+TEST_F(ActionStoreTest, ChangesAreSavedOnceAfterTheTurnThatMadeThem) {
+    auto& store = ZRActionManager::actionManager();
+    auto first = ZRAction::actionWithType(ZRActionTypeFill);
+    auto second = ZRAction::actionWithType(ZRActionTypeCenter);
+    store.insertAction(first);
+    store.insertAction(second);
+    EXPECT_TRUE(store.needsSave());
+    EXPECT_FALSE(QFile::exists(settingsPath()));
+
+    RunLoop::main().runPending();
+    EXPECT_FALSE(store.needsSave());
+    QVariantList records = storedRecordsOnDisk();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[0].toMap().value(ZRActionKey::Identifier), second->uniqueIdentifier());
+
+    first->setRelativeFrame({0, 0, 0.5, 0.5});
+    EXPECT_TRUE(store.needsSave()) << "an action of the store changed";
+    RunLoop::main().runPending();
+    EXPECT_EQ(storedRecordsOnDisk()[1].toMap().value(ZRActionKey::RelativeFrame),
+              stringFromRect({0, 0, 0.5, 0.5}));
+
+    auto stranger = ZRAction::actionWithType(ZRActionTypeFill);
+    stranger->setMoveDelta(30);
+    EXPECT_FALSE(store.needsSave()) << "an action outside the store changed";
+}
+
+TEST_F(ActionStoreTest, AStoredValueThatIsNoArrayIsKeptUntilTheTreeChanges) {
+    const QVariantMap unreadable{{QStringLiteral("Action"), 11}};
+    UserDefaults::standard().setObject(unreadable, StoreKey);
+    auto& store = ZRActionManager::actionManager();
+    EXPECT_TRUE(store.topLevelActions().empty());
+    EXPECT_TRUE(logged(QStringLiteral("cannot load actions")));
+
+    EXPECT_TRUE(store.save());
+    EXPECT_EQ(UserDefaults::standard().persistentObject(StoreKey), QVariant(unreadable));
+
+    store.insertAction(ZRAction::actionWithType(ZRActionTypeFill));
+    RunLoop::main().runPending();
+    EXPECT_EQ(storedRecordsOnDisk().size(), 1);
+}
+
+TEST_F(ActionStoreTest, TheSidebarRebuildsTheTreeAndActionsThatLeaveLetGoOfTheirHotKeys) {
+    auto& store = ZRActionManager::actionManager();
+    auto kept = ZRAction::actionWithType(ZRActionTypeFill);
+    auto leaving = ZRAction::actionWithType(ZRActionTypeCenter);
+    auto member = ZRAction::actionWithType(ZRActionTypeRevert);
+    auto box = folderOf({});
+    for (const auto& action : {kept, leaving})
+        ASSERT_TRUE(action->shouldSetHotKey(
+            hotKey(action == kept ? Key::K : Key::C, Command | Option, action->uniqueIdentifier()),
+            action->uniqueIdentifier()));
+    const Row keptRow(kept), leavingRow(leaving), memberRow(member), boxRow(box, {&memberRow});
+    store.populateWithSourceListItems({&keptRow, &leavingRow});
+    RunLoop::main().runPending();
+    ASSERT_EQ(storedRecordsOnDisk().size(), 2);
+
+    const Row section(nullptr);
+    store.populateWithSourceListItems({&section, &boxRow, &keptRow, &boxRow});
+    EXPECT_EQ(identifiers(store.topLevelActions()),
+              (QStringList{box->uniqueIdentifier(), kept->uniqueIdentifier()}));
+    EXPECT_EQ(identifiers(box->children()), QStringList{member->uniqueIdentifier()});
+    EXPECT_TRUE(logged(QStringLiteral("in the sidebar twice")));
+    EXPECT_TRUE(isRegistered(Key::K, Command | Option));
+    EXPECT_FALSE(isRegistered(Key::C, Command | Option)) << "the deleted action still lives in a menu, say";
+    EXPECT_TRUE(leaving->hotKey()) << "its record keeps the hot key for undo and recently deleted";
+
+    store.populateWithSourceListItems({&leavingRow});
+    EXPECT_TRUE(isRegistered(Key::C, Command | Option)) << "an action coming back takes up its hot key";
+    RunLoop::main().runPending();
+    ASSERT_EQ(storedRecordsOnDisk().size(), 1);
+}
+
+// The operating system refuses to grow files past the limit, even for root, so the save fails the way a
+// full disk makes it fail.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        rlimit limit = m_previous;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_previous); }
+
+private:
+    rlimit m_previous{};
+};
+
+TEST_F(ActionStoreTest, AFailedSaveIsLoggedAndRetriedWhileTheFileStaysWhole) {
+    auto& store = ZRActionManager::actionManager();
+    store.insertAction(ZRAction::actionWithType(ZRActionTypeFill));
+    ASSERT_TRUE(store.save());
+    const QByteArray before = [&] {
+        QFile file(settingsPath());
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    }();
+
+    {
+        FileSizeLimit limit(rlim_t(before.size()) + 64);
+        for (int i = 0; i < 20; ++i)
+            store.insertAction(ZRAction::actionWithType(ZRActionTypeCenter));
+        EXPECT_FALSE(store.save());
+    }
+    EXPECT_TRUE(logged(QStringLiteral("cannot save actions")));
+    QFile file(settingsPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    file.close();
+
+    RunLoop::main().advance(ZRActionManager::SaveRetryDelay + 0.1);
+    EXPECT_EQ(storedRecordsOnDisk().size(), 21);
+}
+
+TEST_F(ActionStoreTest, GridsHearOfTheDimensionsInUse) {
+    auto& store = ZRActionManager::actionManager();
+    auto first = ZRAction::actionWithType(ZRActionTypeMoveAndResize);
+    first->setGridDimensionsDictionary({{QStringLiteral("Configuration Grid: Columns"), 8},
+                                        {QStringLiteral("Configuration Grid: Rows"), 3}});
+    auto second = ZRAction::actionWithType(ZRActionTypeUseGrid);
+    second->setGridDimensionsDictionary({{QStringLiteral("Mouse Controls Grid: Columns"), 8}});
+    store.insertAction(first);
+    store.insertAction(folderOf({second}));
+    EXPECT_EQ(store.gridDimensionsInUse(), (std::vector<std::int64_t>{3, 8}));
+    const QVariantList suggestions = ZRGridGeometry::gridDimensionSuggestions();
+    EXPECT_TRUE(suggestions.contains(QStringLiteral("8")) || suggestions.contains(qint64(8)));
+}
+
+TEST_F(ActionStoreTest, TheCollectionViewShowsTheFocusActionsPaneOnly) {
+    auto& store = ZRActionManager::actionManager();
+    QWidget pane;
+    int made = 0;
+    ZRAction::setConfigurationViewFactory([&](ZRAction&) {
+        ++made;
+        return &pane;
+    });
+    EXPECT_TRUE(store.configurationViewsInCollectionView(nullptr).isEmpty());
+    auto action = ZRAction::actionWithType(ZRActionTypeFill);
+    store.setFocusAction(action);
+    EXPECT_EQ(store.configurationViewsInCollectionView(nullptr), QList<QWidget*>{&pane});
+    EXPECT_EQ(store.configurationViewsInCollectionView(nullptr), QList<QWidget*>{&pane});
+    EXPECT_EQ(made, 1);
+    ZRAction::setConfigurationViewFactory({});
+}
+
+} // namespace
