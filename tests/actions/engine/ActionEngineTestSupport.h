@@ -1,0 +1,232 @@
+#pragma once
+
+#include "actions/ZRAction.h"
+#include "actions/ZRActionController.h"
+#include "actions/ZRActionHost.h"
+#include "actions/ZRActionManager.h"
+#include "actions/ZRDropZoneActivation.h"
+#include "actions/ZRFullSizeGridOpener.h"
+#include "actions/ZRKeyboardControlPanelInterface.h"
+#include "actions/ZRKeyboardMenuPresenter.h"
+#include "actions/ZRPaletteHiding.h"
+#include "actions/ZRPaletteItemButtonInterface.h"
+#include "keyboard-control/KeyEvent.h"
+#include "keyboard-control/ZRHotKey.h"
+#include "platform/Platform.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/sim/SimDesktop.h"
+#include "window-access/IgnoreList.h"
+#include "window-access/WindowAccessClock.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+#include <ostream>
+
+inline void PrintTo(const Rect& rect, std::ostream* os) {
+    *os << stringFromRect(rect).toStdString();
+}
+
+class FakeHost : public ZRActionHost {
+public:
+    std::vector<std::shared_ptr<ZRHotKey>> settings;
+    std::vector<std::shared_ptr<ZRHotKey>> settingsHotKeys() const override { return settings; }
+    void didSetHotKey(const std::shared_ptr<ZRHotKey>&, const QString&) override {}
+    void assignKeyboardControlHotKey() override {}
+};
+
+class FakeKeyboardMenu : public ZRKeyboardMenuPresenter {
+public:
+    struct PopUp {
+        std::shared_ptr<ZRAction> control;
+        const void* reference = nullptr;
+        std::vector<std::shared_ptr<ZRAction>> actions;
+        bool topLevel = false;
+        std::optional<QString> title;
+    };
+    std::vector<PopUp> popUps;
+    int closed = 0;
+
+    bool popUpKeyboardMenuForControl(const std::shared_ptr<ZRAction>& control, const void* reference,
+                                     const std::vector<std::shared_ptr<ZRAction>>* actions,
+                                     const std::optional<QString>& title, bool* repeat, bool) override {
+        popUps.push_back({control, reference, actions ? *actions : std::vector<std::shared_ptr<ZRAction>>(),
+                          actions == nullptr, title});
+        if (repeat)
+            *repeat = true;
+        return true;
+    }
+    void close() override { ++closed; }
+};
+
+class FakeKeyboardControlPanel : public ZRKeyboardControlPanelInterface {
+public:
+    bool active = false;
+    bool hasFrame = true;
+    AXElementRef window;
+    std::vector<AXElementRef> opened;
+    int rescheduled = 0;
+
+    bool activateForWindow(const AXElementRef& w) override {
+        opened.push_back(w);
+        active = hasFrame;
+        window = w;
+        return hasFrame;
+    }
+    bool isActive() const override { return active; }
+    void setActive(bool a) override { active = a; }
+    AXElementRef controlledWindow() const override { return window; }
+    void scheduleAutoDeactivation() override { ++rescheduled; }
+};
+
+class FakeDropZones : public ZRDropZoneActivation {
+public:
+    bool dragging = false;
+    bool active = false;
+    std::vector<const ZRAction*> activations;
+
+    bool isDraggingWindow() const override { return dragging; }
+    bool isActive() const override { return active; }
+    bool activateForAction(const ZRAction& action) override {
+        activations.push_back(&action);
+        active = true;
+        return true;
+    }
+    bool deactivate() override { return std::exchange(active, false); }
+};
+
+// Every test: a fresh desktop of two screens side by side (the second smaller), settings of their own,
+// the run loop's manual clock behind every wait, workers run by hand, an empty action store and the
+// engine with its beeps counted. The first application added is frontmost, and its front window is
+// the focused one.
+class ActionEngineTest : public ::testing::Test {
+protected:
+    static constexpr Rect PrimaryScreen{0, 0, 1440, 900};
+    static constexpr Rect SecondScreen{1440, 0, 1280, 720};
+
+    void SetUp() override {
+        ensureApplication();
+        ASSERT_TRUE(folder.isValid());
+        UserDefaults::setStandard(
+            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
+        RunLoop::main().useManualClock(1000);
+        WindowAccessClock::install([] { return RunLoop::main().now(); },
+                                   [](double seconds) { RunLoop::main().advance(seconds); });
+        qputenv("XDG_DATA_HOME", folder.path().toUtf8());
+        ZRIgnoreList::sharedList().reload();
+        DispatchQueue::setManualForTesting(true);
+        Platform::setCurrent(&sim);
+        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
+        ZRAction::setHost(&host);
+        sim.addScreen(PrimaryScreen);
+        secondScreen = sim.addScreen(SecondScreen);
+        engine = std::make_unique<ZRActionController>();
+        engine->setBeepHandler([this] { ++beeps; });
+    }
+
+    void TearDown() override {
+        engine.reset();
+        ZRActionManager::setActionManager(nullptr);
+        ZRAction::setHost(nullptr);
+        DispatchQueue::drainForTesting();
+        RunLoop::main().runPending();
+        DispatchQueue::setManualForTesting(false);
+        Platform::setCurrent(nullptr);
+        WindowAccessClock::install({}, {});
+        UserDefaults::setStandard(nullptr);
+        qunsetenv("XDG_DATA_HOME");
+        ZRIgnoreList::sharedList().reload();
+    }
+
+    static void ensureApplication() {
+        static int argc = 1;
+        static char name[] = "skaf_action_engine_tests";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance())
+            new QApplication(argc, argv);
+    }
+
+    static void set(const QString& key, const QVariant& value) {
+        UserDefaults::standard().setObject(value, key);
+    }
+
+    SimApplication& application(const QString& bundleIdentifier = QStringLiteral("com.example.editor"),
+                                const QString& name = QStringLiteral("Editor")) {
+        for (const RunningApplication& running : sim.workspace().runningApplications()) {
+            if (running.bundleIdentifier == bundleIdentifier)
+                return *applications.at(running.processIdentifier);
+        }
+        SimApplication& added = sim.addApplication(bundleIdentifier, name);
+        applications[added.pid()] = &added;
+        return added;
+    }
+
+    SimWindow& addWindow(const Rect& quartzFrame, const QString& title = QStringLiteral("Document")) {
+        return sim.addWindow(application(), quartzFrame, title);
+    }
+
+    static AXElementRef elementOf(const SimWindow& window) {
+        const AXElementRef app =
+            Platform::current().accessibility().applicationElement(window.application().pid());
+        AXValue windows;
+        if (!app || app->copyAttributeValue(AX::Windows, windows) != AXError::Success)
+            return nullptr;
+        for (const AXElementRef& element : std::get<std::vector<AXElementRef>>(windows)) {
+            if (element->windowNumber() == window.number())
+                return element;
+        }
+        return nullptr;
+    }
+
+    static std::shared_ptr<ZRAction> action(ZRActionType type,
+                                            const std::function<void(ZRAction&)>& configure = {}) {
+        auto made = ZRAction::actionWithType(type);
+        if (configure)
+            configure(*made);
+        return made;
+    }
+
+    // An action of the store with a global hot key.
+    std::shared_ptr<ZRAction> actionWithHotKey(ZRActionType type, KeyCode key, ModifierFlags flags,
+                                               const std::function<void(ZRAction&)>& configure = {}) {
+        auto made = action(type, configure);
+        const auto hotKey = ZRHotKey::hotKeyWithIdentifer(made->uniqueIdentifier(), QString(), key, flags);
+        made->setHotKey(hotKey);
+        EXPECT_TRUE(hotKey->registerForDelegate(*made, false));
+        ZRActionManager::actionManager().insertAction(made);
+        return made;
+    }
+
+    static KeyEvent hotKeyPress(const std::shared_ptr<ZRHotKey>& hotKey) {
+        KeyEvent event;
+        event.type = KeyEventType::SystemDefined;
+        event.subtype = SystemDefinedSubtype::HotKeyPressed;
+        event.data1 = hotKey->hotKeyReference();
+        event.modifierFlags = hotKey->modifierFlags();
+        return event;
+    }
+
+    static KeyEvent keyDown(KeyCode key, ModifierFlags flags = 0) {
+        KeyEvent event;
+        event.keyCode = key;
+        event.modifierFlags = flags;
+        return event;
+    }
+
+    bool trigger(const std::shared_ptr<ZRAction>& triggered, bool updateChains = true) {
+        return engine->triggerAction(triggered, nullptr, updateChains, nullptr, false, false);
+    }
+
+    QTemporaryDir folder;
+    SimDesktop sim;
+    std::uint32_t secondScreen = 0;
+    std::map<pid_t, SimApplication*> applications;
+    FakeHost host;
+    std::unique_ptr<ZRActionController> engine;
+    int beeps = 0;
+};
