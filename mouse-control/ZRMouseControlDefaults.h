@@ -33,6 +33,16 @@ inline const QString MouseDraggingThreshold = QStringLiteral("Mouse Dragging Thr
 
 } // namespace ZRMouseControlDefault
 
+// How drop zones are shown ("Drop Snap: Activation"); values other than these count as modifier keys.
+enum ZRDropSnapActivation : std::int64_t {
+    // By the modifier keys of "Drop Snap: Modifier: %ld".
+    ZRDropSnapActivationModifierKeys = 0,
+    // By the modifier keys of a layout's hot key.
+    ZRDropSnapActivationHotKeyModifiers = 1,
+    // By pressing a layout's hot key.
+    ZRDropSnapActivationHotKey = 2,
+};
+
 // The action of a snap position: "Snap: 3" to "Snap: 10".
 inline QString userDefaultNameForSnapPosition(std::int64_t position) {
     return QStringLiteral("Snap: %1").arg(position);

@@ -16,7 +16,16 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <vector>
+
+// Readable texts in the failures of tests.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& texts, std::ostream* out) {
+    *out << '[' << texts.join(QStringLiteral(", ")).toStdString() << ']';
+}
 
 class RecordingLogReader : public ZRLogReader {
 public:

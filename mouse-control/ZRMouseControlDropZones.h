@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/Geometry.h"
+
+#include <memory>
+
+class ZRAction;
+
+// The windows of a saved layout shown as drop zones while a window is dragged.
+class ZRMouseControlDropZones {
+public:
+    virtual ~ZRMouseControlDropZones() = default;
+    // Shows the zones of the layout (none: hides them); false when there is nothing to show.
+    virtual bool activateForAction(const std::shared_ptr<ZRAction>& action) = 0;
+    // Picks the zone under the pointer (Quartz); false while no zones are shown.
+    virtual bool updateWithCGLocation(const Point& location) = 0;
+};

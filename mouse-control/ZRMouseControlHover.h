@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/EventStream.h"
+
+enum ZRHoverMode : int {
+    ZRHoverModeMove = 0,
+    ZRHoverModeResize = 1,
+};
+
+// Hover move and resize: the window under the pointer follows the mouse while the hover keys are held.
+class ZRMouseControlHover {
+public:
+    virtual ~ZRMouseControlHover() = default;
+    // One step of the gesture; the first step with an event finds the window. Null: a retry of the last
+    // step without a new event.
+    virtual void moveOrResize(ZRHoverMode mode, const TapEvent* event) = 0;
+};

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "platform/EventStream.h"
+#include "platform/Signal.h"
+#include "shell/ZRApplicationArea.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class ZRMouseControlDropZones;
+class ZRMouseControlHover;
+class ZRMouseControlKeyboardMenu;
+class ZRMouseControlPalette;
+class ZRMouseControlSettingsControls;
+class ZRMouseControlSnapping;
+class ZRSettingsControlSender;
+
+// The mouse-control area of the main controller: it decides from the settings which features are on
+// (ZRMouseControlState), installs the listen-only event tap while one is, and hands the tapped events to
+// the parts that act on them: hover, snapping, the palette, the drop zones and the keyboard menu. A part
+// not given yet leaves its events alone. Delayed requests on behalf of the palette are made with this
+// controller as their target. Main thread only.
+class ZRMouseController : public ZRApplicationArea {
+public:
+    // Left mouse down and up, right mouse down, mouse moved, left mouse dragged and flags changed.
+    static constexpr std::uint64_t EventMask =
+        tapEventMaskBit(TapEventType::LeftMouseDown) | tapEventMaskBit(TapEventType::LeftMouseUp) |
+        tapEventMaskBit(TapEventType::RightMouseDown) | tapEventMaskBit(TapEventType::MouseMoved) |
+        tapEventMaskBit(TapEventType::LeftMouseDragged) | tapEventMaskBit(TapEventType::FlagsChanged);
+    // Seconds before a tap that could not be installed, while one is wanted, is tried again.
+    static constexpr double TapRetryDelay = 1.0;
+
+    ZRMouseController();
+    ~ZRMouseController() override;
+    ZRMouseController(const ZRMouseController&) = delete;
+    ZRMouseController& operator=(const ZRMouseController&) = delete;
+
+    // --- The parts that act on tapped events; null takes a part away again. The caller keeps them alive.
+
+    void setHover(ZRMouseControlHover* hover);
+    void setSnapping(ZRMouseControlSnapping* snapping);
+    void setPalette(ZRMouseControlPalette* palette);
+    void setDropZones(ZRMouseControlDropZones* dropZones);
+    void setKeyboardMenu(ZRMouseControlKeyboardMenu* keyboardMenu);
+    ZRMouseControlHover& hover() const { return *m_hover; }
+    ZRMouseControlSnapping& snapping() const { return *m_snapping; }
+    ZRMouseControlPalette& palette() const { return *m_palette; }
+    ZRMouseControlDropZones& dropZones() const { return *m_dropZones; }
+    ZRMouseControlKeyboardMenu& keyboardMenu() const { return *m_keyboardMenu; }
+
+    // The settings window's controls that show the palette's state; null for none.
+    void setSettingsControls(ZRMouseControlSettingsControls* controls) { m_settingsControls = controls; }
+    // How the settings window reads a delay setting (seconds); until one is given, the stored value.
+    using DelayReader = std::function<double(const QString& userDefaultName)>;
+    void setDelayReader(DelayReader reader);
+    double delayForUserDefaultName(const QString& userDefaultName) const {
+        return m_delayReader(userDefaultName);
+    }
+
+    // --- Feature flags and the tap
+
+    // Recomputes the state from the settings and installs or removes the tap.
+    void updateFeatureFlagsAndTap();
+    // The same; with a sender (the palette switch) the palette follows the sender's state and the setting
+    // "Mouse Controls" is written. Updates the palette's switch and the controls that depend on it when
+    // asked. Answers whether the palette is on.
+    bool updateMouseControlUserDefaultForSender(const ZRSettingsControlSender* sender, bool updateSwitch,
+                                                bool updateSecondaryControls);
+    // Installs the tap while a feature wants it, removes it otherwise. Terminating removes it for good and
+    // gives the desktop back its own window settings.
+    void updateListeningEventTapForTerminatingApplication(bool terminating);
+    // A listen-only tap for the events of the mask; null (logged) when the desktop refuses one.
+    std::unique_ptr<EventTap> registerListeningTapForEvents(std::uint64_t eventMask,
+                                                            EventStream::Callback callback);
+    void unregisterEventTap(std::unique_ptr<EventTap>& tap);
+
+    // --- ZRApplicationArea
+
+    // Puts back desktop settings that an earlier run left changed, turns the desktop's tiling off for the
+    // features that are on, and computes the feature flags.
+    void fillSettingsControls() override;
+    void activeApplicationDidChange(const std::optional<RunningApplication>& application) override;
+    void applicationWillTerminate() override;
+
+private:
+    // Steps 1 and 2 of the tap decision: install or remove.
+    void updateEventTap(bool terminating);
+    void eventTapWasLost();
+
+    ZRMouseControlHover* m_hover;
+    ZRMouseControlSnapping* m_snapping;
+    ZRMouseControlPalette* m_palette;
+    ZRMouseControlDropZones* m_dropZones;
+    ZRMouseControlKeyboardMenu* m_keyboardMenu;
+    ZRMouseControlSettingsControls* m_settingsControls = nullptr;
+    DelayReader m_delayReader;
+    Connection m_tapLost;
+    bool m_terminated = false;
+};

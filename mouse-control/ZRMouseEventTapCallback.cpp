@@ -1,0 +1,245 @@
+#include "mouse-control/ZRMouseEventTapCallback.h"
+
+#include "actions/ZRAction.h"
+#include "actions/ZRActionManager.h"
+#include "keyboard-control/ZRHotKey.h"
+#include "mouse-control/ZRMouseControlDefaults.h"
+#include "mouse-control/ZRMouseControlDropZones.h"
+#include "mouse-control/ZRMouseControlHover.h"
+#include "mouse-control/ZRMouseControlKeyboardMenu.h"
+#include "mouse-control/ZRMouseControlPalette.h"
+#include "mouse-control/ZRMouseControlSnapping.h"
+#include "mouse-control/ZRMouseControlState.h"
+#include "mouse-control/ZRMouseController.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UserDefaults.h"
+#include "toolkit/ModifierFlagsMatching.h"
+#include "toolkit/RunLoopExtensions.h"
+#include "toolkit/ZRCGEventWrapper.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The drop-snap modifier keys in the order their layouts are looked up.
+constexpr ModifierFlags DropSnapModifierOrder[] = {ModifierFlag::Function, ModifierFlag::Control,
+                                                   ModifierFlag::Option, ModifierFlag::Shift,
+                                                   ModifierFlag::Command};
+
+constexpr double DefaultMouseDraggingThreshold = 0.3;
+constexpr double MinimumMouseDraggingThreshold = 0.01;
+
+bool isUsableLayout(const ZRAction& action) {
+    return action.actionType() == ZRActionTypeLayout && !action.snapshot().isEmpty();
+}
+
+// The layout named by the first held drop-snap modifier key that has one, first in store order.
+std::shared_ptr<ZRAction> layoutForDropSnapModifiers(ModifierFlags held) {
+    const UserDefaults& defaults = UserDefaults::standard();
+    QStringList identifiers;
+    for (const ModifierFlags flag : DropSnapModifierOrder) {
+        if (!(held & flag))
+            continue;
+        const QVariant value = defaults.object(userDefaultNameForDropSnapModifier(flag));
+        if (value.isValid())
+            identifiers.append(value.toString());
+    }
+    if (identifiers.isEmpty())
+        return nullptr;
+    for (const auto& action : ZRActionManager::actionManager().allActions())
+        if (isUsableLayout(*action) && identifiers.contains(action->uniqueIdentifier()))
+            return action;
+    return nullptr;
+}
+
+// The layout whose hot key's modifiers are exactly the held ones, else the first whose modifiers are all
+// held.
+std::shared_ptr<ZRAction> layoutForHotKeyModifiers(ModifierFlags held, ModifierFlags excluded) {
+    std::shared_ptr<ZRAction> candidate;
+    for (const auto& action : ZRActionManager::actionManager().allActions()) {
+        if (!isUsableLayout(*action))
+            continue;
+        const auto hotKey = action->hotKey();
+        const ModifierFlags keyFlags =
+            hotKey ? ZREventModifierMask(hotKey->modifierFlags()) & ~excluded & ZRTapModifierMask : 0;
+        if (keyFlags == held)
+            return action;
+        if (!candidate && keyFlags != 0 && (keyFlags & held) == keyFlags)
+            candidate = action;
+    }
+    return candidate;
+}
+
+void postModifierFlagsChanged(const TapEvent& event) {
+    NotificationCenter::defaultCenter().post(ZRModifierFlagsChangedNotification, nullptr,
+                                             ZRCGEventWrapper::wrapperForEvent(event));
+}
+
+} // namespace
+
+bool ZRMouseMovedBeyondThreshold(const Point& point, const Point& previous) {
+    const auto stored =
+        UserDefaults::standard().optionalDouble(ZRMouseControlDefault::MouseDraggingThreshold);
+    const double threshold =
+        stored ? std::max(*stored, MinimumMouseDraggingThreshold) : DefaultMouseDraggingThreshold;
+    return std::abs(point.x - previous.x) > threshold || std::abs(point.y - previous.y) > threshold;
+}
+
+void ZRScheduleTappedMouseMovedEvent(const TapEvent* event, ZRMouseController& controller) {
+    ZRMouseControlState& state = ZRMouseControlState::shared();
+    auto& wrapper = state.movedEventWrapper;
+    if (wrapper && wrapper->event()) {
+        RunLoop::main().cancelPreviousPerformRequests(&controller, ZRProcessTappedMouseMovedEventSelector,
+                                                      wrapper.get());
+    }
+    if (!event) {
+        if (wrapper)
+            wrapper->setEvent(std::nullopt);
+        return;
+    }
+    if (!wrapper)
+        wrapper = std::make_shared<ZRCGEventWrapper>();
+    wrapper->setEvent(*event);
+
+    const bool waits = UserDefaults::standard().integerForKey(ZRMouseControlDefault::ZoomButtonBehavior) == 0;
+    const double delay =
+        std::max(waits ? controller.delayForUserDefaultName(ZRMouseControlDefault::Delay) : 0.0,
+                 ZRMinimumTappedMouseMovedDelay);
+    performSelectorInCommonModesAfterDelay(
+        &controller, ZRProcessTappedMouseMovedEventSelector, wrapper.get(), delay,
+        [&controller, pending = wrapper] { controller.palette().processTappedMouseMovedEvent(pending); });
+}
+
+bool ZRProcessDropSnapModifiers(ZRMouseController& controller, ModifierFlags flags, bool always) {
+    const ZRMouseControlState& state = ZRMouseControlState::shared();
+    if (!state.dropSnapOn)
+        return false;
+    const UserDefaults& defaults = UserDefaults::standard();
+    const std::int64_t activation = defaults.integerForKey(ZRMouseControlDefault::DropSnapActivation);
+    if (activation == ZRDropSnapActivationHotKey)
+        return false;
+
+    // The hover-move keys held during a hover move need not select a layout of their own.
+    const ModifierFlags hoverMove = state.hoverMoveModifiers;
+    ModifierFlags held = flags;
+    ModifierFlags excluded = 0;
+    if (state.hoverMoveInProgress && hoverMove != 0 && (flags & hoverMove) == hoverMove &&
+        defaults.boolForKey(ZRMouseControlDefault::HoverMoveSuppressImplicitDropSnap)) {
+        held = flags & ~hoverMove;
+        excluded = hoverMove;
+    }
+
+    std::shared_ptr<ZRAction> layout;
+    if (held != 0) {
+        layout = activation == ZRDropSnapActivationHotKeyModifiers ? layoutForHotKeyModifiers(held, excluded)
+                                                                   : layoutForDropSnapModifiers(held);
+    }
+    if (!layout && !always)
+        return false;
+    if (!controller.dropZones().activateForAction(layout))
+        return false;
+    controller.keyboardMenu().close();
+    return true;
+}
+
+void ZRMouseEventTapCallback(ZRMouseController& controller, const TapEvent& event) {
+    ZRMouseControlState& state = ZRMouseControlState::shared();
+    const ModifierFlags flags = event.flags & ZRTapModifierMask;
+    const ModifierFlags move = state.hoverMoveModifiers;
+    const ModifierFlags resize = state.hoverResizeModifiers;
+    const ModifierFlags dropSnapHover = state.dropSnapHoverModifiers;
+    // With drop snap on, more keys may be held beside the hover keys (they select drop zones); with it off
+    // the keys must match exactly.
+    const bool hoverMoveHeld =
+        ((move != 0 && (flags & (state.dropSnapOn ? move : ZRTapModifierMask)) == move) ||
+         (flags & dropSnapHover) != 0) &&
+        flags != resize;
+    const bool hoverResizeHeld =
+        resize != 0 && (flags & (state.dropSnapOn ? resize : ZRTapModifierMask)) == resize;
+
+    if (event.type == TapEventType::FlagsChanged) {
+        if (state.hoveredWindow) {
+            if (state.hoverMoveInProgress && hoverMoveHeld) {
+                if (ZRProcessDropSnapModifiers(controller, flags, true) && !state.trackedSnapWindow)
+                    controller.snapping().setSnapWindowFromTappedMouseEvent(&event);
+            } else {
+                if (state.hoverMoveInProgress && state.trackedSnapWindow) {
+                    controller.snapping().dropSnap();
+                    controller.snapping().setSnapWindowFromTappedMouseEvent(nullptr);
+                }
+                state.hoveredWindow.reset();
+                state.hoverMoveInProgress = false;
+            }
+        } else if (state.snapWindowMoving) {
+            ZRProcessDropSnapModifiers(controller, flags, true);
+        }
+        if (state.paletteOn)
+            postModifierFlagsChanged(event);
+        return;
+    }
+
+    const bool snapping = state.snapOn || state.snapBackOn || state.dropSnapOn;
+    if (event.type == TapEventType::MouseMoved) {
+        if (hoverMoveHeld) {
+            controller.hover().moveOrResize(ZRHoverModeMove, &event);
+            if (state.hoverMoveInProgress && snapping && !state.trackedSnapWindow) {
+                state.lastDragLocation = event.location;
+                state.mouseDownLocation = event.location;
+                controller.snapping().setSnapWindowFromTappedMouseEvent(&event);
+                if (state.trackedSnapWindow)
+                    state.snapWindowMoving = true;
+            }
+        } else if (hoverResizeHeld) {
+            controller.hover().moveOrResize(ZRHoverModeResize, &event);
+        }
+    }
+
+    if (state.paletteOn) {
+        if (event.type == TapEventType::LeftMouseDown || event.type == TapEventType::RightMouseDown) {
+            if (controller.palette().shouldHideOverlayForTappedMouseEvent(event)) {
+                ZRScheduleTappedMouseMovedEvent(nullptr, controller);
+                RunLoop::main().perform(&controller, ZRHideOverlayRegardlessSelector, nullptr, 0,
+                                        [&controller] { controller.palette().hideOverlayRegardless(); });
+            }
+        } else if (event.type == TapEventType::MouseMoved) {
+            ZRScheduleTappedMouseMovedEvent(&event, controller);
+        }
+    }
+
+    if (!snapping)
+        return;
+    const Point location = event.location;
+    switch (event.type) {
+    case TapEventType::LeftMouseDown:
+        state.lastDragLocation = location;
+        state.mouseDownLocation = location;
+        controller.snapping().setSnapWindowFromTappedMouseEvent(&event);
+        return;
+    case TapEventType::LeftMouseUp:
+        controller.snapping().dropSnap();
+        controller.snapping().setSnapWindowFromTappedMouseEvent(nullptr);
+        return;
+    case TapEventType::MouseMoved:
+        // A hover move drags its window for snapping as a drag would.
+        if ((move == 0 && dropSnapHover == 0) || !state.hoverMoveInProgress || !state.trackedSnapWindow)
+            return;
+        break;
+    case TapEventType::LeftMouseDragged:
+        break;
+    default:
+        return;
+    }
+    if (!ZRMouseMovedBeyondThreshold(location, state.lastDragLocation))
+        return;
+    controller.snapping().updateSnapWindowStatusWithTappedMouseDraggedEvent(event);
+    if (state.snapWindowMoving)
+        ZRProcessDropSnapModifiers(controller, flags, false);
+    controller.dropZones().updateWithCGLocation(location);
+    if (state.snapOn)
+        controller.snapping().prepareToSnap();
+    if (state.snapBackOn)
+        controller.snapping().snapBack();
+    state.lastDragLocation = location;
+}

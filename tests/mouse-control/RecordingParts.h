@@ -1,0 +1,154 @@
+#pragma once
+
+#include "MouseControlTestSupport.h"
+
+#include "actions/ZRAction.h"
+#include "actions/ZRActionManager.h"
+#include "keyboard-control/ZRHotKey.h"
+#include "mouse-control/ZRMouseControlDefaults.h"
+#include "mouse-control/ZRMouseControlDropZones.h"
+#include "mouse-control/ZRMouseControlHover.h"
+#include "mouse-control/ZRMouseControlKeyboardMenu.h"
+#include "mouse-control/ZRMouseControlPalette.h"
+#include "mouse-control/ZRMouseControlSnapping.h"
+#include "mouse-control/ZRMouseControlState.h"
+#include "mouse-control/ZRMouseController.h"
+#include "mouse-control/ZRMouseEventTapCallback.h"
+#include "toolkit/ZRCGEventWrapper.h"
+
+#include <functional>
+
+// Stand-ins for the parts that act on tapped events: each call is written down in order, and the parts
+// change the shared state the way the real ones do when a test asks them to.
+class RecordingParts : public ZRMouseControlHover,
+                       public ZRMouseControlSnapping,
+                       public ZRMouseControlPalette,
+                       public ZRMouseControlDropZones,
+                       public ZRMouseControlKeyboardMenu {
+public:
+    QStringList calls;
+    // Answers of the palette and the drop zones.
+    bool hidesOverlay = true;
+    bool activates = true;
+    // A hover move step starts the gesture on this window; tracking for snapping takes it too.
+    AXElementRef window;
+    bool hoverStartsGesture = true;
+    bool snappingTracksWindow = true;
+    std::vector<std::shared_ptr<ZRAction>> activatedLayouts;
+    std::vector<std::shared_ptr<ZRCGEventWrapper>> processedWrappers;
+    std::vector<Point> processedLocations;
+
+    void moveOrResize(ZRHoverMode mode, const TapEvent*) override {
+        calls += mode == ZRHoverModeMove ? QStringLiteral("hover move") : QStringLiteral("hover resize");
+        ZRMouseControlState& state = ZRMouseControlState::shared();
+        if (hoverStartsGesture) {
+            state.hoveredWindow = window;
+            state.hoverMoveInProgress = mode == ZRHoverModeMove;
+        }
+    }
+
+    void setSnapWindowFromTappedMouseEvent(const TapEvent* event) override {
+        calls += event ? QStringLiteral("track") : QStringLiteral("end tracking");
+        ZRMouseControlState& state = ZRMouseControlState::shared();
+        state.trackedSnapWindow = event && snappingTracksWindow ? window : nullptr;
+        if (!event)
+            state.snapWindowMoving = false;
+    }
+    void updateSnapWindowStatusWithTappedMouseDraggedEvent(const TapEvent&) override {
+        calls += QStringLiteral("status");
+        ZRMouseControlState::shared().snapWindowMoving = true;
+    }
+    void prepareToSnap() override { calls += QStringLiteral("prepare to snap"); }
+    void snapBack() override { calls += QStringLiteral("snap back"); }
+    void dropSnap() override { calls += QStringLiteral("drop snap"); }
+
+    bool shouldHideOverlayForTappedMouseEvent(const TapEvent&) override {
+        calls += QStringLiteral("should hide");
+        return hidesOverlay;
+    }
+    void hideOverlayRegardless() override { calls += QStringLiteral("hide palette"); }
+    void processTappedMouseMovedEvent(const std::shared_ptr<ZRCGEventWrapper>& wrapper) override {
+        calls += QStringLiteral("process move");
+        processedWrappers.push_back(wrapper);
+        if (wrapper && wrapper->event())
+            processedLocations.push_back(wrapper->event()->location);
+    }
+
+    bool activateForAction(const std::shared_ptr<ZRAction>& action) override {
+        calls += action ? QStringLiteral("show zones %1").arg(action->userDefinedName().value_or(QString()))
+                        : QStringLiteral("show no zones");
+        activatedLayouts.push_back(action);
+        return activates;
+    }
+    bool updateWithCGLocation(const Point&) override {
+        calls += QStringLiteral("update zones");
+        return true;
+    }
+
+    void close() override { calls += QStringLiteral("close menu"); }
+};
+
+// A controller with every part recorded, an empty action store, and mouse control's state as in a new
+// process.
+class MouseDispatchTest : public MouseControlTest {
+protected:
+    void SetUp() override {
+        MouseControlTest::SetUp();
+        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
+        ZRActionManager::registerDefaults();
+        ZRMouseControlState::reset();
+        desktop.addScreen(Rect(0, 0, 1440, 900));
+        auto& application =
+            desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
+        parts.window = desktop.accessibility().applicationElement(application.pid());
+        controller = std::make_unique<ZRMouseController>();
+        controller->setHover(&parts);
+        controller->setSnapping(&parts);
+        controller->setPalette(&parts);
+        controller->setDropZones(&parts);
+        controller->setKeyboardMenu(&parts);
+    }
+
+    void TearDown() override {
+        controller.reset();
+        ZRMouseControlState::reset();
+        ZRActionManager::setActionManager(nullptr);
+        MouseControlTest::TearDown();
+    }
+
+    // A layout with one window, named by its title, at the front of the store; a hot key when flags are
+    // given.
+    std::shared_ptr<ZRAction> addLayout(const QString& title, std::optional<ModifierFlags> hotKeyFlags = {},
+                                        bool withWindow = true, bool localHotKey = false) {
+        auto action = ZRAction::actionWithType(ZRActionTypeLayout);
+        action->setName(title);
+        if (withWindow) {
+            ZRSnapshot snapshot;
+            snapshot.windowDescriptions.push_back(ZRMakeWindowDescription(
+                {QStringLiteral("com.example.Editor"), QStringLiteral("Editor"), title, Rect(0, 0, 400, 300),
+                 Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 900)}));
+            action->setSnapshot(snapshot);
+        }
+        if (hotKeyFlags) {
+            auto hotKey =
+                ZRHotKey::hotKeyWithIdentifer(action->uniqueIdentifier(), QString(), Key::K, *hotKeyFlags);
+            hotKey->setCanBeLocal(localHotKey);
+            action->setHotKey(hotKey);
+        }
+        ZRActionManager::actionManager().insertAction(action);
+        return action;
+    }
+
+    static TapEvent event(TapEventType type, ModifierFlags flags = 0, Point location = Point(500, 400)) {
+        TapEvent e;
+        e.type = type;
+        e.flags = flags;
+        e.location = location;
+        return e;
+    }
+
+    void dispatch(const TapEvent& e) { ZRMouseEventTapCallback(*controller, e); }
+
+    RecordingParts parts;
+    std::unique_ptr<ZRMouseController> controller;
+};
