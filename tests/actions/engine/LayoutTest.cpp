@@ -1,0 +1,199 @@
+#include "ActionEngineTestSupport.h"
+
+#include "actions/ZRSnapshotFrameMapping.h"
+#include "actions/ZRWindowMatching.h"
+#include "window-access/WindowDescription.h"
+
+namespace {
+
+QVariantMap description(const QString& bundle, const QString& name, const QString& title,
+                        const Rect& frame = Rect(0, 0, 100, 100), const Rect& screen = Rect(0, 0, 1000, 800),
+                        const Rect& usable = Rect(0, 0, 1000, 800)) {
+    return ZRMakeWindowDescription({bundle, name, title, frame, screen, usable});
+}
+
+ZRRunningWindow running(const QString& bundle, const QString& name, const QString& title) {
+    ZRRunningWindow window;
+    window.bundleIdentifier = bundle;
+    window.entry.ownerName = name;
+    window.entry.title = title;
+    return window;
+}
+
+class LayoutTest : public ActionEngineTest {
+protected:
+    void SetUp() override {
+        ActionEngineTest::SetUp();
+        terminal = &addWindowOf(QStringLiteral("com.example.terminal"), QStringLiteral("Terminal"),
+                                QStringLiteral("Shell"), Rect(200, 500, 500, 300));
+        two = &addWindowOf(QStringLiteral("com.example.editor"), QStringLiteral("Editor"),
+                           QStringLiteral("Two"), Rect(700, 300, 500, 400));
+        one = &addWindowOf(QStringLiteral("com.example.editor"), QStringLiteral("Editor"),
+                           QStringLiteral("One"), Rect(50, 50, 600, 400));
+        browser = &addWindowOf(QStringLiteral("com.example.browser"), QStringLiteral("Browser"),
+                               QStringLiteral("Home"), Rect(1540, 280, 600, 400));
+        layout = action(ZRActionTypeLayout);
+        layout->saveSnapshot();
+        DispatchQueue::drainForTesting();
+        RunLoop::main().runPending();
+    }
+
+    SimWindow& addWindowOf(const QString& bundle, const QString& name, const QString& title,
+                           const Rect& frame) {
+        return sim.addWindow(application(bundle, name), frame, title);
+    }
+
+    void scatter() {
+        terminal->setFrame(Rect(10, 10, 300, 200));
+        one->setFrame(Rect(700, 300, 500, 400));
+        two->setFrame(Rect(50, 50, 600, 400));
+        two->raise();
+        browser->setFrame(Rect(100, 600, 640, 200));
+    }
+
+    SimWindow* terminal = nullptr;
+    SimWindow* one = nullptr;
+    SimWindow* two = nullptr;
+    SimWindow* browser = nullptr;
+    std::shared_ptr<ZRAction> layout;
+};
+
+TEST_F(LayoutTest, CapturedFromThreeApplicationsOnTwoScreens) {
+    const ZRSnapshot& snapshot = layout->snapshot();
+    ASSERT_EQ(snapshot.windowDescriptions.size(), 4u);
+    EXPECT_EQ(snapshot.windowDescriptions[0].value(ZRWindowDescriptionKey::WindowTitle).toString(),
+              QStringLiteral("Home"))
+        << "front to back";
+    EXPECT_EQ(snapshot.screenFrames, (std::vector<Rect>{PrimaryScreen, SecondScreen}));
+    EXPECT_EQ(snapshot.screenFramesOfWindows().size(), 2u);
+    EXPECT_TRUE(layout->canUndo()) << "a capture can be undone";
+    EXPECT_EQ(engine->pendingCaptureCount(), 0u);
+    EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(LayoutTest, RestoredAfterTheWindowsMoved) {
+    scatter();
+    auto& notes = sim.addApplication(QStringLiteral("com.example.notes"), QStringLiteral("Notes"));
+    sim.addWindow(notes, Rect(300, 300, 200, 200), QStringLiteral("Note"));
+    layout->setActivatesApplications(true);
+    layout->setHidesOtherApplications(true);
+
+    ASSERT_TRUE(trigger(layout));
+    EXPECT_EQ(terminal->frame(), Rect(200, 500, 500, 300));
+    EXPECT_EQ(one->frame(), Rect(50, 50, 600, 400)) << "matched by title, not by stacking";
+    EXPECT_EQ(two->frame(), Rect(700, 300, 500, 400));
+    EXPECT_EQ(browser->frame(), Rect(1540, 280, 600, 400));
+    EXPECT_EQ(sim.workspace().frontmostApplication()->bundleIdentifier,
+              QStringLiteral("com.example.browser"));
+    EXPECT_TRUE(sim.workspace().applicationWithProcessIdentifier(notes.pid())->isHidden);
+    EXPECT_FALSE(sim.workspace().applicationWithProcessIdentifier(terminal->application().pid())->isHidden);
+
+    // Each window can go back to where it stood before.
+    Rect original;
+    EXPECT_TRUE(engine->getOriginalFrame(original, elementOf(*browser), false));
+    EXPECT_EQ(original, Rect(100, 600, 640, 200));
+    EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(LayoutTest, RestoredAfterTheSecondScreenChangedSize) {
+    scatter();
+    ASSERT_TRUE(sim.setScreenFrame(secondScreen, Rect(1440, 0, 1920, 1080)));
+
+    // As saved, the window keeps its distance from the screen's top left corner.
+    ASSERT_TRUE(trigger(layout));
+    EXPECT_EQ(browser->frame(), Rect(1540, -80, 600, 400));
+    EXPECT_EQ(one->frame(), Rect(50, 50, 600, 400)) << "the primary screen did not change";
+
+    // Adapting, it takes the same share of the larger screen.
+    layout->setSnapshotAdapts(true);
+    ASSERT_TRUE(trigger(layout));
+    EXPECT_EQ(browser->frame(), Rect(1590, -30, 900, 600));
+    EXPECT_EQ(terminal->frame(), Rect(200, 500, 500, 300));
+
+    // On a screen too small for the window as saved, the window is still shown whole.
+    layout->setSnapshotAdapts(false);
+    ASSERT_TRUE(sim.setScreenFrame(secondScreen, Rect(1440, 0, 640, 500)));
+    ASSERT_TRUE(trigger(layout));
+    EXPECT_EQ(browser->frame(), Rect(1480, 500, 600, 400));
+}
+
+TEST_F(LayoutTest, WindowsThatAreGoneAreLeftOut) {
+    scatter();
+    browser->application().terminate();
+    one->close();
+    ASSERT_TRUE(trigger(layout));
+    EXPECT_EQ(two->frame(), Rect(700, 300, 500, 400)) << "the remaining editor window takes a description";
+    EXPECT_EQ(terminal->frame(), Rect(200, 500, 500, 300));
+
+    terminal->application().terminate();
+    two->application().terminate();
+    EXPECT_FALSE(trigger(layout));
+    EXPECT_EQ(beeps, 1);
+    EXPECT_FALSE(trigger(action(ZRActionTypeLayout)));
+    EXPECT_EQ(beeps, 2) << "a layout without windows";
+}
+
+TEST(WindowMatching, EqualTitlesFirstThenOrderWithinEachApplication) {
+    const QVariantList descriptions = {
+        description(QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("x")),
+        description(QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("y")),
+        description(QStringLiteral("b"), QStringLiteral("B"), QStringLiteral("z")),
+        description(QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("x")),
+        description(QString(), QStringLiteral("Plain"), QStringLiteral("p")),
+        description(QStringLiteral("c"), QStringLiteral("C"), QStringLiteral("c")),
+        QVariant(QStringLiteral("no description")),
+    };
+    const std::vector<ZRRunningWindow> windows = {
+        running(QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("y")),
+        running(QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("x")),
+        running(QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("w")),
+        running(QStringLiteral("b"), QStringLiteral("B"), QStringLiteral("q")),
+        running(QStringLiteral("d"), QStringLiteral("Plain"), QStringLiteral("p")),
+        running(QString(), QStringLiteral("Plain"), QStringLiteral("other")),
+    };
+    const std::vector<std::optional<std::size_t>> expected = {1, 0, 3, 2, 5, std::nullopt, std::nullopt};
+    EXPECT_EQ(ZRMatchWindowDescriptions(descriptions, windows), expected);
+}
+
+TEST(SnapshotFrameMapping, GroupsTakeTheMostLikeScreensThatRemain) {
+    const Rect left(0, 0, 1000, 800);
+    const Rect right(1000, 0, 1000, 800);
+    const Rect gone(2000, 0, 1000, 800);
+    ScreenInfo first;
+    first.frame = first.visibleFrame = left;
+    ScreenInfo second;
+    second.identifier = 2;
+    second.frame = second.visibleFrame = Rect(1000, 0, 500, 400);
+    const auto screens = ZRVirtualScreen::screensOfDisplays({first, second});
+
+    const QVariantList descriptions = {
+        description(QStringLiteral("a"), QStringLiteral("A"), QString(), Rect(1100, 100, 500, 400), right,
+                    right),
+        description(QStringLiteral("a"), QStringLiteral("A"), QString(), Rect(100, 100, 200, 200), left,
+                    left),
+        // An older record without its usable frame takes its neighbour's.
+        description(QStringLiteral("b"), QStringLiteral("B"), QString(), Rect(1200, 200, 100, 100), right,
+                    Rect()),
+        description(QStringLiteral("c"), QStringLiteral("C"), QString(), Rect(2100, 100, 100, 100), gone,
+                    gone),
+        description(QStringLiteral("d"), QStringLiteral("D"), QString(), Rect(), left, left),
+    };
+    const auto adapted = ZRMapSnapshotFrames(descriptions, screens, {true, std::nullopt});
+    ASSERT_EQ(adapted.size(), 3u) << "no screen remains for the third, and one has no frame";
+    EXPECT_EQ(adapted[0].windowFrame, Rect(1050, 50, 250, 200));
+    EXPECT_EQ(adapted[1].windowFrame, Rect(1100, 100, 50, 50));
+    EXPECT_EQ(adapted[1].originalSkafableFrame, right);
+    EXPECT_EQ(adapted[2].windowFrame, Rect(100, 100, 200, 200)) << "its screen is unchanged";
+
+    const auto kept = ZRMapSnapshotFrames(descriptions, screens, {false, std::nullopt});
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_EQ(kept[0].windowFrame, Rect(1000, 0, 500, 400)) << "moved inside the smaller screen";
+
+    // A layout of one screen put on another screen, proportionally.
+    const QVariantList single = {descriptions[1]};
+    const auto generic = ZRMapSnapshotFrames(single, screens, {false, screens[1]});
+    ASSERT_EQ(generic.size(), 1u);
+    EXPECT_EQ(generic[0].windowFrame, Rect(1050, 50, 100, 100));
+}
+
+} // namespace
