@@ -1,25 +1,35 @@
+#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "platform/GlobalHotKeys.h"
 #include "platform/Platform.h"
 #include "platform/PlatformLog.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDemoDesktop.h"
 #include "platform/sim/SimDesktop.h"
+#include "shell/ZRMainController.h"
+#include "shell/ZRSingleInstance.h"
+#include "toolkit/ZRLog.h"
 #ifdef SKAF_HAS_X11
 #include "platform/x11/X11Platform.h"
 #endif
 
+#include <QSocketNotifier>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <QApplication>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr const char* usage =
-    "Usage: skaf [--platform x11|sim]\n"
-    "Moves, resizes and arranges the windows of other applications.\n\n"
+    "Usage: skaf [--platform x11|sim] [FILE...]\n"
+    "Moves, resizes and arranges the windows of other applications. Files of exported actions given\n"
+    "here are imported; when Skaf already runs on this display, they are handed to it.\n\n"
     "  --platform x11   act on the windows of the current X display (the default when DISPLAY is set)\n"
     "  --platform sim   act on a simulated desktop, for trying Skaf without touching real windows\n"
     "  --help           show this text\n"
@@ -30,6 +40,7 @@ struct Options {
     bool help = false;
     bool version = false;
     std::string error;
+    std::vector<std::string> files;
 };
 
 // Our own options are taken out before Qt sees the arguments: Qt reads "--platform" as the name of
@@ -51,11 +62,14 @@ Options takeOptions(int& argc, char** argv) {
             options.platform = argv[++i];
         } else if (std::strncmp(arg, "--platform=", 11) == 0) {
             options.platform = arg + 11;
+        } else if (arg[0] != '-') {
+            options.files.emplace_back(arg);
         } else {
             rest.push_back(argv[i]);
         }
     }
-    if (options.error.empty() && !options.platform.empty() && options.platform != "x11" && options.platform != "sim")
+    if (options.error.empty() && !options.platform.empty() && options.platform != "x11" &&
+        options.platform != "sim")
         options.error = "unknown platform \"" + options.platform + "\": use x11 or sim";
     argc = static_cast<int>(rest.size());
     for (int i = 0; i < argc; ++i)
@@ -72,6 +86,35 @@ std::unique_ptr<Platform> makePlatform(const std::string& name, QString* error) 
     *error = QStringLiteral("this build has no X11 backend; use --platform sim");
     return nullptr;
 #endif
+}
+
+// SIGINT and SIGTERM end the event loop, so the program quits as it does from its menu: the actions are
+// saved and the desktop's settings put back. The handler only writes to a socket the loop watches.
+int signalSockets[2] = {-1, -1};
+
+void handleQuitSignal(int) {
+    const int savedErrno = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalSockets[0], &byte, 1);
+    errno = savedErrno;
+}
+
+std::unique_ptr<QSocketNotifier> quitOnSignals() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSockets) != 0)
+        return nullptr;
+    auto notifier = std::make_unique<QSocketNotifier>(signalSockets[1], QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t read = ::read(signalSockets[1], &byte, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = handleQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    return notifier;
 }
 
 } // namespace
@@ -97,10 +140,29 @@ int main(int argc, char** argv) {
     if (!hasDisplay && !std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
-    QApplication application(argc, argv);
+    // The main controller's load hook runs before anything else of the program.
+    ZRMainController::load();
+    ZRHotKeyHandlerApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skaf"));
     QApplication::setApplicationVersion(QStringLiteral(SKAF_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
+    ZRInstallPlatformLogSink();
+
+    QStringList files;
+    for (const std::string& file : options.files)
+        files.append(QString::fromLocal8Bit(file.c_str()));
+    // One program per display: a later start hands its files to the running one and ends.
+    ZRSingleInstance instance(ZRSingleInstance::nameForDisplay(QString::fromStdString(options.platform),
+                                                               qEnvironmentVariable("DISPLAY")));
+    switch (instance.claim(files)) {
+    case ZRSingleInstance::Role::First:
+        break;
+    case ZRSingleInstance::Role::HandedOver:
+        return 0;
+    case ZRSingleInstance::Role::Unreachable:
+        std::fprintf(stderr, "skaf: Skaf already runs on this display but does not answer\n");
+        return 1;
+    }
 
     QString error;
     std::unique_ptr<Platform> platform = makePlatform(options.platform, &error);
@@ -109,10 +171,30 @@ int main(int argc, char** argv) {
         return 1;
     }
     Platform::setCurrent(platform.get());
+    application.listenToGlobalHotKeys(platform->globalHotKeys());
     UserDefaults::standard().load();
     platformLog(QStringLiteral("running on the %1 desktop").arg(platform->name()));
 
+    ZRMainController& controller = ZRMainController::mainController();
+    application.setHotKeyHandler(&controller);
+    // The areas above the shell (mouse control, keyboard control, the settings window) join here, in
+    // that order, with controller.addArea, as they are built.
+    controller.openFiles(files);
+    QObject::connect(&instance, &ZRSingleInstance::filesReceived, &controller,
+                     [&controller](const QStringList& files) {
+                         if (files.isEmpty())
+                             controller.applicationShouldHandleReopen();
+                         else
+                             controller.openFiles(files);
+                     });
+    const auto signalNotifier = quitOnSignals();
+    controller.applicationWillFinishLaunching();
+    controller.applicationDidFinishLaunching();
+
     const int status = QApplication::exec();
+    // The loop also ends without the menu's "Quit" (a signal, the end of the session): nothing is asked.
+    controller.applicationShouldTerminate(false);
+    ZRMainController::destroyMainController();
     UserDefaults::standard().save();
     Platform::setCurrent(nullptr);
     return status;
