@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     new QGuiApplication(*argc, *argv);
     static QTemporaryDir folder;
-    UserDefaults::setStandard(std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
+    UserDefaults::setStandard(
+        std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
     RunLoop::main().useManualClock(0);
     static SimDesktop desktop;
     Platform::setCurrent(&desktop);
@@ -51,7 +52,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 // Any bytes give actions or none, never a crash; every action writes a record that can be saved and
 // that reads back as the same action.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto read = PropertyList::fromData(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    const auto read =
+        PropertyList::fromData(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (!read.ok())
         return 0;
     for (const auto& action : ZRAction::actionsFromCollection(recordsOf(read.value), true)) {
