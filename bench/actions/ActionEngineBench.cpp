@@ -4,7 +4,6 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDesktop.h"
-#include "window-access/Coordinates.h"
 #include "window-access/WindowDescription.h"
 
 #include <benchmark/benchmark.h>
@@ -33,9 +32,9 @@ std::shared_ptr<ZRAction> layoutOfDesktop(SimDesktop& sim, bool onSecondScreen) 
             const Rect screen = onSecondScreen ? Second : Primary;
             const Rect frame = onSecondScreen ? Rect(Second.x() + 20 * index, 40 + 10 * index, 800, 600)
                                               : Rect(250 * (index % 10), 280 * (index / 10), 240, 270);
-            snapshot.windowDescriptions.push_back(ZRMakeWindowDescription(
-                {application.bundleIdentifier, application.localizedName,
-                 QStringLiteral("Window %1").arg(window), frame, screen, screen}));
+            snapshot.windowDescriptions.push_back(
+                ZRMakeWindowDescription({application.bundleIdentifier, application.localizedName,
+                                         QStringLiteral("Window %1").arg(window), frame, screen, screen}));
         }
     }
     snapshot.screenFrames = {Primary, Second};
@@ -51,7 +50,8 @@ void BM_RestoreLayoutOfFiftyWindows(benchmark::State& state) {
     if (!QCoreApplication::instance())
         new QCoreApplication(argc, argv);
     QTemporaryDir folder;
-    UserDefaults::setStandard(std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
+    UserDefaults::setStandard(
+        std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
     RunLoop::main().useManualClock(0);
     {
         SimDesktop sim;
@@ -62,7 +62,8 @@ void BM_RestoreLayoutOfFiftyWindows(benchmark::State& state) {
             auto& application = sim.addApplication(QStringLiteral("com.example.app%1").arg(a),
                                                    QStringLiteral("App %1").arg(a));
             for (int w = 0; w < WindowsPerApplication; ++w)
-                sim.addWindow(application, Rect(10.0 * w, 10.0 * a, 500, 400), QStringLiteral("Window %1").arg(w));
+                sim.addWindow(application, Rect(10.0 * w, 10.0 * a, 500, 400),
+                              QStringLiteral("Window %1").arg(w));
         }
         ZRActionController engine;
         const std::shared_ptr<ZRAction> layouts[] = {layoutOfDesktop(sim, false), layoutOfDesktop(sim, true)};
