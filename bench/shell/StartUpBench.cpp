@@ -1,0 +1,124 @@
+#include "actions/ZRAction.h"
+#include "actions/ZRActionManager.h"
+#include "keyboard-control/ZRHotKey.h"
+#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "platform/Platform.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/sim/SimDesktop.h"
+#include "shell/ZRMainController.h"
+#include "shell/ZRShellAlerts.h"
+
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+// The program's start on the simulated desktop, from reading the settings file to the end of the launch,
+// with a store of 500 actions: a fifth of them with hot keys, and folders among them.
+namespace {
+
+constexpr int ActionCount = 500;
+constexpr int ActionsPerFolder = 10;
+constexpr int HotKeyEvery = 5;
+constexpr ZRActionType Types[] = {ZRActionTypeCenter, ZRActionTypeHalf,    ZRActionTypeMove,
+                                  ZRActionTypeResize, ZRActionTypeGrow,    ZRActionTypeMoveAndResize,
+                                  ZRActionTypeFill,   ZRActionTypeQuarter, ZRActionTypeMoveToOtherDisplay};
+// Keys with letters (A to Z are codes 0 to 50 with gaps; any code below 50 names a key) under four
+// modifier combinations.
+constexpr ModifierFlags HotKeyModifiers[] = {0x40000 | 0x80000, 0x40000 | 0x100000, 0x80000 | 0x100000,
+                                             0x40000 | 0x80000 | 0x100000};
+constexpr int HotKeyKeyCodes = 30;
+
+class Quits : public ZRShellAlerts {
+public:
+    bool confirmQuit() override { return true; }
+    SaveFailureAnswer actionsCouldNotBeSaved(const QString&) override {
+        return SaveFailureAnswer::QuitAnyway;
+    }
+};
+
+struct Desktop {
+    Desktop() {
+        static int argc = 1;
+        static char name[] = "skaf_shell_bench";
+        static char* argv[] = {name, nullptr};
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (!ZRHotKeyHandlerApplication::instance())
+            new ZRHotKeyHandlerApplication(argc, argv);
+        RunLoop::main().useManualClock();
+        desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 70, 1440, 805));
+        desktop.addScreen(Rect(1440, 0, 1920, 1080));
+        Platform::setCurrent(&desktop);
+        writeStore();
+    }
+
+    ~Desktop() {
+        Platform::setCurrent(nullptr);
+        UserDefaults::setStandard(nullptr);
+    }
+
+    QString settingsPath() const { return folder.filePath(QStringLiteral("Settings.plist")); }
+
+    void writeStore() {
+        UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath()));
+        QVariantList records;
+        QVariantList folderMembers;
+        int hotKeys = 0;
+        for (int i = 0; i < ActionCount; ++i) {
+            auto action = ZRAction::actionWithType(Types[i % std::size(Types)]);
+            if (i % HotKeyEvery == 0) {
+                const KeyCode keyCode = static_cast<KeyCode>(hotKeys % HotKeyKeyCodes);
+                const ModifierFlags flags =
+                    HotKeyModifiers[(hotKeys / HotKeyKeyCodes) % std::size(HotKeyModifiers)];
+                action->setHotKey(
+                    ZRHotKey::hotKeyWithIdentifer(action->uniqueIdentifier(), QString(), keyCode, flags));
+                ++hotKeys;
+            }
+            const QVariantMap record = action->dictionaryRepresentation();
+            if (i % (2 * ActionsPerFolder) < ActionsPerFolder) {
+                records.append(record);
+                continue;
+            }
+            folderMembers.append(record);
+            if (folderMembers.size() == ActionsPerFolder) {
+                auto folder = ZRAction::actionWithType(ZRActionTypeFolder);
+                QVariantMap folderRecord = folder->dictionaryRepresentation();
+                folderRecord.insert(QStringLiteral("Children"), folderMembers);
+                records.append(folderRecord);
+                folderMembers.clear();
+            }
+        }
+        UserDefaults::standard().setObject(records, QString::fromUtf16(ZRCustomControlsUserDefaultName));
+        UserDefaults::standard().setBool(true, QStringLiteral("Quit Without Confirmation"));
+        UserDefaults::standard().save();
+        UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath()));
+    }
+
+    QTemporaryDir folder;
+    SimDesktop desktop;
+};
+
+void BM_StartUpWith500Actions(benchmark::State& state) {
+    static Desktop desktop;
+    for (auto _ : state) {
+        UserDefaults::setStandard(std::make_unique<UserDefaults>(desktop.settingsPath()));
+        UserDefaults::standard().load();
+        ZRMainController& controller = ZRMainController::mainController();
+        controller.setAlerts(std::make_unique<Quits>());
+        controller.applicationWillFinishLaunching();
+        controller.applicationDidFinishLaunching();
+        benchmark::DoNotOptimize(ZRActionManager::actionManager().topLevelActions().size());
+
+        state.PauseTiming();
+        if (ZRActionManager::actionManager().allActions().size() !=
+            ActionCount + ActionCount / (2 * ActionsPerFolder))
+            state.SkipWithError("the store did not load every action");
+        ZRMainController::destroyMainController();
+        ZRActionManager::setActionManager(nullptr);
+        RunLoop::main().runPending();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUpWith500Actions)->Unit(benchmark::kMillisecond);
+
+} // namespace
