@@ -350,11 +350,11 @@ const ZRAction& defaultAction() {
 
 } // namespace
 
-void ZRAction::writeProperties(QVariantMap& record) const {
+void ZRAction::writeProperties(QVariantMap& record, bool includeDefaults) const {
     const ZRAction& d = defaultAction();
     const auto put = [&](const QString& key, const auto& value, const auto& defaultValue,
                          const QVariant& stored) {
-        if (value != defaultValue)
+        if (includeDefaults || value != defaultValue)
             record.insert(key, stored);
     };
     put(ZRActionKey::Chain, m_chain, d.m_chain, m_chain);
@@ -409,7 +409,7 @@ ZRActionDictionaryRepresentation ZRAction::dictionaryRepresentation() const {
         record.insert(ZRActionKey::HotKey, m_hotKey->dictionaryRepresentation());
     if (m_expanded)
         record.insert(ZRActionKey::Expanded, true);
-    writeProperties(record);
+    writeProperties(record, false);
     if (m_actionType == ZRActionTypeFolder) {
         QVariantList children;
         children.reserve(qsizetype(m_children.size()));
@@ -557,40 +557,16 @@ bool ZRAction::acceptsUserDefinedName() const {
 
 QVariantMap ZRAction::stateRecord() const {
     QVariantMap state;
-    writeProperties(state);
+    writeProperties(state, false);
     return state;
 }
 
 void ZRAction::restoreState(const QVariantMap& state) {
-    const ZRAction& d = defaultAction();
-    m_chain = d.m_chain;
-    m_chainMode = d.m_chainMode;
-    m_relativeFrame = d.m_relativeFrame;
-    m_gridDimensionsDictionary = d.m_gridDimensionsDictionary;
-    m_centerMode = d.m_centerMode;
-    m_moveDirection = d.m_moveDirection;
-    m_moveDelta = d.m_moveDelta;
-    m_moveDeltaUnit = d.m_moveDeltaUnit;
-    m_confinedToDisplay = d.m_confinedToDisplay;
-    m_moveToEdgeOrCornerPosition = d.m_moveToEdgeOrCornerPosition;
-    m_moveToOtherDisplayResize = d.m_moveToOtherDisplayResize;
-    m_moveToOtherDisplayLoop = d.m_moveToOtherDisplayLoop;
-    m_resizeAnchorPosition = d.m_resizeAnchorPosition;
-    m_resizeSize = d.m_resizeSize;
-    m_resizeWidthUnit = d.m_resizeWidthUnit;
-    m_resizeHeightUnit = d.m_resizeHeightUnit;
-    m_snapshot = d.m_snapshot;
-    m_snapshotGeneric = d.m_snapshotGeneric;
-    m_snapshotGenericProximity = d.m_snapshotGenericProximity;
-    m_snapshotAppliesToActiveDisplay = d.m_snapshotAppliesToActiveDisplay;
-    m_snapshotAdapts = d.m_snapshotAdapts;
-    m_snapshotWakeAutoTriggerEnabled = d.m_snapshotWakeAutoTriggerEnabled;
-    m_snapshotDisplayAutoTriggerEnabled = d.m_snapshotDisplayAutoTriggerEnabled;
-    m_snapshotAutoDisplayCount = d.m_snapshotAutoDisplayCount;
-    m_applyToObstructedWindows = d.m_applyToObstructedWindows;
-    m_activatesApplications = d.m_activatesApplications;
-    m_hidesOtherApplications = d.m_hidesOtherApplications;
-    readProperties(state, m_uniqueIdentifier);
+    // Every property the state leaves out has its default value.
+    QVariantMap full;
+    defaultAction().writeProperties(full, true);
+    full.insert(state);
+    readProperties(full, m_uniqueIdentifier);
     didChange();
 }
 
@@ -605,20 +581,19 @@ void ZRAction::applyStateChange(const std::function<void()>& change, bool isUndo
 }
 
 void ZRAction::undo() {
-    if (m_undoStack.empty())
-        return;
-    m_redoStack.push_back(stateRecord());
-    const QVariantMap state = std::move(m_undoStack.back());
-    m_undoStack.pop_back();
-    restoreState(state);
+    stepHistory(m_undoStack, m_redoStack);
 }
 
 void ZRAction::redo() {
-    if (m_redoStack.empty())
+    stepHistory(m_redoStack, m_undoStack);
+}
+
+void ZRAction::stepHistory(std::vector<QVariantMap>& from, std::vector<QVariantMap>& to) {
+    if (from.empty())
         return;
-    m_undoStack.push_back(stateRecord());
-    const QVariantMap state = std::move(m_redoStack.back());
-    m_redoStack.pop_back();
+    to.push_back(stateRecord());
+    const QVariantMap state = std::move(from.back());
+    from.pop_back();
     restoreState(state);
 }
 

@@ -303,7 +303,8 @@ public:
     // restores the message box.
     static void
     setKeyboardControlHotKeyMissingAlert(std::unique_ptr<ZRKeyboardControlHotKeyMissingAlert> alert);
-    // Told after any stored property of any action changed (the store saves the ones it holds).
+    // Told after any stored property of any action changed; the shared store installs it to save the
+    // actions it holds.
     static void setChangeObserver(std::function<void(const ZRAction& action)> observer);
 
 protected:
@@ -324,10 +325,12 @@ private:
         auto operator<=>(const IconCacheKey&) const = default;
     };
     void readProperties(const QVariantMap& record, const QString& context);
-    void writeProperties(QVariantMap& record) const;
+    // Only the values that differ from a new action's, unless asked for all.
+    void writeProperties(QVariantMap& record, bool includeDefaults) const;
     // The stored properties but the identifier, the children and the hot key.
     QVariantMap stateRecord() const;
     void restoreState(const QVariantMap& state);
+    void stepHistory(std::vector<QVariantMap>& from, std::vector<QVariantMap>& to);
     void didChange();
     void registerHotKey();
 

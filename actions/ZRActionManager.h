@@ -17,8 +17,9 @@ class ZRActionSourceListRow;
 inline constexpr char16_t ZRCustomControlsUserDefaultName[] = u"Custom Controls (4001)";
 
 // The shared store of the action tree, kept in the setting "Custom Controls (4001)" as an array of
-// action records. Every structural change is saved soon after (coalesced); a save that fails is
-// logged and tried again later, and the file on disk stays as it was. Main thread only.
+// action records. Every structural change, and every change to an action of the tree, is saved soon
+// after (coalesced, written atomically); a save that fails is logged and tried again later, and the
+// file on disk stays as it was. Main thread only.
 class ZRActionManager : public ZRConfigurationCollectionViewDelegate {
 public:
     // Seconds before a failed save is tried again.
