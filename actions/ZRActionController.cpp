@@ -316,8 +316,11 @@ bool ZRActionController::performAction(const ZRAction& action, const AXElementRe
             ZRLog("cannot use grid: the full-size grid is not available");
             return false;
         }
-        return m_fullSizeGrid->activateForWindow(window, frame, screen->skafableFrame(),
-                                                 action.gridDimensionsDictionary());
+        if (m_fullSizeGrid->activateForWindow(window, frame, screen->skafableFrame(),
+                                              action.gridDimensionsDictionary()))
+            return true;
+        beep();
+        return false;
     }
     if (type == ZRActionTypeZoomToFit) {
         storeOriginalFrame(*current, window);

@@ -25,14 +25,18 @@ void ZRFrameMemory::insert(std::map<WindowKey, Entry<Value>>& map, const WindowK
     map.insert_or_assign(key, Entry<Value>{std::move(value), ++m_nextUse});
 }
 
-std::optional<ZROriginalFrameRepresentation> ZRFrameMemory::originalFrame(const AXElementRef& window) const {
+template <class Value>
+std::optional<Value> ZRFrameMemory::lookUp(const std::map<WindowKey, Entry<Value>>& map,
+                                           const AXElementRef& window) {
     const auto key = keyForWindow(window);
-    if (!key)
-        return std::nullopt;
-    const auto found = m_originals.find(*key);
-    if (found == m_originals.end())
+    const auto found = key ? map.find(*key) : map.end();
+    if (found == map.end())
         return std::nullopt;
     return found->second.value;
+}
+
+std::optional<ZROriginalFrameRepresentation> ZRFrameMemory::originalFrame(const AXElementRef& window) const {
+    return lookUp(m_originals, window);
 }
 
 bool ZRFrameMemory::setOriginalFrame(const AXElementRef& window, const Rect& frame, double timestamp) {
@@ -49,13 +53,7 @@ void ZRFrameMemory::removeOriginalFrame(const AXElementRef& window) {
 }
 
 std::optional<ZRLastSkafFrameRepresentation> ZRFrameMemory::lastFrame(const AXElementRef& window) const {
-    const auto key = keyForWindow(window);
-    if (!key)
-        return std::nullopt;
-    const auto found = m_lasts.find(*key);
-    if (found == m_lasts.end())
-        return std::nullopt;
-    return found->second.value;
+    return lookUp(m_lasts, window);
 }
 
 bool ZRFrameMemory::setLastFrame(const AXElementRef& window, const Rect& frame, std::int64_t position) {

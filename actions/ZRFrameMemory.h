@@ -91,6 +91,9 @@ private:
         std::uint64_t use = 0;
     };
     template <class Value>
+    static std::optional<Value> lookUp(const std::map<WindowKey, Entry<Value>>& map,
+                                       const AXElementRef& window);
+    template <class Value>
     void insert(std::map<WindowKey, Entry<Value>>& map, const WindowKey& key, Value value);
 
     std::size_t m_capacity;
