@@ -1,4 +1,5 @@
 #include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "mouse-control/ZRMouseController.h"
 #include "platform/GlobalHotKeys.h"
 #include "platform/Platform.h"
 #include "platform/PlatformLog.h"
@@ -179,6 +180,7 @@ int main(int argc, char** argv) {
     application.setHotKeyHandler(&controller);
     // The areas above the shell (mouse control, keyboard control, the settings window) join here, in
     // that order, with controller.addArea, as they are built.
+    controller.addArea(std::make_unique<ZRMouseController>());
     controller.openFiles(files);
     QObject::connect(&instance, &ZRSingleInstance::filesReceived, &controller,
                      [&controller](const QStringList& files) {
