@@ -178,8 +178,9 @@ int main(int argc, char** argv) {
 
     ZRMainController& controller = ZRMainController::mainController();
     application.setHotKeyHandler(&controller);
-    // The areas above the shell (mouse control, keyboard control, the settings window) join here, in
-    // that order, with controller.addArea, as they are built.
+    // The areas above the shell join here, in this order: mouse control, then keyboard control and the
+    // settings window as they are built.
+    controller.addArea(std::make_unique<ZRMouseController>());
     controller.addArea(std::make_unique<ZRMouseController>());
     controller.openFiles(files);
     QObject::connect(&instance, &ZRSingleInstance::filesReceived, &controller,
