@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <cstring>
+#include <utility>
 
 std::unique_ptr<X11Connection> X11Connection::open(const QByteArray& displayName, QString* error) {
     int screenNumber = 0;
@@ -72,11 +73,29 @@ bool X11Connection::startReading() {
     // Replies read for other requests leave their events in xcb's queue without waking the notifier.
     if (auto* dispatcher = QAbstractEventDispatcher::instance(application->thread()))
         QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, m_notifier.get(),
-                         [this] { dispatchPending(); });
+                         [this] { checkQueue(); });
     return true;
 }
 
+void X11Connection::checkQueue() {
+    if (m_dispatchPosted)
+        return;
+    X11Reply<xcb_generic_event_t> event(xcb_poll_for_queued_event(m_connection));
+    if (!event)
+        return;
+    // Handled from a posted call, which wakes the loop, rather than here: a loop that is about to
+    // sleep would not count them as work and would sleep all the same.
+    m_early.push_back(std::move(event));
+    m_dispatchPosted = true;
+    QMetaObject::invokeMethod(
+        m_notifier.get(), [this] { dispatchPending(); }, Qt::QueuedConnection);
+}
+
 void X11Connection::dispatchPending() {
+    m_dispatchPosted = false;
+    auto early = std::exchange(m_early, {});
+    for (auto& event : early)
+        handle(event.get());
     while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
         handle(event);
         std::free(event);

@@ -75,10 +75,14 @@ public:
 private:
     X11Connection() = default;
     void handle(xcb_generic_event_t* event);
+    void checkQueue();
 
     xcb_connection_t* m_connection = nullptr;
     xcb_screen_t* m_screen = nullptr;
     std::array<xcb_atom_t, static_cast<std::size_t>(X11Atom::Count)> m_atoms{};
     std::unique_ptr<QSocketNotifier> m_notifier;
     bool m_reportedBroken = false;
+    // Events found in xcb's queue just before the loop sleeps, handled on the turn they wake it for.
+    std::vector<X11Reply<xcb_generic_event_t>> m_early;
+    bool m_dispatchPosted = false;
 };

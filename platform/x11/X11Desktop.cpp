@@ -15,8 +15,11 @@ namespace {
 
 // Longest wait for a window manager that has no way to tell that it handled a request.
 constexpr double UnconfirmedWaitSeconds = 0.25;
+// How long a frame may take to become the one asked for before the window manager is asked to
+// confirm that it is done.
+constexpr double FastConfirmSeconds = 0.005;
 // Between two looks at a request's effect.
-constexpr auto PollInterval = std::chrono::microseconds(100);
+constexpr auto PollInterval = std::chrono::microseconds(20);
 // Frames within a pixel of the target count as taken (rounding of fractional targets).
 constexpr double FrameTolerance = 1.0;
 
@@ -466,19 +469,24 @@ X11Desktop::SetFrameResult X11Desktop::setFrame(xcb_window_t window, std::option
         return originTaken && sizeTaken;
     };
 
+    // Most requests are done within a few round trips: look until the frame is as asked. Only
+    // when it is not (a window that clamps or refuses) wait until the window manager has surely
+    // handled the request, and read what it made of it.
     std::optional<FrameGeometry> after;
-    if (waitForWindowManager(timeout())) {
+    const auto start = std::chrono::steady_clock::now();
+    const bool confirmable = windowManagerSupports(X11Atom::NetRequestFrameExtents);
+    const auto patience = std::chrono::duration<double>(
+        confirmable ? std::min(timeout(), FastConfirmSeconds) : std::min(timeout(), UnconfirmedWaitSeconds));
+    while (true) {
         after = frameGeometry(window);
-    } else {
-        // No way to know when the window manager is done: look until the frame is as asked.
-        const auto deadline = std::chrono::steady_clock::now() +
-                              std::chrono::duration<double>(std::min(timeout(), UnconfirmedWaitSeconds));
-        do {
-            after = frameGeometry(window);
-            if (!after || taken(after->frame))
-                break;
-            std::this_thread::sleep_for(PollInterval);
-        } while (std::chrono::steady_clock::now() < deadline);
+        if (!after || taken(after->frame))
+            break;
+        if (std::chrono::steady_clock::now() - start >= patience) {
+            if (confirmable && waitForWindowManager(timeout()))
+                after = frameGeometry(window);
+            break;
+        }
+        std::this_thread::sleep_for(PollInterval);
     }
     m_connection.scheduleDispatch();
     if (!after)
