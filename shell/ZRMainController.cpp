@@ -225,7 +225,6 @@ void ZRMainController::applicationDidFinishLaunching() {
         area->didFinishLaunching();
     if (!m_pendingFiles.isEmpty())
         openFiles(std::exchange(m_pendingFiles, {}));
-    launchFinished.emit();
 }
 
 void ZRMainController::ensureActionStoreLoaded() {
@@ -622,6 +621,7 @@ void ZRMainController::populateAddMenu(QMenu* menu) {
         else
             addTypeItem(type, nullptr);
     }
+    menu->addSeparator();
     for (ZRActionType type : AddMenuStructureTypes)
         addTypeItem(type, nullptr);
 

@@ -191,9 +191,6 @@ public:
     void setAlerts(std::unique_ptr<ZRShellAlerts> alerts);
     ZRShellAlerts& alerts();
 
-    // Told once the launch is over, after the files opened meanwhile were handed on.
-    Signal<> launchFinished;
-
 private:
     ZRMainController();
 

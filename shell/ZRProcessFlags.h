@@ -5,7 +5,7 @@
 struct ZRProcessFlags {
     // Screen background views draw the strips of the menu bar and the dock above and below the screen.
     bool screenBackgroundViewsDrawMenuBarAndDock = false;
-    // The help manager builds an index of its pages; off, searches read the pages as they come.
+    // The help manager works in its indexing mode; the program never uses it.
     bool helpManagerIndexesPages = true;
 };
 
