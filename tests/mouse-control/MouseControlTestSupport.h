@@ -1,5 +1,6 @@
 #pragma once
 
+#include "keyboard-control/ZRHotKeyHandlerApplication.h"
 #include "mouse-control/ZRSystemWindowSettings.h"
 #include "platform/Platform.h"
 #include "platform/foundation/RunLoop.h"
@@ -10,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -39,14 +39,17 @@ public:
     QStringList lines;
 };
 
-// Qt's timers and child processes need an application object; the test program shares one.
-inline QCoreApplication& testApplication() {
+// The program's own application object, on the offscreen display: the main controller's menus need one.
+inline ZRHotKeyHandlerApplication& testApplication() {
     static int argc = 1;
     static char name[] = "skaf_mouse_control_tests";
     static char* argv[] = {name, nullptr};
-    static auto* app =
-        QCoreApplication::instance() ? QCoreApplication::instance() : new QCoreApplication(argc, argv);
-    return *app;
+    if (!ZRHotKeyHandlerApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        new ZRHotKeyHandlerApplication(argc, argv);
+    }
+    return *ZRHotKeyHandlerApplication::instance();
 }
 
 // Every test: a fresh simulated desktop installed as the platform, settings in a folder of their own, the

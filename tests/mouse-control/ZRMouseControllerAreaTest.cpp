@@ -1,0 +1,70 @@
+#include "MouseControlTestSupport.h"
+
+#include "actions/ZRActionManager.h"
+#include "mouse-control/ZRMouseControlState.h"
+#include "mouse-control/ZRMouseController.h"
+#include "shell/ZRMainController.h"
+#include "shell/ZRShellAlerts.h"
+
+namespace {
+
+class QuietAlerts : public ZRShellAlerts {
+public:
+    bool confirmQuit() override { return true; }
+    SaveFailureAnswer actionsCouldNotBeSaved(const QString&) override {
+        return SaveFailureAnswer::QuitAnyway;
+    }
+};
+
+class MouseControllerAreaTest : public MouseControlTest {
+protected:
+    void TearDown() override {
+        ZRMainController::destroyMainController();
+        ZRActionManager::setActionManager(nullptr);
+        ZRMouseControlState::reset();
+        MouseControlTest::TearDown();
+    }
+};
+
+// The main controller runs mouse control's steps: the launch with the shell's registered settings, the
+// change of the frontmost application, and the quit.
+TEST_F(MouseControllerAreaTest, TheMainControllerRunsTheMouseArea) {
+    desktop.addScreen(Rect(0, 0, 1440, 900));
+    const QString wm = ZRSystemWindowSettings::WindowManagerDomain;
+    desktop.systemPreferences().setValue(wm, ZRSystemWindowSettings::TilingByEdgeDragKey, true);
+    set(QStringLiteral("Snap"), true);
+
+    ZRMainController& controller = ZRMainController::mainController();
+    controller.setAlerts(std::make_unique<QuietAlerts>());
+    controller.addArea(std::make_unique<ZRMouseController>());
+    ASSERT_NE(controller.area<ZRMouseController>(), nullptr);
+    controller.applicationWillFinishLaunching();
+    controller.applicationDidFinishLaunching();
+
+    const std::vector<QStringList> launch{
+        {"write", wm, ZRSystemWindowSettings::TilingByEdgeDragKey, "-bool", "NO"},
+        {"write", wm, ZRSystemWindowSettings::TilingOptionAcceleratorKey, "-bool", "NO"},
+        {"write", "-g", ZRSystemWindowSettings::ZoomButtonMenuOptionKey, "-int", "2"},
+    };
+    EXPECT_EQ(toolRuns(), launch);
+    EXPECT_EQ(desktop.eventStream().activeTapCount(), 1);
+    EXPECT_TRUE(ZRMouseControlState::shared().paletteOn);
+    EXPECT_TRUE(ZRMouseControlState::shared().snapOn);
+
+    RunningApplication editor;
+    editor.bundleIdentifier = QStringLiteral("com.example.Editor");
+    controller.activeApplicationDidChange(editor);
+    EXPECT_EQ(desktop.eventStream().activeTapCount(), 1);
+
+    desktop.processes().clearRuns();
+    EXPECT_EQ(controller.applicationShouldTerminate(false), ZRMainController::TerminateReply::TerminateNow);
+    const std::vector<QStringList> quit{
+        {"write", wm, ZRSystemWindowSettings::TilingByEdgeDragKey, "-bool", "YES"},
+        {"delete", wm, ZRSystemWindowSettings::TilingOptionAcceleratorKey},
+        {"delete", "-g", ZRSystemWindowSettings::ZoomButtonMenuOptionKey},
+    };
+    EXPECT_EQ(toolRuns(), quit);
+    EXPECT_EQ(desktop.eventStream().activeTapCount(), 0);
+}
+
+} // namespace
