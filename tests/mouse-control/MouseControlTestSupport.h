@@ -52,6 +52,17 @@ inline ZRHotKeyHandlerApplication& testApplication() {
     return *ZRHotKeyHandlerApplication::instance();
 }
 
+// What the preferences tool is given when snapping, drop snap and the palette turn the desktop's own
+// features off.
+inline std::vector<QStringList> takeOverToolRuns() {
+    const QString wm = ZRSystemWindowSettings::WindowManagerDomain;
+    return {
+        {"write", wm, ZRSystemWindowSettings::TilingByEdgeDragKey, "-bool", "NO"},
+        {"write", wm, ZRSystemWindowSettings::TilingOptionAcceleratorKey, "-bool", "NO"},
+        {"write", "-g", ZRSystemWindowSettings::ZoomButtonMenuOptionKey, "-int", "2"},
+    };
+}
+
 // Every test: a fresh simulated desktop installed as the platform, settings in a folder of their own, the
 // manual clock, a new run of the system settings, and the log recorded.
 class MouseControlTest : public ::testing::Test {

@@ -41,12 +41,7 @@ TEST_F(MouseControllerAreaTest, TheMainControllerRunsTheMouseArea) {
     controller.applicationWillFinishLaunching();
     controller.applicationDidFinishLaunching();
 
-    const std::vector<QStringList> launch{
-        {"write", wm, ZRSystemWindowSettings::TilingByEdgeDragKey, "-bool", "NO"},
-        {"write", wm, ZRSystemWindowSettings::TilingOptionAcceleratorKey, "-bool", "NO"},
-        {"write", "-g", ZRSystemWindowSettings::ZoomButtonMenuOptionKey, "-int", "2"},
-    };
-    EXPECT_EQ(toolRuns(), launch);
+    EXPECT_EQ(toolRuns(), takeOverToolRuns());
     EXPECT_EQ(desktop.eventStream().activeTapCount(), 1);
     EXPECT_TRUE(ZRMouseControlState::shared().paletteOn);
     EXPECT_TRUE(ZRMouseControlState::shared().snapOn);

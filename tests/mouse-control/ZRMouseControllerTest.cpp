@@ -324,12 +324,7 @@ TEST_F(MouseControllerTest, LaunchAndQuitHandTheDesktopSettingsBack) {
 
     controller->fillSettingsControls();
     const QString wm = ZRSystemWindowSettings::WindowManagerDomain;
-    const std::vector<QStringList> launch{
-        {"write", wm, ZRSystemWindowSettings::TilingByEdgeDragKey, "-bool", "NO"},
-        {"write", wm, ZRSystemWindowSettings::TilingOptionAcceleratorKey, "-bool", "NO"},
-        {"write", "-g", ZRSystemWindowSettings::ZoomButtonMenuOptionKey, "-int", "2"},
-    };
-    EXPECT_EQ(toolRuns(), launch);
+    EXPECT_EQ(toolRuns(), takeOverToolRuns());
     EXPECT_EQ(desktop.eventStream().activeTapCount(), 1);
 
     // A crash here leaves our values; the next launch puts the user's back before writing its own.
