@@ -122,7 +122,7 @@ ZRActionController::~ZRActionController() {
 }
 
 void ZRActionController::subscribeToWorkspace() {
-    if (!Platform::hasCurrent())
+    if (m_applicationTerminated.isConnected() || !Platform::hasCurrent())
         return;
     m_applicationTerminated = Platform::current().workspace().applicationTerminated.connect(
         [this](pid_t processIdentifier) { forgetApplication(processIdentifier); });
@@ -538,6 +538,7 @@ bool ZRActionController::getOriginalFrame(Rect& frame, const AXElementRef& forWi
 bool ZRActionController::storeOriginalFrame(const Rect& frame, const AXElementRef& forWindow) {
     if (!frameStorageEnabled() || frame.isEmpty() || !frame.isFinite())
         return false;
+    subscribeToWorkspace();
     const auto last = m_frameMemory.lastFrame(forWindow);
     if (last && m_frameMemory.originalFrame(forWindow) &&
         rectsAreNearlyEqual(last->frame(), frame, kFrameTolerance))
@@ -561,6 +562,7 @@ bool ZRActionController::storeLastSkafFrame(const Rect& frame, std::int64_t atPo
                                             const AXElementRef& forWindow) {
     if (!frameStorageEnabled() || !frame.isFinite())
         return false;
+    subscribeToWorkspace();
     return m_frameMemory.setLastFrame(forWindow, frame, atPosition);
 }
 

@@ -48,7 +48,8 @@ public:
     static constexpr double RecentOriginalFrameInterval = 1.0;
 
     // Registers the action store's defaults (which the frame memory reads), installs itself as the
-    // actions' window capturer and forgets the frames of applications that quit.
+    // actions' window capturer and forgets the frames of applications that quit (those of the desktop
+    // installed when it is made, or when it first remembers a frame).
     ZRActionController();
     ~ZRActionController() override;
     ZRActionController(const ZRActionController&) = delete;
