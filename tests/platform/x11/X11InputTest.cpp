@@ -238,3 +238,35 @@ TEST_F(X11Input, KnowsTheKeysAndTheirCharactersOnThisKeyboard) {
     EXPECT_GT(platform->inputState().keyRepeatDelay(), 0.0);
     EXPECT_GT(platform->inputState().keyRepeatInterval(), 0.0);
 }
+
+TEST_F(X11Input, HotKeysFollowAChangeOfTheModifierMap) {
+    HotKeyReference reference = 0;
+    ASSERT_EQ(platform->globalHotKeys().registerHotKey(Key::J, HotKeyCommand, 1, 1, reference),
+              HotKeyRegistrationStatus::Success);
+    std::vector<HotKeyEvent> events;
+    auto connection =
+        platform->globalHotKeys().hotKeyEvent.connect([&](const HotKeyEvent& e) { events.push_back(e); });
+    auto pressCommandJ = [&] {
+        for (KeyCode key : {Key::Command, Key::J})
+            ASSERT_TRUE(input->key(key, true));
+        for (KeyCode key : {Key::J, Key::Command})
+            ASSERT_TRUE(input->key(key, false));
+    };
+
+    // Super moves from Mod4 to Mod3: the grab must follow, or Command-J would stop working.
+    const QStringList toMod3 = {QStringLiteral("-e"), QStringLiteral("remove mod4 = Super_L Super_R"),
+                                QStringLiteral("-e"), QStringLiteral("add mod3 = Super_L Super_R")};
+    const QStringList back = {QStringLiteral("-e"), QStringLiteral("remove mod3 = Super_L Super_R"),
+                              QStringLiteral("-e"), QStringLiteral("add mod4 = Super_L Super_R")};
+    run(QStringLiteral("xmodmap"), toMod3);
+    struct Restore {
+        QStringList arguments;
+        ~Restore() { run(QStringLiteral("xmodmap"), arguments); }
+    } restore{back};
+    // The mapping change reaches the backend as an event; give it a turn to arrive.
+    processEvents(200);
+
+    pressCommandJ();
+    EXPECT_TRUE(waitUntil([&] { return events.size() >= 2; }));
+    EXPECT_TRUE(platform->globalHotKeys().unregisterHotKey(reference));
+}

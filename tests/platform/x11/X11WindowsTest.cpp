@@ -381,3 +381,91 @@ TEST(X11Windows, SetsFramesFromAWorkerWhileTheMainThreadReadsTheDesktop) {
     EXPECT_EQ(elementFrame(window)->origin, last);
     EXPECT_EQ(independentFrame(logo->window())->origin, last);
 }
+
+TEST(X11Windows, KeepsWorkingWhenTheWindowManagerRestarts) {
+    auto platform = makePlatform();
+    ASSERT_TRUE(platform);
+    auto logo = Client::start(QStringLiteral("xlogo"),
+                              {QStringLiteral("-geometry"), QStringLiteral("200x150+150+150")});
+    ASSERT_TRUE(logo);
+    const AXElementRef window = windowElement(*platform, logo->window());
+    ASSERT_TRUE(window);
+    int moves = 0;
+    auto observation = platform->accessibility().observeWindow(
+        window, [&](const AXElementRef&, const QString& name) { moves += name == AX::MovedNotification; });
+    ASSERT_TRUE(observation);
+
+    auto parent = [&] {
+        const QString tree =
+            QString::fromUtf8(run(QStringLiteral("xwininfo"), {QStringLiteral("-tree"), QStringLiteral("-id"),
+                                                               QString::number(logo->window())}));
+        const int at = tree.indexOf(QStringLiteral("Parent window id:"));
+        return at < 0 ? QString() : tree.mid(at).section(QLatin1Char(' '), 3, 3);
+    };
+    const QString frameBefore = parent();
+    run(QStringLiteral("openbox"), {QStringLiteral("--restart")});
+    // The restarted manager frames the window anew.
+    ASSERT_TRUE(waitUntil([&] {
+        const QString frame = parent();
+        return !frame.isEmpty() && frame != frameBefore &&
+               !xpropValues(logo->window(), QStringLiteral("_NET_FRAME_EXTENTS")).empty();
+    }));
+
+    ASSERT_TRUE(waitUntil([&] {
+        const auto frame = elementFrame(window);
+        return windowElement(*platform, logo->window()) && frame && frame == independentFrame(logo->window());
+    }));
+    processEvents(100);
+    moves = 0;
+    EXPECT_EQ(window->setAttributeValue(AX::Position, Point{420, 240}), AXError::Success);
+    EXPECT_EQ(elementFrame(window)->origin, (Point{420, 240}));
+    EXPECT_EQ(independentFrame(logo->window())->origin, (Point{420, 240}));
+    EXPECT_TRUE(waitUntil([&] { return moves >= 1; }));
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QString::number(logo->window()),
+                                    QStringLiteral("300"), QStringLiteral("300")});
+    EXPECT_TRUE(waitUntil([&] { return moves >= 2; })) << moves;
+}
+
+TEST(X11Windows, HidesOtherApplicationsAndActivatesOne) {
+    auto platform = makePlatform();
+    ASSERT_TRUE(platform);
+    auto keep = Client::start(QStringLiteral("xterm"),
+                              {QStringLiteral("-geometry"), QStringLiteral("40x10+100+400")});
+    auto other = Client::start(QStringLiteral("xterm"),
+                               {QStringLiteral("-geometry"), QStringLiteral("40x10+400+400")});
+    ASSERT_TRUE(keep && other);
+    std::vector<pid_t> activated;
+    auto connection = platform->workspace().activeApplicationChanged.connect(
+        [&](const std::optional<RunningApplication>& application) {
+            if (application)
+                activated.push_back(application->processIdentifier);
+        });
+    auto hidden = [](std::uint32_t window) {
+        return xpropText(window, QStringLiteral("_NET_WM_STATE")).contains(QStringLiteral("HIDDEN"));
+    };
+
+    ASSERT_TRUE(waitUntil([&] {
+        const auto running = platform->workspace().runningApplications();
+        return std::count_if(running.begin(), running.end(), [&](const RunningApplication& a) {
+                   return a.processIdentifier == keep->pid() || a.processIdentifier == other->pid();
+               }) == 2;
+    }));
+    const auto application = platform->workspace().applicationWithProcessIdentifier(keep->pid());
+    ASSERT_TRUE(application);
+    EXPECT_EQ(application->bundleIdentifier, QStringLiteral("xterm"));
+    EXPECT_EQ(application->localizedName, QStringLiteral("XTerm"));
+    EXPECT_TRUE(application->executablePath.endsWith(QStringLiteral("/xterm")));
+    EXPECT_GT(application->launchTime, 0);
+
+    EXPECT_TRUE(platform->workspace().hideOtherApplications(keep->pid()));
+    EXPECT_TRUE(waitUntil([&] { return hidden(other->window()); }));
+    EXPECT_FALSE(hidden(keep->window()));
+    EXPECT_TRUE(waitUntil(
+        [&] { return platform->workspace().applicationWithProcessIdentifier(other->pid())->isHidden; }));
+
+    // Activating brings the hidden one back, in front and with the focus.
+    EXPECT_TRUE(platform->workspace().activateApplication(other->pid(), false));
+    EXPECT_TRUE(waitUntil(
+        [&] { return !hidden(other->window()) && !activated.empty() && activated.back() == other->pid(); }));
+    EXPECT_FALSE(platform->workspace().activateApplication(0, false));
+}
