@@ -152,7 +152,7 @@ bool ZRActionManager::needsSave() const {
 }
 
 void ZRActionManager::actionDidChange(const ZRAction& action) {
-    if (m_loading || !m_members.contains(&action))
+    if (m_loading || m_rebuilding || !m_members.contains(&action))
         return;
     // A folder's members may have changed: the new ones are the store's too.
     if (action.actionType() == ZRActionTypeFolder)
@@ -163,12 +163,14 @@ void ZRActionManager::actionDidChange(const ZRAction& action) {
 // --- The tree
 
 void ZRActionManager::replaceTree(std::vector<std::shared_ptr<ZRAction>> topLevelActions) {
-    const std::vector<std::shared_ptr<ZRAction>> before = allActions();
+    // The members as they were: a folder's members may have changed already, so they are not walked again.
+    const std::vector<std::weak_ptr<ZRAction>> before = std::move(m_memberActions);
     const std::unordered_set<const ZRAction*> previous = std::move(m_members);
     m_topLevelActions = std::move(topLevelActions);
     m_members.clear();
     std::vector<std::shared_ptr<ZRAction>> all;
     walk(m_topLevelActions, 0, m_members, all);
+    m_memberActions.assign(all.begin(), all.end());
     // An action that comes back into the tree takes up its hot key again (a loading tree registers its
     // own as it is made).
     for (const auto& action : all) {
@@ -180,8 +182,9 @@ void ZRActionManager::replaceTree(std::vector<std::shared_ptr<ZRAction>> topLeve
                   hotKey->visualRepresentation().value_or(QString()), action->uniqueIdentifier());
     }
     // One that left must not keep its keys grabbed while something else (a menu, an undo record) holds it.
-    for (const auto& action : before) {
-        if (!m_members.contains(action.get()) && action->hotKey())
+    for (const auto& weak : before) {
+        const auto action = weak.lock();
+        if (action && !m_members.contains(action.get()) && action->hotKey())
             action->hotKey()->unregister();
     }
 }
@@ -230,7 +233,11 @@ void ZRActionManager::populateWithSourceListItems(const std::vector<const ZRActi
         }
         return actions;
     };
+    // Folders get their new members one by one; the tree is taken as a whole once they all have them, so
+    // that an action moving between folders keeps its hot key registered throughout.
+    m_rebuilding = true;
     auto topLevel = build(build, rows, 0);
+    m_rebuilding = false;
     m_storedValueUnreadable = false;
     replaceTree(std::move(topLevel));
     setNeedsSave();

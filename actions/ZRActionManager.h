@@ -100,11 +100,13 @@ private:
     std::vector<std::shared_ptr<ZRAction>> m_topLevelActions;
     // The actions of the tree, for telling whether a changed action is one of them.
     std::unordered_set<const ZRAction*> m_members;
+    std::vector<std::weak_ptr<ZRAction>> m_memberActions;
     mutable std::vector<std::weak_ptr<ZRAction>> m_ephemeralActions;
     std::shared_ptr<ZRAction> m_focusAction;
     QPointer<QWidget> m_collectionView;
     bool m_needsSave = false;
     bool m_loading = false;
+    bool m_rebuilding = false;
     // The stored value could not be read: it is not saved over until the tree changes.
     bool m_storedValueUnreadable = false;
 };

@@ -177,6 +177,31 @@ TEST_F(ActionStoreTest, TheSidebarRebuildsTheTreeAndActionsThatLeaveLetGoOfTheir
     ASSERT_EQ(storedRecordsOnDisk().size(), 1);
 }
 
+TEST_F(ActionStoreTest, AnActionMovedBetweenFoldersKeepsItsRegistration) {
+    auto& store = ZRActionManager::actionManager();
+    auto moving = ZRAction::actionWithType(ZRActionTypeFill);
+    ASSERT_TRUE(moving->shouldSetHotKey(hotKey(Key::M, Command | Option, moving->uniqueIdentifier()),
+                                        moving->uniqueIdentifier()));
+    auto first = folderOf({moving});
+    auto second = folderOf({});
+    const Row movingRow(moving), firstBefore(first, {&movingRow}), secondBefore(second);
+    store.populateWithSourceListItems({&firstBefore, &secondBefore});
+    const HotKeyReference reference = moving->hotKey()->hotKeyReference();
+    ASSERT_NE(reference, 0u);
+
+    const Row firstAfter(first), secondAfter(second, {&movingRow});
+    store.populateWithSourceListItems({&firstAfter, &secondAfter});
+    EXPECT_TRUE(first->children().empty());
+    EXPECT_EQ(second->children(), std::vector<std::shared_ptr<ZRAction>>{moving});
+    EXPECT_EQ(moving->hotKey()->hotKeyReference(), reference) << "never let go of in between";
+
+    // Taken out of its folder directly, as an editor may do: the store hears of it all the same.
+    second->setChildren({});
+    EXPECT_FALSE(isRegistered(Key::M, Command | Option));
+    second->setChildren({moving});
+    EXPECT_TRUE(isRegistered(Key::M, Command | Option));
+}
+
 // The operating system refuses to grow files past the limit, even for root, so the save fails the way a
 // full disk makes it fail.
 class FileSizeLimit {

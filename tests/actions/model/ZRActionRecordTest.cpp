@@ -170,7 +170,10 @@ TEST_F(ActionModelTest, RecordsFromOutsideAreRepairedOrRefused) {
          with({{ZRActionKey::RelativeFrame, QStringLiteral("{{0, 0}, {1}}")}}),
          [](const auto& a) { EXPECT_EQ(a->relativeFrame(), Rect(0, 0, 1, 1)); }, "no rectangle"},
         {"negative resize size", with({{ZRActionKey::ResizeSize, QStringLiteral("{-5, 300}")}}),
-         [](const auto& a) { EXPECT_EQ(a->resizeSize(), (Size{0, 300})); }, nullptr},
+         [](const auto& a) {
+             EXPECT_EQ(a->resizeSize(), (Size{0, 300}));
+         },
+         nullptr},
         {"chain mode out of range", with({{ZRActionKey::ChainMode, 7}}),
          [](const auto& a) { EXPECT_EQ(a->chainMode(), ZRChainModeSequence); }, "is no choice"},
         {"proximity out of range", with({{ZRActionKey::SnapshotGenericProximity, 9}}),
