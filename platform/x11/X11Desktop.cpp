@@ -488,7 +488,6 @@ X11Desktop::SetFrameResult X11Desktop::setFrame(xcb_window_t window, std::option
         }
         std::this_thread::sleep_for(PollInterval);
     }
-    m_connection.scheduleDispatch();
     if (!after)
         return SetFrameResult::Gone;
     const Rect result(quartzFromRoot(after->frame.x(), after->frame.y()), after->frame.size);

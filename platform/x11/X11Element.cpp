@@ -36,6 +36,17 @@ std::vector<std::uint32_t> windowsOf(X11Desktop& desktop, pid_t pid) {
     return windows;
 }
 
+// Replies read on a worker thread may leave events in xcb's queue that no longer wake the main
+// thread's notifier; this hands them over when the call is done.
+class WorkerCallGuard {
+public:
+    explicit WorkerCallGuard(X11Desktop& desktop) : m_desktop(desktop) {}
+    ~WorkerCallGuard() { m_desktop.connection().scheduleDispatch(); }
+
+private:
+    X11Desktop& m_desktop;
+};
+
 } // namespace
 
 AXElementRef X11Element::application(std::weak_ptr<X11Desktop> desktop, pid_t pid) {
@@ -83,6 +94,7 @@ AXError X11Element::copyAttributeValue(const QString& attribute, AXValue& value)
     const auto desktop = m_desktop.lock();
     if (!desktop)
         return AXError::InvalidElement;
+    const WorkerCallGuard guard(*desktop);
     value = std::monostate{};
     switch (m_kind) {
     case Kind::Application:
@@ -266,6 +278,7 @@ AXError X11Element::isAttributeSettable(const QString& attribute, bool& settable
     const auto desktop = m_desktop.lock();
     if (!desktop)
         return AXError::InvalidElement;
+    const WorkerCallGuard guard(*desktop);
     if (m_kind != Kind::Window)
         return AXError::Success;
     const X11WindowInfo info =
@@ -288,6 +301,7 @@ AXError X11Element::setAttributeValue(const QString& attribute, const AXValue& v
     const auto desktop = m_desktop.lock();
     if (!desktop)
         return AXError::InvalidElement;
+    const WorkerCallGuard guard(*desktop);
     if (m_kind != Kind::Window)
         return AXError::AttributeUnsupported;
     auto frameResult = [](X11Desktop::SetFrameResult result) {
@@ -347,6 +361,7 @@ AXError X11Element::performAction(const QString& action) {
     const auto desktop = m_desktop.lock();
     if (!desktop)
         return AXError::InvalidElement;
+    const WorkerCallGuard guard(*desktop);
     if (!actionNames().contains(action))
         return AXError::ActionUnsupported;
     const X11WindowInfo info = desktop->info(m_window, X11Property::State | X11Property::AllowedActions);

@@ -9,17 +9,20 @@ state=${2:?usage: x11-display.sh start|stop DIR}
 readonly wait_steps=200   # of 0.05 s each
 
 stop_display() {
-    local name pid
+    local name pid pids=()
+    # Both at once: each would take its time to end alone.
     for name in openbox xvfb; do
         if [ -f "$state/$name.pid" ]; then
             pid=$(cat "$state/$name.pid")
-            kill "$pid" 2>/dev/null || true
-            for _ in $(seq $wait_steps); do
-                kill -0 "$pid" 2>/dev/null || break
-                sleep 0.05
-            done
+            kill "$pid" 2>/dev/null && pids+=("$pid")
             rm -f "$state/$name.pid"
         fi
+    done
+    for pid in "${pids[@]}"; do
+        for _ in $(seq $wait_steps); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.05
+        done
     done
     rm -f "$state/display" "$state/number"
 }
