@@ -47,6 +47,17 @@ private:
     X11Desktop& m_desktop;
 };
 
+// "AXPosition" or "AXSize" of a frame; a frame that cannot be read belongs to a gone element.
+AXError frameAttribute(const std::optional<Rect>& frame, const QString& attribute, AXValue& value) {
+    if (!frame)
+        return AXError::InvalidElement;
+    if (attribute == AX::Position)
+        value = frame->origin;
+    else
+        value = frame->size;
+    return AXError::Success;
+}
+
 } // namespace
 
 AXElementRef X11Element::application(std::weak_ptr<X11Desktop> desktop, pid_t pid) {
@@ -142,16 +153,8 @@ AXError X11Element::applicationAttribute(X11Desktop& desktop, const QString& att
 }
 
 AXError X11Element::windowAttribute(X11Desktop& desktop, const QString& attribute, AXValue& value) const {
-    if (attribute == AX::Position || attribute == AX::SizeAttribute) {
-        const auto frame = desktop.frame(m_window);
-        if (!frame)
-            return AXError::InvalidElement;
-        if (attribute == AX::Position)
-            value = frame->origin;
-        else
-            value = frame->size;
-        return AXError::Success;
-    }
+    if (attribute == AX::Position || attribute == AX::SizeAttribute)
+        return frameAttribute(desktop.frame(m_window), attribute, value);
     if (attribute == AX::Role) {
         value = AX::WindowRole;
         return AXError::Success;
@@ -253,16 +256,8 @@ AXError X11Element::buttonAttribute(X11Desktop& desktop, const QString& attribut
         value = X11Element::window(m_desktop, m_window, m_pid);
         return AXError::Success;
     }
-    if (attribute == AX::Position || attribute == AX::SizeAttribute) {
-        const auto frame = buttonFrame(desktop);
-        if (!frame)
-            return AXError::InvalidElement;
-        if (attribute == AX::Position)
-            value = frame->origin;
-        else
-            value = frame->size;
-        return AXError::Success;
-    }
+    if (attribute == AX::Position || attribute == AX::SizeAttribute)
+        return frameAttribute(buttonFrame(desktop), attribute, value);
     if (attribute == AX::Enabled) {
         const X11WindowInfo info = desktop.info(m_window, X11Property::AllowedActions);
         if (!info.exists)

@@ -17,13 +17,6 @@ using namespace X11Test;
 
 namespace {
 
-std::unique_ptr<Platform> makePlatform() {
-    QString error;
-    auto platform = createX11Platform(&error);
-    EXPECT_TRUE(platform) << error.toStdString();
-    return platform;
-}
-
 // The frame as the window manager draws it: the client grown by _NET_FRAME_EXTENTS.
 std::optional<Rect> independentFrame(std::uint32_t window) {
     const auto client = xwininfoGeometry(window);
@@ -64,11 +57,33 @@ std::optional<Rect> elementFrame(const AXElementRef& element) {
     return Rect(*origin, *size);
 }
 
+class X11Windows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString error;
+        platform = createX11Platform(&error);
+        ASSERT_TRUE(platform) << error.toStdString();
+    }
+
+    // Starts the program with the geometry and finds the element of its window; null when either fails.
+    AXElementRef open(const QString& program, const QString& geometry, std::unique_ptr<Client>& client) {
+        client = Client::start(program, {QStringLiteral("-geometry"), geometry});
+        return client ? windowElement(*platform, client->window()) : nullptr;
+    }
+
+    static std::unique_ptr<X11FakeInput> fakeInput() {
+        QString error;
+        auto input = X11FakeInput::open(&error);
+        EXPECT_TRUE(input) << error.toStdString();
+        return input;
+    }
+
+    std::unique_ptr<Platform> platform;
+};
+
 } // namespace
 
-TEST(X11Windows, ListsClientWindowsFrontToBackWithTheFramesTheWindowManagerDraws) {
-    auto platform = makePlatform();
-    ASSERT_TRUE(platform);
+TEST_F(X11Windows, ListsClientWindowsFrontToBackWithTheFramesTheWindowManagerDraws) {
     auto terminal = Client::start(QStringLiteral("xterm"),
                                   {QStringLiteral("-geometry"), QStringLiteral("80x24+100+100")});
     auto logo = Client::start(QStringLiteral("xlogo"),
@@ -103,9 +118,7 @@ TEST(X11Windows, ListsClientWindowsFrontToBackWithTheFramesTheWindowManagerDraws
     EXPECT_EQ(terminalEntry.ownerName, QStringLiteral("XTerm"));
 }
 
-TEST(X11Windows, SetsFramesAndReadsBackWhatTheWindowTook) {
-    auto platform = makePlatform();
-    ASSERT_TRUE(platform);
+TEST_F(X11Windows, SetsFramesAndReadsBackWhatTheWindowTook) {
     auto terminal =
         Client::start(QStringLiteral("xterm"), {QStringLiteral("-geometry"), QStringLiteral("80x24+50+60")});
     ASSERT_TRUE(terminal);
@@ -153,13 +166,9 @@ TEST(X11Windows, SetsFramesAndReadsBackWhatTheWindowTook) {
     EXPECT_EQ(window->setAttributeValue(AX::SizeAttribute, Size{std::nan(""), 2}), AXError::IllegalArgument);
 }
 
-TEST(X11Windows, FollowsAWindowMovedByAnotherClient) {
-    auto platform = makePlatform();
-    ASSERT_TRUE(platform);
-    auto logo = Client::start(QStringLiteral("xlogo"),
-                              {QStringLiteral("-geometry"), QStringLiteral("200x150+100+100")});
-    ASSERT_TRUE(logo);
-    const AXElementRef window = windowElement(*platform, logo->window());
+TEST_F(X11Windows, FollowsAWindowMovedByAnotherClient) {
+    std::unique_ptr<Client> logo;
+    const AXElementRef window = open(QStringLiteral("xlogo"), QStringLiteral("200x150+100+100"), logo);
     ASSERT_TRUE(window);
     std::vector<QString> notifications;
     auto observation = platform->accessibility().observeWindow(
@@ -191,9 +200,7 @@ TEST(X11Windows, FollowsAWindowMovedByAnotherClient) {
     EXPECT_TRUE(notifications.empty());
 }
 
-TEST(X11Windows, RaisesAndActivatesAWindow) {
-    auto platform = makePlatform();
-    ASSERT_TRUE(platform);
+TEST_F(X11Windows, RaisesAndActivatesAWindow) {
     auto back = Client::start(QStringLiteral("xterm"),
                               {QStringLiteral("-geometry"), QStringLiteral("40x10+100+100")});
     auto front = Client::start(QStringLiteral("xterm"),
@@ -221,16 +228,11 @@ TEST(X11Windows, RaisesAndActivatesAWindow) {
     }));
 }
 
-TEST(X11Windows, FindsTheWindowAndTheTitleBarButtonUnderThePointer) {
-    auto platform = makePlatform();
-    ASSERT_TRUE(platform);
-    QString error;
-    auto input = X11FakeInput::open(&error);
-    ASSERT_TRUE(input) << error.toStdString();
-    auto terminal = Client::start(QStringLiteral("xterm"),
-                                  {QStringLiteral("-geometry"), QStringLiteral("60x20+200+200")});
-    ASSERT_TRUE(terminal);
-    const AXElementRef window = windowElement(*platform, terminal->window());
+TEST_F(X11Windows, FindsTheWindowAndTheTitleBarButtonUnderThePointer) {
+    auto input = fakeInput();
+    ASSERT_TRUE(input);
+    std::unique_ptr<Client> terminal;
+    const AXElementRef window = open(QStringLiteral("xterm"), QStringLiteral("60x20+200+200"), terminal);
     ASSERT_TRUE(window);
     EXPECT_EQ(attribute<QString>(window, AX::Role), AX::WindowRole);
     EXPECT_EQ(attribute<QString>(window, AX::Subrole), AX::StandardWindowSubrole);
@@ -272,13 +274,9 @@ TEST(X11Windows, FindsTheWindowAndTheTitleBarButtonUnderThePointer) {
     EXPECT_TRUE(waitUntil([&] { return attribute<bool>(window, AX::Minimized) == true; }));
 }
 
-TEST(X11Windows, AnElementOfAClosedWindowReportsItselfInvalid) {
-    auto platform = makePlatform();
-    ASSERT_TRUE(platform);
-    auto terminal = Client::start(QStringLiteral("xterm"),
-                                  {QStringLiteral("-geometry"), QStringLiteral("40x10+300+300")});
-    ASSERT_TRUE(terminal);
-    const AXElementRef window = windowElement(*platform, terminal->window());
+TEST_F(X11Windows, AnElementOfAClosedWindowReportsItselfInvalid) {
+    std::unique_ptr<Client> terminal;
+    const AXElementRef window = open(QStringLiteral("xterm"), QStringLiteral("40x10+300+300"), terminal);
     ASSERT_TRUE(window);
     const auto close = attribute<AXElementRef>(window, AX::CloseButton);
     ASSERT_TRUE(close && *close);
@@ -293,16 +291,11 @@ TEST(X11Windows, AnElementOfAClosedWindowReportsItselfInvalid) {
     EXPECT_EQ(window->performAction(AX::Raise), AXError::InvalidElement);
 }
 
-TEST(X11Windows, FollowsADragOfTheWindowManagerStepByStepWhileTheStreamKeepsHearingThePointer) {
-    auto platform = makePlatform();
-    ASSERT_TRUE(platform);
-    QString error;
-    auto input = X11FakeInput::open(&error);
-    ASSERT_TRUE(input) << error.toStdString();
-    auto terminal = Client::start(QStringLiteral("xterm"),
-                                  {QStringLiteral("-geometry"), QStringLiteral("60x20+100+100")});
-    ASSERT_TRUE(terminal);
-    const AXElementRef window = windowElement(*platform, terminal->window());
+TEST_F(X11Windows, FollowsADragOfTheWindowManagerStepByStepWhileTheStreamKeepsHearingThePointer) {
+    auto input = fakeInput();
+    ASSERT_TRUE(input);
+    std::unique_ptr<Client> terminal;
+    const AXElementRef window = open(QStringLiteral("xterm"), QStringLiteral("60x20+100+100"), terminal);
     ASSERT_TRUE(window);
     const auto start = elementFrame(window);
     ASSERT_TRUE(start);
@@ -348,13 +341,9 @@ TEST(X11Windows, FollowsADragOfTheWindowManagerStepByStepWhileTheStreamKeepsHear
     EXPECT_EQ(drags.back().location, pointer);
 }
 
-TEST(X11Windows, SetsFramesFromAWorkerWhileTheMainThreadReadsTheDesktop) {
-    auto platform = makePlatform();
-    ASSERT_TRUE(platform);
-    auto logo = Client::start(QStringLiteral("xlogo"),
-                              {QStringLiteral("-geometry"), QStringLiteral("200x150+100+100")});
-    ASSERT_TRUE(logo);
-    const AXElementRef window = windowElement(*platform, logo->window());
+TEST_F(X11Windows, SetsFramesFromAWorkerWhileTheMainThreadReadsTheDesktop) {
+    std::unique_ptr<Client> logo;
+    const AXElementRef window = open(QStringLiteral("xlogo"), QStringLiteral("200x150+100+100"), logo);
     ASSERT_TRUE(window);
 
     constexpr int Moves = 40;
@@ -382,13 +371,9 @@ TEST(X11Windows, SetsFramesFromAWorkerWhileTheMainThreadReadsTheDesktop) {
     EXPECT_EQ(independentFrame(logo->window())->origin, last);
 }
 
-TEST(X11Windows, KeepsWorkingWhenTheWindowManagerRestarts) {
-    auto platform = makePlatform();
-    ASSERT_TRUE(platform);
-    auto logo = Client::start(QStringLiteral("xlogo"),
-                              {QStringLiteral("-geometry"), QStringLiteral("200x150+150+150")});
-    ASSERT_TRUE(logo);
-    const AXElementRef window = windowElement(*platform, logo->window());
+TEST_F(X11Windows, KeepsWorkingWhenTheWindowManagerRestarts) {
+    std::unique_ptr<Client> logo;
+    const AXElementRef window = open(QStringLiteral("xlogo"), QStringLiteral("200x150+150+150"), logo);
     ASSERT_TRUE(window);
     int moves = 0;
     auto observation = platform->accessibility().observeWindow(
@@ -426,9 +411,7 @@ TEST(X11Windows, KeepsWorkingWhenTheWindowManagerRestarts) {
     EXPECT_TRUE(waitUntil([&] { return moves >= 2; })) << moves;
 }
 
-TEST(X11Windows, HidesOtherApplicationsAndActivatesOne) {
-    auto platform = makePlatform();
-    ASSERT_TRUE(platform);
+TEST_F(X11Windows, HidesOtherApplicationsAndActivatesOne) {
     auto keep = Client::start(QStringLiteral("xterm"),
                               {QStringLiteral("-geometry"), QStringLiteral("40x10+100+400")});
     auto other = Client::start(QStringLiteral("xterm"),
