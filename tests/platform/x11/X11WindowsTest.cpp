@@ -119,10 +119,8 @@ TEST_F(X11Windows, ListsClientWindowsFrontToBackWithTheFramesTheWindowManagerDra
 }
 
 TEST_F(X11Windows, SetsFramesAndReadsBackWhatTheWindowTook) {
-    auto terminal =
-        Client::start(QStringLiteral("xterm"), {QStringLiteral("-geometry"), QStringLiteral("80x24+50+60")});
-    ASSERT_TRUE(terminal);
-    const AXElementRef window = windowElement(*platform, terminal->window());
+    std::unique_ptr<Client> terminal;
+    const AXElementRef window = open(QStringLiteral("xterm"), QStringLiteral("80x24+50+60"), terminal);
     ASSERT_TRUE(window);
     const auto extents = xpropValues(terminal->window(), QStringLiteral("_NET_FRAME_EXTENTS"));
     ASSERT_EQ(extents.size(), 4u);
