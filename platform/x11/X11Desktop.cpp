@@ -232,9 +232,12 @@ std::vector<X11WindowInfo> X11Desktop::infos(const std::vector<xcb_window_t>& wi
     std::vector<X11WindowInfo> result;
     result.reserve(windows.size());
     std::vector<X11WindowInfo*> missing;
+    std::set<xcb_window_t> watched; // watched before the reads went out
     {
         std::lock_guard lock(m_mutex);
         for (xcb_window_t window : windows) {
+            if (m_selected.contains(window))
+                watched.insert(window);
             auto it = m_infos.find(window);
             if (it != m_infos.end())
                 result.push_back(it->second);
@@ -253,8 +256,8 @@ std::vector<X11WindowInfo> X11Desktop::infos(const std::vector<xcb_window_t>& wi
     fetch(missing, properties);
     std::lock_guard lock(m_mutex);
     for (X11WindowInfo* info : missing) {
-        // Only clients are cached: their changes reach us as property events.
-        if (!m_clients.contains(info->window))
+        // Only watched windows are cached: their changes reach us as property events.
+        if (!watched.contains(info->window) || !m_selected.contains(info->window))
             continue;
         auto& cached = m_infos[info->window];
         if (cached.fetched == 0 || !info->exists)
@@ -733,11 +736,23 @@ void X11Desktop::reloadClients() {
     if (stacking.empty())
         stacking = m_connection.readCardinals(m_connection.root(), X11Atom::NetClientList, XCB_ATOM_WINDOW);
     std::vector<xcb_window_t> frontToBack(stacking.rbegin(), stacking.rend());
-    bool strutOwnerLeft = false;
+    const std::set<xcb_window_t> now(frontToBack.begin(), frontToBack.end());
     std::vector<xcb_window_t> added;
     {
         std::lock_guard lock(m_mutex);
-        const std::set<xcb_window_t> now(frontToBack.begin(), frontToBack.end());
+        for (xcb_window_t window : frontToBack)
+            if (!m_selected.contains(window))
+                added.push_back(window);
+    }
+    // Property changes of every client keep its cached properties current. The selection goes out
+    // before the window counts as watched, so every read cached later comes after it.
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    for (xcb_window_t window : added)
+        xcb_change_window_attributes(m_connection.xcb(), window, XCB_CW_EVENT_MASK, &mask);
+    m_connection.flush();
+    bool strutOwnerLeft = false;
+    {
+        std::lock_guard lock(m_mutex);
         for (auto it = m_infos.begin(); it != m_infos.end();) {
             if (!now.contains(it->first)) {
                 strutOwnerLeft = strutOwnerLeft || it->second.hasStrut;
@@ -746,21 +761,14 @@ void X11Desktop::reloadClients() {
                 ++it;
             }
         }
-        for (xcb_window_t window : frontToBack)
-            if (!m_clients.contains(window))
-                added.push_back(window);
+        m_selected.insert(added.begin(), added.end());
+        std::erase_if(m_selected,
+                      [&](xcb_window_t w) { return !now.contains(w) && !m_observed.contains(w); });
         if (frontToBack == m_clientsFrontToBack && added.empty() && !strutOwnerLeft)
             return;
         m_clientsFrontToBack = frontToBack;
         m_clients = now;
     }
-    // Property changes of every client keep its cached properties current.
-    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    for (xcb_window_t window : added)
-        if (m_selected.insert(window).second)
-            xcb_change_window_attributes(m_connection.xcb(), window, XCB_CW_EVENT_MASK, &mask);
-    std::erase_if(m_selected, [&](xcb_window_t w) { return !isClient(w) && !m_observed.contains(w); });
-    m_connection.flush();
     bool newStrut = false;
     for (const X11WindowInfo& info : infos(added, X11Property::Struts))
         newStrut = newStrut || info.hasStrut;

@@ -222,6 +222,7 @@ ModifierFlags X11Keyboard::flags(std::uint16_t modifierState, const X11KeysDown&
 }
 
 std::optional<std::uint16_t> X11Keyboard::modifierStateForHotKeyMask(std::uint32_t hotKeyMask) const {
+    // Fn has no modifier bit on X11; recorded function keys carry it, so it is left out, not refused.
     const X11ModifierMasks m = masks();
     std::uint16_t state = 0;
     if (hotKeyMask & HotKeyShift)

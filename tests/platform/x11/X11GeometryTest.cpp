@@ -1,6 +1,7 @@
 // The pure parts of the backend: title-bar buttons, usable areas, size hints and the key table.
 #include "X11TestSupport.h"
 #include "platform/x11/X11KeyTable.h"
+#include "platform/x11/X11Platform.h"
 #include "platform/x11/X11TitleBar.h"
 #include "platform/x11/X11WindowInfo.h"
 
@@ -147,4 +148,14 @@ TEST(X11KeyTable, NamesEachKeyOnceAndEveryKeyOfTheProgram) {
     for (KeyCode key : {Key::A, Key::Escape, Key::F5, Key::LeftArrow, Key::UpArrow, Key::Keypad9, Key::Help})
         EXPECT_TRUE(X11KeyTable::entryForVirtualKey(key)) << key;
     EXPECT_FALSE(X11KeyTable::entryForVirtualKey(Key::MaximumKeyCode));
+}
+
+TEST(X11PlatformFactory, FailsCleanlyWithoutADisplay) {
+    const QByteArray display = qgetenv("DISPLAY");
+    qputenv("DISPLAY", ":9999");
+    QString error;
+    auto platform = createX11Platform(&error);
+    qputenv("DISPLAY", display);
+    EXPECT_FALSE(platform);
+    EXPECT_TRUE(error.contains(QStringLiteral(":9999"))) << error.toStdString();
 }
