@@ -5,14 +5,12 @@
 #include "actions/ZRActionSourceListRow.h"
 #include "actions/ZRPaletteItemButtonInterface.h"
 #include "keyboard-control/ZRHotKey.h"
-#include "shell/ZRAboutPanelManager.h"
 #include "shell/ZRApplicationMode.h"
 #include "shell/ZROverlayMenuButton.h"
 #include "shell/ZRSidebarMenuTarget.h"
 #include "shell/ZRStatusItemController.h"
 
 #include <QMenu>
-#include <QTextDocument>
 #include <QWidget>
 
 namespace {
@@ -264,24 +262,4 @@ TEST_F(MenusTest, SidebarMenusGoToTheirTarget) {
     controller.populateAddMenu(&addMenu);
     EXPECT_EQ(itemTexts(&addMenu), texts);
     controller.setSidebarMenuTarget(nullptr);
-}
-
-TEST_F(ShellTest, AboutPanelShowsItsCreditsOnce) {
-    auto credits = ZRAboutPanelManager::credits();
-    EXPECT_TRUE(credits->toPlainText().contains(QStringLiteral("Qt")));
-    EXPECT_TRUE(credits->toPlainText().contains(QStringLiteral("libplist")));
-    QTextDocument text;
-    appendString(text, QStringLiteral("one"));
-    appendString(text, QStringLiteral(" two"));
-    EXPECT_EQ(text.toPlainText(), QStringLiteral("one two"));
-
-    ZRAboutPanelManager& manager = ZRAboutPanelManager::aboutPanelManager();
-    manager.orderFrontStandardAboutPanel(nullptr);
-    QDialog* panel = manager.panel();
-    ASSERT_NE(panel, nullptr);
-    manager.orderFrontStandardAboutPanel(nullptr);
-    EXPECT_EQ(manager.panel(), panel);
-    panel->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(manager.panel(), nullptr);
 }

@@ -136,18 +136,6 @@ TEST_F(ShellTest, ACorruptSettingsFileIsSetAsideAndTheProgramStarts) {
     EXPECT_TRUE(kept.readAll().startsWith("<?xml version=\"1.0\"?><plist><dict><key>Custom Controls"));
 }
 
-TEST_F(ShellTest, AStoreValueThatIsNoListStartsEmptyAndIsKeptUntilTheTreeChanges) {
-    UserDefaults::standard().setString(QStringLiteral("not actions"), StoreKey);
-    ASSERT_TRUE(UserDefaults::standard().save());
-    restart();
-    ZRMainController& controller = launch();
-    EXPECT_TRUE(controller.hasFinishedLaunching());
-    EXPECT_TRUE(ZRActionManager::actionManager().topLevelActions().empty());
-    controller.applicationWillResignActive();
-    EXPECT_EQ(PropertyList::readFile(settingsPath()).value.toMap().value(StoreKey),
-              QStringLiteral("not actions"));
-}
-
 TEST_F(ShellTest, ResigningActiveSavesTheActions) {
     ZRMainController& controller = launch();
     addCenterAction(QStringLiteral("Kept"));
