@@ -181,7 +181,6 @@ int main(int argc, char** argv) {
     // The areas above the shell join here, in this order: mouse control, then keyboard control and the
     // settings window as they are built.
     controller.addArea(std::make_unique<ZRMouseController>());
-    controller.addArea(std::make_unique<ZRMouseController>());
     controller.openFiles(files);
     QObject::connect(&instance, &ZRSingleInstance::filesReceived, &controller,
                      [&controller](const QStringList& files) {
