@@ -10,6 +10,7 @@
 #include <cmath>
 #include <thread>
 #include <unistd.h>
+#include <xcb/res.h>
 
 namespace {
 
@@ -32,6 +33,9 @@ constexpr std::uint32_t MoveResizeHeight = 1u << 11;
 constexpr std::uint32_t SourceTool = 2;
 constexpr std::uint32_t IconicState = 3;
 constexpr std::uint8_t BadWindowCode = 3;
+// X-Resource learned to tell the process of a client in 1.2.
+constexpr std::uint8_t ResourceMajor = 1;
+constexpr std::uint8_t ResourceMinorWithClientIds = 2;
 
 // WM_SIZE_HINTS flags and field positions (ICCCM 4.1.2.3).
 constexpr std::uint32_t HintMinSize = 16;
@@ -112,6 +116,16 @@ X11Desktop::X11Desktop(std::unique_ptr<X11Connection> connection)
     : m_connectionOwner(std::move(connection)), m_connection(*m_connectionOwner) {
     m_eventConnection =
         m_connection.events.connect([this](const xcb_generic_event_t* event) { handleEvent(event); });
+    auto* c = m_connection.xcb();
+    const xcb_query_extension_reply_t* resource = xcb_get_extension_data(c, &xcb_res_id);
+    if (resource && resource->present) {
+        X11Reply<xcb_res_query_version_reply_t> version(xcb_res_query_version_reply(
+            c, xcb_res_query_version(c, ResourceMajor, ResourceMinorWithClientIds), nullptr));
+        m_hasResourcePids =
+            version &&
+            (version->server_major > ResourceMajor ||
+             (version->server_major == ResourceMajor && version->server_minor >= ResourceMinorWithClientIds));
+    }
     const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(m_connection.xcb(), m_connection.root(), XCB_CW_EVENT_MASK, &rootMask);
     reloadWindowManager();
@@ -353,6 +367,31 @@ void X11Desktop::fetch(std::vector<X11WindowInfo*> infos, unsigned properties) {
             info.hasStrut = info.strutValues.size() >= 4;
         }
         info.fetched |= wanted;
+    }
+    if (properties & X11Property::Pid)
+        fetchProcessesFromServer(infos);
+}
+
+void X11Desktop::fetchProcessesFromServer(const std::vector<X11WindowInfo*>& infos) {
+    // Clients of older toolkits do not name their process; the server knows it for local ones.
+    if (!m_hasResourcePids)
+        return;
+    auto* c = m_connection.xcb();
+    std::vector<std::pair<X11WindowInfo*, xcb_res_query_client_ids_cookie_t>> cookies;
+    for (X11WindowInfo* info : infos)
+        if (info->exists && info->pid == 0) {
+            const xcb_res_client_id_spec_t spec{info->window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+            cookies.emplace_back(info, xcb_res_query_client_ids(c, 1, &spec));
+        }
+    for (const auto& [info, cookie] : cookies) {
+        X11Reply<xcb_res_query_client_ids_reply_t> reply(xcb_res_query_client_ids_reply(c, cookie, nullptr));
+        if (!reply)
+            continue;
+        for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem;
+             xcb_res_client_id_value_next(&it))
+            if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
+                xcb_res_client_id_value_value_length(it.data) >= 1)
+                info->pid = static_cast<pid_t>(*xcb_res_client_id_value_value(it.data));
     }
 }
 

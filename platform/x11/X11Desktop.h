@@ -117,11 +117,13 @@ private:
     xcb_window_t topLevelOf(xcb_window_t window);
     bool waitForWindowManager(double timeout);
     void fetch(std::vector<X11WindowInfo*> infos, unsigned properties);
+    void fetchProcessesFromServer(const std::vector<X11WindowInfo*>& infos);
     double timeout() const;
 
     std::unique_ptr<X11Connection> m_connectionOwner;
     X11Connection& m_connection;
     Connection m_eventConnection;
+    bool m_hasResourcePids = false;
 
     mutable std::mutex m_mutex; // guards everything below that other threads read
     Point m_primaryOrigin;

@@ -116,6 +116,9 @@ TEST_F(X11Windows, ListsClientWindowsFrontToBackWithTheFramesTheWindowManagerDra
     const WindowListEntry& terminalEntry = list[indexOf(terminal->window())];
     EXPECT_EQ(terminalEntry.ownerPID, terminal->pid());
     EXPECT_EQ(terminalEntry.ownerName, QStringLiteral("XTerm"));
+    // xlogo does not name its process: the server tells it.
+    EXPECT_EQ(list[indexOf(logo->window())].ownerPID, logo->pid());
+    EXPECT_EQ(list[indexOf(logo->window())].ownerName, QStringLiteral("XLogo"));
 }
 
 TEST_F(X11Windows, SetsFramesAndReadsBackWhatTheWindowTook) {
