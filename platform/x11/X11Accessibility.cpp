@@ -9,11 +9,14 @@
 
 namespace {
 
+// Keeps the desktop alive while the owner observes, which may be longer than the platform lives.
 class X11Observation : public AXObservation {
 public:
-    explicit X11Observation(Connection connection) : m_connection(std::move(connection)) {}
+    X11Observation(std::shared_ptr<X11Desktop> desktop, Connection connection)
+        : m_desktop(std::move(desktop)), m_connection(std::move(connection)) {}
 
 private:
+    std::shared_ptr<X11Desktop> m_desktop;
     Connection m_connection;
 };
 
@@ -89,5 +92,5 @@ std::unique_ptr<AXObservation> X11Accessibility::observeWindow(const AXElementRe
             if (resized)
                 handler(window, AX::ResizedNotification);
         });
-    return std::make_unique<X11Observation>(std::move(connection));
+    return std::make_unique<X11Observation>(m_desktop, std::move(connection));
 }

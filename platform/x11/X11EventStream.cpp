@@ -26,7 +26,7 @@ struct X11EventStream::Stream {
     std::unique_ptr<X11Connection> connection;
     std::unique_ptr<X11Keyboard> keyboard;
     std::uint8_t xinputOpcode = 0;
-    X11Desktop* desktop = nullptr;
+    std::shared_ptr<X11Desktop> desktop; // taps may outlive the platform
     Connection eventConnection;
     Connection brokenConnection;
 
@@ -245,7 +245,7 @@ std::unique_ptr<EventTap> X11EventStream::install(std::uint64_t eventMask, Callb
         return nullptr;
     if (!m_stream || !m_stream->connection || m_stream->connection->isBroken()) {
         auto stream = std::make_shared<Stream>();
-        stream->desktop = m_desktop.get();
+        stream->desktop = m_desktop;
         QString error;
         if (!stream->open(&error)) {
             platformLog(QStringLiteral("cannot install the event stream: %1").arg(error));
