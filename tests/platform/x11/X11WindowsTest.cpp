@@ -3,6 +3,7 @@
 #include "X11TestSupport.h"
 #include "platform/Accessibility.h"
 #include "platform/EventStream.h"
+#include "platform/PlatformLog.h"
 #include "platform/WindowServer.h"
 #include "platform/Workspace.h"
 #include "platform/x11/X11FakeInput.h"
@@ -452,4 +453,23 @@ TEST_F(X11Windows, HidesOtherApplicationsAndActivatesOne) {
     EXPECT_TRUE(waitUntil(
         [&] { return !hidden(other->window()) && !activated.empty() && activated.back() == other->pid(); }));
     EXPECT_FALSE(platform->workspace().activateApplication(0, false));
+}
+
+TEST_F(X11Windows, ReportsAFrameTheWindowManagerDidNotGrant) {
+    std::unique_ptr<Client> logo;
+    const AXElementRef window = open(QStringLiteral("xlogo"), QStringLiteral("200x150+100+100"), logo);
+    ASSERT_TRUE(window);
+    QStringList lines;
+    setPlatformLogSink([&](const QString& line) { lines << line; });
+    // openbox keeps a corner of every window on the screen.
+    const AXError result = window->setAttributeValue(AX::Position, Point{-5000, -5000});
+    setPlatformLogSink({});
+    EXPECT_EQ(result, AXError::CannotComplete);
+    const auto frame = elementFrame(window);
+    ASSERT_TRUE(frame);
+    EXPECT_GT(frame->maxX(), 0);
+    EXPECT_EQ(frame, independentFrame(logo->window()));
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines.front().contains(QStringLiteral("did not take the frame")))
+        << lines.front().toStdString();
 }
