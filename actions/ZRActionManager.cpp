@@ -1,4 +1,5 @@
 #include "actions/ZRActionManager.h"
+#include "platform/foundation/NotificationCenter.h"
 
 #include "actions/ActionStoreAccess.h"
 #include "actions/ZRAction.h"
@@ -114,6 +115,7 @@ bool ZRActionManager::load() {
     auto actions = ZRAction::actionsFromCollection(stored.toList(), true);
     m_loading = false;
     replaceTree(std::move(actions));
+    NotificationCenter::defaultCenter().post(ZRActionsDidChangeNotification, this);
     return true;
 }
 
@@ -143,6 +145,7 @@ bool ZRActionManager::save() {
 
 void ZRActionManager::setNeedsSave() {
     m_needsSave = true;
+    NotificationCenter::defaultCenter().post(ZRActionsDidChangeNotification, this);
     RunLoop::main().cancelPreviousPerformRequests(this, SaveSelector, nullptr);
     RunLoop::main().perform(this, SaveSelector, nullptr, 0, [this] { save(); });
 }

@@ -16,6 +16,11 @@ class ZRActionSourceListRow;
 // The settings key of the action store, also the key of exported action files.
 inline constexpr char16_t ZRCustomControlsUserDefaultName[] = u"Custom Controls (4001)";
 
+// Posted on the default notification centre, on the main thread, after the tree or one of its actions
+// changed (and after the store loaded): whoever derives state from the actions (which layouts have hot
+// keys, for one) brings it up to date.
+inline const QString ZRActionsDidChangeNotification = QStringLiteral("com.tallowin.Skaf: Actions Did Change");
+
 // The shared store of the action tree, kept in the setting "Custom Controls (4001)" as an array of
 // action records. Every structural change, and every change to an action of the tree, is saved soon
 // after (coalesced, written atomically); a save that fails is logged and tried again later, and the

@@ -14,6 +14,7 @@
 #include "mouse-control/ZRMouseEventTapCallback.h"
 #include "mouse-control/ZRSystemWindowSettings.h"
 #include "platform/Platform.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/ModifierFlagsMatching.h"
@@ -155,10 +156,24 @@ void computeFeatureFlags(ZRMouseControlState& state, const UserDefaults& default
 
 } // namespace
 
+namespace {
+constexpr char UpdateAfterActionsChangedSelector[] = "updateFeatureFlagsAndTap";
+} // namespace
+
 ZRMouseController::ZRMouseController()
     : m_hover(&noHover), m_snapping(&noSnapping), m_palette(&noPalette), m_dropZones(&noDropZones),
       m_keyboardMenu(&noKeyboardMenu) {
     setDelayReader(nullptr);
+    // Whether drop snap is on depends on the layouts and their hot keys; a burst of changes (a store
+    // loading, a sidebar edit) is decided once, on the next turn.
+    m_actionsChanged = NotificationCenter::defaultCenter().addObserver(
+        ZRActionsDidChangeNotification, nullptr, [this](const Notification&) {
+            if (m_terminated)
+                return;
+            RunLoop::main().cancelPreviousPerformRequests(this, UpdateAfterActionsChangedSelector, nullptr);
+            RunLoop::main().perform(this, UpdateAfterActionsChangedSelector, nullptr, 0,
+                                    [this] { updateFeatureFlagsAndTap(); });
+        });
 }
 
 ZRMouseController::~ZRMouseController() {

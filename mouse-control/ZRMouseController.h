@@ -97,5 +97,6 @@ private:
     ZRMouseControlSettingsControls* m_settingsControls = nullptr;
     DelayReader m_delayReader;
     Connection m_tapLost;
+    Connection m_actionsChanged;
     bool m_terminated = false;
 };

@@ -181,6 +181,20 @@ TEST_F(MouseControllerTest, DropSnapByHotKeyNeedsALayoutWithWindowsAndAHotKey) {
     }
 }
 
+// A layout given a hot key later turns drop snap on without the settings window asking again.
+TEST_F(MouseControllerTest, ChangedActionsUpdateTheFeatureFlags) {
+    ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
+    set(D::DropSnap, true);
+    set(D::DropSnapActivation, 1);
+    controller->updateFeatureFlagsAndTap();
+    ASSERT_FALSE(ZRMouseControlState::shared().dropSnapOn);
+
+    addLayout(QStringLiteral("Layout"), Control, true, false);
+    EXPECT_FALSE(ZRMouseControlState::shared().dropSnapOn) << "decided on the next turn, once per burst";
+    RunLoop::main().runPending();
+    EXPECT_TRUE(ZRMouseControlState::shared().dropSnapOn);
+}
+
 class RecordingControls : public ZRMouseControlSettingsControls {
 public:
     QStringList calls;
