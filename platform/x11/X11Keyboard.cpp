@@ -10,7 +10,7 @@
 
 namespace {
 
-// Carbon modifier bits of hot-key registrations.
+// Modifier bits of hot-key registrations.
 constexpr std::uint32_t HotKeyCommand = 256;
 constexpr std::uint32_t HotKeyShift = 512;
 constexpr std::uint32_t HotKeyOption = 2048;

@@ -12,7 +12,7 @@ using namespace X11Test;
 
 namespace {
 
-// Carbon modifier bits of hot-key registrations.
+// Modifier bits of hot-key registrations.
 constexpr HotKeyModifierMask HotKeyCommand = 256;
 constexpr HotKeyModifierMask HotKeyShift = 512;
 constexpr HotKeyModifierMask HotKeyOption = 2048;
