@@ -145,14 +145,16 @@ TEST_F(MouseEventTapCallbackTest, DropSnapModifiersSelectALayout) {
 }
 
 TEST_F(MouseEventTapCallbackTest, ButtonsAndDragsGoToSnappingThePaletteAndTheDropZones) {
-    state().paletteOn = true;
-    state().snapOn = true;
-    state().snapBackOn = true;
-    state().dropSnapOn = true;
     set(D::DropSnapActivation, 0);
     addLayout(QStringLiteral("Wide"));
     set(userDefaultNameForDropSnapModifier(Shift),
         ZRActionManager::actionManager().allActions().front()->uniqueIdentifier());
+    // The new layout has the flags recomputed from the settings on the next turn; the state is set after.
+    RunLoop::main().runPending();
+    state().paletteOn = true;
+    state().snapOn = true;
+    state().snapBackOn = true;
+    state().dropSnapOn = true;
 
     struct Step {
         TapEvent event;
