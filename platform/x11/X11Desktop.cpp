@@ -270,11 +270,12 @@ std::vector<X11WindowInfo> X11Desktop::infos(const std::vector<xcb_window_t>& wi
     fetch(missing, properties);
     std::lock_guard lock(m_mutex);
     for (X11WindowInfo* info : missing) {
-        // Only watched windows are cached: their changes reach us as property events.
+        // Only watched windows are cached: their changes reach us as property events. A change
+        // seen while reading may have come before or after the read, so that read is not kept.
         if (!watched.contains(info->window) || !m_selected.contains(info->window))
             continue;
         auto& cached = m_infos[info->window];
-        if (cached.fetched == 0 || !info->exists)
+        if (cached.generation == info->generation)
             cached = *info;
     }
     return result;
@@ -756,9 +757,12 @@ void X11Desktop::handlePropertyChange(xcb_window_t window, xcb_atom_t atom) {
         stale = X11Property::Struts;
     if (stale) {
         std::lock_guard lock(m_mutex);
-        auto it = m_infos.find(window);
-        if (it != m_infos.end())
-            it->second.fetched &= ~stale;
+        if (m_selected.contains(window)) {
+            X11WindowInfo& cached = m_infos[window];
+            cached.window = window;
+            cached.fetched &= ~stale;
+            ++cached.generation;
+        }
     }
     if (stale == X11Property::Struts)
         strutsChanged.emit();

@@ -71,8 +71,9 @@ enum : unsigned {
 
 struct X11WindowInfo {
     std::uint32_t window = 0;
-    unsigned fetched = 0; // X11Property bits read so far
-    bool exists = true;   // false once the server said BadWindow
+    unsigned fetched = 0;    // X11Property bits read so far
+    unsigned generation = 0; // changes seen, so that a read that raced one is not kept
+    bool exists = true;      // false once the server said BadWindow
 
     pid_t pid = 0;
     QByteArray instanceName;

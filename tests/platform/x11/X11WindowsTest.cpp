@@ -120,6 +120,15 @@ TEST_F(X11Windows, ListsClientWindowsFrontToBackWithTheFramesTheWindowManagerDra
     // xlogo does not name its process: the server tells it.
     EXPECT_EQ(list[indexOf(logo->window())].ownerPID, logo->pid());
     EXPECT_EQ(list[indexOf(logo->window())].ownerName, QStringLiteral("XLogo"));
+
+    // Properties are kept between reads, and a change of one is seen at once.
+    const QString title = QStringLiteral("renamed %1").arg(terminal->name());
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("set_window"), QStringLiteral("--name"), title, QString::number(terminal->window())});
+    EXPECT_TRUE(waitUntil([&] {
+        list = platform->windowServer().windowList();
+        return indexOf(terminal->window()) >= 0 && list[indexOf(terminal->window())].title == title;
+    }));
 }
 
 TEST_F(X11Windows, SetsFramesAndReadsBackWhatTheWindowTook) {
