@@ -1,5 +1,5 @@
 #include "platform/foundation/PreferencesFileStore.h"
-#include "tools/PreferencesTool.h"
+#include "platform/foundation/PreferencesTool.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,21 +1,25 @@
 #pragma once
 
+#include "platform/foundation/PreferencesTool.h"
+
 #include <QString>
 #include <QVariant>
 #include <functional>
 
 // The desktop preferences of the real backends, one property-list file per domain in a folder:
 // read by the program, written by the preferences tool. Each write is atomic.
-class PreferencesFileStore {
+class PreferencesFileStore : public PreferencesToolStore {
 public:
     explicit PreferencesFileStore(QString folder);
 
     // $XDG_CONFIG_HOME/Skaf/Preferences
     static QString defaultFolder();
 
-    QVariant value(const QString& domain, const QString& key) const;
-    bool setValue(const QString& domain, const QString& key, const QVariant& value, QString* error = nullptr);
-    bool removeValue(const QString& domain, const QString& key, QString* error = nullptr);
+    bool isDomain(const QString& domain) const override { return !pathForDomain(domain).isEmpty(); }
+    QVariant value(const QString& domain, const QString& key) const override;
+    bool setValue(const QString& domain, const QString& key, const QVariant& value,
+                  QString* error = nullptr) override;
+    bool removeValue(const QString& domain, const QString& key, QString* error = nullptr) override;
     QString pathForDomain(const QString& domain) const;
 
 private:

@@ -1,7 +1,6 @@
-#include "tools/PreferencesTool.h"
+#include "platform/foundation/PreferencesTool.h"
 
 #include "platform/SystemPreferences.h"
-#include "platform/foundation/PreferencesFileStore.h"
 
 #include <optional>
 
@@ -64,7 +63,7 @@ QByteArray printed(const QVariant& value) {
 
 } // namespace
 
-PreferencesToolResult runPreferencesTool(PreferencesFileStore& store, const QStringList& arguments) {
+PreferencesToolResult runPreferencesTool(PreferencesToolStore& store, const QStringList& arguments) {
     const QString verb = arguments.value(0);
     const bool writes = verb == WriteVerb && arguments.size() == WriteArgumentCount;
     const bool keyed = (verb == DeleteVerb || verb == ReadVerb) && arguments.size() == KeyArgumentCount;
@@ -73,7 +72,7 @@ PreferencesToolResult runPreferencesTool(PreferencesFileStore& store, const QStr
 
     const QString domain = domainNamed(arguments.at(1));
     const QString key = arguments.at(2);
-    if (store.pathForDomain(domain).isEmpty())
+    if (!store.isDomain(domain))
         return failure(FailureStatus, QStringLiteral("\"%1\" is no preferences domain").arg(domain));
     if (key.isEmpty())
         return failure(FailureStatus, QStringLiteral("the key is empty"));

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QStringList>
-
-class PreferencesFileStore;
+#include <QVariant>
 
 // What one run of the preferences tool answers: its exit status and what it prints.
 struct PreferencesToolResult {
@@ -12,8 +12,19 @@ struct PreferencesToolResult {
     QByteArray standardError;
 };
 
-// The preferences tool's command lines, on a store of preference files:
+// The preferences the tool edits: the files of the real backends, or the simulated desktop's memory.
+class PreferencesToolStore {
+public:
+    virtual ~PreferencesToolStore() = default;
+    virtual bool isDomain(const QString& domain) const = 0;
+    // Invalid when the key is absent.
+    virtual QVariant value(const QString& domain, const QString& key) const = 0;
+    virtual bool setValue(const QString& domain, const QString& key, const QVariant& value, QString* error) = 0;
+    virtual bool removeValue(const QString& domain, const QString& key, QString* error) = 0;
+};
+
+// The preferences tool's command lines:
 //   write <domain> <key> -bool YES|NO      write <domain> <key> -int N
 //   delete <domain> <key>                  read <domain> <key>
 // with "-g" for the global domain. Anything else fails and changes nothing.
-PreferencesToolResult runPreferencesTool(PreferencesFileStore& store, const QStringList& arguments);
+PreferencesToolResult runPreferencesTool(PreferencesToolStore& store, const QStringList& arguments);

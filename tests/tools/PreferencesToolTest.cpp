@@ -1,6 +1,6 @@
-#include "tools/PreferencesTool.h"
 #include "platform/SystemPreferences.h"
 #include "platform/foundation/PreferencesFileStore.h"
+#include "platform/foundation/PreferencesTool.h"
 
 #include <gtest/gtest.h>
 
