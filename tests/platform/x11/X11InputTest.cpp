@@ -34,6 +34,17 @@ protected:
         ASSERT_TRUE(input) << error.toStdString();
     }
 
+    // A test that stops half way leaves no key or button down for the next one.
+    void TearDown() override {
+        if (!input)
+            return;
+        for (KeyCode key : {Key::Shift, Key::RightShift, Key::Control, Key::RightControl, Key::Option,
+                            Key::RightOption, Key::Command, Key::RightCommand, Key::F5, Key::J, Key::K})
+            input->key(key, false);
+        for (int button : {1, 3})
+            input->button(button, false);
+    }
+
     std::unique_ptr<Platform> platform;
     std::unique_ptr<X11FakeInput> input;
 };

@@ -1,6 +1,10 @@
 // Screens from RandR monitors, and their usable frames less the struts of docks.
 #include "X11TestSupport.h"
+#include "platform/Accessibility.h"
+#include "platform/EventStream.h"
+#include "platform/InputState.h"
 #include "platform/Screens.h"
+#include "platform/x11/X11FakeInput.h"
 #include "platform/x11/X11Platform.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +23,8 @@ public:
     bool add(const QString& name, const QString& geometry, const QString& outputs) {
         int exitCode = -1;
         run(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), name, geometry, outputs}, &exitCode);
-        m_names.push_back(name);
+        // A leading "*" makes the monitor primary and is no part of its name.
+        m_names.push_back(name.startsWith(QLatin1Char('*')) ? name.mid(1) : name);
         return exitCode == 0;
     }
 
@@ -99,4 +104,52 @@ TEST(X11Screens, UsableFramesLeaveOutTheStrutsOfDocksOnEachMonitor) {
     panel.reset();
     ASSERT_TRUE(waitUntil([&] { return changes > 0; }));
     EXPECT_EQ(frames(screens.screens(), true), std::vector<Rect>{whole});
+}
+
+TEST(X11Screens, CountsCoordinatesFromThePrimaryMonitorWhereverItLies) {
+    QString error;
+    auto platform = createX11Platform(&error);
+    ASSERT_TRUE(platform) << error.toStdString();
+    auto input = X11FakeInput::open(&error);
+    ASSERT_TRUE(input) << error.toStdString();
+    auto logo = Client::start(QStringLiteral("xlogo"),
+                              {QStringLiteral("-geometry"), QStringLiteral("200x150+900+100")});
+    ASSERT_TRUE(logo);
+
+    Monitors monitors;
+    // The right half of the root is the primary monitor ("*" marks it).
+    ASSERT_TRUE(monitors.add(QStringLiteral("*SkafPrimary"), QStringLiteral("800/200x1000/250+800+0"),
+                             QStringLiteral("none")));
+    ASSERT_TRUE(monitors.add(QStringLiteral("SkafOther"), QStringLiteral("800/200x1000/250+0+0"),
+                             QStringLiteral("screen")));
+    const auto screens = platform->screens().screens();
+    ASSERT_EQ(screens.size(), 2u);
+    EXPECT_EQ(screens[0].name, QStringLiteral("SkafPrimary"));
+    EXPECT_EQ(frames(screens, false), (std::vector<Rect>{Rect(0, 0, 800, 1000), Rect(-800, 0, 800, 1000)}));
+
+    // Windows, elements, the pointer and the stream all count from the primary's top left.
+    const auto root = xwininfoGeometry(logo->window());
+    ASSERT_TRUE(root);
+    const Point inside{root->midX() - 800, root->midY()};
+    AXElementRef element;
+    ASSERT_TRUE(waitUntil(
+        [&] { return (element = platform->accessibility().elementAtPosition(inside)) != nullptr; }));
+    EXPECT_EQ(element->windowNumber(), logo->window());
+    AXValue position;
+    ASSERT_EQ(element->copyAttributeValue(AX::Position, position), AXError::Success);
+    EXPECT_LT(std::get<Point>(position).x, 200);
+    ASSERT_EQ(element->setAttributeValue(AX::Position, Point{-700, 300}), AXError::Success);
+    EXPECT_TRUE(waitUntil([&] {
+        const auto moved = xwininfoGeometry(logo->window());
+        return moved && moved->x() > 100 && moved->x() < 110 && moved->y() > 300;
+    }));
+
+    std::vector<TapEvent> events;
+    auto tap = platform->eventStream().install(tapEventMaskBit(TapEventType::MouseMoved),
+                                               [&](const TapEvent& event) { events.push_back(event); });
+    ASSERT_TRUE(tap);
+    ASSERT_TRUE(input->movePointer({850, 40}));
+    ASSERT_TRUE(waitUntil([&] { return !events.empty(); }));
+    EXPECT_EQ(events.back().location, (Point{50, 40}));
+    EXPECT_EQ(platform->inputState().pointerLocation(), (Point{50, 40}));
 }

@@ -328,6 +328,14 @@ TEST_F(X11Windows, FollowsADragOfTheWindowManagerStepByStepWhileTheStreamKeepsHe
                                                        drags.push_back(event);
                                                });
     ASSERT_TRUE(observation && tap);
+    // Whatever happens, Alt and the button come up again for the tests that follow.
+    struct Release {
+        X11FakeInput& input;
+        ~Release() {
+            input.button(1, false);
+            input.key(Key::Option, false);
+        }
+    } release{*input};
     ASSERT_TRUE(input->key(Key::Option, true));
     ASSERT_TRUE(input->button(1, true));
     ASSERT_TRUE(waitUntil([&] { return down; }));
