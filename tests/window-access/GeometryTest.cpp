@@ -1,4 +1,4 @@
-#include "WindowAccessTest.h"
+#include "DesktopTest.h"
 
 #include "window-access/Coordinates.h"
 #include "window-access/GridGeometry.h"
@@ -11,7 +11,7 @@
 
 namespace {
 
-using GeometryTest = WindowAccessTest;
+using GeometryTest = DesktopTest;
 
 // A usable frame away from the origin, so that a position that forgets the origin shows.
 const Rect Usable(100, 40, 1000, 800);
@@ -220,8 +220,8 @@ TEST_F(GeometryTest, StickyEdges) {
 
 TEST_F(GeometryTest, FlippingBetweenScreensOfDifferentHeights) {
     EXPECT_EQ(ZRFlipPoint(Point{10, 20}), (Point{10, -20})) << "no screen: height 0";
-    sim.addScreen(Rect(0, 0, 1440, 900));
-    sim.addScreen(Rect(1440, -300, 1920, 1200));
+    desktop.addScreen(Rect(0, 0, 1440, 900));
+    desktop.addScreen(Rect(1440, -300, 1920, 1200));
     const struct {
         Rect cocoa;
         Rect quartz;

@@ -1,4 +1,4 @@
-#include "WindowAccessTest.h"
+#include "DesktopTest.h"
 
 #include "window-access/Coordinates.h"
 #include "window-access/GridGeometry.h"
@@ -9,7 +9,7 @@
 
 namespace {
 
-using VirtualScreenTest = WindowAccessTest;
+using VirtualScreenTest = DesktopTest;
 
 std::vector<Rect> framesOf(const std::vector<ZRVirtualScreen>& screens) {
     std::vector<Rect> frames;
@@ -29,7 +29,7 @@ QVariantMap layout(QVariant columns, QVariant rows) {
 TEST_F(VirtualScreenTest, SplitLayoutsMakeEqualUsableCells) {
     // A dock on the left and a menu bar on top: the usable frame is split equally, and the outer
     // cells' frames still reach the display's edges.
-    sim.addScreen(Rect(0, 0, 1000, 800), Rect(100, 0, 900, 780));
+    desktop.addScreen(Rect(0, 0, 1000, 800), Rect(100, 0, 900, 780));
     set(QStringLiteral("Virtual Screen Layout: 0"), layout(2, 2));
     const auto screens = ZRVirtualScreen::screens();
     ASSERT_EQ(screens.size(), 4u);
@@ -43,8 +43,8 @@ TEST_F(VirtualScreenTest, SplitLayoutsMakeEqualUsableCells) {
 }
 
 TEST_F(VirtualScreenTest, BadLayoutsLeaveTheDisplayWhole) {
-    sim.addScreen(Rect(0, 0, 1000, 800));
-    sim.addScreen(Rect(1000, 0, 1000, 800));
+    desktop.addScreen(Rect(0, 0, 1000, 800));
+    desktop.addScreen(Rect(1000, 0, 1000, 800));
     const std::vector<QVariant> layouts = {layout(0, 1), layout(QStringLiteral("two"), 1), layout(17, 1),
                                            layout(1.5, 1), QStringLiteral("2x2")};
     for (const QVariant& value : layouts) {
@@ -57,11 +57,11 @@ TEST_F(VirtualScreenTest, BadLayoutsLeaveTheDisplayWhole) {
 }
 
 TEST_F(VirtualScreenTest, UnionScreenSpansTheOthersAndComesLast) {
-    sim.addScreen(Rect(0, 0, 1440, 900));
+    desktop.addScreen(Rect(0, 0, 1440, 900));
     set(QStringLiteral("Virtual Screen Layout: Union"), true);
     EXPECT_EQ(ZRVirtualScreen::screens().size(), 1u) << "one display needs no union";
 
-    sim.addScreen(Rect(1440, 0, 1920, 1080), Rect(1440, 40, 1920, 1040));
+    desktop.addScreen(Rect(1440, 0, 1920, 1080), Rect(1440, 40, 1920, 1040));
     auto screens = ZRVirtualScreen::screens();
     ASSERT_EQ(screens.size(), 3u);
     EXPECT_TRUE(screens[2].isUnion());
@@ -78,7 +78,7 @@ TEST_F(VirtualScreenTest, UnionScreenSpansTheOthersAndComesLast) {
     EXPECT_TRUE(straddling->isUnion());
 
     // The union of the cells of one split display.
-    sim.removeScreen(screens[1].hostScreen().identifier);
+    desktop.removeScreen(screens[1].hostScreen().identifier);
     set(QStringLiteral("Virtual Screen Layout: 0"), layout(2, 1));
     screens = ZRVirtualScreen::screens();
     ASSERT_EQ(screens.size(), 3u);
@@ -86,8 +86,8 @@ TEST_F(VirtualScreenTest, UnionScreenSpansTheOthersAndComesLast) {
 }
 
 TEST_F(VirtualScreenTest, MostRelevantScreenOnlyAStrictlyLargerIntersectionWins) {
-    sim.addScreen(Rect(0, 0, 1000, 800));
-    sim.addScreen(Rect(1000, 0, 1000, 800));
+    desktop.addScreen(Rect(0, 0, 1000, 800));
+    desktop.addScreen(Rect(1000, 0, 1000, 800));
     const auto screens = ZRVirtualScreen::screens();
     const struct {
         const char* name;
@@ -113,10 +113,10 @@ TEST_F(VirtualScreenTest, NeighboursWithAndWithoutWrap) {
     // A row of three with a fourth above the middle one:
     //          [D]
     //     [A] [B] [C]
-    sim.addScreen(Rect(0, 0, 1000, 800));
-    sim.addScreen(Rect(1000, 0, 1000, 800));
-    sim.addScreen(Rect(2000, 0, 1000, 800));
-    sim.addScreen(Rect(1000, 800, 1000, 800));
+    desktop.addScreen(Rect(0, 0, 1000, 800));
+    desktop.addScreen(Rect(1000, 0, 1000, 800));
+    desktop.addScreen(Rect(2000, 0, 1000, 800));
+    desktop.addScreen(Rect(1000, 800, 1000, 800));
     const auto screens = ZRVirtualScreen::screens();
     ASSERT_EQ(screens.size(), 4u);
     const Rect a = screens[0].frame(), b = screens[1].frame(), c = screens[2].frame(), d = screens[3].frame();
@@ -165,17 +165,17 @@ TEST_F(VirtualScreenTest, NoDisplayAnswersNone) {
     EXPECT_EQ(ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, Point{0, 0}), Rect());
 
     // The displays going away while screens are in use.
-    const auto id = sim.addScreen(Rect(0, 0, 1000, 800));
+    const auto id = desktop.addScreen(Rect(0, 0, 1000, 800));
     const auto screens = ZRVirtualScreen::screens();
-    sim.removeScreen(id);
+    desktop.removeScreen(id);
     EXPECT_FALSE(screens[0].virtualScreenAtRelativePosition(ZRScreenDirectionRight, true));
 }
 
 TEST_F(VirtualScreenTest, ExtraDockSpacingAndIgnoredBars) {
     // Menu bar of 23 points on top, dock of 60 at the bottom.
-    sim.addScreen(Rect(0, 0, 1000, 800), Rect(0, 60, 1000, 717));
-    sim.addScreen(Rect(1000, 0, 1000, 800), Rect(1070, 0, 930, 777));
-    const auto displays = sim.screens().screens();
+    desktop.addScreen(Rect(0, 0, 1000, 800), Rect(0, 60, 1000, 717));
+    desktop.addScreen(Rect(1000, 0, 1000, 800), Rect(1070, 0, 930, 777));
+    const auto displays = desktop.screens().screens();
     EXPECT_EQ(visibleFrameWithExtraDockSpacing(&displays[0]), Rect(0, 60, 1000, 717));
     EXPECT_EQ(visibleFrameWithExtraDockSpacing(nullptr), Rect());
 

@@ -1,4 +1,5 @@
-#include "WindowAccessTest.h"
+#include "DesktopTest.h"
+#include "Elements.h"
 
 #include "platform/PlatformLog.h"
 #include "window-access/WindowElements.h"
@@ -10,35 +11,22 @@
 
 namespace {
 
-class WindowFrameTest : public WindowAccessTest {
+class WindowFrameTest : public DesktopTest {
 protected:
     void SetUp() override {
-        WindowAccessTest::SetUp();
-        sim.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 877));
+        DesktopTest::SetUp();
+        desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 877));
     }
 
     SimApplication& application() {
         if (!m_application)
             m_application =
-                &sim.addApplication(QStringLiteral("com.example.editor"), QStringLiteral("Editor"));
+                &desktop.addApplication(QStringLiteral("com.example.editor"), QStringLiteral("Editor"));
         return *m_application;
     }
 
     SimWindow& addWindow(const Rect& frame = Rect(100, 100, 400, 300)) {
-        return sim.addWindow(application(), frame, QStringLiteral("Document"));
-    }
-
-    static AXElementRef elementOf(const SimWindow& window) {
-        const AXElementRef app =
-            Platform::current().accessibility().applicationElement(window.application().pid());
-        AXValue windows;
-        if (!app || app->copyAttributeValue(AX::Windows, windows) != AXError::Success)
-            return nullptr;
-        for (const AXElementRef& element : std::get<std::vector<AXElementRef>>(windows)) {
-            if (element->windowNumber() == window.number())
-                return element;
-        }
-        return nullptr;
+        return desktop.addWindow(application(), frame, QStringLiteral("Document"));
     }
 
 private:
@@ -198,7 +186,7 @@ TEST_F(WindowFrameTest, WindowOfAWindowListEntry) {
     other.addStandardButtons();
 
     WindowListEntry entry;
-    for (const WindowListEntry& listed : sim.windowServer().windowList())
+    for (const WindowListEntry& listed : desktop.windowServer().windowList())
         if (listed.number == first.number())
             entry = listed;
     const Point nowhere{1400, 850};
@@ -246,9 +234,9 @@ TEST_F(WindowFrameTest, TitleBarButtonsAndTheirUse) {
     EXPECT_FALSE(ZRZoomButtonIsUsable(ZRCopyZoomButton(element)));
     EXPECT_FALSE(ZRZoomButtonIsUsable(nullptr));
 
-    auto& electron = sim.addApplication(QStringLiteral("com.example.electron"), QStringLiteral("Chat"));
+    auto& electron = desktop.addApplication(QStringLiteral("com.example.electron"), QStringLiteral("Chat"));
     electron.setElectron(true);
-    SimWindow& chat = sim.addWindow(electron, Rect(100, 100, 400, 300), QStringLiteral("Chat"));
+    SimWindow& chat = desktop.addWindow(electron, Rect(100, 100, 400, 300), QStringLiteral("Chat"));
     chat.addStandardButtons();
     chat.setButtonEnabled(SimButton::Zoom, false);
     EXPECT_TRUE(ZRZoomButtonIsUsable(ZRCopyZoomButton(elementOf(chat))));
@@ -333,12 +321,12 @@ TEST_F(WindowFrameTest, FullScreenWindows) {
 
 TEST_F(WindowFrameTest, RaisingAndActivating) {
     SimWindow& window = addWindow();
-    auto& other = sim.addApplication(QStringLiteral("com.example.other"), QStringLiteral("Other"));
-    sim.addWindow(other, Rect(0, 0, 800, 600), QStringLiteral("Front"));
+    auto& other = desktop.addApplication(QStringLiteral("com.example.other"), QStringLiteral("Other"));
+    desktop.addWindow(other, Rect(0, 0, 800, 600), QStringLiteral("Front"));
     other.activate();
     ZRRaiseWindow(elementOf(window));
     EXPECT_TRUE(window.performedActions().contains(AX::Raise));
-    EXPECT_EQ(sim.workspace().frontmostApplication()->processIdentifier, window.application().pid());
+    EXPECT_EQ(desktop.workspace().frontmostApplication()->processIdentifier, window.application().pid());
 
     const struct {
         bool setting;
@@ -349,7 +337,7 @@ TEST_F(WindowFrameTest, RaisingAndActivating) {
                  {false, true, true, true},   {true, true, false, true}, {false, true, false, false}};
     for (const auto& c : cases) {
         set(QStringLiteral("Mouse Controls Auto-Activate Window"), c.setting);
-        sim.setModifierFlags(c.shift ? ModifierFlag::Shift : 0);
+        desktop.setModifierFlags(c.shift ? ModifierFlag::Shift : 0);
         EXPECT_EQ(ZRMouseControlsShouldActivateWindow(c.shiftInverts), c.activates)
             << c.setting << c.shift << c.shiftInverts;
     }

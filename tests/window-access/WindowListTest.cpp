@@ -1,4 +1,4 @@
-#include "WindowAccessTest.h"
+#include "DesktopTest.h"
 
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/PropertyList.h"
@@ -12,7 +12,7 @@
 
 namespace {
 
-class WindowListTest : public WindowAccessTest {
+class WindowListTest : public DesktopTest {
 protected:
     void writeIgnoreFile(const QString& name, const QByteArray& contents) {
         ASSERT_TRUE(QDir().mkpath(ZRIgnoreList::folderPath()));
@@ -89,37 +89,38 @@ TEST_F(WindowListTest, OlderFileNameAndBrokenFiles) {
 }
 
 TEST_F(WindowListTest, RelevanceByLayerAlphaAndIgnoreLists) {
-    sim.addScreen(Rect(0, 0, 1440, 900));
+    desktop.addScreen(Rect(0, 0, 1440, 900));
     writeIgnoreList(
         QStringLiteral("Ignore.plist"),
         {{QStringLiteral("Irrelevant: Any"), QVariantList{QStringLiteral("com.example.any")}},
          {QStringLiteral("Irrelevant: No Chrome"), QVariantList{QStringLiteral("com.example.nochrome")}},
          {QStringLiteral("Irrelevant: Full Screen"), QVariantList{QStringLiteral("com.example.cover")}},
          {QStringLiteral("Irrelevant: Dock Level"), QVariantList{QStringLiteral("com.example.dock")}}});
-    auto& plain = sim.addApplication(QStringLiteral("com.Example.Editor"), QStringLiteral("Editor"));
-    auto& anonymous = sim.addApplication(QString(), QStringLiteral("Tool"));
-    auto& any = sim.addApplication(QStringLiteral("com.example.any"), QStringLiteral("Any"));
-    auto& noChrome = sim.addApplication(QStringLiteral("com.example.nochrome"), QStringLiteral("NoChrome"));
-    auto& cover = sim.addApplication(QStringLiteral("com.example.cover"), QStringLiteral("Cover"));
-    auto& dock = sim.addApplication(QStringLiteral("com.example.dock"), QStringLiteral("Dock"));
+    auto& plain = desktop.addApplication(QStringLiteral("com.Example.Editor"), QStringLiteral("Editor"));
+    auto& anonymous = desktop.addApplication(QString(), QStringLiteral("Tool"));
+    auto& any = desktop.addApplication(QStringLiteral("com.example.any"), QStringLiteral("Any"));
+    auto& noChrome =
+        desktop.addApplication(QStringLiteral("com.example.nochrome"), QStringLiteral("NoChrome"));
+    auto& cover = desktop.addApplication(QStringLiteral("com.example.cover"), QStringLiteral("Cover"));
+    auto& dock = desktop.addApplication(QStringLiteral("com.example.dock"), QStringLiteral("Dock"));
 
     const Rect small(100, 100, 400, 300);
-    auto& editor = sim.addWindow(plain, small, QStringLiteral("Document"));
-    auto& overlay = sim.addWindow(plain, small, QStringLiteral("Overlay"));
+    auto& editor = desktop.addWindow(plain, small, QStringLiteral("Document"));
+    auto& overlay = desktop.addWindow(plain, small, QStringLiteral("Overlay"));
     overlay.setLayer(100);
-    auto& highPanel = sim.addWindow(plain, small, QStringLiteral("Panel"));
+    auto& highPanel = desktop.addWindow(plain, small, QStringLiteral("Panel"));
     highPanel.setLayer(99);
-    auto& shadow = sim.addWindow(plain, small, QStringLiteral("Shadow"));
+    auto& shadow = desktop.addWindow(plain, small, QStringLiteral("Shadow"));
     shadow.setAlpha(0.0005);
-    auto& untitledTool = sim.addWindow(anonymous, small);
-    auto& anyWindow = sim.addWindow(any, small, QStringLiteral("Window"));
-    auto& titled = sim.addWindow(noChrome, small, QStringLiteral("Titled"));
-    auto& untitled = sim.addWindow(noChrome, small);
-    auto& covering = sim.addWindow(cover, Rect(0, 0, 1440, 900), QStringLiteral("Curtain"));
-    auto& notCovering = sim.addWindow(cover, small, QStringLiteral("Window"));
-    auto& dockLevel = sim.addWindow(dock, small, QStringLiteral("Strip"));
+    auto& untitledTool = desktop.addWindow(anonymous, small);
+    auto& anyWindow = desktop.addWindow(any, small, QStringLiteral("Window"));
+    auto& titled = desktop.addWindow(noChrome, small, QStringLiteral("Titled"));
+    auto& untitled = desktop.addWindow(noChrome, small);
+    auto& covering = desktop.addWindow(cover, Rect(0, 0, 1440, 900), QStringLiteral("Curtain"));
+    auto& notCovering = desktop.addWindow(cover, small, QStringLiteral("Window"));
+    auto& dockLevel = desktop.addWindow(dock, small, QStringLiteral("Strip"));
     dockLevel.setLayer(20);
-    auto& dockNormal = sim.addWindow(dock, small, QStringLiteral("Window"));
+    auto& dockNormal = desktop.addWindow(dock, small, QStringLiteral("Window"));
 
     const struct {
         const char* name;
@@ -152,16 +153,16 @@ TEST_F(WindowListTest, RelevanceByLayerAlphaAndIgnoreLists) {
 TEST_F(WindowListTest, BundleIdentifiersAreLookedUpPerRunOfAProcess) {
     // Every simulated desktop numbers its processes alike, so the second desktop's first application
     // has the process number of the first one's, at the same address: a reused process number.
-    std::optional<SimDesktop> desktop;
+    std::optional<SimDesktop> other;
     const auto identifierOfFirstWindow = [&](const QString& bundleIdentifier) -> std::optional<QString> {
-        desktop.emplace();
-        Platform::setCurrent(&*desktop);
-        desktop->addScreen(Rect(0, 0, 1000, 800));
-        auto& application = desktop->addApplication(bundleIdentifier, QStringLiteral("App"));
-        auto& window = desktop->addWindow(application, Rect(10, 10, 300, 200), QStringLiteral("W"));
+        other.emplace();
+        Platform::setCurrent(&*other);
+        other->addScreen(Rect(0, 0, 1000, 800));
+        auto& application = other->addApplication(bundleIdentifier, QStringLiteral("App"));
+        auto& window = other->addWindow(application, Rect(10, 10, 300, 200), QStringLiteral("W"));
         const auto result = relevance(window);
-        Platform::setCurrent(&sim);
-        desktop.reset();
+        Platform::setCurrent(&desktop);
+        other.reset();
         return result;
     };
     EXPECT_EQ(identifierOfFirstWindow(QStringLiteral("com.example.first")),
@@ -170,8 +171,8 @@ TEST_F(WindowListTest, BundleIdentifiersAreLookedUpPerRunOfAProcess) {
               QStringLiteral("com.example.second"));
 
     // An application that quits takes its entry with it.
-    auto& application = sim.addApplication(QStringLiteral("com.example.quits"), QStringLiteral("Quits"));
-    auto& window = sim.addWindow(application, Rect(10, 10, 300, 200), QStringLiteral("W"));
+    auto& application = desktop.addApplication(QStringLiteral("com.example.quits"), QStringLiteral("Quits"));
+    auto& window = desktop.addWindow(application, Rect(10, 10, 300, 200), QStringLiteral("W"));
     const WindowListEntry entry = entryOf(window);
     EXPECT_EQ(relevantLowercaseBundleIdentifierOrNullWithWindowFrame(entry, entry.bounds),
               QStringLiteral("com.example.quits"));
@@ -181,13 +182,13 @@ TEST_F(WindowListTest, BundleIdentifiersAreLookedUpPerRunOfAProcess) {
 }
 
 TEST_F(WindowListTest, MonitorDescribesRelevantWindowsOnTheWorkerFrontToBack) {
-    sim.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 877));
-    sim.addScreen(Rect(1440, 0, 1920, 1080), Rect(1440, 40, 1920, 1040));
-    auto& editor = sim.addApplication(QStringLiteral("com.Example.Editor"), QStringLiteral("Editor"));
-    auto& anonymous = sim.addApplication(QString(), QStringLiteral("Tool"));
-    sim.addWindow(editor, Rect(100, 100, 400, 300), QStringLiteral("Back"));
-    sim.addWindow(anonymous, Rect(1500, 180, 600, 500), QStringLiteral("Tool Window"));
-    sim.addWindow(editor, Rect(200, 200, 400, 300), QStringLiteral("Overlay")).setLayer(500);
+    desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 877));
+    desktop.addScreen(Rect(1440, 0, 1920, 1080), Rect(1440, 40, 1920, 1040));
+    auto& editor = desktop.addApplication(QStringLiteral("com.Example.Editor"), QStringLiteral("Editor"));
+    auto& anonymous = desktop.addApplication(QString(), QStringLiteral("Tool"));
+    desktop.addWindow(editor, Rect(100, 100, 400, 300), QStringLiteral("Back"));
+    desktop.addWindow(anonymous, Rect(1500, 180, 600, 500), QStringLiteral("Tool Window"));
+    desktop.addWindow(editor, Rect(200, 200, 400, 300), QStringLiteral("Overlay")).setLayer(500);
 
     DispatchQueue::setManualForTesting(true);
     std::optional<QVariantList> received;

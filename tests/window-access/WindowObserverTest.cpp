@@ -1,4 +1,4 @@
-#include "WindowAccessTest.h"
+#include "DesktopTest.h"
 
 #include "window-access/WindowObserver.h"
 
@@ -18,14 +18,14 @@ struct RecordingDelegate : ZRWindowObserverDelegate {
     }
 };
 
-class WindowObserverTest : public WindowAccessTest {
+class WindowObserverTest : public DesktopTest {
 protected:
     void SetUp() override {
-        WindowAccessTest::SetUp();
-        sim.addScreen(Rect(0, 0, 1440, 900));
+        DesktopTest::SetUp();
+        desktop.addScreen(Rect(0, 0, 1440, 900));
         auto& application =
-            sim.addApplication(QStringLiteral("com.example.editor"), QStringLiteral("Editor"));
-        window = &sim.addWindow(application, Rect(100, 100, 400, 300), QStringLiteral("Document"));
+            desktop.addApplication(QStringLiteral("com.example.editor"), QStringLiteral("Editor"));
+        window = &desktop.addWindow(application, Rect(100, 100, 400, 300), QStringLiteral("Document"));
         element = Platform::current().accessibility().elementAtPosition(Point{300, 250});
         ASSERT_TRUE(element);
     }

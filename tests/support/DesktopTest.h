@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Printers.h"
+#include "RecordingLogReader.h"
+
+#include "platform/Platform.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/sim/SimDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QTemporaryDir>
+#include <map>
+#include <memory>
+#include <optional>
+
+// Every test on the simulated desktop: a fresh desktop installed as the platform; settings, data and
+// log folders in a scratch folder; the run loop's manual clock behind every wait, the window-access
+// waits included; the log recorded. Tear-down puts every shared thing back as it found it, and finds
+// no hot key still registered with the desktop.
+class DesktopTest : public ::testing::Test {
+protected:
+    // Fixtures that count what the program asks of the desktop give a desktop of their own.
+    explicit DesktopTest(std::unique_ptr<SimDesktop> desktop = std::make_unique<SimDesktop>());
+    ~DesktopTest() override;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    QString settingsPath() const;
+    // A new settings store on the settings file, loaded as a start of the program loads it.
+    UserDefaults::LoadResult openSettings();
+    static void set(const QString& key, const QVariant& value);
+
+    bool logged(const QString& text) const { return log->contains(text); }
+
+    QTemporaryDir folder;
+
+private:
+    std::unique_ptr<SimDesktop> m_desktop;
+    std::map<QByteArray, std::optional<QByteArray>> m_environment;
+
+protected:
+    SimDesktop& desktop;
+    std::shared_ptr<RecordingLogReader> log = std::make_shared<RecordingLogReader>();
+};

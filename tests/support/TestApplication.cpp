@@ -1,0 +1,22 @@
+#include "TestApplication.h"
+
+namespace testing_detail {
+
+// Qt keeps the references for the life of the application.
+int& applicationArgc() {
+    static int argc = 1;
+    return argc;
+}
+
+char** applicationArgv() {
+    static char name[] = "skaf_tests";
+    static char* argv[] = {name, nullptr};
+    return argv;
+}
+
+void useOffscreenDisplayUnlessTold() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+} // namespace testing_detail
