@@ -1,5 +1,8 @@
 #pragma once
 
+#include "DesktopTest.h"
+#include "Elements.h"
+
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionHost.h"
@@ -12,25 +15,10 @@
 #include "actions/ZRPaletteItemButtonInterface.h"
 #include "keyboard-control/KeyEvent.h"
 #include "keyboard-control/ZRHotKey.h"
-#include "platform/Platform.h"
 #include "platform/foundation/DispatchQueue.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/sim/SimDesktop.h"
-#include "window-access/IgnoreList.h"
-#include "window-access/WindowAccessClock.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QTemporaryDir>
 #include <functional>
 #include <memory>
-#include <ostream>
-
-inline void PrintTo(const Rect& rect, std::ostream* os) {
-    *os << stringFromRect(rect).toStdString();
-}
 
 class FakeHost : public ZRActionHost {
 public:
@@ -100,31 +88,21 @@ public:
     bool deactivate() override { return std::exchange(active, false); }
 };
 
-// Every test: a fresh desktop of two screens side by side (the second smaller), settings of their own,
-// the run loop's manual clock behind every wait, workers run by hand, an empty action store and the
-// engine with its beeps counted. The first application added is frontmost, and its front window is
-// the focused one.
-class ActionEngineTest : public ::testing::Test {
+// Every test: a fresh desktop of two screens side by side (the second smaller), workers run by hand,
+// an empty action store and the engine with its beeps counted. The first application added is
+// frontmost, and its front window is the focused one.
+class ActionEngineTest : public DesktopTest {
 protected:
     static constexpr Rect PrimaryScreen{0, 0, 1440, 900};
     static constexpr Rect SecondScreen{1440, 0, 1280, 720};
 
     void SetUp() override {
-        ensureApplication();
-        ASSERT_TRUE(folder.isValid());
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
-        RunLoop::main().useManualClock(1000);
-        WindowAccessClock::install([] { return RunLoop::main().now(); },
-                                   [](double seconds) { RunLoop::main().advance(seconds); });
-        qputenv("XDG_DATA_HOME", folder.path().toUtf8());
-        ZRIgnoreList::sharedList().reload();
+        DesktopTest::SetUp();
         DispatchQueue::setManualForTesting(true);
-        Platform::setCurrent(&sim);
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
         ZRAction::setHost(&host);
-        sim.addScreen(PrimaryScreen);
-        secondScreen = sim.addScreen(SecondScreen);
+        desktop.addScreen(PrimaryScreen);
+        secondScreen = desktop.addScreen(SecondScreen);
         engine = std::make_unique<ZRActionController>();
         engine->setBeepHandler([this] { ++beeps; });
     }
@@ -134,53 +112,23 @@ protected:
         ZRActionManager::setActionManager(nullptr);
         ZRAction::setHost(nullptr);
         DispatchQueue::drainForTesting();
-        RunLoop::main().runPending();
         DispatchQueue::setManualForTesting(false);
-        Platform::setCurrent(nullptr);
-        WindowAccessClock::install({}, {});
-        UserDefaults::setStandard(nullptr);
-        qunsetenv("XDG_DATA_HOME");
-        ZRIgnoreList::sharedList().reload();
-    }
-
-    static void ensureApplication() {
-        static int argc = 1;
-        static char name[] = "skaf_action_engine_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QApplication(argc, argv);
-    }
-
-    static void set(const QString& key, const QVariant& value) {
-        UserDefaults::standard().setObject(value, key);
+        DesktopTest::TearDown();
     }
 
     SimApplication& application(const QString& bundleIdentifier = QStringLiteral("com.example.editor"),
                                 const QString& name = QStringLiteral("Editor")) {
-        for (const RunningApplication& running : sim.workspace().runningApplications()) {
+        for (const RunningApplication& running : desktop.workspace().runningApplications()) {
             if (running.bundleIdentifier == bundleIdentifier)
                 return *applications.at(running.processIdentifier);
         }
-        SimApplication& added = sim.addApplication(bundleIdentifier, name);
+        SimApplication& added = desktop.addApplication(bundleIdentifier, name);
         applications[added.pid()] = &added;
         return added;
     }
 
     SimWindow& addWindow(const Rect& quartzFrame, const QString& title = QStringLiteral("Document")) {
-        return sim.addWindow(application(), quartzFrame, title);
-    }
-
-    static AXElementRef elementOf(const SimWindow& window) {
-        const AXElementRef app =
-            Platform::current().accessibility().applicationElement(window.application().pid());
-        AXValue windows;
-        if (!app || app->copyAttributeValue(AX::Windows, windows) != AXError::Success)
-            return nullptr;
-        for (const AXElementRef& element : std::get<std::vector<AXElementRef>>(windows)) {
-            if (element->windowNumber() == window.number())
-                return element;
-        }
-        return nullptr;
+        return desktop.addWindow(application(), quartzFrame, title);
     }
 
     static std::shared_ptr<ZRAction> action(ZRActionType type,
@@ -222,8 +170,6 @@ protected:
         return engine->triggerAction(triggered, nullptr, updateChains, nullptr, false, false);
     }
 
-    QTemporaryDir folder;
-    SimDesktop sim;
     std::uint32_t secondScreen = 0;
     std::map<pid_t, SimApplication*> applications;
     FakeHost host;

@@ -7,8 +7,8 @@ namespace {
 TEST_F(ActionEngineTest, FramesAreKeptPerWindowAndForgottenWhenTheApplicationQuits) {
     SimWindow& first = addWindow(Rect(100, 100, 400, 300));
     SimWindow& second = addWindow(Rect(200, 200, 400, 300));
-    auto& other = sim.addApplication(QStringLiteral("com.example.other"), QStringLiteral("Other"));
-    SimWindow& third = sim.addWindow(other, Rect(300, 300, 400, 300));
+    auto& other = desktop.addApplication(QStringLiteral("com.example.other"), QStringLiteral("Other"));
+    SimWindow& third = desktop.addWindow(other, Rect(300, 300, 400, 300));
 
     ASSERT_TRUE(engine->storeOriginalFrame(Rect(1, 2, 3, 4), elementOf(first)));
     ASSERT_TRUE(engine->storeLastSkafFrame(Rect(5, 6, 7, 8), 3, elementOf(first)));
@@ -33,8 +33,8 @@ TEST_F(ActionEngineTest, FramesAreKeptPerWindowAndForgottenWhenTheApplicationQui
     EXPECT_EQ(engine->frameMemory().lastFrameCount(), 0u);
 
     // Elements that are no window cannot be told apart, and are not remembered.
-    EXPECT_FALSE(
-        engine->storeOriginalFrame(Rect(1, 2, 3, 4), sim.accessibility().applicationElement(other.pid())));
+    EXPECT_FALSE(engine->storeOriginalFrame(Rect(1, 2, 3, 4),
+                                            desktop.accessibility().applicationElement(other.pid())));
     EXPECT_FALSE(engine->storeOriginalFrame(Rect(1, 2, 3, 4), nullptr));
     EXPECT_FALSE(engine->storeOriginalFrame(Rect(1, 2, 0, 4), elementOf(third))) << "an empty frame";
 }

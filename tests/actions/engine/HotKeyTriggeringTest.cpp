@@ -96,7 +96,7 @@ TEST_F(ActionEngineTest, TheSettingsHotKeysOpenTheKeyboardMenuAndTheKeyboardCont
 
 TEST_F(ActionEngineTest, LocalHotKeysWorkOnlyWhileTheKeyboardControlPanelIsOpen) {
     SimWindow& front = addWindow(Rect(100, 100, 400, 300), QStringLiteral("Front"));
-    SimWindow& controlled = sim.addWindow(
+    SimWindow& controlled = desktop.addWindow(
         application(QStringLiteral("com.example.other"), QStringLiteral("Other")), Rect(600, 400, 300, 200));
     front.raise();
     application().activate();
@@ -183,14 +183,14 @@ TEST_F(ActionEngineTest, KeyboardControlsPreemptGlobalHotKeysWhileThePanelIsOpen
     engine->setKeyboardControlPanel(&panel);
 
     engine->keyboardControlPanelDidBecomeActive(panel, true);
-    EXPECT_TRUE(sim.globalHotKeys().isRegistered(Key::F5, Control)) << "only when asked";
+    EXPECT_TRUE(desktop.globalHotKeys().isRegistered(Key::F5, Control)) << "only when asked";
     engine->keyboardControlPanelDidBecomeActive(panel, false);
 
     set(PreemptKey, true);
     engine->keyboardControlPanelDidBecomeActive(panel, true);
-    EXPECT_FALSE(sim.globalHotKeys().isRegistered(Key::F5, Control));
+    EXPECT_FALSE(desktop.globalHotKeys().isRegistered(Key::F5, Control));
     engine->keyboardControlPanelDidBecomeActive(panel, false);
-    EXPECT_TRUE(sim.globalHotKeys().isRegistered(Key::F5, Control));
+    EXPECT_TRUE(desktop.globalHotKeys().isRegistered(Key::F5, Control));
     EXPECT_TRUE(fill->hotKey()->isRegistered());
 }
 

@@ -40,7 +40,7 @@ protected:
 
     SimWindow& addWindowOf(const QString& bundle, const QString& name, const QString& title,
                            const Rect& frame) {
-        return sim.addWindow(application(bundle, name), frame, title);
+        return desktop.addWindow(application(bundle, name), frame, title);
     }
 
     void scatter() {
@@ -73,8 +73,8 @@ TEST_F(LayoutTest, CapturedFromThreeApplicationsOnTwoScreens) {
 
 TEST_F(LayoutTest, RestoredAfterTheWindowsMoved) {
     scatter();
-    auto& notes = sim.addApplication(QStringLiteral("com.example.notes"), QStringLiteral("Notes"));
-    sim.addWindow(notes, Rect(300, 300, 200, 200), QStringLiteral("Note"));
+    auto& notes = desktop.addApplication(QStringLiteral("com.example.notes"), QStringLiteral("Notes"));
+    desktop.addWindow(notes, Rect(300, 300, 200, 200), QStringLiteral("Note"));
     layout->setActivatesApplications(true);
     layout->setHidesOtherApplications(true);
 
@@ -83,10 +83,11 @@ TEST_F(LayoutTest, RestoredAfterTheWindowsMoved) {
     EXPECT_EQ(one->frame(), Rect(50, 50, 600, 400)) << "matched by title, not by stacking";
     EXPECT_EQ(two->frame(), Rect(700, 300, 500, 400));
     EXPECT_EQ(browser->frame(), Rect(1540, 280, 600, 400));
-    EXPECT_EQ(sim.workspace().frontmostApplication()->bundleIdentifier,
+    EXPECT_EQ(desktop.workspace().frontmostApplication()->bundleIdentifier,
               QStringLiteral("com.example.browser"));
-    EXPECT_TRUE(sim.workspace().applicationWithProcessIdentifier(notes.pid())->isHidden);
-    EXPECT_FALSE(sim.workspace().applicationWithProcessIdentifier(terminal->application().pid())->isHidden);
+    EXPECT_TRUE(desktop.workspace().applicationWithProcessIdentifier(notes.pid())->isHidden);
+    EXPECT_FALSE(
+        desktop.workspace().applicationWithProcessIdentifier(terminal->application().pid())->isHidden);
 
     // Each window can go back to where it stood before.
     Rect original;
@@ -97,7 +98,7 @@ TEST_F(LayoutTest, RestoredAfterTheWindowsMoved) {
 
 TEST_F(LayoutTest, RestoredAfterTheSecondScreenChangedSize) {
     scatter();
-    ASSERT_TRUE(sim.setScreenFrame(secondScreen, Rect(1440, 0, 1920, 1080)));
+    ASSERT_TRUE(desktop.setScreenFrame(secondScreen, Rect(1440, 0, 1920, 1080)));
 
     // As saved, the window keeps its distance from the screen's top left corner.
     ASSERT_TRUE(trigger(layout));
@@ -112,7 +113,7 @@ TEST_F(LayoutTest, RestoredAfterTheSecondScreenChangedSize) {
 
     // On a screen too small for the window as saved, the window is still shown whole.
     layout->setSnapshotAdapts(false);
-    ASSERT_TRUE(sim.setScreenFrame(secondScreen, Rect(1440, 0, 640, 500)));
+    ASSERT_TRUE(desktop.setScreenFrame(secondScreen, Rect(1440, 0, 640, 500)));
     ASSERT_TRUE(trigger(layout));
     EXPECT_EQ(browser->frame(), Rect(1480, 500, 600, 400));
 }

@@ -1,37 +1,15 @@
 #pragma once
 
+#include "DesktopTest.h"
+
 #include "actions/ZRAction.h"
 #include "actions/ZRActionHost.h"
 #include "actions/ZRActionManager.h"
 #include "keyboard-control/ZRHotKey.h"
 #include "keyboard-control/ZRHotKeyReferencePool.h"
-#include "platform/Platform.h"
 #include "platform/foundation/PropertyList.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/sim/SimDesktop.h"
-#include "toolkit/ZRLog.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QStringList>
-#include <QTemporaryDir>
-#include <algorithm>
 #include <memory>
-#include <mutex>
-
-class RecordingLogReader : public ZRLogReader {
-public:
-    void logMessage(const QString& message) override {
-        std::lock_guard lock(mutex);
-        lines += message;
-    }
-    void displayLog(QObject*) override {}
-
-    std::mutex mutex;
-    QStringList lines;
-};
 
 // Answers the question about a missing "Keyboard Controls" hot key as the test says, and counts.
 class FakeKeyboardControlAlert : public ZRKeyboardControlHotKeyMissingAlert {
@@ -62,28 +40,12 @@ public:
     void assignKeyboardControlHotKey() override { ++assignRequests; }
 };
 
-inline void ensureTestApplication() {
-    static int argc = 1;
-    static char name[] = "skaf_action_model_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);
-    }
-}
-
-// Every test: a fresh desktop, settings of their own, the manual clock, a fresh shared store, the log
-// recorded, and the missing-hot-key question answered by the test. No hot key may stay registered.
-class ActionModelTest : public ::testing::Test {
+// Every test: a fresh shared store, and the missing-hot-key question answered by the test. No hot key
+// may stay registered.
+class ActionModelTest : public DesktopTest {
 protected:
     void SetUp() override {
-        ensureTestApplication();
-        ASSERT_TRUE(folder.isValid());
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath()));
-        RunLoop::main().useManualClock(100);
-        Platform::setCurrent(&desktop);
-        ZRSetLogReaderFactory([this](const ZRLogReaderSettings&) { return log; });
+        DesktopTest::SetUp();
         ZRActionManager::setActionManager(nullptr);
         ZRAction::setHost(nullptr);
         ZRAction::setKeyboardControlHotKeyMissingAlert(
@@ -93,25 +55,10 @@ protected:
     void TearDown() override {
         ZRActionManager::setActionManager(nullptr);
         RunLoop::main().runPending();
-        EXPECT_TRUE(desktop.globalHotKeys().registrations().empty());
         EXPECT_TRUE(ZRHotKeyReferencePool::defaultPool().countersByReference().empty());
         ZRAction::setKeyboardControlHotKeyMissingAlert(nullptr);
         ZRAction::setHost(nullptr);
-        ZRSetLogReaderFactory({});
-        Platform::setCurrent(nullptr);
-        UserDefaults::setStandard(nullptr);
-    }
-
-    QString settingsPath() const { return folder.filePath(QStringLiteral("Settings.plist")); }
-
-    bool logged(const QString& text) const {
-        std::lock_guard lock(log->mutex);
-        return std::any_of(log->lines.begin(), log->lines.end(),
-                           [&](const QString& line) { return line.contains(text); });
-    }
-    void clearLog() {
-        std::lock_guard lock(log->mutex);
-        log->lines.clear();
+        DesktopTest::TearDown();
     }
 
     // A record through the XML form and back, as the settings file carries it.
@@ -129,9 +76,6 @@ protected:
         return desktop.globalHotKeys().isRegistered(keyCode, flags);
     }
 
-    QTemporaryDir folder;
-    mutable SimDesktop desktop;
-    std::shared_ptr<RecordingLogReader> log = std::make_shared<RecordingLogReader>();
     int alertsShown = 0;
     ZRKeyboardControlHotKeyMissingAlert::Answer alertAnswer =
         ZRKeyboardControlHotKeyMissingAlert::Answer::Cancel;

@@ -232,7 +232,7 @@ TEST_F(ActionModelTest, RecordsFromOutsideAreRepairedOrRefused) {
          [](const auto& a) { EXPECT_TRUE(a->children().empty()); }, nullptr},
     };
     for (const auto& c : cases) {
-        clearLog();
+        log->clear();
         const auto action = ZRAction::actionWithDictionaryRepresentation(c.record, true);
         c.check(action);
         if (c.logLine) {
