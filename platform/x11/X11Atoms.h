@@ -6,9 +6,7 @@
 // The atoms the backend uses, interned together when the connection opens.
 enum class X11Atom : std::size_t {
     Utf8String,
-    WmState,
     WmChangeState,
-    WmProtocols,
     NetSupported,
     NetSupportingWmCheck,
     NetClientList,
@@ -49,9 +47,7 @@ enum class X11Atom : std::size_t {
 
 inline constexpr std::array<const char*, static_cast<std::size_t>(X11Atom::Count)> x11AtomNames = {
     "UTF8_STRING",
-    "WM_STATE",
     "WM_CHANGE_STATE",
-    "WM_PROTOCOLS",
     "_NET_SUPPORTED",
     "_NET_SUPPORTING_WM_CHECK",
     "_NET_CLIENT_LIST",
