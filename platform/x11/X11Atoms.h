@@ -45,7 +45,7 @@ enum class X11Atom : std::size_t {
     Count
 };
 
-inline constexpr std::array<const char*, static_cast<std::size_t>(X11Atom::Count)> x11AtomNames = {
+inline constexpr auto x11AtomNames = std::to_array<const char*>({
     "UTF8_STRING",
     "WM_CHANGE_STATE",
     "_NET_SUPPORTED",
@@ -83,4 +83,6 @@ inline constexpr std::array<const char*, static_cast<std::size_t>(X11Atom::Count
     "_NET_WM_STRUT_PARTIAL",
     "_NET_WM_WINDOW_OPACITY",
     "_OB_CONFIG_FILE",
-};
+});
+static_assert(x11AtomNames.size() == static_cast<std::size_t>(X11Atom::Count), "one name for every atom");
+
