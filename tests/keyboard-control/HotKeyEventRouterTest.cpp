@@ -59,11 +59,9 @@ protected:
     // The user holds the modifiers and presses the key.
     void press(KeyCode keyCode, ModifierFlags flags) {
         desktop.setModifierFlags(flags);
-        EXPECT_TRUE(desktop.hotKeys.press(keyCode, flags));
+        EXPECT_TRUE(hotKeys.press(keyCode, flags));
     }
-    void release(KeyCode keyCode, ModifierFlags flags) {
-        EXPECT_TRUE(desktop.hotKeys.release(keyCode, flags));
-    }
+    void release(KeyCode keyCode, ModifierFlags flags) { EXPECT_TRUE(hotKeys.release(keyCode, flags)); }
     std::size_t calls() const { return handler.times.size(); }
 
     FakeOwner owner;
@@ -230,12 +228,12 @@ TEST_F(HotKeyEventRouterTest, HotKeyEventsCarryTheModifiersHeld) {
     handler.hotKeys.push_back(key);
     // The desktop grabs the key whichever command key is held; only the left one is this hot key.
     desktop.setModifierFlags(Command | RightCommand);
-    EXPECT_TRUE(desktop.hotKeys.press(Key::F15, Command));
+    EXPECT_TRUE(hotKeys.press(Key::F15, Command));
     ASSERT_EQ(calls(), 1u);
     EXPECT_EQ(handler.events[0].modifierFlags & RightCommand, RightCommand);
     EXPECT_FALSE(router.eventToRepeat());
     desktop.setModifierFlags(Command | LeftCommand);
-    EXPECT_TRUE(desktop.hotKeys.press(Key::F15, Command));
+    EXPECT_TRUE(hotKeys.press(Key::F15, Command));
     EXPECT_TRUE(router.eventToRepeat());
 }
 

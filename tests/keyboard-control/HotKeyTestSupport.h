@@ -1,21 +1,15 @@
 #pragma once
 
+#include "DesktopTest.h"
+#include "TestApplication.h"
+
 #include "keyboard-control/ZRHotKey.h"
 #include "keyboard-control/ZRHotKeyDelegate.h"
 #include "keyboard-control/ZRHotKeyHandlerApplication.h"
 #include "keyboard-control/ZRHotKeyReferencePool.h"
-#include "platform/Platform.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDesktop.h"
-#include "toolkit/ZRLog.h"
 
-#include <gtest/gtest.h>
-
-#include <QStringList>
-#include <QTemporaryDir>
 #include <memory>
-#include <mutex>
 
 // The simulated desktop's hot keys, counting what the program asks of them.
 class CountingHotKeys : public SimGlobalHotKeys {
@@ -65,18 +59,6 @@ public:
     }
 };
 
-class RecordingLogReader : public ZRLogReader {
-public:
-    void logMessage(const QString& message) override {
-        std::lock_guard lock(mutex);
-        lines += message;
-    }
-    void displayLog(QObject*) override {}
-
-    std::mutex mutex;
-    QStringList lines;
-};
-
 // Settings for one case of a table, taken out again when the case is done.
 class ScopedSettings {
 public:
@@ -93,48 +75,24 @@ private:
     QVariantMap m_settings;
 };
 
-// The test program's one application object, the program's own, on the offscreen display.
-inline ZRHotKeyHandlerApplication& testApplication() {
-    static int argc = 1;
-    static char name[] = "skaf_hotkey_tests";
-    static char* argv[] = {name, nullptr};
-    if (!ZRHotKeyHandlerApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        new ZRHotKeyHandlerApplication(argc, argv);
-    }
-    return *ZRHotKeyHandlerApplication::instance();
-}
-
-// Every test: a fresh desktop installed as the platform, settings in a folder of their own, the manual
-// clock, and the log recorded.
-class HotKeyTest : public ::testing::Test {
+// Every test: the program's application object, a desktop that counts registrations, and no hot key
+// left behind in the reference pool.
+class HotKeyTest : public DesktopTest {
 protected:
+    HotKeyTest() : DesktopTest(std::make_unique<CountingDesktop>()) {}
+
     void SetUp() override {
-        testApplication();
-        ASSERT_TRUE(folder.isValid());
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
+        testApplication<ZRHotKeyHandlerApplication>();
+        DesktopTest::SetUp();
         // The action store registers this default; the hot keys of these tests stand in for its actions'.
         UserDefaults::standard().registerDefaults(
             {{QStringLiteral("Non-Modifier Hot Keys Are Local"), true}});
-        RunLoop::main().useManualClock(100);
-        Platform::setCurrent(&desktop);
-        ZRSetLogReaderFactory([this](const ZRLogReaderSettings&) { return log; });
     }
 
     void TearDown() override {
         RunLoop::main().runPending();
-        // Every hot key of the test is gone: no registration may outlive them.
         EXPECT_TRUE(ZRHotKeyReferencePool::defaultPool().countersByReference().empty());
-        EXPECT_TRUE(desktop.hotKeys.registrations().empty());
-        ZRSetLogReaderFactory({});
-        Platform::setCurrent(nullptr);
-        UserDefaults::setStandard(nullptr);
-    }
-
-    static void set(const QString& key, const QVariant& value) {
-        UserDefaults::standard().setObject(value, key);
+        DesktopTest::TearDown();
     }
 
     static std::shared_ptr<ZRHotKey> hotKey(KeyCode keyCode, ModifierFlags flags,
@@ -142,13 +100,5 @@ protected:
         return ZRHotKey::hotKeyWithIdentifer(identifier, QString(), keyCode, flags);
     }
 
-    bool logged(const QString& text) const {
-        std::lock_guard lock(log->mutex);
-        return std::any_of(log->lines.begin(), log->lines.end(),
-                           [&](const QString& line) { return line.contains(text); });
-    }
-
-    QTemporaryDir folder;
-    CountingDesktop desktop;
-    std::shared_ptr<RecordingLogReader> log = std::make_shared<RecordingLogReader>();
+    CountingHotKeys& hotKeys = static_cast<CountingDesktop&>(desktop).hotKeys;
 };

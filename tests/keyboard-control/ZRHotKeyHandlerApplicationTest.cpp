@@ -12,12 +12,6 @@
 #include <QWheelEvent>
 #include <QtTest/QTest>
 
-// Qt's font database keeps a fontconfig pattern for the life of the process; the leak checker of
-// sanitizer builds is told so rather than failing every widget test.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-
 namespace {
 
 // Handles key-downs of the A key.
@@ -42,10 +36,10 @@ class ApplicationTest : public HotKeyTest {
 protected:
     void SetUp() override {
         HotKeyTest::SetUp();
-        testApplication().setHotKeyHandler(&handler);
+        testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(&handler);
     }
     void TearDown() override {
-        testApplication().setHotKeyHandler(nullptr);
+        testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
         HotKeyTest::TearDown();
     }
 

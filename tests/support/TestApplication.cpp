@@ -20,3 +20,9 @@ void useOffscreenDisplayUnlessTold() {
 }
 
 } // namespace testing_detail
+
+// Qt's font database keeps a fontconfig pattern for the life of the process; the leak checker of
+// sanitizer builds is told so rather than failing every test that makes a widget.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
