@@ -79,6 +79,12 @@ private:
 
 class MenusTest : public ShellTest {
 protected:
+    // The store's action goes with the store, taking its hot key with it.
+    void TearDown() override {
+        center.reset();
+        ShellTest::TearDown();
+    }
+
     // The store: a centre action with a hot key, a separator, and a folder holding a fill action.
     void fillStore() {
         center = ZRAction::actionWithType(ZRActionTypeCenter);

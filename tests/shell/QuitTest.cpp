@@ -119,7 +119,7 @@ TEST_F(ShellTest, ACorruptSettingsFileIsSetAsideAndTheProgramStarts) {
         file.write("<?xml version=\"1.0\"?><plist><dict><key>Custom Controls (4001)</key><array><dict>");
     }
     ZRMainController::destroyMainController();
-    ASSERT_EQ(startSettings(), UserDefaults::LoadResult::SetAside);
+    ASSERT_EQ(openSettings(), UserDefaults::LoadResult::SetAside);
     const QString setAside = UserDefaults::standard().setAsidePath();
     ASSERT_FALSE(setAside.isEmpty());
 

@@ -1,37 +1,18 @@
 #pragma once
 
+#include "DesktopTest.h"
+#include "TestApplication.h"
+
 #include "actions/ZRActionManager.h"
 #include "keyboard-control/ZRHotKeyHandlerApplication.h"
-#include "platform/Platform.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/sim/SimDesktop.h"
 #include "shell/ZRApplicationArea.h"
 #include "shell/ZRMainController.h"
 #include "shell/ZRShellAlerts.h"
 #include "shell/ZRStatusItemController.h"
-#include "toolkit/ZRLog.h"
-
-#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QStringList>
-#include <QTemporaryDir>
-#include <algorithm>
 #include <memory>
-#include <mutex>
-
-class RecordingLogReader : public ZRLogReader {
-public:
-    void logMessage(const QString& message) override {
-        std::lock_guard lock(mutex);
-        lines += message;
-    }
-    void displayLog(QObject*) override {}
-
-    std::mutex mutex;
-    QStringList lines;
-};
 
 // Answers the shell's questions as the test says, and counts them.
 class ScriptedAlerts : public ZRShellAlerts {
@@ -94,62 +75,36 @@ private:
     QString m_name;
 };
 
-inline ZRHotKeyHandlerApplication& testApplication() {
-    static int argc = 1;
-    static char name[] = "skaf_shell_tests";
-    static char* argv[] = {name, nullptr};
-    if (!ZRHotKeyHandlerApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        new ZRHotKeyHandlerApplication(argc, argv);
-    }
-    return *ZRHotKeyHandlerApplication::instance();
-}
-
-// Every test: a simulated desktop with one screen, settings in a folder of their own (loaded as the
-// program loads them), the manual clock, the log recorded, and no main controller or action store yet.
-class ShellTest : public ::testing::Test {
+// Every test: the program's application object, a simulated desktop with one screen, and no main
+// controller or action store yet.
+class ShellTest : public DesktopTest {
 protected:
     void SetUp() override {
-        testApplication();
-        ASSERT_TRUE(folder.isValid());
-        RunLoop::main().useManualClock(100);
+        testApplication<ZRHotKeyHandlerApplication>();
+        DesktopTest::SetUp();
         screen = desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
-        Platform::setCurrent(&desktop);
-        ZRSetLogReaderFactory([this](const ZRLogReaderSettings&) { return log; });
-        startSettings();
     }
 
     void TearDown() override {
         ZRMainController::destroyMainController();
         ZRActionManager::setActionManager(nullptr);
-        RunLoop::main().runPending();
-        ZRSetLogReaderFactory({});
-        Platform::setCurrent(nullptr);
-        UserDefaults::setStandard(nullptr);
-    }
-
-    QString settingsPath() const { return folder.filePath(QStringLiteral("Settings.plist")); }
-
-    // The settings as the program finds them when it starts.
-    UserDefaults::LoadResult startSettings() {
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath()));
-        return UserDefaults::standard().load();
+        DesktopTest::TearDown();
     }
 
     // A new start of the program: the controller and the store of the last one are gone.
     void restart() {
         ZRMainController::destroyMainController();
         ZRActionManager::setActionManager(nullptr);
-        startSettings();
+        openSettings();
     }
 
     // A new start with settings as a first start finds them.
     void freshStart() {
-        restart();
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath()));
+        ZRMainController::destroyMainController();
+        ZRActionManager::setActionManager(nullptr);
+        UserDefaults::setStandard(nullptr);
         QFile::remove(settingsPath());
-        startSettings();
+        openSettings();
     }
 
     ZRMainController& launch() {
@@ -165,16 +120,7 @@ protected:
         return controller;
     }
 
-    bool logged(const QString& text) const {
-        std::lock_guard lock(log->mutex);
-        return std::any_of(log->lines.begin(), log->lines.end(),
-                           [&](const QString& line) { return line.contains(text); });
-    }
-
-    QTemporaryDir folder;
-    SimDesktop desktop;
     std::uint32_t screen = 0;
-    std::shared_ptr<RecordingLogReader> log = std::make_shared<RecordingLogReader>();
     std::vector<std::unique_ptr<ZRApplicationArea>> pendingAreas;
     ScriptedAlerts* alerts = nullptr;
 };
