@@ -111,6 +111,8 @@ protected:
 
     void TearDown() override {
         controller.reset();
+        // The layouts shown go with the store, taking their hot keys with them.
+        parts.activatedLayouts.clear();
         ZRMouseControlState::reset();
         ZRActionManager::setActionManager(nullptr);
         MouseControlTest::TearDown();

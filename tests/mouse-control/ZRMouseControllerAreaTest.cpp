@@ -60,6 +60,11 @@ TEST_F(MouseControllerAreaTest, TheMainControllerRunsTheMouseArea) {
     };
     EXPECT_EQ(toolRuns(), quit);
     EXPECT_EQ(desktop.eventStream().activeTapCount(), 0);
+
+    // Removed for good: nothing brings the tap back.
+    controller.activeApplicationDidChange(editor);
+    controller.area<ZRMouseController>()->updateFeatureFlagsAndTap();
+    EXPECT_EQ(desktop.eventStream().activeTapCount(), 0);
 }
 
 } // namespace
