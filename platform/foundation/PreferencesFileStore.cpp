@@ -6,9 +6,13 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <optional>
+#include <QHash>
+#include <mutex>
+#include <sys/stat.h>
 
 namespace {
 
@@ -36,6 +40,26 @@ std::optional<QVariantMap> readDomain(const QString& path, QString* error) {
     return result.value.toMap();
 }
 
+// What tells one version of a file from the next: a write replaces the file, so its inode changes.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    qint64 modifiedNanoseconds = 0;
+    qint64 size = 0;
+
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+FileStamp stampOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    constexpr qint64 NanosecondsPerSecond = 1'000'000'000;
+    return {true, info.st_dev, info.st_ino,
+            qint64(info.st_mtim.tv_sec) * NanosecondsPerSecond + info.st_mtim.tv_nsec, qint64(info.st_size)};
+}
+
 bool failWith(QString* error, const QString& message) {
     if (error)
         *error = message;
@@ -44,7 +68,17 @@ bool failWith(QString* error, const QString& message) {
 
 } // namespace
 
-PreferencesFileStore::PreferencesFileStore(QString folder) : m_folder(std::move(folder)) {}
+struct PreferencesFileStore::ReadCache {
+    struct Entry {
+        FileStamp stamp;
+        QVariantMap map;
+    };
+    std::mutex mutex;
+    QHash<QString, Entry> entries;
+};
+
+PreferencesFileStore::PreferencesFileStore(QString folder)
+    : m_folder(std::move(folder)), m_readCache(std::make_shared<ReadCache>()) {}
 
 QString PreferencesFileStore::defaultFolder() {
     return QFileInfo(UserDefaults::defaultFilePath()).absolutePath() + QLatin1String("/Preferences");
@@ -62,12 +96,18 @@ QVariant PreferencesFileStore::value(const QString& domain, const QString& key) 
     const QString path = pathForDomain(domain);
     if (path.isEmpty())
         return {};
+    const FileStamp stamp = stampOf(path);
+    std::lock_guard lock(m_readCache->mutex);
+    const auto cached = m_readCache->entries.constFind(path);
+    if (cached != m_readCache->entries.cend() && cached->stamp == stamp)
+        return cached->map.value(key);
     QString error;
     const auto map = readDomain(path, &error);
     if (!map) {
         platformLog(QStringLiteral("cannot read preferences: %1").arg(error));
         return {};
     }
+    m_readCache->entries.insert(path, {stamp, *map});
     return map->value(key);
 }
 

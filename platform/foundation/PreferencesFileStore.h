@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <memory>
 
 // The desktop preferences of the real backends, one property-list file per domain in a folder:
 // read by the program, written by the preferences tool. Each write is atomic.
@@ -27,4 +28,8 @@ private:
     bool editDomain(const QString& domain, QString* error, const std::function<bool(QVariantMap&)>& edit);
 
     QString m_folder;
+    // Each domain as last read, kept while its file stays the same: settings fall through to the global
+    // domain on every read, some of them on every mouse move.
+    struct ReadCache;
+    std::shared_ptr<ReadCache> m_readCache;
 };

@@ -243,6 +243,15 @@ TEST_F(UserDefaultsTest, PreferencesFilesKeepOtherKeysAndRefuseBadDomains) {
     EXPECT_FALSE(store.value(domain, QStringLiteral("EnableTilingOptionAccelerator")).isValid());
     EXPECT_NE(store.pathForDomain(SystemPreferences::GlobalDomain), store.pathForDomain(domain));
 
+    // Reads are kept between writes, yet another writer's change (the preferences tool is another
+    // process) is seen by the next read.
+    PreferencesFileStore otherWriter(folder.filePath(QStringLiteral("Preferences")));
+    ASSERT_TRUE(otherWriter.setValue(domain, QStringLiteral("EnableTilingByEdgeDrag"), true));
+    EXPECT_EQ(store.value(domain, QStringLiteral("EnableTilingByEdgeDrag")), QVariant(true));
+    ASSERT_TRUE(otherWriter.removeValue(domain, QStringLiteral("EnableTilingByEdgeDrag")));
+    EXPECT_FALSE(store.value(domain, QStringLiteral("EnableTilingByEdgeDrag")).isValid());
+    ASSERT_TRUE(otherWriter.setValue(domain, QStringLiteral("EnableTilingByEdgeDrag"), false));
+
     QString error;
     EXPECT_FALSE(store.setValue(QStringLiteral("../escape"), QStringLiteral("k"), 1, &error));
     EXPECT_FALSE(error.isEmpty());
