@@ -216,12 +216,6 @@ TEST(Appearance, FromTheWorkspace) {
         EXPECT_FALSE(ZRIsDarkInterfaceStyleEnabled());
     }
     EXPECT_FALSE(ZRIncreaseContrastEnabled()) << "no such setting without a desktop";
-    EXPECT_NEAR(darkModeOverlayControlColor().alphaF(), 0.9, 0.01);
-    EXPECT_EQ(darkModeOverlayControlColor().red(), 255);
-    EXPECT_NEAR(lightModeOverlayControlColor().alphaF(), 0.65, 0.01);
-    EXPECT_EQ(lightModeOverlayControlColor().red(), 0);
-    EXPECT_NEAR(lightModeOverlayBackgroundColor().redF(), 0.99, 0.005);
-    EXPECT_NEAR(lightModeOverlayBackgroundColor().alphaF(), 0.98, 0.005);
 }
 
 TEST(MouseLocation, ZeroBasedInCocoaCoordinates) {

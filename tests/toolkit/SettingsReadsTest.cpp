@@ -1,24 +1,14 @@
+#include "DesktopTest.h"
+
 #include "toolkit/ArrowKeyForHJKL.h"
 #include "toolkit/KeyStrings.h"
 #include "toolkit/ZRLog.h"
 
 #include "platform/foundation/UserDefaults.h"
 
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 namespace {
 
-class SettingsReadsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(directory.isValid());
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(directory.filePath("Settings.plist")));
-    }
-    void TearDown() override { UserDefaults::setStandard(nullptr); }
-
-    QTemporaryDir directory;
-};
+using SettingsReadsTest = DesktopTest;
 
 TEST_F(SettingsReadsTest, HJKLFollowsBothSettings) {
     UserDefaults& defaults = UserDefaults::standard();

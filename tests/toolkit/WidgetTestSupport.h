@@ -1,23 +1,16 @@
 #pragma once
 
+#include "TestApplication.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QWidget>
 #include <gtest/gtest.h>
 
-// One application for every widget test of the program, made on first use and kept to the end.
-inline QApplication& testApplication() {
-    static int argc = 1;
-    static char name[] = "skaf_toolkit_tests";
-    static char* argv[] = {name, nullptr};
-    static auto* application = new QApplication(argc, argv);
-    return *application;
-}
-
 // Widget tests: the application exists before the fixture's own widgets are made.
 class WidgetTest : public ::testing::Test {
 protected:
-    WidgetTest() { testApplication(); }
+    WidgetTest() { testApplication<QApplication>(); }
 };
 
 // The widget as drawn, on a clear background, one pixel per point.

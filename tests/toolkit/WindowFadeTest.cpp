@@ -9,6 +9,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 constexpr double shortFade = 0.05;
@@ -42,36 +44,32 @@ TEST_F(WindowFadeTest, FadeOutClosesThenCompletesAndRestoresOpacity) {
     EXPECT_NEAR(window.windowOpacity(), 1.0, 0.01);
 }
 
+// A window brought back before its fade-out ends is never closed afterwards, however it came back.
 TEST_F(WindowFadeTest, AFadeOutInterruptedByAShowLeavesTheWindowOpen) {
-    orderFrontWithAlphaValue(&window, 1.0, false);
-    int completed = 0;
-    fadeOutAndCloseWithCompletionHandler(&window, [&] { ++completed; });
-    QTest::qWait(10);
-    orderFrontWithAlphaValue(&window, 1.0, false);
-    QTest::qWait(waitLongerThanFade);
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_NEAR(window.windowOpacity(), 1.0, 0.01);
-    EXPECT_EQ(completed, 0);
-}
-
-TEST_F(WindowFadeTest, AFadeOutInterruptedByAFadeInLeavesTheWindowOpen) {
-    orderFrontWithAlphaValue(&window, 1.0, false);
-    fadeOutAndClose(&window);
-    int fadedIn = 0;
-    orderFrontWithAlphaValue(&window, 1.0, true, [&] { ++fadedIn; });
-    QTRY_COMPARE_WITH_TIMEOUT(fadedIn, 1, 1000);
-    QTest::qWait(waitLongerThanFade);
-    EXPECT_TRUE(window.isVisible());
-}
-
-TEST_F(WindowFadeTest, AWindowHiddenAndShownAgainDuringAFadeOutStays) {
-    orderFrontWithAlphaValue(&window, 1.0, false);
-    fadeOutAndClose(&window);
-    window.hide();
-    window.show();
-    QTest::qWait(waitLongerThanFade);
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_NEAR(window.windowOpacity(), 1.0, 0.01);
+    const struct {
+        const char* name;
+        std::function<void(QWidget&)> bringBack;
+    } cases[] = {
+        {"shown", [](QWidget& w) { orderFrontWithAlphaValue(&w, 1.0, false); }},
+        {"faded in", [](QWidget& w) { orderFrontWithAlphaValue(&w, 1.0, true); }},
+        {"hidden and shown",
+         [](QWidget& w) {
+             w.hide();
+             w.show();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        orderFrontWithAlphaValue(&window, 1.0, false);
+        int completed = 0;
+        fadeOutAndCloseWithCompletionHandler(&window, [&] { ++completed; });
+        QTest::qWait(10);
+        c.bringBack(window);
+        QTest::qWait(waitLongerThanFade);
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_NEAR(window.windowOpacity(), 1.0, 0.01);
+        EXPECT_EQ(completed, 0);
+    }
 }
 
 TEST_F(WindowFadeTest, LettingClicksThroughDoesNotStopAFadeOut) {

@@ -1,3 +1,5 @@
+#include "RecordingLogReader.h"
+
 #include "toolkit/ZRLog.h"
 #include "toolkit/ZRSystemLog.h"
 
@@ -13,16 +15,9 @@
 
 namespace {
 
-class RecordingReader : public ZRLogReader {
+class RecordingReader : public RecordingLogReader {
 public:
-    std::mutex mutex;
-    QStringList messages;
     QList<QObject*> displayedFor;
-
-    void logMessage(const QString& message) override {
-        std::lock_guard lock(mutex);
-        messages += message;
-    }
     void displayLog(QObject* sender) override { displayedFor += sender; }
 };
 
@@ -149,7 +144,7 @@ TEST_F(ZRLogTest, TheReaderTakesOverOnFirstUse) {
     EXPECT_EQ(made, 1);
     EXPECT_EQ(given.debugLoggingUserDefaultName, "ZRDebugLog");
     EXPECT_TRUE(static_cast<bool>(given.menuItemActionImageSetter));
-    EXPECT_EQ(reader->messages, QStringList({"[ILR] cannot save log: no entries", "second"}));
+    EXPECT_EQ(reader->lines(), QStringList({"[ILR] cannot save log: no entries", "second"}));
     EXPECT_TRUE(records().isEmpty());
 
     EXPECT_TRUE(ZRDebugLogReaderExists());
@@ -168,7 +163,7 @@ TEST_F(ZRLogTest, AReaderThatLogsWhileItIsMadeDoesNotWaitOnItself) {
     const auto lines = records();
     ASSERT_EQ(lines.size(), 1);
     EXPECT_EQ(lines.first().value("eventMessage").toString(), "[ILR] starting");
-    EXPECT_EQ(reader->messages, QStringList{"first"});
+    EXPECT_EQ(reader->lines(), QStringList{"first"});
 }
 
 TEST_F(ZRLogTest, WithoutReaderLinesGoToTheSystemLog) {
