@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 #include <string>
@@ -155,7 +156,7 @@ TEST_F(RunLoopTest, WorkFromOtherThreadsRunsOnTheMainThread) {
 }
 
 TEST_F(RunLoopTest, RealClockRunsTimersAndHandedOverWorkOnQtsLoop) {
-    testApplication();
+    testApplication<QCoreApplication>();
     loop().useRealClock();
     const double start = loop().now();
     bool timerRan = false, handedOverRan = false;

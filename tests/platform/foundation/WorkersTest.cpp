@@ -6,6 +6,8 @@
 
 #include "TestApplication.h"
 
+#include <QCoreApplication>
+
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -77,7 +79,7 @@ TEST(DispatchQueue, WorkersRunOffTheMainThread) {
 class ProcessesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        testApplication();
+        testApplication<QCoreApplication>();
         setPlatformLogSink([this](const QString& line) { logged.append(line); });
     }
     void TearDown() override { setPlatformLogSink({}); }

@@ -74,16 +74,16 @@ TEST_F(SimAccessibilityTest, HiddenMinimisedSlowAndUntrustedWindowsYieldNoElemen
     EXPECT_EQ(sim.accessibility().promptCount(), 1);
     EXPECT_EQ(sim.accessibility().elementAtPosition({600, 400}), nullptr);
     AXValue value;
-    EXPECT_EQ(windowElement(sim, back), nullptr);
+    EXPECT_EQ(elementOf(back, sim.accessibility()), nullptr);
     sim.accessibility().setTrusted(true);
-    const auto element = windowElement(sim, back);
+    const auto element = elementOf(back, sim.accessibility());
     sim.accessibility().setTrusted(false);
     EXPECT_EQ(element->copyAttributeValue(AX::Title, value), AXError::APIDisabled);
 }
 
 TEST_F(SimAccessibilityTest, HandlesToOneElementAreEqualAndHashAlike) {
     const auto fromPoint = sim.accessibility().elementAtPosition({600, 400});
-    const auto fromApplication = windowElement(sim, front);
+    const auto fromApplication = elementOf(front, sim.accessibility());
     const auto fromButton =
         attribute<AXElementRef>(sim.accessibility().elementAtPosition({550, 310}), AX::Window);
     ASSERT_TRUE(fromPoint && fromApplication && fromButton);
@@ -96,10 +96,10 @@ TEST_F(SimAccessibilityTest, HandlesToOneElementAreEqualAndHashAlike) {
     const auto zoomB = attribute<AXElementRef>(fromPoint, AX::ZoomButton);
     EXPECT_TRUE(AXElementsEqual(zoomA, *zoomB));
     EXPECT_FALSE(AXElementsEqual(zoomA, fromPoint));
-    EXPECT_FALSE(AXElementsEqual(fromPoint, windowElement(sim, back)));
+    EXPECT_FALSE(AXElementsEqual(fromPoint, elementOf(back, sim.accessibility())));
 
     std::unordered_set<AXElementRef, AXElementRefHash, AXElementRefEqual> set{
-        fromPoint, fromApplication, *fromButton, zoomA, windowElement(sim, back)};
+        fromPoint, fromApplication, *fromButton, zoomA, elementOf(back, sim.accessibility())};
     EXPECT_EQ(set.size(), 3u);
 
     SimDesktop other;
@@ -132,7 +132,7 @@ TEST_F(SimAccessibilityTest, WindowAttributesReflectTheScriptedWindow) {
     book.setContainsProtectedContent(true);
     book.addDrawer(Rect(300, 20, 100, 160));
     book.setFullScreenSettable(false);
-    const auto element = windowElement(sim, book);
+    const auto element = elementOf(book, sim.accessibility());
 
     EXPECT_EQ(attribute<Point>(element, AX::Position), Point(10, 10));
     EXPECT_EQ(attribute<Size>(element, AX::SizeAttribute), Size(300, 200));
@@ -213,7 +213,7 @@ TEST_F(SimAccessibilityTest, FrameSettingHonoursEveryKindOfWindow) {
         desktop.addScreen(Rect(0, 0, 1440, 900));
         auto& app = desktop.addApplication("com.example.Case", "Case");
         auto& window = desktop.addWindow(app, start);
-        const auto element = windowElement(desktop, window);
+        const auto element = elementOf(window, desktop.accessibility());
         c.script(window);
         AXError error = AXError::Success;
         for (int i = 0; i < c.attempts; ++i)
@@ -226,7 +226,7 @@ TEST_F(SimAccessibilityTest, FrameSettingHonoursEveryKindOfWindow) {
 
 TEST_F(SimAccessibilityTest, FrameReadsCanFailWhileOtherAttributesAnswer) {
     front.setFrameReadsFail(true);
-    const auto element = windowElement(sim, front);
+    const auto element = elementOf(front, sim.accessibility());
     AXValue value;
     EXPECT_EQ(element->copyAttributeValue(AX::Position, value), AXError::Failure);
     EXPECT_EQ(element->copyAttributeValue(AX::SizeAttribute, value), AXError::Failure);
@@ -236,7 +236,7 @@ TEST_F(SimAccessibilityTest, FrameReadsCanFailWhileOtherAttributesAnswer) {
 TEST_F(SimAccessibilityTest, ObserversHearMovesAndResizesOnTheMainRunLoopUntilDestroyed) {
     QStringList heard;
     AXElementRef heardWindow;
-    const auto element = windowElement(sim, front);
+    const auto element = elementOf(front, sim.accessibility());
     auto observation =
         sim.accessibility().observeWindow(element, [&](const AXElementRef& w, const QString& note) {
             heard << note;
@@ -272,7 +272,7 @@ TEST_F(SimAccessibilityTest, ObserversHearMovesAndResizesOnTheMainRunLoopUntilDe
 }
 
 TEST_F(SimAccessibilityTest, ButtonsActAsTheirKind) {
-    const auto window = windowElement(sim, front);
+    const auto window = elementOf(front, sim.accessibility());
     const auto zoom = *attribute<AXElementRef>(window, AX::ZoomButton);
     EXPECT_EQ(zoom->actionNames(), (QStringList{AX::Press, AX::ZoomWindow}));
     EXPECT_EQ(attribute<Point>(zoom, AX::Position), Point(548, 308));
@@ -293,11 +293,13 @@ TEST_F(SimAccessibilityTest, ButtonsActAsTheirKind) {
     EXPECT_NE(front.frame(), Rect(500, 300, 400, 300));
 
     back.addButton(SimButton::FullScreen, Rect(48, 8, 12, 12));
-    const auto fullScreen = *attribute<AXElementRef>(windowElement(sim, back), AX::FullScreenButton);
+    const auto fullScreen =
+        *attribute<AXElementRef>(elementOf(back, sim.accessibility()), AX::FullScreenButton);
     EXPECT_EQ(fullScreen->performAction(AX::Press), AXError::Success);
     EXPECT_TRUE(back.isFullScreen());
     EXPECT_EQ(back.frame(), Rect(0, 0, 1440, 900));
-    EXPECT_EQ(windowElement(sim, back)->setAttributeValue(AX::FullScreen, false), AXError::Success);
+    EXPECT_EQ(elementOf(back, sim.accessibility())->setAttributeValue(AX::FullScreen, false),
+              AXError::Success);
     EXPECT_EQ(back.frame(), Rect(100, 100, 800, 600));
 
     const auto minimise = *attribute<AXElementRef>(window, AX::MinimizeButton);
@@ -315,7 +317,7 @@ TEST_F(SimAccessibilityTest, ButtonsActAsTheirKind) {
 }
 
 TEST_F(SimAccessibilityTest, RaisingBringsTheWindowToTheFrontOfTheList) {
-    const auto element = windowElement(sim, back);
+    const auto element = elementOf(back, sim.accessibility());
     EXPECT_EQ(element->actionNames(), QStringList{AX::Raise});
     EXPECT_EQ(element->performAction(AX::Raise), AXError::Success);
     EXPECT_EQ(sim.windowServer().windowList().front().number, back.number());
@@ -327,7 +329,7 @@ TEST_F(SimAccessibilityTest, HandlesOutliveTheDesktop) {
     {
         SimDesktop gone;
         auto& app = gone.addApplication("com.example.Gone", "Gone");
-        element = windowElement(gone, gone.addWindow(app, Rect(0, 0, 100, 100)));
+        element = elementOf(gone.addWindow(app, Rect(0, 0, 100, 100)), gone.accessibility());
     }
     AXValue value;
     EXPECT_EQ(element->copyAttributeValue(AX::Position, value), AXError::InvalidElement);

@@ -49,7 +49,7 @@ TEST_F(SimDesktopTest, WindowListRunsFrontToBackByLayerThenStacking) {
 TEST_F(SimDesktopTest, TitleBarDragMovesTheWindowListAtOnceAndTheAccessibilityFrameLater) {
     auto& app = sim.addApplication("com.example.Editor", "Editor");
     auto& window = sim.addWindow(app, Rect(100, 100, 400, 300));
-    const auto element = windowElement(sim, window);
+    const auto element = elementOf(window, sim.accessibility());
     int moves = 0;
     auto observation =
         sim.accessibility().observeWindow(element, [&](const AXElementRef&, const QString&) { ++moves; });
@@ -83,7 +83,7 @@ TEST_F(SimDesktopTest, AFrameSetDuringADragOverridesWhatLagsBehind) {
     sim.setDragLag(3);
     sim.beginWindowDrag(window);
     sim.movePointerBy(10, 0);
-    windowElement(sim, window)->setAttributeValue(AX::Position, Point(0, 25));
+    elementOf(window, sim.accessibility())->setAttributeValue(AX::Position, Point(0, 25));
     EXPECT_EQ(window.serverFrame(), Rect(0, 25, 400, 300));
     sim.movePointerBy(10, 0);
     sim.releaseLeftButton();
@@ -239,7 +239,7 @@ TEST_F(SimDesktopTest, WorkspaceActivatesHidesLaunchesAndTerminates) {
     auto& editor = sim.addApplication("com.example.Editor", "Editor");
     auto& browser = sim.addApplication("", "Browser");
     auto& page = sim.addWindow(browser, Rect(0, 0, 100, 100));
-    const auto pageElement = windowElement(sim, page);
+    const auto pageElement = elementOf(page, sim.accessibility());
     std::vector<pid_t> activations;
     std::vector<pid_t> terminations;
     auto activated =
@@ -295,7 +295,7 @@ TEST_F(SimDesktopTest, WorkspaceNotificationsFireWhenScripted) {
 TEST_F(SimDesktopTest, FramesSetFromAWorkerThreadStayConsistentAndNotifyOnTheMainThread) {
     auto& app = sim.addApplication("com.example.Editor", "Editor");
     auto& window = sim.addWindow(app, Rect(0, 0, 400, 300));
-    const auto element = windowElement(sim, window);
+    const auto element = elementOf(window, sim.accessibility());
     const auto mainThread = std::this_thread::get_id();
     int notifications = 0;
     bool offMainThread = false;

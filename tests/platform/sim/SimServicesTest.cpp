@@ -200,11 +200,11 @@ TEST(SimDemoDesktop, OffersTwoScreensAndApplicationsToTry) {
 
     // Every window has its zoom button, and the pointer finds the front window's one.
     for (const auto& entry : list) {
-        const auto window = windowElement(*sim, *sim->window(entry.number));
+        const auto window = elementOf(*sim->window(entry.number), sim->accessibility());
         EXPECT_TRUE(attribute<AXElementRef>(window, AX::ZoomButton)) << entry.title.toStdString();
     }
-    const auto zoom =
-        *attribute<AXElementRef>(windowElement(*sim, *sim->window(list.front().number)), AX::ZoomButton);
+    const auto zoom = *attribute<AXElementRef>(
+        elementOf(*sim->window(list.front().number), sim->accessibility()), AX::ZoomButton);
     const auto at = *attribute<Point>(zoom, AX::Position);
     EXPECT_TRUE(AXElementsEqual(sim->accessibility().elementAtPosition({at.x + 1, at.y + 1}), zoom));
 }
