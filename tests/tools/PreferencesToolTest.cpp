@@ -1,3 +1,5 @@
+#include "TestApplication.h"
+
 #include "platform/SystemPreferences.h"
 #include "platform/foundation/PreferencesFileStore.h"
 #include "platform/foundation/PreferencesTool.h"
@@ -116,11 +118,7 @@ TEST_F(PreferencesToolTest, LeavesAnUnreadableDomainAlone) {
 
 // The program itself: its exit status and standard error, on the preference files of its settings folder.
 TEST(PreferencesToolProgram, RunsOnTheDefaultFolder) {
-    static int argc = 1;
-    static char name[] = "skaf_tools_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
+    testApplication<QCoreApplication>();
     QTemporaryDir config;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
