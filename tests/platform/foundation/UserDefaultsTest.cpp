@@ -91,21 +91,16 @@ TEST_F(UserDefaultsTest, NoValueIsToldApartFromNoAndZero) {
     EXPECT_FALSE(defaults.boolForKey(QStringLiteral("Absent")));
 }
 
+// The coercions themselves are the property-list readers' and tested there; here, that the typed reads
+// use them, and that a value of the wrong kind reads as none.
 TEST_F(UserDefaultsTest, TypedReadsCoerceLikeTheSettingsStore) {
     UserDefaults defaults(settingsPath());
     defaults.registerDefaults({{QStringLiteral("text YES"), QStringLiteral("YES")},
-                               {QStringLiteral("text 1"), QStringLiteral("1")},
-                               {QStringLiteral("text 12"), QStringLiteral("12")},
                                {QStringLiteral("text 2.5"), QStringLiteral("2.5")},
                                {QStringLiteral("number 3"), 3},
-                               {QStringLiteral("real 0.5"), 0.5},
                                {QStringLiteral("words"), QStringLiteral("hello")},
                                {QStringLiteral("list"), QVariantList{1, 2}}});
     EXPECT_TRUE(defaults.boolForKey(QStringLiteral("text YES")));
-    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("text 1")));
-    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("number 3")));
-    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("real 0.5")));
-    EXPECT_EQ(defaults.integerForKey(QStringLiteral("text 12")), 12);
     EXPECT_EQ(defaults.integerForKey(QStringLiteral("text 2.5")), 2);
     EXPECT_DOUBLE_EQ(defaults.doubleForKey(QStringLiteral("text 2.5")), 2.5);
     EXPECT_EQ(defaults.stringForKey(QStringLiteral("number 3")), QStringLiteral("3"));
