@@ -102,20 +102,6 @@ TEST_F(PreferencesToolTest, RefusesWhatItCannotDoAndChangesNothing) {
     EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("../escape.plist"))));
 }
 
-// A domain file that cannot be read is never written over: the other keys in it would be lost.
-TEST_F(PreferencesToolTest, LeavesAnUnreadableDomainAlone) {
-    QFile file(store.pathForDomain(Domain));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not a property list");
-    file.close();
-
-    const PreferencesToolResult result = run({"write", Domain, Key, "-bool", "NO"});
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_TRUE(result.standardError.startsWith("skaf-defaults: cannot write key"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("not a property list"));
-}
-
 // The program itself: its exit status and standard error, on the preference files of its settings folder.
 TEST(PreferencesToolProgram, RunsOnTheDefaultFolder) {
     testApplication<QCoreApplication>();
