@@ -1,11 +1,11 @@
 #pragma once
 
+#include "../FakeActionHost.h"
 #include "DesktopTest.h"
 #include "Elements.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
-#include "actions/ZRActionHost.h"
 #include "actions/ZRActionManager.h"
 #include "actions/ZRDropZoneActivation.h"
 #include "actions/ZRFullSizeGridOpener.h"
@@ -19,14 +19,6 @@
 
 #include <functional>
 #include <memory>
-
-class FakeHost : public ZRActionHost {
-public:
-    std::vector<std::shared_ptr<ZRHotKey>> settings;
-    std::vector<std::shared_ptr<ZRHotKey>> settingsHotKeys() const override { return settings; }
-    void didSetHotKey(const std::shared_ptr<ZRHotKey>&, const QString&) override {}
-    void assignKeyboardControlHotKey() override {}
-};
 
 class FakeKeyboardMenu : public ZRKeyboardMenuPresenter {
 public:
@@ -172,7 +164,7 @@ protected:
 
     std::uint32_t secondScreen = 0;
     std::map<pid_t, SimApplication*> applications;
-    FakeHost host;
+    FakeActionHost host;
     std::unique_ptr<ZRActionController> engine;
     int beeps = 0;
 };

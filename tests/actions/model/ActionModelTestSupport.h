@@ -1,9 +1,9 @@
 #pragma once
 
+#include "../FakeActionHost.h"
 #include "DesktopTest.h"
 
 #include "actions/ZRAction.h"
-#include "actions/ZRActionHost.h"
 #include "actions/ZRActionManager.h"
 #include "keyboard-control/ZRHotKey.h"
 #include "keyboard-control/ZRHotKeyReferencePool.h"
@@ -23,21 +23,6 @@ public:
 private:
     int* m_asked;
     const Answer* m_answer;
-};
-
-class FakeHost : public ZRActionHost {
-public:
-    std::vector<std::shared_ptr<ZRHotKey>> settings;
-    int didSetCount = 0;
-    QString lastIdentifier;
-    int assignRequests = 0;
-
-    std::vector<std::shared_ptr<ZRHotKey>> settingsHotKeys() const override { return settings; }
-    void didSetHotKey(const std::shared_ptr<ZRHotKey>&, const QString& identifier) override {
-        ++didSetCount;
-        lastIdentifier = identifier;
-    }
-    void assignKeyboardControlHotKey() override { ++assignRequests; }
 };
 
 // Every test: a fresh shared store, and the missing-hot-key question answered by the test. No hot key

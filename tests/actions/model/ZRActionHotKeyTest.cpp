@@ -90,7 +90,7 @@ TEST_F(ActionModelTest, ALocalHotKeyWithoutKeyboardControlsAsksFirst) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        FakeHost host;
+        FakeActionHost host;
         if (c.keyboardControlsExist)
             host.settings = {hotKey(Key::K, Command | Control, KeyboardControls)};
         ZRAction::setHost(&host);
@@ -119,14 +119,6 @@ TEST_F(ActionModelTest, DuplicatesAreSharedExceptWithTheSettingsHotKeys) {
     EXPECT_TRUE(logged(QStringLiteral("duplicate hot key assigned: will offer choice")));
     for (const QString& identifier : {KeyboardMenu, KeyboardControls})
         EXPECT_EQ(action->acceptNonUniqueHotKey(*other, {other, hotKey(Key::D, Command, identifier)}), false);
-    EXPECT_EQ(action->hotKeyCanBeLocal(*other), true);
-    EXPECT_EQ(action->identifierForHotKeyTextView(nullptr), action->uniqueIdentifier());
-
-    FakeHost host;
-    ZRAction::setHost(&host);
-    action->didSetHotKey(nullptr, action->uniqueIdentifier());
-    EXPECT_EQ(host.didSetCount, 1);
-    EXPECT_EQ(host.lastIdentifier, action->uniqueIdentifier());
 }
 
 TEST_F(ActionModelTest, ActionsLoadedWithTheSameHotKeyShareItsRegistration) {

@@ -49,15 +49,6 @@ protected:
     }
 };
 
-TEST_F(ActionStoreTest, FirstUseRegistersTheStoreDefaults) {
-    ZRActionManager::actionManager();
-    const UserDefaults& defaults = UserDefaults::standard();
-    EXPECT_EQ(defaults.integerForKey(QStringLiteral("Configuration Grid: Columns")), 6);
-    EXPECT_EQ(defaults.integerForKey(QStringLiteral("Configuration Grid: Rows")), 4);
-    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("Non-Modifier Hot Keys Are Local")));
-    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("Frame Storage: Enable")));
-}
-
 TEST_F(ActionStoreTest, TheLoadedTreeIsWalkedDepthFirstAndLookedUpByIdentifier) {
     auto fill = ZRAction::actionWithType(ZRActionTypeFill);
     auto separator = ZRAction::actionWithType(ZRActionTypeSeparator);
