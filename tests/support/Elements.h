@@ -3,18 +3,10 @@
 #include "platform/Accessibility.h"
 #include "platform/Platform.h"
 #include "platform/sim/SimDesktop.h"
+#include "tests/support/Attributes.h"
 
 #include <optional>
 
-// An attribute of the type asked for; none when it is missing, unreadable or of another type.
-template <class T> std::optional<T> attribute(const AXElementRef& element, const QString& name) {
-    AXValue value;
-    if (!element || element->copyAttributeValue(name, value) != AXError::Success)
-        return std::nullopt;
-    if (const T* typed = std::get_if<T>(&value))
-        return *typed;
-    return std::nullopt;
-}
 
 // The element of a simulated window, found as the program finds it: through its application's windows.
 inline AXElementRef elementOf(const SimWindow& window,

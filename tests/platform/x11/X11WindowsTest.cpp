@@ -8,6 +8,7 @@
 #include "platform/Workspace.h"
 #include "platform/x11/X11FakeInput.h"
 #include "platform/x11/X11Platform.h"
+#include "tests/support/Attributes.h"
 
 #include <QCoreApplication>
 #include <atomic>
@@ -39,15 +40,6 @@ AXElementRef windowElement(Platform& platform, std::uint32_t window) {
         return element && element->windowNumber() == window;
     });
     return element && element->windowNumber() == window ? element : nullptr;
-}
-
-template <class T> std::optional<T> attribute(const AXElementRef& element, const QString& name) {
-    AXValue value;
-    if (!element || element->copyAttributeValue(name, value) != AXError::Success)
-        return std::nullopt;
-    if (const T* typed = std::get_if<T>(&value))
-        return *typed;
-    return std::nullopt;
 }
 
 std::optional<Rect> elementFrame(const AXElementRef& element) {
