@@ -18,8 +18,8 @@
 
 namespace {
 
-const QString KeyboardMenuHotKeyIdentifier = QStringLiteral("Keyboard Menu");
-const QString KeyboardControlsHotKeyIdentifier = QStringLiteral("Keyboard Controls");
+const QString KeyboardMenuHotKeyIdentifier = QString::fromUtf16(ZRKeyboardMenuHotKeyIdentifier);
+const QString KeyboardControlsHotKeyIdentifier = QString::fromUtf16(ZRKeyboardControlsHotKeyIdentifier);
 
 // Percentages never exceed the whole.
 constexpr std::int64_t MaximumPercent = 100;

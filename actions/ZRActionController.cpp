@@ -37,8 +37,8 @@ const QString PreserveOriginalFramesForeverKey =
 const QString AnimationKey = QString::fromUtf16(ZRAnimationUserDefaultName);
 const QString KeyboardControlsPreemptHotKeysKey = QStringLiteral("Keyboard Controls Preempt Hot Keys");
 const QString DropSnapKey = QStringLiteral("Drop Snap");
-const QString KeyboardMenuHotKeyIdentifier = QStringLiteral("Keyboard Menu");
-const QString KeyboardControlsHotKeyIdentifier = QStringLiteral("Keyboard Controls");
+const QString KeyboardMenuHotKeyIdentifier = QString::fromUtf16(ZRKeyboardMenuHotKeyIdentifier);
+const QString KeyboardControlsHotKeyIdentifier = QString::fromUtf16(ZRKeyboardControlsHotKeyIdentifier);
 
 // The position under which a frame of no palette position is remembered, as the grids remember
 // theirs: the palette then marks none of its buttons as the window's current place.

@@ -12,6 +12,11 @@
 class ZRHotKeyDelegate;
 struct KeyEvent;
 
+// The identifiers of the two settings hot keys, which are also their settings keys. No action's hot
+// key may pass for one of them.
+inline constexpr char16_t ZRKeyboardMenuHotKeyIdentifier[] = u"Keyboard Menu";
+inline constexpr char16_t ZRKeyboardControlsHotKeyIdentifier[] = u"Keyboard Controls";
+
 // The stored form of a hot key: "Identifier", "Visual Representation", "Key Code" and "Modifier Flags".
 using ZRHotKeyDictionaryRepresentation = QVariantMap;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions/ZRActionHost.h"
+#include "keyboard-control/ZRHotKey.h"
 #include "keyboard-control/ZRHotKeyDelegate.h"
 #include "keyboard-control/ZRHotKeyHandler.h"
 #include "platform/Signal.h"
@@ -26,9 +27,6 @@ class ZRShellAlerts;
 class ZRSidebarMenuTarget;
 class ZRStatusItemController;
 
-// The settings keys of the two settings hot keys, also their identifiers.
-inline constexpr char16_t ZRKeyboardMenuHotKeyIdentifier[] = u"Keyboard Menu";
-inline constexpr char16_t ZRKeyboardControlsHotKeyIdentifier[] = u"Keyboard Controls";
 
 // The application's one delegate. It owns one controller per area and hands it out: the actions area
 // (triggering, performing, frame memory) as actions(), and the areas that lie above the shell (mouse
