@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The whole program on a real X display: a custom action stored in the settings, its hot key pressed
+# while an xterm is in front, and the xterm on the left half of the screen afterwards.
+# Arguments: the skaf program and the file that names the test display.
+set -euo pipefail
+
+skaf=${1:?usage: hot-key-moves-window.sh SKAF DISPLAY-FILE}
+display_file=${2:?usage: hot-key-moves-window.sh SKAF DISPLAY-FILE}
+export DISPLAY
+DISPLAY=$(cat "$display_file")
+
+home=$(mktemp -d)
+children=()
+cleanup() {
+    local pid
+    for pid in "${children[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$home"
+}
+trap cleanup EXIT
+
+export XDG_CONFIG_HOME="$home/config" XDG_STATE_HOME="$home/state" XDG_DATA_HOME="$home/data"
+export XDG_RUNTIME_DIR="$home/run"
+mkdir -p "$XDG_CONFIG_HOME/Skaf" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+# Left half on Control-Shift-F5 (key code 96; Shift 0x20000 and Control 0x40000).
+cat >"$XDG_CONFIG_HOME/Skaf/Settings.plist" <<'PLIST'
+<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0">
+<dict>
+  <key>Custom Controls (4001)</key>
+  <array>
+    <dict>
+      <key>Action</key><integer>12</integer>
+      <key>Identifier</key><string>left-half</string>
+      <key>Move Direction</key><integer>9</integer>
+      <key>Hot Key</key>
+      <dict>
+        <key>Visual Representation</key><string>F5</string>
+        <key>Key Code</key><integer>96</integer>
+        <key>Modifier Flags</key><integer>393216</integer>
+      </dict>
+    </dict>
+  </array>
+  <key>Quit Without Confirmation</key><true/>
+</dict>
+</plist>
+PLIST
+
+# Waits up to five seconds for a condition, checking every tenth of a second.
+wait_for() {
+    local _
+    for _ in $(seq 50); do
+        if "$@"; then return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+frame_of() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /^ *Width/ {w=$NF} END {print x, w}'; }
+
+title="skaf-end-to-end-$$"
+xterm -geometry 60x20+400+300 -T "$title" >/dev/null 2>&1 &
+children+=($!)
+window=$(xdotool search --sync --name "$title" | head -n 1)
+
+"$skaf" --platform x11 >"$home/skaf.log" 2>&1 &
+children+=($!)
+launched() { grep -q "running on the x11 desktop" "$XDG_STATE_HOME/Skaf/Skaf.jsonl" 2>/dev/null; }
+wait_for launched || { echo "skaf did not start"; cat "$home/skaf.log"; exit 1; }
+
+xdotool windowactivate --sync "$window"
+before=$(frame_of "$window")
+xdotool key ctrl+shift+F5
+moved() { [ "$(frame_of "$window")" != "$before" ]; }
+wait_for moved || { echo "the window did not move: $before"; cat "$home/skaf.log"; exit 1; }
+
+read -r x width <<<"$(frame_of "$window")"
+screen_width=$(xwininfo -root | awk '/^ *Width/ {print $NF}')
+echo "before: $before; after: x $x, width $width; screen width $screen_width"
+# The frame (client plus openbox's border) fills the left half; xterm's cell size rounds the client down.
+[ "$x" -le 2 ] || { echo "not at the left edge"; exit 1; }
+[ "$width" -le $((screen_width / 2)) ] && [ "$width" -ge $((screen_width / 2 - 20)) ] ||
+    { echo "not half the screen wide"; exit 1; }
