@@ -9,9 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <optional>
 #include <QHash>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
 
 namespace {
@@ -102,13 +102,12 @@ QVariant PreferencesFileStore::value(const QString& domain, const QString& key) 
     if (cached != m_readCache->entries.cend() && cached->stamp == stamp)
         return cached->map.value(key);
     QString error;
-    const auto map = readDomain(path, &error);
-    if (!map) {
+    auto map = readDomain(path, &error);
+    // A file that cannot be used reads as empty until it changes, so it is parsed and logged once.
+    if (!map)
         platformLog(QStringLiteral("cannot read preferences: %1").arg(error));
-        return {};
-    }
-    m_readCache->entries.insert(path, {stamp, *map});
-    return map->value(key);
+    m_readCache->entries.insert(path, {stamp, map.value_or(QVariantMap())});
+    return map ? map->value(key) : QVariant();
 }
 
 bool PreferencesFileStore::setValue(const QString& domain, const QString& key, const QVariant& value,

@@ -259,6 +259,16 @@ TEST_F(UserDefaultsTest, PreferencesFilesKeepOtherKeysAndRefuseBadDomains) {
     broken.close();
     EXPECT_FALSE(store.setValue(QStringLiteral("broken"), QStringLiteral("k"), 1, &error));
     EXPECT_EQ(contents(store.pathForDomain(QStringLiteral("broken"))), "garbage");
+
+    // Settings fall through to these files on every read: a broken one is read and logged once, not
+    // on every read, and the next version of it is read again.
+    logged.clear();
+    for (int read = 0; read < 3; ++read)
+        EXPECT_FALSE(store.value(QStringLiteral("broken"), QStringLiteral("k")).isValid());
+    EXPECT_EQ(logged.size(), 1) << logged.join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(PropertyList::writeFile(store.pathForDomain(QStringLiteral("broken")),
+                                        QVariantMap{{QStringLiteral("k"), 1}}));
+    EXPECT_EQ(store.value(QStringLiteral("broken"), QStringLiteral("k")), QVariant(1));
 }
 
 } // namespace
