@@ -45,7 +45,7 @@ std::shared_ptr<ZRAction> layoutOfDesktop(SimDesktop& sim, bool onSecondScreen) 
 
 void BM_RestoreLayoutOfFiftyWindows(benchmark::State& state) {
     static int argc = 1;
-    static char name[] = "skaf_action_engine_bench";
+    static char name[] = "skaf_action_bench";
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance())
         new QCoreApplication(argc, argv);

@@ -1,4 +1,4 @@
-#include "ActionEngineTestSupport.h"
+#include "ActionTestSupport.h"
 
 #include "window-access/Position.h"
 

@@ -1,4 +1,4 @@
-#include "ActionEngineTestSupport.h"
+#include "ActionTestSupport.h"
 
 #include "actions/ZRSnapshotFrameMapping.h"
 #include "actions/ZRWindowMatching.h"

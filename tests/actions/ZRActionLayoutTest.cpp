@@ -1,4 +1,4 @@
-#include "ActionModelTestSupport.h"
+#include "ActionTestSupport.h"
 
 #include "window-access/VirtualScreen.h"
 

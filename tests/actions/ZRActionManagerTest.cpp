@@ -1,4 +1,4 @@
-#include "ActionModelTestSupport.h"
+#include "ActionTestSupport.h"
 
 #include "actions/ZRActionSourceListRow.h"
 #include "platform/Keys.h"

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "../FakeActionHost.h"
 #include "DesktopTest.h"
 #include "Elements.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
+#include "actions/ZRActionHost.h"
 #include "actions/ZRActionManager.h"
 #include "actions/ZRDropZoneActivation.h"
 #include "actions/ZRFullSizeGridOpener.h"
@@ -15,10 +15,79 @@
 #include "actions/ZRPaletteItemButtonInterface.h"
 #include "keyboard-control/KeyEvent.h"
 #include "keyboard-control/ZRHotKey.h"
+#include "keyboard-control/ZRHotKeyReferencePool.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/PropertyList.h"
 
 #include <functional>
 #include <memory>
+#include <vector>
+
+// The settings' side of the actions: the hot keys a test gives it, and the requests it hears counted.
+class FakeActionHost : public ZRActionHost {
+public:
+    std::vector<std::shared_ptr<ZRHotKey>> settings;
+    int assignRequests = 0;
+
+    std::vector<std::shared_ptr<ZRHotKey>> settingsHotKeys() const override { return settings; }
+    void didSetHotKey(const std::shared_ptr<ZRHotKey>&, const QString&) override {}
+    void assignKeyboardControlHotKey() override { ++assignRequests; }
+};
+
+// Answers the question about a missing "Keyboard Controls" hot key as the test says, and counts.
+class FakeKeyboardControlAlert : public ZRKeyboardControlHotKeyMissingAlert {
+public:
+    explicit FakeKeyboardControlAlert(int* asked, const Answer* answer) : m_asked(asked), m_answer(answer) {}
+    Answer run(const ZRHotKey&) override {
+        ++*m_asked;
+        return *m_answer;
+    }
+
+private:
+    int* m_asked;
+    const Answer* m_answer;
+};
+
+// Every test: a fresh shared store, and the missing-hot-key question answered by the test. No hot key
+// may stay registered.
+class ActionModelTest : public DesktopTest {
+protected:
+    void SetUp() override {
+        DesktopTest::SetUp();
+        ZRActionManager::setActionManager(nullptr);
+        ZRAction::setHost(nullptr);
+        ZRAction::setKeyboardControlHotKeyMissingAlert(
+            std::make_unique<FakeKeyboardControlAlert>(&alertsShown, &alertAnswer));
+    }
+
+    void TearDown() override {
+        ZRActionManager::setActionManager(nullptr);
+        RunLoop::main().runPending();
+        EXPECT_TRUE(ZRHotKeyReferencePool::defaultPool().countersByReference().empty());
+        ZRAction::setKeyboardControlHotKeyMissingAlert(nullptr);
+        ZRAction::setHost(nullptr);
+        DesktopTest::TearDown();
+    }
+
+    // A record through the XML form and back, as the settings file carries it.
+    static QVariant throughXml(const QVariant& value) {
+        const auto read = PropertyList::fromData(PropertyList::toData(value));
+        EXPECT_TRUE(read.ok()) << read.error.toStdString();
+        return read.value;
+    }
+
+    static std::shared_ptr<ZRHotKey> hotKey(KeyCode keyCode, ModifierFlags flags, const QString& identifier) {
+        return ZRHotKey::hotKeyWithIdentifer(identifier, QString(), keyCode, flags);
+    }
+
+    bool isRegistered(KeyCode keyCode, ModifierFlags flags) const {
+        return desktop.globalHotKeys().isRegistered(keyCode, flags);
+    }
+
+    int alertsShown = 0;
+    ZRKeyboardControlHotKeyMissingAlert::Answer alertAnswer =
+        ZRKeyboardControlHotKeyMissingAlert::Answer::Cancel;
+};
 
 class FakeKeyboardMenu : public ZRKeyboardMenuPresenter {
 public:
@@ -80,16 +149,17 @@ public:
     bool deactivate() override { return std::exchange(active, false); }
 };
 
-// Every test: a fresh desktop of two screens side by side (the second smaller), workers run by hand,
-// an empty action store and the engine with its beeps counted. The first application added is
-// frontmost, and its front window is the focused one.
-class ActionEngineTest : public DesktopTest {
+// Every test of the engine: besides the above, a desktop of two screens side by side (the second
+// smaller), workers run by hand, an empty action store, the settings' side of the actions, and the
+// engine with its beeps counted. The first application added is frontmost, and its front window is the
+// focused one.
+class ActionEngineTest : public ActionModelTest {
 protected:
     static constexpr Rect PrimaryScreen{0, 0, 1440, 900};
     static constexpr Rect SecondScreen{1440, 0, 1280, 720};
 
     void SetUp() override {
-        DesktopTest::SetUp();
+        ActionModelTest::SetUp();
         DispatchQueue::setManualForTesting(true);
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
         ZRAction::setHost(&host);
@@ -101,11 +171,9 @@ protected:
 
     void TearDown() override {
         engine.reset();
-        ZRActionManager::setActionManager(nullptr);
-        ZRAction::setHost(nullptr);
         DispatchQueue::drainForTesting();
         DispatchQueue::setManualForTesting(false);
-        DesktopTest::TearDown();
+        ActionModelTest::TearDown();
     }
 
     SimApplication& application(const QString& bundleIdentifier = QStringLiteral("com.example.editor"),

@@ -1,2 +1,0 @@
-skaf_add_benchmark(skaf_action_engine_bench ${CMAKE_CURRENT_SOURCE_DIR}/ActionEngineBench.cpp)
-target_link_libraries(skaf_action_engine_bench PRIVATE skaf_actions skaf_platform_sim)
