@@ -8,32 +8,60 @@
 // Keyboard shortcuts registered with the desktop: they reach the program while any application
 // is in front.
 
-using HotKeyReference = std::uint64_t;   // never 0 for a registration
+using HotKeyReference = std::uint64_t; // never 0 for a registration
 
-// Modifier mask of a registration: Command 256, Shift 512, Option 2048, Control 4096, Fn 131072.
+// Modifier mask of a registration, in the bits of the platform the records were first written for.
 using HotKeyModifierMask = std::uint32_t;
+
+namespace HotKeyModifier {
+inline constexpr HotKeyModifierMask Command = 256;
+inline constexpr HotKeyModifierMask Shift = 512;
+inline constexpr HotKeyModifierMask Option = 2048;
+inline constexpr HotKeyModifierMask Control = 4096;
+inline constexpr HotKeyModifierMask Function = 131072;
+} // namespace HotKeyModifier
+
+// The registration mask of modifier flags: Command, Shift, Option, Control and Fn; every other bit
+// (caps lock, numeric pad, the sides of the keys) is dropped.
+constexpr HotKeyModifierMask hotKeyModifierMask(ModifierFlags flags) {
+    constexpr struct {
+        ModifierFlags flag;
+        HotKeyModifierMask bit;
+    } bits[] = {
+        {ModifierFlag::Command, HotKeyModifier::Command},   {ModifierFlag::Shift, HotKeyModifier::Shift},
+        {ModifierFlag::Option, HotKeyModifier::Option},     {ModifierFlag::Control, HotKeyModifier::Control},
+        {ModifierFlag::Function, HotKeyModifier::Function},
+    };
+    HotKeyModifierMask mask = 0;
+    for (const auto& entry : bits) {
+        if (flags & entry.flag)
+            mask |= entry.bit;
+    }
+    return mask;
+}
 
 enum class HotKeyRegistrationStatus {
     Success,
-    Taken,        // another program holds the combination
-    InvalidKey,   // no key of this keyboard has that code
+    Taken,      // another program holds the combination
+    InvalidKey, // no key of this keyboard has that code
     Failed,
 };
 
 struct HotKeyEvent {
     HotKeyReference reference = 0;
-    bool pressed = true;     // false: released
+    bool pressed = true; // false: released
     std::uint32_t signature = 0;
     std::uint32_t identifier = 0;
-    double timestamp = 0;    // seconds, on the clock of the main run loop
+    double timestamp = 0; // seconds, on the clock of the main run loop
 };
 
 class GlobalHotKeys {
 public:
     virtual ~GlobalHotKeys() = default;
 
-    virtual HotKeyRegistrationStatus registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers, std::uint32_t signature,
-                                                    std::uint32_t identifier, HotKeyReference& reference) = 0;
+    virtual HotKeyRegistrationStatus registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers,
+                                                    std::uint32_t signature, std::uint32_t identifier,
+                                                    HotKeyReference& reference) = 0;
     virtual bool unregisterHotKey(HotKeyReference reference) = 0;
 
     // Presses and releases of registered hot keys, on the main thread.

@@ -2,29 +2,6 @@
 
 #include "platform/foundation/RunLoop.h"
 
-namespace {
-
-struct MaskBit {
-    ModifierFlags flag;
-    HotKeyModifierMask bit;
-};
-
-constexpr MaskBit registrationBits[] = {
-    {ModifierFlag::Command, 256},  {ModifierFlag::Shift, 512},       {ModifierFlag::Option, 2048},
-    {ModifierFlag::Control, 4096}, {ModifierFlag::Function, 131072},
-};
-
-} // namespace
-
-HotKeyModifierMask SimGlobalHotKeys::registrationMask(ModifierFlags modifiers) {
-    HotKeyModifierMask mask = 0;
-    for (const auto& entry : registrationBits) {
-        if (modifiers & entry.flag)
-            mask |= entry.bit;
-    }
-    return mask;
-}
-
 HotKeyRegistrationStatus SimGlobalHotKeys::registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers,
                                                           std::uint32_t signature, std::uint32_t identifier,
                                                           HotKeyReference& reference) {
@@ -43,7 +20,7 @@ bool SimGlobalHotKeys::unregisterHotKey(HotKeyReference reference) {
 }
 
 void SimGlobalHotKeys::markTaken(KeyCode keyCode, ModifierFlags modifiers) {
-    m_taken.insert({keyCode, registrationMask(modifiers)});
+    m_taken.insert({keyCode, hotKeyModifierMask(modifiers)});
 }
 
 bool SimGlobalHotKeys::press(KeyCode keyCode, ModifierFlags modifiers) {
@@ -55,7 +32,7 @@ bool SimGlobalHotKeys::release(KeyCode keyCode, ModifierFlags modifiers) {
 }
 
 bool SimGlobalHotKeys::send(KeyCode keyCode, ModifierFlags modifiers, bool pressed) {
-    const Registration* registration = find(keyCode, registrationMask(modifiers));
+    const Registration* registration = find(keyCode, hotKeyModifierMask(modifiers));
     if (!registration)
         return false;
     HotKeyEvent event;
@@ -85,5 +62,5 @@ std::vector<SimGlobalHotKeys::Registration> SimGlobalHotKeys::registrations() co
 }
 
 bool SimGlobalHotKeys::isRegistered(KeyCode keyCode, ModifierFlags modifiers) const {
-    return find(keyCode, registrationMask(modifiers)) != nullptr;
+    return find(keyCode, hotKeyModifierMask(modifiers)) != nullptr;
 }

@@ -33,9 +33,6 @@ public:
     std::vector<Registration> registrations() const;
     bool isRegistered(KeyCode keyCode, ModifierFlags modifiers) const;
 
-    // The registration mask of Cocoa modifier flags (Command, Shift, Option, Control, Fn).
-    static HotKeyModifierMask registrationMask(ModifierFlags modifiers);
-
 private:
     bool send(KeyCode keyCode, ModifierFlags modifiers, bool pressed);
     const Registration* find(KeyCode keyCode, HotKeyModifierMask modifiers) const;

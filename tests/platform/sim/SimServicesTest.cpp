@@ -5,8 +5,8 @@
 namespace {
 
 constexpr std::uint32_t Signature = 0x534b686b; // 'SKhk'
-constexpr HotKeyModifierMask ControlMask = 4096;
-constexpr HotKeyModifierMask ControlOptionMask = 4096 | 2048;
+constexpr HotKeyModifierMask ControlMask = HotKeyModifier::Control;
+constexpr HotKeyModifierMask ControlOptionMask = HotKeyModifier::Control | HotKeyModifier::Option;
 
 TEST_F(SimDesktopTest, HotKeysRegisterRefuseAndFire) {
     auto& hotKeys = sim.globalHotKeys();
@@ -22,7 +22,7 @@ TEST_F(SimDesktopTest, HotKeysRegisterRefuseAndFire) {
         HotKeyRegistrationStatus status;
     };
     const Refusal refusals[] = {
-        {Key::Space, 256, HotKeyRegistrationStatus::Taken},
+        {Key::Space, HotKeyModifier::Command, HotKeyRegistrationStatus::Taken},
         {Key::F5, ControlMask, HotKeyRegistrationStatus::Taken},
         {Key::MaximumKeyCode + 1, ControlMask, HotKeyRegistrationStatus::InvalidKey},
     };
@@ -57,11 +57,12 @@ TEST_F(SimDesktopTest, HotKeysRegisterRefuseAndFire) {
     EXPECT_EQ(hotKeys.registrations().front().modifiers, ControlOptionMask);
 }
 
-TEST(SimGlobalHotKeys, RegistrationMaskTranslatesEveryModifier) {
-    EXPECT_EQ(SimGlobalHotKeys::registrationMask(
-                  ModifierFlag::Command | ModifierFlag::Shift | ModifierFlag::Option | ModifierFlag::Control |
-                  ModifierFlag::Function | ModifierFlag::CapsLock | ModifierFlag::LeftShift),
+TEST(HotKeyModifierMask, KeepsTheFiveRegistrationModifiersOnly) {
+    EXPECT_EQ(hotKeyModifierMask(ModifierFlag::Command | ModifierFlag::Shift | ModifierFlag::Option |
+                                 ModifierFlag::Control | ModifierFlag::Function | ModifierFlag::CapsLock |
+                                 ModifierFlag::NumericPad | ModifierFlag::LeftShift),
               256u + 512u + 2048u + 4096u + 131072u);
+    EXPECT_EQ(hotKeyModifierMask(ModifierFlag::Option | ModifierFlag::RightOption), 2048u);
 }
 
 // The command lines are the real tool's and tested with it; here, that the simulated tool works on the
