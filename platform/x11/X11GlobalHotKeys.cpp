@@ -6,7 +6,7 @@
 #include "platform/x11/X11Keyboard.h"
 #include "platform/x11/X11Xkb.h"
 
-#include <bit>
+#include <limits>
 
 namespace {
 
@@ -46,11 +46,11 @@ X11GlobalHotKeys::X11GlobalHotKeys(std::shared_ptr<X11Desktop> desktop, std::sha
         platformLog(QStringLiteral("the x server cannot tell repeated keys; held hot keys may repeat"));
     m_connections.push_back(
         connection.events.connect([this](const xcb_generic_event_t* event) { handleEvent(event); }));
-    m_connections.push_back(m_keyboard->changed.connect([this] { regrabAll(); }));
+    m_connections.push_back(m_keyboard->changed.connect([this] { keyboardChanged(); }));
 }
 
 X11GlobalHotKeys::~X11GlobalHotKeys() {
-    for (const auto& [reference, registration] : m_registrations)
+    for (auto& [reference, registration] : m_registrations)
         ungrab(registration);
     m_desktop->connection().flush();
 }
@@ -82,31 +82,44 @@ bool X11GlobalHotKeys::unregisterHotKey(HotKeyReference reference) {
     return true;
 }
 
-HotKeyRegistrationStatus X11GlobalHotKeys::grab(Registration& registration) {
+HotKeyRegistrationStatus X11GlobalHotKeys::locate(const Registration& registration, Grab& grab) const {
     const auto keycode = m_keyboard->keycodeForVirtualKey(registration.virtualKey);
-    if (!keycode || *keycode > std::numeric_limits<xcb_keycode_t>::max()) {
+    if (!keycode || *keycode == 0 || *keycode > std::numeric_limits<xcb_keycode_t>::max())
+        return HotKeyRegistrationStatus::InvalidKey;
+    const auto state = m_keyboard->modifierStateForHotKeyMask(registration.modifiers);
+    if (!state)
+        return HotKeyRegistrationStatus::Failed;
+    grab = {*keycode, *state, static_cast<std::uint16_t>(m_keyboard->masks().locks() & ~*state)};
+    return HotKeyRegistrationStatus::Success;
+}
+
+HotKeyRegistrationStatus X11GlobalHotKeys::grab(Registration& registration) {
+    Grab wanted;
+    switch (locate(registration, wanted)) {
+    case HotKeyRegistrationStatus::Success:
+        break;
+    case HotKeyRegistrationStatus::InvalidKey:
         platformLog(
             QStringLiteral("no key of this keyboard has the key code %1").arg(registration.virtualKey));
         return HotKeyRegistrationStatus::InvalidKey;
-    }
-    const auto state = m_keyboard->modifierStateForHotKeyMask(registration.modifiers);
-    if (!state) {
+    default:
         platformLog(QStringLiteral("this keyboard has no modifier for the hot-key modifiers %1")
                         .arg(registration.modifiers));
         return HotKeyRegistrationStatus::Failed;
     }
     // Two registrations of one combination would share one grab and lose it together.
     for (const auto& [reference, other] : m_registrations)
-        if (&other != &registration && other.keycode == *keycode && other.state == *state)
+        if (&other != &registration && other.grab.keycode == wanted.keycode &&
+            other.grab.state == wanted.state)
             return HotKeyRegistrationStatus::Taken;
 
     X11Connection& connection = m_desktop->connection();
-    const std::uint16_t locks = m_keyboard->masks().locks() & ~*state;
-    const auto combinations = lockCombinations(locks);
+    const auto keycode = static_cast<xcb_keycode_t>(wanted.keycode);
+    const auto combinations = lockCombinations(wanted.locks);
     std::vector<xcb_void_cookie_t> cookies;
     for (std::uint16_t combination : combinations)
-        cookies.push_back(xcb_grab_key_checked(connection.xcb(), 1, connection.root(), *state | combination,
-                                               static_cast<xcb_keycode_t>(*keycode), XCB_GRAB_MODE_ASYNC,
+        cookies.push_back(xcb_grab_key_checked(connection.xcb(), 1, connection.root(),
+                                               wanted.state | combination, keycode, XCB_GRAB_MODE_ASYNC,
                                                XCB_GRAB_MODE_ASYNC));
     bool refused = false;
     bool failed = false;
@@ -123,8 +136,7 @@ HotKeyRegistrationStatus X11GlobalHotKeys::grab(Registration& registration) {
     if (refused || failed) {
         // Nothing of a refused hot key stays grabbed.
         for (std::uint16_t combination : grabbed)
-            xcb_ungrab_key(connection.xcb(), static_cast<xcb_keycode_t>(*keycode), connection.root(),
-                           *state | combination);
+            xcb_ungrab_key(connection.xcb(), keycode, connection.root(), wanted.state | combination);
         connection.flush();
         platformLog(
             refused ? QStringLiteral("another program holds the hot key with key code %1 and modifiers %2")
@@ -135,33 +147,49 @@ HotKeyRegistrationStatus X11GlobalHotKeys::grab(Registration& registration) {
                           .arg(registration.modifiers));
         return refused ? HotKeyRegistrationStatus::Taken : HotKeyRegistrationStatus::Failed;
     }
-    registration.keycode = *keycode;
-    registration.state = *state;
-    registration.locks = locks;
+    registration.grab = wanted;
     return HotKeyRegistrationStatus::Success;
 }
 
-void X11GlobalHotKeys::ungrab(const Registration& registration) {
-    if (registration.keycode == 0)
+void X11GlobalHotKeys::ungrab(Registration& registration) {
+    if (registration.grab.keycode == 0)
         return;
     X11Connection& connection = m_desktop->connection();
-    for (std::uint16_t combination : lockCombinations(registration.locks))
-        xcb_ungrab_key(connection.xcb(), static_cast<xcb_keycode_t>(registration.keycode), connection.root(),
-                       registration.state | combination);
+    for (std::uint16_t combination : lockCombinations(registration.grab.locks))
+        xcb_ungrab_key(connection.xcb(), static_cast<xcb_keycode_t>(registration.grab.keycode),
+                       connection.root(), registration.grab.state | combination);
+    registration.grab = {};
 }
 
-void X11GlobalHotKeys::regrabAll() {
-    // Key codes and modifier bits may all have moved: let go of everything, then grab anew.
+void X11GlobalHotKeys::keyboardChanged() {
+    // The server reports a change also when only the device behind the keyboard switched, with
+    // every key in its place: grabs that still fit stay, so no press slips past them meanwhile.
+    std::vector<std::pair<HotKeyReference, Registration*>> moved;
     for (auto& [reference, registration] : m_registrations) {
+        Grab wanted;
+        const bool located = locate(registration, wanted) == HotKeyRegistrationStatus::Success;
+        // A hot key that fits as it is, or that had no key before and still has none, stays.
+        if (located ? registration.grab == wanted : registration.grab.keycode == 0)
+            continue;
+        // Let go of every grab that moved before taking new ones: two hot keys may swap keys.
         ungrab(registration);
-        registration.keycode = 0;
-        registration.pressed = false;
+        moved.emplace_back(reference, &registration);
     }
-    for (auto& [reference, registration] : m_registrations)
-        if (grab(registration) != HotKeyRegistrationStatus::Success)
+    std::vector<HotKeyEvent> releases;
+    for (auto& [reference, registration] : moved) {
+        // Its release would come under the old key code, or not at all.
+        if (registration->pressed) {
+            registration->pressed = false;
+            releases.push_back(eventFor(reference, *registration, false));
+        }
+        if (grab(*registration) != HotKeyRegistrationStatus::Success)
             platformLog(
                 QStringLiteral("the hot key %1 stays inactive after the keyboard changed").arg(reference));
+    }
     m_desktop->connection().flush();
+    // Last, as a receiver may unregister hot keys.
+    for (const HotKeyEvent& release : releases)
+        hotKeyEvent.emit(release);
 }
 
 void X11GlobalHotKeys::handleEvent(const void* raw) {
@@ -172,11 +200,11 @@ void X11GlobalHotKeys::handleEvent(const void* raw) {
     const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event);
     const bool press = type == XCB_KEY_PRESS;
     for (auto& [reference, registration] : m_registrations) {
-        if (registration.keycode != key->detail)
+        if (registration.grab.keycode == 0 || registration.grab.keycode != key->detail)
             continue;
-        const std::uint16_t state = key->state & KeyButtonModifierMask & ~registration.locks;
+        const std::uint16_t state = key->state & KeyButtonModifierMask & ~registration.grab.locks;
         if (press) {
-            if (state != registration.state || registration.pressed)
+            if (state != registration.grab.state || registration.pressed)
                 continue;
             registration.pressed = true;
         } else {
@@ -185,13 +213,18 @@ void X11GlobalHotKeys::handleEvent(const void* raw) {
                 continue;
             registration.pressed = false;
         }
-        HotKeyEvent hotKey;
-        hotKey.reference = reference;
-        hotKey.pressed = press;
-        hotKey.signature = registration.signature;
-        hotKey.identifier = registration.identifier;
-        hotKey.timestamp = RunLoop::main().now();
-        hotKeyEvent.emit(hotKey);
+        hotKeyEvent.emit(eventFor(reference, registration, press));
         return;
     }
+}
+
+HotKeyEvent X11GlobalHotKeys::eventFor(HotKeyReference reference, const Registration& registration,
+                                       bool pressed) {
+    HotKeyEvent hotKey;
+    hotKey.reference = reference;
+    hotKey.pressed = pressed;
+    hotKey.signature = registration.signature;
+    hotKey.identifier = registration.identifier;
+    hotKey.timestamp = RunLoop::main().now();
+    return hotKey;
 }

@@ -13,7 +13,8 @@ class X11Keyboard;
 // Hot keys as passive key grabs on the root, one for every combination of the lock modifiers so
 // that Caps Lock or Num Lock do not get in the way. A combination another client holds is
 // refused (BadAccess) and nothing of it stays grabbed. The grabs follow changes of the keyboard
-// mapping. Auto-repeat is made detectable, so a held key is one press and one release.
+// mapping; a held hot key whose grab has to move is released first, so every press has its
+// release. Auto-repeat is made detectable, so a held key is one press and one release.
 class X11GlobalHotKeys : public GlobalHotKeys {
 public:
     X11GlobalHotKeys(std::shared_ptr<X11Desktop> desktop, std::shared_ptr<X11Keyboard> keyboard);
@@ -25,21 +26,29 @@ public:
     bool unregisterHotKey(HotKeyReference reference) override;
 
 private:
+    // The passive grabs of one registration on the current keyboard.
+    struct Grab {
+        std::uint32_t keycode = 0; // 0: nothing grabbed
+        std::uint16_t state = 0;   // X modifiers, without the locks
+        std::uint16_t locks = 0;   // the lock modifiers grabbed alongside
+        friend bool operator==(const Grab&, const Grab&) = default;
+    };
     struct Registration {
         KeyCode virtualKey = 0;
         HotKeyModifierMask modifiers = 0;
         std::uint32_t signature = 0;
         std::uint32_t identifier = 0;
-        std::uint32_t keycode = 0; // 0 while this keyboard has no such key
-        std::uint16_t state = 0;   // X modifiers, without the locks
-        std::uint16_t locks = 0;   // the lock modifiers grabbed alongside
+        Grab grab; // empty while this keyboard cannot give the combination
         bool pressed = false;
     };
 
+    // Where the registration's combination lies on the current keyboard.
+    HotKeyRegistrationStatus locate(const Registration& registration, Grab& grab) const;
     HotKeyRegistrationStatus grab(Registration& registration);
-    void ungrab(const Registration& registration);
-    void regrabAll();
+    void ungrab(Registration& registration);
+    void keyboardChanged();
     void handleEvent(const void* event);
+    static HotKeyEvent eventFor(HotKeyReference reference, const Registration& registration, bool pressed);
 
     std::shared_ptr<X11Desktop> m_desktop;
     std::shared_ptr<X11Keyboard> m_keyboard;
