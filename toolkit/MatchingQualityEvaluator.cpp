@@ -7,21 +7,27 @@ constexpr std::size_t QueryAtStart = 0;
 constexpr std::size_t FuzzyAtStart = 1;
 constexpr std::size_t QueryInside = 2;
 constexpr std::size_t FuzzyInside = 3;
+
+bool isUpperCase(QChar c) {
+    return c.toUpper() == c;
+}
+
+// The matched characters spell capitals of a title in mixed case, the initials of its words say; digits
+// may join them, but alone they are no acronym.
+bool matchesAnAcronym(const QString& candidate, const ZRMatchedRange* begin, const ZRMatchedRange* end) {
+    const auto character = [&](const ZRMatchedRange& range) { return candidate.at(range.location); };
+    return std::all_of(begin, end, [&](const ZRMatchedRange& r) { return isUpperCase(character(r)); }) &&
+           std::any_of(begin, end, [&](const ZRMatchedRange& r) { return character(r).isLetter(); }) &&
+           !std::all_of(candidate.cbegin(), candidate.cend(), isUpperCase);
+}
 } // namespace
 
 ZRMatchingQualityEvaluator::ZRMatchingQualityEvaluator(const QString& query, bool allowFuzzyMatching)
     : m_query(query), m_allowFuzzyMatching(allowFuzzyMatching) {
-    QString compact;
     for (const QChar c : query) {
-        if (!c.isSpace()) {
-            compact += c;
+        if (!c.isSpace())
             m_foldedCharacters.push_back(QChar::toCaseFolded(c.unicode()));
-        }
     }
-    // An acronym: capital letters and nothing lower-case; digits alone are no acronym.
-    const bool hasLetter =
-        std::any_of(compact.cbegin(), compact.cend(), [](QChar c) { return c.isLetter(); });
-    m_queryIsAllCapitals = hasLetter && compact == compact.toUpper();
 }
 
 std::size_t ZRMatchingQualityEvaluator::operator()(const QString& candidate,
@@ -60,7 +66,8 @@ std::size_t ZRMatchingQualityEvaluator::fuzzyQuality(const QString& candidate,
         previous = position++;
     }
     const std::size_t base = first == 0 ? FuzzyAtStart : FuzzyInside;
-    if (m_queryIsAllCapitals && candidate != candidate.toUpper())
+    const ZRMatchedRange* matched = matchedRanges.data() + firstAppended;
+    if (matchesAnAcronym(candidate, matched, matchedRanges.data() + matchedRanges.size()))
         return base;
     return base + gaps + 1;
 }

@@ -22,7 +22,7 @@ inline constexpr std::size_t ZRNotFound = std::numeric_limits<std::size_t>::max(
 //   2  the query elsewhere in it
 //   with fuzzy matching, the query's characters (white space left out) in order:
 //   1 when the first one is at the start, else 3, plus the number of gaps between matches plus one;
-//   1 or 3 alone when the query is all capitals and the candidate is not (an acronym)
+//   1 or 3 alone when the matched characters are all capitals and the candidate is not (an acronym)
 // The matched ranges are appended to the caller's list.
 class ZRMatchingQualityEvaluator {
 public:
@@ -36,7 +36,6 @@ private:
     QString m_query;
     bool m_allowFuzzyMatching;
     std::vector<char32_t> m_foldedCharacters; // the query without white space, case-folded
-    bool m_queryIsAllCapitals = false;
 };
 
 // The evaluator for the query; empty for an empty query.

@@ -115,9 +115,12 @@ TEST(MatchingQualityEvaluator, QualitiesAndRanges) {
         // Fuzzy elsewhere, contiguous: 3 + 0 + 1.
         {"ov e", true, "Move", 3 + 0 + 1, {{1, 1}, {2, 1}, {3, 1}}},
         {"o v", true, "Move", 3 + 0 + 1, {{1, 1}, {2, 1}}},
-        // An acronym of a mixed-case title counts alone.
+        // Matching the capitals of a mixed-case title, as typed or not, counts alone; capitals typed on
+        // small letters do not.
         {"ML", true, "Move Left", 1, {{0, 1}, {5, 1}}},
+        {"ml", true, "Move Left", 1, {{0, 1}, {5, 1}}},
         {"ML", true, "Center Move Left", 3, {{7, 1}, {12, 1}}},
+        {"ML", true, "small", 3 + 1 + 1, {{1, 1}, {3, 1}}},
         // All capitals in an all-capitals title is no acronym.
         {"ML", true, "MOVE LEFT", 1 + 1 + 1, {{0, 1}, {5, 1}}},
         {"mxz", true, "Move Left", ZRNotFound, {}},
