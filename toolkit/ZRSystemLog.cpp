@@ -18,9 +18,6 @@ constexpr auto SubsystemName = "com.tallowin.Skaf";
 constexpr auto MessageType = "Default";
 constexpr auto LogFolderName = "Skaf";
 constexpr auto LogFileName = "Skaf.jsonl";
-// A log that has grown past this is moved aside once, when the program first writes to it, so the
-// file never grows without end; the one before is dropped.
-constexpr qint64 MaximumLogFileSize = 8 * 1024 * 1024;
 constexpr auto PreviousLogSuffix = ".1";
 
 QString executablePath() {
@@ -58,6 +55,7 @@ struct ZRSystemLog::Private {
     std::mutex mutex;
     QString filePath;
     QFile file;
+    qint64 fileSize = 0;
     bool openFailed = false;
     bool echo = isatty(STDERR_FILENO) != 0;
     QString processPath = executablePath();
@@ -70,14 +68,26 @@ struct ZRSystemLog::Private {
         if (openFailed)
             return false;
         QDir().mkpath(QFileInfo(filePath).absolutePath());
-        if (QFileInfo(filePath).size() > MaximumLogFileSize) {
+        if (QFileInfo(filePath).size() > MaximumFileSize) {
             const QString previous = filePath + QLatin1String(PreviousLogSuffix);
             QFile::remove(previous);
             QFile::rename(filePath, previous);
         }
         file.setFileName(filePath);
         openFailed = !file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text);
+        fileSize = openFailed ? 0 : file.size();
         return !openFailed;
+    }
+
+    // Under the mutex. A full log is closed, so the next line moves it aside and starts a new one.
+    void append(const QByteArray& line) {
+        if (!ensureOpen())
+            return;
+        file.write(line);
+        file.flush();
+        fileSize += line.size();
+        if (fileSize > MaximumFileSize)
+            file.close();
     }
 };
 
@@ -129,10 +139,7 @@ void ZRSystemLog::write(const QString& message) {
     const QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
 
     std::lock_guard lock(d->mutex);
-    if (d->ensureOpen()) {
-        d->file.write(line);
-        d->file.flush();
-    }
+    d->append(line);
     if (d->echo) {
         const QByteArray text = QStringLiteral("%1 %2[%3] %4\n")
                                     .arg(time.terminal, d->processName, QString::number(getpid()), message)

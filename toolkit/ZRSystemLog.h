@@ -10,6 +10,10 @@
 // line that cannot be written is dropped, never reported.
 class ZRSystemLog {
 public:
+    // A log that grows past this is moved aside (its name followed by ".1"), dropping the one before,
+    // so the two never take much more than twice this.
+    static constexpr qint64 MaximumFileSize = 8 * 1024 * 1024;
+
     static ZRSystemLog& shared();
 
     // $XDG_STATE_HOME/Skaf/Skaf.jsonl, or ~/.local/state/Skaf/Skaf.jsonl.

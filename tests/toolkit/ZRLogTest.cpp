@@ -5,7 +5,9 @@
 
 #include "platform/PlatformLog.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -196,6 +198,22 @@ TEST_F(ZRLogTest, AnUnwritableFolderLosesLinesQuietly) {
     ZRSystemLog::shared().setFilePath(directory.filePath("blocker/Skaf/Skaf.jsonl"));
     ZRLog("nowhere to go");
     EXPECT_FALSE(QFile::exists(ZRSystemLog::shared().filePath()));
+}
+
+TEST_F(ZRLogTest, AFullLogIsMovedAsideWhileTheProgramRuns) {
+    const QString path = ZRSystemLog::shared().filePath();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QFile full(path);
+    ASSERT_TRUE(full.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(full.resize(ZRSystemLog::MaximumFileSize - 1));
+    full.close();
+
+    ZRLog("fills the log");
+    ZRLog("starts a new one");
+    const auto lines = records();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines.first().value("eventMessage").toString(), "starts a new one");
+    EXPECT_GT(QFileInfo(path + ".1").size(), ZRSystemLog::MaximumFileSize);
 }
 
 TEST(ZRSystemLogPath, FollowsXdgStateHome) {
