@@ -1,25 +1,13 @@
 #pragma once
 
+#include "window-access/TextFieldSuggestion.h"
+
 #include <QLineEdit>
 #include <QPointer>
 #include <QVariantList>
 
 class QMenu;
 class ZRSuggestionsTextField;
-
-// The rows a suggestions provider answers, read in order:
-//   ZRTextFieldSuggestionsSectionCurrentlyUsed   a header "Currently Used"
-//   ZRTextFieldSuggestionsSectionSuggested       a header "Suggestions"
-//   the empty string                             a separator
-//   any other string                             an item whose title and value are the string
-//   a dictionary                                 an item with the title and the value under the keys below
-inline constexpr char16_t ZRTextFieldSuggestionsSectionCurrentlyUsed[] =
-    u"ZRTextFieldSuggestionsSectionCurrentlyUsed";
-inline constexpr char16_t ZRTextFieldSuggestionsSectionSuggested[] =
-    u"ZRTextFieldSuggestionsSectionSuggested";
-inline constexpr char16_t ZRTextFieldSuggestionTitle[] = u"ZRTextFieldSuggestionTitle";
-inline constexpr char16_t ZRTextFieldSuggestionRepresentedStringValue[] =
-    u"ZRTextFieldSuggestionRepresentedStringValue";
 
 class ZRTextFieldSuggestionsProvider {
 public:

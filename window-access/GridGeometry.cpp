@@ -1,6 +1,7 @@
 #include "window-access/GridGeometry.h"
 
 #include "platform/foundation/PlistRead.h"
+#include "window-access/TextFieldSuggestion.h"
 #include "window-access/WindowAccessDefaults.h"
 
 #include <algorithm>
@@ -17,8 +18,6 @@ const QString DeltaKeySuffix = QStringLiteral(": Delta");
 const QString SpacingKey = QStringLiteral("Grid Spacing");
 const QString SpacingGapKey = QStringLiteral("Grid Spacing: Gap");
 const QString SpacingAppliesToEdgesKey = QStringLiteral("Grid Spacing: Apply To Edges");
-const QString CurrentlyUsedSection = QStringLiteral("ZRTextFieldSuggestionsSectionCurrentlyUsed");
-const QString SuggestedSection = QStringLiteral("ZRTextFieldSuggestionsSectionSuggested");
 const QStringList GridDimensionKeysInUse = {
     QStringLiteral("Configuration Grid: Columns"),
     QStringLiteral("Configuration Grid: Rows"),
@@ -156,12 +155,12 @@ QVariantList ZRGridGeometry::gridDimensionSuggestions() {
 
     QVariantList rows;
     if (!inUse.empty()) {
-        rows.append(CurrentlyUsedSection);
+        rows.append(QString::fromUtf16(ZRTextFieldSuggestionsSectionCurrentlyUsed));
         for (const std::int64_t size : inUse)
             rows.append(QString::number(size));
         rows.append(QString());
     }
-    rows.append(SuggestedSection);
+    rows.append(QString::fromUtf16(ZRTextFieldSuggestionsSectionSuggested));
     for (std::int64_t size = 1; size <= kLargestSuggestedDimension; ++size)
         rows.append(QString::number(size));
     return rows;
