@@ -1,7 +1,6 @@
 #include "toolkit/ZRLog.h"
 
 #include "platform/PlatformLog.h"
-#include "platform/foundation/UserDefaults.h"
 #include "toolkit/MenuItemExtensions.h"
 #include "toolkit/ZRSystemLog.h"
 
@@ -77,7 +76,7 @@ void ZRSetLogReaderFactory(ZRLogReaderFactory factory) {
 }
 
 bool ZRDebugLogEnabled() {
-    return UserDefaults::standard().boolForKey(QString::fromUtf16(ZRDebugLogUserDefaultName));
+    return WindowAccessDefaults::debugLogEnabled();
 }
 
 bool ZRDisplayDebugLog(QObject* sender) {

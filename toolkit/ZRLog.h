@@ -1,6 +1,7 @@
 #pragma once
 
 #include "toolkit/ZRLogFormat.h"
+#include "window-access/WindowAccessDefaults.h"
 
 #include <QString>
 #include <functional>
@@ -10,7 +11,7 @@ class QAction;
 class QObject;
 
 // The program's log. Every line goes to the log reader once one has installed itself, else straight to
-// the system log (SystemLog.h). The format is a string literal checked against the arguments when the
+// the system log (ZRSystemLog.h). The format is a string literal checked against the arguments when the
 // program is built (see ZRLogFormat.h), so a caller's text can never act as a format.
 //
 //     ZRLog("cannot export to URL: %@", url);
@@ -23,10 +24,8 @@ template <class... Args> void ZRLog(ZRLogFormat<std::type_identity_t<Args>...> f
 // Writes one finished line; never fails, from any thread.
 void ZRLogMessage(const QString& message);
 
-// The settings key of the debug-logging switch.
-inline constexpr char16_t ZRDebugLogUserDefaultName[] = u"ZRDebugLog";
-
-// Whether debug logging is on (the setting above, read from the shared settings). Main thread.
+// Whether debug logging is on (ZRDebugLogUserDefaultName). From any thread: off the main thread the switch
+// reads as it last read on the main thread.
 bool ZRDebugLogEnabled();
 
 // The log reader, which lies above this folder, takes over the lines through this hook.

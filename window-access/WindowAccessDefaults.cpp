@@ -10,8 +10,6 @@
 
 namespace {
 
-const QString DebugLogKey = QStringLiteral("ZRDebugLog");
-
 // Static initialisation runs on the thread that starts the program.
 const std::thread::id mainThreadId = std::this_thread::get_id();
 
@@ -53,7 +51,7 @@ double doubleValue(const QString& key) {
 }
 
 bool debugLogEnabled() {
-    return boolValue(DebugLogKey);
+    return boolValue(QString::fromUtf16(ZRDebugLogUserDefaultName));
 }
 
 void debugLog(const QString& line) {

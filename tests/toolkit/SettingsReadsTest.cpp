@@ -6,6 +6,8 @@
 
 #include "platform/foundation/UserDefaults.h"
 
+#include <thread>
+
 namespace {
 
 using SettingsReadsTest = DesktopTest;
@@ -28,6 +30,10 @@ TEST_F(SettingsReadsTest, DebugLogSwitch) {
     EXPECT_FALSE(ZRDebugLogEnabled());
     UserDefaults::standard().setBool(true, QStringLiteral("ZRDebugLog"));
     EXPECT_TRUE(ZRDebugLogEnabled());
+    // A worker, which may not touch the settings store, sees the switch as the main thread last read it.
+    bool onWorker = false;
+    std::thread([&] { onWorker = ZRDebugLogEnabled(); }).join();
+    EXPECT_TRUE(onWorker);
 }
 
 } // namespace
