@@ -172,6 +172,29 @@ void BM_MotionToCallback(benchmark::State& state) {
 }
 BENCHMARK(BM_MotionToCallback)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
+// A burst of motions that reaches the program while it is busy, as a fast mouse makes them: the
+// stream's work for the burst, from the first motion to the callback of the last.
+void BM_MotionBurstToCallback(benchmark::State& state) {
+    constexpr int BurstLength = 10;
+    Point last;
+    auto tap = setup->platform->eventStream().install(tapEventMaskBit(TapEventType::MouseMoved),
+                                                      [&](const TapEvent& e) { last = e.location; });
+    if (!tap) {
+        state.SkipWithError("no event stream");
+        return;
+    }
+    for (auto _ : state) {
+        const double y = place().y + 300;
+        for (int step = 1; step <= BurstLength; ++step)
+            setup->input->movePointer({400.0 + step, y});
+        const Point target{400.0 + BurstLength, y};
+        QDeadlineTimer deadline(WaitMilliseconds);
+        while (last != target && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+BENCHMARK(BM_MotionBurstToCallback)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
 // Keeps each benchmark's mean time per iteration for the ratios at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:

@@ -100,6 +100,7 @@ void X11Connection::dispatchPending() {
         handle(event);
         std::free(event);
     }
+    dispatched.emit();
     if (isBroken() && !m_reportedBroken) {
         m_reportedBroken = true;
         platformLog(QStringLiteral("the x server closed the connection"));

@@ -46,6 +46,8 @@ public:
     void scheduleDispatch();
 
     Signal<const xcb_generic_event_t*> events;
+    // Every event that one dispatch found has been handed out (main thread).
+    Signal<> dispatched;
     // The server closed the connection.
     Signal<> broken;
 

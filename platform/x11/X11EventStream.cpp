@@ -8,6 +8,8 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <optional>
+#include <utility>
 #include <xcb/xinput.h>
 
 namespace {
@@ -18,6 +20,8 @@ constexpr std::uint32_t XInputMinor = 2;
 constexpr std::uint32_t XInputMinimumMinor = 1;
 constexpr std::uint32_t LeftButton = 1;
 constexpr std::uint32_t RightButton = 3;
+// The valuators of x and y in a raw event's mask.
+constexpr std::uint32_t PointerAxes = 0b11;
 
 } // namespace
 
@@ -28,6 +32,7 @@ struct X11EventStream::Stream {
     std::uint8_t xinputOpcode = 0;
     std::shared_ptr<X11Desktop> desktop; // taps may outlive the platform
     Connection eventConnection;
+    Connection dispatchedConnection;
     Connection brokenConnection;
 
     struct Subscriber {
@@ -45,10 +50,15 @@ struct X11EventStream::Stream {
     Point lastLocation;
     bool hasLastLocation = false;
     bool leftButtonDown = false;
+    // Raw motion read but not yet paired with the pointer: the motions of one dispatch make one event.
+    bool motionPending = false;
 
     bool open(QString* error);
     void select(bool listening);
     void handle(const xcb_generic_event_t* event);
+    void handleButton(const xcb_input_raw_button_press_event_t* button, bool press);
+    std::optional<Point> queryPointer();
+    bool deliverPendingMotion();
     void deliver(TapEventType type, Point location, double dx, double dy);
     ModifierFlags currentFlags() const { return keyboard->flags(modifierState, modifierKeysDown); }
     void lose();
@@ -95,6 +105,7 @@ bool X11EventStream::Stream::open(QString* error) {
         return false;
     }
     eventConnection = connection->events.connect([this](const xcb_generic_event_t* event) { handle(event); });
+    dispatchedConnection = connection->dispatched.connect([this] { deliverPendingMotion(); });
     brokenConnection = connection->broken.connect([this] { lose(); });
     return true;
 }
@@ -113,6 +124,7 @@ void X11EventStream::Stream::select(bool listening) {
                           XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE
                     : 0;
     xcb_input_xi_select_events(c, connection->root(), 1, &mask.header);
+    motionPending = false;
     if (listening) {
         // Start from the state as it is, not from nothing.
         X11Reply<xcb_query_pointer_reply_t> pointer(
@@ -160,6 +172,50 @@ void X11EventStream::Stream::deliver(TapEventType type, Point location, double d
     }
 }
 
+std::optional<Point> X11EventStream::Stream::queryPointer() {
+    auto* c = connection->xcb();
+    X11Reply<xcb_query_pointer_reply_t> pointer(
+        xcb_query_pointer_reply(c, xcb_query_pointer(c, connection->root()), nullptr));
+    if (!pointer)
+        return std::nullopt;
+    return desktop->quartzFromRoot(pointer->root_x, pointer->root_y);
+}
+
+bool X11EventStream::Stream::deliverPendingMotion() {
+    if (!std::exchange(motionPending, false))
+        return false;
+    const auto location = queryPointer();
+    if (!location)
+        return false;
+    const double dx = hasLastLocation ? location->x - lastLocation.x : 0;
+    const double dy = hasLastLocation ? location->y - lastLocation.y : 0;
+    // Raw motion comes also for movement that does not move the pointer (at an edge).
+    const bool moved = !hasLastLocation || dx != 0 || dy != 0;
+    lastLocation = *location;
+    hasLastLocation = true;
+    if (moved)
+        deliver(leftButtonDown ? TapEventType::LeftMouseDragged : TapEventType::MouseMoved, *location, dx,
+                dy);
+    return true;
+}
+
+void X11EventStream::Stream::handleButton(const xcb_input_raw_button_press_event_t* button, bool press) {
+    std::optional<TapEventType> type;
+    if (button->detail == LeftButton)
+        type = press ? TapEventType::LeftMouseDown : TapEventType::LeftMouseUp;
+    else if (button->detail == RightButton && press)
+        type = TapEventType::RightMouseDown;
+    if (!type)
+        return;
+    // Buttons do not move the pointer: the position the motions before them led to is theirs.
+    const auto location = deliverPendingMotion() ? std::optional<Point>(lastLocation) : queryPointer();
+    if (!location)
+        return;
+    if (button->detail == LeftButton)
+        leftButtonDown = press;
+    deliver(*type, *location, 0, 0);
+}
+
 void X11EventStream::Stream::handle(const xcb_generic_event_t* event) {
     if (subscribers.empty())
         return;
@@ -167,61 +223,34 @@ void X11EventStream::Stream::handle(const xcb_generic_event_t* event) {
     if (type == keyboard->eventBase()) {
         if (event->pad0 != XCB_XKB_STATE_NOTIFY)
             return;
+        deliverPendingMotion();
         modifierState = reinterpret_cast<const xcb_xkb_state_notify_event_t*>(event)->mods;
     } else if (type == XCB_GE_GENERIC) {
         const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
         if (generic->extension != xinputOpcode)
             return;
+        const auto* raw = reinterpret_cast<const xcb_input_raw_button_press_event_t*>(event);
         switch (generic->event_type) {
+        case XCB_INPUT_RAW_MOTION:
+            // Scrolling comes as motion of the scroll axes alone; only the first two move the pointer.
+            if (raw->valuators_len > 0 && (xcb_input_raw_button_press_valuator_mask(raw)[0] & PointerAxes))
+                motionPending = true;
+            return;
+        case XCB_INPUT_RAW_BUTTON_PRESS:
+        case XCB_INPUT_RAW_BUTTON_RELEASE:
+            handleButton(raw, generic->event_type == XCB_INPUT_RAW_BUTTON_PRESS);
+            return;
         case XCB_INPUT_RAW_KEY_PRESS:
         case XCB_INPUT_RAW_KEY_RELEASE: {
-            const auto* key = reinterpret_cast<const xcb_input_raw_key_press_event_t*>(event);
-            if (key->detail >= modifierKeysDown.size() * 8 || !keyboard->sideBitForKeycode(key->detail))
+            if (raw->detail >= modifierKeysDown.size() * 8 || !keyboard->sideBitForKeycode(raw->detail))
                 return;
-            const auto bit = static_cast<std::uint8_t>(1u << (key->detail % 8));
+            deliverPendingMotion();
+            const auto bit = static_cast<std::uint8_t>(1u << (raw->detail % 8));
             if (generic->event_type == XCB_INPUT_RAW_KEY_PRESS)
-                modifierKeysDown[key->detail / 8] |= bit;
+                modifierKeysDown[raw->detail / 8] |= bit;
             else
-                modifierKeysDown[key->detail / 8] &= static_cast<std::uint8_t>(~bit);
+                modifierKeysDown[raw->detail / 8] &= static_cast<std::uint8_t>(~bit);
             break;
-        }
-        case XCB_INPUT_RAW_MOTION:
-        case XCB_INPUT_RAW_BUTTON_PRESS:
-        case XCB_INPUT_RAW_BUTTON_RELEASE: {
-            auto* c = connection->xcb();
-            X11Reply<xcb_query_pointer_reply_t> pointer(
-                xcb_query_pointer_reply(c, xcb_query_pointer(c, connection->root()), nullptr));
-            if (!pointer)
-                return;
-            const Point location = desktop->quartzFromRoot(pointer->root_x, pointer->root_y);
-            const double dx = hasLastLocation ? location.x - lastLocation.x : 0;
-            const double dy = hasLastLocation ? location.y - lastLocation.y : 0;
-            const auto* raw = reinterpret_cast<const xcb_input_raw_button_press_event_t*>(event);
-            std::optional<TapEventType> tapType;
-            if (generic->event_type == XCB_INPUT_RAW_MOTION) {
-                // Raw motion comes also for movement that does not move the pointer (at an edge).
-                if (hasLastLocation && dx == 0 && dy == 0)
-                    return;
-                tapType = leftButtonDown ? TapEventType::LeftMouseDragged : TapEventType::MouseMoved;
-                lastLocation = location;
-                hasLastLocation = true;
-            } else if (generic->event_type == XCB_INPUT_RAW_BUTTON_PRESS) {
-                if (raw->detail == LeftButton) {
-                    leftButtonDown = true;
-                    tapType = TapEventType::LeftMouseDown;
-                } else if (raw->detail == RightButton) {
-                    tapType = TapEventType::RightMouseDown;
-                }
-            } else if (raw->detail == LeftButton) {
-                leftButtonDown = false;
-                tapType = TapEventType::LeftMouseUp;
-            }
-            if (!tapType)
-                return;
-            // Buttons do not move the pointer; movement is counted between motions.
-            const bool moved = generic->event_type == XCB_INPUT_RAW_MOTION;
-            deliver(*tapType, location, moved ? dx : 0, moved ? dy : 0);
-            return;
         }
         default:
             return;

@@ -92,6 +92,19 @@ TEST_F(X11Input, StreamsPointerEventsWithTheirPositions) {
     }
     EXPECT_EQ(platform->inputState().pointerLocation(), (Point{150, 140}));
 
+    // Motions read together make one event that carries their whole movement, so that summed
+    // deltas follow the pointer.
+    events.clear();
+    for (const Point point : {Point{155, 145}, Point{170, 150}, Point{190, 170}})
+        ASSERT_TRUE(input->movePointer(point));
+    ASSERT_TRUE(waitUntil([&] { return !events.empty(); }));
+    processEvents(50);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].type, TapEventType::MouseMoved);
+    EXPECT_EQ(events[0].location, (Point{190, 170}));
+    EXPECT_DOUBLE_EQ(events[0].deltaX, 40);
+    EXPECT_DOUBLE_EQ(events[0].deltaY, 30);
+
     // A tap of moves alone hears nothing of buttons; a removed tap hears nothing at all.
     std::vector<TapEvent> moves;
     auto movesOnly = platform->eventStream().install(tapEventMaskBit(TapEventType::MouseMoved),
