@@ -3,6 +3,7 @@
 #include "platform/x11/X11Desktop.h"
 
 #include <algorithm>
+#include <optional>
 #include <xcb/randr.h>
 
 namespace {
@@ -56,49 +57,48 @@ void X11Screens::refresh() {
     screensChanged.emit();
 }
 
-std::vector<X11Screens::Monitor> X11Screens::monitors() const {
-    X11Connection& connection = m_desktop->connection();
-    auto* c = connection.xcb();
-    std::vector<Monitor> result;
-    if (m_hasMonitors) {
-        X11Reply<xcb_randr_get_monitors_reply_t> reply(
-            xcb_randr_get_monitors_reply(c, xcb_randr_get_monitors(c, connection.root(), 1), nullptr));
-        if (reply) {
-            std::vector<xcb_get_atom_name_cookie_t> names;
-            for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem;
-                 xcb_randr_monitor_info_next(&it)) {
-                const xcb_randr_monitor_info_t* info = it.data;
-                result.push_back(
-                    {info->name, {}, Rect(info->x, info->y, info->width, info->height), info->primary != 0});
-                names.push_back(xcb_get_atom_name(c, info->name));
-            }
-            for (std::size_t i = 0; i < names.size(); ++i) {
-                X11Reply<xcb_get_atom_name_reply_t> name(xcb_get_atom_name_reply(c, names[i], nullptr));
-                if (name)
-                    result[i].name = QString::fromUtf8(xcb_get_atom_name_name(name.get()),
-                                                       xcb_get_atom_name_name_length(name.get()));
-            }
-        }
+QString X11Screens::monitorName(std::uint32_t name) const {
+    {
+        std::lock_guard lock(m_namesMutex);
+        if (const auto it = m_names.find(name); it != m_names.end())
+            return it->second;
     }
-    if (result.empty()) {
-        const xcb_screen_t* screen = connection.screen();
-        X11Reply<xcb_get_geometry_reply_t> root(
-            xcb_get_geometry_reply(c, xcb_get_geometry(c, connection.root()), nullptr));
-        const double width = root ? root->width : screen->width_in_pixels;
-        const double height = root ? root->height : screen->height_in_pixels;
-        result.push_back({0, QStringLiteral("screen"), Rect(0, 0, width, height), true});
-    }
-    return result;
+    // An atom's name never changes, so each is asked once.
+    auto* c = m_desktop->connection().xcb();
+    X11Reply<xcb_get_atom_name_reply_t> reply(
+        xcb_get_atom_name_reply(c, xcb_get_atom_name(c, name), nullptr));
+    if (!reply)
+        return {};
+    const QString text =
+        QString::fromUtf8(xcb_get_atom_name_name(reply.get()), xcb_get_atom_name_name_length(reply.get()));
+    std::lock_guard lock(m_namesMutex);
+    m_names.emplace(name, text);
+    return text;
 }
 
 std::vector<ScreenInfo> X11Screens::screens() const {
-    std::vector<Monitor> all = monitors();
     X11Connection& connection = m_desktop->connection();
     auto* c = connection.xcb();
-    X11Reply<xcb_get_geometry_reply_t> root(
-        xcb_get_geometry_reply(c, xcb_get_geometry(c, connection.root()), nullptr));
+    // Both questions travel together: the screens cost one round trip, as they are asked for often.
+    std::optional<xcb_randr_get_monitors_cookie_t> monitorsCookie;
+    if (m_hasMonitors)
+        monitorsCookie = xcb_randr_get_monitors(c, connection.root(), 1);
+    const auto rootCookie = xcb_get_geometry(c, connection.root());
+    X11Reply<xcb_randr_get_monitors_reply_t> monitorsReply(
+        monitorsCookie ? xcb_randr_get_monitors_reply(c, *monitorsCookie, nullptr) : nullptr);
+    X11Reply<xcb_get_geometry_reply_t> root(xcb_get_geometry_reply(c, rootCookie, nullptr));
     const int rootWidth = root ? root->width : connection.screen()->width_in_pixels;
     const int rootHeight = root ? root->height : connection.screen()->height_in_pixels;
+
+    std::vector<Monitor> all;
+    if (monitorsReply)
+        for (auto it = xcb_randr_get_monitors_monitors_iterator(monitorsReply.get()); it.rem;
+             xcb_randr_monitor_info_next(&it))
+            all.push_back({it.data->name, monitorName(it.data->name),
+                           Rect(it.data->x, it.data->y, it.data->width, it.data->height),
+                           it.data->primary != 0});
+    if (all.empty())
+        all.push_back({0, QStringLiteral("screen"), Rect(0, 0, rootWidth, rootHeight), true});
 
     std::vector<X11Strut> struts;
     const auto clients = m_desktop->clientsFrontToBack();

@@ -3,7 +3,9 @@
 #include "platform/Screens.h"
 
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class X11Desktop;
@@ -30,12 +32,14 @@ public:
                                                        const std::vector<Rect>& usable);
 
 private:
-    std::vector<Monitor> monitors() const;
+    QString monitorName(std::uint32_t name) const;
     void refresh();
 
     std::shared_ptr<X11Desktop> m_desktop;
     std::uint8_t m_randrEventBase = 0;
     bool m_hasMonitors = false;
+    mutable std::mutex m_namesMutex;
+    mutable std::unordered_map<std::uint32_t, QString> m_names; // of the monitors' name atoms
     std::vector<ScreenInfo> m_last;
     std::vector<Connection> m_connections;
 };
