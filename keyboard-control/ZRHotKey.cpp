@@ -168,8 +168,9 @@ bool ZRHotKey::registerForDelegate(ZRHotKeyDelegate& delegate, bool testOnly) {
             return true;
         if (local || !*accept)
             return *accept;
-        // Share the registration of the first equal that holds one; equals that are local or have let
-        // go of theirs have nothing to share.
+        // Share the registration of the first equal that holds one. When none does (all let go of
+        // theirs, as while the keyboard control panel has the keyboard), the keys are free: this hot key
+        // takes them, and the equals share its registration when they register again.
         for (const auto& equal : equals) {
             if (equal->m_hotKeyReference != 0) {
                 m_hotKeyReference = equal->m_hotKeyReference;
@@ -177,12 +178,9 @@ bool ZRHotKey::registerForDelegate(ZRHotKeyDelegate& delegate, bool testOnly) {
                 return true;
             }
         }
-        ZRLog("cannot inherit reference for hot key <%@>", visualRepresentation().value_or(QString()));
-        return false;
-    }
-
-    if (local)
+    } else if (local) {
         return true;
+    }
 
     const std::uint32_t identifier = registrationCounterValue;
     registrationCounterValue = identifier >= MaximumRegistrationIdentifier ? 0 : identifier + 1;

@@ -49,8 +49,8 @@ public:
     ZRHotKeyDictionaryRepresentation dictionaryRepresentation() const;
 
     // Registers the hot key for its owner; with testOnly nothing is kept, it only tells whether
-    // registration would succeed. False when the keys are taken (by an owner that does not share, or
-    // by another program) or when a duplicate finds no registration to share.
+    // registration would succeed. False when the keys are taken, by an owner that does not share or by
+    // another program. A duplicate shares the registration of its first equal that holds one.
     bool registerForDelegate(ZRHotKeyDelegate& delegate, bool testOnly);
     // Registers for good and remembers the hot key until the turn ends, so that hot keys registered
     // together are checked against each other before their owners list them.

@@ -181,11 +181,18 @@ TEST_F(HotKeyTest, ADuplicateSharesTheRegistrationOfTheFirstEqualThatHoldsOne) {
     ASSERT_TRUE(duplicate->registerForDelegate(duplicates, false));
     EXPECT_EQ(duplicate->hotKeyReference(), holder->hotKeyReference());
 
-    // With no equal holding a registration there is nothing to share.
+    // With no equal holding a registration the keys are free: the duplicate takes them, and an equal
+    // that registers again shares them.
     holder->unregister();
     duplicate->unregister();
-    EXPECT_FALSE(duplicate->registerForDelegate(duplicates, false));
-    EXPECT_TRUE(logged(QStringLiteral("cannot inherit reference for hot key <\u2303L>")));
+    ASSERT_TRUE(duplicate->registerForDelegate(duplicates, false));
+    EXPECT_NE(duplicate->hotKeyReference(), 0u);
+    EXPECT_TRUE(hotKeys.isRegistered(Key::L, Control));
+    owner.acceptsDuplicates = true;
+    owner.inUse = {duplicate};
+    ASSERT_TRUE(holder->registerForDelegate(owner, false));
+    EXPECT_EQ(holder->hotKeyReference(), duplicate->hotKeyReference());
+    EXPECT_EQ(hotKeys.registrations().size(), 1u);
 }
 
 TEST_F(HotKeyTest, HotKeysRegisteredInOneTurnAreComparedWithEachOther) {
