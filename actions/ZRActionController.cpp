@@ -575,9 +575,13 @@ void ZRActionController::removeLastSkafFrameForWindow(const AXElementRef& window
 void ZRActionController::keyboardControlPanelDidBecomeActive(ZRKeyboardControlPanelInterface& panel,
                                                              bool active) {
     if (!active) {
+        // Only what is still in use takes its keys again: an action may have left the store, or
+        // changed its hot key, while the panel was open.
+        const ZRActionManager& store = ZRActionManager::actionManager();
         for (const auto& [weakAction, hotKey] : m_preemptedHotKeys) {
             const auto action = weakAction.lock();
-            if (action && action->hotKey() == hotKey && !hotKey->registerForDelegate(*action))
+            if (action && store.contains(*action) && action->hotKey() == hotKey &&
+                !hotKey->registerForDelegate(*action))
                 ZRLog("cannot register hot key %@ again after keyboard control",
                       hotKey->visualRepresentation().value_or(QString()));
         }

@@ -87,6 +87,8 @@ ZRActionManager::ZRActionManager() = default;
 
 ZRActionManager::~ZRActionManager() {
     RunLoop::main().cancelPreviousPerformRequests(this);
+    // Actions that outlive the store (in a menu, say) must not keep its keys grabbed.
+    replaceTree({});
 }
 
 void ZRActionManager::registerDefaults() {
@@ -112,9 +114,8 @@ bool ZRActionManager::load() {
         return false;
     }
     m_loading = true;
-    auto actions = ZRAction::actionsFromCollection(stored.toList(), true);
+    replaceTree(ZRAction::actionsFromCollection(stored.toList(), true));
     m_loading = false;
-    replaceTree(std::move(actions));
     NotificationCenter::defaultCenter().post(ZRActionsDidChangeNotification, this);
     return true;
 }
@@ -157,9 +158,8 @@ bool ZRActionManager::needsSave() const {
 void ZRActionManager::actionDidChange(const ZRAction& action) {
     if (m_loading || m_rebuilding || !m_members.contains(&action))
         return;
-    // A folder's members may have changed: the new ones are the store's too.
-    if (action.actionType() == ZRActionTypeFolder)
-        replaceTree(m_topLevelActions);
+    // A folder may have taken new members or dropped its members, also by becoming another type.
+    replaceTree(m_topLevelActions);
     setNeedsSave();
 }
 

@@ -62,6 +62,8 @@ public:
     const std::vector<std::shared_ptr<ZRAction>>& topLevelActions() const { return m_topLevelActions; }
     // Every action of the tree, depth first, folders' members after their folder.
     std::vector<std::shared_ptr<ZRAction>> allActions() const;
+    // Whether the action is one of the tree, at any depth.
+    bool contains(const ZRAction& action) const { return m_members.contains(&action); }
     // Inserts at the front of the top-level actions.
     void insertAction(const std::shared_ptr<ZRAction>& action);
     // The action with the identifier, also among the ephemeral ones when asked; null for an empty

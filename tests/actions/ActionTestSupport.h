@@ -7,6 +7,7 @@
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionHost.h"
 #include "actions/ZRActionManager.h"
+#include "actions/ZRActionSourceListRow.h"
 #include "actions/ZRDropZoneActivation.h"
 #include "actions/ZRFullSizeGridOpener.h"
 #include "actions/ZRKeyboardControlPanelInterface.h"
@@ -32,6 +33,21 @@ public:
     std::vector<std::shared_ptr<ZRHotKey>> settingsHotKeys() const override { return settings; }
     void didSetHotKey(const std::shared_ptr<ZRHotKey>&, const QString&) override {}
     void assignKeyboardControlHotKey() override { ++assignRequests; }
+};
+
+// A sidebar row of an action, with the rows of its members.
+class Row : public ZRActionSourceListRow {
+public:
+    explicit Row(std::shared_ptr<ZRAction> action, std::vector<const Row*> children = {})
+        : m_action(std::move(action)), m_children(std::move(children)) {}
+    std::shared_ptr<ZRAction> action() const override { return m_action; }
+    std::vector<const ZRActionSourceListRow*> childRows() const override {
+        return {m_children.begin(), m_children.end()};
+    }
+
+private:
+    std::shared_ptr<ZRAction> m_action;
+    std::vector<const Row*> m_children;
 };
 
 // Answers the question about a missing "Keyboard Controls" hot key as the test says, and counts.

@@ -188,10 +188,25 @@ TEST_F(ActionEngineTest, KeyboardControlsPreemptGlobalHotKeysWhileThePanelIsOpen
 
     set(PreemptKey, true);
     engine->keyboardControlPanelDidBecomeActive(panel, true);
-    EXPECT_FALSE(desktop.globalHotKeys().isRegistered(Key::F5, Control));
+    EXPECT_FALSE(isRegistered(Key::F5, Control));
     engine->keyboardControlPanelDidBecomeActive(panel, false);
-    EXPECT_TRUE(desktop.globalHotKeys().isRegistered(Key::F5, Control));
+    EXPECT_TRUE(isRegistered(Key::F5, Control));
     EXPECT_TRUE(fill->hotKey()->isRegistered());
+
+    // Actions that share their keys take them again as one registration; one deleted while the panel
+    // was open, though something still holds it, does not take its keys again.
+    const auto center = actionWithHotKey(ZRActionTypeCenter, Key::F5, Control);
+    const auto deleted = actionWithHotKey(ZRActionTypeRevert, Key::F6, Control);
+    ASSERT_EQ(center->hotKey()->hotKeyReference(), fill->hotKey()->hotKeyReference());
+    engine->keyboardControlPanelDidBecomeActive(panel, true);
+    EXPECT_TRUE(desktop.globalHotKeys().registrations().empty());
+    const Row fillRow(fill), centerRow(center);
+    ZRActionManager::actionManager().populateWithSourceListItems({&fillRow, &centerRow});
+    engine->keyboardControlPanelDidBecomeActive(panel, false);
+    EXPECT_EQ(desktop.globalHotKeys().registrations().size(), 1u);
+    EXPECT_NE(fill->hotKey()->hotKeyReference(), 0u);
+    EXPECT_EQ(center->hotKey()->hotKeyReference(), fill->hotKey()->hotKeyReference());
+    EXPECT_FALSE(deleted->hotKey()->isRegistered());
 }
 
 } // namespace

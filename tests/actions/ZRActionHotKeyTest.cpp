@@ -126,13 +126,21 @@ TEST_F(ActionModelTest, ActionsLoadedWithTheSameHotKeyShareItsRegistration) {
     first->setHotKey(hotKey(Key::F5, Control, first->uniqueIdentifier()));
     auto second = ZRAction::actionWithType(ZRActionTypeCenter);
     second->setHotKey(hotKey(Key::F5, Control, second->uniqueIdentifier()));
-    const QVariantList records = {first->dictionaryRepresentation(), second->dictionaryRepresentation()};
+    auto refused = ZRAction::actionWithType(ZRActionTypeRevert);
+    refused->setHotKey(hotKey(Key::F6, Control, refused->uniqueIdentifier()));
+    const QVariantList records = {first->dictionaryRepresentation(), second->dictionaryRepresentation(),
+                                  refused->dictionaryRepresentation()};
     first.reset();
     second.reset();
+    refused.reset();
     UserDefaults::standard().setObject(records, QString::fromUtf16(ZRCustomControlsUserDefaultName));
+    desktop.globalHotKeys().markTaken(Key::F6, Control);
+    ZRHotKey::setRegistrationCounter(0);
 
     auto& store = ZRActionManager::actionManager();
-    ASSERT_EQ(store.topLevelActions().size(), 2u);
+    ASSERT_EQ(store.topLevelActions().size(), 3u);
+    EXPECT_EQ(ZRHotKey::registrationCounter(), 2u) << "each hot key is tried once, the refused one too";
+    EXPECT_EQ(log->lines().filter(QStringLiteral("cannot register hot key")).size(), 1);
     const auto loadedFirst = store.topLevelActions()[0];
     const auto loadedSecond = store.topLevelActions()[1];
     EXPECT_TRUE(loadedFirst->hotKey()->isRegistered());

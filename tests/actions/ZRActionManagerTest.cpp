@@ -1,6 +1,5 @@
 #include "ActionTestSupport.h"
 
-#include "actions/ZRActionSourceListRow.h"
 #include "platform/Keys.h"
 
 #include <QWidget>
@@ -12,20 +11,6 @@ namespace {
 using namespace ModifierFlag;
 
 const QString StoreKey = QString::fromUtf16(ZRCustomControlsUserDefaultName);
-
-class Row : public ZRActionSourceListRow {
-public:
-    explicit Row(std::shared_ptr<ZRAction> action, std::vector<const Row*> children = {})
-        : m_action(std::move(action)), m_children(std::move(children)) {}
-    std::shared_ptr<ZRAction> action() const override { return m_action; }
-    std::vector<const ZRActionSourceListRow*> childRows() const override {
-        return {m_children.begin(), m_children.end()};
-    }
-
-private:
-    std::shared_ptr<ZRAction> m_action;
-    std::vector<const Row*> m_children;
-};
 
 std::shared_ptr<ZRAction> folderOf(std::vector<std::shared_ptr<ZRAction>> children, bool chain = false) {
     auto action = ZRAction::actionWithType(ZRActionTypeFolder);
@@ -186,11 +171,22 @@ TEST_F(ActionStoreTest, AnActionMovedBetweenFoldersKeepsItsRegistration) {
     EXPECT_EQ(second->children(), std::vector<std::shared_ptr<ZRAction>>{moving});
     EXPECT_EQ(moving->hotKey()->hotKeyReference(), reference) << "never let go of in between";
 
-    // Taken out of its folder directly, as an editor may do: the store hears of it all the same.
+    // Taken out of its folder directly, as an editor may do, or dropped by a folder that becomes
+    // another type: the store hears of it all the same.
     second->setChildren({});
     EXPECT_FALSE(isRegistered(Key::M, Command | Option));
     second->setChildren({moving});
     EXPECT_TRUE(isRegistered(Key::M, Command | Option));
+    second->setActionType(ZRActionTypeFill);
+    EXPECT_FALSE(isRegistered(Key::M, Command | Option));
+    second->setActionType(ZRActionTypeFolder);
+    second->setChildren({moving});
+    EXPECT_TRUE(isRegistered(Key::M, Command | Option));
+
+    // A store that goes lets go of the keys of its actions, wherever else they are held.
+    ZRActionManager::setActionManager(nullptr);
+    EXPECT_FALSE(isRegistered(Key::M, Command | Option));
+    EXPECT_FALSE(moving->hotKey()->isRegistered());
 }
 
 // The operating system refuses to grow files past the limit, even for root, so the save fails the way a
