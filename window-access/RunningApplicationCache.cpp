@@ -13,11 +13,11 @@ bool RunningApplicationCache::attach(Workspace& workspace) {
     if (m_workspace == &workspace && !m_workspaceAlive.expired())
         return true;
     m_entries.clear();
-    m_workspace = nullptr;
-    m_terminated.disconnect();
-    // Signals are delivered on the main thread and connected there.
+    // Signals are delivered, connected and disconnected on the main thread only.
     if (!WindowAccessDefaults::isMainThread())
         return false;
+    m_terminated.disconnect();
+    m_workspace = nullptr;
     auto alive = std::make_shared<int>(0);
     m_workspaceAlive = alive;
     m_terminated = workspace.applicationTerminated.connect([this, alive](pid_t processIdentifier) {

@@ -4,11 +4,13 @@
 #include "platform/foundation/PropertyList.h"
 #include "window-access/ExternalWindowMonitor.h"
 #include "window-access/IgnoreList.h"
+#include "window-access/RunningApplicationCache.h"
 #include "window-access/WindowRelevance.h"
 
 #include <QDir>
 #include <QFile>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -179,6 +181,17 @@ TEST_F(WindowListTest, BundleIdentifiersAreLookedUpPerRunOfAProcess) {
     application.terminate();
     RunLoop::main().runPending();
     EXPECT_EQ(relevantLowercaseBundleIdentifierOrNullWithWindowFrame(entry, entry.bounds), QString());
+
+    // A worker that meets another desktop leaves the subscription to the first one alone: it belongs to
+    // the main thread, which may be delivering through it.
+    const std::size_t subscribed = desktop.workspace().applicationTerminated.connectionCount();
+    other.emplace();
+    Platform::setCurrent(&*other);
+    const pid_t elsewhere = other->addApplication(QStringLiteral("com.example.x"), QStringLiteral("X")).pid();
+    std::thread([&] { RunningApplicationCache::shared().entry(elsewhere); }).join();
+    EXPECT_EQ(desktop.workspace().applicationTerminated.connectionCount(), subscribed);
+    Platform::setCurrent(&desktop);
+    other.reset();
 }
 
 TEST_F(WindowListTest, MonitorDescribesRelevantWindowsOnTheWorkerFrontToBack) {
