@@ -33,11 +33,15 @@ skaf_ensure_dependencies() {
     fi
 }
 
-# Configures and builds into build/ (or $SKAF_BUILD_DIR); extra arguments go to cmake's configure step.
-skaf_build() {
-    local build_dir="${SKAF_BUILD_DIR:-build}"
-    local jobs
-    jobs=$(nproc 2>/dev/null || echo 2)
-    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$build_dir" -j "$jobs"
+# Configures the build folder, build/ or $SKAF_BUILD_DIR; the arguments go to cmake.
+skaf_configure() {
+    cmake -S . -B "${SKAF_BUILD_DIR:-build}" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+}
+
+# Builds the given targets, or everything.
+skaf_compile() {
+    local target_options=()
+    local target
+    for target in "$@"; do target_options+=(--target "$target"); done
+    cmake --build "${SKAF_BUILD_DIR:-build}" -j "$(nproc 2>/dev/null || echo 2)" "${target_options[@]}"
 }
