@@ -88,7 +88,7 @@ private:
     double m_opacityBeforeFadeOut = 1;
 };
 
-void showWithoutActivatingIfAsked(QWidget* window) {
+void showInFront(QWidget* window) {
     window->show();
     orderFrontRespectingLevels(window);
 }
@@ -102,14 +102,14 @@ void orderFrontWithAlphaValue(QWidget* window, double alpha, bool fadeIn, ZRComp
     fader->cancel();
     if (!fadeIn) {
         window->setWindowOpacity(alpha);
-        showWithoutActivatingIfAsked(window);
+        showInFront(window);
         if (completion)
             completion();
         return;
     }
     const double from = window->isVisible() ? window->windowOpacity() : 0.0;
     window->setWindowOpacity(from);
-    showWithoutActivatingIfAsked(window);
+    showInFront(window);
     fader->fade(from, alpha, false, std::move(completion));
 }
 
