@@ -1,7 +1,6 @@
 #include "actions/ZRAction.h"
 
 #include "actions/ActionRecordReading.h"
-#include "actions/ActionStoreAccess.h"
 #include "actions/ZRActionHost.h"
 #include "actions/ZRActionManager.h"
 #include "keyboard-control/ZRHotKey.h"
@@ -665,7 +664,7 @@ bool keyboardControlHotKeyExists() {
 
 std::vector<std::shared_ptr<ZRHotKey>> ZRAction::hotKeys() const {
     std::vector<std::shared_ptr<ZRHotKey>> hotKeys = settingsHotKeys();
-    if (const ZRActionManager* manager = ZRActionStoreAccess::sharedActionManagerIfMade()) {
+    if (const ZRActionManager* manager = ZRActionManager::actionManagerIfMade()) {
         for (const auto& action : manager->allActions()) {
             if (action->m_hotKey)
                 hotKeys.push_back(action->m_hotKey);

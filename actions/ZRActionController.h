@@ -28,10 +28,7 @@ class ZRPaletteItemButtonInterface;
 class ZRVirtualScreen;
 struct KeyEvent;
 
-// The settings of the frame memory and of performing.
-inline constexpr char16_t ZRFrameStorageEnableUserDefaultName[] = u"Frame Storage: Enable";
-inline constexpr char16_t ZRPreserveOriginalFramesForeverUserDefaultName[] =
-    u"Preserve Original Frames Forever";
+// Frames are set with an animation while it is on.
 inline constexpr char16_t ZRAnimationUserDefaultName[] = u"Animation";
 
 // The actions area of the main controller: triggering actions by themselves or by their hot keys,

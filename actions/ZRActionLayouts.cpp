@@ -1,4 +1,3 @@
-#include "actions/ActionStoreAccess.h"
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
 #include "window-access/VirtualScreen.h"
@@ -57,7 +56,7 @@ std::vector<std::shared_ptr<ZRAction>> ZRAction::snapChildren() const {
             child->m_snapshotAdapts = m_snapshotAdapts;
             child->m_applyToObstructedWindows = true;
             child->setName(windowName(window.toMap()));
-            if (ZRActionManager* manager = ZRActionStoreAccess::sharedActionManagerIfMade())
+            if (ZRActionManager* manager = ZRActionManager::actionManagerIfMade())
                 manager->addEphemeralAction(child);
             children.push_back(std::move(child));
         }

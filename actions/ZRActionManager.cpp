@@ -1,10 +1,10 @@
 #include "actions/ZRActionManager.h"
-#include "platform/foundation/NotificationCenter.h"
 
-#include "actions/ActionStoreAccess.h"
 #include "actions/ZRAction.h"
 #include "actions/ZRActionSourceListRow.h"
+#include "actions/ZRFrameMemory.h"
 #include "keyboard-control/ZRHotKey.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
@@ -22,6 +22,10 @@ const char* const SaveSelector = "save";
 const char* const RetrySelector = "retrySave";
 
 const QString StoreKey = QString::fromUtf16(ZRCustomControlsUserDefaultName);
+
+// The configuration grid of a new move-and-resize action.
+constexpr int DefaultConfigurationGridColumns = 6;
+constexpr int DefaultConfigurationGridRows = 4;
 
 std::unique_ptr<ZRActionManager>& sharedStorage() {
     static std::unique_ptr<ZRActionManager> shared;
@@ -61,7 +65,7 @@ bool isGridDimensionKey(const QString& key) {
 
 } // namespace
 
-ZRActionManager* ZRActionStoreAccess::sharedActionManagerIfMade() {
+ZRActionManager* ZRActionManager::actionManagerIfMade() {
     return sharedStorage().get();
 }
 
@@ -93,11 +97,11 @@ ZRActionManager::~ZRActionManager() {
 
 void ZRActionManager::registerDefaults() {
     UserDefaults::standard().registerDefaults({
-        {QStringLiteral("Configuration Grid: Columns"), 6},
-        {QStringLiteral("Configuration Grid: Rows"), 4},
-        {QStringLiteral("Non-Modifier Hot Keys Are Local"), true},
+        {ZRGridDimensionKey::ConfigurationGridColumns, DefaultConfigurationGridColumns},
+        {ZRGridDimensionKey::ConfigurationGridRows, DefaultConfigurationGridRows},
+        {QString::fromUtf16(ZRNonModifierHotKeysAreLocalUserDefaultName), true},
         // Without it, revert and snap back would find no frames to go back to.
-        {QStringLiteral("Frame Storage: Enable"), true},
+        {QString::fromUtf16(ZRFrameStorageEnableUserDefaultName), true},
     });
 }
 

@@ -32,6 +32,9 @@ public:
 
     // The shared store, made on first use: its defaults are registered then, and the tree is loaded.
     static ZRActionManager& actionManager();
+    // The shared store when it has been made, else null: actions ask it about the tree without making
+    // it, which would load the tree while one of its actions is being made.
+    static ZRActionManager* actionManagerIfMade();
     // Replaces the shared store (tests); null makes the next use start afresh.
     static void setActionManager(std::unique_ptr<ZRActionManager> manager);
 

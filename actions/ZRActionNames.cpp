@@ -142,8 +142,8 @@ QString ZRAction::defaultNameWithSuffixes(QStringList* suffixes, bool indicateDi
         collected << tr("%1 × %2").arg(percent(frame.width()), percent(frame.height()))
                   << tr("at %1, %2").arg(percent(frame.x()), percent(frame.y()));
         const QString grid =
-            gridDimensionsText(m_gridDimensionsDictionary, QStringLiteral("Configuration Grid: Columns"),
-                               QStringLiteral("Configuration Grid: Rows"));
+            gridDimensionsText(m_gridDimensionsDictionary, ZRGridDimensionKey::ConfigurationGridColumns,
+                               ZRGridDimensionKey::ConfigurationGridRows);
         if (!grid.isEmpty())
             collected << grid;
         break;
@@ -219,8 +219,8 @@ QString ZRAction::defaultNameWithSuffixes(QStringList* suffixes, bool indicateDi
     case ZRActionTypeUseGrid: {
         name = tr("Use Grid");
         const QString grid =
-            gridDimensionsText(m_gridDimensionsDictionary, QStringLiteral("Mouse Controls Grid: Columns"),
-                               QStringLiteral("Mouse Controls Grid: Rows"));
+            gridDimensionsText(m_gridDimensionsDictionary, ZRGridDimensionKey::MouseControlsGridColumns,
+                               ZRGridDimensionKey::MouseControlsGridRows);
         if (!grid.isEmpty())
             collected << grid;
         break;

@@ -10,6 +10,12 @@
 #include <map>
 #include <optional>
 
+// The frame memory's settings: whether frames are remembered at all (on by the action store's
+// defaults), and whether original frames outlive the keyboard control panel's moves.
+inline constexpr char16_t ZRFrameStorageEnableUserDefaultName[] = u"Frame Storage: Enable";
+inline constexpr char16_t ZRPreserveOriginalFramesForeverUserDefaultName[] =
+    u"Preserve Original Frames Forever";
+
 // A window's remembered original frame: where it stood before the program started moving it. Frames
 // are in Quartz coordinates; the time stamp is on the main run loop's clock.
 class ZROriginalFrameRepresentation {

@@ -27,7 +27,7 @@ const QString AccountForFunctionKeyKey = QStringLiteral("Hot Keys Account For Fu
 const QString AccountForNumericPadKey = QStringLiteral("Hot Keys Account For Numeric Pad Key Status");
 const QString AllHotKeysAreLocalKey = QStringLiteral("All Hot Keys Are Local");
 const QString LocalHotKeyFilterMaskKey = QStringLiteral("Local Hot Key Filter Mask");
-const QString NonModifierHotKeysAreLocalKey = QStringLiteral("Non-Modifier Hot Keys Are Local");
+const QString NonModifierHotKeysAreLocalKey = QString::fromUtf16(ZRNonModifierHotKeysAreLocalUserDefaultName);
 const QString NonModifierHotKeysAreLocalStrictKey = QStringLiteral("Non-Modifier Hot Keys Are Local: Strict");
 
 // Identifiers of registrations run from 0 to this value, then start again at 0.

@@ -17,6 +17,9 @@ struct KeyEvent;
 inline constexpr char16_t ZRKeyboardMenuHotKeyIdentifier[] = u"Keyboard Menu";
 inline constexpr char16_t ZRKeyboardControlsHotKeyIdentifier[] = u"Keyboard Controls";
 
+// Hot keys without modifiers are local; the action store registers it on.
+inline constexpr char16_t ZRNonModifierHotKeysAreLocalUserDefaultName[] = u"Non-Modifier Hot Keys Are Local";
+
 // The stored form of a hot key: "Identifier", "Visual Representation", "Key Code" and "Modifier Flags".
 using ZRHotKeyDictionaryRepresentation = QVariantMap;
 
