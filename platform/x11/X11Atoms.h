@@ -42,6 +42,7 @@ enum class X11Atom : std::size_t {
     NetWmStrutPartial,
     NetWmWindowOpacity,
     ObConfigFile,
+    ObTheme,
     Count
 };
 
@@ -83,6 +84,6 @@ inline constexpr auto x11AtomNames = std::to_array<const char*>({
     "_NET_WM_STRUT_PARTIAL",
     "_NET_WM_WINDOW_OPACITY",
     "_OB_CONFIG_FILE",
+    "_OB_THEME",
 });
 static_assert(x11AtomNames.size() == static_cast<std::size_t>(X11Atom::Count), "one name for every atom");
-

@@ -47,13 +47,6 @@ X11Connection::~X11Connection() {
         xcb_disconnect(m_connection);
 }
 
-xcb_atom_t X11Connection::internAtom(const char* name) {
-    X11Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        m_connection, xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-        nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
 bool X11Connection::isBroken() const {
     return xcb_connection_has_error(m_connection) != 0;
 }

@@ -34,7 +34,6 @@ public:
     xcb_screen_t* screen() const { return m_screen; }
     xcb_window_t root() const { return m_screen->root; }
     xcb_atom_t atom(X11Atom which) const { return m_atoms[static_cast<std::size_t>(which)]; }
-    xcb_atom_t internAtom(const char* name);
     bool isBroken() const;
     void flush();
 

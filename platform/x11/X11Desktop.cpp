@@ -159,11 +159,6 @@ std::vector<xcb_window_t> X11Desktop::clientsFrontToBack() const {
     return m_clientsFrontToBack;
 }
 
-bool X11Desktop::isClient(xcb_window_t window) const {
-    std::lock_guard lock(m_mutex);
-    return m_clients.contains(window);
-}
-
 xcb_window_t X11Desktop::activeWindow() const {
     std::lock_guard lock(m_mutex);
     return m_activeWindow;
@@ -177,11 +172,6 @@ bool X11Desktop::hasWindowManager() const {
 bool X11Desktop::windowManagerSupports(X11Atom hint) const {
     std::lock_guard lock(m_mutex);
     return m_supported.contains(m_connection.atom(hint));
-}
-
-QString X11Desktop::windowManagerName() const {
-    std::lock_guard lock(m_mutex);
-    return m_wmName;
 }
 
 void X11Desktop::setMessagingTimeout(double seconds) {
@@ -732,7 +722,8 @@ void X11Desktop::handlePropertyChange(xcb_window_t window, xcb_atom_t atom) {
             reloadActiveWindow();
         else if (is(X11Atom::NetCurrentDesktop))
             currentDesktopChanged.emit();
-        else if (is(X11Atom::NetSupportingWmCheck) || is(X11Atom::NetSupported))
+        // openbox names its theme anew each time it reads its configuration again.
+        else if (is(X11Atom::NetSupportingWmCheck) || is(X11Atom::NetSupported) || is(X11Atom::ObTheme))
             reloadWindowManager();
         return;
     }
@@ -810,7 +801,6 @@ void X11Desktop::reloadClients() {
         if (frontToBack == m_clientsFrontToBack && added.empty() && !strutOwnerLeft)
             return;
         m_clientsFrontToBack = frontToBack;
-        m_clients = now;
     }
     bool newStrut = false;
     for (const X11WindowInfo& info : infos(added, X11Property::Struts))
@@ -861,10 +851,7 @@ void X11Desktop::reloadWindowManager() {
         for (const QString& dir : dirs.split(QLatin1Char(':'), Qt::SkipEmptyParts))
             configs << dir + QStringLiteral("/openbox/rc.xml");
         layout = X11TitleBar::openboxTitleLayout(firstExisting(configs));
-        const xcb_atom_t themeAtom = m_connection.internAtom("_OB_THEME");
-        const auto themeReply =
-            m_connection.propertyReply(m_connection.requestProperty(m_connection.root(), themeAtom));
-        const QString theme = X11Connection::text(themeReply.get());
+        const QString theme = m_connection.readText(m_connection.root(), X11Atom::ObTheme);
         if (!theme.isEmpty()) {
             QStringList themercs;
             themercs << QDir::homePath() + QStringLiteral("/.themes/%1/openbox-3/themerc").arg(theme);
@@ -873,12 +860,9 @@ void X11Desktop::reloadWindowManager() {
             metrics = X11TitleBar::openboxThemeMetrics(firstExisting(themercs));
         }
     }
-    bool changed;
     {
         std::lock_guard lock(m_mutex);
-        changed = checkWindow != m_wmCheckWindow || name != m_wmName;
         m_wmCheckWindow = checkWindow;
-        m_wmName = name;
         m_supported = std::set<xcb_atom_t>(supported.begin(), supported.end());
         m_titleLayout = layout;
         m_titleMetrics = metrics;
@@ -889,6 +873,4 @@ void X11Desktop::reloadWindowManager() {
         xcb_change_window_attributes(m_connection.xcb(), checkWindow, XCB_CW_EVENT_MASK, &mask);
         m_connection.flush();
     }
-    if (changed)
-        windowManagerChanged.emit();
 }

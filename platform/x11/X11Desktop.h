@@ -42,11 +42,9 @@ public:
     Point rootFromQuartz(Point quartz) const;
 
     std::vector<xcb_window_t> clientsFrontToBack() const;
-    bool isClient(xcb_window_t window) const;
     xcb_window_t activeWindow() const;
     bool hasWindowManager() const;
     bool windowManagerSupports(X11Atom hint) const;
-    QString windowManagerName() const;
 
     // Needs the Type, State and Pid properties.
     X11WindowKind kindOf(const X11WindowInfo& info) const;
@@ -103,7 +101,6 @@ public:
     Signal<> activeWindowChanged;
     Signal<> currentDesktopChanged;
     Signal<> strutsChanged;
-    Signal<> windowManagerChanged;
 
 private:
     struct Observed;
@@ -128,11 +125,9 @@ private:
     mutable std::mutex m_mutex; // guards everything below that other threads read
     Point m_primaryOrigin;
     std::vector<xcb_window_t> m_clientsFrontToBack;
-    std::set<xcb_window_t> m_clients;
     std::unordered_map<xcb_window_t, X11WindowInfo> m_infos;
     xcb_window_t m_activeWindow = XCB_WINDOW_NONE;
     xcb_window_t m_wmCheckWindow = XCB_WINDOW_NONE;
-    QString m_wmName;
     std::set<xcb_atom_t> m_supported;
     QString m_titleLayout;
     QString m_fallbackTitleLayout = X11TitleBar::DefaultLayout;

@@ -11,6 +11,9 @@
 #include "tests/support/Attributes.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
@@ -275,6 +278,44 @@ TEST_F(X11Windows, FindsTheWindowAndTheTitleBarButtonUnderThePointer) {
     EXPECT_EQ((*minimize)->performAction(AX::Press), AXError::Success);
     EXPECT_TRUE(waitUntil([&] { return state().contains(QStringLiteral("HIDDEN")); }));
     EXPECT_TRUE(waitUntil([&] { return attribute<bool>(window, AX::Minimized) == true; }));
+}
+
+TEST_F(X11Windows, TitleBarButtonsFollowTheWindowManagerWhenItReadsItsConfigurationAgain) {
+    std::unique_ptr<Client> terminal;
+    const AXElementRef window = open(QStringLiteral("xterm"), QStringLiteral("60x20+200+200"), terminal);
+    ASSERT_TRUE(window);
+    QTemporaryDir configHome;
+    ASSERT_TRUE(configHome.isValid() && QDir(configHome.path()).mkpath(QStringLiteral("openbox")));
+    struct RestoreConfigHome {
+        QByteArray value = qgetenv("XDG_CONFIG_HOME");
+        ~RestoreConfigHome() { qputenv("XDG_CONFIG_HOME", value); }
+    } restore;
+    qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
+    // Where the zoom button lies on the title bar, once openbox has read the layout again.
+    auto reconfigureWithLayout = [&](const QString& layout) {
+        QFile rc(configHome.path() + QStringLiteral("/openbox/rc.xml"));
+        if (!rc.open(QIODevice::WriteOnly))
+            return false;
+        rc.write(
+            QStringLiteral("<openbox_config><theme><titleLayout>%1</titleLayout></theme></openbox_config>")
+                .arg(layout)
+                .toUtf8());
+        rc.close();
+        run(QStringLiteral("openbox"), {QStringLiteral("--reconfigure")});
+        return true;
+    };
+    auto zoomOnTheLeft = [&]() -> std::optional<bool> {
+        const auto zoom = attribute<AXElementRef>(window, AX::ZoomButton);
+        const auto frame = elementFrame(window);
+        const auto zoomFrame = zoom && *zoom ? elementFrame(*zoom) : std::nullopt;
+        if (!frame || !zoomFrame)
+            return std::nullopt;
+        return zoomFrame->midX() < frame->midX();
+    };
+    ASSERT_TRUE(reconfigureWithLayout(QStringLiteral("MLC")));
+    EXPECT_TRUE(waitUntil([&] { return zoomOnTheLeft() == true; }));
+    ASSERT_TRUE(reconfigureWithLayout(QStringLiteral("CLM")));
+    EXPECT_TRUE(waitUntil([&] { return zoomOnTheLeft() == false; }));
 }
 
 TEST_F(X11Windows, AnElementOfAClosedWindowReportsItselfInvalid) {
