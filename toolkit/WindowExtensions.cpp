@@ -149,6 +149,13 @@ bool isOnRetinaDisplay(const QWidget* window) {
     return window && window->devicePixelRatioF() > RetinaScaleThreshold;
 }
 
+std::optional<ZRVirtualScreen> virtualScreen(const QWidget* window) {
+    if (!window)
+        return std::nullopt;
+    return ZRVirtualScreen::virtualScreenMostRelevantForFrame(cocoaRectFromQtRect(window->frameGeometry()),
+                                                              true);
+}
+
 Point deprecatedConvertBaseToScreen(const QWidget* window, Point point) {
     if (!window)
         return point;

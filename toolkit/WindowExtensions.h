@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/Geometry.h"
+#include "window-access/VirtualScreen.h"
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -30,6 +32,10 @@ void setFadingDuration(QWidget* window, double seconds);
 
 // Whether the window is on a screen of more than 1.5 device pixels per point.
 bool isOnRetinaDisplay(const QWidget* window);
+
+// The virtual screen most relevant to the window's frame; the first screen when it lies on none, and
+// none without a screen.
+std::optional<ZRVirtualScreen> virtualScreen(const QWidget* window);
 
 // A point in the window's base coordinates (from the bottom left of its content, y up) in Cocoa screen
 // coordinates.

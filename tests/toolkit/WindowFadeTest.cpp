@@ -1,6 +1,7 @@
 #include "toolkit/WindowExtensions.h"
 #include "toolkit/ZRSelfDrawingOverlayPanel.h"
 
+#include "DesktopTest.h"
 #include "WidgetTestSupport.h"
 
 #include <QGuiApplication>
@@ -132,6 +133,29 @@ TEST_F(WindowFadeTest, SelfDrawingOverlayPanel) {
     ZRSelfDrawingOverlayPanel activating(Rect(0, 0, 10, 10), 0, false, true);
     EXPECT_FALSE(activating.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
     EXPECT_TRUE(activating.contentIsFlipped());
+}
+
+// Our own windows on the virtual screens of the settings in use.
+class OwnWindowScreenTest : public DesktopTest {
+protected:
+    OwnWindowScreenTest() { testApplication<QApplication>(); }
+};
+
+TEST_F(OwnWindowScreenTest, VirtualScreenOfAWindow) {
+    QWidget window;
+    window.resize(40, 30);
+    EXPECT_FALSE(virtualScreen(&window)) << "no screens";
+    desktop.addScreen(Rect(0, 0, 1440, 900));
+    desktop.addScreen(Rect(1440, 0, 1000, 800));
+    const auto frameOn = [&](int x) {
+        window.move(x, 10);
+        const auto screen = virtualScreen(&window);
+        return screen ? screen->frame() : Rect();
+    };
+    EXPECT_EQ(frameOn(100), Rect(0, 0, 1440, 900));
+    EXPECT_EQ(frameOn(1430), Rect(1440, 0, 1000, 800)) << "more of it on the right";
+    EXPECT_EQ(frameOn(5000), Rect(0, 0, 1440, 900)) << "on none: the first";
+    EXPECT_FALSE(virtualScreen(nullptr));
 }
 
 TEST_F(WindowFadeTest, BaseCoordinatesToScreen) {
