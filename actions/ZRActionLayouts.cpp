@@ -1,5 +1,6 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
+#include "actions/ZRSnapshotFrameMapping.h"
 #include "window-access/VirtualScreen.h"
 
 #include <algorithm>
@@ -8,16 +9,6 @@ namespace {
 
 // Application names shown before the rest is cut.
 constexpr qsizetype TruncatedApplicationNameCount = 3;
-
-// The frame mapped from one reference frame onto another, proportionally.
-Rect mappedFrame(const Rect& frame, const Rect& from, const Rect& to) {
-    if (from.isEmpty())
-        return frame;
-    const double sx = to.width() / from.width();
-    const double sy = to.height() / from.height();
-    return {to.x() + (frame.x() - from.x()) * sx, to.y() + (frame.y() - from.y()) * sy, frame.width() * sx,
-            frame.height() * sy};
-}
 
 QString applicationName(const ZRWindowDescription& description) {
     return description.value(ZRWindowDescriptionKey::ApplicationName).toString();
@@ -100,11 +91,13 @@ std::optional<Rect> ZRAction::firstSnapshotFrameOnScreen(const ZRVirtualScreen& 
             screen.frame())
             return ZRWindowFrameOfDescription(description);
     }
-    const ZRWindowDescription first = windows.first().toMap();
-    if (m_snapshotAdapts || m_snapshotGeneric)
-        return mappedFrame(ZRWindowFrameOfDescription(first), ZRReferenceFrameOfDescription(first),
-                           screen.skafableFrame());
-    return ZRWindowFrameOfDescription(first);
+    // Where restoring an adapting layout would put the window on that screen.
+    if (m_snapshotAdapts || m_snapshotGeneric) {
+        const auto mapped = ZRMapSnapshotFrames({windows.first()}, {screen}, {true, std::nullopt});
+        if (!mapped.empty())
+            return mapped.front().windowFrame;
+    }
+    return ZRWindowFrameOfDescription(windows.first().toMap());
 }
 
 // --- Queries

@@ -11,7 +11,7 @@
 namespace {
 
 struct Group {
-    QString screenFrameText;
+    Rect screenFrame;
     std::vector<ZRMappedSnapshotFrame> frames;
 };
 
@@ -29,16 +29,16 @@ std::vector<Group> groupsOfDescriptions(const QVariantList& descriptions) {
             continue;
         frame.originalSkafableFrame =
             rectValueOfObjectForKey(description, ZRWindowDescriptionKey::AvailableScreenFrame);
-        const QString screenText = description.value(ZRWindowDescriptionKey::ScreenFrame).toString();
+        const Rect screenFrame = rectValueOfObjectForKey(description, ZRWindowDescriptionKey::ScreenFrame);
         auto group = std::find_if(groups.begin(), groups.end(),
-                                  [&](const Group& g) { return g.screenFrameText == screenText; });
+                                  [&](const Group& g) { return g.screenFrame == screenFrame; });
         if (group == groups.end())
-            group = groups.insert(groups.end(), Group{screenText, {}});
+            group = groups.insert(groups.end(), Group{screenFrame, {}});
         group->frames.push_back(frame);
     }
 
-    // Older records lack the usable frame: a sibling on the same screen knows it, else the windows
-    // themselves outline it.
+    // Older records lack the usable frame: a sibling on the same screen knows it, else the screen's
+    // frame stands for it, else the windows themselves outline it.
     for (Group& group : groups) {
         Rect known;
         Rect outline;
@@ -47,9 +47,11 @@ std::vector<Group> groupsOfDescriptions(const QVariantList& descriptions) {
                 known = frame.originalSkafableFrame;
             outline = outline.united(frame.windowFrame);
         }
+        if (known.isEmpty())
+            known = group.screenFrame.isEmpty() ? outline : group.screenFrame;
         for (ZRMappedSnapshotFrame& frame : group.frames) {
             if (frame.originalSkafableFrame.isEmpty())
-                frame.originalSkafableFrame = known.isEmpty() ? outline : known;
+                frame.originalSkafableFrame = known;
         }
     }
     return groups;
@@ -89,8 +91,7 @@ std::vector<ZRMappedSnapshotFrame> ZRMapSnapshotFrames(const QVariantList& windo
         } else {
             if (remaining.empty())
                 break;
-            screen = ZRVirtualScreen::virtualScreenMostRelevantForFrame(rectFromString(group.screenFrameText),
-                                                                        remaining, true);
+            screen = ZRVirtualScreen::virtualScreenMostRelevantForFrame(group.screenFrame, remaining, true);
             std::erase(remaining, *screen);
         }
         const Rect assigned = screen->skafableFrame();

@@ -195,6 +195,17 @@ TEST(SnapshotFrameMapping, GroupsTakeTheMostLikeScreensThatRemain) {
     const auto generic = ZRMapSnapshotFrames(single, screens, {false, screens[1]});
     ASSERT_EQ(generic.size(), 1u);
     EXPECT_EQ(generic[0].windowFrame, Rect(1050, 50, 100, 100));
+
+    // A record that writes its screen's frame otherwise is on the same screen; an older record alone on
+    // its screen takes the screen's frame for the usable frame it lacks.
+    QVariantMap otherwiseWritten = descriptions[2].toMap();
+    otherwiseWritten.insert(ZRWindowDescriptionKey::ScreenFrame, QStringLiteral("{{1000,0},{1000,800}}"));
+    const auto sameScreen = ZRMapSnapshotFrames({descriptions[0], otherwiseWritten}, screens, {true, {}});
+    ASSERT_EQ(sameScreen.size(), 2u);
+    EXPECT_EQ(sameScreen[1].windowFrame, Rect(1100, 100, 50, 50));
+    const auto alone = ZRMapSnapshotFrames({descriptions[2]}, screens, {true, std::nullopt});
+    ASSERT_EQ(alone.size(), 1u);
+    EXPECT_EQ(alone[0].originalSkafableFrame, right);
 }
 
 } // namespace
