@@ -99,8 +99,15 @@ bool X11EventStream::Stream::open(QString* error) {
         return false;
     }
     keyboard = std::make_unique<X11Keyboard>(*connection, true);
+    if (!keyboard->isValid()) {
+        *error = QStringLiteral("modifier keys cannot be told without the keyboard map");
+        keyboard.reset();
+        connection.reset();
+        return false;
+    }
     if (!connection->startReading()) {
         *error = QStringLiteral("events can be read only on the main thread of a qt application");
+        keyboard.reset();
         connection.reset();
         return false;
     }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <xkbcommon/xkbcommon.h>
 
 namespace {
@@ -162,22 +161,5 @@ std::optional<std::uint32_t> X11KeyTable::keycodeForVirtualKey(xkb_keymap* keyma
         if (std::find(symbols, symbols + count, entry->keysym) != symbols + count)
             return keycode;
     }
-    return std::nullopt;
-}
-
-std::optional<KeyCode> X11KeyTable::virtualKeyForKeycode(xkb_keymap* keymap, std::uint32_t keycode) {
-    if (!keymap)
-        return std::nullopt;
-    const char* name = xkb_keymap_key_get_name(keymap, keycode);
-    if (name)
-        for (const X11KeyTableEntry& entry : table)
-            if (entry.keyName[0] != '\0' && std::strcmp(entry.keyName, name) == 0)
-                return entry.virtualKey;
-    const xkb_keysym_t* symbols = nullptr;
-    const int count = xkb_keymap_key_get_syms_by_level(keymap, keycode, 0, 0, &symbols);
-    for (const X11KeyTableEntry& entry : table)
-        if (entry.keysym != XKB_KEY_NoSymbol &&
-            std::find(symbols, symbols + count, entry.keysym) != symbols + count)
-            return entry.virtualKey;
     return std::nullopt;
 }

@@ -25,6 +25,4 @@ public:
 
     // The X key code of a virtual key on this keymap.
     static std::optional<std::uint32_t> keycodeForVirtualKey(xkb_keymap* keymap, KeyCode virtualKey);
-    // The virtual key of an X key code on this keymap.
-    static std::optional<KeyCode> virtualKeyForKeycode(xkb_keymap* keymap, std::uint32_t keycode);
 };

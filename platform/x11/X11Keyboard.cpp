@@ -46,6 +46,32 @@ ModifierFlags sideBitForKeysym(xkb_keysym_t keysym) {
     }
 }
 
+// The program's flags for an X modifier state, with the side bits of the modifier keys that are down.
+ModifierFlags flagsFromState(std::uint16_t state, const X11ModifierMasks& masks, ModifierFlags sideBits) {
+    ModifierFlags flags = 0;
+    if (state & masks.lock)
+        flags |= ModifierFlag::CapsLock;
+    if (state & masks.shift)
+        flags |= ModifierFlag::Shift;
+    if (state & masks.control)
+        flags |= ModifierFlag::Control;
+    if (masks.alt && (state & masks.alt))
+        flags |= ModifierFlag::Option;
+    if (masks.super && (state & masks.super))
+        flags |= ModifierFlag::Command;
+    // A side bit only counts beside the modifier it belongs to.
+    const std::pair<ModifierFlags, ModifierFlags> sides[] = {
+        {ModifierFlag::Shift, ModifierFlag::LeftShift | ModifierFlag::RightShift},
+        {ModifierFlag::Control, ModifierFlag::LeftControl | ModifierFlag::RightControl},
+        {ModifierFlag::Option, ModifierFlag::LeftOption | ModifierFlag::RightOption},
+        {ModifierFlag::Command, ModifierFlag::LeftCommand | ModifierFlag::RightCommand},
+    };
+    for (const auto& [modifier, bits] : sides)
+        if (flags & modifier)
+            flags |= sideBits & bits;
+    return flags;
+}
+
 } // namespace
 
 X11Keyboard::X11Keyboard(X11Connection& connection, bool watchState) : m_connection(connection) {
@@ -152,7 +178,8 @@ void X11Keyboard::reload() {
 }
 
 void X11Keyboard::handleEvent(const xcb_generic_event_t* event) {
-    if ((event->response_type & ~0x80) != m_eventBase)
+    // Without the extension its base is 0, the type of errors.
+    if (m_eventBase == 0 || (event->response_type & ~0x80) != m_eventBase)
         return;
     // Every XKB event carries its own type in the second byte.
     const std::uint8_t xkbType = event->pad0;
@@ -172,40 +199,9 @@ std::optional<std::uint32_t> X11Keyboard::keycodeForVirtualKey(KeyCode virtualKe
     return X11KeyTable::keycodeForVirtualKey(m_keymap, virtualKey);
 }
 
-std::optional<KeyCode> X11Keyboard::virtualKeyForKeycode(std::uint32_t keycode) const {
-    std::lock_guard lock(m_mutex);
-    return X11KeyTable::virtualKeyForKeycode(m_keymap, keycode);
-}
-
 ModifierFlags X11Keyboard::sideBitForKeycode(std::uint32_t keycode) const {
     std::lock_guard lock(m_mutex);
     return keycode < m_sideBits.size() ? m_sideBits[keycode] : 0;
-}
-
-ModifierFlags X11Keyboard::flagsFromState(std::uint16_t state, const X11ModifierMasks& masks,
-                                          ModifierFlags sideBits) {
-    ModifierFlags flags = 0;
-    if (state & masks.lock)
-        flags |= ModifierFlag::CapsLock;
-    if (state & masks.shift)
-        flags |= ModifierFlag::Shift;
-    if (state & masks.control)
-        flags |= ModifierFlag::Control;
-    if (masks.alt && (state & masks.alt))
-        flags |= ModifierFlag::Option;
-    if (masks.super && (state & masks.super))
-        flags |= ModifierFlag::Command;
-    // A side bit only counts beside the modifier it belongs to.
-    const std::pair<ModifierFlags, ModifierFlags> sides[] = {
-        {ModifierFlag::Shift, ModifierFlag::LeftShift | ModifierFlag::RightShift},
-        {ModifierFlag::Control, ModifierFlag::LeftControl | ModifierFlag::RightControl},
-        {ModifierFlag::Option, ModifierFlag::LeftOption | ModifierFlag::RightOption},
-        {ModifierFlag::Command, ModifierFlag::LeftCommand | ModifierFlag::RightCommand},
-    };
-    for (const auto& [modifier, bits] : sides)
-        if (flags & modifier)
-            flags |= sideBits & bits;
-    return flags;
 }
 
 ModifierFlags X11Keyboard::flags(std::uint16_t modifierState, const X11KeysDown& keysDown) const {

@@ -46,14 +46,11 @@ public:
 
     X11ModifierMasks masks() const;
     std::optional<std::uint32_t> keycodeForVirtualKey(KeyCode virtualKey) const;
-    std::optional<KeyCode> virtualKeyForKeycode(std::uint32_t keycode) const;
     // The side bit a modifier key stands for; 0 for other keys.
     ModifierFlags sideBitForKeycode(std::uint32_t keycode) const;
 
     // The program's flags for an X modifier state and the keys down.
     ModifierFlags flags(std::uint16_t modifierState, const X11KeysDown& keysDown) const;
-    static ModifierFlags flagsFromState(std::uint16_t modifierState, const X11ModifierMasks& masks,
-                                        ModifierFlags sideBits);
     // The X modifier bits of a hot key's modifier mask; none when this keyboard lacks one of them.
     std::optional<std::uint16_t> modifierStateForHotKeyMask(std::uint32_t hotKeyMask) const;
 
