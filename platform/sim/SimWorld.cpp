@@ -532,11 +532,6 @@ void SimWorld::endDrag() {
     });
 }
 
-bool SimWorld::isDragging() const {
-    auto guard = lock();
-    return m_dragged != 0;
-}
-
 void SimWorld::setDragLag(int steps) {
     auto guard = lock();
     m_dragLag = std::max(0, steps);

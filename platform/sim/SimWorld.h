@@ -113,7 +113,6 @@ public:
     void beginDrag(WindowNumber window);
     void dragBy(double dx, double dy);
     void endDrag();
-    bool isDragging() const;
     void setDragLag(int steps);
 
     // Accessibility.
