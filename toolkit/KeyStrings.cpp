@@ -13,13 +13,6 @@ struct SpecialKey {
     char16_t keyEquivalent; // 0: none
 };
 
-constexpr char16_t ReturnCharacter = u'\r';
-constexpr char16_t TabCharacter = u'\t';
-constexpr char16_t SpaceCharacter = u' ';
-constexpr char16_t BackspaceCharacter = 0x08;
-constexpr char16_t EscapeCharacter = 0x1B;
-constexpr char16_t EnterCharacter = 0x03;
-
 constexpr char16_t functionKey(int number) {
     return static_cast<char16_t>(FunctionKeyCharacter::F1 + number - 1);
 }
@@ -64,13 +57,13 @@ constexpr std::array specialKeys{
     SpecialKey{Key::KeypadDivide, u"Keypad /", 0},
     SpecialKey{Key::KeypadEquals, u"Keypad =", 0},
     SpecialKey{Key::KeypadClear, u"\u2327", FunctionKeyCharacter::ClearLine},
-    SpecialKey{Key::KeypadEnter, u"\u2324", EnterCharacter},
-    SpecialKey{Key::Return, u"\u21A9", ReturnCharacter},
-    SpecialKey{Key::Tab, u"\u21E5", TabCharacter},
-    SpecialKey{Key::Space, u"Space", SpaceCharacter},
-    SpecialKey{Key::Delete, u"\u232B", BackspaceCharacter},
+    SpecialKey{Key::KeypadEnter, u"\u2324", KeyEquivalentCharacter::Enter},
+    SpecialKey{Key::Return, u"\u21A9", KeyEquivalentCharacter::Return},
+    SpecialKey{Key::Tab, u"\u21E5", KeyEquivalentCharacter::Tab},
+    SpecialKey{Key::Space, u"Space", KeyEquivalentCharacter::Space},
+    SpecialKey{Key::Delete, u"\u232B", KeyEquivalentCharacter::Backspace},
     SpecialKey{Key::ForwardDelete, u"\u2326", FunctionKeyCharacter::ForwardDelete},
-    SpecialKey{Key::Escape, u"\u238B", EscapeCharacter},
+    SpecialKey{Key::Escape, u"\u238B", KeyEquivalentCharacter::Escape},
     SpecialKey{Key::Help, u"Help", FunctionKeyCharacter::Help},
     SpecialKey{Key::Home, u"\u2196", FunctionKeyCharacter::Home},
     SpecialKey{Key::End, u"\u2198", FunctionKeyCharacter::End},

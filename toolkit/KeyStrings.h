@@ -25,6 +25,16 @@ inline constexpr char16_t Help = 0xF746;
 inline constexpr char16_t First = 0xF700;
 } // namespace FunctionKeyCharacter
 
+// The plain characters that other special keys produce as key equivalents.
+namespace KeyEquivalentCharacter {
+inline constexpr char16_t Enter = 0x03;
+inline constexpr char16_t Backspace = 0x08;
+inline constexpr char16_t Tab = u'\t';
+inline constexpr char16_t Return = u'\r';
+inline constexpr char16_t Escape = 0x1B;
+inline constexpr char16_t Space = u' ';
+} // namespace KeyEquivalentCharacter
+
 // The name of a special key ("F5", "Space", "↩"…), or with returnKeyEquivalentCharacterIfPossible its
 // key-equivalent character where it has one. Other keys give the character of the current keyboard
 // layout, letters upper-cased unless the key-equivalent character was asked for. Empty when the key
