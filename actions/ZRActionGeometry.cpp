@@ -6,22 +6,22 @@
 #include <algorithm>
 #include <cmath>
 
-bool ZRPositionNamesTop(std::int64_t position) {
+bool ZRPositionIsTop(std::int64_t position) {
     return position == ZRPositionTop || position == ZRPositionTopRight || position == ZRPositionTopLeft ||
            position == ZRPositionTopCentered;
 }
 
-bool ZRPositionNamesRight(std::int64_t position) {
+bool ZRPositionIsRight(std::int64_t position) {
     return position == ZRPositionTopRight || position == ZRPositionRight ||
            position == ZRPositionBottomRight || position == ZRPositionRightCentered;
 }
 
-bool ZRPositionNamesBottom(std::int64_t position) {
+bool ZRPositionIsBottom(std::int64_t position) {
     return position == ZRPositionBottomRight || position == ZRPositionBottom ||
            position == ZRPositionBottomLeft || position == ZRPositionBottomCentered;
 }
 
-bool ZRPositionNamesLeft(std::int64_t position) {
+bool ZRPositionIsLeft(std::int64_t position) {
     return position == ZRPositionBottomLeft || position == ZRPositionLeft || position == ZRPositionTopLeft ||
            position == ZRPositionLeftCentered;
 }
@@ -29,16 +29,16 @@ bool ZRPositionNamesLeft(std::int64_t position) {
 namespace {
 
 bool namesAnyEdge(std::int64_t position) {
-    return ZRPositionNamesTop(position) || ZRPositionNamesRight(position) ||
-           ZRPositionNamesBottom(position) || ZRPositionNamesLeft(position);
+    return ZRPositionIsTop(position) || ZRPositionIsRight(position) || ZRPositionIsBottom(position) ||
+           ZRPositionIsLeft(position);
 }
 
 // -1, 0 or 1 along each axis, y up.
 int horizontalSign(std::int64_t position) {
-    return ZRPositionNamesRight(position) ? 1 : ZRPositionNamesLeft(position) ? -1 : 0;
+    return ZRPositionIsRight(position) ? 1 : ZRPositionIsLeft(position) ? -1 : 0;
 }
 int verticalSign(std::int64_t position) {
-    return ZRPositionNamesTop(position) ? 1 : ZRPositionNamesBottom(position) ? -1 : 0;
+    return ZRPositionIsTop(position) ? 1 : ZRPositionIsBottom(position) ? -1 : 0;
 }
 
 } // namespace
@@ -60,15 +60,15 @@ Rect ZRFrameFlushAtPosition(const Rect& frame, const Rect& usable, std::int64_t 
         return {};
     const bool centredAlongEdge = position >= ZRPositionTopCentered && position <= ZRPositionLeftCentered;
     Rect result = frame;
-    if (ZRPositionNamesLeft(position))
+    if (ZRPositionIsLeft(position))
         result.origin.x = usable.minX();
-    else if (ZRPositionNamesRight(position))
+    else if (ZRPositionIsRight(position))
         result.origin.x = usable.maxX() - frame.width();
     else if (centreBoth || centredAlongEdge)
         result.origin.x = usable.midX() - frame.width() / 2;
-    if (ZRPositionNamesBottom(position))
+    if (ZRPositionIsBottom(position))
         result.origin.y = usable.minY();
-    else if (ZRPositionNamesTop(position))
+    else if (ZRPositionIsTop(position))
         result.origin.y = usable.maxY() - frame.height();
     else if (centreBoth || centredAlongEdge)
         result.origin.y = usable.midY() - frame.height() / 2;
@@ -90,16 +90,16 @@ Rect ZRResizedFrame(const Rect& frame, const Rect& usable, const ZRActionSize& s
 
     const bool centred = anchor == ZRPositionCenter || anchor == ZRPositionFull;
     const bool named = centred || namesAnyEdge(anchor);
-    const bool keepLeft = !named || ZRPositionNamesLeft(anchor);
-    const bool keepTop = !named || ZRPositionNamesTop(anchor);
+    const bool keepLeft = !named || ZRPositionIsLeft(anchor);
+    const bool keepTop = !named || ZRPositionIsTop(anchor);
     Rect result(frame.x(), frame.y(), width, height);
-    if (ZRPositionNamesRight(anchor))
+    if (ZRPositionIsRight(anchor))
         result.origin.x = frame.maxX() - width;
     else if (!keepLeft)
         result.origin.x = frame.midX() - width / 2;
     if (keepTop)
         result.origin.y = frame.maxY() - height;
-    else if (!ZRPositionNamesBottom(anchor))
+    else if (!ZRPositionIsBottom(anchor))
         result.origin.y = frame.midY() - height / 2;
     return result;
 }
@@ -111,10 +111,10 @@ Rect ZRGrownFrame(const Rect& frame, const Rect& usable, std::int64_t edges, ZRA
     const bool all = edges == ZRPositionCenter || edges == ZRPositionFull;
     if (!all && !namesAnyEdge(edges))
         return {};
-    const bool left = all || ZRPositionNamesLeft(edges);
-    const bool right = all || ZRPositionNamesRight(edges);
-    const bool top = all || ZRPositionNamesTop(edges);
-    const bool bottom = all || ZRPositionNamesBottom(edges);
+    const bool left = all || ZRPositionIsLeft(edges);
+    const bool right = all || ZRPositionIsRight(edges);
+    const bool top = all || ZRPositionIsTop(edges);
+    const bool bottom = all || ZRPositionIsBottom(edges);
     const double dx = delta.horizontal(usable);
     const double dy = delta.vertical(usable);
 

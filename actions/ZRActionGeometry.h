@@ -10,10 +10,10 @@
 
 // Which edges a position names. Positions 3 to 10 run from the top clockwise, 11 to 14 are the centres
 // of the top, right, bottom and left edges.
-bool ZRPositionNamesTop(std::int64_t position);
-bool ZRPositionNamesRight(std::int64_t position);
-bool ZRPositionNamesBottom(std::int64_t position);
-bool ZRPositionNamesLeft(std::int64_t position);
+bool ZRPositionIsTop(std::int64_t position);
+bool ZRPositionIsRight(std::int64_t position);
+bool ZRPositionIsBottom(std::int64_t position);
+bool ZRPositionIsLeft(std::int64_t position);
 
 // A distance along each axis, in points or in percent of U's width and height.
 struct ZRActionDelta {

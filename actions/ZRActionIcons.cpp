@@ -1,4 +1,5 @@
 #include "actions/ZRAction.h"
+#include "actions/ZRActionGeometry.h"
 #include "toolkit/Drawing.h"
 #include "toolkit/ImageExtensions.h"
 
@@ -128,35 +129,12 @@ Rect frameOfPosition(std::int64_t position) {
     }
 }
 
-// A window of the given relative size flush to the edge or corner (centred along it for the centred
-// positions and the edges).
+// A window of the given relative size flush to the edge or corner, in the middle of anything else.
 Rect flushFrame(std::int64_t position, double size) {
-    const double far = 1 - size;
-    const double middle = far / 2;
-    switch (position) {
-    case ZRPositionTop:
-    case ZRPositionTopCentered:
-        return {middle, far, size, size};
-    case ZRPositionTopRight:
-        return {far, far, size, size};
-    case ZRPositionRight:
-    case ZRPositionRightCentered:
-        return {far, middle, size, size};
-    case ZRPositionBottomRight:
-        return {far, 0, size, size};
-    case ZRPositionBottom:
-    case ZRPositionBottomCentered:
-        return {middle, 0, size, size};
-    case ZRPositionBottomLeft:
-        return {0, 0, size, size};
-    case ZRPositionLeft:
-    case ZRPositionLeftCentered:
-        return {0, middle, size, size};
-    case ZRPositionTopLeft:
-        return {0, far, size, size};
-    default:
-        return {middle, middle, size, size};
-    }
+    const double middle = (1 - size) / 2;
+    const Rect centred(middle, middle, size, size);
+    const Rect flush = ZRFrameFlushAtPosition(centred, Rect(0, 0, 1, 1), position);
+    return flush.isEmpty() ? centred : flush;
 }
 
 void drawFolder(const Glyph& g, bool chain) {

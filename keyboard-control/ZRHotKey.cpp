@@ -11,6 +11,7 @@
 #include "toolkit/ModifierFlagsMatching.h"
 #include "toolkit/ZRLog.h"
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -48,24 +49,10 @@ void rememberForThisTurn(const std::weak_ptr<ZRHotKey>& hotKey) {
     hotKeysOfThisTurn->push_back(hotKey);
 }
 
-bool isDigit(QChar c) {
-    return c >= u'0' && c <= u'9';
-}
-
-// The name without digits at either end: "F5" gives "F", "F12" gives "F".
-QString trimmingDigits(const QString& name) {
-    qsizetype begin = 0;
-    qsizetype end = name.size();
-    while (begin < end && isDigit(name.at(begin)))
-        ++begin;
-    while (end > begin && isDigit(name.at(end - 1)))
-        --end;
-    return name.mid(begin, end - begin);
-}
-
 // "F5" names a function key; "F" (the letter) and "Fn" do not.
 bool isFunctionKeyName(const QString& name) {
-    return name.size() >= 2 && name.startsWith(u'F') && trimmingDigits(name).size() == 1;
+    return name.size() >= 2 && name.startsWith(u'F') &&
+           std::all_of(name.begin() + 1, name.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 UserDefaults& defaults() {
