@@ -423,6 +423,7 @@ ZRActionDictionaryRepresentation ZRAction::dictionaryRepresentation() const {
 
 void ZRAction::didChange() {
     m_iconCache.clear();
+    m_snapChildren.clear();
     if (const auto& observer = changeObserver())
         observer(*this);
 }

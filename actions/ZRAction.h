@@ -235,8 +235,9 @@ public:
 
     // --- Layouts and snapping
 
-    // The children used for snapping: one single-window layout per window of a layout's snapshot, or a
-    // folder's move-and-resize actions and layouts, its subfolders' included.
+    // The children used for snapping: one single-window layout per window of a layout's snapshot (the
+    // same ones until the layout changes), or a folder's move-and-resize actions and layouts, its
+    // subfolders' included.
     std::vector<std::shared_ptr<ZRAction>> snapChildren() const;
     // Whether a folder or layout can serve as a snap target.
     bool hasRelevantSnapChildren() const;
@@ -382,6 +383,9 @@ private:
     std::vector<QVariantMap> m_redoStack;
     QPointer<QWidget> m_configurationView;
     mutable std::map<IconCacheKey, QImage> m_iconCache;
+    // A layout's single-window children, kept until the layout changes: whoever offers them (the snap
+    // chooser) finds the one it showed by identity.
+    mutable std::vector<std::shared_ptr<ZRAction>> m_snapChildren;
 };
 
 // A throw-away action that never registers a hot key, for drawing the icons of built-in types and of

@@ -34,8 +34,9 @@ std::vector<Rect> screenFramesOf(const std::vector<ZRWindowDescription>& descrip
 // --- Snapping
 
 std::vector<std::shared_ptr<ZRAction>> ZRAction::snapChildren() const {
-    std::vector<std::shared_ptr<ZRAction>> children;
     if (m_actionType == ZRActionTypeLayout) {
+        if (!m_snapChildren.empty())
+            return m_snapChildren;
         bool hasObstructedWindows = false;
         const QVariantList windows = accessibleSnapshotHasObstructedWindows(&hasObstructedWindows);
         for (const QVariant& window : windows) {
@@ -49,9 +50,12 @@ std::vector<std::shared_ptr<ZRAction>> ZRAction::snapChildren() const {
             child->setName(windowName(window.toMap()));
             if (ZRActionManager* manager = ZRActionManager::actionManagerIfMade())
                 manager->addEphemeralAction(child);
-            children.push_back(std::move(child));
+            m_snapChildren.push_back(std::move(child));
         }
-    } else if (m_actionType == ZRActionTypeFolder) {
+        return m_snapChildren;
+    }
+    std::vector<std::shared_ptr<ZRAction>> children;
+    if (m_actionType == ZRActionTypeFolder) {
         // Depth first, in sidebar order; a folder met again (a tree that loops) is not entered twice.
         std::vector<const ZRAction*> entered;
         const auto collect = [&](const auto& self, const ZRAction& folder, int depth) -> void {

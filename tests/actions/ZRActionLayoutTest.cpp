@@ -46,11 +46,20 @@ TEST_F(ActionModelTest, CoveredWindowsAreToldApartAndLeftOutWhenAsked) {
 TEST_F(ActionModelTest, SnapChildrenOfLayoutsAndFolders) {
     auto twoWindows = layout({window(QStringLiteral("Mail"), {0, 0, 500, 800}, Left, QStringLiteral("Inbox")),
                               window(QStringLiteral("Notes"), {1000, 0, 400, 600}, Right)});
+    auto& store = ZRActionManager::actionManager();
     const auto children = twoWindows->snapChildren();
     ASSERT_EQ(children.size(), 2u);
     EXPECT_EQ(children[0]->actionType(), ZRActionTypeLayout);
     EXPECT_EQ(children[0]->snapshot().windowDescriptions.size(), 1u);
     EXPECT_EQ(children[0]->displayNameWithSuffixes(), QStringLiteral("Mail \u2014 Inbox"));
+    // The same children until the layout changes, found by their identifiers meanwhile.
+    EXPECT_EQ(twoWindows->snapChildren(), children);
+    EXPECT_EQ(store.actionWithIdentifier(children[1]->uniqueIdentifier(), true), children[1]);
+    twoWindows->setSnapshotAdapts(true);
+    const auto renewed = twoWindows->snapChildren();
+    ASSERT_EQ(renewed.size(), 2u);
+    EXPECT_NE(renewed[0], children[0]);
+    EXPECT_TRUE(renewed[0]->snapshotAdapts());
     EXPECT_TRUE(twoWindows->hasRelevantSnapChildren());
     EXPECT_FALSE(ZRAction::actionWithType(ZRActionTypeLayout)->hasRelevantSnapChildren());
 
