@@ -47,7 +47,8 @@ enum ZRDropSnapActivation : std::int64_t {
 inline QString userDefaultNameForSnapPosition(std::int64_t position) {
     return QStringLiteral("Snap: %1").arg(position);
 }
-// The layout that a drop-snap modifier key shows, by the decimal value of its flag.
+// The layout that a drop-snap modifier key shows: this, then the decimal value of the key's flag.
+inline const QString DropSnapModifierUserDefaultPrefix = QStringLiteral("Drop Snap: Modifier: ");
 inline QString userDefaultNameForDropSnapModifier(std::uint64_t flag) {
-    return QStringLiteral("Drop Snap: Modifier: %1").arg(flag);
+    return DropSnapModifierUserDefaultPrefix + QString::number(flag);
 }

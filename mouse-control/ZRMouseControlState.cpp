@@ -8,5 +8,6 @@ ZRMouseControlState& ZRMouseControlState::shared() {
 }
 
 void ZRMouseControlState::reset() {
+    RunLoop::main().cancel(shared().movedEventTimer);
     shared() = ZRMouseControlState();
 }

@@ -3,6 +3,7 @@
 #include "platform/Accessibility.h"
 #include "platform/EventStream.h"
 #include "platform/Keys.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <memory>
 
@@ -45,6 +46,9 @@ struct ZRMouseControlState {
 
     // Carries the pending mouse move to the palette; made on first use and reused.
     std::shared_ptr<ZRCGEventWrapper> movedEventWrapper;
+    // The palette's wait for the pointer to rest: its timer, and when the wait ends (run-loop seconds).
+    RunLoop::TimerId movedEventTimer = 0;
+    double movedEventDue = 0;
 
     // Whether any feature needs the tap.
     bool anyFeatureOn() const {
@@ -53,6 +57,6 @@ struct ZRMouseControlState {
     }
 
     static ZRMouseControlState& shared();
-    // Back to the state of a new process (tests): features off, no tap, no gesture.
+    // Back to the state of a new process (tests): features off, no tap, no gesture, no wait.
     static void reset();
 };

@@ -164,6 +164,7 @@ ZRMouseController::ZRMouseController()
     : m_hover(&noHover), m_snapping(&noSnapping), m_palette(&noPalette), m_dropZones(&noDropZones),
       m_keyboardMenu(&noKeyboardMenu) {
     setDelayReader(nullptr);
+    followTappedEventSettings();
     // Whether drop snap is on depends on the layouts and their hot keys; a burst of changes (a store
     // loading, a sidebar edit) is decided once, on the next turn.
     m_actionsChanged = NotificationCenter::defaultCenter().addObserver(
@@ -177,10 +178,10 @@ ZRMouseController::ZRMouseController()
 }
 
 ZRMouseController::~ZRMouseController() {
+    // The tap's callback and the palette's wait reach this controller.
     RunLoop::main().cancelPreviousPerformRequests(this);
-    ZRMouseControlState& state = ZRMouseControlState::shared();
-    // The tap's callback reaches this controller.
-    unregisterEventTap(state.tap);
+    ZRScheduleTappedMouseMovedEvent(nullptr, *this);
+    unregisterEventTap(ZRMouseControlState::shared().tap);
 }
 
 void ZRMouseController::setHover(ZRMouseControlHover* hover) {
@@ -207,6 +208,15 @@ void ZRMouseController::setDelayReader(DelayReader reader) {
     if (!reader)
         reader = [](const QString& name) { return UserDefaults::standard().doubleForKey(name); };
     m_delayReader = std::move(reader);
+    m_tappedEventSettings = ZRReadTappedEventSettings(*this);
+}
+
+void ZRMouseController::followTappedEventSettings() {
+    m_tappedEventSettingsChanged = UserDefaults::standard().changed.connect([this](const QString& key) {
+        if (ZRIsTappedEventSetting(key))
+            m_tappedEventSettings = ZRReadTappedEventSettings(*this);
+    });
+    m_tappedEventSettings = ZRReadTappedEventSettings(*this);
 }
 
 void ZRMouseController::updateFeatureFlagsAndTap() {
@@ -219,6 +229,7 @@ bool ZRMouseController::updateMouseControlUserDefaultForSender(const ZRSettingsC
     ZRMouseControlState& state = ZRMouseControlState::shared();
     UserDefaults& defaults = UserDefaults::standard();
     computeFeatureFlags(state, defaults);
+    followTappedEventSettings();
 
     const std::optional<int> senderState = sender ? sender->state() : std::nullopt;
     state.paletteOn =
@@ -320,5 +331,6 @@ void ZRMouseController::activeApplicationDidChange(const std::optional<RunningAp
 
 void ZRMouseController::applicationWillTerminate() {
     RunLoop::main().cancelPreviousPerformRequests(this);
+    ZRScheduleTappedMouseMovedEvent(nullptr, *this);
     updateListeningEventTapForTerminatingApplication(true);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mouse-control/ZRMouseEventTapCallback.h"
 #include "platform/EventStream.h"
 #include "platform/Signal.h"
 #include "shell/ZRApplicationArea.h"
@@ -58,6 +59,8 @@ public:
     double delayForUserDefaultName(const QString& userDefaultName) const {
         return m_delayReader(userDefaultName);
     }
+    // The settings that tapped events act on, as they were when one of them last changed.
+    const ZRTappedEventSettings& tappedEventSettings() const { return m_tappedEventSettings; }
 
     // --- Feature flags and the tap
 
@@ -88,6 +91,8 @@ private:
     // Steps 1 and 2 of the tap decision: install or remove.
     void updateEventTap(bool terminating);
     void eventTapWasLost();
+    // Reads the tapped events' settings now, and again whenever one of them changes.
+    void followTappedEventSettings();
 
     ZRMouseControlHover* m_hover;
     ZRMouseControlSnapping* m_snapping;
@@ -96,6 +101,8 @@ private:
     ZRMouseControlKeyboardMenu* m_keyboardMenu;
     ZRMouseControlSettingsControls* m_settingsControls = nullptr;
     DelayReader m_delayReader;
+    ZRTappedEventSettings m_tappedEventSettings;
+    Connection m_tappedEventSettingsChanged;
     Connection m_tapLost;
     Connection m_actionsChanged;
     bool m_terminated = false;

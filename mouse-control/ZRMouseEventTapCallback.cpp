@@ -12,21 +12,15 @@
 #include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/ModifierFlagsMatching.h"
-#include "toolkit/RunLoopExtensions.h"
 #include "toolkit/ZRCGEventWrapper.h"
 
-#include <QStringList>
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-// The drop-snap modifier keys in the order their layouts are looked up.
-constexpr ModifierFlags DropSnapModifierOrder[] = {ModifierFlag::Function, ModifierFlag::Control,
-                                                   ModifierFlag::Option, ModifierFlag::Shift,
-                                                   ModifierFlag::Command};
 
 constexpr double DefaultMouseDraggingThreshold = 0.3;
 constexpr double MinimumMouseDraggingThreshold = 0.01;
@@ -36,20 +30,21 @@ bool isUsableLayout(const ZRAction& action) {
 }
 
 // The layout named by the first held drop-snap modifier key that has one, first in store order.
-std::shared_ptr<ZRAction> layoutForDropSnapModifiers(ModifierFlags held) {
-    const UserDefaults& defaults = UserDefaults::standard();
-    QStringList identifiers;
-    for (const ModifierFlags flag : DropSnapModifierOrder) {
-        if (!(held & flag))
-            continue;
-        const QVariant value = defaults.object(userDefaultNameForDropSnapModifier(flag));
-        if (value.isValid())
-            identifiers.append(value.toString());
-    }
-    if (identifiers.isEmpty())
+std::shared_ptr<ZRAction> layoutForDropSnapModifiers(ModifierFlags held,
+                                                     const ZRTappedEventSettings& settings) {
+    std::array<const QString*, ZRDropSnapModifierLookupOrder.size()> identifiers{};
+    std::size_t count = 0;
+    for (const auto& [flag, identifier] : settings.dropSnapModifierLayouts)
+        if ((held & flag) && !identifier.isEmpty())
+            identifiers[count++] = &identifier;
+    if (count == 0)
         return nullptr;
+    const auto named = [&](const QString& uniqueIdentifier) {
+        return std::any_of(identifiers.begin(), identifiers.begin() + count,
+                           [&](const QString* identifier) { return *identifier == uniqueIdentifier; });
+    };
     for (const auto& action : ZRActionManager::actionManager().allActions())
-        if (isUsableLayout(*action) && identifiers.contains(action->uniqueIdentifier()))
+        if (isUsableLayout(*action) && named(action->uniqueIdentifier()))
             return action;
     return nullptr;
 }
@@ -72,6 +67,26 @@ std::shared_ptr<ZRAction> layoutForHotKeyModifiers(ModifierFlags held, ModifierF
     return candidate;
 }
 
+// Hands the last move to the palette once the wait has ended, or waits on when a later move put it off.
+void waitForRestingPointer(ZRMouseController& controller, double seconds) {
+    ZRMouseControlState::shared().movedEventTimer = RunLoop::main().schedule(
+        seconds,
+        [&controller] {
+            ZRMouseControlState& state = ZRMouseControlState::shared();
+            state.movedEventTimer = 0;
+            const double remaining = state.movedEventDue - RunLoop::main().now();
+            if (remaining > 0)
+                waitForRestingPointer(controller, remaining);
+            else
+                controller.palette().processTappedMouseMovedEvent(state.movedEventWrapper);
+        },
+        CommonRunLoopModes);
+}
+
+bool movedBeyond(const Point& point, const Point& previous, double threshold) {
+    return std::abs(point.x - previous.x) > threshold || std::abs(point.y - previous.y) > threshold;
+}
+
 void postModifierFlagsChanged(const TapEvent& event) {
     NotificationCenter::defaultCenter().post(ZRModifierFlagsChangedNotification, nullptr,
                                              ZRCGEventWrapper::wrapperForEvent(event));
@@ -79,22 +94,51 @@ void postModifierFlagsChanged(const TapEvent& event) {
 
 } // namespace
 
-bool ZRMouseMovedBeyondThreshold(const Point& point, const Point& previous) {
+double ZRMouseDraggingThreshold() {
     const auto stored =
         UserDefaults::standard().optionalDouble(ZRMouseControlDefault::MouseDraggingThreshold);
-    const double threshold =
-        stored ? std::max(*stored, MinimumMouseDraggingThreshold) : DefaultMouseDraggingThreshold;
-    return std::abs(point.x - previous.x) > threshold || std::abs(point.y - previous.y) > threshold;
+    return stored ? std::max(*stored, MinimumMouseDraggingThreshold) : DefaultMouseDraggingThreshold;
+}
+
+bool ZRMouseMovedBeyondThreshold(const Point& point, const Point& previous) {
+    return movedBeyond(point, previous, ZRMouseDraggingThreshold());
+}
+
+ZRTappedEventSettings ZRReadTappedEventSettings(const ZRMouseController& controller) {
+    const UserDefaults& defaults = UserDefaults::standard();
+    ZRTappedEventSettings settings;
+    const bool waits = defaults.integerForKey(ZRMouseControlDefault::ZoomButtonBehavior) == 0;
+    settings.paletteDelay =
+        std::max(waits ? controller.delayForUserDefaultName(ZRMouseControlDefault::Delay) : 0.0,
+                 ZRMinimumTappedMouseMovedDelay);
+    settings.draggingThreshold = ZRMouseDraggingThreshold();
+    settings.dropSnapActivation = defaults.integerForKey(ZRMouseControlDefault::DropSnapActivation);
+    settings.suppressImplicitDropSnap =
+        defaults.boolForKey(ZRMouseControlDefault::HoverMoveSuppressImplicitDropSnap);
+    for (std::size_t i = 0; i < ZRDropSnapModifierLookupOrder.size(); ++i) {
+        const ModifierFlags flag = ZRDropSnapModifierLookupOrder[i];
+        const QVariant identifier = defaults.object(userDefaultNameForDropSnapModifier(flag));
+        settings.dropSnapModifierLayouts[i] = {flag,
+                                               identifier.isValid() ? identifier.toString() : QString()};
+    }
+    return settings;
+}
+
+bool ZRIsTappedEventSetting(const QString& key) {
+    namespace D = ZRMouseControlDefault;
+    for (const QString* name : {&D::ZoomButtonBehavior, &D::Delay, &D::MouseDraggingThreshold,
+                                &D::DropSnapActivation, &D::HoverMoveSuppressImplicitDropSnap})
+        if (key == *name)
+            return true;
+    return key.startsWith(DropSnapModifierUserDefaultPrefix);
 }
 
 void ZRScheduleTappedMouseMovedEvent(const TapEvent* event, ZRMouseController& controller) {
     ZRMouseControlState& state = ZRMouseControlState::shared();
+    RunLoop& runLoop = RunLoop::main();
     auto& wrapper = state.movedEventWrapper;
-    if (wrapper && wrapper->event()) {
-        RunLoop::main().cancelPreviousPerformRequests(&controller, ZRProcessTappedMouseMovedEventSelector,
-                                                      wrapper.get());
-    }
     if (!event) {
+        runLoop.cancel(std::exchange(state.movedEventTimer, 0));
         if (wrapper)
             wrapper->setEvent(std::nullopt);
         return;
@@ -102,22 +146,25 @@ void ZRScheduleTappedMouseMovedEvent(const TapEvent* event, ZRMouseController& c
     if (!wrapper)
         wrapper = std::make_shared<ZRCGEventWrapper>();
     wrapper->setEvent(*event);
-
-    const bool waits = UserDefaults::standard().integerForKey(ZRMouseControlDefault::ZoomButtonBehavior) == 0;
-    const double delay =
-        std::max(waits ? controller.delayForUserDefaultName(ZRMouseControlDefault::Delay) : 0.0,
-                 ZRMinimumTappedMouseMovedDelay);
-    performSelectorInCommonModesAfterDelay(
-        &controller, ZRProcessTappedMouseMovedEventSelector, wrapper.get(), delay,
-        [&controller, pending = wrapper] { controller.palette().processTappedMouseMovedEvent(pending); });
+    // A move only puts off the end of the wait; the timer finds that when it fires, and waits on. A stream of
+    // moves thus sets one timer per rest, not one per move.
+    const double due = runLoop.now() + controller.tappedEventSettings().paletteDelay;
+    const bool waiting = runLoop.isScheduled(state.movedEventTimer);
+    if (waiting && due >= state.movedEventDue) {
+        state.movedEventDue = due;
+        return;
+    }
+    runLoop.cancel(state.movedEventTimer);
+    state.movedEventDue = due;
+    waitForRestingPointer(controller, due - runLoop.now());
 }
 
 bool ZRProcessDropSnapModifiers(ZRMouseController& controller, ModifierFlags flags, bool always) {
     const ZRMouseControlState& state = ZRMouseControlState::shared();
     if (!state.dropSnapOn)
         return false;
-    const UserDefaults& defaults = UserDefaults::standard();
-    const std::int64_t activation = defaults.integerForKey(ZRMouseControlDefault::DropSnapActivation);
+    const ZRTappedEventSettings& settings = controller.tappedEventSettings();
+    const std::int64_t activation = settings.dropSnapActivation;
     if (activation == ZRDropSnapActivationHotKey)
         return false;
 
@@ -126,15 +173,16 @@ bool ZRProcessDropSnapModifiers(ZRMouseController& controller, ModifierFlags fla
     ModifierFlags held = flags;
     ModifierFlags excluded = 0;
     if (state.hoverMoveInProgress && hoverMove != 0 && (flags & hoverMove) == hoverMove &&
-        defaults.boolForKey(ZRMouseControlDefault::HoverMoveSuppressImplicitDropSnap)) {
+        settings.suppressImplicitDropSnap) {
         held = flags & ~hoverMove;
         excluded = hoverMove;
     }
 
     std::shared_ptr<ZRAction> layout;
     if (held != 0) {
-        layout = activation == ZRDropSnapActivationHotKeyModifiers ? layoutForHotKeyModifiers(held, excluded)
-                                                                   : layoutForDropSnapModifiers(held);
+        layout = activation == ZRDropSnapActivationHotKeyModifiers
+                     ? layoutForHotKeyModifiers(held, excluded)
+                     : layoutForDropSnapModifiers(held, settings);
     }
     if (!layout && !always)
         return false;
@@ -231,7 +279,7 @@ void ZRMouseEventTapCallback(ZRMouseController& controller, const TapEvent& even
     default:
         return;
     }
-    if (!ZRMouseMovedBeyondThreshold(location, state.lastDragLocation))
+    if (!movedBeyond(location, state.lastDragLocation, controller.tappedEventSettings().draggingThreshold))
         return;
     controller.snapping().updateSnapWindowStatusWithTappedMouseDraggedEvent(event);
     if (state.snapWindowMoving)

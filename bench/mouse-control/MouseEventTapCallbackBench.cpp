@@ -5,6 +5,7 @@
 #include "mouse-control/ZRMouseController.h"
 #include "mouse-control/ZRMouseEventTapCallback.h"
 #include "platform/Platform.h"
+#include "platform/foundation/PreferencesFileStore.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDesktop.h"
@@ -14,16 +15,31 @@
 #include <benchmark/benchmark.h>
 
 // The tap's callback runs for every mouse move of every application. Measured here is our own work for
-// one move: the parts it hands the event to do nothing, so what remains is the dispatch, the settings it
-// reads and the palette's rescheduled wait.
+// one move: the parts it hands the event to do nothing, so what remains is the dispatch and the palette's
+// put-off wait.
 namespace {
 
 namespace D = ZRMouseControlDefault;
 constexpr ModifierFlags HoverKeys = ModifierFlag::Control | ModifierFlag::Option;
 
+// The desktop's preferences as the real backend keeps them, in files: a setting that the program's own
+// file lacks is looked up there, which costs a look at the file each time.
+class FilePreferences : public SimSystemPreferences {
+public:
+    explicit FilePreferences(const QString& folder) : m_store(folder) {}
+    QVariant value(const QString& domain, const QString& key) const override {
+        return m_store.value(domain, key);
+    }
+
+private:
+    PreferencesFileStore m_store;
+};
+
+enum class Preferences { Simulated, Files };
+
 // Settings as the program registers them at launch, with every feature on and a layout on Shift.
 struct Run {
-    explicit Run(bool everyFeature) {
+    Run(bool everyFeature, Preferences preferences) {
         static int argc = 1;
         static char name[] = "skaf_mouse_control_bench";
         static char* argv[] = {name, nullptr};
@@ -31,8 +47,11 @@ struct Run {
             new QCoreApplication(argc, argv);
         RunLoop::main().useManualClock();
         Platform::setCurrent(&desktop);
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(
-            folder.filePath(QStringLiteral("Settings.plist")), &desktop.systemPreferences()));
+        SystemPreferences* global = &desktop.systemPreferences();
+        if (preferences == Preferences::Files)
+            global = &filePreferences;
+        UserDefaults::setStandard(
+            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")), global));
         UserDefaults& defaults = UserDefaults::standard();
         QVariantMap registered{{D::MouseControls, true},
                                {D::Delay, 0.1},
@@ -82,19 +101,27 @@ struct Run {
     }
 
     QTemporaryDir folder;
+    FilePreferences filePreferences{folder.filePath(QStringLiteral("Preferences"))};
     SimDesktop desktop;
     ZRMouseController controller;
 };
 
 void BM_MouseMovedEveryFeature(benchmark::State& state) {
-    Run run(true);
+    Run run(true, Preferences::Simulated);
     run.measure(state, HoverKeys);
 }
 BENCHMARK(BM_MouseMovedEveryFeature);
 
+// The same with the desktop's preferences in files, as on the X11 desktop.
+void BM_MouseMovedEveryFeatureFilePreferences(benchmark::State& state) {
+    Run run(true, Preferences::Files);
+    run.measure(state, HoverKeys);
+}
+BENCHMARK(BM_MouseMovedEveryFeatureFilePreferences);
+
 // The common case: only the palette is on and no key is held.
 void BM_MouseMovedPaletteOnly(benchmark::State& state) {
-    Run run(false);
+    Run run(false, Preferences::Files);
     run.measure(state, 0);
 }
 BENCHMARK(BM_MouseMovedPaletteOnly);

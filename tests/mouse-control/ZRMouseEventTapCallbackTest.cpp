@@ -66,6 +66,16 @@ TEST_F(MouseEventTapCallbackTest, DragThreshold) {
         set(D::MouseDraggingThreshold, c.threshold);
         EXPECT_EQ(ZRMouseMovedBeyondThreshold(Point(c.dx, c.dy), Point(0, 0)), c.beyond);
     }
+
+    // Drags go by the threshold as it was last set.
+    state().snapOn = true;
+    set(D::MouseDraggingThreshold, 5.0);
+    dispatch(event(TapEventType::LeftMouseDown, 0, Point(0, 0)));
+    parts.calls.clear();
+    dispatch(event(TapEventType::LeftMouseDragged, 0, Point(4, 0)));
+    EXPECT_TRUE(parts.calls.isEmpty());
+    dispatch(event(TapEventType::LeftMouseDragged, 0, Point(0, 5.5)));
+    EXPECT_EQ(parts.calls, (QStringList{"status", "update zones", "prepare to snap"}));
 }
 
 TEST_F(MouseEventTapCallbackTest, DropSnapModifiersSelectALayout) {
@@ -296,15 +306,24 @@ TEST_F(MouseEventTapCallbackTest, ThePaletteLooksOnlyOnceThePointerRests) {
     dispatch(event(TapEventType::MouseMoved, 0, Point(10, 10)));
     RunLoop::main().advance(0.25);
     dispatch(event(TapEventType::MouseMoved, 0, Point(20, 10)));
+    EXPECT_EQ(RunLoop::main().pendingTimerCount(), 1u) << "one timer for a stream of moves";
     RunLoop::main().advance(0.375);
     EXPECT_TRUE(parts.calls.isEmpty()) << "each move restarts the wait";
     RunLoop::main().advance(0.125);
     EXPECT_EQ(parts.processedLocations, std::vector<Point>{Point(20, 10)});
+
     // One wrapper carries every move.
     dispatch(event(TapEventType::MouseMoved, 0, Point(30, 10)));
     RunLoop::main().advance(0.5);
     ASSERT_EQ(parts.processedWrappers.size(), 2u);
     EXPECT_EQ(parts.processedWrappers[0], parts.processedWrappers[1]);
+
+    // A shorter delay set during a wait counts from the next move.
+    dispatch(event(TapEventType::MouseMoved, 0, Point(35, 10)));
+    set(D::Delay, 0.05);
+    dispatch(event(TapEventType::MouseMoved, 0, Point(36, 10)));
+    RunLoop::main().advance(0.05);
+    EXPECT_EQ(parts.processedLocations.back(), Point(36, 10));
 
     struct Case {
         const char* name;
