@@ -221,7 +221,8 @@ public:
     // --- Icons
 
     // The action's glyph as a template image of that size (points as pixels) in the colour (an invalid
-    // colour gives black). Cached until uncacheIcon().
+    // colour gives black), or a null image for a size that is empty or beyond any icon's. Cached until
+    // uncacheIcon().
     QImage strongReferenceTemplateIconWithSize(const Size& size, const QColor& color = QColor()) const;
     QImage menuTemplateIcon() const;
     // Draws the glyph into the rectangle (the painter's coordinates, y down). A palette item leaves out

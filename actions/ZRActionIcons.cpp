@@ -15,6 +15,8 @@ constexpr double OutlineCornerFraction = 0.15;
 // Parts of the screen that the action leaves alone are drawn this faint.
 constexpr double BackgroundAlpha = 0.25;
 constexpr double DisabledOpacity = 0.35;
+// Icons are drawn up to this many points a side (exported icons take their height from a setting).
+constexpr double MaximumIconSide = 2048;
 // Glyphs drawn inside the screen take this part of its shorter side.
 constexpr double WindowFraction = 0.45;
 // The optical centre lies this much above the middle, in fractions of the free height.
@@ -221,10 +223,11 @@ void ZRAction::uncacheIcon() {
 }
 
 QImage ZRAction::strongReferenceTemplateIconWithSize(const Size& size, const QColor& color) const {
+    if (!(size.width > 0 && size.width <= MaximumIconSide && size.height > 0 &&
+          size.height <= MaximumIconSide))
+        return {};
     const int width = int(std::ceil(size.width));
     const int height = int(std::ceil(size.height));
-    if (width < 1 || height < 1)
-        return {};
     const QColor drawn = color.isValid() ? color : QColor(Qt::black);
     const IconCacheKey key{width, height, drawn.rgba()};
     if (const auto it = m_iconCache.find(key); it != m_iconCache.end())

@@ -379,6 +379,7 @@ TEST_F(ActionModelTest, IconsAreDrawnPerTypeAndCachedUntilTheActionChanges) {
     // The right half is filled where the left one is not.
     EXPECT_GT(qAlpha(right.pixel(30, 15)), qAlpha(left.pixel(30, 15)));
     EXPECT_TRUE(half->strongReferenceTemplateIconWithSize({0, 10}).isNull());
+    EXPECT_TRUE(half->strongReferenceTemplateIconWithSize({1e12, 10}).isNull());
 
     const QImage section =
         ZRActionDummy::sidebarIconWithName(QStringLiteral("Snap"), 20, true, false, QColor());
