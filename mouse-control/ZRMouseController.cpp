@@ -110,6 +110,12 @@ ModifierFlags hoverModifiers(const UserDefaults& defaults, const QString& key) {
     return ZREventModifierMask(static_cast<ModifierFlags>(defaults.integerForKey(key))) & ZRTapModifierMask;
 }
 
+// Mouse control leaves the frontmost application alone while it is on the "Front" ignore list.
+bool isIgnoredFrontmost(const std::optional<RunningApplication>& application) {
+    return application &&
+           ZRApplicationIsIgnored(application->bundleIdentifier.toLower(), ZRIgnoreListCategory::Front);
+}
+
 void computeFeatureFlags(ZRMouseControlState& state, const UserDefaults& defaults) {
     state.previewBeforeSnap = !defaults.boolForKey(ZRMouseControlDefault::AutoSnap);
 
@@ -319,13 +325,14 @@ void ZRMouseController::fillSettingsControls() {
         ZRSetSystemTilingDefault(ZRSystemWindowSettings::TilingByEdgeDragKey, false);
     if (defaults.boolForKey(ZRMouseControlDefault::DropSnap))
         ZRSetSystemTilingDefault(ZRSystemWindowSettings::TilingOptionAcceleratorKey, false);
+    // The application in front at launch counts as much as the next one.
+    ZRMouseControlState::shared().frontmostIgnored =
+        isIgnoredFrontmost(Platform::current().workspace().frontmostApplication());
     updateMouseControlUserDefaultForSender(nullptr, true, true);
 }
 
 void ZRMouseController::activeApplicationDidChange(const std::optional<RunningApplication>& application) {
-    ZRMouseControlState::shared().frontmostIgnored =
-        application &&
-        ZRApplicationIsIgnored(application->bundleIdentifier.toLower(), ZRIgnoreListCategory::Front);
+    ZRMouseControlState::shared().frontmostIgnored = isIgnoredFrontmost(application);
     updateListeningEventTapForTerminatingApplication(false);
 }
 

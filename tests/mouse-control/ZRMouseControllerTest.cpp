@@ -312,6 +312,12 @@ TEST_F(MouseControllerTest, NoTapWhileAnIgnoredApplicationIsFrontmost) {
     EXPECT_EQ(desktop.eventStream().activeTapCount(), 1);
     controller->activeApplicationDidChange(std::nullopt);
     EXPECT_EQ(desktop.eventStream().activeTapCount(), 1);
+
+    // Nor while it is in front when the program starts.
+    auto& running = desktop.addApplication(game.bundleIdentifier, QStringLiteral("Game"));
+    desktop.workspace().activateApplication(running.pid(), false);
+    controller->fillSettingsControls();
+    EXPECT_EQ(desktop.eventStream().activeTapCount(), 0);
 }
 
 // A run that crashed left our values on the desktop: the next launch puts the user's back before it
