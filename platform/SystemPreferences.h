@@ -15,6 +15,7 @@ public:
 
     // An invalid value when the key is absent.
     virtual QVariant value(const QString& domain, const QString& key) const = 0;
+    // False when the change could not be made; removing an absent key changes nothing and succeeds.
     virtual bool setValue(const QString& domain, const QString& key, const QVariant& value) = 0;
     virtual bool removeValue(const QString& domain, const QString& key) = 0;
 

@@ -20,8 +20,9 @@ bool SimSystemPreferences::setValue(const QString& domain, const QString& key, c
 
 bool SimSystemPreferences::removeValue(const QString& domain, const QString& key) {
     std::lock_guard lock(m_mutex);
-    const auto it = m_domains.find(domain);
-    return it != m_domains.end() && it->second.remove(key) > 0;
+    if (const auto it = m_domains.find(domain); it != m_domains.end())
+        it->second.remove(key);
+    return true;
 }
 
 bool SimSystemPreferences::offersEdgeTiling() const {

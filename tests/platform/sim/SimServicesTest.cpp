@@ -95,6 +95,7 @@ TEST_F(SimDesktopTest, PreferencesToolWritesAndDeletesTheSimulatedPreferences) {
          "NSZoomButtonMenuOption",
          qint64(2)},
         {{"delete", "-g", "NSZoomButtonMenuOption"}, 0, global, "NSZoomButtonMenuOption", QVariant()},
+        {{"delete", "-g", "NSZoomButtonMenuOption"}, 1, global, "NSZoomButtonMenuOption", QVariant()},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.arguments.join(' ').toStdString());
@@ -104,6 +105,8 @@ TEST_F(SimDesktopTest, PreferencesToolWritesAndDeletesTheSimulatedPreferences) {
         EXPECT_EQ(result.exitCode != 0, !result.standardError.isEmpty());
         EXPECT_EQ(sim.systemPreferences().value(step.domain, step.key), step.expected);
     }
+    // The program's own removal, unlike the tool, takes an absent key as removed already.
+    EXPECT_TRUE(sim.systemPreferences().removeValue(global, QStringLiteral("NSZoomButtonMenuOption")));
     const auto runs = sim.processes().runs();
     ASSERT_EQ(runs.size(), std::size(steps));
     EXPECT_EQ(runs.front().program, tool);
