@@ -14,6 +14,7 @@ namespace {
 const QString DomainField = QStringLiteral("Domain");
 const QString KeyField = QStringLiteral("Key");
 const QString ValueField = QStringLiteral("Value");
+const QString WrittenField = QStringLiteral("Written");
 
 const QString GlobalDomainArgument = QStringLiteral("-g");
 
@@ -150,21 +151,28 @@ bool ZRSystemWindowSettings::runTool(const QStringList& arguments) {
     return false;
 }
 
-bool ZRSystemWindowSettings::recordBeforeWriting(const QString& domain, const QString& key) {
+bool ZRSystemWindowSettings::recordBeforeWriting(const QString& domain, const QString& key,
+                                                 const QVariant& written) {
     QVariantList entries = recordEntries();
-    if (indexOfEntry(entries, domain, key) >= 0)
-        return true;
-    const QVariant value = currentValue(domain, key);
-    if (!isRestorable(value)) {
-        ZRLog(
-            "the desktop's preference %@ of %@ holds a value that could not be put back; it is left as it is",
-            key, domain);
-        return false;
+    if (const qsizetype index = indexOfEntry(entries, domain, key); index >= 0) {
+        QVariantMap entry = entries.at(index).toMap();
+        if (sameValue(entry.value(WrittenField), written))
+            return true;
+        entry.insert(WrittenField, written);
+        entries[index] = entry;
+    } else {
+        const QVariant value = currentValue(domain, key);
+        if (!isRestorable(value)) {
+            ZRLog("the desktop's preference %@ of %@ holds a value that could not be put back; it is left as "
+                  "it is",
+                  key, domain);
+            return false;
+        }
+        QVariantMap entry{{DomainField, domain}, {KeyField, key}, {WrittenField, written}};
+        if (value.isValid())
+            entry.insert(ValueField, value);
+        entries.append(entry);
     }
-    QVariantMap entry{{DomainField, domain}, {KeyField, key}};
-    if (value.isValid())
-        entry.insert(ValueField, value);
-    entries.append(entry);
     if (saveRecord(entries))
         return true;
     ZRLog("cannot keep the user's value of the desktop's preference %@ of %@; it is left as it is", key,
@@ -175,7 +183,7 @@ bool ZRSystemWindowSettings::recordBeforeWriting(const QString& domain, const QS
 bool ZRSystemWindowSettings::write(const QString& domain, const QString& key, const QVariant& value) {
     if (sameValue(currentValue(domain, key), value))
         return true;
-    if (!recordBeforeWriting(domain, key))
+    if (!recordBeforeWriting(domain, key, value))
         return false;
     return runTool(writeArguments(domain, key, value));
 }
@@ -187,11 +195,18 @@ bool ZRSystemWindowSettings::restore(const QString& domain, const QString& key) 
         return true;
     const QVariantMap entry = entries.at(index).toMap();
     const QVariant recorded = entry.value(ValueField);
-    if (!isRestorable(recorded)) {
+    const QVariant written = entry.value(WrittenField);
+    const QVariant current = currentValue(domain, key);
+    if (sameValue(current, recorded)) {
+        // Nothing to put back.
+    } else if (written.isValid() && !sameValue(current, written)) {
+        ZRLog("the desktop's preference %@ of %@ was changed since it was written; the newer value stays",
+              key, domain);
+    } else if (!isRestorable(recorded)) {
         ZRLog(
             "the recorded value of the desktop's preference %@ of %@ cannot be written; it is left as it is",
             key, domain);
-    } else if (!sameValue(currentValue(domain, key), recorded)) {
+    } else {
         const QStringList arguments =
             recorded.isValid() ? writeArguments(domain, key, recorded) : deleteArguments(domain, key);
         // Kept in the record, so the next quit or start tries again.

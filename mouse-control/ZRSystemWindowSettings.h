@@ -9,7 +9,8 @@
 // The desktop's own features on the gestures that mouse control uses: tiling a window dragged to a screen
 // edge (and its Option-key accelerator), and a menu over the zoom button. While our snapping, drop zones
 // or palette are on, they are turned off by writing the desktop's preferences with its preferences tool,
-// run as a child process; at quit the user's own values come back.
+// run as a child process; at quit the user's own values come back, unless the desktop's value was changed
+// after we wrote it: that newer choice stays.
 //
 // Before the first write of a key, the user's value (or its absence) is recorded in our settings and saved
 // at once, so a run that crashes is undone by the next start rather than mistaking our value for the
@@ -36,8 +37,8 @@ public:
     // The desktop's zoom-button menu has priority over the palette.
     static inline const QString ApplePrimaryUserDefaultName =
         QStringLiteral("Mouse Controls Trigger: Apple: Primary");
-    // Our own record of the user's values: an array of dictionaries with "Domain", "Key" and, when the
-    // key had a value, "Value".
+    // Our own record of the user's values: an array of dictionaries with "Domain", "Key", what we wrote as
+    // "Written" and, when the key had a value before, that as "Value".
     static inline const QString RecordUserDefaultName =
         QStringLiteral("Mouse Controls: System Settings To Restore");
 
@@ -79,12 +80,13 @@ private:
     // Runs the preferences tool; false (logged) unless it ended with status 0 in time.
     static bool runTool(const QStringList& arguments);
 
-    // Records the key's current value unless it is recorded; false (logged) when the record could not be
-    // kept, or the value could not be put back by the tool.
-    bool recordBeforeWriting(const QString& domain, const QString& key);
+    // Records the key's current value unless it is recorded, and the value about to be written; false
+    // (logged) when the record could not be kept, or the value could not be put back by the tool.
+    bool recordBeforeWriting(const QString& domain, const QString& key, const QVariant& written);
     // Writes the value through the tool, recording the user's value first.
     bool write(const QString& domain, const QString& key, const QVariant& value);
-    // Gives the key back its recorded value; true when nothing is recorded for it.
+    // Gives the key back its recorded value, unless it was changed since we wrote it: that newer choice
+    // stays. True when nothing is recorded for it any more.
     bool restore(const QString& domain, const QString& key);
 
     std::optional<std::int64_t> m_previousZoomButtonMenuOption;

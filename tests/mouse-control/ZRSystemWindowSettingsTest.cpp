@@ -107,6 +107,20 @@ TEST_F(SystemWindowSettingsTest, NextStartAfterACrashRestoresFromTheRecord) {
     EXPECT_FALSE(UserDefaults::standard().hasValue(Settings::RecordUserDefaultName));
 }
 
+// What the user sets on the desktop while the program runs is their newer choice: the quit keeps it.
+TEST_F(SystemWindowSettingsTest, AValueChangedSinceItWasWrittenStaysAtQuit) {
+    takeOver();
+    desktop.systemPreferences().setValue(WM, EdgeDrag, true);
+    desktop.systemPreferences().setValue(Global, ZoomOption, 3);
+    desktop.processes().clearRuns();
+
+    Settings::shared().restoreForTermination();
+    EXPECT_EQ(toolRuns(), (std::vector<QStringList>{{"delete", WM, Accelerator}}));
+    EXPECT_EQ(system(WM, EdgeDrag), QVariant(true));
+    EXPECT_EQ(system(Global, ZoomOption).toLongLong(), 3);
+    EXPECT_FALSE(UserDefaults::standard().hasValue(Settings::RecordUserDefaultName));
+}
+
 // The palette's temporary 1 after a crash would otherwise read as the user's "menu off for good".
 TEST_F(SystemWindowSettingsTest, RestoringBeforeTheFirstCheckKeepsTheOptionManaged) {
     Settings::shared().setZoomButtonMenuOption(1);
