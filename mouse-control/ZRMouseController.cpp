@@ -21,6 +21,8 @@
 #include "toolkit/ZRLog.h"
 #include "window-access/IgnoreList.h"
 
+#include <algorithm>
+
 namespace {
 
 // Parts that are not there yet: their events do nothing.
@@ -283,10 +285,12 @@ void ZRMouseController::updateEventTap(bool terminating) {
             EventMask, [this](const TapEvent& event) { ZRMouseEventTapCallback(*this, event); });
         if (state.tap) {
             m_tapLost = state.tap->lost.connect([this] { eventTapWasLost(); });
+            m_tapRetryDelay = TapRetryDelay;
         } else {
             // Mouse control must not stay dead until a setting changes.
-            RunLoop::main().perform(this, RetryEventTapSelector, nullptr, TapRetryDelay,
+            RunLoop::main().perform(this, RetryEventTapSelector, nullptr, m_tapRetryDelay,
                                     [this] { updateEventTap(false); });
+            m_tapRetryDelay = std::min(2 * m_tapRetryDelay, MaximumTapRetryDelay);
         }
     }
 }

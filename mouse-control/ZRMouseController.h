@@ -30,8 +30,10 @@ public:
         tapEventMaskBit(TapEventType::LeftMouseDown) | tapEventMaskBit(TapEventType::LeftMouseUp) |
         tapEventMaskBit(TapEventType::RightMouseDown) | tapEventMaskBit(TapEventType::MouseMoved) |
         tapEventMaskBit(TapEventType::LeftMouseDragged) | tapEventMaskBit(TapEventType::FlagsChanged);
-    // Seconds before a tap that could not be installed, while one is wanted, is tried again.
+    // Seconds before a tap that could not be installed, while one is wanted, is tried again; each failure
+    // in a row doubles the wait, up to the maximum, so a desktop that keeps refusing does not fill the log.
     static constexpr double TapRetryDelay = 1.0;
+    static constexpr double MaximumTapRetryDelay = 60.0;
 
     ZRMouseController();
     ~ZRMouseController() override;
@@ -105,5 +107,6 @@ private:
     Connection m_tappedEventSettingsChanged;
     Connection m_tapLost;
     Connection m_actionsChanged;
+    double m_tapRetryDelay = TapRetryDelay;
     bool m_terminated = false;
 };

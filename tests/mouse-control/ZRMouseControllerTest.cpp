@@ -282,13 +282,16 @@ TEST_F(MouseControllerTest, ALostOrRefusedTapIsInstalledAgain) {
     desktop.eventStream().post(event(TapEventType::RightMouseDown));
     EXPECT_EQ(parts.calls, QStringList{QStringLiteral("should hide")});
 
-    // A lost tap that cannot come back at once keeps being tried.
+    // A lost tap that cannot come back at once keeps being tried, less often while it keeps failing.
     desktop.eventStream().setInstallFails(true);
     desktop.eventStream().loseTaps();
     RunLoop::main().runPending();
     EXPECT_EQ(desktop.eventStream().activeTapCount(), 0);
-    desktop.eventStream().setInstallFails(false);
     RunLoop::main().advance(ZRMouseController::TapRetryDelay);
+    desktop.eventStream().setInstallFails(false);
+    RunLoop::main().advance(2 * ZRMouseController::TapRetryDelay - 0.5);
+    EXPECT_EQ(desktop.eventStream().activeTapCount(), 0);
+    RunLoop::main().advance(0.5);
     EXPECT_EQ(desktop.eventStream().activeTapCount(), 1);
 }
 
