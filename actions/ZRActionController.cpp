@@ -451,8 +451,7 @@ bool ZRActionController::pressZoomButton(const AXElementRef& button, const AXEle
 }
 
 bool ZRActionController::restoreSnapshotForAction(const ZRAction& action) {
-    const QVariantList descriptions =
-        action.snapshotIncludingObstructedWindows(action.applyToObstructedWindows(), nullptr);
+    const QVariantList descriptions = action.accessibleSnapshotHasObstructedWindows(nullptr);
     if (descriptions.isEmpty()) {
         ZRLog("cannot restore layout %@: it has no windows", action.uniqueIdentifier());
         beep();

@@ -76,8 +76,3 @@ void ZRFrameMemory::forgetProcess(pid_t processIdentifier) {
     std::erase_if(m_originals, ofProcess);
     std::erase_if(m_lasts, ofProcess);
 }
-
-void ZRFrameMemory::clear() {
-    m_originals.clear();
-    m_lasts.clear();
-}

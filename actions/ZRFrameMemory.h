@@ -86,7 +86,6 @@ public:
 
     // Forgets every window of the process.
     void forgetProcess(pid_t processIdentifier);
-    void clear();
 
     std::size_t originalFrameCount() const { return m_originals.size(); }
     std::size_t lastFrameCount() const { return m_lasts.size(); }

@@ -71,10 +71,6 @@ void HotKeyEventRouter::listenTo(GlobalHotKeys& globalHotKeys) {
     });
 }
 
-void HotKeyEventRouter::stopListening() {
-    m_hotKeyEvents.disconnect();
-}
-
 bool HotKeyEventRouter::sendEvent(const std::shared_ptr<const KeyEvent>& event) {
     if (!event)
         return false;

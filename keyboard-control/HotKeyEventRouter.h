@@ -29,7 +29,6 @@ public:
     // Takes the presses and releases of the desktop's hot keys, with the modifier keys held at the time;
     // listening again replaces the previous source.
     void listenTo(GlobalHotKeys& globalHotKeys);
-    void stopListening();
 
     // True when the event was consumed; false passes it on to normal dispatch.
     bool sendEvent(const std::shared_ptr<const KeyEvent>& event);
