@@ -21,6 +21,14 @@ struct X11FreeDeleter {
 // A reply or error of xcb, which the caller owns.
 template <class T> using X11Reply = std::unique_ptr<T, X11FreeDeleter>;
 
+// The type of an event, whether the server made it or a client sent it.
+inline std::uint8_t x11EventType(const xcb_generic_event_t* event) {
+    constexpr std::uint8_t SentEventBit = 0x80;
+    return event->response_type & ~SentEventBit;
+}
+// The modifier bits of an X event's or the pointer's state, without those of the buttons.
+inline constexpr std::uint16_t X11ModifierBits = 0xff;
+
 // One xcb connection with its atoms. Requests may be made from any thread (xcb serialises them);
 // events are read only on the main thread, through a socket notifier on the Qt event loop, and
 // handed to the subscribers of `events`.

@@ -33,6 +33,8 @@ constexpr std::uint32_t MoveResizeHeight = 1u << 11;
 constexpr std::uint32_t SourceTool = 2;
 constexpr std::uint32_t IconicState = 3;
 constexpr std::uint8_t BadWindowCode = 3;
+// Window managers put a client at most a few frames deep below the root.
+constexpr int MaximumFrameDepth = 16;
 // X-Resource learned to tell the process of a client in 1.2.
 constexpr std::uint8_t ResourceMajor = 1;
 constexpr std::uint8_t ResourceMinorWithClientIds = 2;
@@ -638,7 +640,7 @@ Connection X11Desktop::observeGeometry(xcb_window_t window, GeometryHandler hand
 
 xcb_window_t X11Desktop::topLevelOf(xcb_window_t window) {
     xcb_window_t current = window;
-    for (int depth = 0; depth < 16; ++depth) {
+    for (int depth = 0; depth < MaximumFrameDepth; ++depth) {
         X11Reply<xcb_query_tree_reply_t> tree(
             xcb_query_tree_reply(m_connection.xcb(), xcb_query_tree(m_connection.xcb(), current), nullptr));
         if (!tree)
@@ -664,7 +666,7 @@ void X11Desktop::checkObserved(Observed& observed) {
 // Events ------------------------------------------------------------------------------------------
 
 void X11Desktop::handleEvent(const xcb_generic_event_t* event) {
-    switch (event->response_type & ~0x80) {
+    switch (x11EventType(event)) {
     case XCB_PROPERTY_NOTIFY: {
         const auto* e = reinterpret_cast<const xcb_property_notify_event_t*>(event);
         handlePropertyChange(e->window, e->atom);

@@ -137,7 +137,7 @@ void X11EventStream::Stream::select(bool listening) {
         X11Reply<xcb_query_pointer_reply_t> pointer(
             xcb_query_pointer_reply(c, xcb_query_pointer(c, connection->root()), nullptr));
         if (pointer) {
-            modifierState = pointer->mask & 0xff;
+            modifierState = pointer->mask & X11ModifierBits;
             leftButtonDown = pointer->mask & XCB_BUTTON_MASK_1;
             lastLocation = desktop->quartzFromRoot(pointer->root_x, pointer->root_y);
             hasLastLocation = true;
@@ -226,7 +226,7 @@ void X11EventStream::Stream::handleButton(const xcb_input_raw_button_press_event
 void X11EventStream::Stream::handle(const xcb_generic_event_t* event) {
     if (subscribers.empty())
         return;
-    const std::uint8_t type = event->response_type & ~0x80;
+    const std::uint8_t type = x11EventType(event);
     if (type == keyboard->eventBase()) {
         if (event->pad0 != XCB_XKB_STATE_NOTIFY)
             return;

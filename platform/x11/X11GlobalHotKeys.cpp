@@ -11,7 +11,6 @@
 namespace {
 
 constexpr std::uint8_t BadAccessCode = 10;
-constexpr std::uint16_t KeyButtonModifierMask = 0xff;
 
 // Every combination of the given lock bits, none included.
 std::vector<std::uint16_t> lockCombinations(std::uint16_t locks) {
@@ -194,7 +193,7 @@ void X11GlobalHotKeys::keyboardChanged() {
 
 void X11GlobalHotKeys::handleEvent(const void* raw) {
     const auto* event = static_cast<const xcb_generic_event_t*>(raw);
-    const std::uint8_t type = event->response_type & ~0x80;
+    const std::uint8_t type = x11EventType(event);
     if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
         return;
     const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event);
@@ -202,7 +201,7 @@ void X11GlobalHotKeys::handleEvent(const void* raw) {
     for (auto& [reference, registration] : m_registrations) {
         if (registration.grab.keycode == 0 || registration.grab.keycode != key->detail)
             continue;
-        const std::uint16_t state = key->state & KeyButtonModifierMask & ~registration.grab.locks;
+        const std::uint16_t state = key->state & X11ModifierBits & ~registration.grab.locks;
         if (press) {
             if (state != registration.grab.state || registration.pressed)
                 continue;

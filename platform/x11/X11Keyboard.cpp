@@ -179,7 +179,7 @@ void X11Keyboard::reload() {
 
 void X11Keyboard::handleEvent(const xcb_generic_event_t* event) {
     // Without the extension its base is 0, the type of errors.
-    if (m_eventBase == 0 || (event->response_type & ~0x80) != m_eventBase)
+    if (m_eventBase == 0 || x11EventType(event) != m_eventBase)
         return;
     // Every XKB event carries its own type in the second byte.
     const std::uint8_t xkbType = event->pad0;

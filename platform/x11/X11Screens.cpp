@@ -39,7 +39,7 @@ X11Screens::X11Screens(std::shared_ptr<X11Desktop> desktop) : m_desktop(std::mov
     }
     m_last = screens();
     m_connections.push_back(connection.events.connect([this](const xcb_generic_event_t* event) {
-        const std::uint8_t type = event->response_type & ~0x80;
+        const std::uint8_t type = x11EventType(event);
         if (m_randrEventBase && (type == m_randrEventBase + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
                                  type == m_randrEventBase + XCB_RANDR_NOTIFY))
             refresh();

@@ -47,10 +47,11 @@ double launchTimeOf(pid_t pid) {
     if (fields.size() <= StartTimeField - firstField)
         return 0;
     const double ticks = fields[StartTimeField - firstField].toDouble();
+    static const QByteArray bootTimeLabel = "btime ";
     double bootTime = 0;
     for (const QByteArray& line : system.readAll().split('\n'))
-        if (line.startsWith("btime "))
-            bootTime = line.mid(6).trimmed().toDouble();
+        if (line.startsWith(bootTimeLabel))
+            bootTime = line.mid(bootTimeLabel.size()).trimmed().toDouble();
     return bootTime + ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
