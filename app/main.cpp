@@ -89,8 +89,9 @@ std::unique_ptr<Platform> makePlatform(const std::string& name, QString* error) 
 #endif
 }
 
-// SIGINT and SIGTERM end the event loop, so the program quits as it does from its menu: the actions are
-// saved and the desktop's settings put back. The handler only writes to a socket the loop watches.
+// SIGINT, SIGTERM and SIGHUP (its terminal closed) end the event loop, so the program quits as it does from
+// its menu: the actions are saved and the desktop's settings put back. The handler only writes to a socket
+// the loop watches.
 int signalSockets[2] = {-1, -1};
 
 void handleQuitSignal(int) {
@@ -113,8 +114,8 @@ std::unique_ptr<QSocketNotifier> quitOnSignals() {
     action.sa_handler = handleQuitSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
     return notifier;
 }
 
@@ -137,13 +138,18 @@ int main(int argc, char** argv) {
     const bool hasDisplay = std::getenv("DISPLAY") && *std::getenv("DISPLAY");
     if (options.platform.empty())
         options.platform = hasDisplay ? "x11" : "sim";
-    // The simulated desktop needs no display; our own windows then draw off screen.
-    if (!hasDisplay && !std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Our own windows go on the display, or off screen without one. A display that does not answer would
+    // make Qt abort; it falls back to off screen instead, and the X11 desktop then says what is wrong. The
+    // programs we start get the environment as it was.
+    const bool choosesWindowSystem = !std::getenv("QT_QPA_PLATFORM");
+    if (choosesWindowSystem)
+        setenv("QT_QPA_PLATFORM", hasDisplay ? "xcb;offscreen" : "offscreen", 1);
 
     // The main controller's load hook runs before anything else of the program.
     ZRMainController::load();
     ZRHotKeyHandlerApplication application(argc, argv);
+    if (choosesWindowSystem)
+        unsetenv("QT_QPA_PLATFORM");
     QApplication::setApplicationName(QStringLiteral("Skaf"));
     QApplication::setApplicationVersion(QStringLiteral(SKAF_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
