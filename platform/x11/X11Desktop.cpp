@@ -581,6 +581,15 @@ bool X11Desktop::activate(xcb_window_t window) {
                                      {SourceTool, XCB_CURRENT_TIME, activeWindow(), 0, 0});
     }
     m_connection.flush();
+    {
+        // The new order arrives only once the window manager gets to the request. Until then the
+        // window counts as in front, so that the next look at the order (the front window of its
+        // application, say) does not undo the request with one of its own.
+        std::lock_guard lock(m_mutex);
+        const auto it = std::find(m_clientsFrontToBack.begin(), m_clientsFrontToBack.end(), window);
+        if (it != m_clientsFrontToBack.end())
+            std::rotate(m_clientsFrontToBack.begin(), it, it + 1);
+    }
     return !m_connection.isBroken();
 }
 

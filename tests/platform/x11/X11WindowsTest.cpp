@@ -234,6 +234,36 @@ TEST_F(X11Windows, RaisesAndActivatesAWindow) {
     }));
 }
 
+TEST_F(X11Windows, RaisingAWindowAndActivatingItsApplicationKeepsThatWindowInFront) {
+    auto first = Client::start(QStringLiteral("xlogo"),
+                               {QStringLiteral("-geometry"), QStringLiteral("200x150+100+100")});
+    auto second = Client::start(QStringLiteral("xlogo"),
+                                {QStringLiteral("-geometry"), QStringLiteral("200x150+150+150")});
+    ASSERT_TRUE(first && second);
+    // One application with two windows: the second names the first one's process as its own.
+    run(QStringLiteral("xprop"),
+        {QStringLiteral("-id"), QString::number(second->window()), QStringLiteral("-f"),
+         QStringLiteral("_NET_WM_PID"), QStringLiteral("32c"), QStringLiteral("-set"),
+         QStringLiteral("_NET_WM_PID"), QString::number(first->pid())});
+    const AXElementRef application = platform->accessibility().applicationElement(first->pid());
+    std::optional<std::vector<AXElementRef>> windows;
+    ASSERT_TRUE(waitUntil([&] {
+        windows = attribute<std::vector<AXElementRef>>(application, AX::Windows);
+        return windows && windows->size() == 2 && windows->front()->windowNumber() == second->window();
+    }));
+    const AXElementRef back = windows->back();
+    ASSERT_EQ(back->windowNumber(), first->window());
+
+    // As the program raises a window: the raise, then its application comes forward.
+    ASSERT_EQ(back->performAction(AX::Raise), AXError::Success);
+    ASSERT_TRUE(platform->workspace().activateApplication(first->pid(), false));
+    // Setting a frame returns once the window manager has carried it out, and so both requests before.
+    ASSERT_EQ(back->setAttributeValue(AX::Position, Point{120, 120}), AXError::Success);
+    const auto stacking = xpropValues(0, QStringLiteral("_NET_CLIENT_LIST_STACKING"));
+    ASSERT_FALSE(stacking.empty());
+    EXPECT_EQ(std::uint32_t(stacking.back()), first->window());
+}
+
 TEST_F(X11Windows, FindsTheWindowAndTheTitleBarButtonUnderThePointer) {
     auto input = fakeInput();
     ASSERT_TRUE(input);
