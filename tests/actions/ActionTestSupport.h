@@ -16,6 +16,7 @@
 #include "actions/ZRPaletteItemButtonInterface.h"
 #include "keyboard-control/KeyEvent.h"
 #include "keyboard-control/ZRHotKey.h"
+#include "keyboard-control/ZRHotKeyDelegate.h"
 #include "keyboard-control/ZRHotKeyReferencePool.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/PropertyList.h"
@@ -227,12 +228,8 @@ protected:
     }
 
     static KeyEvent hotKeyPress(const std::shared_ptr<ZRHotKey>& hotKey) {
-        KeyEvent event;
-        event.type = KeyEventType::SystemDefined;
-        event.subtype = SystemDefinedSubtype::HotKeyPressed;
-        event.data1 = hotKey->hotKeyReference();
-        event.modifierFlags = hotKey->modifierFlags();
-        return event;
+        return keyEventFromHotKeyEvent({hotKey->hotKeyReference(), true, ZRHotKeySignature, 0, 0},
+                                       hotKey->modifierFlags());
     }
 
     static KeyEvent keyDown(KeyCode key, ModifierFlags flags = 0) {
