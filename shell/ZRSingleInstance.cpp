@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -22,13 +23,6 @@ constexpr int ConnectRetryInterval = 100;
 
 constexpr const char* RefusedProperty = "zrRefused";
 
-QString runtimeDirectory() {
-    QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (directory.isEmpty())
-        directory = QDir::tempPath();
-    return directory;
-}
-
 // File names may hold anything but a slash or a NUL; a display name holds a colon and a dot.
 QString sanitized(QString name) {
     for (QChar& c : name)
@@ -40,7 +34,15 @@ QString sanitized(QString name) {
 } // namespace
 
 ZRSingleInstance::ZRSingleInstance(const QString& name, QObject* parent)
-    : QObject(parent), m_name(sanitized(name)), m_directory(runtimeDirectory()) {}
+    : QObject(parent), m_name(sanitized(name)),
+      m_directory(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)) {
+    // Without a runtime directory of the user's own, the names in the shared temporary folder carry the
+    // user's number, so that the programs of two users never take each other for the running one.
+    if (m_directory.isEmpty()) {
+        m_directory = QDir::tempPath();
+        m_name += QStringLiteral("-%1").arg(::getuid());
+    }
+}
 
 ZRSingleInstance::~ZRSingleInstance() {
     if (m_server)
