@@ -47,6 +47,13 @@ private:
     X11Desktop& m_desktop;
 };
 
+// Positions and sizes of windows are 16-bit numbers on X.
+constexpr double MaximumCoordinate = 32767;
+
+bool fitsCoordinate(double value) {
+    return std::isfinite(value) && std::abs(value) <= MaximumCoordinate;
+}
+
 // "AXPosition" or "AXSize" of a frame; a frame that cannot be read belongs to a gone element.
 AXError frameAttribute(const std::optional<Rect>& frame, const QString& attribute, AXValue& value) {
     if (!frame)
@@ -312,13 +319,13 @@ AXError X11Element::setAttributeValue(const QString& attribute, const AXValue& v
     };
     if (attribute == AX::Position) {
         const auto* point = std::get_if<Point>(&value);
-        if (!point || !std::isfinite(point->x) || !std::isfinite(point->y))
+        if (!point || !fitsCoordinate(point->x) || !fitsCoordinate(point->y))
             return AXError::IllegalArgument;
         return frameResult(desktop->setFrame(m_window, *point, std::nullopt));
     }
     if (attribute == AX::SizeAttribute) {
         const auto* size = std::get_if<Size>(&value);
-        if (!size || !std::isfinite(size->width) || !std::isfinite(size->height) || size->width < 1 ||
+        if (!size || !fitsCoordinate(size->width) || !fitsCoordinate(size->height) || size->width < 1 ||
             size->height < 1)
             return AXError::IllegalArgument;
         return frameResult(desktop->setFrame(m_window, std::nullopt, *size));

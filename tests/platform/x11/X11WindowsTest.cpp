@@ -170,6 +170,11 @@ TEST_F(X11Windows, SetsFramesAndReadsBackWhatTheWindowTook) {
     EXPECT_TRUE(settable);
     EXPECT_EQ(window->setAttributeValue(AX::Position, Size{1, 2}), AXError::IllegalArgument);
     EXPECT_EQ(window->setAttributeValue(AX::SizeAttribute, Size{std::nan(""), 2}), AXError::IllegalArgument);
+    // Beyond what X can carry: refused, and the window stays where it is.
+    const auto before = elementFrame(window);
+    EXPECT_EQ(window->setAttributeValue(AX::Position, Point{1e12, 0}), AXError::IllegalArgument);
+    EXPECT_EQ(window->setAttributeValue(AX::SizeAttribute, Size{300, 70000}), AXError::IllegalArgument);
+    EXPECT_EQ(elementFrame(window), before);
 }
 
 TEST_F(X11Windows, FollowsAWindowMovedByAnotherClient) {
