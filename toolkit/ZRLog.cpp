@@ -31,16 +31,16 @@ ZRLogReaderSettings readerSettings() {
     return settings;
 }
 
-// The reader, made on first use once a factory is installed. The factory runs outside the lock, so a
-// reader that logs while it is made does not wait on itself; its lines, and those of other threads
-// meanwhile, go straight to the system log.
+// The reader, made on the main thread's first use once a factory is installed. The factory runs outside
+// the lock, so a reader that logs while it is made does not wait on itself; its lines, and those of other
+// threads meanwhile, go straight to the system log.
 std::shared_ptr<ZRLogReader> logReader() {
     ReaderState& state = readerState();
     ZRLogReaderFactory factory;
     unsigned long long generation = 0;
     {
         std::lock_guard lock(state.mutex);
-        if (state.factoryTried || !state.factory)
+        if (state.factoryTried || !state.factory || !WindowAccessDefaults::isMainThread())
             return state.reader;
         state.factoryTried = true;
         factory = state.factory;

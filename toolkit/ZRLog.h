@@ -48,7 +48,9 @@ struct ZRLogReaderSettings {
 };
 
 // Makes the reader, or answers null when this desktop cannot show a log. Called at most once per
-// installed factory, on the first use of the log after it is installed, on whichever thread that is.
+// installed factory, at the first use of the log on the main thread after it is installed, so the reader
+// belongs to the main thread as every window does; lines of other threads go straight to the system log
+// until then.
 using ZRLogReaderFactory = std::function<std::shared_ptr<ZRLogReader>(const ZRLogReaderSettings& settings)>;
 
 // Installs the factory; a reader made by an earlier factory is forgotten. An empty one uninstalls.

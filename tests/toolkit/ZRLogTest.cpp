@@ -155,6 +155,27 @@ TEST_F(ZRLogTest, TheReaderTakesOverOnFirstUse) {
     EXPECT_EQ(reader->displayedFor, QList<QObject*>{&sender});
 }
 
+TEST_F(ZRLogTest, TheReaderIsMadeOnTheMainThreadOnly) {
+    auto reader = std::make_shared<RecordingReader>();
+    int made = 0;
+    ZRSetLogReaderFactory([&](const ZRLogReaderSettings&) {
+        ++made;
+        return reader;
+    });
+    std::thread([] {
+        ZRLog("from a worker");
+        EXPECT_FALSE(ZRDebugLogReaderExists());
+    }).join();
+    EXPECT_EQ(made, 0);
+    ZRLog("from the main thread");
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(reader->lines(), QStringList{"from the main thread"});
+    std::thread([] { ZRLog("from a worker again"); }).join();
+    EXPECT_EQ(reader->lines(), QStringList({"from the main thread", "from a worker again"}));
+    ASSERT_EQ(records().size(), 1);
+    EXPECT_EQ(records().first().value("eventMessage").toString(), "from a worker");
+}
+
 TEST_F(ZRLogTest, AReaderThatLogsWhileItIsMadeDoesNotWaitOnItself) {
     auto reader = std::make_shared<RecordingReader>();
     ZRSetLogReaderFactory([&](const ZRLogReaderSettings&) {
