@@ -5,6 +5,7 @@
 #include "platform/x11/X11Element.h"
 
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 
 namespace {
@@ -29,7 +30,7 @@ bool X11Accessibility::isProcessTrusted(bool) {
 }
 
 void X11Accessibility::setMessagingTimeout(double seconds) {
-    if (!(seconds > 0)) {
+    if (!(seconds > 0) || !std::isfinite(seconds)) {
         platformLog(QStringLiteral("ignoring messaging timeout %1").arg(seconds));
         return;
     }

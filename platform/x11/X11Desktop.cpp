@@ -14,6 +14,9 @@
 
 namespace {
 
+// The bounds of every wait for the server or the window manager, whatever the messaging timeout.
+constexpr double ShortestWaitSeconds = 0.01;
+constexpr double LongestWaitSeconds = 60;
 // Longest wait for a window manager that has no way to tell that it handled a request.
 constexpr double UnconfirmedWaitSeconds = 0.25;
 // How long a frame may take to become the one asked for before the window manager is asked to
@@ -187,7 +190,7 @@ double X11Desktop::messagingTimeout() const {
 }
 
 double X11Desktop::timeout() const {
-    return std::max(0.01, messagingTimeout());
+    return std::clamp(messagingTimeout(), ShortestWaitSeconds, LongestWaitSeconds);
 }
 
 void X11Desktop::setFallbackTitleLayout(const QString& layout) {

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <limits>
 #include <thread>
 
 using namespace X11Test;
@@ -544,6 +545,11 @@ TEST_F(X11Windows, ReportsAFrameTheWindowManagerDidNotGrant) {
     std::unique_ptr<Client> logo;
     const AXElementRef window = open(QStringLiteral("xlogo"), QStringLiteral("200x150+100+100"), logo);
     ASSERT_TRUE(window);
+    // A timeout that is no length of time is refused: every wait stays bounded.
+    const double timeout = platform->accessibility().messagingTimeout();
+    for (double bad : {0.0, -1.0, std::nan(""), std::numeric_limits<double>::infinity()})
+        platform->accessibility().setMessagingTimeout(bad);
+    EXPECT_EQ(platform->accessibility().messagingTimeout(), timeout);
     QStringList lines;
     setPlatformLogSink([&](const QString& line) { lines << line; });
     // openbox keeps a corner of every window on the screen.
