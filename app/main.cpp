@@ -179,6 +179,9 @@ int main(int argc, char** argv) {
     }
     Platform::setCurrent(platform.get());
     application.listenToGlobalHotKeys(platform->globalHotKeys());
+    // The settings are read once the desktop is there: its preferences are their global domain.
+    UserDefaults::setStandard(
+        std::make_unique<UserDefaults>(UserDefaults::defaultFilePath(), &platform->systemPreferences()));
     UserDefaults::standard().load();
     platformLog(QStringLiteral("running on the %1 desktop").arg(platform->name()));
 
