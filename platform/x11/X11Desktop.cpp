@@ -360,7 +360,6 @@ void X11Desktop::fetch(std::vector<X11WindowInfo*> infos, unsigned properties) {
             auto partial = X11Connection::cardinals(take(k.strutPartial).get());
             auto full = X11Connection::cardinals(take(k.strut).get());
             info.strutValues = partial.size() >= 12 ? partial : full;
-            info.hasStrut = info.strutValues.size() >= 4;
         }
         info.fetched |= wanted;
     }
@@ -711,7 +710,7 @@ void X11Desktop::handleEvent(const xcb_generic_event_t* event) {
             std::lock_guard lock(m_mutex);
             auto it = m_infos.find(e->window);
             if (it != m_infos.end()) {
-                strutOwnerLeft = it->second.hasStrut;
+                strutOwnerLeft = it->second.hasStrut();
                 m_infos.erase(it);
             }
             managerLeft = e->window == m_wmCheckWindow;
@@ -803,7 +802,7 @@ void X11Desktop::reloadClients() {
         std::lock_guard lock(m_mutex);
         for (auto it = m_infos.begin(); it != m_infos.end();) {
             if (!now.contains(it->first)) {
-                strutOwnerLeft = strutOwnerLeft || it->second.hasStrut;
+                strutOwnerLeft = strutOwnerLeft || it->second.hasStrut();
                 it = m_infos.erase(it);
             } else {
                 ++it;
@@ -818,7 +817,7 @@ void X11Desktop::reloadClients() {
     }
     bool newStrut = false;
     for (const X11WindowInfo& info : infos(added, X11Property::Struts))
-        newStrut = newStrut || info.hasStrut;
+        newStrut = newStrut || info.hasStrut();
     clientsChanged.emit();
     if (newStrut || strutOwnerLeft)
         strutsChanged.emit();

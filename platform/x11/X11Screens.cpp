@@ -103,7 +103,7 @@ std::vector<ScreenInfo> X11Screens::screens() const {
     std::vector<X11Strut> struts;
     const auto clients = m_desktop->clientsFrontToBack();
     for (const X11WindowInfo& info : m_desktop->infos(clients, X11Property::Struts | X11Property::State))
-        if (info.exists && info.hasStrut && !m_desktop->isHidden(info))
+        if (info.exists && info.hasStrut() && !m_desktop->isHidden(info))
             struts.push_back(X11Strut::fromValues(info.strutValues, rootWidth, rootHeight));
 
     std::vector<Rect> usable;

@@ -84,8 +84,9 @@ struct X11WindowInfo {
     std::vector<std::uint32_t> allowedActions;
     X11SizeHints hints;
     double opacity = 1.0;
-    bool hasStrut = false;
-    std::vector<std::uint32_t> strutValues;
+    std::vector<std::uint32_t> strutValues; // of _NET_WM_STRUT_PARTIAL, else of _NET_WM_STRUT
+
+    bool hasStrut() const { return strutValues.size() >= 4; }
 
     bool has(std::uint32_t atom, const std::vector<std::uint32_t>& list) const;
 };
