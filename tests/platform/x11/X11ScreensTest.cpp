@@ -32,16 +32,6 @@ private:
     QStringList m_names;
 };
 
-bool setStrut(std::uint32_t window, const QString& values) {
-    int exitCode = -1;
-    run(QStringLiteral("xprop"),
-        {QStringLiteral("-id"), QString::number(window), QStringLiteral("-f"),
-         QStringLiteral("_NET_WM_STRUT_PARTIAL"), QStringLiteral("32c"), QStringLiteral("-set"),
-         QStringLiteral("_NET_WM_STRUT_PARTIAL"), values},
-        &exitCode);
-    return exitCode == 0;
-}
-
 std::vector<Rect> frames(const std::vector<ScreenInfo>& screens, bool visible) {
     std::vector<Rect> result;
     for (const ScreenInfo& screen : screens)
@@ -64,10 +54,10 @@ TEST(X11Screens, UsableFramesLeaveOutTheStrutsOfDocksOnEachMonitor) {
     EXPECT_EQ(frames(screens.screens(), true), std::vector<Rect>{whole});
 
     // A panel along the top of the left half of the root, 40 pixels deep.
-    auto panel =
-        Client::start(QStringLiteral("xlogo"), {QStringLiteral("-geometry"), QStringLiteral("800x40+0+0")});
+    auto panel = Client::start(QStringLiteral("xlogo"), QStringLiteral("800x40+0+0"));
     ASSERT_TRUE(panel);
-    ASSERT_TRUE(setStrut(panel->window(), QStringLiteral("0, 0, 40, 0, 0, 0, 0, 0, 0, 799, 0, 0")));
+    ASSERT_TRUE(setCardinals(panel->window(), QStringLiteral("_NET_WM_STRUT_PARTIAL"),
+                             QStringLiteral("0, 0, 40, 0, 0, 0, 0, 0, 0, 799, 0, 0")));
     ASSERT_TRUE(waitUntil([&] { return changes > 0; }));
     EXPECT_EQ(frames(screens.screens(), true), std::vector<Rect>{Rect(0, 0, 1600, 960)});
 
@@ -112,8 +102,7 @@ TEST(X11Screens, CountsCoordinatesFromThePrimaryMonitorWhereverItLies) {
     ASSERT_TRUE(platform) << error.toStdString();
     auto input = X11FakeInput::open(&error);
     ASSERT_TRUE(input) << error.toStdString();
-    auto logo = Client::start(QStringLiteral("xlogo"),
-                              {QStringLiteral("-geometry"), QStringLiteral("200x150+900+100")});
+    auto logo = Client::start(QStringLiteral("xlogo"), QStringLiteral("200x150+900+100"));
     ASSERT_TRUE(logo);
 
     Monitors monitors;

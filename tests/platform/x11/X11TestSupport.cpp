@@ -117,6 +117,15 @@ QString xpropText(std::uint32_t window, const QString& property) {
     return QString::fromUtf8(run(QStringLiteral("xprop"), arguments)).trimmed();
 }
 
+bool setCardinals(std::uint32_t window, const QString& property, const QString& values) {
+    int exitCode = -1;
+    run(QStringLiteral("xprop"),
+        {QStringLiteral("-id"), QString::number(window), QStringLiteral("-f"), property,
+         QStringLiteral("32c"), QStringLiteral("-set"), property, values},
+        &exitCode);
+    return exitCode == 0;
+}
+
 std::vector<std::uint32_t> windowsNamed(const QString& instanceName) {
     const QString text =
         QString::fromUtf8(run(QStringLiteral("xdotool"),
@@ -128,12 +137,13 @@ std::vector<std::uint32_t> windowsNamed(const QString& instanceName) {
     return windows;
 }
 
-std::unique_ptr<Client> Client::start(const QString& program, const QStringList& arguments) {
+std::unique_ptr<Client> Client::start(const QString& program, const QString& geometry) {
     static int counter = 0;
     std::unique_ptr<Client> client(new Client);
     client->m_name = QStringLiteral("skaftest%1x%2").arg(QCoreApplication::applicationPid()).arg(++counter);
     client->m_process = std::make_unique<QProcess>();
-    client->m_process->start(program, QStringList{QStringLiteral("-name"), client->m_name} + arguments);
+    client->m_process->start(
+        program, {QStringLiteral("-name"), client->m_name, QStringLiteral("-geometry"), geometry});
     if (!client->m_process->waitForStarted(5000))
         return nullptr;
     // Managed means framed: the window manager has announced the frame extents.

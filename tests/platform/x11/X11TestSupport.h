@@ -40,15 +40,17 @@ std::optional<Rect> xwininfoGeometry(std::uint32_t window);
 // The 32-bit values of a property as xprop prints them; empty when it is missing.
 std::vector<long> xpropValues(std::uint32_t window, const QString& property);
 QString xpropText(std::uint32_t window, const QString& property);
+// Sets a property of 32-bit values ("1, 2, 3") with xprop, as another client would.
+bool setCardinals(std::uint32_t window, const QString& property, const QString& values);
 // Visible client windows whose WM_CLASS instance is the name, found with xdotool.
 std::vector<std::uint32_t> windowsNamed(const QString& instanceName);
 
 // A client application of the tests; ended when destroyed.
 class Client {
 public:
-    // Starts an X toolkit program under a unique instance name (-name) and waits until the window
-    // manager has framed its window; null when it does not appear.
-    static std::unique_ptr<Client> start(const QString& program, const QStringList& arguments);
+    // Starts an X toolkit program under a unique instance name (-name) at the geometry and waits
+    // until the window manager has framed its window; null when it does not appear.
+    static std::unique_ptr<Client> start(const QString& program, const QString& geometry);
     ~Client();
 
     pid_t pid() const;

@@ -64,7 +64,7 @@ protected:
 
     // Starts the program with the geometry and finds the element of its window; null when either fails.
     AXElementRef open(const QString& program, const QString& geometry, std::unique_ptr<Client>& client) {
-        client = Client::start(program, {QStringLiteral("-geometry"), geometry});
+        client = Client::start(program, geometry);
         return client ? windowElement(*platform, client->window()) : nullptr;
     }
 
@@ -81,10 +81,8 @@ protected:
 } // namespace
 
 TEST_F(X11Windows, ListsClientWindowsFrontToBackWithTheFramesTheWindowManagerDraws) {
-    auto terminal = Client::start(QStringLiteral("xterm"),
-                                  {QStringLiteral("-geometry"), QStringLiteral("80x24+100+100")});
-    auto logo = Client::start(QStringLiteral("xlogo"),
-                              {QStringLiteral("-geometry"), QStringLiteral("200x150+300+200")});
+    auto terminal = Client::start(QStringLiteral("xterm"), QStringLiteral("80x24+100+100"));
+    auto logo = Client::start(QStringLiteral("xlogo"), QStringLiteral("200x150+300+200"));
     ASSERT_TRUE(terminal && logo);
 
     std::vector<WindowListEntry> list;
@@ -213,10 +211,8 @@ TEST_F(X11Windows, FollowsAWindowMovedByAnotherClient) {
 }
 
 TEST_F(X11Windows, RaisesAndActivatesAWindow) {
-    auto back = Client::start(QStringLiteral("xterm"),
-                              {QStringLiteral("-geometry"), QStringLiteral("40x10+100+100")});
-    auto front = Client::start(QStringLiteral("xterm"),
-                               {QStringLiteral("-geometry"), QStringLiteral("40x10+150+150")});
+    auto back = Client::start(QStringLiteral("xterm"), QStringLiteral("40x10+100+100"));
+    auto front = Client::start(QStringLiteral("xterm"), QStringLiteral("40x10+150+150"));
     ASSERT_TRUE(back && front);
     auto topOfStack = [] {
         const auto stacking = xpropValues(0, QStringLiteral("_NET_CLIENT_LIST_STACKING"));
@@ -241,16 +237,11 @@ TEST_F(X11Windows, RaisesAndActivatesAWindow) {
 }
 
 TEST_F(X11Windows, RaisingAWindowAndActivatingItsApplicationKeepsThatWindowInFront) {
-    auto first = Client::start(QStringLiteral("xlogo"),
-                               {QStringLiteral("-geometry"), QStringLiteral("200x150+100+100")});
-    auto second = Client::start(QStringLiteral("xlogo"),
-                                {QStringLiteral("-geometry"), QStringLiteral("200x150+150+150")});
+    auto first = Client::start(QStringLiteral("xlogo"), QStringLiteral("200x150+100+100"));
+    auto second = Client::start(QStringLiteral("xlogo"), QStringLiteral("200x150+150+150"));
     ASSERT_TRUE(first && second);
     // One application with two windows: the second names the first one's process as its own.
-    run(QStringLiteral("xprop"),
-        {QStringLiteral("-id"), QString::number(second->window()), QStringLiteral("-f"),
-         QStringLiteral("_NET_WM_PID"), QStringLiteral("32c"), QStringLiteral("-set"),
-         QStringLiteral("_NET_WM_PID"), QString::number(first->pid())});
+    ASSERT_TRUE(setCardinals(second->window(), QStringLiteral("_NET_WM_PID"), QString::number(first->pid())));
     const AXElementRef application = platform->accessibility().applicationElement(first->pid());
     std::optional<std::vector<AXElementRef>> windows;
     ASSERT_TRUE(waitUntil([&] {
@@ -500,10 +491,8 @@ TEST_F(X11Windows, KeepsWorkingWhenTheWindowManagerRestarts) {
 }
 
 TEST_F(X11Windows, HidesOtherApplicationsAndActivatesOne) {
-    auto keep = Client::start(QStringLiteral("xterm"),
-                              {QStringLiteral("-geometry"), QStringLiteral("40x10+100+400")});
-    auto other = Client::start(QStringLiteral("xterm"),
-                               {QStringLiteral("-geometry"), QStringLiteral("40x10+400+400")});
+    auto keep = Client::start(QStringLiteral("xterm"), QStringLiteral("40x10+100+400"));
+    auto other = Client::start(QStringLiteral("xterm"), QStringLiteral("40x10+400+400"));
     ASSERT_TRUE(keep && other);
     std::vector<pid_t> activated;
     auto connection = platform->workspace().activeApplicationChanged.connect(
