@@ -448,6 +448,23 @@ TEST_F(X11Windows, SetsFramesFromAWorkerWhileTheMainThreadReadsTheDesktop) {
     const auto last = Point{100.0 + 10 * (Moves - 1), 100.0 + 5 * (Moves - 1)};
     EXPECT_EQ(elementFrame(window)->origin, last);
     EXPECT_EQ(independentFrame(logo->window())->origin, last);
+
+    // The window goes while the worker keeps setting its frame: the worker is told so, and the main
+    // thread goes on reading.
+    std::atomic<AXError> refusal = AXError::Success;
+    std::atomic<bool> stop = false;
+    std::thread mover([&] {
+        for (int i = 0; !stop && refusal == AXError::Success; ++i)
+            refusal = window->setAttributeValue(AX::Position, Point{100.0 + 50 * (i % 2), 100});
+    });
+    logo.reset();
+    EXPECT_TRUE(waitUntil([&] {
+        platform->windowServer().windowList();
+        return refusal != AXError::Success;
+    }));
+    stop = true;
+    mover.join();
+    EXPECT_EQ(refusal, AXError::InvalidElement);
 }
 
 TEST_F(X11Windows, KeepsWorkingWhenTheWindowManagerRestarts) {
