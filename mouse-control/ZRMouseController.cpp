@@ -64,10 +64,19 @@ NoPalette noPalette;
 NoDropZones noDropZones;
 NoKeyboardMenu noKeyboardMenu;
 
+// An older setting whose value decides the zoom button's registered behaviour.
+const QString MouseControlsDisableZoomButtonKey = QStringLiteral("Mouse Controls Disable Zoom Button");
+// "Mouse Controls: Zoom Button Behavior" while that older setting is on.
+constexpr qint64 ZoomButtonDisabledBehavior = -1;
+constexpr double DefaultPaletteDelay = 0.1;
+constexpr ModifierFlags DefaultHoverMoveModifiers = ModifierFlag::Control | ModifierFlag::Option;
+constexpr ModifierFlags DefaultHoverResizeModifiers = DefaultHoverMoveModifiers | ModifierFlag::Command;
+
 constexpr char RetryEventTapSelector[] = "retryEventTap";
+constexpr char UpdateAfterActionsChangedSelector[] = "updateFeatureFlagsAndTap";
 constexpr char ReinstallEventTapSelector[] = "reinstallEventTap";
 
-// Snap positions from the top edge round to the top-left corner.
+// Snap positions from the top edge round to the top-left corner: edges on odd numbers, corners on even ones.
 constexpr std::int64_t FirstSnapPosition = 3;
 constexpr std::int64_t LastSnapPosition = 10;
 
@@ -162,10 +171,6 @@ void computeFeatureFlags(ZRMouseControlState& state, const UserDefaults& default
     }
 }
 
-} // namespace
-
-namespace {
-constexpr char UpdateAfterActionsChangedSelector[] = "updateFeatureFlagsAndTap";
 } // namespace
 
 ZRMouseController::ZRMouseController()
@@ -316,6 +321,25 @@ std::unique_ptr<EventTap> ZRMouseController::registerListeningTapForEvents(std::
 void ZRMouseController::unregisterEventTap(std::unique_ptr<EventTap>& tap) {
     m_tapLost.disconnect();
     tap.reset();
+}
+
+void ZRMouseController::registerDefaults(UserDefaults& defaults) {
+    namespace D = ZRMouseControlDefault;
+    const auto integer = [](qint64 value) { return QVariant::fromValue(value); };
+    QVariantMap registered{
+        {D::MouseControls, true},
+        {D::SnapBack, true},
+        {D::DropSnap, true},
+        {D::Delay, DefaultPaletteDelay},
+        {D::ZoomButtonBehavior,
+         integer(defaults.boolForKey(MouseControlsDisableZoomButtonKey) ? ZoomButtonDisabledBehavior : 0)},
+        {D::HoverMove, integer(static_cast<qint64>(DefaultHoverMoveModifiers))},
+        {D::HoverResize, integer(static_cast<qint64>(DefaultHoverResizeModifiers))},
+    };
+    for (std::int64_t position = FirstSnapPosition; position <= LastSnapPosition; ++position)
+        registered.insert(userDefaultNameForSnapPosition(position),
+                          integer(position % 2 == 1 ? ZRActionTypeHalf : ZRActionTypeQuarter));
+    defaults.registerDefaults(registered);
 }
 
 void ZRMouseController::fillSettingsControls() {

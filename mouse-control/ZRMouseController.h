@@ -83,6 +83,9 @@ public:
 
     // --- ZRApplicationArea
 
+    // The defaults of mouse control's own settings: the palette, snap back and drop snap on, the palette's
+    // delay, halves on the screen edges and quarters in the corners, and the hover keys.
+    void registerDefaults(UserDefaults& defaults) override;
     // Puts back desktop settings that an earlier run left changed, turns the desktop's tiling off for the
     // features that are on, and computes the feature flags.
     void fillSettingsControls() override;

@@ -1,5 +1,6 @@
 #include "shell/ZRShellDefaults.h"
 
+#include "actions/ZRAction.h"
 #include "platform/foundation/UserDefaults.h"
 #include "shell/ZRApplicationMode.h"
 #include "shell/ZRKeyboardMenuLineHeight.h"
@@ -9,23 +10,11 @@
 namespace {
 
 // Older keys whose values decide what is registered in their place.
-const QString MouseControlsDisableZoomButtonKey = QStringLiteral("Mouse Controls Disable Zoom Button");
 const QString KeyboardGridStartWithWindowKey = QStringLiteral("Keyboard Controls Grid: Start With Window");
 const QString OlderArrowKeysResetSelectionKey =
     QStringLiteral("Non-Modifier Arrow Keys Reset Keyboard Grid Selection");
 const QString ArrowKeysResetSelectionKey =
     QStringLiteral("Keyboard Controls Grid: Non-Modifier Arrow Keys Reset Selection");
-
-// Modifier flags of the hover keys: Control and Option, and Control, Option and Command.
-constexpr qint64 HoverMoveModifierFlags = 0x40000 | 0x80000;
-constexpr qint64 HoverResizeModifierFlags = 0x40000 | 0x80000 | 0x100000;
-
-// The actions the snap positions start with: the positions 3 to 10 run clockwise from the top edge,
-// edges on odd numbers, corners on even ones.
-constexpr int FirstSnapPosition = 3;
-constexpr int LastSnapPosition = 10;
-constexpr qint64 EdgeSnapAction = 12;
-constexpr qint64 CornerSnapAction = 13;
 
 QVariant integer(qint64 value) {
     return QVariant::fromValue(value);
@@ -36,28 +25,19 @@ QVariant integer(qint64 value) {
 void ZRRegisterShellDefaults(UserDefaults& defaults) {
     QVariantMap registered;
     for (const char* key :
-         {"Focus: Always Enable For Snap", "Focus: Animate", "Focus: Shadow", "Mouse Controls", "Snap Back",
-          "Drop Snap", "Drop Snap: Always Adapt", "Drop Snap: Activate Via Snap",
-          "Hover Stickiness: Original Size", "Hover Stickiness: Edges", "Hover Stickiness: Centers",
-          "Mouse Controls Grid: Full Size: Cover All Displays",
+         {"Focus: Always Enable For Snap", "Focus: Animate", "Focus: Shadow", "Drop Snap: Always Adapt",
+          "Drop Snap: Activate Via Snap", "Hover Stickiness: Original Size", "Hover Stickiness: Edges",
+          "Hover Stickiness: Centers", "Mouse Controls Grid: Full Size: Cover All Displays",
           "Mouse Controls Grid: Swap Dimensions On Portrait Orientation Displays",
           "Palette Icons Emphasize Borders"})
         registered.insert(QString::fromLatin1(key), true);
 
     registered.insert(QStringLiteral("Focus"), 0.25);
-    registered.insert(QStringLiteral("Mouse Controls Delay"), 0.1);
-    registered.insert(QStringLiteral("Mouse Controls: Zoom Button Behavior"),
-                      integer(defaults.boolForKey(MouseControlsDisableZoomButtonKey) ? -1 : 0));
-    registered.insert(QStringLiteral("Mouse Controls Grid: Columns"), integer(6));
-    registered.insert(QStringLiteral("Mouse Controls Grid: Rows"), integer(4));
+    registered.insert(ZRGridDimensionKey::MouseControlsGridColumns, integer(6));
+    registered.insert(ZRGridDimensionKey::MouseControlsGridRows, integer(4));
     registered.insert(QStringLiteral("Mouse Controls Grid: Hover Highlight Duration"), 2.0);
     registered.insert(QStringLiteral("Mouse Controls Grid: Full Size: Hover Trigger Delay"), -1.0);
-    for (int position = FirstSnapPosition; position <= LastSnapPosition; ++position)
-        registered.insert(QStringLiteral("Snap: %1").arg(position),
-                          integer(position % 2 == 1 ? EdgeSnapAction : CornerSnapAction));
     registered.insert(QStringLiteral("Snap Delay"), 0.2);
-    registered.insert(QStringLiteral("Hover Move"), integer(HoverMoveModifierFlags));
-    registered.insert(QStringLiteral("Hover Resize"), integer(HoverResizeModifierFlags));
     registered.insert(QStringLiteral("Keyboard Controls Grid: Starting Position"),
                       integer(defaults.boolForKey(KeyboardGridStartWithWindowKey) ? 1 : 0));
     registered.insert(QString::fromUtf16(ZRKeyboardMenuLineHeightUserDefaultName),

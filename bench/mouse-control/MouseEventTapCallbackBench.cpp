@@ -37,7 +37,8 @@ private:
 
 enum class Preferences { Simulated, Files };
 
-// Settings as the program registers them at launch, with every feature on and a layout on Shift.
+// Settings as the program registers them at launch, with every feature on (hover by Control and Option) and a
+// layout on Shift.
 struct Run {
     Run(bool everyFeature, Preferences preferences) {
         static int argc = 1;
@@ -53,14 +54,8 @@ struct Run {
         UserDefaults::setStandard(
             std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")), global));
         UserDefaults& defaults = UserDefaults::standard();
-        QVariantMap registered{{D::MouseControls, true},
-                               {D::Delay, 0.1},
-                               {D::ZoomButtonBehavior, 0},
-                               {D::HoverMove, qint64(HoverKeys)},
-                               {D::HoverResize, qint64(HoverKeys | ModifierFlag::Command)}};
-        for (std::int64_t position = 3; position <= 10; ++position)
-            registered.insert(userDefaultNameForSnapPosition(position), position % 2 ? 12 : 13);
-        defaults.registerDefaults(registered);
+        controller = std::make_unique<ZRMouseController>();
+        controller->registerDefaults(defaults);
         if (everyFeature) {
             for (const QString& key : {D::Snap, D::SnapBack, D::DropSnap, D::Hover})
                 defaults.setBool(true, key);
@@ -70,7 +65,7 @@ struct Run {
             defaults.setString(layout->uniqueIdentifier(),
                                userDefaultNameForDropSnapModifier(ModifierFlag::Shift));
         }
-        controller.updateFeatureFlagsAndTap();
+        controller->updateFeatureFlagsAndTap();
         if (everyFeature) {
             // A hover move is dragging a window for snapping.
             ZRMouseControlState& state = ZRMouseControlState::shared();
@@ -81,6 +76,7 @@ struct Run {
         }
     }
     ~Run() {
+        controller.reset();
         ZRMouseControlState::reset();
         ZRActionManager::setActionManager(nullptr);
         UserDefaults::setStandard(nullptr);
@@ -96,14 +92,14 @@ struct Run {
             // Far enough from the last move to count as a drag step every time.
             x = x == 100 ? 101 : 100;
             event.location = Point(x, 200);
-            ZRMouseEventTapCallback(controller, event);
+            ZRMouseEventTapCallback(*controller, event);
         }
     }
 
     QTemporaryDir folder;
     FilePreferences filePreferences{folder.filePath(QStringLiteral("Preferences"))};
     SimDesktop desktop;
-    ZRMouseController controller;
+    std::unique_ptr<ZRMouseController> controller;
 };
 
 void BM_MouseMovedEveryFeature(benchmark::State& state) {

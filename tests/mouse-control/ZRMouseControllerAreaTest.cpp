@@ -26,6 +26,46 @@ protected:
     }
 };
 
+// Mouse control registers the defaults of its own settings at launch, each with its value and type; an
+// older setting decides the zoom button's behaviour.
+TEST_F(MouseControllerAreaTest, LaunchRegistersTheDefaultsOfMouseControl) {
+    const auto integer = [](qint64 value) { return QVariant::fromValue(value); };
+    for (const bool zoomButtonDisabled : {false, true}) {
+        SCOPED_TRACE(zoomButtonDisabled);
+        ZRMainController::destroyMainController();
+        openSettings();
+        set(QStringLiteral("Mouse Controls Disable Zoom Button"), zoomButtonDisabled);
+        ZRMainController& controller = ZRMainController::mainController();
+        controller.addArea(std::make_unique<ZRMouseController>());
+        controller.applicationWillFinishLaunching();
+
+        const std::pair<const char*, QVariant> expected[] = {
+            {"Mouse Controls", true},
+            {"Snap Back", true},
+            {"Drop Snap", true},
+            {"Mouse Controls Delay", 0.1},
+            {"Mouse Controls: Zoom Button Behavior", integer(zoomButtonDisabled ? -1 : 0)},
+            {"Hover Move", integer(786432)},
+            {"Hover Resize", integer(1835008)},
+            {"Snap: 3", integer(12)},
+            {"Snap: 4", integer(13)},
+            {"Snap: 5", integer(12)},
+            {"Snap: 6", integer(13)},
+            {"Snap: 7", integer(12)},
+            {"Snap: 8", integer(13)},
+            {"Snap: 9", integer(12)},
+            {"Snap: 10", integer(13)},
+        };
+        const QVariantMap registered = UserDefaults::standard().registeredDomain();
+        for (const auto& [key, value] : expected) {
+            SCOPED_TRACE(key);
+            const QVariant actual = registered.value(QString::fromLatin1(key));
+            EXPECT_STREQ(actual.typeName(), value.typeName());
+            EXPECT_EQ(actual, value);
+        }
+    }
+}
+
 // The main controller runs mouse control's steps: the launch with the shell's registered settings, the
 // change of the frontmost application, and the quit.
 TEST_F(MouseControllerAreaTest, TheMainControllerRunsTheMouseArea) {

@@ -20,16 +20,13 @@ QVariant integer(qint64 value) {
     return QVariant::fromValue(value);
 }
 
-// Every default the shell registers, with its type: booleans stay booleans, whole numbers are integers
-// and the rest reals, as the settings' readers and the saved file tell them apart.
+// Every default the shell registers (mouse control registers its own), with its type: booleans stay booleans,
+// whole numbers are integers and the rest reals, as the settings' readers and the saved file tell them apart.
 const RegisteredDefault ShellDefaults[] = {
     {"Focus", 0.25},
     {"Focus: Always Enable For Snap", true},
     {"Focus: Animate", true},
     {"Focus: Shadow", true},
-    {"Mouse Controls", true},
-    {"Snap Back", true},
-    {"Drop Snap", true},
     {"Drop Snap: Always Adapt", true},
     {"Drop Snap: Activate Via Snap", true},
     {"Hover Stickiness: Original Size", true},
@@ -38,23 +35,11 @@ const RegisteredDefault ShellDefaults[] = {
     {"Mouse Controls Grid: Full Size: Cover All Displays", true},
     {"Mouse Controls Grid: Swap Dimensions On Portrait Orientation Displays", true},
     {"Palette Icons Emphasize Borders", true},
-    {"Mouse Controls Delay", 0.1},
-    {"Mouse Controls: Zoom Button Behavior", integer(0)},
     {"Mouse Controls Grid: Columns", integer(6)},
     {"Mouse Controls Grid: Rows", integer(4)},
     {"Mouse Controls Grid: Hover Highlight Duration", 2.0},
     {"Mouse Controls Grid: Full Size: Hover Trigger Delay", -1.0},
-    {"Snap: 3", integer(12)},
-    {"Snap: 4", integer(13)},
-    {"Snap: 5", integer(12)},
-    {"Snap: 6", integer(13)},
-    {"Snap: 7", integer(12)},
-    {"Snap: 8", integer(13)},
-    {"Snap: 9", integer(12)},
-    {"Snap: 10", integer(13)},
     {"Snap Delay", 0.2},
-    {"Hover Move", integer(786432)},
-    {"Hover Resize", integer(1835008)},
     {"Keyboard Controls Grid: Starting Position", integer(0)},
     // The first screen's visible frame is 875 high: (875 - 100) / 15 is 51.7, the next even number 52.
     {"ZRKeyboardMenu: Line Height", 52.0},
@@ -119,8 +104,6 @@ TEST_F(ShellTest, OlderKeysDecideTheirSuccessorsAndMoveOnce) {
         QVariant expectedRegistered;
     };
     const Case cases[] = {
-        {"Mouse Controls Disable Zoom Button", true, "Mouse Controls: Zoom Button Behavior", integer(-1)},
-        {"Mouse Controls Disable Zoom Button", false, "Mouse Controls: Zoom Button Behavior", integer(0)},
         {"Keyboard Controls Grid: Start With Window", true, "Keyboard Controls Grid: Starting Position",
          integer(1)},
         {"Keyboard Controls Grid: Start With Window", false, "Keyboard Controls Grid: Starting Position",
