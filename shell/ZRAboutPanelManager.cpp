@@ -1,13 +1,12 @@
 #include "shell/ZRAboutPanelManager.h"
 
 #include "shell/ZRApplicationMode.h"
-#include "toolkit/ImageExtensions.h"
+#include "shell/ZRStatusItemController.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QPainter>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -32,17 +31,6 @@ constexpr Credit Credits[] = {
                  "version 2.1."},
     {"XCB", "The X.Org Foundation and other contributors. MIT License."},
 };
-
-QPixmap logo() {
-    QImage image(LogoSize, LogoSize, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    ZRDrawStatusItemLogo(painter, QRectF(0, 0, LogoSize, LogoSize),
-                         QApplication::palette().windowText().color());
-    painter.end();
-    return QPixmap::fromImage(image);
-}
 
 } // namespace
 
@@ -81,7 +69,8 @@ void ZRAboutPanelManager::orderFrontStandardAboutPanel(QObject* sender) {
         panel->setFixedWidth(PanelWidth);
         auto* layout = new QVBoxLayout(panel);
         auto* image = new QLabel;
-        image->setPixmap(logo());
+        image->setPixmap(QPixmap::fromImage(
+            ZRStatusItemLogoImage(LogoSize, QApplication::palette().windowText().color())));
         image->setAlignment(Qt::AlignCenter);
         layout->addWidget(image);
         auto* name = new QLabel(QStringLiteral("<b>Skaf</b>"));

@@ -16,18 +16,17 @@ namespace {
 // Pixels of the largest tray icon drawn; the tray scales down.
 constexpr int TrayIconSize = 64;
 
-QIcon statusItemIcon() {
-    QImage image(TrayIconSize, TrayIconSize, QImage::Format_ARGB32_Premultiplied);
+} // namespace
+
+QImage ZRStatusItemLogoImage(int size, const QColor& color) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    ZRDrawStatusItemLogo(painter, QRectF(0, 0, TrayIconSize, TrayIconSize),
-                         ZRIsDarkInterfaceStyleEnabled() ? Qt::white : Qt::black);
+    ZRDrawStatusItemLogo(painter, QRectF(0, 0, size, size), color);
     painter.end();
-    return QIcon(QPixmap::fromImage(image));
+    return image;
 }
-
-} // namespace
 
 ZRStatusItemController::ZRStatusItemController(std::function<void(QMenu*)> menuNeedsUpdate)
     : m_menuNeedsUpdate(std::move(menuNeedsUpdate)), m_menu(std::make_unique<QMenu>()) {
@@ -67,7 +66,9 @@ bool ZRStatusItemController::isShown() const {
 }
 
 void ZRStatusItemController::makeTrayIcon() {
-    m_trayIcon = std::make_unique<QSystemTrayIcon>(statusItemIcon());
+    const QColor color = ZRIsDarkInterfaceStyleEnabled() ? Qt::white : Qt::black;
+    m_trayIcon =
+        std::make_unique<QSystemTrayIcon>(QPixmap::fromImage(ZRStatusItemLogoImage(TrayIconSize, color)));
     m_trayIcon->setToolTip(QStringLiteral("Skaf"));
     m_trayIcon->setContextMenu(m_menu.get());
     // A click opens the menu too, as the status item's only click does.

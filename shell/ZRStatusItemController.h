@@ -5,8 +5,13 @@
 #include <functional>
 #include <memory>
 
+class QColor;
+class QImage;
 class QMenu;
 class QSystemTrayIcon;
+
+// The program's logo, as the status item shows it, square of the size in pixels.
+QImage ZRStatusItemLogoImage(int size, const QColor& color);
 
 // The status item: the program's logo in the desktop's system tray, with a menu that is rebuilt each
 // time it opens. Desktops without a tray (a bare window manager) get no status item; that is logged
