@@ -4,25 +4,7 @@
 # Arguments: the skaf program and the file that names the test display.
 set -euo pipefail
 
-skaf=${1:?usage: hot-key-moves-window.sh SKAF DISPLAY-FILE}
-display_file=${2:?usage: hot-key-moves-window.sh SKAF DISPLAY-FILE}
-export DISPLAY
-DISPLAY=$(cat "$display_file")
-
-home=$(mktemp -d)
-children=()
-cleanup() {
-    local pid
-    for pid in "${children[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$home"
-}
-trap cleanup EXIT
-
-export XDG_CONFIG_HOME="$home/config" XDG_STATE_HOME="$home/state" XDG_DATA_HOME="$home/data"
-export XDG_RUNTIME_DIR="$home/run"
-mkdir -p "$XDG_CONFIG_HOME/Skaf" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+source "$(dirname "$0")/common.sh"
 
 # Left half on Control-Shift-F5 (key code 96; Shift 0x20000 and Control 0x40000).
 cat >"$XDG_CONFIG_HOME/Skaf/Settings.plist" <<'PLIST'
@@ -48,15 +30,6 @@ cat >"$XDG_CONFIG_HOME/Skaf/Settings.plist" <<'PLIST'
 </plist>
 PLIST
 
-# Waits up to five seconds for a condition, checking every tenth of a second.
-wait_for() {
-    local _
-    for _ in $(seq 50); do
-        if "$@"; then return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
 frame_of() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /^ *Width/ {w=$NF} END {print x, w}'; }
 
 title="skaf-end-to-end-$$"
@@ -66,7 +39,7 @@ window=$(xdotool search --sync --name "$title" | head -n 1)
 
 "$skaf" --platform x11 >"$home/skaf.log" 2>&1 &
 children+=($!)
-launched() { grep -q "running on the x11 desktop" "$XDG_STATE_HOME/Skaf/Skaf.jsonl" 2>/dev/null; }
+launched() { grep -q "running on the x11 desktop" "$log" 2>/dev/null; }
 wait_for launched || { echo "skaf did not start"; cat "$home/skaf.log"; exit 1; }
 
 xdotool windowactivate --sync "$window"

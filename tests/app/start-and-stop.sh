@@ -4,42 +4,14 @@
 # Arguments: the skaf program and the file that names the test display.
 set -euo pipefail
 
-skaf=${1:?usage: start-and-stop.sh SKAF DISPLAY-FILE}
-display_file=${2:?usage: start-and-stop.sh SKAF DISPLAY-FILE}
-export DISPLAY
-DISPLAY=$(cat "$display_file")
-
-home=$(mktemp -d)
-children=()
-cleanup() {
-    local pid
-    for pid in "${children[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$home"
-}
-trap cleanup EXIT
-
-export XDG_CONFIG_HOME="$home/config" XDG_STATE_HOME="$home/state" XDG_DATA_HOME="$home/data"
-export XDG_RUNTIME_DIR="$home/run"
-mkdir -p "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-log="$XDG_STATE_HOME/Skaf/Skaf.jsonl"
+source "$(dirname "$0")/common.sh"
 
 fail() {
     echo "$1"
     [ -f "$log" ] && cat "$log"
     exit 1
 }
-# Waits up to five seconds for a condition, checking every tenth of a second.
-wait_for() {
-    local _
-    for _ in $(seq 50); do
-        if "$@"; then return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
-started() { [ "$(grep -c "running on the x11 desktop" "$log" 2>/dev/null)" -ge "$1" ]; }
+started() { [ -f "$log" ] && [ "$(grep -c "running on the x11 desktop" "$log")" -ge "$1" ]; }
 no_files_left() { [ -z "$(ls -A "$XDG_RUNTIME_DIR")" ]; }
 
 "$skaf" >"$home/first.out" 2>&1 &

@@ -1,0 +1,34 @@
+# Sourced by the tests of the whole program: the test display from the file that names it, a scratch home
+# for the program's files, the children killed at the end, and a wait for a condition.
+# Arguments of the sourcing script: the skaf program and the file that names the test display.
+
+skaf=${1:?usage: $(basename "$0") SKAF DISPLAY-FILE}
+display_file=${2:?usage: $(basename "$0") SKAF DISPLAY-FILE}
+export DISPLAY
+DISPLAY=$(cat "$display_file")
+
+home=$(mktemp -d)
+children=()
+cleanup() {
+    local pid
+    for pid in "${children[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$home"
+}
+trap cleanup EXIT
+
+export XDG_CONFIG_HOME="$home/config" XDG_STATE_HOME="$home/state" XDG_DATA_HOME="$home/data"
+export XDG_RUNTIME_DIR="$home/run"
+mkdir -p "$XDG_CONFIG_HOME/Skaf" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+log="$XDG_STATE_HOME/Skaf/Skaf.jsonl"
+
+# Waits up to five seconds for a condition, checking every tenth of a second.
+wait_for() {
+    local _
+    for _ in $(seq 50); do
+        if "$@"; then return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
