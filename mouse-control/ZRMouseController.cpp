@@ -194,7 +194,7 @@ ZRMouseController::~ZRMouseController() {
     // The tap's callback and the palette's wait reach this controller.
     RunLoop::main().cancelPreviousPerformRequests(this);
     ZRScheduleTappedMouseMovedEvent(nullptr, *this);
-    unregisterEventTap(ZRMouseControlState::shared().tap);
+    unregisterEventTapWithPort(ZRMouseControlState::shared().tap);
 }
 
 void ZRMouseController::setHover(ZRMouseControlHover* hover) {
@@ -282,7 +282,7 @@ void ZRMouseController::updateEventTap(bool terminating) {
     if (state.tap && !wanted) {
         if (ZRDebugLogEnabled())
             ZRLog("[Debug] disable event tap");
-        unregisterEventTap(state.tap);
+        unregisterEventTapWithPort(state.tap);
     } else if (wanted && !state.tap) {
         if (ZRDebugLogEnabled())
             ZRLog("[Debug] enable event tap");
@@ -305,7 +305,7 @@ void ZRMouseController::eventTapWasLost() {
     // Not from inside the lost tap's own signal.
     RunLoop::main().cancelPreviousPerformRequests(this, ReinstallEventTapSelector, nullptr);
     RunLoop::main().perform(this, ReinstallEventTapSelector, nullptr, 0, [this] {
-        unregisterEventTap(ZRMouseControlState::shared().tap);
+        unregisterEventTapWithPort(ZRMouseControlState::shared().tap);
         updateEventTap(false);
     });
 }
@@ -318,7 +318,7 @@ std::unique_ptr<EventTap> ZRMouseController::registerListeningTapForEvents(std::
     return tap;
 }
 
-void ZRMouseController::unregisterEventTap(std::unique_ptr<EventTap>& tap) {
+void ZRMouseController::unregisterEventTapWithPort(std::unique_ptr<EventTap>& tap) {
     m_tapLost.disconnect();
     tap.reset();
 }

@@ -79,7 +79,8 @@ public:
     // A listen-only tap for the events of the mask; null (logged) when the desktop refuses one.
     std::unique_ptr<EventTap> registerListeningTapForEvents(std::uint64_t eventMask,
                                                             EventStream::Callback callback);
-    void unregisterEventTap(std::unique_ptr<EventTap>& tap);
+    // Removes the tap (the desktop's port and source of it are one object here); nothing for none.
+    void unregisterEventTapWithPort(std::unique_ptr<EventTap>& tap);
 
     // --- ZRApplicationArea
 
