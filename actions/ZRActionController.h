@@ -117,7 +117,8 @@ public:
 
     const ZRKeyboardControlKeyMap& keyboardControlKeyMap() const { return m_keyMap; }
     // With "Keyboard Controls Preempt Hot Keys", the actions' global hot keys let go of their
-    // registrations while the panel is open and take them again when it closes.
+    // registrations while the panel is open and take them again when it closes, those of actions that
+    // are still in the store with the same hot key.
     void keyboardControlPanelDidBecomeActive(ZRKeyboardControlPanelInterface& panel, bool active) override;
     // The panel's keys and the hot keys (local ones included), in the order "Keyboard Controls Preempt
     // Hot Keys" sets: the panel's keys first when it is on.
