@@ -71,15 +71,6 @@ inline const QString ActivatesApplications = QStringLiteral("Activates Applicati
 inline const QString HidesOtherApplications = QStringLiteral("Hides Other Applications");
 } // namespace ZRActionKey
 
-// The grids' settings keys, under which an action also keeps its own grid dimensions: the
-// configuration grid's for move-and-resize actions, the mouse controls grid's for "use grid" actions.
-namespace ZRGridDimensionKey {
-inline const QString ConfigurationGridColumns = QStringLiteral("Configuration Grid: Columns");
-inline const QString ConfigurationGridRows = QStringLiteral("Configuration Grid: Rows");
-inline const QString MouseControlsGridColumns = QStringLiteral("Mouse Controls Grid: Columns");
-inline const QString MouseControlsGridRows = QStringLiteral("Mouse Controls Grid: Rows");
-} // namespace ZRGridDimensionKey
-
 // One custom action, a node of the action tree: its type, geometry settings, hot key, children and
 // layout. Actions live in shared pointers (the store, sidebar rows and menus hold the same one); each
 // owns its hot key, registered while the action is in use. Main thread only.

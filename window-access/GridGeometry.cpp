@@ -19,10 +19,10 @@ const QString SpacingKey = QStringLiteral("Grid Spacing");
 const QString SpacingGapKey = QStringLiteral("Grid Spacing: Gap");
 const QString SpacingAppliesToEdgesKey = QStringLiteral("Grid Spacing: Apply To Edges");
 const QStringList GridDimensionKeysInUse = {
-    QStringLiteral("Configuration Grid: Columns"),
-    QStringLiteral("Configuration Grid: Rows"),
-    QStringLiteral("Mouse Controls Grid: Columns"),
-    QStringLiteral("Mouse Controls Grid: Rows"),
+    ZRGridDimensionKey::ConfigurationGridColumns,
+    ZRGridDimensionKey::ConfigurationGridRows,
+    ZRGridDimensionKey::MouseControlsGridColumns,
+    ZRGridDimensionKey::MouseControlsGridRows,
 };
 
 constexpr std::int64_t kMinimumGridDimensionSize = 1;

@@ -10,6 +10,14 @@
 #include <functional>
 #include <vector>
 
+// The settings of the standard grids' dimensions; a grid action keeps its own under the same keys.
+namespace ZRGridDimensionKey {
+inline const QString ConfigurationGridColumns = QStringLiteral("Configuration Grid: Columns");
+inline const QString ConfigurationGridRows = QStringLiteral("Configuration Grid: Rows");
+inline const QString MouseControlsGridColumns = QStringLiteral("Mouse Controls Grid: Columns");
+inline const QString MouseControlsGridRows = QStringLiteral("Mouse Controls Grid: Rows");
+} // namespace ZRGridDimensionKey
+
 // A rectangle in fractions (0 to 1) of a grid's inner frame.
 using ZRRelativeFrame = Rect;
 
