@@ -22,6 +22,8 @@ export XDG_RUNTIME_DIR="$home/run"
 mkdir -p "$XDG_CONFIG_HOME/Skaf" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 log="$XDG_STATE_HOME/Skaf/Skaf.jsonl"
+# In sanitized builds the program's exit status also tells of leaks; those of libraries are not ours.
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/leak-suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
 # Waits up to five seconds for a condition, checking every tenth of a second.
 wait_for() {
