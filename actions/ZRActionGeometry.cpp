@@ -6,26 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-bool ZRPositionIsTop(std::int64_t position) {
-    return position == ZRPositionTop || position == ZRPositionTopRight || position == ZRPositionTopLeft ||
-           position == ZRPositionTopCentered;
-}
-
-bool ZRPositionIsRight(std::int64_t position) {
-    return position == ZRPositionTopRight || position == ZRPositionRight ||
-           position == ZRPositionBottomRight || position == ZRPositionRightCentered;
-}
-
-bool ZRPositionIsBottom(std::int64_t position) {
-    return position == ZRPositionBottomRight || position == ZRPositionBottom ||
-           position == ZRPositionBottomLeft || position == ZRPositionBottomCentered;
-}
-
-bool ZRPositionIsLeft(std::int64_t position) {
-    return position == ZRPositionBottomLeft || position == ZRPositionLeft || position == ZRPositionTopLeft ||
-           position == ZRPositionLeftCentered;
-}
-
 namespace {
 
 bool namesAnyEdge(std::int64_t position) {

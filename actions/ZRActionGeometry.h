@@ -1,19 +1,13 @@
 #pragma once
 
 #include "platform/Geometry.h"
+#include "window-access/Position.h"
 
 #include <cstdint>
 
 // The frames of the single-window actions that are not grid positions, in Cocoa coordinates, on a
 // window's frame and the usable frame U of its screen. Each answers the zero rectangle when the
 // action's settings give no frame (an unknown direction or position), which the caller reports.
-
-// Which edges a position names. Positions 3 to 10 run from the top clockwise, 11 to 14 are the centres
-// of the top, right, bottom and left edges.
-bool ZRPositionIsTop(std::int64_t position);
-bool ZRPositionIsRight(std::int64_t position);
-bool ZRPositionIsBottom(std::int64_t position);
-bool ZRPositionIsLeft(std::int64_t position);
 
 // A distance along each axis, in points or in percent of U's width and height.
 struct ZRActionDelta {

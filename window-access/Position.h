@@ -30,3 +30,22 @@ enum ZRScreenDirection : int {
     ZRScreenDirectionBelow = 3,
     ZRScreenDirectionLeft = 4,
 };
+
+// Which edges a position names. Positions 3 to 10 run from the top clockwise, 11 to 14 are the centres
+// of the top, right, bottom and left edges.
+constexpr bool ZRPositionIsTop(std::int64_t position) {
+    return position == ZRPositionTop || position == ZRPositionTopRight || position == ZRPositionTopLeft ||
+           position == ZRPositionTopCentered;
+}
+constexpr bool ZRPositionIsRight(std::int64_t position) {
+    return position == ZRPositionTopRight || position == ZRPositionRight || position == ZRPositionBottomRight ||
+           position == ZRPositionRightCentered;
+}
+constexpr bool ZRPositionIsBottom(std::int64_t position) {
+    return position == ZRPositionBottomRight || position == ZRPositionBottom ||
+           position == ZRPositionBottomLeft || position == ZRPositionBottomCentered;
+}
+constexpr bool ZRPositionIsLeft(std::int64_t position) {
+    return position == ZRPositionBottomLeft || position == ZRPositionLeft || position == ZRPositionTopLeft ||
+           position == ZRPositionLeftCentered;
+}
