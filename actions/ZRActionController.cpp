@@ -52,17 +52,6 @@ bool boolSetting(const QString& key) {
     return UserDefaults::standard().boolForKey(key);
 }
 
-AXElementRef frontmostFocusedWindow() {
-    if (!Platform::hasCurrent())
-        return nullptr;
-    Platform& platform = Platform::current();
-    const auto application = platform.workspace().frontmostApplication();
-    if (!application)
-        return nullptr;
-    return ZRCopyAXElementAttribute(
-        platform.accessibility().applicationElement(application->processIdentifier), AX::FocusedWindow);
-}
-
 int screenDirectionOfPosition(std::int64_t position) {
     switch (position) {
     case ZRPositionTop:
@@ -89,7 +78,7 @@ bool isMove(std::int64_t type) {
 
 // The screen a generic layout is put on: that of the frontmost window, else the first.
 std::optional<ZRVirtualScreen> activeScreen(const std::vector<ZRVirtualScreen>& screens) {
-    if (const AXElementRef window = frontmostFocusedWindow()) {
+    if (const AXElementRef window = ZRCopyFrontmostFocusedWindow()) {
         if (const auto frame = ZRCopyWindowFrame(window, false))
             return ZRVirtualScreen::virtualScreenMostRelevantForFrame(ZRFlipRect(*frame), screens, true);
     }
@@ -269,7 +258,7 @@ bool ZRActionController::triggerKeyDownEvent(const KeyEvent& event, bool updateC
             if (hotKey->identifier() == KeyboardMenuHotKeyIdentifier)
                 return openKeyboardMenu(nullptr, hotKey.get(), nullptr, std::nullopt, repeat);
             if (hotKey->identifier() == KeyboardControlsHotKeyIdentifier && m_keyboardControlPanel) {
-                if (!m_keyboardControlPanel->activateForWindow(frontmostFocusedWindow()))
+                if (!m_keyboardControlPanel->activateForWindow(ZRCopyFrontmostFocusedWindow()))
                     beep();
                 return true;
             }
@@ -292,7 +281,7 @@ AXElementRef ZRActionController::mostRelevantWindow() const {
         if (AXElementRef window = m_keyboardControlPanel->controlledWindow())
             return window;
     }
-    return frontmostFocusedWindow();
+    return ZRCopyFrontmostFocusedWindow();
 }
 
 bool ZRActionController::performAction(const ZRAction& action, const AXElementRef& forWindow,

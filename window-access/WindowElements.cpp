@@ -206,13 +206,18 @@ AXElementRef ZRExitFullScreen(const AXElementRef& window) {
         interval = 0;
     WindowAccessClock::wait(std::min(interval, kMaximumFullScreenAnimationInterval));
 
+    return ZRCopyFrontmostFocusedWindow();
+}
+
+AXElementRef ZRCopyFrontmostFocusedWindow() {
+    if (!Platform::hasCurrent())
+        return nullptr;
     Platform& platform = Platform::current();
     const auto frontmost = platform.workspace().frontmostApplication();
     if (!frontmost)
         return nullptr;
-    const AXElementRef application =
-        platform.accessibility().applicationElement(frontmost->processIdentifier);
-    return ZRCopyAXElementAttribute(application, AX::FocusedWindow);
+    return ZRCopyAXElementAttribute(platform.accessibility().applicationElement(frontmost->processIdentifier),
+                                    AX::FocusedWindow);
 }
 
 void ZRRaiseWindow(const AXElementRef& window) {

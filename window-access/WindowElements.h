@@ -46,6 +46,9 @@ struct ZRStickyEdges {
 // "Sticky Edge Correction: Right" ("Sticky Edge Correction: Bottom").
 ZRStickyEdges ZRStickyEdgeFlags(const Rect& frame, const Rect& fullFrame);
 
+// The focused window of the frontmost application, or null.
+AXElementRef ZRCopyFrontmostFocusedWindow();
+
 // Whether the window's size can be set: not in full screen; then a usable zoom button or a grow area; else
 // a settable "AXSize" unless "Settable Size Strictness" is 1 or more. False for null.
 bool ZRWindowIsResizable(const AXElementRef& window);
