@@ -46,9 +46,6 @@ struct ZRStickyEdges {
 // "Sticky Edge Correction: Right" ("Sticky Edge Correction: Bottom").
 ZRStickyEdges ZRStickyEdgeFlags(const Rect& frame, const Rect& fullFrame);
 
-// The focused window of the frontmost application, or null.
-AXElementRef ZRCopyFrontmostFocusedWindow();
-
 // Whether the window's size can be set: not in full screen; then a usable zoom button or a grow area; else
 // a settable "AXSize" unless "Settable Size Strictness" is 1 or more. False for null.
 bool ZRWindowIsResizable(const AXElementRef& window);
@@ -60,6 +57,8 @@ bool ZRWindowCanLeaveFullScreen(const AXElementRef& window);
 // and answers the frontmost application's focused window then; null when the window did not leave full
 // screen or there is no such window.
 AXElementRef ZRExitFullScreen(const AXElementRef& window);
+// The focused window of the frontmost application, or null.
+AXElementRef ZRCopyFrontmostFocusedWindow();
 // Raises the window and activates its application.
 void ZRRaiseWindow(const AXElementRef& window);
 // The setting "Mouse Controls Auto-Activate Window", inverted while Shift is held when asked.
