@@ -1,9 +1,9 @@
 #include "shell/ZRShellDefaults.h"
 
-#include "actions/ZRAction.h"
 #include "platform/foundation/UserDefaults.h"
 #include "shell/ZRApplicationMode.h"
 #include "shell/ZRKeyboardMenuLineHeight.h"
+#include "window-access/GridGeometry.h"
 
 #include <QVariantMap>
 
