@@ -2,22 +2,8 @@
 
 #include "toolkit/ZRLog.h"
 
-#include <array>
 
 namespace {
-
-struct CarbonMapping {
-    ModifierFlags cocoa;
-    std::uint32_t carbon;
-};
-
-constexpr std::array carbonMappings{
-    CarbonMapping{ModifierFlag::Command, CarbonModifier::Command},
-    CarbonMapping{ModifierFlag::Shift, CarbonModifier::Shift},
-    CarbonMapping{ModifierFlag::Option, CarbonModifier::Option},
-    CarbonMapping{ModifierFlag::Control, CarbonModifier::Control},
-    CarbonMapping{ModifierFlag::Function, CarbonModifier::Function},
-};
 
 // The device-independent modifier byte, and the same with the side bits.
 constexpr ModifierFlags IndependentMatchMask = 0xFF0000;
@@ -27,15 +13,6 @@ constexpr ModifierFlags EventModifierMask = ModifierFlag::Shift | ModifierFlag::
                                             ModifierFlag::NumericPad | ModifierFlag::Function;
 
 } // namespace
-
-std::uint32_t ZRCarbonModifiersFromCocoaFlags(ModifierFlags flags) {
-    std::uint32_t carbon = 0;
-    for (const auto& mapping : carbonMappings) {
-        if (flags & mapping.cocoa)
-            carbon |= mapping.carbon;
-    }
-    return carbon;
-}
 
 bool ZRHotKeyModifierFlagsMatch(ModifierFlags candidateFlags, ModifierFlags hotKeyFlags, bool ignoreCapsLock,
                                 bool ignoreFunctionKey, bool ignoreNumericPad, bool exact) {

@@ -1,22 +1,17 @@
 #pragma once
 
+#include "platform/GlobalHotKeys.h"
 #include "platform/Keys.h"
 
 #include <cstdint>
 
 // Conversions and comparisons of modifier flags for hot keys and the mouse controls.
 
-namespace CarbonModifier {
-inline constexpr std::uint32_t Command = 256;
-inline constexpr std::uint32_t Shift = 512;
-inline constexpr std::uint32_t Option = 2048;
-inline constexpr std::uint32_t Control = 4096;
-inline constexpr std::uint32_t Function = 131072;
-} // namespace CarbonModifier
-
-// The hot-key registration mask of the flags: command, shift, option, control and function; every other
-// bit is dropped.
-std::uint32_t ZRCarbonModifiersFromCocoaFlags(ModifierFlags flags);
+// The hot-key registration mask of the flags (HotKeyModifier): command, shift, option, control and
+// function; every other bit is dropped.
+inline std::uint32_t ZRCarbonModifiersFromCocoaFlags(ModifierFlags flags) {
+    return hotKeyModifierMask(flags);
+}
 
 // Whether an event's flags match a hot key's. Each ignored state (caps lock, function, numeric pad) is
 // forced on for both sides; when exact and both sides carry side bits the left and right keys must agree

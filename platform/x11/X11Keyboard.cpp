@@ -1,5 +1,6 @@
 #include "platform/x11/X11Keyboard.h"
 
+#include "platform/GlobalHotKeys.h"
 #include "platform/PlatformLog.h"
 #include "platform/x11/X11KeyTable.h"
 
@@ -10,11 +11,6 @@
 
 namespace {
 
-// Modifier bits of hot-key registrations.
-constexpr std::uint32_t HotKeyCommand = 256;
-constexpr std::uint32_t HotKeyShift = 512;
-constexpr std::uint32_t HotKeyOption = 2048;
-constexpr std::uint32_t HotKeyControl = 4096;
 constexpr double MillisecondsPerSecond = 1000.0;
 constexpr int ModifierCount = 8;
 
@@ -221,16 +217,16 @@ std::optional<std::uint16_t> X11Keyboard::modifierStateForHotKeyMask(std::uint32
     // Fn has no modifier bit on X11; recorded function keys carry it, so it is left out, not refused.
     const X11ModifierMasks m = masks();
     std::uint16_t state = 0;
-    if (hotKeyMask & HotKeyShift)
+    if (hotKeyMask & HotKeyModifier::Shift)
         state |= m.shift;
-    if (hotKeyMask & HotKeyControl)
+    if (hotKeyMask & HotKeyModifier::Control)
         state |= m.control;
-    if (hotKeyMask & HotKeyOption) {
+    if (hotKeyMask & HotKeyModifier::Option) {
         if (!m.alt)
             return std::nullopt;
         state |= m.alt;
     }
-    if (hotKeyMask & HotKeyCommand) {
+    if (hotKeyMask & HotKeyModifier::Command) {
         if (!m.super)
             return std::nullopt;
         state |= m.super;
