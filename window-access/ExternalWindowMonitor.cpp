@@ -9,6 +9,7 @@
 #include "window-access/WindowRelevance.h"
 
 #include <memory>
+#include <unistd.h>
 
 ZRExternalWindowMonitor& ZRExternalWindowMonitor::sharedMonitor() {
     static ZRExternalWindowMonitor monitor;
@@ -37,8 +38,10 @@ QVariantList ZRExternalWindowMonitor::windowDescriptions(const std::vector<ZRVir
         return descriptions;
     const double primaryHeight =
         screens.empty() ? ZRPrimaryScreenHeight() : screens.front().hostScreen().frame.height();
+    // Our own windows (the settings window, overlays) are no part of the user's layouts.
+    const pid_t ownProcess = ::getpid();
     for (const WindowListEntry& entry : Platform::current().windowServer().windowList(true)) {
-        if (entry.bounds.isEmpty() ||
+        if (entry.ownerPID == ownProcess || entry.bounds.isEmpty() ||
             !relevantLowercaseBundleIdentifierOrNullWithWindowFrame(entry, entry.bounds))
             continue;
         const auto application = RunningApplicationCache::shared().entry(entry.ownerPID);

@@ -8,7 +8,8 @@
 #include <functional>
 #include <vector>
 
-// Lists the relevant windows of other applications as window descriptions, front to back.
+// Lists the relevant windows of other applications as window descriptions, front to back; the
+// program's own windows are left out.
 class ZRExternalWindowMonitor {
 public:
     static ZRExternalWindowMonitor& sharedMonitor();

@@ -3,6 +3,8 @@
 #include "platform/PlatformLog.h"
 #include "platform/sim/SimWorld.h"
 
+#include <unistd.h>
+
 SimDesktop::SimDesktop()
     : m_world(std::make_shared<SimWorld>()), m_accessibility(m_world), m_windowServer(m_world),
       m_screens(m_world), m_workspace(m_world), m_processes(m_systemPreferences) {}
@@ -32,6 +34,10 @@ void SimDesktop::setSeparateSpaces(bool separate) {
 
 SimApplication& SimDesktop::addApplication(const QString& bundleIdentifier, const QString& name) {
     return m_world->addApplication(bundleIdentifier, name);
+}
+
+SimApplication& SimDesktop::addOwnApplication(const QString& name) {
+    return m_world->addApplication(QStringLiteral("com.tallowin.skaf"), name, ::getpid());
 }
 
 SimWindow& SimDesktop::addWindow(SimApplication& application, const Rect& frame, const QString& title) {

@@ -53,6 +53,8 @@ public:
     // An empty bundle identifier is an application without one. The first application added
     // becomes frontmost.
     SimApplication& addApplication(const QString& bundleIdentifier, const QString& name);
+    // The program itself, with the test's own process, for the windows the program shows.
+    SimApplication& addOwnApplication(const QString& name);
     // A new window in front of the others, frame in Quartz coordinates.
     SimWindow& addWindow(SimApplication& application, const Rect& frame, const QString& title = {});
     SimWindow* window(WindowNumber number) const;

@@ -144,12 +144,13 @@ Rect SimWorld::screenFrameForLocked(const Rect& quartz, bool visible) const {
 
 // Applications
 
-SimApplication& SimWorld::addApplication(const QString& bundleIdentifier, const QString& name) {
+SimApplication& SimWorld::addApplication(const QString& bundleIdentifier, const QString& name,
+                                         std::optional<pid_t> givenPid) {
     SimApplication* application = nullptr;
     bool becameFrontmost = false;
     {
         auto guard = lock();
-        const pid_t pid = m_nextPid++;
+        const pid_t pid = givenPid ? *givenPid : m_nextPid++;
         const double launchTime = FirstLaunchTime + (pid - FirstProcessIdentifier);
         auto owned = std::unique_ptr<SimApplication>(
             new SimApplication(*this, pid, bundleIdentifier, name, launchTime));

@@ -70,7 +70,8 @@ public:
     Rect screenFrameForLocked(const Rect& quartz, bool visible) const;
 
     // Applications.
-    SimApplication& addApplication(const QString& bundleIdentifier, const QString& name);
+    SimApplication& addApplication(const QString& bundleIdentifier, const QString& name,
+                                   std::optional<pid_t> pid = std::nullopt);
     SimApplication* applicationLocked(pid_t pid) const;
     std::vector<RunningApplication> runningApplications() const;
     std::optional<RunningApplication> runningApplication(pid_t pid) const;

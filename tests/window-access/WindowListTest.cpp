@@ -202,6 +202,8 @@ TEST_F(WindowListTest, MonitorDescribesRelevantWindowsOnTheWorkerFrontToBack) {
     desktop.addWindow(editor, Rect(100, 100, 400, 300), QStringLiteral("Back"));
     desktop.addWindow(anonymous, Rect(1500, 180, 600, 500), QStringLiteral("Tool Window"));
     desktop.addWindow(editor, Rect(200, 200, 400, 300), QStringLiteral("Overlay")).setLayer(500);
+    desktop.addWindow(desktop.addOwnApplication(QStringLiteral("Skaf")), Rect(50, 50, 600, 400),
+                      QStringLiteral("Settings"));
 
     DispatchQueue::setManualForTesting(true);
     std::optional<QVariantList> received;
