@@ -4,6 +4,7 @@
 #include "shell/ZRApplicationMode.h"
 #include "shell/ZRKeyboardMenuLineHeight.h"
 #include "window-access/GridGeometry.h"
+#include "window-access/VirtualScreen.h"
 
 #include <QVariantMap>
 
@@ -49,7 +50,7 @@ void ZRRegisterShellDefaults(UserDefaults& defaults) {
     registered.insert(QStringLiteral("Exported Icon Height"), integer(100));
     registered.insert(QString::fromUtf16(ZRApplicationModeUserDefaultName),
                       integer(static_cast<qint64>(ZRApplicationMode::StatusItem)));
-    registered.insert(QStringLiteral("ZRVisibleFrameExtraDockSpacing"), integer(1));
+    registered.insert(QString::fromUtf16(ZRVisibleFrameExtraDockSpacingUserDefaultName), integer(1));
     defaults.registerDefaults(registered);
 }
 

@@ -13,7 +13,7 @@ const QString LayoutKeyFormat = QStringLiteral("Virtual Screen Layout: %1");
 const QString UnionLayoutKey = QStringLiteral("Virtual Screen Layout: Union");
 const QString LayoutColumnsKey = QStringLiteral("Columns");
 const QString LayoutRowsKey = QStringLiteral("Rows");
-const QString ExtraDockSpacingKey = QStringLiteral("ZRVisibleFrameExtraDockSpacing");
+const QString ExtraDockSpacingKey = QString::fromUtf16(ZRVisibleFrameExtraDockSpacingUserDefaultName);
 const QString IgnoreMenuBarKey = QStringLiteral("Ignore Menu Bar");
 const QString IgnoreDockKey = QStringLiteral("Ignore Dock");
 

@@ -69,6 +69,9 @@ private:
     bool m_isUnion = false;
 };
 
+// The setting of the extra spacing kept beside the Dock's side of a visible frame, in points.
+inline constexpr char16_t ZRVisibleFrameExtraDockSpacingUserDefaultName[] = u"ZRVisibleFrameExtraDockSpacing";
+
 // The visible frame shrunk by the integer setting "ZRVisibleFrameExtraDockSpacing" (when at least 1) on
 // each of the left, right and bottom sides where it lies more than 10 points inside the frame: the side
 // of the Dock. The zero rectangle for no screen.
