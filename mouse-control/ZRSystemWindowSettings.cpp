@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/Processes.h"
 #include "platform/SystemPreferences.h"
+#include "platform/foundation/PreferencesTool.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/ZRLog.h"
 
@@ -15,8 +16,6 @@ const QString DomainField = QStringLiteral("Domain");
 const QString KeyField = QStringLiteral("Key");
 const QString ValueField = QStringLiteral("Value");
 const QString WrittenField = QStringLiteral("Written");
-
-const QString GlobalDomainArgument = QStringLiteral("-g");
 
 // The zoom-button option we write: the desktop's menu gives way to the palette.
 constexpr std::int64_t PaletteZoomButtonMenuOption = 2;
@@ -53,22 +52,6 @@ bool sameValue(const QVariant& a, const QVariant& b) {
     if (isBool(a) || isBool(b))
         return isBool(a) && isBool(b) && a.toBool() == b.toBool();
     return isInteger(a) && isInteger(b) && a.toLongLong() == b.toLongLong();
-}
-
-QString domainArgument(const QString& domain) {
-    return domain == SystemPreferences::GlobalDomain ? GlobalDomainArgument : domain;
-}
-
-QStringList writeArguments(const QString& domain, const QString& key, const QVariant& value) {
-    if (isBool(value))
-        return {QStringLiteral("write"), domainArgument(domain), key, QStringLiteral("-bool"),
-                value.toBool() ? QStringLiteral("YES") : QStringLiteral("NO")};
-    return {QStringLiteral("write"), domainArgument(domain), key, QStringLiteral("-int"),
-            QString::number(value.toLongLong())};
-}
-
-QStringList deleteArguments(const QString& domain, const QString& key) {
-    return {QStringLiteral("delete"), domainArgument(domain), key};
 }
 
 QString failureReason(const ProcessResult& result, const QString& program) {
@@ -185,7 +168,7 @@ bool ZRSystemWindowSettings::write(const QString& domain, const QString& key, co
         return true;
     if (!recordBeforeWriting(domain, key, value))
         return false;
-    return runTool(writeArguments(domain, key, value));
+    return runTool(preferencesToolWriteArguments(domain, key, value));
 }
 
 bool ZRSystemWindowSettings::restore(const QString& domain, const QString& key) {
@@ -207,8 +190,9 @@ bool ZRSystemWindowSettings::restore(const QString& domain, const QString& key) 
             "the recorded value of the desktop's preference %@ of %@ cannot be written; it is left as it is",
             key, domain);
     } else {
-        const QStringList arguments =
-            recorded.isValid() ? writeArguments(domain, key, recorded) : deleteArguments(domain, key);
+        const QStringList arguments = recorded.isValid()
+                                          ? preferencesToolWriteArguments(domain, key, recorded)
+                                          : preferencesToolDeleteArguments(domain, key);
         // Kept in the record, so the next quit or start tries again.
         if (!runTool(arguments))
             return false;

@@ -28,6 +28,10 @@ PreferencesToolResult failure(int status, const QString& message) {
     return {status, {}, "skaf-defaults: " + message.toUtf8() + '\n'};
 }
 
+QString domainArgument(const QString& domain) {
+    return domain == SystemPreferences::GlobalDomain ? GlobalDomainFlag : domain;
+}
+
 QString domainNamed(const QString& argument) {
     return argument == GlobalDomainFlag ? SystemPreferences::GlobalDomain : argument;
 }
@@ -100,4 +104,15 @@ PreferencesToolResult runPreferencesTool(PreferencesToolStore& store, const QStr
             FailureStatus,
             QStringLiteral("cannot delete key \"%1\" of domain \"%2\": %3").arg(key, domain, error));
     return {};
+}
+
+QStringList preferencesToolWriteArguments(const QString& domain, const QString& key, const QVariant& value) {
+    if (value.metaType().id() == QMetaType::Bool)
+        return {WriteVerb, domainArgument(domain), key, BoolType,
+                value.toBool() ? QStringLiteral("YES") : QStringLiteral("NO")};
+    return {WriteVerb, domainArgument(domain), key, IntType, QString::number(value.toLongLong())};
+}
+
+QStringList preferencesToolDeleteArguments(const QString& domain, const QString& key) {
+    return {DeleteVerb, domainArgument(domain), key};
 }

@@ -19,7 +19,8 @@ public:
     virtual bool isDomain(const QString& domain) const = 0;
     // Invalid when the key is absent.
     virtual QVariant value(const QString& domain, const QString& key) const = 0;
-    virtual bool setValue(const QString& domain, const QString& key, const QVariant& value, QString* error) = 0;
+    virtual bool setValue(const QString& domain, const QString& key, const QVariant& value,
+                          QString* error) = 0;
     virtual bool removeValue(const QString& domain, const QString& key, QString* error) = 0;
 };
 
@@ -28,3 +29,8 @@ public:
 //   delete <domain> <key>                  read <domain> <key>
 // with "-g" for the global domain. Anything else fails and changes nothing.
 PreferencesToolResult runPreferencesTool(PreferencesToolStore& store, const QStringList& arguments);
+
+// The command lines that write a boolean or an integer (any other value writes as an integer) and that
+// delete a key, as the program gives them to the tool.
+QStringList preferencesToolWriteArguments(const QString& domain, const QString& key, const QVariant& value);
+QStringList preferencesToolDeleteArguments(const QString& domain, const QString& key);
