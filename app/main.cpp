@@ -13,6 +13,8 @@
 #include "platform/x11/X11Platform.h"
 #endif
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
@@ -179,9 +181,13 @@ int main(int argc, char** argv) {
     }
     Platform::setCurrent(platform.get());
     application.listenToGlobalHotKeys(platform->globalHotKeys());
-    // The settings are read once the desktop is there: its preferences are their global domain.
-    UserDefaults::setStandard(
-        std::make_unique<UserDefaults>(UserDefaults::defaultFilePath(), &platform->systemPreferences()));
+    // The settings are read once the desktop is there: its preferences are their global domain. Trying
+    // Skaf on the simulated desktop keeps its settings and actions apart from those of the real one.
+    QString settingsPath = UserDefaults::defaultFilePath();
+    if (options.platform == "sim")
+        settingsPath =
+            QFileInfo(settingsPath).dir().filePath(QStringLiteral("Settings (Simulated Desktop).plist"));
+    UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath, &platform->systemPreferences()));
     UserDefaults::standard().load();
     platformLog(QStringLiteral("running on the %1 desktop").arg(platform->name()));
 
