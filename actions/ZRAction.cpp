@@ -125,23 +125,24 @@ public:
         return value ? std::optional(ZRMeasurementUnit(*value)) : std::nullopt;
     }
     std::optional<Rect> rect(const QString& key) {
-        if (!m_record.contains(key))
-            return std::nullopt;
-        const auto value = ActionRecordReading::rectFromValue(m_record.value(key));
-        if (!value)
-            ZRLog("ignoring \"%@\" of action %@: it is no rectangle of finite numbers", key, m_context);
-        return value;
+        return geometry(key, ActionRecordReading::rectFromValue, QStringLiteral("rectangle"));
     }
     std::optional<Size> size(const QString& key) {
-        if (!m_record.contains(key))
-            return std::nullopt;
-        const auto value = ActionRecordReading::sizeFromValue(m_record.value(key));
-        if (!value)
-            ZRLog("ignoring \"%@\" of action %@: it is no size of finite numbers", key, m_context);
-        return value;
+        return geometry(key, ActionRecordReading::sizeFromValue, QStringLiteral("size"));
     }
 
 private:
+    // A rectangle or size read by the parser; a value that gives none is logged and ignored.
+    template <class Parse>
+    auto geometry(const QString& key, Parse parse, const QString& what) -> decltype(parse(QVariant())) {
+        if (!m_record.contains(key))
+            return std::nullopt;
+        const auto value = parse(m_record.value(key));
+        if (!value)
+            ZRLog("ignoring \"%@\" of action %@: it is no %@ of finite numbers", key, m_context, what);
+        return value;
+    }
+
     const QVariantMap& m_record;
     const QString& m_context;
 };

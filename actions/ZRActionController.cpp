@@ -36,7 +36,6 @@ const QString PreserveOriginalFramesForeverKey =
     QString::fromUtf16(ZRPreserveOriginalFramesForeverUserDefaultName);
 const QString AnimationKey = QString::fromUtf16(ZRAnimationUserDefaultName);
 const QString KeyboardControlsPreemptHotKeysKey = QStringLiteral("Keyboard Controls Preempt Hot Keys");
-const QString DropSnapKey = QStringLiteral("Drop Snap");
 const QString KeyboardMenuHotKeyIdentifier = QString::fromUtf16(ZRKeyboardMenuHotKeyIdentifier);
 const QString KeyboardControlsHotKeyIdentifier = QString::fromUtf16(ZRKeyboardControlsHotKeyIdentifier);
 
@@ -236,7 +235,7 @@ bool ZRActionController::triggerKeyDownEvent(const KeyEvent& event, bool updateC
     const auto matches = actionsMatchingEvent(event, panelActive);
 
     if (m_dropZones) {
-        if (m_dropZones->isDraggingWindow() && boolSetting(DropSnapKey)) {
+        if (m_dropZones->isDraggingWindow() && boolSetting(ZRDropSnapUserDefaultName)) {
             for (const auto& action : matches) {
                 if (action->actionType() == ZRActionTypeLayout && m_dropZones->activateForAction(*action)) {
                     if (m_keyboardMenu)

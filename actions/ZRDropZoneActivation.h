@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QString>
+
 class ZRAction;
+
+// The setting that turns the drop zones on.
+inline const QString ZRDropSnapUserDefaultName = QStringLiteral("Drop Snap");
 
 // The drop zones of a layout while a window is dragged, as the action engine reaches them; mouse
 // control implements it.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "actions/ZRDropZoneActivation.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -24,7 +26,7 @@ inline const QString HoverMove = QStringLiteral("Hover Move");
 inline const QString HoverResize = QStringLiteral("Hover Resize");
 inline const QString HoverMoveSuppressImplicitDropSnap =
     QStringLiteral("Hover Move: Suppress Implicit Drop Snap");
-inline const QString DropSnap = QStringLiteral("Drop Snap");
+inline const QString DropSnap = ZRDropSnapUserDefaultName;
 // 0 by the drop-snap modifier keys, 1 by the modifiers of a layout's hot key, 2 by a layout's hot key.
 inline const QString DropSnapActivation = QStringLiteral("Drop Snap: Activation");
 inline const QString DropSnapModifierKeysActivateHoverMove =

@@ -633,7 +633,7 @@ void ZRMainController::populateAddMenu(QMenu* menu) {
         for (const QVariant& value : deleted) {
             const QVariantMap record = value.toMap();
             bool known = false;
-            const qint64 type = record.value(QStringLiteral("Action")).toLongLong(&known);
+            const qint64 type = record.value(ZRActionKey::Action).toLongLong(&known);
             if (known && ZRActionTypeIsKnown(type))
                 addTypeItem(static_cast<ZRActionType>(type), &record);
         }

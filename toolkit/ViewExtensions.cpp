@@ -15,13 +15,10 @@ QList<QWidget*> subviews(const QWidget* view) {
 // overlap the hidden view and can no longer be told from siblings beside it.
 class MovedSiblings : public QObject {
 public:
-    explicit MovedSiblings(QWidget* view) : QObject(view) {
-        setObjectName(QStringLiteral("ZRMovedSiblings"));
-    }
+    explicit MovedSiblings(QWidget* view) : QObject(view) {}
 
     static MovedSiblings* of(QWidget* view, bool create) {
-        auto* found =
-            view->findChild<MovedSiblings*>(QStringLiteral("ZRMovedSiblings"), Qt::FindDirectChildrenOnly);
+        auto* found = view->findChild<MovedSiblings*>(QString(), Qt::FindDirectChildrenOnly);
         return found || !create ? found : new MovedSiblings(view);
     }
 

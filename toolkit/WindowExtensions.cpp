@@ -23,13 +23,11 @@ constexpr auto ReshowingProperty = "ZRReshowing";
 class WindowFader : public QObject {
 public:
     explicit WindowFader(QWidget* window) : QObject(window), m_window(window) {
-        setObjectName(QStringLiteral("ZRWindowFader"));
         window->installEventFilter(this);
     }
 
     static WindowFader* of(QWidget* window) {
-        if (auto* fader =
-                window->findChild<WindowFader*>(QStringLiteral("ZRWindowFader"), Qt::FindDirectChildrenOnly))
+        if (auto* fader = window->findChild<WindowFader*>(QString(), Qt::FindDirectChildrenOnly))
             return fader;
         return new WindowFader(window);
     }
