@@ -38,10 +38,15 @@ skaf_configure() {
     cmake -S . -B "${SKAF_BUILD_DIR:-build}" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 }
 
+# How many jobs a build or a test run starts: $SKAF_JOBS, else one per processor.
+skaf_jobs() {
+    echo "${SKAF_JOBS:-$(nproc 2>/dev/null || echo 2)}"
+}
+
 # Builds the given targets, or everything.
 skaf_compile() {
     local target_options=()
     local target
     for target in "$@"; do target_options+=(--target "$target"); done
-    cmake --build "${SKAF_BUILD_DIR:-build}" -j "$(nproc 2>/dev/null || echo 2)" "${target_options[@]}"
+    cmake --build "${SKAF_BUILD_DIR:-build}" -j "$(skaf_jobs)" "${target_options[@]}"
 }
