@@ -1,5 +1,7 @@
 #include "toolkit/ImageExtensions.h"
 
+#include "resources/Resources.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
@@ -133,8 +135,10 @@ void ZRDrawStatusItemLogo(QPainter& painter, const QRectF& rect, const QColor& c
 }
 
 QImage ZRImageNamed(const QString& name) {
-    if (name != QStringView(ZRStatusItemImageName))
-        return {};
+    if (name != QStringView(ZRStatusItemImageName)) {
+        const QString path = resourceImagePath(name);
+        return path.isEmpty() ? QImage() : QImage(path);
+    }
     static const QImage logo = [] {
         QImage image(LogoPixelSize, LogoPixelSize, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);

@@ -25,5 +25,6 @@ inline constexpr char16_t ZRStatusItemImageName[] = u"ZRStatusItem";
 // Draws the logo, square, centred in the rectangle.
 void ZRDrawStatusItemLogo(QPainter& painter, const QRectF& rect, const QColor& color);
 
-// The image of that name among the toolkit's own images ("ZRStatusItem"); a null image for any other name.
+// The image of that name: the toolkit's own ("ZRStatusItem"), else a picture compiled into the program
+// (resources/); a null image when there is none.
 QImage ZRImageNamed(const QString& name);

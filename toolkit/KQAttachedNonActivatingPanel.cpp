@@ -1,14 +1,10 @@
 #include "toolkit/KQAttachedNonActivatingPanel.h"
 
-#include "platform/Platform.h"
-#include "platform/Screens.h"
 #include "toolkit/ScreenCoordinates.h"
 #include "toolkit/WindowExtensions.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 
 namespace {
 
@@ -18,20 +14,14 @@ constexpr double DefaultCornerRadius = 8;
 constexpr double DefaultBorderWidth = 1;
 constexpr double DefaultBorderAlpha = 0.25;
 
-// The usable frame of the screen that holds the point: the platform's screens when one is installed (they
-// know the docks and panels), else Qt's.
+// The usable frame of the screen that holds the point, else the primary one.
 QRectF usableScreenFrame(QPointF point) {
-    if (Platform::hasCurrent()) {
-        const Point cocoa = cocoaPointFromQtPoint(point);
-        for (const ScreenInfo& screen : Platform::current().screens().screens()) {
-            if (screen.frame.contains(cocoa))
-                return qtRectFromCocoaRect(screen.visibleFrame);
-        }
+    const std::vector<QtScreenFrames> screens = currentScreenFrames();
+    for (const QtScreenFrames& screen : screens) {
+        if (screen.frame.contains(point))
+            return screen.usable;
     }
-    const QScreen* screen = QGuiApplication::screenAt(point.toPoint());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen ? QRectF(screen->availableGeometry()) : QRectF();
+    return screens.empty() ? QRectF() : screens.front().usable;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <QPointF>
 #include <QRectF>
+#include <vector>
 
 // Widgets live in Qt's global coordinates (y down, the virtual desktop's origin); the rest of the program
 // speaks Cocoa coordinates (y up from the bottom left of the primary screen). These convert at that edge,
@@ -12,3 +13,12 @@ QRectF qtRectFromCocoaRect(const Rect& rect);
 Rect cocoaRectFromQtRect(const QRectF& rect);
 QPointF qtPointFromCocoaPoint(Point point);
 Point cocoaPointFromQtPoint(const QPointF& point);
+
+// A screen in Qt's coordinates: its whole frame and the part docks and panels leave usable.
+struct QtScreenFrames {
+    QRectF frame;
+    QRectF usable;
+};
+// The screens, the primary one first: the platform's when one is installed (they know the docks and
+// panels), else Qt's.
+std::vector<QtScreenFrames> currentScreenFrames();
