@@ -4,20 +4,12 @@
 #include "platform/foundation/PlistRead.h"
 #include "platform/foundation/UserDefaults.h"
 
-#include <QHash>
-#include <mutex>
 #include <thread>
 
 namespace {
 
 // Static initialisation runs on the thread that starts the program.
 const std::thread::id mainThreadId = std::this_thread::get_id();
-
-std::mutex cacheMutex;
-QHash<QString, QVariant>& lastMainThreadValues() {
-    static QHash<QString, QVariant> values;
-    return values;
-}
 
 } // namespace
 
@@ -28,14 +20,7 @@ bool isMainThread() {
 }
 
 QVariant object(const QString& key) {
-    if (isMainThread()) {
-        QVariant value = UserDefaults::standard().object(key);
-        std::lock_guard lock(cacheMutex);
-        lastMainThreadValues().insert(key, value);
-        return value;
-    }
-    std::lock_guard lock(cacheMutex);
-    return lastMainThreadValues().value(key);
+    return UserDefaults::standard().object(key);
 }
 
 bool boolValue(const QString& key) {

@@ -6,9 +6,8 @@
 // The settings key of the debug-logging switch: lines that begin "[Debug] " are written only while it is on.
 inline constexpr char16_t ZRDebugLogUserDefaultName[] = u"ZRDebugLog";
 
-// Settings as window access reads them. The settings store belongs to the main thread, but frame
-// setting and window enumeration also run on workers; there a key reads as it last read on the main
-// thread (and as no value before that).
+// Settings as window access reads them, on the main thread or on the workers that set frames and
+// enumerate windows: a worker reads what the main thread would.
 namespace WindowAccessDefaults {
 
 QVariant object(const QString& key);

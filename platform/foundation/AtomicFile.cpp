@@ -8,12 +8,17 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr mode_t NewFileMode = 0644;
+
+// A temporary file is the target's name behind a dot, then this and six characters of mkostemp.
+const QString TemporarySuffix = QStringLiteral(".tmp-");
+constexpr int TemporaryUniqueLength = 6;
 
 std::atomic<AtomicFileTesting::FailAt> injectedFailure{AtomicFileTesting::FailAt::Nothing};
 
@@ -63,11 +68,14 @@ bool writeFileAtomically(const QString& requestedPath, const QByteArray& content
         return failWith(QStringLiteral("cannot create folder %1").arg(folder));
 
     QByteArray temporary =
-        QFile::encodeName(folder + QLatin1String("/.") + info.fileName() + QLatin1String(".tmp-XXXXXX"));
+        QFile::encodeName(folder + QLatin1String("/.") + info.fileName() + TemporarySuffix +
+                          QString(TemporaryUniqueLength, QLatin1Char('X')));
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return failWith(
             QStringLiteral("cannot create a temporary file in %1: %2").arg(folder, systemError(errno)));
+    // Locked until it has its final name: whoever cleans up stale temporary files leaves it alone.
+    ::flock(fd, LOCK_EX);
 
     const auto abandon = [&](const QString& step, int errorNumber) {
         ::close(fd);
@@ -91,23 +99,16 @@ bool writeFileAtomically(const QString& requestedPath, const QByteArray& content
         return abandon(QStringLiteral("syncing"), EIO);
     if (::fsync(fd) != 0)
         return abandon(QStringLiteral("syncing"), errno);
-    if (::close(fd) != 0) {
-        const int closeError = errno;
-        ::unlink(temporary.constData());
-        return failWith(
-            QStringLiteral("cannot write %1: closing failed: %2").arg(path, systemError(closeError)));
-    }
 
     int renameError = 0;
     if (injected(AtomicFileTesting::FailAt::Renaming))
         renameError = EIO;
     else if (::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0)
         renameError = errno;
-    if (renameError != 0) {
-        ::unlink(temporary.constData());
-        return failWith(
-            QStringLiteral("cannot write %1: renaming failed: %2").arg(path, systemError(renameError)));
-    }
+    if (renameError != 0)
+        return abandon(QStringLiteral("renaming"), renameError);
+    // Synced already: a failing close loses nothing.
+    ::close(fd);
 
     // The rename itself reaches the disk only when the folder does. The file is in place either
     // way, so a folder that cannot be synced is no failure.
@@ -117,6 +118,27 @@ bool writeFileAtomically(const QString& requestedPath, const QByteArray& content
         ::close(folderFd);
     }
     return true;
+}
+
+QStringList removeStaleTemporaryFiles(const QString& folder) {
+    QStringList removed;
+    const QStringList candidates =
+        QDir(folder).entryList({QLatin1String(".*") + TemporarySuffix + QString(TemporaryUniqueLength, u'?')},
+                               QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : candidates) {
+        const QString path = folder + QLatin1Char('/') + name;
+        const QByteArray encoded = QFile::encodeName(path);
+        const int fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        struct stat info {};
+        const bool stale =
+            ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        if (stale && ::unlink(encoded.constData()) == 0)
+            removed.append(path);
+        ::close(fd);
+    }
+    return removed;
 }
 
 namespace AtomicFileTesting {

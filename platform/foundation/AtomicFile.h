@@ -2,10 +2,15 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // Writes a whole file or nothing: a temporary file beside it, flushed to disk, then renamed over
 // the old one, and the folder flushed. A failure at any step leaves the old file as it was.
 bool writeFileAtomically(const QString& path, const QByteArray& contents, QString* error = nullptr);
+
+// Removes the temporary files in the folder that writes of this kind left behind when their process was
+// killed mid-way; a write still in progress (its file locked) is left alone. Answers the removed paths.
+QStringList removeStaleTemporaryFiles(const QString& folder);
 
 namespace AtomicFileTesting {
 // The step at which the next write fails on purpose, to test that the old file survives.

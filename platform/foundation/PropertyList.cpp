@@ -1,9 +1,9 @@
 #include "platform/foundation/PropertyList.h"
 
 #include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/RegularFile.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
@@ -868,15 +868,11 @@ ReadResult fromData(const QByteArray& data) {
 }
 
 ReadResult readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {QVariant(), QStringLiteral("cannot open %1: %2").arg(path, file.errorString())};
-    if (file.size() > MaxInputBytes)
-        return {QVariant(), QStringLiteral("%1 is larger than %2 bytes").arg(path).arg(MaxInputBytes)};
-    const QByteArray data = file.read(MaxInputBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return {QVariant(), QStringLiteral("cannot read %1: %2").arg(path, file.errorString())};
-    ReadResult result = fromData(data);
+    QString error;
+    const auto data = readRegularFile(path, MaxInputBytes, &error);
+    if (!data)
+        return {QVariant(), error};
+    ReadResult result = fromData(*data);
     if (!result.ok())
         result.error = QStringLiteral("%1: %2").arg(path, result.error);
     return result;

@@ -3,14 +3,18 @@
 #include "platform/Platform.h"
 #include "platform/PlatformLog.h"
 #include "platform/SystemPreferences.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/PlistRead.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RegularFile.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -26,6 +30,10 @@ std::unique_ptr<UserDefaults>& standardInstance() {
 } // namespace
 
 struct UserDefaults::Private {
+    // The thread that owns the store; it alone changes it, and reads there take no lock.
+    std::thread::id owner = std::this_thread::get_id();
+    // Guards persistent and registered against the owner's changes while a worker reads them.
+    mutable std::mutex mutex;
     QString filePath;
     SystemPreferences* systemPreferences = nullptr;
     QVariantMap registered;
@@ -78,26 +86,34 @@ QString UserDefaults::defaultFilePath() {
 }
 
 UserDefaults::LoadResult UserDefaults::load() {
-    d->persistent.clear();
+    {
+        std::lock_guard lock(d->mutex);
+        d->persistent.clear();
+    }
     d->dirty = false;
     d->keepOffFile = false;
     RunLoop::main().cancelPreviousPerformRequests(this);
 
-    QFile file(d->filePath);
-    if (!file.exists())
+    // A save that was cut short (the process killed) leaves its temporary file behind; no later one would.
+    for (const QString& stale : removeStaleTemporaryFiles(QFileInfo(d->filePath).absolutePath()))
+        platformLog(QStringLiteral("removed the temporary file %1 of a save that did not finish").arg(stale));
+
+    if (!QFileInfo::exists(d->filePath))
         return LoadResult::NoFile;
-    if (!file.open(QIODevice::ReadOnly)) {
-        // Not known to be broken, only unreadable now: keep it and never save over it.
+    QString readError;
+    const auto data = readRegularFile(d->filePath, PropertyList::MaxInputBytes, &readError);
+    if (!data) {
+        // Not known to be broken, only unusable now: keep it and never save over it.
         d->keepOffFile = true;
         platformLog(QStringLiteral("cannot read settings file %1: %2; starting without saved settings, which "
                                    "will not be saved over it")
-                        .arg(d->filePath, file.errorString()));
+                        .arg(d->filePath, readError));
         return LoadResult::Broken;
     }
-    file.close();
 
-    const auto result = PropertyList::readFile(d->filePath);
+    const auto result = PropertyList::fromData(*data);
     if (result.ok() && result.value.metaType().id() == QMetaType::QVariantMap) {
+        std::lock_guard lock(d->mutex);
         d->persistent = result.value.toMap();
         return LoadResult::Loaded;
     }
@@ -132,22 +148,31 @@ QString UserDefaults::setAsidePath() const {
 
 void UserDefaults::registerDefaults(const QVariantMap& defaults) {
     QStringList changedKeys;
+    std::unique_lock lock(d->mutex);
     for (auto it = defaults.cbegin(); it != defaults.cend(); ++it) {
         const auto old = d->registered.constFind(it.key());
         if (old == d->registered.cend() || *old != it.value())
             changedKeys.append(it.key());
         d->registered.insert(it.key(), it.value());
     }
+    lock.unlock();
     for (const QString& key : changedKeys)
         changed.emit(key);
 }
 
 QVariant UserDefaults::object(const QString& key) const {
-    if (const auto it = d->persistent.constFind(key); it != d->persistent.cend())
-        return *it;
+    const bool worker = std::this_thread::get_id() != d->owner;
+    const auto lookUp = [&](const QVariantMap& domain) {
+        std::unique_lock lock(d->mutex, std::defer_lock);
+        if (worker)
+            lock.lock();
+        return domain.value(key);
+    };
+    if (QVariant value = lookUp(d->persistent); value.isValid())
+        return value;
     if (QVariant global = d->globalValue(key); global.isValid())
         return global;
-    return d->registered.value(key);
+    return lookUp(d->registered);
 }
 
 bool UserDefaults::hasValue(const QString& key) const {
@@ -155,6 +180,9 @@ bool UserDefaults::hasValue(const QString& key) const {
 }
 
 QVariant UserDefaults::persistentObject(const QString& key) const {
+    std::unique_lock lock(d->mutex, std::defer_lock);
+    if (std::this_thread::get_id() != d->owner)
+        lock.lock();
     return d->persistent.value(key);
 }
 
@@ -211,15 +239,21 @@ void UserDefaults::setObject(const QVariant& value, const QString& key) {
     const auto old = d->persistent.constFind(key);
     if (old != d->persistent.cend() && *old == value && old->metaType() == value.metaType())
         return;
-    d->persistent.insert(key, value);
+    {
+        std::lock_guard lock(d->mutex);
+        d->persistent.insert(key, value);
+    }
     d->dirty = true;
     scheduleSave();
     changed.emit(key);
 }
 
 void UserDefaults::removeObject(const QString& key) {
-    if (d->persistent.remove(key) == 0)
-        return;
+    {
+        std::lock_guard lock(d->mutex);
+        if (d->persistent.remove(key) == 0)
+            return;
+    }
     d->dirty = true;
     scheduleSave();
     changed.emit(key);

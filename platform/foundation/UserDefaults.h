@@ -12,7 +12,8 @@ class SystemPreferences;
 
 // The program's settings: a registered domain (values given at start, never saved), a persistent
 // domain kept as a property-list file, and the desktop's global domain, read in the order
-// persistent, global, registered. Reads tell "no value" apart from NO and 0. Main thread only.
+// persistent, global, registered. Reads tell "no value" apart from NO and 0. The thread that makes the
+// store (the main thread) changes it; reads may also come from workers, which see what it would.
 class UserDefaults {
 public:
     // The persistent domain lives in filePath; the global domain comes from systemPreferences when

@@ -1,6 +1,7 @@
 #include "platform/x11/X11Desktop.h"
 
 #include "platform/PlatformLog.h"
+#include "platform/foundation/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,11 +90,11 @@ X11Extents extentsFromValues(const std::vector<std::uint32_t>& v) {
     return {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3])};
 }
 
+// The window manager's configuration and theme files are small; anything larger is not one of them.
+constexpr qint64 MaximumConfigurationBytes = 4 * 1024 * 1024;
+
 QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return readRegularFile(path, MaximumConfigurationBytes).value_or(QByteArray());
 }
 
 QByteArray firstExisting(const QStringList& paths) {

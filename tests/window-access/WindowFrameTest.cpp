@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <limits>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -122,6 +124,24 @@ TEST_F(WindowFrameTest, FramesAreLoggedAsProposedAndObtainedWhileDebugging) {
               (QStringList{QStringLiteral("[Debug] set window frame: proposed {{30, 40}, {300, 200}}"),
                            QStringLiteral("[Debug] set window frame: obtained {{30, 40}, {500, 400}} after 2 "
                                           "attempts")}));
+}
+
+TEST_F(WindowFrameTest, AWorkerReadsTheSettingsAsTheMainThreadWould) {
+    std::mutex mutex;
+    QStringList lines;
+    setPlatformLogSink([&](const QString& line) {
+        std::lock_guard lock(mutex);
+        lines << line;
+    });
+    SimWindow& window = addWindow();
+    // Turned on in the file, never read on the main thread.
+    set(QStringLiteral("ZRDebugLog"), true);
+    std::thread worker([&] {
+        ZRSetWindowFrame(elementOf(window), false, true, false, false, false, Rect(30, 40, 300, 200));
+    });
+    worker.join();
+    setPlatformLogSink({});
+    EXPECT_EQ(lines.value(0), QStringLiteral("[Debug] set window frame: proposed {{30, 40}, {300, 200}}"));
 }
 
 TEST_F(WindowFrameTest, AnimationTakesItsTimeOnTheClock) {

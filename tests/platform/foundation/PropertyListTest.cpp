@@ -1,5 +1,6 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/RegularFile.h"
 
 #include <gtest/gtest.h>
 #include <plist/plist.h>
@@ -16,6 +17,11 @@
 #include <limits>
 #include <memory>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -374,10 +380,49 @@ TEST_F(AtomicFileTest, ReplacingKeepsPermissionsAndSymbolicLinks) {
     EXPECT_FALSE(writeFileAtomically(QStringLiteral("/proc/no-such-place/file"), "x"));
 }
 
-TEST_F(AtomicFileTest, ReadingAMissingFileIsAnError) {
-    const auto result = PropertyList::readFile(path());
-    EXPECT_FALSE(result.ok());
-    EXPECT_TRUE(result.error.contains(path()));
+TEST_F(AtomicFileTest, OnlyRegularFilesWithinTheCapAreRead) {
+    const QString fifo = folder.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(writeFileAtomically(path(), "0123456789"));
+    struct Case {
+        QString path;
+        const char* errorMentions;
+    };
+    // A FIFO without a writer would block an ordinary open for good.
+    for (const auto& [file, errorMentions] :
+         {Case{folder.filePath(QStringLiteral("missing")), "cannot open"},
+          Case{folder.path(), "not a regular file"}, Case{fifo, "not a regular file"}}) {
+        SCOPED_TRACE(file.toStdString());
+        const auto result = PropertyList::readFile(file);
+        EXPECT_FALSE(result.ok());
+        EXPECT_TRUE(result.error.contains(file) && result.error.contains(QLatin1String(errorMentions)))
+            << result.error.toStdString();
+    }
+    QString error;
+    EXPECT_EQ(readRegularFile(path(), 10, &error), QByteArray("0123456789"));
+    EXPECT_FALSE(readRegularFile(path(), 9, &error));
+    EXPECT_TRUE(error.contains(QLatin1String("larger than 9 bytes"))) << error.toStdString();
+}
+
+TEST_F(AtomicFileTest, TemporaryFilesOfKilledWritesAreRemovedAndThoseBeingWrittenKept) {
+    const auto make = [&](const QString& name) {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("partial");
+    };
+    make(QStringLiteral(".Settings.plist.tmp-a1B2c3"));
+    make(QStringLiteral(".Settings.plist.tmp-d4E5f6"));
+    make(QStringLiteral("Settings.plist.tmp-notours"));
+    // Another process is writing this one right now.
+    const int busy =
+        ::open(QFile::encodeName(folder.filePath(QStringLiteral(".Settings.plist.tmp-d4E5f6"))), O_RDONLY);
+    ASSERT_EQ(::flock(busy, LOCK_EX), 0);
+
+    EXPECT_EQ(removeStaleTemporaryFiles(folder.path()),
+              QStringList{folder.filePath(QStringLiteral(".Settings.plist.tmp-a1B2c3"))});
+    ::close(busy);
+    EXPECT_EQ(entries(), (QStringList{QStringLiteral(".Settings.plist.tmp-d4E5f6"),
+                                      QStringLiteral("Settings.plist.tmp-notours")}));
 }
 
 } // namespace

@@ -14,6 +14,9 @@
 #include <QFileInfo>
 #include <QPoint>
 #include <QTemporaryDir>
+#include <functional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -205,16 +208,41 @@ TEST_F(UserDefaultsTest, ABrokenFileIsSetAsideAndNeverOverwritten) {
 }
 
 TEST_F(UserDefaultsTest, AnUnreadableFileIsNeverSavedOver) {
-    // Something that cannot be opened as a file, even by root.
-    ASSERT_TRUE(QDir().mkpath(settingsPath()));
+    // Something that cannot be opened as a file, even by root; and a FIFO, whose plain open would wait
+    // for a writer for good.
+    const std::vector<std::pair<const char*, std::function<bool()>>> cases = {
+        {"folder", [&] { return QDir().mkpath(settingsPath()); }},
+        {"fifo", [&] { return ::mkfifo(QFile::encodeName(settingsPath()).constData(), 0600) == 0; }},
+    };
+    for (const auto& [name, make] : cases) {
+        SCOPED_TRACE(name);
+        QDir(folder.filePath(QStringLiteral("Skaf"))).removeRecursively();
+        QDir().mkpath(folder.filePath(QStringLiteral("Skaf")));
+        ASSERT_TRUE(make());
+        const QFileInfo before(settingsPath());
+        UserDefaults defaults(settingsPath());
+        EXPECT_EQ(defaults.load(), UserDefaults::LoadResult::Broken);
+        EXPECT_TRUE(loggedLineContaining(QStringLiteral("not a regular file")));
+        EXPECT_TRUE(defaults.setAsidePath().isEmpty());
+        defaults.setBool(true, QStringLiteral("k"));
+        EXPECT_FALSE(defaults.save());
+        EXPECT_TRUE(loggedLineContaining(QStringLiteral("not saving settings")));
+        EXPECT_TRUE(defaults.boolForKey(QStringLiteral("k")));
+        EXPECT_EQ(QFileInfo(settingsPath()).isDir(), before.isDir());
+        EXPECT_EQ(QFileInfo(settingsPath()).isFile(), false);
+    }
+}
+
+TEST_F(UserDefaultsTest, LoadingRemovesTheTemporaryFileOfASaveThatWasCutShort) {
+    writeRaw(PropertyList::toData(QVariantMap{{QStringLiteral("k"), 1}}));
+    const QString stale = folder.filePath(QStringLiteral("Skaf/.Settings.plist.tmp-Ab12Cd"));
+    ASSERT_TRUE(writeFileAtomically(folder.filePath(QStringLiteral("elsewhere")), "half a settings file"));
+    ASSERT_TRUE(QFile::rename(folder.filePath(QStringLiteral("elsewhere")), stale));
+
     UserDefaults defaults(settingsPath());
-    EXPECT_EQ(defaults.load(), UserDefaults::LoadResult::Broken);
-    EXPECT_TRUE(defaults.setAsidePath().isEmpty());
-    defaults.setBool(true, QStringLiteral("k"));
-    EXPECT_FALSE(defaults.save());
-    EXPECT_TRUE(loggedLineContaining(QStringLiteral("not saving settings")));
-    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("k")));
-    EXPECT_TRUE(QFileInfo(settingsPath()).isDir());
+    EXPECT_EQ(defaults.load(), UserDefaults::LoadResult::Loaded);
+    EXPECT_EQ(filesInSettingsFolder(), QStringList{QStringLiteral("Settings.plist")});
+    EXPECT_TRUE(loggedLineContaining(stale));
 }
 
 TEST_F(UserDefaultsTest, TheDefaultPathFollowsXdg) {
