@@ -8,7 +8,7 @@ SKAF_PACKAGES=(
     libxcb1-dev libxcb-randr0-dev libxcb-xinput-dev libxcb-xkb-dev libxcb-xtest0-dev
     libxcb-ewmh-dev libxcb-icccm4-dev libxcb-keysyms1-dev libxcb-util-dev libxcb-res0-dev
     libxkbcommon-dev libxkbcommon-x11-dev
-    xvfb openbox xterm x11-apps x11-utils x11-xserver-utils xdotool wmctrl
+    xvfb openbox xcompmgr xterm x11-apps x11-utils x11-xserver-utils xdotool wmctrl
     fonts-dejavu-core
 )
 

@@ -17,7 +17,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "shell/ZRAboutPanelManager.h"
 #include "shell/ZRApplicationMode.h"
-#include "shell/ZROverlayMenuButton.h"
+#include "shell/ZRMenuOpeningControl.h"
 #include "shell/ZRProcessFlags.h"
 #include "shell/ZRShellAlerts.h"
 #include "shell/ZRShellDefaults.h"
@@ -536,7 +536,7 @@ QMenu* ZRMainController::menuForOverlayButton(QWidget* button) {
 }
 
 QMenu* ZRMainController::contextMenuForOverlayHitView(QWidget* view) {
-    if (enclosingWidgetOfType<ZROverlayMenuButton>(view) ||
+    if (enclosingWidgetOfType<ZRMenuOpeningControl>(view) ||
         enclosingWidgetOfType<ZRPaletteItemButtonInterface>(view))
         return nullptr;
     auto* menu = new QMenu(view);

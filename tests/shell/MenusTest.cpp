@@ -6,7 +6,7 @@
 #include "actions/ZRPaletteItemButtonInterface.h"
 #include "keyboard-control/ZRHotKey.h"
 #include "shell/ZRApplicationMode.h"
-#include "shell/ZROverlayMenuButton.h"
+#include "shell/ZRMenuOpeningControl.h"
 #include "shell/ZRSidebarMenuTarget.h"
 #include "shell/ZRStatusItemController.h"
 
@@ -44,7 +44,7 @@ public:
     std::shared_ptr<ZRAction> action;
 };
 
-class OverlayButton : public QWidget, public ZROverlayMenuButton {};
+class OverlayButton : public QWidget, public ZRMenuOpeningControl {};
 
 class RecordingSidebar : public ZRSidebarMenuTarget {
 public:
