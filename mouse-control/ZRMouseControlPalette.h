@@ -13,6 +13,8 @@ public:
     // Whether a click at the event's place is outside the palette and its zoom-button overlay.
     virtual bool shouldHideOverlayForTappedMouseEvent(const TapEvent& event) = 0;
     virtual void hideOverlayRegardless() = 0;
+    // Whether the palette window or the zoom-button overlay is on screen: hover leaves windows alone then.
+    virtual bool isShowingOverlay() const = 0;
     // Builds, places and shows the palette for the trigger under the pointer, or hides it.
     virtual void processTappedMouseMovedEvent(const std::shared_ptr<ZRCGEventWrapper>& wrapper) = 0;
 };

@@ -17,4 +17,7 @@ public:
     virtual void setMouseControlTriggerSelectorEnabled(bool enabled) = 0;
     // The shroud around the palette's delay slider.
     virtual void setMouseControlDelayShrouded(bool shrouded) = 0;
+    // The pop-up of "Hover Resize: Corner". Shroud-aware: it keeps this state apart from the shroud of the
+    // hover settings, so it comes back as set when "Hover" is turned on again.
+    virtual void setHoverResizeModeSelectorEnabled(bool enabled) = 0;
 };

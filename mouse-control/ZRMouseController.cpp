@@ -44,6 +44,7 @@ class NoPalette : public ZRMouseControlPalette {
 public:
     bool shouldHideOverlayForTappedMouseEvent(const TapEvent&) override { return false; }
     void hideOverlayRegardless() override {}
+    bool isShowingOverlay() const override { return false; }
     void processTappedMouseMovedEvent(const std::shared_ptr<ZRCGEventWrapper>&) override {}
 };
 

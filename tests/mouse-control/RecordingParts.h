@@ -29,6 +29,7 @@ public:
     QStringList calls;
     // Answers of the palette and the drop zones.
     bool hidesOverlay = true;
+    bool showsOverlay = false;
     bool activates = true;
     // A hover move step starts the gesture on this window; tracking for snapping takes it too.
     AXElementRef window;
@@ -67,6 +68,7 @@ public:
         return hidesOverlay;
     }
     void hideOverlayRegardless() override { calls += QStringLiteral("hide palette"); }
+    bool isShowingOverlay() const override { return showsOverlay; }
     void processTappedMouseMovedEvent(const std::shared_ptr<ZRCGEventWrapper>& wrapper) override {
         calls += QStringLiteral("process move");
         processedWrappers.push_back(wrapper);

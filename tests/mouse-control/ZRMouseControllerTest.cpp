@@ -205,6 +205,9 @@ public:
     void setMouseControlDelayShrouded(bool shrouded) override {
         calls += QStringLiteral("shroud %1").arg(shrouded);
     }
+    void setHoverResizeModeSelectorEnabled(bool enabled) override {
+        calls += QStringLiteral("hover resize corner %1").arg(enabled);
+    }
 };
 
 class Sender : public ZRSettingsControlSender {
