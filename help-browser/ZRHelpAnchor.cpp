@@ -1,0 +1,11 @@
+#include "help-browser/ZRHelpAnchor.h"
+
+#include "toolkit/StringExtensions.h"
+
+int ZRHelpAnchorCompare(const ZRHelpAnchor& anchor, const ZRHelpAnchor& other) {
+    if (const int order = ZRCompareCaseInsensitiveNumeric(anchor.sortString, other.sortString); order != 0)
+        return order;
+    if (anchor.name.size() != other.name.size())
+        return anchor.name.size() < other.name.size() ? -1 : 1;
+    return ZRCompareCaseInsensitiveNumeric(anchor.name, other.name);
+}
