@@ -44,7 +44,6 @@ TextBrowserView::TextBrowserView(QWidget* parent) : QTextBrowser(parent) {
             linkActivated(source().isEmpty() || m_showsHTML ? document()->baseUrl().resolved(link)
                                                             : source().resolved(link));
     });
-    connect(this, &QTextBrowser::sourceChanged, this, &TextBrowserView::sourceDidChange);
     connect(this, &QTextBrowser::historyChanged, this, [this] {
         if (historyDidChange)
             historyDidChange();
@@ -134,21 +133,24 @@ void TextBrowserView::doSetSource(const QUrl& name, QTextDocument::ResourceType 
         loadStarted();
     m_showsHTML = false;
     QTextBrowser::doSetSource(name, type);
+    didLoad(name);
 }
 
 void TextBrowserView::backward() {
     if (loadStarted)
         loadStarted();
     QTextBrowser::backward();
+    didLoad(source());
 }
 
 void TextBrowserView::forward() {
     if (loadStarted)
         loadStarted();
     QTextBrowser::forward();
+    didLoad(source());
 }
 
-void TextBrowserView::sourceDidChange(const QUrl& url) {
+void TextBrowserView::didLoad(const QUrl& url) {
     // The browser scrolls only to a fragment written plainly: "#%5Bsetup%5Dfirst" stays where it is.
     if (const QString fragment = url.fragment(QUrl::FullyDecoded); !fragment.isEmpty())
         scrollToAnchor(fragment);

@@ -42,7 +42,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    void sourceDidChange(const QUrl& url);
+    // The page of the URL is in place: scroll to its fragment and tell the owner.
+    void didLoad(const QUrl& url);
     bool mayRead(const QUrl& url) const;
 
     QString m_readableFolder;

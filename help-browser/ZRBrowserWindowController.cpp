@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -54,6 +55,22 @@ QString localPath(const QUrl& url) {
     if (url.scheme() == ResourceScheme)
         return u':' + url.path();
     return {};
+}
+
+// A magnifying glass in the text colour, for desktops whose icon theme has none.
+QIcon magnifyingGlassIcon(const QPalette& palette) {
+    constexpr int Size = 32;
+    constexpr double Lens = 18;
+    constexpr double Stroke = 3.5;
+    QPixmap pixmap(Size, Size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(palette.color(QPalette::ButtonText), Stroke, Qt::SolidLine, Qt::RoundCap));
+    painter.drawEllipse(QRectF(Stroke, Stroke, Lens, Lens));
+    const double handleStart = Stroke + Lens * 0.85;
+    painter.drawLine(QPointF(handleStart, handleStart), QPointF(Size - Stroke, Size - Stroke));
+    return QIcon(pixmap);
 }
 
 QWidget* flexibleSpace() {
@@ -262,8 +279,7 @@ QWidget* ZRBrowserWindowController::toolbarItem(const QString& identifier, const
     if (identifier == SearchItemIdentifier) {
         auto* button = new QToolButton;
         button->setObjectName(identifier);
-        button->setIcon(
-            QIcon::fromTheme(SearchIconName, style->standardIcon(QStyle::SP_FileDialogContentsView)));
+        button->setIcon(QIcon::fromTheme(SearchIconName, magnifyingGlassIcon(m_window->palette())));
         button->setAutoRaise(true);
         button->setToolTip(FindLabel);
         connect(button, &QToolButton::clicked, this, &ZRBrowserWindowController::toggleSearchField);

@@ -16,8 +16,8 @@
 #include "toolkit/ZRLog.h"
 
 #include <QAction>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QToolButton>
 #include <QVBoxLayout>
