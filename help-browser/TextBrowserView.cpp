@@ -1,36 +1,15 @@
 #include "help-browser/TextBrowserView.h"
 
+#include "help-browser/LocalFiles.h"
 #include "toolkit/TextFinding.h"
 #include "toolkit/ZRLog.h"
 
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QMenu>
 #include <QPrinter>
 #include <QStringDecoder>
-
-namespace {
-
-const QString FileScheme = QStringLiteral("file");
-const QString ResourceScheme = QStringLiteral("qrc");
-
-// The local path of a file or resource URL; empty for other schemes.
-QString localPath(const QUrl& url) {
-    if (url.scheme() == FileScheme)
-        return url.toLocalFile();
-    if (url.scheme() == ResourceScheme)
-        return u':' + url.path();
-    return {};
-}
-
-// The path with ".." and symbolic links resolved; empty when it does not exist.
-QString resolvedPath(const QString& path) {
-    return QFileInfo(path).canonicalFilePath();
-}
-
-} // namespace
 
 BrowserView* BrowserView::make(QWidget* parent) {
     return new TextBrowserView(parent);
@@ -95,15 +74,11 @@ void TextBrowserView::print(QPrinter* printer) {
 }
 
 void TextBrowserView::setReadableFolder(const QString& folder) {
-    m_readableFolder = folder.isEmpty() ? QString() : resolvedPath(folder);
+    m_readableFolder = folder;
 }
 
 bool TextBrowserView::mayRead(const QUrl& url) const {
-    const QString path = localPath(url);
-    if (path.isEmpty() || m_readableFolder.isEmpty())
-        return false;
-    const QString resolved = resolvedPath(path);
-    return !resolved.isEmpty() && resolved.startsWith(m_readableFolder + u'/');
+    return isURLInsideFolder(url, m_readableFolder);
 }
 
 QVariant TextBrowserView::loadResource(int type, const QUrl& name) {
@@ -112,7 +87,7 @@ QVariant TextBrowserView::loadResource(int type, const QUrl& name) {
         ZRLog("browser refused to read %@", url);
         return {};
     }
-    QFile file(localPath(url));
+    QFile file(localPathOfURL(url));
     if (file.size() > MaximumResourceBytes) {
         ZRLog("browser refused a file over 4 MiB: %@", url);
         return {};

@@ -1,6 +1,7 @@
 #include "help-browser/ZRBrowserWindowController.h"
 
 #include "help-browser/BrowserView.h"
+#include "help-browser/LocalFiles.h"
 #include "help-browser/ZRBrowserWindow.h"
 #include "help-browser/ZRBrowserWindowSearchFieldEditor.h"
 #include "platform/Platform.h"
@@ -39,8 +40,6 @@ const QString UntitledTitle = QStringLiteral("Untitled");
 const QString AboutBlank = QStringLiteral("about:blank");
 // The one standard context menu entry a page keeps (Qt names it so).
 const QString CopyLinkActionName = QStringLiteral("link-copy");
-const QString FileScheme = QStringLiteral("file");
-const QString ResourceScheme = QStringLiteral("qrc");
 const QString URLOpenerProgram = QStringLiteral("xdg-open");
 const QString SearchIconName = QStringLiteral("edit-find");
 constexpr int ToolbarIconSize = 16;
@@ -48,14 +47,6 @@ constexpr int TitleIconSize = 16;
 constexpr int TitleIconOffset = 4;
 constexpr double TitleTextIndent = 1.1;
 constexpr int SpinnerWidth = 80;
-
-QString localPath(const QUrl& url) {
-    if (url.scheme() == FileScheme)
-        return url.toLocalFile();
-    if (url.scheme() == ResourceScheme)
-        return u':' + url.path();
-    return {};
-}
 
 // A magnifying glass in the text colour, for desktops whose icon theme has none.
 QIcon magnifyingGlassIcon(const QPalette& palette) {
@@ -108,9 +99,7 @@ QString ZRBrowserWindowController::readableFolder() const {
 }
 
 bool ZRBrowserWindowController::allowsFileURL(const QUrl& url) {
-    const QString folder = QFileInfo(readableFolder()).canonicalFilePath();
-    const QString path = QFileInfo(localPath(url.adjusted(QUrl::RemoveFragment))).canonicalFilePath();
-    return !folder.isEmpty() && !path.isEmpty() && path.startsWith(folder + u'/');
+    return isURLInsideFolder(url, readableFolder());
 }
 
 // --- Showing content
@@ -119,8 +108,8 @@ bool ZRBrowserWindowController::populateWithHTMLContent(const std::optional<QStr
                                                         const QString& windowTitle) {
     if (!html && url.isEmpty())
         return false;
-    if (m_firstFolder.isEmpty() && !localPath(url).isEmpty())
-        m_firstFolder = QFileInfo(localPath(url)).absolutePath();
+    if (m_firstFolder.isEmpty() && !localPathOfURL(url).isEmpty())
+        m_firstFolder = QFileInfo(localPathOfURL(url)).absolutePath();
     if (!m_window)
         buildWindow(windowTitle);
     else
@@ -505,7 +494,7 @@ void ZRBrowserWindowController::viewHistoryDidChange() {
 }
 
 void ZRBrowserWindowController::decidePolicyForLink(const QUrl& url) {
-    const bool isFile = !localPath(url).isEmpty();
+    const bool isFile = !localPathOfURL(url).isEmpty();
     if (isFile && acceptableFileURLExtensions().contains(QFileInfo(url.path()).suffix().toLower()) &&
         allowsFileURL(url)) {
         m_view->loadURL(url);

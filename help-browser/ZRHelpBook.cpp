@@ -1,6 +1,7 @@
 #include "help-browser/ZRHelpBook.h"
 
 #include "help-browser/HelpStrings.h"
+#include "help-browser/LocalFiles.h"
 #include "help-browser/ZRHelpPageParser.h"
 #include "toolkit/StringExtensions.h"
 #include "toolkit/ZRLog.h"
@@ -20,19 +21,10 @@ const QString BookFolderName = QStringLiteral("Help");
 const QString UserBookContainer = QStringLiteral("Help");
 const QString ResourceRoot = QStringLiteral(":");
 const QString PageExtension = QStringLiteral("html");
-const QString ResourceScheme = QStringLiteral("qrc");
 constexpr QChar FoldedWordSeparator = u'\n';
 
 bool isResourcePath(const QString& path) {
     return path.startsWith(u':');
-}
-
-QUrl urlForPath(const QString& path) {
-    return isResourcePath(path) ? QUrl(ResourceScheme + path) : QUrl::fromLocalFile(path);
-}
-
-QString pathForURL(const QUrl& url) {
-    return url.scheme() == ResourceScheme ? u':' + url.path() : url.toLocalFile();
 }
 
 QString encoded(const QUrl& url) {
@@ -92,7 +84,7 @@ QMap<QString, QUrl> ZRHelpBook::pageURLsByRelativePath() {
     if (!folder)
         return m_table;
     m_folder = *folder;
-    m_folderURL = encoded(urlForPath(m_folder));
+    m_folderURL = encoded(urlOfLocalPath(m_folder));
     const QString folderPrefix = m_folder + u'/';
     QDirIterator files(m_folder, QDir::Files | QDir::Readable, QDirIterator::Subdirectories);
     while (files.hasNext()) {
@@ -104,7 +96,7 @@ QMap<QString, QUrl> ZRHelpBook::pageURLsByRelativePath() {
             ZRLog("help file enumeration error: %@ lies outside the book", file.filePath());
             continue;
         }
-        const QUrl url = urlForPath(file.filePath());
+        const QUrl url = urlOfLocalPath(file.filePath());
         const QString absolute = encoded(url);
         if (absolute.startsWith(m_folderURL + u'/'))
             m_table.insert(absolute.mid(m_folderURL.size() + 1), url);
@@ -127,7 +119,7 @@ ZRHelpBook::Pages ZRHelpBook::pageRepresentations() {
 }
 
 QString ZRHelpBook::readPage(const QUrl& url) const {
-    QFile file(pathForURL(url));
+    QFile file(localPathOfURL(url));
     if (file.size() > MaximumPageBytes) {
         ZRLog("help page over 4 MiB left unread: %@", url);
         return {};
@@ -188,12 +180,7 @@ std::optional<QString> ZRHelpBook::relativePathForURL(const QUrl& url) {
 }
 
 bool ZRHelpBook::containsFileURL(const QUrl& url) {
-    const QString folder = folderPath();
-    if (folder.isEmpty())
-        return false;
-    const QString path = pathForURL(url.adjusted(QUrl::RemoveFragment | QUrl::NormalizePathSegments));
-    const QString resolved = QFileInfo(path).canonicalFilePath();
-    return !resolved.isEmpty() && resolved.startsWith(folder + u'/');
+    return isURLInsideFolder(url, folderPath());
 }
 
 std::vector<ZRHelpSearchItem>
