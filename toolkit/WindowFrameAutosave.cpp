@@ -22,8 +22,13 @@ public:
         window->installEventFilter(this);
     }
 
+    // Not findChild: without a meta-object of its own, a FrameSaver would match any child object.
     static FrameSaver* of(const QWidget* window) {
-        return window->findChild<FrameSaver*>(QString(), Qt::FindDirectChildrenOnly);
+        for (QObject* child : window->children()) {
+            if (auto* saver = dynamic_cast<FrameSaver*>(child))
+                return saver;
+        }
+        return nullptr;
     }
 
     const QString& name() const { return m_name; }

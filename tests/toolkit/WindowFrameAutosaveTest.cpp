@@ -74,8 +74,13 @@ TEST_F(WindowFrameAutosaveTest, AFrameMovedWhileShownIsThereAtTheNextStart) {
     ASSERT_TRUE(UserDefaults::standard().save());
 
     openSettings();
+    // A window with children of its own, as every real window has.
     QWidget next;
+    new QWidget(&next);
+    new QObject(&next);
     restoreFrameAndAutosave(&next, Name);
+    setFrameAutosaveName(&next, Name);
+    EXPECT_EQ(frameAutosaveName(&next), Name);
     EXPECT_EQ(cocoaRectFromQtRect(QRectF(next.geometry())), Rect(60, 90, 450, 350));
 
     setFrameAutosaveName(&window(), QString());
