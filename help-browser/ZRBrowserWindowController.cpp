@@ -4,13 +4,11 @@
 #include "help-browser/LocalFiles.h"
 #include "help-browser/ZRBrowserWindow.h"
 #include "help-browser/ZRBrowserWindowSearchFieldEditor.h"
-#include "platform/Platform.h"
-#include "platform/Screens.h"
 #include "shell/ZRApplicationMode.h"
 #include "toolkit/ScreenCoordinates.h"
+#include "toolkit/WindowFrameAutosave.h"
 #include "toolkit/ZRFindBar.h"
 #include "toolkit/ZRFindPasteboard.h"
-#include "window-access/VirtualScreen.h"
 
 #include <QAction>
 #include <QApplication>
@@ -135,17 +133,13 @@ bool ZRBrowserWindowController::showHTMLContent(const std::optional<QString>& ht
 }
 
 QRect ZRBrowserWindowController::usableArea() const {
-    const QScreen* screen = preferredScreen() ? preferredScreen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return {};
-    // The platform knows the docks and panels of every monitor; Qt's own answer is that of the first one.
-    if (Platform::hasCurrent()) {
-        for (const ScreenInfo& info : Platform::current().screens().screens()) {
-            if (qtRectFromCocoaRect(info.frame).toRect() == screen->geometry())
-                return qtRectFromCocoaRect(visibleFrameWithExtraDockSpacing(&info)).toRect();
-        }
+    const QScreen* screen = preferredScreen();
+    const std::vector<QtScreenFrames> screens = currentScreenFrames();
+    for (const QtScreenFrames& frames : screens) {
+        if (!screen || frames.frame.toRect() == screen->geometry())
+            return frames.usable.toRect();
     }
-    return screen->availableGeometry();
+    return screens.empty() ? QRect() : screens.front().usable.toRect();
 }
 
 void ZRBrowserWindowController::buildWindow(const QString& title) {
@@ -188,10 +182,10 @@ void ZRBrowserWindowController::buildWindow(const QString& title) {
 }
 
 void ZRBrowserWindowController::restoreOrCenterFrame(const QString& autosaveName) {
-    const QRect usable = usableArea();
-    QRect frame(QPoint(), m_window->size());
-    frame.moveCenter(usable.center());
-    m_window->move(frame.topLeft());
+    if (windowSavesFrame())
+        restoreFrameAndAutosave(m_window, autosaveName);
+    else
+        centerWindow(m_window);
 }
 
 void ZRBrowserWindowController::buildToolbar(const QString& title) {

@@ -19,7 +19,8 @@ namespace {
 const QString BookFolderName = QStringLiteral("Help");
 // The user's copy lies in this folder of the program's data folder, in language folders or not.
 const QString UserBookContainer = QStringLiteral("Help");
-const QString ResourceRoot = QStringLiteral(":");
+// The program's own copy, compiled in (resources/CMakeLists.txt).
+const QString ResourceRoot = QStringLiteral(":/help");
 const QString PageExtension = QStringLiteral("html");
 constexpr QChar FoldedWordSeparator = u'\n';
 

@@ -4,6 +4,8 @@
 #include "help-browser/ZRHelpLink.h"
 #include "help-browser/ZRHelpPageParser.h"
 
+#include <QRegularExpression>
+#include <QSet>
 #include <gtest/gtest.h>
 
 namespace {
@@ -232,6 +234,66 @@ TEST(HelpLink, OnlyAllowedSettingsWithValuesOfTheirType) {
     ASSERT_TRUE(message);
     EXPECT_EQ(message->kind, ZRHelpLink::Kind::Message);
     EXPECT_EQ(message->message, "open%20settings");
+}
+
+} // namespace
+
+namespace {
+
+// The book the program ships, without any copy of the user's.
+std::shared_ptr<ZRHelpBook> shippedBook() {
+    ZRHelpBook::Location location = ZRHelpBook::standardLocation();
+    location.userFolder.clear();
+    return std::make_shared<ZRHelpBook>(location);
+}
+
+TEST(ShippedHelpBook, PagesAreOrderedAndEveryLinkAndAnchorResolves) {
+    const auto book = shippedBook();
+    const auto pages = book->pageRepresentations();
+    ASSERT_GE(pages->size(), 16u);
+    EXPECT_EQ(pages->front().path, "welcome.html");
+    QSet<QString> indexes;
+    QMap<QString, QSet<QString>> anchorsByPage;
+    for (const auto& page : *pages) {
+        EXPECT_FALSE(page.index.startsWith("9223372036854775807"))
+            << page.path.toStdString() << " has no marker";
+        EXPECT_FALSE(indexes.contains(page.index)) << page.path.toStdString() << " repeats a marker";
+        indexes.insert(page.index);
+        EXPECT_NE(page.title, page.path) << page.path.toStdString() << " has no title";
+        EXPECT_GT(page.words.size(), 40) << page.path.toStdString();
+        for (const auto& anchor : page.anchors) {
+            EXPECT_TRUE(anchor.category) << anchor.fragment.toStdString() << " names no category";
+            anchorsByPage[page.path].insert(anchor.fragment);
+        }
+    }
+
+    const QRegularExpression href(QStringLiteral("href=\"([^\"]*)\""));
+    const QMap<QString, QUrl> table = book->pageURLsByRelativePath();
+    int settingsLinks = 0;
+    for (auto it = table.begin(); it != table.end(); ++it) {
+        QFile file(QStringLiteral(":") + it.value().path());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << it.key().toStdString();
+        const QString html = QString::fromUtf8(file.readAll());
+        for (const auto& match : href.globalMatch(html)) {
+            const QString link = match.captured(1);
+            const std::string where = it.key().toStdString() + ": " + link.toStdString();
+            const QUrl url = it.value().resolved(QUrl(link));
+            if (url.scheme() == QStringView(ZRHelpLink::Scheme)) {
+                const auto parsed = ZRHelpLink::parse(url.toString(QUrl::FullyEncoded));
+                ASSERT_TRUE(parsed) << where;
+                EXPECT_EQ(parsed->kind, ZRHelpLink::Kind::Default) << where;
+                ++settingsLinks;
+                continue;
+            }
+            const auto target = book->relativePathForURL(url);
+            ASSERT_TRUE(target) << where;
+            EXPECT_TRUE(book->containsFileURL(url)) << where;
+            if (url.hasFragment()) {
+                EXPECT_TRUE(anchorsByPage[*target].contains(url.fragment(QUrl::FullyDecoded))) << where;
+            }
+        }
+    }
+    EXPECT_GT(settingsLinks, 5);
 }
 
 } // namespace

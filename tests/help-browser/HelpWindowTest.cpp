@@ -217,7 +217,8 @@ TEST_F(HelpWindowTest, FindSuggestsPagesWrapsAndBeepsOnlyWhenTheTextIsAbsent) {
     manager->selectSearchSuggestion("Setup");
     settle();
     EXPECT_EQ(current(), "setup.html");
-    EXPECT_EQ(browser()->textCursor().selectedText().toLower(), "resiz") << "the first word is found on the page";
+    EXPECT_EQ(browser()->textCursor().selectedText().toLower(), "resiz")
+        << "the first word is found on the page";
 
     ZRFindPasteboard::shared().setString("setup page");
     for (int i = 0; i < 70; ++i)
