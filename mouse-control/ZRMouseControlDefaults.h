@@ -26,6 +26,17 @@ inline const QString HoverMove = QStringLiteral("Hover Move");
 inline const QString HoverResize = QStringLiteral("Hover Resize");
 inline const QString HoverMoveSuppressImplicitDropSnap =
     QStringLiteral("Hover Move: Suppress Implicit Drop Snap");
+// 1: a hover resize moves the corner nearest the pointer; other values: the bottom-right corner.
+inline const QString HoverResizeCorner = QStringLiteral("Hover Resize: Corner");
+// Above 0 a hover move keeps the window on its display's usable frame; from 0 a hover resize does too (0
+// lets it grow across displays that share their workspaces); below 0 neither.
+inline const QString HoverStickinessDisplayRestrictionPriority =
+    QStringLiteral("Hover Stickiness: Display Restriction Priority");
+// Within a few points a hovered window sticks to the usable frame's edges, to the centre, and to the size
+// it had when the gesture began.
+inline const QString HoverStickinessEdges = QStringLiteral("Hover Stickiness: Edges");
+inline const QString HoverStickinessCenters = QStringLiteral("Hover Stickiness: Centers");
+inline const QString HoverStickinessOriginalSize = QStringLiteral("Hover Stickiness: Original Size");
 inline const QString DropSnap = ZRDropSnapUserDefaultName;
 // 0 by the drop-snap modifier keys, 1 by the modifiers of a layout's hot key, 2 by a layout's hot key.
 inline const QString DropSnapActivation = QStringLiteral("Drop Snap: Activation");

@@ -14,4 +14,6 @@ public:
     // One step of the gesture; the first step with an event finds the window. Null: a retry of the last
     // step without a new event.
     virtual void moveOrResize(ZRHoverMode mode, const TapEvent* event) = 0;
+    // Enables the settings' choice of the resized corner only while resizing has keys of its own.
+    virtual void updateHoverResizeModeSelector() = 0;
 };

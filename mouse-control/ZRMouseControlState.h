@@ -5,6 +5,8 @@
 #include "platform/Keys.h"
 #include "platform/foundation/RunLoop.h"
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 
 class ZRCGEventWrapper;
@@ -40,9 +42,15 @@ struct ZRMouseControlState {
     Point lastDragLocation;
     Point mouseDownLocation;
 
-    // The window of a running hover gesture, and whether a hover move has taken a step.
+    // The window of a running hover gesture, and whether a hover move has taken a step. The window changes
+    // only through setHoveredWindow.
     AXElementRef hoveredWindow;
     bool hoverMoveInProgress = false;
+    void setHoveredWindow(AXElementRef window);
+    // Counts the changes of the hovered window. The hover worker compares it before it sets a frame, instead
+    // of reading the window, which the main thread writes: a frame is never set after its gesture ended.
+    // Any thread.
+    static std::atomic<std::uint64_t>& hoverGesture();
 
     // Carries the pending mouse move to the palette; made on first use and reused.
     std::shared_ptr<ZRCGEventWrapper> movedEventWrapper;

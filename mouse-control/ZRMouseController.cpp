@@ -3,6 +3,7 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
 #include "keyboard-control/ZRHotKey.h"
+#include "mouse-control/ZRHover.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlDropZones.h"
 #include "mouse-control/ZRMouseControlHover.h"
@@ -29,6 +30,7 @@ namespace {
 class NoHover : public ZRMouseControlHover {
 public:
     void moveOrResize(ZRHoverMode, const TapEvent*) override {}
+    void updateHoverResizeModeSelector() override {}
 };
 
 class NoSnapping : public ZRMouseControlSnapping {
@@ -177,6 +179,8 @@ void computeFeatureFlags(ZRMouseControlState& state, const UserDefaults& default
 ZRMouseController::ZRMouseController()
     : m_hover(&noHover), m_snapping(&noSnapping), m_palette(&noPalette), m_dropZones(&noDropZones),
       m_keyboardMenu(&noKeyboardMenu) {
+    m_ownHover = std::make_unique<ZRHover>(*this);
+    m_hover = m_ownHover.get();
     setDelayReader(nullptr);
     followTappedEventSettings();
     // Whether drop snap is on depends on the layouts and their hot keys; a burst of changes (a store
@@ -336,6 +340,9 @@ void ZRMouseController::registerDefaults(UserDefaults& defaults) {
          integer(defaults.boolForKey(MouseControlsDisableZoomButtonKey) ? ZoomButtonDisabledBehavior : 0)},
         {D::HoverMove, integer(static_cast<qint64>(DefaultHoverMoveModifiers))},
         {D::HoverResize, integer(static_cast<qint64>(DefaultHoverResizeModifiers))},
+        {D::HoverStickinessEdges, true},
+        {D::HoverStickinessCenters, true},
+        {D::HoverStickinessOriginalSize, true},
     };
     for (std::int64_t position = FirstSnapPosition; position <= LastSnapPosition; ++position)
         registered.insert(userDefaultNameForSnapPosition(position),

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class ZRHover;
 class ZRMouseControlDropZones;
 class ZRMouseControlHover;
 class ZRMouseControlKeyboardMenu;
@@ -41,6 +42,7 @@ public:
     ZRMouseController& operator=(const ZRMouseController&) = delete;
 
     // --- The parts that act on tapped events; null takes a part away again. The caller keeps them alive.
+    // Hover is the controller's own until another is given.
 
     void setHover(ZRMouseControlHover* hover);
     void setSnapping(ZRMouseControlSnapping* snapping);
@@ -55,6 +57,7 @@ public:
 
     // The settings window's controls that show the palette's state; null for none.
     void setSettingsControls(ZRMouseControlSettingsControls* controls) { m_settingsControls = controls; }
+    ZRMouseControlSettingsControls* settingsControls() const { return m_settingsControls; }
     // How the settings window reads a delay setting (seconds); until one is given, the stored value.
     using DelayReader = std::function<double(const QString& userDefaultName)>;
     void setDelayReader(DelayReader reader);
@@ -113,4 +116,6 @@ private:
     Connection m_actionsChanged;
     double m_tapRetryDelay = TapRetryDelay;
     bool m_terminated = false;
+    // Last: it goes first, while the rest of the controller is still there.
+    std::unique_ptr<ZRHover> m_ownHover;
 };

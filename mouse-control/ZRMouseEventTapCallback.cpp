@@ -217,7 +217,7 @@ void ZRMouseEventTapCallback(ZRMouseController& controller, const TapEvent& even
                     controller.snapping().dropSnap();
                     controller.snapping().setSnapWindowFromTappedMouseEvent(nullptr);
                 }
-                state.hoveredWindow.reset();
+                state.setHoveredWindow(nullptr);
                 state.hoverMoveInProgress = false;
             }
         } else if (state.snapWindowMoving) {

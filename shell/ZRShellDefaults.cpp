@@ -27,8 +27,7 @@ void ZRRegisterShellDefaults(UserDefaults& defaults) {
     QVariantMap registered;
     for (const char* key :
          {"Focus: Always Enable For Snap", "Focus: Animate", "Focus: Shadow", "Drop Snap: Always Adapt",
-          "Drop Snap: Activate Via Snap", "Hover Stickiness: Original Size", "Hover Stickiness: Edges",
-          "Hover Stickiness: Centers", "Mouse Controls Grid: Full Size: Cover All Displays",
+          "Drop Snap: Activate Via Snap", "Mouse Controls Grid: Full Size: Cover All Displays",
           "Mouse Controls Grid: Swap Dimensions On Portrait Orientation Displays",
           "Palette Icons Emphasize Borders"})
         registered.insert(QString::fromLatin1(key), true);

@@ -1,5 +1,7 @@
+#include "BenchApplication.h"
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
+
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
@@ -10,7 +12,6 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDesktop.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -41,11 +42,7 @@ enum class Preferences { Simulated, Files };
 // layout on Shift.
 struct Run {
     Run(bool everyFeature, Preferences preferences) {
-        static int argc = 1;
-        static char name[] = "skaf_mouse_control_bench";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
+        ensureBenchApplication();
         RunLoop::main().useManualClock();
         Platform::setCurrent(&desktop);
         SystemPreferences* global = &desktop.systemPreferences();
@@ -55,6 +52,7 @@ struct Run {
             std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")), global));
         UserDefaults& defaults = UserDefaults::standard();
         controller = std::make_unique<ZRMouseController>();
+        controller->setHover(nullptr);
         controller->registerDefaults(defaults);
         if (everyFeature) {
             for (const QString& key : {D::Snap, D::SnapBack, D::DropSnap, D::Hover})
@@ -69,7 +67,7 @@ struct Run {
         if (everyFeature) {
             // A hover move is dragging a window for snapping.
             ZRMouseControlState& state = ZRMouseControlState::shared();
-            state.hoveredWindow = desktop.accessibility().applicationElement(1);
+            state.setHoveredWindow(desktop.accessibility().applicationElement(1));
             state.hoverMoveInProgress = true;
             state.trackedSnapWindow = state.hoveredWindow;
             state.snapWindowMoving = true;

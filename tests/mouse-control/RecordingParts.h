@@ -43,10 +43,12 @@ public:
         calls += mode == ZRHoverModeMove ? QStringLiteral("hover move") : QStringLiteral("hover resize");
         ZRMouseControlState& state = ZRMouseControlState::shared();
         if (hoverStartsGesture) {
-            state.hoveredWindow = window;
+            state.setHoveredWindow(window);
             state.hoverMoveInProgress = mode == ZRHoverModeMove;
         }
     }
+
+    void updateHoverResizeModeSelector() override {}
 
     void setSnapWindowFromTappedMouseEvent(const TapEvent* event) override {
         calls += event ? QStringLiteral("track") : QStringLiteral("end tracking");

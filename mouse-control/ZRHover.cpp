@@ -1,0 +1,232 @@
+#include "mouse-control/ZRHover.h"
+
+#include "mouse-control/ZRMouseControlDefaults.h"
+#include "mouse-control/ZRMouseControlPalette.h"
+#include "mouse-control/ZRMouseControlSettingsControls.h"
+#include "mouse-control/ZRMouseControlState.h"
+#include "mouse-control/ZRMouseController.h"
+#include "mouse-control/ZRWindowFilter.h"
+#include "platform/Platform.h"
+#include "platform/Workspace.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "toolkit/ZRLog.h"
+#include "window-access/WindowElements.h"
+#include "window-access/WindowFrameSetting.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+constexpr char MoveRetrySelector[] = "moveHoveredWindowAfterDelay";
+constexpr char ResizeRetrySelector[] = "resizeHoveredWindowAfterDelay";
+// "Hover Resize: Corner": the corner nearest the pointer.
+constexpr std::int64_t ResizeNearestCorner = 1;
+
+const char* retrySelector(ZRHoverMode mode) {
+    return mode == ZRHoverModeMove ? MoveRetrySelector : ResizeRetrySelector;
+}
+
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+bool setWindowFrame(const AXElementRef& window, bool setSize, const Rect& frame) {
+    return ZRSetWindowFrame(window, false, setSize, false, false, false, frame);
+}
+
+QString applicationDescription(pid_t processIdentifier) {
+    const auto application =
+        Platform::hasCurrent()
+            ? Platform::current().workspace().applicationWithProcessIdentifier(processIdentifier)
+            : std::nullopt;
+    if (!application)
+        return QStringLiteral("(unknown, %1)").arg(processIdentifier);
+    return QStringLiteral("%1 (%2, %3)")
+        .arg(application->localizedName, application->bundleIdentifier)
+        .arg(processIdentifier);
+}
+
+} // namespace
+
+// What the worker shares with the main thread: how frames are set, and whether one is being set now. It
+// reaches the part only on the main thread, and only while the part lives.
+struct ZRHover::Worker {
+    explicit Worker(FrameSetter setter) : setFrame(std::move(setter)) {}
+
+    const FrameSetter setFrame;
+    std::mutex mutex;
+    std::condition_variable idle;
+    bool setting = false;
+    ZRHover* owner = nullptr;
+};
+
+ZRHover::ZRHover(ZRMouseController& controller, FrameSetter setFrame)
+    : m_controller(controller),
+      m_worker(std::make_shared<Worker>(setFrame ? std::move(setFrame) : FrameSetter(setWindowFrame))) {
+    m_worker->owner = this;
+}
+
+ZRHover::~ZRHover() {
+    RunLoop::main().cancelPreviousPerformRequests(this);
+    m_worker->owner = nullptr;
+    ZRMouseControlState& shared = ZRMouseControlState::shared();
+    shared.setHoveredWindow(nullptr);
+    shared.hoverMoveInProgress = false;
+    // A window is not left half set when the program quits (position taken, size not yet).
+    std::unique_lock lock(m_worker->mutex);
+    m_worker->idle.wait(lock, [this] { return !m_worker->setting; });
+}
+
+void ZRHover::moveOrResize(ZRHoverMode mode, const TapEvent* event) {
+    if (m_controller.palette().isShowingOverlay())
+        return;
+    ZRMouseControlState& shared = ZRMouseControlState::shared();
+    if (event && !shared.hoveredWindow)
+        beginGesture(mode, *event);
+    if (!shared.hoveredWindow || m_state.startFrame.isEmpty())
+        return;
+
+    if (mode == ZRHoverModeMove) {
+        shared.hoverMoveInProgress = true;
+    } else if (m_state.firstResizeStep) {
+        m_state.firstResizeStep = false;
+        // Asked once per gesture. A window that cannot say sits still as one that refuses, for the whole
+        // gesture, rather than being asked again at every step.
+        bool settable = false;
+        if (shared.hoveredWindow->isAttributeSettable(AX::SizeAttribute, settable) != AXError::Success ||
+            !settable) {
+            m_state.startFrame = Rect();
+            return;
+        }
+    }
+    if (event) {
+        m_state.accumulatedDx += event->deltaX;
+        m_state.accumulatedDy += event->deltaY;
+    }
+    setFrame(mode, m_state.geometry.frameForStep(mode, m_state.startFrame, std::round(m_state.accumulatedDx),
+                                                 std::round(m_state.accumulatedDy), m_state.resizeFromLeft,
+                                                 m_state.resizeFromTop));
+}
+
+void ZRHover::beginGesture(ZRHoverMode mode, const TapEvent& event) {
+    std::optional<WindowListEntry> entry;
+    bool exactMatch = false;
+    if (!shouldProcessTappedMouseEventAtLocation(event.location, false, nullptr, &entry, &exactMatch))
+        return;
+    AXElementRef window = ZRWindowForWindowListEntry(event.location, entry ? &*entry : nullptr, exactMatch);
+    if (!window)
+        return;
+
+    // A retry of an earlier gesture would take this one's sums.
+    RunLoop::main().cancelPreviousPerformRequests(this, MoveRetrySelector, nullptr);
+    RunLoop::main().cancelPreviousPerformRequests(this, ResizeRetrySelector, nullptr);
+    const bool requestInFlight = m_state.requestInFlight;
+    m_state = ZRHoverState();
+    m_state.requestInFlight = requestInFlight;
+    ZRMouseControlState::shared().setHoveredWindow(window);
+
+    bool movable = false;
+    if (window->isAttributeSettable(AX::Position, movable) != AXError::Success || !movable)
+        return;
+    const std::optional<Rect> frame = ZRCopyWindowFrame(window, false);
+    if (!frame)
+        return;
+    m_state.startFrame = *frame;
+    m_state.geometry = ZRHoverGeometry::forStartFrame(*frame);
+    m_state.ownWindow = window->processIdentifier() == ::getpid();
+    if (ZRDebugLogEnabled()) {
+        if (m_state.ownWindow)
+            ZRLog("[Debug] drag own window");
+        else
+            ZRLog("[Debug] drag window owned by application: %@",
+                  applicationDescription(window->processIdentifier()));
+    }
+    m_state.firstResizeStep = true;
+    if (mode == ZRHoverModeResize && UserDefaults::standard().integerForKey(
+                                         ZRMouseControlDefault::HoverResizeCorner) == ResizeNearestCorner) {
+        m_state.resizeFromLeft = event.location.x < frame->midX();
+        m_state.resizeFromTop = event.location.y < frame->midY();
+    }
+}
+
+void ZRHover::setFrame(ZRHoverMode mode, const Rect& frame) {
+    const AXElementRef& window = ZRMouseControlState::shared().hoveredWindow;
+    const bool setSize = mode == ZRHoverModeResize;
+    if (m_state.ownWindow) {
+        m_worker->setFrame(window, setSize, frame);
+        return;
+    }
+
+    RunLoop& runLoop = RunLoop::main();
+    runLoop.cancelPreviousPerformRequests(this, retrySelector(mode), nullptr);
+    if (m_state.requestInFlight) {
+        runLoop.perform(this, retrySelector(mode), nullptr, RetryDelay, [this, mode] {
+            if (mode == ZRHoverModeMove)
+                moveHoveredWindowAfterDelay();
+            else
+                resizeHoveredWindowAfterDelay();
+        });
+        return;
+    }
+
+    m_state.requestInFlight = true;
+    // The worker compares the gesture's number, never the hovered window, which the main thread writes.
+    const std::uint64_t gesture = ZRMouseControlState::hoverGesture().load();
+    DispatchQueue::global(QueuePriority::High)
+        .async([worker = m_worker, window = AXElementRef(window), mode, frame, setSize, gesture]() mutable {
+            Request request;
+            request.mode = mode;
+            request.frame = frame;
+            request.began = steadySeconds();
+            {
+                std::lock_guard lock(worker->mutex);
+                request.set = ZRMouseControlState::hoverGesture().load() == gesture;
+                worker->setting = request.set;
+            }
+            if (request.set) {
+                worker->setFrame(window, setSize, frame);
+                {
+                    std::lock_guard lock(worker->mutex);
+                    worker->setting = false;
+                }
+                worker->idle.notify_all();
+            }
+            window.reset();
+            request.ended = steadySeconds();
+            RunLoop::main().performOnMainThread([worker, request] {
+                if (worker->owner)
+                    worker->owner->requestDidFinish(request);
+            });
+        });
+}
+
+void ZRHover::requestDidFinish(const Request& request) {
+    m_state.requestInFlight = false;
+    if (m_requestObserver)
+        m_requestObserver(request);
+}
+
+void ZRHover::moveHoveredWindowAfterDelay() {
+    moveOrResize(ZRHoverModeMove, nullptr);
+}
+
+void ZRHover::resizeHoveredWindowAfterDelay() {
+    moveOrResize(ZRHoverModeResize, nullptr);
+}
+
+void ZRHover::updateHoverResizeModeSelector() {
+    ZRMouseControlSettingsControls* controls = m_controller.settingsControls();
+    if (!controls)
+        return;
+    const UserDefaults& defaults = UserDefaults::standard();
+    const std::int64_t resize = defaults.integerForKey(ZRMouseControlDefault::HoverResize);
+    controls->setHoverResizeModeSelectorEnabled(
+        resize != 0 && resize != defaults.integerForKey(ZRMouseControlDefault::HoverMove));
+}

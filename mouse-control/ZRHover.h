@@ -1,0 +1,65 @@
+#pragma once
+
+#include "mouse-control/ZRHoverState.h"
+#include "mouse-control/ZRMouseControlHover.h"
+#include "platform/Accessibility.h"
+
+#include <functional>
+#include <memory>
+
+class ZRMouseController;
+
+// Hover move and resize: while the hover keys are held, the window under the pointer follows the mouse, or
+// is resized by it. The window is found when the gesture begins; every step sets the start frame changed by
+// the pointer's summed movement. Our own windows take their frame at once. Other applications' windows take
+// it on the high-priority worker, one request at a time, so a slow application holds up neither the tap nor
+// the main thread: a step that finds a request running leaves a retry RetryDelay later, which takes the
+// newest sums. Main thread, apart from that request.
+class ZRHover : public ZRMouseControlHover {
+public:
+    static constexpr double RetryDelay = 0.05;
+
+    // Sets a window's frame (Quartz), its size too when asked, and answers whether the window took it. Runs
+    // on the worker for other applications' windows.
+    using FrameSetter = std::function<bool(const AXElementRef& window, bool setSize, const Rect& frame)>;
+
+    // What became of one request for another application's window: not set when its gesture had ended
+    // before the worker came to it; began and ended on a steady clock (seconds), on the worker.
+    struct Request {
+        ZRHoverMode mode = ZRHoverModeMove;
+        Rect frame;
+        bool set = false;
+        double began = 0;
+        double ended = 0;
+    };
+    // Told on the main thread as each request finishes (diagnostics and benchmarks).
+    using RequestObserver = std::function<void(const Request&)>;
+
+    // The controller outlives the part. Without a setter, frames are set by ZRSetWindowFrame.
+    explicit ZRHover(ZRMouseController& controller, FrameSetter setFrame = nullptr);
+    // Ends a running gesture, and lets a request that is setting a frame finish first.
+    ~ZRHover() override;
+    ZRHover(const ZRHover&) = delete;
+    ZRHover& operator=(const ZRHover&) = delete;
+
+    void moveOrResize(ZRHoverMode mode, const TapEvent* event) override;
+    void updateHoverResizeModeSelector() override;
+    // The retries: a step of the running gesture without a new event.
+    void moveHoveredWindowAfterDelay();
+    void resizeHoveredWindowAfterDelay();
+
+    const ZRHoverState& state() const { return m_state; }
+    void setRequestObserver(RequestObserver observer) { m_requestObserver = std::move(observer); }
+
+private:
+    struct Worker;
+
+    void beginGesture(ZRHoverMode mode, const TapEvent& event);
+    void setFrame(ZRHoverMode mode, const Rect& frame);
+    void requestDidFinish(const Request& request);
+
+    ZRMouseController& m_controller;
+    ZRHoverState m_state;
+    std::shared_ptr<Worker> m_worker;
+    RequestObserver m_requestObserver;
+};
