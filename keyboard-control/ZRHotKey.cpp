@@ -86,23 +86,27 @@ ZRHotKey::hotKeyWithDictionaryRepresentation(const ZRHotKeyDictionaryRepresentat
     if (identifier.isEmpty())
         return nullptr;
     const auto visualRepresentation = Plist::readString(record, VisualRepresentationKey);
-    if (!visualRepresentation.ok())
-        return nullptr;
+    // Only for the log lines: the key and flags decide what the hot key is.
+    const QString shown = visualRepresentation.valueOr(identifier);
     // A key code that silently read as 0 would put the hot key on the A key.
     const auto keyCode = Plist::readUnsigned(record, KeyCodeKey);
     if (!keyCode.ok() || keyCode.value > std::numeric_limits<KeyCode>::max()) {
-        ZRLog("cannot read hot key <%@>: the key code is missing or out of range",
-              visualRepresentation.value);
+        ZRLog("cannot read hot key <%@>: the key code is missing or out of range", shown);
         return nullptr;
     }
     const auto modifierFlags = Plist::readUnsigned(record, ModifierFlagsKey);
     if (modifierFlags.wrongType()) {
-        ZRLog("cannot read hot key <%@>: the modifier flags are not a number in range",
-              visualRepresentation.value);
+        ZRLog("cannot read hot key <%@>: the modifier flags are not a number in range", shown);
         return nullptr;
     }
-    return hotKeyWithIdentifer(identifier, visualRepresentation.value, static_cast<KeyCode>(keyCode.value),
-                               modifierFlags.valueOr(0));
+    const auto key = static_cast<KeyCode>(keyCode.value);
+    const ModifierFlags flags = modifierFlags.valueOr(0);
+    // The text is only what is shown for the keys: without one it is made from them.
+    QString text = visualRepresentation.valueOr({});
+    if (!visualRepresentation.ok())
+        text = stringRepresentingModifierFlags(flags, requireExactModifierMatches()) +
+               stringRepresentingKeyCode(key, false);
+    return hotKeyWithIdentifer(identifier, text, key, flags);
 }
 
 ZRHotKeyDictionaryRepresentation ZRHotKey::dictionaryRepresentation() const {

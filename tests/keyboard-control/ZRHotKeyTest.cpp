@@ -305,8 +305,9 @@ TEST_F(HotKeyTest, RecordsThatNameNoUsableKeyAreRefused) {
     };
     const Case cases[] = {
         {"valid", {}, {}, true},
-        {"no text", QStringLiteral("Visual Representation"), {}, false},
-        {"text not a string", QStringLiteral("Visual Representation"), 5, false},
+        // The text only shows the keys: it is made from them when missing.
+        {"no text", QStringLiteral("Visual Representation"), {}, true},
+        {"text not a string", QStringLiteral("Visual Representation"), 5, true},
         {"no identifier", QStringLiteral("Identifier"), {}, false},
         {"empty identifier", QStringLiteral("Identifier"), QString(), false},
         {"no key code", QStringLiteral("Key Code"), {}, false},
@@ -336,6 +337,12 @@ TEST_F(HotKeyTest, RecordsThatNameNoUsableKeyAreRefused) {
                     {QStringLiteral("Key Code"), 0}});
     ASSERT_TRUE(noFlags);
     EXPECT_EQ(noFlags->modifierFlags(), 0u);
+    const auto noText = ZRHotKey::hotKeyWithDictionaryRepresentation(
+        QVariantMap{{QStringLiteral("Key Code"), Key::F5},
+                    {QStringLiteral("Modifier Flags"), qint64(Control | Option)}},
+        QStringLiteral("action"));
+    ASSERT_TRUE(noText);
+    EXPECT_EQ(noText->visualRepresentation(), QStringLiteral("\u2303\u2325F5"));
     EXPECT_TRUE(
         logged(QStringLiteral("cannot read hot key <\u2318A>: the key code is missing or out of range")));
 }
