@@ -5,6 +5,7 @@
 #include "actions/ZRActionManager.h"
 #include "keyboard-control/ZRHotKey.h"
 #include "platform/foundation/PlistRead.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/ZRLog.h"
@@ -177,19 +178,23 @@ std::shared_ptr<ZRAction> ZRAction::actionWithDictionaryRepresentation(const QVa
 }
 
 std::vector<std::shared_ptr<ZRAction>> ZRAction::actionsFromCollection(const QVariantList& records,
-                                                                       bool preserveUniqueIdentifiers) {
+                                                                       bool preserveUniqueIdentifiers,
+                                                                       UnusableRecordEntries* unusable) {
     ReadContext context{preserveUniqueIdentifiers, {}};
     std::vector<std::shared_ptr<ZRAction>> actions;
     actions.reserve(std::size_t(records.size()));
     for (qsizetype i = 0; i < records.size(); ++i) {
         const QVariant& record = records.at(i);
-        if (record.typeId() != QMetaType::QVariantMap) {
+        std::shared_ptr<ZRAction> action;
+        if (record.typeId() != QMetaType::QVariantMap)
             ZRLog("skipping action record %lld: it is %@, not a dictionary", qint64(i),
                   ActionRecordReading::typeDescription(record));
-            continue;
-        }
-        if (auto action = readRecord(record.toMap(), context, 0, true))
+        else
+            action = readRecord(record.toMap(), context, 0, true);
+        if (action)
             actions.push_back(std::move(action));
+        else if (unusable)
+            unusable->keep(record, actions.empty() ? QString() : actions.back()->m_uniqueIdentifier);
     }
     return actions;
 }
@@ -215,10 +220,12 @@ std::shared_ptr<ZRAction> ZRAction::readRecord(const QVariantMap& record, ReadCo
     std::shared_ptr<ZRAction> action(registersHotKeys ? new ZRAction(true) : new ZRActionDummy);
     action->m_actionType = ZRActionType(type.valueOr(ZRActionTypeSeparator));
 
+    bool identifierKept = false;
     if (context.preserveIdentifiers) {
         const auto identifier = Plist::readString(record, ZRActionKey::Identifier);
-        if (identifier.ok() && !identifier.value.trimmed().isEmpty() &&
-            !context.identifiers.contains(identifier.value))
+        identifierKept = identifier.ok() && !identifier.value.trimmed().isEmpty() &&
+                         !context.identifiers.contains(identifier.value);
+        if (identifierKept)
             action->m_uniqueIdentifier = identifier.value;
         else if (!identifier.missing())
             ZRLog("action record with a missing, malformed or repeated identifier gets a new one: %@",
@@ -236,19 +243,23 @@ std::shared_ptr<ZRAction> ZRAction::readRecord(const QVariantMap& record, ReadCo
 
     if (action->m_actionType == ZRActionTypeFolder) {
         if (const auto children = reader.array(ZRActionKey::Children)) {
-            if (depth + 1 > MaximumFolderDepth) {
-                ZRLog("dropping the %lld members of folder %@: folders nest at most %d deep",
+            const bool tooDeep = depth + 1 > MaximumFolderDepth;
+            if (tooDeep)
+                ZRLog("leaving out the %lld members of folder %@: folders nest at most %d deep",
                       qint64(children->size()), name, MaximumFolderDepth);
-            } else {
-                for (const QVariant& child : *children) {
-                    if (child.typeId() != QMetaType::QVariantMap) {
-                        ZRLog("skipping a member of folder %@: it is %@, not a dictionary", name,
-                              ActionRecordReading::typeDescription(child));
-                        continue;
-                    }
-                    if (auto member = readRecord(child.toMap(), context, depth + 1, registersHotKeys))
-                        action->m_children.push_back(std::move(member));
-                }
+            for (const QVariant& child : *children) {
+                std::shared_ptr<ZRAction> member;
+                if (!tooDeep && child.typeId() == QMetaType::QVariantMap)
+                    member = readRecord(child.toMap(), context, depth + 1, registersHotKeys);
+                else if (!tooDeep)
+                    ZRLog("skipping a member of folder %@: it is %@, not a dictionary", name,
+                          ActionRecordReading::typeDescription(child));
+                if (member)
+                    action->m_children.push_back(std::move(member));
+                else
+                    action->m_unusableMembers.keep(
+                        child, action->m_children.empty() ? QString()
+                                                          : action->m_children.back()->m_uniqueIdentifier);
             }
         }
     }
@@ -262,6 +273,17 @@ std::shared_ptr<ZRAction> ZRAction::readRecord(const QVariantMap& record, ReadCo
         else
             action->m_hotKey = std::move(hotKey);
         action->registerHotKey();
+    }
+
+    action->m_storedRecord = record;
+    if (action->m_actionType == ZRActionTypeFolder)
+        action->m_storedRecord.remove(ZRActionKey::Children);
+    QVariantMap written;
+    action->ownedForms(action->m_readForms, written);
+    // A new identifier is a change: the stored one, also in the hot key, must not come back.
+    if (!identifierKept) {
+        action->m_readForms.remove(ZRActionKey::Identifier);
+        action->m_readForms.remove(ZRActionKey::HotKey);
     }
     return action;
 }
@@ -399,24 +421,46 @@ void ZRAction::writeProperties(QVariantMap& record, bool includeDefaults) const 
         m_hidesOtherApplications);
 }
 
-ZRActionDictionaryRepresentation ZRAction::dictionaryRepresentation() const {
-    QVariantMap record;
-    record.insert(ZRActionKey::Action, qint64(m_actionType));
-    record.insert(ZRActionKey::Identifier, m_uniqueIdentifier);
-    if (m_userDefinedName)
-        record.insert(ZRActionKey::Title, *m_userDefinedName);
-    if (m_hotKey)
-        record.insert(ZRActionKey::HotKey, m_hotKey->dictionaryRepresentation());
-    if (m_expanded)
-        record.insert(ZRActionKey::Expanded, true);
-    writeProperties(record, false);
-    if (m_actionType == ZRActionTypeFolder) {
-        QVariantList children;
-        children.reserve(qsizetype(m_children.size()));
-        for (const auto& child : m_children)
-            children.append(child->dictionaryRepresentation());
-        record.insert(ZRActionKey::Children, children);
+void ZRAction::ownedForms(QVariantMap& all, QVariantMap& written) const {
+    for (QVariantMap* record : {&all, &written}) {
+        record->insert(ZRActionKey::Action, qint64(m_actionType));
+        record->insert(ZRActionKey::Identifier, m_uniqueIdentifier);
+        if (m_userDefinedName)
+            record->insert(ZRActionKey::Title, *m_userDefinedName);
+        if (m_hotKey)
+            record->insert(ZRActionKey::HotKey, m_hotKey->dictionaryRepresentation());
     }
+    all.insert(ZRActionKey::Expanded, m_expanded);
+    if (m_expanded)
+        written.insert(ZRActionKey::Expanded, true);
+    writeProperties(all, true);
+    writeProperties(written, false);
+}
+
+ZRActionDictionaryRepresentation ZRAction::dictionaryRepresentation() const {
+    QVariantMap all;
+    QVariantMap written;
+    ownedForms(all, written);
+    QVariantMap record = m_storedRecord;
+    const auto settle = [&](const QString& key) {
+        // Unchanged since it was read: the stored value stays, whatever form it had, unless that form
+        // cannot be written again (text that a binary list could carry and XML cannot).
+        const auto stored = record.constFind(key);
+        if (all.value(key) == m_readForms.value(key) &&
+            (stored == record.cend() || PropertyList::isValid(*stored)))
+            return;
+        if (const auto it = written.constFind(key); it != written.cend())
+            record.insert(key, *it);
+        else
+            record.remove(key);
+    };
+    for (auto it = all.cbegin(); it != all.cend(); ++it)
+        settle(it.key());
+    for (auto it = m_readForms.cbegin(); it != m_readForms.cend(); ++it)
+        if (!all.contains(it.key()))
+            settle(it.key());
+    if (m_actionType == ZRActionTypeFolder)
+        record.insert(ZRActionKey::Children, m_unusableMembers.interleavedWith(m_children));
     return record;
 }
 
@@ -432,8 +476,10 @@ void ZRAction::didChange() {
 void ZRAction::setActionType(ZRActionType actionType) {
     if (!assign(m_actionType, actionType))
         return;
-    if (m_actionType != ZRActionTypeFolder)
+    if (m_actionType != ZRActionTypeFolder) {
         m_children.clear();
+        m_unusableMembers = {};
+    }
     if (m_actionType < ZRActionTypeRevert)
         setHotKey(nullptr);
     didChange();

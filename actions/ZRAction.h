@@ -1,5 +1,6 @@
 #pragma once
 
+#include "actions/UnusableRecordEntries.h"
 #include "actions/ZRActionType.h"
 #include "actions/ZRSnapshot.h"
 #include "keyboard-control/ZRHotKeyDelegate.h"
@@ -32,7 +33,9 @@ class ZRVirtualScreen;
 
 // The stored form of an action: "Action" (the type), "Identifier", "Title" (the user's name), "Hot Key",
 // "Children" (a folder's members) and one key per stored property; a key that is missing reads as the
-// property's default, and only values that differ from it are written.
+// property's default, and only values that differ from it are written. A record read from outside is
+// written back as it came wherever the action did not change: keys the program does not know, and
+// values it could not use or left as they were, stay as stored.
 using ZRActionDictionaryRepresentation = QVariantMap;
 
 namespace ZRActionKey {
@@ -91,10 +94,11 @@ public:
     // The same with new identifiers; a null record gives a new, empty action (type 0) for the caller
     // to give a type.
     static std::shared_ptr<ZRAction> actionWithDictionaryRepresentation(const QVariantMap* record);
-    // The actions of the records, in order; records that give no action are skipped. Identifiers
-    // are unique across the whole collection when preserved.
-    static std::vector<std::shared_ptr<ZRAction>> actionsFromCollection(const QVariantList& records,
-                                                                        bool preserveUniqueIdentifiers);
+    // The actions of the records, in order; records that give no action are skipped, and kept in
+    // unusable when given. Identifiers are unique across the whole collection when preserved.
+    static std::vector<std::shared_ptr<ZRAction>>
+    actionsFromCollection(const QVariantList& records, bool preserveUniqueIdentifiers,
+                          UnusableRecordEntries* unusable = nullptr);
     // A new, empty action of the type, with a new identifier.
     static std::shared_ptr<ZRAction> actionWithType(ZRActionType type);
 
@@ -116,6 +120,8 @@ public:
     // A folder's members; empty for every other action.
     const std::vector<std::shared_ptr<ZRAction>>& children() const { return m_children; }
     void setChildren(std::vector<std::shared_ptr<ZRAction>> children);
+    // The stored members of a folder that gave no action, written back among the others.
+    const UnusableRecordEntries& unusableMembers() const { return m_unusableMembers; }
     // Whether the folder is open in the sidebar.
     bool expanded() const { return m_expanded; }
     void setExpanded(bool expanded);
@@ -329,6 +335,9 @@ private:
     void readProperties(const QVariantMap& record, const QString& context);
     // Only the values that differ from a new action's, unless asked for all.
     void writeProperties(QVariantMap& record, bool includeDefaults) const;
+    // The stored forms of the keys the action owns (all but "Children"): every one, defaults included,
+    // and those written, which leave out defaults.
+    void ownedForms(QVariantMap& all, QVariantMap& written) const;
     // The stored properties but the identifier, the children and the hot key.
     QVariantMap stateRecord() const;
     void restoreState(const QVariantMap& state);
@@ -337,6 +346,11 @@ private:
     void registerHotKey();
 
     bool m_registersHotKeys = true;
+    // The record the action was read from (without a folder's members), and what its owned keys read as
+    // then: a key whose value still reads the same is written back as stored.
+    QVariantMap m_storedRecord;
+    QVariantMap m_readForms;
+    UnusableRecordEntries m_unusableMembers;
     QString m_uniqueIdentifier;
     std::optional<QString> m_userDefinedName;
     ZRActionType m_actionType = ZRActionTypeSeparator;

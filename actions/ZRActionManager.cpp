@@ -4,6 +4,7 @@
 #include "actions/ZRActionSourceListRow.h"
 #include "actions/ZRFrameMemory.h"
 #include "keyboard-control/ZRHotKey.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
@@ -12,6 +13,8 @@
 #include "window-access/GridGeometry.h"
 #include "window-access/PropertyListSafeValue.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QWidget>
 #include <algorithm>
 #include <set>
@@ -110,6 +113,8 @@ void ZRActionManager::registerDefaults() {
 bool ZRActionManager::load() {
     const QVariant stored = UserDefaults::standard().object(StoreKey);
     m_storedValueUnreadable = false;
+    m_changedSinceLoad = false;
+    m_unusableRecords = {};
     if (stored.isValid() && stored.typeId() != QMetaType::QVariantList) {
         ZRLog("cannot load actions: \"%@\" holds %@, not an array; it is kept until the actions change",
               StoreKey, QString::fromLatin1(stored.metaType().name()));
@@ -118,8 +123,12 @@ bool ZRActionManager::load() {
         return false;
     }
     m_loading = true;
-    replaceTree(ZRAction::actionsFromCollection(stored.toList(), true));
+    replaceTree(ZRAction::actionsFromCollection(stored.toList(), true, &m_unusableRecords));
     m_loading = false;
+    m_unusableRecordsAtLoad = unusableRecordCount();
+    if (m_unusableRecordsAtLoad > 0)
+        ZRLog("keeping %lld stored action records that this version cannot use as they are",
+              qint64(m_unusableRecordsAtLoad));
     NotificationCenter::defaultCenter().post(ZRActionsDidChangeNotification, this);
     return true;
 }
@@ -128,17 +137,19 @@ bool ZRActionManager::save() {
     RunLoop::main().cancelPreviousPerformRequests(this, SaveSelector, nullptr);
     RunLoop::main().cancelPreviousPerformRequests(this, RetrySelector, nullptr);
     m_needsSave = false;
-    if (m_storedValueUnreadable)
+    // What loaded unchanged is on disk already, in the form it had there.
+    if (!m_changedSinceLoad)
         return true;
-    QVariantList records;
-    records.reserve(qsizetype(m_topLevelActions.size()));
-    for (const auto& action : m_topLevelActions)
-        records.append(action->dictionaryRepresentation());
-    QVariant value = records;
+    QVariant value = m_unusableRecords.interleavedWith(m_topLevelActions);
+    bool losesData = m_storedValueUnreadable || unusableRecordCount() < m_unusableRecordsAtLoad;
     if (!PropertyList::isValid(value)) {
         ZRLog("actions hold values that cannot be saved as they are; saving them as text");
         value = ZRPropertyListSafeValue(value);
+        losesData = true;
     }
+    if (losesData && !copySettingsAsideBeforeLosingData())
+        return false;
+    m_storedValueUnreadable = false;
     UserDefaults& defaults = UserDefaults::standard();
     defaults.setObject(value, StoreKey);
     if (defaults.save())
@@ -148,8 +159,36 @@ bool ZRActionManager::save() {
     return false;
 }
 
+bool ZRActionManager::copySettingsAsideBeforeLosingData() {
+    if (m_copiedAside)
+        return true;
+    const QString path = UserDefaults::standard().filePath();
+    if (!QFileInfo::exists(path)) {
+        m_copiedAside = true;
+        return true;
+    }
+    const QString copy = siblingPathWithTimeStamp(path, QStringLiteral("before-actions-changed"));
+    if (!QFile::copy(path, copy)) {
+        ZRLog("cannot save actions: some stored ones cannot be kept, and %@ cannot be copied to %@ first",
+              path, copy);
+        return false;
+    }
+    m_copiedAside = true;
+    ZRLog("some stored actions cannot be kept as they were; the settings file before this save is %@", copy);
+    return true;
+}
+
+std::size_t ZRActionManager::unusableRecordCount() const {
+    std::size_t count = m_unusableRecords.size();
+    for (const auto& action : allActions())
+        if (action->actionType() == ZRActionTypeFolder)
+            count += action->unusableMembers().size();
+    return count;
+}
+
 void ZRActionManager::setNeedsSave() {
     m_needsSave = true;
+    m_changedSinceLoad = true;
     NotificationCenter::defaultCenter().post(ZRActionsDidChangeNotification, this);
     RunLoop::main().cancelPreviousPerformRequests(this, SaveSelector, nullptr);
     RunLoop::main().perform(this, SaveSelector, nullptr, 0, [this] { save(); });
@@ -208,7 +247,6 @@ void ZRActionManager::insertAction(const std::shared_ptr<ZRAction>& action) {
         return;
     auto actions = m_topLevelActions;
     actions.insert(actions.begin(), action);
-    m_storedValueUnreadable = false;
     replaceTree(std::move(actions));
     setNeedsSave();
 }
@@ -245,7 +283,6 @@ void ZRActionManager::populateWithSourceListItems(const std::vector<const ZRActi
     m_rebuilding = true;
     auto topLevel = build(build, rows, 0);
     m_rebuilding = false;
-    m_storedValueUnreadable = false;
     replaceTree(std::move(topLevel));
     setNeedsSave();
 }

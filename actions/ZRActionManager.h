@@ -1,5 +1,6 @@
 #pragma once
 
+#include "actions/UnusableRecordEntries.h"
 #include "actions/ZRConfigurationCollectionViewDelegate.h"
 
 #include <QPointer>
@@ -24,7 +25,9 @@ inline const QString ZRActionsDidChangeNotification = QStringLiteral("com.tallow
 // The shared store of the action tree, kept in the setting "Custom Controls (4001)" as an array of
 // action records. Every structural change, and every change to an action of the tree, is saved soon
 // after (coalesced, written atomically); a save that fails is logged and tried again later, and the
-// file on disk stays as it was. Main thread only.
+// file on disk stays as it was. A tree that did not change since it loaded is never written; records
+// it could not use stay in their places. Before the first save that would lose stored data all the
+// same, the settings file is copied aside. Main thread only.
 class ZRActionManager : public ZRConfigurationCollectionViewDelegate {
 public:
     // Seconds before a failed save is tried again.
@@ -51,11 +54,11 @@ public:
     static void registerDefaults();
 
     // Replaces the tree with the stored one; each action registers its hot key. Records that give no
-    // action are skipped with a log line, the rest loads. False when the stored value is there but is
-    // no array (then the tree is empty and the stored value is left as it is until the tree changes).
+    // action are kept aside with a log line, the rest loads. False when the stored value is there but
+    // is no array (then the tree is empty and the stored value is left as it is until the tree changes).
     bool load();
-    // Writes the tree into the settings store and saves it now; false (logged, retried later) when the
-    // file could not be written.
+    // Writes the tree into the settings store and saves it now, when it changed since it loaded; false
+    // (logged) when the file could not be written (tried again later) or could not be copied aside.
     bool save();
     // Saves on the next turn, once however often it is asked.
     void setNeedsSave();
@@ -106,6 +109,11 @@ public:
 private:
     // Actions that enter the tree register their hot keys, those that leave it let go of them.
     void replaceTree(std::vector<std::shared_ptr<ZRAction>> topLevelActions);
+    // The stored records of the tree that gave no action, its folders' included.
+    std::size_t unusableRecordCount() const;
+    // Copies the settings file aside once, before a save that would lose some of it; false when it
+    // could not be copied.
+    bool copySettingsAsideBeforeLosingData();
 
     std::vector<std::shared_ptr<ZRAction>> m_topLevelActions;
     // The actions of the tree, for telling whether a changed action is one of them.
@@ -119,4 +127,8 @@ private:
     bool m_rebuilding = false;
     // The stored value could not be read: it is not saved over until the tree changes.
     bool m_storedValueUnreadable = false;
+    bool m_changedSinceLoad = false;
+    UnusableRecordEntries m_unusableRecords;
+    std::size_t m_unusableRecordsAtLoad = 0;
+    bool m_copiedAside = false;
 };

@@ -1,5 +1,6 @@
 #include "platform/foundation/AtomicFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -118,6 +119,15 @@ bool writeFileAtomically(const QString& requestedPath, const QByteArray& content
         ::close(folderFd);
     }
     return true;
+}
+
+QString siblingPathWithTimeStamp(const QString& path, const QString& label) {
+    const QString base = path + QLatin1Char('.') + label + QLatin1Char('-') +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString sibling = base;
+    for (int n = 2; QFileInfo::exists(sibling) || QFileInfo(sibling).isSymLink(); ++n)
+        sibling = base + QLatin1Char('-') + QString::number(n);
+    return sibling;
 }
 
 QStringList removeStaleTemporaryFiles(const QString& folder) {

@@ -8,6 +8,10 @@
 // the old one, and the folder flushed. A failure at any step leaves the old file as it was.
 bool writeFileAtomically(const QString& path, const QByteArray& contents, QString* error = nullptr);
 
+// A free name beside the file for a copy kept aside: "PATH.LABEL-yyyyMMdd-HHmmss", with "-2", "-3"...
+// when that is taken.
+QString siblingPathWithTimeStamp(const QString& path, const QString& label);
+
 // Removes the temporary files in the folder that writes of this kind left behind when their process was
 // killed mid-way; a write still in progress (its file locked) is left alone. Answers the removed paths.
 QStringList removeStaleTemporaryFiles(const QString& folder);

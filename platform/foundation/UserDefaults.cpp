@@ -9,7 +9,6 @@
 #include "platform/foundation/RegularFile.h"
 #include "platform/foundation/RunLoop.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -119,10 +118,7 @@ UserDefaults::LoadResult UserDefaults::load() {
     }
     const QString reason = result.ok() ? QStringLiteral("it holds no dictionary") : result.error;
 
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString aside = d->filePath + QLatin1String(".broken-") + stamp;
-    for (int n = 2; QFileInfo::exists(aside); ++n)
-        aside = d->filePath + QLatin1String(".broken-") + stamp + QLatin1Char('-') + QString::number(n);
+    const QString aside = siblingPathWithTimeStamp(d->filePath, QStringLiteral("broken"));
     if (!QFile::rename(d->filePath, aside)) {
         d->keepOffFile = true;
         platformLog(

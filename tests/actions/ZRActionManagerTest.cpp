@@ -2,6 +2,8 @@
 
 #include "platform/Keys.h"
 
+#include <QDir>
+#include <QProcess>
 #include <QWidget>
 #include <csignal>
 #include <sys/resource.h>
@@ -120,6 +122,98 @@ TEST_F(ActionStoreTest, AStoredValueThatIsNoArrayIsKeptUntilTheTreeChanges) {
     store.insertAction(ZRAction::actionWithType(ZRActionTypeFill));
     RunLoop::main().runPending();
     EXPECT_EQ(storedRecordsOnDisk().size(), 1);
+}
+
+// A stored array with what this version cannot use: a newer version's type, an entry that is no
+// record, keys it does not know and a value of the wrong type, folders nested past the limit, a hot key
+// without its text, and a folder member of an unknown type.
+QVariantList storedRecordsWithUnusableParts() {
+    QVariantMap deep{{ZRActionKey::Action, qint64(ZRActionTypeFill)}, {ZRActionKey::Identifier, "deepest"}};
+    constexpr int Levels = 100;
+    for (int i = 0; i < Levels; ++i)
+        deep = {{ZRActionKey::Action, qint64(ZRActionTypeFolder)},
+                {ZRActionKey::Identifier, QStringLiteral("level %1").arg(i)},
+                {ZRActionKey::Children, QVariantList{deep}}};
+    const QVariantMap fromTheFuture{{ZRActionKey::Action, 4242}, {ZRActionKey::Identifier, "future"}};
+    return {
+        QVariantMap{{ZRActionKey::Action, qint64(ZRActionTypeMove)},
+                    {ZRActionKey::Identifier, "move"},
+                    {ZRActionKey::MoveDelta, "50"},
+                    {QStringLiteral("Future Setting"), QVariantMap{{QStringLiteral("Depth"), 3}}}},
+        fromTheFuture,
+        QStringLiteral("junk"),
+        deep,
+        QVariantMap{{ZRActionKey::Action, qint64(ZRActionTypeFill)},
+                    {ZRActionKey::Identifier, "fill"},
+                    {ZRActionKey::HotKey, QVariantMap{{QStringLiteral("Key Code"), Key::F5},
+                                                      {QStringLiteral("Modifier Flags"), 393216}}}},
+        QVariantMap{{ZRActionKey::Action, qint64(ZRActionTypeFolder)},
+                    {ZRActionKey::Identifier, "folder"},
+                    {ZRActionKey::Children,
+                     QVariantList{QVariantMap{{ZRActionKey::Action, 11}, {ZRActionKey::Identifier, "a"}},
+                                  fromTheFuture,
+                                  QVariantMap{{ZRActionKey::Action, 21}, {ZRActionKey::Identifier, "b"}}}}},
+    };
+}
+
+// Python's reader, independent of ours: the stored arrays of two settings files are equal, once the key
+// named in the third argument is taken from the first record of the second file (when given).
+bool storedArraysEqual(const QString& before, const QString& after, const QString& changedKey = {}) {
+    static const QString script = QStringLiteral(R"(
+import plistlib, sys
+def stored(path):
+    with open(path, 'rb') as f:
+        return plistlib.load(f)['Custom Controls (4001)']
+before, after = stored(sys.argv[1]), stored(sys.argv[2])
+if len(sys.argv) > 3 and sys.argv[3]:
+    after[0].pop(sys.argv[3])
+if before != after:
+    sys.exit('%r\n!=\n%r' % (before, after))
+)");
+    QProcess python;
+    python.start(QStringLiteral("python3"), {QStringLiteral("-c"), script, before, after, changedKey});
+    if (!python.waitForFinished() || python.exitCode() != 0) {
+        ADD_FAILURE() << python.readAllStandardError().left(2000).toStdString();
+        return false;
+    }
+    return true;
+}
+
+TEST_F(ActionStoreTest, StoredRecordsThisVersionCannotUseAreNeverLost) {
+    ASSERT_TRUE(
+        PropertyList::writeFile(settingsPath(), QVariantMap{{StoreKey, storedRecordsWithUnusableParts()}}));
+    const QString before = folder.filePath(QStringLiteral("before.plist"));
+    ASSERT_TRUE(QFile::copy(settingsPath(), before));
+    openSettings();
+    auto& store = ZRActionManager::actionManager();
+    ASSERT_EQ(store.topLevelActions().size(), 4u);
+    EXPECT_TRUE(isRegistered(Key::F5, Shift | Control)) << "a hot key without its text still works";
+    EXPECT_TRUE(logged(QStringLiteral("keeping 4 stored action records")));
+
+    // Quitting without a change writes nothing.
+    EXPECT_TRUE(store.save());
+    RunLoop::main().runPending();
+    EXPECT_FALSE(UserDefaults::standard().hasUnsavedChanges());
+    EXPECT_TRUE(storedArraysEqual(before, settingsPath()));
+
+    // A change by the user: everything else stays as stored, in its place.
+    store.topLevelActions()[0]->setMoveDirection(ZRPositionRight);
+    RunLoop::main().runPending();
+    EXPECT_TRUE(storedArraysEqual(before, settingsPath(), ZRActionKey::MoveDirection));
+    EXPECT_EQ(storedRecordsOnDisk()[0].toMap().value(ZRActionKey::MoveDirection), qint64(ZRPositionRight));
+
+    // One that cannot keep them: a folder becomes a single action, its unknown member goes with its
+    // members. The file as it was is kept aside first.
+    const QString lastSaved = folder.filePath(QStringLiteral("last-saved.plist"));
+    ASSERT_TRUE(QFile::copy(settingsPath(), lastSaved));
+    store.topLevelActions()[3]->setActionType(ZRActionTypeCenter);
+    RunLoop::main().runPending();
+    const QStringList copies =
+        QDir(folder.path()).entryList({QStringLiteral("Settings.plist.before-actions-changed-*")});
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_TRUE(storedArraysEqual(lastSaved, folder.filePath(copies[0])));
+    EXPECT_TRUE(logged(copies[0]));
+    EXPECT_EQ(storedRecordsOnDisk().size(), 6);
 }
 
 TEST_F(ActionStoreTest, TheSidebarRebuildsTheTreeAndActionsThatLeaveLetGoOfTheirHotKeys) {

@@ -198,7 +198,14 @@ TEST_F(ActionModelTest, RecordsFromOutsideAreRepairedOrRefused) {
          nullptr},
         {"hot key as text", with({{ZRActionKey::HotKey, QStringLiteral("cmd-K")}}),
          [](const auto& a) { EXPECT_FALSE(a->hotKey()); }, "\"Hot Key\""},
-        {"hot key without text", with({{ZRActionKey::HotKey, QVariantMap{{QStringLiteral("Key Code"), 40}}}}),
+        {"hot key without text", with({{ZRActionKey::HotKey, QVariantMap{{QStringLiteral("Key Code"), 96}}}}),
+         [](const auto& a) {
+             ASSERT_TRUE(a->hotKey());
+             EXPECT_EQ(a->hotKey()->visualRepresentation(), QStringLiteral("F5"));
+         },
+         nullptr},
+        {"hot key without a key",
+         with({{ZRActionKey::HotKey, QVariantMap{{QStringLiteral("Modifier Flags"), 0}}}}),
          [](const auto& a) { EXPECT_FALSE(a->hotKey()); }, "unreadable"},
         {"layout with broken windows",
          with({{ZRActionKey::Action, qint64(ZRActionTypeLayout)},
