@@ -3,7 +3,29 @@
 #include <QCloseEvent>
 #include <QWindow>
 
-ZRBrowserWindow::ZRBrowserWindow(QWidget* parent) : QMainWindow(parent) {}
+namespace {
+// The window manager tells its frame's size a moment after it maps the window, without moving it: look
+// for it a while.
+constexpr int FitIntervalMilliseconds = 50;
+constexpr int FitTries = 60;
+} // namespace
+
+ZRBrowserWindow::ZRBrowserWindow(QWidget* parent) : QMainWindow(parent), m_fitTimer(new QTimer(this)) {
+    m_fitTimer->setInterval(FitIntervalMilliseconds);
+    connect(m_fitTimer, &QTimer::timeout, this, [this] {
+        fitIntoUsableArea();
+        if (m_fitted || ++m_fitTries >= FitTries)
+            m_fitTimer->stop();
+    });
+}
+
+void ZRBrowserWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_fitted) {
+        m_fitTries = 0;
+        m_fitTimer->start();
+    }
+}
 
 void ZRBrowserWindow::setUsableArea(const QRect& area) {
     m_usableArea = area;

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QRect>
+#include <QTimer>
 #include <functional>
 
 // The browser's window. Its toolbar cannot be hidden (no toolbar menu), it asks its controller before
@@ -23,10 +24,13 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void fitIntoUsableArea();
 
+    QTimer* m_fitTimer;
+    int m_fitTries = 0;
     QRect m_usableArea;
     bool m_fitted = false;
 };

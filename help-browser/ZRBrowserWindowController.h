@@ -56,8 +56,8 @@ public:
     virtual bool allowsToolbarNavigation() const { return true; }
     virtual int toolbarTitlePaddingLeft() const { return 0; }
     virtual int toolbarTitlePaddingRight() const { return 0; }
-    // The window manager always titles the window; the toolbar shows the title with its icon as well.
-    virtual bool hidesTitle() const { return true; }
+    // Whether the window's title is hidden, so the toolbar shows it. X11 window managers always show it.
+    virtual bool hidesTitle() const { return false; }
     virtual bool allowsSearch() const { return allowsToolbarNavigation(); }
     virtual QStringList searchSuggestionsForQuery(const QString& query) { return {}; }
     virtual void selectSearchSuggestion(const QString& suggestion) {}

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QStringMatcher>
 #include <algorithm>
 #include <limits>
 
@@ -40,12 +41,6 @@ bool precedes(const ZRHelpPageRepresentation& page, const ZRHelpPageRepresentati
     if (const int order = ZRCompareCaseInsensitiveNumeric(page.index, other.index); order != 0)
         return order < 0;
     return page.path < other.path;
-}
-
-// Whether every folded query word lies inside one of the folded words.
-bool containsEveryWord(const QString& foldedWords, const QStringList& foldedQueryWords) {
-    return std::all_of(foldedQueryWords.begin(), foldedQueryWords.end(),
-                       [&](const QString& word) { return foldedWords.contains(word); });
 }
 
 } // namespace
@@ -191,13 +186,16 @@ ZRHelpBook::itemsWithSearchString(const QString& query, int limit,
     const QStringList words = wordsFromString(query);
     if (words.isEmpty())
         return items;
-    QStringList foldedWords;
+    // Each folded query word with its search table, made once for all pages.
+    std::vector<QStringMatcher> searches;
+    searches.reserve(std::size_t(words.size()));
     for (const QString& word : words)
-        foldedWords.append(helpFoldedString(word));
+        searches.emplace_back(helpFoldedString(word));
     const QString foldedQuery = helpFoldedString(query);
     const Pages pages = pageRepresentations();
     for (const ZRHelpPageRepresentation& page : *pages) {
-        if (!containsEveryWord(page.foldedWords, foldedWords))
+        if (!std::all_of(searches.begin(), searches.end(),
+                         [&](const QStringMatcher& search) { return search.indexIn(page.foldedWords) >= 0; }))
             continue;
         // The user is on that page already and sees the whole query there.
         if (abortIfFoundForRelativePath == page.path && page.foldedText.contains(foldedQuery))

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Starts and stops the private X display of the X11 tests: Xvfb on a free display number with
-# openbox as window manager. "start DIR" returns once openbox manages the screen and writes the
-# display name to DIR/display; "stop DIR" ends both.
+# openbox as window manager. "start DIR [WIDTHxHEIGHT]" returns once openbox manages the screen (1600x1000
+# unless given) and writes the display name to DIR/display; "stop DIR" ends both.
 set -euo pipefail
 
 command=${1:?usage: x11-display.sh start|stop DIR}
 state=${2:?usage: x11-display.sh start|stop DIR}
+size=${3:-1600x1000}
 readonly wait_steps=200   # of 0.05 s each
 
 stop_display() {
@@ -36,7 +37,7 @@ start)
     stop_display
     : >"$state/number"
     # The server's own descriptors stay away from ctest's pipes, so ctest does not wait for it.
-    setsid Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset \
+    setsid Xvfb -displayfd 3 -screen 0 ${size}x24 -nolisten tcp -noreset \
         3>"$state/number" </dev/null >"$state/xvfb.log" 2>&1 &
     echo $! >"$state/xvfb.pid"
     number=""
