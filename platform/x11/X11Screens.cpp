@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 #include <xcb/randr.h>
 
 namespace {
@@ -111,24 +112,42 @@ std::vector<ScreenInfo> X11Screens::screens() const {
         usable.push_back(usableArea(monitor.frame, struts, rootWidth, rootHeight));
     auto result = screensFromMonitors(all, usable);
     // Quartz coordinates start at the primary monitor's top left.
-    const auto primary = std::find_if(all.begin(), all.end(), [](const Monitor& m) { return m.primary; });
-    m_desktop->setPrimaryOrigin(primary != all.end() ? primary->frame.origin : all.front().frame.origin);
+    m_desktop->setPrimaryOrigin(all[primaryMonitor(all)].frame.origin);
     return result;
+}
+
+std::size_t X11Screens::primaryMonitor(const std::vector<Monitor>& monitors) {
+    const auto marked =
+        std::find_if(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
+    if (marked != monitors.end())
+        return std::size_t(marked - monitors.begin());
+    const auto atOrigin = std::find_if(monitors.begin(), monitors.end(), [](const Monitor& m) {
+        return m.frame.x() <= 0 && m.frame.y() <= 0 && m.frame.maxX() > 0 && m.frame.maxY() > 0;
+    });
+    if (atOrigin != monitors.end())
+        return std::size_t(atOrigin - monitors.begin());
+    const auto topLeft =
+        std::min_element(monitors.begin(), monitors.end(), [](const Monitor& a, const Monitor& b) {
+            return std::tuple(a.frame.x() + a.frame.y(), a.frame.y()) <
+                   std::tuple(b.frame.x() + b.frame.y(), b.frame.y());
+        });
+    return std::size_t(topLeft - monitors.begin());
 }
 
 std::vector<ScreenInfo> X11Screens::screensFromMonitors(std::vector<Monitor> monitors,
                                                         const std::vector<Rect>& usable) {
     if (monitors.empty())
         return {};
+    const std::size_t primaryIndex = primaryMonitor(monitors);
     std::vector<std::size_t> order(monitors.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
     // The primary first, the others from left to right and top to bottom.
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        if ((a == primaryIndex) != (b == primaryIndex))
+            return a == primaryIndex;
         const Monitor& x = monitors[a];
         const Monitor& y = monitors[b];
-        if (x.primary != y.primary)
-            return x.primary;
         if (x.frame.x() != y.frame.x())
             return x.frame.x() < y.frame.x();
         return x.frame.y() < y.frame.y();

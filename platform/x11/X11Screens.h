@@ -30,6 +30,9 @@ public:
     // first, frames flipped into Cocoa coordinates by the primary's height.
     static std::vector<ScreenInfo> screensFromMonitors(std::vector<Monitor> monitors,
                                                        const std::vector<Rect>& usable);
+    // The index of the primary monitor, for the order of the screens and the origin of coordinates
+    // alike: the one RandR marks; else the one that holds the root's origin; else the one nearest it.
+    static std::size_t primaryMonitor(const std::vector<Monitor>& monitors);
 
 private:
     QString monitorName(std::uint32_t name) const;
