@@ -49,8 +49,29 @@ bool nearlyEqual(const Rect& a, const Rect& b) {
     return rectsAreNearlyEqual(a, b, kFrameTolerance);
 }
 
+// What went wrong, in words a user can act on.
 QString errorText(AXError error) {
-    return QStringLiteral("error %1").arg(static_cast<int>(error));
+    switch (error) {
+    case AXError::Success:
+        return QStringLiteral("no error");
+    case AXError::Failure:
+        return QStringLiteral("the window refused");
+    case AXError::IllegalArgument:
+        return QStringLiteral("the window does not take such a frame");
+    case AXError::InvalidElement:
+        return QStringLiteral("the window has gone");
+    case AXError::CannotComplete:
+        return QStringLiteral("its application did not answer in time");
+    case AXError::AttributeUnsupported:
+        return QStringLiteral("its position or size cannot be set");
+    case AXError::ActionUnsupported:
+        return QStringLiteral("the window does not support that");
+    case AXError::NoValue:
+        return QStringLiteral("the window has no frame");
+    case AXError::APIDisabled:
+        return QStringLiteral("the program may not control other windows");
+    }
+    return QStringLiteral("unknown error %1").arg(static_cast<int>(error));
 }
 
 AXError applyFrame(const AXElementRef& window, const Rect& target, bool setSize, bool keepRightEdge,

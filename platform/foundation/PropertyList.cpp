@@ -120,11 +120,72 @@ std::optional<QByteArray> parseData(QStringView text) {
     return *decoded;
 }
 
+// Where text declared (or taken) as UTF-8 first breaks the encoding: the XML reader notices only later,
+// and names the wrong line. None for text in another declared encoding, or for sound UTF-8.
+std::optional<QString> malformedUtf8(const QByteArray& data) {
+    if (data.startsWith("\xFE\xFF") || data.startsWith("\xFF\xFE"))
+        return std::nullopt;
+    static const QRegularExpression declaration(
+        QStringLiteral(R"(^(?:\xEF\xBB\xBF)?<\?xml[^>]*encoding\s*=\s*["']([^"']*)["'])"));
+    constexpr qsizetype DeclarationBytes = 200;
+    const auto declared = declaration.match(QString::fromLatin1(data.left(DeclarationBytes)));
+    if (declared.hasMatch() &&
+        declared.captured(1).compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) != 0 &&
+        declared.captured(1).compare(QLatin1String("UTF8"), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.constData());
+    const qsizetype size = data.size();
+    qint64 line = 1;
+    qint64 column = 1;
+    for (qsizetype i = 0; i < size;) {
+        const unsigned char lead = bytes[i];
+        int length = 1;
+        char32_t minimum = 0;
+        char32_t code = lead;
+        if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            minimum = 0x10000;
+            code = lead & 0x07;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            minimum = 0x800;
+            code = lead & 0x0F;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            minimum = 0x80;
+            code = lead & 0x1F;
+        } else if (lead >= 0x80) {
+            length = 0;
+        }
+        for (int k = 1; k < length; ++k) {
+            if (i + k >= size || (bytes[i + k] & 0xC0) != 0x80) {
+                length = 0;
+                break;
+            }
+            code = (code << 6) | (bytes[i + k] & 0x3F);
+        }
+        const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+        if (length == 0 || code < minimum || code > 0x10FFFF || surrogate)
+            return QStringLiteral("line %1, column %2: byte 0x%3 is not UTF-8")
+                .arg(line)
+                .arg(column)
+                .arg(bytes[i], 2, 16, QLatin1Char('0'));
+        const bool newLine = lead == '\n' || (lead == '\r' && (i + 1 >= size || bytes[i + 1] != '\n'));
+        line += newLine ? 1 : 0;
+        column = newLine ? 1 : column + 1;
+        i += length;
+    }
+    return std::nullopt;
+}
+
 class XmlReader {
 public:
-    explicit XmlReader(const QByteArray& data) : m_xml(data) {}
+    explicit XmlReader(const QByteArray& data) : m_xml(data), m_data(data) {}
 
     ReadResult read() {
+        if (auto malformed = malformedUtf8(m_data))
+            return {QVariant(), *malformed};
         while (!m_xml.atEnd() && m_error.isEmpty()) {
             switch (m_xml.readNext()) {
             case QXmlStreamReader::StartElement:
@@ -279,6 +340,7 @@ private:
     }
 
     QXmlStreamReader m_xml;
+    const QByteArray& m_data;
     std::vector<Frame> m_stack;
     std::optional<QVariant> m_root;
     bool m_sawPlist = false;

@@ -532,10 +532,17 @@ X11Desktop::SetFrameResult X11Desktop::setFrame(xcb_window_t window, std::option
     if (obtained)
         *obtained = result;
     if (!taken(after->frame)) {
-        const Rect wanted(origin ? *origin : result.origin, size ? *size : result.size);
-        platformLog(QStringLiteral("window 0x%1 did not take the frame %2: it has %3")
+        // What was compared: the request as the window's size hints shape it.
+        const Rect compared(origin ? quartzFromRoot(expected.x(), expected.y()) : result.origin,
+                            size ? expected.size : result.size);
+        const Rect asked(origin ? *origin : result.origin, size ? *size : result.size);
+        const QString request =
+            compared == asked
+                ? QString()
+                : QStringLiteral(" (asked %1 within its size hints)").arg(stringFromSize(asked.size));
+        platformLog(QStringLiteral("window 0x%1 did not take the frame %2%3: it has %4")
                         .arg(window, 0, 16)
-                        .arg(stringFromRect(wanted), stringFromRect(result)));
+                        .arg(stringFromRect(compared), request, stringFromRect(result)));
         return SetFrameResult::NotTaken;
     }
     return SetFrameResult::Done;

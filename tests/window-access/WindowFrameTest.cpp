@@ -107,6 +107,16 @@ TEST_F(WindowFrameTest, UnreadableWindowsAndBadTargetsChangeNothing) {
     const AXElementRef element = elementOf(window);
     window.close();
     EXPECT_FALSE(ZRSetWindowFrame(element, false, true, false, false, false, Rect(0, 0, 500, 500)));
+
+    // The log says what went wrong, not its number.
+    QStringList lines;
+    setPlatformLogSink([&](const QString& line) { lines << line; });
+    SimWindow& fixed = addWindow();
+    fixed.setMovable(false);
+    EXPECT_FALSE(ZRSetWindowFrame(elementOf(fixed), false, true, false, false, false, Rect(0, 0, 500, 500)));
+    setPlatformLogSink({});
+    EXPECT_EQ(lines,
+              QStringList{QStringLiteral("cannot set window frame: its position or size cannot be set")});
 }
 
 TEST_F(WindowFrameTest, FramesAreLoggedAsProposedAndObtainedWhileDebugging) {

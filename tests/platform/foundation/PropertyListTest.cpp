@@ -272,6 +272,10 @@ TEST(PropertyList, MalformedInputIsRefusedWithAReason) {
         {"local date", "<plist><date>2023-03-08 20:26:40</date></plist>", "not a date"},
         {"bad base64", "<plist><data>!!!</data></plist>", "not base64"},
         {"element inside a string", "<plist><string>a<b/></string></plist>", "line 1"},
+        // The XML reader alone would name the first line; columns count characters, not bytes.
+        {"not UTF-8", "<plist>\n<array>\n  <string>\xc3\xa9\xff</string>\n</array></plist>",
+         "line 3, column 12: byte 0xff is not UTF-8"},
+        {"overlong UTF-8", "<plist>\r\n<string>\xc0\xaf</string></plist>", "line 2, column 9: byte 0xc0"},
         {"undefined entity", "<plist><string>&bogus;</string></plist>", "line 1"},
         {"nested too deep (XML)", nested(PropertyList::MaxDepth + 1), "nested deeper"},
         {"short binary", "bplist00", "too short"},

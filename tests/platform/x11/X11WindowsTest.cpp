@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+#include <QSize>
 #include <QTemporaryDir>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -569,4 +571,22 @@ TEST_F(X11Windows, ReportsAFrameTheWindowManagerDidNotGrant) {
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(lines.front().contains(QStringLiteral("did not take the frame")))
         << lines.front().toStdString();
+
+    // A size is compared as the window's size hints shape it (xterm's character cells), and the line
+    // says so: a full-screen window takes no size at all.
+    std::unique_ptr<Client> term;
+    const AXElementRef stepped = open(QStringLiteral("xterm"), QStringLiteral("40x10+100+100"), term);
+    ASSERT_TRUE(stepped);
+    ASSERT_EQ(stepped->setAttributeValue(AX::FullScreen, true), AXError::Success);
+    ASSERT_TRUE(waitUntil([&] { return elementFrame(stepped)->width() == 1600; }));
+    lines.clear();
+    setPlatformLogSink([&](const QString& line) { lines << line; });
+    EXPECT_EQ(stepped->setAttributeValue(AX::SizeAttribute, Size{503, 307}), AXError::CannotComplete);
+    setPlatformLogSink({});
+    ASSERT_EQ(lines.size(), 1);
+    const QRegularExpression line(QStringLiteral(
+        R"(did not take the frame \{\{0, 0\}, \{(\d+), (\d+)\}\} \(asked \{503, 307\} within its size hints\): it has \{\{0, 0\}, \{1600, 1000\}\})"));
+    const auto match = line.match(lines.front());
+    ASSERT_TRUE(match.hasMatch()) << lines.front().toStdString();
+    EXPECT_NE(QSize(match.captured(1).toInt(), match.captured(2).toInt()), QSize(503, 307));
 }
