@@ -38,8 +38,8 @@ constexpr bool ZRPositionIsTop(std::int64_t position) {
            position == ZRPositionTopCentered;
 }
 constexpr bool ZRPositionIsRight(std::int64_t position) {
-    return position == ZRPositionTopRight || position == ZRPositionRight || position == ZRPositionBottomRight ||
-           position == ZRPositionRightCentered;
+    return position == ZRPositionTopRight || position == ZRPositionRight ||
+           position == ZRPositionBottomRight || position == ZRPositionRightCentered;
 }
 constexpr bool ZRPositionIsBottom(std::int64_t position) {
     return position == ZRPositionBottomRight || position == ZRPositionBottom ||
@@ -48,4 +48,17 @@ constexpr bool ZRPositionIsBottom(std::int64_t position) {
 constexpr bool ZRPositionIsLeft(std::int64_t position) {
     return position == ZRPositionBottomLeft || position == ZRPositionLeft || position == ZRPositionTopLeft ||
            position == ZRPositionLeftCentered;
+}
+
+// Whether a position lies in the horizontal (vertical) middle of the frame: the centre and the centred
+// edges, and with the flag the plain top and bottom (left and right) edges too, which span the middle.
+constexpr bool ZRPositionIsHorizontallyCentered(std::int64_t position, bool includePlainEdges) {
+    return position == ZRPositionCenter || position == ZRPositionTopCentered ||
+           position == ZRPositionBottomCentered ||
+           (includePlainEdges && (position == ZRPositionTop || position == ZRPositionBottom));
+}
+constexpr bool ZRPositionIsVerticallyCentered(std::int64_t position, bool includePlainEdges) {
+    return position == ZRPositionCenter || position == ZRPositionRightCentered ||
+           position == ZRPositionLeftCentered ||
+           (includePlainEdges && (position == ZRPositionRight || position == ZRPositionLeft));
 }

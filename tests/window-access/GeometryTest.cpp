@@ -6,7 +6,9 @@
 #include "window-access/WindowElements.h"
 
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <set>
 #include <vector>
 
 namespace {
@@ -323,6 +325,36 @@ TEST_F(GeometryTest, GridDimensionSuggestions) {
                                   suggested;
     EXPECT_EQ(ZRGridGeometry::gridDimensionSuggestions(), expected);
     ZRGridGeometry::setGridDimensionsInUseProvider({});
+}
+
+TEST_F(GeometryTest, PositionPredicatesOverEveryCode) {
+    struct Case {
+        const char* name;
+        std::function<bool(std::int64_t)> predicate;
+        std::set<std::int64_t> yes;
+    };
+    const std::vector<Case> cases = {
+        {"top", ZRPositionIsTop, {3, 4, 10, 11}},
+        {"right", ZRPositionIsRight, {4, 5, 6, 12}},
+        {"bottom", ZRPositionIsBottom, {6, 7, 8, 13}},
+        {"left", ZRPositionIsLeft, {8, 9, 10, 14}},
+        {"horizontally centred",
+         [](std::int64_t p) { return ZRPositionIsHorizontallyCentered(p, false); },
+         {1, 11, 13}},
+        {"horizontally centred with plain edges",
+         [](std::int64_t p) { return ZRPositionIsHorizontallyCentered(p, true); },
+         {1, 3, 7, 11, 13}},
+        {"vertically centred",
+         [](std::int64_t p) { return ZRPositionIsVerticallyCentered(p, false); },
+         {1, 12, 14}},
+        {"vertically centred with plain edges",
+         [](std::int64_t p) { return ZRPositionIsVerticallyCentered(p, true); },
+         {1, 5, 9, 12, 14}},
+    };
+    for (const Case& c : cases) {
+        for (std::int64_t position = -1; position <= 15; ++position)
+            EXPECT_EQ(c.predicate(position), c.yes.contains(position)) << c.name << ", position " << position;
+    }
 }
 
 } // namespace
