@@ -1,5 +1,6 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRActionGeometry.h"
+#include "actions/ZRSnapshotDrawing.h"
 #include "toolkit/Drawing.h"
 #include "toolkit/ImageExtensions.h"
 
@@ -21,6 +22,8 @@ constexpr double MaximumIconSide = 2048;
 constexpr double WindowFraction = 0.45;
 // The optical centre lies this much above the middle, in fractions of the free height.
 constexpr double OpticalCenterRaise = 0.1;
+// The windows of a layout round their corners by this part of the icon's height.
+constexpr double LayoutWindowCornerFraction = 0.06;
 
 Size s_menuIconSize{19, 14};
 
@@ -168,44 +171,31 @@ void drawFolder(const Glyph& g, bool chain) {
     g.painter.drawPath(path);
 }
 
+// Two overlapping windows stand for a layout that has none of its own to show.
+const QVariantList& placeholderLayout() {
+    static const QVariantList layout = [] {
+        QVariantList windows;
+        ZRWindowDescriptionFields fields;
+        fields.screenFrame = Rect(0, 0, 1, 1);
+        for (const Rect& frame : {Rect(0.4, 0.1, 0.55, 0.55), Rect(0.05, 0.35, 0.55, 0.55)}) {
+            fields.windowFrame = frame;
+            windows.append(ZRMakeWindowDescription(fields));
+        }
+        return windows;
+    }();
+    return layout;
+}
+
 void drawLayout(const Glyph& g, const ZRSnapshot& snapshot, bool generic) {
     g.drawScreen();
-    std::vector<ZRWindowDescription> windows;
-    Rect reference;
-    if (!generic && !snapshot.isEmpty()) {
-        const Rect firstScreen = snapshot.screenFramesOfWindows().front();
-        for (const ZRWindowDescription& window : snapshot.windowDescriptions) {
-            if (rectFromString(window.value(ZRWindowDescriptionKey::ScreenFrame).toString()) != firstScreen)
-                continue;
-            if (reference.isEmpty())
-                reference = ZRReferenceFrameOfDescription(window);
-            windows.push_back(window);
-        }
-    }
-    const QColor gap = g.asTemplate ? QColor(Qt::transparent) : QColor(Qt::white);
-    if (windows.empty() || reference.isEmpty()) {
-        for (const Rect& frame : {Rect(0.05, 0.35, 0.55, 0.55), Rect(0.4, 0.1, 0.55, 0.55)}) {
-            const QRectF r = g.relative(frame);
-            g.fill(r.adjusted(-1, -1, 1, 1), gap);
-            g.fill(r, g.color);
-        }
-        return;
-    }
-    // Back to front, each cutting a thin gap into the ones behind it.
-    const QPainter::CompositionMode mode = g.painter.compositionMode();
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-        const Rect frame = ZRWindowFrameOfDescription(*it);
-        const Rect relative{(frame.x() - reference.x()) / reference.width(),
-                            (frame.y() - reference.y()) / reference.height(),
-                            frame.width() / reference.width(), frame.height() / reference.height()};
-        const QRectF r = g.relative(relative).intersected(g.content());
-        if (r.isEmpty())
-            continue;
-        g.painter.setCompositionMode(QPainter::CompositionMode_Source);
-        g.fill(r.adjusted(-0.5, -0.5, 0.5, 0.5), gap);
-        g.painter.setCompositionMode(mode);
-        g.fill(r.adjusted(0.5, 0.5, -0.5, -0.5), g.color);
-    }
+    const QVariantList windows =
+        generic || snapshot.isEmpty() ? placeholderLayout() : snapshot.windowDescriptionList();
+    // Windows that reach past the screen they were saved on stay inside the outline.
+    g.painter.save();
+    g.painter.setClipRect(g.content(), Qt::IntersectClip);
+    drawSnapshot(g.painter, windows, g.content(), g.color, g.asTemplate,
+                 g.rect.height() * LayoutWindowCornerFraction);
+    g.painter.restore();
 }
 
 } // namespace

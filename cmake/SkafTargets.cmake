@@ -5,8 +5,11 @@ function(skaf_target_defaults target)
         target_compile_options(${target} PRIVATE -Werror)
     endif()
     if(SKAF_SANITIZE)
-        target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
-        target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+        # "undefined" leaves out floating-point division by zero, which IEEE arithmetic defines; in
+        # geometry it is a fault all the same: it makes endless or NaN frames.
+        target_compile_options(${target} PRIVATE -fsanitize=address,undefined,float-divide-by-zero
+                               -fno-omit-frame-pointer)
+        target_link_options(${target} PRIVATE -fsanitize=address,undefined,float-divide-by-zero)
     endif()
     if(SKAF_FUZZ)
         # Libraries carry the fuzzer's coverage hooks, so fuzz targets can link them instead of
