@@ -1,6 +1,7 @@
 #include "actions/ZRSnapshotDrawing.h"
 
 #include "platform/Geometry.h"
+#include "toolkit/Appearance.h"
 #include "toolkit/Drawing.h"
 #include "window-access/WindowDescription.h"
 
@@ -173,8 +174,7 @@ std::size_t numberOfScreensInSnapshot(const QVariantList& snapshot, QPainter& pa
         fill(window.frame.adjusted(BorderInset, BorderInset, -BorderInset, -BorderInset), options.color);
     }
     ZRTextAttributes cutOut{QGuiApplication::font(), Qt::transparent};
-    const auto grey = static_cast<float>(std::clamp(options.emphasis, 0.0, 1.0));
-    ZRTextAttributes text{QGuiApplication::font(), QColor::fromRgbF(grey, grey, grey, LabelAlpha)};
+    ZRTextAttributes text{QGuiApplication::font(), calibratedWhite(options.emphasis, LabelAlpha)};
     for (const ZRSnapshotScreenPicture::Window& window : picture.windows) {
         if (window.label.isEmpty())
             continue;

@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <algorithm>
 
 namespace {
 
@@ -23,11 +24,6 @@ QColor accentColor() {
                                 static_cast<float>(c.blue), static_cast<float>(c.alpha));
     }
     return QGuiApplication::palette().color(QPalette::Highlight);
-}
-
-QColor white(double level, double alpha) {
-    const auto l = static_cast<float>(level);
-    return QColor::fromRgbF(l, l, l, static_cast<float>(alpha));
 }
 
 } // namespace
@@ -55,15 +51,15 @@ QColor brighterOverlaySelectedControlColor() {
 }
 
 QColor darkModeOverlayControlColor() {
-    return white(1.0, DarkModeControlAlpha);
+    return calibratedWhite(1.0, DarkModeControlAlpha);
 }
 
 QColor lightModeOverlayControlColor() {
-    return white(0.0, LightModeControlAlpha);
+    return calibratedWhite(0.0, LightModeControlAlpha);
 }
 
 QColor lightModeOverlayBackgroundColor() {
-    return white(LightModeBackgroundWhite, LightModeBackgroundAlpha);
+    return calibratedWhite(LightModeBackgroundWhite, LightModeBackgroundAlpha);
 }
 
 QColor backwardsCompatibleControlAccentColor() {
@@ -76,4 +72,9 @@ QColor blendedColor(const QColor& color, double fraction, const QColor& other) {
     const QColor to = other.toRgb();
     return QColor::fromRgbF(mix(from.redF(), to.redF()), mix(from.greenF(), to.greenF()),
                             mix(from.blueF(), to.blueF()), mix(from.alphaF(), to.alphaF()));
+}
+
+QColor calibratedWhite(double white, double alpha) {
+    const auto level = static_cast<float>(std::clamp(white, 0.0, 1.0));
+    return QColor::fromRgbF(level, level, level, static_cast<float>(std::clamp(alpha, 0.0, 1.0)));
 }

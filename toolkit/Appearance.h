@@ -22,3 +22,6 @@ QColor backwardsCompatibleControlAccentColor(); // the accent colour
 
 // The colour a fraction of the way towards another, every component including alpha.
 QColor blendedColor(const QColor& color, double fraction, const QColor& other);
+
+// A grey from black (0) to white (1) at the opacity; values outside 0 to 1 are clamped.
+QColor calibratedWhite(double white, double alpha);
