@@ -193,7 +193,7 @@ TEST_F(DrawingTest, RevertArrowAndLogo) {
     EXPECT_GT(alphaAt(logo, size / 2, size * 94 / 100), 200);
     EXPECT_GT(alphaAt(logo, size * 6 / 100, size / 2), 200);
     EXPECT_GT(alphaAt(logo, size * 94 / 100, size / 2), 200);
-    EXPECT_TRUE(ZRImageNamed(QStringLiteral("ZRScreenBackground")).isNull());
+    EXPECT_TRUE(ZRImageNamed(QStringLiteral("ZRNoSuchPicture")).isNull());
 }
 
 TEST(Appearance, FromTheWorkspace) {
