@@ -12,8 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ZRHelpParsedPage page = ZRParseHelpPage(html, QStringLiteral("page.html"));
     if (page.words.isEmpty() && (page.title || page.anchors))
         std::abort();
+    const QString lowerText = page.text.toLower();
     for (const QString& word : page.words) {
-        if (word.size() < 2 || !page.text.contains(word, Qt::CaseInsensitive))
+        if (word.size() < 2 || !lowerText.contains(word))
             std::abort();
     }
     if (page.anchors) {
