@@ -9,7 +9,7 @@ SKAF_PACKAGES=(
     libxcb-ewmh-dev libxcb-icccm4-dev libxcb-keysyms1-dev libxcb-util-dev libxcb-res0-dev
     libxkbcommon-dev libxkbcommon-x11-dev
     xvfb openbox xcompmgr xterm x11-apps x11-utils x11-xserver-utils xdotool wmctrl
-    fonts-dejavu-core python3
+    fonts-dejavu-core fonts-noto-color-emoji python3
 )
 
 # Installs what is missing when run as root; otherwise names the one command that would.

@@ -1,5 +1,7 @@
 #include "toolkit/ZRSystemLog.h"
 
+#include "platform/foundation/SystemLogFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,9 +18,8 @@ namespace {
 
 constexpr auto SubsystemName = "com.tallowin.Skaf";
 constexpr auto MessageType = "Default";
-constexpr auto LogFolderName = "Skaf";
-constexpr auto LogFileName = "Skaf.jsonl";
-constexpr auto PreviousLogSuffix = ".1";
+// What the log tool's predicates ask for ("eventType == \"logEvent\"").
+constexpr auto EventType = "logEvent";
 
 QString executablePath() {
     std::error_code error;
@@ -69,7 +70,7 @@ struct ZRSystemLog::Private {
             return false;
         QDir().mkpath(QFileInfo(filePath).absolutePath());
         if (QFileInfo(filePath).size() > MaximumFileSize) {
-            const QString previous = filePath + QLatin1String(PreviousLogSuffix);
+            const QString previous = SystemLogFiles::previousFilePath(filePath);
             QFile::remove(previous);
             QFile::rename(filePath, previous);
         }
@@ -104,10 +105,7 @@ ZRSystemLog& ZRSystemLog::shared() {
 }
 
 QString ZRSystemLog::defaultFilePath() {
-    QString stateHome = qEnvironmentVariable("XDG_STATE_HOME");
-    if (stateHome.isEmpty() || QDir::isRelativePath(stateHome))
-        stateHome = QDir::homePath() + QStringLiteral("/.local/state");
-    return stateHome + u'/' + QLatin1String(LogFolderName) + u'/' + QLatin1String(LogFileName);
+    return SystemLogFiles::defaultFilePath();
 }
 
 void ZRSystemLog::setFilePath(const QString& path) {
@@ -135,6 +133,7 @@ void ZRSystemLog::write(const QString& message) {
     record.insert(QStringLiteral("senderImagePath"), d->processPath);
     record.insert(QStringLiteral("subsystem"), QLatin1String(SubsystemName));
     record.insert(QStringLiteral("messageType"), QLatin1String(MessageType));
+    record.insert(QStringLiteral("eventType"), QLatin1String(EventType));
     record.insert(QStringLiteral("eventMessage"), message);
     const QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
 

@@ -5,9 +5,9 @@
 
 // The program's system log: one JSON object a line in a file under the XDG state directory, with the
 // keys the log tool of the desktop the program was first written for gives its entries ("timestamp",
-// "processImagePath", "senderImagePath", "subsystem", "messageType", "eventMessage"), so the log reader
-// reads both alike. Lines are copied to standard error when it is a terminal. Safe from any thread; a
-// line that cannot be written is dropped, never reported.
+// "processImagePath", "senderImagePath", "subsystem", "messageType", "eventType", "eventMessage"), so the
+// log reader reads both alike. Lines are copied to standard error when it is a terminal. Safe from any
+// thread; a line that cannot be written is dropped, never reported.
 class ZRSystemLog {
 public:
     // A log that grows past this is moved aside (its name followed by ".1"), dropping the one before,

@@ -2,6 +2,8 @@
 
 #include "platform/PlatformLog.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QProcess>
 
@@ -11,6 +13,7 @@
 namespace {
 
 constexpr int StartTimeoutMs = 10000;
+constexpr auto LogToolName = "skaf-log";
 // After a kill the child is gone at once; this only bounds the wait for its exit status.
 constexpr int KillWaitMs = 2000;
 constexpr double MillisecondsPerSecond = 1000;
@@ -26,6 +29,17 @@ void prepare(QProcess& process, const QString& program, const QStringList& argum
     process.setProgram(program);
     process.setArguments(arguments);
     process.setStandardInputFile(QProcess::nullDevice());
+}
+
+// Starts the child and waits until it runs; logs why when it cannot.
+bool startAndWait(QProcess& process, const QString& program, const QStringList& arguments) {
+    prepare(process, program, arguments);
+    process.start();
+    if (process.waitForStarted(StartTimeoutMs))
+        return true;
+    platformLog(
+        QStringLiteral("cannot start %1: %2").arg(commandLine(program, arguments), process.errorString()));
+    return false;
 }
 
 int timeoutMs(double seconds) {
@@ -137,14 +151,9 @@ private:
 ProcessResult QtProcesses::run(const QString& program, const QStringList& arguments, double timeoutSeconds) {
     ProcessResult result;
     QProcess process;
-    prepare(process, program, arguments);
-    process.start();
-    if (!process.waitForStarted(StartTimeoutMs)) {
-        platformLog(QStringLiteral("cannot start %1: %2")
-                        .arg(commandLine(program, arguments), process.errorString()));
+    result.started = startAndWait(process, program, arguments);
+    if (!result.started)
         return result;
-    }
-    result.started = true;
     if (!process.waitForFinished(timeoutMs(timeoutSeconds))) {
         process.kill();
         process.waitForFinished(KillWaitMs);
@@ -170,4 +179,60 @@ std::unique_ptr<StreamingProcess> QtProcesses::start(const QString& program, con
     if (!process->start(program, arguments))
         return nullptr;
     return process;
+}
+
+ProcessResult QtProcesses::read(const QString& program, const QStringList& arguments,
+                                const std::function<bool(const QByteArray& output)>& onOutput,
+                                double silenceTimeoutSeconds) {
+    ProcessResult result;
+    QProcess process;
+    result.started = startAndWait(process, program, arguments);
+    if (!result.started)
+        return result;
+    const int silenceMs = timeoutMs(silenceTimeoutSeconds);
+    QElapsedTimer silence;
+    silence.start();
+    // Hands on what has arrived; false when the reader wants no more.
+    auto deliver = [&] {
+        appendCapped(result.standardError, process.readAllStandardError(), MaxErrorBytes);
+        const QByteArray output = process.readAllStandardOutput();
+        if (output.isEmpty())
+            return true;
+        silence.restart();
+        return onOutput(output);
+    };
+    for (;;) {
+        const qint64 left = silenceMs - silence.elapsed();
+        const bool arrived = left > 0 && process.waitForReadyRead(int(left));
+        // After the child's end, QProcess has read its pipes to their end: this delivers the rest.
+        if (!deliver()) {
+            result.stopped = true;
+            break;
+        }
+        if (arrived)
+            continue;
+        if (process.state() == QProcess::NotRunning)
+            break;
+        if (silence.elapsed() >= silenceMs) {
+            result.timedOut = true;
+            platformLog(QStringLiteral("%1 wrote nothing for %2 s and was killed")
+                            .arg(commandLine(program, arguments))
+                            .arg(silenceMs / MillisecondsPerSecond));
+            break;
+        }
+    }
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(KillWaitMs);
+        return result;
+    }
+    result.crashed = process.exitStatus() == QProcess::CrashExit;
+    result.exitCode = result.crashed ? -1 : process.exitCode();
+    if (result.crashed)
+        platformLog(QStringLiteral("%1 crashed").arg(commandLine(program, arguments)));
+    return result;
+}
+
+QString QtProcesses::logToolPath() const {
+    return QCoreApplication::applicationDirPath() + u'/' + QLatin1String(LogToolName);
 }

@@ -14,4 +14,9 @@ public:
     std::unique_ptr<StreamingProcess> start(const QString& program, const QStringList& arguments,
                                             std::function<void(const QByteArray& line)> onLine,
                                             std::function<void(const ProcessResult&)> onFinished) override;
+    ProcessResult read(const QString& program, const QStringList& arguments,
+                       const std::function<bool(const QByteArray& output)>& onOutput,
+                       double silenceTimeoutSeconds) override;
+    // skaf-log, beside the program.
+    QString logToolPath() const override;
 };

@@ -96,6 +96,8 @@ TEST_F(ZRLogTest, WritesJsonRecordsUnderTheStateFolder) {
     EXPECT_EQ(record.value("eventMessage").toString(), "cannot open help page: missing.html");
     EXPECT_EQ(record.value("subsystem").toString(), "com.tallowin.Skaf");
     EXPECT_EQ(record.value("messageType").toString(), "Default");
+    // The log reader's predicates select "logEvent" entries.
+    EXPECT_EQ(record.value("eventType").toString(), "logEvent");
     EXPECT_TRUE(record.value("processImagePath").toString().endsWith("skaf_toolkit_tests"));
     EXPECT_EQ(record.value("senderImagePath"), record.value("processImagePath"));
     static const QRegularExpression stamp(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{6}[+-]\d{4}$)");

@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -199,3 +200,64 @@ TEST_F(ProcessesTest, EndingAStreamKillsTheChildAndCallsNothingMore) {
 }
 
 } // namespace
+
+namespace {
+
+// Reads the program on a thread of its own, as the program's workers do.
+struct ReadOnWorker {
+    QList<QByteArray> pieces;
+    ProcessResult result;
+    bool allOnWorker = true;
+    qint64 milliseconds = 0;
+
+    ReadOnWorker(QtProcesses& processes, const QStringList& script, double silence,
+                 std::function<bool(const QList<QByteArray>&)> goOn = {}) {
+        std::thread worker([&] {
+            const auto self = std::this_thread::get_id();
+            QElapsedTimer clock;
+            clock.start();
+            result = processes.read(
+                QStandardPaths::findExecutable(QStringLiteral("sh")), script,
+                [&](const QByteArray& piece) {
+                    pieces << piece;
+                    allOnWorker = allOnWorker && std::this_thread::get_id() == self;
+                    return !goOn || goOn(pieces);
+                },
+                silence);
+            milliseconds = clock.elapsed();
+        });
+        worker.join();
+    }
+    QByteArray joined() const { return pieces.join(); }
+};
+
+} // namespace
+
+TEST_F(ProcessesTest, ReadingDeliversOutputInOrderToTheEndOnTheAskingThread) {
+    // A child that writes a lot and ends at once still delivers all of it.
+    const ReadOnWorker burst(processes, {"-c", "head -c 300000 /dev/zero | tr '\\0' x; exit 2"}, 5);
+    EXPECT_TRUE(burst.allOnWorker);
+    EXPECT_EQ(burst.joined(), QByteArray(300000, 'x'));
+    EXPECT_EQ(burst.result.exitCode, 2);
+
+    const ReadOnWorker paced(processes, {"-c", "printf a; sleep 0.05; printf b; sleep 0.05; printf c"}, 5);
+    EXPECT_EQ(paced.joined(), "abc");
+    EXPECT_GE(paced.pieces.size(), 2);
+    EXPECT_TRUE(paced.result.succeeded());
+
+    // The reader's "no more" ends an endless child.
+    const ReadOnWorker stopped(processes, {"-c", "while :; do echo tick; sleep 0.01; done"}, 5,
+                               [](const QList<QByteArray>& pieces) { return pieces.size() < 3; });
+    EXPECT_EQ(stopped.pieces.size(), 3);
+    EXPECT_TRUE(stopped.result.stopped);
+    EXPECT_LT(stopped.milliseconds, 5000);
+
+    // Only silence times a child out: one that keeps writing may take longer than the time-out.
+    const ReadOnWorker silent(processes, {"-c", "printf x; exec sleep 30"}, 0.3);
+    EXPECT_EQ(silent.joined(), "x");
+    EXPECT_TRUE(silent.result.timedOut);
+    EXPECT_LT(silent.milliseconds, 5000);
+    const ReadOnWorker busy(processes, {"-c", "for i in 1 2 3 4 5 6; do printf .; sleep 0.1; done"}, 0.3);
+    EXPECT_EQ(busy.joined(), "......");
+    EXPECT_FALSE(busy.result.timedOut);
+}

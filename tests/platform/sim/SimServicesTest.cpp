@@ -2,6 +2,9 @@
 
 #include "platform/sim/SimDemoDesktop.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 constexpr std::uint32_t Signature = 0x534b686b; // 'SKhk'
@@ -185,6 +188,75 @@ TEST_F(SimDesktopTest, StartedProgramsStreamTheirLinesOnTheMainRunLoop) {
     dropped.reset();
     RunLoop::main().runPending();
     EXPECT_TRUE(lines.isEmpty());
+}
+
+TEST_F(SimDesktopTest, ChildrenWriteOverTimeAndTheReaderStopsThem) {
+    auto& processes = sim.processes();
+    // Stepped by the reader: each time it has read everything, the script writes the next piece.
+    processes.scriptChild("/bin/count", [](const std::shared_ptr<SimChildProcess>& child) {
+        auto written = std::make_shared<int>(0);
+        child->setWhenDrained([written](SimChildProcess& child) {
+            if (*written == 3)
+                child.exit(5);
+            else
+                child.write(QByteArray::number(++*written));
+        });
+    });
+    QList<QByteArray> pieces;
+    ProcessResult result = processes.read(
+        "/bin/count", {},
+        [&](const QByteArray& piece) {
+            pieces << piece;
+            return true;
+        },
+        1);
+    EXPECT_EQ(pieces, (QList<QByteArray>{"1", "2", "3"}));
+    EXPECT_EQ(result.exitCode, 5);
+    EXPECT_FALSE(result.stopped);
+
+    pieces.clear();
+    result = processes.read(
+        "/bin/count", {},
+        [&](const QByteArray& piece) {
+            pieces << piece;
+            return pieces.size() < 2;
+        },
+        1);
+    EXPECT_EQ(pieces, (QList<QByteArray>{"1", "2"}));
+    EXPECT_TRUE(result.stopped);
+    EXPECT_TRUE(processes.children("/bin/count").back()->wasStopped());
+
+    // Written by another thread while the reader waits; the silence time-out ends a child that stops
+    // writing.
+    processes.scriptChild("/bin/slow", [](const std::shared_ptr<SimChildProcess>& child) {
+        std::thread([child] {
+            for (const char* piece : {"a", "b", "c"}) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                child->write(piece);
+            }
+        }).detach();
+    });
+    QByteArray joined;
+    result = processes.read(
+        "/bin/slow", {},
+        [&](const QByteArray& piece) {
+            joined += piece;
+            return true;
+        },
+        0.5);
+    EXPECT_EQ(joined, "abc");
+    EXPECT_TRUE(result.timedOut);
+
+    // A started child's pieces arrive on the main run loop as lines, however they are cut.
+    QList<QByteArray> lines;
+    auto stream = processes.start("/bin/slow", {}, [&](const QByteArray& line) { lines << line; }, {});
+    const auto child = processes.children("/bin/slow").back();
+    child->write("one\ntw");
+    child->write("o\n");
+    RunLoop::main().runPending();
+    EXPECT_EQ(lines, (QList<QByteArray>{"one", "two"}));
+    stream.reset();
+    EXPECT_TRUE(child->wasStopped());
 }
 
 TEST(SimDemoDesktop, OffersTwoScreensAndApplicationsToTry) {
