@@ -1,4 +1,5 @@
 #include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "log-reader/ILRIntegratedLogReader.h"
 #include "mouse-control/ZRMouseController.h"
 #include "platform/GlobalHotKeys.h"
 #include "platform/Platform.h"
@@ -189,6 +190,9 @@ int main(int argc, char** argv) {
             QFileInfo(settingsPath).dir().filePath(QStringLiteral("Settings (Simulated Desktop).plist"));
     UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath, &platform->systemPreferences()));
     UserDefaults::standard().load();
+    // The log reader takes the program's lines from here on, once the desktop and the settings it reads are
+    // there.
+    ZRSetLogReaderFactory(ILRIntegratedLogReader::logReaderFactory());
     platformLog(QStringLiteral("running on the %1 desktop").arg(platform->name()));
 
     ZRMainController& controller = ZRMainController::mainController();

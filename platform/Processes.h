@@ -50,6 +50,6 @@ public:
                                const std::function<bool(const QByteArray& output)>& onOutput,
                                double silenceTimeoutSeconds) = 0;
 
-    // The desktop's log tool, which shows and streams the program's own log as JSON.
+    // The desktop's log tool, which shows and streams the program's own log as JSON; empty when it has none.
     virtual QString logToolPath() const = 0;
 };

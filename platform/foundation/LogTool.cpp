@@ -200,7 +200,8 @@ bool LogTool::writeBatch() {
     if (m_batch.isEmpty())
         return true;
     m_batchCount = 0;
-    return m_out(std::exchange(m_batch, {}));
+    // The line ends with the batch: readers that take whole lines get its last object at once.
+    return m_out(std::exchange(m_batch, {}) + '\n');
 }
 
 bool LogTool::reportMalformedLines() {
@@ -246,7 +247,7 @@ int LogTool::show() {
     }
     if (!writeBatch())
         return 0;
-    m_out(m_arrayOpen ? QByteArrayLiteral("\n]\n") : QByteArrayLiteral("[]\n"));
+    m_out(m_arrayOpen ? QByteArrayLiteral("]\n") : QByteArrayLiteral("[]\n"));
     reportMalformedLines();
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QObject>
 #include <QProcess>
 
@@ -234,5 +235,6 @@ ProcessResult QtProcesses::read(const QString& program, const QStringList& argum
 }
 
 QString QtProcesses::logToolPath() const {
-    return QCoreApplication::applicationDirPath() + u'/' + QLatin1String(LogToolName);
+    const QString path = QCoreApplication::applicationDirPath() + u'/' + QLatin1String(LogToolName);
+    return QFileInfo(path).isExecutable() ? path : QString();
 }

@@ -17,6 +17,6 @@ public:
     ProcessResult read(const QString& program, const QStringList& arguments,
                        const std::function<bool(const QByteArray& output)>& onOutput,
                        double silenceTimeoutSeconds) override;
-    // skaf-log, beside the program.
+    // skaf-log, beside the program, when it is there.
     QString logToolPath() const override;
 };

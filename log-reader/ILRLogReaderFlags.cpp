@@ -1,0 +1,13 @@
+#include "log-reader/ILRLogReaderFlags.h"
+
+#include <QString>
+
+ILRLogReaderFlags& ILRLogReaderFlags::shared() {
+    static ILRLogReaderFlags flags = [] {
+        ILRLogReaderFlags made;
+        made.sandboxed = qEnvironmentVariableIsSet("APP_SANDBOX_CONTAINER_ID") ||
+                         qEnvironmentVariable("HOME").contains(QLatin1String("/Library/Containers/"));
+        return made;
+    }();
+    return flags;
+}
