@@ -30,7 +30,8 @@ pid=$!
 children+=("$pid")
 launched() { grep -q "running on the x11 desktop" "$log" 2>/dev/null; }
 wait_for launched || { echo "skaf did not start"; cat "$home/skaf.out"; exit 1; }
-grep -q "keeping 3 stored action records" "$log" || { echo "the unusable records were not kept"; cat "$log"; exit 1; }
+kept() { grep -q "keeping 3 stored action records" "$log"; }
+wait_for kept || { echo "the unusable records were not kept"; cat "$log"; exit 1; }
 kill -TERM "$pid"
 wait "$pid"
 
