@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 class Accessibility;
 class WindowServer;
@@ -35,4 +36,8 @@ public:
     static bool hasCurrent();
     // Installs a backend, which the caller keeps alive; null uninstalls.
     static void setCurrent(Platform* platform);
+    // At quit: the workers, which may be reading the desktop, take no new work and get at most `seconds`
+    // to finish; only then is the installed backend uninstalled and destroyed. When some are still
+    // busy it stays installed and alive for them until the process ends. Answers whether it went.
+    static bool shutDown(std::unique_ptr<Platform> platform, double seconds);
 };

@@ -5,7 +5,9 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <mutex>
 #include <utility>
@@ -16,6 +18,8 @@ namespace {
 constexpr int MaxDrainedTasks = 100000;
 
 std::atomic<bool> manualMode{false};
+// The program quits: tasks that come now would find the desktop gone.
+std::atomic<bool> closed{false};
 
 struct Waiting {
     QueuePriority priority;
@@ -73,6 +77,10 @@ DispatchQueue& DispatchQueue::global(QueuePriority priority) {
 void DispatchQueue::async(Task task) {
     if (!task)
         return;
+    if (closed) {
+        platformLog(QStringLiteral("dispatch queues: the program quits, a task is dropped"));
+        return;
+    }
     if (manualMode) {
         std::lock_guard lock(waitingMutex);
         waiting.push_back({d->priority, std::move(task)});
@@ -128,4 +136,20 @@ void DispatchQueue::waitForIdle() {
         if (idle)
             return;
     }
+}
+
+bool DispatchQueue::finishForQuit(double seconds) {
+    closed = true;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    bool finished = true;
+    for (auto priority : {QueuePriority::High, QueuePriority::Default, QueuePriority::Background}) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        finished = global(priority).d->pool.waitForDone(int(std::max<qint64>(left.count(), 0))) && finished;
+    }
+    return finished;
+}
+
+void DispatchQueue::reopenForTesting() {
+    closed = false;
 }

@@ -22,6 +22,11 @@ public:
     static int drainForTesting();
     // Real workers: waits until every queue is idle.
     static void waitForIdle();
+    // At quit: takes no new tasks from now on (they are dropped) and waits at most the bound for
+    // those queued or running; answers whether every queue finished.
+    static bool finishForQuit(double seconds);
+    // Tests: takes tasks again after finishForQuit.
+    static void reopenForTesting();
 
     ~DispatchQueue();
 

@@ -9,6 +9,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -238,6 +241,104 @@ TEST_F(WindowListTest, MonitorDescribesRelevantWindowsOnTheWorkerFrontToBack) {
     EXPECT_EQ(rectFromString(back.value(ZRWindowDescriptionKey::AvailableScreenFrame).toString()),
               Rect(0, 0, 1440, 877));
     EXPECT_TRUE(PropertyList::isValid(*received));
+}
+
+// The simulated desktop behind a window list that answers only when the test lets it, and that notices
+// being destroyed while a worker reads it.
+class SlowDesktop : public Platform {
+public:
+    struct Probe {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool answer = false;
+        bool reading = false;
+        bool destroyed = false;
+        bool destroyedWhileRead = false;
+    };
+
+    SlowDesktop(SimDesktop& desktop, Probe& probe)
+        : m_desktop(desktop), m_slow(desktop, probe), m_probe(probe) {}
+    ~SlowDesktop() override {
+        std::lock_guard lock(m_probe.mutex);
+        m_probe.destroyed = true;
+        m_probe.destroyedWhileRead = m_probe.reading;
+    }
+    QString name() const override { return QStringLiteral("slow"); }
+    Accessibility& accessibility() override { return m_desktop.accessibility(); }
+    WindowServer& windowServer() override { return m_slow; }
+    Screens& screens() override { return m_desktop.screens(); }
+    InputState& inputState() override { return m_desktop.inputState(); }
+    Workspace& workspace() override { return m_desktop.workspace(); }
+    EventStream& eventStream() override { return m_desktop.eventStream(); }
+    GlobalHotKeys& globalHotKeys() override { return m_desktop.globalHotKeys(); }
+    SystemPreferences& systemPreferences() override { return m_desktop.systemPreferences(); }
+    Processes& processes() override { return m_desktop.processes(); }
+
+private:
+    class SlowWindowServer : public WindowServer {
+    public:
+        SlowWindowServer(SimDesktop& desktop, Probe& probe) : m_desktop(desktop), m_probe(probe) {}
+        std::vector<WindowListEntry> windowList(bool onScreenOnly) const override {
+            std::unique_lock lock(m_probe.mutex);
+            m_probe.reading = true;
+            m_probe.changed.notify_all();
+            m_probe.changed.wait(lock, [&] { return m_probe.answer; });
+            lock.unlock();
+            auto list = m_desktop.windowServer().windowList(onScreenOnly);
+            lock.lock();
+            m_probe.reading = false;
+            return list;
+        }
+
+    private:
+        SimDesktop& m_desktop;
+        Probe& m_probe;
+    };
+
+    SimDesktop& m_desktop;
+    SlowWindowServer m_slow;
+    Probe& m_probe;
+};
+
+TEST_F(WindowListTest, QuitWaitsForALayoutCaptureOnAWorkerBeforeTheDesktopGoes) {
+    desktop.addScreen(Rect(0, 0, 1440, 900));
+    desktop.addWindow(desktop.addApplication(QStringLiteral("com.example.editor"), QStringLiteral("Editor")),
+                      Rect(100, 100, 400, 300), QStringLiteral("Document"));
+    DispatchQueue::setManualForTesting(false);
+    for (const bool finishesInTime : {true, false}) {
+        SCOPED_TRACE(finishesInTime ? "finishes in time" : "still busy");
+        SlowDesktop::Probe probe;
+        Platform::setCurrent(new SlowDesktop(desktop, probe));
+        std::unique_ptr<Platform> platform(&Platform::current());
+        Connection capture =
+            ZRExternalWindowMonitor::sharedMonitor().enumerateWindows([](const QVariantList&) {});
+        {
+            std::unique_lock lock(probe.mutex);
+            probe.changed.wait(lock, [&] { return probe.reading; });
+        }
+        std::thread answer([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(finishesInTime ? 50 : 700));
+            std::lock_guard lock(probe.mutex);
+            probe.answer = true;
+            probe.changed.notify_all();
+        });
+        EXPECT_EQ(Platform::shutDown(std::move(platform), finishesInTime ? 10 : 0.2), finishesInTime);
+        {
+            std::lock_guard lock(probe.mutex);
+            EXPECT_EQ(probe.destroyed, finishesInTime);
+            EXPECT_FALSE(probe.destroyedWhileRead);
+        }
+        answer.join();
+        DispatchQueue::waitForIdle();
+        // Left installed for the worker: it goes now that the worker is done.
+        if (!finishesInTime) {
+            EXPECT_TRUE(Platform::hasCurrent());
+            delete &Platform::current();
+        }
+        DispatchQueue::reopenForTesting();
+        RunLoop::main().runPending();
+    }
+    Platform::setCurrent(&desktop);
 }
 
 } // namespace
