@@ -7,6 +7,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDemoDesktop.h"
 #include "platform/sim/SimDesktop.h"
+#include "shell/ZRActionFileImport.h"
 #include "shell/ZRMainController.h"
 #include "shell/ZRSingleInstance.h"
 #include "toolkit/ZRLog.h"
@@ -15,6 +16,7 @@
 #endif
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <cerrno>
@@ -22,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <sys/socket.h>
@@ -30,14 +33,24 @@
 
 namespace {
 
-constexpr const char* usage =
-    "Usage: skaf [--platform x11|sim] [FILE...]\n"
-    "Moves, resizes and arranges the windows of other applications. Files of exported actions given\n"
-    "here are imported; when Skaf already runs on this display, they are handed to it.\n\n"
+// Files are offered only once they are imported.
+const std::string usage =
+    std::string("Usage: skaf [--platform x11|sim]") + (ZRActionFileImport::Available ? " [FILE...]" : "") +
+    "\nMoves, resizes and arranges the windows of other applications." +
+    (ZRActionFileImport::Available ? " Files of exported actions given\n"
+                                     "here are imported; when Skaf already runs on this display, they are "
+                                     "handed to it."
+                                   : "") +
+    "\n\n"
     "  --platform x11   act on the windows of the current X display (the default when DISPLAY is set)\n"
     "  --platform sim   act on a simulated desktop, for trying Skaf without touching real windows\n"
     "  --help           show this text\n"
     "  --version        show the version\n";
+
+// Seconds a display has to answer a connection before it counts as not answering.
+constexpr double DisplayAnswerSeconds = 5;
+// Seconds the workers have at quit to finish with the desktop.
+constexpr double QuitWorkerSeconds = 3;
 
 struct Options {
     std::string platform;
@@ -92,13 +105,46 @@ std::unique_ptr<Platform> makePlatform(const std::string& name, QString* error) 
 #endif
 }
 
+// Quitting ends within this time even when the desktop stopped answering (its X server stopped): past it,
+// the program removes its lock and socket and ends. Everything here is safe in a signal handler.
+constexpr unsigned QuitDeadlineSeconds = 8;
+constexpr std::size_t MaximumPathBytes = 4096;
+char quitDeadlineFiles[2][MaximumPathBytes] = {};
+volatile std::sig_atomic_t quitDeadlineArmed = 0;
+
+void missQuitDeadline(int) {
+    constexpr char message[] = "skaf: quitting did not finish in time; ending now\n";
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, message, sizeof message - 1);
+    for (const char* path : quitDeadlineFiles)
+        if (*path)
+            ::unlink(path);
+    ::_exit(1);
+}
+
+void armQuitDeadline() {
+    if (quitDeadlineArmed)
+        return;
+    quitDeadlineArmed = 1;
+    ::alarm(QuitDeadlineSeconds);
+}
+
+void setQuitDeadlineFiles(const QStringList& paths) {
+    for (std::size_t i = 0; i < std::size(quitDeadlineFiles); ++i) {
+        const QByteArray path =
+            i < std::size_t(paths.size()) ? QFile::encodeName(paths[qsizetype(i)]) : QByteArray();
+        if (std::size_t(path.size()) < MaximumPathBytes)
+            std::memcpy(quitDeadlineFiles[i], path.constData(), std::size_t(path.size()) + 1);
+    }
+}
+
 // SIGINT, SIGTERM and SIGHUP (its terminal closed) end the event loop, so the program quits as it does from
 // its menu: the actions are saved and the desktop's settings put back. The handler only writes to a socket
-// the loop watches.
+// the loop watches, and starts the quit's deadline.
 int signalSockets[2] = {-1, -1};
 
 void handleQuitSignal(int) {
     const int savedErrno = errno;
+    armQuitDeadline();
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(signalSockets[0], &byte, 1);
     errno = savedErrno;
@@ -119,6 +165,8 @@ std::unique_ptr<QSocketNotifier> quitOnSignals() {
     action.sa_flags = SA_RESTART;
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaction(signal, &action, nullptr);
+    action.sa_handler = missQuitDeadline;
+    sigaction(SIGALRM, &action, nullptr);
     return notifier;
 }
 
@@ -127,7 +175,7 @@ std::unique_ptr<QSocketNotifier> quitOnSignals() {
 int main(int argc, char** argv) {
     Options options = takeOptions(argc, argv);
     if (options.help) {
-        std::fputs(usage, stdout);
+        std::fputs(usage.c_str(), stdout);
         return 0;
     }
     if (options.version) {
@@ -135,15 +183,31 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!options.error.empty()) {
-        std::fprintf(stderr, "skaf: %s\n%s", options.error.c_str(), usage);
+        std::fprintf(stderr, "skaf: %s\n%s", options.error.c_str(), usage.c_str());
         return 2;
     }
-    const bool hasDisplay = std::getenv("DISPLAY") && *std::getenv("DISPLAY");
+    if (!options.files.empty() && !ZRActionFileImport::Available) {
+        std::fprintf(stderr, "skaf: %s\n", ZRActionFileImport::UnavailableMessage);
+        return ZRActionFileImport::UnavailableExitStatus;
+    }
+    bool hasDisplay = std::getenv("DISPLAY") && *std::getenv("DISPLAY");
     if (options.platform.empty())
         options.platform = hasDisplay ? "x11" : "sim";
+#ifdef SKAF_HAS_X11
+    // Asked before the toolkit connects, which would wait for good on a display that never answers.
+    if (hasDisplay) {
+        if (const auto problem = x11DisplayProblem(DisplayAnswerSeconds)) {
+            if (options.platform == "x11") {
+                std::fprintf(stderr, "skaf: %s\n", qPrintable(*problem));
+                return 1;
+            }
+            hasDisplay = false;
+        }
+    }
+#endif
     // Our own windows go on the display, or off screen without one. A display that does not answer would
-    // make Qt abort; it falls back to off screen instead, and the X11 desktop then says what is wrong. The
-    // programs we start get the environment as it was.
+    // make Qt abort; it falls back to off screen instead. The programs we start get the environment as it
+    // was.
     const bool choosesWindowSystem = !std::getenv("QT_QPA_PLATFORM");
     if (choosesWindowSystem)
         setenv("QT_QPA_PLATFORM", hasDisplay ? "xcb;offscreen" : "offscreen", 1);
@@ -166,8 +230,11 @@ int main(int argc, char** argv) {
                                                                qEnvironmentVariable("DISPLAY")));
     switch (instance.claim(files)) {
     case ZRSingleInstance::Role::First:
+        setQuitDeadlineFiles(instance.filePaths());
         break;
     case ZRSingleInstance::Role::HandedOver:
+        if (files.isEmpty())
+            std::printf("Skaf is already running on this display.\n");
         return 0;
     case ZRSingleInstance::Role::Unreachable:
         std::fprintf(stderr, "skaf: Skaf already runs on this display but does not answer\n");
@@ -213,10 +280,12 @@ int main(int argc, char** argv) {
     controller.applicationDidFinishLaunching();
 
     const int status = QApplication::exec();
+    armQuitDeadline();
     // The loop also ends without the menu's "Quit" (a signal, the end of the session): nothing is asked.
     controller.applicationShouldTerminate(false);
     ZRMainController::destroyMainController();
     UserDefaults::standard().save();
-    Platform::setCurrent(nullptr);
+    // Workers may still be reading the desktop (a layout capture): it goes once they are done.
+    Platform::shutDown(std::move(platform), QuitWorkerSeconds);
     return status;
 }

@@ -65,6 +65,15 @@ ZRSingleInstance::Role ZRSingleInstance::claim(const QStringList& files) {
     return handOver(files) ? Role::HandedOver : Role::Unreachable;
 }
 
+QStringList ZRSingleInstance::filePaths() const {
+    QStringList paths;
+    if (m_lock)
+        paths << m_lock->fileName();
+    if (m_server && m_server->isListening())
+        paths << m_server->fullServerName();
+    return paths;
+}
+
 bool ZRSingleInstance::listen() {
     const QString path = QDir(m_directory).filePath(m_name + QStringLiteral(".socket"));
     // We hold the lock, so a socket file left there is stale.

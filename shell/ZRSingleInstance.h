@@ -35,6 +35,8 @@ public:
     };
     // Files are made absolute before they are handed over.
     Role claim(const QStringList& files);
+    // The lock and socket files of the running program (after claim answered First).
+    QStringList filePaths() const;
 
 Q_SIGNALS:
     // A later start handed these files over; empty: it was started again without files.

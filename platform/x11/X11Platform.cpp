@@ -14,6 +14,11 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <xcb/xcb.h>
 
 namespace {
 // The title-bar layout, in openbox's letters, for window managers that do not tell theirs.
@@ -93,4 +98,37 @@ Processes& X11Platform::processes() {
 
 std::unique_ptr<Platform> createX11Platform(QString* error) {
     return X11Platform::create(error);
+}
+
+std::optional<QString> x11DisplayProblem(double seconds) {
+    struct Attempt {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+        bool connected = false;
+    };
+    const QByteArray display = qgetenv("DISPLAY");
+    auto attempt = std::make_shared<Attempt>();
+    // The connect runs apart, so that it can be given up on; one that never returns is left behind
+    // with the process that is about to end.
+    std::thread([attempt, display] {
+        int screen = 0;
+        xcb_connection_t* connection =
+            xcb_connect(display.isEmpty() ? nullptr : display.constData(), &screen);
+        const bool connected = connection && !xcb_connection_has_error(connection);
+        if (connection)
+            xcb_disconnect(connection);
+        std::lock_guard lock(attempt->mutex);
+        attempt->done = true;
+        attempt->connected = connected;
+        attempt->finished.notify_all();
+    }).detach();
+    std::unique_lock lock(attempt->mutex);
+    const QString name = QString::fromLocal8Bit(display);
+    if (!attempt->finished.wait_for(lock, std::chrono::duration<double>(seconds),
+                                    [&] { return attempt->done; }))
+        return QStringLiteral("the X display %1 does not answer").arg(name);
+    if (!attempt->connected)
+        return QStringLiteral("cannot connect to the X display %1").arg(name);
+    return std::nullopt;
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 class X11Accessibility;
 class X11Desktop;
@@ -52,3 +53,8 @@ private:
 };
 
 std::unique_ptr<Platform> createX11Platform(QString* error);
+
+// None when the X display of $DISPLAY answers a connection within the time; else why not. A server that
+// accepts connections and never answers would keep the X library's connect (the toolkit's too) waiting
+// for good.
+std::optional<QString> x11DisplayProblem(double seconds);

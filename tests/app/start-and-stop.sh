@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The program's life as a user starts and stops it: a second start hands over and ends, a signal quits it
-# cleanly, a start after a crash runs, and a display that does not answer is reported, not crashed on.
+# The program's life as a user starts and stops it: a second start hands over and ends, files it cannot
+# import are refused, a signal quits it cleanly, a start after a crash runs, and displays that refuse or
+# never answer are reported, not crashed or hung on.
 # Arguments: the skaf program and the file that names the test display.
 set -euo pipefail
 
@@ -19,10 +20,20 @@ first=$!
 children+=("$first")
 wait_for started 1 || fail "skaf did not start"
 
-# Started again, it hands over to the running program and ends.
+# Started again, it hands over to the running program, says so and ends.
 "$skaf" >"$home/second.out" 2>&1 || fail "the second start ended with status $?"
 kill -0 "$first" || fail "the first program ended"
 [ "$(grep -c "running on the x11 desktop" "$log")" -eq 1 ] || fail "the second start ran the program"
+grep -q "Skaf is already running on this display" "$home/second.out" ||
+    fail "the second start did not say that Skaf runs: $(cat "$home/second.out")"
+
+# A start with files it cannot import yet is refused.
+status=0
+"$skaf" "$home/actions.skaf" >"$home/files.out" 2>&1 || status=$?
+[ "$status" -eq 1 ] || fail "a start with files ended with status $status"
+grep -q "importing files of exported actions is not available yet" "$home/files.out" ||
+    fail "no message for files: $(cat "$home/files.out")"
+"$skaf" --help | grep -q FILE && fail "the help offers to import files"
 
 # A signal quits as the menu does, and leaves nothing behind.
 kill -TERM "$first"
@@ -48,4 +59,31 @@ DISPLAY=:65000 "$skaf" >"$home/no-display.out" 2>&1 || status=$?
 [ "$status" -eq 1 ] || fail "a display that does not answer ended skaf with status $status"
 grep -q "skaf: cannot connect to the X display :65000" "$home/no-display.out" ||
     fail "no message for a display that does not answer: $(cat "$home/no-display.out")"
-echo "started twice, stopped, crashed and restarted, and refused a dead display as it should"
+# A display that takes the connection and never answers.
+numberfile="$home/silent-display"
+python3 - "$numberfile" <<'PYTHON' &
+import socket, sys, time
+for number in range(90, 200):
+    server = socket.socket()
+    try:
+        server.bind(('127.0.0.1', 6000 + number))
+    except OSError:
+        continue
+    server.listen(1)
+    with open(sys.argv[1], 'w') as f:
+        f.write(str(number))
+    connections = []
+    while True:
+        connections.append(server.accept())
+PYTHON
+children+=($!)
+has_number() { [ -s "$numberfile" ]; }
+wait_for has_number || fail "no silent display could be made"
+started_at=$SECONDS
+status=0
+DISPLAY="127.0.0.1:$(cat "$numberfile")" "$skaf" >"$home/silent.out" 2>&1 || status=$?
+[ "$status" -eq 1 ] || fail "a display that never answers ended skaf with status $status"
+[ $((SECONDS - started_at)) -le 10 ] || fail "skaf took $((SECONDS - started_at)) s to give up on a silent display"
+grep -q "skaf: the X display 127.0.0.1:[0-9]* does not answer" "$home/silent.out" ||
+    fail "no message for a display that never answers: $(cat "$home/silent.out")"
+echo "started twice, stopped, crashed and restarted, and refused files, a dead and a silent display as it should"

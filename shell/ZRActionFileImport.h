@@ -1,0 +1,14 @@
+#pragma once
+
+// Files of exported actions handed to the program, on its command line or by a later start. Until the
+// settings window imports them, a start with files is refused: this one switch decides the help text,
+// the message and the exit status.
+namespace ZRActionFileImport {
+
+// Whether files handed to the program are imported.
+inline constexpr bool Available = false;
+// What a start with files says, and the status it ends with, while they are not imported.
+inline constexpr char UnavailableMessage[] = "importing files of exported actions is not available yet";
+inline constexpr int UnavailableExitStatus = 1;
+
+} // namespace ZRActionFileImport
