@@ -6,8 +6,10 @@ void ZRKeyWindowReflectingView::reflectKeyWindowStatusChange() {
     update();
 }
 
-void ZRKeyWindowReflectingView::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange)
+bool ZRKeyWindowReflectingView::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    // Qt tells only the window itself of an activation change; these two reach every shown view inside it.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
         reflectKeyWindowStatusChange();
+    return handled;
 }

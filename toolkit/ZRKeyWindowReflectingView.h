@@ -3,7 +3,8 @@
 #include <QWidget>
 
 // A view that reflects whether its window is the active one: reflectKeyWindowStatusChange runs whenever the
-// window becomes or stops being active. Overrides call this class's first.
+// window becomes or stops being active, also when the view lies deep inside the window. Overrides call this
+// class's first.
 class ZRKeyWindowReflectingView : public QWidget {
     Q_OBJECT
 public:
@@ -13,5 +14,5 @@ public:
     virtual void reflectKeyWindowStatusChange();
 
 protected:
-    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 };

@@ -81,19 +81,22 @@ TEST_F(ControlsTest, NestedShroudsAndLateControls) {
     EXPECT_FALSE(late->isEnabled()) << "a control added under the shroud is shrouded when shown";
 }
 
-TEST_F(ControlsTest, KeyWindowReflectingViewHearsActivationChanges) {
+TEST_F(ControlsTest, KeyWindowReflectingViewInsideAWindowHearsItsActivation) {
     struct View : ZRKeyWindowReflectingView {
-        int reflections = 0;
+        using ZRKeyWindowReflectingView::ZRKeyWindowReflectingView;
+        std::vector<bool> reflections;
         void reflectKeyWindowStatusChange() override {
             ZRKeyWindowReflectingView::reflectKeyWindowStatusChange();
-            ++reflections;
+            reflections.push_back(isActiveWindow());
         }
-    } view;
-    QEvent activation(QEvent::ActivationChange);
-    QApplication::sendEvent(&view, &activation);
-    QEvent other(QEvent::FontChange);
-    QApplication::sendEvent(&view, &other);
-    EXPECT_EQ(view.reflections, 1);
+    };
+    QWidget window;
+    auto* group = new QWidget(&window);
+    auto* view = new View(group);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QApplication::setActiveWindow(nullptr);
+    EXPECT_EQ(view->reflections, (std::vector<bool>{true, false}));
 }
 
 TEST_F(ControlsTest, SizeToFitMovesTheChainedNeighbours) {
