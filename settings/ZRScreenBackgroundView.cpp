@@ -117,7 +117,9 @@ bool ZRScreenBackgroundView::isOnRetinaDisplay() const {
 }
 
 bool ZRScreenBackgroundView::hasPicture() const {
-    return m_desktopImageLayer && !ZRScreenBackgroundPicture::shared().image().isNull();
+    // A picker made narrower after it first showed its picture no longer reads as a screen.
+    return m_desktopImageLayer && drawsScreenBackgroundImage() &&
+           !ZRScreenBackgroundPicture::shared().image().isNull();
 }
 
 double ZRScreenBackgroundView::effectiveBorderWidth() const {

@@ -56,6 +56,13 @@ void BM_PreviewOfALargeLayout(benchmark::State& state) {
 }
 BENCHMARK(BM_PreviewOfALargeLayout)->Unit(benchmark::kMicrosecond);
 
+// The same without labels: the fills alone.
+void BM_PreviewOfALargeLayoutWithoutLabels(benchmark::State& state) {
+    drawInto(state, QSize(400, 250), {QColor(255, 255, 255, 242), true, ZRSnapshotLabelNone, 0.0, false, 5});
+}
+BENCHMARK(BM_PreviewOfALargeLayoutWithoutLabels)->Unit(benchmark::kMicrosecond);
+
+// As the layout icon draws it at the sidebar's size, corners rounded by less than a pixel.
 void BM_IconOfALargeLayout(benchmark::State& state) {
     drawInto(state, QSize(23, 16), {Qt::black, false, ZRSnapshotLabelNone, -1, true, 0.96});
 }
