@@ -9,7 +9,9 @@
 #include "keyboard-control/KeyEvent.h"
 #include "keyboard-control/MenuItemKeyEquivalents.h"
 #include "keyboard-control/ZRHotKey.h"
+#include "keyboard-control/ZRHotKeyContainerView.h"
 #include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "keyboard-control/ZRHotKeyTextView.h"
 #include "platform/Accessibility.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
@@ -158,6 +160,14 @@ ZRMainController::~ZRMainController() {
         m_areas.pop_back();
     m_statusItemController.reset();
     dismissIntroPopover();
+    for (ZRHotKeyTextView* field :
+         {m_keyboardMenuHotKeyTextView.data(), m_keyboardControlHotKeyTextView.data()}) {
+        if (!field)
+            continue;
+        field->setHotKeyDelegate(nullptr);
+        if (!field->containerView()->parent())
+            delete field->containerView();
+    }
     for (auto* hotKey : {&m_keyboardMenuHotKey, &m_keyboardControlHotKey})
         if (*hotKey)
             (*hotKey)->unregister();
@@ -698,8 +708,38 @@ void ZRMainController::registerSettingsHotKeys() {
         if (slot && !slot->registerForDelegate(*this))
             ZRLog("cannot register the hot key %@ of \"%@\": kept, not active",
                   slot->visualRepresentation().value_or(QString()), identifier);
-        tellAreasSettingsHotKeyDidChange(identifier);
+        showSettingsHotKey(identifier);
     }
+}
+
+// The field tells the areas through didSetHotKey; without a field the controller tells them itself.
+void ZRMainController::showSettingsHotKey(const QString& identifier) {
+    ZRHotKeyTextView* field = identifier == KeyboardMenuHotKeyIdentifier
+                                  ? m_keyboardMenuHotKeyTextView.data()
+                                  : m_keyboardControlHotKeyTextView.data();
+    if (field)
+        field->setHotKey(settingsHotKeySlot(identifier));
+    else
+        tellAreasSettingsHotKeyDidChange(identifier);
+}
+
+ZRHotKeyTextView* ZRMainController::keyboardMenuHotKeyTextView() {
+    return settingsHotKeyTextView(m_keyboardMenuHotKeyTextView, KeyboardMenuHotKeyIdentifier);
+}
+
+ZRHotKeyTextView* ZRMainController::keyboardControlHotKeyTextView() {
+    return settingsHotKeyTextView(m_keyboardControlHotKeyTextView, KeyboardControlsHotKeyIdentifier);
+}
+
+ZRHotKeyTextView* ZRMainController::settingsHotKeyTextView(QPointer<ZRHotKeyTextView>& field,
+                                                           const QString& identifier) {
+    if (!field) {
+        field = new ZRHotKeyTextView;
+        field->setObjectName(identifier);
+        field->setHotKeyDelegate(this);
+        field->setHotKey(settingsHotKeySlot(identifier));
+    }
+    return field;
 }
 
 void ZRMainController::tellAreasSettingsHotKeyDidChange(const QString& identifier) {
@@ -711,6 +751,7 @@ void ZRMainController::tellAreasSettingsHotKeyDidChange(const QString& identifie
 
 std::vector<std::shared_ptr<ZRHotKey>> ZRMainController::hotKeys() const {
     std::vector<std::shared_ptr<ZRHotKey>> hotKeys = settingsHotKeys();
+    std::erase_if(hotKeys, [this](const auto& hotKey) { return hotKey.get() == m_hotKeyBeingReplaced; });
     // Before the store has loaded its actions hold no hot keys yet; asking would load it early.
     if (m_actionStoreLoaded)
         for (const auto& action : ZRActionManager::actionManager().allActions())
@@ -724,8 +765,8 @@ std::uint32_t ZRMainController::hotKeySignature() const {
 }
 
 QString ZRMainController::identifierForHotKeyTextView(const ZRHotKeyTextView* textView) const {
-    return textView && textView == m_keyboardMenuHotKeyTextView ? KeyboardMenuHotKeyIdentifier
-                                                                : KeyboardControlsHotKeyIdentifier;
+    return textView && textView == m_keyboardMenuHotKeyTextView.data() ? KeyboardMenuHotKeyIdentifier
+                                                                       : KeyboardControlsHotKeyIdentifier;
 }
 
 bool ZRMainController::shouldSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QString& identifier) {
@@ -739,11 +780,23 @@ bool ZRMainController::shouldSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, 
         slot = nullptr;
         return true;
     }
-    if (!hotKey->registerForDelegate(*this))
+    // The hot key it replaces neither counts as taken nor keeps its keys from the new one, so the same
+    // combination can be entered again (also one that launch could not register).
+    const std::shared_ptr<ZRHotKey> previous = slot != hotKey ? slot : nullptr;
+    const bool previousWasRegistered = previous && previous->hotKeyReference() != 0;
+    if (previous)
+        previous->unregister();
+    m_hotKeyBeingReplaced = previous.get();
+    const bool registered = hotKey->registerForDelegate(*this);
+    m_hotKeyBeingReplaced = nullptr;
+    if (!registered) {
+        // Nothing changes: the previous hot key takes its keys back.
+        if (previousWasRegistered && !previous->registerForDelegate(*this))
+            ZRLog("cannot register the hot key %@ of \"%@\" again",
+                  previous->visualRepresentation().value_or(QString()), identifier);
         return false;
+    }
     UserDefaults::standard().setObject(hotKey->dictionaryRepresentation(), identifier);
-    if (slot && slot != hotKey)
-        slot->unregister();
     slot = hotKey;
     return true;
 }

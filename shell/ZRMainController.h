@@ -27,7 +27,6 @@ class ZRShellAlerts;
 class ZRSidebarMenuTarget;
 class ZRStatusItemController;
 
-
 // The application's one delegate. It owns one controller per area and hands it out: the actions area
 // (triggering, performing, frame memory) as actions(), and the areas that lie above the shell (mouse
 // control, keyboard control, the settings window), which plug in as ZRApplicationArea and are found by
@@ -170,11 +169,11 @@ public:
     QString identifierForHotKeyTextView(const ZRHotKeyTextView* textView) const override;
     bool shouldSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QString& identifier) override;
     void didSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QString& identifier) override;
-    // The recorder field of the keyboard menu's hot key, so the identifier question can tell the two
-    // fields apart; the other field is the keyboard controls'.
-    void setKeyboardMenuHotKeyTextView(const ZRHotKeyTextView* textView) {
-        m_keyboardMenuHotKeyTextView = textView;
-    }
+    // The recorder fields of the two settings hot keys, made on first use with this controller as their
+    // owner and showing its hot keys. The settings window places their containers; until one does, the
+    // controller owns them.
+    ZRHotKeyTextView* keyboardMenuHotKeyTextView();
+    ZRHotKeyTextView* keyboardControlHotKeyTextView();
 
     // ZRActionHost.
     std::vector<std::shared_ptr<ZRHotKey>> settingsHotKeys() const override;
@@ -198,6 +197,8 @@ private:
     void ensureActionStoreLoaded();
     void showSettingsWindowUnlessStealthy();
     std::shared_ptr<ZRHotKey>& settingsHotKeySlot(const QString& identifier);
+    ZRHotKeyTextView* settingsHotKeyTextView(QPointer<ZRHotKeyTextView>& field, const QString& identifier);
+    void showSettingsHotKey(const QString& identifier);
     void tellAreasSettingsHotKeyDidChange(const QString& identifier);
     bool saveActionsForTermination(bool askUser);
     void addActionItems(QMenu* menu, const std::vector<std::shared_ptr<ZRAction>>& actions, bool invertIcons);
@@ -211,7 +212,10 @@ private:
     std::unique_ptr<ZRShellAlerts> m_alerts;
     ZRSidebarMenuTarget* m_sidebarMenuTarget = nullptr;
     QPointer<QWidget> m_introPopover;
-    const ZRHotKeyTextView* m_keyboardMenuHotKeyTextView = nullptr;
+    QPointer<ZRHotKeyTextView> m_keyboardMenuHotKeyTextView;
+    QPointer<ZRHotKeyTextView> m_keyboardControlHotKeyTextView;
+    // The settings hot key a new one is about to replace: no rival of it.
+    const ZRHotKey* m_hotKeyBeingReplaced = nullptr;
 
     std::shared_ptr<ZRHotKey> m_keyboardMenuHotKey;
     std::shared_ptr<ZRHotKey> m_keyboardControlHotKey;
