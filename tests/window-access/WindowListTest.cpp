@@ -9,10 +9,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <optional>
+#include <semaphore>
 #include <thread>
 
 namespace {
@@ -245,27 +245,32 @@ TEST_F(WindowListTest, MonitorDescribesRelevantWindowsOnTheWorkerFrontToBack) {
 
 // The simulated desktop behind a window list that answers only when the test lets it, and that notices
 // being destroyed while a worker reads it.
-class SlowDesktop : public Platform {
+class SlowDesktop : public Platform, WindowServer {
 public:
     struct Probe {
-        std::mutex mutex;
-        std::condition_variable changed;
-        bool answer = false;
-        bool reading = false;
-        bool destroyed = false;
-        bool destroyedWhileRead = false;
+        std::binary_semaphore reading{0};
+        std::binary_semaphore answer{0};
+        std::atomic<bool> inside{false};
+        std::atomic<bool> destroyed{false};
+        std::atomic<bool> destroyedWhileRead{false};
     };
 
-    SlowDesktop(SimDesktop& desktop, Probe& probe)
-        : m_desktop(desktop), m_slow(desktop, probe), m_probe(probe) {}
+    SlowDesktop(SimDesktop& desktop, Probe& probe) : m_desktop(desktop), m_probe(probe) {}
     ~SlowDesktop() override {
-        std::lock_guard lock(m_probe.mutex);
+        m_probe.destroyedWhileRead = m_probe.inside.load();
         m_probe.destroyed = true;
-        m_probe.destroyedWhileRead = m_probe.reading;
+    }
+    std::vector<WindowListEntry> windowList(bool onScreenOnly) const override {
+        m_probe.inside = true;
+        m_probe.reading.release();
+        m_probe.answer.acquire();
+        auto list = m_desktop.windowServer().windowList(onScreenOnly);
+        m_probe.inside = false;
+        return list;
     }
     QString name() const override { return QStringLiteral("slow"); }
+    WindowServer& windowServer() override { return *this; }
     Accessibility& accessibility() override { return m_desktop.accessibility(); }
-    WindowServer& windowServer() override { return m_slow; }
     Screens& screens() override { return m_desktop.screens(); }
     InputState& inputState() override { return m_desktop.inputState(); }
     Workspace& workspace() override { return m_desktop.workspace(); }
@@ -275,28 +280,7 @@ public:
     Processes& processes() override { return m_desktop.processes(); }
 
 private:
-    class SlowWindowServer : public WindowServer {
-    public:
-        SlowWindowServer(SimDesktop& desktop, Probe& probe) : m_desktop(desktop), m_probe(probe) {}
-        std::vector<WindowListEntry> windowList(bool onScreenOnly) const override {
-            std::unique_lock lock(m_probe.mutex);
-            m_probe.reading = true;
-            m_probe.changed.notify_all();
-            m_probe.changed.wait(lock, [&] { return m_probe.answer; });
-            lock.unlock();
-            auto list = m_desktop.windowServer().windowList(onScreenOnly);
-            lock.lock();
-            m_probe.reading = false;
-            return list;
-        }
-
-    private:
-        SimDesktop& m_desktop;
-        Probe& m_probe;
-    };
-
     SimDesktop& m_desktop;
-    SlowWindowServer m_slow;
     Probe& m_probe;
 };
 
@@ -308,26 +292,18 @@ TEST_F(WindowListTest, QuitWaitsForALayoutCaptureOnAWorkerBeforeTheDesktopGoes) 
     for (const bool finishesInTime : {true, false}) {
         SCOPED_TRACE(finishesInTime ? "finishes in time" : "still busy");
         SlowDesktop::Probe probe;
-        Platform::setCurrent(new SlowDesktop(desktop, probe));
-        std::unique_ptr<Platform> platform(&Platform::current());
+        auto platform = std::make_unique<SlowDesktop>(desktop, probe);
+        Platform::setCurrent(platform.get());
         Connection capture =
             ZRExternalWindowMonitor::sharedMonitor().enumerateWindows([](const QVariantList&) {});
-        {
-            std::unique_lock lock(probe.mutex);
-            probe.changed.wait(lock, [&] { return probe.reading; });
-        }
+        probe.reading.acquire();
         std::thread answer([&] {
             std::this_thread::sleep_for(std::chrono::milliseconds(finishesInTime ? 50 : 700));
-            std::lock_guard lock(probe.mutex);
-            probe.answer = true;
-            probe.changed.notify_all();
+            probe.answer.release();
         });
         EXPECT_EQ(Platform::shutDown(std::move(platform), finishesInTime ? 10 : 0.2), finishesInTime);
-        {
-            std::lock_guard lock(probe.mutex);
-            EXPECT_EQ(probe.destroyed, finishesInTime);
-            EXPECT_FALSE(probe.destroyedWhileRead);
-        }
+        EXPECT_EQ(probe.destroyed, finishesInTime);
+        EXPECT_FALSE(probe.destroyedWhileRead);
         answer.join();
         DispatchQueue::waitForIdle();
         // Left installed for the worker: it goes now that the worker is done.

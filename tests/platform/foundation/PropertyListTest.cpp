@@ -19,10 +19,7 @@
 #include <memory>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -531,27 +528,6 @@ TEST_F(AtomicFileTest, OnlyRegularFilesWithinTheCapAreRead) {
     EXPECT_EQ(readRegularFile(path(), 10, &error), QByteArray("0123456789"));
     EXPECT_FALSE(readRegularFile(path(), 9, &error));
     EXPECT_TRUE(error.contains(QLatin1String("larger than 9 bytes"))) << error.toStdString();
-}
-
-TEST_F(AtomicFileTest, TemporaryFilesOfKilledWritesAreRemovedAndThoseBeingWrittenKept) {
-    const auto make = [&](const QString& name) {
-        QFile file(folder.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("partial");
-    };
-    make(QStringLiteral(".Settings.plist.tmp-a1B2c3"));
-    make(QStringLiteral(".Settings.plist.tmp-d4E5f6"));
-    make(QStringLiteral("Settings.plist.tmp-notours"));
-    // Another process is writing this one right now.
-    const int busy =
-        ::open(QFile::encodeName(folder.filePath(QStringLiteral(".Settings.plist.tmp-d4E5f6"))), O_RDONLY);
-    ASSERT_EQ(::flock(busy, LOCK_EX), 0);
-
-    EXPECT_EQ(removeStaleTemporaryFiles(folder.path()),
-              QStringList{folder.filePath(QStringLiteral(".Settings.plist.tmp-a1B2c3"))});
-    ::close(busy);
-    EXPECT_EQ(entries(), (QStringList{QStringLiteral(".Settings.plist.tmp-d4E5f6"),
-                                      QStringLiteral("Settings.plist.tmp-notours")}));
 }
 
 } // namespace

@@ -16,7 +16,10 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -235,13 +238,25 @@ TEST_F(UserDefaultsTest, AnUnreadableFileIsNeverSavedOver) {
 
 TEST_F(UserDefaultsTest, LoadingRemovesTheTemporaryFileOfASaveThatWasCutShort) {
     writeRaw(PropertyList::toData(QVariantMap{{QStringLiteral("k"), 1}}));
-    const QString stale = folder.filePath(QStringLiteral("Skaf/.Settings.plist.tmp-Ab12Cd"));
-    ASSERT_TRUE(writeFileAtomically(folder.filePath(QStringLiteral("elsewhere")), "half a settings file"));
-    ASSERT_TRUE(QFile::rename(folder.filePath(QStringLiteral("elsewhere")), stale));
+    const auto make = [&](const QString& name) {
+        QFile file(folder.filePath(QStringLiteral("Skaf/") + name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("half a settings file");
+        return file.fileName();
+    };
+    const QString stale = make(QStringLiteral(".Settings.plist.tmp-Ab12Cd"));
+    // Another process is writing this one right now; the last is no temporary file of ours.
+    const QString busy = make(QStringLiteral(".Settings.plist.tmp-Ef34Gh"));
+    make(QStringLiteral("Settings.plist.tmp-notours"));
+    const int writing = ::open(QFile::encodeName(busy).constData(), O_RDONLY);
+    ASSERT_EQ(::flock(writing, LOCK_EX), 0);
 
     UserDefaults defaults(settingsPath());
     EXPECT_EQ(defaults.load(), UserDefaults::LoadResult::Loaded);
-    EXPECT_EQ(filesInSettingsFolder(), QStringList{QStringLiteral("Settings.plist")});
+    ::close(writing);
+    EXPECT_EQ(filesInSettingsFolder(),
+              (QStringList{QStringLiteral(".Settings.plist.tmp-Ef34Gh"), QStringLiteral("Settings.plist"),
+                           QStringLiteral("Settings.plist.tmp-notours")}));
     EXPECT_TRUE(loggedLineContaining(stale));
 }
 
