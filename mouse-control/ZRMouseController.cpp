@@ -18,6 +18,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
+#include "shell/ZRKeyboardMenuLineHeight.h"
 #include "toolkit/ModifierFlagsMatching.h"
 #include "toolkit/ZRLog.h"
 #include "window-access/IgnoreList.h"
@@ -54,11 +55,21 @@ class NoDropZones : public ZRMouseControlDropZones {
 public:
     bool activateForAction(const std::shared_ptr<ZRAction>&) override { return false; }
     bool updateWithCGLocation(const Point&) override { return false; }
+    bool isActive() const override { return false; }
+    Rect dropFrame() const override { return {}; }
+    bool deactivate() override { return false; }
 };
 
 class NoKeyboardMenu : public ZRMouseControlKeyboardMenu {
 public:
+    bool isVisible() const override { return false; }
     void close() override {}
+    void vanishAndClose() override {}
+    double lineHeightForScreen(const ScreenInfo& screen) const override {
+        return ZRKeyboardMenuDefaultLineHeightForScreen(&screen);
+    }
+    bool popUpWithEntryItem(const EntryItem&, const ScreenInfo&, bool, const void*) override { return false; }
+    bool selectItemAtIndex(std::int64_t) override { return false; }
 };
 
 NoHover noHover;

@@ -88,8 +88,16 @@ public:
         calls += QStringLiteral("update zones");
         return true;
     }
+    bool isActive() const override { return false; }
+    Rect dropFrame() const override { return {}; }
+    bool deactivate() override { return false; }
 
+    bool isVisible() const override { return false; }
     void close() override { calls += QStringLiteral("close menu"); }
+    void vanishAndClose() override { calls += QStringLiteral("vanish menu"); }
+    double lineHeightForScreen(const ScreenInfo&) const override { return 0; }
+    bool popUpWithEntryItem(const EntryItem&, const ScreenInfo&, bool, const void*) override { return false; }
+    bool selectItemAtIndex(std::int64_t) override { return false; }
 };
 
 // A controller with every part recorded, an empty action store, and mouse control's state as in a new
