@@ -61,6 +61,8 @@ public:
     void setPalette(ZRPaletteHiding* palette) { m_palette = palette; }
     // What tells the user an action failed; by default the application's beep.
     void setBeepHandler(std::function<void()> beep);
+    // The program's beep, through the handler; the settings window beeps through it too.
+    void beep() const;
 
     // --- Triggering
 
@@ -141,7 +143,6 @@ public:
 private:
     struct Target;
 
-    void beep() const;
     bool triggerKeyDownEvent(const KeyEvent& event, bool updateChains, bool* repeat,
                              bool invertRaisingBehaviorViaShiftKey);
     bool triggerChain(const std::shared_ptr<ZRAction>& chain, bool updateChains, int depth);

@@ -16,8 +16,9 @@ constexpr double OutlineCornerFraction = 0.15;
 // Parts of the screen that the action leaves alone are drawn this faint.
 constexpr double BackgroundAlpha = 0.25;
 constexpr double DisabledOpacity = 0.35;
-// Icons are drawn up to this many points a side (exported icons take their height from a setting).
-constexpr double MaximumIconSide = 2048;
+// Icons are drawn up to this many points a side: exported icons take their height (up to 2000) from a
+// setting, and are wider than high.
+constexpr double MaximumIconSide = 4096;
 // Glyphs drawn inside the screen take this part of its shorter side.
 constexpr double WindowFraction = 0.45;
 // The optical centre lies this much above the middle, in fractions of the free height.

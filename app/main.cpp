@@ -1,3 +1,4 @@
+#include "help-browser/ZRHelpManager.h"
 #include "keyboard-control/ZRHotKeyHandlerApplication.h"
 #include "log-reader/ILRIntegratedLogReader.h"
 #include "mouse-control/ZRMouseController.h"
@@ -7,6 +8,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDemoDesktop.h"
 #include "platform/sim/SimDesktop.h"
+#include "settings/ZRSettingsController.h"
 #include "shell/ZRActionFileImport.h"
 #include "shell/ZRMainController.h"
 #include "shell/ZRSingleInstance.h"
@@ -264,9 +266,12 @@ int main(int argc, char** argv) {
 
     ZRMainController& controller = ZRMainController::mainController();
     application.setHotKeyHandler(&controller);
-    // The areas above the shell join here, in this order: mouse control, then keyboard control and the
-    // settings window as they are built.
+    // The areas above the shell join here, in this order: mouse control, the settings window, then keyboard
+    // control as it is built.
     controller.addArea(std::make_unique<ZRMouseController>());
+    auto settings = std::make_unique<ZRSettingsController>();
+    settings->setHelpHandler([](QObject* sender) { ZRHelpManager::helpManager().help(sender); });
+    controller.addArea(std::move(settings));
     controller.openFiles(files);
     QObject::connect(&instance, &ZRSingleInstance::filesReceived, &controller,
                      [&controller](const QStringList& files) {

@@ -94,7 +94,7 @@ public:
     void navigate(int segment);
     void enableSpinner(bool on);
     // Whether the action (of the window's find, zoom and other items) can run now.
-    virtual bool validateMenuItem(const QAction* item) const;
+    bool validateMenuItem(const QAction* item) const;
     // The user closes the window: the window and its view are let go, so the next content builds a new
     // one. Closing is always allowed.
     virtual bool windowShouldClose();

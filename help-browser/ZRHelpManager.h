@@ -103,8 +103,6 @@ public:
     QString readableFolder() const override;
     // The window hides and is kept for the next page.
     bool windowShouldClose() override { return true; }
-    // Every item of the help window is enabled: find beeps by itself when there is nothing to find.
-    bool validateMenuItem(const QAction*) const override { return true; }
 
 protected:
     void viewDidCommitLoad() override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Signal.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -26,4 +28,8 @@ public:
 
     // The program that writes these preferences on the command line ("write", "delete", "-g").
     virtual QString preferencesToolPath() const = 0;
+
+    // A domain's values may have changed (by us, the preferences tool or another program); the key when
+    // it is known, else empty. Main thread.
+    Signal<const QString& /*domain*/, const QString& /*key*/> changed;
 };

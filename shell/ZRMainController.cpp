@@ -33,7 +33,6 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QPainter>
 #include <QWidget>
 #include <algorithm>
 
@@ -74,19 +73,6 @@ constexpr ZRActionType AddMenuTypes[] = {
 };
 // The types of the add menu's last group, which add structure rather than act.
 constexpr ZRActionType AddMenuStructureTypes[] = {ZRActionTypeSeparator, ZRActionTypeMenuHeader};
-
-QImage tinted(const QImage& templateImage, const QColor& color) {
-    if (templateImage.isNull())
-        return {};
-    QImage image(templateImage.size(), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(templateImage.devicePixelRatio());
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    drawInRect(painter, templateImage, QRectF(QPointF(0, 0), templateImage.deviceIndependentSize()), color,
-               1.0);
-    painter.end();
-    return image;
-}
 
 QColor menuIconColor(bool invertForDarkMode) {
     if (invertForDarkMode && ZRIsDarkInterfaceStyleEnabled())
@@ -453,7 +439,7 @@ void ZRMainController::addActionItems(QMenu* menu, const std::vector<std::shared
         default:
             break;
         }
-        const QIcon icon(QPixmap::fromImage(tinted(action->menuTemplateIcon(), iconColor)));
+        const QIcon icon(QPixmap::fromImage(tintedImage(action->menuTemplateIcon(), iconColor)));
         if (action->actionType() == ZRActionTypeFolder && !action->chain()) {
             auto* submenu = new QMenu(action->displayNameWithSuffixes(), menu);
             submenu->setIcon(icon);
@@ -530,7 +516,7 @@ void ZRMainController::addCheatSheet(QMenu* menu) {
         // A tab puts the keys in the menu's shortcut column without making them a shortcut of ours.
         QAction* item = cheatSheet->addAction(*row.actionName + u'\t' + row.keyboardShortcut);
         if (row.customControl)
-            item->setIcon(QPixmap::fromImage(tinted(row.customControl->menuTemplateIcon(), iconColor)));
+            item->setIcon(QPixmap::fromImage(tintedImage(row.customControl->menuTemplateIcon(), iconColor)));
         item->setEnabled(false);
     }
     menu->addMenu(cheatSheet);
@@ -607,7 +593,8 @@ void ZRMainController::populateAddMenu(QMenu* menu) {
     if (!menu)
         return;
     clearMenu(menu);
-    const QColor iconColor = menuIconColor(false);
+    // The menu hangs from the settings window and takes its style.
+    const QColor iconColor = menu->palette().color(QPalette::Text);
     const auto addTypeItem = [&](ZRActionType type, const QVariantMap* record) {
         QString title;
         const QImage icon = ZRActionDummy::genericMenuTemplateIconForActionType(type, record, &title);
@@ -615,7 +602,7 @@ void ZRMainController::populateAddMenu(QMenu* menu) {
         if (record)
             if (const auto dummy = ZRActionDummy::actionWithDictionaryRepresentation(record))
                 title = dummy->displayNameWithSuffixes();
-        QAction* item = menu->addAction(QPixmap::fromImage(tinted(icon, iconColor)), title);
+        QAction* item = menu->addAction(QPixmap::fromImage(tintedImage(icon, iconColor)), title);
         item->setProperty(ZRAddMenuActionTypeProperty, QVariant::fromValue(static_cast<qint64>(type)));
         if (record)
             item->setData(*record);

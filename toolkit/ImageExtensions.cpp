@@ -60,6 +60,18 @@ void drawInRect(QPainter& painter, const QImage& templateImage, const QRectF& re
     painter.restore();
 }
 
+QImage tintedImage(const QImage& templateImage, const QColor& color) {
+    if (templateImage.isNull())
+        return {};
+    QImage image(templateImage.size(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(templateImage.devicePixelRatio());
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    drawInRect(painter, templateImage, QRectF(QPointF(0, 0), templateImage.deviceIndependentSize()), color,
+               1.0);
+    return image;
+}
+
 QImage grayScaleImage(const QImage& image) {
     QImage grey = image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < grey.height(); ++y) {

@@ -14,6 +14,9 @@ class QPainter;
 void drawInRect(QPainter& painter, const QImage& templateImage, const QRectF& rect, const QColor& color,
                 double fraction);
 
+// The template image in the colour, at its own size; a null image for a null one.
+QImage tintedImage(const QImage& templateImage, const QColor& color);
+
 // A grey copy of the image, its alpha kept.
 QImage grayScaleImage(const QImage& image);
 

@@ -13,15 +13,23 @@ bool SimSystemPreferences::setValue(const QString& domain, const QString& key, c
         platformLog(QStringLiteral("sim: cannot set preference \"%1\" of domain \"%2\"").arg(key, domain));
         return false;
     }
-    std::lock_guard lock(m_mutex);
-    m_domains[domain].insert(key, value);
+    {
+        std::lock_guard lock(m_mutex);
+        m_domains[domain].insert(key, value);
+    }
+    changed.emit(domain, key);
     return true;
 }
 
 bool SimSystemPreferences::removeValue(const QString& domain, const QString& key) {
-    std::lock_guard lock(m_mutex);
-    if (const auto it = m_domains.find(domain); it != m_domains.end())
-        it->second.remove(key);
+    bool removed = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (const auto it = m_domains.find(domain); it != m_domains.end())
+            removed = it->second.remove(key) > 0;
+    }
+    if (removed)
+        changed.emit(domain, key);
     return true;
 }
 

@@ -3,8 +3,31 @@
 #include "platform/PlatformLog.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
-X11SystemPreferences::X11SystemPreferences(QString folder) : m_store(std::move(folder)) {}
+X11SystemPreferences::X11SystemPreferences(QString folder) : m_store(folder), m_folder(std::move(folder)) {
+    QObject::connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_watcher,
+                     [this] { folderChanged(); });
+    watch();
+}
+
+void X11SystemPreferences::watch() {
+    // Files are replaced whole (written beside and renamed), so the folder is watched, not the files.
+    if (!QDir().mkpath(m_folder) || !m_watcher.addPath(m_folder)) {
+        platformLog(QStringLiteral("cannot watch the preferences in %1").arg(m_folder));
+        return;
+    }
+    m_globalModified = QFileInfo(m_store.pathForDomain(GlobalDomain)).lastModified();
+}
+
+void X11SystemPreferences::folderChanged() {
+    const QDateTime modified = QFileInfo(m_store.pathForDomain(GlobalDomain)).lastModified();
+    if (modified == m_globalModified)
+        return;
+    m_globalModified = modified;
+    changed.emit(GlobalDomain, QString());
+}
 
 QVariant X11SystemPreferences::value(const QString& domain, const QString& key) const {
     return m_store.value(domain, key);

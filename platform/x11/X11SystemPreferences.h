@@ -3,9 +3,12 @@
 #include "platform/SystemPreferences.h"
 #include "platform/foundation/PreferencesFileStore.h"
 
+#include <QDateTime>
+#include <QFileSystemWatcher>
+
 // The desktop preferences of the X11 backend, kept in the program's own preference files: X11
 // desktops have no common store of their own. They have no edge tiling to turn off and no menu
-// over the zoom button.
+// over the zoom button. Changes of the files, by whoever makes them, are told through `changed`.
 class X11SystemPreferences : public SystemPreferences {
 public:
     explicit X11SystemPreferences(QString folder = PreferencesFileStore::defaultFolder());
@@ -18,5 +21,12 @@ public:
     QString preferencesToolPath() const override;
 
 private:
+    void watch();
+    void folderChanged();
+
     PreferencesFileStore m_store;
+    QString m_folder;
+    QFileSystemWatcher m_watcher;
+    // When the global domain's file last changed, to tell its changes from those of other domains.
+    QDateTime m_globalModified;
 };

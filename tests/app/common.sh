@@ -34,3 +34,7 @@ wait_for() {
     done
     return 1
 }
+
+# The settings window opens at launch and takes the keyboard: a test that presses keys in another window
+# waits for it first, then brings that window to the front.
+settings_window_shown() { xdotool search --onlyvisible --name '^Skaf$' >/dev/null 2>&1; }

@@ -41,6 +41,7 @@ window=$(xdotool search --sync --name "$title" | head -n 1)
 children+=($!)
 launched() { grep -q "running on the x11 desktop" "$log" 2>/dev/null; }
 wait_for launched || { echo "skaf did not start"; cat "$home/skaf.log"; exit 1; }
+wait_for settings_window_shown || { echo "no settings window"; exit 1; }
 
 xdotool windowactivate --sync "$window"
 before=$(frame_of "$window")

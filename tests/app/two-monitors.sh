@@ -116,6 +116,7 @@ for configuration in "${configurations[@]}"; do
     children+=("$pid")
     launched() { grep -q "running on the x11 desktop" "$log" 2>/dev/null; }
     wait_for launched || { echo "skaf did not start"; cat "$home/skaf.out"; exit 1; }
+    wait_for settings_window_shown || { echo "no settings window"; exit 1; }
 
     press F5
     expect "fill on the left monitor" fills 0 0 "$half" $((screen_height - panel))

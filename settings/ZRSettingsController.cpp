@@ -1,0 +1,663 @@
+#include "settings/ZRSettingsController.h"
+
+#include "actions/ZRActionController.h"
+#include "mouse-control/ZRMouseControlDefaults.h"
+#include "mouse-control/ZRMouseController.h"
+#include "mouse-control/ZRSystemWindowSettings.h"
+#include "platform/Platform.h"
+#include "platform/SystemPreferences.h"
+#include "platform/Workspace.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "settings/ZRGeneralSettingsPopover.h"
+#include "settings/ZRSettingsPanels.h"
+#include "settings/ZRSettingsSymbols.h"
+#include "settings/ZRSidebarController.h"
+#include "settings/ZRSourceList.h"
+#include "settings/ZRSourceListAddButton.h"
+#include "settings/ZRSplitViewController.h"
+#include "shell/ZRAboutPanelManager.h"
+#include "shell/ZRApplicationMode.h"
+#include "shell/ZRMainController.h"
+#include "toolkit/Appearance.h"
+#include "toolkit/ImageExtensions.h"
+#include "toolkit/ViewExtensions.h"
+#include "toolkit/WindowFrameAutosave.h"
+#include "toolkit/ZRLog.h"
+#include "toolkit/ZRSizeToFitControl.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString ApplePrimaryKey = ZRSystemWindowSettings::ApplePrimaryUserDefaultName;
+const QString AppleImmutableKey = QStringLiteral("Mouse Controls Trigger: Apple: Immutable");
+const QString SuppressHelpAnimationKey = QStringLiteral("Suppress Help Button Animation");
+const QString ObtrusiveGeneralSettingsKey = QStringLiteral("Obtrusive General Settings");
+const QString TableViewSizeModeKey = QStringLiteral("NSTableViewDefaultSizeMode");
+const QString TemporaryDockIconKey = QString::fromUtf16(ZRApplicationModeTemporaryDockIconUserDefaultName);
+
+const char AnimateHelpButtonSelector[] = "animateHelpButton";
+const char SourceListTextSizeSelector[] = "sourceListTextSizeChanged";
+const char ApplicationModeSelector[] = "applyApplicationMode";
+
+// The zoom-button option from which the desktop's menu is the user's own choice, left alone.
+constexpr qint64 UserOwnedZoomButtonMenuOption = 3;
+
+// Sizes of the toolbar's symbols, and the room the help symbol leaves below itself.
+constexpr double PlusPointSize = 13;
+constexpr double GearPointSize = 14;
+constexpr double HelpPointSize = 13;
+constexpr int HelpIconBottomMargin = 4;
+constexpr int AddButtonWidth = 36;
+constexpr int SegmentSpacing = 6;
+constexpr int FixedSpaceWidth = 8;
+// The flash of the help button: its icon in green, moved this far right.
+constexpr int HelpFlashOffset = 2;
+const QColor SystemGreen(52, 199, 89);
+
+// The palette pane's controls placed by hand.
+constexpr int PaneMargin = 20;
+constexpr int ControlRowHeight = 28;
+constexpr int LabelGap = 8;
+constexpr int PriorityRowHeight = 56;
+constexpr int ExplanationHeight = 22;
+
+QPalette darkPalette() {
+    QPalette palette;
+    const QColor window(50, 50, 50), base(36, 36, 36), text(230, 230, 230), button(62, 62, 62);
+    const QColor dimmed(128, 128, 128);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const bool disabled = group == QPalette::Disabled;
+        palette.setColor(group, QPalette::Window, window);
+        palette.setColor(group, QPalette::WindowText, disabled ? dimmed : text);
+        palette.setColor(group, QPalette::Base, base);
+        palette.setColor(group, QPalette::AlternateBase, window.darker(110));
+        palette.setColor(group, QPalette::Text, disabled ? dimmed : text);
+        palette.setColor(group, QPalette::Button, button);
+        palette.setColor(group, QPalette::ButtonText, disabled ? dimmed : text);
+        palette.setColor(group, QPalette::BrightText, Qt::white);
+        palette.setColor(group, QPalette::Light, button.lighter(150));
+        palette.setColor(group, QPalette::Midlight, button.lighter(120));
+        palette.setColor(group, QPalette::Mid, button.darker(120));
+        palette.setColor(group, QPalette::Dark, button.darker(160));
+        palette.setColor(group, QPalette::Shadow, Qt::black);
+        palette.setColor(group, QPalette::Highlight, overlaySelectedControlColor());
+        palette.setColor(group, QPalette::HighlightedText, Qt::white);
+        palette.setColor(group, QPalette::ToolTipBase, window);
+        palette.setColor(group, QPalette::ToolTipText, text);
+        palette.setColor(group, QPalette::PlaceholderText, dimmed);
+        palette.setColor(group, QPalette::Link, overlaySelectedControlColor().lighter(130));
+    }
+    return palette;
+}
+
+} // namespace
+
+ZRSettingsController::ZRSettingsController()
+    : m_panels(ZRSettingsPanels::standardPanels()), m_sidebar(std::make_unique<ZRSidebarController>(*this)) {}
+
+ZRSettingsController::~ZRSettingsController() {
+    RunLoop::main().cancelPreviousPerformRequests(this);
+    if (ZRMainController::exists())
+        ZRMainController::mainController().setSidebarMenuTarget(nullptr);
+    m_systemPreferencesChanged.disconnect();
+    m_appearanceChanged.disconnect();
+    // The window and the views in it go before the sidebar they draw.
+    m_window.reset();
+}
+
+void ZRSettingsController::setPanels(std::unique_ptr<ZRSettingsPanels> panels) {
+    m_panels = panels ? std::move(panels) : ZRSettingsPanels::standardPanels();
+}
+
+void ZRSettingsController::beep() const {
+    if (ZRMainController::exists())
+        ZRMainController::mainController().actions().beep();
+    else if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+        QApplication::beep();
+}
+
+ZRSourceList* ZRSettingsController::sourceList() const {
+    return m_sidebar->sourceList();
+}
+
+QWidget* ZRSettingsController::pane(const ZRSettingsTabIdentifier& tab) const {
+    const auto found = m_panes.find(tab);
+    return found == m_panes.end() ? nullptr : found->second;
+}
+
+QComboBox* ZRSettingsController::mouseControlPrioritySelector() const {
+    return m_prioritySelector;
+}
+
+// --- Building
+
+void ZRSettingsController::buildSettingsWindow() {
+    if (m_window)
+        return;
+    m_window = std::make_unique<ZRSettingsWindow>(*this);
+    m_window->setWindowTitle(tr("Settings"));
+    ZRApplyApplicationModeToWindow(m_window.get());
+
+    m_splitView = new QSplitter(Qt::Horizontal);
+    m_splitView->setObjectName(QStringLiteral("splitView"));
+    m_splitView->setHandleWidth(1);
+    m_splitView->addWidget(sourceList());
+    m_tabViewContainer = new QWidget;
+    auto* containerLayout = new QVBoxLayout(m_tabViewContainer);
+    containerLayout->setContentsMargins(0, 0, 0, 0);
+    m_tabView = new QStackedWidget;
+    m_tabView->setObjectName(QStringLiteral("preferencesTabView"));
+    containerLayout->addWidget(m_tabView);
+    buildPanes();
+    m_tabViewContainer->setMinimumWidth(PaneWidth);
+    m_splitView->addWidget(m_tabViewContainer);
+    m_splitViewController = std::make_unique<ZRSplitViewController>(m_splitView, SidebarWidth);
+    m_window->setCentralWidget(m_splitView);
+
+    m_generalSettingsView = new QWidget;
+    m_generalSettingsView->setObjectName(QStringLiteral("generalSettingsView"));
+    auto* heading = new QLabel(tr("General Settings"), m_generalSettingsView);
+    QFont headingFont = heading->font();
+    headingFont.setBold(true);
+    heading->setFont(headingFont);
+    heading->adjustSize();
+    heading->move(PaneMargin, PaneMargin);
+    m_generalSettingsView->resize(GeneralSettingsWidth, heading->geometry().bottom());
+
+    buildToolbar();
+    buildMenus();
+    const int minimumWidth = SidebarWidth + m_splitView->handleWidth() + PaneWidth;
+    m_window->setMinimumSize(minimumWidth, MinimumHeight);
+    m_window->setMaximumSize(MaximumSide, MaximumSide);
+    m_window->resize(minimumWidth, DefaultHeight);
+    restoreFrameAndAutosave(m_window.get(), FrameAutosaveName);
+    applyInterfaceStyle();
+
+    updateSourceListTextSize();
+    sourceList()->updateFocusPolicy();
+    m_sidebar->reloadSourceListWithSelectedItems(ZRSourceListItems());
+
+    ZRMainController::mainController().setSidebarMenuTarget(m_sidebar.get());
+    if (Platform::hasCurrent()) {
+        m_appearanceChanged =
+            Platform::current().workspace().appearanceChanged.connect([this] { applyInterfaceStyle(); });
+        m_systemPreferencesChanged = Platform::current().systemPreferences().changed.connect(
+            [this](const QString& domain, const QString& key) {
+                if (domain == SystemPreferences::GlobalDomain &&
+                    (key.isEmpty() || key == TableViewSizeModeKey))
+                    sourceListTextSizeChanged(true);
+            });
+    }
+}
+
+void ZRSettingsController::buildPanes() {
+    for (const ZRSettingsTabIdentifier& tab : ZRSettingsTab::All) {
+        auto* scroll = new QScrollArea;
+        scroll->setObjectName(tab);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(false);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        auto* document = new QWidget;
+        document->setObjectName(tab + QStringLiteral(" Pane"));
+        document->resize(PaneWidth, PaneMargin);
+        if (tab == ZRSettingsTab::Palette)
+            buildPalettePane(document);
+        scroll->setWidget(document);
+        m_panes[tab] = document;
+        m_tabView->addWidget(scroll);
+    }
+}
+
+void ZRSettingsController::buildPalettePane(QWidget* document) {
+    int y = PaneMargin;
+    m_behaviorSelector = new ZRSizeToFitControl(document);
+    m_behaviorSelector->setObjectName(QStringLiteral("zoomButtonBehaviorSelector"));
+    m_behaviorSelector->addItem(tr("Toggle full screen"), 0);
+    m_behaviorSelector->move(PaneMargin, y);
+    m_behaviorSelector->resize(m_behaviorSelector->sizeHint());
+    m_behaviorLabel = new QLabel(tr("when clicking a Zoom button"), document);
+    m_behaviorLabel->setObjectName(QStringLiteral("zoomButtonBehaviorSelectorLabel"));
+    m_behaviorLabel->setGeometry(m_behaviorSelector->geometry().right() + LabelGap, y,
+                                 PaneWidth - m_behaviorSelector->geometry().right() - LabelGap - PaneMargin,
+                                 m_behaviorSelector->height());
+    m_behaviorSelector->setChainedNeighbors({m_behaviorLabel});
+    y += std::max(ControlRowHeight, m_behaviorSelector->height()) + LabelGap;
+
+    // The row of the desktop's own zoom-button menu, shown only where it competes with the palette.
+    m_priorityRow = new QWidget(document);
+    m_priorityRow->setObjectName(QStringLiteral("mouseControlPriorityRow"));
+    m_priorityRow->setGeometry(PaneMargin, y, PaneWidth - 2 * PaneMargin, PriorityRowHeight);
+    m_prioritySelector = new QComboBox(m_priorityRow);
+    m_prioritySelector->setObjectName(QStringLiteral("mouseControlPrioritySelector"));
+    m_prioritySelector->addItem(tr("Skaf palette first"), 0);
+    m_prioritySelector->addItem(tr("Zoom button menu first"), 1);
+    m_prioritySelector->adjustSize();
+    m_priorityExplanation = new QLabel(m_priorityRow);
+    m_priorityExplanation->setObjectName(QStringLiteral("mouseControlPriorityExplanationField"));
+    m_priorityExplanation->setGeometry(0, m_prioritySelector->height() + 2, m_priorityRow->width(),
+                                       ExplanationHeight);
+    QFont small = m_priorityExplanation->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    m_priorityExplanation->setFont(small);
+    m_priorityExplanation->setForegroundRole(QPalette::PlaceholderText);
+    document->resize(PaneWidth, m_priorityRow->geometry().bottom() + PaneMargin);
+}
+
+void ZRSettingsController::buildToolbar() {
+    m_toolbar = new QToolBar(ToolbarIdentifier);
+    m_toolbar->setObjectName(ToolbarIdentifier);
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_toolbar->toggleViewAction()->setVisible(false);
+    for (const QString& identifier : toolbarDefaultItemIdentifiers())
+        if (QWidget* item = toolbarItemForItemIdentifier(identifier))
+            m_toolbar->addWidget(item);
+    m_window->addToolBar(Qt::TopToolBarArea, m_toolbar);
+    updateToolbarIcons();
+}
+
+QStringList ZRSettingsController::toolbarAllowedItemIdentifiers() const {
+    return {AddItemIdentifier, HelpGeneralItemIdentifier, SpaceItemIdentifier, FlexibleSpaceItemIdentifier};
+}
+
+QStringList ZRSettingsController::toolbarDefaultItemIdentifiers() const {
+    return {AddItemIdentifier, FlexibleSpaceItemIdentifier, HelpGeneralItemIdentifier};
+}
+
+QWidget* ZRSettingsController::toolbarItemForItemIdentifier(const QString& identifier) {
+    if (identifier == AddItemIdentifier) {
+        m_addButton = new ZRSourceListAddButton;
+        m_addButton->setFixedWidth(AddButtonWidth);
+        return m_addButton;
+    }
+    if (identifier == HelpGeneralItemIdentifier) {
+        m_helpAndSettingsControl = new QWidget;
+        m_helpAndSettingsControl->setObjectName(HelpGeneralItemIdentifier);
+        auto* layout = new QHBoxLayout(m_helpAndSettingsControl);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(SegmentSpacing);
+        const auto segment = [this, layout](const QString& name, const QString& toolTip, int index) {
+            auto* button = new QToolButton;
+            button->setObjectName(name);
+            button->setToolTip(toolTip);
+            button->setAutoRaise(true);
+            connect(button, &QToolButton::clicked, this,
+                    [this, index] { helpOrShowGeneralSettingsPopover(index); });
+            layout->addWidget(button);
+            return button;
+        };
+        m_helpButton = segment(QStringLiteral("help"), tr("Help"), 0);
+        m_generalButton = segment(QStringLiteral("generalSettings"), tr("General Settings"), 1);
+        return m_helpAndSettingsControl;
+    }
+    if (identifier == FlexibleSpaceItemIdentifier) {
+        auto* space = new QWidget;
+        space->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        return space;
+    }
+    if (identifier == SpaceItemIdentifier) {
+        auto* space = new QWidget;
+        space->setFixedWidth(FixedSpaceWidth);
+        return space;
+    }
+    return nullptr;
+}
+
+void ZRSettingsController::updateToolbarIcons() {
+    if (!m_window || !m_addButton)
+        return;
+    const QColor color = m_window->palette().color(QPalette::ButtonText);
+    m_addButton->setIcon(ZRSettingsSymbols::icon(ZRSettingsSymbols::Symbol::Plus, PlusPointSize, color));
+    m_generalButton->setIcon(ZRSettingsSymbols::icon(ZRSettingsSymbols::Symbol::Gear, GearPointSize, color));
+    // The help symbol sits in the upper part of a slightly taller image.
+    const QImage symbol =
+        ZRSettingsSymbols::templateImage(ZRSettingsSymbols::Symbol::QuestionMark, HelpPointSize);
+    m_helpIcon =
+        QImage(symbol.width(), symbol.height() + HelpIconBottomMargin, QImage::Format_ARGB32_Premultiplied);
+    m_helpIcon.fill(Qt::transparent);
+    QPainter painter(&m_helpIcon);
+    painter.drawImage(0, 0, symbol);
+    painter.end();
+    const QSize iconSize = m_helpIcon.size();
+    for (QToolButton* button : {static_cast<QToolButton*>(m_addButton), m_helpButton, m_generalButton})
+        button->setIconSize(iconSize);
+    if (!RunLoop::main().hasPendingPerform(this, AnimateHelpButtonSelector))
+        m_helpButton->setIcon(QPixmap::fromImage(tintedImage(m_helpIcon, color)));
+}
+
+void ZRSettingsController::buildMenus() {
+    QMenuBar* bar = m_window->menuBar();
+    const auto add = [this](QMenu* menu, const QString& title, const QKeySequence& shortcut, auto handler) {
+        QAction* item = menu->addAction(title);
+        item->setShortcut(shortcut);
+        connect(item, &QAction::triggered, this, handler);
+        return item;
+    };
+    ZRSidebarController& sidebar = *m_sidebar;
+
+    QMenu* file = bar->addMenu(tr("&File"));
+    add(file, tr("Import..."), QKeySequence::Open, [&sidebar] { sidebar.import_(); });
+    add(file, tr("Export..."), QKeySequence(tr("Ctrl+E")), [&sidebar] { sidebar.export_(); });
+    add(file, tr("Export Icons..."), {}, [&sidebar] {
+        sidebar.exportIconsViaMenuItem(sidebar.selectedSourceListItemsWithFirstSelectedRow(nullptr));
+    });
+    file->addSeparator();
+    QAction* settings = file->addAction(tr("Settings..."));
+    settings->setShortcut(QKeySequence::Preferences);
+    settings->setShortcutContext(Qt::ApplicationShortcut);
+    settings->setProperty(MenuItemTagProperty, 1);
+    connect(settings, &QAction::triggered, this, [this, settings] { showPreferences(settings); });
+    file->addSeparator();
+    add(file, tr("Close Window"), QKeySequence::Close, [this] { m_window->close(); });
+    add(file, tr("Quit Skaf"), QKeySequence::Quit, [] { ZRMainController::mainController().terminate(); });
+
+    QMenu* edit = bar->addMenu(tr("&Edit"));
+    add(edit, tr("Undo"), QKeySequence::Undo, [&sidebar] { sidebar.undoActionStateChange(); });
+    add(edit, tr("Redo"), QKeySequence::Redo, [&sidebar] { sidebar.redoActionStateChange(); });
+    edit->addSeparator();
+    add(edit, tr("Copy"), QKeySequence::Copy, [&sidebar] { sidebar.copy(); });
+    add(edit, tr("Paste"), QKeySequence::Paste, [&sidebar] { sidebar.paste(); });
+    add(edit, tr("Duplicate"), QKeySequence(tr("Ctrl+D")), [&sidebar] { sidebar.duplicate(); });
+    add(edit, tr("Delete"), {}, [&sidebar] { sidebar.delete_(); });
+    edit->addSeparator();
+    QAction* selectAll = add(edit, tr("Select All"), QKeySequence::SelectAll, [] {});
+    connect(selectAll, &QAction::triggered, this, [&sidebar, selectAll] { sidebar.selectAll(selectAll); });
+    edit->addSeparator();
+    add(edit, tr("Rename"), QKeySequence(Qt::Key_F2), [&sidebar] { sidebar.rename(); });
+    add(edit, tr("Wrap in Folder"), {}, [&sidebar] { sidebar.wrapInFolder(); });
+
+    QMenu* help = bar->addMenu(tr("&Help"));
+    add(help, tr("Skaf Help"), QKeySequence::HelpContents, [this] { helpOrShowGeneralSettingsPopover(0); });
+    add(help, tr("About Skaf"), {}, [this] { showAbout(); });
+}
+
+void ZRSettingsController::applyInterfaceStyle() {
+    if (!m_window)
+        return;
+    m_window->setPalette(ZRIsDarkInterfaceStyleEnabled() ? darkPalette() : QPalette());
+    updateToolbarIcons();
+    sourceList()->updateDisplay();
+}
+
+// --- Opening
+
+bool ZRSettingsController::showSettingsWindow() {
+    buildSettingsWindow();
+    showPreferencesTab(std::nullopt, true);
+    return true;
+}
+
+bool ZRSettingsController::openFiles(const QStringList& paths) {
+    buildSettingsWindow();
+    m_sidebar->openFiles(paths);
+    return true;
+}
+
+void ZRSettingsController::showPreferencesTab(const std::optional<ZRSettingsTabIdentifier>& tab,
+                                              bool activate) {
+    buildSettingsWindow();
+    std::optional<ZRSettingsTabIdentifier> shown = tab;
+    const UserDefaults& defaults = UserDefaults::standard();
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        if (!shown)
+            shown = ZRSettingsTab::Palette;
+        updateMouseControlPriorityExplanationField(defaults.boolForKey(ApplePrimaryKey), true);
+        updateWindowButtonSettingsControlsWithTrigger(
+            defaults.integerForKey(ZRMouseControlDefault::Trigger),
+            defaults.integerForKey(ZRMouseControlDefault::ZoomButtonBehavior));
+        if (!defaults.boolForKey(SuppressHelpAnimationKey))
+            animateHelpButton(HelpButtonFlashCount, QImage());
+    }
+    if (defaults.boolForKey(TemporaryDockIconKey))
+        ZRApplyAccessoryApplicationMode(false, true);
+    if (shown) {
+        const auto index = std::find(ZRSettingsTab::All.begin(), ZRSettingsTab::All.end(), *shown);
+        if (index != ZRSettingsTab::All.end())
+            m_tabView->setCurrentIndex(int(index - ZRSettingsTab::All.begin()));
+    }
+    updateApplicationModeTitle();
+    ZRApplyApplicationModeToWindow(m_window.get());
+    m_window->show();
+    m_window->raise();
+    if (activate || m_window->isActiveWindow())
+        m_window->activateWindow();
+}
+
+void ZRSettingsController::updateApplicationModeTitle() {
+    const ZRApplicationMode mode = ZRCurrentApplicationMode();
+    const bool noTaskbarEntry = mode == ZRApplicationMode::StatusItem || mode == ZRApplicationMode::Faceless;
+    m_window->setWindowTitle(noTaskbarEntry && !UserDefaults::standard().boolForKey(TemporaryDockIconKey)
+                                 ? QStringLiteral("Skaf")
+                                 : tr("Settings"));
+}
+
+void ZRSettingsController::showSelectedRowTab(const ZRSettingsTabIdentifier& tab) {
+    if (m_window && m_window->isVisible()) {
+        showPreferencesTab(tab, false);
+        return;
+    }
+    // Rows chosen while the window is closed (at launch, by an import) only turn its pane.
+    const auto index = std::find(ZRSettingsTab::All.begin(), ZRSettingsTab::All.end(), tab);
+    if (m_tabView && index != ZRSettingsTab::All.end())
+        m_tabView->setCurrentIndex(int(index - ZRSettingsTab::All.begin()));
+}
+
+void ZRSettingsController::setTabViewHidden(bool hidden) {
+    if (m_tabView)
+        m_tabView->setHidden(hidden);
+}
+
+void ZRSettingsController::showPreferences(QObject* sender) {
+    const bool tagged = sender && sender->property(MenuItemTagProperty).toInt() == 1;
+    const bool key = m_window && (m_window->isActiveWindow() || (m_popover && m_popover->isActiveWindow()));
+    if (tagged && key) {
+        if (m_popover && m_popover->isShown())
+            m_popover->close();
+        else
+            showGeneralSettings();
+        return;
+    }
+    showPreferencesTab(std::nullopt, true);
+}
+
+void ZRSettingsController::showGeneralSettings() {
+    buildSettingsWindow();
+    if (ZRMainController::exists())
+        ZRMainController::mainController().dismissIntroPopover();
+    if (!m_popover) {
+        if (!m_generalSettingsView) {
+            ZRLog("cannot show general settings");
+            beep();
+            return;
+        }
+        QWidget* view = m_generalSettingsView;
+        view->setGeometry(frameByAdjustingHeightToFitSubviewsOfView(view, view, GeneralSettingsBottomMargin));
+        m_popover = new ZRGeneralSettingsPopover(view, m_window.get());
+    }
+    m_popover->setBehavior(UserDefaults::standard().boolForKey(ObtrusiveGeneralSettingsKey)
+                               ? ZRGeneralSettingsPopover::Behavior::ApplicationDefined
+                               : ZRGeneralSettingsPopover::Behavior::Transient);
+    // The popover hangs from the gear.
+    const QRect anchor(m_generalButton->mapToGlobal(QPoint(0, 0)), m_generalButton->size());
+    m_popover->showRelativeToRect(anchor, m_generalButton);
+}
+
+void ZRSettingsController::customizeStandardGrid() {
+    showGeneralSettings();
+    if (m_standardGridColumnsField)
+        m_standardGridColumnsField->setFocus(Qt::OtherFocusReason);
+}
+
+void ZRSettingsController::helpOrShowGeneralSettingsPopover(int segment) {
+    if (segment == 0) {
+        if (m_help)
+            m_help(m_helpButton);
+        return;
+    }
+    if (m_popover && m_popover->isShown() && UserDefaults::standard().boolForKey(ObtrusiveGeneralSettingsKey))
+        m_popover->close();
+    else
+        showGeneralSettings();
+}
+
+void ZRSettingsController::showAbout() {
+    ZRAboutPanelManager::aboutPanelManager().orderFrontStandardAboutPanel(this);
+}
+
+// --- Help button
+
+void ZRSettingsController::animateHelpButton(int count, const QImage& image) {
+    if (!m_helpButton)
+        return;
+    QImage flash = image;
+    if (flash.isNull()) {
+        flash = QImage(m_helpIcon.size(), QImage::Format_ARGB32_Premultiplied);
+        flash.fill(Qt::transparent);
+        QPainter painter(&flash);
+        drawInRect(painter, m_helpIcon, QRectF(QPointF(HelpFlashOffset, 0), m_helpIcon.size()), SystemGreen,
+                   1.0);
+    }
+    RunLoop::main().cancelPreviousPerformRequests(this, AnimateHelpButtonSelector, nullptr);
+    m_helpButtonFlashes = count % 2 == 1;
+    if (m_helpButtonFlashes) {
+        m_helpButton->setIcon(QPixmap::fromImage(flash));
+    } else {
+        const QColor color = m_window->palette().color(QPalette::ButtonText);
+        m_helpButton->setIcon(QPixmap::fromImage(tintedImage(m_helpIcon, color)));
+        if (count <= 0)
+            return;
+    }
+    RunLoop::main().perform(this, AnimateHelpButtonSelector, nullptr, HelpButtonFlashInterval,
+                            [this, count, flash] { animateHelpButton(count - 1, flash); });
+}
+
+// --- Window-button controls
+
+QString ZRSettingsController::mouseControlPriorityExplanation(bool immutable, bool applePrimary) {
+    if (immutable)
+        return applePrimary ? tr("Press and hold Command before hovering to pop up Skaf palette.")
+                            : tr("Press Command while hovering to switch to macOS Zoom button menu.");
+    return applePrimary ? tr("Hold Command to pop up Skaf palette.")
+                        : tr("Hold Command to show macOS Zoom button menu.");
+}
+
+void ZRSettingsController::updateMouseControlPriorityExplanationField(bool applePrimary,
+                                                                      bool updateSelector) {
+    if (!m_prioritySelector)
+        return;
+    if (updateSelector)
+        m_prioritySelector->setCurrentIndex(m_prioritySelector->findData(applePrimary ? 1 : 0));
+    m_priorityExplanation->setText(mouseControlPriorityExplanation(
+        UserDefaults::standard().boolForKey(AppleImmutableKey), applePrimary));
+}
+
+void ZRSettingsController::updateWindowButtonSettingsControlsWithTrigger(qint64 trigger, qint64 behavior) {
+    if (!m_behaviorSelector)
+        return;
+    if (trigger == 0) {
+        m_behaviorSelector->setItemText(0, tr("Toggle full screen"));
+        m_behaviorLabel->setText(tr("when clicking a Zoom button"));
+    } else if (trigger == 1) {
+        m_behaviorSelector->setItemText(0, tr("Minimize window"));
+        m_behaviorLabel->setText(tr("when clicking a Minimize button"));
+    } else {
+        m_behaviorSelector->setItemText(0, tr("Close window"));
+        m_behaviorLabel->setText(tr("when clicking a Close button"));
+    }
+    m_behaviorSelector->sizeToFit();
+    const bool visible = trigger == 0 && behavior == 0 && Platform::hasCurrent() &&
+                         ZRSystemWindowSettings::shared().canManageZoomButtonMenuOption() &&
+                         UserDefaults::standard().integerForKey(
+                             ZRSystemWindowSettings::ZoomButtonMenuOptionKey) < UserOwnedZoomButtonMenuOption;
+    const int height = m_priorityRow->height();
+    if (setVisible(m_priorityRow, visible, height)) {
+        QWidget* document = m_priorityRow->parentWidget();
+        document->resize(document->width(), document->height() + (visible ? height : -height));
+    }
+}
+
+// --- Sidebar metrics
+
+ZRSettingsController::SourceListMetrics ZRSettingsController::sourceListMetricsForSizeMode(qint64 sizeMode) {
+    switch (sizeMode) {
+    case 1:
+        return {15, 13, 10};
+    case 3:
+        return {20, 18, 10};
+    default:
+        return {20, 15, 6};
+    }
+}
+
+void ZRSettingsController::updateSourceListTextSize() {
+    const qint64 mode = UserDefaults::standard().integerForKey(TableViewSizeModeKey);
+    const SourceListMetrics metrics = sourceListMetricsForSizeMode(mode);
+    sourceList()->setRowMetrics(metrics.rowHeight, metrics.indentation, metrics.verticalIntercellSpacing);
+    m_sidebar->setSizeMode(mode);
+}
+
+void ZRSettingsController::sourceListTextSizeChanged(bool fromNotification) {
+    RunLoop::main().cancelPreviousPerformRequests(this, SourceListTextSizeSelector, nullptr);
+    if (fromNotification) {
+        RunLoop::main().perform(this, SourceListTextSizeSelector, nullptr, SourceListTextSizeDelay,
+                                [this] { sourceListTextSizeChanged(false); });
+        return;
+    }
+    updateSourceListTextSize();
+    m_sidebar->reloadSourceListWithSelectedItems(std::nullopt);
+}
+
+void ZRSettingsController::reflectVisualActionChange() {
+    sourceList()->updateDisplay();
+}
+
+void ZRSettingsController::refreshAfterActionTreeChange() {
+    updatePaletteItemWells();
+    updateSnapActionSelectorsSoon();
+    if (ZRMainController::exists())
+        if (auto* mouseControl = ZRMainController::mainController().area<ZRMouseController>())
+            mouseControl->updateFeatureFlagsAndTap();
+}
+
+// --- Window delegate
+
+bool ZRSettingsController::windowShouldClose() {
+    if (ZRMainController::exists())
+        ZRMainController::mainController().dismissIntroPopover();
+    if (UserDefaults::standard().boolForKey(TemporaryDockIconKey)) {
+        RunLoop::main().cancelPreviousPerformRequests(this, ApplicationModeSelector, nullptr);
+        RunLoop::main().perform(this, ApplicationModeSelector, nullptr, ApplicationModeDelay, [this] {
+            if (m_window && m_window->isVisible())
+                return;
+            const ZRApplicationMode mode = ZRCurrentApplicationMode();
+            ZRApplyAccessoryApplicationMode(
+                mode == ZRApplicationMode::StatusItem || mode == ZRApplicationMode::Faceless, false);
+        });
+    }
+    return true;
+}
+
+void ZRSettingsController::windowDidBecomeKey() {
+    sourceList()->updateDisplay();
+}
+
+void ZRSettingsController::windowDidResignKey() {
+    sourceList()->updateDisplay();
+}

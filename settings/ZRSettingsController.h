@@ -1,0 +1,223 @@
+#pragma once
+
+#include "platform/Signal.h"
+#include "settings/ZRGeneralSettingsPopover.h"
+#include "settings/ZRSettingsTabIdentifier.h"
+#include "settings/ZRSettingsWindow.h"
+#include "shell/ZRApplicationArea.h"
+
+#include <QIcon>
+#include <QImage>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QScrollArea;
+class QSplitter;
+class QStackedWidget;
+class QToolBar;
+class QToolButton;
+class ZRSettingsPanels;
+class ZRSidebarController;
+class ZRSizeToFitControl;
+class ZRSourceList;
+class ZRSourceListAddButton;
+class ZRSplitViewController;
+
+// The settings area of the main controller: the settings window, with the sidebar on the left (see
+// ZRSidebarController), one pane per settings tab on the right, a toolbar with the add pop-up and the help
+// and general-settings buttons, and the general settings in a popover below the gear. The window is built
+// once at launch and only hidden when closed. The panes' controls join from their own areas of code
+// through pane() and the hooks below. Main thread only.
+class ZRSettingsController : public QObject, public ZRApplicationArea, public ZRSettingsWindow::Delegate {
+    Q_OBJECT
+public:
+    // The help button flashes this many steps, one every interval, ending on its plain icon.
+    static constexpr int HelpButtonFlashCount = 9;
+    static constexpr double HelpButtonFlashInterval = 0.12;
+    // A change of the desktop's sidebar size waits this long for the next one before the rows follow.
+    static constexpr double SourceListTextSizeDelay = 1.0;
+    // After the window closed, the taskbar entry it asked for goes after this delay.
+    static constexpr double ApplicationModeDelay = 0.1;
+    static constexpr int SidebarWidth = 200;
+    // The panes' width, with the sidebar the window's minimum width; the window's minimum height.
+    static constexpr int PaneWidth = 560;
+    static constexpr int MinimumHeight = 150;
+    static constexpr int MaximumSide = 10000;
+    static constexpr int DefaultHeight = 520;
+    // The general settings' width, and the room below their controls.
+    static constexpr int GeneralSettingsWidth = 360;
+    static constexpr int GeneralSettingsBottomMargin = 20;
+
+    // The toolbar's items.
+    static inline const QString AddItemIdentifier = QStringLiteral("Add");
+    static inline const QString HelpGeneralItemIdentifier = QStringLiteral("Help/General");
+    static inline const QString SpaceItemIdentifier = QStringLiteral("Space");
+    static inline const QString FlexibleSpaceItemIdentifier = QStringLiteral("FlexibleSpace");
+    static inline const QString ToolbarIdentifier = QStringLiteral("Settings Window Toolbar");
+    static inline const QString FrameAutosaveName = QStringLiteral("Settings Window (4001)");
+    // The settings menu item that, while the window has the keyboard, opens and closes the general settings.
+    static inline const char MenuItemTagProperty[] = "ZRTag";
+
+    struct SourceListMetrics {
+        int rowHeight;
+        int indentation;
+        int verticalIntercellSpacing;
+    };
+
+    ZRSettingsController();
+    ~ZRSettingsController() override;
+    ZRSettingsController(const ZRSettingsController&) = delete;
+    ZRSettingsController& operator=(const ZRSettingsController&) = delete;
+
+    // --- ZRApplicationArea
+
+    void buildSettingsWindow() override;
+    bool hasSettingsWindow() const override { return true; }
+    // Opens the window on the pane it shows (the palette's at first) and brings the program forward.
+    bool showSettingsWindow() override;
+    bool openFiles(const QStringList& paths) override;
+
+    // --- Parts
+
+    ZRSidebarController& sidebar() const { return *m_sidebar; }
+    ZRSettingsPanels& panels() const { return *m_panels; }
+    // Replaces the open and save panels (tests); null restores the standard ones.
+    void setPanels(std::unique_ptr<ZRSettingsPanels> panels);
+    // The help manager's help, which the help segment asks; nothing until one is given.
+    void setHelpHandler(std::function<void(QObject* sender)> handler) { m_help = std::move(handler); }
+    void beep() const;
+
+    // --- Outlets
+
+    QMainWindow* preferencesWindow() const { return m_window.get(); }
+    QSplitter* splitView() const { return m_splitView; }
+    ZRSourceList* sourceList() const;
+    QStackedWidget* preferencesTabView() const { return m_tabView; }
+    // The content of each pane, in which its controls are placed by hand; the window-button controls
+    // stand at the top of the palette's.
+    QWidget* pane(const ZRSettingsTabIdentifier& tab) const;
+    QWidget* generalSettingsView() const { return m_generalSettingsView; }
+    QComboBox* mouseControlPrioritySelector() const;
+    QLabel* mouseControlPriorityExplanationField() const { return m_priorityExplanation; }
+    ZRSizeToFitControl* zoomButtonBehaviorSelector() const { return m_behaviorSelector; }
+    QLabel* zoomButtonBehaviorSelectorLabel() const { return m_behaviorLabel; }
+    ZRSourceListAddButton* addButton() const { return m_addButton; }
+    QToolButton* helpButton() const { return m_helpButton; }
+    QToolButton* generalSettingsButton() const { return m_generalButton; }
+    ZRGeneralSettingsPopover* generalSettingsPopover() const { return m_popover; }
+    QToolBar* toolbar() const { return m_toolbar; }
+    const QImage& helpIcon() const { return m_helpIcon; }
+    // Whether the help button shows its flash rather than its icon.
+    bool helpButtonFlashes() const { return m_helpButtonFlashes; }
+    // The field of the standard grid's columns among the general settings (customizeStandardGrid focuses it).
+    void setStandardGridColumnsField(QWidget* field) { m_standardGridColumnsField = field; }
+
+    // --- Opening
+
+    // Opens the window on the tab (the current one without; the palette's on the first opening).
+    void showPreferencesTab(const std::optional<ZRSettingsTabIdentifier>& tab, bool activate);
+    // The settings menu item (tagged 1) toggles the general settings while the window has the keyboard;
+    // anything else opens the window.
+    void showPreferences(QObject* sender);
+    void showGeneralSettings();
+    void customizeStandardGrid();
+    // Segment 0: help; segment 1: the general settings, shown or (when obtrusive and shown) closed.
+    void helpOrShowGeneralSettingsPopover(int segment);
+    void showAbout();
+    // The sidebar selected a row: its pane shows, and the window too when it is open.
+    void showSelectedRowTab(const ZRSettingsTabIdentifier& tab);
+    void setTabViewHidden(bool hidden);
+
+    // --- Help button
+
+    // Flashes the help button: odd counts show the image (the help icon in green, made when null), even
+    // ones the help icon; each step comes the interval later, down to 0.
+    void animateHelpButton(int count, const QImage& image);
+
+    // --- Window-button controls of the palette's pane
+
+    void updateMouseControlPriorityExplanationField(bool applePrimary, bool updateSelector);
+    static QString mouseControlPriorityExplanation(bool immutable, bool applePrimary);
+    // Trigger 0 the zoom button, 1 the minimise button, 2 and more the close button.
+    void updateWindowButtonSettingsControlsWithTrigger(qint64 trigger, qint64 behavior);
+
+    // --- Sidebar metrics
+
+    static SourceListMetrics sourceListMetricsForSizeMode(qint64 sizeMode);
+    void updateSourceListTextSize();
+    // The desktop's sidebar size changed (reschedules itself, coalesced), or its time came.
+    void sourceListTextSizeChanged(bool fromNotification);
+    // An action's icon or title changed: the sidebar redraws.
+    void reflectVisualActionChange();
+
+    // --- Toolbar
+
+    QStringList toolbarAllowedItemIdentifiers() const;
+    QStringList toolbarDefaultItemIdentifiers() const;
+    QStringList toolbarSelectableItemIdentifiers() const { return {}; }
+    QWidget* toolbarItemForItemIdentifier(const QString& identifier);
+
+    // --- What depends on the action tree, of the panes that join later
+
+    // The palette editor's wells (nothing until the palette editor exists).
+    void updatePaletteItemWells() {}
+    // The snap and drop-snap selectors, now or on the next turn (nothing until the selectors exist).
+    void updateSnapActionSelectors() {}
+    void updateSnapActionSelectorsSoon() {}
+    // The focused action's editor pane (nothing until the action editor exists).
+    void updateConfigurationView() {}
+    // After the sidebar changed the action tree: the wells, the selectors, and mouse control's features.
+    void refreshAfterActionTreeChange();
+
+    // --- Window delegate
+
+    bool windowShouldClose() override;
+    void windowDidBecomeKey() override;
+    void windowDidResignKey() override;
+
+private:
+    void buildPanes();
+    void buildPalettePane(QWidget* document);
+    void buildToolbar();
+    void buildMenus();
+    void applyInterfaceStyle();
+    void updateToolbarIcons();
+    void updateApplicationModeTitle();
+
+    std::unique_ptr<ZRSettingsPanels> m_panels;
+    std::unique_ptr<ZRSidebarController> m_sidebar;
+    // Declared after the sidebar: the window and the views in it go first.
+    std::unique_ptr<ZRSettingsWindow> m_window;
+    std::unique_ptr<ZRSplitViewController> m_splitViewController;
+    QSplitter* m_splitView = nullptr;
+    QWidget* m_tabViewContainer = nullptr;
+    QStackedWidget* m_tabView = nullptr;
+    std::map<ZRSettingsTabIdentifier, QWidget*> m_panes;
+    QToolBar* m_toolbar = nullptr;
+    ZRSourceListAddButton* m_addButton = nullptr;
+    QWidget* m_helpAndSettingsControl = nullptr;
+    QToolButton* m_helpButton = nullptr;
+    QToolButton* m_generalButton = nullptr;
+    QImage m_helpIcon;
+    QPointer<QWidget> m_generalSettingsView;
+    QPointer<ZRGeneralSettingsPopover> m_popover;
+    QPointer<QWidget> m_standardGridColumnsField;
+    QWidget* m_priorityRow = nullptr;
+    QComboBox* m_prioritySelector = nullptr;
+    QLabel* m_priorityExplanation = nullptr;
+    ZRSizeToFitControl* m_behaviorSelector = nullptr;
+    QLabel* m_behaviorLabel = nullptr;
+    std::function<void(QObject*)> m_help;
+    bool m_shownOnce = false;
+    bool m_helpButtonFlashes = false;
+    Connection m_systemPreferencesChanged;
+    Connection m_appearanceChanged;
+};

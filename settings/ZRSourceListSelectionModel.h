@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QItemSelectionModel>
+#include <functional>
+
+// The sidebar's selection: whatever a click, a key or a call proposes, the rule decides what is selected
+// in the end, and the views hear only that.
+class ZRSourceListSelectionModel : public QItemSelectionModel {
+    Q_OBJECT
+public:
+    // The proposed rows (first column, any order) give the rows to select.
+    using Rule = std::function<QModelIndexList(const QModelIndexList& proposed)>;
+
+    explicit ZRSourceListSelectionModel(QAbstractItemModel* model, QObject* parent = nullptr);
+    void setRule(Rule rule) { m_rule = std::move(rule); }
+
+    using QItemSelectionModel::select;
+    void select(const QItemSelection& selection, QItemSelectionModel::SelectionFlags command) override;
+
+private:
+    Rule m_rule;
+    bool m_applyingRule = false;
+};

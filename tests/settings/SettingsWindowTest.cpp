@@ -1,0 +1,267 @@
+#include "SettingsTestSupport.h"
+
+#include "platform/SystemPreferences.h"
+#include "platform/sim/SimWorkspace.h"
+#include "settings/ZRGeneralSettingsPopover.h"
+#include "settings/ZRSourceListAddButton.h"
+#include "shell/ZRApplicationMode.h"
+#include "toolkit/ZRSizeToFitControl.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+class SettingsWindowTest : public SettingsTest {
+protected:
+    QString currentPane() const { return settings().preferencesTabView()->currentWidget()->objectName(); }
+    void activate() {
+        QApplication::setActiveWindow(settings().preferencesWindow());
+        QApplication::processEvents();
+    }
+    QImage grab(QWidget* window) {
+        QApplication::processEvents();
+        return window->grab().toImage();
+    }
+    // Whether the help button's icon shows green anywhere.
+    bool helpButtonIsGreen() const {
+        const QImage icon = settings().helpButton()->icon().pixmap(settings().helpIcon().size()).toImage();
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x) {
+                const QColor color = icon.pixelColor(x, y);
+                if (color.alpha() > 128 && color.green() > color.red() + 60)
+                    return true;
+            }
+        return false;
+    }
+};
+
+TEST_F(SettingsWindowTest, TheFirstOpeningShowsThePaletteAndLaterOnesKeepThePane) {
+    EXPECT_TRUE(settings().preferencesWindow()->isVisible());
+    EXPECT_EQ(currentPane(), QStringLiteral("Palette"));
+    EXPECT_EQ(selectedTitles(), QStringList{QStringLiteral("Palette")});
+    select({QStringLiteral("Snap")});
+    EXPECT_EQ(currentPane(), QStringLiteral("Snap"));
+    settings().preferencesWindow()->close();
+    EXPECT_FALSE(settings().preferencesWindow()->isVisible());
+    ZRMainController::mainController().applicationShouldHandleReopen();
+    EXPECT_TRUE(settings().preferencesWindow()->isVisible());
+    EXPECT_EQ(currentPane(), QStringLiteral("Snap"));
+}
+
+TEST_F(SettingsWindowTest, TheTitleIsTheProgramsNameWithoutATaskbarEntry) {
+    struct Case {
+        qint64 mode;
+        bool temporaryDockIcon;
+        QString title;
+    };
+    const Case cases[] = {
+        {1, false, QStringLiteral("Skaf")},     {2, false, QStringLiteral("Skaf")},
+        {0, false, QStringLiteral("Settings")}, {3, false, QStringLiteral("Settings")},
+        {1, true, QStringLiteral("Settings")},
+    };
+    for (const Case& c : cases) {
+        set(QStringLiteral("Application Mode"), c.mode);
+        set(QStringLiteral("Application Mode: Temporary Dock Icon"), c.temporaryDockIcon);
+        settings().showPreferencesTab(std::nullopt, true);
+        EXPECT_EQ(settings().preferencesWindow()->windowTitle(), c.title) << c.mode << c.temporaryDockIcon;
+    }
+    // Closed, the window gives its temporary taskbar entry back.
+    EXPECT_FALSE(ZRIsAccessoryApplicationMode());
+    settings().preferencesWindow()->close();
+    RunLoop::main().advance(ZRSettingsController::ApplicationModeDelay);
+    EXPECT_TRUE(ZRIsAccessoryApplicationMode());
+}
+
+class StealthyLaunchTest : public SettingsWindowTest {
+protected:
+    StealthyLaunchTest() { launchesOnSetUp = false; }
+};
+
+TEST_F(StealthyLaunchTest, StealthModeAfterTheIntroductionKeepsTheWindowClosed) {
+    set(QStringLiteral("Stealth Mode"), true);
+    set(QStringLiteral("Show Intro Popover"), false);
+    launch();
+    EXPECT_FALSE(settings().preferencesWindow()->isVisible());
+    EXPECT_EQ(currentPane(), QStringLiteral("Palette"));
+    EXPECT_FALSE(helpButtonIsGreen());
+}
+
+TEST_F(SettingsWindowTest, TheHelpButtonFlashesFiveTimesAndEndsOnItsIcon) {
+    QString steps;
+    for (int step = 0; step <= ZRSettingsController::HelpButtonFlashCount + 1; ++step) {
+        steps += helpButtonIsGreen() ? u'G' : u'.';
+        RunLoop::main().advance(ZRSettingsController::HelpButtonFlashInterval);
+    }
+    EXPECT_EQ(steps, QStringLiteral("G.G.G.G.G.."));
+    EXPECT_EQ(RunLoop::main().pendingTimerCount(), 0u);
+}
+
+TEST_F(StealthyLaunchTest, TheHelpButtonDoesNotFlashWhenSuppressed) {
+    set(QStringLiteral("Suppress Help Button Animation"), true);
+    launch();
+    EXPECT_FALSE(helpButtonIsGreen());
+    EXPECT_FALSE(settings().helpButtonFlashes());
+}
+
+TEST_F(SettingsWindowTest, TheSettingsItemAndTheGearOpenAndCloseTheGeneralSettings) {
+    activate();
+    QAction item;
+    item.setProperty(ZRSettingsController::MenuItemTagProperty, 1);
+    settings().showPreferences(&item);
+    ZRGeneralSettingsPopover* popover = settings().generalSettingsPopover();
+    ASSERT_NE(popover, nullptr);
+    EXPECT_TRUE(popover->isShown());
+    EXPECT_EQ(popover->behavior(), ZRGeneralSettingsPopover::Behavior::Transient);
+    QApplication::setActiveWindow(popover);
+    settings().showPreferences(&item);
+    EXPECT_FALSE(popover->isShown());
+
+    // Transient: a click elsewhere closes it; a click on the gear only closes it.
+    settings().helpOrShowGeneralSettingsPopover(1);
+    EXPECT_TRUE(popover->isShown());
+    QTest::mouseClick(sourceList().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(popover->isShown());
+    settings().helpOrShowGeneralSettingsPopover(1);
+    QTest::mouseClick(settings().generalSettingsButton(), Qt::LeftButton);
+    EXPECT_FALSE(popover->isShown());
+
+    // Obtrusive: it stays until the gear is clicked again.
+    set(QStringLiteral("Obtrusive General Settings"), true);
+    settings().helpOrShowGeneralSettingsPopover(1);
+    QTest::mouseClick(sourceList().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(popover->isShown());
+    settings().helpOrShowGeneralSettingsPopover(1);
+    EXPECT_FALSE(popover->isShown());
+
+    // Without the tag, or with the window in the background, the item opens the window.
+    settings().showPreferences(nullptr);
+    EXPECT_FALSE(popover->isShown());
+}
+
+TEST_F(SettingsWindowTest, DeleteOnASectionBeepsAndDeletesNothing) {
+    addActions({QStringLiteral("A")});
+    select({QStringLiteral("Hover")});
+    QTest::keyClick(&sourceList(), Qt::Key_Delete);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(storeTitles(), QStringList{QStringLiteral("A")});
+    select({QStringLiteral("A")});
+    QTest::keyClick(&sourceList(), Qt::Key_Backspace);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_TRUE(storeTitles().isEmpty());
+}
+
+TEST_F(SettingsWindowTest, TheDividerStaysWhereItIsAndNoSideCollapses) {
+    QSplitter* split = settings().splitView();
+    QMainWindow* window = settings().preferencesWindow();
+    EXPECT_FALSE(split->handle(1)->isEnabled());
+    EXPECT_FALSE(split->isCollapsible(0));
+    EXPECT_FALSE(split->isCollapsible(1));
+    for (const int width : {window->minimumWidth(), 1200}) {
+        window->resize(width, 600);
+        QApplication::processEvents();
+        EXPECT_EQ(split->sizes().front(), ZRSettingsController::SidebarWidth) << width;
+    }
+    // A drag on the divider goes nowhere.
+    QSplitterHandle* divider = split->handle(1);
+    QTest::mousePress(divider, Qt::LeftButton, {}, QPoint(0, 10));
+    QTest::mouseMove(divider, QPoint(150, 10));
+    QTest::mouseRelease(divider, Qt::LeftButton, {}, QPoint(150, 10));
+    EXPECT_EQ(split->sizes().front(), ZRSettingsController::SidebarWidth);
+    // The toolbar cannot be moved, hidden or customised.
+    QToolBar* toolbar = settings().toolbar();
+    EXPECT_FALSE(toolbar->isMovable());
+    EXPECT_EQ(toolbar->contextMenuPolicy(), Qt::PreventContextMenu);
+    EXPECT_EQ(window->createPopupMenu(), nullptr);
+    EXPECT_EQ(toolbar->objectName(), QStringLiteral("Settings Window Toolbar"));
+}
+
+TEST_F(SettingsWindowTest, TheWindowButtonControlsFollowTheTrigger) {
+    struct Case {
+        qint64 trigger, behavior, zoomMenuOption;
+        QString item, label;
+        bool priorityShown;
+    };
+    const Case cases[] = {
+        {0, 0, 0, QStringLiteral("Toggle full screen"), QStringLiteral("when clicking a Zoom button"), true},
+        {0, 1, 0, QStringLiteral("Toggle full screen"), QStringLiteral("when clicking a Zoom button"), false},
+        {0, 0, 3, QStringLiteral("Toggle full screen"), QStringLiteral("when clicking a Zoom button"), false},
+        {1, 0, 0, QStringLiteral("Minimize window"), QStringLiteral("when clicking a Minimize button"),
+         false},
+        {5, 0, 0, QStringLiteral("Close window"), QStringLiteral("when clicking a Close button"), false},
+    };
+    QWidget* pane = settings().pane(QStringLiteral("Palette"));
+    QWidget* row = settings().mouseControlPrioritySelector()->parentWidget();
+    const int shownHeight = pane->height();
+    for (const Case& c : cases) {
+        desktop.systemPreferences().setValue(SystemPreferences::GlobalDomain,
+                                             QStringLiteral("NSZoomButtonMenuOption"), c.zoomMenuOption);
+        settings().updateWindowButtonSettingsControlsWithTrigger(c.trigger, c.behavior);
+        EXPECT_EQ(settings().zoomButtonBehaviorSelector()->itemText(0), c.item);
+        EXPECT_EQ(settings().zoomButtonBehaviorSelectorLabel()->text(), c.label);
+        EXPECT_EQ(row->isVisibleTo(pane), c.priorityShown) << c.trigger << c.behavior << c.zoomMenuOption;
+        EXPECT_EQ(pane->height(), c.priorityShown ? shownHeight : shownHeight - row->height());
+    }
+    struct Text {
+        bool immutable, applePrimary;
+        const char* text;
+    };
+    const Text texts[] = {
+        {true, true, "Press and hold Command before hovering to pop up Skaf palette."},
+        {true, false, "Press Command while hovering to switch to macOS Zoom button menu."},
+        {false, true, "Hold Command to pop up Skaf palette."},
+        {false, false, "Hold Command to show macOS Zoom button menu."},
+    };
+    for (const Text& t : texts) {
+        set(QStringLiteral("Mouse Controls Trigger: Apple: Immutable"), t.immutable);
+        settings().updateMouseControlPriorityExplanationField(t.applePrimary, true);
+        EXPECT_EQ(settings().mouseControlPriorityExplanationField()->text(), QString::fromUtf8(t.text));
+        EXPECT_EQ(settings().mouseControlPrioritySelector()->currentData().toInt(), t.applePrimary ? 1 : 0);
+    }
+}
+
+TEST_F(SettingsWindowTest, PicturesOfEveryPaneTheAddMenuAndThePopover) {
+    addActions({QStringLiteral("Left Side"), QStringLiteral("Right Side")});
+    addFolder(QStringLiteral("Work"), {QStringLiteral("Editor"), QStringLiteral("Terminal")});
+    QMainWindow* window = settings().preferencesWindow();
+    activate();
+    RunLoop::main().advance(ZRSettingsController::HelpButtonFlashInterval *
+                            ZRSettingsController::HelpButtonFlashCount);
+    for (const bool dark : {false, true}) {
+        desktop.workspace().setDarkAppearance(dark);
+        const QString look = dark ? QStringLiteral("-dark") : QStringLiteral("-light");
+        for (const QString& tab : {QStringLiteral("Palette"), QStringLiteral("Hover"), QStringLiteral("Snap"),
+                                   QStringLiteral("Keyboard")}) {
+            select({tab});
+            saveScreenshot(grab(window), QStringLiteral("settings-") + tab.toLower() + look);
+        }
+        select({QStringLiteral("Editor")});
+        const QImage custom = grab(window);
+        saveScreenshot(custom, QStringLiteral("settings-custom") + look);
+        // The window follows the desktop's style.
+        const QColor background = custom.pixelColor(window->width() - 5, window->height() - 5);
+        EXPECT_EQ(background.lightnessF() < 0.5, dark);
+
+        QMenu* menu = settings().addButton()->addMenu();
+        settings().addButton()->populateAddMenu();
+        menu->popup(window->mapToGlobal(QPoint(10, 40)));
+        EXPECT_GT(menu->actions().size(), 10);
+        saveScreenshot(grab(menu), QStringLiteral("settings-add-menu") + look);
+        menu->close();
+
+        settings().showGeneralSettings();
+        saveScreenshot(grab(settings().generalSettingsPopover()),
+                       QStringLiteral("settings-general-popover") + look);
+        settings().generalSettingsPopover()->close();
+    }
+}
+
+} // namespace
