@@ -220,10 +220,13 @@ bool ZRActionController::openKeyboardMenu(const std::shared_ptr<ZRAction>& contr
 std::vector<std::shared_ptr<ZRAction>> ZRActionController::actionsMatchingEvent(const KeyEvent& event,
                                                                                 bool includeLocal) const {
     std::vector<std::shared_ptr<ZRAction>> matches;
+    // One press is matched against every action's hot key: the settings are read once for all.
+    const auto options = ZRHotKey::currentMatchOptions();
+    const auto localRules = ZRHotKey::currentLocalRules();
     for (const auto& action : ZRActionManager::actionManager().allActions()) {
         const auto hotKey = action->hotKey();
-        if (hotKey && action->actionType() >= ZRActionTypeRevert && (includeLocal || !hotKey->isLocal()) &&
-            hotKey->matchesEvent(event))
+        if (hotKey && action->actionType() >= ZRActionTypeRevert && hotKey->matchesEvent(event, options) &&
+            (includeLocal || !hotKey->isLocal(localRules)))
             matches.push_back(action);
     }
     return matches;

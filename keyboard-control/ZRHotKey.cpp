@@ -220,18 +220,27 @@ bool ZRHotKey::isRegistered() const {
     return m_hotKeyReference != 0 || isLocal();
 }
 
+ZRHotKey::LocalRules ZRHotKey::currentLocalRules() {
+    UserDefaults& settings = defaults();
+    const qint64 filterMask = settings.integerForKey(LocalHotKeyFilterMaskKey);
+    return {settings.boolForKey(AllHotKeysAreLocalKey),
+            filterMask < 1 ? ModifierFlag::ShiftControlOptionCommand : static_cast<ModifierFlags>(filterMask),
+            settings.boolForKey(NonModifierHotKeysAreLocalKey),
+            settings.boolForKey(NonModifierHotKeysAreLocalStrictKey)};
+}
+
 bool ZRHotKey::isLocal() const {
+    return m_canBeLocal && isLocal(currentLocalRules());
+}
+
+bool ZRHotKey::isLocal(const LocalRules& rules) const {
     if (!m_canBeLocal)
         return false;
-    UserDefaults& settings = defaults();
-    if (settings.boolForKey(AllHotKeysAreLocalKey))
+    if (rules.allLocal)
         return true;
-    const qint64 filterMask = settings.integerForKey(LocalHotKeyFilterMaskKey);
-    const ModifierFlags mask =
-        filterMask < 1 ? ModifierFlag::ShiftControlOptionCommand : static_cast<ModifierFlags>(filterMask);
-    if ((m_modifierFlags & mask) || !settings.boolForKey(NonModifierHotKeysAreLocalKey))
+    if ((m_modifierFlags & rules.filterMask) || !rules.nonModifierKeysAreLocal)
         return false;
-    if (settings.boolForKey(NonModifierHotKeysAreLocalStrictKey))
+    if (rules.strict)
         return true;
     // Without modifiers, a function key is still meant for every application.
     return !isFunctionKeyName(stringRepresentingKeyCode(m_keyCode, false));
@@ -244,9 +253,20 @@ QString ZRHotKey::keyEquivalentCharacter() const {
     return stringByTrimmingModifierPrefix(visualRepresentation().value_or(QString())).toLower();
 }
 
+ZRHotKey::MatchOptions ZRHotKey::currentMatchOptions() {
+    return {requireExactModifierMatches(), ignoreCapsLock(), ignoreFunctionKey(), ignoreNumericPadKey()};
+}
+
 bool ZRHotKey::matchesModifierFlags(ModifierFlags flags, bool requireExactModifierMatch) const {
-    return ZRHotKeyModifierFlagsMatch(flags, m_modifierFlags, ignoreCapsLock(), ignoreFunctionKey(),
-                                      ignoreNumericPadKey(), requireExactModifierMatch);
+    MatchOptions options = currentMatchOptions();
+    options.requireExactModifierMatch = requireExactModifierMatch;
+    return matchesModifierFlags(flags, options);
+}
+
+bool ZRHotKey::matchesModifierFlags(ModifierFlags flags, const MatchOptions& options) const {
+    return ZRHotKeyModifierFlagsMatch(flags, m_modifierFlags, options.ignoreCapsLock,
+                                      options.ignoreFunctionKey, options.ignoreNumericPadKey,
+                                      options.requireExactModifierMatch);
 }
 
 bool ZRHotKey::matchesHotKeyReferenceForEvent(const KeyEvent& event) const {
@@ -255,7 +275,11 @@ bool ZRHotKey::matchesHotKeyReferenceForEvent(const KeyEvent& event) const {
 }
 
 bool ZRHotKey::matchesEvent(const KeyEvent& event) const {
-    if (!matchesModifierFlags(event.modifierFlags, requireExactModifierMatches()))
+    return matchesEvent(event, currentMatchOptions());
+}
+
+bool ZRHotKey::matchesEvent(const KeyEvent& event, const MatchOptions& options) const {
+    if (!matchesModifierFlags(event.modifierFlags, options))
         return false;
     switch (event.type) {
     case KeyEventType::KeyDown:

@@ -63,17 +63,37 @@ public:
     void unregister();
     // Holds a registration, or is local.
     bool isRegistered() const;
+    // The settings that make hot keys local, read once for a look at many hot keys.
+    struct LocalRules {
+        bool allLocal = false;
+        ModifierFlags filterMask = 0;
+        bool nonModifierKeysAreLocal = false;
+        bool strict = false;
+    };
+    static LocalRules currentLocalRules();
     bool isLocal() const;
+    bool isLocal(const LocalRules& rules) const;
 
     // The character a menu shows as the shortcut: the key's key-equivalent character, else the key's
     // text without modifier glyphs, lower-cased.
     QString keyEquivalentCharacter() const;
 
+    // The hot-key settings that matching reads, read once for a press matched against many hot keys.
+    struct MatchOptions {
+        bool requireExactModifierMatch = false;
+        bool ignoreCapsLock = true;
+        bool ignoreFunctionKey = true;
+        bool ignoreNumericPadKey = true;
+    };
+    static MatchOptions currentMatchOptions();
+
     bool matchesModifierFlags(ModifierFlags flags, bool requireExactModifierMatch) const;
+    bool matchesModifierFlags(ModifierFlags flags, const MatchOptions& options) const;
     // A hot-key press whose registration is this hot key's.
     bool matchesHotKeyReferenceForEvent(const KeyEvent& event) const;
     // A key-down of this key, or a press of this hot key's registration, with matching modifiers.
     bool matchesEvent(const KeyEvent& event) const;
+    bool matchesEvent(const KeyEvent& event, const MatchOptions& options) const;
     bool isEqualToHotKey(const ZRHotKey* other, bool requireExactModifierMatch) const;
     bool isEqualToHotKey(const ZRHotKey* other) const;
 

@@ -6,6 +6,9 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDesktop.h"
+#ifdef SKAF_X11_PREFERENCES
+#include "platform/x11/X11SystemPreferences.h"
+#endif
 #include "shell/ZRMainController.h"
 #include "shell/ZRShellAlerts.h"
 
@@ -120,5 +123,34 @@ void BM_StartUpWith500Actions(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_StartUpWith500Actions)->Unit(benchmark::kMillisecond);
+
+#ifdef SKAF_X11_PREFERENCES
+// The same start with the global domain in preferences files as on X11 (one of them missing, as
+// on most desktops): how often the files are looked at during one start.
+void BM_StartUpWith500ActionsAndPreferencesFiles(benchmark::State& state) {
+    static Desktop desktop;
+    double checks = 0;
+    for (auto _ : state) {
+        X11SystemPreferences preferences(desktop.folder.filePath(QStringLiteral("Preferences")));
+        UserDefaults::setStandard(std::make_unique<UserDefaults>(desktop.settingsPath(), &preferences));
+        UserDefaults::standard().load();
+        ZRMainController& controller = ZRMainController::mainController();
+        controller.setAlerts(std::make_unique<Quits>());
+        controller.applicationWillFinishLaunching();
+        controller.applicationDidFinishLaunching();
+        QCoreApplication::processEvents();
+        checks = double(preferences.fileChecks());
+
+        state.PauseTiming();
+        ZRMainController::destroyMainController();
+        ZRActionManager::setActionManager(nullptr);
+        RunLoop::main().runPending();
+        UserDefaults::setStandard(nullptr);
+        state.ResumeTiming();
+    }
+    state.counters["preference file checks per start (goal: at most 10)"] = checks;
+}
+BENCHMARK(BM_StartUpWith500ActionsAndPreferencesFiles)->Unit(benchmark::kMillisecond);
+#endif
 
 } // namespace

@@ -9,7 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QHash>
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <sys/stat.h>
@@ -60,6 +63,27 @@ FileStamp stampOf(const QString& path) {
             qint64(info.st_mtim.tv_sec) * NanosecondsPerSecond + info.st_mtim.tv_nsec, qint64(info.st_size)};
 }
 
+// Turns of the main thread's event loop, counted from the first read that could use them; 0 while
+// nothing counts them (no application yet, a tool without a loop), and then every read checks.
+std::atomic<std::uint64_t> loopTurns{0};
+
+std::uint64_t currentLoopTurn() {
+    static std::once_flag counting;
+    if (loopTurns.load(std::memory_order_relaxed) == 0) {
+        auto* application = QCoreApplication::instance();
+        auto* dispatcher = application ? QAbstractEventDispatcher::instance(application->thread()) : nullptr;
+        if (!dispatcher)
+            return 0;
+        std::call_once(counting, [dispatcher] {
+            loopTurns = 1;
+            const auto next = [] { loopTurns.fetch_add(1, std::memory_order_relaxed); };
+            QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, next);
+            QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, next);
+        });
+    }
+    return loopTurns.load(std::memory_order_relaxed);
+}
+
 bool failWith(QString* error, const QString& message) {
     if (error)
         *error = message;
@@ -72,9 +96,16 @@ struct PreferencesFileStore::ReadCache {
     struct Entry {
         FileStamp stamp;
         QVariantMap map;
+        std::uint64_t checkedInTurn = 0;
     };
     std::mutex mutex;
     QHash<QString, Entry> entries;
+    std::atomic<std::uint64_t> fileChecks{0};
+
+    FileStamp check(const QString& path) {
+        ++fileChecks;
+        return stampOf(path);
+    }
 };
 
 PreferencesFileStore::PreferencesFileStore(QString folder)
@@ -82,6 +113,10 @@ PreferencesFileStore::PreferencesFileStore(QString folder)
 
 QString PreferencesFileStore::defaultFolder() {
     return QFileInfo(UserDefaults::defaultFilePath()).absolutePath() + QLatin1String("/Preferences");
+}
+
+std::uint64_t PreferencesFileStore::fileChecks() const {
+    return m_readCache->fileChecks;
 }
 
 QString PreferencesFileStore::pathForDomain(const QString& domain) const {
@@ -96,17 +131,26 @@ QVariant PreferencesFileStore::value(const QString& domain, const QString& key) 
     const QString path = pathForDomain(domain);
     if (path.isEmpty())
         return {};
-    const FileStamp stamp = stampOf(path);
+    // Settings are read many times per event (every hot key's match reads four), so a file is looked
+    // at once per turn of the event loop: a change made by another program, an edit in place or a
+    // new file renamed over the old one, is seen from the next turn on. A missing file stays missing
+    // until a look finds it.
+    const std::uint64_t turn = currentLoopTurn();
     std::lock_guard lock(m_readCache->mutex);
-    const auto cached = m_readCache->entries.constFind(path);
-    if (cached != m_readCache->entries.cend() && cached->stamp == stamp)
+    const auto cached = m_readCache->entries.find(path);
+    if (cached != m_readCache->entries.end() && turn != 0 && cached->checkedInTurn == turn)
         return cached->map.value(key);
+    const FileStamp stamp = m_readCache->check(path);
+    if (cached != m_readCache->entries.end() && cached->stamp == stamp) {
+        cached->checkedInTurn = turn;
+        return cached->map.value(key);
+    }
     QString error;
     auto map = readDomain(path, &error);
     // A file that cannot be used reads as empty until it changes, so it is parsed and logged once.
     if (!map)
         platformLog(QStringLiteral("cannot read preferences: %1").arg(error));
-    m_readCache->entries.insert(path, {stamp, map.value_or(QVariantMap())});
+    m_readCache->entries.insert(path, {stamp, map.value_or(QVariantMap()), turn});
     return map ? map->value(key) : QVariant();
 }
 
@@ -139,5 +183,9 @@ bool PreferencesFileStore::editDomain(const QString& domain, QString* error,
         return failWith(error, reason);
     if (!edit(*map))
         return true;
-    return PropertyList::writeFile(path, *map, error);
+    const bool written = PropertyList::writeFile(path, *map, error);
+    // Reads in this turn see the change too.
+    std::lock_guard lock(m_readCache->mutex);
+    m_readCache->entries.remove(path);
+    return written;
 }

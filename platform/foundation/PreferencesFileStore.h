@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -22,6 +23,8 @@ public:
                   QString* error = nullptr) override;
     bool removeValue(const QString& domain, const QString& key, QString* error = nullptr) override;
     QString pathForDomain(const QString& domain) const;
+    // How often reads have looked at the files (stat), for tests and benchmarks.
+    std::uint64_t fileChecks() const;
 
 private:
     // Reads the domain's file, lets edit change it, and writes it back when edit says it changed.

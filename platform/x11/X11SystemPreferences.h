@@ -19,6 +19,8 @@ public:
     bool offersEdgeTiling() const override { return false; }
     bool offersZoomButtonMenuOption() const override { return false; }
     QString preferencesToolPath() const override;
+    // How often reads have looked at the files.
+    std::uint64_t fileChecks() const { return m_store.fileChecks(); }
 
 private:
     void watch();

@@ -1,4 +1,5 @@
 #include "platform/foundation/UserDefaults.h"
+#include "TestApplication.h"
 
 #include "platform/PlatformLog.h"
 #include "platform/SystemPreferences.h"
@@ -9,12 +10,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPoint>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <functional>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -45,6 +49,9 @@ public:
 
 class UserDefaultsTest : public ::testing::Test {
 protected:
+    // Preferences files are looked at anew once per turn of the event loop.
+    static void nextTurn() { QCoreApplication::processEvents(); }
+
     void SetUp() override {
         RunLoop::main().useManualClock();
         setPlatformLogSink([this](const QString& line) { logged.append(line); });
@@ -282,11 +289,13 @@ TEST_F(UserDefaultsTest, PreferencesFilesKeepOtherKeysAndRefuseBadDomains) {
     EXPECT_NE(store.pathForDomain(SystemPreferences::GlobalDomain), store.pathForDomain(domain));
 
     // Reads are kept between writes, yet another writer's change (the preferences tool is another
-    // process) is seen by the next read.
+    // process) is seen from the next turn of the event loop on.
     PreferencesFileStore otherWriter(folder.filePath(QStringLiteral("Preferences")));
     ASSERT_TRUE(otherWriter.setValue(domain, QStringLiteral("EnableTilingByEdgeDrag"), true));
+    nextTurn();
     EXPECT_EQ(store.value(domain, QStringLiteral("EnableTilingByEdgeDrag")), QVariant(true));
     ASSERT_TRUE(otherWriter.removeValue(domain, QStringLiteral("EnableTilingByEdgeDrag")));
+    nextTurn();
     EXPECT_FALSE(store.value(domain, QStringLiteral("EnableTilingByEdgeDrag")).isValid());
     ASSERT_TRUE(otherWriter.setValue(domain, QStringLiteral("EnableTilingByEdgeDrag"), false));
 
@@ -311,7 +320,60 @@ TEST_F(UserDefaultsTest, PreferencesFilesKeepOtherKeysAndRefuseBadDomains) {
     EXPECT_EQ(logged.size(), 1) << logged.join(QLatin1Char('\n')).toStdString();
     ASSERT_TRUE(PropertyList::writeFile(store.pathForDomain(QStringLiteral("broken")),
                                         QVariantMap{{QStringLiteral("k"), 1}}));
+    nextTurn();
     EXPECT_EQ(store.value(QStringLiteral("broken"), QStringLiteral("k")), QVariant(1));
+}
+
+// Every hot key's match reads settings that fall through to the global preferences: within one turn
+// of the event loop the files are looked at once, whatever the number of reads, and from the next
+// turn on a file that another program wrote is read afresh, whether it wrote in place or renamed a
+// new file over the old one, and a file that was missing is found once it appears.
+TEST_F(UserDefaultsTest, PreferencesFilesAreLookedAtOncePerTurnAndReadAfreshWhenChanged) {
+    testApplication<QCoreApplication>();
+    FilePreferences preferences(folder.filePath(QStringLiteral("Preferences")));
+    const PreferencesFileStore& store = preferences.store;
+    const QString global = store.pathForDomain(SystemPreferences::GlobalDomain);
+    UserDefaults defaults(settingsPath(), &preferences);
+    const QString key = QStringLiteral("Hot Keys Account For Caps Lock Status");
+
+    nextTurn();
+    const auto checksBefore = store.fileChecks();
+    for (int read = 0; read < 1000; ++read)
+        EXPECT_FALSE(defaults.object(key).isValid());
+    EXPECT_EQ(store.fileChecks() - checksBefore, 1u) << "a missing file is remembered within a turn";
+
+    struct Write {
+        const char* how;
+        std::function<void(const QByteArray&)> write;
+    };
+    const std::vector<Write> writes = {
+        {"created", [&](const QByteArray& data) { ASSERT_TRUE(writeFileAtomically(global, data)); }},
+        {"renamed over the old file",
+         [&](const QByteArray& data) {
+             const QString next = global + QStringLiteral(".new");
+             QFile file(next);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write(data);
+             file.close();
+             ASSERT_TRUE(
+                 ::rename(QFile::encodeName(next).constData(), QFile::encodeName(global).constData()) == 0);
+         }},
+        {"written in place",
+         [&](const QByteArray& data) {
+             QFile file(global);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+             file.write(data);
+         }},
+    };
+    qint64 value = 0;
+    for (const Write& write : writes) {
+        SCOPED_TRACE(write.how);
+        ++value;
+        write.write(PropertyList::toData(
+            QVariantMap{{key, value}, {QStringLiteral("padding"), QString(int(value), QLatin1Char('x'))}}));
+        nextTurn();
+        EXPECT_EQ(defaults.object(key), QVariant(value));
+    }
 }
 
 } // namespace
