@@ -110,9 +110,11 @@ void ZRHover::moveOrResize(ZRHoverMode mode, const TapEvent* event) {
         m_state.accumulatedDx += event->deltaX;
         m_state.accumulatedDy += event->deltaY;
     }
-    setFrame(mode, m_state.geometry.frameForStep(mode, m_state.startFrame, std::round(m_state.accumulatedDx),
-                                                 std::round(m_state.accumulatedDy), m_state.resizeFromLeft,
-                                                 m_state.resizeFromTop));
+    setFrame(mode,
+             m_state.geometry.frameForStep(mode, m_state.startFrame, std::round(m_state.accumulatedDx),
+                                           std::round(m_state.accumulatedDy), m_state.resizeFromLeft,
+                                           m_state.resizeFromTop),
+             !event);
 }
 
 void ZRHover::beginGesture(ZRHoverMode mode, const TapEvent& event) {
@@ -156,7 +158,7 @@ void ZRHover::beginGesture(ZRHoverMode mode, const TapEvent& event) {
     }
 }
 
-void ZRHover::setFrame(ZRHoverMode mode, const Rect& frame) {
+void ZRHover::setFrame(ZRHoverMode mode, const Rect& frame, bool retry) {
     const AXElementRef& window = ZRMouseControlState::shared().hoveredWindow;
     const bool setSize = mode == ZRHoverModeResize;
     if (m_state.ownWindow) {
@@ -180,10 +182,12 @@ void ZRHover::setFrame(ZRHoverMode mode, const Rect& frame) {
     // The worker compares the gesture's number, never the hovered window, which the main thread writes.
     const std::uint64_t gesture = ZRMouseControlState::hoverGesture().load();
     DispatchQueue::global(QueuePriority::High)
-        .async([worker = m_worker, window = AXElementRef(window), mode, frame, setSize, gesture]() mutable {
+        .async([worker = m_worker, window = AXElementRef(window), mode, frame, setSize, retry,
+                gesture]() mutable {
             Request request;
             request.mode = mode;
             request.frame = frame;
+            request.retry = retry;
             request.began = steadySeconds();
             {
                 std::lock_guard lock(worker->mutex);

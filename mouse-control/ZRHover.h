@@ -23,11 +23,13 @@ public:
     // on the worker for other applications' windows.
     using FrameSetter = std::function<bool(const AXElementRef& window, bool setSize, const Rect& frame)>;
 
-    // What became of one request for another application's window: not set when its gesture had ended
-    // before the worker came to it; began and ended on a steady clock (seconds), on the worker.
+    // What became of one request for another application's window: whether a retry sent it; not set when
+    // its gesture had ended before the worker came to it; began and ended on a steady clock (seconds), on
+    // the worker.
     struct Request {
         ZRHoverMode mode = ZRHoverModeMove;
         Rect frame;
+        bool retry = false;
         bool set = false;
         double began = 0;
         double ended = 0;
@@ -55,7 +57,7 @@ private:
     struct Worker;
 
     void beginGesture(ZRHoverMode mode, const TapEvent& event);
-    void setFrame(ZRHoverMode mode, const Rect& frame);
+    void setFrame(ZRHoverMode mode, const Rect& frame, bool retry);
     void requestDidFinish(const Request& request);
 
     ZRMouseController& m_controller;

@@ -38,3 +38,30 @@ wait_for() {
 # The settings window opens at launch and takes the keyboard: a test that presses keys in another window
 # waits for it first, then brings that window to the front.
 settings_window_shown() { xdotool search --onlyvisible --name '^Skaf$' >/dev/null 2>&1; }
+
+# Writes the program's settings file: the keys and values given, in property-list XML, make up its dictionary.
+write_settings() {
+    cat >"$XDG_CONFIG_HOME/Skaf/Settings.plist" <<PLIST
+<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0">
+<dict>
+$1
+</dict>
+</plist>
+PLIST
+}
+
+# Starts an xterm at the geometry and sets $window to its window.
+start_xterm() {
+    local title="skaf-test-$$-$RANDOM"
+    xterm -geometry "$1" -T "$title" >/dev/null 2>&1 &
+    children+=($!)
+    window=$(xdotool search --sync --name "$title" | head -n 1)
+}
+
+# Starts the program on the display and waits until it runs; false when it does not start.
+start_skaf() {
+    "$skaf" --platform x11 >"$home/skaf.log" 2>&1 &
+    children+=($!)
+    wait_for grep -qs "running on the x11 desktop" "$log"
+}

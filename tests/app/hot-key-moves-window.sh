@@ -7,11 +7,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 # Left half on Control-Shift-F5 (key code 96; Shift 0x20000 and Control 0x40000).
-cat >"$XDG_CONFIG_HOME/Skaf/Settings.plist" <<'PLIST'
-<?xml version="1.0" encoding="UTF-8"?>
-<plist version="1.0">
-<dict>
-  <key>Custom Controls (4001)</key>
+write_settings '  <key>Custom Controls (4001)</key>
   <array>
     <dict>
       <key>Action</key><integer>12</integer>
@@ -25,22 +21,12 @@ cat >"$XDG_CONFIG_HOME/Skaf/Settings.plist" <<'PLIST'
       </dict>
     </dict>
   </array>
-  <key>Quit Without Confirmation</key><true/>
-</dict>
-</plist>
-PLIST
+  <key>Quit Without Confirmation</key><true/>'
 
 frame_of() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /^ *Width/ {w=$NF} END {print x, w}'; }
 
-title="skaf-end-to-end-$$"
-xterm -geometry 60x20+400+300 -T "$title" >/dev/null 2>&1 &
-children+=($!)
-window=$(xdotool search --sync --name "$title" | head -n 1)
-
-"$skaf" --platform x11 >"$home/skaf.log" 2>&1 &
-children+=($!)
-launched() { grep -q "running on the x11 desktop" "$log" 2>/dev/null; }
-wait_for launched || { echo "skaf did not start"; cat "$home/skaf.log"; exit 1; }
+start_xterm 60x20+400+300
+start_skaf || { echo "skaf did not start"; cat "$home/skaf.log"; exit 1; }
 wait_for settings_window_shown || { echo "no settings window"; exit 1; }
 
 xdotool windowactivate --sync "$window"

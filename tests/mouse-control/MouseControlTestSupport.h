@@ -25,6 +25,8 @@ inline std::vector<QStringList> takeOverToolRuns() {
 // system settings.
 class MouseControlTest : public DesktopTest {
 protected:
+    using DesktopTest::DesktopTest;
+
     void SetUp() override {
         testApplication<ZRHotKeyHandlerApplication>();
         DesktopTest::SetUp();
