@@ -324,7 +324,7 @@ void ILRIntegratedLogReader::historyRead(QStringList arguments, unsigned long lo
         Lock lock(m_lock);
         if (generation != m_readGeneration)
             return;
-        std::stable_sort(m_logEntries.begin(), m_logEntries.end(), ILRLogEntryIsEarlier);
+        ILRSortLogEntries(m_logEntries);
         m_archiveInsertionIndex = NotFound;
         ++m_revision;
         updateDisplayByDispatchingToMainQueue(true);
@@ -385,7 +385,7 @@ void ILRIntegratedLogReader::gapFill(QStringList arguments, unsigned long long g
     }
     if (!added)
         return;
-    std::stable_sort(m_logEntries.begin(), m_logEntries.end(), ILRLogEntryIsEarlier);
+    ILRSortLogEntries(m_logEntries);
     trimToMaximum(m_logEntries);
     ++m_revision;
     updateDisplayByDispatchingToMainQueue(true);

@@ -4,25 +4,12 @@
 #include "platform/Processes.h"
 #include "toolkit/ZRLog.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-
 namespace {
 
 // The byte markers of the tool's answer.
-constexpr char ArrayStart = '[';
-constexpr char ArrayEnd = ']';
 constexpr char ObjectStart = '{';
 constexpr QByteArrayView ObjectEnd = "\n}";
 constexpr QByteArrayView ArrayHeader = "\n[{";
-
-// Makes the text share the previous entry's when they are equal.
-void share(QString& text, QString& previous) {
-    if (text == previous)
-        text = previous;
-    else
-        previous = text;
-}
 
 } // namespace
 
@@ -101,7 +88,7 @@ bool ILRJSONLogStream::readabilityHandler(const QByteArray& data) {
     if (first < 0)
         return true;
     const qsizetype end = last + ObjectEnd.size();
-    Entries entries = entriesOf(QByteArrayView(dataStore).sliced(first, end - first).toByteArray());
+    Entries entries = entriesOf(QByteArrayView(dataStore).sliced(first, end - first));
     // What remains begins with the "," (or "]") after the last object.
     dataStore.remove(0, end);
     if (entries.empty())
@@ -109,42 +96,21 @@ bool ILRJSONLogStream::readabilityHandler(const QByteArray& data) {
     return outputHandler(entries);
 }
 
-ILRJSONLogStream::Entries ILRJSONLogStream::entriesOf(const QByteArray& candidate) {
+ILRJSONLogStream::Entries ILRJSONLogStream::entriesOf(QByteArrayView candidate) {
     Entries entries;
-    QJsonParseError error{};
-    const QJsonDocument whole = QJsonDocument::fromJson(ArrayStart + candidate + ArrayEnd, &error);
-    if (whole.isArray()) {
-        const QJsonArray array = whole.array();
-        entries.reserve(std::size_t(array.size()));
-        for (const QJsonValue& value : array) {
-            if (value.isObject())
-                appendEntry(entries, value.toObject());
-        }
+    if (m_reader.readElements(candidate, entries))
         return entries;
-    }
     // One bad object must not hold back the good ones around it, now or later.
     if (!std::exchange(m_reportedMalformedOutput, true))
-        ZRLog("[ILR] skipping malformed log output: %@", error.errorString());
+        ZRLog("[ILR] skipping malformed log output at byte %lld of a batch",
+              static_cast<long long>(m_reader.errorOffset()));
     for (qsizetype start = 0; start < candidate.size();) {
         qsizetype end = candidate.indexOf(ObjectEnd, start);
         end = end < 0 ? candidate.size() : end + ObjectEnd.size();
         const qsizetype objectStart = candidate.indexOf(ObjectStart, start);
-        if (objectStart >= 0 && objectStart < end) {
-            const QJsonDocument object =
-                QJsonDocument::fromJson(candidate.sliced(objectStart, end - objectStart));
-            if (object.isObject())
-                appendEntry(entries, object.object());
-        }
+        if (objectStart >= 0 && objectStart < end)
+            m_reader.readObject(candidate.sliced(objectStart, end - objectStart), entries);
         start = end;
     }
     return entries;
-}
-
-void ILRJSONLogStream::appendEntry(Entries& entries, const QJsonObject& object) {
-    ILRLogEntry entry = ILRLogEntry::fromToolObject(object);
-    share(entry.processImagePath, m_previous.processImagePath);
-    share(entry.senderImagePath, m_previous.senderImagePath);
-    share(entry.subsystem, m_previous.subsystem);
-    share(entry.eventMessage, m_previous.eventMessage);
-    entries.push_back(std::move(entry));
 }

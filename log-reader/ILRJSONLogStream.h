@@ -1,6 +1,7 @@
 #pragma once
 
 #include "log-reader/ILRLogEntry.h"
+#include "log-reader/ILRToolOutputReader.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -45,8 +46,7 @@ public:
 
 private:
     // The entries of the candidate text, one object at a time when the whole does not parse.
-    Entries entriesOf(const QByteArray& candidate);
-    void appendEntry(Entries& entries, const QJsonObject& object);
+    Entries entriesOf(QByteArrayView candidate);
 
     std::unique_ptr<StreamingProcess> task;
     // Whether the readability handler is installed: terminate() removes it.
@@ -56,6 +56,5 @@ private:
     bool removeHeader = true;
 
     bool m_reportedMalformedOutput = false;
-    // The texts of the last entry, which the next shares when they are the same.
-    ILRLogEntry m_previous;
+    ILRToolOutputReader m_reader;
 };

@@ -70,18 +70,29 @@ QString ILRLogDateFormatter::displayTime(ILRDate date) const {
                                      : -((-date - 1) / LogTimestamp::MicrosecondsPerSecond) - 1;
     const auto milliseconds =
         int((date - seconds * LogTimestamp::MicrosecondsPerSecond) / MicrosecondsPerMillisecond);
-    const auto time = static_cast<std::time_t>(seconds);
-    std::tm local{};
-    localtime_r(&time, &local);
-    const qint64 localDay = (seconds + local.tm_gmtoff) / SecondsPerDay;
-    QString text = datePart(localDay, local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-    text.reserve(text.size() + 12);
-    appendTwoDigits(text, local.tm_hour);
-    text += u':';
-    appendTwoDigits(text, local.tm_min);
-    text += u':';
-    appendTwoDigits(text, local.tm_sec);
-    text += u'.';
+    // Entries come many to a second: the local time of the last second read on this thread is kept.
+    thread_local struct {
+        const ILRLogDateFormatter* formatter = nullptr;
+        qint64 seconds = 0;
+        QString text;
+    } last;
+    if (last.formatter != this || last.seconds != seconds) {
+        const auto time = static_cast<std::time_t>(seconds);
+        std::tm local{};
+        localtime_r(&time, &local);
+        const qint64 localDay = (seconds + local.tm_gmtoff) / SecondsPerDay;
+        QString text = datePart(localDay, local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+        appendTwoDigits(text, local.tm_hour);
+        text += u':';
+        appendTwoDigits(text, local.tm_min);
+        text += u':';
+        appendTwoDigits(text, local.tm_sec);
+        text += u'.';
+        last = {this, seconds, text};
+    }
+    QString text;
+    text.reserve(last.text.size() + 3);
+    text += last.text;
     text += QChar(u'0' + milliseconds / 100);
     appendTwoDigits(text, milliseconds % 100);
     return text;

@@ -4,34 +4,18 @@
 #include "platform/foundation/LogTimestamp.h"
 
 #include <QDateTime>
+#include <algorithm>
+#include <vector>
 
 namespace {
-const QString TimestampKey = QStringLiteral("timestamp");
-const QString EventMessageKey = QStringLiteral("eventMessage");
-const QString ProcessImagePathKey = QStringLiteral("processImagePath");
-const QString SenderImagePathKey = QStringLiteral("senderImagePath");
-const QString SubsystemKey = QStringLiteral("subsystem");
+const QString TimestampKey = QLatin1String(ILRLogEntry::TimestampKey);
+const QString EventMessageKey = QLatin1String(ILRLogEntry::EventMessageKey);
+const QString ProcessImagePathKey = QLatin1String(ILRLogEntry::ProcessImagePathKey);
+const QString SenderImagePathKey = QLatin1String(ILRLogEntry::SenderImagePathKey);
+const QString SubsystemKey = QLatin1String(ILRLogEntry::SubsystemKey);
 const QString CachedTimestampKey = QStringLiteral("cachedTimestamp");
 constexpr qint64 MicrosecondsPerMillisecond = 1000;
 } // namespace
-
-ILRLogEntry ILRLogEntry::fromToolObject(const QJsonObject& object) {
-    ILRLogEntry entry;
-    entry.eventMessage = object.value(EventMessageKey).toString();
-    entry.processImagePath = object.value(ProcessImagePathKey).toString();
-    entry.senderImagePath = object.value(SenderImagePathKey).toString();
-    entry.subsystem = object.value(SubsystemKey).toString();
-    const QString timestamp = object.value(TimestampKey).toString();
-    int offsetSeconds = 0;
-    if (const auto date = LogTimestamp::parse(timestamp, &offsetSeconds)) {
-        entry.date = *date;
-        entry.offsetSeconds = offsetSeconds;
-    } else {
-        entry.unreadableTimestamp = timestamp;
-    }
-    entry.displayTime = ILRLogDateFormatter::shared().displayTime(entry.date);
-    return entry;
-}
 
 ILRLogEntry ILRLogEntry::cachedMessage(const QString& message, ILRDate date) {
     ILRLogEntry entry;
@@ -56,4 +40,18 @@ QVariantMap ILRLogEntry::dictionaryRepresentation() const {
     dictionary.insert(SenderImagePathKey, senderImagePath);
     dictionary.insert(SubsystemKey, subsystem);
     return dictionary;
+}
+
+void ILRSortLogEntries(std::deque<ILRLogEntry>& entries) {
+    if (std::is_sorted(entries.begin(), entries.end(), ILRLogEntryIsEarlier))
+        return;
+    std::vector<std::pair<ILRDate, std::size_t>> order;
+    order.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        order.emplace_back(entries[i].date, i);
+    std::sort(order.begin(), order.end());
+    std::deque<ILRLogEntry> sorted;
+    for (const auto& [date, index] : order)
+        sorted.push_back(std::move(entries[index]));
+    entries = std::move(sorted);
 }

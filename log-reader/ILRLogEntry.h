@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QJsonObject>
 #include <QString>
 #include <QVariantMap>
+#include <deque>
 #include <limits>
 
 // Instants of the log reader: microseconds since 1970-01-01 UTC.
@@ -27,8 +27,13 @@ struct ILRLogEntry {
     // The date as the window shows it, attached when the entry is read.
     QString displayTime;
 
-    // An entry of the tool's answer; the keys it does not know are dropped.
-    static ILRLogEntry fromToolObject(const QJsonObject& object);
+    // The keys of the tool's objects that an entry keeps.
+    static constexpr char TimestampKey[] = "timestamp";
+    static constexpr char EventMessageKey[] = "eventMessage";
+    static constexpr char ProcessImagePathKey[] = "processImagePath";
+    static constexpr char SenderImagePathKey[] = "senderImagePath";
+    static constexpr char SubsystemKey[] = "subsystem";
+
     // A message the reader kept, logged at the date.
     static ILRLogEntry cachedMessage(const QString& message, ILRDate date);
 
@@ -46,3 +51,7 @@ inline ILRDate ILRLogEntryDate(const ILRLogEntry& entry) {
 inline bool ILRLogEntryIsEarlier(const ILRLogEntry& a, const ILRLogEntry& b) {
     return a.date < b.date;
 }
+
+// Sorts entries by date, those of one date kept in their order. A list in order, as the log tool gives
+// it, costs one look; any other is sorted by its dates alone and then moved into place once.
+void ILRSortLogEntries(std::deque<ILRLogEntry>& entries);

@@ -54,7 +54,7 @@ ILRLogDisplay::Entries parse() {
     const QByteArray answer = toolAnswer();
     for (qsizetype at = 0; at < answer.size(); at += PipeChunkBytes)
         stream.readabilityHandler(answer.mid(at, PipeChunkBytes));
-    std::stable_sort(entries.begin(), entries.end(), ILRLogEntryIsEarlier);
+    ILRSortLogEntries(entries);
     return entries;
 }
 

@@ -154,8 +154,8 @@ std::optional<qint64> parse(QStringView text, int* offsetSeconds) {
     return parseText(text.utf16(), text.size(), offsetSeconds);
 }
 
-std::optional<qint64> parse(const QByteArray& text, int* offsetSeconds) {
-    return parseText(text.constData(), text.size(), offsetSeconds);
+std::optional<qint64> parse(QByteArrayView text, int* offsetSeconds) {
+    return parseText(text.data(), text.size(), offsetSeconds);
 }
 
 QString format(qint64 microsecondsSinceEpoch, int offsetSeconds) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -15,7 +15,7 @@ inline constexpr qint64 MicrosecondsPerSecond = 1000000;
 // Microseconds since 1970-01-01 UTC, and the offset it was written with; empty when the text is not
 // such a time stamp. The fraction may have one to nine digits; the offset may be "+hhmm", "+hh:mm" or "Z".
 std::optional<qint64> parse(QStringView text, int* offsetSeconds = nullptr);
-std::optional<qint64> parse(const QByteArray& text, int* offsetSeconds = nullptr);
+std::optional<qint64> parse(QByteArrayView text, int* offsetSeconds = nullptr);
 
 // The time stamp of an instant as seen at an offset from UTC, six digits of fraction.
 QString format(qint64 microsecondsSinceEpoch, int offsetSeconds);

@@ -1,6 +1,9 @@
 #include "LogReaderTestSupport.h"
 
 #include "log-reader/ILRJSONLogStream.h"
+#include "log-reader/ILRToolOutputReader.h"
+
+#include <QJsonArray>
 
 namespace {
 
@@ -26,6 +29,83 @@ QJsonObject object(const QString& message) {
 }
 
 class ILRJSONLogStreamTest : public Fixture {};
+
+// The fields of an entry as the reader read them, or as Qt's reader finds them in an object.
+QStringList fieldsOf(const ILRLogEntry& entry) {
+    return {entry.eventMessage, entry.processImagePath, entry.senderImagePath, entry.subsystem,
+            entry.unreadableTimestamp};
+}
+QStringList fieldsOf(const QJsonObject& object) {
+    return {object.value("eventMessage").toString(), object.value("processImagePath").toString(),
+            object.value("senderImagePath").toString(), object.value("subsystem").toString(),
+            object.value("timestamp").toString()};
+}
+
+// The reader stands in for QJsonDocument: whatever it takes, refuses and reads, Qt's reader does too.
+TEST(ILRToolOutputReader, TakesAndReadsWhatQtsJsonReaderDoes) {
+    const QByteArray deep = QByteArray(1023, '[') + QByteArray(1023, ']');
+    const QByteArray tooDeep = QByteArray(1024, '[') + QByteArray(1024, ']');
+    const QByteArray values[] = {
+        R"("plain")",
+        R"("escapes \u00e9\n\t\"\\\/ \ud83d\ude00 \ud800 \x")",
+        "\"control \x01 and\nline\"",
+        "\"\xc3\xa9 \xf0\x9f\x98\x80\"",
+        "\"\xc3\x28\"",
+        "\"\xc0\xaf\"",
+        "\"\xed\xa0\x80\"",
+        "\"\xf4\x90\x80\x80\"",
+        "\"\\\xc3\xa9\"",
+        R"("\u12")",
+        ".5",
+        "1.",
+        "-",
+        "1e999",
+        "1e-999",
+        "01",
+        "-0",
+        "123456789012345678901234567890",
+        "1.000",
+        "true",
+        "tru",
+        "null",
+        "nul",
+        "[1, {\"a\": [true]}]",
+        "[1,]",
+        "{\"a\":1,}",
+        deep,
+        tooDeep,
+    };
+    for (const QByteArray& value : values) {
+        const QByteArray texts[] = {
+            "{\"eventMessage\": " + value + ", \"subsystem\": \"s\"}",
+            "{\"eventMessage\": \"first\", \"eventMessage\": " + value + "}",
+            "{\"event\\u004dessage\": " + value + "}",
+            "{\"timestamp\": " + value + "}",
+            "{\"other\": " + value + ", \"processImagePath\": \"/p\"}",
+        };
+        for (const QByteArray& text : texts) {
+            SCOPED_TRACE(text.toStdString());
+            ILRToolOutputReader reader;
+            std::vector<ILRLogEntry> entries;
+            const QJsonDocument object = QJsonDocument::fromJson(text);
+            ASSERT_EQ(reader.readObject(text, entries), object.isObject());
+            if (object.isObject()) {
+                EXPECT_EQ(fieldsOf(entries.at(0)), fieldsOf(object.object()));
+            }
+            // The same object among others, and the value itself as an element of the array; what was
+            // there before stays, and nothing is added to it when the whole is refused.
+            for (const QByteArray& elements : QByteArrayList{text + ",\n" + text + ", 7", value + ",{}"}) {
+                std::vector<ILRLogEntry> read(1);
+                const QJsonDocument array = QJsonDocument::fromJson("[" + elements + "]");
+                ASSERT_EQ(reader.readElements(elements, read), array.isArray()) << elements.toStdString();
+                std::size_t objects = 1;
+                for (const QJsonValue& element : array.array())
+                    objects += element.isObject() ? 1 : 0;
+                EXPECT_EQ(read.size(), objects);
+            }
+        }
+    }
+}
 
 TEST(ILRJSONLogStream, CutsTheToolsAnswerIntoBatchesOfWholeEntries) {
     const QByteArray two = toolAnswer({object("one"), object("two")});
