@@ -32,7 +32,6 @@
 #include <QMetaObject>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStyle>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -49,8 +48,6 @@ constexpr auto FindingOlderMessages = " — Finding Older Messages…";
 constexpr double SecondsPerMinute = 60;
 // Whole minutes the gap fill reads beyond the time since the request.
 constexpr double GapFillExtraMinutes = 2;
-// A view scrolled to within this many pixels of its end follows new lines.
-constexpr int FollowDistance = 5;
 constexpr int FindActionTag = 1;
 constexpr int StepOfDaysBeyondAWeek = 7;
 
@@ -277,14 +274,9 @@ bool ILRIntegratedLogReader::liveHandler(std::vector<ILRLogEntry>& batch, unsign
         updateDisplayByDispatchingToMainQueue(true);
         return true;
     }
+    // The window keeps to the end of the text when it stood there.
     m_display->append(m_logEntries);
-    if (m_window) {
-        QScrollBar* bar = m_window->logView()->verticalScrollBar();
-        const bool follows = bar->maximum() - bar->value() < FollowDistance;
-        updateDisplayWithLogString(nullptr, true);
-        if (follows)
-            bar->setValue(bar->maximum());
-    }
+    updateDisplayWithLogString(nullptr, true);
     return true;
 }
 
@@ -575,12 +567,11 @@ void ILRIntegratedLogReader::updateDisplayWithLogString(std::unique_ptr<ILRLogDi
         std::unique_ptr<ILRLogDisplay> previous = std::move(m_display);
         m_display = std::move(display);
         if (m_window) {
-            QTextEdit* view = m_window->logView();
-            QScrollBar* bar = view->verticalScrollBar();
-            const bool follows = bar->maximum() - bar->value() < FollowDistance;
-            view->setDocument(m_display->document());
+            // A new text opens at its start: a view that stood at the end goes back there.
+            const bool follows = m_window->followsEnd();
+            m_window->logView()->setDocument(m_display->document());
             if (hasLogEntries && follows)
-                bar->setValue(bar->maximum());
+                m_window->scrollToEnd();
         }
     }
     if (!m_window)

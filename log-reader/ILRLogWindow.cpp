@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -23,6 +24,8 @@ constexpr int RowMargin = 8;
 constexpr int RowSpacing = 6;
 constexpr int SpinnerWidth = 80;
 constexpr int OptionsWidth = 40;
+// A view scrolled to within this many pixels of its end follows new lines.
+constexpr int FollowDistance = 5;
 
 } // namespace
 
@@ -36,6 +39,13 @@ ILRLogWindow::ILRLogWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     m_logView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_logView->setFrameShape(QFrame::NoFrame);
     m_logView->installEventFilter(this);
+    QScrollBar* bar = m_logView->verticalScrollBar();
+    connect(bar, &QAbstractSlider::rangeChanged, this, [this, bar](int, int maximum) {
+        if (m_followsEnd)
+            bar->setValue(maximum);
+    });
+    connect(bar, &QAbstractSlider::valueChanged, this,
+            [this, bar](int value) { m_followsEnd = bar->maximum() - value < FollowDistance; });
 
     m_spinner = new QProgressBar;
     m_spinner->setRange(0, 0);
@@ -68,6 +78,12 @@ ILRLogWindow::ILRLogWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     m_layout->setSpacing(0);
     m_layout->addWidget(m_logView, 1);
     m_layout->addLayout(row);
+}
+
+void ILRLogWindow::scrollToEnd() {
+    QScrollBar* bar = m_logView->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    m_followsEnd = true;
 }
 
 void ILRLogWindow::showFindBar() {

@@ -31,6 +31,11 @@ public:
     QCheckBox* debugLoggingSwitch() const { return m_debugLogging; }
     QToolButton* actionButton() const { return m_options; }
 
+    // Whether the log view stands at its end (within a few pixels): it then keeps to it as the text grows,
+    // is laid out anew or the window is resized, and stops when the user scrolls away.
+    bool followsEnd() const { return m_followsEnd; }
+    void scrollToEnd();
+
     // Shows the find bar above the text, its field focused; hides it.
     void showFindBar();
     void hideFindBar();
@@ -57,4 +62,5 @@ private:
     QCheckBox* m_debugLogging;
     QToolButton* m_options;
     ZRFindBar* m_findBar = nullptr;
+    bool m_followsEnd = true;
 };

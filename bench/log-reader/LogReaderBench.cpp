@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScrollBar>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <algorithm>
@@ -113,6 +114,7 @@ void BM_ApplyRebuild(benchmark::State& state) {
         auto display = std::make_unique<ILRLogDisplay>(parsedEntries(), options());
         state.ResumeTiming();
         view.setDocument(display->document());
+        view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
         QApplication::processEvents();
         state.PauseTiming();
         view.setDocument(nullptr);
@@ -122,7 +124,8 @@ void BM_ApplyRebuild(benchmark::State& state) {
 }
 BENCHMARK(BM_ApplyRebuild)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// One live entry reaching a window that shows 100,000: read from the stream, then added to the text.
+// One live entry reaching a window that shows 100,000 and follows its end: read from the stream, added to
+// the text, scrolled to and drawn.
 void BM_LiveEntry(benchmark::State& state) {
     auto entries = parsedEntries();
     ILRLogDisplay display(entries, options());
@@ -130,6 +133,8 @@ void BM_LiveEntry(benchmark::State& state) {
     view.setDocument(display.document());
     view.resize(640, 420);
     view.show();
+    QScrollBar* bar = view.verticalScrollBar();
+    bar->setValue(bar->maximum());
     QApplication::processEvents();
     ILRJSONLogStream stream([&](std::vector<ILRLogEntry>& batch) {
         std::move(batch.begin(), batch.end(), std::back_inserter(entries));
@@ -146,8 +151,10 @@ void BM_LiveEntry(benchmark::State& state) {
         for (const QByteArray& line : piece.split('\n'))
             stream.readabilityHandler(line + '\n');
         display.append(entries);
+        bar->setValue(bar->maximum());
         QApplication::processEvents();
     }
+    state.counters["at_end"] = bar->value() == bar->maximum() ? 1 : 0;
 }
 BENCHMARK(BM_LiveEntry)->Unit(benchmark::kMicrosecond)->Iterations(200);
 

@@ -1,5 +1,7 @@
 #include "LogReaderTestSupport.h"
+#include "TestApplication.h"
 
+#include "log-reader/ILRLogDisplay.h"
 #include "log-reader/ILRLogWindow.h"
 #include "platform/foundation/PropertyList.h"
 
@@ -9,7 +11,9 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QToolButton>
 
@@ -172,6 +176,55 @@ TEST_F(ILRLogWindowTest, ScreenshotsLightAndDark) {
         EXPECT_TRUE(reader->displayedText().contains("(×3)"));
     }
     QApplication::setPalette(light);
+}
+
+// The log view keeps to its end as the text grows or wraps anew, until the user scrolls away.
+TEST(ILRLogWindow, TheLogViewKeepsToItsEndUntilScrolledAway) {
+    testApplication<QApplication>();
+    ILRLogDisplay::Entries entries;
+    const auto add = [&entries](int count) {
+        for (int i = 0; i < count; ++i) {
+            ILRLogEntry entry;
+            entry.eventMessage =
+                QString("line %1 of a log that wraps when its window is narrow").arg(entries.size());
+            entry.displayTime = "12:00:00.000";
+            entries.push_back(entry);
+        }
+    };
+    add(300);
+    ILRLogDisplay display(entries, {});
+    ILRLogWindow window;
+    window.resize(500, 200);
+    window.show();
+    QTextEdit& view = *window.logView();
+    view.setDocument(display.document());
+    window.scrollToEnd();
+    QScrollBar& bar = *view.verticalScrollBar();
+    const auto settle = [] {
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+    };
+    settle();
+    EXPECT_EQ(bar.value(), bar.maximum());
+    add(3);
+    display.append(entries);
+    settle();
+    EXPECT_EQ(bar.value(), bar.maximum());
+    window.resize(300, 200);
+    settle();
+    EXPECT_EQ(bar.value(), bar.maximum());
+    EXPECT_TRUE(view.cursorForPosition(QPoint(10, view.viewport()->height() - 6))
+                    .block()
+                    .text()
+                    .contains("line 302"));
+
+    bar.setValue(bar.maximum() / 2);
+    const int kept = bar.value();
+    add(3);
+    display.append(entries);
+    settle();
+    EXPECT_EQ(bar.value(), kept);
+    EXPECT_FALSE(window.followsEnd());
 }
 
 } // namespace
