@@ -132,7 +132,6 @@ public:
         : m_begin(text.data()), m_p(text.data()), m_end(text.data() + text.size()), m_depth(depth) {}
 
     qsizetype offset() const { return m_p - m_begin; }
-    bool atEnd() const { return m_p >= m_end; }
     char peek() const { return *m_p; }
 
     // Skips white space; false at the end.
@@ -207,40 +206,21 @@ public:
     // An object at '{'; with fields, the string values of the entry's keys are noted, and a key that
     // comes again replaces what it had (a value other than a string reads as empty text).
     bool object(std::array<Text, ILRToolOutputReader::FieldCount>* fields) {
-        ++m_p;
-        if (++m_depth > NestingLimit)
-            return false;
-        if (!skipSpace())
-            return false;
-        if (*m_p != '}') {
-            while (true) {
-                Text key;
-                if (!take('"') || !string(key) || !take(':'))
-                    return false;
-                const int field = fields ? fieldOf(key) : -1;
-                if (field < 0) {
-                    if (!value())
-                        return false;
-                } else if (skipSpace() && *m_p == '"') {
-                    ++m_p;
-                    if (!string((*fields)[std::size_t(field)]))
-                        return false;
-                } else {
-                    if (!value())
-                        return false;
-                    (*fields)[std::size_t(field)] = Text{};
-                }
-                if (!skipSpace())
-                    return false;
-                if (*m_p == '}')
-                    break;
-                if (*m_p++ != ',')
-                    return false;
+        return items('}', [this, fields] {
+            Text key;
+            if (!take('"') || !string(key) || !take(':'))
+                return false;
+            const int field = fields ? fieldOf(key) : -1;
+            if (field < 0)
+                return value();
+            Text& text = (*fields)[std::size_t(field)];
+            if (skipSpace() && *m_p == '"') {
+                ++m_p;
+                return string(text);
             }
-        }
-        ++m_p;
-        --m_depth;
-        return true;
+            text = Text{};
+            return value();
+        });
     }
 
 private:
@@ -261,16 +241,19 @@ private:
     }
 
     bool array() {
+        return items(']', [this] { return value(); });
+    }
+
+    // The items of an array or object at its opening bracket, separated by commas, up to the closing one.
+    template <class Item> bool items(char closing, Item item) {
         ++m_p;
-        if (++m_depth > NestingLimit)
+        if (++m_depth > NestingLimit || !skipSpace())
             return false;
-        if (!skipSpace())
-            return false;
-        if (*m_p != ']') {
+        if (*m_p != closing) {
             while (true) {
-                if (!value() || !skipSpace())
+                if (!item() || !skipSpace())
                     return false;
-                if (*m_p == ']')
+                if (*m_p == closing)
                     break;
                 if (*m_p++ != ',')
                     return false;
