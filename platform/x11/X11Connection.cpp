@@ -7,7 +7,9 @@
 #include <QMetaObject>
 #include <QSocketNotifier>
 #include <QThread>
+#include <algorithm>
 #include <cstring>
+#include <poll.h>
 #include <utility>
 
 std::unique_ptr<X11Connection> X11Connection::open(const QByteArray& displayName, QString* error) {
@@ -70,15 +72,67 @@ bool X11Connection::startReading() {
     return true;
 }
 
+void X11Connection::keepForDispatch(xcb_generic_event_t* event) {
+    std::lock_guard lock(m_keptMutex);
+    m_kept.emplace_back(event);
+}
+
+bool X11Connection::hasKeptEvents() {
+    std::lock_guard lock(m_keptMutex);
+    return !m_kept.empty();
+}
+
+void X11Connection::inspectQueued() {
+    std::unique_lock read(m_readMutex, std::try_to_lock);
+    if (!read.owns_lock())
+        return;
+    while (xcb_generic_event_t* event = xcb_poll_for_queued_event(m_connection)) {
+        if (m_inspector)
+            m_inspector(event);
+        keepForDispatch(event);
+    }
+}
+
+bool X11Connection::waitForEvents(std::chrono::steady_clock::time_point deadline,
+                                  const std::function<bool()>& done) {
+    // Never longer at a time: replies that another thread reads take events off the socket.
+    constexpr int LongestPollMilliseconds = 1;
+    bool result = false;
+    {
+        std::lock_guard read(m_readMutex);
+        while (true) {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+                if (m_inspector)
+                    m_inspector(event);
+                keepForDispatch(event);
+            }
+            if (done()) {
+                result = true;
+                break;
+            }
+            const auto left = deadline - std::chrono::steady_clock::now();
+            if (left <= std::chrono::steady_clock::duration::zero() || isBroken())
+                break;
+            pollfd fd{xcb_get_file_descriptor(m_connection), POLLIN, 0};
+            ::poll(&fd, 1,
+                   int(std::min<std::int64_t>(LongestPollMilliseconds,
+                                              std::chrono::ceil<std::chrono::milliseconds>(left).count())));
+        }
+    }
+    if (hasKeptEvents() && m_notifier && !m_dispatchPosted.exchange(true))
+        QMetaObject::invokeMethod(
+            m_notifier.get(), [this] { dispatchPending(); }, Qt::QueuedConnection);
+    return result;
+}
+
 void X11Connection::checkQueue() {
     if (m_dispatchPosted)
         return;
-    X11Reply<xcb_generic_event_t> event(xcb_poll_for_queued_event(m_connection));
-    if (!event)
+    inspectQueued();
+    if (!hasKeptEvents())
         return;
     // Handled from a posted call, which wakes the loop, rather than here: a loop that is about to
     // sleep would not count them as work and would sleep all the same.
-    m_early.push_back(std::move(event));
     m_dispatchPosted = true;
     QMetaObject::invokeMethod(
         m_notifier.get(), [this] { dispatchPending(); }, Qt::QueuedConnection);
@@ -86,12 +140,33 @@ void X11Connection::checkQueue() {
 
 void X11Connection::dispatchPending() {
     m_dispatchPosted = false;
-    auto early = std::exchange(m_early, {});
-    for (auto& event : early)
+    // Events kept by a wait come before those still on the socket; a handler may wait again and keep
+    // more, which come before the next one read here.
+    while (true) {
+        // Local, as a handler may run a nested event loop that dispatches again.
+        std::vector<X11Reply<xcb_generic_event_t>> handing;
+        {
+            std::lock_guard lock(m_keptMutex);
+            handing.swap(m_kept);
+        }
+        if (!handing.empty()) {
+            for (auto& event : handing)
+                handle(event.get());
+            continue;
+        }
+        X11Reply<xcb_generic_event_t> event;
+        {
+            // A worker waiting for events reads them itself, and hands them over when it is done.
+            std::unique_lock read(m_readMutex, std::try_to_lock);
+            if (!read.owns_lock())
+                break;
+            event.reset(xcb_poll_for_event(m_connection));
+            if (event && m_inspector)
+                m_inspector(event.get());
+        }
+        if (!event)
+            break;
         handle(event.get());
-    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
-        handle(event);
-        std::free(event);
     }
     dispatched.emit();
     if (isBroken() && !m_reportedBroken) {

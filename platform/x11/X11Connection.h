@@ -8,9 +8,13 @@
 #include <QByteArray>
 #include <QString>
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class QSocketNotifier;
@@ -52,6 +56,18 @@ public:
     // From any thread: replies read there may have queued events that the socket no longer shows.
     void scheduleDispatch();
 
+    // Called for every event as soon as it is read, on the thread that reads it and before the main
+    // thread hands it out: for caches that must follow events while a request waits for them. Set it
+    // before reading starts; it must not read events itself.
+    using Inspector = std::function<void(const xcb_generic_event_t*)>;
+    void setInspector(Inspector inspector) { m_inspector = std::move(inspector); }
+    // From any thread: reads events, inspecting each and keeping it for the main thread, until done()
+    // says so or the deadline passes; false on the deadline or a broken connection.
+    bool waitForEvents(std::chrono::steady_clock::time_point deadline, const std::function<bool()>& done);
+    // Inspects the events that xcb already holds (replies read for other requests leave them there),
+    // without reading the socket.
+    void inspectQueued();
+
     Signal<const xcb_generic_event_t*> events;
     // Every event that one dispatch found has been handed out (main thread).
     Signal<> dispatched;
@@ -85,13 +101,21 @@ private:
     X11Connection() = default;
     void handle(xcb_generic_event_t* event);
     void checkQueue();
+    // Takes an event read outside the main thread's dispatch, inspected, for that dispatch.
+    void keepForDispatch(xcb_generic_event_t* event);
+    bool hasKeptEvents();
 
     xcb_connection_t* m_connection = nullptr;
     xcb_screen_t* m_screen = nullptr;
     std::array<xcb_atom_t, static_cast<std::size_t>(X11Atom::Count)> m_atoms{};
     std::unique_ptr<QSocketNotifier> m_notifier;
     bool m_reportedBroken = false;
-    // Events found in xcb's queue just before the loop sleeps, handled on the turn they wake it for.
-    std::vector<X11Reply<xcb_generic_event_t>> m_early;
-    bool m_dispatchPosted = false;
+    Inspector m_inspector;
+    // One reader of events at a time, so that every event is inspected once and in order.
+    std::mutex m_readMutex;
+    // Events read outside the main thread's dispatch (found in xcb's queue just before the loop
+    // sleeps, or read by a wait), inspected and handed out on the next dispatch.
+    std::mutex m_keptMutex;
+    std::vector<X11Reply<xcb_generic_event_t>> m_kept;
+    std::atomic<bool> m_dispatchPosted{false};
 };
