@@ -36,8 +36,7 @@ private:
     std::function<void()> m_disconnect;
 };
 
-template <class... Args>
-class Signal {
+template <class... Args> class Signal {
 public:
     using Slot = std::function<void(Args...)>;
 
@@ -48,37 +47,60 @@ public:
     [[nodiscard]] Connection connect(Slot slot) {
         const auto id = ++m_state->nextId;
         m_state->slots.push_back({id, std::make_shared<Slot>(std::move(slot))});
+        ++m_state->connected;
         std::weak_ptr<State> weak = m_state;
         return Connection([weak, id] {
             if (auto state = weak.lock())
-                std::erase_if(state->slots, [id](const Entry& e) { return e.id == id; });
+                state->disconnect(id);
         });
     }
 
     // Slots connected or disconnected during delivery take effect for the next emission; a slot
-    // disconnected during delivery is not called afterwards.
-    // A slot may destroy the signal's owner; the state is held here so the loop stays valid.
+    // disconnected during delivery is not called afterwards. A slot may destroy the signal's owner:
+    // the state is held here so the loop stays valid. Delivery allocates nothing (it runs per
+    // pointer motion): it walks the slots by index, and slots disconnected meanwhile are only
+    // marked, and removed once the outermost delivery is done.
     void emit(Args... args) const {
         const std::shared_ptr<State> state = m_state;
-        const auto snapshot = state->slots;
-        for (const auto& entry : snapshot) {
-            const bool stillConnected = std::any_of(state->slots.begin(), state->slots.end(),
-                                                    [&](const Entry& e) { return e.id == entry.id; });
-            if (stillConnected)
-                (*entry.slot)(args...);
+        const auto lastId = state->nextId;
+        ++state->delivering;
+        for (std::size_t i = 0; i < state->slots.size() && state->slots[i].id <= lastId; ++i) {
+            if (const std::shared_ptr<Slot> slot = state->slots[i].slot)
+                (*slot)(args...);
+        }
+        if (--state->delivering == 0 && state->hasDisconnected) {
+            std::erase_if(state->slots, [](const Entry& e) { return !e.slot; });
+            state->hasDisconnected = false;
         }
     }
 
-    std::size_t connectionCount() const { return m_state->slots.size(); }
+    std::size_t connectionCount() const { return m_state->connected; }
 
 private:
     struct Entry {
         unsigned long long id;
-        std::shared_ptr<Slot> slot;
+        std::shared_ptr<Slot> slot; // null once disconnected during a delivery
     };
     struct State {
         unsigned long long nextId = 0;
         std::vector<Entry> slots;
+        std::size_t connected = 0;
+        int delivering = 0;
+        bool hasDisconnected = false;
+
+        void disconnect(unsigned long long id) {
+            const auto it =
+                std::find_if(slots.begin(), slots.end(), [id](const Entry& e) { return e.id == id; });
+            if (it == slots.end() || !it->slot)
+                return;
+            --connected;
+            if (delivering == 0) {
+                slots.erase(it);
+                return;
+            }
+            it->slot.reset();
+            hasDisconnected = true;
+        }
     };
     std::shared_ptr<State> m_state;
 };

@@ -1,3 +1,4 @@
+#include "bench/RatioReporter.h"
 #include "platform/foundation/PropertyList.h"
 
 #include <benchmark/benchmark.h>
@@ -83,3 +84,12 @@ BENCHMARK(readXmlWithLibplist)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(writeFileAtomically)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatio("readXml/1000", "readXmlWithLibplist/1000", "at most 1.0x");
+    benchmark::Shutdown();
+    return 0;
+}

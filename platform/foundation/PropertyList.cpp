@@ -1,6 +1,7 @@
 #include "platform/foundation/PropertyList.h"
 
 #include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/PlistXmlScanner.h"
 #include "platform/foundation/RegularFile.h"
 
 #include <QDateTime>
@@ -926,6 +927,12 @@ ReadResult fromData(const QByteArray& data) {
         return {QVariant(), QStringLiteral("larger than %1 bytes").arg(MaxInputBytes)};
     if (data.startsWith("bplist"))
         return BinaryReader(data).read();
+    if (auto value = PlistXmlScanner::read(data, MaxDepth))
+        return {std::move(*value), QString()};
+    return XmlReader(data).read();
+}
+
+ReadResult fromXmlDataWithFullReader(const QByteArray& data) {
     return XmlReader(data).read();
 }
 

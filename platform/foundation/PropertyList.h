@@ -23,6 +23,9 @@ struct ReadResult {
 
 // XML or binary, told apart by the content.
 ReadResult fromData(const QByteArray& data);
+// The full XML reader alone, without the quick one that fromData tries first (for tests: both read
+// every file alike, or the quick one leaves it to the full one).
+ReadResult fromXmlDataWithFullReader(const QByteArray& data);
 // A missing file is an error like any other; the caller tells it apart with QFile::exists.
 ReadResult readFile(const QString& path);
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <optional>
 #include <utility>
+#include <xcb/xcbext.h>
 #include <xcb/xinput.h>
 
 namespace {
@@ -35,14 +36,9 @@ struct X11EventStream::Stream {
     Connection dispatchedConnection;
     Connection brokenConnection;
 
-    struct Subscriber {
-        std::uint64_t id;
-        std::uint64_t mask;
-        std::shared_ptr<Callback> callback;
-        Tap* tap;
-    };
-    std::vector<Subscriber> subscribers;
-    std::uint64_t nextId = 0;
+    // Each tap's callback, behind a filter of its mask; delivery allocates nothing.
+    Signal<const TapEvent&> delivered;
+    Signal<> lost;
 
     std::uint16_t modifierState = 0;
     X11KeysDown modifierKeysDown{};
@@ -52,12 +48,19 @@ struct X11EventStream::Stream {
     bool leftButtonDown = false;
     // Raw motion read but not yet paired with the pointer: the motions of one dispatch make one event.
     bool motionPending = false;
+    // Raw motion carries no position (nor, from XTest, a telling apart of moves and positions): the
+    // pointer's position is asked for without waiting, and the motion is delivered with the reply,
+    // which a later dispatch reads. One question at a time; motions meanwhile ask again after it.
+    std::optional<xcb_query_pointer_cookie_t> pointerQuery;
 
     bool open(QString* error);
     void select(bool listening);
     void handle(const xcb_generic_event_t* event);
     void handleButton(const xcb_input_raw_button_press_event_t* button, bool press);
     std::optional<Point> queryPointer();
+    void askForPointer();
+    void takePointerReply();
+    void deliverMotion(Point location);
     bool deliverPendingMotion();
     void deliver(TapEventType type, Point location, double dx, double dy);
     ModifierFlags currentFlags() const { return keyboard->flags(modifierState, modifierKeysDown); }
@@ -66,16 +69,26 @@ struct X11EventStream::Stream {
 
 class X11EventStream::Tap : public EventTap {
 public:
-    Tap(std::shared_ptr<Stream> stream, std::uint64_t id) : m_stream(std::move(stream)), m_id(id) {}
+    Tap(std::shared_ptr<Stream> stream, std::uint64_t eventMask, Callback callback)
+        : m_stream(std::move(stream)) {
+        m_delivery =
+            m_stream->delivered.connect([eventMask, callback = std::move(callback)](const TapEvent& event) {
+                if (eventMask & tapEventMaskBit(event.type))
+                    callback(event);
+            });
+        m_loss = m_stream->lost.connect([this] { lost.emit(); });
+    }
     ~Tap() override {
-        std::erase_if(m_stream->subscribers, [this](const Stream::Subscriber& s) { return s.id == m_id; });
-        if (m_stream->subscribers.empty() && m_stream->connection)
+        m_delivery.disconnect();
+        m_loss.disconnect();
+        if (m_stream->delivered.connectionCount() == 0 && m_stream->connection)
             m_stream->select(false);
     }
 
 private:
     std::shared_ptr<Stream> m_stream;
-    std::uint64_t m_id;
+    Connection m_delivery;
+    Connection m_loss;
 };
 
 bool X11EventStream::Stream::open(QString* error) {
@@ -112,7 +125,10 @@ bool X11EventStream::Stream::open(QString* error) {
         return false;
     }
     eventConnection = connection->events.connect([this](const xcb_generic_event_t* event) { handle(event); });
-    dispatchedConnection = connection->dispatched.connect([this] { deliverPendingMotion(); });
+    dispatchedConnection = connection->dispatched.connect([this] {
+        takePointerReply();
+        askForPointer();
+    });
     brokenConnection = connection->broken.connect([this] { lose(); });
     return true;
 }
@@ -132,6 +148,8 @@ void X11EventStream::Stream::select(bool listening) {
                     : 0;
     xcb_input_xi_select_events(c, connection->root(), 1, &mask.header);
     motionPending = false;
+    if (const auto query = std::exchange(pointerQuery, std::nullopt))
+        xcb_discard_reply(c, query->sequence);
     if (listening) {
         // Start from the state as it is, not from nothing.
         X11Reply<xcb_query_pointer_reply_t> pointer(
@@ -154,9 +172,7 @@ void X11EventStream::Stream::select(bool listening) {
 
 void X11EventStream::Stream::lose() {
     platformLog(QStringLiteral("the event stream lost its connection"));
-    const auto current = subscribers;
-    for (const Subscriber& subscriber : current)
-        subscriber.tap->lost.emit();
+    lost.emit();
 }
 
 void X11EventStream::Stream::deliver(TapEventType type, Point location, double dx, double dy) {
@@ -167,16 +183,7 @@ void X11EventStream::Stream::deliver(TapEventType type, Point location, double d
     event.deltaY = dy;
     event.flags = flags;
     event.timestamp = RunLoop::main().now();
-    const auto current = subscribers;
-    for (const Subscriber& subscriber : current) {
-        if (!(subscriber.mask & tapEventMaskBit(type)))
-            continue;
-        // A tap removed by an earlier callback gets nothing more.
-        const bool stillThere = std::any_of(subscribers.begin(), subscribers.end(),
-                                            [&](const Subscriber& s) { return s.id == subscriber.id; });
-        if (stillThere)
-            (*subscriber.callback)(event);
-    }
+    delivered.emit(event);
 }
 
 std::optional<Point> X11EventStream::Stream::queryPointer() {
@@ -188,21 +195,59 @@ std::optional<Point> X11EventStream::Stream::queryPointer() {
     return desktop->quartzFromRoot(pointer->root_x, pointer->root_y);
 }
 
-bool X11EventStream::Stream::deliverPendingMotion() {
-    if (!std::exchange(motionPending, false))
-        return false;
-    const auto location = queryPointer();
-    if (!location)
-        return false;
-    const double dx = hasLastLocation ? location->x - lastLocation.x : 0;
-    const double dy = hasLastLocation ? location->y - lastLocation.y : 0;
+void X11EventStream::Stream::askForPointer() {
+    if (pointerQuery || !std::exchange(motionPending, false))
+        return;
+    // The server answers after the motions it has sent so far, so the reply covers all of them.
+    pointerQuery = xcb_query_pointer(connection->xcb(), connection->root());
+    connection->flush();
+}
+
+void X11EventStream::Stream::takePointerReply() {
+    if (!pointerQuery)
+        return;
+    xcb_query_pointer_reply_t* reply = nullptr;
+    xcb_generic_error_t* error = nullptr;
+    if (!xcb_poll_for_reply(connection->xcb(), pointerQuery->sequence, reinterpret_cast<void**>(&reply),
+                            &error))
+        return;
+    pointerQuery.reset();
+    X11Reply<xcb_query_pointer_reply_t> pointer(reply);
+    std::free(error);
+    if (pointer)
+        deliverMotion(desktop->quartzFromRoot(pointer->root_x, pointer->root_y));
+    askForPointer();
+}
+
+void X11EventStream::Stream::deliverMotion(Point location) {
+    const double dx = hasLastLocation ? location.x - lastLocation.x : 0;
+    const double dy = hasLastLocation ? location.y - lastLocation.y : 0;
     // Raw motion comes also for movement that does not move the pointer (at an edge).
     const bool moved = !hasLastLocation || dx != 0 || dy != 0;
-    lastLocation = *location;
+    lastLocation = location;
     hasLastLocation = true;
     if (moved)
-        deliver(leftButtonDown ? TapEventType::LeftMouseDragged : TapEventType::MouseMoved, *location, dx,
-                dy);
+        deliver(leftButtonDown ? TapEventType::LeftMouseDragged : TapEventType::MouseMoved, location, dx, dy);
+}
+
+// Before a button or a modifier change, the motions before it are delivered, with the position
+// they led to: waited for here, as such events are few.
+bool X11EventStream::Stream::deliverPendingMotion() {
+    bool delivered = false;
+    if (const auto query = std::exchange(pointerQuery, std::nullopt)) {
+        X11Reply<xcb_query_pointer_reply_t> pointer(
+            xcb_query_pointer_reply(connection->xcb(), *query, nullptr));
+        if (pointer) {
+            deliverMotion(desktop->quartzFromRoot(pointer->root_x, pointer->root_y));
+            delivered = true;
+        }
+    }
+    if (!std::exchange(motionPending, false))
+        return delivered;
+    const auto location = queryPointer();
+    if (!location)
+        return delivered;
+    deliverMotion(*location);
     return true;
 }
 
@@ -224,7 +269,7 @@ void X11EventStream::Stream::handleButton(const xcb_input_raw_button_press_event
 }
 
 void X11EventStream::Stream::handle(const xcb_generic_event_t* event) {
-    if (subscribers.empty())
+    if (delivered.connectionCount() == 0)
         return;
     const std::uint8_t type = x11EventType(event);
     if (type == keyboard->eventBase()) {
@@ -289,11 +334,8 @@ std::unique_ptr<EventTap> X11EventStream::install(std::uint64_t eventMask, Callb
         }
         m_stream = stream;
     }
-    const std::uint64_t id = ++m_stream->nextId;
-    auto tap = std::make_unique<Tap>(m_stream, id);
-    const bool first = m_stream->subscribers.empty();
-    m_stream->subscribers.push_back(
-        {id, eventMask, std::make_shared<Callback>(std::move(callback)), tap.get()});
+    const bool first = m_stream->delivered.connectionCount() == 0;
+    auto tap = std::make_unique<Tap>(m_stream, eventMask, std::move(callback));
     if (first)
         m_stream->select(true);
     return tap;

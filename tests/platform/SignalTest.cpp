@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 TEST(Signal, ConnectionEndsTheSubscriptionWithItsOwner) {
     Signal<int> signal;
@@ -45,4 +47,28 @@ TEST(Signal, SlotMayDestroyTheSignalsOwner) {
     EXPECT_EQ(signal, nullptr);
     // The second slot was connected when delivery began, and its connection is still alive.
     EXPECT_EQ(laterCalls, 1);
+}
+
+// Slots connect and disconnect others while deliveries nest: each delivery calls exactly the slots
+// connected when it began and still connected when their turn comes.
+TEST(Signal, NestedDeliveriesSeeConnectionsAsTheyWereWhenEachBegan) {
+    Signal<int> signal;
+    std::vector<std::string> calls;
+    std::optional<Connection> late, third;
+    Connection first = signal.connect([&](int depth) {
+        calls.push_back("first" + std::to_string(depth));
+        if (depth == 0) {
+            late = signal.connect([&](int d) { calls.push_back("late" + std::to_string(d)); });
+            signal.emit(1);
+            third.reset();
+        }
+    });
+    Connection second = signal.connect([&](int depth) { calls.push_back("second" + std::to_string(depth)); });
+    third = signal.connect([&](int depth) { calls.push_back("third" + std::to_string(depth)); });
+    signal.emit(0);
+    EXPECT_EQ(calls, (std::vector<std::string>{"first0", "first1", "second1", "third1", "late1", "second0"}));
+    EXPECT_EQ(signal.connectionCount(), 3u);
+    calls.clear();
+    signal.emit(2);
+    EXPECT_EQ(calls, (std::vector<std::string>{"first2", "second2", "late2"}));
 }

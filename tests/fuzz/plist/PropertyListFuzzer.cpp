@@ -9,6 +9,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         PropertyList::fromData(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (result.ok() != result.value.isValid())
         std::abort();
+    // The quick XML reader and the full one agree, on the value or on the reason.
+    const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
+    if (!input.startsWith("bplist") && !input.isEmpty()) {
+        const auto full = PropertyList::fromXmlDataWithFullReader(input);
+        if (full.error != result.error ||
+            (result.ok() && PropertyList::toData(full.value) != PropertyList::toData(result.value)))
+            std::abort();
+    }
     if (!result.ok())
         return 0;
     // Text from binary input may hold characters XML cannot carry: a refusal, not a fault.

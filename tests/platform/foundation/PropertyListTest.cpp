@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -300,6 +301,130 @@ TEST(PropertyList, MalformedInputIsRefusedWithAReason) {
     }
     // Just inside the limit is fine, and nested lists deeper than the limit are not written.
     EXPECT_TRUE(fromData(nested(PropertyList::MaxDepth)).ok());
+}
+
+// Same type and value all the way down (QVariant's == would take 1 for 1.0 and a list for a map).
+bool sameValue(const QVariant& a, const QVariant& b) {
+    if (a.metaType() != b.metaType())
+        return false;
+    if (a.metaType().id() == QMetaType::QVariantList) {
+        const QVariantList x = a.toList(), y = b.toList();
+        return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(), sameValue);
+    }
+    if (a.metaType().id() == QMetaType::QVariantMap) {
+        const QVariantMap x = a.toMap(), y = b.toMap();
+        return x.keys() == y.keys() &&
+               std::all_of(x.keyBegin(), x.keyEnd(), [&](const QString& k) { return sameValue(x[k], y[k]); });
+    }
+    return a == b;
+}
+
+// Common files take a quicker way than the full XML reader; for every input both must agree on the
+// value or on the reason for refusing it.
+TEST(PropertyList, TheQuickReaderAgreesWithTheFullReader) {
+    const QByteArray prologue =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC "
+        "\"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n";
+    const std::vector<QByteArray> bodies = {
+        "<integer>0</integer>",
+        "<integer>-0</integer>",
+        "<integer> 42 </integer>",
+        "<integer>+5</integer>",
+        "<integer>007</integer>",
+        "<integer>9223372036854775807</integer>",
+        "<integer>9223372036854775808</integer>",
+        "<integer>-9223372036854775808</integer>",
+        "<integer>18446744073709551615</integer>",
+        "<integer>18446744073709551616</integer>",
+        "<integer>1 2</integer>",
+        "<integer>&#49;</integer>",
+        "<integer>٣</integer>",
+        "<real>0.1</real>",
+        "<real>-.5</real>",
+        "<real>1.</real>",
+        "<real>1E5</real>",
+        "<real>1e-5</real>",
+        "<real>+1</real>",
+        "<real>1e+5</real>",
+        "<real>1e999</real>",
+        "<real>1e-400</real>",
+        "<real>-Infinity</real>",
+        "<real>.</real>",
+        "<real>1e</real>",
+        "<real>0x10</real>",
+        "<real>4.9406564584124654e-324</real>",
+        "<real>2.2250738585072014e-308</real>",
+        "<date>2024-02-29T23:59:59Z</date>",
+        "<date>2023-02-29T00:00:00Z</date>",
+        "<date>0000-01-01T00:00:00Z</date>",
+        "<date>2024-01-01T00:00:00.5Z</date>",
+        "<date>2024-01-01T00:00:00.123456789Z</date>",
+        "<date>2024-01-01T00:00:00.1234567890Z</date>",
+        "<date>2024-01-01T24:00:00Z</date>",
+        "<date> 2024-01-01T00:00:00Z </date>",
+        "<date>2024-01-01T00:00:00</date>",
+        "<data>AAEC</data>",
+        "<data> AA\nEC </data>",
+        "<data>AAE</data>",
+        "<data>A=AA</data>",
+        "<data/>",
+        "<string/>",
+        "<string>a &amp; b &lt;&gt; &quot;&apos; &#13;&#x1F600;</string>",
+        "<string>&#0;</string>",
+        "<string>&#xD800;</string>",
+        "<string>&amp</string>",
+        "<string>a]]>b</string>",
+        "<string>a]>b</string>",
+        "<string>tab\tand\nline</string>",
+        "<string>cr\rhere</string>",
+        "<string>bell\x07</string>",
+        "<string>\xEF\xBF\xBE</string>",
+        "<string>\xC3</string>",
+        "<string>Grüße ✓ 😀</string>",
+        "<string><![CDATA[x]]></string>",
+        "<string><!-- c -->x</string>",
+        "<true/>",
+        "<true></true>",
+        "<true> </true>",
+        "<false>x</false>",
+        "<dict/>",
+        "<array/>",
+        "<array >\n</array>",
+        "<dict><key>a</key><integer>1</integer><key>a</key><integer>2</integer></dict>",
+        "<dict><key>b</key><true/><key>a</key><false/><key/><string>empty key</string></dict>",
+        "<dict><key>a</key></dict>",
+        "<dict><true/></dict>",
+        "<dict><key>a</key><key>b</key><true/></dict>",
+        "<array><key>a</key></array>",
+        "<array>text</array>",
+        "<array><true/><!-- c --></array>",
+        "<array></dict>",
+        "<array><true/>",
+        "<dict id=\"1\"></dict>",
+        "<string a='1' a='2'>x</string>",
+        "<thing/>",
+        "<true/><false/>",
+        "<array><array><array/></array></array>"};
+    std::vector<QByteArray> inputs;
+    for (const QByteArray& body : bodies) {
+        inputs.push_back(prologue + "<plist version=\"1.0\">\n" + body + "\n</plist>\n");
+        inputs.push_back("<plist>" + body + "</plist>");
+        inputs.push_back(body);
+    }
+    inputs.push_back("\xEF\xBB\xBF<plist><true/></plist>");
+    inputs.push_back("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><plist><string>\xE4</string></plist>");
+    inputs.push_back("<?xml version=\"1.1\"?><plist><true/></plist>");
+    inputs.push_back("<plist><true/></plist>trailing");
+    inputs.push_back("<plist><true/></plist><!-- after -->");
+    inputs.push_back("  <plist version=\"1.0\" ><true/></plist>");
+    inputs.push_back(QByteArray("<plist><string>\0</string></plist>", 33));
+    for (const QByteArray& input : inputs) {
+        SCOPED_TRACE(input.toStdString());
+        const auto quick = fromData(input);
+        const auto full = PropertyList::fromXmlDataWithFullReader(input);
+        EXPECT_EQ(quick.error, full.error);
+        EXPECT_TRUE(sameValue(quick.value, full.value)) << quick.value.toString().toStdString();
+    }
 }
 
 TEST(PropertyList, ValuesWithoutAPropertyListFormAreRefused) {
