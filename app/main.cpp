@@ -243,6 +243,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // From here on a signal quits as the menu's "Quit" does, also while the program is still starting: the
+    // loop ends as soon as it runs.
+    const auto signalNotifier = quitOnSignals();
     QString error;
     std::unique_ptr<Platform> platform = makePlatform(options.platform, &error);
     if (!platform) {
@@ -280,7 +283,6 @@ int main(int argc, char** argv) {
                          else
                              controller.openFiles(files);
                      });
-    const auto signalNotifier = quitOnSignals();
     controller.applicationWillFinishLaunching();
     controller.applicationDidFinishLaunching();
 
