@@ -96,8 +96,18 @@ ZRLogReaderFactory ILRIntegratedLogReader::logReaderFactory() {
     return [](const ZRLogReaderSettings& settings) -> std::shared_ptr<ZRLogReader> {
         if (!canDisplayLog())
             return nullptr;
-        return std::make_shared<ILRIntegratedLogReader>(settings);
+        return make(settings);
     };
+}
+
+std::shared_ptr<ILRIntegratedLogReader> ILRIntegratedLogReader::make(const ZRLogReaderSettings& settings) {
+    return std::shared_ptr<ILRIntegratedLogReader>(
+        new ILRIntegratedLogReader(settings), [](ILRIntegratedLogReader* reader) {
+            if (QThread::currentThread() == qApp->thread())
+                delete reader;
+            else
+                RunLoop::main().performOnMainThread([reader] { delete reader; });
+        });
 }
 
 bool ILRIntegratedLogReader::canDisplayLog() {

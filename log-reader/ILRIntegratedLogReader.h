@@ -49,6 +49,9 @@ public:
 
     // The factory the program installs with ZRSetLogReaderFactory: a reader when the log can be shown.
     static ZRLogReaderFactory logReaderFactory();
+    // The way to make a reader: it owns a window, so whoever lets go of it last, a worker included, it is
+    // destroyed on the main thread.
+    static std::shared_ptr<ILRIntegratedLogReader> make(const ZRLogReaderSettings& settings = {});
     // Whether the desktop has the log tool.
     static bool canDisplayLog();
 

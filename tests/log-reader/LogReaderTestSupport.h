@@ -70,8 +70,7 @@ protected:
         DesktopTest::SetUp();
         DispatchQueue::setManualForTesting(true);
         m_flags = ILRLogReaderFlags::shared();
-        reader =
-            std::make_shared<ILRIntegratedLogReader>(ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
+        reader = ILRIntegratedLogReader::make(ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
         reader->setClock([] { return now(); });
         reader->setAlerts(std::make_unique<RecordingAlerts>(alerts));
     }

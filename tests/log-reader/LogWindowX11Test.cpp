@@ -65,6 +65,8 @@ protected:
     void TearDown() override {
         reader.reset();
         DispatchQueue::waitForIdle();
+        // A worker that held the reader last hands it to the main thread to go.
+        QCoreApplication::processEvents();
         Platform::setCurrent(nullptr);
         UserDefaults::setStandard(nullptr);
         ZRSystemLog::shared().setFilePath(ZRSystemLog::defaultFilePath());
@@ -81,7 +83,7 @@ TEST_F(LogWindowX11Test, TheWindowMapsAndShowsALineLoggedAfterwardsWithinASecond
     ASSERT_NE(platform, nullptr) << error.toStdString();
     Platform::setCurrent(platform.get());
     ASSERT_TRUE(ILRIntegratedLogReader::canDisplayLog());
-    reader = std::make_shared<ILRIntegratedLogReader>(ZRLogReaderSettings{"ZRDebugLog", {}});
+    reader = ILRIntegratedLogReader::make(ZRLogReaderSettings{"ZRDebugLog", {}});
     reader->logMessage("logged before the window opened");
     ASSERT_TRUE(reader->displayLog());
     ASSERT_TRUE(waitUntil([] { return isViewable("Skaf Log"); }));
@@ -121,7 +123,7 @@ TEST_F(LogWindowX11Test, AGrabShowsRepeatsAndTheMarker) {
                 child->exit(0);
             }
         });
-    reader = std::make_shared<ILRIntegratedLogReader>(ZRLogReaderSettings{"ZRDebugLog", {}});
+    reader = ILRIntegratedLogReader::make(ZRLogReaderSettings{"ZRDebugLog", {}});
     ASSERT_TRUE(reader->displayLog());
     ASSERT_TRUE(waitUntil([] { return isViewable("Skaf Log"); }));
     ASSERT_TRUE(waitUntil([&] { return text().contains("(×3)") && !reader->isSpinning(); }));
