@@ -4,6 +4,7 @@
 #include "platform/Signal.h"
 
 #include <cstdint>
+#include <optional>
 
 // Keyboard shortcuts registered with the desktop: they reach the program while any application
 // is in front.
@@ -63,6 +64,10 @@ public:
                                                     std::uint32_t signature, std::uint32_t identifier,
                                                     HotKeyReference& reference) = 0;
     virtual bool unregisterHotKey(HotKeyReference reference) = 0;
+    // The registration the key would press with those modifier keys held; none when it presses none.
+    // While the program holds the keyboard, the desktop hands presses of registered hot keys to the
+    // program's window as plain key presses, which this tells apart.
+    virtual std::optional<HotKeyEvent> registeredHotKey(KeyCode keyCode, ModifierFlags modifiers) const = 0;
 
     // Presses and releases of registered hot keys, on the main thread.
     Signal<const HotKeyEvent&> hotKeyEvent;

@@ -12,6 +12,7 @@ class EventStream;
 class GlobalHotKeys;
 class SystemPreferences;
 class Processes;
+class OverlayWindows;
 
 // Everything the program needs of the desktop, one facility each. A backend (the simulated desktop,
 // X11) provides all of them; the program uses the one installed at start.
@@ -30,6 +31,7 @@ public:
     virtual GlobalHotKeys& globalHotKeys() = 0;
     virtual SystemPreferences& systemPreferences() = 0;
     virtual Processes& processes() = 0;
+    virtual OverlayWindows& overlayWindows() = 0;
 
     // The installed backend. Using it before one is installed is a programming error.
     static Platform& current();

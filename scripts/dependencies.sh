@@ -5,7 +5,7 @@ SKAF_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libplist-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libxcb1-dev libxcb-randr0-dev libxcb-xinput-dev libxcb-xkb-dev libxcb-xtest0-dev
+    libxcb1-dev libxcb-randr0-dev libxcb-shape0-dev libxcb-xfixes0-dev libxcb-xinput-dev libxcb-xkb-dev libxcb-xtest0-dev
     libxcb-ewmh-dev libxcb-icccm4-dev libxcb-keysyms1-dev libxcb-util-dev libxcb-res0-dev
     libxkbcommon-dev libxkbcommon-x11-dev
     xvfb openbox xcompmgr xterm x11-apps x11-utils x11-xserver-utils xdotool wmctrl

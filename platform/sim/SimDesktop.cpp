@@ -7,7 +7,7 @@
 
 SimDesktop::SimDesktop()
     : m_world(std::make_shared<SimWorld>()), m_accessibility(m_world), m_windowServer(m_world),
-      m_screens(m_world), m_workspace(m_world), m_processes(m_systemPreferences) {}
+      m_screens(m_world), m_workspace(m_world), m_processes(m_systemPreferences), m_overlayWindows(m_world) {}
 
 SimDesktop::~SimDesktop() = default;
 
@@ -72,9 +72,17 @@ void SimDesktop::pressLeftButton() {
     const Point at = m_inputState.pointerLocation();
     m_inputState.setLeftButtonDown(true);
     postPointerEvent(TapEventType::LeftMouseDown);
+    if (const OwnWindowId holder = m_overlayWindows.pointerHolder()) {
+        m_overlayWindows.leftMouseDown.emit(holder, at);
+        return;
+    }
     // Command-clicks reach a window in the background without bringing it forward.
     const bool activates = !(m_inputState.modifierFlags() & ModifierFlag::Command);
     const SimWorld::Press press = m_world->pressAt(at, activates);
+    if (press.overlay) {
+        m_overlayWindows.leftMouseDown.emit(press.overlay, at);
+        return;
+    }
     if (press.pid && activates)
         m_world->activate(press.pid, false);
     if (press.onTitleBar)
@@ -106,6 +114,10 @@ void SimDesktop::setDragLag(int steps) {
     m_world->setDragLag(steps);
 }
 
+void SimDesktop::setDragRestoresFrames(bool restores) {
+    m_world->setDragRestoresFrames(restores);
+}
+
 void SimDesktop::setModifierFlags(ModifierFlags flags) {
     const ModifierFlags before = m_inputState.modifierFlags();
     m_inputState.setModifierFlags(flags);
@@ -121,4 +133,29 @@ void SimDesktop::postPointerEvent(TapEventType type, double dx, double dy) {
     event.deltaY = dy;
     event.flags = m_inputState.modifierFlags();
     m_eventStream.post(event);
+}
+
+bool SimDesktop::pressKey(KeyCode keyCode) {
+    return sendKey(keyCode, true);
+}
+
+void SimDesktop::releaseKey(KeyCode keyCode) {
+    sendKey(keyCode, false);
+}
+
+bool SimDesktop::sendKey(KeyCode keyCode, bool pressed) {
+    TapEvent event;
+    event.type = pressed ? TapEventType::KeyDown : TapEventType::KeyUp;
+    event.location = m_inputState.pointerLocation();
+    event.flags = m_inputState.modifierFlags();
+    event.keyCode = keyCode;
+    m_eventStream.post(event);
+    if (m_world->windowManagerMoving())
+        return false;
+    if (const OwnWindowId holder = m_overlayWindows.keyboardHolder()) {
+        m_overlayWindows.keyEvent.emit(holder, keyCode, event.flags, pressed);
+        return true;
+    }
+    return pressed ? globalHotKeys().press(keyCode, event.flags)
+                   : globalHotKeys().release(keyCode, event.flags);
 }

@@ -6,6 +6,7 @@
 #include "platform/sim/SimEventStream.h"
 #include "platform/sim/SimGlobalHotKeys.h"
 #include "platform/sim/SimInputState.h"
+#include "platform/sim/SimOverlayWindows.h"
 #include "platform/sim/SimProcesses.h"
 #include "platform/sim/SimScreens.h"
 #include "platform/sim/SimSystemPreferences.h"
@@ -41,6 +42,7 @@ public:
     SimGlobalHotKeys& globalHotKeys() override { return m_globalHotKeys; }
     SimSystemPreferences& systemPreferences() override { return m_systemPreferences; }
     SimProcesses& processes() override { return m_processes; }
+    SimOverlayWindows& overlayWindows() override { return m_overlayWindows; }
 
     // Screens, in Cocoa coordinates. The first is the primary one and starts at (0, 0); the visible
     // frame is the whole frame unless given. Each change emits screensChanged; bad frames are
@@ -61,7 +63,9 @@ public:
 
     // The pointer and the buttons, each reaching the taps as the matching event. Pressing the left
     // button raises the window under the pointer and activates its application (not while Command
-    // is held); on a title bar it starts a drag that moves the window with the pointer.
+    // is held); on a title bar it starts a drag that moves the window with the pointer, by the window
+    // manager, which holds the keyboard meanwhile. A press on an overlay of the program that takes
+    // clicks, or anywhere while the program holds the pointer, reaches the program's window instead.
     void movePointer(Point quartz);
     void movePointerBy(double dx, double dy);
     void pressLeftButton();
@@ -71,11 +75,21 @@ public:
     void beginWindowDrag(SimWindow& window);
     // Steps of a drag by which the accessibility frame trails the window list (0 by default).
     void setDragLag(int steps);
+    // With restores, each step of a title-bar drag puts back the frame the drag gives the window, as a
+    // window manager does with a frame set while it moves the window.
+    void setDragRestoresFrames(bool restores);
     // The modifier keys held; a change reaches the taps as flags changed.
     void setModifierFlags(ModifierFlags flags);
+    // A key pressed and released with the modifier keys held. The taps see it always; then it goes to
+    // the program's window that holds the keyboard, else to the hot key registered for it, except while
+    // the window manager holds the keyboard. Pressing answers whether a hot key or a window of the
+    // program took it.
+    bool pressKey(KeyCode keyCode);
+    void releaseKey(KeyCode keyCode);
 
 private:
     void postPointerEvent(TapEventType type, double dx = 0, double dy = 0);
+    bool sendKey(KeyCode keyCode, bool pressed);
 
     std::shared_ptr<SimWorld> m_world;
     SimAccessibility m_accessibility;
@@ -87,4 +101,5 @@ private:
     SimGlobalHotKeys m_globalHotKeys;
     SimSystemPreferences m_systemPreferences;
     SimProcesses m_processes;
+    SimOverlayWindows m_overlayWindows;
 };

@@ -31,17 +31,27 @@ bool SimGlobalHotKeys::release(KeyCode keyCode, ModifierFlags modifiers) {
     return send(keyCode, modifiers, false);
 }
 
+std::optional<HotKeyEvent> SimGlobalHotKeys::registeredHotKey(KeyCode keyCode,
+                                                              ModifierFlags modifiers) const {
+    const Registration* registration = find(keyCode, hotKeyModifierMask(modifiers));
+    return registration ? std::optional(eventFor(*registration, true)) : std::nullopt;
+}
+
+HotKeyEvent SimGlobalHotKeys::eventFor(const Registration& registration, bool pressed) {
+    HotKeyEvent event;
+    event.reference = registration.reference;
+    event.pressed = pressed;
+    event.signature = registration.signature;
+    event.identifier = registration.identifier;
+    event.timestamp = RunLoop::main().now();
+    return event;
+}
+
 bool SimGlobalHotKeys::send(KeyCode keyCode, ModifierFlags modifiers, bool pressed) {
     const Registration* registration = find(keyCode, hotKeyModifierMask(modifiers));
     if (!registration)
         return false;
-    HotKeyEvent event;
-    event.reference = registration->reference;
-    event.pressed = pressed;
-    event.signature = registration->signature;
-    event.identifier = registration->identifier;
-    event.timestamp = RunLoop::main().now();
-    hotKeyEvent.emit(event);
+    hotKeyEvent.emit(eventFor(*registration, pressed));
     return true;
 }
 

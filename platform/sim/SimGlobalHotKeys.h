@@ -23,6 +23,7 @@ public:
                                             std::uint32_t signature, std::uint32_t identifier,
                                             HotKeyReference& reference) override;
     bool unregisterHotKey(HotKeyReference reference) override;
+    std::optional<HotKeyEvent> registeredHotKey(KeyCode keyCode, ModifierFlags modifiers) const override;
 
     // Another program holds the combination: registering it answers Taken.
     void markTaken(KeyCode keyCode, ModifierFlags modifiers);
@@ -34,6 +35,7 @@ public:
     bool isRegistered(KeyCode keyCode, ModifierFlags modifiers) const;
 
 private:
+    static HotKeyEvent eventFor(const Registration& registration, bool pressed);
     bool send(KeyCode keyCode, ModifierFlags modifiers, bool pressed);
     const Registration* find(KeyCode keyCode, HotKeyModifierMask modifiers) const;
 

@@ -13,3 +13,10 @@ std::vector<ScreenInfo> SimScreens::screens() const {
 bool SimScreens::screensHaveSeparateSpaces() const {
     return m_world->separateSpaces();
 }
+
+void SimScreens::setCompositingActive(bool active) {
+    if (active == m_compositing)
+        return;
+    m_compositing = active;
+    compositingChanged.emit();
+}

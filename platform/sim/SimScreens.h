@@ -13,8 +13,13 @@ public:
 
     std::vector<ScreenInfo> screens() const override;
     bool screensHaveSeparateSpaces() const override;
+    bool compositingActive() const override { return m_compositing; }
+
+    // A compositing manager starts or stops; none runs at first, as on many X11 desktops.
+    void setCompositingActive(bool active);
 
 private:
     std::shared_ptr<SimWorld> m_world;
     Connection m_changed;
+    bool m_compositing = false;
 };

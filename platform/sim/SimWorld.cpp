@@ -395,6 +395,10 @@ AXElementRef SimWorld::elementAt(Point quartz) {
 
 SimWorld::Press SimWorld::pressAt(Point quartz, bool raise) {
     auto guard = lock();
+    for (const Overlay& overlay : m_overlays) {
+        if (!overlay.ignoresMouseEvents && overlay.frame.contains(quartz))
+            return {.overlay = overlay.window};
+    }
     auto* window = windowAtLocked(quartz);
     if (!window)
         return {};
@@ -502,6 +506,8 @@ void SimWorld::beginDrag(WindowNumber number) {
     if (!window || window->m_closed)
         return;
     m_dragged = number;
+    m_dragFrame = window->m_serverFrame;
+    m_moveEnded = false;
     window->m_lagging.clear();
 }
 
@@ -517,9 +523,10 @@ void SimWorld::applyLaggingLocked(SimWindow& window, std::size_t keep, Notes& no
 void SimWorld::dragBy(double dx, double dy) {
     changeFrames([&](Notes& notes) {
         auto* window = windowLocked(m_dragged);
-        if (!window)
+        if (!window || m_moveEnded)
             return;
-        window->m_serverFrame = window->m_serverFrame.offsetBy(dx, dy);
+        m_dragFrame = m_dragFrame.offsetBy(dx, dy);
+        window->m_serverFrame = m_dragRestoresFrames ? m_dragFrame : window->m_serverFrame.offsetBy(dx, dy);
         window->m_lagging.push_back(window->m_serverFrame);
         applyLaggingLocked(*window, static_cast<std::size_t>(m_dragLag), notes);
     });
@@ -536,6 +543,62 @@ void SimWorld::endDrag() {
 void SimWorld::setDragLag(int steps) {
     auto guard = lock();
     m_dragLag = std::max(0, steps);
+}
+
+void SimWorld::setDragRestoresFrames(bool restores) {
+    auto guard = lock();
+    m_dragRestoresFrames = restores;
+}
+
+bool SimWorld::endWindowManagerMove(WindowNumber window) {
+    changeFrames([&](Notes& notes) {
+        if (auto* dragged = windowLocked(m_dragged); dragged && m_dragged == window && !m_moveEnded) {
+            applyLaggingLocked(*dragged, 0, notes);
+            m_moveEnded = true;
+        }
+    });
+    auto guard = lock();
+    return m_dragged == window && m_moveEnded;
+}
+
+bool SimWorld::resumeWindowManagerMove(WindowNumber window) {
+    auto guard = lock();
+    auto* dragged = windowLocked(m_dragged);
+    if (!dragged || m_dragged != window || !m_moveEnded)
+        return false;
+    m_dragFrame = dragged->m_serverFrame;
+    m_moveEnded = false;
+    return true;
+}
+
+bool SimWorld::windowManagerMoving() const {
+    auto guard = lock();
+    return m_dragged != 0 && !m_moveEnded;
+}
+
+// Overlays
+
+void SimWorld::setOverlay(OwnWindowId window, const Rect& quartzFrame, bool ignoresMouseEvents) {
+    auto guard = lock();
+    const auto it = std::find_if(m_overlays.begin(), m_overlays.end(),
+                                 [window](const Overlay& overlay) { return overlay.window == window; });
+    if (it != m_overlays.end()) {
+        it->frame = quartzFrame;
+        it->ignoresMouseEvents = ignoresMouseEvents;
+        return;
+    }
+    m_overlays.insert(m_overlays.begin(), {window, quartzFrame, ignoresMouseEvents});
+}
+
+void SimWorld::removeOverlay(OwnWindowId window) {
+    auto guard = lock();
+    std::erase_if(m_overlays, [window](const Overlay& overlay) { return overlay.window == window; });
+}
+
+bool SimWorld::hasOverlay(OwnWindowId window) const {
+    auto guard = lock();
+    return std::any_of(m_overlays.begin(), m_overlays.end(),
+                       [window](const Overlay& overlay) { return overlay.window == window; });
 }
 
 // Accessibility

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Accessibility.h"
+#include "platform/OverlayWindows.h"
 #include "platform/Screens.h"
 #include "platform/Signal.h"
 #include "platform/WindowServer.h"
@@ -93,8 +94,10 @@ public:
     // The deepest element at the point: a title-bar button or grow area, else the window; null over
     // no window, and when its application cannot answer.
     AXElementRef elementAt(Point quartz);
-    // What a press of the left button hits: the window, and whether on its title bar (not on a button).
+    // What a press of the left button hits: an overlay of the program that takes clicks, else the window,
+    // and whether on its title bar (not on a button).
     struct Press {
+        OwnWindowId overlay = 0;
         WindowNumber window = 0;
         pid_t pid = 0;
         bool onTitleBar = false;
@@ -110,11 +113,23 @@ public:
     void deliver(Notes notes);
 
     // A title-bar drag: the window list follows every step, the accessibility frame lags behind by
-    // the drag lag and catches up when the drag ends.
+    // the drag lag and catches up when the drag ends. While the window manager moves the window it
+    // holds the keyboard; with restoresFrames, each step puts back the frame the drag gives the window,
+    // undoing a frame set meanwhile, size included. Ending the move leaves the window where it is until
+    // the move is resumed, from the window's frame then.
     void beginDrag(WindowNumber window);
     void dragBy(double dx, double dy);
     void endDrag();
     void setDragLag(int steps);
+    void setDragRestoresFrames(bool restores);
+    bool endWindowManagerMove(WindowNumber window);
+    bool resumeWindowManagerMove(WindowNumber window);
+    bool windowManagerMoving() const;
+
+    // The program's overlays, above every window, the most recently shown first.
+    void setOverlay(OwnWindowId window, const Rect& quartzFrame, bool ignoresMouseEvents);
+    void removeOverlay(OwnWindowId window);
+    bool hasOverlay(OwnWindowId window) const;
 
     // Accessibility.
     void setTrusted(bool trusted);
@@ -161,6 +176,16 @@ private:
     WindowNumber m_nextWindow;
     WindowNumber m_dragged = 0;
     int m_dragLag = 0;
+    Rect m_dragFrame; // where the drag puts the window
+    bool m_dragRestoresFrames = false;
+    bool m_moveEnded = false;
+
+    struct Overlay {
+        OwnWindowId window = 0;
+        Rect frame;
+        bool ignoresMouseEvents = false;
+    };
+    std::vector<Overlay> m_overlays; // front first
 
     bool m_trusted = true;
     double m_messagingTimeout;

@@ -62,7 +62,9 @@ struct X11EventStream::Stream {
     void takePointerReply();
     void deliverMotion(Point location);
     bool deliverPendingMotion();
-    void deliver(TapEventType type, Point location, double dx, double dy);
+    void deliver(TapEventType type, Point location, double dx, double dy, KeyCode keyCode = 0);
+    // Keys other than the modifier keys, which are flags changes.
+    void handleKey(std::uint32_t keycode, bool press);
     ModifierFlags currentFlags() const { return keyboard->flags(modifierState, modifierKeysDown); }
     void lose();
 };
@@ -175,9 +177,11 @@ void X11EventStream::Stream::lose() {
     lost.emit();
 }
 
-void X11EventStream::Stream::deliver(TapEventType type, Point location, double dx, double dy) {
+void X11EventStream::Stream::deliver(TapEventType type, Point location, double dx, double dy,
+                                     KeyCode keyCode) {
     TapEvent event;
     event.type = type;
+    event.keyCode = keyCode;
     event.location = location;
     event.deltaX = dx;
     event.deltaY = dy;
@@ -268,6 +272,14 @@ void X11EventStream::Stream::handleButton(const xcb_input_raw_button_press_event
     deliver(*type, *location, 0, 0);
 }
 
+void X11EventStream::Stream::handleKey(std::uint32_t keycode, bool press) {
+    const auto virtualKey = keyboard->virtualKeyForKeycode(keycode);
+    if (!virtualKey)
+        return;
+    deliverPendingMotion();
+    deliver(press ? TapEventType::KeyDown : TapEventType::KeyUp, lastLocation, 0, 0, *virtualKey);
+}
+
 void X11EventStream::Stream::handle(const xcb_generic_event_t* event) {
     if (delivered.connectionCount() == 0)
         return;
@@ -294,8 +306,10 @@ void X11EventStream::Stream::handle(const xcb_generic_event_t* event) {
             return;
         case XCB_INPUT_RAW_KEY_PRESS:
         case XCB_INPUT_RAW_KEY_RELEASE: {
-            if (raw->detail >= modifierKeysDown.size() * 8 || !keyboard->sideBitForKeycode(raw->detail))
+            if (raw->detail >= modifierKeysDown.size() * 8 || !keyboard->sideBitForKeycode(raw->detail)) {
+                handleKey(raw->detail, generic->event_type == XCB_INPUT_RAW_KEY_PRESS);
                 return;
+            }
             deliverPendingMotion();
             const auto bit = static_cast<std::uint8_t>(1u << (raw->detail % 8));
             if (generic->event_type == XCB_INPUT_RAW_KEY_PRESS)

@@ -7,8 +7,8 @@
 
 class X11Desktop;
 
-// The listen-only stream on X11: XInput 2 raw pointer events on the root, which keep coming while
-// the window manager or another client holds a grab, paired with the pointer's position, and
+// The listen-only stream on X11: XInput 2 raw pointer and key events on the root, which keep coming
+// while the window manager or another client holds a grab, paired with the pointer's position, and
 // modifier changes from the XKB state with side bits from the modifier keys that are down. Read on
 // a connection of its own, which is opened with the first tap.
 class X11EventStream : public EventStream {

@@ -2,6 +2,7 @@
 
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Keyboard.h"
+#include "platform/x11/X11OverlayWindows.h"
 
 #include <xcb/xtest.h>
 
@@ -47,4 +48,21 @@ bool X11FakeInput::key(KeyCode virtualKey, bool down) {
     if (!keycode)
         return false;
     return send(down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, static_cast<std::uint8_t>(*keycode));
+}
+
+GrabStatus X11FakeInput::tryKeyboardGrab() {
+    auto* c = m_connection->xcb();
+    X11Reply<xcb_grab_keyboard_reply_t> reply(
+        xcb_grab_keyboard_reply(c,
+                                xcb_grab_keyboard(c, 0, m_connection->root(), XCB_CURRENT_TIME,
+                                                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                nullptr));
+    if (!reply)
+        return GrabStatus::Failed;
+    const GrabStatus status = x11GrabStatus(reply->status);
+    if (status == GrabStatus::Granted) {
+        xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+        m_connection->flush();
+    }
+    return status;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Geometry.h"
 #include "platform/Keys.h"
+#include "platform/OverlayWindows.h"
 
 #include <QString>
 #include <memory>
@@ -22,6 +23,10 @@ public:
     bool button(int button, bool down);
     // The virtual key's key on this keyboard; false when it has none.
     bool key(KeyCode virtualKey, bool down);
+
+    // Whether this client, another than the program, could take the keyboard now: it grabs it on the
+    // root and lets it go at once.
+    GrabStatus tryKeyboardGrab();
 
 private:
     X11FakeInput();

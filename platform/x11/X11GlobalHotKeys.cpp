@@ -81,6 +81,21 @@ bool X11GlobalHotKeys::unregisterHotKey(HotKeyReference reference) {
     return true;
 }
 
+std::optional<HotKeyEvent> X11GlobalHotKeys::registeredHotKey(KeyCode keyCode,
+                                                              ModifierFlags modifiers) const {
+    Registration pressed;
+    pressed.virtualKey = keyCode;
+    pressed.modifiers = hotKeyModifierMask(modifiers);
+    Grab grab;
+    if (locate(pressed, grab) != HotKeyRegistrationStatus::Success)
+        return std::nullopt;
+    for (const auto& [reference, registration] : m_registrations) {
+        if (registration.grab.keycode == grab.keycode && registration.grab.state == grab.state)
+            return eventFor(reference, registration, true);
+    }
+    return std::nullopt;
+}
+
 HotKeyRegistrationStatus X11GlobalHotKeys::locate(const Registration& registration, Grab& grab) const {
     const auto keycode = m_keyboard->keycodeForVirtualKey(registration.virtualKey);
     if (!keycode || *keycode == 0 || *keycode > std::numeric_limits<xcb_keycode_t>::max())

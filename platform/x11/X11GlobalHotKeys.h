@@ -24,6 +24,8 @@ public:
                                             std::uint32_t signature, std::uint32_t identifier,
                                             HotKeyReference& reference) override;
     bool unregisterHotKey(HotKeyReference reference) override;
+    // The registration whose grab the key and modifiers would set off.
+    std::optional<HotKeyEvent> registeredHotKey(KeyCode keyCode, ModifierFlags modifiers) const override;
 
 private:
     // The passive grabs of one registration on the current keyboard.

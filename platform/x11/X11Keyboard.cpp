@@ -165,12 +165,19 @@ void X11Keyboard::reload() {
         for (int s = 0; s < count && !sideBits[keycode]; ++s)
             sideBits[keycode] = sideBitForKeysym(symbols[s]);
     }
+    std::array<std::optional<KeyCode>, 256> virtualKeys{};
+    for (const X11KeyTableEntry& entry : X11KeyTable::entries()) {
+        const auto keycode = X11KeyTable::keycodeForVirtualKey(keymap, entry.virtualKey);
+        if (keycode && *keycode < virtualKeys.size() && !virtualKeys[*keycode])
+            virtualKeys[*keycode] = entry.virtualKey;
+    }
     std::lock_guard lock(m_mutex);
     if (m_keymap)
         xkb_keymap_unref(m_keymap);
     m_keymap = keymap;
     m_masks = masks;
     m_sideBits = sideBits;
+    m_virtualKeys = virtualKeys;
 }
 
 void X11Keyboard::handleEvent(const xcb_generic_event_t* event) {
@@ -193,6 +200,11 @@ X11ModifierMasks X11Keyboard::masks() const {
 std::optional<std::uint32_t> X11Keyboard::keycodeForVirtualKey(KeyCode virtualKey) const {
     std::lock_guard lock(m_mutex);
     return X11KeyTable::keycodeForVirtualKey(m_keymap, virtualKey);
+}
+
+std::optional<KeyCode> X11Keyboard::virtualKeyForKeycode(std::uint32_t keycode) const {
+    std::lock_guard lock(m_mutex);
+    return keycode < m_virtualKeys.size() ? m_virtualKeys[keycode] : std::nullopt;
 }
 
 ModifierFlags X11Keyboard::sideBitForKeycode(std::uint32_t keycode) const {

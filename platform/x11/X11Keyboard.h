@@ -46,6 +46,8 @@ public:
 
     X11ModifierMasks masks() const;
     std::optional<std::uint32_t> keycodeForVirtualKey(KeyCode virtualKey) const;
+    // The virtual key in the place of an X key code; none for keys the program has no code for.
+    std::optional<KeyCode> virtualKeyForKeycode(std::uint32_t keycode) const;
     // The side bit a modifier key stands for; 0 for other keys.
     ModifierFlags sideBitForKeycode(std::uint32_t keycode) const;
 
@@ -78,4 +80,5 @@ private:
     xkb_keymap* m_keymap = nullptr;
     X11ModifierMasks m_masks;
     std::array<ModifierFlags, 256> m_sideBits{};
+    std::array<std::optional<KeyCode>, 256> m_virtualKeys{};
 };

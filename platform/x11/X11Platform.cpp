@@ -7,6 +7,7 @@
 #include "platform/x11/X11GlobalHotKeys.h"
 #include "platform/x11/X11InputState.h"
 #include "platform/x11/X11Keyboard.h"
+#include "platform/x11/X11OverlayWindows.h"
 #include "platform/x11/X11Screens.h"
 #include "platform/x11/X11SystemPreferences.h"
 #include "platform/x11/X11WindowServer.h"
@@ -63,6 +64,7 @@ std::unique_ptr<Platform> X11Platform::create(QString* error) {
     platform->m_eventStream = std::make_unique<X11EventStream>(platform->m_desktop);
     platform->m_globalHotKeys = std::make_unique<X11GlobalHotKeys>(platform->m_desktop, platform->m_keyboard);
     platform->m_processes = std::make_unique<QtProcesses>();
+    platform->m_overlayWindows = std::make_unique<X11OverlayWindows>();
     return platform;
 }
 
@@ -94,6 +96,10 @@ SystemPreferences& X11Platform::systemPreferences() {
 }
 Processes& X11Platform::processes() {
     return *m_processes;
+}
+
+OverlayWindows& X11Platform::overlayWindows() {
+    return *m_overlayWindows;
 }
 
 std::unique_ptr<Platform> createX11Platform(QString* error) {

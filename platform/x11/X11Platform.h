@@ -12,6 +12,7 @@ class X11EventStream;
 class X11GlobalHotKeys;
 class X11InputState;
 class X11Keyboard;
+class X11OverlayWindows;
 class X11Screens;
 class X11SystemPreferences;
 class X11Workspace;
@@ -35,6 +36,7 @@ public:
     GlobalHotKeys& globalHotKeys() override;
     SystemPreferences& systemPreferences() override;
     Processes& processes() override;
+    OverlayWindows& overlayWindows() override;
 
 private:
     X11Platform() = default;
@@ -50,6 +52,7 @@ private:
     std::unique_ptr<X11EventStream> m_eventStream;
     std::unique_ptr<X11GlobalHotKeys> m_globalHotKeys;
     std::unique_ptr<QtProcesses> m_processes;
+    std::unique_ptr<X11OverlayWindows> m_overlayWindows;
 };
 
 std::unique_ptr<Platform> createX11Platform(QString* error);

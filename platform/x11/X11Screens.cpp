@@ -1,5 +1,6 @@
 #include "platform/x11/X11Screens.h"
 
+#include "platform/x11/X11Compositing.h"
 #include "platform/x11/X11Desktop.h"
 
 #include <algorithm>
@@ -46,9 +47,15 @@ X11Screens::X11Screens(std::shared_ptr<X11Desktop> desktop) : m_desktop(std::mov
             refresh();
     }));
     m_connections.push_back(m_desktop->strutsChanged.connect([this] { refresh(); }));
+    m_compositing = std::make_unique<X11Compositing>(connection);
+    m_connections.push_back(m_compositing->changed.connect([this] { compositingChanged.emit(); }));
 }
 
 X11Screens::~X11Screens() = default;
+
+bool X11Screens::compositingActive() const {
+    return m_compositing->isActive();
+}
 
 void X11Screens::refresh() {
     auto now = screens();

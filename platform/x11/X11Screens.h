@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+class X11Compositing;
 class X11Desktop;
 
 // The monitors of RandR 1.5 (or the whole root when there are none), the primary first, each with
@@ -19,6 +20,7 @@ public:
 
     std::vector<ScreenInfo> screens() const override;
     bool screensHaveSeparateSpaces() const override { return false; }
+    bool compositingActive() const override;
 
     struct Monitor {
         std::uint32_t identifier = 0;
@@ -39,6 +41,7 @@ private:
     void refresh();
 
     std::shared_ptr<X11Desktop> m_desktop;
+    std::unique_ptr<X11Compositing> m_compositing;
     std::uint8_t m_randrEventBase = 0;
     bool m_hasMonitors = false;
     mutable std::mutex m_namesMutex;

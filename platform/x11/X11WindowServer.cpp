@@ -1,6 +1,20 @@
 #include "platform/x11/X11WindowServer.h"
 
+#include "platform/PlatformLog.h"
 #include "platform/x11/X11Desktop.h"
+
+#include <cmath>
+
+namespace {
+
+// Directions of _NET_WM_MOVERESIZE.
+constexpr std::uint32_t MoveResizeMove = 8;
+constexpr std::uint32_t MoveResizeCancel = 11;
+constexpr std::uint32_t LeftButton = 1;
+// The request comes from an application, not a pager.
+constexpr std::uint32_t SourceApplication = 1;
+
+} // namespace
 
 X11WindowServer::X11WindowServer(std::shared_ptr<X11Desktop> desktop) : m_desktop(std::move(desktop)) {}
 
@@ -45,4 +59,34 @@ std::vector<WindowListEntry> X11WindowServer::windowList(bool onScreenOnly) cons
         entries.push_back(entry);
     }
     return entries;
+}
+
+bool X11WindowServer::endWindowManagerMove(WindowNumber window) {
+    if (!m_desktop->windowManagerSupports(X11Atom::NetWmMoveresize))
+        return false;
+    X11Connection& connection = m_desktop->connection();
+    connection.sendRootMessage(window, X11Atom::NetWmMoveresize,
+                               {0, 0, MoveResizeCancel, 0, SourceApplication});
+    connection.flush();
+    return true;
+}
+
+bool X11WindowServer::resumeWindowManagerMove(WindowNumber window, Point quartzPointer) {
+    if (!m_desktop->windowManagerSupports(X11Atom::NetWmMoveresize))
+        return false;
+    X11Connection& connection = m_desktop->connection();
+    auto* c = connection.xcb();
+    X11Reply<xcb_query_pointer_reply_t> pointer(
+        xcb_query_pointer_reply(c, xcb_query_pointer(c, connection.root()), nullptr));
+    if (!pointer || !(pointer->mask & XCB_BUTTON_MASK_1)) {
+        platformLog(QStringLiteral("cannot resume moving window %1: the button is up").arg(window));
+        return false;
+    }
+    const Point root = m_desktop->rootFromQuartz(quartzPointer);
+    connection.sendRootMessage(window, X11Atom::NetWmMoveresize,
+                               {static_cast<std::uint32_t>(std::lround(root.x)),
+                                static_cast<std::uint32_t>(std::lround(root.y)), MoveResizeMove, LeftButton,
+                                SourceApplication});
+    connection.flush();
+    return true;
 }

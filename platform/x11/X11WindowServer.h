@@ -18,6 +18,10 @@ public:
     explicit X11WindowServer(std::shared_ptr<X11Desktop> desktop);
 
     std::vector<WindowListEntry> windowList(bool onScreenOnly = true) const override;
+    // _NET_WM_MOVERESIZE: cancel, then move with the left button at the pointer. Resuming needs the left
+    // button down: a move started without it would follow the pointer until the next click.
+    bool endWindowManagerMove(WindowNumber window) override;
+    bool resumeWindowManagerMove(WindowNumber window, Point quartzPointer) override;
 
 private:
     std::shared_ptr<X11Desktop> m_desktop;

@@ -51,6 +51,7 @@ public:
         ScreenInfo{1, QStringLiteral("Primary"), Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875), 1.0}};
     std::vector<ScreenInfo> screens() const override { return list; }
     bool screensHaveSeparateSpaces() const override { return true; }
+    bool compositingActive() const override { return false; }
 };
 
 class FakePlatform : public Platform {
@@ -72,4 +73,5 @@ public:
     GlobalHotKeys& globalHotKeys() override { std::abort(); }
     SystemPreferences& systemPreferences() override { std::abort(); }
     Processes& processes() override { std::abort(); }
+    OverlayWindows& overlayWindows() override { std::abort(); }
 };
