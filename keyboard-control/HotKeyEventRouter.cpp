@@ -18,6 +18,11 @@ namespace {
 const QString ToggleRepeatableHotKeysKey = QStringLiteral("Toggle Repeatable Hot Keys");
 
 constexpr const char* RepeatSelector = "repeatSystemDefinedEvent";
+constexpr const char* ReleaseHeldHotKeySelector = "releaseHeldHotKey";
+// The window system repeats a held key as a release and a press close together (about a millisecond
+// apart), not always marked as a repeat: the release of a held hot key stands only when no press of the
+// key follows within this many seconds.
+constexpr double AutoRepeatGap = 0.03;
 // No repetition comes sooner than this after the previous one, however long the action took.
 constexpr double MinimumRepeatDelay = 0.01;
 // The pace when the desktop reports none that can be used.
@@ -66,6 +71,7 @@ HotKeyEventRouter::~HotKeyEventRouter() {
 }
 
 void HotKeyEventRouter::listenTo(GlobalHotKeys& globalHotKeys) {
+    m_heldHotKey.reset();
     m_hotKeyEvents = globalHotKeys.hotKeyEvent.connect([this](const HotKeyEvent& event) {
         sendEvent(std::make_shared<const KeyEvent>(keyEventFromHotKeyEvent(event, currentModifierFlags())));
     });
@@ -89,6 +95,37 @@ bool HotKeyEventRouter::sendEvent(const std::shared_ptr<const KeyEvent>& event) 
         return false;
     }
     return false;
+}
+
+bool HotKeyEventRouter::sendKeyOfRegisteredHotKey(KeyCode keyCode, ModifierFlags modifierFlags, bool pressed,
+                                                  bool autoRepeat) {
+    const bool held = m_heldHotKey && m_heldHotKey->keyCode == keyCode;
+    if (!pressed) {
+        if (!held)
+            return false;
+        // A repeat: the key is still down.
+        if (!autoRepeat)
+            RunLoop::main().perform(
+                this, ReleaseHeldHotKeySelector, nullptr, AutoRepeatGap, [this, modifierFlags] {
+                    HotKeyEvent release = std::exchange(m_heldHotKey, std::nullopt)->event;
+                    release.pressed = false;
+                    sendEvent(
+                        std::make_shared<const KeyEvent>(keyEventFromHotKeyEvent(release, modifierFlags)));
+                });
+        return true;
+    }
+    if (held) {
+        RunLoop::main().cancelPreviousPerformRequests(this, ReleaseHeldHotKeySelector, nullptr);
+        return true;
+    }
+    const auto hotKey = Platform::hasCurrent()
+                            ? Platform::current().globalHotKeys().registeredHotKey(keyCode, modifierFlags)
+                            : std::nullopt;
+    if (!hotKey)
+        return false;
+    m_heldHotKey = HeldHotKey{keyCode, *hotKey};
+    sendEvent(std::make_shared<const KeyEvent>(keyEventFromHotKeyEvent(*hotKey, modifierFlags)));
+    return true;
 }
 
 void HotKeyEventRouter::statusItemClicked() {

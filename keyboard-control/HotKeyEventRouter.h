@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class GlobalHotKeys;
 class ZRHotKeyHandler;
@@ -32,6 +33,12 @@ public:
 
     // True when the event was consumed; false passes it on to normal dispatch.
     bool sendEvent(const std::shared_ptr<const KeyEvent>& event);
+    // A key of one of our own windows that is a hot key registered with the installed desktop: while
+    // the program holds the keyboard, the desktop hands those to its window as plain keys. The press goes
+    // on as that hot key's press, the release as its release a moment later; the window's own repeats of
+    // the held key are dropped, as a held hot key repeats here. True when the key was such a hot key.
+    bool sendKeyOfRegisteredHotKey(KeyCode keyCode, ModifierFlags modifierFlags, bool pressed,
+                                   bool autoRepeat);
     // The status item was clicked: its menu is rebuilt before it opens.
     void statusItemClicked();
 
@@ -54,6 +61,12 @@ private:
     double now() const;
 
     ZRHotKeyHandler* m_handler = nullptr;
+    // The registered hot key whose key is held down in one of our windows.
+    struct HeldHotKey {
+        KeyCode keyCode = 0;
+        HotKeyEvent event;
+    };
+    std::optional<HeldHotKey> m_heldHotKey;
     std::shared_ptr<const KeyEvent> m_eventToRepeat;
     std::function<double()> m_clock;
     Connection m_hotKeyEvents;

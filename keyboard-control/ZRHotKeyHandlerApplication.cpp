@@ -35,8 +35,15 @@ bool ZRHotKeyHandlerApplication::notify(QObject* receiver, QEvent* event) {
     auto* widget = static_cast<QWidget*>(receiver);
     switch (event->type()) {
     case QEvent::KeyPress:
-        // Only presses from the window system: a widget that passes a key on in code has had its turn.
-        if (event->spontaneous() && offersKeyPressesOf(widget)) {
+    case QEvent::KeyRelease:
+        // Only keys from the window system: a widget that passes a key on in code has had its turn.
+        if (!event->spontaneous())
+            break;
+        if (sendKeyOfRegisteredHotKey(*static_cast<QKeyEvent*>(event))) {
+            event->accept();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress && offersKeyPressesOf(widget)) {
             if (const auto keyEvent = keyEventFromQKeyEvent(*static_cast<QKeyEvent*>(event))) {
                 if (m_router.sendEvent(std::make_shared<const KeyEvent>(*keyEvent))) {
                     event->accept();
@@ -61,6 +68,12 @@ bool ZRHotKeyHandlerApplication::notify(QObject* receiver, QEvent* event) {
         break;
     }
     return QApplication::notify(receiver, event);
+}
+
+bool ZRHotKeyHandlerApplication::sendKeyOfRegisteredHotKey(const QKeyEvent& event) {
+    const auto key = keyEventFromQKeyEvent(event);
+    return key && m_router.sendKeyOfRegisteredHotKey(key->keyCode, key->modifierFlags,
+                                                     event.type() == QEvent::KeyPress, event.isAutoRepeat());
 }
 
 bool ZRHotKeyHandlerApplication::offersKeyPressesOf(const QWidget* widget) {

@@ -5,13 +5,15 @@
 #include <QApplication>
 #include <functional>
 
+class QKeyEvent;
 class QWheelEvent;
 class ZRHotKeyHandler;
 
 // The program's application object. Before normal dispatch it offers key presses of our own windows and
 // the desktop's hot-key presses to the hot-key handler (the application's delegate), repeats a held hot
 // key, has the status-item menu rebuilt before it opens, and lets the scroll wheel pass over hot-key
-// recorder fields to the list or pane around them.
+// recorder fields to the list or pane around them. Keys of our windows that are registered hot keys
+// (they come so while an overlay holds the keyboard) go first, as those hot keys.
 class ZRHotKeyHandlerApplication : public QApplication {
     Q_OBJECT
 
@@ -47,5 +49,7 @@ public:
     static bool forwardWheelEvent(QWidget* target, const QWheelEvent& event);
 
 private:
+    bool sendKeyOfRegisteredHotKey(const QKeyEvent& event);
+
     HotKeyEventRouter m_router;
 };

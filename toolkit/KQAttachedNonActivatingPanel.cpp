@@ -1,5 +1,7 @@
 #include "toolkit/KQAttachedNonActivatingPanel.h"
 
+#include "toolkit/OverlayDrawing.h"
+#include "toolkit/OverlayWindow.h"
 #include "toolkit/ScreenCoordinates.h"
 #include "toolkit/WindowExtensions.h"
 
@@ -28,16 +30,14 @@ QRectF usableScreenFrame(QPointF point) {
 
 KQAttachedNonActivatingPanel::KQAttachedNonActivatingPanel(QWidget* view, Point point, QWidget* window,
                                                            int side, double distance)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::NoDropShadowWindowHint | Qt::WindowDoesNotAcceptFocus),
-      m_view(view), m_requestedSide(side),
+    : m_view(view), m_requestedSide(side),
       m_distance(distance), m_style{DefaultArrowHeight, DefaultArrowBaseWidth, DefaultCornerRadius,
                                     DefaultBorderWidth},
       m_backgroundColor(palette().color(QPalette::Window)),
       m_borderColor(QColor::fromRgbF(0, 0, 0, static_cast<float>(DefaultBorderAlpha))) {
+    makeOverlayWindow(this);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
-    setAttribute(Qt::WA_ShowWithoutActivating);
     const Point screenPoint = window ? deprecatedConvertBaseToScreen(window, point) : point;
     m_point = qtPointFromCocoaPoint(screenPoint);
     if (m_view)
@@ -124,15 +124,18 @@ QPainterPath KQAttachedNonActivatingPanel::backgroundPath() const {
 }
 
 void KQAttachedNonActivatingPanel::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QPainterPath path = backgroundPath();
-    painter.fillPath(path, m_backgroundColor);
-    if (m_style.borderWidth > 0 && m_borderColor.isValid()) {
-        // The border lies inside the shape, so the arrow's tip stays where it points.
-        painter.save();
-        painter.setClipPath(path);
-        painter.strokePath(path, QPen(m_borderColor, 2 * m_style.borderWidth));
-        painter.restore();
+    QImage picture = overlayCanvas(this);
+    {
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QPainterPath path = backgroundPath();
+        painter.fillPath(path, m_backgroundColor);
+        if (m_style.borderWidth > 0 && m_borderColor.isValid()) {
+            // The border lies inside the shape, so the arrow's tip stays where it points.
+            painter.setClipPath(path);
+            painter.strokePath(path, QPen(m_borderColor, 2 * m_style.borderWidth));
+        }
     }
+    QPainter painter(this);
+    paintOverlayPicture(painter, this, picture);
 }

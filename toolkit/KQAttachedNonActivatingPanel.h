@@ -7,8 +7,9 @@
 #include <QPointer>
 #include <QWidget>
 
-// A non-activating panel that hangs beside a point with an arrow pointing at it, holding one view. Drawn
-// in plain colours: a rounded body with a border, and the arrow on the side facing the point.
+// A non-activating overlay (OverlayWindow.h) that hangs beside a point with an arrow pointing at it,
+// holding one view. Drawn in plain colours: a rounded body with a border, and the arrow on the side facing
+// the point; without compositing, shaped to them (OverlayDrawing.h).
 class KQAttachedNonActivatingPanel : public QWidget {
     Q_OBJECT
 public:

@@ -51,6 +51,11 @@ Point cocoaPointFromQtPoint(const QPointF& point) {
     return {point.x() - primary.left(), primary.top() + primary.height() - point.y()};
 }
 
+Rect quartzRectFromQtRect(const QRectF& rect) {
+    const QRectF primary = primaryScreenGeometry();
+    return {rect.x() - primary.left(), rect.y() - primary.top(), rect.width(), rect.height()};
+}
+
 std::vector<QtScreenFrames> currentScreenFrames() {
     std::vector<QtScreenFrames> screens;
     if (Platform::hasCurrent()) {

@@ -13,6 +13,8 @@ QRectF qtRectFromCocoaRect(const Rect& rect);
 Rect cocoaRectFromQtRect(const QRectF& rect);
 QPointF qtPointFromCocoaPoint(Point point);
 Point cocoaPointFromQtPoint(const QPointF& point);
+// Quartz coordinates share Qt's direction and differ only by the primary screen's top left.
+Rect quartzRectFromQtRect(const QRectF& rect);
 
 // A screen in Qt's coordinates: its whole frame and the part docks and panels leave usable.
 struct QtScreenFrames {

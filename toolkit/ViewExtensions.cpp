@@ -18,12 +18,8 @@ public:
     explicit MovedSiblings(QWidget* view) : QObject(view) {}
 
     static MovedSiblings* of(QWidget* view, bool create) {
-        // Looked for by its C++ type: without a meta-object of its own, findChild would take any child
-        // (a control inside the view) for it.
-        for (QObject* child : view->children())
-            if (auto* found = dynamic_cast<MovedSiblings*>(child))
-                return found;
-        return create ? new MovedSiblings(view) : nullptr;
+        auto* found = directChildOfType<MovedSiblings>(view);
+        return found || !create ? found : new MovedSiblings(view);
     }
 
     QList<QPointer<QWidget>> siblings;

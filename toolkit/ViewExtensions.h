@@ -1,8 +1,19 @@
 #pragma once
 
+#include <QObject>
 #include <QRect>
 
 class QWidget;
+
+// The first direct child of the object that is a T, told by its C++ type: helper objects without a meta
+// object of their own would all pass for a plain QObject with findChild. Null when there is none.
+template <class T> T* directChildOfType(const QObject* parent) {
+    for (QObject* child : parent->children()) {
+        if (auto* found = dynamic_cast<T*>(child))
+            return found;
+    }
+    return nullptr;
+}
 
 // Extensions of views placed by hand, without layouts. Coordinates are the parent's (y down).
 

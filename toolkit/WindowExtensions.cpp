@@ -1,12 +1,15 @@
 #include "toolkit/WindowExtensions.h"
 
+#include "toolkit/OverlayWindow.h"
 #include "toolkit/ScreenCoordinates.h"
+#include "toolkit/ViewExtensions.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QPointer>
 #include <QVariantAnimation>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 namespace {
@@ -16,8 +19,6 @@ constexpr double RetinaScaleThreshold = 1.5;
 constexpr int MillisecondsPerSecond = 1000;
 constexpr auto FadingDurationProperty = "ZRFadingDuration";
 constexpr auto WindowLevelProperty = "ZRWindowLevel";
-// Set while a window is shown again only because its flags changed; that is no request to keep it.
-constexpr auto ReshowingProperty = "ZRReshowing";
 
 // One per window while it fades; every new request ends the previous one without its handler.
 class WindowFader : public QObject {
@@ -27,7 +28,7 @@ public:
     }
 
     static WindowFader* of(QWidget* window) {
-        if (auto* fader = window->findChild<WindowFader*>(QString(), Qt::FindDirectChildrenOnly))
+        if (auto* fader = directChildOfType<WindowFader>(window))
             return fader;
         return new WindowFader(window);
     }
@@ -73,8 +74,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         // Shown again while fading out: the window stays.
-        if (watched == m_window && event->type() == QEvent::Show && m_fadingOut &&
-            !m_window->property(ReshowingProperty).toBool())
+        if (watched == m_window && event->type() == QEvent::Show && m_fadingOut)
             cancel();
         return false;
     }
@@ -196,12 +196,17 @@ bool ignoresMouseEvents(const QWidget* window) {
 void setIgnoresMouseEvents(QWidget* window, bool ignores) {
     if (!window || ignoresMouseEvents(window) == ignores)
         return;
-    const bool visible = window->isVisible();
-    // Changing window flags hides the window; a shown one is shown again as it was.
-    window->setWindowFlag(Qt::WindowTransparentForInput, ignores);
-    if (visible) {
-        window->setProperty(ReshowingProperty, true);
-        window->show();
-        window->setProperty(ReshowingProperty, QVariant());
+    QWindow* native = window->windowHandle();
+    if (!native) {
+        // Nothing on the screen yet: the flag is read when the window is made.
+        window->setWindowFlag(Qt::WindowTransparentForInput, ignores);
+        return;
     }
+    // The widget's flags changed the usual way would unmap the window and map it again; the native
+    // window changes its input region in place, and the widget keeps the same flags without acting on
+    // them.
+    const Qt::WindowFlags flags = window->windowFlags().setFlag(Qt::WindowTransparentForInput, ignores);
+    window->overrideWindowFlags(flags);
+    native->setFlags(flags);
+    overlayStateChanged(window);
 }

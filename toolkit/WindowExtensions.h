@@ -48,6 +48,7 @@ void setWindowLevel(QWidget* window, int level);
 // Raises the window, then every visible window of a higher level, lowest first.
 void orderFrontRespectingLevels(QWidget* window);
 
-// Whether clicks pass through the window to what lies below it. Changing it keeps a shown window shown.
+// Whether clicks pass through the window to what lies below it. Changed in place: a shown window is never
+// hidden, moved or restacked by it.
 bool ignoresMouseEvents(const QWidget* window);
 void setIgnoresMouseEvents(QWidget* window, bool ignores);

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/ScreenCoordinates.h"
+#include "toolkit/ViewExtensions.h"
 
 #include <QEvent>
 #include <QWidget>
@@ -22,14 +23,7 @@ public:
         window->installEventFilter(this);
     }
 
-    // Not findChild: without a meta-object of its own, a FrameSaver would match any child object.
-    static FrameSaver* of(const QWidget* window) {
-        for (QObject* child : window->children()) {
-            if (auto* saver = dynamic_cast<FrameSaver*>(child))
-                return saver;
-        }
-        return nullptr;
-    }
+    static FrameSaver* of(const QWidget* window) { return directChildOfType<FrameSaver>(window); }
 
     const QString& name() const { return m_name; }
     void setName(const QString& name) { m_name = name; }

@@ -1,5 +1,7 @@
 #include "toolkit/ZRSelfDrawingOverlayPanel.h"
 
+#include "toolkit/OverlayDrawing.h"
+#include "toolkit/OverlayWindow.h"
 #include "toolkit/ScreenCoordinates.h"
 #include "toolkit/WindowExtensions.h"
 
@@ -16,8 +18,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
+        QImage picture = overlayCanvas(this);
+        {
+            QPainter painter(&picture);
+            m_panel->drawOverlayInBounds(painter, QRectF(rect()), this);
+        }
         QPainter painter(this);
-        m_panel->drawOverlayInBounds(painter, QRectF(rect()), this);
+        paintOverlayPicture(painter, m_panel, picture);
     }
 
 private:
@@ -28,15 +35,11 @@ private:
 
 ZRSelfDrawingOverlayPanel::ZRSelfDrawingOverlayPanel(const Rect& frame, int level, bool nonActivating,
                                                      bool flipContent)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::NoDropShadowWindowHint | Qt::WindowTransparentForInput),
-      m_contentView(new SelfDrawingView(this)), m_nonActivating(nonActivating), m_flipContent(flipContent) {
+    : QWidget(nullptr, Qt::WindowTransparentForInput), m_contentView(new SelfDrawingView(this)),
+      m_nonActivating(nonActivating), m_flipContent(flipContent) {
+    makeOverlayWindow(this, !nonActivating);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
-    if (nonActivating) {
-        setAttribute(Qt::WA_ShowWithoutActivating);
-        setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-    }
     setWindowLevel(this, level);
     setCocoaFrame(frame);
 }

@@ -6,9 +6,9 @@
 
 class QPainter;
 
-// A borderless overlay panel that lets clicks through and draws itself: its content view paints through
-// drawOverlayInBounds, which subclasses override. Non-activating panels never take focus from the
-// application the user works in.
+// A borderless overlay (OverlayWindow.h) that lets clicks through and draws itself: its content view
+// paints through drawOverlayInBounds, which subclasses override, by the rule of OverlayDrawing.h.
+// Non-activating panels never take focus from the application the user works in.
 class ZRSelfDrawingOverlayPanel : public QWidget {
     Q_OBJECT
 public:

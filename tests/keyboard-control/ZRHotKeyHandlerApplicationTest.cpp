@@ -2,6 +2,10 @@
 
 #include "keyboard-control/KeyEvent.h"
 #include "keyboard-control/ZRHotKeyHandler.h"
+#include "toolkit/OverlayWindow.h"
+#include "toolkit/WindowInputGrab.h"
+
+#include "SimOwnWindowInput.h"
 
 #include <QLineEdit>
 #include <QMenu>
@@ -60,6 +64,43 @@ TEST_F(ApplicationTest, KeyPressesOfOurWindowsGoToTheHandlerFirst) {
     QTest::keyClick(&widget, Qt::Key_B);
     EXPECT_EQ(handler.offered.size(), 2u);
     EXPECT_EQ(widget.pressed, std::vector<int>{Qt::Key_B});
+}
+
+// While an overlay of ours holds the keyboard, the desktop hands our own hot keys to it as plain keys:
+// they still work as hot keys, each press once however long the key is held.
+TEST_F(ApplicationTest, AHotKeyPressedWhileWeHoldTheKeyboardReachesItsHandlerOnce) {
+    testApplication<ZRHotKeyHandlerApplication>().listenToGlobalHotKeys(desktop.globalHotKeys());
+    HotKeyReference reference = 0;
+    ASSERT_EQ(desktop.globalHotKeys().registerHotKey(Key::K, HotKeyModifier::Control, 1, 2, reference),
+              HotKeyRegistrationStatus::Success);
+    SimOwnWindowInput input(desktop);
+    KeyRecordingWidget menu;
+    makeOverlayWindow(&menu);
+    menu.show();
+    WindowInputGrab grab(&menu, WindowInputGrab::Device::Keyboard);
+    ASSERT_TRUE(grab.isHeld());
+
+    desktop.setModifierFlags(ModifierFlag::Control);
+    desktop.pressKey(Key::K);
+    // The window system repeats a held key as releases and presses, not always marked as repeats.
+    for (const bool marked : {true, false, false}) {
+        QTest::simulateEvent(&menu, false, Qt::Key_K, Qt::ControlModifier, QStringLiteral("k"), marked);
+        QTest::simulateEvent(&menu, true, Qt::Key_K, Qt::ControlModifier, QStringLiteral("k"), marked);
+    }
+    desktop.releaseKey(Key::K);
+    desktop.setModifierFlags(0);
+    RunLoop::main().advance(0.1);
+
+    ASSERT_EQ(handler.offered.size(), 1u);
+    EXPECT_TRUE(handler.offered[0].isHotKeyPress());
+    EXPECT_TRUE(hotKeyReferencesAgree(handler.offered[0].data1, reference));
+    EXPECT_TRUE(menu.pressed.empty()) << "the hot key is no key of the menu's";
+
+    // Other keys are the menu's own.
+    desktop.pressKey(Key::J);
+    desktop.releaseKey(Key::J);
+    EXPECT_EQ(menu.pressed, std::vector<int>{Qt::Key_J});
+    EXPECT_TRUE(desktop.globalHotKeys().unregisterHotKey(reference));
 }
 
 TEST_F(ApplicationTest, TypingIntoATextFieldIsNeverTakenForAHotKey) {

@@ -92,6 +92,19 @@ TEST_F(WindowFadeTest, AFadeInCutShortByAFadeOutNeverCompletes) {
     EXPECT_EQ(fadedIn, 0);
 }
 
+// Panels hold views: the fade's own helper is told apart from them.
+TEST_F(WindowFadeTest, AWindowWithViewsFadesInAndOut) {
+    auto* view = new QWidget(&window);
+    view->resize(10, 10);
+    int completed = 0;
+    orderFrontWithAlphaValue(&window, 1.0, true, [&] { ++completed; });
+    QTRY_COMPARE_WITH_TIMEOUT(completed, 1, 1000);
+    fadeOutAndCloseWithCompletionHandler(&window, [&] { ++completed; });
+    QTRY_COMPARE_WITH_TIMEOUT(completed, 2, 1000);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(view->parent(), &window);
+}
+
 TEST_F(WindowFadeTest, AHiddenWindowClosesAtOnce) {
     bool completed = false;
     fadeOutAndCloseWithCompletionHandler(&window, [&] { completed = true; });
