@@ -1,5 +1,7 @@
 #include "X11TestSupport.h"
 
+#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -13,22 +15,24 @@
 namespace X11Test {
 namespace {
 
-// Makes the application and points DISPLAY at the fixture's display before any test runs.
+// Points DISPLAY at the fixture's display and makes the program's application object, showing its
+// windows there, before any test runs.
 class Environment : public ::testing::Environment {
 public:
     void SetUp() override {
         QFile file(QStringLiteral(SKAF_X11_DISPLAY_STATE "/display"));
         if (file.open(QIODevice::ReadOnly))
             qputenv("DISPLAY", file.readAll().trimmed());
+        qputenv("QT_QPA_PLATFORM", "xcb");
         static int argc = 1;
         static char name[] = "skaf_x11_tests";
         static char* argv[] = {name, nullptr};
-        m_application = std::make_unique<QCoreApplication>(argc, argv);
+        m_application = std::make_unique<ZRHotKeyHandlerApplication>(argc, argv);
     }
     void TearDown() override { m_application.reset(); }
 
 private:
-    std::unique_ptr<QCoreApplication> m_application;
+    std::unique_ptr<ZRHotKeyHandlerApplication> m_application;
 };
 
 [[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new Environment);
@@ -87,6 +91,15 @@ std::optional<Rect> xwininfoGeometry(std::uint32_t window) {
     if (!x || !y || !width || !height)
         return std::nullopt;
     return Rect(*x, *y, *width, *height);
+}
+
+std::optional<Rect> independentFrame(std::uint32_t window) {
+    const auto client = xwininfoGeometry(window);
+    const auto extents = xpropValues(window, QStringLiteral("_NET_FRAME_EXTENTS"));
+    if (!client || extents.size() != 4)
+        return std::nullopt;
+    return Rect(client->x() - extents[0], client->y() - extents[2], client->width() + extents[0] + extents[1],
+                client->height() + extents[2] + extents[3]);
 }
 
 std::vector<long> xpropValues(std::uint32_t window, const QString& property) {
@@ -158,6 +171,25 @@ std::unique_ptr<Client> Client::start(const QString& program, const QString& geo
         },
         10000);
     return appeared ? std::move(client) : nullptr;
+}
+
+std::unique_ptr<Compositor> Compositor::start() {
+    std::unique_ptr<Compositor> compositor(new Compositor);
+    compositor->m_process = std::make_unique<QProcess>();
+    compositor->m_process->start(QStringLiteral("xcompmgr"), QStringList());
+    if (!compositor->m_process->waitForStarted(5000))
+        return nullptr;
+    return compositor;
+}
+
+Compositor::~Compositor() {
+    if (m_process && m_process->state() != QProcess::NotRunning) {
+        m_process->terminate();
+        if (!m_process->waitForFinished(5000)) {
+            m_process->kill();
+            m_process->waitForFinished(5000);
+        }
+    }
 }
 
 Client::~Client() {

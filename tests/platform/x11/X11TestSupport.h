@@ -37,6 +37,8 @@ void processEvents(int milliseconds = 20);
 
 // Root coordinates of a window's inside as xwininfo reports them.
 std::optional<Rect> xwininfoGeometry(std::uint32_t window);
+// The frame as the window manager draws it: the client grown by _NET_FRAME_EXTENTS.
+std::optional<Rect> independentFrame(std::uint32_t window);
 // The 32-bit values of a property as xprop prints them; empty when it is missing.
 std::vector<long> xpropValues(std::uint32_t window, const QString& property);
 QString xpropText(std::uint32_t window, const QString& property);
@@ -62,6 +64,18 @@ private:
     std::unique_ptr<QProcess> m_process;
     std::uint32_t m_window = 0;
     QString m_name;
+};
+
+// A compositing manager (xcompmgr) on the test display while it lives; the display has none otherwise.
+// It takes a moment to claim the screen after start returns. Null when it cannot start.
+class Compositor {
+public:
+    static std::unique_ptr<Compositor> start();
+    ~Compositor();
+
+private:
+    Compositor() = default;
+    std::unique_ptr<QProcess> m_process;
 };
 
 } // namespace X11Test

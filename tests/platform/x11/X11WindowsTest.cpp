@@ -25,16 +25,6 @@ using namespace X11Test;
 
 namespace {
 
-// The frame as the window manager draws it: the client grown by _NET_FRAME_EXTENTS.
-std::optional<Rect> independentFrame(std::uint32_t window) {
-    const auto client = xwininfoGeometry(window);
-    const auto extents = xpropValues(window, QStringLiteral("_NET_FRAME_EXTENTS"));
-    if (!client || extents.size() != 4)
-        return std::nullopt;
-    return Rect(client->x() - extents[0], client->y() - extents[2], client->width() + extents[0] + extents[1],
-                client->height() + extents[2] + extents[3]);
-}
-
 // The window's element, found under the middle of its frame once the window manager lists it.
 AXElementRef windowElement(Platform& platform, std::uint32_t window) {
     AXElementRef element;
