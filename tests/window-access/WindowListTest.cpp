@@ -268,6 +268,12 @@ public:
         m_probe.inside = false;
         return list;
     }
+    bool endWindowManagerMove(WindowNumber window) override {
+        return m_desktop.windowServer().endWindowManagerMove(window);
+    }
+    bool resumeWindowManagerMove(WindowNumber window, Point quartzPointer) override {
+        return m_desktop.windowServer().resumeWindowManagerMove(window, quartzPointer);
+    }
     QString name() const override { return QStringLiteral("slow"); }
     WindowServer& windowServer() override { return *this; }
     Accessibility& accessibility() override { return m_desktop.accessibility(); }
@@ -278,6 +284,7 @@ public:
     GlobalHotKeys& globalHotKeys() override { return m_desktop.globalHotKeys(); }
     SystemPreferences& systemPreferences() override { return m_desktop.systemPreferences(); }
     Processes& processes() override { return m_desktop.processes(); }
+    OverlayWindows& overlayWindows() override { return m_desktop.overlayWindows(); }
 
 private:
     SimDesktop& m_desktop;
