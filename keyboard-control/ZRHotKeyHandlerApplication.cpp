@@ -36,14 +36,15 @@ bool ZRHotKeyHandlerApplication::notify(QObject* receiver, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-        // Only keys from the window system: a widget that passes a key on in code has had its turn.
-        if (!event->spontaneous())
+        // Only keys from the window system: a widget that passes a key on in code has had its turn. A
+        // field that records hot keys or takes text gets every key as it is.
+        if (!event->spontaneous() || !offersKeyPressesOf(widget))
             break;
         if (sendKeyOfRegisteredHotKey(*static_cast<QKeyEvent*>(event))) {
             event->accept();
             return true;
         }
-        if (event->type() == QEvent::KeyPress && offersKeyPressesOf(widget)) {
+        if (event->type() == QEvent::KeyPress) {
             if (const auto keyEvent = keyEventFromQKeyEvent(*static_cast<QKeyEvent*>(event))) {
                 if (m_router.sendEvent(std::make_shared<const KeyEvent>(*keyEvent))) {
                     event->accept();

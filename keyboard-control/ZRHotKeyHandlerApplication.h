@@ -13,7 +13,8 @@ class ZRHotKeyHandler;
 // the desktop's hot-key presses to the hot-key handler (the application's delegate), repeats a held hot
 // key, has the status-item menu rebuilt before it opens, and lets the scroll wheel pass over hot-key
 // recorder fields to the list or pane around them. Keys of our windows that are registered hot keys
-// (they come so while an overlay holds the keyboard) go first, as those hot keys.
+// (they come so while an overlay holds the keyboard) go first, as those hot keys, except to fields that
+// record hot keys or take text.
 class ZRHotKeyHandlerApplication : public QApplication {
     Q_OBJECT
 
