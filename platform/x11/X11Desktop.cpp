@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <thread>
 #include <unistd.h>
 #include <xcb/res.h>
 
@@ -23,8 +22,6 @@ constexpr double UnconfirmedWaitSeconds = 0.25;
 // How long a frame may take to become the one asked for before the window manager is asked to
 // confirm that it is done.
 constexpr double FastConfirmSeconds = 0.005;
-// Between two looks at a request's effect.
-constexpr auto PollInterval = std::chrono::microseconds(20);
 // Frames within a pixel of the target count as taken (rounding of fractional targets).
 constexpr double FrameTolerance = 1.0;
 
@@ -122,6 +119,7 @@ X11Desktop::X11Desktop(std::unique_ptr<X11Connection> connection)
     : m_connectionOwner(std::move(connection)), m_connection(*m_connectionOwner) {
     m_eventConnection =
         m_connection.events.connect([this](const xcb_generic_event_t* event) { handleEvent(event); });
+    m_connection.setInspector([this](const xcb_generic_event_t* event) { inspect(event); });
     auto* c = m_connection.xcb();
     const xcb_query_extension_reply_t* resource = xcb_get_extension_data(c, &xcb_res_id);
     if (resource && resource->present) {
@@ -450,10 +448,146 @@ std::optional<Rect> X11Desktop::frame(xcb_window_t window) {
     return Rect(quartzFromRoot(geometry->frame.x(), geometry->frame.y()), geometry->frame.size);
 }
 
+namespace {
+
+// Whether an event came before the server handled the request of that sequence (both wrap at 16 bits).
+bool isBefore(std::uint16_t eventSequence, std::uint16_t requestSequence) {
+    return std::int16_t(std::uint16_t(eventSequence - requestSequence)) < 0;
+}
+
+Rect frameAround(const Rect& client, const X11Extents& extents) {
+    return Rect(client.x() - extents.left, client.y() - extents.top,
+                client.width() + extents.left + extents.right,
+                client.height() + extents.top + extents.bottom);
+}
+
+} // namespace
+
+std::optional<X11Desktop::FrameGeometry> X11Desktop::cachedFrame(xcb_window_t window) const {
+    std::lock_guard lock(m_mutex);
+    const auto it = m_tracked.find(window);
+    if (it == m_tracked.end())
+        return std::nullopt;
+    return it->second.geometry;
+}
+
+std::optional<X11Desktop::FrameGeometry> X11Desktop::trackedFrame(xcb_window_t window) {
+    m_connection.inspectQueued();
+    if (auto cached = cachedFrame(window))
+        return cached;
+    auto* c = m_connection.xcb();
+    // Its own events keep it; the root's bring those of its parent.
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    const xcb_void_cookie_t selection = xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+    const xcb_query_tree_cookie_t treeCookie = xcb_query_tree(c, window);
+    const xcb_get_geometry_cookie_t placeCookie = xcb_get_geometry(c, window);
+    const auto geometry = frameGeometry(window);
+    X11Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, treeCookie, nullptr));
+    X11Reply<xcb_get_geometry_reply_t> place(xcb_get_geometry_reply(c, placeCookie, nullptr));
+    if (!geometry || !tree || !place)
+        return geometry;
+    // Only a parent that is a child of the root reports its moves to us.
+    const xcb_query_tree_cookie_t parentCookie = xcb_query_tree(c, tree->parent);
+    X11Reply<xcb_query_tree_reply_t> parentTree(xcb_query_tree_reply(c, parentCookie, nullptr));
+    if (!parentTree || parentTree->parent != m_connection.root())
+        return geometry;
+    TrackedFrame tracked;
+    tracked.geometry = *geometry;
+    tracked.parent = tree->parent;
+    tracked.clientOffset =
+        Point{double(place->x + place->border_width), double(place->y + place->border_width)};
+    tracked.parentInside =
+        Point{geometry->client.x() - tracked.clientOffset.x, geometry->client.y() - tracked.clientOffset.y};
+    tracked.readFrom = std::uint16_t(selection.sequence);
+    tracked.readTo = std::uint16_t(parentCookie.sequence);
+    std::lock_guard lock(m_mutex);
+    m_tracked[window] = tracked;
+    return geometry;
+}
+
+void X11Desktop::inspect(const xcb_generic_event_t* event) {
+    const std::uint8_t type = x11EventType(event);
+    if (type == XCB_PROPERTY_NOTIFY) {
+        const auto* e = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+        if (e->window == m_barrierWindow && e->atom == m_connection.atom(X11Atom::NetFrameExtents) &&
+            e->state == XCB_PROPERTY_NEW_VALUE) {
+            ++m_barrierAnswers;
+            return;
+        }
+        if (e->atom == m_connection.atom(X11Atom::NetFrameExtents) ||
+            e->atom == m_connection.atom(X11Atom::GtkFrameExtents)) {
+            std::lock_guard lock(m_mutex);
+            m_tracked.erase(e->window);
+        }
+        return;
+    }
+    if (type == XCB_CONFIGURE_NOTIFY) {
+        followConfigure(reinterpret_cast<const xcb_configure_notify_event_t*>(event));
+        return;
+    }
+    xcb_window_t changed = XCB_WINDOW_NONE;
+    if (type == XCB_MAP_NOTIFY)
+        changed = reinterpret_cast<const xcb_map_notify_event_t*>(event)->window;
+    else if (type == XCB_UNMAP_NOTIFY)
+        changed = reinterpret_cast<const xcb_unmap_notify_event_t*>(event)->window;
+    else if (type == XCB_REPARENT_NOTIFY)
+        changed = reinterpret_cast<const xcb_reparent_notify_event_t*>(event)->window;
+    else if (type == XCB_DESTROY_NOTIFY)
+        changed = reinterpret_cast<const xcb_destroy_notify_event_t*>(event)->window;
+    else
+        return;
+    // A window mapped, unmapped, moved to another parent (a window manager that restarts) or
+    // destroyed is read anew the next time, as is every client inside it.
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_tracked, [&](const auto& entry) {
+        return entry.first == changed || entry.second.parent == changed;
+    });
+}
+
+void X11Desktop::followConfigure(const xcb_configure_notify_event_t* e) {
+    const bool synthetic = e->response_type != x11EventType(reinterpret_cast<const xcb_generic_event_t*>(e));
+    const Point inside{double(e->x + e->border_width), double(e->y + e->border_width)};
+    std::lock_guard lock(m_mutex);
+    auto follow = [&](TrackedFrame& tracked) {
+        FrameGeometry& g = tracked.geometry;
+        g.client = Rect(Point{tracked.parentInside.x + tracked.clientOffset.x,
+                              tracked.parentInside.y + tracked.clientOffset.y},
+                        g.client.size);
+        g.frame = frameAround(g.client, g.extents);
+    };
+    for (auto it = m_tracked.begin(); it != m_tracked.end();) {
+        TrackedFrame& tracked = it->second;
+        const bool own = it->first == e->window && e->event == e->window;
+        const bool parents = tracked.parent == e->window && e->event == m_connection.root();
+        if (!(own || parents) || isBefore(e->sequence, tracked.readFrom)) {
+            ++it;
+            continue;
+        }
+        // Between the requests of the read: whether it came before or after a reply is unknown.
+        if (isBefore(e->sequence, tracked.readTo)) {
+            it = m_tracked.erase(it);
+            continue;
+        }
+        if (own) {
+            // The window manager's own report is in root coordinates; the server's is the parent's.
+            if (synthetic)
+                tracked.parentInside =
+                    Point{inside.x - tracked.clientOffset.x, inside.y - tracked.clientOffset.y};
+            else
+                tracked.clientOffset = inside;
+            tracked.geometry.client.size = Size{double(e->width), double(e->height)};
+        } else {
+            tracked.parentInside = inside;
+        }
+        follow(tracked);
+        ++it;
+    }
+}
+
 X11Desktop::SetFrameResult X11Desktop::setFrame(xcb_window_t window, std::optional<Point> origin,
                                                 std::optional<Size> size, Rect* obtained) {
     const X11WindowInfo properties = info(window, X11Property::State | X11Property::NormalHints);
-    const auto before = frameGeometry(window);
+    const auto before = trackedFrame(window);
     if (!before || !properties.exists)
         return SetFrameResult::Gone;
 
@@ -476,11 +610,10 @@ X11Desktop::SetFrameResult X11Desktop::setFrame(xcb_window_t window, std::option
         static_cast<std::int32_t>(std::lround(targetOrigin.y - before->clientSideShadow.top));
 
     if (windowManagerSupports(X11Atom::NetMoveresizeWindow)) {
-        std::uint32_t flags = GravityNorthWest | (SourceTool << 12);
-        if (origin || maximized)
-            flags |= MoveResizeX | MoveResizeY;
-        if (size || maximized)
-            flags |= MoveResizeWidth | MoveResizeHeight;
+        // Position and size in one request, the current size when only moving: window managers
+        // that keep windows on screen refuse a frame that is only halfway there.
+        const std::uint32_t flags = GravityNorthWest | (SourceTool << 12) | MoveResizeX | MoveResizeY |
+                                    MoveResizeWidth | MoveResizeHeight;
         m_connection.sendRootMessage(
             window, X11Atom::NetMoveresizeWindow,
             {flags, static_cast<std::uint32_t>(requestX), static_cast<std::uint32_t>(requestY),
@@ -507,24 +640,26 @@ X11Desktop::SetFrameResult X11Desktop::setFrame(xcb_window_t window, std::option
         return originTaken && sizeTaken;
     };
 
-    // Most requests are done within a few round trips: look until the frame is as asked. Only
-    // when it is not (a window that clamps or refuses) wait until the window manager has surely
-    // handled the request, and read what it made of it.
-    std::optional<FrameGeometry> after;
-    const auto start = std::chrono::steady_clock::now();
+    // The frame is followed through the events the request brings. Only when it does not become the
+    // one asked for (a window that clamps or refuses) is the window manager asked to confirm that it
+    // is done, and the frame read anew.
     const bool confirmable = windowManagerSupports(X11Atom::NetRequestFrameExtents);
     const auto patience = std::chrono::duration<double>(
         confirmable ? std::min(timeout(), FastConfirmSeconds) : std::min(timeout(), UnconfirmedWaitSeconds));
-    while (true) {
+    std::optional<FrameGeometry> after;
+    const bool followed = m_connection.waitForEvents(
+        std::chrono::steady_clock::now() +
+            std::chrono::duration_cast<std::chrono::steady_clock::duration>(patience),
+        [&] {
+            after = cachedFrame(window);
+            return after && taken(after->frame);
+        });
+    if (!followed) {
+        if (confirmable)
+            waitForWindowManager(timeout());
         after = frameGeometry(window);
-        if (!after || taken(after->frame))
-            break;
-        if (std::chrono::steady_clock::now() - start >= patience) {
-            if (confirmable && waitForWindowManager(timeout()))
-                after = frameGeometry(window);
-            break;
-        }
-        std::this_thread::sleep_for(PollInterval);
+        std::lock_guard lock(m_mutex);
+        m_tracked.erase(window);
     }
     if (!after)
         return SetFrameResult::Gone;
@@ -555,28 +690,23 @@ bool X11Desktop::waitForWindowManager(double timeout) {
     auto* c = m_connection.xcb();
     if (m_barrierWindow == XCB_WINDOW_NONE) {
         m_barrierWindow = xcb_generate_id(c);
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_create_window(c, XCB_COPY_FROM_PARENT, m_barrierWindow, m_connection.root(), -100, -100, 1, 1, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
     }
     // The window manager handles requests in order: once it answers this one, it has handled ours
-    // before it, and the server has carried out what it asked for.
-    xcb_delete_property(c, m_barrierWindow, m_connection.atom(X11Atom::NetFrameExtents));
+    // before it, and the events of what it did have come before its answer. Answers are counted, so
+    // that a late answer to an earlier question does not count for this one.
+    const std::uint64_t ticket = ++m_barrierRequests;
     m_connection.sendRootMessage(m_barrierWindow, X11Atom::NetRequestFrameExtents, {0, 0, 0, 0, 0});
     m_connection.flush();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
-    while (true) {
-        const auto reply = m_connection.propertyReply(
-            m_connection.requestProperty(m_barrierWindow, X11Atom::NetFrameExtents, XCB_ATOM_CARDINAL, 4));
-        if (!reply)
-            return false;
-        if (reply->type != XCB_ATOM_NONE)
-            return true;
-        if (std::chrono::steady_clock::now() >= deadline) {
-            platformLog(QStringLiteral("the window manager did not answer within %1 s").arg(timeout));
-            return false;
-        }
-        std::this_thread::sleep_for(PollInterval);
-    }
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                               std::chrono::duration<double>(timeout));
+    if (m_connection.waitForEvents(deadline, [&] { return m_barrierAnswers >= ticket; }))
+        return true;
+    platformLog(QStringLiteral("the window manager did not answer within %1 s").arg(timeout));
+    return false;
 }
 
 // Requests ----------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "platform/x11/X11TitleBar.h"
 #include "platform/x11/X11WindowInfo.h"
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -104,8 +105,25 @@ public:
 
 private:
     struct Observed;
+    // A client's frame as events keep it: read once, then followed through the ConfigureNotify of the
+    // client and of its parent (a child of the root, whose events the root's selection brings).
+    struct TrackedFrame {
+        FrameGeometry geometry;
+        xcb_window_t parent = XCB_WINDOW_NONE;
+        Point parentInside;         // root coordinates of the parent's inside
+        Point clientOffset;         // from the parent's inside to the client's
+        std::uint16_t readFrom = 0; // sequence of the read: older events say nothing new
+        std::uint16_t readTo = 0;
+    };
 
     void handleEvent(const xcb_generic_event_t* event);
+    // Every event as soon as it is read, on the reading thread: keeps the tracked frames and counts
+    // the window manager's answers.
+    void inspect(const xcb_generic_event_t* event);
+    void followConfigure(const xcb_configure_notify_event_t* event);
+    // The frame as tracked, read first when it is not; the tracked one alone.
+    std::optional<FrameGeometry> trackedFrame(xcb_window_t window);
+    std::optional<FrameGeometry> cachedFrame(xcb_window_t window) const;
     void handlePropertyChange(xcb_window_t window, xcb_atom_t atom);
     void reloadClients();
     void reloadActiveWindow();
@@ -134,8 +152,12 @@ private:
     X11TitleBarMetrics m_titleMetrics;
     double m_messagingTimeout = 1.0;
 
+    std::unordered_map<xcb_window_t, TrackedFrame> m_tracked; // guarded by m_mutex
+
     std::mutex m_barrierMutex; // one wait for the window manager at a time
     xcb_window_t m_barrierWindow = XCB_WINDOW_NONE;
+    std::uint64_t m_barrierRequests = 0; // guarded by m_barrierMutex
+    std::atomic<std::uint64_t> m_barrierAnswers{0};
 
     std::map<xcb_window_t, std::unique_ptr<Observed>> m_observed; // main thread
     std::set<xcb_window_t> m_selected;                            // main thread
