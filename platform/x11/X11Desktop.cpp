@@ -472,7 +472,8 @@ std::optional<X11Desktop::FrameGeometry> X11Desktop::cachedFrame(xcb_window_t wi
 }
 
 std::optional<X11Desktop::FrameGeometry> X11Desktop::trackedFrame(xcb_window_t window) {
-    m_connection.inspectQueued();
+    // Whatever has come already counts: another client may just have moved the window.
+    m_connection.waitForEvents(std::chrono::steady_clock::now(), [] { return true; });
     if (auto cached = cachedFrame(window))
         return cached;
     auto* c = m_connection.xcb();

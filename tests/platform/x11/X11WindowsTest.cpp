@@ -202,6 +202,39 @@ TEST_F(X11Windows, FollowsAWindowMovedByAnotherClient) {
     EXPECT_TRUE(notifications.empty());
 }
 
+// Frames are followed through events between requests: a size set after another client moved the
+// window keeps the window where that client put it, and sizes that client gave are where the next
+// move starts from.
+TEST_F(X11Windows, FrameRequestsStartFromWhereAnotherClientLeftTheWindow) {
+    std::unique_ptr<Client> logo;
+    const AXElementRef window = open(QStringLiteral("xlogo"), QStringLiteral("200x150+100+100"), logo);
+    ASSERT_TRUE(window);
+    ASSERT_EQ(window->setAttributeValue(AX::Position, Point{150, 120}), AXError::Success);
+    const auto moved = [&](const QStringList& arguments) {
+        run(QStringLiteral("xdotool"), arguments);
+        return waitUntil([&] { return independentFrame(logo->window()) != elementFrame(window); }, 2000);
+    };
+    const QString id = QString::number(logo->window());
+    moved({QStringLiteral("windowmove"), id, QStringLiteral("400"), QStringLiteral("300")});
+    const auto placed = independentFrame(logo->window());
+    ASSERT_TRUE(placed);
+    ASSERT_EQ(window->setAttributeValue(AX::SizeAttribute, Size{260, 180}), AXError::Success);
+    EXPECT_EQ(independentFrame(logo->window())->origin, placed->origin);
+    EXPECT_EQ(independentFrame(logo->window())->size, (Size{260, 180}));
+
+    moved({QStringLiteral("windowsize"), id, QStringLiteral("320"), QStringLiteral("200")});
+    const auto resized = independentFrame(logo->window());
+    ASSERT_TRUE(resized);
+    ASSERT_EQ(window->setAttributeValue(AX::Position, Point{200, 150}), AXError::Success);
+    EXPECT_EQ(independentFrame(logo->window()), Rect(Point{200, 150}, resized->size));
+    EXPECT_EQ(elementFrame(window), independentFrame(logo->window()));
+
+    // Gone between two requests: the second finds it gone, not a frame remembered for it.
+    logo.reset();
+    processEvents(100);
+    EXPECT_EQ(window->setAttributeValue(AX::Position, Point{250, 150}), AXError::InvalidElement);
+}
+
 TEST_F(X11Windows, RaisesAndActivatesAWindow) {
     auto back = Client::start(QStringLiteral("xterm"), QStringLiteral("40x10+100+100"));
     auto front = Client::start(QStringLiteral("xterm"), QStringLiteral("40x10+150+150"));
