@@ -20,7 +20,9 @@ class QWidget;
 // reported and logged; a grab is never assumed.
 //
 // While the keyboard is held, keys that Qt would hand to another window of the program (the one the
-// window manager gave the focus) go to the grabbing window, as the grab promises.
+// window manager gave the focus) go to the grabbing window, as the grab promises. A Qt popup menu takes
+// the keyboard for itself while it is open and lets it go when it closes: an overlay that opens one takes
+// its grab again afterwards.
 class WindowInputGrab : public QObject {
     Q_OBJECT
 public:
