@@ -1,5 +1,6 @@
 #include "help-browser/ZRHelpManager.h"
 #include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "keyboard-control/ZRKeyboardController.h"
 #include "log-reader/ILRIntegratedLogReader.h"
 #include "mouse-control/ZRMouseController.h"
 #include "platform/GlobalHotKeys.h"
@@ -269,12 +270,13 @@ int main(int argc, char** argv) {
 
     ZRMainController& controller = ZRMainController::mainController();
     application.setHotKeyHandler(&controller);
-    // The areas above the shell join here, in this order: mouse control, the settings window, then keyboard
-    // control as it is built.
+    // The areas above the shell join here, in this order: mouse control, the settings window, keyboard
+    // control.
     controller.addArea(std::make_unique<ZRMouseController>());
     auto settings = std::make_unique<ZRSettingsController>();
     settings->setHelpHandler([](QObject* sender) { ZRHelpManager::helpManager().help(sender); });
     controller.addArea(std::move(settings));
+    controller.addArea(std::make_unique<ZRKeyboardController>());
     controller.openFiles(files);
     QObject::connect(&instance, &ZRSingleInstance::filesReceived, &controller,
                      [&controller](const QStringList& files) {

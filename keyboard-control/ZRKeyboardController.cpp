@@ -1,0 +1,226 @@
+#include "keyboard-control/ZRKeyboardController.h"
+
+#include "actions/ZRAction.h"
+#include "actions/ZRActionController.h"
+#include "actions/ZRActionManager.h"
+#include "actions/ZRActionType.h"
+#include "keyboard-control/ZRKeyboardMenu.h"
+#include "keyboard-control/ZRKeyboardMenuItem.h"
+#include "mouse-control/ZRMouseController.h"
+#include "platform/Platform.h"
+#include "platform/Screens.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "shell/ZRMainController.h"
+#include "toolkit/MouseLocation.h"
+#include "toolkit/StringExtensions.h"
+
+#include <QVariantMap>
+#include <cmath>
+
+namespace {
+
+const QString IncludeSuffixKey = QStringLiteral("Custom Control Titles: Include Suffix");
+const QString IncludeUserDefinedSuffixKey =
+    QStringLiteral("Custom Control Titles: User-Defined: Include Suffix");
+const QString HideChainedItemsKey = QStringLiteral("Keyboard Menu: Hide Chained Items");
+const QString DefaultRootTitle = QStringLiteral("Skaf");
+// Rows whose title starts so are hidden.
+constexpr QChar HiddenTitlePrefix = u'.';
+constexpr QChar EmDash = u'\u2014';
+// Icons in line heights: across, and up and down for actions, chains and other folders.
+constexpr double IconWidthScale = 0.86;
+constexpr double IconHeightScale = 0.63;
+constexpr double ChainIconHeightScale = 0.8;
+constexpr double FolderIconHeightScale = 0.7;
+
+struct BuilderSettings {
+    bool includeSuffix = false;
+    bool includeUserDefinedSuffix = false;
+    bool hideChained = false;
+    double lineHeight = 0;
+    const ZRAction* control = nullptr;
+};
+
+// Adds the rows of the actions under the parent, and those of folders under theirs; answers whether it
+// added any. The first row that can be chosen in each level starts selected; the control's folder
+// becomes the entry.
+bool addActions(ZRKeyboardMenuItem& parent, const std::vector<std::shared_ptr<ZRAction>>& actions,
+                const BuilderSettings& settings, std::shared_ptr<ZRKeyboardMenuItem>& entry) {
+    bool added = false;
+    bool firstSelectable = true;
+    for (const auto& action : actions) {
+        const ZRActionType type = action->actionType();
+        if (type == ZRActionTypeSeparator) {
+            parent.addSeparatorChild();
+            added = true;
+            continue;
+        }
+        QStringList suffixes;
+        const bool collectSuffixes =
+            settings.includeSuffix && (settings.includeUserDefinedSuffix || !action->userDefinedName());
+        const QString title = action->displayNameWithSuffixes(collectSuffixes ? &suffixes : nullptr);
+        if (title.startsWith(HiddenTitlePrefix))
+            continue;
+        auto item = ZRKeyboardMenuItem::item(title);
+        if (collectSuffixes && !suffixes.isEmpty())
+            item->setSuffix(u' ' + QString(EmDash) + u' ' + suffixes.join(spacedMidDotSring()));
+        parent.addChild(item);
+        added = true;
+
+        const bool isFolder = type == ZRActionTypeFolder;
+        const bool isChain = isFolder && action->chain();
+        const double heightScale = isChain    ? ChainIconHeightScale
+                                   : isFolder ? FolderIconHeightScale
+                                              : IconHeightScale;
+        item->setImage(
+            action->strongReferenceTemplateIconWithSize(Size(std::floor(IconWidthScale * settings.lineHeight),
+                                                             std::floor(heightScale * settings.lineHeight))));
+        if (type == ZRActionTypeMenuHeader)
+            continue;
+        if (firstSelectable)
+            item->select();
+        firstSelectable = false;
+        if ((isFolder && !isChain) || (isChain && !settings.hideChained)) {
+            if (!addActions(*item, action->children(), settings, entry))
+                item->addChild(ZRKeyboardMenuItem::item(ZRKeyboardMenu::emptyTitle()));
+        }
+        if (isFolder && !isChain) {
+            // Choosing a folder opens it.
+            if (action.get() == settings.control)
+                entry = item;
+            continue;
+        }
+        item->setAction([weakAction = std::weak_ptr<ZRAction>(action)](ZRKeyboardMenuItem&) {
+            // After the menu has closed, and only if the action is still there then.
+            RunLoop::main().performOnNextTurn([weakAction] {
+                const std::shared_ptr<ZRAction> action = weakAction.lock();
+                if (action && ZRMainController::exists())
+                    ZRMainController::mainController().actions().triggerAction(action, nullptr, true, nullptr,
+                                                                               false, true);
+            });
+            return true;
+        });
+    }
+    return added;
+}
+
+// The screen whose frame holds the pointer, a shared edge counting for one screen only; else the first.
+std::optional<ScreenInfo> screenUnderPointer() {
+    if (!Platform::hasCurrent())
+        return std::nullopt;
+    const auto screens = Platform::current().screens().screens();
+    if (screens.empty())
+        return std::nullopt;
+    const Point pointer = zeroBasedMouseLocation();
+    for (const ScreenInfo& screen : screens)
+        if (screen.frame.contains(pointer))
+            return screen;
+    return screens.front();
+}
+
+} // namespace
+
+ZRKeyboardController::ZRKeyboardController() : m_mainController(&ZRMainController::mainController()) {
+    m_mainController->actions().setKeyboardMenu(this);
+    if (auto* mouseControl = m_mainController->area<ZRMouseController>())
+        mouseControl->setKeyboardMenu(this);
+}
+
+ZRKeyboardController::~ZRKeyboardController() {
+    // Areas go last added first, so mouse control and the actions area are still there.
+    if (auto* mouseControl = m_mainController->area<ZRMouseController>())
+        mouseControl->setKeyboardMenu(nullptr);
+    m_mainController->actions().setKeyboardMenu(nullptr);
+    ZRKeyboardMenu::destroySharedMenu();
+}
+
+bool ZRKeyboardController::popUpKeyboardMenuForControl(
+    const std::shared_ptr<ZRAction>& control, const void* orCycleWithReference,
+    const std::vector<std::shared_ptr<ZRAction>>* topLevelActions, const std::optional<QString>& rootTitle,
+    bool* repeat, bool animate) {
+    if (ZRKeyboardMenu::cycleWithReference(orCycleWithReference)) {
+        if (repeat)
+            *repeat = true;
+        return true;
+    }
+    const std::optional<ScreenInfo> screen = screenUnderPointer();
+    if (!screen)
+        return false;
+    const MenuOfActions menu = menuOfActions(
+        control, topLevelActions ? *topLevelActions : ZRActionManager::actionManager().topLevelActions(),
+        rootTitle.value_or(DefaultRootTitle), ZRKeyboardMenu::lineHeightForScreen(&*screen));
+    if (!ZRKeyboardMenu::popUpWithEntryItem(menu.entry, &*screen, animate, orCycleWithReference))
+        return false;
+    if (repeat)
+        *repeat = true;
+    return true;
+}
+
+ZRKeyboardController::MenuOfActions
+ZRKeyboardController::menuOfActions(const std::shared_ptr<ZRAction>& control,
+                                    const std::vector<std::shared_ptr<ZRAction>>& actions,
+                                    const QString& rootTitle, double lineHeight) {
+    const UserDefaults& defaults = UserDefaults::standard();
+    BuilderSettings settings;
+    settings.includeSuffix = defaults.boolForKey(IncludeSuffixKey);
+    settings.includeUserDefinedSuffix =
+        settings.includeSuffix && defaults.boolForKey(IncludeUserDefinedSuffixKey);
+    settings.hideChained = defaults.boolForKey(HideChainedItemsKey);
+    settings.lineHeight = lineHeight;
+    settings.control = control.get();
+    MenuOfActions menu{ZRKeyboardMenuItem::item(rootTitle), nullptr};
+    addActions(*menu.root, actions, settings, menu.entry);
+    if (!menu.entry)
+        menu.entry = menu.root;
+    return menu;
+}
+
+void ZRKeyboardController::close() {
+    ZRKeyboardMenu::close();
+}
+
+bool ZRKeyboardController::isVisible() const {
+    return ZRKeyboardMenu::isVisible();
+}
+
+void ZRKeyboardController::vanishAndClose() {
+    ZRKeyboardMenu::vanishAndClose();
+}
+
+double ZRKeyboardController::lineHeightForScreen(const ScreenInfo& screen) const {
+    return ZRKeyboardMenu::lineHeightForScreen(&screen);
+}
+
+bool ZRKeyboardController::popUpWithEntryItem(const EntryItem& entry, const ScreenInfo& onScreen,
+                                              bool animate, const void* cycleReference) {
+    auto root = ZRKeyboardMenuItem::item(entry.title);
+    for (const EntryItem::Child& child : entry.children) {
+        auto item = ZRKeyboardMenuItem::item(child.title);
+        item->setImage(child.image);
+        item->setAction([](ZRKeyboardMenuItem&) { return false; });
+        root->addChild(item);
+    }
+    return ZRKeyboardMenu::keyboardMenuByCreatingIfNecessary(true)->popUp(root, &onScreen, animate,
+                                                                          cycleReference, false);
+}
+
+bool ZRKeyboardController::selectItemAtIndex(std::int64_t index) {
+    return ZRKeyboardMenu::selectItemAtIndex(qsizetype(index));
+}
+
+void ZRKeyboardController::registerDefaults(UserDefaults& defaults) {
+    defaults.registerDefaults({{IncludeSuffixKey, true}});
+}
+
+void ZRKeyboardController::activeSpaceDidChange() {
+    ZRKeyboardMenu::vanishAndClose();
+}
+
+void ZRKeyboardController::screenParametersDidChange() {
+    ZRKeyboardMenu::close();
+}
+
+void ZRKeyboardController::applicationWillTerminate() {
+    ZRKeyboardMenu::close();
+}
