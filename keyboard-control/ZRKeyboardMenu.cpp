@@ -35,15 +35,6 @@ bool animationDisabled() {
     return UserDefaults::standard().boolForKey(DisableAnimationKey);
 }
 
-std::optional<ScreenInfo> screenOrFirst(const ScreenInfo* screen) {
-    if (screen)
-        return *screen;
-    if (!Platform::hasCurrent())
-        return std::nullopt;
-    const auto screens = Platform::current().screens().screens();
-    return screens.empty() ? std::nullopt : std::optional<ScreenInfo>(screens.front());
-}
-
 } // namespace
 
 // --- The shared panel
@@ -140,7 +131,7 @@ bool ZRKeyboardMenu::holdsKeyboard() const {
 
 bool ZRKeyboardMenu::popUp(const std::shared_ptr<ZRKeyboardMenuItem>& entryItem, const ScreenInfo* onScreen,
                            bool animate, const void* cycleReference, bool takeKeys) {
-    const std::optional<ScreenInfo> screen = screenOrFirst(onScreen);
+    const std::optional<ScreenInfo> screen = onScreen ? std::optional<ScreenInfo>(*onScreen) : firstScreen();
     if (!entryItem || !screen) {
         m_cycleReference = nullptr;
         return false;

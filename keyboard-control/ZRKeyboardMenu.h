@@ -153,6 +153,8 @@ private:
 
     void setUpMenuViewWithFrame(const QRect& frame);
     static void setMenuCornerRadiusForVerticalPadding(double verticalPadding);
+    // The first of the desktop's screens; none without screens.
+    static std::optional<ScreenInfo> firstScreen();
     const ScreenInfo* screen() const { return m_screen ? &*m_screen : nullptr; }
     void moveToCocoaFrame(const Rect& frame, bool animate);
     void takeKeyboard();

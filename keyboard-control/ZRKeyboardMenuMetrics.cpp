@@ -44,7 +44,13 @@ const QString ThemeKey = QString::fromUtf16(ZRKeyboardMenuDefaults::Theme);
 
 double cornerRadius = 10.0;
 
-std::optional<ScreenInfo> firstScreen() {
+QString rowText(const ZRKeyboardMenuItem& item) {
+    return item.suffix().isEmpty() ? item.title() : item.title() + item.suffix();
+}
+
+} // namespace
+
+std::optional<ScreenInfo> ZRKeyboardMenu::firstScreen() {
     if (!Platform::hasCurrent())
         return std::nullopt;
     const auto screens = Platform::current().screens().screens();
@@ -52,12 +58,6 @@ std::optional<ScreenInfo> firstScreen() {
         return std::nullopt;
     return screens.front();
 }
-
-QString rowText(const ZRKeyboardMenuItem& item) {
-    return item.suffix().isEmpty() ? item.title() : item.title() + item.suffix();
-}
-
-} // namespace
 
 void ZRKeyboardMenu::setLineHeight(double lineHeight) {
     UserDefaults::standard().setDouble(lineHeight, LineHeightKey);
