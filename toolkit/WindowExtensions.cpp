@@ -57,9 +57,11 @@ public:
         m_animation->setDuration(static_cast<int>(fadingDuration(m_window) * MillisecondsPerSecond));
         connect(m_animation, &QVariantAnimation::valueChanged, this,
                 [this](const QVariant& value) { m_window->setWindowOpacity(value.toDouble()); });
-        connect(m_animation, &QVariantAnimation::finished, this, [this, finished] {
+        connect(m_animation, &QVariantAnimation::finished, this, [this, to, finished] {
             m_animation->deleteLater();
             m_animation = nullptr;
+            // A fade of no duration ends without a step of its own.
+            m_window->setWindowOpacity(to);
             if (m_fadingOut) {
                 m_fadingOut = false;
                 m_window->close();

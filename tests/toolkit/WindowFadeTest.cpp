@@ -33,6 +33,11 @@ TEST_F(WindowFadeTest, FadeInReachesTheAlphaThenCompletes) {
     EXPECT_EQ(completed, 0);
     QTRY_COMPARE_WITH_TIMEOUT(completed, 1, 1000);
     EXPECT_NEAR(window.windowOpacity(), 0.8, 0.01);
+
+    window.hide();
+    setFadingDuration(&window, 0);
+    orderFrontAndFadeIn(&window);
+    QTRY_COMPARE_WITH_TIMEOUT(window.windowOpacity(), 1.0, 1000);
 }
 
 TEST_F(WindowFadeTest, FadeOutClosesThenCompletesAndRestoresOpacity) {
