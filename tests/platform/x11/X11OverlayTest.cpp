@@ -72,12 +72,6 @@ public:
     }
 };
 
-bool isViewable(WId window) {
-    return QString::fromUtf8(
-               run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)}))
-        .contains(QStringLiteral("IsViewable"));
-}
-
 Point center(const Rect& rect) {
     return {std::floor(rect.midX()), std::floor(rect.midY())};
 }
@@ -107,11 +101,6 @@ protected:
         auto client = Client::start(QStringLiteral("xterm"), geometry);
         EXPECT_TRUE(client) << "xterm did not start";
         return client;
-    }
-
-    static std::uint32_t activeWindow() {
-        const auto values = xpropValues(0, QStringLiteral("_NET_ACTIVE_WINDOW"));
-        return values.empty() ? 0 : static_cast<std::uint32_t>(values.front());
     }
 
     // Shown, mapped and painted.

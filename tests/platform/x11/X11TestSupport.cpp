@@ -139,6 +139,20 @@ bool setCardinals(std::uint32_t window, const QString& property, const QString& 
     return exitCode == 0;
 }
 
+QString xwininfoText(std::uint32_t window) {
+    return QString::fromUtf8(
+        run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)}));
+}
+
+bool isViewable(std::uint32_t window) {
+    return xwininfoText(window).contains(QStringLiteral("IsViewable"));
+}
+
+std::uint32_t activeWindow() {
+    const auto values = xpropValues(0, QStringLiteral("_NET_ACTIVE_WINDOW"));
+    return values.empty() ? 0 : static_cast<std::uint32_t>(values.front());
+}
+
 std::vector<std::uint32_t> windowsNamed(const QString& instanceName) {
     const QString text =
         QString::fromUtf8(run(QStringLiteral("xdotool"),

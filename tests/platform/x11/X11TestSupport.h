@@ -44,6 +44,11 @@ std::vector<long> xpropValues(std::uint32_t window, const QString& property);
 QString xpropText(std::uint32_t window, const QString& property);
 // Sets a property of 32-bit values ("1, 2, 3") with xprop, as another client would.
 bool setCardinals(std::uint32_t window, const QString& property, const QString& values);
+// What xwininfo says of a window, whether it is mapped and shown, and the root's _NET_ACTIVE_WINDOW (0 for
+// none).
+QString xwininfoText(std::uint32_t window);
+bool isViewable(std::uint32_t window);
+std::uint32_t activeWindow();
 // Visible client windows whose WM_CLASS instance is the name, found with xdotool.
 std::vector<std::uint32_t> windowsNamed(const QString& instanceName);
 

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "mouse-control/ZRFocusPicture.h"
+#include "platform/Accessibility.h"
+#include "platform/Geometry.h"
+#include "platform/Signal.h"
+
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QPainter;
+class QVariantAnimation;
+class ZRFocusView;
+
+// The one shared, click-through overlay that dims the screen around a window (the aperture), outlines a
+// target frame (where a window is about to go, or, drawn as an alert, a frame it cannot take), and draws
+// the frames of a layout's drop zones. Snapping, the drop zones, the palette, the grids and the keyboard
+// control panel all draw through it. Its activation is counted: it shows while more users activated it
+// than deactivated it, and each user sets the frames it wants before activating. Frames are in Cocoa
+// screen coordinates.
+//
+// Without a compositing manager it draws no dimming (it would turn the screen black) and shapes itself to
+// its outline and drop frames, drawn opaque. Main thread only.
+class ZRFocusWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Above the program's other overlays.
+    static constexpr int Level = 98;
+
+    // The shared window, made on first use with no frames; it lives until the program ends.
+    static ZRFocusWindow& defaultFocusWindow();
+    // Ends the shared window (tests, the end of the program); the next use makes a new one.
+    static void destroyDefaultFocusWindow();
+    static std::unique_ptr<ZRFocusWindow> focusWindowWithFrame(const Rect& frame);
+
+    explicit ZRFocusWindow(const Rect& frame);
+    ~ZRFocusWindow() override;
+
+    ZRFocusView* focusView() const { return m_focusView; }
+    // The window's frame as last set.
+    Rect frame() const { return m_frame; }
+
+    // --- Activation
+
+    bool isActive() const { return m_active; }
+    std::int64_t activeCounter() const { return m_activeCounter; }
+    // Counted: each YES adds one, each NO takes one away, never below zero (an extra NO is logged and
+    // ignored, so it cannot hide a later activation). Shown while the count is above zero; becoming
+    // inactive forgets the drop frames, covering all screens, displaying regardless and a pending pulse.
+    void setActive(bool active);
+    // Activates now and deactivates after the seconds.
+    void activateTemporarily(double seconds);
+    void deactivate();
+    // One pulse of the outline on the next update.
+    void pulse();
+
+    // --- What it shows
+
+    bool coverAllScreens() const { return m_coverAllScreens; }
+    void setCoverAllScreens(bool coverAllScreens);
+    // Draws even when "Focus" is too low to draw anything.
+    bool displayRegardless() const { return m_displayRegardless; }
+    void setDisplayRegardless(bool displayRegardless);
+    bool dropFrameValuesOverlap() const { return m_dropFrameValuesOverlap; }
+    void setDropFrameValuesOverlap(bool overlap) { m_dropFrameValuesOverlap = overlap; }
+    bool drawOutlineAsAlert() const { return m_drawOutlineAsAlert; }
+    void setDrawOutlineAsAlert(bool alert);
+    bool pulseOnNextUpdate() const { return m_pulseOnNextUpdate; }
+    void setPulseOnNextUpdate(bool pulse) { m_pulseOnNextUpdate = pulse; }
+    // Kept for its users; the corners of this desktop's windows have one radius (ZRFocusCornerRadius).
+    double adaptiveCornerRadius() const { return m_adaptiveCornerRadius; }
+    void setAdaptiveCornerRadius(double radius) { m_adaptiveCornerRadius = radius; }
+
+    const std::vector<Rect>& dropFrameValues() const { return m_dropFrameValues; }
+    Rect apertureFrame() const { return m_apertureFrame; }
+    Rect outlineFrame() const { return m_outlineFrame; }
+    // The one setter of the three: the window takes the screens that the frames touch (every screen when
+    // covering all of them) and draws again when anything changed.
+    void setDropFrameValues(std::vector<Rect> dropFrames, const Rect& apertureFrame,
+                            const Rect& outlineFrame);
+    void setDropFrameValues(std::vector<Rect> dropFrames);
+    void setApertureFrame(const Rect& apertureFrame);
+    // Also stops drawing the outline as an alert.
+    void setOutlineFrame(const Rect& outlineFrame);
+    // While active: the aperture becomes the window's frame, or nothing when it cannot be read.
+    void updateApertureFrameForWindow(const AXElementRef& window);
+
+    void setNeedsDisplay();
+    // One window per screen would be needed where each screen has its own workspaces; X11 workspaces span
+    // every screen, so the window covers them all itself and this answers false.
+    bool orderFrontHelperWindowsAndFadeIn(bool fadeIn);
+
+    // Draws the part of the picture in the dirty region (the content view's coordinates).
+    void updateLayer(QPainter& painter, const QRegion& dirty);
+    // The picture of the last update.
+    const ZRFocusPicture& picture() const { return m_picture; }
+
+private:
+    void becomeActive();
+    void becomeInactive();
+    Rect frameForFrames(const std::vector<Rect>& dropFrames, const Rect& apertureFrame,
+                        const Rect& outlineFrame) const;
+    void updatePicture();
+    void updateDashAnimation();
+    void repaintOutline();
+    void startPulse();
+
+    ZRFocusView* m_focusView;
+    std::int64_t m_activeCounter = 0;
+    bool m_active = false;
+    bool m_coverAllScreens = false;
+    bool m_displayRegardless = false;
+    bool m_dropFrameValuesOverlap = false;
+    bool m_drawOutlineAsAlert = false;
+    bool m_pulseOnNextUpdate = false;
+    std::vector<Rect> m_dropFrameValues;
+    double m_adaptiveCornerRadius = -1;
+    Rect m_apertureFrame;
+    Rect m_outlineFrame;
+    Rect m_frame;
+
+    // The picture is made again on the next update after anything changed; the animations only move the
+    // inner line's dashes and width.
+    ZRFocusPicture m_picture;
+    bool m_pictureIsStale = true;
+    QVariantAnimation* m_dashAnimation;
+    QVariantAnimation* m_pulseAnimation;
+    bool m_painting = false;
+    double m_dashPhase = 0;
+    double m_pulse = 0;
+    Connection m_compositingChanged;
+};
