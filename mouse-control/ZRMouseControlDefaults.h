@@ -19,6 +19,19 @@ inline const QString ZoomButtonBehavior = QStringLiteral("Mouse Controls: Zoom B
 inline const QString Delay = QStringLiteral("Mouse Controls Delay");
 inline const QString Snap = QStringLiteral("Snap");
 inline const QString AutoSnap = QStringLiteral("Snap: Auto-Snap");
+// Seconds the pointer rests in a zone before it snaps or shows the snap.
+inline const QString SnapDelay = QStringLiteral("Snap Delay");
+// Points: the depth of the bands along the screen edges, and how far the corners reach along them.
+inline const QString SnapDragZoneWidth = QStringLiteral("Snap: Drag Zone Width");
+inline const QString SnapDragZoneWidthChooser = QStringLiteral("Snap: Drag Zone Width: Chooser");
+inline const QString SnapIgnoreBorderingEdgesAndCorners =
+    QStringLiteral("Snap: Ignore Bordering Edges And Corners");
+// Windows dragged with Command held snap too.
+inline const QString SnapMonitorCommandDragging = QStringLiteral("Snap: Monitor Command-Dragging");
+// 1: a window snaps back also from a frame a keyboard action gave it at an edge or corner.
+inline const QString SnapBackScope = QStringLiteral("Snap Back: Scope");
+// A layout in a snap zone shows its drop zones instead of a snap.
+inline const QString DropSnapActivateViaSnap = QStringLiteral("Drop Snap: Activate Via Snap");
 inline const QString SnapBack = QStringLiteral("Snap Back");
 inline const QString SnapBackUndeadExtendedScope = QStringLiteral("Snap Back: Undead Extended Scope");
 inline const QString Hover = QStringLiteral("Hover");

@@ -13,6 +13,7 @@
 #include "mouse-control/ZRMouseControlSnapping.h"
 #include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseEventTapCallback.h"
+#include "mouse-control/ZRSnapping.h"
 #include "mouse-control/ZRSystemWindowSettings.h"
 #include "platform/Platform.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -192,6 +193,8 @@ ZRMouseController::ZRMouseController()
       m_keyboardMenu(&noKeyboardMenu) {
     m_ownHover = std::make_unique<ZRHover>(*this);
     m_hover = m_ownHover.get();
+    m_ownSnapping = std::make_unique<ZRSnapping>(*this);
+    m_snapping = m_ownSnapping.get();
     setDelayReader(nullptr);
     followTappedEventSettings();
     // Whether drop snap is on depends on the layouts and their hot keys; a burst of changes (a store

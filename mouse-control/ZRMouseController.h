@@ -18,6 +18,7 @@ class ZRMouseControlPalette;
 class ZRMouseControlSettingsControls;
 class ZRMouseControlSnapping;
 class ZRSettingsControlSender;
+class ZRSnapping;
 
 // The mouse-control area of the main controller: it decides from the settings which features are on
 // (ZRMouseControlState), installs the listen-only event tap while one is, and hands the tapped events to
@@ -42,7 +43,7 @@ public:
     ZRMouseController& operator=(const ZRMouseController&) = delete;
 
     // --- The parts that act on tapped events; null takes a part away again. The caller keeps them alive.
-    // Hover is the controller's own until another is given.
+    // Hover and snapping are the controller's own until others are given.
 
     void setHover(ZRMouseControlHover* hover);
     void setSnapping(ZRMouseControlSnapping* snapping);
@@ -116,6 +117,7 @@ private:
     Connection m_actionsChanged;
     double m_tapRetryDelay = TapRetryDelay;
     bool m_terminated = false;
-    // Last: it goes first, while the rest of the controller is still there.
+    // Last: they go first, while the rest of the controller is still there.
+    std::unique_ptr<ZRSnapping> m_ownSnapping;
     std::unique_ptr<ZRHover> m_ownHover;
 };

@@ -1,0 +1,87 @@
+#include "BenchApplication.h"
+
+#include "actions/ZRActionManager.h"
+#include "mouse-control/ZRMouseControlDefaults.h"
+#include "mouse-control/ZRMouseControlState.h"
+#include "mouse-control/ZRMouseController.h"
+#include "mouse-control/ZRSnapZones.h"
+#include "mouse-control/ZRSnapping.h"
+#include "platform/Platform.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/sim/SimDesktop.h"
+#include "shell/ZRShellDefaults.h"
+
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+// Finding the snap zone under the pointer and its target, as every step of a drag does while a window is
+// seen to move: on four displays of 1920 x 1080 in a square, the pointer running along the top edge of the
+// first (the top zone and its corners) with the launch's settings.
+namespace {
+
+struct Run {
+    Run() {
+        ensureBenchApplication();
+        RunLoop::main().useManualClock();
+        Platform::setCurrent(&desktop);
+        for (const Rect& frame : {Rect(0, 0, 1920, 1080), Rect(1920, 0, 1920, 1080),
+                                  Rect(0, 1080, 1920, 1080), Rect(1920, 1080, 1920, 1080)})
+            desktop.addScreen(frame);
+        UserDefaults::setStandard(
+            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
+        ZRRegisterShellDefaults(UserDefaults::standard());
+        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
+        controller = std::make_unique<ZRMouseController>();
+        controller->registerDefaults(UserDefaults::standard());
+        UserDefaults::standard().setBool(true, ZRMouseControlDefault::Snap);
+        controller->updateFeatureFlagsAndTap();
+        auto& application =
+            desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
+        desktop.addWindow(application, Rect(400, 300, 600, 400));
+        ZRMouseControlState& state = ZRMouseControlState::shared();
+        state.trackedSnapWindow = desktop.accessibility().elementAtPosition(Point(700, 500));
+        state.snapWindowMoving = true;
+    }
+    ~Run() {
+        controller.reset();
+        ZRMouseControlState::reset();
+        ZRActionManager::setActionManager(nullptr);
+        UserDefaults::setStandard(nullptr);
+        Platform::setCurrent(nullptr);
+        RunLoop::main().useRealClock();
+    }
+
+    QTemporaryDir folder;
+    SimDesktop desktop;
+    std::unique_ptr<ZRMouseController> controller;
+};
+
+// One drag step's search: the settings, the screens, the zone and its target.
+void BM_SnapZoneFinderStep(benchmark::State& state) {
+    Run run;
+    auto& snapping = static_cast<ZRSnapping&>(run.controller->snapping());
+    double x = 0;
+    Rect screen;
+    for (auto _ : state) {
+        x = x >= 1919 ? 0 : x + 7;
+        run.desktop.movePointer(Point(x, 3));
+        benchmark::DoNotOptimize(snapping.snapFrameAtCurrentMouseLocation(false, false, &screen));
+    }
+}
+BENCHMARK(BM_SnapZoneFinderStep);
+
+// The zone alone, on screens found beforehand.
+void BM_SnapZoneAtLocation(benchmark::State& state) {
+    Run run;
+    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens();
+    const ZRSnapZoneSettings settings = ZRSnapZoneSettings::read(false);
+    double x = 0;
+    for (auto _ : state) {
+        x = x >= 1919 ? 0 : x + 7;
+        benchmark::DoNotOptimize(ZRSnapZoneAtLocation(Point(x, 2157), screens, settings, false));
+    }
+}
+BENCHMARK(BM_SnapZoneAtLocation);
+
+} // namespace
