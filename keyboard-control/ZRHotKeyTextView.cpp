@@ -10,6 +10,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/Appearance.h"
 #include "toolkit/ViewExtensions.h"
+#include "toolkit/WindowInputGrab.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -107,6 +108,7 @@ ZRHotKeyTextView::ZRHotKeyTextView(QWidget* parent)
 
 ZRHotKeyTextView::~ZRHotKeyTextView() {
     RunLoop::main().cancelPreviousPerformRequests(this);
+    letGoOfKeyboard();
 }
 
 void ZRHotKeyTextView::setDeleteButton(QAbstractButton* button) {
@@ -179,6 +181,7 @@ bool ZRHotKeyTextView::becomeFirstResponder() {
     RunLoop::main().cancelPreviousPerformRequests(this, TimeOutSelector, nullptr);
     RunLoop::main().perform(this, TimeOutSelector, nullptr, RecordingTimeout,
                             [this] { timeOutFirstResponder(); });
+    holdKeyboard();
     updateDisplayForFirstResponder(true);
     return true;
 }
@@ -188,7 +191,21 @@ void ZRHotKeyTextView::endRecording() {
         return;
     m_recording = false;
     RunLoop::main().cancelPreviousPerformRequests(this, TimeOutSelector, nullptr);
+    letGoOfKeyboard();
     updateDisplayForFirstResponder(false);
+}
+
+void ZRHotKeyTextView::holdKeyboard() {
+    letGoOfKeyboard();
+    m_keyboardGrab = new WindowInputGrab(window(), WindowInputGrab::Device::Keyboard);
+}
+
+void ZRHotKeyTextView::letGoOfKeyboard() {
+    delete m_keyboardGrab.data();
+}
+
+bool ZRHotKeyTextView::holdsKeyboard() const {
+    return m_keyboardGrab && m_keyboardGrab->isHeld();
 }
 
 void ZRHotKeyTextView::activelyResignFirstResponder() {
@@ -248,6 +265,8 @@ void ZRHotKeyTextView::keyDown(const QKeyEvent& qtEvent) {
         return;
     }
     if (!(flags & ConfirmationFreeModifiers) && !hotKey->isLocal()) {
+        // The question needs the keyboard, and may stay open for long.
+        letGoOfKeyboard();
         const QPointer<ZRHotKeyTextView> self(this);
         const bool confirmed =
             alerts().confirmHotKey(window(), hotKey->visualRepresentation().value_or(QString()));

@@ -10,6 +10,7 @@ class ZRHotKey;
 class ZRHotKeyContainerView;
 class ZRHotKeyDelegate;
 class ZRHotKeyTextViewAlerts;
+class WindowInputGrab;
 
 // The one-line field in which the user records a hot key. A click on the field (or on its plus while it
 // has none) starts recording; the next key press with its modifiers becomes a hot key, which the field's
@@ -93,6 +94,8 @@ private:
 
     ZRHotKeyContainerView* m_containerView;
     QPointer<QAbstractButton> m_deleteButton;
+    // A child of the window, given back whenever recording ends.
+    QPointer<WindowInputGrab> m_keyboardGrab;
     ZRHotKeyDelegate* m_hotKeyDelegate = nullptr;
     std::shared_ptr<ZRHotKey> m_hotKey;
     QString m_string;

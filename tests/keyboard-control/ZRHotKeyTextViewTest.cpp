@@ -2,7 +2,6 @@
 #include "HotKeyTestSupport.h"
 
 #include "keyboard-control/ZRHotKeyClearButton.h"
-#include "keyboard-control/ZRHotKeyHandler.h"
 #include "toolkit/Appearance.h"
 
 #include <QAction>
@@ -25,15 +24,10 @@ public:
         ++setQuestions;
         if (refuses)
             return false;
-        const auto previous = std::exchange(current, nullptr);
-        if (previous)
+        if (const auto previous = std::exchange(current, nullptr))
             previous->unregister();
-        if (hotKey && !hotKey->registerForDelegate(*this)) {
-            current = previous;
-            if (previous)
-                previous->registerForDelegate(*this);
+        if (hotKey && !hotKey->registerForDelegate(*this))
             return false;
-        }
         current = hotKey;
         return true;
     }
@@ -43,15 +37,6 @@ public:
     int setQuestions = 0;
 };
 
-class OfferedKeys : public ZRHotKeyHandler {
-public:
-    bool handleKeyDownEvent(const KeyEvent&, bool&) override {
-        ++offered;
-        return true;
-    }
-    int offered = 0;
-};
-
 class HotKeyFieldTest : public HotKeyTest {
 protected:
     void SetUp() override {
@@ -59,9 +44,7 @@ protected:
         auto scripted = std::make_unique<ScriptedFieldAlerts>();
         alerts = scripted.get();
         ZRHotKeyTextView::setAlerts(std::move(scripted));
-        view = std::make_unique<FieldWindow>();
-        field()->setHotKeyDelegate(&owner);
-        ASSERT_TRUE(view->showActive());
+        openView();
     }
     void TearDown() override {
         view.reset();
@@ -71,7 +54,20 @@ protected:
         HotKeyTest::TearDown();
     }
 
+    void openView() {
+        view = std::make_unique<FieldWindow>();
+        field()->setHotKeyDelegate(&owner);
+        showView();
+    }
+    // The desktop sees the window as shown (a closed window comes back as another), so it may take the
+    // keyboard.
+    void showView() {
+        ASSERT_TRUE(view->showActive());
+        desktop.overlayWindows().overlayShown(view->window->winId(), Rect(0, 0, 220, 70), false);
+    }
+
     ZRHotKeyTextView* field() const { return view->field; }
+    OwnWindowId keyboardHolder() const { return desktop.overlayWindows().keyboardHolder(); }
 
     // The field shows a hot key its owner holds, registered on an earlier turn of the run loop.
     std::shared_ptr<ZRHotKey> hold(KeyCode keyCode, ModifierFlags flags) {
@@ -115,6 +111,8 @@ TEST_F(HotKeyFieldTest, APressIsRecordedWithItsModifiersAndConfirmedWhenItTakesA
     quit->setShortcut(QKeySequence(Qt::META | Qt::Key_Q));
     QObject::connect(quit, &QAction::triggered, [&] { menuItemFired = true; });
     view->window->addAction(quit);
+    std::vector<OwnWindowId> holdersWhileAsking;
+    alerts->whileAsking = [&] { holdersWhileAsking.push_back(keyboardHolder()); };
 
     struct Case {
         const char* name;
@@ -144,9 +142,11 @@ TEST_F(HotKeyFieldTest, APressIsRecordedWithItsModifiersAndConfirmedWhenItTakesA
         SCOPED_TRACE(c.name);
         ScopedSettings settings(c.ignoreMetaKeys ? QVariantMap{{"ZRHotKeyTextView: Ignore Meta Keys", true}}
                                                  : QVariantMap{});
+        RunLoop::main().runPending();
         owner.canBeLocal = c.canBeLocal;
         alerts->questions.clear();
         view->click();
+        ASSERT_EQ(keyboardHolder(), view->window->winId());
         press(c.key, c.modifiers);
 
         ASSERT_NE(field()->hotKey(), nullptr);
@@ -156,15 +156,16 @@ TEST_F(HotKeyFieldTest, APressIsRecordedWithItsModifiersAndConfirmedWhenItTakesA
         EXPECT_EQ(alerts->questions.size(), c.asks ? 1 : 0);
         EXPECT_FALSE(field()->isRecording());
         EXPECT_FALSE(view->lineEdit->hasFocus());
+        EXPECT_EQ(keyboardHolder(), 0u);
     }
     EXPECT_FALSE(menuItemFired);
+    EXPECT_EQ(holdersWhileAsking, std::vector<OwnWindowId>(5, 0))
+        << "the question never waits for the keyboard";
     EXPECT_EQ(alerts->beeps, 0);
 }
 
 // Whatever goes wrong, the old hot key stays shown and registered.
 TEST_F(HotKeyFieldTest, KeysThatAreNotRecordedChangeNothing) {
-    OfferedKeys handler;
-    testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(&handler);
     const auto held = hold(Key::K, Control | Option);
     struct Case {
         const char* name;
@@ -200,23 +201,13 @@ TEST_F(HotKeyFieldTest, KeysThatAreNotRecordedChangeNothing) {
             press(key, modifiers);
         EXPECT_EQ(alerts->beeps, c.beeps);
         EXPECT_EQ(field()->isRecording(), c.recording);
+        EXPECT_EQ(keyboardHolder(), c.recording ? view->window->winId() : 0u);
         EXPECT_EQ(field()->hotKey(), held);
         EXPECT_EQ(field()->string(), held->visualRepresentation());
         EXPECT_TRUE(hotKeys.isRegistered(Key::K, Control | Option));
         EXPECT_EQ(hotKeys.registrations().size(), 1u);
         press(Qt::Key_Escape);
     }
-    EXPECT_EQ(handler.offered, 0) << "a field's keys are never taken for hot keys";
-    testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
-}
-
-TEST_F(HotKeyFieldTest, RecordingTheFieldsOwnKeysAgainIsNoConflict) {
-    const auto held = hold(Key::K, Control | Option);
-    view->click();
-    press(Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_EQ(alerts->beeps, 0);
-    EXPECT_NE(field()->hotKey(), held);
-    EXPECT_TRUE(field()->hotKey()->isRegistered());
 }
 
 TEST_F(HotKeyFieldTest, RecordingTimesOutAndClearingWaitsForTheOwner) {
@@ -226,6 +217,7 @@ TEST_F(HotKeyFieldTest, RecordingTimesOutAndClearingWaitsForTheOwner) {
     EXPECT_TRUE(field()->isRecording());
     RunLoop::main().advance(0.2);
     EXPECT_FALSE(field()->isRecording());
+    EXPECT_EQ(keyboardHolder(), 0u);
     EXPECT_EQ(field()->string(), held->visualRepresentation());
 
     owner.refuses = true;
@@ -236,6 +228,7 @@ TEST_F(HotKeyFieldTest, RecordingTimesOutAndClearingWaitsForTheOwner) {
     view->click();
     view->clickClearButton();
     EXPECT_FALSE(field()->isRecording());
+    EXPECT_EQ(keyboardHolder(), 0u);
     EXPECT_EQ(field()->hotKey(), nullptr);
     EXPECT_TRUE(hotKeys.registrations().empty());
 }
@@ -259,23 +252,26 @@ TEST_F(HotKeyFieldTest, RecordingEndsWhenTheFieldOrItsWindowGoes) {
     for (const auto& [name, leave] : ways) {
         SCOPED_TRACE(name);
         field()->show();
-        ASSERT_TRUE(view->showActive());
+        showView();
         view->click();
+        ASSERT_NE(keyboardHolder(), 0u);
         leave();
         EXPECT_FALSE(field()->isRecording());
         EXPECT_FALSE(field()->containerView()->isHighlighted());
+        EXPECT_EQ(keyboardHolder(), 0u);
     }
 
-    // Gone while recording, or while its question is open: its time-out and window watch go with it.
-    ASSERT_TRUE(view->showActive());
+    // Gone while recording, or while its question is open: its keyboard, time-out and window watch go
+    // with it.
+    showView();
     view->click();
+    ASSERT_NE(keyboardHolder(), 0u);
     view.reset();
+    EXPECT_EQ(keyboardHolder(), 0u);
     other.activateWindow();
     RunLoop::main().advance(31);
 
-    view = std::make_unique<FieldWindow>();
-    field()->setHotKeyDelegate(&owner);
-    ASSERT_TRUE(view->showActive());
+    openView();
     alerts->whileAsking = [&] { view.reset(); };
     view->click();
     QTest::keyClick(view->field, Qt::Key_J, Qt::MetaModifier);
@@ -322,7 +318,7 @@ TEST_F(HotKeyFieldTest, Pictures) {
 
     setDark(*view->window);
     hold(Key::K, Control | Option);
-    ASSERT_TRUE(view->showActive());
+    showView();
     EXPECT_EQ(at(background), calibratedWhite(0.2, 1.0));
     save("dark");
     view->click();

@@ -1,0 +1,155 @@
+// The keyboard menu's field as a user meets it: on the private test display with openbox, beside an
+// xterm, the program's hot keys grabbed on the root, keys typed with xdotool (XTest).
+#include "HotKeyFieldTestSupport.h"
+#include "X11TestSupport.h"
+
+#include "actions/ZRActionManager.h"
+#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/x11/X11FakeInput.h"
+#include "platform/x11/X11Platform.h"
+#include "shell/ZRMainController.h"
+
+#include <QScreen>
+#include <QTemporaryDir>
+
+namespace {
+
+using namespace X11Test;
+
+// An action that puts the frontmost window on the left half on Control-Shift-F5.
+constexpr char SettingsWithAnAction[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict>
+  <key>Custom Controls (4001)</key>
+  <array><dict>
+    <key>Action</key><integer>12</integer>
+    <key>Identifier</key><string>left-half</string>
+    <key>Move Direction</key><integer>9</integer>
+    <key>Hot Key</key><dict>
+      <key>Visual Representation</key><string>F5</string>
+      <key>Key Code</key><integer>96</integer>
+      <key>Modifier Flags</key><integer>393216</integer>
+    </dict>
+  </dict></array>
+</dict></plist>
+)";
+
+class SettingsHotKeyFieldsX11Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString error;
+        platform = createX11Platform(&error);
+        ASSERT_TRUE(platform) << error.toStdString();
+        input = X11FakeInput::open(&error);
+        ASSERT_TRUE(input) << error.toStdString();
+        Platform::setCurrent(platform.get());
+        auto& application = *ZRHotKeyHandlerApplication::instance();
+        application.listenToGlobalHotKeys(platform->globalHotKeys());
+
+        QFile file(settingsPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(SettingsWithAnAction) > 0);
+        file.close();
+        UserDefaults::setStandard(
+            std::make_unique<UserDefaults>(settingsPath(), &platform->systemPreferences()));
+        UserDefaults::standard().load();
+
+        xterm = Client::start(QStringLiteral("xterm"), QStringLiteral("60x20+700+400"));
+        ASSERT_TRUE(xterm);
+        ZRMainController& controller = ZRMainController::mainController();
+        application.setHotKeyHandler(&controller);
+        controller.applicationWillFinishLaunching();
+        controller.applicationDidFinishLaunching();
+
+        auto scripted = std::make_unique<ScriptedFieldAlerts>();
+        alerts = scripted.get();
+        ZRHotKeyTextView::setAlerts(std::move(scripted));
+        view = std::make_unique<FieldWindow>(controller.keyboardMenuHotKeyTextView());
+        view->window->move(100, 100);
+        ASSERT_TRUE(view->showActive());
+    }
+
+    void TearDown() override {
+        view.reset();
+        ZRHotKeyTextView::setAlerts(nullptr);
+        ZRMainController::destroyMainController();
+        ZRActionManager::setActionManager(nullptr);
+        UserDefaults::setStandard(nullptr);
+        Platform::setCurrent(nullptr);
+        platform.reset();
+    }
+
+    QString settingsPath() const { return folder.filePath(QStringLiteral("Settings.plist")); }
+
+    static void xdotool(const QStringList& arguments) { run(QStringLiteral("xdotool"), arguments); }
+
+    void clickField() {
+        const QPoint point = view->field->mapToGlobal(view->field->rect().center());
+        xdotool({"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"});
+        ASSERT_TRUE(waitUntil([&] { return view->field->isRecording() && view->field->holdsKeyboard(); }));
+    }
+
+    // The window openbox calls active, from another client's view.
+    static long activeWindow() {
+        const auto values = xpropValues(0, QStringLiteral("_NET_ACTIVE_WINDOW"));
+        return values.empty() ? 0 : values.front();
+    }
+
+    QTemporaryDir folder;
+    std::unique_ptr<Platform> platform;
+    std::unique_ptr<X11FakeInput> input;
+    std::unique_ptr<Client> xterm;
+    ScriptedFieldAlerts* alerts = nullptr;
+    std::unique_ptr<FieldWindow> view;
+};
+
+TEST_F(SettingsHotKeyFieldsX11Test, WhileRecordingTheKeysComeToTheFieldAndAreJudgedThere) {
+    const auto xtermFrame = xwininfoGeometry(xterm->window());
+    const auto ourFrame = xwininfoGeometry(static_cast<std::uint32_t>(view->window->winId()));
+    const long ours = activeWindow();
+    int hotKeyPresses = 0;
+    const Connection counting = platform->globalHotKeys().hotKeyEvent.connect(
+        [&](const HotKeyEvent& event) { hotKeyPresses += event.pressed; });
+    clickField();
+    EXPECT_EQ(input->tryKeyboardGrab(), GrabStatus::AlreadyGrabbed) << "the field has the keyboard";
+
+    // An action's hot key and a binding of openbox's are refused with a beep; neither acts.
+    xdotool({"key", "ctrl+shift+F5"});
+    ASSERT_TRUE(waitUntil([&] { return alerts->beeps == 1; }));
+    xdotool({"key", "alt+Tab"});
+    ASSERT_TRUE(waitUntil([&] { return alerts->beeps == 2; }));
+    processEvents(300);
+    EXPECT_TRUE(view->field->isRecording());
+    EXPECT_EQ(xwininfoGeometry(xterm->window()), xtermFrame);
+    EXPECT_EQ(xwininfoGeometry(static_cast<std::uint32_t>(view->window->winId())), ourFrame);
+    EXPECT_EQ(activeWindow(), ours) << "openbox switched windows";
+    EXPECT_EQ(hotKeyPresses, 0);
+    saveFieldPicture(view->window->screen()->grabWindow(0, 80, 60, 300, 140).toImage(),
+                     QStringLiteral("hot-key-field-x11-recording"));
+
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(waitUntil([&] { return !view->field->isRecording(); }));
+    EXPECT_TRUE(waitUntil([&] { return input->tryKeyboardGrab() == GrabStatus::Granted; }))
+        << "the keyboard is given back";
+
+    // Recorded: registered with the desktop and stored in the settings file.
+    clickField();
+    xdotool({"key", "ctrl+shift+F6"});
+    ASSERT_TRUE(waitUntil([&] { return !view->field->isRecording(); }));
+    EXPECT_EQ(alerts->beeps, 2);
+    EXPECT_TRUE(ZRMainController::mainController().settingsHotKeyIsActive(QStringLiteral("Keyboard Menu")));
+    ASSERT_TRUE(UserDefaults::standard().save());
+    UserDefaults stored(settingsPath());
+    stored.load();
+    const QVariantMap record = stored.dictionaryForKey(QStringLiteral("Keyboard Menu"));
+    EXPECT_EQ(record.value(QStringLiteral("Key Code")).toInt(), Key::F6);
+    EXPECT_EQ(record.value(QStringLiteral("Modifier Flags")).toULongLong() &
+                  ModifierFlag::ShiftControlOptionCommand,
+              ModifierFlag::Shift | ModifierFlag::Control);
+    EXPECT_EQ(input->tryKeyboardGrab(), GrabStatus::Granted);
+
+    // Outside the field the action's hot key reaches the program as ever.
+    xdotool({"windowactivate", "--sync", QString::number(xterm->window()), "key", "ctrl+shift+F5"});
+    EXPECT_TRUE(waitUntil([&] { return hotKeyPresses == 1; }));
+}
+
+} // namespace
