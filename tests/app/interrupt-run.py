@@ -21,6 +21,20 @@ def read_until(fd, pattern, deadline, seen):
     return False
 
 
+def server_started_by(parent):
+    for entry in os.listdir('/proc'):
+        try:
+            with open('/proc/%s/stat' % entry) as stat:
+                fields = stat.read().rsplit(')', 1)[1].split()
+            with open('/proc/%s/comm' % entry) as comm:
+                name = comm.read().strip()
+        except (OSError, IndexError):
+            continue
+        if name == 'Xvfb' and int(fields[1]) == parent:
+            return int(entry)
+    return None
+
+
 def run_once(script, skaf, home, log):
     env = dict(os.environ)
     env.pop('DISPLAY', None)
@@ -36,6 +50,11 @@ def run_once(script, skaf, home, log):
         if not read_until(fd, r'private virtual display (:\d+)', deadline, seen):
             return 'the private display did not start:\n' + seen[0]
         display = re.search(r'private virtual display :(\d+)', seen[0]).group(1)
+        # The display's number goes to the next server that starts once it has ended (the tests run beside
+        # each other), so it is its server, a child of the run, that must be gone afterwards.
+        server = server_started_by(pid)
+        if server is None:
+            return 'no X server of the run was found'
         while time.monotonic() < deadline:
             if os.path.exists(log) and open(log).read().count('running on the x11 desktop') > started:
                 break
@@ -57,8 +76,11 @@ def run_once(script, skaf, home, log):
         left = os.listdir(home + '/run')
         if left:
             return 'the quit left %s' % left
-        if os.path.exists('/tmp/.X11-unix/X' + display):
-            return 'the private display :%s outlived the run' % display
+        try:
+            os.kill(server, 0)
+            return 'the private display :%s (process %d) outlived the run' % (display, server)
+        except ProcessLookupError:
+            pass
         return None
     finally:
         os.close(fd)
