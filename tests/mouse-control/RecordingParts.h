@@ -38,6 +38,13 @@ public:
     std::vector<std::shared_ptr<ZRAction>> activatedLayouts;
     std::vector<std::shared_ptr<ZRCGEventWrapper>> processedWrappers;
     std::vector<Point> processedLocations;
+    // The drop zones show while activated for a layout, with this frame picked.
+    bool zonesActive = false;
+    Rect zoneFrame;
+    // The keyboard menu shows from a pop-up to a close.
+    bool menuVisible = false;
+    std::vector<EntryItem> popUps;
+    std::vector<std::int64_t> selections;
 
     void moveOrResize(ZRHoverMode mode, const TapEvent*) override {
         calls += mode == ZRHoverModeMove ? QStringLiteral("hover move") : QStringLiteral("hover resize");
@@ -82,22 +89,37 @@ public:
         calls += action ? QStringLiteral("show zones %1").arg(action->userDefinedName().value_or(QString()))
                         : QStringLiteral("show no zones");
         activatedLayouts.push_back(action);
+        zonesActive = activates && action;
         return activates;
     }
     bool updateWithCGLocation(const Point&) override {
         calls += QStringLiteral("update zones");
         return true;
     }
-    bool isActive() const override { return false; }
-    Rect dropFrame() const override { return {}; }
-    bool deactivate() override { return false; }
+    bool isActive() const override { return zonesActive; }
+    Rect dropFrame() const override { return zoneFrame; }
+    bool deactivate() override { return std::exchange(zonesActive, false); }
 
-    bool isVisible() const override { return false; }
-    void close() override { calls += QStringLiteral("close menu"); }
-    void vanishAndClose() override { calls += QStringLiteral("vanish menu"); }
-    double lineHeightForScreen(const ScreenInfo&) const override { return 0; }
-    bool popUpWithEntryItem(const EntryItem&, const ScreenInfo&, bool, const void*) override { return false; }
-    bool selectItemAtIndex(std::int64_t) override { return false; }
+    bool isVisible() const override { return menuVisible; }
+    void close() override {
+        calls += QStringLiteral("close menu");
+        menuVisible = false;
+    }
+    void vanishAndClose() override {
+        calls += QStringLiteral("vanish menu");
+        menuVisible = false;
+    }
+    double lineHeightForScreen(const ScreenInfo&) const override { return ChooserLineHeight; }
+    bool popUpWithEntryItem(const EntryItem& entry, const ScreenInfo&, bool, const void*) override {
+        popUps.push_back(entry);
+        menuVisible = true;
+        return true;
+    }
+    bool selectItemAtIndex(std::int64_t index) override {
+        selections.push_back(index);
+        return true;
+    }
+    static constexpr double ChooserLineHeight = 40;
 };
 
 // A controller with every part recorded, an empty action store, and mouse control's state as in a new

@@ -19,6 +19,8 @@ namespace D = ZRMouseControlDefault;
 
 // The test display is 1600 x 1000 without panels: the left half of its usable frame.
 const Rect LeftHalf(0, 0, 800, 1000);
+// xterm sizes itself in whole character cells, smaller than this.
+constexpr double Cell = 20;
 
 class SnappingX11 : public MouseControlX11Test {
 protected:
@@ -54,10 +56,6 @@ protected:
         if (extents.size() != 4)
             return false;
         titleBar = {std::floor(frame.x() + 80), std::floor(frame.y() + extents[2] / 2.0)};
-        cell = xpropText(terminal->window(), QStringLiteral("WM_NORMAL_HINTS"))
-                       .contains(QStringLiteral("increment"))
-                   ? 20
-                   : 1;
         processEvents(200);
         return true;
     }
@@ -83,10 +81,10 @@ protected:
         processEvents(300);
     }
     std::optional<Rect> now() const { return independentFrame(terminal->window()); }
-    // Within a character cell of the frame: xterm sizes itself in whole cells.
-    bool near(const std::optional<Rect>& a, const Rect& b) const {
+    // At the frame's place, its size within a cell.
+    static bool near(const std::optional<Rect>& a, const Rect& b) {
         return a && std::abs(a->x() - b.x()) <= 1 && std::abs(a->y() - b.y()) <= 1 &&
-               std::abs(a->width() - b.width()) <= cell && std::abs(a->height() - b.height()) <= cell;
+               std::abs(a->width() - b.width()) <= Cell && std::abs(a->height() - b.height()) <= Cell;
     }
 
     // Drags the xterm to the left edge and lets it rest there.
@@ -101,7 +99,6 @@ protected:
     Rect frame;
     Point titleBar;
     Point pointer;
-    double cell = 1;
 };
 
 } // namespace
@@ -147,8 +144,8 @@ TEST_F(SnappingX11, ASnappedXtermDraggedToTheMiddleGetsItsSizeBackAndFollowsTheP
     processEvents(300);
     const auto back = now();
     ASSERT_TRUE(back);
-    EXPECT_NEAR(back->width(), frame.width(), cell);
-    EXPECT_NEAR(back->height(), frame.height(), cell);
+    EXPECT_NEAR(back->width(), frame.width(), Cell);
+    EXPECT_NEAR(back->height(), frame.height(), Cell);
     EXPECT_TRUE(back->contains(pointer)) << "under the pointer";
     glide(-100, -50, 10);
     processEvents(300);
@@ -157,5 +154,5 @@ TEST_F(SnappingX11, ASnappedXtermDraggedToTheMiddleGetsItsSizeBackAndFollowsTheP
     ASSERT_TRUE(followed);
     EXPECT_NEAR(followed->x(), back->x() - 100, 2);
     EXPECT_NEAR(followed->y(), back->y() - 50, 2);
-    EXPECT_NEAR(followed->width(), frame.width(), cell);
+    EXPECT_NEAR(followed->width(), frame.width(), Cell);
 }
