@@ -16,7 +16,6 @@
 
 #include <QPainter>
 #include <QVariantAnimation>
-#include <limits>
 
 namespace {
 

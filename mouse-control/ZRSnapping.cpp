@@ -3,7 +3,7 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
-#include "mouse-control/ZRFocusPicture.h"
+#include "mouse-control/ZRFocusOutlineStyle.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlDropZones.h"
@@ -158,7 +158,7 @@ void ZRSnapping::endTracking(bool realEnd) {
             const auto current = ZRCopyWindowFrame(window, ZRAllowsForDrawers());
             if (!confirm.isEmpty() && ZRGridGeometry::appliesSpacingToEdges() && current &&
                 sameSize(*current, confirm) && current->origin != confirm.origin)
-                setWindowFrame(window, confirm, false, false, false, false, false, nullptr);
+                setWindowFrame(window, confirm, {.animate = false, .resume = false});
         } else if (realEnd && m_isReadyToSnap) {
             // The button is up: the window manager's move is over and is not resumed.
             m_buttonIsUp = true;
@@ -436,8 +436,12 @@ bool ZRSnapping::apply(const AXElementRef& window, const Target& target) {
     actions().storeOriginalFrame(
         m_snapWindowOriginalCGFrame.isEmpty() ? *current : m_snapWindowOriginalCGFrame, window);
     Rect obtained = frame;
-    if (!setWindowFrame(window, frame, resize, target.keepRightEdge, target.keepBottomEdge, false,
-                        !m_buttonIsUp, &obtained))
+    if (!setWindowFrame(window, frame,
+                        {.setSize = resize,
+                         .keepRightEdge = target.keepRightEdge,
+                         .keepBottomEdge = target.keepBottomEdge,
+                         .resume = !m_buttonIsUp},
+                        &obtained))
         return false;
     // What the window took: some windows size themselves in steps of their own.
     actions().storeLastSkafFrame(obtained, ZRLastSnapPosition, window);
@@ -446,19 +450,19 @@ bool ZRSnapping::apply(const AXElementRef& window, const Target& target) {
     return true;
 }
 
-bool ZRSnapping::setWindowFrame(const AXElementRef& window, const Rect& frame, bool setSize,
-                                bool keepRightEdge, bool keepBottomEdge, bool viaVisibleFrame, bool resume,
+bool ZRSnapping::setWindowFrame(const AXElementRef& window, const Rect& frame, const FrameSetting& how,
                                 Rect* obtainedFrame) {
     // 0: the window manager does not move the window.
     const WindowNumber number = m_windowManagerDrags ? window->windowNumber().value_or(0) : 0;
     WindowServer& server = Platform::current().windowServer();
     if (number != 0)
         server.endWindowManagerMove(number);
-    const bool animate = UserDefaults::standard().boolForKey(QString::fromUtf16(ZRAnimationUserDefaultName));
-    const auto set = viaVisibleFrame ? ZRSetWindowFrameViaVisibleFrame : ZRSetWindowFrame;
-    const bool took = set(window, ZRAllowsForDrawers(), setSize, keepRightEdge, keepBottomEdge, animate,
-                          frame, obtainedFrame);
-    if (number != 0 && resume)
+    const bool animate =
+        how.animate && UserDefaults::standard().boolForKey(QString::fromUtf16(ZRAnimationUserDefaultName));
+    const auto set = how.viaVisibleFrame ? ZRSetWindowFrameViaVisibleFrame : ZRSetWindowFrame;
+    const bool took = set(window, ZRAllowsForDrawers(), how.setSize, how.keepRightEdge, how.keepBottomEdge,
+                          animate, frame, obtainedFrame);
+    if (number != 0 && how.resume)
         server.resumeWindowManagerMove(number, Platform::current().inputState().pointerLocation());
     return took;
 }
@@ -494,7 +498,7 @@ Rect ZRSnapping::snapBackFrame(const AXElementRef& window, Point location, bool 
     const Rect frame(
         std::floor(location.x - (location.x - current->x()) * original.width() / current->width()),
         last.y() - std::floor(travelUp), original.width(), original.height());
-    if (performAction && setWindowFrame(window, frame, true, false, false, true, true, nullptr)) {
+    if (performAction && setWindowFrame(window, frame, {.setSize = true, .viaVisibleFrame = true})) {
         memory.removeLastSkafFrameForWindow(window);
         m_snapWindowSnapCGFrameToConfirm = {};
     }
@@ -519,8 +523,12 @@ void ZRSnapping::dropSnap() {
         const ZRStickyEdges edges = ZRStickyEdgeFlags(
             dropFrame, screen ? ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, *screen) : Rect());
         Rect obtained = frame;
-        if (setWindowFrame(window, frame, !sameSize(*current, frame), edges.keepRightEdge,
-                           edges.keepBottomEdge, false, false, &obtained)) {
+        if (setWindowFrame(window, frame,
+                           {.setSize = !sameSize(*current, frame),
+                            .keepRightEdge = edges.keepRightEdge,
+                            .keepBottomEdge = edges.keepBottomEdge,
+                            .resume = false},
+                           &obtained)) {
             memory.storeLastSkafFrame(obtained, ZRLastSnapPosition, window);
             m_snapWindowSnapCGFrameToConfirm = m_snapWindowOriginalCGFrame = obtained;
             m_didAttemptSnapBack = false;

@@ -78,10 +78,22 @@ private:
     void showChooser(const ZRAction& chooser, const ZRVirtualScreen& screen);
     Rect snapBackFrame(const AXElementRef& window, Point location, bool performAction);
     bool apply(const AXElementRef& window, const Target& target);
-    // Sets the frame (Quartz) between the end of the window manager's move and its resumption while it drags
-    // the window; resumes only when asked (the button is still down).
-    bool setWindowFrame(const AXElementRef& window, const Rect& frame, bool setSize, bool keepRightEdge,
-                        bool keepBottomEdge, bool viaVisibleFrame, bool resume, Rect* obtainedFrame);
+    // How a frame is set.
+    struct FrameSetting {
+        bool setSize = false;
+        bool keepRightEdge = false;
+        bool keepBottomEdge = false;
+        // First moved inside the screen's visible frame, for windows that refuse a size while they stick out.
+        bool viaVisibleFrame = false;
+        // Animated when "Animation" is on.
+        bool animate = true;
+        // The window manager's move goes on afterwards: the button is still down.
+        bool resume = true;
+    };
+    // Sets the frame (Quartz), between the end of the window manager's move and its resumption while it
+    // drags the window.
+    bool setWindowFrame(const AXElementRef& window, const Rect& frame, const FrameSetting& how,
+                        Rect* obtainedFrame = nullptr);
     static ZRActionController& actions();
     // The screens and the zones' settings, read once per drag (again when the screens change).
     const std::vector<ZRVirtualScreen>& screens();
