@@ -36,8 +36,13 @@ wait_for() {
 }
 
 # The settings window opens at launch and takes the keyboard: a test that presses keys in another window
-# waits for it first, then brings that window to the front.
+# waits until it has, then brings that window to the front.
 settings_window_shown() { xdotool search --onlyvisible --name '^Skaf$' >/dev/null 2>&1; }
+settings_window_active() {
+    local window
+    window=$(xdotool search --onlyvisible --name '^Skaf$' 2>/dev/null | head -n 1)
+    [ -n "$window" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]
+}
 
 # Writes the program's settings file: the keys and values given, in property-list XML, make up its dictionary.
 write_settings() {

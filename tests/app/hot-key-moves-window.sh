@@ -27,7 +27,7 @@ frame_of() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /^ *Width/
 
 start_xterm 60x20+400+300
 start_skaf || { echo "skaf did not start"; cat "$home/skaf.log"; exit 1; }
-wait_for settings_window_shown || { echo "no settings window"; exit 1; }
+wait_for settings_window_active || { echo "the settings window did not take the keyboard"; exit 1; }
 
 xdotool windowactivate --sync "$window"
 before=$(frame_of "$window")

@@ -37,7 +37,7 @@ glide() {
 
 start_xterm 60x20+200+150
 start_skaf || fail "skaf did not start"
-wait_for settings_window_shown || fail "no settings window"
+wait_for settings_window_active || fail "the settings window did not take the keyboard"
 # The tap listens once the launch has run its course.
 sleep 0.5
 
