@@ -69,6 +69,8 @@ bool ZRSidebarController::acceptDrop(const QMimeData& pasteboard, const ZRSource
     // Asked again: what was valid while the drag moved may not be at the drop.
     if (validateDrop(pasteboard, item, childIndex, copy) == Qt::IgnoreAction)
         return false;
+    // Read before the rows change: the outline reads its selection through them.
+    const ZRSourceListItems selected = selectedSourceListItemsWithFirstSelectedRow(nullptr);
     sourceListItems();
     ZRSourceListItems& target = item ? item->children() : *m_sourceListItems;
     ZRSourceListItems rows;
@@ -98,7 +100,7 @@ bool ZRSidebarController::acceptDrop(const QMimeData& pasteboard, const ZRSource
         target.insert(target.begin() + std::max(0, insertion), rows.begin(), rows.end());
     else
         target.insert(target.end(), rows.begin(), rows.end());
-    commitStructuralChange(copy ? std::optional<ZRSourceListItems>(rows) : std::nullopt);
+    commitStructuralChange(copy ? rows : selected);
     return true;
 }
 

@@ -190,7 +190,8 @@ ZRSourceListCell& ZRSourceListCell::prepared(const QStyleOptionViewItem& option,
         return cell;
     const auto* view = qobject_cast<const ZRSourceList*>(option.widget);
     ZRSourceListRowState state;
-    state.active = option.state & QStyle::State_Active;
+    // Views take their active state away while they lack the keyboard; rows follow their window instead.
+    state.active = view ? view->isActiveWindow() : bool(option.state & QStyle::State_Active);
     state.highlighted = option.state & QStyle::State_Selected;
     state.firstResponder = view && view->hasFocus();
     state.dark = view && isInFullyInvertedDarkMode(view);

@@ -232,11 +232,11 @@ TEST_F(SettingsWindowTest, PicturesOfEveryPaneTheAddMenuAndThePopover) {
     addActions({QStringLiteral("Left Side"), QStringLiteral("Right Side")});
     addFolder(QStringLiteral("Work"), {QStringLiteral("Editor"), QStringLiteral("Terminal")});
     QMainWindow* window = settings().preferencesWindow();
-    activate();
     RunLoop::main().advance(ZRSettingsController::HelpButtonFlashInterval *
                             ZRSettingsController::HelpButtonFlashCount);
     for (const bool dark : {false, true}) {
         desktop.workspace().setDarkAppearance(dark);
+        activate();
         const QString look = dark ? QStringLiteral("-dark") : QStringLiteral("-light");
         for (const QString& tab : {QStringLiteral("Palette"), QStringLiteral("Hover"), QStringLiteral("Snap"),
                                    QStringLiteral("Keyboard")}) {

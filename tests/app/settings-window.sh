@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# The settings window on a real display as a user meets it: it comes back where the user moved it, a later
+# start with a file imports the file into it, an XTest drag of a row reorders the actions, and a drag onto
+# the desktop deletes one. Python's reader, not ours, reads the stored actions.
+# Arguments: the skaf program and the file that names the test display.
+set -euo pipefail
+
+source "$(dirname "$0")/common.sh"
+
+fail() {
+    echo "$1"
+    cat "$home/skaf.out" 2>/dev/null || true
+    exit 1
+}
+
+settings="$XDG_CONFIG_HOME/Skaf/Settings.plist"
+python3 - "$settings" <<'PYTHON'
+import plistlib, sys
+records = [{'Action': 21, 'Identifier': name, 'Title': name} for name in 'ABCDE']
+with open(sys.argv[1], 'wb') as f:
+    plistlib.dump({'Custom Controls (4001)': records, 'Quit Without Confirmation': True}, f)
+PYTHON
+
+stored() {
+    python3 - "$settings" <<'PYTHON'
+import plistlib, sys
+with open(sys.argv[1], 'rb') as f:
+    print(' '.join(r.get('Title', '?') for r in plistlib.load(f)['Custom Controls (4001)']))
+PYTHON
+}
+stored_is() { [ "$(stored 2>/dev/null)" = "$1" ]; }
+
+start() {
+    "$skaf" --platform x11 >>"$home/skaf.out" 2>&1 &
+    pid=$!
+    children+=("$pid")
+    wait_for settings_window_shown || fail "the settings window did not open at launch"
+    window=$(xdotool search --onlyvisible --name '^Skaf$' | head -n 1)
+}
+stop() {
+    kill -TERM "$pid"
+    wait "$pid" || fail "skaf ended with status $?"
+}
+position() { xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}'; }
+
+# The sidebar's action rows on the screen, top to bottom: every row but the header and the gap shows an
+# icon at its left end; the four sections and the header (its title starts there too) come first. Read from
+# the window's pixels.
+action_rows() {
+    xwd -silent -id "$window" >"$home/window.xwd"
+    python3 - "$home/window.xwd" $(position) <<'PYTHON'
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+left, top = int(sys.argv[2]), int(sys.argv[3])
+header = struct.unpack('>25I', data[:100])
+size, width, height, order, bpp, stride, ncolors = header[0], header[4], header[5], header[7], header[11], header[12], header[19]
+masks = header[14:17]
+pixels = size + ncolors * 12
+# Drawn on: far from the white and light grey of the sidebar in one colour at least.
+def dark(x, y):
+    offset = pixels + y * stride + x * bpp // 8
+    value = int.from_bytes(data[offset:offset + 4], 'little' if order == 0 else 'big')
+    return min((value & m) >> ((m & -m).bit_length() - 1) for m in masks) < 200
+# Below the toolbar, whose bottom edge is the first dark line across the sidebar's width.
+start = next(y for y in range(height) if all(dark(x, y) for x in range(60, 180, 10)))
+rows, run = [], []
+for y in range(start + 2, height):
+    if any(dark(x, y) for x in range(14, 42)):
+        run.append(y)
+    elif run:
+        rows.append((run[0] + run[-1]) // 2)
+        run = []
+print(' '.join('%d,%d' % (left + 80, top + y) for y in rows[5:]))
+PYTHON
+}
+
+# XTest presses, moves in steps and releases, as a hand does.
+drag() {
+    local from=$1 to=$2 x y tx ty step
+    IFS=, read -r x y <<<"$from"
+    IFS=, read -r tx ty <<<"$to"
+    xdotool mousemove "$x" "$y"
+    sleep 0.2
+    xdotool mousedown 1
+    for step in 1 2 3 4 5 6 7 8 9 10; do
+        xdotool mousemove $((x + (tx - x) * step / 10)) $((y + (ty - y) * step / 10))
+        sleep 0.05
+    done
+    sleep 0.3
+    xdotool mouseup 1
+}
+
+start
+xdotool windowmove --sync "$window" 300 150
+moved=$(position)
+stop
+start
+[ "$(position)" = "$moved" ] || fail "the window came back at $(position), not at $moved"
+
+# A later start hands its file over; the running program imports it.
+python3 - "$home/more.skaf" <<'PYTHON'
+import plistlib, sys
+with open(sys.argv[1], 'wb') as f:
+    plistlib.dump({'Custom Controls (4001)': [{'Action': 21, 'Identifier': 'A', 'Title': 'Imported'}]}, f)
+PYTHON
+"$skaf" --platform x11 "$home/more.skaf" >>"$home/skaf.out" 2>&1 || fail "the start with a file ended with status $?"
+wait_for stored_is "A B C D E Imported" || fail "the file was not imported: $(stored)"
+
+xdotool windowactivate --sync "$window"
+sleep 0.3
+read -r -a rows <<<"$(action_rows)"
+[ "${#rows[@]}" -eq 6 ] || fail "found ${#rows[@]} action rows: ${rows[*]}"
+IFS=, read -r cx cy <<<"${rows[2]}"
+drag "${rows[0]}" "$cx,$((cy + 7))"
+wait_for stored_is "B C A D E Imported" || fail "the drag did not move A below C: $(stored)"
+
+IFS=, read -r rx ry <<<"$(xwininfo -root | awk '/^ *Width/ {w=$NF} /^ *Height/ {h=$NF} END {print w - 20 "," h - 20}')"
+read -r -a rows <<<"$(action_rows)"
+drag "${rows[0]}" "$rx,$ry"
+wait_for stored_is "C A D E Imported" || fail "the drag onto the desktop did not delete B: $(stored)"
+stop
+echo "the window came back at $moved, a later start imported its file, and drags reordered and deleted rows"
