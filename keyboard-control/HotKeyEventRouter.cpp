@@ -73,7 +73,7 @@ HotKeyEventRouter::~HotKeyEventRouter() {
 void HotKeyEventRouter::listenTo(GlobalHotKeys& globalHotKeys) {
     m_heldHotKey.reset();
     m_hotKeyEvents = globalHotKeys.hotKeyEvent.connect([this](const HotKeyEvent& event) {
-        sendEvent(std::make_shared<const KeyEvent>(keyEventFromHotKeyEvent(event, currentModifierFlags())));
+        sendEvent(std::make_shared<const KeyEvent>(keyEventFromHotKeyEvent(event, event.modifierFlags)));
     });
 }
 

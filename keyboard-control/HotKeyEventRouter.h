@@ -27,7 +27,7 @@ public:
     void setHandler(ZRHotKeyHandler* handler) { m_handler = handler; }
     ZRHotKeyHandler* handler() const { return m_handler; }
 
-    // Takes the presses and releases of the desktop's hot keys, with the modifier keys held at the time;
+    // Takes the presses and releases of the desktop's hot keys, each with the modifier keys held for it;
     // listening again replaces the previous source.
     void listenTo(GlobalHotKeys& globalHotKeys);
 

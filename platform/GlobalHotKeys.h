@@ -54,6 +54,9 @@ struct HotKeyEvent {
     std::uint32_t signature = 0;
     std::uint32_t identifier = 0;
     double timestamp = 0; // seconds, on the clock of the main run loop
+    // The modifier keys held for this press or release (side bits where the desktop tells them), which
+    // may be up again by the time the program handles it.
+    ModifierFlags modifierFlags = 0;
 };
 
 class GlobalHotKeys {

@@ -34,7 +34,11 @@ bool SimGlobalHotKeys::release(KeyCode keyCode, ModifierFlags modifiers) {
 std::optional<HotKeyEvent> SimGlobalHotKeys::registeredHotKey(KeyCode keyCode,
                                                               ModifierFlags modifiers) const {
     const Registration* registration = find(keyCode, hotKeyModifierMask(modifiers));
-    return registration ? std::optional(eventFor(*registration, true)) : std::nullopt;
+    if (!registration)
+        return std::nullopt;
+    HotKeyEvent event = eventFor(*registration, true);
+    event.modifierFlags = modifiers;
+    return event;
 }
 
 HotKeyEvent SimGlobalHotKeys::eventFor(const Registration& registration, bool pressed) {
@@ -51,7 +55,9 @@ bool SimGlobalHotKeys::send(KeyCode keyCode, ModifierFlags modifiers, bool press
     const Registration* registration = find(keyCode, hotKeyModifierMask(modifiers));
     if (!registration)
         return false;
-    hotKeyEvent.emit(eventFor(*registration, pressed));
+    HotKeyEvent event = eventFor(*registration, pressed);
+    event.modifierFlags = modifiers;
+    hotKeyEvent.emit(event);
     return true;
 }
 

@@ -90,8 +90,11 @@ std::optional<HotKeyEvent> X11GlobalHotKeys::registeredHotKey(KeyCode keyCode,
     if (locate(pressed, grab) != HotKeyRegistrationStatus::Success)
         return std::nullopt;
     for (const auto& [reference, registration] : m_registrations) {
-        if (registration.grab.keycode == grab.keycode && registration.grab.state == grab.state)
-            return eventFor(reference, registration, true);
+        if (registration.grab.keycode == grab.keycode && registration.grab.state == grab.state) {
+            HotKeyEvent event = eventFor(reference, registration, true);
+            event.modifierFlags = modifiers;
+            return event;
+        }
     }
     return std::nullopt;
 }
@@ -227,7 +230,9 @@ void X11GlobalHotKeys::handleEvent(const void* raw) {
                 continue;
             registration.pressed = false;
         }
-        hotKeyEvent.emit(eventFor(reference, registration, press));
+        HotKeyEvent hotKey = eventFor(reference, registration, press);
+        hotKey.modifierFlags = m_keyboard->flagsOfEventState(key->state);
+        hotKeyEvent.emit(hotKey);
         return;
     }
 }

@@ -81,15 +81,18 @@ X11Keyboard::X11Keyboard(X11Connection& connection, bool watchState) : m_connect
     }
     m_deviceId = xkb_x11_get_core_keyboard_device_id(m_connection.xcb());
     m_context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-    std::uint16_t events = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY;
-    if (watchState)
-        events |= XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
+    const std::uint16_t selectedWhole =
+        XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY;
+    const std::uint16_t events = selectedWhole | (watchState ? XCB_XKB_EVENT_TYPE_STATE_NOTIFY : 0);
     const std::uint16_t mapParts = XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS |
                                    XCB_XKB_MAP_PART_MODIFIER_MAP | XCB_XKB_MAP_PART_EXPLICIT_COMPONENTS |
                                    XCB_XKB_MAP_PART_KEY_ACTIONS | XCB_XKB_MAP_PART_VIRTUAL_MODS |
                                    XCB_XKB_MAP_PART_VIRTUAL_MOD_MAP;
+    // Of the state, only changes of the modifiers: buttons and groups would wake us for nothing.
     xcb_xkb_select_events_details_t details{};
-    xcb_xkb_select_events_aux(m_connection.xcb(), XCB_XKB_ID_USE_CORE_KBD, events, 0, events, mapParts,
+    details.affectState = XCB_XKB_STATE_PART_MODIFIER_STATE;
+    details.stateDetails = XCB_XKB_STATE_PART_MODIFIER_STATE;
+    xcb_xkb_select_events_aux(m_connection.xcb(), XCB_XKB_ID_USE_CORE_KBD, events, 0, selectedWhole, mapParts,
                               mapParts, &details);
     reload();
     m_eventConnection =
@@ -189,7 +192,34 @@ void X11Keyboard::handleEvent(const xcb_generic_event_t* event) {
     if (xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY || xkbType == XCB_XKB_MAP_NOTIFY) {
         reload();
         changed.emit();
+    } else if (xkbType == XCB_XKB_STATE_NOTIFY) {
+        followModifierKeys(*reinterpret_cast<const xcb_xkb_state_notify_event_t*>(event));
     }
+}
+
+void X11Keyboard::followModifierKeys(const xcb_xkb_state_notify_event_t& event) {
+    std::lock_guard lock(m_mutex);
+    if (event.keycode < m_sideBits.size() && m_sideBits[event.keycode]) {
+        const auto bit = static_cast<std::uint8_t>(1u << (event.keycode % 8));
+        if (event.eventType == XCB_KEY_PRESS)
+            m_modifierKeysDown[event.keycode / 8] |= bit;
+        else if (event.eventType == XCB_KEY_RELEASE)
+            m_modifierKeysDown[event.keycode / 8] &= static_cast<std::uint8_t>(~bit);
+    }
+    // A modifier that is off has none of its keys down, whatever release was missed.
+    const ModifierFlags held = flagsFromState(event.mods, m_masks, ModifierFlag::SideMask);
+    for (std::size_t keycode = 0; keycode < m_sideBits.size(); ++keycode)
+        if (m_sideBits[keycode] && !(held & m_sideBits[keycode]))
+            m_modifierKeysDown[keycode / 8] &= static_cast<std::uint8_t>(~(1u << (keycode % 8)));
+}
+
+ModifierFlags X11Keyboard::flagsOfEventState(std::uint16_t state) const {
+    X11KeysDown keys;
+    {
+        std::lock_guard lock(m_mutex);
+        keys = m_modifierKeysDown;
+    }
+    return flags(state & X11ModifierBits, keys);
 }
 
 X11ModifierMasks X11Keyboard::masks() const {

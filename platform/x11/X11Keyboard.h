@@ -11,6 +11,7 @@
 #include <optional>
 
 struct xkb_context;
+struct xcb_xkb_state_notify_event_t;
 struct xkb_keymap;
 
 // The X modifier bits that stand for the keys the program knows, found in the live modifier map.
@@ -35,7 +36,8 @@ using X11KeysDown = std::array<std::uint8_t, 32>;
 // itself when the keyboard or its mapping changes.
 class X11Keyboard {
 public:
-    // With watchState, modifier state changes of the core keyboard reach the connection's events.
+    // With watchState, modifier state changes of the core keyboard reach the connection's events, and
+    // the keyboard follows which modifier keys are down.
     X11Keyboard(X11Connection& connection, bool watchState);
     ~X11Keyboard();
     X11Keyboard(const X11Keyboard&) = delete;
@@ -53,6 +55,9 @@ public:
 
     // The program's flags for an X modifier state and the keys down.
     ModifierFlags flags(std::uint16_t modifierState, const X11KeysDown& keysDown) const;
+    // The flags of an event's state, with the sides of the modifier keys down as the modifier changes
+    // before it told them (needs watchState): what the user held for that event, not what is held now.
+    ModifierFlags flagsOfEventState(std::uint16_t state) const;
     // The X modifier bits of a hot key's modifier mask; none when this keyboard lacks one of them.
     std::optional<std::uint16_t> modifierStateForHotKeyMask(std::uint32_t hotKeyMask) const;
 
@@ -69,6 +74,7 @@ public:
 private:
     void reload();
     void handleEvent(const xcb_generic_event_t* event);
+    void followModifierKeys(const xcb_xkb_state_notify_event_t& event);
 
     X11Connection& m_connection;
     std::uint8_t m_eventBase = 0;
@@ -81,4 +87,5 @@ private:
     X11ModifierMasks m_masks;
     std::array<ModifierFlags, 256> m_sideBits{};
     std::array<std::optional<KeyCode>, 256> m_virtualKeys{};
+    X11KeysDown m_modifierKeysDown{}; // as the modifier changes tell them
 };

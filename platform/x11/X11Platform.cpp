@@ -47,7 +47,7 @@ std::unique_ptr<Platform> X11Platform::create(QString* error) {
     }
     std::unique_ptr<X11Platform> platform(new X11Platform);
     platform->m_desktop = std::make_shared<X11Desktop>(std::move(connection));
-    platform->m_keyboard = std::make_shared<X11Keyboard>(platform->m_desktop->connection(), false);
+    platform->m_keyboard = std::make_shared<X11Keyboard>(platform->m_desktop->connection(), true);
     if (!platform->m_keyboard->isValid()) {
         if (error)
             *error = QStringLiteral("cannot read the keyboard of the x display");

@@ -178,22 +178,26 @@ TEST_F(X11Input, AHotKeyPressedOnceArrivesOnceWithItsHandle) {
     ASSERT_EQ(events.size(), 2u);
     EXPECT_TRUE(events[0].pressed);
     EXPECT_FALSE(events[1].pressed);
+    using namespace ModifierFlag;
     for (const HotKeyEvent& event : events) {
         EXPECT_EQ(event.reference, reference);
         EXPECT_EQ(event.signature, Signature);
         EXPECT_EQ(event.identifier, 7u);
     }
+    EXPECT_EQ(events[0].modifierFlags, Control | LeftControl | Shift | LeftShift);
 
-    // Caps Lock on does not hide the hot key; other modifiers do.
+    // Caps Lock on does not hide the hot key; other modifiers do. Each press comes with the modifiers
+    // held for it, though they were up again before it was read.
     events.clear();
     press({Key::CapsLock});
-    press({Key::Control, Key::Shift, Key::F5});
+    press({Key::RightControl, Key::Shift, Key::F5});
     press({Key::CapsLock});
     press({Key::Control, Key::F5});
     press({Key::Control, Key::Option, Key::Shift, Key::F5});
     ASSERT_TRUE(waitUntil([&] { return events.size() >= 2; }));
     processEvents(100);
-    EXPECT_EQ(events.size(), 2u);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].modifierFlags, CapsLock | Control | RightControl | Shift | LeftShift);
 
     // Unregistered, it is no longer grabbed.
     EXPECT_TRUE(platform->globalHotKeys().unregisterHotKey(reference));
