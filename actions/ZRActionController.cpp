@@ -149,7 +149,11 @@ bool ZRActionController::triggerAction(const std::shared_ptr<ZRAction>& action,
 bool ZRActionController::handleKeyDownEvent(const KeyEvent& event, bool& repeat) {
     if (event.type != KeyEventType::SystemDefined && boolSetting(KeyboardControlsPreemptHotKeysKey))
         return false;
-    return triggerAction(nullptr, &event, true, &repeat, false, false);
+    const bool handled = triggerAction(nullptr, &event, true, &repeat, false, false);
+    // A key handled here never reaches the keyboard control panel, yet the user is at work in it.
+    if (handled && m_keyboardControlPanel && m_keyboardControlPanel->isActive())
+        m_keyboardControlPanel->scheduleAutoDeactivation();
+    return handled;
 }
 
 bool ZRActionController::triggerActionViaPaletteItemButton(const ZRPaletteItemButtonInterface& button) {

@@ -79,7 +79,8 @@ public:
                        bool updateChains, bool* repeat, bool dismissLater,
                        bool invertRaisingBehaviorViaShiftKey);
     // ZRHotKeyHandler: with "Keyboard Controls Preempt Hot Keys", key presses of the program's own
-    // windows are left to the keyboard control panel.
+    // windows are left to the keyboard control panel. A press handled while the panel is open pushes
+    // its closing back.
     bool handleKeyDownEvent(const KeyEvent& event, bool& repeat) override;
     // Triggers the palette item's action and, when it ran, closes the palette.
     bool triggerActionViaPaletteItemButton(const ZRPaletteItemButtonInterface& button);
