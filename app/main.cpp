@@ -1,7 +1,9 @@
+#include "actions/ZRActionController.h"
 #include "help-browser/ZRHelpManager.h"
 #include "keyboard-control/ZRHotKeyHandlerApplication.h"
 #include "keyboard-control/ZRKeyboardController.h"
 #include "log-reader/ILRIntegratedLogReader.h"
+#include "mouse-control/ZRDropZoneManager.h"
 #include "mouse-control/ZRMouseController.h"
 #include "platform/GlobalHotKeys.h"
 #include "platform/Platform.h"
@@ -272,7 +274,11 @@ int main(int argc, char** argv) {
     application.setHotKeyHandler(&controller);
     // The areas above the shell join here, in this order: mouse control, the settings window, keyboard
     // control.
-    controller.addArea(std::make_unique<ZRMouseController>());
+    auto mouseControl = std::make_unique<ZRMouseController>();
+    ZRDropZoneManager& dropZones = ZRDropZoneManager::dropZoneManager();
+    mouseControl->setDropZones(&dropZones);
+    controller.actions().setDropZones(&dropZones);
+    controller.addArea(std::move(mouseControl));
     auto settings = std::make_unique<ZRSettingsController>();
     settings->setHelpHandler([](QObject* sender) { ZRHelpManager::helpManager().help(sender); });
     controller.addArea(std::move(settings));

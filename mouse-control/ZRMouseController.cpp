@@ -388,6 +388,8 @@ void ZRMouseController::activeApplicationDidChange(const std::optional<RunningAp
 
 void ZRMouseController::applicationWillTerminate() {
     RunLoop::main().cancelPreviousPerformRequests(this);
+    // Their Escape hot key must not outlive the program.
+    m_dropZones->deactivate();
     ZRScheduleTappedMouseMovedEvent(nullptr, *this);
     updateListeningEventTapForTerminatingApplication(true);
 }

@@ -1,4 +1,4 @@
-#include "DesktopTest.h"
+#include "MouseControlTestSupport.h"
 
 #include "mouse-control/ZRAutoDeactivateInterval.h"
 
@@ -6,7 +6,7 @@
 
 namespace {
 
-class AutoDeactivateIntervalTest : public DesktopTest {};
+class AutoDeactivateIntervalTest : public MouseControlTest {};
 
 TEST_F(AutoDeactivateIntervalTest, TakesTheSettingFromHalfASecondOnElseTheDefaultOfTheOverlay) {
     const double inf = std::numeric_limits<double>::infinity();
