@@ -18,6 +18,8 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -126,7 +128,8 @@ bool ZRSourceList::containsDraggingSessionPoint(QPoint screenPoint) const {
 }
 
 void ZRSourceList::updateDisplay() {
-    viewport()->update();
+    // The selection's colours derive from the window's, which change with the desktop's theme.
+    updateSelectionColors();
 }
 
 bool ZRSourceList::isEditingIndex(const QModelIndex& index) const {
@@ -214,8 +217,13 @@ void ZRSourceList::updateSelectionColors() {
     // The accent marks the selection only where the keys go; elsewhere it is a quiet grey.
     const QPalette inherited = parentWidget() ? parentWidget()->palette() : QApplication::palette(this);
     const QColor accent = inherited.color(QPalette::Active, QPalette::Highlight);
+    // The grey is the text colour laid thinly over the rows; on a dark theme text and rows lie closer
+    // together, so it is laid thicker to stand out from the rows as much as on a light one.
     QColor grey = inherited.color(QPalette::Active, QPalette::WindowText);
-    grey.setAlphaF(static_cast<float>(UnfocusedSelectionAlpha));
+    const double spread =
+        std::abs(grey.lightnessF() - inherited.color(QPalette::Active, QPalette::Base).lightnessF());
+    grey.setAlphaF(static_cast<float>(spread > 0 ? std::min(1.0, UnfocusedSelectionAlpha / spread)
+                                                 : UnfocusedSelectionAlpha));
     const bool keyed = hasFocus() && isActiveWindow();
     QPalette colors;
     colors.setColor(QPalette::Active, QPalette::Highlight, keyed ? accent : grey);

@@ -244,4 +244,39 @@ TEST_F(KeyboardMenuTest, AMenuThatCannotHaveTheKeyboardClosesAndBeeps) {
     EXPECT_TRUE(ZRKeyboardMenu::isVisible());
 }
 
+TEST(KeyboardMenuItemTest, ChildrenAndTheSelectionOfEachLevelKeepTheTreeWhole) {
+    const auto root = ZRKeyboardMenuItem::item(QStringLiteral("Root"));
+    EXPECT_FALSE(root->addChild(nullptr)) << "nothing to add";
+    EXPECT_FALSE(root->addChild(root)) << "a node is never its own child";
+    EXPECT_TRUE(root->children().empty()) << "a refused child leaves the level as it was";
+    EXPECT_FALSE(root->select()) << "a root has no level to be selected in";
+    EXPECT_FALSE(root->isSelected());
+
+    const auto first = ZRKeyboardMenuItem::item(QStringLiteral("First"));
+    const auto second = ZRKeyboardMenuItem::item(QStringLiteral("Second"));
+    ASSERT_TRUE(root->addChild(first));
+    ASSERT_TRUE(root->addSeparatorChild());
+    ASSERT_TRUE(root->addChild(second));
+    ASSERT_EQ(root->children().size(), 3u);
+    EXPECT_TRUE(root->children()[1]->isSeparator());
+    EXPECT_EQ(second->parent(), root.get());
+
+    const auto elsewhere = ZRKeyboardMenuItem::item(QStringLiteral("Elsewhere"));
+    EXPECT_FALSE(elsewhere->addChild(first)) << "a node belongs to one tree";
+    EXPECT_EQ(first->parent(), root.get());
+
+    EXPECT_TRUE(first->select());
+    EXPECT_TRUE(second->select());
+    EXPECT_EQ(root->selectedChild(), second.get()) << "a second selection replaces the first";
+    EXPECT_FALSE(first->isSelected());
+    EXPECT_TRUE(second->isSelected());
+    root->setSelectedChild(elsewhere.get());
+    EXPECT_EQ(root->selectedChild(), second.get()) << "only a child can be the selection";
+
+    EXPECT_EQ(second->textColorForDarkTheme(false), QColor(Qt::white)) << "selected rows sit on the accent";
+    EXPECT_EQ(first->textColorForDarkTheme(false), ZRKeyboardMenuItem::lightThemeTextColor());
+    EXPECT_EQ(first->textColorForDarkTheme(true), QColor(Qt::white));
+    EXPECT_EQ(second->topmostAncestor(), root);
+}
+
 } // namespace

@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
+#include <cmath>
 
 namespace {
 
@@ -234,6 +236,7 @@ TEST_F(SettingsWindowTest, PicturesOfEveryPaneTheAddMenuAndThePopover) {
     QMainWindow* window = settings().preferencesWindow();
     RunLoop::main().advance(ZRSettingsController::HelpButtonFlashInterval *
                             ZRSettingsController::HelpButtonFlashCount);
+    int selectionContrast[2] = {};
     for (const bool dark : {false, true}) {
         desktop.workspace().setDarkAppearance(dark);
         activate();
@@ -249,6 +252,14 @@ TEST_F(SettingsWindowTest, PicturesOfEveryPaneTheAddMenuAndThePopover) {
         // The window follows the desktop's style.
         const QColor background = custom.pixelColor(window->width() - 5, window->height() - 5);
         EXPECT_EQ(background.lightnessF() < 0.5, dark);
+        // The selected row stands out from the rows around it as much in the dark theme as in the light.
+        QTreeView* list = settings().sourceList();
+        const QWidget* rows = list->viewport();
+        const int x = rows->width() - 5;
+        const QColor selected = custom.pixelColor(
+            rows->mapTo(window, QPoint(x, list->visualRect(list->currentIndex()).center().y())));
+        const QColor row = custom.pixelColor(rows->mapTo(window, QPoint(x, rows->height() - 5)));
+        selectionContrast[dark] = std::abs(selected.lightness() - row.lightness());
 
         QMenu* menu = settings().addButton()->addMenu();
         settings().addButton()->populateAddMenu();
@@ -262,6 +273,8 @@ TEST_F(SettingsWindowTest, PicturesOfEveryPaneTheAddMenuAndThePopover) {
                        QStringLiteral("settings-general-popover") + look);
         settings().generalSettingsPopover()->close();
     }
+    EXPECT_GE(selectionContrast[0], 30);
+    EXPECT_GE(selectionContrast[1], selectionContrast[0] - 1);
 }
 
 } // namespace
