@@ -69,7 +69,6 @@ struct Options {
 // its own display plugin.
 Options takeOptions(int& argc, char** argv) {
     Options options;
-    std::vector<char*> rest{argv[0]};
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
@@ -84,18 +83,22 @@ Options takeOptions(int& argc, char** argv) {
             options.platform = argv[++i];
         } else if (std::strncmp(arg, "--platform=", 11) == 0) {
             options.platform = arg + 11;
+        } else if (std::strcmp(arg, "--") == 0) {
+            // Whatever follows is a file, also one whose name begins with a dash.
+            for (++i; i < argc; ++i)
+                options.files.emplace_back(argv[i]);
         } else if (arg[0] != '-') {
             options.files.emplace_back(arg);
         } else {
-            rest.push_back(argv[i]);
+            options.error = std::string("unknown option \"") + arg + "\"";
+            break;
         }
     }
     if (options.error.empty() && !options.platform.empty() && options.platform != "x11" &&
         options.platform != "sim")
         options.error = "unknown platform \"" + options.platform + "\": use x11 or sim";
-    argc = static_cast<int>(rest.size());
-    for (int i = 0; i < argc; ++i)
-        argv[i] = rest[static_cast<std::size_t>(i)];
+    // Qt sees only the program's name: every argument is ours, and one we do not know is an error.
+    argc = 1;
     return options;
 }
 

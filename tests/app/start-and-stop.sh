@@ -30,6 +30,12 @@ grep -q "Skaf is already running on this display" "$home/second.out" ||
 # A start with files hands them over too (the settings window imports them) and ends.
 "$skaf" "$home/actions.skaf" >"$home/files.out" 2>&1 || fail "a start with files ended with status $?"
 "$skaf" --help | grep -q FILE || fail "the help does not offer to import files"
+status=0
+"$skaf" --bogus >"$home/bogus.out" 2>"$home/bogus.err" || status=$?
+[ "$status" -eq 2 ] || fail "an unknown option ended with status $status"
+grep -q 'unknown option "--bogus"' "$home/bogus.err" && grep -q "^Usage: skaf" "$home/bogus.err" ||
+    fail "an unknown option did not get the usage on stderr: $(cat "$home/bogus.err")"
+[ ! -s "$home/bogus.out" ] || fail "an unknown option wrote to stdout"
 
 # A signal quits as the menu does, and leaves nothing behind.
 kill -TERM "$first"
