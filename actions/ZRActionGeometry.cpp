@@ -32,6 +32,31 @@ Rect ZRMovedFrame(const Rect& frame, const Rect& usable, std::int64_t direction,
     return confined && !usable.isEmpty() ? ZRConfineFrame(moved, usable) : moved;
 }
 
+Rect ZRRelativeFrameOfPosition(std::int64_t position) {
+    switch (position) {
+    case ZRPositionTop:
+        return {0, 0.5, 1, 0.5};
+    case ZRPositionTopRight:
+        return {0.5, 0.5, 0.5, 0.5};
+    case ZRPositionRight:
+        return {0.5, 0, 0.5, 1};
+    case ZRPositionBottomRight:
+        return {0.5, 0, 0.5, 0.5};
+    case ZRPositionBottom:
+        return {0, 0, 1, 0.5};
+    case ZRPositionBottomLeft:
+        return {0, 0, 0.5, 0.5};
+    case ZRPositionLeft:
+        return {0, 0, 0.5, 1};
+    case ZRPositionTopLeft:
+        return {0, 0.5, 0.5, 0.5};
+    case ZRPositionFull:
+        return {0, 0, 1, 1};
+    default:
+        return {};
+    }
+}
+
 Rect ZRFrameFlushAtPosition(const Rect& frame, const Rect& usable, std::int64_t position) {
     if (frame.isEmpty() || usable.isEmpty())
         return {};

@@ -22,6 +22,10 @@ struct ZRActionDelta {
 Rect ZRMovedFrame(const Rect& frame, const Rect& usable, std::int64_t direction, ZRActionDelta delta,
                   bool confined);
 
+// The half, quarter or whole of a frame that a position names (2 to 10), in fractions of it, y up; the zero
+// rectangle for any other position.
+Rect ZRRelativeFrameOfPosition(std::int64_t position);
+
 // The same size, flush with the edge or corner the position names; 11 to 14 also centre the frame
 // along that edge and 1 centres it on both axes.
 Rect ZRFrameFlushAtPosition(const Rect& frame, const Rect& usable, std::int64_t position);

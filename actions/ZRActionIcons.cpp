@@ -109,32 +109,6 @@ std::optional<double> arrowAngle(std::int64_t direction) {
     }
 }
 
-// The frame of a half or quarter at a position; the zero rectangle for others.
-Rect frameOfPosition(std::int64_t position) {
-    switch (position) {
-    case ZRPositionTop:
-        return {0, 0.5, 1, 0.5};
-    case ZRPositionTopRight:
-        return {0.5, 0.5, 0.5, 0.5};
-    case ZRPositionRight:
-        return {0.5, 0, 0.5, 1};
-    case ZRPositionBottomRight:
-        return {0.5, 0, 0.5, 0.5};
-    case ZRPositionBottom:
-        return {0, 0, 1, 0.5};
-    case ZRPositionBottomLeft:
-        return {0, 0, 0.5, 0.5};
-    case ZRPositionLeft:
-        return {0, 0, 0.5, 1};
-    case ZRPositionTopLeft:
-        return {0, 0.5, 0.5, 0.5};
-    case ZRPositionFull:
-        return {0, 0, 1, 1};
-    default:
-        return {};
-    }
-}
-
 // A window of the given relative size flush to the edge or corner, in the middle of anything else.
 Rect flushFrame(std::int64_t position, double size) {
     const double middle = (1 - size) / 2;
@@ -279,9 +253,10 @@ void ZRAction::drawIconInRect(QPainter& painter, const QRectF& rect, bool asPale
     case ZRActionTypeQuarter: {
         g.drawScreen();
         const bool half = m_actionType == ZRActionTypeHalf;
-        Rect frame = frameOfPosition(generic ? (half ? ZRPositionLeft : ZRPositionTopLeft) : direction);
+        Rect frame =
+            ZRRelativeFrameOfPosition(generic ? (half ? ZRPositionLeft : ZRPositionTopLeft) : direction);
         if (frame.isEmpty())
-            frame = frameOfPosition(half ? ZRPositionLeft : ZRPositionTopLeft);
+            frame = ZRRelativeFrameOfPosition(half ? ZRPositionLeft : ZRPositionTopLeft);
         g.fillRelative(frame);
         break;
     }
@@ -401,7 +376,7 @@ QImage ZRActionDummy::menuTemplateIconForActionType(ZRActionType type, std::int6
     dummy->setMoveDirection(position);
     dummy->setMoveToEdgeOrCornerPosition(position);
     if (type == ZRActionTypeMoveAndResize) {
-        const Rect frame = frameOfPosition(position);
+        const Rect frame = ZRRelativeFrameOfPosition(position);
         dummy->setRelativeFrame(frame.isEmpty() ? Rect(0, 0, 1, 1) : frame);
     }
     return dummy->menuTemplateIcon();

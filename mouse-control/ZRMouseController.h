@@ -15,6 +15,7 @@ class ZRMouseControlDropZones;
 class ZRMouseControlHover;
 class ZRMouseControlKeyboardMenu;
 class ZRMouseControlPalette;
+class ZRMouseControlPaletteLayout;
 class ZRMouseControlSettingsControls;
 class ZRMouseControlSnapping;
 class ZRSettingsControlSender;
@@ -59,6 +60,9 @@ public:
     // The settings window's controls that show the palette's state; null for none.
     void setSettingsControls(ZRMouseControlSettingsControls* controls) { m_settingsControls = controls; }
     ZRMouseControlSettingsControls* settingsControls() const { return m_settingsControls; }
+    // The settings' palette editor, whose cells the palette shows; null for none.
+    void setPaletteLayout(ZRMouseControlPaletteLayout* layout) { m_paletteLayout = layout; }
+    ZRMouseControlPaletteLayout* paletteLayout() const { return m_paletteLayout; }
     // How the settings window reads a delay setting (seconds); until one is given, the stored value.
     using DelayReader = std::function<double(const QString& userDefaultName)>;
     void setDelayReader(DelayReader reader);
@@ -110,6 +114,7 @@ private:
     ZRMouseControlDropZones* m_dropZones;
     ZRMouseControlKeyboardMenu* m_keyboardMenu;
     ZRMouseControlSettingsControls* m_settingsControls = nullptr;
+    ZRMouseControlPaletteLayout* m_paletteLayout = nullptr;
     DelayReader m_delayReader;
     ZRTappedEventSettings m_tappedEventSettings;
     Connection m_tappedEventSettingsChanged;
