@@ -59,6 +59,8 @@ public:
     void setDropZones(ZRDropZoneActivation* dropZones) { m_dropZones = dropZones; }
     void setFullSizeGrid(ZRFullSizeGridOpener* grid) { m_fullSizeGrid = grid; }
     void setPalette(ZRPaletteHiding* palette) { m_palette = palette; }
+    ZRKeyboardControlPanelInterface* keyboardControlPanel() const { return m_keyboardControlPanel; }
+    ZRFullSizeGridOpener* fullSizeGrid() const { return m_fullSizeGrid; }
     // What tells the user an action failed; by default the application's beep.
     void setBeepHandler(std::function<void()> beep);
     // The program's beep, through the handler; the settings window beeps through it too.

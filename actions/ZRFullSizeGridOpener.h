@@ -5,8 +5,9 @@
 
 #include <QVariantMap>
 
-// The full-size grid over a window's screen, which "use grid" actions open; keyboard control implements
-// it.
+// The full-size grid over a window's screen, which "use grid" actions and the palette's placeholder grid
+// open; keyboard control implements it. A chosen cell sets the window's frame through the palette's action
+// (ZRMouseController::skaf), the grid being the sender.
 class ZRFullSizeGridOpener {
 public:
     virtual ~ZRFullSizeGridOpener() = default;
@@ -16,4 +17,6 @@ public:
     virtual bool activateForWindow(const AXElementRef& window, const Rect& withFrame,
                                    const Rect& withinSkafableFrame,
                                    const QVariantMap& preferredGridDimensionsDictionary) = 0;
+    // The window the open grid places; null while it is closed.
+    virtual AXElementRef controlledWindow() const = 0;
 };

@@ -220,6 +220,7 @@ TEST_F(ActionEngineTest, UseGridOpensTheFullSizeGridWhenThereIsOne) {
             dimensions = d;
             return true;
         }
+        AXElementRef controlledWindow() const override { return nullptr; }
     } opener;
     engine->setFullSizeGrid(&opener);
     EXPECT_TRUE(trigger(grid));
