@@ -19,13 +19,11 @@ namespace D = ZRMouseControlDefault;
 
 // The test display is 1600 x 1000 without panels: the left half of its usable frame.
 const Rect LeftHalf(0, 0, 800, 1000);
-// xterm sizes itself in whole character cells, smaller than this.
-constexpr double Cell = 20;
 
-class SnappingX11 : public MouseControlX11Test {
+class SnappingX11 : public XtermDragX11Test {
 protected:
     void SetUp() override {
-        MouseControlX11Test::SetUp();
+        XtermDragX11Test::SetUp();
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
         ZRActionManager::registerDefaults();
         controller = std::make_unique<ZRMouseController>();
@@ -41,50 +39,7 @@ protected:
         ZRMouseControlState::reset();
         ZRMainController::destroyMainController();
         ZRActionManager::setActionManager(nullptr);
-        MouseControlX11Test::TearDown();
-    }
-
-    // A new xterm, and a point on its title bar away from the buttons.
-    bool startXterm() {
-        terminal = Client::start(QStringLiteral("xterm"), QStringLiteral("60x20+300+250"));
-        std::optional<Rect> found;
-        if (!terminal ||
-            !waitUntil([&] { return (found = independentFrame(terminal->window())).has_value(); }))
-            return false;
-        frame = *found;
-        const auto extents = xpropValues(terminal->window(), QStringLiteral("_NET_FRAME_EXTENTS"));
-        if (extents.size() != 4)
-            return false;
-        titleBar = {std::floor(frame.x() + 80), std::floor(frame.y() + extents[2] / 2.0)};
-        processEvents(200);
-        return true;
-    }
-
-    void press(Point at) {
-        ASSERT_TRUE(input->movePointer(at));
-        pointer = at;
-        processEvents(50);
-        ASSERT_TRUE(input->button(1, true));
-        processEvents(50);
-    }
-    // Moves the pointer as a hand does, in steps.
-    void glide(double dx, double dy, int steps = 10) {
-        const Point from = pointer;
-        for (int step = 1; step <= steps; ++step) {
-            pointer = {std::round(from.x + dx * step / steps), std::round(from.y + dy * step / steps)};
-            ASSERT_TRUE(input->movePointer(pointer));
-            processEvents(20);
-        }
-    }
-    void release() {
-        ASSERT_TRUE(input->button(1, false));
-        processEvents(300);
-    }
-    std::optional<Rect> now() const { return independentFrame(terminal->window()); }
-    // At the frame's place, its size within a cell.
-    static bool near(const std::optional<Rect>& a, const Rect& b) {
-        return a && std::abs(a->x() - b.x()) <= 1 && std::abs(a->y() - b.y()) <= 1 &&
-               std::abs(a->width() - b.width()) <= Cell && std::abs(a->height() - b.height()) <= Cell;
+        XtermDragX11Test::TearDown();
     }
 
     // Drags the xterm to the left edge and lets it rest there.
@@ -95,10 +50,6 @@ protected:
     }
 
     std::unique_ptr<ZRMouseController> controller;
-    std::unique_ptr<Client> terminal;
-    Rect frame;
-    Point titleBar;
-    Point pointer;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "MouseControlTestSupport.h"
 
+#include "ScreenPixels.h"
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
@@ -7,6 +8,7 @@
 #include "mouse-control/ZRAutoDeactivateInterval.h"
 #include "mouse-control/ZRDropZoneManager.h"
 #include "mouse-control/ZRFocusWindow.h"
+#include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlSnapping.h"
 #include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
@@ -15,6 +17,8 @@
 #include "toolkit/WindowExtensions.h"
 #include "window-access/Coordinates.h"
 #include "window-access/WindowDescription.h"
+
+#include <QPainter>
 
 namespace {
 
@@ -79,6 +83,24 @@ protected:
         action->setSnapshot(snapshot);
         return action;
     }
+    // A layout in the store, shown while Shift is held during a drag.
+    std::shared_ptr<ZRAction> addLayoutForShift(const QVariantList& windows) {
+        auto layout = addLayout(windows);
+        ZRActionManager::actionManager().insertAction(layout);
+        set(ZRMouseControlDefault::DropSnap, true);
+        set(userDefaultNameForDropSnapModifier(ModifierFlag::Shift), layout->uniqueIdentifier());
+        controller->updateFeatureFlagsAndTap();
+        return layout;
+    }
+    // Drags the window by its title bar to the point (Quartz), in steps as a hand does.
+    void dragTo(Point to) {
+        const Point from = desktop.inputState().pointerLocation();
+        for (int step = 1; step <= 4; ++step) {
+            desktop.movePointer({from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4});
+            RunLoop::main().runPending();
+        }
+    }
+
     std::unique_ptr<ZRMouseController> controller;
 };
 
@@ -137,6 +159,26 @@ TEST_F(DropZoneTest, ZonesOfALayoutOnTheCurrentScreens) {
     }
 }
 
+// "Drop Snap: Always Adapt" moves the zones of a layout that does not adapt into every screen whose usable
+// frame differs from the saved one; a layout that adapts is moved whatever the setting.
+TEST_F(DropZoneTest, AlwaysAdaptMovesTheZonesOfEveryLayout) {
+    const auto layout = addLayout({window(LeftOfA, A, UsableA)});
+    const Rect onB(1440, 0, 960, 1080);
+    const struct {
+        bool adapts;
+        QVariant alwaysAdapt;
+        Rect second;
+    } cases[] = {{false, false, LeftOfA}, {false, true, onB}, {false, QVariant(), onB}, {true, false, onB}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.adapts << " " << c.alwaysAdapt.toString().toStdString());
+        layout->setSnapshotAdapts(c.adapts);
+        set(ZRDropZoneDefault::AlwaysAdapt, c.alwaysAdapt);
+        ASSERT_TRUE(zones().activateForAction(*layout));
+        EXPECT_EQ(framesOf(zones().dropZones(), &ZRDropZone::windowFrame), (std::vector{LeftOfA, c.second}));
+        EXPECT_EQ(focus().dropFrameValues(), (std::vector{LeftOfA, c.second}));
+    }
+}
+
 // Covered windows show as zones when the layout applies to them and the setting does not leave them out;
 // a layout without windows shows nothing. Activating again replaces the zones, one activation of the
 // focus window and one Escape hot key held throughout, both given back when the zones close.
@@ -184,6 +226,26 @@ TEST_F(DropZoneTest, TrackingAndThePause) {
     }
     EXPECT_TRUE(zones().isActive());
 
+    // The picture: both zones drawn, the front one outlined.
+    zones().updateWithCGLocation(ZRFlipPoint(Point(500, 500), height));
+    // The window draws on clear pixels, which the screen then lays over what is below.
+    QImage layer(QSize(int(focus().frame().width()), int(focus().frame().height())),
+                 QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    QPainter painter(&layer);
+    focus().updateLayer(painter, layer.rect());
+    painter.end();
+    QImage picture(layer.size(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(QColor(90, 120, 160));
+    painter.begin(&picture);
+    painter.drawImage(0, 0, layer);
+    painter.end();
+    // The primary display's part of the window, which covers every display.
+    const Rect window = focus().frame();
+    saveScreenshot(
+        picture.copy(int(A.x() - window.x()), int(window.maxY() - A.maxY()), int(A.width()), int(A.height())),
+        QStringLiteral("drop-zones-overlapping"));
+
     for (const auto& [setting, pause] : {std::pair{QVariant(0.2), 0.5}, {QVariant(), 3.0}}) {
         set(ZRAutoDeactivateIntervalUserDefaultName, setting);
         zones().activateForAction(*layout);
@@ -196,6 +258,42 @@ TEST_F(DropZoneTest, TrackingAndThePause) {
         EXPECT_FALSE(escapeHeld());
     }
     EXPECT_FALSE(zones().updateWithCGLocation({}));
+}
+
+// Shift held during a title-bar drag shows the layout's zones, and the mouse up over one gives the window
+// its frame. Escape closes them and keeps them closed for the rest of that drag, whatever keys are held
+// again; the mouse up then leaves the window where the drag took it. The next drag shows them again.
+TEST_F(DropZoneTest, EscapeKeepsTheZonesClosedForTheRestOfTheDrag) {
+    addLayoutForShift({window(LeftOfA, A, UsableA), window(RightOfA, A, UsableA)});
+    auto& editor = desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
+    SimWindow& dragged = desktop.addWindow(editor, Rect(300, 300, 400, 300), QStringLiteral("Notes"));
+    const Rect rightOfA = ZRFlipRect(RightOfA, A.height());
+
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "escape" : "drop");
+        desktop.beginWindowDrag(dragged);
+        dragTo({600, 400});
+        desktop.setModifierFlags(ModifierFlag::Shift);
+        dragTo({1000, 400});
+        ASSERT_TRUE(zones().isActive());
+        EXPECT_EQ(zones().dropFrame(), RightOfA);
+        if (escape) {
+            desktop.pressKey(Key::Escape);
+            EXPECT_FALSE(zones().isActive());
+            desktop.setModifierFlags(0);
+            desktop.setModifierFlags(ModifierFlag::Shift);
+            dragTo({1100, 500});
+            EXPECT_FALSE(zones().isActive()) << "closed for the rest of the drag";
+        }
+        const Rect before = dragged.frame();
+        desktop.releaseLeftButton();
+        RunLoop::main().runPending();
+        desktop.setModifierFlags(0);
+        EXPECT_EQ(dragged.frame(), escape ? before : rightOfA);
+        EXPECT_FALSE(zones().isActive());
+        EXPECT_FALSE(escapeHeld());
+        EXPECT_EQ(focus().activeCounter(), 0);
+    }
 }
 
 // Each way the zones close lets go of Escape and of the focus window.
