@@ -1,0 +1,571 @@
+// The palette's buttons as widgets driven by mouse events: the press and drag gesture, Option through the
+// tap's notification, the hover areas, the menu button, and their pictures.
+#include "MouseControlTestSupport.h"
+#include "PaletteTestSupport.h"
+#include "ScreenPixels.h"
+
+#include "mouse-control/ZRMouseEventTapCallback.h"
+#include "mouse-control/ZROverlayButtonDelegates.h"
+#include "mouse-control/ZROverlayColorScheme.h"
+#include "mouse-control/ZROverlayWindow.h"
+#include "mouse-control/ZRPaletteBeep.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "toolkit/Appearance.h"
+#include "toolkit/ZRCGEventWrapper.h"
+
+#include <QApplication>
+#include <QEnterEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+namespace {
+
+const Rect Screen(0, 0, 1440, 900);
+
+void sendMouse(QWidget* widget, QEvent::Type type, QPointF local, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+    QMouseEvent event(type, local, widget->mapToGlobal(local), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+void sendEnter(QWidget* widget) {
+    const QPointF inside(widget->width() / 2.0, widget->height() / 2.0);
+    QEnterEvent event(inside, inside, widget->mapToGlobal(inside));
+    QApplication::sendEvent(widget, &event);
+}
+
+void sendLeave(QWidget* widget) {
+    QEvent event(QEvent::Leave);
+    QApplication::sendEvent(widget, &event);
+}
+
+// Offers every neighbouring screen, or none.
+struct ScreenDrags : ZROverlayButtonDragDirectionDelegate {
+    bool screens = false;
+    int prepared = 0;
+    void prepareScreenDragDirectionsForOverlayButton(ZROverlayButton& button) override {
+        ++prepared;
+        button.setCanDragScreenUp(screens);
+        button.setCanDragScreenRight(screens);
+        button.setCanDragScreenDown(screens);
+        button.setCanDragScreenLeft(screens);
+    }
+};
+
+struct ToolTips : ZROverlayButtonToolTipProvider {
+    int asked = 0;
+    std::optional<QString> toolTipForOverlayButton(const ZROverlayButton& button) override {
+        ++asked;
+        return button.alternateMode() ? QStringLiteral("Top Right Quarter") : QStringLiteral("Right Half");
+    }
+};
+
+struct Menus : ZROverlayButtonMenuDelegate {
+    int asked = 0;
+    bool give = true;
+    QMenu* menuForOverlayButton(ZROverlayButton&) override {
+        ++asked;
+        if (!give)
+            return nullptr;
+        auto* menu = new QMenu;
+        menu->addAction(QStringLiteral("Middle"));
+        return menu;
+    }
+};
+
+class OverlayButtonTest : public MouseControlTest {
+protected:
+    void SetUp() override {
+        MouseControlTest::SetUp();
+        desktop.addScreen(Screen);
+        desktop.screens().setCompositingActive(true);
+        palette.setTarget(&target);
+        for (ZROverlayButton* button : palette.all()) {
+            button->setDragDirectionDelegate(&drags);
+            button->setToolTipProvider(&toolTips);
+        }
+        palette.revert->setMenuDelegate(&menus);
+        ZRSetPaletteBeepHandler([this] { ++beeps; });
+    }
+    void TearDown() override {
+        window.reset();
+        ZRSetPaletteBeepHandler({});
+        MouseControlTest::TearDown();
+    }
+
+    // The palette window around the buttons, as the pop-up makes it, below a button at the point.
+    ZROverlayWindow& paletteWindow(bool light = true) {
+        window = std::make_unique<ZROverlayWindow>(palette.view, Point(300, 600), nullptr, 11, 8);
+        window->setArrowHeight(7);
+        window->setArrowBaseWidth(11);
+        window->setBorderWidth(0);
+        window->setBackgroundColor(light ? lightModeOverlayBackgroundColor() : calibratedWhite(0.25, 0.99));
+        return *window;
+    }
+
+    // A press at the button's centre, moves by (right, up) points from there, and a release.
+    void press(ZROverlayButton* button, const std::vector<QPointF>& moves = {}, bool release = true) {
+        const QPointF start(button->width() / 2.0, button->height() / 2.0);
+        sendMouse(button, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+        for (const QPointF& move : moves)
+            sendMouse(button, QEvent::MouseMove, start + QPointF(move.x(), -move.y()), Qt::NoButton,
+                      Qt::LeftButton);
+        if (release) {
+            const QPointF end = moves.empty() ? start : start + QPointF(moves.back().x(), -moves.back().y());
+            sendMouse(button, QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
+        }
+    }
+
+    void postModifiers(std::optional<ModifierFlags> tapped) {
+        std::optional<TapEvent> event;
+        if (tapped)
+            event = TapEvent{TapEventType::FlagsChanged, {}, 0, 0, *tapped};
+        NotificationCenter::defaultCenter().post(ZRModifierFlagsChangedNotification, nullptr,
+                                                 ZRCGEventWrapper::wrapperForEvent(event));
+    }
+
+    // The buttons are made with the fixture, so the application comes first.
+    struct Application {
+        Application() { testApplication<ZRHotKeyHandlerApplication>(); }
+    } application;
+    QObject target;
+    PaletteButtons palette;
+    ScreenDrags drags;
+    ToolTips toolTips;
+    Menus menus;
+    int beeps = 0;
+    std::unique_ptr<ZROverlayWindow> window;
+};
+
+using S = ZRSectionDragDirection;
+using C = ZRScreenDragDirection;
+
+} // namespace
+
+// Each drag as the user moves it (right and up from the press), what the button shows at its end, and what
+// the release sends.
+TEST_F(OverlayButtonTest, PressAndDrag) {
+    const struct Case {
+        const char* name;
+        ZROverlayButton* PaletteButtons::*button;
+        bool option;
+        bool screens;
+        std::vector<QPointF> moves;
+        bool hovered;
+        ZRSectionDragDirection section;
+        ZRScreenDragDirection screen;
+        bool acts;
+    } cases[] = {
+        {"6 up on the right half: its top quarter",
+         &PaletteButtons::right,
+         false,
+         false,
+         {{0, 6}},
+         true,
+         S::ZRSectionDragDirectionUp,
+         C::ZRScreenDragDirectionNone,
+         true},
+        {"55 more with a screen above: that screen too",
+         &PaletteButtons::right,
+         false,
+         true,
+         {{0, 6}, {0, 61}},
+         true,
+         S::ZRSectionDragDirectionUp,
+         C::ZRScreenDragDirectionUp,
+         true},
+        {"as far without a screen above: the quarter",
+         &PaletteButtons::right,
+         false,
+         false,
+         {{0, 61}},
+         true,
+         S::ZRSectionDragDirectionUp,
+         C::ZRScreenDragDirectionNone,
+         true},
+        {"Option: no section within the reach",
+         &PaletteButtons::right,
+         true,
+         true,
+         {{0, 6}},
+         true,
+         S::ZRSectionDragDirectionNone,
+         C::ZRScreenDragDirectionNone,
+         true},
+        {"Option: out of the reach upwards, the screen",
+         &PaletteButtons::right,
+         true,
+         true,
+         {{0, 6}, {0, 61}},
+         true,
+         S::ZRSectionDragDirectionNone,
+         C::ZRScreenDragDirectionUp,
+         true},
+        {"Option: out of the reach with no screen there",
+         &PaletteButtons::right,
+         true,
+         false,
+         {{0, 61}},
+         false,
+         S::ZRSectionDragDirectionNone,
+         C::ZRScreenDragDirectionNone,
+         false},
+        {"301 sideways: cancelled",
+         &PaletteButtons::right,
+         false,
+         true,
+         {{301, 0}},
+         false,
+         S::ZRSectionDragDirectionNone,
+         C::ZRScreenDragDirectionNone,
+         false},
+        {"301 sideways and back into the reach",
+         &PaletteButtons::right,
+         false,
+         true,
+         {{301, 0}, {2, 0}},
+         true,
+         S::ZRSectionDragDirectionNone,
+         C::ZRScreenDragDirectionNone,
+         true},
+        {"top half 10 up and 3 sideways: a plain click",
+         &PaletteButtons::top,
+         false,
+         true,
+         {{3, 10}},
+         true,
+         S::ZRSectionDragDirectionNone,
+         C::ZRScreenDragDirectionNone,
+         true},
+        {"sideways takes back a vertical section",
+         &PaletteButtons::right,
+         false,
+         false,
+         {{0, 8}, {8, 8}},
+         true,
+         S::ZRSectionDragDirectionNone,
+         C::ZRScreenDragDirectionNone,
+         true},
+        {"down on the right half, far, with a screen below",
+         &PaletteButtons::right,
+         false,
+         true,
+         {{0, -6}, {0, -61}},
+         true,
+         S::ZRSectionDragDirectionDown,
+         C::ZRScreenDragDirectionDown,
+         true},
+        {"out of the left half's reach to the screen on the left",
+         &PaletteButtons::left,
+         false,
+         true,
+         {{-65, 0}},
+         true,
+         S::ZRSectionDragDirectionNone,
+         C::ZRScreenDragDirectionLeft,
+         true},
+        {"top half dragged right, far",
+         &PaletteButtons::top,
+         false,
+         true,
+         {{6, 0}, {61, 0}},
+         true,
+         S::ZRSectionDragDirectionRight,
+         C::ZRScreenDragDirectionRight,
+         true},
+        {"released out of the reach with nothing picked",
+         &PaletteButtons::right,
+         false,
+         false,
+         {{40, 0}},
+         false,
+         S::ZRSectionDragDirectionNone,
+         C::ZRScreenDragDirectionNone,
+         false},
+        {"released where it was pressed",
+         &PaletteButtons::right,
+         false,
+         false,
+         {},
+         false,
+         S::ZRSectionDragDirectionNone,
+         C::ZRScreenDragDirectionNone,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ZROverlayButton* button = palette.*c.button;
+        button->setAlternateMode(c.option);
+        drags.screens = c.screens;
+        palette.sent.clear();
+        press(button, c.moves, false);
+        EXPECT_EQ(button->hovered(), c.hovered);
+        EXPECT_EQ(button->sectionDragDirection(), c.section);
+        EXPECT_EQ(button->screenDragDirection(), c.screen);
+        EXPECT_TRUE(button->isTrackingPress());
+        const QPointF end = QPointF(button->width() / 2.0, button->height() / 2.0) +
+                            (c.moves.empty() ? QPointF() : QPointF(c.moves.back().x(), -c.moves.back().y()));
+        sendMouse(button, QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
+        ASSERT_EQ(palette.sent.size(), c.acts ? 1u : 0u);
+        if (c.acts) {
+            EXPECT_EQ(palette.sent[0].button, button);
+            EXPECT_EQ(palette.sent[0].section, c.section);
+            EXPECT_EQ(palette.sent[0].screen, c.screen);
+        }
+        EXPECT_EQ(button->sectionDragDirection(), S::ZRSectionDragDirectionNone);
+        EXPECT_EQ(button->screenDragDirection(), C::ZRScreenDragDirectionNone);
+        EXPECT_FALSE(button->isTrackingPress());
+        button->setAlternateMode(false);
+        button->setHovered(false);
+    }
+    EXPECT_EQ(drags.prepared, int(std::size(cases)));
+}
+
+// A press goes nowhere on a disabled button, without an action, or once its target is gone; a press whose
+// button hides ends without acting.
+TEST_F(OverlayButtonTest, APressActsOnlyThroughALiveTarget) {
+    paletteWindow().show();
+    palette.right->setEnabled(false);
+    press(palette.right);
+    palette.right->setEnabled(true);
+    palette.top->setAction({});
+    press(palette.top);
+    {
+        QObject shortLived;
+        palette.left->setTarget(&shortLived);
+    }
+    press(palette.left);
+    press(palette.bottom, {{0, -8}}, false);
+    palette.bottom->hide();
+    EXPECT_FALSE(palette.bottom->isTrackingPress());
+    sendMouse(palette.bottom, QEvent::MouseButtonRelease, {}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(palette.sent.empty());
+    EXPECT_EQ(drags.prepared, 1) << "only the press that could act asked for the screens";
+    press(palette.full);
+    ASSERT_EQ(palette.sent.size(), 1u);
+    EXPECT_EQ(palette.sent[0].button, palette.full);
+}
+
+// Option follows the tap's notification exactly while the button can be hovered: enabled, shown, with an
+// alternate image, in a window that takes the mouse. A notification without an event asks the keyboard.
+TEST_F(OverlayButtonTest, OptionAndTheHoverArea) {
+    ZROverlayWindow& panel = paletteWindow();
+    ZROverlayButton* right = palette.right;
+    EXPECT_TRUE(right->trackingArea());
+    ASSERT_TRUE(right->observesModifierFlags());
+    postModifiers(ModifierFlag::Option | ModifierFlag::Control);
+    EXPECT_TRUE(right->alternateMode());
+    EXPECT_EQ(right->toolTip(), QStringLiteral("Top Right Quarter"));
+    desktop.setModifierFlags(0);
+    postModifiers(std::nullopt);
+    EXPECT_FALSE(right->alternateMode());
+    desktop.setModifierFlags(ModifierFlag::Option);
+    postModifiers(std::nullopt);
+    EXPECT_TRUE(right->alternateMode());
+    EXPECT_EQ(right->toolTip(), QStringLiteral("Top Right Quarter"));
+
+    // What each state leaves of the hover area and of Option (held now).
+    const struct Case {
+        const char* name;
+        bool enabled, hidden, alternateImage, windowIgnores;
+        bool area, observes;
+        std::optional<bool> alternate; // none: unchanged
+    } cases[] = {
+        {"usable", true, false, true, false, true, true, true},
+        {"disabled", false, false, true, false, false, false, false},
+        {"hidden", true, true, true, false, false, false, false},
+        {"without an alternate image", true, false, false, false, true, false, false},
+        {"in a window that lets clicks through", true, false, true, true, false, false, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        panel.setIgnoresMouseEvents(false);
+        right->setEnabled(true);
+        right->setVisible(true);
+        right->setAlternateImage(standardPaletteItemImage(ZRPositionTopRight));
+        right->setAlternateMode(false);
+        right->setEnabled(c.enabled);
+        right->setVisible(!c.hidden);
+        right->setAlternateImage(c.alternateImage ? standardPaletteItemImage(ZRPositionTopRight) : QImage());
+        right->updateTrackingAreas();
+        right->setAlternateMode(true);
+        panel.setIgnoresMouseEvents(c.windowIgnores);
+        right->updateTrackingAreas();
+        EXPECT_EQ(right->trackingArea().has_value(), c.area);
+        EXPECT_EQ(right->observesModifierFlags(), c.observes);
+        EXPECT_EQ(right->alternateMode(), c.alternate.value_or(true));
+    }
+    const int asked = toolTips.asked;
+    panel.setIgnoresMouseEvents(false);
+    EXPECT_GT(toolTips.asked, asked) << "the window's change rebuilt the areas";
+    EXPECT_EQ(right->trackingArea(), QRect(QPoint(), right->size()));
+}
+
+// The hover lights a button only through its hover area; a marked button is drawn lit, and marking clears
+// the hover.
+TEST_F(OverlayButtonTest, HoverAndMark) {
+    ZROverlayWindow& panel = paletteWindow();
+    sendEnter(palette.left);
+    EXPECT_TRUE(palette.left->hovered());
+    sendLeave(palette.left);
+    EXPECT_FALSE(palette.left->hovered());
+    panel.setIgnoresMouseEvents(true);
+    sendEnter(palette.left);
+    EXPECT_FALSE(palette.left->hovered());
+    panel.setIgnoresMouseEvents(false);
+
+    set(ZROverlayColorScheme::colorInversionKey(), false);
+    const QColor plain = palette.left->drawnColor();
+    EXPECT_EQ(plain, darkModeOverlayControlColor());
+    sendEnter(palette.left);
+    EXPECT_EQ(palette.left->drawnColor(), brighterOverlaySelectedControlColor());
+    palette.left->setRepresentsCurrentWindowFrame(true);
+    EXPECT_FALSE(palette.left->hovered());
+    EXPECT_EQ(palette.left->drawnColor(), brighterOverlaySelectedControlColor());
+    palette.left->setAlternateMode(true);
+    EXPECT_EQ(palette.left->drawnColor(), plain) << "with Option it stands for the quarter";
+    palette.left->setAlternateModeRepresentsCurrentWindowFrame(true);
+    set(ZROverlayColorScheme::colorInversionKey(), true);
+    EXPECT_EQ(palette.left->drawnColor(), overlaySelectedControlColor());
+}
+
+// The menu button's images, meaning and look by whether it is a menu, Option and its own action.
+TEST_F(OverlayButtonTest, MenuButtonModes) {
+    ZROverlayMenuButton* revert = palette.revert;
+    const QImage arrow = revertImage();
+    const QImage glyph = PaletteButtons::customActionsGlyph();
+    const struct Case {
+        bool canShowMenu, option, ownAction;
+        const QImage* drawn;
+        bool alternateMode, drawAsEnabled;
+    } cases[] = {
+        {false, false, false, &arrow, false, true}, {false, true, false, &arrow, false, true},
+        {true, false, false, &glyph, false, true},  {true, true, false, &arrow, true, false},
+        {true, true, true, &arrow, true, true},     {true, false, true, &glyph, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "menu " << c.canShowMenu << " option " << c.option << " own action " << c.ownAction);
+        revert->setCanShowMenu(c.canShowMenu);
+        revert->setAlternateMode(c.option);
+        revert->setOriginalActionTitle(
+            c.ownAction ? std::optional(QStringLiteral("Revert to Original Dimensions")) : std::nullopt);
+        EXPECT_EQ(revert->drawnImage(), *c.drawn);
+        EXPECT_EQ(revert->alternateMode(), c.alternateMode);
+        EXPECT_EQ(revert->drawAsEnabled(), c.drawAsEnabled);
+        palette.sent.clear();
+        press(revert);
+        // A menu opens only on a plain click; there is no window on screen here, so it beeps.
+        EXPECT_EQ(palette.sent.size(), !c.canShowMenu || (c.option && c.ownAction) ? 1u : 0u);
+    }
+    EXPECT_EQ(beeps, 2) << "the two plain clicks on a menu whose window is not shown";
+    EXPECT_EQ(menus.asked, 0);
+}
+
+// A click opens the menu 5 points under the button without waiting for it; while it is open Option does
+// not switch the button, and it is the button's to delete.
+TEST_F(OverlayButtonTest, MenuOnClick) {
+    ZROverlayWindow& panel = paletteWindow();
+    panel.show();
+    ZROverlayMenuButton* revert = palette.revert;
+    revert->setCanShowMenu(true);
+    menus.give = false;
+    press(revert);
+    EXPECT_EQ(beeps, 1) << "no menu to show";
+    menus.give = true;
+    press(revert);
+    EXPECT_EQ(beeps, 1);
+    QPointer<QMenu> menu = revert->openMenu();
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_TRUE(revert->showsMenu());
+    EXPECT_EQ(menu->geometry().topLeft(), revert->mapToGlobal(QPoint(0, revert->height() + 5)));
+    revert->setAlternateMode(true);
+    EXPECT_FALSE(revert->alternateMode());
+    menu->hide();
+    EXPECT_FALSE(revert->showsMenu());
+    EXPECT_TRUE(revert->alternateMode());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(menu) << "a closed menu is deleted";
+
+    // A button that goes while its menu is open takes the menu with it.
+    revert->setAlternateMode(false);
+    press(revert);
+    menu = revert->openMenu();
+    ASSERT_TRUE(menu);
+    delete palette.revert;
+    EXPECT_FALSE(menu);
+}
+
+// After a hover of 0.15 s, or at once when the palette shows, by the settings; a shorter hover opens
+// nothing, and a button that goes leaves no timer behind.
+TEST_F(OverlayButtonTest, MenuByItself) {
+    ZROverlayWindow& panel = paletteWindow();
+    panel.show();
+    ZROverlayMenuButton* revert = palette.revert;
+    revert->setCanShowMenu(true);
+    sendEnter(revert);
+    RunLoop::main().advance(1);
+    EXPECT_EQ(menus.asked, 0) << "not without \"Show On Hover\"";
+    sendLeave(revert);
+
+    set(ZROverlayMenuButton::showOnHoverKey(), true);
+    sendEnter(revert);
+    RunLoop::main().advance(0.1);
+    sendLeave(revert);
+    RunLoop::main().advance(1);
+    EXPECT_EQ(menus.asked, 0) << "a hover under 0.15 s";
+    EXPECT_FALSE(revert->delayedPopUpMenuEvent());
+
+    sendEnter(revert);
+    RunLoop::main().advance(0.15);
+    EXPECT_EQ(menus.asked, 1);
+    ASSERT_TRUE(revert->openMenu());
+    revert->openMenu()->hide();
+    sendLeave(revert);
+
+    revert->popUpMenuAutomaticallyWithHoverEvent(nullptr);
+    EXPECT_EQ(menus.asked, 1) << "not without \"Show Immediately\"";
+    set(ZROverlayMenuButton::showImmediatelyKey(), true);
+    revert->popUpMenuAutomaticallyWithHoverEvent(nullptr);
+    EXPECT_EQ(menus.asked, 2);
+    revert->openMenu()->hide();
+
+    sendEnter(revert);
+    ASSERT_TRUE(RunLoop::main().hasPendingPerform(revert, "popUpMenuWithDelayedPopUpMenuEvent"));
+    delete palette.revert;
+    EXPECT_FALSE(RunLoop::main().hasPendingPerform(revert, "popUpMenuWithDelayedPopUpMenuEvent"));
+    RunLoop::main().advance(1);
+    postModifiers(ModifierFlag::Option);
+    EXPECT_EQ(menus.asked, 2);
+}
+
+// "Invert Overlays: Mouse" as stored, on a light and on a dark desktop.
+TEST_F(OverlayButtonTest, ColorScheme) {
+    const QString key = ZROverlayColorScheme::colorInversionKey();
+    EXPECT_EQ(key, QStringLiteral("Invert Overlays: Mouse"));
+    const struct Case {
+        QVariant stored;
+        std::int64_t onLight, onDark;
+    } cases[] = {
+        {QVariant(), 2, 1},
+        {QStringLiteral("Classic"), 0, 0},
+        {QStringLiteral("CLASSIC"), 0, 0},
+        {true, 2, 2},
+        {false, 1, 1},
+        {QStringLiteral("YES"), 2, 2},
+        {qint64(0), 1, 1},
+        {QStringLiteral("modern"), 2, 1},
+        {QVariantList{true}, 2, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored.toString().toStdString());
+        set(key, c.stored);
+        for (const bool dark : {false, true}) {
+            desktop.workspace().setDarkAppearance(dark);
+            const std::int64_t expected = dark ? c.onDark : c.onLight;
+            EXPECT_EQ(ZROverlayColorScheme::colorScheme(), expected);
+            EXPECT_EQ(ZROverlayColorScheme::invertColors(), expected == ZROverlayColorSchemeLight);
+        }
+    }
+}
