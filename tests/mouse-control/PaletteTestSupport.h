@@ -1,6 +1,6 @@
 #pragma once
 
-#include "actions/ZRAction.h"
+#include "actions/ZRStandardPaletteItemImage.h"
 #include "mouse-control/ZROverlayButton.h"
 #include "mouse-control/ZROverlayMenuButton.h"
 #include "toolkit/ImageExtensions.h"
@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QWidget>
-#include <map>
 
 // The palette's content as the pop-up lays it out for one row of the five standard items with the revert
 // button: 32 × 25 icons in 34 × 31 cells, 43 points apart, the revert button 8 points from the left.
@@ -24,21 +23,8 @@ constexpr int Height = 47;
 constexpr int RevertSide = 24;
 } // namespace PaletteLayout
 
-// A standard item's image: the glyph of a move-and-resize action to the position's part of the screen.
 inline QImage standardPaletteItemImage(std::int64_t position) {
-    static const std::map<std::int64_t, Rect> frames = {
-        {3, Rect(0, 0.5, 1, 0.5)},   {4, Rect(0.5, 0.5, 0.5, 0.5)}, {5, Rect(0.5, 0, 0.5, 1)},
-        {6, Rect(0.5, 0, 0.5, 0.5)}, {7, Rect(0, 0, 1, 0.5)},       {8, Rect(0, 0, 0.5, 0.5)},
-        {9, Rect(0, 0, 0.5, 1)},     {10, Rect(0, 0.5, 0.5, 0.5)},
-    };
-    auto dummy = ZRActionDummy::dummyWithType(position == 1 ? ZRActionTypeCenter : ZRActionTypeMoveAndResize);
-    const auto frame = frames.find(position);
-    dummy->setRelativeFrame(frame == frames.end() ? Rect(0, 0, 1, 1) : frame->second);
-    QImage image(PaletteLayout::IconWidth, PaletteLayout::IconHeight, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    dummy->drawIconInRect(painter, QRectF(image.rect()), true, true, Qt::black, false, true);
-    return image;
+    return ZRStandardPaletteItemImage(position, QColor(), PaletteLayout::IconWidth, PaletteLayout::IconHeight);
 }
 
 // The six buttons with their tags, images, alternate images and section drags, each sending the target's
