@@ -1,0 +1,80 @@
+#pragma once
+
+#include "DesktopTest.h"
+#include "TestApplication.h"
+
+#include "actions/ZRActionManager.h"
+#include "keyboard-control/ZRConfigurationGrid.h"
+#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "keyboard-control/ZROverlayGrid.h"
+#include "mouse-control/ZRFocusWindow.h"
+#include "shell/ZRShellDefaults.h"
+
+#include <QTest>
+
+// Every grid test: the program's application object, the defaults the shell and the action store
+// register, and one screen of 1920 x 1080 whose usable frame leaves 20 points at the top.
+class GridTest : public DesktopTest {
+protected:
+    static constexpr Rect Screen{0, 0, 1920, 1080};
+    static constexpr Rect VisibleFrame{0, 0, 1920, 1060};
+
+    void SetUp() override {
+        testApplication<ZRHotKeyHandlerApplication>();
+        DesktopTest::SetUp();
+        screen = desktop.addScreen(Screen, VisibleFrame);
+        ZRRegisterShellDefaults(UserDefaults::standard());
+        ZRActionManager::registerDefaults();
+    }
+    void TearDown() override {
+        ZRFocusWindow::destroyDefaultFocusWindow();
+        DesktopTest::TearDown();
+    }
+
+    // The event at a point of the grid's view (y up from its bottom edge).
+    static ZRGridEvent at(const ZRGridPrototype& grid, double x, double y) {
+        return ZRGridEvent{grid.mapToGlobal(QPointF(x, grid.height() - y))};
+    }
+    // The event at the middle of a cell.
+    static ZRGridEvent atCell(const ZRGridPrototype& grid, std::int64_t column, std::int64_t row) {
+        const Rect* frame = grid.representationCellFrame().at(column, row);
+        if (frame)
+            return at(grid, frame->midX(), frame->midY());
+        const auto* cell = grid.nonRectangularRepresentationCells().at(column, row);
+        const QPointF middle = cell ? cell->path.boundingRect().center() : QPointF(-1000, -1000);
+        return at(grid, middle.x(), middle.y());
+    }
+    // A press on one cell, a drag to the other and the release; true when the action ran.
+    static bool dragBetween(ZRGridPrototype& grid, ZRGridCoordinates from, ZRGridCoordinates to) {
+        int sent = 0;
+        auto action = grid.action();
+        grid.setAction([&sent](ZRGridPrototype&) { ++sent; });
+        grid.mouseDown(atCell(grid, from.column, from.row));
+        grid.mouseDragged(atCell(grid, to.column, to.row));
+        grid.mouseUp();
+        grid.setAction(action);
+        return sent == 1;
+    }
+
+    std::uint32_t screen = 0;
+};
+
+// A configuration grid of another style, for the rules that differ by style.
+class StyledConfigurationGrid : public ZRConfigurationGrid {
+public:
+    explicit StyledConfigurationGrid(ZRGridStyle style) : m_style(style) {}
+    ZRGridStyle gridStyle() const override { return m_style; }
+
+private:
+    ZRGridStyle m_style;
+};
+
+// An overlay grid of another style.
+class StyledOverlayGrid : public ZROverlayGrid {
+public:
+    explicit StyledOverlayGrid(ZRGridStyle style) : m_style(style) {}
+    ZRGridStyle gridStyle() const override { return m_style; }
+
+private:
+    ZRGridStyle m_style;
+};
