@@ -1,5 +1,6 @@
 #include "keyboard-control/ZRGridPrototype.h"
 
+#include "actions/ZRPaletteIconMetrics.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/Appearance.h"
 #include "toolkit/Drawing.h"
@@ -22,8 +23,6 @@ const QString ZRGridPrototype::PaletteIconsEmphasizeBordersKey =
 
 namespace {
 
-const QString PaletteIconSizeKey = QStringLiteral("Palette Icon Size");
-
 constexpr double CellGap = 1;
 // A cell takes points this close outside its rectangle, so the gaps between cells hit a cell too.
 constexpr double HitSlop = 1;
@@ -38,11 +37,8 @@ constexpr double UnplacedCentre = 0.1;
 constexpr double ThinBand = 0.1;
 constexpr double ThinBandWidth = 2;
 constexpr double WireframeLineWidth = 4;
-// The palette's icons: the smallest width that scales, the size below it and the unbounded request.
-constexpr double MinimumScaledIconWidth = 19;
-constexpr double SmallestIconWidth = 18;
-constexpr double SmallestIconHeight = 14;
-constexpr double UnboundedIconRequest = 100;
+// The palette icons' metrics at their default size.
+constexpr double DefaultIconRequest = -1;
 // The placeholder's frame: its line in parts of the icon size, and its corners.
 constexpr double PlaceholderLineFactor = 0.12;
 constexpr double EmphasizedMinimumLineWidth = 1.5;
@@ -482,11 +478,7 @@ std::int64_t ZRGridPrototype::hexagonGap() {
 }
 
 double ZRGridPrototype::paletteIconInnerSize() {
-    const double side =
-        std::min(UnboundedIconRequest, double(UserDefaults::standard().integerForKey(PaletteIconSizeKey)));
-    if (side < MinimumScaledIconWidth)
-        return SmallestIconHeight;
-    return std::round(SmallestIconHeight * side / SmallestIconWidth);
+    return ZRPaletteIconMetrics(DefaultIconRequest).height;
 }
 
 // --- Drawing

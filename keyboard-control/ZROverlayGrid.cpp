@@ -87,6 +87,16 @@ Point centre(const Rect& rect) {
 
 ZROverlayGrid::ZROverlayGrid(QWidget* parent) : ZRGridPrototype(parent) {}
 
+ZROverlayGrid* ZROverlayGrid::paletteGrid(QWidget* parent,
+                                          std::function<void(ZROverlayGridInterface&)> action) {
+    auto* grid = new ZROverlayGrid(parent);
+    if (action)
+        grid->setAction([action = std::move(action)](ZRGridPrototype& sender) {
+            action(static_cast<ZROverlayGrid&>(sender));
+        });
+    return grid;
+}
+
 ZROverlayGrid::~ZROverlayGrid() {
     RunLoop::main().cancelPreviousPerformRequests(this);
     releaseFocusWindow();
@@ -207,6 +217,13 @@ void ZROverlayGrid::updateLayoutAfterAdjustingFrame(Rect* frame) {
     }
     layoutCellsInRect(layout);
     update();
+}
+
+Rect ZROverlayGrid::updateLayoutAfterAdjustingFrame(const Rect& frame) {
+    setGeometry(int(frame.x()), int(frame.y()), int(frame.width()), int(frame.height()));
+    Rect adjusted;
+    updateLayoutAfterAdjustingFrame(&adjusted);
+    return adjusted;
 }
 
 ZRGridCoordinates ZROverlayGrid::startingCoordinates() const {

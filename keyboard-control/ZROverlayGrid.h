@@ -1,13 +1,15 @@
 #pragma once
 
 #include "keyboard-control/ZRGridPrototype.h"
+#include "mouse-control/ZROverlayGridInterface.h"
 
 // A grid that stands for a real window on a real screen (the palette's grid): its cells are frames on the
 // screen, hovering previews the target frame on the focus window, and a selection becomes a window frame
 // (representedWindowFrame) that its action applies. Callers set the represented frames, the placeholder
 // flag and the preferred dimensions, then size the view with determineColumns and lay it out with
-// updateLayoutAfterAdjustingFrame. Frames on the screen are Cocoa.
-class ZROverlayGrid : public ZRGridPrototype {
+// updateLayoutAfterAdjustingFrame. Frames on the screen are Cocoa. The palette reaches it through its own
+// interface.
+class ZROverlayGrid : public ZRGridPrototype, public ZROverlayGridInterface {
     Q_OBJECT
 public:
     static const QString HoverHighlightDurationKey;
@@ -17,6 +19,9 @@ public:
 
     explicit ZROverlayGrid(QWidget* parent = nullptr);
     ~ZROverlayGrid() override;
+
+    // The palette's own grid, in the parent, whose selection the action receives.
+    static ZROverlayGrid* paletteGrid(QWidget* parent, std::function<void(ZROverlayGridInterface&)> action);
 
     static bool allowsExtendedRules() { return true; }
     // Portrait screens swap the dimensions when "Mouse Controls Grid: Swap Dimensions On Portrait
@@ -28,11 +33,25 @@ public:
     void releaseCells() override;
 
     // The window's frame; after a selection, the frame selected.
-    Rect representedWindowFrame() const { return m_representedWindowFrame; }
-    void setRepresentedWindowFrame(const Rect& frame) { m_representedWindowFrame = frame; }
+    Rect representedWindowFrame() const override { return m_representedWindowFrame; }
+    void setRepresentedWindowFrame(const Rect& frame) override { m_representedWindowFrame = frame; }
     // The usable frame of the window's screen.
     Rect representedSkafableFrame() const override { return m_representedSkafableFrame; }
-    void setRepresentedSkafableFrame(const Rect& frame) { m_representedSkafableFrame = frame; }
+    void setRepresentedSkafableFrame(const Rect& frame) override { m_representedSkafableFrame = frame; }
+
+    // --- ZROverlayGridInterface
+
+    QWidget* view() override { return this; }
+    ZRGridStyle gridStyle() const override { return ZRGridStyleHexagons; }
+    bool placeholder() const override { return ZRGridPrototype::placeholder(); }
+    void setPlaceholder(bool placeholder) override { ZRGridPrototype::setPlaceholder(placeholder); }
+    using ZRGridPrototype::determineColumns;
+    void determineColumns(std::int64_t& columns, std::int64_t& rows) override {
+        determineColumns(&columns, &rows, false);
+    }
+    // Takes the frame (the parent's coordinates), lays the grid out and answers the frame adjusted to the
+    // height the grid needs.
+    Rect updateLayoutAfterAdjustingFrame(const Rect& frame) override;
     // The cells' frames on the screen, indexed [row][column].
     const ZRGridMatrix<Rect>& representedCellFrame() const { return m_representedCellFrame; }
 

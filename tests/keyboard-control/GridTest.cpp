@@ -16,10 +16,6 @@ const QString MouseRows = ZRGridDimensionKey::MouseControlsGridRows;
 const QString ConfigurationColumns = ZRGridDimensionKey::ConfigurationGridColumns;
 const QString ConfigurationRows = ZRGridDimensionKey::ConfigurationGridRows;
 
-bool near(double a, double b, double tolerance = 1e-9) {
-    return std::abs(a - b) <= tolerance;
-}
-
 // A configuration grid 300 points wide, laid out under the settings given.
 std::unique_ptr<ZRConfigurationGrid> configurationGrid(std::unique_ptr<ZRConfigurationGrid> grid = nullptr,
                                                        int width = 300) {
@@ -189,16 +185,19 @@ TEST_F(GridLayoutTest, RectanglesHaveOnePointGapsAndTheLastColumnAndRowTakeTheRo
                 const Rect& cell = *cells.at(col, r);
                 EXPECT_GT(cell.width(), 0) << name;
                 EXPECT_EQ(cell.x(), std::round(cell.x())) << name << ": cells start on whole points";
-                if (col == 0)
+                if (col == 0) {
                     EXPECT_EQ(cell.x(), 0) << name;
-                if (col + 1 < c.columns)
+                }
+                if (col + 1 < c.columns) {
                     EXPECT_EQ(cells.at(col + 1, r)->x() - cell.maxX(), 1) << name;
-                else
+                } else {
                     EXPECT_EQ(cell.maxX(), grid->width()) << name;
-                if (r + 1 < c.rows)
+                }
+                if (r + 1 < c.rows) {
                     EXPECT_EQ(cells.at(col, r + 1)->y() - cell.maxY(), 1) << name;
-                else
+                } else {
                     EXPECT_EQ(cell.maxY(), grid->height()) << name;
+                }
             }
         }
     }
@@ -215,8 +214,9 @@ TEST_F(GridLayoutTest, HexagonsStayInTheirRectangleAndShareHalfAPointWithTheirNe
             for (int c = 0; c < 6; ++c) {
                 const QRectF box = cells.at(c, r)->path.boundingRect();
                 EXPECT_TRUE(bounds.contains(box)) << c << "," << r << " invert " << invertOffset;
-                if (c + 1 < 6)
+                if (c + 1 < 6) {
                     EXPECT_NEAR(box.right() - cells.at(c + 1, r)->path.boundingRect().left(), 0.5, 1e-9);
+                }
             }
             if (r + 1 < 4) {
                 // Each row sits half a hexagon right of the one below, or left with the offset inverted.
@@ -245,8 +245,9 @@ TEST_F(GridLayoutTest, CirclesAndPointsCarryTheirCentresWithGapsOfThreeTenthsOfA
                 EXPECT_TRUE(QRectF(0, 0, grid->width(), grid->height())
                                 .adjusted(-1e-9, -1e-9, 1e-9, 1e-9)
                                 .contains(cell.path.boundingRect()));
-                if (c + 1 < n)
+                if (c + 1 < n) {
                     EXPECT_NEAR(cells.at(c + 1, r)->center->x() - cell.center->x(), 1.3 * slot, 1e-9);
+                }
             }
         }
         if (style == ZRGridStylePoints) {
@@ -279,7 +280,7 @@ TEST_F(GridInputTest, APointHitsTheCellWithinOnePointAndGapsGoToTheCellScannedFi
         {"further out", -1.5, first.midY(), ZRGridCoordinatesNone},
         {"the gap between two columns", first.maxX() + 0.5, first.midY(), {0, 0}},
         {"the gap between two rows", second.midX(), second.maxY() + 0.5, {1, 0}},
-        {"above the top row", first.midX(), grid->height() + 5, ZRGridCoordinatesNone},
+        {"above the top row", first.midX(), grid->height() + 5.0, ZRGridCoordinatesNone},
     };
     for (const Case& c : cases) {
         const ZRGridEvent event = at(*grid, c.x, c.y);
@@ -567,8 +568,9 @@ TEST_F(OverlayGridTest, APlaceholdersHoverRunsTheActionAfterTheTriggerDelayUnles
         }
         RunLoop::main().advance(c.wait);
         EXPECT_EQ(sent, c.sent) << "delay " << c.delay << " after " << c.wait;
-        if (sent)
+        if (sent) {
             EXPECT_EQ(grid.hoverCoordinates(), ZRGridCoordinatesNone);
+        }
     }
 }
 
@@ -604,6 +606,36 @@ TEST_F(OverlayGridTest, TheFocusWindowPreviewsTheHoveredCellAndStaysBalancedAcro
         end(dragged);
         EXPECT_EQ(focus.activeCounter(), 0) << name;
     }
+}
+
+TEST_F(OverlayGridTest, ThePalettesGridAnswersThroughThePalettesInterface) {
+    QWidget palette;
+    palette.resize(400, 400);
+    palette.show();
+    int sent = 0;
+    ZROverlayGridInterface* grid = ZROverlayGrid::paletteGrid(&palette, [&](ZROverlayGridInterface& sender) {
+        ++sent;
+        EXPECT_EQ(sender.representedWindowFrame(), Rect(0, 270, 320, 270)) << "the cell selected";
+    });
+    ASSERT_EQ(grid->view()->parentWidget(), &palette);
+    EXPECT_EQ(grid->gridStyle(), ZROverlayGridInterface::HexagonGridStyle);
+    grid->setRepresentedSkafableFrame(Rect(0, 0, 1920, 1080));
+    grid->setRepresentedWindowFrame(Rect(0, 0, 1920, 1080));
+    std::int64_t columns = 0;
+    std::int64_t rows = 0;
+    grid->determineColumns(columns, rows);
+    EXPECT_EQ(columns, 6);
+    EXPECT_EQ(rows, 4);
+    EXPECT_EQ(grid->updateLayoutAfterAdjustingFrame(Rect(10, 20, 300, 0)), Rect(10, 20, 300, 160));
+    EXPECT_EQ(grid->view()->geometry(), QRect(10, 20, 300, 160));
+    auto& overlay = static_cast<ZROverlayGrid&>(*grid);
+    ASSERT_TRUE(overlay.mouseDown(atCell(overlay, 0, 1)));
+    overlay.mouseUp();
+    EXPECT_EQ(sent, 1);
+
+    grid->setPlaceholder(true);
+    EXPECT_TRUE(grid->placeholder());
+    EXPECT_EQ(grid->updateLayoutAfterAdjustingFrame(Rect(0, 0, 40, 0)).height(), 14) << "the icons' height";
 }
 
 } // namespace
