@@ -10,6 +10,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "settings/ZRGeneralSettingsPopover.h"
+#include "settings/ZRPaletteEditor.h"
 #include "settings/ZRSettingsPanels.h"
 #include "settings/ZRSettingsSymbols.h"
 #include "settings/ZRSidebarController.h"
@@ -107,13 +108,20 @@ QPalette darkPalette() {
 } // namespace
 
 ZRSettingsController::ZRSettingsController()
-    : m_panels(ZRSettingsPanels::standardPanels()), m_sidebar(std::make_unique<ZRSidebarController>(*this)) {}
+    : m_panels(ZRSettingsPanels::standardPanels()), m_sidebar(std::make_unique<ZRSidebarController>(*this)),
+      m_paletteEditor(std::make_unique<ZRPaletteEditor>()) {}
 
 ZRSettingsController::~ZRSettingsController() {
     RunLoop::main().cancelPreviousPerformRequests(this);
-    if (ZRMainController::exists())
+    if (ZRMainController::exists()) {
         ZRMainController::mainController().setSidebarMenuTarget(nullptr);
+        if (auto* mouseControl = ZRMainController::mainController().area<ZRMouseController>();
+            mouseControl && mouseControl->paletteLayout() == m_paletteEditor.get())
+            mouseControl->setPaletteLayout(nullptr);
+    }
     m_systemPreferencesChanged.disconnect();
+    // The wells go before the window that holds them.
+    m_paletteEditor.reset();
     m_appearanceChanged.disconnect();
     // The window and the views in it go before the sidebar they draw.
     m_window.reset();
@@ -189,6 +197,12 @@ void ZRSettingsController::buildSettingsWindow() {
 
     updateSourceListTextSize();
     sourceList()->updateFocusPolicy();
+    // The wells come first: seeding the palette on first use adds its examples to the sidebar.
+    m_paletteEditor->setActionRevealer(
+        [this](const std::shared_ptr<ZRAction>& action) { m_sidebar->revealAction(action); });
+    m_paletteEditor->updatePaletteItemWells();
+    if (auto* mouseControl = ZRMainController::mainController().area<ZRMouseController>())
+        mouseControl->setPaletteLayout(m_paletteEditor.get());
     m_sidebar->reloadSourceListWithSelectedItems(ZRSourceListItems());
 
     ZRMainController::mainController().setSidebarMenuTarget(m_sidebar.get());
@@ -254,7 +268,14 @@ void ZRSettingsController::buildPalettePane(QWidget* document) {
     small.setPointSizeF(small.pointSizeF() * 0.9);
     m_priorityExplanation->setFont(small);
     m_priorityExplanation->setForegroundRole(QPalette::PlaceholderText);
-    document->resize(PaneWidth, m_priorityRow->geometry().bottom() + PaneMargin);
+
+    // The palette editor's wells fill this container, which grows to their grid when they are made.
+    auto* container = new QWidget(document);
+    container->setObjectName(QStringLiteral("mouseControlPaletteContainer"));
+    container->setGeometry(PaneMargin, m_priorityRow->geometry().bottom() + PaneMargin,
+                           PaneWidth - 2 * PaneMargin, 0);
+    m_paletteEditor->setMouseControlPaletteContainer(container);
+    document->resize(PaneWidth, container->geometry().bottom() + 1 + PaneMargin);
 }
 
 void ZRSettingsController::buildToolbar() {
@@ -626,6 +647,18 @@ void ZRSettingsController::sourceListTextSizeChanged(bool fromNotification) {
 
 void ZRSettingsController::reflectVisualActionChange() {
     sourceList()->updateDisplay();
+}
+
+void ZRSettingsController::updatePaletteItemWells() {
+    m_paletteEditor->updatePaletteItemWells();
+}
+
+void ZRSettingsController::updatePaletteItemWellsAfterDelay() {
+    m_paletteEditor->updatePaletteItemWellsAfterDelay();
+}
+
+bool ZRSettingsController::canHidePaletteItemWell() const {
+    return m_paletteEditor->canHidePaletteItemWell();
 }
 
 void ZRSettingsController::refreshAfterActionTreeChange() {

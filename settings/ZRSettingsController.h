@@ -24,6 +24,7 @@ class QSplitter;
 class QStackedWidget;
 class QToolBar;
 class QToolButton;
+class ZRPaletteEditor;
 class ZRSettingsPanels;
 class ZRSidebarController;
 class ZRSizeToFitControl;
@@ -167,8 +168,11 @@ public:
 
     // --- What depends on the action tree, of the panes that join later
 
-    // The palette editor's wells (nothing until the palette editor exists).
-    void updatePaletteItemWells() {}
+    // The palette editor's wells: built on the first call, rewritten into the layout on every later one.
+    void updatePaletteItemWells();
+    void updatePaletteItemWellsAfterDelay();
+    bool canHidePaletteItemWell() const;
+    ZRPaletteEditor& paletteEditor() const { return *m_paletteEditor; }
     // The snap and drop-snap selectors, now or on the next turn (nothing until the selectors exist).
     void updateSnapActionSelectors() {}
     void updateSnapActionSelectorsSoon() {}
@@ -194,6 +198,7 @@ private:
 
     std::unique_ptr<ZRSettingsPanels> m_panels;
     std::unique_ptr<ZRSidebarController> m_sidebar;
+    std::unique_ptr<ZRPaletteEditor> m_paletteEditor;
     // Declared after the sidebar: the window and the views in it go first.
     std::unique_ptr<ZRSettingsWindow> m_window;
     std::unique_ptr<ZRSplitViewController> m_splitViewController;

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/UserDefaults.h"
 #include "settings/ZRDisappearingItemAnimation.h"
+#include "settings/ZRDragEndObserver.h"
 #include "settings/ZRSidebarController.h"
 #include "settings/ZRSourceListCell.h"
 #include "settings/ZRSourceListModel.h"
@@ -41,30 +42,6 @@ constexpr int MaximumDragImageRows = 8;
 constexpr double DragImageOpacity = 0.8;
 // The grey of a selection while the sidebar does not have the keyboard.
 constexpr double UnfocusedSelectionAlpha = 0.14;
-
-// Tells how a drag ended: released with the left button, or cancelled. It listens ahead of the drag's
-// own filter, which takes those events for itself.
-class DragEndObserver : public QObject {
-public:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            m_ended = true;
-            m_leftMouseUp = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
-        } else if (event->type() == QEvent::KeyPress &&
-                   static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-            m_ended = true;
-            m_leftMouseUp = false;
-        }
-        return false;
-    }
-    bool leftMouseUp() const {
-        return m_ended ? m_leftMouseUp : !(QGuiApplication::mouseButtons() & Qt::LeftButton);
-    }
-
-private:
-    bool m_ended = false;
-    bool m_leftMouseUp = false;
-};
 
 } // namespace
 
@@ -251,10 +228,9 @@ void ZRSourceList::startDrag(Qt::DropActions) {
     drag->setPixmap(dragImage(rows));
     // Where nothing takes the rows, the cursor says that letting go deletes them.
     drag->setDragCursor(ZRDisappearingItemAnimation::cursorPixmap(), Qt::IgnoreAction);
-    DragEndObserver observer;
-    QTimer::singleShot(0, &observer, [&observer] { qApp->installEventFilter(&observer); });
+    ZRDragEndObserver observer;
+    observer.start();
     const Qt::DropAction operation = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
-    qApp->removeEventFilter(&observer);
     m_sidebar.draggingSessionEnded(QCursor::pos(), operation, observer.leftMouseUp());
 }
 

@@ -1,10 +1,7 @@
+#include "SettingsBenchProgram.h"
+
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
-#include "platform/Platform.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/sim/SimDesktop.h"
 #include "settings/ZRSettingsController.h"
 #include "settings/ZRSidebarController.h"
 #include "settings/ZRSourceList.h"
@@ -13,7 +10,6 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QStandardItemModel>
-#include <QTemporaryDir>
 #include <QTreeView>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -23,59 +19,6 @@
 // of the rows in view, beside the same tree in a standard item model and a plain tree view.
 // Run: QT_QPA_PLATFORM=offscreen build/bin/skaf_settings_bench
 namespace {
-
-constexpr int FolderCount = 50;
-constexpr int MembersPerFolder = 19;
-constexpr QSize WindowSize(760, 700);
-
-struct Program {
-    Program() {
-        static int argc = 1;
-        static char name[] = "skaf_settings_bench";
-        static char* argv[] = {name, nullptr};
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (!ZRHotKeyHandlerApplication::instance())
-            new ZRHotKeyHandlerApplication(argc, argv);
-        RunLoop::main().useManualClock();
-        desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
-        Platform::setCurrent(&desktop);
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(
-            folder.filePath(QStringLiteral("Settings.plist")), &desktop.systemPreferences()));
-        ZRMainController& controller = ZRMainController::mainController();
-        auto area = std::make_unique<ZRSettingsController>();
-        settings = area.get();
-        controller.addArea(std::move(area));
-        controller.applicationWillFinishLaunching();
-        controller.applicationDidFinishLaunching();
-        std::vector<std::shared_ptr<ZRAction>> folders;
-        for (int f = 0; f < FolderCount; ++f) {
-            auto folderAction = ZRAction::actionWithType(ZRActionTypeFolder);
-            folderAction->setName(QStringLiteral("Folder %1").arg(f));
-            std::vector<std::shared_ptr<ZRAction>> members;
-            for (int m = 0; m < MembersPerFolder; ++m) {
-                auto member = ZRAction::actionWithType(m % 2 ? ZRActionTypeCenter : ZRActionTypeHalf);
-                member->setName(QStringLiteral("Action %1.%2").arg(f).arg(m));
-                members.push_back(std::move(member));
-            }
-            folderAction->setChildren(members);
-            folderAction->setExpanded(f % 2 == 0);
-            folders.push_back(std::move(folderAction));
-        }
-        settings->sidebar().addActions(folders, nullptr, std::nullopt, false);
-        settings->preferencesWindow()->resize(WindowSize);
-    }
-    ~Program() {
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
-        Platform::setCurrent(nullptr);
-        UserDefaults::setStandard(nullptr);
-    }
-
-    QTemporaryDir folder;
-    SimDesktop desktop;
-    ZRSettingsController* settings = nullptr;
-};
 
 // The same tree in a standard item model and a plain tree view: a reset, the same folders opened, one paint.
 class StandIn {
@@ -114,7 +57,7 @@ double secondsOf(const std::function<void()>& work) {
 // Each iteration times the sidebar (the reported time) and then the stand-in; "ratio" is sidebar over
 // stand-in for the whole run.
 void BM_SidebarReload(benchmark::State& state) {
-    Program program;
+    SettingsBenchProgram program;
     ZRSourceList* list = program.settings->sourceList();
     QImage image(list->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
     StandIn standIn(list->size());

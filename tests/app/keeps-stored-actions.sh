@@ -21,7 +21,8 @@ records = [
     {'Action': 11, 'Identifier': 'fill', 'Hot Key': {'Key Code': 96, 'Modifier Flags': 393216}},
 ]
 with open(sys.argv[1], 'wb') as f:
-    plistlib.dump({'Custom Controls (4001)': records}, f)
+    # A stored palette layout: a first start would seed the palette with examples of its own.
+    plistlib.dump({'Custom Controls (4001)': records, 'Palette': {}}, f)
 PYTHON
 cp "$settings" "$home/before.plist"
 

@@ -18,7 +18,8 @@ python3 - "$settings" <<'PYTHON'
 import plistlib, sys
 records = [{'Action': 21, 'Identifier': name, 'Title': name} for name in 'ABCDE']
 with open(sys.argv[1], 'wb') as f:
-    plistlib.dump({'Custom Controls (4001)': records, 'Quit Without Confirmation': True}, f)
+    # A stored palette layout: a first start would seed the palette with examples of its own.
+    plistlib.dump({'Custom Controls (4001)': records, 'Quit Without Confirmation': True, 'Palette': {}}, f)
 PYTHON
 
 stored() {

@@ -33,7 +33,7 @@ const QString Settings = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?
     <dict><key>Action</key><integer>10001</integer><key>Title</key><string>Tools</string>%3<key>Children</key>
       <array><dict><key>Action</key><integer>21</integer></dict><dict><key>Action</key><integer>11</integer></dict></array>
     </dict></array>%1
-  <key>Stealth Mode</key><true/><key>Show Intro Popover</key><false/>
+  <key>Stealth Mode</key><true/><key>Show Intro Popover</key><false/><key>Palette</key><dict/>
   <key>Keyboard Controls Preempt Hot Keys</key><true/>
 </dict></plist>)");
 const Rect LeftMonitor(0, 0, 800, 1000);

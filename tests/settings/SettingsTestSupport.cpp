@@ -24,6 +24,8 @@ void SettingsTest::SetUp() {
 }
 
 void SettingsTest::launch() {
+    if (!seedsPalette && !UserDefaults::standard().hasValue(QStringLiteral("Palette")))
+        set(QStringLiteral("Palette"), QVariantMap());
     ZRMainController& controller = ZRMainController::mainController();
     controller.actions().setBeepHandler([this] { ++beeps; });
     auto area = std::make_unique<ZRSettingsController>();

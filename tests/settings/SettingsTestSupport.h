@@ -71,6 +71,9 @@ protected:
     ScriptedPanels* panels = nullptr;
     int beeps = 0;
     bool launchesOnSetUp = true;
+    // A first launch seeds the palette with examples, which join the sidebar; tests of other things start
+    // with a stored palette layout instead, unless they say otherwise before launching.
+    bool seedsPalette = false;
 
 private:
     ZRSettingsController* m_settings = nullptr;
