@@ -4,6 +4,7 @@
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
 #include "actions/ZRActionType.h"
+#include "keyboard-control/ZRKeyboardControlPanel.h"
 #include "keyboard-control/ZRKeyboardMenu.h"
 #include "keyboard-control/ZRKeyboardMenuItem.h"
 #include "mouse-control/ZRMouseController.h"
@@ -121,8 +122,14 @@ std::optional<ScreenInfo> screenUnderPointer() {
 
 } // namespace
 
-ZRKeyboardController::ZRKeyboardController() : m_mainController(&ZRMainController::mainController()) {
-    m_mainController->actions().setKeyboardMenu(this);
+ZRKeyboardController::ZRKeyboardController()
+    : m_mainController(&ZRMainController::mainController()),
+      m_keyboardControlPanel(ZRKeyboardControlPanel::overlayPanelWithFrame(Rect(), nullptr, {})) {
+    ZRActionController& actions = m_mainController->actions();
+    actions.setKeyboardMenu(this);
+    actions.setKeyboardControlPanel(m_keyboardControlPanel.get());
+    m_keyboardControlPanel->setDelegate(&actions);
+    m_keyboardControlPanel->setBeepHandler([&actions] { actions.beep(); });
     if (auto* mouseControl = m_mainController->area<ZRMouseController>())
         mouseControl->setKeyboardMenu(this);
 }
@@ -131,7 +138,11 @@ ZRKeyboardController::~ZRKeyboardController() {
     // Areas go last added first, so mouse control and the actions area are still there.
     if (auto* mouseControl = m_mainController->area<ZRMouseController>())
         mouseControl->setKeyboardMenu(nullptr);
+    // Closed while the engine still hears of it, so the hot keys it set aside come back.
+    m_keyboardControlPanel->setActive(false);
+    m_mainController->actions().setKeyboardControlPanel(nullptr);
     m_mainController->actions().setKeyboardMenu(nullptr);
+    m_keyboardControlPanel.reset();
     ZRKeyboardMenu::destroySharedMenu();
 }
 
@@ -215,6 +226,7 @@ void ZRKeyboardController::registerDefaults(UserDefaults& defaults) {
 
 void ZRKeyboardController::activeSpaceDidChange() {
     ZRKeyboardMenu::vanishAndClose();
+    m_keyboardControlPanel->resignKeyWindow();
 }
 
 void ZRKeyboardController::screenParametersDidChange() {
@@ -223,4 +235,5 @@ void ZRKeyboardController::screenParametersDidChange() {
 
 void ZRKeyboardController::applicationWillTerminate() {
     ZRKeyboardMenu::close();
+    m_keyboardControlPanel->overlayWindowDidDeactivate(m_keyboardControlPanel.get());
 }

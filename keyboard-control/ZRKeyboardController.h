@@ -10,12 +10,14 @@
 #include <vector>
 
 class ZRAction;
+class ZRKeyboardControlPanel;
 class ZRKeyboardMenuItem;
 class ZRMainController;
 
 // The keyboard-control area of the main controller: the keyboard menu as the action engine and mouse
-// control open and close it. It plugs itself into the main controller's actions area and, when there is
-// one, its mouse-control area, and unplugs when it goes. Main thread only.
+// control open and close it, and the keyboard control panel, which the action engine opens and which
+// tells it of the keys. It plugs itself into the main controller's actions area and, when there is one,
+// its mouse-control area, and unplugs when it goes. Main thread only.
 class ZRKeyboardController : public ZRApplicationArea,
                              public ZRKeyboardMenuPresenter,
                              public ZRMouseControlKeyboardMenu {
@@ -46,6 +48,9 @@ public:
                                        const QString& rootTitle, double lineHeight);
     void close() override;
 
+    // The one keyboard control panel, made with the area.
+    ZRKeyboardControlPanel& keyboardControlPanel() const { return *m_keyboardControlPanel; }
+
     // --- ZRMouseControlKeyboardMenu: the snap chooser
 
     bool isVisible() const override;
@@ -62,11 +67,12 @@ public:
 
     // "Custom Control Titles: Include Suffix" on.
     void registerDefaults(UserDefaults& defaults) override;
-    // The menu loses the keys to a workspace or screen change.
+    // The menu and the panel lose the keys to a workspace change, the menu also to a screen change.
     void activeSpaceDidChange() override;
     void screenParametersDidChange() override;
     void applicationWillTerminate() override;
 
 private:
     ZRMainController* m_mainController;
+    std::unique_ptr<ZRKeyboardControlPanel> m_keyboardControlPanel;
 };

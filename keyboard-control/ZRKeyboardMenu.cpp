@@ -2,13 +2,11 @@
 
 #include "keyboard-control/ZRKeyboardMenuDefaults.h"
 #include "keyboard-control/ZRKeyboardMenuItem.h"
-#include "platform/EventStream.h"
 #include "platform/Platform.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/ScreenCoordinates.h"
 #include "toolkit/WindowExtensions.h"
-#include "toolkit/WindowInputGrab.h"
 #include "toolkit/ZRLog.h"
 
 #include <QApplication>
@@ -101,7 +99,20 @@ void ZRKeyboardMenu::beep() {
 // --- The panel
 
 ZRKeyboardMenu::ZRKeyboardMenu()
-    : ZRSelfDrawingOverlayPanel(frameForScreen(nullptr, nullptr), WindowLevel, true, true) {
+    : ZRSelfDrawingOverlayPanel(frameForScreen(nullptr, nullptr), WindowLevel, true, true),
+      m_keyboard(
+          this,
+          [this] {
+              // A menu that hears no keys would leave the user stuck before it.
+              ZRLog("the keyboard menu closes: it cannot have the keyboard");
+              closeMenu();
+              beep();
+          },
+          // The menu is never the active window, so it cannot hear that it lost the keys itself.
+          [this] {
+              if (m_currentParent && !m_fadingOut)
+                  vanishAndCloseMenu();
+          }) {
     setWindowTitle(QString::fromLatin1(WindowTitle));
     // Unlike the panels it derives from, the menu takes clicks.
     setIgnoresMouseEvents(this, false);
@@ -111,8 +122,8 @@ ZRKeyboardMenu::ZRKeyboardMenu()
 
 ZRKeyboardMenu::~ZRKeyboardMenu() {
     RunLoop::main().cancelPreviousPerformRequests(this);
-    releaseKeyboard();
-    watchForLosingKeys(false);
+    m_keyboard.release();
+    m_keyboard.watchForLoss(false);
 }
 
 void ZRKeyboardMenu::setUpMenuViewWithFrame(const QRect& frame) {
@@ -126,7 +137,7 @@ void ZRKeyboardMenu::setRootItem(std::shared_ptr<ZRKeyboardMenuItem> rootItem) {
 }
 
 bool ZRKeyboardMenu::holdsKeyboard() const {
-    return m_keyboardGrab && m_keyboardGrab->isHeld();
+    return m_keyboard.isHeld();
 }
 
 bool ZRKeyboardMenu::popUp(const std::shared_ptr<ZRKeyboardMenuItem>& entryItem, const ScreenInfo* onScreen,
@@ -163,11 +174,11 @@ bool ZRKeyboardMenu::popUp(const std::shared_ptr<ZRKeyboardMenuItem>& entryItem,
         orderFrontWithAlphaValue(this, 1.0, false);
     }
     m_fadingOut = false;
-    watchForLosingKeys(true);
+    m_keyboard.watchForLoss(true);
     if (takeKeys)
-        takeKeyboard();
+        m_keyboard.take();
     else
-        releaseKeyboard();
+        m_keyboard.release();
     if (!QWidget::isVisible())
         return false;
     m_cycleReference = cycleReference;
@@ -207,8 +218,8 @@ void ZRKeyboardMenu::moveToCocoaFrame(const Rect& frame, bool animate) {
 void ZRKeyboardMenu::closeMenu() {
     if (m_frameAnimation)
         m_frameAnimation->stop();
-    releaseKeyboard();
-    watchForLosingKeys(false);
+    m_keyboard.release();
+    m_keyboard.watchForLoss(false);
     m_fadingOut = false;
     hide();
     // Late events and the delayed discard of the query find no level and do nothing.
@@ -228,8 +239,8 @@ void ZRKeyboardMenu::vanishAndCloseMenu() {
         return;
     }
     // The keys go back as the menu starts to go; a pop-up during the fade takes them again.
-    releaseKeyboard();
-    watchForLosingKeys(false);
+    m_keyboard.release();
+    m_keyboard.watchForLoss(false);
     m_fadingOut = true;
     fadeOutAndCloseWithCompletionHandler(this, [this] { closeMenu(); });
 }
@@ -242,53 +253,6 @@ void ZRKeyboardMenu::invalidateTypeSelectQuery() {
 }
 
 // --- The keyboard and losing it
-
-void ZRKeyboardMenu::takeKeyboard() {
-    if (m_keyboardGrab && (m_keyboardGrab->isHeld() || m_keyboardGrab->isPending()))
-        return;
-    releaseKeyboard();
-    m_keyboardGrab = new WindowInputGrab(this, WindowInputGrab::Device::Keyboard, [this](bool granted) {
-        if (granted)
-            return;
-        // A menu that hears no keys would leave the user stuck before it.
-        ZRLog("the keyboard menu closes: it cannot have the keyboard");
-        closeMenu();
-        beep();
-    });
-}
-
-void ZRKeyboardMenu::releaseKeyboard() {
-    if (!m_keyboardGrab)
-        return;
-    // Given back now; the object goes later, as this may run from its own report.
-    m_keyboardGrab->release();
-    m_keyboardGrab->deleteLater();
-    m_keyboardGrab = nullptr;
-}
-
-void ZRKeyboardMenu::watchForLosingKeys(bool watch) {
-    if (!watch) {
-        m_clickTap.reset();
-        QObject::disconnect(m_focusWindowChanged);
-        return;
-    }
-    // The menu is never the active window, so it cannot hear that it lost the keys: a click elsewhere,
-    // or another window of the program taking the focus, stands for it.
-    if (!m_clickTap && Platform::hasCurrent())
-        m_clickTap = Platform::current().eventStream().install(
-            tapEventMaskBit(TapEventType::LeftMouseDown) | tapEventMaskBit(TapEventType::RightMouseDown),
-            [this](const TapEvent& event) {
-                if (m_currentParent && !m_fadingOut &&
-                    !quartzRectFromQtRect(QRectF(geometry())).contains(event.location))
-                    vanishAndCloseMenu();
-            });
-    if (!m_focusWindowChanged)
-        m_focusWindowChanged =
-            connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
-                if (window && window != windowHandle() && m_currentParent && !m_fadingOut)
-                    vanishAndCloseMenu();
-            });
-}
 
 // --- Navigation
 

@@ -2,20 +2,18 @@
 
 #include "platform/Geometry.h"
 #include "platform/Screens.h"
+#include "toolkit/OverlayKeyboard.h"
 #include "toolkit/ZRSelfDrawingOverlayPanel.h"
 #include "toolkit/ZRTextAttributes.h"
 
-#include <QPointer>
 #include <QString>
 #include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
 
-class EventTap;
 class QPainter;
 class QPropertyAnimation;
-class WindowInputGrab;
 class ZRKeyboardMenuItem;
 struct KeyEvent;
 
@@ -157,9 +155,6 @@ private:
     static std::optional<ScreenInfo> firstScreen();
     const ScreenInfo* screen() const { return m_screen ? &*m_screen : nullptr; }
     void moveToCocoaFrame(const Rect& frame, bool animate);
-    void takeKeyboard();
-    void releaseKeyboard();
-    void watchForLosingKeys(bool watch);
     void typeSelect(const QString& characters, bool allowFuzzyMatching);
     qsizetype rowAtPoint(const QPointF& point) const;
     void mouseDownOrDragged(const QPointF& point);
@@ -177,9 +172,7 @@ private:
 
     std::optional<ScreenInfo> m_screen;
     bool m_wantsKeyboard = false;
-    QPointer<WindowInputGrab> m_keyboardGrab;
-    std::unique_ptr<EventTap> m_clickTap;
-    QMetaObject::Connection m_focusWindowChanged;
+    OverlayKeyboard m_keyboard;
     QPropertyAnimation* m_frameAnimation = nullptr;
     bool m_fadingOut = false;
 };

@@ -1,21 +1,13 @@
 // The keyboard menu as a user meets it: the whole program on the private X11 display with openbox and two
 // monitors side by side, an xterm active and keys typed through XTest; the menu is read with xwininfo,
 // xprop and its pixels, and a second client tries to take the keyboard while it shows.
-#include "../platform/x11/X11TestSupport.h"
+#include "ProgramX11TestSupport.h"
 
 #include "ScreenPixels.h"
-#include "platform/Keys.h"
-#include "platform/x11/X11FakeInput.h"
 
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QPixmap>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QScreen>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace X11Test;
 
@@ -36,13 +28,9 @@ const QString Settings = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?
   <key>Stealth Mode</key><true/><key>Show Intro Popover</key><false/><key>Palette</key><dict/>
   <key>Keyboard Controls Preempt Hot Keys</key><true/>
 </dict></plist>)");
-const Rect LeftMonitor(0, 0, 800, 1000);
-const Rect RightMonitor(800, 0, 800, 1000);
 // The default line height of a monitor 1000 high is 60, with paddings of 16 above and below the rows.
 constexpr double LineHeight = 60;
 constexpr double Paddings = 4 * 16;
-// xterm's size goes in steps of its character cells, and openbox adds its title bar and border.
-constexpr double Slack = 40;
 
 QString hotKey(KeyCode keyCode, const char* key = "Hot Key") {
     return QStringLiteral("<key>%1</key><dict><key>Key Code</key><integer>%2</integer>"
@@ -51,105 +39,33 @@ QString hotKey(KeyCode keyCode, const char* key = "Hot Key") {
         .arg(keyCode);
 }
 
-class KeyboardMenuX11Test : public ::testing::Test {
+class KeyboardMenuX11Test : public ProgramX11Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "the test display did not start";
-        QString error;
-        ASSERT_TRUE(input = X11FakeInput::open(&error)) << error.toStdString();
-        for (const auto& [name, monitor, output] :
-             {std::tuple("Left", LeftMonitor, "screen"), std::tuple("Right", RightMonitor, "none")}) {
-            // Millimetres do not matter here.
-            const QString geometry = QStringLiteral("%1/200x%2/250+%3+0")
-                                         .arg(monitor.width())
-                                         .arg(monitor.height())
-                                         .arg(monitor.x());
-            int status = 0;
-            run("xrandr", {"--setmonitor", name, geometry, output}, &status);
-            ASSERT_EQ(status, 0);
-            monitors << name;
-        }
-        ASSERT_TRUE(xterm = Client::start(QStringLiteral("xterm"), QStringLiteral("60x20+100+100")));
-
-        ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("config/Skaf")));
-        QFile file(home.filePath(QStringLiteral("config/Skaf/Settings.plist")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(
-            Settings.arg(hotKey(MenuKey, "Keyboard Menu"), hotKey(SharedKey), hotKey(FolderKey)).toUtf8());
-        file.close();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* folder : {"CONFIG", "STATE", "DATA"})
-            environment.insert(QStringLiteral("XDG_%1_HOME").arg(folder),
-                               home.filePath(QString(folder).toLower()));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        skaf.setProcessEnvironment(environment);
-        skaf.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        skaf.start(QStringLiteral(SKAF_PROGRAM), {QStringLiteral("--platform"), QStringLiteral("x11")});
-        ASSERT_TRUE(waitUntil([&] {
-            QFile log(home.filePath(QStringLiteral("state/Skaf/Skaf.jsonl")));
-            // Said as the second action on one hot key loads, after the keyboard menu's hot key was
-            // registered.
-            return log.open(QIODevice::ReadOnly) &&
-                   log.readAll().contains("duplicate hot key assigned: will offer choice");
-        })) << "skaf did not start";
-    }
-    void TearDown() override {
-        skaf.terminate();
-        if (!skaf.waitForFinished(5000))
-            skaf.kill();
-        xterm.reset();
-        for (const QString& monitor : monitors)
-            run("xrandr", {"--delmonitor", monitor});
+        ProgramX11Test::SetUp();
+        ASSERT_TRUE(startXterm(QStringLiteral("60x20+100+100")));
+        // Said as the second action on one hot key loads, after the keyboard menu's hot key was registered.
+        ASSERT_TRUE(
+            startSkaf(Settings.arg(hotKey(MenuKey, "Keyboard Menu"), hotKey(SharedKey), hotKey(FolderKey)),
+                      "duplicate hot key assigned: will offer choice"))
+            << "skaf did not start";
     }
 
-    void press(KeyCode keyCode) {
-        input->key(keyCode, true);
-        input->key(keyCode, false);
-    }
-    // With Control and Shift held until the program has acted: it reads the modifiers held when it handles
-    // the press, which a fast XTest release can beat.
-    bool pressHotKey(KeyCode keyCode, const std::function<bool()>& acted) {
-        input->key(Key::Control, true);
-        input->key(Key::Shift, true);
-        press(keyCode);
-        const bool done = waitUntil(acted);
-        input->key(Key::Shift, false);
-        input->key(Key::Control, false);
-        return done;
-    }
     // The xterm active, the pointer on the right monitor, then the hot key; true once the menu shows at
     // its full height of that many lines.
     bool openMenu(KeyCode hotKey, int lines) {
-        run("xdotool", {"windowactivate", "--sync", QString::number(xterm->window())});
+        activateXterm();
         input->movePointer(Point(RightMonitor.midX(), 700));
         return pressHotKey(
             hotKey, [&] { return menuShows() && menuFrame().height() == lines * LineHeight + Paddings; });
     }
 
-    std::uint32_t menuWindow() const {
-        const QString text = QString::fromUtf8(run("xwininfo", {"-name", "Skaf Keyboard Menu"}));
-        return QRegularExpression(QStringLiteral("Window id: (0x[0-9a-f]+)"))
-            .match(text)
-            .captured(1)
-            .toUInt(nullptr, 16);
-    }
-    bool menuShows() const {
-        return QString::fromUtf8(run("xwininfo", {"-name", "Skaf Keyboard Menu"}))
-            .contains(QStringLiteral("IsViewable"));
-    }
-    Rect menuFrame() const { return xwininfoGeometry(menuWindow()).value_or(Rect()); }
-    bool keysAreFree() const { return input->tryKeyboardGrab() == GrabStatus::Granted; }
-    Rect xtermFrame() const { return independentFrame(xterm->window()).value_or(Rect()); }
-    QImage menuPicture() const {
+    static std::uint32_t menuWindow() { return windowNamed(QStringLiteral("Skaf Keyboard Menu")); }
+    static bool menuShows() { return isShown(QStringLiteral("Skaf Keyboard Menu")); }
+    static Rect menuFrame() { return xwininfoGeometry(menuWindow()).value_or(Rect()); }
+    static QImage menuPicture() {
         return QGuiApplication::primaryScreen()->grabWindow(menuWindow()).toImage();
     }
-
-    std::unique_ptr<X11FakeInput> input;
-    std::unique_ptr<Client> xterm;
-    QStringList monitors;
-    QTemporaryDir home;
-    QProcess skaf;
 };
 
 TEST_F(KeyboardMenuX11Test, TheMenuOpensOnThePointersMonitorAndHoldsTheKeysUntilAChoiceMovesTheXterm) {

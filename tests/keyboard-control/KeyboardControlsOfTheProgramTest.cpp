@@ -1,0 +1,207 @@
+// The keyboard control panel in the program on the simulated desktop: the "Keyboard Controls" hot key opens
+// it over the frontmost window, the key map and local hot keys act on that window only while it is open, a
+// key the program's hot-key path takes still keeps it open; and pictures of it as the user sees it, kept in
+// build/screenshots.
+#include "KeyboardControlPanelTestSupport.h"
+#include "ScreenPixels.h"
+
+#include "actions/ZRAction.h"
+#include "actions/ZRActionManager.h"
+#include "keyboard-control/ZRKeyboardController.h"
+#include "shell/ZRMainController.h"
+#include "window-access/WindowAccessDefaults.h"
+
+#include <QPalette>
+
+namespace {
+
+using namespace ZRActionKey;
+
+constexpr KeyCode KeyboardControlsKey = Key::F5;
+constexpr ModifierFlags HotKeyModifiers = ModifierFlag::Shift | ModifierFlag::Control;
+
+QVariantMap hotKey(KeyCode keyCode, ModifierFlags flags) {
+    return {{QStringLiteral("Key Code"), keyCode}, {QStringLiteral("Modifier Flags"), qint64(flags)}};
+}
+
+// The program launched with its keyboard control area, a centre action on the plain C (a local hot key)
+// and a fill action on Control-Shift-F.
+class KeyboardControlsOfTheProgramTest : public KeyboardControlPanelTest {
+protected:
+    void SetUp() override {
+        KeyboardControlPanelTest::SetUp();
+        ZRActionManager::setActionManager(nullptr);
+        set(QStringLiteral("Custom Controls (4001)"),
+            QVariantList{
+                QVariantMap{{Action, qint64(ZRActionTypeCenter)}, {HotKey, hotKey(Key::C, 0)}},
+                QVariantMap{{Action, qint64(ZRActionTypeFill)}, {HotKey, hotKey(Key::F, HotKeyModifiers)}}});
+        set(QStringLiteral("Keyboard Controls"), hotKey(KeyboardControlsKey, HotKeyModifiers));
+        set(QStringLiteral("Show Cheat Sheet"), false);
+        ZRMainController& controller = ZRMainController::mainController();
+        controller.addArea(std::make_unique<ZRKeyboardController>());
+        controller.applicationWillFinishLaunching();
+        controller.applicationDidFinishLaunching();
+        auto& application = testApplication<ZRHotKeyHandlerApplication>();
+        application.listenToGlobalHotKeys(desktop.globalHotKeys());
+        application.setHotKeyHandler(&controller);
+        RunLoop::main().runPending();
+        panel = &controller.area<ZRKeyboardController>()->keyboardControlPanel();
+        setFadingDuration(panel, 0);
+    }
+    void TearDown() override {
+        testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
+        ZRMainController::destroyMainController();
+        ZRActionManager::setActionManager(nullptr);
+        KeyboardControlPanelTest::TearDown();
+    }
+
+    void press(KeyCode keyCode, ModifierFlags flags = 0) {
+        desktop.setModifierFlags(flags);
+        desktop.pressKey(keyCode);
+        desktop.releaseKey(keyCode);
+        desktop.setModifierFlags(0);
+        RunLoop::main().runPending();
+    }
+    void openPanel() { press(KeyboardControlsKey, HotKeyModifiers); }
+};
+
+TEST_F(KeyboardControlsOfTheProgramTest, TheHotKeyOpensThePanelWhoseKeysMoveTheFrontmostWindow) {
+    press(Key::C);
+    EXPECT_EQ(editor->frame(), WindowFrame) << "a local hot key does nothing while the panel is closed";
+
+    openPanel();
+    ASSERT_TRUE(panel->isActive());
+    EXPECT_TRUE(AXElementsEqual(panel->controlledWindow(), editorElement()));
+    EXPECT_TRUE(panelHoldsKeyboard());
+    EXPECT_EQ(ZRFocusWindow::defaultFocusWindow().activeCounter(), 1);
+
+    press(Key::RightArrow);
+    EXPECT_GT(editor->frame().x(), WindowFrame.x()) << "the key map moves the window";
+    press(Key::C);
+    EXPECT_NEAR(editor->frame().midX(), Screen.midX(), 1) << "the local hot key centres it";
+
+    // Taken by the program's hot-key path before the panel sees it, the key still keeps the panel open.
+    RunLoop::main().advance(2.5);
+    editor->setFrame(WindowFrame);
+    press(Key::C);
+    EXPECT_NE(editor->frame(), WindowFrame);
+    RunLoop::main().advance(2.9);
+    EXPECT_TRUE(panel->isActive());
+    RunLoop::main().advance(0.2);
+    EXPECT_FALSE(panel->isActive());
+    EXPECT_EQ(keyboardHolder(), 0u);
+
+    editor->setFrame(WindowFrame);
+    press(Key::C);
+    EXPECT_EQ(editor->frame(), WindowFrame) << "closed, the local hot key is gone again";
+
+    openPanel();
+    ASSERT_TRUE(panel->isActive());
+    press(Key::Escape);
+    EXPECT_FALSE(panel->isActive());
+    EXPECT_EQ(keyboardHolder(), 0u);
+    EXPECT_EQ(ZRFocusWindow::defaultFocusWindow().activeCounter(), 0);
+}
+
+TEST_F(KeyboardControlsOfTheProgramTest, AFullScreenWindowThatMayNotBeControlledShowsWhy) {
+    editor->setFullScreen(true);
+    openPanel();
+    ASSERT_TRUE(panel->isActive());
+    EXPECT_FALSE(panel->controlledWindow());
+    EXPECT_TRUE(panel->uncontrollableWindowDescription().contains("Control Full Screen Windows"));
+    EXPECT_TRUE(panel->keyboardControlDescriptions().empty());
+    RunLoop::main().advance(1.1);
+    EXPECT_FALSE(panel->isActive()) << "a second without a window";
+}
+
+// --- Pictures
+
+class KeyboardControlPanelPicturesTest : public KeyboardControlsOfTheProgramTest {
+protected:
+    void SetUp() override {
+        KeyboardControlsOfTheProgramTest::SetUp();
+        desktop.screens().setCompositingActive(true);
+        set(QStringLiteral("Show Cheat Sheet"), true);
+    }
+
+    QImage picture(const QString& name) {
+        const QImage image = panel->grab().toImage();
+        saveScreenshot(image, QStringLiteral("keyboard-control-panel-") + name);
+        return image;
+    }
+    void setDark(bool dark) {
+        QPalette palette = QApplication::palette();
+        if (dark) {
+            palette.setColor(QPalette::Window, QColor(40, 40, 40));
+            palette.setColor(QPalette::WindowText, Qt::white);
+        }
+        panel->setPalette(palette);
+    }
+    static bool isSheet(QColor color) { return color.red() > color.blue() + 40 && color.alpha() > 200; }
+    static bool isClear(QColor color) { return color.alpha() == 0; }
+};
+
+TEST_F(KeyboardControlPanelPicturesTest, TheCheatSheetListsTheKeysBelowTheLogoInBothThemes) {
+    int heightWithLogo = 0;
+    for (const bool dark : {false, true}) {
+        setDark(dark);
+        openPanel();
+        ASSERT_TRUE(panel->isActive());
+        const QImage image =
+            picture(dark ? QStringLiteral("cheat-sheet-dark") : QStringLiteral("cheat-sheet"));
+        const int middle = image.width() / 2;
+        EXPECT_TRUE(isClear(image.pixelColor(2, 2))) << "the corner lies outside the logo's shape";
+        EXPECT_FALSE(isClear(image.pixelColor(middle, 170))) << "the logo";
+        EXPECT_FALSE(isClear(image.pixelColor(middle, 3))) << "the arrow head at the top";
+        if (!dark) {
+            EXPECT_TRUE(isSheet(image.pixelColor(15, 375))) << "the sheet's colour";
+        }
+        EXPECT_GT(panel->keyboardControlDescriptions().size(), 10u);
+        heightWithLogo = image.height();
+        press(Key::Escape);
+    }
+
+    set(QStringLiteral("Hide Keyboard Controls Logo"), true);
+    setDark(false);
+    openPanel();
+    const QImage image = picture(QStringLiteral("cheat-sheet-without-logo"));
+    EXPECT_EQ(image.height(), heightWithLogo - 340 - 20) << "no room for the logo, a smaller gap";
+    EXPECT_TRUE(isSheet(image.pixelColor(15, 15)));
+    // The first row, "Move Left", has an icon 10 points left of the names column.
+    const int iconRight = int(image.width() - 30 - ZRKeyboardControlPanel::namesWidth() - 10);
+    bool iconDrawn = false;
+    for (int x = iconRight - 23; x < iconRight; ++x)
+        for (int y = 30; y < 46; ++y)
+            iconDrawn = iconDrawn || !isSheet(image.pixelColor(x, y));
+    EXPECT_TRUE(iconDrawn) << "the first row's icon";
+}
+
+TEST_F(KeyboardControlPanelPicturesTest, WithoutAWindowToControlItShowsANoEntrySignOrTheReasonInRed) {
+    editor->setFullScreen(true);
+    openPanel();
+    ASSERT_FALSE(panel->controlledWindow());
+    const QImage sign = picture(QStringLiteral("no-entry"));
+    ASSERT_EQ(sign.size(), QSize(340, 340));
+    // The circle's rectangle: the logo inset by 96.2, then by a fifth of its side (29): 125.2 to 214.8.
+    const QColor stroke = sign.pixelColor(170, 126);
+    const QColor diagonal = sign.pixelColor(185, 185);
+    const QColor background = sign.pixelColor(190, 150);
+    EXPECT_EQ(stroke.red(), 204) << "white 0.8";
+    EXPECT_EQ(diagonal.red(), 204);
+    EXPECT_GT(background.red(), 225) << "off the diagonal";
+    press(Key::Escape);
+    RunLoop::main().advance(1.1);
+
+    set(QString::fromUtf16(ZRDebugLogUserDefaultName), true);
+    openPanel();
+    const QImage reason = picture(QStringLiteral("reason-in-red"));
+    int red = 0;
+    for (int y = 96; y < 244; ++y)
+        for (int x = 96; x < 244; ++x) {
+            const QColor color = reason.pixelColor(x, y);
+            red += color.red() > 200 && color.green() < 140 && color.blue() < 140;
+        }
+    EXPECT_GT(red, 20) << "the reason in the system's red";
+}
+
+} // namespace

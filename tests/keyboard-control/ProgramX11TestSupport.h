@@ -1,0 +1,118 @@
+#pragma once
+
+#include "../platform/x11/X11TestSupport.h"
+
+#include "platform/Keys.h"
+#include "platform/x11/X11FakeInput.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+#include <tuple>
+
+// The whole program on the X11 tests' display with openbox and two monitors side by side, an xterm, and
+// keys and clicks typed through XTest; its overlays are read with xwininfo, xprop and the display's
+// pixels, and a second client tries to take the keyboard.
+class ProgramX11Test : public ::testing::Test {
+protected:
+    static constexpr Rect LeftMonitor{0, 0, 800, 1000};
+    static constexpr Rect RightMonitor{800, 0, 800, 1000};
+    // xterm's size goes in steps of its character cells, and openbox adds its title bar and border.
+    static constexpr double Slack = 40;
+
+    void SetUp() override {
+        ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "the test display did not start";
+        QString error;
+        ASSERT_TRUE(input = X11FakeInput::open(&error)) << error.toStdString();
+        for (const auto& [name, monitor, output] :
+             {std::tuple("Left", LeftMonitor, "screen"), std::tuple("Right", RightMonitor, "none")}) {
+            // Millimetres do not matter here.
+            const QString geometry = QStringLiteral("%1/200x%2/250+%3+0")
+                                         .arg(monitor.width())
+                                         .arg(monitor.height())
+                                         .arg(monitor.x());
+            int status = 0;
+            X11Test::run("xrandr", {"--setmonitor", name, geometry, output}, &status);
+            ASSERT_EQ(status, 0);
+            monitors << name;
+        }
+    }
+    void TearDown() override {
+        skaf.terminate();
+        if (!skaf.waitForFinished(5000))
+            skaf.kill();
+        xterm.reset();
+        for (const QString& monitor : monitors)
+            X11Test::run("xrandr", {"--delmonitor", monitor});
+    }
+
+    bool startXterm(const QString& geometry) {
+        xterm = X11Test::Client::start(QStringLiteral("xterm"), geometry);
+        return xterm != nullptr;
+    }
+    // Writes the settings file and starts the program in a home of its own; true once its log has the line.
+    bool startSkaf(const QString& settings, const QByteArray& logLine) {
+        if (!QDir(home.path()).mkpath(QStringLiteral("config/Skaf")))
+            return false;
+        QFile file(home.filePath(QStringLiteral("config/Skaf/Settings.plist")));
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.write(settings.toUtf8());
+        file.close();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* folder : {"CONFIG", "STATE", "DATA"})
+            environment.insert(QStringLiteral("XDG_%1_HOME").arg(folder),
+                               home.filePath(QString(folder).toLower()));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        skaf.setProcessEnvironment(environment);
+        skaf.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        skaf.start(QStringLiteral(SKAF_PROGRAM), {QStringLiteral("--platform"), QStringLiteral("x11")});
+        return X11Test::waitUntil([&] {
+            QFile log(home.filePath(QStringLiteral("state/Skaf/Skaf.jsonl")));
+            return log.open(QIODevice::ReadOnly) && log.readAll().contains(logLine);
+        });
+    }
+
+    void press(KeyCode keyCode) {
+        input->key(keyCode, true);
+        input->key(keyCode, false);
+    }
+    // With Control and Shift held until the program has acted (or the time is out): it reads the modifiers
+    // held when it handles the press, which a fast XTest release can beat.
+    bool pressHotKey(KeyCode keyCode, const std::function<bool()>& acted, int timeoutMilliseconds = 5000) {
+        input->key(Key::Control, true);
+        input->key(Key::Shift, true);
+        press(keyCode);
+        const bool done = X11Test::waitUntil(acted, timeoutMilliseconds);
+        input->key(Key::Shift, false);
+        input->key(Key::Control, false);
+        return done;
+    }
+    void activateXterm() {
+        X11Test::run("xdotool", {"windowactivate", "--sync", QString::number(xterm->window())});
+    }
+    // The program's window of that name (0 for none), and whether it is shown.
+    static std::uint32_t windowNamed(const QString& name) {
+        return QRegularExpression(QStringLiteral("Window id: (0x[0-9a-f]+)"))
+            .match(QString::fromUtf8(X11Test::run("xwininfo", {"-name", name})))
+            .captured(1)
+            .toUInt(nullptr, 16);
+    }
+    static bool isShown(const QString& name) {
+        return QString::fromUtf8(X11Test::run("xwininfo", {"-name", name}))
+            .contains(QStringLiteral("IsViewable"));
+    }
+    bool keysAreFree() const { return input->tryKeyboardGrab() == GrabStatus::Granted; }
+    Rect xtermFrame() const { return X11Test::independentFrame(xterm->window()).value_or(Rect()); }
+
+    std::unique_ptr<X11FakeInput> input;
+    std::unique_ptr<X11Test::Client> xterm;
+    QStringList monitors;
+    QTemporaryDir home;
+    QProcess skaf;
+};
