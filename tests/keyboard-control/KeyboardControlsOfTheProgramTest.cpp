@@ -11,7 +11,9 @@
 #include "shell/ZRMainController.h"
 #include "window-access/WindowAccessDefaults.h"
 
+#include <QFontMetricsF>
 #include <QPalette>
+#include <algorithm>
 
 namespace {
 
@@ -174,6 +176,25 @@ TEST_F(KeyboardControlPanelPicturesTest, TheCheatSheetListsTheKeysBelowTheLogoIn
         for (int y = 30; y < 46; ++y)
             iconDrawn = iconDrawn || !isSheet(image.pixelColor(x, y));
     EXPECT_TRUE(iconDrawn) << "the first row's icon";
+
+    // Each key stands on its name's line, also after the empty line between the key map and the hot keys.
+    const auto& rows = panel->keyboardControlDescriptions();
+    const auto empty =
+        std::find_if(rows.begin(), rows.end(), [](const auto& row) { return !row.actionName; });
+    ASSERT_NE(empty, rows.end());
+    const int emptyLine = int(empty - rows.begin());
+    const QFontMetricsF metrics(ZRKeyboardControlPanel::cheatSheetAttributesForAction(true).text.font);
+    const auto inked = [&](int line, int fromX, int toX) {
+        const int top = int(30 + line * (metrics.height() + 5));
+        for (int x = fromX; x < toX; ++x)
+            for (int y = top + 2; y < top + int(metrics.height()) - 2; ++y)
+                if (!isSheet(image.pixelColor(x, y)))
+                    return true;
+        return false;
+    };
+    const int shortcutsRight = iconRight - 23 - 10;
+    EXPECT_FALSE(inked(emptyLine, 30, image.width() - 30)) << "the empty line stays empty";
+    EXPECT_TRUE(inked(emptyLine + 1, 30, shortcutsRight)) << "the next row's key";
 }
 
 TEST_F(KeyboardControlPanelPicturesTest, WithoutAWindowToControlItShowsANoEntrySignOrTheReasonInRed) {
