@@ -95,6 +95,9 @@ protected:
 
     // The palette window around the buttons, as the pop-up makes it, below a button at the point.
     ZROverlayWindow& paletteWindow(bool light = true) {
+        // The content outlives its windows, as the palette's does.
+        if (window)
+            palette.view->setParent(nullptr);
         window = std::make_unique<ZROverlayWindow>(palette.view, Point(300, 600), nullptr, 11, 8);
         window->setArrowHeight(7);
         window->setArrowBaseWidth(11);
@@ -567,5 +570,71 @@ TEST_F(OverlayButtonTest, ColorScheme) {
             EXPECT_EQ(ZROverlayColorScheme::colorScheme(), expected);
             EXPECT_EQ(ZROverlayColorScheme::invertColors(), expected == ZROverlayColorSchemeLight);
         }
+    }
+}
+
+// The palette in each look of its buttons, light and dark: plain; one hovered and one marked; the right
+// half dragged to its top quarter and the screen above; Option held, the menu button without an action of
+// its own and then with one. The arrow is white; the menu button without an action of its own is faint.
+TEST_F(OverlayButtonTest, Pictures) {
+    ZROverlayMenuButton* revert = palette.revert;
+    revert->setCanShowMenu(true);
+    for (const bool light : {true, false}) {
+        SCOPED_TRACE(light ? "light" : "dark");
+        set(ZROverlayColorScheme::colorInversionKey(), light);
+        desktop.workspace().setDarkAppearance(!light);
+        ZROverlayWindow& panel = paletteWindow(light);
+        const auto grab = [&] { return panel.grab().toImage().convertToFormat(QImage::Format_RGB32); };
+        const auto area = [&](const QImage& image, QWidget* button) {
+            return image.copy(QRect(button->mapTo(&panel, QPoint()), button->size()));
+        };
+        std::vector<QImage> looks;
+        looks.push_back(grab());
+
+        palette.left->setHovered(true);
+        palette.full->setRepresentsCurrentWindowFrame(true);
+        looks.push_back(grab());
+        palette.left->setHovered(false);
+        palette.full->setRepresentsCurrentWindowFrame(false);
+
+        palette.right->setSectionDragDirection(ZRSectionDragDirectionUp);
+        palette.right->setScreenDragDirection(ZRScreenDragDirectionUp);
+        looks.push_back(grab());
+        const QImage dragged = area(looks.back(), palette.right);
+        const QColor middle = dragged.pixelColor(dragged.width() / 2, dragged.height() / 2);
+        EXPECT_GT(std::min({middle.red(), middle.green(), middle.blue()}), 230) << "the white arrow";
+        palette.right->setSectionDragDirection(ZRSectionDragDirectionNone);
+        palette.right->setScreenDragDirection(ZRScreenDragDirectionNone);
+
+        for (ZROverlayButton* button : palette.all())
+            button->setAlternateMode(true);
+        looks.push_back(grab());
+        revert->setOriginalActionTitle(QStringLiteral("Revert to Original Dimensions"));
+        looks.push_back(grab());
+        revert->setOriginalActionTitle(std::nullopt);
+        for (ZROverlayButton* button : palette.all())
+            button->setAlternateMode(false);
+
+        // The strongest difference from the background within the menu button: half without an action.
+        const auto strength = [&](const QImage& image) {
+            const QImage button = area(image, revert);
+            const QColor background = button.pixelColor(0, 0);
+            int strongest = 0;
+            for (int y = 0; y < button.height(); ++y)
+                for (int x = 0; x < button.width(); ++x)
+                    strongest =
+                        std::max(strongest, std::abs(button.pixelColor(x, y).red() - background.red()));
+            return strongest;
+        };
+        EXPECT_NEAR(double(strength(looks[3])) / strength(looks[4]), 0.5, 0.08);
+
+        QImage sheet(looks[0].width(), looks[0].height() * int(looks.size()), QImage::Format_RGB32);
+        sheet.fill(light ? QColor(200, 200, 200) : QColor(30, 30, 30));
+        QPainter painter(&sheet);
+        for (std::size_t i = 0; i < looks.size(); ++i)
+            painter.drawImage(0, int(i) * looks[0].height(), looks[i]);
+        painter.end();
+        saveScreenshot(sheet.scaled(sheet.size() * 2), light ? QStringLiteral("palette-buttons-light")
+                                                             : QStringLiteral("palette-buttons-dark"));
     }
 }

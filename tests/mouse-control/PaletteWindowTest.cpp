@@ -215,3 +215,38 @@ TEST_F(PaletteWindowTest, PressOnTheOverlay) {
     EXPECT_EQ(beeps, 2);
     EXPECT_EQ(sent, 2);
 }
+
+// The four looks of the overlay (no action, an action, a revert, pressed), light and dark, four times their
+// size on a title bar's grey.
+TEST_F(PaletteWindowTest, DiscPictures) {
+    constexpr int Scale = 4;
+    for (const bool dark : {false, true}) {
+        QImage sheet(4 * 24 * Scale, 24 * Scale, QImage::Format_ARGB32_Premultiplied);
+        sheet.fill(dark ? QColor(45, 45, 45) : QColor(225, 225, 225));
+        QPainter painter(&sheet);
+        for (int look = 0; look < 4; ++look) {
+            ZRZoomButtonOverlayWindow& window = makeOverlay(look > 0, look == 2);
+            if (dark) {
+                QPalette darkPalette = window.contentView()->palette();
+                darkPalette.setColor(QPalette::Window, QColor(30, 30, 30));
+                window.contentView()->setPalette(darkPalette);
+            }
+            window.setHighlighted(look == 3);
+            QImage image(QSize(14, 16) * Scale, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(Scale);
+            image.fill(Qt::transparent);
+            QPainter discPainter(&image);
+            window.drawOverlayInBounds(discPainter, QRectF(0, 0, 14, 16), window.contentView());
+            discPainter.end();
+            painter.drawImage(QRectF(QPointF((look * 24 + 5) * Scale, 4 * Scale), QSizeF(14, 16) * Scale),
+                              image);
+        }
+        painter.end();
+        // The pressed dot is green in either style.
+        const QColor pressed = sheet.pixelColor((3 * 24 + 5 + 7) * Scale, (4 + 8) * Scale);
+        EXPECT_GT(pressed.green(), 190);
+        EXPECT_LT(pressed.red(), 60);
+        saveScreenshot(sheet, dark ? QStringLiteral("zoom-button-overlay-dark")
+                                   : QStringLiteral("zoom-button-overlay-light"));
+    }
+}
