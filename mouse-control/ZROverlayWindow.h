@@ -18,7 +18,9 @@ public:
     // On every desktop, staying put there, and beside full-screen windows.
     static constexpr int CollectionBehavior = 0x111;
 
-    // As KQAttachedNonActivatingPanel; the view's buttons make their hover areas for this window.
+    // As KQAttachedNonActivatingPanel; the view's buttons make their hover areas for this window. The
+    // window holds the view as a child: a view that is to outlive the window is taken out of it
+    // (setParent(nullptr)) before the window goes.
     ZROverlayWindow(QWidget* view, Point point, QWidget* window, int side, double distance);
     ~ZROverlayWindow() override;
 
