@@ -108,7 +108,7 @@ void ZRZoomButtonOverlayWindow::mousePressEvent(QMouseEvent* event) {
     }
     m_pressed = true;
     setHighlighted(true);
-    repaint();
+    contentView()->repaint();
 }
 
 void ZRZoomButtonOverlayWindow::mouseMoveEvent(QMouseEvent* event) {
@@ -116,8 +116,11 @@ void ZRZoomButtonOverlayWindow::mouseMoveEvent(QMouseEvent* event) {
         ZRSelfDrawingOverlayPanel::mouseMoveEvent(event);
         return;
     }
-    setHighlighted(rect().contains(event->position().toPoint()));
-    repaint();
+    const bool inside = rect().contains(event->position().toPoint());
+    if (inside == m_highlighted)
+        return;
+    setHighlighted(inside);
+    contentView()->repaint();
 }
 
 void ZRZoomButtonOverlayWindow::mouseReleaseEvent(QMouseEvent* event) {

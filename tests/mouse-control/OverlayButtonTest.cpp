@@ -140,160 +140,45 @@ protected:
     std::unique_ptr<ZROverlayWindow> window;
 };
 
-using S = ZRSectionDragDirection;
-using C = ZRScreenDragDirection;
-
 } // namespace
 
 // Each drag as the user moves it (right and up from the press), what the button shows at its end, and what
 // the release sends.
 TEST_F(OverlayButtonTest, PressAndDrag) {
+    constexpr auto R = &PaletteButtons::right, T = &PaletteButtons::top, L = &PaletteButtons::left;
+    // Sections and screens are the position codes of their side: 3 up, 5 right, 7 down, 9 left.
     const struct Case {
         const char* name;
         ZROverlayButton* PaletteButtons::*button;
-        bool option;
-        bool screens;
+        bool option, screens;
         std::vector<QPointF> moves;
         bool hovered;
-        ZRSectionDragDirection section;
-        ZRScreenDragDirection screen;
+        int section, screen;
         bool acts;
     } cases[] = {
-        {"6 up on the right half: its top quarter",
-         &PaletteButtons::right,
-         false,
-         false,
-         {{0, 6}},
-         true,
-         S::ZRSectionDragDirectionUp,
-         C::ZRScreenDragDirectionNone,
-         true},
-        {"55 more with a screen above: that screen too",
-         &PaletteButtons::right,
-         false,
-         true,
-         {{0, 6}, {0, 61}},
-         true,
-         S::ZRSectionDragDirectionUp,
-         C::ZRScreenDragDirectionUp,
-         true},
-        {"as far without a screen above: the quarter",
-         &PaletteButtons::right,
-         false,
-         false,
-         {{0, 61}},
-         true,
-         S::ZRSectionDragDirectionUp,
-         C::ZRScreenDragDirectionNone,
-         true},
-        {"Option: no section within the reach",
-         &PaletteButtons::right,
-         true,
-         true,
-         {{0, 6}},
-         true,
-         S::ZRSectionDragDirectionNone,
-         C::ZRScreenDragDirectionNone,
-         true},
-        {"Option: out of the reach upwards, the screen",
-         &PaletteButtons::right,
-         true,
-         true,
-         {{0, 6}, {0, 61}},
-         true,
-         S::ZRSectionDragDirectionNone,
-         C::ZRScreenDragDirectionUp,
-         true},
-        {"Option: out of the reach with no screen there",
-         &PaletteButtons::right,
-         true,
-         false,
-         {{0, 61}},
-         false,
-         S::ZRSectionDragDirectionNone,
-         C::ZRScreenDragDirectionNone,
-         false},
-        {"301 sideways: cancelled",
-         &PaletteButtons::right,
-         false,
-         true,
-         {{301, 0}},
-         false,
-         S::ZRSectionDragDirectionNone,
-         C::ZRScreenDragDirectionNone,
-         false},
-        {"301 sideways and back into the reach",
-         &PaletteButtons::right,
-         false,
-         true,
-         {{301, 0}, {2, 0}},
-         true,
-         S::ZRSectionDragDirectionNone,
-         C::ZRScreenDragDirectionNone,
-         true},
-        {"top half 10 up and 3 sideways: a plain click",
-         &PaletteButtons::top,
-         false,
-         true,
-         {{3, 10}},
-         true,
-         S::ZRSectionDragDirectionNone,
-         C::ZRScreenDragDirectionNone,
-         true},
-        {"sideways takes back a vertical section",
-         &PaletteButtons::right,
-         false,
-         false,
-         {{0, 8}, {8, 8}},
-         true,
-         S::ZRSectionDragDirectionNone,
-         C::ZRScreenDragDirectionNone,
-         true},
-        {"down on the right half, far, with a screen below",
-         &PaletteButtons::right,
+        {"6 up on the right half: its top quarter", R, false, false, {{0, 6}}, true, 3, 0, true},
+        {"55 more with a screen above: that screen too", R, false, true, {{0, 6}, {0, 61}}, true, 3, 3, true},
+        {"as far without a screen above: the quarter", R, false, false, {{0, 61}}, true, 3, 0, true},
+        {"Option: no section within the reach", R, true, true, {{0, 6}}, true, -1, 0, true},
+        {"Option: out of the reach upwards, the screen", R, true, true, {{0, 6}, {0, 61}}, true, -1, 3, true},
+        {"Option: out of the reach with no screen there", R, true, false, {{0, 61}}, false, -1, 0, false},
+        {"301 sideways: cancelled", R, false, true, {{301, 0}}, false, -1, 0, false},
+        {"301 sideways and back into the reach", R, false, true, {{301, 0}, {2, 0}}, true, -1, 0, true},
+        {"top half 10 up and 3 sideways: a plain click", T, false, true, {{3, 10}}, true, -1, 0, true},
+        {"sideways takes back a vertical section", R, false, false, {{0, 8}, {8, 8}}, true, -1, 0, true},
+        {"down on the right half, far, a screen below",
+         R,
          false,
          true,
          {{0, -6}, {0, -61}},
          true,
-         S::ZRSectionDragDirectionDown,
-         C::ZRScreenDragDirectionDown,
+         7,
+         7,
          true},
-        {"out of the left half's reach to the screen on the left",
-         &PaletteButtons::left,
-         false,
-         true,
-         {{-65, 0}},
-         true,
-         S::ZRSectionDragDirectionNone,
-         C::ZRScreenDragDirectionLeft,
-         true},
-        {"top half dragged right, far",
-         &PaletteButtons::top,
-         false,
-         true,
-         {{6, 0}, {61, 0}},
-         true,
-         S::ZRSectionDragDirectionRight,
-         C::ZRScreenDragDirectionRight,
-         true},
-        {"released out of the reach with nothing picked",
-         &PaletteButtons::right,
-         false,
-         false,
-         {{40, 0}},
-         false,
-         S::ZRSectionDragDirectionNone,
-         C::ZRScreenDragDirectionNone,
-         false},
-        {"released where it was pressed",
-         &PaletteButtons::right,
-         false,
-         false,
-         {},
-         false,
-         S::ZRSectionDragDirectionNone,
-         C::ZRScreenDragDirectionNone,
-         true},
+        {"out of the left half's reach to the screen there", L, false, true, {{-65, 0}}, true, -1, 9, true},
+        {"top half dragged right, far", T, false, true, {{6, 0}, {61, 0}}, true, 5, 5, true},
+        {"released out of the reach with nothing picked", R, false, false, {{40, 0}}, false, -1, 0, false},
+        {"released where it was pressed", R, false, false, {}, false, -1, 0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -315,8 +200,8 @@ TEST_F(OverlayButtonTest, PressAndDrag) {
             EXPECT_EQ(palette.sent[0].section, c.section);
             EXPECT_EQ(palette.sent[0].screen, c.screen);
         }
-        EXPECT_EQ(button->sectionDragDirection(), S::ZRSectionDragDirectionNone);
-        EXPECT_EQ(button->screenDragDirection(), C::ZRScreenDragDirectionNone);
+        EXPECT_EQ(button->sectionDragDirection(), ZRSectionDragDirectionNone);
+        EXPECT_EQ(button->screenDragDirection(), ZRScreenDragDirectionNone);
         EXPECT_FALSE(button->isTrackingPress());
         button->setAlternateMode(false);
         button->setHovered(false);
@@ -402,12 +287,8 @@ TEST_F(OverlayButtonTest, OptionAndTheHoverArea) {
     panel.setIgnoresMouseEvents(false);
     EXPECT_GT(toolTips.asked, asked) << "the window's change rebuilt the areas";
     EXPECT_EQ(right->trackingArea(), QRect(QPoint(), right->size()));
-}
 
-// The hover lights a button only through its hover area; a marked button is drawn lit, and marking clears
-// the hover.
-TEST_F(OverlayButtonTest, HoverAndMark) {
-    ZROverlayWindow& panel = paletteWindow();
+    // The pointer lights a button only through its hover area.
     sendEnter(palette.left);
     EXPECT_TRUE(palette.left->hovered());
     sendLeave(palette.left);
@@ -415,21 +296,6 @@ TEST_F(OverlayButtonTest, HoverAndMark) {
     panel.setIgnoresMouseEvents(true);
     sendEnter(palette.left);
     EXPECT_FALSE(palette.left->hovered());
-    panel.setIgnoresMouseEvents(false);
-
-    set(ZROverlayColorScheme::colorInversionKey(), false);
-    const QColor plain = palette.left->drawnColor();
-    EXPECT_EQ(plain, darkModeOverlayControlColor());
-    sendEnter(palette.left);
-    EXPECT_EQ(palette.left->drawnColor(), brighterOverlaySelectedControlColor());
-    palette.left->setRepresentsCurrentWindowFrame(true);
-    EXPECT_FALSE(palette.left->hovered());
-    EXPECT_EQ(palette.left->drawnColor(), brighterOverlaySelectedControlColor());
-    palette.left->setAlternateMode(true);
-    EXPECT_EQ(palette.left->drawnColor(), plain) << "with Option it stands for the quarter";
-    palette.left->setAlternateModeRepresentsCurrentWindowFrame(true);
-    set(ZROverlayColorScheme::colorInversionKey(), true);
-    EXPECT_EQ(palette.left->drawnColor(), overlaySelectedControlColor());
 }
 
 // The menu button's images, meaning and look by whether it is a menu, Option and its own action.
