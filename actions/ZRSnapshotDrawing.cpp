@@ -2,7 +2,9 @@
 
 #include "platform/Geometry.h"
 #include "toolkit/Appearance.h"
+#include "toolkit/BandedFill.h"
 #include "toolkit/Drawing.h"
+#include "toolkit/ZRLaidOutString.h"
 #include "window-access/WindowDescription.h"
 
 #include <QGuiApplication>
@@ -156,10 +158,11 @@ std::size_t numberOfScreensInSnapshot(const QVariantList& snapshot, QPainter& pa
     const QColor clear(Qt::transparent);
     const QColor white(Qt::white);
     auto fill = [&](const QRectF& r, const QColor& color) {
+        // Layout windows are tall enough that Qt would hand their fills to threads.
         if (square)
-            painter.fillRect(r, color);
+            ZRFillRectInBands(painter, r, color);
         else
-            ZRDrawRectWithBorder(painter, false, QColor(), color, r, options.radius, 0);
+            ZRFillPathInBands(painter, ZRRectPathWithCornerRadius(r, options.radius), color);
     };
     for (const ZRSnapshotScreenPicture::Window& window : picture.windows) {
         if (!options.asPreview) {
@@ -173,15 +176,16 @@ std::size_t numberOfScreensInSnapshot(const QVariantList& snapshot, QPainter& pa
         }
         fill(window.frame.adjusted(BorderInset, BorderInset, -BorderInset, -BorderInset), options.color);
     }
-    ZRTextAttributes cutOut{QGuiApplication::font(), Qt::transparent};
-    ZRTextAttributes text{QGuiApplication::font(), calibratedWhite(options.emphasis, LabelAlpha)};
+    const QFont font = QGuiApplication::font();
+    const QColor textColor = calibratedWhite(options.emphasis, LabelAlpha);
     for (const ZRSnapshotScreenPicture::Window& window : picture.windows) {
         if (window.label.isEmpty())
             continue;
+        const ZRLaidOutString label(window.label, font, ZRTextAttributes().alignment, painter);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        ZRDrawAttributedStringInRect(painter, window.label, cutOut, window.frame);
+        label.draw(painter, Qt::transparent, window.frame);
         painter.setCompositionMode(mode);
-        ZRDrawAttributedStringInRect(painter, window.label, text, window.frame);
+        label.draw(painter, textColor, window.frame);
     }
     painter.restore();
     return picture.numberOfScreens;

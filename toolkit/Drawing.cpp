@@ -21,8 +21,7 @@ constexpr double ArrowLineWidth = 0.14;
 
 } // namespace
 
-void ZRDrawRectWithBorder(QPainter& painter, bool dashed, const QColor& strokeColor, const QColor& fillColor,
-                          const QRectF& rect, double cornerRadius, double lineWidth) {
+QPainterPath ZRRectPathWithCornerRadius(const QRectF& rect, double cornerRadius) {
     QPainterPath path;
     if (cornerRadius < PlainRectRadius) {
         path.addRect(rect);
@@ -30,6 +29,12 @@ void ZRDrawRectWithBorder(QPainter& painter, bool dashed, const QColor& strokeCo
         const double radius = std::min(cornerRadius, std::min(rect.width(), rect.height()) / 2);
         path.addRoundedRect(rect, radius, radius);
     }
+    return path;
+}
+
+void ZRDrawRectWithBorder(QPainter& painter, bool dashed, const QColor& strokeColor, const QColor& fillColor,
+                          const QRectF& rect, double cornerRadius, double lineWidth) {
+    const QPainterPath path = ZRRectPathWithCornerRadius(rect, cornerRadius);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     if (fillColor.isValid())

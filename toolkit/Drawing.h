@@ -16,6 +16,8 @@ class QPainter;
 // asked.
 void ZRDrawRectWithBorder(QPainter& painter, bool dashed, const QColor& strokeColor, const QColor& fillColor,
                           const QRectF& rect, double cornerRadius, double lineWidth);
+// The outline that ZRDrawRectWithBorder fills and strokes.
+QPainterPath ZRRectPathWithCornerRadius(const QRectF& rect, double cornerRadius);
 
 // An arrow across the rectangle, pointing right at 0 degrees and turned clockwise by the angle about the
 // rectangle's centre (90 points down); with rounded ends and corners when asked.

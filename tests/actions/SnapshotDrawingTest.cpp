@@ -1,8 +1,11 @@
 #include "DesktopTest.h"
 
 #include "actions/ZRSnapshotDrawing.h"
+#include "toolkit/Appearance.h"
+#include "toolkit/Drawing.h"
 #include "window-access/WindowDescription.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
@@ -171,6 +174,108 @@ TEST_F(SnapshotDrawingTest, LabelsAreCutOutOfTheirWindows) {
         }
     }
     EXPECT_GT(cut, 20);
+}
+
+// The picture drawn one shape at a time straight through the painter, as the layout's windows are
+// described: the drawing, however it goes about it, gives these pixels.
+void drawPlainly(QPainter& painter, const QVariantList& layout, std::size_t screen, const QRectF& rect,
+                 const ZRSnapshotDrawingOptions& options) {
+    const ZRSnapshotScreenPicture picture =
+        ZRSnapshotScreenPictureInRect(layout, screen, rect, options.labelPriority);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    const bool square = options.radius * painter.deviceTransform().m11() < 1;
+    auto fill = [&](const QRectF& r, const QColor& color) {
+        if (square)
+            painter.fillRect(r, color);
+        else
+            ZRDrawRectWithBorder(painter, false, QColor(), color, r, options.radius, 0);
+    };
+    for (const auto& window : picture.windows) {
+        if (!options.asPreview) {
+            if (options.eraseBorder) {
+                painter.setCompositionMode(QPainter::CompositionMode_Source);
+                fill(window.frame, Qt::transparent);
+                painter.setCompositionMode(mode);
+            } else {
+                fill(window.frame, Qt::white);
+            }
+        }
+        fill(window.frame.adjusted(0.5, 0.5, -0.5, -0.5), options.color);
+    }
+    const ZRTextAttributes cutOut{QGuiApplication::font(), Qt::transparent};
+    const ZRTextAttributes text{QGuiApplication::font(), calibratedWhite(options.emphasis, 0.2)};
+    for (const auto& window : picture.windows) {
+        if (window.label.isEmpty())
+            continue;
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        ZRDrawAttributedStringInRect(painter, window.label, cutOut, window.frame);
+        painter.setCompositionMode(mode);
+        ZRDrawAttributedStringInRect(painter, window.label, text, window.frame);
+    }
+    painter.restore();
+}
+
+// Windows of every size on three screens, many overlapping, some reaching past their screen.
+QVariantList largeLayout() {
+    // Names short and long, with trailing and leading spaces, of other scripts, and with characters that
+    // the text drawing treats apart.
+    const QStringList names = {QStringLiteral("Application %1"),
+                               QStringLiteral("A %1"),
+                               QStringLiteral("A very long application name that no window holds %1"),
+                               QStringLiteral(" Spaces %1 "),
+                               QStringLiteral("Приложение %1"),
+                               QStringLiteral("Two\nlines %1"),
+                               QStringLiteral("Tab\t%1 & more")};
+    QVariantList layout;
+    for (int i = 0; i < 100; ++i) {
+        const int screen = i % 3;
+        const Rect frame(screen * 1920 + (i * 37) % 1300, (i * 23) % 600, 150 + (i * 53) % 900,
+                         40 + (i * 31) % 700);
+        layout.append(window(frame, stringFromRect(Rect(screen * 1920, 0, 1920, 1080)),
+                             Rect(screen * 1920, 0, 1920, 1055), names[i % names.size()].arg(i)));
+    }
+    return layout;
+}
+
+TEST_F(SnapshotDrawingTest, TheDrawingGivesThePixelsOfItsShapesDrawnOneByOne) {
+    const QVariantList layout = largeLayout();
+    const struct Case {
+        const char* name;
+        QSize size;
+        double ratio;
+        ZRSnapshotDrawingOptions options;
+    } cases[] = {
+        {"preview, light, names", {400, 250}, 1, {QColor(255, 255, 255, 242), true, 2, 0.0, false, 5}},
+        {"preview, dark, numbers", {400, 250}, 1, {QColor(0, 0, 0, 140), true, 1, 1.0, false, 5}},
+        {"preview at twice the pixels", {400, 250}, 2, {QColor(255, 255, 255, 140), true, 2, 0.0, false, 5}},
+        {"a tall preview", {300, 900}, 1, {QColor(40, 90, 200, 200), true, 0, 0.0, false, 5}},
+        {"square windows on white", {400, 250}, 1, {QColor(40, 90, 200), false, 0, -1, false, 0}},
+        {"cut out of what lies behind", {400, 250}, 1, {QColor(40, 90, 200), false, 0, -1, true, 3}},
+        {"an icon", {23, 16}, 1, {Qt::black, false, 0, -1, true, 0.96}},
+    };
+    for (const Case& c : cases) {
+        for (std::size_t screen : {0, 2}) {
+            SCOPED_TRACE(testing::Message() << c.name << ", screen " << screen);
+            QImage fast((QSizeF(c.size) * c.ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+            fast.setDevicePixelRatio(c.ratio);
+            fast.fill(QColor(200, 30, 30, 128));
+            const QImage background = fast;
+            QImage plain = fast;
+            const QRectF rect(QPointF(), QSizeF(c.size));
+            {
+                QPainter painter(&fast);
+                EXPECT_EQ(numberOfScreensInSnapshot(layout, painter, screen, rect, c.options), 3u);
+            }
+            {
+                QPainter painter(&plain);
+                drawPlainly(painter, layout, screen, rect, c.options);
+            }
+            EXPECT_NE(fast, background) << "something drawn";
+            EXPECT_TRUE(fast == plain);
+        }
+    }
 }
 
 } // namespace
