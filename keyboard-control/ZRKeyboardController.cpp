@@ -4,9 +4,12 @@
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
 #include "actions/ZRActionType.h"
+#include "keyboard-control/ZRFullSizeGridOverlayWindow.h"
 #include "keyboard-control/ZRKeyboardControlPanel.h"
 #include "keyboard-control/ZRKeyboardMenu.h"
 #include "keyboard-control/ZRKeyboardMenuItem.h"
+#include "keyboard-control/ZROverlayGrid.h"
+#include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseController.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
@@ -15,6 +18,10 @@
 #include "shell/ZRMainController.h"
 #include "toolkit/MouseLocation.h"
 #include "toolkit/StringExtensions.h"
+#include "window-access/Coordinates.h"
+#include "window-access/WindowElements.h"
+#include "window-access/WindowFrameSetting.h"
+#include "window-access/WindowObserver.h"
 
 #include <QVariantMap>
 #include <cmath>
@@ -26,6 +33,9 @@ const QString IncludeUserDefinedSuffixKey =
     QStringLiteral("Custom Control Titles: User-Defined: Include Suffix");
 const QString HideChainedItemsKey = QStringLiteral("Keyboard Menu: Hide Chained Items");
 const QString DefaultRootTitle = QStringLiteral("Skaf");
+const QString AnimationKey = QString::fromUtf16(ZRAnimationUserDefaultName);
+// The position a grid's selection is remembered under as a window's last frame.
+constexpr std::int64_t GridSelectionPosition = 1001;
 // Rows whose title starts so are hidden.
 constexpr QChar HiddenTitlePrefix = u'.';
 constexpr QChar EmDash = u'\u2014';
@@ -130,6 +140,9 @@ ZRKeyboardController::ZRKeyboardController()
     actions.setKeyboardControlPanel(m_keyboardControlPanel.get());
     m_keyboardControlPanel->setDelegate(&actions);
     m_keyboardControlPanel->setBeepHandler([&actions] { actions.beep(); });
+    actions.setFullSizeGrid(this);
+    ZRFullSizeGridOverlayWindow::watchCurrentEvent();
+    ZRFullSizeGridOverlayWindow::setBeepHandler([&actions] { actions.beep(); });
     if (auto* mouseControl = m_mainController->area<ZRMouseController>())
         mouseControl->setKeyboardMenu(this);
 }
@@ -142,8 +155,11 @@ ZRKeyboardController::~ZRKeyboardController() {
     m_keyboardControlPanel->setActive(false);
     m_mainController->actions().setKeyboardControlPanel(nullptr);
     m_mainController->actions().setKeyboardMenu(nullptr);
+    m_mainController->actions().setFullSizeGrid(nullptr);
     m_keyboardControlPanel.reset();
     ZRKeyboardMenu::destroySharedMenu();
+    ZRFullSizeGridOverlayWindow::destroySharedPanel();
+    ZRFullSizeGridOverlayWindow::setBeepHandler({});
 }
 
 bool ZRKeyboardController::popUpKeyboardMenuForControl(
@@ -220,6 +236,51 @@ bool ZRKeyboardController::selectItemAtIndex(std::int64_t index) {
     return ZRKeyboardMenu::selectItemAtIndex(qsizetype(index));
 }
 
+bool ZRKeyboardController::activateForWindow(const AXElementRef& window, const Rect& withFrame,
+                                             const Rect& withinSkafableFrame,
+                                             const QVariantMap& preferredGridDimensionsDictionary) {
+    return ZRFullSizeGridOverlayWindow::activateForWindow(
+        window, withFrame, withinSkafableFrame, preferredGridDimensionsDictionary,
+        [this](ZRGridPrototype& grid) { placeWindowAtSelection(static_cast<ZROverlayGrid&>(grid)); });
+}
+
+AXElementRef ZRKeyboardController::controlledWindow() const {
+    return ZRFullSizeGridOverlayWindow::controlledWindow();
+}
+
+void ZRKeyboardController::placeWindowAtSelection(ZROverlayGrid& grid) {
+    ZRActionController& actions = m_mainController->actions();
+    AXElementRef window = ZRFullSizeGridOverlayWindow::controlledWindow();
+    if (window && ZRWindowCanLeaveFullScreen(window))
+        window = ZRWindowIsControllable(window) ? ZRExitFullScreen(window) : nullptr;
+    const Rect target = grid.representedWindowFrame();
+    const bool drawers = ZRAllowsForDrawers();
+    const std::optional<Rect> current = window ? ZRCopyWindowFrame(window, drawers) : std::nullopt;
+    bool placed = false;
+    if (current && !target.isEmpty() && target.isFinite()) {
+        bool keepRightEdge = false;
+        bool keepBottomEdge = false;
+        ZRGridGeometry::innerFrame(target, &keepRightEdge, &keepBottomEdge, grid.representedSkafableFrame());
+        actions.storeOriginalFrame(*current, window);
+        const Rect frame = ZRFlipRect(target);
+        ZRWindowObserver& observer = ZRWindowObserver::defaultObserver();
+        // The program's own move is not news to those who watch the window.
+        observer.setPaused(true);
+        Rect obtained;
+        placed = ZRSetWindowFrame(window, drawers, frame.size != current->size, keepRightEdge, keepBottomEdge,
+                                  UserDefaults::standard().boolForKey(AnimationKey), frame, &obtained);
+        if (placed) {
+            actions.storeLastSkafFrame(obtained, GridSelectionPosition, window);
+            if (ZRMouseControlsShouldActivateWindow(true))
+                ZRRaiseWindow(window);
+        }
+        observer.setPaused(false);
+    }
+    ZRFocusWindow::defaultFocusWindow().updateApertureFrameForWindow(window);
+    if (!placed)
+        actions.beep();
+}
+
 void ZRKeyboardController::registerDefaults(UserDefaults& defaults) {
     defaults.registerDefaults({{IncludeSuffixKey, true}});
 }
@@ -231,9 +292,11 @@ void ZRKeyboardController::activeSpaceDidChange() {
 
 void ZRKeyboardController::screenParametersDidChange() {
     ZRKeyboardMenu::close();
+    ZRFullSizeGridOverlayWindow::deactivate();
 }
 
 void ZRKeyboardController::applicationWillTerminate() {
     ZRKeyboardMenu::close();
     m_keyboardControlPanel->overlayWindowDidDeactivate(m_keyboardControlPanel.get());
+    ZRFullSizeGridOverlayWindow::deactivate();
 }

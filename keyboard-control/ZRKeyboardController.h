@@ -1,5 +1,6 @@
 #pragma once
 
+#include "actions/ZRFullSizeGridOpener.h"
 #include "actions/ZRKeyboardMenuPresenter.h"
 #include "mouse-control/ZRMouseControlKeyboardMenu.h"
 #include "shell/ZRApplicationArea.h"
@@ -13,14 +14,17 @@ class ZRAction;
 class ZRKeyboardControlPanel;
 class ZRKeyboardMenuItem;
 class ZRMainController;
+class ZROverlayGrid;
 
 // The keyboard-control area of the main controller: the keyboard menu as the action engine and mouse
-// control open and close it, and the keyboard control panel, which the action engine opens and which
-// tells it of the keys. It plugs itself into the main controller's actions area and, when there is one,
-// its mouse-control area, and unplugs when it goes. Main thread only.
+// control open and close it, the keyboard control panel, which the action engine opens and which tells it
+// of the keys, and the full-size grid that "use grid" actions open. It plugs itself into the main
+// controller's actions area and, when there is one, its mouse-control area, and unplugs when it goes.
+// Main thread only.
 class ZRKeyboardController : public ZRApplicationArea,
                              public ZRKeyboardMenuPresenter,
-                             public ZRMouseControlKeyboardMenu {
+                             public ZRMouseControlKeyboardMenu,
+                             public ZRFullSizeGridOpener {
 public:
     ZRKeyboardController();
     ~ZRKeyboardController() override;
@@ -63,16 +67,26 @@ public:
                             const void* cycleReference) override;
     bool selectItemAtIndex(std::int64_t index) override;
 
+    // --- ZRFullSizeGridOpener: a chosen cell gets the window.
+
+    bool activateForWindow(const AXElementRef& window, const Rect& withFrame, const Rect& withinSkafableFrame,
+                           const QVariantMap& preferredGridDimensionsDictionary) override;
+    AXElementRef controlledWindow() const override;
+
     // --- ZRApplicationArea
 
     // "Custom Control Titles: Include Suffix" on.
     void registerDefaults(UserDefaults& defaults) override;
-    // The menu and the panel lose the keys to a workspace change, the menu also to a screen change.
+    // The menu and the panel lose the keys to a workspace change, the menu also to a screen change; the
+    // full-size grid closes with the screens it covers.
     void activeSpaceDidChange() override;
     void screenParametersDidChange() override;
     void applicationWillTerminate() override;
 
 private:
+    // Moves the full-size grid's window to the frame of its selection.
+    void placeWindowAtSelection(ZROverlayGrid& grid);
+
     ZRMainController* m_mainController;
     std::unique_ptr<ZRKeyboardControlPanel> m_keyboardControlPanel;
 };
