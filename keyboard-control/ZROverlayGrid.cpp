@@ -1,6 +1,7 @@
 #include "keyboard-control/ZROverlayGrid.h"
 
 #include "mouse-control/ZRFocusWindow.h"
+#include "mouse-control/ZROverlayColorScheme.h"
 #include "platform/InputState.h"
 #include "platform/Platform.h"
 #include "platform/foundation/RunLoop.h"
@@ -26,11 +27,8 @@ const QString ZROverlayGrid::StartingPositionKey =
 
 namespace {
 
-const QString ColorInversionKey = QStringLiteral("Invert Overlays: Mouse");
-const QString ClassicScheme = QStringLiteral("classic");
 constexpr const char* PerformHoverActionSelector = "performHoverAction";
 
-enum ColorScheme : std::int64_t { ClassicColorScheme = 0, DarkColorScheme = 1, InvertedColorScheme = 2 };
 enum StartingPosition : std::int64_t { StartAtTopLeft = 0, StartWithWindow = 1, StartAtMouse = 2 };
 
 constexpr double WireframeShare = 0.2;
@@ -53,22 +51,6 @@ constexpr double ShortestHighlight = 0.1;
 // Delays at or below this never trigger; below the other, at once.
 constexpr double NeverTriggerDelay = -0.1;
 constexpr double ImmediateTriggerDelay = 0.1;
-
-// The truth of a setting's text as the platform's strings read it: an optional sign, zeros, then "Y", "T"
-// or a digit from 1 to 9.
-bool stringBoolValue(const QString& text) {
-    qsizetype i = 0;
-    while (i < text.size() && text[i].isSpace())
-        ++i;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        ++i;
-    while (i < text.size() && text[i] == u'0')
-        ++i;
-    if (i >= text.size())
-        return false;
-    const QChar c = text[i];
-    return c == u'Y' || c == u'y' || c == u'T' || c == u't' || (c >= u'1' && c <= u'9');
-}
 
 // A count with the gaps between its shapes, in shapes; counts below 2 have no gaps.
 double withGaps(double count) {
@@ -271,36 +253,19 @@ double ZROverlayGrid::hoverHighlightDuration() const {
 // --- Colours
 
 QString ZROverlayGrid::colorInversionKey() {
-    return ColorInversionKey;
+    return ZROverlayColorScheme::colorInversionKey();
 }
 
 std::int64_t ZROverlayGrid::defaultColorScheme() {
-    return ZRIsDarkInterfaceStyleSince1014() ? DarkColorScheme : InvertedColorScheme;
+    return ZROverlayColorScheme::defaultColorScheme();
 }
 
 std::int64_t ZROverlayGrid::colorScheme() {
-    const QVariant value = UserDefaults::standard().object(colorInversionKey());
-    switch (value.typeId()) {
-    case QMetaType::QString: {
-        const QString text = value.toString();
-        if (text.compare(ClassicScheme, Qt::CaseInsensitive) == 0)
-            return ClassicColorScheme;
-        return stringBoolValue(text) ? InvertedColorScheme : DarkColorScheme;
-    }
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-        return value.toBool() ? InvertedColorScheme : DarkColorScheme;
-    default:
-        return defaultColorScheme();
-    }
+    return ZROverlayColorScheme::colorScheme();
 }
 
 bool ZROverlayGrid::invertColors() {
-    return colorScheme() == InvertedColorScheme;
+    return ZROverlayColorScheme::invertColors();
 }
 
 QColor ZROverlayGrid::cellColorWithIntersection(double intersection, bool inverted) {

@@ -71,8 +71,9 @@ public:
     // A placeholder's hover runs the action, after "Mouse Controls Grid: Full Size: Hover Trigger Delay".
     void performHoverAction();
 
+    // The overlays' scheme, chosen as ZROverlayColorScheme says: 0 the classic scheme, 1 dark cells, 2
+    // inverted (light) cells.
     static QString colorInversionKey();
-    // 0 the classic scheme, 1 dark cells, 2 inverted (light) cells.
     static std::int64_t defaultColorScheme();
     static std::int64_t colorScheme();
     static bool invertColors();

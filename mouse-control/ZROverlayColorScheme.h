@@ -11,12 +11,11 @@ enum ZROverlayColorSchemeKind : std::int64_t {
     ZROverlayColorSchemeLight = 2,
 };
 
-// How the scheme is chosen. The palette's grid takes these as its own class operations (it derives from
-// this class); the palette and its buttons, which lie below the grids, ask here.
+// How the scheme is chosen. The palette and its buttons ask here, and so do the grids, which lie above them.
 class ZROverlayColorScheme {
 public:
-    // "Invert Overlays: Mouse": the string "classic" (in any case), a boolean (light or dark), or absent
-    // (the desktop's style decides).
+    // "Invert Overlays: Mouse": the text "classic" (in any case), a boolean, a number or another text read
+    // as a boolean (light or dark), or absent (the desktop's style decides).
     static QString colorInversionKey();
     // Dark on a dark desktop, else light.
     static std::int64_t defaultColorScheme();

@@ -424,7 +424,8 @@ TEST_F(OverlayButtonTest, ColorScheme) {
         {false, 1, 1},
         {QStringLiteral("YES"), 2, 2},
         {qint64(0), 1, 1},
-        {QStringLiteral("modern"), 2, 1},
+        {QStringLiteral("modern"), 1, 1},
+        {QStringLiteral(" +0012"), 2, 2},
         {QVariantList{true}, 2, 1},
     };
     for (const Case& c : cases) {
