@@ -255,12 +255,11 @@ void ZRSidebarController::selectSourceListItems(const ZRSourceListItems& items) 
         selection->clearSelection();
         return;
     }
-    QItemSelection rows;
-    for (const auto& item : shown) {
-        const QModelIndex index = m_model->indexForItem(item.get());
-        rows.select(index, index);
-    }
-    selection->select(rows, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QModelIndexList rows;
+    for (const auto& item : shown)
+        rows.append(m_model->indexForItem(item.get()));
+    selection->select(ZRSourceListSelectionModel::rowRanges(rows),
+                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     const QModelIndex first = m_model->indexForItem(shown.front().get());
     selection->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
     if (shown.size() > 1)

@@ -2,9 +2,31 @@
 
 #include <QSet>
 #include <QSignalBlocker>
+#include <algorithm>
 
 ZRSourceListSelectionModel::ZRSourceListSelectionModel(QAbstractItemModel* model, QObject* parent)
     : QItemSelectionModel(model, parent) {}
+
+QItemSelection ZRSourceListSelectionModel::rowRanges(const QModelIndexList& rows) {
+    QModelIndexList sorted;
+    for (const QModelIndex& row : rows)
+        if (row.isValid())
+            sorted.append(row);
+    std::sort(sorted.begin(), sorted.end(), [](const QModelIndex& a, const QModelIndex& b) {
+        return a.parent() != b.parent() ? a.parent() < b.parent() : a.row() < b.row();
+    });
+    QItemSelection ranges;
+    for (qsizetype first = 0; first < sorted.size();) {
+        qsizetype last = first;
+        const QModelIndex parent = sorted[first].parent();
+        while (last + 1 < sorted.size() && sorted[last + 1].parent() == parent &&
+               sorted[last + 1].row() <= sorted[last].row() + 1)
+            ++last;
+        ranges.append(QItemSelectionRange(sorted[first], sorted[last]));
+        first = last + 1;
+    }
+    return ranges;
+}
 
 void ZRSourceListSelectionModel::select(const QItemSelection& selection,
                                         QItemSelectionModel::SelectionFlags command) {
@@ -22,9 +44,7 @@ void ZRSourceListSelectionModel::select(const QItemSelection& selection,
     const QModelIndexList chosen = m_rule(proposed);
     if (QSet<QModelIndex>(chosen.begin(), chosen.end()) !=
         QSet<QModelIndex>(proposed.begin(), proposed.end())) {
-        QItemSelection ruled;
-        for (const QModelIndex& index : chosen)
-            ruled.select(index, index);
+        const QItemSelection ruled = rowRanges(chosen);
         m_applyingRule = true;
         const QSignalBlocker blocker(this);
         QItemSelectionModel::select(ruled, ClearAndSelect | Rows);

@@ -14,6 +14,10 @@ public:
     explicit ZRSourceListSelectionModel(QAbstractItemModel* model, QObject* parent = nullptr);
     void setRule(Rule rule) { m_rule = std::move(rule); }
 
+    // The rows as few ranges as they make: Qt's selection costs grow with the square of its ranges, and one
+    // range per row of a large import froze the window.
+    static QItemSelection rowRanges(const QModelIndexList& rows);
+
     using QItemSelectionModel::select;
     void select(const QItemSelection& selection, QItemSelectionModel::SelectionFlags command) override;
 

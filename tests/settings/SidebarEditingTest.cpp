@@ -2,6 +2,7 @@
 
 #include "settings/ZRActionCollectionFile.h"
 #include "settings/ZRSourceListPasteboard.h"
+#include "settings/ZRSourceListSelectionModel.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -199,6 +200,50 @@ TEST_F(SidebarEditingTest, ImportsXmlAndBinaryFilesAsNewSetsAndSkipsWhatIsNoActi
     sidebar().import_();
     EXPECT_EQ(beeps, 1);
     EXPECT_TRUE(logged(QStringLiteral("cannot import from URLs: ")));
+}
+
+// Qt's selection grows with the square of its ranges: a large import, one range per row, froze the window.
+TEST_F(SidebarEditingTest, ALargeImportIsSelectedAsOneRange) {
+    constexpr int Count = 5000;
+    QVariantList records;
+    for (int i = 0; i < Count; ++i)
+        records.append(namedAction(QStringLiteral("Imported %1").arg(i))->dictionaryRepresentation());
+    const QString path = folder.filePath(QStringLiteral("many.skaf"));
+    ASSERT_TRUE(ZRActionCollectionFile::write(path, records));
+
+    settings().openFiles({path});
+    EXPECT_EQ(selectedTitles().size(), Count);
+    EXPECT_EQ(selectedTitles().front(), QStringLiteral("Imported 0"));
+    EXPECT_EQ(sourceList().selectionModel()->selection().size(), 1);
+}
+
+TEST_F(SidebarEditingTest, RowsAreSelectedAsTheFewestRanges) {
+    addActions({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")});
+    addFolder(QStringLiteral("F"), {QStringLiteral("F1"), QStringLiteral("F2"), QStringLiteral("F3")});
+    const struct {
+        QStringList rows;
+        QList<QStringList> ranges;
+    } cases[] = {
+        {{QStringLiteral("A")}, {{QStringLiteral("A"), QStringLiteral("A")}}},
+        {{QStringLiteral("D"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("C")},
+         {{QStringLiteral("B"), QStringLiteral("D")}}},
+        {{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("D")},
+         {{QStringLiteral("A"), QStringLiteral("A")}, {QStringLiteral("C"), QStringLiteral("D")}}},
+        // Rows of a folder are a range of their own, even where they follow the folder's row.
+        {{QStringLiteral("F"), QStringLiteral("F1"), QStringLiteral("F2"), QStringLiteral("F3")},
+         {{QStringLiteral("F"), QStringLiteral("F")}, {QStringLiteral("F1"), QStringLiteral("F3")}}},
+        {{}, {}},
+    };
+    for (const auto& test : cases) {
+        QModelIndexList rows{QModelIndex()};
+        for (const QString& title : test.rows)
+            rows.append(indexOf(title));
+        QList<QStringList> ranges;
+        for (const QItemSelectionRange& range : ZRSourceListSelectionModel::rowRanges(rows))
+            ranges.append({range.topLeft().data().toString(), range.bottomRight().data().toString()});
+        std::sort(ranges.begin(), ranges.end());
+        EXPECT_EQ(ranges, test.ranges) << test.rows.join(u' ').toStdString();
+    }
 }
 
 TEST_F(SidebarEditingTest, ExportedFilesReadBackWithPythonAndUnwritableRecordsMakeNoFile) {
