@@ -1,14 +1,10 @@
+#include "SettingsBenchProgram.h"
+
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
-#include "platform/Platform.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/sim/SimDesktop.h"
 #include "settings/ZRActionCollectionFile.h"
-#include "settings/ZRSettingsController.h"
 #include "settings/ZRSidebarController.h"
-#include "shell/ZRMainController.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -19,42 +15,6 @@
 // per action should not grow with n.
 // Run: QT_QPA_PLATFORM=offscreen build/bin/skaf_settings_bench --benchmark_filter=Import
 namespace {
-
-struct ImportProgram {
-    explicit ImportProgram(const QString& file) {
-        static int argc = 1;
-        static char name[] = "skaf_settings_bench";
-        static char* argv[] = {name, nullptr};
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (!ZRHotKeyHandlerApplication::instance())
-            new ZRHotKeyHandlerApplication(argc, argv);
-        RunLoop::main().useManualClock();
-        desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
-        Platform::setCurrent(&desktop);
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(
-            folder.filePath(QStringLiteral("Settings.plist")), &desktop.systemPreferences()));
-        ZRMainController& controller = ZRMainController::mainController();
-        auto area = std::make_unique<ZRSettingsController>();
-        settings = area.get();
-        controller.addArea(std::move(area));
-        controller.applicationWillFinishLaunching();
-        controller.applicationDidFinishLaunching();
-        RunLoop::main().runPending();
-        path = file;
-    }
-    ~ImportProgram() {
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
-        Platform::setCurrent(nullptr);
-        UserDefaults::setStandard(nullptr);
-    }
-
-    QTemporaryDir folder;
-    SimDesktop desktop;
-    ZRSettingsController* settings = nullptr;
-    QString path;
-};
 
 QString writeActions(const QTemporaryDir& folder, int count) {
     QVariantList records;
@@ -73,7 +33,8 @@ void BM_ImportActions(benchmark::State& state) {
     QTemporaryDir files;
     const QString path = writeActions(files, count);
     for (auto _ : state) {
-        ImportProgram program(path);
+        SettingsBenchProgram program(false);
+        RunLoop::main().runPending();
         const auto start = std::chrono::steady_clock::now();
         program.settings->sidebar().openFiles({path});
         state.SetIterationTime(

@@ -16,14 +16,14 @@
 #include <memory>
 #include <vector>
 
-// The program launched with its settings window on a simulated desktop, and 1,000 actions in the sidebar: 50
-// folders of 19, half of them open.
+// The program launched with its settings window on a simulated desktop, and unless told otherwise 1,000
+// actions in the sidebar: 50 folders of 19, half of them open.
 constexpr int FolderCount = 50;
 constexpr int MembersPerFolder = 19;
 constexpr QSize WindowSize(760, 700);
 
 struct SettingsBenchProgram {
-    SettingsBenchProgram() {
+    explicit SettingsBenchProgram(bool withActions = true) {
         static int argc = 1;
         static char name[] = "skaf_settings_bench";
         static char* argv[] = {name, nullptr};
@@ -44,6 +44,17 @@ struct SettingsBenchProgram {
         controller.addArea(std::move(area));
         controller.applicationWillFinishLaunching();
         controller.applicationDidFinishLaunching();
+        if (withActions)
+            addActions();
+    }
+    ~SettingsBenchProgram() {
+        ZRMainController::destroyMainController();
+        ZRActionManager::setActionManager(nullptr);
+        Platform::setCurrent(nullptr);
+        UserDefaults::setStandard(nullptr);
+    }
+
+    void addActions() {
         std::vector<std::shared_ptr<ZRAction>> folders;
         for (int f = 0; f < FolderCount; ++f) {
             auto folderAction = ZRAction::actionWithType(ZRActionTypeFolder);
@@ -60,12 +71,6 @@ struct SettingsBenchProgram {
         }
         settings->sidebar().addActions(folders, nullptr, std::nullopt, false);
         settings->preferencesWindow()->resize(WindowSize);
-    }
-    ~SettingsBenchProgram() {
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
-        Platform::setCurrent(nullptr);
-        UserDefaults::setStandard(nullptr);
     }
 
     QTemporaryDir folder;
