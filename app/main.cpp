@@ -8,6 +8,7 @@
 #include "platform/GlobalHotKeys.h"
 #include "platform/Platform.h"
 #include "platform/PlatformLog.h"
+#include "platform/foundation/SessionBus.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDemoDesktop.h"
 #include "platform/sim/SimDesktop.h"
@@ -217,6 +218,8 @@ int main(int argc, char** argv) {
     // make Qt abort; it falls back to off screen instead. The programs we start get the environment as it
     // was.
     const bool choosesWindowSystem = !std::getenv("QT_QPA_PLATFORM");
+    if (hasDisplay)
+        SessionBus::avoidAutolaunch();
     if (choosesWindowSystem)
         setenv("QT_QPA_PLATFORM", hasDisplay ? "xcb;offscreen" : "offscreen", 1);
 
@@ -229,6 +232,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(SKAF_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
     ZRInstallPlatformLogSink();
+
+    // From here on a signal quits as the menu's "Quit" does, also while the program is still starting: the
+    // loop ends as soon as it runs. Before the lock is taken, so that a signal never ends a program that
+    // holds it without its quit, which removes it.
+    const auto signalNotifier = quitOnSignals();
 
     QStringList files;
     for (const std::string& file : options.files)
@@ -249,9 +257,6 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // From here on a signal quits as the menu's "Quit" does, also while the program is still starting: the
-    // loop ends as soon as it runs.
-    const auto signalNotifier = quitOnSignals();
     QString error;
     std::unique_ptr<Platform> platform = makePlatform(options.platform, &error);
     if (!platform) {

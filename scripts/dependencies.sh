@@ -9,6 +9,8 @@ SKAF_PACKAGES=(
     libxcb-ewmh-dev libxcb-icccm4-dev libxcb-keysyms1-dev libxcb-util-dev libxcb-res0-dev
     libxkbcommon-dev libxkbcommon-x11-dev
     xvfb openbox xcompmgr xterm x11-apps x11-utils x11-xserver-utils xdotool wmctrl
+    # As on most desktops: a program that finds no session bus starts one through it.
+    dbus-x11
     fonts-dejavu-core fonts-noto-color-emoji python3
 )
 

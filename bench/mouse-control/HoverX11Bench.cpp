@@ -2,6 +2,8 @@
 // xterm, and the whole program's mouse control makes the xterm follow. Reported: the requests the worker
 // ran (never two at once), how long each took, how far in time the window trailed each motion, and the
 // retries. Run without a display, it starts a private Xvfb with openbox for itself.
+
+#include "bench/PrivateDisplay.h"
 #include "mouse-control/ZRHover.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseController.h"
@@ -66,7 +68,7 @@ double percentile(std::vector<double> values, double fraction) {
 // The display, the desktop, an xterm, and mouse control with hover on; stickiness off, so the window's
 // frame tells the pointer's offset exactly.
 struct Setup {
-    std::unique_ptr<QTemporaryDir> display;
+    std::unique_ptr<PrivateDisplay> display;
     QTemporaryDir home;
     std::unique_ptr<QProcess> xterm;
     std::unique_ptr<Platform> platform;
@@ -77,12 +79,9 @@ struct Setup {
 
     bool prepare() {
         if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-            display = std::make_unique<QTemporaryDir>();
-            run(QStringLiteral(SKAF_X11_DISPLAY_SCRIPT), {QStringLiteral("start"), display->path()});
-            QFile file(display->path() + QStringLiteral("/display"));
-            if (!file.open(QIODevice::ReadOnly))
+            display = PrivateDisplay::start(QStringLiteral(SKAF_X11_DISPLAY_SCRIPT));
+            if (!display)
                 return false;
-            qputenv("DISPLAY", file.readAll().trimmed());
         }
         QString error;
         platform = createX11Platform(&error);
@@ -134,8 +133,7 @@ struct Setup {
         Platform::setCurrent(nullptr);
         input.reset();
         platform.reset();
-        if (display)
-            run(QStringLiteral(SKAF_X11_DISPLAY_SCRIPT), {QStringLiteral("stop"), display->path()});
+        display.reset();
     }
 };
 

@@ -2,6 +2,7 @@
 // wmctrl on one Xvfb window, and the time from an XTest motion to the event stream's callback side
 // by side with the raw XInput 2 floor; each pair alternates in one loop, so both meet the same load.
 // Run without a display, it starts a private Xvfb with openbox for itself.
+#include "bench/PrivateDisplay.h"
 #include "bench/Samples.h"
 #include "platform/Accessibility.h"
 #include "platform/EventStream.h"
@@ -50,7 +51,7 @@ constexpr int FrameRounds = 40;
 constexpr int MotionRounds = 600;
 
 struct Setup {
-    std::unique_ptr<QTemporaryDir> displayState;
+    std::unique_ptr<PrivateDisplay> display;
     std::unique_ptr<QProcess> client;
     std::unique_ptr<Platform> platform;
     std::unique_ptr<X11FakeInput> input;
@@ -91,19 +92,9 @@ bool displayWorks() {
 
 bool prepare(Setup& s) {
     if (!displayWorks()) {
-        s.displayState = std::make_unique<QTemporaryDir>();
-        const QString state = s.displayState->path();
-        QProcess start;
-        start.start(QStringLiteral(SKAF_X11_DISPLAY_SCRIPT), {QStringLiteral("start"), state});
-        if (!start.waitForFinished(WaitMilliseconds) || start.exitCode() != 0) {
-            std::fprintf(stderr, "cannot start a private display: %s\n",
-                         start.readAllStandardError().constData());
+        s.display = PrivateDisplay::start(QStringLiteral(SKAF_X11_DISPLAY_SCRIPT));
+        if (!s.display)
             return false;
-        }
-        QFile file(state + QStringLiteral("/display"));
-        if (!file.open(QIODevice::ReadOnly))
-            return false;
-        qputenv("DISPLAY", file.readAll().trimmed());
     }
     QString error;
     s.platform = createX11Platform(&error);
@@ -145,8 +136,7 @@ void teardown(Setup& s) {
     s.frameFloor.reset();
     s.motionFloor.reset();
     s.platform.reset();
-    if (s.displayState)
-        run(QStringLiteral(SKAF_X11_DISPLAY_SCRIPT), {QStringLiteral("stop"), s.displayState->path()});
+    s.display.reset();
 }
 
 // Alternates between two places across all runs, so that every request really moves something.

@@ -1,6 +1,7 @@
 #include "platform/foundation/QtProcesses.h"
 
 #include "platform/PlatformLog.h"
+#include "platform/foundation/SessionBus.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -30,6 +31,7 @@ void prepare(QProcess& process, const QString& program, const QStringList& argum
     process.setProgram(program);
     process.setArguments(arguments);
     process.setStandardInputFile(QProcess::nullDevice());
+    process.setProcessEnvironment(SessionBus::childEnvironment());
 }
 
 // Starts the child and waits until it runs; logs why when it cannot.

@@ -2,6 +2,7 @@
 
 #include "platform/PlatformLog.h"
 #include "platform/SystemPreferences.h"
+#include "platform/foundation/SessionBus.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11SleepWatcher.h"
 
@@ -171,7 +172,10 @@ bool X11Workspace::launchApplication(const QString& bundleIdentifier) {
         platformLog(QStringLiteral("cannot launch an application without a name"));
         return false;
     }
-    if (!QProcess::startDetached(bundleIdentifier, {})) {
+    QProcess process;
+    process.setProgram(bundleIdentifier);
+    process.setProcessEnvironment(SessionBus::childEnvironment());
+    if (!process.startDetached()) {
         platformLog(QStringLiteral("cannot launch the application %1").arg(bundleIdentifier));
         return false;
     }

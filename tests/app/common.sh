@@ -1,11 +1,17 @@
-# Sourced by the tests of the whole program: the test display from the file that names it, a scratch home
-# for the program's files, the children killed at the end, and a wait for a condition.
-# Arguments of the sourcing script: the skaf program and the file that names the test display.
+# Sourced by the tests of the whole program: the test display and its session bus, a scratch home for the
+# program's files, the children killed at the end, and a wait for a condition.
+# Arguments of the sourcing script: the skaf program and the state folder of the test display's fixture,
+# which files the display under its owner, the parent of the fixture and of the tests (see x11-display.sh).
 
-skaf=${1:?usage: $(basename "$0") SKAF DISPLAY-FILE}
-display_file=${2:?usage: $(basename "$0") SKAF DISPLAY-FILE}
+skaf=${1:?usage: $(basename "$0") SKAF DISPLAY-STATE-FOLDER}
+display_run="${2:?usage: $(basename "$0") SKAF DISPLAY-STATE-FOLDER}/owner-$PPID"
+[ -s "$display_run/display" ] || { echo "no test display in $display_run: run the test through ctest"; exit 1; }
 export DISPLAY
-DISPLAY=$(cat "$display_file")
+DISPLAY=$(cat "$display_run/display")
+if [ -s "$display_run/bus" ]; then
+    export DBUS_SESSION_BUS_ADDRESS
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$display_run/bus")
+fi
 
 home=$(mktemp -d)
 children=()
@@ -22,6 +28,14 @@ export XDG_RUNTIME_DIR="$home/run"
 mkdir -p "$XDG_CONFIG_HOME/Skaf" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 log="$XDG_STATE_HOME/Skaf/Skaf.jsonl"
+# Runs what follows as a user's session with no bus: a bus that the program started would leave its address
+# in the scratch home.
+without_session_bus() {
+    unset DBUS_SESSION_BUS_ADDRESS
+    export HOME="$home"
+}
+no_bus_started() { [ ! -e "$home/.dbus" ]; }
+
 # In sanitized builds the program's exit status also tells of leaks; those of libraries are not ours.
 export LSAN_OPTIONS="suppressions=$(dirname "$0")/leak-suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole program on a real X display: a custom action stored in the settings, its hot key pressed
 # while an xterm is in front, and the xterm on the left half of the screen afterwards.
-# Arguments: the skaf program and the file that names the test display.
+# Arguments: the skaf program and the state folder of the test display's fixture.
 set -euo pipefail
 
 source "$(dirname "$0")/common.sh"

@@ -2,7 +2,7 @@
 # The whole program on a real X display with "Hover" on: an xterm follows the pointer while Control and Alt
 # are held, stays put once they are let go, and grows with the pointer while Super is held too. The active
 # window stays as it was. Keys and pointer are driven through XTest.
-# Arguments: the skaf program and the file that names the test display.
+# Arguments: the skaf program and the state folder of the test display's fixture.
 set -euo pipefail
 
 source "$(dirname "$0")/common.sh"

@@ -2,7 +2,7 @@
 # Stored actions that this version cannot use survive a start and a quit: a newer version's type, an
 # entry that is no record, keys it does not know, folders nested past the limit and a hot key without
 # its text. Python's reader, not ours, compares the stored arrays.
-# Arguments: the skaf program and the file that names the test display.
+# Arguments: the skaf program and the state folder of the test display's fixture.
 set -euo pipefail
 
 source "$(dirname "$0")/common.sh"

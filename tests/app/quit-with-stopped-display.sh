@@ -2,7 +2,7 @@
 # Quitting while the X server is stopped (it takes the connection's requests and answers none): skaf ends
 # within its bounded wait, says so, and leaves no lock or socket file behind. The server is a display of
 # the test's own, since it is stopped.
-# Arguments: the skaf program and the file that names the test display (not used).
+# Arguments: the skaf program and the state folder of the test display's fixture (not used).
 set -euo pipefail
 
 source "$(dirname "$0")/common.sh"
@@ -16,6 +16,7 @@ trap 'kill -CONT "$server" 2>/dev/null || true; cleanup' EXIT
 has_number() { [ -s "$numberfile" ]; }
 wait_for has_number || { echo "Xvfb did not start"; exit 1; }
 export DISPLAY=":$(tr -dc '0-9' <"$numberfile")"
+without_session_bus
 
 "$skaf" --platform x11 >"$home/skaf.out" 2>&1 &
 pid=$!
@@ -34,4 +35,5 @@ wait "$pid" || status=$?
 [ "$status" -eq 1 ] || { echo "skaf ended with status $status"; cat "$home/skaf.out"; exit 1; }
 grep -q "quitting did not finish in time" "$home/skaf.out" || { echo "no message"; cat "$home/skaf.out"; exit 1; }
 [ -z "$(ls -A "$XDG_RUNTIME_DIR")" ] || { echo "the quit left $(ls "$XDG_RUNTIME_DIR")"; exit 1; }
+no_bus_started || { echo "skaf started a session bus"; exit 1; }
 echo "skaf ended $((SECONDS - started_at)) s after SIGTERM while its X server was stopped"

@@ -2,7 +2,7 @@
 # The settings window on a real display as a user meets it: it comes back where the user moved it, a later
 # start with a file imports the file into it, an XTest drag of a row reorders the actions, and a drag onto
 # the desktop deletes one. Python's reader, not ours, reads the stored actions.
-# Arguments: the skaf program and the file that names the test display.
+# Arguments: the skaf program and the state folder of the test display's fixture.
 set -euo pipefail
 
 source "$(dirname "$0")/common.sh"

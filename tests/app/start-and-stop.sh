@@ -2,7 +2,7 @@
 # The program's life as a user starts and stops it: a second start hands over and ends, files it cannot
 # import are refused, a signal quits it cleanly, a start after a crash runs, and displays that refuse or
 # never answer are reported, not crashed or hung on.
-# Arguments: the skaf program and the file that names the test display.
+# Arguments: the skaf program and the state folder of the test display's fixture.
 set -euo pipefail
 
 source "$(dirname "$0")/common.sh"
@@ -14,6 +14,8 @@ fail() {
 }
 started() { [ -f "$log" ] && [ "$(grep -c "running on the x11 desktop" "$log")" -ge "$1" ]; }
 no_files_left() { [ -z "$(ls -A "$XDG_RUNTIME_DIR")" ]; }
+# As a user starts it where no session bus runs: it starts none.
+without_session_bus
 
 "$skaf" >"$home/first.out" 2>&1 &
 first=$!
@@ -43,6 +45,7 @@ status=0
 wait "$first" || status=$?
 [ "$status" -eq 0 ] || fail "SIGTERM ended skaf with status $status"
 no_files_left || fail "the quit left $(ls "$XDG_RUNTIME_DIR")"
+no_bus_started || fail "skaf started a session bus"
 
 # A crash leaves its lock and socket; the next start runs all the same.
 "$skaf" >"$home/crashing.out" 2>&1 &

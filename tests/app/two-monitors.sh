@@ -2,7 +2,7 @@
 # Two monitors side by side, made with RandR in both listing orders, with and without a primary one, and a
 # panel along the bottom of the left one only: fill, move to the other display and left half put an xterm
 # where a user expects them, on the right monitor and inside the screen (xwininfo).
-# Arguments: the skaf program and the file that names the test display.
+# Arguments: the skaf program and the state folder of the test display's fixture.
 set -euo pipefail
 
 source "$(dirname "$0")/common.sh"

@@ -1,6 +1,7 @@
 // The help window as a user meets it: on the private 640x480 test display with openbox, driven by
 // XTest through xdotool, checked with xwininfo and the window's pixels.
 #include "HelpTestSupport.h"
+#include "TestDisplay.h"
 
 #include "help-browser/BrowserView.h"
 #include "help-browser/ZRBrowserWindow.h"
@@ -30,10 +31,7 @@ constexpr int ScreenHeight = 480;
 class Environment : public ::testing::Environment {
 public:
     void SetUp() override {
-        QFile file(QStringLiteral(SKAF_HELP_DISPLAY_STATE "/display"));
-        if (file.open(QIODevice::ReadOnly))
-            qputenv("DISPLAY", file.readAll().trimmed());
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        TestDisplay::use(QStringLiteral(SKAF_HELP_DISPLAY_STATE));
         static int argc = 1;
         static char name[] = "skaf_help_x11_tests";
         static char* argv[] = {name, nullptr};

@@ -1,3 +1,5 @@
+#include "TestDisplay.h"
+
 #include "log-reader/ILRIntegratedLogReader.h"
 #include "log-reader/ILRLogWindow.h"
 #include "platform/Platform.h"
@@ -155,10 +157,7 @@ TEST_F(LogWindowX11Test, AGrabShowsRepeatsAndTheMarker) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QFile display(SKAF_X11_DISPLAY_STATE "/display");
-    if (display.open(QIODevice::ReadOnly))
-        qputenv("DISPLAY", display.readAll().trimmed());
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    TestDisplay::use(QStringLiteral(SKAF_X11_DISPLAY_STATE));
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

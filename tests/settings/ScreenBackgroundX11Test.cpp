@@ -1,5 +1,7 @@
 // A miniature screen as a user meets it: in a window on the X11 test display with openbox, beside an xterm
 // that takes and gives back the active state (xdotool), checked with the pixels the server holds.
+#include "TestDisplay.h"
+
 #include "platform/foundation/UserDefaults.h"
 #include "settings/ZRScreenBackgroundView.h"
 #include "shell/ZRProcessFlags.h"
@@ -19,10 +21,7 @@ namespace {
 class Environment : public ::testing::Environment {
 public:
     void SetUp() override {
-        QFile file(QStringLiteral(SKAF_X11_DISPLAY_STATE "/display"));
-        if (file.open(QIODevice::ReadOnly))
-            qputenv("DISPLAY", file.readAll().trimmed());
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        TestDisplay::use(QStringLiteral(SKAF_X11_DISPLAY_STATE));
         static int argc = 1;
         static char name[] = "skaf_settings_x11_tests";
         static char* argv[] = {name, nullptr};

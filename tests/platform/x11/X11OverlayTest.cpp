@@ -189,8 +189,10 @@ TEST_F(X11Overlays, AnOverlayLeavesTheFocusAloneTakesAltClicksAndSwitchesClickTh
     // Back again, and grown afterwards, it takes clicks in all of its new size.
     setIgnoresMouseEvents(&overlay, false);
     overlay.resize(OverlayRect.width() + 200, OverlayRect.height());
-    ASSERT_TRUE(
-        waitUntil([&] { return xwininfoGeometry(overlay.winId())->width() == OverlayRect.width() + 200; }));
+    ASSERT_TRUE(waitUntil([&] {
+        const auto geometry = xwininfoGeometry(overlay.winId());
+        return geometry && geometry->width() == OverlayRect.width() + 200;
+    }));
     processEvents(200);
     click({OverlayRect.right() + 100.0, middle.y});
     EXPECT_TRUE(waitUntil([&] { return overlay.presses.size() == 2; }));
@@ -369,8 +371,10 @@ TEST_F(X11Overlays, AFrameSetDuringATitleBarDragIsKeptWhenTheMoveIsEndedAndResum
         }
     };
     dragBy(40, 20);
-    ASSERT_TRUE(waitUntil([&] { return independentFrame(terminal->window())->x() == start.x() + 40; }))
-        << "openbox moves the window";
+    ASSERT_TRUE(waitUntil([&] {
+        const auto frame = independentFrame(terminal->window());
+        return frame && frame->x() == start.x() + 40;
+    })) << "openbox moves the window";
 
     ASSERT_TRUE(platform->windowServer().endWindowManagerMove(terminal->window()));
     processEvents(100);

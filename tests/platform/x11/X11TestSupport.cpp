@@ -1,5 +1,7 @@
 #include "X11TestSupport.h"
 
+#include "TestDisplay.h"
+
 #include "keyboard-control/ZRHotKeyHandlerApplication.h"
 
 #include <QCoreApplication>
@@ -20,10 +22,7 @@ namespace {
 class Environment : public ::testing::Environment {
 public:
     void SetUp() override {
-        QFile file(QStringLiteral(SKAF_X11_DISPLAY_STATE "/display"));
-        if (file.open(QIODevice::ReadOnly))
-            qputenv("DISPLAY", file.readAll().trimmed());
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        TestDisplay::use(QStringLiteral(SKAF_X11_DISPLAY_STATE));
         static int argc = 1;
         static char name[] = "skaf_x11_tests";
         static char* argv[] = {name, nullptr};

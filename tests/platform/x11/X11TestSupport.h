@@ -39,6 +39,10 @@ void processEvents(int milliseconds = 20);
 std::optional<Rect> xwininfoGeometry(std::uint32_t window);
 // The frame as the window manager draws it: the client grown by _NET_FRAME_EXTENTS.
 std::optional<Rect> independentFrame(std::uint32_t window);
+// A frame's origin, none without a frame: a window that is gone fails a test instead of crashing it.
+inline std::optional<Point> originOf(const std::optional<Rect>& frame) {
+    return frame ? std::optional<Point>(frame->origin) : std::nullopt;
+}
 // The 32-bit values of a property as xprop prints them; empty when it is missing.
 std::vector<long> xpropValues(std::uint32_t window, const QString& property);
 QString xpropText(std::uint32_t window, const QString& property);
