@@ -32,6 +32,7 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -44,8 +45,8 @@ const std::string usage =
     std::string("Usage: skaf [--platform x11|sim]") + (ZRActionFileImport::Available ? " [FILE...]" : "") +
     "\nMoves, resizes and arranges the windows of other applications." +
     (ZRActionFileImport::Available ? " Files of exported actions given\n"
-                                     "here are imported; when Skaf already runs on this display, they are "
-                                     "handed to it."
+                                     "here are imported; when Skaf already runs with the same settings, "
+                                     "on any display, they\nare handed to it."
                                    : "") +
     "\n\n"
     "  --platform x11   act on the windows of the current X display (the default when DISPLAY is set)\n"
@@ -103,6 +104,17 @@ Options takeOptions(int& argc, char** argv) {
     return options;
 }
 
+// Where a running program is, as a later start on the display tells it: " on display :1".
+QString placeText(const std::optional<QString>& runningDisplay, const QString& display) {
+    if (!runningDisplay)
+        return {};
+    if (*runningDisplay == display)
+        return QStringLiteral(" on this display");
+    if (runningDisplay->isEmpty())
+        return QStringLiteral(" without a display");
+    return QStringLiteral(" on display %1").arg(*runningDisplay);
+}
+
 std::unique_ptr<Platform> makePlatform(const std::string& name, QString* error) {
     if (name == "sim")
         return makeDemoDesktop();
@@ -118,15 +130,17 @@ std::unique_ptr<Platform> makePlatform(const std::string& name, QString* error) 
 // the program removes its lock and socket and ends. Everything here is safe in a signal handler.
 constexpr unsigned QuitDeadlineSeconds = 8;
 constexpr std::size_t MaximumPathBytes = 4096;
-char quitDeadlineFiles[2][MaximumPathBytes] = {};
+// The lock, socket and place files of the single instance.
+char quitDeadlineFiles[3][MaximumPathBytes] = {};
 volatile std::sig_atomic_t quitDeadlineArmed = 0;
 
 void missQuitDeadline(int) {
     constexpr char message[] = "skaf: quitting did not finish in time; ending now\n";
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, message, sizeof message - 1);
-    for (const char* path : quitDeadlineFiles)
-        if (*path)
-            ::unlink(path);
+    // The lock, which comes first, goes last: a program that takes it over never loses its files to ours.
+    for (std::size_t i = std::size(quitDeadlineFiles); i-- > 0;)
+        if (*quitDeadlineFiles[i])
+            ::unlink(quitDeadlineFiles[i]);
     ::_exit(1);
 }
 
@@ -241,19 +255,27 @@ int main(int argc, char** argv) {
     QStringList files;
     for (const std::string& file : options.files)
         files.append(QString::fromLocal8Bit(file.c_str()));
-    // One program per display: a later start hands its files to the running one and ends.
-    ZRSingleInstance instance(ZRSingleInstance::nameForDisplay(QString::fromStdString(options.platform),
-                                                               qEnvironmentVariable("DISPLAY")));
+    // Trying Skaf on the simulated desktop keeps its settings and actions apart from those of the real one.
+    QString settingsPath = UserDefaults::defaultFilePath();
+    if (options.platform == "sim")
+        settingsPath =
+            QFileInfo(settingsPath).dir().filePath(QStringLiteral("Settings (Simulated Desktop).plist"));
+    // One program per settings file, on whichever display: a later start hands its files to the running one
+    // and ends.
+    const QString display = qEnvironmentVariable("DISPLAY");
+    ZRSingleInstance instance(ZRSingleInstance::nameForSettingsFile(settingsPath), display);
     switch (instance.claim(files)) {
     case ZRSingleInstance::Role::First:
         setQuitDeadlineFiles(instance.filePaths());
         break;
     case ZRSingleInstance::Role::HandedOver:
         if (files.isEmpty())
-            std::printf("Skaf is already running on this display.\n");
+            std::printf("Skaf is already running%s.\n",
+                        qPrintable(placeText(instance.runningPlace(), display)));
         return 0;
     case ZRSingleInstance::Role::Unreachable:
-        std::fprintf(stderr, "skaf: Skaf already runs on this display but does not answer\n");
+        std::fprintf(stderr, "skaf: Skaf already runs%s but does not answer\n",
+                     qPrintable(placeText(instance.runningPlace(), display)));
         return 1;
     }
 
@@ -265,12 +287,7 @@ int main(int argc, char** argv) {
     }
     Platform::setCurrent(platform.get());
     application.listenToGlobalHotKeys(platform->globalHotKeys());
-    // The settings are read once the desktop is there: its preferences are their global domain. Trying
-    // Skaf on the simulated desktop keeps its settings and actions apart from those of the real one.
-    QString settingsPath = UserDefaults::defaultFilePath();
-    if (options.platform == "sim")
-        settingsPath =
-            QFileInfo(settingsPath).dir().filePath(QStringLiteral("Settings (Simulated Desktop).plist"));
+    // The settings are read once the desktop is there: its preferences are their global domain.
     UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath, &platform->systemPreferences()));
     UserDefaults::standard().load();
     // The log reader takes the program's lines from here on, once the desktop and the settings it reads are

@@ -1,8 +1,11 @@
 #include "shell/ZRSingleInstance.h"
 
+#include "platform/foundation/AtomicFile.h"
 #include "toolkit/ZRLog.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -23,6 +26,15 @@ constexpr int ConnectRetryInterval = 100;
 
 constexpr const char* RefusedProperty = "zrRefused";
 
+constexpr const char LockSuffix[] = ".lock";
+constexpr const char SocketSuffix[] = ".socket";
+// Where the running program runs, for later starts to tell the user.
+constexpr const char PlaceSuffix[] = ".display";
+constexpr qint64 MaximumPlaceBytes = 1024;
+// Hexadecimal digits of the settings file's hash in the name: short enough for a socket path, long enough
+// never to meet another file's.
+constexpr qsizetype NameHashLength = 16;
+
 // File names may hold anything but a slash or a NUL; a display name holds a colon and a dot.
 QString sanitized(QString name) {
     for (QChar& c : name)
@@ -33,8 +45,8 @@ QString sanitized(QString name) {
 
 } // namespace
 
-ZRSingleInstance::ZRSingleInstance(const QString& name, QObject* parent)
-    : QObject(parent), m_name(sanitized(name)),
+ZRSingleInstance::ZRSingleInstance(const QString& name, const QString& place, QObject* parent)
+    : QObject(parent), m_name(sanitized(name)), m_place(place),
       m_directory(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)) {
     // Without a runtime directory of the user's own, the names in the shared temporary folder carry the
     // user's number, so that the programs of two users never take each other for the running one.
@@ -47,21 +59,39 @@ ZRSingleInstance::ZRSingleInstance(const QString& name, QObject* parent)
 ZRSingleInstance::~ZRSingleInstance() {
     if (m_server)
         m_server->close();
+    if (m_wrotePlace)
+        QFile::remove(path(PlaceSuffix));
 }
 
-QString ZRSingleInstance::nameForDisplay(const QString& platformName, const QString& display) {
-    return QStringLiteral("skaf-%1-%2")
-        .arg(platformName, display.isEmpty() ? QStringLiteral("none") : display);
+QString ZRSingleInstance::nameForSettingsFile(const QString& settingsPath) {
+    // The folder may not exist yet; where it does, links to it lead to one name.
+    const QFileInfo file(settingsPath);
+    const QString folder =
+        file.absoluteDir().exists() ? file.absoluteDir().canonicalPath() : file.absolutePath();
+    const QByteArray hash = QCryptographicHash::hash(QFile::encodeName(folder + u'/' + file.fileName()),
+                                                     QCryptographicHash::Sha256)
+                                .toHex()
+                                .left(NameHashLength);
+    return QStringLiteral("skaf-") + QString::fromLatin1(hash);
+}
+
+QString ZRSingleInstance::path(const char* suffix) const {
+    return QDir(m_directory).filePath(m_name + QLatin1String(suffix));
 }
 
 ZRSingleInstance::Role ZRSingleInstance::claim(const QStringList& files) {
-    m_lock = std::make_unique<QLockFile>(QDir(m_directory).filePath(m_name + QStringLiteral(".lock")));
+    m_lock = std::make_unique<QLockFile>(path(LockSuffix));
     // A lock left by a program that crashed is taken over: the lock file names its process.
     if (m_lock->tryLock(0)) {
+        // A place file left by a program that crashed is replaced.
+        m_wrotePlace = writeFileAtomically(path(PlaceSuffix), m_place.toUtf8());
         listen();
         return Role::First;
     }
     m_lock.reset();
+    QFile place(path(PlaceSuffix));
+    if (place.open(QIODevice::ReadOnly))
+        m_runningPlace = QString::fromUtf8(place.read(MaximumPlaceBytes)).trimmed();
     return handOver(files) ? Role::HandedOver : Role::Unreachable;
 }
 
@@ -71,11 +101,17 @@ QStringList ZRSingleInstance::filePaths() const {
         paths << m_lock->fileName();
     if (m_server && m_server->isListening())
         paths << m_server->fullServerName();
+    if (m_wrotePlace)
+        paths << path(PlaceSuffix);
     return paths;
 }
 
+std::optional<QString> ZRSingleInstance::runningPlace() const {
+    return m_runningPlace;
+}
+
 bool ZRSingleInstance::listen() {
-    const QString path = QDir(m_directory).filePath(m_name + QStringLiteral(".socket"));
+    const QString path = this->path(SocketSuffix);
     // We hold the lock, so a socket file left there is stale.
     QLocalServer::removeServer(path);
     m_server = std::make_unique<QLocalServer>();
@@ -120,7 +156,7 @@ bool ZRSingleInstance::handOver(const QStringList& files) {
     QStringList absolute;
     for (const QString& file : files)
         absolute.append(QFileInfo(file).absoluteFilePath());
-    const QString path = QDir(m_directory).filePath(m_name + QStringLiteral(".socket"));
+    const QString path = this->path(SocketSuffix);
     QLocalSocket socket;
     for (int attempt = 0; attempt < ConnectAttempts; ++attempt) {
         socket.connectToServer(path);
