@@ -57,6 +57,8 @@ public:
     // action are kept aside with a log line, the rest loads. False when the stored value is there but
     // is no array (then the tree is empty and the stored value is left as it is until the tree changes).
     bool load();
+    // The last load found a stored value that is no array: the tree is empty though the setting is not.
+    bool storedValueIsUnreadable() const { return m_storedValueUnreadable; }
     // Writes the tree into the settings store and saves it now, when it changed since it loaded; false
     // (logged) when the file could not be written (tried again later) or could not be copied aside.
     bool save();

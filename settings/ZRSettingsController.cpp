@@ -9,6 +9,7 @@
 #include "platform/Workspace.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
+#include "settings/ZRGeneralSettingsControls.h"
 #include "settings/ZRGeneralSettingsPopover.h"
 #include "settings/ZRPaletteEditor.h"
 #include "settings/ZRSettingsPanels.h"
@@ -109,7 +110,8 @@ QPalette darkPalette() {
 
 ZRSettingsController::ZRSettingsController()
     : m_panels(ZRSettingsPanels::standardPanels()), m_sidebar(std::make_unique<ZRSidebarController>(*this)),
-      m_paletteEditor(std::make_unique<ZRPaletteEditor>()) {}
+      m_paletteEditor(std::make_unique<ZRPaletteEditor>()),
+      m_generalSettingsControls(std::make_unique<ZRGeneralSettingsControls>(*this)) {}
 
 ZRSettingsController::~ZRSettingsController() {
     RunLoop::main().cancelPreviousPerformRequests(this);
@@ -123,7 +125,9 @@ ZRSettingsController::~ZRSettingsController() {
     // The wells go before the window that holds them.
     m_paletteEditor.reset();
     m_appearanceChanged.disconnect();
-    // The window and the views in it go before the sidebar they draw.
+    // The controls let go of mouse control before their widgets go; the window and the views in it go
+    // before the sidebar they draw.
+    m_generalSettingsControls.reset();
     m_window.reset();
 }
 
@@ -153,7 +157,28 @@ QComboBox* ZRSettingsController::mouseControlPrioritySelector() const {
 
 // --- Building
 
+void ZRSettingsController::fillSettingsControls() {
+    buildWindowWidgets();
+    m_generalSettingsControls->fillSettingsControls();
+}
+
 void ZRSettingsController::buildSettingsWindow() {
+    buildWindowWidgets();
+    if (m_sidebarLoaded)
+        return;
+    m_sidebarLoaded = true;
+    // The wells come first: seeding the palette on first use adds its examples to the sidebar.
+    m_paletteEditor->setActionRevealer(
+        [this](const std::shared_ptr<ZRAction>& action) { m_sidebar->revealAction(action); });
+    m_paletteEditor->updatePaletteItemWells();
+    if (auto* mouseControl = ZRMainController::mainController().area<ZRMouseController>())
+        mouseControl->setPaletteLayout(m_paletteEditor.get());
+    // The sidebar shows the action store, which the wells or the sidebar load.
+    m_sidebar->reloadSourceListWithSelectedItems(ZRSourceListItems());
+    m_generalSettingsControls->updateSnapActionSelectors();
+}
+
+void ZRSettingsController::buildWindowWidgets() {
     if (m_window)
         return;
     m_window = std::make_unique<ZRSettingsWindow>(*this);
@@ -185,6 +210,9 @@ void ZRSettingsController::buildSettingsWindow() {
     heading->adjustSize();
     heading->move(PaneMargin, PaneMargin);
     m_generalSettingsView->resize(GeneralSettingsWidth, heading->geometry().bottom());
+    const int generalBottom = m_generalSettingsControls->placeGeneralSettings(
+        m_generalSettingsView, heading->geometry().bottom() + LabelGap, PaneMargin, GeneralSettingsWidth);
+    m_generalSettingsView->resize(GeneralSettingsWidth, generalBottom + GeneralSettingsBottomMargin);
 
     buildToolbar();
     buildMenus();
@@ -197,13 +225,6 @@ void ZRSettingsController::buildSettingsWindow() {
 
     updateSourceListTextSize();
     sourceList()->updateFocusPolicy();
-    // The wells come first: seeding the palette on first use adds its examples to the sidebar.
-    m_paletteEditor->setActionRevealer(
-        [this](const std::shared_ptr<ZRAction>& action) { m_sidebar->revealAction(action); });
-    m_paletteEditor->updatePaletteItemWells();
-    if (auto* mouseControl = ZRMainController::mainController().area<ZRMouseController>())
-        mouseControl->setPaletteLayout(m_paletteEditor.get());
-    m_sidebar->reloadSourceListWithSelectedItems(ZRSourceListItems());
 
     ZRMainController::mainController().setSidebarMenuTarget(m_sidebar.get());
     if (Platform::hasCurrent()) {
@@ -230,6 +251,10 @@ void ZRSettingsController::buildPanes() {
         document->resize(PaneWidth, PaneMargin);
         if (tab == ZRSettingsTab::Palette)
             buildPalettePane(document);
+        else if (const int bottom = m_generalSettingsControls->placeControlsInPane(tab, document, PaneMargin,
+                                                                                   PaneMargin, PaneWidth);
+                 bottom > PaneMargin)
+            document->resize(PaneWidth, bottom + PaneMargin);
         scroll->setWidget(document);
         m_panes[tab] = document;
         m_tabView->addWidget(scroll);
@@ -237,10 +262,16 @@ void ZRSettingsController::buildPanes() {
 }
 
 void ZRSettingsController::buildPalettePane(QWidget* document) {
-    int y = PaneMargin;
+    int y =
+        m_generalSettingsControls->placePaletteControlsAbove(document, PaneMargin, PaneMargin, PaneWidth) +
+        LabelGap;
     m_behaviorSelector = new ZRSizeToFitControl(document);
     m_behaviorSelector->setObjectName(QStringLiteral("zoomButtonBehaviorSelector"));
     m_behaviorSelector->addItem(tr("Toggle full screen"), 0);
+    // Past 0 the palette's overlay over the button comes first, and a click on it acts by these.
+    m_behaviorSelector->addItem(tr("Fill the screen or revert"), 1);
+    m_behaviorSelector->addItem(tr("Zoom to fill the screen"), 2);
+    m_behaviorSelector->addItem(tr("Zoom"), 3);
     m_behaviorSelector->move(PaneMargin, y);
     m_behaviorSelector->resize(m_behaviorSelector->sizeHint());
     m_behaviorLabel = new QLabel(tr("when clicking a Zoom button"), document);
@@ -268,12 +299,13 @@ void ZRSettingsController::buildPalettePane(QWidget* document) {
     small.setPointSizeF(small.pointSizeF() * 0.9);
     m_priorityExplanation->setFont(small);
     m_priorityExplanation->setForegroundRole(QPalette::PlaceholderText);
+    const int controlsBottom = m_generalSettingsControls->placePaletteControlsBelow(
+        document, m_priorityRow->geometry().bottom() + LabelGap, PaneMargin, PaneWidth);
 
     // The palette editor's wells fill this container, which grows to their grid when they are made.
     auto* container = new QWidget(document);
     container->setObjectName(QStringLiteral("mouseControlPaletteContainer"));
-    container->setGeometry(PaneMargin, m_priorityRow->geometry().bottom() + PaneMargin,
-                           PaneWidth - 2 * PaneMargin, 0);
+    container->setGeometry(PaneMargin, controlsBottom + PaneMargin, PaneWidth - 2 * PaneMargin, 0);
     m_paletteEditor->setMouseControlPaletteContainer(container);
     document->resize(PaneWidth, container->geometry().bottom() + 1 + PaneMargin);
 }
@@ -421,6 +453,11 @@ void ZRSettingsController::applyInterfaceStyle() {
 bool ZRSettingsController::showSettingsWindow() {
     buildSettingsWindow();
     showPreferencesTab(std::nullopt, true);
+    return true;
+}
+
+bool ZRSettingsController::beginAssigningKeyboardControlHotKey() {
+    showPreferencesTab(ZRSettingsTab::Keyboard, true);
     return true;
 }
 
@@ -659,6 +696,14 @@ void ZRSettingsController::updatePaletteItemWellsAfterDelay() {
 
 bool ZRSettingsController::canHidePaletteItemWell() const {
     return m_paletteEditor->canHidePaletteItemWell();
+}
+
+void ZRSettingsController::updateSnapActionSelectors() {
+    m_generalSettingsControls->updateSnapActionSelectors();
+}
+
+void ZRSettingsController::updateSnapActionSelectorsSoon() {
+    m_generalSettingsControls->updateSnapActionSelectorsSoon();
 }
 
 void ZRSettingsController::refreshAfterActionTreeChange() {

@@ -24,6 +24,7 @@ class QSplitter;
 class QStackedWidget;
 class QToolBar;
 class QToolButton;
+class ZRGeneralSettingsControls;
 class ZRPaletteEditor;
 class ZRSettingsPanels;
 class ZRSidebarController;
@@ -80,15 +81,22 @@ public:
 
     // --- ZRApplicationArea
 
+    // Builds the window's widgets and fills the controls from the settings; the action store stays unloaded.
+    void fillSettingsControls() override;
+    // Builds the window (once), loads the sidebar and with it the action store.
     void buildSettingsWindow() override;
     bool hasSettingsWindow() const override { return true; }
     // Opens the window on the pane it shows (the palette's at first) and brings the program forward.
     bool showSettingsWindow() override;
     bool openFiles(const QStringList& paths) override;
+    // Opens the keyboard pane, where the field of the keyboard controls' hot key is.
+    bool beginAssigningKeyboardControlHotKey() override;
 
     // --- Parts
 
     ZRSidebarController& sidebar() const { return *m_sidebar; }
+    // The controls of the panes and the general settings.
+    ZRGeneralSettingsControls& generalSettingsControls() const { return *m_generalSettingsControls; }
     ZRSettingsPanels& panels() const { return *m_panels; }
     // Replaces the open and save panels (tests); null restores the standard ones.
     void setPanels(std::unique_ptr<ZRSettingsPanels> panels);
@@ -173,9 +181,9 @@ public:
     void updatePaletteItemWellsAfterDelay();
     bool canHidePaletteItemWell() const;
     ZRPaletteEditor& paletteEditor() const { return *m_paletteEditor; }
-    // The snap and drop-snap selectors, now or on the next turn (nothing until the selectors exist).
-    void updateSnapActionSelectors() {}
-    void updateSnapActionSelectorsSoon() {}
+    // The snap and drop-snap selectors, now or on the next turn.
+    void updateSnapActionSelectors();
+    void updateSnapActionSelectorsSoon();
     // The focused action's editor pane (nothing until the action editor exists).
     void updateConfigurationView() {}
     // After the sidebar changed the action tree: the wells, the selectors, and mouse control's features.
@@ -188,6 +196,8 @@ public:
     void windowDidResignKey() override;
 
 private:
+    // The window and its widgets, without loading the sidebar.
+    void buildWindowWidgets();
     void buildPanes();
     void buildPalettePane(QWidget* document);
     void buildToolbar();
@@ -199,6 +209,7 @@ private:
     std::unique_ptr<ZRSettingsPanels> m_panels;
     std::unique_ptr<ZRSidebarController> m_sidebar;
     std::unique_ptr<ZRPaletteEditor> m_paletteEditor;
+    std::unique_ptr<ZRGeneralSettingsControls> m_generalSettingsControls;
     // Declared after the sidebar: the window and the views in it go first.
     std::unique_ptr<ZRSettingsWindow> m_window;
     std::unique_ptr<ZRSplitViewController> m_splitViewController;
@@ -222,6 +233,7 @@ private:
     QLabel* m_behaviorLabel = nullptr;
     std::function<void(QObject*)> m_help;
     bool m_shownOnce = false;
+    bool m_sidebarLoaded = false;
     bool m_helpButtonFlashes = false;
     Connection m_systemPreferencesChanged;
     Connection m_appearanceChanged;

@@ -39,15 +39,6 @@ protected:
         DesktopTest::TearDown();
     }
 
-    // The argument lists given to the preferences tool, in order.
-    std::vector<QStringList> toolRuns() {
-        std::vector<QStringList> runs;
-        for (const auto& run : desktop.processes().runs())
-            if (run.program == desktop.systemPreferences().preferencesToolPath())
-                runs.push_back(run.arguments);
-        return runs;
-    }
-
     // The preferences tool answers as scripted instead of writing.
     void scriptTool(SimProgramBehaviour behaviour) {
         desktop.processes().script(desktop.systemPreferences().preferencesToolPath(), behaviour);

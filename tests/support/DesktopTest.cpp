@@ -66,6 +66,14 @@ UserDefaults::LoadResult DesktopTest::openSettings() {
     return UserDefaults::standard().load();
 }
 
+std::vector<QStringList> DesktopTest::toolRuns() const {
+    std::vector<QStringList> runs;
+    for (const auto& run : desktop.processes().runs())
+        if (run.program == desktop.systemPreferences().preferencesToolPath())
+            runs.push_back(run.arguments);
+    return runs;
+}
+
 void DesktopTest::set(const QString& key, const QVariant& value) {
     UserDefaults::standard().setObject(value, key);
 }

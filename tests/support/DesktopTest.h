@@ -11,10 +11,12 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // Every test on the simulated desktop: a fresh desktop installed as the platform; settings, data and
 // log folders in a scratch folder; the run loop's manual clock behind every wait, the window-access
@@ -35,6 +37,8 @@ protected:
     static void set(const QString& key, const QVariant& value);
 
     bool logged(const QString& text) const { return log->contains(text); }
+    // The argument lists given to the desktop's preferences tool, in order.
+    std::vector<QStringList> toolRuns() const;
 
     QTemporaryDir folder;
 
