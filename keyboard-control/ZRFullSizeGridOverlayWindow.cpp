@@ -337,6 +337,9 @@ void ZRFullSizeGridOverlayWindow::releaseDevices() {
 
 void ZRFullSizeGridOverlayWindow::becomeActive() {
     m_active = true;
+    // The focus window shows with the grid's first cell outlined, not a turn later.
+    RunLoop::main().cancelPreviousPerformRequests(this, UpdateHoverSelector, nullptr);
+    updateHoverCoordinatesWithEvent(nullptr);
     ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
     focus.setCoverAllScreens(m_coversAllScreens);
     focus.setDisplayRegardless(true);

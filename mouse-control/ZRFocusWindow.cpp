@@ -222,6 +222,10 @@ void ZRFocusWindow::updateApertureFrameForWindow(const AXElementRef& window) {
 
 void ZRFocusWindow::setNeedsDisplay() {
     m_pictureIsStale = true;
+    // A window shaped to nothing has nothing to paint, so it would never paint the new picture either: its
+    // shape comes first.
+    if (!m_painting && !mask().isEmpty() && !mask().intersects(rect()))
+        updatePicture();
     m_focusView->update();
 }
 

@@ -50,19 +50,44 @@ bool X11FakeInput::key(KeyCode virtualKey, bool down) {
     return send(down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, static_cast<std::uint8_t>(*keycode));
 }
 
+namespace {
+
+// The status of a grab asked for; one that was granted is given back at once.
+template <class Reply>
+GrabStatus grabStatusReleasing(X11Connection& connection, Reply* reply,
+                               xcb_void_cookie_t (*ungrab)(xcb_connection_t*, xcb_timestamp_t)) {
+    X11Reply<Reply> owned(reply);
+    if (!owned)
+        return GrabStatus::Failed;
+    const GrabStatus status = x11GrabStatus(owned->status);
+    if (status == GrabStatus::Granted) {
+        ungrab(connection.xcb(), XCB_CURRENT_TIME);
+        connection.flush();
+    }
+    return status;
+}
+
+} // namespace
+
 GrabStatus X11FakeInput::tryKeyboardGrab() {
     auto* c = m_connection->xcb();
-    X11Reply<xcb_grab_keyboard_reply_t> reply(
+    return grabStatusReleasing(
+        *m_connection,
         xcb_grab_keyboard_reply(c,
                                 xcb_grab_keyboard(c, 0, m_connection->root(), XCB_CURRENT_TIME,
                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-                                nullptr));
-    if (!reply)
-        return GrabStatus::Failed;
-    const GrabStatus status = x11GrabStatus(reply->status);
-    if (status == GrabStatus::Granted) {
-        xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
-        m_connection->flush();
-    }
-    return status;
+                                nullptr),
+        xcb_ungrab_keyboard);
+}
+
+GrabStatus X11FakeInput::tryPointerGrab() {
+    auto* c = m_connection->xcb();
+    return grabStatusReleasing(
+        *m_connection,
+        xcb_grab_pointer_reply(c,
+                               xcb_grab_pointer(c, 0, m_connection->root(), XCB_EVENT_MASK_BUTTON_PRESS,
+                                                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_WINDOW_NONE,
+                                                XCB_CURSOR_NONE, XCB_CURRENT_TIME),
+                               nullptr),
+        xcb_ungrab_pointer);
 }

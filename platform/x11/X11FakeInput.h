@@ -27,6 +27,8 @@ public:
     // Whether this client, another than the program, could take the keyboard now: it grabs it on the
     // root and lets it go at once.
     GrabStatus tryKeyboardGrab();
+    // The same for the pointer.
+    GrabStatus tryPointerGrab();
 
 private:
     X11FakeInput();

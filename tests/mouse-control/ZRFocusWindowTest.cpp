@@ -225,6 +225,20 @@ TEST_F(FocusWindowTest, WithoutACompositorOnlyOpaqueStrokesAndTheWindowShapedToT
     EXPECT_TRUE(shape.contains(QPoint(101, 900 - 600))) << "the drop frame's stroke";
 }
 
+// Shaped to nothing, the window has nothing to paint: an outline set afterwards shapes it at once, or it
+// would never show.
+TEST_F(FocusWindowTest, WithoutACompositorAnOutlineAfterAnEmptyPictureShapesTheWindowAtOnce) {
+    desktop.screens().setCompositingActive(false);
+    window->setApertureFrame(Aperture);
+    window->setActive(true);
+    render();
+    ASSERT_FALSE(window->mask().intersects(window->rect())) << "nothing to show yet";
+    const Rect outline(800, 200, 300, 200);
+    window->setOutlineFrame(outline);
+    EXPECT_TRUE(window->mask().contains(QPoint(int(outline.midX()), int(900 - outline.maxY() + 2))));
+    window->setActive(false);
+}
+
 // A frame of the moving dashes repaints the rectangles along the outline, one by one, and leaves the picture
 // as a whole repaint at that phase would: the tall sides, painted lying down and turned upright, too.
 TEST_F(FocusWindowTest, ADashFrameRepaintsTheOutlineAsAWholeRepaintWould) {
