@@ -172,6 +172,30 @@ TEST_F(FullSizeGridTest, TheHotKeyOpensAGridPerDisplayHoldingBothDevicesStarting
     EXPECT_EQ(beeps, 0);
 }
 
+// The palette's placeholder grid opens it on a click: it starts at the cell under the mouse.
+TEST_F(FullSizeGridTest, OpenedByAClickItStartsUnderTheMouse) {
+    launch();
+    auto* area = ZRMainController::mainController().area<ZRKeyboardController>();
+    struct OpeningButton : QWidget {
+        std::function<void()> opens;
+        void mouseReleaseEvent(QMouseEvent*) override { opens(); }
+    } button;
+    button.opens = [&] {
+        area->activateForWindow(ZRCopyFrontmostFocusedWindow(), Rect(100, 400, 400, 300), LeftUsable, {});
+    };
+    desktop.movePointer(Point(1625, 600));
+    QTest::mouseClick(&button, Qt::LeftButton);
+    RunLoop::main().runPending();
+    ASSERT_TRUE(panel() && panel()->isActive());
+    EXPECT_FALSE(panel()->assumeKeyboardInteraction());
+    EXPECT_EQ(currentIndex(), 1u);
+    EXPECT_EQ(grid(1).hoverCoordinates(), ZRGridCoordinatesMake(2, 0));
+    EXPECT_EQ(grid(1).draggedToCoordinates(), ZRGridCoordinatesNone);
+    EXPECT_FALSE(grid(1).dragging());
+    press(Key::Escape);
+    EXPECT_TRUE(closedAndFree());
+}
+
 TEST_F(FullSizeGridTest, ArrowsAndViKeysMoveTheSelectionAcrossDisplaysShiftExtendsIt) {
     launch();
     using Keys = std::vector<std::pair<KeyCode, ModifierFlags>>;

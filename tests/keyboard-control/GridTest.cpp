@@ -162,6 +162,21 @@ TEST_F(GridCountTest, AGridWithoutSettingsKeysHasNoCellsAndIgnoresThePointer) {
     EXPECT_FALSE(grid.grab().isNull()) << "draws nothing, without failing";
 }
 
+TEST_F(GridCountTest, CountsChangedAfterTheCellsWereMadeReachNoFurtherThanTheCells) {
+    const auto grid = configurationGrid();
+    grid->setNumberOfColumns(50);
+    grid->setNumberOfRows(50);
+    const ZRGridEvent corner = at(*grid, grid->width() - 2, grid->height() - 2);
+    EXPECT_EQ(grid->coordinatesFromEvent(&corner, true), ZRGridCoordinatesMake(5, 3));
+    EXPECT_EQ(grid->cellColorForColumn(49, 49, false), grid->cellColorForColumn(0, 0, true));
+    grid->setHoverCoordinates(ZRGridCoordinatesMake(49, 49));
+    grid->setDraggedToCoordinates(ZRGridCoordinatesMake(0, 0));
+    grid->setDragging(true);
+    EXPECT_FALSE(grid->grab().isNull());
+    grid->determineColumns(nullptr, nullptr, true);
+    EXPECT_EQ(grid->numberOfColumns(), 6);
+}
+
 // --- Cells
 
 using GridLayoutTest = GridTest;
@@ -200,6 +215,34 @@ TEST_F(GridLayoutTest, RectanglesHaveOnePointGapsAndTheLastColumnAndRowTakeTheRo
                 }
             }
         }
+    }
+}
+
+TEST_F(GridLayoutTest, TheConfigurationGridTakesTheFirstScreensProportionsAndItsCellsReachTheEdge) {
+    struct Case {
+        const char* name;
+        Rect visibleFrame;
+        int width;
+        int rows;
+        int height;
+    };
+    const Case cases[] = {
+        {"a wide screen", Rect(0, 0, 1920, 1080), 300, 4, 169},
+        {"a portrait screen: a square", Rect(0, 0, 1080, 1920), 300, 4, 300},
+        {"a very flat screen: ten points a row", Rect(0, 0, 3840, 400), 300, 4, 40},
+        {"a very flat screen and a narrow grid: its width", Rect(0, 0, 3840, 400), 30, 4, 30},
+    };
+    for (const Case& c : cases) {
+        desktop.setScreenFrame(screen, Rect(0, 0, c.visibleFrame.width(), c.visibleFrame.height()),
+                               c.visibleFrame);
+        set(ConfigurationColumns, 7);
+        set(ConfigurationRows, c.rows);
+        const auto grid = configurationGrid(nullptr, c.width);
+        EXPECT_EQ(grid->height(), c.height) << c.name;
+        const auto& relative = grid->representedRelativeCellFrame();
+        EXPECT_EQ(relative.at(6, 0)->maxX(), 1) << c.name;
+        EXPECT_EQ(relative.at(0, c.rows - 1)->maxY(), 1) << c.name;
+        EXPECT_EQ(*relative.at(1, 1), Rect(1 / 7.0, 1.0 / c.rows, 1 / 7.0, 1.0 / c.rows)) << c.name;
     }
 }
 
