@@ -1,7 +1,5 @@
 // A miniature screen as a user meets it: in a window on the X11 test display with openbox, beside an xterm
 // that takes and gives back the active state (xdotool), checked with the pixels the server holds.
-#include "TestDisplay.h"
-
 #include "platform/foundation/UserDefaults.h"
 #include "settings/ZRScreenBackgroundView.h"
 #include "shell/ZRProcessFlags.h"
@@ -18,22 +16,7 @@
 
 namespace {
 
-class Environment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        TestDisplay::use(QStringLiteral(SKAF_X11_DISPLAY_STATE));
-        static int argc = 1;
-        static char name[] = "skaf_settings_x11_tests";
-        static char* argv[] = {name, nullptr};
-        m_application = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_application.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_application;
-};
-
-[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new Environment);
+// The test display and the application object come from the X11 tests' support.
 
 // Runs the event loop, animations included, until the condition holds or the time is up.
 bool waitUntil(const std::function<bool()>& condition, int milliseconds = 5000) {

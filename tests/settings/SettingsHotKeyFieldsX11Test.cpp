@@ -1,5 +1,6 @@
-// The keyboard menu's field as a user meets it: on the private test display with openbox, beside an
-// xterm, the program's hot keys grabbed on the root, keys typed with xdotool (XTest).
+// The keyboard menu's field as a user meets it in the keyboard pane of the settings window: on the private
+// test display with openbox, beside an xterm, the program's hot keys grabbed on the root, keys typed with
+// xdotool (XTest).
 #include "HotKeyFieldTestSupport.h"
 #include "X11TestSupport.h"
 
@@ -8,6 +9,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/x11/X11FakeInput.h"
 #include "platform/x11/X11Platform.h"
+#include "settings/ZRSettingsController.h"
 #include "shell/ZRMainController.h"
 
 #include <QScreen>
@@ -16,6 +18,9 @@
 namespace {
 
 using namespace X11Test;
+
+// The picture of the field takes in its label and some of the pane around it.
+constexpr QSize FieldPictureMargin(150, 20);
 
 // An action that puts the frontmost window on the left half on Control-Shift-F5.
 constexpr char SettingsWithAnAction[] = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -57,19 +62,24 @@ protected:
         ASSERT_TRUE(xterm);
         ZRMainController& controller = ZRMainController::mainController();
         application.setHotKeyHandler(&controller);
+        auto area = std::make_unique<ZRSettingsController>();
+        settings = area.get();
+        controller.addArea(std::move(area));
         controller.applicationWillFinishLaunching();
         controller.applicationDidFinishLaunching();
 
         auto scripted = std::make_unique<ScriptedFieldAlerts>();
         alerts = scripted.get();
         ZRHotKeyTextView::setAlerts(std::move(scripted));
-        view = std::make_unique<FieldWindow>(controller.keyboardMenuHotKeyTextView());
-        view->window->move(100, 100);
-        ASSERT_TRUE(view->showActive());
+        field = controller.keyboardMenuHotKeyTextView();
+        window = settings->preferencesWindow();
+        window->move(100, 100);
+        settings->showPreferencesTab(ZRSettingsTab::Keyboard, true);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        ASSERT_TRUE(field->isVisible()) << "the field is in the keyboard pane";
     }
 
     void TearDown() override {
-        view.reset();
         ZRHotKeyTextView::setAlerts(nullptr);
         ZRMainController::destroyMainController();
         ZRActionManager::setActionManager(nullptr);
@@ -83,9 +93,9 @@ protected:
     static void xdotool(const QStringList& arguments) { run(QStringLiteral("xdotool"), arguments); }
 
     void clickField() {
-        const QPoint point = view->field->mapToGlobal(view->field->rect().center());
+        const QPoint point = field->mapToGlobal(field->rect().center());
         xdotool({"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"});
-        ASSERT_TRUE(waitUntil([&] { return view->field->isRecording() && view->field->holdsKeyboard(); }));
+        ASSERT_TRUE(waitUntil([&] { return field->isRecording() && field->holdsKeyboard(); }));
     }
 
     // The window openbox calls active, from another client's view.
@@ -99,12 +109,14 @@ protected:
     std::unique_ptr<X11FakeInput> input;
     std::unique_ptr<Client> xterm;
     ScriptedFieldAlerts* alerts = nullptr;
-    std::unique_ptr<FieldWindow> view;
+    ZRSettingsController* settings = nullptr;
+    QMainWindow* window = nullptr;
+    ZRHotKeyTextView* field = nullptr;
 };
 
 TEST_F(SettingsHotKeyFieldsX11Test, WhileRecordingTheKeysComeToTheFieldAndAreJudgedThere) {
     const auto xtermFrame = xwininfoGeometry(xterm->window());
-    const auto ourFrame = xwininfoGeometry(static_cast<std::uint32_t>(view->window->winId()));
+    const auto ourFrame = xwininfoGeometry(static_cast<std::uint32_t>(window->winId()));
     const long ours = activeWindow();
     int hotKeyPresses = 0;
     const Connection counting = platform->globalHotKeys().hotKeyEvent.connect(
@@ -118,23 +130,28 @@ TEST_F(SettingsHotKeyFieldsX11Test, WhileRecordingTheKeysComeToTheFieldAndAreJud
     xdotool({"key", "alt+Tab"});
     ASSERT_TRUE(waitUntil([&] { return alerts->beeps == 2; }));
     processEvents(300);
-    EXPECT_TRUE(view->field->isRecording());
+    EXPECT_TRUE(field->isRecording());
     EXPECT_EQ(xwininfoGeometry(xterm->window()), xtermFrame);
-    EXPECT_EQ(xwininfoGeometry(static_cast<std::uint32_t>(view->window->winId())), ourFrame);
+    EXPECT_EQ(xwininfoGeometry(static_cast<std::uint32_t>(window->winId())), ourFrame);
     EXPECT_EQ(activeWindow(), ours) << "openbox switched windows";
     EXPECT_EQ(hotKeyPresses, 0);
-    saveFieldPicture(view->window->screen()->grabWindow(0, 80, 60, 300, 140).toImage(),
-                     QStringLiteral("hot-key-field-x11-recording"));
+    const QWidget* container = field->containerView();
+    const QRect around(
+        container->mapToGlobal(QPoint(-FieldPictureMargin.width(), -FieldPictureMargin.height())),
+        container->size() + 2 * FieldPictureMargin);
+    saveFieldPicture(
+        window->screen()->grabWindow(0, around.x(), around.y(), around.width(), around.height()).toImage(),
+        QStringLiteral("hot-key-field-x11-recording"));
 
     xdotool({"key", "Escape"});
-    ASSERT_TRUE(waitUntil([&] { return !view->field->isRecording(); }));
+    ASSERT_TRUE(waitUntil([&] { return !field->isRecording(); }));
     EXPECT_TRUE(waitUntil([&] { return input->tryKeyboardGrab() == GrabStatus::Granted; }))
         << "the keyboard is given back";
 
     // Recorded: registered with the desktop and stored in the settings file.
     clickField();
     xdotool({"key", "ctrl+shift+F6"});
-    ASSERT_TRUE(waitUntil([&] { return !view->field->isRecording(); }));
+    ASSERT_TRUE(waitUntil([&] { return !field->isRecording(); }));
     EXPECT_EQ(alerts->beeps, 2);
     EXPECT_TRUE(ZRMainController::mainController().settingsHotKeyIsActive(QStringLiteral("Keyboard Menu")));
     ASSERT_TRUE(UserDefaults::standard().save());
