@@ -84,3 +84,48 @@ start_skaf() {
     children+=($!)
     wait_for grep -qs "running on the x11 desktop" "$log"
 }
+
+# x y width of a window's inside, as xwininfo reports it.
+frame_of() {
+    xwininfo -id "$1" |
+        awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /^ *Width/ {w=$NF} END {print x, y, w}'
+}
+active_window() { xprop -root _NET_ACTIVE_WINDOW | awk '{print $NF}'; }
+
+# Moves the pointer by (dx, dy) in equal steps, as a hand would: relative XTest motion, since xdotool's
+# absolute moves warp the pointer, which makes no motion event.
+glide() {
+    local i
+    for i in $(seq "$3"); do
+        xdotool mousemove_relative -- $(($1 / $3)) $(($2 / $3))
+        sleep 0.02
+    done
+}
+
+# Points of the settings window found in its pixels (see window-pixels.py), one "x,y" per line.
+settings_window_points() {
+    local x y _
+    read -r x y _ <<<"$(frame_of "$1")"
+    xwd -silent -id "$1" >"$home/window.xwd"
+    python3 "$(dirname "$0")/window-pixels.py" "$home/window.xwd" "$x" "$y" "$2"
+}
+
+# A click there, as "x,y".
+click_at() {
+    local x y
+    IFS=, read -r x y <<<"$1"
+    xdotool mousemove "$x" "$y" click 1
+}
+
+# The settings file's value of a key, as Python's reader (not ours) reads it; empty without one.
+stored_setting() {
+    python3 - "$XDG_CONFIG_HOME/Skaf/Settings.plist" "$1" <<'PYTHON'
+import plistlib, sys
+try:
+    with open(sys.argv[1], 'rb') as f:
+        value = plistlib.load(f).get(sys.argv[2])
+except (OSError, plistlib.InvalidFileException):
+    value = None
+print('' if value is None else value)
+PYTHON
+}

@@ -19,22 +19,6 @@ fail() {
 release_keys() { xdotool keyup ctrl alt super 2>/dev/null || true; }
 trap 'release_keys; cleanup' EXIT
 
-# x y width of the xterm's inside, as xwininfo reports it.
-frame_of() {
-    xwininfo -id "$window" |
-        awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /^ *Width/ {w=$NF} END {print x, y, w}'
-}
-active_window() { xprop -root _NET_ACTIVE_WINDOW | awk '{print $NF}'; }
-# Moves the pointer by (dx, dy) in equal steps, as a hand would: relative XTest motion, since xdotool's
-# absolute moves warp the pointer, which makes no motion event.
-glide() {
-    local i
-    for i in $(seq "$3"); do
-        xdotool mousemove_relative -- $(($1 / $3)) $(($2 / $3))
-        sleep 0.02
-    done
-}
-
 start_xterm 60x20+200+150
 start_skaf || fail "skaf did not start"
 wait_for settings_window_active || fail "the settings window did not take the keyboard"
@@ -43,7 +27,7 @@ sleep 0.5
 
 xdotool windowactivate --sync "$window"
 active=$(active_window)
-read -r x0 y0 w0 <<<"$(frame_of)"
+read -r x0 y0 w0 <<<"$(frame_of "$window")"
 xdotool mousemove $((x0 + 100)) $((y0 + 50))
 # The event stream learns where the warp left the pointer.
 glide 1 1 1
@@ -51,23 +35,23 @@ sleep 0.1
 
 xdotool keydown ctrl alt
 glide 200 100 20
-moved() { read -r x y _ <<<"$(frame_of)"; [ $((x - x0 - 200)) -ge -1 ] && [ $((x - x0 - 200)) -le 1 ] &&
+moved() { read -r x y _ <<<"$(frame_of "$window")"; [ $((x - x0 - 200)) -ge -1 ] && [ $((x - x0 - 200)) -le 1 ] &&
     [ $((y - y0 - 100)) -ge -1 ] && [ $((y - y0 - 100)) -le 1 ]; }
-wait_for moved || fail "the xterm did not follow the pointer: from $x0 $y0 to $(frame_of)"
-echo "moved from $x0 $y0 to $(frame_of)"
+wait_for moved || fail "the xterm did not follow the pointer: from $x0 $y0 to $(frame_of "$window")"
+echo "moved from $x0 $y0 to $(frame_of "$window")"
 
 xdotool keyup ctrl alt
-read -r x1 y1 w1 <<<"$(frame_of)"
+read -r x1 y1 w1 <<<"$(frame_of "$window")"
 glide 50 0 5
 sleep 0.3
-[ "$(frame_of)" = "$x1 $y1 $w1" ] || fail "the xterm moved without the keys: $(frame_of), was $x1 $y1 $w1"
+[ "$(frame_of "$window")" = "$x1 $y1 $w1" ] || fail "the xterm moved without the keys: $(frame_of "$window"), was $x1 $y1 $w1"
 
 cell=$(xprop -id "$window" WM_NORMAL_HINTS | awk '/resize increment/ {print $(NF-2)}')
 xdotool keydown ctrl alt super
 glide 120 0 12
-grown() { read -r _ _ w <<<"$(frame_of)"; [ $((w - w1 - 120)) -gt "-$cell" ] && [ $((w - w1 - 120)) -lt "$cell" ]; }
-wait_for grown || fail "the xterm did not grow by 120 within a cell of $cell: $w1 to $(frame_of)"
+grown() { read -r _ _ w <<<"$(frame_of "$window")"; [ $((w - w1 - 120)) -gt "-$cell" ] && [ $((w - w1 - 120)) -lt "$cell" ]; }
+wait_for grown || fail "the xterm did not grow by 120 within a cell of $cell: $w1 to $(frame_of "$window")"
 xdotool keyup ctrl alt super
-echo "grown from width $w1 to $(frame_of), cells of $cell"
+echo "grown from width $w1 to $(frame_of "$window"), cells of $cell"
 
 [ "$(active_window)" = "$active" ] || fail "the active window changed from $active to $(active_window)"

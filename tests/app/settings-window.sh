@@ -44,35 +44,10 @@ stop() {
 }
 position() { xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}'; }
 
-# The sidebar's action rows on the screen, top to bottom: every row but the header and the gap shows an
-# icon at its left end; the four sections and the header (its title starts there too) come first. Read from
-# the window's pixels.
+# The sidebar's action rows on the screen, top to bottom: the four sections and the "Custom" header come
+# first.
 action_rows() {
-    xwd -silent -id "$window" >"$home/window.xwd"
-    python3 - "$home/window.xwd" $(position) <<'PYTHON'
-import struct, sys
-data = open(sys.argv[1], 'rb').read()
-left, top = int(sys.argv[2]), int(sys.argv[3])
-header = struct.unpack('>25I', data[:100])
-size, width, height, order, bpp, stride, ncolors = header[0], header[4], header[5], header[7], header[11], header[12], header[19]
-masks = header[14:17]
-pixels = size + ncolors * 12
-# Drawn on: far from the white and light grey of the sidebar in one colour at least.
-def dark(x, y):
-    offset = pixels + y * stride + x * bpp // 8
-    value = int.from_bytes(data[offset:offset + 4], 'little' if order == 0 else 'big')
-    return min((value & m) >> ((m & -m).bit_length() - 1) for m in masks) < 200
-# Below the toolbar, whose bottom edge is the first dark line across the sidebar's width.
-start = next(y for y in range(height) if all(dark(x, y) for x in range(60, 180, 10)))
-rows, run = [], []
-for y in range(start + 2, height):
-    if any(dark(x, y) for x in range(14, 42)):
-        run.append(y)
-    elif run:
-        rows.append((run[0] + run[-1]) // 2)
-        run = []
-print(' '.join('%d,%d' % (left + 80, top + y) for y in rows[5:]))
-PYTHON
+    settings_window_points "$window" sidebar-rows | tail -n +6 | tr '\n' ' '
 }
 
 # XTest presses, moves in steps and releases, as a hand does.
