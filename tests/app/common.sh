@@ -85,6 +85,13 @@ start_skaf() {
     wait_for grep -qs "running on the x11 desktop" "$log"
 }
 
+# Ends the test with the message and what the program wrote. Tests that keep other output define their own.
+fail() {
+    echo "$1"
+    cat "$home/skaf.log" "$log" 2>/dev/null || true
+    exit 1
+}
+
 # x y width of a window's inside, as xwininfo reports it.
 frame_of() {
     xwininfo -id "$1" |

@@ -11,11 +11,6 @@ write_settings '  <key>Hover</key><true/>
   <key>ZRDebugLog</key><true/>
   <key>Quit Without Confirmation</key><true/>'
 
-fail() {
-    echo "$1"
-    cat "$home/skaf.log" "$log"
-    exit 1
-}
 release_keys() { xdotool keyup ctrl alt super 2>/dev/null || true; }
 trap 'release_keys; cleanup' EXIT
 

@@ -8,12 +8,6 @@ set -euo pipefail
 
 source "$(dirname "$0")/common.sh"
 
-fail() {
-    echo "$1"
-    cat "$home/skaf.log" "$log" 2>/dev/null || true
-    exit 1
-}
-
 settings_window() { xdotool search --onlyvisible --name '^Skaf$' 2>/dev/null | head -n 1; }
 # The first of the window's types, the one the window manager takes (Qt adds "normal" for those that know no
 # other).

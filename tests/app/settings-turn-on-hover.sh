@@ -2,16 +2,11 @@
 # A new user turns hover on in the settings window: a click on the sidebar's "Hover" row and one on the
 # switch at the top of its pane, and at once an xterm follows the pointer while Control and Alt are held.
 # Clicks, keys and the pointer go through XTest; the places to click are read from the window's pixels.
-# Arguments: the skaf program and the file that names the test display.
+# Arguments: the skaf program and the state folder of the test display's fixture.
 set -euo pipefail
 
 source "$(dirname "$0")/common.sh"
 
-fail() {
-    echo "$1"
-    cat "$home/skaf.log" "$log" 2>/dev/null || true
-    exit 1
-}
 release_keys() { xdotool keyup ctrl alt 2>/dev/null || true; }
 trap 'release_keys; cleanup' EXIT
 
