@@ -38,6 +38,9 @@ QList<QWidget*> siblingsBelow(const QWidget* view) {
     for (QWidget* sibling : siblings) {
         if (sibling == view)
             continue;
+        // A hidden row above the view gave its room to the view: the view overlaps it, but it stays above.
+        if (sibling->isHidden() && sibling->y() < view->y())
+            continue;
         if (hidden ? sibling->y() >= viewBottom : sibling->y() + sibling->height() > viewBottom)
             below += sibling;
     }

@@ -700,6 +700,13 @@ TEST_F(GeneralSettingsTest, PicturesOfThePanesAndTheGeneralSettings) {
             // The whole pane, also what the window would scroll to.
             QWidget* pane = settings().pane(tab);
             EXPECT_LE(pane->childrenRect().bottom(), pane->height()) << tab.toStdString();
+            // Rows shown, hidden and shown again, and the palette's wells grown below them, never overlap.
+            const auto rows = pane->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            for (const QWidget* a : rows)
+                for (const QWidget* b : rows)
+                    EXPECT_TRUE(a == b || a->isHidden() || b->isHidden() ||
+                                !a->geometry().intersects(b->geometry()))
+                        << a->objectName().toStdString() << " over " << b->objectName().toStdString();
             saveScreenshot(pane->grab().toImage(),
                            QStringLiteral("general-settings-") + tab.toLower() + "-pane" + look);
         }

@@ -177,6 +177,17 @@ TEST_F(ControlsTest, HidingAViewMovesTheSiblingsBelowIt) {
     EXPECT_EQ(below->y(), 30);
     EXPECT_EQ(beside->y(), 10);
 
+    // A row hidden above a view that then grows stays above it: the view overlaps the room it gave up.
+    QWidget pane;
+    auto* hiddenRow = new QWidget(&pane);
+    auto* grid = new QWidget(&pane);
+    hiddenRow->setGeometry(0, 10, 100, 20);
+    grid->setGeometry(0, 40, 100, 0);
+    EXPECT_TRUE(setVisible(hiddenRow, false, 28));
+    EXPECT_EQ(grid->y(), 12);
+    moveSiblingsBelowUpByDelta(grid, -200);
+    EXPECT_EQ(hiddenRow->y(), 10);
+
     auto* lonely = new QWidget(new QWidget(&parent));
     lonely->setGeometry(0, 0, 10, 10);
     moveSiblingsBelowUpByDelta(lonely, 5);
