@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <memory>
 
 class QWidget;
 
@@ -19,4 +20,10 @@ public:
     virtual void deleteSelectedConfigurations() = 0;
     virtual void selectionDidUpdateInCollectionView(QWidget* collectionView) {}
     virtual void sequenceDidUpdateInCollectionView(QWidget* collectionView) {}
+
+    // Collection views hold their delegate without owning it: this tells them when it has gone.
+    std::weak_ptr<const void> lifetime() const { return m_lifetime; }
+
+private:
+    std::shared_ptr<const int> m_lifetime = std::make_shared<const int>(0);
 };

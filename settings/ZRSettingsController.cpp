@@ -1,6 +1,8 @@
 #include "settings/ZRSettingsController.h"
 
+#include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
+#include "actions/ZRActionManager.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseController.h"
 #include "mouse-control/ZRSystemWindowSettings.h"
@@ -9,8 +11,12 @@
 #include "platform/Workspace.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
+#include "settings/ZRActionConfigurationCollectionView.h"
+#include "settings/ZRActionEditor.h"
+#include "settings/ZRActionScrollView.h"
 #include "settings/ZRGeneralSettingsControls.h"
 #include "settings/ZRGeneralSettingsPopover.h"
+#include "settings/ZRIconSizes.h"
 #include "settings/ZRPaletteEditor.h"
 #include "settings/ZRSettingsPanels.h"
 #include "settings/ZRSettingsSymbols.h"
@@ -122,6 +128,12 @@ ZRSettingsController::~ZRSettingsController() {
             mouseControl->setPaletteLayout(nullptr);
     }
     m_systemPreferencesChanged.disconnect();
+    if (m_window) {
+        ZRActionEditor::uninstall();
+        if (ZRActionManager* store = ZRActionManager::actionManagerIfMade();
+            store && store->collectionView() == m_collectionView)
+            store->setCollectionView(nullptr);
+    }
     // The wells go before the window that holds them.
     m_paletteEditor.reset();
     m_appearanceChanged.disconnect();
@@ -173,6 +185,9 @@ void ZRSettingsController::buildSettingsWindow() {
     m_paletteEditor->updatePaletteItemWells();
     if (auto* mouseControl = ZRMainController::mainController().area<ZRMouseController>())
         mouseControl->setPaletteLayout(m_paletteEditor.get());
+    ZRActionManager& store = ZRActionManager::actionManager();
+    store.setCollectionView(m_collectionView);
+    m_collectionView->setDelegate(&store);
     // The sidebar shows the action store, which the wells or the sidebar load.
     m_sidebar->reloadSourceListWithSelectedItems(ZRSourceListItems());
     m_generalSettingsControls->updateSnapActionSelectors();
@@ -181,6 +196,8 @@ void ZRSettingsController::buildSettingsWindow() {
 void ZRSettingsController::buildWindowWidgets() {
     if (m_window)
         return;
+    ZRAction::setMenuTemplateIconSize(ZRMenuItemIconSize());
+    ZRActionEditor::install();
     m_window = std::make_unique<ZRSettingsWindow>(*this);
     m_window->setWindowTitle(tr("Settings"));
     ZRApplyApplicationModeToWindow(m_window.get());
@@ -251,6 +268,8 @@ void ZRSettingsController::buildPanes() {
         document->resize(PaneWidth, PaneMargin);
         if (tab == ZRSettingsTab::Palette)
             buildPalettePane(document);
+        else if (tab == ZRSettingsTab::Custom)
+            buildCustomPane(document);
         else if (const int bottom = m_generalSettingsControls->placeControlsInPane(tab, document, PaneMargin,
                                                                                    PaneMargin, PaneWidth);
                  bottom > PaneMargin)
@@ -308,6 +327,20 @@ void ZRSettingsController::buildPalettePane(QWidget* document) {
     container->setGeometry(PaneMargin, controlsBottom + PaneMargin, PaneWidth - 2 * PaneMargin, 0);
     m_paletteEditor->setMouseControlPaletteContainer(container);
     document->resize(PaneWidth, container->geometry().bottom() + 1 + PaneMargin);
+}
+
+void ZRSettingsController::buildCustomPane(QWidget* document) {
+    // The selected action's editor pane, in a collection view whose height the pane's document follows.
+    auto* scroll = new ZRActionScrollView(document);
+    scroll->setObjectName(QStringLiteral("actionScrollView"));
+    scroll->setWidgetResizable(false);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_collectionView = new ZRActionConfigurationCollectionView;
+    m_collectionView->setObjectName(QStringLiteral("configurationCollectionView"));
+    scroll->setWidget(m_collectionView);
+    m_collectionView->setResizableContainerView(document);
+    document->resize(PaneWidth, 0);
+    m_collectionView->tileConfigurationViewsIncludingMovingViews(true, false);
 }
 
 void ZRSettingsController::buildToolbar() {
@@ -684,6 +717,16 @@ void ZRSettingsController::sourceListTextSizeChanged(bool fromNotification) {
 
 void ZRSettingsController::reflectVisualActionChange() {
     sourceList()->updateDisplay();
+}
+
+void ZRSettingsController::updateConfigurationView() {
+    ZRActionManager* store = ZRActionManager::actionManagerIfMade();
+    if (!store || !m_collectionView)
+        return;
+    if (const auto action = store->focusAction())
+        if (ZRActionEditor* editor = ZRActionEditor::editorForAction(*action))
+            editor->updateConfigurationView();
+    m_collectionView->tileConfigurationViewsIncludingMovingViews(true, true);
 }
 
 void ZRSettingsController::updatePaletteItemWells() {

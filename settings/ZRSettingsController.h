@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Signal.h"
+#include "settings/ZRActionConfigurationCollectionView.h"
 #include "settings/ZRGeneralSettingsPopover.h"
 #include "settings/ZRSettingsTabIdentifier.h"
 #include "settings/ZRSettingsWindow.h"
@@ -184,8 +185,10 @@ public:
     // The snap and drop-snap selectors, now or on the next turn.
     void updateSnapActionSelectors();
     void updateSnapActionSelectorsSoon();
-    // The focused action's editor pane (nothing until the action editor exists).
-    void updateConfigurationView() {}
+    // The focused action's editor pane: filled again, and placed in the "Custom" pane (or taken out of it
+    // when no action has the focus).
+    void updateConfigurationView();
+    ZRActionConfigurationCollectionView* configurationCollectionView() const { return m_collectionView; }
     // After the sidebar changed the action tree: the wells, the selectors, and mouse control's features.
     void refreshAfterActionTreeChange();
 
@@ -200,6 +203,7 @@ private:
     void buildWindowWidgets();
     void buildPanes();
     void buildPalettePane(QWidget* document);
+    void buildCustomPane(QWidget* document);
     void buildToolbar();
     void buildMenus();
     void applyInterfaceStyle();
@@ -230,6 +234,7 @@ private:
     QComboBox* m_prioritySelector = nullptr;
     QLabel* m_priorityExplanation = nullptr;
     ZRSizeToFitControl* m_behaviorSelector = nullptr;
+    QPointer<ZRActionConfigurationCollectionView> m_collectionView;
     QLabel* m_behaviorLabel = nullptr;
     std::function<void(QObject*)> m_help;
     bool m_shownOnce = false;

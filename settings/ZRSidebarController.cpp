@@ -531,6 +531,7 @@ void ZRSidebarController::selectionDidChange() {
     }
     m_settings.setTabViewHidden(false);
     ZRActionManager::actionManager().setFocusAction(selected.front()->action());
+    m_settings.updateConfigurationView();
     m_settings.showSelectedRowTab(selected.front()->relevantTab());
 }
 

@@ -198,6 +198,8 @@ void ZRSidebarController::rename() {
 void ZRSidebarController::undoActionStateChange() {
     if (const auto item = selectedActionSourceListItem()) {
         item->action()->undo();
+        // The pane shows the state stepped to before the next edit reads it.
+        m_settings.updateConfigurationView();
         m_settings.reflectVisualActionChange();
     }
 }
@@ -205,6 +207,8 @@ void ZRSidebarController::undoActionStateChange() {
 void ZRSidebarController::redoActionStateChange() {
     if (const auto item = selectedActionSourceListItem()) {
         item->action()->redo();
+        // The pane shows the state stepped to before the next edit reads it.
+        m_settings.updateConfigurationView();
         m_settings.reflectVisualActionChange();
     }
 }

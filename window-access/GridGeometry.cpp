@@ -13,8 +13,6 @@ namespace {
 
 const QString MaximumDimensionSizeKey = QStringLiteral("Grid: Maximum Dimension Size");
 const QString MinimumExtendedRulePointsSizeKey = QStringLiteral("Grid: Extended Rule: Minimum Points Size");
-const QString LimitKeySuffix = QStringLiteral(": Limit");
-const QString DeltaKeySuffix = QStringLiteral(": Delta");
 const QString SpacingKey = QStringLiteral("Grid Spacing");
 const QString SpacingGapKey = QStringLiteral("Grid Spacing: Gap");
 const QString SpacingAppliesToEdgesKey = QStringLiteral("Grid Spacing: Apply To Edges");
@@ -112,14 +110,14 @@ std::int64_t ZRGridGeometry::sizeOfGridDimension(const QString& key,
         return WindowAccessDefaults::integerValue(ruleKey);
     };
     if (extendedRules) {
-        const QString limitKey = key + LimitKeySuffix;
+        const QString limitKey = key + ZRGridDimensionKey::LimitSuffix;
         const std::int64_t givenLimit = readRuleValue(limitKey);
         const std::int64_t room = givenLimit < 0 ? size - minimum : maximum - size;
         if (givenLimit != 0 && room > 0) {
             const std::int64_t points = std::max(magnitude(givenLimit), minimumExtendedRulePointsSize());
             ruleLimit = givenLimit > 0 ? points : -points;
             text += (givenLimit > 0 ? QStringLiteral("<") : QStringLiteral(">")) + QString::number(points);
-            const std::int64_t givenDelta = readRuleValue(limitKey + DeltaKeySuffix);
+            const std::int64_t givenDelta = readRuleValue(limitKey + ZRGridDimensionKey::DeltaSuffix);
             if (givenDelta >= 1) {
                 ruleDelta = std::min(givenDelta, room);
                 text +=

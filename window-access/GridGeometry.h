@@ -16,6 +16,9 @@ inline const QString ConfigurationGridColumns = QStringLiteral("Configuration Gr
 inline const QString ConfigurationGridRows = QStringLiteral("Configuration Grid: Rows");
 inline const QString MouseControlsGridColumns = QStringLiteral("Mouse Controls Grid: Columns");
 inline const QString MouseControlsGridRows = QStringLiteral("Mouse Controls Grid: Rows");
+// The extended rules of a dimension live under its key followed by these: the limit, and the limit's step.
+inline const QString LimitSuffix = QStringLiteral(": Limit");
+inline const QString DeltaSuffix = QStringLiteral(": Delta");
 } // namespace ZRGridDimensionKey
 
 // A rectangle in fractions (0 to 1) of a grid's inner frame.
