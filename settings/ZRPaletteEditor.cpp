@@ -2,13 +2,14 @@
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
+#include "mouse-control/ZRPaletteLayout.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "resources/Resources.h"
 #include "settings/ZRPaletteItemButton.h"
 #include "settings/ZRPaletteItemWell.h"
-#include "settings/ZRPaletteLayout.h"
+#include "settings/ZRStandardPaletteItem.h"
 #include "toolkit/ViewExtensions.h"
 #include "toolkit/ZRLog.h"
 
@@ -96,14 +97,13 @@ ZRPaletteEditor::~ZRPaletteEditor() {
 }
 
 int ZRPaletteEditor::wellSideForContainerWidth(int width) {
-    const int columns = int(ZRPaletteLayout::NumberOfColumns);
+    const int columns = int(ZRPaletteLayout::Columns);
     return std::max(1, (std::max(0, width) + WellGap) / columns - WellGap);
 }
 
 QSize ZRPaletteEditor::gridSizeForWellSide(int side) {
     const int step = side + WellGap;
-    return {int(ZRPaletteLayout::NumberOfColumns) * step - WellGap,
-            int(ZRPaletteLayout::NumberOfRows) * step - WellGap};
+    return {int(ZRPaletteLayout::Columns) * step - WellGap, int(ZRPaletteLayout::Rows) * step - WellGap};
 }
 
 void ZRPaletteEditor::revealAction(const std::shared_ptr<ZRAction>& action) {
@@ -155,8 +155,8 @@ void ZRPaletteEditor::buildWells() {
     int visible = 0;
     const int side = wellSideForContainerWidth(m_container ? m_container->width() : 0);
     const int step = side + WellGap;
-    for (std::int64_t row = 0; row < ZRPaletteLayout::NumberOfRows; ++row) {
-        for (std::int64_t column = 0; column < ZRPaletteLayout::NumberOfColumns; ++column) {
+    for (std::int64_t row = 0; row < ZRPaletteLayout::Rows; ++row) {
+        for (std::int64_t column = 0; column < ZRPaletteLayout::Columns; ++column) {
             auto* well = new ZRPaletteItemWell(*this, m_container);
             well->setGeometry(int(column) * step, int(row) * step, side, side);
             const QString identifier = ZRPaletteLayout::coordinatesIdentifier(column, row);
@@ -167,10 +167,9 @@ void ZRPaletteEditor::buildWells() {
                     ++visible;
                 }
             } else if (const auto number = storedInteger(value)) {
-                const auto item = ZRStandardPaletteItems::standardPaletteItem(*number);
-                if (item && seen.insert(*item).second) {
-                    well->setDummyPosition(*item);
-                    if (hidden.contains(*item))
+                if (ZRPaletteLayout::isStandardPaletteItem(*number) && seen.insert(*number).second) {
+                    well->setDummyPosition(*number);
+                    if (hidden.contains(*number))
                         well->setHiddenByUser(true);
                     else
                         ++visible;
@@ -184,7 +183,7 @@ void ZRPaletteEditor::buildWells() {
                 well->show();
         }
     }
-    if (seen.size() != ZRStandardPaletteItems::All.size()) {
+    if (seen.size() != ZRPaletteLayout::StandardPaletteItems.size()) {
         for (ZRPaletteItemWell* well : m_wells) {
             if (const auto item = ZRStandardPaletteItems::defaultItemAt(well->column(), well->row())) {
                 ZRLog("inserting missing palette item %lu at %@", qint64(*item),

@@ -4,6 +4,7 @@
 #include "actions/ZRActionManager.h"
 #include "actions/ZRPaletteIconMetrics.h"
 #include "actions/ZRStandardPaletteItemImage.h"
+#include "mouse-control/ZRPaletteLayout.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
 #include "settings/ZRActionScrollView.h"
@@ -379,11 +380,11 @@ Qt::DropAction ZRPaletteItemWell::dragOperation(const QMimeData& data,
     if (fromSidebar)
         return Qt::IgnoreAction;
     const bool isInteger = element.typeId() == QMetaType::Int || element.typeId() == QMetaType::LongLong;
-    const auto item = ZRStandardPaletteItems::standardPaletteItem(isInteger ? element.toLongLong() : 0);
-    if (!item)
+    const std::int64_t item = isInteger ? element.toLongLong() : ZRStandardPaletteItemNone;
+    if (!ZRPaletteLayout::isStandardPaletteItem(item))
         return Qt::IgnoreAction;
     if (draggedDummyPosition)
-        *draggedDummyPosition = *item;
+        *draggedDummyPosition = item;
     return Qt::MoveAction;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "mouse-control/ZRMouseControlPaletteLayout.h"
-#include "settings/ZRPaletteLayout.h"
+#include "settings/ZRStandardPaletteItem.h"
 #include "toolkit/ZRKeyWindowReflectingView.h"
 
 #include <QImage>

@@ -1,12 +1,13 @@
 #include "SettingsTestSupport.h"
 
 #include "mouse-control/ZRMouseController.h"
+#include "mouse-control/ZRPaletteLayout.h"
 #include "platform/foundation/PropertyList.h"
 #include "settings/ZRPaletteEditor.h"
 #include "settings/ZRPaletteItemButton.h"
 #include "settings/ZRPaletteItemWell.h"
-#include "settings/ZRPaletteLayout.h"
 #include "settings/ZRSourceListPasteboard.h"
+#include "settings/ZRStandardPaletteItem.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -24,7 +25,7 @@ class PaletteEditorTest : public SettingsTest {
 protected:
     ZRPaletteEditor& editor() const { return settings().paletteEditor(); }
     ZRPaletteItemWell* well(int column, int row) const {
-        return editor().wells()[std::size_t(row * ZRPaletteLayout::NumberOfColumns + column)];
+        return editor().wells()[std::size_t(row * ZRPaletteLayout::Columns + column)];
     }
     // What the wells hold, row by row: "." empty, a standard item's number, or an action's title; hidden
     // items in brackets.
@@ -32,7 +33,7 @@ protected:
         QStringList rows;
         for (int row = firstRow; row <= lastRow; ++row) {
             QStringList cells;
-            for (int column = 0; column < ZRPaletteLayout::NumberOfColumns; ++column) {
+            for (int column = 0; column < ZRPaletteLayout::Columns; ++column) {
                 const ZRPaletteItemWell* w = well(column, row);
                 QString cell = w->paletteAction()        ? w->paletteAction()->displayNameWithSuffixes()
                                : w->dummyPosition() >= 0 ? QString::number(w->dummyPosition())
