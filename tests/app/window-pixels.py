@@ -5,6 +5,7 @@ as a hand would. Prints screen points "x,y", one per line, given the window's up
   window-pixels.py DUMP LEFT TOP sidebar-rows   the rows of the sidebar with an icon, top to bottom
   window-pixels.py DUMP LEFT TOP pane-control   the first control at the left margin of the shown pane
   window-pixels.py DUMP LEFT TOP gear           the general settings' button at the toolbar's right end
+  window-pixels.py DUMP LEFT TOP palette-items  the centres of the palette pane's glyphs in its lowest row of them
 """
 import struct
 import sys
@@ -65,10 +66,36 @@ def gear(dump):
     return []
 
 
+def palette_items(dump):
+    # The lowest band of glyphs in the pane (the standard items, when no row below holds an item), then
+    # its glyphs from left to right.
+    left = SIDEBAR_WIDTH + 1 + PANE_MARGIN
+    columns = range(left, dump.width - 4)
+    band = []
+    for y in range(dump.height - 1, dump.toolbar_bottom(), -1):
+        if any(dump.dark(x, y) for x in columns):
+            band.append(y)
+        elif band:
+            break
+    if not band:
+        return []
+    marked = [x for x in columns if any(dump.dark(x, y) for y in band)]
+    glyphs, run = [], [marked[0]]
+    for x in marked[1:]:
+        if x - run[-1] > 2:
+            glyphs.append(run)
+            run = []
+        run.append(x)
+    glyphs.append(run)
+    middle = (band[0] + band[-1]) // 2
+    return [((g[0] + g[-1]) // 2, middle) for g in glyphs]
+
+
 def main():
     dump = Dump(sys.argv[1])
     left, top = int(sys.argv[2]), int(sys.argv[3])
-    points = {'sidebar-rows': sidebar_rows, 'pane-control': pane_control, 'gear': gear}[sys.argv[4]](dump)
+    points = {'sidebar-rows': sidebar_rows, 'pane-control': pane_control, 'gear': gear,
+              'palette-items': palette_items}[sys.argv[4]](dump)
     print('\n'.join('%d,%d' % (left + x, top + y) for x, y in points))
 
 

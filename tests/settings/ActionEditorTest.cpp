@@ -10,6 +10,7 @@
 #include "settings/ZRActionEditor.h"
 #include "settings/ZRActionSnapshotPreviewView.h"
 #include "settings/ZRConfigurationCollectionView.h"
+#include "settings/ZRIconSizes.h"
 #include "settings/ZRPositionView.h"
 #include "toolkit/InterfaceLoader.h"
 #include "window-access/GridGeometry.h"
@@ -477,6 +478,29 @@ TEST_F(ActionEditorTest, ControlsEditTheAction) {
     EXPECT_FALSE(useGridEditor.actionGridCustomizeButton()->isVisibleTo(useGridEditor.configurationView()));
     useGridEditor.actionGridSyncSwitch()->click();
     EXPECT_TRUE(useGrid->gridDimensionsDictionary().isEmpty());
+}
+
+TEST_F(ActionEditorTest, WithoutIndividualDimensionsTheGridFieldsEditTheSettings) {
+    set(ZRActionEditor::DisableIndividualGridDimensionsKey, true);
+    auto action = actionOfType(ZRActionTypeMoveAndResize, QStringLiteral("Shared"));
+    ZRActionEditor& editor = show(action);
+    type(editor.configurationGridColumnsField(), QStringLiteral("12"));
+    EXPECT_TRUE(action->gridDimensionsDictionary().isEmpty());
+    EXPECT_EQ(UserDefaults::standard().integerForKey(QStringLiteral("Configuration Grid: Columns")), 12);
+    editor.changeSetting(editor.grid());
+    EXPECT_TRUE(action->gridDimensionsDictionary().isEmpty()) << "a grid click stores the frame only";
+}
+
+TEST(MenuItemIconSizeTest, StoredSizesAreKeptWithinTheirLimits) {
+    const std::pair<QVariant, Size> cases[] = {
+        {QVariant(), Size(19, 14)},
+        {QStringLiteral("{24, 18}"), Size(24, 18)},
+        {QStringLiteral("{4, 40}"), Size(10, 30)},
+        {QStringLiteral("nonsense"), Size(10, 10)},
+        {QStringLiteral("{nan, 12}"), Size(10, 10)},
+    };
+    for (const auto& [stored, size] : cases)
+        EXPECT_EQ(ZRMenuItemIconSizeForValue(stored), size) << stored.toString().toStdString();
 }
 
 TEST_F(ActionEditorTest, APaneOutlivingItsActionDoesNothing) {
