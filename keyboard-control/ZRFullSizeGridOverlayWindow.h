@@ -53,6 +53,7 @@ public:
     static ZRFullSizeGridOverlayWindow* sharedPanelByCreatingIfNecessary(bool create);
     // Ends the shared panel (quit, tests).
     static void destroySharedPanel();
+    // A panel of the grid; it takes no frame of its own, as it stands for every display from off them.
     static ZRFullSizeGridOverlayWindow* overlayPanelWithFrame(const Rect& frame);
     // Opens the grid for the window (frames Cocoa) on its display, or on every display when there are
     // several and "Mouse Controls Grid: Full Size: Cover All Displays" is on. The dimensions are an

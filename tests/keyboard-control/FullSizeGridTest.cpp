@@ -325,6 +325,11 @@ TEST_F(FullSizeGridTest, AClickOrADragChoosesCellsAndAnythingElseEndsIt) {
     EXPECT_EQ(currentIndex(), 1u);
     EXPECT_EQ(grid(1).hoverCoordinates(), ZRGridCoordinatesMake(2, 0));
     EXPECT_EQ(grid(0).hoverCoordinates(), ZRGridCoordinatesNone);
+    // Shift extends from the cell under the mouse.
+    press(Key::LeftArrow, ModifierFlag::Shift);
+    EXPECT_EQ(grid(1).hoverCoordinates(), ZRGridCoordinatesMake(2, 0));
+    EXPECT_EQ(grid(1).draggedToCoordinates(), ZRGridCoordinatesMake(1, 0));
+    desktop.movePointer(quartzMiddleOf(grid(1), 2, 0));
     desktop.pressLeftButton();
     EXPECT_EQ(ZRFocusWindow::defaultFocusWindow().activeCounter(), 2)
         << "the drag shows around the window too";

@@ -494,6 +494,8 @@ TEST_F(OverlayGridTest, TheHeightFollowsTheStyleTheScreenAndTheHexagonGap) {
         {"hexagons without a gap", ZRGridStyleHexagons, Rect(0, 0, 1920, 1080), 0, 160},
         {"hexagons with the default gap", ZRGridStyleHexagons, Rect(0, 0, 1920, 1080), {}, 160},
         {"hexagons with a gap of 9", ZRGridStyleHexagons, Rect(0, 0, 1920, 1080), 9, 156},
+        {"a broken gap counts as the largest spacing", ZRGridStyleHexagons, Rect(0, 0, 1920, 1080), 1000000,
+         112},
         {"circles", ZRGridStyleCircles, Rect(0, 0, 1920, 1080), {}, 200},
         {"points", ZRGridStylePoints, Rect(0, 0, 1920, 1080), {}, 215},
     };
