@@ -78,7 +78,15 @@ if command -v dbus-daemon >/dev/null; then
     export DBUS_SESSION_BUS_ADDRESS
     DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$folder/bus-address")
 fi
-start_display_process openbox </dev/null >/dev/null 2>&1
+# openbox's own configuration, but with no desktop switch while a dragged window rests at the left or right
+# edge: that is where snapping asks the user to rest it.
+openbox_configuration=()
+if [ -r /etc/xdg/openbox/rc.xml ]; then
+    sed 's|<screenEdgeWarpTime>[0-9]*</screenEdgeWarpTime>|<screenEdgeWarpTime>0</screenEdgeWarpTime>|' \
+        /etc/xdg/openbox/rc.xml >"$folder/openbox.xml"
+    openbox_configuration=(--config-file "$folder/openbox.xml")
+fi
+start_display_process openbox "${openbox_configuration[@]}" </dev/null >/dev/null 2>&1
 for _ in $(seq 50); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.1
