@@ -32,10 +32,10 @@ void paintOverlayPicture(QPainter& painter, QWidget* window, const QImage& pictu
         return;
     }
     OpaqueOverlayPicture opaque = opaqueOverlayPicture(picture);
-    if (window->mask() != opaque.shape) {
-        // An empty mask means no mask, the whole window: a shape beside the window shows nothing instead.
-        window->setMask(opaque.shape.isEmpty() ? QRegion(-1, -1, 1, 1) : opaque.shape);
-    }
+    // An empty mask means no mask, the whole window: a shape beside the window shows nothing instead.
+    const QRegion shape = opaque.shape.isEmpty() ? QRegion(-1, -1, 1, 1) : opaque.shape;
+    if (window->mask() != shape)
+        window->setMask(shape);
     painter.save();
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.setClipRegion(opaque.shape);

@@ -54,6 +54,12 @@ protected:
         case QEvent::Hide:
             report();
             break;
+        case QEvent::UpdateRequest:
+            // A window shaped to nothing is never exposed, so it would never paint what it now has to show:
+            // unshaped, it is, and its painting shapes it again.
+            if (!m_window->mask().isEmpty() && !m_window->mask().intersects(m_window->rect()))
+                m_window->clearMask();
+            break;
         default:
             break;
         }

@@ -107,3 +107,71 @@ TEST_F(SnappingX11, ASnappedXtermDraggedToTheMiddleGetsItsSizeBackAndFollowsTheP
     EXPECT_NEAR(followed->y(), back->y() - 50, 2);
     EXPECT_NEAR(followed->width(), frame.width(), Cell);
 }
+
+// A compositing manager that starts or stops while the preview shows, or while it is hidden, changes how
+// the preview reaches the screen at once: its outline stays drawn, the xterm shows through inside it, and
+// the window is shaped to its outline only without the compositor.
+TEST_F(SnappingX11, APreviewFollowsACompositorThatStartsAndStopsWhileItShowsAndWhileItIsHidden) {
+    ASSERT_TRUE(startXterm());
+    ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
+    const auto compositing = [&] { return platform->screens().compositingActive(); };
+    // The outline's line runs down the inside of the half's far edge: white dashes on the dark screen.
+    const auto shows = [&](const Rect& half, bool composited) {
+        const double edge = half.x() > 0 ? half.x() : half.maxX() - 10;
+        const QImage strip = screenPixels(QRect(int(edge), 300, 10, 400));
+        int white = 0;
+        for (int y = 0; y < strip.height(); ++y)
+            for (int x = 0; x < strip.width(); ++x)
+                white += qGray(strip.pixel(x, y)) > 200;
+        // A point of the xterm on the screen, however far it was dragged off it.
+        const auto terminalFrame = now();
+        const QPoint inTerminal =
+            terminalFrame ? QPoint(int(std::min(terminalFrame->midX(), 1590.0)), int(terminalFrame->midY()))
+                          : QPoint();
+        const bool xtermShows =
+            terminalFrame && qGray(screenPixels(QRect(inTerminal, QSize(1, 1))).pixel(0, 0)) > 240;
+        return focus.isActive() && isViewable(focus.winId()) && white > 40 && xtermShows &&
+               focus.mask().isEmpty() == composited;
+    };
+    const auto preview = [&](const QString& name, const Rect& half, bool composited) {
+        EXPECT_TRUE(waitUntil([&] { return shows(half, composited); })) << name.toStdString();
+        saveScreenshot(screenPixels(QRect(0, 0, 1600, 1000)), name);
+    };
+    const Rect rightHalf(800, 0, 800, 1000);
+
+    dragToTheLeftEdge();
+    preview(QStringLiteral("snap-x11-preview-before-compositor"), LeftHalf, false);
+    auto compositor = Compositor::start();
+    ASSERT_TRUE(compositor);
+    ASSERT_TRUE(waitUntil(compositing));
+    preview(QStringLiteral("snap-x11-preview-compositor-started"), LeftHalf, true);
+    EXPECT_TRUE(xwininfoText(focus.winId()).contains(QStringLiteral("Depth: 32"))) << "it can blend";
+    compositor.reset();
+    ASSERT_TRUE(waitUntil([&] { return !compositing(); }));
+    preview(QStringLiteral("snap-x11-preview-compositor-stopped"), LeftHalf, false);
+    release();
+    ASSERT_TRUE(waitUntil([&] { return near(now(), LeftHalf); }));
+    ASSERT_TRUE(waitUntil([&] { return !isViewable(focus.winId()); }));
+
+    // While it is hidden: shown next, the preview follows the compositor as it is then.
+    compositor = Compositor::start();
+    ASSERT_TRUE(compositor);
+    ASSERT_TRUE(waitUntil(compositing));
+    const auto snapped = now();
+    ASSERT_TRUE(snapped);
+    press({snapped->x() + 80, titleBar.y - frame.y() + snapped->y()});
+    glide(1598 - pointer.x, 500 - pointer.y, 30);
+    processEvents(400);
+    preview(QStringLiteral("snap-x11-preview-compositor-started-while-hidden"), rightHalf, true);
+    release();
+    ASSERT_TRUE(waitUntil([&] { return !isViewable(focus.winId()); }));
+    compositor.reset();
+    ASSERT_TRUE(waitUntil([&] { return !compositing(); }));
+    const auto right = now();
+    ASSERT_TRUE(right);
+    press({right->x() + 80, titleBar.y - frame.y() + right->y()});
+    glide(2 - pointer.x, 500 - pointer.y, 30);
+    processEvents(400);
+    preview(QStringLiteral("snap-x11-preview-compositor-stopped-while-hidden"), LeftHalf, false);
+    release();
+}

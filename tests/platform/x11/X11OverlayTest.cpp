@@ -60,6 +60,17 @@ protected:
     void keyPressEvent(QKeyEvent* event) override { keys += event->key(); }
 };
 
+// A card that may have nothing to draw for a while, as an overlay whose content comes and goes.
+class SometimesCard : public ZRSelfDrawingOverlayPanel {
+public:
+    SometimesCard() : ZRSelfDrawingOverlayPanel(Rect(), 10, true, true) { setGeometry(OverlayRect); }
+    void drawOverlayInBounds(QPainter& painter, const QRectF& bounds, QWidget*) override {
+        if (draws)
+            painter.fillRect(bounds, CardColor);
+    }
+    bool draws = false;
+};
+
 // Counts the hot-key presses the application object hands on.
 class HotKeyCounter : public ZRHotKeyHandler {
 public:
@@ -242,6 +253,21 @@ TEST_F(X11Overlays, WithoutACompositorTheClearCornerShowsTheXtermAndWithOneTrans
     EXPECT_TRUE(waitUntil([&] { return !platform->screens().compositingActive(); }));
     EXPECT_EQ(changes, 2);
     EXPECT_TRUE(waitUntil([&] { return screenPixel(middle) == CardColor; })) << "opaque again";
+
+    // A compositor that comes or goes while the overlay is hidden: it follows it when it shows again.
+    overlay.hide();
+    compositor = Compositor::start();
+    ASSERT_TRUE(compositor);
+    ASSERT_TRUE(waitUntil([&] { return platform->screens().compositingActive(); }));
+    ASSERT_TRUE(show(overlay));
+    EXPECT_TRUE(waitUntil([&] { return near(screenPixel(middle), blended); }));
+    EXPECT_TRUE(near(screenPixel(corner), beneath));
+    overlay.hide();
+    compositor.reset();
+    ASSERT_TRUE(waitUntil([&] { return !platform->screens().compositingActive(); }));
+    ASSERT_TRUE(show(overlay));
+    EXPECT_TRUE(waitUntil([&] { return screenPixel(middle) == CardColor; }));
+    EXPECT_EQ(screenPixel(corner), beneath) << "cut away again, not black";
 }
 
 TEST_F(X11Overlays, OurKeyboardGrabShutsOthersOutUntilItIsGivenBack) {
@@ -428,4 +454,24 @@ TEST_F(X11Overlays, EscapeDuringATitleBarDragReachesTheEventStream) {
     EXPECT_EQ(keys[0].keyCode, Key::Escape);
     EXPECT_EQ(keys[1].type, TapEventType::KeyUp);
     EXPECT_EQ(keys[0].location, pointer);
+}
+
+// Without a compositor, an overlay with nothing to draw shapes itself to nothing rather than showing a black
+// window; once it has something to draw again, it shows it, though a window shaped to nothing is never
+// asked to paint.
+TEST_F(X11Overlays, AnOverlayWithNothingToDrawShowsWhatLiesBeneathAndLaterWhatItDraws) {
+    auto terminal = xterm(QStringLiteral("80x24+100+100"));
+    ASSERT_TRUE(terminal);
+    processEvents(300);
+    const QPoint middle = OverlayRect.center();
+    const QColor beneath = screenPixel(middle);
+    SometimesCard overlay;
+    ASSERT_TRUE(show(overlay));
+    processEvents(200);
+    EXPECT_EQ(screenPixel(middle), beneath) << "not black";
+    for (bool draws : {true, false, true}) {
+        overlay.draws = draws;
+        overlay.contentView()->update();
+        EXPECT_TRUE(waitUntil([&] { return screenPixel(middle) == (draws ? CardColor : beneath); })) << draws;
+    }
 }
