@@ -315,10 +315,13 @@ void ZRSidebarController::openFiles(const QStringList& paths) {
         else
             ZRLog("cannot import %@: only files ending in .skaf or .plist hold actions", path);
     }
-    if (importFromWrapperDictionaries(readableDictionaries(readable)))
+    if (importFromWrapperDictionaries(readableDictionaries(readable))) {
         m_settings.showPreferencesTab(ZRSettingsTab::Custom, true);
-    else if (!readable.isEmpty())
-        ZRLog("cannot import from URLs: %@", readable.join(QStringLiteral(", ")));
+    } else if (!paths.isEmpty()) {
+        // A file handed to the program that gives nothing is heard, not only logged.
+        ZRLog("cannot import from URLs: %@", paths.join(QStringLiteral(", ")));
+        m_settings.beep();
+    }
 }
 
 void ZRSidebarController::exportIconsViaMenuItem(const ZRSourceListItems& rows) {

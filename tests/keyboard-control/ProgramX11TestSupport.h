@@ -54,8 +54,9 @@ protected:
         xterm = X11Test::Client::start(QStringLiteral("xterm"), geometry);
         return xterm != nullptr;
     }
-    // Writes the settings file and starts the program in a home of its own; true once its log has the line.
-    bool startSkaf(const QString& settings, const QByteArray& logLine) {
+    // Writes the settings file and starts the program in a home of its own, with the arguments after its
+    // own; true once its log has the line.
+    bool startSkaf(const QString& settings, const QByteArray& logLine, const QStringList& arguments = {}) {
         if (!QDir(home.path()).mkpath(QStringLiteral("config/Skaf")))
             return false;
         QFile file(home.filePath(QStringLiteral("config/Skaf/Settings.plist")));
@@ -71,11 +72,13 @@ protected:
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
         skaf.setProcessEnvironment(environment);
         skaf.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        skaf.start(QStringLiteral(SKAF_PROGRAM), {QStringLiteral("--platform"), QStringLiteral("x11")});
-        return X11Test::waitUntil([&] {
-            QFile log(home.filePath(QStringLiteral("state/Skaf/Skaf.jsonl")));
-            return log.open(QIODevice::ReadOnly) && log.readAll().contains(logLine);
-        });
+        skaf.start(QStringLiteral(SKAF_PROGRAM),
+                   QStringList{QStringLiteral("--platform"), QStringLiteral("x11")} + arguments);
+        return X11Test::waitUntil([&] { return logHas(logLine); });
+    }
+    bool logHas(const QByteArray& text) const {
+        QFile log(home.filePath(QStringLiteral("state/Skaf/Skaf.jsonl")));
+        return log.open(QIODevice::ReadOnly) && log.readAll().contains(text);
     }
 
     void press(KeyCode keyCode) {

@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QMimeData>
 #include <QProcess>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -200,6 +201,47 @@ TEST_F(SidebarEditingTest, ImportsXmlAndBinaryFilesAsNewSetsAndSkipsWhatIsNoActi
     sidebar().import_();
     EXPECT_EQ(beeps, 1);
     EXPECT_TRUE(logged(QStringLiteral("cannot import from URLs: ")));
+}
+
+// An exported file cut short on its way: whichever way it comes in, the user hears the beep, the log says
+// which file, and the actions stay as they were.
+TEST_F(SidebarEditingTest, ATruncatedExportedFileIsRefusedWithTheBeepAndALogLine) {
+    addActions({QStringLiteral("Kept")});
+    select({QStringLiteral("Kept")});
+    const QString whole = folder.filePath(QStringLiteral("whole.skaf"));
+    panels->exportPath = whole;
+    sidebar().export_();
+    QFile file(whole);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const QString cut = folder.filePath(QStringLiteral("cut.skaf"));
+    QFile truncated(cut);
+    ASSERT_TRUE(truncated.open(QIODevice::WriteOnly));
+    truncated.write(bytes.left(bytes.size() / 2));
+    truncated.close();
+
+    const struct {
+        const char* way;
+        std::function<void()> import;
+    } ways[] = {
+        {"skaf FILE", [&] { ZRMainController::mainController().openFiles({cut}); }},
+        {"File > Import",
+         [&] {
+             panels->importPaths = {cut};
+             sidebar().import_();
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        beeps = 0;
+        log->clear();
+        way.import();
+        RunLoop::main().runPending();
+        EXPECT_EQ(beeps, 1);
+        EXPECT_TRUE(logged(QStringLiteral("cannot import from URLs: ") + cut));
+        EXPECT_EQ(storeTitles(), QStringList{QStringLiteral("Kept")});
+    }
 }
 
 // Qt's selection grows with the square of its ranges: a large import, one range per row, froze the window.
