@@ -303,6 +303,8 @@ int main(int argc, char** argv) {
     ZRDropZoneManager& dropZones = ZRDropZoneManager::dropZoneManager();
     mouseControl->setDropZones(&dropZones);
     controller.actions().setDropZones(&dropZones);
+    // A palette item's action closes the palette.
+    controller.actions().setPalette(mouseControl.get());
     controller.addArea(std::move(mouseControl));
     auto settings = std::make_unique<ZRSettingsController>();
     settings->setHelpHandler([](QObject* sender) { ZRHelpManager::helpManager().help(sender); });

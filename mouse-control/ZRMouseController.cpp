@@ -13,6 +13,7 @@
 #include "mouse-control/ZRMouseControlSnapping.h"
 #include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseEventTapCallback.h"
+#include "mouse-control/ZRPalette.h"
 #include "mouse-control/ZRSnapping.h"
 #include "mouse-control/ZRSystemWindowSettings.h"
 #include "platform/Platform.h"
@@ -195,6 +196,8 @@ ZRMouseController::ZRMouseController()
     m_hover = m_ownHover.get();
     m_ownSnapping = std::make_unique<ZRSnapping>(*this);
     m_snapping = m_ownSnapping.get();
+    m_ownPalette = std::make_unique<ZRPalette>(*this);
+    m_palette = m_ownPalette.get();
     setDelayReader(nullptr);
     followTappedEventSettings();
     // Whether drop snap is on depends on the layouts and their hot keys; a burst of changes (a store
@@ -226,6 +229,22 @@ void ZRMouseController::setSnapping(ZRMouseControlSnapping* snapping) {
 
 void ZRMouseController::setPalette(ZRMouseControlPalette* palette) {
     m_palette = palette ? palette : &noPalette;
+}
+
+void ZRMouseController::setPaletteGridFactory(ZRPaletteGridFactory factory) {
+    m_ownPalette->setPaletteGridFactory(std::move(factory));
+}
+
+void ZRMouseController::skaf(ZROverlayGridInterface& grid) {
+    m_ownPalette->skaf(grid);
+}
+
+void ZRMouseController::hideOverlayRegardless() {
+    m_palette->hideOverlayRegardless();
+}
+
+AXElementRef ZRMouseController::focusReferenceWindow() const {
+    return m_ownPalette->focusReferenceWindow();
 }
 
 void ZRMouseController::setDropZones(ZRMouseControlDropZones* dropZones) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "actions/ZRPaletteHiding.h"
 #include "mouse-control/ZRMouseEventTapCallback.h"
+#include "mouse-control/ZROverlayGridInterface.h"
+#include "platform/Accessibility.h"
 #include "platform/EventStream.h"
 #include "platform/Signal.h"
 #include "shell/ZRApplicationArea.h"
@@ -18,6 +21,8 @@ class ZRMouseControlPalette;
 class ZRMouseControlPaletteLayout;
 class ZRMouseControlSettingsControls;
 class ZRMouseControlSnapping;
+class ZROverlayGridInterface;
+class ZRPalette;
 class ZRSettingsControlSender;
 class ZRSnapping;
 
@@ -26,7 +31,7 @@ class ZRSnapping;
 // the parts that act on them: hover, snapping, the palette, the drop zones and the keyboard menu. A part
 // not given yet leaves its events alone. Delayed requests on behalf of the palette are made with this
 // controller as their target. Main thread only.
-class ZRMouseController : public ZRApplicationArea {
+class ZRMouseController : public ZRApplicationArea, public ZRPaletteHiding {
 public:
     // Left mouse down and up, right mouse down, mouse moved, left mouse dragged and flags changed.
     static constexpr std::uint64_t EventMask =
@@ -44,7 +49,7 @@ public:
     ZRMouseController& operator=(const ZRMouseController&) = delete;
 
     // --- The parts that act on tapped events; null takes a part away again. The caller keeps them alive.
-    // Hover and snapping are the controller's own until others are given.
+    // Hover, snapping and the palette are the controller's own until others are given.
 
     void setHover(ZRMouseControlHover* hover);
     void setSnapping(ZRMouseControlSnapping* snapping);
@@ -63,6 +68,21 @@ public:
     // The settings' palette editor, whose cells the palette shows; null for none.
     void setPaletteLayout(ZRMouseControlPaletteLayout* layout) { m_paletteLayout = layout; }
     ZRMouseControlPaletteLayout* paletteLayout() const { return m_paletteLayout; }
+    // Keyboard control's grid in the palette; without one "Mouse Controls Grid" counts as off.
+    void setPaletteGridFactory(ZRPaletteGridFactory factory);
+
+    // --- The palette's services to the parts above
+
+    // The controller's own palette, which also closes after a palette item's action.
+    ZRPalette& ownPalette() const { return *m_ownPalette; }
+    // The palette's action with a grid as sender: the full-size grid's chosen cell sets the frame of the
+    // window it controls.
+    void skaf(ZROverlayGridInterface& grid);
+    // The window the focus window follows: the one dragged for snapping, the hovered one, the keyboard
+    // control panel's, the palette's, the full-size grid's; null for none.
+    AXElementRef focusReferenceWindow() const;
+    // ZRPaletteHiding: the palette closes at once, after a palette item's action and from its menus.
+    void hideOverlayRegardless() override;
     // How the settings window reads a delay setting (seconds); until one is given, the stored value.
     using DelayReader = std::function<double(const QString& userDefaultName)>;
     void setDelayReader(DelayReader reader);
@@ -123,6 +143,7 @@ private:
     double m_tapRetryDelay = TapRetryDelay;
     bool m_terminated = false;
     // Last: they go first, while the rest of the controller is still there.
+    std::unique_ptr<ZRPalette> m_ownPalette;
     std::unique_ptr<ZRSnapping> m_ownSnapping;
     std::unique_ptr<ZRHover> m_ownHover;
 };

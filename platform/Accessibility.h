@@ -4,12 +4,12 @@
 
 #include <sys/types.h>
 
+#include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <QString>
-#include <QStringList>
 #include <variant>
 #include <vector>
 
@@ -23,19 +23,19 @@ using AXElementRef = std::shared_ptr<AXElement>;
 using WindowNumber = std::uint32_t;
 
 // An attribute value. Positions and sizes are in Quartz coordinates.
-using AXValue = std::variant<std::monostate, bool, std::int64_t, double, QString, Point, Size, Rect, AXElementRef,
-                             std::vector<AXElementRef>>;
+using AXValue = std::variant<std::monostate, bool, std::int64_t, double, QString, Point, Size, Rect,
+                             AXElementRef, std::vector<AXElementRef>>;
 
 enum class AXError {
     Success,
     Failure,
     IllegalArgument,
-    InvalidElement,        // the element has gone (its window closed, its application quit)
-    CannotComplete,        // no answer within the messaging timeout
+    InvalidElement, // the element has gone (its window closed, its application quit)
+    CannotComplete, // no answer within the messaging timeout
     AttributeUnsupported,
     ActionUnsupported,
     NoValue,
-    APIDisabled,           // the program is not trusted
+    APIDisabled, // the program is not trusted
 };
 
 // Attribute, action and notification names, as the program's records and logs use them.
@@ -129,9 +129,13 @@ public:
     virtual AXElementRef elementAtPosition(Point quartzPoint) = 0;
     // The element of a running application, or null.
     virtual AXElementRef applicationElement(pid_t processIdentifier) = 0;
+    // The window element of one of the program's own top-level windows (its native window id), with its
+    // title-bar buttons as the desktop draws them; null when the desktop does not show it as a window.
+    virtual AXElementRef elementForOwnWindow(std::uint64_t nativeWindowId) = 0;
 
     using NotificationHandler = std::function<void(const AXElementRef& window, const QString& notification)>;
     // Moves ("AXMoved") and resizes ("AXResized") of the window, delivered on the main thread until the
     // observation is destroyed; null when the window cannot be observed.
-    virtual std::unique_ptr<AXObservation> observeWindow(const AXElementRef& window, NotificationHandler handler) = 0;
+    virtual std::unique_ptr<AXObservation> observeWindow(const AXElementRef& window,
+                                                         NotificationHandler handler) = 0;
 };

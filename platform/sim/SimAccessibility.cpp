@@ -3,6 +3,8 @@
 #include "platform/sim/SimElement.h"
 #include "platform/sim/SimWorld.h"
 
+#include <unistd.h>
+
 namespace {
 
 class SimObservation : public AXObservation {
@@ -46,6 +48,16 @@ AXElementRef SimAccessibility::applicationElement(pid_t processIdentifier) {
     if (!m_world->runningApplication(processIdentifier))
         return nullptr;
     return SimElement::make(m_world, SimElement::Kind::Application, processIdentifier);
+}
+
+AXElementRef SimAccessibility::elementForOwnWindow(std::uint64_t) {
+    // The simulated desktop knows the program's windows only as the windows of its own application.
+    const AXElementRef application = applicationElement(::getpid());
+    AXValue windows;
+    if (!application || application->copyAttributeValue(AX::Windows, windows) != AXError::Success)
+        return nullptr;
+    const auto* list = std::get_if<std::vector<AXElementRef>>(&windows);
+    return list && !list->empty() ? list->front() : nullptr;
 }
 
 std::unique_ptr<AXObservation> SimAccessibility::observeWindow(const AXElementRef& window,

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cmath>
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -77,6 +78,14 @@ AXElementRef X11Accessibility::applicationElement(pid_t processIdentifier) {
     if (::kill(processIdentifier, 0) != 0 && errno != EPERM)
         return nullptr;
     return X11Element::application(m_desktop, processIdentifier);
+}
+
+AXElementRef X11Accessibility::elementForOwnWindow(std::uint64_t nativeWindowId) {
+    // Qt's window id is the client window the window manager framed.
+    const auto window = static_cast<std::uint32_t>(nativeWindowId);
+    if (window == 0 || !m_desktop->frameGeometry(window))
+        return nullptr;
+    return X11Element::window(m_desktop, window, ::getpid());
 }
 
 std::unique_ptr<AXObservation> X11Accessibility::observeWindow(const AXElementRef& window,

@@ -17,6 +17,7 @@ public:
     double messagingTimeout() const override;
     AXElementRef elementAtPosition(Point quartzPoint) override;
     AXElementRef applicationElement(pid_t processIdentifier) override;
+    AXElementRef elementForOwnWindow(std::uint64_t nativeWindowId) override;
     std::unique_ptr<AXObservation> observeWindow(const AXElementRef& window,
                                                  NotificationHandler handler) override;
 

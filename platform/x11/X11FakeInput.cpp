@@ -25,9 +25,9 @@ std::unique_ptr<X11FakeInput> X11FakeInput::open(QString* error) {
     return input;
 }
 
-bool X11FakeInput::send(std::uint8_t type, std::uint8_t detail, int x, int y) {
+bool X11FakeInput::send(std::uint8_t type, std::uint8_t detail, int x, int y, std::uint32_t root) {
     auto* c = m_connection->xcb();
-    xcb_test_fake_input(c, type, detail, XCB_CURRENT_TIME, m_connection->root(), static_cast<std::int16_t>(x),
+    xcb_test_fake_input(c, type, detail, XCB_CURRENT_TIME, root, static_cast<std::int16_t>(x),
                         static_cast<std::int16_t>(y), 0);
     // A round trip: the server has handled the input when it answers.
     X11Reply<xcb_get_input_focus_reply_t> reply(
@@ -36,7 +36,13 @@ bool X11FakeInput::send(std::uint8_t type, std::uint8_t detail, int x, int y) {
 }
 
 bool X11FakeInput::movePointer(Point rootPoint) {
-    return send(XCB_MOTION_NOTIFY, 0, static_cast<int>(rootPoint.x), static_cast<int>(rootPoint.y));
+    return send(XCB_MOTION_NOTIFY, 0, static_cast<int>(rootPoint.x), static_cast<int>(rootPoint.y),
+                m_connection->root());
+}
+
+bool X11FakeInput::movePointerBy(int dx, int dy) {
+    // A motion whose detail is true is relative; the root is then not given.
+    return send(XCB_MOTION_NOTIFY, 1, dx, dy, XCB_NONE);
 }
 
 bool X11FakeInput::button(int button, bool down) {

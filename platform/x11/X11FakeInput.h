@@ -5,6 +5,7 @@
 #include "platform/OverlayWindows.h"
 
 #include <QString>
+#include <cstdint>
 #include <memory>
 
 class X11Connection;
@@ -20,6 +21,8 @@ public:
 
     // Each call returns once the server has carried out the input.
     bool movePointer(Point rootPoint);
+    // By so many pixels from where the pointer is, as a hand on a mouse moves it.
+    bool movePointerBy(int dx, int dy);
     bool button(int button, bool down);
     // The virtual key's key on this keyboard; false when it has none.
     bool key(KeyCode virtualKey, bool down);
@@ -32,7 +35,7 @@ public:
 
 private:
     X11FakeInput();
-    bool send(std::uint8_t type, std::uint8_t detail, int x = 0, int y = 0);
+    bool send(std::uint8_t type, std::uint8_t detail, int x = 0, int y = 0, std::uint32_t root = 0);
 
     std::unique_ptr<X11Connection> m_connection;
     std::unique_ptr<X11Keyboard> m_keyboard;
