@@ -221,3 +221,23 @@ TEST_F(PalettePopUpX11, WithBehaviourOneAClickOnTheOverlayFillsTheScreen) {
         << "our fill, not the window manager's maximise";
     EXPECT_EQ(activeWindow(), terminal->window());
 }
+
+// The palette's preview finds the settings window's own title-bar buttons, as the window manager draws them.
+TEST_F(PalettePopUpX11, TheProgramsOwnWindowHasItsTitleBarButtons) {
+    QWidget own;
+    own.setWindowTitle(QStringLiteral("Skaf"));
+    own.resize(400, 300);
+    own.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&own));
+    const auto id = std::uint32_t(own.winId());
+    ASSERT_TRUE(waitUntil([&] { return independentFrame(id).has_value(); }));
+    const Rect frame = *independentFrame(id);
+    const AXElementRef element = platform->accessibility().elementForOwnWindow(own.winId());
+    ASSERT_NE(element, nullptr);
+    const auto zoom = ZRCopyWindowFrame(ZRCopyZoomButton(element), false);
+    ASSERT_TRUE(zoom);
+    EXPECT_TRUE(frame.contains(*zoom))
+        << stringFromRect(*zoom).toStdString() << " in " << stringFromRect(frame).toStdString();
+    EXPECT_LT(zoom->y(), frame.y() + 30) << "in the title bar";
+    EXPECT_EQ(platform->accessibility().elementForOwnWindow(0), nullptr);
+}

@@ -3,6 +3,7 @@
 #include "Elements.h"
 
 #include "actions/ZRKeyboardControlPanelInterface.h"
+#include "window-access/WindowObserver.h"
 
 namespace {
 
@@ -100,6 +101,7 @@ TEST_F(PaletteActionsTest, EachButtonAndDragSetsItsFrame) {
         EXPECT_EQ(original, c.from) << c.what;
         EXPECT_EQ(palette().overlayWindow(), nullptr) << c.what << ": closed";
         EXPECT_EQ(beeps, 0) << c.what;
+        EXPECT_EQ(ZRWindowObserver::defaultObserver().pauseCount(), 0) << c.what;
         actions().removeOriginalFrameForWindow(element());
         actions().removeLastSkafFrameForWindow(element());
     }
@@ -109,6 +111,7 @@ TEST_F(PaletteActionsTest, RevertGoesBackToTheOriginalFrameOrBeeps) {
     paletteFor(WindowFrame);
     palette().skaf(button(ZRPalette::RevertButtonTag));
     EXPECT_EQ(beeps, 1) << "nothing to revert to";
+    EXPECT_EQ(ZRWindowObserver::defaultObserver().pauseCount(), 0);
     EXPECT_EQ(window->frame(), Rect(WindowFrame));
     EXPECT_EQ(palette().overlayWindow(), nullptr);
 
@@ -127,6 +130,14 @@ TEST_F(PaletteActionsTest, RevertGoesBackToTheOriginalFrameOrBeeps) {
     palette().skaf(zoomButtonOverlay(true));
     EXPECT_EQ(window->frame(), Rect(WindowFrame));
     EXPECT_EQ(beeps, 1);
+
+    // A window that will not move: a beep, and the window observer listens again.
+    window->setRefusesFrameChanges(true);
+    paletteFor(WindowFrame);
+    palette().skaf(button(9));
+    EXPECT_EQ(beeps, 2);
+    EXPECT_EQ(ZRWindowObserver::defaultObserver().pauseCount(), 0);
+    EXPECT_EQ(palette().overlayWindow(), nullptr);
 }
 
 TEST_F(PaletteActionsTest, TheZoomButtonOverlayPressesTheWindowsOwnButtonFromBehaviourTwo) {

@@ -5,6 +5,7 @@
 #include "toolkit/InterfaceLoader.h"
 #include "toolkit/ScreenCoordinates.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QTest>
 
@@ -458,6 +459,32 @@ TEST_F(PaletteContentTest, AHideWaitsForAnOpenItemMenu) {
     layout.showsMenu = false;
     RunLoop::main().advance(0.5);
     EXPECT_EQ(palette().overlayWindow(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// While the settings change the icon size, the palette shows at once beside the settings window's own
+// zoom button, with no rest, no filter and no zoom-button overlay.
+TEST_F(PaletteContentTest, ThePreviewShowsBesideTheSettingsWindow) {
+    layout.addStandardRow(3, 3);
+    set(D::ZoomButtonBehavior, 1);
+    SimWindow& settings =
+        desktop.addWindow(desktop.addOwnApplication(QStringLiteral("Skaf")), Rect(300, 350, 400, 300));
+    settings.addStandardButtons();
+    QWidget settingsWindow;
+    settingsWindow.show();
+    QApplication::setActiveWindow(&settingsWindow);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&settingsWindow));
+
+    layout.changingIconSize = true;
+    palette().processTappedMouseMovedEvent(nullptr);
+    layout.changingIconSize = false;
+    EXPECT_TRUE(paletteShown());
+    EXPECT_EQ(palette().zoomButtonOverlayWindow(), nullptr);
+    ASSERT_NE(palette().currentTriggerUIElement(), nullptr);
+    EXPECT_EQ(palette().currentTriggerUIElement()->frame(), Rect(348, 358, 12, 12));
 }
 
 } // namespace
