@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The palette editor on a real display as a user meets it: an XTest drag of an action from the sidebar onto
-# an empty well beside the standard items puts it into the palette layout, and a drag of it out of the
-# window takes it out again, the action staying in the sidebar. Places are read from the window's pixels;
-# Python's reader, not ours, reads the settings file.
+# an empty well beside the standard items puts it into the palette layout; the palette over an xterm's
+# maximise button then has one more button, whose click fills the screen with the xterm; a drag of the
+# action out of the window takes it out of the palette again, the action staying in the sidebar. Places are
+# read from the windows' pixels; Python's reader, not ours, reads the settings file.
 # Arguments: the skaf program and the state folder of the test display's fixture.
 set -euo pipefail
 
@@ -46,9 +47,49 @@ drag() {
     xdotool mouseup 1
 }
 
+# The xterm's maximise button, from its frame as openbox draws it (the layout "NLIMC", paddings 3 and 2).
+zoom_button() {
+    local x y w extents left right top
+    read -r x y w <<<"$(frame_of "$xterm_window")"
+    extents=$(xprop -id "$xterm_window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+    read -r left right top _ <<<"$extents"
+    local title=$((top - 2 * left)) size gap=4 max_x
+    size=$((title - 6))
+    max_x=$((x + w + right - left))
+    echo "$((max_x - gap - size - gap - size / 2)),$((y - top + left + 3 + size / 2))"
+}
+pointer_at() { xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1,\2/'; }
+# Glides there as a hand does, from wherever the pointer is.
+glide_to() {
+    local x y tx ty
+    IFS=, read -r x y <<<"$(pointer_at)"
+    IFS=, read -r tx ty <<<"$1"
+    glide $((tx - x)) $((ty - y)) 20
+    xdotool mousemove_relative -- $(((tx - x) % 20)) $(((ty - y) % 20))
+}
+palette_window() { xdotool search --onlyvisible --name '^Palette$' 2>/dev/null | head -n 1; }
+palette_shown() { [ -n "$(palette_window)" ]; }
+palette_gone() { [ -z "$(palette_window)" ]; }
+# Rests on the xterm's maximise button until the palette shows; its width.
+palette_width() {
+    xdotool windowactivate --sync "$xterm_window"
+    glide_to "$(zoom_button)"
+    wait_for palette_shown || fail "no palette over the xterm's maximise button at $(zoom_button)"
+    sleep 0.3
+    read -r _ _ width <<<"$(frame_of "$(palette_window)")"
+    echo "$width"
+}
+
+start_xterm 50x8+1150+780
+xterm_window=$window
 start_skaf || fail "skaf did not start"
 wait_for settings_window_active || fail "the settings window did not take the keyboard"
 settings=$(xdotool search --onlyvisible --name '^Skaf$' | head -n 1)
+xdotool mousemove 700 500
+before=$(palette_width)
+glide_to 700,500
+wait_for palette_gone || fail "the palette stayed when the pointer left"
+xdotool windowactivate --sync "$settings"
 xdotool windowsize --sync "$settings" 761 720
 sleep 0.3
 
@@ -64,6 +105,26 @@ mapfile -t rows < <(settings_window_points "$settings" sidebar-rows)
 drag "${rows[5]}" "${rows[0]}" "$target"
 wait_for well_is 8-3 || fail "the drop at $target did not put the action into well 8-3: $(well_of fill)"
 echo "the action dragged from ${rows[5]} to $target stands in well 8-3"
+
+# The palette has one more button, at the right end of its row; its click fills the screen with the xterm.
+after=$(palette_width)
+[ "$after" -gt "$before" ] || fail "the palette is $after wide with the action, $before without"
+palette=$(palette_window)
+new_button=$(settings_window_points "$palette" rightmost-glyph)
+[ -n "$new_button" ] || fail "no button at the right end of the palette"
+read -r _ _ xterm_width <<<"$(frame_of "$xterm_window")"
+glide_to "$new_button"
+sleep 0.2
+xdotool click 1
+filled() {
+    read -r _ _ width <<<"$(frame_of "$xterm_window")"
+    [ "$width" -gt 1400 ]
+}
+wait_for filled || fail "the click on $new_button left the xterm at $(frame_of "$xterm_window")"
+echo "the palette grew from $before to $after points; its new button filled the screen with the xterm"
+glide_to 700,500
+xdotool windowactivate --sync "$settings"
+sleep 0.3
 
 # Out of the window and let go: the action leaves the palette, not the sidebar.
 xdotool mousemove 5 5

@@ -6,6 +6,7 @@ as a hand would. Prints screen points "x,y", one per line, given the window's up
   window-pixels.py DUMP LEFT TOP pane-control   the first control at the left margin of the shown pane
   window-pixels.py DUMP LEFT TOP gear           the general settings' button at the toolbar's right end
   window-pixels.py DUMP LEFT TOP palette-items  the centres of the palette pane's glyphs in its lowest row of them
+  window-pixels.py DUMP LEFT TOP rightmost-glyph  the centre of the rightmost glyph of a window (the palette)
 """
 import struct
 import sys
@@ -91,11 +92,27 @@ def palette_items(dump):
     return [((g[0] + g[-1]) // 2, middle) for g in glyphs]
 
 
+def rightmost_glyph(dump):
+    # The palette's buttons draw dark glyphs on its light background. Its edges are left out: without a
+    # compositor its rounded corners and the strip of its arrow show black.
+    inside = range(dump.height // 4, dump.height - dump.height // 4)
+    marked = [x for x in range(4, dump.width - 4) if any(dump.dark(x, y) for y in inside)]
+    if not marked:
+        return []
+    run = [marked[-1]]
+    for x in reversed(marked[:-1]):
+        if run[-1] - x > 2:
+            break
+        run.append(x)
+    ys = [y for y in inside if any(dump.dark(x, y) for x in run)]
+    return [((run[0] + run[-1]) // 2, (ys[0] + ys[-1]) // 2)]
+
+
 def main():
     dump = Dump(sys.argv[1])
     left, top = int(sys.argv[2]), int(sys.argv[3])
     points = {'sidebar-rows': sidebar_rows, 'pane-control': pane_control, 'gear': gear,
-              'palette-items': palette_items}[sys.argv[4]](dump)
+              'palette-items': palette_items, 'rightmost-glyph': rightmost_glyph}[sys.argv[4]](dump)
     print('\n'.join('%d,%d' % (left + x, top + y) for x, y in points))
 
 
