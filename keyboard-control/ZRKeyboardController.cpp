@@ -9,7 +9,6 @@
 #include "keyboard-control/ZRKeyboardMenu.h"
 #include "keyboard-control/ZRKeyboardMenuItem.h"
 #include "keyboard-control/ZROverlayGrid.h"
-#include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseController.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
@@ -18,10 +17,7 @@
 #include "shell/ZRMainController.h"
 #include "toolkit/MouseLocation.h"
 #include "toolkit/StringExtensions.h"
-#include "window-access/Coordinates.h"
-#include "window-access/WindowElements.h"
-#include "window-access/WindowFrameSetting.h"
-#include "window-access/WindowObserver.h"
+#include "toolkit/ZRLog.h"
 
 #include <QVariantMap>
 #include <cmath>
@@ -33,9 +29,6 @@ const QString IncludeUserDefinedSuffixKey =
     QStringLiteral("Custom Control Titles: User-Defined: Include Suffix");
 const QString HideChainedItemsKey = QStringLiteral("Keyboard Menu: Hide Chained Items");
 const QString DefaultRootTitle = QStringLiteral("Skaf");
-const QString AnimationKey = QString::fromUtf16(ZRAnimationUserDefaultName);
-// The position a grid's selection is remembered under as a window's last frame.
-constexpr std::int64_t GridSelectionPosition = 1001;
 // Rows whose title starts so are hidden.
 constexpr QChar HiddenTitlePrefix = u'.';
 constexpr QChar EmDash = u'\u2014';
@@ -143,14 +136,18 @@ ZRKeyboardController::ZRKeyboardController()
     actions.setFullSizeGrid(this);
     ZRFullSizeGridOverlayWindow::watchCurrentEvent();
     ZRFullSizeGridOverlayWindow::setBeepHandler([&actions] { actions.beep(); });
-    if (auto* mouseControl = m_mainController->area<ZRMouseController>())
+    if (auto* mouseControl = m_mainController->area<ZRMouseController>()) {
         mouseControl->setKeyboardMenu(this);
+        mouseControl->setPaletteGridFactory(&ZROverlayGrid::paletteGrid);
+    }
 }
 
 ZRKeyboardController::~ZRKeyboardController() {
     // Areas go last added first, so mouse control and the actions area are still there.
-    if (auto* mouseControl = m_mainController->area<ZRMouseController>())
+    if (auto* mouseControl = m_mainController->area<ZRMouseController>()) {
         mouseControl->setKeyboardMenu(nullptr);
+        mouseControl->setPaletteGridFactory({});
+    }
     // Closed while the engine still hears of it, so the hot keys it set aside come back.
     m_keyboardControlPanel->setActive(false);
     m_mainController->actions().setKeyboardControlPanel(nullptr);
@@ -239,46 +236,19 @@ bool ZRKeyboardController::selectItemAtIndex(std::int64_t index) {
 bool ZRKeyboardController::activateForWindow(const AXElementRef& window, const Rect& withFrame,
                                              const Rect& withinSkafableFrame,
                                              const QVariantMap& preferredGridDimensionsDictionary) {
+    // The palette's action places the window, as it does for the palette's own grid.
+    ZRMouseController* mouseControl = m_mainController->area<ZRMouseController>();
+    if (!mouseControl) {
+        ZRLog("cannot use grid: mouse control is not there to place the window");
+        return false;
+    }
     return ZRFullSizeGridOverlayWindow::activateForWindow(
         window, withFrame, withinSkafableFrame, preferredGridDimensionsDictionary,
-        [this](ZRGridPrototype& grid) { placeWindowAtSelection(static_cast<ZROverlayGrid&>(grid)); });
+        [mouseControl](ZRGridPrototype& grid) { mouseControl->skaf(static_cast<ZROverlayGrid&>(grid)); });
 }
 
 AXElementRef ZRKeyboardController::controlledWindow() const {
     return ZRFullSizeGridOverlayWindow::controlledWindow();
-}
-
-void ZRKeyboardController::placeWindowAtSelection(ZROverlayGrid& grid) {
-    ZRActionController& actions = m_mainController->actions();
-    AXElementRef window = ZRFullSizeGridOverlayWindow::controlledWindow();
-    if (window && ZRWindowCanLeaveFullScreen(window))
-        window = ZRWindowIsControllable(window) ? ZRExitFullScreen(window) : nullptr;
-    const Rect target = grid.representedWindowFrame();
-    const bool drawers = ZRAllowsForDrawers();
-    const std::optional<Rect> current = window ? ZRCopyWindowFrame(window, drawers) : std::nullopt;
-    bool placed = false;
-    if (current && !target.isEmpty() && target.isFinite()) {
-        bool keepRightEdge = false;
-        bool keepBottomEdge = false;
-        ZRGridGeometry::innerFrame(target, &keepRightEdge, &keepBottomEdge, grid.representedSkafableFrame());
-        actions.storeOriginalFrame(*current, window);
-        const Rect frame = ZRFlipRect(target);
-        ZRWindowObserver& observer = ZRWindowObserver::defaultObserver();
-        // The program's own move is not news to those who watch the window.
-        observer.setPaused(true);
-        Rect obtained;
-        placed = ZRSetWindowFrame(window, drawers, frame.size != current->size, keepRightEdge, keepBottomEdge,
-                                  UserDefaults::standard().boolForKey(AnimationKey), frame, &obtained);
-        if (placed) {
-            actions.storeLastSkafFrame(obtained, GridSelectionPosition, window);
-            if (ZRMouseControlsShouldActivateWindow(true))
-                ZRRaiseWindow(window);
-        }
-        observer.setPaused(false);
-    }
-    ZRFocusWindow::defaultFocusWindow().updateApertureFrameForWindow(window);
-    if (!placed)
-        actions.beep();
 }
 
 void ZRKeyboardController::registerDefaults(UserDefaults& defaults) {

@@ -14,7 +14,6 @@ class ZRAction;
 class ZRKeyboardControlPanel;
 class ZRKeyboardMenuItem;
 class ZRMainController;
-class ZROverlayGrid;
 
 // The keyboard-control area of the main controller: the keyboard menu as the action engine and mouse
 // control open and close it, the keyboard control panel, which the action engine opens and which tells it
@@ -67,7 +66,8 @@ public:
                             const void* cycleReference) override;
     bool selectItemAtIndex(std::int64_t index) override;
 
-    // --- ZRFullSizeGridOpener: a chosen cell gets the window.
+    // --- ZRFullSizeGridOpener: a chosen cell gets the window, through the palette's action; and the
+    // palette's own grid is one of keyboard control's.
 
     bool activateForWindow(const AXElementRef& window, const Rect& withFrame, const Rect& withinSkafableFrame,
                            const QVariantMap& preferredGridDimensionsDictionary) override;
@@ -84,9 +84,6 @@ public:
     void applicationWillTerminate() override;
 
 private:
-    // Moves the full-size grid's window to the frame of its selection.
-    void placeWindowAtSelection(ZROverlayGrid& grid);
-
     ZRMainController* m_mainController;
     std::unique_ptr<ZRKeyboardControlPanel> m_keyboardControlPanel;
 };

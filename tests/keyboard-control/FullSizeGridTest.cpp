@@ -5,12 +5,16 @@
 #include "GridTestSupport.h"
 #include "SimOwnWindowInput.h"
 
+#include "ScreenPixels.h"
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionType.h"
 #include "keyboard-control/ZRFullSizeGridOverlayWindow.h"
 #include "keyboard-control/ZRFullSizeOverlayGrid.h"
 #include "keyboard-control/ZRKeyboardController.h"
+#include "mouse-control/ZRMouseController.h"
+#include "mouse-control/ZROverlayWindow.h"
+#include "mouse-control/ZRPalette.h"
 #include "shell/ZRMainController.h"
 #include "window-access/WindowElements.h"
 
@@ -75,6 +79,8 @@ protected:
         set(ZRGridDimensionKey::MouseControlsGridColumns, 4);
         set(ZRGridDimensionKey::MouseControlsGridRows, 2);
         ZRMainController& controller = ZRMainController::mainController();
+        // The palette's action places the window.
+        controller.addArea(std::make_unique<ZRMouseController>());
         controller.addArea(std::make_unique<ZRKeyboardController>());
         controller.addArea(std::make_unique<SettingsArea>([this] {
             ++settingsShown;
@@ -437,6 +443,62 @@ TEST_F(FullSizeGridTest, OpeningAgainRebuildsTheGridsAndEveryOtherEndGivesTheDev
         EXPECT_TRUE(closedAndFree()) << name;
     }
     EXPECT_EQ(windowFrame(), WindowFrame);
+}
+
+// The palette over the window's zoom button shows keyboard control's grid: as a placeholder it opens the
+// full-size grid for the window, as cells it places the window itself.
+TEST_F(FullSizeGridTest, ThePalettesGridPlacesTheWindowOrOpensTheFullSizeGrid) {
+    window->addStandardButtons();
+    set(ZRPalette::GridUserDefaultName, true);
+    launch();
+    ZRMouseController& mouse = *ZRMainController::mainController().area<ZRMouseController>();
+    mouse.updateFeatureFlagsAndTap();
+    const auto paletteGrid = [&](std::int64_t mode) -> ZROverlayGrid* {
+        set(ZRPalette::GridModeUserDefaultName, QVariant::fromValue(mode));
+        desktop.movePointer(Point(10, 790));
+        RunLoop::main().advance(1);
+        // The zoom button, 12 points square, 48 points into the title bar.
+        desktop.movePointer(Point(WindowFrame.x() + 54, WindowFrame.y() + 14));
+        RunLoop::main().advance(0.15);
+        ZROverlayWindow* palette = mouse.ownPalette().overlayWindow();
+        return palette && palette->isVisible() ? palette->findChild<ZROverlayGrid*>() : nullptr;
+    };
+
+    ZROverlayGrid* placeholder = paletteGrid(0);
+    ASSERT_TRUE(placeholder);
+    EXPECT_TRUE(placeholder->placeholder());
+    EXPECT_EQ(placeholder->representedWindowFrame(), Rect(100, 400, 400, 300));
+    saveScreenshot(mouse.ownPalette().overlayWindow()->grab().toImage(),
+                   QStringLiteral("palette-grid-placeholder"));
+    QTest::mouseClick(placeholder, Qt::LeftButton, {}, placeholder->rect().center());
+    RunLoop::main().runPending();
+    ASSERT_TRUE(panel() && panel()->isActive()) << "the click opens the full-size grid";
+    EXPECT_EQ(mouse.ownPalette().overlayWindow(), nullptr) << "and closes the palette";
+    EXPECT_EQ(ZRFullSizeGridOverlayWindow::controlledWindow()->windowNumber(), window->number());
+    EXPECT_FALSE(panel()->assumeKeyboardInteraction()) << "it starts under the mouse";
+    EXPECT_EQ(grid(0).hoverCoordinates(), ZRGridCoordinatesMake(0, 1));
+    press(Key::Return);
+    EXPECT_TRUE(closedAndFree());
+    EXPECT_EQ(windowFrame(), Rect(0, 0, 250, 375));
+
+    window->setFrame(WindowFrame);
+    ZROverlayGrid* cells = paletteGrid(1);
+    ASSERT_TRUE(cells);
+    EXPECT_FALSE(cells->placeholder());
+    EXPECT_EQ(cells->gridStyle(), ZRGridStyleHexagons);
+    EXPECT_EQ(cells->nonRectangularRepresentationCells().numberOfColumns(), 4);
+    EXPECT_EQ(cells->nonRectangularRepresentationCells().numberOfRows(), 2);
+    const ZRGridEvent hover = atCell(*cells, 1, 0);
+    cells->updateHoverCoordinatesWithEvent(&hover);
+    const QImage palette = mouse.ownPalette().overlayWindow()->grab().toImage();
+    saveScreenshot(palette.scaled(palette.size() * 3), QStringLiteral("palette-grid-hexagons"));
+    const Rect chosen = *cells->representedCellFrame().at(1, 0);
+    const QPoint middle = cells->mapFromGlobal(atCell(*cells, 1, 0).globalPosition.toPoint());
+    QTest::mouseClick(cells, Qt::LeftButton, {}, middle);
+    RunLoop::main().runPending();
+    EXPECT_EQ(windowFrame(),
+              Rect(chosen.x(), Left.height() - chosen.maxY(), chosen.width(), chosen.height()));
+    EXPECT_EQ(beeps, 0);
 }
 
 } // namespace

@@ -12,6 +12,31 @@
 
 #include <QTest>
 
+// The event at a point of the grid's view (y up from its bottom edge).
+inline ZRGridEvent at(const ZRGridPrototype& grid, double x, double y) {
+    return ZRGridEvent{grid.mapToGlobal(QPointF(x, grid.height() - y))};
+}
+// The event at the middle of a cell.
+inline ZRGridEvent atCell(const ZRGridPrototype& grid, std::int64_t column, std::int64_t row) {
+    const Rect* frame = grid.representationCellFrame().at(column, row);
+    if (frame)
+        return at(grid, frame->midX(), frame->midY());
+    const auto* cell = grid.nonRectangularRepresentationCells().at(column, row);
+    const QPointF middle = cell ? cell->path.boundingRect().center() : QPointF(-1000, -1000);
+    return at(grid, middle.x(), middle.y());
+}
+// A press on one cell, a drag to the other and the release; true when the action ran.
+inline bool dragBetween(ZRGridPrototype& grid, ZRGridCoordinates from, ZRGridCoordinates to) {
+    int sent = 0;
+    auto action = grid.action();
+    grid.setAction([&sent](ZRGridPrototype&) { ++sent; });
+    grid.mouseDown(atCell(grid, from.column, from.row));
+    grid.mouseDragged(atCell(grid, to.column, to.row));
+    grid.mouseUp();
+    grid.setAction(action);
+    return sent == 1;
+}
+
 // Every grid test: the program's application object, the defaults the shell and the action store
 // register, and one screen of 1920 x 1080 whose usable frame leaves 20 points at the top.
 class GridTest : public DesktopTest {
@@ -29,31 +54,6 @@ protected:
     void TearDown() override {
         ZRFocusWindow::destroyDefaultFocusWindow();
         DesktopTest::TearDown();
-    }
-
-    // The event at a point of the grid's view (y up from its bottom edge).
-    static ZRGridEvent at(const ZRGridPrototype& grid, double x, double y) {
-        return ZRGridEvent{grid.mapToGlobal(QPointF(x, grid.height() - y))};
-    }
-    // The event at the middle of a cell.
-    static ZRGridEvent atCell(const ZRGridPrototype& grid, std::int64_t column, std::int64_t row) {
-        const Rect* frame = grid.representationCellFrame().at(column, row);
-        if (frame)
-            return at(grid, frame->midX(), frame->midY());
-        const auto* cell = grid.nonRectangularRepresentationCells().at(column, row);
-        const QPointF middle = cell ? cell->path.boundingRect().center() : QPointF(-1000, -1000);
-        return at(grid, middle.x(), middle.y());
-    }
-    // A press on one cell, a drag to the other and the release; true when the action ran.
-    static bool dragBetween(ZRGridPrototype& grid, ZRGridCoordinates from, ZRGridCoordinates to) {
-        int sent = 0;
-        auto action = grid.action();
-        grid.setAction([&sent](ZRGridPrototype&) { ++sent; });
-        grid.mouseDown(atCell(grid, from.column, from.row));
-        grid.mouseDragged(atCell(grid, to.column, to.row));
-        grid.mouseUp();
-        grid.setAction(action);
-        return sent == 1;
     }
 
     std::uint32_t screen = 0;
