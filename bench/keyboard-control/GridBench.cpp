@@ -1,3 +1,5 @@
+#include "../mouse-control/BenchApplication.h"
+
 #include "keyboard-control/ZRFullSizeGridOverlayWindow.h"
 #include "keyboard-control/ZRFullSizeOverlayGrid.h"
 #include "keyboard-control/ZROverlayGrid.h"
@@ -8,7 +10,6 @@
 #include "platform/sim/SimDesktop.h"
 #include "window-access/WindowElements.h"
 
-#include <QApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -24,13 +25,7 @@ constexpr int Cells = 24;
 // A simulated desktop of two displays with the settings of 24 x 24 grids, on the offscreen display.
 struct GridDesktop {
     GridDesktop() {
-        if (!QApplication::instance()) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char name[] = "skaf_hotkey_bench";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
+        ensureBenchApplication();
         RunLoop::main().useManualClock();
         desktop.addScreen(Rect(0, 0, 1920, 1080));
         desktop.addScreen(Rect(1920, 0, 1920, 1080));
