@@ -154,8 +154,32 @@ bool ZRActionManager::save() {
     defaults.setObject(value, StoreKey);
     if (defaults.save())
         return true;
+    // Another try would be as large; the next change, a deletion say, saves again.
+    if (defaults.lastSaveWasTooLarge()) {
+        ZRLog("cannot save actions: the settings file would be larger than %lld bytes; remove actions so "
+              "that they can be saved",
+              defaults.maximumFileBytes());
+        return false;
+    }
     ZRLog("cannot save actions: trying again in %g seconds", SaveRetryDelay);
     RunLoop::main().perform(this, RetrySelector, nullptr, SaveRetryDelay, [this] { save(); });
+    return false;
+}
+
+bool ZRActionManager::hasRoomFor(const std::vector<std::shared_ptr<ZRAction>>& actions) const {
+    QVariantList records;
+    for (const auto& action : actions)
+        records.append(action->dictionaryRepresentation());
+    const UserDefaults& defaults = UserDefaults::standard();
+    const qint64 room = defaults.maximumFileBytes() - defaults.storedFileBytes();
+    const QByteArray added = room > 0 ? PropertyList::toData(records, nullptr, room) : QByteArray();
+    // In the file the records stand one level deeper than in a list of their own: a tab more per line.
+    // Records with no written form are saved as text, however large they are.
+    if ((!added.isEmpty() && added.size() + added.count('\n') <= room) ||
+        (room > 0 && added.isEmpty() && !PropertyList::isValid(records)))
+        return true;
+    ZRLog("cannot add %lld actions: the settings file would be larger than %lld bytes",
+          qint64(actions.size()), defaults.maximumFileBytes());
     return false;
 }
 

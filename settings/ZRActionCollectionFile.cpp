@@ -52,5 +52,5 @@ QVariantMap ZRActionCollectionFile::wrapperDictionary(const QVariantList& record
 }
 
 bool ZRActionCollectionFile::write(const QString& path, const QVariantList& records, QString* error) {
-    return PropertyList::writeFile(path, wrapperDictionary(records), error);
+    return PropertyList::writeFile(path, wrapperDictionary(records), error, MaximumFileSize);
 }

@@ -4,6 +4,7 @@
 #include "settings/ZRSidebarController.h"
 
 #include "actions/ZRAction.h"
+#include "actions/ZRActionManager.h"
 #include "settings/ZRDisappearingItemAnimation.h"
 #include "settings/ZRSettingsTabIdentifier.h"
 #include "settings/ZRSourceList.h"
@@ -77,7 +78,10 @@ bool ZRSidebarController::acceptDrop(const QMimeData& pasteboard, const ZRSource
     int insertion = childIndex;
     if (copy) {
         const auto records = ZRSourceListPasteboard::readRecords(pasteboard);
-        for (const auto& action : ZRAction::actionsFromCollection(records.value_or(QVariantList()), false))
+        const auto actions = ZRAction::actionsFromCollection(records.value_or(QVariantList()), false);
+        if (!ZRActionManager::actionManager().hasRoomFor(actions))
+            return false;
+        for (const auto& action : actions)
             rows.push_back(ZRSourceListItem::sourceListItemWithAction(action, std::nullopt,
                                                                       ZRSettingsTab::Custom, nullptr));
     } else {

@@ -140,7 +140,7 @@ void ZRSidebarController::paste() {
     const auto records = data ? ZRSourceListPasteboard::readRecords(*data) : std::nullopt;
     const auto actions =
         records ? ZRAction::actionsFromCollection(*records, false) : std::vector<std::shared_ptr<ZRAction>>();
-    if (actions.empty()) {
+    if (actions.empty() || !ZRActionManager::actionManager().hasRoomFor(actions)) {
         m_settings.beep();
         return;
     }
@@ -245,7 +245,7 @@ bool ZRSidebarController::importFromWrapperDictionaries(const QList<QVariantMap>
     for (const QVariantMap& dictionary : dictionaries)
         for (auto& action : ZRActionCollectionFile::actionsFromWrapperDictionary(dictionary))
             actions.push_back(std::move(action));
-    if (actions.empty())
+    if (actions.empty() || !ZRActionManager::actionManager().hasRoomFor(actions))
         return false;
     addActions(actions, false);
     return true;

@@ -734,6 +734,9 @@ std::optional<char32_t> firstUnwritableChar(QStringView text) {
 
 class XmlWriter {
 public:
+    // Compact: without the indentation and line breaks that make the file readable to people.
+    XmlWriter(qint64 maximumBytes, bool compact) : m_maximumBytes(maximumBytes), m_compact(compact) {}
+
     bool write(const QVariant& value) {
         m_out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                  "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
@@ -742,8 +745,10 @@ public:
         if (!writeValue(value, 0))
             return false;
         m_out += "</plist>\n";
-        return true;
+        return !tooLarge();
     }
+
+    bool tooLarge() const { return m_out.size() > m_maximumBytes; }
 
     QByteArray data() const { return m_out; }
     QString error() const { return m_error; }
@@ -754,7 +759,14 @@ private:
         return false;
     }
 
-    void indent(int depth) { m_out.append(depth, '\t'); }
+    void indent(int depth) {
+        if (!m_compact)
+            m_out.append(depth, '\t');
+    }
+    void endLine() {
+        if (!m_compact)
+            m_out += '\n';
+    }
 
     bool writeText(QStringView text) {
         if (auto c = firstUnwritableChar(text))
@@ -793,12 +805,16 @@ private:
         m_out += text;
         m_out += "</";
         m_out += name;
-        m_out += ">\n";
+        m_out += '>';
+        endLine();
     }
 
     bool writeValue(const QVariant& value, int depth) {
         if (depth > MaxDepth)
             return fail(QStringLiteral("nested deeper than %1 levels").arg(MaxDepth));
+        // Past the limit nothing more is written: the whole would be refused anyway.
+        if (tooLarge())
+            return false;
         switch (kindOf(value)) {
         case Kind::None:
             return fail(QStringLiteral("%1 has no property-list form").arg(typeName(value)));
@@ -807,7 +823,8 @@ private:
             m_out += "<string>";
             if (!writeText(value.toString()))
                 return false;
-            m_out += "</string>\n";
+            m_out += "</string>";
+            endLine();
             return true;
         case Kind::Integer:
             element(depth, "integer", QByteArray::number(value.toLongLong()));
@@ -820,7 +837,8 @@ private:
             return true;
         case Kind::Bool:
             indent(depth);
-            m_out += value.toBool() ? "<true/>\n" : "<false/>\n";
+            m_out += value.toBool() ? "<true/>" : "<false/>";
+            endLine();
             return true;
         case Kind::Date: {
             const QDateTime date = value.toDateTime();
@@ -836,32 +854,38 @@ private:
             const QVariantList list = value.toList();
             indent(depth);
             if (list.isEmpty()) {
-                m_out += "<array/>\n";
+                m_out += "<array/>";
+                endLine();
                 return true;
             }
-            m_out += "<array>\n";
+            m_out += "<array>";
+            endLine();
             for (const QVariant& item : list) {
                 if (!writeValue(item, depth + 1))
                     return false;
             }
             indent(depth);
-            m_out += "</array>\n";
+            m_out += "</array>";
+            endLine();
             return true;
         }
         case Kind::Dictionary: {
             const QVariantMap map = value.toMap();
             indent(depth);
             if (map.isEmpty()) {
-                m_out += "<dict/>\n";
+                m_out += "<dict/>";
+                endLine();
                 return true;
             }
-            m_out += "<dict>\n";
+            m_out += "<dict>";
+            endLine();
             for (auto it = map.cbegin(); it != map.cend(); ++it) {
                 indent(depth + 1);
                 m_out += "<key>";
                 if (!writeText(it.key()))
                     return false;
-                m_out += "</key>\n";
+                m_out += "</key>";
+                endLine();
                 if (!writeValue(it.value(), depth + 1)) {
                     if (!m_error.contains(QLatin1String(" (key \"")))
                         m_error += QStringLiteral(" (key \"%1\")").arg(it.key().left(60));
@@ -869,7 +893,8 @@ private:
                 }
             }
             indent(depth);
-            m_out += "</dict>\n";
+            m_out += "</dict>";
+            endLine();
             return true;
         }
         }
@@ -885,6 +910,8 @@ private:
         return QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
     }
 
+    qint64 m_maximumBytes;
+    bool m_compact;
     QByteArray m_out;
     QString m_error;
 };
@@ -951,19 +978,28 @@ bool isValid(const QVariant& value) {
     return validate(value, 0);
 }
 
-QByteArray toData(const QVariant& value, QString* error) {
-    XmlWriter writer;
-    if (!writer.write(value)) {
-        if (error)
-            *error = writer.error();
-        return {};
+QByteArray toData(const QVariant& value, QString* error, qint64 maximumBytes) {
+    // What a reader refuses is never written. Indentation takes a tenth or more of a large file: a file
+    // that was read (written by another program, without it) must not grow past the limit when it is
+    // written again with nothing added, so it goes without before the whole is refused.
+    for (const bool compact : {false, true}) {
+        XmlWriter writer(maximumBytes, compact);
+        if (writer.write(value))
+            return writer.data();
+        if (!writer.tooLarge()) {
+            if (error)
+                *error = writer.error();
+            return {};
+        }
     }
-    return writer.data();
+    if (error)
+        *error = QStringLiteral("it would be larger than %1 bytes, more than is read back").arg(maximumBytes);
+    return {};
 }
 
-bool writeFile(const QString& path, const QVariant& value, QString* error) {
+bool writeFile(const QString& path, const QVariant& value, QString* error, qint64 maximumBytes) {
     QString reason;
-    const QByteArray data = toData(value, &reason);
+    const QByteArray data = toData(value, &reason, maximumBytes);
     if (data.isEmpty()) {
         if (error)
             *error = QStringLiteral("cannot write %1: %2").arg(path, reason);

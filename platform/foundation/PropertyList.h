@@ -34,10 +34,12 @@ ReadResult readFile(const QString& path);
 // and QVariantList); text must hold no character that XML cannot carry.
 bool isValid(const QVariant& value);
 
-// The XML form; empty with an error when the value holds a type that has none, or text that XML
-// cannot carry (control characters other than tab, line feed and carriage return).
-QByteArray toData(const QVariant& value, QString* error = nullptr);
+// The XML form; empty with an error when the value holds a type that has none, text that XML cannot
+// carry (control characters other than tab, line feed and carriage return), or when it would be larger
+// than the bytes its reader takes. Indented, unless only the form without indentation fits.
+QByteArray toData(const QVariant& value, QString* error = nullptr, qint64 maximumBytes = MaxInputBytes);
 // Written as XML, atomically: a failed write leaves the previous file whole.
-bool writeFile(const QString& path, const QVariant& value, QString* error = nullptr);
+bool writeFile(const QString& path, const QVariant& value, QString* error = nullptr,
+               qint64 maximumBytes = MaxInputBytes);
 
 } // namespace PropertyList

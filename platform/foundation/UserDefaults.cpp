@@ -38,6 +38,9 @@ struct UserDefaults::Private {
     QVariantMap registered;
     QVariantMap persistent;
     QString setAsidePath;
+    qint64 maximumFileBytes = PropertyList::MaxInputBytes;
+    qint64 storedFileBytes = 0;
+    bool lastSaveWasTooLarge = false;
     bool dirty = false;
     // A file that could be neither read nor moved aside is left alone: saving would destroy it.
     bool keepOffFile = false;
@@ -100,7 +103,7 @@ UserDefaults::LoadResult UserDefaults::load() {
     if (!QFileInfo::exists(d->filePath))
         return LoadResult::NoFile;
     QString readError;
-    const auto data = readRegularFile(d->filePath, PropertyList::MaxInputBytes, &readError);
+    const auto data = readRegularFile(d->filePath, d->maximumFileBytes, &readError);
     if (!data) {
         // Not known to be broken, only unusable now: keep it and never save over it.
         d->keepOffFile = true;
@@ -114,6 +117,7 @@ UserDefaults::LoadResult UserDefaults::load() {
     if (result.ok() && result.value.metaType().id() == QMetaType::QVariantMap) {
         std::lock_guard lock(d->mutex);
         d->persistent = result.value.toMap();
+        d->storedFileBytes = data->size();
         return LoadResult::Loaded;
     }
     const QString reason = result.ok() ? QStringLiteral("it holds no dictionary") : result.error;
@@ -272,13 +276,32 @@ bool UserDefaults::save() {
     if (!d->dirty)
         return true;
     QString error;
-    if (!PropertyList::writeFile(d->filePath, d->persistent, &error)) {
-        // The values stay in memory and unsaved, so the next change or save tries again.
-        platformLog(QStringLiteral("cannot save settings: %1").arg(error));
+    const QByteArray data = PropertyList::toData(d->persistent, &error, d->maximumFileBytes);
+    d->lastSaveWasTooLarge = data.isEmpty() && PropertyList::isValid(d->persistent);
+    // The values stay in memory and unsaved, so the next change or save tries again.
+    if (data.isEmpty() || !writeFileAtomically(d->filePath, data, &error)) {
+        platformLog(QStringLiteral("cannot save settings to %1: %2").arg(d->filePath, error));
         return false;
     }
+    d->storedFileBytes = data.size();
     d->dirty = false;
     return true;
+}
+
+qint64 UserDefaults::maximumFileBytes() const {
+    return d->maximumFileBytes;
+}
+
+void UserDefaults::setMaximumFileBytes(qint64 bytes) {
+    d->maximumFileBytes = bytes;
+}
+
+qint64 UserDefaults::storedFileBytes() const {
+    return d->storedFileBytes;
+}
+
+bool UserDefaults::lastSaveWasTooLarge() const {
+    return d->lastSaveWasTooLarge;
 }
 
 bool UserDefaults::hasUnsavedChanges() const {

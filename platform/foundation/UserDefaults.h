@@ -72,6 +72,15 @@ public:
     bool save();
     bool hasUnsavedChanges() const;
 
+    // The file is read up to this size, so nothing larger is written: a save that would pass it fails and
+    // leaves the file as it was. Property lists' own limit unless set.
+    qint64 maximumFileBytes() const;
+    void setMaximumFileBytes(qint64 bytes);
+    // The size of the file as last read or written; 0 for none.
+    qint64 storedFileBytes() const;
+    // Whether the last save failed because the file would have passed the maximum.
+    bool lastSaveWasTooLarge() const;
+
     QVariantMap persistentDomain() const;
     QVariantMap registeredDomain() const;
 

@@ -259,6 +259,41 @@ TEST_F(SidebarEditingTest, ALargeImportIsSelectedAsOneRange) {
     EXPECT_EQ(sourceList().selectionModel()->selection().size(), 1);
 }
 
+// The settings file is read up to a size, so actions that would make it larger are refused before they are
+// added, with a line in the log, and the file keeps every action the next start reads.
+TEST_F(SidebarEditingTest, ActionsThatWouldMakeTheSettingsFileTooLargeAreRefused) {
+    addActions({QStringLiteral("A"), QStringLiteral("B")});
+    RunLoop::main().runPending();
+    UserDefaults& defaults = UserDefaults::standard();
+    ASSERT_FALSE(defaults.hasUnsavedChanges());
+    const qint64 limit = defaults.storedFileBytes() + 1000;
+    defaults.setMaximumFileBytes(limit);
+    const auto write = [&](const QString& name, int count) {
+        QVariantList records;
+        for (int i = 0; i < count; ++i)
+            records.append(namedAction(QStringLiteral("%1 %2").arg(name).arg(i))->dictionaryRepresentation());
+        const QString path = folder.filePath(name + QStringLiteral(".skaf"));
+        EXPECT_TRUE(ZRActionCollectionFile::write(path, records));
+        return path;
+    };
+
+    settings().openFiles({write(QStringLiteral("Many"), 20)});
+    panels->importPaths = {write(QStringLiteral("More"), 20)};
+    sidebar().import_();
+    EXPECT_EQ(beeps, 2);
+    EXPECT_TRUE(logged(
+        QStringLiteral("cannot add 20 actions: the settings file would be larger than %1 bytes").arg(limit)));
+    settings().openFiles({write(QStringLiteral("One"), 1)});
+    RunLoop::main().runPending();
+    EXPECT_EQ(storeTitles(),
+              QStringList({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("One 0")}));
+
+    UserDefaults reread(defaults.filePath());
+    reread.setMaximumFileBytes(limit);
+    ASSERT_EQ(reread.load(), UserDefaults::LoadResult::Loaded);
+    EXPECT_EQ(reread.arrayForKey(QStringLiteral("Custom Controls (4001)")).size(), 3);
+}
+
 TEST_F(SidebarEditingTest, RowsAreSelectedAsTheFewestRanges) {
     addActions({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")});
     addFolder(QStringLiteral("F"), {QStringLiteral("F1"), QStringLiteral("F2"), QStringLiteral("F3")});

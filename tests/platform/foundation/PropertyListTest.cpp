@@ -321,6 +321,49 @@ bool sameValue(const QVariant& a, const QVariant& b) {
 
 // Common files take a quicker way than the full XML reader; for every input both must agree on the
 // value or on the reason for refusing it.
+// What a reader refuses is never written; a value that only fits without indentation is written without it,
+// and both readers take that form.
+TEST(PropertyList, NothingLargerThanTheLimitIsWritten) {
+    QVariantList records;
+    for (int i = 0; i < 200; ++i)
+        records.append(QVariantMap{
+            {QStringLiteral("Action"), qint64(i)},
+            {QStringLiteral("Nested"), QVariantList{QVariantMap{{QStringLiteral("Deep"), true}}}}});
+    const QVariant value = QVariantMap{{QStringLiteral("Custom Controls (4001)"), records}};
+    const QByteArray indented = PropertyList::toData(value);
+    QByteArray compact;
+    for (const QByteArray& line : indented.split('\n'))
+        compact += line.trimmed();
+    ASSERT_LT(compact.size(), indented.size());
+
+    const struct {
+        qint64 limit;
+        bool written;
+        bool isIndented;
+    } cases[] = {
+        {indented.size(), true, true},
+        {indented.size() - 1, true, false},
+        {compact.size() + 200, true, false},
+        {compact.size() / 2, false, false},
+        {0, false, false},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.limit);
+        QString error;
+        const QByteArray data = PropertyList::toData(value, &error, test.limit);
+        EXPECT_LE(data.size(), test.limit);
+        EXPECT_EQ(!data.isEmpty(), test.written) << error.toStdString();
+        if (!test.written) {
+            EXPECT_TRUE(error.contains(QStringLiteral("larger than %1 bytes").arg(test.limit)))
+                << error.toStdString();
+            continue;
+        }
+        EXPECT_EQ(data == indented, test.isIndented);
+        EXPECT_EQ(PropertyList::fromData(data).value, value);
+        EXPECT_EQ(PropertyList::fromXmlDataWithFullReader(data).value, value);
+    }
+}
+
 TEST(PropertyList, TheQuickReaderAgreesWithTheFullReader) {
     const QByteArray prologue =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC "

@@ -191,6 +191,57 @@ TEST_F(UserDefaultsTest, AFailedSaveKeepsTheOldFileAndTheValuesAndTriesAgain) {
     EXPECT_EQ(reread.stringForKey(QStringLiteral("k")), QStringLiteral("new"));
 }
 
+// The file is read up to a size: a save that would pass it fails, says so, and leaves the file as the next
+// start reads it.
+TEST_F(UserDefaultsTest, NoSaveWritesAFileLargerThanIsRead) {
+    UserDefaults defaults(settingsPath());
+    defaults.setString(QStringLiteral("small"), QStringLiteral("k"));
+    ASSERT_TRUE(defaults.save());
+    const QByteArray oldFile = contents(settingsPath());
+    EXPECT_EQ(defaults.storedFileBytes(), oldFile.size());
+    EXPECT_FALSE(defaults.lastSaveWasTooLarge());
+
+    defaults.setMaximumFileBytes(oldFile.size() + 100);
+    defaults.setString(QString(200, u'x'), QStringLiteral("k"));
+    EXPECT_FALSE(defaults.save());
+    EXPECT_TRUE(defaults.lastSaveWasTooLarge());
+    EXPECT_TRUE(loggedLineContaining(QStringLiteral("larger than %1 bytes").arg(oldFile.size() + 100)));
+    EXPECT_EQ(contents(settingsPath()), oldFile);
+    EXPECT_EQ(filesInSettingsFolder(), QStringList{QStringLiteral("Settings.plist")});
+
+    UserDefaults reread(settingsPath());
+    reread.setMaximumFileBytes(oldFile.size() + 100);
+    EXPECT_EQ(reread.load(), UserDefaults::LoadResult::Loaded);
+    EXPECT_EQ(reread.stringForKey(QStringLiteral("k")), QStringLiteral("small"));
+}
+
+// A file near the limit that another program wrote without indentation is saved again within the limit.
+TEST_F(UserDefaultsTest, AFileNearTheLimitIsSavedWithinIt) {
+    QVariantList records;
+    for (int i = 0; i < 100; ++i)
+        records.append(
+            QVariantMap{{QStringLiteral("Action"), qint64(i)}, {QStringLiteral("Title"), QString(20, u'x')}});
+    QByteArray compact;
+    for (const QByteArray& line :
+         PropertyList::toData(QVariantMap{{QStringLiteral("records"), records}}).split('\n'))
+        compact += line.trimmed();
+    writeRaw(compact);
+    const qint64 limit = compact.size() + 100;
+
+    UserDefaults defaults(settingsPath());
+    defaults.setMaximumFileBytes(limit);
+    ASSERT_EQ(defaults.load(), UserDefaults::LoadResult::Loaded);
+    defaults.setString(QStringLiteral("changed"), QStringLiteral("k"));
+    EXPECT_TRUE(defaults.save());
+    EXPECT_LE(contents(settingsPath()).size(), limit);
+
+    UserDefaults reread(settingsPath());
+    reread.setMaximumFileBytes(limit);
+    ASSERT_EQ(reread.load(), UserDefaults::LoadResult::Loaded);
+    EXPECT_EQ(reread.arrayForKey(QStringLiteral("records")), records);
+    EXPECT_EQ(reread.stringForKey(QStringLiteral("k")), QStringLiteral("changed"));
+}
+
 TEST_F(UserDefaultsTest, ABrokenFileIsSetAsideAndNeverOverwritten) {
     const std::vector<std::pair<const char*, QByteArray>> cases = {
         {"not a property list", "<plist><dict><key>cut off"},
