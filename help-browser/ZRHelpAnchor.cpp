@@ -3,9 +3,9 @@
 #include "toolkit/StringExtensions.h"
 
 int ZRHelpAnchorCompare(const ZRHelpAnchor& anchor, const ZRHelpAnchor& other) {
-    if (const int order = ZRCompareCaseInsensitiveNumeric(anchor.sortString, other.sortString); order != 0)
+    if (const int order = ZRCompareNumeric(anchor.sortString, other.sortString); order != 0)
         return order;
     if (anchor.name.size() != other.name.size())
         return anchor.name.size() < other.name.size() ? -1 : 1;
-    return ZRCompareCaseInsensitiveNumeric(anchor.name, other.name);
+    return ZRCompareNumeric(anchor.name, other.name);
 }

@@ -15,6 +15,6 @@ struct ZRHelpAnchor {
     friend bool operator==(const ZRHelpAnchor&, const ZRHelpAnchor&) = default;
 };
 
-// The order of anchors in menus: by sort string as people sort names, then the shorter name first, then
-// by name. Negative, zero or positive.
+// The order of anchors in menus: by sort string, runs of digits compared as numbers and case counted (upper
+// case first), then the shorter name first, then by name the same way. Negative, zero or positive.
 int ZRHelpAnchorCompare(const ZRHelpAnchor& anchor, const ZRHelpAnchor& other);

@@ -85,7 +85,9 @@ int compareIntegerValue(const QString& text, const QString& other) {
     return a < b ? -1 : (a > b ? 1 : 0);
 }
 
-int ZRCompareCaseInsensitiveNumeric(const QString& text, const QString& other) {
+namespace {
+
+int compareNumeric(const QString& text, const QString& other, Qt::CaseSensitivity sensitivity) {
     qsizetype i = 0;
     qsizetype j = 0;
     while (i < text.size() && j < other.size()) {
@@ -98,12 +100,26 @@ int ZRCompareCaseInsensitiveNumeric(const QString& text, const QString& other) {
                 return order < 0 ? -1 : 1;
             continue;
         }
-        const char32_t a = QChar::toCaseFolded(text.at(i).unicode());
-        const char32_t b = QChar::toCaseFolded(other.at(j).unicode());
+        char32_t a = text.at(i).unicode();
+        char32_t b = other.at(j).unicode();
+        if (sensitivity == Qt::CaseInsensitive) {
+            a = QChar::toCaseFolded(a);
+            b = QChar::toCaseFolded(b);
+        }
         if (a != b)
             return a < b ? -1 : 1;
         ++i;
         ++j;
     }
     return sign((text.size() - i) - (other.size() - j));
+}
+
+} // namespace
+
+int ZRCompareCaseInsensitiveNumeric(const QString& text, const QString& other) {
+    return compareNumeric(text, other, Qt::CaseInsensitive);
+}
+
+int ZRCompareNumeric(const QString& text, const QString& other) {
+    return compareNumeric(text, other, Qt::CaseSensitive);
 }

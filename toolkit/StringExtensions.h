@@ -34,3 +34,5 @@ int compareIntegerValue(const QString& text, const QString& other);
 // The order of two texts as people sort names: case ignored, runs of digits compared as numbers
 // ("Layout 9" before "Layout 10"). -1, 0 or 1.
 int ZRCompareCaseInsensitiveNumeric(const QString& text, const QString& other);
+// The same with case counted, upper case before lower case ("Tips And" before "Tips and").
+int ZRCompareNumeric(const QString& text, const QString& other);

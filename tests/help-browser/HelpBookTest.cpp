@@ -1,6 +1,7 @@
 #include "HelpTestSupport.h"
 
 #include "help-browser/HelpStrings.h"
+#include "help-browser/ZRHelpAnchor.h"
 #include "help-browser/ZRHelpLink.h"
 #include "help-browser/ZRHelpPageParser.h"
 
@@ -52,6 +53,37 @@ TEST(HelpStrings, ContentBetweenSortStringsAndDisplayValues) {
     EXPECT_EQ(wordsFromString(u"A drag-and-drop, x 7 Move3d move MOVE éTé"),
               QStringList({"drag-and-drop", "move", "été"}));
     EXPECT_EQ(helpFoldedString(u"ÉTÉ Ｒｅｓｉｚｅ"), helpFoldedString(u"ete resize"));
+}
+
+// Menus list anchors by sort string (digits as numbers, case counted), then the shorter name, then by name.
+TEST(HelpAnchor, Order) {
+    const auto anchor = [](const QString& name, const QString& sortString) {
+        return ZRHelpAnchor{QStringLiteral("page.html"), name, name, sortString, QStringLiteral("keys")};
+    };
+    const struct {
+        const char* rule;
+        ZRHelpAnchor first, second;
+    } pairs[] = {
+        {"sort string", anchor("Zoom", "Grid"), anchor("Grid", "Zoom")},
+        {"digits as numbers", anchor("Grid 9", "Grid 9"), anchor("Grid 10", "Grid 10")},
+        {"digits as numbers, past 64 bits", anchor("Step 99999999999999999999", "Step 99999999999999999999"),
+         anchor("Step 100000000000000000000", "Step 100000000000000000000")},
+        {"a sort string before its longer ones", anchor("Keys", "Keys"), anchor("Keys Alt", "Keys Alt")},
+        {"upper case first", anchor("Tips And tricks", "Tips And tricks"),
+         anchor("Tips and Tricks", "Tips and Tricks")},
+        {"equal sort strings: the shorter name", anchor("Hot Keys", "Hot Keys"),
+         anchor("Hot, Keys", "Hot Keys")},
+        {"equal sort strings and lengths: by name", anchor("Alt.Keys", "Alt Keys"),
+         anchor("Alt/Keys", "Alt Keys")},
+        {"equal sort strings and lengths: digits in the name as numbers", anchor("A-2 B", "A B"),
+         anchor("A-10B", "A B")},
+    };
+    for (const auto& pair : pairs) {
+        SCOPED_TRACE(pair.rule);
+        EXPECT_LT(ZRHelpAnchorCompare(pair.first, pair.second), 0);
+        EXPECT_GT(ZRHelpAnchorCompare(pair.second, pair.first), 0);
+        EXPECT_EQ(ZRHelpAnchorCompare(pair.first, pair.first), 0);
+    }
 }
 
 TEST(HelpPageParser, MarkersTextWordsAndAnchors) {
