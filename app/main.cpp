@@ -222,7 +222,10 @@ int main(int argc, char** argv) {
         if (const auto problem = x11DisplayProblem(DisplayAnswerSeconds)) {
             if (options.platform == "x11") {
                 std::fprintf(stderr, "skaf: %s\n", qPrintable(*problem));
-                return 1;
+                // A connect that never answered still waits on a thread of its own, inside the X libraries:
+                // their exit handlers must not free what it holds. Nothing of the program exists yet.
+                std::fflush(stderr);
+                std::_Exit(1);
             }
             hasDisplay = false;
         }

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -21,9 +22,18 @@ namespace {
 constexpr double SaveDelaySeconds = 0.25;
 constexpr const char* SaveSelector = "saveSoon";
 
-std::unique_ptr<UserDefaults>& standardInstance() {
-    static std::unique_ptr<UserDefaults> instance;
-    return instance;
+// The shared store. Any thread may ask for it first, and workers read it while the main thread may still be
+// making it: it is made once under the lock and published whole. Loading logs, and a log line may read the
+// settings on the same thread: that read finds the store being loaded, as it always did.
+struct StandardStore {
+    std::recursive_mutex mutex;
+    std::unique_ptr<UserDefaults> owned;
+    std::atomic<UserDefaults*> current{nullptr};
+};
+
+StandardStore& standardStore() {
+    static StandardStore store;
+    return store;
 }
 
 } // namespace
@@ -65,18 +75,25 @@ UserDefaults::~UserDefaults() {
 }
 
 UserDefaults& UserDefaults::standard() {
-    auto& instance = standardInstance();
-    if (!instance) {
+    StandardStore& store = standardStore();
+    if (UserDefaults* current = store.current.load(std::memory_order_acquire))
+        return *current;
+    std::lock_guard lock(store.mutex);
+    if (!store.owned) {
         SystemPreferences* preferences =
             Platform::hasCurrent() ? &Platform::current().systemPreferences() : nullptr;
-        instance = std::make_unique<UserDefaults>(defaultFilePath(), preferences);
-        instance->load();
+        store.owned = std::make_unique<UserDefaults>(defaultFilePath(), preferences);
+        store.owned->load();
+        store.current.store(store.owned.get(), std::memory_order_release);
     }
-    return *instance;
+    return *store.owned;
 }
 
 void UserDefaults::setStandard(std::unique_ptr<UserDefaults> defaults) {
-    standardInstance() = std::move(defaults);
+    StandardStore& store = standardStore();
+    std::lock_guard lock(store.mutex);
+    store.current.store(defaults.get(), std::memory_order_release);
+    store.owned = std::move(defaults);
 }
 
 QString UserDefaults::defaultFilePath() {

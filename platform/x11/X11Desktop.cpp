@@ -138,8 +138,8 @@ X11Desktop::X11Desktop(std::unique_ptr<X11Connection> connection)
 }
 
 X11Desktop::~X11Desktop() {
-    if (m_barrierWindow != XCB_WINDOW_NONE)
-        xcb_destroy_window(m_connection.xcb(), m_barrierWindow);
+    if (const xcb_window_t barrier = m_barrierWindow; barrier != XCB_WINDOW_NONE)
+        xcb_destroy_window(m_connection.xcb(), barrier);
     m_connection.flush();
 }
 
@@ -689,17 +689,19 @@ bool X11Desktop::waitForWindowManager(double timeout) {
         return false;
     std::lock_guard lock(m_barrierMutex);
     auto* c = m_connection.xcb();
-    if (m_barrierWindow == XCB_WINDOW_NONE) {
-        m_barrierWindow = xcb_generate_id(c);
+    xcb_window_t barrier = m_barrierWindow;
+    if (barrier == XCB_WINDOW_NONE) {
+        barrier = xcb_generate_id(c);
         const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, m_barrierWindow, m_connection.root(), -100, -100, 1, 1, 0,
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, barrier, m_connection.root(), -100, -100, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+        m_barrierWindow = barrier;
     }
     // The window manager handles requests in order: once it answers this one, it has handled ours
     // before it, and the events of what it did have come before its answer. Answers are counted, so
     // that a late answer to an earlier question does not count for this one.
     const std::uint64_t ticket = ++m_barrierRequests;
-    m_connection.sendRootMessage(m_barrierWindow, X11Atom::NetRequestFrameExtents, {0, 0, 0, 0, 0});
+    m_connection.sendRootMessage(barrier, X11Atom::NetRequestFrameExtents, {0, 0, 0, 0, 0});
     m_connection.flush();
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(

@@ -155,7 +155,8 @@ private:
     std::unordered_map<xcb_window_t, TrackedFrame> m_tracked; // guarded by m_mutex
 
     std::mutex m_barrierMutex; // one wait for the window manager at a time
-    xcb_window_t m_barrierWindow = XCB_WINDOW_NONE;
+    // Made once by the first wait, under m_barrierMutex; read by whichever thread inspects events.
+    std::atomic<xcb_window_t> m_barrierWindow{XCB_WINDOW_NONE};
     std::uint64_t m_barrierRequests = 0; // guarded by m_barrierMutex
     std::atomic<std::uint64_t> m_barrierAnswers{0};
 
