@@ -4,7 +4,17 @@ function(skaf_target_defaults target)
     if(SKAF_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
     endif()
-    if(SKAF_SANITIZE)
+    if(SKAF_SANITIZE STREQUAL "thread")
+        target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+        target_link_options(${target} PRIVATE -fsanitize=thread)
+        # Every program of the build reads the suppressions of the tree without being told.
+        get_target_property(type ${target} TYPE)
+        if(type STREQUAL "EXECUTABLE")
+            target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/ThreadSanitizerOptions.cpp)
+            target_compile_definitions(${target} PRIVATE
+                SKAF_TSAN_SUPPRESSIONS="${PROJECT_SOURCE_DIR}/cmake/thread-sanitizer-suppressions.txt")
+        endif()
+    elseif(SKAF_SANITIZE)
         # "undefined" leaves out floating-point division by zero, which IEEE arithmetic defines; in
         # geometry it is a fault all the same: it makes endless or NaN frames.
         target_compile_options(${target} PRIVATE -fsanitize=address,undefined,float-divide-by-zero

@@ -1,6 +1,7 @@
 #include "platform/foundation/DispatchQueue.h"
 
 #include "platform/PlatformLog.h"
+#include "platform/foundation/ThreadSanitizer.h"
 
 #include <QThread>
 #include <QThreadPool>
@@ -18,6 +19,10 @@ namespace {
 constexpr int MaxDrainedTasks = 100000;
 
 std::atomic<bool> manualMode{false};
+// The pools hand a task to a thread after it was queued, and their waits return after the tasks, under Qt's
+// own locks; these tokens show that order to ThreadSanitizer. A task acquires before it reads anything of
+// its own, so the token that it acquires is one it need not read to find.
+char taskQueued = 0;
 // The program quits: tasks that come now would find the desktop gone.
 std::atomic<bool> closed{false};
 
@@ -47,6 +52,14 @@ QThread::Priority threadPriority(QueuePriority priority) {
 struct DispatchQueue::Private {
     QueuePriority priority;
     QThreadPool pool;
+    char done = 0; // released by each task of the pool as it ends
+
+    bool waitForDone(int milliseconds = -1) {
+        const bool finished = pool.waitForDone(milliseconds);
+        if (finished)
+            threadSanitizerAcquire(&done);
+        return finished;
+    }
 };
 
 DispatchQueue::DispatchQueue(QueuePriority priority) : d(std::make_unique<Private>()) {
@@ -55,7 +68,7 @@ DispatchQueue::DispatchQueue(QueuePriority priority) : d(std::make_unique<Privat
 }
 
 DispatchQueue::~DispatchQueue() {
-    d->pool.waitForDone();
+    d->waitForDone();
 }
 
 DispatchQueue& DispatchQueue::global(QueuePriority priority) {
@@ -86,7 +99,13 @@ void DispatchQueue::async(Task task) {
         waiting.push_back({d->priority, std::move(task)});
         return;
     }
-    d->pool.start(std::move(task));
+    Task queued = [task = std::move(task), d = d.get()] {
+        threadSanitizerAcquire(&taskQueued);
+        task();
+        threadSanitizerRelease(&d->done);
+    };
+    threadSanitizerRelease(&taskQueued);
+    d->pool.start(std::move(queued));
 }
 
 void DispatchQueue::setManualForTesting(bool manual) {
@@ -129,7 +148,7 @@ void DispatchQueue::waitForIdle() {
     // A task on one queue may queue more on another that was already found idle.
     for (;;) {
         for (auto priority : all)
-            global(priority).d->pool.waitForDone();
+            global(priority).d->waitForDone();
         bool idle = true;
         for (auto priority : all)
             idle = idle && global(priority).d->pool.activeThreadCount() == 0;
@@ -145,7 +164,7 @@ bool DispatchQueue::finishForQuit(double seconds) {
     for (auto priority : {QueuePriority::High, QueuePriority::Default, QueuePriority::Background}) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        finished = global(priority).d->pool.waitForDone(int(std::max<qint64>(left.count(), 0))) && finished;
+        finished = global(priority).d->waitForDone(int(std::max<qint64>(left.count(), 0))) && finished;
     }
     return finished;
 }

@@ -1,6 +1,7 @@
 #include "platform/foundation/RunLoop.h"
 
 #include "platform/PlatformLog.h"
+#include "platform/foundation/QueuedCall.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -201,8 +202,7 @@ struct RunLoop::Private {
         if (manual || wakePosted || !anchor)
             return;
         wakePosted = true;
-        QMetaObject::invokeMethod(
-            anchor, [this] { wake(); }, Qt::QueuedConnection);
+        invokeQueued(anchor, [this] { wake(); });
     }
 
     void wake() {
@@ -382,13 +382,10 @@ void RunLoop::performOnMainThread(Task task) {
     if (d->manualForOtherThreads)
         return;
     // The anchor lives on the main thread, so the queued call runs there whichever thread posts.
-    QMetaObject::invokeMethod(
-        d->anchor,
-        [this] {
-            if (!d->manual)
-                d->wake();
-        },
-        Qt::QueuedConnection);
+    invokeQueued(d->anchor, [this] {
+        if (!d->manual)
+            d->wake();
+    });
 }
 
 void RunLoop::setCurrentMode(RunLoopMode mode) {

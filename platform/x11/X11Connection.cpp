@@ -1,10 +1,10 @@
 #include "platform/x11/X11Connection.h"
 
 #include "platform/PlatformLog.h"
+#include "platform/foundation/QueuedCall.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QSocketNotifier>
 #include <QThread>
 #include <algorithm>
@@ -120,8 +120,7 @@ bool X11Connection::waitForEvents(std::chrono::steady_clock::time_point deadline
         }
     }
     if (hasKeptEvents() && m_notifier && !m_dispatchPosted.exchange(true))
-        QMetaObject::invokeMethod(
-            m_notifier.get(), [this] { dispatchPending(); }, Qt::QueuedConnection);
+        invokeQueued(m_notifier.get(), [this] { dispatchPending(); });
     return result;
 }
 
@@ -134,8 +133,7 @@ void X11Connection::checkQueue() {
     // Handled from a posted call, which wakes the loop, rather than here: a loop that is about to
     // sleep would not count them as work and would sleep all the same.
     m_dispatchPosted = true;
-    QMetaObject::invokeMethod(
-        m_notifier.get(), [this] { dispatchPending(); }, Qt::QueuedConnection);
+    invokeQueued(m_notifier.get(), [this] { dispatchPending(); });
 }
 
 void X11Connection::dispatchPending() {
@@ -183,8 +181,7 @@ void X11Connection::scheduleDispatch() {
         return;
     if (QThread::currentThread() == m_notifier->thread())
         return;
-    QMetaObject::invokeMethod(
-        m_notifier.get(), [this] { dispatchPending(); }, Qt::QueuedConnection);
+    invokeQueued(m_notifier.get(), [this] { dispatchPending(); });
 }
 
 void X11Connection::handle(xcb_generic_event_t* event) {
