@@ -275,7 +275,7 @@ bool ZRActionController::triggerKeyDownEvent(const KeyEvent& event, bool updateC
         return false;
     if (matches.size() > 1) {
         const auto hotKey = matches.front()->hotKey();
-        return openKeyboardMenu(nullptr, hotKey.get(), &matches, hotKey->visualRepresentation(), repeat);
+        return openKeyboardMenu(nullptr, hotKey.get(), &matches, hotKey->displayString(), repeat);
     }
     return triggerActionAtDepth(matches.front(), updateChains, repeat, invertRaisingBehaviorViaShiftKey, 0);
 }

@@ -20,7 +20,7 @@ public:
             QApplication::translate(
                 "ZRAction", "The hot key \"%1\" works only while the keyboard controls are active, and no "
                             "hot key is assigned to open them.")
-                .arg(hotKey.visualRepresentation().value_or(QString())));
+                .arg(hotKey.displayString()));
         QPushButton* assign =
             box.addButton(QApplication::translate("ZRAction", "Assign Hot Key..."), QMessageBox::AcceptRole);
         box.addButton(QApplication::translate("ZRAction", "Cancel"), QMessageBox::RejectRole);

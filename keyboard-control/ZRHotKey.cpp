@@ -324,6 +324,11 @@ std::optional<QString> ZRHotKey::visualRepresentation() const {
     return m_visualRepresentation;
 }
 
+QString ZRHotKey::displayString() const {
+    return stringRepresentingKeys(m_keyCode, m_modifierFlags, requireExactModifierMatches(),
+                                  stringByTrimmingModifierPrefix(visualRepresentation().value_or(QString())));
+}
+
 void ZRHotKey::setVisualRepresentation(const std::optional<QString>& visualRepresentation) {
     m_visualRepresentation = visualRepresentation;
     m_updateVisualRepresentation = true;

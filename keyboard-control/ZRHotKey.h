@@ -103,8 +103,10 @@ public:
     static bool ignoreFunctionKey();
     static bool ignoreNumericPadKey();
 
-    // The text, rebuilt after it was set from the current modifier glyphs and key name.
+    // The text, rebuilt after it was set from the current modifier glyphs and key name: the stored form.
     std::optional<QString> visualRepresentation() const;
+    // The keys as the desktop writes them, for every text a user reads (KeyStrings.h).
+    QString displayString() const;
     void setVisualRepresentation(const std::optional<QString>& visualRepresentation);
     bool canBeLocal() const { return m_canBeLocal; }
     void setCanBeLocal(bool canBeLocal) { m_canBeLocal = canBeLocal; }

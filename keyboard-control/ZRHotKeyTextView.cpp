@@ -150,7 +150,7 @@ void ZRHotKeyTextView::setString(const QString& string) {
 // While recording, a field without hot key shows a blank (the selection) instead of the placeholder.
 void ZRHotKeyTextView::showHotKey() {
     if (m_hotKey)
-        setString(m_hotKey->visualRepresentation().value_or(QString()));
+        setString(m_hotKey->displayString());
     else
         setString(m_recording ? QStringLiteral(" ") : placeholderString());
 }
@@ -268,8 +268,7 @@ void ZRHotKeyTextView::keyDown(const QKeyEvent& qtEvent) {
         // The question needs the keyboard, and may stay open for long.
         letGoOfKeyboard();
         const QPointer<ZRHotKeyTextView> self(this);
-        const bool confirmed =
-            alerts().confirmHotKey(window(), hotKey->visualRepresentation().value_or(QString()));
+        const bool confirmed = alerts().confirmHotKey(window(), hotKey->displayString());
         // The window may have closed meanwhile.
         if (!self)
             return;

@@ -592,7 +592,7 @@ void ZRSidebarController::willDisplayCell(ZRSourceListCell& cell, const ZRSource
     }
     if (action) {
         const auto hotKey = action->hotKey();
-        cell.setHotKeyRepresentation(hotKey ? hotKey->visualRepresentation().value_or(QString()) : QString());
+        cell.setHotKeyRepresentation(hotKey ? hotKey->displayString() : QString());
         Size iconSize(std::round(ActionIconAspect * iconHeight), iconHeight);
         if (action->actionType() == ZRActionTypeFolder)
             iconSize = Size(

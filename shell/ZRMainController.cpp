@@ -470,8 +470,7 @@ std::vector<ZRKeyboardControlDescription> ZRMainController::cheatSheetDescriptio
             rows.push_back({});
     };
     for (const auto& entry : m_actions->keyboardControlKeyMap().entries()) {
-        const QString keys = stringRepresentingModifierFlags(entry.modifierFlags, false) +
-                             stringRepresentingKeyCode(entry.keyCode, false);
+        const QString keys = stringRepresentingKeys(entry.keyCode, entry.modifierFlags, false);
         if (entry.action)
             rows.push_back(
                 {entry.action->displayNameWithSuffixes(), keys, nullptr, entry.action->actionType()});
@@ -485,8 +484,7 @@ std::vector<ZRKeyboardControlDescription> ZRMainController::cheatSheetDescriptio
     };
     for (const auto& [hotKey, name] : settingsHotKeys)
         if (*hotKey)
-            rows.push_back(
-                {name, (*hotKey)->visualRepresentation().value_or(QString()), nullptr, std::nullopt});
+            rows.push_back({name, (*hotKey)->displayString(), nullptr, std::nullopt});
     addGroupSeparator();
     if (!m_actionStoreLoaded)
         return rows;
@@ -494,8 +492,7 @@ std::vector<ZRKeyboardControlDescription> ZRMainController::cheatSheetDescriptio
         const auto hotKey = action->hotKey();
         if (!hotKey)
             continue;
-        rows.push_back({action->displayNameWithSuffixes(), hotKey->visualRepresentation().value_or(QString()),
-                        action, std::nullopt});
+        rows.push_back({action->displayNameWithSuffixes(), hotKey->displayString(), action, std::nullopt});
     }
     if (!rows.empty() && !rows.back().actionName)
         rows.pop_back();

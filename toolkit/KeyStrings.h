@@ -46,6 +46,13 @@ QString stringRepresentingKeyCode(KeyCode keyCode, bool returnKeyEquivalentChara
 // no modifiers.
 QString stringRepresentingModifierFlags(ModifierFlags flags, bool reflectExactModifierKeys);
 
+// The keys as the desktop writes a key combination in its own menus (Qt's native text: "Ctrl+Shift+F5" on
+// X11), for every text a user reads. With reflectExactModifierKeys, a modifier held on one side only says
+// which ("Left Ctrl"). A key with neither a name nor a character in the current layout shows recordedKey,
+// the key as it was recorded. The glyph texts above stay the stored form.
+QString stringRepresentingKeys(KeyCode keyCode, ModifierFlags flags, bool reflectExactModifierKeys,
+                               const QString& recordedKey = QString());
+
 // The text without modifier glyphs and side marks at either end.
 QString stringByTrimmingModifierPrefix(const QString& text);
 

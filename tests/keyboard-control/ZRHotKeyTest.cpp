@@ -370,12 +370,14 @@ TEST_F(HotKeyTest, TextsFollowTheCurrentGlyphsAndKeyNames) {
     set(QStringLiteral("Hot Keys Require Exact Modifier Key Matches"), true);
     f5->setVisualRepresentation(QStringLiteral("old"));
     EXPECT_EQ(f5->visualRepresentation(), QStringLiteral("\u2039\u2303\u2325F5"));
+    EXPECT_EQ(f5->displayString(), QStringLiteral("Left Ctrl+Alt+F5")) << "the text a user reads";
 
     // A key without a name keeps the character that was recorded for it.
     const auto yen = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("a"), QStringLiteral("\u2318\u00A5"),
                                                    Key::JISYen, Option);
     EXPECT_EQ(yen->visualRepresentation(), QStringLiteral("\u2325\u00A5"));
     EXPECT_EQ(yen->keyEquivalentCharacter(), QStringLiteral("\u00A5"));
+    EXPECT_EQ(yen->displayString(), QStringLiteral("Alt+\u00A5"));
     const auto letter =
         ZRHotKey::hotKeyWithIdentifer(QStringLiteral("a"), QStringLiteral("\u2318A"), Key::A, Command);
     EXPECT_EQ(letter->keyEquivalentCharacter(), QStringLiteral("a"));

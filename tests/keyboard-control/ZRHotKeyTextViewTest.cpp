@@ -203,7 +203,7 @@ TEST_F(HotKeyFieldTest, KeysThatAreNotRecordedChangeNothing) {
         EXPECT_EQ(field()->isRecording(), c.recording);
         EXPECT_EQ(keyboardHolder(), c.recording ? view->window->winId() : 0u);
         EXPECT_EQ(field()->hotKey(), held);
-        EXPECT_EQ(field()->string(), held->visualRepresentation());
+        EXPECT_EQ(field()->string(), held->displayString());
         EXPECT_TRUE(hotKeys.isRegistered(Key::K, Control | Option));
         EXPECT_EQ(hotKeys.registrations().size(), 1u);
         press(Qt::Key_Escape);
@@ -218,7 +218,7 @@ TEST_F(HotKeyFieldTest, RecordingTimesOutAndClearingWaitsForTheOwner) {
     RunLoop::main().advance(0.2);
     EXPECT_FALSE(field()->isRecording());
     EXPECT_EQ(keyboardHolder(), 0u);
-    EXPECT_EQ(field()->string(), held->visualRepresentation());
+    EXPECT_EQ(field()->string(), held->displayString());
 
     owner.refuses = true;
     view->clickClearButton();

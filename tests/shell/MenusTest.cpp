@@ -117,7 +117,7 @@ TEST_F(MenusTest, StatusMenuListsTheActionsTheCheatSheetAndTheProgramsItems) {
                                             QStringLiteral("More > Everything"), QStringLiteral("-")}));
     const QString cheatSheet = texts.value(4);
     EXPECT_TRUE(cheatSheet.startsWith(QStringLiteral("Cheat Sheet > "))) << cheatSheet.toStdString();
-    const QString hotKeyText = center->hotKey()->visualRepresentation().value_or(QString());
+    const QString hotKeyText = center->hotKey()->displayString();
     ASSERT_FALSE(hotKeyText.isEmpty());
     EXPECT_TRUE(cheatSheet.contains(QStringLiteral("Middle\t") + hotKeyText)) << cheatSheet.toStdString();
     EXPECT_TRUE(texts.contains(QStringLiteral("Settings...")));

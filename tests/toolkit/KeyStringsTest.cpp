@@ -120,6 +120,39 @@ TEST(KeyStrings, ModifierTexts) {
     }
 }
 
+// What the user reads: the desktop's way of writing a combination, as Qt's own menus show it.
+TEST_F(KeyStringsTest, KeysReadAsTheDesktopWritesThem) {
+    using namespace ModifierFlag;
+    platform.input.characters = {{Key::A, "a"}, {Key::Q, "\u00E4"}};
+    struct Case {
+        KeyCode keyCode;
+        ModifierFlags flags;
+        bool exact;
+        QString recordedKey;
+        QString text;
+    };
+    const std::vector<Case> cases = {
+        {Key::F5, Control | Shift, false, {}, "Ctrl+Shift+F5"},
+        {Key::A, Command | Shift | Option | Control, false, {}, "Meta+Ctrl+Alt+Shift+A"},
+        {Key::Q, Option, false, {}, "Alt+\u00C4"},
+        {Key::Escape, 0, false, {}, "Esc"},
+        {Key::UpArrow, Command, false, {}, "Meta+Up"},
+        {Key::Keypad5, Shift, false, {}, "Shift+Num+5"},
+        {Key::Function, Control, false, {}, "Ctrl+fn"},
+        // Sides only where the hot key tells them apart, and only a one-sided modifier says which.
+        {Key::A, Shift | LeftShift, false, {}, "Shift+A"},
+        {Key::A, Shift | LeftShift | Control | RightControl, true, {}, "Right Ctrl+Left Shift+A"},
+        {Key::A, Shift | LeftShift | RightShift, true, {}, "Shift+A"},
+        // A key the layout does not name keeps what was recorded for it; without that, only the modifiers.
+        {Key::Z, Option, false, "\u00A5", "Alt+\u00A5"},
+        {Key::Z, Option, false, {}, "Alt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_EQ(stringRepresentingKeys(c.keyCode, c.flags, c.exact, c.recordedKey), c.text);
+    }
+}
+
 TEST(KeyStrings, TrimmingTheModifierPrefix) {
     const std::vector<std::pair<QString, QString>> cases = {
         {"\u2303\u2325F1", "F1"},
