@@ -15,6 +15,21 @@ constexpr double DefaultArrowBaseWidth = 20;
 constexpr double DefaultCornerRadius = 8;
 constexpr double DefaultBorderWidth = 1;
 constexpr double DefaultBorderAlpha = 0.25;
+// Without a compositor no shadow sets a borderless panel off from the window beneath, which is often the
+// same near-white or near-black: an outline of this width and weight stands in for the shadow's edge.
+constexpr double ShadowEdgeWidth = 1;
+constexpr double ShadowEdgeWeight = 0.3;
+
+// The background, made opaque, moved towards black on a light panel and towards white on a dark one.
+QColor shadowEdgeColor(QColor background) {
+    background.setAlphaF(1);
+    const QColor towards = background.lightnessF() >= 0.5 ? QColor(Qt::black) : QColor(Qt::white);
+    const auto mix = [](int from, int to) {
+        return static_cast<int>(from + (to - from) * ShadowEdgeWeight + 0.5);
+    };
+    return QColor(mix(background.red(), towards.red()), mix(background.green(), towards.green()),
+                  mix(background.blue(), towards.blue()));
+}
 
 // The usable frame of the screen that holds the point, else the primary one.
 QRectF usableScreenFrame(QPointF point) {
@@ -130,11 +145,12 @@ void KQAttachedNonActivatingPanel::paintEvent(QPaintEvent*) {
         painter.setRenderHint(QPainter::Antialiasing);
         const QPainterPath path = backgroundPath();
         painter.fillPath(path, m_backgroundColor);
-        if (m_style.borderWidth > 0 && m_borderColor.isValid()) {
-            // The border lies inside the shape, so the arrow's tip stays where it points.
-            painter.setClipPath(path);
+        // The border lies inside the shape, so the arrow's tip stays where it points.
+        painter.setClipPath(path);
+        if (m_style.borderWidth > 0 && m_borderColor.isValid())
             painter.strokePath(path, QPen(m_borderColor, 2 * m_style.borderWidth));
-        }
+        else if (!overlayTranslucencyShows())
+            painter.strokePath(path, QPen(shadowEdgeColor(m_backgroundColor), 2 * ShadowEdgeWidth));
     }
     QPainter painter(this);
     paintOverlayPicture(painter, this, picture);

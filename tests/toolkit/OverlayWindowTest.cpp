@@ -13,6 +13,8 @@
 
 #include <QPainter>
 #include <QTest>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -138,6 +140,24 @@ TEST_F(OverlayWindowTest, WithoutCompositingNoTranslucentPixelReachesTheScreen) 
     EXPECT_TRUE(attached.mask().contains(body.center().toPoint()));
     EXPECT_FALSE(attached.mask().contains(body.topLeft().toPoint())) << "a rounded corner";
     EXPECT_FALSE(attached.mask().contains(QPoint(0, 0))) << "beside the arrow";
+
+    // A borderless panel without a compositor, which draws it no shadow, keeps an edge of its own
+    // against a window of its own colour; with a compositor its shadow does that.
+    attached.setBorderWidth(0);
+    for (const QColor background : {QColor(250, 250, 250), QColor(40, 40, 40)}) {
+        attached.setBackgroundColor(background);
+        for (const bool compositing : {false, true}) {
+            desktop.screens().setCompositingActive(compositing);
+            const QImage image = renderedImage(attached);
+            const int x = static_cast<int>(body.center().x());
+            const int bottom = std::min(static_cast<int>(body.bottom()), image.height()) - 1;
+            const QColor edge = image.pixelColor(x, bottom);
+            const QColor inside = image.pixelColor(x, bottom - 4);
+            EXPECT_EQ(inside.rgb(), background.rgb());
+            EXPECT_EQ(std::abs(edge.lightness() - inside.lightness()) > 40, !compositing)
+                << background.name().toStdString() << (compositing ? " with" : " without") << " compositor";
+        }
+    }
 }
 
 TEST_F(OverlayWindowTest, AGrabIsGivenBackOnEveryWayOut) {
