@@ -175,8 +175,10 @@ void ZRGeneralSettingsControls::connectSender(QObject* sender) {
 }
 
 void ZRGeneralSettingsControls::buildTable() {
-    if (!m_table.empty())
+    // Once, and only when the window has placed the controls: a fill before that connects nothing twice.
+    if (m_builtTable || !m_placed)
         return;
+    m_builtTable = true;
     const auto flags = [this](QObject*) { updateFeatureFlagsAndTap(); };
     const auto demo = [this](QObject*) { showFocusOutlineDemo(); };
 
@@ -293,9 +295,12 @@ void ZRGeneralSettingsControls::buildTable() {
 
     // The controls with actions of their own.
     for (QComboBox* selector : m_snapSelectors->snapSelectors())
-        connect(selector, &QComboBox::activated, this, [this, selector] { changeSnapAction(selector); });
+        if (selector)
+            connect(selector, &QComboBox::activated, this, [this, selector] { changeSnapAction(selector); });
     for (QComboBox* selector : m_snapSelectors->dropSnapSelectors())
-        connect(selector, &QComboBox::activated, this, [this, selector] { changeDropSnapAction(selector); });
+        if (selector)
+            connect(selector, &QComboBox::activated, this,
+                    [this, selector] { changeDropSnapAction(selector); });
     for (QComboBox* selector : m_keyActionSelectors)
         if (selector)
             connect(selector, &QComboBox::activated, this, [this, selector] { changeKeyAction(selector); });

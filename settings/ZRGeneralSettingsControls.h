@@ -267,6 +267,8 @@ private:
     std::function<void()> m_featureFlagsUpdater;
     ZRMouseControlPaletteWindows* m_paletteWindows = nullptr;
     bool m_filled = false;
+    bool m_placed = false;
+    bool m_builtTable = false;
     Connection m_modifierFlagsChanged;
     Connection m_actionsChanged;
     Connection m_appearanceChanged;

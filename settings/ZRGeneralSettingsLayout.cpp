@@ -90,6 +90,7 @@ ZRSettingsSwitch* ZRGeneralSettingsControls::hoverSwitchForModifier(bool resize,
 }
 
 int ZRGeneralSettingsControls::placePaletteControlsAbove(QWidget* document, int top, int margin, int width) {
+    m_placed = true;
     ZRSettingsRows rows(document, top, margin, width);
     m_mouseControlSwitch = new ZRSettingsSwitch(tr("Show the palette when the pointer rests on a window's"));
     m_mouseControlSwitch->setObjectName(QStringLiteral("mouseControlSwitch"));
@@ -109,6 +110,7 @@ int ZRGeneralSettingsControls::placePaletteControlsAbove(QWidget* document, int 
 }
 
 int ZRGeneralSettingsControls::placePaletteControlsBelow(QWidget* document, int top, int margin, int width) {
+    m_placed = true;
     ZRSettingsRows rows(document, top, margin, width);
     m_mouseControlSizeSlider = slider(QStringLiteral("mouseControlSizeSlider"), IconSizeRange);
     rows.addRow({label(tr("Icon size:")), newSettingsNoteLabel(tr("Small")), m_mouseControlSizeSlider,
@@ -138,6 +140,7 @@ int ZRGeneralSettingsControls::placePaletteControlsBelow(QWidget* document, int 
 
 int ZRGeneralSettingsControls::placeControlsInPane(const ZRSettingsTabIdentifier& tab, QWidget* document,
                                                    int top, int margin, int width) {
+    m_placed = true;
     ZRSettingsRows rows(document, top, margin, width);
     if (tab == ZRSettingsTab::Hover) {
         m_hoverSwitch =
@@ -185,6 +188,7 @@ int ZRGeneralSettingsControls::placeControlsInPane(const ZRSettingsTabIdentifier
 
         // The positions around a screen: top-left, top, top-right above; left and right beside; the bottom
         // ones below.
+        m_snapSelectors->makeSelectors();
         auto* grid = new QWidget;
         auto* gridLayout = new QGridLayout(grid);
         gridLayout->setContentsMargins(0, 0, 0, 0);
@@ -342,6 +346,7 @@ int ZRGeneralSettingsControls::placeControlsInPane(const ZRSettingsTabIdentifier
 }
 
 int ZRGeneralSettingsControls::placeGeneralSettings(QWidget* view, int top, int margin, int width) {
+    m_placed = true;
     m_generalSettingsView = view;
     ZRSettingsRows rows(view, top, margin, width);
     m_stealthModeSwitch = new ZRSettingsSwitch(tr("Open these settings when Skaf starts"));

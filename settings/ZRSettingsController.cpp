@@ -5,6 +5,7 @@
 #include "actions/ZRActionManager.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseController.h"
+#include "mouse-control/ZRPaletteLayout.h"
 #include "mouse-control/ZRSystemWindowSettings.h"
 #include "platform/Platform.h"
 #include "platform/SystemPreferences.h"
@@ -115,8 +116,7 @@ QPalette darkPalette() {
 } // namespace
 
 ZRSettingsController::ZRSettingsController()
-    : m_panels(ZRSettingsPanels::standardPanels()), m_sidebar(std::make_unique<ZRSidebarController>(*this)),
-      m_paletteEditor(std::make_unique<ZRPaletteEditor>()),
+    : m_panels(ZRSettingsPanels::standardPanels()), m_paletteEditor(std::make_unique<ZRPaletteEditor>()),
       m_generalSettingsControls(std::make_unique<ZRGeneralSettingsControls>(*this)) {}
 
 ZRSettingsController::~ZRSettingsController() {
@@ -154,8 +154,15 @@ void ZRSettingsController::beep() const {
         QApplication::beep();
 }
 
+ZRSidebarController& ZRSettingsController::sidebar() const {
+    // Its source list is a widget: made with the window, or before it for whoever asks first.
+    if (!m_sidebar)
+        m_sidebar = std::make_unique<ZRSidebarController>(const_cast<ZRSettingsController&>(*this));
+    return *m_sidebar;
+}
+
 ZRSourceList* ZRSettingsController::sourceList() const {
-    return m_sidebar->sourceList();
+    return m_sidebar ? m_sidebar->sourceList() : nullptr;
 }
 
 QWidget* ZRSettingsController::pane(const ZRSettingsTabIdentifier& tab) const {
@@ -170,18 +177,32 @@ QComboBox* ZRSettingsController::mouseControlPrioritySelector() const {
 // --- Building
 
 void ZRSettingsController::fillSettingsControls() {
-    buildWindowWidgets();
+    ZRAction::setMenuTemplateIconSize(ZRMenuItemIconSize());
+    // Until the window is first shown the controls have no widgets: mouse control gets its state and delays,
+    // and the widgets are filled when they are made.
     m_generalSettingsControls->fillSettingsControls();
 }
 
 void ZRSettingsController::buildSettingsWindow() {
-    buildWindowWidgets();
+    // The window waits until it is first shown, so that hot keys work before anything is drawn; a palette
+    // never laid out is seeded from the wells now, which adds their examples to the action store.
+    if (!UserDefaults::standard().hasValue(ZRPaletteLayout::PaletteUserDefaultName)) {
+        loadSettingsWindow();
+        return;
+    }
+    ZRActionManager::actionManager();
+    m_generalSettingsControls->updateSnapActionSelectors();
+}
+
+void ZRSettingsController::loadSettingsWindow() {
     if (m_sidebarLoaded)
         return;
     m_sidebarLoaded = true;
+    buildWindowWidgets();
+    m_generalSettingsControls->fillSettingsControls();
     // The wells come first: seeding the palette on first use adds its examples to the sidebar.
     m_paletteEditor->setActionRevealer(
-        [this](const std::shared_ptr<ZRAction>& action) { m_sidebar->revealAction(action); });
+        [this](const std::shared_ptr<ZRAction>& action) { sidebar().revealAction(action); });
     m_paletteEditor->updatePaletteItemWells();
     if (auto* mouseControl = ZRMainController::mainController().area<ZRMouseController>())
         mouseControl->setPaletteLayout(m_paletteEditor.get());
@@ -189,14 +210,13 @@ void ZRSettingsController::buildSettingsWindow() {
     store.setCollectionView(m_collectionView);
     m_collectionView->setDelegate(&store);
     // The sidebar shows the action store, which the wells or the sidebar load.
-    m_sidebar->reloadSourceListWithSelectedItems(ZRSourceListItems());
+    sidebar().reloadSourceListWithSelectedItems(ZRSourceListItems());
     m_generalSettingsControls->updateSnapActionSelectors();
 }
 
 void ZRSettingsController::buildWindowWidgets() {
     if (m_window)
         return;
-    ZRAction::setMenuTemplateIconSize(ZRMenuItemIconSize());
     ZRActionEditor::install();
     m_window = std::make_unique<ZRSettingsWindow>(*this);
     m_window->setWindowTitle(tr("Settings"));
@@ -205,7 +225,7 @@ void ZRSettingsController::buildWindowWidgets() {
     m_splitView = new QSplitter(Qt::Horizontal);
     m_splitView->setObjectName(QStringLiteral("splitView"));
     m_splitView->setHandleWidth(1);
-    m_splitView->addWidget(sourceList());
+    m_splitView->addWidget(sidebar().sourceList());
     m_tabViewContainer = new QWidget;
     auto* containerLayout = new QVBoxLayout(m_tabViewContainer);
     containerLayout->setContentsMargins(0, 0, 0, 0);
@@ -243,7 +263,7 @@ void ZRSettingsController::buildWindowWidgets() {
     updateSourceListTextSize();
     sourceList()->updateFocusPolicy();
 
-    ZRMainController::mainController().setSidebarMenuTarget(m_sidebar.get());
+    ZRMainController::mainController().setSidebarMenuTarget(&sidebar());
     if (Platform::hasCurrent()) {
         m_appearanceChanged =
             Platform::current().workspace().appearanceChanged.connect([this] { applyInterfaceStyle(); });
@@ -435,7 +455,7 @@ void ZRSettingsController::buildMenus() {
         connect(item, &QAction::triggered, this, handler);
         return item;
     };
-    ZRSidebarController& sidebar = *m_sidebar;
+    ZRSidebarController& sidebar = this->sidebar();
 
     QMenu* file = bar->addMenu(tr("&File"));
     add(file, tr("Import..."), QKeySequence::Open, [&sidebar] { sidebar.import_(); });
@@ -484,7 +504,7 @@ void ZRSettingsController::applyInterfaceStyle() {
 // --- Opening
 
 bool ZRSettingsController::showSettingsWindow() {
-    buildSettingsWindow();
+    loadSettingsWindow();
     showPreferencesTab(std::nullopt, true);
     return true;
 }
@@ -495,14 +515,14 @@ bool ZRSettingsController::beginAssigningKeyboardControlHotKey() {
 }
 
 bool ZRSettingsController::openFiles(const QStringList& paths) {
-    buildSettingsWindow();
-    m_sidebar->openFiles(paths);
+    loadSettingsWindow();
+    sidebar().openFiles(paths);
     return true;
 }
 
 void ZRSettingsController::showPreferencesTab(const std::optional<ZRSettingsTabIdentifier>& tab,
                                               bool activate) {
-    buildSettingsWindow();
+    loadSettingsWindow();
     std::optional<ZRSettingsTabIdentifier> shown = tab;
     const UserDefaults& defaults = UserDefaults::standard();
     if (!m_shownOnce) {
@@ -569,7 +589,7 @@ void ZRSettingsController::showPreferences(QObject* sender) {
 }
 
 void ZRSettingsController::showGeneralSettings() {
-    buildSettingsWindow();
+    loadSettingsWindow();
     if (ZRMainController::exists())
         ZRMainController::mainController().dismissIntroPopover();
     if (!m_popover) {
@@ -701,7 +721,7 @@ void ZRSettingsController::updateSourceListTextSize() {
     const qint64 mode = UserDefaults::standard().integerForKey(TableViewSizeModeKey);
     const SourceListMetrics metrics = sourceListMetricsForSizeMode(mode);
     sourceList()->setRowMetrics(metrics.rowHeight, metrics.indentation, metrics.verticalIntercellSpacing);
-    m_sidebar->setSizeMode(mode);
+    sidebar().setSizeMode(mode);
 }
 
 void ZRSettingsController::sourceListTextSizeChanged(bool fromNotification) {
@@ -712,11 +732,12 @@ void ZRSettingsController::sourceListTextSizeChanged(bool fromNotification) {
         return;
     }
     updateSourceListTextSize();
-    m_sidebar->reloadSourceListWithSelectedItems(std::nullopt);
+    sidebar().reloadSourceListWithSelectedItems(std::nullopt);
 }
 
 void ZRSettingsController::reflectVisualActionChange() {
-    sourceList()->updateDisplay();
+    if (ZRSourceList* list = sourceList())
+        list->updateDisplay();
 }
 
 void ZRSettingsController::updateConfigurationView() {

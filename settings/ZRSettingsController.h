@@ -37,8 +37,9 @@ class ZRSplitViewController;
 // The settings area of the main controller: the settings window, with the sidebar on the left (see
 // ZRSidebarController), one pane per settings tab on the right, a toolbar with the add pop-up and the help
 // and general-settings buttons, and the general settings in a popover below the gear. The window is built
-// once at launch and only hidden when closed. The panes' controls join from their own areas of code
-// through pane() and the hooks below. Main thread only.
+// the first time it is shown (at launch only when the palette is seeded) and only hidden when closed; until
+// then the outlets below are null. The panes' controls join from their own areas of code through pane() and
+// the hooks below. Main thread only.
 class ZRSettingsController : public QObject, public ZRApplicationArea, public ZRSettingsWindow::Delegate {
     Q_OBJECT
 public:
@@ -82,10 +83,13 @@ public:
 
     // --- ZRApplicationArea
 
-    // Builds the window's widgets and fills the controls from the settings; the action store stays unloaded.
+    // Fills the controls from the settings, without widgets until the window is built; the action store
+    // stays unloaded.
     void fillSettingsControls() override;
-    // Builds the window (once), loads the sidebar and with it the action store.
+    // Loads the action store; builds the window only when the palette has never been laid out.
     void buildSettingsWindow() override;
+    // Builds the window (once), fills its controls and loads the sidebar.
+    void loadSettingsWindow();
     bool hasSettingsWindow() const override { return true; }
     // Opens the window on the pane it shows (the palette's at first) and brings the program forward.
     bool showSettingsWindow() override;
@@ -95,7 +99,8 @@ public:
 
     // --- Parts
 
-    ZRSidebarController& sidebar() const { return *m_sidebar; }
+    // Made on first use.
+    ZRSidebarController& sidebar() const;
     // The controls of the panes and the general settings.
     ZRGeneralSettingsControls& generalSettingsControls() const { return *m_generalSettingsControls; }
     ZRSettingsPanels& panels() const { return *m_panels; }
@@ -211,7 +216,7 @@ private:
     void updateApplicationModeTitle();
 
     std::unique_ptr<ZRSettingsPanels> m_panels;
-    std::unique_ptr<ZRSidebarController> m_sidebar;
+    mutable std::unique_ptr<ZRSidebarController> m_sidebar;
     std::unique_ptr<ZRPaletteEditor> m_paletteEditor;
     std::unique_ptr<ZRGeneralSettingsControls> m_generalSettingsControls;
     // Declared after the sidebar: the window and the views in it go first.

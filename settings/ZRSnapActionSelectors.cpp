@@ -105,7 +105,9 @@ Collected collect(const ZRActionManager* store) {
 
 } // namespace
 
-ZRSnapActionSelectors::ZRSnapActionSelectors() {
+void ZRSnapActionSelectors::makeSelectors() {
+    if (m_snapSelectors.front())
+        return;
     std::size_t owned = 0;
     for (std::size_t i = 0; i < Positions.size(); ++i) {
         const std::int64_t position = Positions[i];
@@ -208,6 +210,26 @@ void ZRSnapActionSelectors::updateSnapActionSelectors(const ZRActionManager* sto
     UserDefaults& defaults = UserDefaults::standard();
     const Collected collected = collect(store);
     const bool mayReset = store && !store->storedValueIsUnreadable();
+    for (const std::int64_t position : Positions) {
+        const QString key = userDefaultNameForSnapPosition(position);
+        const QVariant stored = defaults.object(key);
+        if (stored.typeId() == QMetaType::QString) {
+            const QString text = stored.toString();
+            const bool known = text.size() >= 2 && collected.identifiers.contains(text.mid(1));
+            if (!known && mayReset)
+                defaults.setInteger(NoActionTag, key);
+        }
+    }
+    for (const ModifierFlags modifier : DropSnapModifiers) {
+        const QString key = userDefaultNameForDropSnapModifier(modifier);
+        if (defaults.hasValue(key) && !collected.layoutIdentifiers.contains(defaults.stringForKey(key)) &&
+            mayReset)
+            defaults.removeObject(key);
+    }
+    // The menus wait until the settings window, first shown, makes the pop-ups: their icons are drawn then.
+    if (!m_snapSelectors.front())
+        return;
+
     const bool layoutsShowDropZones = defaults.boolForKey(ZRMouseControlDefault::DropSnapActivateViaSnap);
     if (!m_builtOnce || m_fixedIconColor != iconColor) {
         for (std::size_t i = 0; i < Positions.size(); ++i)
@@ -227,15 +249,6 @@ void ZRSnapActionSelectors::updateSnapActionSelectors(const ZRActionManager* sto
     for (std::size_t i = 0; i < Positions.size(); ++i) {
         const std::int64_t position = Positions[i];
         QComboBox* selector = m_snapSelectors[i];
-        const QString key = userDefaultNameForSnapPosition(position);
-        const QVariant stored = defaults.object(key);
-        if (stored.typeId() == QMetaType::QString) {
-            const QString text = stored.toString();
-            const bool known = text.size() >= 2 && collected.identifiers.contains(text.mid(1));
-            if (!known && mayReset)
-                defaults.setInteger(NoActionTag, key);
-        }
-
         QStandardItemModel* model = itemModel(selector);
         if (model->rowCount() > FixedItemCount)
             model->removeRows(FixedTopItemCount, model->rowCount() - FixedItemCount);
@@ -263,11 +276,6 @@ void ZRSnapActionSelectors::updateSnapActionSelectors(const ZRActionManager* sto
     for (std::size_t i = 0; i < DropSnapModifiers.size(); ++i) {
         const ModifierFlags modifier = DropSnapModifiers[i];
         QComboBox* selector = m_dropSnapSelectors[i];
-        const QString key = userDefaultNameForDropSnapModifier(modifier);
-        if (defaults.hasValue(key) && !collected.layoutIdentifiers.contains(defaults.stringForKey(key)) &&
-            mayReset)
-            defaults.removeObject(key);
-
         QStandardItemModel* model = itemModel(selector);
         if (model->rowCount() > DropSnapFixedItemCount)
             model->removeRows(0, model->rowCount() - DropSnapFixedItemCount);
@@ -282,6 +290,8 @@ void ZRSnapActionSelectors::updateSnapActionSelectors(const ZRActionManager* sto
 }
 
 void ZRSnapActionSelectors::selectStoredChoices() {
+    if (!m_snapSelectors.front())
+        return;
     for (std::size_t i = 0; i < Positions.size(); ++i)
         selectStoredSnapChoice(m_snapSelectors[i], Positions[i]);
     for (std::size_t i = 0; i < DropSnapModifiers.size(); ++i)

@@ -35,13 +35,15 @@ public:
     // The fixed items below the layouts of a drop-snap pop-up: a separator and "None".
     static constexpr int DropSnapFixedItemCount = 2;
 
-    // Makes the pop-ups with their fixed items, without parents until placed.
-    ZRSnapActionSelectors();
+    ZRSnapActionSelectors() = default;
     // Pop-ups that were never placed go with it.
     ~ZRSnapActionSelectors();
     ZRSnapActionSelectors(const ZRSnapActionSelectors&) = delete;
     ZRSnapActionSelectors& operator=(const ZRSnapActionSelectors&) = delete;
 
+    // Makes the pop-ups with their fixed items, without parents until placed; once. Until then the pop-ups
+    // below are null.
+    void makeSelectors();
     const std::array<QComboBox*, 8>& snapSelectors() const { return m_snapSelectors; }
     const std::array<QComboBox*, 5>& dropSnapSelectors() const { return m_dropSnapSelectors; }
     QComboBox* snapSelector(std::int64_t position) const;
@@ -56,7 +58,7 @@ public:
     // Rebuilds every menu from the store's actions and selects what the settings name. A setting naming an
     // action that is gone is reset (a snap position to 0, a drop-snap key removed), but only from a store
     // that loaded: with none (null) or one whose stored value was unreadable, the settings stay as they are.
-    // Icons are drawn in the colour.
+    // Icons are drawn in the colour. Before the pop-ups are placed only the settings are looked after.
     void updateSnapActionSelectors(const ZRActionManager* store, const QColor& iconColor);
 
     // The user chose an item: the setting takes it. False (the previous choice comes back) for an item

@@ -2,7 +2,10 @@
 
 #include "platform/SystemPreferences.h"
 #include "platform/sim/SimWorkspace.h"
+#include "settings/ZRGeneralSettingsControls.h"
 #include "settings/ZRGeneralSettingsPopover.h"
+#include "settings/ZRSettingsSwitch.h"
+#include "settings/ZRSnapActionSelectors.h"
 #include "settings/ZRSourceListAddButton.h"
 #include "shell/ZRApplicationMode.h"
 #include "toolkit/ZRSizeToFitControl.h"
@@ -86,15 +89,42 @@ TEST_F(SettingsWindowTest, TheTitleIsTheProgramsNameWithoutATaskbarEntry) {
 class StealthyLaunchTest : public SettingsWindowTest {
 protected:
     StealthyLaunchTest() { launchesOnSetUp = false; }
+    void launchStealthily() {
+        set(QStringLiteral("Stealth Mode"), true);
+        set(QStringLiteral("Show Intro Popover"), false);
+        set(QStringLiteral("Hover"), true);
+        set(QStringLiteral("Snap: 3"), QStringLiteral("=gone"));
+        launch();
+        ASSERT_NE(ZRActionManager::actionManagerIfMade(), nullptr);
+    }
+    void expectFilledWhenShown() {
+        settings().showSettingsWindow();
+        ASSERT_NE(settings().preferencesWindow(), nullptr);
+        EXPECT_TRUE(settings().preferencesWindow()->isVisible());
+        EXPECT_EQ(currentPane(), QStringLiteral("Palette"));
+        EXPECT_TRUE(settings().generalSettingsControls().hoverSwitch()->isChecked());
+        EXPECT_EQ(settings().generalSettingsControls().snapActionSelectors().snapSelector(3)->currentText(),
+                  QStringLiteral("None"));
+    }
 };
 
-TEST_F(StealthyLaunchTest, StealthModeAfterTheIntroductionKeepsTheWindowClosed) {
-    set(QStringLiteral("Stealth Mode"), true);
-    set(QStringLiteral("Show Intro Popover"), false);
-    launch();
+// A stealthy start builds no window: the store loads, a snap setting naming a gone action is reset, and the
+// window is made, filled from the settings, when it is first shown.
+TEST_F(StealthyLaunchTest, StealthModeAfterTheIntroductionBuildsTheWindowWhenFirstShown) {
+    launchStealthily();
+    EXPECT_EQ(settings().preferencesWindow(), nullptr);
+    EXPECT_EQ(UserDefaults::standard().object(QStringLiteral("Snap: 3")), QVariant(qint64(0)));
+    expectFilledWhenShown();
+}
+
+// A palette never laid out is seeded at once, window and all, so that its examples are in the store.
+TEST_F(StealthyLaunchTest, StealthModeStillSeedsThePalette) {
+    seedsPalette = true;
+    launchStealthily();
+    EXPECT_EQ(storeTitles().value(0), QStringLiteral("Examples"));
+    ASSERT_NE(settings().preferencesWindow(), nullptr);
     EXPECT_FALSE(settings().preferencesWindow()->isVisible());
-    EXPECT_EQ(currentPane(), QStringLiteral("Palette"));
-    EXPECT_FALSE(helpButtonIsGreen());
+    expectFilledWhenShown();
 }
 
 TEST_F(SettingsWindowTest, TheHelpButtonFlashesFiveTimesAndEndsOnItsIcon) {
