@@ -276,6 +276,10 @@ int main(int argc, char** argv) {
             std::printf("Skaf is already running%s.\n",
                         qPrintable(placeText(instance.runningPlace(), display)));
         return 0;
+    case ZRSingleInstance::Role::TooManyFiles:
+        std::fprintf(stderr, "skaf: Skaf already runs%s; the files are too many to hand over at once\n",
+                     qPrintable(placeText(instance.runningPlace(), display)));
+        return 1;
     case ZRSingleInstance::Role::Unreachable:
         std::fprintf(stderr, "skaf: Skaf already runs%s but does not answer\n",
                      qPrintable(placeText(instance.runningPlace(), display)));

@@ -253,14 +253,44 @@ bool ZRSidebarController::importFromWrapperDictionaries(const QList<QVariantMap>
 
 namespace {
 
-QList<QVariantMap> readableDictionaries(const QStringList& paths) {
+// Paths and problems named in a line of the log, of however many: a later start may hand over thousands.
+constexpr qsizetype NamedInLog = 3;
+
+QString listed(const QStringList& items, qsizetype total, const QString& separator) {
+    QString text = items.mid(0, NamedInLog).join(separator);
+    if (total > NamedInLog)
+        text += QStringLiteral(" and %1 more").arg(total - NamedInLog);
+    return text;
+}
+
+// What an import could not read, told in one line of the log.
+struct ImportProblems {
+    void add(const QString& reason) {
+        if (reasons.size() < NamedInLog)
+            reasons.append(reason);
+        ++count;
+    }
+    void log(const QStringList& paths, bool nothingImported) const {
+        const QString why = listed(reasons, count, QStringLiteral("; "));
+        if (nothingImported)
+            ZRLog("cannot import from URLs: %@%@", listed(paths, paths.size(), QStringLiteral(", ")),
+                  why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why));
+        else if (count > 0)
+            ZRLog("cannot import %lld of %lld files: %@", qint64(count), qint64(paths.size()), why);
+    }
+
+    QStringList reasons;
+    qsizetype count = 0;
+};
+
+QList<QVariantMap> readableDictionaries(const QStringList& paths, ImportProblems& problems) {
     QList<QVariantMap> dictionaries;
     for (const QString& path : paths) {
         QString error;
         if (auto dictionary = ZRActionCollectionFile::readWrapperDictionary(path, &error))
             dictionaries.append(std::move(*dictionary));
         else
-            ZRLog("cannot read actions: %@", error);
+            problems.add(error);
     }
     return dictionaries;
 }
@@ -274,10 +304,11 @@ void ZRSidebarController::import_() {
         [self = QPointer<ZRSidebarController>(this)](const QStringList& paths) {
             if (!self || paths.isEmpty())
                 return;
-            if (!self->importFromWrapperDictionaries(readableDictionaries(paths))) {
-                ZRLog("cannot import from URLs: %@", paths.join(QStringLiteral(", ")));
+            ImportProblems problems;
+            const bool imported = self->importFromWrapperDictionaries(readableDictionaries(paths, problems));
+            problems.log(paths, !imported);
+            if (!imported)
                 self->m_settings.beep();
-            }
         });
 }
 
@@ -308,18 +339,21 @@ void ZRSidebarController::openFiles(const QStringList& paths) {
                                 [this, paths] { openFiles(paths); });
         return;
     }
+    ImportProblems problems;
     QStringList readable;
     for (const QString& path : paths) {
         if (ZRActionCollectionFile::hasReadableExtension(path))
             readable.append(path);
         else
-            ZRLog("cannot import %@: only files ending in .skaf or .plist hold actions", path);
+            problems.add(QStringLiteral("%1: only files ending in .skaf or .plist hold actions").arg(path));
     }
-    if (importFromWrapperDictionaries(readableDictionaries(readable))) {
+    const bool imported = importFromWrapperDictionaries(readableDictionaries(readable, problems));
+    if (!paths.isEmpty())
+        problems.log(paths, !imported);
+    if (imported) {
         m_settings.showPreferencesTab(ZRSettingsTab::Custom, true);
     } else if (!paths.isEmpty()) {
         // A file handed to the program that gives nothing is heard, not only logged.
-        ZRLog("cannot import from URLs: %@", paths.join(QStringLiteral(", ")));
         m_settings.beep();
     }
 }

@@ -1,13 +1,13 @@
 #include "shell/ZRSingleInstance.h"
 
 #include "platform/foundation/AtomicFile.h"
+#include "shell/ZRLaterStartListener.h"
 #include "toolkit/ZRLog.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -23,8 +23,6 @@ constexpr int ConnectTimeout = 1000;
 constexpr int WriteTimeout = 2000;
 constexpr int ConnectAttempts = 10;
 constexpr int ConnectRetryInterval = 100;
-
-constexpr const char* RefusedProperty = "zrRefused";
 
 constexpr const char LockSuffix[] = ".lock";
 constexpr const char SocketSuffix[] = ".socket";
@@ -57,8 +55,7 @@ ZRSingleInstance::ZRSingleInstance(const QString& name, const QString& place, QO
 }
 
 ZRSingleInstance::~ZRSingleInstance() {
-    if (m_server)
-        m_server->close();
+    m_listener.reset();
     if (m_wrotePlace)
         QFile::remove(path(PlaceSuffix));
 }
@@ -92,15 +89,15 @@ ZRSingleInstance::Role ZRSingleInstance::claim(const QStringList& files) {
     QFile place(path(PlaceSuffix));
     if (place.open(QIODevice::ReadOnly))
         m_runningPlace = QString::fromUtf8(place.read(MaximumPlaceBytes)).trimmed();
-    return handOver(files) ? Role::HandedOver : Role::Unreachable;
+    return handOver(files);
 }
 
 QStringList ZRSingleInstance::filePaths() const {
     QStringList paths;
     if (m_lock)
         paths << m_lock->fileName();
-    if (m_server && m_server->isListening())
-        paths << m_server->fullServerName();
+    if (m_listener && m_listener->isListening())
+        paths << m_listener->path();
     if (m_wrotePlace)
         paths << path(PlaceSuffix);
     return paths;
@@ -111,51 +108,32 @@ std::optional<QString> ZRSingleInstance::runningPlace() const {
 }
 
 bool ZRSingleInstance::listen() {
-    const QString path = this->path(SocketSuffix);
-    // We hold the lock, so a socket file left there is stale.
-    QLocalServer::removeServer(path);
-    m_server = std::make_unique<QLocalServer>();
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(path)) {
-        ZRLog("cannot listen for later starts: %@", m_server->errorString());
+    // The request is the file paths, each ended by a NUL.
+    m_listener =
+        std::make_unique<ZRLaterStartListener>(path(SocketSuffix), [this](const QByteArray& request) {
+            QStringList files;
+            for (const QByteArray& path : request.split('\0')) {
+                const QString file = QString::fromUtf8(path);
+                if (!file.isEmpty() && QFileInfo(file).isAbsolute())
+                    files.append(file);
+            }
+            Q_EMIT filesReceived(files);
+        });
+    QString error;
+    if (!m_listener->listen(&error)) {
+        ZRLog("cannot listen for later starts: %@", error);
         return false;
     }
-    connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-            // The request is the file paths, each ended by a NUL, and it is complete when the later start
-            // hangs up.
-            auto request = std::make_shared<QByteArray>();
-            connect(socket, &QLocalSocket::readyRead, socket, [socket, request] {
-                request->append(socket->readAll());
-                if (request->size() > MaximumRequestBytes) {
-                    ZRLog("later start sent too much: ignored");
-                    request->clear();
-                    socket->setProperty(RefusedProperty, true);
-                    socket->abort();
-                }
-            });
-            connect(socket, &QLocalSocket::disconnected, this, [this, socket, request] {
-                socket->deleteLater();
-                if (socket->property(RefusedProperty).toBool())
-                    return;
-                request->append(socket->readAll());
-                QStringList files;
-                for (const QByteArray& path : request->split('\0')) {
-                    const QString file = QString::fromUtf8(path);
-                    if (!file.isEmpty() && QFileInfo(file).isAbsolute())
-                        files.append(file);
-                }
-                Q_EMIT filesReceived(files);
-            });
-        }
-    });
     return true;
 }
 
-bool ZRSingleInstance::handOver(const QStringList& files) {
-    QStringList absolute;
+ZRSingleInstance::Role ZRSingleInstance::handOver(const QStringList& files) {
+    QByteArray request;
     for (const QString& file : files)
-        absolute.append(QFileInfo(file).absoluteFilePath());
+        request += QFileInfo(file).absoluteFilePath().toUtf8() + '\0';
+    // The running program would refuse it, and a refusal looks like a program that does not answer.
+    if (request.size() > ZRLaterStartListener::MaximumRequestBytes)
+        return Role::TooManyFiles;
     const QString path = this->path(SocketSuffix);
     QLocalSocket socket;
     for (int attempt = 0; attempt < ConnectAttempts; ++attempt) {
@@ -166,19 +144,16 @@ bool ZRSingleInstance::handOver(const QStringList& files) {
     }
     if (socket.state() != QLocalSocket::ConnectedState) {
         ZRLog("cannot reach the running program: %@", socket.errorString());
-        return false;
+        return Role::Unreachable;
     }
-    QByteArray request;
-    for (const QString& file : absolute)
-        request += file.toUtf8() + '\0';
     socket.write(request);
     while (socket.bytesToWrite() > 0)
         if (!socket.waitForBytesWritten(WriteTimeout)) {
             ZRLog("cannot reach the running program: %@", socket.errorString());
-            return false;
+            return Role::Unreachable;
         }
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
         socket.waitForDisconnected(WriteTimeout);
-    return true;
+    return Role::HandedOver;
 }

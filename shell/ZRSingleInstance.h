@@ -6,8 +6,8 @@
 #include <memory>
 #include <optional>
 
-class QLocalServer;
 class QLockFile;
+class ZRLaterStartListener;
 
 // One running program per settings file: two programs that each kept the file's actions in memory would
 // each save over what the other wrote. The first start holds a lock and listens on a local socket in the
@@ -17,9 +17,6 @@ class ZRSingleInstance : public QObject {
     Q_OBJECT
 
 public:
-    // Requests larger than this are refused: they are file lists, not files.
-    static constexpr qint64 MaximumRequestBytes = 1024 * 1024;
-
     // name tells programs apart: one per settings file. place says where this one runs (a display name),
     // for a later start to tell the user.
     explicit ZRSingleInstance(const QString& name, const QString& place = QString(),
@@ -36,6 +33,8 @@ public:
         HandedOver,
         // Another process holds the lock but could not be reached.
         Unreachable,
+        // Another process runs the program, and the files are more than it takes at once.
+        TooManyFiles,
     };
     // Files are made absolute before they are handed over.
     Role claim(const QStringList& files);
@@ -51,7 +50,7 @@ Q_SIGNALS:
 
 private:
     bool listen();
-    bool handOver(const QStringList& files);
+    Role handOver(const QStringList& files);
 
     QString path(const char* suffix) const;
 
@@ -61,5 +60,5 @@ private:
     bool m_wrotePlace = false;
     QString m_directory;
     std::unique_ptr<QLockFile> m_lock;
-    std::unique_ptr<QLocalServer> m_server;
+    std::unique_ptr<ZRLaterStartListener> m_listener;
 };

@@ -187,8 +187,11 @@ TEST_F(SidebarEditingTest, ImportsXmlAndBinaryFilesAsNewSetsAndSkipsWhatIsNoActi
               QStringList({QStringLiteral("Imported Left"), QStringLiteral("Imported Left"),
                            QStringLiteral("Imported Folder"), QStringLiteral("  Imported Center")}));
     EXPECT_FALSE(identifiers().contains(QStringLiteral("IMPORTED-LEFT")));
-    EXPECT_TRUE(logged(QStringLiteral("cannot import ") + text));
+    // One line for the request, however many of its files could not be read.
+    EXPECT_TRUE(logged(QStringLiteral("cannot import 3 of 5 files: ") + text +
+                       QStringLiteral(": only files ending in .skaf or .plist hold actions")));
     EXPECT_TRUE(logged(fifo + QStringLiteral(" is not a regular file")));
+    EXPECT_EQ(log->lines().filter(QStringLiteral("cannot ")).size(), 1);
 
     // The same file again: a second, independent set; through the import panel this time.
     panels->importPaths = {xml};
@@ -201,6 +204,17 @@ TEST_F(SidebarEditingTest, ImportsXmlAndBinaryFilesAsNewSetsAndSkipsWhatIsNoActi
     sidebar().import_();
     EXPECT_EQ(beeps, 1);
     EXPECT_TRUE(logged(QStringLiteral("cannot import from URLs: ")));
+
+    // A later start may hand over thousands of files: still one line, of a bounded length.
+    QStringList many;
+    for (int i = 0; i < 5000; ++i)
+        many.append(folder.filePath(QStringLiteral("missing %1.skaf").arg(i)));
+    log->clear();
+    settings().openFiles(many);
+    const QStringList lines = log->lines().filter(QStringLiteral("cannot "));
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines.front().contains(QStringLiteral(" and 4997 more")));
+    EXPECT_LT(lines.front().size(), 2000);
 }
 
 // An exported file cut short on its way: whichever way it comes in, the user hears the beep, the log says
