@@ -81,7 +81,7 @@ ZRSingleInstance::Role ZRSingleInstance::claim(const QStringList& files) {
     // A lock left by a program that crashed is taken over: the lock file names its process.
     if (m_lock->tryLock(0)) {
         // A place file left by a program that crashed is replaced.
-        m_wrotePlace = writeFileAtomically(path(PlaceSuffix), m_place.toUtf8());
+        m_wrotePlace = writeFileAtomically(path(PlaceSuffix), m_place.toUtf8(), nullptr, false);
         listen();
         return Role::First;
     }

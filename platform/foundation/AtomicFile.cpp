@@ -51,7 +51,8 @@ bool writeAll(int fd, const QByteArray& contents) {
 
 } // namespace
 
-bool writeFileAtomically(const QString& requestedPath, const QByteArray& contents, QString* error) {
+bool writeFileAtomically(const QString& requestedPath, const QByteArray& contents, QString* error,
+                         bool durable) {
     const auto failWith = [&](const QString& message) {
         if (error)
             *error = message;
@@ -98,7 +99,7 @@ bool writeFileAtomically(const QString& requestedPath, const QByteArray& content
         return abandon(QStringLiteral("writing"), errno);
     if (injected(AtomicFileTesting::FailAt::Syncing))
         return abandon(QStringLiteral("syncing"), EIO);
-    if (::fsync(fd) != 0)
+    if (durable && ::fsync(fd) != 0)
         return abandon(QStringLiteral("syncing"), errno);
 
     int renameError = 0;
@@ -108,11 +109,13 @@ bool writeFileAtomically(const QString& requestedPath, const QByteArray& content
         renameError = errno;
     if (renameError != 0)
         return abandon(QStringLiteral("renaming"), renameError);
-    // Synced already: a failing close loses nothing.
+    // Written (and synced when durable) already: a failing close loses nothing.
     ::close(fd);
 
     // The rename itself reaches the disk only when the folder does. The file is in place either
     // way, so a folder that cannot be synced is no failure.
+    if (!durable)
+        return true;
     const int folderFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd >= 0) {
         ::fsync(folderFd);
