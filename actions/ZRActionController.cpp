@@ -411,19 +411,36 @@ std::optional<ZRActionController::Target> ZRActionController::targetOfAction(con
     }
 }
 
+struct ZRActionController::Placement {
+    AXElementRef window;
+    Rect currentFrame; // Quartz
+    Target target;
+};
+
 bool ZRActionController::setFrame(const AXElementRef& window, const Rect& currentFrame, const Target& target,
                                   bool raise) {
-    const Rect frame = ZRFlipRect(target.frame);
+    return setFrames({{window, currentFrame, target}}, raise).front();
+}
+
+std::vector<bool> ZRActionController::setFrames(const std::vector<Placement>& placements, bool raise) {
+    std::vector<ZRWindowFrameRequest> requests;
+    const bool drawers = ZRAllowsForDrawers();
+    for (const Placement& placement : placements) {
+        const Rect frame = ZRFlipRect(placement.target.frame);
+        requests.push_back({placement.window, frame, drawers, frame.size != placement.currentFrame.size,
+                            placement.target.keepRightEdge, placement.target.keepBottomEdge});
+    }
     ZRWindowObserver& observer = ZRWindowObserver::defaultObserver();
     observer.setPaused(true);
-    Rect obtained;
-    const bool set =
-        ZRSetWindowFrame(window, ZRAllowsForDrawers(), frame.size != currentFrame.size, target.keepRightEdge,
-                         target.keepBottomEdge, boolSetting(AnimationKey), frame, &obtained);
-    if (set) {
-        storeLastSkafFrame(obtained, target.position, window);
+    std::vector<std::optional<Rect>> obtained;
+    const std::vector<bool> set = ZRSetWindowFrames(requests, boolSetting(AnimationKey), &obtained);
+    for (std::size_t i = 0; i < placements.size(); ++i) {
+        if (!set[i])
+            continue;
+        if (obtained[i])
+            storeLastSkafFrame(*obtained[i], placements[i].target.position, placements[i].window);
         if (raise)
-            ZRRaiseWindow(window);
+            ZRRaiseWindow(placements[i].window);
     }
     observer.setPaused(false);
     return set;
@@ -462,7 +479,7 @@ bool ZRActionController::restoreSnapshotForAction(const ZRAction& action) {
     const auto matches = ZRMatchWindowDescriptions(descriptions, running);
 
     const bool drawers = ZRAllowsForDrawers();
-    std::vector<AXElementRef> placed;
+    std::vector<Placement> placements;
     for (const ZRMappedSnapshotFrame& frame : mapped) {
         const auto& match = matches[static_cast<std::size_t>(frame.descriptionIndex)];
         if (!match)
@@ -474,9 +491,14 @@ bool ZRActionController::restoreSnapshotForAction(const ZRAction& action) {
         if (!current)
             continue;
         storeOriginalFrame(*current, window);
-        if (setFrame(window, *current, Target{frame.windowFrame}, false))
-            placed.push_back(window);
+        placements.push_back({window, *current, Target{frame.windowFrame}});
     }
+    // Every window's request goes out before any is awaited: a layout costs about one window's wait.
+    const std::vector<bool> set = setFrames(placements, false);
+    std::vector<AXElementRef> placed;
+    for (std::size_t i = 0; i < placements.size(); ++i)
+        if (set[i])
+            placed.push_back(placements[i].window);
     if (placed.empty()) {
         beep();
         return false;

@@ -159,6 +159,9 @@ private:
     std::optional<Target> targetOfAction(const ZRAction& action, const AXElementRef& window,
                                          const Rect& frame, const ZRVirtualScreen& screen);
     bool setFrame(const AXElementRef& window, const Rect& currentFrame, const Target& target, bool raise);
+    struct Placement;
+    // Sets every window's frame at once, as setFrame sets one; whether each took it.
+    std::vector<bool> setFrames(const std::vector<Placement>& placements, bool raise);
     void capture(ZRAction& action, bool silently);
     void forgetApplication(pid_t processIdentifier);
     void subscribeToWorkspace();

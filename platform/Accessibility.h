@@ -86,6 +86,15 @@ public:
     virtual QStringList actionNames() const = 0;
     virtual AXError performAction(const QString& action) = 0;
 
+    // Moves a window to the origin and, when given, gives it the size, in one request where the desktop
+    // can; here the position and then the size. A frame the window did not take is no error: read it.
+    virtual AXError setFrame(Point origin, const std::optional<Size>& size) {
+        const AXError error = setAttributeValue(AX::Position, AXValue(origin));
+        if (error != AXError::Success || !size)
+            return error;
+        return setAttributeValue(AX::SizeAttribute, AXValue(*size));
+    }
+
     // The owning process; 0 for the system-wide element.
     virtual pid_t processIdentifier() const = 0;
     // The window-list number of a window element; none for other elements.
@@ -115,6 +124,13 @@ public:
     virtual ~AXObservation() = default;
 };
 
+// A frame asked of one window, its size only when given.
+struct AXFrameRequest {
+    AXElementRef window;
+    Point origin;
+    std::optional<Size> size;
+};
+
 class Accessibility {
 public:
     virtual ~Accessibility() = default;
@@ -138,4 +154,16 @@ public:
     // observation is destroyed; null when the window cannot be observed.
     virtual std::unique_ptr<AXObservation> observeWindow(const AXElementRef& window,
                                                          NotificationHandler handler) = 0;
+
+    // Sets the frames of several windows, one result per request in order, each as the window's own
+    // setFrame would give it. A desktop that can sends every request before it waits for any answer;
+    // here they go one after another.
+    virtual std::vector<AXError> setWindowFrames(const std::vector<AXFrameRequest>& requests) {
+        std::vector<AXError> results;
+        results.reserve(requests.size());
+        for (const AXFrameRequest& request : requests)
+            results.push_back(request.window ? request.window->setFrame(request.origin, request.size)
+                                             : AXError::InvalidElement);
+        return results;
+    }
 };

@@ -74,28 +74,15 @@ QString errorText(AXError error) {
     return QStringLiteral("unknown error %1").arg(static_cast<int>(error));
 }
 
-AXError applyFrame(const AXElementRef& window, const Rect& target, bool setSize, bool keepRightEdge,
-                   bool keepBottomEdge) {
-    AXError error = window->setAttributeValue(AX::Position, AXValue(target.origin));
-    if (error != AXError::Success || !setSize)
-        return error;
-    error = window->setAttributeValue(AX::SizeAttribute, AXValue(target.size));
-    if (error != AXError::Success || !(keepRightEdge || keepBottomEdge))
-        return error;
-    // A window that keeps a size of its own grows or shrinks from its top left; move it so that the
-    // kept edges stay where the target has them.
-    AXValue value;
-    if (window->copyAttributeValue(AX::SizeAttribute, value) != AXError::Success)
-        return AXError::Success;
-    const Size* obtained = std::get_if<Size>(&value);
-    if (!obtained || *obtained == target.size)
-        return AXError::Success;
-    Point corrected = target.origin;
-    if (keepRightEdge)
-        corrected.x = target.maxX() - obtained->width;
-    if (keepBottomEdge)
-        corrected.y = target.maxY() - obtained->height;
-    return window->setAttributeValue(AX::Position, AXValue(corrected));
+// Asks every window for its frame at once where the desktop can; one result per request.
+std::vector<AXError> sendFrames(const std::vector<AXFrameRequest>& requests) {
+    if (requests.size() == 1 || !Platform::hasCurrent()) {
+        std::vector<AXError> results;
+        for (const AXFrameRequest& request : requests)
+            results.push_back(request.window->setFrame(request.origin, request.size));
+        return results;
+    }
+    return Platform::current().accessibility().setWindowFrames(requests);
 }
 
 double eased(double progress) {
@@ -108,21 +95,131 @@ Rect interpolated(const Rect& from, const Rect& to, double progress) {
             mix(from.height(), to.height())};
 }
 
-// Moves the window through the frames between, ending when the last of them is due; the target itself
-// is set by the verified attempts that follow.
-void animate(const AXElementRef& window, const Rect& from, const Rect& to, bool setSize) {
-    if (nearlyEqual(from, to))
+// One window on its way to its frame.
+struct Placement {
+    const ZRWindowFrameRequest* request = nullptr;
+    Rect start;
+    Insets insets;
+    Rect target;
+    // Where the window is asked to put its top left: the target's, or, once the window has shown that
+    // it keeps another size, where that size keeps the right or bottom edge. Later attempts ask for it
+    // at once, so that the window does not go back and forth between the two.
+    Point origin;
+    Rect current;
+    std::optional<Rect> previous;
+    bool active = true;
+    bool reached = false;
+    bool settled = false;
+    int attempts = 0;
+    QString failure;
+};
+
+// Moves the windows through the frames between, ending when the last of them is due; the targets
+// themselves are set by the verified attempts that follow.
+void animate(std::vector<Placement*> moving) {
+    std::erase_if(moving, [](const Placement* p) { return nearlyEqual(p->start, p->target); });
+    if (moving.empty())
         return;
     const double start = WindowAccessClock::now();
     const double interval = kAnimationDuration / (kAnimationSteps - 1);
-    for (int step = 1; step < kAnimationSteps; ++step) {
+    for (int step = 1; step < kAnimationSteps && !moving.empty(); ++step) {
         if (step > 1)
             WindowAccessClock::waitUntil(start + (step - 1) * interval);
-        const Rect frame = interpolated(from, to, eased(static_cast<double>(step) / kAnimationSteps));
-        if (applyFrame(window, frame, setSize, false, false) != AXError::Success)
-            return;
+        std::vector<AXFrameRequest> requests;
+        for (const Placement* p : moving) {
+            const Rect frame =
+                interpolated(p->start, p->target, eased(static_cast<double>(step) / kAnimationSteps));
+            requests.push_back({p->request->window, frame.origin,
+                                p->request->setSize ? std::optional<Size>(frame.size) : std::nullopt});
+        }
+        const auto errors = sendFrames(requests);
+        std::vector<Placement*> still;
+        for (std::size_t i = 0; i < moving.size(); ++i)
+            if (errors[i] == AXError::Success)
+                still.push_back(moving[i]);
+        moving = std::move(still);
     }
     WindowAccessClock::waitUntil(start + kAnimationDuration);
+}
+
+// The top left that keeps the target's kept edges where they are for a window of that size.
+Point keptEdgeOrigin(const Placement& p, const Size& size) {
+    Point origin = p.target.origin;
+    if (p.request->keepRightEdge)
+        origin.x = p.target.maxX() - size.width;
+    if (p.request->keepBottomEdge)
+        origin.y = p.target.maxY() - size.height;
+    return origin;
+}
+
+// One attempt for every window still on its way: all requests first, then the corrections of kept
+// edges, then the frames read back.
+void attempt(std::vector<Placement*>& active) {
+    std::vector<AXFrameRequest> requests;
+    for (const Placement* p : active)
+        requests.push_back({p->request->window, p->origin,
+                            p->request->setSize ? std::optional<Size>(p->target.size) : std::nullopt});
+    std::vector<AXError> errors = sendFrames(requests);
+
+    // A window that keeps a size of its own grows or shrinks from its top left; move it so that the
+    // kept edges stay where the target has them.
+    std::vector<AXFrameRequest> corrections;
+    std::vector<std::size_t> corrected;
+    for (std::size_t i = 0; i < active.size(); ++i) {
+        Placement& p = *active[i];
+        const ZRWindowFrameRequest& request = *p.request;
+        if (errors[i] != AXError::Success || !request.setSize ||
+            !(request.keepRightEdge || request.keepBottomEdge))
+            continue;
+        AXValue value;
+        if (request.window->copyAttributeValue(AX::SizeAttribute, value) != AXError::Success)
+            continue;
+        const Size* obtained = std::get_if<Size>(&value);
+        if (!obtained)
+            continue;
+        const Point origin = keptEdgeOrigin(p, *obtained);
+        if (origin == p.origin)
+            continue;
+        p.origin = origin;
+        corrections.push_back({request.window, origin, std::nullopt});
+        corrected.push_back(i);
+    }
+    if (!corrections.empty()) {
+        const auto correctionErrors = sendFrames(corrections);
+        for (std::size_t k = 0; k < corrected.size(); ++k)
+            errors[corrected[k]] = correctionErrors[k];
+    }
+
+    for (std::size_t i = 0; i < active.size(); ++i) {
+        Placement& p = *active[i];
+        ++p.attempts;
+        const auto read = ZRCopyWindowFrame(p.request->window, false);
+        if (read)
+            p.current = *read;
+        if (errors[i] != AXError::Success) {
+            p.failure = errorText(errors[i]);
+            p.active = false;
+            continue;
+        }
+        if (!read) {
+            p.failure = QStringLiteral("its frame cannot be read back");
+            p.active = false;
+            continue;
+        }
+        const Rect expected = p.request->setSize ? p.target : Rect(p.target.origin, p.current.size);
+        if (nearlyEqual(p.current, expected)) {
+            p.reached = true;
+            p.active = false;
+        } else if (p.previous && nearlyEqual(p.current, *p.previous)) {
+            // Some windows ignore a first request, so only two attempts in a row that end alike mean
+            // it settled.
+            p.settled = true;
+            p.active = false;
+        } else {
+            p.previous = p.current;
+        }
+    }
+    std::erase_if(active, [](const Placement* p) { return !p->active; });
 }
 
 std::optional<Rect> visibleFrameOfScreenOf(const Rect& cocoaFrame) {
@@ -142,78 +239,83 @@ std::optional<Rect> visibleFrameOfScreenOf(const Rect& cocoaFrame) {
 
 } // namespace
 
-bool ZRSetWindowFrame(const AXElementRef& window, bool includeDrawers, bool setSize, bool keepRightEdge,
-                      bool keepBottomEdge, bool animate, const Rect& frame, Rect* obtainedFrame) {
-    if (!window)
-        return false;
-    if (!frame.isFinite() || (setSize && frame.isEmpty())) {
-        platformLog(QStringLiteral("cannot set window frame: invalid frame %1").arg(stringFromRect(frame)));
-        return false;
+std::vector<bool> ZRSetWindowFrames(const std::vector<ZRWindowFrameRequest>& requests, bool animate,
+                                    std::vector<std::optional<Rect>>* obtainedFrames) {
+    std::vector<bool> results(requests.size(), false);
+    if (obtainedFrames)
+        obtainedFrames->assign(requests.size(), std::nullopt);
+    std::vector<Placement> placements(requests.size());
+    std::vector<Placement*> active;
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        const ZRWindowFrameRequest& request = requests[i];
+        Placement& p = placements[i];
+        p.request = &request;
+        p.active = false;
+        if (!request.window)
+            continue;
+        const Rect& frame = request.frame;
+        if (!frame.isFinite() || (request.setSize && frame.isEmpty())) {
+            platformLog(
+                QStringLiteral("cannot set window frame: invalid frame %1").arg(stringFromRect(frame)));
+            continue;
+        }
+        const auto start = ZRCopyWindowFrame(request.window, false);
+        if (!start) {
+            platformLog(QStringLiteral("cannot set window frame: its frame cannot be read"));
+            continue;
+        }
+        p.start = *start;
+        p.current = *start;
+        p.insets = request.includeDrawers ? drawerInsets(request.window, *start) : Insets{};
+        p.target = inset(frame, p.insets);
+        if (!request.setSize)
+            p.target.size = start->size;
+        if (p.target.isEmpty()) {
+            platformLog(QStringLiteral("cannot set window frame: %1 leaves no room beside the drawers")
+                            .arg(stringFromRect(frame)));
+            continue;
+        }
+        p.origin = p.target.origin;
+        p.active = true;
+        active.push_back(&p);
+        WindowAccessDefaults::debugLog(
+            QStringLiteral("set window frame: proposed %1").arg(stringFromRect(frame)));
     }
-    const auto start = ZRCopyWindowFrame(window, false);
-    if (!start) {
-        platformLog(QStringLiteral("cannot set window frame: its frame cannot be read"));
-        return false;
-    }
-    const Insets insets = includeDrawers ? drawerInsets(window, *start) : Insets{};
-    Rect target = inset(frame, insets);
-    if (!setSize)
-        target.size = start->size;
-    if (target.isEmpty()) {
-        platformLog(QStringLiteral("cannot set window frame: %1 leaves no room beside the drawers")
-                        .arg(stringFromRect(frame)));
-        return false;
-    }
-    WindowAccessDefaults::debugLog(
-        QStringLiteral("set window frame: proposed %1").arg(stringFromRect(frame)));
+    const std::vector<Placement*> started = active;
 
     if (animate)
-        ::animate(window, *start, target, setSize);
+        ::animate(active);
+    for (int round = 1; round <= kMaximumAttempts && !active.empty(); ++round)
+        attempt(active);
 
-    Rect current = *start;
-    // Some windows ignore a first request, so only two attempts in a row that end alike mean it settled.
-    std::optional<Rect> previous;
-    bool reached = false;
-    bool settled = false;
-    QString failure;
-    int attempt = 1;
-    for (; attempt <= kMaximumAttempts; ++attempt) {
-        const AXError error = applyFrame(window, target, setSize, keepRightEdge, keepBottomEdge);
-        const auto read = ZRCopyWindowFrame(window, false);
-        if (read)
-            current = *read;
-        if (error != AXError::Success) {
-            failure = errorText(error);
-            break;
+    for (Placement* p : started) {
+        const std::size_t i = static_cast<std::size_t>(p - placements.data());
+        const Rect obtained = outset(p->current, p->insets);
+        if (obtainedFrames)
+            (*obtainedFrames)[i] = obtained;
+        WindowAccessDefaults::debugLog(QStringLiteral("set window frame: obtained %1 after %2 attempts")
+                                           .arg(stringFromRect(obtained))
+                                           .arg(p->attempts));
+        if (!p->failure.isEmpty()) {
+            platformLog(QStringLiteral("cannot set window frame: %1").arg(p->failure));
+            continue;
         }
-        if (!read) {
-            failure = QStringLiteral("its frame cannot be read back");
-            break;
-        }
-        const Rect expected = setSize ? target : Rect(target.origin, current.size);
-        if (nearlyEqual(current, expected)) {
-            reached = true;
-            break;
-        }
-        if (previous && nearlyEqual(current, *previous)) {
-            settled = true;
-            break;
-        }
-        previous = current;
+        // A window that ends where it began while it was asked elsewhere did not take the frame at all.
+        results[i] = p->reached || (p->settled && !nearlyEqual(p->current, p->start));
     }
+    return results;
+}
 
-    const Rect obtained = outset(current, insets);
-    if (obtainedFrame)
-        *obtainedFrame = obtained;
-    WindowAccessDefaults::debugLog(QStringLiteral("set window frame: obtained %1 after %2 attempts")
-                                       .arg(stringFromRect(obtained))
-                                       .arg(std::min(attempt, kMaximumAttempts)));
-    if (!failure.isEmpty()) {
-        platformLog(QStringLiteral("cannot set window frame: %1").arg(failure));
-        return false;
-    }
-    // A window that ends where it began while it was asked elsewhere did not take the frame at all.
-    return reached || (settled && !nearlyEqual(current, *start));
+bool ZRSetWindowFrame(const AXElementRef& window, bool includeDrawers, bool setSize, bool keepRightEdge,
+                      bool keepBottomEdge, bool animate, const Rect& frame, Rect* obtainedFrame) {
+    std::vector<std::optional<Rect>> obtained;
+    const bool set =
+        ZRSetWindowFrames({{window, frame, includeDrawers, setSize, keepRightEdge, keepBottomEdge}}, animate,
+                          &obtained)
+            .front();
+    if (obtainedFrame && obtained.front())
+        *obtainedFrame = *obtained.front();
+    return set;
 }
 
 bool ZRSetWindowFrameViaVisibleFrame(const AXElementRef& window, bool includeDrawers, bool setSize,

@@ -3,6 +3,9 @@
 #include "platform/Accessibility.h"
 #include "platform/Geometry.h"
 
+#include <optional>
+#include <vector>
+
 // Setting other applications' window frames through the accessibility interface. Frames are in Quartz
 // coordinates. Safe from the hover worker as well as the main thread.
 
@@ -15,6 +18,22 @@
 // whenever it can be read.
 bool ZRSetWindowFrame(const AXElementRef& window, bool includeDrawers, bool setSize, bool keepRightEdge,
                       bool keepBottomEdge, bool animate, const Rect& frame, Rect* obtainedFrame = nullptr);
+
+// One window's frame for ZRSetWindowFrames, with the options of ZRSetWindowFrame.
+struct ZRWindowFrameRequest {
+    AXElementRef window;
+    Rect frame;
+    bool includeDrawers = false;
+    bool setSize = true;
+    bool keepRightEdge = false;
+    bool keepBottomEdge = false;
+};
+
+// Sets the frames of several windows, each as ZRSetWindowFrame would, with the same result and obtained
+// frame (none where the frame could not be read); but each attempt asks all windows at once and then
+// reads them all, so a layout costs about what one window does.
+std::vector<bool> ZRSetWindowFrames(const std::vector<ZRWindowFrameRequest>& requests, bool animate,
+                                    std::vector<std::optional<Rect>>* obtainedFrames = nullptr);
 
 // The same, but a window that lies partly outside its screen's visible frame is first moved to the
 // nearest position inside it, since some windows refuse a new size while they stick out.

@@ -104,3 +104,30 @@ std::unique_ptr<AXObservation> X11Accessibility::observeWindow(const AXElementRe
         });
     return std::make_unique<X11Observation>(m_desktop, std::move(connection));
 }
+
+std::vector<AXError> X11Accessibility::setWindowFrames(const std::vector<AXFrameRequest>& requests) {
+    std::vector<AXError> results(requests.size(), AXError::InvalidElement);
+    std::vector<X11Desktop::FrameRequest> frames;
+    std::vector<std::size_t> sent;
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        const auto* element = dynamic_cast<const X11Element*>(requests[i].window.get());
+        if (!element)
+            continue;
+        if (element->kind() != X11Element::Kind::Window) {
+            results[i] = AXError::AttributeUnsupported;
+            continue;
+        }
+        if (!isFrameRequest(requests[i].origin, requests[i].size)) {
+            results[i] = AXError::IllegalArgument;
+            continue;
+        }
+        frames.push_back({element->windowId(), requests[i].origin, requests[i].size});
+        sent.push_back(i);
+    }
+    const auto outcomes = m_desktop->setFrames(frames);
+    // Replies read here may leave events that the main thread's notifier no longer sees.
+    m_desktop->connection().scheduleDispatch();
+    for (std::size_t k = 0; k < sent.size(); ++k)
+        results[sent[k]] = frameError(outcomes[k].result);
+    return results;
+}

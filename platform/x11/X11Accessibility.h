@@ -20,6 +20,7 @@ public:
     AXElementRef elementForOwnWindow(std::uint64_t nativeWindowId) override;
     std::unique_ptr<AXObservation> observeWindow(const AXElementRef& window,
                                                  NotificationHandler handler) override;
+    std::vector<AXError> setWindowFrames(const std::vector<AXFrameRequest>& requests) override;
 
 private:
     std::shared_ptr<X11Desktop> m_desktop;

@@ -19,6 +19,8 @@ constexpr double ShortestWaitSeconds = 0.01;
 constexpr double LongestWaitSeconds = 60;
 // Longest wait for a window manager that has no way to tell that it handled a request.
 constexpr double UnconfirmedWaitSeconds = 0.25;
+// How long a window manager that advertises _NET_REQUEST_FRAME_EXTENTS has to answer it at start.
+constexpr double ProbeWaitSeconds = 0.2;
 // How long a frame may take to become the one asked for before the window manager is asked to
 // confirm that it is done.
 constexpr double FastConfirmSeconds = 0.005;
@@ -471,39 +473,78 @@ std::optional<X11Desktop::FrameGeometry> X11Desktop::cachedFrame(xcb_window_t wi
     return it->second.geometry;
 }
 
-std::optional<X11Desktop::FrameGeometry> X11Desktop::trackedFrame(xcb_window_t window) {
+std::vector<std::optional<X11Desktop::FrameGeometry>>
+X11Desktop::trackedFrames(const std::vector<xcb_window_t>& windows) {
     // Whatever has come already counts: another client may just have moved the window.
     m_connection.waitForEvents(std::chrono::steady_clock::now(), [] { return true; });
-    if (auto cached = cachedFrame(window))
-        return cached;
+    std::vector<std::optional<FrameGeometry>> result(windows.size());
+    std::vector<std::size_t> unknown;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        result[i] = cachedFrame(windows[i]);
+        if (!result[i])
+            unknown.push_back(i);
+    }
+    if (unknown.empty())
+        return result;
     auto* c = m_connection.xcb();
-    // Its own events keep it; the root's bring those of its parent.
+    // Its own events keep it; the root's bring those of its parent. All windows' reads travel
+    // together: one round trip for the frames, one for the parents.
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    const xcb_void_cookie_t selection = xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
-    const xcb_query_tree_cookie_t treeCookie = xcb_query_tree(c, window);
-    const xcb_get_geometry_cookie_t placeCookie = xcb_get_geometry(c, window);
-    const auto geometry = frameGeometry(window);
-    X11Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, treeCookie, nullptr));
-    X11Reply<xcb_get_geometry_reply_t> place(xcb_get_geometry_reply(c, placeCookie, nullptr));
-    if (!geometry || !tree || !place)
-        return geometry;
-    // Only a parent that is a child of the root reports its moves to us.
-    const xcb_query_tree_cookie_t parentCookie = xcb_query_tree(c, tree->parent);
-    X11Reply<xcb_query_tree_reply_t> parentTree(xcb_query_tree_reply(c, parentCookie, nullptr));
-    if (!parentTree || parentTree->parent != m_connection.root())
-        return geometry;
-    TrackedFrame tracked;
-    tracked.geometry = *geometry;
-    tracked.parent = tree->parent;
-    tracked.clientOffset =
-        Point{double(place->x + place->border_width), double(place->y + place->border_width)};
-    tracked.parentInside =
-        Point{geometry->client.x() - tracked.clientOffset.x, geometry->client.y() - tracked.clientOffset.y};
-    tracked.readFrom = std::uint16_t(selection.sequence);
-    tracked.readTo = std::uint16_t(parentCookie.sequence);
-    std::lock_guard lock(m_mutex);
-    m_tracked[window] = tracked;
-    return geometry;
+    struct Read {
+        xcb_void_cookie_t selection;
+        xcb_query_tree_cookie_t tree;
+        xcb_get_geometry_cookie_t place;
+    };
+    std::vector<Read> reads;
+    std::vector<xcb_window_t> unknownWindows;
+    for (std::size_t i : unknown) {
+        const xcb_window_t window = windows[i];
+        unknownWindows.push_back(window);
+        reads.push_back({xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask),
+                         xcb_query_tree(c, window), xcb_get_geometry(c, window)});
+    }
+    const auto geometries = frameGeometries(unknownWindows);
+    struct Parent {
+        X11Reply<xcb_get_geometry_reply_t> place;
+        xcb_window_t parent = XCB_WINDOW_NONE;
+        std::optional<xcb_query_tree_cookie_t> cookie;
+    };
+    std::vector<Parent> parents(unknown.size());
+    for (std::size_t k = 0; k < unknown.size(); ++k) {
+        X11Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, reads[k].tree, nullptr));
+        parents[k].place.reset(xcb_get_geometry_reply(c, reads[k].place, nullptr));
+        result[unknown[k]] = geometries[k];
+        if (!geometries[k] || !tree || !parents[k].place)
+            continue;
+        // Only a parent that is a child of the root reports its moves to us.
+        parents[k].parent = tree->parent;
+        parents[k].cookie = xcb_query_tree(c, tree->parent);
+    }
+    for (std::size_t k = 0; k < unknown.size(); ++k) {
+        if (!parents[k].cookie)
+            continue;
+        X11Reply<xcb_query_tree_reply_t> parentTree(xcb_query_tree_reply(c, *parents[k].cookie, nullptr));
+        if (!parentTree || parentTree->parent != m_connection.root())
+            continue;
+        const FrameGeometry& geometry = *geometries[k];
+        const xcb_get_geometry_reply_t& place = *parents[k].place;
+        TrackedFrame tracked;
+        tracked.geometry = geometry;
+        tracked.parent = parents[k].parent;
+        tracked.clientOffset =
+            Point{double(place.x + place.border_width), double(place.y + place.border_width)};
+        tracked.parentInside =
+            Point{geometry.client.x() - tracked.clientOffset.x, geometry.client.y() - tracked.clientOffset.y};
+        tracked.readFrom = std::uint16_t(reads[k].selection.sequence);
+        tracked.readTo = std::uint16_t(parents[k].cookie->sequence);
+        std::lock_guard lock(m_mutex);
+        m_tracked[unknownWindows[k]] = tracked;
+    }
+    return result;
+}
+
+std::optional<X11Desktop::FrameGeometry> X11Desktop::trackedFrame(xcb_window_t window) {
+    return trackedFrames({window}).front();
 }
 
 void X11Desktop::inspect(const xcb_generic_event_t* event) {
@@ -519,6 +560,9 @@ void X11Desktop::inspect(const xcb_generic_event_t* event) {
             e->atom == m_connection.atom(X11Atom::GtkFrameExtents)) {
             std::lock_guard lock(m_mutex);
             m_tracked.erase(e->window);
+        } else if (e->atom == m_connection.atom(X11Atom::NetWmState)) {
+            std::lock_guard lock(m_mutex);
+            m_stateChanged.insert(e->window);
         }
         return;
     }
@@ -540,6 +584,7 @@ void X11Desktop::inspect(const xcb_generic_event_t* event) {
     // A window mapped, unmapped, moved to another parent (a window manager that restarts) or
     // destroyed is read anew the next time, as is every client inside it.
     std::lock_guard lock(m_mutex);
+    m_stateChanged.erase(changed);
     std::erase_if(m_tracked, [&](const auto& entry) {
         return entry.first == changed || entry.second.parent == changed;
     });
@@ -587,106 +632,227 @@ void X11Desktop::followConfigure(const xcb_configure_notify_event_t* e) {
 
 X11Desktop::SetFrameResult X11Desktop::setFrame(xcb_window_t window, std::optional<Point> origin,
                                                 std::optional<Size> size, Rect* obtained) {
-    const X11WindowInfo properties = info(window, X11Property::State | X11Property::NormalHints);
-    const auto before = trackedFrame(window);
-    if (!before || !properties.exists)
-        return SetFrameResult::Gone;
+    const FrameOutcome outcome = setFrames({{window, origin, size}}).front();
+    if (obtained && outcome.result != SetFrameResult::Gone)
+        *obtained = outcome.obtained;
+    return outcome.result;
+}
 
-    // A maximised window keeps its size and place until the state is gone.
-    const bool maximized =
-        properties.has(m_connection.atom(X11Atom::NetWmStateMaximizedVert), properties.states) ||
-        properties.has(m_connection.atom(X11Atom::NetWmStateMaximizedHorz), properties.states);
-    if (maximized)
-        changeState(window, 0, X11Atom::NetWmStateMaximizedVert, X11Atom::NetWmStateMaximizedHorz);
+namespace {
 
-    const X11Extents& e = before->extents;
-    const Point targetOrigin = origin ? rootFromQuartz(*origin) : before->frame.origin;
-    const Size frameSize = size ? *size : before->frame.size;
-    const Size clientSize{std::max(1.0, std::round(frameSize.width - e.left - e.right)),
-                          std::max(1.0, std::round(frameSize.height - e.top - e.bottom))};
-    // The window manager places its own frame; a toolkit's shadow lies inside the client.
-    const auto requestX =
-        static_cast<std::int32_t>(std::lround(targetOrigin.x - before->clientSideShadow.left));
-    const auto requestY =
-        static_cast<std::int32_t>(std::lround(targetOrigin.y - before->clientSideShadow.top));
+bool isMaximizedAtAll(const X11WindowInfo& info, const X11Connection& connection) {
+    return info.has(connection.atom(X11Atom::NetWmStateMaximizedVert), info.states) ||
+           info.has(connection.atom(X11Atom::NetWmStateMaximizedHorz), info.states);
+}
 
+std::chrono::steady_clock::time_point deadlineIn(double seconds) {
+    return std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                  std::chrono::duration<double>(seconds));
+}
+
+} // namespace
+
+std::vector<X11Desktop::FrameOutcome> X11Desktop::setFrames(const std::vector<FrameRequest>& requests) {
+    std::vector<FrameOutcome> outcomes(requests.size());
+    std::vector<xcb_window_t> windows;
+    for (const FrameRequest& request : requests)
+        windows.push_back(request.window);
+    const std::vector<X11WindowInfo> properties =
+        infos(windows, X11Property::State | X11Property::NormalHints);
+    std::vector<std::optional<FrameGeometry>> before = trackedFrames(windows);
+
+    std::vector<std::size_t> live;
+    std::vector<std::size_t> maximized;
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        if (!before[i] || !properties[i].exists)
+            continue;
+        live.push_back(i);
+        if (isMaximizedAtAll(properties[i], m_connection))
+            maximized.push_back(i);
+    }
+    if (!maximized.empty())
+        unmaximize(windows, maximized, before);
+
+    // What each window is asked, and what counts as taken: the frame at the origin, with the size
+    // asked or that size as the window's size steps round it (window managers differ in which).
+    struct Pending {
+        std::size_t index;
+        Point origin;      // root coordinates of the frame's top left
+        Size exactFrame;   // the size asked
+        Size steppedFrame; // the size asked, as the window's size hints shape it
+    };
+    std::vector<Pending> pending;
+    for (std::size_t i : live) {
+        const FrameRequest& request = requests[i];
+        const FrameGeometry& b = *before[i];
+        const X11Extents& e = b.extents;
+        const Point targetOrigin = request.origin ? rootFromQuartz(*request.origin) : b.frame.origin;
+        const Size frameSize = request.size ? *request.size : b.frame.size;
+        const Size clientSize{std::max(1.0, std::round(frameSize.width - e.left - e.right)),
+                              std::max(1.0, std::round(frameSize.height - e.top - e.bottom))};
+        // The window manager places its own frame; a toolkit's shadow lies inside the client.
+        const auto requestX =
+            static_cast<std::int32_t>(std::lround(targetOrigin.x - b.clientSideShadow.left));
+        const auto requestY = static_cast<std::int32_t>(std::lround(targetOrigin.y - b.clientSideShadow.top));
+        sendFrameRequest(request.window, requestX, requestY, clientSize);
+        const Size stepped = properties[i].hints.constrained(clientSize);
+        pending.push_back({i, targetOrigin,
+                           Size{clientSize.width + e.left + e.right, clientSize.height + e.top + e.bottom},
+                           Size{stepped.width + e.left + e.right, stepped.height + e.top + e.bottom}});
+    }
+    m_connection.flush();
+
+    auto taken = [&](const Pending& p, const Rect& frame) {
+        const FrameRequest& request = requests[p.index];
+        auto near = [](double a, double b) { return std::abs(a - b) <= FrameTolerance; };
+        auto sized = [&](const Size& s) {
+            return near(frame.width(), s.width) && near(frame.height(), s.height);
+        };
+        const bool originTaken =
+            !request.origin || (near(frame.x(), p.origin.x) && near(frame.y(), p.origin.y));
+        const bool sizeTaken = !request.size || sized(p.steppedFrame) || sized(p.exactFrame);
+        return originTaken && sizeTaken;
+    };
+
+    // Frames are followed through the events the requests bring. Only for windows whose frame does
+    // not become the one asked for (a window that clamps or refuses) is the window manager asked to
+    // confirm that it is done, once for all of them, and those frames read anew.
+    const bool confirmable = windowManagerConfirms();
+    const double patience =
+        confirmable ? std::min(timeout(), FastConfirmSeconds) : std::min(timeout(), UnconfirmedWaitSeconds);
+    std::vector<std::optional<FrameGeometry>> after(requests.size());
+    std::vector<const Pending*> unsure;
+    m_connection.waitForEvents(deadlineIn(patience), [&] {
+        unsure.clear();
+        for (const Pending& p : pending) {
+            after[p.index] = cachedFrame(requests[p.index].window);
+            if (!after[p.index] || !taken(p, after[p.index]->frame))
+                unsure.push_back(&p);
+        }
+        return unsure.empty();
+    });
+    bool answered = true;
+    if (!unsure.empty()) {
+        if (confirmable)
+            answered = waitForWindowManager(timeout());
+        std::vector<xcb_window_t> reread;
+        for (const Pending* p : unsure)
+            reread.push_back(requests[p->index].window);
+        const auto read = frameGeometries(reread);
+        std::lock_guard lock(m_mutex);
+        for (std::size_t k = 0; k < unsure.size(); ++k) {
+            after[unsure[k]->index] = read[k];
+            m_tracked.erase(reread[k]);
+        }
+    }
+
+    for (const Pending& p : pending) {
+        FrameOutcome& outcome = outcomes[p.index];
+        const auto& geometry = after[p.index];
+        if (!geometry)
+            continue;
+        outcome.obtained =
+            Rect(quartzFromRoot(geometry->frame.x(), geometry->frame.y()), geometry->frame.size);
+        if (taken(p, geometry->frame)) {
+            outcome.result = SetFrameResult::Done;
+            continue;
+        }
+        outcome.result = answered ? SetFrameResult::NotTaken : SetFrameResult::NoAnswer;
+        const FrameRequest& request = requests[p.index];
+        const Rect& result = outcome.obtained;
+        // What was compared: the request as the window's size hints shape it.
+        const Rect compared(request.origin ? quartzFromRoot(p.origin.x, p.origin.y) : result.origin,
+                            request.size ? p.steppedFrame : result.size);
+        const Rect asked(request.origin ? *request.origin : result.origin,
+                         request.size ? *request.size : result.size);
+        const QString note =
+            compared == asked
+                ? QString()
+                : QStringLiteral(" (asked %1 within its size hints)").arg(stringFromSize(asked.size));
+        platformLog(QStringLiteral("window 0x%1 did not take the frame %2%3: it has %4")
+                        .arg(request.window, 0, 16)
+                        .arg(stringFromRect(compared), note, stringFromRect(result)));
+    }
+    return outcomes;
+}
+
+void X11Desktop::sendFrameRequest(xcb_window_t window, std::int32_t x, std::int32_t y,
+                                  const Size& clientSize) {
     if (windowManagerSupports(X11Atom::NetMoveresizeWindow)) {
         // Position and size in one request, the current size when only moving: window managers
         // that keep windows on screen refuse a frame that is only halfway there.
         const std::uint32_t flags = GravityNorthWest | (SourceTool << 12) | MoveResizeX | MoveResizeY |
                                     MoveResizeWidth | MoveResizeHeight;
-        m_connection.sendRootMessage(
-            window, X11Atom::NetMoveresizeWindow,
-            {flags, static_cast<std::uint32_t>(requestX), static_cast<std::uint32_t>(requestY),
-             static_cast<std::uint32_t>(clientSize.width), static_cast<std::uint32_t>(clientSize.height)});
-    } else {
-        const std::uint32_t values[] = {
-            static_cast<std::uint32_t>(requestX), static_cast<std::uint32_t>(requestY),
-            static_cast<std::uint32_t>(clientSize.width), static_cast<std::uint32_t>(clientSize.height)};
-        xcb_configure_window(m_connection.xcb(), window,
-                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
-                                 XCB_CONFIG_WINDOW_HEIGHT,
-                             values);
+        m_connection.sendRootMessage(window, X11Atom::NetMoveresizeWindow,
+                                     {flags, static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
+                                      static_cast<std::uint32_t>(clientSize.width),
+                                      static_cast<std::uint32_t>(clientSize.height)});
+        return;
+    }
+    const std::uint32_t values[] = {static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
+                                    static_cast<std::uint32_t>(clientSize.width),
+                                    static_cast<std::uint32_t>(clientSize.height)};
+    xcb_configure_window(m_connection.xcb(), window,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                             XCB_CONFIG_WINDOW_HEIGHT,
+                         values);
+}
+
+void X11Desktop::unmaximize(const std::vector<xcb_window_t>& windows, const std::vector<std::size_t>& which,
+                            std::vector<std::optional<FrameGeometry>>& frames) {
+    // A maximised window keeps its size and place until the state is gone, and many window managers
+    // draw no border while it lasts: the frame is placed only with the extents it has afterwards.
+    std::set<xcb_window_t> waiting;
+    {
+        std::lock_guard lock(m_mutex);
+        for (std::size_t i : which)
+            m_stateChanged.erase(windows[i]);
+    }
+    for (std::size_t i : which) {
+        m_connection.sendRootMessage(windows[i], X11Atom::NetWmState,
+                                     {0, m_connection.atom(X11Atom::NetWmStateMaximizedVert),
+                                      m_connection.atom(X11Atom::NetWmStateMaximizedHorz), SourceTool, 0});
+        waiting.insert(windows[i]);
     }
     m_connection.flush();
-
-    const Size expectedClient = properties.hints.constrained(clientSize);
-    const Rect expected(targetOrigin, Size{expectedClient.width + e.left + e.right,
-                                           expectedClient.height + e.top + e.bottom});
-    auto taken = [&](const Rect& frame) {
-        const bool originTaken = !origin || (std::abs(frame.x() - expected.x()) <= FrameTolerance &&
-                                             std::abs(frame.y() - expected.y()) <= FrameTolerance);
-        const bool sizeTaken = !size || (std::abs(frame.width() - expected.width()) <= FrameTolerance &&
-                                         std::abs(frame.height() - expected.height()) <= FrameTolerance);
-        return originTaken && sizeTaken;
-    };
-
-    // The frame is followed through the events the request brings. Only when it does not become the
-    // one asked for (a window that clamps or refuses) is the window manager asked to confirm that it
-    // is done, and the frame read anew.
-    const bool confirmable = windowManagerSupports(X11Atom::NetRequestFrameExtents);
-    const auto patience = std::chrono::duration<double>(
-        confirmable ? std::min(timeout(), FastConfirmSeconds) : std::min(timeout(), UnconfirmedWaitSeconds));
-    std::optional<FrameGeometry> after;
-    const bool followed = m_connection.waitForEvents(
-        std::chrono::steady_clock::now() +
-            std::chrono::duration_cast<std::chrono::steady_clock::duration>(patience),
-        [&] {
-            after = cachedFrame(window);
-            return after && taken(after->frame);
+    if (windowManagerConfirms()) {
+        waitForWindowManager(timeout());
+    } else {
+        m_connection.waitForEvents(deadlineIn(std::min(timeout(), UnconfirmedWaitSeconds)), [&] {
+            std::lock_guard lock(m_mutex);
+            return std::all_of(waiting.begin(), waiting.end(),
+                               [&](xcb_window_t w) { return m_stateChanged.contains(w); });
         });
-    if (!followed) {
-        if (confirmable)
-            waitForWindowManager(timeout());
-        after = frameGeometry(window);
-        std::lock_guard lock(m_mutex);
-        m_tracked.erase(window);
     }
-    if (!after)
-        return SetFrameResult::Gone;
-    const Rect result(quartzFromRoot(after->frame.x(), after->frame.y()), after->frame.size);
-    if (obtained)
-        *obtained = result;
-    if (!taken(after->frame)) {
-        // What was compared: the request as the window's size hints shape it.
-        const Rect compared(origin ? quartzFromRoot(expected.x(), expected.y()) : result.origin,
-                            size ? expected.size : result.size);
-        const Rect asked(origin ? *origin : result.origin, size ? *size : result.size);
-        const QString request =
-            compared == asked
-                ? QString()
-                : QStringLiteral(" (asked %1 within its size hints)").arg(stringFromSize(asked.size));
-        platformLog(QStringLiteral("window 0x%1 did not take the frame %2%3: it has %4")
-                        .arg(window, 0, 16)
-                        .arg(stringFromRect(compared), request, stringFromRect(result)));
-        return SetFrameResult::NotTaken;
-    }
-    return SetFrameResult::Done;
+    std::vector<xcb_window_t> changed;
+    for (std::size_t i : which)
+        changed.push_back(windows[i]);
+    const auto now = trackedFrames(changed);
+    for (std::size_t k = 0; k < which.size(); ++k)
+        if (now[k])
+            frames[which[k]] = now[k];
+}
+
+bool X11Desktop::windowManagerConfirms() const {
+    std::lock_guard lock(m_mutex);
+    return m_capabilities.confirms;
+}
+
+X11Desktop::WindowManagerCapabilities X11Desktop::windowManagerCapabilities() const {
+    std::lock_guard lock(m_mutex);
+    return m_capabilities;
 }
 
 bool X11Desktop::waitForWindowManager(double timeout) {
-    if (!windowManagerSupports(X11Atom::NetRequestFrameExtents))
+    if (!windowManagerConfirms())
         return false;
+    if (barrier(timeout))
+        return true;
+    platformLog(QStringLiteral("the window manager did not answer within %1 s").arg(timeout));
+    return false;
+}
+
+bool X11Desktop::barrier(double timeout) {
     std::lock_guard lock(m_barrierMutex);
     auto* c = m_connection.xcb();
     xcb_window_t barrier = m_barrierWindow;
@@ -706,10 +872,28 @@ bool X11Desktop::waitForWindowManager(double timeout) {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                                std::chrono::duration<double>(timeout));
-    if (m_connection.waitForEvents(deadline, [&] { return m_barrierAnswers >= ticket; }))
-        return true;
-    platformLog(QStringLiteral("the window manager did not answer within %1 s").arg(timeout));
-    return false;
+    return m_connection.waitForEvents(deadline, [&] { return m_barrierAnswers >= ticket; });
+}
+
+void X11Desktop::probeWindowManager(const QString& name) {
+    WindowManagerCapabilities found;
+    found.name = name;
+    // Some advertise the request and never answer it; a short wait tells, so that no frame request
+    // waits the whole messaging timeout for an answer that does not come.
+    found.confirms = windowManagerSupports(X11Atom::NetRequestFrameExtents) && barrier(ProbeWaitSeconds);
+    {
+        std::lock_guard lock(m_mutex);
+        const bool same = found.name == m_capabilities.name && found.confirms == m_capabilities.confirms;
+        m_capabilities = found;
+        if (same)
+            return;
+    }
+    if (name.isEmpty())
+        platformLog(QStringLiteral("no window manager runs"));
+    else
+        platformLog(QStringLiteral("window manager %1: %2")
+                        .arg(name, found.confirms ? QStringLiteral("confirms frame requests")
+                                                  : QStringLiteral("does not confirm frame requests")));
 }
 
 // Requests ----------------------------------------------------------------------------------------
@@ -1021,6 +1205,7 @@ void X11Desktop::reloadWindowManager() {
         m_titleLayout = layout;
         m_titleMetrics = metrics;
     }
+    probeWindowManager(name);
     if (checkWindow != XCB_WINDOW_NONE) {
         // The check window's destruction tells that the manager went away.
         const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;

@@ -72,11 +72,34 @@ public:
     // The visible frame in Quartz coordinates.
     std::optional<Rect> frame(xcb_window_t window);
 
-    enum class SetFrameResult { Done, NotTaken, Gone };
-    // Moves the frame's top left to the origin and gives it the size (each when given), waits for
-    // the window manager and reads the frame back into obtained (Quartz).
+    // NotTaken: the window manager handled the request and the frame is another; NoAnswer: it did
+    // not answer within the messaging timeout.
+    enum class SetFrameResult { Done, NotTaken, NoAnswer, Gone };
+    // Moves the frame's top left to the origin and gives it the size (each when given; the current
+    // size goes along when only moving), waits for the window manager and reads the frame back into
+    // obtained (Quartz). A maximised window is first un-maximised.
     SetFrameResult setFrame(xcb_window_t window, std::optional<Point> origin, std::optional<Size> size,
                             Rect* obtained = nullptr);
+    struct FrameRequest {
+        xcb_window_t window = XCB_WINDOW_NONE;
+        std::optional<Point> origin; // Quartz
+        std::optional<Size> size;
+    };
+    struct FrameOutcome {
+        SetFrameResult result = SetFrameResult::Gone;
+        Rect obtained; // Quartz, unless gone
+    };
+    // The same for several windows: every request goes out before any answer is awaited, and the
+    // window manager is asked to confirm at most once for all of them.
+    std::vector<FrameOutcome> setFrames(const std::vector<FrameRequest>& requests);
+
+    // What the running window manager does that the program must know, probed when it starts.
+    struct WindowManagerCapabilities {
+        QString name;
+        // Answers _NET_REQUEST_FRAME_EXTENTS, which tells when it has handled the requests before it.
+        bool confirms = false;
+    };
+    WindowManagerCapabilities windowManagerCapabilities() const;
 
     bool activate(xcb_window_t window);
     // action: 0 remove, 1 add, 2 toggle.
@@ -123,6 +146,16 @@ private:
     void followConfigure(const xcb_configure_notify_event_t* event);
     // The frame as tracked, read first when it is not; the tracked one alone.
     std::optional<FrameGeometry> trackedFrame(xcb_window_t window);
+    std::vector<std::optional<FrameGeometry>> trackedFrames(const std::vector<xcb_window_t>& windows);
+    void sendFrameRequest(xcb_window_t window, std::int32_t x, std::int32_t y, const Size& clientSize);
+    // Un-maximises the windows at those indices and reads their frames anew into frames.
+    void unmaximize(const std::vector<xcb_window_t>& windows, const std::vector<std::size_t>& which,
+                    std::vector<std::optional<FrameGeometry>>& frames);
+    bool windowManagerConfirms() const;
+    // Asks the window manager to answer once it has handled every request before; false without an
+    // answer by the time-out.
+    bool barrier(double timeout);
+    void probeWindowManager(const QString& name);
     std::optional<FrameGeometry> cachedFrame(xcb_window_t window) const;
     void handlePropertyChange(xcb_window_t window, xcb_atom_t atom);
     void reloadClients();
@@ -153,6 +186,8 @@ private:
     double m_messagingTimeout = 1.0;
 
     std::unordered_map<xcb_window_t, TrackedFrame> m_tracked; // guarded by m_mutex
+    std::set<xcb_window_t> m_stateChanged;                    // guarded by m_mutex: _NET_WM_STATE seen
+    WindowManagerCapabilities m_capabilities;                 // guarded by m_mutex
 
     std::mutex m_barrierMutex; // one wait for the window manager at a time
     // Made once by the first wait, under m_barrierMutex; read by whichever thread inspects events.

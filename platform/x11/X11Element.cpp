@@ -54,6 +54,33 @@ bool fitsCoordinate(double value) {
     return std::isfinite(value) && std::abs(value) <= MaximumCoordinate;
 }
 
+bool fitsSize(const Size& size) {
+    return fitsCoordinate(size.width) && fitsCoordinate(size.height) && size.width >= 1 && size.height >= 1;
+}
+
+} // namespace
+
+bool isFrameRequest(Point origin, const std::optional<Size>& size) {
+    return fitsCoordinate(origin.x) && fitsCoordinate(origin.y) && (!size || fitsSize(*size));
+}
+
+AXError frameError(X11Desktop::SetFrameResult result) {
+    switch (result) {
+    case X11Desktop::SetFrameResult::Done:
+    // The window manager handled the request; what the window made of it is read back by the caller,
+    // which may ask again.
+    case X11Desktop::SetFrameResult::NotTaken:
+        return AXError::Success;
+    case X11Desktop::SetFrameResult::NoAnswer:
+        return AXError::CannotComplete;
+    case X11Desktop::SetFrameResult::Gone:
+        return AXError::InvalidElement;
+    }
+    return AXError::Failure;
+}
+
+namespace {
+
 // "AXPosition" or "AXSize" of a frame; a frame that cannot be read belongs to a gone element.
 AXError frameAttribute(const std::optional<Rect>& frame, const QString& attribute, AXValue& value) {
     if (!frame)
@@ -306,29 +333,21 @@ AXError X11Element::setAttributeValue(const QString& attribute, const AXValue& v
     const WorkerCallGuard guard(*desktop);
     if (m_kind != Kind::Window)
         return AXError::AttributeUnsupported;
-    auto frameResult = [](X11Desktop::SetFrameResult result) {
-        switch (result) {
-        case X11Desktop::SetFrameResult::Done:
-            return AXError::Success;
-        case X11Desktop::SetFrameResult::NotTaken:
-            return AXError::CannotComplete;
-        case X11Desktop::SetFrameResult::Gone:
-            return AXError::InvalidElement;
-        }
-        return AXError::Failure;
-    };
     if (attribute == AX::Position) {
         const auto* point = std::get_if<Point>(&value);
-        if (!point || !fitsCoordinate(point->x) || !fitsCoordinate(point->y))
+        if (!point)
             return AXError::IllegalArgument;
-        return frameResult(desktop->setFrame(m_window, *point, std::nullopt));
+        return setFrameOn(*desktop, *point, std::nullopt);
     }
     if (attribute == AX::SizeAttribute) {
         const auto* size = std::get_if<Size>(&value);
-        if (!size || !fitsCoordinate(size->width) || !fitsCoordinate(size->height) || size->width < 1 ||
-            size->height < 1)
+        if (!size)
             return AXError::IllegalArgument;
-        return frameResult(desktop->setFrame(m_window, std::nullopt, *size));
+        // The size alone keeps the frame's top left where it is.
+        const auto frame = desktop->frame(m_window);
+        if (!frame)
+            return AXError::InvalidElement;
+        return setFrameOn(*desktop, frame->origin, *size);
     }
     const auto* flag = std::get_if<bool>(&value);
     if (attribute == AX::FullScreen) {
@@ -345,6 +364,22 @@ AXError X11Element::setAttributeValue(const QString& attribute, const AXValue& v
         return sent ? AXError::Success : AXError::Failure;
     }
     return AXError::AttributeUnsupported;
+}
+
+AXError X11Element::setFrame(Point origin, const std::optional<Size>& size) {
+    const auto desktop = m_desktop.lock();
+    if (!desktop)
+        return AXError::InvalidElement;
+    const WorkerCallGuard guard(*desktop);
+    if (m_kind != Kind::Window)
+        return AXError::AttributeUnsupported;
+    return setFrameOn(*desktop, origin, size);
+}
+
+AXError X11Element::setFrameOn(X11Desktop& desktop, Point origin, const std::optional<Size>& size) {
+    if (!isFrameRequest(origin, size))
+        return AXError::IllegalArgument;
+    return frameError(desktop.setFrame(m_window, origin, size));
 }
 
 QStringList X11Element::actionNames() const {

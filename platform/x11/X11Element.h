@@ -1,12 +1,16 @@
 #pragma once
 
 #include "platform/Accessibility.h"
+#include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11TitleBar.h"
 
 #include <memory>
 #include <optional>
 
-class X11Desktop;
+// Whether a frame fits X's 16-bit positions and sizes.
+bool isFrameRequest(Point origin, const std::optional<Size>& size);
+// What a frame request's outcome is to the caller.
+AXError frameError(X11Desktop::SetFrameResult result);
 
 // An element of another application on X11: an application (its process), one of its client
 // windows, or a title-bar button that the window manager draws on that window's frame. It holds
@@ -26,6 +30,7 @@ public:
     AXError copyAttributeValue(const QString& attribute, AXValue& value) const override;
     AXError isAttributeSettable(const QString& attribute, bool& settable) const override;
     AXError setAttributeValue(const QString& attribute, const AXValue& value) override;
+    AXError setFrame(Point origin, const std::optional<Size>& size) override;
     QStringList actionNames() const override;
     AXError performAction(const QString& action) override;
     pid_t processIdentifier() const override { return m_pid; }
@@ -43,6 +48,7 @@ private:
     AXError buttonAttribute(X11Desktop& desktop, const QString& attribute, AXValue& value) const;
     std::optional<Rect> buttonFrame(X11Desktop& desktop) const;
     bool buttonEnabled(X11Desktop& desktop) const;
+    AXError setFrameOn(X11Desktop& desktop, Point origin, const std::optional<Size>& size);
 
     std::weak_ptr<X11Desktop> m_desktop;
     Kind m_kind;

@@ -582,10 +582,11 @@ TEST_F(X11Windows, ReportsAFrameTheWindowManagerDidNotGrant) {
     EXPECT_EQ(platform->accessibility().messagingTimeout(), timeout);
     QStringList lines;
     setPlatformLogSink([&](const QString& line) { lines << line; });
-    // openbox keeps a corner of every window on the screen.
+    // openbox keeps a corner of every window on the screen. It answered, so the request did not
+    // fail: the frame read back tells what the window made of it.
     const AXError result = window->setAttributeValue(AX::Position, Point{-5000, -5000});
     setPlatformLogSink({});
-    EXPECT_EQ(result, AXError::CannotComplete);
+    EXPECT_EQ(result, AXError::Success);
     const auto frame = elementFrame(window);
     ASSERT_TRUE(frame);
     EXPECT_GT(frame->maxX(), 0);
@@ -606,7 +607,7 @@ TEST_F(X11Windows, ReportsAFrameTheWindowManagerDidNotGrant) {
     }));
     lines.clear();
     setPlatformLogSink([&](const QString& line) { lines << line; });
-    EXPECT_EQ(stepped->setAttributeValue(AX::SizeAttribute, Size{503, 307}), AXError::CannotComplete);
+    EXPECT_EQ(stepped->setAttributeValue(AX::SizeAttribute, Size{503, 307}), AXError::Success);
     setPlatformLogSink({});
     ASSERT_EQ(lines.size(), 1);
     const QRegularExpression line(QStringLiteral(
