@@ -291,9 +291,12 @@ std::shared_ptr<ZRAction> ZRAction::readRecord(const QVariantMap& record, ReadCo
 void ZRAction::registerHotKey() {
     if (!m_hotKey || !m_registersHotKeys || m_hotKey->isRegistered())
         return;
-    if (!m_hotKey->registerForDelegate(*this))
-        ZRLog("cannot register hot key <%@> of action %@",
-              m_hotKey->visualRepresentation().value_or(QString()), m_uniqueIdentifier);
+    m_hotKey->registerForDelegateLater(
+        *this, [hotKey = std::weak_ptr<ZRHotKey>(m_hotKey), identifier = m_uniqueIdentifier] {
+            const auto refused = hotKey.lock();
+            ZRLog("cannot register hot key <%@> of action %@",
+                  refused ? refused->visualRepresentation().value_or(QString()) : QString(), identifier);
+        });
 }
 
 void ZRAction::readProperties(const QVariantMap& record, const QString& context) {

@@ -123,7 +123,11 @@ bool ZRActionManager::load() {
         return false;
     }
     m_loading = true;
-    replaceTree(ZRAction::actionsFromCollection(stored.toList(), true, &m_unusableRecords));
+    {
+        // Every action's hot key is asked of the desktop at once, when all are read.
+        ZRHotKeyRegistrationBatch hotKeys;
+        replaceTree(ZRAction::actionsFromCollection(stored.toList(), true, &m_unusableRecords));
+    }
     m_loading = false;
     m_unusableRecordsAtLoad = unusableRecordCount();
     if (m_unusableRecordsAtLoad > 0)

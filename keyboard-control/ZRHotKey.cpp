@@ -121,6 +121,18 @@ ZRHotKeyDictionaryRepresentation ZRHotKey::dictionaryRepresentation() const {
 }
 
 bool ZRHotKey::registerForDelegate(ZRHotKeyDelegate& delegate, bool testOnly) {
+    std::uint32_t identifier = 0;
+    if (const auto decided = prepareRegistration(delegate, testOnly, identifier))
+        return *decided;
+    HotKeyReference reference = 0;
+    const HotKeyRegistrationStatus status = Platform::current().globalHotKeys().registerHotKey(
+        m_keyCode, ZRCarbonModifiersFromCocoaFlags(m_modifierFlags), delegate.hotKeySignature(), identifier,
+        reference);
+    return completeRegistration(status, reference, testOnly);
+}
+
+std::optional<bool> ZRHotKey::prepareRegistration(ZRHotKeyDelegate& delegate, bool testOnly,
+                                                  std::uint32_t& identifier) {
     if (const auto canBeLocal = delegate.hotKeyCanBeLocal(*this))
         m_canBeLocal = *canBeLocal;
     const bool local = isLocal();
@@ -173,19 +185,19 @@ bool ZRHotKey::registerForDelegate(ZRHotKeyDelegate& delegate, bool testOnly) {
         return true;
     }
 
-    const std::uint32_t identifier = registrationCounterValue;
+    identifier = registrationCounterValue;
     registrationCounterValue = identifier >= MaximumRegistrationIdentifier ? 0 : identifier + 1;
     if (!Platform::hasCurrent())
         return false;
-    GlobalHotKeys& globalHotKeys = Platform::current().globalHotKeys();
-    HotKeyReference reference = 0;
-    const HotKeyRegistrationStatus status =
-        globalHotKeys.registerHotKey(m_keyCode, ZRCarbonModifiersFromCocoaFlags(m_modifierFlags),
-                                     delegate.hotKeySignature(), identifier, reference);
+    return std::nullopt;
+}
+
+bool ZRHotKey::completeRegistration(HotKeyRegistrationStatus status, HotKeyReference reference,
+                                    bool testOnly) {
     if (status != HotKeyRegistrationStatus::Success || reference == 0)
         return false;
     if (testOnly) {
-        globalHotKeys.unregisterHotKey(reference);
+        Platform::current().globalHotKeys().unregisterHotKey(reference);
         return true;
     }
     m_hotKeyReference = reference;
@@ -198,6 +210,88 @@ bool ZRHotKey::registerForDelegate(ZRHotKeyDelegate& delegate) {
         return false;
     rememberForThisTurn(weak_from_this());
     return true;
+}
+
+// --- Registering together
+
+namespace {
+
+ZRHotKeyRegistrationBatch* currentBatch = nullptr;
+
+} // namespace
+
+struct ZRHotKeyRegistrationBatch::Entry {
+    std::weak_ptr<ZRHotKey> hotKey;
+    HotKeyRegistrationRequest request;
+    std::function<void()> failed;
+};
+
+ZRHotKeyRegistrationBatch::ZRHotKeyRegistrationBatch() : m_outer(currentBatch) {
+    currentBatch = this;
+}
+
+ZRHotKeyRegistrationBatch::~ZRHotKeyRegistrationBatch() {
+    finish();
+    currentBatch = m_outer;
+}
+
+void ZRHotKeyRegistrationBatch::finish() {
+    std::vector<Entry> entries = std::move(m_entries);
+    m_entries.clear();
+    if (entries.empty() || !Platform::hasCurrent())
+        return;
+    std::vector<HotKeyRegistrationRequest> requests;
+    for (const Entry& entry : entries)
+        requests.push_back(entry.request);
+    GlobalHotKeys& globalHotKeys = Platform::current().globalHotKeys();
+    globalHotKeys.registerHotKeys(requests);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const HotKeyRegistrationRequest& done = requests[i];
+        const auto hotKey = entries[i].hotKey.lock();
+        if (!hotKey) {
+            // Its owner let go of it meanwhile: nothing may keep its keys.
+            if (done.reference != 0)
+                globalHotKeys.unregisterHotKey(done.reference);
+            continue;
+        }
+        if (hotKey->completeRegistration(done.status, done.reference, false))
+            rememberForThisTurn(hotKey);
+        else if (entries[i].failed)
+            entries[i].failed();
+    }
+}
+
+void ZRHotKey::registerForDelegateLater(ZRHotKeyDelegate& delegate, const std::function<void()>& failed) {
+    ZRHotKeyRegistrationBatch* batch = currentBatch;
+    if (!batch) {
+        if (!registerForDelegate(delegate) && failed)
+            failed();
+        return;
+    }
+    // An equal waiting in the batch would hold no registration to share yet: the batch so far goes first.
+    for (const auto& entry : batch->m_entries) {
+        const auto other = entry.hotKey.lock();
+        if (other.get() == this)
+            return;
+        if (other && other->isEqualToHotKey(this, false)) {
+            batch->finish();
+            break;
+        }
+    }
+    std::uint32_t identifier = 0;
+    if (const auto decided = prepareRegistration(delegate, false, identifier)) {
+        if (*decided)
+            rememberForThisTurn(weak_from_this());
+        else if (failed)
+            failed();
+        return;
+    }
+    HotKeyRegistrationRequest request;
+    request.keyCode = m_keyCode;
+    request.modifiers = ZRCarbonModifiersFromCocoaFlags(m_modifierFlags);
+    request.signature = delegate.hotKeySignature();
+    request.identifier = identifier;
+    batch->m_entries.push_back({weak_from_this(), request, failed});
 }
 
 bool ZRHotKey::testForDelegate(ZRHotKeyDelegate& delegate) {

@@ -6,8 +6,10 @@
 #include <QString>
 #include <QVariantMap>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class ZRHotKeyDelegate;
 struct KeyEvent;
@@ -59,6 +61,9 @@ public:
     // together are checked against each other before their owners list them.
     bool registerForDelegate(ZRHotKeyDelegate& delegate);
     bool testForDelegate(ZRHotKeyDelegate& delegate);
+    // Registers for good as registerForDelegate does, but while a ZRHotKeyRegistrationBatch lives the
+    // desktop's part waits for the batch to end; failed runs when registration did not succeed.
+    void registerForDelegateLater(ZRHotKeyDelegate& delegate, const std::function<void()>& failed);
     // The last hot key to let go of a registration takes it back from the desktop.
     void unregister();
     // Holds a registration, or is local.
@@ -128,6 +133,13 @@ private:
     ZRHotKey(const QString& identifier, const std::optional<QString>& visualRepresentation, KeyCode keyCode,
              ModifierFlags modifierFlags);
     void rebuildVisualRepresentation() const;
+    // All of a registration but the desktop's part: a decision, or none when the desktop must be asked
+    // with that identifier.
+    std::optional<bool> prepareRegistration(ZRHotKeyDelegate& delegate, bool testOnly,
+                                            std::uint32_t& identifier);
+    // Takes the desktop's answer.
+    bool completeRegistration(HotKeyRegistrationStatus status, HotKeyReference reference, bool testOnly);
+    friend class ZRHotKeyRegistrationBatch;
 
     mutable std::optional<QString> m_visualRepresentation;
     mutable bool m_updateVisualRepresentation = false;
@@ -136,4 +148,24 @@ private:
     QString m_identifier;
     HotKeyReference m_hotKeyReference = 0;
     ModifierFlags m_modifierFlags = 0;
+};
+
+// Hot keys registered together, as a store does when it loads its actions: while one lives,
+// registerForDelegateLater queues the desktop's part, and when it ends every queued grab goes out at
+// once and is checked once. Batches nest; main thread only.
+class ZRHotKeyRegistrationBatch {
+public:
+    ZRHotKeyRegistrationBatch();
+    ~ZRHotKeyRegistrationBatch();
+    ZRHotKeyRegistrationBatch(const ZRHotKeyRegistrationBatch&) = delete;
+    ZRHotKeyRegistrationBatch& operator=(const ZRHotKeyRegistrationBatch&) = delete;
+
+private:
+    friend class ZRHotKey;
+    struct Entry;
+    // Registers what is queued.
+    void finish();
+
+    ZRHotKeyRegistrationBatch* m_outer;
+    std::vector<Entry> m_entries;
 };

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 // Keyboard shortcuts registered with the desktop: they reach the program while any application
 // is in front.
@@ -59,6 +60,16 @@ struct HotKeyEvent {
     ModifierFlags modifierFlags = 0;
 };
 
+// One registration of several made together, with what it came to.
+struct HotKeyRegistrationRequest {
+    KeyCode keyCode = 0;
+    HotKeyModifierMask modifiers = 0;
+    std::uint32_t signature = 0;
+    std::uint32_t identifier = 0;
+    HotKeyRegistrationStatus status = HotKeyRegistrationStatus::Failed;
+    HotKeyReference reference = 0; // 0 unless it succeeded
+};
+
 class GlobalHotKeys {
 public:
     virtual ~GlobalHotKeys() = default;
@@ -66,6 +77,13 @@ public:
     virtual HotKeyRegistrationStatus registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers,
                                                     std::uint32_t signature, std::uint32_t identifier,
                                                     HotKeyReference& reference) = 0;
+    // Registers each request as registerHotKey would, in order, and fills in its status and reference. A
+    // desktop that can asks for all of them before it waits for any answer; here they go one by one.
+    virtual void registerHotKeys(std::vector<HotKeyRegistrationRequest>& requests) {
+        for (HotKeyRegistrationRequest& request : requests)
+            request.status = registerHotKey(request.keyCode, request.modifiers, request.signature,
+                                            request.identifier, request.reference);
+    }
     virtual bool unregisterHotKey(HotKeyReference reference) = 0;
     // The registration the key would press with those modifier keys held; none when it presses none.
     // While the program holds the keyboard, the desktop hands presses of registered hot keys to the

@@ -5,6 +5,7 @@
 HotKeyRegistrationStatus SimGlobalHotKeys::registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers,
                                                           std::uint32_t signature, std::uint32_t identifier,
                                                           HotKeyReference& reference) {
+    ++m_singleRequests;
     if (keyCode > Key::MaximumKeyCode)
         return HotKeyRegistrationStatus::InvalidKey;
     // The platform refuses a combination that is held already, by another program or by this one.
@@ -13,6 +14,13 @@ HotKeyRegistrationStatus SimGlobalHotKeys::registerHotKey(KeyCode keyCode, HotKe
     reference = m_nextReference++;
     m_registrations.emplace(reference, Registration{reference, keyCode, modifiers, signature, identifier});
     return HotKeyRegistrationStatus::Success;
+}
+
+void SimGlobalHotKeys::registerHotKeys(std::vector<HotKeyRegistrationRequest>& requests) {
+    ++m_batchRequests;
+    const int singles = m_singleRequests;
+    GlobalHotKeys::registerHotKeys(requests);
+    m_singleRequests = singles;
 }
 
 bool SimGlobalHotKeys::unregisterHotKey(HotKeyReference reference) {

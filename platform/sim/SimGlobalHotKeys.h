@@ -22,6 +22,7 @@ public:
     HotKeyRegistrationStatus registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers,
                                             std::uint32_t signature, std::uint32_t identifier,
                                             HotKeyReference& reference) override;
+    void registerHotKeys(std::vector<HotKeyRegistrationRequest>& requests) override;
     bool unregisterHotKey(HotKeyReference reference) override;
     std::optional<HotKeyEvent> registeredHotKey(KeyCode keyCode, ModifierFlags modifiers) const override;
 
@@ -33,6 +34,9 @@ public:
     // Current registrations, oldest first.
     std::vector<Registration> registrations() const;
     bool isRegistered(KeyCode keyCode, ModifierFlags modifiers) const;
+    // How often the program asked: for one hot key, and for several together.
+    int singleRequests() const { return m_singleRequests; }
+    int batchRequests() const { return m_batchRequests; }
 
 private:
     static HotKeyEvent eventFor(const Registration& registration, bool pressed);
@@ -42,4 +46,6 @@ private:
     std::map<HotKeyReference, Registration> m_registrations;
     std::set<std::pair<KeyCode, HotKeyModifierMask>> m_taken;
     HotKeyReference m_nextReference = 1;
+    int m_singleRequests = 0;
+    int m_batchRequests = 0;
 };

@@ -239,6 +239,8 @@ X11WindowInfo X11Desktop::info(xcb_window_t window, unsigned properties) {
 }
 
 std::vector<X11WindowInfo> X11Desktop::infos(const std::vector<xcb_window_t>& windows, unsigned properties) {
+    // Changes that have come already count.
+    m_connection.waitForEvents(std::chrono::steady_clock::now(), [] { return true; });
     std::vector<X11WindowInfo> result;
     result.reserve(windows.size());
     std::vector<X11WindowInfo*> missing;
@@ -444,7 +446,7 @@ std::optional<X11Desktop::FrameGeometry> X11Desktop::frameGeometry(xcb_window_t 
 }
 
 std::optional<Rect> X11Desktop::frame(xcb_window_t window) {
-    const auto geometry = frameGeometry(window);
+    const auto geometry = trackedFrame(window);
     if (!geometry)
         return std::nullopt;
     return Rect(quartzFromRoot(geometry->frame.x(), geometry->frame.y()), geometry->frame.size);
@@ -547,6 +549,10 @@ std::optional<X11Desktop::FrameGeometry> X11Desktop::trackedFrame(xcb_window_t w
     return trackedFrames({window}).front();
 }
 
+std::optional<X11Desktop::FrameGeometry> X11Desktop::followedFrame(xcb_window_t window) {
+    return trackedFrame(window);
+}
+
 void X11Desktop::inspect(const xcb_generic_event_t* event) {
     const std::uint8_t type = x11EventType(event);
     if (type == XCB_PROPERTY_NOTIFY) {
@@ -563,6 +569,17 @@ void X11Desktop::inspect(const xcb_generic_event_t* event) {
         } else if (e->atom == m_connection.atom(X11Atom::NetWmState)) {
             std::lock_guard lock(m_mutex);
             m_stateChanged.insert(e->window);
+        }
+        // The cached properties go stale as soon as the change is read, not when the main thread
+        // gets to it: a read in between must not take the old value.
+        if (const unsigned stale = staleProperties(e->atom)) {
+            std::lock_guard lock(m_mutex);
+            if (m_selected.contains(e->window)) {
+                X11WindowInfo& cached = m_infos[e->window];
+                cached.window = e->window;
+                cached.fetched &= ~stale;
+                ++cached.generation;
+            }
         }
         return;
     }
@@ -1051,6 +1068,29 @@ void X11Desktop::handleEvent(const xcb_generic_event_t* event) {
     }
 }
 
+unsigned X11Desktop::staleProperties(xcb_atom_t atom) const {
+    auto is = [&](X11Atom which) { return atom == m_connection.atom(which); };
+    if (is(X11Atom::NetWmPid))
+        return X11Property::Pid;
+    if (atom == XCB_ATOM_WM_CLASS)
+        return X11Property::Class;
+    if (is(X11Atom::NetWmName) || atom == XCB_ATOM_WM_NAME)
+        return X11Property::Title;
+    if (is(X11Atom::NetWmWindowType))
+        return X11Property::Type;
+    if (is(X11Atom::NetWmState))
+        return X11Property::State;
+    if (is(X11Atom::NetWmAllowedActions))
+        return X11Property::AllowedActions;
+    if (atom == XCB_ATOM_WM_NORMAL_HINTS)
+        return X11Property::NormalHints;
+    if (is(X11Atom::NetWmWindowOpacity))
+        return X11Property::Opacity;
+    if (is(X11Atom::NetWmStrutPartial) || is(X11Atom::NetWmStrut))
+        return X11Property::Struts;
+    return 0;
+}
+
 void X11Desktop::handlePropertyChange(xcb_window_t window, xcb_atom_t atom) {
     auto is = [&](X11Atom which) { return atom == m_connection.atom(which); };
     if (window == m_connection.root()) {
@@ -1065,34 +1105,7 @@ void X11Desktop::handlePropertyChange(xcb_window_t window, xcb_atom_t atom) {
             reloadWindowManager();
         return;
     }
-    unsigned stale = 0;
-    if (is(X11Atom::NetWmPid))
-        stale = X11Property::Pid;
-    else if (atom == XCB_ATOM_WM_CLASS)
-        stale = X11Property::Class;
-    else if (is(X11Atom::NetWmName) || atom == XCB_ATOM_WM_NAME)
-        stale = X11Property::Title;
-    else if (is(X11Atom::NetWmWindowType))
-        stale = X11Property::Type;
-    else if (is(X11Atom::NetWmState))
-        stale = X11Property::State;
-    else if (is(X11Atom::NetWmAllowedActions))
-        stale = X11Property::AllowedActions;
-    else if (atom == XCB_ATOM_WM_NORMAL_HINTS)
-        stale = X11Property::NormalHints;
-    else if (is(X11Atom::NetWmWindowOpacity))
-        stale = X11Property::Opacity;
-    else if (is(X11Atom::NetWmStrutPartial) || is(X11Atom::NetWmStrut))
-        stale = X11Property::Struts;
-    if (stale) {
-        std::lock_guard lock(m_mutex);
-        if (m_selected.contains(window)) {
-            X11WindowInfo& cached = m_infos[window];
-            cached.window = window;
-            cached.fetched &= ~stale;
-            ++cached.generation;
-        }
-    }
+    const unsigned stale = staleProperties(atom);
     if (stale == X11Property::Struts)
         strutsChanged.emit();
     if (is(X11Atom::NetFrameExtents) || is(X11Atom::GtkFrameExtents)) {

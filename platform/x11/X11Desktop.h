@@ -69,7 +69,10 @@ public:
     // Read anew on every call, several windows in one round trip.
     std::vector<std::optional<FrameGeometry>> frameGeometries(const std::vector<xcb_window_t>& windows);
     std::optional<FrameGeometry> frameGeometry(xcb_window_t window);
-    // The visible frame in Quartz coordinates.
+    // The frame as the window's events keep it, read only when it is not known yet (a window first
+    // seen, one mapped or reparented since, one whose frame extents changed).
+    std::optional<FrameGeometry> followedFrame(xcb_window_t window);
+    // The visible frame in Quartz coordinates, as followed.
     std::optional<Rect> frame(xcb_window_t window);
 
     // NotTaken: the window manager handled the request and the frame is another; NoAnswer: it did
@@ -158,6 +161,8 @@ private:
     void probeWindowManager(const QString& name);
     std::optional<FrameGeometry> cachedFrame(xcb_window_t window) const;
     void handlePropertyChange(xcb_window_t window, xcb_atom_t atom);
+    // The cached properties that a change of the property makes stale.
+    unsigned staleProperties(xcb_atom_t atom) const;
     void reloadClients();
     void reloadActiveWindow();
     void reloadWindowManager();

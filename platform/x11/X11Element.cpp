@@ -242,7 +242,7 @@ AXError X11Element::windowAttribute(X11Desktop& desktop, const QString& attribut
         wanted = X11TitleButton::Close;
     else
         return AXError::AttributeUnsupported;
-    const auto geometry = desktop.frameGeometry(m_window);
+    const auto geometry = desktop.followedFrame(m_window);
     if (!geometry)
         return AXError::InvalidElement;
     for (const X11TitleButtonRect& button : desktop.titleButtons(*geometry))
@@ -254,7 +254,7 @@ AXError X11Element::windowAttribute(X11Desktop& desktop, const QString& attribut
 }
 
 std::optional<Rect> X11Element::buttonFrame(X11Desktop& desktop) const {
-    const auto geometry = desktop.frameGeometry(m_window);
+    const auto geometry = desktop.followedFrame(m_window);
     if (!geometry)
         return std::nullopt;
     for (const X11TitleButtonRect& button : desktop.titleButtons(*geometry))

@@ -110,8 +110,9 @@ HotKeyRegistrationStatus X11GlobalHotKeys::locate(const Registration& registrati
     return HotKeyRegistrationStatus::Success;
 }
 
-HotKeyRegistrationStatus X11GlobalHotKeys::grab(Registration& registration) {
-    Grab wanted;
+HotKeyRegistrationStatus X11GlobalHotKeys::sendGrab(const Registration& registration, PendingGrab& pending,
+                                                    const std::vector<PendingGrab>& alongside) {
+    Grab& wanted = pending.wanted;
     switch (locate(registration, wanted)) {
     case HotKeyRegistrationStatus::Success:
         break;
@@ -125,26 +126,36 @@ HotKeyRegistrationStatus X11GlobalHotKeys::grab(Registration& registration) {
         return HotKeyRegistrationStatus::Failed;
     }
     // Two registrations of one combination would share one grab and lose it together.
+    auto same = [&](const Grab& other) {
+        return other.keycode == wanted.keycode && other.state == wanted.state;
+    };
     for (const auto& [reference, other] : m_registrations)
-        if (&other != &registration && other.grab.keycode == wanted.keycode &&
-            other.grab.state == wanted.state)
+        if (&other != &registration && same(other.grab))
+            return HotKeyRegistrationStatus::Taken;
+    for (const PendingGrab& other : alongside)
+        if (same(other.wanted))
             return HotKeyRegistrationStatus::Taken;
 
     X11Connection& connection = m_desktop->connection();
-    const auto keycode = static_cast<xcb_keycode_t>(wanted.keycode);
-    const auto combinations = lockCombinations(wanted.locks);
-    std::vector<xcb_void_cookie_t> cookies;
-    for (std::uint16_t combination : combinations)
-        cookies.push_back(xcb_grab_key_checked(connection.xcb(), 1, connection.root(),
-                                               wanted.state | combination, keycode, XCB_GRAB_MODE_ASYNC,
-                                               XCB_GRAB_MODE_ASYNC));
+    pending.combinations = lockCombinations(wanted.locks);
+    for (std::uint16_t combination : pending.combinations)
+        pending.cookies.push_back(xcb_grab_key_checked(
+            connection.xcb(), 1, connection.root(), wanted.state | combination,
+            static_cast<xcb_keycode_t>(wanted.keycode), XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    return HotKeyRegistrationStatus::Success;
+}
+
+HotKeyRegistrationStatus X11GlobalHotKeys::finishGrab(Registration& registration,
+                                                      const PendingGrab& pending) {
+    // The first check waits for the server once; it has answered every grab sent before by then.
+    X11Connection& connection = m_desktop->connection();
     bool refused = false;
     bool failed = false;
     std::vector<std::uint16_t> grabbed;
-    for (std::size_t i = 0; i < cookies.size(); ++i) {
-        X11Reply<xcb_generic_error_t> error(xcb_request_check(connection.xcb(), cookies[i]));
+    for (std::size_t i = 0; i < pending.cookies.size(); ++i) {
+        X11Reply<xcb_generic_error_t> error(xcb_request_check(connection.xcb(), pending.cookies[i]));
         if (!error)
-            grabbed.push_back(combinations[i]);
+            grabbed.push_back(pending.combinations[i]);
         else if (error->error_code == BadAccessCode)
             refused = true;
         else
@@ -153,7 +164,8 @@ HotKeyRegistrationStatus X11GlobalHotKeys::grab(Registration& registration) {
     if (refused || failed) {
         // Nothing of a refused hot key stays grabbed.
         for (std::uint16_t combination : grabbed)
-            xcb_ungrab_key(connection.xcb(), keycode, connection.root(), wanted.state | combination);
+            xcb_ungrab_key(connection.xcb(), static_cast<xcb_keycode_t>(pending.wanted.keycode),
+                           connection.root(), pending.wanted.state | combination);
         connection.flush();
         platformLog(
             refused ? QStringLiteral("another program holds the hot key with key code %1 and modifiers %2")
@@ -164,8 +176,44 @@ HotKeyRegistrationStatus X11GlobalHotKeys::grab(Registration& registration) {
                           .arg(registration.modifiers));
         return refused ? HotKeyRegistrationStatus::Taken : HotKeyRegistrationStatus::Failed;
     }
-    registration.grab = wanted;
+    registration.grab = pending.wanted;
     return HotKeyRegistrationStatus::Success;
+}
+
+HotKeyRegistrationStatus X11GlobalHotKeys::grab(Registration& registration) {
+    PendingGrab pending;
+    const HotKeyRegistrationStatus sent = sendGrab(registration, pending, {});
+    return sent == HotKeyRegistrationStatus::Success ? finishGrab(registration, pending) : sent;
+}
+
+void X11GlobalHotKeys::registerHotKeys(std::vector<HotKeyRegistrationRequest>& requests) {
+    // Every grab goes out before any answer is read, so that the answers of all take one round trip.
+    std::vector<Registration> registrations(requests.size());
+    std::vector<PendingGrab> pending;
+    std::vector<std::size_t> sent;
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        HotKeyRegistrationRequest& request = requests[i];
+        request.reference = 0;
+        Registration& registration = registrations[i];
+        registration.virtualKey = request.keyCode;
+        registration.modifiers = request.modifiers;
+        registration.signature = request.signature;
+        registration.identifier = request.identifier;
+        PendingGrab grab;
+        request.status = sendGrab(registration, grab, pending);
+        if (request.status != HotKeyRegistrationStatus::Success)
+            continue;
+        pending.push_back(std::move(grab));
+        sent.push_back(i);
+    }
+    for (std::size_t k = 0; k < sent.size(); ++k) {
+        HotKeyRegistrationRequest& request = requests[sent[k]];
+        request.status = finishGrab(registrations[sent[k]], pending[k]);
+        if (request.status != HotKeyRegistrationStatus::Success)
+            continue;
+        request.reference = m_nextReference++;
+        m_registrations.emplace(request.reference, registrations[sent[k]]);
+    }
 }
 
 void X11GlobalHotKeys::ungrab(Registration& registration) {

@@ -2,6 +2,8 @@
 
 #include "platform/GlobalHotKeys.h"
 
+#include <xcb/xcb.h>
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -23,6 +25,7 @@ public:
     HotKeyRegistrationStatus registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers,
                                             std::uint32_t signature, std::uint32_t identifier,
                                             HotKeyReference& reference) override;
+    void registerHotKeys(std::vector<HotKeyRegistrationRequest>& requests) override;
     bool unregisterHotKey(HotKeyReference reference) override;
     // The registration whose grab the key and modifiers would set off.
     std::optional<HotKeyEvent> registeredHotKey(KeyCode keyCode, ModifierFlags modifiers) const override;
@@ -46,6 +49,18 @@ private:
 
     // Where the registration's combination lies on the current keyboard.
     HotKeyRegistrationStatus locate(const Registration& registration, Grab& grab) const;
+    // A registration's grabs, sent and not yet answered.
+    struct PendingGrab {
+        Grab wanted;
+        std::vector<std::uint16_t> combinations;
+        std::vector<xcb_void_cookie_t> cookies;
+    };
+    // Sends the grabs without waiting; anything but Success means none went out. Grabs of the others
+    // alongside count as taken.
+    HotKeyRegistrationStatus sendGrab(const Registration& registration, PendingGrab& pending,
+                                      const std::vector<PendingGrab>& alongside);
+    // Reads the answers: a refusal takes back what was granted and names the key in the log.
+    HotKeyRegistrationStatus finishGrab(Registration& registration, const PendingGrab& pending);
     HotKeyRegistrationStatus grab(Registration& registration);
     void ungrab(Registration& registration);
     void keyboardChanged();

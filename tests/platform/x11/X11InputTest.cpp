@@ -3,6 +3,7 @@
 #include "platform/EventStream.h"
 #include "platform/GlobalHotKeys.h"
 #include "platform/InputState.h"
+#include "platform/PlatformLog.h"
 #include "platform/x11/X11FakeInput.h"
 #include "platform/x11/X11Platform.h"
 
@@ -225,11 +226,40 @@ TEST_F(X11Input, AHotKeyHeldByAnotherClientIsRefusedAndLeavesNoGrab) {
     EXPECT_EQ(other->globalHotKeys().registerHotKey(Key::K, HotKeyCommand | HotKeyShift, 1, 3, again),
               HotKeyRegistrationStatus::Taken);
 
+    // Registered together, each answer is its own: the held one refused and named in the log, a
+    // duplicate within the batch refused, the rest granted.
+    std::vector<HotKeyRegistrationRequest> together{
+        {Key::L, HotKeyCommand | HotKeyShift, 1, 4},
+        {Key::K, HotKeyCommand | HotKeyShift, 1, 5},
+        {Key::L, HotKeyCommand | HotKeyShift, 1, 6},
+        {Key::M, HotKeyCommand | HotKeyShift, 1, 7},
+    };
+    QStringList lines;
+    setPlatformLogSink([&](const QString& line) { lines << line; });
+    platform->globalHotKeys().registerHotKeys(together);
+    setPlatformLogSink({});
+    std::vector<HotKeyRegistrationStatus> statuses;
+    for (const auto& request : together)
+        statuses.push_back(request.status);
+    EXPECT_EQ(statuses, (std::vector<HotKeyRegistrationStatus>{
+                            HotKeyRegistrationStatus::Success, HotKeyRegistrationStatus::Taken,
+                            HotKeyRegistrationStatus::Taken, HotKeyRegistrationStatus::Success}));
+    EXPECT_EQ(together[1].reference, 0u);
+    EXPECT_NE(together[0].reference, together[3].reference);
+    EXPECT_EQ(lines.filter(QStringLiteral("holds the hot key with key code %1").arg(Key::K)).size(), 1)
+        << lines.join(QLatin1Char('\n')).toStdString();
+    for (const auto& request : together)
+        if (request.reference)
+            EXPECT_TRUE(platform->globalHotKeys().unregisterHotKey(request.reference));
+
     // Once the other lets go, the combination is free: the refused attempt left nothing behind.
     EXPECT_TRUE(other->globalHotKeys().unregisterHotKey(held));
+    // (The other's release travels on its own connection, which the server may read after ours.)
     HotKeyReference now = 0;
-    EXPECT_EQ(platform->globalHotKeys().registerHotKey(Key::K, HotKeyCommand | HotKeyShift, 1, 2, now),
-              HotKeyRegistrationStatus::Success);
+    EXPECT_TRUE(waitUntil([&] {
+        return platform->globalHotKeys().registerHotKey(Key::K, HotKeyCommand | HotKeyShift, 1, 2, now) ==
+               HotKeyRegistrationStatus::Success;
+    }));
     std::vector<HotKeyEvent> events;
     auto connection =
         platform->globalHotKeys().hotKeyEvent.connect([&](const HotKeyEvent& e) { events.push_back(e); });

@@ -168,6 +168,37 @@ TEST_F(X11Windows, SetsFramesAndReadsBackWhatTheWindowTook) {
     EXPECT_EQ(elementFrame(window), before);
 }
 
+// Several windows at once, as a layout sets them: each ends as alone, a maximised one is first
+// un-maximised and placed with the border it then has, and one closed meanwhile is reported gone.
+TEST_F(X11Windows, SetsSeveralFramesAtOnce) {
+    std::unique_ptr<Client> logo, terminal, maximized, closed;
+    const AXElementRef a = open(QStringLiteral("xlogo"), QStringLiteral("200x150+100+100"), logo);
+    const AXElementRef b = open(QStringLiteral("xterm"), QStringLiteral("40x10+300+100"), terminal);
+    const AXElementRef c = open(QStringLiteral("xlogo"), QStringLiteral("200x150+500+100"), maximized);
+    const AXElementRef d = open(QStringLiteral("xlogo"), QStringLiteral("200x150+700+100"), closed);
+    ASSERT_TRUE(a && b && c && d);
+    ASSERT_EQ(c->performAction(AX::ZoomWindow), AXError::Success);
+    ASSERT_TRUE(waitUntil([&] { return independentFrame(maximized->window())->width() == 1600; }));
+    closed.reset();
+
+    const std::vector<AXFrameRequest> requests{
+        {a, Point{50, 500}, Size{300, 200}},  {b, Point{400, 500}, Size{500, 300}},
+        {c, Point{900, 500}, Size{400, 300}}, {d, Point{0, 0}, Size{300, 200}},
+        {a, Point{1e9, 0}, std::nullopt},
+    };
+    const auto results = platform->accessibility().setWindowFrames(requests);
+    EXPECT_EQ(results, (std::vector<AXError>{AXError::Success, AXError::Success, AXError::Success,
+                                             AXError::InvalidElement, AXError::IllegalArgument}));
+    EXPECT_EQ(independentFrame(logo->window()), Rect(50, 500, 300, 200));
+    const auto term = independentFrame(terminal->window());
+    ASSERT_TRUE(term);
+    EXPECT_EQ(term->origin, (Point{400, 500}));
+    EXPECT_GT(term->width(), 500 - 6) << "rounded down to xterm's cells";
+    EXPECT_EQ(xpropValues(maximized->window(), QStringLiteral("_NET_WM_STATE")), std::vector<long>{});
+    EXPECT_EQ(independentFrame(maximized->window()), Rect(900, 500, 400, 300));
+    EXPECT_EQ(elementFrame(c), independentFrame(maximized->window()));
+}
+
 TEST_F(X11Windows, FollowsAWindowMovedByAnotherClient) {
     std::unique_ptr<Client> logo;
     const AXElementRef window = open(QStringLiteral("xlogo"), QStringLiteral("200x150+100+100"), logo);
