@@ -105,6 +105,11 @@ struct Placement {
     // it keeps another size, where that size keeps the right or bottom edge. Later attempts ask for it
     // at once, so that the window does not go back and forth between the two.
     Point origin;
+    // The size the window is asked for: the target's, or, once the window has answered a request with a
+    // size of its own (its size steps, a minimum), that size. Asking again for one it will round only
+    // invites the window manager to place it by the size it was asked (openbox keeps such a window on
+    // screen by the unrounded size and moves it off the kept edge).
+    Size size;
     Rect current;
     std::optional<Rect> previous;
     bool active = true;
@@ -158,7 +163,7 @@ void attempt(std::vector<Placement*>& active) {
     std::vector<AXFrameRequest> requests;
     for (const Placement* p : active)
         requests.push_back({p->request->window, p->origin,
-                            p->request->setSize ? std::optional<Size>(p->target.size) : std::nullopt});
+                            p->request->setSize ? std::optional<Size>(p->size) : std::nullopt});
     std::vector<AXError> errors = sendFrames(requests);
 
     // A window that keeps a size of its own grows or shrinks from its top left; move it so that the
@@ -207,6 +212,9 @@ void attempt(std::vector<Placement*>& active) {
             continue;
         }
         const Rect expected = p.request->setSize ? p.target : Rect(p.target.origin, p.current.size);
+        if (p.request->setSize && !nearlyEqual(Rect(Point(), p.current.size), Rect(Point(), p.target.size)) &&
+            !nearlyEqual(Rect(Point(), p.current.size), Rect(Point(), p.start.size)))
+            p.size = p.current.size;
         if (nearlyEqual(p.current, expected)) {
             p.reached = true;
             p.active = false;
@@ -276,6 +284,7 @@ std::vector<bool> ZRSetWindowFrames(const std::vector<ZRWindowFrameRequest>& req
             continue;
         }
         p.origin = p.target.origin;
+        p.size = p.target.size;
         p.active = true;
         active.push_back(&p);
         WindowAccessDefaults::debugLog(
