@@ -1098,8 +1098,12 @@ void X11Desktop::handlePropertyChange(xcb_window_t window, xcb_atom_t atom) {
             reloadClients();
         else if (is(X11Atom::NetActiveWindow))
             reloadActiveWindow();
-        else if (is(X11Atom::NetCurrentDesktop))
+        else if (is(X11Atom::NetCurrentDesktop)) {
             currentDesktopChanged.emit();
+            // Each desktop may have a work area of its own.
+            strutsChanged.emit();
+        } else if (is(X11Atom::NetWorkarea))
+            strutsChanged.emit();
         // openbox names its theme anew each time it reads its configuration again.
         else if (is(X11Atom::NetSupportingWmCheck) || is(X11Atom::NetSupported) || is(X11Atom::ObTheme))
             reloadWindowManager();

@@ -127,6 +127,7 @@ public:
     Signal<> clientsChanged;
     Signal<> activeWindowChanged;
     Signal<> currentDesktopChanged;
+    // The struts of docks or the window manager's work area changed.
     Signal<> strutsChanged;
 
 private:

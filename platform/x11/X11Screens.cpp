@@ -92,11 +92,17 @@ std::vector<ScreenInfo> X11Screens::screens() const {
     if (m_hasMonitors)
         monitorsCookie = xcb_randr_get_monitors(c, connection.root(), 1);
     const auto rootCookie = xcb_get_geometry(c, connection.root());
+    const auto workAreaCookie =
+        connection.requestProperty(connection.root(), X11Atom::NetWorkarea, XCB_ATOM_CARDINAL);
+    const auto desktopCookie =
+        connection.requestProperty(connection.root(), X11Atom::NetCurrentDesktop, XCB_ATOM_CARDINAL, 1);
     X11Reply<xcb_randr_get_monitors_reply_t> monitorsReply(
         monitorsCookie ? xcb_randr_get_monitors_reply(c, *monitorsCookie, nullptr) : nullptr);
     X11Reply<xcb_get_geometry_reply_t> root(xcb_get_geometry_reply(c, rootCookie, nullptr));
     const int rootWidth = root ? root->width : connection.screen()->width_in_pixels;
     const int rootHeight = root ? root->height : connection.screen()->height_in_pixels;
+    const auto workAreas = X11Connection::cardinals(connection.propertyReply(workAreaCookie).get());
+    const auto desktop = X11Connection::cardinals(connection.propertyReply(desktopCookie).get());
 
     std::vector<Monitor> all;
     if (monitorsReply)
@@ -115,12 +121,39 @@ std::vector<ScreenInfo> X11Screens::screens() const {
             struts.push_back(X11Strut::fromValues(info.strutValues, rootWidth, rootHeight));
 
     std::vector<Rect> usable;
+    // _NET_WORKAREA is one rectangle for all monitors, which cannot say which monitor a panel is on:
+    // it counts only where there is one.
+    const auto workArea =
+        all.size() == 1 ? currentWorkArea(workAreas, desktop.empty() ? 0 : desktop.front()) : std::nullopt;
     for (const Monitor& monitor : all)
-        usable.push_back(usableArea(monitor.frame, struts, rootWidth, rootHeight));
+        usable.push_back(withinWorkArea(usableArea(monitor.frame, struts, rootWidth, rootHeight), workArea));
     auto result = screensFromMonitors(all, usable);
     // Quartz coordinates start at the primary monitor's top left.
     m_desktop->setPrimaryOrigin(all[primaryMonitor(all)].frame.origin);
     return result;
+}
+
+std::optional<Rect> X11Screens::currentWorkArea(const std::vector<std::uint32_t>& workAreas,
+                                                std::uint32_t desktop) {
+    constexpr std::size_t ValuesPerDesktop = 4;
+    // A window manager that keeps one work area for all desktops lists only the first.
+    const std::size_t index = (desktop + 1) * ValuesPerDesktop <= workAreas.size() ? desktop : 0;
+    if (workAreas.size() < (index + 1) * ValuesPerDesktop)
+        return std::nullopt;
+    const std::uint32_t* v = workAreas.data() + index * ValuesPerDesktop;
+    const Rect area(static_cast<std::int32_t>(v[0]), static_cast<std::int32_t>(v[1]), v[2], v[3]);
+    if (area.isEmpty())
+        return std::nullopt;
+    return area;
+}
+
+Rect X11Screens::withinWorkArea(const Rect& usable, const std::optional<Rect>& workArea) {
+    // Panels that are no clients (icewm's taskbar, fluxbox's toolbar) show only in the work area; a
+    // work area that misses the monitor altogether (one kept for another monitor) says nothing of it.
+    if (!workArea)
+        return usable;
+    const Rect within = usable.intersected(*workArea);
+    return within.isEmpty() ? usable : within;
 }
 
 std::size_t X11Screens::primaryMonitor(const std::vector<Monitor>& monitors) {

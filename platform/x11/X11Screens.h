@@ -35,6 +35,11 @@ public:
     // The index of the primary monitor, for the order of the screens and the origin of coordinates
     // alike: the one RandR marks; else the one that holds the root's origin; else the one nearest it.
     static std::size_t primaryMonitor(const std::vector<Monitor>& monitors);
+    // The work area of the desktop from _NET_WORKAREA's values (four per desktop); none when absent.
+    static std::optional<Rect> currentWorkArea(const std::vector<std::uint32_t>& workAreas,
+                                               std::uint32_t desktop);
+    // The usable area of a monitor, cut down to the work area where they meet.
+    static Rect withinWorkArea(const Rect& usable, const std::optional<Rect>& workArea);
 
 private:
     QString monitorName(std::uint32_t name) const;

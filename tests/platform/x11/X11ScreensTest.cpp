@@ -6,6 +6,7 @@
 #include "platform/Screens.h"
 #include "platform/x11/X11FakeInput.h"
 #include "platform/x11/X11Platform.h"
+#include "platform/x11/X11Screens.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,12 @@ private:
     QStringList m_names;
 };
 
+std::uint32_t rootWindow() {
+    const QByteArray info = run(QStringLiteral("xwininfo"), {QStringLiteral("-root")});
+    const auto at = info.indexOf("Window id: ");
+    return at < 0 ? 0 : info.mid(at + 11).split(' ').front().toUInt(nullptr, 16);
+}
+
 std::vector<Rect> frames(const std::vector<ScreenInfo>& screens, bool visible) {
     std::vector<Rect> result;
     for (const ScreenInfo& screen : screens)
@@ -40,6 +47,26 @@ std::vector<Rect> frames(const std::vector<ScreenInfo>& screens, bool visible) {
 }
 
 } // namespace
+
+TEST(X11Screens, TheWorkAreaOfTheCurrentDesktopCutsTheUsableArea) {
+    const Rect usable(0, 0, 1600, 960);
+    const struct {
+        std::vector<std::uint32_t> values;
+        std::uint32_t desktop;
+        Rect expected;
+    } cases[] = {
+        {{}, 0, usable},                                               // no work area
+        {{0, 26, 1600, 974}, 0, Rect(0, 26, 1600, 934)},               // a taskbar at the top
+        {{0, 0, 1600, 980, 0, 0, 1600, 900}, 1, Rect(0, 0, 1600, 900)}, // the second desktop's
+        {{0, 0, 1600, 980}, 3, Rect(0, 0, 1600, 960)},                 // one for all desktops
+        {{0, 0, 1600}, 0, usable},                                     // cut short
+        {{2000, 0, 100, 100}, 0, usable},                              // beside the monitor
+        {{0, 0, 0, 0}, 0, usable},                                     // empty
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(X11Screens::withinWorkArea(usable, X11Screens::currentWorkArea(c.values, c.desktop)), c.expected)
+            << c.values.size() << " values, desktop " << c.desktop;
+}
 
 TEST(X11Screens, UsableFramesLeaveOutTheStrutsOfDocksOnEachMonitor) {
     QString error;
@@ -88,6 +115,18 @@ TEST(X11Screens, UsableFramesLeaveOutTheStrutsOfDocksOnEachMonitor) {
         EXPECT_EQ(frames(two, false), (std::vector<Rect>{Rect(0, 0, 1600, 600), Rect(300, -400, 1000, 400)}));
         EXPECT_EQ(frames(two, true), (std::vector<Rect>{Rect(0, 0, 1600, 560), Rect(300, -400, 1000, 400)}));
     }
+
+    // A panel of the window manager's own (icewm's taskbar, fluxbox's toolbar) is no client: it shows
+    // only in the work area, which counts as well.
+    const auto workArea = xpropValues(rootWindow(), QStringLiteral("_NET_WORKAREA"));
+    changes = 0;
+    ASSERT_TRUE(setCardinals(rootWindow(), QStringLiteral("_NET_WORKAREA"), QStringLiteral("0, 0, 1600, 974")));
+    ASSERT_TRUE(waitUntil([&] { return changes > 0; }));
+    EXPECT_EQ(frames(screens.screens(), true), std::vector<Rect>{Rect(0, 26, 1600, 934)});
+    QStringList values;
+    for (long value : workArea)
+        values << QString::number(value);
+    ASSERT_TRUE(setCardinals(rootWindow(), QStringLiteral("_NET_WORKAREA"), values.join(QStringLiteral(", "))));
 
     // The panel gone, the whole screen is usable again.
     changes = 0;
