@@ -196,7 +196,7 @@ double X11Desktop::timeout() const {
 
 void X11Desktop::setFallbackTitleLayout(const QString& layout) {
     std::lock_guard lock(m_mutex);
-    m_fallbackTitleLayout = layout.isEmpty() ? X11TitleBar::DefaultLayout : layout;
+    m_fallbackTitleLayout = layout;
 }
 
 X11WindowKind X11Desktop::kindOf(const X11WindowInfo& info) const {
@@ -963,6 +963,8 @@ std::vector<X11TitleButtonRect> X11Desktop::titleButtons(const FrameGeometry& ge
     {
         std::lock_guard lock(m_mutex);
         layout = m_titleLayout.isEmpty() ? m_fallbackTitleLayout : m_titleLayout;
+        // A window manager whose configuration we cannot read gets no buttons rather than a guess:
+        // a palette over the wrong spot of the title bar is worse than none.
         metrics = m_titleMetrics;
     }
     const Point origin = quartzFromRoot(geometry.frame.x(), geometry.frame.y());
@@ -1206,6 +1208,9 @@ void X11Desktop::reloadWindowManager() {
         for (const QString& dir : dirs.split(QLatin1Char(':'), Qt::SkipEmptyParts))
             configs << dir + QStringLiteral("/openbox/rc.xml");
         layout = X11TitleBar::openboxTitleLayout(firstExisting(configs));
+        // What openbox itself uses when its configuration names none.
+        if (layout.isEmpty())
+            layout = X11TitleBar::DefaultLayout;
         const QString theme = m_connection.readText(m_connection.root(), X11Atom::ObTheme);
         if (!theme.isEmpty()) {
             QStringList themercs;

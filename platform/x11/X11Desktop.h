@@ -113,7 +113,8 @@ public:
 
     // The title-bar buttons of a client's frame (Quartz), when the window manager draws them.
     std::vector<X11TitleButtonRect> titleButtons(const FrameGeometry& geometry) const;
-    // The layout used when the window manager does not say.
+    // The layout the user set for window managers whose configuration is not read; empty for none,
+    // which leaves their windows without buttons.
     void setFallbackTitleLayout(const QString& layout);
 
     void setMessagingTimeout(double seconds);
@@ -187,7 +188,7 @@ private:
     xcb_window_t m_wmCheckWindow = XCB_WINDOW_NONE;
     std::set<xcb_atom_t> m_supported;
     QString m_titleLayout;
-    QString m_fallbackTitleLayout = X11TitleBar::DefaultLayout;
+    QString m_fallbackTitleLayout;
     X11TitleBarMetrics m_titleMetrics;
     double m_messagingTimeout = 1.0;
 

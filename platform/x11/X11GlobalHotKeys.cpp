@@ -43,6 +43,7 @@ X11GlobalHotKeys::X11GlobalHotKeys(std::shared_ptr<X11Desktop> desktop, std::sha
         nullptr));
     if (!flags || !(flags->value & XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT))
         platformLog(QStringLiteral("the x server cannot tell repeated keys; held hot keys may repeat"));
+    probeSuperKey();
     m_connections.push_back(
         connection.events.connect([this](const xcb_generic_event_t* event) { handleEvent(event); }));
     m_connections.push_back(m_keyboard->changed.connect([this] { keyboardChanged(); }));
@@ -110,8 +111,42 @@ HotKeyRegistrationStatus X11GlobalHotKeys::locate(const Registration& registrati
     return HotKeyRegistrationStatus::Success;
 }
 
+void X11GlobalHotKeys::probeSuperKey() {
+    // A window manager (icewm) or launcher that grabs the Super key alone takes every press of it, and
+    // with it the keys pressed while it is held: a hot key with Command would register and never
+    // fire. Whether someone holds it shows in a grab of our own, given back at once.
+    X11Connection& connection = m_desktop->connection();
+    std::vector<std::pair<xcb_keycode_t, xcb_void_cookie_t>> probes;
+    for (const KeyCode key : {Key::Command, Key::RightCommand}) {
+        const auto keycode = m_keyboard->keycodeForVirtualKey(key);
+        if (!keycode || *keycode == 0 || *keycode > std::numeric_limits<xcb_keycode_t>::max())
+            continue;
+        const auto code = static_cast<xcb_keycode_t>(*keycode);
+        probes.emplace_back(code, xcb_grab_key_checked(connection.xcb(), 1, connection.root(), 0, code,
+                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    }
+    for (const auto& [keycode, cookie] : probes) {
+        X11Reply<xcb_generic_error_t> error(xcb_request_check(connection.xcb(), cookie));
+        if (!error)
+            xcb_ungrab_key(connection.xcb(), keycode, connection.root(), 0);
+        else if (error->error_code == BadAccessCode)
+            m_superKeyTaken = true;
+    }
+    connection.flush();
+    if (m_superKeyTaken)
+        platformLog(QStringLiteral("another program (the window manager) takes the super key: hot keys with "
+                                   "command are refused"));
+}
+
 HotKeyRegistrationStatus X11GlobalHotKeys::sendGrab(const Registration& registration, PendingGrab& pending,
                                                     const std::vector<PendingGrab>& alongside) {
+    if (m_superKeyTaken && (registration.modifiers & HotKeyModifier::Command)) {
+        platformLog(QStringLiteral("the hot key with key code %1 and modifiers %2 needs the super key, which "
+                                   "another program takes")
+                        .arg(registration.virtualKey)
+                        .arg(registration.modifiers));
+        return HotKeyRegistrationStatus::Taken;
+    }
     Grab& wanted = pending.wanted;
     switch (locate(registration, wanted)) {
     case HotKeyRegistrationStatus::Success:

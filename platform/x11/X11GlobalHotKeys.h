@@ -64,6 +64,7 @@ private:
     HotKeyRegistrationStatus grab(Registration& registration);
     void ungrab(Registration& registration);
     void keyboardChanged();
+    void probeSuperKey();
     void handleEvent(const void* event);
     static HotKeyEvent eventFor(HotKeyReference reference, const Registration& registration, bool pressed);
 
@@ -71,5 +72,6 @@ private:
     std::shared_ptr<X11Keyboard> m_keyboard;
     std::map<HotKeyReference, Registration> m_registrations;
     HotKeyReference m_nextReference = 1;
+    bool m_superKeyTaken = false;
     std::vector<Connection> m_connections;
 };

@@ -24,7 +24,7 @@ struct X11TitleButtonRect {
 
 class X11TitleBar {
 public:
-    // The layout used when the window manager names none.
+    // The layout openbox uses when its configuration names none.
     static inline const QString DefaultLayout = QStringLiteral("NLIMC");
 
     // The <titleLayout> of an openbox configuration; empty when it has none.

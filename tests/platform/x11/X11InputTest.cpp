@@ -4,7 +4,9 @@
 #include "platform/GlobalHotKeys.h"
 #include "platform/InputState.h"
 #include "platform/PlatformLog.h"
+#include "platform/x11/X11Connection.h"
 #include "platform/x11/X11FakeInput.h"
+#include "platform/x11/X11Keyboard.h"
 #include "platform/x11/X11Platform.h"
 
 #include <gtest/gtest.h>
@@ -270,6 +272,44 @@ TEST_F(X11Input, AHotKeyHeldByAnotherClientIsRefusedAndLeavesNoGrab) {
     ASSERT_TRUE(waitUntil([&] { return events.size() >= 2; }));
     EXPECT_EQ(events.front().reference, now);
     EXPECT_TRUE(platform->globalHotKeys().unregisterHotKey(now));
+}
+
+// A window manager that grabs the Super key alone (icewm) takes every key pressed while it is held:
+// hot keys with Command are refused instead of registering and never firing.
+TEST_F(X11Input, HotKeysWithCommandAreRefusedWhileAnotherProgramTakesTheSuperKey) {
+    QString error;
+    auto holder = X11Connection::open({}, &error);
+    ASSERT_TRUE(holder) << error.toStdString();
+    X11Keyboard keyboard(*holder, false);
+    const auto super = keyboard.keycodeForVirtualKey(Key::Command);
+    ASSERT_TRUE(super);
+    const auto code = static_cast<xcb_keycode_t>(*super);
+    xcb_grab_key(holder->xcb(), 1, holder->root(), XCB_MOD_MASK_ANY, code, XCB_GRAB_MODE_ASYNC,
+                 XCB_GRAB_MODE_ASYNC);
+    X11Reply<xcb_get_input_focus_reply_t> synced(
+        xcb_get_input_focus_reply(holder->xcb(), xcb_get_input_focus(holder->xcb()), nullptr));
+
+    QStringList lines;
+    setPlatformLogSink([&](const QString& line) { lines << line; });
+    auto taken = createX11Platform(&error);
+    ASSERT_TRUE(taken) << error.toStdString();
+    HotKeyReference reference = 0;
+    EXPECT_EQ(taken->globalHotKeys().registerHotKey(Key::K, HotKeyCommand | HotKeyShift, 1, 1, reference),
+              HotKeyRegistrationStatus::Taken);
+    EXPECT_EQ(taken->globalHotKeys().registerHotKey(Key::K, HotKeyControl | HotKeyShift, 1, 2, reference),
+              HotKeyRegistrationStatus::Success);
+    EXPECT_TRUE(taken->globalHotKeys().unregisterHotKey(reference));
+    setPlatformLogSink({});
+    EXPECT_EQ(lines.filter(QStringLiteral("takes the super key")).size(), 1)
+        << lines.join(QLatin1Char('\n')).toStdString();
+
+    // Given back, the Super key is free for the next start.
+    holder.reset();
+    EXPECT_TRUE(waitUntil([&] {
+        auto again = createX11Platform(&error);
+        return again && again->globalHotKeys().registerHotKey(Key::K, HotKeyCommand | HotKeyShift, 1, 3,
+                                                              reference) == HotKeyRegistrationStatus::Success;
+    }));
 }
 
 TEST_F(X11Input, KnowsTheKeysAndTheirCharactersOnThisKeyboard) {

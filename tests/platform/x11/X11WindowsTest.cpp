@@ -178,7 +178,10 @@ TEST_F(X11Windows, SetsSeveralFramesAtOnce) {
     const AXElementRef d = open(QStringLiteral("xlogo"), QStringLiteral("200x150+700+100"), closed);
     ASSERT_TRUE(a && b && c && d);
     ASSERT_EQ(c->performAction(AX::ZoomWindow), AXError::Success);
-    ASSERT_TRUE(waitUntil([&] { return independentFrame(maximized->window())->width() == 1600; }));
+    ASSERT_TRUE(waitUntil([&] {
+        return xpropText(maximized->window(), QStringLiteral("_NET_WM_STATE"))
+            .contains(QStringLiteral("MAXIMIZED"));
+    }));
     closed.reset();
 
     const std::vector<AXFrameRequest> requests{

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Starts and stops a private X display of the X11 tests: Xvfb on a free display number, openbox as window
-# manager and a session bus of its own. "start DIR [WIDTHxHEIGHT]" returns once openbox manages the screen
-# (1600x1000 unless given); "stop DIR" ends what the start made.
+# Starts and stops a private X display of the X11 tests: Xvfb on a free display number, a window manager
+# (openbox, unless SKAF_X11_WM names xfwm4, icewm, fluxbox, metacity, marco or kwin_x11) and a session bus
+# of its own. "start DIR [WIDTHxHEIGHT]" returns once the window manager manages the screen (1600x1000
+# unless given); "stop DIR" ends what the start made.
 #
 # A display belongs to the process that ran the start (ctest, or a shell), and the tests are its children
 # too: they find the display's name in DIR/owner-PID/display and the bus's address in DIR/owner-PID/bus,
@@ -13,6 +14,7 @@ command=${1:?usage: x11-display.sh start|stop DIR}
 state=${2:?usage: x11-display.sh start|stop DIR}
 size=${3:-1600x1000}
 readonly wait_steps=200   # of 0.05 s each
+wm=${SKAF_X11_WM:-openbox}
 
 # A process is named by its number and its start time, so that a number used again is never taken for it.
 # One that has ended counts as gone while it waits to be reaped: its parent is gone, and so is ours.
@@ -79,7 +81,7 @@ fail() {
 
 case "$command" in
 start)
-    for tool in Xvfb openbox xprop; do
+    for tool in Xvfb "$wm" xprop; do
         command -v "$tool" >/dev/null || { echo "x11-display: $tool is not installed" >&2; exit 1; }
     done
     mkdir -p "$state"
@@ -118,16 +120,23 @@ start)
         export DBUS_SESSION_BUS_ADDRESS
         DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$run/bus")
     fi
-    start_process openbox </dev/null >"$run/openbox.log" 2>&1
+    case "$wm" in
+    # Each as it runs on a desktop without its session: no compositor of its own.
+    xfwm4) wm_command=(xfwm4 --compositor=off --sm-client-disable) ;;
+    metacity | marco) wm_command=("$wm" --no-composite --sm-disable) ;;
+    kwin_x11) wm_command=(kwin_x11 --replace) ;;
+    *) wm_command=("$wm") ;;
+    esac
+    start_process "${wm_command[@]}" </dev/null >"$run/wm.log" 2>&1
     for _ in $(seq $wait_steps); do
         if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
             echo "$DISPLAY" >"$run/display"
-            echo "x11-display: $DISPLAY is managed by openbox"
+            echo "x11-display: $DISPLAY is managed by $wm"
             exit 0
         fi
         sleep 0.05
     done
-    fail "openbox did not take the screen" "$run/openbox.log"
+    fail "$wm did not take the screen" "$run/wm.log"
     ;;
 stop)
     stop_run "$run"
