@@ -2,10 +2,12 @@
 
 #include "platform/Keys.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QProcess>
 #include <QWidget>
 #include <csignal>
+#include <random>
 #include <sys/resource.h>
 
 namespace {
@@ -355,6 +357,133 @@ TEST_F(ActionStoreTest, TheCollectionViewShowsTheFocusActionsPaneOnly) {
     EXPECT_EQ(store.configurationViewsInCollectionView(nullptr), QList<QWidget*>{&pane});
     EXPECT_EQ(made, 1);
     ZRAction::setConfigurationViewFactory({});
+}
+
+// A thousand actions of every type, with settings drawn from a fixed sequence; every seventh read from
+// a record that carries a key this version does not know and a value of the wrong type, every fiftieth a
+// folder of the three that follow it.
+std::vector<std::shared_ptr<ZRAction>> aThousandActions() {
+    constexpr ZRActionType Types[] = {
+        ZRActionTypeMenuHeader,
+        ZRActionTypeSeparator,
+        ZRActionTypeRevert,
+        ZRActionTypeFill,
+        ZRActionTypeHalf,
+        ZRActionTypeQuarter,
+        ZRActionTypeMoveAndResize,
+        ZRActionTypeCenter,
+        ZRActionTypeCenterGeometrically,
+        ZRActionTypeMove,
+        ZRActionTypeMoveConfined,
+        ZRActionTypeMoveToEdgeOrCorner,
+        ZRActionTypeMoveToOtherDisplay,
+        ZRActionTypeResize,
+        ZRActionTypeGrow,
+        ZRActionTypeShrink,
+        ZRActionTypeZoomToFit,
+        ZRActionTypeUseGrid,
+        ZRActionTypeLayout,
+    };
+    std::mt19937 random(2026);
+    const auto below = [&](std::uint32_t n) { return std::int64_t(random() % n); };
+    const auto half = [&] { return below(2) == 1; };
+    const auto unit = [&] { return ZRMeasurementUnit(below(2)); };
+    const Rect screen(0, 0, 1440, 900);
+    int made = 0;
+    const auto make = [&](ZRActionType type) {
+        QVariantMap record{
+            {ZRActionKey::Action, qint64(type)},
+            {ZRActionKey::Identifier, QStringLiteral("ACTION-%1").arg(made, 4, 10, QChar(u'0'))}};
+        if (made % 7 == 0)
+            record.insert({{QStringLiteral("A Later Version's Key"), made},
+                           {ZRActionKey::MoveDelta, QStringLiteral("wrong")}});
+        ++made;
+        auto action = ZRAction::actionWithDictionaryRepresentation(record, true);
+        if (half())
+            action->setName(QStringLiteral("Action %1").arg(below(100000)));
+        if (half())
+            action->setMoveDirection(below(12) - 1);
+        if (half())
+            action->setMoveDeltaUnit(unit());
+        if (half())
+            action->setMoveDelta(below(300) - 20);
+        if (half())
+            action->setRelativeFrame(Rect{below(5) / 4.0, below(7) / 6.0, below(9) / 8.0, below(3) / 2.0});
+        if (half())
+            action->setGridDimensionsDictionary(
+                {{QStringLiteral("Configuration Grid: Columns"), qint64(below(12))}});
+        if (half())
+            action->setCenterMode(ZRCenterMode(below(2)));
+        if (half())
+            action->setConfinedToDisplay(half());
+        if (half())
+            action->setMoveToEdgeOrCornerPosition(below(10));
+        if (half())
+            action->setMoveToOtherDisplayResize(half());
+        if (half())
+            action->setMoveToOtherDisplayLoop(half());
+        if (half())
+            action->setResizeAnchorPosition(below(10));
+        if (half()) {
+            action->setResizeWidthUnit(unit());
+            action->setResizeHeightUnit(unit());
+        }
+        if (half())
+            action->setResizeSize({double(below(900)) - 10, double(below(900)) + 0.5});
+        if (type == ZRActionTypeLayout) {
+            action->setSnapshot(
+                {{ZRMakeWindowDescription({QStringLiteral("org.example.app%1").arg(below(30)),
+                                           QStringLiteral("App"), QStringLiteral("Window"),
+                                           Rect(double(below(700)), 0, 720, 450), screen, screen})},
+                 {screen}});
+            action->setSnapshotGeneric(half());
+            action->setSnapshotGenericProximity(below(4));
+            action->setSnapshotAppliesToActiveDisplay(half());
+            action->setSnapshotAdapts(half());
+            action->setSnapshotWakeAutoTriggerEnabled(half());
+            action->setSnapshotDisplayAutoTriggerEnabled(half());
+            action->setSnapshotAutoDisplayCount(below(5));
+            action->setApplyToObstructedWindows(half());
+            action->setActivatesApplications(half());
+            action->setHidesOtherApplications(half());
+        }
+        return action;
+    };
+    std::vector<std::shared_ptr<ZRAction>> actions;
+    while (made < 1000) {
+        if (made % 50 == 0) {
+            auto folder = make(ZRActionTypeFolder);
+            folder->setChain(half());
+            folder->setChainMode(ZRChainMode(below(2)));
+            folder->setExpanded(half());
+            std::vector<std::shared_ptr<ZRAction>> members;
+            for (int i = 0; i < 3; ++i)
+                members.push_back(make(Types[below(std::size(Types))]));
+            folder->setChildren(std::move(members));
+            actions.push_back(std::move(folder));
+        } else {
+            actions.push_back(make(Types[below(std::size(Types))]));
+        }
+    }
+    return actions;
+}
+
+// The stored form is what files of earlier versions hold and other versions read: a change to it
+// must be deliberate, never a side effect of changing the code that writes it.
+TEST_F(ActionStoreTest, AThousandActionsAreStoredExactlyAsBefore) {
+    auto& store = ZRActionManager::actionManager();
+    auto actions = aThousandActions();
+    for (auto it = actions.rbegin(); it != actions.rend(); ++it)
+        store.insertAction(*it);
+    ASSERT_TRUE(store.save());
+    QFile file(settingsPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    if (qEnvironmentVariableIsSet("SKAF_KEEP_STORE"))
+        QFile::copy(settingsPath(), qEnvironmentVariable("SKAF_KEEP_STORE"));
+    EXPECT_EQ(QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()),
+              QStringLiteral("d99cf1fa5f6eacd2f79c78bb3b9c672fd75349606dfe9badfccb00d3fe787e2c"))
+        << bytes.size() << " bytes";
 }
 
 } // namespace
