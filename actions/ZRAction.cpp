@@ -15,6 +15,7 @@
 #include <QUuid>
 #include <QWidget>
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -64,7 +65,6 @@ double clampedDimension(double length, ZRMeasurementUnit unit) {
     return unit == ZRMeasurementUnit::Percent ? std::min(clamped, double(MaximumPercent)) : clamped;
 }
 
-// Only the grid's integer settings belong in an action's own grid dimensions.
 QVariantMap integerEntries(const QVariantMap& dictionary, const QString& context) {
     QVariantMap kept;
     for (auto it = dictionary.begin(); it != dictionary.end(); ++it) {
@@ -120,16 +120,25 @@ public:
         }
         return value;
     }
-    std::optional<ZRMeasurementUnit> unit(const QString& key) {
-        const auto value =
-            choice(key, {std::int64_t(ZRMeasurementUnit::Points), std::int64_t(ZRMeasurementUnit::Percent)});
-        return value ? std::optional(ZRMeasurementUnit(*value)) : std::nullopt;
-    }
     std::optional<Rect> rect(const QString& key) {
         return geometry(key, ActionRecordReading::rectFromValue, QStringLiteral("rectangle"));
     }
     std::optional<Size> size(const QString& key) {
         return geometry(key, ActionRecordReading::sizeFromValue, QStringLiteral("size"));
+    }
+    std::optional<ZRSnapshot> snapshot(const QString& key) {
+        if (!m_record.contains(key))
+            return std::nullopt;
+        auto snapshot = ZRSnapshot::snapshotWithDictionaryRepresentation(m_record.value(key));
+        if (!snapshot)
+            ZRLog("ignoring the layout of action %@: it is %@, not a dictionary", m_context,
+                  ActionRecordReading::typeDescription(m_record.value(key)));
+        return snapshot;
+    }
+    // Only the grid's integer settings belong in an action's own grid dimensions.
+    std::optional<QVariantMap> integerDictionary(const QString& key) {
+        const auto dictionary = this->dictionary(key);
+        return dictionary ? std::optional(integerEntries(*dictionary, m_context)) : std::nullopt;
     }
 
 private:
@@ -147,6 +156,66 @@ private:
     const QVariantMap& m_record;
     const QString& m_context;
 };
+
+// The stored forms of ZRActionStoredProperties.h: how a value is read from a record, logging what is
+// skipped, and how it is written.
+struct Boolean {
+    static constexpr auto read = &RecordReader::boolean;
+    static QVariant write(bool value) { return value; }
+};
+struct Integer {
+    static constexpr auto read = &RecordReader::integer;
+    static QVariant write(std::int64_t value) { return qint64(value); }
+};
+// One of the listed values of an enumeration, stored as its number.
+template <class T, T... Values> struct Choice {
+    static std::optional<T> read(RecordReader& reader, const QString& key) {
+        const auto value = reader.choice(key, {std::int64_t(Values)...});
+        return value ? std::optional(T(*value)) : std::nullopt;
+    }
+    static QVariant write(T value) { return qint64(value); }
+};
+using ChainModeChoice = Choice<ZRChainMode, ZRChainModeSequence, ZRChainModeCycle>;
+using CenterModeChoice = Choice<ZRCenterMode, ZRCenterModeOptical, ZRCenterModeGeometric>;
+using UnitChoice = Choice<ZRMeasurementUnit, ZRMeasurementUnit::Points, ZRMeasurementUnit::Percent>;
+struct RectText {
+    static constexpr auto read = &RecordReader::rect;
+    static QVariant write(const Rect& value) { return stringFromRect(value); }
+};
+struct SizeText {
+    static constexpr auto read = &RecordReader::size;
+    static QVariant write(const Size& value) { return stringFromSize(value); }
+};
+struct IntegerDictionary {
+    static constexpr auto read = &RecordReader::integerDictionary;
+    static QVariant write(const QVariantMap& value) { return value; }
+};
+struct SnapshotRecord {
+    static constexpr auto read = &RecordReader::snapshot;
+    static QVariant write(const ZRSnapshot& value) { return value.dictionaryRepresentation(); }
+};
+
+// A stored property as reading, writing and undo see it.
+struct StoredProperty {
+    const QString& key;
+    // Sets the record's value through the setter when the record has a usable one.
+    void (*read)(ZRAction& action, RecordReader& reader);
+    QVariant (*write)(const ZRAction& action);
+    bool (*isDefault)(const ZRAction& action);
+    void (*reset)(ZRAction& action);
+};
+
+#define ZR_ACTION_STORED_PROPERTY(Type, getter, setter, Key, text, initial, Form)                            \
+    StoredProperty{ZRActionKey::Key,                                                                         \
+                   [](ZRAction& action, RecordReader& reader) {                                              \
+                       if (const auto value = std::invoke(Form::read, reader, ZRActionKey::Key))             \
+                           action.setter(*value);                                                            \
+                   },                                                                                        \
+                   [](const ZRAction& action) { return Form::write(action.getter()); },                      \
+                   [](const ZRAction& action) { return action.getter() == Type(initial); },                  \
+                   [](ZRAction& action) { action.setter(Type(initial)); }},
+const StoredProperty StoredProperties[] = {ZR_ACTION_STORED_PROPERTIES(ZR_ACTION_STORED_PROPERTY)};
+#undef ZR_ACTION_STORED_PROPERTY
 
 } // namespace
 
@@ -301,127 +370,14 @@ void ZRAction::registerHotKey() {
 
 void ZRAction::readProperties(const QVariantMap& record, const QString& context) {
     RecordReader reader(record, context);
-    if (const auto value = reader.boolean(ZRActionKey::Chain))
-        setChain(*value);
-    if (const auto value = reader.choice(ZRActionKey::ChainMode, {ZRChainModeSequence, ZRChainModeCycle}))
-        setChainMode(ZRChainMode(*value));
-    if (const auto value = reader.rect(ZRActionKey::RelativeFrame))
-        setRelativeFrame(*value);
-    if (const auto value = reader.dictionary(ZRActionKey::GridDimensions))
-        setGridDimensionsDictionary(integerEntries(*value, context));
-    if (const auto value =
-            reader.choice(ZRActionKey::CenterMode, {ZRCenterModeOptical, ZRCenterModeGeometric}))
-        setCenterMode(ZRCenterMode(*value));
-    if (const auto value = reader.integer(ZRActionKey::MoveDirection))
-        setMoveDirection(*value);
-    // The unit first: it decides how large the delta may be.
-    if (const auto value = reader.unit(ZRActionKey::MoveDeltaUnit))
-        setMoveDeltaUnit(*value);
-    if (const auto value = reader.integer(ZRActionKey::MoveDelta))
-        setMoveDelta(*value);
-    if (const auto value = reader.boolean(ZRActionKey::ConfinedToDisplay))
-        setConfinedToDisplay(*value);
-    if (const auto value = reader.integer(ZRActionKey::MoveToEdgeOrCornerPosition))
-        setMoveToEdgeOrCornerPosition(*value);
-    if (const auto value = reader.boolean(ZRActionKey::MoveToOtherDisplayResize))
-        setMoveToOtherDisplayResize(*value);
-    if (const auto value = reader.boolean(ZRActionKey::MoveToOtherDisplayLoop))
-        setMoveToOtherDisplayLoop(*value);
-    if (const auto value = reader.integer(ZRActionKey::ResizeAnchorPosition))
-        setResizeAnchorPosition(*value);
-    if (const auto value = reader.unit(ZRActionKey::ResizeWidthUnit))
-        setResizeWidthUnit(*value);
-    if (const auto value = reader.unit(ZRActionKey::ResizeHeightUnit))
-        setResizeHeightUnit(*value);
-    if (const auto value = reader.size(ZRActionKey::ResizeSize))
-        setResizeSize(*value);
-    if (record.contains(ZRActionKey::Snapshot)) {
-        if (const auto snapshot =
-                ZRSnapshot::snapshotWithDictionaryRepresentation(record.value(ZRActionKey::Snapshot)))
-            setSnapshot(*snapshot);
-        else
-            ZRLog("ignoring the layout of action %@: it is %@, not a dictionary", context,
-                  ActionRecordReading::typeDescription(record.value(ZRActionKey::Snapshot)));
-    }
-    if (const auto value = reader.boolean(ZRActionKey::SnapshotGeneric))
-        setSnapshotGeneric(*value);
-    if (const auto value = reader.integer(ZRActionKey::SnapshotGenericProximity))
-        setSnapshotGenericProximity(*value);
-    if (const auto value = reader.boolean(ZRActionKey::SnapshotAppliesToActiveDisplay))
-        setSnapshotAppliesToActiveDisplay(*value);
-    if (const auto value = reader.boolean(ZRActionKey::SnapshotAdapts))
-        setSnapshotAdapts(*value);
-    if (const auto value = reader.boolean(ZRActionKey::SnapshotWakeAutoTrigger))
-        setSnapshotWakeAutoTriggerEnabled(*value);
-    if (const auto value = reader.boolean(ZRActionKey::SnapshotDisplayAutoTrigger))
-        setSnapshotDisplayAutoTriggerEnabled(*value);
-    if (const auto value = reader.integer(ZRActionKey::SnapshotAutoDisplayCount))
-        setSnapshotAutoDisplayCount(*value);
-    if (const auto value = reader.boolean(ZRActionKey::ApplyToObstructedWindows))
-        setApplyToObstructedWindows(*value);
-    if (const auto value = reader.boolean(ZRActionKey::ActivatesApplications))
-        setActivatesApplications(*value);
-    if (const auto value = reader.boolean(ZRActionKey::HidesOtherApplications))
-        setHidesOtherApplications(*value);
+    for (const StoredProperty& property : StoredProperties)
+        property.read(*this, reader);
 }
-
-namespace {
-
-// The values every property has in a new action; records leave them out.
-const ZRAction& defaultAction() {
-    static const std::shared_ptr<ZRActionDummy> action = ZRActionDummy::dummyWithType(ZRActionTypeSeparator);
-    return *action;
-}
-
-} // namespace
 
 void ZRAction::writeProperties(QVariantMap& record, bool includeDefaults) const {
-    const ZRAction& d = defaultAction();
-    const auto put = [&](const QString& key, const auto& value, const auto& defaultValue,
-                         const QVariant& stored) {
-        if (includeDefaults || value != defaultValue)
-            record.insert(key, stored);
-    };
-    put(ZRActionKey::Chain, m_chain, d.m_chain, m_chain);
-    put(ZRActionKey::ChainMode, m_chainMode, d.m_chainMode, qint64(m_chainMode));
-    put(ZRActionKey::RelativeFrame, m_relativeFrame, d.m_relativeFrame, stringFromRect(m_relativeFrame));
-    put(ZRActionKey::GridDimensions, m_gridDimensionsDictionary, d.m_gridDimensionsDictionary,
-        m_gridDimensionsDictionary);
-    put(ZRActionKey::CenterMode, m_centerMode, d.m_centerMode, qint64(m_centerMode));
-    put(ZRActionKey::MoveDirection, m_moveDirection, d.m_moveDirection, qint64(m_moveDirection));
-    put(ZRActionKey::MoveDelta, m_moveDelta, d.m_moveDelta, qint64(m_moveDelta));
-    put(ZRActionKey::MoveDeltaUnit, m_moveDeltaUnit, d.m_moveDeltaUnit, qint64(m_moveDeltaUnit));
-    put(ZRActionKey::ConfinedToDisplay, m_confinedToDisplay, d.m_confinedToDisplay, m_confinedToDisplay);
-    put(ZRActionKey::MoveToEdgeOrCornerPosition, m_moveToEdgeOrCornerPosition, d.m_moveToEdgeOrCornerPosition,
-        qint64(m_moveToEdgeOrCornerPosition));
-    put(ZRActionKey::MoveToOtherDisplayResize, m_moveToOtherDisplayResize, d.m_moveToOtherDisplayResize,
-        m_moveToOtherDisplayResize);
-    put(ZRActionKey::MoveToOtherDisplayLoop, m_moveToOtherDisplayLoop, d.m_moveToOtherDisplayLoop,
-        m_moveToOtherDisplayLoop);
-    put(ZRActionKey::ResizeAnchorPosition, m_resizeAnchorPosition, d.m_resizeAnchorPosition,
-        qint64(m_resizeAnchorPosition));
-    put(ZRActionKey::ResizeSize, m_resizeSize, d.m_resizeSize, stringFromSize(m_resizeSize));
-    put(ZRActionKey::ResizeWidthUnit, m_resizeWidthUnit, d.m_resizeWidthUnit, qint64(m_resizeWidthUnit));
-    put(ZRActionKey::ResizeHeightUnit, m_resizeHeightUnit, d.m_resizeHeightUnit, qint64(m_resizeHeightUnit));
-    put(ZRActionKey::Snapshot, m_snapshot, d.m_snapshot, m_snapshot.dictionaryRepresentation());
-    put(ZRActionKey::SnapshotGeneric, m_snapshotGeneric, d.m_snapshotGeneric, m_snapshotGeneric);
-    put(ZRActionKey::SnapshotGenericProximity, m_snapshotGenericProximity, d.m_snapshotGenericProximity,
-        qint64(m_snapshotGenericProximity));
-    put(ZRActionKey::SnapshotAppliesToActiveDisplay, m_snapshotAppliesToActiveDisplay,
-        d.m_snapshotAppliesToActiveDisplay, m_snapshotAppliesToActiveDisplay);
-    put(ZRActionKey::SnapshotAdapts, m_snapshotAdapts, d.m_snapshotAdapts, m_snapshotAdapts);
-    put(ZRActionKey::SnapshotWakeAutoTrigger, m_snapshotWakeAutoTriggerEnabled,
-        d.m_snapshotWakeAutoTriggerEnabled, m_snapshotWakeAutoTriggerEnabled);
-    put(ZRActionKey::SnapshotDisplayAutoTrigger, m_snapshotDisplayAutoTriggerEnabled,
-        d.m_snapshotDisplayAutoTriggerEnabled, m_snapshotDisplayAutoTriggerEnabled);
-    put(ZRActionKey::SnapshotAutoDisplayCount, m_snapshotAutoDisplayCount, d.m_snapshotAutoDisplayCount,
-        qint64(m_snapshotAutoDisplayCount));
-    put(ZRActionKey::ApplyToObstructedWindows, m_applyToObstructedWindows, d.m_applyToObstructedWindows,
-        m_applyToObstructedWindows);
-    put(ZRActionKey::ActivatesApplications, m_activatesApplications, d.m_activatesApplications,
-        m_activatesApplications);
-    put(ZRActionKey::HidesOtherApplications, m_hidesOtherApplications, d.m_hidesOtherApplications,
-        m_hidesOtherApplications);
+    for (const StoredProperty& property : StoredProperties)
+        if (includeDefaults || !property.isDefault(*this))
+            record.insert(property.key, property.write(*this));
 }
 
 void ZRAction::ownedForms(QVariantMap& all, QVariantMap& written) const {
@@ -500,33 +456,34 @@ void ZRAction::setExpanded(bool expanded) {
     m_expanded = expanded;
 }
 
-#define ZR_ACTION_SETTER(Name, Type, field)                                                                  \
-    void ZRAction::Name(Type value) {                                                                        \
-        if (assign(field, value))                                                                            \
-            didChange();                                                                                     \
+template <class T> void ZRAction::change(T& field, const T& value) {
+    const T before = std::exchange(field, value);
+    keepWithinBounds();
+    if (!(field == before))
+        didChange();
+}
+
+void ZRAction::keepWithinBounds() {
+    m_relativeFrame = clampedRelativeFrame(m_relativeFrame);
+    m_moveDelta = clampedLength(m_moveDelta, m_moveDeltaUnit, 1);
+    m_resizeSize = {clampedDimension(m_resizeSize.width, m_resizeWidthUnit),
+                    clampedDimension(m_resizeSize.height, m_resizeHeightUnit)};
+    m_snapshotGenericProximity =
+        std::clamp<std::int64_t>(m_snapshotGenericProximity, 0, MaximumGenericProximity);
+    m_snapshotAutoDisplayCount = std::max<std::int64_t>(m_snapshotAutoDisplayCount, 1);
+}
+
+#define ZR_ACTION_SETTER(Type, getter, setter, Key, text, initial, Form)                                     \
+    void ZRAction::setter(ZRActionValue<Type> value) {                                                       \
+        change<Type>(m_##getter, value);                                                                     \
     }
-
-ZR_ACTION_SETTER(setChain, bool, m_chain)
-ZR_ACTION_SETTER(setChainMode, ZRChainMode, m_chainMode)
-ZR_ACTION_SETTER(setCenterMode, ZRCenterMode, m_centerMode)
-ZR_ACTION_SETTER(setMoveDirection, std::int64_t, m_moveDirection)
-ZR_ACTION_SETTER(setConfinedToDisplay, bool, m_confinedToDisplay)
-ZR_ACTION_SETTER(setMoveToEdgeOrCornerPosition, std::int64_t, m_moveToEdgeOrCornerPosition)
-ZR_ACTION_SETTER(setMoveToOtherDisplayResize, bool, m_moveToOtherDisplayResize)
-ZR_ACTION_SETTER(setMoveToOtherDisplayLoop, bool, m_moveToOtherDisplayLoop)
-ZR_ACTION_SETTER(setResizeAnchorPosition, std::int64_t, m_resizeAnchorPosition)
-ZR_ACTION_SETTER(setSnapshotGeneric, bool, m_snapshotGeneric)
-ZR_ACTION_SETTER(setSnapshotAppliesToActiveDisplay, bool, m_snapshotAppliesToActiveDisplay)
-ZR_ACTION_SETTER(setSnapshotAdapts, bool, m_snapshotAdapts)
-ZR_ACTION_SETTER(setSnapshotWakeAutoTriggerEnabled, bool, m_snapshotWakeAutoTriggerEnabled)
-ZR_ACTION_SETTER(setSnapshotDisplayAutoTriggerEnabled, bool, m_snapshotDisplayAutoTriggerEnabled)
-ZR_ACTION_SETTER(setApplyToObstructedWindows, bool, m_applyToObstructedWindows)
-ZR_ACTION_SETTER(setActivatesApplications, bool, m_activatesApplications)
-ZR_ACTION_SETTER(setHidesOtherApplications, bool, m_hidesOtherApplications)
-ZR_ACTION_SETTER(setSnapshot, const ZRSnapshot&, m_snapshot)
-ZR_ACTION_SETTER(setSnapshotScreenFrames, const std::vector<Rect>&, m_snapshot.screenFrames)
-
+ZR_ACTION_STORED_PROPERTIES(ZR_ACTION_SETTER)
 #undef ZR_ACTION_SETTER
+
+void ZRAction::setSnapshotScreenFrames(const std::vector<Rect>& screenFrames) {
+    if (assign(m_snapshot.screenFrames, screenFrames))
+        didChange();
+}
 
 void ZRAction::setHotKey(std::shared_ptr<ZRHotKey> hotKey) {
     if (hotKey == m_hotKey)
@@ -536,59 +493,6 @@ void ZRAction::setHotKey(std::shared_ptr<ZRHotKey> hotKey) {
         m_hotKey->unregister();
     m_hotKey = std::move(hotKey);
     didChange();
-}
-
-void ZRAction::setRelativeFrame(const ZRRelativeFrame& relativeFrame) {
-    if (assign(m_relativeFrame, clampedRelativeFrame(relativeFrame)))
-        didChange();
-}
-
-void ZRAction::setGridDimensionsDictionary(const QVariantMap& gridDimensionsDictionary) {
-    if (assign(m_gridDimensionsDictionary, gridDimensionsDictionary))
-        didChange();
-}
-
-void ZRAction::setMoveDelta(std::int64_t moveDelta) {
-    if (assign(m_moveDelta, clampedLength(moveDelta, m_moveDeltaUnit, 1)))
-        didChange();
-}
-
-void ZRAction::setMoveDeltaUnit(ZRMeasurementUnit unit) {
-    if (!assign(m_moveDeltaUnit, unit))
-        return;
-    m_moveDelta = clampedLength(m_moveDelta, m_moveDeltaUnit, 1);
-    didChange();
-}
-
-void ZRAction::setResizeSize(const Size& size) {
-    const Size clamped{clampedDimension(size.width, m_resizeWidthUnit),
-                       clampedDimension(size.height, m_resizeHeightUnit)};
-    if (assign(m_resizeSize, clamped))
-        didChange();
-}
-
-void ZRAction::setResizeWidthUnit(ZRMeasurementUnit unit) {
-    if (!assign(m_resizeWidthUnit, unit))
-        return;
-    m_resizeSize.width = clampedDimension(m_resizeSize.width, unit);
-    didChange();
-}
-
-void ZRAction::setResizeHeightUnit(ZRMeasurementUnit unit) {
-    if (!assign(m_resizeHeightUnit, unit))
-        return;
-    m_resizeSize.height = clampedDimension(m_resizeSize.height, unit);
-    didChange();
-}
-
-void ZRAction::setSnapshotGenericProximity(std::int64_t proximity) {
-    if (assign(m_snapshotGenericProximity, std::clamp<std::int64_t>(proximity, 0, MaximumGenericProximity)))
-        didChange();
-}
-
-void ZRAction::setSnapshotAutoDisplayCount(std::int64_t count) {
-    if (assign(m_snapshotAutoDisplayCount, std::max<std::int64_t>(count, 1)))
-        didChange();
 }
 
 void ZRAction::setName(const std::optional<QString>& name) {
@@ -613,10 +517,13 @@ QVariantMap ZRAction::stateRecord() const {
 
 void ZRAction::restoreState(const QVariantMap& state) {
     // Every property the state leaves out has its default value.
-    QVariantMap full;
-    defaultAction().writeProperties(full, true);
-    full.insert(state);
-    readProperties(full, m_uniqueIdentifier);
+    RecordReader reader(state, m_uniqueIdentifier);
+    for (const StoredProperty& property : StoredProperties) {
+        if (state.contains(property.key))
+            property.read(*this, reader);
+        else
+            property.reset(*this);
+    }
     didChange();
 }
 

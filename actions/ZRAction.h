@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions/UnusableRecordEntries.h"
+#include "actions/ZRActionStoredProperties.h"
 #include "actions/ZRActionType.h"
 #include "actions/ZRSnapshot.h"
 #include "keyboard-control/ZRHotKeyDelegate.h"
@@ -22,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 class QPainter;
@@ -45,34 +47,22 @@ inline const QString Title = QStringLiteral("Title");
 inline const QString HotKey = QStringLiteral("Hot Key");
 inline const QString Children = QStringLiteral("Children");
 inline const QString Expanded = QStringLiteral("Expanded");
-inline const QString Chain = QStringLiteral("Chain");
-inline const QString ChainMode = QStringLiteral("Chain Mode");
-inline const QString RelativeFrame = QStringLiteral("Relative Frame");
-inline const QString GridDimensions = QStringLiteral("Grid Dimensions");
-inline const QString CenterMode = QStringLiteral("Center Mode");
-inline const QString MoveDirection = QStringLiteral("Move Direction");
-inline const QString MoveDelta = QStringLiteral("Move Delta");
-inline const QString MoveDeltaUnit = QStringLiteral("Move Delta Unit");
-inline const QString ConfinedToDisplay = QStringLiteral("Confined To Display");
-inline const QString MoveToEdgeOrCornerPosition = QStringLiteral("Move To Edge Or Corner Position");
-inline const QString MoveToOtherDisplayResize = QStringLiteral("Move To Other Display: Resize");
-inline const QString MoveToOtherDisplayLoop = QStringLiteral("Move To Other Display: Loop");
-inline const QString ResizeAnchorPosition = QStringLiteral("Resize Anchor Position");
-inline const QString ResizeSize = QStringLiteral("Resize Size");
-inline const QString ResizeWidthUnit = QStringLiteral("Resize Width Unit");
-inline const QString ResizeHeightUnit = QStringLiteral("Resize Height Unit");
-inline const QString Snapshot = QStringLiteral("Snapshot");
-inline const QString SnapshotGeneric = QStringLiteral("Snapshot: Generic");
-inline const QString SnapshotGenericProximity = QStringLiteral("Snapshot: Generic Proximity");
-inline const QString SnapshotAppliesToActiveDisplay = QStringLiteral("Snapshot: Applies To Active Display");
-inline const QString SnapshotAdapts = QStringLiteral("Snapshot: Adapts");
-inline const QString SnapshotWakeAutoTrigger = QStringLiteral("Snapshot: Wake Auto-Trigger");
-inline const QString SnapshotDisplayAutoTrigger = QStringLiteral("Snapshot: Display Auto-Trigger");
-inline const QString SnapshotAutoDisplayCount = QStringLiteral("Snapshot: Auto-Trigger Display Count");
-inline const QString ApplyToObstructedWindows = QStringLiteral("Apply To Obstructed Windows");
-inline const QString ActivatesApplications = QStringLiteral("Activates Applications");
-inline const QString HidesOtherApplications = QStringLiteral("Hides Other Applications");
+// clang-format off
+#define ZR_ACTION_KEY(Type, getter, setter, Key, text, initial, Form) inline const QString Key = QStringLiteral(text);
+// clang-format on
+ZR_ACTION_STORED_PROPERTIES(ZR_ACTION_KEY);
+#undef ZR_ACTION_KEY
 } // namespace ZRActionKey
+
+// How a stored property's value is handed in and out: small values as they are, others by reference.
+template <class T> using ZRActionValue = std::conditional_t<std::is_scalar_v<T>, T, const T&>;
+
+// clang-format off
+#define ZR_ACTION_ACCESSORS(Type, getter, setter, Key, text, initial, Form)                                  \
+    ZRActionValue<Type> getter() const { return m_##getter; }                                                \
+    void setter(ZRActionValue<Type> value);
+#define ZR_ACTION_MEMBER(Type, getter, setter, Key, text, initial, Form) Type m_##getter = initial;
+// clang-format on
 
 // One custom action, a node of the action tree: its type, geometry settings, hot key, children and
 // layout. Actions live in shared pointers (the store, sidebar rows and menus hold the same one); each
@@ -125,77 +115,15 @@ public:
     // Whether the folder is open in the sidebar.
     bool expanded() const { return m_expanded; }
     void setExpanded(bool expanded);
-    // A folder whose members run as a sequence.
-    bool chain() const { return m_chain; }
-    void setChain(bool chain);
-    ZRChainMode chainMode() const { return m_chainMode; }
-    void setChainMode(ZRChainMode chainMode);
     // Null for none. Setting or clearing it lets go of the registration of the one it replaces.
     std::shared_ptr<ZRHotKey> hotKey() const { return m_hotKey; }
     void setHotKey(std::shared_ptr<ZRHotKey> hotKey);
-    // Fractions of the grid's inner frame, Cocoa orientation; kept within 0 to 1.
-    ZRRelativeFrame relativeFrame() const { return m_relativeFrame; }
-    void setRelativeFrame(const ZRRelativeFrame& relativeFrame);
-    // The action's own grid columns and rows under the grid's settings keys; empty for the standard
-    // grid.
-    QVariantMap gridDimensionsDictionary() const { return m_gridDimensionsDictionary; }
-    void setGridDimensionsDictionary(const QVariantMap& gridDimensionsDictionary);
-    ZRCenterMode centerMode() const { return m_centerMode; }
-    void setCenterMode(ZRCenterMode centerMode);
-    // The direction of moves, halves, quarters, moves to other displays, grow and shrink.
-    std::int64_t moveDirection() const { return m_moveDirection; }
-    void setMoveDirection(std::int64_t moveDirection);
-    // At least 1; at most 100 in percent.
-    std::int64_t moveDelta() const { return m_moveDelta; }
-    void setMoveDelta(std::int64_t moveDelta);
-    ZRMeasurementUnit moveDeltaUnit() const { return m_moveDeltaUnit; }
-    void setMoveDeltaUnit(ZRMeasurementUnit unit);
-    bool confinedToDisplay() const { return m_confinedToDisplay; }
-    void setConfinedToDisplay(bool confined);
-    std::int64_t moveToEdgeOrCornerPosition() const { return m_moveToEdgeOrCornerPosition; }
-    void setMoveToEdgeOrCornerPosition(std::int64_t position);
-    bool moveToOtherDisplayResize() const { return m_moveToOtherDisplayResize; }
-    void setMoveToOtherDisplayResize(bool resize);
-    bool moveToOtherDisplayLoop() const { return m_moveToOtherDisplayLoop; }
-    void setMoveToOtherDisplayLoop(bool loop);
-    std::int64_t resizeAnchorPosition() const { return m_resizeAnchorPosition; }
-    void setResizeAnchorPosition(std::int64_t position);
-    // A dimension of 0 keeps the window's own; never negative, at most 100 in percent.
-    Size resizeSize() const { return m_resizeSize; }
-    void setResizeSize(const Size& size);
-    ZRMeasurementUnit resizeWidthUnit() const { return m_resizeWidthUnit; }
-    void setResizeWidthUnit(ZRMeasurementUnit unit);
-    ZRMeasurementUnit resizeHeightUnit() const { return m_resizeHeightUnit; }
-    void setResizeHeightUnit(ZRMeasurementUnit unit);
-    const ZRSnapshot& snapshot() const { return m_snapshot; }
-    void setSnapshot(const ZRSnapshot& snapshot);
     // The screen frames of the layout, kept with it.
     const std::vector<Rect>& snapshotScreenFrames() const { return m_snapshot.screenFrames; }
     void setSnapshotScreenFrames(const std::vector<Rect>& screenFrames);
-    bool snapshotGeneric() const { return m_snapshotGeneric; }
-    void setSnapshotGeneric(bool generic);
-    // 0, 1 or 2: how loosely a generic layout matches windows.
-    std::int64_t snapshotGenericProximity() const { return m_snapshotGenericProximity; }
-    void setSnapshotGenericProximity(std::int64_t proximity);
-    bool snapshotAppliesToActiveDisplay() const { return m_snapshotAppliesToActiveDisplay; }
-    void setSnapshotAppliesToActiveDisplay(bool applies);
-    // The layout adapts to other screens.
-    bool snapshotAdapts() const { return m_snapshotAdapts; }
-    void setSnapshotAdapts(bool adapts);
-    bool snapshotWakeAutoTriggerEnabled() const { return m_snapshotWakeAutoTriggerEnabled; }
-    void setSnapshotWakeAutoTriggerEnabled(bool enabled);
-    bool snapshotDisplayAutoTriggerEnabled() const { return m_snapshotDisplayAutoTriggerEnabled; }
-    void setSnapshotDisplayAutoTriggerEnabled(bool enabled);
-    // At least 1.
-    std::int64_t snapshotAutoDisplayCount() const { return m_snapshotAutoDisplayCount; }
-    void setSnapshotAutoDisplayCount(std::int64_t count);
-    // Covered windows are included.
-    bool applyToObstructedWindows() const { return m_applyToObstructedWindows; }
-    void setApplyToObstructedWindows(bool apply);
-    bool activatesApplications() const { return m_activatesApplications; }
-    void setActivatesApplications(bool activates);
-    bool hidesOtherApplications() const { return m_hidesOtherApplications; }
-    void setHidesOtherApplications(bool hides);
+    // The properties of the list in ZRActionStoredProperties.h, a getter and a setter each. A setter
+    // keeps the value within its bounds and tells the change observer when the action changed.
+    ZR_ACTION_STORED_PROPERTIES(ZR_ACTION_ACCESSORS);
 
     // --- Names
 
@@ -342,6 +270,10 @@ private:
     QVariantMap stateRecord() const;
     void restoreState(const QVariantMap& state);
     void stepHistory(std::vector<QVariantMap>& from, std::vector<QVariantMap>& to);
+    // Sets a stored property, keeps every value within its bounds, and tells of a change.
+    template <class T> void change(T& field, const T& value);
+    // The bounds a value or a pair of values is kept within; a unit bounds the length it measures.
+    void keepWithinBounds();
     void didChange();
     void registerHotKey();
 
@@ -356,34 +288,8 @@ private:
     ZRActionType m_actionType = ZRActionTypeSeparator;
     std::vector<std::shared_ptr<ZRAction>> m_children;
     bool m_expanded = false;
-    bool m_chain = false;
-    ZRChainMode m_chainMode = ZRChainModeSequence;
     std::shared_ptr<ZRHotKey> m_hotKey;
-    ZRRelativeFrame m_relativeFrame{0, 0, 1, 1};
-    QVariantMap m_gridDimensionsDictionary;
-    ZRCenterMode m_centerMode = ZRCenterModeOptical;
-    std::int64_t m_moveDirection = ZRPositionLeft;
-    std::int64_t m_moveDelta = 10;
-    ZRMeasurementUnit m_moveDeltaUnit = ZRMeasurementUnit::Points;
-    bool m_confinedToDisplay = false;
-    std::int64_t m_moveToEdgeOrCornerPosition = ZRPositionLeft;
-    bool m_moveToOtherDisplayResize = false;
-    bool m_moveToOtherDisplayLoop = false;
-    std::int64_t m_resizeAnchorPosition = ZRPositionCenter;
-    Size m_resizeSize;
-    ZRMeasurementUnit m_resizeWidthUnit = ZRMeasurementUnit::Points;
-    ZRMeasurementUnit m_resizeHeightUnit = ZRMeasurementUnit::Points;
-    ZRSnapshot m_snapshot;
-    bool m_snapshotGeneric = false;
-    std::int64_t m_snapshotGenericProximity = 0;
-    bool m_snapshotAppliesToActiveDisplay = false;
-    bool m_snapshotAdapts = false;
-    bool m_snapshotWakeAutoTriggerEnabled = false;
-    bool m_snapshotDisplayAutoTriggerEnabled = false;
-    std::int64_t m_snapshotAutoDisplayCount = 1;
-    bool m_applyToObstructedWindows = true;
-    bool m_activatesApplications = false;
-    bool m_hidesOtherApplications = false;
+    ZR_ACTION_STORED_PROPERTIES(ZR_ACTION_MEMBER);
 
     std::vector<QVariantMap> m_undoStack;
     std::vector<QVariantMap> m_redoStack;
@@ -393,6 +299,9 @@ private:
     // chooser) finds the one it showed by identity.
     mutable std::vector<std::shared_ptr<ZRAction>> m_snapChildren;
 };
+
+#undef ZR_ACTION_ACCESSORS
+#undef ZR_ACTION_MEMBER
 
 // A throw-away action that never registers a hot key, for drawing the icons of built-in types and of
 // the sidebar's sections.

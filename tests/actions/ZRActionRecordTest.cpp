@@ -327,6 +327,21 @@ TEST_F(ActionModelTest, UndoAndRedoStepThroughStateChanges) {
     EXPECT_EQ(action->relativeFrame(), Rect(0, 0, 0.5, 1));
 }
 
+// A length is bounded by its unit: a step back to points must not be cut to the percent it steps from.
+TEST_F(ActionModelTest, UndoRestoresALengthBeyondAHundredPercentAfterItsUnit) {
+    auto action = ZRAction::actionWithType(ZRActionTypeMove);
+    action->applyStateChange([&] { action->setMoveDelta(150); }, true);
+    action->applyStateChange([&] { action->setMoveDeltaUnit(ZRMeasurementUnit::Percent); }, true);
+    EXPECT_EQ(action->moveDelta(), 100);
+
+    action->undo();
+    EXPECT_EQ(action->moveDeltaUnit(), ZRMeasurementUnit::Points);
+    EXPECT_EQ(action->moveDelta(), 150);
+    action->redo();
+    EXPECT_EQ(action->moveDeltaUnit(), ZRMeasurementUnit::Percent);
+    EXPECT_EQ(action->moveDelta(), 100);
+}
+
 TEST_F(ActionModelTest, DefaultNamesFollowTheTypeAndSettings) {
     struct Case {
         ZRActionType type;
