@@ -6,6 +6,7 @@
 //   - resident memory after that start, and that of a Qt widgets window that says hello;
 //   - the keyboard menu's hot key to the menu mapped at its full size, and how often it changes its size or
 //     makes a new window after the map, beside an xcb program that maps a window made at its size;
+//   - an action's hot key to the moved xterm frame, beside one _NET_MOVERESIZE_WINDOW and xdotool windowmove;
 //   - CPU per 1,000 pointer motions at 500 Hz while the hover keys move an xterm, without them, and for an
 //     xcb program that moves the xterm after every motion.
 // Keys and the pointer are XTest input; the windows are watched from a connection of our own. Run without a
@@ -238,6 +239,12 @@ public:
         });
         std::this_thread::sleep_for(milliseconds(50));
         drain();
+    }
+
+    // One _NET_MOVERESIZE_WINDOW of the client's frame to the place, as the smallest outside client moves it.
+    void moveResize(xcb_window_t client, std::uint32_t x, std::uint32_t y) {
+        sendRootMessage(m_moveResize, client, {1u | 0x300u | (2u << 12), x, y, 0, 0});
+        xcb_flush(m_c);
     }
 
     // Reads events until one matches or the time is up; answers whether one matched.
@@ -604,6 +611,58 @@ void BM_HoverCpuPerThousandMotions(benchmark::State& state) {
 }
 BENCHMARK(BM_HoverCpuPerThousandMotions)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// From the hot key of an action (its modifiers already held, as a hand holds them) to the window manager's
+// ConfigureNotify of the moved xterm frame, beside the same move asked by one _NET_MOVERESIZE_WINDOW of an
+// outside client (the floor of any program) and by xdotool windowmove; each round alternates the three.
+void BM_HotKeyToMovedFrame(benchmark::State& state) {
+    Setup& s = *setup;
+    pid_t skaf = 0;
+    if (!startUntilHotKeyWorks(s, s.skaf(), &skaf)) {
+        state.SkipWithError("the program's hot key did not work");
+        stop(skaf);
+        return;
+    }
+    const auto moved = [&](Clock::time_point started) -> std::optional<double> {
+        if (!s.watcher.waitFor(milliseconds(2000), [&](const xcb_generic_event_t* event) {
+                return Watcher::isConfigureOf(event, s.frame) && Watcher::frameX(event) < XtermX / 2;
+            }))
+            return std::nullopt;
+        return inMilliseconds(Clock::now() - started);
+    };
+    const std::string id = std::to_string(s.client);
+    const std::vector<std::string> xdotool{"/usr/bin/xdotool", "windowmove", id, "0", "0"};
+    for (auto _ : state) {
+        s.watcher.resetWindow(s.client, s.frame);
+        s.input->key(Key::Control, true);
+        s.input->key(Key::Shift, true);
+        std::this_thread::sleep_for(milliseconds(20));
+        s.watcher.drain();
+        auto started = Clock::now();
+        s.input->key(ActionKey, true);
+        const auto ours = moved(started);
+        s.input->key(ActionKey, false);
+        s.input->key(Key::Shift, false);
+        s.input->key(Key::Control, false);
+        if (ours)
+            s.add("hot key to moved frame, ms: skaf", s.skaf(), *ours);
+
+        s.watcher.resetWindow(s.client, s.frame);
+        started = Clock::now();
+        s.watcher.moveResize(s.client, 0, XtermY);
+        if (const auto floor = moved(started))
+            s.add("hot key to moved frame, ms: one _NET_MOVERESIZE_WINDOW", {"_NET_MOVERESIZE_WINDOW"}, *floor);
+
+        s.watcher.resetWindow(s.client, s.frame);
+        started = Clock::now();
+        const pid_t tool = spawn(xdotool);
+        if (const auto peer = moved(started))
+            s.add("hot key to moved frame, ms: xdotool windowmove", xdotool, *peer);
+        ::waitpid(tool, nullptr, 0);
+    }
+    stop(skaf);
+}
+BENCHMARK(BM_HotKeyToMovedFrame)->Iterations(60)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void printRatio(const std::string& a, const std::string& b, const char* goal) {
     const auto x = setup->rows.find(a);
     const auto y = setup->rows.find(b);
@@ -628,6 +687,10 @@ void printResults() {
                "proportional memory, MB: Qt widgets hello-world", "none");
     printRatio("keyboard menu, ms: hot key to full size, skaf",
                "keyboard menu, ms: hot key to full size, tiny override-redirect map", "at most 2x");
+    printRatio("hot key to moved frame, ms: skaf", "hot key to moved frame, ms: one _NET_MOVERESIZE_WINDOW",
+               "at most 2x");
+    printRatio("hot key to moved frame, ms: xdotool windowmove", "hot key to moved frame, ms: skaf",
+               "at least 8x");
     printRatio("hover CPU per 1,000 motions, ms: skaf, hover keys held",
                "hover CPU per 1,000 motions, ms: tiny xcb follower", "at most 3x");
 }
