@@ -36,10 +36,24 @@ bool processIsGone(pid_t pid) {
     return end > 0 && text.mid(end + 2, 1) == "Z";
 }
 
+// Seconds since the epoch at which the system started; it does not change while we run.
+double bootTime() {
+    static const double time = [] {
+        QFile system(QStringLiteral("/proc/stat"));
+        if (!system.open(QIODevice::ReadOnly))
+            return 0.0;
+        static const QByteArray bootTimeLabel = "btime ";
+        for (const QByteArray& line : system.readAll().split('\n'))
+            if (line.startsWith(bootTimeLabel))
+                return line.mid(bootTimeLabel.size()).trimmed().toDouble();
+        return 0.0;
+    }();
+    return time;
+}
+
 double launchTimeOf(pid_t pid) {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    QFile system(QStringLiteral("/proc/stat"));
-    if (!stat.open(QIODevice::ReadOnly) || !system.open(QIODevice::ReadOnly))
+    if (!stat.open(QIODevice::ReadOnly))
         return 0;
     const QByteArray text = stat.readAll();
     // Fields after the command name, which may hold spaces, start with the third.
@@ -48,12 +62,7 @@ double launchTimeOf(pid_t pid) {
     if (fields.size() <= StartTimeField - firstField)
         return 0;
     const double ticks = fields[StartTimeField - firstField].toDouble();
-    static const QByteArray bootTimeLabel = "btime ";
-    double bootTime = 0;
-    for (const QByteArray& line : system.readAll().split('\n'))
-        if (line.startsWith(bootTimeLabel))
-            bootTime = line.mid(bootTimeLabel.size()).trimmed().toDouble();
-    return bootTime + ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
+    return bootTime() + ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
 } // namespace
@@ -111,18 +120,46 @@ std::optional<RunningApplication> X11Workspace::describe(pid_t pid) const {
             application.localizedName = QString::fromUtf8(info.className);
             break;
         }
-    application.executablePath = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
+    const Identity identity = identityOf(pid, windows);
+    application.executablePath = identity.executablePath;
     if (application.localizedName.isEmpty())
         application.localizedName = QFileInfo(application.executablePath).fileName();
-    application.launchTime = launchTimeOf(pid);
-    // Electron applications carry their code beside the executable.
-    const QFileInfo executable(application.executablePath);
-    application.isElectron = executable.fileName() == QLatin1String("electron") ||
-                             QFile::exists(executable.absolutePath() + QStringLiteral("/resources/app.asar"));
+    application.launchTime = identity.launchTime;
+    application.isElectron = identity.isElectron;
     application.isHidden =
         !infos.empty() && std::all_of(infos.begin(), infos.end(),
                                       [&](const X11WindowInfo& info) { return m_desktop->isHidden(info); });
     return application;
+}
+
+X11Workspace::Identity X11Workspace::identityOf(pid_t pid, const std::vector<std::uint32_t>& windows) const {
+    // A process is looked at once while it keeps a window it had: a number used again by a new
+    // process cannot own the old process's windows.
+    {
+        std::lock_guard lock(m_identitiesMutex);
+        auto it = m_identities.find(pid);
+        if (it != m_identities.end() && std::any_of(windows.begin(), windows.end(), [&](std::uint32_t w) {
+                return std::find(it->second.windows.begin(), it->second.windows.end(), w) !=
+                       it->second.windows.end();
+            })) {
+            it->second.windows = windows;
+            return it->second;
+        }
+    }
+    Identity identity;
+    identity.windows = windows;
+    identity.executablePath = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
+    identity.launchTime = launchTimeOf(pid);
+    // Electron applications carry their code beside the executable.
+    const QFileInfo executable(identity.executablePath);
+    identity.isElectron = executable.fileName() == QLatin1String("electron") ||
+                          QFile::exists(executable.absolutePath() + QStringLiteral("/resources/app.asar"));
+    std::lock_guard lock(m_identitiesMutex);
+    if (windows.empty())
+        m_identities.erase(pid);
+    else
+        m_identities[pid] = identity;
+    return identity;
 }
 
 std::optional<RunningApplication> X11Workspace::frontmostApplication() const {
@@ -211,6 +248,11 @@ void X11Workspace::clientsChanged() {
         if (!now.contains(pid) && !processIsGone(pid))
             now.insert(pid);
     m_processes = now;
+    {
+        std::lock_guard lock(m_identitiesMutex);
+        for (pid_t pid : ended)
+            m_identities.erase(pid);
+    }
     for (pid_t pid : ended)
         applicationTerminated.emit(pid);
 }

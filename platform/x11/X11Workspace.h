@@ -2,7 +2,10 @@
 
 #include "platform/Workspace.h"
 
+#include <QString>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <vector>
 
@@ -31,6 +34,14 @@ private:
     // Windows of every process, front to back, that an application may be activated or hidden by.
     std::vector<std::pair<pid_t, std::uint32_t>> applicationWindows() const;
     std::optional<RunningApplication> describe(pid_t pid) const;
+    // What the process's files say of it, which does not change while it runs.
+    struct Identity {
+        std::vector<std::uint32_t> windows; // those it had when last looked at
+        QString executablePath;
+        double launchTime = 0;
+        bool isElectron = false;
+    };
+    Identity identityOf(pid_t pid, const std::vector<std::uint32_t>& windows) const;
     pid_t frontmostProcess() const;
     void activeWindowChanged();
     void clientsChanged();
@@ -40,5 +51,7 @@ private:
     std::unique_ptr<X11SleepWatcher> m_sleepWatcher;
     pid_t m_frontmost = 0;
     std::set<pid_t> m_processes;
+    mutable std::mutex m_identitiesMutex;
+    mutable std::map<pid_t, Identity> m_identities;
     std::vector<Connection> m_connections;
 };
