@@ -5,6 +5,7 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
+#include "bench/PrivateDisplay.h"
 #include "bench/Samples.h"
 #include "platform/Platform.h"
 #include "platform/WindowServer.h"
@@ -55,7 +56,7 @@ Rect frameOf(int i, int layout) {
 }
 
 struct Setup {
-    std::unique_ptr<QTemporaryDir> display;
+    std::unique_ptr<PrivateDisplay> display;
     QTemporaryDir home;
     std::vector<std::unique_ptr<QProcess>> clients;
     std::vector<std::uint32_t> windows;
@@ -75,12 +76,9 @@ struct Setup {
 
     bool prepare() {
         if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-            display = std::make_unique<QTemporaryDir>();
-            run(QStringLiteral(SKAF_X11_DISPLAY_SCRIPT), {QStringLiteral("start"), display->path()});
-            QFile file(display->path() + QStringLiteral("/display"));
-            if (!file.open(QIODevice::ReadOnly))
+            display = PrivateDisplay::start(QStringLiteral(SKAF_X11_DISPLAY_SCRIPT));
+            if (!display)
                 return false;
-            qputenv("DISPLAY", file.readAll().trimmed());
         }
         QString error;
         platform = createX11Platform(&error);
@@ -163,8 +161,7 @@ struct Setup {
         Platform::setCurrent(nullptr);
         floor.reset();
         platform.reset();
-        if (display)
-            run(QStringLiteral(SKAF_X11_DISPLAY_SCRIPT), {QStringLiteral("stop"), display->path()});
+        display.reset();
     }
 };
 
