@@ -5,6 +5,7 @@
 #include <xcb/xinput.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <poll.h>
@@ -15,6 +16,10 @@ constexpr std::uint32_t GravityNorthWest = 1;
 constexpr std::uint32_t MoveResizePosition = 0x300;
 constexpr std::uint32_t MoveResizeAll = 0xF00;
 constexpr std::uint32_t SourceTool = 2;
+// WM_NORMAL_HINTS: its words, and the flags of a position and size the user gave.
+constexpr std::uint32_t SizeHintsWords = 18;
+constexpr std::uint32_t UserPosition = 1;
+constexpr std::uint32_t UserSize = 2;
 
 using Clock = std::chrono::steady_clock;
 
@@ -99,4 +104,29 @@ bool X11BareClient::moveResize(const std::vector<std::pair<std::uint32_t, Rect>>
             std::erase(waiting, reinterpret_cast<const xcb_configure_notify_event_t*>(event.get())->window);
     }
     return true;
+}
+
+bool X11BareClient::mapWindows(int count) {
+    auto* c = m_connection->xcb();
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    constexpr std::uint16_t Side = 40;
+    constexpr int Columns = 30;
+    for (int i = 0; i < count; ++i) {
+        const xcb_window_t window = xcb_generate_id(c);
+        const std::uint32_t background = screen->white_pixel;
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, m_connection->root(),
+                          std::int16_t(Side * (i % Columns)), std::int16_t(Side * ((i / Columns) % Columns)),
+                          Side, Side, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                          XCB_CW_BACK_PIXEL, &background);
+        // Where the client says, as a user's geometry: the window manager's own placement looks at every
+        // window already there, and would take minutes for thousands.
+        std::array<std::uint32_t, SizeHintsWords> hints{};
+        hints[0] = UserPosition | UserSize;
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NORMAL_HINTS,
+                            XCB_ATOM_WM_SIZE_HINTS, 32, SizeHintsWords, hints.data());
+        xcb_map_window(c, window);
+    }
+    // One round trip: every request above has reached the server.
+    X11Reply<xcb_get_input_focus_reply_t> done(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    return done && !xcb_connection_has_error(c);
 }

@@ -27,6 +27,10 @@ public:
     // on time-out.
     bool moveResize(const std::vector<std::pair<std::uint32_t, Rect>>& requests, int timeoutMilliseconds);
 
+    // Makes that many small windows for the window manager to manage, at once, and maps them: the crowd
+    // that a busy desktop puts beside the window a test acts on. They live as long as the client.
+    bool mapWindows(int count);
+
 private:
     X11BareClient();
     std::unique_ptr<X11Connection> m_connection;

@@ -12,6 +12,16 @@
 #include <poll.h>
 #include <utility>
 
+namespace {
+
+// A property that grows between two reads is read again, this many times at most, with room for this
+// much more; beyond the maximum (64 MiB, a list of sixteen million windows) it is read in part.
+constexpr int WholePropertyAttempts = 4;
+constexpr std::uint64_t PropertyGrowthBytes = 1024;
+constexpr std::uint32_t MaximumPropertyWords = 16 * 1024 * 1024;
+
+} // namespace
+
 std::unique_ptr<X11Connection> X11Connection::open(const QByteArray& displayName, QString* error) {
     int screenNumber = 0;
     xcb_connection_t* connection =
@@ -230,15 +240,34 @@ QString X11Connection::text(const xcb_get_property_reply_t* reply) {
     return QString::fromUtf8(parts.front());
 }
 
+X11Reply<xcb_get_property_reply_t> X11Connection::readWholeProperty(xcb_window_t window, xcb_atom_t property,
+                                                                    xcb_atom_t type) {
+    std::uint32_t words = DefaultPropertyWords;
+    X11Reply<xcb_get_property_reply_t> reply = propertyReply(requestProperty(window, property, type, words));
+    // The rest is asked for with the whole, not from where the first read ended: the property may change
+    // in between (the window manager restacks), and then only a whole read is one consistent list.
+    for (int attempt = 0; attempt < WholePropertyAttempts && reply && reply->bytes_after > 0; ++attempt) {
+        const std::uint64_t wanted = std::uint64_t(xcb_get_property_value_length(reply.get())) +
+                                     reply->bytes_after + PropertyGrowthBytes;
+        if (words >= MaximumPropertyWords) {
+            platformLog(QStringLiteral("a property of window 0x%1 is longer than %2 bytes: read in part")
+                            .arg(window, 0, 16)
+                            .arg(qint64(MaximumPropertyWords) * 4));
+            break;
+        }
+        words = std::uint32_t(std::min<std::uint64_t>((wanted + 3) / 4, MaximumPropertyWords));
+        reply = propertyReply(requestProperty(window, property, type, words));
+    }
+    return reply;
+}
+
 std::vector<std::uint32_t> X11Connection::readCardinals(xcb_window_t window, X11Atom property,
                                                         xcb_atom_t type) {
-    const auto reply = propertyReply(requestProperty(window, property, type));
-    return cardinals(reply.get());
+    return cardinals(readWholeProperty(window, atom(property), type).get());
 }
 
 QString X11Connection::readText(xcb_window_t window, X11Atom property) {
-    const auto reply = propertyReply(requestProperty(window, property));
-    return text(reply.get());
+    return text(readWholeProperty(window, atom(property)).get());
 }
 
 void X11Connection::sendRootMessage(xcb_window_t window, X11Atom type, std::array<std::uint32_t, 5> data) {

@@ -36,6 +36,10 @@ inline constexpr std::uint16_t X11ModifierBits = 0xff;
 // One xcb connection with its atoms. Requests may be made from any thread (xcb serialises them);
 // events are read only on the main thread, through a socket notifier on the Qt event loop, and
 // handed to the subscribers of `events`.
+// Words of a property that one request asks for unless told otherwise: enough for every property of a
+// window; the window manager's lists of windows are read whole.
+inline constexpr std::uint32_t DefaultPropertyWords = 1024;
+
 class X11Connection {
 public:
     // Null with a reason when the display cannot be reached. An empty name means $DISPLAY.
@@ -77,10 +81,10 @@ public:
     // Properties. Requests are sent at once and read later, so that several travel in one round trip.
     xcb_get_property_cookie_t requestProperty(xcb_window_t window, xcb_atom_t property,
                                               xcb_atom_t type = XCB_ATOM_ANY,
-                                              std::uint32_t longLength = 1024);
+                                              std::uint32_t longLength = DefaultPropertyWords);
     xcb_get_property_cookie_t requestProperty(xcb_window_t window, X11Atom property,
                                               xcb_atom_t type = XCB_ATOM_ANY,
-                                              std::uint32_t longLength = 1024) {
+                                              std::uint32_t longLength = DefaultPropertyWords) {
         return requestProperty(window, atom(property), type, longLength);
     }
     X11Reply<xcb_get_property_reply_t> propertyReply(xcb_get_property_cookie_t cookie);
@@ -90,9 +94,13 @@ public:
     static QString text(const xcb_get_property_reply_t* reply);
     static std::vector<QByteArray> textList(const xcb_get_property_reply_t* reply);
 
+    // A property read whole, however long (a list of thousands of windows is longer than one request
+    // asks for by default): the items, or the text.
     std::vector<std::uint32_t> readCardinals(xcb_window_t window, X11Atom property,
                                              xcb_atom_t type = XCB_ATOM_ANY);
     QString readText(xcb_window_t window, X11Atom property);
+    X11Reply<xcb_get_property_reply_t> readWholeProperty(xcb_window_t window, xcb_atom_t property,
+                                                         xcb_atom_t type = XCB_ATOM_ANY);
 
     // Sends a client message to the root window, as window managers expect EWMH requests.
     void sendRootMessage(xcb_window_t window, X11Atom type, std::array<std::uint32_t, 5> data);

@@ -1,0 +1,175 @@
+// A hot key's action among many windows on a real X server: the left and right halves in turn for an
+// xlogo in front of 0, 1,000 and 2,000 other windows that openbox manages. The window manager's lists
+// grow with the windows; the action may cost more with them, but no faster than they grow.
+// Run without a display, it starts a private Xvfb with openbox for itself:
+//   build/bin/skaf_x11_crowd_bench
+#include "bench/PrivateDisplay.h"
+#include "bench/RatioReporter.h"
+
+#include "actions/ZRAction.h"
+#include "actions/ZRActionController.h"
+#include "platform/Platform.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/x11/X11BareClient.h"
+#include "platform/x11/X11Platform.h"
+#include "window-access/Position.h"
+#include "window-access/WindowElements.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int WaitMilliseconds = 60000;
+constexpr int CrowdSteps[] = {0, 1000, 2000};
+
+QByteArray run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(WaitMilliseconds);
+    return process.readAllStandardOutput();
+}
+
+std::uint32_t rootWindowProperty(const QString& name) {
+    const QString text = QString::fromUtf8(run(QStringLiteral("xprop"), {QStringLiteral("-root"), name}));
+    const auto match = QRegularExpression(QStringLiteral("0x[0-9a-f]+")).match(text);
+    return match.hasMatch() ? match.captured().toUInt(nullptr, 16) : 0;
+}
+
+int managedWindows() {
+    return int(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")})
+                   .count("0x"));
+}
+
+bool spinUntil(const std::function<bool()>& condition) {
+    QDeadlineTimer deadline(WaitMilliseconds);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return true;
+}
+
+struct Setup {
+    std::unique_ptr<PrivateDisplay> display;
+    QTemporaryDir home;
+    std::unique_ptr<Platform> platform;
+    std::unique_ptr<X11BareClient> crowd;
+    int crowdSize = 0;
+    std::unique_ptr<QProcess> target;
+    std::uint32_t targetWindow = 0;
+    std::unique_ptr<ZRActionController> engine;
+    std::shared_ptr<ZRAction> halves[2];
+
+    bool prepare() {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") &&
+            !(display = PrivateDisplay::start(QStringLiteral(SKAF_X11_DISPLAY_SCRIPT))))
+            return false;
+        UserDefaults::setStandard(
+            std::make_unique<UserDefaults>(home.filePath(QStringLiteral("Settings.plist"))));
+        QString error;
+        platform = createX11Platform(&error);
+        crowd = X11BareClient::open(&error);
+        if (!platform || !crowd) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return false;
+        }
+        Platform::setCurrent(platform.get());
+        target = std::make_unique<QProcess>();
+        // xlogo takes any size; xterm rounds its size to character cells and misses the frame that is set.
+        target->start(QStringLiteral("xlogo"),
+                      {QStringLiteral("-geometry"), QStringLiteral("400x300+300+200")});
+        const int before = managedWindows();
+        if (!spinUntil([&] { return managedWindows() > before; }))
+            return false;
+        targetWindow = rootWindowProperty(QStringLiteral("_NET_ACTIVE_WINDOW"));
+        engine = std::make_unique<ZRActionController>();
+        for (int i = 0; i < 2; ++i) {
+            halves[i] = ZRAction::actionWithType(ZRActionTypeHalf);
+            halves[i]->setMoveDirection(i == 0 ? ZRPositionLeft : ZRPositionRight);
+        }
+        return targetWindow != 0;
+    }
+
+    // More windows up to the size, then the xlogo in front of them again.
+    bool growCrowd(int size) {
+        if (size > crowdSize) {
+            const int before = managedWindows();
+            if (!crowd->mapWindows(size - crowdSize) ||
+                !spinUntil([&] { return managedWindows() >= before + size - crowdSize; }))
+                return false;
+            crowdSize = size;
+        }
+        run(QStringLiteral("wmctrl"),
+            {QStringLiteral("-i"), QStringLiteral("-a"), QString::number(targetWindow)});
+        // The program hears of it through the events that its own connection brings.
+        return spinUntil([&] {
+            const AXElementRef focused = ZRCopyFrontmostFocusedWindow();
+            return focused && focused->windowNumber() == targetWindow;
+        });
+    }
+
+    ~Setup() {
+        engine.reset();
+        if (target) {
+            target->kill();
+            target->waitForFinished(WaitMilliseconds);
+        }
+        Platform::setCurrent(nullptr);
+        UserDefaults::setStandard(nullptr);
+        crowd.reset();
+        platform.reset();
+    }
+};
+
+Setup* setup = nullptr;
+
+void BM_HalfAmongWindows(benchmark::State& state) {
+    if (!setup->growCrowd(int(state.range(0)))) {
+        state.SkipWithError("the windows were not managed, or the xlogo did not come to the front");
+        return;
+    }
+    int turn = 0;
+    bool performed = true;
+    for (auto _ : state)
+        performed =
+            setup->engine->triggerAction(setup->halves[turn++ % 2], nullptr, true, nullptr, false, false) &&
+            performed;
+    if (!performed)
+        state.SkipWithError("the action was not performed");
+    state.counters["windows"] = double(setup->crowdSize);
+}
+BENCHMARK(BM_HalfAmongWindows)
+    ->Arg(CrowdSteps[0])
+    ->Arg(CrowdSteps[1])
+    ->Arg(CrowdSteps[2])
+    ->MinTime(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    Setup s;
+    setup = &s;
+    if (!s.prepare())
+        return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatio("BM_HalfAmongWindows/2000/min_time:2.000/real_time",
+                        "BM_HalfAmongWindows/1000/min_time:2.000/real_time",
+                        "at most 2x: no faster than the windows grow");
+    reporter.printRatio("BM_HalfAmongWindows/1000/min_time:2.000/real_time",
+                        "BM_HalfAmongWindows/0/min_time:2.000/real_time");
+    benchmark::Shutdown();
+    return 0;
+}
