@@ -142,6 +142,7 @@ TEST_F(TriggerUIElementTest, EqualityIsByButtonElseByWindow) {
     const auto second = windowOnly(zoomElsewhere->window());
     const auto third = windowOnly(otherZoom->window());
     const auto empty = std::make_shared<ZRTriggerUIElement>();
+    const auto otherEmpty = std::make_shared<ZRTriggerUIElement>();
 
     const struct Case {
         const ZRTriggerUIElement* a;
@@ -156,7 +157,7 @@ TEST_F(TriggerUIElementTest, EqualityIsByButtonElseByWindow) {
         {first.get(), third.get(), false, "window only, other windows"},
         {zoom.get(), first.get(), true, "a button against its window"},
         {zoom.get(), nullptr, false, "nil"},
-        {empty.get(), std::make_shared<ZRTriggerUIElement>().get(), false, "neither button nor window"},
+        {empty.get(), otherEmpty.get(), false, "neither button nor window"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.a->isEqualToTriggerUIElement(c.b), c.equal) << c.what;

@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 
 #include <atomic>
+#include <future>
 #include <optional>
 #include <thread>
 
@@ -212,6 +213,10 @@ struct ReadOnWorker {
 
     ReadOnWorker(QtProcesses& processes, const QStringList& script, double silence,
                  std::function<bool(const QList<QByteArray>&)> goOn = {}) {
+        // Qt starts a child as vfork does, sharing the starting thread's memory until the child runs the
+        // program; ThreadSanitizer then no longer sees the thread's end come before the join. The worker
+        // hands its results over through a promise, which orders them for the sanitizer as for the program.
+        std::promise<void> handedOver;
         std::thread worker([&] {
             const auto self = std::this_thread::get_id();
             QElapsedTimer clock;
@@ -225,7 +230,9 @@ struct ReadOnWorker {
                 },
                 silence);
             milliseconds = clock.elapsed();
+            handedOver.set_value();
         });
+        handedOver.get_future().get();
         worker.join();
     }
     QByteArray joined() const { return pieces.join(); }
