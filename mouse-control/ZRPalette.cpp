@@ -543,8 +543,7 @@ void ZRPalette::decideShowing(bool preview, bool canRevert, const Rect& cocoaFra
 }
 
 void ZRPalette::keep() {
-    RunLoop::main().cancelPreviousPerformRequests(&m_controller, HideOverlaySelector, nullptr);
-    RunLoop::main().cancelPreviousPerformRequests(&m_controller, ZRHideOverlayRegardlessSelector, nullptr);
+    cancelPendingOverlayHides();
     if (m_overlayWindow)
         m_overlayWindow->setIgnoresMouseEvents(false);
 }
@@ -682,6 +681,45 @@ void ZRPalette::scheduleHide(double delay, bool waitsForMenus) {
             hideOverlay();
         },
         CommonRunLoopModes);
+}
+
+void ZRPalette::cancelPendingOverlayHides() {
+    RunLoop::main().cancelPreviousPerformRequests(&m_controller, HideOverlaySelector, nullptr);
+    RunLoop::main().cancelPreviousPerformRequests(&m_controller, ZRHideOverlayRegardlessSelector, nullptr);
+}
+
+bool ZRPalette::isPaletteWindowVisible() const {
+    return m_overlayWindow && m_overlayWindow->isVisible();
+}
+
+void ZRPalette::invalidatePaletteWindowShadowSoon() {
+    // Without a compositor the window is shaped to what it paints, which is the nearest this desktop has
+    // to a shadow that follows the window's shape.
+    RunLoop::main().performOnNextTurn([window = QPointer<ZROverlayWindow>(m_overlayWindow)] {
+        if (window && window->isVisible())
+            window->update();
+    });
+}
+
+namespace {
+
+void orderWindow(QWidget* window, bool front) {
+    if (!window)
+        return;
+    if (front)
+        orderFrontWithAlphaValue(window, 1.0, false);
+    else
+        window->hide();
+}
+
+} // namespace
+
+void ZRPalette::orderPaletteWindow(bool front) {
+    orderWindow(m_overlayWindow, front);
+}
+
+void ZRPalette::orderZoomButtonOverlayWindow(bool front) {
+    orderWindow(m_zoomButtonOverlayWindow, front);
 }
 
 bool ZRPalette::shouldHideOverlayForTappedMouseEvent(const TapEvent& event) {

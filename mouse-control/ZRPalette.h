@@ -2,6 +2,7 @@
 
 #include "actions/ZRPaletteHiding.h"
 #include "mouse-control/ZRMouseControlPalette.h"
+#include "mouse-control/ZRMouseControlPaletteWindows.h"
 #include "mouse-control/ZROverlayButtonDelegates.h"
 #include "mouse-control/ZROverlayGridInterface.h"
 #include "mouse-control/ZROverlayWindowDelegate.h"
@@ -37,6 +38,7 @@ struct ZRPaletteContentLayout;
 // their target. Main thread only.
 class ZRPalette : public QObject,
                   public ZRMouseControlPalette,
+                  public ZRMouseControlPaletteWindows,
                   public ZRPaletteHiding,
                   public ZROverlayWindowDelegate,
                   public ZROverlayButtonDragDirectionDelegate,
@@ -99,7 +101,19 @@ public:
     void hideOverlay();
     void hideOverlayRegardless() override;
     void hideOverlayRegardless(bool regardless);
-    void hideOverlayAfterDelay();
+    void hideOverlayAfterDelay() override;
+
+    // --- The windows as the settings reach them (ZRMouseControlPaletteWindows): the icon size's preview
+    // and the keys held to put the palette away
+
+    bool hasPaletteWindow() const override { return !m_overlayWindow.isNull(); }
+    bool hasZoomButtonOverlayWindow() const override { return !m_zoomButtonOverlayWindow.isNull(); }
+    bool isPaletteWindowVisible() const override;
+    void invalidatePaletteWindowShadowSoon() override;
+    // In front without a fade, or hidden; the window stays the palette's until it closes.
+    void orderPaletteWindow(bool front) override;
+    void orderZoomButtonOverlayWindow(bool front) override;
+    void cancelPendingOverlayHides() override;
 
     // --- State
 

@@ -4,6 +4,9 @@
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlKeyboardMenu.h"
 #include "mouse-control/ZRMouseEventTapCallback.h"
+#include "mouse-control/ZRPalette.h"
+#include "mouse-control/ZRTriggerUIElement.h"
+#include "mouse-control/ZRZoomButtonOverlayWindow.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "settings/ZRGeneralSettingsPopover.h"
 #include "settings/ZRSettingsRows.h"
@@ -25,6 +28,15 @@ namespace PopUp = ZRSettingsPopUp;
 using Controls = ZRGeneralSettingsControls;
 
 const QString WM = ZRSystemWindowSettings::WindowManagerDomain;
+
+// The modifier keys change as mouse control's tap tells of it.
+void post(ModifierFlags flags) {
+    TapEvent event;
+    event.type = TapEventType::FlagsChanged;
+    event.flags = flags;
+    NotificationCenter::defaultCenter().post(ZRModifierFlagsChangedNotification, nullptr,
+                                             ZRCGEventWrapper::wrapperForEvent(event));
+}
 
 // Every control of changeSetting, changed once from the settings of a new user: what it stores, whether it
 // asks mouse control to recompute its features, and what it has the desktop's preferences tool do.
@@ -606,13 +618,6 @@ TEST_F(GeneralSettingsTest, TheLineHeightDemoEndsAlsoWhenThePopoverClosedFirst) 
 TEST_F(GeneralSettingsTest, ModifierKeysOrderThePalettesWindowsOutAndIn) {
     FakePaletteWindows windows;
     controls().setPaletteWindows(&windows);
-    const auto post = [](ModifierFlags flags) {
-        TapEvent event;
-        event.type = TapEventType::FlagsChanged;
-        event.flags = flags;
-        NotificationCenter::defaultCenter().post(ZRModifierFlagsChangedNotification, nullptr,
-                                                 ZRCGEventWrapper::wrapperForEvent(event));
-    };
     // Nothing exists: nothing happens.
     post(ModifierFlag::Command);
     EXPECT_TRUE(windows.calls.isEmpty());
@@ -666,6 +671,44 @@ TEST_F(GeneralSettingsTest, ModifierKeysOrderThePalettesWindowsOutAndIn) {
     post(none);
     EXPECT_EQ(windows.calls, QStringList({"shadow", "shadow"}));
     controls().setPaletteWindows(nullptr);
+}
+
+// Mouse control's own palette answers the settings: a new icon size shows it beside the settings window's own
+// button for a moment, and Command held puts its windows away until it is let go.
+TEST_F(GeneralSettingsTest, ThePalettesOwnWindowsFollowTheIconSizeAndTheHoldKeys) {
+    ZRPalette& palette = mouseControl().ownPalette();
+    SimWindow& own =
+        desktop.addWindow(desktop.addOwnApplication(QStringLiteral("Skaf")), Rect(300, 350, 400, 300));
+    own.addStandardButtons();
+    QWidget* window = settings().preferencesWindow();
+    window->show();
+    QApplication::setActiveWindow(window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    slide(controls().mouseControlSizeSlider(), 40);
+    ASSERT_TRUE(palette.isPaletteWindowVisible()) << "the preview";
+    EXPECT_EQ(palette.currentTriggerUIElement()->frame(), Rect(348, 358, 12, 12));
+    RunLoop::main().advance(2);
+    EXPECT_FALSE(palette.hasPaletteWindow()) << "gone after the usual pause";
+
+    set(QStringLiteral("Mouse Controls: Zoom Button Behavior"), 1);
+    SimWindow& editor = desktop.addWindow(
+        desktop.addApplication(QStringLiteral("com.example.Editor"), "Editor"), Rect(600, 100, 600, 400));
+    editor.addStandardButtons();
+    TapEvent moved;
+    moved.type = TapEventType::MouseMoved;
+    moved.location = Point(654, 114);
+    desktop.movePointer(moved.location);
+    palette.processTappedMouseMovedEvent(ZRCGEventWrapper::wrapperForEvent(moved));
+    RunLoop::main().advance(0.2);
+    ASSERT_TRUE(palette.isPaletteWindowVisible());
+    ASSERT_TRUE(palette.zoomButtonOverlayWindow() && palette.zoomButtonOverlayWindow()->isVisible());
+    post(ModifierFlag::Command);
+    EXPECT_FALSE(palette.isPaletteWindowVisible());
+    EXPECT_FALSE(palette.zoomButtonOverlayWindow()->isVisible());
+    post(0);
+    EXPECT_TRUE(palette.isPaletteWindowVisible());
+    EXPECT_TRUE(palette.zoomButtonOverlayWindow()->isVisible());
+    palette.hideOverlayRegardless();
 }
 
 } // namespace
