@@ -28,6 +28,7 @@
 
 #include <QApplication>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -38,6 +39,7 @@ const QString AnimationKey = QString::fromUtf16(ZRAnimationUserDefaultName);
 const QString KeyboardControlsPreemptHotKeysKey = QStringLiteral("Keyboard Controls Preempt Hot Keys");
 const QString KeyboardMenuHotKeyIdentifier = QString::fromUtf16(ZRKeyboardMenuHotKeyIdentifier);
 const QString KeyboardControlsHotKeyIdentifier = QString::fromUtf16(ZRKeyboardControlsHotKeyIdentifier);
+const QString KeyboardControlsGridKey = QString::fromUtf16(ZRKeyboardControlsGridUserDefaultName);
 
 // The position under which a frame of no palette position is remembered, as the grids remember
 // theirs: the palette then marks none of its buttons as the window's current place.
@@ -73,6 +75,15 @@ int screenDirectionOfPosition(std::int64_t position) {
 bool isMove(std::int64_t type) {
     return type == ZRActionTypeMove || type == ZRActionTypeMoveConfined ||
            type == ZRActionTypeMoveToOtherDisplay;
+}
+
+// The "Dismiss After …" setting of the kind of action a key of the keyboard control panel performed.
+QString dismissUserDefaultNameForType(std::int64_t type) {
+    if (isMove(type) || type == ZRActionTypeMoveToEdgeOrCorner)
+        return QString::fromUtf16(ZRDismissAfterMovingUserDefaultName);
+    if (type == ZRActionTypeFill)
+        return QString::fromUtf16(ZRDismissAfterFillingUserDefaultName);
+    return QString::fromUtf16(ZRDismissAfterOtherUserDefaultName);
 }
 
 // The screen a generic layout is put on: that of the frontmost window, else the first.
@@ -149,10 +160,11 @@ bool ZRActionController::triggerAction(const std::shared_ptr<ZRAction>& action,
 bool ZRActionController::handleKeyDownEvent(const KeyEvent& event, bool& repeat) {
     if (event.type != KeyEventType::SystemDefined && boolSetting(KeyboardControlsPreemptHotKeysKey))
         return false;
+    m_performedKeyActionType = 0;
     const bool handled = triggerAction(nullptr, &event, true, &repeat, false, false);
     // A key handled here never reaches the keyboard control panel, yet the user is at work in it.
     if (handled && m_keyboardControlPanel && m_keyboardControlPanel->isActive())
-        m_keyboardControlPanel->scheduleAutoDeactivation();
+        finishPanelKey(*m_keyboardControlPanel);
     return handled;
 }
 
@@ -179,8 +191,12 @@ bool ZRActionController::triggerActionAtDepth(const std::shared_ptr<ZRAction>& a
             return triggerChain(action, updateChains, depth);
         return openKeyboardMenu(action, action.get(), nullptr, std::nullopt, repeat);
     }
-    if (type == ZRActionTypeLayout)
-        return restoreSnapshotForAction(*action);
+    if (type == ZRActionTypeLayout) {
+        const bool restored = restoreSnapshotForAction(*action);
+        if (restored)
+            m_performedKeyActionType = type;
+        return restored;
+    }
     if (!ZRActionTypeIsSingleWindow(type))
         return false;
 
@@ -190,6 +206,8 @@ bool ZRActionController::triggerActionAtDepth(const std::shared_ptr<ZRAction>& a
         AXElementsEqual(window, m_keyboardControlPanel->controlledWindow())) {
         m_lastKeyActionType = type;
         m_lastKeyActionWindow = window;
+        if (performed)
+            m_performedKeyActionType = type;
     }
     if (performed && repeat)
         *repeat = ZRActionTypeAllowsRepeat(type);
@@ -211,6 +229,18 @@ bool ZRActionController::triggerChain(const std::shared_ptr<ZRAction>& chain, bo
     for (const auto& member : members)
         triggered = triggerActionAtDepth(member, updateChains, nullptr, false, depth + 1) || triggered;
     return triggered;
+}
+
+void ZRActionController::openKeyboardControls() {
+    const AXElementRef window = ZRCopyFrontmostFocusedWindow();
+    // The grid holds the keys itself, so it stands in the panel's place; a window the panel could only
+    // show as out of reach still gets the panel, which says why.
+    if (boolSetting(KeyboardControlsGridKey) && m_fullSizeGrid && window && ZRWindowIsControllable(window)) {
+        performAction(*ZRActionDummy::dummyWithType(ZRActionTypeUseGrid), window, false);
+        return;
+    }
+    if (!m_keyboardControlPanel->activateForWindow(window))
+        beep();
 }
 
 bool ZRActionController::openKeyboardMenu(const std::shared_ptr<ZRAction>& control, const void* reference,
@@ -264,8 +294,7 @@ bool ZRActionController::triggerKeyDownEvent(const KeyEvent& event, bool updateC
             if (hotKey->identifier() == KeyboardMenuHotKeyIdentifier)
                 return openKeyboardMenu(nullptr, hotKey.get(), nullptr, std::nullopt, repeat);
             if (hotKey->identifier() == KeyboardControlsHotKeyIdentifier && m_keyboardControlPanel) {
-                if (!m_keyboardControlPanel->activateForWindow(ZRCopyFrontmostFocusedWindow()))
-                    beep();
+                openKeyboardControls();
                 return true;
             }
         }
@@ -617,26 +646,45 @@ void ZRActionController::keyboardControlPanelDidBecomeActive(ZRKeyboardControlPa
     }
 }
 
+const ZRKeyboardControlKeyMap& ZRActionController::keyboardControlKeyMap() const {
+    const auto types = ZRKeyboardControlKeyMap::chosenTypes(UserDefaults::standard());
+    if (types != m_keyMapTypes) {
+        m_keyMap = ZRKeyboardControlKeyMap(types);
+        m_keyMapTypes = types;
+    }
+    return m_keyMap;
+}
+
 bool ZRActionController::keyboardControlPanelShouldIgnoreEvent(ZRKeyboardControlPanelInterface& panel,
                                                                const KeyEvent& event) {
     const auto runKeyMap = [&] {
-        const ZRKeyboardControlKeyMap::Entry* entry = m_keyMap.entryForEvent(event);
+        const ZRKeyboardControlKeyMap::Entry* entry = keyboardControlKeyMap().entryForEvent(event);
         if (!entry)
             return false;
         if (!entry->action) {
             panel.setActive(false);
             return true;
         }
-        triggerAction(entry->action, nullptr, true, nullptr, false, false);
+        // The entry's map may be made again while its action runs.
+        const std::shared_ptr<ZRAction> action = entry->action;
+        triggerAction(action, nullptr, true, nullptr, false, false);
         return true;
     };
     const auto runHotKeys = [&] { return triggerAction(nullptr, &event, true, nullptr, false, false); };
 
+    m_performedKeyActionType = 0;
     const bool consumed = boolSetting(KeyboardControlsPreemptHotKeysKey) ? runKeyMap() || runHotKeys()
                                                                          : runHotKeys() || runKeyMap();
+    finishPanelKey(panel);
+    return consumed;
+}
+
+void ZRActionController::finishPanelKey(ZRKeyboardControlPanelInterface& panel) {
+    const std::int64_t performed = std::exchange(m_performedKeyActionType, 0);
+    if (performed && panel.isActive() && boolSetting(dismissUserDefaultNameForType(performed)))
+        panel.setActive(false);
     if (panel.isActive())
         panel.scheduleAutoDeactivation();
-    return consumed;
 }
 
 bool ZRActionController::keyboardControlPanelTriggerAction(ZRKeyboardControlPanelInterface& panel,

@@ -11,6 +11,7 @@
 
 #include <QHash>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,6 +31,13 @@ struct KeyEvent;
 
 // Frames are set with an animation while it is on.
 inline constexpr char16_t ZRAnimationUserDefaultName[] = u"Animation";
+// The keyboard control panel closes after one of its keys moved the window, filled the screen with it, or
+// ran any other action.
+inline constexpr char16_t ZRDismissAfterMovingUserDefaultName[] = u"Dismiss After Moving";
+inline constexpr char16_t ZRDismissAfterFillingUserDefaultName[] = u"Dismiss After Filling";
+inline constexpr char16_t ZRDismissAfterOtherUserDefaultName[] = u"Dismiss After Other";
+// The "Keyboard Controls" hot key opens the full-size grid on the frontmost window instead of the panel.
+inline constexpr char16_t ZRKeyboardControlsGridUserDefaultName[] = u"Keyboard Controls Grid";
 
 // The actions area of the main controller: triggering actions by themselves or by their hot keys,
 // performing them on the most relevant window (the window the keyboard control panel controls, else
@@ -120,13 +128,15 @@ public:
 
     // --- Keyboard control panel
 
-    const ZRKeyboardControlKeyMap& keyboardControlKeyMap() const { return m_keyMap; }
+    // The panel's keys as the "Key Control: …" settings have them now.
+    const ZRKeyboardControlKeyMap& keyboardControlKeyMap() const;
     // With "Keyboard Controls Preempt Hot Keys", the actions' global hot keys let go of their
     // registrations while the panel is open and take them again when it closes, those of actions that
     // are still in the store with the same hot key.
     void keyboardControlPanelDidBecomeActive(ZRKeyboardControlPanelInterface& panel, bool active) override;
     // The panel's keys and the hot keys (local ones included), in the order "Keyboard Controls Preempt
-    // Hot Keys" sets: the panel's keys first when it is on.
+    // Hot Keys" sets: the panel's keys first when it is on. A key that performed an action on the window
+    // closes the panel when the "Dismiss After …" setting of the action's kind is on.
     bool keyboardControlPanelShouldIgnoreEvent(ZRKeyboardControlPanelInterface& panel,
                                                const KeyEvent& event) override;
     bool keyboardControlPanelTriggerAction(ZRKeyboardControlPanelInterface& panel,
@@ -151,6 +161,12 @@ private:
     bool triggerChain(const std::shared_ptr<ZRAction>& chain, bool updateChains, int depth);
     bool triggerActionAtDepth(const std::shared_ptr<ZRAction>& action, bool updateChains, bool* repeat,
                               bool invertRaisingBehaviorViaShiftKey, int depth);
+    // The keyboard control panel over the frontmost window, or with "Keyboard Controls Grid" the
+    // full-size grid on it.
+    void openKeyboardControls();
+    // After a key the panel saw or the hot-key path took while it is open: the panel closes when the
+    // action the key performed asks for it, else its closing by itself waits again.
+    void finishPanelKey(ZRKeyboardControlPanelInterface& panel);
     bool openKeyboardMenu(const std::shared_ptr<ZRAction>& control, const void* reference,
                           const std::vector<std::shared_ptr<ZRAction>>* actions,
                           const std::optional<QString>& rootTitle, bool* repeat);
@@ -167,7 +183,9 @@ private:
     void subscribeToWorkspace();
 
     ZRFrameMemory m_frameMemory;
-    ZRKeyboardControlKeyMap m_keyMap;
+    // Made again when the settings choose other types.
+    mutable ZRKeyboardControlKeyMap m_keyMap;
+    mutable std::array<std::int64_t, 8> m_keyMapTypes{};
     std::function<void()> m_beep;
 
     ZRKeyboardMenuPresenter* m_keyboardMenu = nullptr;
@@ -183,6 +201,8 @@ private:
     // The type of the last action a key of the panel ran, and on which window.
     std::int64_t m_lastKeyActionType = 0;
     AXElementRef m_lastKeyActionWindow;
+    // The type of the action the key being handled performed on the panel's window; 0 for none.
+    std::int64_t m_performedKeyActionType = 0;
 
     std::vector<std::pair<std::uint64_t, Connection>> m_captures;
     std::uint64_t m_nextCapture = 0;

@@ -1,6 +1,7 @@
 #include "settings/ZRGeneralSettingsControls.h"
 
 #include "actions/ZRAction.h"
+#include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
 #include "actions/ZRKeyboardMenuPresenter.h"
 #include "mouse-control/ZRFocusWindow.h"
@@ -76,23 +77,15 @@ const QString AppleImmutableKey = QStringLiteral("Mouse Controls Trigger: Apple:
 const QString LineHeightKey = QString::fromUtf16(ZRKeyboardMenuLineHeightUserDefaultName);
 const QString CheatSheetKey = QStringLiteral("Show Cheat Sheet");
 const QString HideLogoKey = QStringLiteral("Hide Keyboard Controls Logo");
-const QString KeyboardGridKey = QStringLiteral("Keyboard Controls Grid");
+const QString KeyboardGridKey = QString::fromUtf16(ZRKeyboardControlsGridUserDefaultName);
 const QString FastTrackKey = QStringLiteral("Keyboard Controls Grid: Fast Track");
 const QString GridStartKey = QStringLiteral("Keyboard Controls Grid: Starting Position");
-const QString DismissAfterMovingKey = QStringLiteral("Dismiss After Moving");
-const QString DismissAfterFillingKey = QStringLiteral("Dismiss After Filling");
-const QString DismissAfterOtherKey = QStringLiteral("Dismiss After Other");
+const QString DismissAfterMovingKey = QString::fromUtf16(ZRDismissAfterMovingUserDefaultName);
+const QString DismissAfterFillingKey = QString::fromUtf16(ZRDismissAfterFillingUserDefaultName);
+const QString DismissAfterOtherKey = QString::fromUtf16(ZRDismissAfterOtherUserDefaultName);
 const QString ObtrusiveGeneralSettingsKey = QStringLiteral("Obtrusive General Settings");
 const QString SidebarHotKeyPriorityKey = QStringLiteral("Sidebar Hot Key Priority");
 const QString DebugLogKey = QStringLiteral("ZRDebugLog");
-
-// The keys of the key-control pop-ups, in the order of their outlets.
-const std::array<QString, 8> KeyActionKeys = {
-    QStringLiteral("Key Control: Arrow"),         QStringLiteral("Key Control: Arrow: Command"),
-    QStringLiteral("Key Control: Arrow: Option"), QStringLiteral("Key Control: Arrow: Control"),
-    QStringLiteral("Key Control: Return"),        QStringLiteral("Key Control: Space"),
-    QStringLiteral("Key Control: Tab"),           QStringLiteral("Key Control: Escape"),
-};
 
 // Held for the palette's modifier rules: Command or Control.
 constexpr ModifierFlags PaletteHoldKeys = ModifierFlag::Command | ModifierFlag::Control;
@@ -871,7 +864,7 @@ std::optional<QString>
 ZRGeneralSettingsControls::userDefaultNameForKeyActionSelector(const QObject* control) const {
     for (std::size_t i = 0; i < m_keyActionSelectors.size(); ++i)
         if (control && m_keyActionSelectors[i] == control)
-            return KeyActionKeys[i];
+            return ZRKeyboardControlKeyMap::userDefaultNames()[i];
     return std::nullopt;
 }
 

@@ -2,6 +2,7 @@
 #include "settings/ZRGeneralSettingsControls.h"
 
 #include "actions/ZRAction.h"
+#include "actions/ZRKeyboardControlKeyMap.h"
 #include "keyboard-control/ZRHotKeyContainerView.h"
 #include "keyboard-control/ZRHotKeyTextView.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
@@ -314,17 +315,8 @@ int ZRGeneralSettingsControls::placeControlsInPane(const ZRSettingsTabIdentifier
             auto* selector = new QComboBox;
             selector->setObjectName(QString::fromLatin1(names[i]));
             PopUp::addItem(selector, tr("Default"), 0);
-            static const std::vector<ZRActionType> arrowTypes = {ZRActionTypeMove,
-                                                                 ZRActionTypeMoveConfined,
-                                                                 ZRActionTypeMoveToEdgeOrCorner,
-                                                                 ZRActionTypeMoveToOtherDisplay,
-                                                                 ZRActionTypeGrow,
-                                                                 ZRActionTypeShrink,
-                                                                 ZRActionTypeHalf};
-            static const std::vector<ZRActionType> keyTypes = {
-                ZRActionTypeFill,   ZRActionTypeCenter,    ZRActionTypeCenterGeometrically,
-                ZRActionTypeRevert, ZRActionTypeZoomToFit, ZRActionTypeUseGrid};
-            const std::vector<ZRActionType>& types = arrows ? arrowTypes : keyTypes;
+            const std::vector<ZRActionType>& types = arrows ? ZRKeyboardControlKeyMap::arrowKeyActionTypes()
+                                                            : ZRKeyboardControlKeyMap::otherKeyActionTypes();
             for (const ZRActionType type : types) {
                 // The variants read as their kind here; their suffix comes with the icons.
                 const ZRActionType named = type == ZRActionTypeMoveConfined          ? ZRActionTypeMove

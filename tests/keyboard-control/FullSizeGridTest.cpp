@@ -11,6 +11,7 @@
 #include "actions/ZRActionType.h"
 #include "keyboard-control/ZRFullSizeGridOverlayWindow.h"
 #include "keyboard-control/ZRFullSizeOverlayGrid.h"
+#include "keyboard-control/ZRKeyboardControlPanel.h"
 #include "keyboard-control/ZRKeyboardController.h"
 #include "mouse-control/ZRMouseController.h"
 #include "mouse-control/ZROverlayWindow.h"
@@ -306,6 +307,48 @@ TEST_F(FullSizeGridTest, ReturnEnterAndSpacePlaceTheWindowOnceAndCloseTheGrid) {
             last, position, ZRCopyFrontmostFocusedWindow()));
         EXPECT_EQ(position, 1001);
     }
+    EXPECT_EQ(beeps, 0);
+}
+
+// "Keyboard Controls Grid": the keyboard controls' hot key opens the grid on the frontmost window in the
+// panel's place, starting where "Keyboard Controls Grid: Starting Position" says; a window the panel could
+// only show as out of reach, or the setting off, gets the panel.
+TEST_F(FullSizeGridTest, WithKeyboardControlsGridTheKeyboardControlsHotKeyOpensTheGrid) {
+    constexpr KeyCode KeyboardControlsKey = Key::K;
+    set(QStringLiteral("Keyboard Controls"),
+        QVariantMap{{QStringLiteral("Key Code"), KeyboardControlsKey},
+                    {QStringLiteral("Modifier Flags"), qint64(HotKeyFlags)}});
+    set(QStringLiteral("Keyboard Controls Grid"), true);
+    set(ZROverlayGrid::StartingPositionKey, qint64(2));
+    launch();
+    const ZRKeyboardControlPanel& keyboardControls =
+        ZRMainController::mainController().area<ZRKeyboardController>()->keyboardControlPanel();
+
+    desktop.movePointer(Point(600, 700));
+    press(KeyboardControlsKey, HotKeyFlags);
+    ASSERT_TRUE(panel() && panel()->isActive());
+    EXPECT_FALSE(keyboardControls.isActive());
+    EXPECT_TRUE(panel()->assumeKeyboardInteraction());
+    EXPECT_EQ(grid(0).hoverCoordinates(), ZRGridCoordinatesMake(2, 0)) << "the cell nearest the mouse";
+    EXPECT_EQ(keyboardHolder(), panel()->winId());
+    press(Key::Return);
+    EXPECT_TRUE(closedAndFree());
+    EXPECT_EQ(windowFrame(), Rect(500, 375, 250, 375));
+
+    window->setFullScreen(true);
+    press(KeyboardControlsKey, HotKeyFlags);
+    EXPECT_TRUE(keyboardControls.isActive());
+    EXPECT_FALSE(keyboardControls.controlledWindow()) << "the panel says why";
+    EXPECT_FALSE(panel()->isActive());
+    press(Key::Escape);
+    window->setFullScreen(false);
+
+    set(QStringLiteral("Keyboard Controls Grid"), false);
+    press(KeyboardControlsKey, HotKeyFlags);
+    EXPECT_TRUE(keyboardControls.isActive());
+    EXPECT_FALSE(panel()->isActive());
+    press(Key::Escape);
+    EXPECT_FALSE(keyboardControls.isActive());
     EXPECT_EQ(beeps, 0);
 }
 

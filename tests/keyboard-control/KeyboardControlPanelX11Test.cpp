@@ -98,6 +98,83 @@ TEST_F(KeyboardControlPanelX11Test, TheHotKeyShowsThePanelOverTheXtermWhoseKeysT
     EXPECT_EQ(xtermFrame(), moved) << "closed, the local hot key is gone again";
 }
 
+// The Keyboard pane's choices as the keys meet them: Control with an arrow takes that half of the monitor,
+// Return fills it and, with "Dismiss After Filling", closes the panel and gives the keys back.
+TEST_F(KeyboardControlPanelX11Test, TheKeyboardPanesChoicesSetWhatTheKeysDo) {
+    ASSERT_TRUE(startSkaf(QStringLiteral("<key>Key Control: Arrow: Control</key><integer>12</integer>"
+                                         "<key>Key Control: Return</key><integer>11</integer>"
+                                         "<key>Dismiss After Filling</key><true/>")));
+    ASSERT_TRUE(openPanel());
+    input->key(Key::Control, true);
+    press(Key::LeftArrow);
+    EXPECT_TRUE(waitUntil([&] {
+        const Rect frame = xtermFrame();
+        return std::abs(frame.x() - RightMonitor.x()) <= Slack &&
+               std::abs(frame.width() - RightMonitor.width() / 2) <= Slack &&
+               std::abs(frame.height() - RightMonitor.height()) <= Slack;
+    })) << "the left half of its monitor";
+    input->key(Key::Control, false);
+    EXPECT_TRUE(panelShows());
+
+    press(Key::Return);
+    EXPECT_TRUE(waitUntil([&] { return std::abs(xtermFrame().width() - RightMonitor.width()) <= Slack; }))
+        << "the whole monitor";
+    EXPECT_TRUE(goneAndKeysFree()) << "closed after filling";
+}
+
+// "Show a grid": the hot key shows the full-size grid in the panel's place, starting at the top-left cell of
+// the xterm's monitor; an arrow and Return put the xterm in the next cell and give the keys back.
+TEST_F(KeyboardControlPanelX11Test, WithAGridTheHotKeyOpensTheFullSizeGridInstead) {
+    ASSERT_TRUE(startSkaf(QStringLiteral("<key>Keyboard Controls Grid</key><true/>"
+                                         "<key>Mouse Controls Grid: Columns</key><integer>4</integer>"
+                                         "<key>Mouse Controls Grid: Rows</key><integer>2</integer>")));
+    activateXterm();
+    bool opened = false;
+    for (int attempt = 0; attempt < 10 && !opened; ++attempt)
+        opened = pressHotKey(
+            PanelKey, [&] { return !keysAreFree(); }, 1000);
+    ASSERT_TRUE(opened) << "the grid holds the keyboard";
+    EXPECT_FALSE(panelShows());
+    processEvents(300);
+    saveScreenshot(
+        screenPixels(QRect(int(RightMonitor.x()), 0, int(RightMonitor.width()), int(RightMonitor.height()))),
+        QStringLiteral("keyboard-controls-grid-x11"));
+
+    press(Key::RightArrow);
+    press(Key::Return);
+    // The monitor stands upright, so the grid's four columns and two rows swap.
+    const Rect cell{RightMonitor.x() + RightMonitor.width() / 2, 0, RightMonitor.width() / 2,
+                    RightMonitor.height() / 4};
+    EXPECT_TRUE(waitUntil([&] {
+        const Rect frame = xtermFrame();
+        return std::abs(frame.x() - cell.x()) <= Slack && std::abs(frame.y() - cell.y()) <= Slack &&
+               std::abs(frame.width() - cell.width()) <= Slack &&
+               std::abs(frame.height() - cell.height()) <= Slack;
+    })) << "the second cell of the top row: "
+        << ::testing::PrintToString(xtermFrame());
+    EXPECT_TRUE(waitUntil([&] { return keysAreFree(); }));
+}
+
+// An arrow takes a full-screen xterm out of full screen before it moves it; the panel, above every window
+// and holding the keyboard, stays through it and takes the next key.
+TEST_F(KeyboardControlPanelX11Test, AWindowLeavingFullScreenKeepsThePanelAndItsKeys) {
+    ASSERT_TRUE(startSkaf(QStringLiteral("<key>Control Full Screen Windows</key><true/>")));
+    run("wmctrl", {"-i", "-r", QString::number(xterm->window()), "-b", "add,fullscreen"});
+    ASSERT_TRUE(waitUntil([&] { return xtermFrame().width() >= RightMonitor.width(); }));
+    ASSERT_TRUE(openPanel());
+    press(Key::DownArrow);
+    EXPECT_TRUE(waitUntil([&] { return xtermFrame().width() < RightMonitor.width(); }))
+        << "out of full screen";
+    processEvents(500);
+    EXPECT_TRUE(panelShows());
+    EXPECT_FALSE(keysAreFree()) << "the panel still holds the keyboard";
+    const Rect before = xtermFrame();
+    press(Key::LeftArrow);
+    EXPECT_TRUE(waitUntil([&] { return xtermFrame().x() < before.x(); })) << "the next key moves it";
+    press(Key::Escape);
+    EXPECT_TRUE(goneAndKeysFree());
+}
+
 TEST_F(KeyboardControlPanelX11Test, WithACompositorTheMaterialIsTranslucent) {
     auto compositor = Compositor::start();
     ASSERT_TRUE(compositor);

@@ -3,9 +3,11 @@
 // key the program's hot-key path takes still keeps it open; and pictures of it as the user sees it, kept in
 // build/screenshots.
 #include "KeyboardControlPanelTestSupport.h"
+#include "Printers.h"
 #include "ScreenPixels.h"
 
 #include "actions/ZRAction.h"
+#include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
 #include "keyboard-control/ZRKeyboardController.h"
 #include "shell/ZRMainController.h"
@@ -114,6 +116,133 @@ TEST_F(KeyboardControlsOfTheProgramTest, AFullScreenWindowThatMayNotBeControlled
     EXPECT_TRUE(panel->keyboardControlDescriptions().empty());
     RunLoop::main().advance(1.1);
     EXPECT_FALSE(panel->isActive()) << "a second without a window";
+}
+
+// The "Key Control: …" settings of the Keyboard pane: each key does what its selector chose, in the
+// arrow's direction; 0, or a type the key cannot take, keeps the built-in key.
+TEST_F(KeyboardControlsOfTheProgramTest, TheKeySelectorsChooseWhatTheKeysDoToTheWindow) {
+    const Rect usable{0, 25, 1440, 875}; // Quartz
+    using Check = std::function<bool(const Rect& frame)>;
+    const Check unmoved = [](const Rect& f) { return f == WindowFrame; };
+    const Check movedRight = [](const Rect& f) {
+        return f.x() > WindowFrame.x() && f.size == WindowFrame.size;
+    };
+    const Check movedDown = [](const Rect& f) {
+        return f.y() > WindowFrame.y() && f.size == WindowFrame.size;
+    };
+    const Check grownRight = [](const Rect& f) {
+        return f.x() == WindowFrame.x() && f.width() > WindowFrame.width();
+    };
+    const Check shrunk = [](const Rect& f) { return f.width() < WindowFrame.width(); };
+    const Check leftHalf = [&](const Rect& f) {
+        return f.x() == usable.x() && std::abs(f.width() - usable.width() / 2) <= 1 &&
+               f.height() == usable.height();
+    };
+    const Check topHalf = [&](const Rect& f) {
+        return f.y() == usable.y() && std::abs(f.height() - usable.height() / 2) <= 1 &&
+               f.width() == usable.width();
+    };
+    const Check atRightEdge = [&](const Rect& f) {
+        return std::abs(f.maxX() - usable.maxX()) <= 1 && f.y() == WindowFrame.y();
+    };
+    const Check filled = [&](const Rect& f) { return f == usable; };
+    const Check centred = [](const Rect& f) { return std::abs(f.midX() - Screen.midX()) <= 1; };
+
+    struct Case {
+        const char* key;
+        qint64 type;
+        KeyCode press;
+        ModifierFlags modifiers;
+        Check frame;
+        bool staysOpen;
+    };
+    const Case cases[] = {
+        {"Key Control: Arrow", 0, Key::RightArrow, 0, movedRight, true},
+        {"Key Control: Arrow", ZRActionTypeGrow, Key::RightArrow, 0, grownRight, true},
+        {"Key Control: Arrow", ZRActionTypeHalf, Key::LeftArrow, 0, leftHalf, true},
+        {"Key Control: Arrow", ZRActionTypeMoveToEdgeOrCorner, Key::RightArrow, 0, atRightEdge, true},
+        {"Key Control: Arrow", ZRActionTypeFill, Key::RightArrow, 0, movedRight, true}, // not offered
+        {"Key Control: Arrow: Command", 0, Key::RightArrow, ModifierFlag::Command, unmoved, true},
+        {"Key Control: Arrow: Command", ZRActionTypeShrink, Key::RightArrow, ModifierFlag::Command, shrunk,
+         true},
+        {"Key Control: Arrow: Option", ZRActionTypeMove, Key::DownArrow, ModifierFlag::Option, movedDown,
+         true},
+        {"Key Control: Arrow: Control", ZRActionTypeHalf, Key::UpArrow, ModifierFlag::Control, topHalf, true},
+        {"Key Control: Return", 0, Key::Return, 0, unmoved, false},
+        {"Key Control: Return", ZRActionTypeFill, Key::Return, 0, filled, true},
+        {"Key Control: Space", 0, Key::Space, 0, unmoved, true},
+        {"Key Control: Space", ZRActionTypeCenterGeometrically, Key::Space, 0, centred, true},
+        {"Key Control: Tab", ZRActionTypeZoomToFit, Key::Tab, 0, filled, true},
+        {"Key Control: Escape", ZRActionTypeCenter, Key::Escape, 0, centred, true},
+        {"Key Control: Escape", ZRActionTypeLayout, Key::Escape, 0, unmoved, false}, // not offered
+    };
+    for (const Case& c : cases) {
+        const QString what = QStringLiteral("%1 = %2").arg(QLatin1String(c.key)).arg(c.type);
+        SCOPED_TRACE(what.toStdString());
+        editor->setFrame(WindowFrame);
+        set(QLatin1String(c.key), c.type);
+        openPanel();
+        ASSERT_TRUE(panel->isActive());
+        press(c.press, c.modifiers);
+        EXPECT_TRUE(c.frame(editor->frame())) << ::testing::PrintToString(editor->frame());
+        EXPECT_EQ(panel->isActive(), c.staysOpen);
+        panel->setActive(false);
+        set(QLatin1String(c.key), 0);
+    }
+    EXPECT_TRUE(
+        logged(QStringLiteral("cannot give keyboard controls action type 11 of \"Key Control: Arrow\"")));
+
+    // Shift keeps the arrows' other display whatever the plain arrows do, and the cheat sheet lists the
+    // keys as chosen.
+    set(QStringLiteral("Key Control: Arrow"), qint64(ZRActionTypeGrow));
+    const auto& map = ZRMainController::mainController().actions().keyboardControlKeyMap();
+    KeyEvent shiftRight;
+    shiftRight.type = KeyEventType::KeyDown;
+    shiftRight.keyCode = Key::RightArrow;
+    shiftRight.modifierFlags = ModifierFlag::Shift;
+    ASSERT_TRUE(map.entryForEvent(shiftRight));
+    EXPECT_EQ(map.entryForEvent(shiftRight)->action->actionType(), ZRActionTypeMoveToOtherDisplay);
+    const auto rows = ZRMainController::mainController().cheatSheetDescriptions();
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
+                            [](const auto& row) { return row.action == std::optional(ZRActionTypeGrow); }),
+              4);
+}
+
+// "Dismiss After Moving", "… Filling" and "… Other": the panel closes after a key that performed an action
+// of that kind on its window, the key map's and the hot keys' alike; a key that did nothing keeps it.
+TEST_F(KeyboardControlsOfTheProgramTest, TheDismissSettingsCloseThePanelAfterTheirKindOfAction) {
+    set(QStringLiteral("Key Control: Return"), qint64(ZRActionTypeFill));
+    struct Case {
+        const char* setting;
+        KeyCode press;
+        ModifierFlags modifiers;
+        bool closes;
+    };
+    const Case cases[] = {
+        {"Dismiss After Moving", Key::RightArrow, 0, true},
+        {"Dismiss After Moving", Key::Return, 0, false},
+        {"Dismiss After Filling", Key::Return, 0, true},
+        {"Dismiss After Filling", Key::F, HotKeyModifiers, true}, // the fill action's hot key
+        {"Dismiss After Filling", Key::C, 0, false},
+        {"Dismiss After Other", Key::C, 0, true}, // the centre action's local hot key
+        {"Dismiss After Other", Key::RightArrow, 0, false},
+        {"Dismiss After Other", Key::Space, 0, false}, // no action on Space
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.setting) + " " + std::to_string(c.press));
+        editor->setFrame(WindowFrame);
+        set(QLatin1String(c.setting), true);
+        openPanel();
+        ASSERT_TRUE(panel->isActive());
+        press(c.press, c.modifiers);
+        EXPECT_NE(panel->isActive(), c.closes);
+        if (c.closes) {
+            EXPECT_EQ(keyboardHolder(), 0u);
+            EXPECT_EQ(ZRFocusWindow::defaultFocusWindow().activeCounter(), 0);
+        }
+        panel->setActive(false);
+        set(QLatin1String(c.setting), false);
+    }
 }
 
 // --- Pictures
