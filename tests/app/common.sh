@@ -136,3 +136,28 @@ except (OSError, plistlib.InvalidFileException):
 print('' if value is None else value)
 PYTHON
 }
+
+# A window's maximise button, as "x,y", from its frame as openbox draws it (the layout "NLIMC", paddings 3
+# and 2).
+zoom_button() {
+    local x y w extents left right top
+    read -r x y w <<<"$(frame_of "$1")"
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+    read -r left right top _ <<<"$extents"
+    local title=$((top - 2 * left)) size gap=4 max_x
+    size=$((title - 6))
+    max_x=$((x + w + right - left))
+    echo "$((max_x - gap - size - gap - size / 2)),$((y - top + left + 3 + size / 2))"
+}
+pointer_at() { xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1,\2/'; }
+# Glides there as a hand does, from wherever the pointer is.
+glide_to() {
+    local x y tx ty
+    IFS=, read -r x y <<<"$(pointer_at)"
+    IFS=, read -r tx ty <<<"$1"
+    glide $((tx - x)) $((ty - y)) 20
+    xdotool mousemove_relative -- $(((tx - x) % 20)) $(((ty - y) % 20))
+}
+palette_window() { xdotool search --onlyvisible --name '^Palette$' 2>/dev/null | head -n 1; }
+palette_shown() { [ -n "$(palette_window)" ]; }
+palette_gone() { [ -z "$(palette_window)" ]; }
