@@ -3,11 +3,7 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
-#include "actions/ZRActionSourceListRow.h"
-#include "actions/ZRPaletteHiding.h"
-#include "actions/ZRPaletteItemButtonInterface.h"
 #include "keyboard-control/KeyEvent.h"
-#include "keyboard-control/MenuItemKeyEquivalents.h"
 #include "keyboard-control/ZRHotKey.h"
 #include "keyboard-control/ZRHotKeyContainerView.h"
 #include "keyboard-control/ZRHotKeyHandlerApplication.h"
@@ -19,20 +15,16 @@
 #include "platform/foundation/UserDefaults.h"
 #include "shell/ZRAboutPanelManager.h"
 #include "shell/ZRApplicationMode.h"
-#include "shell/ZRMenuOpeningControl.h"
 #include "shell/ZRProcessFlags.h"
 #include "shell/ZRShellAlerts.h"
 #include "shell/ZRShellDefaults.h"
-#include "shell/ZRSidebarMenuTarget.h"
+#include "shell/ZRShellMenus.h"
 #include "shell/ZRStatusItemController.h"
-#include "toolkit/Appearance.h"
-#include "toolkit/ImageExtensions.h"
 #include "toolkit/KeyStrings.h"
 #include "toolkit/ZRLog.h"
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QWidget>
 #include <algorithm>
 
@@ -50,52 +42,6 @@ constexpr double DefaultAccessibilityTimeout = 1.0;
 
 const QString KeyboardMenuHotKeyIdentifier = QString::fromUtf16(ZRKeyboardMenuHotKeyIdentifier);
 const QString KeyboardControlsHotKeyIdentifier = QString::fromUtf16(ZRKeyboardControlsHotKeyIdentifier);
-
-// The types the sidebar's add menu offers, in its order; 0 stands for a separator between groups.
-constexpr ZRActionType AddMenuTypes[] = {
-    ZRActionTypeMoveAndResize,
-    ZRActionTypeFill,
-    ZRActionTypeHalf,
-    ZRActionTypeQuarter,
-    ZRActionTypeCenter,
-    ZRActionTypeMove,
-    ZRActionTypeMoveToEdgeOrCorner,
-    ZRActionTypeMoveToOtherDisplay,
-    ZRActionTypeResize,
-    ZRActionTypeGrow,
-    ZRActionTypeShrink,
-    ZRActionTypeZoomToFit,
-    ZRActionTypeUseGrid,
-    ZRActionTypeRevert,
-    ZRActionTypeSeparator,
-    ZRActionTypeLayout,
-    ZRActionTypeFolder,
-};
-// The types of the add menu's last group, which add structure rather than act.
-constexpr ZRActionType AddMenuStructureTypes[] = {ZRActionTypeSeparator, ZRActionTypeMenuHeader};
-
-QColor menuIconColor(bool invertForDarkMode) {
-    if (invertForDarkMode && ZRIsDarkInterfaceStyleEnabled())
-        return Qt::white;
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return QGuiApplication::palette().color(QPalette::Text);
-    return Qt::black;
-}
-
-// Menus are rebuilt in place; their submenus are their children.
-void clearMenu(QMenu* menu) {
-    menu->clear();
-    const auto submenus = menu->findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
-    for (QMenu* submenu : submenus)
-        delete submenu;
-}
-
-template <class T> T* enclosingWidgetOfType(QWidget* widget) {
-    for (; widget; widget = widget->isWindow() ? nullptr : widget->parentWidget())
-        if (auto* found = dynamic_cast<T*>(widget))
-            return found;
-    return nullptr;
-}
 
 } // namespace
 
@@ -127,7 +73,7 @@ void ZRMainController::destroyMainController() {
 }
 
 ZRMainController::ZRMainController()
-    : m_actions(std::make_unique<ZRActionController>()),
+    : m_actions(std::make_unique<ZRActionController>()), m_menus(std::make_unique<ZRShellMenus>(*this)),
       m_statusItemController(
           std::make_unique<ZRStatusItemController>([this](QMenu* menu) { menuNeedsUpdate(menu); })),
       m_alerts(ZRShellAlerts::standardAlerts()) {
@@ -376,91 +322,12 @@ void ZRMainController::updateStatusItem() {
 }
 
 void ZRMainController::menuNeedsUpdate(QMenu* menu) {
-    if (!menu)
-        menu = m_statusItemController->menu();
-    clearMenu(menu);
-    populateMenu(menu, nullptr, false, true, false);
-    addCheatSheet(menu);
-    for (const auto& area : m_areas)
-        area->populateStatusMenu(menu);
-    populateMenu(menu, nullptr, true, false, false);
+    m_menus->menuNeedsUpdate(menu);
 }
 
 void ZRMainController::populateMenu(QMenu* menu, const std::shared_ptr<ZRAction>& context,
                                     bool includeMetaItems, bool includeActions, bool invertIconsForDarkMode) {
-    if (!menu)
-        return;
-    if (includeActions) {
-        std::vector<std::shared_ptr<ZRAction>> actions;
-        if (context) {
-            menu->addSection(context->displayNameWithSuffixes());
-            if (context->actionType() == ZRActionTypeFolder && !context->chain())
-                actions = context->children();
-            else
-                actions = {context};
-        } else if (m_actionStoreLoaded) {
-            actions = ZRActionManager::actionManager().topLevelActions();
-        }
-        if (!actions.empty()) {
-            addActionItems(menu, actions, invertIconsForDarkMode);
-            menu->addSeparator();
-        }
-    }
-    if (!includeMetaItems)
-        return;
-    if (!menu->isEmpty() && !menu->actions().constLast()->isSeparator())
-        menu->addSeparator();
-    const bool hasSettingsWindow = std::any_of(m_areas.begin(), m_areas.end(),
-                                               [](const auto& area) { return area->hasSettingsWindow(); });
-    if (hasSettingsWindow) {
-        menu->addAction(QObject::tr("Settings..."), this, [this] {
-            for (const auto& area : m_areas)
-                if (area->showSettingsWindow())
-                    return;
-        });
-    }
-    menu->addAction(QObject::tr("About Skaf"), this,
-                    [this] { ZRAboutPanelManager::aboutPanelManager().orderFrontStandardAboutPanel(this); });
-    menu->addSeparator();
-    menu->addAction(QObject::tr("Quit Skaf"), this, [this] { terminate(); });
-}
-
-void ZRMainController::addActionItems(QMenu* menu, const std::vector<std::shared_ptr<ZRAction>>& actions,
-                                      bool invertIcons) {
-    const QColor iconColor = menuIconColor(invertIcons);
-    for (const auto& action : actions) {
-        switch (action->actionType()) {
-        case ZRActionTypeSeparator:
-            menu->addSeparator();
-            continue;
-        case ZRActionTypeMenuHeader:
-            menu->addSection(action->displayNameWithSuffixes());
-            continue;
-        default:
-            break;
-        }
-        const QIcon icon(QPixmap::fromImage(tintedImage(action->menuTemplateIcon(), iconColor)));
-        if (action->actionType() == ZRActionTypeFolder && !action->chain()) {
-            auto* submenu = new QMenu(action->displayNameWithSuffixes(), menu);
-            submenu->setIcon(icon);
-            addActionItems(submenu, action->children(), invertIcons);
-            menu->addMenu(submenu);
-            continue;
-        }
-        QAction* item = menu->addAction(icon, action->displayNameWithSuffixes());
-        if (const auto hotKey = action->hotKey())
-            setKeyEquivalentFromHotKey(item, *hotKey);
-        connect(item, &QAction::triggered, this,
-                [this, weak = std::weak_ptr<ZRAction>(action)] { triggerActionFromMenu(weak); });
-    }
-}
-
-void ZRMainController::triggerActionFromMenu(const std::weak_ptr<ZRAction>& action) {
-    // The menu closes first, so the window the action works on is in front again.
-    RunLoop::main().performOnNextTurn([self = QPointer<ZRMainController>(this), action] {
-        if (const auto strong = action.lock(); strong && self)
-            self->m_actions->triggerAction(strong, nullptr, true, nullptr, false, false);
-    });
+    m_menus->populateMenu(menu, context, includeMetaItems, includeActions, invertIconsForDarkMode);
 }
 
 std::vector<ZRKeyboardControlDescription> ZRMainController::cheatSheetDescriptions() const {
@@ -499,152 +366,28 @@ std::vector<ZRKeyboardControlDescription> ZRMainController::cheatSheetDescriptio
     return rows;
 }
 
-void ZRMainController::addCheatSheet(QMenu* menu) {
-    const auto rows = cheatSheetDescriptions();
-    if (rows.empty())
-        return;
-    auto* cheatSheet = new QMenu(QObject::tr("Cheat Sheet"), menu);
-    const QColor iconColor = menuIconColor(false);
-    for (const auto& row : rows) {
-        if (!row.actionName) {
-            cheatSheet->addSeparator();
-            continue;
-        }
-        // A tab puts the keys in the menu's shortcut column without making them a shortcut of ours.
-        QAction* item = cheatSheet->addAction(*row.actionName + u'\t' + row.keyboardShortcut);
-        if (row.customControl)
-            item->setIcon(QPixmap::fromImage(tintedImage(row.customControl->menuTemplateIcon(), iconColor)));
-        item->setEnabled(false);
-    }
-    menu->addMenu(cheatSheet);
-    menu->addSeparator();
-}
-
 QMenu* ZRMainController::menuForOverlayButton(QWidget* button) {
-    if (!m_actionStoreLoaded || ZRActionManager::actionManager().topLevelActions().empty())
-        return nullptr;
-    auto* menu = new QMenu(button);
-    addActionItems(menu, ZRActionManager::actionManager().topLevelActions(), true);
-    return menu;
+    return m_menus->menuForOverlayButton(button);
 }
 
 QMenu* ZRMainController::contextMenuForOverlayHitView(QWidget* view) {
-    if (enclosingWidgetOfType<ZRMenuOpeningControl>(view) ||
-        enclosingWidgetOfType<ZRPaletteItemButtonInterface>(view))
-        return nullptr;
-    auto* menu = new QMenu(view);
-    menuNeedsUpdate(menu);
-    return menu;
+    return m_menus->contextMenuForOverlayHitView(view);
 }
 
 QMenu* ZRMainController::menuForPaletteItemButton(QWidget* button) {
-    auto* item = enclosingWidgetOfType<ZRPaletteItemButtonInterface>(button);
-    const auto action = item ? item->paletteAction() : nullptr;
-    if (!action)
-        return nullptr;
-    auto* menu = new QMenu(button);
-    const bool fullyInvertedDarkLook = ZRIsDarkInterfaceStyleEnabled();
-    populateMenu(menu, action, false, true, fullyInvertedDarkLook);
-    if (menu->isEmpty()) {
-        delete menu;
-        return nullptr;
-    }
-    RunLoop::main().performOnNextTurn([self = QPointer<ZRMainController>(this)] {
-        if (!self)
-            return;
-        for (const auto& area : self->m_areas)
-            if (auto* palette = dynamic_cast<ZRPaletteHiding*>(area.get()))
-                palette->hideOverlayRegardless();
-    });
-    return menu;
+    return m_menus->menuForPaletteItemButton(button);
 }
 
 QMenu* ZRMainController::sourceListContextMenuForItem(const ZRActionSourceListRow* row) {
-    const auto action = row ? row->action() : nullptr;
-    if (!action || !m_sidebarMenuTarget)
-        return nullptr;
-    auto* menu = new QMenu;
-    const auto addCommand = [this, menu, row](const QString& title, ZRSidebarCommand command) {
-        menu->addAction(title, this, [this, command, row] {
-            if (m_sidebarMenuTarget)
-                m_sidebarMenuTarget->performSidebarCommand(command, row);
-        });
-    };
-    if (action->acceptsUserDefinedName())
-        addCommand(QObject::tr("Rename"), ZRSidebarCommand::Rename);
-    addCommand(QObject::tr("Duplicate"), ZRSidebarCommand::Duplicate);
-    addCommand(QObject::tr("Copy"), ZRSidebarCommand::Copy);
-    addCommand(QObject::tr("Wrap in Folder"), ZRSidebarCommand::WrapInFolder);
-    if (action->actionType() == ZRActionTypeLayout)
-        addCommand(QObject::tr("Extract Move and Resize Actions"),
-                   ZRSidebarCommand::ExtractMoveAndResizeActions);
-    menu->addSeparator();
-    addCommand(QObject::tr("Export..."), ZRSidebarCommand::Export);
-    addCommand(QObject::tr("Export Icon..."), ZRSidebarCommand::ExportIcon);
-    menu->addSeparator();
-    addCommand(QObject::tr("Delete"), ZRSidebarCommand::Delete);
-    return menu;
+    return m_menus->sourceListContextMenuForItem(row);
 }
 
 void ZRMainController::populateAddMenu(QMenu* menu) {
-    if (!menu)
-        return;
-    clearMenu(menu);
-    // The menu hangs from the settings window and takes its style.
-    const QColor iconColor = menu->palette().color(QPalette::Text);
-    const auto addTypeItem = [&](ZRActionType type, const QVariantMap* record) {
-        QString title;
-        const QImage icon = ZRActionDummy::genericMenuTemplateIconForActionType(type, record, &title);
-        // A deleted action comes back under the name it had.
-        if (record)
-            if (const auto dummy = ZRActionDummy::actionWithDictionaryRepresentation(record))
-                title = dummy->displayNameWithSuffixes();
-        QAction* item = menu->addAction(QPixmap::fromImage(tintedImage(icon, iconColor)), title);
-        item->setProperty(ZRAddMenuActionTypeProperty, QVariant::fromValue(static_cast<qint64>(type)));
-        if (record)
-            item->setData(*record);
-        connect(item, &QAction::triggered, this, [this, item] {
-            if (m_sidebarMenuTarget)
-                m_sidebarMenuTarget->addActionViaMenuItem(item);
-        });
-        item->setEnabled(m_sidebarMenuTarget != nullptr);
-    };
-    for (ZRActionType type : AddMenuTypes) {
-        if (type == ZRActionTypeSeparator)
-            menu->addSeparator();
-        else
-            addTypeItem(type, nullptr);
-    }
-    menu->addSeparator();
-    for (ZRActionType type : AddMenuStructureTypes)
-        addTypeItem(type, nullptr);
+    m_menus->populateAddMenu(menu);
+}
 
-    if (!m_sidebarMenuTarget)
-        return;
-    const QVariantList deleted = m_sidebarMenuTarget->deletedDictionaryRepresentations();
-    if (!deleted.isEmpty()) {
-        menu->addSection(QObject::tr("Recently Deleted"));
-        for (const QVariant& value : deleted) {
-            const QVariantMap record = value.toMap();
-            bool known = false;
-            const qint64 type = record.value(ZRActionKey::Action).toLongLong(&known);
-            if (known && ZRActionTypeIsKnown(type))
-                addTypeItem(static_cast<ZRActionType>(type), &record);
-        }
-    }
-    menu->addSeparator();
-    QAction* merge = menu->addAction(QObject::tr("Merge Selected into One Layout"));
-    merge->setEnabled(m_sidebarMenuTarget->mergedLayoutActionFromSelection() != nullptr);
-    connect(merge, &QAction::triggered, this, [this, merge] {
-        if (m_sidebarMenuTarget)
-            m_sidebarMenuTarget->addMergedLayoutActionViaMenuItem(merge);
-    });
-    QAction* extract = menu->addAction(QObject::tr("Extract Move and Resize Actions"));
-    extract->setEnabled(!m_sidebarMenuTarget->extractedMoveAndResizeActionsFromSelection().empty());
-    connect(extract, &QAction::triggered, this, [this, extract] {
-        if (m_sidebarMenuTarget)
-            m_sidebarMenuTarget->addExtractedMoveAndResizeActionsViaMenuItem(extract);
-    });
+void ZRMainController::setSidebarMenuTarget(ZRSidebarMenuTarget* target) {
+    m_menus->setSidebarMenuTarget(target);
 }
 
 void ZRMainController::setIntroPopover(QWidget* popover) {

@@ -24,6 +24,7 @@ class ZRAction;
 class ZRActionController;
 class ZRActionSourceListRow;
 class ZRShellAlerts;
+class ZRShellMenus;
 class ZRSidebarMenuTarget;
 class ZRStatusItemController;
 
@@ -32,7 +33,7 @@ class ZRStatusItemController;
 // control, keyboard control, the settings window), which plug in as ZRApplicationArea and are found by
 // type with area<T>(). It runs the launch, the main loop's workspace and screen notifications, and the
 // quit, in that order over its areas (see ZRApplicationArea.h), and keeps the status item, the shared
-// menus and the two settings hot keys. Main thread only.
+// menus (ZRShellMenus) and the two settings hot keys. Main thread only.
 //
 // The program's main makes the application object, hands the areas to addArea, and then calls
 // applicationWillFinishLaunching and applicationDidFinishLaunching before it runs the event loop.
@@ -116,8 +117,7 @@ public:
 
     // --- Status item and menus
 
-    // Rebuilds the status-item menu (the given one, or the status item's own when null): the custom
-    // actions, the cheat sheet, the areas' items and the program's items.
+    // The menus: the status item's, the overlays' and the palette's, and the sidebar's (ZRShellMenus.h).
     void menuNeedsUpdate(QMenu* menu) override;
     bool answersMenuNeedsUpdate() const override { return true; }
     // Shows the status item when "Application Mode" asks for one (1 or 3), else removes it.
@@ -126,27 +126,17 @@ public:
 
     // The cheat sheet: the two settings hot keys, then the custom actions that have hot keys.
     std::vector<ZRKeyboardControlDescription> cheatSheetDescriptions() const;
-    // Fills the menu with the custom actions and, when asked, the program's own items (settings, about,
-    // quit). With a context action, the menu is that action's: its name first, then its items.
     void populateMenu(QMenu* menu, const std::shared_ptr<ZRAction>& context, bool includeMetaItems,
                       bool includeActions, bool invertIconsForDarkMode);
-    // A new menu of the custom actions for an overlay's menu button, icons inverted in the dark
-    // interface style; null when there are no actions. The caller owns the menu.
     QMenu* menuForOverlayButton(QWidget* button);
-    // Null over an overlay button or a palette item button (they have menus of their own), else the
-    // program's general context menu. The caller owns the menu.
     QMenu* contextMenuForOverlayHitView(QWidget* view);
-    // The context menu of a palette item button's action; when one was made, the palette hides on the
-    // next turn of the run loop. Null when the button has no action. The caller owns the menu.
     QMenu* menuForPaletteItemButton(QWidget* button);
-    // The sidebar's context menu for an action row; null for a row without an action. The caller owns
-    // the menu.
     QMenu* sourceListContextMenuForItem(const ZRActionSourceListRow* row);
-    // Fills the sidebar's add menu: the action types, the recently deleted records and the merge and
-    // extract entries, each handled by the sidebar's menu target (the settings window).
     void populateAddMenu(QMenu* menu);
-    // The settings window's sidebar, which carries out what its menus offer; not owned, null for none.
-    void setSidebarMenuTarget(ZRSidebarMenuTarget* target) { m_sidebarMenuTarget = target; }
+    void setSidebarMenuTarget(ZRSidebarMenuTarget* target);
+    // Whether the launch has loaded the action store; until then menus offer no custom actions, and
+    // nothing that only reads them loads it early.
+    bool hasLoadedActionStore() const { return m_actionStoreLoaded; }
 
     // The introduction popover shown at the first launch (made by the settings window); closed and
     // released by dismissIntroPopover.
@@ -201,16 +191,13 @@ private:
     void showSettingsHotKey(const QString& identifier);
     void tellAreasSettingsHotKeyDidChange(const QString& identifier);
     bool saveActionsForTermination(bool askUser);
-    void addActionItems(QMenu* menu, const std::vector<std::shared_ptr<ZRAction>>& actions, bool invertIcons);
-    void addCheatSheet(QMenu* menu);
-    void triggerActionFromMenu(const std::weak_ptr<ZRAction>& action);
     void applyApplicationMode();
 
     std::unique_ptr<ZRActionController> m_actions;
     std::vector<std::unique_ptr<ZRApplicationArea>> m_areas;
+    std::unique_ptr<ZRShellMenus> m_menus;
     std::unique_ptr<ZRStatusItemController> m_statusItemController;
     std::unique_ptr<ZRShellAlerts> m_alerts;
-    ZRSidebarMenuTarget* m_sidebarMenuTarget = nullptr;
     QPointer<QWidget> m_introPopover;
     QPointer<ZRHotKeyTextView> m_keyboardMenuHotKeyTextView;
     QPointer<ZRHotKeyTextView> m_keyboardControlHotKeyTextView;
