@@ -12,13 +12,17 @@ pointer() { xdotool getmouselocation --shell | sed -n "s/^$1=//p"; }
 move_to() { xdotool mousemove_relative -- $(($1 - $(pointer X))) $(($2 - $(pointer Y))); }
 desktop() { xprop "$@" | sed -n 's/.* = //p'; }
 
+# On a busy machine openbox may take a while to manage the screen: the xterm framed by it, and its
+# desktops, are waited for.
 window=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     window=$(xdotool search --onlyvisible --class xterm 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && [ -n "$(desktop -id "$window" _NET_FRAME_EXTENTS)" ] && break
+    [ -n "$window" ] && [ -n "$(desktop -id "$window" _NET_FRAME_EXTENTS)" ] &&
+        [ -n "$(desktop -root _NET_NUMBER_OF_DESKTOPS)" ] && break
+    window=""
     sleep 0.1
 done
-[ -n "$window" ] || { echo "the private display shows no xterm" >&2; exit 1; }
+[ -n "$window" ] || { echo "openbox did not frame the private display's xterm" >&2; exit 1; }
 
 # Drags the xterm by its title bar in steps of the given width until the pointer stops at the screen's edge,
 # holds it there, checks the desktops and lets go.
