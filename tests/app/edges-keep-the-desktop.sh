@@ -22,7 +22,11 @@ for _ in $(seq 300); do
     window=""
     sleep 0.1
 done
-[ -n "$window" ] || { echo "openbox did not frame the private display's xterm" >&2; exit 1; }
+if [ -z "$window" ]; then
+    echo "openbox did not frame the private display's xterm: xterms $(xdotool search --class xterm 2>&1 | xargs)," \
+        "$(xprop -root _NET_SUPPORTING_WM_CHECK _NET_NUMBER_OF_DESKTOPS 2>&1 | xargs)" >&2
+    exit 1
+fi
 
 # Drags the xterm by its title bar in steps of the given width until the pointer stops at the screen's edge,
 # holds it there, checks the desktops and lets go.
