@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QPropertyAnimation>
+#include <QVariantAnimation>
 #include <QWindow>
 #include <algorithm>
 
@@ -165,11 +166,13 @@ bool ZRKeyboardMenu::popUp(const std::shared_ptr<ZRKeyboardMenuItem>& entryItem,
     const bool shown = QWidget::isVisible();
     sizeToFitForScreen(this->screen(), false);
     if (animate && !shown && !animationDisabled()) {
-        const QRect fitted = geometry();
-        const int squeeze = int(std::floor(PopUpSqueeze * fitted.height()));
-        setGeometry(fitted.adjusted(0, squeeze, 0, -squeeze));
+        // The window is mapped once, at the fitted frame, and the menu grows inside it from the squeezed
+        // frame: a window that grew would be resized and drawn again at every step. Without a compositor
+        // the window shapes itself to the menu it draws.
+        const QRectF fitted = QRectF(rect());
+        const double squeeze = std::floor(PopUpSqueeze * fitted.height());
+        presentFrom(fitted.adjusted(0, squeeze, 0, -squeeze));
         orderFrontWithAlphaValue(this, 1.0, true);
-        moveToCocoaFrame(cocoaRectFromQtRect(QRectF(fitted)), true);
     } else {
         orderFrontWithAlphaValue(this, 1.0, false);
     }
@@ -215,9 +218,32 @@ void ZRKeyboardMenu::moveToCocoaFrame(const Rect& frame, bool animate) {
     m_frameAnimation->start();
 }
 
+void ZRKeyboardMenu::presentFrom(const QRectF& bounds) {
+    if (!m_presentation) {
+        m_presentation = new QVariantAnimation(this);
+        m_presentation->setDuration(int(AnimationDuration * MillisecondsPerSecond));
+        connect(m_presentation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+            m_presentedBounds = value.toRectF();
+            menuView()->update();
+        });
+        connect(m_presentation, &QVariantAnimation::finished, this, [this] {
+            m_presentedBounds = QRectF();
+            menuView()->update();
+        });
+    }
+    m_presentation->stop();
+    m_presentedBounds = bounds;
+    m_presentation->setStartValue(bounds);
+    m_presentation->setEndValue(QRectF(rect()));
+    m_presentation->start();
+}
+
 void ZRKeyboardMenu::closeMenu() {
     if (m_frameAnimation)
         m_frameAnimation->stop();
+    if (m_presentation)
+        m_presentation->stop();
+    m_presentedBounds = QRectF();
     m_keyboard.release();
     m_keyboard.watchForLoss(false);
     m_fadingOut = false;

@@ -6,6 +6,7 @@
 #include "toolkit/ZRSelfDrawingOverlayPanel.h"
 #include "toolkit/ZRTextAttributes.h"
 
+#include <QRectF>
 #include <QString>
 #include <functional>
 #include <limits>
@@ -14,6 +15,7 @@
 
 class QPainter;
 class QPropertyAnimation;
+class QVariantAnimation;
 class ZRKeyboardMenuItem;
 struct KeyEvent;
 
@@ -135,6 +137,8 @@ public:
     const void* cycleReference() const { return m_cycleReference; }
     void setCycleReference(const void* reference) { m_cycleReference = reference; }
 
+    // Where the menu is drawn in its window while it grows into it after a pop-up; empty once it fills it.
+    const QRectF& presentedBounds() const { return m_presentedBounds; }
     qsizetype numberOfLines() const { return m_numberOfLines; }
     qsizetype mouseHighlightIndex() const { return m_mouseHighlightIndex; }
     const std::optional<QString>& typeSelectQuery() const { return m_typeSelectQuery; }
@@ -155,6 +159,8 @@ private:
     static std::optional<ScreenInfo> firstScreen();
     const ScreenInfo* screen() const { return m_screen ? &*m_screen : nullptr; }
     void moveToCocoaFrame(const Rect& frame, bool animate);
+    // Draws the menu in these bounds of its window, growing to the whole window.
+    void presentFrom(const QRectF& bounds);
     void typeSelect(const QString& characters, bool allowFuzzyMatching);
     qsizetype rowAtPoint(const QPointF& point) const;
     void mouseDownOrDragged(const QPointF& point);
@@ -174,5 +180,7 @@ private:
     bool m_wantsKeyboard = false;
     OverlayKeyboard m_keyboard;
     QPropertyAnimation* m_frameAnimation = nullptr;
+    QVariantAnimation* m_presentation = nullptr;
+    QRectF m_presentedBounds;
     bool m_fadingOut = false;
 };

@@ -136,7 +136,17 @@ void drawDots(QPainter& painter, QRectF dot, const QColor& color) {
 } // namespace
 
 void ZRKeyboardMenu::drawOverlayInBounds(QPainter& painter, const QRectF& bounds, QWidget*) {
-    drawKeyboardMenuInBounds(painter, bounds);
+    if (m_presentedBounds.isEmpty()) {
+        drawKeyboardMenuInBounds(painter, bounds);
+        return;
+    }
+    // Growing after a pop-up: drawn as a window of that frame would draw it.
+    painter.save();
+    painter.translate(m_presentedBounds.topLeft());
+    const QRectF presented(QPointF(), m_presentedBounds.size());
+    painter.setClipRect(presented);
+    drawKeyboardMenuInBounds(painter, presented);
+    painter.restore();
 }
 
 void ZRKeyboardMenu::drawKeyboardMenuInBounds(QPainter& painter, const QRectF& bounds) {

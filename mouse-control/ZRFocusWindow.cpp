@@ -107,7 +107,10 @@ void ZRFocusWindow::setActive(bool active) {
 void ZRFocusWindow::becomeActive() {
     orderFrontHelperWindowsAndFadeIn(true);
     setNeedsDisplay();
-    orderFrontAndFadeIn(this);
+    // Without a frame yet there is nothing to show: the window maps with its first frame, at its size,
+    // rather than at any size and then again at the right one.
+    if (!m_frame.isEmpty())
+        orderFrontAndFadeIn(this);
 }
 
 void ZRFocusWindow::becomeInactive() {
@@ -198,6 +201,8 @@ void ZRFocusWindow::setDropFrameValues(std::vector<Rect> dropFrames, const Rect&
         }
     }
     setNeedsDisplay();
+    if (m_active && !frame.isEmpty() && !isVisible())
+        orderFrontAndFadeIn(this);
 }
 
 void ZRFocusWindow::setDropFrameValues(std::vector<Rect> dropFrames) {

@@ -64,7 +64,9 @@ public:
             m_window->setWindowOpacity(to);
             if (m_fadingOut) {
                 m_fadingOut = false;
-                m_window->close();
+                // Hidden, not closed: Qt ends a closed window's native window, and the next showing of an
+                // overlay would make and map a new one.
+                m_window->hide();
                 m_window->setWindowOpacity(m_opacityBeforeFadeOut);
             }
             if (finished)
@@ -88,9 +90,18 @@ private:
     double m_opacityBeforeFadeOut = 1;
 };
 
+void raiseHigherLevels(QWidget* window);
+
 void showInFront(QWidget* window) {
+    if (window->isVisible()) {
+        orderFrontRespectingLevels(window);
+        return;
+    }
+    // Raised before it is mapped, so that it maps in its place: a raise after the map would be one more
+    // change of the window that the server announces.
+    window->raise();
     window->show();
-    orderFrontRespectingLevels(window);
+    raiseHigherLevels(window);
 }
 
 } // namespace
@@ -123,7 +134,7 @@ void fadeOutAndCloseWithCompletionHandler(QWidget* window, ZRCompletionHandler c
     WindowFader* fader = WindowFader::of(window);
     if (!window->isVisible()) {
         fader->cancel();
-        window->close();
+        window->hide();
         if (completion)
             completion();
         return;
@@ -179,6 +190,12 @@ void orderFrontRespectingLevels(QWidget* window) {
     if (!window)
         return;
     window->raise();
+    raiseHigherLevels(window);
+}
+
+namespace {
+
+void raiseHigherLevels(QWidget* window) {
     const int level = windowLevel(window);
     QList<QWidget*> higher;
     for (QWidget* other : QApplication::topLevelWidgets()) {
@@ -190,6 +207,8 @@ void orderFrontRespectingLevels(QWidget* window) {
     for (QWidget* other : higher)
         other->raise();
 }
+
+} // namespace
 
 bool ignoresMouseEvents(const QWidget* window) {
     return window && window->windowFlags().testFlag(Qt::WindowTransparentForInput);

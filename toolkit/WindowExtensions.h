@@ -20,9 +20,10 @@ void orderFrontWithAlphaValue(QWidget* window, double alpha, bool fadeIn,
 // Fades in to full opacity.
 void orderFrontAndFadeIn(QWidget* window);
 
-// Fades the window out over its fading duration, closes it, restores its opacity, then calls the handler.
-// A window shown again before the fade ends (by the functions above, or shown after being hidden) stays
-// open, and the handler is not called. A hidden window is closed at once.
+// Fades the window out over its fading duration, closes it (hides it: its native window stays for the next
+// showing), restores its opacity, then calls the handler. A window shown again before the fade ends (by the
+// functions above, or shown after being hidden) stays open, and the handler is not called. A hidden window
+// is closed at once.
 void fadeOutAndCloseWithCompletionHandler(QWidget* window, ZRCompletionHandler completion);
 void fadeOutAndClose(QWidget* window);
 

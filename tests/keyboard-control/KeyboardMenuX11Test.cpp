@@ -5,6 +5,7 @@
 
 #include "ScreenPixels.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -31,6 +32,8 @@ const QString Settings = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?
 // The default line height of a monitor 1000 high is 60, with paddings of 16 above and below the rows.
 constexpr double LineHeight = 60;
 constexpr double Paddings = 4 * 16;
+// Longer than a few frames of the menu's growth.
+constexpr int SettledMilliseconds = 100;
 
 QString hotKey(KeyCode keyCode, const char* key = "Hot Key") {
     return QStringLiteral("<key>%1</key><dict><key>Key Code</key><integer>%2</integer>"
@@ -57,7 +60,24 @@ protected:
         activateXterm();
         input->movePointer(Point(RightMonitor.midX(), 700));
         return pressHotKey(
-            hotKey, [&] { return menuShows() && menuFrame().height() == lines * LineHeight + Paddings; });
+                   hotKey,
+                   [&] { return menuShows() && menuFrame().height() == lines * LineHeight + Paddings; }) &&
+               menuPictureSettles();
+    }
+
+    // The menu grows inside its window after a pop-up: its picture settles once the menu fills it.
+    static bool menuPictureSettles() {
+        QImage last;
+        QElapsedTimer unchanged;
+        return waitUntil([&] {
+            const QImage now = menuPicture();
+            if (!unchanged.isValid() || now != last) {
+                last = now;
+                unchanged.start();
+                return false;
+            }
+            return unchanged.elapsed() >= SettledMilliseconds;
+        });
     }
 
     static std::uint32_t menuWindow() { return windowNamed(QStringLiteral("Skaf Keyboard Menu")); }
@@ -110,6 +130,41 @@ TEST_F(KeyboardMenuX11Test, EscapeAClickOutsideAndTheCommaGiveTheKeysBack) {
         ASSERT_TRUE(openMenu(MenuKey, 4) && waitUntil([&] { return !keysAreFree(); })) << way;
         leave();
         EXPECT_TRUE(waitUntil([&] { return !menuShows() && keysAreFree(); })) << way;
+    }
+}
+
+// The menu grows into its window rather than with it: the window maps at its full size, and the one X
+// window comes back after Escape and after the fade of a click outside.
+TEST_F(KeyboardMenuX11Test, TheMenuMapsAtItsFullSizeInTheSameWindowEveryTime) {
+    const double fullHeight = 4 * LineHeight + Paddings;
+    const std::pair<const char*, std::function<void()>> closings[] = {
+        {"Escape", [&] { press(Key::Escape); }},
+        {"a click outside",
+         [&] {
+             input->movePointer(Point(RightMonitor.x() + 10, RightMonitor.maxY() - 10));
+             input->button(1, true);
+             input->button(1, false);
+         }},
+        {"nothing", [] {}},
+    };
+    std::uint32_t window = 0;
+    for (const auto& [closing, close] : closings) {
+        activateXterm();
+        input->movePointer(Point(RightMonitor.midX(), 700));
+        Rect mapped;
+        ASSERT_TRUE(pressHotKey(MenuKey, [&] {
+            if (!menuShows())
+                return false;
+            mapped = menuFrame();
+            return true;
+        })) << closing;
+        EXPECT_EQ(mapped.height(), fullHeight) << "mapped at its full size, before " << closing;
+        if (!window)
+            window = menuWindow();
+        EXPECT_EQ(menuWindow(), window) << "the same X window, before " << closing;
+        close();
+        if (std::string(closing) != "nothing")
+            ASSERT_TRUE(waitUntil([&] { return !menuShows() && keysAreFree(); })) << closing;
     }
 }
 
