@@ -255,20 +255,25 @@ void ZRFocusWindow::updatePicture() {
     scene.retina = isOnRetinaDisplay(this);
     scene.translucency = overlayTranslucencyShows();
     m_picture = ZRFocusPicture::forScene(scene, ZRFocusSettings::read());
-
-    if (m_picture.opaque) {
-        const QRegion& shape = m_picture.opaqueShape;
-        // An empty mask would be no mask at all, the whole window.
-        setMask(shape.isEmpty() ? QRegion(-1, -1, 1, 1) : shape);
-    } else if (!mask().isEmpty()) {
-        clearMask();
-    }
+    applyShape();
     updateDashAnimation();
     if (m_pulseOnNextUpdate) {
         m_pulseOnNextUpdate = false;
         if (!m_drawOutlineAsAlert)
             startPulse();
     }
+}
+
+void ZRFocusWindow::applyShape() {
+    if (!m_picture.opaque) {
+        if (!mask().isEmpty())
+            clearMask();
+        return;
+    }
+    // An empty mask would be no mask at all, the whole window.
+    const QRegion shape = m_picture.opaqueShape.isEmpty() ? QRegion(-1, -1, 1, 1) : m_picture.opaqueShape;
+    if (mask() != shape)
+        setMask(shape);
 }
 
 void ZRFocusWindow::updateDashAnimation() {
@@ -302,8 +307,12 @@ void ZRFocusWindow::repaintOutline() {
 
 void ZRFocusWindow::updateLayer(QPainter& painter, const QRegion& dirty) {
     m_painting = true;
+    // The toolkit unshapes a window shaped to nothing so that it paints again (OverlayWindow.cpp): the same
+    // picture is then shaped again, or the whole window would show black without a compositor.
     if (m_pictureIsStale)
         updatePicture();
+    else
+        applyShape();
     for (const QRect& rect : dirty)
         m_picture.paint(painter, rect, m_dashPhase, m_pulse);
     m_painting = false;

@@ -103,6 +103,8 @@ private:
     Rect frameForFrames(const std::vector<Rect>& dropFrames, const Rect& apertureFrame,
                         const Rect& outlineFrame) const;
     void updatePicture();
+    // Shapes the window to the picture without a compositor, and unshapes it with one.
+    void applyShape();
     void updateDashAnimation();
     void repaintOutline();
     void startPulse();

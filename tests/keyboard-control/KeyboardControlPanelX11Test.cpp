@@ -211,4 +211,36 @@ TEST_F(KeyboardControlPanelX11Test, AfterItsIntervalItClosesByItselfAndGivesTheK
     EXPECT_TRUE(goneAndKeysFree());
 }
 
+// The shared focus window covers the screen while the panel shows; opened again and again, it never leaves
+// the screen black around the panel: the xterm beside it shows as before, with a compositor or without.
+TEST_F(KeyboardControlPanelX11Test, OpenedAgainAndAgainItNeverBlacksOutTheScreen) {
+    for (const bool compositing : {false, true}) {
+        SCOPED_TRACE(compositing ? "with a compositor" : "without a compositor");
+        std::unique_ptr<Compositor> compositor;
+        if (compositing) {
+            ASSERT_TRUE(compositor = Compositor::start());
+            processEvents(500);
+        }
+        ASSERT_TRUE(startSkaf());
+        activateXterm();
+        processEvents(300);
+        // On the xterm's text, beside the panel at the monitor's centre.
+        const QPoint beside(910, 150);
+        const QColor before = screenPixel(beside);
+        for (int opening = 1; opening <= 4; ++opening) {
+            ASSERT_TRUE(openPanel());
+            processEvents(500);
+            EXPECT_EQ(screenPixel(beside).name(), before.name()) << "opening " << opening;
+            if (opening == 2)
+                saveScreenshot(screenPixels(QRect(800, 0, 800, 1000)),
+                               QStringLiteral("keyboard-control-panel-x11-opened-again%1")
+                                   .arg(compositing ? QStringLiteral("-with-compositor") : QString()));
+            press(Key::Escape);
+            ASSERT_TRUE(goneAndKeysFree());
+        }
+        skaf.terminate();
+        ASSERT_TRUE(skaf.waitForFinished(5000));
+    }
+}
+
 } // namespace

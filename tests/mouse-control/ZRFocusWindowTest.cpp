@@ -2,6 +2,7 @@
 #include "ScreenPixels.h"
 
 #include "mouse-control/ZRFocusPicture.h"
+#include "mouse-control/ZRFocusView.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "toolkit/WindowExtensions.h"
 
@@ -237,6 +238,29 @@ TEST_F(FocusWindowTest, WithoutACompositorAnOutlineAfterAnEmptyPictureShapesTheW
     window->setOutlineFrame(outline);
     EXPECT_TRUE(window->mask().contains(QPoint(int(outline.midX()), int(900 - outline.maxY() + 2))));
     window->setActive(false);
+}
+
+// Whatever asks the shown window to paint again (the toolkit unshapes a window shaped to nothing so that it
+// can paint), the painting shapes it to its picture: an unshaped window without a compositor is a black
+// screen. With and without an outline, shown for the first time and again.
+TEST_F(FocusWindowTest, WithoutACompositorEveryPaintingLeavesTheWindowShapedToItsPicture) {
+    desktop.screens().setCompositingActive(false);
+    const Rect outline(800, 200, 300, 200);
+    for (const Rect& shown : {Rect(), outline, Rect(), Rect(), outline}) {
+        SCOPED_TRACE(stringFromRect(shown).toStdString());
+        window->setDropFrameValues({}, Aperture, shown);
+        window->setActive(true);
+        QCoreApplication::processEvents();
+        for (int repaint = 0; repaint < 2; ++repaint) {
+            window->focusView()->update();
+            QCoreApplication::processEvents();
+            const QRegion mask = window->mask();
+            ASSERT_FALSE(mask.isEmpty()) << "shaped";
+            EXPECT_EQ(mask.intersects(window->rect()), !shown.isEmpty());
+        }
+        window->setActive(false);
+        QCoreApplication::processEvents();
+    }
 }
 
 // A frame of the moving dashes repaints the rectangles along the outline, one by one, and leaves the picture
