@@ -265,15 +265,12 @@ void ZRFocusWindow::updatePicture() {
 }
 
 void ZRFocusWindow::applyShape() {
-    if (!m_picture.opaque) {
-        if (!mask().isEmpty())
-            clearMask();
-        return;
-    }
-    // An empty mask would be no mask at all, the whole window.
-    const QRegion shape = m_picture.opaqueShape.isEmpty() ? QRegion(-1, -1, 1, 1) : m_picture.opaqueShape;
-    if (mask() != shape)
-        setMask(shape);
+    // An empty mask would be no mask at all, the whole window: a shape beside it shows nothing instead.
+    const QRegion nothing(-1, -1, 1, 1);
+    if (!m_picture.opaque)
+        setOverlayShape(this, QRegion());
+    else
+        setOverlayShape(this, m_picture.opaqueShape.isEmpty() ? nothing : m_picture.opaqueShape);
 }
 
 void ZRFocusWindow::updateDashAnimation() {

@@ -6,6 +6,7 @@
 #include <QBitmap>
 #include <QPainter>
 #include <QWidget>
+#include <QWindow>
 
 bool overlayTranslucencyShows() {
     return !Platform::hasCurrent() || Platform::current().screens().compositingActive();
@@ -33,14 +34,20 @@ void paintOverlayPicture(QPainter& painter, QWidget* window, const QImage& pictu
     }
     OpaqueOverlayPicture opaque = opaqueOverlayPicture(picture);
     // An empty mask means no mask, the whole window: a shape beside the window shows nothing instead.
-    const QRegion shape = opaque.shape.isEmpty() ? QRegion(-1, -1, 1, 1) : opaque.shape;
-    if (window->mask() != shape)
-        window->setMask(shape);
+    setOverlayShape(window, opaque.shape.isEmpty() ? QRegion(-1, -1, 1, 1) : opaque.shape);
     painter.save();
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.setClipRegion(opaque.shape);
     painter.drawImage(QPointF(), opaque.image);
     painter.restore();
+}
+
+void setOverlayShape(QWidget* window, const QRegion& shape) {
+    if (window->mask() != shape)
+        window->setMask(shape);
+    QWindow* handle = window->windowHandle();
+    if (handle && handle->mask() != shape)
+        handle->setMask(shape);
 }
 
 QImage overlayCanvas(const QWidget* widget) {

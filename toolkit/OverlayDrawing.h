@@ -35,5 +35,11 @@ OpaqueOverlayPicture opaqueOverlayPicture(const QImage& picture);
 // shape is cleared when compositing starts (OverlayWindow.h), before the overlay paints again.
 void paintOverlayPicture(QPainter& painter, QWidget* window, const QImage& picture);
 
+// Shapes the overlay to the region, or unshapes it with an empty one. Qt keeps a shape given while the window
+// is hidden (its native window gone) for the next native window apart from the widget's own, and hands that
+// to it whatever the widget was told since: both are set, or a window shown again would come back cut to an
+// old picture.
+void setOverlayShape(QWidget* window, const QRegion& shape);
+
 // A clear picture the size of the widget at its device pixel ratio, to draw an overlay into.
 QImage overlayCanvas(const QWidget* widget);

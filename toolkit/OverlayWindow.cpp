@@ -34,7 +34,7 @@ public:
         if (!m_compositing.isConnected())
             m_compositing = Platform::current().screens().compositingChanged.connect([this] {
                 if (overlayTranslucencyShows())
-                    m_window->clearMask();
+                    setOverlayShape(m_window, QRegion());
                 m_window->update();
             });
         // The id is only asked of a shown window: asking creates the native window.
@@ -58,7 +58,7 @@ protected:
             // A window shaped to nothing is never exposed, so it would never paint what it now has to show:
             // unshaped, it is, and its painting shapes it again.
             if (!m_window->mask().isEmpty() && !m_window->mask().intersects(m_window->rect()))
-                m_window->clearMask();
+                setOverlayShape(m_window, QRegion());
             break;
         default:
             break;

@@ -152,4 +152,38 @@ TEST_F(FullSizeGridX11Test, EscapeLeavesTheXtermWhereItWasAndAClickPlacesItInThe
     EXPECT_TRUE(waitUntil([&] { return devicesAreFree(); }));
 }
 
+// A compositor that starts after the grid was used leaves the next grid no shape of the old selection: the
+// screens around the xterm are dimmed and the focus window is not cut to the cells chosen before.
+TEST_F(FullSizeGridX11Test, ACompositorStartedAfterAChoiceLeavesTheNextGridUncut) {
+    ASSERT_TRUE(openGrid());
+    press(Key::RightArrow);
+    input->key(Key::Shift, true);
+    press(Key::RightArrow);
+    input->key(Key::Shift, false);
+    press(Key::Return);
+    ASSERT_TRUE(waitUntil([&] { return devicesAreFree(); }));
+    // The focus window faded out and closed.
+    processEvents(1000);
+    const auto compositor = Compositor::start();
+    ASSERT_TRUE(compositor);
+    processEvents(1000);
+    const QImage plain = display();
+
+    ASSERT_TRUE(openGrid());
+    press(Key::RightArrow);
+    // Away from the cells chosen before and from the xterm.
+    const QPoint root(700, 900);
+    EXPECT_TRUE(waitUntil([&] { return qGray(display().pixel(root)) < qGray(plain.pixel(root)) - 10; }))
+        << "the screens around the xterm are dimmed";
+    QString focusWindow;
+    for (const QString& line : QString::fromUtf8(run("xwininfo", {"-root", "-children"})).split('\n'))
+        if (line.contains(QStringLiteral("1600x1000+0+0")))
+            focusWindow = line.simplified().section(' ', 0, 0);
+    ASSERT_FALSE(focusWindow.isEmpty());
+    EXPECT_TRUE(run("xwininfo", {"-id", focusWindow, "-shape"}).contains("No window shape defined"));
+    saveScreenshot(display(), QStringLiteral("full-size-grid-x11-compositor-started-later"));
+    press(Key::Escape);
+    EXPECT_TRUE(waitUntil([&] { return devicesAreFree(); }));
+}
+
 } // namespace

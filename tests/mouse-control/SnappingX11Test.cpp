@@ -175,3 +175,38 @@ TEST_F(SnappingX11, APreviewFollowsACompositorThatStartsAndStopsWhileItShowsAndW
     preview(QStringLiteral("snap-x11-preview-compositor-stopped-while-hidden"), LeftHalf, false);
     release();
 }
+
+// The preview after the focus window outlined something else before a compositor started (a grid's choice)
+// is not cut to that old outline: its line shows all around the half, the bottom edge too.
+TEST_F(SnappingX11, APreviewAfterACompositorStartedIsNotCutToAnEarlierOutline) {
+    ASSERT_TRUE(startXterm());
+    ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
+    focus.setDropFrameValues({}, Rect(), Rect(267, 500, 533, 500));
+    focus.setActive(true);
+    ASSERT_TRUE(waitUntil([&] { return isViewable(focus.winId()); }));
+    processEvents(300);
+    focus.setActive(false);
+    ASSERT_TRUE(waitUntil([&] { return !focus.isVisible(); }));
+    processEvents(300);
+    auto compositor = Compositor::start();
+    ASSERT_TRUE(compositor);
+    ASSERT_TRUE(waitUntil([&] { return platform->screens().compositingActive(); }));
+
+    dragToTheLeftEdge();
+    ASSERT_TRUE(waitUntil([&] { return focus.isActive() && isViewable(focus.winId()); }));
+    // The line along the bottom of the half, left of the old outline: white dashes on the dark screen.
+    const auto bottomShows = [&] {
+        const QImage strip = screenPixels(QRect(20, 985, 200, 15));
+        int white = 0;
+        for (int y = 0; y < strip.height(); ++y)
+            for (int x = 0; x < strip.width(); ++x)
+                white += qGray(strip.pixel(x, y)) > 200;
+        return white > 40;
+    };
+    EXPECT_TRUE(waitUntil(bottomShows));
+    EXPECT_TRUE(run("xwininfo", {"-id", QString::number(focus.winId()), "-shape"})
+                    .contains("No window shape defined"));
+    saveScreenshot(screenPixels(QRect(0, 0, 1600, 1000)),
+                   QStringLiteral("snap-x11-preview-compositor-started-after-another-outline"));
+    release();
+}

@@ -160,6 +160,22 @@ TEST_F(OverlayWindowTest, WithoutCompositingNoTranslucentPixelReachesTheScreen) 
     }
 }
 
+// A compositor that starts while the overlay is closed unshapes it: shown again, it is not cut to the picture
+// it had before, which would hide most of what it then draws.
+TEST_F(OverlayWindowTest, ACompositorThatStartsWhileItIsClosedLeavesNoOldShape) {
+    desktop.screens().setCompositingActive(false);
+    CardOverlay panel;
+    panel.show();
+    renderedImage(panel);
+    ASSERT_FALSE(panel.mask().isEmpty());
+    panel.close();
+    desktop.screens().setCompositingActive(true);
+    panel.show();
+    ASSERT_TRUE(panel.windowHandle());
+    EXPECT_TRUE(panel.windowHandle()->mask().isEmpty()) << "what the new native window is given";
+    EXPECT_TRUE(panel.mask().isEmpty());
+}
+
 TEST_F(OverlayWindowTest, AGrabIsGivenBackOnEveryWayOut) {
     const struct {
         const char* way;
