@@ -111,8 +111,41 @@ void ZRPaletteEditor::revealAction(const std::shared_ptr<ZRAction>& action) {
         m_revealAction(action);
 }
 
+void ZRPaletteEditor::setMouseControlPaletteContainer(QWidget* container) {
+    m_container = container;
+    if (m_container && !m_wells.empty())
+        placeWells();
+}
+
+void ZRPaletteEditor::buildWellsIfNeeded() const {
+    // The wells stand for the stored layout: making them is no change of the editor as its users see it.
+    if (m_wells.empty())
+        const_cast<ZRPaletteEditor*>(this)->updatePaletteItemWells();
+}
+
 std::vector<ZRPaletteItemWellInterface*> ZRPaletteEditor::paletteItemWells() {
+    buildWellsIfNeeded();
     return {m_wells.begin(), m_wells.end()};
+}
+
+std::int64_t ZRPaletteEditor::minimumPaletteItemColumn() const {
+    buildWellsIfNeeded();
+    return m_minimumColumn;
+}
+
+std::int64_t ZRPaletteEditor::maximumPaletteItemColumn() const {
+    buildWellsIfNeeded();
+    return m_maximumColumn;
+}
+
+std::int64_t ZRPaletteEditor::minimumPaletteItemRow() const {
+    buildWellsIfNeeded();
+    return m_minimumRow;
+}
+
+std::int64_t ZRPaletteEditor::maximumPaletteItemRow() const {
+    buildWellsIfNeeded();
+    return m_maximumRow;
 }
 
 bool ZRPaletteEditor::paletteItemButtonShowsMenu() const {
@@ -153,12 +186,9 @@ void ZRPaletteEditor::buildWells() {
     const std::set<std::int64_t> hidden = storedHiddenItems();
     std::set<std::int64_t> seen;
     int visible = 0;
-    const int side = wellSideForContainerWidth(m_container ? m_container->width() : 0);
-    const int step = side + WellGap;
     for (std::int64_t row = 0; row < ZRPaletteLayout::Rows; ++row) {
         for (std::int64_t column = 0; column < ZRPaletteLayout::Columns; ++column) {
             auto* well = new ZRPaletteItemWell(*this, m_container);
-            well->setGeometry(int(column) * step, int(row) * step, side, side);
             const QString identifier = ZRPaletteLayout::coordinatesIdentifier(column, row);
             const QVariant value = layout.value(identifier);
             if (value.typeId() == QMetaType::QString) {
@@ -179,8 +209,6 @@ void ZRPaletteEditor::buildWells() {
             well->setRow(row);
             well->setCoordinatesIdentifier(identifier);
             m_wells.push_back(well);
-            if (m_container)
-                well->show();
         }
     }
     if (seen.size() != ZRPaletteLayout::StandardPaletteItems.size()) {
@@ -200,8 +228,21 @@ void ZRPaletteEditor::buildWells() {
             }
         }
     }
-    fitContainerToGrid(side);
+    placeWells();
     finishUpdate(visible);
+}
+
+void ZRPaletteEditor::placeWells() {
+    const int side = wellSideForContainerWidth(m_container ? m_container->width() : 0);
+    const int step = side + WellGap;
+    for (ZRPaletteItemWell* well : m_wells) {
+        if (m_container && well->parentWidget() != m_container)
+            well->setParent(m_container);
+        well->setGeometry(int(well->column()) * step, int(well->row()) * step, side, side);
+        if (m_container)
+            well->show();
+    }
+    fitContainerToGrid(side);
 }
 
 bool ZRPaletteEditor::seedPaletteLayout() {

@@ -33,9 +33,10 @@ public:
     ZRPaletteEditor(const ZRPaletteEditor&) = delete;
     ZRPaletteEditor& operator=(const ZRPaletteEditor&) = delete;
 
-    // The wells' superview; before the first build only. Without one the wells are made all the same.
+    // The wells' superview. Without one the wells are made all the same: the palette asks for them before the
+    // settings window is first shown. Wells made before it move into it.
     QWidget* mouseControlPaletteContainer() const { return m_container; }
-    void setMouseControlPaletteContainer(QWidget* container) { m_container = container; }
+    void setMouseControlPaletteContainer(QWidget* container);
     // How a well's "Edit..." shows its action in the sidebar.
     void setActionRevealer(std::function<void(const std::shared_ptr<ZRAction>&)> revealer) {
         m_revealAction = std::move(revealer);
@@ -59,18 +60,22 @@ public:
 
     void setChangingPaletteIconSize(bool changing) { m_isChangingPaletteIconSize = changing; }
 
-    // --- ZRMouseControlPaletteLayout
+    // --- ZRMouseControlPaletteLayout: the wells are made on the palette's first question when the settings
+    // window has not made them yet.
 
     std::vector<ZRPaletteItemWellInterface*> paletteItemWells() override;
-    std::int64_t minimumPaletteItemColumn() const override { return m_minimumColumn; }
-    std::int64_t maximumPaletteItemColumn() const override { return m_maximumColumn; }
-    std::int64_t minimumPaletteItemRow() const override { return m_minimumRow; }
-    std::int64_t maximumPaletteItemRow() const override { return m_maximumRow; }
+    std::int64_t minimumPaletteItemColumn() const override;
+    std::int64_t maximumPaletteItemColumn() const override;
+    std::int64_t minimumPaletteItemRow() const override;
+    std::int64_t maximumPaletteItemRow() const override;
     bool isChangingPaletteIconSize() const override { return m_isChangingPaletteIconSize; }
     bool paletteItemButtonShowsMenu() const override;
 
 private:
     void buildWells();
+    // Lays the wells out in the container at its width, and fits the container to them.
+    void placeWells();
+    void buildWellsIfNeeded() const;
     void refreshWells();
     // Seeds the layout from the examples; false when they are missing or not as expected.
     bool seedPaletteLayout();

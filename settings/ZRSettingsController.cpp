@@ -181,6 +181,10 @@ void ZRSettingsController::fillSettingsControls() {
     // Until the window is first shown the controls have no widgets: mouse control gets its state and delays,
     // and the widgets are filled when they are made.
     m_generalSettingsControls->fillSettingsControls();
+    // The palette shows the editor's items from the start, also before the window is first shown: the editor
+    // makes its wells when the palette first asks for them.
+    if (auto* mouseControl = ZRMainController::mainController().area<ZRMouseController>())
+        mouseControl->setPaletteLayout(m_paletteEditor.get());
 }
 
 void ZRSettingsController::buildSettingsWindow() {

@@ -1,6 +1,7 @@
 #include "SettingsTestSupport.h"
 
 #include "mouse-control/ZRMouseController.h"
+#include "mouse-control/ZRPalette.h"
 #include "mouse-control/ZRPaletteLayout.h"
 #include "platform/foundation/PropertyList.h"
 #include "settings/ZRPaletteEditor.h"
@@ -146,6 +147,48 @@ TEST_F(PaletteEditorTest, StoredLayoutsAreRepairedToHoldTheFiveStandardItems) {
     EXPECT_EQ(stored.size(), 6);
     EXPECT_FALSE(stored.contains(QStringLiteral("3-0")));
     EXPECT_EQ(stored.value(QStringLiteral("4-3")).toLongLong(), 9);
+}
+
+// A stealthy start builds the settings window only when it is first shown; the palette shows the user's
+// items from the start all the same, and the window, once shown, holds those wells.
+TEST_F(PaletteEditorTest, ThePaletteShowsTheUsersItemsBeforeTheWindowIsBuilt) {
+    ZRMainController::destroyMainController();
+    ZRActionManager::setActionManager(nullptr);
+    const auto action = namedAction(QStringLiteral("Kept"));
+    ZRActionManager::actionManager().insertAction(action);
+    set(PaletteKey, QVariantMap{{QStringLiteral("2-1"), action->uniqueIdentifier()},
+                                {QStringLiteral("3-3"), 2},
+                                {QStringLiteral("4-3"), 9},
+                                {QStringLiteral("5-3"), 5},
+                                {QStringLiteral("6-3"), 3},
+                                {QStringLiteral("7-3"), 7}});
+    set(QStringLiteral("Stealth Mode"), true);
+    set(QStringLiteral("Show Intro Popover"), false);
+    ZRMainController::mainController().addArea(std::make_unique<ZRMouseController>());
+    launch();
+    ASSERT_EQ(editor().mouseControlPaletteContainer(), nullptr) << "the window waits to be shown";
+
+    ZRMouseControlPaletteLayout& palette =
+        ZRMainController::mainController().area<ZRMouseController>()->ownPalette().paletteLayout();
+    const std::vector<ZRPaletteItemWellInterface*> wells = palette.paletteItemWells();
+    ASSERT_EQ(wells.size(), std::size_t(ZRPaletteLayout::Columns * ZRPaletteLayout::Rows));
+    const ZRPaletteItemWellInterface* kept = wells[std::size_t(1 * ZRPaletteLayout::Columns + 2)];
+    EXPECT_EQ(kept->paletteAction(), action);
+    EXPECT_EQ(palette.minimumPaletteItemColumn(), 2);
+    EXPECT_EQ(palette.maximumPaletteItemColumn(), 7);
+    EXPECT_EQ(palette.minimumPaletteItemRow(), 1);
+    EXPECT_EQ(palette.maximumPaletteItemRow(), 3);
+
+    // The window takes the wells made for the palette into its pane.
+    ASSERT_TRUE(settings().showSettingsWindow());
+    QWidget* container = editor().mouseControlPaletteContainer();
+    ASSERT_NE(container, nullptr);
+    EXPECT_EQ(well(2, 1), kept);
+    EXPECT_EQ(well(2, 1)->parentWidget(), container);
+    EXPECT_TRUE(well(2, 1)->isVisibleTo(container));
+    EXPECT_EQ(well(2, 1)->geometry(), QRect(94, 47, 42, 42));
+    EXPECT_EQ(container->size(), QSize(512, 277));
+    EXPECT_EQ(layout(1, 1), QStringList{QStringLiteral(". . Kept . . . . . . . .")});
 }
 
 TEST_F(PaletteEditorTest, HidingItemsOneAfterAnotherEndsInShowAll) {
