@@ -7,6 +7,8 @@
 #include "actions/ZRActionManager.h"
 #include "keyboard-control/ZRKeyboardController.h"
 #include "mouse-control/ZRMouseControlKeyboardMenu.h"
+#include "mouse-control/ZRMouseController.h"
+#include "mouse-control/ZRSnapping.h"
 #include "shell/ZRMainController.h"
 
 namespace {
@@ -203,6 +205,44 @@ TEST_F(MenuOfActionsTest, TheSnapChooserShowsItsEntriesWithoutTakingTheKeys) {
     EXPECT_EQ(selectedTitle(), "Two") << "choosing an entry of the chooser does nothing";
     chooser.close();
     EXPECT_FALSE(chooser.isVisible());
+}
+
+// While the chooser shows, the bands along the edges are as deep as the corners reach, so the pointer can
+// move along the chooser's entries away from the edge; once it has closed, the same place is no zone.
+TEST_F(MenuOfActionsTest, TheSnapChooserDeepensTheBandsWhileItShows) {
+    set(QStringLiteral("Snap"), true);
+    ZRMainController& controller = ZRMainController::mainController();
+    controller.addArea(std::make_unique<ZRMouseController>());
+    launch({});
+    auto folder = ZRAction::actionWithType(ZRActionTypeFolder);
+    std::vector<std::shared_ptr<ZRAction>> members;
+    for (const Rect relative : {Rect(0, 0, 0.25, 1), Rect(0.25, 0, 0.5, 1), Rect(0.75, 0, 0.25, 1)}) {
+        members.push_back(ZRAction::actionWithType(ZRActionTypeMoveAndResize));
+        members.back()->setRelativeFrame(relative);
+    }
+    folder->setChildren(members);
+    ZRActionManager::actionManager().insertAction(folder);
+    set(QStringLiteral("Snap: 3"), QString(u'=' + folder->uniqueIdentifier()));
+
+    auto& snapping = static_cast<ZRSnapping&>(controller.area<ZRMouseController>()->snapping());
+    ZRMouseControlKeyboardMenu& menu = *controller.area<ZRKeyboardController>();
+    desktop.beginWindowDrag(*window);
+    for (const Point to : {Point(600, 60), Point(700, 30), Point(700, 2)}) {
+        desktop.movePointer(to);
+        RunLoop::main().runPending();
+    }
+    const Rect middle = snapping.snapFrameAtCurrentMouseLocation(false, false, nullptr);
+    ASSERT_FALSE(middle.isEmpty()) << "the middle member, in the top band";
+    ASSERT_TRUE(menu.isVisible()) << "the chooser shows the folder's members";
+
+    desktop.movePointer({700, 60});
+    EXPECT_EQ(snapping.snapFrameAtCurrentMouseLocation(false, false, nullptr), middle)
+        << "60 points below the edge, within the corners' reach of 100";
+    menu.close();
+    EXPECT_TRUE(snapping.snapFrameAtCurrentMouseLocation(false, false, nullptr).isEmpty())
+        << "the band is 15 points deep again";
+    desktop.releaseLeftButton();
+    RunLoop::main().runPending();
 }
 
 } // namespace
