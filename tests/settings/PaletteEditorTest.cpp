@@ -189,6 +189,11 @@ TEST_F(PaletteEditorTest, ThePaletteShowsTheUsersItemsBeforeTheWindowIsBuilt) {
     EXPECT_EQ(well(2, 1)->geometry(), QRect(94, 47, 42, 42));
     EXPECT_EQ(container->size(), QSize(512, 277));
     EXPECT_EQ(layout(1, 1), QStringList{QStringLiteral(". . Kept . . . . . . . .")});
+    QMainWindow* window = settings().preferencesWindow();
+    window->resize(window->width(), 720);
+    select({QStringLiteral("Palette")});
+    QApplication::processEvents();
+    saveScreenshot(window->grab().toImage(), QStringLiteral("palette-editor-after-stealthy-start"));
 }
 
 TEST_F(PaletteEditorTest, HidingItemsOneAfterAnotherEndsInShowAll) {
