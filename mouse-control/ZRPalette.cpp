@@ -326,7 +326,8 @@ void ZRPalette::processTappedMouseMovedEvent(const std::shared_ptr<ZRCGEventWrap
         return;
     const bool customControls = boolSetting(IncludeCustomControlsUserDefaultName) &&
                                 !ZRActionManager::actionManager().topLevelActions().empty();
-    const bool placed = windowWithCGFrame(window, *frame, cocoaFrame, nullptr, triggerLocation, true);
+    std::int64_t placedAt = -1;
+    const bool placed = windowWithCGFrame(window, *frame, cocoaFrame, &placedAt, triggerLocation, true);
 
     ZRActionController& engine = actions();
     bool canRevert = false;
@@ -357,7 +358,12 @@ void ZRPalette::processTappedMouseMovedEvent(const std::shared_ptr<ZRCGEventWrap
     makeOverlayWindow(triggerLocation, usableFrame);
     closeZoomButtonOverlayWindow(false);
     RunLoop::main().cancelPreviousPerformRequests(&m_controller, ShowOverlaySelector, nullptr);
-    decideShowing(preview, canRevert, cocoaFrame);
+    // A window whose size steps keep it short of the screen fills it all the same where the program set it
+    // for the whole screen.
+    const Point centre(cocoaFrame.midX(), cocoaFrame.midY());
+    const bool fillsScreen = placedAt == ZRPositionFull ||
+                             cocoaFrame == ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, centre);
+    decideShowing(preview, canRevert && fillsScreen);
     keep();
 }
 
@@ -496,7 +502,7 @@ void ZRPalette::makeOverlayWindow(Point triggerLocation, const Rect& usableFrame
     }
 }
 
-void ZRPalette::decideShowing(bool preview, bool canRevert, const Rect& cocoaFrame) {
+void ZRPalette::decideShowing(bool preview, bool canRevertFilled) {
     if (preview) {
         showOverlay();
         return;
@@ -511,9 +517,7 @@ void ZRPalette::decideShowing(bool preview, bool canRevert, const Rect& cocoaFra
         if (behavior > 0) {
             m_zoomButtonOverlayWindow->setTarget(this);
             m_zoomButtonOverlayWindow->setAction([this](ZRZoomButtonOverlayWindow& sender) { skaf(sender); });
-            const Point centre(cocoaFrame.midX(), cocoaFrame.midY());
-            m_zoomButtonOverlayWindow->setCanRevert(
-                canRevert && cocoaFrame == ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, centre));
+            m_zoomButtonOverlayWindow->setCanRevert(canRevertFilled);
         }
         if (!held) {
             orderFrontWithAlphaValue(m_zoomButtonOverlayWindow, 1.0, false);

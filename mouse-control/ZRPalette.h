@@ -210,7 +210,8 @@ private:
     void layOutContent(const AXElementRef& window, const Rect& cocoaFrame, const Rect& usableFrame,
                        bool revertShown, bool revertEnabled, bool customControls, bool canRevert);
     void makeOverlayWindow(Point triggerLocation, const Rect& usableFrame);
-    void decideShowing(bool preview, bool canRevert, const Rect& cocoaFrame);
+    // canRevertFilled: the window fills the screen and has an original frame to go back to.
+    void decideShowing(bool preview, bool canRevertFilled);
     // Takes the content view out of the palette window and lets the window go, faded out when asked.
     void closeOverlayWindow(bool fade);
     void closeZoomButtonOverlayWindow(bool fade);

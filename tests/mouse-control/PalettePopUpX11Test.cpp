@@ -199,27 +199,42 @@ TEST_F(PalettePopUpX11, PictureOfThePaletteWithTheRightHalfMarked) {
     }
 }
 
-// With the zoom button's behaviour 1 the overlay on the button comes first; a click on it fills the screen.
-TEST_F(PalettePopUpX11, WithBehaviourOneAClickOnTheOverlayFillsTheScreen) {
+// With the zoom button's behaviour 1 the overlay on the button comes first; a click on it fills the screen,
+// and a click on the filled xterm's button puts it back, though its character cells keep it short of the
+// screen.
+TEST_F(PalettePopUpX11, WithBehaviourOneAClickOnTheOverlayFillsTheScreenAndTheNextReverts) {
     set(D::ZoomButtonBehavior, 1);
     controller->updateFeatureFlagsAndTap();
-    const auto button = zoomButton();
-    ASSERT_TRUE(button);
-    glideTo({std::floor(button->midX()), std::floor(button->midY())});
-    ASSERT_TRUE(waitUntil([&] {
-        ZRZoomButtonOverlayWindow* overlay = palette().zoomButtonOverlayWindow();
-        return overlay && isViewable(std::uint32_t(overlay->winId()));
-    }));
-    EXPECT_TRUE(xwininfoText(std::uint32_t(palette().zoomButtonOverlayWindow()->winId()))
-                    .contains(QStringLiteral("Override Redirect State: yes")));
-    processEvents(50);
-    click();
+    const auto before = xterm();
+    ASSERT_TRUE(before);
+    const auto clickOverlay = [&] {
+        const auto button = zoomButton();
+        ASSERT_TRUE(button);
+        glideTo({std::floor(button->midX()), std::floor(button->midY())});
+        ASSERT_TRUE(waitUntil([&] {
+            ZRZoomButtonOverlayWindow* overlay = palette().zoomButtonOverlayWindow();
+            return overlay && isViewable(std::uint32_t(overlay->winId()));
+        }));
+        EXPECT_TRUE(xwininfoText(std::uint32_t(palette().zoomButtonOverlayWindow()->winId()))
+                        .contains(QStringLiteral("Override Redirect State: yes")));
+        processEvents(50);
+        click();
+    };
+    clickOverlay();
     EXPECT_TRUE(waitUntil([&] { return near(xterm(), Rect(0, 0, 1600, 1000)); }))
         << stringFromRect(xterm().value_or(Rect())).toStdString();
+    EXPECT_NE(xterm(), std::optional<Rect>(Rect(0, 0, 1600, 1000))) << "short of the screen by its cells";
     EXPECT_FALSE(
         xpropText(terminal->window(), QStringLiteral("_NET_WM_STATE")).contains(QStringLiteral("MAXIMIZED")))
         << "our fill, not the window manager's maximise";
     EXPECT_EQ(activeWindow(), terminal->window());
+
+    glideTo({pointer.x, pointer.y + 300});
+    ASSERT_TRUE(waitUntil([&] { return !palette().zoomButtonOverlayWindow(); }));
+    clickOverlay();
+    EXPECT_TRUE(waitUntil([&] { return xterm() == before; }))
+        << stringFromRect(xterm().value_or(Rect())).toStdString();
+    EXPECT_EQ(beeps, 0);
 }
 
 // The palette's preview finds the settings window's own title-bar buttons, as the window manager draws them.

@@ -140,6 +140,40 @@ TEST_F(PaletteActionsTest, RevertGoesBackToTheOriginalFrameOrBeeps) {
     EXPECT_EQ(palette().overlayWindow(), nullptr);
 }
 
+// With behaviour 1 a click on the zoom-button overlay fills the screen and the next one reverts, also for
+// a window whose size steps (a terminal's character cells) keep it a little short of the screen: the frame
+// the program set for the whole screen counts as filling it.
+TEST_F(PaletteActionsTest, TheZoomButtonOverlayRevertsWhatItFilled) {
+    set(D::ZoomButtonBehavior, 1);
+    for (const Size steps : {Size(), Size(6, 10)}) {
+        SCOPED_TRACE(stringFromSize(steps).toStdString());
+        window->setSizeIncrements(steps);
+        paletteFor(WindowFrame);
+        ASSERT_NE(palette().zoomButtonOverlayWindow(), nullptr);
+        EXPECT_FALSE(palette().zoomButtonOverlayWindow()->canRevert()) << "nothing to go back to";
+        palette().skaf(zoomButtonOverlay(false));
+        const Rect filled = window->frame();
+        EXPECT_EQ(filled.origin, Point(0, 0));
+        EXPECT_GT(filled.width(), Screen.width() - 7);
+
+        paletteFor(filled);
+        ASSERT_NE(palette().zoomButtonOverlayWindow(), nullptr);
+        EXPECT_TRUE(palette().zoomButtonOverlayWindow()->canRevert());
+        palette().skaf(zoomButtonOverlay(palette().zoomButtonOverlayWindow()->canRevert()));
+        EXPECT_EQ(window->frame(), Rect(WindowFrame));
+
+        // Short of the screen by the user's hand, it fills the screen again.
+        paletteFor(WindowFrame);
+        palette().skaf(zoomButtonOverlay(false));
+        paletteFor(Rect(0, 0, Screen.width() - 14, Screen.height() - 13));
+        EXPECT_FALSE(palette().zoomButtonOverlayWindow()->canRevert());
+        palette().hideOverlayRegardless();
+        actions().removeOriginalFrameForWindow(element());
+        actions().removeLastSkafFrameForWindow(element());
+    }
+    EXPECT_EQ(beeps, 0);
+}
+
 TEST_F(PaletteActionsTest, TheZoomButtonOverlayPressesTheWindowsOwnButtonFromBehaviourTwo) {
     set(D::ZoomButtonBehavior, 2);
     paletteFor(WindowFrame);
