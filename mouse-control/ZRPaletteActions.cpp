@@ -45,10 +45,6 @@ bool shiftIsHeld() {
     return Platform::hasCurrent() && (Platform::current().inputState().modifierFlags() & ModifierFlag::Shift);
 }
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("ZRPalette", text);
-}
-
 } // namespace
 
 ZRActionController& ZRPalette::actions() {

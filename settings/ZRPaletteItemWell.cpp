@@ -380,7 +380,7 @@ Qt::DropAction ZRPaletteItemWell::dragOperation(const QMimeData& data,
     if (fromSidebar)
         return Qt::IgnoreAction;
     const bool isInteger = element.typeId() == QMetaType::Int || element.typeId() == QMetaType::LongLong;
-    const std::int64_t item = isInteger ? element.toLongLong() : ZRStandardPaletteItemNone;
+    const std::int64_t item = isInteger ? element.toLongLong() : std::int64_t{ZRStandardPaletteItemNone};
     if (!ZRPaletteLayout::isStandardPaletteItem(item))
         return Qt::IgnoreAction;
     if (draggedDummyPosition)

@@ -44,8 +44,9 @@ TEST_F(ActionEngineTest, TheMemoryKeepsTheWindowsHeardOfMostRecently) {
     std::vector<AXElementRef> windows;
     for (int i = 0; i < 4; ++i)
         windows.push_back(elementOf(addWindow(Rect(10.0 * i, 0, 100, 100))));
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(memory.setOriginalFrame(windows[i], Rect(i, 0, 1, 1), i));
+    }
     // Heard of again, the first window is the newest.
     ASSERT_TRUE(memory.setOriginalFrame(windows[0], Rect(0, 0, 2, 2), 3));
     ASSERT_TRUE(memory.setOriginalFrame(windows[3], Rect(3, 0, 1, 1), 4));

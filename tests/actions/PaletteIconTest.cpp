@@ -55,10 +55,12 @@ TEST_F(PaletteIconTest, StandardItemsShowTheirPartOfTheScreenStrongly) {
         ASSERT_EQ(image.size(), QSize(36, 28));
         const auto alpha = quarters(image);
         for (std::size_t i = 0; i < 4; ++i) {
-            if (c.strong[i])
+            if (c.strong[i]) {
                 EXPECT_GT(alpha[i], Strong) << c.position << " quarter " << i;
-            else
+            }
+            else {
                 EXPECT_LT(alpha[i], Faint) << c.position << " quarter " << i;
+            }
         }
     }
     // The centre is a window in the middle of a faint screen, not the whole screen.

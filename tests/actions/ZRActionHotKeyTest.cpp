@@ -117,8 +117,9 @@ TEST_F(ActionModelTest, DuplicatesAreSharedExceptWithTheSettingsHotKeys) {
     const auto other = hotKey(Key::D, Command, QStringLiteral("other"));
     EXPECT_EQ(action->acceptNonUniqueHotKey(*other, {other}), true);
     EXPECT_TRUE(logged(QStringLiteral("duplicate hot key assigned: will offer choice")));
-    for (const QString& identifier : {KeyboardMenu, KeyboardControls})
+    for (const QString& identifier : {KeyboardMenu, KeyboardControls}) {
         EXPECT_EQ(action->acceptNonUniqueHotKey(*other, {other, hotKey(Key::D, Command, identifier)}), false);
+    }
 }
 
 TEST_F(ActionModelTest, ActionsLoadedWithTheSameHotKeyShareItsRegistration) {

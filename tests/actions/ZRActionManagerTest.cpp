@@ -224,10 +224,11 @@ TEST_F(ActionStoreTest, TheSidebarRebuildsTheTreeAndActionsThatLeaveLetGoOfTheir
     auto leaving = ZRAction::actionWithType(ZRActionTypeCenter);
     auto member = ZRAction::actionWithType(ZRActionTypeRevert);
     auto box = folderOf({});
-    for (const auto& action : {kept, leaving})
+    for (const auto& action : {kept, leaving}) {
         ASSERT_TRUE(action->shouldSetHotKey(
             hotKey(action == kept ? Key::K : Key::C, Command | Option, action->uniqueIdentifier()),
             action->uniqueIdentifier()));
+    }
     const Row keptRow(kept), leavingRow(leaving), memberRow(member), boxRow(box, {&memberRow});
     store.populateWithSourceListItems({&keptRow, &leavingRow});
     RunLoop::main().runPending();

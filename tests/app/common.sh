@@ -75,7 +75,15 @@ start_xterm() {
     local title="skaf-test-$$-$RANDOM"
     xterm -geometry "$1" -T "$title" >/dev/null 2>&1 &
     children+=($!)
-    window=$(xdotool search --sync --name "$title" | head -n 1)
+    # A search dies of an X error when any window on the display vanishes while it reads it, as those that the
+    # test before ours left behind still do: each try stands alone.
+    local _
+    for _ in $(seq 100); do
+        window=$(xdotool search --name "$title" 2>/dev/null | head -n 1) || true
+        [ -n "$window" ] && return 0
+        sleep 0.05
+    done
+    fail "the xterm $title did not show"
 }
 
 # Starts the program on the display and waits until it runs; false when it does not start.

@@ -77,10 +77,11 @@ TEST_F(GridPicturesTest, RectanglesShowTheHoveredCellAtTheBottomLeftAndADragsSel
         const QImage dragged = cells(*rectangles);
         save(dragged, dark, QStringLiteral("rectangles-dragged"));
         for (std::int64_t r = 0; r < 4; ++r)
-            for (std::int64_t c = 0; c < 6; ++c)
+            for (std::int64_t c = 0; c < 6; ++c) {
                 EXPECT_EQ(same(dragged.pixelColor(pixelOf(*rectangles, *frames.at(c, r))), highlight),
                           c >= 1 && c <= 3 && r >= 1 && r <= 2)
                     << c << "," << r;
+            }
         rectangles->cancelDragSelection();
     }
 }

@@ -63,8 +63,9 @@ TEST_F(KeyboardMenuTest, StepsPassOverSeparatorsAndLabelsAndWrapOnlyWhenAsked) {
     EXPECT_FALSE(ZRKeyboardMenu::cycleWithReference(&chosen));
     set(setting(ZRKeyboardMenuDefaults::DisableCycling), true);
     EXPECT_FALSE(ZRKeyboardMenu::cycleWithReference(this));
-    for (const qsizetype index : {-1, 6, 1})
+    for (const qsizetype index : {-1, 6, 1}) {
         EXPECT_FALSE(ZRKeyboardMenu::selectItemAtIndex(index)) << index;
+    }
 }
 
 TEST_F(KeyboardMenuTest, FoldersOpenAndActionsRunOnlyWhenChosen) {

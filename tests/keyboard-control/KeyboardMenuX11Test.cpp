@@ -163,8 +163,9 @@ TEST_F(KeyboardMenuX11Test, TheMenuMapsAtItsFullSizeInTheSameWindowEveryTime) {
             window = menuWindow();
         EXPECT_EQ(menuWindow(), window) << "the same X window, before " << closing;
         close();
-        if (std::string(closing) != "nothing")
+        if (std::string(closing) != "nothing") {
             ASSERT_TRUE(waitUntil([&] { return !menuShows() && keysAreFree(); })) << closing;
+        }
     }
 }
 

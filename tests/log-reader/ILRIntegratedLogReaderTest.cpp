@@ -74,8 +74,9 @@ TEST_F(ILRIntegratedLogReaderTest, CommandLinesCarryThePredicateAndLevel) {
         {ILRLogCommandLines::lastMinutes(ILRLogCommandLines::history({}, 0, 0, true), 3),
          {"show", "--style", "json", "--last", "3m"}},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(c.arguments, c.expected);
+    }
     EXPECT_EQ(ILRLogCommandLines::defaultPredicate("bin", 2, true),
               "(processImagePath CONTAINS \"/bin/\") || (senderImagePath CONTAINS \"/bin/\")");
     EXPECT_EQ(

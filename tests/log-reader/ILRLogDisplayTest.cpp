@@ -125,8 +125,9 @@ TEST_F(ILRLogDisplayTest, HeadersSayHowFarBackTheLogReaches) {
                                              {0, "⇤ 1 hour before 12:00…"},
                                              {1, "⇤ 1 day before 12:00…"},
                                              {14, "⇤ 14 days before 12:00…"}};
-    for (const auto& [days, expected] : cases)
+    for (const auto& [days, expected] : cases) {
         EXPECT_EQ(ILRLogDisplay::headerText(days, "12:00"), expected);
+    }
     ILRLogDisplay::Options options;
     options.header = ILRLogDisplay::headerText(-1, "12:00");
     EXPECT_EQ(text({entry("x", noon)}, options), "‹⇤ 12:00…›\n‹" + time(noon) + " | App: ›x");
@@ -248,8 +249,9 @@ TEST_F(ILRLogTextLayoutTest, ParagraphsHangTheirIndentAndDrawTheirPartsDim) {
     place.setPosition(first.position() + lines.lineAt(1).textStart() + 2);
     view.setTextCursor(place);
     const QRect drawn = view.cursorRect();
-    for (const int y : {drawn.top() + 1, drawn.center().y(), drawn.bottom() - 1})
+    for (const int y : {drawn.top() + 1, drawn.center().y(), drawn.bottom() - 1}) {
         EXPECT_EQ(view.cursorForPosition(QPoint(drawn.center().x(), y)).position(), place.position()) << y;
+    }
 
     // The darkest pixel of the time is the dim colour's, of the message the normal one's.
     const QImage image = view.viewport()->grab().toImage();

@@ -136,11 +136,13 @@ TEST_F(PaletteWindowTest, ContextMenuAndFlags) {
     // The buttons' hover areas exist exactly while the window takes the mouse.
     window.setIgnoresMouseEvents(true);
     EXPECT_TRUE(window.ignoresMouseEvents());
-    for (ZROverlayButton* button : palette.all())
+    for (ZROverlayButton* button : palette.all()) {
         EXPECT_FALSE(button->trackingArea());
+    }
     window.setIgnoresMouseEvents(false);
-    for (ZROverlayButton* button : palette.all())
+    for (ZROverlayButton* button : palette.all()) {
         EXPECT_TRUE(button->trackingArea());
+    }
     EXPECT_TRUE(window.isVisible()) << "switched in place";
 }
 

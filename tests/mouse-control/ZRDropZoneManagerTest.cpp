@@ -154,8 +154,9 @@ TEST_F(DropZoneTest, ZonesOfALayoutOnTheCurrentScreens) {
         if (!c.originals.empty()) {
             EXPECT_EQ(framesOf(shown, &ZRDropZone::originalSkafableFrame), c.originals);
         }
-        for (const ZRDropZone& zone : shown)
+        for (const ZRDropZone& zone : shown) {
             EXPECT_EQ(zone.windowCGFrame, ZRFlipRect(zone.windowFrame));
+        }
     }
 }
 

@@ -219,8 +219,9 @@ TEST_F(FocusWindowTest, WithoutACompositorOnlyOpaqueStrokesAndTheWindowShapedToT
         painter.fillRect(shapeImage.rect(), Qt::black);
     }
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
+        for (int x = 0; x < image.width(); ++x) {
             ASSERT_EQ(qAlpha(image.pixel(x, y)), qAlpha(shapeImage.pixel(x, y))) << x << "," << y;
+        }
     EXPECT_TRUE(shape.contains(QPoint(int(outline.midX()), int(900 - outline.maxY() + 2))));
     EXPECT_FALSE(shape.contains(QPoint(int(outline.midX()), int(900 - outline.midY()))));
     EXPECT_TRUE(shape.contains(QPoint(101, 900 - 600))) << "the drop frame's stroke";

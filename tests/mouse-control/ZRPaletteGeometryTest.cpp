@@ -123,9 +123,10 @@ TEST(PaletteGeometryTest, SideRuleAtEachScreenEdge) {
         {{1440, 0, 1000, 900}, {2400, 850}, BottomLeft},
         {{}, {700, 450}, BottomLeft},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(ZRPaletteSide(c.usable, c.trigger, palette), c.side)
             << stringFromRect(c.usable).toStdString() << " at " << stringFromPoint(c.trigger).toStdString();
+    }
 }
 
 TEST(PaletteGeometryTest, HideDelayIsHalfASecondFromTheRest) {

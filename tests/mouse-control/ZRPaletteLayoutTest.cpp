@@ -76,8 +76,9 @@ TEST_F(PaletteLayoutTest, StoredLayoutsAreReadAndRepairedAsTheEditorWould) {
         EXPECT_EQ(layout.minimumPaletteItemRow(), c.minRow) << c.what;
         EXPECT_EQ(layout.maximumPaletteItemRow(), c.maxRow) << c.what;
         EXPECT_EQ(layout.paletteItemWells().size(), 66u);
-        for (ZRPaletteItemWellInterface* well : layout.paletteItemWells())
+        for (ZRPaletteItemWellInterface* well : layout.paletteItemWells()) {
             EXPECT_EQ(well->paletteItemButton(), nullptr);
+        }
     }
 }
 

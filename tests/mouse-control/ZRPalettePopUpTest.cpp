@@ -383,8 +383,9 @@ TEST_F(PaletteContentTest, RevertActionsAndTheMenuOfCustomActions) {
         EXPECT_EQ(button->canShowMenu(), c.canShowMenu) << c.what;
         EXPECT_EQ(button->originalActionTitle().has_value(), c.revertTitle) << c.what;
         EXPECT_EQ(layout.wells.back()->button->isEnabled(), c.revertItemEnabled) << c.what;
-        if (c.revertShown)
+        if (c.revertShown) {
             EXPECT_EQ(geometryOf(button).x(), 8) << c.what;
+        }
         EXPECT_EQ(viewSize().width(), c.revertShown ? 200 : 165) << c.what;
         palette().hideOverlayRegardless();
         actions().removeOriginalFrameForWindow(element());

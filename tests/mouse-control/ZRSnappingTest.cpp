@@ -195,9 +195,10 @@ TEST(SnapZones, ChooserMembers) {
         {6, {1435, 50}, 3, 2},  {10, {3, 897}, 3, 0},
         {3, {150, 890}, 0, -1}, {3, {100, 300}, 3, 0, Rect(0, 0, 150, 900)},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(ZRSnapChooserIndex(c.position, c.location, c.screen, 100, c.n), c.index)
             << c.position << " at " << c.location.x << "," << c.location.y << " of " << c.n;
+    }
 }
 
 // The target of each kind of zone with the pointer in it, as the preview shows it (Cocoa).

@@ -51,8 +51,9 @@ TEST_F(SystemWindowSettingsTest, RunWritesOnceAndQuitRestoresTheUsersValues) {
         << "the tool runs once per key, not again when the value is right";
     EXPECT_EQ(system(WM, EdgeDrag), QVariant(false));
     EXPECT_EQ(Settings::shared().previousZoomButtonMenuOption(), 0);
-    for (const auto& run : desktop.processes().runs())
+    for (const auto& run : desktop.processes().runs()) {
         EXPECT_EQ(run.timeoutSeconds, Settings::ToolTimeout);
+    }
 
     desktop.processes().clearRuns();
     set(Settings::DisabledTemporarilyUserDefaultName, true);

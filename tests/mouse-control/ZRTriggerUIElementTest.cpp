@@ -159,8 +159,9 @@ TEST_F(TriggerUIElementTest, EqualityIsByButtonElseByWindow) {
         {zoom.get(), nullptr, false, "nil"},
         {empty.get(), otherEmpty.get(), false, "neither button nor window"},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(c.a->isEqualToTriggerUIElement(c.b), c.equal) << c.what;
+    }
 }
 
 // A frame never set is read from the button when asked, and kept; without a button it is the window's

@@ -499,8 +499,9 @@ TEST(MenuItemIconSizeTest, StoredSizesAreKeptWithinTheirLimits) {
         {QStringLiteral("nonsense"), Size(10, 10)},
         {QStringLiteral("{nan, 12}"), Size(10, 10)},
     };
-    for (const auto& [stored, size] : cases)
+    for (const auto& [stored, size] : cases) {
         EXPECT_EQ(ZRMenuItemIconSizeForValue(stored), size) << stored.toString().toStdString();
+    }
 }
 
 TEST_F(ActionEditorTest, APaneOutlivingItsActionDoesNothing) {

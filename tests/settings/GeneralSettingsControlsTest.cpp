@@ -362,8 +362,9 @@ TEST_F(GeneralSettingsTest, TheDelayRule) {
         QLabel* field = k.key == snap ? c.snapDelayField() : c.mouseControlDelayField();
         EXPECT_EQ(field->text(), k.description);
         ZRSettingsSlider* slider = k.key == snap ? c.snapDelaySlider() : c.mouseControlDelaySlider();
-        if (k.updateSlider)
+        if (k.updateSlider) {
             EXPECT_NEAR(slider->doubleValue(), k.delay, slider->step() / 2);
+        }
     }
     // Kept to the preferred delay, the slider goes there too.
     set(snap, 0.25);
@@ -746,10 +747,11 @@ TEST_F(GeneralSettingsTest, PicturesOfThePanesAndTheGeneralSettings) {
             // Rows shown, hidden and shown again, and the palette's wells grown below them, never overlap.
             const auto rows = pane->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
             for (const QWidget* a : rows)
-                for (const QWidget* b : rows)
+                for (const QWidget* b : rows) {
                     EXPECT_TRUE(a == b || a->isHidden() || b->isHidden() ||
                                 !a->geometry().intersects(b->geometry()))
                         << a->objectName().toStdString() << " over " << b->objectName().toStdString();
+                }
             saveScreenshot(pane->grab().toImage(),
                            QStringLiteral("general-settings-") + tab.toLower() + "-pane" + look);
         }

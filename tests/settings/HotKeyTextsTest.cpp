@@ -143,8 +143,9 @@ TEST_F(HotKeyTextsTest, EveryPlaceShowsAHotKeyInTheDesktopsStyle) {
 
     // The settings file keeps the stored form, which other programs read.
     for (const auto& action : ZRActionManager::actionManager().allActions())
-        if (action->displayNameWithSuffixes() == QStringLiteral("Function Key"))
+        if (action->displayNameWithSuffixes() == QStringLiteral("Function Key")) {
             EXPECT_EQ(
                 action->hotKey()->dictionaryRepresentation().value(QStringLiteral("Visual Representation")),
                 QStringLiteral("\u2303\u21E7F5"));
+        }
 }

@@ -373,7 +373,7 @@ TEST_F(PaletteEditorTest, PicturesOfTheEditorWithHiddenItemsEmphasisAndADropTarg
         QApplication::setActiveWindow(window);
         QApplication::processEvents();
         const QImage picture = window->grab().toImage();
-        saveScreenshot(picture, QStringLiteral("palette-editor-") + (dark ? u"dark" : u"light"));
+        saveScreenshot(picture, dark ? QStringLiteral("palette-editor-dark") : QStringLiteral("palette-editor-light"));
         const auto at = [&](const ZRPaletteItemWell* w, QPoint point) {
             return picture.pixelColor(w->mapTo(window, point));
         };

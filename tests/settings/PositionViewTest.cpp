@@ -150,8 +150,9 @@ TEST_F(PositionViewTest, ClicksStepThroughEdgesAndTheCentreAndOnlyTheyAreHeard) 
 
 TEST_F(PositionViewTest, DisablingReachesTheRadiosNotTheMiniature) {
     picker->setEnabled(false);
-    for (ZRPositionRadioButton* radio : radios())
+    for (ZRPositionRadioButton* radio : radios()) {
         EXPECT_FALSE(radio->isEnabled());
+    }
     EXPECT_TRUE(picker->enabled());
     click(picker->topRadio());
     EXPECT_EQ(shown().first, nullptr) << "a disabled radio takes no click";
@@ -198,8 +199,9 @@ TEST_F(PositionViewTest, ScreenshotsOfEveryState) {
         view.setEnabled(c.enabled);
         saveScreenshot(view, QStringLiteral("position-picker-%1").arg(QLatin1String(c.name)));
         // Every radio lies inside the picker.
-        for (const QWidget* radio : view.findChildren<ZRPositionRadioButton*>())
+        for (const QWidget* radio : view.findChildren<ZRPositionRadioButton*>()) {
             EXPECT_TRUE(view.rect().contains(radio->geometry())) << c.name;
+        }
     }
 }
 

@@ -254,9 +254,10 @@ TEST_F(SidebarModelTest, TheCellLeavesRoomForTheHotKeyAndTheIconButNeverLessThan
     };
     const Rule rules[] = {
         {1, 700, true}, {0, 700.2, true}, {0, 700.05, false}, {0, 700, false}, {-1, 900, false}};
-    for (const Rule& rule : rules)
+    for (const Rule& rule : rules) {
         EXPECT_EQ(ZRSourceListCell::hotKeysShownFor(rule.priority, rule.width, 700), rule.shown)
             << rule.priority;
+    }
 }
 
 TEST_F(SidebarModelTest, TheSelectionCacheDiesWithTheSelectionAndWithTheTree) {
@@ -267,8 +268,9 @@ TEST_F(SidebarModelTest, TheSelectionCacheDiesWithTheSelectionAndWithTheTree) {
     EXPECT_EQ(sidebar().selectedActions().front()->displayNameWithSuffixes(), QStringLiteral("B"));
     EXPECT_TRUE(sidebar().deleteSelectedSourceListItems());
     // The same turn of the run loop: the deleted row is gone from the cache as well.
-    for (const auto& item : sidebar().selectedActionSourceListItems())
+    for (const auto& item : sidebar().selectedActionSourceListItems()) {
         EXPECT_NE(sidebar().objectValueForItem(*item), QStringLiteral("B"));
+    }
     select({Hover});
     EXPECT_TRUE(sidebar().selectedActionSourceListItems().empty());
 }

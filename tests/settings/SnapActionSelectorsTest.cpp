@@ -99,8 +99,9 @@ TEST_F(SnapActionSelectorsTest, MenusOfferTheFixedItemsAndTheActionsByGroup) {
     EXPECT_EQ(menu(snapSelector(3)), fixedTop + groups);
     EXPECT_EQ(snapSelector(3)->currentText(), QStringLiteral("Wide")) << "the stored action is chosen";
     EXPECT_EQ(snapSelector(10)->currentText(), QStringLiteral("Top Left Quarter"));
-    for (int index = 0; index < 5; ++index)
+    for (int index = 0; index < 5; ++index) {
         EXPECT_FALSE(snapSelector(3)->itemIcon(index).isNull()) << index;
+    }
 
     // The headers name what a corner or an edge takes from a folder or a layout.
     set(ViaSnapKey, false);

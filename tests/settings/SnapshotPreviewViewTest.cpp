@@ -91,10 +91,12 @@ TEST_F(SnapshotPreviewViewTest, PreviewsOfOneAndTwoScreensLightAndDark) {
             // The frontmost window's centre, away from its label.
             const QRectF front = picture.windows.back().frame.translated(preview.pos());
             const QRgb inside = image.pixel(int(front.center().x()), int(front.top() + 4));
-            if (dark)
+            if (dark) {
                 EXPECT_LT(qGray(inside), 60) << c.name;
-            else
+            }
+            else {
                 EXPECT_GT(qGray(inside), 220) << c.name;
+            }
         }
     }
 }

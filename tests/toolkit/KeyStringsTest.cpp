@@ -163,8 +163,9 @@ TEST(KeyStrings, TrimmingTheModifierPrefix) {
         {"\u2318\u2190", "\u2190"},
         {"Keypad +", "Keypad +"},
     };
-    for (const auto& [text, trimmed] : cases)
+    for (const auto& [text, trimmed] : cases) {
         EXPECT_EQ(stringByTrimmingModifierPrefix(text), trimmed) << text.toStdString();
+    }
 }
 
 TEST(KeyStrings, KeyboardLabels) {
@@ -173,8 +174,9 @@ TEST(KeyStrings, KeyboardLabels) {
         {"\u00C9", "\u00E9"}, {"\u00D1", "\u00F1"},
         {"1!", "1!"},         {"Space", "SPACE"},
     };
-    for (const auto& [text, label] : cases)
+    for (const auto& [text, label] : cases) {
         EXPECT_EQ(keyboardLabelString(text), label) << text.toStdString();
+    }
 }
 
 } // namespace

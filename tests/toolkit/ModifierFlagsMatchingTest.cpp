@@ -15,8 +15,9 @@ TEST(ModifierFlagsMatching, CarbonMask) {
         {CapsLock | NumericPad | Help | LeftCommand, 0},
         {Command | Shift | Option | Control | Function | CapsLock, 256 | 512 | 2048 | 4096 | 131072},
     };
-    for (const auto& [flags, carbon] : cases)
+    for (const auto& [flags, carbon] : cases) {
         EXPECT_EQ(ZRCarbonModifiersFromCocoaFlags(flags), carbon) << std::hex << flags;
+    }
 }
 
 TEST(ModifierFlagsMatching, HotKeyFlags) {

@@ -34,8 +34,9 @@ TEST(StringExtensions, DoubleTexts) {
         {std::numeric_limits<double>::quiet_NaN(), 2, "0"},
         {1.75, -1, "2"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(stringWithDouble(c.value, c.decimals), c.text) << c.value << " " << c.decimals;
+    }
 }
 
 TEST(StringExtensions, LengthTexts) {
@@ -55,8 +56,9 @@ TEST(StringExtensions, LengthTexts) {
         {12, "", ZRMeasurementUnit::Points, false, "12"},
         {1500, "", ZRMeasurementUnit::Points, false, "1500"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(stringWithLength(c.length, c.zeroSymbol, c.unit, c.pointsSuffix), c.text) << c.length;
+    }
 }
 
 TEST(StringExtensions, IntegerValuesAndComparisons) {
@@ -70,8 +72,9 @@ TEST(StringExtensions, IntegerValuesAndComparisons) {
         {"99999999999999999999", std::numeric_limits<qint64>::max()},
         {"-99999999999999999999", std::numeric_limits<qint64>::min()},
     };
-    for (const auto& [text, value] : values)
+    for (const auto& [text, value] : values) {
         EXPECT_EQ(integerValue(text), value) << text.toStdString();
+    }
 
     EXPECT_EQ(compareIntegerValue("9", "10"), -1);
     EXPECT_EQ(compareIntegerValue("10", "9"), 1);
@@ -92,9 +95,10 @@ TEST(StringExtensions, IntegerValuesAndComparisons) {
         {"", "", 0},
         {"x100", "x99", 1},
     };
-    for (const auto& o : orders)
+    for (const auto& o : orders) {
         EXPECT_EQ(ZRCompareCaseInsensitiveNumeric(o.a, o.b), o.order)
             << o.a.toStdString() << " " << o.b.toStdString();
+    }
 }
 
 TEST(MatchingQualityEvaluator, QualitiesAndRanges) {
@@ -179,8 +183,9 @@ TEST(CollectionExtensions, IntegersFromRecords) {
         {"big", std::numeric_limits<qint64>::max()},
         {"large", 5000000000LL},
     };
-    for (const auto& [key, value] : cases)
+    for (const auto& [key, value] : cases) {
         EXPECT_EQ(integerValueOfObjectForKey(record, key), value) << key.toStdString();
+    }
 }
 
 TEST(CollectionExtensions, Lists) {

@@ -84,8 +84,9 @@ TEST(ZRLogFormatting, Conversions) {
         {formatted("%@", QStringList{"a", "b"}), "(a, b)"},
         {formatted("%f", 2), "2.000000"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(c.produced, c.expected);
+    }
 }
 
 TEST_F(ZRLogTest, WritesJsonRecordsUnderTheStateFolder) {

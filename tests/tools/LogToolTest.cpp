@@ -342,8 +342,9 @@ TEST_F(LogToolTest, StreamGetsEveryLineOnceInOrderAcrossFullFiles) {
     tool.waitForFinished();
     const QStringList messages = messagesOf(entriesOf(output, false));
     ASSERT_EQ(messages.size(), LineCount);
-    for (int i = 0; i < LineCount; ++i)
+    for (int i = 0; i < LineCount; ++i) {
         ASSERT_EQ(messages[i], QString::number(i) + padding) << i;
+    }
 }
 
 // A stream must not outlive the program that reads it.

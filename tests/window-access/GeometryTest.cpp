@@ -171,8 +171,9 @@ TEST_F(GeometryTest, CenteringGeometricAndOptical) {
         {"taller, geometric, overflows evenly", {400, 900}, true, Rect(400, 0, 400, 900)},
         {"wider than the container", {1200, 300}, true, Rect(0, 300, 1200, 300)},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(ZRCenteredFrame(Rect(Point{7, 9}, c.size), container, c.geometric), c.expected) << c.name;
+    }
 }
 
 TEST_F(GeometryTest, ConfiningKeepsTheSize) {
@@ -188,8 +189,9 @@ TEST_F(GeometryTest, ConfiningKeepsTheSize) {
         {Rect(300, 100, 1200, 100), Rect(0, 100, 1200, 100)},
         {Rect(100, 300, 100, 900), Rect(100, 0, 100, 900)},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(ZRConfineFrame(c.frame, container), c.expected) << stringFromRect(c.frame).toStdString();
+    }
 }
 
 TEST_F(GeometryTest, StickyEdges) {
@@ -352,8 +354,9 @@ TEST_F(GeometryTest, PositionPredicatesOverEveryCode) {
          {1, 5, 9, 12, 14}},
     };
     for (const Case& c : cases) {
-        for (std::int64_t position = -1; position <= 15; ++position)
+        for (std::int64_t position = -1; position <= 15; ++position) {
             EXPECT_EQ(c.predicate(position), c.yes.contains(position)) << c.name << ", position " << position;
+        }
     }
 }
 

@@ -146,8 +146,9 @@ TEST_F(WindowFrameTest, UnreadableWindowsAndBadTargetsChangeNothing) {
 
     SimWindow& window = addWindow();
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    for (const Rect& bad : {Rect(nan, 0, 500, 500), Rect(0, 0, 0, 500), Rect(0, 0, 500, -1)})
+    for (const Rect& bad : {Rect(nan, 0, 500, 500), Rect(0, 0, 0, 500), Rect(0, 0, 500, -1)}) {
         EXPECT_FALSE(ZRSetWindowFrame(elementOf(window), false, true, false, false, false, bad));
+    }
     EXPECT_EQ(window.frameSetCount(), 0);
     EXPECT_FALSE(ZRSetWindowFrame(nullptr, false, true, false, false, false, Rect(0, 0, 10, 10)));
 

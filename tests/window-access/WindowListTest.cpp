@@ -70,9 +70,10 @@ TEST_F(WindowListTest, IgnoreListFileByCategory) {
         {"", ZRIgnoreListCategory::Content, false},
         {"com.example.full", static_cast<ZRIgnoreListCategory>(42), false},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(ZRApplicationIsIgnored(QString::fromLatin1(c.identifier), c.category), c.ignored)
             << c.identifier << " " << static_cast<int>(c.category);
+    }
 }
 
 TEST_F(WindowListTest, OlderFileNameAndBrokenFiles) {

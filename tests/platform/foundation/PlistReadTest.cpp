@@ -64,10 +64,12 @@ TEST(PlistRead, NumbersReadAcrossTheirKindsOnlyWhenExact) {
         const auto map = with(c.value);
         EXPECT_EQ(Plist::readInteger(map, Key).optional(), c.integer);
         EXPECT_EQ(Plist::readUnsigned(map, Key).optional(), c.unsignedValue);
-        if (c.name == std::string("not a number"))
+        if (c.name == std::string("not a number")) {
             EXPECT_TRUE(std::isnan(Plist::readDouble(map, Key).value));
-        else
+        }
+        else {
             EXPECT_EQ(Plist::readDouble(map, Key).optional(), c.real);
+        }
         EXPECT_EQ(Plist::readBool(map, Key).optional(), c.boolean);
     }
 }

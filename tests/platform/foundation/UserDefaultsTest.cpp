@@ -397,8 +397,9 @@ TEST_F(UserDefaultsTest, PreferencesFilesKeepOtherKeysAndRefuseBadDomains) {
     // Settings fall through to these files on every read: a broken one is read and logged once, not
     // on every read, and the next version of it is read again.
     logged.clear();
-    for (int read = 0; read < 3; ++read)
+    for (int read = 0; read < 3; ++read) {
         EXPECT_FALSE(store.value(QStringLiteral("broken"), QStringLiteral("k")).isValid());
+    }
     EXPECT_EQ(logged.size(), 1) << logged.join(QLatin1Char('\n')).toStdString();
     ASSERT_TRUE(PropertyList::writeFile(store.pathForDomain(QStringLiteral("broken")),
                                         QVariantMap{{QStringLiteral("k"), 1}}));
@@ -420,8 +421,9 @@ TEST_F(UserDefaultsTest, PreferencesFilesAreLookedAtOncePerTurnAndReadAfreshWhen
 
     nextTurn();
     const auto checksBefore = store.fileChecks();
-    for (int read = 0; read < 1000; ++read)
+    for (int read = 0; read < 1000; ++read) {
         EXPECT_FALSE(defaults.object(key).isValid());
+    }
     EXPECT_EQ(store.fileChecks() - checksBefore, 1u) << "a missing file is remembered within a turn";
 
     struct Write {

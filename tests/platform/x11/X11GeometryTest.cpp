@@ -145,8 +145,9 @@ TEST(X11KeyTable, NamesEachKeyOnceAndEveryKeyOfTheProgram) {
             EXPECT_TRUE(symbols.insert(entry.keysym).second) << entry.keysym;
         }
     }
-    for (KeyCode key : {Key::A, Key::Escape, Key::F5, Key::LeftArrow, Key::UpArrow, Key::Keypad9, Key::Help})
+    for (KeyCode key : {Key::A, Key::Escape, Key::F5, Key::LeftArrow, Key::UpArrow, Key::Keypad9, Key::Help}) {
         EXPECT_TRUE(X11KeyTable::entryForVirtualKey(key)) << key;
+    }
     EXPECT_FALSE(X11KeyTable::entryForVirtualKey(Key::MaximumKeyCode));
 }
 

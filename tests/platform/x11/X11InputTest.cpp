@@ -98,8 +98,9 @@ TEST_F(X11Input, StreamsPointerEventsWithTheirPositions) {
     // Motions read together make one event that carries their whole movement, so that summed
     // deltas follow the pointer.
     events.clear();
-    for (const Point point : {Point{155, 145}, Point{170, 150}, Point{190, 170}})
+    for (const Point point : {Point{155, 145}, Point{170, 150}, Point{190, 170}}) {
         ASSERT_TRUE(input->movePointer(point));
+    }
     ASSERT_TRUE(waitUntil([&] { return !events.empty(); }));
     processEvents(50);
     ASSERT_EQ(events.size(), 1u);
@@ -167,11 +168,13 @@ TEST_F(X11Input, AHotKeyPressedOnceArrivesOnceWithItsHandle) {
         platform->globalHotKeys().hotKeyEvent.connect([&](const HotKeyEvent& e) { events.push_back(e); });
 
     auto press = [&](std::initializer_list<KeyCode> keys, int holdMilliseconds = 0) {
-        for (KeyCode key : keys)
+        for (KeyCode key : keys) {
             ASSERT_TRUE(input->key(key, true));
+        }
         processEvents(holdMilliseconds);
-        for (auto it = std::rbegin(keys); it != std::rend(keys); ++it)
+        for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) {
             ASSERT_TRUE(input->key(*it, false));
+        }
     };
     // Held past the key-repeat delay: still one press and one release. (Control-Option-F5 would not
     // do: X servers switch to a virtual terminal on it.)
@@ -251,8 +254,9 @@ TEST_F(X11Input, AHotKeyHeldByAnotherClientIsRefusedAndLeavesNoGrab) {
     EXPECT_EQ(lines.filter(QStringLiteral("holds the hot key with key code %1").arg(Key::K)).size(), 1)
         << lines.join(QLatin1Char('\n')).toStdString();
     for (const auto& request : together)
-        if (request.reference)
+        if (request.reference) {
             EXPECT_TRUE(platform->globalHotKeys().unregisterHotKey(request.reference));
+        }
 
     // Once the other lets go, the combination is free: the refused attempt left nothing behind.
     EXPECT_TRUE(other->globalHotKeys().unregisterHotKey(held));
@@ -265,10 +269,12 @@ TEST_F(X11Input, AHotKeyHeldByAnotherClientIsRefusedAndLeavesNoGrab) {
     std::vector<HotKeyEvent> events;
     auto connection =
         platform->globalHotKeys().hotKeyEvent.connect([&](const HotKeyEvent& e) { events.push_back(e); });
-    for (KeyCode key : {Key::Command, Key::Shift, Key::K})
+    for (KeyCode key : {Key::Command, Key::Shift, Key::K}) {
         ASSERT_TRUE(input->key(key, true));
-    for (KeyCode key : {Key::K, Key::Shift, Key::Command})
+    }
+    for (KeyCode key : {Key::K, Key::Shift, Key::Command}) {
         ASSERT_TRUE(input->key(key, false));
+    }
     ASSERT_TRUE(waitUntil([&] { return events.size() >= 2; }));
     EXPECT_EQ(events.front().reference, now);
     EXPECT_TRUE(platform->globalHotKeys().unregisterHotKey(now));
@@ -345,20 +351,24 @@ TEST_F(X11Input, HotKeysFollowChangesOfTheKeyboardAndAHeldOneKeepsItsRelease) {
     auto connection =
         platform->globalHotKeys().hotKeyEvent.connect([&](const HotKeyEvent& e) { events.push_back(e); });
     auto pressCommandJ = [&] {
-        for (KeyCode key : {Key::Command, Key::J})
+        for (KeyCode key : {Key::Command, Key::J}) {
             ASSERT_TRUE(input->key(key, true));
-        for (KeyCode key : {Key::J, Key::Command})
+        }
+        for (KeyCode key : {Key::J, Key::Command}) {
             ASSERT_TRUE(input->key(key, false));
+        }
     };
 
     // The server reports a change of the keyboard also when every key stays where it was (as on
     // each switch between two keyboards): the held hot key still comes up once.
-    for (KeyCode key : {Key::Command, Key::J})
+    for (KeyCode key : {Key::Command, Key::J}) {
         ASSERT_TRUE(input->key(key, true));
+    }
     ASSERT_TRUE(waitUntil([&] { return events.size() == 1; }));
     run(QStringLiteral("xmodmap"), {QStringLiteral("-e"), QStringLiteral("keysym x = x X x X")});
-    for (KeyCode key : {Key::J, Key::Command})
+    for (KeyCode key : {Key::J, Key::Command}) {
         ASSERT_TRUE(input->key(key, false));
+    }
     ASSERT_TRUE(waitUntil([&] { return events.size() >= 2; }));
     EXPECT_FALSE(events[1].pressed);
     events.clear();

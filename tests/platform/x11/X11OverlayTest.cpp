@@ -164,8 +164,9 @@ TEST_F(X11Overlays, AnOverlayLeavesTheFocusAloneTakesAltClicksAndSwitchesClickTh
     const QString info = QString::fromUtf8(
         run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(overlay.winId())}));
     EXPECT_TRUE(info.contains(QStringLiteral("Override Redirect State: yes"))) << info.toStdString();
-    for (long client : xpropValues(0, QStringLiteral("_NET_CLIENT_LIST")))
+    for (long client : xpropValues(0, QStringLiteral("_NET_CLIENT_LIST"))) {
         EXPECT_NE(WId(client), overlay.winId()) << "the window manager does not list it";
+    }
     saveScreenshot(screenPixels(QRect(80, 60, 560, 380)), QStringLiteral("x11-overlay-over-xterm"));
 
     // openbox keeps Alt+click on the windows it manages for moving them.

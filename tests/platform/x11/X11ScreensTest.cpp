@@ -63,9 +63,10 @@ TEST(X11Screens, TheWorkAreaOfTheCurrentDesktopCutsTheUsableArea) {
         {{2000, 0, 100, 100}, 0, usable},                              // beside the monitor
         {{0, 0, 0, 0}, 0, usable},                                     // empty
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(X11Screens::withinWorkArea(usable, X11Screens::currentWorkArea(c.values, c.desktop)), c.expected)
             << c.values.size() << " values, desktop " << c.desktop;
+    }
 }
 
 TEST(X11Screens, UsableFramesLeaveOutTheStrutsOfDocksOnEachMonitor) {
