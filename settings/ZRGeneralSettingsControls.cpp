@@ -4,6 +4,7 @@
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
 #include "actions/ZRKeyboardMenuPresenter.h"
+#include "keyboard-control/ZRHotKey.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlHover.h"
@@ -440,6 +441,7 @@ void ZRGeneralSettingsControls::fillSettingsControls() {
         setShroudAwareEnabled(m_snapBackScopeSelector, defaults.boolForKey(D::SnapBack));
     updateDropSnapControls();
     updateKeyboardGridControls();
+    updateKeyboardControlsShroud();
     updateSidebarHotKeyButton();
 
     // Mouse control reads its delays through these controls from now on, and shows its state in them.
@@ -508,6 +510,17 @@ void ZRGeneralSettingsControls::updateHoverControls() {
 void ZRGeneralSettingsControls::updateSnapControls() {
     if (m_snapShroud)
         m_snapShroud->setShrouded(!UserDefaults::standard().boolForKey(D::Snap));
+}
+
+void ZRGeneralSettingsControls::settingsHotKeyDidChange(const QString& identifier) {
+    updateFeatureFlagsAndTap();
+    if (identifier == QString::fromUtf16(ZRKeyboardControlsHotKeyIdentifier))
+        updateKeyboardControlsShroud();
+}
+
+void ZRGeneralSettingsControls::updateKeyboardControlsShroud() {
+    if (m_keyboardControlsShroud && ZRMainController::exists())
+        m_keyboardControlsShroud->setShrouded(!ZRMainController::mainController().keyboardControlHotKey());
 }
 
 void ZRGeneralSettingsControls::updateKeyboardGridControls() {

@@ -94,6 +94,10 @@ public:
     void updateSnapActionSelectors();
     void updateDropSnapControls();
     void updateSpacingControls(bool on);
+    // A settings hot key was set or cleared: mouse control's features and tap follow, and the options of
+    // the keyboard controls, which mean nothing while no hot key opens them, are shrouded meanwhile.
+    void settingsHotKeyDidChange(const QString& identifier);
+    void updateKeyboardControlsShroud();
     // The delay of "Snap Delay" or "Mouse Controls Delay" in seconds, by the delay rule: the sender's value
     // (or the stored one), kept to the slider's minimum and the preferred delay, stored and described as
     // asked. Mouse control reads delays through it with NO, NO, NO and no sender.
@@ -201,6 +205,7 @@ public:
 
     ZRSettingsSlider* keyboardMenuLineHeightSlider() const { return m_lineHeightSlider; }
     ZRSettingsSwitch* cheatSheetSwitch() const { return m_cheatSheetSwitch; }
+    ZRShroudView* keyboardControlsShroud() const { return m_keyboardControlsShroud; }
     ZRSettingsSwitch* keyboardLogoSwitch() const { return m_keyboardLogoSwitch; }
     ZRSettingsSwitch* keyboardGridSwitch() const { return m_keyboardGridSwitch; }
     ZRSettingsSwitch* keyboardGridFastTrackSwitch() const { return m_fastTrackSwitch; }
@@ -334,6 +339,7 @@ private:
     // Keyboard.
     ZRSettingsSlider* m_lineHeightSlider = nullptr;
     ZRSettingsSwitch* m_cheatSheetSwitch = nullptr;
+    ZRShroudView* m_keyboardControlsShroud = nullptr;
     ZRSettingsSwitch* m_keyboardLogoSwitch = nullptr;
     ZRSettingsSwitch* m_keyboardGridSwitch = nullptr;
     ZRSettingsSwitch* m_fastTrackSwitch = nullptr;

@@ -269,6 +269,8 @@ int ZRGeneralSettingsControls::placeControlsInPane(const ZRSettingsTabIdentifier
                      m_lineHeightSlider, newSettingsNoteLabel(tr("Large"))});
 
         rows.addSectionTitle(tr("Keyboard Controls"));
+        m_keyboardControlsShroud = rows.beginShroud();
+        m_keyboardControlsShroud->setObjectName(QStringLiteral("keyboardControlsShroud"));
         m_cheatSheetSwitch = new ZRSettingsSwitch(tr("Show the cheat sheet"));
         m_cheatSheetSwitch->setObjectName(QStringLiteral("cheatSheetSwitch"));
         m_keyboardLogoSwitch = new ZRSettingsSwitch(tr("Show the logo"));
@@ -332,6 +334,7 @@ int ZRGeneralSettingsControls::placeControlsInPane(const ZRSettingsTabIdentifier
         }
         keyLayout->setColumnMinimumWidth(2, LabelWidth / 2);
         rows.addRow({keyGrid});
+        rows.endShroud();
         return rows.bottom();
     }
     return top;

@@ -518,6 +518,13 @@ bool ZRSettingsController::beginAssigningKeyboardControlHotKey() {
     return true;
 }
 
+void ZRSettingsController::settingsHotKeyDidChange(const QString& identifier,
+                                                   const std::shared_ptr<ZRHotKey>&, bool) {
+    m_generalSettingsControls->settingsHotKeyDidChange(identifier);
+    if (ZRSourceList* list = sourceList())
+        list->updateDisplay();
+}
+
 bool ZRSettingsController::openFiles(const QStringList& paths) {
     loadSettingsWindow();
     sidebar().openFiles(paths);

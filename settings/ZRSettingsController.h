@@ -96,6 +96,10 @@ public:
     bool openFiles(const QStringList& paths) override;
     // Opens the keyboard pane, where the field of the keyboard controls' hot key is.
     bool beginAssigningKeyboardControlHotKey() override;
+    // Mouse control's features and tap follow, the sidebar redraws, and the keyboard controls' options are
+    // shrouded while the keyboard controls have no hot key to open them.
+    void settingsHotKeyDidChange(const QString& identifier, const std::shared_ptr<ZRHotKey>& hotKey,
+                                 bool active) override;
 
     // --- Parts
 

@@ -88,8 +88,16 @@ bool setRowVisible(QWidget* row, bool visible) {
     const int delta = row->height() + ZRSettingsRows::Spacing;
     if (!setVisible(row, visible, delta))
         return false;
-    if (QWidget* container = row->parentWidget())
-        container->resize(container->width(), container->height() + (visible ? delta : -delta));
+    // A row inside a shroud grows or shrinks the shroud, and so moves what lies below the shroud as well.
+    const int growth = visible ? delta : -delta;
+    for (QWidget* container = row->parentWidget(); container; container = container->parentWidget()) {
+        const bool shroud = qobject_cast<ZRShroudView*>(container) != nullptr;
+        if (shroud)
+            moveSiblingsBelowUpByDelta(container, -growth);
+        container->resize(container->width(), container->height() + growth);
+        if (!shroud)
+            break;
+    }
     return true;
 }
 

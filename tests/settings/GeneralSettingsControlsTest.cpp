@@ -1,6 +1,8 @@
 #include "GeneralSettingsTestSupport.h"
 
 #include "actions/ZRKeyboardMenuPresenter.h"
+#include "keyboard-control/ZRHotKey.h"
+#include "keyboard-control/ZRHotKeyTextView.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlKeyboardMenu.h"
 #include "mouse-control/ZRMouseEventTapCallback.h"
@@ -248,6 +250,55 @@ TEST_F(GeneralSettingsTest, SwitchesShroudAndShowTheControlsThatDependOnThem) {
     EXPECT_FALSE(c.spacingEdgeRow()->isHidden());
     EXPECT_TRUE(c.spacingEdgeSwitch()->isChecked());
     EXPECT_FALSE(c.spacingEdgeSwitch()->isEnabled());
+}
+
+TEST_F(GeneralSettingsTest, TheKeyboardControlsOptionsWaitForAHotKeyThatOpensThem) {
+    Controls& c = controls();
+    ZRMainController& controller = ZRMainController::mainController();
+    ZRHotKeyTextView* field = controller.keyboardControlHotKeyTextView();
+    ZRShroudView* shroud = c.keyboardControlsShroud();
+    ASSERT_TRUE(shroud);
+    ASSERT_TRUE(controller.keyboardControlHotKey()) << "stored before launch";
+    EXPECT_FALSE(shroud->isShrouded());
+
+    // A row that shows inside the shroud moves the shroud's end, and the pane grows with it.
+    QWidget* pane = shroud->parentWidget();
+    const int paneHeight = pane->height(), shroudHeight = shroud->height();
+    toggle(c.keyboardGridSwitch());
+    const int row = c.keyboardGridFastTrackRow()->height() + ZRSettingsRows::Spacing;
+    EXPECT_EQ(shroud->height(), shroudHeight + row);
+    EXPECT_EQ(pane->height(), paneHeight + row);
+    toggle(c.keyboardGridSwitch());
+    EXPECT_EQ(shroud->height(), shroudHeight);
+    EXPECT_EQ(pane->height(), paneHeight);
+
+    // Cleared and set through the field, as the user does: the options follow, and so do mouse control's
+    // features.
+    int updates = featureFlagUpdates;
+    ASSERT_TRUE(controller.shouldSetHotKey(nullptr, QStringLiteral("Keyboard Controls")));
+    field->setHotKey(nullptr);
+    EXPECT_TRUE(shroud->isShrouded());
+    EXPECT_FALSE(c.cheatSheetSwitch()->isEnabled());
+    EXPECT_FALSE(c.escapeKeyActionSelector()->isEnabled());
+    EXPECT_GT(featureFlagUpdates, updates);
+    updates = featureFlagUpdates;
+    const auto hotKey = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Controls"), QString(), Key::M,
+                                                      ModifierFlag::Control | ModifierFlag::Option);
+    ASSERT_TRUE(controller.shouldSetHotKey(hotKey, QStringLiteral("Keyboard Controls")));
+    field->setHotKey(hotKey);
+    EXPECT_FALSE(shroud->isShrouded());
+    EXPECT_TRUE(c.cheatSheetSwitch()->isEnabled());
+    EXPECT_TRUE(c.escapeKeyActionSelector()->isEnabled());
+    EXPECT_GT(featureFlagUpdates, updates);
+
+    // The keyboard menu's hot key leaves them as they are.
+    ASSERT_TRUE(controller.shouldSetHotKey(nullptr, QStringLiteral("Keyboard Controls")));
+    field->setHotKey(nullptr);
+    const auto menuHotKey = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Menu"), QString(), Key::K,
+                                                          ModifierFlag::Control | ModifierFlag::Option);
+    ASSERT_TRUE(controller.shouldSetHotKey(menuHotKey, QStringLiteral("Keyboard Menu")));
+    controller.keyboardMenuHotKeyTextView()->setHotKey(menuHotKey);
+    EXPECT_TRUE(shroud->isShrouded());
 }
 
 TEST_F(GeneralSettingsTest, HoverTurnedOnInTheWindowTurnsOnMouseControlsHoverKeys) {

@@ -2,6 +2,7 @@
 
 #include "SettingsTestSupport.h"
 
+#include "keyboard-control/ZRHotKey.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseControlPaletteWindows.h"
 #include "mouse-control/ZRMouseControlState.h"
@@ -29,6 +30,11 @@ protected:
         SettingsTest::SetUp();
         ZRSystemWindowSettings::resetShared();
         ZRMainController::mainController().addArea(std::make_unique<ZRMouseController>());
+        // The options of the keyboard controls stay shrouded while no hot key opens them.
+        set(QStringLiteral("Keyboard Controls"),
+            ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Controls"), QString(), Key::F19,
+                                          ModifierFlag::Control | ModifierFlag::Option)
+                ->dictionaryRepresentation());
         beforeLaunch();
         launch();
         controls().setFeatureFlagsUpdater([this] { ++featureFlagUpdates; });
