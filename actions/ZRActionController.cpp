@@ -319,6 +319,12 @@ AXElementRef ZRActionController::mostRelevantWindow() const {
     return ZRCopyFrontmostFocusedWindow();
 }
 
+struct ZRActionController::Placement {
+    AXElementRef window;
+    Rect currentFrame; // Quartz
+    Target target;
+};
+
 bool ZRActionController::performAction(const ZRAction& action, const AXElementRef& forWindow,
                                        bool invertRaisingBehaviorViaShiftKey) {
     AXElementRef window = forWindow;
@@ -358,11 +364,14 @@ bool ZRActionController::performAction(const ZRAction& action, const AXElementRe
         return false;
     }
     storeOriginalFrame(*current, window);
-    if (setFrame(window, *current, *target,
-                 ZRMouseControlsShouldActivateWindow(invertRaisingBehaviorViaShiftKey)))
-        return true;
-    beep();
-    return false;
+    // An animation under way counts as performed; a window that refuses its frame beeps when it does.
+    const auto set = setFrames({{window, *current, *target}},
+                               ZRMouseControlsShouldActivateWindow(invertRaisingBehaviorViaShiftKey),
+                               [this](const std::vector<bool>& set) {
+                                   if (!set.front())
+                                       beep();
+                               });
+    return !set || set->front();
 }
 
 std::optional<ZRActionController::Target> ZRActionController::targetOfAction(const ZRAction& action,
@@ -440,18 +449,8 @@ std::optional<ZRActionController::Target> ZRActionController::targetOfAction(con
     }
 }
 
-struct ZRActionController::Placement {
-    AXElementRef window;
-    Rect currentFrame; // Quartz
-    Target target;
-};
-
-bool ZRActionController::setFrame(const AXElementRef& window, const Rect& currentFrame, const Target& target,
-                                  bool raise) {
-    return setFrames({{window, currentFrame, target}}, raise).front();
-}
-
-std::vector<bool> ZRActionController::setFrames(const std::vector<Placement>& placements, bool raise) {
+std::optional<std::vector<bool>> ZRActionController::setFrames(const std::vector<Placement>& placements,
+                                                               bool raise, FramesHandler then) {
     std::vector<ZRWindowFrameRequest> requests;
     const bool drawers = ZRAllowsForDrawers();
     for (const Placement& placement : placements) {
@@ -461,18 +460,38 @@ std::vector<bool> ZRActionController::setFrames(const std::vector<Placement>& pl
     }
     ZRWindowObserver& observer = ZRWindowObserver::defaultObserver();
     observer.setPaused(true);
-    std::vector<std::optional<Rect>> obtained;
-    const std::vector<bool> set = ZRSetWindowFrames(requests, boolSetting(AnimationKey), &obtained);
-    for (std::size_t i = 0; i < placements.size(); ++i) {
-        if (!set[i])
-            continue;
-        if (obtained[i])
-            storeLastSkafFrame(*obtained[i], placements[i].target.position, placements[i].window);
-        if (raise)
-            ZRRaiseWindow(placements[i].window);
+    const auto finish = [this, placements, raise](const ZRWindowFramesResult& result) {
+        for (std::size_t i = 0; i < placements.size(); ++i) {
+            if (!result.set[i])
+                continue;
+            if (result.obtained[i])
+                storeLastSkafFrame(*result.obtained[i], placements[i].target.position, placements[i].window);
+            if (raise)
+                ZRRaiseWindow(placements[i].window);
+        }
+        ZRWindowObserver::defaultObserver().setPaused(false);
+    };
+    // Animated, the frames between come from the run loop's timers: hot keys, menus and overlays are
+    // served between them, and what follows the frames waits for the last.
+    if (boolSetting(AnimationKey)) {
+        ZRSetWindowFramesAnimated(std::move(requests), [finish, then, alive = std::weak_ptr<int>(m_alive)](
+                                                           const ZRWindowFramesResult& result) {
+            if (alive.expired()) {
+                ZRWindowObserver::defaultObserver().setPaused(false);
+                return;
+            }
+            finish(result);
+            if (then)
+                then(result.set);
+        });
+        return std::nullopt;
     }
-    observer.setPaused(false);
-    return set;
+    ZRWindowFramesResult result;
+    result.set = ZRSetWindowFrames(requests, false, &result.obtained);
+    finish(result);
+    if (then)
+        then(result.set);
+    return result.set;
 }
 
 bool ZRActionController::pressZoomButton(const AXElementRef& button, const AXElementRef& forWindow,
@@ -522,23 +541,32 @@ bool ZRActionController::restoreSnapshotForAction(const ZRAction& action) {
         storeOriginalFrame(*current, window);
         placements.push_back({window, *current, Target{frame.windowFrame}});
     }
-    // Every window's request goes out before any is awaited: a layout costs about one window's wait.
-    const std::vector<bool> set = setFrames(placements, false);
-    std::vector<AXElementRef> placed;
-    for (std::size_t i = 0; i < placements.size(); ++i)
-        if (set[i])
-            placed.push_back(placements[i].window);
-    if (placed.empty()) {
-        beep();
-        return false;
-    }
+    // Every window's request goes out before any is awaited: a layout costs about one window's wait. The
+    // layout's applications come forward once its windows are in place.
+    const bool activates = action.activatesApplications();
+    const bool hidesOthers = action.hidesOtherApplications();
+    const auto set = setFrames(placements, false,
+                               [this, placements, activates, hidesOthers](const std::vector<bool>& set) {
+                                   std::vector<AXElementRef> placed;
+                                   for (std::size_t i = 0; i < placements.size(); ++i)
+                                       if (set[i])
+                                           placed.push_back(placements[i].window);
+                                   if (placed.empty())
+                                       beep();
+                                   else
+                                       bringLayoutForward(placed, activates, hidesOthers);
+                               });
+    return !set || std::find(set->begin(), set->end(), true) != set->end();
+}
 
-    if (action.activatesApplications()) {
+void ZRActionController::bringLayoutForward(const std::vector<AXElementRef>& placed, bool activates,
+                                            bool hidesOthers) {
+    if (activates) {
         // Back to front, so that the layout's front window ends in front.
         for (auto window = placed.rbegin(); window != placed.rend(); ++window)
             ZRRaiseWindow(*window);
     }
-    if (action.hidesOtherApplications() && Platform::hasCurrent()) {
+    if (hidesOthers && Platform::hasCurrent()) {
         std::vector<pid_t> applications;
         for (const AXElementRef& window : placed) {
             if (std::find(applications.begin(), applications.end(), window->processIdentifier()) ==
@@ -551,7 +579,6 @@ bool ZRActionController::restoreSnapshotForAction(const ZRAction& action) {
         for (auto application = applications.rbegin(); application != applications.rend(); ++application)
             workspace.activateApplication(*application, false);
     }
-    return true;
 }
 
 // --- Frame memory

@@ -174,10 +174,16 @@ private:
                                                                 bool includeLocal) const;
     std::optional<Target> targetOfAction(const ZRAction& action, const AXElementRef& window,
                                          const Rect& frame, const ZRVirtualScreen& screen);
-    bool setFrame(const AXElementRef& window, const Rect& currentFrame, const Target& target, bool raise);
     struct Placement;
-    // Sets every window's frame at once, as setFrame sets one; whether each took it.
-    std::vector<bool> setFrames(const std::vector<Placement>& placements, bool raise);
+    using FramesHandler = std::function<void(const std::vector<bool>& set)>;
+    // Sets every window's frame at once, remembers the frames they took and raises them when asked; then
+    // hands on whether each took its frame. With "Animation" on the frames come on the run loop: the
+    // answer is nothing and the handler runs when they are there; without, the handler runs before the
+    // answer, which is the same.
+    std::optional<std::vector<bool>> setFrames(const std::vector<Placement>& placements, bool raise,
+                                               FramesHandler then = {});
+    // After a layout's windows are in place: its applications brought forward, and the others hidden.
+    void bringLayoutForward(const std::vector<AXElementRef>& placed, bool activates, bool hidesOthers);
     void capture(ZRAction& action, bool silently);
     void forgetApplication(pid_t processIdentifier);
     void subscribeToWorkspace();
@@ -187,6 +193,8 @@ private:
     mutable ZRKeyboardControlKeyMap m_keyMap;
     mutable std::array<std::int64_t, 8> m_keyMapTypes{};
     std::function<void()> m_beep;
+    // What an animation that ends after the controller asks about before it acts.
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 
     ZRKeyboardMenuPresenter* m_keyboardMenu = nullptr;
     ZRKeyboardControlPanelInterface* m_keyboardControlPanel = nullptr;

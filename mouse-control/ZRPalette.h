@@ -224,8 +224,9 @@ private:
     // The trigger's location (Cocoa): the centre of its frame, else the given point.
     Point triggerLocationOr(Point fallback) const;
     // Sets the frame (Cocoa) on the window with the window observer paused, remembering it under the
-    // position; false when it could not be set.
-    bool setWindowFrame(const AXElementRef& window, const Rect& current, const Rect& target,
+    // position, and finishes the action: at once, or with "Animation" when the animation on the run loop
+    // ends.
+    void setWindowFrame(const AXElementRef& window, const Rect& current, const Rect& target,
                         bool keepRightEdge, bool keepBottomEdge, std::int64_t position);
     // The end of every use of the palette's action: the focus window follows the window, the palette
     // closes, and a failure beeps.

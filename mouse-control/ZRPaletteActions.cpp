@@ -25,6 +25,7 @@
 #include "window-access/WindowObserver.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 
 namespace {
 
@@ -33,14 +34,6 @@ namespace {
 constexpr std::int64_t PressesOwnButtonBehavior = 2;
 
 // The window observer hears nothing of the program's own move while this lives, however the move ends.
-class PausedWindowObserver {
-public:
-    PausedWindowObserver() { ZRWindowObserver::defaultObserver().setPaused(true); }
-    ~PausedWindowObserver() { ZRWindowObserver::defaultObserver().setPaused(false); }
-    PausedWindowObserver(const PausedWindowObserver&) = delete;
-    PausedWindowObserver& operator=(const PausedWindowObserver&) = delete;
-};
-
 bool shiftIsHeld() {
     return Platform::hasCurrent() && (Platform::current().inputState().modifierFlags() & ModifierFlag::Shift);
 }
@@ -155,21 +148,35 @@ AXElementRef ZRPalette::focusReferenceWindow() const {
     return nullptr;
 }
 
-bool ZRPalette::setWindowFrame(const AXElementRef& window, const Rect& current, const Rect& target,
+void ZRPalette::setWindowFrame(const AXElementRef& window, const Rect& current, const Rect& target,
                                bool keepRightEdge, bool keepBottomEdge, std::int64_t position) {
     const Rect frame = ZRFlipRect(target);
-    Rect obtained;
-    const PausedWindowObserver paused;
-    const bool set = ZRSetWindowFrame(
-        window, ZRAllowsForDrawers(), frame.size != current.size, keepRightEdge, keepBottomEdge,
-        UserDefaults::standard().boolForKey(QString::fromUtf16(ZRAnimationUserDefaultName)), frame,
-        &obtained);
-    if (set) {
-        actions().storeLastSkafFrame(obtained, position, window);
-        if (ZRMouseControlsShouldActivateWindow(true))
-            ZRRaiseWindow(window);
+    ZRWindowObserver::defaultObserver().setPaused(true);
+    const auto finish = [self = QPointer<ZRPalette>(this), window,
+                         position](bool set, const std::optional<Rect>& obtained) {
+        ZRWindowObserver::defaultObserver().setPaused(false);
+        if (!self)
+            return;
+        if (set) {
+            if (obtained)
+                self->actions().storeLastSkafFrame(*obtained, position, window);
+            if (ZRMouseControlsShouldActivateWindow(true))
+                ZRRaiseWindow(window);
+        }
+        self->finishAction(window, !set);
+    };
+    const ZRWindowFrameRequest request{
+        window, frame, ZRAllowsForDrawers(), frame.size != current.size, keepRightEdge, keepBottomEdge};
+    // Animated on the run loop's timers: the palette closes once the window is in place.
+    if (UserDefaults::standard().boolForKey(QString::fromUtf16(ZRAnimationUserDefaultName))) {
+        ZRSetWindowFramesAnimated({request}, [finish](const ZRWindowFramesResult& result) {
+            finish(result.set.front(), result.obtained.front());
+        });
+        return;
     }
-    return set;
+    std::vector<std::optional<Rect>> obtained;
+    const bool set = ZRSetWindowFrames({request}, false, &obtained).front();
+    finish(set, obtained.front());
 }
 
 void ZRPalette::finishAction(const AXElementRef& window, bool failed) {
@@ -281,8 +288,7 @@ void ZRPalette::skaf(const Sender& sender) {
     engine.storeOriginalFrame(*current, window);
     if (position == ZRPositionCenter)
         target = ZRCenteredFrame(ZRFlipRect(*current), target, shiftIsHeld());
-    const bool set = setWindowFrame(window, *current, target, keepRightEdge, keepBottomEdge, position);
-    finishAction(window, !set);
+    setWindowFrame(window, *current, target, keepRightEdge, keepBottomEdge, position);
 }
 
 ZRPalette::Sender ZRPalette::senderOfButton(const ZROverlayButton& button) const {

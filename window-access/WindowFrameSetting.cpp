@@ -3,12 +3,14 @@
 #include "platform/Platform.h"
 #include "platform/PlatformLog.h"
 #include "platform/Screens.h"
+#include "platform/foundation/RunLoop.h"
 #include "window-access/Coordinates.h"
 #include "window-access/WindowAccessClock.h"
 #include "window-access/WindowAccessDefaults.h"
 #include "window-access/WindowElements.h"
 
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -115,34 +117,55 @@ struct Placement {
     bool active = true;
     bool reached = false;
     bool settled = false;
+    // A later animation took the window over: this one lets it be and reports nothing about it.
+    bool superseded = false;
     int attempts = 0;
     QString failure;
 };
 
+// The frames between are due this long apart, the first at once; the targets are set when the last
+// interval has passed.
+constexpr double kAnimationInterval = kAnimationDuration / (kAnimationSteps - 1);
+
+// The windows that move at all.
+std::vector<Placement*> movingPlacements(std::vector<Placement*> placements) {
+    std::erase_if(placements, [](const Placement* p) { return nearlyEqual(p->start, p->target); });
+    return placements;
+}
+
+// Sends every moving window its frame of the step (1 to kAnimationSteps - 1); a window that refuses one
+// stops moving.
+void sendStep(std::vector<Placement*>& moving, int step) {
+    std::erase_if(moving, [](const Placement* p) { return p->superseded; });
+    if (moving.empty())
+        return;
+    std::vector<AXFrameRequest> requests;
+    for (const Placement* p : moving) {
+        const Rect frame =
+            interpolated(p->start, p->target, eased(static_cast<double>(step) / kAnimationSteps));
+        requests.push_back({p->request->window, frame.origin,
+                            p->request->setSize ? std::optional<Size>(frame.size) : std::nullopt});
+    }
+    const auto errors = sendFrames(requests);
+    std::vector<Placement*> still;
+    for (std::size_t i = 0; i < moving.size(); ++i)
+        if (errors[i] == AXError::Success)
+            still.push_back(moving[i]);
+    moving = std::move(still);
+}
+
 // Moves the windows through the frames between, ending when the last of them is due; the targets
-// themselves are set by the verified attempts that follow.
+// themselves are set by the verified attempts that follow. This thread waits between the steps: off the
+// main thread only (ZRSetWindowFramesAnimated does the same on the run loop).
 void animate(std::vector<Placement*> moving) {
-    std::erase_if(moving, [](const Placement* p) { return nearlyEqual(p->start, p->target); });
+    moving = movingPlacements(std::move(moving));
     if (moving.empty())
         return;
     const double start = WindowAccessClock::now();
-    const double interval = kAnimationDuration / (kAnimationSteps - 1);
     for (int step = 1; step < kAnimationSteps && !moving.empty(); ++step) {
         if (step > 1)
-            WindowAccessClock::waitUntil(start + (step - 1) * interval);
-        std::vector<AXFrameRequest> requests;
-        for (const Placement* p : moving) {
-            const Rect frame =
-                interpolated(p->start, p->target, eased(static_cast<double>(step) / kAnimationSteps));
-            requests.push_back({p->request->window, frame.origin,
-                                p->request->setSize ? std::optional<Size>(frame.size) : std::nullopt});
-        }
-        const auto errors = sendFrames(requests);
-        std::vector<Placement*> still;
-        for (std::size_t i = 0; i < moving.size(); ++i)
-            if (errors[i] == AXError::Success)
-                still.push_back(moving[i]);
-        moving = std::move(still);
+            WindowAccessClock::waitUntil(start + (step - 1) * kAnimationInterval);
+        sendStep(moving, step);
     }
     WindowAccessClock::waitUntil(start + kAnimationDuration);
 }
@@ -160,6 +183,9 @@ Point keptEdgeOrigin(const Placement& p, const Size& size) {
 // One attempt for every window still on its way: all requests first, then the corrections of kept
 // edges, then the frames read back.
 void attempt(std::vector<Placement*>& active) {
+    std::erase_if(active, [](const Placement* p) { return p->superseded; });
+    if (active.empty())
+        return;
     std::vector<AXFrameRequest> requests;
     for (const Placement* p : active)
         requests.push_back({p->request->window, p->origin,
@@ -245,14 +271,11 @@ std::optional<Rect> visibleFrameOfScreenOf(const Rect& cocoaFrame) {
     return best;
 }
 
-} // namespace
-
-std::vector<bool> ZRSetWindowFrames(const std::vector<ZRWindowFrameRequest>& requests, bool animate,
-                                    std::vector<std::optional<Rect>>* obtainedFrames) {
-    std::vector<bool> results(requests.size(), false);
-    if (obtainedFrames)
-        obtainedFrames->assign(requests.size(), std::nullopt);
-    std::vector<Placement> placements(requests.size());
+// Reads where each window starts and what it is to become; the placements of the windows that can be
+// set, in the order of the requests.
+std::vector<Placement*> prepare(const std::vector<ZRWindowFrameRequest>& requests,
+                                std::vector<Placement>& placements) {
+    placements.assign(requests.size(), Placement());
     std::vector<Placement*> active;
     for (std::size_t i = 0; i < requests.size(); ++i) {
         const ZRWindowFrameRequest& request = requests[i];
@@ -290,18 +313,26 @@ std::vector<bool> ZRSetWindowFrames(const std::vector<ZRWindowFrameRequest>& req
         WindowAccessDefaults::debugLog(
             QStringLiteral("set window frame: proposed %1").arg(stringFromRect(frame)));
     }
-    const std::vector<Placement*> started = active;
+    return active;
+}
 
-    if (animate)
-        ::animate(active);
+// The verified attempts of the windows still on their way, then what each request came to.
+ZRWindowFramesResult finish(std::vector<Placement>& placements, const std::vector<Placement*>& started,
+                            std::vector<Placement*> active) {
     for (int round = 1; round <= kMaximumAttempts && !active.empty(); ++round)
         attempt(active);
 
+    ZRWindowFramesResult result;
+    result.set.assign(placements.size(), false);
+    result.obtained.assign(placements.size(), std::nullopt);
     for (Placement* p : started) {
         const std::size_t i = static_cast<std::size_t>(p - placements.data());
+        if (p->superseded) {
+            result.set[i] = true;
+            continue;
+        }
         const Rect obtained = outset(p->current, p->insets);
-        if (obtainedFrames)
-            (*obtainedFrames)[i] = obtained;
+        result.obtained[i] = obtained;
         WindowAccessDefaults::debugLog(QStringLiteral("set window frame: obtained %1 after %2 attempts")
                                            .arg(stringFromRect(obtained))
                                            .arg(p->attempts));
@@ -310,9 +341,86 @@ std::vector<bool> ZRSetWindowFrames(const std::vector<ZRWindowFrameRequest>& req
             continue;
         }
         // A window that ends where it began while it was asked elsewhere did not take the frame at all.
-        results[i] = p->reached || (p->settled && !nearlyEqual(p->current, p->start));
+        result.set[i] = p->reached || (p->settled && !nearlyEqual(p->current, p->start));
     }
-    return results;
+    return result;
+}
+
+// One animation under way on the run loop.
+struct Animation {
+    std::vector<ZRWindowFrameRequest> requests;
+    std::vector<Placement> placements;
+    std::vector<Placement*> started;
+    std::vector<Placement*> moving;
+    ZRWindowFramesHandler handler;
+};
+
+// The animations under way, so that a new one can take their windows over.
+std::vector<std::weak_ptr<Animation>>& animations() {
+    static std::vector<std::weak_ptr<Animation>> list;
+    return list;
+}
+
+void takeOver(const std::vector<Placement*>& windows) {
+    auto& list = animations();
+    std::erase_if(list, [](const std::weak_ptr<Animation>& animation) { return animation.expired(); });
+    for (const auto& weak : list) {
+        const auto animation = weak.lock();
+        for (Placement& p : animation->placements)
+            for (const Placement* taking : windows)
+                if (p.active && !p.superseded && AXElementsEqual(p.request->window, taking->request->window))
+                    p.superseded = true;
+    }
+}
+
+void runStep(const std::shared_ptr<Animation>& animation, int step) {
+    const bool moved = !animation->moving.empty();
+    sendStep(animation->moving, step);
+    if (step + 1 < kAnimationSteps && !animation->moving.empty()) {
+        RunLoop::main().schedule(
+            kAnimationInterval, [animation, step] { runStep(animation, step + 1); }, CommonRunLoopModes);
+        return;
+    }
+    // The last frame between was shown, or no window moves any more: the targets come when it has stood
+    // as long as the others did; at once when nothing moved.
+    RunLoop::main().schedule(
+        moved ? kAnimationDuration - (step - 1) * kAnimationInterval : 0,
+        [animation] {
+            std::vector<Placement*> active;
+            for (Placement* p : animation->started)
+                if (p->active)
+                    active.push_back(p);
+            const ZRWindowFramesResult result = finish(animation->placements, animation->started, active);
+            if (animation->handler)
+                animation->handler(result);
+        },
+        CommonRunLoopModes);
+}
+
+} // namespace
+
+std::vector<bool> ZRSetWindowFrames(const std::vector<ZRWindowFrameRequest>& requests, bool animate,
+                                    std::vector<std::optional<Rect>>* obtainedFrames) {
+    std::vector<Placement> placements;
+    std::vector<Placement*> active = prepare(requests, placements);
+    const std::vector<Placement*> started = active;
+    if (animate)
+        ::animate(active);
+    ZRWindowFramesResult result = finish(placements, started, active);
+    if (obtainedFrames)
+        *obtainedFrames = std::move(result.obtained);
+    return result.set;
+}
+
+void ZRSetWindowFramesAnimated(std::vector<ZRWindowFrameRequest> requests, ZRWindowFramesHandler handler) {
+    auto animation = std::make_shared<Animation>();
+    animation->requests = std::move(requests);
+    animation->handler = std::move(handler);
+    animation->started = prepare(animation->requests, animation->placements);
+    takeOver(animation->started);
+    animations().push_back(animation);
+    animation->moving = movingPlacements(animation->started);
+    runStep(animation, 1);
 }
 
 bool ZRSetWindowFrame(const AXElementRef& window, bool includeDrawers, bool setSize, bool keepRightEdge,

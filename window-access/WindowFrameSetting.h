@@ -3,6 +3,7 @@
 #include "platform/Accessibility.h"
 #include "platform/Geometry.h"
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -34,6 +35,20 @@ struct ZRWindowFrameRequest {
 // reads them all, so a layout costs about what one window does.
 std::vector<bool> ZRSetWindowFrames(const std::vector<ZRWindowFrameRequest>& requests, bool animate,
                                     std::vector<std::optional<Rect>>* obtainedFrames = nullptr);
+
+// What ZRSetWindowFrames answers: whether each window took its frame, and the frame it has afterwards
+// (none where it could not be read).
+struct ZRWindowFramesResult {
+    std::vector<bool> set;
+    std::vector<std::optional<Rect>> obtained;
+};
+using ZRWindowFramesHandler = std::function<void(const ZRWindowFramesResult& result)>;
+
+// Main thread: ZRSetWindowFrames animated, without holding the thread. The frames between go out on
+// run-loop timers in every mode (menus and overlays keep working meanwhile), the verified attempts run when
+// the animation's time is up, and the handler gets what ZRSetWindowFrames would have answered. A window
+// that a later animation takes over leaves this one at once and is reported as set, with no frame.
+void ZRSetWindowFramesAnimated(std::vector<ZRWindowFrameRequest> requests, ZRWindowFramesHandler handler);
 
 // The same, but a window that lies partly outside its screen's visible frame is first moved to the
 // nearest position inside it, since some windows refuse a new size while they stick out.

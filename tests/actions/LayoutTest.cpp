@@ -2,6 +2,7 @@
 
 #include "actions/ZRSnapshotFrameMapping.h"
 #include "actions/ZRWindowMatching.h"
+#include "window-access/WindowAccessClock.h"
 #include "window-access/WindowDescription.h"
 
 namespace {
@@ -132,6 +133,68 @@ TEST_F(LayoutTest, WindowsThatAreGoneAreLeftOut) {
     EXPECT_EQ(beeps, 1);
     EXPECT_FALSE(trigger(action(ZRActionTypeLayout)));
     EXPECT_EQ(beeps, 2) << "a layout without windows";
+}
+
+// With "Animation" on, a layout of 20 windows moves them on the run loop's timers: the hot key that
+// restored it returns at the first of the frames between, a key comes through between every two steps,
+// and nothing waits on the main thread.
+TEST_F(LayoutTest, AnAnimatedLayoutLeavesTheRunLoopFreeForAKeyBetweenEveryStep) {
+    std::vector<SimWindow*> windows = {terminal, one, two, browser};
+    for (int i = 0; windows.size() < 20; ++i)
+        windows.push_back(&addWindowOf(QStringLiteral("com.example.viewer"), QStringLiteral("Viewer"),
+                                       QStringLiteral("Picture %1").arg(i), Rect(40 * i, 20 * i, 300, 200)));
+    layout->saveSnapshot();
+    DispatchQueue::drainForTesting();
+    RunLoop::main().runPending();
+    std::vector<Rect> targets;
+    for (const SimWindow* window : windows)
+        targets.push_back(window->frame());
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        windows[i]->setFrame(Rect(900 - 30 * double(i), 600 - 10 * double(i), 400, 250));
+    std::vector<Rect> starts;
+    for (const SimWindow* window : windows)
+        starts.push_back(window->frame());
+    const auto frames = [&] {
+        std::vector<Rect> now;
+        for (const SimWindow* window : windows)
+            now.push_back(window->frame());
+        return now;
+    };
+
+    // The main thread must never wait; a key is a folder's hot key, which opens the keyboard menu.
+    int waits = 0;
+    WindowAccessClock::install([] { return RunLoop::main().now(); }, [&](double) { ++waits; });
+    FakeKeyboardMenu menu;
+    engine->setKeyboardMenu(&menu);
+    const auto folder = actionWithHotKey(ZRActionTypeFolder, Key::F6, ModifierFlag::Control);
+    set(QString::fromUtf16(ZRAnimationUserDefaultName), true);
+
+    bool returned = false;
+    std::vector<std::vector<Rect>> seenByKeys;
+    // Between the steps, which come every 0.02 s from the press, and before the last frames at 0.08 s.
+    for (const double at : {0.01, 0.03, 0.05, 0.07})
+        RunLoop::main().schedule(at, [&] {
+            EXPECT_TRUE(returned) << "the key comes from the run loop, not from inside the layout";
+            bool repeat = false;
+            EXPECT_TRUE(engine->handleKeyDownEvent(hotKeyPress(folder->hotKey()), repeat));
+            seenByKeys.push_back(frames());
+        });
+    ASSERT_TRUE(trigger(layout));
+    returned = true;
+    const std::vector<Rect> first = frames();
+    EXPECT_NE(first, starts) << "the first frames between went out at once";
+    EXPECT_NE(first, targets);
+
+    RunLoop::main().advance(0.1);
+    ASSERT_EQ(seenByKeys.size(), 4u);
+    EXPECT_EQ(menu.popUps.size(), 4u) << "every key was handled";
+    EXPECT_EQ(seenByKeys[0], first) << "the first key came before the second step";
+    for (std::size_t k = 1; k < seenByKeys.size(); ++k)
+        EXPECT_NE(seenByKeys[k], seenByKeys[k - 1]) << "a step between keys " << k - 1 << " and " << k;
+    EXPECT_NE(seenByKeys.back(), targets) << "the last key came before the windows were in place";
+    EXPECT_EQ(frames(), targets);
+    EXPECT_EQ(waits, 0);
+    EXPECT_EQ(beeps, 0);
 }
 
 TEST(WindowMatching, EqualTitlesFirstThenOrderWithinEachApplication) {

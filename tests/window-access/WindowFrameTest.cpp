@@ -2,6 +2,7 @@
 #include "Elements.h"
 
 #include "platform/PlatformLog.h"
+#include "platform/foundation/RunLoop.h"
 #include "window-access/WindowElements.h"
 #include "window-access/WindowFrameSetting.h"
 
@@ -221,6 +222,34 @@ TEST_F(WindowFrameTest, AnimationTakesItsTimeOnTheClock) {
     EXPECT_TRUE(
         ZRSetWindowFrame(elementOf(plain), false, true, false, false, false, Rect(500, 300, 600, 400)));
     EXPECT_EQ(RunLoop::main().now(), again);
+}
+
+// On the run loop: the frames between come on its timers, and a window that a second animation takes
+// over (a hot key held down) ends where the second one puts it; the first lets it be without a failure.
+TEST_F(WindowFrameTest, AnimationOnTheRunLoopEndsWhereTheLastRequestPutsTheWindow) {
+    SimWindow& window = addWindow();
+    SimWindow& other = addWindow(Rect(0, 0, 300, 200));
+    std::vector<ZRWindowFramesResult> results;
+    const auto record = [&](const ZRWindowFramesResult& result) { results.push_back(result); };
+    const double start = RunLoop::main().now();
+    ZRSetWindowFramesAnimated(
+        {{elementOf(window), Rect(500, 300, 600, 400)}, {elementOf(other), Rect(10, 10, 300, 200)}}, record);
+    EXPECT_EQ(RunLoop::main().now(), start) << "nothing waits";
+    const Rect firstStep = window.frame();
+    EXPECT_NE(firstStep, Rect(100, 100, 400, 300)) << "the first frame between at once";
+    EXPECT_NE(firstStep, Rect(500, 300, 600, 400));
+
+    RunLoop::main().advance(0.03);
+    ZRSetWindowFramesAnimated({{elementOf(window), Rect(700, 100, 300, 300)}}, record);
+    RunLoop::main().advance(0.2);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0].set, (std::vector<bool>{true, true}));
+    EXPECT_FALSE(results[0].obtained[0]) << "the window it let go of";
+    EXPECT_EQ(results[0].obtained[1], Rect(10, 10, 300, 200));
+    EXPECT_EQ(results[1].set, std::vector<bool>{true});
+    EXPECT_EQ(results[1].obtained[0], Rect(700, 100, 300, 300));
+    EXPECT_EQ(window.frame(), Rect(700, 100, 300, 300));
+    EXPECT_EQ(other.frame(), Rect(10, 10, 300, 200));
 }
 
 TEST_F(WindowFrameTest, DrawersAndNearZeroOrigins) {
