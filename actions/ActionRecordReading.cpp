@@ -1,5 +1,7 @@
 #include "actions/ActionRecordReading.h"
 
+#include "toolkit/ZRLog.h"
+
 #include <QRegularExpression>
 #include <array>
 #include <cmath>
@@ -37,6 +39,18 @@ template <std::size_t N> std::optional<std::array<double, N>> numbers(const QVar
 }
 
 } // namespace
+
+QString cappedText(const QString& text, const QString& key, const QString& context) {
+    if (text.size() <= MaximumTextLength)
+        return text;
+    ZRLog("cutting \"%@\" of action %@ from %lld to %lld characters", key, context, qint64(text.size()),
+          qint64(MaximumTextLength));
+    // A pair of surrogates stays whole.
+    qsizetype length = MaximumTextLength;
+    if (text.at(length - 1).isHighSurrogate())
+        --length;
+    return text.left(length);
+}
 
 std::optional<Rect> rectFromValue(const QVariant& value) {
     const auto v = numbers<4>(value);

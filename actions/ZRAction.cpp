@@ -103,7 +103,8 @@ public:
         return read<qint64>(key, Plist::readInteger, "an integer");
     }
     std::optional<QString> string(const QString& key) {
-        return read<QString>(key, Plist::readString, "text");
+        const auto text = read<QString>(key, Plist::readString, "text");
+        return text ? std::optional(ActionRecordReading::cappedText(*text, key, m_context)) : std::nullopt;
     }
     std::optional<QVariantMap> dictionary(const QString& key) {
         return read<QVariantMap>(key, Plist::readDictionary, "a dictionary");
@@ -293,6 +294,7 @@ std::shared_ptr<ZRAction> ZRAction::readRecord(const QVariantMap& record, ReadCo
     if (context.preserveIdentifiers) {
         const auto identifier = Plist::readString(record, ZRActionKey::Identifier);
         identifierKept = identifier.ok() && !identifier.value.trimmed().isEmpty() &&
+                         identifier.value.size() <= ActionRecordReading::MaximumTextLength &&
                          !context.identifiers.contains(identifier.value);
         if (identifierKept)
             action->m_uniqueIdentifier = identifier.value;

@@ -1,5 +1,7 @@
 #include "platform/foundation/AtomicFile.h"
 
+#include "platform/PlatformLog.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -49,6 +51,19 @@ bool writeAll(int fd, const QByteArray& contents) {
     return true;
 }
 
+// Where a chain of symbolic links ends, written or not; empty for a chain that goes round.
+QString finalLinkTarget(const QString& link) {
+    constexpr int MaximumLinks = 40;
+    QString path = link;
+    for (int i = 0; i < MaximumLinks; ++i) {
+        const QFileInfo info(path);
+        if (!info.isSymLink())
+            return path;
+        path = info.symLinkTarget();
+    }
+    return {};
+}
+
 } // namespace
 
 bool writeFileAtomically(const QString& requestedPath, const QByteArray& contents, QString* error,
@@ -59,11 +74,22 @@ bool writeFileAtomically(const QString& requestedPath, const QByteArray& content
         return false;
     };
 
-    // Through a symbolic link to its target, so that a settings file kept elsewhere stays linked.
+    // Through a symbolic link to its target, so that a settings file kept elsewhere stays linked; also to a
+    // target not written yet, in a folder that is there.
     QString path = requestedPath;
     const QFileInfo requested(requestedPath);
-    if (requested.isSymLink() && requested.exists())
+    if (requested.isSymLink() && requested.exists()) {
         path = requested.canonicalFilePath();
+    } else if (requested.isSymLink()) {
+        const QString target = finalLinkTarget(requestedPath);
+        if (!target.isEmpty() && QFileInfo(QFileInfo(target).absolutePath()).isDir())
+            path = target;
+        else
+            platformLog(
+                QStringLiteral("%1 is a link to %2, which cannot be written: the link gives way to the "
+                               "file")
+                    .arg(requestedPath, target.isEmpty() ? requested.symLinkTarget() : target));
+    }
     const QFileInfo info(path);
     const QString folder = info.absolutePath();
     if (!QDir().mkpath(folder))

@@ -218,6 +218,25 @@ TEST_F(ActionStoreTest, StoredRecordsThisVersionCannotUseAreNeverLost) {
     EXPECT_EQ(storedRecordsOnDisk().size(), 6);
 }
 
+// A stored title too long to show is cut as it loads, and the file keeps it whole through saves of other
+// changes.
+TEST_F(ActionStoreTest, AStoredTitleCutAtLoadStaysWholeInTheFile) {
+    QVariantMap record = ZRAction::actionWithType(ZRActionTypeCenter)->dictionaryRepresentation();
+    const QString title(5000, u't');
+    record.insert(ZRActionKey::Title, title);
+    ASSERT_TRUE(PropertyList::writeFile(settingsPath(), QVariantMap{{StoreKey, QVariantList{record}}}));
+    openSettings();
+    auto& store = ZRActionManager::actionManager();
+    ASSERT_EQ(store.topLevelActions().size(), 1u);
+    EXPECT_EQ(store.topLevelActions()[0]->userDefinedName()->size(), 1000);
+
+    store.topLevelActions()[0]->setMoveDirection(ZRPositionRight);
+    RunLoop::main().runPending();
+    const QVariantMap stored = storedRecordsOnDisk()[0].toMap();
+    EXPECT_EQ(stored.value(ZRActionKey::MoveDirection).toInt(), int(ZRPositionRight));
+    EXPECT_EQ(stored.value(ZRActionKey::Title).toString(), title);
+}
+
 TEST_F(ActionStoreTest, TheSidebarRebuildsTheTreeAndActionsThatLeaveLetGoOfTheirHotKeys) {
     auto& store = ZRActionManager::actionManager();
     auto kept = ZRAction::actionWithType(ZRActionTypeFill);

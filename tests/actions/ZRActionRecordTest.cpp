@@ -1,5 +1,6 @@
 #include "ActionTestSupport.h"
 
+#include "actions/ActionRecordReading.h"
 #include "platform/Keys.h"
 
 namespace {
@@ -196,6 +197,15 @@ TEST_F(ActionModelTest, RecordsFromOutsideAreRepairedOrRefused) {
              EXPECT_EQ(a->userDefinedName()->size(), 3);
          },
          nullptr},
+        {"title of megabytes", with({{ZRActionKey::Title, QString(30 * 1000 * 1000, u'x')}}),
+         [](const auto& a) {
+             ASSERT_TRUE(a->userDefinedName());
+             EXPECT_EQ(a->userDefinedName()->size(), ActionRecordReading::MaximumTextLength);
+         },
+         "to 1000 characters"},
+        {"title cut between a pair of surrogates",
+         with({{ZRActionKey::Title, QString(999, u'x').append(QStringLiteral("\U0001F600"))}}),
+         [](const auto& a) { EXPECT_EQ(*a->userDefinedName(), QString(999, u'x')); }, "cutting \"Title\""},
         {"hot key as text", with({{ZRActionKey::HotKey, QStringLiteral("cmd-K")}}),
          [](const auto& a) { EXPECT_FALSE(a->hotKey()); }, "\"Hot Key\""},
         {"hot key without text", with({{ZRActionKey::HotKey, QVariantMap{{QStringLiteral("Key Code"), 96}}}}),

@@ -1,4 +1,5 @@
 #include "platform/foundation/PropertyList.h"
+#include "platform/PlatformLog.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RegularFile.h"
 
@@ -547,6 +548,46 @@ TEST_F(AtomicFileTest, ReplacingKeepsPermissionsAndSymbolicLinks) {
     // A folder that does not exist yet is made.
     EXPECT_TRUE(writeFileAtomically(folder.filePath(QStringLiteral("a/b/c.plist")), "x"));
     EXPECT_FALSE(writeFileAtomically(QStringLiteral("/proc/no-such-place/file"), "x"));
+}
+
+// A settings file kept elsewhere through a link whose target is not written yet stays linked; a link that
+// cannot be written through gives way to the file, and says so.
+TEST_F(AtomicFileTest, ALinkToAFileNotWrittenYetIsWrittenThrough) {
+    QStringList logged;
+    setPlatformLogSink([&](const QString& line) { logged.append(line); });
+    const QString elsewhere = folder.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    const struct {
+        const char* name;
+        QString target;      // what the link points at
+        QString linkBetween; // a second link on the way, when not empty
+        bool throughLink;
+    } cases[] = {
+        {"to a missing file in a folder", elsewhere + QStringLiteral("/Settings.plist"), {}, true},
+        {"by way of another link", elsewhere + QStringLiteral("/Chained.plist"),
+         folder.filePath(QStringLiteral("between")), true},
+        {"into a folder that is not there",
+         folder.filePath(QStringLiteral("gone/Settings.plist")),
+         {},
+         false},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        QFile::remove(path());
+        logged.clear();
+        if (test.linkBetween.isEmpty()) {
+            ASSERT_TRUE(QFile::link(test.target, path()));
+        } else {
+            ASSERT_TRUE(QFile::link(test.target, test.linkBetween));
+            ASSERT_TRUE(QFile::link(test.linkBetween, path()));
+        }
+        ASSERT_TRUE(writeFileAtomically(path(), "written"));
+        EXPECT_EQ(contents(path()), "written");
+        EXPECT_EQ(QFileInfo(path()).isSymLink(), test.throughLink);
+        EXPECT_EQ(contents(test.target), test.throughLink ? QByteArray("written") : QByteArray());
+        EXPECT_EQ(logged.size(), test.throughLink ? 0 : 1) << logged.join(u'\n').toStdString();
+    }
+    setPlatformLogSink({});
 }
 
 TEST_F(AtomicFileTest, OnlyRegularFilesWithinTheCapAreRead) {
