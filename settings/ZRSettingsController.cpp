@@ -484,10 +484,26 @@ void ZRSettingsController::buildMenus() {
     add(edit, tr("Copy"), QKeySequence::Copy, [&sidebar] { sidebar.copy(); });
     add(edit, tr("Paste"), QKeySequence::Paste, [&sidebar] { sidebar.paste(); });
     add(edit, tr("Duplicate"), QKeySequence(tr("Ctrl+D")), [&sidebar] { sidebar.duplicate(); });
-    add(edit, tr("Delete"), {}, [&sidebar] { sidebar.delete_(); });
+    // Select All and Delete go to the action panes' view while it has the keyboard, as its keys do; every
+    // other command acts on the sidebar's actions.
+    QAction* deleteItem = add(edit, tr("Delete"), {}, [this, &sidebar] {
+        if (ZRConfigurationCollectionView* collection = focusedCollectionView())
+            collection->delete_();
+        else
+            sidebar.delete_();
+    });
     edit->addSeparator();
     QAction* selectAll = add(edit, tr("Select All"), QKeySequence::SelectAll, [] {});
-    connect(selectAll, &QAction::triggered, this, [&sidebar, selectAll] { sidebar.selectAll(selectAll); });
+    connect(selectAll, &QAction::triggered, this, [this, &sidebar, selectAll] {
+        if (ZRConfigurationCollectionView* collection = focusedCollectionView())
+            collection->selectAll();
+        else
+            sidebar.selectAll(selectAll);
+    });
+    connect(edit, &QMenu::aboutToShow, this, [this, deleteItem] {
+        const ZRConfigurationCollectionView* collection = focusedCollectionView();
+        deleteItem->setEnabled(!collection || collection->canDelete());
+    });
     edit->addSeparator();
     add(edit, tr("Rename"), QKeySequence(Qt::Key_F2), [&sidebar] { sidebar.rename(); });
     add(edit, tr("Wrap in Folder"), {}, [&sidebar] { sidebar.wrapInFolder(); });
@@ -495,6 +511,13 @@ void ZRSettingsController::buildMenus() {
     QMenu* help = bar->addMenu(tr("&Help"));
     add(help, tr("Skaf Help"), QKeySequence::HelpContents, [this] { helpOrShowGeneralSettingsPopover(0); });
     add(help, tr("About Skaf"), {}, [this] { showAbout(); });
+}
+
+ZRConfigurationCollectionView* ZRSettingsController::focusedCollectionView() const {
+    // The window's own focus, which it keeps while a menu of its menu bar is open.
+    return m_collectionView && m_window && m_window->focusWidget() == m_collectionView
+               ? m_collectionView.data()
+               : nullptr;
 }
 
 void ZRSettingsController::applyInterfaceStyle() {

@@ -198,6 +198,8 @@ public:
     // when no action has the focus).
     void updateConfigurationView();
     ZRActionConfigurationCollectionView* configurationCollectionView() const { return m_collectionView; }
+    // The action panes' view when it has the keyboard, which takes the Edit menu's Select All and Delete.
+    ZRConfigurationCollectionView* focusedCollectionView() const;
     // After the sidebar changed the action tree: the wells, the selectors, and mouse control's features.
     void refreshAfterActionTreeChange();
 

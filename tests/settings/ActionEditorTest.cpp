@@ -21,6 +21,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -521,6 +524,48 @@ TEST_F(ActionEditorTest, APaneOutlivingItsActionDoesNothing) {
     EXPECT_EQ(editor.headerField()->text(), header);
     EXPECT_TRUE(editor.hotKeys().empty());
     EXPECT_FALSE(editor.shouldSetHotKey(nullptr, QStringLiteral("Gone")));
+}
+
+TEST_F(ActionEditorTest, TheEditMenusSelectAllAndDeleteGoToThePanesWhileTheyHaveTheKeyboard) {
+    addActions({QStringLiteral("One"), QStringLiteral("Two")});
+    select({QStringLiteral("One")});
+    RunLoop::main().runPending();
+    QMenu* edit = nullptr;
+    for (QAction* menu : settings().preferencesWindow()->menuBar()->actions())
+        if (menu->menu() && menu->text() == QStringLiteral("&Edit"))
+            edit = menu->menu();
+    ASSERT_TRUE(edit);
+    const auto item = [edit](const QString& title) {
+        for (QAction* action : edit->actions())
+            if (action->text() == title)
+                return action;
+        return static_cast<QAction*>(nullptr);
+    };
+    QAction* deleteItem = item(QStringLiteral("Delete"));
+    QAction* selectAll = item(QStringLiteral("Select All"));
+    ASSERT_TRUE(deleteItem && selectAll);
+
+    // A click on the pane's margin gives the panes the keyboard: an action pane is never selected, so the
+    // menu cannot delete there, and selecting all leaves the sidebar as it was.
+    ZRConfigurationCollectionView* collection = settings().configurationCollectionView();
+    collection->setFocus(Qt::MouseFocusReason);
+    ASSERT_EQ(settings().focusedCollectionView(), collection);
+    Q_EMIT edit->aboutToShow();
+    EXPECT_FALSE(deleteItem->isEnabled());
+    selectAll->trigger();
+    EXPECT_EQ(selectedTitles(), QStringList{QStringLiteral("One")});
+    deleteItem->trigger();
+    EXPECT_EQ(storeTitles(), (QStringList{QStringLiteral("One"), QStringLiteral("Two")}));
+
+    // With the keyboard elsewhere both act on the sidebar again.
+    sourceList().setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(settings().focusedCollectionView(), nullptr);
+    Q_EMIT edit->aboutToShow();
+    EXPECT_TRUE(deleteItem->isEnabled());
+    selectAll->trigger();
+    EXPECT_EQ(selectedTitles(), (QStringList{QStringLiteral("One"), QStringLiteral("Two")}));
+    deleteItem->trigger();
+    EXPECT_TRUE(storeTitles().isEmpty());
 }
 
 // Rows that stand for configurations, each as high as asked.
