@@ -85,6 +85,9 @@ ZRSettingsController* ZRActionEditor::settings() const {
 }
 
 void ZRActionEditor::reflectVisualChange() const {
+    // The pane's header draws the action's icon too, which a grid or a picker has just changed.
+    if (m_configurationView)
+        m_configurationView->update();
     if (ZRSettingsController* controller = settings())
         controller->reflectVisualActionChange();
 }

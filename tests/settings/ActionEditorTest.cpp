@@ -24,6 +24,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -524,6 +525,42 @@ TEST_F(ActionEditorTest, APaneOutlivingItsActionDoesNothing) {
     EXPECT_EQ(editor.headerField()->text(), header);
     EXPECT_TRUE(editor.hotKeys().empty());
     EXPECT_FALSE(editor.shouldSetHotKey(nullptr, QStringLiteral("Gone")));
+}
+
+// Counts the paints of a widget that reach a rectangle of it.
+class PaintsOf : public QObject {
+public:
+    PaintsOf(QWidget* widget, const QRect& within) : m_within(within) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && static_cast<QPaintEvent*>(event)->region().intersects(m_within))
+            ++count;
+        return false;
+    }
+    int count = 0;
+
+private:
+    QRect m_within;
+};
+
+TEST_F(ActionEditorTest, TheHeadersIconFollowsTheGridAndThePickers) {
+    settings().preferencesWindow()->show();
+    for (const auto& [type, name] : {std::pair{ZRActionTypeMoveAndResize, QStringLiteral("Corner")},
+                                     std::pair{ZRActionTypeMove, QStringLiteral("Along")}}) {
+        SCOPED_TRACE(name.toStdString());
+        auto action = actionOfType(type, name);
+        ZRActionEditor& editor = show(action);
+        ZRActionConfigurationView* pane = editor.configurationView();
+        QTest::qWait(1);
+        PaintsOf paints(pane, pane->iconRect().toAlignedRect());
+        if (type == ZRActionTypeMoveAndResize) {
+            editor.grid()->setRepresentedRelativeWindowFrame(Rect(0.5, 0.5, 0.5, 0.5));
+            editor.changeSetting(editor.grid());
+        } else {
+            editor.moveDirectionSelector()->topRadio()->click();
+        }
+        QTest::qWait(1);
+        EXPECT_GT(paints.count, 0) << "the header still shows the icon of before";
+    }
 }
 
 TEST_F(ActionEditorTest, TheEditMenusSelectAllAndDeleteGoToThePanesWhileTheyHaveTheKeyboard) {
