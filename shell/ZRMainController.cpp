@@ -176,13 +176,19 @@ void ZRMainController::ensureActionStoreLoaded() {
 }
 
 void ZRMainController::showSettingsWindowUnlessStealthy() {
-    const UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = UserDefaults::standard();
     const bool introShown = defaults.optionalBool(ShowIntroPopoverKey) == false;
     if (defaults.boolForKey(StealthModeKey) && introShown)
         return;
-    for (const auto& area : m_areas)
-        if (area->showSettingsWindow())
+    for (const auto& area : m_areas) {
+        if (area->showSettingsWindow()) {
+            // The settings window opened at launch is the introduction this program gives: without this, a
+            // user who turned "Open these settings when Skaf starts" off would still meet it at every start.
+            if (!introShown)
+                defaults.setBool(false, ShowIntroPopoverKey);
             return;
+        }
+    }
 }
 
 void ZRMainController::openFiles(const QStringList& paths) {

@@ -224,6 +224,13 @@ TEST_F(ShellTest, StealthModeKeepsTheSettingsWindowClosedOnceTheIntroWasShown) {
         pendingAreas.push_back(std::make_unique<RecordingArea>(&calls));
         launch();
         EXPECT_EQ(calls.contains(QStringLiteral("showSettingsWindow")), c.opens);
+
+        // The window opened at a launch was the introduction: a later launch in stealth mode keeps it closed.
+        ZRMainController::destroyMainController();
+        calls.clear();
+        pendingAreas.push_back(std::make_unique<RecordingArea>(&calls));
+        launch();
+        EXPECT_EQ(calls.contains(QStringLiteral("showSettingsWindow")), !c.stealth) << "the next launch";
     }
 }
 
