@@ -2,7 +2,10 @@
 
 #include "mouse-control/ZRHover.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/PreferencesFileStore.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -348,6 +351,63 @@ TEST_F(HoverTest, OneRequestInFlightOnTheWorker) {
     RunLoop::main().runPending();
     EXPECT_FALSE(quick->state().requestInFlight);
     controller->setHover(nullptr);
+}
+
+// The desktop's preferences as the real backend keeps them: files, which every setting that the program's own
+// file lacks falls through to.
+class FilePreferences : public SimSystemPreferences {
+public:
+    explicit FilePreferences(const QString& folder) : store(folder) {}
+    QVariant value(const QString& domain, const QString& key) const override {
+        return store.value(domain, key);
+    }
+
+    PreferencesFileStore store;
+};
+
+// Hover reads settings on every mouse move, on the main thread and on the worker, and they fall through to
+// the preference files: while nobody changes those, 1,000 steps, each a turn of the main loop, look at no
+// file; a change that another program makes is read at the next step, once.
+TEST_F(HoverTest, StepsOnTheWorkerLookAtNoPreferencesFile) {
+    DispatchQueue::setManualForTesting(false);
+    const QString folderPath = folder.filePath(QStringLiteral("Preferences"));
+    ASSERT_TRUE(QDir().mkpath(folderPath));
+    FilePreferences preferences(folderPath);
+    UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath(), &preferences));
+    controller->registerDefaults(UserDefaults::standard());
+    set(D::Hover, true);
+    controller->updateFeatureFlagsAndTap();
+    SimWindow& window = desktop.addWindow(*editor, Window);
+    const auto step = [&](double dx) {
+        desktop.movePointerBy(dx, 0);
+        DispatchQueue::waitForIdle();
+        RunLoop::main().runPending();
+        QCoreApplication::processEvents();
+    };
+    desktop.movePointer(Point(500, 210));
+    desktop.setModifierFlags(MoveKeys);
+    step(0);
+
+    const std::uint64_t before = preferences.store.fileChecks();
+    const int setsBefore = window.frameSetCount();
+    constexpr int Steps = 1000;
+    for (int i = 0; i < Steps; ++i)
+        step(i < Steps / 2 ? 1 : -1);
+    EXPECT_EQ(preferences.store.fileChecks() - before, 0u);
+    EXPECT_EQ(window.frameSetCount() - setsBefore, Steps) << "every step set the frame on the worker";
+
+    PreferencesFileStore otherProgram(folderPath);
+    ASSERT_TRUE(otherProgram.setValue(SystemPreferences::GlobalDomain, QStringLiteral("AppleLanguages"),
+                                      QVariantList{QStringLiteral("en")}));
+    QCoreApplication::processEvents();
+    const std::uint64_t changed = preferences.store.fileChecks();
+    step(1);
+    step(1);
+    EXPECT_EQ(preferences.store.fileChecks() - changed, 1u);
+    EXPECT_EQ(window.frame(), Rect(302, 200, 400, 300));
+
+    release();
+    openSettings();
 }
 
 } // namespace
