@@ -584,16 +584,16 @@ void ZRAction::setConfigurationViewFactory(std::function<QWidget*(ZRAction&)> fa
 
 // --- Capture
 
-void ZRAction::saveSnapshot() {
+void ZRAction::saveSnapshot(std::function<void()> captured) {
     if (s_capturer)
-        s_capturer->saveSnapshot(*this);
+        s_capturer->saveSnapshot(*this, std::move(captured));
     else
         ZRLog("cannot save layout: windows cannot be captured yet");
 }
 
-void ZRAction::reflectCurrentStateSilently(bool silently) {
+void ZRAction::reflectCurrentStateSilently(bool silently, std::function<void()> captured) {
     if (s_capturer)
-        s_capturer->reflectCurrentState(*this, silently);
+        s_capturer->reflectCurrentState(*this, silently, std::move(captured));
 }
 
 // --- Hot-key delegate

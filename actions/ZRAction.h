@@ -181,10 +181,11 @@ public:
     // The application names of the layout's windows, each once, front to back; truncated to a few.
     QStringList snapshotApplicationNamesTruncated(bool truncate, bool* didTruncate) const;
 
-    // The layout's save button: captures the current windows (through the installed capturer).
-    void saveSnapshot();
-    // Takes the current window state into the action (layouts capture the windows).
-    void reflectCurrentStateSilently(bool silently);
+    // The layout's save button: captures the current windows (through the installed capturer), then calls
+    // captured, a moment later.
+    void saveSnapshot(std::function<void()> captured = {});
+    // Takes the current window state into the action (layouts capture the windows, as above).
+    void reflectCurrentStateSilently(bool silently, std::function<void()> captured = {});
 
     // One layout made from move-and-resize actions that carry a window (as extracted from layouts) and
     // from layouts; null when they give no window.

@@ -729,21 +729,23 @@ bool ZRActionController::keyboardControlPanelShouldAutoDeactivate(ZRKeyboardCont
 
 // --- Layout capture
 
-void ZRActionController::saveSnapshot(ZRAction& action) {
-    capture(action, false);
+void ZRActionController::saveSnapshot(ZRAction& action, std::function<void()> captured) {
+    capture(action, false, std::move(captured));
 }
 
-void ZRActionController::reflectCurrentState(ZRAction& action, bool silently) {
-    capture(action, silently);
+void ZRActionController::reflectCurrentState(ZRAction& action, bool silently,
+                                             std::function<void()> captured) {
+    capture(action, silently, std::move(captured));
 }
 
-void ZRActionController::capture(ZRAction& action, bool silently) {
+void ZRActionController::capture(ZRAction& action, bool silently, std::function<void()> captured) {
     if (action.actionType() != ZRActionTypeLayout)
         return;
     const std::weak_ptr<ZRAction> weakAction = action.weak_from_this();
     const std::uint64_t identifier = ++m_nextCapture;
     Connection connection = ZRExternalWindowMonitor::sharedMonitor().enumerateWindows(
-        [this, weakAction, identifier, silently](const QVariantList& descriptions) {
+        [this, weakAction, identifier, silently,
+         captured = std::move(captured)](const QVariantList& descriptions) {
             std::erase_if(m_captures,
                           [identifier](const auto& capture) { return capture.first == identifier; });
             const auto action = weakAction.lock();
@@ -763,6 +765,8 @@ void ZRActionController::capture(ZRAction& action, bool silently) {
                     snapshot.screenFrames.push_back(screen.frame());
             }
             action->applyStateChange([&] { action->setSnapshot(snapshot); }, true);
+            if (captured)
+                captured();
         });
     m_captures.emplace_back(identifier, std::move(connection));
 }

@@ -148,8 +148,8 @@ public:
     // --- Layout capture (ZRActionCapturer)
 
     // Capture runs on the background worker; the layout takes the windows once they are listed.
-    void saveSnapshot(ZRAction& action) override;
-    void reflectCurrentState(ZRAction& action, bool silently) override;
+    void saveSnapshot(ZRAction& action, std::function<void()> captured) override;
+    void reflectCurrentState(ZRAction& action, bool silently, std::function<void()> captured) override;
     // Captures running or waiting to hand over their windows.
     std::size_t pendingCaptureCount() const { return m_captures.size(); }
 
@@ -184,7 +184,7 @@ private:
                                                FramesHandler then = {});
     // After a layout's windows are in place: its applications brought forward, and the others hidden.
     void bringLayoutForward(const std::vector<AXElementRef>& placed, bool activates, bool hidesOthers);
-    void capture(ZRAction& action, bool silently);
+    void capture(ZRAction& action, bool silently, std::function<void()> captured);
     void forgetApplication(pid_t processIdentifier);
     void subscribeToWorkspace();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -26,10 +27,11 @@ class ZRActionCapturer {
 public:
     virtual ~ZRActionCapturer() = default;
 
-    // The layout's save button: captures the windows, with alerts on failure.
-    virtual void saveSnapshot(ZRAction& action) = 0;
-    // Takes the current window state into the action; layouts capture the windows.
-    virtual void reflectCurrentState(ZRAction& action, bool silently) = 0;
+    // The layout's save button: captures the windows, with alerts on failure. The windows are read off the
+    // main thread: captured is called once the action holds them.
+    virtual void saveSnapshot(ZRAction& action, std::function<void()> captured) = 0;
+    // Takes the current window state into the action; layouts capture the windows, as above.
+    virtual void reflectCurrentState(ZRAction& action, bool silently, std::function<void()> captured) = 0;
 };
 
 // Asks whether a local hot key may be set while no "Keyboard Controls" hot key exists to open the

@@ -240,7 +240,12 @@ bool ZRActionEditor::buildInterface() {
     m_snapshotSaveButton->setGeometry(LayoutColumnX, LayoutScreenTop, 160, RowHeight + 2);
     connect(m_snapshotSaveButton, &QPushButton::clicked, this, [this] {
         if (const auto action = m_action.lock())
-            action->saveSnapshot();
+            action->saveSnapshot([editor = weak_from_this()] {
+                if (const auto shown = editor.lock()) {
+                    shown->updateConfigurationView();
+                    shown->reflectVisualChange();
+                }
+            });
     });
     int y = LayoutScreenTop + 36;
     m_snapshotWakeAutoTriggerSwitch =

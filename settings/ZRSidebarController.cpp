@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPointer>
 #include <algorithm>
 #include <cmath>
 
@@ -383,7 +384,16 @@ void ZRSidebarController::addActionViaMenuItem(QAction* item) {
     if (!hasRecord || !record.contains(ZRActionKey::Action))
         action->setActionType(static_cast<ZRActionType>(type));
     if (type >= 0 && UserDefaults::standard().boolForKey(NewActionsReflectCurrentStateKey))
-        action->reflectCurrentStateSilently(true);
+        action->reflectCurrentStateSilently(true, [sidebar = QPointer<ZRSidebarController>(this),
+                                                   weakAction = std::weak_ptr<ZRAction>(action)] {
+            // The new action's pane shows before its windows are read.
+            const auto captured = weakAction.lock();
+            if (!sidebar || !captured)
+                return;
+            if (ZRActionManager::actionManager().focusAction() == captured)
+                sidebar->m_settings.updateConfigurationView();
+            sidebar->m_settings.reflectVisualActionChange();
+        });
     addActions({action}, !hasRecord && (type == ZRActionTypeMenuHeader || type == ZRActionTypeFolder));
     if (hasRecord) {
         // The menu item carries a copy of the record: the first equal one leaves the list.

@@ -129,7 +129,7 @@ struct Setup {
                 return false;
             }
             layouts[layout] = ZRAction::actionWithType(ZRActionTypeLayout);
-            engine->saveSnapshot(*layouts[layout]);
+            engine->saveSnapshot(*layouts[layout], {});
             if (!spinUntil(
                     [&] { return layouts[layout]->snapshot().windowDescriptions.size() >= Windows; })) {
                 std::fprintf(stderr, "layout %d was not captured\n", layout);

@@ -6,12 +6,14 @@
 #include "keyboard-control/ZRHotKeyContainerView.h"
 #include "keyboard-control/ZRHotKeyTextView.h"
 #include "platform/Keys.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "settings/ZRActionConfigurationView.h"
 #include "settings/ZRActionEditor.h"
 #include "settings/ZRActionSnapshotPreviewView.h"
 #include "settings/ZRConfigurationCollectionView.h"
 #include "settings/ZRIconSizes.h"
 #include "settings/ZRPositionView.h"
+#include "shell/ZRSidebarMenuTarget.h"
 #include "toolkit/InterfaceLoader.h"
 #include "window-access/GridGeometry.h"
 #include "window-access/Position.h"
@@ -814,6 +816,47 @@ TEST_F(ActionEditorTest, AnInterfaceThatCannotBeBuiltGivesNoPane) {
     settings().updateConfigurationView();
     ZRActionEditor::install();
     EXPECT_NE(action->configurationView(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// "Save Layout" captures the windows a moment later, off the main thread: the pane then shows them, with
+// the applications in the header, the windows in the preview and the button that updates, without the row
+// being selected again. A new layout that takes the current state shows its windows the same way.
+TEST_F(ActionEditorTest, ACapturedLayoutShowsInItsPaneAtOnce) {
+    desktop.addWindow(desktop.addApplication(QStringLiteral("org.example.Editor"), QStringLiteral("Editor")),
+                      Rect(100, 100, 600, 400), QStringLiteral("Notes"));
+    desktop.addWindow(
+        desktop.addApplication(QStringLiteral("org.example.Terminal"), QStringLiteral("Terminal")),
+        Rect(700, 200, 500, 300), QStringLiteral("Shell"));
+    const auto captured = [this](ZRActionEditor& editor) {
+        DispatchQueue::waitForIdle();
+        RunLoop::main().runPending();
+        ASSERT_EQ(editor.action()->snapshot().windowDescriptions.size(), 2u);
+        EXPECT_EQ(editor.snapshotPreviewView()->snapshot().size(), 2);
+        EXPECT_TRUE(editor.headerField()->text().contains(QStringLiteral("Terminal")))
+            << editor.headerField()->text().toStdString();
+        EXPECT_EQ(editor.snapshotSaveButton()->text(), QStringLiteral("Update Layout..."));
+    };
+
+    auto layout = actionOfType(ZRActionTypeLayout, QStringLiteral("Desk"));
+    ZRActionEditor& editor = show(layout);
+    EXPECT_EQ(editor.snapshotSaveButton()->text(), QStringLiteral("Save Layout"));
+    editor.snapshotSaveButton()->click();
+    captured(editor);
+
+    set(QStringLiteral("New Custom Actions: Reflect Current State"), true);
+    QAction item;
+    item.setProperty(ZRAddMenuActionTypeProperty, qint64(ZRActionTypeLayout));
+    sidebar().addActionViaMenuItem(&item);
+    RunLoop::main().runPending();
+    const auto added = ZRActionManager::actionManager().focusAction();
+    ASSERT_TRUE(added && added != layout);
+    ZRActionEditor* addedEditor = ZRActionEditor::editorForAction(*added);
+    ASSERT_NE(addedEditor, nullptr);
+    captured(*addedEditor);
 }
 
 } // namespace
