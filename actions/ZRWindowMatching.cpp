@@ -5,6 +5,8 @@
 #include "window-access/WindowDescription.h"
 #include "window-access/WindowRelevance.h"
 
+#include <limits>
+
 namespace {
 
 struct Wanted {
@@ -12,6 +14,7 @@ struct Wanted {
     QString bundleIdentifier;
     QString applicationName;
     QString title;
+    WindowNumber number = 0;
 };
 
 Wanted wantedOf(const QVariant& value) {
@@ -22,6 +25,10 @@ Wanted wantedOf(const QVariant& value) {
     wanted.bundleIdentifier = description.value(ZRWindowDescriptionKey::BundleIdentifier).toString();
     wanted.applicationName = description.value(ZRWindowDescriptionKey::ApplicationName).toString();
     wanted.title = description.value(ZRWindowDescriptionKey::WindowTitle).toString();
+    bool isNumber = false;
+    const qint64 number = description.value(ZRWindowDescriptionKey::WindowNumber).toLongLong(&isNumber);
+    if (isNumber && number > 0 && number <= qint64(std::numeric_limits<WindowNumber>::max()))
+        wanted.number = WindowNumber(number);
     wanted.valid = !wanted.bundleIdentifier.isEmpty() || !wanted.applicationName.isEmpty();
     return wanted;
 }
@@ -60,14 +67,18 @@ ZRMatchWindowDescriptions(const QVariantList& windowDescriptions,
 
     std::vector<std::optional<std::size_t>> matches(wanted.size());
     std::vector<bool> taken(windows.size(), false);
-    const auto pass = [&](bool byTitle) {
+    enum class By { Number, Title, Order };
+    const auto pass = [&](By by) {
         for (std::size_t d = 0; d < wanted.size(); ++d) {
             if (!wanted[d].valid || matches[d])
                 continue;
             for (std::size_t w = 0; w < windows.size(); ++w) {
                 if (taken[w] || !sameApplication(wanted[d], windows[w]))
                     continue;
-                if (byTitle && windows[w].entry.title != wanted[d].title)
+                if (by == By::Number &&
+                    (wanted[d].number == 0 || windows[w].entry.number != wanted[d].number))
+                    continue;
+                if (by == By::Title && windows[w].entry.title != wanted[d].title)
                     continue;
                 matches[d] = w;
                 taken[w] = true;
@@ -75,7 +86,8 @@ ZRMatchWindowDescriptions(const QVariantList& windowDescriptions,
             }
         }
     };
-    pass(true);
-    pass(false);
+    pass(By::Number);
+    pass(By::Title);
+    pass(By::Order);
     return matches;
 }

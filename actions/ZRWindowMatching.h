@@ -20,8 +20,9 @@ std::vector<ZRRunningWindow> ZRRunningWindows();
 
 // For each description, the index of the running window it stands for, or none. A description matches
 // only windows of its application (by bundle identifier when it has one, else by application name);
-// each window serves one description. Windows with the description's title are taken first, then the
-// remaining windows of the application in order, front to back.
+// each window serves one description. The very window the description was taken of is taken first (its
+// number, while it lives), then windows with the description's title, then the remaining windows of the
+// application in order, front to back.
 std::vector<std::optional<std::size_t>>
 ZRMatchWindowDescriptions(const QVariantList& windowDescriptions,
                           const std::vector<ZRRunningWindow>& windows);

@@ -50,6 +50,7 @@ QVariantList ZRExternalWindowMonitor::windowDescriptions(const std::vector<ZRVir
         fields.applicationName = entry.ownerName;
         fields.windowTitle = entry.title;
         fields.windowFrame = ZRFlipRect(entry.bounds, primaryHeight);
+        fields.windowNumber = entry.number;
         if (const auto screen =
                 ZRVirtualScreen::virtualScreenMostRelevantForFrame(fields.windowFrame, screens, true)) {
             fields.screenFrame = screen->frame();

@@ -10,5 +10,7 @@ ZRWindowDescription ZRMakeWindowDescription(const ZRWindowDescriptionFields& fie
     description.insert(ZRWindowDescriptionKey::ScreenFrame, stringFromRect(fields.screenFrame));
     description.insert(ZRWindowDescriptionKey::AvailableScreenFrame,
                        stringFromRect(fields.availableScreenFrame));
+    if (fields.windowNumber != 0)
+        description.insert(ZRWindowDescriptionKey::WindowNumber, qint64(fields.windowNumber));
     return description;
 }

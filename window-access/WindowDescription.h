@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVariantMap>
+#include <cstdint>
 
 // The record of one window of another application, a property-list dictionary kept in layouts and
 // actions. Rectangles are text in Cocoa coordinates.
@@ -19,6 +20,9 @@ inline const QString WindowFrame = QStringLiteral("Window Frame");
 inline const QString ScreenFrame = QStringLiteral("Screen Frame");
 // The usable frame of that screen when the record was made; older records lack it.
 inline const QString AvailableScreenFrame = QStringLiteral("Available Screen Frame");
+// The window server's number of the window while it lives: it tells apart windows of one application
+// with the same title, which a layout would otherwise give each other's frames. Older records lack it.
+inline const QString WindowNumber = QStringLiteral("Window Number");
 } // namespace ZRWindowDescriptionKey
 
 struct ZRWindowDescriptionFields {
@@ -28,6 +32,8 @@ struct ZRWindowDescriptionFields {
     Rect windowFrame;
     Rect screenFrame;
     Rect availableScreenFrame;
+    // 0 for none.
+    std::uint32_t windowNumber = 0;
 };
 
 ZRWindowDescription ZRMakeWindowDescription(const ZRWindowDescriptionFields& fields);

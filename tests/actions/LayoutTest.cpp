@@ -197,6 +197,29 @@ TEST_F(LayoutTest, AnAnimatedLayoutLeavesTheRunLoopFreeForAKeyBetweenEveryStep) 
     EXPECT_EQ(beeps, 0);
 }
 
+// Terminals of one program often share one title: each goes back to its own frame, however the stacking
+// changed since the layout was taken.
+TEST_F(LayoutTest, SameTitledWindowsOfOneApplicationEachTakeTheirOwnFrame) {
+    const std::vector<Rect> frames = {Rect(0, 0, 720, 900), Rect(720, 0, 720, 450), Rect(400, 440, 300, 200)};
+    std::vector<SimWindow*> terminals;
+    for (const Rect& frame : frames)
+        terminals.push_back(
+            &addWindowOf(QStringLiteral("xterm"), QStringLiteral("XTerm"), QStringLiteral("xterm"), frame));
+    auto terminalsLayout = action(ZRActionTypeLayout);
+    terminalsLayout->saveSnapshot();
+    DispatchQueue::drainForTesting();
+    RunLoop::main().runPending();
+
+    // Moved round, and the one that was behind brought to the front.
+    terminals[0]->setFrame(frames[2]);
+    terminals[1]->setFrame(frames[0]);
+    terminals[2]->setFrame(frames[1]);
+    terminals[0]->raise();
+    ASSERT_TRUE(trigger(terminalsLayout));
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        EXPECT_EQ(terminals[i]->frame(), frames[i]) << "terminal " << i;
+}
+
 TEST(WindowMatching, EqualTitlesFirstThenOrderWithinEachApplication) {
     const QVariantList descriptions = {
         description(QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("x")),
@@ -217,6 +240,27 @@ TEST(WindowMatching, EqualTitlesFirstThenOrderWithinEachApplication) {
     };
     const std::vector<std::optional<std::size_t>> expected = {1, 0, 3, 2, 5, std::nullopt, std::nullopt};
     EXPECT_EQ(ZRMatchWindowDescriptions(descriptions, windows), expected);
+
+    // The window a description was taken of comes before a title; a number no window has any more, or
+    // one of another application's window, counts for nothing.
+    const auto numbered = [](QVariantMap described, qint64 number) {
+        described.insert(ZRWindowDescriptionKey::WindowNumber, number);
+        return described;
+    };
+    const QVariantList same = {
+        numbered(description(QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("t")), 12),
+        numbered(description(QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("t")), 99),
+        numbered(description(QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("t")), 11),
+        numbered(description(QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("t")), 14),
+    };
+    std::vector<ZRRunningWindow> terminals;
+    for (const WindowNumber number : {11u, 12u, 13u, 14u}) {
+        terminals.push_back(running(number == 14 ? QStringLiteral("b") : QStringLiteral("a"),
+                                    QStringLiteral("A"), QStringLiteral("t")));
+        terminals.back().entry.number = number;
+    }
+    const std::vector<std::optional<std::size_t>> byNumber = {1, 2, 0, std::nullopt};
+    EXPECT_EQ(ZRMatchWindowDescriptions(same, terminals), byNumber);
 }
 
 TEST(SnapshotFrameMapping, GroupsTakeTheMostLikeScreensThatRemain) {
