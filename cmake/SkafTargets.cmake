@@ -58,4 +58,13 @@ function(skaf_add_benchmark target)
     add_executable(${target} ${ARGN})
     skaf_target_defaults(${target})
     target_link_libraries(${target} PRIVATE benchmark::benchmark benchmark::benchmark_main)
+    skaf_run_benchmark_in_tests(${target})
+endfunction()
+
+# A benchmark program runs whole once in the test suite, each benchmark briefly, so that none stops
+# working unnoticed: a program that aborts fails its test. Alone, since several start displays and whole
+# programs of their own; with no display given, so that those that need one make their own.
+function(skaf_run_benchmark_in_tests target)
+    add_test(NAME ${target} COMMAND ${target} --benchmark_min_time=0.01)
+    set_tests_properties(${target} PROPERTIES LABELS bench RUN_SERIAL TRUE TIMEOUT 900 ENVIRONMENT "DISPLAY=")
 endfunction()

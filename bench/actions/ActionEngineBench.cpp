@@ -1,3 +1,4 @@
+#include "../BenchApplication.h"
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
 #include "platform/Platform.h"
@@ -8,7 +9,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -44,11 +44,7 @@ std::shared_ptr<ZRAction> layoutOfDesktop(SimDesktop& sim, bool onSecondScreen) 
 }
 
 void BM_RestoreLayoutOfFiftyWindows(benchmark::State& state) {
-    static int argc = 1;
-    static char name[] = "skaf_action_bench";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
+    ensureBenchApplication();
     QTemporaryDir folder;
     UserDefaults::setStandard(
         std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));

@@ -1,9 +1,9 @@
+#include "../BenchApplication.h"
 #include "actions/ZRSnapshotDrawing.h"
 #include "window-access/WindowDescription.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -13,17 +13,6 @@ namespace {
 
 constexpr int WindowCount = 100;
 constexpr int ScreenCount = 3;
-
-// Fonts need the application; the offscreen display serves.
-void ensureApplication() {
-    if (QGuiApplication::instance())
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "skaf_action_bench";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
-}
 
 QVariantList largeLayout() {
     QVariantList layout;
@@ -40,7 +29,8 @@ QVariantList largeLayout() {
 }
 
 void drawInto(benchmark::State& state, QSize size, const ZRSnapshotDrawingOptions& options) {
-    ensureApplication();
+    // Fonts need the application.
+    ensureBenchApplication();
     const QVariantList layout = largeLayout();
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {

@@ -1,4 +1,4 @@
-#include "../mouse-control/BenchApplication.h"
+#include "../BenchApplication.h"
 
 #include "keyboard-control/ZRFullSizeGridOverlayWindow.h"
 #include "keyboard-control/ZRFullSizeOverlayGrid.h"

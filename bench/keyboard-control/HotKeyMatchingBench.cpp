@@ -1,3 +1,4 @@
+#include "../BenchApplication.h"
 #include "keyboard-control/KeyEvent.h"
 #include "keyboard-control/ZRHotKey.h"
 #include "keyboard-control/ZRHotKeyDelegate.h"
@@ -48,11 +49,7 @@ struct Store {
         : files(folder.filePath(QStringLiteral("Preferences")))
 #endif
     {
-        static int argc = 1;
-        static char name[] = "skaf_hotkey_bench";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
+        ensureBenchApplication();
         UserDefaults::setStandard(std::make_unique<UserDefaults>(
             folder.filePath(QStringLiteral("Settings.plist")),
             preferences == Preferences::Files ? filePreferences() : &desktop.systemPreferences()));

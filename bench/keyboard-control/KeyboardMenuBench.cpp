@@ -1,3 +1,4 @@
+#include "../BenchApplication.h"
 #include "keyboard-control/ZRKeyboardMenu.h"
 #include "keyboard-control/ZRKeyboardMenuDefaults.h"
 #include "keyboard-control/ZRKeyboardMenuItem.h"
@@ -32,13 +33,7 @@ QString title(int i) {
 // The menu shown on a simulated screen with the rows, on the offscreen display.
 struct ShownMenu {
     ShownMenu() {
-        if (!QApplication::instance()) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char name[] = "skaf_hotkey_bench";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
+        ensureBenchApplication();
         RunLoop::main().useManualClock();
         desktop.addScreen(Rect(0, 0, 1920, 1080));
         Platform::setCurrent(&desktop);

@@ -1,4 +1,4 @@
-#include "BenchApplication.h"
+#include "../BenchApplication.h"
 
 #include "mouse-control/ZRFocusPicture.h"
 #include "mouse-control/ZRFocusWindow.h"

@@ -1,4 +1,4 @@
-#include "BenchApplication.h"
+#include "../BenchApplication.h"
 
 #include "mouse-control/ZRHover.h"
 #include "mouse-control/ZRMouseControlState.h"

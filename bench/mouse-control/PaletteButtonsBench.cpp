@@ -1,4 +1,4 @@
-#include "BenchApplication.h"
+#include "../BenchApplication.h"
 
 #include "actions/ZRStandardPaletteItemImage.h"
 #include "mouse-control/ZROverlayButton.h"

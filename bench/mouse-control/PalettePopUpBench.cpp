@@ -1,4 +1,4 @@
-#include "BenchApplication.h"
+#include "../BenchApplication.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"

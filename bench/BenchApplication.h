@@ -2,11 +2,12 @@
 
 #include <QApplication>
 
-// The benchmarks of mouse control share one application object, made by the first that needs it, on the
-// offscreen display unless another is asked for: the focus window is a widget.
+// A benchmark program runs all its benchmarks in one process, and Qt keeps the first application object made
+// for good: every benchmark that needs one asks here, and the first makes a widget application, the richest
+// kind any of them needs, on the offscreen display unless another is asked for.
 inline void ensureBenchApplication() {
     static int argc = 1;
-    static char name[] = "skaf_mouse_control_bench";
+    static char name[] = "skaf_bench";
     static char* argv[] = {name, nullptr};
     if (QCoreApplication::instance())
         return;
