@@ -525,4 +525,6 @@ ZRActionEditor::acceptNonUniqueHotKey(const ZRHotKey& hotKey,
 void ZRActionEditor::didSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QString& identifier) {
     if (const auto action = m_action.lock())
         action->didSetHotKey(hotKey, identifier);
+    if (ZRSettingsController* controller = settings())
+        controller->hotKeyDidChange(identifier);
 }

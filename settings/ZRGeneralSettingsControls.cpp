@@ -512,7 +512,7 @@ void ZRGeneralSettingsControls::updateSnapControls() {
         m_snapShroud->setShrouded(!UserDefaults::standard().boolForKey(D::Snap));
 }
 
-void ZRGeneralSettingsControls::settingsHotKeyDidChange(const QString& identifier) {
+void ZRGeneralSettingsControls::hotKeyDidChange(const QString& identifier) {
     updateFeatureFlagsAndTap();
     if (identifier == QString::fromUtf16(ZRKeyboardControlsHotKeyIdentifier))
         updateKeyboardControlsShroud();

@@ -94,9 +94,9 @@ public:
     void updateSnapActionSelectors();
     void updateDropSnapControls();
     void updateSpacingControls(bool on);
-    // A settings hot key was set or cleared: mouse control's features and tap follow, and the options of
-    // the keyboard controls, which mean nothing while no hot key opens them, are shrouded meanwhile.
-    void settingsHotKeyDidChange(const QString& identifier);
+    // A hot key was set or cleared: mouse control's features and tap follow, and the options of the keyboard
+    // controls, which mean nothing while no hot key opens them, are shrouded meanwhile.
+    void hotKeyDidChange(const QString& identifier);
     void updateKeyboardControlsShroud();
     // The delay of "Snap Delay" or "Mouse Controls Delay" in seconds, by the delay rule: the sender's value
     // (or the stored one), kept to the slider's minimum and the preferred delay, stored and described as

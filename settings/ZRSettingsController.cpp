@@ -543,7 +543,11 @@ bool ZRSettingsController::beginAssigningKeyboardControlHotKey() {
 
 void ZRSettingsController::settingsHotKeyDidChange(const QString& identifier,
                                                    const std::shared_ptr<ZRHotKey>&, bool) {
-    m_generalSettingsControls->settingsHotKeyDidChange(identifier);
+    hotKeyDidChange(identifier);
+}
+
+void ZRSettingsController::hotKeyDidChange(const QString& identifier) {
+    m_generalSettingsControls->hotKeyDidChange(identifier);
     if (ZRSourceList* list = sourceList())
         list->updateDisplay();
 }

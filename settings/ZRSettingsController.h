@@ -100,6 +100,9 @@ public:
     // shrouded while the keyboard controls have no hot key to open them.
     void settingsHotKeyDidChange(const QString& identifier, const std::shared_ptr<ZRHotKey>& hotKey,
                                  bool active) override;
+    // A hot key of the settings or of an action was set or cleared through its field: mouse control's
+    // features and tap follow it, the sidebar shows it, and so do the options it opens.
+    void hotKeyDidChange(const QString& identifier);
 
     // --- Parts
 

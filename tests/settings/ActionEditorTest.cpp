@@ -565,6 +565,22 @@ TEST_F(ActionEditorTest, TheHeadersIconFollowsTheGridAndThePickers) {
     }
 }
 
+TEST_F(ActionEditorTest, AHotKeySetInThePaneShowsInTheSidebarAtOnce) {
+    settings().preferencesWindow()->show();
+    auto action = actionOfType(ZRActionTypeCenter, QStringLiteral("Middle"));
+    ZRActionEditor& editor = show(action);
+    QTest::qWait(1);
+    QWidget* rows = sourceList().viewport();
+    PaintsOf paints(rows, rows->rect());
+    const auto hotKey = ZRHotKey::hotKeyWithIdentifer(action->uniqueIdentifier(), QString(), Key::K,
+                                                      ModifierFlag::Control | ModifierFlag::Option);
+    ASSERT_TRUE(editor.shouldSetHotKey(hotKey, action->uniqueIdentifier()));
+    editor.hotKeyTextView()->setHotKey(hotKey);
+    QTest::qWait(1);
+    EXPECT_EQ(action->hotKey(), hotKey);
+    EXPECT_GT(paints.count, 0) << "the sidebar row still shows the hot key of before";
+}
+
 TEST_F(ActionEditorTest, TheEditMenusSelectAllAndDeleteGoToThePanesWhileTheyHaveTheKeyboard) {
     addActions({QStringLiteral("One"), QStringLiteral("Two")});
     select({QStringLiteral("One")});
