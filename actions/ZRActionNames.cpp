@@ -214,7 +214,7 @@ QString ZRAction::defaultNameWithSuffixes(QStringList* suffixes, bool indicateDi
         collected << deltaText(m_moveDelta, m_moveDeltaUnit);
         break;
     case ZRActionTypeZoomToFit:
-        name = tr("Zoom to Fit");
+        name = tr("Maximize");
         break;
     case ZRActionTypeUseGrid: {
         name = tr("Use Grid");

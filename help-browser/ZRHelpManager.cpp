@@ -39,7 +39,7 @@ const QString ConfirmFormat = QStringLiteral("%1 is set to %2. Set it to %3?");
 const QString ChangeButton = QStringLiteral("Change");
 const QString CancelButton = QStringLiteral("Cancel");
 const QString OKButton = QStringLiteral("OK");
-const QString UpdatedMessage = QStringLiteral("User default updated");
+const QString UpdatedMessage = QStringLiteral("Setting changed");
 // The strip's controls: the label's and the first control's left edge, plain or centred, and the gap
 // after each control.
 constexpr int QuickAccessLeft = 15;

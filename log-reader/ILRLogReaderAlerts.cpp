@@ -17,7 +17,8 @@ public:
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Log Not Supported"),
                         QStringLiteral("Log Not Supported"), QMessageBox::Ok);
         box.setInformativeText(
-            QStringLiteral("Displaying an app-specific log requires macOS 10.13.4 or newer."));
+            QStringLiteral("Displaying this program's log requires its log tool, which is missing from the "
+                           "program's folder. Install the program again."));
         box.exec();
     }
 

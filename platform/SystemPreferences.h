@@ -22,9 +22,13 @@ public:
     virtual bool removeValue(const QString& domain, const QString& key) = 0;
 
     // Which of the desktop's own window features exist here: tiling by dragging to an edge (with
-    // its Option-key accelerator), and a menu over the zoom button.
+    // its Option-key accelerator), a menu over the zoom button, a strip of recent windows beside the
+    // usable area (Stage Manager), and drawers that slide out of windows. Settings that allow for a
+    // feature the desktop lacks are not offered.
     virtual bool offersEdgeTiling() const = 0;
     virtual bool offersZoomButtonMenuOption() const = 0;
+    virtual bool offersStageManager() const = 0;
+    virtual bool offersWindowDrawers() const = 0;
 
     // The program that writes these preferences on the command line ("write", "delete", "-g").
     virtual QString preferencesToolPath() const = 0;

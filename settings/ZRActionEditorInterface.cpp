@@ -258,9 +258,9 @@ bool ZRActionEditor::buildInterface() {
     m_ignoreObstructedWindowsSwitch =
         newSwitch(m_layoutSection, tr("Skip covered windows"), QPoint(LayoutColumnX, y += RowHeight + 8));
     m_activatesApplicationsSwitch =
-        newSwitch(m_layoutSection, tr("Launch apps"), QPoint(LayoutColumnX, y += RowHeight));
+        newSwitch(m_layoutSection, tr("Bring the programs forward"), QPoint(LayoutColumnX, y += RowHeight));
     m_hidesOtherApplicationsSwitch =
-        newSwitch(m_layoutSection, tr("Hide other apps"), QPoint(LayoutColumnX, y += RowHeight));
+        newSwitch(m_layoutSection, tr("Minimize other programs"), QPoint(LayoutColumnX, y += RowHeight));
     for (QCheckBox* box :
          {m_snapshotWakeAutoTriggerSwitch, m_snapshotDisplayAutoTriggerSwitch,
           m_ignoreObstructedWindowsSwitch, m_activatesApplicationsSwitch, m_hidesOtherApplicationsSwitch})

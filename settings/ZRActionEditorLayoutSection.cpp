@@ -34,7 +34,7 @@ QString integerText(double value) {
     return QString::number(qint64(value));
 }
 
-// The layout's screens, by origin ("x, y") to size ("w x h pt"), from its screen frames or else its windows'.
+// The layout's screens, by origin ("x, y") to size ("w x h px"), from its screen frames or else its windows'.
 std::map<QString, QString> screensOfLayout(const ZRAction& action) {
     std::vector<Rect> frames = action.snapshotScreenFrames();
     if (frames.empty())
@@ -44,7 +44,7 @@ std::map<QString, QString> screensOfLayout(const ZRAction& action) {
     for (const Rect& frame : frames)
         screens[integerText(frame.x()) + QStringLiteral(", ") + integerText(frame.y())] =
             integerText(frame.width()) + QStringLiteral(" x ") + integerText(frame.height()) +
-            QStringLiteral(" pt");
+            QStringLiteral(" px");
     return screens;
 }
 
@@ -74,7 +74,7 @@ void ZRActionEditor::fillLayoutSection(ZRAction& action, QString& header) {
     if (generic) {
         m_activatesApplicationsSwitch->setEnabled(false);
         m_activatesApplicationsSwitch->setChecked(false);
-        m_activatesApplicationsSwitch->setText(tr("Launch apps"));
+        m_activatesApplicationsSwitch->setText(tr("Bring the programs forward"));
         m_hidesOtherApplicationsSwitch->setEnabled(false);
         m_hidesOtherApplicationsSwitch->setChecked(false);
     } else {
@@ -86,8 +86,9 @@ void ZRActionEditor::fillLayoutSection(ZRAction& action, QString& header) {
         const bool allIdentified = std::all_of(descriptions.begin(), descriptions.end(), identified);
         m_activatesApplicationsSwitch->setEnabled(anyIdentified);
         m_activatesApplicationsSwitch->setChecked(anyIdentified && action.activatesApplications());
-        m_activatesApplicationsSwitch->setText(
-            names.size() == 1 && anyIdentified ? tr("Launch %1").arg(names.front()) : tr("Launch apps"));
+        m_activatesApplicationsSwitch->setText(names.size() == 1 && anyIdentified
+                                                   ? tr("Bring %1 forward").arg(names.front())
+                                                   : tr("Bring the programs forward"));
         m_hidesOtherApplicationsSwitch->setEnabled(allIdentified);
         m_hidesOtherApplicationsSwitch->setChecked(allIdentified && action.hidesOtherApplications());
     }

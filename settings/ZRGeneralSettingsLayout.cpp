@@ -6,6 +6,9 @@
 #include "keyboard-control/ZRHotKeyContainerView.h"
 #include "keyboard-control/ZRHotKeyTextView.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
+#include "platform/InputState.h"
+#include "platform/Platform.h"
+#include "platform/SystemPreferences.h"
 #include "settings/ZRSettingsPopUps.h"
 #include "settings/ZRSettingsRows.h"
 #include "settings/ZRSettingsSlider.h"
@@ -79,6 +82,13 @@ const std::array<QString, 5>& modifierNames() {
     return names;
 }
 
+// A modifier key the desktop never reports held: a switch or pop-up for it could never act. Without a
+// desktop (the views alone) every key is offered.
+bool isUnreportedModifier(ModifierFlags modifier) {
+    return modifier == ModifierFlag::Function && Platform::hasCurrent() &&
+           !Platform::current().inputState().reportsFunctionModifier();
+}
+
 } // namespace
 
 ZRSettingsSwitch* ZRGeneralSettingsControls::hoverSwitchForModifier(bool resize,
@@ -97,7 +107,7 @@ int ZRGeneralSettingsControls::placePaletteControlsAbove(QWidget* document, int 
     m_mouseControlSwitch->setObjectName(QStringLiteral("mouseControlSwitch"));
     m_mouseControlTriggerSelector =
         popUp(QStringLiteral("mouseControlTriggerSelector"),
-              {{tr("Zoom button"), 0}, {tr("Minimize button"), 1}, {tr("Close button"), 2}});
+              {{tr("maximize button"), 0}, {tr("minimize button"), 1}, {tr("close button"), 2}});
     rows.addRow({m_mouseControlSwitch, m_mouseControlTriggerSelector});
     m_mouseControlDelayShroud = rows.beginShroud();
     m_mouseControlDelayShroud->setObjectName(QStringLiteral("mouseControlDelayShroud"));
@@ -154,6 +164,8 @@ int ZRGeneralSettingsControls::placeControlsInPane(const ZRSettingsTabIdentifier
             QList<QWidget*> widgets{label(resize ? tr("Resize:") : tr("Move:"), LabelWidth / 2)};
             auto& switches = resize ? m_hoverResizeSwitches : m_hoverMoveSwitches;
             for (std::size_t i = 0; i < switches.size(); ++i) {
+                if (isUnreportedModifier(ZRSnapActionSelectors::DropSnapModifiers[i]))
+                    continue;
                 switches[i] = new ZRSettingsSwitch(modifierNames()[i]);
                 switches[i]->setObjectName(
                     QStringLiteral("hover%1Switch%2")
@@ -238,11 +250,15 @@ int ZRGeneralSettingsControls::placeControlsInPane(const ZRSettingsTabIdentifier
         modifierLayout->setContentsMargins(0, 0, 0, 0);
         modifierLayout->setHorizontalSpacing(ZRSettingsRows::ControlSpacing);
         // Two columns of a key and its layout.
+        int placed = 0;
         for (std::size_t i = 0; i < ZRSnapActionSelectors::DropSnapModifiers.size(); ++i) {
+            if (isUnreportedModifier(ZRSnapActionSelectors::DropSnapModifiers[i]))
+                continue;
             QComboBox* selector = m_snapSelectors->dropSnapSelectors()[i];
             selector->setFixedWidth(DropSnapSelectorWidth);
-            const int row = int(i / 2);
-            const int column = int(i % 2) * 2;
+            const int row = placed / 2;
+            const int column = placed % 2 * 2;
+            ++placed;
             modifierLayout->addWidget(label(modifierNames()[i] + u':'), row, column);
             modifierLayout->addWidget(selector, row, column + 1);
         }
@@ -377,7 +393,7 @@ int ZRGeneralSettingsControls::placeGeneralSettings(QWidget* view, int top, int 
     m_spacingSwitch = new ZRSettingsSwitch(tr("Leave gaps between windows of"));
     m_spacingSwitch->setObjectName(QStringLiteral("spacingSwitch"));
     m_gapField = field(QStringLiteral("spacingGapField"));
-    rows.addRow({m_spacingSwitch, m_gapField, label(tr("points"))});
+    rows.addRow({m_spacingSwitch, m_gapField, label(tr("pixels"))});
     m_spacingEdgeSwitch = new ZRSettingsSwitch(tr("Also at the edges of the screen"));
     m_spacingEdgeSwitch->setObjectName(QStringLiteral("spacingEdgeSwitch"));
     m_spacingEdgeRow = rows.addRow({m_spacingEdgeSwitch}, ZRSettingsRows::Indent);
@@ -386,12 +402,19 @@ int ZRGeneralSettingsControls::placeGeneralSettings(QWidget* view, int top, int 
     m_standardGridRowsField = field(QStringLiteral("standardGridRowsField"));
     rows.addRow({label(tr("Standard grid:")), m_standardGridColumnsField, label(tr("columns by")),
                  m_standardGridRowsField, label(tr("rows"))});
-    m_allowForStageManagerSwitch = new ZRSettingsSwitch(tr("Allow for Stage Manager"));
-    m_allowForStageManagerSwitch->setObjectName(QStringLiteral("allowForStageManagerSwitch"));
-    rows.addRow({m_allowForStageManagerSwitch});
-    m_allowForDrawersSwitch = new ZRSettingsSwitch(tr("Allow for drawers"));
-    m_allowForDrawersSwitch->setObjectName(QStringLiteral("allowForDrawersSwitch"));
-    rows.addRow({m_allowForDrawersSwitch});
+    // Only where the desktop has the feature that they allow for.
+    const SystemPreferences* preferences =
+        Platform::hasCurrent() ? &Platform::current().systemPreferences() : nullptr;
+    if (!preferences || preferences->offersStageManager()) {
+        m_allowForStageManagerSwitch = new ZRSettingsSwitch(tr("Allow for Stage Manager"));
+        m_allowForStageManagerSwitch->setObjectName(QStringLiteral("allowForStageManagerSwitch"));
+        rows.addRow({m_allowForStageManagerSwitch});
+    }
+    if (!preferences || preferences->offersWindowDrawers()) {
+        m_allowForDrawersSwitch = new ZRSettingsSwitch(tr("Allow for drawers"));
+        m_allowForDrawersSwitch->setObjectName(QStringLiteral("allowForDrawersSwitch"));
+        rows.addRow({m_allowForDrawersSwitch});
+    }
 
     rows.addSectionTitle(tr("Sidebar and Log"));
     m_sidebarHotKeyButton = new QPushButton;

@@ -310,14 +310,15 @@ void ZRSettingsController::buildPalettePane(QWidget* document) {
         LabelGap;
     m_behaviorSelector = new ZRSizeToFitControl(document);
     m_behaviorSelector->setObjectName(QStringLiteral("zoomButtonBehaviorSelector"));
-    m_behaviorSelector->addItem(tr("Toggle full screen"), 0);
-    // Past 0 the palette's overlay over the button comes first, and a click on it acts by these.
+    m_behaviorSelector->addItem(tr("Maximize or restore"), 0);
+    // Past 0 the palette's overlay over the button comes first, and a click on it acts by these: Skaf's
+    // own fill, the window's maximizing by the window manager, or the button's own press.
     m_behaviorSelector->addItem(tr("Fill the screen or revert"), 1);
-    m_behaviorSelector->addItem(tr("Zoom to fill the screen"), 2);
-    m_behaviorSelector->addItem(tr("Zoom"), 3);
+    m_behaviorSelector->addItem(tr("Maximize the window"), 2);
+    m_behaviorSelector->addItem(tr("Press the maximize button"), 3);
     m_behaviorSelector->move(PaneMargin, y);
     m_behaviorSelector->resize(m_behaviorSelector->sizeHint());
-    m_behaviorLabel = new QLabel(tr("when clicking a Zoom button"), document);
+    m_behaviorLabel = new QLabel(tr("when clicking a maximize button"), document);
     m_behaviorLabel->setObjectName(QStringLiteral("zoomButtonBehaviorSelectorLabel"));
     m_behaviorLabel->setGeometry(m_behaviorSelector->geometry().right() + LabelGap, y,
                                  PaneWidth - m_behaviorSelector->geometry().right() - LabelGap - PaneMargin,
@@ -332,7 +333,7 @@ void ZRSettingsController::buildPalettePane(QWidget* document) {
     m_prioritySelector = new QComboBox(m_priorityRow);
     m_prioritySelector->setObjectName(QStringLiteral("mouseControlPrioritySelector"));
     m_prioritySelector->addItem(tr("Skaf palette first"), 0);
-    m_prioritySelector->addItem(tr("Zoom button menu first"), 1);
+    m_prioritySelector->addItem(tr("The button's own menu first"), 1);
     m_prioritySelector->adjustSize();
     m_priorityExplanation = new QLabel(m_priorityRow);
     m_priorityExplanation->setObjectName(QStringLiteral("mouseControlPriorityExplanationField"));
@@ -475,7 +476,7 @@ void ZRSettingsController::buildMenus() {
     connect(settings, &QAction::triggered, this, [this, settings] { showPreferences(settings); });
     file->addSeparator();
     add(file, tr("Close Window"), QKeySequence::Close, [this] { m_window->close(); });
-    add(file, tr("Quit Skaf"), QKeySequence::Quit, [] { ZRMainController::mainController().terminate(); });
+    add(file, tr("Quit"), QKeySequence::Quit, [] { ZRMainController::mainController().terminate(); });
 
     QMenu* edit = bar->addMenu(tr("&Edit"));
     add(edit, tr("Undo"), QKeySequence::Undo, [&sidebar] { sidebar.undoActionStateChange(); });
@@ -701,10 +702,10 @@ void ZRSettingsController::animateHelpButton(int count, const QImage& image) {
 
 QString ZRSettingsController::mouseControlPriorityExplanation(bool immutable, bool applePrimary) {
     if (immutable)
-        return applePrimary ? tr("Press and hold Command before hovering to pop up Skaf palette.")
-                            : tr("Press Command while hovering to switch to macOS Zoom button menu.");
-    return applePrimary ? tr("Hold Command to pop up Skaf palette.")
-                        : tr("Hold Command to show macOS Zoom button menu.");
+        return applePrimary ? tr("Press and hold Super before hovering to pop up the Skaf palette.")
+                            : tr("Press Super while hovering to switch to the maximize button's own menu.");
+    return applePrimary ? tr("Hold Super to pop up the Skaf palette.")
+                        : tr("Hold Super to show the maximize button's own menu.");
 }
 
 void ZRSettingsController::updateMouseControlPriorityExplanationField(bool applePrimary,
@@ -721,14 +722,14 @@ void ZRSettingsController::updateWindowButtonSettingsControlsWithTrigger(qint64 
     if (!m_behaviorSelector)
         return;
     if (trigger == 0) {
-        m_behaviorSelector->setItemText(0, tr("Toggle full screen"));
-        m_behaviorLabel->setText(tr("when clicking a Zoom button"));
+        m_behaviorSelector->setItemText(0, tr("Maximize or restore"));
+        m_behaviorLabel->setText(tr("when clicking a maximize button"));
     } else if (trigger == 1) {
         m_behaviorSelector->setItemText(0, tr("Minimize window"));
-        m_behaviorLabel->setText(tr("when clicking a Minimize button"));
+        m_behaviorLabel->setText(tr("when clicking a minimize button"));
     } else {
         m_behaviorSelector->setItemText(0, tr("Close window"));
-        m_behaviorLabel->setText(tr("when clicking a Close button"));
+        m_behaviorLabel->setText(tr("when clicking a close button"));
     }
     m_behaviorSelector->sizeToFit();
     const bool visible = trigger == 0 && behavior == 0 && Platform::hasCurrent() &&

@@ -122,7 +122,7 @@ void ZRShellMenus::populateMenu(QMenu* menu, const std::shared_ptr<ZRAction>& co
         ZRAboutPanelManager::aboutPanelManager().orderFrontStandardAboutPanel(&m_controller);
     });
     menu->addSeparator();
-    menu->addAction(QObject::tr("Quit Skaf"), this, [this] { m_controller.terminate(); });
+    menu->addAction(QObject::tr("Quit"), this, [this] { m_controller.terminate(); });
 }
 
 void ZRShellMenus::addActionItems(QMenu* menu, const std::vector<std::shared_ptr<ZRAction>>& actions,

@@ -54,7 +54,7 @@ QString stringWithLength(qint64 length, const QString& zeroSymbol, ZRMeasurement
     if (measurementUnit == ZRMeasurementUnit::Percent)
         return QStringLiteral("%1%").arg(length);
     if (appendPointsUnitSuffix)
-        return QStringLiteral("%1 pt").arg(length);
+        return QStringLiteral("%1 px").arg(length);
     return QString::number(length);
 }
 

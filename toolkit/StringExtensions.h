@@ -20,7 +20,7 @@ enum class ZRMeasurementUnit : int {
 };
 
 // A length as the editors show it: the zero symbol for 0 or less (when one is given), "50%" in percent,
-// else "12 pt" or "12".
+// else "12 px" or "12". A stored point is one pixel of the desktop, and pixels are what X11 users count.
 QString stringWithLength(qint64 length, const QString& zeroSymbol, ZRMeasurementUnit measurementUnit,
                          bool appendPointsUnitSuffix);
 

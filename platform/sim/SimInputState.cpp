@@ -51,6 +51,11 @@ QString SimInputState::characterForKeyCode(KeyCode keyCode, ModifierFlags modifi
     return m_layout.character(keyCode, modifiers);
 }
 
+bool SimInputState::reportsFunctionModifier() const {
+    std::lock_guard lock(m_mutex);
+    return m_reportsFunctionModifier;
+}
+
 double SimInputState::keyRepeatDelay() const {
     std::lock_guard lock(m_mutex);
     return m_keyRepeatDelay;
@@ -80,6 +85,11 @@ void SimInputState::setKeyRepeat(double delay, double interval) {
     std::lock_guard lock(m_mutex);
     m_keyRepeatDelay = delay;
     m_keyRepeatInterval = interval;
+}
+
+void SimInputState::setReportsFunctionModifier(bool reports) {
+    std::lock_guard lock(m_mutex);
+    m_reportsFunctionModifier = reports;
 }
 
 bool SimInputState::isLeftButtonDown() const {

@@ -14,6 +14,7 @@ public:
     Point pointerLocation() const override;
     ModifierFlags modifierFlags() const override;
     QString characterForKeyCode(KeyCode keyCode, ModifierFlags modifiers = 0) const override;
+    bool reportsFunctionModifier() const override;
     double keyRepeatDelay() const override;
     double keyRepeatInterval() const override;
 
@@ -22,6 +23,7 @@ public:
     void setModifierFlags(ModifierFlags flags);
     void setKeyboardLayout(SimKeyboardLayout layout);
     void setKeyRepeat(double delay, double interval);
+    void setReportsFunctionModifier(bool reports);
     bool isLeftButtonDown() const;
     void setLeftButtonDown(bool down);
 
@@ -30,6 +32,7 @@ private:
     Point m_pointer;
     ModifierFlags m_flags = 0;
     bool m_leftButtonDown = false;
+    bool m_reportsFunctionModifier = true;
     SimKeyboardLayout m_layout;
     double m_keyRepeatDelay;
     double m_keyRepeatInterval;

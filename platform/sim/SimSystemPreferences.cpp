@@ -43,6 +43,16 @@ bool SimSystemPreferences::offersZoomButtonMenuOption() const {
     return m_offersZoomButtonMenuOption;
 }
 
+bool SimSystemPreferences::offersStageManager() const {
+    std::lock_guard lock(m_mutex);
+    return m_offersStageManager;
+}
+
+bool SimSystemPreferences::offersWindowDrawers() const {
+    std::lock_guard lock(m_mutex);
+    return m_offersWindowDrawers;
+}
+
 void SimSystemPreferences::setOffersEdgeTiling(bool offers) {
     std::lock_guard lock(m_mutex);
     m_offersEdgeTiling = offers;
@@ -51,6 +61,16 @@ void SimSystemPreferences::setOffersEdgeTiling(bool offers) {
 void SimSystemPreferences::setOffersZoomButtonMenuOption(bool offers) {
     std::lock_guard lock(m_mutex);
     m_offersZoomButtonMenuOption = offers;
+}
+
+void SimSystemPreferences::setOffersStageManager(bool offers) {
+    std::lock_guard lock(m_mutex);
+    m_offersStageManager = offers;
+}
+
+void SimSystemPreferences::setOffersWindowDrawers(bool offers) {
+    std::lock_guard lock(m_mutex);
+    m_offersWindowDrawers = offers;
 }
 
 QVariantMap SimSystemPreferences::domain(const QString& domain) const {

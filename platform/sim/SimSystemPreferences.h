@@ -17,10 +17,14 @@ public:
     bool removeValue(const QString& domain, const QString& key) override;
     bool offersEdgeTiling() const override;
     bool offersZoomButtonMenuOption() const override;
+    bool offersStageManager() const override;
+    bool offersWindowDrawers() const override;
     QString preferencesToolPath() const override { return ToolPath; }
 
     void setOffersEdgeTiling(bool offers);
     void setOffersZoomButtonMenuOption(bool offers);
+    void setOffersStageManager(bool offers);
+    void setOffersWindowDrawers(bool offers);
     QVariantMap domain(const QString& domain) const;
 
 private:
@@ -28,4 +32,6 @@ private:
     std::map<QString, QVariantMap> m_domains;
     bool m_offersEdgeTiling = true;
     bool m_offersZoomButtonMenuOption = true;
+    bool m_offersStageManager = true;
+    bool m_offersWindowDrawers = true;
 };

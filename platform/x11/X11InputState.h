@@ -15,6 +15,8 @@ public:
     Point pointerLocation() const override;
     ModifierFlags modifierFlags() const override;
     QString characterForKeyCode(KeyCode keyCode, ModifierFlags modifiers = 0) const override;
+    // The core protocol has no modifier bit for Fn: keyboards handle it themselves.
+    bool reportsFunctionModifier() const override { return false; }
     double keyRepeatDelay() const override;
     double keyRepeatInterval() const override;
 

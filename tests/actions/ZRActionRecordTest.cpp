@@ -380,7 +380,7 @@ TEST_F(ActionModelTest, DefaultNamesFollowTheTypeAndSettings) {
     move->setName(QStringLiteral("Nudge"));
     QStringList suffixes;
     EXPECT_EQ(move->displayNameWithSuffixes(&suffixes), QStringLiteral("Nudge"));
-    EXPECT_EQ(suffixes, (QStringList{QStringLiteral("10 pt"), QStringLiteral("Confine to Display")}));
+    EXPECT_EQ(suffixes, (QStringList{QStringLiteral("10 px"), QStringLiteral("Confine to Display")}));
     move->setName(QString());
     EXPECT_FALSE(move->userDefinedName());
     EXPECT_EQ(move->displayNameWithSuffixes(), QStringLiteral("Move Left"));

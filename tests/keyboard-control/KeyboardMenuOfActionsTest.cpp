@@ -122,9 +122,9 @@ TEST_F(MenuOfActionsTest, TheTreeShowsEveryActionButHiddenOnesAndPreselectsEachL
         const char* rows;
     } cases[] = {
         {false, false,
-         "#Header, -, *Mine, Move Left \u2014 10 pt, Empty Folder[#Empty], Chain[*Fill], Folder[-, *Center]"},
+         "#Header, -, *Mine, Move Left \u2014 10 px, Empty Folder[#Empty], Chain[*Fill], Folder[-, *Center]"},
         {true, true,
-         "#Header, -, *Mine \u2014 10 pt, Move Left \u2014 10 pt, Empty Folder[#Empty], Chain, Folder[-, "
+         "#Header, -, *Mine \u2014 10 px, Move Left \u2014 10 px, Empty Folder[#Empty], Chain, Folder[-, "
          "*Center]"},
     };
     for (const auto& c : cases) {

@@ -51,7 +51,7 @@ TEST_F(KeyboardMenuPicturesTest, ALongListShowsItsSelectionWithDotsWhereItGoesOn
 TEST_F(KeyboardMenuPicturesTest, TypedLettersAreUnderlinedAndASelectedSuffixStaysReadable) {
     set(setting(ZRKeyboardMenuDefaults::Theme), QStringLiteral("light"));
     const auto root = tree({"Alphabet", "About", "Zed", "Folder>", "Inside"});
-    root->children()[2]->setSuffix(QStringLiteral(" \u2014 10 pt"));
+    root->children()[2]->setSuffix(QStringLiteral(" \u2014 10 px"));
     ASSERT_TRUE(popUp(root));
     ZRKeyboardMenu::selectItemAtIndex(2);
     const QImage plain = picture(QStringLiteral("suffix-selected-light"));

@@ -31,7 +31,7 @@ struct ContextMenus : ZROverlayWindowDelegate {
         if (dynamic_cast<ZROverlayButton*>(view))
             return nullptr;
         last = new QMenu;
-        last->addAction(QStringLiteral("Quit Skaf"));
+        last->addAction(QStringLiteral("Quit"));
         return last;
     }
 };

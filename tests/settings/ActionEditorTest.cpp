@@ -240,17 +240,22 @@ TEST_F(ActionEditorTest, LaunchAndHideNeedTheApplicationsOfAnExactLayout) {
     const auto terminal =
         window(QStringLiteral("Terminal"), QStringLiteral("org.example.Terminal"), Rect(0, 9, 9, 9));
     const Case cases[] = {
-        {"one application", {editorWindow}, false, true, QStringLiteral("Launch Editor"), true},
-        {"two applications", {editorWindow, terminal}, false, true, QStringLiteral("Launch apps"), true},
+        {"one application", {editorWindow}, false, true, QStringLiteral("Bring Editor forward"), true},
+        {"two applications",
+         {editorWindow, terminal},
+         false,
+         true,
+         QStringLiteral("Bring the programs forward"),
+         true},
         {"one without an identifier",
          {editorWindow, anonymous},
          false,
          true,
-         QStringLiteral("Launch apps"),
+         QStringLiteral("Bring the programs forward"),
          false},
-        {"none identified", {anonymous}, false, false, QStringLiteral("Launch apps"), false},
-        {"no windows", {}, false, false, QStringLiteral("Launch apps"), true},
-        {"generic", {editorWindow}, true, false, QStringLiteral("Launch apps"), false},
+        {"none identified", {anonymous}, false, false, QStringLiteral("Bring the programs forward"), false},
+        {"no windows", {}, false, false, QStringLiteral("Bring the programs forward"), true},
+        {"generic", {editorWindow}, true, false, QStringLiteral("Bring the programs forward"), false},
     };
     auto action = actionOfType(ZRActionTypeLayout);
     action->setActivatesApplications(true);
@@ -281,9 +286,9 @@ TEST_F(ActionEditorTest, TheDisplayCountPopUpListsTheScreensAndCountsUpToItsCap)
     ZRActionEditor& editor = show(action);
     QComboBox* counts = editor.snapshotDisplayAutoTriggerDisplayCountSelector();
     QStringList expected{QStringLiteral("Displays of the layout:"),
-                         QStringLiteral("- 1440 x 900 pt (main display)"),
-                         QStringLiteral("- 1280 x 1024 pt (at -1280, 100)"),
-                         QStringLiteral("- 1920 x 1080 pt (at 1440, 0)"),
+                         QStringLiteral("- 1440 x 900 px (main display)"),
+                         QStringLiteral("- 1280 x 1024 px (at -1280, 100)"),
+                         QStringLiteral("- 1920 x 1080 px (at 1440, 0)"),
                          QString(),
                          QStringLiteral("switching to 1 display")};
     for (int n = 2; n <= 12; ++n)

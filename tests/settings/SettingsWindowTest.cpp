@@ -223,12 +223,15 @@ TEST_F(SettingsWindowTest, TheWindowButtonControlsFollowTheTrigger) {
         bool priorityShown;
     };
     const Case cases[] = {
-        {0, 0, 0, QStringLiteral("Toggle full screen"), QStringLiteral("when clicking a Zoom button"), true},
-        {0, 1, 0, QStringLiteral("Toggle full screen"), QStringLiteral("when clicking a Zoom button"), false},
-        {0, 0, 3, QStringLiteral("Toggle full screen"), QStringLiteral("when clicking a Zoom button"), false},
-        {1, 0, 0, QStringLiteral("Minimize window"), QStringLiteral("when clicking a Minimize button"),
+        {0, 0, 0, QStringLiteral("Maximize or restore"), QStringLiteral("when clicking a maximize button"),
+         true},
+        {0, 1, 0, QStringLiteral("Maximize or restore"), QStringLiteral("when clicking a maximize button"),
          false},
-        {5, 0, 0, QStringLiteral("Close window"), QStringLiteral("when clicking a Close button"), false},
+        {0, 0, 3, QStringLiteral("Maximize or restore"), QStringLiteral("when clicking a maximize button"),
+         false},
+        {1, 0, 0, QStringLiteral("Minimize window"), QStringLiteral("when clicking a minimize button"),
+         false},
+        {5, 0, 0, QStringLiteral("Close window"), QStringLiteral("when clicking a close button"), false},
     };
     QWidget* pane = settings().pane(QStringLiteral("Palette"));
     QWidget* row = settings().mouseControlPrioritySelector()->parentWidget();
@@ -247,10 +250,10 @@ TEST_F(SettingsWindowTest, TheWindowButtonControlsFollowTheTrigger) {
         const char* text;
     };
     const Text texts[] = {
-        {true, true, "Press and hold Command before hovering to pop up Skaf palette."},
-        {true, false, "Press Command while hovering to switch to macOS Zoom button menu."},
-        {false, true, "Hold Command to pop up Skaf palette."},
-        {false, false, "Hold Command to show macOS Zoom button menu."},
+        {true, true, "Press and hold Super before hovering to pop up the Skaf palette."},
+        {true, false, "Press Super while hovering to switch to the maximize button's own menu."},
+        {false, true, "Hold Super to pop up the Skaf palette."},
+        {false, false, "Hold Super to show the maximize button's own menu."},
     };
     for (const Text& t : texts) {
         set(QStringLiteral("Mouse Controls Trigger: Apple: Immutable"), t.immutable);

@@ -122,7 +122,7 @@ TEST_F(MenusTest, StatusMenuListsTheActionsTheCheatSheetAndTheProgramsItems) {
     EXPECT_TRUE(cheatSheet.contains(QStringLiteral("Middle\t") + hotKeyText)) << cheatSheet.toStdString();
     EXPECT_TRUE(texts.contains(QStringLiteral("Settings...")));
     EXPECT_TRUE(texts.contains(QStringLiteral("About Skaf")));
-    EXPECT_EQ(texts.constLast(), QStringLiteral("Quit Skaf"));
+    EXPECT_EQ(texts.constLast(), QStringLiteral("Quit"));
 
     // The cheat sheet's rows: the keyboard control keys, then the hot keys of the actions.
     const auto rows = controller.cheatSheetDescriptions();
@@ -224,7 +224,7 @@ TEST_F(MenusTest, OverlayAndPaletteMenus) {
     EXPECT_EQ(controller.contextMenuForOverlayHitView(insideButton), nullptr);
     std::unique_ptr<QMenu> general(controller.contextMenuForOverlayHitView(&palette));
     ASSERT_NE(general, nullptr);
-    EXPECT_TRUE(itemTexts(general.get()).contains(QStringLiteral("Quit Skaf")));
+    EXPECT_TRUE(itemTexts(general.get()).contains(QStringLiteral("Quit")));
 
     // A palette item: its action's menu, and none without an action.
     EXPECT_EQ(controller.menuForPaletteItemButton(&paletteButton), nullptr);
@@ -232,7 +232,7 @@ TEST_F(MenusTest, OverlayAndPaletteMenus) {
     std::unique_ptr<QMenu> folderMenu(controller.menuForPaletteItemButton(&paletteButton));
     ASSERT_NE(folderMenu, nullptr);
     EXPECT_TRUE(itemTexts(folderMenu.get()).contains(QStringLiteral("Everything")));
-    EXPECT_FALSE(itemTexts(folderMenu.get()).contains(QStringLiteral("Quit Skaf")));
+    EXPECT_FALSE(itemTexts(folderMenu.get()).contains(QStringLiteral("Quit")));
 }
 
 TEST_F(MenusTest, SidebarMenusGoToTheirTarget) {

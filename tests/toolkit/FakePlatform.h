@@ -22,6 +22,7 @@ public:
         const auto it = characters.find(keyCode);
         return it == characters.end() ? QString() : it->second;
     }
+    bool reportsFunctionModifier() const override { return true; }
     double keyRepeatDelay() const override { return 0.5; }
     double keyRepeatInterval() const override { return 0.05; }
 };

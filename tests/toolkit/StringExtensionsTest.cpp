@@ -52,7 +52,7 @@ TEST(StringExtensions, LengthTexts) {
         {-3, "=", ZRMeasurementUnit::Percent, true, "="},
         {0, "", ZRMeasurementUnit::Points, false, "0"},
         {50, "=", ZRMeasurementUnit::Percent, true, "50%"},
-        {12, "", ZRMeasurementUnit::Points, true, "12 pt"},
+        {12, "", ZRMeasurementUnit::Points, true, "12 px"},
         {12, "", ZRMeasurementUnit::Points, false, "12"},
         {1500, "", ZRMeasurementUnit::Points, false, "1500"},
     };

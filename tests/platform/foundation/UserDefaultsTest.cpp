@@ -44,6 +44,8 @@ public:
     }
     bool offersEdgeTiling() const override { return false; }
     bool offersZoomButtonMenuOption() const override { return false; }
+    bool offersStageManager() const override { return false; }
+    bool offersWindowDrawers() const override { return false; }
     QString preferencesToolPath() const override { return {}; }
 
     PreferencesFileStore store;
