@@ -1,5 +1,6 @@
 #include "SettingsTestSupport.h"
 
+#include "mouse-control/ZRSystemWindowSettings.h"
 #include "platform/SystemPreferences.h"
 #include "platform/sim/SimWorkspace.h"
 #include "settings/ZRGeneralSettingsControls.h"
@@ -10,6 +11,7 @@
 #include "shell/ZRApplicationMode.h"
 #include "toolkit/ZRSizeToFitControl.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -262,6 +264,82 @@ TEST_F(SettingsWindowTest, TheWindowButtonControlsFollowTheTrigger) {
         EXPECT_EQ(settings().mouseControlPrioritySelector()->currentData().toInt(), t.applePrimary ? 1 : 0);
     }
 }
+
+// A desktop without Stage Manager, drawers, an Fn modifier or a menu of its own over the maximize button
+// (X11) is offered no control for them; the simulated desktop, which has them all, shows every one.
+class DesktopFeaturesTest : public SettingsWindowTest, public ::testing::WithParamInterface<bool> {
+protected:
+    DesktopFeaturesTest() { launchesOnSetUp = false; }
+    // Whether the desktop's menu can be managed is found once per process; each case finds it anew.
+    void SetUp() override {
+        ZRSystemWindowSettings::resetShared();
+        SettingsWindowTest::SetUp();
+    }
+    void TearDown() override {
+        SettingsWindowTest::TearDown();
+        ZRSystemWindowSettings::resetShared();
+    }
+
+    static QStringList texts(const QWidget* root) {
+        QStringList found;
+        for (const QAbstractButton* button : root->findChildren<QAbstractButton*>())
+            found << button->text();
+        for (const QLabel* label : root->findChildren<QLabel*>())
+            found << label->text();
+        return found;
+    }
+};
+
+TEST_P(DesktopFeaturesTest, ControlsOfFeaturesTheDesktopLacksAreNotOffered) {
+    const bool offered = GetParam();
+    desktop.systemPreferences().setOffersStageManager(offered);
+    desktop.systemPreferences().setOffersWindowDrawers(offered);
+    desktop.systemPreferences().setOffersZoomButtonMenuOption(offered);
+    desktop.inputState().setReportsFunctionModifier(offered);
+    launch();
+
+    const QStringList general = texts(settings().generalSettingsView());
+    EXPECT_EQ(general.contains(QStringLiteral("Allow for Stage Manager")), offered);
+    EXPECT_EQ(general.contains(QStringLiteral("Allow for drawers")), offered);
+    const QStringList hover = texts(settings().pane(QStringLiteral("Hover")));
+    EXPECT_EQ(hover.count(QStringLiteral("Fn")), offered ? 2 : 0)
+        << "one switch for moving, one for resizing";
+    EXPECT_EQ(hover.count(QStringLiteral("Super")), 2);
+    const QStringList snap = texts(settings().pane(QStringLiteral("Snap")));
+    EXPECT_EQ(snap.contains(QStringLiteral("Fn:")), offered);
+    QWidget* row = settings().mouseControlPrioritySelector()->parentWidget();
+    EXPECT_EQ(row->isVisibleTo(settings().pane(QStringLiteral("Palette"))), offered);
+
+    // The drop-snap keys stay two to a row without a hole where Fn would be.
+    select({QStringLiteral("Snap")});
+    QApplication::processEvents();
+    const auto labelAt = [&](const QString& text) {
+        for (const QLabel* label : settings().pane(QStringLiteral("Snap"))->findChildren<QLabel*>())
+            if (label->text() == text)
+                return label->mapTo(settings().pane(QStringLiteral("Snap")), QPoint(0, 0));
+        ADD_FAILURE() << text.toStdString();
+        return QPoint();
+    };
+    const QStringList keys = offered ? QStringList{"Shift:", "Fn:", "Control:", "Alt:", "Super:"}
+                                     : QStringList{"Shift:", "Control:", "Alt:", "Super:"};
+    for (qsizetype i = 0; i + 1 < keys.size(); i += 2)
+        EXPECT_EQ(labelAt(keys[i]).y(), labelAt(keys[i + 1]).y()) << keys[i].toStdString();
+    EXPECT_GT(labelAt(keys[2]).y(), labelAt(keys[0]).y());
+
+    if (!offered) {
+        for (const QString& tab : {QStringLiteral("Hover"), QStringLiteral("Snap")}) {
+            select({tab});
+            saveScreenshot(grab(settings().preferencesWindow()),
+                           QStringLiteral("settings-") + tab.toLower() + QStringLiteral("-without-fn"));
+        }
+        settings().showGeneralSettings();
+        QApplication::processEvents();
+        saveScreenshot(grab(settings().generalSettingsPopover()),
+                       QStringLiteral("settings-general-popover-without-stage-manager"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(OfferedOrNot, DesktopFeaturesTest, ::testing::Bool());
 
 TEST_F(SettingsWindowTest, PicturesOfEveryPaneTheAddMenuAndThePopover) {
     addActions({QStringLiteral("Left Side"), QStringLiteral("Right Side")});
