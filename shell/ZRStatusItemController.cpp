@@ -51,7 +51,7 @@ bool ZRStatusItemController::setVisible(bool visible) {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         if (!m_reportedNoTray) {
             m_reportedNoTray = true;
-            ZRLog("no system tray on this desktop: the status item is not shown");
+            ZRLog("no system tray on this desktop: the status icon is not shown");
         }
         return false;
     }
