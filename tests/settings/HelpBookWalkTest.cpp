@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QTextBrowser>
 #include <QTextDocumentFragment>
 #include <QToolButton>
 #include <set>
@@ -311,6 +312,16 @@ TEST_F(HelpBookWalkTest, EveryPageNamesOnlyWhatTheProgramHas) {
                           << fault.toStdString();
     }
     EXPECT_GE(pages, 16);
+
+    // Pictures of pages as the help window's text view shows them, marked names in bold.
+    for (const QString& name :
+         {QStringLiteral("setup"), QStringLiteral("palette"), QStringLiteral("drop-zones")}) {
+        QTextBrowser view;
+        view.setSearchPaths({BookFolder});
+        view.setSource(QUrl(QStringLiteral("qrc") + BookFolder + u'/' + name + QStringLiteral(".html")));
+        view.resize(720, 900);
+        saveScreenshot(view.grab().toImage(), QStringLiteral("help-page-") + name);
+    }
     EXPECT_GT(names, 100) << "the pages mark what they name";
 }
 
