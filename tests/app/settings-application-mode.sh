@@ -15,6 +15,8 @@ window_type() { xprop -id "$(settings_window)" _NET_WM_WINDOW_TYPE 2>/dev/null |
 position() { read -r x y _ <<<"$(frame_of "$(settings_window)")"; echo "$x $y"; }
 mode_is() { [ "$(stored_setting 'Application Mode')" = "$1" ] && [ "$(window_type)" = "$2" ]; }
 popover_shown() { [ "$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l)" -ge 2 ]; }
+# The window is made again with its new kind; openbox frames it a moment after the type is readable.
+back_at() { [ "$(position)" = "$1" ]; }
 
 start_skaf || fail "skaf did not start"
 pid=${children[-1]}
@@ -29,7 +31,7 @@ wait_for popover_shown || fail "the gear opened no popover"
 xdotool key Tab Up
 wait_for mode_is 0 _NET_WM_WINDOW_TYPE_NORMAL ||
     fail "mode 0: stored \"$(stored_setting 'Application Mode')\", window $(window_type)"
-[ "$(position)" = "$where" ] || fail "with mode 0 the window moved from $where to $(position)"
+wait_for back_at "$where" || fail "with mode 0 the window moved from $where to $(position)"
 echo "mode 0: a normal window at $where"
 
 # The popover comes back once the window has its new kind, the pop-up still taking the keys.
@@ -37,7 +39,7 @@ wait_for popover_shown || fail "the popover did not come back"
 xdotool key Down
 wait_for mode_is 1 _NET_WM_WINDOW_TYPE_UTILITY ||
     fail "mode 1: stored \"$(stored_setting 'Application Mode')\", window $(window_type)"
-[ "$(position)" = "$where" ] || fail "with mode 1 the window moved from $where to $(position)"
+wait_for back_at "$where" || fail "with mode 1 the window moved from $where to $(position)"
 echo "mode 1: a utility window at $where"
 
 kill -TERM "$pid"
