@@ -4,6 +4,8 @@
 #include "SettingsTestSupport.h"
 
 #include "log-reader/ILRLogWindow.h"
+#include "mouse-control/ZRSystemWindowSettings.h"
+#include "platform/SystemPreferences.h"
 #include "settings/ZRSourceListAddButton.h"
 #include "window-access/WindowDescription.h"
 
@@ -353,6 +355,62 @@ TEST_F(HelpBookWalkTest, WhatTheProgramLacksIsFound) {
         EXPECT_EQ(program.faults(QString::fromUtf8(c.html)).size(), c.faults)
             << c.html << "\n"
             << program.faults(QString::fromUtf8(c.html)).join(u'\n').toStdString();
+}
+
+// What a user of an X11 desktop reads, from the settings window, its menus, the log window and the help book,
+// names nothing of another platform: no zoom button, no Command or Option key, no points, no glyphs of keys.
+class LinuxWordsTest : public HelpBookWalkTest {
+protected:
+    LinuxWordsTest() { launchesOnSetUp = false; }
+    void SetUp() override {
+        // Whether the desktop's button menu can be managed is found once per process.
+        ZRSystemWindowSettings::resetShared();
+        HelpBookWalkTest::SetUp();
+        desktop.systemPreferences().setOffersStageManager(false);
+        desktop.systemPreferences().setOffersWindowDrawers(false);
+        desktop.systemPreferences().setOffersZoomButtonMenuOption(false);
+        desktop.inputState().setReportsFunctionModifier(false);
+        launch();
+    }
+    void TearDown() override {
+        HelpBookWalkTest::TearDown();
+        ZRSystemWindowSettings::resetShared();
+    }
+
+    static void addTitles(const QList<QAction*>& items, QStringList& texts) {
+        for (const QAction* item : items) {
+            texts.append(item->text().remove(u'&'));
+            if (item->menu())
+                addTitles(item->menu()->actions(), texts);
+        }
+    }
+};
+
+TEST_F(LinuxWordsTest, NoTextNamesWhatAnotherPlatformCallsItsOwn) {
+    collectWindows();
+    QStringList texts(program.controls.begin(), program.controls.end());
+    for (const auto& items : program.menus)
+        addTitles(items, texts);
+    ASSERT_GT(texts.size(), 200);
+    QDirIterator files(BookFolder, {QStringLiteral("*.html")}, QDir::Files);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        // Stored names in code marks are kept as files hold them.
+        texts.append(plain(QString::fromUtf8(file.readAll())
+                               .remove(QRegularExpression(QStringLiteral("<code>.*?</code>")))));
+    }
+
+    static const QRegularExpression foreign(QStringLiteral(
+        R"(Zoom|macOS|\bMac\b|Finder|\bDock\b|Stage Manager|[Dd]rawer|Mission Control|System Preferences|)"
+        R"(\b(Command|Option|Fn|Cmd|pt|points|apps?)\b|[\x{2318}\x{2325}\x{2303}\x{21E7}])"));
+    ASSERT_TRUE(foreign.isValid());
+    for (const QString& text : texts) {
+        if (const QRegularExpressionMatch match = foreign.match(text); match.hasMatch()) {
+            ADD_FAILURE() << "\"" << match.captured(0).toStdString()
+                          << "\" in: " << text.left(200).toStdString();
+        }
+    }
 }
 
 } // namespace
