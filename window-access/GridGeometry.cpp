@@ -203,10 +203,12 @@ Rect ZRGridGeometry::innerFrameOfSkafableFrame(const Rect& skafableFrame) {
 void ZRGridGeometry::innerFrame(const Rect& frame, bool* sticksToRightEdge, bool* sticksToBottomEdge,
                                 const Rect& withinSkafableFrame) {
     const Rect inner = innerFrameOfSkafableFrame(withinSkafableFrame);
+    const auto near = [](double a, double b) { return std::abs(a - b) <= kInnerFrameEdgeTolerance; };
     if (sticksToRightEdge)
-        *sticksToRightEdge = std::abs(frame.maxX() - inner.maxX()) <= kInnerFrameEdgeTolerance;
+        *sticksToRightEdge = near(frame.maxX(), inner.maxX()) && !near(frame.minX(), inner.minX());
+    // Cocoa: the bottom is the smaller y.
     if (sticksToBottomEdge)
-        *sticksToBottomEdge = std::abs(frame.minY() - inner.minY()) <= kInnerFrameEdgeTolerance;
+        *sticksToBottomEdge = near(frame.minY(), inner.minY()) && !near(frame.maxY(), inner.maxY());
 }
 
 ZRRelativeFrame ZRGridGeometry::relativeFrameFromWindowFrame(const Rect& windowFrame,

@@ -61,7 +61,10 @@ public:
     // The inner frame of the usable frame under the current spacing settings.
     static Rect innerFrameOfSkafableFrame(const Rect& skafableFrame);
 
-    // Whether the frame's right and bottom edges lie on those of the grid's inner frame.
+    // Whether the frame's right and bottom edges lie on those of the grid's inner frame while its left and
+    // top edges do not: the edges a window that keeps a size of its own should keep. A frame from edge to
+    // edge keeps its top and left, so that a terminal a little short of a full-height frame keeps its
+    // title bar at the top of the screen rather than a gap above it.
     static void innerFrame(const Rect& frame, bool* sticksToRightEdge, bool* sticksToBottomEdge,
                            const Rect& withinSkafableFrame);
 

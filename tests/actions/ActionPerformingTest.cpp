@@ -126,6 +126,17 @@ TEST_F(ActionEngineTest, EachTypePerformedOnTheFocusedWindow) {
          start,
          true,
          [](SimWindow& w) { w.setRefusesFrameChanges(true); }},
+        // Size steps keep a terminal short of its frame: it keeps an edge its frame shares with the screen's
+        // and not the opposite one, and of a frame along both, the top or left.
+        {"a window in size steps keeps the top of a full-height frame", ZRActionTypeMoveAndResize,
+         [](ZRAction& a) { a.setRelativeFrame(Rect(0, 0, 0.5, 1)); }, Rect(0, 0, 714, 896), false,
+         [](SimWindow& w) { w.setSizeIncrements(Size(7, 14)); }},
+        {"a window in size steps keeps the bottom of a bottom half", ZRActionTypeMoveAndResize,
+         [](ZRAction& a) { a.setRelativeFrame(Rect(0, 0, 1, 0.5)); }, Rect(0, 452, 1435, 448), false,
+         [](SimWindow& w) { w.setSizeIncrements(Size(7, 14)); }},
+        {"a window in size steps keeps the right of a right half", ZRActionTypeHalf,
+         direction(ZRPositionRight), Rect(726, 0, 714, 896), false,
+         [](SimWindow& w) { w.setSizeIncrements(Size(7, 14)); }},
         {"a window on the second screen", ZRActionTypeHalf, direction(ZRPositionLeft),
          Rect(1440, 180, 640, 720), false, nothing, Rect(1600, 300, 400, 300)},
     };

@@ -113,11 +113,10 @@ TEST_F(GeometryTest, InnerFrameEdgesOfGridFrames) {
         std::int64_t position;
         bool right;
         bool bottom;
-    } cases[] = {{ZRPositionRight, true, true},
-                 {ZRPositionTopRight, true, false},
-                 {ZRPositionBottomLeft, false, true},
-                 {ZRPositionTopLeft, false, false},
-                 {ZRPositionFull, true, true}};
+    } cases[] = {{ZRPositionRight, true, false},      {ZRPositionBottom, false, true},
+                 {ZRPositionTopRight, true, false},   {ZRPositionBottomLeft, false, true},
+                 {ZRPositionBottomRight, true, true}, {ZRPositionTopLeft, false, false},
+                 {ZRPositionFull, false, false}};
     for (const auto& c : cases) {
         bool right = !c.right;
         bool bottom = !c.bottom;
