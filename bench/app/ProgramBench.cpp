@@ -6,7 +6,9 @@
 //   - resident memory after that start, and that of a Qt widgets window that says hello;
 //   - the keyboard menu's hot key to the menu mapped at its full size, and how often it changes its size or
 //     makes a new window after the map, beside an xcb program that maps a window made at its size;
-//   - an action's hot key to the moved xterm frame, beside one _NET_MOVERESIZE_WINDOW and xdotool windowmove;
+//   - an action's hot key to the moved xterm frame, beside one _NET_MOVERESIZE_WINDOW and xdotool windowmove,
+//     and the program's round trips to the X server from the key to its first request to the window manager
+//     (counted by a library preloaded into it);
 //   - CPU per 1,000 pointer motions at 500 Hz while the hover keys move an xterm, without them, and for an
 //     xcb program that moves the xterm after every motion.
 // Keys and the pointer are XTest input; the windows are watched from a connection of our own. Run without a
@@ -328,6 +330,26 @@ struct Setup {
     }
 
     std::vector<std::string> skaf() const { return {SKAF_PROGRAM, "--platform", "x11"}; }
+    QString roundTripLog() const { return home.filePath(QStringLiteral("round-trips")); }
+    // The program with the counter of its round trips preloaded.
+    std::vector<std::string> countedSkaf() const {
+        return {"/usr/bin/env",
+                "LD_PRELOAD=" SKAF_ROUND_TRIP_COUNTER,
+                "SKAF_ROUND_TRIP_LOG=" + roundTripLog().toStdString(),
+                SKAF_PROGRAM,
+                "--platform",
+                "x11"};
+    }
+    // The count of the last press, once the program has written it.
+    std::optional<int> lastRoundTrips() const {
+        QFile log(roundTripLog());
+        if (!log.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        const QList<QByteArray> lines = log.readAll().trimmed().split('\n');
+        bool ok = false;
+        const int count = lines.back().toInt(&ok);
+        return ok ? std::optional<int>(count) : std::nullopt;
+    }
     std::vector<std::string> tinyGrabber() const {
         return {SKAF_TINY_GRABBER, std::to_string(f5), std::to_string(HotKeyMask)};
     }
@@ -617,7 +639,7 @@ BENCHMARK(BM_HoverCpuPerThousandMotions)->Iterations(1)->Unit(benchmark::kMillis
 void BM_HotKeyToMovedFrame(benchmark::State& state) {
     Setup& s = *setup;
     pid_t skaf = 0;
-    if (!startUntilHotKeyWorks(s, s.skaf(), &skaf)) {
+    if (!startUntilHotKeyWorks(s, s.countedSkaf(), &skaf)) {
         state.SkipWithError("the program's hot key did not work");
         stop(skaf);
         return;
@@ -631,6 +653,10 @@ void BM_HotKeyToMovedFrame(benchmark::State& state) {
     };
     const std::string id = std::to_string(s.client);
     const std::vector<std::string> xdotool{"/usr/bin/xdotool", "windowmove", id, "0", "0"};
+    // The smallest hot-key program, on a key of its own: the floor of any program that a key press reaches.
+    const std::vector<std::string> tiny{SKAF_TINY_GRABBER, std::to_string(s.f7), std::to_string(HotKeyMask)};
+    const pid_t tinyGrabber = spawn(tiny);
+    std::this_thread::sleep_for(SettleTime);
     for (auto _ : state) {
         s.watcher.resetWindow(s.client, s.frame);
         s.input->key(Key::Control, true);
@@ -638,19 +664,24 @@ void BM_HotKeyToMovedFrame(benchmark::State& state) {
         std::this_thread::sleep_for(milliseconds(20));
         s.watcher.drain();
         auto started = Clock::now();
+        QFile::remove(s.roundTripLog());
         s.input->key(ActionKey, true);
         const auto ours = moved(started);
         s.input->key(ActionKey, false);
         s.input->key(Key::Shift, false);
         s.input->key(Key::Control, false);
-        if (ours)
+        if (ours) {
             s.add("hot key to moved frame, ms: skaf", s.skaf(), *ours);
+            if (const auto trips = s.lastRoundTrips())
+                s.add("round trips from the hot key to the first request: skaf", s.skaf(), *trips);
+        }
 
         s.watcher.resetWindow(s.client, s.frame);
         started = Clock::now();
         s.watcher.moveResize(s.client, 0, XtermY);
         if (const auto floor = moved(started))
-            s.add("hot key to moved frame, ms: one _NET_MOVERESIZE_WINDOW", {"_NET_MOVERESIZE_WINDOW"}, *floor);
+            s.add("hot key to moved frame, ms: one _NET_MOVERESIZE_WINDOW", {"_NET_MOVERESIZE_WINDOW"},
+                  *floor);
 
         s.watcher.resetWindow(s.client, s.frame);
         started = Clock::now();
@@ -658,7 +689,22 @@ void BM_HotKeyToMovedFrame(benchmark::State& state) {
         if (const auto peer = moved(started))
             s.add("hot key to moved frame, ms: xdotool windowmove", xdotool, *peer);
         ::waitpid(tool, nullptr, 0);
+
+        s.watcher.resetWindow(s.client, s.frame);
+        s.input->key(Key::Control, true);
+        s.input->key(Key::Shift, true);
+        std::this_thread::sleep_for(milliseconds(20));
+        s.watcher.drain();
+        started = Clock::now();
+        s.input->key(TinyMenuKey, true);
+        const auto floor = moved(started);
+        s.input->key(TinyMenuKey, false);
+        s.input->key(Key::Shift, false);
+        s.input->key(Key::Control, false);
+        if (floor)
+            s.add("hot key to moved frame, ms: tiny xcb grabber", tiny, *floor);
     }
+    stop(tinyGrabber);
     stop(skaf);
 }
 BENCHMARK(BM_HotKeyToMovedFrame)->Iterations(60)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -691,6 +737,16 @@ void printResults() {
                "at most 2x");
     printRatio("hot key to moved frame, ms: xdotool windowmove", "hot key to moved frame, ms: skaf",
                "at least 8x");
+    printRatio("hot key to moved frame, ms: skaf", "hot key to moved frame, ms: tiny xcb grabber",
+               "none: the floor of a hot-key program");
+    printRatio("hot key to moved frame, ms: xdotool windowmove",
+               "hot key to moved frame, ms: tiny xcb grabber",
+               "none: the most any hot-key program reaches here");
+    if (const auto trips = setup->rows.find("round trips from the hot key to the first request: skaf");
+        trips != setup->rows.end())
+        std::printf("round trips from the hot key to the first request, skaf: p50 %.0f, p95 %.0f, most %.0f "
+                    "(goal: at most 2)\n",
+                    trips->second.p50(), trips->second.percentile(0.95), trips->second.percentile(1.0));
     printRatio("hover CPU per 1,000 motions, ms: skaf, hover keys held",
                "hover CPU per 1,000 motions, ms: tiny xcb follower", "at most 3x");
 }

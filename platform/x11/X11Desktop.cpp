@@ -1,7 +1,7 @@
 #include "platform/x11/X11Desktop.h"
 
 #include "platform/PlatformLog.h"
-#include "platform/foundation/RegularFile.h"
+#include "platform/x11/X11TitleBarSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <unistd.h>
+#include <xcb/randr.h>
 #include <xcb/res.h>
 
 namespace {
@@ -24,6 +25,10 @@ constexpr double ProbeWaitSeconds = 0.2;
 // How long a frame may take to become the one asked for before the window manager is asked to
 // confirm that it is done.
 constexpr double FastConfirmSeconds = 0.005;
+// What an action reads of the window it acts on.
+constexpr unsigned ActionProperties = X11Property::Pid | X11Property::Class | X11Property::Type |
+                                      X11Property::State | X11Property::AllowedActions |
+                                      X11Property::NormalHints;
 // Frames within a pixel of the target count as taken (rounding of fractional targets).
 constexpr double FrameTolerance = 1.0;
 
@@ -89,25 +94,6 @@ X11Extents extentsFromValues(const std::vector<std::uint32_t>& v) {
     return {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3])};
 }
 
-// The window manager's configuration and theme files are small; anything larger is not one of them.
-constexpr qint64 MaximumConfigurationBytes = 4 * 1024 * 1024;
-
-QByteArray readFile(const QString& path) {
-    return readRegularFile(path, MaximumConfigurationBytes).value_or(QByteArray());
-}
-
-QByteArray firstExisting(const QStringList& paths) {
-    for (const QString& path : paths)
-        if (QFile::exists(path))
-            return readFile(path);
-    return {};
-}
-
-QString xdgConfigHome() {
-    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
-    return configured.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : configured;
-}
-
 } // namespace
 
 struct X11Desktop::Observed {
@@ -132,7 +118,13 @@ X11Desktop::X11Desktop(std::unique_ptr<X11Connection> connection)
             (version->server_major > ResourceMajor ||
              (version->server_major == ResourceMajor && version->server_minor >= ResourceMinorWithClientIds));
     }
-    const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    if (const xcb_query_extension_reply_t* randr = xcb_get_extension_data(c, &xcb_randr_id);
+        randr && randr->present)
+        m_randrEventBase = randr->first_event;
+    // The root's own ConfigureNotify tells of a new size of the screen or new monitors: a change of
+    // RandR monitors sets the size of the screen again, even where the server announces nothing else.
+    const std::uint32_t rootMask =
+        XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(m_connection.xcb(), m_connection.root(), XCB_CW_EVENT_MASK, &rootMask);
     reloadWindowManager();
     reloadClients();
@@ -553,7 +545,27 @@ std::optional<X11Desktop::FrameGeometry> X11Desktop::followedFrame(xcb_window_t 
     return trackedFrame(window);
 }
 
+void X11Desktop::catchUp() {
+    m_connection.waitForEvents(std::chrono::steady_clock::now(), [] { return true; });
+}
+
+bool X11Desktop::changesScreens(const xcb_generic_event_t* event) const {
+    const std::uint8_t type = x11EventType(event);
+    if (m_randrEventBase && (type == m_randrEventBase + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                             type == m_randrEventBase + XCB_RANDR_NOTIFY))
+        return true;
+    if (type == XCB_CONFIGURE_NOTIFY)
+        return reinterpret_cast<const xcb_configure_notify_event_t*>(event)->window == m_connection.root();
+    if (type != XCB_PROPERTY_NOTIFY)
+        return false;
+    const auto* e = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+    return e->window == m_connection.root() && (e->atom == m_connection.atom(X11Atom::NetWorkarea) ||
+                                                e->atom == m_connection.atom(X11Atom::NetCurrentDesktop));
+}
+
 void X11Desktop::inspect(const xcb_generic_event_t* event) {
+    if (changesScreens(event))
+        ++m_screensGeneration;
     const std::uint8_t type = x11EventType(event);
     if (type == XCB_PROPERTY_NOTIFY) {
         const auto* e = reinterpret_cast<const xcb_property_notify_event_t*>(event);
@@ -601,6 +613,11 @@ void X11Desktop::inspect(const xcb_generic_event_t* event) {
     // A window mapped, unmapped, moved to another parent (a window manager that restarts) or
     // destroyed is read anew the next time, as is every client inside it.
     std::lock_guard lock(m_mutex);
+    // A destroyed window is gone for every read from now on, not only once the main thread has
+    // handled its end: a hot key pressed in between must not act on what was cached of it.
+    if (type == XCB_DESTROY_NOTIFY)
+        if (auto it = m_infos.find(changed); it != m_infos.end())
+            it->second.exists = false;
     m_stateChanged.erase(changed);
     std::erase_if(m_tracked, [&](const auto& entry) {
         return entry.first == changed || entry.second.parent == changed;
@@ -960,15 +977,19 @@ bool X11Desktop::close(xcb_window_t window) {
 std::vector<X11TitleButtonRect> X11Desktop::titleButtons(const FrameGeometry& geometry) const {
     QString layout;
     X11TitleBarMetrics metrics;
+    std::optional<X11TitleButtonRow> row;
     {
         std::lock_guard lock(m_mutex);
-        layout = m_titleLayout.isEmpty() ? m_fallbackTitleLayout : m_titleLayout;
+        layout = m_titleLayout.isEmpty() && !m_titleRow ? m_fallbackTitleLayout : m_titleLayout;
         // A window manager whose configuration we cannot read gets no buttons rather than a guess:
         // a palette over the wrong spot of the title bar is worse than none.
         metrics = m_titleMetrics;
+        row = m_titleRow;
     }
-    const Point origin = quartzFromRoot(geometry.frame.x(), geometry.frame.y());
-    return X11TitleBar::buttonRects(Rect(origin, geometry.frame.size), geometry.extents, layout, metrics);
+    const Rect frame(quartzFromRoot(geometry.frame.x(), geometry.frame.y()), geometry.frame.size);
+    if (row)
+        return X11TitleBar::buttonRects(frame, geometry.extents, *row);
+    return X11TitleBar::buttonRects(frame, geometry.extents, layout, metrics);
 }
 
 // Observation -------------------------------------------------------------------------------------
@@ -1114,6 +1135,10 @@ void X11Desktop::handlePropertyChange(xcb_window_t window, xcb_atom_t atom) {
     const unsigned stale = staleProperties(atom);
     if (stale == X11Property::Struts)
         strutsChanged.emit();
+    // The active window is the one the next hot key acts on: what it reads of it is read again now, while
+    // nobody waits, not when the key is pressed (xterm sets its size hints anew after every resize).
+    if ((stale & ActionProperties) && window == activeWindow())
+        infos({window}, ActionProperties);
     if (is(X11Atom::NetFrameExtents) || is(X11Atom::GtkFrameExtents)) {
         auto it = m_observed.find(window);
         if (it != m_observed.end())
@@ -1177,6 +1202,10 @@ void X11Desktop::reloadActiveWindow() {
             return;
         m_activeWindow = active;
     }
+    if (active != XCB_WINDOW_NONE) {
+        infos({active}, ActionProperties);
+        trackedFrames({active});
+    }
     activeWindowChanged.emit();
 }
 
@@ -1198,16 +1227,17 @@ void X11Desktop::reloadWindowManager() {
 
     QString layout;
     X11TitleBarMetrics metrics;
+    std::optional<X11TitleButtonRow> row;
     if (name.compare(QStringLiteral("Openbox"), Qt::CaseInsensitive) == 0) {
         QString configFile = m_connection.readText(m_connection.root(), X11Atom::ObConfigFile);
         QStringList configs;
         if (!configFile.isEmpty())
             configs << configFile;
-        configs << xdgConfigHome() + QStringLiteral("/openbox/rc.xml");
+        configs << X11TitleBarSettings::configHome() + QStringLiteral("/openbox/rc.xml");
         const QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS", QStringLiteral("/etc/xdg"));
         for (const QString& dir : dirs.split(QLatin1Char(':'), Qt::SkipEmptyParts))
             configs << dir + QStringLiteral("/openbox/rc.xml");
-        layout = X11TitleBar::openboxTitleLayout(firstExisting(configs));
+        layout = X11TitleBar::openboxTitleLayout(X11TitleBarSettings::firstExisting(configs));
         // What openbox itself uses when its configuration names none.
         if (layout.isEmpty())
             layout = X11TitleBar::DefaultLayout;
@@ -1215,10 +1245,12 @@ void X11Desktop::reloadWindowManager() {
         if (!theme.isEmpty()) {
             QStringList themercs;
             themercs << QDir::homePath() + QStringLiteral("/.themes/%1/openbox-3/themerc").arg(theme);
-            for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+            for (const QString& dir : X11TitleBarSettings::dataDirs())
                 themercs << dir + QStringLiteral("/themes/%1/openbox-3/themerc").arg(theme);
-            metrics = X11TitleBar::openboxThemeMetrics(firstExisting(themercs));
+            metrics = X11TitleBar::openboxThemeMetrics(X11TitleBarSettings::firstExisting(themercs));
         }
+    } else if (checkWindow != XCB_WINDOW_NONE) {
+        row = X11TitleBarSettings::read(name);
     }
     {
         std::lock_guard lock(m_mutex);
@@ -1226,6 +1258,7 @@ void X11Desktop::reloadWindowManager() {
         m_supported = std::set<xcb_atom_t>(supported.begin(), supported.end());
         m_titleLayout = layout;
         m_titleMetrics = metrics;
+        m_titleRow = row;
     }
     probeWindowManager(name);
     if (checkWindow != XCB_WINDOW_NONE) {

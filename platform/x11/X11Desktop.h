@@ -131,6 +131,12 @@ public:
     // The struts of docks or the window manager's work area changed.
     Signal<> strutsChanged;
 
+    // Counts what may change the monitors, the root's size, the work area or the current desktop, as soon
+    // as it is read, on any thread: what was read at one count holds until the next.
+    std::uint64_t screensGeneration() const { return m_screensGeneration; }
+    // Reads the events that have come already, without waiting for more, so that what they change counts.
+    void catchUp();
+
 private:
     struct Observed;
     // A client's frame as events keep it: read once, then followed through the ConfigureNotify of the
@@ -149,6 +155,8 @@ private:
     // the window manager's answers.
     void inspect(const xcb_generic_event_t* event);
     void followConfigure(const xcb_configure_notify_event_t* event);
+    // Whether the event may change what screensGeneration counts.
+    bool changesScreens(const xcb_generic_event_t* event) const;
     // The frame as tracked, read first when it is not; the tracked one alone.
     std::optional<FrameGeometry> trackedFrame(xcb_window_t window);
     std::vector<std::optional<FrameGeometry>> trackedFrames(const std::vector<xcb_window_t>& windows);
@@ -190,6 +198,7 @@ private:
     QString m_titleLayout;
     QString m_fallbackTitleLayout;
     X11TitleBarMetrics m_titleMetrics;
+    std::optional<X11TitleButtonRow> m_titleRow; // of window managers other than openbox
     double m_messagingTimeout = 1.0;
 
     std::unordered_map<xcb_window_t, TrackedFrame> m_tracked; // guarded by m_mutex
@@ -201,6 +210,8 @@ private:
     std::atomic<xcb_window_t> m_barrierWindow{XCB_WINDOW_NONE};
     std::uint64_t m_barrierRequests = 0; // guarded by m_barrierMutex
     std::atomic<std::uint64_t> m_barrierAnswers{0};
+    std::atomic<std::uint64_t> m_screensGeneration{0};
+    std::uint8_t m_randrEventBase = 0; // 0 without RandR
 
     std::map<xcb_window_t, std::unique_ptr<Observed>> m_observed; // main thread
     std::set<xcb_window_t> m_selected;                            // main thread

@@ -209,8 +209,13 @@ AXError X11Element::windowAttribute(X11Desktop& desktop, const QString& attribut
         value = false;
         return AXError::Success;
     }
-    const X11WindowInfo info = desktop.info(m_window, X11Property::Title | X11Property::Type |
-                                                          X11Property::State | X11Property::Pid);
+    // Only what the attribute needs: a title that changed since (a terminal's, at every prompt) costs no
+    // trip to the server when a hot key asks whether the window is full-screen.
+    const unsigned needed = attribute == AX::Subrole
+                                ? X11Property::Type | X11Property::State | X11Property::Pid
+                            : attribute == AX::Title ? X11Property::Title
+                                                     : X11Property::State;
+    const X11WindowInfo info = desktop.info(m_window, needed);
     if (!info.exists)
         return AXError::InvalidElement;
     if (attribute == AX::Subrole) {

@@ -42,8 +42,12 @@ X11Screens::X11Screens(std::shared_ptr<X11Desktop> desktop) : m_desktop(std::mov
     m_last = screens();
     m_connections.push_back(connection.events.connect([this](const xcb_generic_event_t* event) {
         const std::uint8_t type = x11EventType(event);
-        if (m_randrEventBase && (type == m_randrEventBase + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
-                                 type == m_randrEventBase + XCB_RANDR_NOTIFY))
+        const bool rootConfigured = type == XCB_CONFIGURE_NOTIFY &&
+                                    reinterpret_cast<const xcb_configure_notify_event_t*>(event)->window ==
+                                        m_desktop->connection().root();
+        if (rootConfigured ||
+            (m_randrEventBase && (type == m_randrEventBase + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                                  type == m_randrEventBase + XCB_RANDR_NOTIFY)))
             refresh();
     }));
     m_connections.push_back(m_desktop->strutsChanged.connect([this] { refresh(); }));
@@ -85,9 +89,45 @@ QString X11Screens::monitorName(std::uint32_t name) const {
 }
 
 std::vector<ScreenInfo> X11Screens::screens() const {
+    // Changes whose events have come count; those still on their way are as unknown as they would be to
+    // a read.
+    m_desktop->catchUp();
+    const std::uint64_t generation = m_desktop->screensGeneration();
+    std::optional<Layout> layout;
+    {
+        std::lock_guard lock(m_layoutMutex);
+        if (m_layout && m_layoutGeneration == generation)
+            layout = m_layout;
+    }
+    if (!layout) {
+        layout = readLayout();
+        std::lock_guard lock(m_layoutMutex);
+        m_layout = layout;
+        m_layoutGeneration = generation;
+    }
+
+    // Struts come from the cache of window properties, which their events keep current: only those of
+    // new clients, and the state of those that hold one, are asked for.
+    std::vector<X11Strut> struts;
+    std::vector<xcb_window_t> holders;
+    for (const X11WindowInfo& info : m_desktop->infos(m_desktop->clientsFrontToBack(), X11Property::Struts))
+        if (info.exists && info.hasStrut())
+            holders.push_back(info.window);
+    for (const X11WindowInfo& info : m_desktop->infos(holders, X11Property::Struts | X11Property::State))
+        if (info.exists && info.hasStrut() && !m_desktop->isHidden(info))
+            struts.push_back(X11Strut::fromValues(info.strutValues, layout->rootWidth, layout->rootHeight));
+
+    std::vector<Rect> usable;
+    for (const Monitor& monitor : layout->monitors)
+        usable.push_back(withinWorkArea(
+            usableArea(monitor.frame, struts, layout->rootWidth, layout->rootHeight), layout->workArea));
+    return screensFromMonitors(layout->monitors, usable);
+}
+
+X11Screens::Layout X11Screens::readLayout() const {
     X11Connection& connection = m_desktop->connection();
     auto* c = connection.xcb();
-    // Both questions travel together: the screens cost one round trip, as they are asked for often.
+    // All questions travel together: the screens cost one round trip.
     std::optional<xcb_randr_get_monitors_cookie_t> monitorsCookie;
     if (m_hasMonitors)
         monitorsCookie = xcb_randr_get_monitors(c, connection.root(), 1);
@@ -99,38 +139,28 @@ std::vector<ScreenInfo> X11Screens::screens() const {
     X11Reply<xcb_randr_get_monitors_reply_t> monitorsReply(
         monitorsCookie ? xcb_randr_get_monitors_reply(c, *monitorsCookie, nullptr) : nullptr);
     X11Reply<xcb_get_geometry_reply_t> root(xcb_get_geometry_reply(c, rootCookie, nullptr));
-    const int rootWidth = root ? root->width : connection.screen()->width_in_pixels;
-    const int rootHeight = root ? root->height : connection.screen()->height_in_pixels;
     const auto workAreas = X11Connection::cardinals(connection.propertyReply(workAreaCookie).get());
     const auto desktop = X11Connection::cardinals(connection.propertyReply(desktopCookie).get());
 
-    std::vector<Monitor> all;
+    Layout layout;
+    layout.rootWidth = root ? root->width : connection.screen()->width_in_pixels;
+    layout.rootHeight = root ? root->height : connection.screen()->height_in_pixels;
     if (monitorsReply)
         for (auto it = xcb_randr_get_monitors_monitors_iterator(monitorsReply.get()); it.rem;
              xcb_randr_monitor_info_next(&it))
-            all.push_back({it.data->name, monitorName(it.data->name),
-                           Rect(it.data->x, it.data->y, it.data->width, it.data->height),
-                           it.data->primary != 0});
-    if (all.empty())
-        all.push_back({0, QStringLiteral("screen"), Rect(0, 0, rootWidth, rootHeight), true});
-
-    std::vector<X11Strut> struts;
-    const auto clients = m_desktop->clientsFrontToBack();
-    for (const X11WindowInfo& info : m_desktop->infos(clients, X11Property::Struts | X11Property::State))
-        if (info.exists && info.hasStrut() && !m_desktop->isHidden(info))
-            struts.push_back(X11Strut::fromValues(info.strutValues, rootWidth, rootHeight));
-
-    std::vector<Rect> usable;
+            layout.monitors.push_back({it.data->name, monitorName(it.data->name),
+                                       Rect(it.data->x, it.data->y, it.data->width, it.data->height),
+                                       it.data->primary != 0});
+    if (layout.monitors.empty())
+        layout.monitors.push_back(
+            {0, QStringLiteral("screen"), Rect(0, 0, layout.rootWidth, layout.rootHeight), true});
     // _NET_WORKAREA is one rectangle for all monitors, which cannot say which monitor a panel is on:
     // it counts only where there is one.
-    const auto workArea =
-        all.size() == 1 ? currentWorkArea(workAreas, desktop.empty() ? 0 : desktop.front()) : std::nullopt;
-    for (const Monitor& monitor : all)
-        usable.push_back(withinWorkArea(usableArea(monitor.frame, struts, rootWidth, rootHeight), workArea));
-    auto result = screensFromMonitors(all, usable);
+    if (layout.monitors.size() == 1)
+        layout.workArea = currentWorkArea(workAreas, desktop.empty() ? 0 : desktop.front());
     // Quartz coordinates start at the primary monitor's top left.
-    m_desktop->setPrimaryOrigin(all[primaryMonitor(all)].frame.origin);
-    return result;
+    m_desktop->setPrimaryOrigin(layout.monitors[primaryMonitor(layout.monitors)].frame.origin);
+    return layout;
 }
 
 std::optional<Rect> X11Screens::currentWorkArea(const std::vector<std::uint32_t>& workAreas,

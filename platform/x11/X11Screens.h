@@ -43,6 +43,14 @@ public:
 
 private:
     QString monitorName(std::uint32_t name) const;
+    // What the screens are made of, apart from the struts of clients.
+    struct Layout {
+        std::vector<Monitor> monitors;
+        int rootWidth = 0;
+        int rootHeight = 0;
+        std::optional<Rect> workArea;
+    };
+    Layout readLayout() const;
     void refresh();
 
     std::shared_ptr<X11Desktop> m_desktop;
@@ -52,5 +60,10 @@ private:
     mutable std::mutex m_namesMutex;
     mutable std::unordered_map<std::uint32_t, QString> m_names; // of the monitors' name atoms
     std::vector<ScreenInfo> m_last;
+    // The layout as last read, with the desktop's count of changes then: a hot key asks for the screens
+    // several times, and the server for nothing while nothing changed.
+    mutable std::mutex m_layoutMutex;
+    mutable std::optional<Layout> m_layout;
+    mutable std::uint64_t m_layoutGeneration = 0;
     std::vector<Connection> m_connections;
 };

@@ -6,6 +6,7 @@
 #include "platform/x11/X11WindowInfo.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 #include <string>
 
@@ -59,6 +60,114 @@ TEST(X11TitleBarLayout, ReadsOpenboxConfigurationAndTheme) {
     const auto defaults = X11TitleBar::openboxThemeMetrics("window.client.padding.width: 9\n");
     EXPECT_EQ(defaults.paddingX, X11TitleBarMetrics{}.paddingX);
     EXPECT_EQ(defaults.paddingY, X11TitleBarMetrics{}.paddingY);
+}
+
+TEST(X11TitleBarLayout, PlacesTheZoomButtonWhereEachWindowManagerDrawsIt) {
+    // Measured on each window manager's default theme: an xterm's frame at (300, 300), the pixels from
+    // the frame's right edge where a click maximises it.
+    auto widths = [](std::map<QChar, int> known) {
+        return [known](QChar letter) { return known.contains(letter) ? known.at(letter) : 0; };
+    };
+    const struct {
+        const char* name;
+        X11TitleButtonRow row;
+        double width;
+        X11Extents extents;
+        std::optional<std::pair<int, int>> zoom; // the first and last pixel, counted from the right edge
+    } cases[] = {
+        {"xfwm4",
+         X11TitleBar::xfwm4Row(QStringLiteral("O|SHMC"), 0, 2,
+                               widths({{'O', 22}, {'S', 21}, {'H', 21}, {'M', 21}, {'C', 21}})),
+         374,
+         {5, 5, 29, 5},
+         std::pair(29, 49)},
+        {"icewm",
+         X11TitleBar::icewmRow(QStringLiteral("sd"), QStringLiteral("xmirh"), QStringLiteral("sxmihrd"),
+                               widths({{'x', 28}, {'m', 20}, {'i', 20}, {'r', 20}, {'h', 20}})),
+         374,
+         {5, 5, 24, 5},
+         std::pair(34, 53)},
+        {"fluxbox",
+         X11TitleBar::fluxboxRow(QStringLiteral("Stick"), QStringLiteral("Minimize Maximize Close"), 1),
+         366,
+         {1, 1, 20, 4},
+         std::pair(20, 35)},
+        {"marco",
+         X11TitleBar::gnomeRow(QStringLiteral("menu:minimize,maximize,close"), 17, 2, 2, 2),
+         370,
+         {3, 3, 23, 3},
+         std::pair(25, 41)},
+        {"metacity",
+         X11TitleBar::gnomeRow(QStringLiteral("appmenu:minimize,maximize,close"), 28, 4, 6, 4),
+         374,
+         {5, 5, 42, 5},
+         std::pair(44, 71)},
+        {"metacity by default",
+         X11TitleBar::gnomeRow(QStringLiteral("appmenu:close"), 28, 4, 6, 4),
+         374,
+         {5, 5, 42, 5},
+         std::nullopt},
+        // Maximise on the left: counted from the left edge.
+        {"icewm on the left",
+         X11TitleBar::icewmRow(QStringLiteral("mx"), QString(), QStringLiteral("xm"), widths({})),
+         374,
+         {5, 5, 24, 5},
+         std::pair(-6, -24)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Rect frame(300, 300, c.width, 200);
+        std::optional<Rect> zoom;
+        for (const auto& button : X11TitleBar::buttonRects(frame, c.extents, c.row))
+            if (button.button == X11TitleButton::Zoom)
+                zoom = button.rect;
+        ASSERT_EQ(zoom.has_value(), c.zoom.has_value());
+        if (!zoom)
+            continue;
+        const auto [first, last] = *c.zoom;
+        if (first > 0) {
+            EXPECT_EQ(zoom->maxX(), frame.maxX() - first + 1);
+            EXPECT_EQ(zoom->minX(), frame.maxX() - last);
+        } else {
+            EXPECT_EQ(zoom->minX(), frame.minX() - first - 1);
+            EXPECT_EQ(zoom->maxX(), frame.minX() - last);
+        }
+        EXPECT_GT(zoom->minY(), frame.minY());
+        EXPECT_LE(zoom->maxY(), frame.minY() + c.extents.top);
+    }
+    // No title bar: no buttons.
+    EXPECT_TRUE(X11TitleBar::buttonRects(Rect(0, 0, 300, 200), {0, 0, 0, 0},
+                                         X11TitleBar::fluxboxRow(QString(), QStringLiteral("Maximize"), 1))
+                    .empty());
+}
+
+TEST(X11TitleBarLayout, ReadsTheSettingsOfTheWindowManagers) {
+    const QByteArray preferences = "# TitleButtonsRight=\"ix\"\n"
+                                   "TitleButtonsRightX=\"q\"\n"
+                                   "TitleButtonsRight=\"xmir\" # from the right\n"
+                                   "TitleBarHeight=20\n"
+                                   "  TitleBarHeight = 24\n";
+    EXPECT_EQ(X11TitleBar::settingValue(preferences, QStringLiteral("TitleButtonsRight"), QLatin1Char('=')),
+              QStringLiteral("xmir"));
+    EXPECT_EQ(X11TitleBar::settingValue(preferences, QStringLiteral("TitleBarHeight"), QLatin1Char('=')),
+              QStringLiteral("24"))
+        << "the last line counts";
+    EXPECT_EQ(X11TitleBar::settingValue(preferences, QStringLiteral("TitleButtonsLeft"), QLatin1Char('=')),
+              QString());
+    EXPECT_EQ(X11TitleBar::settingValue("session.screen0.titlebar.right:\tMaximize Close\n",
+                                        QStringLiteral("session.screen0.titlebar.right"), QLatin1Char(':')),
+              QStringLiteral("Maximize Close"));
+
+    const QByteArray channel = R"(<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfwm4" version="1.0">
+  <property name="general" type="empty">
+    <property name="theme" type="string" value="Daloa"/>
+    <property name="button_layout" type="string" value="CMH|O"/>
+  </property>
+</channel>)";
+    EXPECT_EQ(X11TitleBar::xfconfValue(channel, QStringLiteral("button_layout")), QStringLiteral("CMH|O"));
+    EXPECT_EQ(X11TitleBar::xfconfValue(channel, QStringLiteral("theme")), QStringLiteral("Daloa"));
+    EXPECT_EQ(X11TitleBar::xfconfValue(channel, QStringLiteral("title_font")), QString());
 }
 
 TEST(X11UsableArea, TakesFromEachMonitorWhatItsStrutsCover) {
@@ -145,7 +254,8 @@ TEST(X11KeyTable, NamesEachKeyOnceAndEveryKeyOfTheProgram) {
             EXPECT_TRUE(symbols.insert(entry.keysym).second) << entry.keysym;
         }
     }
-    for (KeyCode key : {Key::A, Key::Escape, Key::F5, Key::LeftArrow, Key::UpArrow, Key::Keypad9, Key::Help}) {
+    for (KeyCode key :
+         {Key::A, Key::Escape, Key::F5, Key::LeftArrow, Key::UpArrow, Key::Keypad9, Key::Help}) {
         EXPECT_TRUE(X11KeyTable::entryForVirtualKey(key)) << key;
     }
     EXPECT_FALSE(X11KeyTable::entryForVirtualKey(Key::MaximumKeyCode));

@@ -9,10 +9,12 @@
 #include "platform/x11/X11FakeInput.h"
 #include "platform/x11/X11Platform.h"
 #include "tests/support/Attributes.h"
+#include "tests/support/ScreenPixels.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QSize>
 #include <QTemporaryDir>
@@ -363,6 +365,74 @@ TEST_F(X11Windows, FindsTheWindowAndTheTitleBarButtonUnderThePointer) {
     EXPECT_EQ((*minimize)->performAction(AX::Press), AXError::Success);
     EXPECT_TRUE(waitUntil([&] { return state().contains(QStringLiteral("HIDDEN")); }));
     EXPECT_TRUE(waitUntil([&] { return attribute<bool>(window, AX::Minimized) == true; }));
+}
+
+// Under every window manager of the test display: where the zoom button is said to be, the window
+// manager's own maximise button is, found by clicking it; where the window manager draws none, there is
+// no zoom button.
+TEST_F(X11Windows, TheZoomButtonLiesOverTheWindowManagersMaximiseButton) {
+    auto input = fakeInput();
+    ASSERT_TRUE(input);
+    std::unique_ptr<Client> terminal;
+    const AXElementRef window = open(QStringLiteral("xterm"), QStringLiteral("60x20+300+300"), terminal);
+    ASSERT_TRUE(window);
+    const auto check = xpropValues(0, QStringLiteral("_NET_SUPPORTING_WM_CHECK"));
+    ASSERT_FALSE(check.empty());
+    const QString manager =
+        xpropText(static_cast<std::uint32_t>(check.front()), QStringLiteral("_NET_WM_NAME"))
+            .section(QLatin1Char('"'), 1, 1);
+    // metacity's default layout has a close button alone.
+    const bool drawsMaximise = manager != QStringLiteral("Metacity") ||
+                               run(QStringLiteral("gsettings"),
+                                   {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.wm.preferences"),
+                                    QStringLiteral("button-layout")})
+                                   .contains("maximize");
+    const auto zoom = attribute<AXElementRef>(window, AX::ZoomButton);
+    if (!drawsMaximise) {
+        EXPECT_FALSE(zoom && *zoom) << manager.toStdString();
+        return;
+    }
+    ASSERT_TRUE(zoom && *zoom) << manager.toStdString();
+    {
+        // The title bar as the window manager draws it, the zoom button's rectangle outlined on it.
+        const auto frame = elementFrame(window);
+        const auto button = elementFrame(*zoom);
+        ASSERT_TRUE(frame && button);
+        const QRect bar(int(frame->minX()), int(frame->minY()), int(frame->size.width),
+                        int(button->maxY() - frame->minY()) + 8);
+        QImage picture = screenPixels(bar);
+        ASSERT_FALSE(picture.isNull());
+        QPainter painter(&picture);
+        painter.setPen(Qt::red);
+        painter.drawRect(QRectF(button->minX() - bar.x(), button->minY() - bar.y(), button->size.width - 1,
+                                button->size.height - 1));
+        painter.end();
+        saveScreenshot(picture, QStringLiteral("title-bar-zoom-button-%1")
+                                    .arg(manager.contains(QStringLiteral("Marco"))
+                                             ? QStringLiteral("marco")
+                                             : manager.section(QLatin1Char(' '), 0, 0).toLower()));
+    }
+
+    auto state = [&] { return xpropText(terminal->window(), QStringLiteral("_NET_WM_STATE")); };
+    const auto restored = independentFrame(terminal->window());
+    ASSERT_TRUE(restored);
+    // The middle and a pixel inside each side: a rectangle off by a button's width misses one of them.
+    for (const double across : {0.5, 0.0, 1.0}) {
+        SCOPED_TRACE(across);
+        const auto button = elementFrame(*zoom);
+        ASSERT_TRUE(button);
+        const Point point{button->minX() + 1 + across * (button->size.width - 3), button->midY()};
+        ASSERT_TRUE(input->movePointer(point));
+        ASSERT_TRUE(input->button(1, true));
+        ASSERT_TRUE(input->button(1, false));
+        EXPECT_TRUE(waitUntil([&] { return state().contains(QStringLiteral("MAXIMIZED_HORZ")); }))
+            << manager.toStdString() << " at " << point.x << ", " << point.y;
+        ASSERT_EQ((*zoom)->performAction(AX::Press), AXError::Success);
+        ASSERT_TRUE(waitUntil([&] {
+            return !state().contains(QStringLiteral("MAXIMIZED")) &&
+                   independentFrame(terminal->window()) == restored;
+        }));
+    }
 }
 
 TEST_F(X11Windows, TitleBarButtonsFollowTheWindowManagerWhenItReadsItsConfigurationAgain) {
