@@ -736,15 +736,15 @@ std::vector<X11Desktop::FrameOutcome> X11Desktop::setFrames(const std::vector<Fr
     }
     m_connection.flush();
 
+    auto near = [](double a, double b) { return std::abs(a - b) <= FrameTolerance; };
+    auto sized = [&](const Rect& frame, const Size& s) {
+        return near(frame.width(), s.width) && near(frame.height(), s.height);
+    };
     auto taken = [&](const Pending& p, const Rect& frame) {
         const FrameRequest& request = requests[p.index];
-        auto near = [](double a, double b) { return std::abs(a - b) <= FrameTolerance; };
-        auto sized = [&](const Size& s) {
-            return near(frame.width(), s.width) && near(frame.height(), s.height);
-        };
         const bool originTaken =
             !request.origin || (near(frame.x(), p.origin.x) && near(frame.y(), p.origin.y));
-        const bool sizeTaken = !request.size || sized(p.steppedFrame) || sized(p.exactFrame);
+        const bool sizeTaken = !request.size || sized(frame, p.steppedFrame) || sized(frame, p.exactFrame);
         return originTaken && sizeTaken;
     };
 
@@ -789,6 +789,9 @@ std::vector<X11Desktop::FrameOutcome> X11Desktop::setFrames(const std::vector<Fr
             Rect(quartzFromRoot(geometry->frame.x(), geometry->frame.y()), geometry->frame.size);
         if (taken(p, geometry->frame)) {
             outcome.result = SetFrameResult::Done;
+            // A size off the window's steps tells which of the two the window manager gives.
+            if (requests[p.index].size && !sized(Rect(Point{}, p.exactFrame), p.steppedFrame))
+                learnSizeSteps(sized(geometry->frame, p.steppedFrame));
             continue;
         }
         outcome.result = answered ? SetFrameResult::NotTaken : SetFrameResult::NoAnswer;
@@ -918,6 +921,8 @@ void X11Desktop::probeWindowManager(const QString& name) {
     {
         std::lock_guard lock(m_mutex);
         const bool same = found.name == m_capabilities.name && found.confirms == m_capabilities.confirms;
+        if (found.name == m_capabilities.name)
+            found.appliesSizeSteps = m_capabilities.appliesSizeSteps;
         m_capabilities = found;
         if (same)
             return;
@@ -928,6 +933,20 @@ void X11Desktop::probeWindowManager(const QString& name) {
         platformLog(QStringLiteral("window manager %1: %2")
                         .arg(name, found.confirms ? QStringLiteral("confirms frame requests")
                                                   : QStringLiteral("does not confirm frame requests")));
+}
+
+void X11Desktop::learnSizeSteps(bool applies) {
+    QString name;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_capabilities.appliesSizeSteps)
+            return;
+        m_capabilities.appliesSizeSteps = applies;
+        name = m_capabilities.name;
+    }
+    platformLog(QStringLiteral("window manager %1: %2")
+                    .arg(name, applies ? QStringLiteral("rounds requested sizes to the window's size steps")
+                                       : QStringLiteral("applies requested sizes exactly")));
 }
 
 // Requests ----------------------------------------------------------------------------------------

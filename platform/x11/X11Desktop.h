@@ -101,6 +101,9 @@ public:
         QString name;
         // Answers _NET_REQUEST_FRAME_EXTENTS, which tells when it has handled the requests before it.
         bool confirms = false;
+        // Rounds a requested size to the window's size steps (openbox, kwin) or applies it as asked
+        // (xfwm4, fluxbox); learned from the first request that tells them apart.
+        std::optional<bool> appliesSizeSteps;
     };
     WindowManagerCapabilities windowManagerCapabilities() const;
 
@@ -179,6 +182,8 @@ private:
     void checkObserved(Observed& observed);
     xcb_window_t topLevelOf(xcb_window_t window);
     bool waitForWindowManager(double timeout);
+    // Notes, once per window manager, which of the sizes a window with size steps was given.
+    void learnSizeSteps(bool applies);
     void fetch(std::vector<X11WindowInfo*> infos, unsigned properties);
     void fetchProcessesFromServer(const std::vector<X11WindowInfo*>& infos);
     double timeout() const;

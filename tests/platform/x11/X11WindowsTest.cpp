@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSize>
 #include <QTemporaryDir>
@@ -321,6 +322,65 @@ TEST_F(X11Windows, RaisingAWindowAndActivatingItsApplicationKeepsThatWindowInFro
     EXPECT_EQ(std::uint32_t(stacking.back()), first->window());
 }
 
+// What is kept of each process between two hot keys answers for the process a window names now: a second
+// window of the same process gets the same application, and a window that names another process gets
+// that one's executable and start, not those kept of the first.
+TEST_F(X11Windows, TheFrontmostApplicationIsTheProcessTheActiveWindowNamesNow) {
+    auto first = Client::start(QStringLiteral("xlogo"), QStringLiteral("200x150+100+100"));
+    auto second = Client::start(QStringLiteral("xterm"), QStringLiteral("40x10+400+100"));
+    ASSERT_TRUE(first && second);
+    QProcess other;
+    other.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    ASSERT_TRUE(other.waitForStarted());
+    // The frontmost application once the window is active and that process is in front.
+    auto frontmostAfterActivating = [&](std::uint32_t window,
+                                        pid_t expected) -> std::optional<RunningApplication> {
+        const AXElementRef element = windowElement(*platform, window);
+        if (!element || element->performAction(AX::Raise) != AXError::Success ||
+            !waitUntil([&] { return activeWindow() == window; }))
+            return std::nullopt;
+        std::optional<RunningApplication> frontmost;
+        waitUntil([&] {
+            frontmost = platform->workspace().frontmostApplication();
+            return frontmost && frontmost->processIdentifier == expected;
+        });
+        return frontmost;
+    };
+    const auto logo = frontmostAfterActivating(first->window(), first->pid());
+    ASSERT_TRUE(logo);
+    EXPECT_EQ(logo->processIdentifier, first->pid());
+    EXPECT_TRUE(logo->executablePath.endsWith(QStringLiteral("/xlogo")));
+
+    const struct {
+        const char* name;
+        pid_t named;
+        const char* executable;
+    } steps[] = {
+        {"a second window of the same process", first->pid(), "/xlogo"},
+        {"the window names another process", static_cast<pid_t>(other.processId()), "/sleep"},
+        {"and the first one again", first->pid(), "/xlogo"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        ASSERT_TRUE(
+            setCardinals(second->window(), QStringLiteral("_NET_WM_PID"), QString::number(step.named)));
+        // Away and back, as two hot keys on different windows would.
+        ASSERT_TRUE(frontmostAfterActivating(first->window(), first->pid()));
+        const auto now = frontmostAfterActivating(second->window(), step.named);
+        ASSERT_TRUE(now);
+        EXPECT_EQ(now->processIdentifier, step.named);
+        EXPECT_TRUE(now->executablePath.endsWith(QLatin1String(step.executable)))
+            << now->executablePath.toStdString();
+        if (step.named == first->pid()) {
+            EXPECT_EQ(now->launchTime, logo->launchTime);
+        } else {
+            EXPECT_NE(now->launchTime, logo->launchTime);
+        }
+    }
+    other.kill();
+    other.waitForFinished();
+}
+
 TEST_F(X11Windows, FindsTheWindowAndTheTitleBarButtonUnderThePointer) {
     auto input = fakeInput();
     ASSERT_TRUE(input);
@@ -433,6 +493,33 @@ TEST_F(X11Windows, TheZoomButtonLiesOverTheWindowManagersMaximiseButton) {
                    independentFrame(terminal->window()) == restored;
         }));
     }
+}
+
+// Window managers differ in whether a size off a window's steps is rounded to them: either counts as
+// taken, and which one this window manager gives is logged once.
+TEST_F(X11Windows, ASizeOffTheWindowsStepsIsTakenAsTheWindowManagerGivesIt) {
+    std::unique_ptr<Client> terminal;
+    const AXElementRef window = open(QStringLiteral("xterm"), QStringLiteral("40x10+200+200"), terminal);
+    ASSERT_TRUE(window);
+    QStringList lines;
+    setPlatformLogSink([&](const QString& line) { lines << line; });
+    const std::pair<double, double> sizes[] = {{503, 307}, {611, 411}};
+    bool exact = false;
+    for (const auto& [width, height] : sizes) {
+        EXPECT_EQ(window->setAttributeValue(AX::SizeAttribute, Size{width, height}), AXError::Success);
+        const auto frame = independentFrame(terminal->window());
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(elementFrame(window), frame);
+        exact = frame->size == Size{width, height};
+    }
+    setPlatformLogSink({});
+    EXPECT_EQ(lines.filter(QStringLiteral("did not take")), QStringList{});
+    const QStringList learned = lines.filter(QStringLiteral("sizes"));
+    ASSERT_EQ(learned.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(
+        learned.front().contains(exact ? QStringLiteral("applies requested sizes exactly")
+                                       : QStringLiteral("rounds requested sizes to the window's size steps")))
+        << learned.front().toStdString();
 }
 
 TEST_F(X11Windows, TitleBarButtonsFollowTheWindowManagerWhenItReadsItsConfigurationAgain) {
