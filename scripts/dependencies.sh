@@ -8,7 +8,7 @@ SKAF_PACKAGES=(
     libxcb1-dev libxcb-randr0-dev libxcb-shape0-dev libxcb-xfixes0-dev libxcb-xinput-dev libxcb-xkb-dev libxcb-xtest0-dev
     libxcb-ewmh-dev libxcb-icccm4-dev libxcb-keysyms1-dev libxcb-util-dev libxcb-res0-dev
     libxkbcommon-dev libxkbcommon-x11-dev
-    xvfb openbox xfwm4 icewm fluxbox metacity marco mate-settings-daemon-common xcompmgr xterm x11-apps x11-utils x11-xserver-utils xdotool wmctrl
+    xvfb openbox xfwm4 icewm fluxbox metacity marco mate-settings-daemon-common xcompmgr trayer xterm x11-apps x11-utils x11-xserver-utils xdotool wmctrl
     # As on most desktops: a program that finds no session bus starts one through it.
     dbus-x11
     fonts-dejavu-core fonts-noto-color-emoji python3

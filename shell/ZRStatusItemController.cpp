@@ -48,21 +48,22 @@ bool ZRStatusItemController::setVisible(bool visible) {
             m_trayIcon->hide();
         return false;
     }
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        if (!m_reportedNoTray) {
-            m_reportedNoTray = true;
-            ZRLog("no system tray on this desktop: the status icon is not shown");
-        }
-        return false;
-    }
+    // Shown also without a tray: the icon docks into a tray that starts later.
     if (!m_trayIcon)
         makeTrayIcon();
     m_trayIcon->show();
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        if (!m_reportedNoTray) {
+            m_reportedNoTray = true;
+            ZRLog("no system tray on this desktop: the status icon shows once a tray starts");
+        }
+        return false;
+    }
     return true;
 }
 
 bool ZRStatusItemController::isShown() const {
-    return m_trayIcon && m_trayIcon->isVisible();
+    return m_trayIcon && m_trayIcon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void ZRStatusItemController::makeTrayIcon() {

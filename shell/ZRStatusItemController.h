@@ -14,8 +14,8 @@ class QSystemTrayIcon;
 QImage ZRStatusItemLogoImage(int size, const QColor& color);
 
 // The status item: the program's logo in the desktop's system tray, with a menu that is rebuilt each
-// time it opens. Desktops without a tray (a bare window manager) get no status item; that is logged
-// once and the program carries on.
+// time it opens. On a desktop without a tray (a bare window manager) that is logged once and the item
+// waits: it docks into a tray that starts later.
 class ZRStatusItemController : public QObject {
     Q_OBJECT
 
@@ -24,7 +24,7 @@ public:
     explicit ZRStatusItemController(std::function<void(QMenu*)> menuNeedsUpdate);
     ~ZRStatusItemController() override;
 
-    // Shows or removes the status item. Answers whether it shows; false also when the desktop has no tray.
+    // Shows or removes the status item. Answers whether it shows; false while the desktop has no tray.
     bool setVisible(bool visible);
     // Whether the status item was asked for, and whether it is shown.
     bool isRequested() const { return m_requested; }
