@@ -45,6 +45,8 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QThread>
 #include <cmath>
 #include <limits>
 
@@ -325,6 +327,7 @@ void ZRGeneralSettingsControls::changeSetting(QObject* sender) {
         return;
     const Setting& setting = found->second;
     UserDefaults& defaults = UserDefaults::standard();
+    const QScopedValueRollback changing(m_changingSetting, true);
     if (auto* popUp = qobject_cast<QComboBox*>(sender);
         popUp && !PopUp::isChoosableItem(popUp, popUp->currentIndex())) {
         // A header or separator reached by the keys is no choice: the stored one comes back.
@@ -463,8 +466,25 @@ void ZRGeneralSettingsControls::fillSettingsControls() {
                     initializeKeyActionSelector(selector);
             updateSnapActionSelectors();
         });
+    m_settingsChanged = UserDefaults::standard().changed.connect([this](const QString& key) {
+        if (QThread::currentThread() == thread())
+            settingDidChange(key);
+        else
+            QMetaObject::invokeMethod(
+                this, [this, key] { settingDidChange(key); }, Qt::QueuedConnection);
+    });
     m_filled = true;
     updateSnapActionSelectors();
+}
+
+void ZRGeneralSettingsControls::settingDidChange(const QString& key) {
+    if (m_changingSetting)
+        return;
+    for (QObject* sender : m_senders) {
+        const Setting& setting = m_table.at(sender);
+        if (setting.key == key)
+            fillControl(sender, setting);
+    }
 }
 
 // --- ZRMouseControlSettingsControls

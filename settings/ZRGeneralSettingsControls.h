@@ -241,6 +241,8 @@ private:
                     std::function<void(QObject*)> effect = {}, ModifierFlags modifier = 0);
     void connectSender(QObject* sender);
     void fillControl(QObject* sender, const Setting& setting);
+    // A setting changed elsewhere (the help's links, the popover, another window): its controls show it.
+    void settingDidChange(const QString& key);
     void fillTextFields();
 
     void updateFeatureFlagsAndTap();
@@ -277,6 +279,9 @@ private:
     Connection m_modifierFlagsChanged;
     Connection m_actionsChanged;
     Connection m_appearanceChanged;
+    Connection m_settingsChanged;
+    // While a control stores its own change, which it already shows.
+    bool m_changingSetting = false;
 
     // General settings.
     QPointer<QWidget> m_generalSettingsView;

@@ -160,6 +160,16 @@ TEST_F(GeneralSettingsTest, EverySenderStoresItsSettingAndActsAtOnce) {
          resize0 & ~0x100000, true},
         {"hoverResizeModeSelector", &Controls::hoverResizeModeSelector, pick(1), "Hover Resize: Corner", 1},
     };
+    // What a control shows: checked, chosen item or slider position.
+    const auto shown = [](QObject* control) -> QVariant {
+        if (auto* box = qobject_cast<QCheckBox*>(control))
+            return box->isChecked();
+        if (auto* popUp = qobject_cast<QComboBox*>(control))
+            return popUp->currentIndex();
+        if (auto* slider = qobject_cast<QSlider*>(control))
+            return slider->value();
+        return {};
+    };
     std::size_t covered = 0;
     const std::vector<QObject*> senders = controls().changeSettingSenders();
     for (const Case& c : cases) {
@@ -167,6 +177,7 @@ TEST_F(GeneralSettingsTest, EverySenderStoresItsSettingAndActsAtOnce) {
         QObject* control = c.control(controls());
         ASSERT_NE(control, nullptr);
         const QVariant before = UserDefaults::standard().persistentObject(c.key);
+        const QVariant shownBefore = shown(control);
         featureFlagUpdates = 0;
         desktop.processes().clearRuns();
         c.change(control);
@@ -174,8 +185,10 @@ TEST_F(GeneralSettingsTest, EverySenderStoresItsSettingAndActsAtOnce) {
         EXPECT_EQ(stored, c.stored) << stored.toString().toStdString();
         EXPECT_EQ(featureFlagUpdates > 0, c.featureFlags);
         EXPECT_EQ(toolRuns(), c.toolRuns);
-        // Each case starts from the settings of a new user.
+        // Each case starts from the settings of a new user, put back as from elsewhere (a help page's
+        // link): the control shows it again.
         UserDefaults::standard().setObject(before, c.key);
+        EXPECT_EQ(shown(control), shownBefore);
         covered += std::count(senders.begin(), senders.end(), control);
     }
     EXPECT_EQ(covered, senders.size()) << "a control of the table has no case";
