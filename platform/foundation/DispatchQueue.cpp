@@ -12,6 +12,7 @@
 #include <deque>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -34,6 +35,19 @@ struct Waiting {
 // Manual mode: one line for every queue, so draining keeps the order in which tasks were queued.
 std::mutex waitingMutex;
 std::deque<Waiting> waiting;
+
+// The calls put off to the end of the task that runs on this thread; null outside a task.
+thread_local std::vector<DispatchQueue::Task>* endOfTaskCalls = nullptr;
+
+// Runs a task, then what it put off to its end.
+void runTask(const DispatchQueue::Task& task) {
+    std::vector<DispatchQueue::Task> calls;
+    std::vector<DispatchQueue::Task>* outer = std::exchange(endOfTaskCalls, &calls);
+    task();
+    endOfTaskCalls = outer;
+    for (const auto& call : calls)
+        call();
+}
 
 QThread::Priority threadPriority(QueuePriority priority) {
     switch (priority) {
@@ -101,11 +115,18 @@ void DispatchQueue::async(Task task) {
     }
     Task queued = [task = std::move(task), d = d.get()] {
         threadSanitizerAcquire(&taskQueued);
-        task();
+        runTask(task);
         threadSanitizerRelease(&d->done);
     };
     threadSanitizerRelease(&taskQueued);
     d->pool.start(std::move(queued));
+}
+
+bool DispatchQueue::atEndOfCurrentTask(Task call) {
+    if (!endOfTaskCalls || !call)
+        return false;
+    endOfTaskCalls->push_back(std::move(call));
+    return true;
 }
 
 void DispatchQueue::setManualForTesting(bool manual) {
@@ -133,7 +154,7 @@ int DispatchQueue::drainForTesting() {
             next = std::move(waiting.front());
             waiting.pop_front();
         }
-        next.task();
+        runTask(next.task);
         if (++ran == MaxDrainedTasks) {
             platformLog(
                 QStringLiteral("dispatch queues: still busy after %1 tasks, stopped draining").arg(ran));

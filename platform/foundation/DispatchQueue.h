@@ -15,6 +15,10 @@ public:
 
     void async(Task task);
 
+    // Runs the call once the task that runs on this thread has ended, so that the many small hand-overs of
+    // one task to the main thread go as one; false where no task runs, and the caller acts at once.
+    static bool atEndOfCurrentTask(Task call);
+
     // Tests: tasks wait until drainForTesting() runs them on the calling thread, in order, so a
     // worker's effect is deterministic. Off again: tasks run on worker threads.
     static void setManualForTesting(bool manual);

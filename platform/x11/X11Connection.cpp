@@ -1,6 +1,7 @@
 #include "platform/x11/X11Connection.h"
 
 #include "platform/PlatformLog.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/QueuedCall.h"
 
 #include <QAbstractEventDispatcher>
@@ -19,6 +20,9 @@ namespace {
 constexpr int WholePropertyAttempts = 4;
 constexpr std::uint64_t PropertyGrowthBytes = 1024;
 constexpr std::uint32_t MaximumPropertyWords = 16 * 1024 * 1024;
+
+// The connections whose dispatch the task running on this thread has asked for, to be posted when it ends.
+thread_local std::vector<X11Connection*> dispatchesAtEndOfTask;
 
 } // namespace
 
@@ -129,8 +133,8 @@ bool X11Connection::waitForEvents(std::chrono::steady_clock::time_point deadline
                                               std::chrono::ceil<std::chrono::milliseconds>(left).count())));
         }
     }
-    if (hasKeptEvents() && m_notifier && !m_dispatchPosted.exchange(true))
-        invokeQueued(m_notifier.get(), [this] { dispatchPending(); });
+    if (hasKeptEvents())
+        requestDispatch();
     return result;
 }
 
@@ -190,6 +194,33 @@ void X11Connection::scheduleDispatch() {
     if (!m_notifier)
         return;
     if (QThread::currentThread() == m_notifier->thread())
+        return;
+    requestDispatch();
+}
+
+void X11Connection::requestDispatch() {
+    if (!m_notifier)
+        return;
+    // A hover step on the worker reads and waits several times; each hand-over would wake the main thread
+    // for a turn of its own.
+    if (QThread::currentThread() != m_notifier->thread()) {
+        if (std::find(dispatchesAtEndOfTask.begin(), dispatchesAtEndOfTask.end(), this) !=
+            dispatchesAtEndOfTask.end())
+            return;
+        if (DispatchQueue::atEndOfCurrentTask([this] {
+                std::erase(dispatchesAtEndOfTask, this);
+                postDispatch();
+            })) {
+            dispatchesAtEndOfTask.push_back(this);
+            return;
+        }
+    }
+    postDispatch();
+}
+
+void X11Connection::postDispatch() {
+    // One dispatch takes every event kept until it runs; it clears the mark before it reads them.
+    if (m_dispatchPosted.exchange(true))
         return;
     invokeQueued(m_notifier.get(), [this] { dispatchPending(); });
 }

@@ -57,7 +57,8 @@ public:
     bool startReading();
     // Hands every event waiting in xcb's queue or on the socket to the subscribers (main thread).
     void dispatchPending();
-    // From any thread: replies read there may have queued events that the socket no longer shows.
+    // From any thread: replies read there may have queued events that the socket no longer shows. On a
+    // worker the dispatch is asked for once the worker's task has ended.
     void scheduleDispatch();
 
     // Called for every event as soon as it is read, on the thread that reads it and before the main
@@ -112,6 +113,9 @@ private:
     // Takes an event read outside the main thread's dispatch, inspected, for that dispatch.
     void keepForDispatch(xcb_generic_event_t* event);
     bool hasKeptEvents();
+    // Asks the main thread for one dispatch: at once from there, at the end of the task from a worker.
+    void requestDispatch();
+    void postDispatch();
 
     xcb_connection_t* m_connection = nullptr;
     xcb_screen_t* m_screen = nullptr;

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <future>
 #include <optional>
+#include <string>
 #include <thread>
 
 namespace {
@@ -76,6 +77,36 @@ TEST(DispatchQueue, WorkersRunOffTheMainThread) {
     }
     DispatchQueue::waitForIdle();
     EXPECT_EQ(offMain, 3);
+}
+
+// A task's hand-overs to the main thread wait for its end, in order and on its thread, on workers and when
+// drained alike; outside a task nothing is put off.
+TEST(DispatchQueue, CallsPutOffToTheEndOfATaskRunAfterIt) {
+    EXPECT_FALSE(DispatchQueue::atEndOfCurrentTask([] {})) << "no task runs on the main thread";
+    for (const bool manual : {true, false}) {
+        SCOPED_TRACE(manual ? "drained" : "on a worker");
+        DispatchQueue::setManualForTesting(manual);
+        std::vector<std::string> order;
+        std::thread::id taskThread, endThread;
+        DispatchQueue::global(QueuePriority::High).async([&] {
+            taskThread = std::this_thread::get_id();
+            EXPECT_TRUE(DispatchQueue::atEndOfCurrentTask([&] { order.push_back("first put off"); }));
+            EXPECT_TRUE(DispatchQueue::atEndOfCurrentTask([&] {
+                order.push_back("second put off");
+                endThread = std::this_thread::get_id();
+            }));
+            order.push_back("task");
+        });
+        if (manual) {
+            EXPECT_EQ(DispatchQueue::drainForTesting(), 1);
+        } else {
+            DispatchQueue::waitForIdle();
+        }
+        EXPECT_EQ(order, (std::vector<std::string>{"task", "first put off", "second put off"}));
+        EXPECT_EQ(endThread, taskThread);
+        EXPECT_FALSE(DispatchQueue::atEndOfCurrentTask([] {}));
+    }
+    DispatchQueue::setManualForTesting(false);
 }
 
 class ProcessesTest : public ::testing::Test {
