@@ -480,6 +480,13 @@ void ZRPalette::makeOverlayWindow(Point triggerLocation, const Rect& usableFrame
     const std::int64_t scheme = ZROverlayColorScheme::colorScheme();
     const bool material = KQAttachedNonActivatingPanel::setUsesMaterial(
         scheme != ZROverlayColorSchemeClassic && !boolSetting(DisableMaterialUserDefaultName));
+    // The custom actions' buttons draw light or dark by the panel they lie on, as the standard buttons do.
+    QPalette colors = m_overlayView->palette();
+    QColor panel = ZROverlayColorScheme::invertColors() ? lightModeOverlayBackgroundColor()
+                                                        : calibratedWhite(DarkBackgroundWhite, 1);
+    panel.setAlphaF(1);
+    colors.setColor(QPalette::Window, panel);
+    m_overlayView->setPalette(colors);
     const Size size(m_overlayView->width(), m_overlayView->height());
     const int side = ZRPaletteSide(usableFrame, triggerLocation, size);
     auto* window = new ZROverlayWindow(m_overlayView, triggerLocation, nullptr, side, PaletteDistance);

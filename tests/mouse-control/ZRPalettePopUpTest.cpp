@@ -1,9 +1,11 @@
 #include "PalettePopUpTestSupport.h"
 
+#include "mouse-control/ZROverlayColorScheme.h"
 #include "mouse-control/ZRSystemWindowSettings.h"
 #include "toolkit/AttachedPanelGeometry.h"
 #include "toolkit/InterfaceLoader.h"
 #include "toolkit/ScreenCoordinates.h"
+#include "toolkit/ViewExtensions.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -339,6 +341,16 @@ TEST_F(PaletteContentTest, CustomActionsStandAmongTheStandardButtonsAsInTheEdito
     EXPECT_TRUE(item->isEnabled());
     EXPECT_EQ(geometryOf(palette().topButton()), Rect(10, 29, 20, 20));
     EXPECT_FALSE(palette().bottomButton()->isVisible()) << "hidden by the user";
+
+    // The custom action's button draws for the panel it lies on: light on the dark one, dark on the light.
+    for (const bool light : {false, true}) {
+        palette().hideOverlayRegardless();
+        set(ZROverlayColorScheme::colorInversionKey(), light);
+        restOnZoomButton();
+        ASSERT_TRUE(paletteShown());
+        EXPECT_EQ(isInFullyInvertedDarkMode(layout.wells.back()->button), !light)
+            << (light ? "light" : "dark");
+    }
 }
 
 TEST_F(PaletteContentTest, NoVisibleItemLeavesASmallPaletteAndNoNegativeSize) {
