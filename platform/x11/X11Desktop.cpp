@@ -839,35 +839,47 @@ void X11Desktop::unmaximize(const std::vector<xcb_window_t>& windows, const std:
                             std::vector<std::optional<FrameGeometry>>& frames) {
     // A maximised window keeps its size and place until the state is gone, and many window managers
     // draw no border while it lasts: the frame is placed only with the extents it has afterwards.
-    std::set<xcb_window_t> waiting;
-    {
-        std::lock_guard lock(m_mutex);
-        for (std::size_t i : which)
-            m_stateChanged.erase(windows[i]);
-    }
-    for (std::size_t i : which) {
-        m_connection.sendRootMessage(windows[i], X11Atom::NetWmState,
+    std::vector<xcb_window_t> changed;
+    for (std::size_t i : which)
+        changed.push_back(windows[i]);
+    forgetStateChanges(changed);
+    for (xcb_window_t window : changed)
+        m_connection.sendRootMessage(window, X11Atom::NetWmState,
                                      {0, m_connection.atom(X11Atom::NetWmStateMaximizedVert),
                                       m_connection.atom(X11Atom::NetWmStateMaximizedHorz), SourceTool, 0});
-        waiting.insert(windows[i]);
-    }
     m_connection.flush();
     if (windowManagerConfirms()) {
         waitForWindowManager(timeout());
     } else {
-        m_connection.waitForEvents(deadlineIn(std::min(timeout(), UnconfirmedWaitSeconds)), [&] {
+        // The first change seen need not be the answer: some window managers take the state apart
+        // one direction at a time, and a maximise asked just before may still be under way. The wait
+        // lasts until the state holds no maximise any more.
+        const auto deadline = deadlineIn(std::min(timeout(), UnconfirmedWaitSeconds));
+        std::vector<xcb_window_t> waiting = changed;
+        while (!waiting.empty() && m_connection.waitForEvents(deadline, [&] {
             std::lock_guard lock(m_mutex);
-            return std::all_of(waiting.begin(), waiting.end(),
+            return std::any_of(waiting.begin(), waiting.end(),
                                [&](xcb_window_t w) { return m_stateChanged.contains(w); });
-        });
+        })) {
+            forgetStateChanges(waiting);
+            const std::vector<X11WindowInfo> states = infos(waiting, X11Property::State);
+            std::vector<xcb_window_t> still;
+            for (const X11WindowInfo& info : states)
+                if (info.exists && isMaximizedAtAll(info, m_connection))
+                    still.push_back(info.window);
+            waiting = std::move(still);
+        }
     }
-    std::vector<xcb_window_t> changed;
-    for (std::size_t i : which)
-        changed.push_back(windows[i]);
     const auto now = trackedFrames(changed);
     for (std::size_t k = 0; k < which.size(); ++k)
         if (now[k])
             frames[which[k]] = now[k];
+}
+
+void X11Desktop::forgetStateChanges(const std::vector<xcb_window_t>& windows) {
+    std::lock_guard lock(m_mutex);
+    for (xcb_window_t window : windows)
+        m_stateChanged.erase(window);
 }
 
 bool X11Desktop::windowManagerConfirms() const {

@@ -167,6 +167,8 @@ private:
     // Un-maximises the windows at those indices and reads their frames anew into frames.
     void unmaximize(const std::vector<xcb_window_t>& windows, const std::vector<std::size_t>& which,
                     std::vector<std::optional<FrameGeometry>>& frames);
+    // From here on only later changes of the windows' _NET_WM_STATE count as seen.
+    void forgetStateChanges(const std::vector<xcb_window_t>& windows);
     bool windowManagerConfirms() const;
     // Asks the window manager to answer once it has handled every request before; false without an
     // answer by the time-out.
