@@ -83,6 +83,9 @@ public:
     // Horizontal and vertical padding around the rows.
     static Size paddingForLineHeight(double lineHeight);
     static ZRKeyboardMenuTextAttributes textAttributesForLineHeight(double lineHeight, bool center);
+    // The text as drawn in the font: the hyphenation point between the parts of a description becomes a
+    // middle dot where the font has no glyph for it, as light faces often lack it and show a box instead.
+    static QString drawableText(const QString& text, const QFont& font);
     static bool usesStaticSelection();
     static bool usesDarkTheme();
     // The panel's frame (Cocoa) for the level of the parent on the screen, with the number of lines it

@@ -69,9 +69,11 @@ void drawText(QPainter& painter, const QRectF& rect, const QString& text,
     if (text.isEmpty() || rect.width() <= 0)
         return;
     const QFont& font = attributes.text.font;
-    const QString elided = QFontMetricsF(font).elidedText(text, Qt::ElideMiddle, rect.width());
-    if (elided != text)
-        formats = formatsAfterEliding(text, elided, formats);
+    // One character for another: the formats' ranges stay.
+    const QString drawable = ZRKeyboardMenu::drawableText(text, font);
+    const QString elided = QFontMetricsF(font).elidedText(drawable, Qt::ElideMiddle, rect.width());
+    if (elided != drawable)
+        formats = formatsAfterEliding(drawable, elided, formats);
     QTextLayout layout(elided, font);
     layout.setFormats(formats);
     layout.beginLayout();

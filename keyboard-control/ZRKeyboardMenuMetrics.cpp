@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFontMetricsF>
+#include <QRawFont>
 #include <algorithm>
 #include <cmath>
 
@@ -94,6 +95,16 @@ ZRKeyboardMenuTextAttributes ZRKeyboardMenu::textAttributesForLineHeight(double 
     attributes.baselineOffset =
         std::round((small ? SmallBaselineOffsetScale : BaselineOffsetScale) * lineHeight);
     return attributes;
+}
+
+QString ZRKeyboardMenu::drawableText(const QString& text, const QFont& font) {
+    constexpr char16_t HyphenationPoint = 0x2027;
+    constexpr char16_t MiddleDot = 0x00B7;
+    if (!text.contains(QChar(HyphenationPoint)) ||
+        QRawFont::fromFont(font).supportsCharacter(HyphenationPoint))
+        return text;
+    QString drawable = text;
+    return drawable.replace(QChar(HyphenationPoint), QChar(MiddleDot));
 }
 
 bool ZRKeyboardMenu::usesStaticSelection() {

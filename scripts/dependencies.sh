@@ -11,7 +11,7 @@ SKAF_PACKAGES=(
     xvfb openbox xfwm4 icewm fluxbox metacity marco mate-settings-daemon-common xcompmgr trayer xterm x11-apps x11-utils x11-xserver-utils xdotool wmctrl
     # As on most desktops: a program that finds no session bus starts one through it.
     dbus-x11
-    fonts-dejavu-core fonts-noto-color-emoji python3
+    fonts-dejavu-core fonts-dejavu-extra fonts-noto-color-emoji python3
 )
 
 # Installs what is missing when run as root; otherwise names the one command that would.

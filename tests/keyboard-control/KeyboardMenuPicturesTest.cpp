@@ -3,6 +3,10 @@
 // selected row.
 #include "KeyboardMenuTestSupport.h"
 #include "ScreenPixels.h"
+#include "toolkit/StringExtensions.h"
+
+#include <QFontInfo>
+#include <QRawFont>
 
 namespace {
 
@@ -69,6 +73,29 @@ TEST_F(KeyboardMenuPicturesTest, TypedLettersAreUnderlinedAndASelectedSuffixStay
     for (int x = plain.width() / 2; x < plain.width(); ++x)
         lightPixels += plain.pixelColor(x, rowMiddle(2)).red() > 60;
     EXPECT_GT(lightPixels, 0) << "the suffix is drawn light on the accent colour";
+}
+
+// The parts of an action's description stand apart by a hyphenation point, which light faces may lack: the
+// menu draws a separator its font has (a middle dot for a missing point), in the light rows and the small.
+TEST_F(KeyboardMenuPicturesTest, TheSeparatorsOfADescriptionAreGlyphsOfTheMenusFont) {
+    const QString suffix = QStringLiteral(" \u2014 50% \u00d7 100%") + spacedMidDotSring() +
+                           QStringLiteral("at 0%, 0%") + spacedMidDotSring() +
+                           QStringLiteral("6 \u00d7 4 grid");
+    const qsizetype separator = suffix.indexOf(QChar(0x2027));
+    for (const double lineHeight : {LineHeight, 20.0}) {
+        const QFont font = ZRKeyboardMenu::textAttributesForLineHeight(lineHeight, false).text.font;
+        const QString drawn = ZRKeyboardMenu::drawableText(suffix, font);
+        ASSERT_EQ(drawn.size(), suffix.size()) << "the formats' ranges stay";
+        EXPECT_TRUE(QRawFont::fromFont(font).supportsCharacter(drawn.at(separator)))
+            << QFontInfo(font).family().toStdString() << " " << QFontInfo(font).styleName().toStdString();
+        EXPECT_EQ(drawn.count(drawn.at(separator)), 2);
+    }
+
+    set(setting(ZRKeyboardMenuDefaults::Theme), QStringLiteral("dark"));
+    const auto root = tree({"Move and Resize", "Left Half"});
+    root->children()[0]->setSuffix(suffix);
+    ASSERT_TRUE(popUp(root));
+    picture(QStringLiteral("description-separators-dark"));
 }
 
 } // namespace
