@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/MainThread.h"
+
 #include <algorithm>
+#include <cassert>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -8,7 +11,13 @@
 
 // A small main-thread signal for the platform layer, where Qt's signals would force every
 // facility to be a QObject. A Connection ends its subscription when it is destroyed, so a
-// subscriber that owns its connections can never be called after it is gone.
+// subscriber that owns its connections can never be called after it is gone. Its slots and their
+// bookkeeping are unguarded: debug builds stop at a connection, delivery or disconnection made on
+// another thread.
+
+inline void signalRequireMainThread() {
+    assert(isMainThread() && "a Signal is used on the main thread only");
+}
 
 class Connection {
 public:
@@ -45,6 +54,7 @@ public:
     Signal& operator=(const Signal&) = delete;
 
     [[nodiscard]] Connection connect(Slot slot) {
+        signalRequireMainThread();
         const auto id = ++m_state->nextId;
         m_state->slots.push_back({id, std::make_shared<Slot>(std::move(slot))});
         ++m_state->connected;
@@ -61,6 +71,7 @@ public:
     // pointer motion): it walks the slots by index, and slots disconnected meanwhile are only
     // marked, and removed once the outermost delivery is done.
     void emit(Args... args) const {
+        signalRequireMainThread();
         const std::shared_ptr<State> state = m_state;
         const auto lastId = state->nextId;
         ++state->delivering;
@@ -89,6 +100,7 @@ private:
         bool hasDisconnected = false;
 
         void disconnect(unsigned long long id) {
+            signalRequireMainThread();
             const auto it =
                 std::find_if(slots.begin(), slots.end(), [id](const Entry& e) { return e.id == id; });
             if (it == slots.end() || !it->slot)

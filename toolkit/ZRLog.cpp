@@ -1,5 +1,6 @@
 #include "toolkit/ZRLog.h"
 
+#include "platform/MainThread.h"
 #include "platform/PlatformLog.h"
 #include "toolkit/MenuItemExtensions.h"
 #include "toolkit/ZRSystemLog.h"
@@ -40,7 +41,7 @@ std::shared_ptr<ZRLogReader> logReader() {
     unsigned long long generation = 0;
     {
         std::lock_guard lock(state.mutex);
-        if (state.factoryTried || !state.factory || !WindowAccessDefaults::isMainThread())
+        if (state.factoryTried || !state.factory || !isMainThread())
             return state.reader;
         state.factoryTried = true;
         factory = state.factory;

@@ -1,8 +1,8 @@
 #include "window-access/RunningApplicationCache.h"
 
+#include "platform/MainThread.h"
 #include "platform/Platform.h"
 #include "platform/Workspace.h"
-#include "window-access/WindowAccessDefaults.h"
 
 RunningApplicationCache& RunningApplicationCache::shared() {
     static RunningApplicationCache cache;
@@ -14,7 +14,7 @@ bool RunningApplicationCache::attach(Workspace& workspace) {
         return true;
     m_entries.clear();
     // Signals are delivered, connected and disconnected on the main thread only.
-    if (!WindowAccessDefaults::isMainThread())
+    if (!isMainThread())
         return false;
     m_terminated.disconnect();
     m_workspace = nullptr;

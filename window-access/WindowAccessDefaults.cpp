@@ -4,20 +4,7 @@
 #include "platform/foundation/PlistRead.h"
 #include "platform/foundation/UserDefaults.h"
 
-#include <thread>
-
-namespace {
-
-// Static initialisation runs on the thread that starts the program.
-const std::thread::id mainThreadId = std::this_thread::get_id();
-
-} // namespace
-
 namespace WindowAccessDefaults {
-
-bool isMainThread() {
-    return std::this_thread::get_id() == mainThreadId;
-}
 
 QVariant object(const QString& key) {
     return UserDefaults::standard().object(key);

@@ -15,8 +15,6 @@ bool boolValue(const QString& key);
 qint64 integerValue(const QString& key);
 double doubleValue(const QString& key);
 
-bool isMainThread();
-
 // Whether debug logging is on; writes "[Debug] " and the line to the platform log while it is.
 bool debugLogEnabled();
 void debugLog(const QString& line);

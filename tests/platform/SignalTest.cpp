@@ -1,9 +1,11 @@
 #include "platform/Signal.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 TEST(Signal, ConnectionEndsTheSubscriptionWithItsOwner) {
@@ -71,4 +73,19 @@ TEST(Signal, NestedDeliveriesSeeConnectionsAsTheyWereWhenEachBegan) {
     calls.clear();
     signal.emit(2);
     EXPECT_EQ(calls, (std::vector<std::string>{"first2", "second2", "late2"}));
+}
+
+// Slots and their bookkeeping take no lock: a debug build stops at any use from another thread.
+TEST(Signal, DebugBuildsStopAtUseOffTheMainThread) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::function<void(Signal<>&, std::optional<Connection>&)> uses[] = {
+        [](Signal<>& signal, std::optional<Connection>& connection) { connection = signal.connect([] {}); },
+        [](Signal<>& signal, std::optional<Connection>&) { signal.emit(); },
+        [](Signal<>&, std::optional<Connection>& connection) { connection.reset(); },
+    };
+    for (const auto& use : uses) {
+        Signal<> signal;
+        std::optional<Connection> connection = signal.connect([] {});
+        EXPECT_DEBUG_DEATH(std::thread([&] { use(signal, connection); }).join(), "main thread only");
+    }
 }
