@@ -150,10 +150,18 @@ public:
     // uncacheIcon().
     QImage strongReferenceTemplateIconWithSize(const Size& size, const QColor& color = QColor()) const;
     QImage menuTemplateIcon() const;
-    // Draws the glyph into the rectangle (the painter's coordinates, y down). A palette item leaves out
-    // the screen's outline; a template draws in the one colour only; disabled glyphs are faint.
-    void drawIconInRect(QPainter& painter, const QRectF& rect, bool asPaletteItem, bool asTemplate,
-                        const QColor& color, bool invertForDarkMode, bool enabled) const;
+    // How drawIconInRect draws. A palette item leaves out the screen's outline; a template draws in the
+    // one colour only; without a colour the glyph is black, or white when inverted for dark mode;
+    // disabled glyphs are faint.
+    struct IconDrawing {
+        bool asPaletteItem = false;
+        bool asTemplate = false;
+        QColor color = QColor();
+        bool invertForDarkMode = false;
+        bool enabled = true;
+    };
+    // Draws the glyph into the rectangle (the painter's coordinates, y down).
+    void drawIconInRect(QPainter& painter, const QRectF& rect, const IconDrawing& drawing) const;
     void uncacheIcon();
     // The size of menuTemplateIcon(); the settings set it from their menu icon size.
     static Size menuTemplateIconSize();

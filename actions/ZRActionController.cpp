@@ -453,10 +453,16 @@ std::optional<std::vector<bool>> ZRActionController::setFrames(const std::vector
                                                                bool raise, FramesHandler then) {
     std::vector<ZRWindowFrameRequest> requests;
     const bool drawers = ZRAllowsForDrawers();
+    const bool animate = boolSetting(AnimationKey);
     for (const Placement& placement : placements) {
         const Rect frame = ZRFlipRect(placement.target.frame);
-        requests.push_back({placement.window, frame, drawers, frame.size != placement.currentFrame.size,
-                            placement.target.keepRightEdge, placement.target.keepBottomEdge});
+        requests.push_back({placement.window,
+                            frame,
+                            {.includeDrawers = drawers,
+                             .setSize = frame.size != placement.currentFrame.size,
+                             .keepRightEdge = placement.target.keepRightEdge,
+                             .keepBottomEdge = placement.target.keepBottomEdge,
+                             .animate = animate}});
     }
     ZRWindowObserver& observer = ZRWindowObserver::defaultObserver();
     observer.setPaused(true);
@@ -473,7 +479,7 @@ std::optional<std::vector<bool>> ZRActionController::setFrames(const std::vector
     };
     // Animated, the frames between come from the run loop's timers: hot keys, menus and overlays are
     // served between them, and what follows the frames waits for the last.
-    if (boolSetting(AnimationKey)) {
+    if (animate) {
         ZRSetWindowFramesAnimated(std::move(requests), [finish, then, alive = std::weak_ptr<int>(m_alive)](
                                                            const ZRWindowFramesResult& result) {
             if (alive.expired()) {
@@ -487,7 +493,7 @@ std::optional<std::vector<bool>> ZRActionController::setFrames(const std::vector
         return std::nullopt;
     }
     ZRWindowFramesResult result;
-    result.set = ZRSetWindowFrames(requests, false, &result.obtained);
+    result.set = ZRSetWindowFrames(requests, &result.obtained);
     finish(result);
     if (then)
         then(result.set);

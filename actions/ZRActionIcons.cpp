@@ -201,7 +201,7 @@ QImage ZRAction::strongReferenceTemplateIconWithSize(const Size& size, const QCo
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);
-        drawIconInRect(painter, QRectF(0, 0, width, height), false, true, drawn, false, true);
+        drawIconInRect(painter, QRectF(0, 0, width, height), {.asTemplate = true, .color = drawn});
     }
     m_iconCache.emplace(key, image);
     return image;
@@ -211,16 +211,16 @@ QImage ZRAction::menuTemplateIcon() const {
     return strongReferenceTemplateIconWithSize(s_menuIconSize);
 }
 
-void ZRAction::drawIconInRect(QPainter& painter, const QRectF& rect, bool asPaletteItem, bool asTemplate,
-                              const QColor& color, bool invertForDarkMode, bool enabled) const {
+void ZRAction::drawIconInRect(QPainter& painter, const QRectF& rect, const IconDrawing& drawing) const {
     if (!(rect.width() > 0) || !(rect.height() > 0))
         return;
-    QColor drawn = color.isValid() ? color : QColor(invertForDarkMode ? Qt::white : Qt::black);
+    QColor drawn =
+        drawing.color.isValid() ? drawing.color : QColor(drawing.invertForDarkMode ? Qt::white : Qt::black);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    if (!enabled)
+    if (!drawing.enabled)
         painter.setOpacity(painter.opacity() * DisabledOpacity);
-    const Glyph g{painter, rect, drawn, asPaletteItem, asTemplate};
+    const Glyph g{painter, rect, drawn, drawing.asPaletteItem, drawing.asTemplate};
     const bool generic = m_hasGenericIcon;
     const std::int64_t direction = m_moveDirection;
 

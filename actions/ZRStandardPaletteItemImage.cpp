@@ -33,7 +33,8 @@ QImage ZRStandardPaletteItemImage(std::int64_t position, const QColor& color, do
     }
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    dummy->drawIconInRect(painter, QRectF(0, 0, width, height), true, true,
-                          color.isValid() ? color : Qt::black, false, true);
+    dummy->drawIconInRect(
+        painter, QRectF(0, 0, width, height),
+        {.asPaletteItem = true, .asTemplate = true, .color = color.isValid() ? color : QColor(Qt::black)});
     return image;
 }

@@ -51,7 +51,7 @@ ModifierFlags currentModifierFlags() {
 bool modifiersStillHeld(const KeyEvent& event) {
     if (!Platform::hasCurrent())
         return true;
-    return ZRHotKeyModifierFlagsMatch(currentModifierFlags(), event.modifierFlags, true, true, true, false);
+    return ZRHotKeyModifierFlagsMatch(currentModifierFlags(), event.modifierFlags, ZRModifierMatchOptions());
 }
 
 } // namespace

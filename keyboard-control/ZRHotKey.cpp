@@ -358,9 +358,7 @@ bool ZRHotKey::matchesModifierFlags(ModifierFlags flags, bool requireExactModifi
 }
 
 bool ZRHotKey::matchesModifierFlags(ModifierFlags flags, const MatchOptions& options) const {
-    return ZRHotKeyModifierFlagsMatch(flags, m_modifierFlags, options.ignoreCapsLock,
-                                      options.ignoreFunctionKey, options.ignoreNumericPadKey,
-                                      options.requireExactModifierMatch);
+    return ZRHotKeyModifierFlagsMatch(flags, m_modifierFlags, options);
 }
 
 bool ZRHotKey::matchesHotKeyReferenceForEvent(const KeyEvent& event) const {

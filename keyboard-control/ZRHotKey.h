@@ -2,6 +2,7 @@
 
 #include "platform/GlobalHotKeys.h"
 #include "platform/Keys.h"
+#include "toolkit/ModifierFlagsMatching.h"
 
 #include <QString>
 #include <QVariantMap>
@@ -84,12 +85,7 @@ public:
     QString keyEquivalentCharacter() const;
 
     // The hot-key settings that matching reads, read once for a press matched against many hot keys.
-    struct MatchOptions {
-        bool requireExactModifierMatch = false;
-        bool ignoreCapsLock = true;
-        bool ignoreFunctionKey = true;
-        bool ignoreNumericPadKey = true;
-    };
+    using MatchOptions = ZRModifierMatchOptions;
     static MatchOptions currentMatchOptions();
 
     bool matchesModifierFlags(ModifierFlags flags, bool requireExactModifierMatch) const;

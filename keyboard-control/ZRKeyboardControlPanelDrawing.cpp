@@ -182,14 +182,14 @@ void ZRKeyboardControlPanel::drawCheatSheet(QPainter& painter, bool dark) const 
             const QRectF icon(namesColumn.left() - IconGap - IconWidth,
                               firstBottom + double(i) * pitch - IconHeight, IconWidth, IconHeight);
             if (row.customControl) {
-                row.customControl->drawIconInRect(painter, icon, false, true, nameColor, false, true);
+                row.customControl->drawIconInRect(painter, icon, {.asTemplate = true, .color = nameColor});
             } else if (row.actionName && row.action) {
                 if (!generic) {
                     generic = ZRActionDummy::dummyWithType(*row.action);
                     generic->setHasGenericIcon(true);
                 }
                 generic->setActionType(*row.action);
-                generic->drawIconInRect(painter, icon, false, true, nameColor, false, true);
+                generic->drawIconInRect(painter, icon, {.asTemplate = true, .color = nameColor});
             }
         }
         painter.restore();

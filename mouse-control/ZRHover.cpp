@@ -38,7 +38,7 @@ double steadySeconds() {
 }
 
 bool setWindowFrame(const AXElementRef& window, bool setSize, const Rect& frame) {
-    return ZRSetWindowFrame(window, false, setSize, false, false, false, frame);
+    return ZRSetWindowFrame(window, {.setSize = setSize}, frame);
 }
 
 QString applicationDescription(pid_t processIdentifier) {

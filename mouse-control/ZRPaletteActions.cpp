@@ -166,16 +166,22 @@ void ZRPalette::setWindowFrame(const AXElementRef& window, const Rect& current, 
         self->finishAction(window, !set);
     };
     const ZRWindowFrameRequest request{
-        window, frame, ZRAllowsForDrawers(), frame.size != current.size, keepRightEdge, keepBottomEdge};
+        window,
+        frame,
+        {.includeDrawers = ZRAllowsForDrawers(),
+         .setSize = frame.size != current.size,
+         .keepRightEdge = keepRightEdge,
+         .keepBottomEdge = keepBottomEdge,
+         .animate = UserDefaults::standard().boolForKey(QString::fromUtf16(ZRAnimationUserDefaultName))}};
     // Animated on the run loop's timers: the palette closes once the window is in place.
-    if (UserDefaults::standard().boolForKey(QString::fromUtf16(ZRAnimationUserDefaultName))) {
+    if (request.options.animate) {
         ZRSetWindowFramesAnimated({request}, [finish](const ZRWindowFramesResult& result) {
             finish(result.set.front(), result.obtained.front());
         });
         return;
     }
     std::vector<std::optional<Rect>> obtained;
-    const bool set = ZRSetWindowFrames({request}, false, &obtained).front();
+    const bool set = ZRSetWindowFrames({request}, &obtained).front();
     finish(set, obtained.front());
 }
 

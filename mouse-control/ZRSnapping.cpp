@@ -460,8 +460,13 @@ bool ZRSnapping::setWindowFrame(const AXElementRef& window, const Rect& frame, c
     const bool animate =
         how.animate && UserDefaults::standard().boolForKey(QString::fromUtf16(ZRAnimationUserDefaultName));
     const auto set = how.viaVisibleFrame ? ZRSetWindowFrameViaVisibleFrame : ZRSetWindowFrame;
-    const bool took = set(window, ZRAllowsForDrawers(), how.setSize, how.keepRightEdge, how.keepBottomEdge,
-                          animate, frame, obtainedFrame);
+    const bool took = set(window,
+                          {.includeDrawers = ZRAllowsForDrawers(),
+                           .setSize = how.setSize,
+                           .keepRightEdge = how.keepRightEdge,
+                           .keepBottomEdge = how.keepBottomEdge,
+                           .animate = animate},
+                          frame, obtainedFrame);
     if (number != 0 && how.resume)
         server.resumeWindowManagerMove(number, Platform::current().inputState().pointerLocation());
     return took;

@@ -55,7 +55,6 @@ void ZRActionConfigurationView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.save();
-    action->drawIconInRect(painter, iconRect(), false, false, QColor(), isInFullyInvertedDarkMode(this),
-                           true);
+    action->drawIconInRect(painter, iconRect(), {.invertForDarkMode = isInFullyInvertedDarkMode(this)});
     painter.restore();
 }

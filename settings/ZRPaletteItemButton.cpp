@@ -87,7 +87,11 @@ void ZRPaletteItemButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     m_paletteAction->drawIconInRect(painter, frame.adjusted(IconMargin, IconMargin, -IconMargin, -IconMargin),
-                                    true, true, iconColor(dark), dark, isEnabled());
+                                    {.asPaletteItem = true,
+                                     .asTemplate = true,
+                                     .color = iconColor(dark),
+                                     .invertForDarkMode = dark,
+                                     .enabled = isEnabled()});
 }
 
 bool ZRPaletteItemButton::event(QEvent* event) {

@@ -141,8 +141,9 @@ QImage ZRPaletteItemWell::iconImage() const {
         }
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        m_paletteAction->drawIconInRect(painter, QRectF(IconMargin, IconMargin, icon.width(), icon.height()),
-                                        true, true, color, dark, true);
+        m_paletteAction->drawIconInRect(
+            painter, QRectF(IconMargin, IconMargin, icon.width(), icon.height()),
+            {.asPaletteItem = true, .asTemplate = true, .color = color, .invertForDarkMode = dark});
         return image;
     }
     if (m_dummyPosition == ZRStandardPaletteItemNone)

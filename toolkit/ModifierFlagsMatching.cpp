@@ -2,7 +2,6 @@
 
 #include "toolkit/ZRLog.h"
 
-
 namespace {
 
 // The device-independent modifier byte, and the same with the side bits.
@@ -14,30 +13,30 @@ constexpr ModifierFlags EventModifierMask = ModifierFlag::Shift | ModifierFlag::
 
 } // namespace
 
-bool ZRHotKeyModifierFlagsMatch(ModifierFlags candidateFlags, ModifierFlags hotKeyFlags, bool ignoreCapsLock,
-                                bool ignoreFunctionKey, bool ignoreNumericPad, bool exact) {
+bool ZRHotKeyModifierFlagsMatch(ModifierFlags candidateFlags, ModifierFlags hotKeyFlags,
+                                const ZRModifierMatchOptions& options) {
     ModifierFlags forced = 0;
-    if (ignoreCapsLock)
+    if (options.ignoreCapsLock)
         forced |= ModifierFlag::CapsLock;
-    if (ignoreFunctionKey)
+    if (options.ignoreFunctionKey)
         forced |= ModifierFlag::Function;
-    if (ignoreNumericPad)
+    if (options.ignoreNumericPadKey)
         forced |= ModifierFlag::NumericPad;
     candidateFlags |= forced;
     hotKeyFlags |= forced;
     const bool bothHaveSides =
         (candidateFlags & ModifierFlag::SideMask) && (hotKeyFlags & ModifierFlag::SideMask);
-    const ModifierFlags mask = exact && bothHaveSides ? ExactMatchMask : IndependentMatchMask;
+    const ModifierFlags mask =
+        options.requireExactModifierMatch && bothHaveSides ? ExactMatchMask : IndependentMatchMask;
     return (candidateFlags & mask) == (hotKeyFlags & mask);
 }
 
-bool ZRModifierFlagsMatch(ModifierFlags candidateFlags, ModifierFlags hotKeyFlags, bool ignoreCapsLock,
-                          bool ignoreFunctionKey, bool ignoreNumericPad, bool exact, bool logDebugLine) {
-    const bool match = ZRHotKeyModifierFlagsMatch(candidateFlags, hotKeyFlags, ignoreCapsLock,
-                                                  ignoreFunctionKey, ignoreNumericPad, exact);
+bool ZRModifierFlagsMatch(ModifierFlags candidateFlags, ModifierFlags hotKeyFlags,
+                          const ZRModifierMatchOptions& options, bool logDebugLine) {
+    const bool match = ZRHotKeyModifierFlagsMatch(candidateFlags, hotKeyFlags, options);
     if (logDebugLine)
         ZRLog("[Debug] modifier flags 0x%llx %@ hot-key flags 0x%llx (exact: %@)", candidateFlags,
-              match ? "match" : "do not match", hotKeyFlags, exact);
+              match ? "match" : "do not match", hotKeyFlags, options.requireExactModifierMatch);
     return match;
 }
 

@@ -13,14 +13,22 @@ inline std::uint32_t ZRCarbonModifiersFromCocoaFlags(ModifierFlags flags) {
     return hotKeyModifierMask(flags);
 }
 
-// Whether an event's flags match a hot key's. Each ignored state (caps lock, function, numeric pad) is
-// forced on for both sides; when exact and both sides carry side bits the left and right keys must agree
+// How modifier flags are compared. Each ignored state (caps lock, function, numeric pad) is forced on for
+// both sides; with an exact match, when both sides carry side bits, the left and right keys must agree
 // too, otherwise only the device-independent modifiers count.
-bool ZRHotKeyModifierFlagsMatch(ModifierFlags candidateFlags, ModifierFlags hotKeyFlags, bool ignoreCapsLock,
-                                bool ignoreFunctionKey, bool ignoreNumericPad, bool exact);
+struct ZRModifierMatchOptions {
+    bool requireExactModifierMatch = false;
+    bool ignoreCapsLock = true;
+    bool ignoreFunctionKey = true;
+    bool ignoreNumericPadKey = true;
+};
+
+// Whether an event's flags match a hot key's.
+bool ZRHotKeyModifierFlagsMatch(ModifierFlags candidateFlags, ModifierFlags hotKeyFlags,
+                                const ZRModifierMatchOptions& options);
 // The same, writing a debug line with both sides and the answer when logDebugLine is set.
-bool ZRModifierFlagsMatch(ModifierFlags candidateFlags, ModifierFlags hotKeyFlags, bool ignoreCapsLock,
-                          bool ignoreFunctionKey, bool ignoreNumericPad, bool exact, bool logDebugLine);
+bool ZRModifierFlagsMatch(ModifierFlags candidateFlags, ModifierFlags hotKeyFlags,
+                          const ZRModifierMatchOptions& options, bool logDebugLine);
 
 // The flags reduced to shift, control, option, command, numeric pad and function.
 ModifierFlags ZREventModifierMask(ModifierFlags flags);

@@ -129,7 +129,9 @@ constexpr double kAnimationInterval = kAnimationDuration / (kAnimationSteps - 1)
 
 // The windows that move at all.
 std::vector<Placement*> movingPlacements(std::vector<Placement*> placements) {
-    std::erase_if(placements, [](const Placement* p) { return nearlyEqual(p->start, p->target); });
+    std::erase_if(placements, [](const Placement* p) {
+        return !p->request->options.animate || nearlyEqual(p->start, p->target);
+    });
     return placements;
 }
 
@@ -144,7 +146,7 @@ void sendStep(std::vector<Placement*>& moving, int step) {
         const Rect frame =
             interpolated(p->start, p->target, eased(static_cast<double>(step) / kAnimationSteps));
         requests.push_back({p->request->window, frame.origin,
-                            p->request->setSize ? std::optional<Size>(frame.size) : std::nullopt});
+                            p->request->options.setSize ? std::optional<Size>(frame.size) : std::nullopt});
     }
     const auto errors = sendFrames(requests);
     std::vector<Placement*> still;
@@ -173,9 +175,9 @@ void animate(std::vector<Placement*> moving) {
 // The top left that keeps the target's kept edges where they are for a window of that size.
 Point keptEdgeOrigin(const Placement& p, const Size& size) {
     Point origin = p.target.origin;
-    if (p.request->keepRightEdge)
+    if (p.request->options.keepRightEdge)
         origin.x = p.target.maxX() - size.width;
-    if (p.request->keepBottomEdge)
+    if (p.request->options.keepBottomEdge)
         origin.y = p.target.maxY() - size.height;
     return origin;
 }
@@ -189,7 +191,7 @@ void attempt(std::vector<Placement*>& active) {
     std::vector<AXFrameRequest> requests;
     for (const Placement* p : active)
         requests.push_back({p->request->window, p->origin,
-                            p->request->setSize ? std::optional<Size>(p->size) : std::nullopt});
+                            p->request->options.setSize ? std::optional<Size>(p->size) : std::nullopt});
     std::vector<AXError> errors = sendFrames(requests);
 
     // A window that keeps a size of its own grows or shrinks from its top left; move it so that the
@@ -199,8 +201,8 @@ void attempt(std::vector<Placement*>& active) {
     for (std::size_t i = 0; i < active.size(); ++i) {
         Placement& p = *active[i];
         const ZRWindowFrameRequest& request = *p.request;
-        if (errors[i] != AXError::Success || !request.setSize ||
-            !(request.keepRightEdge || request.keepBottomEdge))
+        if (errors[i] != AXError::Success || !request.options.setSize ||
+            !(request.options.keepRightEdge || request.options.keepBottomEdge))
             continue;
         AXValue value;
         if (request.window->copyAttributeValue(AX::SizeAttribute, value) != AXError::Success)
@@ -237,8 +239,9 @@ void attempt(std::vector<Placement*>& active) {
             p.active = false;
             continue;
         }
-        const Rect expected = p.request->setSize ? p.target : Rect(p.target.origin, p.current.size);
-        if (p.request->setSize && !nearlyEqual(Rect(Point(), p.current.size), Rect(Point(), p.target.size)) &&
+        const Rect expected = p.request->options.setSize ? p.target : Rect(p.target.origin, p.current.size);
+        if (p.request->options.setSize &&
+            !nearlyEqual(Rect(Point(), p.current.size), Rect(Point(), p.target.size)) &&
             !nearlyEqual(Rect(Point(), p.current.size), Rect(Point(), p.start.size)))
             p.size = p.current.size;
         if (nearlyEqual(p.current, expected)) {
@@ -285,7 +288,7 @@ std::vector<Placement*> prepare(const std::vector<ZRWindowFrameRequest>& request
         if (!request.window)
             continue;
         const Rect& frame = request.frame;
-        if (!frame.isFinite() || (request.setSize && frame.isEmpty())) {
+        if (!frame.isFinite() || (request.options.setSize && frame.isEmpty())) {
             platformLog(
                 QStringLiteral("cannot set window frame: invalid frame %1").arg(stringFromRect(frame)));
             continue;
@@ -297,9 +300,9 @@ std::vector<Placement*> prepare(const std::vector<ZRWindowFrameRequest>& request
         }
         p.start = *start;
         p.current = *start;
-        p.insets = request.includeDrawers ? drawerInsets(request.window, *start) : Insets{};
+        p.insets = request.options.includeDrawers ? drawerInsets(request.window, *start) : Insets{};
         p.target = inset(frame, p.insets);
-        if (!request.setSize)
+        if (!request.options.setSize)
             p.target.size = start->size;
         if (p.target.isEmpty()) {
             platformLog(QStringLiteral("cannot set window frame: %1 leaves no room beside the drawers")
@@ -399,13 +402,12 @@ void runStep(const std::shared_ptr<Animation>& animation, int step) {
 
 } // namespace
 
-std::vector<bool> ZRSetWindowFrames(const std::vector<ZRWindowFrameRequest>& requests, bool animate,
+std::vector<bool> ZRSetWindowFrames(const std::vector<ZRWindowFrameRequest>& requests,
                                     std::vector<std::optional<Rect>>* obtainedFrames) {
     std::vector<Placement> placements;
     std::vector<Placement*> active = prepare(requests, placements);
     const std::vector<Placement*> started = active;
-    if (animate)
-        ::animate(active);
+    animate(active);
     ZRWindowFramesResult result = finish(placements, started, active);
     if (obtainedFrames)
         *obtainedFrames = std::move(result.obtained);
@@ -423,31 +425,27 @@ void ZRSetWindowFramesAnimated(std::vector<ZRWindowFrameRequest> requests, ZRWin
     runStep(animation, 1);
 }
 
-bool ZRSetWindowFrame(const AXElementRef& window, bool includeDrawers, bool setSize, bool keepRightEdge,
-                      bool keepBottomEdge, bool animate, const Rect& frame, Rect* obtainedFrame) {
+bool ZRSetWindowFrame(const AXElementRef& window, const ZRWindowFrameOptions& options, const Rect& frame,
+                      Rect* obtainedFrame) {
     std::vector<std::optional<Rect>> obtained;
-    const bool set =
-        ZRSetWindowFrames({{window, frame, includeDrawers, setSize, keepRightEdge, keepBottomEdge}}, animate,
-                          &obtained)
-            .front();
+    const bool set = ZRSetWindowFrames({{window, frame, options}}, &obtained).front();
     if (obtainedFrame && obtained.front())
         *obtainedFrame = *obtained.front();
     return set;
 }
 
-bool ZRSetWindowFrameViaVisibleFrame(const AXElementRef& window, bool includeDrawers, bool setSize,
-                                     bool keepRightEdge, bool keepBottomEdge, bool animate, const Rect& frame,
-                                     Rect* obtainedFrame) {
-    if (const auto current = ZRCopyWindowFrame(window, includeDrawers)) {
+bool ZRSetWindowFrameViaVisibleFrame(const AXElementRef& window, const ZRWindowFrameOptions& options,
+                                     const Rect& frame, Rect* obtainedFrame) {
+    if (const auto current = ZRCopyWindowFrame(window, options.includeDrawers)) {
         const double primaryHeight = ZRPrimaryScreenHeight();
         const Rect cocoaFrame = ZRFlipRect(*current, primaryHeight);
         const auto visibleFrame = visibleFrameOfScreenOf(cocoaFrame);
         if (visibleFrame && !visibleFrame->isEmpty() && !visibleFrame->contains(cocoaFrame)) {
             const Rect confined = ZRFlipRect(ZRConfineFrame(cocoaFrame, *visibleFrame), primaryHeight);
             if (!nearlyEqual(confined, *current))
-                ZRSetWindowFrame(window, includeDrawers, false, false, false, false, confined);
+                ZRSetWindowFrame(window, {.includeDrawers = options.includeDrawers, .setSize = false},
+                                 confined);
         }
     }
-    return ZRSetWindowFrame(window, includeDrawers, setSize, keepRightEdge, keepBottomEdge, animate, frame,
-                            obtainedFrame);
+    return ZRSetWindowFrame(window, options, frame, obtainedFrame);
 }

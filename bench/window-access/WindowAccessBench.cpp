@@ -113,8 +113,7 @@ void BM_SetWindowFrame(benchmark::State& state) {
     for (auto _ : state) {
         toggle = !toggle;
         benchmark::DoNotOptimize(
-            ZRSetWindowFrame(window, false, true, false, false, false,
-                             toggle ? Rect(0, 0, 1280, 1440) : Rect(1280, 0, 1280, 720)));
+            ZRSetWindowFrame(window, {}, toggle ? Rect(0, 0, 1280, 1440) : Rect(1280, 0, 1280, 720)));
     }
 }
 BENCHMARK(BM_SetWindowFrame);

@@ -55,14 +55,12 @@ TEST(ModifierFlagsMatching, HotKeyFlags) {
         {"bits above the modifier byte", Command | 0x1000000, Command, false, false, false, true, true},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ZRHotKeyModifierFlagsMatch(c.candidate, c.hotKey, c.ignoreCapsLock, c.ignoreFunction,
-                                             c.ignoreNumericPad, c.exact),
-                  c.match)
-            << c.what;
-        EXPECT_EQ(ZRModifierFlagsMatch(c.candidate, c.hotKey, c.ignoreCapsLock, c.ignoreFunction,
-                                       c.ignoreNumericPad, c.exact, false),
-                  c.match)
-            << c.what;
+        const ZRModifierMatchOptions options{.requireExactModifierMatch = c.exact,
+                                             .ignoreCapsLock = c.ignoreCapsLock,
+                                             .ignoreFunctionKey = c.ignoreFunction,
+                                             .ignoreNumericPadKey = c.ignoreNumericPad};
+        EXPECT_EQ(ZRHotKeyModifierFlagsMatch(c.candidate, c.hotKey, options), c.match) << c.what;
+        EXPECT_EQ(ZRModifierFlagsMatch(c.candidate, c.hotKey, options, false), c.match) << c.what;
     }
 }
 

@@ -86,8 +86,10 @@ TEST_F(WindowFrameTest, SettingFramesOnWindowsThatObeyClampRefuseAndFail) {
         SimWindow& window = addWindow(FrameCaseStart);
         c.setUp(window);
         Rect obtained;
-        EXPECT_EQ(ZRSetWindowFrame(elementOf(window), false, c.setSize, c.keepRight, c.keepBottom, false,
-                                   c.target, &obtained),
+        EXPECT_EQ(ZRSetWindowFrame(
+                      elementOf(window),
+                      {.setSize = c.setSize, .keepRightEdge = c.keepRight, .keepBottomEdge = c.keepBottom},
+                      c.target, &obtained),
                   c.succeeds)
             << c.name;
         EXPECT_EQ(obtained, c.obtained) << c.name;
@@ -104,16 +106,19 @@ TEST_F(WindowFrameTest, SeveralWindowsAtOnceEndAsEachWouldAlone) {
         SimWindow& window = addWindow(FrameCaseStart);
         c.setUp(window);
         windows.push_back(&window);
-        requests.push_back({elementOf(window), c.target, false, c.setSize, c.keepRight, c.keepBottom});
+        requests.push_back(
+            {elementOf(window),
+             c.target,
+             {.setSize = c.setSize, .keepRightEdge = c.keepRight, .keepBottomEdge = c.keepBottom}});
     }
     // A window gone and a request of no window answer NO beside the others.
     SimWindow& gone = addWindow(FrameCaseStart);
-    requests.push_back({elementOf(gone), Rect(0, 0, 500, 500)});
+    requests.push_back({elementOf(gone), Rect(0, 0, 500, 500), {}});
     gone.close();
-    requests.push_back({nullptr, Rect(0, 0, 500, 500)});
+    requests.push_back({nullptr, Rect(0, 0, 500, 500), {}});
 
     std::vector<std::optional<Rect>> obtained;
-    const std::vector<bool> set = ZRSetWindowFrames(requests, false, &obtained);
+    const std::vector<bool> set = ZRSetWindowFrames(requests, &obtained);
     ASSERT_EQ(set.size(), cases.size() + 2);
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const FrameCase& c = cases[i];
@@ -129,9 +134,10 @@ TEST_F(WindowFrameTest, SeveralWindowsAtOnceEndAsEachWouldAlone) {
     // Animated, all windows move together: the animation takes its time once, not once per window.
     std::vector<ZRWindowFrameRequest> moves;
     for (int i = 0; i < 3; ++i)
-        moves.push_back({elementOf(addWindow(FrameCaseStart)), Rect(300 + 100 * i, 200, 500, 400)});
+        moves.push_back(
+            {elementOf(addWindow(FrameCaseStart)), Rect(300 + 100 * i, 200, 500, 400), {.animate = true}});
     const double before = RunLoop::main().now();
-    EXPECT_EQ(ZRSetWindowFrames(moves, true), std::vector<bool>(3, true));
+    EXPECT_EQ(ZRSetWindowFrames(moves), std::vector<bool>(3, true));
     EXPECT_NEAR(RunLoop::main().now() - before, 0.08, 1e-9);
 }
 
@@ -139,8 +145,7 @@ TEST_F(WindowFrameTest, UnreadableWindowsAndBadTargetsChangeNothing) {
     SimWindow& unreadable = addWindow();
     unreadable.setFrameReadsFail(true);
     Rect obtained(1, 2, 3, 4);
-    EXPECT_FALSE(ZRSetWindowFrame(elementOf(unreadable), false, true, false, false, false,
-                                  Rect(0, 0, 500, 500), &obtained));
+    EXPECT_FALSE(ZRSetWindowFrame(elementOf(unreadable), {}, Rect(0, 0, 500, 500), &obtained));
     EXPECT_EQ(unreadable.frameSetCount(), 0);
     EXPECT_EQ(obtained, Rect(1, 2, 3, 4)) << "an unread frame is not reported";
     EXPECT_FALSE(ZRCopyWindowFrame(elementOf(unreadable), false));
@@ -148,22 +153,22 @@ TEST_F(WindowFrameTest, UnreadableWindowsAndBadTargetsChangeNothing) {
     SimWindow& window = addWindow();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     for (const Rect& bad : {Rect(nan, 0, 500, 500), Rect(0, 0, 0, 500), Rect(0, 0, 500, -1)}) {
-        EXPECT_FALSE(ZRSetWindowFrame(elementOf(window), false, true, false, false, false, bad));
+        EXPECT_FALSE(ZRSetWindowFrame(elementOf(window), {}, bad));
     }
     EXPECT_EQ(window.frameSetCount(), 0);
-    EXPECT_FALSE(ZRSetWindowFrame(nullptr, false, true, false, false, false, Rect(0, 0, 10, 10)));
+    EXPECT_FALSE(ZRSetWindowFrame(nullptr, {}, Rect(0, 0, 10, 10)));
 
     // A window that has gone.
     const AXElementRef element = elementOf(window);
     window.close();
-    EXPECT_FALSE(ZRSetWindowFrame(element, false, true, false, false, false, Rect(0, 0, 500, 500)));
+    EXPECT_FALSE(ZRSetWindowFrame(element, {}, Rect(0, 0, 500, 500)));
 
     // The log says what went wrong, not its number.
     QStringList lines;
     setPlatformLogSink([&](const QString& line) { lines << line; });
     SimWindow& fixed = addWindow();
     fixed.setMovable(false);
-    EXPECT_FALSE(ZRSetWindowFrame(elementOf(fixed), false, true, false, false, false, Rect(0, 0, 500, 500)));
+    EXPECT_FALSE(ZRSetWindowFrame(elementOf(fixed), {}, Rect(0, 0, 500, 500)));
     setPlatformLogSink({});
     EXPECT_EQ(lines,
               QStringList{QStringLiteral("cannot set window frame: its position or size cannot be set")});
@@ -174,11 +179,11 @@ TEST_F(WindowFrameTest, FramesAreLoggedAsProposedAndObtainedWhileDebugging) {
     setPlatformLogSink([&](const QString& line) { lines << line; });
     SimWindow& window = addWindow();
     window.setMinimumSize(Size{500, 400});
-    ZRSetWindowFrame(elementOf(window), false, true, false, false, false, Rect(10, 20, 300, 200));
+    ZRSetWindowFrame(elementOf(window), {}, Rect(10, 20, 300, 200));
     EXPECT_TRUE(lines.isEmpty()) << lines.join(QLatin1Char('\n')).toStdString();
 
     set(QStringLiteral("ZRDebugLog"), true);
-    ZRSetWindowFrame(elementOf(window), false, true, false, false, false, Rect(30, 40, 300, 200));
+    ZRSetWindowFrame(elementOf(window), {}, Rect(30, 40, 300, 200));
     setPlatformLogSink({});
     EXPECT_EQ(lines,
               (QStringList{QStringLiteral("[Debug] set window frame: proposed {{30, 40}, {300, 200}}"),
@@ -196,9 +201,7 @@ TEST_F(WindowFrameTest, AWorkerReadsTheSettingsAsTheMainThreadWould) {
     SimWindow& window = addWindow();
     // Turned on in the file, never read on the main thread.
     set(QStringLiteral("ZRDebugLog"), true);
-    std::thread worker([&] {
-        ZRSetWindowFrame(elementOf(window), false, true, false, false, false, Rect(30, 40, 300, 200));
-    });
+    std::thread worker([&] { ZRSetWindowFrame(elementOf(window), {}, Rect(30, 40, 300, 200)); });
     worker.join();
     setPlatformLogSink({});
     EXPECT_EQ(lines.value(0), QStringLiteral("[Debug] set window frame: proposed {{30, 40}, {300, 200}}"));
@@ -207,20 +210,17 @@ TEST_F(WindowFrameTest, AWorkerReadsTheSettingsAsTheMainThreadWould) {
 TEST_F(WindowFrameTest, AnimationTakesItsTimeOnTheClock) {
     SimWindow& window = addWindow();
     const double before = RunLoop::main().now();
-    EXPECT_TRUE(
-        ZRSetWindowFrame(elementOf(window), false, true, false, false, true, Rect(500, 300, 600, 400)));
+    EXPECT_TRUE(ZRSetWindowFrame(elementOf(window), {.animate = true}, Rect(500, 300, 600, 400)));
     EXPECT_NEAR(RunLoop::main().now() - before, 0.08, 1e-9);
     EXPECT_EQ(window.frame(), Rect(500, 300, 600, 400));
     EXPECT_GT(window.frameSetCount(), 2) << "frames between were shown";
 
     // Nothing to animate: no time passes.
     const double again = RunLoop::main().now();
-    EXPECT_TRUE(
-        ZRSetWindowFrame(elementOf(window), false, true, false, false, true, Rect(500, 300, 600, 400)));
+    EXPECT_TRUE(ZRSetWindowFrame(elementOf(window), {.animate = true}, Rect(500, 300, 600, 400)));
     EXPECT_EQ(RunLoop::main().now(), again);
     SimWindow& plain = addWindow();
-    EXPECT_TRUE(
-        ZRSetWindowFrame(elementOf(plain), false, true, false, false, false, Rect(500, 300, 600, 400)));
+    EXPECT_TRUE(ZRSetWindowFrame(elementOf(plain), {}, Rect(500, 300, 600, 400)));
     EXPECT_EQ(RunLoop::main().now(), again);
 }
 
@@ -232,15 +232,16 @@ TEST_F(WindowFrameTest, AnimationOnTheRunLoopEndsWhereTheLastRequestPutsTheWindo
     std::vector<ZRWindowFramesResult> results;
     const auto record = [&](const ZRWindowFramesResult& result) { results.push_back(result); };
     const double start = RunLoop::main().now();
-    ZRSetWindowFramesAnimated(
-        {{elementOf(window), Rect(500, 300, 600, 400)}, {elementOf(other), Rect(10, 10, 300, 200)}}, record);
+    ZRSetWindowFramesAnimated({{elementOf(window), Rect(500, 300, 600, 400), {.animate = true}},
+                               {elementOf(other), Rect(10, 10, 300, 200), {.animate = true}}},
+                              record);
     EXPECT_EQ(RunLoop::main().now(), start) << "nothing waits";
     const Rect firstStep = window.frame();
     EXPECT_NE(firstStep, Rect(100, 100, 400, 300)) << "the first frame between at once";
     EXPECT_NE(firstStep, Rect(500, 300, 600, 400));
 
     RunLoop::main().advance(0.03);
-    ZRSetWindowFramesAnimated({{elementOf(window), Rect(700, 100, 300, 300)}}, record);
+    ZRSetWindowFramesAnimated({{elementOf(window), Rect(700, 100, 300, 300), {.animate = true}}}, record);
     RunLoop::main().advance(0.2);
     ASSERT_EQ(results.size(), 2u);
     EXPECT_EQ(results[0].set, (std::vector<bool>{true, true}));
@@ -260,8 +261,7 @@ TEST_F(WindowFrameTest, DrawersAndNearZeroOrigins) {
     EXPECT_EQ(ZRCopyWindowFrame(element, true), Rect(100, 100, 500, 300));
 
     Rect obtained;
-    EXPECT_TRUE(
-        ZRSetWindowFrame(element, true, true, false, false, false, Rect(200, 200, 600, 300), &obtained));
+    EXPECT_TRUE(ZRSetWindowFrame(element, {.includeDrawers = true}, Rect(200, 200, 600, 300), &obtained));
     EXPECT_EQ(window.frame(), Rect(200, 200, 500, 300));
     EXPECT_EQ(obtained, Rect(200, 200, 600, 300));
 
@@ -274,14 +274,12 @@ TEST_F(WindowFrameTest, DrawersAndNearZeroOrigins) {
 
 TEST_F(WindowFrameTest, WindowsStickingOutOfTheVisibleFrameAreMovedInFirst) {
     SimWindow& inside = addWindow(Rect(100, 100, 400, 300));
-    EXPECT_TRUE(ZRSetWindowFrameViaVisibleFrame(elementOf(inside), false, true, false, false, false,
-                                                Rect(100, 100, 500, 400)));
+    EXPECT_TRUE(ZRSetWindowFrameViaVisibleFrame(elementOf(inside), {}, Rect(100, 100, 500, 400)));
     EXPECT_EQ(inside.frameSetCount(), 2);
 
     SimWindow& outside = addWindow(Rect(1300, 100, 400, 300));
     Rect obtained;
-    EXPECT_TRUE(ZRSetWindowFrameViaVisibleFrame(elementOf(outside), false, true, false, false, false,
-                                                Rect(100, 100, 500, 400), &obtained));
+    EXPECT_TRUE(ZRSetWindowFrameViaVisibleFrame(elementOf(outside), {}, Rect(100, 100, 500, 400), &obtained));
     EXPECT_EQ(outside.frameSetCount(), 3) << "one move inside, then the frame";
     EXPECT_EQ(obtained, Rect(100, 100, 500, 400));
 }
