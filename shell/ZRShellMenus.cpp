@@ -213,12 +213,15 @@ QMenu* ZRShellMenus::menuForPaletteItemButton(QWidget* button) {
         delete menu;
         return nullptr;
     }
-    RunLoop::main().performOnNextTurn([self = QPointer<ZRShellMenus>(this)] {
-        if (!self)
-            return;
-        for (const auto& area : self->m_controller.areas())
-            if (auto* palette = dynamic_cast<ZRPaletteHiding*>(area.get()))
-                palette->hideOverlayRegardless();
+    // The palette stays under the menu while it shows, and goes once it has closed, chosen from or not.
+    QObject::connect(menu, &QMenu::aboutToHide, this, [self = QPointer<ZRShellMenus>(this)] {
+        RunLoop::main().performOnNextTurn([self] {
+            if (!self)
+                return;
+            for (const auto& area : self->m_controller.areas())
+                if (auto* palette = dynamic_cast<ZRPaletteHiding*>(area.get()))
+                    palette->hideOverlayRegardless();
+        });
     });
     return menu;
 }

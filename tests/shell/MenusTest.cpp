@@ -1,5 +1,7 @@
 #include "ShellTestSupport.h"
 
+#include "actions/ZRPaletteHiding.h"
+
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionSourceListRow.h"
@@ -206,6 +208,13 @@ TEST_F(MenusTest, AccessoryWindowsStayOutOfTheTaskbarAndComeBack) {
 }
 
 TEST_F(MenusTest, OverlayAndPaletteMenus) {
+    struct PaletteArea : ZRApplicationArea, ZRPaletteHiding {
+        void hideOverlayRegardless() override { ++hides; }
+        int hides = 0;
+    };
+    auto area = std::make_unique<PaletteArea>();
+    PaletteArea* paletteArea = area.get();
+    pendingAreas.push_back(std::move(area));
     ZRMainController& controller = launch();
     OverlayButton overlayButton;
     PaletteItemButton paletteButton;
@@ -233,6 +242,14 @@ TEST_F(MenusTest, OverlayAndPaletteMenus) {
     ASSERT_NE(folderMenu, nullptr);
     EXPECT_TRUE(itemTexts(folderMenu.get()).contains(QStringLiteral("Everything")));
     EXPECT_FALSE(itemTexts(folderMenu.get()).contains(QStringLiteral("Quit")));
+
+    // The palette stays while the menu shows (a held button's menu among them), and goes once it closed.
+    folderMenu->popup(QPoint(100, 100));
+    RunLoop::main().runPending();
+    EXPECT_EQ(paletteArea->hides, 0);
+    folderMenu->close();
+    RunLoop::main().runPending();
+    EXPECT_EQ(paletteArea->hides, 1);
 }
 
 TEST_F(MenusTest, SidebarMenusGoToTheirTarget) {
