@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
@@ -95,11 +96,28 @@ void ZRGeneralSettingsPopover::showEvent(QShowEvent* event) {
             if (state != Qt::ApplicationActive && m_behavior == Behavior::Transient)
                 close();
         });
+    m_focusWindow = connect(qApp, &QGuiApplication::focusWindowChanged, this,
+                            [this](QWindow* focus) { focusWindowDidChange(focus); });
+}
+
+void ZRGeneralSettingsPopover::focusWindowDidChange(QWindow* focus) {
+    if (m_behavior != Behavior::Transient || !focus || !isVisible())
+        return;
+    // Its own pop-up lists and menus, and the window it hangs from (a click there closes it already), keep
+    // it; another window of the program taking the keyboard, as the log window it opens, closes it.
+    if (focus->type() == Qt::Popup || focus->type() == Qt::ToolTip)
+        return;
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    for (const QWindow* window = focus; window; window = window->transientParent())
+        if (window == windowHandle() || (owner && window == owner->windowHandle()))
+            return;
+    close();
 }
 
 void ZRGeneralSettingsPopover::hideEvent(QHideEvent* event) {
     qApp->removeEventFilter(this);
     disconnect(m_applicationState);
+    disconnect(m_focusWindow);
     QWidget::hideEvent(event);
 }
 

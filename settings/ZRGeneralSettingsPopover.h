@@ -7,8 +7,9 @@
 #include <QWidget>
 
 // The popover of the general settings: a window that hangs below a control with an arrow pointing at it and
-// takes the keyboard. A transient one closes at a click anywhere else, on Escape, and when the program
-// loses the keyboard to another one; an application-defined one stays until it is closed.
+// takes the keyboard. A transient one closes at a click anywhere else, on Escape, when another of the
+// program's windows takes the keyboard, and when the program loses the keyboard to another one; an
+// application-defined one stays until it is closed.
 class ZRGeneralSettingsPopover : public QWidget {
     Q_OBJECT
 public:
@@ -43,10 +44,12 @@ protected:
 
 private:
     QPainterPath shape() const;
+    void focusWindowDidChange(QWindow* focus);
 
     QPointer<QWidget> m_content;
     QPointer<QWidget> m_anchor;
     Behavior m_behavior = Behavior::Transient;
     AttachedPanelLayout m_layout;
     QMetaObject::Connection m_applicationState;
+    QMetaObject::Connection m_focusWindow;
 };

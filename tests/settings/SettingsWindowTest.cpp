@@ -168,6 +168,20 @@ TEST_F(SettingsWindowTest, TheSettingsItemAndTheGearOpenAndCloseTheGeneralSettin
     QTest::mouseClick(settings().generalSettingsButton(), Qt::LeftButton);
     EXPECT_FALSE(popover->isShown());
 
+    // Another of the program's windows that takes the keyboard, as the log window its button opens, closes
+    // it; the settings window it hangs from and its own pop-up lists do not.
+    settings().helpOrShowGeneralSettingsPopover(1);
+    QApplication::processEvents();
+    settings().preferencesWindow()->activateWindow();
+    QApplication::processEvents();
+    EXPECT_TRUE(popover->isShown());
+    QWidget log;
+    log.show();
+    log.activateWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(QGuiApplication::focusWindow(), log.windowHandle());
+    EXPECT_FALSE(popover->isShown());
+
     // Obtrusive: it stays until the gear is clicked again.
     set(QStringLiteral("Obtrusive General Settings"), true);
     settings().helpOrShowGeneralSettingsPopover(1);
