@@ -34,8 +34,7 @@ std::unique_ptr<X11BellCounter> X11BellCounter::open(QString* error) {
 int X11BellCounter::count() {
     auto* c = m_connection->xcb();
     // A round trip: every bell the server rang before it answers has been sent to us by then.
-    X11Reply<xcb_get_input_focus_reply_t> reply(
-        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    const auto reply = m_connection->reply(xcb_get_input_focus_reply, xcb_get_input_focus(c));
     while (X11Reply<xcb_generic_event_t> event{xcb_poll_for_queued_event(c)}) {
         if (x11EventType(event.get()) == m_eventBase && event->pad0 == XCB_XKB_BELL_NOTIFY)
             ++m_count;

@@ -23,14 +23,15 @@ int screenNumber(X11Connection& connection) {
 X11Compositing::X11Compositing(X11Connection& connection) : m_connection(connection) {
     auto* c = connection.xcb();
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screenNumber(connection));
-    X11Reply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.constData()), nullptr));
+    const auto atom =
+        connection.reply(xcb_intern_atom_reply,
+                         xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.constData()));
     if (atom)
         m_selection = atom->atom;
     const xcb_query_extension_reply_t* extension = xcb_get_extension_data(c, &xcb_xfixes_id);
     if (extension && extension->present && m_selection != XCB_ATOM_NONE) {
-        X11Reply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
-            c, xcb_xfixes_query_version(c, XFixesMajor, XFixesMinor), nullptr));
+        const auto version = connection.reply(xcb_xfixes_query_version_reply,
+                                              xcb_xfixes_query_version(c, XFixesMajor, XFixesMinor));
         if (version) {
             m_xfixesEventBase = extension->first_event;
             xcb_xfixes_select_selection_input(c, connection.root(), m_selection,
@@ -63,7 +64,7 @@ bool X11Compositing::readOwner() const {
     if (m_selection == XCB_ATOM_NONE)
         return false;
     auto* c = m_connection.xcb();
-    X11Reply<xcb_get_selection_owner_reply_t> owner(
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_selection), nullptr));
+    const auto owner =
+        m_connection.reply(xcb_get_selection_owner_reply, xcb_get_selection_owner(c, m_selection));
     return owner && owner->owner != XCB_WINDOW_NONE;
 }

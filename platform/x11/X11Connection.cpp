@@ -20,6 +20,14 @@ namespace {
 constexpr int WholePropertyAttempts = 4;
 constexpr std::uint64_t PropertyGrowthBytes = 1024;
 constexpr std::uint32_t MaximumPropertyWords = 16 * 1024 * 1024;
+// Expectations kept at most for unchecked requests whose errors have not come yet: a connection that
+// reads no events meanwhile forgets the oldest.
+constexpr std::size_t MaximumExpectations = 4096;
+
+// Whether sequence number a comes before b, across the wrap of the 32 bits.
+bool sequenceBefore(std::uint32_t a, std::uint32_t b) {
+    return static_cast<std::int32_t>(a - b) < 0;
+}
 
 // The connections whose dispatch the task running on this thread has asked for, to be posted when it ends.
 thread_local std::vector<X11Connection*> dispatchesAtEndOfTask;
@@ -51,7 +59,7 @@ std::unique_ptr<X11Connection> X11Connection::open(const QByteArray& displayName
         cookies[i] = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(x11AtomNames[i])),
                                      x11AtomNames[i]);
     for (std::size_t i = 0; i < cookies.size(); ++i) {
-        X11Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookies[i], nullptr));
+        const auto reply = result->reply(xcb_intern_atom_reply, cookies[i]);
         result->m_atoms[i] = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     }
     return result;
@@ -226,7 +234,43 @@ void X11Connection::postDispatch() {
 }
 
 void X11Connection::handle(xcb_generic_event_t* event) {
+    X11ErrorCodes expected;
+    {
+        std::lock_guard lock(m_expectedMutex);
+        if (x11EventType(event) == 0) {
+            for (const auto& [sequence, codes] : m_expected)
+                if (sequence == event->full_sequence)
+                    expected = codes;
+        }
+        // The server has handled every request before this one: their errors would have come.
+        std::erase_if(m_expected, [event](const auto& entry) {
+            return sequenceBefore(entry.first, event->full_sequence);
+        });
+    }
+    if (x11EventType(event) == 0) {
+        const auto& error = *reinterpret_cast<const xcb_generic_error_t*>(event);
+        if (!expected.contains(error.error_code))
+            platformLog(x11ErrorDescription(error));
+    }
     events.emit(event);
+}
+
+X11Reply<xcb_generic_error_t> X11Connection::check(xcb_void_cookie_t cookie, X11ErrorCodes expected) {
+    return reportError(xcb_request_check(m_connection, cookie), expected);
+}
+
+void X11Connection::expectErrors(xcb_void_cookie_t cookie, X11ErrorCodes expected) {
+    std::lock_guard lock(m_expectedMutex);
+    if (m_expected.size() >= MaximumExpectations)
+        m_expected.pop_front();
+    m_expected.emplace_back(cookie.sequence, expected);
+}
+
+X11Reply<xcb_generic_error_t> X11Connection::reportError(xcb_generic_error_t* error, X11ErrorCodes expected) {
+    X11Reply<xcb_generic_error_t> taken(error);
+    if (taken && !expected.contains(taken->error_code))
+        platformLog(x11ErrorDescription(*taken));
+    return taken;
 }
 
 xcb_get_property_cookie_t X11Connection::requestProperty(xcb_window_t window, xcb_atom_t property,
@@ -235,7 +279,8 @@ xcb_get_property_cookie_t X11Connection::requestProperty(xcb_window_t window, xc
 }
 
 X11Reply<xcb_get_property_reply_t> X11Connection::propertyReply(xcb_get_property_cookie_t cookie) {
-    return X11Reply<xcb_get_property_reply_t>(xcb_get_property_reply(m_connection, cookie, nullptr));
+    // Properties are read of other programs' windows, which may close at any time.
+    return reply(xcb_get_property_reply, cookie, X11ClosingWindowErrors);
 }
 
 std::vector<std::uint32_t> X11Connection::cardinals(const xcb_get_property_reply_t* reply) {

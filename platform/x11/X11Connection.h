@@ -2,6 +2,7 @@
 
 #include "platform/Signal.h"
 #include "platform/x11/X11Atoms.h"
+#include "platform/x11/X11Errors.h"
 
 #include <xcb/xcb.h>
 
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -103,6 +105,26 @@ public:
     X11Reply<xcb_get_property_reply_t> readWholeProperty(xcb_window_t window, xcb_atom_t property,
                                                          xcb_atom_t type = XCB_ATOM_ANY);
 
+    // X errors. Every one reaches the log once, with its request and resource, unless the caller expects
+    // it: an error read with reply(), check() or reportError() there, an unchecked request's when it
+    // arrives among the events. (xcb drops the error of a reply read without an error pointer.)
+    template <class Reply, class Cookie>
+    X11Reply<Reply> reply(Reply* (*read)(xcb_connection_t*, Cookie, xcb_generic_error_t**), Cookie cookie,
+                          X11ErrorCodes expected = {}, X11Reply<xcb_generic_error_t>* error = nullptr) {
+        xcb_generic_error_t* received = nullptr;
+        X11Reply<Reply> result(read(m_connection, cookie, &received));
+        X11Reply<xcb_generic_error_t> taken = reportError(received, expected);
+        if (error)
+            *error = std::move(taken);
+        return result;
+    }
+    // The error of a checked request without a reply, or null.
+    X11Reply<xcb_generic_error_t> check(xcb_void_cookie_t cookie, X11ErrorCodes expected = {});
+    // Errors of an unchecked request, which arrive among the events, that the caller expects.
+    void expectErrors(xcb_void_cookie_t cookie, X11ErrorCodes expected);
+    // Logs an error read by the caller unless it is expected, and hands it back.
+    X11Reply<xcb_generic_error_t> reportError(xcb_generic_error_t* error, X11ErrorCodes expected);
+
     // Sends a client message to the root window, as window managers expect EWMH requests.
     void sendRootMessage(xcb_window_t window, X11Atom type, std::array<std::uint32_t, 5> data);
 
@@ -130,4 +152,7 @@ private:
     std::mutex m_keptMutex;
     std::vector<X11Reply<xcb_generic_event_t>> m_kept;
     std::atomic<bool> m_dispatchPosted{false};
+    // The expected errors of unchecked requests by sequence number, until the server is past them.
+    std::mutex m_expectedMutex;
+    std::deque<std::pair<std::uint32_t, X11ErrorCodes>> m_expected;
 };

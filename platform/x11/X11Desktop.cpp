@@ -40,7 +40,6 @@ constexpr std::uint32_t MoveResizeHeight = 1u << 11;
 // EWMH source indication: a pager or tool acting for the user.
 constexpr std::uint32_t SourceTool = 2;
 constexpr std::uint32_t IconicState = 3;
-constexpr std::uint8_t BadWindowCode = 3;
 // Window managers put a client at most a few frames deep below the root.
 constexpr int MaximumFrameDepth = 16;
 // X-Resource learned to tell the process of a client in 1.2.
@@ -111,8 +110,8 @@ X11Desktop::X11Desktop(std::unique_ptr<X11Connection> connection)
     auto* c = m_connection.xcb();
     const xcb_query_extension_reply_t* resource = xcb_get_extension_data(c, &xcb_res_id);
     if (resource && resource->present) {
-        X11Reply<xcb_res_query_version_reply_t> version(xcb_res_query_version_reply(
-            c, xcb_res_query_version(c, ResourceMajor, ResourceMinorWithClientIds), nullptr));
+        const auto version = m_connection.reply(
+            xcb_res_query_version_reply, xcb_res_query_version(c, ResourceMajor, ResourceMinorWithClientIds));
         m_hasResourcePids =
             version &&
             (version->server_major > ResourceMajor ||
@@ -276,7 +275,6 @@ void X11Desktop::fetch(std::vector<X11WindowInfo*> infos, unsigned properties) {
         xcb_get_property_cookie_t pid, wmClass, netName, name, type, state, actions, hints, opacity,
             strutPartial, strut;
     };
-    auto* c = m_connection.xcb();
     std::vector<Cookies> cookies(infos.size());
     for (std::size_t i = 0; i < infos.size(); ++i) {
         const xcb_window_t w = infos[i]->window;
@@ -314,13 +312,10 @@ void X11Desktop::fetch(std::vector<X11WindowInfo*> infos, unsigned properties) {
         const unsigned wanted = properties & ~info.fetched;
         const Cookies& k = cookies[i];
         auto take = [&](xcb_get_property_cookie_t cookie) -> X11Reply<xcb_get_property_reply_t> {
-            xcb_generic_error_t* error = nullptr;
-            X11Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, cookie, &error));
-            if (error) {
-                if (error->error_code == BadWindowCode)
-                    info.exists = false;
-                std::free(error);
-            }
+            X11Reply<xcb_generic_error_t> error;
+            auto reply = m_connection.reply(xcb_get_property_reply, cookie, X11ClosingWindowErrors, &error);
+            if (error && error->error_code == X11ErrorCode::BadWindow)
+                info.exists = false;
             return reply;
         };
         if (wanted & X11Property::Pid) {
@@ -374,7 +369,7 @@ void X11Desktop::fetchProcessesFromServer(const std::vector<X11WindowInfo*>& inf
             cookies.emplace_back(info, xcb_res_query_client_ids(c, 1, &spec));
         }
     for (const auto& [info, cookie] : cookies) {
-        X11Reply<xcb_res_query_client_ids_reply_t> reply(xcb_res_query_client_ids_reply(c, cookie, nullptr));
+        const auto reply = m_connection.reply(xcb_res_query_client_ids_reply, cookie, X11ClosingWindowErrors);
         if (!reply)
             continue;
         for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem;
@@ -407,13 +402,13 @@ X11Desktop::frameGeometries(const std::vector<xcb_window_t>& windows) {
     std::vector<std::optional<FrameGeometry>> result;
     result.reserve(windows.size());
     for (const Cookies& k : cookies) {
-        X11Reply<xcb_translate_coordinates_reply_t> position(
-            xcb_translate_coordinates_reply(c, k.position, nullptr));
-        X11Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, k.geometry, nullptr));
+        const auto position =
+            m_connection.reply(xcb_translate_coordinates_reply, k.position, X11ClosingWindowErrors);
+        const auto geometry = m_connection.reply(xcb_get_geometry_reply, k.geometry, X11ClosingWindowErrors);
         const auto extents = m_connection.propertyReply(k.extents);
         const auto gtkExtents = m_connection.propertyReply(k.gtkExtents);
-        X11Reply<xcb_get_window_attributes_reply_t> attributes(
-            xcb_get_window_attributes_reply(c, k.attributes, nullptr));
+        const auto attributes =
+            m_connection.reply(xcb_get_window_attributes_reply, k.attributes, X11ClosingWindowErrors);
         if (!position || !geometry) {
             result.emplace_back();
             continue;
@@ -496,6 +491,7 @@ X11Desktop::trackedFrames(const std::vector<xcb_window_t>& windows) {
         unknownWindows.push_back(window);
         reads.push_back({xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask),
                          xcb_query_tree(c, window), xcb_get_geometry(c, window)});
+        m_connection.expectErrors(reads.back().selection, X11ClosingWindowErrors);
     }
     const auto geometries = frameGeometries(unknownWindows);
     struct Parent {
@@ -505,8 +501,8 @@ X11Desktop::trackedFrames(const std::vector<xcb_window_t>& windows) {
     };
     std::vector<Parent> parents(unknown.size());
     for (std::size_t k = 0; k < unknown.size(); ++k) {
-        X11Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, reads[k].tree, nullptr));
-        parents[k].place.reset(xcb_get_geometry_reply(c, reads[k].place, nullptr));
+        const auto tree = m_connection.reply(xcb_query_tree_reply, reads[k].tree, X11ClosingWindowErrors);
+        parents[k].place = m_connection.reply(xcb_get_geometry_reply, reads[k].place, X11ClosingWindowErrors);
         result[unknown[k]] = geometries[k];
         if (!geometries[k] || !tree || !parents[k].place)
             continue;
@@ -517,7 +513,8 @@ X11Desktop::trackedFrames(const std::vector<xcb_window_t>& windows) {
     for (std::size_t k = 0; k < unknown.size(); ++k) {
         if (!parents[k].cookie)
             continue;
-        X11Reply<xcb_query_tree_reply_t> parentTree(xcb_query_tree_reply(c, *parents[k].cookie, nullptr));
+        const auto parentTree =
+            m_connection.reply(xcb_query_tree_reply, *parents[k].cookie, X11ClosingWindowErrors);
         if (!parentTree || parentTree->parent != m_connection.root())
             continue;
         const FrameGeometry& geometry = *geometries[k];
@@ -829,10 +826,11 @@ void X11Desktop::sendFrameRequest(xcb_window_t window, std::int32_t x, std::int3
     const std::uint32_t values[] = {static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
                                     static_cast<std::uint32_t>(clientSize.width),
                                     static_cast<std::uint32_t>(clientSize.height)};
-    xcb_configure_window(m_connection.xcb(), window,
-                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
-                             XCB_CONFIG_WINDOW_HEIGHT,
-                         values);
+    m_connection.expectErrors(xcb_configure_window(m_connection.xcb(), window,
+                                                   XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y |
+                                                       XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                                                   values),
+                              X11ClosingWindowErrors);
 }
 
 void X11Desktop::unmaximize(const std::vector<xcb_window_t>& windows, const std::vector<std::size_t>& which,
@@ -966,8 +964,13 @@ void X11Desktop::learnSizeSteps(bool applies) {
 bool X11Desktop::activate(xcb_window_t window) {
     if (!hasWindowManager()) {
         const std::uint32_t stackMode = XCB_STACK_MODE_ABOVE;
-        xcb_configure_window(m_connection.xcb(), window, XCB_CONFIG_WINDOW_STACK_MODE, &stackMode);
-        xcb_set_input_focus(m_connection.xcb(), XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+        m_connection.expectErrors(
+            xcb_configure_window(m_connection.xcb(), window, XCB_CONFIG_WINDOW_STACK_MODE, &stackMode),
+            X11ClosingWindowErrors);
+        // A window unmapped meanwhile cannot take the focus (BadMatch).
+        m_connection.expectErrors(
+            xcb_set_input_focus(m_connection.xcb(), XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME),
+            {X11ErrorCode::BadWindow, X11ErrorCode::BadMatch});
     } else {
         m_connection.sendRootMessage(window, X11Atom::NetActiveWindow,
                                      {SourceTool, XCB_CURRENT_TIME, activeWindow(), 0, 0});
@@ -1033,7 +1036,9 @@ Connection X11Desktop::observeGeometry(xcb_window_t window, GeometryHandler hand
         observed->topLevel = topLevelOf(window);
         observed->lastFrame = frame(window);
         const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_change_window_attributes(m_connection.xcb(), window, XCB_CW_EVENT_MASK, &mask);
+        m_connection.expectErrors(
+            xcb_change_window_attributes(m_connection.xcb(), window, XCB_CW_EVENT_MASK, &mask),
+            X11ClosingWindowErrors);
         m_connection.flush();
     }
     auto inner = std::make_shared<Connection>(observed->changed.connect(std::move(handler)));
@@ -1048,8 +1053,8 @@ Connection X11Desktop::observeGeometry(xcb_window_t window, GeometryHandler hand
 xcb_window_t X11Desktop::topLevelOf(xcb_window_t window) {
     xcb_window_t current = window;
     for (int depth = 0; depth < MaximumFrameDepth; ++depth) {
-        X11Reply<xcb_query_tree_reply_t> tree(
-            xcb_query_tree_reply(m_connection.xcb(), xcb_query_tree(m_connection.xcb(), current), nullptr));
+        const auto tree = m_connection.reply(
+            xcb_query_tree_reply, xcb_query_tree(m_connection.xcb(), current), X11ClosingWindowErrors);
         if (!tree)
             return XCB_WINDOW_NONE;
         if (tree->parent == m_connection.root() || tree->parent == XCB_WINDOW_NONE)
@@ -1195,7 +1200,9 @@ void X11Desktop::reloadClients() {
     // before the window counts as watched, so every read cached later comes after it.
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     for (xcb_window_t window : added)
-        xcb_change_window_attributes(m_connection.xcb(), window, XCB_CW_EVENT_MASK, &mask);
+        m_connection.expectErrors(
+            xcb_change_window_attributes(m_connection.xcb(), window, XCB_CW_EVENT_MASK, &mask),
+            X11ClosingWindowErrors);
     m_connection.flush();
     bool strutOwnerLeft = false;
     {
@@ -1295,7 +1302,9 @@ void X11Desktop::reloadWindowManager() {
     if (checkWindow != XCB_WINDOW_NONE) {
         // The check window's destruction tells that the manager went away.
         const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-        xcb_change_window_attributes(m_connection.xcb(), checkWindow, XCB_CW_EVENT_MASK, &mask);
+        m_connection.expectErrors(
+            xcb_change_window_attributes(m_connection.xcb(), checkWindow, XCB_CW_EVENT_MASK, &mask),
+            X11ClosingWindowErrors);
         m_connection.flush();
     }
 }

@@ -105,8 +105,8 @@ bool X11EventStream::Stream::open(QString* error) {
         return false;
     }
     xinputOpcode = extension->major_opcode;
-    X11Reply<xcb_input_xi_query_version_reply_t> version(xcb_input_xi_query_version_reply(
-        c, xcb_input_xi_query_version(c, XInputMajor, XInputMinor), nullptr));
+    const auto version = connection->reply(xcb_input_xi_query_version_reply,
+                                           xcb_input_xi_query_version(c, XInputMajor, XInputMinor));
     if (!version || version->major_version < XInputMajor ||
         (version->major_version == XInputMajor && version->minor_version < XInputMinimumMinor)) {
         *error = QStringLiteral("the x server's input extension is older than 2.1");
@@ -154,8 +154,8 @@ void X11EventStream::Stream::select(bool listening) {
         xcb_discard_reply(c, query->sequence);
     if (listening) {
         // Start from the state as it is, not from nothing.
-        X11Reply<xcb_query_pointer_reply_t> pointer(
-            xcb_query_pointer_reply(c, xcb_query_pointer(c, connection->root()), nullptr));
+        const auto pointer =
+            connection->reply(xcb_query_pointer_reply, xcb_query_pointer(c, connection->root()));
         if (pointer) {
             modifierState = pointer->mask & X11ModifierBits;
             leftButtonDown = pointer->mask & XCB_BUTTON_MASK_1;
@@ -192,8 +192,7 @@ void X11EventStream::Stream::deliver(TapEventType type, Point location, double d
 
 std::optional<Point> X11EventStream::Stream::queryPointer() {
     auto* c = connection->xcb();
-    X11Reply<xcb_query_pointer_reply_t> pointer(
-        xcb_query_pointer_reply(c, xcb_query_pointer(c, connection->root()), nullptr));
+    const auto pointer = connection->reply(xcb_query_pointer_reply, xcb_query_pointer(c, connection->root()));
     if (!pointer)
         return std::nullopt;
     return desktop->quartzFromRoot(pointer->root_x, pointer->root_y);
@@ -217,7 +216,7 @@ void X11EventStream::Stream::takePointerReply() {
         return;
     pointerQuery.reset();
     X11Reply<xcb_query_pointer_reply_t> pointer(reply);
-    std::free(error);
+    connection->reportError(error, {});
     if (pointer)
         deliverMotion(desktop->quartzFromRoot(pointer->root_x, pointer->root_y));
     askForPointer();
@@ -239,8 +238,7 @@ void X11EventStream::Stream::deliverMotion(Point location) {
 bool X11EventStream::Stream::deliverPendingMotion() {
     bool delivered = false;
     if (const auto query = std::exchange(pointerQuery, std::nullopt)) {
-        X11Reply<xcb_query_pointer_reply_t> pointer(
-            xcb_query_pointer_reply(connection->xcb(), *query, nullptr));
+        const auto pointer = connection->reply(xcb_query_pointer_reply, *query);
         if (pointer) {
             deliverMotion(desktop->quartzFromRoot(pointer->root_x, pointer->root_y));
             delivered = true;

@@ -30,8 +30,7 @@ bool X11FakeInput::send(std::uint8_t type, std::uint8_t detail, int x, int y, st
     xcb_test_fake_input(c, type, detail, XCB_CURRENT_TIME, root, static_cast<std::int16_t>(x),
                         static_cast<std::int16_t>(y), 0);
     // A round trip: the server has handled the input when it answers.
-    X11Reply<xcb_get_input_focus_reply_t> reply(
-        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    const auto reply = m_connection->reply(xcb_get_input_focus_reply, xcb_get_input_focus(c));
     return reply != nullptr;
 }
 
@@ -60,9 +59,8 @@ namespace {
 
 // The status of a grab asked for; one that was granted is given back at once.
 template <class Reply>
-GrabStatus grabStatusReleasing(X11Connection& connection, Reply* reply,
+GrabStatus grabStatusReleasing(X11Connection& connection, const X11Reply<Reply>& owned,
                                xcb_void_cookie_t (*ungrab)(xcb_connection_t*, xcb_timestamp_t)) {
-    X11Reply<Reply> owned(reply);
     if (!owned)
         return GrabStatus::Failed;
     const GrabStatus status = x11GrabStatus(owned->status);
@@ -79,10 +77,9 @@ GrabStatus X11FakeInput::tryKeyboardGrab() {
     auto* c = m_connection->xcb();
     return grabStatusReleasing(
         *m_connection,
-        xcb_grab_keyboard_reply(c,
-                                xcb_grab_keyboard(c, 0, m_connection->root(), XCB_CURRENT_TIME,
-                                                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-                                nullptr),
+        m_connection->reply(xcb_grab_keyboard_reply,
+                            xcb_grab_keyboard(c, 0, m_connection->root(), XCB_CURRENT_TIME,
+                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)),
         xcb_ungrab_keyboard);
 }
 
@@ -90,10 +87,9 @@ GrabStatus X11FakeInput::tryPointerGrab() {
     auto* c = m_connection->xcb();
     return grabStatusReleasing(
         *m_connection,
-        xcb_grab_pointer_reply(c,
-                               xcb_grab_pointer(c, 0, m_connection->root(), XCB_EVENT_MASK_BUTTON_PRESS,
-                                                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_WINDOW_NONE,
-                                                XCB_CURSOR_NONE, XCB_CURRENT_TIME),
-                               nullptr),
+        m_connection->reply(xcb_grab_pointer_reply,
+                            xcb_grab_pointer(c, 0, m_connection->root(), XCB_EVENT_MASK_BUTTON_PRESS,
+                                             XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_WINDOW_NONE,
+                                             XCB_CURSOR_NONE, XCB_CURRENT_TIME)),
         xcb_ungrab_pointer);
 }

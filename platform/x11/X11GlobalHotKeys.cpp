@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr std::uint8_t BadAccessCode = 10;
-
 // Every combination of the given lock bits, none included.
 std::vector<std::uint16_t> lockCombinations(std::uint16_t locks) {
     std::vector<std::uint16_t> bits;
@@ -35,12 +33,11 @@ X11GlobalHotKeys::X11GlobalHotKeys(std::shared_ptr<X11Desktop> desktop, std::sha
     : m_desktop(std::move(desktop)), m_keyboard(std::move(keyboard)) {
     X11Connection& connection = m_desktop->connection();
     // Held keys then repeat as presses only, so a press without a release between is a repeat.
-    X11Reply<xcb_xkb_per_client_flags_reply_t> flags(xcb_xkb_per_client_flags_reply(
-        connection.xcb(),
-        xcb_xkb_per_client_flags(connection.xcb(), XCB_XKB_ID_USE_CORE_KBD,
-                                 XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT,
-                                 XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT, 0, 0, 0),
-        nullptr));
+    const auto flags =
+        connection.reply(xcb_xkb_per_client_flags_reply,
+                         xcb_xkb_per_client_flags(connection.xcb(), XCB_XKB_ID_USE_CORE_KBD,
+                                                  XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT,
+                                                  XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT, 0, 0, 0));
     if (!flags || !(flags->value & XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT))
         platformLog(QStringLiteral("the x server cannot tell repeated keys; held hot keys may repeat"));
     probeSuperKey();
@@ -126,10 +123,10 @@ void X11GlobalHotKeys::probeSuperKey() {
                                                        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     }
     for (const auto& [keycode, cookie] : probes) {
-        X11Reply<xcb_generic_error_t> error(xcb_request_check(connection.xcb(), cookie));
+        const auto error = connection.check(cookie, {X11ErrorCode::BadAccess});
         if (!error)
             xcb_ungrab_key(connection.xcb(), keycode, connection.root(), 0);
-        else if (error->error_code == BadAccessCode)
+        else if (error->error_code == X11ErrorCode::BadAccess)
             m_superKeyTaken = true;
     }
     connection.flush();
@@ -188,10 +185,10 @@ HotKeyRegistrationStatus X11GlobalHotKeys::finishGrab(Registration& registration
     bool failed = false;
     std::vector<std::uint16_t> grabbed;
     for (std::size_t i = 0; i < pending.cookies.size(); ++i) {
-        X11Reply<xcb_generic_error_t> error(xcb_request_check(connection.xcb(), pending.cookies[i]));
+        const auto error = connection.check(pending.cookies[i], {X11ErrorCode::BadAccess});
         if (!error)
             grabbed.push_back(pending.combinations[i]);
-        else if (error->error_code == BadAccessCode)
+        else if (error->error_code == X11ErrorCode::BadAccess)
             refused = true;
         else
             failed = true;

@@ -8,8 +8,8 @@ X11InputState::X11InputState(std::shared_ptr<X11Desktop> desktop, std::shared_pt
 
 Point X11InputState::pointerLocation() const {
     X11Connection& connection = m_desktop->connection();
-    X11Reply<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(
-        connection.xcb(), xcb_query_pointer(connection.xcb(), connection.root()), nullptr));
+    const auto pointer =
+        connection.reply(xcb_query_pointer_reply, xcb_query_pointer(connection.xcb(), connection.root()));
     if (!pointer)
         return {};
     return m_desktop->quartzFromRoot(pointer->root_x, pointer->root_y);

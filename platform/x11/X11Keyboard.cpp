@@ -124,8 +124,7 @@ void X11Keyboard::reload() {
     X11ModifierMasks masks;
     std::array<ModifierFlags, 256> sideBits{};
     auto* c = m_connection.xcb();
-    X11Reply<xcb_get_modifier_mapping_reply_t> mapping(
-        xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr));
+    const auto mapping = m_connection.reply(xcb_get_modifier_mapping_reply, xcb_get_modifier_mapping(c));
     if (mapping) {
         const xcb_keycode_t* keycodes = xcb_get_modifier_mapping_keycodes(mapping.get());
         const int perModifier = mapping->keycodes_per_modifier;
@@ -278,7 +277,7 @@ std::optional<std::uint16_t> X11Keyboard::modifierStateForHotKeyMask(std::uint32
 
 X11KeysDown X11Keyboard::keysDown() const {
     auto* c = m_connection.xcb();
-    X11Reply<xcb_query_keymap_reply_t> reply(xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr));
+    const auto reply = m_connection.reply(xcb_query_keymap_reply, xcb_query_keymap(c));
     X11KeysDown keys{};
     if (reply)
         std::copy(std::begin(reply->keys), std::end(reply->keys), keys.begin());
@@ -289,14 +288,14 @@ ModifierFlags X11Keyboard::currentFlags() const {
     auto* c = m_connection.xcb();
     const auto stateCookie = xcb_xkb_get_state(c, XCB_XKB_ID_USE_CORE_KBD);
     const X11KeysDown keys = keysDown();
-    X11Reply<xcb_xkb_get_state_reply_t> state(xcb_xkb_get_state_reply(c, stateCookie, nullptr));
+    const auto state = m_connection.reply(xcb_xkb_get_state_reply, stateCookie);
     return state ? flags(state->mods, keys) : 0;
 }
 
 QString X11Keyboard::character(KeyCode virtualKey, ModifierFlags modifiers) const {
     auto* c = m_connection.xcb();
-    X11Reply<xcb_xkb_get_state_reply_t> live(
-        xcb_xkb_get_state_reply(c, xcb_xkb_get_state(c, XCB_XKB_ID_USE_CORE_KBD), nullptr));
+    const auto live =
+        m_connection.reply(xcb_xkb_get_state_reply, xcb_xkb_get_state(c, XCB_XKB_ID_USE_CORE_KBD));
     std::lock_guard lock(m_mutex);
     const auto keycode = X11KeyTable::keycodeForVirtualKey(m_keymap, virtualKey);
     if (!keycode)
@@ -328,14 +327,14 @@ QString X11Keyboard::character(KeyCode virtualKey, ModifierFlags modifiers) cons
 
 double X11Keyboard::repeatDelay() const {
     auto* c = m_connection.xcb();
-    X11Reply<xcb_xkb_get_controls_reply_t> controls(
-        xcb_xkb_get_controls_reply(c, xcb_xkb_get_controls(c, XCB_XKB_ID_USE_CORE_KBD), nullptr));
+    const auto controls =
+        m_connection.reply(xcb_xkb_get_controls_reply, xcb_xkb_get_controls(c, XCB_XKB_ID_USE_CORE_KBD));
     return controls ? controls->repeatDelay / MillisecondsPerSecond : 0;
 }
 
 double X11Keyboard::repeatInterval() const {
     auto* c = m_connection.xcb();
-    X11Reply<xcb_xkb_get_controls_reply_t> controls(
-        xcb_xkb_get_controls_reply(c, xcb_xkb_get_controls(c, XCB_XKB_ID_USE_CORE_KBD), nullptr));
+    const auto controls =
+        m_connection.reply(xcb_xkb_get_controls_reply, xcb_xkb_get_controls(c, XCB_XKB_ID_USE_CORE_KBD));
     return controls ? controls->repeatInterval / MillisecondsPerSecond : 0;
 }

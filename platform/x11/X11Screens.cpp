@@ -28,8 +28,8 @@ X11Screens::X11Screens(std::shared_ptr<X11Desktop> desktop) : m_desktop(std::mov
     const xcb_query_extension_reply_t* extension = xcb_get_extension_data(c, &xcb_randr_id);
     if (extension && extension->present) {
         m_randrEventBase = extension->first_event;
-        X11Reply<xcb_randr_query_version_reply_t> version(xcb_randr_query_version_reply(
-            c, xcb_randr_query_version(c, RandrMajor, RandrMinorWithMonitors), nullptr));
+        const auto version = connection.reply(xcb_randr_query_version_reply,
+                                              xcb_randr_query_version(c, RandrMajor, RandrMinorWithMonitors));
         m_hasMonitors =
             version &&
             (version->major_version > RandrMajor ||
@@ -76,9 +76,8 @@ QString X11Screens::monitorName(std::uint32_t name) const {
             return it->second;
     }
     // An atom's name never changes, so each is asked once.
-    auto* c = m_desktop->connection().xcb();
-    X11Reply<xcb_get_atom_name_reply_t> reply(
-        xcb_get_atom_name_reply(c, xcb_get_atom_name(c, name), nullptr));
+    X11Connection& connection = m_desktop->connection();
+    const auto reply = connection.reply(xcb_get_atom_name_reply, xcb_get_atom_name(connection.xcb(), name));
     if (!reply)
         return {};
     const QString text =
@@ -136,9 +135,10 @@ X11Screens::Layout X11Screens::readLayout() const {
         connection.requestProperty(connection.root(), X11Atom::NetWorkarea, XCB_ATOM_CARDINAL);
     const auto desktopCookie =
         connection.requestProperty(connection.root(), X11Atom::NetCurrentDesktop, XCB_ATOM_CARDINAL, 1);
-    X11Reply<xcb_randr_get_monitors_reply_t> monitorsReply(
-        monitorsCookie ? xcb_randr_get_monitors_reply(c, *monitorsCookie, nullptr) : nullptr);
-    X11Reply<xcb_get_geometry_reply_t> root(xcb_get_geometry_reply(c, rootCookie, nullptr));
+    X11Reply<xcb_randr_get_monitors_reply_t> monitorsReply;
+    if (monitorsCookie)
+        monitorsReply = connection.reply(xcb_randr_get_monitors_reply, *monitorsCookie);
+    const auto root = connection.reply(xcb_get_geometry_reply, rootCookie);
     const auto workAreas = X11Connection::cardinals(connection.propertyReply(workAreaCookie).get());
     const auto desktop = X11Connection::cardinals(connection.propertyReply(desktopCookie).get());
 

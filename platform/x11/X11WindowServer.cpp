@@ -76,8 +76,7 @@ bool X11WindowServer::resumeWindowManagerMove(WindowNumber window, Point quartzP
         return false;
     X11Connection& connection = m_desktop->connection();
     auto* c = connection.xcb();
-    X11Reply<xcb_query_pointer_reply_t> pointer(
-        xcb_query_pointer_reply(c, xcb_query_pointer(c, connection.root()), nullptr));
+    const auto pointer = connection.reply(xcb_query_pointer_reply, xcb_query_pointer(c, connection.root()));
     if (!pointer || !(pointer->mask & XCB_BUTTON_MASK_1)) {
         platformLog(QStringLiteral("cannot resume moving window %1: the button is up").arg(window));
         return false;
