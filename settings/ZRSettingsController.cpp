@@ -479,8 +479,10 @@ void ZRSettingsController::buildMenus() {
     add(file, tr("Quit"), QKeySequence::Quit, [] { ZRMainController::mainController().terminate(); });
 
     QMenu* edit = bar->addMenu(tr("&Edit"));
-    add(edit, tr("Undo"), QKeySequence::Undo, [&sidebar] { sidebar.undoActionStateChange(); });
-    add(edit, tr("Redo"), QKeySequence::Redo, [&sidebar] { sidebar.redoActionStateChange(); });
+    QAction* undoItem =
+        add(edit, tr("Undo"), QKeySequence::Undo, [&sidebar] { sidebar.undoActionStateChange(); });
+    QAction* redoItem =
+        add(edit, tr("Redo"), QKeySequence::Redo, [&sidebar] { sidebar.redoActionStateChange(); });
     edit->addSeparator();
     add(edit, tr("Copy"), QKeySequence::Copy, [&sidebar] { sidebar.copy(); });
     add(edit, tr("Paste"), QKeySequence::Paste, [&sidebar] { sidebar.paste(); });
@@ -501,9 +503,19 @@ void ZRSettingsController::buildMenus() {
         else
             sidebar.selectAll(selectAll);
     });
-    connect(edit, &QMenu::aboutToShow, this, [this, deleteItem] {
+    connect(edit, &QMenu::aboutToShow, this, [this, &sidebar, deleteItem, undoItem, redoItem] {
         const ZRConfigurationCollectionView* collection = focusedCollectionView();
         deleteItem->setEnabled(!collection || collection->canDelete());
+        // Undo and redo step through the selected action's own changes: offered only when it has some.
+        const ZRSourceListItemRef selected = sidebar.selectedActionSourceListItem();
+        const auto action = selected ? selected->action() : nullptr;
+        undoItem->setEnabled(action && action->canUndo());
+        redoItem->setEnabled(action && action->canRedo());
+    });
+    // Their keys stay on between showings of the menu; with nothing to step to they do nothing.
+    connect(edit, &QMenu::aboutToHide, this, [undoItem, redoItem] {
+        undoItem->setEnabled(true);
+        redoItem->setEnabled(true);
     });
     edit->addSeparator();
     add(edit, tr("Rename"), QKeySequence(Qt::Key_F2), [&sidebar] { sidebar.rename(); });

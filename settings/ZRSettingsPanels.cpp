@@ -3,7 +3,9 @@
 #include "settings/ZRActionCollectionFile.h"
 
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QObject>
+#include <QPushButton>
 
 namespace {
 
@@ -62,6 +64,22 @@ public:
             handler(result == QDialog::Accepted && !folders.isEmpty() ? folders.front() : QString());
         });
         dialog->open();
+    }
+
+    void confirmDeletion(QWidget* window, const QString& names, AnswerHandler handler) override {
+        auto* box = new QMessageBox(QMessageBox::Warning, QObject::tr("Delete %1?").arg(names),
+                                    QObject::tr("Delete %1?").arg(names), QMessageBox::NoButton, window);
+        box->setInformativeText(
+            QObject::tr("Skaf keeps no copy to add again from the add menu: this cannot be "
+                        "undone."));
+        QPushButton* remove = box->addButton(QObject::tr("Delete"), QMessageBox::DestructiveRole);
+        box->addButton(QMessageBox::Cancel);
+        box->setDefaultButton(QMessageBox::Cancel);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
+        QObject::connect(box, &QMessageBox::finished, box,
+                         [box, remove, handler] { handler(box->clickedButton() == remove); });
+        box->open();
     }
 };
 

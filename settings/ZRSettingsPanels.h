@@ -7,12 +7,14 @@
 
 class QWidget;
 
-// The open and save panels of the settings window, shown as sheets on it (window-modal file dialogs). Each
-// answers once, later, with the chosen paths (empty when cancelled). Tests replace them.
+// The open and save panels of the settings window, and its questions, shown as sheets on it (window-modal
+// dialogs). Each answers once, later, with the chosen paths (empty when cancelled) or the answer. Tests
+// replace them.
 class ZRSettingsPanels {
 public:
     using PathsHandler = std::function<void(const QStringList& paths)>;
     using PathHandler = std::function<void(const QString& path)>;
+    using AnswerHandler = std::function<void(bool confirmed)>;
 
     virtual ~ZRSettingsPanels() = default;
 
@@ -22,6 +24,8 @@ public:
     virtual void chooseExportFile(QWidget* window, const QString& suggestedName, PathHandler handler) = 0;
     // A folder for exported icons: title "Choose Folder", prompt "Export"; modal.
     virtual void chooseFolder(QWidget* window, PathHandler handler) = 0;
+    // Whether the actions named may be deleted for good, the add menu keeping no copy of them.
+    virtual void confirmDeletion(QWidget* window, const QString& names, AnswerHandler handler) = 0;
 
     static std::unique_ptr<ZRSettingsPanels> standardPanels();
 };

@@ -117,7 +117,20 @@ bool ZRSidebarController::deleteItems(const ZRSourceListItems& items) {
 }
 
 bool ZRSidebarController::deleteSelectedSourceListItems() {
-    return deleteItems(selectedActionSourceListItems());
+    const ZRSourceListItems items = selectedActionSourceListItems();
+    const qint64 kept = UserDefaults::standard().integerForKey(RecentlyDeletedKey);
+    if (items.empty() || qint64(items.size()) <= kept)
+        return deleteItems(items);
+    // Beyond what the add menu keeps to add again, a deletion is for good: the user says so first.
+    const QString names = items.size() == 1 ? items.front()->action()->displayNameWithSuffixes()
+                                            : tr("%n actions", nullptr, int(items.size()));
+    m_settings.panels().confirmDeletion(
+        m_settings.preferencesWindow(), names,
+        [sidebar = QPointer<ZRSidebarController>(this), items](bool confirmed) {
+            if (confirmed && sidebar)
+                sidebar->deleteItems(items);
+        });
+    return true;
 }
 
 void ZRSidebarController::delete_() {

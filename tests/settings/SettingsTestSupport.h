@@ -29,11 +29,17 @@ public:
         handler(exportPath);
     }
     void chooseFolder(QWidget*, PathHandler handler) override { handler(folder); }
+    void confirmDeletion(QWidget*, const QString& names, AnswerHandler handler) override {
+        deletionQuestions.append(names);
+        handler(confirmsDeletion);
+    }
 
     QStringList importPaths;
     QString exportPath;
     QString folder;
     QStringList suggestedNames;
+    bool confirmsDeletion = true;
+    QStringList deletionQuestions;
 };
 
 // Every test: the program launched on a simulated desktop with the settings area, the window built, the

@@ -11,6 +11,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QProcess>
 #include <functional>
@@ -117,6 +120,69 @@ TEST_F(SidebarEditingTest, RecentlyDeletedKeepsTheNewestUpToItsCountAndGivesThem
     sidebar().addActionViaMenuItem(&item);
     EXPECT_TRUE(storeTitles().contains(QStringLiteral("D")));
     EXPECT_FALSE(deletedTitles().contains(QStringLiteral("D")));
+}
+
+// A deletion the add menu cannot give back is asked about first; one it keeps to add again is not. The
+// Edit menu offers undo and redo only when the selected action has changes to step through.
+TEST_F(SidebarEditingTest, ADeletionForGoodIsAskedAboutAndUndoIsOfferedOnlyWithChanges) {
+    struct Case {
+        qint64 kept;
+        QStringList selected;
+        bool confirms;
+        QStringList questions;
+        QStringList left;
+    };
+    const QStringList all = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+    const Case cases[] = {
+        {10, {"A", "B"}, false, {}, {"C"}},   {0, {"A"}, false, {"A"}, all},
+        {0, {"A"}, true, {"A"}, {"B", "C"}},  {2, {"A", "B", "C"}, true, {"3 actions"}, {}},
+        {-1, {"B"}, true, {"B"}, {"A", "C"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kept);
+        set(QStringLiteral("Recently Deleted"), c.kept);
+        ZRActionManager::actionManager().populateWithSourceListItems({});
+        sidebar().reloadSourceListWithSelectedItems(std::nullopt);
+        addActions(all);
+        panels->deletionQuestions.clear();
+        panels->confirmsDeletion = c.confirms;
+        select(c.selected);
+        sidebar().delete_();
+        EXPECT_EQ(panels->deletionQuestions, c.questions);
+        EXPECT_EQ(storeTitles(), c.left);
+    }
+
+    QMenu* edit = nullptr;
+    for (QAction* item : settings().preferencesWindow()->menuBar()->actions())
+        if (item->menu() && item->text().contains(QStringLiteral("Edit")))
+            edit = item->menu();
+    ASSERT_NE(edit, nullptr);
+    const auto item = [edit](const QString& title) {
+        for (QAction* action : edit->actions())
+            if (action->text() == title)
+                return action;
+        return static_cast<QAction*>(nullptr);
+    };
+    const auto offered = [&] {
+        Q_EMIT edit->aboutToShow();
+        const QString state = QStringLiteral("%1 %2")
+                                  .arg(item(QStringLiteral("Undo"))->isEnabled())
+                                  .arg(item(QStringLiteral("Redo"))->isEnabled());
+        Q_EMIT edit->aboutToHide();
+        return state;
+    };
+    addActions({QStringLiteral("D")});
+    select({QStringLiteral("D")});
+    const auto action = ZRActionManager::actionManager().focusAction();
+    ASSERT_TRUE(action);
+    EXPECT_EQ(offered(), QStringLiteral("0 0")) << "nothing to undo or redo";
+    action->applyStateChange([&] { action->setMoveDelta(action->moveDelta() + 5); }, true);
+    EXPECT_EQ(offered(), QStringLiteral("1 0"));
+    item(QStringLiteral("Undo"))->trigger();
+    EXPECT_EQ(offered(), QStringLiteral("0 1"));
+    EXPECT_TRUE(item(QStringLiteral("Undo"))->isEnabled()) << "its key works between showings";
+    select({});
+    EXPECT_EQ(offered(), QStringLiteral("0 0")) << "no action selected";
 }
 
 TEST_F(SidebarEditingTest, WrappingStopsAtARowNoLongerInTheTree) {
