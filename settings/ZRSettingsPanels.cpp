@@ -67,8 +67,9 @@ public:
     }
 
     void confirmDeletion(QWidget* window, const QString& names, AnswerHandler handler) override {
-        auto* box = new QMessageBox(QMessageBox::Warning, QObject::tr("Delete %1?").arg(names),
-                                    QObject::tr("Delete %1?").arg(names), QMessageBox::NoButton, window);
+        // Titled by the program, as its other questions.
+        auto* box = new QMessageBox(QMessageBox::Warning, QString(), QObject::tr("Delete %1?").arg(names),
+                                    QMessageBox::NoButton, window);
         box->setInformativeText(
             QObject::tr("Skaf keeps no copy to add again from the add menu: this cannot be "
                         "undone."));
