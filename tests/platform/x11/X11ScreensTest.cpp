@@ -177,6 +177,9 @@ TEST(X11Screens, CountsCoordinatesFromThePrimaryMonitorWhereverItLies) {
         return moved && moved->x() > 100 && moved->x() < 110 && moved->y() > 300;
     }));
 
+    // The stream starts from where the pointer is, and a move there would be none: the pointer starts
+    // elsewhere, wherever a test before left it.
+    ASSERT_TRUE(input->movePointer({860, 50}));
     std::vector<TapEvent> events;
     auto tap = platform->eventStream().install(tapEventMaskBit(TapEventType::MouseMoved),
                                                [&](const TapEvent& event) { events.push_back(event); });
