@@ -56,9 +56,11 @@ void ZRApplyApplicationModeToWindow(QWidget* window) {
     if (regularType.isValid() == accessoryMode)
         return;
     // A window of the utility kind stays out of the taskbar. Changing the kind of a shown window hides
-    // it; it comes back where it was.
+    // it; it comes back where it was. Its inside is placed, not its frame: the window made anew knows its
+    // frame only once the window manager has framed it, and placed by a frame it did not know yet, it
+    // would stand the frame's width too far up and left.
     const bool wasVisible = window->isVisible();
-    const QPoint position = window->pos();
+    const QRect geometry = window->geometry();
     Qt::WindowType type = Qt::Tool;
     if (accessoryMode) {
         window->setProperty(RegularWindowTypeProperty, static_cast<int>(window->windowType()));
@@ -68,7 +70,7 @@ void ZRApplyApplicationModeToWindow(QWidget* window) {
     }
     window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | type);
     if (wasVisible) {
-        window->move(position);
+        window->setGeometry(geometry);
         window->show();
     }
 }
