@@ -871,6 +871,7 @@ void ZRGeneralSettingsControls::updateSnapActionSelectors() {
     const QColor iconColor =
         window ? window->palette().color(QPalette::Text) : QApplication::palette().color(QPalette::Text);
     m_snapSelectors->updateSnapActionSelectors(ZRActionManager::actionManagerIfMade(), iconColor);
+    fitSnapSelectors();
 }
 
 ModifierFlags ZRGeneralSettingsControls::modifierFlagForHoverSwitch(const QObject* control) const {

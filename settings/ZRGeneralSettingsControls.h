@@ -126,6 +126,8 @@ public:
     static QString dropSnapExplanation(qint64 activation);
     // The description of a delay: "None", "%1 second" or "%1 seconds", one decimal at most.
     static QString delayDescription(double seconds);
+    // The width at which a pop-up shows its first count items whole, as it would size itself for them.
+    static int popUpWidthShowingItems(QComboBox* popUp, int count);
     // The stored icon size of a slider value, and where the slider goes for it.
     static double paletteIconSizeForSliderValue(double sliderValue, double* movedSliderValue);
     // The integer a field's text stands for, within the range: text that does not begin with a number, or
@@ -244,6 +246,8 @@ private:
     // A setting changed elsewhere (the help's links, the popover, another window): its controls show it.
     void settingDidChange(const QString& key);
     void fillTextFields();
+    // The snap pop-ups' widths, once their choices have their titles and icons.
+    void fitSnapSelectors();
 
     void updateFeatureFlagsAndTap();
     ZRMouseController* mouseController() const;

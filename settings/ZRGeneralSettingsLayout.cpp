@@ -21,6 +21,9 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <algorithm>
 
 namespace {
 
@@ -39,6 +42,11 @@ constexpr int FieldWidth = 56;
 constexpr int LabelWidth = 130;
 constexpr int DropSnapSelectorWidth = 190;
 constexpr int SnapSelectorWidth = 166;
+// The pane's width inside its margins, which the three columns of snap pop-ups share.
+constexpr int SnapGridWidth = 520;
+constexpr int MinimumMiddleSnapSelectorWidth = 120;
+// Fill, half and quarter: the choices every snap pop-up starts with.
+constexpr int StandardSnapChoices = 3;
 
 QLabel* label(const QString& text, int width = 0) {
     auto* label = new QLabel(text);
@@ -90,6 +98,40 @@ bool isUnreportedModifier(ModifierFlags modifier) {
 }
 
 } // namespace
+
+void ZRGeneralSettingsControls::fitSnapSelectors() {
+    // The outer columns hold the corners, whose standard choices ("Bottom Right Quarter", with its icon)
+    // need more room than the top and bottom edges' in the middle column: they take it from the middle
+    // one, within the pane.
+    const auto inMiddle = [](std::int64_t position) { return position == 3 || position == 7; };
+    int outerWidth = SnapSelectorWidth;
+    for (const std::int64_t position : ZRSnapActionSelectors::Positions)
+        if (QComboBox* selector = m_snapSelectors->snapSelector(position); selector && !inMiddle(position))
+            outerWidth = std::max(outerWidth, popUpWidthShowingItems(selector, StandardSnapChoices));
+    const int middleWidth = std::max(
+        MinimumMiddleSnapSelectorWidth,
+        std::min(SnapSelectorWidth, SnapGridWidth - 2 * outerWidth - 2 * ZRSettingsRows::ControlSpacing));
+    for (const std::int64_t position : ZRSnapActionSelectors::Positions)
+        if (QComboBox* selector = m_snapSelectors->snapSelector(position))
+            selector->setFixedWidth(inMiddle(position) ? middleWidth : outerWidth);
+}
+
+int ZRGeneralSettingsControls::popUpWidthShowingItems(QComboBox* popUp, int count) {
+    QStyleOptionComboBox option;
+    option.initFrom(popUp);
+    option.editable = false;
+    const QFontMetrics metrics = popUp->fontMetrics();
+    int widest = 0;
+    bool icons = false;
+    for (int i = 0; i < std::min(count, popUp->count()); ++i) {
+        widest = std::max(widest, metrics.horizontalAdvance(popUp->itemText(i)));
+        icons = icons || !popUp->itemIcon(i).isNull();
+    }
+    QSize contents(widest, metrics.height());
+    if (icons)
+        contents.rwidth() += popUp->iconSize().width() + 4;
+    return popUp->style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, popUp).width();
+}
 
 ZRSettingsSwitch* ZRGeneralSettingsControls::hoverSwitchForModifier(bool resize,
                                                                     ModifierFlags modifier) const {
@@ -209,11 +251,9 @@ int ZRGeneralSettingsControls::placeControlsInPane(const ZRSettingsTabIdentifier
         const std::pair<std::int64_t, std::pair<int, int>> cells[] = {{10, {0, 0}}, {3, {0, 1}}, {4, {0, 2}},
                                                                       {9, {1, 0}},  {5, {1, 2}}, {8, {2, 0}},
                                                                       {7, {2, 1}},  {6, {2, 2}}};
-        for (const auto& [position, cell] : cells) {
-            QComboBox* selector = m_snapSelectors->snapSelector(position);
-            selector->setFixedWidth(SnapSelectorWidth);
-            gridLayout->addWidget(selector, cell.first, cell.second);
-        }
+        for (const auto& [position, cell] : cells)
+            gridLayout->addWidget(m_snapSelectors->snapSelector(position), cell.first, cell.second);
+        fitSnapSelectors();
         auto* screen = new QLabel(tr("Screen"));
         screen->setAlignment(Qt::AlignCenter);
         screen->setFrameShape(QFrame::StyledPanel);

@@ -12,6 +12,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "settings/ZRGeneralSettingsPopover.h"
 #include "settings/ZRSettingsRows.h"
+#include "settings/ZRSnapActionSelectors.h"
 #include "shell/ZRApplicationMode.h"
 #include "shell/ZRStatusItemController.h"
 #include "toolkit/ViewExtensions.h"
@@ -818,6 +819,15 @@ TEST_F(GeneralSettingsTest, PicturesOfThePanesAndTheGeneralSettings) {
                 }
             saveScreenshot(pane->grab().toImage(),
                            QStringLiteral("general-settings-") + tab.toLower() + "-pane" + look);
+            if (tab == QStringLiteral("Snap")) {
+                // Each snap pop-up shows its standard choices whole, "Bottom Right Quarter" too, and the
+                // three columns stay inside the pane.
+                for (QComboBox* selector : controls().snapActionSelectors().snapSelectors()) {
+                    EXPECT_GE(selector->width(), Controls::popUpWidthShowingItems(selector, 3))
+                        << selector->itemText(2).toStdString();
+                    EXPECT_LE(selector->mapTo(pane, QPoint(selector->width(), 0)).x(), pane->width() - 20);
+                }
+            }
         }
         for (const qint64 mode : {0, 1, 2, 3}) {
             choose(controls().applicationModeSelector(), mode);
