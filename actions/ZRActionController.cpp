@@ -7,6 +7,7 @@
 #include "actions/ZRFullSizeGridOpener.h"
 #include "actions/ZRKeyboardControlPanelInterface.h"
 #include "actions/ZRKeyboardMenuPresenter.h"
+#include "actions/ZRLayoutAutoTrigger.h"
 #include "actions/ZRPaletteHiding.h"
 #include "actions/ZRPaletteItemButtonInterface.h"
 #include "actions/ZRSnapshotFrameMapping.h"
@@ -14,6 +15,7 @@
 #include "keyboard-control/KeyEvent.h"
 #include "keyboard-control/ZRHotKey.h"
 #include "platform/Platform.h"
+#include "platform/SleepClock.h"
 #include "platform/Workspace.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
@@ -114,6 +116,11 @@ ZRActionController::ZRActionController() {
     };
     ZRAction::setCapturer(this);
     subscribeToWorkspace();
+    m_layoutAutoTrigger = std::make_unique<ZRLayoutAutoTrigger>(
+        [this](const std::shared_ptr<ZRAction>& layout) {
+            return triggerAction(layout, nullptr, true, nullptr, false, false);
+        },
+        SleepClock::system());
 }
 
 ZRActionController::~ZRActionController() {

@@ -24,6 +24,7 @@ class ZRFullSizeGridOpener;
 class ZRHotKey;
 class ZRKeyboardControlPanelInterface;
 class ZRKeyboardMenuPresenter;
+class ZRLayoutAutoTrigger;
 class ZRPaletteHiding;
 class ZRPaletteItemButtonInterface;
 class ZRVirtualScreen;
@@ -153,6 +154,12 @@ public:
     // Captures running or waiting to hand over their windows.
     std::size_t pendingCaptureCount() const { return m_captures.size(); }
 
+    // --- Layouts that apply by themselves
+
+    // Triggers layouts as the user would when the displays change or the machine wakes; the launch
+    // starts it.
+    ZRLayoutAutoTrigger& layoutAutoTrigger() { return *m_layoutAutoTrigger; }
+
 private:
     struct Target;
 
@@ -215,4 +222,5 @@ private:
     std::vector<std::pair<std::uint64_t, Connection>> m_captures;
     std::uint64_t m_nextCapture = 0;
     Connection m_applicationTerminated;
+    std::unique_ptr<ZRLayoutAutoTrigger> m_layoutAutoTrigger;
 };

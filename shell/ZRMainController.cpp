@@ -3,6 +3,7 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
+#include "actions/ZRLayoutAutoTrigger.h"
 #include "keyboard-control/KeyEvent.h"
 #include "keyboard-control/ZRHotKey.h"
 #include "keyboard-control/ZRHotKeyContainerView.h"
@@ -159,8 +160,7 @@ void ZRMainController::applicationDidFinishLaunching() {
         if (self)
             self->updateStatusItem();
     });
-    // Here the layouts that trigger by themselves for the current display configuration would be
-    // applied, and the snapshot for waking scheduled; the actions area keeps their settings only.
+    actions().layoutAutoTrigger().start();
 
     m_didFinishLaunching = true;
     for (const auto& area : m_areas)

@@ -136,7 +136,9 @@ TEST_F(SettingsWindowTest, TheHelpButtonFlashesFiveTimesAndEndsOnItsIcon) {
         RunLoop::main().advance(ZRSettingsController::HelpButtonFlashInterval);
     }
     EXPECT_EQ(steps, QStringLiteral("G.G.G.G.G.."));
-    EXPECT_EQ(RunLoop::main().pendingTimerCount(), 0u);
+    // What stays is the launch's look for a sleep of the machine, which comes round as long as the program
+    // runs.
+    EXPECT_EQ(RunLoop::main().pendingTimerCount(), 1u);
 }
 
 TEST_F(StealthyLaunchTest, TheHelpButtonDoesNotFlashWhenSuppressed) {

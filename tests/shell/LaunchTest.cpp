@@ -1,11 +1,14 @@
 #include "ShellTestSupport.h"
 
+#include "actions/ZRAction.h"
+#include "actions/ZRLayoutAutoTrigger.h"
 #include "actions/ZRPaletteHiding.h"
 #include "keyboard-control/ZRHotKey.h"
 #include "platform/sim/SimDesktop.h"
 #include "shell/ZRApplicationMode.h"
 #include "shell/ZRKeyboardMenuLineHeight.h"
 #include "shell/ZRProcessFlags.h"
+#include "window-access/WindowDescription.h"
 
 #include <QMetaType>
 
@@ -251,6 +254,32 @@ TEST_F(ShellTest, WorkspaceAndScreenChangesReachTheAreas) {
     EXPECT_EQ(calls, (QStringList{QStringLiteral("activeApplicationDidChange Viewer"),
                                   QStringLiteral("activeSpaceDidChange"), QStringLiteral("willSleep"),
                                   QStringLiteral("didWake"), QStringLiteral("screenParametersDidChange")}));
+}
+
+// A stored layout set to apply by itself on one display applies at the launch, and again after a wake.
+TEST_F(ShellTest, LaunchAppliesTheLayoutsOfTheDisplaysThereAreAndAWakeAppliesThemAgain) {
+    auto& editor = desktop.addApplication(QStringLiteral("org.example.Editor"), QStringLiteral("Editor"));
+    SimWindow& window = desktop.addWindow(editor, Rect(300, 300, 500, 300), QStringLiteral("Notes"));
+    const Rect placed(40, 60, 700, 400); // Quartz
+    auto layout = ZRAction::actionWithType(ZRActionTypeLayout);
+    layout->setSnapshot(
+        ZRSnapshot{{ZRMakeWindowDescription({QStringLiteral("org.example.Editor"), QStringLiteral("Editor"),
+                                             QStringLiteral("Notes"), Rect(40, 900 - 60 - 400, 700, 400),
+                                             Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875)})},
+                   {Rect(0, 0, 1440, 900)}});
+    layout->setSnapshotDisplayAutoTriggerEnabled(true);
+    layout->setSnapshotWakeAutoTriggerEnabled(true);
+    set(QString::fromUtf16(ZRCustomControlsUserDefaultName),
+        QVariantList{layout->dictionaryRepresentation()});
+
+    launch();
+    EXPECT_EQ(window.frame(), placed);
+
+    window.setFrame(Rect(300, 300, 500, 300));
+    desktop.workspace().simulateWake();
+    RunLoop::main().advance(ZRLayoutAutoTrigger::SettleDelay + 0.1);
+    EXPECT_EQ(window.frame(), placed);
+    EXPECT_TRUE(logged(QStringLiteral("applies by itself: the machine woke with 1 display")));
 }
 
 TEST_F(ShellTest, AccessibilityTimeoutComesFromTheSettings) {
