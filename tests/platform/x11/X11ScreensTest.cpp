@@ -1,4 +1,5 @@
 // Screens from RandR monitors, and their usable frames less the struts of docks.
+#include "platform/x11/X11Screens.h"
 #include "X11TestSupport.h"
 #include "platform/Accessibility.h"
 #include "platform/EventStream.h"
@@ -6,32 +7,12 @@
 #include "platform/Screens.h"
 #include "platform/x11/X11FakeInput.h"
 #include "platform/x11/X11Platform.h"
-#include "platform/x11/X11Screens.h"
 
 #include <gtest/gtest.h>
 
 using namespace X11Test;
 
 namespace {
-
-// Monitors made for a test, taken away again however the test ends.
-class Monitors {
-public:
-    ~Monitors() {
-        for (const QString& name : m_names)
-            run(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), name});
-    }
-    bool add(const QString& name, const QString& geometry, const QString& outputs) {
-        int exitCode = -1;
-        run(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), name, geometry, outputs}, &exitCode);
-        // A leading "*" makes the monitor primary and is no part of its name.
-        m_names.push_back(name.startsWith(QLatin1Char('*')) ? name.mid(1) : name);
-        return exitCode == 0;
-    }
-
-private:
-    QStringList m_names;
-};
 
 std::uint32_t rootWindow() {
     const QByteArray info = run(QStringLiteral("xwininfo"), {QStringLiteral("-root")});
@@ -55,16 +36,17 @@ TEST(X11Screens, TheWorkAreaOfTheCurrentDesktopCutsTheUsableArea) {
         std::uint32_t desktop;
         Rect expected;
     } cases[] = {
-        {{}, 0, usable},                                               // no work area
-        {{0, 26, 1600, 974}, 0, Rect(0, 26, 1600, 934)},               // a taskbar at the top
+        {{}, 0, usable},                                                // no work area
+        {{0, 26, 1600, 974}, 0, Rect(0, 26, 1600, 934)},                // a taskbar at the top
         {{0, 0, 1600, 980, 0, 0, 1600, 900}, 1, Rect(0, 0, 1600, 900)}, // the second desktop's
-        {{0, 0, 1600, 980}, 3, Rect(0, 0, 1600, 960)},                 // one for all desktops
-        {{0, 0, 1600}, 0, usable},                                     // cut short
-        {{2000, 0, 100, 100}, 0, usable},                              // beside the monitor
-        {{0, 0, 0, 0}, 0, usable},                                     // empty
+        {{0, 0, 1600, 980}, 3, Rect(0, 0, 1600, 960)},                  // one for all desktops
+        {{0, 0, 1600}, 0, usable},                                      // cut short
+        {{2000, 0, 100, 100}, 0, usable},                               // beside the monitor
+        {{0, 0, 0, 0}, 0, usable},                                      // empty
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(X11Screens::withinWorkArea(usable, X11Screens::currentWorkArea(c.values, c.desktop)), c.expected)
+        EXPECT_EQ(X11Screens::withinWorkArea(usable, X11Screens::currentWorkArea(c.values, c.desktop)),
+                  c.expected)
             << c.values.size() << " values, desktop " << c.desktop;
     }
 }
@@ -125,13 +107,15 @@ TEST(X11Screens, UsableFramesLeaveOutTheStrutsOfDocksOnEachMonitor) {
     // only in the work area, which counts as well.
     const auto workArea = xpropValues(rootWindow(), QStringLiteral("_NET_WORKAREA"));
     changes = 0;
-    ASSERT_TRUE(setCardinals(rootWindow(), QStringLiteral("_NET_WORKAREA"), QStringLiteral("0, 0, 1600, 974")));
+    ASSERT_TRUE(
+        setCardinals(rootWindow(), QStringLiteral("_NET_WORKAREA"), QStringLiteral("0, 0, 1600, 974")));
     ASSERT_TRUE(waitUntil([&] { return changes > 0; }));
     EXPECT_EQ(frames(screens.screens(), true), std::vector<Rect>{Rect(0, 26, 1600, 934)});
     QStringList values;
     for (long value : workArea)
         values << QString::number(value);
-    ASSERT_TRUE(setCardinals(rootWindow(), QStringLiteral("_NET_WORKAREA"), values.join(QStringLiteral(", "))));
+    ASSERT_TRUE(
+        setCardinals(rootWindow(), QStringLiteral("_NET_WORKAREA"), values.join(QStringLiteral(", "))));
 
     // The panel gone, the whole screen is usable again.
     changes = 0;

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace X11Test {
 namespace {
@@ -184,6 +185,32 @@ std::unique_ptr<Client> Client::start(const QString& program, const QString& geo
         },
         10000);
     return appeared ? std::move(client) : nullptr;
+}
+
+Monitors::~Monitors() {
+    removeAll();
+}
+
+bool Monitors::add(const QString& name, const QString& geometry, const QString& outputs) {
+    int exitCode = -1;
+    run(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), name, geometry, outputs}, &exitCode);
+    // A leading "*" makes the monitor primary and is no part of its name.
+    m_names.push_back(name.startsWith(QLatin1Char('*')) ? name.mid(1) : name);
+    return exitCode == 0;
+}
+
+void Monitors::removeAll() {
+    for (const QString& name : std::exchange(m_names, {}))
+        run(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), name});
+}
+
+bool Monitors::announceChange() {
+    int primary = -1;
+    int none = -1;
+    run(QStringLiteral("xrandr"),
+        {QStringLiteral("--output"), QStringLiteral("screen"), QStringLiteral("--primary")}, &primary);
+    run(QStringLiteral("xrandr"), {QStringLiteral("--noprimary")}, &none);
+    return primary == 0 && none == 0;
 }
 
 std::unique_ptr<Compositor> Compositor::start() {

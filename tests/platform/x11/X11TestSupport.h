@@ -75,6 +75,23 @@ private:
     QString m_name;
 };
 
+// Monitors made with RandR for a test, taken away again however the test ends. Xvfb tells its clients of
+// no change of monitors; announceChange makes RandR tell them, as a monitor plugged in would.
+class Monitors {
+public:
+    ~Monitors();
+    // A geometry in pixels and millimetres ("800/200x1000/250+0+0"), the outputs ("screen" or "none"); a
+    // leading "*" of the name makes the monitor primary.
+    bool add(const QString& name, const QString& geometry, const QString& outputs);
+    void removeAll();
+    // Sets the output primary and unsets it again: the server sends its screen and output change
+    // notices. It leaves no output primary.
+    static bool announceChange();
+
+private:
+    QStringList m_names;
+};
+
 // A compositing manager (xcompmgr) on the test display while it lives; the display has none otherwise.
 // It takes a moment to claim the screen after start returns. Null when it cannot start.
 class Compositor {
