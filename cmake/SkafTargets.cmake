@@ -54,6 +54,22 @@ function(skaf_add_test target)
         PROPERTIES LABELS "${labels}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
+# Tests on the X11 tests' display (label x11): real clients on the private Xvfb that the fixture of
+# tests/platform/x11 starts, one test at a time, with the X11 tests' support.
+function(skaf_add_x11_test target)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+    add_executable(${target} ${PROJECT_SOURCE_DIR}/tests/platform/x11/X11TestSupport.cpp ${ARG_SOURCES})
+    skaf_target_defaults(${target})
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/platform/x11)
+    target_link_libraries(${target} PRIVATE
+        ${ARG_LINKS} skaf_platform_x11 skaf_test_support GTest::gtest GTest::gtest_main)
+    target_compile_definitions(${target} PRIVATE
+        SKAF_X11_DISPLAY_STATE="${CMAKE_BINARY_DIR}/tests/platform/x11/display")
+    gtest_discover_tests(${target}
+        DISCOVERY_MODE PRE_TEST
+        PROPERTIES LABELS x11 FIXTURES_REQUIRED skaf_x11_display RESOURCE_LOCK skaf_x11_display TIMEOUT 60)
+endfunction()
+
 function(skaf_add_benchmark target)
     add_executable(${target} ${ARGN})
     skaf_target_defaults(${target})
