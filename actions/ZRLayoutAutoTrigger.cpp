@@ -156,7 +156,9 @@ std::vector<std::shared_ptr<ZRAction>> ZRLayoutAutoTrigger::layoutsToApply(unsig
             continue;
         if (!(reasons & (Launch | DisplayChange)) && !action->snapshotWakeAutoTriggerEnabled())
             continue;
-        if (std::find(layouts.begin(), layouts.end(), action) != layouts.end())
+        // A layout never saved has nothing to put back: no beep out of the blue.
+        if (action->snapshot().isEmpty() ||
+            std::find(layouts.begin(), layouts.end(), action) != layouts.end())
             continue;
         if (!ignoringScreenFrames && !savedOnScreens(*action, screens)) {
             ZRLog(

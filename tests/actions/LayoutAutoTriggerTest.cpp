@@ -23,6 +23,7 @@ struct LayoutSetup {
     std::int64_t count;
     bool wake;
     std::vector<Rect> screenFrames; // none: only its window tells its screen
+    bool saved = true;
 };
 
 class LayoutAutoTriggerTest : public ActionEngineTest {
@@ -46,7 +47,8 @@ protected:
             const ZRWindowDescription description = ZRMakeWindowDescription(
                 {QStringLiteral("com.example.editor"), QStringLiteral("Editor"), QStringLiteral("Document"),
                  LayoutFrame, PrimaryScreen, PrimaryScreen});
-            layout->setSnapshot(ZRSnapshot{{description}, setup->screenFrames});
+            if (setup->saved)
+                layout->setSnapshot(ZRSnapshot{{description}, setup->screenFrames});
             layout->setSnapshotDisplayAutoTriggerEnabled(setup->display);
             layout->setSnapshotAutoDisplayCount(setup->count);
             layout->setSnapshotWakeAutoTriggerEnabled(setup->wake);
@@ -75,6 +77,7 @@ protected:
             {"wake without display", false, 2, true, both},
             {"one and wake", true, 1, true, primary},
             {"other second screen", true, 2, false, {PrimaryScreen, OtherScreen}},
+            {"never saved", true, 1, true, {}, false},
         };
     }
 
@@ -164,6 +167,7 @@ TEST_F(LayoutAutoTriggerTest, LayoutsApplyByTheirSwitchesCountAndScreens) {
         EXPECT_EQ(applied, c.expected) << c.what;
         trigger.reset();
     }
+    EXPECT_EQ(beeps, 0) << "a layout never saved stays silent";
     EXPECT_TRUE(logged(QStringLiteral("layout \"saved on two\" does not apply by itself: it was saved on "
                                       "other screens than those there are now")));
 }
