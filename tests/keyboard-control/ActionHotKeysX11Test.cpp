@@ -17,12 +17,6 @@ const QString Settings = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?
   <key>Stealth Mode</key><true/><key>Show Intro Popover</key><false/><key>Palette</key><dict/>
 </dict></plist>)");
 
-QString hotKey(KeyCode keyCode) {
-    return QStringLiteral("<key>Hot Key</key><dict><key>Key Code</key><integer>%1</integer>"
-                          "<key>Modifier Flags</key><integer>393216</integer></dict>")
-        .arg(keyCode);
-}
-
 class ActionHotKeysX11Test : public ProgramX11Test {};
 
 // xterm takes only whole character cells, so it cannot take a half's whole height: it keeps the top of the
@@ -30,8 +24,9 @@ class ActionHotKeysX11Test : public ProgramX11Test {};
 // bottom alone keeps the bottom.
 TEST_F(ActionHotKeysX11Test, AnXtermThatCannotFillTheHeightKeepsTheTopOfAFullHeightHalf) {
     ASSERT_TRUE(startXterm(QStringLiteral("60x20+100+120")));
-    ASSERT_TRUE(
-        startSkaf(Settings.arg(hotKey(LeftHalfKey), hotKey(BottomHalfKey)), "running on the x11 desktop"))
+    ASSERT_TRUE(startSkaf(
+        Settings.arg(controlShiftHotKeyRecord(LeftHalfKey), controlShiftHotKeyRecord(BottomHalfKey)),
+        "running on the x11 desktop"))
         << "skaf did not start";
     activateXterm();
     const Rect start = xtermFrame();

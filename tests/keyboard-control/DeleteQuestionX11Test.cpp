@@ -20,24 +20,6 @@ const QString Settings = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?
   <key>Recently Deleted</key><integer>0</integer><key>Sidebar Keyboard Focus</key><true/><key>Show Intro Popover</key><false/><key>Palette</key><dict/>
 </dict></plist>)");
 
-// The program's windows titled "Skaf" and shown, largest first: the settings window, then the question.
-std::vector<Rect> skafWindows() {
-    static const QRegularExpression line(
-        QStringLiteral(
-            R"(^\s+0x[0-9a-f]+ "Skaf": \("skaf" "Skaf"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+))"),
-        QRegularExpression::MultilineOption);
-    std::vector<Rect> frames;
-    auto matches = line.globalMatch(QString::fromUtf8(run("xwininfo", {"-root", "-tree"})));
-    while (matches.hasNext()) {
-        const auto match = matches.next();
-        frames.push_back(Rect(match.captured(3).toDouble(), match.captured(4).toDouble(),
-                              match.captured(1).toDouble(), match.captured(2).toDouble()));
-    }
-    std::sort(frames.begin(), frames.end(),
-              [](const Rect& a, const Rect& b) { return a.width() * a.height() > b.width() * b.height(); });
-    return frames;
-}
-
 class DeleteQuestionX11Test : public ProgramX11Test {};
 
 TEST_F(DeleteQuestionX11Test, DeletingForGoodAsksFirstAndEscapeKeepsTheAction) {

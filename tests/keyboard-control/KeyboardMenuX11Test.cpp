@@ -35,13 +35,6 @@ constexpr double Paddings = 4 * 16;
 // Longer than a few frames of the menu's growth.
 constexpr int SettledMilliseconds = 100;
 
-QString hotKey(KeyCode keyCode, const char* key = "Hot Key") {
-    return QStringLiteral("<key>%1</key><dict><key>Key Code</key><integer>%2</integer>"
-                          "<key>Modifier Flags</key><integer>393216</integer></dict>")
-        .arg(QString::fromLatin1(key))
-        .arg(keyCode);
-}
-
 class KeyboardMenuX11Test : public ProgramX11Test {
 protected:
     void SetUp() override {
@@ -49,7 +42,8 @@ protected:
         ASSERT_TRUE(startXterm(QStringLiteral("60x20+100+100")));
         // Said as the second action on one hot key loads, after the keyboard menu's hot key was registered.
         ASSERT_TRUE(
-            startSkaf(Settings.arg(hotKey(MenuKey, "Keyboard Menu"), hotKey(SharedKey), hotKey(FolderKey)),
+            startSkaf(Settings.arg(controlShiftHotKeyRecord(MenuKey, "Keyboard Menu"),
+                                   controlShiftHotKeyRecord(SharedKey), controlShiftHotKeyRecord(FolderKey)),
                       "duplicate hot key assigned: will offer choice"))
             << "skaf did not start";
     }

@@ -10,9 +10,38 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <tuple>
+#include <vector>
+
+// A hot key of a settings file held with Control and Shift, under the key given.
+inline QString controlShiftHotKeyRecord(KeyCode keyCode, const char* key = "Hot Key") {
+    return QStringLiteral("<key>%1</key><dict><key>Key Code</key><integer>%2</integer>"
+                          "<key>Modifier Flags</key><integer>393216</integer></dict>")
+        .arg(QString::fromLatin1(key))
+        .arg(keyCode);
+}
+
+// The program's windows titled "Skaf" and shown, largest first (the settings window before its questions).
+// Read from the window tree: a search by name misses a question whose older name property is empty.
+inline std::vector<Rect> skafWindows() {
+    static const QRegularExpression line(
+        QStringLiteral(
+            R"(^\s+0x[0-9a-f]+ "Skaf": \("skaf" "Skaf"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+))"),
+        QRegularExpression::MultilineOption);
+    std::vector<Rect> frames;
+    auto matches = line.globalMatch(QString::fromUtf8(X11Test::run("xwininfo", {"-root", "-tree"})));
+    while (matches.hasNext()) {
+        const auto match = matches.next();
+        frames.push_back(Rect(match.captured(3).toDouble(), match.captured(4).toDouble(),
+                              match.captured(1).toDouble(), match.captured(2).toDouble()));
+    }
+    std::sort(frames.begin(), frames.end(),
+              [](const Rect& a, const Rect& b) { return a.width() * a.height() > b.width() * b.height(); });
+    return frames;
+}
 
 // The whole program on the X11 tests' display with openbox and two monitors side by side, an xterm, and
 // keys and clicks typed through XTest; its overlays are read with xwininfo, xprop and the display's
