@@ -515,19 +515,49 @@ X11Desktop::trackedFrames(const std::vector<xcb_window_t>& windows) {
             continue;
         const auto parentTree =
             m_connection.reply(xcb_query_tree_reply, *parents[k].cookie, X11ClosingWindowErrors);
-        if (!parentTree || parentTree->parent != m_connection.root())
+        if (!parentTree)
+            continue;
+        TrackedFrame tracked;
+        tracked.parent = parents[k].parent;
+        std::uint16_t readTo = std::uint16_t(parents[k].cookie->sequence);
+        // Some window managers put a window of their own between the frame and the client: it is
+        // followed up to the frame once, and watched so that a change of it is read anew.
+        xcb_window_t above = parentTree->parent;
+        for (int depth = 0;
+             above != m_connection.root() && above != XCB_WINDOW_NONE && depth < MaximumFrameDepth; ++depth) {
+            const std::uint32_t structure = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+            m_connection.expectErrors(
+                xcb_change_window_attributes(c, tracked.parent, XCB_CW_EVENT_MASK, &structure),
+                X11ClosingWindowErrors);
+            const auto placeCookie = xcb_get_geometry(c, tracked.parent);
+            const auto treeCookie = xcb_query_tree(c, above);
+            readTo = std::uint16_t(treeCookie.sequence);
+            const auto place =
+                m_connection.reply(xcb_get_geometry_reply, placeCookie, X11ClosingWindowErrors);
+            const auto tree = m_connection.reply(xcb_query_tree_reply, treeCookie, X11ClosingWindowErrors);
+            if (!place || !tree) {
+                above = XCB_WINDOW_NONE;
+                break;
+            }
+            const Point inside{double(place->x + place->border_width),
+                               double(place->y + place->border_width)};
+            tracked.betweenOffset.x += inside.x;
+            tracked.betweenOffset.y += inside.y;
+            tracked.between.push_back({tracked.parent, inside});
+            tracked.parent = above;
+            above = tree->parent;
+        }
+        if (above != m_connection.root())
             continue;
         const FrameGeometry& geometry = *geometries[k];
         const xcb_get_geometry_reply_t& place = *parents[k].place;
-        TrackedFrame tracked;
         tracked.geometry = geometry;
-        tracked.parent = parents[k].parent;
-        tracked.clientOffset =
-            Point{double(place.x + place.border_width), double(place.y + place.border_width)};
+        tracked.clientOffset = Point{tracked.betweenOffset.x + place.x + place.border_width,
+                                     tracked.betweenOffset.y + place.y + place.border_width};
         tracked.parentInside =
             Point{geometry.client.x() - tracked.clientOffset.x, geometry.client.y() - tracked.clientOffset.y};
         tracked.readFrom = std::uint16_t(reads[k].selection.sequence);
-        tracked.readTo = std::uint16_t(parents[k].cookie->sequence);
+        tracked.readTo = readTo;
         std::lock_guard lock(m_mutex);
         m_tracked[unknownWindows[k]] = tracked;
     }
@@ -617,7 +647,10 @@ void X11Desktop::inspect(const xcb_generic_event_t* event) {
             it->second.exists = false;
     m_stateChanged.erase(changed);
     std::erase_if(m_tracked, [&](const auto& entry) {
-        return entry.first == changed || entry.second.parent == changed;
+        const auto& between = entry.second.between;
+        return entry.first == changed || entry.second.parent == changed ||
+               std::any_of(between.begin(), between.end(),
+                           [&](const auto& b) { return b.window == changed; });
     });
 }
 
@@ -636,22 +669,31 @@ void X11Desktop::followConfigure(const xcb_configure_notify_event_t* e) {
         TrackedFrame& tracked = it->second;
         const bool own = it->first == e->window && e->event == e->window;
         const bool parents = tracked.parent == e->window && e->event == m_connection.root();
-        if (!(own || parents) || isBefore(e->sequence, tracked.readFrom)) {
+        // A window between that only changed its size (the frame's) leaves the client where it was.
+        const bool between =
+            e->event == e->window &&
+            std::any_of(tracked.between.begin(), tracked.between.end(), [&](const auto& b) {
+                return b.window == e->window && (b.inside.x != inside.x || b.inside.y != inside.y);
+            });
+        if (!(own || parents || between) || isBefore(e->sequence, tracked.readFrom)) {
             ++it;
             continue;
         }
         // Between the requests of the read: whether it came before or after a reply is unknown.
-        if (isBefore(e->sequence, tracked.readTo)) {
+        if (between || isBefore(e->sequence, tracked.readTo)) {
             it = m_tracked.erase(it);
             continue;
         }
         if (own) {
             // The window manager's own report is in root coordinates; the server's is the parent's.
-            if (synthetic)
+            // Where a window of its own lies between, the frame's own event tells the place, and the
+            // report is not needed (icewm's names a border the client does not have).
+            if (synthetic && tracked.between.empty())
                 tracked.parentInside =
                     Point{inside.x - tracked.clientOffset.x, inside.y - tracked.clientOffset.y};
-            else
-                tracked.clientOffset = inside;
+            else if (!synthetic)
+                tracked.clientOffset =
+                    Point{tracked.betweenOffset.x + inside.x, tracked.betweenOffset.y + inside.y};
             tracked.geometry.client.size = Size{double(e->width), double(e->height)};
         } else {
             tracked.parentInside = inside;

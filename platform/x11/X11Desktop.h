@@ -147,8 +147,16 @@ private:
     struct TrackedFrame {
         FrameGeometry geometry;
         xcb_window_t parent = XCB_WINDOW_NONE;
-        Point parentInside;         // root coordinates of the parent's inside
-        Point clientOffset;         // from the parent's inside to the client's
+        Point parentInside; // root coordinates of the parent's inside
+        Point clientOffset; // from the parent's inside to the client's
+        // Windows of the window manager between the client and the frame (icewm's), and the offset of the
+        // client's own parent within the frame: a change of theirs is read anew.
+        struct Between {
+            xcb_window_t window = XCB_WINDOW_NONE;
+            Point inside; // within its own parent's inside
+        };
+        std::vector<Between> between;
+        Point betweenOffset;
         std::uint16_t readFrom = 0; // sequence of the read: older events say nothing new
         std::uint16_t readTo = 0;
     };
