@@ -166,7 +166,8 @@ bool ZRActionManager::save() {
         return false;
     }
     ZRLog("cannot save actions: trying again in %g seconds", SaveRetryDelay);
-    RunLoop::main().perform(this, RetrySelector, nullptr, SaveRetryDelay, [this] { save(); });
+    // Each try logs its own failure and schedules the next.
+    RunLoop::main().perform(this, RetrySelector, nullptr, SaveRetryDelay, [this] { (void)save(); });
     return false;
 }
 
@@ -219,7 +220,8 @@ void ZRActionManager::setNeedsSave() {
     m_changedSinceLoad = true;
     NotificationCenter::defaultCenter().post(ZRActionsDidChangeNotification, this);
     RunLoop::main().cancelPreviousPerformRequests(this, SaveSelector, nullptr);
-    RunLoop::main().perform(this, SaveSelector, nullptr, 0, [this] { save(); });
+    // A failed save logs why and tries again when it can.
+    RunLoop::main().perform(this, SaveSelector, nullptr, 0, [this] { (void)save(); });
 }
 
 bool ZRActionManager::needsSave() const {

@@ -62,7 +62,7 @@ public:
     // Writes the tree into the settings store and saves it now, when it changed since it loaded; false
     // (logged) when the file could not be written (tried again later), could not be copied aside, or would
     // be larger than the settings file may be (tried again at the next change).
-    bool save();
+    [[nodiscard]] bool save();
     // Whether new actions fit into the settings file beside what it holds; false with a log line when they
     // would make it larger than it may be, and the file would then be saved no more.
     bool hasRoomFor(const std::vector<std::shared_ptr<ZRAction>>& actions) const;

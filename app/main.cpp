@@ -333,7 +333,8 @@ int main(int argc, char** argv) {
     // The loop also ends without the menu's "Quit" (a signal, the end of the session): nothing is asked.
     controller.applicationShouldTerminate(false);
     ZRMainController::destroyMainController();
-    UserDefaults::standard().save();
+    // A failure is logged; there is no one left to tell.
+    (void)UserDefaults::standard().save();
     // Workers may still be reading the desktop (a layout capture): it goes once they are done.
     Platform::shutDown(std::move(platform), QuitWorkerSeconds);
     return status;

@@ -10,6 +10,6 @@
 namespace ILRSavedLog {
 
 // False, with the reason, when the file could not be written.
-bool write(const std::deque<ILRLogEntry>& entries, const QString& path, QString* error);
+[[nodiscard]] bool write(const std::deque<ILRLogEntry>& entries, const QString& path, QString* error);
 
 } // namespace ILRSavedLog

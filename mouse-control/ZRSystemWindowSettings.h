@@ -84,7 +84,7 @@ private:
     // (logged) when the record could not be kept, or the value could not be put back by the tool.
     bool recordBeforeWriting(const QString& domain, const QString& key, const QVariant& written);
     // Writes the value through the tool, recording the user's value first.
-    bool write(const QString& domain, const QString& key, const QVariant& value);
+    [[nodiscard]] bool write(const QString& domain, const QString& key, const QVariant& value);
     // Gives the key back its recorded value, unless it was changed since we wrote it: that newer choice
     // stays. True when nothing is recorded for it any more.
     bool restore(const QString& domain, const QString& key);

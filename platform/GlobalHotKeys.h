@@ -74,9 +74,9 @@ class GlobalHotKeys {
 public:
     virtual ~GlobalHotKeys() = default;
 
-    virtual HotKeyRegistrationStatus registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers,
-                                                    std::uint32_t signature, std::uint32_t identifier,
-                                                    HotKeyReference& reference) = 0;
+    [[nodiscard]] virtual HotKeyRegistrationStatus
+    registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers, std::uint32_t signature,
+                   std::uint32_t identifier, HotKeyReference& reference) = 0;
     // Registers each request as registerHotKey would, in order, and fills in its status and reference. A
     // desktop that can asks for all of them before it waits for any answer; here they go one by one.
     virtual void registerHotKeys(std::vector<HotKeyRegistrationRequest>& requests) {

@@ -33,5 +33,6 @@ public:
     static QVariantMap wrapperDictionary(const QVariantList& records);
     // Writes the records atomically; false (with the reason) when one of them cannot be written, and then
     // no file is made or changed.
-    static bool write(const QString& path, const QVariantList& records, QString* error = nullptr);
+    [[nodiscard]] static bool write(const QString& path, const QVariantList& records,
+                                    QString* error = nullptr);
 };

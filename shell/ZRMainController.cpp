@@ -262,8 +262,9 @@ void ZRMainController::screenParametersDidChange() {
 }
 
 void ZRMainController::applicationWillResignActive() {
+    // A failed save logs why and tries again by itself.
     if (m_actionStoreLoaded && !m_terminating)
-        ZRActionManager::actionManager().save();
+        (void)ZRActionManager::actionManager().save();
 }
 
 void ZRMainController::applicationShouldHandleReopen() {
@@ -294,9 +295,10 @@ ZRMainController::TerminateReply ZRMainController::applicationShouldTerminate(bo
     m_terminating = true;
     for (const auto& area : m_areas)
         area->applicationWillTerminate();
-    // The areas' quit steps may have changed settings of their own.
+    // The areas' quit steps may have changed settings of their own. A failure is logged; the actions,
+    // which could not be set up again, were saved above or the quit was cancelled.
     if (UserDefaults::standard().hasUnsavedChanges())
-        UserDefaults::standard().save();
+        (void)UserDefaults::standard().save();
     return TerminateReply::TerminateNow;
 }
 

@@ -442,9 +442,10 @@ bool ZRSetWindowFrameViaVisibleFrame(const AXElementRef& window, const ZRWindowF
         const auto visibleFrame = visibleFrameOfScreenOf(cocoaFrame);
         if (visibleFrame && !visibleFrame->isEmpty() && !visibleFrame->contains(cocoaFrame)) {
             const Rect confined = ZRFlipRect(ZRConfineFrame(cocoaFrame, *visibleFrame), primaryHeight);
+            // Only a help for the frame set below, which answers for both.
             if (!nearlyEqual(confined, *current))
-                ZRSetWindowFrame(window, {.includeDrawers = options.includeDrawers, .setSize = false},
-                                 confined);
+                (void)ZRSetWindowFrame(window, {.includeDrawers = options.includeDrawers, .setSize = false},
+                                       confined);
         }
     }
     return ZRSetWindowFrame(window, options, frame, obtainedFrame);

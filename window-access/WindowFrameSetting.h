@@ -26,8 +26,8 @@ struct ZRWindowFrameOptions {
 // stops changing (a window that clamps its size). True when the window took the frame, or changed to
 // the nearest frame it accepts; false when it cannot be read or set or did not change at all.
 // obtainedFrame receives the frame the window has afterwards whenever it can be read.
-bool ZRSetWindowFrame(const AXElementRef& window, const ZRWindowFrameOptions& options, const Rect& frame,
-                      Rect* obtainedFrame = nullptr);
+[[nodiscard]] bool ZRSetWindowFrame(const AXElementRef& window, const ZRWindowFrameOptions& options,
+                                    const Rect& frame, Rect* obtainedFrame = nullptr);
 
 // One window's frame for ZRSetWindowFrames.
 struct ZRWindowFrameRequest {
@@ -39,8 +39,8 @@ struct ZRWindowFrameRequest {
 // Sets the frames of several windows, each as ZRSetWindowFrame would, with the same result and obtained
 // frame (none where the frame could not be read); but each attempt asks all windows at once and then
 // reads them all, and the animated windows move together, so a layout costs about what one window does.
-std::vector<bool> ZRSetWindowFrames(const std::vector<ZRWindowFrameRequest>& requests,
-                                    std::vector<std::optional<Rect>>* obtainedFrames = nullptr);
+[[nodiscard]] std::vector<bool> ZRSetWindowFrames(const std::vector<ZRWindowFrameRequest>& requests,
+                                                  std::vector<std::optional<Rect>>* obtainedFrames = nullptr);
 
 // What ZRSetWindowFrames answers: whether each window took its frame, and the frame it has afterwards
 // (none where it could not be read).
@@ -58,5 +58,6 @@ void ZRSetWindowFramesAnimated(std::vector<ZRWindowFrameRequest> requests, ZRWin
 
 // The same, but a window that lies partly outside its screen's visible frame is first moved to the
 // nearest position inside it, since some windows refuse a new size while they stick out.
-bool ZRSetWindowFrameViaVisibleFrame(const AXElementRef& window, const ZRWindowFrameOptions& options,
-                                     const Rect& frame, Rect* obtainedFrame = nullptr);
+[[nodiscard]] bool ZRSetWindowFrameViaVisibleFrame(const AXElementRef& window,
+                                                   const ZRWindowFrameOptions& options, const Rect& frame,
+                                                   Rect* obtainedFrame = nullptr);

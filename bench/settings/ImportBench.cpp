@@ -24,7 +24,8 @@ QString writeActions(const QTemporaryDir& folder, int count) {
         records.append(action->dictionaryRepresentation());
     }
     const QString path = folder.filePath(QStringLiteral("%1.skaf").arg(count));
-    ZRActionCollectionFile::write(path, records);
+    if (!ZRActionCollectionFile::write(path, records))
+        qFatal("cannot write the file to import: %s", qPrintable(path));
     return path;
 }
 

@@ -93,7 +93,8 @@ struct Desktop {
         }
         UserDefaults::standard().setObject(records, QString::fromUtf16(ZRCustomControlsUserDefaultName));
         UserDefaults::standard().setBool(true, QStringLiteral("Quit Without Confirmation"));
-        UserDefaults::standard().save();
+        if (!UserDefaults::standard().save())
+            qFatal("cannot write the settings of the start");
         UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath()));
     }
 

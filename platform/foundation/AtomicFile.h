@@ -8,8 +8,8 @@
 // the old one, and the folder flushed. A failure at any step leaves the old file as it was. A note that
 // means nothing after the running program ends (one in the runtime folder) is not durable: readers
 // still see all of it or nothing, but neither it nor its folder waits for the disk.
-bool writeFileAtomically(const QString& path, const QByteArray& contents, QString* error = nullptr,
-                         bool durable = true);
+[[nodiscard]] bool writeFileAtomically(const QString& path, const QByteArray& contents,
+                                       QString* error = nullptr, bool durable = true);
 
 // A free name beside the file for a copy kept aside: "PATH.LABEL-yyyyMMdd-HHmmss", with "-2", "-3"...
 // when that is taken.

@@ -39,7 +39,7 @@ bool isValid(const QVariant& value);
 // than the bytes its reader takes. Indented, unless only the form without indentation fits.
 QByteArray toData(const QVariant& value, QString* error = nullptr, qint64 maximumBytes = MaxInputBytes);
 // Written as XML, atomically: a failed write leaves the previous file whole.
-bool writeFile(const QString& path, const QVariant& value, QString* error = nullptr,
-               qint64 maximumBytes = MaxInputBytes);
+[[nodiscard]] bool writeFile(const QString& path, const QVariant& value, QString* error = nullptr,
+                             qint64 maximumBytes = MaxInputBytes);
 
 } // namespace PropertyList

@@ -70,8 +70,9 @@ UserDefaults::UserDefaults(QString filePath, SystemPreferences* systemPreference
 
 UserDefaults::~UserDefaults() {
     RunLoop::main().cancelPreviousPerformRequests(this);
+    // A failure is logged by save(); nothing more can be done on the way out.
     if (d->dirty)
-        save();
+        (void)save();
 }
 
 UserDefaults& UserDefaults::standard() {
@@ -279,8 +280,9 @@ void UserDefaults::removeObject(const QString& key) {
 void UserDefaults::scheduleSave() {
     if (RunLoop::main().hasPendingPerform(this, SaveSelector))
         return;
+    // A failure is logged by save(), and the values stay unsaved for the next change to try again.
     RunLoop::main().perform(
-        this, SaveSelector, nullptr, SaveDelaySeconds, [this] { save(); }, CommonRunLoopModes);
+        this, SaveSelector, nullptr, SaveDelaySeconds, [this] { (void)save(); }, CommonRunLoopModes);
 }
 
 bool UserDefaults::save() {

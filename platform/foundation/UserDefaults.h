@@ -69,7 +69,7 @@ public:
 
     // Saves the persistent domain now, atomically; false (and logged) when it could not. Changes are
     // also saved by themselves shortly after they are made.
-    bool save();
+    [[nodiscard]] bool save();
     bool hasUnsavedChanges() const;
 
     // The file is read up to this size, so nothing larger is written: a save that would pass it fails and

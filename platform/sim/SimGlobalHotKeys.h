@@ -19,9 +19,9 @@ public:
         std::uint32_t identifier = 0;
     };
 
-    HotKeyRegistrationStatus registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers,
-                                            std::uint32_t signature, std::uint32_t identifier,
-                                            HotKeyReference& reference) override;
+    [[nodiscard]] HotKeyRegistrationStatus registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers,
+                                                          std::uint32_t signature, std::uint32_t identifier,
+                                                          HotKeyReference& reference) override;
     void registerHotKeys(std::vector<HotKeyRegistrationRequest>& requests) override;
     bool unregisterHotKey(HotKeyReference reference) override;
     std::optional<HotKeyEvent> registeredHotKey(KeyCode keyCode, ModifierFlags modifiers) const override;

@@ -119,7 +119,7 @@ public:
         return result;
     }
     // The error of a checked request without a reply, or null.
-    X11Reply<xcb_generic_error_t> check(xcb_void_cookie_t cookie, X11ErrorCodes expected = {});
+    [[nodiscard]] X11Reply<xcb_generic_error_t> check(xcb_void_cookie_t cookie, X11ErrorCodes expected = {});
     // Errors of an unchecked request, which arrive among the events, that the caller expects.
     void expectErrors(xcb_void_cookie_t cookie, X11ErrorCodes expected);
     // Logs an error read by the caller unless it is expected, and hands it back.

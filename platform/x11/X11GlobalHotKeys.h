@@ -22,9 +22,9 @@ public:
     X11GlobalHotKeys(std::shared_ptr<X11Desktop> desktop, std::shared_ptr<X11Keyboard> keyboard);
     ~X11GlobalHotKeys() override;
 
-    HotKeyRegistrationStatus registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers,
-                                            std::uint32_t signature, std::uint32_t identifier,
-                                            HotKeyReference& reference) override;
+    [[nodiscard]] HotKeyRegistrationStatus registerHotKey(KeyCode keyCode, HotKeyModifierMask modifiers,
+                                                          std::uint32_t signature, std::uint32_t identifier,
+                                                          HotKeyReference& reference) override;
     void registerHotKeys(std::vector<HotKeyRegistrationRequest>& requests) override;
     bool unregisterHotKey(HotKeyReference reference) override;
     // The registration whose grab the key and modifiers would set off.

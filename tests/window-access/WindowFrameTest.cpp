@@ -179,11 +179,11 @@ TEST_F(WindowFrameTest, FramesAreLoggedAsProposedAndObtainedWhileDebugging) {
     setPlatformLogSink([&](const QString& line) { lines << line; });
     SimWindow& window = addWindow();
     window.setMinimumSize(Size{500, 400});
-    ZRSetWindowFrame(elementOf(window), {}, Rect(10, 20, 300, 200));
+    EXPECT_TRUE(ZRSetWindowFrame(elementOf(window), {}, Rect(10, 20, 300, 200)));
     EXPECT_TRUE(lines.isEmpty()) << lines.join(QLatin1Char('\n')).toStdString();
 
     set(QStringLiteral("ZRDebugLog"), true);
-    ZRSetWindowFrame(elementOf(window), {}, Rect(30, 40, 300, 200));
+    EXPECT_TRUE(ZRSetWindowFrame(elementOf(window), {}, Rect(30, 40, 300, 200)));
     setPlatformLogSink({});
     EXPECT_EQ(lines,
               (QStringList{QStringLiteral("[Debug] set window frame: proposed {{30, 40}, {300, 200}}"),
@@ -201,7 +201,7 @@ TEST_F(WindowFrameTest, AWorkerReadsTheSettingsAsTheMainThreadWould) {
     SimWindow& window = addWindow();
     // Turned on in the file, never read on the main thread.
     set(QStringLiteral("ZRDebugLog"), true);
-    std::thread worker([&] { ZRSetWindowFrame(elementOf(window), {}, Rect(30, 40, 300, 200)); });
+    std::thread worker([&] { EXPECT_TRUE(ZRSetWindowFrame(elementOf(window), {}, Rect(30, 40, 300, 200))); });
     worker.join();
     setPlatformLogSink({});
     EXPECT_EQ(lines.value(0), QStringLiteral("[Debug] set window frame: proposed {{30, 40}, {300, 200}}"));

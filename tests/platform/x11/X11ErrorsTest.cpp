@@ -20,9 +20,10 @@ void moveTo(X11Connection& connection, xcb_window_t window, std::uint32_t x, boo
             X11ErrorCodes expected = {}) {
     const std::uint32_t values[] = {x, x};
     if (checked) {
-        connection.check(xcb_configure_window_checked(connection.xcb(), window,
-                                                      XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values),
-                         expected);
+        (void)connection.check(xcb_configure_window_checked(connection.xcb(), window,
+                                                            XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
+                                                            values),
+                               expected);
         return;
     }
     const auto cookie =
