@@ -17,6 +17,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -65,6 +66,12 @@ struct ZRHover::Worker {
     std::condition_variable idle;
     bool setting = false;
     ZRHover* owner = nullptr;
+    // A request is queued or running. The worker clears it as the request ends, rather than the main thread
+    // when told: a step comes for every motion, and a hand-over of its own would wake the main thread once
+    // more for each.
+    std::atomic<bool> inFlight{false};
+    // Someone on the main thread is told of each request; only then does a request hand anything back.
+    std::atomic<bool> observed{false};
 };
 
 ZRHover::ZRHover(ZRMouseController& controller, FrameSetter setFrame)
@@ -129,9 +136,7 @@ void ZRHover::beginGesture(ZRHoverMode mode, const TapEvent& event) {
     // A retry of an earlier gesture would take this one's sums.
     RunLoop::main().cancelPreviousPerformRequests(this, MoveRetrySelector, nullptr);
     RunLoop::main().cancelPreviousPerformRequests(this, ResizeRetrySelector, nullptr);
-    const bool requestInFlight = m_state.requestInFlight;
     m_state = ZRHoverState();
-    m_state.requestInFlight = requestInFlight;
     ZRMouseControlState::shared().setHoveredWindow(window);
 
     bool movable = false;
@@ -168,7 +173,7 @@ void ZRHover::setFrame(ZRHoverMode mode, const Rect& frame, bool retry) {
 
     RunLoop& runLoop = RunLoop::main();
     runLoop.cancelPreviousPerformRequests(this, retrySelector(mode), nullptr);
-    if (m_state.requestInFlight) {
+    if (m_worker->inFlight.load(std::memory_order_acquire)) {
         runLoop.perform(this, retrySelector(mode), nullptr, RetryDelay, [this, mode] {
             if (mode == ZRHoverModeMove)
                 moveHoveredWindowAfterDelay();
@@ -178,7 +183,7 @@ void ZRHover::setFrame(ZRHoverMode mode, const Rect& frame, bool retry) {
         return;
     }
 
-    m_state.requestInFlight = true;
+    m_worker->inFlight.store(true, std::memory_order_relaxed);
     // The worker compares the gesture's number, never the hovered window, which the main thread writes.
     const std::uint64_t gesture = ZRMouseControlState::hoverGesture().load();
     DispatchQueue::global(QueuePriority::High)
@@ -204,15 +209,25 @@ void ZRHover::setFrame(ZRHoverMode mode, const Rect& frame, bool retry) {
             }
             window.reset();
             request.ended = steadySeconds();
-            RunLoop::main().performOnMainThread([worker, request] {
-                if (worker->owner)
-                    worker->owner->requestDidFinish(request);
-            });
+            worker->inFlight.store(false, std::memory_order_release);
+            if (worker->observed.load(std::memory_order_relaxed))
+                RunLoop::main().performOnMainThread([worker, request] {
+                    if (worker->owner)
+                        worker->owner->requestDidFinish(request);
+                });
         });
 }
 
+bool ZRHover::requestInFlight() const {
+    return m_worker->inFlight.load(std::memory_order_acquire);
+}
+
+void ZRHover::setRequestObserver(RequestObserver observer) {
+    m_requestObserver = std::move(observer);
+    m_worker->observed = bool(m_requestObserver);
+}
+
 void ZRHover::requestDidFinish(const Request& request) {
-    m_state.requestInFlight = false;
     if (m_requestObserver)
         m_requestObserver(request);
 }

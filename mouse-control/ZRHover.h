@@ -34,7 +34,7 @@ public:
         double began = 0;
         double ended = 0;
     };
-    // Told on the main thread as each request finishes (diagnostics and benchmarks).
+    // Told on the main thread after each request has finished (diagnostics and benchmarks).
     using RequestObserver = std::function<void(const Request&)>;
 
     // The controller outlives the part. Without a setter, frames are set by ZRSetWindowFrame.
@@ -51,7 +51,10 @@ public:
     void resizeHoveredWindowAfterDelay();
 
     const ZRHoverState& state() const { return m_state; }
-    void setRequestObserver(RequestObserver observer) { m_requestObserver = std::move(observer); }
+    // Another application's window is being given a frame on the worker; it outlasts the gesture that
+    // started it. From any thread.
+    bool requestInFlight() const;
+    void setRequestObserver(RequestObserver observer);
 
 private:
     struct Worker;

@@ -21,7 +21,4 @@ struct ZRHoverState {
     // The corner a resize moves (Quartz sense: the top has the smaller y).
     bool resizeFromLeft = false;
     bool resizeFromTop = false;
-    // Another application's window is being given a frame on the worker; it outlasts the gesture that
-    // started it.
-    bool requestInFlight = false;
 };

@@ -86,7 +86,7 @@ void stepWhileARequestRuns(benchmark::State& state, ZRHoverMode mode) {
     gesture.hover->moveOrResize(mode, &gesture.nextEvent());
     for (auto _ : state)
         gesture.hover->moveOrResize(mode, &gesture.nextEvent());
-    if (!gesture.hover->state().requestInFlight)
+    if (!gesture.hover->requestInFlight())
         state.SkipWithError("no request was running");
 }
 

@@ -124,9 +124,12 @@ std::vector<AXError> X11Accessibility::setWindowFrames(const std::vector<AXFrame
         frames.push_back({element->windowId(), requests[i].origin, requests[i].size});
         sent.push_back(i);
     }
-    const auto outcomes = m_desktop->setFrames(frames);
-    // Replies read here may leave events that the main thread's notifier no longer sees.
-    m_desktop->connection().scheduleDispatch();
+    std::vector<X11Desktop::FrameOutcome> outcomes;
+    {
+        // Replies read here may leave events that the main thread's notifier no longer sees.
+        const X11Connection::WorkerCall call(m_desktop->connection());
+        outcomes = m_desktop->setFrames(frames);
+    }
     for (std::size_t k = 0; k < sent.size(); ++k)
         results[sent[k]] = frameError(outcomes[k].result);
     return results;

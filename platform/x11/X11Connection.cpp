@@ -122,6 +122,7 @@ bool X11Connection::waitForEvents(std::chrono::steady_clock::time_point deadline
     bool result = false;
     {
         std::lock_guard read(m_readMutex);
+        ++m_waits;
         while (true) {
             while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
                 if (m_inspector)
@@ -140,14 +141,15 @@ bool X11Connection::waitForEvents(std::chrono::steady_clock::time_point deadline
                    int(std::min<std::int64_t>(LongestPollMilliseconds,
                                               std::chrono::ceil<std::chrono::milliseconds>(left).count())));
         }
+        --m_waits;
     }
-    if (hasKeptEvents())
+    if (hasKeptEvents() || m_readingPaused.load())
         requestDispatch();
     return result;
 }
 
 void X11Connection::checkQueue() {
-    if (m_dispatchPosted)
+    if (m_dispatchPosted || m_workerCalls.load(std::memory_order_relaxed) > 0)
         return;
     inspectQueued();
     if (!hasKeptEvents())
@@ -160,6 +162,8 @@ void X11Connection::checkQueue() {
 
 void X11Connection::dispatchPending() {
     m_dispatchPosted = false;
+    if (!workerReading())
+        resumeReading();
     // Events kept by a wait come before those still on the socket; a handler may wait again and keep
     // more, which come before the next one read here.
     while (true) {
@@ -176,10 +180,14 @@ void X11Connection::dispatchPending() {
         }
         X11Reply<xcb_generic_event_t> event;
         {
-            // A worker waiting for events reads them itself, and hands them over when it is done.
-            std::unique_lock read(m_readMutex, std::try_to_lock);
-            if (!read.owns_lock())
+            // A worker that makes requests reads the socket itself, and hands what it read over when it is
+            // done. Until then the notifier rests: the main thread would wake for every event the worker is
+            // about to read, and wait for xcb's lock while the worker reads.
+            std::unique_lock read(m_readMutex, std::defer_lock);
+            if (workerReading() || !read.try_lock()) {
+                pauseReading();
                 break;
+            }
             event.reset(xcb_poll_for_event(m_connection));
             if (event && m_inspector)
                 m_inspector(event.get());
@@ -198,12 +206,45 @@ void X11Connection::dispatchPending() {
     }
 }
 
+bool X11Connection::workerReading() const {
+    return m_workerCalls.load() > 0 || m_waits.load() > 0;
+}
+
+void X11Connection::pauseReading() {
+    if (!m_notifier || m_readingPaused.load())
+        return;
+    m_notifier->setEnabled(false);
+    m_readingPaused = true;
+    // A worker that ended between the look and the pause saw no pause to end.
+    if (!workerReading())
+        resumeReading();
+}
+
+void X11Connection::resumeReading() {
+    if (!m_readingPaused.exchange(false) || m_reportedBroken)
+        return;
+    m_notifier->setEnabled(true);
+}
+
 void X11Connection::scheduleDispatch() {
     if (!m_notifier)
         return;
     if (QThread::currentThread() == m_notifier->thread())
         return;
     requestDispatch();
+}
+
+X11Connection::WorkerCall::WorkerCall(X11Connection& connection) : m_connection(connection) {
+    const auto* notifier = connection.m_notifier.get();
+    m_counted = notifier && QThread::currentThread() != notifier->thread();
+    if (m_counted)
+        ++m_connection.m_workerCalls;
+}
+
+X11Connection::WorkerCall::~WorkerCall() {
+    if (m_counted)
+        --m_connection.m_workerCalls;
+    m_connection.scheduleDispatch();
 }
 
 void X11Connection::requestDispatch() {

@@ -63,6 +63,21 @@ public:
     // worker the dispatch is asked for once the worker's task has ended.
     void scheduleDispatch();
 
+    // Marks a call that makes requests on this connection from a worker, and asks for the dispatch when it
+    // ends. Meanwhile the main thread leaves xcb's queue alone before it sleeps: the worker holds xcb's lock
+    // through each of its reads and writes, and the dispatch asked for takes what is queued all the same.
+    class WorkerCall {
+    public:
+        explicit WorkerCall(X11Connection& connection);
+        ~WorkerCall();
+        WorkerCall(const WorkerCall&) = delete;
+        WorkerCall& operator=(const WorkerCall&) = delete;
+
+    private:
+        X11Connection& m_connection;
+        bool m_counted = false;
+    };
+
     // Called for every event as soon as it is read, on the thread that reads it and before the main
     // thread hands it out: for caches that must follow events while a request waits for them. Set it
     // before reading starts; it must not read events itself.
@@ -138,6 +153,11 @@ private:
     // Asks the main thread for one dispatch: at once from there, at the end of the task from a worker.
     void requestDispatch();
     void postDispatch();
+    // A worker makes requests or waits for events: it reads the socket, and asks for a dispatch when done.
+    bool workerReading() const;
+    // The main thread's notifier rests while a worker reads, and wakes again with the dispatch it asks for.
+    void pauseReading();
+    void resumeReading();
 
     xcb_connection_t* m_connection = nullptr;
     xcb_screen_t* m_screen = nullptr;
@@ -155,4 +175,8 @@ private:
     // The expected errors of unchecked requests by sequence number, until the server is past them.
     std::mutex m_expectedMutex;
     std::deque<std::pair<std::uint32_t, X11ErrorCodes>> m_expected;
+    std::atomic<int> m_workerCalls{0};
+    // Waits for events under way, on any thread.
+    std::atomic<int> m_waits{0};
+    std::atomic<bool> m_readingPaused{false};
 };

@@ -40,11 +40,10 @@ std::vector<std::uint32_t> windowsOf(X11Desktop& desktop, pid_t pid) {
 // thread's notifier; this hands them over when the call is done.
 class WorkerCallGuard {
 public:
-    explicit WorkerCallGuard(X11Desktop& desktop) : m_desktop(desktop) {}
-    ~WorkerCallGuard() { m_desktop.connection().scheduleDispatch(); }
+    explicit WorkerCallGuard(X11Desktop& desktop) : m_call(desktop.connection()) {}
 
 private:
-    X11Desktop& m_desktop;
+    X11Connection::WorkerCall m_call;
 };
 
 // Positions and sizes of windows are 16-bit numbers on X.

@@ -47,19 +47,17 @@ struct X11EventStream::Stream {
     bool hasLastLocation = false;
     bool leftButtonDown = false;
     // Raw motion read but not yet paired with the pointer: the motions of one dispatch make one event.
+    // Raw motion carries no position (nor, from XTest, a telling apart of moves and positions), so the
+    // pointer is asked for once the dispatch has read every event that came, and the reply is read at
+    // once: the server answers that question itself, and a reply left for a later turn of the loop would
+    // wake the main thread a second time for every motion.
     bool motionPending = false;
-    // Raw motion carries no position (nor, from XTest, a telling apart of moves and positions): the
-    // pointer's position is asked for without waiting, and the motion is delivered with the reply,
-    // which a later dispatch reads. One question at a time; motions meanwhile ask again after it.
-    std::optional<xcb_query_pointer_cookie_t> pointerQuery;
 
     bool open(QString* error);
     void select(bool listening);
     void handle(const xcb_generic_event_t* event);
     void handleButton(const xcb_input_raw_button_press_event_t* button, bool press);
     std::optional<Point> queryPointer();
-    void askForPointer();
-    void takePointerReply();
     void deliverMotion(Point location);
     bool deliverPendingMotion();
     void deliver(TapEventType type, Point location, double dx, double dy, KeyCode keyCode = 0);
@@ -127,10 +125,7 @@ bool X11EventStream::Stream::open(QString* error) {
         return false;
     }
     eventConnection = connection->events.connect([this](const xcb_generic_event_t* event) { handle(event); });
-    dispatchedConnection = connection->dispatched.connect([this] {
-        takePointerReply();
-        askForPointer();
-    });
+    dispatchedConnection = connection->dispatched.connect([this] { deliverPendingMotion(); });
     brokenConnection = connection->broken.connect([this] { lose(); });
     return true;
 }
@@ -150,8 +145,6 @@ void X11EventStream::Stream::select(bool listening) {
                     : 0;
     xcb_input_xi_select_events(c, connection->root(), 1, &mask.header);
     motionPending = false;
-    if (const auto query = std::exchange(pointerQuery, std::nullopt))
-        xcb_discard_reply(c, query->sequence);
     if (listening) {
         // Start from the state as it is, not from nothing.
         const auto pointer =
@@ -198,30 +191,6 @@ std::optional<Point> X11EventStream::Stream::queryPointer() {
     return desktop->quartzFromRoot(pointer->root_x, pointer->root_y);
 }
 
-void X11EventStream::Stream::askForPointer() {
-    if (pointerQuery || !std::exchange(motionPending, false))
-        return;
-    // The server answers after the motions it has sent so far, so the reply covers all of them.
-    pointerQuery = xcb_query_pointer(connection->xcb(), connection->root());
-    connection->flush();
-}
-
-void X11EventStream::Stream::takePointerReply() {
-    if (!pointerQuery)
-        return;
-    xcb_query_pointer_reply_t* reply = nullptr;
-    xcb_generic_error_t* error = nullptr;
-    if (!xcb_poll_for_reply(connection->xcb(), pointerQuery->sequence, reinterpret_cast<void**>(&reply),
-                            &error))
-        return;
-    pointerQuery.reset();
-    X11Reply<xcb_query_pointer_reply_t> pointer(reply);
-    connection->reportError(error, {});
-    if (pointer)
-        deliverMotion(desktop->quartzFromRoot(pointer->root_x, pointer->root_y));
-    askForPointer();
-}
-
 void X11EventStream::Stream::deliverMotion(Point location) {
     const double dx = hasLastLocation ? location.x - lastLocation.x : 0;
     const double dy = hasLastLocation ? location.y - lastLocation.y : 0;
@@ -233,22 +202,14 @@ void X11EventStream::Stream::deliverMotion(Point location) {
         deliver(leftButtonDown ? TapEventType::LeftMouseDragged : TapEventType::MouseMoved, location, dx, dy);
 }
 
-// Before a button or a modifier change, the motions before it are delivered, with the position
-// they led to: waited for here, as such events are few.
+// The motions read so far, delivered with the position they led to: at the end of each dispatch, and before
+// a button or a modifier change, which comes after them.
 bool X11EventStream::Stream::deliverPendingMotion() {
-    bool delivered = false;
-    if (const auto query = std::exchange(pointerQuery, std::nullopt)) {
-        const auto pointer = connection->reply(xcb_query_pointer_reply, *query);
-        if (pointer) {
-            deliverMotion(desktop->quartzFromRoot(pointer->root_x, pointer->root_y));
-            delivered = true;
-        }
-    }
     if (!std::exchange(motionPending, false))
-        return delivered;
+        return false;
     const auto location = queryPointer();
     if (!location)
-        return delivered;
+        return false;
     deliverMotion(*location);
     return true;
 }

@@ -6,6 +6,7 @@
 #include "platform/PlatformLog.h"
 #include "platform/WindowServer.h"
 #include "platform/Workspace.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/x11/X11FakeInput.h"
 #include "platform/x11/X11Platform.h"
 #include "tests/support/Attributes.h"
@@ -680,6 +681,41 @@ TEST_F(X11Windows, SetsFramesFromAWorkerWhileTheMainThreadReadsTheDesktop) {
     stop = true;
     mover.join();
     EXPECT_EQ(refusal, AXError::InvalidElement);
+}
+
+// While a task on the worker sets frames, the main thread leaves the desktop's events to it: the moves reach
+// the main thread's observers once the task is done, and moves of other clients are heard again afterwards,
+// as they come, with no worker to hand them over.
+TEST_F(X11Windows, MovesMadeOnTheWorkerReachTheMainThreadWhenItIsDoneAndLaterOnesAsTheyCome) {
+    std::unique_ptr<Client> logo;
+    const AXElementRef window = open(QStringLiteral("xlogo"), QStringLiteral("200x150+100+100"), logo);
+    ASSERT_TRUE(window);
+    int moves = 0;
+    auto observation = platform->accessibility().observeWindow(
+        window, [&](const AXElementRef&, const QString& name) { moves += name == AX::MovedNotification; });
+    ASSERT_TRUE(observation);
+
+    constexpr int Steps = 20;
+    std::atomic<int> failures = 0;
+    std::atomic<bool> done = false;
+    DispatchQueue::global(QueuePriority::High).async([&] {
+        for (int i = 1; i <= Steps; ++i)
+            if (window->setAttributeValue(AX::Position, Point{100.0 + 10 * i, 100}) != AXError::Success)
+                ++failures;
+        done = true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return done && moves > 0; }));
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(originOf(independentFrame(logo->window())), (Point{100.0 + 10 * Steps, 100}));
+
+    for (const int x : {500, 600}) {
+        SCOPED_TRACE(x);
+        moves = 0;
+        run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QString::number(logo->window()),
+                                        QString::number(x), QStringLiteral("300")});
+        ASSERT_TRUE(waitUntil([&] { return moves > 0; }));
+        EXPECT_EQ(elementFrame(window), independentFrame(logo->window()));
+    }
 }
 
 TEST_F(X11Windows, KeepsWorkingWhenTheWindowManagerRestarts) {
