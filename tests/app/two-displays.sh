@@ -38,7 +38,8 @@ start_skaf || fail "skaf did not start on the first display"
 status=0
 DISPLAY=$second_display timeout 20 "$skaf" "$home/second.skaf" >"$home/second.out" 2>&1 || status=$?
 [ "$status" -eq 0 ] || fail "the start with a file on the second display ended with status $status"
-DISPLAY=$second_display timeout 20 "$skaf" >"$home/again.out" 2>&1 || fail "the start on the second display failed"
+DISPLAY=$second_display timeout 20 "$skaf" >"$home/again.out" 2>&1 ||
+    fail "the start on the second display failed: $(cat "$home/again.out")"
 grep -q "Skaf is already running on display $first_display\." "$home/again.out" ||
     fail "the start on the second display did not say where Skaf runs: $(cat "$home/again.out")"
 "$skaf" "$home/first.skaf" >"$home/first.out" 2>&1 || fail "the start with a file on the first display failed"
