@@ -23,6 +23,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <memory>
+#include <set>
 
 namespace {
 
@@ -36,15 +37,19 @@ QByteArray run(const QString& program, const QStringList& arguments) {
     return process.readAllStandardOutput();
 }
 
-std::uint32_t rootWindowProperty(const QString& name) {
-    const QString text = QString::fromUtf8(run(QStringLiteral("xprop"), {QStringLiteral("-root"), name}));
-    const auto match = QRegularExpression(QStringLiteral("0x[0-9a-f]+")).match(text);
-    return match.hasMatch() ? match.captured().toUInt(nullptr, 16) : 0;
+// The windows that the window manager manages.
+std::set<std::uint32_t> managedWindowList() {
+    const QString text = QString::fromUtf8(
+        run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")}));
+    std::set<std::uint32_t> windows;
+    auto matches = QRegularExpression(QStringLiteral("0x[0-9a-f]+")).globalMatch(text);
+    while (matches.hasNext())
+        windows.insert(matches.next().captured().toUInt(nullptr, 16));
+    return windows;
 }
 
 int managedWindows() {
-    return int(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")})
-                   .count("0x"));
+    return int(managedWindowList().size());
 }
 
 bool spinUntil(const std::function<bool()>& condition) {
@@ -83,13 +88,21 @@ struct Setup {
         }
         Platform::setCurrent(platform.get());
         target = std::make_unique<QProcess>();
+        // The list before the start: a busy machine may have the xlogo managed before a list read after it.
+        const std::set<std::uint32_t> before = managedWindowList();
         // xlogo takes any size; xterm rounds its size to character cells and misses the frame that is set.
         target->start(QStringLiteral("xlogo"),
                       {QStringLiteral("-geometry"), QStringLiteral("400x300+300+200")});
-        const int before = managedWindows();
-        if (!spinUntil([&] { return managedWindows() > before; }))
+        const bool managed = spinUntil([&] {
+            for (std::uint32_t window : managedWindowList())
+                if (!before.contains(window))
+                    targetWindow = window;
+            return targetWindow != 0;
+        });
+        if (!managed) {
+            std::fprintf(stderr, "the xlogo was not managed\n");
             return false;
-        targetWindow = rootWindowProperty(QStringLiteral("_NET_ACTIVE_WINDOW"));
+        }
         engine = std::make_unique<ZRActionController>();
         for (int i = 0; i < 2; ++i) {
             halves[i] = ZRAction::actionWithType(ZRActionTypeHalf);
