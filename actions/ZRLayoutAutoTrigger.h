@@ -49,7 +49,6 @@ public:
     // The launch: applies the layouts of the displays there are, then follows display changes and
     // wakes. Later calls do nothing.
     void start();
-    bool isStarted() const { return m_started; }
 
     // The layouts that apply now for the reasons, in the action store's order; those saved on other
     // screens are left out with a log line.

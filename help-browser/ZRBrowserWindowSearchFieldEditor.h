@@ -21,7 +21,6 @@ public:
     void showCompletions(const QStringList& suggestions);
     QStringList completions() const;
     bool isShowingCompletions() const;
-    QCompleter* completer() const { return m_completer; }
 
 private:
     QLineEdit* m_field;

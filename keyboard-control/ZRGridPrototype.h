@@ -125,8 +125,6 @@ public:
         return m_nonRectangularRepresentationCells;
     }
     std::int64_t allocatedNumberOfRows() const { return m_allocatedNumberOfRows; }
-    // Whether the grid follows the mouse over its area.
-    bool hasTrackingArea() const { return m_trackingArea; }
 
     // --- Input
 

@@ -140,8 +140,6 @@ public:
     const void* cycleReference() const { return m_cycleReference; }
     void setCycleReference(const void* reference) { m_cycleReference = reference; }
 
-    // Where the menu is drawn in its window while it grows into it after a pop-up; empty once it fills it.
-    const QRectF& presentedBounds() const { return m_presentedBounds; }
     qsizetype numberOfLines() const { return m_numberOfLines; }
     qsizetype mouseHighlightIndex() const { return m_mouseHighlightIndex; }
     const std::optional<QString>& typeSelectQuery() const { return m_typeSelectQuery; }

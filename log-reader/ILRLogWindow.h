@@ -39,7 +39,6 @@ public:
     // Shows the find bar above the text, its field focused; hides it.
     void showFindBar();
     void hideFindBar();
-    ZRFindBar* findBar() const { return m_findBar; }
 
     // The window's delegate: it is about to close, it became or stopped being the active window, and Return
     // was pressed in the log text (answers whether it was taken).

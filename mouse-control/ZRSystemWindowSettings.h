@@ -71,7 +71,6 @@ public:
     std::optional<std::int64_t> previousZoomButtonMenuOption() const {
         return m_previousZoomButtonMenuOption;
     }
-    bool isManagementFinished() const { return m_managementFinished; }
 
 private:
     // The current value of a desktop key; invalid when absent.

@@ -21,7 +21,6 @@ public:
 
     // The search field, for the owner's completions and focus.
     QLineEdit* searchField() const { return m_field; }
-    QPushButton* doneButton() const { return m_done; }
     // Puts the keyboard focus into the field and selects its text.
     void focusSearchField();
 

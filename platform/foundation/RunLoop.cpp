@@ -285,10 +285,6 @@ void RunLoop::useRealClock() {
     d->realOffset = current - d->now();
 }
 
-bool RunLoop::usesManualClock() const {
-    return d->manual;
-}
-
 void RunLoop::advance(double seconds) {
     if (!d->manual) {
         platformLog(QStringLiteral("run loop: advance() needs the manual clock"));
@@ -393,10 +389,6 @@ void RunLoop::setCurrentMode(RunLoopMode mode) {
         return;
     d->mode = mode;
     d->rearm();
-}
-
-RunLoopMode RunLoop::currentMode() const {
-    return d->mode;
 }
 
 std::size_t RunLoop::pendingTimerCount() const {

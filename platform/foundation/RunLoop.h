@@ -31,7 +31,6 @@ public:
     // runPending() or advance() on the manual clock.
     void useManualClock(double start = 0);
     void useRealClock();
-    bool usesManualClock() const;
     // Manual clock: moves time forward, running every task that comes due, in order of due time (and
     // of scheduling among equals), each at its own time.
     void advance(double seconds);
@@ -62,7 +61,6 @@ public:
     // The mode the loop runs in (menus and modal panels set theirs while open); tasks of other
     // modes wait until the loop returns to one of theirs.
     void setCurrentMode(RunLoopMode mode);
-    RunLoopMode currentMode() const;
 
     std::size_t pendingTimerCount() const;
 

@@ -228,10 +228,6 @@ QVariantList UserDefaults::arrayForKey(const QString& key) const {
     return Plist::readArray({{key, object(key)}}, key).value;
 }
 
-QByteArray UserDefaults::dataForKey(const QString& key) const {
-    return Plist::readData({{key, object(key)}}, key).value;
-}
-
 std::optional<bool> UserDefaults::optionalBool(const QString& key) const {
     return Plist::coerceBool(object(key));
 }

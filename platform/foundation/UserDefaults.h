@@ -52,7 +52,6 @@ public:
     QString stringForKey(const QString& key) const;
     QVariantMap dictionaryForKey(const QString& key) const;
     QVariantList arrayForKey(const QString& key) const;
-    QByteArray dataForKey(const QString& key) const;
 
     // The same reads, empty when there is no value or it does not convert.
     std::optional<bool> optionalBool(const QString& key) const;

@@ -33,14 +33,6 @@ RunningApplication SimApplication::infoLocked() const {
     return info;
 }
 
-void SimApplication::setExecutablePath(const QString& path) {
-    m_world.locked([&] { m_executablePath = path; });
-}
-
-void SimApplication::setLaunchTime(double secondsSinceEpoch) {
-    m_world.locked([&] { m_launchTime = secondsSinceEpoch; });
-}
-
 void SimApplication::setElectron(bool electron) {
     m_world.locked([&] { m_electron = electron; });
 }
@@ -59,10 +51,6 @@ void SimApplication::activate(bool allWindows) {
 
 void SimApplication::terminate() {
     m_world.terminate(m_pid);
-}
-
-bool SimApplication::isTerminated() const {
-    return m_world.locked([&] { return m_terminated; });
 }
 
 std::vector<SimWindow*> SimApplication::windows() const {

@@ -18,8 +18,6 @@ public:
     QString name() const;
     RunningApplication info() const;
 
-    void setExecutablePath(const QString& path);
-    void setLaunchTime(double secondsSinceEpoch);
     void setElectron(bool electron);
     void setHidden(bool hidden);
     // How long the application takes to answer an accessibility call. Above the messaging timeout
@@ -30,7 +28,6 @@ public:
     void activate(bool allWindows = false);
     // Quits: its windows close, its elements answer InvalidElement, the workspace reports it.
     void terminate();
-    bool isTerminated() const;
 
     // Its open windows, front to back.
     std::vector<SimWindow*> windows() const;

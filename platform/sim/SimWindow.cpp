@@ -92,10 +92,6 @@ void SimWindow::setContainsProtectedContent(bool contains) {
     m_world.locked([&] { m_protectedContent = contains; });
 }
 
-void SimWindow::setTitleBarHeight(double height) {
-    m_world.locked([&] { m_titleBarHeight = std::max(0.0, height); });
-}
-
 double SimWindow::titleBarHeight() const {
     return m_world.locked([&] { return m_titleBarHeight; });
 }

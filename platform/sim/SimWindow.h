@@ -41,7 +41,6 @@ public:
     void setSubrole(const QString& subrole);
     void setContainsProtectedContent(bool contains);
     // Height of the strip at the top where a press starts a drag; 0 for a window without title bar.
-    void setTitleBarHeight(double height);
     double titleBarHeight() const;
 
     // Whether "AXPosition" and "AXSize" can be set.

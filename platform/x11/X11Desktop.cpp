@@ -927,11 +927,6 @@ bool X11Desktop::windowManagerConfirms() const {
     return m_capabilities.confirms;
 }
 
-X11Desktop::WindowManagerCapabilities X11Desktop::windowManagerCapabilities() const {
-    std::lock_guard lock(m_mutex);
-    return m_capabilities;
-}
-
 bool X11Desktop::waitForWindowManager(double timeout) {
     if (!windowManagerConfirms())
         return false;

@@ -105,7 +105,6 @@ public:
         // (xfwm4, fluxbox); learned from the first request that tells them apart.
         std::optional<bool> appliesSizeSteps;
     };
-    WindowManagerCapabilities windowManagerCapabilities() const;
 
     bool activate(xcb_window_t window);
     // action: 0 remove, 1 add, 2 toggle.
