@@ -21,9 +21,6 @@
 
 namespace {
 
-const char* const SaveSelector = "save";
-const char* const RetrySelector = "retrySave";
-
 const QString StoreKey = QString::fromUtf16(ZRCustomControlsUserDefaultName);
 
 // The configuration grid of a new move-and-resize action.
@@ -93,7 +90,6 @@ void ZRActionManager::setActionManager(std::unique_ptr<ZRActionManager> manager)
 ZRActionManager::ZRActionManager() = default;
 
 ZRActionManager::~ZRActionManager() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     // Actions that outlive the store (in a menu, say) must not keep its keys grabbed.
     replaceTree({});
 }
@@ -138,8 +134,8 @@ bool ZRActionManager::load() {
 }
 
 bool ZRActionManager::save() {
-    RunLoop::main().cancelPreviousPerformRequests(this, SaveSelector, nullptr);
-    RunLoop::main().cancelPreviousPerformRequests(this, RetrySelector, nullptr);
+    m_saveRequest.cancel();
+    m_saveRetry.cancel();
     m_needsSave = false;
     // What loaded unchanged is on disk already, in the form it had there.
     if (!m_changedSinceLoad)
@@ -167,7 +163,7 @@ bool ZRActionManager::save() {
     }
     ZRLog("cannot save actions: trying again in %g seconds", SaveRetryDelay);
     // Each try logs its own failure and schedules the next.
-    RunLoop::main().perform(this, RetrySelector, nullptr, SaveRetryDelay, [this] { (void)save(); });
+    m_saveRetry = RunLoop::main().performLater(SaveRetryDelay, [this] { (void)save(); });
     return false;
 }
 
@@ -219,9 +215,8 @@ void ZRActionManager::setNeedsSave() {
     m_needsSave = true;
     m_changedSinceLoad = true;
     NotificationCenter::defaultCenter().post(ZRActionsDidChangeNotification, this);
-    RunLoop::main().cancelPreviousPerformRequests(this, SaveSelector, nullptr);
     // A failed save logs why and tries again when it can.
-    RunLoop::main().perform(this, SaveSelector, nullptr, 0, [this] { (void)save(); });
+    m_saveRequest = RunLoop::main().performLater(0, [this] { (void)save(); });
 }
 
 bool ZRActionManager::needsSave() const {

@@ -2,6 +2,7 @@
 
 #include "actions/UnusableRecordEntries.h"
 #include "actions/ZRConfigurationCollectionViewDelegate.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <QPointer>
 #include <QString>
@@ -135,6 +136,8 @@ private:
     bool m_storedValueUnreadable = false;
     bool m_changedSinceLoad = false;
     UnusableRecordEntries m_unusableRecords;
+    PendingPerform m_saveRequest;
+    PendingPerform m_saveRetry;
     std::size_t m_unusableRecordsAtLoad = 0;
     bool m_copiedAside = false;
 };

@@ -17,8 +17,6 @@ namespace {
 
 const QString ToggleRepeatableHotKeysKey = QStringLiteral("Toggle Repeatable Hot Keys");
 
-constexpr const char* RepeatSelector = "repeatSystemDefinedEvent";
-constexpr const char* ReleaseHeldHotKeySelector = "releaseHeldHotKey";
 // The window system repeats a held key as a release and a press close together (about a millisecond
 // apart), not always marked as a repeat: the release of a held hot key stands only when no press of the
 // key follows within this many seconds.
@@ -66,9 +64,7 @@ HotKeyEventRouter::HotKeyEventRouter() {
         });
 }
 
-HotKeyEventRouter::~HotKeyEventRouter() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
-}
+HotKeyEventRouter::~HotKeyEventRouter() = default;
 
 void HotKeyEventRouter::listenTo(GlobalHotKeys& globalHotKeys) {
     m_heldHotKey.reset();
@@ -105,17 +101,15 @@ bool HotKeyEventRouter::sendKeyOfRegisteredHotKey(KeyCode keyCode, ModifierFlags
             return false;
         // A repeat: the key is still down.
         if (!autoRepeat)
-            RunLoop::main().perform(
-                this, ReleaseHeldHotKeySelector, nullptr, AutoRepeatGap, [this, modifierFlags] {
-                    HotKeyEvent release = std::exchange(m_heldHotKey, std::nullopt)->event;
-                    release.pressed = false;
-                    sendEvent(
-                        std::make_shared<const KeyEvent>(keyEventFromHotKeyEvent(release, modifierFlags)));
-                });
+            m_releaseHeldHotKey = RunLoop::main().performLater(AutoRepeatGap, [this, modifierFlags] {
+                HotKeyEvent release = std::exchange(m_heldHotKey, std::nullopt)->event;
+                release.pressed = false;
+                sendEvent(std::make_shared<const KeyEvent>(keyEventFromHotKeyEvent(release, modifierFlags)));
+            });
         return true;
     }
     if (held) {
-        RunLoop::main().cancelPreviousPerformRequests(this, ReleaseHeldHotKeySelector, nullptr);
+        m_releaseHeldHotKey.cancel();
         return true;
     }
     const auto hotKey = Platform::hasCurrent()
@@ -162,7 +156,7 @@ bool HotKeyEventRouter::handleKeyDownEvent(const std::shared_ptr<const KeyEvent>
 void HotKeyEventRouter::triggerRepetitionForSystemDefinedEvent(const std::shared_ptr<const KeyEvent>& event,
                                                                double referenceTimestamp) {
     RunLoop& runLoop = RunLoop::main();
-    runLoop.cancelPreviousPerformRequests(this, RepeatSelector, nullptr);
+    m_repeat.cancel();
     if (!event) {
         m_eventToRepeat.reset();
         return;
@@ -176,7 +170,7 @@ void HotKeyEventRouter::triggerRepetitionForSystemDefinedEvent(const std::shared
     }
     // The time the action took counts against the delay.
     delay = std::max(MinimumRepeatDelay, delay - (now() - referenceTimestamp));
-    runLoop.perform(this, RepeatSelector, nullptr, delay, [this] { repeatSystemDefinedEvent(); });
+    m_repeat = runLoop.performLater(delay, [this] { repeatSystemDefinedEvent(); });
 }
 
 void HotKeyEventRouter::repeatSystemDefinedEvent() {

@@ -2,6 +2,7 @@
 
 #include "keyboard-control/KeyEvent.h"
 #include "platform/Signal.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <functional>
 #include <memory>
@@ -71,4 +72,7 @@ private:
     std::function<double()> m_clock;
     Connection m_hotKeyEvents;
     Connection m_unregistrations;
+    // One release stands for a key let go twice with no press between, so nothing releases a key twice.
+    PendingPerform m_releaseHeldHotKey;
+    PendingPerform m_repeat;
 };

@@ -35,7 +35,6 @@ const QString ZRFullSizeGridOverlayWindow::NonModifierArrowKeysResetSelectionKey
 
 namespace {
 
-constexpr const char* UpdateHoverSelector = "updateHoverCoordinatesWithEvent";
 // The panel is a single point this far above and left of every screen: it takes the devices, and nothing
 // of it shows.
 constexpr int OffScreenDistance = 16;
@@ -237,8 +236,7 @@ bool ZRFullSizeGridOverlayWindow::activateForWindow(const AXElementRef& window, 
     }
 
     m_assumeKeyboardInteraction = !CurrentEventWatcher::shared().isClick();
-    RunLoop::main().perform(this, UpdateHoverSelector, nullptr, 0,
-                            [this] { updateHoverCoordinatesWithEvent(nullptr); });
+    m_updateHover = RunLoop::main().performLater(0, [this] { updateHoverCoordinatesWithEvent(nullptr); });
 
     if (!m_active) {
         m_activating = true;
@@ -274,14 +272,12 @@ void ZRFullSizeGridOverlayWindow::addGrid(const ZRVirtualScreen& screen, const R
 }
 
 void ZRFullSizeGridOverlayWindow::removeGrids() {
-    RunLoop::main().cancelPreviousPerformRequests(this, UpdateHoverSelector, nullptr);
+    m_updateHover.cancel();
     // A drag in progress lets go of the focus window before its grid goes.
     if (ZRFullSizeOverlayGrid* grid = std::exchange(m_mouseGrid, nullptr))
         grid->cancelDragSelection();
-    for (ZRFullSizeOverlayGrid* grid : std::exchange(m_grids, {})) {
-        RunLoop::main().cancelPreviousPerformRequests(grid);
+    for (ZRFullSizeOverlayGrid* grid : std::exchange(m_grids, {}))
         delete grid;
-    }
     m_gridScreens.clear();
     m_gridAnchorCoordinates = ZRGridCoordinatesNone;
 }
@@ -338,7 +334,7 @@ void ZRFullSizeGridOverlayWindow::releaseDevices() {
 void ZRFullSizeGridOverlayWindow::becomeActive() {
     m_active = true;
     // The focus window shows with the grid's first cell outlined, not a turn later.
-    RunLoop::main().cancelPreviousPerformRequests(this, UpdateHoverSelector, nullptr);
+    m_updateHover.cancel();
     updateHoverCoordinatesWithEvent(nullptr);
     ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
     focus.setCoverAllScreens(m_coversAllScreens);

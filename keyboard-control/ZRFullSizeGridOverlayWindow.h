@@ -4,6 +4,7 @@
 #include "keyboard-control/ZRGridPrototype.h"
 #include "platform/Accessibility.h"
 #include "platform/Geometry.h"
+#include "platform/foundation/RunLoop.h"
 #include "toolkit/ZRSelfDrawingOverlayPanel.h"
 #include "window-access/VirtualScreen.h"
 
@@ -156,4 +157,5 @@ private:
     // The grid a press began a drag selection on.
     QPointer<ZRFullSizeOverlayGrid> m_mouseGrid;
     QMetaObject::Connection m_focusWindowChanged;
+    PendingPerform m_updateHover;
 };

@@ -22,7 +22,6 @@ namespace {
 
 const QString IgnoreMetaKeysKey = QStringLiteral("ZRHotKeyTextView: Ignore Meta Keys");
 
-constexpr const char* TimeOutSelector = "timeOutFirstResponder";
 // Recording ends by itself after this many seconds without a key.
 constexpr double RecordingTimeout = 30.0;
 
@@ -107,7 +106,6 @@ ZRHotKeyTextView::ZRHotKeyTextView(QWidget* parent)
 }
 
 ZRHotKeyTextView::~ZRHotKeyTextView() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     letGoOfKeyboard();
 }
 
@@ -178,9 +176,7 @@ bool ZRHotKeyTextView::becomeFirstResponder() {
         return true;
     setFocus(Qt::MouseFocusReason);
     m_recording = true;
-    RunLoop::main().cancelPreviousPerformRequests(this, TimeOutSelector, nullptr);
-    RunLoop::main().perform(this, TimeOutSelector, nullptr, RecordingTimeout,
-                            [this] { timeOutFirstResponder(); });
+    m_recordingTimeout = RunLoop::main().performLater(RecordingTimeout, [this] { timeOutFirstResponder(); });
     holdKeyboard();
     updateDisplayForFirstResponder(true);
     return true;
@@ -190,7 +186,7 @@ void ZRHotKeyTextView::endRecording() {
     if (!m_recording)
         return;
     m_recording = false;
-    RunLoop::main().cancelPreviousPerformRequests(this, TimeOutSelector, nullptr);
+    m_recordingTimeout.cancel();
     letGoOfKeyboard();
     updateDisplayForFirstResponder(false);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/RunLoop.h"
+
 #include <QAbstractButton>
 #include <QPointer>
 #include <QWidget>
@@ -101,4 +103,5 @@ private:
     QString m_string;
     bool m_recording = false;
     bool m_activelyResigning = false;
+    PendingPerform m_recordingTimeout;
 };

@@ -31,8 +31,6 @@ const QString HideLogoKey = QStringLiteral("Hide Keyboard Controls Logo");
 const QString KeyboardControlsGridKey = QStringLiteral("Keyboard Controls Grid");
 const QString CoverAllDisplaysKey = QStringLiteral("Mouse Controls Grid: Full Size: Cover All Displays");
 
-constexpr char AutoDeactivateSelector[] = "autoDeactivate";
-
 // Frame: the usable area loses this much at top and bottom; below the logo comes this gap (the smaller
 // one without the logo); the rows have margins on both sides of the sheet and inside it.
 constexpr double AreaInset = 5;
@@ -190,7 +188,6 @@ ZRKeyboardControlPanel::ZRKeyboardControlPanel(const Rect& frame, const AXElemen
 }
 
 ZRKeyboardControlPanel::~ZRKeyboardControlPanel() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     m_keyboard.release();
     m_keyboard.watchForLoss(false);
     // Its owner closes it first; one destroyed open still leaves the shared focus window as it found it.
@@ -276,11 +273,10 @@ void ZRKeyboardControlPanel::setActive(bool active) {
 // --- Closing by itself
 
 void ZRKeyboardControlPanel::scheduleAutoDeactivation() {
-    RunLoop& runLoop = RunLoop::main();
-    runLoop.cancelPreviousPerformRequests(this, AutoDeactivateSelector, nullptr);
+    m_autoDeactivate.cancel();
     if (m_active)
-        runLoop.perform(this, AutoDeactivateSelector, nullptr, autoDeactivateInterval(),
-                        [this] { autoDeactivate(); });
+        m_autoDeactivate =
+            RunLoop::main().performLater(autoDeactivateInterval(), [this] { autoDeactivate(); });
 }
 
 double ZRKeyboardControlPanel::autoDeactivateInterval() const {

@@ -3,6 +3,7 @@
 #include "actions/ZRKeyboardControlPanelInterface.h"
 #include "platform/Geometry.h"
 #include "platform/Screens.h"
+#include "platform/foundation/RunLoop.h"
 #include "shell/ZRKeyboardControlDescription.h"
 #include "toolkit/OverlayKeyboard.h"
 #include "toolkit/ZRSelfDrawingOverlayPanel.h"
@@ -185,4 +186,5 @@ private:
     QString m_uncontrollableWindowDescription;
 
     OverlayKeyboard m_keyboard;
+    PendingPerform m_autoDeactivate;
 };

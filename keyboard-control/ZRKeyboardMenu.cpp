@@ -122,7 +122,6 @@ ZRKeyboardMenu::ZRKeyboardMenu()
 }
 
 ZRKeyboardMenu::~ZRKeyboardMenu() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     m_keyboard.release();
     m_keyboard.watchForLoss(false);
 }
@@ -159,7 +158,7 @@ bool ZRKeyboardMenu::popUp(const std::shared_ptr<ZRKeyboardMenuItem>& entryItem,
     std::shared_ptr<ZRKeyboardMenuItem> previousRoot =
         std::exchange(m_rootItem, entryItem->topmostAncestor());
     m_typeSelectQuery.reset();
-    RunLoop::main().cancelPreviousPerformRequests(this);
+    m_invalidateTypeSelectQuery.cancel();
     previousRoot.reset();
     m_screen = screen;
 
@@ -253,7 +252,7 @@ void ZRKeyboardMenu::closeMenu() {
     m_cycleReference = nullptr;
     m_typeSelectQuery.reset();
     m_mouseHighlightIndex = NoHighlight;
-    RunLoop::main().cancelPreviousPerformRequests(this);
+    m_invalidateTypeSelectQuery.cancel();
     m_rootItem.reset();
 }
 

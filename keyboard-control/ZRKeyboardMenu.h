@@ -2,6 +2,7 @@
 
 #include "platform/Geometry.h"
 #include "platform/Screens.h"
+#include "platform/foundation/RunLoop.h"
 #include "toolkit/OverlayKeyboard.h"
 #include "toolkit/ZRSelfDrawingOverlayPanel.h"
 #include "toolkit/ZRTextAttributes.h"
@@ -184,4 +185,5 @@ private:
     QVariantAnimation* m_presentation = nullptr;
     QRectF m_presentedBounds;
     bool m_fadingOut = false;
+    PendingPerform m_invalidateTypeSelectQuery;
 };

@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr const char* InvalidateTypeSelectQuerySelector = "invalidateTypeSelectQuery";
 // The query is discarded this many seconds after the last typed character, unless the setting gives a
 // sensible delay.
 constexpr double DefaultInvalidationDelay = 2.0;
@@ -185,10 +184,8 @@ void ZRKeyboardMenu::typeSelect(const QString& characters, bool allowFuzzyMatchi
     } else {
         invalidateTypeSelectQuery();
     }
-    RunLoop& runLoop = RunLoop::main();
-    runLoop.cancelPreviousPerformRequests(this, InvalidateTypeSelectQuerySelector, nullptr);
-    runLoop.perform(this, InvalidateTypeSelectQuerySelector, nullptr, typeSelectInvalidationDelay(),
-                    [this] { invalidateTypeSelectQuery(); });
+    m_invalidateTypeSelectQuery =
+        RunLoop::main().performLater(typeSelectInvalidationDelay(), [this] { invalidateTypeSelectQuery(); });
 }
 
 qsizetype ZRKeyboardMenu::rowAtPoint(const QPointF& point) const {

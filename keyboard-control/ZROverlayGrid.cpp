@@ -27,8 +27,6 @@ const QString ZROverlayGrid::StartingPositionKey =
 
 namespace {
 
-constexpr const char* PerformHoverActionSelector = "performHoverAction";
-
 enum StartingPosition : std::int64_t { StartAtTopLeft = 0, StartWithWindow = 1, StartAtMouse = 2 };
 
 constexpr double WireframeShare = 0.2;
@@ -80,7 +78,6 @@ ZROverlayGrid* ZROverlayGrid::paletteGrid(QWidget* parent,
 }
 
 ZROverlayGrid::~ZROverlayGrid() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     releaseFocusWindow();
 }
 
@@ -352,8 +349,7 @@ void ZROverlayGrid::updateHoverCoordinatesWithEvent(const ZRGridEvent* event) {
     ZRGridPrototype::updateHoverCoordinatesWithEvent(event);
     if (!placeholder())
         return;
-    RunLoop& loop = RunLoop::main();
-    loop.cancelPreviousPerformRequests(this, PerformHoverActionSelector, nullptr);
+    m_hoverAction.cancel();
     if (!isEnabled() || !window()->isVisible() || !ZRGridCoordinatesAreValid(hoverCoordinates()))
         return;
     const double delay = UserDefaults::standard().doubleForKey(HoverTriggerDelayKey);
@@ -363,7 +359,7 @@ void ZROverlayGrid::updateHoverCoordinatesWithEvent(const ZRGridEvent* event) {
         performHoverAction();
         return;
     }
-    loop.perform(this, PerformHoverActionSelector, nullptr, delay, [this] { performHoverAction(); });
+    m_hoverAction = RunLoop::main().performLater(delay, [this] { performHoverAction(); });
 }
 
 void ZROverlayGrid::performHoverAction() {

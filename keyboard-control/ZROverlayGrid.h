@@ -2,6 +2,7 @@
 
 #include "keyboard-control/ZRGridPrototype.h"
 #include "mouse-control/ZROverlayGridInterface.h"
+#include "platform/foundation/RunLoop.h"
 
 // A grid that stands for a real window on a real screen (the palette's grid): its cells are frames on the
 // screen, hovering previews the target frame on the focus window, and a selection becomes a window frame
@@ -109,4 +110,5 @@ private:
     Rect m_representedSkafableFrame;
     // The focus window was activated for a drag.
     bool m_focusWindowActivated = false;
+    PendingPerform m_hoverAction;
 };

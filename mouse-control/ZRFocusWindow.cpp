@@ -25,7 +25,6 @@ constexpr double DashCycleSeconds = 0.3;
 constexpr double PulseSeconds = 0.1;
 // Screens count as touched by a frame only where the frame reaches more than this into them.
 constexpr double TouchInset = 1.0;
-constexpr char DeactivateSelector[] = "deactivate";
 
 ZRFocusWindow* sharedFocusWindow = nullptr;
 
@@ -82,9 +81,7 @@ ZRFocusWindow::ZRFocusWindow(const Rect& frame)
             Platform::current().screens().compositingChanged.connect([this] { setNeedsDisplay(); });
 }
 
-ZRFocusWindow::~ZRFocusWindow() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
-}
+ZRFocusWindow::~ZRFocusWindow() = default;
 
 // --- Activation
 
@@ -129,8 +126,8 @@ void ZRFocusWindow::becomeInactive() {
 
 void ZRFocusWindow::activateTemporarily(double seconds) {
     setActive(true);
-    RunLoop::main().perform(
-        this, DeactivateSelector, nullptr, seconds, [this] { deactivate(); }, CommonRunLoopModes);
+    m_temporaryActivations.add(RunLoop::main().performLater(
+        seconds, [this] { deactivate(); }, CommonRunLoopModes));
 }
 
 void ZRFocusWindow::deactivate() {

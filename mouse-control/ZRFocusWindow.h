@@ -4,6 +4,7 @@
 #include "platform/Accessibility.h"
 #include "platform/Geometry.h"
 #include "platform/Signal.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <QWidget>
 #include <cstdint>
@@ -133,4 +134,5 @@ private:
     double m_dashPhase = 0;
     double m_pulse = 0;
     Connection m_compositingChanged;
+    PendingPerforms m_temporaryActivations;
 };

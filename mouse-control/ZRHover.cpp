@@ -25,14 +25,8 @@
 
 namespace {
 
-constexpr char MoveRetrySelector[] = "moveHoveredWindowAfterDelay";
-constexpr char ResizeRetrySelector[] = "resizeHoveredWindowAfterDelay";
 // "Hover Resize: Corner": the corner nearest the pointer.
 constexpr std::int64_t ResizeNearestCorner = 1;
-
-const char* retrySelector(ZRHoverMode mode) {
-    return mode == ZRHoverModeMove ? MoveRetrySelector : ResizeRetrySelector;
-}
 
 double steadySeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -81,7 +75,6 @@ ZRHover::ZRHover(ZRMouseController& controller, FrameSetter setFrame)
 }
 
 ZRHover::~ZRHover() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     m_worker->owner = nullptr;
     ZRMouseControlState& shared = ZRMouseControlState::shared();
     shared.setHoveredWindow(nullptr);
@@ -134,8 +127,8 @@ void ZRHover::beginGesture(ZRHoverMode mode, const TapEvent& event) {
         return;
 
     // A retry of an earlier gesture would take this one's sums.
-    RunLoop::main().cancelPreviousPerformRequests(this, MoveRetrySelector, nullptr);
-    RunLoop::main().cancelPreviousPerformRequests(this, ResizeRetrySelector, nullptr);
+    m_moveRetry.cancel();
+    m_resizeRetry.cancel();
     m_state = ZRHoverState();
     ZRMouseControlState::shared().setHoveredWindow(window);
 
@@ -171,10 +164,10 @@ void ZRHover::setFrame(ZRHoverMode mode, const Rect& frame, bool retry) {
         return;
     }
 
-    RunLoop& runLoop = RunLoop::main();
-    runLoop.cancelPreviousPerformRequests(this, retrySelector(mode), nullptr);
+    PendingPerform& retryRequest = mode == ZRHoverModeMove ? m_moveRetry : m_resizeRetry;
+    retryRequest.cancel();
     if (m_worker->inFlight.load(std::memory_order_acquire)) {
-        runLoop.perform(this, retrySelector(mode), nullptr, RetryDelay, [this, mode] {
+        retryRequest = RunLoop::main().performLater(RetryDelay, [this, mode] {
             if (mode == ZRHoverModeMove)
                 moveHoveredWindowAfterDelay();
             else

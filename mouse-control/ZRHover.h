@@ -3,6 +3,7 @@
 #include "mouse-control/ZRHoverState.h"
 #include "mouse-control/ZRMouseControlHover.h"
 #include "platform/Accessibility.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <functional>
 #include <memory>
@@ -67,4 +68,7 @@ private:
     ZRHoverState m_state;
     std::shared_ptr<Worker> m_worker;
     RequestObserver m_requestObserver;
+    // A step that came while the window was still busy with the last one, one per mode.
+    PendingPerform m_moveRetry;
+    PendingPerform m_resizeRetry;
 };

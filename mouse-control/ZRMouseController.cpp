@@ -88,10 +88,6 @@ constexpr double DefaultPaletteDelay = 0.1;
 constexpr ModifierFlags DefaultHoverMoveModifiers = ModifierFlag::Control | ModifierFlag::Option;
 constexpr ModifierFlags DefaultHoverResizeModifiers = DefaultHoverMoveModifiers | ModifierFlag::Command;
 
-constexpr char RetryEventTapSelector[] = "retryEventTap";
-constexpr char UpdateAfterActionsChangedSelector[] = "updateFeatureFlagsAndTap";
-constexpr char ReinstallEventTapSelector[] = "reinstallEventTap";
-
 // Snap positions from the top edge round to the top-left corner: edges on odd numbers, corners on even ones.
 constexpr std::int64_t FirstSnapPosition = 3;
 constexpr std::int64_t LastSnapPosition = 10;
@@ -206,15 +202,12 @@ ZRMouseController::ZRMouseController()
         ZRActionsDidChangeNotification, nullptr, [this](const Notification&) {
             if (m_terminated)
                 return;
-            RunLoop::main().cancelPreviousPerformRequests(this, UpdateAfterActionsChangedSelector, nullptr);
-            RunLoop::main().perform(this, UpdateAfterActionsChangedSelector, nullptr, 0,
-                                    [this] { updateFeatureFlagsAndTap(); });
+            m_updateAfterActionsChanged =
+                RunLoop::main().performLater(0, [this] { updateFeatureFlagsAndTap(); });
         });
 }
 
 ZRMouseController::~ZRMouseController() {
-    // The tap's callback and the palette's wait reach this controller.
-    RunLoop::main().cancelPreviousPerformRequests(this);
     ZRScheduleTappedMouseMovedEvent(nullptr, *this);
     unregisterEventTapWithPort(ZRMouseControlState::shared().tap);
 }
@@ -315,7 +308,7 @@ void ZRMouseController::updateListeningEventTapForTerminatingApplication(bool te
 
 void ZRMouseController::updateEventTap(bool terminating) {
     ZRMouseControlState& state = ZRMouseControlState::shared();
-    RunLoop::main().cancelPreviousPerformRequests(this, RetryEventTapSelector, nullptr);
+    m_tapRetry.cancel();
     const bool wanted = state.anyFeatureOn() && !state.frontmostIgnored && !terminating && !m_terminated;
     if (state.tap && !wanted) {
         if (ZRDebugLogEnabled())
@@ -331,8 +324,7 @@ void ZRMouseController::updateEventTap(bool terminating) {
             m_tapRetryDelay = TapRetryDelay;
         } else {
             // Mouse control must not stay dead until a setting changes.
-            RunLoop::main().perform(this, RetryEventTapSelector, nullptr, m_tapRetryDelay,
-                                    [this] { updateEventTap(false); });
+            m_tapRetry = RunLoop::main().performLater(m_tapRetryDelay, [this] { updateEventTap(false); });
             m_tapRetryDelay = std::min(2 * m_tapRetryDelay, MaximumTapRetryDelay);
         }
     }
@@ -341,8 +333,7 @@ void ZRMouseController::updateEventTap(bool terminating) {
 void ZRMouseController::eventTapWasLost() {
     ZRLog("the desktop stopped the event tap; installing it again");
     // Not from inside the lost tap's own signal.
-    RunLoop::main().cancelPreviousPerformRequests(this, ReinstallEventTapSelector, nullptr);
-    RunLoop::main().perform(this, ReinstallEventTapSelector, nullptr, 0, [this] {
+    m_tapReinstall = RunLoop::main().performLater(0, [this] {
         unregisterEventTapWithPort(ZRMouseControlState::shared().tap);
         updateEventTap(false);
     });
@@ -405,8 +396,21 @@ void ZRMouseController::activeApplicationDidChange(const std::optional<RunningAp
     updateListeningEventTapForTerminatingApplication(false);
 }
 
+void ZRMouseController::hideOverlayRegardlessOnNextTurn() {
+    m_hideOverlayRegardless.add(
+        RunLoop::main().performLater(0, [this] { palette().hideOverlayRegardless(); }));
+}
+
+void ZRMouseController::cancelHideOverlayRegardlessOnNextTurn() {
+    m_hideOverlayRegardless.cancel();
+}
+
 void ZRMouseController::applicationWillTerminate() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
+    m_updateAfterActionsChanged.cancel();
+    m_tapRetry.cancel();
+    m_tapReinstall.cancel();
+    m_hideOverlayRegardless.cancel();
+    m_ownPalette->cancelPendingOverlayRequests();
     // Their Escape hot key must not outlive the program.
     m_dropZones->deactivate();
     ZRScheduleTappedMouseMovedEvent(nullptr, *this);

@@ -6,6 +6,7 @@
 #include "platform/Accessibility.h"
 #include "platform/EventStream.h"
 #include "platform/Signal.h"
+#include "platform/foundation/RunLoop.h"
 #include "shell/ZRApplicationArea.h"
 
 #include <QString>
@@ -121,6 +122,10 @@ public:
     void activeApplicationDidChange(const std::optional<RunningApplication>& application) override;
     void applicationWillTerminate() override;
 
+    // A click outside the palette hides it once the tap's event is done with.
+    void hideOverlayRegardlessOnNextTurn();
+    void cancelHideOverlayRegardlessOnNextTurn();
+
 private:
     // Steps 1 and 2 of the tap decision: install or remove.
     void updateEventTap(bool terminating);
@@ -140,6 +145,10 @@ private:
     Connection m_tappedEventSettingsChanged;
     Connection m_tapLost;
     Connection m_actionsChanged;
+    PendingPerform m_updateAfterActionsChanged;
+    PendingPerform m_tapRetry;
+    PendingPerform m_tapReinstall;
+    PendingPerforms m_hideOverlayRegardless;
     double m_tapRetryDelay = TapRetryDelay;
     bool m_terminated = false;
     // Last: they go first, while the rest of the controller is still there.

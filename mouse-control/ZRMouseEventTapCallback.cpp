@@ -248,8 +248,7 @@ void ZRMouseEventTapCallback(ZRMouseController& controller, const TapEvent& even
         if (event.type == TapEventType::LeftMouseDown || event.type == TapEventType::RightMouseDown) {
             if (controller.palette().shouldHideOverlayForTappedMouseEvent(event)) {
                 ZRScheduleTappedMouseMovedEvent(nullptr, controller);
-                RunLoop::main().perform(&controller, ZRHideOverlayRegardlessSelector, nullptr, 0,
-                                        [&controller] { controller.palette().hideOverlayRegardless(); });
+                controller.hideOverlayRegardlessOnNextTurn();
             }
         } else if (event.type == TapEventType::MouseMoved) {
             ZRScheduleTappedMouseMovedEvent(&event, controller);

@@ -18,9 +18,6 @@ inline const QString ZRModifierFlagsChangedNotification =
 // The modifier keys the tap tells apart: Shift, Control, Option, Command and Fn.
 inline constexpr ModifierFlags ZRTapModifierMask = 0x9E0000;
 
-// The name of the delayed palette hide on the mouse controller, for cancelling it.
-inline constexpr char ZRHideOverlayRegardlessSelector[] = "hideOverlayRegardless";
-
 // The palette waits at least this long (seconds) after a mouse move before it looks at the pointer.
 inline constexpr double ZRMinimumTappedMouseMovedDelay = 0.02;
 

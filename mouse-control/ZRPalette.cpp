@@ -46,10 +46,6 @@
 
 namespace {
 
-// Names of the palette's delayed requests, which have the mouse controller as their target.
-constexpr char ShowOverlaySelector[] = "showOverlay";
-constexpr char HideOverlaySelector[] = "hideOverlay";
-
 // The palette hangs this far from the trigger, by an arrow of this size.
 constexpr double PaletteDistance = 8;
 constexpr double PaletteArrowHeight = 7;
@@ -117,9 +113,6 @@ ZRPalette::ZRPalette(ZRMouseController& controller) : m_controller(controller) {
 }
 
 ZRPalette::~ZRPalette() {
-    RunLoop::main().cancelPreviousPerformRequests(&m_controller, ShowOverlaySelector, nullptr);
-    RunLoop::main().cancelPreviousPerformRequests(&m_controller, HideOverlaySelector, nullptr);
-    RunLoop::main().cancelPreviousPerformRequests(&m_controller, ZRHideOverlayRegardlessSelector, nullptr);
     closeZoomButtonOverlayWindow(false);
     closeOverlayWindow(false);
     delete m_zoomButtonOverlayWindow;
@@ -357,7 +350,7 @@ void ZRPalette::processTappedMouseMovedEvent(const std::shared_ptr<ZRCGEventWrap
     layOutContent(window, cocoaFrame, usableFrame, revertShown, revertOffered, customControls, canRevert);
     makeOverlayWindow(triggerLocation, usableFrame);
     closeZoomButtonOverlayWindow(false);
-    RunLoop::main().cancelPreviousPerformRequests(&m_controller, ShowOverlaySelector, nullptr);
+    m_showOverlayRequests.cancel();
     // A window whose size steps keep it short of the screen fills it all the same where the program set it
     // for the whole screen.
     const Point centre(cocoaFrame.midX(), cocoaFrame.midY());
@@ -528,10 +521,9 @@ void ZRPalette::decideShowing(bool preview, bool canRevertFilled) {
         }
         if (!held) {
             orderFrontWithAlphaValue(m_zoomButtonOverlayWindow, 1.0, false);
-            performSelectorInCommonModesAfterDelay(
-                &m_controller, ShowOverlaySelector, nullptr,
-                m_controller.delayForUserDefaultName(ZRMouseControlDefault::Delay),
-                [this] { showOverlay(); });
+            m_showOverlayRequests.add(RunLoop::main().performLater(
+                m_controller.delayForUserDefaultName(ZRMouseControlDefault::Delay), [this] { showOverlay(); },
+                CommonRunLoopModes));
         }
         return;
     }
@@ -603,7 +595,7 @@ void ZRPalette::hideOverlayRegardless() {
 }
 
 void ZRPalette::hideOverlayRegardless(bool regardless) {
-    RunLoop::main().cancelPreviousPerformRequests(&m_controller, ShowOverlaySelector, nullptr);
+    m_showOverlayRequests.cancel();
     if (!m_overlayWindow && !m_zoomButtonOverlayWindow) {
         m_currentTriggerUIElement.reset();
         return;
@@ -679,8 +671,8 @@ void ZRPalette::hideOverlayAfterDelay() {
 }
 
 void ZRPalette::scheduleHide(double delay, bool waitsForMenus) {
-    RunLoop::main().perform(
-        &m_controller, HideOverlaySelector, nullptr, delay,
+    m_hideOverlayRequests.add(RunLoop::main().performLater(
+        delay,
         [this, delay, waitsForMenus] {
             const bool menuIsOpen = QApplication::activePopupWidget() ||
                                     QGuiApplication::mouseButtons() != Qt::NoButton ||
@@ -691,12 +683,17 @@ void ZRPalette::scheduleHide(double delay, bool waitsForMenus) {
             }
             hideOverlay();
         },
-        CommonRunLoopModes);
+        CommonRunLoopModes));
+}
+
+void ZRPalette::cancelPendingOverlayRequests() {
+    m_showOverlayRequests.cancel();
+    cancelPendingOverlayHides();
 }
 
 void ZRPalette::cancelPendingOverlayHides() {
-    RunLoop::main().cancelPreviousPerformRequests(&m_controller, HideOverlaySelector, nullptr);
-    RunLoop::main().cancelPreviousPerformRequests(&m_controller, ZRHideOverlayRegardlessSelector, nullptr);
+    m_hideOverlayRequests.cancel();
+    m_controller.cancelHideOverlayRegardlessOnNextTurn();
 }
 
 bool ZRPalette::isPaletteWindowVisible() const {

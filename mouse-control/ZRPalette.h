@@ -8,6 +8,7 @@
 #include "mouse-control/ZROverlayWindowDelegate.h"
 #include "platform/Accessibility.h"
 #include "platform/Geometry.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <QImage>
 #include <QObject>
@@ -114,6 +115,8 @@ public:
     void orderPaletteWindow(bool front) override;
     void orderZoomButtonOverlayWindow(bool front) override;
     void cancelPendingOverlayHides() override;
+    // At termination: nothing shows or hides after the program let go of the desktop.
+    void cancelPendingOverlayRequests();
 
     // --- State
 
@@ -250,4 +253,8 @@ private:
     QPointer<QWidget> m_gridView;
 
     std::shared_ptr<ZRTriggerUIElement> m_currentTriggerUIElement;
+    // Each pointer move may ask again; every request runs at its own time, as the first must not wait for
+    // the last.
+    PendingPerforms m_showOverlayRequests;
+    PendingPerforms m_hideOverlayRequests;
 };

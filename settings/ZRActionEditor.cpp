@@ -30,7 +30,6 @@
 
 namespace {
 
-const char ReflectGridDimensionsSelector[] = "reflectConfigurationGridDimensionChange";
 // The zero symbol of resize dimensions: a dimension of 0 keeps the window's own.
 const QString KeepSymbol = QStringLiteral("=");
 constexpr std::int64_t MaximumPercent = 100;
@@ -52,7 +51,6 @@ const QStringList BaseSuggestions = {QString::fromUtf16(ZRTextFieldSuggestionsSe
 ZRActionEditor::ZRActionEditor(const std::shared_ptr<ZRAction>& action) : m_action(action) {}
 
 ZRActionEditor::~ZRActionEditor() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     // Sections kept aside have no parent to take them along.
     for (const QPointer<QWidget>& section : m_inactiveConfigurationSubviews)
         if (section && !section->parent())
@@ -136,7 +134,7 @@ void ZRActionEditor::inactivateConfigurationSubview(QWidget* section) {
 }
 
 void ZRActionEditor::destroyConfigurationView() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
+    m_reflectGridDimensions.cancel();
     // The action lets go of the pane and its undo history; the pane, and this editor with it, go later.
     if (const auto action = m_action.lock())
         action->destroyConfigurationView();
@@ -422,9 +420,8 @@ void ZRActionEditor::controlTextDidChange(QLineEdit* field) {
     }
     if (field == m_configurationGridColumnsField || field == m_configurationGridRowsField) {
         takeConfigurationGridDimensions(*action);
-        RunLoop::main().cancelPreviousPerformRequests(this, ReflectGridDimensionsSelector, nullptr);
-        RunLoop::main().perform(this, ReflectGridDimensionsSelector, nullptr, GridDimensionReflectionDelay,
-                                [this] { reflectConfigurationGridDimensionChange(); });
+        m_reflectGridDimensions = RunLoop::main().performLater(
+            GridDimensionReflectionDelay, [this] { reflectConfigurationGridDimensionChange(); });
         return;
     }
     const bool isDelta =

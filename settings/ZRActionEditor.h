@@ -1,6 +1,7 @@
 #pragma once
 
 #include "keyboard-control/ZRHotKeyDelegate.h"
+#include "platform/foundation/RunLoop.h"
 #include "settings/ZRPositionViewDelegate.h"
 #include "toolkit/StringExtensions.h"
 #include "toolkit/ZRSuggestionsTextField.h"
@@ -220,4 +221,5 @@ private:
     QWidget* m_gridSection = nullptr;
     QWidget* m_useGridSection = nullptr;
     QWidget* m_layoutSection = nullptr;
+    PendingPerform m_reflectGridDimensions;
 };

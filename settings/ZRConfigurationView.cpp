@@ -12,7 +12,6 @@
 
 namespace {
 
-const char AutoscrollSelector[] = "autoscroll";
 // Rows within this much of their parent's top or bottom count as first or last.
 constexpr double OutsideThresholdSlack = 0.1;
 
@@ -21,7 +20,6 @@ constexpr double OutsideThresholdSlack = 0.1;
 ZRConfigurationView::ZRConfigurationView(QWidget* parent) : QWidget(parent) {}
 
 ZRConfigurationView::~ZRConfigurationView() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     if (m_tracking)
         qApp->removeEventFilter(this);
 }
@@ -152,12 +150,11 @@ void ZRConfigurationView::updateAutoscroll(QPoint globalPosition) {
     const bool outside = y < inside.y() || y >= inside.y() + inside.height();
     if (outside && !m_autoscrolling) {
         m_autoscrolling = true;
-        RunLoop::main().perform(
-            this, AutoscrollSelector, nullptr, AutoscrollFirstDelay, [this] { autoscroll(); },
-            CommonRunLoopModes);
+        m_autoscroll = RunLoop::main().performLater(
+            AutoscrollFirstDelay, [this] { autoscroll(); }, CommonRunLoopModes);
     } else if (!outside && m_autoscrolling) {
         m_autoscrolling = false;
-        RunLoop::main().cancelPreviousPerformRequests(this, AutoscrollSelector, nullptr);
+        m_autoscroll.cancel();
     }
 }
 
@@ -176,16 +173,14 @@ void ZRConfigurationView::autoscroll() {
     m_autoscrolling = false;
     updateAutoscroll(m_lastGlobalPosition);
     if (m_autoscrolling) {
-        RunLoop::main().cancelPreviousPerformRequests(this, AutoscrollSelector, nullptr);
-        RunLoop::main().perform(
-            this, AutoscrollSelector, nullptr, AutoscrollInterval, [this] { autoscroll(); },
-            CommonRunLoopModes);
+        m_autoscroll = RunLoop::main().performLater(
+            AutoscrollInterval, [this] { autoscroll(); }, CommonRunLoopModes);
     }
 }
 
 void ZRConfigurationView::endTracking(bool cancelled, Qt::KeyboardModifiers modifiers) {
     qApp->removeEventFilter(this);
-    RunLoop::main().cancelPreviousPerformRequests(this, AutoscrollSelector, nullptr);
+    m_autoscroll.cancel();
     m_autoscrolling = false;
     m_tracking = false;
     ZRConfigurationCollectionView* collection = collectionView();

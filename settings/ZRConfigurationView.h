@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/RunLoop.h"
+
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
@@ -74,4 +76,5 @@ private:
     QList<QPointer<ZRConfigurationView>> m_draggedRows;
     QList<QWidget*> m_startOrder;
     bool m_autoscrolling = false;
+    PendingPerform m_autoscroll;
 };

@@ -96,10 +96,6 @@ constexpr ModifierFlags PaletteHoldKeys = ModifierFlag::Command | ModifierFlag::
 constexpr int SuggestedGaps[] = {10, 20, 30, 40, 50};
 constexpr int LargestSingleDigitGap = 9;
 
-const char UpdateSnapActionSelectorsSelector[] = "updateSnapActionSelectors";
-const char EndKeyboardMenuDemoSelector[] = "endKeyboardMenuDemo";
-const char CorrectFieldSelector[] = "correctField";
-
 const QString EmDash = QStringLiteral(" \u2014 ");
 
 bool isApplicationModeWithoutTaskbarEntry(qint64 mode) {
@@ -122,7 +118,6 @@ ZRGeneralSettingsControls::ZRGeneralSettingsControls(ZRSettingsController& setti
 }
 
 ZRGeneralSettingsControls::~ZRGeneralSettingsControls() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     if (ZRMouseController* controller = mouseController();
         controller && controller->settingsControls() == this) {
         controller->setSettingsControls(nullptr);
@@ -744,13 +739,12 @@ void ZRGeneralSettingsControls::changeKeyboardMenuLineHeight() {
                               ? ZRMainController::mainController().area<ZRKeyboardMenuPresenter>()
                               : nullptr)
         presenter->popUpKeyboardMenuForControl(nullptr, nullptr, nullptr, std::nullopt, nullptr, false);
-    RunLoop::main().cancelPreviousPerformRequests(this, EndKeyboardMenuDemoSelector, nullptr);
-    RunLoop::main().perform(this, EndKeyboardMenuDemoSelector, nullptr, KeyboardMenuDemoDuration,
-                            [this] { endKeyboardMenuDemo(); });
+    m_endKeyboardMenuDemo =
+        RunLoop::main().performLater(KeyboardMenuDemoDuration, [this] { endKeyboardMenuDemo(); });
 }
 
 void ZRGeneralSettingsControls::endKeyboardMenuDemo() {
-    RunLoop::main().cancelPreviousPerformRequests(this, EndKeyboardMenuDemoSelector, nullptr);
+    m_endKeyboardMenuDemo.cancel();
     if (auto* menu = ZRMainController::exists()
                          ? ZRMainController::mainController().area<ZRMouseControlKeyboardMenu>()
                          : nullptr)
@@ -860,13 +854,11 @@ void ZRGeneralSettingsControls::initializeKeyActionSelector(QComboBox* selector)
 }
 
 void ZRGeneralSettingsControls::updateSnapActionSelectorsSoon() {
-    RunLoop::main().cancelPreviousPerformRequests(this, UpdateSnapActionSelectorsSelector, nullptr);
-    RunLoop::main().perform(this, UpdateSnapActionSelectorsSelector, nullptr, 0,
-                            [this] { updateSnapActionSelectors(); });
+    m_updateSnapActionSelectors = RunLoop::main().performLater(0, [this] { updateSnapActionSelectors(); });
 }
 
 void ZRGeneralSettingsControls::updateSnapActionSelectors() {
-    RunLoop::main().cancelPreviousPerformRequests(this, UpdateSnapActionSelectorsSelector, nullptr);
+    m_updateSnapActionSelectors.cancel();
     QWidget* window = m_settings.preferencesWindow();
     const QColor iconColor =
         window ? window->palette().color(QPalette::Text) : QApplication::palette().color(QPalette::Text);
@@ -977,7 +969,7 @@ void ZRGeneralSettingsControls::controlTextDidChange(ZRSuggestionsTextField* fie
     }
     const qint64 value = clampedIntegerFromText(field->text(), minimum, maximum);
     UserDefaults::standard().setInteger(value, key);
-    RunLoop::main().cancelPreviousPerformRequests(this, CorrectFieldSelector, field);
+    m_fieldCorrections.erase(field);
     if (field->text() != QString::number(value))
         scheduleFieldCorrection(field, value);
     if (field == m_gapField)
@@ -990,11 +982,11 @@ void ZRGeneralSettingsControls::controlTextDidChange(ZRSuggestionsTextField* fie
 }
 
 void ZRGeneralSettingsControls::scheduleFieldCorrection(ZRSuggestionsTextField* field, qint64 stored) {
-    RunLoop::main().perform(this, CorrectFieldSelector, field, FieldCorrectionDelay,
-                            [field = QPointer<ZRSuggestionsTextField>(field), stored] {
-                                if (field)
-                                    field->setText(QString::number(stored));
-                            });
+    m_fieldCorrections[field] = RunLoop::main().performLater(
+        FieldCorrectionDelay, [field = QPointer<ZRSuggestionsTextField>(field), stored] {
+            if (field)
+                field->setText(QString::number(stored));
+        });
 }
 
 // --- The palette's windows and the modifier keys

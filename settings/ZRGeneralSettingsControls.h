@@ -3,6 +3,7 @@
 #include "mouse-control/ZRMouseControlSettingsControls.h"
 #include "platform/Keys.h"
 #include "platform/Signal.h"
+#include "platform/foundation/RunLoop.h"
 #include "settings/ZRSettingsTabIdentifier.h"
 #include "toolkit/ZRSuggestionsTextField.h"
 
@@ -358,4 +359,8 @@ private:
     ZRSettingsSwitch* m_dismissAfterFillingSwitch = nullptr;
     ZRSettingsSwitch* m_dismissAfterOtherSwitch = nullptr;
     std::array<QComboBox*, 8> m_keyActionSelectors{};
+    PendingPerform m_endKeyboardMenuDemo;
+    PendingPerform m_updateSnapActionSelectors;
+    // A field's text put back to what was stored, a moment after the user typed something out of range.
+    std::unordered_map<const ZRSuggestionsTextField*, PendingPerform> m_fieldCorrections;
 };

@@ -23,7 +23,6 @@
 
 namespace {
 
-const char UpdatePaletteItemWellsSelector[] = "updatePaletteItemWells";
 const QString ExamplesResourceName = QStringLiteral("Examples");
 const QString ExamplesResourceType = QStringLiteral("skaf");
 // The seeded examples stand in row 2, columns 3 to 7.
@@ -89,7 +88,6 @@ ZRPaletteEditor::ZRPaletteEditor()
     : m_dragSourceToken(QUuid::createUuid().toByteArray(QUuid::WithoutBraces)) {}
 
 ZRPaletteEditor::~ZRPaletteEditor() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     // Wells without a container have no parent to take them along.
     for (ZRPaletteItemWell* well : m_wells)
         if (!well->parent())
@@ -160,7 +158,7 @@ bool ZRPaletteEditor::canHidePaletteItemWell() const {
 // --- Building and refreshing
 
 void ZRPaletteEditor::updatePaletteItemWells() {
-    RunLoop::main().cancelPreviousPerformRequests(this, UpdatePaletteItemWellsSelector, nullptr);
+    m_updatePaletteItemWells.cancel();
     if (m_wells.empty())
         buildWells();
     else
@@ -168,9 +166,7 @@ void ZRPaletteEditor::updatePaletteItemWells() {
 }
 
 void ZRPaletteEditor::updatePaletteItemWellsAfterDelay() {
-    RunLoop::main().cancelPreviousPerformRequests(this, UpdatePaletteItemWellsSelector, nullptr);
-    RunLoop::main().perform(this, UpdatePaletteItemWellsSelector, nullptr, 0,
-                            [this] { updatePaletteItemWells(); });
+    m_updatePaletteItemWells = RunLoop::main().performLater(0, [this] { updatePaletteItemWells(); });
 }
 
 void ZRPaletteEditor::buildWells() {

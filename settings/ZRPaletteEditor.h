@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mouse-control/ZRMouseControlPaletteLayout.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -91,4 +92,5 @@ private:
     std::int64_t m_maximumRow = NoItemMaximum;
     bool m_isChangingPaletteIconSize = false;
     QByteArray m_dragSourceToken;
+    PendingPerform m_updatePaletteItemWells;
 };

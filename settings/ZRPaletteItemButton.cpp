@@ -17,7 +17,6 @@
 
 namespace {
 
-const char PressAndHoldSelector[] = "pressWasHeld";
 // The icon keeps this much room on each side.
 constexpr double IconMargin = 2;
 // The menu hangs below the button's left end, a little out and down.
@@ -33,7 +32,6 @@ ZRPaletteItemButton::ZRPaletteItemButton(QWidget* parent) : QAbstractButton(pare
 }
 
 ZRPaletteItemButton::~ZRPaletteItemButton() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     // The menu goes with the button; nothing it says on its way may reach a button that is half gone.
     if (m_menu) {
         m_menu->disconnect(this);
@@ -153,9 +151,8 @@ void ZRPaletteItemButton::mousePressEvent(QMouseEvent* event) {
     setHovered(false);
     QAbstractButton::mousePressEvent(event);
     // Held, the press shows the menu instead; the timer also runs while a menu tracks the mouse.
-    RunLoop::main().perform(
-        this, PressAndHoldSelector, nullptr, PressAndHoldDelay, [this] { pressWasHeld(); },
-        CommonRunLoopModes);
+    m_pressAndHold = RunLoop::main().performLater(
+        PressAndHoldDelay, [this] { pressWasHeld(); }, CommonRunLoopModes);
 }
 
 void ZRPaletteItemButton::pressWasHeld() {
@@ -167,7 +164,7 @@ void ZRPaletteItemButton::pressWasHeld() {
 }
 
 void ZRPaletteItemButton::mouseReleaseEvent(QMouseEvent* event) {
-    RunLoop::main().cancelPreviousPerformRequests(this, PressAndHoldSelector, nullptr);
+    m_pressAndHold.cancel();
     QAbstractButton::mouseReleaseEvent(event);
 }
 

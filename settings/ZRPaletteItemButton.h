@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions/ZRPaletteItemButtonInterface.h"
+#include "platform/foundation/RunLoop.h"
 #include "toolkit/ViewExtensions.h"
 
 #include <QAbstractButton>
@@ -70,4 +71,5 @@ private:
     std::shared_ptr<ZRAction> m_paletteAction;
     QPointer<QMenu> m_menu;
     bool m_isHovered = false;
+    PendingPerform m_pressAndHold;
 };

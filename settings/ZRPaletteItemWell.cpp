@@ -30,7 +30,6 @@
 
 namespace {
 
-const char PressAndHoldSelector[] = "pressWasHeld";
 // The mark of the editor whose well started a drag, beside the item itself.
 const QString DragSourceType = QStringLiteral("application/x-skaf-palette-editor");
 constexpr double CornerRadius = 5;
@@ -55,7 +54,6 @@ ZRPaletteItemWell::ZRPaletteItemWell(ZRPaletteEditor& editor, QWidget* parent)
 }
 
 ZRPaletteItemWell::~ZRPaletteItemWell() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     destroyPaletteItemButton();
 }
 
@@ -270,8 +268,8 @@ void ZRPaletteItemWell::mousePressEvent(QMouseEvent* event) {
     m_pressPosition = event->position().toPoint();
     // Held without moving (or let go), the press shows the menu.
     const QPoint global = event->globalPosition().toPoint();
-    RunLoop::main().perform(
-        this, PressAndHoldSelector, nullptr, PressAndHoldDelay,
+    m_pressAndHold = RunLoop::main().performLater(
+        PressAndHoldDelay,
         [this, global] {
             const bool stillPressed = m_pressed && (QGuiApplication::mouseButtons() & Qt::LeftButton);
             m_pressed = false;
@@ -288,7 +286,7 @@ void ZRPaletteItemWell::mouseMoveEvent(QMouseEvent* event) {
         (event->position().toPoint() - m_pressPosition).manhattanLength() < DragDistance)
         return;
     m_pressed = false;
-    RunLoop::main().cancelPreviousPerformRequests(this, PressAndHoldSelector, nullptr);
+    m_pressAndHold.cancel();
     startDrag();
 }
 

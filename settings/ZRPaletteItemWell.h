@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mouse-control/ZRMouseControlPaletteLayout.h"
+#include "platform/foundation/RunLoop.h"
 #include "settings/ZRStandardPaletteItem.h"
 #include "toolkit/ZRKeyWindowReflectingView.h"
 
@@ -124,4 +125,5 @@ private:
     QPointer<QMenu> m_menu;
     QPoint m_pressPosition;
     bool m_pressed = false;
+    PendingPerform m_pressAndHold;
 };

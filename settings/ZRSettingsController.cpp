@@ -58,10 +58,6 @@ const QString ObtrusiveGeneralSettingsKey = QStringLiteral("Obtrusive General Se
 const QString TableViewSizeModeKey = QStringLiteral("NSTableViewDefaultSizeMode");
 const QString TemporaryDockIconKey = QString::fromUtf16(ZRApplicationModeTemporaryDockIconUserDefaultName);
 
-const char AnimateHelpButtonSelector[] = "animateHelpButton";
-const char SourceListTextSizeSelector[] = "sourceListTextSizeChanged";
-const char ApplicationModeSelector[] = "applyApplicationMode";
-
 // The zoom-button option from which the desktop's menu is the user's own choice, left alone.
 constexpr qint64 UserOwnedZoomButtonMenuOption = 3;
 
@@ -120,7 +116,6 @@ ZRSettingsController::ZRSettingsController()
       m_generalSettingsControls(std::make_unique<ZRGeneralSettingsControls>(*this)) {}
 
 ZRSettingsController::~ZRSettingsController() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     if (ZRMainController::exists()) {
         ZRMainController::mainController().setSidebarMenuTarget(nullptr);
         if (auto* mouseControl = ZRMainController::mainController().area<ZRMouseController>();
@@ -448,7 +443,7 @@ void ZRSettingsController::updateToolbarIcons() {
     const QSize iconSize = m_helpIcon.size();
     for (QToolButton* button : {static_cast<QToolButton*>(m_addButton), m_helpButton, m_generalButton})
         button->setIconSize(iconSize);
-    if (!RunLoop::main().hasPendingPerform(this, AnimateHelpButtonSelector))
+    if (!m_animateHelpButton.isPending())
         m_helpButton->setIcon(QPixmap::fromImage(tintedImage(m_helpIcon, color)));
 }
 
@@ -696,7 +691,7 @@ void ZRSettingsController::animateHelpButton(int count, const QImage& image) {
         drawInRect(painter, m_helpIcon, QRectF(QPointF(HelpFlashOffset, 0), m_helpIcon.size()), SystemGreen,
                    1.0);
     }
-    RunLoop::main().cancelPreviousPerformRequests(this, AnimateHelpButtonSelector, nullptr);
+    m_animateHelpButton.cancel();
     m_helpButtonFlashes = count % 2 == 1;
     if (m_helpButtonFlashes) {
         m_helpButton->setIcon(QPixmap::fromImage(flash));
@@ -706,8 +701,8 @@ void ZRSettingsController::animateHelpButton(int count, const QImage& image) {
         if (count <= 0)
             return;
     }
-    RunLoop::main().perform(this, AnimateHelpButtonSelector, nullptr, HelpButtonFlashInterval,
-                            [this, count, flash] { animateHelpButton(count - 1, flash); });
+    m_animateHelpButton = RunLoop::main().performLater(
+        HelpButtonFlashInterval, [this, count, flash] { animateHelpButton(count - 1, flash); });
 }
 
 // --- Window-button controls
@@ -776,10 +771,10 @@ void ZRSettingsController::updateSourceListTextSize() {
 }
 
 void ZRSettingsController::sourceListTextSizeChanged(bool fromNotification) {
-    RunLoop::main().cancelPreviousPerformRequests(this, SourceListTextSizeSelector, nullptr);
+    m_sourceListTextSize.cancel();
     if (fromNotification) {
-        RunLoop::main().perform(this, SourceListTextSizeSelector, nullptr, SourceListTextSizeDelay,
-                                [this] { sourceListTextSizeChanged(false); });
+        m_sourceListTextSize = RunLoop::main().performLater(SourceListTextSizeDelay,
+                                                            [this] { sourceListTextSizeChanged(false); });
         return;
     }
     updateSourceListTextSize();
@@ -835,8 +830,7 @@ bool ZRSettingsController::windowShouldClose() {
     if (ZRMainController::exists())
         ZRMainController::mainController().dismissIntroPopover();
     if (UserDefaults::standard().boolForKey(TemporaryDockIconKey)) {
-        RunLoop::main().cancelPreviousPerformRequests(this, ApplicationModeSelector, nullptr);
-        RunLoop::main().perform(this, ApplicationModeSelector, nullptr, ApplicationModeDelay, [this] {
+        m_applyApplicationMode = RunLoop::main().performLater(ApplicationModeDelay, [this] {
             if (m_window && m_window->isVisible())
                 return;
             const ZRApplicationMode mode = ZRCurrentApplicationMode();

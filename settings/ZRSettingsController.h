@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Signal.h"
+#include "platform/foundation/RunLoop.h"
 #include "settings/ZRActionConfigurationCollectionView.h"
 #include "settings/ZRGeneralSettingsPopover.h"
 #include "settings/ZRSettingsTabIdentifier.h"
@@ -256,4 +257,7 @@ private:
     bool m_helpButtonFlashes = false;
     Connection m_systemPreferencesChanged;
     Connection m_appearanceChanged;
+    PendingPerform m_animateHelpButton;
+    PendingPerform m_sourceListTextSize;
+    PendingPerform m_applyApplicationMode;
 };

@@ -26,9 +26,6 @@ const QString SidebarIconPriorityKey = QStringLiteral("Sidebar Icon Priority");
 const QString NewActionsRenameKey = QStringLiteral("New Custom Actions: Rename");
 const QString NewActionsReflectCurrentStateKey = QStringLiteral("New Custom Actions: Reflect Current State");
 
-const char InvalidateSelectionCacheSelector[] = "invalidateCachedSelectedActionSourceListItems";
-const char UpdateConfigurationViewSelector[] = "updateConfigurationView";
-
 // A gap row is a fifth of a row high, never less than this; one that opens the list, a single point.
 constexpr double GapRowShare = 0.2;
 constexpr double MinimumGapRowHeight = 2;
@@ -73,7 +70,6 @@ ZRSidebarController::ZRSidebarController(ZRSettingsController& settings)
 }
 
 ZRSidebarController::~ZRSidebarController() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     delete m_sourceList.data();
 }
 
@@ -151,9 +147,8 @@ void ZRSidebarController::reloadSourceListWithSelectedItems(const std::optional<
     selectSourceListItems(select);
 
     if (ZRActionManager::actionManager().focusAction()) {
-        RunLoop::main().cancelPreviousPerformRequests(this, UpdateConfigurationViewSelector, nullptr);
-        RunLoop::main().perform(this, UpdateConfigurationViewSelector, nullptr, 0,
-                                [this] { m_settings.updateConfigurationView(); });
+        m_updateConfigurationView =
+            RunLoop::main().performLater(0, [this] { m_settings.updateConfigurationView(); });
     }
 }
 
@@ -210,9 +205,8 @@ const ZRSourceListItems& ZRSidebarController::selectedActionSourceListItems() {
         if (std::any_of(items.begin(), items.end(), [](const auto& item) { return !item->action(); }))
             items.clear();
         m_cachedSelectedActionSourceListItems = std::move(items);
-        RunLoop::main().cancelPreviousPerformRequests(this, InvalidateSelectionCacheSelector, nullptr);
-        RunLoop::main().perform(this, InvalidateSelectionCacheSelector, nullptr, 0,
-                                [this] { invalidateCachedSelectedActionSourceListItems(); });
+        m_invalidateSelectionCache =
+            RunLoop::main().performLater(0, [this] { invalidateCachedSelectedActionSourceListItems(); });
     }
     return *m_cachedSelectedActionSourceListItems;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/RunLoop.h"
 #include "settings/ZRSourceListItem.h"
 #include "shell/ZRSidebarMenuTarget.h"
 
@@ -190,4 +191,8 @@ private:
     ZRSourceListItems m_draggedSourceListItems;
     qint64 m_sizeMode = 0;
     bool m_reloading = false;
+    PendingPerform m_updateConfigurationView;
+    PendingPerform m_invalidateSelectionCache;
+    // Files handed over before the program finished starting wait for it, each batch on its own.
+    PendingPerforms m_openFilesRetries;
 };

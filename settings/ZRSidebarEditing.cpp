@@ -35,8 +35,6 @@ constexpr qint64 MinimumExportedIconHeight = 13;
 constexpr qint64 MaximumExportedIconHeight = 2000;
 // Files handed over before the launch is over wait this long before they are tried again.
 constexpr double OpenFilesRetryDelay = 0.1;
-const char OpenFilesSelector[] = "openFiles";
-
 // The generic icons exported when no row gives one, in their order: a type, and whether it is a chain.
 constexpr std::pair<ZRActionType, bool> GenericIconTypes[] = {
     {ZRActionTypeLayout, false},
@@ -348,8 +346,8 @@ void ZRSidebarController::export_() {
 
 void ZRSidebarController::openFiles(const QStringList& paths) {
     if (ZRMainController::exists() && !ZRMainController::mainController().hasFinishedLaunching()) {
-        RunLoop::main().perform(this, OpenFilesSelector, nullptr, OpenFilesRetryDelay,
-                                [this, paths] { openFiles(paths); });
+        m_openFilesRetries.add(
+            RunLoop::main().performLater(OpenFilesRetryDelay, [this, paths] { openFiles(paths); }));
         return;
     }
     ImportProblems problems;

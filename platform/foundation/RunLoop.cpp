@@ -338,6 +338,10 @@ void RunLoop::perform(const void* target, const char* selector, const void* argu
     d->add(delaySeconds, std::move(task), modes, PerformKey{target, selector ? selector : "", argument});
 }
 
+PendingPerform RunLoop::performLater(double delaySeconds, Task task, unsigned modes) {
+    return PendingPerform(*this, schedule(delaySeconds, std::move(task), modes));
+}
+
 void RunLoop::cancelPreviousPerformRequests(const void* target) {
     d->removePerforms([target](const PerformKey& key) { return key.target == target; });
 }

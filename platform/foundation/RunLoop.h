@@ -1,8 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 // The main thread's run loop in the platform's style: timers, delayed performs that can be
 // cancelled by target, selector and argument, a zero-delay "next turn" and an "after this turn"
@@ -15,6 +18,8 @@ enum RunLoopMode : unsigned {
     EventTrackingRunLoopMode = 4,
     CommonRunLoopModes = DefaultRunLoopMode | ModalPanelRunLoopMode | EventTrackingRunLoopMode,
 };
+
+class PendingPerform;
 
 class RunLoop {
 public:
@@ -51,6 +56,11 @@ public:
     void cancelPreviousPerformRequests(const void* target, const char* selector, const void* argument);
     bool hasPendingPerform(const void* target, const char* selector) const;
 
+    // A delayed perform owned by whoever keeps the handle: dropping or replacing the handle cancels it,
+    // so an object that keeps its handles as members can never be called after it is gone.
+    [[nodiscard]] PendingPerform performLater(double delaySeconds, Task task,
+                                              unsigned modes = DefaultRunLoopMode);
+
     // On the next turn of the loop, after what is queued now.
     void performOnNextTurn(Task task);
     // As soon as the current turn's work is done, before the next turn.
@@ -69,4 +79,52 @@ private:
     ~RunLoop();
     struct Private;
     std::unique_ptr<Private> d;
+};
+
+// The handle of RunLoop::performLater, move-only like a signal's Connection.
+class PendingPerform {
+public:
+    PendingPerform() = default;
+    PendingPerform(RunLoop& loop, RunLoop::TimerId id) : m_loop(&loop), m_id(id) {}
+    PendingPerform(PendingPerform&& other) noexcept
+        : m_loop(std::exchange(other.m_loop, nullptr)), m_id(std::exchange(other.m_id, 0)) {}
+    PendingPerform& operator=(PendingPerform&& other) noexcept {
+        if (this != &other) {
+            cancel();
+            m_loop = std::exchange(other.m_loop, nullptr);
+            m_id = std::exchange(other.m_id, 0);
+        }
+        return *this;
+    }
+    PendingPerform(const PendingPerform&) = delete;
+    PendingPerform& operator=(const PendingPerform&) = delete;
+    ~PendingPerform() { cancel(); }
+
+    void cancel() {
+        if (RunLoop* loop = std::exchange(m_loop, nullptr))
+            loop->cancel(m_id);
+    }
+    // False once the task has run or was cancelled, also when the loop dropped it on a change of clock.
+    bool isPending() const { return m_loop && m_loop->isScheduled(m_id); }
+
+private:
+    RunLoop* m_loop = nullptr;
+    RunLoop::TimerId m_id = 0;
+};
+
+// Requests of one kind that may pile up, each running at its own time, cancelled together.
+class PendingPerforms {
+public:
+    void add(PendingPerform request) {
+        std::erase_if(m_requests, [](const PendingPerform& r) { return !r.isPending(); });
+        m_requests.push_back(std::move(request));
+    }
+    void cancel() { m_requests.clear(); }
+    bool isPending() const {
+        return std::any_of(m_requests.begin(), m_requests.end(),
+                           [](const PendingPerform& r) { return r.isPending(); });
+    }
+
+private:
+    std::vector<PendingPerform> m_requests;
 };

@@ -20,7 +20,6 @@ namespace {
 
 // Changes made in one go (a settings pane filling in, an import) are saved once.
 constexpr double SaveDelaySeconds = 0.25;
-constexpr const char* SaveSelector = "saveSoon";
 
 // The shared store. Any thread may ask for it first, and workers read it while the main thread may still be
 // making it: it is made once under the lock and published whole. Loading logs, and a log line may read the
@@ -44,6 +43,7 @@ struct UserDefaults::Private {
     // Guards persistent and registered against the owner's changes while a worker reads them.
     mutable std::mutex mutex;
     QString filePath;
+    PendingPerform saveRequest;
     SystemPreferences* systemPreferences = nullptr;
     QVariantMap registered;
     QVariantMap persistent;
@@ -69,7 +69,7 @@ UserDefaults::UserDefaults(QString filePath, SystemPreferences* systemPreference
 }
 
 UserDefaults::~UserDefaults() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
+    d->saveRequest.cancel();
     // A failure is logged by save(); nothing more can be done on the way out.
     if (d->dirty)
         (void)save();
@@ -112,7 +112,7 @@ UserDefaults::LoadResult UserDefaults::load() {
     }
     d->dirty = false;
     d->keepOffFile = false;
-    RunLoop::main().cancelPreviousPerformRequests(this);
+    d->saveRequest.cancel();
 
     // A save that was cut short (the process killed) leaves its temporary file behind; no later one would.
     for (const QString& stale : removeStaleTemporaryFiles(QFileInfo(d->filePath).absolutePath()))
@@ -274,15 +274,15 @@ void UserDefaults::removeObject(const QString& key) {
 }
 
 void UserDefaults::scheduleSave() {
-    if (RunLoop::main().hasPendingPerform(this, SaveSelector))
+    if (d->saveRequest.isPending())
         return;
     // A failure is logged by save(), and the values stay unsaved for the next change to try again.
-    RunLoop::main().perform(
-        this, SaveSelector, nullptr, SaveDelaySeconds, [this] { (void)save(); }, CommonRunLoopModes);
+    d->saveRequest = RunLoop::main().performLater(
+        SaveDelaySeconds, [this] { (void)save(); }, CommonRunLoopModes);
 }
 
 bool UserDefaults::save() {
-    RunLoop::main().cancelPreviousPerformRequests(this, SaveSelector, nullptr);
+    d->saveRequest.cancel();
     if (d->keepOffFile) {
         platformLog(QStringLiteral("not saving settings: %1 could not be read and is left as it is")
                         .arg(d->filePath));

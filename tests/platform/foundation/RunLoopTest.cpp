@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -102,6 +103,81 @@ TEST_F(RunLoopTest, CancelPreviousRequestsKeepsOnlyTheLatest) {
     loop().advance(1);
     EXPECT_EQ(names(), std::vector<std::string>{"refresh 2"});
     EXPECT_NEAR(log[0].second, 100.4 + 0.5, 1e-9);
+}
+
+TEST_F(RunLoopTest, APendingPerformLivesAsLongAsItsHandle) {
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        std::vector<std::string> ran;
+    };
+    PendingPerform kept;
+    PendingPerforms many;
+    const std::vector<Case> cases = {
+        {"kept", [&] { kept = loop().performLater(0.5, record("kept")); }, {"kept"}},
+        {"dropped", [&] { (void)loop().performLater(0.5, record("dropped")); }, {}},
+        {"replaced",
+         [&] {
+             kept = loop().performLater(0.5, record("first"));
+             kept = loop().performLater(0.7, record("second"));
+         },
+         {"second"}},
+        {"moved on",
+         [&] {
+             PendingPerform local = loop().performLater(0.5, record("moved"));
+             kept = std::move(local);
+         },
+         {"moved"}},
+        {"cancelled",
+         [&] {
+             kept = loop().performLater(0.5, record("cancelled"));
+             kept.cancel();
+         },
+         {}},
+        {"a destroyed owner",
+         [&] {
+             auto owner = std::make_unique<PendingPerform>(loop().performLater(0.5, record("owner")));
+             owner.reset();
+         },
+         {}},
+        {"several, each at its time",
+         [&] {
+             many.add(loop().performLater(0.5, record("one")));
+             many.add(loop().performLater(0.2, record("two")));
+         },
+         {"two", "one"}},
+        {"several, cancelled together",
+         [&] {
+             many.add(loop().performLater(0.5, record("one")));
+             many.add(loop().performLater(0.2, record("two")));
+             many.cancel();
+         },
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        log.clear();
+        c.act();
+        loop().advance(1);
+        EXPECT_EQ(names(), c.ran);
+        EXPECT_FALSE(kept.isPending());
+        EXPECT_FALSE(many.isPending());
+        EXPECT_EQ(loop().pendingTimerCount(), 0u);
+    }
+}
+
+TEST_F(RunLoopTest, APendingPerformMayReplaceItselfFromItsOwnTask) {
+    PendingPerform retry;
+    int runs = 0;
+    std::function<void()> again = [&] {
+        if (++runs < 3)
+            retry = loop().performLater(0.1, again);
+    };
+    retry = loop().performLater(0.1, again);
+    EXPECT_TRUE(retry.isPending());
+    loop().advance(1);
+    EXPECT_EQ(runs, 3);
+    EXPECT_FALSE(retry.isPending());
 }
 
 TEST_F(RunLoopTest, TasksOfOtherModesWaitForTheirMode) {
