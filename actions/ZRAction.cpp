@@ -3,7 +3,7 @@
 #include "actions/ActionRecordReading.h"
 #include "actions/ZRActionHost.h"
 #include "actions/ZRActionManager.h"
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 #include "platform/foundation/PlistRead.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"

@@ -4,7 +4,7 @@
 #include "actions/ZRActionStoredProperties.h"
 #include "actions/ZRActionType.h"
 #include "actions/ZRSnapshot.h"
-#include "keyboard-control/ZRHotKeyDelegate.h"
+#include "hotkeys/ZRHotKeyDelegate.h"
 #include "platform/Geometry.h"
 #include "toolkit/StringExtensions.h"
 #include "window-access/GridGeometry.h"

@@ -4,7 +4,7 @@
 #include "actions/ZRFrameMemory.h"
 #include "actions/ZRKeyboardControlKeyMap.h"
 #include "actions/ZRKeyboardControlPanelDelegate.h"
-#include "keyboard-control/ZRHotKeyHandler.h"
+#include "hotkeys/ZRHotKeyHandler.h"
 #include "platform/Accessibility.h"
 #include "platform/Geometry.h"
 #include "platform/Signal.h"

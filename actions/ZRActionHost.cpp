@@ -1,6 +1,6 @@
 #include "actions/ZRActionHost.h"
 
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -3,7 +3,7 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRActionSourceListRow.h"
 #include "actions/ZRFrameMemory.h"
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"

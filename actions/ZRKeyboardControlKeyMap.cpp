@@ -1,7 +1,7 @@
 #include "actions/ZRKeyboardControlKeyMap.h"
 
 #include "actions/ZRAction.h"
-#include "keyboard-control/KeyEvent.h"
+#include "hotkeys/KeyEvent.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/ZRLog.h"
 

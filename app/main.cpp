@@ -1,6 +1,6 @@
 #include "actions/ZRActionController.h"
 #include "help-browser/ZRHelpManager.h"
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "hotkeys/ZRHotKeyHandlerApplication.h"
 #include "keyboard-control/ZRKeyboardController.h"
 #include "log-reader/ILRIntegratedLogReader.h"
 #include "mouse-control/ZRDropZoneManager.h"

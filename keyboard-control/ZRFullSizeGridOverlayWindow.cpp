@@ -1,7 +1,7 @@
 #include "keyboard-control/ZRFullSizeGridOverlayWindow.h"
 
-#include "keyboard-control/KeyEvent.h"
-#include "keyboard-control/QtKeyEvents.h"
+#include "hotkeys/KeyEvent.h"
+#include "hotkeys/QtKeyEvents.h"
 #include "keyboard-control/ZRFullSizeOverlayGrid.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "platform/EventStream.h"

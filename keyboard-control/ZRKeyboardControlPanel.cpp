@@ -1,8 +1,8 @@
 #include "keyboard-control/ZRKeyboardControlPanel.h"
 
 #include "actions/ZRKeyboardControlPanelDelegate.h"
-#include "keyboard-control/KeyEvent.h"
-#include "keyboard-control/QtKeyEvents.h"
+#include "hotkeys/KeyEvent.h"
+#include "hotkeys/QtKeyEvents.h"
 #include "mouse-control/ZRAutoDeactivateInterval.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "platform/Platform.h"

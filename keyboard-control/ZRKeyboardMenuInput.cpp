@@ -2,8 +2,8 @@
 // a pressed left button highlights rows and its release chooses; the wheel steps the selection.
 #include "keyboard-control/ZRKeyboardMenu.h"
 
-#include "keyboard-control/KeyEvent.h"
-#include "keyboard-control/QtKeyEvents.h"
+#include "hotkeys/KeyEvent.h"
+#include "hotkeys/QtKeyEvents.h"
 #include "keyboard-control/ZRKeyboardMenuDefaults.h"
 #include "keyboard-control/ZRKeyboardMenuItem.h"
 #include "platform/foundation/RunLoop.h"

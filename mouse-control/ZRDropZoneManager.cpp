@@ -1,7 +1,7 @@
 #include "mouse-control/ZRDropZoneManager.h"
 
 #include "actions/ZRAction.h"
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 #include "mouse-control/ZRAutoDeactivateInterval.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseControlState.h"

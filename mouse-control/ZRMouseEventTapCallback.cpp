@@ -2,7 +2,7 @@
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlDropZones.h"
 #include "mouse-control/ZRMouseControlHover.h"

@@ -36,23 +36,6 @@ BACKENDS = {"platform/sim", "platform/x11"}
 # Data compiled in with Qt's resource system: any folder may read it.
 ANYONE = {"resources"}
 
-# The files of keyboard-control/ that make the hot-key library, which sits below the actions.
-HOTKEY_STEMS = {
-    "HotKeyEventRouter",
-    "KeyEvent",
-    "MenuItemKeyEquivalents",
-    "QtKeyEvents",
-    "ZRHotKey",
-    "ZRHotKeyClearButton",
-    "ZRHotKeyContainerView",
-    "ZRHotKeyDelegate",
-    "ZRHotKeyHandler",
-    "ZRHotKeyHandlerApplication",
-    "ZRHotKeyReferencePool",
-    "ZRHotKeyTextView",
-    "ZRHotKeyTextViewAlerts",
-}
-
 # Shared instances and the folder that owns each.
 ACCESSORS = [
     ("ZRMainController::mainController", "shell"),
@@ -94,8 +77,6 @@ def floor_of(path):
     if parts[0] == "platform":
         sub = "platform/" + parts[1]
         return sub if len(parts) > 2 and sub in BACKENDS else "platform"
-    if parts[0] == "keyboard-control" and os.path.splitext(parts[-1])[0] in HOTKEY_STEMS:
-        return "hotkeys"
     if parts[0] in FLOORS or parts[0] in ANYONE:
         return parts[0]
     return None

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "keyboard-control/ZRHotKeyDelegate.h"
+#include "hotkeys/ZRHotKeyDelegate.h"
 #include "platform/foundation/RunLoop.h"
 #include "settings/ZRPositionViewDelegate.h"
 #include "toolkit/StringExtensions.h"

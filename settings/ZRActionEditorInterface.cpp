@@ -3,9 +3,9 @@
 #include "settings/ZRActionEditor.h"
 
 #include "actions/ZRAction.h"
+#include "hotkeys/ZRHotKeyContainerView.h"
+#include "hotkeys/ZRHotKeyTextView.h"
 #include "keyboard-control/ZRConfigurationGrid.h"
-#include "keyboard-control/ZRHotKeyContainerView.h"
-#include "keyboard-control/ZRHotKeyTextView.h"
 #include "settings/ZRActionConfigurationView.h"
 #include "settings/ZRActionSnapshotPreviewView.h"
 #include "settings/ZRIconSizes.h"

@@ -4,7 +4,7 @@
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
 #include "actions/ZRKeyboardMenuPresenter.h"
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlHover.h"

@@ -3,8 +3,8 @@
 
 #include "actions/ZRAction.h"
 #include "actions/ZRKeyboardControlKeyMap.h"
-#include "keyboard-control/ZRHotKeyContainerView.h"
-#include "keyboard-control/ZRHotKeyTextView.h"
+#include "hotkeys/ZRHotKeyContainerView.h"
+#include "hotkeys/ZRHotKeyTextView.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "platform/InputState.h"
 #include "platform/Platform.h"

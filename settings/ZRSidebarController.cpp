@@ -2,7 +2,7 @@
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "settings/ZRSettingsController.h"

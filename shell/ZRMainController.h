@@ -1,9 +1,9 @@
 #pragma once
 
 #include "actions/ZRActionHost.h"
-#include "keyboard-control/ZRHotKey.h"
-#include "keyboard-control/ZRHotKeyDelegate.h"
-#include "keyboard-control/ZRHotKeyHandler.h"
+#include "hotkeys/ZRHotKey.h"
+#include "hotkeys/ZRHotKeyDelegate.h"
+#include "hotkeys/ZRHotKeyHandler.h"
 #include "platform/Signal.h"
 #include "platform/Workspace.h"
 #include "shell/ZRApplicationArea.h"

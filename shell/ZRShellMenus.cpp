@@ -6,7 +6,7 @@
 #include "actions/ZRActionSourceListRow.h"
 #include "actions/ZRPaletteHiding.h"
 #include "actions/ZRPaletteItemButtonInterface.h"
-#include "keyboard-control/MenuItemKeyEquivalents.h"
+#include "hotkeys/MenuItemKeyEquivalents.h"
 #include "platform/foundation/RunLoop.h"
 #include "shell/ZRAboutPanelManager.h"
 #include "shell/ZRMainController.h"

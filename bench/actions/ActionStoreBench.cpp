@@ -1,6 +1,6 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 #include "platform/Keys.h"
 #include "platform/Platform.h"
 #include "platform/foundation/PropertyList.h"

@@ -4,8 +4,8 @@
 #include "TestApplication.h"
 
 #include "actions/ZRActionManager.h"
+#include "hotkeys/ZRHotKeyHandlerApplication.h"
 #include "keyboard-control/ZRConfigurationGrid.h"
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
 #include "keyboard-control/ZROverlayGrid.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "shell/ZRShellDefaults.h"

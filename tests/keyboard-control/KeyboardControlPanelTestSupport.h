@@ -6,8 +6,8 @@
 #include "TestApplication.h"
 
 #include "actions/ZRKeyboardControlPanelDelegate.h"
-#include "keyboard-control/KeyEvent.h"
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "hotkeys/KeyEvent.h"
+#include "hotkeys/ZRHotKeyHandlerApplication.h"
 #include "keyboard-control/ZRKeyboardControlPanel.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "toolkit/WindowExtensions.h"

@@ -4,7 +4,7 @@
 #include "SimOwnWindowInput.h"
 #include "TestApplication.h"
 
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "hotkeys/ZRHotKeyHandlerApplication.h"
 #include "keyboard-control/ZRKeyboardMenu.h"
 #include "keyboard-control/ZRKeyboardMenuDefaults.h"
 #include "keyboard-control/ZRKeyboardMenuItem.h"

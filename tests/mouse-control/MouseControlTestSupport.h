@@ -3,7 +3,7 @@
 #include "DesktopTest.h"
 #include "TestApplication.h"
 
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "hotkeys/ZRHotKeyHandlerApplication.h"
 #include "mouse-control/ZRSystemWindowSettings.h"
 #include "platform/sim/SimPreferencesTool.h"
 

@@ -4,7 +4,7 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
-#include "keyboard-control/KeyEvent.h"
+#include "hotkeys/KeyEvent.h"
 #include "mouse-control/ZRAutoDeactivateInterval.h"
 #include "mouse-control/ZRDropZoneManager.h"
 #include "mouse-control/ZRFocusWindow.h"

@@ -1,10 +1,10 @@
 #include "SettingsTestSupport.h"
 
 #include "actions/ZRActionGeometry.h"
+#include "hotkeys/ZRHotKey.h"
+#include "hotkeys/ZRHotKeyContainerView.h"
+#include "hotkeys/ZRHotKeyTextView.h"
 #include "keyboard-control/ZRConfigurationGrid.h"
-#include "keyboard-control/ZRHotKey.h"
-#include "keyboard-control/ZRHotKeyContainerView.h"
-#include "keyboard-control/ZRHotKeyTextView.h"
 #include "platform/Keys.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "settings/ZRActionConfigurationView.h"

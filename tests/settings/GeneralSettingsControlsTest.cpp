@@ -1,8 +1,8 @@
 #include "GeneralSettingsTestSupport.h"
 
 #include "actions/ZRKeyboardMenuPresenter.h"
-#include "keyboard-control/ZRHotKey.h"
-#include "keyboard-control/ZRHotKeyTextView.h"
+#include "hotkeys/ZRHotKey.h"
+#include "hotkeys/ZRHotKeyTextView.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlKeyboardMenu.h"
 #include "mouse-control/ZRMouseEventTapCallback.h"

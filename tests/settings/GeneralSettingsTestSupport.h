@@ -2,7 +2,7 @@
 
 #include "SettingsTestSupport.h"
 
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseControlPaletteWindows.h"
 #include "mouse-control/ZRMouseControlState.h"

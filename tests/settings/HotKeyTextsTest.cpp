@@ -3,7 +3,7 @@
 // several actions share. The stored "Visual Representation" keeps its own form.
 #include "SettingsTestSupport.h"
 
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 #include "keyboard-control/ZRKeyboardControlPanel.h"
 #include "keyboard-control/ZRKeyboardController.h"
 #include "keyboard-control/ZRKeyboardMenu.h"

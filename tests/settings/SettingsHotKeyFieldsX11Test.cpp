@@ -5,7 +5,7 @@
 #include "X11TestSupport.h"
 
 #include "actions/ZRActionManager.h"
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "hotkeys/ZRHotKeyHandlerApplication.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/x11/X11FakeInput.h"
 #include "platform/x11/X11Platform.h"

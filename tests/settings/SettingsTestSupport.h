@@ -6,7 +6,7 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "hotkeys/ZRHotKeyHandlerApplication.h"
 #include "settings/ZRSettingsController.h"
 #include "settings/ZRSettingsPanels.h"
 #include "settings/ZRSidebarController.h"

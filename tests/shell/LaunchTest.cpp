@@ -3,7 +3,7 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRLayoutAutoTrigger.h"
 #include "actions/ZRPaletteHiding.h"
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 #include "platform/sim/SimDesktop.h"
 #include "shell/ZRApplicationMode.h"
 #include "shell/ZRKeyboardMenuLineHeight.h"

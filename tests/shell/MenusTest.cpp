@@ -6,7 +6,7 @@
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionSourceListRow.h"
 #include "actions/ZRPaletteItemButtonInterface.h"
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 #include "shell/ZRApplicationMode.h"
 #include "shell/ZRMenuOpeningControl.h"
 #include "shell/ZRSidebarMenuTarget.h"

@@ -1,7 +1,7 @@
 #include "HotKeyFieldTestSupport.h"
 #include "ShellTestSupport.h"
 
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 
 namespace {
 

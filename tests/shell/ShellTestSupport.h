@@ -4,7 +4,7 @@
 #include "TestApplication.h"
 
 #include "actions/ZRActionManager.h"
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "hotkeys/ZRHotKeyHandlerApplication.h"
 #include "shell/ZRApplicationArea.h"
 #include "shell/ZRMainController.h"
 #include "shell/ZRShellAlerts.h"

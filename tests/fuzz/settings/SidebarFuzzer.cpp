@@ -1,5 +1,5 @@
 #include "actions/ZRActionManager.h"
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "hotkeys/ZRHotKeyHandlerApplication.h"
 #include "platform/Platform.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"

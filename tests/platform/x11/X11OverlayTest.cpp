@@ -5,9 +5,9 @@
 #include "X11TestSupport.h"
 
 #include "ScreenPixels.h"
-#include "keyboard-control/KeyEvent.h"
-#include "keyboard-control/ZRHotKeyHandler.h"
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "hotkeys/KeyEvent.h"
+#include "hotkeys/ZRHotKeyHandler.h"
+#include "hotkeys/ZRHotKeyHandlerApplication.h"
 #include "platform/Accessibility.h"
 #include "platform/EventStream.h"
 #include "platform/GlobalHotKeys.h"

@@ -2,7 +2,7 @@
 
 #include "TestDisplay.h"
 
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "hotkeys/ZRHotKeyHandlerApplication.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

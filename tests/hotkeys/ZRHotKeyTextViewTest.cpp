@@ -1,7 +1,7 @@
 #include "HotKeyFieldTestSupport.h"
 #include "HotKeyTestSupport.h"
 
-#include "keyboard-control/ZRHotKeyClearButton.h"
+#include "hotkeys/ZRHotKeyClearButton.h"
 #include "toolkit/Appearance.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 #include "HotKeyTestSupport.h"
 
-#include "keyboard-control/HotKeyEventRouter.h"
-#include "keyboard-control/KeyEvent.h"
-#include "keyboard-control/ZRHotKeyHandler.h"
+#include "hotkeys/HotKeyEventRouter.h"
+#include "hotkeys/KeyEvent.h"
+#include "hotkeys/ZRHotKeyHandler.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "HotKeyTestSupport.h"
 
-#include "keyboard-control/KeyEvent.h"
-#include "keyboard-control/MenuItemKeyEquivalents.h"
-#include "keyboard-control/QtKeyEvents.h"
+#include "hotkeys/KeyEvent.h"
+#include "hotkeys/MenuItemKeyEquivalents.h"
+#include "hotkeys/QtKeyEvents.h"
 
 #include <QAction>
 #include <QKeyEvent>

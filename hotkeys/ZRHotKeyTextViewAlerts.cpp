@@ -1,4 +1,4 @@
-#include "keyboard-control/ZRHotKeyTextViewAlerts.h"
+#include "hotkeys/ZRHotKeyTextViewAlerts.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "keyboard-control/HotKeyEventRouter.h"
+#include "hotkeys/HotKeyEventRouter.h"
 
 #include <QApplication>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "keyboard-control/MenuItemKeyEquivalents.h"
+#include "hotkeys/MenuItemKeyEquivalents.h"
 
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 #include "toolkit/KeyStrings.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
+#include "hotkeys/ZRHotKeyHandlerApplication.h"
 
-#include "keyboard-control/QtKeyEvents.h"
+#include "hotkeys/QtKeyEvents.h"
 #include "platform/Platform.h"
 
 #include <QAbstractScrollArea>

@@ -1,4 +1,4 @@
-#include "keyboard-control/ZRHotKeyContainerView.h"
+#include "hotkeys/ZRHotKeyContainerView.h"
 
 #include "toolkit/Appearance.h"
 #include "toolkit/Drawing.h"

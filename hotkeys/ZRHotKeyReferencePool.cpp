@@ -1,4 +1,4 @@
-#include "keyboard-control/ZRHotKeyReferencePool.h"
+#include "hotkeys/ZRHotKeyReferencePool.h"
 
 ZRHotKeyReferencePool& ZRHotKeyReferencePool::defaultPool() {
     // Never destroyed: hot keys that outlive main() still let go of their references on the way out.

@@ -1,4 +1,4 @@
-#include "keyboard-control/QtKeyEvents.h"
+#include "hotkeys/QtKeyEvents.h"
 
 #include "platform/InputState.h"
 #include "platform/Platform.h"

@@ -1,8 +1,8 @@
-#include "keyboard-control/HotKeyEventRouter.h"
+#include "hotkeys/HotKeyEventRouter.h"
 
-#include "keyboard-control/ZRHotKey.h"
-#include "keyboard-control/ZRHotKeyHandler.h"
-#include "keyboard-control/ZRHotKeyReferencePool.h"
+#include "hotkeys/ZRHotKey.h"
+#include "hotkeys/ZRHotKeyHandler.h"
+#include "hotkeys/ZRHotKeyReferencePool.h"
 #include "platform/GlobalHotKeys.h"
 #include "platform/InputState.h"
 #include "platform/Platform.h"

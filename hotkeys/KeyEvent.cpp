@@ -1,6 +1,6 @@
-#include "keyboard-control/KeyEvent.h"
+#include "hotkeys/KeyEvent.h"
 
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 #include "toolkit/KeyStrings.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "keyboard-control/KeyEvent.h"
+#include "hotkeys/KeyEvent.h"
 #include "platform/Signal.h"
 #include "platform/foundation/RunLoop.h"
 

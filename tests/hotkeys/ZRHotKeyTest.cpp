@@ -1,7 +1,7 @@
 #include "HotKeyTestSupport.h"
 
-#include "keyboard-control/KeyEvent.h"
-#include "keyboard-control/ZRHotKeyReferencePool.h"
+#include "hotkeys/KeyEvent.h"
+#include "hotkeys/ZRHotKeyReferencePool.h"
 
 namespace {
 

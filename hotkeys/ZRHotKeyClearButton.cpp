@@ -1,7 +1,7 @@
-#include "keyboard-control/ZRHotKeyClearButton.h"
+#include "hotkeys/ZRHotKeyClearButton.h"
 
-#include "keyboard-control/ZRHotKeyContainerView.h"
-#include "keyboard-control/ZRHotKeyTextView.h"
+#include "hotkeys/ZRHotKeyContainerView.h"
+#include "hotkeys/ZRHotKeyTextView.h"
 #include "toolkit/Appearance.h"
 #include "toolkit/ViewExtensions.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "keyboard-control/ZRHotKeyContainerView.h"
-#include "keyboard-control/ZRHotKeyTextView.h"
-#include "keyboard-control/ZRHotKeyTextViewAlerts.h"
+#include "hotkeys/ZRHotKeyContainerView.h"
+#include "hotkeys/ZRHotKeyTextView.h"
+#include "hotkeys/ZRHotKeyTextViewAlerts.h"
 
 #include <QApplication>
 #include <QDir>

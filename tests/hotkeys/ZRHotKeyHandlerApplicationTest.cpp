@@ -1,7 +1,7 @@
 #include "HotKeyTestSupport.h"
 
-#include "keyboard-control/KeyEvent.h"
-#include "keyboard-control/ZRHotKeyHandler.h"
+#include "hotkeys/KeyEvent.h"
+#include "hotkeys/ZRHotKeyHandler.h"
 #include "toolkit/OverlayWindow.h"
 #include "toolkit/WindowInputGrab.h"
 

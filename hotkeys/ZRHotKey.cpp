@@ -1,8 +1,8 @@
-#include "keyboard-control/ZRHotKey.h"
+#include "hotkeys/ZRHotKey.h"
 
-#include "keyboard-control/KeyEvent.h"
-#include "keyboard-control/ZRHotKeyDelegate.h"
-#include "keyboard-control/ZRHotKeyReferencePool.h"
+#include "hotkeys/KeyEvent.h"
+#include "hotkeys/ZRHotKeyDelegate.h"
+#include "hotkeys/ZRHotKeyReferencePool.h"
 #include "platform/Platform.h"
 #include "platform/foundation/PlistRead.h"
 #include "platform/foundation/RunLoop.h"

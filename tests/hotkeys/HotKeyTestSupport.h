@@ -3,10 +3,10 @@
 #include "DesktopTest.h"
 #include "TestApplication.h"
 
-#include "keyboard-control/ZRHotKey.h"
-#include "keyboard-control/ZRHotKeyDelegate.h"
-#include "keyboard-control/ZRHotKeyHandlerApplication.h"
-#include "keyboard-control/ZRHotKeyReferencePool.h"
+#include "hotkeys/ZRHotKey.h"
+#include "hotkeys/ZRHotKeyDelegate.h"
+#include "hotkeys/ZRHotKeyHandlerApplication.h"
+#include "hotkeys/ZRHotKeyReferencePool.h"
 #include "platform/sim/SimDesktop.h"
 
 #include <memory>
