@@ -27,21 +27,15 @@ constexpr std::int64_t MaximumPercent = 100;
 // How loosely a generic layout may match.
 constexpr std::int64_t MaximumGenericProximity = 2;
 
-ZRActionHost* s_host = nullptr;
-ZRActionCapturer* s_capturer = nullptr;
-std::unique_ptr<ZRKeyboardControlHotKeyMissingAlert>& keyboardControlAlert() {
-    static std::unique_ptr<ZRKeyboardControlHotKeyMissingAlert> alert;
+ZRActionContext& context() {
+    return ZRActionManager::actionContext();
+}
+
+ZRKeyboardControlHotKeyMissingAlert& keyboardControlAlert() {
+    auto& alert = context().keyboardControlHotKeyMissingAlert;
     if (!alert)
         alert = ZRKeyboardControlHotKeyMissingAlert::standardAlert();
-    return alert;
-}
-std::function<void(const ZRAction&)>& changeObserver() {
-    static std::function<void(const ZRAction&)> observer;
-    return observer;
-}
-std::function<QWidget*(ZRAction&)>& configurationViewFactory() {
-    static std::function<QWidget*(ZRAction&)> factory;
-    return factory;
+    return *alert;
 }
 
 QString newIdentifier() {
@@ -430,7 +424,7 @@ ZRActionDictionaryRepresentation ZRAction::dictionaryRepresentation() const {
 void ZRAction::didChange() {
     m_iconCache.clear();
     m_snapChildren.clear();
-    if (const auto& observer = changeObserver())
+    if (const auto& observer = context().changeObserver)
         observer(*this);
 }
 
@@ -564,8 +558,8 @@ void ZRAction::clearUndoHistory() {
 // --- Editor pane
 
 QWidget* ZRAction::configurationView() {
-    if (!m_configurationView && configurationViewFactory())
-        m_configurationView = configurationViewFactory()(*this);
+    if (const auto& factory = context().configurationViewFactory; !m_configurationView && factory)
+        m_configurationView = factory(*this);
     return m_configurationView;
 }
 
@@ -578,22 +572,18 @@ void ZRAction::destroyConfigurationView() {
     clearUndoHistory();
 }
 
-void ZRAction::setConfigurationViewFactory(std::function<QWidget*(ZRAction&)> factory) {
-    configurationViewFactory() = std::move(factory);
-}
-
 // --- Capture
 
 void ZRAction::saveSnapshot(std::function<void()> captured) {
-    if (s_capturer)
-        s_capturer->saveSnapshot(*this, std::move(captured));
+    if (ZRActionCapturer* capturer = context().capturer)
+        capturer->saveSnapshot(*this, std::move(captured));
     else
         ZRLog("cannot save layout: windows cannot be captured yet");
 }
 
 void ZRAction::reflectCurrentStateSilently(bool silently, std::function<void()> captured) {
-    if (s_capturer)
-        s_capturer->reflectCurrentState(*this, silently, std::move(captured));
+    if (ZRActionCapturer* capturer = context().capturer)
+        capturer->reflectCurrentState(*this, silently, std::move(captured));
 }
 
 // --- Hot-key delegate
@@ -601,8 +591,8 @@ void ZRAction::reflectCurrentStateSilently(bool silently, std::function<void()> 
 namespace {
 
 std::vector<std::shared_ptr<ZRHotKey>> settingsHotKeys() {
-    if (s_host)
-        return s_host->settingsHotKeys();
+    if (const ZRActionHost* host = context().host)
+        return host->settingsHotKeys();
     // Before the main controller is there, its hot keys are as the settings store holds them.
     std::vector<std::shared_ptr<ZRHotKey>> hotKeys;
     for (const QString& identifier : {KeyboardMenuHotKeyIdentifier, KeyboardControlsHotKeyIdentifier}) {
@@ -651,15 +641,15 @@ bool ZRAction::shouldSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QS
     if (m_actionType < ZRActionTypeRevert || !hotKey->registerForDelegate(*this))
         return false;
     if (hotKey->isLocal() && !keyboardControlHotKeyExists()) {
-        if (keyboardControlAlert()->run(*hotKey) == ZRKeyboardControlHotKeyMissingAlert::Answer::Cancel) {
+        if (keyboardControlAlert().run(*hotKey) == ZRKeyboardControlHotKeyMissingAlert::Answer::Cancel) {
             if (hotKey != m_hotKey)
                 hotKey->unregister();
             return false;
         }
         // The settings open after the recorder field has finished with this key.
         RunLoop::main().performOnNextTurn([] {
-            if (s_host)
-                s_host->assignKeyboardControlHotKey();
+            if (ZRActionHost* host = context().host)
+                host->assignKeyboardControlHotKey();
         });
     }
     setHotKey(hotKey);
@@ -683,31 +673,8 @@ ZRAction::acceptNonUniqueHotKey(const ZRHotKey&,
 }
 
 void ZRAction::didSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QString& identifier) {
-    if (s_host)
-        s_host->didSetHotKey(hotKey, identifier);
-}
-
-// --- Hooks
-
-void ZRAction::setHost(ZRActionHost* host) {
-    s_host = host;
-}
-
-ZRActionHost* ZRAction::host() {
-    return s_host;
-}
-
-void ZRAction::setCapturer(ZRActionCapturer* capturer) {
-    s_capturer = capturer;
-}
-
-void ZRAction::setKeyboardControlHotKeyMissingAlert(
-    std::unique_ptr<ZRKeyboardControlHotKeyMissingAlert> alert) {
-    keyboardControlAlert() = std::move(alert);
-}
-
-void ZRAction::setChangeObserver(std::function<void(const ZRAction&)> observer) {
-    changeObserver() = std::move(observer);
+    if (ZRActionHost* host = context().host)
+        host->didSetHotKey(hotKey, identifier);
 }
 
 // --- Dummy

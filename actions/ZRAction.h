@@ -223,7 +223,6 @@ public:
     // The editor pane, made through the factory the settings install; null without one.
     QWidget* configurationView();
     void destroyConfigurationView();
-    static void setConfigurationViewFactory(std::function<QWidget*(ZRAction& action)> factory);
 
     // --- Hot-key delegate
 
@@ -236,21 +235,6 @@ public:
     acceptNonUniqueHotKey(const ZRHotKey& hotKey,
                           const std::vector<std::shared_ptr<ZRHotKey>>& existingEquals) override;
     void didSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QString& identifier) override;
-
-    // --- Hooks of the layers above
-
-    // The main controller; not owned, null uninstalls.
-    static void setHost(ZRActionHost* host);
-    static ZRActionHost* host();
-    // The engine's window capture; not owned, null uninstalls.
-    static void setCapturer(ZRActionCapturer* capturer);
-    // The question asked before a local hot key is set without a "Keyboard Controls" hot key; null
-    // restores the message box.
-    static void
-    setKeyboardControlHotKeyMissingAlert(std::unique_ptr<ZRKeyboardControlHotKeyMissingAlert> alert);
-    // Told after any stored property of any action changed; the shared store installs it to save the
-    // actions it holds.
-    static void setChangeObserver(std::function<void(const ZRAction& action)> observer);
 
 protected:
     explicit ZRAction(bool registersHotKeys);

@@ -114,7 +114,7 @@ ZRActionController::ZRActionController() {
         if (qobject_cast<QApplication*>(QCoreApplication::instance()))
             QApplication::beep();
     };
-    ZRAction::setCapturer(this);
+    ZRActionManager::actionContext().capturer = this;
     subscribeToWorkspace();
     m_layoutAutoTrigger = std::make_unique<ZRLayoutAutoTrigger>(
         [this](const std::shared_ptr<ZRAction>& layout) {
@@ -124,7 +124,7 @@ ZRActionController::ZRActionController() {
 }
 
 ZRActionController::~ZRActionController() {
-    ZRAction::setCapturer(nullptr);
+    ZRActionManager::actionContext().capturer = nullptr;
 }
 
 void ZRActionController::subscribeToWorkspace() {
@@ -294,7 +294,7 @@ bool ZRActionController::triggerKeyDownEvent(const KeyEvent& event, bool updateC
         }
     }
 
-    if (const ZRActionHost* host = ZRAction::host()) {
+    if (const ZRActionHost* host = ZRActionManager::actionContext().host) {
         for (const auto& hotKey : host->settingsHotKeys()) {
             if (!hotKey || !hotKey->matchesEvent(event))
                 continue;

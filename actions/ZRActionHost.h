@@ -9,7 +9,7 @@ class ZRAction;
 class ZRHotKey;
 
 // What an action asks of the main controller, which lies above and installs itself at start
-// (ZRAction::setHost). Without one, the settings hot keys are read from the settings store.
+// (ZRActionContext::host). Without one, the settings hot keys are read from the settings store.
 class ZRActionHost {
 public:
     virtual ~ZRActionHost() = default;
@@ -22,7 +22,7 @@ public:
     virtual void assignKeyboardControlHotKey() = 0;
 };
 
-// Captures the current windows into an action (the engine installs it: ZRAction::setCapturer).
+// Captures the current windows into an action (the engine installs it: ZRActionContext::capturer).
 class ZRActionCapturer {
 public:
     virtual ~ZRActionCapturer() = default;

@@ -1,4 +1,5 @@
 #include "actions/ZRActionManager.h"
+#include "actions/ZRActionHost.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionSourceListRow.h"
@@ -35,10 +36,10 @@ std::unique_ptr<ZRActionManager>& sharedStorage() {
 // The shared store hears of every change to an action and saves when the action is one of its own; grids
 // ask it for the dimensions in use.
 void installSharedHooks() {
-    ZRAction::setChangeObserver([](const ZRAction& action) {
+    ZRActionManager::actionContext().changeObserver = [](const ZRAction& action) {
         if (ZRActionManager* manager = sharedStorage().get())
             manager->actionDidChange(action);
-    });
+    };
     ZRGridGeometry::setGridDimensionsInUseProvider([] {
         const ZRActionManager* manager = sharedStorage().get();
         return manager ? manager->gridDimensionsInUse() : std::vector<std::int64_t>();
@@ -64,6 +65,12 @@ bool isGridDimensionKey(const QString& key) {
 }
 
 } // namespace
+
+ZRActionContext& ZRActionManager::actionContext() {
+    // Outlives any one store: the layers above fill it in once, whichever store is current.
+    static ZRActionContext context;
+    return context;
+}
 
 ZRActionManager* ZRActionManager::actionManagerIfMade() {
     return sharedStorage().get();

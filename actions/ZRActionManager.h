@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions/UnusableRecordEntries.h"
+#include "actions/ZRActionContext.h"
 #include "actions/ZRConfigurationCollectionViewDelegate.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -39,6 +40,9 @@ public:
     // The shared store when it has been made, else null: actions ask it about the tree without making
     // it, which would load the tree while one of its actions is being made.
     static ZRActionManager* actionManagerIfMade();
+    // What every action reaches beyond itself: the host, the capture, the editor pane, the store's
+    // change observer.
+    static ZRActionContext& actionContext();
     // Replaces the shared store (tests); null makes the next use start afresh.
     static void setActionManager(std::unique_ptr<ZRActionManager> manager);
 

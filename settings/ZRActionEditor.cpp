@@ -62,14 +62,14 @@ void ZRActionEditor::install() {
         auto* editor = qobject_cast<ZRActionEditor*>(owner);
         return editor && editor->buildInterface();
     });
-    ZRAction::setConfigurationViewFactory([](ZRAction& action) -> QWidget* {
+    ZRActionManager::actionContext().configurationViewFactory = [](ZRAction& action) -> QWidget* {
         const auto editor = std::make_shared<ZRActionEditor>(action.shared_from_this());
         return editor->configurationView();
-    });
+    };
 }
 
 void ZRActionEditor::uninstall() {
-    ZRAction::setConfigurationViewFactory(nullptr);
+    ZRActionManager::actionContext().configurationViewFactory = nullptr;
 }
 
 ZRActionEditor* ZRActionEditor::editorForAction(ZRAction& action) {

@@ -78,13 +78,13 @@ ZRMainController::ZRMainController()
       m_statusItemController(
           std::make_unique<ZRStatusItemController>([this](QMenu* menu) { menuNeedsUpdate(menu); })),
       m_alerts(ZRShellAlerts::standardAlerts()) {
-    ZRAction::setHost(this);
+    ZRActionManager::actionContext().host = this;
 }
 
 ZRMainController::~ZRMainController() {
     m_connections.clear();
-    if (ZRAction::host() == this)
-        ZRAction::setHost(nullptr);
+    if (ZRActionManager::actionContext().host == this)
+        ZRActionManager::actionContext().host = nullptr;
     if (auto* application = ZRHotKeyHandlerApplication::instance();
         application && application->hotKeyHandler() == this)
         application->setHotKeyHandler(nullptr);

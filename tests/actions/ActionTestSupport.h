@@ -72,17 +72,17 @@ protected:
     void SetUp() override {
         DesktopTest::SetUp();
         ZRActionManager::setActionManager(nullptr);
-        ZRAction::setHost(nullptr);
-        ZRAction::setKeyboardControlHotKeyMissingAlert(
-            std::make_unique<FakeKeyboardControlAlert>(&alertsShown, &alertAnswer));
+        ZRActionManager::actionContext().host = nullptr;
+        ZRActionManager::actionContext().keyboardControlHotKeyMissingAlert =
+            std::make_unique<FakeKeyboardControlAlert>(&alertsShown, &alertAnswer);
     }
 
     void TearDown() override {
         ZRActionManager::setActionManager(nullptr);
         RunLoop::main().runPending();
         EXPECT_TRUE(ZRHotKeyReferencePool::defaultPool().countersByReference().empty());
-        ZRAction::setKeyboardControlHotKeyMissingAlert(nullptr);
-        ZRAction::setHost(nullptr);
+        ZRActionManager::actionContext().keyboardControlHotKeyMissingAlert = nullptr;
+        ZRActionManager::actionContext().host = nullptr;
         DesktopTest::TearDown();
     }
 
@@ -179,7 +179,7 @@ protected:
         ActionModelTest::SetUp();
         DispatchQueue::setManualForTesting(true);
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
-        ZRAction::setHost(&host);
+        ZRActionManager::actionContext().host = &host;
         desktop.addScreen(PrimaryScreen);
         secondScreen = desktop.addScreen(SecondScreen);
         engine = std::make_unique<ZRActionController>();

@@ -93,7 +93,7 @@ TEST_F(ActionModelTest, ALocalHotKeyWithoutKeyboardControlsAsksFirst) {
         FakeActionHost host;
         if (c.keyboardControlsExist)
             host.settings = {hotKey(Key::K, Command | Control, KeyboardControls)};
-        ZRAction::setHost(&host);
+        ZRActionManager::actionContext().host = &host;
         alertsShown = 0;
         alertAnswer = c.answer;
         auto action = actionInStore();
@@ -108,7 +108,7 @@ TEST_F(ActionModelTest, ALocalHotKeyWithoutKeyboardControlsAsksFirst) {
         EXPECT_EQ(host.assignRequests, c.assignRequests);
         EXPECT_TRUE(desktop.globalHotKeys().registrations().empty()) << "local hot keys are never registered";
         ZRActionManager::setActionManager(nullptr);
-        ZRAction::setHost(nullptr);
+        ZRActionManager::actionContext().host = nullptr;
     }
 }
 

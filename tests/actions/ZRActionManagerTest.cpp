@@ -366,17 +366,17 @@ TEST_F(ActionStoreTest, TheCollectionViewShowsTheFocusActionsPaneOnly) {
     auto& store = ZRActionManager::actionManager();
     QWidget pane;
     int made = 0;
-    ZRAction::setConfigurationViewFactory([&](ZRAction&) {
+    ZRActionManager::actionContext().configurationViewFactory = [&](ZRAction&) {
         ++made;
         return &pane;
-    });
+    };
     EXPECT_TRUE(store.configurationViewsInCollectionView(nullptr).isEmpty());
     auto action = ZRAction::actionWithType(ZRActionTypeFill);
     store.setFocusAction(action);
     EXPECT_EQ(store.configurationViewsInCollectionView(nullptr), QList<QWidget*>{&pane});
     EXPECT_EQ(store.configurationViewsInCollectionView(nullptr), QList<QWidget*>{&pane});
     EXPECT_EQ(made, 1);
-    ZRAction::setConfigurationViewFactory({});
+    ZRActionManager::actionContext().configurationViewFactory = {};
 }
 
 // A thousand actions of every type, with settings drawn from a fixed sequence; every seventh read from
