@@ -240,3 +240,21 @@ TEST_F(HotKeyEventRouterTest, HotKeyEventsCarryTheModifiersHeldForThem) {
 }
 
 } // namespace
+
+TEST_F(HotKeyEventRouterTest, TwoReleasesWithNoPressBetweenEndTheHeldKeyOnce) {
+    // Desktops that repeat a held key as release and press can lose the press of a pair: the key is
+    // then let go once, and the next press starts afresh.
+    registered(Key::F16, ControlOption);
+    press(Key::F16, ControlOption);
+    ASSERT_EQ(calls(), 1u);
+    hotKeys.release(Key::F16, ControlOption);
+    hotKeys.release(Key::F16, ControlOption);
+    RunLoop::main().advance(1);
+    EXPECT_EQ(calls(), 1u);
+    EXPECT_FALSE(router.eventToRepeat());
+    press(Key::F16, ControlOption);
+    EXPECT_EQ(calls(), 2u);
+    release(Key::F16, ControlOption);
+    RunLoop::main().advance(1);
+    EXPECT_EQ(calls(), 2u);
+}
