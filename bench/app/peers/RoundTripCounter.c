@@ -29,21 +29,26 @@ static void seen(const xcb_generic_event_t *event) {
     }
 }
 
+// A reply that has come with an earlier one cost no trip of its own: it is handed out as polled.
+static int answered(int polled, xcb_generic_error_t *error, xcb_generic_error_t **e) {
+    if (!polled)
+        return 0;
+    if (e)
+        *e = error;
+    else
+        free(error);
+    return 1;
+}
+
 void *xcb_wait_for_reply(xcb_connection_t *c, unsigned int request, xcb_generic_error_t **e) {
     static void *(*real)(xcb_connection_t *, unsigned int, xcb_generic_error_t **);
     if (!real)
         real = next("xcb_wait_for_reply");
     if (atomic_load(&armed)) {
-        // A reply that has come with an earlier one cost no trip of its own.
         void *reply = NULL;
         xcb_generic_error_t *error = NULL;
-        if (xcb_poll_for_reply(c, request, &reply, &error)) {
-            if (e)
-                *e = error;
-            else
-                free(error);
+        if (answered(xcb_poll_for_reply(c, request, &reply, &error), error, e))
             return reply;
-        }
         counted();
     }
     return real(c, request, e);
@@ -56,13 +61,8 @@ void *xcb_wait_for_reply64(xcb_connection_t *c, uint64_t request, xcb_generic_er
     if (atomic_load(&armed)) {
         void *reply = NULL;
         xcb_generic_error_t *error = NULL;
-        if (xcb_poll_for_reply64(c, request, &reply, &error)) {
-            if (e)
-                *e = error;
-            else
-                free(error);
+        if (answered(xcb_poll_for_reply64(c, request, &reply, &error), error, e))
             return reply;
-        }
         counted();
     }
     return real(c, request, e);
