@@ -33,6 +33,14 @@ public:
             qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
         return display;
     }
+    // Leaves a program that has a display where it is and starts one for a program that has none; false
+    // when that does not start.
+    static bool startWhereThereIsNone(std::unique_ptr<PrivateDisplay>& display, const QString& script) {
+        if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+            return true;
+        display = start(script);
+        return display != nullptr;
+    }
     ~PrivateDisplay() {
         QProcess process;
         process.start(m_script, {QStringLiteral("stop"), m_state.path()});

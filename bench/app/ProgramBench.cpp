@@ -397,11 +397,8 @@ struct Setup {
     }
 
     bool prepare() {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-            display = PrivateDisplay::start(QStringLiteral(SKAF_X11_DISPLAY_SCRIPT));
-            if (!display)
-                return false;
-        }
+        if (!PrivateDisplay::startWhereThereIsNone(display, QStringLiteral(SKAF_X11_DISPLAY_SCRIPT)))
+            return false;
         QString error;
         input = X11FakeInput::open(&error);
         if (!input || !watcher.open()) {

@@ -78,11 +78,8 @@ struct Setup {
     Rect start;
 
     bool prepare() {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-            display = PrivateDisplay::start(QStringLiteral(SKAF_X11_DISPLAY_SCRIPT));
-            if (!display)
-                return false;
-        }
+        if (!PrivateDisplay::startWhereThereIsNone(display, QStringLiteral(SKAF_X11_DISPLAY_SCRIPT)))
+            return false;
         QString error;
         platform = createX11Platform(&error);
         input = X11FakeInput::open(&error);

@@ -49,11 +49,8 @@ struct Setup {
     Point rest;
 
     bool prepare() {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-            display = PrivateDisplay::start(QStringLiteral(SKAF_X11_DISPLAY_SCRIPT));
-            if (!display)
-                return false;
-        }
+        if (!PrivateDisplay::startWhereThereIsNone(display, QStringLiteral(SKAF_X11_DISPLAY_SCRIPT)))
+            return false;
         QString error;
         platform = createX11Platform(&error);
         if (!platform) {

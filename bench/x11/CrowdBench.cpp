@@ -74,8 +74,7 @@ struct Setup {
     std::shared_ptr<ZRAction> halves[2];
 
     bool prepare() {
-        if (qEnvironmentVariableIsEmpty("DISPLAY") &&
-            !(display = PrivateDisplay::start(QStringLiteral(SKAF_X11_DISPLAY_SCRIPT))))
+        if (!PrivateDisplay::startWhereThereIsNone(display, QStringLiteral(SKAF_X11_DISPLAY_SCRIPT)))
             return false;
         UserDefaults::setStandard(
             std::make_unique<UserDefaults>(home.filePath(QStringLiteral("Settings.plist"))));
