@@ -470,6 +470,13 @@ std::optional<double> startUntilHotKeyWorks(Setup& s, const std::vector<std::str
     return std::nullopt;
 }
 
+// The resident and proportional memory of a program settled after its start, as two rows named for it.
+void addMemory(Setup& s, const std::string& name, const std::vector<std::string>& command, pid_t pid) {
+    std::this_thread::sleep_for(SettleTime);
+    s.add("resident memory, MB: " + name, command, procMegabytes(pid, "status", "VmRSS:"));
+    s.add("proportional memory, MB: " + name, command, procMegabytes(pid, "smaps_rollup", "Pss:"));
+}
+
 void BM_StartToWorkingHotKey(benchmark::State& state) {
     Setup& s = *setup;
     const std::pair<std::string, std::vector<std::string>> programs[] = {
@@ -486,13 +493,8 @@ void BM_StartToWorkingHotKey(benchmark::State& state) {
                     s.add(row, command, *elapsed);
                 else
                     state.SkipWithError((row + ": the hot key never worked").c_str());
-                if (command == s.skaf() && elapsed) {
-                    std::this_thread::sleep_for(SettleTime);
-                    s.add("resident memory, MB: skaf (stealth mode)", command,
-                          procMegabytes(pid, "status", "VmRSS:"));
-                    s.add("proportional memory, MB: skaf (stealth mode)", command,
-                          procMegabytes(pid, "smaps_rollup", "Pss:"));
-                }
+                if (command == s.skaf() && elapsed)
+                    addMemory(s, "skaf (stealth mode)", command, pid);
                 stop(pid);
             }
             // The window that says hello, for its memory once it shows.
@@ -501,11 +503,7 @@ void BM_StartToWorkingHotKey(benchmark::State& state) {
             s.watcher.waitFor(StartTimeout, [](const xcb_generic_event_t* event) {
                 return (event->response_type & 0x7f) == XCB_MAP_NOTIFY;
             });
-            std::this_thread::sleep_for(SettleTime);
-            s.add("resident memory, MB: Qt widgets hello-world", hello,
-                  procMegabytes(pid, "status", "VmRSS:"));
-            s.add("proportional memory, MB: Qt widgets hello-world", hello,
-                  procMegabytes(pid, "smaps_rollup", "Pss:"));
+            addMemory(s, "Qt widgets hello-world", hello, pid);
             stop(pid);
         }
     }
