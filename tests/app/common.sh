@@ -75,15 +75,23 @@ start_xterm() {
     local title="skaf-test-$$-$RANDOM"
     xterm -geometry "$1" -T "$title" >/dev/null 2>&1 &
     children+=($!)
-    # A search dies of an X error when any window on the display vanishes while it reads it, as those that the
-    # test before ours left behind still do: each try stands alone.
-    local _
+    window=$(find_window --name "$title") || fail "the xterm $title did not show"
+}
+
+# The first window that `xdotool search` finds with these arguments, waited for up to five seconds. A search
+# dies of an X error when any window on the display vanishes while it reads it, as those that the test
+# before ours left behind still do: each try stands alone.
+find_window() {
+    local _ found
     for _ in $(seq 100); do
-        window=$(xdotool search --name "$title" 2>/dev/null | head -n 1) || true
-        [ -n "$window" ] && return 0
+        found=$(xdotool search "$@" 2>/dev/null | head -n 1) || true
+        if [ -n "$found" ]; then
+            echo "$found"
+            return 0
+        fi
         sleep 0.05
     done
-    fail "the xterm $title did not show"
+    return 1
 }
 
 # Starts the program on the display and waits until it runs; false when it does not start.

@@ -52,14 +52,14 @@ trap 'remove_monitors; cleanup' EXIT
 # The panel: a dock's strut along the bottom of the left half of the root.
 xlogo -geometry "${half}x${panel}+0+$((screen_height - panel))" >/dev/null 2>&1 &
 children+=($!)
-panel_window=$(xdotool search --sync --class xlogo | head -n 1)
+panel_window=$(find_window --class xlogo) || fail "the panel did not show"
 xprop -id "$panel_window" -f _NET_WM_STRUT_PARTIAL 32c \
     -set _NET_WM_STRUT_PARTIAL "0, 0, 0, $panel, 0, 0, 0, 0, 0, 0, 0, $((half - 1))"
 
 title="skaf-two-monitors-$$"
 xterm -geometry 60x20+100+100 -T "$title" >/dev/null 2>&1 &
 children+=($!)
-window=$(xdotool search --sync --name "$title" | head -n 1)
+window=$(find_window --name "$title") || fail "the xterm $title did not show"
 
 # The frame openbox draws around the window: left, top, width, height in root coordinates.
 frame() {
