@@ -16,8 +16,6 @@
 
 namespace {
 
-const char* const SettleSelector = "settle";
-
 std::vector<Rect> sorted(std::vector<Rect> frames) {
     std::sort(frames.begin(), frames.end(), [](const Rect& a, const Rect& b) {
         return std::tuple(a.x(), a.y(), a.width(), a.height()) <
@@ -71,7 +69,6 @@ ZRLayoutAutoTrigger::ZRLayoutAutoTrigger(Apply apply, SleepClock& clock)
     : m_apply(std::move(apply)), m_clock(clock) {}
 
 ZRLayoutAutoTrigger::~ZRLayoutAutoTrigger() {
-    RunLoop::main().cancelPreviousPerformRequests(this);
     RunLoop::main().cancel(m_sleepCheck);
 }
 
@@ -121,11 +118,10 @@ void ZRLayoutAutoTrigger::woke() {
 
 void ZRLayoutAutoTrigger::settleLater(Reason reason) {
     m_pendingReasons |= reason;
-    RunLoop& loop = RunLoop::main();
-    loop.cancelPreviousPerformRequests(this, SettleSelector, nullptr);
-    // Not while a menu is open: the layout waits until the user is done with it.
-    loop.perform(
-        this, SettleSelector, nullptr, SettleDelay, [this] { settle(); }, DefaultRunLoopMode);
+    // A change during the wait starts it again. Not while a menu is open: the layout waits until the user is
+    // done with it.
+    m_settle = RunLoop::main().performLater(
+        SettleDelay, [this] { settle(); }, DefaultRunLoopMode);
 }
 
 void ZRLayoutAutoTrigger::settle() {

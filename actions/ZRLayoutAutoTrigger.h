@@ -72,6 +72,7 @@ private:
     // The displays when layouts last applied or were left alone: notices that change nothing apply none.
     std::vector<Rect> m_displayFrames;
     unsigned m_pendingReasons = 0;
+    PendingPerform m_settle;
     RunLoop::TimerId m_sleepCheck = 0;
     std::vector<Connection> m_connections;
 };

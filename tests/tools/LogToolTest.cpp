@@ -312,10 +312,21 @@ TEST_F(LogToolTest, StreamGetsEveryLineOnceInOrderAcrossFullFiles) {
     tool.setProcessEnvironment(environment());
     tool.start(toolPath(), {"stream", "--style", "json"});
     ASSERT_TRUE(tool.waitForStarted(10000));
-    QThread::msleep(200); // the tool begins at the end of the file, once it runs
+    // The tool begins at the end of the file once it runs: lines of a probe go in until one comes out.
+    const QString probe = QStringLiteral("the stream runs");
+    QByteArray output;
+    QElapsedTimer started;
+    started.start();
+    while (!output.contains(probe.toUtf8()) && started.elapsed() < 20000) {
+        QFile out(path());
+        if (out.open(QIODevice::Append))
+            out.write(recordLine(probe));
+        out.close();
+        tool.waitForReadyRead(100);
+        output += tool.readAllStandardOutput();
+    }
 
     const QString padding(4000, u'.');
-    QByteArray output;
     std::thread writer([&] {
         qint64 size = 0;
         for (int i = 0; i < LineCount; ++i) {
@@ -333,14 +344,16 @@ TEST_F(LogToolTest, StreamGetsEveryLineOnceInOrderAcrossFullFiles) {
     });
     QElapsedTimer clock;
     clock.start();
-    while (output.count("\n}") < LineCount && clock.elapsed() < 60000) {
+    const QByteArray quotedProbe = '"' + probe.toUtf8() + '"';
+    while (output.count("\n}") - output.count(quotedProbe) < LineCount && clock.elapsed() < 60000) {
         tool.waitForReadyRead(100);
         output += tool.readAllStandardOutput();
     }
     writer.join();
     tool.kill();
     tool.waitForFinished();
-    const QStringList messages = messagesOf(entriesOf(output, false));
+    QStringList messages = messagesOf(entriesOf(output, false));
+    messages.removeAll(probe);
     ASSERT_EQ(messages.size(), LineCount);
     for (int i = 0; i < LineCount; ++i) {
         ASSERT_EQ(messages[i], QString::number(i) + padding) << i;
