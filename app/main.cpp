@@ -8,6 +8,9 @@
 #include "platform/GlobalHotKeys.h"
 #include "platform/Platform.h"
 #include "platform/PlatformLog.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SessionBus.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDemoDesktop.h"
@@ -299,7 +302,9 @@ int main(int argc, char** argv) {
     UserDefaults::standard().load();
     // The log reader takes the program's lines from here on, once the desktop and the settings it reads are
     // there.
-    ZRSetLogReaderFactory(ILRIntegratedLogReader::logReaderFactory());
+    ZRSetLogReaderFactory(ILRIntegratedLogReader::logReaderFactory(
+        {platform->processes(), UserDefaults::standard(), RunLoop::main(),
+         DispatchQueue::global(QueuePriority::Default), NotificationCenter::defaultCenter()}));
     platformLog(QStringLiteral("running on the %1 desktop").arg(platform->name()));
 
     ZRMainController& controller = ZRMainController::mainController();
@@ -314,6 +319,8 @@ int main(int argc, char** argv) {
     controller.actions().setPalette(mouseControl.get());
     controller.addArea(std::move(mouseControl));
     auto settings = std::make_unique<ZRSettingsController>();
+    ZRHelpManager::makeHelpManagerOnFirstUse(
+        {UserDefaults::standard(), RunLoop::main(), DispatchQueue::global(QueuePriority::Default)});
     settings->setHelpHandler([](QObject* sender) { ZRHelpManager::helpManager().help(sender); });
     controller.addArea(std::move(settings));
     controller.addArea(std::make_unique<ZRKeyboardController>());

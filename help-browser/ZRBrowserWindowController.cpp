@@ -70,7 +70,8 @@ QWidget* flexibleSpace() {
 
 } // namespace
 
-ZRBrowserWindowController::ZRBrowserWindowController(QObject* parent) : QObject(parent) {}
+ZRBrowserWindowController::ZRBrowserWindowController(UserDefaults& defaults, QObject* parent)
+    : QObject(parent), m_frameDefaults(defaults) {}
 
 ZRBrowserWindowController::~ZRBrowserWindowController() {
     delete m_window;
@@ -183,7 +184,7 @@ void ZRBrowserWindowController::buildWindow(const QString& title) {
 
 void ZRBrowserWindowController::restoreOrCenterFrame(const QString& autosaveName) {
     if (windowSavesFrame())
-        restoreFrameAndAutosave(m_window, autosaveName);
+        restoreFrameAndAutosave(m_window, autosaveName, m_frameDefaults);
     else
         centerWindow(m_window);
 }

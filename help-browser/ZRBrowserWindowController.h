@@ -18,6 +18,7 @@ class QScreen;
 class QToolBar;
 class QVBoxLayout;
 class QWidget;
+class UserDefaults;
 class ZRBrowserWindow;
 class ZRBrowserWindowSearchFieldEditor;
 class ZRFindBar;
@@ -38,7 +39,8 @@ public:
     static constexpr char16_t SearchItemIdentifier[] = u"Search";
     enum TextFinderTag { ShowFindInterface = 1, NextMatch = 2, PreviousMatch = 3 };
 
-    explicit ZRBrowserWindowController(QObject* parent = nullptr);
+    // The window's frame is kept in the settings given.
+    explicit ZRBrowserWindowController(UserDefaults& defaults, QObject* parent = nullptr);
     ~ZRBrowserWindowController() override;
 
     // --- Template methods
@@ -147,6 +149,7 @@ private:
     void findSharedString(bool backwards);
     void printPage();
 
+    UserDefaults& m_frameDefaults;
     BrowserView* m_view = nullptr;
     QPointer<ZRBrowserWindow> m_window;
     QPointer<QWidget> m_navigator;

@@ -52,23 +52,34 @@ ZRHelpManager*& sharedInstance() {
     return manager;
 }
 
+std::optional<ZRHelpContext>& sharedContext() {
+    static std::optional<ZRHelpContext> context;
+    return context;
+}
+
 QString quoted(const QString& key) {
     return u'"' + key + u'"';
 }
 
 } // namespace
 
+void ZRHelpManager::makeHelpManagerOnFirstUse(const ZRHelpContext& context) {
+    sharedContext().emplace(context);
+}
+
 ZRHelpManager& ZRHelpManager::helpManager() {
     ZRHelpManager*& manager = sharedInstance();
     if (manager)
         return *manager;
-    manager = new ZRHelpManager(std::make_shared<ZRHelpBook>());
-    const QString path = UserDefaults::standard().stringForKey(
-        QStringView(ZRHelpManagerDefaults::OpenRelativePath).toString());
-    if (!path.isEmpty()) {
-        RunLoop::main().performOnMainThread(
+    // The program's main says how to make it before anything asks for help.
+    Q_ASSERT(sharedContext());
+    const ZRHelpContext& context = *sharedContext();
+    manager = new ZRHelpManager(std::make_shared<ZRHelpBook>(), context);
+    const QString path =
+        context.defaults.stringForKey(QStringView(ZRHelpManagerDefaults::OpenRelativePath).toString());
+    if (!path.isEmpty())
+        context.mainRunLoop.performOnMainThread(
             [path] { helpManager().openPageAtRelativePathWithFragment(path); });
-    }
     return *manager;
 }
 
@@ -77,10 +88,11 @@ bool ZRHelpManager::hasVisibleWindow() {
     return manager && manager->window() && manager->window()->isVisible();
 }
 
-ZRHelpManager::ZRHelpManager(std::shared_ptr<ZRHelpBook> book, QObject* parent)
-    : ZRBrowserWindowController(parent), m_book(std::move(book)), m_alerts(ZRHelpAlerts::standardAlerts()) {
+ZRHelpManager::ZRHelpManager(std::shared_ptr<ZRHelpBook> book, const ZRHelpContext& context, QObject* parent)
+    : ZRBrowserWindowController(context.defaults, parent), m_context(context), m_book(std::move(book)),
+      m_alerts(ZRHelpAlerts::standardAlerts()) {
     // Reading every page takes a while: a worker does it now, before the first search needs it.
-    DispatchQueue::global(QueuePriority::Default).async([book = m_book] { book->pageRepresentations(); });
+    m_context.workers.async([book = m_book] { book->pageRepresentations(); });
 }
 
 ZRHelpManager::~ZRHelpManager() {
@@ -231,7 +243,7 @@ void ZRHelpManager::viewDidCommitLoad() {
     // The records may still be read by the worker: look the page up there, and drop the answer when
     // another page has come meanwhile.
     QPointer<ZRHelpManager> self(this);
-    DispatchQueue::global(QueuePriority::Default).async([self, book = m_book, path = *path] {
+    m_context.workers.async([mainRunLoop = &m_context.mainRunLoop, self, book = m_book, path = *path] {
         const ZRHelpBook::Pages pages = book->pageRepresentations();
         const auto found =
             std::find_if(pages->begin(), pages->end(),
@@ -239,7 +251,7 @@ void ZRHelpManager::viewDidCommitLoad() {
         if (found == pages->end())
             return;
         const std::size_t position = std::size_t(found - pages->begin());
-        RunLoop::main().performOnMainThread([self, pages, position, path] {
+        mainRunLoop->performOnMainThread([self, pages, position, path] {
             if (!self || self->currentRelativePath() != path)
                 return;
             const auto& list = *pages;
@@ -314,7 +326,7 @@ bool ZRHelpManager::showQuickAccessMenusForCategories(const std::optional<QStrin
 
 QWidget* ZRHelpManager::quickAccessRow(const QStringList& categories, int stripWidth) {
     const bool centered =
-        UserDefaults::standard().boolForKey(QStringView(ZRHelpManagerDefaults::CenterQuickAccess).toString());
+        m_context.defaults.boolForKey(QStringView(ZRHelpManagerDefaults::CenterQuickAccess).toString());
     auto* row = new QWidget;
     row->setObjectName(QStringLiteral("Quick Access Row"));
     int x = centered ? CenteredQuickAccessLeft : QuickAccessLeft;
@@ -380,7 +392,7 @@ void ZRHelpManager::followHelpLink(const QString& absoluteString) {
 }
 
 void ZRHelpManager::offerToChangeDefault(const QString& key, const QVariant& value) {
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_context.defaults;
     const QVariant current = defaults.object(key);
     if (window()) {
         window()->raise();

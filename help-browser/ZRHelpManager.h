@@ -2,6 +2,7 @@
 
 #include "help-browser/ZRBrowserWindowController.h"
 #include "help-browser/ZRHelpBook.h"
+#include "help-browser/ZRHelpContext.h"
 
 #include <QMap>
 #include <QPointer>
@@ -23,14 +24,16 @@ class ZRHelpManagerHeaderView;
 class ZRHelpManager : public ZRBrowserWindowController {
     Q_OBJECT
 public:
-    // The shared instance, made on first use: it starts indexing the book and opens the page of
-    // "ZRHelpManager: Open Relative Path" on the next turn of the run loop.
+    // The shared instance, made on first use on the context given to makeHelpManagerOnFirstUse, which
+    // comes first: it starts indexing the book and opens the page of "ZRHelpManager: Open Relative Path"
+    // on the next turn of the run loop.
     static ZRHelpManager& helpManager();
+    static void makeHelpManagerOnFirstUse(const ZRHelpContext& context);
     // Whether the help window is on screen (never makes the manager).
     static bool hasVisibleWindow();
 
     // A manager of its own book (tests; the shared one reads the program's book).
-    explicit ZRHelpManager(std::shared_ptr<ZRHelpBook> book, QObject* parent = nullptr);
+    ZRHelpManager(std::shared_ptr<ZRHelpBook> book, const ZRHelpContext& context, QObject* parent = nullptr);
     ~ZRHelpManager() override;
 
     // --- Opening pages
@@ -114,6 +117,7 @@ private:
     void offerToChangeDefault(const QString& key, const QVariant& value);
     QWidget* quickAccessRow(const QStringList& categories, int stripWidth);
 
+    const ZRHelpContext m_context;
     std::shared_ptr<ZRHelpBook> m_book;
     std::optional<QMap<QString, QList<ZRHelpAnchor>>> m_anchorsByCategory;
     QStringList m_highlightWords;

@@ -9,7 +9,6 @@
 #include "log-reader/ILRLogReaderFlags.h"
 #include "log-reader/ILRLogWindow.h"
 #include "log-reader/ILRSavedLog.h"
-#include "platform/Platform.h"
 #include "platform/Processes.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/LogTimestamp.h"
@@ -19,7 +18,6 @@
 #include "toolkit/InterfaceLoader.h"
 #include "toolkit/WindowFrameAutosave.h"
 #include "toolkit/ZRSystemLog.h"
-#include "window-access/WindowAccessDefaults.h"
 
 #include <QAction>
 #include <QApplication>
@@ -72,8 +70,9 @@ QIcon themeIcon(const char* name, QStyle::StandardPixmap fallback) {
 
 } // namespace
 
-ILRIntegratedLogReader::ILRIntegratedLogReader(const ZRLogReaderSettings& settings)
-    : m_menuItemActionImageSetter(settings.menuItemActionImageSetter),
+ILRIntegratedLogReader::ILRIntegratedLogReader(const ILRLogReaderContext& context,
+                                               const ZRLogReaderSettings& settings)
+    : m_context(context), m_menuItemActionImageSetter(settings.menuItemActionImageSetter),
       m_debugLoggingUserDefaultName(settings.debugLoggingUserDefaultName),
       m_alerts(ILRLogReaderAlerts::standardAlerts()), m_now([] { return LogTimestamp::now(); }) {
     static const bool registered = (registerInterfaceBuilder(fromUtf16(ILRLogWindow::InterfaceName),
@@ -92,26 +91,32 @@ ILRIntegratedLogReader::~ILRIntegratedLogReader() {
     }
 }
 
-ZRLogReaderFactory ILRIntegratedLogReader::logReaderFactory() {
-    return [](const ZRLogReaderSettings& settings) -> std::shared_ptr<ZRLogReader> {
-        if (!canDisplayLog())
+ZRLogReaderFactory ILRIntegratedLogReader::logReaderFactory(const ILRLogReaderContext& context) {
+    return [context](const ZRLogReaderSettings& settings) -> std::shared_ptr<ZRLogReader> {
+        if (!canDisplayLog(context.processes))
             return nullptr;
-        return make(settings);
+        return make(context, settings);
     };
 }
 
-std::shared_ptr<ILRIntegratedLogReader> ILRIntegratedLogReader::make(const ZRLogReaderSettings& settings) {
+std::shared_ptr<ILRIntegratedLogReader> ILRIntegratedLogReader::make(const ILRLogReaderContext& context,
+                                                                     const ZRLogReaderSettings& settings) {
+    RunLoop* mainRunLoop = &context.mainRunLoop;
     return std::shared_ptr<ILRIntegratedLogReader>(
-        new ILRIntegratedLogReader(settings), [](ILRIntegratedLogReader* reader) {
+        new ILRIntegratedLogReader(context, settings), [mainRunLoop](ILRIntegratedLogReader* reader) {
             if (QThread::currentThread() == qApp->thread())
                 delete reader;
             else
-                RunLoop::main().performOnMainThread([reader] { delete reader; });
+                mainRunLoop->performOnMainThread([reader] { delete reader; });
         });
 }
 
-bool ILRIntegratedLogReader::canDisplayLog() {
-    return Platform::hasCurrent() && !Platform::current().processes().logToolPath().isEmpty();
+bool ILRIntegratedLogReader::canDisplayLog(const Processes& processes) {
+    return !processes.logToolPath().isEmpty();
+}
+
+bool ILRIntegratedLogReader::canDisplayLog() const {
+    return canDisplayLog(m_context.processes);
 }
 
 void ILRIntegratedLogReader::setAlerts(std::unique_ptr<ILRLogReaderAlerts> alerts) {
@@ -124,8 +129,8 @@ void ILRIntegratedLogReader::setMenuItemActionImageSetter(
 }
 
 bool ILRIntegratedLogReader::readBool(const QString& key) const {
-    // On the main thread this reads the settings; on a worker, what the main thread read last.
-    return WindowAccessDefaults::boolValue(key);
+    // The settings answer workers as they would the main thread.
+    return m_context.defaults.boolForKey(key);
 }
 
 // ---- Sources, entries and the message cache
@@ -221,7 +226,7 @@ void ILRIntegratedLogReader::updateLogAfterIncreasingNumberOfDays(bool increase)
         if (!m_liveStream) {
             std::weak_ptr<ILRIntegratedLogReader> weak = weak_from_this();
             m_liveStream = ILRJSONLogStream::initWithArguments(
-                ILRLogCommandLines::live(predicate, level, macOS15),
+                m_context.processes, ILRLogCommandLines::live(predicate, level, macOS15),
                 [weak, generation](std::vector<ILRLogEntry>& batch) {
                     if (const auto reader = weak.lock())
                         reader->liveHandler(batch, generation);
@@ -237,12 +242,11 @@ void ILRIntegratedLogReader::updateLogAfterIncreasingNumberOfDays(bool increase)
     }
     spin(true);
     std::weak_ptr<ILRIntegratedLogReader> weak = weak_from_this();
-    DispatchQueue::global(QueuePriority::Default)
-        .async([weak, arguments = ILRLogCommandLines::history(predicate, level, days, macOS15), generation,
-                boundary, increase, requestDate] {
-            if (const auto reader = weak.lock())
-                reader->historyRead(arguments, generation, boundary, increase, requestDate);
-        });
+    m_context.workers.async([weak, arguments = ILRLogCommandLines::history(predicate, level, days, macOS15),
+                             generation, boundary, increase, requestDate] {
+        if (const auto reader = weak.lock())
+            reader->historyRead(arguments, generation, boundary, increase, requestDate);
+    });
 }
 
 bool ILRIntegratedLogReader::liveHandler(std::vector<ILRLogEntry>& batch, unsigned long long generation) {
@@ -295,33 +299,34 @@ void ILRIntegratedLogReader::historyRead(QStringList arguments, unsigned long lo
                                          ILRDate requestDate) {
     // Shared with the handler: once false, every later batch is refused and the tool ends.
     bool goOn = true;
-    ILRJSONLogStream::waitForStreamWithArguments(arguments, [&](std::vector<ILRLogEntry>& batch) {
-        Lock lock(m_lock);
-        if (!goOn)
-            return false;
-        if (generation != m_readGeneration)
-            return goOn = false;
-        m_archiveInsertionIndex =
-            std::clamp<qsizetype>(m_archiveInsertionIndex, 0, qsizetype(m_logEntries.size()));
-        std::size_t taken = batch.size();
-        if (boundary) {
-            const auto older = std::find_if(batch.begin(), batch.end(), [&](const ILRLogEntry& entry) {
-                return entry.date >= *boundary;
-            });
-            taken = std::size_t(older - batch.begin());
-            goOn = older == batch.end();
-        } else {
-            m_lastArchiveStreamTimestamp = ILRLogEntryDate(batch.back());
-        }
-        m_logEntries.insert(m_logEntries.begin() + m_archiveInsertionIndex,
-                            std::make_move_iterator(batch.begin()),
-                            std::make_move_iterator(batch.begin() + std::ptrdiff_t(taken)));
-        m_archiveInsertionIndex += qsizetype(taken);
-        trimToMaximum(m_logEntries);
-        ++m_revision;
-        updateDisplayByDispatchingToMainQueue(true);
-        return goOn;
-    });
+    ILRJSONLogStream::waitForStreamWithArguments(
+        m_context.processes, arguments, [&](std::vector<ILRLogEntry>& batch) {
+            Lock lock(m_lock);
+            if (!goOn)
+                return false;
+            if (generation != m_readGeneration)
+                return goOn = false;
+            m_archiveInsertionIndex =
+                std::clamp<qsizetype>(m_archiveInsertionIndex, 0, qsizetype(m_logEntries.size()));
+            std::size_t taken = batch.size();
+            if (boundary) {
+                const auto older = std::find_if(batch.begin(), batch.end(), [&](const ILRLogEntry& entry) {
+                    return entry.date >= *boundary;
+                });
+                taken = std::size_t(older - batch.begin());
+                goOn = older == batch.end();
+            } else {
+                m_lastArchiveStreamTimestamp = ILRLogEntryDate(batch.back());
+            }
+            m_logEntries.insert(m_logEntries.begin() + m_archiveInsertionIndex,
+                                std::make_move_iterator(batch.begin()),
+                                std::make_move_iterator(batch.begin() + std::ptrdiff_t(taken)));
+            m_archiveInsertionIndex += qsizetype(taken);
+            trimToMaximum(m_logEntries);
+            ++m_revision;
+            updateDisplayByDispatchingToMainQueue(true);
+            return goOn;
+        });
     {
         Lock lock(m_lock);
         if (generation != m_readGeneration)
@@ -332,7 +337,7 @@ void ILRIntegratedLogReader::historyRead(QStringList arguments, unsigned long lo
         updateDisplayByDispatchingToMainQueue(true);
     }
     std::weak_ptr<ILRIntegratedLogReader> weak = weak_from_this();
-    RunLoop::main().performOnMainThread([weak, arguments, generation, increase, requestDate] {
+    m_context.mainRunLoop.performOnMainThread([weak, arguments, generation, increase, requestDate] {
         const auto reader = weak.lock();
         if (!reader)
             return;
@@ -342,12 +347,14 @@ void ILRIntegratedLogReader::historyRead(QStringList arguments, unsigned long lo
         reader->spin(false);
         if (increase)
             return;
-        RunLoop::main().schedule(GapFillDelaySeconds, [weak, arguments, generation, requestDate] {
-            DispatchQueue::global(QueuePriority::Default).async([weak, arguments, generation, requestDate] {
-                if (const auto reader = weak.lock())
-                    reader->gapFill(arguments, generation, requestDate);
+        DispatchQueue* workers = &reader->m_context.workers;
+        reader->m_context.mainRunLoop.schedule(
+            GapFillDelaySeconds, [workers, weak, arguments, generation, requestDate] {
+                workers->async([weak, arguments, generation, requestDate] {
+                    if (const auto reader = weak.lock())
+                        reader->gapFill(arguments, generation, requestDate);
+                });
             });
-        });
     });
 }
 
@@ -365,7 +372,8 @@ void ILRIntegratedLogReader::gapFill(QStringList arguments, unsigned long long g
     }
     std::vector<ILRLogEntry> collected;
     ILRJSONLogStream::waitForStreamWithArguments(
-        ILRLogCommandLines::lastMinutes(arguments, minutes), [&](std::vector<ILRLogEntry>& batch) {
+        m_context.processes, ILRLogCommandLines::lastMinutes(arguments, minutes),
+        [&](std::vector<ILRLogEntry>& batch) {
             std::move(batch.begin(), batch.end(), std::back_inserter(collected));
             return true;
         });
@@ -434,7 +442,7 @@ void ILRIntegratedLogReader::logMessage(const QString& message) {
         return;
     const ILRDate date = now();
     std::weak_ptr<ILRIntegratedLogReader> weak = weak_from_this();
-    DispatchQueue::global(QueuePriority::Default).async([weak, message, date] {
+    m_context.workers.async([weak, message, date] {
         if (const auto reader = weak.lock())
             reader->appendCachedMessage(message, date);
     });
@@ -462,8 +470,7 @@ void ILRIntegratedLogReader::toggleDebugLogging(bool wanted) {
             state = wanted;
         }
     } else if (!m_debugLoggingUserDefaultName.isEmpty()) {
-        UserDefaults::standard().setBool(wanted, m_debugLoggingUserDefaultName);
-        WindowAccessDefaults::boolValue(m_debugLoggingUserDefaultName);
+        m_context.defaults.setBool(wanted, m_debugLoggingUserDefaultName);
         state = wanted;
     }
     const ILRLogReaderFlags& flags = ILRLogReaderFlags::shared();
@@ -485,8 +492,7 @@ void ILRIntegratedLogReader::toggleDebugLogging(bool wanted) {
             updateFindEarlierResultsButton();
         }
     }
-    NotificationCenter::defaultCenter().post(
-        fromUtf16(ILRIntegratedLogReaderUpdateDebugLoggingSwitchNotification), this);
+    m_context.notifications.post(fromUtf16(ILRIntegratedLogReaderUpdateDebugLoggingSwitchNotification), this);
 }
 
 // ---- The display
@@ -539,18 +545,18 @@ void ILRIntegratedLogReader::requestRebuild() {
     m_rebuildInFlight = true;
     const unsigned long long revision = m_revision;
     std::weak_ptr<ILRIntegratedLogReader> weak = weak_from_this();
-    DispatchQueue::global(QueuePriority::Default)
-        .async([weak, revision, list = *displayedList(), options = displayOptions()] {
-            // Shared only to travel to the main thread, where the reader takes it whole.
-            auto built = std::make_shared<std::unique_ptr<ILRLogDisplay>>(
-                std::make_unique<ILRLogDisplay>(list, options));
-            (*built)->document()->moveToThread(qApp->thread());
-            const bool hasEntries = !list.empty();
-            RunLoop::main().performOnMainThread([weak, revision, hasEntries, built] {
-                if (const auto reader = weak.lock())
-                    reader->applyBuiltDisplay(std::move(*built), revision, hasEntries);
-            });
+    m_context.workers.async([mainRunLoop = &m_context.mainRunLoop, weak, revision, list = *displayedList(),
+                             options = displayOptions()] {
+        // Shared only to travel to the main thread, where the reader takes it whole.
+        auto built =
+            std::make_shared<std::unique_ptr<ILRLogDisplay>>(std::make_unique<ILRLogDisplay>(list, options));
+        (*built)->document()->moveToThread(qApp->thread());
+        const bool hasEntries = !list.empty();
+        mainRunLoop->performOnMainThread([weak, revision, hasEntries, built] {
+            if (const auto reader = weak.lock())
+                reader->applyBuiltDisplay(std::move(*built), revision, hasEntries);
         });
+    });
 }
 
 void ILRIntegratedLogReader::applyBuiltDisplay(std::unique_ptr<ILRLogDisplay> display,
@@ -611,9 +617,9 @@ void ILRIntegratedLogReader::updateDisplay() {
 
 void ILRIntegratedLogReader::postOnMainQueue(const QString& name) {
     std::weak_ptr<ILRIntegratedLogReader> weak = weak_from_this();
-    RunLoop::main().performOnMainThread([weak, name] {
+    m_context.mainRunLoop.performOnMainThread([weak, name] {
         if (const auto reader = weak.lock())
-            NotificationCenter::defaultCenter().post(name, reader.get());
+            reader->m_context.notifications.post(name, reader.get());
     });
 }
 
@@ -717,7 +723,7 @@ void ILRIntegratedLogReader::buildWindowParts() {
     if (autosaveName.isEmpty())
         centerWindow(window);
     else
-        restoreFrameAndAutosave(window, autosaveName);
+        restoreFrameAndAutosave(window, autosaveName, m_context.defaults);
 
     connect(window->findEarlierResultsButton(), &QPushButton::clicked, this,
             [this] { findEarlierResults(); });
@@ -766,12 +772,12 @@ void ILRIntegratedLogReader::buildWindowParts() {
     if (sandboxed)
         window->findEarlierResultsButton()->hide();
 
-    m_updateSwitchObserver = NotificationCenter::defaultCenter().addObserver(
+    m_updateSwitchObserver = m_context.notifications.addObserver(
         fromUtf16(ILRIntegratedLogReaderUpdateDebugLoggingSwitchNotification), nullptr,
         [this](const Notification& notification) { updateDebugLoggingSwitch(notification.sender == this); });
-    m_updateDisplayObserver = NotificationCenter::defaultCenter().addObserver(
-        fromUtf16(ILRIntegratedLogReaderUpdateDisplayNotification), nullptr,
-        [this](const Notification&) { updateDisplay(); });
+    m_updateDisplayObserver =
+        m_context.notifications.addObserver(fromUtf16(ILRIntegratedLogReaderUpdateDisplayNotification),
+                                            nullptr, [this](const Notification&) { updateDisplay(); });
     if (m_display)
         window->logView()->setDocument(m_display->document());
 }
@@ -842,15 +848,14 @@ void ILRIntegratedLogReader::toggleMessageCoalescing() {
 void ILRIntegratedLogReader::toggleDisplayRelatedUserDefault(const QString& key) {
     {
         Lock lock(m_lock);
-        UserDefaults& defaults = UserDefaults::standard();
+        UserDefaults& defaults = m_context.defaults;
         if (defaults.boolForKey(key))
             defaults.removeObject(key);
         else
             defaults.setBool(true, key);
         refreshDisplaySettings();
     }
-    NotificationCenter::defaultCenter().post(fromUtf16(ILRIntegratedLogReaderUpdateDisplayNotification),
-                                             this);
+    m_context.notifications.post(fromUtf16(ILRIntegratedLogReaderUpdateDisplayNotification), this);
 }
 
 void ILRIntegratedLogReader::validateMenuItem(QAction* item) {

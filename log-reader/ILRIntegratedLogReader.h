@@ -2,6 +2,7 @@
 
 #include "log-reader/ILRLogDisplay.h"
 #include "log-reader/ILRLogEntry.h"
+#include "log-reader/ILRLogReaderContext.h"
 #include "platform/Signal.h"
 #include "toolkit/ZRLog.h"
 
@@ -18,6 +19,7 @@ class ILRIntegratedLogReaderDelegate;
 class ILRJSONLogStream;
 class ILRLogReaderAlerts;
 class ILRLogWindow;
+class Processes;
 class QAction;
 class QMenu;
 struct Notification;
@@ -44,16 +46,20 @@ public:
     // Levels of the log tool.
     static constexpr unsigned DebugLevel = 2;
 
-    explicit ILRIntegratedLogReader(const ZRLogReaderSettings& settings = {});
+    explicit ILRIntegratedLogReader(const ILRLogReaderContext& context,
+                                    const ZRLogReaderSettings& settings = {});
     ~ILRIntegratedLogReader() override;
 
-    // The factory the program installs with ZRSetLogReaderFactory: a reader when the log can be shown.
-    static ZRLogReaderFactory logReaderFactory();
+    // The factory the program installs with ZRSetLogReaderFactory: a reader on the context when the log can
+    // be shown.
+    static ZRLogReaderFactory logReaderFactory(const ILRLogReaderContext& context);
     // The way to make a reader: it owns a window, so whoever lets go of it last, a worker included, it is
     // destroyed on the main thread.
-    static std::shared_ptr<ILRIntegratedLogReader> make(const ZRLogReaderSettings& settings = {});
+    static std::shared_ptr<ILRIntegratedLogReader> make(const ILRLogReaderContext& context,
+                                                        const ZRLogReaderSettings& settings = {});
     // Whether the desktop has the log tool.
-    static bool canDisplayLog();
+    static bool canDisplayLog(const Processes& processes);
+    bool canDisplayLog() const;
 
     // The program's log sink, from any thread; never blocks on the reader.
     void logMessage(const QString& message) override;
@@ -143,6 +149,7 @@ private:
     void gapFill(QStringList arguments, unsigned long long generation, ILRDate requestDate);
     void appendCachedMessage(const QString& message, ILRDate date);
 
+    const ILRLogReaderContext m_context;
     mutable std::recursive_mutex m_lock;
 
     QString m_filteringPredicate;

@@ -1,6 +1,5 @@
 #include "log-reader/ILRJSONLogStream.h"
 
-#include "platform/Platform.h"
 #include "platform/Processes.h"
 #include "toolkit/ZRLog.h"
 
@@ -17,11 +16,11 @@ ILRJSONLogStream::ILRJSONLogStream(OutputHandler outputHandler) : outputHandler(
 
 ILRJSONLogStream::~ILRJSONLogStream() = default;
 
-std::shared_ptr<ILRJSONLogStream> ILRJSONLogStream::initWithArguments(const QStringList& arguments,
+std::shared_ptr<ILRJSONLogStream> ILRJSONLogStream::initWithArguments(Processes& processes,
+                                                                      const QStringList& arguments,
                                                                       OutputHandler outputHandler,
                                                                       bool waitUntilExit) {
     auto stream = std::make_shared<ILRJSONLogStream>(std::move(outputHandler));
-    Processes& processes = Platform::current().processes();
     const QString program = processes.logToolPath();
     if (waitUntilExit) {
         const ProcessResult result = processes.read(
@@ -51,8 +50,9 @@ std::shared_ptr<ILRJSONLogStream> ILRJSONLogStream::initWithArguments(const QStr
     return stream;
 }
 
-void ILRJSONLogStream::waitForStreamWithArguments(const QStringList& arguments, OutputHandler outputHandler) {
-    if (const auto stream = initWithArguments(arguments, std::move(outputHandler), true))
+void ILRJSONLogStream::waitForStreamWithArguments(Processes& processes, const QStringList& arguments,
+                                                  OutputHandler outputHandler) {
+    if (const auto stream = initWithArguments(processes, arguments, std::move(outputHandler), true))
         stream->terminate();
 }
 

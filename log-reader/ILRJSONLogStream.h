@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class Processes;
 class StreamingProcess;
 
 // Runs the log tool (Processes::logToolPath) and cuts its JSON answer into batches of whole entries as
@@ -30,10 +31,13 @@ public:
     // Starts the tool. Without wait, the batches reach the handler on the main thread until terminate(),
     // and the handler's answer is not heeded. With wait, this reads the tool to its end on the calling
     // thread, and a handler that answers false ends it. Null when the tool cannot be started.
-    static std::shared_ptr<ILRJSONLogStream>
-    initWithArguments(const QStringList& arguments, OutputHandler outputHandler, bool waitUntilExit);
+    static std::shared_ptr<ILRJSONLogStream> initWithArguments(Processes& processes,
+                                                               const QStringList& arguments,
+                                                               OutputHandler outputHandler,
+                                                               bool waitUntilExit);
     // Runs one stream to its end on the calling thread (workers only); the handler learns everything.
-    static void waitForStreamWithArguments(const QStringList& arguments, OutputHandler outputHandler);
+    static void waitForStreamWithArguments(Processes& processes, const QStringList& arguments,
+                                           OutputHandler outputHandler);
 
     // Ends the tool if it still runs; the handler is not called again.
     void terminate();

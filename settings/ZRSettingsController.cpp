@@ -256,7 +256,7 @@ void ZRSettingsController::buildWindowWidgets() {
     m_window->setMinimumSize(minimumWidth, MinimumHeight);
     m_window->setMaximumSize(MaximumSide, MaximumSide);
     m_window->resize(minimumWidth, DefaultHeight);
-    restoreFrameAndAutosave(m_window.get(), FrameAutosaveName);
+    restoreFrameAndAutosave(m_window.get(), FrameAutosaveName, UserDefaults::standard());
     applyInterfaceStyle();
 
     updateSourceListTextSize();

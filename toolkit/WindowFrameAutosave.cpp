@@ -19,20 +19,24 @@ QString frameKey(const QString& name) {
 // Saves the frame of the window it belongs to under its name as the window moves and changes size.
 class FrameSaver : public QObject {
 public:
-    FrameSaver(QWidget* window, QString name) : QObject(window), m_window(window), m_name(std::move(name)) {
+    FrameSaver(QWidget* window, QString name, UserDefaults& defaults)
+        : QObject(window), m_window(window), m_name(std::move(name)), m_defaults(&defaults) {
         window->installEventFilter(this);
     }
 
     static FrameSaver* of(const QWidget* window) { return directChildOfType<FrameSaver>(window); }
 
     const QString& name() const { return m_name; }
-    void setName(const QString& name) { m_name = name; }
+    void setName(const QString& name, UserDefaults& defaults) {
+        m_name = name;
+        m_defaults = &defaults;
+    }
 
     void save() const {
         if (!m_window->isVisible() || m_window->isMinimized())
             return;
-        UserDefaults::standard().setString(stringFromRect(cocoaRectFromQtRect(QRectF(m_window->geometry()))),
-                                           frameKey(m_name));
+        m_defaults->setString(stringFromRect(cocoaRectFromQtRect(QRectF(m_window->geometry()))),
+                              frameKey(m_name));
     }
 
 protected:
@@ -46,6 +50,7 @@ protected:
 private:
     QWidget* m_window;
     QString m_name;
+    UserDefaults* m_defaults;
 };
 
 // What the window manager adds around the content, known once the window has been shown.
@@ -91,17 +96,17 @@ void place(QWidget* window, const QRectF& content, bool centerUnlessOnScreen) {
 
 } // namespace
 
-bool setFrameUsingName(QWidget* window, const QString& name) {
+bool setFrameUsingName(QWidget* window, const QString& name, const UserDefaults& defaults) {
     if (!window || name.isEmpty())
         return false;
-    const Rect saved = rectFromString(UserDefaults::standard().stringForKey(frameKey(name)));
+    const Rect saved = rectFromString(defaults.stringForKey(frameKey(name)));
     if (saved.isEmpty())
         return false;
     place(window, qtRectFromCocoaRect(saved), false);
     return true;
 }
 
-void setFrameAutosaveName(QWidget* window, const QString& name) {
+void setFrameAutosaveName(QWidget* window, const QString& name, UserDefaults& defaults) {
     if (!window)
         return;
     FrameSaver* saver = FrameSaver::of(window);
@@ -110,9 +115,9 @@ void setFrameAutosaveName(QWidget* window, const QString& name) {
         return;
     }
     if (saver)
-        saver->setName(name);
+        saver->setName(name, defaults);
     else
-        saver = new FrameSaver(window, name);
+        saver = new FrameSaver(window, name, defaults);
     saver->save();
 }
 
@@ -126,8 +131,8 @@ void centerWindow(QWidget* window) {
         place(window, QRectF(window->geometry()), true);
 }
 
-void restoreFrameAndAutosave(QWidget* window, const QString& name) {
-    if (!setFrameUsingName(window, name))
+void restoreFrameAndAutosave(QWidget* window, const QString& name, UserDefaults& defaults) {
+    if (!setFrameUsingName(window, name, defaults))
         centerWindow(window);
-    setFrameAutosaveName(window, name);
+    setFrameAutosaveName(window, name, defaults);
 }

@@ -3,6 +3,10 @@
 #include "Printers.h"
 #include "RecordingLogReader.h"
 #include "help-browser/ZRHelpBook.h"
+#include "help-browser/ZRHelpContext.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,6 +50,10 @@ public:
                 {QStringLiteral("en.lproj"), QStringLiteral("English.lproj"), QString()}};
     }
     std::shared_ptr<ZRHelpBook> book() const { return std::make_shared<ZRHelpBook>(location()); }
+    // A help manager's context on the fixture's own settings.
+    ZRHelpContext context() {
+        return {settings, RunLoop::main(), DispatchQueue::global(QueuePriority::Default)};
+    }
 
     // The book of the window tests: three pages in order, two with quick access, anchors in categories.
     void writeStandardBook() const {
@@ -73,6 +81,10 @@ public:
 
 private:
     QTemporaryDir m_root;
+
+public:
+    // Settings of the test's own, in the scratch folder.
+    UserDefaults settings{path(QStringLiteral("Settings.plist"))};
 };
 
 // Keeps the log's lines for the test.

@@ -48,9 +48,8 @@ class HelpWindowTest : public WidgetTest {
 protected:
     HelpWindowTest() {
         fixture.writeStandardBook();
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(fixture.path("Settings.plist")));
         DispatchQueue::setManualForTesting(true);
-        manager = std::make_unique<ZRHelpManager>(fixture.book());
+        manager = std::make_unique<ZRHelpManager>(fixture.book(), fixture.context());
         manager->setBeepHandler([this] { ++beeps; });
         manager->setURLOpener([this](const QUrl& url) {
             opened << url.toString();
@@ -62,7 +61,6 @@ protected:
         manager.reset();
         settle();
         DispatchQueue::setManualForTesting(false);
-        UserDefaults::setStandard(nullptr);
         ZRFindPasteboard::shared().setString({});
     }
 
@@ -238,7 +236,7 @@ TEST_F(HelpWindowTest, FindSuggestsPagesWrapsAndBeepsOnlyWhenTheTextIsAbsent) {
 }
 
 TEST_F(HelpWindowTest, SettingsLinksAskFirstAndActOnlyFromBookPages) {
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = fixture.settings;
     const QString link = "x-tallowin-help://default/ZRDebugLog#yes";
     ASSERT_TRUE(open("welcome.html"));
 
@@ -288,7 +286,7 @@ TEST_F(HelpWindowTest, ScreenshotsOfTheStripWithTheFindBarOpen) {
     for (const bool isDark : {false, true}) {
         // A window made under the desktop's style, as the program makes it.
         QApplication::setPalette(isDark ? dark : light);
-        manager = std::make_unique<ZRHelpManager>(fixture.book());
+        manager = std::make_unique<ZRHelpManager>(fixture.book(), fixture.context());
         ZRFindPasteboard::shared().setString("resiz");
         ASSERT_TRUE(open("welcome.html"));
         manager->showSearchField(true);

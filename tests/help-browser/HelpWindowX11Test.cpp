@@ -98,19 +98,15 @@ protected:
         fixture.writeStandardBook();
         fixture.write("resources/en.lproj/Help/about.html",
                       helpPage("About", "4", "<p>About this book and its pages.</p>"));
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(fixture.path("Settings.plist")));
         ZRFindPasteboard::shared().setString({});
-        manager = std::make_unique<ZRHelpManager>(fixture.book());
+        manager = std::make_unique<ZRHelpManager>(fixture.book(), fixture.context());
         DispatchQueue::waitForIdle();
         manager->help();
         ASSERT_TRUE(waitUntil([&] { return manager->window() && manager->window()->isActiveWindow(); }));
         ASSERT_TRUE(waitUntil([&] { return !manager->window()->windowHandle()->frameMargins().isNull(); }));
         waitUntil([] { return false; }, 200);
     }
-    void TearDown() override {
-        manager.reset();
-        UserDefaults::setStandard(nullptr);
-    }
+    void TearDown() override { manager.reset(); }
 
     QTextBrowser* browser() const { return qobject_cast<QTextBrowser*>(manager->webView()->widget()); }
 
@@ -167,13 +163,13 @@ TEST_F(HelpWindowX11Test, ASettingsLinkAsksFirstAndAMailLinkGoesToTheDesktop) {
     QProcess::startDetached(QStringLiteral("xdotool"), {"sleep", "1", "key", "Escape"});
     click(link);
     waitUntil([] { return false; }, 1500);
-    EXPECT_FALSE(UserDefaults::standard().persistentObject("ZRDebugLog").isValid());
-    EXPECT_FALSE(UserDefaults::standard().hasUnsavedChanges());
+    EXPECT_FALSE(fixture.settings.persistentObject("ZRDebugLog").isValid());
+    EXPECT_FALSE(fixture.settings.hasUnsavedChanges());
 
     QProcess::startDetached(QStringLiteral("xdotool"), {"sleep", "1", "key", "Return"});
     click(link);
-    ASSERT_TRUE(waitUntil([] { return UserDefaults::standard().persistentObject("ZRDebugLog").isValid(); }));
-    ASSERT_TRUE(UserDefaults::standard().save());
+    ASSERT_TRUE(waitUntil([&] { return fixture.settings.persistentObject("ZRDebugLog").isValid(); }));
+    ASSERT_TRUE(fixture.settings.save());
     QFile settings(fixture.path("Settings.plist"));
     ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
     EXPECT_TRUE(settings.readAll().contains("ZRDebugLog"));

@@ -187,10 +187,11 @@ TEST_F(ILRJSONLogStreamTest, AWaitingStreamStopsTheToolOnNoAndReadsAQuickOneToTh
             });
         });
     QStringList seen;
-    ILRJSONLogStream::waitForStreamWithArguments({"show"}, [&](std::vector<ILRLogEntry>& entries) {
-        seen << entries.front().eventMessage;
-        return seen.size() < 3;
-    });
+    ILRJSONLogStream::waitForStreamWithArguments(desktop.processes(), {"show"},
+                                                 [&](std::vector<ILRLogEntry>& entries) {
+                                                     seen << entries.front().eventMessage;
+                                                     return seen.size() < 3;
+                                                 });
     EXPECT_EQ(seen, (QStringList{"0", "1", "2"}));
     EXPECT_TRUE(desktop.processes().children(SimProcesses::LogToolPath).back()->wasStopped());
 
@@ -201,11 +202,12 @@ TEST_F(ILRJSONLogStreamTest, AWaitingStreamStopsTheToolOnNoAndReadsAQuickOneToTh
                                         child->exit(0);
                                     });
     seen.clear();
-    ILRJSONLogStream::waitForStreamWithArguments({"show"}, [&](std::vector<ILRLogEntry>& entries) {
-        for (const auto& entry : entries)
-            seen << entry.eventMessage;
-        return true;
-    });
+    ILRJSONLogStream::waitForStreamWithArguments(desktop.processes(), {"show"},
+                                                 [&](std::vector<ILRLogEntry>& entries) {
+                                                     for (const auto& entry : entries)
+                                                         seen << entry.eventMessage;
+                                                     return true;
+                                                 });
     EXPECT_EQ(seen, (QStringList{"first", "last"}));
 
     // A handler may end and release the live stream it is called from; the rest is not delivered.
@@ -214,7 +216,7 @@ TEST_F(ILRJSONLogStreamTest, AWaitingStreamStopsTheToolOnNoAndReadsAQuickOneToTh
     std::shared_ptr<ILRJSONLogStream> live;
     int batches = 0;
     live = ILRJSONLogStream::initWithArguments(
-        {"stream"},
+        desktop.processes(), {"stream"},
         [&](std::vector<ILRLogEntry>&) {
             ++batches;
             live->terminate();
@@ -232,7 +234,7 @@ TEST_F(ILRJSONLogStreamTest, AWaitingStreamStopsTheToolOnNoAndReadsAQuickOneToTh
 
     desktop.processes().script(SimProcesses::LogToolPath, SimProgramBehaviour{0, {}, {}, true, false, false});
     EXPECT_EQ(ILRJSONLogStream::initWithArguments(
-                  {"stream"}, [](auto&) { return true; }, false),
+                  desktop.processes(), {"stream"}, [](auto&) { return true; }, false),
               nullptr);
 }
 

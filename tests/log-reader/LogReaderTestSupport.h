@@ -7,6 +7,7 @@
 #include "log-reader/ILRLogReaderFlags.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/LogTimestamp.h"
+#include "platform/foundation/NotificationCenter.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -43,6 +44,12 @@ inline QByteArray toolAnswer(const QList<QJsonObject>& objects, bool closed = tr
     return text;
 }
 
+// A reader's context on the test's desktop and settings.
+inline ILRLogReaderContext readerContext(SimDesktop& desktop) {
+    return {desktop.processes(), UserDefaults::standard(), RunLoop::main(),
+            DispatchQueue::global(QueuePriority::Default), NotificationCenter::defaultCenter()};
+}
+
 class RecordingAlerts : public ILRLogReaderAlerts {
 public:
     struct State {
@@ -70,7 +77,8 @@ protected:
         DesktopTest::SetUp();
         DispatchQueue::setManualForTesting(true);
         m_flags = ILRLogReaderFlags::shared();
-        reader = ILRIntegratedLogReader::make(ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
+        reader = ILRIntegratedLogReader::make(readerContext(desktop),
+                                              ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
         reader->setClock([] { return now(); });
         reader->setAlerts(std::make_unique<RecordingAlerts>(alerts));
     }

@@ -5,6 +5,8 @@
 #include "platform/Platform.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/LogTimestamp.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SystemLogFiles.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDesktop.h"
@@ -74,6 +76,10 @@ protected:
         ZRSystemLog::shared().setFilePath(ZRSystemLog::defaultFilePath());
     }
     QString text() const { return reader->displayedText(); }
+    static ILRLogReaderContext context(Platform& platform) {
+        return {platform.processes(), UserDefaults::standard(), RunLoop::main(),
+                DispatchQueue::global(QueuePriority::Default), NotificationCenter::defaultCenter()};
+    }
 
     QTemporaryDir folder;
     std::shared_ptr<ILRIntegratedLogReader> reader;
@@ -84,8 +90,8 @@ TEST_F(LogWindowX11Test, TheWindowMapsAndShowsALineLoggedAfterwardsWithinASecond
     const auto platform = createX11Platform(&error);
     ASSERT_NE(platform, nullptr) << error.toStdString();
     Platform::setCurrent(platform.get());
-    ASSERT_TRUE(ILRIntegratedLogReader::canDisplayLog());
-    reader = ILRIntegratedLogReader::make(ZRLogReaderSettings{"ZRDebugLog", {}});
+    ASSERT_TRUE(ILRIntegratedLogReader::canDisplayLog(platform->processes()));
+    reader = ILRIntegratedLogReader::make(context(*platform), ZRLogReaderSettings{"ZRDebugLog", {}});
     reader->logMessage("logged before the window opened");
     ASSERT_TRUE(reader->displayLog());
     ASSERT_TRUE(waitUntil([] { return isViewable("Skaf Log"); }));
@@ -125,7 +131,7 @@ TEST_F(LogWindowX11Test, AGrabShowsRepeatsAndTheMarker) {
                 child->exit(0);
             }
         });
-    reader = ILRIntegratedLogReader::make(ZRLogReaderSettings{"ZRDebugLog", {}});
+    reader = ILRIntegratedLogReader::make(context(sim), ZRLogReaderSettings{"ZRDebugLog", {}});
     ASSERT_TRUE(reader->displayLog());
     ASSERT_TRUE(waitUntil([] { return isViewable("Skaf Log"); }));
     ASSERT_TRUE(waitUntil([&] { return text().contains("(×3)") && !reader->isSpinning(); }));

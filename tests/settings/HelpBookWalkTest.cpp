@@ -252,7 +252,8 @@ protected:
     // The log window as the log shows one message.
     void collectLogWindow() {
         DispatchQueue::setManualForTesting(true);
-        logReader = ILRIntegratedLogReader::make(ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
+        logReader = ILRIntegratedLogReader::make(LogReaderTest::readerContext(desktop),
+                                                 ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
         logReader->setClock([] { return LogReaderTest::ClockBase; });
         desktop.processes().scriptChild(
             SimProcesses::LogToolPath, [](const std::shared_ptr<SimChildProcess>& child) {

@@ -56,13 +56,13 @@ TEST_F(WindowFrameAutosaveTest, SavedFramesComeBackOnACurrentScreen) {
         SCOPED_TRACE(test.what);
         window().setGeometry(qtRectFromCocoaRect(Rect(7, 8, 400, 300)).toRect());
         set(Key, test.saved);
-        EXPECT_EQ(setFrameUsingName(&window(), Name), test.restored);
+        EXPECT_EQ(setFrameUsingName(&window(), Name, UserDefaults::standard()), test.restored);
         EXPECT_EQ(cocoaFrame(), test.expected);
     }
 }
 
 TEST_F(WindowFrameAutosaveTest, AFrameMovedWhileShownIsThereAtTheNextStart) {
-    restoreFrameAndAutosave(&window(), Name);
+    restoreFrameAndAutosave(&window(), Name, UserDefaults::standard());
     EXPECT_EQ(cocoaFrame(), Rect(520, 320, 400, 300)) << "nothing saved: centred on the usable frame";
     EXPECT_EQ(frameAutosaveName(&window()), Name);
 
@@ -78,12 +78,12 @@ TEST_F(WindowFrameAutosaveTest, AFrameMovedWhileShownIsThereAtTheNextStart) {
     QWidget next;
     new QWidget(&next);
     new QObject(&next);
-    restoreFrameAndAutosave(&next, Name);
-    setFrameAutosaveName(&next, Name);
+    restoreFrameAndAutosave(&next, Name, UserDefaults::standard());
+    setFrameAutosaveName(&next, Name, UserDefaults::standard());
     EXPECT_EQ(frameAutosaveName(&next), Name);
     EXPECT_EQ(cocoaRectFromQtRect(QRectF(next.geometry())), Rect(60, 90, 450, 350));
 
-    setFrameAutosaveName(&window(), QString());
+    setFrameAutosaveName(&window(), QString(), UserDefaults::standard());
     EXPECT_TRUE(frameAutosaveName(&window()).isEmpty());
     window().show();
     window().move(300, 300);

@@ -1,0 +1,23 @@
+#pragma once
+
+class DispatchQueue;
+class NotificationCenter;
+class Processes;
+class RunLoop;
+class UserDefaults;
+
+// What the log reader uses of the program, handed to it by whoever makes it (the program's main, a test):
+// the reader reaches none of these through the program's shared instances, so a test gives it a desktop and
+// settings of its own. Each outlives every reader made with it.
+struct ILRLogReaderContext {
+    // The desktop's child processes, where the log tool runs.
+    Processes& processes;
+    // The debug-logging switch and the window's options.
+    UserDefaults& defaults;
+    // The main thread, where the workers hand their results back.
+    RunLoop& mainRunLoop;
+    // The workers that read the log and build the display.
+    DispatchQueue& workers;
+    // Where the reader tells its windows to update.
+    NotificationCenter& notifications;
+};
