@@ -4,6 +4,7 @@
 #include "keyboard-control/ZRKeyboardController.h"
 #include "log-reader/ILRIntegratedLogReader.h"
 #include "mouse-control/ZRDropZoneManager.h"
+#include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseController.h"
 #include "platform/GlobalHotKeys.h"
 #include "platform/Platform.h"
@@ -323,7 +324,9 @@ int main(int argc, char** argv) {
         {UserDefaults::standard(), RunLoop::main(), DispatchQueue::global(QueuePriority::Default)});
     settings->setHelpHandler([](QObject* sender) { ZRHelpManager::helpManager().help(sender); });
     controller.addArea(std::move(settings));
-    controller.addArea(std::make_unique<ZRKeyboardController>());
+    controller.addArea(std::make_unique<ZRKeyboardController>(
+        controller, ZRKeyboardControlContext{*platform, UserDefaults::standard(), RunLoop::main(),
+                                             &ZRFocusWindow::defaultFocusWindow}));
     controller.openFiles(files);
     QObject::connect(&instance, &ZRSingleInstance::filesReceived, &controller,
                      [&controller](const QStringList& files) {

@@ -3,14 +3,14 @@
 #include "hotkeys/KeyEvent.h"
 #include "hotkeys/QtKeyEvents.h"
 #include "keyboard-control/ZRFullSizeOverlayGrid.h"
+#include "keyboard-control/ZRKeyboardControlContext.h"
+#include "keyboard-control/ZRSettingsWindowOpener.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "platform/EventStream.h"
 #include "platform/InputState.h"
 #include "platform/Platform.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
-#include "shell/ZRApplicationArea.h"
-#include "shell/ZRMainController.h"
 #include "toolkit/ArrowKeyForHJKL.h"
 #include "toolkit/KeyStrings.h"
 #include "toolkit/ScreenCoordinates.h"
@@ -45,20 +45,32 @@ constexpr std::uint64_t PointerEvents =
 
 QPointer<ZRFullSizeGridOverlayWindow> sharedPanel;
 std::function<void()> beepHandler;
+const ZRKeyboardControlContext* installedContext = nullptr;
+ZRSettingsWindowOpener* settingsWindowOpener = nullptr;
+
+const ZRKeyboardControlContext& context() {
+    // Keyboard control's controller installs it before anything can open the grid.
+    Q_ASSERT(installedContext);
+    return *installedContext;
+}
 
 // Whether the event the program handles now is a click: a press or release of the left button seen since
 // the last turn of the event loop. Either loop's next turn forgets it, whichever comes first.
 class CurrentEventWatcher : public QObject {
 public:
-    static CurrentEventWatcher& shared() {
-        static auto* watcher = [] {
-            auto* w = new CurrentEventWatcher;
+    // Made by the first call, on the run loop it is given then.
+    static CurrentEventWatcher& shared(RunLoop& mainRunLoop) {
+        static auto* watcher = [&mainRunLoop] {
+            auto* w = new CurrentEventWatcher(mainRunLoop);
             QCoreApplication::instance()->installEventFilter(w);
             return w;
         }();
         return *watcher;
     }
     bool isClick() const { return m_click; }
+
+private:
+    explicit CurrentEventWatcher(RunLoop& mainRunLoop) : m_mainRunLoop(mainRunLoop) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
@@ -88,9 +100,10 @@ private:
                 self->m_click = false;
         };
         QTimer::singleShot(0, this, forget);
-        RunLoop::main().performOnNextTurn(forget);
+        m_mainRunLoop.performOnNextTurn(forget);
     }
 
+    RunLoop& m_mainRunLoop;
     bool m_click = false;
 };
 
@@ -139,6 +152,12 @@ QRect offScreenFrame() {
 
 // --- The shared panel
 
+void ZRFullSizeGridOverlayWindow::useContext(const ZRKeyboardControlContext* context,
+                                             ZRSettingsWindowOpener* settingsWindow) {
+    installedContext = context;
+    settingsWindowOpener = settingsWindow;
+}
+
 ZRFullSizeGridOverlayWindow* ZRFullSizeGridOverlayWindow::sharedPanelByCreatingIfNecessary(bool create) {
     if (!sharedPanel && create)
         sharedPanel = new ZRFullSizeGridOverlayWindow;
@@ -159,7 +178,7 @@ bool ZRFullSizeGridOverlayWindow::activateForWindow(const AXElementRef& window, 
                                                     Action action) {
     const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens();
     ZRFullSizeGridOverlayWindow* panel = sharedPanelByCreatingIfNecessary(true);
-    const bool coverAll = screens.size() >= 2 && UserDefaults::standard().boolForKey(CoverAllDisplaysKey);
+    const bool coverAll = screens.size() >= 2 && context().defaults.boolForKey(CoverAllDisplaysKey);
     return panel->activateForWindow(window, withFrame, withinSkafableFrame, coverAll ? &screens : nullptr,
                                     preferredGridDimensionsDictionary, std::move(action));
 }
@@ -185,8 +204,8 @@ void ZRFullSizeGridOverlayWindow::beep() {
         QApplication::beep();
 }
 
-void ZRFullSizeGridOverlayWindow::watchCurrentEvent() {
-    CurrentEventWatcher::shared();
+void ZRFullSizeGridOverlayWindow::watchCurrentEvent(RunLoop& mainRunLoop) {
+    CurrentEventWatcher::shared(mainRunLoop);
 }
 
 // --- The panel
@@ -235,8 +254,9 @@ bool ZRFullSizeGridOverlayWindow::activateForWindow(const AXElementRef& window, 
                 preferredGridDimensionsDictionary);
     }
 
-    m_assumeKeyboardInteraction = !CurrentEventWatcher::shared().isClick();
-    m_updateHover = RunLoop::main().performLater(0, [this] { updateHoverCoordinatesWithEvent(nullptr); });
+    m_assumeKeyboardInteraction = !CurrentEventWatcher::shared(context().mainRunLoop).isClick();
+    m_updateHover =
+        context().mainRunLoop.performLater(0, [this] { updateHoverCoordinatesWithEvent(nullptr); });
 
     if (!m_active) {
         m_activating = true;
@@ -336,14 +356,13 @@ void ZRFullSizeGridOverlayWindow::becomeActive() {
     // The focus window shows with the grid's first cell outlined, not a turn later.
     m_updateHover.cancel();
     updateHoverCoordinatesWithEvent(nullptr);
-    ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
+    ZRFocusWindow& focus = context().focusWindow();
     focus.setCoverAllScreens(m_coversAllScreens);
     focus.setDisplayRegardless(true);
     focus.setApertureFrame(m_windowFrame);
     focus.setActive(true);
-    if (Platform::hasCurrent())
-        m_globalMonitor = Platform::current().eventStream().install(
-            PointerEvents, [this](const TapEvent& event) { handlePointerEvent(event); });
+    m_globalMonitor = context().platform.eventStream().install(
+        PointerEvents, [this](const TapEvent& event) { handlePointerEvent(event); });
     m_focusWindowChanged = connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
         if (window && window != windowHandle())
             resignKeyWindow();
@@ -358,7 +377,7 @@ void ZRFullSizeGridOverlayWindow::deactivatePanel() {
     QObject::disconnect(m_focusWindowChanged);
     m_globalMonitor.reset();
     if (std::exchange(m_active, false))
-        ZRFocusWindow::defaultFocusWindow().setActive(false);
+        context().focusWindow().setActive(false);
     hide();
 }
 
@@ -408,9 +427,8 @@ void ZRFullSizeGridOverlayWindow::updateHoverCoordinatesWithEvent(const ZRGridEv
     }
     if (!current) {
         // As if the mouse had just been pressed where it is.
-        const ZRGridEvent here{qtPointFromCocoaPoint(
-            Platform::hasCurrent() ? ZRFlipPoint(Platform::current().inputState().pointerLocation())
-                                   : Point())};
+        const ZRGridEvent here{
+            qtPointFromCocoaPoint(ZRFlipPoint(context().platform.inputState().pointerLocation()))};
         const ZRGridEvent& pointer = event ? *event : here;
         for (ZRFullSizeOverlayGrid* grid : m_grids) {
             grid->setDraggedToCoordinates(ZRGridCoordinatesNone);
@@ -508,10 +526,8 @@ bool ZRFullSizeGridOverlayWindow::handleKeyDownEvent(const KeyEvent& event) {
     if (characters == u",") {
         // The settings window takes the keys once the grid has let go of them.
         deactivatePanel();
-        if (ZRMainController::exists())
-            for (const auto& area : ZRMainController::mainController().areas())
-                if (area->showSettingsWindow())
-                    break;
+        if (settingsWindowOpener)
+            settingsWindowOpener->openSettingsWindow();
         return true;
     }
     ZRFullSizeOverlayGrid* grid = currentGrid();
@@ -563,7 +579,7 @@ bool ZRFullSizeGridOverlayWindow::moveSelection(int columnStep, int rowStep, boo
         // A selection that the mouse left at a single cell extends from that cell.
         base = ZRGridCoordinatesAreValid(grid->draggedToCoordinates()) ? grid->draggedToCoordinates()
                                                                        : grid->hoverCoordinates();
-    } else if (UserDefaults::standard().boolForKey(NonModifierArrowKeysResetSelectionKey)) {
+    } else if (context().defaults.boolForKey(NonModifierArrowKeysResetSelectionKey)) {
         base = grid->hoverCoordinates();
         m_gridAnchorCoordinates = ZRGridCoordinatesNone;
     } else {
@@ -584,7 +600,7 @@ bool ZRFullSizeGridOverlayWindow::moveSelection(int columnStep, int rowStep, boo
         std::int64_t maximumColumn = -1;
         std::int64_t maximumRow = -1;
         ZRFullSizeOverlayGrid* neighbour = gridAtPosition(
-            direction, *grid, UserDefaults::standard().boolForKey(LoopKey), &maximumColumn, &maximumRow);
+            direction, *grid, context().defaults.boolForKey(LoopKey), &maximumColumn, &maximumRow);
         if (neighbour && maximumColumn >= 0 && maximumRow >= 0) {
             switch (direction) {
             case ZRScreenDirectionLeft:

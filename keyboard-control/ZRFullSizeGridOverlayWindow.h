@@ -18,7 +18,10 @@
 
 class EventTap;
 class WindowInputGrab;
+class RunLoop;
 class ZRFullSizeOverlayGrid;
+class ZRSettingsWindowOpener;
+struct ZRKeyboardControlContext;
 struct KeyEvent;
 struct TapEvent;
 
@@ -50,6 +53,12 @@ public:
 
     // --- The shared panel
 
+    // What the shared panel and the class methods use: the desktop, the settings, the run loop, the focus
+    // window, and who opens the settings window on "," (none: the key only closes the grid). Installed by
+    // keyboard control's controller for as long as it lives, before anything opens the grid; null
+    // uninstalls. Neither is owned.
+    static void useContext(const ZRKeyboardControlContext* context, ZRSettingsWindowOpener* settingsWindow);
+
     // The panel, made on first use when asked; without create, null while there is none.
     static ZRFullSizeGridOverlayWindow* sharedPanelByCreatingIfNecessary(bool create);
     // Ends the shared panel (quit, tests).
@@ -71,7 +80,7 @@ public:
     static void beep();
     // Remembers from now on whether the event being handled is a click, by which an activation tells a
     // click from a key (assumeKeyboardInteraction).
-    static void watchCurrentEvent();
+    static void watchCurrentEvent(RunLoop& mainRunLoop);
 
     // --- The panel
 

@@ -3,12 +3,12 @@
 #include "actions/ZRKeyboardControlPanelDelegate.h"
 #include "hotkeys/KeyEvent.h"
 #include "hotkeys/QtKeyEvents.h"
+#include "keyboard-control/ZRKeyboardControlContext.h"
 #include "mouse-control/ZRAutoDeactivateInterval.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "platform/Platform.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
-#include "shell/ZRMainController.h"
 #include "toolkit/MouseLocation.h"
 #include "toolkit/ScreenCoordinates.h"
 #include "toolkit/WindowExtensions.h"
@@ -42,10 +42,6 @@ constexpr double MinimumHeight = 10;
 constexpr double CheatSheetFontSize = 14;
 constexpr double CheatSheetLineSpacing = 5;
 
-double boolSetting(const QString& key) {
-    return UserDefaults::standard().boolForKey(key);
-}
-
 // The texts of the two columns: every row's name (an empty line for a row without), and the keys of the
 // rows that have a name.
 QStringList namesOf(const std::vector<ZRKeyboardControlDescription>& rows) {
@@ -78,14 +74,12 @@ Size textSize(const QStringList& lines, const ZRCheatSheetTextAttributes& attrib
 double keptNamesWidth = 0;
 
 // The screen the window lies on most; without a readable window the one under the pointer, else the first.
-std::optional<ScreenInfo> screenForWindow(const AXElementRef& window) {
-    if (!Platform::hasCurrent())
-        return std::nullopt;
+std::optional<ScreenInfo> screenForWindow(Platform& platform, const AXElementRef& window) {
     if (const auto frame = window ? ZRCopyWindowFrame(window, ZRAllowsForDrawers()) : std::nullopt) {
         if (const auto screen = ZRVirtualScreen::virtualScreenMostRelevantForFrame(ZRFlipRect(*frame), false))
             return screen->hostScreen();
     }
-    const auto screens = Platform::current().screens().screens();
+    const auto screens = platform.screens().screens();
     const Point pointer = zeroBasedMouseLocation();
     for (const ScreenInfo& screen : screens)
         if (screen.frame.contains(pointer))
@@ -99,11 +93,11 @@ std::optional<ScreenInfo> screenForWindow(const AXElementRef& window) {
 
 Rect ZRKeyboardControlPanel::frameForScreen(const ScreenInfo* screen,
                                             const std::vector<ZRKeyboardControlDescription>& rows,
-                                            bool canControlWindow) {
+                                            bool canControlWindow, const UserDefaults& defaults) {
     if (!screen)
         return {};
     const Rect area = visibleFrameWithExtraDockSpacing(screen).insetBy(0, AreaInset);
-    const bool hideLogo = boolSetting(HideLogoKey);
+    const bool hideLogo = defaults.boolForKey(HideLogoKey);
     const double logoHeight = canControlWindow && hideLogo ? 0 : LogoSide;
     double width = LogoSide;
     double height = logoHeight;
@@ -123,9 +117,10 @@ Rect ZRKeyboardControlPanel::frameForScreen(const ScreenInfo* screen,
 }
 
 ZRKeyboardControlPanel*
-ZRKeyboardControlPanel::overlayPanelWithFrame(const Rect& frame, const AXElementRef& controlledWindow,
+ZRKeyboardControlPanel::overlayPanelWithFrame(const ZRKeyboardControlContext& context, const Rect& frame,
+                                              const AXElementRef& controlledWindow,
                                               std::vector<ZRKeyboardControlDescription> descriptions) {
-    return new ZRKeyboardControlPanel(frame, controlledWindow, std::move(descriptions));
+    return new ZRKeyboardControlPanel(context, frame, controlledWindow, std::move(descriptions));
 }
 
 const ZRCheatSheetTextAttributes& ZRKeyboardControlPanel::cheatSheetAttributesForAction(bool forAction) {
@@ -165,9 +160,10 @@ void ZRKeyboardControlPanel::drawOverlayInBounds(QPainter& painter, const QRectF
 
 // --- The panel
 
-ZRKeyboardControlPanel::ZRKeyboardControlPanel(const Rect& frame, const AXElementRef& controlledWindow,
+ZRKeyboardControlPanel::ZRKeyboardControlPanel(const ZRKeyboardControlContext& context, const Rect& frame,
+                                               const AXElementRef& controlledWindow,
                                                std::vector<ZRKeyboardControlDescription> descriptions)
-    : ZRSelfDrawingOverlayPanel(frame, WindowLevel, true, false),
+    : ZRSelfDrawingOverlayPanel(frame, WindowLevel, true, false), m_context(context),
       m_keyboardControlDescriptions(std::move(descriptions)),
       m_keyboard(
           this,
@@ -190,9 +186,9 @@ ZRKeyboardControlPanel::ZRKeyboardControlPanel(const Rect& frame, const AXElemen
 ZRKeyboardControlPanel::~ZRKeyboardControlPanel() {
     m_keyboard.release();
     m_keyboard.watchForLoss(false);
-    // Its owner closes it first; one destroyed open still leaves the shared focus window as it found it.
+    // Its owner closes it first; one destroyed open still leaves the focus window as it found it.
     if (m_active)
-        ZRFocusWindow::defaultFocusWindow().setActive(false);
+        m_context.focusWindow().setActive(false);
     if (m_controlledWindow)
         ZRWindowObserver::defaultObserver().removeObserverDelegate(this, m_controlledWindow);
 }
@@ -209,16 +205,17 @@ bool ZRKeyboardControlPanel::activateForWindow(const AXElementRef& window) {
         controlled = window;
     // The cheat sheet lists what the keys do to a window; without one there is nothing to list.
     std::vector<ZRKeyboardControlDescription> rows;
-    if (controlled && boolSetting(ShowCheatSheetKey) && ZRMainController::exists())
-        rows = ZRMainController::mainController().cheatSheetDescriptions();
+    if (controlled && boolSetting(ShowCheatSheetKey) && m_cheatSheetSource)
+        rows = m_cheatSheetSource();
 
-    const std::optional<ScreenInfo> screen = screenForWindow(window);
-    const Rect frame = frameForScreen(screen ? &*screen : nullptr, rows, controlled != nullptr);
+    const std::optional<ScreenInfo> screen = screenForWindow(m_context.platform, window);
+    const Rect frame =
+        frameForScreen(screen ? &*screen : nullptr, rows, controlled != nullptr, m_context.defaults);
     if (frame.isZero()) {
         ZRLog("cannot show keyboard controls: there is no screen");
         return false;
     }
-    if (!why.isEmpty() && UserDefaults::standard().boolForKey(QString::fromUtf16(ZRDebugLogUserDefaultName)))
+    if (!why.isEmpty() && boolSetting(QString::fromUtf16(ZRDebugLogUserDefaultName)))
         ZRLog("[Debug] keyboard controls: %@", why);
     setKeyboardControlDescriptions(std::move(rows));
     setUncontrollableWindowDescription(why);
@@ -227,7 +224,7 @@ bool ZRKeyboardControlPanel::activateForWindow(const AXElementRef& window) {
     const bool wasActive = m_active;
     setActive(true);
     if (wasActive)
-        ZRFocusWindow::defaultFocusWindow().updateApertureFrameForWindow(m_controlledWindow);
+        m_context.focusWindow().updateApertureFrameForWindow(m_controlledWindow);
     return true;
 }
 
@@ -240,7 +237,7 @@ void ZRKeyboardControlPanel::setActive(bool active) {
         contentView()->update();
     if (active != m_active) {
         m_active = active;
-        ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
+        ZRFocusWindow& focus = m_context.focusWindow();
         if (active) {
             if (!m_temporarilyHidden) {
                 orderFrontAndFadeIn(this);
@@ -270,13 +267,17 @@ void ZRKeyboardControlPanel::setActive(bool active) {
     scheduleAutoDeactivation();
 }
 
+bool ZRKeyboardControlPanel::boolSetting(const QString& key) const {
+    return m_context.defaults.boolForKey(key);
+}
+
 // --- Closing by itself
 
 void ZRKeyboardControlPanel::scheduleAutoDeactivation() {
     m_autoDeactivate.cancel();
     if (m_active)
         m_autoDeactivate =
-            RunLoop::main().performLater(autoDeactivateInterval(), [this] { autoDeactivate(); });
+            m_context.mainRunLoop.performLater(autoDeactivateInterval(), [this] { autoDeactivate(); });
 }
 
 double ZRKeyboardControlPanel::autoDeactivateInterval() const {
@@ -335,7 +336,7 @@ void ZRKeyboardControlPanel::setUncontrollableWindowDescription(const QString& d
 
 void ZRKeyboardControlPanel::observedWindow(const AXElementRef& window, const QString&) {
     if (m_active && AXElementsEqual(window, m_controlledWindow))
-        ZRFocusWindow::defaultFocusWindow().updateApertureFrameForWindow(window);
+        m_context.focusWindow().updateApertureFrameForWindow(window);
 }
 
 // --- Keys and losing them

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions/ZRKeyboardControlPanelInterface.h"
+#include "keyboard-control/ZRKeyboardControlContext.h"
 #include "platform/Geometry.h"
 #include "platform/Screens.h"
 #include "platform/foundation/RunLoop.h"
@@ -16,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+class UserDefaults;
 class ZRKeyboardControlPanelDelegate;
 struct KeyEvent;
 
@@ -30,8 +32,8 @@ struct ZRCheatSheetTextAttributes {
 // The keyboard control panel: a floating overlay over the screen of the window the keys move, with the
 // program's logo and a cheat sheet of the keys and hot keys that work while it is open. Every key press
 // goes to the delegate (the action engine), which moves or resizes the controlled window by the key map
-// or runs the hot key's action; local hot keys work only while the panel is open. The shared focus window
-// dims the rest of the screen meanwhile and follows the controlled window.
+// or runs the hot key's action; local hot keys work only while the panel is open. The focus window dims
+// the rest of the screen meanwhile and follows the controlled window.
 //
 // The panel never becomes the active window, so the window it controls stays the one the user works in.
 // It holds the keyboard instead while active and gives it back on every way out: when it closes by itself
@@ -70,9 +72,11 @@ public:
     static Rect
     frameForScreen(const ScreenInfo* screen,
                    const std::vector<ZRKeyboardControlDescription>& withKeyboardControlDescriptions,
-                   bool canControlWindow);
+                   bool canControlWindow, const UserDefaults& defaults);
+    // A panel on keyboard control's context, which it keeps a copy of.
     static ZRKeyboardControlPanel*
-    overlayPanelWithFrame(const Rect& frame, const AXElementRef& controlledWindow,
+    overlayPanelWithFrame(const ZRKeyboardControlContext& context, const Rect& frame,
+                          const AXElementRef& controlledWindow,
                           std::vector<ZRKeyboardControlDescription> keyboardControlDescriptions);
     // The names' column (forAction) or the shortcuts' column; made once.
     static const ZRCheatSheetTextAttributes& cheatSheetAttributesForAction(bool forAction);
@@ -91,6 +95,10 @@ public:
     ZRKeyboardControlPanelDelegate* delegate() const { return m_delegate; }
     // What tells the user that the panel could not take the keys; the application's beep unless set.
     void setBeepHandler(std::function<void()> beep) { m_beep = std::move(beep); }
+    // Where the cheat sheet's rows come from; without one the sheet stays empty.
+    void setCheatSheetSource(std::function<std::vector<ZRKeyboardControlDescription>()> source) {
+        m_cheatSheetSource = std::move(source);
+    }
 
     // --- ZRKeyboardControlPanelInterface
 
@@ -165,15 +173,19 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    ZRKeyboardControlPanel(const Rect& frame, const AXElementRef& controlledWindow,
+    ZRKeyboardControlPanel(const ZRKeyboardControlContext& context, const Rect& frame,
+                           const AXElementRef& controlledWindow,
                            std::vector<ZRKeyboardControlDescription> keyboardControlDescriptions);
 
+    bool boolSetting(const QString& key) const;
     bool logoShows() const;
     void drawCheatSheet(QPainter& painter, bool dark) const;
     void drawUncontrollableWindow(QPainter& painter, bool dark) const;
 
+    const ZRKeyboardControlContext m_context;
     ZRKeyboardControlPanelDelegate* m_delegate = nullptr;
     std::function<void()> m_beep;
+    std::function<std::vector<ZRKeyboardControlDescription>()> m_cheatSheetSource;
 
     AXElementRef m_controlledWindow;
     QPainterPath m_visualEffectView;

@@ -194,7 +194,7 @@ void ZRKeyboardControlPanel::drawCheatSheet(QPainter& painter, bool dark) const 
         }
         painter.restore();
     }
-    if (!UserDefaults::standard().boolForKey(HideLogoKey) && !m_logoFrame.isNull()) {
+    if (!m_context.defaults.boolForKey(HideLogoKey) && !m_logoFrame.isNull()) {
         const QRectF glyph =
             m_logoFrame.adjusted(LogoGlyphInset, LogoGlyphInset, -LogoGlyphInset, -LogoGlyphInset);
         const double side = std::round(glyph.height());
@@ -208,7 +208,7 @@ void ZRKeyboardControlPanel::drawUncontrollableWindow(QPainter& painter, bool da
     if (m_logoFrame.isNull())
         return;
     QRectF rect = m_logoFrame.adjusted(SignInset, SignInset, -SignInset, -SignInset);
-    if (UserDefaults::standard().boolForKey(QString::fromUtf16(ZRDebugLogUserDefaultName))) {
+    if (m_context.defaults.boolForKey(QString::fromUtf16(ZRDebugLogUserDefaultName))) {
         QFont font = QApplication::font();
         font.setPixelSize(int(DescriptionFontSize));
         painter.setFont(font);

@@ -20,6 +20,7 @@
 #include "toolkit/ZRLog.h"
 
 #include <QVariantMap>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -39,6 +40,8 @@ constexpr double ChainIconHeightScale = 0.8;
 constexpr double FolderIconHeightScale = 0.7;
 
 struct BuilderSettings {
+    // Triggers a chosen row's action.
+    std::function<void(const std::shared_ptr<ZRAction>&)> trigger;
     bool includeSuffix = false;
     bool includeUserDefinedSuffix = false;
     bool hideChained = false;
@@ -95,25 +98,21 @@ bool addActions(ZRKeyboardMenuItem& parent, const std::vector<std::shared_ptr<ZR
                 entry = item;
             continue;
         }
-        item->setAction([weakAction = std::weak_ptr<ZRAction>(action)](ZRKeyboardMenuItem&) {
-            // After the menu has closed, and only if the action is still there then.
-            RunLoop::main().performOnNextTurn([weakAction] {
-                const std::shared_ptr<ZRAction> action = weakAction.lock();
-                if (action && ZRMainController::exists())
-                    ZRMainController::mainController().actions().triggerAction(action, nullptr, true, nullptr,
-                                                                               false, true);
+        item->setAction(
+            [trigger = settings.trigger, weakAction = std::weak_ptr<ZRAction>(action)](ZRKeyboardMenuItem&) {
+                if (!trigger)
+                    return true;
+                // After the menu has closed, and only if the action is still there then.
+                trigger(weakAction.lock());
+                return true;
             });
-            return true;
-        });
     }
     return added;
 }
 
 // The screen whose frame holds the pointer, a shared edge counting for one screen only; else the first.
-std::optional<ScreenInfo> screenUnderPointer() {
-    if (!Platform::hasCurrent())
-        return std::nullopt;
-    const auto screens = Platform::current().screens().screens();
+std::optional<ScreenInfo> screenUnderPointer(Platform& platform) {
+    const auto screens = platform.screens().screens();
     if (screens.empty())
         return std::nullopt;
     const Point pointer = zeroBasedMouseLocation();
@@ -125,16 +124,20 @@ std::optional<ScreenInfo> screenUnderPointer() {
 
 } // namespace
 
-ZRKeyboardController::ZRKeyboardController()
-    : m_mainController(&ZRMainController::mainController()),
-      m_keyboardControlPanel(ZRKeyboardControlPanel::overlayPanelWithFrame(Rect(), nullptr, {})) {
+ZRKeyboardController::ZRKeyboardController(ZRMainController& mainController, ZRKeyboardControlContext context)
+    : m_mainController(&mainController), m_context(std::move(context)),
+      m_keyboardControlPanel(ZRKeyboardControlPanel::overlayPanelWithFrame(m_context, Rect(), nullptr, {})) {
     ZRActionController& actions = m_mainController->actions();
     actions.setKeyboardMenu(this);
     actions.setKeyboardControlPanel(m_keyboardControlPanel.get());
     m_keyboardControlPanel->setDelegate(&actions);
     m_keyboardControlPanel->setBeepHandler([&actions] { actions.beep(); });
+    m_keyboardControlPanel->setCheatSheetSource(
+        [mainController = m_mainController] { return mainController->cheatSheetDescriptions(); });
+    ZRKeyboardMenu::useContext(&m_context, this);
     actions.setFullSizeGrid(this);
-    ZRFullSizeGridOverlayWindow::watchCurrentEvent();
+    ZRFullSizeGridOverlayWindow::useContext(&m_context, this);
+    ZRFullSizeGridOverlayWindow::watchCurrentEvent(m_context.mainRunLoop);
     ZRFullSizeGridOverlayWindow::setBeepHandler([&actions] { actions.beep(); });
     if (auto* mouseControl = m_mainController->area<ZRMouseController>()) {
         mouseControl->setKeyboardMenu(this);
@@ -155,8 +158,23 @@ ZRKeyboardController::~ZRKeyboardController() {
     m_mainController->actions().setFullSizeGrid(nullptr);
     m_keyboardControlPanel.reset();
     ZRKeyboardMenu::destroySharedMenu();
+    ZRKeyboardMenu::useContext(nullptr, nullptr);
     ZRFullSizeGridOverlayWindow::destroySharedPanel();
     ZRFullSizeGridOverlayWindow::setBeepHandler({});
+    ZRFullSizeGridOverlayWindow::useContext(nullptr, nullptr);
+}
+
+bool ZRKeyboardController::canOpenSettingsWindow() const {
+    const auto& areas = m_mainController->areas();
+    return std::any_of(areas.begin(), areas.end(),
+                       [](const auto& area) { return area->hasSettingsWindow(); });
+}
+
+bool ZRKeyboardController::openSettingsWindow() {
+    for (const auto& area : m_mainController->areas())
+        if (area->showSettingsWindow())
+            return true;
+    return false;
 }
 
 bool ZRKeyboardController::popUpKeyboardMenuForControl(
@@ -168,7 +186,7 @@ bool ZRKeyboardController::popUpKeyboardMenuForControl(
             *repeat = true;
         return true;
     }
-    const std::optional<ScreenInfo> screen = screenUnderPointer();
+    const std::optional<ScreenInfo> screen = screenUnderPointer(m_context.platform);
     if (!screen)
         return false;
     const MenuOfActions menu = menuOfActions(
@@ -184,9 +202,16 @@ bool ZRKeyboardController::popUpKeyboardMenuForControl(
 ZRKeyboardController::MenuOfActions
 ZRKeyboardController::menuOfActions(const std::shared_ptr<ZRAction>& control,
                                     const std::vector<std::shared_ptr<ZRAction>>& actions,
-                                    const QString& rootTitle, double lineHeight) {
-    const UserDefaults& defaults = UserDefaults::standard();
+                                    const QString& rootTitle, double lineHeight) const {
+    const UserDefaults& defaults = m_context.defaults;
     BuilderSettings settings;
+    settings.trigger = [mainRunLoop = &m_context.mainRunLoop,
+                        mainController = m_mainController](const std::shared_ptr<ZRAction>& chosen) {
+        mainRunLoop->performOnNextTurn([mainController, weakAction = std::weak_ptr<ZRAction>(chosen)] {
+            if (const std::shared_ptr<ZRAction> action = weakAction.lock())
+                mainController->actions().triggerAction(action, nullptr, true, nullptr, false, true);
+        });
+    };
     settings.includeSuffix = defaults.boolForKey(IncludeSuffixKey);
     settings.includeUserDefinedSuffix =
         settings.includeSuffix && defaults.boolForKey(IncludeUserDefinedSuffixKey);

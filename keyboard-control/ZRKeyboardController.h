@@ -2,6 +2,8 @@
 
 #include "actions/ZRFullSizeGridOpener.h"
 #include "actions/ZRKeyboardMenuPresenter.h"
+#include "keyboard-control/ZRKeyboardControlContext.h"
+#include "keyboard-control/ZRSettingsWindowOpener.h"
 #include "mouse-control/ZRMouseControlKeyboardMenu.h"
 #include "shell/ZRApplicationArea.h"
 
@@ -23,9 +25,11 @@ class ZRMainController;
 class ZRKeyboardController : public ZRApplicationArea,
                              public ZRKeyboardMenuPresenter,
                              public ZRMouseControlKeyboardMenu,
-                             public ZRFullSizeGridOpener {
+                             public ZRFullSizeGridOpener,
+                             public ZRSettingsWindowOpener {
 public:
-    ZRKeyboardController();
+    // Plugs into the main controller's areas; the context is what its parts use.
+    ZRKeyboardController(ZRMainController& mainController, ZRKeyboardControlContext context);
     ~ZRKeyboardController() override;
     ZRKeyboardController(const ZRKeyboardController&) = delete;
     ZRKeyboardController& operator=(const ZRKeyboardController&) = delete;
@@ -46,9 +50,9 @@ public:
         std::shared_ptr<ZRKeyboardMenuItem> root;
         std::shared_ptr<ZRKeyboardMenuItem> entry;
     };
-    static MenuOfActions menuOfActions(const std::shared_ptr<ZRAction>& control,
-                                       const std::vector<std::shared_ptr<ZRAction>>& actions,
-                                       const QString& rootTitle, double lineHeight);
+    MenuOfActions menuOfActions(const std::shared_ptr<ZRAction>& control,
+                                const std::vector<std::shared_ptr<ZRAction>>& actions,
+                                const QString& rootTitle, double lineHeight) const;
     void close() override;
 
     // The one keyboard control panel, made with the area.
@@ -73,6 +77,11 @@ public:
                            const QVariantMap& preferredGridDimensionsDictionary) override;
     AXElementRef controlledWindow() const override;
 
+    // --- ZRSettingsWindowOpener: the area of the main controller that has a settings window.
+
+    bool canOpenSettingsWindow() const override;
+    bool openSettingsWindow() override;
+
     // --- ZRApplicationArea
 
     // "Custom Control Titles: Include Suffix" on.
@@ -85,5 +94,6 @@ public:
 
 private:
     ZRMainController* m_mainController;
+    const ZRKeyboardControlContext m_context;
     std::unique_ptr<ZRKeyboardControlPanel> m_keyboardControlPanel;
 };

@@ -1,8 +1,8 @@
 #include "keyboard-control/ZRKeyboardMenu.h"
 
+#include "keyboard-control/ZRKeyboardControlContext.h"
 #include "keyboard-control/ZRKeyboardMenuDefaults.h"
 #include "keyboard-control/ZRKeyboardMenuItem.h"
-#include "platform/Platform.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/ScreenCoordinates.h"
@@ -29,14 +29,32 @@ const QString DisableAnimationKey = QString::fromUtf16(ZRKeyboardMenuDefaults::D
 
 QPointer<ZRKeyboardMenu> sharedMenu;
 std::function<void()> beepHandler;
-
-bool animationDisabled() {
-    return UserDefaults::standard().boolForKey(DisableAnimationKey);
-}
+const ZRKeyboardControlContext* installedContext = nullptr;
+ZRSettingsWindowOpener* settingsWindowOpener = nullptr;
 
 } // namespace
 
 // --- The shared panel
+
+void ZRKeyboardMenu::useContext(const ZRKeyboardControlContext* context,
+                                ZRSettingsWindowOpener* settingsWindow) {
+    installedContext = context;
+    settingsWindowOpener = settingsWindow;
+}
+
+const ZRKeyboardControlContext& ZRKeyboardMenu::context() {
+    // Keyboard control's controller installs it before anything can show the menu.
+    Q_ASSERT(installedContext);
+    return *installedContext;
+}
+
+ZRSettingsWindowOpener* ZRKeyboardMenu::settingsWindow() {
+    return settingsWindowOpener;
+}
+
+bool ZRKeyboardMenu::animationDisabled() {
+    return context().defaults.boolForKey(DisableAnimationKey);
+}
 
 ZRKeyboardMenu* ZRKeyboardMenu::keyboardMenuByCreatingIfNecessary(bool create) {
     if (!sharedMenu && create)
@@ -67,7 +85,7 @@ bool ZRKeyboardMenu::isVisible() {
 bool ZRKeyboardMenu::cycleWithReference(const void* reference) {
     ZRKeyboardMenu* menu = keyboardMenuByCreatingIfNecessary(false);
     return reference && menu && reference == menu->m_cycleReference &&
-           !UserDefaults::standard().boolForKey(DisableCyclingKey) && menu->QWidget::isVisible() &&
+           !context().defaults.boolForKey(DisableCyclingKey) && menu->QWidget::isVisible() &&
            menu->navigateToSiblingWithStep(1, true);
 }
 
@@ -314,7 +332,7 @@ bool ZRKeyboardMenu::navigateToSiblingWithStep(qsizetype step, bool forceLoop) {
     const qsizetype start = selected != children.end() ? qsizetype(selected - children.begin())
                             : step < 0                 ? count
                                                        : -1;
-    bool loop = forceLoop || UserDefaults::standard().boolForKey(LoopKey);
+    bool loop = forceLoop || context().defaults.boolForKey(LoopKey);
     qsizetype index = start;
     bool candidate = false;
     for (;;) {

@@ -18,7 +18,9 @@ class QPainter;
 class QPropertyAnimation;
 class QVariantAnimation;
 class ZRKeyboardMenuItem;
+class ZRSettingsWindowOpener;
 struct KeyEvent;
+struct ZRKeyboardControlContext;
 
 // How the menu draws a text: font, colour and alignment, and how far below the top of its line the text
 // starts (ZRBaselineOffsetAttributeName).
@@ -55,6 +57,11 @@ public:
     static constexpr char WindowTitle[] = "Skaf Keyboard Menu";
 
     // --- The shared panel
+
+    // What the shared panel and the class methods use: the desktop, the settings, the run loop, and who
+    // opens the settings window on "," (none: the key beeps). Installed by keyboard control's controller for
+    // as long as it lives, before anything shows the menu; null uninstalls. Neither is owned.
+    static void useContext(const ZRKeyboardControlContext* context, ZRSettingsWindowOpener* settingsWindow);
 
     // The panel, made on first use when asked; without create, null while there is none. Every class
     // method below that does not show the menu leaves it unmade.
@@ -157,6 +164,9 @@ private:
 
     void setUpMenuViewWithFrame(const QRect& frame);
     static void setMenuCornerRadiusForVerticalPadding(double verticalPadding);
+    static const ZRKeyboardControlContext& context();
+    static ZRSettingsWindowOpener* settingsWindow();
+    static bool animationDisabled();
     // The first of the desktop's screens; none without screens.
     static std::optional<ScreenInfo> firstScreen();
     const ScreenInfo* screen() const { return m_screen ? &*m_screen : nullptr; }

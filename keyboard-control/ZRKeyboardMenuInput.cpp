@@ -4,12 +4,12 @@
 
 #include "hotkeys/KeyEvent.h"
 #include "hotkeys/QtKeyEvents.h"
+#include "keyboard-control/ZRKeyboardControlContext.h"
 #include "keyboard-control/ZRKeyboardMenuDefaults.h"
 #include "keyboard-control/ZRKeyboardMenuItem.h"
+#include "keyboard-control/ZRSettingsWindowOpener.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
-#include "shell/ZRApplicationArea.h"
-#include "shell/ZRMainController.h"
 #include "toolkit/ArrowKeyForHJKL.h"
 #include "toolkit/KeyStrings.h"
 #include "toolkit/MatchingQualityEvaluator.h"
@@ -41,20 +41,11 @@ const QString InvalidationDelayKey = QString::fromUtf16(ZRKeyboardMenuDefaults::
 const QString ScrollingGestureKey =
     QString::fromUtf16(ZRKeyboardMenuDefaults::ScrollingGestureMovesSelection);
 
-double typeSelectInvalidationDelay() {
-    const double delay = UserDefaults::standard().doubleForKey(InvalidationDelayKey);
+double typeSelectInvalidationDelay(const UserDefaults& defaults) {
+    const double delay = defaults.doubleForKey(InvalidationDelayKey);
     return std::isfinite(delay) && delay >= MinimumInvalidationDelay && delay <= MaximumInvalidationDelay
                ? delay
                : DefaultInvalidationDelay;
-}
-
-ZRApplicationArea* settingsArea() {
-    if (!ZRMainController::exists())
-        return nullptr;
-    for (const auto& area : ZRMainController::mainController().areas())
-        if (area->hasSettingsWindow())
-            return area.get();
-    return nullptr;
 }
 
 } // namespace
@@ -103,9 +94,9 @@ void ZRKeyboardMenu::keyDown(const KeyEvent& event) {
     const QString& characters = event.characters;
     if (characters == u",") {
         // The settings window takes the keys once the menu has let go of them.
-        if (ZRApplicationArea* area = settingsArea()) {
+        if (ZRSettingsWindowOpener* opener = settingsWindow(); opener && opener->canOpenSettingsWindow()) {
             closeMenu();
-            if (area->showSettingsWindow())
+            if (opener->openSettingsWindow())
                 return;
         }
         beep();
@@ -115,7 +106,7 @@ void ZRKeyboardMenu::keyDown(const KeyEvent& event) {
         closeAfterPerformingActionOrNavigateToChild(m_currentParent->selectedChild());
         return;
     }
-    const qint64 mode = UserDefaults::standard().integerForKey(TypeSelectKey);
+    const qint64 mode = context().defaults.integerForKey(TypeSelectKey);
     if (characters.isEmpty()) {
         vanishAndCloseMenu();
         return;
@@ -184,8 +175,8 @@ void ZRKeyboardMenu::typeSelect(const QString& characters, bool allowFuzzyMatchi
     } else {
         invalidateTypeSelectQuery();
     }
-    m_invalidateTypeSelectQuery =
-        RunLoop::main().performLater(typeSelectInvalidationDelay(), [this] { invalidateTypeSelectQuery(); });
+    m_invalidateTypeSelectQuery = context().mainRunLoop.performLater(
+        typeSelectInvalidationDelay(context().defaults), [this] { invalidateTypeSelectQuery(); });
 }
 
 qsizetype ZRKeyboardMenu::rowAtPoint(const QPointF& point) const {
@@ -238,8 +229,7 @@ void ZRKeyboardMenu::mouseUp() {
 void ZRKeyboardMenu::scrollWheel(double deltaY, bool invertedFromDevice) {
     if (!m_currentParent || m_fadingOut || std::abs(deltaY) <= IgnoredScrollLines)
         return;
-    if (invertedFromDevice && UserDefaults::standard().boolForKey(ScrollingGestureKey) &&
-        !usesStaticSelection())
+    if (invertedFromDevice && context().defaults.boolForKey(ScrollingGestureKey) && !usesStaticSelection())
         deltaY = -deltaY;
     m_cumulativeScrollingDelta += deltaY;
     if (std::abs(m_cumulativeScrollingDelta) > ScrollStepLines) {

@@ -1,6 +1,7 @@
 // The keyboard menu's class side of sizes: line height, padding, text and the panel's frame.
 #include "keyboard-control/ZRKeyboardMenu.h"
 
+#include "keyboard-control/ZRKeyboardControlContext.h"
 #include "keyboard-control/ZRKeyboardMenuDefaults.h"
 #include "keyboard-control/ZRKeyboardMenuItem.h"
 #include "platform/Platform.h"
@@ -52,16 +53,14 @@ QString rowText(const ZRKeyboardMenuItem& item) {
 } // namespace
 
 std::optional<ScreenInfo> ZRKeyboardMenu::firstScreen() {
-    if (!Platform::hasCurrent())
-        return std::nullopt;
-    const auto screens = Platform::current().screens().screens();
+    const auto screens = context().platform.screens().screens();
     if (screens.empty())
         return std::nullopt;
     return screens.front();
 }
 
 void ZRKeyboardMenu::setLineHeight(double lineHeight) {
-    UserDefaults::standard().setDouble(lineHeight, LineHeightKey);
+    context().defaults.setDouble(lineHeight, LineHeightKey);
 }
 
 double ZRKeyboardMenu::correctedLineHeight(double lineHeight) {
@@ -73,7 +72,7 @@ double ZRKeyboardMenu::defaultLineHeightForScreen(const ScreenInfo* screen) {
 }
 
 double ZRKeyboardMenu::lineHeightForScreen(const ScreenInfo* screen) {
-    if (const auto stored = UserDefaults::standard().optionalDouble(LineHeightKey))
+    if (const auto stored = context().defaults.optionalDouble(LineHeightKey))
         return std::min(MaximumLineHeight, correctedLineHeight(*stored));
     return defaultLineHeightForScreen(screen);
 }
@@ -108,11 +107,11 @@ QString ZRKeyboardMenu::drawableText(const QString& text, const QFont& font) {
 }
 
 bool ZRKeyboardMenu::usesStaticSelection() {
-    return UserDefaults::standard().boolForKey(StaticSelectionKey);
+    return context().defaults.boolForKey(StaticSelectionKey);
 }
 
 bool ZRKeyboardMenu::usesDarkTheme() {
-    const QVariant theme = UserDefaults::standard().object(ThemeKey);
+    const QVariant theme = context().defaults.object(ThemeKey);
     if (!theme.isValid())
         return ZRIsDarkInterfaceStyleEnabled();
     return theme.typeId() == QMetaType::QString && theme.toString().toLower() == u"dark";

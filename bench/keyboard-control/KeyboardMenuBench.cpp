@@ -1,4 +1,5 @@
 #include "../BenchApplication.h"
+#include "keyboard-control/ZRKeyboardControlContext.h"
 #include "keyboard-control/ZRKeyboardMenu.h"
 #include "keyboard-control/ZRKeyboardMenuDefaults.h"
 #include "keyboard-control/ZRKeyboardMenuItem.h"
@@ -11,6 +12,7 @@
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <cstdlib>
 
 // Each type-select key rates every row of the shown level, stores the matched ranges, selects the best
 // and asks for a redraw; 1,000 rows is a large store. Painting is left out: it happens once per turn of
@@ -37,9 +39,8 @@ struct ShownMenu {
         RunLoop::main().useManualClock();
         desktop.addScreen(Rect(0, 0, 1920, 1080));
         Platform::setCurrent(&desktop);
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
-        UserDefaults::standard().setInteger(2, QString::fromUtf16(ZRKeyboardMenuDefaults::TypeSelect));
+        settings.setInteger(2, QString::fromUtf16(ZRKeyboardMenuDefaults::TypeSelect));
+        ZRKeyboardMenu::useContext(&context, nullptr);
         root = ZRKeyboardMenuItem::item(QStringLiteral("Skaf"));
         for (int i = 0; i < RowCount; ++i) {
             auto item = ZRKeyboardMenuItem::item(title(i));
@@ -51,13 +52,16 @@ struct ShownMenu {
     }
     ~ShownMenu() {
         ZRKeyboardMenu::destroySharedMenu();
-        UserDefaults::setStandard(nullptr);
+        ZRKeyboardMenu::useContext(nullptr, nullptr);
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();
     }
 
     QTemporaryDir folder;
     SimDesktop desktop;
+    UserDefaults settings{folder.filePath(QStringLiteral("Settings.plist"))};
+    ZRKeyboardControlContext context{desktop, settings, RunLoop::main(),
+                                     []() -> ZRFocusWindow& { std::abort(); }};
     std::shared_ptr<ZRKeyboardMenuItem> root;
     ZRKeyboardMenu* menu = nullptr;
 };

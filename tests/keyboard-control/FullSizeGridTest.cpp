@@ -3,6 +3,7 @@
 // window takes the frame chosen; every way out gives the keyboard and the pointer back and leaves the focus
 // window as it found it.
 #include "GridTestSupport.h"
+#include "KeyboardControlTestSupport.h"
 #include "SimOwnWindowInput.h"
 
 #include "ScreenPixels.h"
@@ -82,7 +83,8 @@ protected:
         ZRMainController& controller = ZRMainController::mainController();
         // The palette's action places the window.
         controller.addArea(std::make_unique<ZRMouseController>());
-        controller.addArea(std::make_unique<ZRKeyboardController>());
+        controller.addArea(
+            std::make_unique<ZRKeyboardController>(controller, *keyboardControlContext(desktop)));
         controller.addArea(std::make_unique<SettingsArea>([this] {
             ++settingsShown;
             keysFreeWhenSettingsShown = keyboardHolder() == 0;

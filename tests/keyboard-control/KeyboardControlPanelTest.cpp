@@ -67,7 +67,8 @@ TEST_F(KeyboardControlPanelTest, TheFrameHoldsTheLogoAndTheRowsCentredInTheUsabl
         const auto screens = desktop.screens().screens();
         const ScreenInfo& info = screens[c.screen == screen ? 0 : 1];
         const Rect area = info.visibleFrame.insetBy(0, 5);
-        const Rect frame = ZRKeyboardControlPanel::frameForScreen(&info, c.rows, c.canControl);
+        const Rect frame =
+            ZRKeyboardControlPanel::frameForScreen(&info, c.rows, c.canControl, UserDefaults::standard());
         EXPECT_DOUBLE_EQ(frame.width(), c.width);
         EXPECT_DOUBLE_EQ(frame.height(), c.height);
         EXPECT_EQ(frame.x(), area.x() + std::floor((area.width() - c.width) / 2));
@@ -77,7 +78,8 @@ TEST_F(KeyboardControlPanelTest, TheFrameHoldsTheLogoAndTheRowsCentredInTheUsabl
     EXPECT_EQ(ZRKeyboardControlPanel::namesWidth(),
               std::ceil(metrics.horizontalAdvance(QStringLiteral("Row 59"))))
         << "the names column of the last frame";
-    EXPECT_TRUE(ZRKeyboardControlPanel::frameForScreen(nullptr, three, true).isZero());
+    EXPECT_TRUE(
+        ZRKeyboardControlPanel::frameForScreen(nullptr, three, true, UserDefaults::standard()).isZero());
 }
 
 TEST_F(KeyboardControlPanelTest, IconRowsStandOneLineOfNamesApart) {

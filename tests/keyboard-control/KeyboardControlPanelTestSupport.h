@@ -2,6 +2,7 @@
 
 #include "DesktopTest.h"
 #include "Elements.h"
+#include "KeyboardControlTestSupport.h"
 #include "SimOwnWindowInput.h"
 #include "TestApplication.h"
 
@@ -70,7 +71,8 @@ protected:
     }
 
     ZRKeyboardControlPanel& makePanel() {
-        panel = ZRKeyboardControlPanel::overlayPanelWithFrame(Rect(), nullptr, {});
+        panel = ZRKeyboardControlPanel::overlayPanelWithFrame(*keyboardControlContext(desktop), Rect(),
+                                                              nullptr, {});
         setFadingDuration(panel, 0);
         panel->setDelegate(&delegate);
         return *panel;

@@ -42,7 +42,8 @@ protected:
         set(QStringLiteral("Keyboard Controls"), hotKey(KeyboardControlsKey, HotKeyModifiers));
         set(QStringLiteral("Show Cheat Sheet"), false);
         ZRMainController& controller = ZRMainController::mainController();
-        controller.addArea(std::make_unique<ZRKeyboardController>());
+        controller.addArea(
+            std::make_unique<ZRKeyboardController>(controller, *keyboardControlContext(desktop)));
         controller.applicationWillFinishLaunching();
         controller.applicationDidFinishLaunching();
         auto& application = testApplication<ZRHotKeyHandlerApplication>();

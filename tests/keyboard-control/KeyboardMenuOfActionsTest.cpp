@@ -79,7 +79,8 @@ protected:
         set(QStringLiteral("Custom Controls (4001)"), actions);
         set(QStringLiteral("Keyboard Menu"), hotKey(MenuKey));
         ZRMainController& controller = ZRMainController::mainController();
-        controller.addArea(std::make_unique<ZRKeyboardController>());
+        controller.addArea(
+            std::make_unique<ZRKeyboardController>(controller, *keyboardControlContext(desktop)));
         controller.addArea(std::make_unique<SettingsArea>(&settingsShown));
         controller.applicationWillFinishLaunching();
         controller.applicationDidFinishLaunching();
@@ -116,6 +117,7 @@ TEST_F(MenuOfActionsTest, TheTreeShowsEveryActionButHiddenOnesAndPreselectsEachL
                {{Children, QVariantList{record(ZRActionTypeSeparator), record(ZRActionTypeCenter)}}}),
     };
     const auto actions = ZRAction::actionsFromCollection(records, false);
+    const ZRKeyboardController keyboard(ZRMainController::mainController(), *keyboardControl);
     const struct {
         bool userDefinedSuffix;
         bool hideChained;
@@ -131,7 +133,7 @@ TEST_F(MenuOfActionsTest, TheTreeShowsEveryActionButHiddenOnesAndPreselectsEachL
         set(QStringLiteral("Custom Control Titles: Include Suffix"), true);
         set(QStringLiteral("Custom Control Titles: User-Defined: Include Suffix"), c.userDefinedSuffix);
         set(QStringLiteral("Keyboard Menu: Hide Chained Items"), c.hideChained);
-        const auto menu = ZRKeyboardController::menuOfActions(actions.back(), actions, "Skaf", LineHeight);
+        const auto menu = keyboard.menuOfActions(actions.back(), actions, "Skaf", LineHeight);
         EXPECT_EQ(rows(*menu.root), QString::fromUtf8(c.rows));
         EXPECT_EQ(menu.entry->title(), "Folder") << "a folder's hot key opens its level";
         const ZRKeyboardMenuItem& chain = *menu.root->children()[5];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DesktopTest.h"
+#include "KeyboardControlTestSupport.h"
 #include "SimOwnWindowInput.h"
 #include "TestApplication.h"
 
@@ -30,15 +31,21 @@ protected:
         set(setting(ZRKeyboardMenuDefaults::DisableAnimation), true);
         set(setting(ZRKeyboardMenuDefaults::LineHeight), LineHeight);
         ZRKeyboardMenu::setBeepHandler([this] { ++beeps; });
+        keyboardControl = keyboardControlContext(desktop);
+        ZRKeyboardMenu::useContext(keyboardControl.get(), nullptr);
     }
     void TearDown() override {
         ZRKeyboardMenu::destroySharedMenu();
         ZRKeyboardMenu::setBeepHandler({});
+        ZRKeyboardMenu::useContext(nullptr, nullptr);
         input.reset();
         DesktopTest::TearDown();
     }
 
     static QString setting(const char16_t* name) { return QString::fromUtf16(name); }
+
+    // What the menu uses, as keyboard control's controller hands it over.
+    std::unique_ptr<ZRKeyboardControlContext> keyboardControl;
 
     // Rows by title: "-" a separator, "#Title" a label, "Title>" a folder of the titles that follow up to
     // "<", any other title an entry whose choice is noted in chosen. The first entry of each level starts

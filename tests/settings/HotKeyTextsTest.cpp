@@ -1,6 +1,7 @@
 // A hot key reads the same wherever the user meets it, in the desktop's own style: the sidebar's row, the
 // keyboard control panel's cheat sheet, the status menu and the keyboard menu opened by a hot key that
 // several actions share. The stored "Visual Representation" keeps its own form.
+#include "KeyboardControlTestSupport.h"
 #include "SettingsTestSupport.h"
 
 #include "hotkeys/ZRHotKey.h"
@@ -59,7 +60,8 @@ protected:
         set(QStringLiteral("Keyboard Controls"), hotKey(PanelKey, ControlShift));
         set(QStringLiteral("Show Cheat Sheet"), true);
         setFadingDuration(&ZRFocusWindow::defaultFocusWindow(), 0);
-        ZRMainController::mainController().addArea(std::make_unique<ZRKeyboardController>());
+        ZRMainController::mainController().addArea(std::make_unique<ZRKeyboardController>(
+            ZRMainController::mainController(), *keyboardControlContext(desktop)));
         launch();
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
         application.listenToGlobalHotKeys(desktop.globalHotKeys());

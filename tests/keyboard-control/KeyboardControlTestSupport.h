@@ -1,0 +1,15 @@
+#pragma once
+
+#include "keyboard-control/ZRKeyboardControlContext.h"
+#include "mouse-control/ZRFocusWindow.h"
+#include "platform/Platform.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+
+#include <memory>
+
+// Keyboard control's context on the test's desktop and settings, as the program's main hands it over.
+inline std::unique_ptr<ZRKeyboardControlContext> keyboardControlContext(Platform& platform) {
+    return std::make_unique<ZRKeyboardControlContext>(ZRKeyboardControlContext{
+        platform, UserDefaults::standard(), RunLoop::main(), &ZRFocusWindow::defaultFocusWindow});
+}
