@@ -120,13 +120,6 @@ Rect rectFromString(const QString& text) {
     return {v[0], v[1], v[2], v[3]};
 }
 
-Point pointFromString(const QString& text) {
-    std::array<double, 2> v{};
-    if (!readNumbers(text, v))
-        return {};
-    return {v[0], v[1]};
-}
-
 Size sizeFromString(const QString& text) {
     std::array<double, 2> v{};
     if (!readNumbers(text, v))

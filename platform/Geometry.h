@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <algorithm>
 #include <cmath>
-#include <QString>
 
 // Plain value types for screen geometry. Whether a value is in Quartz coordinates (origin at the top
 // left of the primary screen, y down) or Cocoa coordinates (origin at its bottom left, y up) is told
@@ -88,7 +88,9 @@ struct Rect {
     Rect insetBy(double dx, double dy) const {
         return {origin.x + dx, origin.y + dy, size.width - 2 * dx, size.height - 2 * dy};
     }
-    Rect offsetBy(double dx, double dy) const { return {origin.x + dx, origin.y + dy, size.width, size.height}; }
+    Rect offsetBy(double dx, double dy) const {
+        return {origin.x + dx, origin.y + dy, size.width, size.height};
+    }
     Rect integral() const {
         const double x0 = std::floor(minX());
         const double y0 = std::floor(minY());
@@ -112,5 +114,4 @@ QString stringFromSize(const Size& size);
 // Parses the text form; numbers are read in order, so "{{1,2},{3,4}}" and "1 2 3 4" both read.
 // Missing numbers read as 0, and text with non-finite numbers gives the zero rectangle.
 Rect rectFromString(const QString& text);
-Point pointFromString(const QString& text);
 Size sizeFromString(const QString& text);

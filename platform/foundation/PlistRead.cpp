@@ -121,15 +121,6 @@ PlistRead<quint64> readUnsigned(const QVariantMap& map, const QString& key) {
     return wrongType<quint64>();
 }
 
-PlistRead<double> readDouble(const QVariantMap& map, const QString& key) {
-    const auto it = map.constFind(key);
-    if (it == map.cend())
-        return {};
-    if (isUnsignedType(*it))
-        return found(double(it->toULongLong()));
-    return isNumber(*it) ? found(it->toDouble()) : wrongType<double>();
-}
-
 PlistRead<bool> readBool(const QVariantMap& map, const QString& key) {
     const auto it = map.constFind(key);
     if (it == map.cend())
@@ -158,21 +149,6 @@ PlistRead<QVariantList> readArray(const QVariantMap& map, const QString& key) {
     const int id = it->metaType().id();
     return id == QMetaType::QVariantList || id == QMetaType::QStringList ? found(it->toList())
                                                                          : wrongType<QVariantList>();
-}
-
-PlistRead<QByteArray> readData(const QVariantMap& map, const QString& key) {
-    const auto it = map.constFind(key);
-    if (it == map.cend())
-        return {};
-    return it->metaType().id() == QMetaType::QByteArray ? found(it->toByteArray()) : wrongType<QByteArray>();
-}
-
-PlistRead<QDateTime> readDate(const QVariantMap& map, const QString& key) {
-    const auto it = map.constFind(key);
-    if (it == map.cend())
-        return {};
-    return it->metaType().id() == QMetaType::QDateTime && it->toDateTime().isValid() ? found(it->toDateTime())
-                                                                                     : wrongType<QDateTime>();
 }
 
 std::optional<bool> coerceBool(const QVariant& value) {

@@ -34,12 +34,9 @@ bool isString(const QVariant& value);
 PlistRead<QString> readString(const QVariantMap& map, const QString& key);
 PlistRead<qint64> readInteger(const QVariantMap& map, const QString& key);
 PlistRead<quint64> readUnsigned(const QVariantMap& map, const QString& key);
-PlistRead<double> readDouble(const QVariantMap& map, const QString& key);
 PlistRead<bool> readBool(const QVariantMap& map, const QString& key);
 PlistRead<QVariantMap> readDictionary(const QVariantMap& map, const QString& key);
 PlistRead<QVariantList> readArray(const QVariantMap& map, const QString& key);
-PlistRead<QByteArray> readData(const QVariantMap& map, const QString& key);
-PlistRead<QDateTime> readDate(const QVariantMap& map, const QString& key);
 
 // The settings store's coercions: a bool from a number or from "YES", "true" or "1" (and "NO",
 // "false" or "0"), in any case; an integer or a real from a number or from numeric text (an

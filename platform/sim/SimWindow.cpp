@@ -72,20 +72,8 @@ void SimWindow::setAlpha(double alpha) {
     m_world.locked([&] { m_alpha = std::clamp(alpha, 0.0, 1.0); });
 }
 
-void SimWindow::setShown(bool shown) {
-    m_world.locked([&] { m_shown = shown; });
-}
-
 bool SimWindow::isOnScreen() const {
     return m_world.locked([&] { return onScreenLocked(); });
-}
-
-void SimWindow::setRole(const QString& role) {
-    m_world.locked([&] { m_role = role; });
-}
-
-void SimWindow::setSubrole(const QString& subrole) {
-    m_world.locked([&] { m_subrole = subrole; });
 }
 
 void SimWindow::setContainsProtectedContent(bool contains) {
@@ -217,7 +205,7 @@ QStringList SimWindow::performedActions() const {
 }
 
 bool SimWindow::onScreenLocked() const {
-    return !m_closed && m_shown && !m_minimized && !m_application.m_hidden && !m_application.m_terminated;
+    return !m_closed && !m_minimized && !m_application.m_hidden && !m_application.m_terminated;
 }
 
 Size SimWindow::constrainedSizeLocked(Size size) const {

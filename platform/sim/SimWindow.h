@@ -34,11 +34,8 @@ public:
     void setTitle(const QString& title);
     void setLayer(int layer);
     void setAlpha(double alpha);
-    // Shown on this space; minimised windows and those of hidden applications are off screen anyway.
-    void setShown(bool shown);
+    // Minimised windows and those of hidden applications are off screen.
     bool isOnScreen() const;
-    void setRole(const QString& role);
-    void setSubrole(const QString& subrole);
     void setContainsProtectedContent(bool contains);
     // Height of the strip at the top where a press starts a drag; 0 for a window without title bar.
     double titleBarHeight() const;
@@ -116,7 +113,6 @@ private:
     QString m_title;
     int m_layer = 0;
     double m_alpha = 1.0;
-    bool m_shown = true;
     QString m_role;
     QString m_subrole;
     bool m_protectedContent = false;
