@@ -24,7 +24,6 @@ public:
 
     // The provider is not owned.
     void setSuggestionsProvider(ZRTextFieldSuggestionsProvider* provider) { m_provider = provider; }
-    ZRTextFieldSuggestionsProvider* suggestionsProvider() const { return m_provider; }
 
     // A new menu of the provider's rows, owned by the caller; null without provider or rows.
     QMenu* newSuggestionsMenu();
