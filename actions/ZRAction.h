@@ -164,7 +164,6 @@ public:
     void drawIconInRect(QPainter& painter, const QRectF& rect, const IconDrawing& drawing) const;
     void uncacheIcon();
     // The size of menuTemplateIcon(); the settings set it from their menu icon size.
-    static Size menuTemplateIconSize();
     static void setMenuTemplateIconSize(const Size& size);
 
     // --- Layouts and snapping

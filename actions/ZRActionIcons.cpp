@@ -175,10 +175,6 @@ void drawLayout(const Glyph& g, const ZRSnapshot& snapshot, bool generic) {
 
 } // namespace
 
-Size ZRAction::menuTemplateIconSize() {
-    return s_menuIconSize;
-}
-
 void ZRAction::setMenuTemplateIconSize(const Size& size) {
     s_menuIconSize = size;
 }
