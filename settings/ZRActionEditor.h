@@ -117,39 +117,27 @@ public:
     ZRConfigurationGrid* grid() const { return m_grid; }
     QLineEdit* configurationGridColumnsField() const { return m_configurationGridColumnsField; }
     QLineEdit* configurationGridRowsField() const { return m_configurationGridRowsField; }
-    QLineEdit* actionGridColumnsField() const { return m_actionGridColumnsField; }
     QLineEdit* actionGridRowsField() const { return m_actionGridRowsField; }
     QCheckBox* actionGridSyncSwitch() const { return m_actionGridSyncSwitch; }
     QPushButton* actionGridCustomizeButton() const { return m_actionGridCustomizeButton; }
     QComboBox* centerModeSelector() const { return m_centerModeSelector; }
     ZRPositionView* moveDirectionSelector() const { return m_moveDirectionSelector; }
     QLineEdit* moveDeltaField() const { return m_moveDeltaField; }
-    QCheckBox* moveConfinedToDisplaySwitch() const { return m_moveConfinedToDisplaySwitch; }
-    ZRPositionView* moveToEdgeOrCornerPositionSelector() const {
-        return m_moveToEdgeOrCornerPositionSelector;
-    }
     ZRPositionView* moveToOtherDisplayDirectionSelector() const {
         return m_moveToOtherDisplayDirectionSelector;
     }
     QCheckBox* moveToOtherDisplayResizeSwitch() const { return m_moveToOtherDisplayResizeSwitch; }
     QCheckBox* moveToOtherDisplayLoopSwitch() const { return m_moveToOtherDisplayLoopSwitch; }
-    ZRPositionView* resizeAnchorPositionSelector() const { return m_resizeAnchorPositionSelector; }
     QLineEdit* resizeWidthField() const { return m_resizeWidthField; }
     QLineEdit* resizeHeightField() const { return m_resizeHeightField; }
-    ZRPositionView* growDirectionSelector() const { return m_growDirectionSelector; }
     QLineEdit* growDeltaField() const { return m_growDeltaField; }
-    ZRPositionView* shrinkDirectionSelector() const { return m_shrinkDirectionSelector; }
-    QLineEdit* shrinkDeltaField() const { return m_shrinkDeltaField; }
     QComboBox* snapshotMatchingSelector() const { return m_snapshotMatchingSelector; }
-    QCheckBox* snapshotAdaptsSwitch() const { return m_snapshotAdaptsSwitch; }
     ZRActionSnapshotPreviewView* snapshotPreviewView() const { return m_snapshotPreviewView; }
     QPushButton* snapshotSaveButton() const { return m_snapshotSaveButton; }
-    QCheckBox* snapshotWakeAutoTriggerSwitch() const { return m_snapshotWakeAutoTriggerSwitch; }
     QCheckBox* snapshotDisplayAutoTriggerSwitch() const { return m_snapshotDisplayAutoTriggerSwitch; }
     QComboBox* snapshotDisplayAutoTriggerDisplayCountSelector() const {
         return m_snapshotDisplayAutoTriggerDisplayCountSelector;
     }
-    QCheckBox* ignoreObstructedWindowsSwitch() const { return m_ignoreObstructedWindowsSwitch; }
     QCheckBox* activatesApplicationsSwitch() const { return m_activatesApplicationsSwitch; }
     QCheckBox* hidesOtherApplicationsSwitch() const { return m_hidesOtherApplicationsSwitch; }
 

@@ -29,7 +29,6 @@ public:
     void setDelegate(ZRConfigurationCollectionViewDelegate* delegate);
     // The view whose height follows the rows; null for none. The scroll area it holds fills it between
     // margins of half the additional height.
-    QWidget* resizableContainerView() const { return m_resizableContainerView; }
     void setResizableContainerView(QWidget* container);
     // A row drag (or a grid drag inside a row) is under way.
     bool dragging() const { return m_dragging; }

@@ -47,9 +47,6 @@ public:
     // How near its parent's edge a row counts as first or last, at the top and at the bottom alike.
     double moveOutsideThresholdAtTop(bool top) const;
 
-    // Whether a drag of rows is under way.
-    bool isTrackingMove() const { return m_tracking; }
-
 protected:
     // Clicks outside the row's inner rectangle go to the collection view.
     bool isInMargin(QPoint point) const;

@@ -60,10 +60,6 @@ QLabel* ZRSettingsRows::addNote(const QString& text, int indent) {
     return label;
 }
 
-void ZRSettingsRows::addSpace(int height) {
-    current().y += height;
-}
-
 ZRShroudView* ZRSettingsRows::beginShroud() {
     auto* shroud = new ZRShroudView;
     Level& level = current();

@@ -31,7 +31,6 @@ public:
     QLabel* addSectionTitle(const QString& title);
     // A smaller explanation that wraps within the row.
     QLabel* addNote(const QString& text, int indent = 0);
-    void addSpace(int height);
 
     ZRShroudView* beginShroud();
     void endShroud();

@@ -13,7 +13,6 @@ public:
     ZRSettingsSlider(double minimum, double maximum, double step, QWidget* parent = nullptr);
 
     double minValue() const { return m_minimum; }
-    double maxValue() const { return m_maximum; }
     double step() const { return m_step; }
     // The value at the slider's position, in the range.
     double doubleValue() const;

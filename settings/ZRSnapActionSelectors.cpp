@@ -289,15 +289,6 @@ void ZRSnapActionSelectors::updateSnapActionSelectors(const ZRActionManager* sto
     }
 }
 
-void ZRSnapActionSelectors::selectStoredChoices() {
-    if (!m_snapSelectors.front())
-        return;
-    for (std::size_t i = 0; i < Positions.size(); ++i)
-        selectStoredSnapChoice(m_snapSelectors[i], Positions[i]);
-    for (std::size_t i = 0; i < DropSnapModifiers.size(); ++i)
-        selectStoredDropSnapChoice(m_dropSnapSelectors[i], DropSnapModifiers[i]);
-}
-
 void ZRSnapActionSelectors::selectStoredSnapChoice(QComboBox* selector, std::int64_t position) {
     const QVariant stored = UserDefaults::standard().object(userDefaultNameForSnapPosition(position));
     if (stored.typeId() == QMetaType::QString) {

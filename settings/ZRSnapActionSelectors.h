@@ -65,8 +65,6 @@ public:
     // that is no choice, such as a header reached by the keys.
     bool changeSnapAction(QComboBox* sender);
     bool changeDropSnapAction(QComboBox* sender);
-    // Selects what the settings name, without rebuilding.
-    void selectStoredChoices();
 
 private:
     void addFixedItems(QComboBox* selector, std::int64_t position, const QColor& iconColor);

@@ -76,10 +76,6 @@ QImage ZRSourceListCell::iconWithName(const QString& name, const QString& access
     return image;
 }
 
-bool ZRSourceListCell::hotKeysShown() {
-    return hotKeysAreShown;
-}
-
 void ZRSourceListCell::setHotKeysShown(bool shown) {
     hotKeysAreShown = shown;
 }

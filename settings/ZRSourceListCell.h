@@ -47,7 +47,6 @@ public:
                                double pointSize);
     // Whether hot keys show at all: by "Sidebar Hot Key Priority" (1 always, 0 while the window is wider than
     // its minimum, other values never). The sidebar sets it whenever it draws.
-    static bool hotKeysShown();
     static void setHotKeysShown(bool shown);
     static bool hotKeysShownFor(qint64 priority, double windowWidth, double minimumWindowWidth);
 

@@ -73,13 +73,6 @@ ZRSourceListItemRef ZRSourceListItem::make(const std::shared_ptr<ZRAction>& acti
     return item;
 }
 
-void ZRSourceListItem::setHasChildren(bool hasChildren) {
-    if (hasChildren)
-        m_children.emplace();
-    else
-        m_children.reset();
-}
-
 std::vector<const ZRActionSourceListRow*> ZRSourceListItem::childRows() const {
     std::vector<const ZRActionSourceListRow*> rows;
     if (m_children) {

@@ -49,15 +49,10 @@ public:
     // The pane the row opens; empty for spacers and headers.
     const QString& relevantTab() const { return m_relevantTab; }
     std::shared_ptr<ZRAction> action() const override { return m_action; }
-    // A section: a row that opens a pane and holds no action.
-    bool isSection() const { return !m_action && !m_relevantTab.isEmpty(); }
-
     // A folder's member rows; a row without members (even none) is not expandable.
     bool hasChildren() const { return m_children.has_value(); }
     ZRSourceListItems& children() { return *m_children; }
     const ZRSourceListItems& children() const { return *m_children; }
-    // Gives the row a list of members (emptied), or takes it away.
-    void setHasChildren(bool hasChildren);
     std::vector<const ZRActionSourceListRow*> childRows() const override;
 
     // The folder row that holds this one; null at the top level.

@@ -54,17 +54,4 @@ std::optional<QVariantList> readRecords(const QMimeData& data) {
     return array;
 }
 
-std::optional<QStringList> readIdentifiers(const QMimeData& data) {
-    const auto array = readArray(data, ZRSourceListIdentifierPasteboardType);
-    if (!array)
-        return std::nullopt;
-    QStringList identifiers;
-    for (const QVariant& value : *array) {
-        if (value.typeId() != QMetaType::QString)
-            return std::nullopt;
-        identifiers.append(value.toString());
-    }
-    return identifiers;
-}
-
 } // namespace ZRSourceListPasteboard

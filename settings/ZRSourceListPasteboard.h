@@ -23,7 +23,5 @@ bool write(QMimeData& data, const QVariantList& records, const std::optional<QSt
 // The records of the dictionary type; none when the type is missing or holds no array. Entries that are
 // no dictionary are left out.
 std::optional<QVariantList> readRecords(const QMimeData& data);
-// The identifiers of the identifier type; none when the type is missing or holds no array of text.
-std::optional<QStringList> readIdentifiers(const QMimeData& data);
 
 } // namespace ZRSourceListPasteboard

@@ -67,7 +67,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QMimeData pasteboard;
     pasteboard.setData(ZRSourceListDictionaryPasteboardType, bytes);
     pasteboard.setData(ZRSourceListIdentifierPasteboardType, bytes);
-    ZRSourceListPasteboard::readIdentifiers(pasteboard);
     if (const auto records = ZRSourceListPasteboard::readRecords(pasteboard);
         records && !records->isEmpty()) {
         const auto count = static_cast<int>(sidebar.sourceListItems().size());
