@@ -77,13 +77,9 @@ public:
     virtual QImage alternateImage() const { return m_alternateImage; }
     void setAlternateImage(const QImage& image);
     // Shown while a press is dragged towards that section.
-    QImage dragUpImage() const { return m_dragUpImage; }
     void setDragUpImage(const QImage& image) { m_dragUpImage = image; }
-    QImage dragRightImage() const { return m_dragRightImage; }
     void setDragRightImage(const QImage& image) { m_dragRightImage = image; }
-    QImage dragDownImage() const { return m_dragDownImage; }
     void setDragDownImage(const QImage& image) { m_dragDownImage = image; }
-    QImage dragLeftImage() const { return m_dragLeftImage; }
     void setDragLeftImage(const QImage& image) { m_dragLeftImage = image; }
 
     // The pointer is over the button, or a drag within its reach is accepted.
@@ -92,13 +88,9 @@ public:
 
     // The sections a press may be dragged towards (set by the palette) and the screens (set by the
     // drag-direction delegate as each press begins).
-    bool canDragSectionUp() const { return m_canDragSectionUp; }
     void setCanDragSectionUp(bool can) { m_canDragSectionUp = can; }
-    bool canDragSectionRight() const { return m_canDragSectionRight; }
     void setCanDragSectionRight(bool can) { m_canDragSectionRight = can; }
-    bool canDragSectionDown() const { return m_canDragSectionDown; }
     void setCanDragSectionDown(bool can) { m_canDragSectionDown = can; }
-    bool canDragSectionLeft() const { return m_canDragSectionLeft; }
     void setCanDragSectionLeft(bool can) { m_canDragSectionLeft = can; }
     bool canDragScreenUp() const { return m_canDragScreenUp; }
     void setCanDragScreenUp(bool can) { m_canDragScreenUp = can; }
@@ -123,11 +115,9 @@ public:
     }
 
     // Not owned; null for none.
-    ZROverlayButtonDragDirectionDelegate* dragDirectionDelegate() const { return m_dragDirectionDelegate; }
     void setDragDirectionDelegate(ZROverlayButtonDragDirectionDelegate* delegate) {
         m_dragDirectionDelegate = delegate;
     }
-    ZROverlayButtonToolTipProvider* toolTipProvider() const { return m_toolTipProvider; }
     void setToolTipProvider(ZROverlayButtonToolTipProvider* provider) { m_toolTipProvider = provider; }
 
     // What the press gesture picked, until it ends.

@@ -42,7 +42,6 @@ public:
     bool showsMenu() const { return m_showsMenu; }
     void setShowsMenu(bool showsMenu) { m_showsMenu = showsMenu; }
     // Not owned; null for none.
-    ZROverlayButtonMenuDelegate* menuDelegate() const { return m_menuDelegate; }
     void setMenuDelegate(ZROverlayButtonMenuDelegate* delegate) { m_menuDelegate = delegate; }
     // The title of the button's own action when a menu also reverts; none when it only shows the menu.
     const std::optional<QString>& originalActionTitle() const { return m_originalActionTitle; }
