@@ -313,9 +313,7 @@ int main(int argc, char** argv) {
     // The areas above the shell join here, in this order: mouse control, the settings window, keyboard
     // control.
     auto mouseControl = std::make_unique<ZRMouseController>();
-    ZRDropZoneManager& dropZones = ZRDropZoneManager::dropZoneManager();
-    mouseControl->setDropZones(&dropZones);
-    controller.actions().setDropZones(&dropZones);
+    controller.actions().setDropZones(&mouseControl->ownDropZones());
     // A palette item's action closes the palette.
     controller.actions().setPalette(mouseControl.get());
     controller.addArea(std::move(mouseControl));

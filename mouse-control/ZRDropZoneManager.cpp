@@ -4,7 +4,6 @@
 #include "hotkeys/ZRHotKey.h"
 #include "mouse-control/ZRAutoDeactivateInterval.h"
 #include "mouse-control/ZRFocusWindow.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "platform/InputState.h"
 #include "platform/Platform.h"
 #include "platform/foundation/UserDefaults.h"
@@ -17,7 +16,7 @@
 
 namespace {
 
-ZRDropZoneManager* sharedManager = nullptr;
+ZRDropZoneManager* currentManager = nullptr;
 
 // Escape, the button that ends a drag, and the keys that end a hover move.
 constexpr std::uint64_t GestureEventMask =
@@ -92,20 +91,18 @@ void adapt(ZRDropZone& zone) {
 } // namespace
 
 ZRDropZoneManager& ZRDropZoneManager::dropZoneManager() {
-    if (!sharedManager)
-        sharedManager = new ZRDropZoneManager;
-    return *sharedManager;
+    return *currentManager;
 }
 
-void ZRDropZoneManager::destroyDropZoneManager() {
-    delete std::exchange(sharedManager, nullptr);
+ZRDropZoneManager::ZRDropZoneManager(const ZRMouseGestures& gestures) : m_gestures(gestures) {
+    currentManager = this;
 }
-
-ZRDropZoneManager::ZRDropZoneManager() = default;
 
 ZRDropZoneManager::~ZRDropZoneManager() {
     deactivate();
     RunLoop::main().cancel(m_pauseTimer);
+    if (currentManager == this)
+        currentManager = nullptr;
 }
 
 std::vector<ZRDropZone> ZRDropZoneManager::dropZonesForWindows(const QVariantList& windowDescriptions,
@@ -151,8 +148,7 @@ std::vector<ZRDropZone> ZRDropZoneManager::dropZonesForWindows(const QVariantLis
 }
 
 bool ZRDropZoneManager::isDraggingWindow() const {
-    const ZRMouseControlState& state = ZRMouseControlState::shared();
-    return state.snapWindowMoving || state.hoverMoveInProgress;
+    return m_gestures.isDraggingWindow();
 }
 
 bool ZRDropZoneManager::activateForAction(const std::shared_ptr<ZRAction>& action) {

@@ -3,6 +3,7 @@
 #include "actions/ZRDropZoneActivation.h"
 #include "mouse-control/ZRDropZone.h"
 #include "mouse-control/ZRMouseControlDropZones.h"
+#include "mouse-control/ZRMouseGestures.h"
 #include "platform/EventStream.h"
 #include "platform/foundation/RunLoop.h"
 #include "window-access/VirtualScreen.h"
@@ -29,12 +30,11 @@ inline const QString AlwaysAdapt = QStringLiteral("Drop Snap: Always Adapt");
 // Frames are in Cocoa coordinates unless named CG. Main thread only.
 class ZRDropZoneManager : public ZRMouseControlDropZones, public ZRDropZoneActivation {
 public:
-    // The shared manager, made on first use; it lives as long as the process.
+    // The manager of the mouse controller: the one made last, while it lives. There must be one.
     static ZRDropZoneManager& dropZoneManager();
-    // Ends the shared manager, closing its zones (tests); the next use makes a new one.
-    static void destroyDropZoneManager();
 
-    ZRDropZoneManager();
+    // The gestures outlive the manager: a window dragged or hover-moved keeps the zones' gesture going.
+    explicit ZRDropZoneManager(const ZRMouseGestures& gestures);
     ~ZRDropZoneManager() override;
     ZRDropZoneManager(const ZRDropZoneManager&) = delete;
     ZRDropZoneManager& operator=(const ZRDropZoneManager&) = delete;
@@ -82,6 +82,7 @@ private:
     void gestureEvent(const TapEvent& event);
     void endGesture();
 
+    const ZRMouseGestures& m_gestures;
     bool m_active = false;
     std::vector<ZRDropZone> m_dropZones;
     std::shared_ptr<ZRHotKey> m_escapeHotKey;

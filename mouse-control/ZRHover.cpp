@@ -3,7 +3,6 @@
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlPalette.h"
 #include "mouse-control/ZRMouseControlSettingsControls.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "mouse-control/ZRWindowFilter.h"
 #include "platform/Platform.h"
@@ -68,17 +67,15 @@ struct ZRHover::Worker {
     std::atomic<bool> observed{false};
 };
 
-ZRHover::ZRHover(ZRMouseController& controller, FrameSetter setFrame)
-    : m_controller(controller),
+ZRHover::ZRHover(ZRMouseController& controller, ZRHoverGesture& gesture, FrameSetter setFrame)
+    : m_controller(controller), m_gesture(gesture),
       m_worker(std::make_shared<Worker>(setFrame ? std::move(setFrame) : FrameSetter(setWindowFrame))) {
     m_worker->owner = this;
 }
 
 ZRHover::~ZRHover() {
     m_worker->owner = nullptr;
-    ZRMouseControlState& shared = ZRMouseControlState::shared();
-    shared.setHoveredWindow(nullptr);
-    shared.hoverMoveInProgress = false;
+    m_gesture.end();
     // A window is not left half set when the program quits (position taken, size not yet).
     std::unique_lock lock(m_worker->mutex);
     m_worker->idle.wait(lock, [this] { return !m_worker->setting; });
@@ -87,20 +84,19 @@ ZRHover::~ZRHover() {
 void ZRHover::moveOrResize(ZRHoverMode mode, const TapEvent* event) {
     if (m_controller.palette().isShowingOverlay())
         return;
-    ZRMouseControlState& shared = ZRMouseControlState::shared();
-    if (event && !shared.hoveredWindow)
+    if (event && !m_gesture.window())
         beginGesture(mode, *event);
-    if (!shared.hoveredWindow || m_state.startFrame.isEmpty())
+    if (!m_gesture.window() || m_state.startFrame.isEmpty())
         return;
 
     if (mode == ZRHoverModeMove) {
-        shared.hoverMoveInProgress = true;
+        m_gesture.noteMoveStep();
     } else if (m_state.firstResizeStep) {
         m_state.firstResizeStep = false;
         // Asked once per gesture. A window that cannot say sits still as one that refuses, for the whole
         // gesture, rather than being asked again at every step.
         bool settable = false;
-        if (shared.hoveredWindow->isAttributeSettable(AX::SizeAttribute, settable) != AXError::Success ||
+        if (m_gesture.window()->isAttributeSettable(AX::SizeAttribute, settable) != AXError::Success ||
             !settable) {
             m_state.startFrame = Rect();
             return;
@@ -130,7 +126,7 @@ void ZRHover::beginGesture(ZRHoverMode mode, const TapEvent& event) {
     m_moveRetry.cancel();
     m_resizeRetry.cancel();
     m_state = ZRHoverState();
-    ZRMouseControlState::shared().setHoveredWindow(window);
+    m_gesture.begin(window);
 
     bool movable = false;
     if (window->isAttributeSettable(AX::Position, movable) != AXError::Success || !movable)
@@ -157,7 +153,7 @@ void ZRHover::beginGesture(ZRHoverMode mode, const TapEvent& event) {
 }
 
 void ZRHover::setFrame(ZRHoverMode mode, const Rect& frame, bool retry) {
-    const AXElementRef& window = ZRMouseControlState::shared().hoveredWindow;
+    const AXElementRef& window = m_gesture.window();
     const bool setSize = mode == ZRHoverModeResize;
     if (m_state.ownWindow) {
         m_worker->setFrame(window, setSize, frame);
@@ -177,11 +173,10 @@ void ZRHover::setFrame(ZRHoverMode mode, const Rect& frame, bool retry) {
     }
 
     m_worker->inFlight.store(true, std::memory_order_relaxed);
-    // The worker compares the gesture's number, never the hovered window, which the main thread writes.
-    const std::uint64_t gesture = ZRMouseControlState::hoverGesture().load();
+    // The worker asks the gesture's ticket, never the hovered window, which the main thread writes.
     DispatchQueue::global(QueuePriority::High)
         .async([worker = m_worker, window = AXElementRef(window), mode, frame, setSize, retry,
-                gesture]() mutable {
+                gesture = m_gesture.ticket()]() mutable {
             Request request;
             request.mode = mode;
             request.frame = frame;
@@ -189,7 +184,7 @@ void ZRHover::setFrame(ZRHoverMode mode, const Rect& frame, bool retry) {
             request.began = steadySeconds();
             {
                 std::lock_guard lock(worker->mutex);
-                request.set = ZRMouseControlState::hoverGesture().load() == gesture;
+                request.set = gesture.isCurrent();
                 worker->setting = request.set;
             }
             if (request.set) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mouse-control/ZRHoverGesture.h"
 #include "mouse-control/ZRHoverState.h"
 #include "mouse-control/ZRMouseControlHover.h"
 #include "platform/Accessibility.h"
@@ -38,8 +39,8 @@ public:
     // Told on the main thread after each request has finished (diagnostics and benchmarks).
     using RequestObserver = std::function<void(const Request&)>;
 
-    // The controller outlives the part. Without a setter, frames are set by ZRSetWindowFrame.
-    explicit ZRHover(ZRMouseController& controller, FrameSetter setFrame = nullptr);
+    // The controller and the gesture outlive the part. Without a setter, frames are set by ZRSetWindowFrame.
+    ZRHover(ZRMouseController& controller, ZRHoverGesture& gesture, FrameSetter setFrame = nullptr);
     // Ends a running gesture, and lets a request that is setting a frame finish first.
     ~ZRHover() override;
     ZRHover(const ZRHover&) = delete;
@@ -65,6 +66,7 @@ private:
     void requestDidFinish(const Request& request);
 
     ZRMouseController& m_controller;
+    ZRHoverGesture& m_gesture;
     ZRHoverState m_state;
     std::shared_ptr<Worker> m_worker;
     RequestObserver m_requestObserver;

@@ -3,7 +3,7 @@
 #include "mouse-control/ZRHoverGeometry.h"
 #include "platform/Geometry.h"
 
-// The state of hover move and resize beside the shared mouse-control state, which keeps the hovered window
+// The state of hover move and resize beside the gesture (ZRHoverGesture), which keeps the hovered window
 // and whether a hover move is in progress. Main thread only.
 struct ZRHoverState {
     // The window's frame (Quartz) when the gesture began; empty when it cannot be moved, and the gesture

@@ -69,6 +69,9 @@ enum ZRDropSnapActivation : std::int64_t {
     ZRDropSnapActivationHotKey = 2,
 };
 
+// Snap positions from the top edge round to the top-left corner: edges on odd numbers, corners on even ones.
+inline constexpr std::int64_t ZRFirstSnapZonePosition = 3;
+inline constexpr std::int64_t ZRLastSnapZonePosition = 10;
 // The action of a snap position: "Snap: 3" to "Snap: 10".
 inline QString userDefaultNameForSnapPosition(std::int64_t position) {
     return QStringLiteral("Snap: %1").arg(position);

@@ -2,7 +2,7 @@
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
-#include "hotkeys/ZRHotKey.h"
+#include "mouse-control/ZRDropZoneManager.h"
 #include "mouse-control/ZRHover.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlDropZones.h"
@@ -11,7 +11,6 @@
 #include "mouse-control/ZRMouseControlPalette.h"
 #include "mouse-control/ZRMouseControlSettingsControls.h"
 #include "mouse-control/ZRMouseControlSnapping.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseEventTapCallback.h"
 #include "mouse-control/ZRPalette.h"
 #include "mouse-control/ZRSnapping.h"
@@ -21,7 +20,6 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "shell/ZRKeyboardMenuLineHeight.h"
-#include "toolkit/ModifierFlagsMatching.h"
 #include "toolkit/ZRLog.h"
 #include "window-access/IgnoreList.h"
 
@@ -88,111 +86,28 @@ constexpr double DefaultPaletteDelay = 0.1;
 constexpr ModifierFlags DefaultHoverMoveModifiers = ModifierFlag::Control | ModifierFlag::Option;
 constexpr ModifierFlags DefaultHoverResizeModifiers = DefaultHoverMoveModifiers | ModifierFlag::Command;
 
-// Snap positions from the top edge round to the top-left corner: edges on odd numbers, corners on even ones.
-constexpr std::int64_t FirstSnapPosition = 3;
-constexpr std::int64_t LastSnapPosition = 10;
-
-// The drop-snap modifier keys in the order the feature flags take them.
-constexpr ModifierFlags DropSnapModifierOrder[] = {ModifierFlag::Shift, ModifierFlag::Function,
-                                                   ModifierFlag::Control, ModifierFlag::Option,
-                                                   ModifierFlag::Command};
-
-// A snap position holds an action: text (a custom action) or a number other than 0.
-bool snapPositionHasAction(const QVariant& value) {
-    if (!value.isValid())
-        return false;
-    if (value.metaType().id() == QMetaType::QString)
-        return true;
-    bool ok = false;
-    const double number = value.toDouble(&ok);
-    return ok && static_cast<std::int64_t>(number) != 0;
-}
-
-bool anySnapPositionHasAction(const UserDefaults& defaults) {
-    for (std::int64_t position = FirstSnapPosition; position <= LastSnapPosition; ++position)
-        if (snapPositionHasAction(defaults.object(userDefaultNameForSnapPosition(position))))
-            return true;
-    return false;
-}
-
-// A layout with windows and a hot key that can show drop zones by this activation.
-bool hasDropSnapLayoutWithHotKey(std::int64_t activation) {
-    for (const auto& action : ZRActionManager::actionManager().allActions()) {
-        if (action->actionType() != ZRActionTypeLayout || action->snapshot().isEmpty())
-            continue;
-        const auto hotKey = action->hotKey();
-        if (hotKey && (activation == ZRDropSnapActivationHotKeyModifiers || !hotKey->isLocal()))
-            return true;
-    }
-    return false;
-}
-
-// The hover keys of a setting, reduced to the keys the tap tells apart, so that a stored numeric-pad
-// flag cannot make them unreachable.
-ModifierFlags hoverModifiers(const UserDefaults& defaults, const QString& key) {
-    return ZREventModifierMask(static_cast<ModifierFlags>(defaults.integerForKey(key))) & ZRTapModifierMask;
-}
-
 // Mouse control leaves the frontmost application alone while it is on the "Front" ignore list.
 bool isIgnoredFrontmost(const std::optional<RunningApplication>& application) {
     return application &&
            ZRApplicationIsIgnored(application->bundleIdentifier.toLower(), ZRIgnoreListCategory::Front);
 }
 
-void computeFeatureFlags(ZRMouseControlState& state, const UserDefaults& defaults) {
-    state.previewBeforeSnap = !defaults.boolForKey(ZRMouseControlDefault::AutoSnap);
-
-    const bool snapBack = defaults.boolForKey(ZRMouseControlDefault::SnapBack);
-    if (defaults.boolForKey(ZRMouseControlDefault::Snap)) {
-        state.snapBackOn = snapBack;
-        state.snapOn = anySnapPositionHasAction(defaults);
-    } else {
-        state.snapBackOn =
-            defaults.boolForKey(ZRMouseControlDefault::SnapBackUndeadExtendedScope) && snapBack;
-        state.snapOn = false;
-    }
-
-    const bool hover = defaults.boolForKey(ZRMouseControlDefault::Hover);
-    state.dropSnapOn = false;
-    state.dropSnapHoverModifiers = 0;
-    if (defaults.boolForKey(ZRMouseControlDefault::DropSnap)) {
-        const std::int64_t activation = defaults.integerForKey(ZRMouseControlDefault::DropSnapActivation);
-        if (activation == ZRDropSnapActivationHotKeyModifiers || activation == ZRDropSnapActivationHotKey) {
-            state.dropSnapOn = hasDropSnapLayoutWithHotKey(activation);
-        } else {
-            const bool keysHoverMove =
-                hover && defaults.boolForKey(ZRMouseControlDefault::DropSnapModifierKeysActivateHoverMove);
-            for (const ModifierFlags flag : DropSnapModifierOrder) {
-                if (!defaults.hasValue(userDefaultNameForDropSnapModifier(flag)))
-                    continue;
-                state.dropSnapOn = true;
-                if (!keysHoverMove)
-                    break;
-                state.dropSnapHoverModifiers |= flag;
-            }
-        }
-    }
-
-    if (hover) {
-        state.hoverMoveModifiers = hoverModifiers(defaults, ZRMouseControlDefault::HoverMove);
-        const ModifierFlags resize = hoverModifiers(defaults, ZRMouseControlDefault::HoverResize);
-        state.hoverResizeModifiers = resize == state.hoverMoveModifiers ? 0 : resize;
-    } else {
-        state.hoverMoveModifiers = 0;
-        state.hoverResizeModifiers = 0;
-    }
-}
-
 } // namespace
 
 ZRMouseController::ZRMouseController()
-    : m_hover(&noHover), m_snapping(&noSnapping), m_palette(&noPalette), m_dropZones(&noDropZones),
+    : m_mouseMovedWait(RunLoop::main(),
+                       [this](const std::shared_ptr<ZRCGEventWrapper>& wrapper) {
+                           palette().processTappedMouseMovedEvent(wrapper);
+                       }),
+      m_hover(&noHover), m_snapping(&noSnapping), m_palette(&noPalette), m_dropZones(&noDropZones),
       m_keyboardMenu(&noKeyboardMenu) {
-    m_ownHover = std::make_unique<ZRHover>(*this);
+    m_ownDropZones = std::make_unique<ZRDropZoneManager>(m_gestures);
+    m_dropZones = m_ownDropZones.get();
+    m_ownHover = std::make_unique<ZRHover>(*this, m_gestures.hover);
     m_hover = m_ownHover.get();
-    m_ownSnapping = std::make_unique<ZRSnapping>(*this);
+    m_ownSnapping = std::make_unique<ZRSnapping>(*this, m_gestures);
     m_snapping = m_ownSnapping.get();
-    m_ownPalette = std::make_unique<ZRPalette>(*this);
+    m_ownPalette = std::make_unique<ZRPalette>(*this, m_gestures);
     m_palette = m_ownPalette.get();
     setDelayReader(nullptr);
     followTappedEventSettings();
@@ -209,7 +124,7 @@ ZRMouseController::ZRMouseController()
 
 ZRMouseController::~ZRMouseController() {
     ZRScheduleTappedMouseMovedEvent(nullptr, *this);
-    unregisterEventTapWithPort(ZRMouseControlState::shared().tap);
+    unregisterEventTapWithPort(m_tap);
 }
 
 void ZRMouseController::setHover(ZRMouseControlHover* hover) {
@@ -270,27 +185,29 @@ void ZRMouseController::updateFeatureFlagsAndTap() {
 bool ZRMouseController::updateMouseControlUserDefaultForSender(const ZRSettingsControlSender* sender,
                                                                bool updateSwitch,
                                                                bool updateSecondaryControls) {
-    ZRMouseControlState& state = ZRMouseControlState::shared();
     UserDefaults& defaults = UserDefaults::standard();
-    computeFeatureFlags(state, defaults);
+    ZRMouseControlFeatures features = ZRMouseControlFeatures::fromSettings(
+        defaults, []() -> const ZRActionManager& { return ZRActionManager::actionManager(); });
+    features.frontmostIgnored = m_features.frontmostIgnored;
     followTappedEventSettings();
 
     const std::optional<int> senderState = sender ? sender->state() : std::nullopt;
-    state.paletteOn =
+    features.paletteOn =
         senderState ? *senderState == 1 : defaults.boolForKey(ZRMouseControlDefault::MouseControls);
+    m_features = features;
     if (sender)
-        defaults.setBool(state.paletteOn, ZRMouseControlDefault::MouseControls);
+        defaults.setBool(features.paletteOn, ZRMouseControlDefault::MouseControls);
     if (m_settingsControls) {
         if (updateSwitch)
-            m_settingsControls->setMouseControlSwitchState(state.paletteOn);
+            m_settingsControls->setMouseControlSwitchState(features.paletteOn);
         if (updateSecondaryControls) {
-            m_settingsControls->setMouseControlTriggerSelectorEnabled(state.paletteOn);
-            m_settingsControls->setMouseControlDelayShrouded(!state.paletteOn);
+            m_settingsControls->setMouseControlTriggerSelectorEnabled(features.paletteOn);
+            m_settingsControls->setMouseControlDelayShrouded(!features.paletteOn);
         }
     }
 
     updateListeningEventTapForTerminatingApplication(false);
-    return state.paletteOn;
+    return features.paletteOn;
 }
 
 void ZRMouseController::updateListeningEventTapForTerminatingApplication(bool terminating) {
@@ -307,20 +224,20 @@ void ZRMouseController::updateListeningEventTapForTerminatingApplication(bool te
 }
 
 void ZRMouseController::updateEventTap(bool terminating) {
-    ZRMouseControlState& state = ZRMouseControlState::shared();
     m_tapRetry.cancel();
-    const bool wanted = state.anyFeatureOn() && !state.frontmostIgnored && !terminating && !m_terminated;
-    if (state.tap && !wanted) {
+    const bool wanted =
+        m_features.anyFeatureOn() && !m_features.frontmostIgnored && !terminating && !m_terminated;
+    if (m_tap && !wanted) {
         if (ZRDebugLogEnabled())
             ZRLog("[Debug] disable event tap");
-        unregisterEventTapWithPort(state.tap);
-    } else if (wanted && !state.tap) {
+        unregisterEventTapWithPort(m_tap);
+    } else if (wanted && !m_tap) {
         if (ZRDebugLogEnabled())
             ZRLog("[Debug] enable event tap");
-        state.tap = registerListeningTapForEvents(
+        m_tap = registerListeningTapForEvents(
             EventMask, [this](const TapEvent& event) { ZRMouseEventTapCallback(*this, event); });
-        if (state.tap) {
-            m_tapLost = state.tap->lost.connect([this] { eventTapWasLost(); });
+        if (m_tap) {
+            m_tapLost = m_tap->lost.connect([this] { eventTapWasLost(); });
             m_tapRetryDelay = TapRetryDelay;
         } else {
             // Mouse control must not stay dead until a setting changes.
@@ -334,7 +251,7 @@ void ZRMouseController::eventTapWasLost() {
     ZRLog("the desktop stopped the event tap; installing it again");
     // Not from inside the lost tap's own signal.
     m_tapReinstall = RunLoop::main().performLater(0, [this] {
-        unregisterEventTapWithPort(ZRMouseControlState::shared().tap);
+        unregisterEventTapWithPort(m_tap);
         updateEventTap(false);
     });
 }
@@ -368,7 +285,7 @@ void ZRMouseController::registerDefaults(UserDefaults& defaults) {
         {D::HoverStickinessCenters, true},
         {D::HoverStickinessOriginalSize, true},
     };
-    for (std::int64_t position = FirstSnapPosition; position <= LastSnapPosition; ++position)
+    for (std::int64_t position = ZRFirstSnapZonePosition; position <= ZRLastSnapZonePosition; ++position)
         registered.insert(userDefaultNameForSnapPosition(position),
                           integer(position % 2 == 1 ? ZRActionTypeHalf : ZRActionTypeQuarter));
     defaults.registerDefaults(registered);
@@ -386,13 +303,12 @@ void ZRMouseController::fillSettingsControls() {
     if (defaults.boolForKey(ZRMouseControlDefault::DropSnap))
         ZRSetSystemTilingDefault(ZRSystemWindowSettings::TilingOptionAcceleratorKey, false);
     // The application in front at launch counts as much as the next one.
-    ZRMouseControlState::shared().frontmostIgnored =
-        isIgnoredFrontmost(Platform::current().workspace().frontmostApplication());
+    m_features.frontmostIgnored = isIgnoredFrontmost(Platform::current().workspace().frontmostApplication());
     updateMouseControlUserDefaultForSender(nullptr, true, true);
 }
 
 void ZRMouseController::activeApplicationDidChange(const std::optional<RunningApplication>& application) {
-    ZRMouseControlState::shared().frontmostIgnored = isIgnoredFrontmost(application);
+    m_features.frontmostIgnored = isIgnoredFrontmost(application);
     updateListeningEventTapForTerminatingApplication(false);
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "actions/ZRPaletteHiding.h"
+#include "mouse-control/ZRMouseControlFeatures.h"
 #include "mouse-control/ZRMouseEventTapCallback.h"
+#include "mouse-control/ZRMouseGestures.h"
+#include "mouse-control/ZRMouseMovedWait.h"
 #include "mouse-control/ZROverlayGridInterface.h"
 #include "platform/Accessibility.h"
 #include "platform/EventStream.h"
@@ -14,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+class ZRDropZoneManager;
 class ZRHover;
 class ZRMouseControlDropZones;
 class ZRMouseControlHover;
@@ -28,10 +32,11 @@ class ZRSettingsControlSender;
 class ZRSnapping;
 
 // The mouse-control area of the main controller: it decides from the settings which features are on
-// (ZRMouseControlState), installs the listen-only event tap while one is, and hands the tapped events to
+// (ZRMouseControlFeatures), installs the listen-only event tap while one is, and hands the tapped events to
 // the parts that act on them: hover, snapping, the palette, the drop zones and the keyboard menu. A part
-// not given yet leaves its events alone. Delayed requests on behalf of the palette are made with this
-// controller as their target. Main thread only.
+// not given yet leaves its events alone. It owns the state of the running gestures and hands it to the
+// parts it makes. Delayed requests on behalf of the palette are made with this controller as their target.
+// Main thread only.
 class ZRMouseController : public ZRApplicationArea, public ZRPaletteHiding {
 public:
     // Left mouse down and up, right mouse down, mouse moved, left mouse dragged and flags changed.
@@ -50,7 +55,7 @@ public:
     ZRMouseController& operator=(const ZRMouseController&) = delete;
 
     // --- The parts that act on tapped events; null takes a part away again. The caller keeps them alive.
-    // Hover, snapping and the palette are the controller's own until others are given.
+    // Hover, snapping, the palette and the drop zones are the controller's own until others are given.
 
     void setHover(ZRMouseControlHover* hover);
     void setSnapping(ZRMouseControlSnapping* snapping);
@@ -76,6 +81,8 @@ public:
 
     // The controller's own palette, which also closes after a palette item's action.
     ZRPalette& ownPalette() const { return *m_ownPalette; }
+    // The controller's own drop zones, which the action engine also shows.
+    ZRDropZoneManager& ownDropZones() const { return *m_ownDropZones; }
     // The palette's action with a grid as sender: the full-size grid's chosen cell sets the frame of the
     // window it controls.
     void skaf(ZROverlayGridInterface& grid);
@@ -93,8 +100,16 @@ public:
     // The settings that tapped events act on, as they were when one of them last changed.
     const ZRTappedEventSettings& tappedEventSettings() const { return m_tappedEventSettings; }
 
-    // --- Feature flags and the tap
+    // --- Feature flags, gestures and the tap
 
+    const ZRMouseControlFeatures& features() const { return m_features; }
+    // Replaces the features as a whole; the tap follows at the next decision.
+    void setFeatures(const ZRMouseControlFeatures& features) { m_features = features; }
+    ZRMouseGestures& gestures() { return m_gestures; }
+    const ZRMouseGestures& gestures() const { return m_gestures; }
+    // The palette's wait for the pointer to rest (ZRScheduleTappedMouseMovedEvent).
+    ZRMouseMovedWait& mouseMovedWait() { return m_mouseMovedWait; }
+    bool hasEventTap() const { return m_tap != nullptr; }
     // Recomputes the state from the settings and installs or removes the tap.
     void updateFeatureFlagsAndTap();
     // The same; with a sender (the palette switch) the palette follows the sender's state and the setting
@@ -133,6 +148,11 @@ private:
     // Reads the tapped events' settings now, and again whenever one of them changes.
     void followTappedEventSettings();
 
+    ZRMouseControlFeatures m_features;
+    // Before the parts, which read them until they go.
+    ZRMouseGestures m_gestures;
+    ZRMouseMovedWait m_mouseMovedWait;
+    std::unique_ptr<EventTap> m_tap;
     ZRMouseControlHover* m_hover;
     ZRMouseControlSnapping* m_snapping;
     ZRMouseControlPalette* m_palette;
@@ -152,6 +172,7 @@ private:
     double m_tapRetryDelay = TapRetryDelay;
     bool m_terminated = false;
     // Last: they go first, while the rest of the controller is still there.
+    std::unique_ptr<ZRDropZoneManager> m_ownDropZones;
     std::unique_ptr<ZRPalette> m_ownPalette;
     std::unique_ptr<ZRSnapping> m_ownSnapping;
     std::unique_ptr<ZRHover> m_ownHover;

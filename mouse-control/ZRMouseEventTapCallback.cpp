@@ -9,10 +9,8 @@
 #include "mouse-control/ZRMouseControlKeyboardMenu.h"
 #include "mouse-control/ZRMouseControlPalette.h"
 #include "mouse-control/ZRMouseControlSnapping.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/ModifierFlagsMatching.h"
 #include "toolkit/ZRCGEventWrapper.h"
@@ -67,22 +65,6 @@ std::shared_ptr<ZRAction> layoutForHotKeyModifiers(ModifierFlags held, ModifierF
     return candidate;
 }
 
-// Hands the last move to the palette once the wait has ended, or waits on when a later move put it off.
-void waitForRestingPointer(ZRMouseController& controller, double seconds) {
-    ZRMouseControlState::shared().movedEventTimer = RunLoop::main().schedule(
-        seconds,
-        [&controller] {
-            ZRMouseControlState& state = ZRMouseControlState::shared();
-            state.movedEventTimer = 0;
-            const double remaining = state.movedEventDue - RunLoop::main().now();
-            if (remaining > 0)
-                waitForRestingPointer(controller, remaining);
-            else
-                controller.palette().processTappedMouseMovedEvent(state.movedEventWrapper);
-        },
-        CommonRunLoopModes);
-}
-
 bool movedBeyond(const Point& point, const Point& previous, double threshold) {
     return std::abs(point.x - previous.x) > threshold || std::abs(point.y - previous.y) > threshold;
 }
@@ -134,34 +116,15 @@ bool ZRIsTappedEventSetting(const QString& key) {
 }
 
 void ZRScheduleTappedMouseMovedEvent(const TapEvent* event, ZRMouseController& controller) {
-    ZRMouseControlState& state = ZRMouseControlState::shared();
-    RunLoop& runLoop = RunLoop::main();
-    auto& wrapper = state.movedEventWrapper;
-    if (!event) {
-        runLoop.cancel(std::exchange(state.movedEventTimer, 0));
-        if (wrapper)
-            wrapper->setEvent(std::nullopt);
-        return;
-    }
-    if (!wrapper)
-        wrapper = std::make_shared<ZRCGEventWrapper>();
-    wrapper->setEvent(*event);
-    // A move only puts off the end of the wait; the timer finds that when it fires, and waits on. A stream of
-    // moves thus sets one timer per rest, not one per move.
-    const double due = runLoop.now() + controller.tappedEventSettings().paletteDelay;
-    const bool waiting = runLoop.isScheduled(state.movedEventTimer);
-    if (waiting && due >= state.movedEventDue) {
-        state.movedEventDue = due;
-        return;
-    }
-    runLoop.cancel(state.movedEventTimer);
-    state.movedEventDue = due;
-    waitForRestingPointer(controller, due - runLoop.now());
+    if (event)
+        controller.mouseMovedWait().restart(*event, controller.tappedEventSettings().paletteDelay);
+    else
+        controller.mouseMovedWait().cancel();
 }
 
 bool ZRProcessDropSnapModifiers(ZRMouseController& controller, ModifierFlags flags, bool always) {
-    const ZRMouseControlState& state = ZRMouseControlState::shared();
-    if (!state.dropSnapOn)
+    const ZRMouseControlFeatures& features = controller.features();
+    if (!features.dropSnapOn)
         return false;
     const ZRTappedEventSettings& settings = controller.tappedEventSettings();
     const std::int64_t activation = settings.dropSnapActivation;
@@ -169,11 +132,11 @@ bool ZRProcessDropSnapModifiers(ZRMouseController& controller, ModifierFlags fla
         return false;
 
     // The hover-move keys held during a hover move need not select a layout of their own.
-    const ModifierFlags hoverMove = state.hoverMoveModifiers;
+    const ModifierFlags hoverMove = features.hoverMoveModifiers;
     ModifierFlags held = flags;
     ModifierFlags excluded = 0;
-    if (state.hoverMoveInProgress && hoverMove != 0 && (flags & hoverMove) == hoverMove &&
-        settings.suppressImplicitDropSnap) {
+    if (controller.gestures().hover.isMoveInProgress() && hoverMove != 0 &&
+        (flags & hoverMove) == hoverMove && settings.suppressImplicitDropSnap) {
         held = flags & ~hoverMove;
         excluded = hoverMove;
     }
@@ -193,58 +156,58 @@ bool ZRProcessDropSnapModifiers(ZRMouseController& controller, ModifierFlags fla
 }
 
 void ZRMouseEventTapCallback(ZRMouseController& controller, const TapEvent& event) {
-    ZRMouseControlState& state = ZRMouseControlState::shared();
+    const ZRMouseControlFeatures& features = controller.features();
+    ZRHoverGesture& hover = controller.gestures().hover;
+    ZRSnapGesture& snap = controller.gestures().snap;
     const ModifierFlags flags = event.flags & ZRTapModifierMask;
-    const ModifierFlags move = state.hoverMoveModifiers;
-    const ModifierFlags resize = state.hoverResizeModifiers;
-    const ModifierFlags dropSnapHover = state.dropSnapHoverModifiers;
+    const ModifierFlags move = features.hoverMoveModifiers;
+    const ModifierFlags resize = features.hoverResizeModifiers;
+    const ModifierFlags dropSnapHover = features.dropSnapHoverModifiers;
     // With drop snap on, more keys may be held beside the hover keys (they select drop zones); with it off
     // the keys must match exactly.
     const bool hoverMoveHeld =
-        ((move != 0 && (flags & (state.dropSnapOn ? move : ZRTapModifierMask)) == move) ||
+        ((move != 0 && (flags & (features.dropSnapOn ? move : ZRTapModifierMask)) == move) ||
          (flags & dropSnapHover) != 0) &&
         flags != resize;
     const bool hoverResizeHeld =
-        resize != 0 && (flags & (state.dropSnapOn ? resize : ZRTapModifierMask)) == resize;
+        resize != 0 && (flags & (features.dropSnapOn ? resize : ZRTapModifierMask)) == resize;
 
     if (event.type == TapEventType::FlagsChanged) {
-        if (state.hoveredWindow) {
-            if (state.hoverMoveInProgress && hoverMoveHeld) {
-                if (ZRProcessDropSnapModifiers(controller, flags, true) && !state.trackedSnapWindow)
+        if (hover.window()) {
+            if (hover.isMoveInProgress() && hoverMoveHeld) {
+                if (ZRProcessDropSnapModifiers(controller, flags, true) && !snap.trackedWindow())
                     controller.snapping().setSnapWindowFromTappedMouseEvent(&event);
             } else {
-                if (state.hoverMoveInProgress && state.trackedSnapWindow) {
+                if (hover.isMoveInProgress() && snap.trackedWindow()) {
                     controller.snapping().dropSnap();
                     controller.snapping().setSnapWindowFromTappedMouseEvent(nullptr);
                 }
-                state.setHoveredWindow(nullptr);
-                state.hoverMoveInProgress = false;
+                hover.end();
             }
-        } else if (state.snapWindowMoving) {
+        } else if (snap.isMoving()) {
             ZRProcessDropSnapModifiers(controller, flags, true);
         }
-        if (state.paletteOn)
+        if (features.paletteOn)
             postModifierFlagsChanged(event);
         return;
     }
 
-    const bool snapping = state.snapOn || state.snapBackOn || state.dropSnapOn;
+    const bool snapping = features.snapsWindows();
     if (event.type == TapEventType::MouseMoved) {
         if (hoverMoveHeld) {
             controller.hover().moveOrResize(ZRHoverModeMove, &event);
-            if (state.hoverMoveInProgress && snapping && !state.trackedSnapWindow) {
-                state.lastDragLocation = event.location;
-                state.mouseDownLocation = event.location;
+            if (hover.isMoveInProgress() && snapping && !snap.trackedWindow()) {
+                snap.noteMouseDown(event.location);
                 controller.snapping().setSnapWindowFromTappedMouseEvent(&event);
-                if (state.trackedSnapWindow)
-                    state.snapWindowMoving = true;
+                if (snap.trackedWindow())
+                    snap.noteMoved();
             }
         } else if (hoverResizeHeld) {
             controller.hover().moveOrResize(ZRHoverModeResize, &event);
         }
     }
 
-    if (state.paletteOn) {
+    if (features.paletteOn) {
         if (event.type == TapEventType::LeftMouseDown || event.type == TapEventType::RightMouseDown) {
             if (controller.palette().shouldHideOverlayForTappedMouseEvent(event)) {
                 ZRScheduleTappedMouseMovedEvent(nullptr, controller);
@@ -260,8 +223,7 @@ void ZRMouseEventTapCallback(ZRMouseController& controller, const TapEvent& even
     const Point location = event.location;
     switch (event.type) {
     case TapEventType::LeftMouseDown:
-        state.lastDragLocation = location;
-        state.mouseDownLocation = location;
+        snap.noteMouseDown(location);
         controller.snapping().setSnapWindowFromTappedMouseEvent(&event);
         return;
     case TapEventType::LeftMouseUp:
@@ -270,7 +232,7 @@ void ZRMouseEventTapCallback(ZRMouseController& controller, const TapEvent& even
         return;
     case TapEventType::MouseMoved:
         // A hover move drags its window for snapping as a drag would.
-        if ((move == 0 && dropSnapHover == 0) || !state.hoverMoveInProgress || !state.trackedSnapWindow)
+        if ((move == 0 && dropSnapHover == 0) || !hover.isMoveInProgress() || !snap.trackedWindow())
             return;
         break;
     case TapEventType::LeftMouseDragged:
@@ -278,15 +240,15 @@ void ZRMouseEventTapCallback(ZRMouseController& controller, const TapEvent& even
     default:
         return;
     }
-    if (!movedBeyond(location, state.lastDragLocation, controller.tappedEventSettings().draggingThreshold))
+    if (!movedBeyond(location, snap.lastDragLocation(), controller.tappedEventSettings().draggingThreshold))
         return;
     controller.snapping().updateSnapWindowStatusWithTappedMouseDraggedEvent(event);
-    if (state.snapWindowMoving)
+    if (snap.isMoving())
         ZRProcessDropSnapModifiers(controller, flags, false);
     controller.dropZones().updateWithCGLocation(location);
-    if (state.snapOn)
+    if (features.snapOn)
         controller.snapping().prepareToSnap();
-    if (state.snapBackOn)
+    if (features.snapBackOn)
         controller.snapping().snapBack();
-    state.lastDragLocation = location;
+    snap.noteDragged(location);
 }

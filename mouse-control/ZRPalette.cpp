@@ -108,7 +108,8 @@ QImage standardImage(std::int64_t position, Size icon) {
 
 } // namespace
 
-ZRPalette::ZRPalette(ZRMouseController& controller) : m_controller(controller) {
+ZRPalette::ZRPalette(ZRMouseController& controller, const ZRMouseGestures& gestures)
+    : m_controller(controller), m_gestures(gestures) {
     registerInterfaceBuilder(InterfaceName, &ZRPalette::buildInterface);
 }
 

@@ -22,6 +22,7 @@
 class ZRActionController;
 class ZRMouseControlPaletteLayout;
 class ZRMouseController;
+struct ZRMouseGestures;
 class ZROverlayButton;
 class ZROverlayMenuButton;
 class ZROverlayWindow;
@@ -74,8 +75,9 @@ public:
     static constexpr int ZoomButtonOverlayLevel = 100;
     static inline const QString ZoomButtonOverlayTitle = QStringLiteral("Zoom Button");
 
-    // The controller outlives the palette.
-    explicit ZRPalette(ZRMouseController& controller);
+    // The controller and the gestures outlive the palette; the window of a running gesture is the one the
+    // focus window follows.
+    ZRPalette(ZRMouseController& controller, const ZRMouseGestures& gestures);
     ~ZRPalette() override;
     ZRPalette(const ZRPalette&) = delete;
     ZRPalette& operator=(const ZRPalette&) = delete;
@@ -236,6 +238,7 @@ private:
     void finishAction(const AXElementRef& window, bool failed);
 
     ZRMouseController& m_controller;
+    const ZRMouseGestures& m_gestures;
     std::unique_ptr<ZRPaletteLayout> m_ownLayout;
     ZRPaletteGridFactory m_gridFactory;
 

@@ -6,7 +6,7 @@
 #include "actions/ZRKeyboardControlPanelInterface.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
-#include "mouse-control/ZRMouseControlState.h"
+#include "mouse-control/ZRMouseGestures.h"
 #include "mouse-control/ZROverlayButton.h"
 #include "mouse-control/ZROverlayMenuButton.h"
 #include "mouse-control/ZRTriggerUIElement.h"
@@ -131,11 +131,10 @@ ZRPalette::ScreenDragDirections ZRPalette::screenDragDirectionsForButton(std::in
 }
 
 AXElementRef ZRPalette::focusReferenceWindow() const {
-    const ZRMouseControlState& state = ZRMouseControlState::shared();
-    if (state.trackedSnapWindow)
-        return state.trackedSnapWindow;
-    if (state.hoveredWindow)
-        return state.hoveredWindow;
+    if (const AXElementRef& window = m_gestures.snap.trackedWindow())
+        return window;
+    if (const AXElementRef& window = m_gestures.hover.window())
+        return window;
     ZRActionController& engine = actions();
     if (const ZRKeyboardControlPanelInterface* panel = engine.keyboardControlPanel())
         if (AXElementRef window = panel->controlledWindow())

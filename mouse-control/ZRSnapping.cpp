@@ -8,7 +8,6 @@
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlDropZones.h"
 #include "mouse-control/ZRMouseControlKeyboardMenu.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "mouse-control/ZRSnapZones.h"
 #include "mouse-control/ZRWindowFilter.h"
@@ -80,7 +79,8 @@ struct ZRSnapping::Target {
     std::optional<Rect> currentFrame;
 };
 
-ZRSnapping::ZRSnapping(ZRMouseController& controller) : m_controller(controller) {}
+ZRSnapping::ZRSnapping(ZRMouseController& controller, ZRMouseGestures& gestures)
+    : m_controller(controller), m_gestures(gestures) {}
 
 ZRSnapping::~ZRSnapping() {
     RunLoop::main().cancel(m_snapTimer);
@@ -113,12 +113,12 @@ void ZRSnapping::setSnapWindowFromTappedMouseEvent(const TapEvent* event) {
     endTracking(event == nullptr);
     if (!event)
         return;
-    ZRMouseControlState& state = ZRMouseControlState::shared();
+    const bool hoverMove = m_gestures.hover.isMoveInProgress();
     std::optional<QString> bundleIdentifier;
     std::optional<WindowListEntry> description;
     AXElementRef window;
-    if (state.hoverMoveInProgress) {
-        window = state.hoveredWindow;
+    if (hoverMove) {
+        window = m_gestures.hover.window();
     } else {
         const bool commandDrag = (event->flags & ModifierFlag::Command) &&
                                  !UserDefaults::standard().boolForKey(D::SnapMonitorCommandDragging);
@@ -132,8 +132,8 @@ void ZRSnapping::setSnapWindowFromTappedMouseEvent(const TapEvent* event) {
     if (!window)
         return;
 
-    state.trackedSnapWindow = window;
-    m_windowManagerDrags = !state.hoverMoveInProgress && event->type == TapEventType::LeftMouseDown;
+    m_gestures.snap.beginTracking(window);
+    m_windowManagerDrags = !hoverMove && event->type == TapEventType::LeftMouseDown;
     m_snapWindowNumber = description ? description->number : 0;
     if (m_snapWindowNumber > 0) {
         m_snapWindowDescriptionCGFrame = description->bounds;
@@ -143,16 +143,15 @@ void ZRSnapping::setSnapWindowFromTappedMouseEvent(const TapEvent* event) {
     }
     m_snapWindowOriginalCGFrame = ZRCopyWindowFrame(window, ZRAllowsForDrawers()).value_or(Rect());
     // Hover moves the window itself; the window list and the observer would only repeat it.
-    if (!state.hoverMoveInProgress)
+    if (!hoverMove)
         ZRWindowObserver::defaultObserver().addObserverDelegate(this, window);
 }
 
 void ZRSnapping::endTracking(bool realEnd) {
     RunLoop::main().cancel(std::exchange(m_snapTimer, 0));
-    ZRMouseControlState& state = ZRMouseControlState::shared();
-    if (const AXElementRef window = state.trackedSnapWindow) {
+    if (const AXElementRef window = m_gestures.snap.trackedWindow()) {
         ZRWindowObserver::defaultObserver().removeObserverDelegate(this, window);
-        if (realEnd && !state.previewBeforeSnap) {
+        if (realEnd && !m_controller.features().previewBeforeSnap) {
             // The window may have been nudged off its snapped place on its way to the mouse up.
             const Rect confirm = m_snapWindowSnapCGFrameToConfirm;
             const auto current = ZRCopyWindowFrame(window, ZRAllowsForDrawers());
@@ -165,7 +164,6 @@ void ZRSnapping::endTracking(bool realEnd) {
             snap();
             m_buttonIsUp = false;
         }
-        state.trackedSnapWindow = nullptr;
         if (m_snapChooserAction) {
             m_snapChooserAction = nullptr;
             m_controller.keyboardMenu().vanishAndClose();
@@ -176,7 +174,7 @@ void ZRSnapping::endTracking(bool realEnd) {
     m_screens.reset();
     m_zoneSettings.reset();
     m_screensChanged.disconnect();
-    state.snapWindowMoving = false;
+    m_gestures.snap.endTracking();
     m_snapWindowNumber = 0;
     m_snapWindowSnapCGFrameToConfirm = {};
     m_didAttemptSnapBack = false;
@@ -185,8 +183,8 @@ void ZRSnapping::endTracking(bool realEnd) {
 
 void ZRSnapping::updateSnapWindowStatusWithTappedMouseDraggedEvent(const TapEvent& event) {
     m_snapWindowSnapCGFrameToConfirm = {};
-    ZRMouseControlState& state = ZRMouseControlState::shared();
-    if (state.snapWindowMoving || !state.trackedSnapWindow || m_snapWindowNumber == 0)
+    ZRSnapGesture& snap = m_gestures.snap;
+    if (snap.isMoving() || !snap.trackedWindow() || m_snapWindowNumber == 0)
         return;
     std::optional<WindowListEntry> entry;
     if (!shouldProcessTappedMouseEventAtLocation(event.location, false, nullptr, &entry, nullptr) || !entry ||
@@ -195,21 +193,21 @@ void ZRSnapping::updateSnapWindowStatusWithTappedMouseDraggedEvent(const TapEven
         return;
     if (ZRDebugLogEnabled())
         ZRLog("[Debug] event tap: window \"%@\" is moving from %@ to %@ (window description: %@)",
-              windowTitle(state.trackedSnapWindow), stringFromRect(m_snapWindowDescriptionCGFrame),
+              windowTitle(snap.trackedWindow()), stringFromRect(m_snapWindowDescriptionCGFrame),
               stringFromRect(entry->bounds), zrLogDescription(*entry));
-    state.snapWindowMoving = true;
+    snap.noteMoved();
 }
 
 void ZRSnapping::observedWindow(const AXElementRef& window, const QString& notification) {
-    ZRMouseControlState& state = ZRMouseControlState::shared();
-    if (notification != AX::MovedNotification || !AXElementsEqual(window, state.trackedSnapWindow))
+    if (notification != AX::MovedNotification || !AXElementsEqual(window, m_gestures.snap.trackedWindow()))
         return;
     if (ZRDebugLogEnabled())
         ZRLog("[Debug] window observer: window \"%@\" is moving", windowTitle(window));
-    state.snapWindowMoving = true;
-    if (state.snapOn)
+    m_gestures.snap.noteMoved();
+    const ZRMouseControlFeatures& features = m_controller.features();
+    if (features.snapOn)
         prepareToSnap();
-    if (state.snapBackOn)
+    if (features.snapBackOn)
         snapBack();
 }
 
@@ -217,12 +215,11 @@ void ZRSnapping::observedWindow(const AXElementRef& window, const QString& notif
 
 void ZRSnapping::prepareToSnap() {
     RunLoop::main().cancel(std::exchange(m_snapTimer, 0));
-    const ZRMouseControlState& state = ZRMouseControlState::shared();
-    if (!state.snapWindowMoving)
+    if (!m_gestures.snap.isMoving())
         return;
     const double delay = m_controller.delayForUserDefaultName(D::SnapDelay);
     // A preview that shows follows the pointer at once.
-    if (delay < LeastSnapDelay || (state.previewBeforeSnap && m_isReadyToSnap)) {
+    if (delay < LeastSnapDelay || (m_controller.features().previewBeforeSnap && m_isReadyToSnap)) {
         snapWhenReady();
         return;
     }
@@ -236,10 +233,9 @@ void ZRSnapping::prepareToSnap() {
 }
 
 void ZRSnapping::snapWhenReady() {
-    const ZRMouseControlState& state = ZRMouseControlState::shared();
-    if (!state.snapWindowMoving)
+    if (!m_gestures.snap.isMoving())
         return;
-    if (!state.previewBeforeSnap) {
+    if (!m_controller.features().previewBeforeSnap) {
         snap();
     } else {
         Rect screenFrame;
@@ -247,7 +243,7 @@ void ZRSnapping::snapWhenReady() {
         ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
         if (!frame.isEmpty() && !screenFrame.isEmpty()) {
             focus.setOutlineFrame(frame);
-            const AXElementRef& window = state.trackedSnapWindow;
+            const AXElementRef& window = m_gestures.snap.trackedWindow();
             const auto current = ZRCopyWindowFrame(window, ZRAllowsForDrawers());
             if ((current && current->size == frame.size) || ZRWindowIsResizable(window)) {
                 setReadyForSnap(true);
@@ -291,9 +287,8 @@ void ZRSnapping::snapBack() {
 
 Rect ZRSnapping::snapFrameAtCurrentMouseLocation(bool forSnappingBack, bool performAction,
                                                  Rect* getScreenFrame) {
-    const ZRMouseControlState& state = ZRMouseControlState::shared();
-    const AXElementRef window = state.trackedSnapWindow;
-    if (!window || !state.snapWindowMoving || (forSnappingBack && m_didAttemptSnapBack) ||
+    const AXElementRef window = m_gestures.snap.trackedWindow();
+    if (!window || !m_gestures.snap.isMoving() || (forSnappingBack && m_didAttemptSnapBack) ||
         m_controller.dropZones().isActive())
         return {};
     ZRSnapZoneSettings settings = zoneSettings();
@@ -490,7 +485,7 @@ Rect ZRSnapping::snapBackFrame(const AXElementRef& window, Point location, bool 
                         UserDefaults::standard().integerForKey(D::SnapBackScope) == WideSnapBackScope);
     // The pointer's travel since the button went down, in Quartz coordinates; the mouse-down location is
     // taken to the pointer's own convention (Cocoa, one point down) once.
-    const Point down = ZRFlipPoint(ZRMouseControlState::shared().mouseDownLocation);
+    const Point down = ZRFlipPoint(m_gestures.snap.mouseDownLocation());
     const double travelX = location.x - down.x;
     const double travelUp = location.y - (down.y - 1);
     // The window is where it was put, or on its way from there with this drag: not resized or moved since.
@@ -515,7 +510,7 @@ void ZRSnapping::dropSnap() {
     if (!dropZones.isActive())
         return;
     const Rect dropFrame = dropZones.dropFrame();
-    const AXElementRef window = ZRMouseControlState::shared().trackedSnapWindow;
+    const AXElementRef window = m_gestures.snap.trackedWindow();
     const auto current = window ? ZRCopyWindowFrame(window, ZRAllowsForDrawers()) : std::nullopt;
     // The drop frame is in Cocoa coordinates, the window's in Quartz ones: compared in one of them.
     const Rect frame = ZRFlipRect(dropFrame);

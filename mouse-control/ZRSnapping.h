@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mouse-control/ZRMouseControlSnapping.h"
+#include "mouse-control/ZRMouseGestures.h"
 #include "mouse-control/ZRSnapZones.h"
 #include "platform/Accessibility.h"
 #include "platform/Geometry.h"
@@ -34,9 +35,9 @@ inline constexpr std::int64_t ZRLastSnapPosition = 1002;
 // are in Quartz coordinates, screen frames in Cocoa coordinates. Main thread only.
 class ZRSnapping : public ZRMouseControlSnapping, public ZRWindowObserverDelegate {
 public:
-    // The controller outlives the part; the frames the part sets are remembered by the main controller's
-    // actions area.
-    explicit ZRSnapping(ZRMouseController& controller);
+    // The controller and the gestures outlive the part, which tracks the snap gesture and follows a hover
+    // move; the frames the part sets are remembered by the main controller's actions area.
+    ZRSnapping(ZRMouseController& controller, ZRMouseGestures& gestures);
     ~ZRSnapping() override;
     ZRSnapping(const ZRSnapping&) = delete;
     ZRSnapping& operator=(const ZRSnapping&) = delete;
@@ -100,6 +101,7 @@ private:
     const ZRSnapZoneSettings& zoneSettings();
 
     ZRMouseController& m_controller;
+    ZRMouseGestures& m_gestures;
     WindowNumber m_snapWindowNumber = 0;
     Rect m_snapWindowDescriptionCGFrame;
     Rect m_snapWindowOriginalCGFrame;

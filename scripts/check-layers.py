@@ -48,7 +48,6 @@ ACCESSORS = [
     ("ZRActionManager::actionManagerIfMade", "actions"),
     ("ZRAction::host", "actions"),
     ("ZRDropZoneManager::dropZoneManager", "mouse-control"),
-    ("ZRMouseControlState::shared", "mouse-control"),
     ("ZRSystemWindowSettings::shared", "mouse-control"),
     ("ZRFocusWindow::defaultFocusWindow", "mouse-control"),
     ("ZRWindowObserver::defaultObserver", "window-access"),

@@ -37,9 +37,10 @@ struct Run {
         ZRRegisterShellDefaults(UserDefaults::standard());
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
         setFadingDuration(&ZRFocusWindow::defaultFocusWindow(), 0);
+        zones = std::make_unique<ZRDropZoneManager>(gestures);
     }
     ~Run() {
-        ZRDropZoneManager::destroyDropZoneManager();
+        zones.reset();
         ZRFocusWindow::destroyDefaultFocusWindow();
         ZRMainController::destroyMainController();
         ZRActionManager::setActionManager(nullptr);
@@ -65,13 +66,15 @@ struct Run {
 
     QTemporaryDir folder;
     SimDesktop desktop;
+    ZRMouseGestures gestures;
+    std::unique_ptr<ZRDropZoneManager> zones;
 };
 
 // From closed to shown, for a layout saved on three displays.
 void BM_DropZoneActivation(benchmark::State& state) {
     Run run;
     const auto layout = Run::layout(true);
-    ZRDropZoneManager& zones = ZRDropZoneManager::dropZoneManager();
+    ZRDropZoneManager& zones = *run.zones;
     for (auto _ : state) {
         benchmark::DoNotOptimize(zones.activateForAction(*layout));
         state.PauseTiming();
@@ -87,7 +90,7 @@ BENCHMARK(BM_DropZoneActivation)->Unit(benchmark::kMicrosecond);
 void BM_DropZoneTrackingStep(benchmark::State& state) {
     Run run;
     const auto layout = Run::layout(false);
-    ZRDropZoneManager& zones = ZRDropZoneManager::dropZoneManager();
+    ZRDropZoneManager& zones = *run.zones;
     zones.activateForAction(*layout);
     double x = 0;
     for (auto _ : state) {

@@ -1,7 +1,6 @@
 #include "../BenchApplication.h"
 
 #include "mouse-control/ZRHover.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "platform/Platform.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -26,10 +25,11 @@ struct Gesture {
             folder.filePath(QStringLiteral("Settings.plist")), &desktop.systemPreferences()));
         controller = std::make_unique<ZRMouseController>();
         controller->registerDefaults(UserDefaults::standard());
-        hover = std::make_unique<ZRHover>(*controller, [this](const AXElementRef&, bool, const Rect&) {
-            ++frames;
-            return true;
-        });
+        hover = std::make_unique<ZRHover>(*controller, controller->gestures().hover,
+                                          [this](const AXElementRef&, bool, const Rect&) {
+                                              ++frames;
+                                              return true;
+                                          });
         desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
         auto& editor = desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
         desktop.addWindow(editor, Rect(300, 200, 400, 300), QStringLiteral("Notes"));
@@ -42,7 +42,6 @@ struct Gesture {
         controller.reset();
         settle();
         DispatchQueue::setManualForTesting(false);
-        ZRMouseControlState::reset();
         UserDefaults::setStandard(nullptr);
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();

@@ -3,7 +3,6 @@
 #include "actions/ZRActionManager.h"
 
 #include "mouse-control/ZRMouseControlDefaults.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "mouse-control/ZRMouseEventTapCallback.h"
 #include "platform/Platform.h"
@@ -66,16 +65,15 @@ struct Run {
         controller->updateFeatureFlagsAndTap();
         if (everyFeature) {
             // A hover move is dragging a window for snapping.
-            ZRMouseControlState& state = ZRMouseControlState::shared();
-            state.setHoveredWindow(desktop.accessibility().applicationElement(1));
-            state.hoverMoveInProgress = true;
-            state.trackedSnapWindow = state.hoveredWindow;
-            state.snapWindowMoving = true;
+            ZRMouseGestures& gestures = controller->gestures();
+            gestures.hover.begin(desktop.accessibility().applicationElement(1));
+            gestures.hover.noteMoveStep();
+            gestures.snap.beginTracking(gestures.hover.window());
+            gestures.snap.noteMoved();
         }
     }
     ~Run() {
         controller.reset();
-        ZRMouseControlState::reset();
         ZRActionManager::setActionManager(nullptr);
         UserDefaults::setStandard(nullptr);
         Platform::setCurrent(nullptr);

@@ -3,7 +3,6 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
 #include "mouse-control/ZRMouseControlPaletteLayout.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "mouse-control/ZROverlayWindow.h"
 #include "mouse-control/ZRPalette.h"
@@ -111,7 +110,6 @@ struct Run {
     ~Run() {
         controller.reset();
         ZRMainController::destroyMainController();
-        ZRMouseControlState::reset();
         ZRActionManager::setActionManager(nullptr);
         UserDefaults::setStandard(nullptr);
         Platform::setCurrent(nullptr);

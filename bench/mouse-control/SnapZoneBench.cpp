@@ -2,7 +2,6 @@
 
 #include "actions/ZRActionManager.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "mouse-control/ZRSnapZones.h"
 #include "mouse-control/ZRSnapping.h"
@@ -39,13 +38,12 @@ struct Run {
         auto& application =
             desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
         desktop.addWindow(application, Rect(400, 300, 600, 400));
-        ZRMouseControlState& state = ZRMouseControlState::shared();
-        state.trackedSnapWindow = desktop.accessibility().elementAtPosition(Point(700, 500));
-        state.snapWindowMoving = true;
+        ZRSnapGesture& snap = controller->gestures().snap;
+        snap.beginTracking(desktop.accessibility().elementAtPosition(Point(700, 500)));
+        snap.noteMoved();
     }
     ~Run() {
         controller.reset();
-        ZRMouseControlState::reset();
         ZRActionManager::setActionManager(nullptr);
         UserDefaults::setStandard(nullptr);
         Platform::setCurrent(nullptr);

@@ -10,7 +10,6 @@
 #include "actions/ZRActionManager.h"
 #include "mouse-control/ZRDropZoneManager.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "platform/GlobalHotKeys.h"
 #include "shell/ZRMainController.h"
@@ -38,7 +37,6 @@ protected:
         ZRActionManager::registerDefaults();
         controller = std::make_unique<ZRMouseController>();
         controller->registerDefaults(UserDefaults::standard());
-        controller->setDropZones(&zones());
         ZRMainController::mainController().actions().setDropZones(&zones());
         setFadingDuration(&focus(), 0);
 
@@ -66,15 +64,13 @@ protected:
         set(QStringLiteral("Drop Snap: Modifier: 131072"), layout->uniqueIdentifier());
         set(QStringLiteral("Mouse Controls"), false);
         controller->updateFeatureFlagsAndTap();
-        ASSERT_TRUE(ZRMouseControlState::shared().tap) << "the event tap";
-        ASSERT_TRUE(ZRMouseControlState::shared().dropSnapOn);
+        ASSERT_TRUE(controller->hasEventTap()) << "the event tap";
+        ASSERT_TRUE(controller->features().dropSnapOn);
     }
     void TearDown() override {
         if (input)
             input->key(Key::Shift, false);
         controller.reset();
-        ZRDropZoneManager::destroyDropZoneManager();
-        ZRMouseControlState::reset();
         ZRMainController::destroyMainController();
         ZRActionManager::setActionManager(nullptr);
         XtermDragX11Test::TearDown();
@@ -86,7 +82,7 @@ protected:
                std::abs(a->maxX() - b.maxX()) <= Cell && std::abs(a->maxY() - b.maxY()) <= Cell;
     }
 
-    static ZRDropZoneManager& zones() { return ZRDropZoneManager::dropZoneManager(); }
+    ZRDropZoneManager& zones() const { return controller->ownDropZones(); }
     static ZRFocusWindow& focus() { return ZRFocusWindow::defaultFocusWindow(); }
 
     // Drags the third xterm by its title bar, holds Shift on the way, and stops over the right half with the

@@ -10,7 +10,6 @@
 #include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlPaletteLayout.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "mouse-control/ZROverlayButton.h"
 #include "mouse-control/ZROverlayGridInterface.h"
@@ -171,7 +170,6 @@ protected:
         MouseControlTest::SetUp();
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
         ZRActionManager::registerDefaults();
-        ZRMouseControlState::reset();
         ZRRegisterShellDefaults(UserDefaults::standard());
         desktop.addScreen(Rect(Screen));
         editor = &desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
@@ -187,7 +185,6 @@ protected:
         controller.reset();
         ZRFocusWindow::destroyDefaultFocusWindow();
         ZRMainController::destroyMainController();
-        ZRMouseControlState::reset();
         ZRActionManager::setActionManager(nullptr);
         MouseControlTest::TearDown();
     }

@@ -6,7 +6,6 @@
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "mouse-control/ZROverlayButton.h"
 #include "mouse-control/ZROverlayColorScheme.h"
@@ -46,12 +45,11 @@ protected:
         MouseControlX11Test::SetUp();
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
         ZRActionManager::registerDefaults();
-        ZRMouseControlState::reset();
         controller = std::make_unique<ZRMouseController>();
         controller->registerDefaults(UserDefaults::standard());
         ZRMainController::mainController().actions().setBeepHandler([this] { ++beeps; });
         controller->updateFeatureFlagsAndTap();
-        ASSERT_TRUE(ZRMouseControlState::shared().tap) << "the event tap";
+        ASSERT_TRUE(controller->hasEventTap()) << "the event tap";
         terminal = Client::start(QStringLiteral("xterm"), QStringLiteral("80x24+300+150"));
         ASSERT_TRUE(terminal);
         ASSERT_TRUE(waitUntil([&] { return activeWindow() == terminal->window(); }));
@@ -63,7 +61,6 @@ protected:
         if (input)
             input->key(Key::Option, false);
         controller.reset();
-        ZRMouseControlState::reset();
         ZRMainController::destroyMainController();
         ZRActionManager::setActionManager(nullptr);
         MouseControlX11Test::TearDown();

@@ -11,7 +11,6 @@
 #include "mouse-control/ZRMouseControlKeyboardMenu.h"
 #include "mouse-control/ZRMouseControlPalette.h"
 #include "mouse-control/ZRMouseControlSnapping.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "mouse-control/ZRMouseEventTapCallback.h"
 #include "toolkit/ZRCGEventWrapper.h"
@@ -19,7 +18,7 @@
 #include <functional>
 
 // Stand-ins for the parts that act on tapped events: each call is written down in order, and the parts
-// change the shared state the way the real ones do when a test asks them to.
+// drive the controller's gestures the way the real ones do when a test asks them to.
 class RecordingParts : public ZRMouseControlHover,
                        public ZRMouseControlSnapping,
                        public ZRMouseControlPalette,
@@ -27,6 +26,8 @@ class RecordingParts : public ZRMouseControlHover,
                        public ZRMouseControlKeyboardMenu {
 public:
     QStringList calls;
+    // The gestures of the controller the parts were given to.
+    ZRMouseGestures* gestures = nullptr;
     // Answers of the palette and the drop zones.
     bool hidesOverlay = true;
     bool showsOverlay = false;
@@ -48,10 +49,10 @@ public:
 
     void moveOrResize(ZRHoverMode mode, const TapEvent*) override {
         calls += mode == ZRHoverModeMove ? QStringLiteral("hover move") : QStringLiteral("hover resize");
-        ZRMouseControlState& state = ZRMouseControlState::shared();
         if (hoverStartsGesture) {
-            state.setHoveredWindow(window);
-            state.hoverMoveInProgress = mode == ZRHoverModeMove;
+            gestures->hover.begin(window);
+            if (mode == ZRHoverModeMove)
+                gestures->hover.noteMoveStep();
         }
     }
 
@@ -59,14 +60,14 @@ public:
 
     void setSnapWindowFromTappedMouseEvent(const TapEvent* event) override {
         calls += event ? QStringLiteral("track") : QStringLiteral("end tracking");
-        ZRMouseControlState& state = ZRMouseControlState::shared();
-        state.trackedSnapWindow = event && snappingTracksWindow ? window : nullptr;
         if (!event)
-            state.snapWindowMoving = false;
+            gestures->snap.endTracking();
+        else
+            gestures->snap.beginTracking(snappingTracksWindow ? window : nullptr);
     }
     void updateSnapWindowStatusWithTappedMouseDraggedEvent(const TapEvent&) override {
         calls += QStringLiteral("status");
-        ZRMouseControlState::shared().snapWindowMoving = true;
+        gestures->snap.noteMoved();
     }
     void prepareToSnap() override { calls += QStringLiteral("prepare to snap"); }
     void snapBack() override { calls += QStringLiteral("snap back"); }
@@ -122,20 +123,25 @@ public:
     static constexpr double ChooserLineHeight = 40;
 };
 
-// A controller with every part recorded, an empty action store, and mouse control's state as in a new
-// process.
+// A controller of its own with every part recorded, and an empty action store.
 class MouseDispatchTest : public MouseControlTest {
 protected:
     void SetUp() override {
         MouseControlTest::SetUp();
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
         ZRActionManager::registerDefaults();
-        ZRMouseControlState::reset();
         desktop.addScreen(Rect(0, 0, 1440, 900));
         auto& application =
             desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
         parts.window = desktop.accessibility().applicationElement(application.pid());
+        makeController();
+    }
+
+    // A new controller, with no feature on and no gesture running, given the recorded parts.
+    void makeController() {
+        controller.reset();
         controller = std::make_unique<ZRMouseController>();
+        parts.gestures = &controller->gestures();
         controller->setHover(&parts);
         controller->setSnapping(&parts);
         controller->setPalette(&parts);
@@ -147,7 +153,6 @@ protected:
         controller.reset();
         // The layouts shown go with the store, taking their hot keys with them.
         parts.activatedLayouts.clear();
-        ZRMouseControlState::reset();
         ZRActionManager::setActionManager(nullptr);
         MouseControlTest::TearDown();
     }
@@ -173,6 +178,13 @@ protected:
         }
         ZRActionManager::actionManager().insertAction(action);
         return action;
+    }
+
+    // Sets the features as the controller does when a setting changes: as a whole, from those in place.
+    template <typename Change> void changeFeatures(Change change) {
+        ZRMouseControlFeatures features = controller->features();
+        change(features);
+        controller->setFeatures(features);
     }
 
     static TapEvent event(TapEventType type, ModifierFlags flags = 0, Point location = Point(500, 400)) {

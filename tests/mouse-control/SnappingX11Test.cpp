@@ -5,7 +5,6 @@
 
 #include "actions/ZRActionManager.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "mouse-control/ZRSnapping.h"
 #include "shell/ZRMainController.h"
@@ -31,12 +30,11 @@ protected:
         set(D::Snap, true);
         set(QStringLiteral("Mouse Controls"), false);
         controller->updateFeatureFlagsAndTap();
-        ASSERT_TRUE(ZRMouseControlState::shared().tap) << "the event tap";
+        ASSERT_TRUE(controller->hasEventTap()) << "the event tap";
         setFadingDuration(&ZRFocusWindow::defaultFocusWindow(), 0);
     }
     void TearDown() override {
         controller.reset();
-        ZRMouseControlState::reset();
         ZRMainController::destroyMainController();
         ZRActionManager::setActionManager(nullptr);
         XtermDragX11Test::TearDown();

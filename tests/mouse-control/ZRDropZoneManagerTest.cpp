@@ -10,7 +10,6 @@
 #include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlSnapping.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "shell/ZRMainController.h"
 #include "shell/ZRShellDefaults.h"
@@ -46,12 +45,10 @@ protected:
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
         ZRActionManager::registerDefaults();
         ZRRegisterShellDefaults(UserDefaults::standard());
-        ZRMouseControlState::reset();
         desktop.addScreen(A, UsableA);
         desktop.addScreen(B);
         controller = std::make_unique<ZRMouseController>();
         controller->registerDefaults(UserDefaults::standard());
-        controller->setDropZones(&zones());
         ZRMainController::mainController().actions().setDropZones(&zones());
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
         application.listenToGlobalHotKeys(desktop.globalHotKeys());
@@ -62,15 +59,13 @@ protected:
     void TearDown() override {
         testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
         controller.reset();
-        ZRDropZoneManager::destroyDropZoneManager();
         ZRFocusWindow::destroyDefaultFocusWindow();
         ZRMainController::destroyMainController();
-        ZRMouseControlState::reset();
         ZRActionManager::setActionManager(nullptr);
         MouseControlTest::TearDown();
     }
 
-    static ZRDropZoneManager& zones() { return ZRDropZoneManager::dropZoneManager(); }
+    ZRDropZoneManager& zones() const { return controller->ownDropZones(); }
     static ZRFocusWindow& focus() { return ZRFocusWindow::defaultFocusWindow(); }
     bool escapeHeld() const { return desktop.globalHotKeys().isRegistered(Key::Escape, 0); }
 

@@ -26,7 +26,6 @@ protected:
 
     void SetUp() override {
         MouseControlTest::SetUp();
-        ZRMouseControlState::reset();
         DispatchQueue::setManualForTesting(true);
         desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
         editor = &desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
@@ -40,7 +39,6 @@ protected:
         controller.reset();
         DispatchQueue::drainForTesting();
         DispatchQueue::setManualForTesting(false);
-        ZRMouseControlState::reset();
         MouseControlTest::TearDown();
     }
 
@@ -212,12 +210,14 @@ TEST_F(HoverTest, OneRequestInFlight) {
     EXPECT_EQ(other.frame(), Rect(600, 590, 300, 200));
     release();
 
-    gesture(MoveKeys, Point(500, 210), {{10, 0}, {10, 0}}, false);
+    gesture(MoveKeys, Point(500, 240), {{10, 0}, {10, 0}}, false);
+    const ZRHoverGesture::Ticket running = controller->gestures().hover.ticket();
+    ASSERT_TRUE(controller->gestures().hover.window());
     controller.reset();
     settle();
     RunLoop::main().advance(1);
     EXPECT_EQ(window.frameSetCount(), sets);
-    EXPECT_FALSE(ZRMouseControlState::shared().hoveredWindow);
+    EXPECT_FALSE(running.isCurrent()) << "the worker would still set frames of the gesture";
 }
 
 // The simulated desktop's accessibility, but whether a window's size can be set is counted, and the asking
@@ -308,8 +308,8 @@ TEST_F(HoverTest, OneRequestInFlightOnTheWorker) {
     bool open = false;
     int running = 0;
     int calls = 0;
-    auto slow =
-        std::make_unique<ZRHover>(*controller, [&](const AXElementRef& window, bool, const Rect& frame) {
+    auto slow = std::make_unique<ZRHover>(
+        *controller, controller->gestures().hover, [&](const AXElementRef& window, bool, const Rect& frame) {
             std::unique_lock lock(mutex);
             ++calls;
             ++running;
@@ -343,7 +343,7 @@ TEST_F(HoverTest, OneRequestInFlightOnTheWorker) {
 
     // The keys let go while the worker takes a request: it tells by the gesture's number, without reading
     // the hovered window that the main thread writes meanwhile (which the thread sanitizer would report).
-    auto quick = std::make_unique<ZRHover>(*controller);
+    auto quick = std::make_unique<ZRHover>(*controller, controller->gestures().hover);
     controller->setHover(quick.get());
     gesture(MoveKeys, Point(500, 210), {{5, 0}}, false);
     release();

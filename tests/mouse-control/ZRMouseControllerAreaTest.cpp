@@ -1,7 +1,6 @@
 #include "MouseControlTestSupport.h"
 
 #include "actions/ZRActionManager.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "shell/ZRMainController.h"
 #include "shell/ZRShellAlerts.h"
@@ -21,7 +20,6 @@ protected:
     void TearDown() override {
         ZRMainController::destroyMainController();
         ZRActionManager::setActionManager(nullptr);
-        ZRMouseControlState::reset();
         MouseControlTest::TearDown();
     }
 };
@@ -86,8 +84,8 @@ TEST_F(MouseControllerAreaTest, TheMainControllerRunsTheMouseArea) {
 
     EXPECT_EQ(toolRuns(), takeOverToolRuns());
     EXPECT_EQ(desktop.eventStream().activeTapCount(), 1);
-    EXPECT_TRUE(ZRMouseControlState::shared().paletteOn);
-    EXPECT_TRUE(ZRMouseControlState::shared().snapOn);
+    EXPECT_TRUE(controller.area<ZRMouseController>()->features().paletteOn);
+    EXPECT_TRUE(controller.area<ZRMouseController>()->features().snapOn);
 
     RunningApplication editor;
     editor.bundleIdentifier = QStringLiteral("com.example.Editor");

@@ -29,8 +29,7 @@ struct Flags {
     }
 };
 
-Flags currentFlags() {
-    const ZRMouseControlState& s = ZRMouseControlState::shared();
+Flags flagsOf(const ZRMouseControlFeatures& s) {
     return {s.paletteOn,
             s.snapOn,
             s.snapBackOn,
@@ -145,7 +144,7 @@ TEST_F(MouseControllerTest, FeatureFlagsFromTheSettings) {
         clearSettings();
         apply(c.settings);
         controller->updateFeatureFlagsAndTap();
-        EXPECT_EQ(currentFlags(), c.expected);
+        EXPECT_EQ(flagsOf(controller->features()), c.expected);
         EXPECT_EQ(desktop.eventStream().activeTapCount(), c.tap ? 1 : 0);
     }
 }
@@ -176,8 +175,8 @@ TEST_F(MouseControllerTest, DropSnapByHotKeyNeedsALayoutWithWindowsAndAHotKey) {
         set(D::DropSnap, true);
         set(D::DropSnapActivation, c.activation);
         controller->updateFeatureFlagsAndTap();
-        EXPECT_EQ(ZRMouseControlState::shared().dropSnapOn, c.dropSnap);
-        EXPECT_EQ(ZRMouseControlState::shared().dropSnapHoverModifiers, 0u);
+        EXPECT_EQ(controller->features().dropSnapOn, c.dropSnap);
+        EXPECT_EQ(controller->features().dropSnapHoverModifiers, 0u);
     }
 }
 
@@ -187,12 +186,12 @@ TEST_F(MouseControllerTest, ChangedActionsUpdateTheFeatureFlags) {
     set(D::DropSnap, true);
     set(D::DropSnapActivation, 1);
     controller->updateFeatureFlagsAndTap();
-    ASSERT_FALSE(ZRMouseControlState::shared().dropSnapOn);
+    ASSERT_FALSE(controller->features().dropSnapOn);
 
     addLayout(QStringLiteral("Layout"), Control, true, false);
-    EXPECT_FALSE(ZRMouseControlState::shared().dropSnapOn) << "decided on the next turn, once per burst";
+    EXPECT_FALSE(controller->features().dropSnapOn) << "decided on the next turn, once per burst";
     RunLoop::main().runPending();
-    EXPECT_TRUE(ZRMouseControlState::shared().dropSnapOn);
+    EXPECT_TRUE(controller->features().dropSnapOn);
 }
 
 class RecordingControls : public ZRMouseControlSettingsControls {

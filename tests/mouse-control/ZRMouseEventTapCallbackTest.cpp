@@ -9,7 +9,8 @@ using namespace ModifierFlag;
 
 class MouseEventTapCallbackTest : public MouseDispatchTest {
 protected:
-    static ZRMouseControlState& state() { return ZRMouseControlState::shared(); }
+    const ZRHoverGesture& hover() const { return controller->gestures().hover; }
+    const ZRSnapGesture& snap() const { return controller->gestures().snap; }
 };
 
 TEST_F(MouseEventTapCallbackTest, HoverKeysHeld) {
@@ -41,11 +42,13 @@ TEST_F(MouseEventTapCallbackTest, HoverKeysHeld) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ZRMouseControlState::reset();
-        state().hoverMoveModifiers = c.move;
-        state().hoverResizeModifiers = c.resize;
-        state().dropSnapHoverModifiers = c.dropSnapHover;
-        state().dropSnapOn = c.dropSnap;
+        makeController();
+        changeFeatures([&](ZRMouseControlFeatures& f) {
+            f.hoverMoveModifiers = c.move;
+            f.hoverResizeModifiers = c.resize;
+            f.dropSnapHoverModifiers = c.dropSnapHover;
+            f.dropSnapOn = c.dropSnap;
+        });
         parts.calls.clear();
         dispatch(event(TapEventType::MouseMoved, c.flags));
         const QStringList hoverCalls = parts.calls.filter(QStringLiteral("hover"));
@@ -68,7 +71,7 @@ TEST_F(MouseEventTapCallbackTest, DragThreshold) {
     }
 
     // Drags go by the threshold as it was last set.
-    state().snapOn = true;
+    changeFeatures([](ZRMouseControlFeatures& f) { f.snapOn = true; });
     set(D::MouseDraggingThreshold, 5.0);
     dispatch(event(TapEventType::LeftMouseDown, 0, Point(0, 0)));
     parts.calls.clear();
@@ -129,10 +132,13 @@ TEST_F(MouseEventTapCallbackTest, DropSnapModifiersSelectALayout) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ZRMouseControlState::reset();
-        state().dropSnapOn = true;
-        state().hoverMoveModifiers = Control | Option;
-        state().hoverMoveInProgress = c.hoverMoving;
+        makeController();
+        changeFeatures([](ZRMouseControlFeatures& f) {
+            f.dropSnapOn = true;
+            f.hoverMoveModifiers = Control | Option;
+        });
+        if (c.hoverMoving)
+            controller->gestures().hover.noteMoveStep();
         set(D::DropSnapActivation, c.activation);
         set(D::HoverMoveSuppressImplicitDropSnap, c.suppress);
         parts.calls.clear();
@@ -148,7 +154,7 @@ TEST_F(MouseEventTapCallbackTest, DropSnapModifiersSelectALayout) {
     EXPECT_EQ(parts.calls, QStringList{"show zones Tall"});
 
     // Nothing at all with drop snap off.
-    state().dropSnapOn = false;
+    changeFeatures([](ZRMouseControlFeatures& f) { f.dropSnapOn = false; });
     parts.calls.clear();
     EXPECT_FALSE(ZRProcessDropSnapModifiers(*controller, Control, true));
     EXPECT_TRUE(parts.calls.isEmpty());
@@ -159,12 +165,14 @@ TEST_F(MouseEventTapCallbackTest, ButtonsAndDragsGoToSnappingThePaletteAndTheDro
     addLayout(QStringLiteral("Wide"));
     set(userDefaultNameForDropSnapModifier(Shift),
         ZRActionManager::actionManager().allActions().front()->uniqueIdentifier());
-    // The new layout has the flags recomputed from the settings on the next turn; the state is set after.
+    // The new layout has the flags recomputed from the settings on the next turn; the features are set after.
     RunLoop::main().runPending();
-    state().paletteOn = true;
-    state().snapOn = true;
-    state().snapBackOn = true;
-    state().dropSnapOn = true;
+    changeFeatures([](ZRMouseControlFeatures& f) {
+        f.paletteOn = true;
+        f.snapOn = true;
+        f.snapBackOn = true;
+        f.dropSnapOn = true;
+    });
 
     struct Step {
         TapEvent event;
@@ -193,8 +201,8 @@ TEST_F(MouseEventTapCallbackTest, ButtonsAndDragsGoToSnappingThePaletteAndTheDro
         dispatch(step.event);
         EXPECT_EQ(parts.calls, step.calls);
     }
-    EXPECT_EQ(state().lastDragLocation, Point(120, 10));
-    EXPECT_EQ(state().mouseDownLocation, Point(100, 10));
+    EXPECT_EQ(snap().lastDragLocation(), Point(120, 10));
+    EXPECT_EQ(snap().mouseDownLocation(), Point(100, 10));
 
     // The clicks outside the palette hid it on a later turn, and cancelled the move it was waiting for.
     parts.calls.clear();
@@ -225,14 +233,16 @@ TEST_F(MouseEventTapCallbackTest, NothingForSnappingWhileItsFeaturesAreOff) {
 // A hover move drags its window for snapping: the first step begins tracking, later steps past the
 // threshold snap, and letting go of the keys ends the gesture with a drop.
 TEST_F(MouseEventTapCallbackTest, HoverMoveDrivesSnapping) {
-    state().snapOn = true;
-    state().hoverMoveModifiers = Control | Option;
+    changeFeatures([](ZRMouseControlFeatures& f) {
+        f.snapOn = true;
+        f.hoverMoveModifiers = Control | Option;
+    });
     const ModifierFlags keys = Control | Option;
 
     dispatch(event(TapEventType::MouseMoved, keys, Point(300, 300)));
     EXPECT_EQ(parts.calls, (QStringList{"hover move", "track"}));
-    EXPECT_TRUE(state().snapWindowMoving);
-    EXPECT_EQ(state().mouseDownLocation, Point(300, 300));
+    EXPECT_TRUE(snap().isMoving());
+    EXPECT_EQ(snap().mouseDownLocation(), Point(300, 300));
 
     parts.calls.clear();
     dispatch(event(TapEventType::MouseMoved, keys, Point(340, 300)));
@@ -242,21 +252,23 @@ TEST_F(MouseEventTapCallbackTest, HoverMoveDrivesSnapping) {
     parts.calls.clear();
     dispatch(event(TapEventType::FlagsChanged, keys | Shift, Point(340, 300)));
     EXPECT_EQ(parts.calls, (QStringList{"drop snap", "end tracking"}));
-    EXPECT_FALSE(state().hoveredWindow);
-    EXPECT_FALSE(state().hoverMoveInProgress);
+    EXPECT_FALSE(hover().window());
+    EXPECT_FALSE(hover().isMoveInProgress());
 
     // A hover resize neither tracks nor snaps.
     parts.calls.clear();
-    state().hoverResizeModifiers = Control | Option | Command;
+    changeFeatures([](ZRMouseControlFeatures& f) { f.hoverResizeModifiers = Control | Option | Command; });
     dispatch(event(TapEventType::MouseMoved, Control | Option | Command, Point(400, 300)));
     dispatch(event(TapEventType::FlagsChanged, 0, Point(400, 300)));
     EXPECT_EQ(parts.calls, QStringList{"hover resize"});
-    EXPECT_FALSE(state().hoveredWindow);
+    EXPECT_FALSE(hover().window());
 }
 
 TEST_F(MouseEventTapCallbackTest, HoverMoveWithDropSnapKeys) {
-    state().dropSnapOn = true;
-    state().hoverMoveModifiers = Control | Option;
+    changeFeatures([](ZRMouseControlFeatures& f) {
+        f.dropSnapOn = true;
+        f.hoverMoveModifiers = Control | Option;
+    });
     set(D::DropSnapActivation, 0);
     const auto wide = addLayout(QStringLiteral("Wide"));
     set(userDefaultNameForDropSnapModifier(Shift), wide->uniqueIdentifier());
@@ -274,7 +286,7 @@ TEST_F(MouseEventTapCallbackTest, HoverMoveWithDropSnapKeys) {
     parts.calls.clear();
     dispatch(event(TapEventType::FlagsChanged, keys));
     EXPECT_EQ(parts.calls, (QStringList{"show no zones", "close menu"}));
-    EXPECT_TRUE(state().hoveredWindow);
+    EXPECT_TRUE(hover().window());
 }
 
 TEST_F(MouseEventTapCallbackTest, ModifierChangesAreAnnouncedWhileThePaletteIsOn) {
@@ -287,7 +299,7 @@ TEST_F(MouseEventTapCallbackTest, ModifierChangesAreAnnouncedWhileThePaletteIsOn
     dispatch(event(TapEventType::FlagsChanged, Option));
     EXPECT_TRUE(wrappers.empty());
 
-    state().paletteOn = true;
+    changeFeatures([](ZRMouseControlFeatures& f) { f.paletteOn = true; });
     dispatch(event(TapEventType::FlagsChanged, Option | LeftOption));
     dispatch(event(TapEventType::FlagsChanged, 0));
     ASSERT_EQ(wrappers.size(), 2u);
@@ -300,7 +312,7 @@ TEST_F(MouseEventTapCallbackTest, ModifierChangesAreAnnouncedWhileThePaletteIsOn
 }
 
 TEST_F(MouseEventTapCallbackTest, ThePaletteLooksOnlyOnceThePointerRests) {
-    state().paletteOn = true;
+    changeFeatures([](ZRMouseControlFeatures& f) { f.paletteOn = true; });
     set(D::Delay, 0.5);
 
     dispatch(event(TapEventType::MouseMoved, 0, Point(10, 10)));

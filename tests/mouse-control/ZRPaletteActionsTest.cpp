@@ -327,12 +327,13 @@ TEST_F(PaletteActionsTest, TheFocusWindowFollowsTheMostEngagedWindow) {
     EXPECT_TRUE(AXElementsEqual(controller->focusReferenceWindow(), snapped)) << "the full-size grid's";
     paletteFor(WindowFrame);
     EXPECT_TRUE(AXElementsEqual(controller->focusReferenceWindow(), own)) << "the palette's before it";
-    ZRMouseControlState::shared().setHoveredWindow(snapped);
+    ZRMouseGestures& gestures = controller->gestures();
+    gestures.hover.begin(snapped);
     EXPECT_TRUE(AXElementsEqual(controller->focusReferenceWindow(), snapped)) << "the hovered one first";
-    ZRMouseControlState::shared().setHoveredWindow(nullptr);
-    ZRMouseControlState::shared().trackedSnapWindow = snapped;
+    gestures.hover.end();
+    gestures.snap.beginTracking(snapped);
     EXPECT_TRUE(AXElementsEqual(controller->focusReferenceWindow(), snapped)) << "the dragged one first";
-    ZRMouseControlState::shared().trackedSnapWindow = nullptr;
+    gestures.snap.endTracking();
     actions().setFullSizeGrid(nullptr);
 }
 

@@ -7,7 +7,6 @@
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlDropZones.h"
 #include "mouse-control/ZRMouseControlKeyboardMenu.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "mouse-control/ZRSnapZones.h"
 #include "mouse-control/ZRSnapping.h"
@@ -45,7 +44,6 @@ protected:
         MouseControlTest::SetUp();
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
         ZRActionManager::registerDefaults();
-        ZRMouseControlState::reset();
         ZRRegisterShellDefaults(UserDefaults::standard());
         desktop.addScreen(Primary);
         editor = &desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
@@ -62,14 +60,13 @@ protected:
         controller.reset();
         ZRFocusWindow::destroyDefaultFocusWindow();
         ZRMainController::destroyMainController();
-        ZRMouseControlState::reset();
         ZRActionManager::setActionManager(nullptr);
         MouseControlTest::TearDown();
     }
 
     ZRSnapping& snapping() { return static_cast<ZRSnapping&>(controller->snapping()); }
     static ZRFocusWindow& focus() { return ZRFocusWindow::defaultFocusWindow(); }
-    static ZRMouseControlState& state() { return ZRMouseControlState::shared(); }
+    const ZRSnapGesture& snapGesture() const { return controller->gestures().snap; }
 
     // The window's element: the one in its middle, away from its title bar.
     AXElementRef elementOf(const SimWindow& window) {
@@ -205,7 +202,7 @@ TEST(SnapZones, ChooserMembers) {
 TEST_F(SnappingTest, TargetsOfZones) {
     SimWindow& window = addWindow();
     drag(window, {700, 300});
-    ASSERT_TRUE(state().snapWindowMoving);
+    ASSERT_TRUE(snapGesture().isMoving());
     const Rect moved = window.frame();
     const auto inner = [](std::int64_t position) {
         return ZRGridGeometry::windowFrameAtPosition(position, screenOf(Primary));

@@ -226,7 +226,7 @@ TEST_F(GeneralSettingsTest, SwitchesShroudAndShowTheControlsThatDependOnThem) {
     EXPECT_TRUE(c.mouseControlSwitch()->isChecked());
     EXPECT_FALSE(c.mouseControlDelayShroud()->isShrouded());
     toggle(c.mouseControlSwitch());
-    EXPECT_FALSE(ZRMouseControlState::shared().paletteOn);
+    EXPECT_FALSE(mouseControl().features().paletteOn);
     EXPECT_TRUE(c.mouseControlDelayShroud()->isShrouded());
     EXPECT_FALSE(c.mouseControlTriggerSelector()->isEnabled());
 
@@ -317,7 +317,7 @@ TEST_F(GeneralSettingsTest, TheKeyboardControlsOptionsWaitForAHotKeyThatOpensThe
 
 TEST_F(GeneralSettingsTest, HoverTurnedOnInTheWindowTurnsOnMouseControlsHoverKeys) {
     controls().setFeatureFlagsUpdater(nullptr);
-    EXPECT_EQ(ZRMouseControlState::shared().hoverMoveModifiers, 0u);
+    EXPECT_EQ(mouseControl().features().hoverMoveModifiers, 0u);
     // A real click on the switch, in the pane the sidebar opens.
     select({QStringLiteral("Hover")});
     QApplication::processEvents();
@@ -325,15 +325,15 @@ TEST_F(GeneralSettingsTest, HoverTurnedOnInTheWindowTurnsOnMouseControlsHoverKey
     ASSERT_TRUE(hover->isVisible());
     QTest::mouseClick(hover, Qt::LeftButton, {}, QPoint(8, hover->height() / 2));
     EXPECT_TRUE(UserDefaults::standard().boolForKey(QStringLiteral("Hover")));
-    EXPECT_EQ(ZRMouseControlState::shared().hoverMoveModifiers, ModifierFlag::Control | ModifierFlag::Option);
-    EXPECT_EQ(ZRMouseControlState::shared().hoverResizeModifiers,
+    EXPECT_EQ(mouseControl().features().hoverMoveModifiers, ModifierFlag::Control | ModifierFlag::Option);
+    EXPECT_EQ(mouseControl().features().hoverResizeModifiers,
               ModifierFlag::Control | ModifierFlag::Option | ModifierFlag::Command);
 
     select({QStringLiteral("Snap")});
     QApplication::processEvents();
     ZRSettingsSwitch* snap = controls().snapSwitch();
     QTest::mouseClick(snap, Qt::LeftButton, {}, QPoint(8, snap->height() / 2));
-    EXPECT_TRUE(ZRMouseControlState::shared().snapOn) << "the registered halves and quarters snap";
+    EXPECT_TRUE(mouseControl().features().snapOn) << "the registered halves and quarters snap";
 }
 
 TEST_F(GeneralSettingsTest, ModifierFlagsPositionsAndKeysOfTheControls) {

@@ -5,7 +5,6 @@
 #include "hotkeys/ZRHotKey.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseControlPaletteWindows.h"
-#include "mouse-control/ZRMouseControlState.h"
 #include "mouse-control/ZRMouseController.h"
 #include "mouse-control/ZRSystemWindowSettings.h"
 #include "settings/ZRGeneralSettingsControls.h"
@@ -44,7 +43,6 @@ protected:
     void TearDown() override {
         ZRFocusWindow::destroyDefaultFocusWindow();
         SettingsTest::TearDown();
-        ZRMouseControlState::reset();
         ZRSystemWindowSettings::resetShared();
     }
 

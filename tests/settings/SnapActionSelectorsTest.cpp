@@ -204,7 +204,6 @@ protected:
         ZRMainController::destroyMainController();
         ZRActionManager::setActionManager(nullptr);
         ZRSystemWindowSettings::resetShared();
-        ZRMouseControlState::reset();
         DesktopTest::TearDown();
     }
 
