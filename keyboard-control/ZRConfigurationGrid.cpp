@@ -21,16 +21,15 @@ constexpr double MinimumRowHeight = 10;
 constexpr double HeightTolerance = 0.1;
 
 // The first screen's visible frame with the Dock's extra spacing; the zero rectangle without one.
-Rect firstVisibleFrame() {
-    if (!Platform::hasCurrent())
-        return {};
-    const auto screens = Platform::current().screens().screens();
+Rect firstVisibleFrame(Platform& platform) {
+    const auto screens = platform.screens().screens();
     return screens.empty() ? Rect() : visibleFrameWithExtraDockSpacing(&screens.front());
 }
 
 } // namespace
 
-ZRConfigurationGrid::ZRConfigurationGrid(QWidget* parent) : ZRGridPrototype(parent) {}
+ZRConfigurationGrid::ZRConfigurationGrid(const UserDefaults& defaults, Platform& platform, QWidget* parent)
+    : ZRGridPrototype(defaults, parent), m_platform(platform) {}
 
 void ZRConfigurationGrid::allocateCellsWithColumns(std::int64_t columns, std::int64_t andRows) {
     ZRGridPrototype::allocateCellsWithColumns(columns, andRows);
@@ -48,7 +47,7 @@ void ZRConfigurationGrid::updateLayout() {
     determineColumns(&n, &m, true);
 
     const double w = width();
-    const Rect screen = firstVisibleFrame();
+    const Rect screen = firstVisibleFrame(m_platform);
     double h = w;
     if (!screen.isEmpty() && screen.width() > screen.height())
         h = std::max(std::round(w * screen.height() / screen.width()),

@@ -2,12 +2,15 @@
 
 #include "keyboard-control/ZRGridPrototype.h"
 
+class Platform;
+
 // The grid of a custom action's settings: its cells are shares of a screen, and a selection becomes the
 // action's relative frame. Its owner (the action editor) sets and reads the relative frame and redraws.
 class ZRConfigurationGrid : public ZRGridPrototype {
     Q_OBJECT
 public:
-    explicit ZRConfigurationGrid(QWidget* parent = nullptr);
+    // Its height follows the proportions of the desktop's first screen.
+    ZRConfigurationGrid(const UserDefaults& defaults, Platform& platform, QWidget* parent = nullptr);
 
     ZRGridStyle gridStyle() const override { return ZRGridStyleRectangles; }
     QString numberOfColumnsKey() const override { return ZRGridDimensionKey::ConfigurationGridColumns; }
@@ -44,6 +47,7 @@ protected:
     }
 
 private:
+    Platform& m_platform;
     ZRGridMatrix<ZRRelativeFrame> m_representedRelativeCellFrame;
     ZRRelativeFrame m_representedRelativeWindowFrame;
 };

@@ -273,7 +273,7 @@ bool ZRFullSizeGridOverlayWindow::activateForWindow(const AXElementRef& window, 
 
 void ZRFullSizeGridOverlayWindow::addGrid(const ZRVirtualScreen& screen, const Rect& skafableFrame,
                                           const Rect& windowFrame, const QVariantMap& dimensions) {
-    auto* grid = new ZRFullSizeOverlayGrid(contentView());
+    auto* grid = new ZRFullSizeOverlayGrid(context(), contentView());
     // The panel hears the pointer for its grids.
     grid->setAttribute(Qt::WA_TransparentForMouseEvents);
     grid->setGeometry(

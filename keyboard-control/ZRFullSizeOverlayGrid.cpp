@@ -2,7 +2,8 @@
 
 #include "mouse-control/ZRFocusWindow.h"
 
-ZRFullSizeOverlayGrid::ZRFullSizeOverlayGrid(QWidget* parent) : ZROverlayGrid(parent) {}
+ZRFullSizeOverlayGrid::ZRFullSizeOverlayGrid(const ZRKeyboardControlContext& context, QWidget* parent)
+    : ZROverlayGrid(context, parent) {}
 
 bool ZRFullSizeOverlayGrid::mouseDown(const ZRGridEvent& event) {
     ZRFocusWindow::defaultFocusWindow().pulse();

@@ -8,7 +8,7 @@
 class ZRFullSizeOverlayGrid : public ZROverlayGrid {
     Q_OBJECT
 public:
-    explicit ZRFullSizeOverlayGrid(QWidget* parent = nullptr);
+    explicit ZRFullSizeOverlayGrid(const ZRKeyboardControlContext& context, QWidget* parent = nullptr);
 
     ZRGridStyle gridStyle() const override { return ZRGridStyleRectangles; }
     bool requiresVisibleFocusWindow() const override { return true; }

@@ -86,7 +86,8 @@ double slotSize(double length, std::int64_t count) {
 
 } // namespace
 
-ZRGridPrototype::ZRGridPrototype(QWidget* parent) : QAbstractButton(parent) {
+ZRGridPrototype::ZRGridPrototype(const UserDefaults& defaults, QWidget* parent)
+    : QAbstractButton(parent), m_defaults(defaults) {
     setFocusPolicy(Qt::NoFocus);
 }
 
@@ -210,7 +211,7 @@ void ZRGridPrototype::layoutRectangles(const Rect& b, std::int64_t n, std::int64
 void ZRGridPrototype::layoutHexagons(const Rect& b, std::int64_t n, std::int64_t m) {
     const double width = (b.width() - HexagonOverlap) / (double(m - 1) / 2 + double(n)) + HexagonOverlap;
     const double side = (b.height() - HexagonOverlap) / (1.5 * double(m) + 0.5) + HexagonOverlap;
-    const bool invertOffset = UserDefaults::standard().boolForKey(HexagonGridInvertHorizontalOffsetKey);
+    const bool invertOffset = m_defaults.boolForKey(HexagonGridInvertHorizontalOffsetKey);
     for (std::int64_t r = 0; r < m; ++r) {
         // Each row is shifted by half a hexagon more than the one below: the rows form a parallelogram.
         const double halves = invertOffset ? double(m - r) : double(r + 1);
@@ -471,8 +472,8 @@ QColor ZRGridPrototype::cellColorForColumn(std::int64_t, std::int64_t, bool) con
     return {};
 }
 
-std::int64_t ZRGridPrototype::hexagonGap() {
-    const auto gap = UserDefaults::standard().optionalInteger(HexagonGridGapKey);
+std::int64_t ZRGridPrototype::hexagonGap() const {
+    const auto gap = m_defaults.optionalInteger(HexagonGridGapKey);
     // A gap past the largest grid spacing is a broken setting, not a wish for cells hidden under lines.
     return std::clamp<std::int64_t>(gap.value_or(1), 0, maximumSpacing());
 }
@@ -596,7 +597,7 @@ void ZRGridPrototype::drawCells(QPainter& painter) {
 }
 
 void ZRGridPrototype::drawPlaceholder(QPainter& painter, const QRectF& dirtyRect) {
-    const bool emphasize = UserDefaults::standard().boolForKey(PaletteIconsEmphasizeBordersKey);
+    const bool emphasize = m_defaults.boolForKey(PaletteIconsEmphasizeBordersKey);
     const double lineWidth = std::max(std::round(PlaceholderLineFactor * paletteIconInnerSize()) / 2,
                                       emphasize ? EmphasizedMinimumLineWidth : MinimumLineWidth);
     double radius = PlaceholderCornerRadius;

@@ -18,6 +18,7 @@
 #include <vector>
 
 class QPainter;
+class UserDefaults;
 
 // A pointer event as the grids read it: where it happened, in Qt's global coordinates. Grids take their
 // own widget's mouse events, and events that their owner hands them (the full-size grid's input catcher
@@ -50,7 +51,8 @@ public:
     static const QString HexagonGridInvertHorizontalOffsetKey;
     static const QString PaletteIconsEmphasizeBordersKey;
 
-    explicit ZRGridPrototype(QWidget* parent = nullptr);
+    // The grid reads how to lay out and draw its cells from the settings given, which outlive it.
+    explicit ZRGridPrototype(const UserDefaults& defaults, QWidget* parent = nullptr);
     ~ZRGridPrototype() override;
 
     const Action& action() const { return m_action; }
@@ -185,7 +187,8 @@ protected:
     // The share of the cell that the frame covers: 0 for a cell without area.
     static double coveredShare(const Rect& cell, const Rect& frame);
     // The gap between hexagons, in points.
-    static std::int64_t hexagonGap();
+    std::int64_t hexagonGap() const;
+    const UserDefaults& defaults() const { return m_defaults; }
     // The height of the palette's icons, which a placeholder grid takes.
     static double paletteIconInnerSize();
     // Widget coordinates (y down) and view coordinates (y up).
@@ -210,6 +213,7 @@ private:
     void layoutHexagons(const Rect& b, std::int64_t n, std::int64_t m);
     void layoutCircles(const Rect& b, std::int64_t n, std::int64_t m);
 
+    const UserDefaults& m_defaults;
     Action m_action;
     ZRGridMatrix<Rect> m_representationCellFrame;
     // The paths are made empty and filled by the layout.

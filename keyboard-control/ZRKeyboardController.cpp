@@ -141,7 +141,10 @@ ZRKeyboardController::ZRKeyboardController(ZRMainController& mainController, ZRK
     ZRFullSizeGridOverlayWindow::setBeepHandler([&actions] { actions.beep(); });
     if (auto* mouseControl = m_mainController->area<ZRMouseController>()) {
         mouseControl->setKeyboardMenu(this);
-        mouseControl->setPaletteGridFactory(&ZROverlayGrid::paletteGrid);
+        mouseControl->setPaletteGridFactory(
+            [context = &m_context](QWidget* parent, std::function<void(ZROverlayGridInterface&)> action) {
+                return ZROverlayGrid::paletteGrid(*context, parent, std::move(action));
+            });
     }
 }
 

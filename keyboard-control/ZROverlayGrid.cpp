@@ -65,11 +65,12 @@ Point centre(const Rect& rect) {
 
 } // namespace
 
-ZROverlayGrid::ZROverlayGrid(QWidget* parent) : ZRGridPrototype(parent) {}
+ZROverlayGrid::ZROverlayGrid(const ZRKeyboardControlContext& context, QWidget* parent)
+    : ZRGridPrototype(context.defaults, parent), m_context(context) {}
 
-ZROverlayGrid* ZROverlayGrid::paletteGrid(QWidget* parent,
+ZROverlayGrid* ZROverlayGrid::paletteGrid(const ZRKeyboardControlContext& context, QWidget* parent,
                                           std::function<void(ZROverlayGridInterface&)> action) {
-    auto* grid = new ZROverlayGrid(parent);
+    auto* grid = new ZROverlayGrid(context, parent);
     if (action)
         grid->setAction([action = std::move(action)](ZRGridPrototype& sender) {
             action(static_cast<ZROverlayGrid&>(sender));
@@ -83,7 +84,7 @@ ZROverlayGrid::~ZROverlayGrid() {
 
 bool ZROverlayGrid::swapNumberOfColumnsAndRows() const {
     const Rect frame = m_representedSkafableFrame;
-    return UserDefaults::standard().boolForKey(SwapDimensionsOnPortraitDisplaysKey) && !frame.isEmpty() &&
+    return m_context.defaults.boolForKey(SwapDimensionsOnPortraitDisplaysKey) && !frame.isEmpty() &&
            frame.height() > frame.width();
 }
 
@@ -212,11 +213,9 @@ ZRGridCoordinates ZROverlayGrid::startingCoordinates() const {
     if (m_representedCellFrame.isEmpty())
         return topLeft;
     const std::int64_t columns = m_representedCellFrame.numberOfColumns();
-    switch (UserDefaults::standard().integerForKey(StartingPositionKey)) {
+    switch (m_context.defaults.integerForKey(StartingPositionKey)) {
     case StartAtMouse: {
-        if (!Platform::hasCurrent())
-            return topLeft;
-        const Point mouse = ZRFlipPoint(Platform::current().inputState().pointerLocation());
+        const Point mouse = ZRFlipPoint(m_context.platform.inputState().pointerLocation());
         ZRGridCoordinates nearest = topLeft;
         double best = std::numeric_limits<double>::infinity();
         for (std::int64_t c = 0; c < columns; ++c) {
@@ -244,7 +243,7 @@ ZRGridCoordinates ZROverlayGrid::startingCoordinates() const {
 }
 
 double ZROverlayGrid::hoverHighlightDuration() const {
-    return UserDefaults::standard().doubleForKey(HoverHighlightDurationKey);
+    return m_context.defaults.doubleForKey(HoverHighlightDurationKey);
 }
 
 // --- Colours
@@ -352,14 +351,14 @@ void ZROverlayGrid::updateHoverCoordinatesWithEvent(const ZRGridEvent* event) {
     m_hoverAction.cancel();
     if (!isEnabled() || !window()->isVisible() || !ZRGridCoordinatesAreValid(hoverCoordinates()))
         return;
-    const double delay = UserDefaults::standard().doubleForKey(HoverTriggerDelayKey);
+    const double delay = m_context.defaults.doubleForKey(HoverTriggerDelayKey);
     if (!(delay > NeverTriggerDelay))
         return;
     if (delay < ImmediateTriggerDelay) {
         performHoverAction();
         return;
     }
-    m_hoverAction = RunLoop::main().performLater(delay, [this] { performHoverAction(); });
+    m_hoverAction = m_context.mainRunLoop.performLater(delay, [this] { performHoverAction(); });
 }
 
 void ZROverlayGrid::performHoverAction() {

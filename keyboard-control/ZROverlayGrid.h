@@ -1,6 +1,7 @@
 #pragma once
 
 #include "keyboard-control/ZRGridPrototype.h"
+#include "keyboard-control/ZRKeyboardControlContext.h"
 #include "mouse-control/ZROverlayGridInterface.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -18,11 +19,13 @@ public:
     static const QString HoverTriggerDelayKey;
     static const QString StartingPositionKey;
 
-    explicit ZROverlayGrid(QWidget* parent = nullptr);
+    // On keyboard control's context, which it keeps a copy of.
+    explicit ZROverlayGrid(const ZRKeyboardControlContext& context, QWidget* parent = nullptr);
     ~ZROverlayGrid() override;
 
     // The palette's own grid, in the parent, whose selection the action receives.
-    static ZROverlayGrid* paletteGrid(QWidget* parent, std::function<void(ZROverlayGridInterface&)> action);
+    static ZROverlayGrid* paletteGrid(const ZRKeyboardControlContext& context, QWidget* parent,
+                                      std::function<void(ZROverlayGridInterface&)> action);
 
     static bool allowsExtendedRules() { return true; }
     // Portrait screens swap the dimensions when "Mouse Controls Grid: Swap Dimensions On Portrait
@@ -103,6 +106,7 @@ protected:
     void mouseDownDidEnd() override;
 
 private:
+    const ZRKeyboardControlContext m_context;
     void releaseFocusWindow();
 
     ZRGridMatrix<Rect> m_representedCellFrame;

@@ -6,6 +6,8 @@
 #include "hotkeys/ZRHotKeyContainerView.h"
 #include "hotkeys/ZRHotKeyTextView.h"
 #include "keyboard-control/ZRConfigurationGrid.h"
+#include "platform/Platform.h"
+#include "platform/foundation/UserDefaults.h"
 #include "settings/ZRActionConfigurationView.h"
 #include "settings/ZRActionSnapshotPreviewView.h"
 #include "settings/ZRIconSizes.h"
@@ -148,7 +150,7 @@ bool ZRActionEditor::buildInterface() {
                                QStringLiteral("gridSection"));
     auto* gridScreen = new ZRScreenBackgroundView(m_gridSection);
     gridScreen->setGeometry(QRect(QPoint(0, 0), GridScreenSize));
-    m_grid = new ZRConfigurationGrid(gridScreen);
+    m_grid = new ZRConfigurationGrid(UserDefaults::standard(), Platform::current(), gridScreen);
     m_grid->setObjectName(QStringLiteral("grid"));
     m_grid->setGeometry(GridInset, GridInset, GridScreenSize.width() - 2 * GridInset,
                         GridScreenSize.height() - 2 * GridInset);

@@ -3,6 +3,7 @@
 #include "keyboard-control/ZRFullSizeGridOverlayWindow.h"
 #include "keyboard-control/ZRFullSizeOverlayGrid.h"
 #include "keyboard-control/ZROverlayGrid.h"
+#include "mouse-control/ZRFocusWindow.h"
 #include "platform/EventStream.h"
 #include "platform/Platform.h"
 #include "platform/foundation/RunLoop.h"
@@ -30,27 +31,28 @@ struct GridDesktop {
         desktop.addScreen(Rect(0, 0, 1920, 1080));
         desktop.addScreen(Rect(1920, 0, 1920, 1080));
         Platform::setCurrent(&desktop);
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
-        UserDefaults& defaults = UserDefaults::standard();
+        ZRFullSizeGridOverlayWindow::useContext(&context, nullptr);
         defaults.setInteger(Cells, ZRGridDimensionKey::MouseControlsGridColumns);
         defaults.setInteger(Cells, ZRGridDimensionKey::MouseControlsGridRows);
         defaults.setBool(true, ZRFullSizeGridOverlayWindow::CoverAllDisplaysKey);
     }
     ~GridDesktop() {
         ZRFullSizeGridOverlayWindow::destroySharedPanel();
-        UserDefaults::setStandard(nullptr);
+        ZRFullSizeGridOverlayWindow::useContext(nullptr, nullptr);
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();
     }
 
     QTemporaryDir folder;
     SimDesktop desktop;
+    UserDefaults defaults{folder.filePath(QStringLiteral("Settings.plist"))};
+    ZRKeyboardControlContext context{desktop, defaults, RunLoop::main(), &ZRFocusWindow::defaultFocusWindow};
 };
 
 class StyledGrid : public ZROverlayGrid {
 public:
-    explicit StyledGrid(ZRGridStyle style) : m_style(style) {}
+    StyledGrid(const ZRKeyboardControlContext& context, ZRGridStyle style)
+        : ZROverlayGrid(context), m_style(style) {}
     ZRGridStyle gridStyle() const override { return m_style; }
 
 private:
@@ -59,7 +61,7 @@ private:
 
 void BM_GridLayout(benchmark::State& state) {
     GridDesktop desktop;
-    StyledGrid grid(ZRGridStyle(state.range(0)));
+    StyledGrid grid(desktop.context, ZRGridStyle(state.range(0)));
     grid.setGeometry(0, 0, 300, 200);
     grid.setRepresentedSkafableFrame(Rect(0, 0, 1920, 1080));
     grid.setRepresentedWindowFrame(Rect(100, 100, 800, 600));

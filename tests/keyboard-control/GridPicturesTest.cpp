@@ -40,7 +40,7 @@ protected:
     }
 
     std::unique_ptr<StyledOverlayGrid> grid(ZRGridStyle style, int width = 300) {
-        auto grid = std::make_unique<StyledOverlayGrid>(style);
+        auto grid = std::make_unique<StyledOverlayGrid>(keyboardControl(), style);
         grid->setRepresentedSkafableFrame(Rect(0, 0, 1920, 1080));
         grid->setRepresentedWindowFrame(Rect(0, 540, 960, 540));
         grid->setGeometry(0, 0, width, 10);
@@ -114,7 +114,7 @@ TEST_F(GridPicturesTest, APlaceholderIsOneRoundedFrameThatLightsUpUnderTheMouse)
     set(QStringLiteral("Palette Icon Size"), 40);
     for (const bool dark : {false, true}) {
         useScheme(dark);
-        auto placeholder = std::make_unique<ZROverlayGrid>();
+        auto placeholder = std::make_unique<ZROverlayGrid>(keyboardControl());
         placeholder->setPlaceholder(true);
         placeholder->setGeometry(0, 0, 40, 10);
         placeholder->show();
@@ -138,7 +138,7 @@ TEST_F(GridPicturesTest, APlaceholderIsOneRoundedFrameThatLightsUpUnderTheMouse)
 TEST_F(GridPicturesTest, TheConfigurationGridShowsTheActionsFrameDarkerInBothThemes) {
     for (const bool dark : {false, true}) {
         desktop.workspace().setDarkAppearance(dark);
-        ZRConfigurationGrid grid;
+        ZRConfigurationGrid grid(UserDefaults::standard(), desktop);
         grid.setGeometry(0, 0, 300, 300);
         grid.updateLayout();
         grid.setRepresentedRelativeWindowFrame(Rect(0.5, 0, 0.5, 1));

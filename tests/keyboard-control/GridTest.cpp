@@ -16,31 +16,6 @@ const QString MouseRows = ZRGridDimensionKey::MouseControlsGridRows;
 const QString ConfigurationColumns = ZRGridDimensionKey::ConfigurationGridColumns;
 const QString ConfigurationRows = ZRGridDimensionKey::ConfigurationGridRows;
 
-// A configuration grid 300 points wide, laid out under the settings given.
-std::unique_ptr<ZRConfigurationGrid> configurationGrid(std::unique_ptr<ZRConfigurationGrid> grid = nullptr,
-                                                       int width = 300) {
-    if (!grid)
-        grid = std::make_unique<ZRConfigurationGrid>();
-    grid->setGeometry(100, 100, width, width);
-    grid->updateLayout();
-    return grid;
-}
-
-// An overlay grid for the usable frame, laid out without touching its frame.
-template <class Grid = ZROverlayGrid>
-std::unique_ptr<Grid> overlayGrid(const Rect& usable, std::unique_ptr<Grid> grid = nullptr) {
-    if constexpr (std::is_default_constructible_v<Grid>) {
-        if (!grid)
-            grid = std::make_unique<Grid>();
-    }
-    grid->setGeometry(100, 100, 300, 200);
-    // A grid that is not shown takes no pointer.
-    grid->show();
-    grid->setRepresentedSkafableFrame(usable);
-    grid->updateLayoutAfterAdjustingFrame(nullptr);
-    return grid;
-}
-
 using GridCountTest = GridTest;
 
 TEST_F(GridCountTest, CountsFollowTheSettingsTheActionsOwnDimensionsAndTheExtendedRules) {
@@ -122,11 +97,11 @@ TEST_F(GridCountTest, CountsFollowTheSettingsTheActionsOwnDimensionsAndTheExtend
             set(it.key(), it.value());
         std::unique_ptr<ZRGridPrototype> grid;
         if (c.overlay) {
-            auto overlay = std::make_unique<StyledOverlayGrid>(c.style);
+            auto overlay = std::make_unique<StyledOverlayGrid>(keyboardControl(), c.style);
             overlay->setRepresentedSkafableFrame(c.usable);
             grid = std::move(overlay);
         } else {
-            grid = std::make_unique<StyledConfigurationGrid>(c.style);
+            grid = std::make_unique<StyledConfigurationGrid>(UserDefaults::standard(), desktop, c.style);
         }
         grid->setPreferredGridDimensionsDictionary(c.dictionary);
         std::int64_t columns = 0;
@@ -144,7 +119,7 @@ TEST_F(GridCountTest, CountsFollowTheSettingsTheActionsOwnDimensionsAndTheExtend
 }
 
 TEST_F(GridCountTest, AGridWithoutSettingsKeysHasNoCellsAndIgnoresThePointer) {
-    ZRGridPrototype grid;
+    ZRGridPrototype grid(UserDefaults::standard());
     grid.setGeometry(0, 0, 100, 100);
     int sent = 0;
     grid.setAction([&sent](ZRGridPrototype&) { ++sent; });
@@ -249,7 +224,8 @@ TEST_F(GridLayoutTest, TheConfigurationGridTakesTheFirstScreensProportionsAndIts
 TEST_F(GridLayoutTest, HexagonsStayInTheirRectangleAndShareHalfAPointWithTheirNeighbours) {
     for (const bool invertOffset : {false, true}) {
         set(ZRGridPrototype::HexagonGridInvertHorizontalOffsetKey, invertOffset);
-        const auto grid = configurationGrid(std::make_unique<StyledConfigurationGrid>(ZRGridStyleHexagons));
+        const auto grid = configurationGrid(std::make_unique<StyledConfigurationGrid>(
+            UserDefaults::standard(), desktop, ZRGridStyleHexagons));
         const auto& cells = grid->nonRectangularRepresentationCells();
         ASSERT_EQ(cells.numberOfColumns(), 6);
         const QRectF bounds = QRectF(0, 0, grid->width(), grid->height()).adjusted(-0.5, -0.5, 0.5, 0.5);
@@ -274,7 +250,8 @@ TEST_F(GridLayoutTest, HexagonsStayInTheirRectangleAndShareHalfAPointWithTheirNe
 
 TEST_F(GridLayoutTest, CirclesAndPointsCarryTheirCentresWithGapsOfThreeTenthsOfASlot) {
     for (const ZRGridStyle style : {ZRGridStyleCircles, ZRGridStylePoints}) {
-        const auto grid = configurationGrid(std::make_unique<StyledConfigurationGrid>(style));
+        const auto grid = configurationGrid(
+            std::make_unique<StyledConfigurationGrid>(UserDefaults::standard(), desktop, style));
         const auto& cells = grid->nonRectangularRepresentationCells();
         const std::int64_t n = cells.numberOfColumns();
         const std::int64_t m = cells.numberOfRows();
@@ -380,7 +357,8 @@ TEST_F(GridInputTest, ADragSelectsTheCellsBetweenItsEndsAndEndsWithoutTheActionO
 }
 
 TEST_F(GridInputTest, PointsNeedExtentInBothDirectionsAndAPlaceholderSendsAsItIs) {
-    const auto points = configurationGrid(std::make_unique<StyledConfigurationGrid>(ZRGridStylePoints));
+    const auto points = configurationGrid(
+        std::make_unique<StyledConfigurationGrid>(UserDefaults::standard(), desktop, ZRGridStylePoints));
     EXPECT_FALSE(dragBetween(*points, {1, 1}, {1, 3})) << "one column";
     EXPECT_FALSE(dragBetween(*points, {1, 1}, {4, 1})) << "one row";
     ASSERT_TRUE(dragBetween(*points, {4, 3}, {1, 1}));
@@ -437,8 +415,8 @@ TEST_F(GridColourTest, CellsDarkenWithTheShareTheFrameCoversInEitherScheme) {
     }
 
     // A grid for an empty usable frame has cells without area: they read as uncovered.
-    const auto overlay =
-        overlayGrid<StyledOverlayGrid>(Rect(), std::make_unique<StyledOverlayGrid>(ZRGridStyleRectangles));
+    const auto overlay = overlayGrid<StyledOverlayGrid>(
+        Rect(), std::make_unique<StyledOverlayGrid>(keyboardControl(), ZRGridStyleRectangles));
     overlay->setRepresentedWindowFrame(Rect(0, 0, 100, 100));
     EXPECT_EQ(overlay->cellColorForColumn(0, 0, false), ZROverlayGrid::cellColorWithIntersection(0));
 }
@@ -504,16 +482,16 @@ TEST_F(OverlayGridTest, TheHeightFollowsTheStyleTheScreenAndTheHexagonGap) {
             set(ZRGridPrototype::HexagonGridGapKey, *c.gap);
         else
             UserDefaults::standard().removeObject(ZRGridPrototype::HexagonGridGapKey);
-        StyledOverlayGrid grid(c.style);
+        StyledOverlayGrid grid(keyboardControl(), c.style);
         grid.setRepresentedSkafableFrame(c.usable);
         grid.determineColumns(nullptr, nullptr, true);
         EXPECT_EQ(grid.heightCalculatedFromWidthOfFrame(Rect(0, 0, 300, 10)), c.height) << c.name;
         EXPECT_EQ(grid.adjustFrame(Rect(5, 6, 300, 10)), Rect(5, 6, 300, c.height)) << c.name;
     }
-    StyledOverlayGrid empty(ZRGridStyleHexagons);
+    StyledOverlayGrid empty(keyboardControl(), ZRGridStyleHexagons);
     EXPECT_EQ(empty.heightCalculatedFromWidthOfFrame(Rect(0, 0, 300, 10)), 300) << "no cells: a square";
 
-    ZROverlayGrid placeholder;
+    ZROverlayGrid placeholder(keyboardControl());
     placeholder.setPlaceholder(true);
     set(QStringLiteral("Palette Icon Size"), 40);
     Rect frame;
@@ -528,7 +506,8 @@ TEST_F(OverlayGridTest, ScreenCellsSplitTheInnerFrameWithTheGridGapBetweenThem) 
     const auto cellsWithGap = [&](std::optional<int> gap) {
         set(QStringLiteral("Grid Spacing"), gap.has_value());
         set(QStringLiteral("Grid Spacing: Gap"), gap.value_or(0));
-        return overlayGrid(usable, std::make_unique<StyledOverlayGrid>(ZRGridStyleRectangles))
+        return overlayGrid(usable,
+                           std::make_unique<StyledOverlayGrid>(keyboardControl(), ZRGridStyleRectangles))
             ->representedCellFrame();
     };
     const auto plain = cellsWithGap({});
@@ -548,7 +527,8 @@ TEST_F(OverlayGridTest, ScreenCellsSplitTheInnerFrameWithTheGridGapBetweenThem) 
         }
 
     set(QStringLiteral("Grid Spacing"), false);
-    const auto points = overlayGrid(usable, std::make_unique<StyledOverlayGrid>(ZRGridStylePoints));
+    const auto points =
+        overlayGrid(usable, std::make_unique<StyledOverlayGrid>(keyboardControl(), ZRGridStylePoints));
     const auto& pointCells = points->representedCellFrame();
     ASSERT_EQ(pointCells.numberOfColumns(), 7);
     EXPECT_EQ(*pointCells.at(0, 0), Rect(100, 50, 100, 100));
@@ -557,8 +537,8 @@ TEST_F(OverlayGridTest, ScreenCellsSplitTheInnerFrameWithTheGridGapBetweenThem) 
 }
 
 TEST_F(OverlayGridTest, KeyboardUseStartsAtTheTopLeftTheWindowOrTheCellNearestTheMouse) {
-    const auto grid =
-        overlayGrid(Rect(0, 0, 600, 400), std::make_unique<StyledOverlayGrid>(ZRGridStyleRectangles));
+    const auto grid = overlayGrid(
+        Rect(0, 0, 600, 400), std::make_unique<StyledOverlayGrid>(keyboardControl(), ZRGridStyleRectangles));
     grid->setRepresentedWindowFrame(Rect(250, 150, 100, 100));
     // The mouse on the line between the centres of (3, 1) and (3, 2).
     desktop.movePointer(Point(350, Screen.height() - 200));
@@ -579,7 +559,7 @@ TEST_F(OverlayGridTest, KeyboardUseStartsAtTheTopLeftTheWindowOrTheCellNearestTh
         grid->setRepresentedWindowFrame(c.window);
         EXPECT_EQ(grid->startingCoordinates(), c.expected) << "setting " << c.setting;
     }
-    ZROverlayGrid unlaid;
+    ZROverlayGrid unlaid(keyboardControl());
     EXPECT_EQ(unlaid.startingCoordinates(), ZRGridCoordinatesMake(0, -1));
 }
 
@@ -595,7 +575,7 @@ TEST_F(OverlayGridTest, APlaceholdersHoverRunsTheActionAfterTheTriggerDelayUnles
     };
     for (const Case& c : cases) {
         set(ZROverlayGrid::HoverTriggerDelayKey, c.delay);
-        ZROverlayGrid grid;
+        ZROverlayGrid grid(keyboardControl());
         grid.setPlaceholder(true);
         grid.setGeometry(100, 100, 40, 40);
         grid.updateLayoutAfterAdjustingFrame(nullptr);
@@ -658,10 +638,11 @@ TEST_F(OverlayGridTest, ThePalettesGridAnswersThroughThePalettesInterface) {
     palette.resize(400, 400);
     palette.show();
     int sent = 0;
-    ZROverlayGridInterface* grid = ZROverlayGrid::paletteGrid(&palette, [&](ZROverlayGridInterface& sender) {
-        ++sent;
-        EXPECT_EQ(sender.representedWindowFrame(), Rect(0, 270, 320, 270)) << "the cell selected";
-    });
+    ZROverlayGridInterface* grid =
+        ZROverlayGrid::paletteGrid(keyboardControl(), &palette, [&](ZROverlayGridInterface& sender) {
+            ++sent;
+            EXPECT_EQ(sender.representedWindowFrame(), Rect(0, 270, 320, 270)) << "the cell selected";
+        });
     ASSERT_EQ(grid->view()->parentWidget(), &palette);
     EXPECT_EQ(grid->gridStyle(), ZROverlayGridInterface::HexagonGridStyle);
     grid->setRepresentedSkafableFrame(Rect(0, 0, 1920, 1080));

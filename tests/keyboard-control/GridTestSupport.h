@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DesktopTest.h"
+#include "KeyboardControlTestSupport.h"
 #include "TestApplication.h"
 
 #include "actions/ZRActionManager.h"
@@ -11,6 +12,8 @@
 #include "shell/ZRShellDefaults.h"
 
 #include <QTest>
+#include <memory>
+#include <type_traits>
 
 // The event at a point of the grid's view (y up from its bottom edge).
 inline ZRGridEvent at(const ZRGridPrototype& grid, double x, double y) {
@@ -56,13 +59,49 @@ protected:
         DesktopTest::TearDown();
     }
 
+    // Keyboard control's context on the test's desktop, as the grids are handed it.
+    const ZRKeyboardControlContext& keyboardControl() {
+        if (!m_keyboardControl)
+            m_keyboardControl = keyboardControlContext(desktop);
+        return *m_keyboardControl;
+    }
+
+    // A configuration grid 300 points wide, laid out under the settings given.
+    std::unique_ptr<ZRConfigurationGrid>
+    configurationGrid(std::unique_ptr<ZRConfigurationGrid> grid = nullptr, int width = 300) {
+        if (!grid)
+            grid = std::make_unique<ZRConfigurationGrid>(UserDefaults::standard(), desktop);
+        grid->setGeometry(100, 100, width, width);
+        grid->updateLayout();
+        return grid;
+    }
+
+    // An overlay grid for the usable frame, laid out without touching its frame.
+    template <class Grid = ZROverlayGrid>
+    std::unique_ptr<Grid> overlayGrid(const Rect& usable, std::unique_ptr<Grid> grid = nullptr) {
+        if constexpr (std::is_constructible_v<Grid, const ZRKeyboardControlContext&>) {
+            if (!grid)
+                grid = std::make_unique<Grid>(keyboardControl());
+        }
+        grid->setGeometry(100, 100, 300, 200);
+        // A grid that is not shown takes no pointer.
+        grid->show();
+        grid->setRepresentedSkafableFrame(usable);
+        grid->updateLayoutAfterAdjustingFrame(nullptr);
+        return grid;
+    }
+
     std::uint32_t screen = 0;
+
+private:
+    std::unique_ptr<ZRKeyboardControlContext> m_keyboardControl;
 };
 
 // A configuration grid of another style, for the rules that differ by style.
 class StyledConfigurationGrid : public ZRConfigurationGrid {
 public:
-    explicit StyledConfigurationGrid(ZRGridStyle style) : m_style(style) {}
+    StyledConfigurationGrid(const UserDefaults& defaults, Platform& platform, ZRGridStyle style)
+        : ZRConfigurationGrid(defaults, platform), m_style(style) {}
     ZRGridStyle gridStyle() const override { return m_style; }
 
 private:
@@ -72,7 +111,8 @@ private:
 // An overlay grid of another style.
 class StyledOverlayGrid : public ZROverlayGrid {
 public:
-    explicit StyledOverlayGrid(ZRGridStyle style) : m_style(style) {}
+    StyledOverlayGrid(const ZRKeyboardControlContext& context, ZRGridStyle style)
+        : ZROverlayGrid(context), m_style(style) {}
     ZRGridStyle gridStyle() const override { return m_style; }
 
 private:
