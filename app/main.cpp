@@ -297,10 +297,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     Platform::setCurrent(platform.get());
-    application.listenToGlobalHotKeys(platform->globalHotKeys());
     // The settings are read once the desktop is there: its preferences are their global domain.
     UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath, &platform->systemPreferences()));
     UserDefaults::standard().load();
+    const Connection hotKeys = application.listenToDesktop(*platform, UserDefaults::standard());
     // The log reader takes the program's lines from here on, once the desktop and the settings it reads are
     // there.
     ZRSetLogReaderFactory(ILRIntegratedLogReader::logReaderFactory(

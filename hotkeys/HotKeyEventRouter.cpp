@@ -26,35 +26,32 @@ constexpr double MinimumRepeatDelay = 0.01;
 // The pace when the desktop reports none that can be used.
 constexpr double FallbackRepeatDelay = 0.5;
 
-bool toggleRepeatableHotKeys() {
-    return UserDefaults::standard().boolForKey(ToggleRepeatableHotKeysKey);
+} // namespace
+
+bool HotKeyEventRouter::toggleRepeatableHotKeys() const {
+    return m_defaults && m_defaults->boolForKey(ToggleRepeatableHotKeysKey);
 }
 
-double keyRepeatDelay() {
-    const double delay = Platform::hasCurrent() ? Platform::current().inputState().keyRepeatDelay() : 0;
+double HotKeyEventRouter::keyRepeatDelay() const {
+    const double delay = m_desktop ? m_desktop->inputState().keyRepeatDelay() : 0;
     return delay < MinimumRepeatDelay ? FallbackRepeatDelay : delay;
 }
 
-double keyRepeatInterval() {
-    const double interval = Platform::hasCurrent() ? Platform::current().inputState().keyRepeatInterval() : 0;
+double HotKeyEventRouter::keyRepeatInterval() const {
+    const double interval = m_desktop ? m_desktop->inputState().keyRepeatInterval() : 0;
     return interval < MinimumRepeatDelay ? keyRepeatDelay() : interval;
-}
-
-ModifierFlags currentModifierFlags() {
-    return Platform::hasCurrent() ? Platform::current().inputState().modifierFlags() : 0;
 }
 
 // Whether the modifier keys of the press are still the ones held. A release can get lost (the desktop
 // hands the keyboard elsewhere in between); once the modifiers are let go, the hot key cannot be held.
-bool modifiersStillHeld(const KeyEvent& event) {
-    if (!Platform::hasCurrent())
+bool HotKeyEventRouter::modifiersStillHeld(const KeyEvent& event) const {
+    if (!m_desktop)
         return true;
-    return ZRHotKeyModifierFlagsMatch(currentModifierFlags(), event.modifierFlags, ZRModifierMatchOptions());
+    return ZRHotKeyModifierFlagsMatch(m_desktop->inputState().modifierFlags(), event.modifierFlags,
+                                      ZRModifierMatchOptions());
 }
 
-} // namespace
-
-HotKeyEventRouter::HotKeyEventRouter() {
+HotKeyEventRouter::HotKeyEventRouter(RunLoop& mainRunLoop) : m_mainRunLoop(mainRunLoop) {
     m_unregistrations =
         ZRHotKeyReferencePool::defaultPool().referenceUnregistered.connect([this](HotKeyReference reference) {
             // A registration taken back from the desktop sends no release any more.
@@ -66,11 +63,26 @@ HotKeyEventRouter::HotKeyEventRouter() {
 
 HotKeyEventRouter::~HotKeyEventRouter() = default;
 
-void HotKeyEventRouter::listenTo(GlobalHotKeys& globalHotKeys) {
+Connection HotKeyEventRouter::listenTo(Platform& desktop, const UserDefaults& defaults) {
     m_heldHotKey.reset();
-    m_hotKeyEvents = globalHotKeys.hotKeyEvent.connect([this](const HotKeyEvent& event) {
+    m_desktop = &desktop;
+    m_defaults = &defaults;
+    m_hotKeyEvents = desktop.globalHotKeys().hotKeyEvent.connect([this](const HotKeyEvent& event) {
         sendEvent(std::make_shared<const KeyEvent>(keyEventFromHotKeyEvent(event, event.modifierFlags)));
     });
+    return Connection([this, listening = ++m_listening] {
+        if (listening == m_listening)
+            stopListening();
+    });
+}
+
+void HotKeyEventRouter::stopListening() {
+    m_hotKeyEvents.disconnect();
+    m_heldHotKey.reset();
+    m_releaseHeldHotKey.cancel();
+    stopRepetition();
+    m_desktop = nullptr;
+    m_defaults = nullptr;
 }
 
 bool HotKeyEventRouter::sendEvent(const std::shared_ptr<const KeyEvent>& event) {
@@ -101,7 +113,7 @@ bool HotKeyEventRouter::sendKeyOfRegisteredHotKey(KeyCode keyCode, ModifierFlags
             return false;
         // A repeat: the key is still down.
         if (!autoRepeat)
-            m_releaseHeldHotKey = RunLoop::main().performLater(AutoRepeatGap, [this, modifierFlags] {
+            m_releaseHeldHotKey = m_mainRunLoop.performLater(AutoRepeatGap, [this, modifierFlags] {
                 HotKeyEvent release = std::exchange(m_heldHotKey, std::nullopt)->event;
                 release.pressed = false;
                 sendEvent(std::make_shared<const KeyEvent>(keyEventFromHotKeyEvent(release, modifierFlags)));
@@ -112,9 +124,8 @@ bool HotKeyEventRouter::sendKeyOfRegisteredHotKey(KeyCode keyCode, ModifierFlags
         m_releaseHeldHotKey.cancel();
         return true;
     }
-    const auto hotKey = Platform::hasCurrent()
-                            ? Platform::current().globalHotKeys().registeredHotKey(keyCode, modifierFlags)
-                            : std::nullopt;
+    const auto hotKey =
+        m_desktop ? m_desktop->globalHotKeys().registeredHotKey(keyCode, modifierFlags) : std::nullopt;
     if (!hotKey)
         return false;
     m_heldHotKey = HeldHotKey{keyCode, *hotKey};
@@ -155,7 +166,6 @@ bool HotKeyEventRouter::handleKeyDownEvent(const std::shared_ptr<const KeyEvent>
 
 void HotKeyEventRouter::triggerRepetitionForSystemDefinedEvent(const std::shared_ptr<const KeyEvent>& event,
                                                                double referenceTimestamp) {
-    RunLoop& runLoop = RunLoop::main();
     m_repeat.cancel();
     if (!event) {
         m_eventToRepeat.reset();
@@ -170,7 +180,7 @@ void HotKeyEventRouter::triggerRepetitionForSystemDefinedEvent(const std::shared
     }
     // The time the action took counts against the delay.
     delay = std::max(MinimumRepeatDelay, delay - (now() - referenceTimestamp));
-    m_repeat = runLoop.performLater(delay, [this] { repeatSystemDefinedEvent(); });
+    m_repeat = m_mainRunLoop.performLater(delay, [this] { repeatSystemDefinedEvent(); });
 }
 
 void HotKeyEventRouter::repeatSystemDefinedEvent() {
@@ -195,5 +205,5 @@ void HotKeyEventRouter::stopRepetition() {
 }
 
 double HotKeyEventRouter::now() const {
-    return m_clock ? m_clock() : RunLoop::main().now();
+    return m_clock ? m_clock() : m_mainRunLoop.now();
 }

@@ -8,7 +8,8 @@
 #include <memory>
 #include <optional>
 
-class GlobalHotKeys;
+class Platform;
+class UserDefaults;
 class ZRHotKeyHandler;
 
 // The application object's routing of key presses, apart from any widget so that it can be driven on
@@ -19,7 +20,8 @@ class ZRHotKeyHandler;
 // and a repeat is told from a new press of the same hot key by identity.
 class HotKeyEventRouter {
 public:
-    HotKeyEventRouter();
+    // Repeats and delayed releases run on the run loop given, which outlives the router.
+    explicit HotKeyEventRouter(RunLoop& mainRunLoop);
     ~HotKeyEventRouter();
     HotKeyEventRouter(const HotKeyEventRouter&) = delete;
     HotKeyEventRouter& operator=(const HotKeyEventRouter&) = delete;
@@ -28,9 +30,11 @@ public:
     void setHandler(ZRHotKeyHandler* handler) { m_handler = handler; }
     ZRHotKeyHandler* handler() const { return m_handler; }
 
-    // Takes the presses and releases of the desktop's hot keys, each with the modifier keys held for it;
-    // listening again replaces the previous source.
-    void listenTo(GlobalHotKeys& globalHotKeys);
+    // Takes the presses and releases of the desktop's hot keys, each with the modifier keys held for it,
+    // repeats a held one at the desktop's key-repeat pace, and reads "Toggle Repeatable Hot Keys" from the
+    // settings, until the answer is dropped; listening again replaces the previous desktop. Until then it
+    // knows no hot keys of the desktop, repeats at a fallback pace and takes the toggle setting as off.
+    [[nodiscard]] Connection listenTo(Platform& desktop, const UserDefaults& defaults);
 
     // True when the event was consumed; false passes it on to normal dispatch.
     bool sendEvent(const std::shared_ptr<const KeyEvent>& event);
@@ -60,7 +64,17 @@ public:
 private:
     void stopRepetition();
     double now() const;
+    void stopListening();
+    bool toggleRepeatableHotKeys() const;
+    double keyRepeatDelay() const;
+    double keyRepeatInterval() const;
+    bool modifiersStillHeld(const KeyEvent& event) const;
 
+    RunLoop& m_mainRunLoop;
+    Platform* m_desktop = nullptr;
+    const UserDefaults* m_defaults = nullptr;
+    // Which listening the desktop belongs to: an older answer dropped late leaves a newer one alone.
+    unsigned m_listening = 0;
     ZRHotKeyHandler* m_handler = nullptr;
     // The registered hot key whose key is held down in one of our windows.
     struct HeldHotKey {

@@ -1,7 +1,7 @@
 #include "hotkeys/ZRHotKeyHandlerApplication.h"
 
 #include "hotkeys/QtKeyEvents.h"
-#include "platform/Platform.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <QAbstractScrollArea>
 #include <QKeyEvent>
@@ -18,10 +18,9 @@ constexpr const char* StatusItemWindowClassName = "QSystemTrayIconSys";
 
 } // namespace
 
-ZRHotKeyHandlerApplication::ZRHotKeyHandlerApplication(int& argc, char** argv) : QApplication(argc, argv) {
-    if (Platform::hasCurrent())
-        m_router.listenTo(Platform::current().globalHotKeys());
-}
+// The run loop is the main thread's, whose event loop this object runs.
+ZRHotKeyHandlerApplication::ZRHotKeyHandlerApplication(int& argc, char** argv)
+    : QApplication(argc, argv), m_router(RunLoop::main()) {}
 
 ZRHotKeyHandlerApplication::~ZRHotKeyHandlerApplication() = default;
 

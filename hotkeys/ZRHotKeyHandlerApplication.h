@@ -19,7 +19,7 @@ class ZRHotKeyHandlerApplication : public QApplication {
     Q_OBJECT
 
 public:
-    // Listens to the installed platform's hot keys when there is one; see listenToGlobalHotKeys.
+    // Hears no desktop's hot keys until listenToDesktop.
     ZRHotKeyHandlerApplication(int& argc, char** argv);
     ~ZRHotKeyHandlerApplication() override;
 
@@ -28,8 +28,10 @@ public:
 
     void setHotKeyHandler(ZRHotKeyHandler* handler) { m_router.setHandler(handler); }
     ZRHotKeyHandler* hotKeyHandler() const { return m_router.handler(); }
-    // For a platform installed after the application object was made.
-    void listenToGlobalHotKeys(GlobalHotKeys& globalHotKeys) { m_router.listenTo(globalHotKeys); }
+    // Takes the desktop's hot keys, and the settings of their repetition, until the answer is dropped.
+    [[nodiscard]] Connection listenToDesktop(Platform& desktop, const UserDefaults& defaults) {
+        return m_router.listenTo(desktop, defaults);
+    }
     HotKeyEventRouter& router() { return m_router; }
 
     bool notify(QObject* receiver, QEvent* event) override;

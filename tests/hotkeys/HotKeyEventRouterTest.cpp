@@ -41,7 +41,7 @@ protected:
     void SetUp() override {
         HotKeyTest::SetUp();
         router.setHandler(&handler);
-        router.listenTo(desktop.globalHotKeys());
+        listening = router.listenTo(desktop, UserDefaults::standard());
         router.setClock([this] { return RunLoop::main().now() + handler.clockOffset; });
         desktop.inputState().setKeyRepeat(0.25, 0.03);
     }
@@ -66,7 +66,8 @@ protected:
 
     FakeOwner owner;
     RecordingHandler handler;
-    HotKeyEventRouter router;
+    HotKeyEventRouter router{RunLoop::main()};
+    Connection listening;
 };
 
 TEST_F(HotKeyEventRouterTest, AHeldHotKeyRepeatsAfterTheDelayThenAtTheIntervalLessTheActionsTime) {

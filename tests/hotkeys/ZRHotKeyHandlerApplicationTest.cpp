@@ -69,7 +69,8 @@ TEST_F(ApplicationTest, KeyPressesOfOurWindowsGoToTheHandlerFirst) {
 // While an overlay of ours holds the keyboard, the desktop hands our own hot keys to it as plain keys:
 // they still work as hot keys, each press once however long the key is held.
 TEST_F(ApplicationTest, AHotKeyPressedWhileWeHoldTheKeyboardReachesItsHandlerOnce) {
-    testApplication<ZRHotKeyHandlerApplication>().listenToGlobalHotKeys(desktop.globalHotKeys());
+    const Connection listening =
+        testApplication<ZRHotKeyHandlerApplication>().listenToDesktop(desktop, UserDefaults::standard());
     HotKeyReference reference = 0;
     ASSERT_EQ(desktop.globalHotKeys().registerHotKey(Key::K, HotKeyModifier::Control, 1, 2, reference),
               HotKeyRegistrationStatus::Success);

@@ -63,6 +63,7 @@ protected:
                                     WindowFrame);
     }
     void TearDown() override {
+        listening.disconnect();
         testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
         ZRMainController::destroyMainController();
         ZRActionManager::setActionManager(nullptr);
@@ -93,7 +94,7 @@ protected:
         controller.applicationDidFinishLaunching();
         controller.actions().setBeepHandler([this] { ++beeps; });
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
-        application.listenToGlobalHotKeys(desktop.globalHotKeys());
+        listening = application.listenToDesktop(desktop, UserDefaults::standard());
         application.setHotKeyHandler(&controller);
         RunLoop::main().runPending();
         settingsShown = 0;
@@ -138,6 +139,8 @@ protected:
     int beeps = 0;
     int settingsShown = 0;
     bool keysFreeWhenSettingsShown = false;
+    // The desktop's hot keys reach the program until the test ends.
+    Connection listening;
 };
 
 TEST_F(FullSizeGridTest, TheHotKeyOpensAGridPerDisplayHoldingBothDevicesStartingWhereTheSettingSays) {

@@ -47,13 +47,14 @@ protected:
         controller.applicationWillFinishLaunching();
         controller.applicationDidFinishLaunching();
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
-        application.listenToGlobalHotKeys(desktop.globalHotKeys());
+        listening = application.listenToDesktop(desktop, UserDefaults::standard());
         application.setHotKeyHandler(&controller);
         RunLoop::main().runPending();
         panel = &controller.area<ZRKeyboardController>()->keyboardControlPanel();
         setFadingDuration(panel, 0);
     }
     void TearDown() override {
+        listening.disconnect();
         testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
         ZRMainController::destroyMainController();
         ZRActionManager::setActionManager(nullptr);
@@ -68,6 +69,8 @@ protected:
         RunLoop::main().runPending();
     }
     void openPanel() { press(KeyboardControlsKey, HotKeyModifiers); }
+    // The desktop's hot keys reach the program until the test ends.
+    Connection listening;
 };
 
 TEST_F(KeyboardControlsOfTheProgramTest, TheHotKeyOpensThePanelWhoseKeysMoveTheFrontmostWindow) {

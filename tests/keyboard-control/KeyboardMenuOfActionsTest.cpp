@@ -69,6 +69,7 @@ protected:
                                     WindowFrame);
     }
     void TearDown() override {
+        listening.disconnect();
         testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
         ZRMainController::destroyMainController();
         ZRActionManager::setActionManager(nullptr);
@@ -85,7 +86,7 @@ protected:
         controller.applicationWillFinishLaunching();
         controller.applicationDidFinishLaunching();
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
-        application.listenToGlobalHotKeys(desktop.globalHotKeys());
+        listening = application.listenToDesktop(desktop, UserDefaults::standard());
         application.setHotKeyHandler(&controller);
         RunLoop::main().runPending();
         settingsShown = 0;
@@ -101,6 +102,8 @@ protected:
 
     SimWindow* window = nullptr;
     int settingsShown = 0;
+    // The desktop's hot keys reach the program until the test ends.
+    Connection listening;
 };
 
 TEST_F(MenuOfActionsTest, TheTreeShowsEveryActionButHiddenOnesAndPreselectsEachLevel) {

@@ -51,12 +51,13 @@ protected:
         controller->registerDefaults(UserDefaults::standard());
         ZRMainController::mainController().actions().setDropZones(&zones());
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
-        application.listenToGlobalHotKeys(desktop.globalHotKeys());
+        listening = application.listenToDesktop(desktop, UserDefaults::standard());
         application.setHotKeyHandler(&ZRMainController::mainController());
         setFadingDuration(&focus(), 0);
     }
 
     void TearDown() override {
+        listening.disconnect();
         testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
         controller.reset();
         ZRFocusWindow::destroyDefaultFocusWindow();
@@ -97,6 +98,8 @@ protected:
     }
 
     std::unique_ptr<ZRMouseController> controller;
+    // The desktop's hot keys reach the program until the test ends.
+    Connection listening;
 };
 
 } // namespace

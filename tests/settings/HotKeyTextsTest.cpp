@@ -64,10 +64,11 @@ protected:
             ZRMainController::mainController(), *keyboardControlContext(desktop)));
         launch();
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
-        application.listenToGlobalHotKeys(desktop.globalHotKeys());
+        listening = application.listenToDesktop(desktop, UserDefaults::standard());
         application.setHotKeyHandler(&ZRMainController::mainController());
     }
     void TearDown() override {
+        listening.disconnect();
         testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
         SettingsTest::TearDown();
         ZRFocusWindow::destroyDefaultFocusWindow();
@@ -104,6 +105,8 @@ protected:
         RunLoop::main().advance(1);
         return text;
     }
+    // The desktop's hot keys reach the program until the test ends.
+    Connection listening;
 };
 
 } // namespace

@@ -49,15 +49,14 @@ protected:
         input = X11FakeInput::open(&error);
         ASSERT_TRUE(input) << error.toStdString();
         Platform::setCurrent(platform.get());
-        auto& application = *ZRHotKeyHandlerApplication::instance();
-        application.listenToGlobalHotKeys(platform->globalHotKeys());
-
         QFile file(settingsPath());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(SettingsWithAnAction) > 0);
         file.close();
         UserDefaults::setStandard(
             std::make_unique<UserDefaults>(settingsPath(), &platform->systemPreferences()));
         UserDefaults::standard().load();
+        auto& application = *ZRHotKeyHandlerApplication::instance();
+        listening = application.listenToDesktop(*platform, UserDefaults::standard());
 
         xterm = Client::start(QStringLiteral("xterm"), QStringLiteral("60x20+700+400"));
         ASSERT_TRUE(xterm);
@@ -81,6 +80,7 @@ protected:
     }
 
     void TearDown() override {
+        listening.disconnect();
         ZRHotKeyTextView::setAlerts(nullptr);
         ZRMainController::destroyMainController();
         ZRActionManager::setActionManager(nullptr);
@@ -121,6 +121,8 @@ protected:
     ZRSettingsController* settings = nullptr;
     QMainWindow* window = nullptr;
     ZRHotKeyTextView* field = nullptr;
+    // The desktop's hot keys reach the program until the test ends.
+    Connection listening;
 };
 
 TEST_F(SettingsHotKeyFieldsX11Test, WhileRecordingTheKeysComeToTheFieldAndAreJudgedThere) {

@@ -14,6 +14,7 @@
 #include "platform/OverlayWindows.h"
 #include "platform/Screens.h"
 #include "platform/WindowServer.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/x11/X11FakeInput.h"
 #include "platform/x11/X11Platform.h"
 #include "toolkit/WindowExtensions.h"
@@ -347,7 +348,7 @@ TEST_F(X11Overlays, AHotKeyPressedWhileWeHoldTheKeyboardReachesItsHandlerOnce) {
     ASSERT_TRUE(application);
     HotKeyCounter handler;
     application->setHotKeyHandler(&handler);
-    application->listenToGlobalHotKeys(platform->globalHotKeys());
+    const Connection listening = application->listenToDesktop(*platform, UserDefaults::standard());
     struct Restore {
         ZRHotKeyHandlerApplication* application;
         ~Restore() { application->setHotKeyHandler(nullptr); }
