@@ -20,7 +20,9 @@
 #include "shell/ZRActionFileImport.h"
 #include "shell/ZRMainController.h"
 #include "shell/ZRSingleInstance.h"
+#include "toolkit/ZRFindPasteboard.h"
 #include "toolkit/ZRLog.h"
+#include "toolkit/ZRSystemLog.h"
 #ifdef SKAF_HAS_X11
 #include "platform/x11/X11Platform.h"
 #endif
@@ -305,7 +307,8 @@ int main(int argc, char** argv) {
     // there.
     ZRSetLogReaderFactory(ILRIntegratedLogReader::logReaderFactory(
         {platform->processes(), UserDefaults::standard(), RunLoop::main(),
-         DispatchQueue::global(QueuePriority::Default), NotificationCenter::defaultCenter()}));
+         DispatchQueue::global(QueuePriority::Default), NotificationCenter::defaultCenter(),
+         ZRSystemLog::shared(), ZRFindPasteboard::shared()}));
     platformLog(QStringLiteral("running on the %1 desktop").arg(platform->name()));
 
     ZRMainController& controller = ZRMainController::mainController();
@@ -318,8 +321,9 @@ int main(int argc, char** argv) {
     controller.actions().setPalette(mouseControl.get());
     controller.addArea(std::move(mouseControl));
     auto settings = std::make_unique<ZRSettingsController>();
-    ZRHelpManager::makeHelpManagerOnFirstUse(
-        {UserDefaults::standard(), RunLoop::main(), DispatchQueue::global(QueuePriority::Default)});
+    ZRHelpManager::makeHelpManagerOnFirstUse({UserDefaults::standard(), RunLoop::main(),
+                                              DispatchQueue::global(QueuePriority::Default),
+                                              ZRFindPasteboard::shared()});
     settings->setHelpHandler([](QObject* sender) { ZRHelpManager::helpManager().help(sender); });
     controller.addArea(std::move(settings));
     controller.addArea(std::make_unique<ZRKeyboardController>(

@@ -70,8 +70,9 @@ QWidget* flexibleSpace() {
 
 } // namespace
 
-ZRBrowserWindowController::ZRBrowserWindowController(UserDefaults& defaults, QObject* parent)
-    : QObject(parent), m_frameDefaults(defaults) {}
+ZRBrowserWindowController::ZRBrowserWindowController(UserDefaults& defaults, ZRFindPasteboard& findPasteboard,
+                                                     QObject* parent)
+    : QObject(parent), m_frameDefaults(defaults), m_findPasteboard(findPasteboard) {}
 
 ZRBrowserWindowController::~ZRBrowserWindowController() {
     delete m_window;
@@ -347,7 +348,7 @@ bool ZRBrowserWindowController::showSearchField(bool show) {
     if (!allowsSearch())
         return false;
     if (!m_searchContainer) {
-        m_searchContainer = new ZRFindBar;
+        m_searchContainer = new ZRFindBar(m_findPasteboard);
         // Above the view, below whatever a subclass put above it.
         m_contentLayout->insertWidget(m_contentLayout->indexOf(m_view->widget()), m_searchContainer);
         m_searchFieldEditor = new ZRBrowserWindowSearchFieldEditor(
@@ -385,7 +386,7 @@ void ZRBrowserWindowController::performSearch() {
 }
 
 void ZRBrowserWindowController::findSharedString(bool backwards) {
-    const QString text = ZRFindPasteboard::shared().string();
+    const QString text = m_findPasteboard.string();
     if (!allowsSearch() || !m_view || text.isEmpty() || !m_view->find(text, backwards))
         beep();
 }
@@ -445,7 +446,7 @@ bool ZRBrowserWindowController::validateMenuItem(const QAction* item) const {
         return allowsSearch();
     case 1:
     case 2:
-        return allowsSearch() && !ZRFindPasteboard::shared().string().isEmpty();
+        return allowsSearch() && !m_findPasteboard.string().isEmpty();
     case 3:
         return m_view && m_view->canZoomIn();
     case 4:

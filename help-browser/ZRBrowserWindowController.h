@@ -22,6 +22,7 @@ class UserDefaults;
 class ZRBrowserWindow;
 class ZRBrowserWindowSearchFieldEditor;
 class ZRFindBar;
+class ZRFindPasteboard;
 
 // The find bar of a browser window.
 using ZRBrowserWindowSearchContainer = ZRFindBar;
@@ -39,8 +40,10 @@ public:
     static constexpr char16_t SearchItemIdentifier[] = u"Search";
     enum TextFinderTag { ShowFindInterface = 1, NextMatch = 2, PreviousMatch = 3 };
 
-    // The window's frame is kept in the settings given.
-    explicit ZRBrowserWindowController(UserDefaults& defaults, QObject* parent = nullptr);
+    // The window's frame is kept in the settings given; its find bar shows the find string of the
+    // pasteboard given. Both outlive the controller.
+    ZRBrowserWindowController(UserDefaults& defaults, ZRFindPasteboard& findPasteboard,
+                              QObject* parent = nullptr);
     ~ZRBrowserWindowController() override;
 
     // --- Template methods
@@ -150,6 +153,7 @@ private:
     void printPage();
 
     UserDefaults& m_frameDefaults;
+    ZRFindPasteboard& m_findPasteboard;
     BrowserView* m_view = nullptr;
     QPointer<ZRBrowserWindow> m_window;
     QPointer<QWidget> m_navigator;

@@ -1,6 +1,7 @@
 #pragma once
 
 class DispatchQueue;
+class ZRFindPasteboard;
 class RunLoop;
 class UserDefaults;
 
@@ -14,4 +15,6 @@ struct ZRHelpContext {
     RunLoop& mainRunLoop;
     // The workers that index the book.
     DispatchQueue& workers;
+    // The program's find string, which the find bar shows and Find Next looks for.
+    ZRFindPasteboard& findPasteboard;
 };

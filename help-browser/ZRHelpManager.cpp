@@ -89,8 +89,8 @@ bool ZRHelpManager::hasVisibleWindow() {
 }
 
 ZRHelpManager::ZRHelpManager(std::shared_ptr<ZRHelpBook> book, const ZRHelpContext& context, QObject* parent)
-    : ZRBrowserWindowController(context.defaults, parent), m_context(context), m_book(std::move(book)),
-      m_alerts(ZRHelpAlerts::standardAlerts()) {
+    : ZRBrowserWindowController(context.defaults, context.findPasteboard, parent), m_context(context),
+      m_book(std::move(book)), m_alerts(ZRHelpAlerts::standardAlerts()) {
     // Reading every page takes a while: a worker does it now, before the first search needs it.
     m_context.workers.async([book = m_book] { book->pageRepresentations(); });
 }

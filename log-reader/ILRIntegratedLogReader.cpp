@@ -437,7 +437,7 @@ void ILRIntegratedLogReader::setUpCachedLogMessages() {
 }
 
 void ILRIntegratedLogReader::logMessage(const QString& message) {
-    ZRSystemLog::shared().write(message);
+    m_context.systemLog.write(message);
     if (!cacheLogMessages())
         return;
     const ILRDate date = now();
@@ -634,7 +634,7 @@ bool ILRIntegratedLogReader::buildLogWindow(QObject* owner) {
     auto* reader = qobject_cast<ILRIntegratedLogReader*>(owner);
     if (!reader)
         return false;
-    reader->m_window = new ILRLogWindow;
+    reader->m_window = new ILRLogWindow(reader->m_context.findPasteboard);
     return true;
 }
 

@@ -5,6 +5,8 @@ class NotificationCenter;
 class Processes;
 class RunLoop;
 class UserDefaults;
+class ZRFindPasteboard;
+class ZRSystemLog;
 
 // What the log reader uses of the program, handed to it by whoever makes it (the program's main, a test):
 // the reader reaches none of these through the program's shared instances, so a test gives it a desktop and
@@ -20,4 +22,8 @@ struct ILRLogReaderContext {
     DispatchQueue& workers;
     // Where the reader tells its windows to update.
     NotificationCenter& notifications;
+    // Where every line of the program is written, whatever the reader keeps of it.
+    ZRSystemLog& systemLog;
+    // The program's find string, which the window's find bar shows.
+    ZRFindPasteboard& findPasteboard;
 };

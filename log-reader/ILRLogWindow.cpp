@@ -29,7 +29,8 @@ constexpr int FollowDistance = 5;
 
 } // namespace
 
-ILRLogWindow::ILRLogWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+ILRLogWindow::ILRLogWindow(ZRFindPasteboard& findPasteboard, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_findPasteboard(findPasteboard) {
     setObjectName(QString::fromUtf16(InterfaceName));
     resize(DefaultSize);
     setMinimumSize(MinimumSize);
@@ -88,7 +89,7 @@ void ILRLogWindow::scrollToEnd() {
 
 void ILRLogWindow::showFindBar() {
     if (!m_findBar) {
-        m_findBar = new ZRFindBar;
+        m_findBar = new ZRFindBar(m_findPasteboard);
         m_layout->insertWidget(0, m_findBar);
         connect(m_findBar, &ZRFindBar::searchRequested, this, [this](const QString& text) {
             if (!text.isEmpty() && !ZRFindInTextView(m_logView, text, false))

@@ -11,6 +11,7 @@ class QTextEdit;
 class QToolButton;
 class QVBoxLayout;
 class ZRFindBar;
+class ZRFindPasteboard;
 
 // The log window, "ILRLogWindow": the log text, a busy indicator, the buttons Find Earlier, Clear and
 // Save, the debug-logging switch and the Options button, in a row below the text (title bars of this
@@ -21,7 +22,8 @@ class ILRLogWindow : public QWidget {
 public:
     static constexpr char16_t InterfaceName[] = u"ILRLogWindow";
 
-    explicit ILRLogWindow(QWidget* parent = nullptr);
+    // Its find bar shows the find string of the pasteboard given, which outlives the window.
+    explicit ILRLogWindow(ZRFindPasteboard& findPasteboard, QWidget* parent = nullptr);
 
     QTextEdit* logView() const { return m_logView; }
     QProgressBar* spinner() const { return m_spinner; }
@@ -52,6 +54,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    ZRFindPasteboard& m_findPasteboard;
     QVBoxLayout* m_layout;
     QTextEdit* m_logView;
     QProgressBar* m_spinner;

@@ -28,8 +28,9 @@ QColor white(double level) {
 
 } // namespace
 
-ZRFindBar::ZRFindBar(QWidget* parent)
-    : QWidget(parent), m_field(new QLineEdit(this)), m_done(new QPushButton(DoneTitle, this)) {
+ZRFindBar::ZRFindBar(ZRFindPasteboard& findPasteboard, QWidget* parent)
+    : QWidget(parent), m_findPasteboard(findPasteboard), m_field(new QLineEdit(this)),
+      m_done(new QPushButton(DoneTitle, this)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedHeight(Height);
     QFont small = font();
@@ -37,20 +38,20 @@ ZRFindBar::ZRFindBar(QWidget* parent)
     m_field->setFont(small);
     m_field->setClearButtonEnabled(true);
     m_field->setPlaceholderText(FieldPlaceholder);
-    m_field->setText(ZRFindPasteboard::shared().string());
+    m_field->setText(findPasteboard.string());
     m_field->installEventFilter(this);
     m_done->setFont(small);
     m_done->setAutoDefault(false);
     m_done->setFocusPolicy(Qt::NoFocus);
 
     connect(m_field, &QLineEdit::textEdited, this, [this](const QString& text) {
-        ZRFindPasteboard::shared().setString(text);
+        m_findPasteboard.setString(text);
         Q_EMIT textEdited(text);
     });
     connect(m_field, &QLineEdit::returnPressed, this, [this] { Q_EMIT searchRequested(m_field->text()); });
     connect(m_done, &QPushButton::clicked, this, &ZRFindBar::doneRequested);
     // Another window's find bar changed the string: show it here too, unless this field is being typed in.
-    m_findStringChanged = ZRFindPasteboard::shared().changed.connect([this](const QString& string) {
+    m_findStringChanged = findPasteboard.changed.connect([this](const QString& string) {
         if (!m_field->hasFocus())
             m_field->setText(string);
     });

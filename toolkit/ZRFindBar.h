@@ -6,9 +6,10 @@
 
 class QLineEdit;
 class QPushButton;
+class ZRFindPasteboard;
 
 // The find bar that sits above a window's text: a search field and a "Done" button on a 31-pixel strip.
-// The field starts with the shared find string (ZRFindPasteboard) and writes every change back to it;
+// The field starts with the program's find string (ZRFindPasteboard) and writes every change back to it;
 // Return asks for a search, Escape and "Done" ask to close the bar. The owner places the bar, searches
 // its own text and hides the bar.
 class ZRFindBar : public QWidget {
@@ -17,7 +18,8 @@ public:
     // The height of the bar, its bottom line included.
     static constexpr int Height = 31;
 
-    explicit ZRFindBar(QWidget* parent = nullptr);
+    // Shows and keeps the find string of the pasteboard given, which outlives the bar.
+    explicit ZRFindBar(ZRFindPasteboard& findPasteboard, QWidget* parent = nullptr);
 
     // The search field, for the owner's completions and focus.
     QLineEdit* searchField() const { return m_field; }
@@ -40,6 +42,7 @@ protected:
 private:
     void layOut();
 
+    ZRFindPasteboard& m_findPasteboard;
     QLineEdit* m_field;
     QPushButton* m_done;
     Connection m_findStringChanged;

@@ -7,6 +7,7 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
+#include "toolkit/ZRFindPasteboard.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,7 +53,7 @@ public:
     std::shared_ptr<ZRHelpBook> book() const { return std::make_shared<ZRHelpBook>(location()); }
     // A help manager's context on the fixture's own settings.
     ZRHelpContext context() {
-        return {settings, RunLoop::main(), DispatchQueue::global(QueuePriority::Default)};
+        return {settings, RunLoop::main(), DispatchQueue::global(QueuePriority::Default), findPasteboard};
     }
 
     // The book of the window tests: three pages in order, two with quick access, anchors in categories.
@@ -85,6 +86,8 @@ private:
 public:
     // Settings of the test's own, in the scratch folder.
     UserDefaults settings{path(QStringLiteral("Settings.plist"))};
+    // The test's own find string.
+    ZRFindPasteboard findPasteboard;
 };
 
 // Keeps the log's lines for the test.

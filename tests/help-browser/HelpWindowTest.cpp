@@ -61,7 +61,6 @@ protected:
         manager.reset();
         settle();
         DispatchQueue::setManualForTesting(false);
-        ZRFindPasteboard::shared().setString({});
     }
 
     // Runs the workers' tasks and what they hand back to the main thread.
@@ -210,7 +209,7 @@ TEST_F(HelpWindowTest, FindSuggestsPagesWrapsAndBeepsOnlyWhenTheTextIsAbsent) {
         << "the shown page holds the whole query: no suggestions";
     QTest::keyClicks(field, " window");
     EXPECT_EQ(manager->searchFieldEditor()->completions(), QStringList({"Welcome", "Setup", "Hot Keys"}));
-    EXPECT_EQ(ZRFindPasteboard::shared().string(), "resiz window");
+    EXPECT_EQ(fixture.findPasteboard.string(), "resiz window");
 
     manager->selectSearchSuggestion("Setup");
     settle();
@@ -218,12 +217,12 @@ TEST_F(HelpWindowTest, FindSuggestsPagesWrapsAndBeepsOnlyWhenTheTextIsAbsent) {
     EXPECT_EQ(browser()->textCursor().selectedText().toLower(), "resiz")
         << "the first word is found on the page";
 
-    ZRFindPasteboard::shared().setString("setup page");
+    fixture.findPasteboard.setString("setup page");
     for (int i = 0; i < 70; ++i)
         manager->performTextFinderActionWithTag(ZRBrowserWindowController::NextMatch);
     EXPECT_EQ(beeps, 0) << "past the last match the search wraps";
     manager->performTextFinderActionWithTag(ZRBrowserWindowController::PreviousMatch);
-    ZRFindPasteboard::shared().setString("absent text");
+    fixture.findPasteboard.setString("absent text");
     manager->performTextFinderActionWithTag(ZRBrowserWindowController::NextMatch);
     manager->performTextFinderActionWithTag(99);
     EXPECT_EQ(beeps, 2);
@@ -287,7 +286,7 @@ TEST_F(HelpWindowTest, ScreenshotsOfTheStripWithTheFindBarOpen) {
         // A window made under the desktop's style, as the program makes it.
         QApplication::setPalette(isDark ? dark : light);
         manager = std::make_unique<ZRHelpManager>(fixture.book(), fixture.context());
-        ZRFindPasteboard::shared().setString("resiz");
+        fixture.findPasteboard.setString("resiz");
         ASSERT_TRUE(open("welcome.html"));
         manager->showSearchField(true);
         manager->window()->resize(640, 420);

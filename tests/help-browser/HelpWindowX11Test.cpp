@@ -98,7 +98,6 @@ protected:
         fixture.writeStandardBook();
         fixture.write("resources/en.lproj/Help/about.html",
                       helpPage("About", "4", "<p>About this book and its pages.</p>"));
-        ZRFindPasteboard::shared().setString({});
         manager = std::make_unique<ZRHelpManager>(fixture.book(), fixture.context());
         DispatchQueue::waitForIdle();
         manager->help();

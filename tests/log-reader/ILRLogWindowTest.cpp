@@ -193,7 +193,8 @@ TEST(ILRLogWindow, TheLogViewKeepsToItsEndUntilScrolledAway) {
     };
     add(300);
     ILRLogDisplay display(entries, {});
-    ILRLogWindow window;
+    ZRFindPasteboard findPasteboard;
+    ILRLogWindow window(findPasteboard);
     window.resize(500, 200);
     window.show();
     QTextEdit& view = *window.logView();

@@ -8,6 +8,8 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/LogTimestamp.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "toolkit/ZRFindPasteboard.h"
+#include "toolkit/ZRSystemLog.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -44,10 +46,15 @@ inline QByteArray toolAnswer(const QList<QJsonObject>& objects, bool closed = tr
     return text;
 }
 
-// A reader's context on the test's desktop and settings.
-inline ILRLogReaderContext readerContext(SimDesktop& desktop) {
-    return {desktop.processes(), UserDefaults::standard(), RunLoop::main(),
-            DispatchQueue::global(QueuePriority::Default), NotificationCenter::defaultCenter()};
+// A reader's context on the test's desktop, settings and find string.
+inline ILRLogReaderContext readerContext(SimDesktop& desktop, ZRFindPasteboard& findPasteboard) {
+    return {desktop.processes(),
+            UserDefaults::standard(),
+            RunLoop::main(),
+            DispatchQueue::global(QueuePriority::Default),
+            NotificationCenter::defaultCenter(),
+            ZRSystemLog::shared(),
+            findPasteboard};
 }
 
 class RecordingAlerts : public ILRLogReaderAlerts {
@@ -77,7 +84,7 @@ protected:
         DesktopTest::SetUp();
         DispatchQueue::setManualForTesting(true);
         m_flags = ILRLogReaderFlags::shared();
-        reader = ILRIntegratedLogReader::make(readerContext(desktop),
+        reader = ILRIntegratedLogReader::make(readerContext(desktop, findPasteboard),
                                               ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
         reader->setClock([] { return now(); });
         reader->setAlerts(std::make_unique<RecordingAlerts>(alerts));
@@ -116,6 +123,7 @@ protected:
         return runs;
     }
 
+    ZRFindPasteboard findPasteboard;
     std::shared_ptr<RecordingAlerts::State> alerts = std::make_shared<RecordingAlerts::State>();
     std::shared_ptr<ILRIntegratedLogReader> reader;
 

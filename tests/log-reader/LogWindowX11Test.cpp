@@ -11,6 +11,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/x11/X11Platform.h"
+#include "toolkit/ZRFindPasteboard.h"
 #include "toolkit/ZRSystemLog.h"
 
 #include <gtest/gtest.h>
@@ -76,12 +77,18 @@ protected:
         ZRSystemLog::shared().setFilePath(ZRSystemLog::defaultFilePath());
     }
     QString text() const { return reader->displayedText(); }
-    static ILRLogReaderContext context(Platform& platform) {
-        return {platform.processes(), UserDefaults::standard(), RunLoop::main(),
-                DispatchQueue::global(QueuePriority::Default), NotificationCenter::defaultCenter()};
+    ILRLogReaderContext context(Platform& platform) {
+        return {platform.processes(),
+                UserDefaults::standard(),
+                RunLoop::main(),
+                DispatchQueue::global(QueuePriority::Default),
+                NotificationCenter::defaultCenter(),
+                ZRSystemLog::shared(),
+                findPasteboard};
     }
 
     QTemporaryDir folder;
+    ZRFindPasteboard findPasteboard;
     std::shared_ptr<ILRIntegratedLogReader> reader;
 };
 

@@ -252,7 +252,7 @@ protected:
     // The log window as the log shows one message.
     void collectLogWindow() {
         DispatchQueue::setManualForTesting(true);
-        logReader = ILRIntegratedLogReader::make(LogReaderTest::readerContext(desktop),
+        logReader = ILRIntegratedLogReader::make(LogReaderTest::readerContext(desktop, findPasteboard),
                                                  ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
         logReader->setClock([] { return LogReaderTest::ClockBase; });
         desktop.processes().scriptChild(
@@ -296,6 +296,7 @@ protected:
     std::vector<std::shared_ptr<ZRAction>> walkActions;
     std::unique_ptr<QMenu> statusMenu;
     std::unique_ptr<QMenu> contextMenu;
+    ZRFindPasteboard findPasteboard;
     std::shared_ptr<ILRIntegratedLogReader> logReader;
 };
 

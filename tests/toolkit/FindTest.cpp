@@ -14,7 +14,7 @@ namespace {
 
 class FindTest : public WidgetTest {
 protected:
-    ~FindTest() override { ZRFindPasteboard::shared().setString({}); }
+    ZRFindPasteboard findPasteboard;
 };
 
 TEST_F(FindTest, FindingWrapsBothWaysAndLeavesTheSelectionWhenTheTextIsAbsent) {
@@ -46,16 +46,16 @@ TEST_F(FindTest, FindingWrapsBothWaysAndLeavesTheSelectionWhenTheTextIsAbsent) {
 }
 
 TEST_F(FindTest, FindBarsShareTheFindStringAndAskTheirOwner) {
-    ZRFindPasteboard::shared().setString(QStringLiteral("before"));
-    ZRFindBar first;
-    ZRFindBar second;
+    findPasteboard.setString(QStringLiteral("before"));
+    ZRFindBar first(findPasteboard);
+    ZRFindBar second(findPasteboard);
     EXPECT_EQ(first.searchField()->text(), "before");
 
     QSignalSpy searches(&first, &ZRFindBar::searchRequested);
     QSignalSpy done(&first, &ZRFindBar::doneRequested);
     first.searchField()->clear();
     QTest::keyClicks(first.searchField(), "resiz");
-    EXPECT_EQ(ZRFindPasteboard::shared().string(), "resiz");
+    EXPECT_EQ(findPasteboard.string(), "resiz");
     EXPECT_EQ(second.searchField()->text(), "resiz") << "the other window's bar shows the new string";
 
     QTest::keyClick(first.searchField(), Qt::Key_Return);
