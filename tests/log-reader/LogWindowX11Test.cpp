@@ -62,7 +62,6 @@ protected:
         ASSERT_TRUE(folder.isValid());
         qputenv("XDG_STATE_HOME", folder.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(folder.filePath("Settings.plist")));
         ZRSystemLog::shared().setFilePath(SystemLogFiles::defaultFilePath());
         ZRSystemLog::shared().setEchoesToStandardError(false);
         QCoreApplication::setApplicationName("Skaf");
@@ -72,14 +71,12 @@ protected:
         DispatchQueue::waitForIdle();
         // A worker that held the reader last hands it to the main thread to go.
         QCoreApplication::processEvents();
-        Platform::setCurrent(nullptr);
-        UserDefaults::setStandard(nullptr);
         ZRSystemLog::shared().setFilePath(ZRSystemLog::defaultFilePath());
     }
     QString text() const { return reader->displayedText(); }
     ILRLogReaderContext context(Platform& platform) {
         return {platform.processes(),
-                UserDefaults::standard(),
+                settings,
                 RunLoop::main(),
                 DispatchQueue::global(QueuePriority::Default),
                 NotificationCenter::defaultCenter(),
@@ -88,6 +85,8 @@ protected:
     }
 
     QTemporaryDir folder;
+    // The reader's own settings and find string: the window keeps its frame and options there.
+    UserDefaults settings{folder.filePath("Settings.plist")};
     ZRFindPasteboard findPasteboard;
     std::shared_ptr<ILRIntegratedLogReader> reader;
 };
@@ -96,7 +95,6 @@ TEST_F(LogWindowX11Test, TheWindowMapsAndShowsALineLoggedAfterwardsWithinASecond
     QString error;
     const auto platform = createX11Platform(&error);
     ASSERT_NE(platform, nullptr) << error.toStdString();
-    Platform::setCurrent(platform.get());
     ASSERT_TRUE(ILRIntegratedLogReader::canDisplayLog(platform->processes()));
     reader = ILRIntegratedLogReader::make(context(*platform), ZRLogReaderSettings{"ZRDebugLog", {}});
     reader->logMessage("logged before the window opened");
@@ -117,7 +115,6 @@ TEST_F(LogWindowX11Test, TheWindowMapsAndShowsALineLoggedAfterwardsWithinASecond
 // Older messages being found, and repeats: the marker and the count as the display draws them.
 TEST_F(LogWindowX11Test, AGrabShowsRepeatsAndTheMarker) {
     SimDesktop sim;
-    Platform::setCurrent(&sim);
     const qint64 now = LogTimestamp::now();
     // The history read of the last day takes its time: the marker stands where older messages go.
     sim.processes().scriptChild(
