@@ -121,11 +121,16 @@ QString placeText(const std::optional<QString>& runningDisplay, const QString& d
     return QStringLiteral(" on display %1").arg(*runningDisplay);
 }
 
-std::unique_ptr<Platform> makePlatform(const std::string& name, QString* error) {
+#ifndef SKAF_HAS_X11
+class X11PlatformPreparation {};
+#endif
+
+std::unique_ptr<Platform> makePlatform(const std::string& name, QString* error,
+                                       std::unique_ptr<X11PlatformPreparation> x11Preparation) {
     if (name == "sim")
         return makeDemoDesktop();
 #ifdef SKAF_HAS_X11
-    return createX11Platform(error);
+    return createX11Platform(error, std::move(x11Preparation));
 #else
     *error = QStringLiteral("this build has no X11 backend; use --platform sim");
     return nullptr;
@@ -220,12 +225,17 @@ int main(int argc, char** argv) {
         return ZRActionFileImport::UnavailableExitStatus;
     }
     bool hasDisplay = std::getenv("DISPLAY") && *std::getenv("DISPLAY");
+    std::unique_ptr<X11PlatformPreparation> x11Preparation;
     if (options.platform.empty())
         options.platform = hasDisplay ? "x11" : "sim";
 #ifdef SKAF_HAS_X11
     // Asked before the toolkit connects, which would wait for good on a display that never answers.
     if (hasDisplay) {
-        if (const auto problem = x11DisplayProblem(DisplayAnswerSeconds)) {
+        // The backend connects now and reads the desktop while the application makes its own connection.
+        if (options.platform == "x11")
+            x11Preparation = X11PlatformPreparation::begin();
+        if (const auto problem = x11Preparation ? x11Preparation->displayProblem(DisplayAnswerSeconds)
+                                                : x11DisplayProblem(DisplayAnswerSeconds)) {
             if (options.platform == "x11") {
                 std::fprintf(stderr, "skaf: %s\n", qPrintable(*problem));
                 // A connect that never answered still waits on a thread of its own, inside the X libraries:
@@ -293,7 +303,7 @@ int main(int argc, char** argv) {
     }
 
     QString error;
-    std::unique_ptr<Platform> platform = makePlatform(options.platform, &error);
+    std::unique_ptr<Platform> platform = makePlatform(options.platform, &error, std::move(x11Preparation));
     if (!platform) {
         std::fprintf(stderr, "skaf: %s\n", qPrintable(error));
         return 1;

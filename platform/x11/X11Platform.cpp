@@ -24,39 +24,132 @@
 namespace {
 // The title-bar layout, in openbox's letters, for window managers that do not tell theirs.
 const QString TitleBarLayoutKey = QStringLiteral("Title Bar Button Layout");
+
+QString notAnsweringText(const QString& display) {
+    return QStringLiteral("the X display %1 does not answer").arg(display);
+}
+
 } // namespace
 
-std::unique_ptr<Platform> X11Platform::create(QString* error) {
+struct X11PlatformPreparation::State {
+    std::mutex mutex;
+    std::condition_variable changed;
+    // The display has answered the connection, or refused it.
+    bool answered = false;
+    bool finished = false;
+    QString error;
+    std::shared_ptr<X11Desktop> desktop;
+    std::shared_ptr<X11Keyboard> keyboard;
+    std::unique_ptr<X11Screens> screens;
+    std::thread thread;
+};
+
+namespace {
+
+// The parts of the backend that read the display and make no Qt object, on whichever thread asks.
+void makeDisplayParts(X11PlatformPreparation::State& state) {
     QString reason;
+    auto connection = X11Connection::open({}, &reason);
+    {
+        std::lock_guard lock(state.mutex);
+        state.answered = true;
+        state.error = reason;
+        state.finished = connection == nullptr;
+    }
+    state.changed.notify_all();
+    if (!connection)
+        return;
+    auto desktop = std::make_shared<X11Desktop>(std::move(connection));
+    auto keyboard = std::make_shared<X11Keyboard>(desktop->connection(), true);
+    std::unique_ptr<X11Screens> screens;
+    if (keyboard->isValid())
+        screens = std::make_unique<X11Screens>(desktop);
+    {
+        std::lock_guard lock(state.mutex);
+        state.desktop = std::move(desktop);
+        state.keyboard = std::move(keyboard);
+        state.screens = std::move(screens);
+        state.finished = true;
+    }
+    state.changed.notify_all();
+}
+
+} // namespace
+
+std::unique_ptr<X11PlatformPreparation> X11PlatformPreparation::begin() {
+    // Qt takes the first thread that asks for its thread object for the main thread, and the calling thread
+    // is about to make the application: it asks before ours can.
+    QThread::currentThread();
+    std::unique_ptr<X11PlatformPreparation> preparation(new X11PlatformPreparation);
+    preparation->m_state = std::make_shared<State>();
+    preparation->m_state->thread = std::thread([state = preparation->m_state] { makeDisplayParts(*state); });
+    return preparation;
+}
+
+X11PlatformPreparation::~X11PlatformPreparation() {
+    if (!m_state || !m_state->thread.joinable())
+        return;
+    bool answered = false;
+    {
+        std::lock_guard lock(m_state->mutex);
+        answered = m_state->answered;
+    }
+    // A connect that never answered waits inside the X libraries for good; the program is about to end.
+    if (answered)
+        m_state->thread.join();
+    else
+        m_state->thread.detach();
+}
+
+std::optional<QString> X11PlatformPreparation::displayProblem(double seconds) {
+    std::unique_lock lock(m_state->mutex);
+    if (!m_state->changed.wait_for(lock, std::chrono::duration<double>(seconds),
+                                   [&] { return m_state->answered; }))
+        return notAnsweringText(qEnvironmentVariable("DISPLAY"));
+    if (m_state->finished && !m_state->desktop)
+        return m_state->error;
+    return std::nullopt;
+}
+
+std::unique_ptr<Platform> X11Platform::create(QString* error,
+                                              std::unique_ptr<X11PlatformPreparation> preparation) {
     auto* application = QCoreApplication::instance();
     if (!application || QThread::currentThread() != application->thread()) {
         if (error)
             *error = QStringLiteral("the x11 backend needs a qt application on the calling thread");
         return nullptr;
     }
-    auto connection = X11Connection::open({}, &reason);
-    if (!connection) {
+    X11PlatformPreparation::State made;
+    X11PlatformPreparation::State* state = &made;
+    if (preparation) {
+        state = preparation->m_state.get();
+        std::unique_lock lock(state->mutex);
+        state->changed.wait(lock, [&] { return state->finished; });
+    } else {
+        makeDisplayParts(made);
+    }
+    if (!state->desktop) {
         if (error)
-            *error = reason;
+            *error = state->error;
         return nullptr;
     }
-    if (!connection->startReading()) {
+    if (!state->keyboard->isValid()) {
+        if (error)
+            *error = QStringLiteral("cannot read the keyboard of the x display");
+        return nullptr;
+    }
+    if (!state->desktop->connection().startReading()) {
         if (error)
             *error = QStringLiteral("cannot read events of the x display");
         return nullptr;
     }
     std::unique_ptr<X11Platform> platform(new X11Platform);
-    platform->m_desktop = std::make_shared<X11Desktop>(std::move(connection));
-    platform->m_keyboard = std::make_shared<X11Keyboard>(platform->m_desktop->connection(), true);
-    if (!platform->m_keyboard->isValid()) {
-        if (error)
-            *error = QStringLiteral("cannot read the keyboard of the x display");
-        return nullptr;
-    }
+    platform->m_desktop = std::move(state->desktop);
+    platform->m_keyboard = std::move(state->keyboard);
+    platform->m_screens = std::move(state->screens);
     platform->m_preferences = std::make_unique<X11SystemPreferences>();
     platform->m_desktop->setFallbackTitleLayout(
         platform->m_preferences->value(SystemPreferences::GlobalDomain, TitleBarLayoutKey).toString());
-    platform->m_screens = std::make_unique<X11Screens>(platform->m_desktop);
     platform->m_accessibility = std::make_unique<X11Accessibility>(platform->m_desktop);
     platform->m_windowServer = std::make_unique<X11WindowServer>(platform->m_desktop);
     platform->m_inputState = std::make_unique<X11InputState>(platform->m_desktop, platform->m_keyboard);
@@ -102,8 +195,9 @@ OverlayWindows& X11Platform::overlayWindows() {
     return *m_overlayWindows;
 }
 
-std::unique_ptr<Platform> createX11Platform(QString* error) {
-    return X11Platform::create(error);
+std::unique_ptr<Platform> createX11Platform(QString* error,
+                                            std::unique_ptr<X11PlatformPreparation> preparation) {
+    return X11Platform::create(error, std::move(preparation));
 }
 
 std::optional<QString> x11DisplayProblem(double seconds) {
@@ -133,7 +227,7 @@ std::optional<QString> x11DisplayProblem(double seconds) {
     const QString name = QString::fromLocal8Bit(display);
     if (!attempt->finished.wait_for(lock, std::chrono::duration<double>(seconds),
                                     [&] { return attempt->done; }))
-        return QStringLiteral("the X display %1 does not answer").arg(name);
+        return notAnsweringText(name);
     if (!attempt->connected)
         return QStringLiteral("cannot connect to the X display %1").arg(name);
     return std::nullopt;

@@ -53,3 +53,7 @@ echo "before: $before; after: x $x, width $width; screen width $screen_width"
 [ "$x" -le 2 ] || { echo "not at the left edge"; exit 1; }
 [ "$width" -le $((screen_width / 2)) ] && [ "$width" -ge $((screen_width / 2 - 20)) ] ||
     { echo "not half the screen wide"; exit 1; }
+# The backend connects on a thread of its own while the application is made: Qt must still take the
+# program's first thread for its main thread.
+! grep -q "not created in the main() thread" "$home/skaf.log" ||
+    { echo "Qt took another thread for the main thread"; cat "$home/skaf.log"; exit 1; }
