@@ -5,14 +5,19 @@
 #include "toolkit/ZRLog.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QThread>
+#include <cerrno>
+#include <cstring>
 #include <memory>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -23,6 +28,7 @@ constexpr int ConnectTimeout = 1000;
 constexpr int WriteTimeout = 2000;
 constexpr int ConnectAttempts = 10;
 constexpr int ConnectRetryInterval = 100;
+constexpr unsigned long FullQueueRetryMicroseconds = 1000;
 
 constexpr const char LockSuffix[] = ".lock";
 constexpr const char SocketSuffix[] = ".socket";
@@ -39,6 +45,78 @@ QString sanitized(QString name) {
         if (!c.isLetterOrNumber() && c != u'-' && c != u'_' && c != u'.')
             c = u'_';
     return name;
+}
+
+QString errnoText(int number) {
+    return QString::fromLocal8Bit(std::strerror(number));
+}
+
+// Waits until the descriptor is ready for the events, at most the time; false with errno when it is not.
+bool waitFor(int descriptor, short events, int milliseconds) {
+    pollfd entry{descriptor, events, 0};
+    for (;;) {
+        const int ready = ::poll(&entry, 1, milliseconds);
+        if (ready > 0)
+            return true;
+        if (ready == 0)
+            errno = ETIMEDOUT;
+        if (ready == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+// A connection to the running program's socket; -1 with errno when there is none. A program that is still
+// starting up and has yet to listen is tried again a few times; one whose queue of connections is full
+// answers at once, and is tried again until the time of an attempt is up, as it takes the waiting ones.
+int connectToRunningProgram(const QString& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    if (std::size_t(name.size()) >= sizeof address.sun_path) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    std::memcpy(address.sun_path, name.constData(), std::size_t(name.size()) + 1);
+    int number = 0;
+    for (int attempt = 0; attempt < ConnectAttempts; ++attempt) {
+        if (attempt > 0)
+            QThread::msleep(ConnectRetryInterval);
+        const QDeadlineTimer deadline(ConnectTimeout);
+        do {
+            const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            if (descriptor < 0)
+                return -1;
+            if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+                return descriptor;
+            number = errno;
+            ::close(descriptor);
+            if (number != EAGAIN && number != EINTR)
+                break;
+            QThread::usleep(FullQueueRetryMicroseconds);
+        } while (!deadline.hasExpired());
+    }
+    errno = number;
+    return -1;
+}
+
+// Writes all of the data, waiting a while for room each time; false with errno when it cannot.
+bool sendAll(int descriptor, const QByteArray& data) {
+    qsizetype sent = 0;
+    while (sent < data.size()) {
+        const ssize_t written =
+            ::send(descriptor, data.constData() + sent, std::size_t(data.size() - sent), MSG_NOSIGNAL);
+        if (written > 0) {
+            sent += written;
+            continue;
+        }
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
+            waitFor(descriptor, POLLOUT, WriteTimeout))
+            continue;
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -134,26 +212,20 @@ ZRSingleInstance::Role ZRSingleInstance::handOver(const QStringList& files) {
     // The running program would refuse it, and a refusal looks like a program that does not answer.
     if (request.size() > ZRLaterStartListener::MaximumRequestBytes)
         return Role::TooManyFiles;
-    const QString path = this->path(SocketSuffix);
-    QLocalSocket socket;
-    for (int attempt = 0; attempt < ConnectAttempts; ++attempt) {
-        socket.connectToServer(path);
-        if (socket.waitForConnected(ConnectTimeout))
-            break;
-        QThread::msleep(ConnectRetryInterval);
-    }
-    if (socket.state() != QLocalSocket::ConnectedState) {
-        ZRLog("cannot reach the running program: %@", socket.errorString());
+    // A plain socket rather than Qt's: its network library alone would cost every start milliseconds of
+    // loading before the hot keys work.
+    const int descriptor = connectToRunningProgram(path(SocketSuffix));
+    if (descriptor < 0) {
+        ZRLog("cannot reach the running program: %@", errnoText(errno));
         return Role::Unreachable;
     }
-    socket.write(request);
-    while (socket.bytesToWrite() > 0)
-        if (!socket.waitForBytesWritten(WriteTimeout)) {
-            ZRLog("cannot reach the running program: %@", socket.errorString());
-            return Role::Unreachable;
-        }
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState)
-        socket.waitForDisconnected(WriteTimeout);
+    const bool sent = sendAll(descriptor, request);
+    const int number = errno;
+    // The running program takes the request as complete when we hang up.
+    ::close(descriptor);
+    if (!sent) {
+        ZRLog("cannot reach the running program: %@", errnoText(number));
+        return Role::Unreachable;
+    }
     return Role::HandedOver;
 }
