@@ -1,4 +1,5 @@
 #include "actions/ZRActionController.h"
+#include "actions/ZRActionManager.h"
 #include "help-browser/ZRHelpManager.h"
 #include "hotkeys/ZRHotKeyHandlerApplication.h"
 #include "keyboard-control/ZRKeyboardController.h"
@@ -23,6 +24,7 @@
 #include "toolkit/ZRFindPasteboard.h"
 #include "toolkit/ZRLog.h"
 #include "toolkit/ZRSystemLog.h"
+#include "window-access/WindowObserver.h"
 #ifdef SKAF_HAS_X11
 #include "platform/x11/X11Platform.h"
 #endif
@@ -325,7 +327,10 @@ int main(int argc, char** argv) {
     application.setHotKeyHandler(&controller);
     // The areas above the shell join here, in this order: mouse control, the settings window, keyboard
     // control.
-    auto mouseControl = std::make_unique<ZRMouseController>();
+    auto mouseControl = std::make_unique<ZRMouseController>(ZRMouseControlContext{
+        *platform, UserDefaults::standard(), RunLoop::main(), NotificationCenter::defaultCenter(),
+        ZRWindowObserver::defaultObserver(), &ZRActionManager::actionManager,
+        [&controller]() -> ZRMainController& { return controller; }});
     controller.actions().setDropZones(&mouseControl->ownDropZones());
     // A palette item's action closes the palette.
     controller.actions().setPalette(mouseControl.get());

@@ -94,13 +94,14 @@ ZRDropZoneManager& ZRDropZoneManager::dropZoneManager() {
     return *currentManager;
 }
 
-ZRDropZoneManager::ZRDropZoneManager(const ZRMouseGestures& gestures) : m_gestures(gestures) {
+ZRDropZoneManager::ZRDropZoneManager(const ZRMouseGestures& gestures, const ZRMouseControlContext& context)
+    : m_gestures(gestures), m_context(context) {
     currentManager = this;
 }
 
 ZRDropZoneManager::~ZRDropZoneManager() {
     deactivate();
-    RunLoop::main().cancel(m_pauseTimer);
+    m_context.mainRunLoop.cancel(m_pauseTimer);
     if (currentManager == this)
         currentManager = nullptr;
 }
@@ -162,7 +163,7 @@ bool ZRDropZoneManager::activateForAction(const std::shared_ptr<ZRAction>& actio
 }
 
 bool ZRDropZoneManager::activateForAction(const ZRAction& action) {
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_context.defaults;
     bool hasObstructedWindows = false;
     const QVariantList windows =
         action.applyToObstructedWindows() && !defaults.boolForKey(ZRDropZoneDefault::IgnoreObstructedWindows)
@@ -190,7 +191,7 @@ bool ZRDropZoneManager::activateForAction(const ZRAction& action) {
     }
     holdEscapeHotKey();
     followGesture();
-    return updateWithCGLocation(Platform::current().inputState().pointerLocation());
+    return updateWithCGLocation(m_context.platform.inputState().pointerLocation());
 }
 
 bool ZRDropZoneManager::updateWithCGLocation(const Point& location) {
@@ -211,7 +212,7 @@ bool ZRDropZoneManager::deactivate() {
     if (!m_active)
         return false;
     m_active = false;
-    RunLoop::main().cancel(std::exchange(m_pauseTimer, 0));
+    m_context.mainRunLoop.cancel(std::exchange(m_pauseTimer, 0));
     releaseEscapeHotKey();
     m_dropZones.clear();
     ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
@@ -224,7 +225,7 @@ bool ZRDropZoneManager::deactivate() {
 
 void ZRDropZoneManager::deactivateAfterDelay() {
     // A drag event only puts the end of the pause off; the timer finds that when it fires, and waits on.
-    RunLoop& loop = RunLoop::main();
+    RunLoop& loop = m_context.mainRunLoop;
     const double due = loop.now() + autoDeactivateIntervalForCheatSheet(false);
     if (loop.isScheduled(m_pauseTimer) && due >= m_pauseDue) {
         m_pauseDue = due;
@@ -236,9 +237,9 @@ void ZRDropZoneManager::deactivateAfterDelay() {
 }
 
 void ZRDropZoneManager::schedulePause(double seconds) {
-    m_pauseTimer = RunLoop::main().schedule(seconds, [this] {
+    m_pauseTimer = m_context.mainRunLoop.schedule(seconds, [this] {
         m_pauseTimer = 0;
-        const double remaining = m_pauseDue - RunLoop::main().now();
+        const double remaining = m_pauseDue - m_context.mainRunLoop.now();
         if (remaining > 0)
             schedulePause(remaining);
         else
@@ -250,7 +251,7 @@ void ZRDropZoneManager::holdEscapeHotKey() {
     if (m_escapeHotKey || m_escapeHotKeyRefused)
         return;
     auto hotKey = ZRHotKey::hotKeyWithIdentifer(QString(), std::nullopt, Key::Escape, 0);
-    if (hotKey->registerForDelegate(ZRMainController::mainController())) {
+    if (hotKey->registerForDelegate(m_context.mainController())) {
         m_escapeHotKey = std::move(hotKey);
     } else {
         m_escapeHotKeyRefused = true;
@@ -265,9 +266,9 @@ void ZRDropZoneManager::releaseEscapeHotKey() {
 }
 
 void ZRDropZoneManager::followGesture() {
-    if (m_gestureTap || !Platform::hasCurrent())
+    if (m_gestureTap)
         return;
-    m_gestureTap = Platform::current().eventStream().install(
+    m_gestureTap = m_context.platform.eventStream().install(
         GestureEventMask, [this](const TapEvent& event) { gestureEvent(event); });
 }
 

@@ -2,6 +2,7 @@
 
 #include "actions/ZRDropZoneActivation.h"
 #include "mouse-control/ZRDropZone.h"
+#include "mouse-control/ZRMouseControlContext.h"
 #include "mouse-control/ZRMouseControlDropZones.h"
 #include "mouse-control/ZRMouseGestures.h"
 #include "platform/EventStream.h"
@@ -33,8 +34,9 @@ public:
     // The manager of the mouse controller: the one made last, while it lives. There must be one.
     static ZRDropZoneManager& dropZoneManager();
 
-    // The gestures outlive the manager: a window dragged or hover-moved keeps the zones' gesture going.
-    explicit ZRDropZoneManager(const ZRMouseGestures& gestures);
+    // The gestures and the context outlive the manager: a window dragged or hover-moved keeps the zones'
+    // gesture going.
+    ZRDropZoneManager(const ZRMouseGestures& gestures, const ZRMouseControlContext& context);
     ~ZRDropZoneManager() override;
     ZRDropZoneManager(const ZRDropZoneManager&) = delete;
     ZRDropZoneManager& operator=(const ZRDropZoneManager&) = delete;
@@ -83,6 +85,7 @@ private:
     void endGesture();
 
     const ZRMouseGestures& m_gestures;
+    const ZRMouseControlContext& m_context;
     bool m_active = false;
     std::vector<ZRDropZone> m_dropZones;
     std::shared_ptr<ZRHotKey> m_escapeHotKey;

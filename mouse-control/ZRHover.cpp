@@ -35,11 +35,8 @@ bool setWindowFrame(const AXElementRef& window, bool setSize, const Rect& frame)
     return ZRSetWindowFrame(window, {.setSize = setSize}, frame);
 }
 
-QString applicationDescription(pid_t processIdentifier) {
-    const auto application =
-        Platform::hasCurrent()
-            ? Platform::current().workspace().applicationWithProcessIdentifier(processIdentifier)
-            : std::nullopt;
+QString applicationDescription(Platform& platform, pid_t processIdentifier) {
+    const auto application = platform.workspace().applicationWithProcessIdentifier(processIdentifier);
     if (!application)
         return QStringLiteral("(unknown, %1)").arg(processIdentifier);
     return QStringLiteral("%1 (%2, %3)")
@@ -68,7 +65,7 @@ struct ZRHover::Worker {
 };
 
 ZRHover::ZRHover(ZRMouseController& controller, ZRHoverGesture& gesture, FrameSetter setFrame)
-    : m_controller(controller), m_gesture(gesture),
+    : m_controller(controller), m_context(controller.context()), m_gesture(gesture),
       m_worker(std::make_shared<Worker>(setFrame ? std::move(setFrame) : FrameSetter(setWindowFrame))) {
     m_worker->owner = this;
 }
@@ -142,11 +139,11 @@ void ZRHover::beginGesture(ZRHoverMode mode, const TapEvent& event) {
             ZRLog("[Debug] drag own window");
         else
             ZRLog("[Debug] drag window owned by application: %@",
-                  applicationDescription(window->processIdentifier()));
+                  applicationDescription(m_context.platform, window->processIdentifier()));
     }
     m_state.firstResizeStep = true;
-    if (mode == ZRHoverModeResize && UserDefaults::standard().integerForKey(
-                                         ZRMouseControlDefault::HoverResizeCorner) == ResizeNearestCorner) {
+    if (mode == ZRHoverModeResize &&
+        m_context.defaults.integerForKey(ZRMouseControlDefault::HoverResizeCorner) == ResizeNearestCorner) {
         m_state.resizeFromLeft = event.location.x < frame->midX();
         m_state.resizeFromTop = event.location.y < frame->midY();
     }
@@ -163,7 +160,7 @@ void ZRHover::setFrame(ZRHoverMode mode, const Rect& frame, bool retry) {
     PendingPerform& retryRequest = mode == ZRHoverModeMove ? m_moveRetry : m_resizeRetry;
     retryRequest.cancel();
     if (m_worker->inFlight.load(std::memory_order_acquire)) {
-        retryRequest = RunLoop::main().performLater(RetryDelay, [this, mode] {
+        retryRequest = m_context.mainRunLoop.performLater(RetryDelay, [this, mode] {
             if (mode == ZRHoverModeMove)
                 moveHoveredWindowAfterDelay();
             else
@@ -232,7 +229,7 @@ void ZRHover::updateHoverResizeModeSelector() {
     ZRMouseControlSettingsControls* controls = m_controller.settingsControls();
     if (!controls)
         return;
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_context.defaults;
     const std::int64_t resize = defaults.integerForKey(ZRMouseControlDefault::HoverResize);
     controls->setHoverResizeModeSelectorEnabled(
         resize != 0 && resize != defaults.integerForKey(ZRMouseControlDefault::HoverMove));

@@ -10,6 +10,7 @@
 #include <memory>
 
 class ZRMouseController;
+struct ZRMouseControlContext;
 
 // Hover move and resize: while the hover keys are held, the window under the pointer follows the mouse, or
 // is resized by it. The window is found when the gesture begins; every step sets the start frame changed by
@@ -66,6 +67,7 @@ private:
     void requestDidFinish(const Request& request);
 
     ZRMouseController& m_controller;
+    const ZRMouseControlContext& m_context;
     ZRHoverGesture& m_gesture;
     ZRHoverState m_state;
     std::shared_ptr<Worker> m_worker;

@@ -94,14 +94,15 @@ bool isIgnoredFrontmost(const std::optional<RunningApplication>& application) {
 
 } // namespace
 
-ZRMouseController::ZRMouseController()
-    : m_mouseMovedWait(RunLoop::main(),
+ZRMouseController::ZRMouseController(ZRMouseControlContext context)
+    : m_context(std::move(context)),
+      m_mouseMovedWait(m_context.mainRunLoop,
                        [this](const std::shared_ptr<ZRCGEventWrapper>& wrapper) {
                            palette().processTappedMouseMovedEvent(wrapper);
                        }),
       m_hover(&noHover), m_snapping(&noSnapping), m_palette(&noPalette), m_dropZones(&noDropZones),
       m_keyboardMenu(&noKeyboardMenu) {
-    m_ownDropZones = std::make_unique<ZRDropZoneManager>(m_gestures);
+    m_ownDropZones = std::make_unique<ZRDropZoneManager>(m_gestures, m_context);
     m_dropZones = m_ownDropZones.get();
     m_ownHover = std::make_unique<ZRHover>(*this, m_gestures.hover);
     m_hover = m_ownHover.get();
@@ -113,12 +114,12 @@ ZRMouseController::ZRMouseController()
     followTappedEventSettings();
     // Whether drop snap is on depends on the layouts and their hot keys; a burst of changes (a store
     // loading, a sidebar edit) is decided once, on the next turn.
-    m_actionsChanged = NotificationCenter::defaultCenter().addObserver(
+    m_actionsChanged = m_context.notifications.addObserver(
         ZRActionsDidChangeNotification, nullptr, [this](const Notification&) {
             if (m_terminated)
                 return;
             m_updateAfterActionsChanged =
-                RunLoop::main().performLater(0, [this] { updateFeatureFlagsAndTap(); });
+                m_context.mainRunLoop.performLater(0, [this] { updateFeatureFlagsAndTap(); });
         });
 }
 
@@ -165,13 +166,15 @@ void ZRMouseController::setKeyboardMenu(ZRMouseControlKeyboardMenu* keyboardMenu
 
 void ZRMouseController::setDelayReader(DelayReader reader) {
     if (!reader)
-        reader = [](const QString& name) { return UserDefaults::standard().doubleForKey(name); };
+        reader = [&defaults = m_context.defaults](const QString& name) {
+            return defaults.doubleForKey(name);
+        };
     m_delayReader = std::move(reader);
     m_tappedEventSettings = ZRReadTappedEventSettings(*this);
 }
 
 void ZRMouseController::followTappedEventSettings() {
-    m_tappedEventSettingsChanged = UserDefaults::standard().changed.connect([this](const QString& key) {
+    m_tappedEventSettingsChanged = m_context.defaults.changed.connect([this](const QString& key) {
         if (ZRIsTappedEventSetting(key))
             m_tappedEventSettings = ZRReadTappedEventSettings(*this);
     });
@@ -185,9 +188,9 @@ void ZRMouseController::updateFeatureFlagsAndTap() {
 bool ZRMouseController::updateMouseControlUserDefaultForSender(const ZRSettingsControlSender* sender,
                                                                bool updateSwitch,
                                                                bool updateSecondaryControls) {
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_context.defaults;
     ZRMouseControlFeatures features = ZRMouseControlFeatures::fromSettings(
-        defaults, []() -> const ZRActionManager& { return ZRActionManager::actionManager(); });
+        defaults, [this]() -> const ZRActionManager& { return m_context.actionStore(); });
     features.frontmostIgnored = m_features.frontmostIgnored;
     followTappedEventSettings();
 
@@ -212,7 +215,7 @@ bool ZRMouseController::updateMouseControlUserDefaultForSender(const ZRSettingsC
 
 void ZRMouseController::updateListeningEventTapForTerminatingApplication(bool terminating) {
     updateEventTap(terminating);
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_context.defaults;
     if (!terminating) {
         if (!defaults.boolForKey(ZRSystemWindowSettings::DisabledTemporarilyUserDefaultName))
             ZRUpdateSystemZoomButtonMenuOption(
@@ -241,7 +244,8 @@ void ZRMouseController::updateEventTap(bool terminating) {
             m_tapRetryDelay = TapRetryDelay;
         } else {
             // Mouse control must not stay dead until a setting changes.
-            m_tapRetry = RunLoop::main().performLater(m_tapRetryDelay, [this] { updateEventTap(false); });
+            m_tapRetry =
+                m_context.mainRunLoop.performLater(m_tapRetryDelay, [this] { updateEventTap(false); });
             m_tapRetryDelay = std::min(2 * m_tapRetryDelay, MaximumTapRetryDelay);
         }
     }
@@ -250,7 +254,7 @@ void ZRMouseController::updateEventTap(bool terminating) {
 void ZRMouseController::eventTapWasLost() {
     ZRLog("the desktop stopped the event tap; installing it again");
     // Not from inside the lost tap's own signal.
-    m_tapReinstall = RunLoop::main().performLater(0, [this] {
+    m_tapReinstall = m_context.mainRunLoop.performLater(0, [this] {
         unregisterEventTapWithPort(m_tap);
         updateEventTap(false);
     });
@@ -258,7 +262,7 @@ void ZRMouseController::eventTapWasLost() {
 
 std::unique_ptr<EventTap> ZRMouseController::registerListeningTapForEvents(std::uint64_t eventMask,
                                                                            EventStream::Callback callback) {
-    auto tap = Platform::current().eventStream().install(eventMask, std::move(callback));
+    auto tap = m_context.platform.eventStream().install(eventMask, std::move(callback));
     if (!tap)
         ZRLog("invalid port");
     return tap;
@@ -293,17 +297,17 @@ void ZRMouseController::registerDefaults(UserDefaults& defaults) {
 
 void ZRMouseController::fillSettingsControls() {
     ZRSystemWindowSettings& systemSettings = ZRSystemWindowSettings::shared();
-    if (UserDefaults::standard().hasValue(ZRSystemWindowSettings::RecordUserDefaultName)) {
+    const UserDefaults& defaults = m_context.defaults;
+    if (defaults.hasValue(ZRSystemWindowSettings::RecordUserDefaultName)) {
         ZRLog("putting back the desktop's window settings that an earlier run left changed");
         systemSettings.restoreRecordedValues();
     }
-    const UserDefaults& defaults = UserDefaults::standard();
     if (defaults.boolForKey(ZRMouseControlDefault::Snap))
         ZRSetSystemTilingDefault(ZRSystemWindowSettings::TilingByEdgeDragKey, false);
     if (defaults.boolForKey(ZRMouseControlDefault::DropSnap))
         ZRSetSystemTilingDefault(ZRSystemWindowSettings::TilingOptionAcceleratorKey, false);
     // The application in front at launch counts as much as the next one.
-    m_features.frontmostIgnored = isIgnoredFrontmost(Platform::current().workspace().frontmostApplication());
+    m_features.frontmostIgnored = isIgnoredFrontmost(m_context.platform.workspace().frontmostApplication());
     updateMouseControlUserDefaultForSender(nullptr, true, true);
 }
 
@@ -314,7 +318,7 @@ void ZRMouseController::activeApplicationDidChange(const std::optional<RunningAp
 
 void ZRMouseController::hideOverlayRegardlessOnNextTurn() {
     m_hideOverlayRegardless.add(
-        RunLoop::main().performLater(0, [this] { palette().hideOverlayRegardless(); }));
+        m_context.mainRunLoop.performLater(0, [this] { palette().hideOverlayRegardless(); }));
 }
 
 void ZRMouseController::cancelHideOverlayRegardlessOnNextTurn() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions/ZRPaletteHiding.h"
+#include "mouse-control/ZRMouseControlContext.h"
 #include "mouse-control/ZRMouseControlFeatures.h"
 #include "mouse-control/ZRMouseEventTapCallback.h"
 #include "mouse-control/ZRMouseGestures.h"
@@ -49,10 +50,12 @@ public:
     static constexpr double TapRetryDelay = 1.0;
     static constexpr double MaximumTapRetryDelay = 60.0;
 
-    ZRMouseController();
+    explicit ZRMouseController(ZRMouseControlContext context);
     ~ZRMouseController() override;
     ZRMouseController(const ZRMouseController&) = delete;
     ZRMouseController& operator=(const ZRMouseController&) = delete;
+
+    const ZRMouseControlContext& context() const { return m_context; }
 
     // --- The parts that act on tapped events; null takes a part away again. The caller keeps them alive.
     // Hover, snapping, the palette and the drop zones are the controller's own until others are given.
@@ -148,6 +151,7 @@ private:
     // Reads the tapped events' settings now, and again whenever one of them changes.
     void followTappedEventSettings();
 
+    const ZRMouseControlContext m_context;
     ZRMouseControlFeatures m_features;
     // Before the parts, which read them until they go.
     ZRMouseGestures m_gestures;

@@ -28,7 +28,7 @@ bool isUsableLayout(const ZRAction& action) {
 }
 
 // The layout named by the first held drop-snap modifier key that has one, first in store order.
-std::shared_ptr<ZRAction> layoutForDropSnapModifiers(ModifierFlags held,
+std::shared_ptr<ZRAction> layoutForDropSnapModifiers(const ZRActionManager& store, ModifierFlags held,
                                                      const ZRTappedEventSettings& settings) {
     std::array<const QString*, ZRDropSnapModifierLookupOrder.size()> identifiers{};
     std::size_t count = 0;
@@ -41,7 +41,7 @@ std::shared_ptr<ZRAction> layoutForDropSnapModifiers(ModifierFlags held,
         return std::any_of(identifiers.begin(), identifiers.begin() + count,
                            [&](const QString* identifier) { return *identifier == uniqueIdentifier; });
     };
-    for (const auto& action : ZRActionManager::actionManager().allActions())
+    for (const auto& action : store.allActions())
         if (isUsableLayout(*action) && named(action->uniqueIdentifier()))
             return action;
     return nullptr;
@@ -49,9 +49,10 @@ std::shared_ptr<ZRAction> layoutForDropSnapModifiers(ModifierFlags held,
 
 // The layout whose hot key's modifiers are exactly the held ones, else the first whose modifiers are all
 // held.
-std::shared_ptr<ZRAction> layoutForHotKeyModifiers(ModifierFlags held, ModifierFlags excluded) {
+std::shared_ptr<ZRAction> layoutForHotKeyModifiers(const ZRActionManager& store, ModifierFlags held,
+                                                   ModifierFlags excluded) {
     std::shared_ptr<ZRAction> candidate;
-    for (const auto& action : ZRActionManager::actionManager().allActions()) {
+    for (const auto& action : store.allActions()) {
         if (!isUsableLayout(*action))
             continue;
         const auto hotKey = action->hotKey();
@@ -69,31 +70,29 @@ bool movedBeyond(const Point& point, const Point& previous, double threshold) {
     return std::abs(point.x - previous.x) > threshold || std::abs(point.y - previous.y) > threshold;
 }
 
-void postModifierFlagsChanged(const TapEvent& event) {
-    NotificationCenter::defaultCenter().post(ZRModifierFlagsChangedNotification, nullptr,
-                                             ZRCGEventWrapper::wrapperForEvent(event));
+void postModifierFlagsChanged(NotificationCenter& notifications, const TapEvent& event) {
+    notifications.post(ZRModifierFlagsChangedNotification, nullptr, ZRCGEventWrapper::wrapperForEvent(event));
 }
 
 } // namespace
 
-double ZRMouseDraggingThreshold() {
-    const auto stored =
-        UserDefaults::standard().optionalDouble(ZRMouseControlDefault::MouseDraggingThreshold);
+double ZRMouseDraggingThreshold(const UserDefaults& defaults) {
+    const auto stored = defaults.optionalDouble(ZRMouseControlDefault::MouseDraggingThreshold);
     return stored ? std::max(*stored, MinimumMouseDraggingThreshold) : DefaultMouseDraggingThreshold;
 }
 
 bool ZRMouseMovedBeyondThreshold(const Point& point, const Point& previous) {
-    return movedBeyond(point, previous, ZRMouseDraggingThreshold());
+    return movedBeyond(point, previous, ZRMouseDraggingThreshold(UserDefaults::standard()));
 }
 
 ZRTappedEventSettings ZRReadTappedEventSettings(const ZRMouseController& controller) {
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = controller.context().defaults;
     ZRTappedEventSettings settings;
     const bool waits = defaults.integerForKey(ZRMouseControlDefault::ZoomButtonBehavior) == 0;
     settings.paletteDelay =
         std::max(waits ? controller.delayForUserDefaultName(ZRMouseControlDefault::Delay) : 0.0,
                  ZRMinimumTappedMouseMovedDelay);
-    settings.draggingThreshold = ZRMouseDraggingThreshold();
+    settings.draggingThreshold = ZRMouseDraggingThreshold(defaults);
     settings.dropSnapActivation = defaults.integerForKey(ZRMouseControlDefault::DropSnapActivation);
     settings.suppressImplicitDropSnap =
         defaults.boolForKey(ZRMouseControlDefault::HoverMoveSuppressImplicitDropSnap);
@@ -143,9 +142,10 @@ bool ZRProcessDropSnapModifiers(ZRMouseController& controller, ModifierFlags fla
 
     std::shared_ptr<ZRAction> layout;
     if (held != 0) {
+        const ZRActionManager& store = controller.context().actionStore();
         layout = activation == ZRDropSnapActivationHotKeyModifiers
-                     ? layoutForHotKeyModifiers(held, excluded)
-                     : layoutForDropSnapModifiers(held, settings);
+                     ? layoutForHotKeyModifiers(store, held, excluded)
+                     : layoutForDropSnapModifiers(store, held, settings);
     }
     if (!layout && !always)
         return false;
@@ -188,7 +188,7 @@ void ZRMouseEventTapCallback(ZRMouseController& controller, const TapEvent& even
             ZRProcessDropSnapModifiers(controller, flags, true);
         }
         if (features.paletteOn)
-            postModifierFlagsChanged(event);
+            postModifierFlagsChanged(controller.context().notifications, event);
         return;
     }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <utility>
 
+class UserDefaults;
 class ZRMouseController;
 
 // Posted for every flags-changed event while the palette is on; its object is a new
@@ -58,4 +59,4 @@ void ZRScheduleTappedMouseMovedEvent(const TapEvent* event, ZRMouseController& c
 // Whether the pointer moved further than "Mouse Dragging Threshold" on either axis.
 bool ZRMouseMovedBeyondThreshold(const Point& point, const Point& previous);
 // "Mouse Dragging Threshold", at least 0.01; 0.3 while it has no value.
-double ZRMouseDraggingThreshold();
+double ZRMouseDraggingThreshold(const UserDefaults& defaults);

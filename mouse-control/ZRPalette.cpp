@@ -6,6 +6,7 @@
 #include "actions/ZRFrameMemory.h"
 #include "actions/ZRPaletteIconMetrics.h"
 #include "actions/ZRStandardPaletteItemImage.h"
+#include "mouse-control/ZRMouseControlContext.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseControlPaletteLayout.h"
 #include "mouse-control/ZRMouseController.h"
@@ -74,18 +75,6 @@ constexpr StandardButton StandardButtons[] = {
     {ZRPositionLeft, ZRPositionTopLeft, ZRPositionTopLeft, 0, ZRPositionBottomLeft, 0},
 };
 
-bool boolSetting(const QString& key) {
-    return UserDefaults::standard().boolForKey(key);
-}
-
-std::int64_t integerSetting(const QString& key) {
-    return UserDefaults::standard().integerForKey(key);
-}
-
-ModifierFlags currentModifierFlags() {
-    return Platform::hasCurrent() ? Platform::current().inputState().modifierFlags() : 0;
-}
-
 // Where a window lies on the screen, in Quartz coordinates.
 Rect quartzFrameOf(const QWidget* window) {
     return quartzRectFromQtRect(QRectF(window->frameGeometry()));
@@ -109,7 +98,7 @@ QImage standardImage(std::int64_t position, Size icon) {
 } // namespace
 
 ZRPalette::ZRPalette(ZRMouseController& controller, const ZRMouseGestures& gestures)
-    : m_controller(controller), m_gestures(gestures) {
+    : m_controller(controller), m_context(controller.context()), m_gestures(gestures) {
     registerInterfaceBuilder(InterfaceName, &ZRPalette::buildInterface);
 }
 
@@ -319,7 +308,7 @@ void ZRPalette::processTappedMouseMovedEvent(const std::shared_ptr<ZRCGEventWrap
     if (!loadContentView())
         return;
     const bool customControls = boolSetting(IncludeCustomControlsUserDefaultName) &&
-                                !ZRActionManager::actionManager().topLevelActions().empty();
+                                !m_context.actionStore().topLevelActions().empty();
     std::int64_t placedAt = -1;
     const bool placed = windowWithCGFrame(window, *frame, cocoaFrame, &placedAt, triggerLocation, true);
 
@@ -508,7 +497,7 @@ void ZRPalette::decideShowing(bool preview, bool canRevertFilled) {
         showOverlay();
         return;
     }
-    const bool held = (currentModifierFlags() & HoldModifiers) != 0;
+    const bool held = (m_context.platform.inputState().modifierFlags() & HoldModifiers) != 0;
     const std::int64_t behavior = integerSetting(ZRMouseControlDefault::ZoomButtonBehavior);
     if (behavior != 0) {
         auto overlay = ZRZoomButtonOverlayWindow::overlayPanelWithFrame(
@@ -522,7 +511,7 @@ void ZRPalette::decideShowing(bool preview, bool canRevertFilled) {
         }
         if (!held) {
             orderFrontWithAlphaValue(m_zoomButtonOverlayWindow, 1.0, false);
-            m_showOverlayRequests.add(RunLoop::main().performLater(
+            m_showOverlayRequests.add(m_context.mainRunLoop.performLater(
                 m_controller.delayForUserDefaultName(ZRMouseControlDefault::Delay), [this] { showOverlay(); },
                 CommonRunLoopModes));
         }
@@ -540,7 +529,7 @@ void ZRPalette::decideShowing(bool preview, bool canRevertFilled) {
     if (!held)
         return;
     if (boolSetting(AppleImmutableUserDefaultName)) {
-        UserDefaults::standard().setBool(true, ZRSystemWindowSettings::DisabledTemporarilyUserDefaultName);
+        m_context.defaults.setBool(true, ZRSystemWindowSettings::DisabledTemporarilyUserDefaultName);
         ZRSetSystemZoomButtonMenuOption(1);
     }
     showOverlay();
@@ -561,9 +550,9 @@ void ZRPalette::miss() {
 
 std::optional<Point> ZRPalette::previewLocation() const {
     const QWidget* window = QApplication::activeWindow();
-    if (!window || !Platform::hasCurrent())
+    if (!window)
         return std::nullopt;
-    const AXElementRef element = Platform::current().accessibility().elementForOwnWindow(window->winId());
+    const AXElementRef element = m_context.platform.accessibility().elementForOwnWindow(window->winId());
     const AXElementRef button =
         ZRTriggerUIElement::copyTriggerButton(element, ZRTriggerUIElement::triggerKind());
     const std::optional<Rect> frame = ZRCopyWindowFrame(button, false);
@@ -603,8 +592,8 @@ void ZRPalette::hideOverlayRegardless(bool regardless) {
     }
     const bool fade =
         !paletteLayout().isChangingPaletteIconSize() && m_overlayWindow && m_overlayWindow->isVisible();
-    if (fade && !regardless && Platform::hasCurrent()) {
-        const Point pointer = Platform::current().inputState().pointerLocation();
+    if (fade && !regardless) {
+        const Point pointer = m_context.platform.inputState().pointerLocation();
         if (isVisibleAt(m_overlayWindow, pointer) || isVisibleAt(m_zoomButtonOverlayWindow, pointer)) {
             hideOverlayAfterDelay();
             return;
@@ -612,7 +601,7 @@ void ZRPalette::hideOverlayRegardless(bool regardless) {
     }
     closeOverlayWindow(fade);
     closeZoomButtonOverlayWindow(fade);
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_context.defaults;
     if (defaults.boolForKey(ZRSystemWindowSettings::DisabledTemporarilyUserDefaultName)) {
         ZRUpdateSystemZoomButtonMenuOption(
             !defaults.boolForKey(ZRSystemWindowSettings::ApplePrimaryUserDefaultName));
@@ -672,7 +661,7 @@ void ZRPalette::hideOverlayAfterDelay() {
 }
 
 void ZRPalette::scheduleHide(double delay, bool waitsForMenus) {
-    m_hideOverlayRequests.add(RunLoop::main().performLater(
+    m_hideOverlayRequests.add(m_context.mainRunLoop.performLater(
         delay,
         [this, delay, waitsForMenus] {
             const bool menuIsOpen = QApplication::activePopupWidget() ||
@@ -704,7 +693,7 @@ bool ZRPalette::isPaletteWindowVisible() const {
 void ZRPalette::invalidatePaletteWindowShadowSoon() {
     // Without a compositor the window is shaped to what it paints, which is the nearest this desktop has
     // to a shadow that follows the window's shape.
-    RunLoop::main().performOnNextTurn([window = QPointer<ZROverlayWindow>(m_overlayWindow)] {
+    m_context.mainRunLoop.performOnNextTurn([window = QPointer<ZROverlayWindow>(m_overlayWindow)] {
         if (window && window->isVisible())
             window->update();
     });
@@ -823,9 +812,9 @@ void ZRPalette::prepareScreenDragDirectionsForOverlayButton(ZROverlayButton& but
 }
 
 QMenu* ZRPalette::menuForOverlayButton(ZROverlayButton& button) {
-    return ZRMainController::mainController().menuForOverlayButton(&button);
+    return m_context.mainController().menuForOverlayButton(&button);
 }
 
 QMenu* ZRPalette::contextMenuForOverlayHitView(QWidget* view) {
-    return ZRMainController::mainController().contextMenuForOverlayHitView(view);
+    return m_context.mainController().contextMenuForOverlayHitView(view);
 }

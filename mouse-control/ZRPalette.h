@@ -22,6 +22,7 @@
 class ZRActionController;
 class ZRMouseControlPaletteLayout;
 class ZRMouseController;
+struct ZRMouseControlContext;
 struct ZRMouseGestures;
 class ZROverlayButton;
 class ZROverlayMenuButton;
@@ -206,7 +207,9 @@ public:
     AXElementRef focusReferenceWindow() const;
 
 private:
-    static ZRActionController& actions();
+    ZRActionController& actions() const;
+    bool boolSetting(const QString& key) const;
+    std::int64_t integerSetting(const QString& key) const;
     static bool buildInterface(QObject* owner);
     // Steps of the build, each a part of processTappedMouseMovedEvent.
     bool loadContentView();
@@ -238,6 +241,7 @@ private:
     void finishAction(const AXElementRef& window, bool failed);
 
     ZRMouseController& m_controller;
+    const ZRMouseControlContext& m_context;
     const ZRMouseGestures& m_gestures;
     std::unique_ptr<ZRPaletteLayout> m_ownLayout;
     ZRPaletteGridFactory m_gridFactory;

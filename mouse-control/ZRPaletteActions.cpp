@@ -5,6 +5,7 @@
 #include "actions/ZRFullSizeGridOpener.h"
 #include "actions/ZRKeyboardControlPanelInterface.h"
 #include "mouse-control/ZRFocusWindow.h"
+#include "mouse-control/ZRMouseControlContext.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseGestures.h"
 #include "mouse-control/ZROverlayButton.h"
@@ -33,15 +34,18 @@ namespace {
 // window's own button; exactly this value asks that button to fill the screen.
 constexpr std::int64_t PressesOwnButtonBehavior = 2;
 
-// The window observer hears nothing of the program's own move while this lives, however the move ends.
-bool shiftIsHeld() {
-    return Platform::hasCurrent() && (Platform::current().inputState().modifierFlags() & ModifierFlag::Shift);
-}
-
 } // namespace
 
-ZRActionController& ZRPalette::actions() {
-    return ZRMainController::mainController().actions();
+ZRActionController& ZRPalette::actions() const {
+    return m_context.mainController().actions();
+}
+
+bool ZRPalette::boolSetting(const QString& key) const {
+    return m_context.defaults.boolForKey(key);
+}
+
+std::int64_t ZRPalette::integerSetting(const QString& key) const {
+    return m_context.defaults.integerForKey(key);
 }
 
 std::int64_t ZRPalette::positionForButton(std::int64_t tag, bool alternateMode) {
@@ -150,10 +154,11 @@ AXElementRef ZRPalette::focusReferenceWindow() const {
 void ZRPalette::setWindowFrame(const AXElementRef& window, const Rect& current, const Rect& target,
                                bool keepRightEdge, bool keepBottomEdge, std::int64_t position) {
     const Rect frame = ZRFlipRect(target);
-    ZRWindowObserver::defaultObserver().setPaused(true);
-    const auto finish = [self = QPointer<ZRPalette>(this), window,
+    ZRWindowObserver& observer = m_context.windowObserver;
+    observer.setPaused(true);
+    const auto finish = [self = QPointer<ZRPalette>(this), &observer, window,
                          position](bool set, const std::optional<Rect>& obtained) {
-        ZRWindowObserver::defaultObserver().setPaused(false);
+        observer.setPaused(false);
         if (!self)
             return;
         if (set) {
@@ -171,7 +176,7 @@ void ZRPalette::setWindowFrame(const AXElementRef& window, const Rect& current, 
          .setSize = frame.size != current.size,
          .keepRightEdge = keepRightEdge,
          .keepBottomEdge = keepBottomEdge,
-         .animate = UserDefaults::standard().boolForKey(QString::fromUtf16(ZRAnimationUserDefaultName))}};
+         .animate = boolSetting(QString::fromUtf16(ZRAnimationUserDefaultName))}};
     // Animated on the run loop's timers: the palette closes once the window is in place.
     if (request.options.animate) {
         ZRSetWindowFramesAnimated({request}, [finish](const ZRWindowFramesResult& result) {
@@ -240,8 +245,7 @@ void ZRPalette::skaf(const Sender& sender) {
     } else {
         const Point location = triggerLocationOr(sender.screenOrigin);
         if (sender.kind == Sender::Kind::ZoomButtonOverlay) {
-            const std::int64_t behavior =
-                UserDefaults::standard().integerForKey(ZRMouseControlDefault::ZoomButtonBehavior);
+            const std::int64_t behavior = integerSetting(ZRMouseControlDefault::ZoomButtonBehavior);
             if (behavior >= PressesOwnButtonBehavior) {
                 const AXElementRef button =
                     ZRTriggerUIElement::triggerKind() == 0 && m_currentTriggerUIElement
@@ -292,7 +296,9 @@ void ZRPalette::skaf(const Sender& sender) {
     }
     engine.storeOriginalFrame(*current, window);
     if (position == ZRPositionCenter)
-        target = ZRCenteredFrame(ZRFlipRect(*current), target, shiftIsHeld());
+        target =
+            ZRCenteredFrame(ZRFlipRect(*current), target,
+                            (m_context.platform.inputState().modifierFlags() & ModifierFlag::Shift) != 0);
     setWindowFrame(window, *current, target, keepRightEdge, keepBottomEdge, position);
 }
 

@@ -51,8 +51,8 @@ QString windowTitle(const AXElementRef& window) {
     return std::holds_alternative<QString>(title) ? std::get<QString>(title) : QString();
 }
 
-std::shared_ptr<ZRAction> actionWithIdentifier(const QString& identifier) {
-    for (const auto& action : ZRActionManager::actionManager().allActions())
+std::shared_ptr<ZRAction> actionWithIdentifier(const ZRActionManager& store, const QString& identifier) {
+    for (const auto& action : store.allActions())
         if (action->uniqueIdentifier() == identifier)
             return action;
     return nullptr;
@@ -80,23 +80,22 @@ struct ZRSnapping::Target {
 };
 
 ZRSnapping::ZRSnapping(ZRMouseController& controller, ZRMouseGestures& gestures)
-    : m_controller(controller), m_gestures(gestures) {}
+    : m_controller(controller), m_context(controller.context()), m_gestures(gestures) {}
 
 ZRSnapping::~ZRSnapping() {
-    RunLoop::main().cancel(m_snapTimer);
+    m_context.mainRunLoop.cancel(m_snapTimer);
     if (m_isReadyToSnap)
         setReadyForSnap(false);
 }
 
-ZRActionController& ZRSnapping::actions() {
-    return ZRMainController::mainController().actions();
+ZRActionController& ZRSnapping::actions() const {
+    return m_context.mainController().actions();
 }
 
 const std::vector<ZRVirtualScreen>& ZRSnapping::screens() {
     if (!m_screens) {
         m_screens = ZRVirtualScreen::screens();
-        m_screensChanged =
-            Platform::current().screens().screensChanged.connect([this] { m_screens.reset(); });
+        m_screensChanged = m_context.platform.screens().screensChanged.connect([this] { m_screens.reset(); });
     }
     return *m_screens;
 }
@@ -121,7 +120,7 @@ void ZRSnapping::setSnapWindowFromTappedMouseEvent(const TapEvent* event) {
         window = m_gestures.hover.window();
     } else {
         const bool commandDrag = (event->flags & ModifierFlag::Command) &&
-                                 !UserDefaults::standard().boolForKey(D::SnapMonitorCommandDragging);
+                                 !m_context.defaults.boolForKey(D::SnapMonitorCommandDragging);
         if (!commandDrag && shouldProcessTappedMouseEventAtLocation(event->location, false, &bundleIdentifier,
                                                                     &description, nullptr)) {
             const bool byEntry = description && ZRApplicationIsIgnored(bundleIdentifier.value_or(QString()),
@@ -144,13 +143,13 @@ void ZRSnapping::setSnapWindowFromTappedMouseEvent(const TapEvent* event) {
     m_snapWindowOriginalCGFrame = ZRCopyWindowFrame(window, ZRAllowsForDrawers()).value_or(Rect());
     // Hover moves the window itself; the window list and the observer would only repeat it.
     if (!hoverMove)
-        ZRWindowObserver::defaultObserver().addObserverDelegate(this, window);
+        m_context.windowObserver.addObserverDelegate(this, window);
 }
 
 void ZRSnapping::endTracking(bool realEnd) {
-    RunLoop::main().cancel(std::exchange(m_snapTimer, 0));
+    m_context.mainRunLoop.cancel(std::exchange(m_snapTimer, 0));
     if (const AXElementRef window = m_gestures.snap.trackedWindow()) {
-        ZRWindowObserver::defaultObserver().removeObserverDelegate(this, window);
+        m_context.windowObserver.removeObserverDelegate(this, window);
         if (realEnd && !m_controller.features().previewBeforeSnap) {
             // The window may have been nudged off its snapped place on its way to the mouse up.
             const Rect confirm = m_snapWindowSnapCGFrameToConfirm;
@@ -214,7 +213,7 @@ void ZRSnapping::observedWindow(const AXElementRef& window, const QString& notif
 // --- Snapping
 
 void ZRSnapping::prepareToSnap() {
-    RunLoop::main().cancel(std::exchange(m_snapTimer, 0));
+    m_context.mainRunLoop.cancel(std::exchange(m_snapTimer, 0));
     if (!m_gestures.snap.isMoving())
         return;
     const double delay = m_controller.delayForUserDefaultName(D::SnapDelay);
@@ -223,7 +222,7 @@ void ZRSnapping::prepareToSnap() {
         snapWhenReady();
         return;
     }
-    m_snapTimer = RunLoop::main().schedule(
+    m_snapTimer = m_context.mainRunLoop.schedule(
         delay,
         [this] {
             m_snapTimer = 0;
@@ -252,7 +251,7 @@ void ZRSnapping::snapWhenReady() {
             // The window cannot take the target: it is shown in red for a moment.
             if (!focus.isActive()) {
                 focus.setDisplayRegardless(
-                    UserDefaults::standard().boolForKey(ZRFocusDefault::AlwaysEnableForSnap));
+                    m_context.defaults.boolForKey(ZRFocusDefault::AlwaysEnableForSnap));
                 focus.setApertureFrame({});
             }
             focus.setDrawOutlineAsAlert(true);
@@ -271,7 +270,7 @@ void ZRSnapping::setReadyForSnap(bool ready) {
     m_isReadyToSnap = ready;
     ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
     if (ready && !focus.isActive()) {
-        focus.setDisplayRegardless(UserDefaults::standard().boolForKey(ZRFocusDefault::AlwaysEnableForSnap));
+        focus.setDisplayRegardless(m_context.defaults.boolForKey(ZRFocusDefault::AlwaysEnableForSnap));
         focus.setApertureFrame({});
     }
     focus.setActive(ready);
@@ -316,7 +315,7 @@ Rect ZRSnapping::snapFrameAtCurrentMouseLocation(bool forSnappingBack, bool perf
 std::optional<ZRSnapping::Target> ZRSnapping::targetOfZone(std::int64_t position,
                                                            const ZRVirtualScreen& screen, Point location,
                                                            double cornerReach, const AXElementRef& window) {
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_context.defaults;
     const QVariant value = defaults.object(userDefaultNameForSnapPosition(position));
     std::optional<Target> target;
     std::shared_ptr<ZRAction> chooser;
@@ -324,7 +323,8 @@ std::optional<ZRSnapping::Target> ZRSnapping::targetOfZone(std::int64_t position
     if (value.metaType().id() == QMetaType::QString) {
         // "=" and the unique identifier of a custom action.
         const QString text = value.toString();
-        const auto action = text.size() >= 2 ? actionWithIdentifier(text.mid(1)) : nullptr;
+        const auto action =
+            text.size() >= 2 ? actionWithIdentifier(m_context.actionStore(), text.mid(1)) : nullptr;
         if (action && action->actionType() == ZRActionTypeLayout &&
             defaults.boolForKey(D::DropSnapActivateViaSnap) &&
             m_controller.dropZones().activateForAction(action)) {
@@ -449,11 +449,11 @@ bool ZRSnapping::setWindowFrame(const AXElementRef& window, const Rect& frame, c
                                 Rect* obtainedFrame) {
     // 0: the window manager does not move the window.
     const WindowNumber number = m_windowManagerDrags ? window->windowNumber().value_or(0) : 0;
-    WindowServer& server = Platform::current().windowServer();
+    WindowServer& server = m_context.platform.windowServer();
     if (number != 0)
         server.endWindowManagerMove(number);
     const bool animate =
-        how.animate && UserDefaults::standard().boolForKey(QString::fromUtf16(ZRAnimationUserDefaultName));
+        how.animate && m_context.defaults.boolForKey(QString::fromUtf16(ZRAnimationUserDefaultName));
     const auto set = how.viaVisibleFrame ? ZRSetWindowFrameViaVisibleFrame : ZRSetWindowFrame;
     const bool took = set(window,
                           {.includeDrawers = ZRAllowsForDrawers(),
@@ -463,7 +463,7 @@ bool ZRSnapping::setWindowFrame(const AXElementRef& window, const Rect& frame, c
                            .animate = animate},
                           frame, obtainedFrame);
     if (number != 0 && how.resume)
-        server.resumeWindowManagerMove(number, Platform::current().inputState().pointerLocation());
+        server.resumeWindowManagerMove(number, m_context.platform.inputState().pointerLocation());
     return took;
 }
 
@@ -482,7 +482,7 @@ Rect ZRSnapping::snapBackFrame(const AXElementRef& window, Point location, bool 
         return {};
     const bool scope = position == ZRLastSnapPosition ||
                        (position > LeastScopePosition &&
-                        UserDefaults::standard().integerForKey(D::SnapBackScope) == WideSnapBackScope);
+                        m_context.defaults.integerForKey(D::SnapBackScope) == WideSnapBackScope);
     // The pointer's travel since the button went down, in Quartz coordinates; the mouse-down location is
     // taken to the pointer's own convention (Cocoa, one point down) once.
     const Point down = ZRFlipPoint(m_gestures.snap.mouseDownLocation());

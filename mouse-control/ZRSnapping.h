@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mouse-control/ZRMouseControlContext.h"
 #include "mouse-control/ZRMouseControlSnapping.h"
 #include "mouse-control/ZRMouseGestures.h"
 #include "mouse-control/ZRSnapZones.h"
@@ -95,12 +96,13 @@ private:
     // drags the window.
     bool setWindowFrame(const AXElementRef& window, const Rect& frame, const FrameSetting& how,
                         Rect* obtainedFrame = nullptr);
-    static ZRActionController& actions();
+    ZRActionController& actions() const;
     // The screens and the zones' settings, read once per drag (again when the screens change).
     const std::vector<ZRVirtualScreen>& screens();
     const ZRSnapZoneSettings& zoneSettings();
 
     ZRMouseController& m_controller;
+    const ZRMouseControlContext& m_context;
     ZRMouseGestures& m_gestures;
     WindowNumber m_snapWindowNumber = 0;
     Rect m_snapWindowDescriptionCGFrame;

@@ -1,4 +1,5 @@
 #include "../BenchApplication.h"
+#include "MouseControlContext.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
@@ -37,7 +38,8 @@ struct Run {
         ZRRegisterShellDefaults(UserDefaults::standard());
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
         setFadingDuration(&ZRFocusWindow::defaultFocusWindow(), 0);
-        zones = std::make_unique<ZRDropZoneManager>(gestures);
+        context = std::make_unique<ZRMouseControlContext>(mouseControlContext());
+        zones = std::make_unique<ZRDropZoneManager>(gestures, *context);
     }
     ~Run() {
         zones.reset();
@@ -67,6 +69,7 @@ struct Run {
     QTemporaryDir folder;
     SimDesktop desktop;
     ZRMouseGestures gestures;
+    std::unique_ptr<ZRMouseControlContext> context;
     std::unique_ptr<ZRDropZoneManager> zones;
 };
 

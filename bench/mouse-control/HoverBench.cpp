@@ -1,4 +1,5 @@
 #include "../BenchApplication.h"
+#include "MouseControlContext.h"
 
 #include "mouse-control/ZRHover.h"
 #include "mouse-control/ZRMouseController.h"
@@ -23,7 +24,7 @@ struct Gesture {
         Platform::setCurrent(&desktop);
         UserDefaults::setStandard(std::make_unique<UserDefaults>(
             folder.filePath(QStringLiteral("Settings.plist")), &desktop.systemPreferences()));
-        controller = std::make_unique<ZRMouseController>();
+        controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         hover = std::make_unique<ZRHover>(*controller, controller->gestures().hover,
                                           [this](const AXElementRef&, bool, const Rect&) {

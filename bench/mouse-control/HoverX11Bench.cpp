@@ -3,6 +3,7 @@
 // ran (never two at once), how long each took, how far in time the window trailed each motion, and the
 // retries. Run without a display, it starts a private Xvfb with openbox for itself.
 
+#include "MouseControlContext.h"
 #include "bench/PrivateDisplay.h"
 #include "mouse-control/ZRHover.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
@@ -108,7 +109,7 @@ struct Setup {
         }
         start = *frame;
 
-        controller = std::make_unique<ZRMouseController>();
+        controller = std::make_unique<ZRMouseController>(mouseControlContext());
         UserDefaults& defaults = UserDefaults::standard();
         controller->registerDefaults(defaults);
         defaults.setBool(true, D::Hover);

@@ -1,4 +1,5 @@
 #include "../BenchApplication.h"
+#include "MouseControlContext.h"
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
 
@@ -50,7 +51,7 @@ struct Run {
         UserDefaults::setStandard(
             std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")), global));
         UserDefaults& defaults = UserDefaults::standard();
-        controller = std::make_unique<ZRMouseController>();
+        controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->setHover(nullptr);
         controller->registerDefaults(defaults);
         if (everyFeature) {

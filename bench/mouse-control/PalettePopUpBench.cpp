@@ -1,4 +1,5 @@
 #include "../BenchApplication.h"
+#include "MouseControlContext.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
@@ -102,7 +103,7 @@ struct Run {
             triggers.push_back(ZRCGEventWrapper::wrapperForEvent(
                 TapEvent{TapEventType::MouseMoved, Point(frame.x() + 54, frame.y() + 14)}));
         }
-        controller = std::make_unique<ZRMouseController>();
+        controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         controller->setPaletteLayout(&layout);
         controller->updateFeatureFlagsAndTap();

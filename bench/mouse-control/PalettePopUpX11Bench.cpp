@@ -5,6 +5,7 @@
 // of 2 ms, and the whole rest on the button the palette already shows (Keep), which every later rest takes.
 // Run without a display, it starts a private Xvfb with openbox for itself.
 
+#include "MouseControlContext.h"
 #include "actions/ZRActionManager.h"
 #include "bench/PrivateDisplay.h"
 #include "mouse-control/ZRMouseController.h"
@@ -89,7 +90,7 @@ struct Setup {
             return false;
         }
         rest = {std::floor(button->midX()), std::floor(button->midY())};
-        controller = std::make_unique<ZRMouseController>();
+        controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         controller->updateFeatureFlagsAndTap();
         return true;

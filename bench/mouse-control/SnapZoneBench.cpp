@@ -1,4 +1,5 @@
 #include "../BenchApplication.h"
+#include "MouseControlContext.h"
 
 #include "actions/ZRActionManager.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
@@ -31,7 +32,7 @@ struct Run {
             std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
         ZRRegisterShellDefaults(UserDefaults::standard());
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
-        controller = std::make_unique<ZRMouseController>();
+        controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         UserDefaults::standard().setBool(true, ZRMouseControlDefault::Snap);
         controller->updateFeatureFlagsAndTap();

@@ -4,6 +4,7 @@
 // window as it found it.
 #include "GridTestSupport.h"
 #include "KeyboardControlTestSupport.h"
+#include "MouseControlContext.h"
 #include "SimOwnWindowInput.h"
 
 #include "ScreenPixels.h"
@@ -83,7 +84,7 @@ protected:
         set(ZRGridDimensionKey::MouseControlsGridRows, 2);
         ZRMainController& controller = ZRMainController::mainController();
         // The palette's action places the window.
-        controller.addArea(std::make_unique<ZRMouseController>());
+        controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
         controller.addArea(
             std::make_unique<ZRKeyboardController>(controller, *keyboardControlContext(desktop)));
         controller.addArea(std::make_unique<SettingsArea>([this] {

@@ -2,6 +2,7 @@
 // opening it for the "Keyboard Menu" hot key and for several actions on one hot key, with a choice moving
 // the frontmost window once the menu has gone; and the snap chooser's menu.
 #include "KeyboardMenuTestSupport.h"
+#include "MouseControlContext.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
@@ -217,7 +218,7 @@ TEST_F(MenuOfActionsTest, TheSnapChooserShowsItsEntriesWithoutTakingTheKeys) {
 TEST_F(MenuOfActionsTest, TheSnapChooserDeepensTheBandsWhileItShows) {
     set(QStringLiteral("Snap"), true);
     ZRMainController& controller = ZRMainController::mainController();
-    controller.addArea(std::make_unique<ZRMouseController>());
+    controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
     launch({});
     auto folder = ZRAction::actionWithType(ZRActionTypeFolder);
     std::vector<std::shared_ptr<ZRAction>> members;

@@ -3,6 +3,7 @@
 // release over the right zone gives the xterm that frame; Escape, which openbox takes to cancel its move,
 // closes the zones at once, and the release then leaves the xterm where openbox put it. No grab of Escape
 // stays behind either way.
+#include "MouseControlContext.h"
 #include "MouseControlX11TestSupport.h"
 
 #include "actions/ZRAction.h"
@@ -35,7 +36,7 @@ protected:
         XtermDragX11Test::SetUp();
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
         ZRActionManager::registerDefaults();
-        controller = std::make_unique<ZRMouseController>();
+        controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         ZRMainController::mainController().actions().setDropZones(&zones());
         setFadingDuration(&focus(), 0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Elements.h"
+#include "MouseControlContext.h"
 #include "MouseControlTestSupport.h"
 
 #include "actions/ZRAction.h"
@@ -175,7 +176,7 @@ protected:
         editor = &desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
         window = &desktop.addWindow(*editor, Rect(WindowFrame), QStringLiteral("Notes"));
         window->addStandardButtons();
-        controller = std::make_unique<ZRMouseController>();
+        controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         ZRMainController::mainController().actions().setBeepHandler([this] { ++beeps; });
         controller->updateFeatureFlagsAndTap();

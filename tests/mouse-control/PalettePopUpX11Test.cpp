@@ -1,6 +1,7 @@
 // The palette as a user meets it on the X11 test display: the pointer comes to rest on an xterm's maximise
 // button (moved there as a hand moves a mouse, through XTest), the palette hangs beside the button without
 // taking the focus, its buttons move the xterm, and moving away takes it down.
+#include "MouseControlContext.h"
 #include "MouseControlX11TestSupport.h"
 
 #include "actions/ZRActionController.h"
@@ -45,7 +46,7 @@ protected:
         MouseControlX11Test::SetUp();
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
         ZRActionManager::registerDefaults();
-        controller = std::make_unique<ZRMouseController>();
+        controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         ZRMainController::mainController().actions().setBeepHandler([this] { ++beeps; });
         controller->updateFeatureFlagsAndTap();

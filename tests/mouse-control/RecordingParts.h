@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MouseControlContext.h"
 #include "MouseControlTestSupport.h"
 
 #include "actions/ZRAction.h"
@@ -140,7 +141,7 @@ protected:
     // A new controller, with no feature on and no gesture running, given the recorded parts.
     void makeController() {
         controller.reset();
-        controller = std::make_unique<ZRMouseController>();
+        controller = std::make_unique<ZRMouseController>(mouseControlContext());
         parts.gestures = &controller->gestures();
         controller->setHover(&parts);
         controller->setSnapping(&parts);

@@ -1,6 +1,7 @@
 // Snapping as a user meets it on the X11 test display: an xterm dragged by its title bar with XTest to the
 // left edge, while openbox moves it. The preview shows our overlay, the mouse up gives the xterm the left
 // half; auto-snap holds through openbox's move; a snapped xterm dragged to the middle gets its size back.
+#include "MouseControlContext.h"
 #include "MouseControlX11TestSupport.h"
 
 #include "actions/ZRActionManager.h"
@@ -25,7 +26,7 @@ protected:
         XtermDragX11Test::SetUp();
         ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
         ZRActionManager::registerDefaults();
-        controller = std::make_unique<ZRMouseController>();
+        controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         set(D::Snap, true);
         set(QStringLiteral("Mouse Controls"), false);

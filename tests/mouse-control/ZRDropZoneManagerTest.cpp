@@ -1,3 +1,4 @@
+#include "MouseControlContext.h"
 #include "MouseControlTestSupport.h"
 
 #include "ScreenPixels.h"
@@ -47,7 +48,7 @@ protected:
         ZRRegisterShellDefaults(UserDefaults::standard());
         desktop.addScreen(A, UsableA);
         desktop.addScreen(B);
-        controller = std::make_unique<ZRMouseController>();
+        controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         ZRMainController::mainController().actions().setDropZones(&zones());
         auto& application = testApplication<ZRHotKeyHandlerApplication>();

@@ -1,3 +1,4 @@
+#include "MouseControlContext.h"
 #include "RecordingParts.h"
 
 #include "mouse-control/ZRHover.h"
@@ -29,7 +30,12 @@ protected:
         DispatchQueue::setManualForTesting(true);
         desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
         editor = &desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
-        controller = std::make_unique<ZRMouseController>();
+        makeController();
+    }
+    // Mouse control with hover on, on the settings in place.
+    void makeController() {
+        controller.reset();
+        controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         set(D::Hover, true);
         controller->updateFeatureFlagsAndTap();
@@ -375,10 +381,9 @@ TEST_F(HoverTest, StepsOnTheWorkerLookAtNoPreferencesFile) {
     const QString folderPath = folder.filePath(QStringLiteral("Preferences"));
     ASSERT_TRUE(QDir().mkpath(folderPath));
     FilePreferences preferences(folderPath);
+    controller.reset();
     UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath(), &preferences));
-    controller->registerDefaults(UserDefaults::standard());
-    set(D::Hover, true);
-    controller->updateFeatureFlagsAndTap();
+    makeController();
     SimWindow& window = desktop.addWindow(*editor, Window);
     const auto step = [&](double dx) {
         desktop.movePointerBy(dx, 0);
@@ -409,6 +414,7 @@ TEST_F(HoverTest, StepsOnTheWorkerLookAtNoPreferencesFile) {
     EXPECT_EQ(window.frame(), Rect(302, 200, 400, 300));
 
     release();
+    controller.reset();
     openSettings();
 }
 

@@ -1,3 +1,4 @@
+#include "MouseControlContext.h"
 #include "MouseControlTestSupport.h"
 
 #include "actions/ZRActionManager.h"
@@ -34,7 +35,7 @@ TEST_F(MouseControllerAreaTest, LaunchRegistersTheDefaultsOfMouseControl) {
         openSettings();
         set(QStringLiteral("Mouse Controls Disable Zoom Button"), zoomButtonDisabled);
         ZRMainController& controller = ZRMainController::mainController();
-        controller.addArea(std::make_unique<ZRMouseController>());
+        controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
         controller.applicationWillFinishLaunching();
 
         const std::pair<const char*, QVariant> expected[] = {
@@ -77,7 +78,7 @@ TEST_F(MouseControllerAreaTest, TheMainControllerRunsTheMouseArea) {
 
     ZRMainController& controller = ZRMainController::mainController();
     controller.setAlerts(std::make_unique<QuietAlerts>());
-    controller.addArea(std::make_unique<ZRMouseController>());
+    controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
     ASSERT_NE(controller.area<ZRMouseController>(), nullptr);
     controller.applicationWillFinishLaunching();
     controller.applicationDidFinishLaunching();

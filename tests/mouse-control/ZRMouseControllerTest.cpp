@@ -337,8 +337,10 @@ TEST_F(MouseControllerTest, ALaunchAfterACrashGivesTheDesktopSettingsBackFirst) 
     controller->fillSettingsControls();
     ASSERT_EQ(toolRuns(), takeOverToolRuns());
 
+    controller.reset();
     ZRSystemWindowSettings::resetShared();
     openSettings();
+    makeController();
     desktop.processes().clearRuns();
     set(D::Snap, false);
     set(D::DropSnap, false);

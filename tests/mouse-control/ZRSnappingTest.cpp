@@ -1,3 +1,4 @@
+#include "MouseControlContext.h"
 #include "RecordingParts.h"
 
 #include "actions/ZRAction.h"
@@ -47,7 +48,7 @@ protected:
         ZRRegisterShellDefaults(UserDefaults::standard());
         desktop.addScreen(Primary);
         editor = &desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
-        controller = std::make_unique<ZRMouseController>();
+        controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         set(D::Snap, true);
         controller->setKeyboardMenu(&parts);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MouseControlContext.h"
 #include "SettingsTestSupport.h"
 
 #include "hotkeys/ZRHotKey.h"
@@ -28,7 +29,8 @@ protected:
     void SetUp() override {
         SettingsTest::SetUp();
         ZRSystemWindowSettings::resetShared();
-        ZRMainController::mainController().addArea(std::make_unique<ZRMouseController>());
+        ZRMainController::mainController().addArea(
+            std::make_unique<ZRMouseController>(mouseControlContext()));
         // The options of the keyboard controls stay shrouded while no hot key opens them.
         set(QStringLiteral("Keyboard Controls"),
             ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Controls"), QString(), Key::F19,

@@ -1,3 +1,4 @@
+#include "MouseControlContext.h"
 #include "SettingsTestSupport.h"
 
 #include "mouse-control/ZRMouseController.h"
@@ -164,7 +165,7 @@ TEST_F(PaletteEditorTest, ThePaletteShowsTheUsersItemsBeforeTheWindowIsBuilt) {
                                 {QStringLiteral("7-3"), 7}});
     set(QStringLiteral("Stealth Mode"), true);
     set(QStringLiteral("Show Intro Popover"), false);
-    ZRMainController::mainController().addArea(std::make_unique<ZRMouseController>());
+    ZRMainController::mainController().addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
     launch();
     ASSERT_EQ(editor().mouseControlPaletteContainer(), nullptr) << "the window waits to be shown";
 
@@ -373,7 +374,8 @@ TEST_F(PaletteEditorTest, PicturesOfTheEditorWithHiddenItemsEmphasisAndADropTarg
         QApplication::setActiveWindow(window);
         QApplication::processEvents();
         const QImage picture = window->grab().toImage();
-        saveScreenshot(picture, dark ? QStringLiteral("palette-editor-dark") : QStringLiteral("palette-editor-light"));
+        saveScreenshot(picture,
+                       dark ? QStringLiteral("palette-editor-dark") : QStringLiteral("palette-editor-light"));
         const auto at = [&](const ZRPaletteItemWell* w, QPoint point) {
             return picture.pixelColor(w->mapTo(window, point));
         };

@@ -1,4 +1,5 @@
 #include "GeneralSettingsTestSupport.h"
+#include "MouseControlContext.h"
 
 #include "mouse-control/ZRMouseControlDefaults.h"
 
@@ -192,7 +193,7 @@ protected:
         desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
         ZRSystemWindowSettings::resetShared();
         ZRMainController& controller = ZRMainController::mainController();
-        controller.addArea(std::make_unique<ZRMouseController>());
+        controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
         beforeLaunch();
         ZRMainController::mainController().addArea(std::make_unique<ZRSettingsController>());
         controller.addArea(std::move(pendingWatcher));

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <functional>
+
+class NotificationCenter;
+class Platform;
+class RunLoop;
+class UserDefaults;
+class ZRActionManager;
+class ZRMainController;
+class ZRWindowObserver;
+
+// What mouse control uses of the program, handed to its area controller (ZRMouseController) by the
+// program's main, and by the controller to the parts it makes: hover, snapping, the palette and the drop
+// zones. Each outlives the controller.
+struct ZRMouseControlContext {
+    // The desktop: its event stream, pointer, screens, windows and applications.
+    Platform& platform;
+    UserDefaults& defaults;
+    // The main thread's run loop, for the delays and what waits for a later turn.
+    RunLoop& mainRunLoop;
+    NotificationCenter& notifications;
+    // Follows the moves of a window dragged for snapping.
+    ZRWindowObserver& windowObserver;
+    // The action store, made on first use: at launch it must not be made before it loads.
+    std::function<ZRActionManager&()> actionStore;
+    // The main controller, whose area mouse control is: the frame memory of its actions, the menus of the
+    // palette's buttons, and the owner of the drop zones' Escape key. Asked for once mouse control acts.
+    std::function<ZRMainController&()> mainController;
+};
