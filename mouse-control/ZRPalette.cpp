@@ -154,7 +154,7 @@ ZRMouseControlPaletteLayout& ZRPalette::paletteLayout() {
     if (ZRMouseControlPaletteLayout* layout = m_controller.paletteLayout())
         return *layout;
     if (!m_ownLayout)
-        m_ownLayout = std::make_unique<ZRPaletteLayout>();
+        m_ownLayout = std::make_unique<ZRPaletteLayout>(m_context.defaults);
     return *m_ownLayout;
 }
 

@@ -28,8 +28,8 @@ QString ZRPaletteLayout::coordinatesIdentifier(std::int64_t column, std::int64_t
     return QStringLiteral("%1-%2").arg(column).arg(row);
 }
 
-ZRPaletteLayout::ZRPaletteLayout() {
-    m_settingsChanged = UserDefaults::standard().changed.connect([this](const QString& key) {
+ZRPaletteLayout::ZRPaletteLayout(UserDefaults& defaults) : m_defaults(defaults) {
+    m_settingsChanged = m_defaults.changed.connect([this](const QString& key) {
         if (key == PaletteUserDefaultName || key == HiddenItemsUserDefaultName)
             m_stale = true;
     });
@@ -71,7 +71,7 @@ void ZRPaletteLayout::readIfNeeded() const {
 
 void ZRPaletteLayout::read() const {
     m_stale = false;
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_defaults;
     const QVariantMap layout = defaults.dictionaryForKey(PaletteUserDefaultName);
     const QVariantList hiddenList = defaults.arrayForKey(HiddenItemsUserDefaultName);
     std::vector<std::int64_t> hidden;

@@ -9,6 +9,8 @@
 #include <limits>
 #include <vector>
 
+class UserDefaults;
+
 // The palette layout as stored: "Palette", a dictionary from the coordinates of a well ("%lu-%lu" of column
 // and row) to a custom action's identifier or a standard item's number, and "Palette: Hidden Items", the
 // standard items the user hid. The palette editor of the settings window edits it; until the settings
@@ -38,8 +40,9 @@ public:
     // "3-2" for column 3 of row 2.
     static QString coordinatesIdentifier(std::int64_t column, std::int64_t row);
 
-    // Reads the layout again whenever one of its settings changes.
-    ZRPaletteLayout();
+    // Reads the layout from the settings, again whenever one of its settings changes. The settings outlive
+    // the layout.
+    explicit ZRPaletteLayout(UserDefaults& defaults);
     ZRPaletteLayout(const ZRPaletteLayout&) = delete;
     ZRPaletteLayout& operator=(const ZRPaletteLayout&) = delete;
 
@@ -79,5 +82,6 @@ private:
     mutable std::int64_t m_maximumColumn = NoMaximum;
     mutable std::int64_t m_minimumRow = NoMinimum;
     mutable std::int64_t m_maximumRow = NoMaximum;
+    UserDefaults& m_defaults;
     Connection m_settingsChanged;
 };

@@ -16,8 +16,7 @@ constexpr double ProbeMargin = 2;
 
 } // namespace
 
-ZRSnapZoneSettings ZRSnapZoneSettings::read(bool keyboardMenuVisible) {
-    const UserDefaults& defaults = UserDefaults::standard();
+ZRSnapZoneSettings ZRSnapZoneSettings::read(const UserDefaults& defaults, bool keyboardMenuVisible) {
     ZRSnapZoneSettings settings;
     const auto width = [&](const QString& key, double fallback) {
         const double value = double(defaults.integerForKey(key));

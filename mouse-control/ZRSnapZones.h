@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+class UserDefaults;
+
 // The snap zones of the screens: bands along each screen's edges, and corners that reach further along the
 // edges, where a dragged window snaps. Frames and points are in Cocoa coordinates.
 struct ZRSnapZoneSettings {
@@ -18,7 +20,7 @@ struct ZRSnapZoneSettings {
     // No snapping where screens meet.
     bool ignoreBorderingEdgesAndCorners = false;
 
-    static ZRSnapZoneSettings read(bool keyboardMenuVisible);
+    static ZRSnapZoneSettings read(const UserDefaults& defaults, bool keyboardMenuVisible);
 };
 
 // Where the pointer is among the zones.

@@ -102,7 +102,7 @@ const std::vector<ZRVirtualScreen>& ZRSnapping::screens() {
 
 const ZRSnapZoneSettings& ZRSnapping::zoneSettings() {
     if (!m_zoneSettings)
-        m_zoneSettings = ZRSnapZoneSettings::read(false);
+        m_zoneSettings = ZRSnapZoneSettings::read(m_context.defaults, false);
     return *m_zoneSettings;
 }
 

@@ -74,7 +74,7 @@ BENCHMARK(BM_SnapZoneFinderStep);
 void BM_SnapZoneAtLocation(benchmark::State& state) {
     Run run;
     const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens();
-    const ZRSnapZoneSettings settings = ZRSnapZoneSettings::read(false);
+    const ZRSnapZoneSettings settings = ZRSnapZoneSettings::read(UserDefaults::standard(), false);
     double x = 0;
     for (auto _ : state) {
         x = x >= 1919 ? 0 : x + 7;

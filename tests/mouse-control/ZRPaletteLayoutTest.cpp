@@ -69,7 +69,7 @@ TEST_F(PaletteLayoutTest, StoredLayoutsAreReadAndRepairedAsTheEditorWould) {
     for (const Case& c : cases) {
         set(ZRPaletteLayout::PaletteUserDefaultName, c.palette);
         set(ZRPaletteLayout::HiddenItemsUserDefaultName, c.hidden);
-        ZRPaletteLayout layout;
+        ZRPaletteLayout layout(UserDefaults::standard());
         EXPECT_EQ(standardItems(layout), c.items) << c.what;
         EXPECT_EQ(layout.minimumPaletteItemColumn(), c.minColumn) << c.what;
         EXPECT_EQ(layout.maximumPaletteItemColumn(), c.maxColumn) << c.what;
@@ -83,7 +83,7 @@ TEST_F(PaletteLayoutTest, StoredLayoutsAreReadAndRepairedAsTheEditorWould) {
 }
 
 TEST_F(PaletteLayoutTest, AChangedLayoutIsReadAgainAndNeverWritten) {
-    ZRPaletteLayout layout;
+    ZRPaletteLayout layout(UserDefaults::standard());
     EXPECT_EQ(layout.maximumPaletteItemColumn(), 7);
     EXPECT_FALSE(UserDefaults::standard().hasValue(ZRPaletteLayout::PaletteUserDefaultName));
     EXPECT_FALSE(UserDefaults::standard().hasValue(ZRPaletteLayout::HiddenItemsUserDefaultName));

@@ -168,12 +168,13 @@ TEST(SnapZones, ZonesOfAScreen) {
 TEST_F(SnappingTest, ZoneWidthSettings) {
     set(D::SnapDragZoneWidth, 0);
     set(D::SnapDragZoneWidthChooser, 0);
-    EXPECT_EQ(ZRSnapZoneSettings::read(false).bandDepth, 15);
-    EXPECT_EQ(ZRSnapZoneSettings::read(false).cornerReach, 100);
+    const UserDefaults& defaults = UserDefaults::standard();
+    EXPECT_EQ(ZRSnapZoneSettings::read(defaults, false).bandDepth, 15);
+    EXPECT_EQ(ZRSnapZoneSettings::read(defaults, false).cornerReach, 100);
     set(D::SnapDragZoneWidth, 30);
-    EXPECT_EQ(ZRSnapZoneSettings::read(false).cornerReach, 100);
+    EXPECT_EQ(ZRSnapZoneSettings::read(defaults, false).cornerReach, 100);
     set(D::SnapDragZoneWidthChooser, 20);
-    EXPECT_EQ(ZRSnapZoneSettings::read(false).cornerReach, 30);
+    EXPECT_EQ(ZRSnapZoneSettings::read(defaults, false).cornerReach, 30);
 }
 
 // The member of a chooser of n at the pointer: thirds of the top edge between the corners' reach, top to
