@@ -6,6 +6,7 @@
 #include "hotkeys/ZRHotKeyContainerView.h"
 #include "hotkeys/ZRHotKeyDelegate.h"
 #include "hotkeys/ZRHotKeyTextViewAlerts.h"
+#include "platform/Platform.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/Appearance.h"
@@ -193,7 +194,10 @@ void ZRHotKeyTextView::endRecording() {
 
 void ZRHotKeyTextView::holdKeyboard() {
     letGoOfKeyboard();
-    m_keyboardGrab = new WindowInputGrab(window(), WindowInputGrab::Device::Keyboard);
+    // Without a desktop there is no keyboard to hold.
+    if (Platform::hasCurrent())
+        m_keyboardGrab = new WindowInputGrab(window(), Platform::current().overlayWindows(),
+                                             WindowInputGrab::Device::Keyboard);
 }
 
 void ZRHotKeyTextView::letGoOfKeyboard() {

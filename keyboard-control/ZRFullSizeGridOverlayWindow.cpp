@@ -318,9 +318,11 @@ void ZRFullSizeGridOverlayWindow::takeDevices() {
     const auto finished = [this](bool granted) { grabFinished(granted); };
     // A grant may come at once, before the handle is stored: both are looked at once both are asked.
     if (!m_keyboardGrab)
-        m_keyboardGrab = new WindowInputGrab(this, WindowInputGrab::Device::Keyboard, finished);
+        m_keyboardGrab = new WindowInputGrab(this, context().platform.overlayWindows(),
+                                             WindowInputGrab::Device::Keyboard, finished);
     if (!m_pointerGrab && !m_refused)
-        m_pointerGrab = new WindowInputGrab(this, WindowInputGrab::Device::Pointer, finished);
+        m_pointerGrab = new WindowInputGrab(this, context().platform.overlayWindows(),
+                                            WindowInputGrab::Device::Pointer, finished);
     if (!m_refused && holdsKeyboard() && holdsPointer())
         becomeActive();
 }

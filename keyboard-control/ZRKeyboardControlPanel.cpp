@@ -166,7 +166,7 @@ ZRKeyboardControlPanel::ZRKeyboardControlPanel(const ZRKeyboardControlContext& c
     : ZRSelfDrawingOverlayPanel(frame, WindowLevel, true, false), m_context(context),
       m_keyboardControlDescriptions(std::move(descriptions)),
       m_keyboard(
-          this,
+          this, m_context.platform,
           [this] {
               // A panel that hears no keys would only stand in the way until it closed by itself.
               ZRLog("the keyboard controls close: they cannot have the keyboard");

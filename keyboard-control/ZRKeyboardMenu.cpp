@@ -120,7 +120,7 @@ void ZRKeyboardMenu::beep() {
 ZRKeyboardMenu::ZRKeyboardMenu()
     : ZRSelfDrawingOverlayPanel(frameForScreen(nullptr, nullptr), WindowLevel, true, true),
       m_keyboard(
-          this,
+          this, context().platform,
           [this] {
               // A menu that hears no keys would leave the user stuck before it.
               ZRLog("the keyboard menu closes: it cannot have the keyboard");

@@ -21,8 +21,9 @@ const QWidget* widgetOfWindow(const QWindow* window) {
 
 } // namespace
 
-OverlayKeyboard::OverlayKeyboard(QWidget* overlay, std::function<void()> refused, std::function<void()> lost)
-    : m_overlay(overlay), m_refused(std::move(refused)), m_lost(std::move(lost)) {}
+OverlayKeyboard::OverlayKeyboard(QWidget* overlay, Platform& desktop, std::function<void()> refused,
+                                 std::function<void()> lost)
+    : m_overlay(overlay), m_desktop(desktop), m_refused(std::move(refused)), m_lost(std::move(lost)) {}
 
 OverlayKeyboard::~OverlayKeyboard() {
     release();
@@ -33,10 +34,11 @@ void OverlayKeyboard::take() {
     if (m_grab && (m_grab->isHeld() || m_grab->isPending()))
         return;
     release();
-    m_grab = new WindowInputGrab(m_overlay, WindowInputGrab::Device::Keyboard, [this](bool granted) {
-        if (!granted && m_refused)
-            m_refused();
-    });
+    m_grab = new WindowInputGrab(m_overlay, m_desktop.overlayWindows(), WindowInputGrab::Device::Keyboard,
+                                 [this](bool granted) {
+                                     if (!granted && m_refused)
+                                         m_refused();
+                                 });
 }
 
 void OverlayKeyboard::release() {
@@ -58,8 +60,8 @@ void OverlayKeyboard::watchForLoss(bool watch) {
         QObject::disconnect(m_focusWindowChanged);
         return;
     }
-    if (!m_clickTap && Platform::hasCurrent())
-        m_clickTap = Platform::current().eventStream().install(
+    if (!m_clickTap)
+        m_clickTap = m_desktop.eventStream().install(
             tapEventMaskBit(TapEventType::LeftMouseDown) | tapEventMaskBit(TapEventType::RightMouseDown),
             [this](const TapEvent& event) {
                 if (m_lost && !quartzRectFromQtRect(QRectF(m_overlay->geometry())).contains(event.location))

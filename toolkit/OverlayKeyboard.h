@@ -6,6 +6,7 @@
 #include <memory>
 
 class EventTap;
+class Platform;
 class QWidget;
 class WindowInputGrab;
 
@@ -16,8 +17,10 @@ class WindowInputGrab;
 // the overlay hides, at quit and with this object (WindowInputGrab.h). Main thread only.
 class OverlayKeyboard {
 public:
-    // refused: the keyboard could not be had; lost: the overlay lost the keys while watched.
-    OverlayKeyboard(QWidget* overlay, std::function<void()> refused, std::function<void()> lost);
+    // The keyboard comes from the desktop, which outlives this object, and so do the clicks that tell of its
+    // loss. refused: the keyboard could not be had; lost: the overlay lost the keys while watched.
+    OverlayKeyboard(QWidget* overlay, Platform& desktop, std::function<void()> refused,
+                    std::function<void()> lost);
     ~OverlayKeyboard();
     OverlayKeyboard(const OverlayKeyboard&) = delete;
     OverlayKeyboard& operator=(const OverlayKeyboard&) = delete;
@@ -32,6 +35,7 @@ public:
 
 private:
     QWidget* m_overlay;
+    Platform& m_desktop;
     std::function<void()> m_refused;
     std::function<void()> m_lost;
     QPointer<WindowInputGrab> m_grab;

@@ -1,6 +1,5 @@
 #include "toolkit/WindowInputGrab.h"
 
-#include "platform/Platform.h"
 #include "toolkit/ZRLog.h"
 
 #include <QCoreApplication>
@@ -21,9 +20,10 @@ const char* deviceName(WindowInputGrab::Device device) {
 
 } // namespace
 
-WindowInputGrab::WindowInputGrab(QWidget* window, Device device, std::function<void(bool)> finished)
-    : QObject(window), m_window(window), m_device(device), m_finished(std::move(finished)),
-      m_retry(new QTimer(this)) {
+WindowInputGrab::WindowInputGrab(QWidget* window, OverlayWindows& overlays, Device device,
+                                 std::function<void(bool)> finished)
+    : QObject(window), m_overlays(overlays), m_window(window), m_device(device),
+      m_finished(std::move(finished)), m_retry(new QTimer(this)) {
     m_retry->setInterval(RetryIntervalMilliseconds);
     connect(m_retry, &QTimer::timeout, this, &WindowInputGrab::attempt);
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &WindowInputGrab::release);
@@ -51,7 +51,7 @@ void WindowInputGrab::release() {
 }
 
 void WindowInputGrab::attempt() {
-    if (!m_window || !Platform::hasCurrent()) {
+    if (!m_window) {
         m_lastStatus = GrabStatus::Failed;
         finish(false);
         return;
@@ -59,9 +59,8 @@ void WindowInputGrab::attempt() {
     ++m_attempts;
     // Only a shown window is asked for its id: asking creates the native window.
     if (m_window->isVisible()) {
-        OverlayWindows& overlays = Platform::current().overlayWindows();
-        m_grab = m_device == Device::Keyboard ? overlays.grabKeyboard(m_window->winId(), &m_lastStatus)
-                                              : overlays.grabPointer(m_window->winId(), &m_lastStatus);
+        m_grab = m_device == Device::Keyboard ? m_overlays.grabKeyboard(m_window->winId(), &m_lastStatus)
+                                              : m_overlays.grabPointer(m_window->winId(), &m_lastStatus);
     } else {
         m_lastStatus = GrabStatus::NotViewable;
     }

@@ -28,8 +28,10 @@ class WindowInputGrab : public QObject {
 public:
     enum class Device { Keyboard, Pointer };
 
-    // Starts taking the device for the window; finished hears once whether it was granted.
-    WindowInputGrab(QWidget* window, Device device, std::function<void(bool granted)> finished = {});
+    // Starts taking the device for the window from the desktop's overlay windows, which outlive this object;
+    // finished hears once whether it was granted.
+    WindowInputGrab(QWidget* window, OverlayWindows& overlays, Device device,
+                    std::function<void(bool granted)> finished = {});
     ~WindowInputGrab() override;
 
     bool isHeld() const { return m_grab != nullptr; }
@@ -42,6 +44,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    OverlayWindows& m_overlays;
     void attempt();
     void finish(bool granted);
 

@@ -78,7 +78,7 @@ TEST_F(ApplicationTest, AHotKeyPressedWhileWeHoldTheKeyboardReachesItsHandlerOnc
     KeyRecordingWidget menu;
     makeOverlayWindow(&menu);
     menu.show();
-    WindowInputGrab grab(&menu, WindowInputGrab::Device::Keyboard);
+    WindowInputGrab grab(&menu, desktop.overlayWindows(), WindowInputGrab::Device::Keyboard);
     ASSERT_TRUE(grab.isHeld());
 
     desktop.setModifierFlags(ModifierFlag::Control);

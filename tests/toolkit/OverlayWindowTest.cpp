@@ -204,9 +204,10 @@ TEST_F(OverlayWindowTest, AGrabIsGivenBackOnEveryWayOut) {
         makeOverlayWindow(window.get());
         window->show();
         std::optional<bool> granted;
-        auto grab = std::make_unique<WindowInputGrab>(window.get(), WindowInputGrab::Device::Keyboard,
-                                                      [&](bool ok) { granted = ok; });
-        auto pointer = std::make_unique<WindowInputGrab>(window.get(), WindowInputGrab::Device::Pointer);
+        auto grab = std::make_unique<WindowInputGrab>(
+            window.get(), overlays(), WindowInputGrab::Device::Keyboard, [&](bool ok) { granted = ok; });
+        auto pointer =
+            std::make_unique<WindowInputGrab>(window.get(), overlays(), WindowInputGrab::Device::Pointer);
         EXPECT_EQ(granted, true);
         EXPECT_TRUE(grab->isHeld());
         EXPECT_EQ(overlays().keyboardHolder(), window->winId());
@@ -221,7 +222,8 @@ TEST_F(OverlayWindowTest, AGrabWaitsForItsWindowAndReportsARefusal) {
     QWidget window;
     makeOverlayWindow(&window);
     std::optional<bool> granted;
-    WindowInputGrab early(&window, WindowInputGrab::Device::Keyboard, [&](bool ok) { granted = ok; });
+    WindowInputGrab early(&window, overlays(), WindowInputGrab::Device::Keyboard,
+                          [&](bool ok) { granted = ok; });
     EXPECT_TRUE(early.isPending()) << "not on the screen yet";
     QTest::qWait(50);
     window.show();
@@ -231,7 +233,8 @@ TEST_F(OverlayWindowTest, AGrabWaitsForItsWindowAndReportsARefusal) {
 
     overlays().setGrabRefusal(GrabStatus::AlreadyGrabbed);
     granted.reset();
-    WindowInputGrab refused(&window, WindowInputGrab::Device::Keyboard, [&](bool ok) { granted = ok; });
+    WindowInputGrab refused(&window, overlays(), WindowInputGrab::Device::Keyboard,
+                            [&](bool ok) { granted = ok; });
     QTRY_VERIFY_WITH_TIMEOUT(granted.has_value(), 2000);
     EXPECT_FALSE(*granted);
     EXPECT_FALSE(refused.isHeld());
@@ -250,7 +253,7 @@ TEST_F(OverlayWindowTest, WhileHeldTheKeysOfOurOtherWindowsComeToTheGrabbingOne)
     makeOverlayWindow(&overlay);
     overlay.show();
     settings.show();
-    WindowInputGrab grab(&overlay, WindowInputGrab::Device::Keyboard);
+    WindowInputGrab grab(&overlay, overlays(), WindowInputGrab::Device::Keyboard);
     ASSERT_TRUE(grab.isHeld());
     QTest::keyClick(&settings, Qt::Key_Escape);
     desktop.pressKey(Key::J);

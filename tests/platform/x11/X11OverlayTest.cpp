@@ -276,8 +276,9 @@ TEST_F(X11Overlays, OurKeyboardGrabShutsOthersOutUntilItIsGivenBack) {
     CardOverlay overlay;
     ASSERT_TRUE(show(overlay));
     std::optional<bool> granted;
-    auto grab = std::make_unique<WindowInputGrab>(&overlay, WindowInputGrab::Device::Keyboard,
-                                                  [&](bool ok) { granted = ok; });
+    auto grab =
+        std::make_unique<WindowInputGrab>(&overlay, platform->overlayWindows(),
+                                          WindowInputGrab::Device::Keyboard, [&](bool ok) { granted = ok; });
     ASSERT_TRUE(waitUntil([&] { return granted.has_value(); }));
     ASSERT_TRUE(*granted);
     EXPECT_EQ(input->tryKeyboardGrab(), GrabStatus::AlreadyGrabbed);
@@ -296,7 +297,8 @@ TEST_F(X11Overlays, OurPointerGrabSeesClicksAnywhereUntilItIsGivenBack) {
     ASSERT_TRUE(startTwoXterms(below, front));
     CardOverlay overlay;
     ASSERT_TRUE(show(overlay));
-    auto grab = std::make_unique<WindowInputGrab>(&overlay, WindowInputGrab::Device::Pointer);
+    auto grab = std::make_unique<WindowInputGrab>(&overlay, platform->overlayWindows(),
+                                                  WindowInputGrab::Device::Pointer);
     ASSERT_TRUE(waitUntil([&] { return grab->isHeld(); }));
 
     const Point onTheXterm{450, 380};
@@ -316,7 +318,7 @@ TEST_F(X11Overlays, OurPointerGrabSeesClicksAnywhereUntilItIsGivenBack) {
 TEST_F(X11Overlays, DISABLED_HoldTheKeyboardUntilKilled) {
     CardOverlay overlay;
     ASSERT_TRUE(show(overlay));
-    WindowInputGrab grab(&overlay, WindowInputGrab::Device::Keyboard);
+    WindowInputGrab grab(&overlay, platform->overlayWindows(), WindowInputGrab::Device::Keyboard);
     ASSERT_TRUE(waitUntil([&] { return grab.isHeld(); }));
     std::fputs("holding the keyboard\n", stdout);
     std::fflush(stdout);
@@ -360,7 +362,7 @@ TEST_F(X11Overlays, AHotKeyPressedWhileWeHoldTheKeyboardReachesItsHandlerOnce) {
 
     CardOverlay overlay;
     ASSERT_TRUE(show(overlay));
-    WindowInputGrab grab(&overlay, WindowInputGrab::Device::Keyboard);
+    WindowInputGrab grab(&overlay, platform->overlayWindows(), WindowInputGrab::Device::Keyboard);
     ASSERT_TRUE(waitUntil([&] { return grab.isHeld(); }));
 
     ASSERT_TRUE(input->key(Key::Control, true));
