@@ -536,7 +536,7 @@ bool ZRFullSizeGridOverlayWindow::handleKeyDownEvent(const KeyEvent& event) {
     if (!grid)
         return false;
     const bool extend = event.modifierFlags & ModifierFlag::Shift;
-    switch (ZRArrowKeyForHJKL(characters.front().unicode(), event.keyCode)) {
+    switch (ZRArrowKeyForHJKL(characters.front().unicode(), event.keyCode, context().defaults)) {
     case FunctionKeyCharacter::UpArrow:
         return moveSelection(0, 1, extend);
     case FunctionKeyCharacter::DownArrow:

@@ -113,7 +113,7 @@ void ZRKeyboardMenu::keyDown(const KeyEvent& event) {
     }
     char16_t character = characters.front().unicode();
     if (mode <= 0)
-        character = ZRArrowKeyForHJKL(character, event.keyCode);
+        character = ZRArrowKeyForHJKL(character, event.keyCode, context().defaults);
     if (character >= FunctionKeyCharacter::First) {
         switch (character) {
         case FunctionKeyCharacter::UpArrow:

@@ -34,8 +34,7 @@ char16_t ZRArrowKeyForHJKL(char16_t character, KeyCode keyCode, ZRHJKLSettings s
     }
 }
 
-char16_t ZRArrowKeyForHJKL(char16_t character, KeyCode keyCode) {
-    const UserDefaults& defaults = UserDefaults::standard();
+char16_t ZRArrowKeyForHJKL(char16_t character, KeyCode keyCode, const UserDefaults& defaults) {
     ZRHJKLSettings settings;
     settings.disableKeyboardLayoutEquivalents =
         defaults.boolForKey(QStringLiteral("HJKL: Disable Keyboard Layout Equivalents"));

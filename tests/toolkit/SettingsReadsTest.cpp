@@ -17,13 +17,13 @@ TEST_F(SettingsReadsTest, HJKLFollowsBothSettings) {
     const QString layoutKey = QStringLiteral("HJKL: Disable Keyboard Layout Equivalents");
     const QString physicalKey = QStringLiteral("HJKL: Disable Physical Key Equivalents");
     // On a layout that puts t in the place of K.
-    EXPECT_EQ(ZRArrowKeyForHJKL(u'k', Key::V), FunctionKeyCharacter::UpArrow);
-    EXPECT_EQ(ZRArrowKeyForHJKL(u't', Key::K), u't');
+    EXPECT_EQ(ZRArrowKeyForHJKL(u'k', Key::V, defaults), FunctionKeyCharacter::UpArrow);
+    EXPECT_EQ(ZRArrowKeyForHJKL(u't', Key::K, defaults), u't');
     defaults.setBool(true, layoutKey);
-    EXPECT_EQ(ZRArrowKeyForHJKL(u'k', Key::V), u'k');
-    EXPECT_EQ(ZRArrowKeyForHJKL(u't', Key::K), FunctionKeyCharacter::UpArrow);
+    EXPECT_EQ(ZRArrowKeyForHJKL(u'k', Key::V, defaults), u'k');
+    EXPECT_EQ(ZRArrowKeyForHJKL(u't', Key::K, defaults), FunctionKeyCharacter::UpArrow);
     defaults.setBool(true, physicalKey);
-    EXPECT_EQ(ZRArrowKeyForHJKL(u't', Key::K), u't');
+    EXPECT_EQ(ZRArrowKeyForHJKL(u't', Key::K, defaults), u't');
 }
 
 TEST_F(SettingsReadsTest, DebugLogSwitch) {
