@@ -114,6 +114,33 @@ TEST_F(KeyboardControlPanelTest, ClosesByItselfAfterItsInterval) {
     }
 }
 
+// Keyboard control reads the settings it is handed, whatever the program's own say: the cheat sheet's
+// closing interval and the logo's place come from the panel's settings.
+TEST_F(KeyboardControlPanelTest, ThePanelReadsTheSettingsItIsHandedNotTheProgramsOwn) {
+    UserDefaults own(folder.filePath(QStringLiteral("Own Settings.plist")));
+    const ZRKeyboardControlContext context{desktop, own, RunLoop::main(), &ZRFocusWindow::defaultFocusWindow};
+    panel = ZRKeyboardControlPanel::overlayPanelWithFrame(context, Rect(), nullptr, {});
+    setFadingDuration(panel, 0);
+    panel->setDelegate(&delegate);
+    const struct {
+        bool ownCheatSheet;
+        bool ownHideLogo;
+        double interval;
+        double height;
+    } cases[] = {{true, false, 9, ZRKeyboardControlPanel::LogoSide}, {false, true, 3, 10}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ownCheatSheet);
+        own.setBool(c.ownCheatSheet, ShowCheatSheet);
+        own.setBool(c.ownHideLogo, HideLogo);
+        set(ShowCheatSheet, !c.ownCheatSheet);
+        set(HideLogo, !c.ownHideLogo);
+        ASSERT_TRUE(panel->activateForWindow(editorElement()));
+        EXPECT_EQ(panel->autoDeactivateInterval(), c.interval);
+        EXPECT_EQ(panel->cocoaFrame().height(), c.height);
+        panel->setActive(false);
+    }
+}
+
 TEST_F(KeyboardControlPanelTest, AKeyPushesTheClosingBackAndOnlyKeysForAWindowReachTheDelegate) {
     set(ShowCheatSheet, false);
     makePanel();

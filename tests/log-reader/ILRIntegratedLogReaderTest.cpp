@@ -263,6 +263,29 @@ TEST_F(ILRIntegratedLogReaderTest, TheCacheKeepsMessagesWhileTheWindowIsOpenOrWh
     EXPECT_FALSE(toolRuns().empty());
 }
 
+// A reader made on settings of its own reads and writes the debug-logging switch and the display options
+// there, never in the program's.
+TEST_F(ILRIntegratedLogReaderTest, AReaderKeepsToTheSettingsItIsHanded) {
+    UserDefaults own(folder.filePath(QStringLiteral("Own Settings.plist")));
+    ILRLogReaderContext context = readerContext(desktop, findPasteboard);
+    const auto ownReader =
+        ILRIntegratedLogReader::make({context.processes, own, context.mainRunLoop, context.workers,
+                                      context.notifications, context.systemLog, context.findPasteboard},
+                                     ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
+    set("ZRDebugLog", true);
+    EXPECT_FALSE(ownReader->isDebugLoggingEnabledAndSettable(nullptr)) << "the program's switch is not its";
+    ownReader->toggleDebugLogging(true);
+    EXPECT_TRUE(own.boolForKey("ZRDebugLog"));
+    EXPECT_TRUE(ownReader->isDebugLoggingEnabledAndSettable(nullptr));
+    set("ZRDebugLog", false);
+    EXPECT_TRUE(ownReader->isDebugLoggingEnabledAndSettable(nullptr));
+
+    const QString hideSender = QString::fromUtf16(ILRLogReaderDefaults::HideSender);
+    ownReader->toggleMessageSender();
+    EXPECT_TRUE(own.boolForKey(hideSender));
+    EXPECT_FALSE(UserDefaults::standard().hasValue(hideSender));
+}
+
 TEST_F(ILRIntegratedLogReaderTest, EntriesAreCappedDroppingTheOldest) {
     const qint64 start = now();
     scriptTool([start](const QStringList&) {
