@@ -118,7 +118,8 @@ TEST_F(KeyboardControlPanelTest, ClosesByItselfAfterItsInterval) {
 // closing interval and the logo's place come from the panel's settings.
 TEST_F(KeyboardControlPanelTest, ThePanelReadsTheSettingsItIsHandedNotTheProgramsOwn) {
     UserDefaults own(folder.filePath(QStringLiteral("Own Settings.plist")));
-    const ZRKeyboardControlContext context{desktop, own, RunLoop::main(), &ZRFocusWindow::defaultFocusWindow};
+    const ZRKeyboardControlContext context{desktop, own, RunLoop::main(),
+                                           [this]() -> ZRFocusWindow& { return *focus; }};
     panel = ZRKeyboardControlPanel::overlayPanelWithFrame(context, Rect(), nullptr, {});
     setFadingDuration(panel, 0);
     panel->setDelegate(&delegate);
@@ -199,7 +200,7 @@ TEST_F(KeyboardControlPanelTest, EveryWayOutGivesTheKeyboardBackAndLeavesTheFocu
         {"its end", [&] { delete panel.data(); }},
     };
     // Another user of the focus window keeps it shown throughout.
-    ZRFocusWindow::defaultFocusWindow().setActive(true);
+    focus->setActive(true);
     for (const auto& [way, leave] : ways) {
         SCOPED_TRACE(way);
         if (!panel)
@@ -250,15 +251,14 @@ TEST_F(KeyboardControlPanelTest, TheFocusWindowFollowsTheControlledWindowWhichGo
     set(QStringLiteral("Keyboard Controls Grid"), true);
     set(QStringLiteral("Mouse Controls Grid: Full Size: Cover All Displays"), true);
     ZRWindowObserver& observer = ZRWindowObserver::defaultObserver();
-    ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
     makePanel();
     ASSERT_TRUE(panel->activateForWindow(editorElement()));
-    EXPECT_EQ(focus.apertureFrame(), ZRFlipRect(WindowFrame));
-    EXPECT_TRUE(focus.coverAllScreens());
-    EXPECT_TRUE(focus.displayRegardless()) << "the logo shows";
+    EXPECT_EQ(focus->apertureFrame(), ZRFlipRect(WindowFrame));
+    EXPECT_TRUE(focus->coverAllScreens());
+    EXPECT_TRUE(focus->displayRegardless()) << "the logo shows";
     editor->setFrame(WindowFrame.offsetBy(30, 20));
     RunLoop::main().runPending();
-    EXPECT_EQ(focus.apertureFrame(), ZRFlipRect(WindowFrame.offsetBy(30, 20)));
+    EXPECT_EQ(focus->apertureFrame(), ZRFlipRect(WindowFrame.offsetBy(30, 20)));
 
     SimWindow& other = desktop.addWindow(editor->application(), Rect(900, 100, 300, 300));
     setFadingDuration(panel, 0.15);
@@ -270,7 +270,7 @@ TEST_F(KeyboardControlPanelTest, TheFocusWindowFollowsTheControlledWindowWhichGo
     EXPECT_EQ(observer.observedWindowCount(), 1u) << "the first window is no longer observed";
     editor->setFrame(WindowFrame);
     RunLoop::main().runPending();
-    EXPECT_EQ(focus.apertureFrame(), ZRFlipRect(Rect(900, 100, 300, 300)));
+    EXPECT_EQ(focus->apertureFrame(), ZRFlipRect(Rect(900, 100, 300, 300)));
 
     panel->setActive(false);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !panel->controlledWindow(); }, 1000)) << "let go after the fade";

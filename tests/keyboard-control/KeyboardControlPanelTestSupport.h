@@ -44,8 +44,8 @@ public:
 };
 
 // Every test of the panel: the program's application object, a screen with a bar of 25 points at its top,
-// an editor's window in front, the focus window and the panel without fades, and the keys of the
-// simulated desktop handed to the window that holds the keyboard.
+// an editor's window in front, a focus window of the test's own and the panel without fades, and the keys
+// of the simulated desktop handed to the window that holds the keyboard.
 class KeyboardControlPanelTest : public DesktopTest {
 protected:
     static constexpr Rect Screen{0, 0, 1440, 900};
@@ -60,19 +60,19 @@ protected:
         input = std::make_unique<SimOwnWindowInput>(desktop);
         editor = &desktop.addWindow(desktop.addApplication(QStringLiteral("com.example.editor"), "Editor"),
                                     WindowFrame);
-        setFadingDuration(&ZRFocusWindow::defaultFocusWindow(), 0);
+        focus = ZRFocusWindow::focusWindowWithFrame(Rect());
+        setFadingDuration(focus.get(), 0);
     }
     void TearDown() override {
         delete panel.data();
         RunLoop::main().runPending();
-        ZRFocusWindow::destroyDefaultFocusWindow();
+        focus.reset();
         input.reset();
         DesktopTest::TearDown();
     }
 
     ZRKeyboardControlPanel& makePanel() {
-        panel = ZRKeyboardControlPanel::overlayPanelWithFrame(*keyboardControlContext(desktop), Rect(),
-                                                              nullptr, {});
+        panel = ZRKeyboardControlPanel::overlayPanelWithFrame(keyboardControl(), Rect(), nullptr, {});
         setFadingDuration(panel, 0);
         panel->setDelegate(&delegate);
         return *panel;
@@ -80,7 +80,12 @@ protected:
     AXElementRef editorElement() const { return elementOf(*editor); }
     OwnWindowId keyboardHolder() { return desktop.overlayWindows().keyboardHolder(); }
     bool panelHoldsKeyboard() { return panel && keyboardHolder() == OwnWindowId(panel->winId()); }
-    static std::int64_t focusCounter() { return ZRFocusWindow::defaultFocusWindow().activeCounter(); }
+    std::int64_t focusCounter() const { return focus->activeCounter(); }
+    // Keyboard control's context on the test's desktop and settings, with the test's own focus window.
+    ZRKeyboardControlContext keyboardControl() {
+        return {desktop, UserDefaults::standard(), RunLoop::main(),
+                [this]() -> ZRFocusWindow& { return *focus; }};
+    }
     static ZRKeyboardControlDescription row(const QString& name, const QString& keys,
                                             std::optional<ZRActionType> type = ZRActionTypeMove) {
         return {name, keys, nullptr, type};
@@ -89,6 +94,7 @@ protected:
     std::uint32_t screen = 0;
     std::unique_ptr<SimOwnWindowInput> input;
     SimWindow* editor = nullptr;
+    std::unique_ptr<ZRFocusWindow> focus;
     QPointer<ZRKeyboardControlPanel> panel;
     RecordingPanelDelegate delegate;
 };

@@ -42,8 +42,7 @@ protected:
         set(QStringLiteral("Keyboard Controls"), hotKey(KeyboardControlsKey, HotKeyModifiers));
         set(QStringLiteral("Show Cheat Sheet"), false);
         ZRMainController& controller = ZRMainController::mainController();
-        controller.addArea(
-            std::make_unique<ZRKeyboardController>(controller, *keyboardControlContext(desktop)));
+        controller.addArea(std::make_unique<ZRKeyboardController>(controller, keyboardControl()));
         controller.applicationWillFinishLaunching();
         controller.applicationDidFinishLaunching();
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
@@ -81,7 +80,7 @@ TEST_F(KeyboardControlsOfTheProgramTest, TheHotKeyOpensThePanelWhoseKeysMoveTheF
     ASSERT_TRUE(panel->isActive());
     EXPECT_TRUE(AXElementsEqual(panel->controlledWindow(), editorElement()));
     EXPECT_TRUE(panelHoldsKeyboard());
-    EXPECT_EQ(ZRFocusWindow::defaultFocusWindow().activeCounter(), 1);
+    EXPECT_EQ(focus->activeCounter(), 1);
 
     press(Key::RightArrow);
     EXPECT_GT(editor->frame().x(), WindowFrame.x()) << "the key map moves the window";
@@ -108,7 +107,7 @@ TEST_F(KeyboardControlsOfTheProgramTest, TheHotKeyOpensThePanelWhoseKeysMoveTheF
     press(Key::Escape);
     EXPECT_FALSE(panel->isActive());
     EXPECT_EQ(keyboardHolder(), 0u);
-    EXPECT_EQ(ZRFocusWindow::defaultFocusWindow().activeCounter(), 0);
+    EXPECT_EQ(focus->activeCounter(), 0);
 }
 
 TEST_F(KeyboardControlsOfTheProgramTest, AFullScreenWindowThatMayNotBeControlledShowsWhy) {
@@ -242,7 +241,7 @@ TEST_F(KeyboardControlsOfTheProgramTest, TheDismissSettingsCloseThePanelAfterThe
         EXPECT_NE(panel->isActive(), c.closes);
         if (c.closes) {
             EXPECT_EQ(keyboardHolder(), 0u);
-            EXPECT_EQ(ZRFocusWindow::defaultFocusWindow().activeCounter(), 0);
+            EXPECT_EQ(focus->activeCounter(), 0);
         }
         panel->setActive(false);
         set(QLatin1String(c.setting), false);
