@@ -14,6 +14,7 @@
 #include "platform/x11/X11Workspace.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QThread>
 #include <chrono>
 #include <condition_variable>
@@ -158,6 +159,12 @@ std::unique_ptr<Platform> X11Platform::create(QString* error,
     platform->m_globalHotKeys = std::make_unique<X11GlobalHotKeys>(platform->m_desktop, platform->m_keyboard);
     platform->m_processes = std::make_unique<QtProcesses>();
     platform->m_overlayWindows = std::make_unique<X11OverlayWindows>();
+    // The toolkit's accessibility bridge asks for the session bus on the main thread when the event loop
+    // first runs, and waits there for the connection: connected ahead on a thread of its own, the bus holds
+    // up no hot key pressed during the start. Only a bus named in the environment: without one, the bus
+    // library would start a bus of its own that outlives us.
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        platform->m_sessionBusConnect = std::jthread([] { QDBusConnection::sessionBus(); });
     return platform;
 }
 

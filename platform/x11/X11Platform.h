@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 #include <optional>
+#include <thread>
 
 class X11Accessibility;
 class X11Desktop;
@@ -56,6 +57,7 @@ private:
     std::unique_ptr<X11GlobalHotKeys> m_globalHotKeys;
     std::unique_ptr<QtProcesses> m_processes;
     std::unique_ptr<X11OverlayWindows> m_overlayWindows;
+    std::jthread m_sessionBusConnect;
 };
 
 std::unique_ptr<Platform> createX11Platform(QString* error,
