@@ -113,7 +113,7 @@ public:
     // The palette's wait for the pointer to rest (ZRScheduleTappedMouseMovedEvent).
     ZRMouseMovedWait& mouseMovedWait() { return m_mouseMovedWait; }
     bool hasEventTap() const { return m_tap != nullptr; }
-    // Recomputes the state from the settings and installs or removes the tap.
+    // Recomputes the features from the settings and installs or removes the tap.
     void updateFeatureFlagsAndTap();
     // The same; with a sender (the palette switch) the palette follows the sender's state and the setting
     // "Mouse Controls" is written. Updates the palette's switch and the controls that depend on it when
