@@ -4,6 +4,7 @@
 #include "mouse-control/ZRMouseControlPalette.h"
 #include "mouse-control/ZRMouseControlSettingsControls.h"
 #include "mouse-control/ZRMouseController.h"
+#include "mouse-control/ZRMouseEventTapCallback.h"
 #include "mouse-control/ZRWindowFilter.h"
 #include "platform/Platform.h"
 #include "platform/Workspace.h"
@@ -62,6 +63,55 @@ struct ZRHover::Worker {
     std::atomic<bool> inFlight{false};
     // Someone on the main thread is told of each request; only then does a request hand anything back.
     std::atomic<bool> observed{false};
+    // Steps are numbered as they are taken, on either thread; requests run one at a time, and one for an
+    // older step than the last set sets nothing: the worker's steps and a request from the main thread may
+    // come to the window in either order.
+    std::atomic<std::uint64_t> steps{0};
+    std::mutex requestMutex;
+    std::uint64_t lastStepSet = 0; // guarded by mutex
+
+    // Sets the frame of a step unless its gesture has ended or a later step's frame is set; whether it did.
+    bool set(const AXElementRef& window, bool setSize, const Rect& frame,
+             const ZRHoverGesture::Ticket& gesture, std::uint64_t step) {
+        std::lock_guard request(requestMutex);
+        {
+            std::lock_guard lock(mutex);
+            if (!gesture.isCurrent() || step < lastStepSet)
+                return false;
+            lastStepSet = step;
+            setting = true;
+        }
+        setFrame(window, setSize, frame);
+        {
+            std::lock_guard lock(mutex);
+            setting = false;
+        }
+        idle.notify_all();
+        return true;
+    }
+    // Tells the part of a request when someone is told (main thread).
+    void finished(const std::shared_ptr<Worker>& self, const Request& request) {
+        if (observed.load(std::memory_order_relaxed))
+            RunLoop::main().performOnMainThread([self, request] {
+                if (self->owner)
+                    self->owner->requestDidFinish(request);
+            });
+    }
+};
+
+// What the worker needs to take the steps of a gesture by itself, and the sums it reaches.
+struct ZRHover::Follow {
+    Follow(AXElementRef window, ZRHoverMode mode, const ZRHoverState& state, ZRHoverGesture::Ticket gesture)
+        : window(std::move(window)), mode(mode), state(state), gesture(std::move(gesture)),
+          accumulatedDx(state.accumulatedDx), accumulatedDy(state.accumulatedDy) {}
+
+    const AXElementRef window;
+    const ZRHoverMode mode;
+    const ZRHoverState state;
+    const ZRHoverGesture::Ticket gesture;
+    std::mutex mutex;
+    double accumulatedDx; // guarded by mutex
+    double accumulatedDy;
 };
 
 ZRHover::ZRHover(ZRMouseController& controller, ZRHoverGesture& gesture, FrameSetter setFrame)
@@ -71,6 +121,7 @@ ZRHover::ZRHover(ZRMouseController& controller, ZRHoverGesture& gesture, FrameSe
 }
 
 ZRHover::~ZRHover() {
+    endFollowing();
     m_worker->owner = nullptr;
     m_gesture.end();
     // A window is not left half set when the program quits (position taken, size not yet).
@@ -81,6 +132,10 @@ ZRHover::~ZRHover() {
 void ZRHover::moveOrResize(ZRHoverMode mode, const TapEvent* event) {
     if (m_controller.palette().isShowingOverlay())
         return;
+    // A retry has nothing to add to the steps the worker takes; the next event ends them.
+    if (m_following && !event)
+        return;
+    endFollowing();
     if (event && !m_gesture.window())
         beginGesture(mode, *event);
     if (!m_gesture.window() || m_state.startFrame.isEmpty())
@@ -103,11 +158,63 @@ void ZRHover::moveOrResize(ZRHoverMode mode, const TapEvent* event) {
         m_state.accumulatedDx += event->deltaX;
         m_state.accumulatedDy += event->deltaY;
     }
-    setFrame(mode,
-             m_state.geometry.frameForStep(mode, m_state.startFrame, std::round(m_state.accumulatedDx),
-                                           std::round(m_state.accumulatedDy), m_state.resizeFromLeft,
-                                           m_state.resizeFromTop),
-             !event);
+    const bool requested =
+        setFrame(mode,
+                 m_state.geometry.frameForStep(mode, m_state.startFrame, std::round(m_state.accumulatedDx),
+                                               std::round(m_state.accumulatedDy), m_state.resizeFromLeft,
+                                               m_state.resizeFromTop),
+                 !event);
+    // A move without deltas is where followed motions led (or a rest): the next motion follows again, once
+    // the palette, which may show meanwhile, has been looked at here.
+    if (requested && event && (event->deltaX != 0 || event->deltaY != 0))
+        followOnWorker(mode);
+}
+
+void ZRHover::followOnWorker(ZRHoverMode mode) {
+    const ZRMouseControlFeatures& features = m_controller.features();
+    // Snapping takes every motion of a move on the main thread.
+    if (mode == ZRHoverModeMove && features.snapsWindows())
+        return;
+    auto follow = std::make_shared<Follow>(m_gesture.window(), mode, m_state, m_gesture.ticket());
+    // With the palette on, a rest of the pointer comes back here, which the palette waits for.
+    const double rest = features.paletteOn ? ZRMinimumTappedMouseMovedDelay : 0;
+    m_following = m_context.platform.eventStream().followMotion(
+        [worker = m_worker, follow](const TapEvent& event) {
+            Rect frame;
+            {
+                std::lock_guard lock(follow->mutex);
+                follow->accumulatedDx += event.deltaX;
+                follow->accumulatedDy += event.deltaY;
+                const ZRHoverState& state = follow->state;
+                frame = state.geometry.frameForStep(
+                    follow->mode, state.startFrame, std::round(follow->accumulatedDx),
+                    std::round(follow->accumulatedDy), state.resizeFromLeft, state.resizeFromTop);
+            }
+            Request request;
+            request.mode = follow->mode;
+            request.frame = frame;
+            request.began = steadySeconds();
+            request.set = worker->set(follow->window, follow->mode == ZRHoverModeResize, frame,
+                                      follow->gesture, ++worker->steps);
+            request.ended = steadySeconds();
+            worker->finished(worker, request);
+        },
+        rest);
+    if (m_following)
+        m_follow = std::move(follow);
+}
+
+void ZRHover::endFollowing() {
+    m_following.reset();
+    if (!m_follow)
+        return;
+    // The worker's steps are over: the stream ends them before the main thread hears of anything after them.
+    std::lock_guard lock(m_follow->mutex);
+    if (m_follow->gesture.isCurrent()) {
+        m_state.accumulatedDx = m_follow->accumulatedDx;
+        m_state.accumulatedDy = m_follow->accumulatedDy;
+    }
+    m_follow.reset();
 }
 
 void ZRHover::beginGesture(ZRHoverMode mode, const TapEvent& event) {
@@ -149,12 +256,12 @@ void ZRHover::beginGesture(ZRHoverMode mode, const TapEvent& event) {
     }
 }
 
-void ZRHover::setFrame(ZRHoverMode mode, const Rect& frame, bool retry) {
+bool ZRHover::setFrame(ZRHoverMode mode, const Rect& frame, bool retry) {
     const AXElementRef& window = m_gesture.window();
     const bool setSize = mode == ZRHoverModeResize;
     if (m_state.ownWindow) {
         m_worker->setFrame(window, setSize, frame);
-        return;
+        return false;
     }
 
     PendingPerform& retryRequest = mode == ZRHoverModeMove ? m_moveRetry : m_resizeRetry;
@@ -166,41 +273,26 @@ void ZRHover::setFrame(ZRHoverMode mode, const Rect& frame, bool retry) {
             else
                 resizeHoveredWindowAfterDelay();
         });
-        return;
+        return false;
     }
 
     m_worker->inFlight.store(true, std::memory_order_relaxed);
     // The worker asks the gesture's ticket, never the hovered window, which the main thread writes.
     DispatchQueue::global(QueuePriority::High)
         .async([worker = m_worker, window = AXElementRef(window), mode, frame, setSize, retry,
-                gesture = m_gesture.ticket()]() mutable {
+                gesture = m_gesture.ticket(), step = ++m_worker->steps]() mutable {
             Request request;
             request.mode = mode;
             request.frame = frame;
             request.retry = retry;
             request.began = steadySeconds();
-            {
-                std::lock_guard lock(worker->mutex);
-                request.set = gesture.isCurrent();
-                worker->setting = request.set;
-            }
-            if (request.set) {
-                worker->setFrame(window, setSize, frame);
-                {
-                    std::lock_guard lock(worker->mutex);
-                    worker->setting = false;
-                }
-                worker->idle.notify_all();
-            }
+            request.set = worker->set(window, setSize, frame, gesture, step);
             window.reset();
             request.ended = steadySeconds();
             worker->inFlight.store(false, std::memory_order_release);
-            if (worker->observed.load(std::memory_order_relaxed))
-                RunLoop::main().performOnMainThread([worker, request] {
-                    if (worker->owner)
-                        worker->owner->requestDidFinish(request);
-                });
+            worker->finished(worker, request);
         });
+    return true;
 }
 
 bool ZRHover::requestInFlight() const {

@@ -48,6 +48,7 @@ public:
     ZRHover& operator=(const ZRHover&) = delete;
 
     void moveOrResize(ZRHoverMode mode, const TapEvent* event) override;
+    bool followsMotion() const override { return m_following != nullptr; }
     void updateHoverResizeModeSelector() override;
     // The retries: a step of the running gesture without a new event.
     void moveHoveredWindowAfterDelay();
@@ -61,9 +62,15 @@ public:
 
 private:
     struct Worker;
+    struct Follow;
 
     void beginGesture(ZRHoverMode mode, const TapEvent& event);
-    void setFrame(ZRHoverMode mode, const Rect& frame, bool retry);
+    // Whether a request went out for the step now (not left to a retry).
+    bool setFrame(ZRHoverMode mode, const Rect& frame, bool retry);
+    // The motions of another application's window's gesture are followed on the worker where the platform
+    // can and nothing on the main thread needs them.
+    void followOnWorker(ZRHoverMode mode);
+    void endFollowing();
     void requestDidFinish(const Request& request);
 
     ZRMouseController& m_controller;
@@ -75,4 +82,7 @@ private:
     // A step that came while the window was still busy with the last one, one per mode.
     PendingPerform m_moveRetry;
     PendingPerform m_resizeRetry;
+    // The steps the worker takes meanwhile; its sums come back to the state at the next step here.
+    std::shared_ptr<Follow> m_follow;
+    std::unique_ptr<MotionFollowing> m_following;
 };

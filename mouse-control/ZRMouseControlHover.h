@@ -14,6 +14,9 @@ public:
     // One step of the gesture; the first step with an event finds the window. Null: a retry of the last
     // step without a new event.
     virtual void moveOrResize(ZRHoverMode mode, const TapEvent* event) = 0;
+    // The motions of the gesture go to a worker that takes the steps until another event comes: the tap
+    // hears of them afterwards, in one move.
+    virtual bool followsMotion() const { return false; }
     // Enables the settings' choice of the resized corner only while resizing has keys of its own.
     virtual void updateHoverResizeModeSelector() = 0;
 };

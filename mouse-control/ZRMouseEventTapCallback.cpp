@@ -214,7 +214,10 @@ void ZRMouseEventTapCallback(ZRMouseController& controller, const TapEvent& even
                 controller.hideOverlayRegardlessOnNextTurn();
             }
         } else if (event.type == TapEventType::MouseMoved) {
-            ZRScheduleTappedMouseMovedEvent(&event, controller);
+            // Motions followed elsewhere come back here in one move once they stop: a wait begun now would
+            // end in the middle of them.
+            ZRScheduleTappedMouseMovedEvent(controller.hover().followsMotion() ? nullptr : &event,
+                                            controller);
         }
     }
 

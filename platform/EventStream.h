@@ -46,6 +46,12 @@ public:
     Signal<> lost;
 };
 
+// Pointer motion followed where it is used; dropping it ends the following.
+class MotionFollowing {
+public:
+    virtual ~MotionFollowing() = default;
+};
+
 class EventStream {
 public:
     virtual ~EventStream() = default;
@@ -54,4 +60,18 @@ public:
     // Events of the types in the mask (bits from tapEventMaskBit), delivered on the main thread;
     // null when the stream cannot be installed.
     virtual std::unique_ptr<EventTap> install(std::uint64_t eventMask, Callback callback) = 0;
+
+    // For a gesture whose every motion matters to one part (a hover move): the motions that come from now
+    // on go to the handler on a worker of the high-priority queue, as MouseMoved events, one at a time, and
+    // the main thread wakes for none of them. The following ends at the first event of another kind (a key,
+    // a button, a change of the modifier keys), once the pointer has rested for restSeconds (when above 0),
+    // or when the handle is dropped; the taps then get on the main thread a MouseMoved to where the followed
+    // motions led (no deltas: the handler had them), and whatever came after. Null where motions cannot be
+    // followed so: the platform cannot, or more than one tap takes motions. The handler never runs after the
+    // main thread has got an event that came after it.
+    virtual std::unique_ptr<MotionFollowing> followMotion(Callback handler, double restSeconds) {
+        (void)handler;
+        (void)restSeconds;
+        return nullptr;
+    }
 };

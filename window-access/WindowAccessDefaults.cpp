@@ -28,7 +28,11 @@ bool debugLogEnabled() {
 
 void debugLog(const QString& line) {
     if (debugLogEnabled())
-        platformLog(QStringLiteral("[Debug] ") + line);
+        writeDebugLog(line);
+}
+
+void writeDebugLog(const QString& line) {
+    platformLog(QStringLiteral("[Debug] ") + line);
 }
 
 } // namespace WindowAccessDefaults

@@ -313,8 +313,8 @@ std::vector<Placement*> prepare(const std::vector<ZRWindowFrameRequest>& request
         p.size = p.target.size;
         p.active = true;
         active.push_back(&p);
-        WindowAccessDefaults::debugLog(
-            QStringLiteral("set window frame: proposed %1").arg(stringFromRect(frame)));
+        WindowAccessDefaults::debugLogLazily(
+            [&] { return QStringLiteral("set window frame: proposed %1").arg(stringFromRect(frame)); });
     }
     return active;
 }
@@ -336,9 +336,11 @@ ZRWindowFramesResult finish(std::vector<Placement>& placements, const std::vecto
         }
         const Rect obtained = outset(p->current, p->insets);
         result.obtained[i] = obtained;
-        WindowAccessDefaults::debugLog(QStringLiteral("set window frame: obtained %1 after %2 attempts")
-                                           .arg(stringFromRect(obtained))
-                                           .arg(p->attempts));
+        WindowAccessDefaults::debugLogLazily([&] {
+            return QStringLiteral("set window frame: obtained %1 after %2 attempts")
+                .arg(stringFromRect(obtained))
+                .arg(p->attempts);
+        });
         if (!p->failure.isEmpty()) {
             platformLog(QStringLiteral("cannot set window frame: %1").arg(p->failure));
             continue;

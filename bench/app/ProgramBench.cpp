@@ -158,16 +158,33 @@ void stop(pid_t pid) {
     ::waitpid(pid, nullptr, 0);
 }
 
-// CPU time of every thread of the process, from the scheduler's nanosecond counts.
-double cpuSeconds(pid_t pid) {
-    double total = 0;
+// CPU time of the process from the scheduler's nanosecond counts: of every thread, and of its main thread
+// alone, with the times that thread went to sleep (each sleep is one wake to come).
+struct CpuCount {
+    double seconds = 0;
+    double mainSeconds = 0;
+    long mainSleeps = 0;
+};
+CpuCount cpuCount(pid_t pid) {
+    CpuCount count;
     const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
     for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile file(tasks.filePath(task) + QStringLiteral("/schedstat"));
-        if (file.open(QIODevice::ReadOnly))
-            total += file.readLine().split(' ').value(0).toDouble() * 1e-9;
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const double seconds = file.readLine().split(' ').value(0).toDouble() * 1e-9;
+        count.seconds += seconds;
+        if (task.toInt() != pid)
+            continue;
+        count.mainSeconds = seconds;
+        QFile status(tasks.filePath(task) + QStringLiteral("/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                count.mainSleeps = line.mid(line.indexOf(':') + 1).trimmed().toLong();
     }
-    return total;
+    return count;
 }
 
 // A value in kB of /proc/PID/status or smaps_rollup, as megabytes.
@@ -612,8 +629,8 @@ void BM_KeyboardMenuHotKeyToFullSize(benchmark::State& state) {
 BENCHMARK(BM_KeyboardMenuHotKeyToFullSize)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Moves the pointer over the xterm at 500 Hz, with the hover keys held or not; the CPU the process took
-// meanwhile, per 1,000 motions.
-double hoverCpu(Setup& s, pid_t pid, bool holdKeys) {
+// meanwhile, per 1,000 motions, and how its main thread took part.
+CpuCount hoverCpu(Setup& s, pid_t pid, bool holdKeys) {
     s.watcher.resetWindow(s.client, s.frame);
     Point pointer(XtermX + 100, XtermY + 50);
     s.input->movePointer(pointer);
@@ -622,7 +639,7 @@ double hoverCpu(Setup& s, pid_t pid, bool holdKeys) {
         s.input->key(Key::Option, true);
     }
     std::this_thread::sleep_for(milliseconds(100));
-    const double before = cpuSeconds(pid);
+    const CpuCount before = cpuCount(pid);
     auto next = Clock::now();
     for (int i = 0; i < HoverMotions; ++i) {
         pointer.x += (i / HoverLeg) % 2 == 0 ? 1 : -1;
@@ -631,13 +648,16 @@ double hoverCpu(Setup& s, pid_t pid, bool holdKeys) {
         std::this_thread::sleep_until(next);
     }
     std::this_thread::sleep_for(milliseconds(100));
-    const double after = cpuSeconds(pid);
+    const CpuCount after = cpuCount(pid);
     if (holdKeys) {
         s.input->key(Key::Option, false);
         s.input->key(Key::Control, false);
     }
     s.watcher.drain();
-    return (after - before) * 1e3 * 1000.0 / HoverMotions;
+    constexpr double PerThousandMilliseconds = 1e3 * 1000.0 / HoverMotions;
+    return {(after.seconds - before.seconds) * PerThousandMilliseconds,
+            (after.mainSeconds - before.mainSeconds) * PerThousandMilliseconds,
+            after.mainSleeps - before.mainSleeps};
 }
 
 void BM_HoverCpuPerThousandMotions(benchmark::State& state) {
@@ -651,13 +671,17 @@ void BM_HoverCpuPerThousandMotions(benchmark::State& state) {
     std::this_thread::sleep_for(SettleTime);
     for (auto _ : state) {
         for (int round = 0; round < HoverRounds; ++round) {
-            s.add("hover CPU per 1,000 motions, ms: skaf, hover keys held", s.skaf(),
-                  hoverCpu(s, skaf, true));
-            s.add("hover CPU per 1,000 motions, ms: skaf, no keys held", s.skaf(), hoverCpu(s, skaf, false));
+            const CpuCount held = hoverCpu(s, skaf, true);
+            s.add("hover CPU per 1,000 motions, ms: skaf, hover keys held", s.skaf(), held.seconds);
+            s.add("hover CPU per 1,000 motions, ms: skaf main thread, keys held", s.skaf(), held.mainSeconds);
+            s.add("hover main-thread wakes per motion: skaf, hover keys held", s.skaf(),
+                  double(held.mainSleeps) / HoverMotions);
+            s.add("hover CPU per 1,000 motions, ms: skaf, no keys held", s.skaf(),
+                  hoverCpu(s, skaf, false).seconds);
             const pid_t follower = spawn(s.tinyFollower());
             std::this_thread::sleep_for(milliseconds(200));
             s.add("hover CPU per 1,000 motions, ms: tiny xcb follower", s.tinyFollower(),
-                  hoverCpu(s, follower, false));
+                  hoverCpu(s, follower, false).seconds);
             stop(follower);
         }
     }

@@ -10,6 +10,10 @@
 class SimEventStream : public EventStream {
 public:
     std::unique_ptr<EventTap> install(std::uint64_t eventMask, Callback callback) override;
+    // Only once a test asks for it; the handler then runs on the thread that posts, at once. A following
+    // ends with another event or its handle, not with a rest.
+    std::unique_ptr<MotionFollowing> followMotion(Callback handler, double restSeconds) override;
+    void setFollowsMotion(bool follows) { m_followsMotion = follows; }
 
     // Stamps the event with the main run loop's clock and delivers it.
     void post(TapEvent event);
@@ -25,10 +29,14 @@ public:
 private:
     struct TapState;
     class Tap;
+    struct Following;
+    class FollowingHandle;
 
     std::vector<std::weak_ptr<TapState>> liveTaps() const;
 
     std::vector<std::weak_ptr<TapState>> m_taps;
     bool m_installFails = false;
+    bool m_followsMotion = false;
+    std::shared_ptr<Following> m_following;
     std::uint64_t m_lastMask = 0;
 };

@@ -23,6 +23,9 @@ constexpr std::uint32_t MaximumPropertyWords = 16 * 1024 * 1024;
 // Expectations kept at most for unchecked requests whose errors have not come yet: a connection that
 // reads no events meanwhile forgets the oldest.
 constexpr std::size_t MaximumExpectations = 4096;
+// Quiet events kept at most for the main thread before they are handed over all the same: a long gesture
+// wakes it now and then rather than never, with what it would otherwise get only at the end.
+constexpr std::size_t MaximumQuietKept = 512;
 
 // Whether sequence number a comes before b, across the wrap of the 32 bits.
 bool sequenceBefore(std::uint32_t a, std::uint32_t b) {
@@ -148,6 +151,52 @@ bool X11Connection::waitForEvents(std::chrono::steady_clock::time_point deadline
     return result;
 }
 
+void X11Connection::handReadingToWorker() {
+    ++m_workerCalls;
+    if (m_notifier && !m_readingPaused.exchange(true))
+        m_notifier->setEnabled(false);
+}
+
+void X11Connection::handReadingBack(std::vector<X11Reply<xcb_generic_event_t>> unread) {
+    {
+        std::lock_guard lock(m_keptMutex);
+        // Kept events of earlier reads come first: they were read before these.
+        for (auto& event : unread)
+            m_kept.push_back(std::move(event));
+    }
+    --m_workerCalls;
+    postDispatch();
+}
+
+X11Reply<xcb_generic_event_t> X11Connection::readEvent(bool fromSocket) {
+    std::lock_guard read(m_readMutex);
+    X11Reply<xcb_generic_event_t> event(fromSocket ? xcb_poll_for_event(m_connection)
+                                                   : xcb_poll_for_queued_event(m_connection));
+    if (event && m_inspector)
+        m_inspector(event.get());
+    return event;
+}
+
+bool X11Connection::waitUntilReadable(int wakeDescriptor, int timeoutMilliseconds) {
+    std::array<pollfd, 2> fds{pollfd{xcb_get_file_descriptor(m_connection), POLLIN, 0},
+                              pollfd{wakeDescriptor, POLLIN, 0}};
+    return ::poll(fds.data(), fds.size(), timeoutMilliseconds) != 0;
+}
+
+void X11Connection::handOverKeptUnlessQuiet(const std::function<bool(const xcb_generic_event_t*)>& quiet) {
+    {
+        std::lock_guard lock(m_keptMutex);
+        // Those looked at before were quiet, or a dispatch was asked for them.
+        const auto unseen = m_kept.begin() + std::ptrdiff_t(std::min(m_keptSeenQuiet, m_kept.size()));
+        const bool allQuiet =
+            std::all_of(unseen, m_kept.end(), [&](const auto& event) { return quiet(event.get()); });
+        m_keptSeenQuiet = m_kept.size();
+        if (allQuiet && m_kept.size() < MaximumQuietKept)
+            return;
+    }
+    postDispatch();
+}
+
 void X11Connection::checkQueue() {
     if (m_dispatchPosted || m_workerCalls.load(std::memory_order_relaxed) > 0)
         return;
@@ -172,6 +221,7 @@ void X11Connection::dispatchPending() {
         {
             std::lock_guard lock(m_keptMutex);
             handing.swap(m_kept);
+            m_keptSeenQuiet = 0;
         }
         if (!handing.empty()) {
             for (auto& event : handing)
@@ -268,6 +318,8 @@ void X11Connection::requestDispatch() {
 }
 
 void X11Connection::postDispatch() {
+    if (!m_notifier)
+        return;
     // One dispatch takes every event kept until it runs; it clears the mark before it reads them.
     if (m_dispatchPosted.exchange(true))
         return;

@@ -90,6 +90,23 @@ public:
     // without reading the socket.
     void inspectQueued();
 
+    // A worker takes the reading of events over from the main thread, for as long as a gesture that it
+    // follows lasts: from then on the main thread's notifier rests and the main thread reads nothing. The
+    // worker hands reading back with the events it read and did not use, for a dispatch that it asks for at
+    // once. The first from the main thread, the other three from that worker.
+    void handReadingToWorker();
+    void handReadingBack(std::vector<X11Reply<xcb_generic_event_t>> unread);
+    // The next event, inspected; null when none has come. Only what xcb has queued already unless asked to
+    // read the socket, which a wait has found readable.
+    X11Reply<xcb_generic_event_t> readEvent(bool fromSocket);
+    // Sleeps until the connection has something to read or the other descriptor is readable; false when
+    // the time-out (milliseconds, negative for none) passed first. Events already in xcb's queue do not
+    // wake it: read them first.
+    bool waitUntilReadable(int wakeDescriptor, int timeoutMilliseconds);
+    // From a worker whose task lasts a whole gesture, where the dispatch asked for at its end would come
+    // late: asks the main thread for one at once when an event kept for it is not quiet.
+    void handOverKeptUnlessQuiet(const std::function<bool(const xcb_generic_event_t*)>& quiet);
+
     Signal<const xcb_generic_event_t*> events;
     // Every event that one dispatch found has been handed out (main thread).
     Signal<> dispatched;
@@ -171,6 +188,7 @@ private:
     // sleeps, or read by a wait), inspected and handed out on the next dispatch.
     std::mutex m_keptMutex;
     std::vector<X11Reply<xcb_generic_event_t>> m_kept;
+    std::size_t m_keptSeenQuiet = 0; // guarded by m_keptMutex: the kept events a worker found quiet
     std::atomic<bool> m_dispatchPosted{false};
     // The expected errors of unchecked requests by sequence number, until the server is past them.
     std::mutex m_expectedMutex;

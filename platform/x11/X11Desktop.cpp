@@ -576,6 +576,23 @@ void X11Desktop::catchUp() {
     m_connection.waitForEvents(std::chrono::steady_clock::now(), [] { return true; });
 }
 
+bool X11Desktop::isEchoOfFrameRequest(const xcb_generic_event_t* event) const {
+    switch (x11EventType(event)) {
+    case XCB_CONFIGURE_NOTIFY:
+        // The root's tells of the screens.
+        return reinterpret_cast<const xcb_configure_notify_event_t*>(event)->window != m_connection.root();
+    case XCB_CLIENT_MESSAGE: {
+        const xcb_atom_t type = reinterpret_cast<const xcb_client_message_event_t*>(event)->type;
+        return type == m_connection.atom(X11Atom::NetMoveresizeWindow) ||
+               type == m_connection.atom(X11Atom::NetRequestFrameExtents);
+    }
+    case XCB_PROPERTY_NOTIFY:
+        return reinterpret_cast<const xcb_property_notify_event_t*>(event)->window == m_barrierWindow;
+    default:
+        return false;
+    }
+}
+
 bool X11Desktop::changesScreens(const xcb_generic_event_t* event) const {
     const std::uint8_t type = x11EventType(event);
     if (m_randrEventBase && (type == m_randrEventBase + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||

@@ -138,6 +138,10 @@ public:
     std::uint64_t screensGeneration() const { return m_screensGeneration; }
     // Reads the events that have come already, without waiting for more, so that what they change counts.
     void catchUp();
+    // What a frame request brings back that nothing on the main thread waits for (any thread): our own
+    // request seen on the root, a client's or frame's ConfigureNotify (followed as soon as it is read), the
+    // window manager's answer to a barrier.
+    bool isEchoOfFrameRequest(const xcb_generic_event_t* event) const;
 
 private:
     struct Observed;

@@ -1,6 +1,7 @@
 #include "platform/x11/X11EventStream.h"
 
 #include "platform/PlatformLog.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11Keyboard.h"
@@ -8,7 +9,11 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <optional>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <utility>
 #include <xcb/xcbext.h>
 #include <xcb/xinput.h>
@@ -26,8 +31,37 @@ constexpr std::uint32_t PointerAxes = 0b11;
 
 } // namespace
 
+// A following of the pointer's motion on a worker, and how the main thread ends it.
+struct X11EventStream::Following {
+    Callback handler;
+    int restMilliseconds = -1;
+    std::atomic<bool> stopped{false};
+    // Wakes the worker that waits for motion, when the main thread ends the following.
+    int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+
+    ~Following() {
+        if (wake >= 0)
+            ::close(wake);
+    }
+    void stop() {
+        if (stopped.exchange(true) || wake < 0)
+            return;
+        const std::uint64_t one = 1;
+        (void)!::write(wake, &one, sizeof one);
+    }
+};
+
+class X11EventStream::FollowingHandle : public MotionFollowing {
+public:
+    explicit FollowingHandle(std::shared_ptr<Following> following) : m_following(std::move(following)) {}
+    ~FollowingHandle() override { m_following->stop(); }
+
+private:
+    std::shared_ptr<Following> m_following;
+};
+
 // The stream's connection and state, shared by its taps.
-struct X11EventStream::Stream {
+struct X11EventStream::Stream : std::enable_shared_from_this<Stream> {
     std::unique_ptr<X11Connection> connection;
     std::unique_ptr<X11Keyboard> keyboard;
     std::uint8_t xinputOpcode = 0;
@@ -53,7 +87,24 @@ struct X11EventStream::Stream {
     // wake the main thread a second time for every motion.
     bool motionPending = false;
 
+    // A following asked for during a dispatch starts when the dispatch has handed out every event it read,
+    // unless one of them ends it first. While one runs, the worker owns the reading and the state above;
+    // it clears the mark once it has handed reading back.
+    std::shared_ptr<Following> followingAsked;
+    std::weak_ptr<Following> followingStarted;
+    std::atomic<bool> following{false};
+    // The event masks of the taps: a following needs motions to matter to one of them only.
+    std::vector<std::uint64_t> tapMasks;
+    // The worker followed motions that the taps have not heard of: they get one MouseMoved to where they led.
+    bool followedUnheard = false;
+    bool dispatching = false;
+
     bool open(QString* error);
+    std::unique_ptr<MotionFollowing> followMotion(Callback handler, double restSeconds);
+    void startFollowing();
+    // Ends the following asked for or running (main thread).
+    void stopFollowing();
+    void follow(Following& following);
     void select(bool listening);
     void handle(const xcb_generic_event_t* event);
     void handleButton(const xcb_input_raw_button_press_event_t* button, bool press);
@@ -70,7 +121,10 @@ struct X11EventStream::Stream {
 class X11EventStream::Tap : public EventTap {
 public:
     Tap(std::shared_ptr<Stream> stream, std::uint64_t eventMask, Callback callback)
-        : m_stream(std::move(stream)) {
+        : m_stream(std::move(stream)), m_mask(eventMask) {
+        // A following was asked for with the taps as they were.
+        m_stream->stopFollowing();
+        m_stream->tapMasks.push_back(eventMask);
         m_delivery =
             m_stream->delivered.connect([eventMask, callback = std::move(callback)](const TapEvent& event) {
                 if (eventMask & tapEventMaskBit(event.type))
@@ -79,6 +133,10 @@ public:
         m_loss = m_stream->lost.connect([this] { lost.emit(); });
     }
     ~Tap() override {
+        m_stream->stopFollowing();
+        if (const auto it = std::find(m_stream->tapMasks.begin(), m_stream->tapMasks.end(), m_mask);
+            it != m_stream->tapMasks.end())
+            m_stream->tapMasks.erase(it);
         m_delivery.disconnect();
         m_loss.disconnect();
         if (m_stream->delivered.connectionCount() == 0 && m_stream->connection)
@@ -87,6 +145,7 @@ public:
 
 private:
     std::shared_ptr<Stream> m_stream;
+    std::uint64_t m_mask;
     Connection m_delivery;
     Connection m_loss;
 };
@@ -124,8 +183,16 @@ bool X11EventStream::Stream::open(QString* error) {
         connection.reset();
         return false;
     }
-    eventConnection = connection->events.connect([this](const xcb_generic_event_t* event) { handle(event); });
-    dispatchedConnection = connection->dispatched.connect([this] { deliverPendingMotion(); });
+    eventConnection = connection->events.connect([this](const xcb_generic_event_t* event) {
+        dispatching = true;
+        handle(event);
+    });
+    dispatchedConnection = connection->dispatched.connect([this] {
+        dispatching = true;
+        deliverPendingMotion();
+        dispatching = false;
+        startFollowing();
+    });
     brokenConnection = connection->broken.connect([this] { lose(); });
     return true;
 }
@@ -144,8 +211,9 @@ void X11EventStream::Stream::select(bool listening) {
                           XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE
                     : 0;
     xcb_input_xi_select_events(c, connection->root(), 1, &mask.header);
-    motionPending = false;
-    if (listening) {
+    // The state belongs to the worker while it follows motion.
+    if (listening && !following) {
+        motionPending = false;
         // Start from the state as it is, not from nothing.
         const auto pointer =
             connection->reply(xcb_query_pointer_reply, xcb_query_pointer(c, connection->root()));
@@ -172,6 +240,9 @@ void X11EventStream::Stream::lose() {
 
 void X11EventStream::Stream::deliver(TapEventType type, Point location, double dx, double dy,
                                      KeyCode keyCode) {
+    // A following covers a run of motions only.
+    if (type != TapEventType::MouseMoved)
+        stopFollowing();
     TapEvent event;
     event.type = type;
     event.keyCode = keyCode;
@@ -205,13 +276,120 @@ void X11EventStream::Stream::deliverMotion(Point location) {
 // The motions read so far, delivered with the position they led to: at the end of each dispatch, and before
 // a button or a modifier change, which comes after them.
 bool X11EventStream::Stream::deliverPendingMotion() {
+    const bool followed = std::exchange(followedUnheard, false);
+    const auto heard = [&] {
+        if (followed)
+            deliver(leftButtonDown ? TapEventType::LeftMouseDragged : TapEventType::MouseMoved, lastLocation,
+                    0, 0);
+        return followed;
+    };
     if (!std::exchange(motionPending, false))
-        return false;
+        return heard();
     const auto location = queryPointer();
     if (!location)
-        return false;
+        return heard();
+    if (*location == lastLocation && hasLastLocation)
+        return heard();
     deliverMotion(*location);
     return true;
+}
+
+std::unique_ptr<MotionFollowing> X11EventStream::Stream::followMotion(Callback handler, double restSeconds) {
+    if (!handler || following || followingAsked || connection->isBroken())
+        return nullptr;
+    constexpr std::uint64_t Motion = tapEventMaskBit(TapEventType::MouseMoved);
+    int takers = 0;
+    for (const std::uint64_t mask : tapMasks)
+        takers += (mask & Motion) != 0;
+    if (takers != 1)
+        return nullptr;
+    auto asked = std::make_shared<Following>();
+    if (asked->wake < 0)
+        return nullptr;
+    asked->handler = std::move(handler);
+    if (restSeconds > 0)
+        asked->restMilliseconds = int(std::ceil(restSeconds * 1000));
+    followingAsked = asked;
+    if (!dispatching)
+        startFollowing();
+    return std::make_unique<FollowingHandle>(std::move(asked));
+}
+
+void X11EventStream::Stream::startFollowing() {
+    std::shared_ptr<Following> asked = std::exchange(followingAsked, nullptr);
+    if (!asked || asked->stopped)
+        return;
+    following = true;
+    followingStarted = asked;
+    connection->handReadingToWorker();
+    DispatchQueue::global(QueuePriority::High).async([stream = shared_from_this(), asked] {
+        stream->follow(*asked);
+    });
+}
+
+void X11EventStream::Stream::stopFollowing() {
+    if (followingAsked)
+        std::exchange(followingAsked, nullptr)->stop();
+    if (const auto started = followingStarted.lock())
+        started->stop();
+}
+
+void X11EventStream::Stream::follow(Following& asked) {
+    X11Connection& reader = *connection;
+    // The frames that the handler sets bring their events on the desktop's connection; they are read by the
+    // handler's own waits, and kept for the main thread, which need not wake for the echoes of our moves.
+    X11Connection& desktopConnection = desktop->connection();
+    X11Connection::WorkerCall desktopReads(desktopConnection);
+    const auto quiet = [this](const xcb_generic_event_t* event) {
+        return desktop->isEchoOfFrameRequest(event);
+    };
+    std::vector<X11Reply<xcb_generic_event_t>> unread;
+    bool pending = false;
+    bool followed = false;
+    // The socket is read once when the wait finds it readable; everything else xcb has queued already, also
+    // what came with the pointer's reply.
+    bool readable = true;
+    while (!asked.stopped) {
+        while (X11Reply<xcb_generic_event_t> event = reader.readEvent(std::exchange(readable, false))) {
+            const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event.get());
+            if (x11EventType(event.get()) != XCB_GE_GENERIC || generic->extension != xinputOpcode ||
+                generic->event_type != XCB_INPUT_RAW_MOTION) {
+                unread.push_back(std::move(event));
+                break;
+            }
+            const auto* raw = reinterpret_cast<const xcb_input_raw_button_press_event_t*>(event.get());
+            if (raw->valuators_len > 0 && (xcb_input_raw_button_press_valuator_mask(raw)[0] & PointerAxes))
+                pending = true;
+        }
+        if (!unread.empty() || asked.stopped || reader.isBroken())
+            break;
+        if (std::exchange(pending, false)) {
+            const auto location = queryPointer();
+            if (!location || (hasLastLocation && *location == lastLocation))
+                continue;
+            TapEvent event;
+            event.type = TapEventType::MouseMoved;
+            event.location = *location;
+            event.deltaX = hasLastLocation ? location->x - lastLocation.x : 0;
+            event.deltaY = hasLastLocation ? location->y - lastLocation.y : 0;
+            event.flags = flags;
+            event.timestamp = RunLoop::main().now();
+            lastLocation = *location;
+            hasLastLocation = true;
+            followed = true;
+            asked.handler(event);
+            continue;
+        }
+        desktopConnection.handOverKeptUnlessQuiet(quiet);
+        if (!reader.waitUntilReadable(asked.wake, followed ? asked.restMilliseconds : -1))
+            break;
+        readable = true;
+    }
+    motionPending = pending;
+    followedUnheard = followed;
+    reader.handReadingBack(std::move(unread));
+    // Only now: a following asked for while the events handed back are delivered would read beside them.
+    following = false;
 }
 
 void X11EventStream::Stream::handleButton(const xcb_input_raw_button_press_event_t* button, bool press) {
@@ -293,6 +471,10 @@ void X11EventStream::Stream::handle(const xcb_generic_event_t* event) {
 X11EventStream::X11EventStream(std::shared_ptr<X11Desktop> desktop) : m_desktop(std::move(desktop)) {}
 
 X11EventStream::~X11EventStream() = default;
+
+std::unique_ptr<MotionFollowing> X11EventStream::followMotion(Callback handler, double restSeconds) {
+    return m_stream ? m_stream->followMotion(std::move(handler), restSeconds) : nullptr;
+}
 
 std::unique_ptr<EventTap> X11EventStream::install(std::uint64_t eventMask, Callback callback) {
     if (!callback || eventMask == 0)

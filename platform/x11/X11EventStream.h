@@ -17,9 +17,14 @@ public:
     ~X11EventStream() override;
 
     std::unique_ptr<EventTap> install(std::uint64_t eventMask, Callback callback) override;
+    // The worker reads the stream's connection itself, and sets nothing of the main thread's going; the
+    // frames the handler sets leave their echoes on the desktop's connection for the end of the following.
+    std::unique_ptr<MotionFollowing> followMotion(Callback handler, double restSeconds) override;
 
 private:
     struct Stream;
+    struct Following;
+    class FollowingHandle;
     class Tap;
 
     std::shared_ptr<X11Desktop> m_desktop;

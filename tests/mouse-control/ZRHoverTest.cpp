@@ -226,6 +226,47 @@ TEST_F(HoverTest, OneRequestInFlight) {
     EXPECT_FALSE(running.isCurrent()) << "the worker would still set frames of the gesture";
 }
 
+// Where the platform follows a gesture's motions on the worker, the steps after the first are taken there
+// with no request queued, and the palette's wait for a rest is left alone meanwhile. A key that ends the
+// following hands the sums back: later steps go on from where the worker left the window. With snapping on,
+// every motion of a move stays on the main thread; nothing is set after the keys are let go.
+TEST_F(HoverTest, MotionsFollowedOnTheWorker) {
+    desktop.eventStream().setFollowsMotion(true);
+    SimWindow& window = desktop.addWindow(*editor, Window);
+    ASSERT_TRUE(controller->features().paletteOn);
+    gesture(MoveKeys, Point(500, 210), {{7, 3}});
+    EXPECT_EQ(window.frame(), Rect(307, 203, 400, 300));
+    EXPECT_FALSE(controller->mouseMovedWait().isWaiting())
+        << "the palette waits for where the followed motions lead";
+    for (int i = 0; i < 9; ++i)
+        desktop.movePointerBy(7, 3);
+    EXPECT_EQ(DispatchQueue::drainForTesting(), 0);
+    EXPECT_EQ(window.frame(), Rect(370, 230, 400, 300));
+
+    desktop.pressKey(Key::J);
+    settle();
+    EXPECT_TRUE(controller->mouseMovedWait().isWaiting()) << "the palette heard where the motions led";
+    desktop.movePointerBy(10, 0);
+    settle();
+    EXPECT_EQ(window.frame(), Rect(380, 230, 400, 300));
+    desktop.movePointerBy(10, 0);
+    EXPECT_EQ(window.frame(), Rect(390, 230, 400, 300));
+    release();
+    const int sets = window.frameSetCount();
+    desktop.movePointerBy(10, 0);
+    settle();
+    EXPECT_EQ(window.frameSetCount(), sets);
+
+    set(D::Snap, true);
+    controller->updateFeatureFlagsAndTap();
+    ASSERT_TRUE(controller->features().snapOn);
+    window.setFrame(Window);
+    gesture(MoveKeys, Point(500, 210), {{7, 3}, {7, 3}, {7, 3}}, false);
+    EXPECT_EQ(DispatchQueue::drainForTesting(), 1) << "snapping: the first request, then retries";
+    release();
+    settle();
+}
+
 // The simulated desktop's accessibility, but whether a window's size can be set is counted, and the asking
 // fails when a test says so.
 class SizeCheckingAccessibility : public SimAccessibility {

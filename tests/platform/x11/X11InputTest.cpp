@@ -10,6 +10,8 @@
 #include "platform/x11/X11Platform.h"
 
 #include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
 
 using namespace X11Test;
 
@@ -394,4 +396,90 @@ TEST_F(X11Input, HotKeysFollowChangesOfTheKeyboardAndAHeldOneKeepsItsRelease) {
         return events.size() >= 2;
     }));
     EXPECT_TRUE(platform->globalHotKeys().unregisterHotKey(reference));
+}
+
+// A gesture's motions followed on a worker: each reaches the handler there with its movement while the main
+// thread, running its loop all along, hears of none; the first key ends the following, and the taps then hear
+// where the motions led and the key, and every motion after it themselves.
+TEST_F(X11Input, MotionsFollowedOnAWorkerReachTheMainThreadOnlyWhenTheyEnd) {
+    ASSERT_TRUE(input->movePointer({100, 100}));
+    std::vector<TapEvent> heard;
+    auto tap = platform->eventStream().install(tapEventMaskBit(TapEventType::MouseMoved) |
+                                                   tapEventMaskBit(TapEventType::FlagsChanged),
+                                               [&](const TapEvent& event) { heard.push_back(event); });
+    ASSERT_TRUE(tap);
+    ASSERT_TRUE(input->movePointerBy(1, 0));
+    ASSERT_TRUE(waitUntil([&] { return !heard.empty(); }));
+
+    std::mutex mutex;
+    double followedX = 0;
+    int followed = 0;
+    bool onTheMainThread = false;
+    const std::thread::id mainThread = std::this_thread::get_id();
+    std::unique_ptr<MotionFollowing> following;
+    // A following ended hands reading back to the main thread a moment later.
+    const auto follow = [&](double restSeconds) {
+        return waitUntil([&] {
+            following = platform->eventStream().followMotion(
+                [&](const TapEvent& event) {
+                    std::lock_guard lock(mutex);
+                    followedX += event.deltaX;
+                    ++followed;
+                    onTheMainThread |= std::this_thread::get_id() == mainThread;
+                },
+                restSeconds);
+            return following != nullptr;
+        });
+    };
+    ASSERT_TRUE(follow(0));
+    auto second = platform->eventStream().install(tapEventMaskBit(TapEventType::MouseMoved), [](auto&) {});
+    processEvents(50);
+    EXPECT_FALSE(platform->eventStream().followMotion([](auto&) {}, 0)) << "two taps take motions";
+    second.reset();
+    ASSERT_TRUE(follow(0)) << "a tap installed meanwhile ends a following";
+    heard.clear();
+
+    constexpr int Motions = 40;
+    for (int i = 1; i <= Motions; ++i) {
+        ASSERT_TRUE(input->movePointerBy(1, 0));
+        ASSERT_TRUE(waitUntil([&] {
+            std::lock_guard lock(mutex);
+            return followedX == i;
+        })) << "motion "
+            << i;
+    }
+    processEvents(50);
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_EQ(followed, Motions);
+        EXPECT_FALSE(onTheMainThread);
+    }
+    EXPECT_TRUE(heard.empty()) << "the main thread heard " << heard.size() << " events of the following";
+
+    ASSERT_TRUE(input->key(Key::Shift, true));
+    ASSERT_TRUE(waitUntil([&] { return heard.size() >= 2; }));
+    EXPECT_EQ(heard[0].type, TapEventType::MouseMoved);
+    EXPECT_EQ(heard[0].location, Point(100 + 1 + Motions, 100));
+    EXPECT_EQ(heard[0].deltaX, 0);
+    EXPECT_EQ(heard[1].type, TapEventType::FlagsChanged);
+    ASSERT_TRUE(input->movePointerBy(2, 0));
+    ASSERT_TRUE(waitUntil([&] { return heard.size() >= 3; }));
+    EXPECT_EQ(heard[2].deltaX, 2);
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_EQ(followed, Motions) << "the worker followed after the key";
+    }
+    ASSERT_TRUE(input->key(Key::Shift, false));
+
+    // Dropped: the main thread hears the motions again, and a rest ends a following by itself.
+    ASSERT_TRUE(follow(0.05));
+    processEvents(50);
+    heard.clear();
+    ASSERT_TRUE(input->movePointerBy(3, 0));
+    ASSERT_TRUE(waitUntil([&] { return !heard.empty(); }));
+    EXPECT_EQ(heard[0].deltaX, 0) << "the rest hands back where the motion led";
+    following.reset();
+    ASSERT_TRUE(input->movePointerBy(4, 0));
+    ASSERT_TRUE(waitUntil([&] { return heard.size() >= 2; }));
+    EXPECT_EQ(heard[1].deltaX, 4);
 }
