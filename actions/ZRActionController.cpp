@@ -51,10 +51,6 @@ constexpr std::int64_t kRevertPosition = 0;
 // Frames read back from a window agree with the frame set to within this many points.
 constexpr double kFrameTolerance = 1.0;
 
-bool boolSetting(const QString& key) {
-    return UserDefaults::standard().boolForKey(key);
-}
-
 int screenDirectionOfPosition(std::int64_t position) {
     switch (position) {
     case ZRPositionTop:
@@ -108,8 +104,9 @@ struct ZRActionController::Target {
     bool keepBottomEdge = false;
 };
 
-ZRActionController::ZRActionController() {
-    ZRActionManager::registerDefaults();
+ZRActionController::ZRActionController(ZRActionManager& store, UserDefaults& defaults, Platform& platform)
+    : m_store(store), m_defaults(defaults), m_platform(platform) {
+    ZRActionManager::registerDefaults(m_defaults);
     m_beep = [] {
         if (qobject_cast<QApplication*>(QCoreApplication::instance()))
             QApplication::beep();
@@ -120,7 +117,7 @@ ZRActionController::ZRActionController() {
         [this](const std::shared_ptr<ZRAction>& layout) {
             return triggerAction(layout, nullptr, true, nullptr, false, false);
         },
-        SleepClock::system());
+        SleepClock::system(), m_store, m_defaults, m_platform);
 }
 
 ZRActionController::~ZRActionController() {
@@ -128,9 +125,9 @@ ZRActionController::~ZRActionController() {
 }
 
 void ZRActionController::subscribeToWorkspace() {
-    if (m_applicationTerminated.isConnected() || !Platform::hasCurrent())
+    if (m_applicationTerminated.isConnected())
         return;
-    m_applicationTerminated = Platform::current().workspace().applicationTerminated.connect(
+    m_applicationTerminated = m_platform.workspace().applicationTerminated.connect(
         [this](pid_t processIdentifier) { forgetApplication(processIdentifier); });
 }
 
@@ -222,7 +219,7 @@ bool ZRActionController::triggerActionAtDepth(const std::shared_ptr<ZRAction>& a
 }
 
 bool ZRActionController::triggerChain(const std::shared_ptr<ZRAction>& chain, bool updateChains, int depth) {
-    const auto members = ZRActionManager::actionManager().chainedActionsForAction(*chain);
+    const auto members = m_store.chainedActionsForAction(*chain);
     if (members.empty())
         return false;
     if (chain->chainMode() == ZRChainModeCycle) {
@@ -264,7 +261,7 @@ std::vector<std::shared_ptr<ZRAction>> ZRActionController::actionsMatchingEvent(
     // One press is matched against every action's hot key: the settings are read once for all.
     const auto options = ZRHotKey::currentMatchOptions();
     const auto localRules = ZRHotKey::currentLocalRules();
-    for (const auto& action : ZRActionManager::actionManager().allActions()) {
+    for (const auto& action : m_store.allActions()) {
         const auto hotKey = action->hotKey();
         if (hotKey && action->actionType() >= ZRActionTypeRevert && hotKey->matchesEvent(event, options) &&
             (includeLocal || !hotKey->isLocal(localRules)))
@@ -579,7 +576,7 @@ void ZRActionController::bringLayoutForward(const std::vector<AXElementRef>& pla
         for (auto window = placed.rbegin(); window != placed.rend(); ++window)
             ZRRaiseWindow(*window);
     }
-    if (hidesOthers && Platform::hasCurrent()) {
+    if (hidesOthers) {
         std::vector<pid_t> applications;
         for (const AXElementRef& window : placed) {
             if (std::find(applications.begin(), applications.end(), window->processIdentifier()) ==
@@ -587,7 +584,7 @@ void ZRActionController::bringLayoutForward(const std::vector<AXElementRef>& pla
                 applications.push_back(window->processIdentifier());
         }
         // The desktop hides all applications but one; the layout's others come back by activation.
-        Workspace& workspace = Platform::current().workspace();
+        Workspace& workspace = m_platform.workspace();
         workspace.hideOtherApplications(applications.front());
         for (auto application = applications.rbegin(); application != applications.rend(); ++application)
             workspace.activateApplication(*application, false);
@@ -596,16 +593,13 @@ void ZRActionController::bringLayoutForward(const std::vector<AXElementRef>& pla
 
 // --- Frame memory
 
-namespace {
-
-// The store registers the frame memory's settings; a settings store made since has not heard of them.
-bool frameStorageEnabled() {
-    if (!UserDefaults::standard().hasValue(FrameStorageEnableKey))
-        ZRActionManager::registerDefaults();
-    return boolSetting(FrameStorageEnableKey);
+bool ZRActionController::boolSetting(const QString& key) const {
+    return m_defaults.boolForKey(key);
 }
 
-} // namespace
+bool ZRActionController::frameStorageEnabled() const {
+    return boolSetting(FrameStorageEnableKey);
+}
 
 bool ZRActionController::getOriginalFrame(Rect& frame, const AXElementRef& forWindow,
                                           bool deleteUnlessRecent) {
@@ -662,7 +656,7 @@ void ZRActionController::keyboardControlPanelDidBecomeActive(ZRKeyboardControlPa
     if (!active) {
         // Only what is still in use takes its keys again: an action may have left the store, or
         // changed its hot key, while the panel was open.
-        const ZRActionManager& store = ZRActionManager::actionManager();
+        const ZRActionManager& store = m_store;
         for (const auto& [weakAction, hotKey] : m_preemptedHotKeys) {
             const auto action = weakAction.lock();
             if (action && store.contains(*action) && action->hotKey() == hotKey &&
@@ -677,7 +671,7 @@ void ZRActionController::keyboardControlPanelDidBecomeActive(ZRKeyboardControlPa
     }
     if (!boolSetting(KeyboardControlsPreemptHotKeysKey) || !m_preemptedHotKeys.empty())
         return;
-    for (const auto& action : ZRActionManager::actionManager().allActions()) {
+    for (const auto& action : m_store.allActions()) {
         const auto hotKey = action->hotKey();
         if (hotKey && !hotKey->isLocal() && hotKey->isRegistered()) {
             hotKey->unregister();
@@ -687,7 +681,7 @@ void ZRActionController::keyboardControlPanelDidBecomeActive(ZRKeyboardControlPa
 }
 
 const ZRKeyboardControlKeyMap& ZRActionController::keyboardControlKeyMap() const {
-    const auto types = ZRKeyboardControlKeyMap::chosenTypes(UserDefaults::standard());
+    const auto types = ZRKeyboardControlKeyMap::chosenTypes(m_defaults);
     if (types != m_keyMapTypes) {
         m_keyMap = ZRKeyboardControlKeyMap(types);
         m_keyMapTypes = types;

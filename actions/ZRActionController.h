@@ -18,7 +18,10 @@
 #include <optional>
 #include <vector>
 
+class Platform;
+class UserDefaults;
 class ZRAction;
+class ZRActionManager;
 class ZRDropZoneActivation;
 class ZRFullSizeGridOpener;
 class ZRHotKey;
@@ -54,9 +57,8 @@ public:
     static constexpr double RecentOriginalFrameInterval = 1.0;
 
     // Registers the action store's defaults (which the frame memory reads), installs itself as the
-    // actions' window capturer and forgets the frames of applications that quit (those of the desktop
-    // installed when it is made, or when it first remembers a frame).
-    ZRActionController();
+    // actions' window capturer and forgets the frames of applications that quit on the desktop given.
+    ZRActionController(ZRActionManager& store, UserDefaults& defaults, Platform& platform);
     ~ZRActionController() override;
     ZRActionController(const ZRActionController&) = delete;
     ZRActionController& operator=(const ZRActionController&) = delete;
@@ -195,6 +197,12 @@ private:
     void forgetApplication(pid_t processIdentifier);
     void subscribeToWorkspace();
 
+    bool boolSetting(const QString& key) const;
+    bool frameStorageEnabled() const;
+
+    ZRActionManager& m_store;
+    UserDefaults& m_defaults;
+    Platform& m_platform;
     ZRFrameMemory m_frameMemory;
     // Made again when the settings choose other types.
     mutable ZRKeyboardControlKeyMap m_keyMap;

@@ -28,22 +28,17 @@ const QString StoreKey = QString::fromUtf16(ZRCustomControlsUserDefaultName);
 constexpr int DefaultConfigurationGridColumns = 6;
 constexpr int DefaultConfigurationGridRows = 4;
 
-std::unique_ptr<ZRActionManager>& sharedStorage() {
-    static std::unique_ptr<ZRActionManager> shared;
-    return shared;
-}
+ZRActionManager* installedStore = nullptr;
 
-// The shared store hears of every change to an action and saves when the action is one of its own; grids
-// ask it for the dimensions in use.
+// The installed store hears of every change to an action and saves when the action is one of its own;
+// grids ask it for the dimensions in use.
 void installSharedHooks() {
     ZRActionManager::actionContext().changeObserver = [](const ZRAction& action) {
-        if (ZRActionManager* manager = sharedStorage().get())
-            manager->actionDidChange(action);
+        if (installedStore)
+            installedStore->actionDidChange(action);
     };
-    ZRGridGeometry::setGridDimensionsInUseProvider([] {
-        const ZRActionManager* manager = sharedStorage().get();
-        return manager ? manager->gridDimensionsInUse() : std::vector<std::int64_t>();
-    });
+    ZRGridGeometry::setGridDimensionsInUseProvider(
+        [] { return installedStore ? installedStore->gridDimensionsInUse() : std::vector<std::int64_t>(); });
 }
 
 // Depth first, each action once, no deeper than folders may nest.
@@ -73,36 +68,32 @@ ZRActionContext& ZRActionManager::actionContext() {
 }
 
 ZRActionManager* ZRActionManager::actionManagerIfMade() {
-    return sharedStorage().get();
+    return installedStore;
 }
 
 ZRActionManager& ZRActionManager::actionManager() {
-    auto& shared = sharedStorage();
-    if (!shared) {
-        registerDefaults();
-        installSharedHooks();
-        // Installed before it loads, so that the actions it makes see it (and its empty tree).
-        shared = std::make_unique<ZRActionManager>();
-        shared->load();
-    }
-    return *shared;
+    Q_ASSERT(installedStore);
+    return *installedStore;
 }
 
-void ZRActionManager::setActionManager(std::unique_ptr<ZRActionManager> manager) {
-    if (manager)
-        installSharedHooks();
-    sharedStorage() = std::move(manager);
+ZRActionManager::Installation::Installation(ZRActionManager& store)
+    : m_previous(std::exchange(installedStore, &store)) {
+    installSharedHooks();
 }
 
-ZRActionManager::ZRActionManager() = default;
+ZRActionManager::Installation::~Installation() {
+    installedStore = m_previous;
+}
+
+ZRActionManager::ZRActionManager(UserDefaults& defaults) : m_defaults(defaults) {}
 
 ZRActionManager::~ZRActionManager() {
     // Actions that outlive the store (in a menu, say) must not keep its keys grabbed.
     replaceTree({});
 }
 
-void ZRActionManager::registerDefaults() {
-    UserDefaults::standard().registerDefaults({
+void ZRActionManager::registerDefaults(UserDefaults& defaults) {
+    defaults.registerDefaults({
         {ZRGridDimensionKey::ConfigurationGridColumns, DefaultConfigurationGridColumns},
         {ZRGridDimensionKey::ConfigurationGridRows, DefaultConfigurationGridRows},
         {QString::fromUtf16(ZRNonModifierHotKeysAreLocalUserDefaultName), true},
@@ -114,7 +105,8 @@ void ZRActionManager::registerDefaults() {
 // --- Loading and saving
 
 bool ZRActionManager::load() {
-    const QVariant stored = UserDefaults::standard().object(StoreKey);
+    const QVariant stored = m_defaults.object(StoreKey);
+    m_loaded = true;
     m_storedValueUnreadable = false;
     m_changedSinceLoad = false;
     m_unusableRecords = {};
@@ -157,7 +149,7 @@ bool ZRActionManager::save() {
     if (losesData && !copySettingsAsideBeforeLosingData())
         return false;
     m_storedValueUnreadable = false;
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_defaults;
     defaults.setObject(value, StoreKey);
     if (defaults.save())
         return true;
@@ -178,7 +170,7 @@ bool ZRActionManager::hasRoomFor(const std::vector<std::shared_ptr<ZRAction>>& a
     QVariantList records;
     for (const auto& action : actions)
         records.append(action->dictionaryRepresentation());
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_defaults;
     const qint64 room = defaults.maximumFileBytes() - defaults.storedFileBytes();
     const QByteArray added = room > 0 ? PropertyList::toData(records, nullptr, room) : QByteArray();
     // In the file the records stand one level deeper than in a list of their own: a tab more per line.
@@ -194,7 +186,7 @@ bool ZRActionManager::hasRoomFor(const std::vector<std::shared_ptr<ZRAction>>& a
 bool ZRActionManager::copySettingsAsideBeforeLosingData() {
     if (m_copiedAside)
         return true;
-    const QString path = UserDefaults::standard().filePath();
+    const QString path = m_defaults.filePath();
     if (!QFileInfo::exists(path)) {
         m_copiedAside = true;
         return true;

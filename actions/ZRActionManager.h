@@ -13,6 +13,7 @@
 #include <vector>
 
 class QWidget;
+class UserDefaults;
 class ZRAction;
 class ZRActionSourceListRow;
 
@@ -35,20 +36,29 @@ public:
     // Seconds before a failed save is tried again.
     static constexpr double SaveRetryDelay = 5.0;
 
-    // The shared store, made on first use: its defaults are registered then, and the tree is loaded.
+    // The store the program made and installed (see Installation); the launch loads its tree.
     static ZRActionManager& actionManager();
-    // The shared store when it has been made, else null: actions ask it about the tree without making
-    // it, which would load the tree while one of its actions is being made.
+    // The installed store, or null while there is none.
     static ZRActionManager* actionManagerIfMade();
     // What every action reaches beyond itself: the host, the capture, the editor pane, the store's
     // change observer.
     static ZRActionContext& actionContext();
-    // Replaces the shared store (tests); null makes the next use start afresh.
-    static void setActionManager(std::unique_ptr<ZRActionManager> manager);
+    // Makes a store the one that actionManager() answers for as long as it lives, and puts back the one
+    // before when it goes. Only the installed store saves the changes of its actions and tells grids the
+    // dimensions in use.
+    class Installation {
+    public:
+        explicit Installation(ZRActionManager& store);
+        ~Installation();
+        Installation(const Installation&) = delete;
+        Installation& operator=(const Installation&) = delete;
 
-    // An empty store that has not loaded. Only the shared store saves the changes of its actions and
-    // tells grids the dimensions in use.
-    ZRActionManager();
+    private:
+        ZRActionManager* m_previous;
+    };
+
+    // An empty store that has not loaded, kept in the settings given.
+    explicit ZRActionManager(UserDefaults& defaults);
     ~ZRActionManager() override;
     ZRActionManager(const ZRActionManager&) = delete;
     ZRActionManager& operator=(const ZRActionManager&) = delete;
@@ -56,12 +66,14 @@ public:
     // The store's defaults: "Configuration Grid: Columns" 6, "Configuration Grid: Rows" 4,
     // "Non-Modifier Hot Keys Are Local" YES and "Frame Storage: Enable" YES. The shell registers them
     // again at launch, before anything reads them.
-    static void registerDefaults();
+    static void registerDefaults(UserDefaults& defaults);
 
     // Replaces the tree with the stored one; each action registers its hot key. Records that give no
     // action are kept aside with a log line, the rest loads. False when the stored value is there but
     // is no array (then the tree is empty and the stored value is left as it is until the tree changes).
     bool load();
+    // Whether the tree has loaded since the store was made.
+    bool hasLoaded() const { return m_loaded; }
     // The last load found a stored value that is no array: the tree is empty though the setting is not.
     bool storedValueIsUnreadable() const { return m_storedValueUnreadable; }
     // Writes the tree into the settings store and saves it now, when it changed since it loaded; false
@@ -126,6 +138,7 @@ private:
     // could not be copied.
     bool copySettingsAsideBeforeLosingData();
 
+    UserDefaults& m_defaults;
     std::vector<std::shared_ptr<ZRAction>> m_topLevelActions;
     // The actions of the tree, for telling whether a changed action is one of them.
     std::unordered_set<const ZRAction*> m_members;
@@ -135,6 +148,7 @@ private:
     QPointer<QWidget> m_collectionView;
     bool m_needsSave = false;
     bool m_loading = false;
+    bool m_loaded = false;
     bool m_rebuilding = false;
     // The stored value could not be read: it is not saved over until the tree changes.
     bool m_storedValueUnreadable = false;

@@ -24,13 +24,6 @@ std::vector<Rect> sorted(std::vector<Rect> frames) {
     return frames;
 }
 
-std::vector<Rect> displayFrames() {
-    std::vector<Rect> frames;
-    for (const ScreenInfo& screen : Platform::current().screens().screens())
-        frames.push_back(screen.frame);
-    return sorted(std::move(frames));
-}
-
 // The screens as layouts are saved with them: a display split into virtual screens counts by its parts.
 std::vector<Rect> layoutScreenFrames() {
     std::vector<Rect> frames;
@@ -65,23 +58,30 @@ QString reasonText(unsigned reasons, qint64 displays) {
 
 } // namespace
 
-ZRLayoutAutoTrigger::ZRLayoutAutoTrigger(Apply apply, SleepClock& clock)
-    : m_apply(std::move(apply)), m_clock(clock) {}
+ZRLayoutAutoTrigger::ZRLayoutAutoTrigger(Apply apply, SleepClock& clock, ZRActionManager& store,
+                                         UserDefaults& defaults, Platform& platform)
+    : m_apply(std::move(apply)), m_clock(clock), m_store(store), m_defaults(defaults), m_platform(platform) {}
+
+std::vector<Rect> ZRLayoutAutoTrigger::displayFrames() const {
+    std::vector<Rect> frames;
+    for (const ScreenInfo& screen : m_platform.screens().screens())
+        frames.push_back(screen.frame);
+    return sorted(std::move(frames));
+}
 
 ZRLayoutAutoTrigger::~ZRLayoutAutoTrigger() {
     RunLoop::main().cancel(m_sleepCheck);
 }
 
 void ZRLayoutAutoTrigger::start() {
-    if (m_started || !Platform::hasCurrent())
+    if (m_started)
         return;
     m_started = true;
     m_displayFrames = displayFrames();
     m_suspendedSeconds = m_clock.suspendedSeconds();
-    m_connections.push_back(
-        Platform::current().screens().screensChanged.connect([this] { screensDidChange(); }));
+    m_connections.push_back(m_platform.screens().screensChanged.connect([this] { screensDidChange(); }));
     // Where the desktop tells of a wake itself, it may do so before the check below sees the sleep.
-    m_connections.push_back(Platform::current().workspace().didWake.connect([this] { woke(); }));
+    m_connections.push_back(m_platform.workspace().didWake.connect([this] { woke(); }));
     scheduleCheckForSleep();
     apply(Launch);
 }
@@ -140,13 +140,11 @@ void ZRLayoutAutoTrigger::settle() {
 
 std::vector<std::shared_ptr<ZRAction>> ZRLayoutAutoTrigger::layoutsToApply(unsigned reasons) const {
     std::vector<std::shared_ptr<ZRAction>> layouts;
-    if (!Platform::hasCurrent())
-        return layouts;
-    const auto displays = qint64(Platform::current().screens().screens().size());
-    const bool ignoringScreenFrames = UserDefaults::standard().boolForKey(
-        QString::fromUtf16(ZRAutoTriggerSnapshotsIgnoringScreenFramesUserDefaultName));
+    const auto displays = qint64(m_platform.screens().screens().size());
+    const bool ignoringScreenFrames =
+        m_defaults.boolForKey(QString::fromUtf16(ZRAutoTriggerSnapshotsIgnoringScreenFramesUserDefaultName));
     const std::vector<Rect> screens = layoutScreenFrames();
-    for (const auto& action : ZRActionManager::actionManager().allActions()) {
+    for (const auto& action : m_store.allActions()) {
         if (action->actionType() != ZRActionTypeLayout || !action->snapshotDisplayAutoTriggerEnabled() ||
             action->snapshotAutoDisplayCount() != displays)
             continue;
@@ -169,7 +167,7 @@ std::vector<std::shared_ptr<ZRAction>> ZRLayoutAutoTrigger::layoutsToApply(unsig
 }
 
 void ZRLayoutAutoTrigger::apply(unsigned reasons) {
-    const auto displays = qint64(Platform::current().screens().screens().size());
+    const auto displays = qint64(m_platform.screens().screens().size());
     for (const auto& layout : layoutsToApply(reasons)) {
         const unsigned own = layout->snapshotWakeAutoTriggerEnabled() ? reasons : reasons & ~unsigned(Wake);
         ZRLog("layout \"%@\" applies by itself: %@", layout->displayNameWithSuffixes(),

@@ -8,8 +8,11 @@
 #include <memory>
 #include <vector>
 
+class Platform;
 class SleepClock;
+class UserDefaults;
 class ZRAction;
+class ZRActionManager;
 
 // The settings key under which layouts apply by themselves whatever screens they were saved on.
 inline constexpr char16_t ZRAutoTriggerSnapshotsIgnoringScreenFramesUserDefaultName[] =
@@ -40,8 +43,10 @@ public:
 
     using Apply = std::function<bool(const std::shared_ptr<ZRAction>& layout)>;
 
-    // Apply triggers a layout as a user would; the clock tells sleeps.
-    ZRLayoutAutoTrigger(Apply apply, SleepClock& clock);
+    // Apply triggers a layout as a user would; the clock tells sleeps. The layouts are those of the
+    // store, the displays those of the platform.
+    ZRLayoutAutoTrigger(Apply apply, SleepClock& clock, ZRActionManager& store, UserDefaults& defaults,
+                        Platform& platform);
     ~ZRLayoutAutoTrigger();
     ZRLayoutAutoTrigger(const ZRLayoutAutoTrigger&) = delete;
     ZRLayoutAutoTrigger& operator=(const ZRLayoutAutoTrigger&) = delete;
@@ -65,8 +70,13 @@ private:
     void settle();
     void apply(unsigned reasons);
 
+    std::vector<Rect> displayFrames() const;
+
     Apply m_apply;
     SleepClock& m_clock;
+    ZRActionManager& m_store;
+    UserDefaults& m_defaults;
+    Platform& m_platform;
     bool m_started = false;
     double m_suspendedSeconds = 0;
     // The displays when layouts last applied or were left alone: notices that change nothing apply none.

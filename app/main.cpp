@@ -310,58 +310,65 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "skaf: %s\n", qPrintable(error));
         return 1;
     }
+    // The long-lived parts are made here, each handed what it works with; the shared accessors answer these
+    // same objects to the parts that reach them so. They go in the reverse order, all before the desktop.
     Platform::setCurrent(platform.get());
     // The settings are read once the desktop is there: its preferences are their global domain.
     UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath, &platform->systemPreferences()));
-    UserDefaults::standard().load();
-    const Connection hotKeys = application.listenToDesktop(*platform, UserDefaults::standard());
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.load();
+    const Connection hotKeys = application.listenToDesktop(*platform, defaults);
     // The log reader takes the program's lines from here on, once the desktop and the settings it reads are
     // there.
     ZRSetLogReaderFactory(ILRIntegratedLogReader::logReaderFactory(
-        {platform->processes(), UserDefaults::standard(), RunLoop::main(),
-         DispatchQueue::global(QueuePriority::Default), NotificationCenter::defaultCenter(),
-         ZRSystemLog::shared(), ZRFindPasteboard::shared()}));
+        {platform->processes(), defaults, RunLoop::main(), DispatchQueue::global(QueuePriority::Default),
+         NotificationCenter::defaultCenter(), ZRSystemLog::shared(), ZRFindPasteboard::shared()}));
     platformLog(QStringLiteral("running on the %1 desktop").arg(platform->name()));
 
-    ZRMainController& controller = ZRMainController::mainController();
-    application.setHotKeyHandler(&controller);
-    // The areas above the shell join here, in this order: mouse control, the settings window, keyboard
-    // control.
-    auto mouseControl = std::make_unique<ZRMouseController>(ZRMouseControlContext{
-        *platform, UserDefaults::standard(), RunLoop::main(), NotificationCenter::defaultCenter(),
-        ZRWindowObserver::defaultObserver(), &ZRActionManager::actionManager,
-        [&controller]() -> ZRMainController& { return controller; }});
-    controller.actions().setDropZones(&mouseControl->ownDropZones());
-    // A palette item's action closes the palette.
-    controller.actions().setPalette(mouseControl.get());
-    controller.addArea(std::move(mouseControl));
-    auto settings = std::make_unique<ZRSettingsController>();
-    ZRHelpManager::makeHelpManagerOnFirstUse({UserDefaults::standard(), RunLoop::main(),
-                                              DispatchQueue::global(QueuePriority::Default),
-                                              ZRFindPasteboard::shared()});
-    settings->setHelpHandler([](QObject* sender) { ZRHelpManager::helpManager().help(sender); });
-    controller.addArea(std::move(settings));
-    controller.addArea(std::make_unique<ZRKeyboardController>(
-        controller, ZRKeyboardControlContext{*platform, UserDefaults::standard(), RunLoop::main(),
-                                             &ZRFocusWindow::defaultFocusWindow}));
-    controller.openFiles(files);
-    QObject::connect(&instance, &ZRSingleInstance::filesReceived, &controller,
-                     [&controller](const QStringList& files) {
-                         if (files.isEmpty())
-                             controller.applicationShouldHandleReopen();
-                         else
-                             controller.openFiles(files);
-                     });
-    controller.applicationWillFinishLaunching();
-    controller.applicationDidFinishLaunching();
+    int status = 0;
+    {
+        // Empty until the launch loads it, after the settings have their defaults and older keys moved.
+        ZRActionManager store(defaults);
+        const ZRActionManager::Installation installedStore(store);
+        ZRMainController controller(store, defaults, *platform);
+        application.setHotKeyHandler(&controller);
+        // The areas above the shell join here, in this order: mouse control, the settings window, keyboard
+        // control.
+        auto mouseControl = std::make_unique<ZRMouseController>(ZRMouseControlContext{
+            *platform, defaults, RunLoop::main(), NotificationCenter::defaultCenter(),
+            ZRWindowObserver::defaultObserver(), [&store]() -> ZRActionManager& { return store; },
+            [&controller]() -> ZRMainController& { return controller; }});
+        controller.actions().setDropZones(&mouseControl->ownDropZones());
+        // A palette item's action closes the palette.
+        controller.actions().setPalette(mouseControl.get());
+        controller.addArea(std::move(mouseControl));
+        auto settings = std::make_unique<ZRSettingsController>(controller, store, defaults, *platform);
+        ZRHelpManager::makeHelpManagerOnFirstUse({defaults, RunLoop::main(),
+                                                  DispatchQueue::global(QueuePriority::Default),
+                                                  ZRFindPasteboard::shared()});
+        settings->setHelpHandler([](QObject* sender) { ZRHelpManager::helpManager().help(sender); });
+        controller.addArea(std::move(settings));
+        controller.addArea(std::make_unique<ZRKeyboardController>(
+            controller, ZRKeyboardControlContext{*platform, defaults, RunLoop::main(),
+                                                 &ZRFocusWindow::defaultFocusWindow}));
+        controller.openFiles(files);
+        QObject::connect(&instance, &ZRSingleInstance::filesReceived, &controller,
+                         [&controller](const QStringList& files) {
+                             if (files.isEmpty())
+                                 controller.applicationShouldHandleReopen();
+                             else
+                                 controller.openFiles(files);
+                         });
+        controller.applicationWillFinishLaunching();
+        controller.applicationDidFinishLaunching();
 
-    const int status = QApplication::exec();
-    armQuitDeadline();
-    // The loop also ends without the menu's "Quit" (a signal, the end of the session): nothing is asked.
-    controller.applicationShouldTerminate(false);
-    ZRMainController::destroyMainController();
+        status = QApplication::exec();
+        armQuitDeadline();
+        // The loop also ends without the menu's "Quit" (a signal, the end of the session): nothing is asked.
+        controller.applicationShouldTerminate(false);
+    }
     // A failure is logged; there is no one left to tell.
-    (void)UserDefaults::standard().save();
+    (void)defaults.save();
     // Workers may still be reading the desktop (a layout capture): it goes once they are done.
     Platform::shutDown(std::move(platform), QuitWorkerSeconds);
     return status;

@@ -48,7 +48,8 @@ const QStringList BaseSuggestions = {QString::fromUtf16(ZRTextFieldSuggestionsSe
 
 } // namespace
 
-ZRActionEditor::ZRActionEditor(const std::shared_ptr<ZRAction>& action) : m_action(action) {}
+ZRActionEditor::ZRActionEditor(const std::shared_ptr<ZRAction>& action, ZRSettingsController& settings)
+    : m_settings(settings), m_action(action) {}
 
 ZRActionEditor::~ZRActionEditor() {
     // Sections kept aside have no parent to take them along.
@@ -57,13 +58,13 @@ ZRActionEditor::~ZRActionEditor() {
             delete section.data();
 }
 
-void ZRActionEditor::install() {
+void ZRActionEditor::install(ZRSettingsController& settings) {
     registerInterfaceBuilder(InterfaceName, [](QObject* owner) {
         auto* editor = qobject_cast<ZRActionEditor*>(owner);
         return editor && editor->buildInterface();
     });
-    ZRActionManager::actionContext().configurationViewFactory = [](ZRAction& action) -> QWidget* {
-        const auto editor = std::make_shared<ZRActionEditor>(action.shared_from_this());
+    ZRActionManager::actionContext().configurationViewFactory = [&settings](ZRAction& action) -> QWidget* {
+        const auto editor = std::make_shared<ZRActionEditor>(action.shared_from_this(), settings);
         return editor->configurationView();
     };
 }
@@ -75,11 +76,6 @@ void ZRActionEditor::uninstall() {
 ZRActionEditor* ZRActionEditor::editorForAction(ZRAction& action) {
     auto* pane = qobject_cast<ZRActionConfigurationView*>(action.configurationView());
     return pane ? pane->editor() : nullptr;
-}
-
-ZRSettingsController* ZRActionEditor::settings() const {
-    return ZRMainController::exists() ? ZRMainController::mainController().area<ZRSettingsController>()
-                                      : nullptr;
 }
 
 void ZRActionEditor::reflectVisualChange() const {
@@ -105,14 +101,11 @@ ZRActionConfigurationView* ZRActionEditor::configurationView() {
         return nullptr;
     if (!vintageStyleLoadNibNamed(InterfaceName, this) || !m_configurationView) {
         ZRLog("cannot load <Custom.nib>");
-        if (ZRMainController::exists())
-            ZRMainController::mainController().actions().beep();
+        m_settings.beep();
         return nullptr;
     }
     ZRActionConfigurationView* pane = m_configurationView;
-    QWidget* collection = ZRActionManager::actionManagerIfMade()
-                              ? ZRActionManager::actionManagerIfMade()->collectionView()
-                              : nullptr;
+    QWidget* collection = m_settings.loadedStore() ? m_settings.loadedStore()->collectionView() : nullptr;
     pane->setGeometry(pane->x(), pane->y(), collection ? collection->width() : 0, pane->height());
     pane->setAction(action);
     pane->setEditor(shared_from_this());
@@ -247,9 +240,9 @@ void ZRActionEditor::updateConfigurationViewWithUpdatedGridDimensions(bool updat
             break;
         }
     }
-    if (type == ZRActionTypeFolder && action->chain() && ZRActionManager::actionManagerIfMade()) {
+    if (type == ZRActionTypeFolder && action->chain() && m_settings.loadedStore()) {
         QStringList names;
-        for (const auto& member : ZRActionManager::actionManagerIfMade()->chainedActionsForAction(*action)) {
+        for (const auto& member : m_settings.loadedStore()->chainedActionsForAction(*action)) {
             const QString name = member->displayNameWithSuffixes();
             if (names.isEmpty() || names.back() != name)
                 names.append(name);
@@ -458,7 +451,7 @@ QVariantList ZRActionEditor::suggestionsForTextField(ZRSuggestionsTextField* fie
     for (const QString& row : BaseSuggestions)
         base.append(row);
     const auto action = m_action.lock();
-    const ZRActionManager* store = ZRActionManager::actionManagerIfMade();
+    const ZRActionManager* store = m_settings.loadedStore();
     if (!action || !store)
         return base;
     const bool isMove = action->actionType() == ZRActionTypeMove;

@@ -56,11 +56,11 @@ public:
         QStringLiteral("Auto-Trigger Snapshots Ignoring Screen Frames");
     static inline const QString MaximumDisplayCountKey = QStringLiteral("Maximum Auto-Trigger Display Count");
 
-    explicit ZRActionEditor(const std::shared_ptr<ZRAction>& action);
+    ZRActionEditor(const std::shared_ptr<ZRAction>& action, ZRSettingsController& settings);
     ~ZRActionEditor() override;
 
     // Makes every action's pane through its editor, built by the "Custom" interface; uninstall undoes it.
-    static void install();
+    static void install(ZRSettingsController& settings);
     static void uninstall();
     // The editor of the action's pane, when it has one.
     static ZRActionEditor* editorForAction(ZRAction& action);
@@ -158,11 +158,12 @@ private:
     void placeSection(QWidget* section);
     void reflectVisualChange() const;
     void stopRenamingAction(const ZRAction& action) const;
-    ZRSettingsController* settings() const;
+    ZRSettingsController* settings() const { return &m_settings; }
     // The length a delta or resize field reads, normalised in place; zero for "=" in a resize field.
     std::pair<std::int64_t, ZRMeasurementUnit> takeLength(QLineEdit* field, bool isResizeField);
     static void selectItemWithTag(QComboBox* selector, std::int64_t tag);
 
+    ZRSettingsController& m_settings;
     std::weak_ptr<ZRAction> m_action;
     std::vector<QPointer<QWidget>> m_inactiveConfigurationSubviews;
     QPointer<ZRActionConfigurationView> m_configurationView;

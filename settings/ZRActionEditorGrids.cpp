@@ -2,6 +2,7 @@
 // the grid a "use grid" action opens.
 
 #include "settings/ZRActionEditor.h"
+#include "settings/ZRSettingsController.h"
 
 #include "actions/ZRAction.h"
 #include "keyboard-control/ZRConfigurationGrid.h"
@@ -21,14 +22,14 @@ constexpr double BrightnessReduction = 0.2;
 constexpr int GridInset = 10;
 constexpr int FieldsGap = 10;
 
-bool individualGridDimensionsDisabled() {
-    return UserDefaults::standard().boolForKey(ZRActionEditor::DisableIndividualGridDimensionsKey);
+bool individualGridDimensionsDisabled(const UserDefaults& defaults) {
+    return defaults.boolForKey(ZRActionEditor::DisableIndividualGridDimensionsKey);
 }
 
 } // namespace
 
 void ZRActionEditor::fillGridSection(ZRAction& action, bool updateGridDimensions) {
-    const bool disabled = individualGridDimensionsDisabled();
+    const bool disabled = individualGridDimensionsDisabled(m_settings.defaults());
     const QVariantMap dimensions = disabled ? QVariantMap() : action.gridDimensionsDictionary();
     if (updateGridDimensions) {
         for (const auto& [field, key] :
@@ -56,7 +57,7 @@ void ZRActionEditor::fillGridSection(ZRAction& action, bool updateGridDimensions
 }
 
 void ZRActionEditor::takeConfigurationGridDimensions(ZRAction& action) {
-    const bool disabled = individualGridDimensionsDisabled();
+    const bool disabled = individualGridDimensionsDisabled(m_settings.defaults());
     QVariantMap dimensions = action.gridDimensionsDictionary();
     for (const auto& [field, key] :
          {std::pair{m_configurationGridColumnsField, ZRGridDimensionKey::ConfigurationGridColumns},
@@ -102,7 +103,7 @@ void ZRActionEditor::absorbActionGridDimensionsChange() {
 }
 
 void ZRActionEditor::changeGridSetting(ZRAction& action) {
-    const bool disabled = individualGridDimensionsDisabled();
+    const bool disabled = individualGridDimensionsDisabled(m_settings.defaults());
     action.applyStateChange(
         [&] {
             action.setRelativeFrame(m_grid->representedRelativeWindowFrame());

@@ -2,6 +2,7 @@
 // applies by itself.
 
 #include "settings/ZRActionEditor.h"
+#include "settings/ZRSettingsController.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRSnapshotDrawing.h"
@@ -143,7 +144,7 @@ void ZRActionEditor::fillDisplayCountSelector(const ZRAction& action) {
             item->setFont(font);
         }
     };
-    if (!UserDefaults::standard().boolForKey(IgnoreScreenFramesKey)) {
+    if (!m_settings.defaults().boolForKey(IgnoreScreenFramesKey)) {
         const std::map<QString, QString> screens = screensOfLayout(action);
         if (screens.size() == 1) {
             addScreenItem(QStringLiteral("- %1").arg(screens.begin()->second));
@@ -164,7 +165,7 @@ void ZRActionEditor::fillDisplayCountSelector(const ZRAction& action) {
     selector->insertSeparator(selector->count());
     selector->setItemData(selector->count() - 1, qint64(SeparatorTag));
     // An imported count may be far beyond any desk: the list stops at its cap, and such a count comes last.
-    std::int64_t maximum = UserDefaults::standard().integerForKey(MaximumDisplayCountKey);
+    std::int64_t maximum = m_settings.defaults().integerForKey(MaximumDisplayCountKey);
     if (maximum <= 0)
         maximum = DefaultMaximumDisplayCount;
     const std::int64_t count = action.snapshotAutoDisplayCount();

@@ -106,7 +106,7 @@ bool isApplicationModeWithoutTaskbarEntry(qint64 mode) {
 } // namespace
 
 ZRGeneralSettingsControls::ZRGeneralSettingsControls(ZRSettingsController& settings)
-    : m_settings(settings), m_snapSelectors(std::make_unique<ZRSnapActionSelectors>()) {
+    : m_settings(settings), m_snapSelectors(std::make_unique<ZRSnapActionSelectors>(settings.defaults())) {
     m_actionsChanged = NotificationCenter::defaultCenter().addObserver(
         ZRActionsDidChangeNotification, nullptr, [this](const Notification&) {
             if (m_filled)
@@ -126,8 +126,7 @@ ZRGeneralSettingsControls::~ZRGeneralSettingsControls() {
 }
 
 ZRMouseController* ZRGeneralSettingsControls::mouseController() const {
-    return ZRMainController::exists() ? ZRMainController::mainController().area<ZRMouseController>()
-                                      : nullptr;
+    return true ? m_settings.controller().area<ZRMouseController>() : nullptr;
 }
 
 ZRMouseControlPaletteWindows* ZRGeneralSettingsControls::paletteWindows() const {
@@ -194,7 +193,7 @@ void ZRGeneralSettingsControls::buildTable() {
             return;
         }
         const bool on = m_mouseControlSwitch->isChecked();
-        UserDefaults::standard().setBool(on, D::MouseControls);
+        m_settings.defaults().setBool(on, D::MouseControls);
         setMouseControlTriggerSelectorEnabled(on);
         setMouseControlDelayShrouded(!on);
     });
@@ -202,13 +201,13 @@ void ZRGeneralSettingsControls::buildTable() {
                Storage::ByEffect, [this](QObject* sender) {
                    auto* selector = static_cast<QComboBox*>(sender);
                    const bool applePrimary = PopUp::tagOfItem(selector, selector->currentIndex()) == 1;
-                   UserDefaults::standard().setBool(applePrimary,
-                                                    ZRSystemWindowSettings::ApplePrimaryUserDefaultName);
+                   m_settings.defaults().setBool(applePrimary,
+                                                 ZRSystemWindowSettings::ApplePrimaryUserDefaultName);
                    m_settings.updateMouseControlPriorityExplanationField(applePrimary, false);
                    ZRUpdateSystemZoomButtonMenuOption(!applePrimary);
                });
     addSetting(m_mouseControlTriggerSelector, D::Trigger, Storage::Integer, [this](QObject*) {
-        const UserDefaults& defaults = UserDefaults::standard();
+        const UserDefaults& defaults = m_settings.defaults();
         m_settings.updateWindowButtonSettingsControlsWithTrigger(
             defaults.integerForKey(D::Trigger), defaults.integerForKey(D::ZoomButtonBehavior));
         ZRUpdateSystemZoomButtonMenuOption(
@@ -227,7 +226,7 @@ void ZRGeneralSettingsControls::buildTable() {
     addSetting(m_customMouseControlHoverSwitch, CustomControlsOnHoverKey, Storage::Bool);
     addSetting(m_settings.zoomButtonBehaviorSelector(), D::ZoomButtonBehavior, Storage::Integer,
                [this](QObject*) {
-                   const UserDefaults& defaults = UserDefaults::standard();
+                   const UserDefaults& defaults = m_settings.defaults();
                    m_settings.updateWindowButtonSettingsControlsWithTrigger(
                        defaults.integerForKey(D::Trigger), defaults.integerForKey(D::ZoomButtonBehavior));
                });
@@ -321,7 +320,7 @@ void ZRGeneralSettingsControls::changeSetting(QObject* sender) {
     if (found == m_table.end())
         return;
     const Setting& setting = found->second;
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_settings.defaults();
     const QScopedValueRollback changing(m_changingSetting, true);
     if (auto* popUp = qobject_cast<QComboBox*>(sender);
         popUp && !PopUp::isChoosableItem(popUp, popUp->currentIndex())) {
@@ -361,7 +360,7 @@ void ZRGeneralSettingsControls::changeSetting(QObject* sender) {
 // --- Filling
 
 void ZRGeneralSettingsControls::fillControl(QObject* sender, const Setting& setting) {
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_settings.defaults();
     switch (setting.storage) {
     case Storage::Bool:
         static_cast<QCheckBox*>(sender)->setChecked(defaults.boolForKey(setting.key));
@@ -405,7 +404,7 @@ void ZRGeneralSettingsControls::fillControl(QObject* sender, const Setting& sett
 }
 
 void ZRGeneralSettingsControls::fillTextFields() {
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_settings.defaults();
     if (m_gapField)
         m_gapField->setText(QString::number(std::clamp<qint64>(defaults.integerForKey(GridSpacingGapKey), 1,
                                                                ZRGridGeometry::maximumSpacing())));
@@ -428,7 +427,7 @@ void ZRGeneralSettingsControls::fillSettingsControls() {
             initializeKeyActionSelector(selector);
     m_settings.setStandardGridColumnsField(m_standardGridColumnsField);
 
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_settings.defaults();
     updateApplicationModeRows(defaults.integerForKey(ApplicationModeKey));
     updateSpacingControls(defaults.boolForKey(GridSpacingKey));
     updateMouseGridControls();
@@ -454,14 +453,13 @@ void ZRGeneralSettingsControls::fillSettingsControls() {
         setMouseControlTriggerSelectorEnabled(defaults.boolForKey(D::MouseControls));
         setMouseControlDelayShrouded(!defaults.boolForKey(D::MouseControls));
     }
-    if (Platform::hasCurrent())
-        m_appearanceChanged = Platform::current().workspace().appearanceChanged.connect([this] {
-            for (QComboBox* selector : m_keyActionSelectors)
-                if (selector)
-                    initializeKeyActionSelector(selector);
-            updateSnapActionSelectors();
-        });
-    m_settingsChanged = UserDefaults::standard().changed.connect([this](const QString& key) {
+    m_appearanceChanged = m_settings.platform().workspace().appearanceChanged.connect([this] {
+        for (QComboBox* selector : m_keyActionSelectors)
+            if (selector)
+                initializeKeyActionSelector(selector);
+        updateSnapActionSelectors();
+    });
+    m_settingsChanged = m_settings.defaults().changed.connect([this](const QString& key) {
         if (QThread::currentThread() == thread())
             settingDidChange(key);
         else
@@ -507,24 +505,24 @@ void ZRGeneralSettingsControls::setHoverResizeModeSelectorEnabled(bool enabled) 
 void ZRGeneralSettingsControls::updateMouseGridControls() {
     if (!m_mouseGridSwitch)
         return;
-    const bool on = UserDefaults::standard().boolForKey(MouseGridKey);
+    const bool on = m_settings.defaults().boolForKey(MouseGridKey);
     setShroudAwareEnabled(m_mouseGridModeSelector, on);
     m_customizeGridButton->setVisible(on);
 }
 
 void ZRGeneralSettingsControls::updateCustomMouseControlRows() {
     if (m_customMouseControlHoverRow)
-        setRowVisible(m_customMouseControlHoverRow, UserDefaults::standard().boolForKey(CustomControlsKey));
+        setRowVisible(m_customMouseControlHoverRow, m_settings.defaults().boolForKey(CustomControlsKey));
 }
 
 void ZRGeneralSettingsControls::updateHoverControls() {
     if (m_hoverShroud)
-        m_hoverShroud->setShrouded(!UserDefaults::standard().boolForKey(D::Hover));
+        m_hoverShroud->setShrouded(!m_settings.defaults().boolForKey(D::Hover));
 }
 
 void ZRGeneralSettingsControls::updateSnapControls() {
     if (m_snapShroud)
-        m_snapShroud->setShrouded(!UserDefaults::standard().boolForKey(D::Snap));
+        m_snapShroud->setShrouded(!m_settings.defaults().boolForKey(D::Snap));
 }
 
 void ZRGeneralSettingsControls::hotKeyDidChange(const QString& identifier) {
@@ -534,19 +532,19 @@ void ZRGeneralSettingsControls::hotKeyDidChange(const QString& identifier) {
 }
 
 void ZRGeneralSettingsControls::updateKeyboardControlsShroud() {
-    if (m_keyboardControlsShroud && ZRMainController::exists())
-        m_keyboardControlsShroud->setShrouded(!ZRMainController::mainController().keyboardControlHotKey());
+    if (m_keyboardControlsShroud && true)
+        m_keyboardControlsShroud->setShrouded(!m_settings.controller().keyboardControlHotKey());
 }
 
 void ZRGeneralSettingsControls::updateKeyboardGridControls() {
     if (m_fastTrackRow)
-        setRowVisible(m_fastTrackRow, UserDefaults::standard().boolForKey(KeyboardGridKey));
+        setRowVisible(m_fastTrackRow, m_settings.defaults().boolForKey(KeyboardGridKey));
 }
 
 void ZRGeneralSettingsControls::updateDropSnapControls() {
     if (!m_dropSnapSwitch)
         return;
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_settings.defaults();
     const bool on = defaults.boolForKey(D::DropSnap);
     const qint64 activation = defaults.integerForKey(D::DropSnapActivation);
     setShroudAwareEnabled(m_dropSnapModeSelector, on);
@@ -566,7 +564,7 @@ QString ZRGeneralSettingsControls::dropSnapExplanation(qint64 activation) {
 void ZRGeneralSettingsControls::updateSpacingControls(bool on) {
     if (!m_spacingEdgeSwitch)
         return;
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_settings.defaults();
     if (defaults.hasValue(ApplyToEdgesGapsKey) && defaults.boolForKey(ApplyToEdgesGapsAlwaysKey)) {
         // The edges always take their own gaps: the switch shows that and cannot change it.
         setShroudAwareEnabled(m_spacingEdgeSwitch, false);
@@ -591,7 +589,7 @@ void ZRGeneralSettingsControls::updateApplicationModeRows(qint64 mode) {
 void ZRGeneralSettingsControls::updateSidebarHotKeyButton() {
     if (!m_sidebarHotKeyButton)
         return;
-    const qint64 priority = UserDefaults::standard().integerForKey(SidebarHotKeyPriorityKey);
+    const qint64 priority = m_settings.defaults().integerForKey(SidebarHotKeyPriorityKey);
     m_sidebarHotKeyButton->setText(priority == MostSidebarHotKeyPriority ? tr("Always")
                                    : priority == 0                       ? tr("In a wide window")
                                                                          : tr("Never"));
@@ -615,7 +613,7 @@ void ZRGeneralSettingsControls::showGeneralSettingsAgain() {
 // --- Effects of the table
 
 void ZRGeneralSettingsControls::changeApplicationMode(QComboBox* selector) {
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_settings.defaults();
     const qint64 mode = PopUp::tagOfItem(selector, selector->currentIndex());
     if (mode == defaults.integerForKey(ApplicationModeKey))
         return;
@@ -627,14 +625,13 @@ void ZRGeneralSettingsControls::changeApplicationMode(QComboBox* selector) {
                                       if (self)
                                           self->showGeneralSettingsAgain();
                                   });
-    if (ZRMainController::exists())
-        ZRMainController::mainController().updateStatusItem();
+    m_settings.controller().updateStatusItem();
     updateApplicationModeRows(mode);
     refitGeneralSettings();
 }
 
 void ZRGeneralSettingsControls::changeTemporaryDockIcon(bool) {
-    ZRSetAccessoryApplicationMode(ZRApplicationModeWantsAccessory(), true, nullptr,
+    ZRSetAccessoryApplicationMode(ZRApplicationModeWantsAccessory(m_settings.defaults()), true, nullptr,
                                   [self = QPointer<ZRGeneralSettingsControls>(this)] {
                                       if (self)
                                           self->showGeneralSettingsAgain();
@@ -650,7 +647,7 @@ void ZRGeneralSettingsControls::changeFocus() {
     } else {
         m_highlightStatus->setText(QString());
     }
-    UserDefaults::standard().setDouble(focus, FocusKey);
+    m_settings.defaults().setDouble(focus, FocusKey);
     ZRFocusWindow& focusWindow = ZRFocusWindow::defaultFocusWindow();
     if (focusWindow.isActive()) {
         focusWindow.setNeedsDisplay();
@@ -698,7 +695,7 @@ void ZRGeneralSettingsControls::changePaletteIconSize() {
     double moved = 0;
     const double size = paletteIconSizeForSliderValue(m_mouseControlSizeSlider->doubleValue(), &moved);
     m_mouseControlSizeSlider->setDoubleValue(moved);
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_settings.defaults();
     ZRMouseControlPaletteWindows* windows = paletteWindows();
     const qint64 stored = std::llround(size);
     if (windows && windows->hasPaletteWindow() && stored == defaults.integerForKey(PaletteIconSizeKey))
@@ -723,11 +720,9 @@ void ZRGeneralSettingsControls::changePaletteIconSize() {
 }
 
 void ZRGeneralSettingsControls::changeKeyboardMenuLineHeight() {
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_settings.defaults();
     const double lineHeight = m_lineHeightSlider->doubleValue();
-    auto* menu = ZRMainController::exists()
-                     ? ZRMainController::mainController().area<ZRMouseControlKeyboardMenu>()
-                     : nullptr;
+    auto* menu = true ? m_settings.controller().area<ZRMouseControlKeyboardMenu>() : nullptr;
     if (std::abs(lineHeight - defaults.doubleForKey(LineHeightKey)) < LineHeightTolerance && menu &&
         menu->isVisible())
         return;
@@ -735,9 +730,7 @@ void ZRGeneralSettingsControls::changeKeyboardMenuLineHeight() {
     // The popover stays while the menu shows over it.
     if (ZRGeneralSettingsPopover* popover = m_settings.generalSettingsPopover())
         popover->setBehavior(ZRGeneralSettingsPopover::Behavior::ApplicationDefined);
-    if (auto* presenter = ZRMainController::exists()
-                              ? ZRMainController::mainController().area<ZRKeyboardMenuPresenter>()
-                              : nullptr)
+    if (auto* presenter = true ? m_settings.controller().area<ZRKeyboardMenuPresenter>() : nullptr)
         presenter->popUpKeyboardMenuForControl(nullptr, nullptr, nullptr, std::nullopt, nullptr, false);
     m_endKeyboardMenuDemo =
         RunLoop::main().performLater(KeyboardMenuDemoDuration, [this] { endKeyboardMenuDemo(); });
@@ -745,11 +738,9 @@ void ZRGeneralSettingsControls::changeKeyboardMenuLineHeight() {
 
 void ZRGeneralSettingsControls::endKeyboardMenuDemo() {
     m_endKeyboardMenuDemo.cancel();
-    if (auto* menu = ZRMainController::exists()
-                         ? ZRMainController::mainController().area<ZRMouseControlKeyboardMenu>()
-                         : nullptr)
+    if (auto* menu = true ? m_settings.controller().area<ZRMouseControlKeyboardMenu>() : nullptr)
         menu->vanishAndClose();
-    if (UserDefaults::standard().boolForKey(ObtrusiveGeneralSettingsKey))
+    if (m_settings.defaults().boolForKey(ObtrusiveGeneralSettingsKey))
         return;
     if (ZRGeneralSettingsPopover* popover = m_settings.generalSettingsPopover())
         popover->setBehavior(ZRGeneralSettingsPopover::Behavior::Transient);
@@ -774,7 +765,7 @@ double ZRGeneralSettingsControls::delayForUserDefaultName(const QString& userDef
     ZRSettingsSlider* slider = snap ? m_snapDelaySlider : m_mouseControlDelaySlider;
     QLabel* description = snap ? m_snapDelayField : m_mouseControlDelayField;
     const double preferred = snap ? PreferredSnapDelay : PreferredMouseControlsDelay;
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_settings.defaults();
 
     double value = preferred;
     if (auto* source = qobject_cast<ZRSettingsSlider*>(sender))
@@ -824,10 +815,10 @@ void ZRGeneralSettingsControls::changeKeyAction(QComboBox* sender) {
     if (!key)
         return;
     if (!PopUp::isChoosableItem(sender, sender->currentIndex())) {
-        PopUp::selectItemWithTag(sender, UserDefaults::standard().integerForKey(*key));
+        PopUp::selectItemWithTag(sender, m_settings.defaults().integerForKey(*key));
         return;
     }
-    UserDefaults::standard().setInteger(PopUp::tagOfItem(sender, sender->currentIndex()), *key);
+    m_settings.defaults().setInteger(PopUp::tagOfItem(sender, sender->currentIndex()), *key);
     updateFeatureFlagsAndTap();
 }
 
@@ -850,7 +841,7 @@ void ZRGeneralSettingsControls::initializeKeyActionSelector(QComboBox* selector)
             selector->setItemText(index, selector->itemText(index) + suffix);
     }
     if (const std::optional<QString> key = userDefaultNameForKeyActionSelector(selector))
-        PopUp::selectItemWithTag(selector, UserDefaults::standard().integerForKey(*key));
+        PopUp::selectItemWithTag(selector, m_settings.defaults().integerForKey(*key));
 }
 
 void ZRGeneralSettingsControls::updateSnapActionSelectorsSoon() {
@@ -862,7 +853,7 @@ void ZRGeneralSettingsControls::updateSnapActionSelectors() {
     QWidget* window = m_settings.preferencesWindow();
     const QColor iconColor =
         window ? window->palette().color(QPalette::Text) : QApplication::palette().color(QPalette::Text);
-    m_snapSelectors->updateSnapActionSelectors(ZRActionManager::actionManagerIfMade(), iconColor);
+    m_snapSelectors->updateSnapActionSelectors(m_settings.loadedStore(), iconColor);
     fitSnapSelectors();
 }
 
@@ -897,7 +888,7 @@ ZRGeneralSettingsControls::userDefaultNameForKeyActionSelector(const QObject* co
 // --- Buttons
 
 void ZRGeneralSettingsControls::changeSidebarHotKeyVisibility(QObject*) {
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_settings.defaults();
     const qint64 priority = defaults.integerForKey(SidebarHotKeyPriorityKey);
     defaults.setInteger(priority < MostSidebarHotKeyPriority ? priority + 1 : -1, SidebarHotKeyPriorityKey);
     updateSidebarHotKeyButton();
@@ -908,7 +899,7 @@ void ZRGeneralSettingsControls::changeSidebarHotKeyVisibility(QObject*) {
 void ZRGeneralSettingsControls::toggleDebugLogging(QObject* sender) {
     if (ZRDisplayDebugLog(sender))
         return;
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_settings.defaults();
     defaults.setBool(!defaults.boolForKey(DebugLogKey), DebugLogKey);
 }
 
@@ -968,14 +959,14 @@ void ZRGeneralSettingsControls::controlTextDidChange(ZRSuggestionsTextField* fie
         return;
     }
     const qint64 value = clampedIntegerFromText(field->text(), minimum, maximum);
-    UserDefaults::standard().setInteger(value, key);
+    m_settings.defaults().setInteger(value, key);
     m_fieldCorrections.erase(field);
     if (field->text() != QString::number(value))
         scheduleFieldCorrection(field, value);
     if (field == m_gapField)
         return;
     // A grid action that follows the standard grid shows the new dimensions.
-    if (const ZRActionManager* store = ZRActionManager::actionManagerIfMade())
+    if (const ZRActionManager* store = m_settings.loadedStore())
         if (const auto focus = store->focusAction(); focus && focus->actionType() == ZRActionTypeUseGrid &&
                                                      focus->gridDimensionsDictionary().isEmpty())
             m_settings.updateConfigurationView();
@@ -1000,7 +991,7 @@ void ZRGeneralSettingsControls::modifierFlagsDidChange(const Notification& note)
         wrapper && *wrapper && (*wrapper)->event())
         flags = (*wrapper)->event()->flags;
     const bool held = (flags & PaletteHoldKeys) != 0;
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_settings.defaults();
     if (windows->hasPaletteWindow()) {
         if (windows->isPaletteWindowVisible())
             windows->invalidatePaletteWindowShadowSoon();

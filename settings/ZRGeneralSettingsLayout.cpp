@@ -1,5 +1,6 @@
 // The controls of the general settings, placed in the panes and the popover.
 #include "settings/ZRGeneralSettingsControls.h"
+#include "settings/ZRSettingsController.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRKeyboardControlKeyMap.h"
@@ -90,11 +91,9 @@ const std::array<QString, 5>& modifierNames() {
     return names;
 }
 
-// A modifier key the desktop never reports held: a switch or pop-up for it could never act. Without a
-// desktop (the views alone) every key is offered.
-bool isUnreportedModifier(ModifierFlags modifier) {
-    return modifier == ModifierFlag::Function && Platform::hasCurrent() &&
-           !Platform::current().inputState().reportsFunctionModifier();
+// A modifier key the desktop never reports held: a switch or pop-up for it could never act.
+bool isUnreportedModifier(Platform& platform, ModifierFlags modifier) {
+    return modifier == ModifierFlag::Function && !platform.inputState().reportsFunctionModifier();
 }
 
 } // namespace
@@ -206,7 +205,7 @@ int ZRGeneralSettingsControls::placeControlsInPane(const ZRSettingsTabIdentifier
             QList<QWidget*> widgets{label(resize ? tr("Resize:") : tr("Move:"), LabelWidth / 2)};
             auto& switches = resize ? m_hoverResizeSwitches : m_hoverMoveSwitches;
             for (std::size_t i = 0; i < switches.size(); ++i) {
-                if (isUnreportedModifier(ZRSnapActionSelectors::DropSnapModifiers[i]))
+                if (isUnreportedModifier(m_settings.platform(), ZRSnapActionSelectors::DropSnapModifiers[i]))
                     continue;
                 switches[i] = new ZRSettingsSwitch(modifierNames()[i]);
                 switches[i]->setObjectName(
@@ -292,7 +291,7 @@ int ZRGeneralSettingsControls::placeControlsInPane(const ZRSettingsTabIdentifier
         // Two columns of a key and its layout.
         int placed = 0;
         for (std::size_t i = 0; i < ZRSnapActionSelectors::DropSnapModifiers.size(); ++i) {
-            if (isUnreportedModifier(ZRSnapActionSelectors::DropSnapModifiers[i]))
+            if (isUnreportedModifier(m_settings.platform(), ZRSnapActionSelectors::DropSnapModifiers[i]))
                 continue;
             QComboBox* selector = m_snapSelectors->dropSnapSelectors()[i];
             selector->setFixedWidth(DropSnapSelectorWidth);
@@ -309,7 +308,7 @@ int ZRGeneralSettingsControls::placeControlsInPane(const ZRSettingsTabIdentifier
     }
     if (tab == ZRSettingsTab::Keyboard) {
         rows.addSectionTitle(tr("Hot Keys"));
-        ZRMainController& controller = ZRMainController::mainController();
+        ZRMainController& controller = m_settings.controller();
         for (ZRHotKeyTextView* field :
              {controller.keyboardMenuHotKeyTextView(), controller.keyboardControlHotKeyTextView()}) {
             const bool menu = field == controller.keyboardMenuHotKeyTextView();
@@ -443,14 +442,13 @@ int ZRGeneralSettingsControls::placeGeneralSettings(QWidget* view, int top, int 
     rows.addRow({label(tr("Standard grid:")), m_standardGridColumnsField, label(tr("columns by")),
                  m_standardGridRowsField, label(tr("rows"))});
     // Only where the desktop has the feature that they allow for.
-    const SystemPreferences* preferences =
-        Platform::hasCurrent() ? &Platform::current().systemPreferences() : nullptr;
-    if (!preferences || preferences->offersStageManager()) {
+    const SystemPreferences& preferences = m_settings.platform().systemPreferences();
+    if (preferences.offersStageManager()) {
         m_allowForStageManagerSwitch = new ZRSettingsSwitch(tr("Allow for Stage Manager"));
         m_allowForStageManagerSwitch->setObjectName(QStringLiteral("allowForStageManagerSwitch"));
         rows.addRow({m_allowForStageManagerSwitch});
     }
-    if (!preferences || preferences->offersWindowDrawers()) {
+    if (preferences.offersWindowDrawers()) {
         m_allowForDrawersSwitch = new ZRSettingsSwitch(tr("Allow for drawers"));
         m_allowForDrawersSwitch->setObjectName(QStringLiteral("allowForDrawersSwitch"));
         rows.addRow({m_allowForDrawersSwitch});

@@ -51,10 +51,9 @@ std::optional<std::int64_t> storedInteger(const QVariant& value) {
     }
 }
 
-std::set<std::int64_t> storedHiddenItems() {
+std::set<std::int64_t> storedHiddenItems(const UserDefaults& defaults) {
     std::set<std::int64_t> hidden;
-    for (const QVariant& value :
-         UserDefaults::standard().arrayForKey(ZRPaletteLayout::HiddenItemsUserDefaultName))
+    for (const QVariant& value : defaults.arrayForKey(ZRPaletteLayout::HiddenItemsUserDefaultName))
         if (const auto number = storedInteger(value))
             hidden.insert(*number);
     return hidden;
@@ -84,8 +83,9 @@ std::optional<QVariantMap> examplesRecord() {
 
 } // namespace
 
-ZRPaletteEditor::ZRPaletteEditor()
-    : m_dragSourceToken(QUuid::createUuid().toByteArray(QUuid::WithoutBraces)) {}
+ZRPaletteEditor::ZRPaletteEditor(ZRActionManager& store, UserDefaults& defaults)
+    : m_store(store), m_defaults(defaults),
+      m_dragSourceToken(QUuid::createUuid().toByteArray(QUuid::WithoutBraces)) {}
 
 ZRPaletteEditor::~ZRPaletteEditor() {
     // Wells without a container have no parent to take them along.
@@ -170,7 +170,7 @@ void ZRPaletteEditor::updatePaletteItemWellsAfterDelay() {
 }
 
 void ZRPaletteEditor::buildWells() {
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_defaults;
     if (!defaults.hasValue(ZRPaletteLayout::PaletteUserDefaultName))
         seedPaletteLayout();
     const QVariant stored = defaults.object(ZRPaletteLayout::PaletteUserDefaultName);
@@ -178,8 +178,8 @@ void ZRPaletteEditor::buildWells() {
         ZRLog("palette layout is no dictionary: the palette starts with the standard items");
     const QVariantMap layout = stored.toMap();
 
-    const ZRActionManager& store = ZRActionManager::actionManager();
-    const std::set<std::int64_t> hidden = storedHiddenItems();
+    const ZRActionManager& store = m_store;
+    const std::set<std::int64_t> hidden = storedHiddenItems(m_defaults);
     std::set<std::int64_t> seen;
     int visible = 0;
     for (std::int64_t row = 0; row < ZRPaletteLayout::Rows; ++row) {
@@ -266,8 +266,8 @@ bool ZRPaletteEditor::seedPaletteLayout() {
         layout.insert(
             ZRPaletteLayout::coordinatesIdentifier(FirstExamplesColumn + std::int64_t(i), ExamplesRow),
             children[i]->uniqueIdentifier());
-    UserDefaults::standard().setObject(layout, ZRPaletteLayout::PaletteUserDefaultName);
-    ZRActionManager::actionManager().insertAction(folder);
+    m_defaults.setObject(layout, ZRPaletteLayout::PaletteUserDefaultName);
+    m_store.insertAction(folder);
     return true;
 }
 
@@ -289,7 +289,7 @@ void ZRPaletteEditor::fitContainerToGrid(int wellSide) {
 }
 
 void ZRPaletteEditor::refreshWells() {
-    const ZRActionManager& store = ZRActionManager::actionManager();
+    const ZRActionManager& store = m_store;
     QVariantMap layout;
     QVariantList hidden;
     int visible = 0;
@@ -309,7 +309,7 @@ void ZRPaletteEditor::refreshWells() {
                 ++visible;
         }
     }
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_defaults;
     defaults.setObject(layout, ZRPaletteLayout::PaletteUserDefaultName);
     defaults.setObject(hidden, ZRPaletteLayout::HiddenItemsUserDefaultName);
     finishUpdate(visible);

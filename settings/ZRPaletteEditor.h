@@ -13,7 +13,9 @@
 #include <vector>
 
 class QWidget;
+class UserDefaults;
 class ZRAction;
+class ZRActionManager;
 class ZRPaletteItemWell;
 
 // The palette editor of the settings' "Palette" pane: 11 by 6 wells in the palette container, whose items the
@@ -29,7 +31,8 @@ public:
     static constexpr std::int64_t NoItemMinimum = std::numeric_limits<std::int64_t>::max();
     static constexpr std::int64_t NoItemMaximum = -1;
 
-    ZRPaletteEditor();
+    // The palette's wells, kept in the settings given, with the actions of the store.
+    ZRPaletteEditor(ZRActionManager& store, UserDefaults& defaults);
     ~ZRPaletteEditor() override;
     ZRPaletteEditor(const ZRPaletteEditor&) = delete;
     ZRPaletteEditor& operator=(const ZRPaletteEditor&) = delete;
@@ -83,6 +86,8 @@ private:
     void fitContainerToGrid(int wellSide);
     void finishUpdate(int visibleCount);
 
+    ZRActionManager& m_store;
+    UserDefaults& m_defaults;
     QPointer<QWidget> m_container;
     std::vector<ZRPaletteItemWell*> m_wells;
     std::function<void(const std::shared_ptr<ZRAction>&)> m_revealAction;

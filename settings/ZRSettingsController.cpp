@@ -111,22 +111,26 @@ QPalette darkPalette() {
 
 } // namespace
 
-ZRSettingsController::ZRSettingsController()
-    : m_panels(ZRSettingsPanels::standardPanels()), m_paletteEditor(std::make_unique<ZRPaletteEditor>()),
+ZRSettingsController::ZRSettingsController(ZRMainController& controller, ZRActionManager& store,
+                                           UserDefaults& defaults, Platform& platform)
+    : m_controller(controller), m_store(store), m_defaults(defaults), m_platform(platform),
+      m_panels(ZRSettingsPanels::standardPanels()),
+      m_paletteEditor(std::make_unique<ZRPaletteEditor>(store, defaults)),
       m_generalSettingsControls(std::make_unique<ZRGeneralSettingsControls>(*this)) {}
 
+ZRActionManager* ZRSettingsController::loadedStore() const {
+    return m_store.hasLoaded() ? &m_store : nullptr;
+}
+
 ZRSettingsController::~ZRSettingsController() {
-    if (ZRMainController::exists()) {
-        ZRMainController::mainController().setSidebarMenuTarget(nullptr);
-        if (auto* mouseControl = ZRMainController::mainController().area<ZRMouseController>();
-            mouseControl && mouseControl->paletteLayout() == m_paletteEditor.get())
-            mouseControl->setPaletteLayout(nullptr);
-    }
+    m_controller.setSidebarMenuTarget(nullptr);
+    if (auto* mouseControl = m_controller.area<ZRMouseController>();
+        mouseControl && mouseControl->paletteLayout() == m_paletteEditor.get())
+        mouseControl->setPaletteLayout(nullptr);
     m_systemPreferencesChanged.disconnect();
     if (m_window) {
         ZRActionEditor::uninstall();
-        if (ZRActionManager* store = ZRActionManager::actionManagerIfMade();
-            store && store->collectionView() == m_collectionView)
+        if (ZRActionManager* store = loadedStore(); store && store->collectionView() == m_collectionView)
             store->setCollectionView(nullptr);
     }
     // The wells go before the window that holds them.
@@ -143,10 +147,7 @@ void ZRSettingsController::setPanels(std::unique_ptr<ZRSettingsPanels> panels) {
 }
 
 void ZRSettingsController::beep() const {
-    if (ZRMainController::exists())
-        ZRMainController::mainController().actions().beep();
-    else if (qobject_cast<QApplication*>(QCoreApplication::instance()))
-        QApplication::beep();
+    m_controller.actions().beep();
 }
 
 ZRSidebarController& ZRSettingsController::sidebar() const {
@@ -178,18 +179,17 @@ void ZRSettingsController::fillSettingsControls() {
     m_generalSettingsControls->fillSettingsControls();
     // The palette shows the editor's items from the start, also before the window is first shown: the editor
     // makes its wells when the palette first asks for them.
-    if (auto* mouseControl = ZRMainController::mainController().area<ZRMouseController>())
+    if (auto* mouseControl = m_controller.area<ZRMouseController>())
         mouseControl->setPaletteLayout(m_paletteEditor.get());
 }
 
 void ZRSettingsController::buildSettingsWindow() {
     // The window waits until it is first shown, so that hot keys work before anything is drawn; a palette
     // never laid out is seeded from the wells now, which adds their examples to the action store.
-    if (!UserDefaults::standard().hasValue(ZRPaletteLayout::PaletteUserDefaultName)) {
+    if (!m_defaults.hasValue(ZRPaletteLayout::PaletteUserDefaultName)) {
         loadSettingsWindow();
         return;
     }
-    ZRActionManager::actionManager();
     m_generalSettingsControls->updateSnapActionSelectors();
 }
 
@@ -203,9 +203,9 @@ void ZRSettingsController::loadSettingsWindow() {
     m_paletteEditor->setActionRevealer(
         [this](const std::shared_ptr<ZRAction>& action) { sidebar().revealAction(action); });
     m_paletteEditor->updatePaletteItemWells();
-    if (auto* mouseControl = ZRMainController::mainController().area<ZRMouseController>())
+    if (auto* mouseControl = m_controller.area<ZRMouseController>())
         mouseControl->setPaletteLayout(m_paletteEditor.get());
-    ZRActionManager& store = ZRActionManager::actionManager();
+    ZRActionManager& store = m_store;
     store.setCollectionView(m_collectionView);
     m_collectionView->setDelegate(&store);
     // The sidebar shows the action store, which the wells or the sidebar load.
@@ -216,7 +216,7 @@ void ZRSettingsController::loadSettingsWindow() {
 void ZRSettingsController::buildWindowWidgets() {
     if (m_window)
         return;
-    ZRActionEditor::install();
+    ZRActionEditor::install(*this);
     m_window = std::make_unique<ZRSettingsWindow>(*this);
     m_window->setWindowTitle(tr("Settings"));
     ZRApplyApplicationModeToWindow(m_window.get());
@@ -262,17 +262,13 @@ void ZRSettingsController::buildWindowWidgets() {
     updateSourceListTextSize();
     sourceList()->updateFocusPolicy();
 
-    ZRMainController::mainController().setSidebarMenuTarget(&sidebar());
-    if (Platform::hasCurrent()) {
-        m_appearanceChanged =
-            Platform::current().workspace().appearanceChanged.connect([this] { applyInterfaceStyle(); });
-        m_systemPreferencesChanged = Platform::current().systemPreferences().changed.connect(
-            [this](const QString& domain, const QString& key) {
-                if (domain == SystemPreferences::GlobalDomain &&
-                    (key.isEmpty() || key == TableViewSizeModeKey))
-                    sourceListTextSizeChanged(true);
-            });
-    }
+    m_controller.setSidebarMenuTarget(&sidebar());
+    m_appearanceChanged = m_platform.workspace().appearanceChanged.connect([this] { applyInterfaceStyle(); });
+    m_systemPreferencesChanged =
+        m_platform.systemPreferences().changed.connect([this](const QString& domain, const QString& key) {
+            if (domain == SystemPreferences::GlobalDomain && (key.isEmpty() || key == TableViewSizeModeKey))
+                sourceListTextSizeChanged(true);
+        });
 }
 
 void ZRSettingsController::buildPanes() {
@@ -471,7 +467,7 @@ void ZRSettingsController::buildMenus() {
     connect(settings, &QAction::triggered, this, [this, settings] { showPreferences(settings); });
     file->addSeparator();
     add(file, tr("Close Window"), QKeySequence::Close, [this] { m_window->close(); });
-    add(file, tr("Quit"), QKeySequence::Quit, [] { ZRMainController::mainController().terminate(); });
+    add(file, tr("Quit"), QKeySequence::Quit, [this] { m_controller.terminate(); });
 
     QMenu* edit = bar->addMenu(tr("&Edit"));
     QAction* undoItem =
@@ -570,7 +566,7 @@ void ZRSettingsController::showPreferencesTab(const std::optional<ZRSettingsTabI
                                               bool activate) {
     loadSettingsWindow();
     std::optional<ZRSettingsTabIdentifier> shown = tab;
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_defaults;
     if (!m_shownOnce) {
         m_shownOnce = true;
         if (!shown)
@@ -598,9 +594,9 @@ void ZRSettingsController::showPreferencesTab(const std::optional<ZRSettingsTabI
 }
 
 void ZRSettingsController::updateApplicationModeTitle() {
-    const ZRApplicationMode mode = ZRCurrentApplicationMode();
+    const ZRApplicationMode mode = ZRCurrentApplicationMode(m_defaults);
     const bool noTaskbarEntry = mode == ZRApplicationMode::StatusItem || mode == ZRApplicationMode::Faceless;
-    m_window->setWindowTitle(noTaskbarEntry && !UserDefaults::standard().boolForKey(TemporaryDockIconKey)
+    m_window->setWindowTitle(noTaskbarEntry && !m_defaults.boolForKey(TemporaryDockIconKey)
                                  ? QStringLiteral("Skaf")
                                  : tr("Settings"));
 }
@@ -636,8 +632,7 @@ void ZRSettingsController::showPreferences(QObject* sender) {
 
 void ZRSettingsController::showGeneralSettings() {
     loadSettingsWindow();
-    if (ZRMainController::exists())
-        ZRMainController::mainController().dismissIntroPopover();
+    m_controller.dismissIntroPopover();
     if (!m_popover) {
         if (!m_generalSettingsView) {
             ZRLog("cannot show general settings");
@@ -648,7 +643,7 @@ void ZRSettingsController::showGeneralSettings() {
         view->setGeometry(frameByAdjustingHeightToFitSubviewsOfView(view, view, GeneralSettingsBottomMargin));
         m_popover = new ZRGeneralSettingsPopover(view, m_window.get());
     }
-    m_popover->setBehavior(UserDefaults::standard().boolForKey(ObtrusiveGeneralSettingsKey)
+    m_popover->setBehavior(m_defaults.boolForKey(ObtrusiveGeneralSettingsKey)
                                ? ZRGeneralSettingsPopover::Behavior::ApplicationDefined
                                : ZRGeneralSettingsPopover::Behavior::Transient);
     // The popover hangs from the gear.
@@ -668,7 +663,7 @@ void ZRSettingsController::helpOrShowGeneralSettingsPopover(int segment) {
             m_help(m_helpButton);
         return;
     }
-    if (m_popover && m_popover->isShown() && UserDefaults::standard().boolForKey(ObtrusiveGeneralSettingsKey))
+    if (m_popover && m_popover->isShown() && m_defaults.boolForKey(ObtrusiveGeneralSettingsKey))
         m_popover->close();
     else
         showGeneralSettings();
@@ -721,8 +716,8 @@ void ZRSettingsController::updateMouseControlPriorityExplanationField(bool apple
         return;
     if (updateSelector)
         m_prioritySelector->setCurrentIndex(m_prioritySelector->findData(applePrimary ? 1 : 0));
-    m_priorityExplanation->setText(mouseControlPriorityExplanation(
-        UserDefaults::standard().boolForKey(AppleImmutableKey), applePrimary));
+    m_priorityExplanation->setText(
+        mouseControlPriorityExplanation(m_defaults.boolForKey(AppleImmutableKey), applePrimary));
 }
 
 void ZRSettingsController::updateWindowButtonSettingsControlsWithTrigger(qint64 trigger, qint64 behavior) {
@@ -739,10 +734,10 @@ void ZRSettingsController::updateWindowButtonSettingsControlsWithTrigger(qint64 
         m_behaviorLabel->setText(tr("when clicking a close button"));
     }
     m_behaviorSelector->sizeToFit();
-    const bool visible = trigger == 0 && behavior == 0 && Platform::hasCurrent() &&
+    const bool visible = trigger == 0 && behavior == 0 &&
                          ZRSystemWindowSettings::shared().canManageZoomButtonMenuOption() &&
-                         UserDefaults::standard().integerForKey(
-                             ZRSystemWindowSettings::ZoomButtonMenuOptionKey) < UserOwnedZoomButtonMenuOption;
+                         m_defaults.integerForKey(ZRSystemWindowSettings::ZoomButtonMenuOptionKey) <
+                             UserOwnedZoomButtonMenuOption;
     const int height = m_priorityRow->height();
     if (setVisible(m_priorityRow, visible, height)) {
         QWidget* document = m_priorityRow->parentWidget();
@@ -764,7 +759,7 @@ ZRSettingsController::SourceListMetrics ZRSettingsController::sourceListMetricsF
 }
 
 void ZRSettingsController::updateSourceListTextSize() {
-    const qint64 mode = UserDefaults::standard().integerForKey(TableViewSizeModeKey);
+    const qint64 mode = m_defaults.integerForKey(TableViewSizeModeKey);
     const SourceListMetrics metrics = sourceListMetricsForSizeMode(mode);
     sourceList()->setRowMetrics(metrics.rowHeight, metrics.indentation, metrics.verticalIntercellSpacing);
     sidebar().setSizeMode(mode);
@@ -787,7 +782,7 @@ void ZRSettingsController::reflectVisualActionChange() {
 }
 
 void ZRSettingsController::updateConfigurationView() {
-    ZRActionManager* store = ZRActionManager::actionManagerIfMade();
+    ZRActionManager* store = loadedStore();
     if (!store || !m_collectionView)
         return;
     if (const auto action = store->focusAction())
@@ -819,21 +814,19 @@ void ZRSettingsController::updateSnapActionSelectorsSoon() {
 void ZRSettingsController::refreshAfterActionTreeChange() {
     updatePaletteItemWells();
     updateSnapActionSelectorsSoon();
-    if (ZRMainController::exists())
-        if (auto* mouseControl = ZRMainController::mainController().area<ZRMouseController>())
-            mouseControl->updateFeatureFlagsAndTap();
+    if (auto* mouseControl = m_controller.area<ZRMouseController>())
+        mouseControl->updateFeatureFlagsAndTap();
 }
 
 // --- Window delegate
 
 bool ZRSettingsController::windowShouldClose() {
-    if (ZRMainController::exists())
-        ZRMainController::mainController().dismissIntroPopover();
-    if (UserDefaults::standard().boolForKey(TemporaryDockIconKey)) {
+    m_controller.dismissIntroPopover();
+    if (m_defaults.boolForKey(TemporaryDockIconKey)) {
         m_applyApplicationMode = RunLoop::main().performLater(ApplicationModeDelay, [this] {
             if (m_window && m_window->isVisible())
                 return;
-            const ZRApplicationMode mode = ZRCurrentApplicationMode();
+            const ZRApplicationMode mode = ZRCurrentApplicationMode(m_defaults);
             ZRApplyAccessoryApplicationMode(
                 mode == ZRApplicationMode::StatusItem || mode == ZRApplicationMode::Faceless, false);
         });

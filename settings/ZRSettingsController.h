@@ -26,7 +26,11 @@ class QSplitter;
 class QStackedWidget;
 class QToolBar;
 class QToolButton;
+class Platform;
+class UserDefaults;
+class ZRActionManager;
 class ZRGeneralSettingsControls;
+class ZRMainController;
 class ZRPaletteEditor;
 class ZRSettingsPanels;
 class ZRSidebarController;
@@ -77,7 +81,10 @@ public:
         int verticalIntercellSpacing;
     };
 
-    ZRSettingsController();
+    // The settings window of the program whose main controller, action store, settings and desktop are
+    // given; its panes work with these.
+    ZRSettingsController(ZRMainController& controller, ZRActionManager& store, UserDefaults& defaults,
+                         Platform& platform);
     ~ZRSettingsController() override;
     ZRSettingsController(const ZRSettingsController&) = delete;
     ZRSettingsController& operator=(const ZRSettingsController&) = delete;
@@ -108,6 +115,12 @@ public:
     // --- Parts
 
     // Made on first use.
+    ZRMainController& controller() const { return m_controller; }
+    ZRActionManager& store() const { return m_store; }
+    // The store once the launch has loaded it, else null: what its tree chooses waits until then.
+    ZRActionManager* loadedStore() const;
+    UserDefaults& defaults() const { return m_defaults; }
+    Platform& platform() const { return m_platform; }
     ZRSidebarController& sidebar() const;
     // The controls of the panes and the general settings.
     ZRGeneralSettingsControls& generalSettingsControls() const { return *m_generalSettingsControls; }
@@ -225,6 +238,10 @@ private:
     void updateToolbarIcons();
     void updateApplicationModeTitle();
 
+    ZRMainController& m_controller;
+    ZRActionManager& m_store;
+    UserDefaults& m_defaults;
+    Platform& m_platform;
     std::unique_ptr<ZRSettingsPanels> m_panels;
     mutable std::unique_ptr<ZRSidebarController> m_sidebar;
     std::unique_ptr<ZRPaletteEditor> m_paletteEditor;

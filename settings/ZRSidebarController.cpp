@@ -88,12 +88,12 @@ const ZRSourceListItems& ZRSidebarController::sourceListItems() {
         return *m_sourceListItems;
     ZRSourceListItem::Pool* pool = m_previousSourceListItemsByIdentifier;
     ZRSourceListItems rows;
-    if (UserDefaults::standard().boolForKey(ShowHeaderKey))
+    if (m_settings.defaults().boolForKey(ShowHeaderKey))
         rows.push_back(
             ZRSourceListItem::sourceListItemWithAction(nullptr, QStringLiteral("Skaf"), {}, nullptr));
     for (const ZRSettingsTabIdentifier& tab : ZRSettingsTab::Sections)
         rows.push_back(ZRSourceListItem::sourceListItemWithAction(nullptr, std::nullopt, tab, pool));
-    const auto& actions = ZRActionManager::actionManager().topLevelActions();
+    const auto& actions = m_settings.store().topLevelActions();
     if (!actions.empty()) {
         rows.push_back(ZRSourceListItem::sourceListItemWithAction(nullptr, QString(), {}, nullptr));
         rows.push_back(
@@ -146,7 +146,7 @@ void ZRSidebarController::reloadSourceListWithSelectedItems(const std::optional<
     m_reloading = false;
     selectSourceListItems(select);
 
-    if (ZRActionManager::actionManager().focusAction()) {
+    if (m_settings.store().focusAction()) {
         m_updateConfigurationView =
             RunLoop::main().performLater(0, [this] { m_settings.updateConfigurationView(); });
     }
@@ -321,7 +321,7 @@ void ZRSidebarController::addActions(const std::vector<std::shared_ptr<ZRAction>
         list.insert(list.begin() + static_cast<std::ptrdiff_t>(*index), added.begin(), added.end());
     }
     commitStructuralChange(added);
-    if (rename && added.size() == 1 && UserDefaults::standard().boolForKey(NewActionsRenameKey) &&
+    if (rename && added.size() == 1 && m_settings.defaults().boolForKey(NewActionsRenameKey) &&
         added.front()->action()->acceptsUserDefinedName())
         startRenaming(*added.front());
 }
@@ -377,14 +377,14 @@ void ZRSidebarController::addActionViaMenuItem(QAction* item) {
     }
     if (!hasRecord || !record.contains(ZRActionKey::Action))
         action->setActionType(static_cast<ZRActionType>(type));
-    if (type >= 0 && UserDefaults::standard().boolForKey(NewActionsReflectCurrentStateKey))
+    if (type >= 0 && m_settings.defaults().boolForKey(NewActionsReflectCurrentStateKey))
         action->reflectCurrentStateSilently(true, [sidebar = QPointer<ZRSidebarController>(this),
                                                    weakAction = std::weak_ptr<ZRAction>(action)] {
             // The new action's pane shows before its windows are read.
             const auto captured = weakAction.lock();
             if (!sidebar || !captured)
                 return;
-            if (ZRActionManager::actionManager().focusAction() == captured)
+            if (sidebar->m_settings.store().focusAction() == captured)
                 sidebar->m_settings.updateConfigurationView();
             sidebar->m_settings.reflectVisualActionChange();
         });
@@ -534,7 +534,7 @@ void ZRSidebarController::selectionDidChange() {
         return;
     }
     m_settings.setTabViewHidden(false);
-    ZRActionManager::actionManager().setFocusAction(selected.front()->action());
+    m_settings.store().setFocusAction(selected.front()->action());
     m_settings.updateConfigurationView();
     m_settings.showSelectedRowTab(selected.front()->relevantTab());
 }
@@ -606,7 +606,7 @@ void ZRSidebarController::willDisplayCell(ZRSourceListCell& cell, const ZRSource
         if (highlightedWhite)
             iconColor = Qt::white;
         else if (state.active &&
-                 UserDefaults::standard().integerForKey(SidebarIconPriorityKey) >= AccentIconPriority)
+                 m_settings.defaults().integerForKey(SidebarIconPriorityKey) >= AccentIconPriority)
             iconColor = overlaySelectedControlColor();
         cell.setIcon(action->strongReferenceTemplateIconWithSize(iconSize, iconColor));
         cell.setPlaceholder(action->defaultNameWithSuffixes());
@@ -641,7 +641,7 @@ std::optional<std::size_t> ZRSidebarController::indexIn(const ZRSourceListItems&
 
 void ZRSidebarController::commitStructuralChange(const std::optional<ZRSourceListItems>& select) {
     invalidateCachedSelectedActionSourceListItems();
-    ZRActionManager::actionManager().populateWithSourceListItems(topLevelRows());
+    m_settings.store().populateWithSourceListItems(topLevelRows());
     reloadSourceListWithSelectedItems(select);
     m_settings.refreshAfterActionTreeChange();
 }

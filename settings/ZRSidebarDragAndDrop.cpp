@@ -1,6 +1,7 @@
 // Dragging sidebar rows: reordering, moving into and out of folders, copying (from another program, or
 // with a modifier key), and deleting by dropping outside the window.
 
+#include "settings/ZRSettingsController.h"
 #include "settings/ZRSidebarController.h"
 
 #include "actions/ZRAction.h"
@@ -79,7 +80,7 @@ bool ZRSidebarController::acceptDrop(const QMimeData& pasteboard, const ZRSource
     if (copy) {
         const auto records = ZRSourceListPasteboard::readRecords(pasteboard);
         const auto actions = ZRAction::actionsFromCollection(records.value_or(QVariantList()), false);
-        if (!ZRActionManager::actionManager().hasRoomFor(actions))
+        if (!m_settings.store().hasRoomFor(actions))
             return false;
         for (const auto& action : actions)
             rows.push_back(ZRSourceListItem::sourceListItemWithAction(action, std::nullopt,

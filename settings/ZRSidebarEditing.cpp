@@ -105,7 +105,7 @@ bool ZRSidebarController::deleteItems(const ZRSourceListItems& items) {
     for (const auto& item : removed)
         records.append(item->action()->dictionaryRepresentation());
     // Newest first, the removed ones in their own order; a negative count keeps none.
-    const qint64 keep = std::max<qint64>(0, UserDefaults::standard().integerForKey(RecentlyDeletedKey));
+    const qint64 keep = std::max<qint64>(0, m_settings.defaults().integerForKey(RecentlyDeletedKey));
     m_deletedDictionaryRepresentations = records + m_deletedDictionaryRepresentations;
     if (m_deletedDictionaryRepresentations.size() > keep)
         m_deletedDictionaryRepresentations.resize(static_cast<qsizetype>(keep));
@@ -116,7 +116,7 @@ bool ZRSidebarController::deleteItems(const ZRSourceListItems& items) {
 
 bool ZRSidebarController::deleteSelectedSourceListItems() {
     const ZRSourceListItems items = selectedActionSourceListItems();
-    const qint64 kept = UserDefaults::standard().integerForKey(RecentlyDeletedKey);
+    const qint64 kept = m_settings.defaults().integerForKey(RecentlyDeletedKey);
     if (items.empty() || qint64(items.size()) <= kept)
         return deleteItems(items);
     // Beyond what the add menu keeps to add again, a deletion is for good: the user says so first.
@@ -151,7 +151,7 @@ void ZRSidebarController::paste() {
     const auto records = data ? ZRSourceListPasteboard::readRecords(*data) : std::nullopt;
     const auto actions =
         records ? ZRAction::actionsFromCollection(*records, false) : std::vector<std::shared_ptr<ZRAction>>();
-    if (actions.empty() || !ZRActionManager::actionManager().hasRoomFor(actions)) {
+    if (actions.empty() || !m_settings.store().hasRoomFor(actions)) {
         m_settings.beep();
         return;
     }
@@ -256,7 +256,7 @@ bool ZRSidebarController::importFromWrapperDictionaries(const QList<QVariantMap>
     for (const QVariantMap& dictionary : dictionaries)
         for (auto& action : ZRActionCollectionFile::actionsFromWrapperDictionary(dictionary))
             actions.push_back(std::move(action));
-    if (actions.empty() || !ZRActionManager::actionManager().hasRoomFor(actions))
+    if (actions.empty() || !m_settings.store().hasRoomFor(actions))
         return false;
     addActions(actions, false);
     return true;
@@ -345,7 +345,7 @@ void ZRSidebarController::export_() {
 }
 
 void ZRSidebarController::openFiles(const QStringList& paths) {
-    if (ZRMainController::exists() && !ZRMainController::mainController().hasFinishedLaunching()) {
+    if (!m_settings.controller().hasFinishedLaunching()) {
         m_openFilesRetries.add(
             RunLoop::main().performLater(OpenFilesRetryDelay, [this, paths] { openFiles(paths); }));
         return;
@@ -379,7 +379,7 @@ void ZRSidebarController::exportIconsViaMenuItem(const ZRSourceListItems& rows) 
 }
 
 int ZRSidebarController::exportIcons(const ZRSourceListItems& rows, const QString& folder) {
-    const qint64 height = std::clamp(UserDefaults::standard().integerForKey(ExportedIconHeightKey),
+    const qint64 height = std::clamp(m_settings.defaults().integerForKey(ExportedIconHeightKey),
                                      MinimumExportedIconHeight, MaximumExportedIconHeight);
     const Size size(std::round(double(height) * ZRClassicIconSize.width / ZRClassicIconSize.height),
                     double(height));

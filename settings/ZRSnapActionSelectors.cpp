@@ -207,7 +207,7 @@ void ZRSnapActionSelectors::addFixedItems(QComboBox* selector, std::int64_t posi
 }
 
 void ZRSnapActionSelectors::updateSnapActionSelectors(const ZRActionManager* store, const QColor& iconColor) {
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_defaults;
     const Collected collected = collect(store);
     const bool mayReset = store && !store->storedValueIsUnreadable();
     for (const std::int64_t position : Positions) {
@@ -290,7 +290,7 @@ void ZRSnapActionSelectors::updateSnapActionSelectors(const ZRActionManager* sto
 }
 
 void ZRSnapActionSelectors::selectStoredSnapChoice(QComboBox* selector, std::int64_t position) {
-    const QVariant stored = UserDefaults::standard().object(userDefaultNameForSnapPosition(position));
+    const QVariant stored = m_defaults.object(userDefaultNameForSnapPosition(position));
     if (stored.typeId() == QMetaType::QString) {
         // An action that is not (yet) in the menu shows as no choice rather than as another one.
         PopUp::selectItem(selector, selector->findData(stored, PopUp::RepresentedObjectRole));
@@ -300,8 +300,7 @@ void ZRSnapActionSelectors::selectStoredSnapChoice(QComboBox* selector, std::int
 }
 
 void ZRSnapActionSelectors::selectStoredDropSnapChoice(QComboBox* selector, ModifierFlags modifier) {
-    const QString stored =
-        UserDefaults::standard().stringForKey(userDefaultNameForDropSnapModifier(modifier));
+    const QString stored = m_defaults.stringForKey(userDefaultNameForDropSnapModifier(modifier));
     const int index = stored.isEmpty() ? -1 : selector->findData(stored, PopUp::RepresentedObjectRole);
     PopUp::selectItem(selector, index >= 0 ? index : selector->count() - 1);
 }
@@ -318,9 +317,9 @@ bool ZRSnapActionSelectors::changeSnapAction(QComboBox* sender) {
     const QVariant representedObject = PopUp::representedObjectOfItem(sender, index);
     const QString key = userDefaultNameForSnapPosition(position);
     if (representedObject.isValid())
-        UserDefaults::standard().setObject(representedObject, key);
+        m_defaults.setObject(representedObject, key);
     else
-        UserDefaults::standard().setInteger(PopUp::tagOfItem(sender, index), key);
+        m_defaults.setInteger(PopUp::tagOfItem(sender, index), key);
     return true;
 }
 
@@ -336,8 +335,8 @@ bool ZRSnapActionSelectors::changeDropSnapAction(QComboBox* sender) {
     const QVariant representedObject = PopUp::representedObjectOfItem(sender, index);
     const QString key = userDefaultNameForDropSnapModifier(modifier);
     if (representedObject.isValid())
-        UserDefaults::standard().setObject(representedObject, key);
+        m_defaults.setObject(representedObject, key);
     else
-        UserDefaults::standard().removeObject(key);
+        m_defaults.removeObject(key);
     return true;
 }

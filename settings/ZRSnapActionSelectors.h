@@ -13,6 +13,7 @@
 class QComboBox;
 class QImage;
 class QWidget;
+class UserDefaults;
 class ZRActionManager;
 
 // The pop-ups of the snap pane that offer actions of the tree: one per snap position (what a window dragged
@@ -35,7 +36,8 @@ public:
     // The fixed items below the layouts of a drop-snap pop-up: a separator and "None".
     static constexpr int DropSnapFixedItemCount = 2;
 
-    ZRSnapActionSelectors() = default;
+    // The choices are kept in the settings given.
+    explicit ZRSnapActionSelectors(UserDefaults& defaults) : m_defaults(defaults) {}
     // Pop-ups that were never placed go with it.
     ~ZRSnapActionSelectors();
     ZRSnapActionSelectors(const ZRSnapActionSelectors&) = delete;
@@ -72,6 +74,7 @@ private:
     void selectStoredSnapChoice(QComboBox* selector, std::int64_t position);
     void selectStoredDropSnapChoice(QComboBox* selector, ModifierFlags modifier);
 
+    UserDefaults& m_defaults;
     std::array<QComboBox*, 8> m_snapSelectors{};
     std::array<QComboBox*, 5> m_dropSnapSelectors{};
     std::array<QPointer<QComboBox>, 13> m_owned;

@@ -24,9 +24,8 @@ bool takesPart(const QWidget* window) {
 
 } // namespace
 
-ZRApplicationMode ZRCurrentApplicationMode() {
-    const qint64 value =
-        UserDefaults::standard().integerForKey(QString::fromUtf16(ZRApplicationModeUserDefaultName));
+ZRApplicationMode ZRCurrentApplicationMode(const UserDefaults& defaults) {
+    const qint64 value = defaults.integerForKey(QString::fromUtf16(ZRApplicationModeUserDefaultName));
     switch (value) {
     case static_cast<qint64>(ZRApplicationMode::TaskbarEntry):
     case static_cast<qint64>(ZRApplicationMode::StatusItem):
@@ -42,11 +41,11 @@ bool ZRApplicationModeShowsStatusItem(ZRApplicationMode mode) {
     return mode == ZRApplicationMode::StatusItem || mode == ZRApplicationMode::TaskbarEntryAndStatusItem;
 }
 
-bool ZRApplicationModeWantsAccessory() {
-    const ZRApplicationMode mode = ZRCurrentApplicationMode();
+bool ZRApplicationModeWantsAccessory(const UserDefaults& defaults) {
+    const ZRApplicationMode mode = ZRCurrentApplicationMode(defaults);
     const bool noTaskbarEntry = mode == ZRApplicationMode::StatusItem || mode == ZRApplicationMode::Faceless;
-    return noTaskbarEntry && !UserDefaults::standard().boolForKey(
-                                 QString::fromUtf16(ZRApplicationModeTemporaryDockIconUserDefaultName));
+    return noTaskbarEntry &&
+           !defaults.boolForKey(QString::fromUtf16(ZRApplicationModeTemporaryDockIconUserDefaultName));
 }
 
 void ZRApplyApplicationModeToWindow(QWidget* window) {

@@ -4,6 +4,7 @@
 #include <functional>
 
 class QWidget;
+class UserDefaults;
 
 // How the program shows itself, by the setting "Application Mode": a taskbar entry for its windows, a
 // status item, both or neither. Without a taskbar entry the program is an accessory: its windows stay
@@ -22,10 +23,10 @@ enum class ZRApplicationMode : qint64 {
 };
 
 // The stored mode; a value that names no mode reads as the status item alone.
-ZRApplicationMode ZRCurrentApplicationMode();
+ZRApplicationMode ZRCurrentApplicationMode(const UserDefaults& defaults);
 bool ZRApplicationModeShowsStatusItem(ZRApplicationMode mode);
 // Whether the stored modes ask for an accessory: no taskbar entry, and no temporary one either.
-bool ZRApplicationModeWantsAccessory();
+bool ZRApplicationModeWantsAccessory(const UserDefaults& defaults);
 
 // Switches between accessory and regular; with activate, the program's front window is raised and
 // takes the keyboard. changed (when given) tells whether the mode changed. The completion runs on the

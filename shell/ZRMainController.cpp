@@ -58,10 +58,8 @@ void ZRMainController::load() {
 }
 
 ZRMainController& ZRMainController::mainController() {
-    if (!sharedController) {
-        load();
-        sharedController = new ZRMainController;
-    }
+    if (!sharedController)
+        qFatal("the main controller is asked for before the program made it");
     return *sharedController;
 }
 
@@ -69,20 +67,24 @@ bool ZRMainController::exists() {
     return sharedController != nullptr;
 }
 
-void ZRMainController::destroyMainController() {
-    delete std::exchange(sharedController, nullptr);
-}
-
-ZRMainController::ZRMainController()
-    : m_actions(std::make_unique<ZRActionController>()), m_menus(std::make_unique<ZRShellMenus>(*this)),
+ZRMainController::ZRMainController(ZRActionManager& store, UserDefaults& defaults, Platform& platform)
+    : m_store(store), m_defaults(defaults), m_platform(platform),
+      m_actions(std::make_unique<ZRActionController>(store, defaults, platform)),
+      m_menus(std::make_unique<ZRShellMenus>(*this, store)),
       m_statusItemController(
           std::make_unique<ZRStatusItemController>([this](QMenu* menu) { menuNeedsUpdate(menu); })),
       m_alerts(ZRShellAlerts::standardAlerts()) {
+    load();
+    if (sharedController)
+        qFatal("a second main controller is made while the first lives");
+    sharedController = this;
     ZRActionManager::actionContext().host = this;
 }
 
 ZRMainController::~ZRMainController() {
     m_connections.clear();
+    if (sharedController == this)
+        sharedController = nullptr;
     if (ZRActionManager::actionContext().host == this)
         ZRActionManager::actionContext().host = nullptr;
     if (auto* application = ZRHotKeyHandlerApplication::instance();
@@ -122,16 +124,16 @@ void ZRMainController::applicationWillFinishLaunching() {
     if (m_didWillFinishLaunching)
         return;
     m_didWillFinishLaunching = true;
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_defaults;
     ZRRegisterShellDefaults(defaults);
-    // Registered again here, before anything reads them: the store's first use may come late.
-    ZRActionManager::registerDefaults();
+    // Registered again here, before anything reads them: the store loads later in the launch.
+    ZRActionManager::registerDefaults(defaults);
     for (const auto& area : m_areas)
         area->registerDefaults(defaults);
     ZRMigrateShellDefaults(defaults);
     for (const auto& area : m_areas)
         area->migrateDefaults(defaults);
-    ZRApplyAccessoryApplicationMode(ZRApplicationModeWantsAccessory(), false);
+    ZRApplyAccessoryApplicationMode(ZRApplicationModeWantsAccessory(m_defaults), false);
 }
 
 void ZRMainController::applicationDidFinishLaunching() {
@@ -139,22 +141,21 @@ void ZRMainController::applicationDidFinishLaunching() {
     if (m_didFinishLaunching)
         return;
 
-    if (Platform::hasCurrent()) {
-        Accessibility& accessibility = Platform::current().accessibility();
+    {
+        Accessibility& accessibility = m_platform.accessibility();
         if (!accessibility.isProcessTrusted(true))
             ZRLog("not trusted for accessibility: the windows of other applications cannot be moved");
-        const double timeout = UserDefaults::standard()
-                                   .optionalDouble(AccessibilityTimeoutKey)
-                                   .value_or(DefaultAccessibilityTimeout);
+        const double timeout =
+            m_defaults.optionalDouble(AccessibilityTimeoutKey).value_or(DefaultAccessibilityTimeout);
         accessibility.setMessagingTimeout(timeout > 0 ? timeout : DefaultAccessibilityTimeout);
     }
     subscribeToNotifications();
     for (const auto& area : m_areas)
         area->fillSettingsControls();
     registerSettingsHotKeys();
+    ensureActionStoreLoaded();
     for (const auto& area : m_areas)
         area->buildSettingsWindow();
-    ensureActionStoreLoaded();
     showSettingsWindowUnlessStealthy();
     RunLoop::main().performOnNextTurn([self = QPointer<ZRMainController>(this)] {
         if (self)
@@ -170,13 +171,15 @@ void ZRMainController::applicationDidFinishLaunching() {
 }
 
 void ZRMainController::ensureActionStoreLoaded() {
-    // The store loads on its first use; the settings window normally is that use.
-    ZRActionManager::actionManager();
+    // The settings window, built next, shows the tree; the store was made empty before the settings
+    // had their defaults and older keys moved.
+    if (!m_store.hasLoaded())
+        m_store.load();
     m_actionStoreLoaded = true;
 }
 
 void ZRMainController::showSettingsWindowUnlessStealthy() {
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_defaults;
     const bool introShown = defaults.optionalBool(ShowIntroPopoverKey) == false;
     if (defaults.boolForKey(StealthModeKey) && introShown)
         return;
@@ -205,19 +208,17 @@ void ZRMainController::openFiles(const QStringList& paths) {
 }
 
 void ZRMainController::subscribeToNotifications() {
-    if (Platform::hasCurrent()) {
-        Workspace& workspace = Platform::current().workspace();
-        m_connections.push_back(workspace.activeApplicationChanged.connect(
-            [this](const std::optional<RunningApplication>& application) {
-                activeApplicationDidChange(application);
-            }));
-        m_connections.push_back(workspace.activeSpaceChanged.connect([this] { activeSpaceDidChange(); }));
-        m_connections.push_back(workspace.willSleep.connect([this] { willSleep(); }));
-        m_connections.push_back(workspace.didWake.connect([this] { didWake(); }));
-        m_connections.push_back(
-            Platform::current().screens().screensChanged.connect([this] { screenParametersDidChange(); }));
-    }
-    m_connections.push_back(UserDefaults::standard().changed.connect([this](const QString& key) {
+    Workspace& workspace = m_platform.workspace();
+    m_connections.push_back(workspace.activeApplicationChanged.connect(
+        [this](const std::optional<RunningApplication>& application) {
+            activeApplicationDidChange(application);
+        }));
+    m_connections.push_back(workspace.activeSpaceChanged.connect([this] { activeSpaceDidChange(); }));
+    m_connections.push_back(workspace.willSleep.connect([this] { willSleep(); }));
+    m_connections.push_back(workspace.didWake.connect([this] { didWake(); }));
+    m_connections.push_back(
+        m_platform.screens().screensChanged.connect([this] { screenParametersDidChange(); }));
+    m_connections.push_back(m_defaults.changed.connect([this](const QString& key) {
         if (key == QString::fromUtf16(ZRApplicationModeUserDefaultName) ||
             key == QString::fromUtf16(ZRApplicationModeTemporaryDockIconUserDefaultName))
             applyApplicationMode();
@@ -264,7 +265,7 @@ void ZRMainController::screenParametersDidChange() {
 void ZRMainController::applicationWillResignActive() {
     // A failed save logs why and tries again by itself.
     if (m_actionStoreLoaded && !m_terminating)
-        (void)ZRActionManager::actionManager().save();
+        (void)m_store.save();
 }
 
 void ZRMainController::applicationShouldHandleReopen() {
@@ -277,7 +278,7 @@ void ZRMainController::applicationShouldHandleReopen() {
 }
 
 void ZRMainController::applyApplicationMode() {
-    ZRApplyAccessoryApplicationMode(ZRApplicationModeWantsAccessory(), false);
+    ZRApplyAccessoryApplicationMode(ZRApplicationModeWantsAccessory(m_defaults), false);
     if (m_didFinishLaunching)
         updateStatusItem();
 }
@@ -287,8 +288,7 @@ void ZRMainController::applyApplicationMode() {
 ZRMainController::TerminateReply ZRMainController::applicationShouldTerminate(bool askUser) {
     if (m_terminating)
         return TerminateReply::TerminateNow;
-    if (askUser && !UserDefaults::standard().boolForKey(QuitWithoutConfirmationKey) &&
-        !alerts().confirmQuit())
+    if (askUser && !m_defaults.boolForKey(QuitWithoutConfirmationKey) && !alerts().confirmQuit())
         return TerminateReply::TerminateCancel;
     if (!saveActionsForTermination(askUser))
         return TerminateReply::TerminateCancel;
@@ -297,18 +297,18 @@ ZRMainController::TerminateReply ZRMainController::applicationShouldTerminate(bo
         area->applicationWillTerminate();
     // The areas' quit steps may have changed settings of their own. A failure is logged; the actions,
     // which could not be set up again, were saved above or the quit was cancelled.
-    if (UserDefaults::standard().hasUnsavedChanges())
-        (void)UserDefaults::standard().save();
+    if (m_defaults.hasUnsavedChanges())
+        (void)m_defaults.save();
     return TerminateReply::TerminateNow;
 }
 
 bool ZRMainController::saveActionsForTermination(bool askUser) {
-    if (!m_actionStoreLoaded || ZRActionManager::actionManager().save())
+    if (!m_actionStoreLoaded || m_store.save())
         return true;
     // The file on disk was left as it was: what was saved before is still there.
-    const QString reason = QObject::tr("The settings file \"%1\" could not be written.")
-                               .arg(UserDefaults::standard().filePath());
-    ZRLog("cannot save the custom actions at quit: %@", UserDefaults::standard().filePath());
+    const QString reason =
+        QObject::tr("The settings file \"%1\" could not be written.").arg(m_defaults.filePath());
+    ZRLog("cannot save the custom actions at quit: %@", m_defaults.filePath());
     if (!askUser)
         return true;
     return alerts().actionsCouldNotBeSaved(reason) == ZRShellAlerts::SaveFailureAnswer::QuitAnyway;
@@ -326,7 +326,8 @@ ZRStatusItemController& ZRMainController::statusItemController() {
 }
 
 void ZRMainController::updateStatusItem() {
-    m_statusItemController->setVisible(ZRApplicationModeShowsStatusItem(ZRCurrentApplicationMode()));
+    m_statusItemController->setVisible(
+        ZRApplicationModeShowsStatusItem(ZRCurrentApplicationMode(m_defaults)));
 }
 
 void ZRMainController::menuNeedsUpdate(QMenu* menu) {
@@ -363,7 +364,7 @@ std::vector<ZRKeyboardControlDescription> ZRMainController::cheatSheetDescriptio
     addGroupSeparator();
     if (!m_actionStoreLoaded)
         return rows;
-    for (const auto& action : ZRActionManager::actionManager().allActions()) {
+    for (const auto& action : m_store.allActions()) {
         const auto hotKey = action->hotKey();
         if (!hotKey)
             continue;
@@ -425,7 +426,7 @@ bool ZRMainController::settingsHotKeyIsActive(const QString& identifier) const {
 }
 
 void ZRMainController::registerSettingsHotKeys() {
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_defaults;
     for (const QString& identifier : {KeyboardMenuHotKeyIdentifier, KeyboardControlsHotKeyIdentifier}) {
         std::shared_ptr<ZRHotKey>& slot = settingsHotKeySlot(identifier);
         if (slot)
@@ -489,7 +490,7 @@ std::vector<std::shared_ptr<ZRHotKey>> ZRMainController::hotKeys() const {
     std::erase_if(hotKeys, [this](const auto& hotKey) { return hotKey.get() == m_hotKeyBeingReplaced; });
     // Before the store has loaded its actions hold no hot keys yet; asking would load it early.
     if (m_actionStoreLoaded)
-        for (const auto& action : ZRActionManager::actionManager().allActions())
+        for (const auto& action : m_store.allActions())
             if (auto hotKey = action->hotKey())
                 hotKeys.push_back(std::move(hotKey));
     return hotKeys;
@@ -509,7 +510,7 @@ bool ZRMainController::shouldSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, 
         return false;
     std::shared_ptr<ZRHotKey>& slot = settingsHotKeySlot(identifier);
     if (!hotKey) {
-        UserDefaults::standard().removeObject(identifier);
+        m_defaults.removeObject(identifier);
         if (slot)
             slot->unregister();
         slot = nullptr;
@@ -531,7 +532,7 @@ bool ZRMainController::shouldSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, 
                   previous->visualRepresentation().value_or(QString()), identifier);
         return false;
     }
-    UserDefaults::standard().setObject(hotKey->dictionaryRepresentation(), identifier);
+    m_defaults.setObject(hotKey->dictionaryRepresentation(), identifier);
     slot = hotKey;
     return true;
 }

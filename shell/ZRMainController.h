@@ -20,8 +20,11 @@
 class QAction;
 class QMenu;
 class QWidget;
+class Platform;
+class UserDefaults;
 class ZRAction;
 class ZRActionController;
+class ZRActionManager;
 class ZRActionSourceListRow;
 class ZRShellAlerts;
 class ZRShellMenus;
@@ -44,17 +47,17 @@ class ZRMainController : public QObject,
     Q_OBJECT
 
 public:
-    // The one instance, made on first use; load() runs first.
+    // The one instance: the one the program's main made, while it lives.
     static ZRMainController& mainController();
     static bool exists();
-    // Ends the one instance: its areas, the status item and the actions area go, in that order. The
-    // next mainController() makes a fresh one (tests, the end of the program).
-    static void destroyMainController();
 
     // The load hook: sets the process-wide flags that shared components read (ZRProcessFlags.h).
     // Runs once, before the first instance is made; calling it again does nothing.
     static void load();
 
+    // The one instance, kept in the store and the settings given and acting on the platform's desktop;
+    // load() runs first. When it goes, its areas, the status item and the actions area go, in that order.
+    ZRMainController(ZRActionManager& store, UserDefaults& defaults, Platform& platform);
     ZRMainController(const ZRMainController&) = delete;
     ZRMainController& operator=(const ZRMainController&) = delete;
     ~ZRMainController() override;
@@ -179,8 +182,6 @@ public:
     ZRShellAlerts& alerts();
 
 private:
-    ZRMainController();
-
     void registerDefaults();
     void migrateDefaults();
     void subscribeToNotifications();
@@ -193,6 +194,9 @@ private:
     bool saveActionsForTermination(bool askUser);
     void applyApplicationMode();
 
+    ZRActionManager& m_store;
+    UserDefaults& m_defaults;
+    Platform& m_platform;
     std::unique_ptr<ZRActionController> m_actions;
     std::vector<std::unique_ptr<ZRApplicationArea>> m_areas;
     std::unique_ptr<ZRShellMenus> m_menus;

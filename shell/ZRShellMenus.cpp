@@ -71,7 +71,8 @@ template <class T> T* enclosingWidgetOfType(QWidget* widget) {
 
 } // namespace
 
-ZRShellMenus::ZRShellMenus(ZRMainController& controller) : m_controller(controller) {}
+ZRShellMenus::ZRShellMenus(ZRMainController& controller, const ZRActionManager& store)
+    : m_controller(controller), m_store(store) {}
 
 void ZRShellMenus::menuNeedsUpdate(QMenu* menu) {
     if (!menu)
@@ -97,7 +98,7 @@ void ZRShellMenus::populateMenu(QMenu* menu, const std::shared_ptr<ZRAction>& co
             else
                 actions = {context};
         } else if (m_controller.hasLoadedActionStore()) {
-            actions = ZRActionManager::actionManager().topLevelActions();
+            actions = m_store.topLevelActions();
         }
         if (!actions.empty()) {
             addActionItems(menu, actions, invertIconsForDarkMode);
@@ -185,10 +186,10 @@ void ZRShellMenus::addCheatSheet(QMenu* menu) {
 }
 
 QMenu* ZRShellMenus::menuForOverlayButton(QWidget* button) {
-    if (!m_controller.hasLoadedActionStore() || ZRActionManager::actionManager().topLevelActions().empty())
+    if (!m_controller.hasLoadedActionStore() || m_store.topLevelActions().empty())
         return nullptr;
     auto* menu = new QMenu(button);
-    addActionItems(menu, ZRActionManager::actionManager().topLevelActions(), true);
+    addActionItems(menu, m_store.topLevelActions(), true);
     return menu;
 }
 

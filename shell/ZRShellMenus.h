@@ -8,6 +8,7 @@ class QMenu;
 class QWidget;
 class ZRAction;
 class ZRActionSourceListRow;
+class ZRActionManager;
 class ZRMainController;
 class ZRSidebarMenuTarget;
 
@@ -18,7 +19,7 @@ class ZRShellMenus : public QObject {
     Q_OBJECT
 
 public:
-    explicit ZRShellMenus(ZRMainController& controller);
+    ZRShellMenus(ZRMainController& controller, const ZRActionManager& store);
 
     // Rebuilds the status-item menu (the given one, or the status item's own when null): the custom
     // actions, the cheat sheet, the areas' items and the program's items.
@@ -51,5 +52,6 @@ private:
     void triggerActionFromMenu(const std::weak_ptr<ZRAction>& action);
 
     ZRMainController& m_controller;
+    const ZRActionManager& m_store;
     ZRSidebarMenuTarget* m_sidebarMenuTarget = nullptr;
 };

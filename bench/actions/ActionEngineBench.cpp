@@ -1,6 +1,7 @@
 #include "../BenchApplication.h"
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
+#include "actions/ZRActionManager.h"
 #include "platform/Platform.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
@@ -61,7 +62,8 @@ void BM_RestoreLayoutOfFiftyWindows(benchmark::State& state) {
                 sim.addWindow(application, Rect(10.0 * w, 10.0 * a, 500, 400),
                               QStringLiteral("Window %1").arg(w));
         }
-        ZRActionController engine;
+        ZRActionManager store(UserDefaults::standard());
+        ZRActionController engine(store, UserDefaults::standard(), sim);
         const std::shared_ptr<ZRAction> layouts[] = {layoutOfDesktop(sim, false), layoutOfDesktop(sim, true)};
 
         bool restored = true;

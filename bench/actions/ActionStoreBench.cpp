@@ -43,7 +43,7 @@ public:
     Fixture() {
         UserDefaults::setStandard(
             std::make_unique<UserDefaults>(m_folder.filePath(QStringLiteral("Settings.plist"))));
-        ZRActionManager::registerDefaults();
+        ZRActionManager::registerDefaults(UserDefaults::standard());
         RunLoop::main().useManualClock(0);
         Platform::setCurrent(&m_desktop);
         ZRSetLogReaderFactory([](const ZRLogReaderSettings&) { return std::make_shared<QuietLog>(); });
@@ -101,7 +101,7 @@ private:
 void BM_LoadStoreOf1000Actions(benchmark::State& state) {
     Fixture fixture;
     for (auto _ : state) {
-        ZRActionManager store;
+        ZRActionManager store(UserDefaults::standard());
         store.load();
         benchmark::DoNotOptimize(store.topLevelActions().size());
         // The hot keys registered in this turn are forgotten when it ends.
@@ -113,7 +113,7 @@ BENCHMARK(BM_LoadStoreOf1000Actions)->Unit(benchmark::kMillisecond);
 
 void BM_WriteStoreOf1000Actions(benchmark::State& state) {
     Fixture fixture;
-    ZRActionManager store;
+    ZRActionManager store(UserDefaults::standard());
     store.load();
     for (auto _ : state) {
         QVariantList records;

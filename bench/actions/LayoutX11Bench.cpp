@@ -12,6 +12,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/x11/X11BareClient.h"
 #include "platform/x11/X11Platform.h"
+#include "tests/support/TestActionStore.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -62,6 +63,7 @@ struct Setup {
     std::vector<std::uint32_t> windows;
     std::unique_ptr<Platform> platform;
     std::unique_ptr<X11BareClient> floor;
+    std::optional<TestActionStore> store;
     std::unique_ptr<ZRActionController> engine;
     std::shared_ptr<ZRAction> layouts[2];
     std::map<QString, Rect> captured[2]; // each window's frame by title, as each layout was captured
@@ -88,8 +90,8 @@ struct Setup {
         Platform::setCurrent(platform.get());
         UserDefaults::setStandard(std::make_unique<UserDefaults>(
             home.filePath(QStringLiteral("Settings.plist")), &platform->systemPreferences()));
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
-        engine = std::make_unique<ZRActionController>();
+        store.emplace(UserDefaults::standard());
+        engine = std::make_unique<ZRActionController>(store->store(), UserDefaults::standard(), *platform);
         engine->setBeepHandler([] { std::fprintf(stderr, "beep\n"); });
 
         for (int i = 0; i < Windows; ++i) {
@@ -149,7 +151,7 @@ struct Setup {
         engine.reset();
         layouts[0].reset();
         layouts[1].reset();
-        ZRActionManager::setActionManager(nullptr);
+        store.reset();
         for (auto& client : clients) {
             client->kill();
             client->waitForFinished(WaitMilliseconds);

@@ -11,6 +11,7 @@
 #include "platform/sim/SimDesktop.h"
 #include "shell/ZRMainController.h"
 #include "shell/ZRShellDefaults.h"
+#include "tests/support/TestProgram.h"
 #include "toolkit/WindowExtensions.h"
 #include "window-access/WindowDescription.h"
 
@@ -27,6 +28,8 @@ constexpr int LayoutWindowCount = 50;
 const Rect Displays[] = {Rect(0, 0, 1920, 1080), Rect(1920, 0, 1920, 1080), Rect(3840, 0, 1920, 1080)};
 
 struct Run {
+    std::optional<TestProgram> program;
+
     Run() {
         ensureBenchApplication();
         RunLoop::main().useManualClock();
@@ -36,7 +39,7 @@ struct Run {
         UserDefaults::setStandard(
             std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
         ZRRegisterShellDefaults(UserDefaults::standard());
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
+        program.emplace(UserDefaults::standard(), Platform::current());
         setFadingDuration(&ZRFocusWindow::defaultFocusWindow(), 0);
         context = std::make_unique<ZRMouseControlContext>(mouseControlContext());
         zones = std::make_unique<ZRDropZoneManager>(gestures, *context);
@@ -44,8 +47,7 @@ struct Run {
     ~Run() {
         zones.reset();
         ZRFocusWindow::destroyDefaultFocusWindow();
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         UserDefaults::setStandard(nullptr);
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();

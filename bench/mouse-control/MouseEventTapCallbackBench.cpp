@@ -2,6 +2,7 @@
 #include "MouseControlContext.h"
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
+#include "tests/support/TestProgram.h"
 
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseController.h"
@@ -41,6 +42,8 @@ enum class Preferences { Simulated, Files };
 // Settings as the program registers them at launch, with every feature on (hover by Control and Option) and a
 // layout on Shift.
 struct Run {
+    std::optional<TestProgram> program;
+
     Run(bool everyFeature, Preferences preferences) {
         ensureBenchApplication();
         RunLoop::main().useManualClock();
@@ -58,7 +61,7 @@ struct Run {
             for (const QString& key : {D::Snap, D::SnapBack, D::DropSnap, D::Hover})
                 defaults.setBool(true, key);
             auto layout = ZRAction::actionWithType(ZRActionTypeLayout);
-            ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
+            program.emplace(UserDefaults::standard(), Platform::current());
             ZRActionManager::actionManager().insertAction(layout);
             defaults.setString(layout->uniqueIdentifier(),
                                userDefaultNameForDropSnapModifier(ModifierFlag::Shift));
@@ -75,7 +78,7 @@ struct Run {
     }
     ~Run() {
         controller.reset();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         UserDefaults::setStandard(nullptr);
         Platform::setCurrent(nullptr);
     }

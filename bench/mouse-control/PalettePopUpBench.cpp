@@ -12,6 +12,7 @@
 #include "platform/sim/SimDesktop.h"
 #include "shell/ZRMainController.h"
 #include "shell/ZRShellDefaults.h"
+#include "tests/support/TestProgram.h"
 #include "toolkit/ZRCGEventWrapper.h"
 
 #include <QPointer>
@@ -86,14 +87,16 @@ public:
 };
 
 struct Run {
+    std::optional<TestProgram> program;
+
     Run() {
         Platform::setCurrent(&desktop);
         desktop.addScreen(Rect(0, 0, 1440, 900));
         UserDefaults::setStandard(
             std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
         ZRRegisterShellDefaults(UserDefaults::standard());
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
-        ZRActionManager::registerDefaults();
+        program.emplace(UserDefaults::standard(), Platform::current());
+        ZRActionManager::registerDefaults(UserDefaults::standard());
         auto& application =
             desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
         for (const Rect& frame : {Rect(100, 100, 600, 400), Rect(700, 300, 600, 400)}) {
@@ -110,8 +113,7 @@ struct Run {
     }
     ~Run() {
         controller.reset();
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         UserDefaults::setStandard(nullptr);
         Platform::setCurrent(nullptr);
     }

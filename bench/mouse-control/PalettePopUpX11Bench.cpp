@@ -17,6 +17,7 @@
 #include "platform/x11/X11Platform.h"
 #include "shell/ZRMainController.h"
 #include "shell/ZRShellDefaults.h"
+#include "tests/support/TestProgram.h"
 #include "toolkit/ZRCGEventWrapper.h"
 #include "window-access/WindowElements.h"
 
@@ -42,6 +43,8 @@ void spinFor(int milliseconds) {
 }
 
 struct Setup {
+    std::optional<TestProgram> program;
+
     std::unique_ptr<PrivateDisplay> display;
     QTemporaryDir home;
     std::vector<std::unique_ptr<QProcess>> xterms;
@@ -62,8 +65,8 @@ struct Setup {
         UserDefaults::setStandard(std::make_unique<UserDefaults>(
             home.filePath(QStringLiteral("Settings.plist")), &platform->systemPreferences()));
         ZRRegisterShellDefaults(UserDefaults::standard());
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
-        ZRActionManager::registerDefaults();
+        program.emplace(UserDefaults::standard(), Platform::current());
+        ZRActionManager::registerDefaults(UserDefaults::standard());
         const QString title =
             QStringLiteral("skaf-palette-bench-%1-").arg(QCoreApplication::applicationPid());
         for (int i = 0; i < Xterms; ++i) {
@@ -98,8 +101,7 @@ struct Setup {
 
     ~Setup() {
         controller.reset();
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         for (auto& xterm : xterms) {
             xterm->kill();
             xterm->waitForFinished(WaitMilliseconds);

@@ -11,6 +11,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDesktop.h"
 #include "shell/ZRShellDefaults.h"
+#include "tests/support/TestProgram.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -21,6 +22,8 @@
 namespace {
 
 struct Run {
+    std::optional<TestProgram> program;
+
     Run() {
         ensureBenchApplication();
         RunLoop::main().useManualClock();
@@ -31,7 +34,7 @@ struct Run {
         UserDefaults::setStandard(
             std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
         ZRRegisterShellDefaults(UserDefaults::standard());
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
+        program.emplace(UserDefaults::standard(), Platform::current());
         controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         UserDefaults::standard().setBool(true, ZRMouseControlDefault::Snap);
@@ -45,7 +48,7 @@ struct Run {
     }
     ~Run() {
         controller.reset();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         UserDefaults::setStandard(nullptr);
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();

@@ -10,6 +10,7 @@
 #include "settings/ZRSettingsController.h"
 #include "settings/ZRSidebarController.h"
 #include "shell/ZRMainController.h"
+#include "tests/support/TestProgram.h"
 
 #include <QMainWindow>
 #include <QTemporaryDir>
@@ -23,6 +24,8 @@ constexpr int MembersPerFolder = 19;
 constexpr QSize WindowSize(760, 700);
 
 struct SettingsBenchProgram {
+    std::optional<TestProgram> program;
+
     explicit SettingsBenchProgram(bool withActions = true) {
         static int argc = 1;
         static char name[] = "skaf_settings_bench";
@@ -38,8 +41,10 @@ struct SettingsBenchProgram {
             folder.filePath(QStringLiteral("Settings.plist")), &desktop.systemPreferences()));
         // A stored palette layout, so the sidebar holds the benchmark's actions only.
         UserDefaults::standard().setObject(QVariantMap(), QStringLiteral("Palette"));
-        ZRMainController& controller = ZRMainController::mainController();
-        auto area = std::make_unique<ZRSettingsController>();
+        program.emplace(UserDefaults::standard(), desktop);
+        ZRMainController& controller = program->controller();
+        auto area = std::make_unique<ZRSettingsController>(controller, program->store(),
+                                                           UserDefaults::standard(), desktop);
         settings = area.get();
         controller.addArea(std::move(area));
         controller.applicationWillFinishLaunching();
@@ -48,8 +53,7 @@ struct SettingsBenchProgram {
             addActions();
     }
     ~SettingsBenchProgram() {
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         Platform::setCurrent(nullptr);
         UserDefaults::setStandard(nullptr);
     }

@@ -6,6 +6,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDesktop.h"
+#include "tests/support/TestProgram.h"
 #ifdef SKAF_X11_PREFERENCES
 #include "platform/x11/X11SystemPreferences.h"
 #endif
@@ -107,18 +108,17 @@ void BM_StartUpWith500Actions(benchmark::State& state) {
     for (auto _ : state) {
         UserDefaults::setStandard(std::make_unique<UserDefaults>(desktop.settingsPath()));
         UserDefaults::standard().load();
-        ZRMainController& controller = ZRMainController::mainController();
+        std::optional<TestProgram> program(std::in_place, UserDefaults::standard(), Platform::current());
+        ZRMainController& controller = program->controller();
         controller.setAlerts(std::make_unique<Quits>());
         controller.applicationWillFinishLaunching();
         controller.applicationDidFinishLaunching();
-        benchmark::DoNotOptimize(ZRActionManager::actionManager().topLevelActions().size());
+        benchmark::DoNotOptimize(program->store().topLevelActions().size());
 
         state.PauseTiming();
-        if (ZRActionManager::actionManager().allActions().size() !=
-            ActionCount + ActionCount / (2 * ActionsPerFolder))
+        if (program->store().allActions().size() != ActionCount + ActionCount / (2 * ActionsPerFolder))
             state.SkipWithError("the store did not load every action");
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         RunLoop::main().runPending();
         state.ResumeTiming();
     }
@@ -135,7 +135,8 @@ void BM_StartUpWith500ActionsAndPreferencesFiles(benchmark::State& state) {
         X11SystemPreferences preferences(desktop.folder.filePath(QStringLiteral("Preferences")));
         UserDefaults::setStandard(std::make_unique<UserDefaults>(desktop.settingsPath(), &preferences));
         UserDefaults::standard().load();
-        ZRMainController& controller = ZRMainController::mainController();
+        std::optional<TestProgram> program(std::in_place, UserDefaults::standard(), Platform::current());
+        ZRMainController& controller = program->controller();
         controller.setAlerts(std::make_unique<Quits>());
         controller.applicationWillFinishLaunching();
         controller.applicationDidFinishLaunching();
@@ -143,8 +144,7 @@ void BM_StartUpWith500ActionsAndPreferencesFiles(benchmark::State& state) {
         checks = double(preferences.fileChecks());
 
         state.PauseTiming();
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         RunLoop::main().runPending();
         UserDefaults::setStandard(nullptr);
         state.ResumeTiming();

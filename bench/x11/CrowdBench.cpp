@@ -12,6 +12,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/x11/X11BareClient.h"
 #include "platform/x11/X11Platform.h"
+#include "tests/support/TestActionStore.h"
 #include "window-access/Position.h"
 #include "window-access/WindowElements.h"
 
@@ -70,6 +71,7 @@ struct Setup {
     int crowdSize = 0;
     std::unique_ptr<QProcess> target;
     std::uint32_t targetWindow = 0;
+    std::optional<TestActionStore> store;
     std::unique_ptr<ZRActionController> engine;
     std::shared_ptr<ZRAction> halves[2];
 
@@ -102,7 +104,8 @@ struct Setup {
             std::fprintf(stderr, "the xlogo was not managed\n");
             return false;
         }
-        engine = std::make_unique<ZRActionController>();
+        store.emplace(UserDefaults::standard());
+        engine = std::make_unique<ZRActionController>(store->store(), UserDefaults::standard(), *platform);
         for (int i = 0; i < 2; ++i) {
             halves[i] = ZRAction::actionWithType(ZRActionTypeHalf);
             halves[i]->setMoveDirection(i == 0 ? ZRPositionLeft : ZRPositionRight);
@@ -130,6 +133,7 @@ struct Setup {
 
     ~Setup() {
         engine.reset();
+        store.reset();
         if (target) {
             target->kill();
             target->waitForFinished(WaitMilliseconds);

@@ -2,6 +2,7 @@
 
 #include "DesktopTest.h"
 #include "Elements.h"
+#include "TestActionStore.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
@@ -71,20 +72,32 @@ class ActionModelTest : public DesktopTest {
 protected:
     void SetUp() override {
         DesktopTest::SetUp();
-        ZRActionManager::setActionManager(nullptr);
         ZRActionManager::actionContext().host = nullptr;
         ZRActionManager::actionContext().keyboardControlHotKeyMissingAlert =
             std::make_unique<FakeKeyboardControlAlert>(&alertsShown, &alertAnswer);
     }
 
     void TearDown() override {
-        ZRActionManager::setActionManager(nullptr);
+        actionStore.reset();
         RunLoop::main().runPending();
         EXPECT_TRUE(ZRHotKeyReferencePool::defaultPool().countersByReference().empty());
         ZRActionManager::actionContext().keyboardControlHotKeyMissingAlert = nullptr;
         ZRActionManager::actionContext().host = nullptr;
         DesktopTest::TearDown();
     }
+
+    // The test's action store, made and loaded from the settings on first use, as a start of the program
+    // loads it.
+    ZRActionManager& store() {
+        if (!actionStore) {
+            ZRActionManager::registerDefaults(UserDefaults::standard());
+            actionStore.emplace(UserDefaults::standard());
+            return actionStore->loaded();
+        }
+        return actionStore->store();
+    }
+
+    std::optional<TestActionStore> actionStore;
 
     // A record through the XML form and back, as the settings file carries it.
     static QVariant throughXml(const QVariant& value) {
@@ -178,11 +191,11 @@ protected:
     void SetUp() override {
         ActionModelTest::SetUp();
         DispatchQueue::setManualForTesting(true);
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
+        actionStore.emplace(UserDefaults::standard());
         ZRActionManager::actionContext().host = &host;
         desktop.addScreen(PrimaryScreen);
         secondScreen = desktop.addScreen(SecondScreen);
-        engine = std::make_unique<ZRActionController>();
+        engine = std::make_unique<ZRActionController>(store(), UserDefaults::standard(), desktop);
         engine->setBeepHandler([this] { ++beeps; });
     }
 
@@ -223,7 +236,7 @@ protected:
         const auto hotKey = ZRHotKey::hotKeyWithIdentifer(made->uniqueIdentifier(), QString(), key, flags);
         made->setHotKey(hotKey);
         EXPECT_TRUE(hotKey->registerForDelegate(*made, false));
-        ZRActionManager::actionManager().insertAction(made);
+        store().insertAction(made);
         return made;
     }
 

@@ -70,13 +70,16 @@ TEST_F(ActionEngineTest, OriginalFramesCountAsRecentForOneSecond) {
 }
 
 TEST_F(ActionEngineTest, FrameStorageIsOnBeforeAnythingElseRegisteredIt) {
-    // A settings store made after the engine, in which nobody registered the store's defaults yet.
-    UserDefaults::setStandard(std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Other.plist"))));
+    // An engine on a settings store in which nobody registered the store's defaults yet.
+    UserDefaults other(folder.filePath(QStringLiteral("Other.plist")));
+    engine = std::make_unique<ZRActionController>(store(), other, desktop);
+    engine->setBeepHandler([this] { ++beeps; });
     SimWindow& window = addWindow(Rect(100, 100, 400, 300));
     ASSERT_TRUE(trigger(action(ZRActionTypeFill)));
     ASSERT_TRUE(trigger(action(ZRActionTypeRevert)));
     EXPECT_EQ(window.frame(), Rect(100, 100, 400, 300));
     EXPECT_EQ(beeps, 0);
+    engine.reset();
 }
 
 } // namespace

@@ -104,7 +104,7 @@ TEST_F(ActionEngineTest, LocalHotKeysWorkOnlyWhileTheKeyboardControlPanelIsOpen)
     const auto hotKey = ZRHotKey::hotKeyWithIdentifer(local->uniqueIdentifier(), QString(), Key::A, 0);
     hotKey->setCanBeLocal(true);
     local->setHotKey(hotKey);
-    ZRActionManager::actionManager().insertAction(local);
+    store().insertAction(local);
     ASSERT_TRUE(hotKey->isLocal());
 
     bool repeat = false;
@@ -202,7 +202,7 @@ TEST_F(ActionEngineTest, KeyboardControlsPreemptGlobalHotKeysWhileThePanelIsOpen
     engine->keyboardControlPanelDidBecomeActive(panel, true);
     EXPECT_TRUE(desktop.globalHotKeys().registrations().empty());
     const Row fillRow(fill), centerRow(center);
-    ZRActionManager::actionManager().populateWithSourceListItems({&fillRow, &centerRow});
+    store().populateWithSourceListItems({&fillRow, &centerRow});
     engine->keyboardControlPanelDidBecomeActive(panel, false);
     EXPECT_EQ(desktop.globalHotKeys().registrations().size(), 1u);
     EXPECT_NE(fill->hotKey()->hotKeyReference(), 0u);

@@ -38,9 +38,9 @@ protected:
         ActionEngineTest::TearDown();
     }
 
-    // The layouts into a fresh store in the order given, then the launch.
+    // The layouts into an emptied store in the order given, then the launch.
     void start(const std::vector<LayoutSetup>& setups) {
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
+        store().populateWithSourceListItems({});
         for (auto setup = setups.rbegin(); setup != setups.rend(); ++setup) {
             auto layout = action(ZRActionTypeLayout);
             layout->setName(QString::fromLatin1(setup->name));
@@ -52,14 +52,14 @@ protected:
             layout->setSnapshotDisplayAutoTriggerEnabled(setup->display);
             layout->setSnapshotAutoDisplayCount(setup->count);
             layout->setSnapshotWakeAutoTriggerEnabled(setup->wake);
-            ZRActionManager::actionManager().insertAction(layout);
+            store().insertAction(layout);
         }
         trigger = std::make_unique<ZRLayoutAutoTrigger>(
             [this](const std::shared_ptr<ZRAction>& layout) {
                 applied << *layout->userDefinedName();
                 return engine->triggerAction(layout, nullptr, true, nullptr, false, false);
             },
-            clock);
+            clock, store(), UserDefaults::standard(), desktop);
         trigger->start();
     }
 

@@ -1,5 +1,6 @@
 // Layouts that apply by themselves as a user meets them on the X11 test display: RandR monitors come and go
 // under a real xterm, and the layout saved for the number of displays there are puts it back (xwininfo).
+#include "TestActionStore.h"
 #include "X11TestSupport.h"
 
 #include "actions/ZRAction.h"
@@ -33,14 +34,15 @@ protected:
         platform = createX11Platform(&error);
         ASSERT_TRUE(platform) << error.toStdString();
         Platform::setCurrent(platform.get());
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
-        engine = std::make_unique<ZRActionController>();
+        actionStore.emplace(UserDefaults::standard());
+        engine =
+            std::make_unique<ZRActionController>(actionStore->store(), UserDefaults::standard(), *platform);
         engine->setBeepHandler([this] { ++beeps; });
     }
 
     void TearDown() override {
         engine.reset();
-        ZRActionManager::setActionManager(nullptr);
+        actionStore.reset();
         Platform::setCurrent(nullptr);
         UserDefaults::setStandard(nullptr);
     }
@@ -54,7 +56,7 @@ protected:
             return nullptr;
         layout->setSnapshotDisplayAutoTriggerEnabled(true);
         layout->setSnapshotAutoDisplayCount(displays);
-        ZRActionManager::actionManager().insertAction(layout);
+        actionStore->store().insertAction(layout);
         return layout;
     }
 
@@ -82,6 +84,7 @@ protected:
 
     QTemporaryDir folder;
     std::unique_ptr<Platform> platform;
+    std::optional<TestActionStore> actionStore;
     std::unique_ptr<ZRActionController> engine;
     std::unique_ptr<Client> terminal;
     int beeps = 0;

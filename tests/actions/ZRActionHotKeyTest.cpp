@@ -10,14 +10,14 @@ using Answer = ZRKeyboardControlHotKeyMissingAlert::Answer;
 const QString KeyboardMenu = QStringLiteral("Keyboard Menu");
 const QString KeyboardControls = QStringLiteral("Keyboard Controls");
 
-std::shared_ptr<ZRAction> actionInStore(ZRActionType type = ZRActionTypeFill) {
+std::shared_ptr<ZRAction> actionInStore(ZRActionManager& store, ZRActionType type = ZRActionTypeFill) {
     auto action = ZRAction::actionWithType(type);
-    ZRActionManager::actionManager().insertAction(action);
+    store.insertAction(action);
     return action;
 }
 
 TEST_F(ActionModelTest, SettingOrClearingAHotKeyLetsGoOfTheOneItReplaces) {
-    auto action = actionInStore();
+    auto action = actionInStore(store());
     const QString id = action->uniqueIdentifier();
     ASSERT_TRUE(action->shouldSetHotKey(hotKey(Key::A, Command | Option, id), id));
     EXPECT_TRUE(isRegistered(Key::A, Command | Option));
@@ -58,7 +58,7 @@ TEST_F(ActionModelTest, HotKeysAreRefusedWhereTheyCannotWork) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         c.arrange();
-        auto action = actionInStore(c.type);
+        auto action = actionInStore(store(), c.type);
         const auto previous = hotKey(Key::Z, Command, action->uniqueIdentifier());
         if (c.type >= ZRActionTypeRevert) {
             ASSERT_TRUE(action->shouldSetHotKey(previous, action->uniqueIdentifier()));
@@ -69,7 +69,7 @@ TEST_F(ActionModelTest, HotKeysAreRefusedWhereTheyCannotWork) {
             EXPECT_EQ(action->hotKey(), previous) << "a refusal keeps the old hot key";
             EXPECT_TRUE(isRegistered(Key::Z, Command));
         }
-        ZRActionManager::setActionManager(nullptr);
+        actionStore.reset();
         UserDefaults::standard().removeObject(KeyboardMenu);
     }
 }
@@ -96,7 +96,7 @@ TEST_F(ActionModelTest, ALocalHotKeyWithoutKeyboardControlsAsksFirst) {
         ZRActionManager::actionContext().host = &host;
         alertsShown = 0;
         alertAnswer = c.answer;
-        auto action = actionInStore();
+        auto action = actionInStore(store());
         const QString id = action->uniqueIdentifier();
         const auto local = hotKey(Key::L, 0, id);
 
@@ -107,7 +107,7 @@ TEST_F(ActionModelTest, ALocalHotKeyWithoutKeyboardControlsAsksFirst) {
         EXPECT_EQ(alertsShown, c.alerts);
         EXPECT_EQ(host.assignRequests, c.assignRequests);
         EXPECT_TRUE(desktop.globalHotKeys().registrations().empty()) << "local hot keys are never registered";
-        ZRActionManager::setActionManager(nullptr);
+        actionStore.reset();
         ZRActionManager::actionContext().host = nullptr;
     }
 }
@@ -141,7 +141,7 @@ TEST_F(ActionModelTest, ActionsLoadedWithTheSameHotKeyShareItsRegistration) {
     desktop.globalHotKeys().markTaken(Key::F6, Control);
     ZRHotKey::setRegistrationCounter(0);
 
-    auto& store = ZRActionManager::actionManager();
+    auto& store = this->store();
     ASSERT_EQ(store.topLevelActions().size(), 4u);
     EXPECT_EQ(ZRHotKey::registrationCounter(), 3u) << "each hot key is tried once, the refused one too";
     // The desktop is asked for hot keys together, not one at a time: the first alone, as its equal

@@ -46,7 +46,7 @@ TEST_F(ActionModelTest, CoveredWindowsAreToldApartAndLeftOutWhenAsked) {
 TEST_F(ActionModelTest, SnapChildrenOfLayoutsAndFolders) {
     auto twoWindows = layout({window(QStringLiteral("Mail"), {0, 0, 500, 800}, Left, QStringLiteral("Inbox")),
                               window(QStringLiteral("Notes"), {1000, 0, 400, 600}, Right)});
-    auto& store = ZRActionManager::actionManager();
+    auto& store = this->store();
     const auto children = twoWindows->snapChildren();
     ASSERT_EQ(children.size(), 2u);
     EXPECT_EQ(children[0]->actionType(), ZRActionTypeLayout);

@@ -53,7 +53,7 @@ TEST_F(ActionStoreTest, TheLoadedTreeIsWalkedDepthFirstAndLookedUpByIdentifier) 
         QVariantList{chain->dictionaryRepresentation(), layout->dictionaryRepresentation()}, StoreKey);
     layout.reset();
 
-    auto& store = ZRActionManager::actionManager();
+    auto& store = this->store();
     EXPECT_EQ(identifiers(store.topLevelActions()),
               (QStringList{chain->uniqueIdentifier(), identifiers(store.topLevelActions())[1]}));
     EXPECT_EQ(identifiers(store.allActions()),
@@ -86,7 +86,7 @@ TEST_F(ActionStoreTest, TheLoadedTreeIsWalkedDepthFirstAndLookedUpByIdentifier) 
 }
 
 TEST_F(ActionStoreTest, ChangesAreSavedOnceAfterTheTurnThatMadeThem) {
-    auto& store = ZRActionManager::actionManager();
+    auto& store = this->store();
     auto first = ZRAction::actionWithType(ZRActionTypeFill);
     auto second = ZRAction::actionWithType(ZRActionTypeCenter);
     store.insertAction(first);
@@ -114,7 +114,7 @@ TEST_F(ActionStoreTest, ChangesAreSavedOnceAfterTheTurnThatMadeThem) {
 TEST_F(ActionStoreTest, AStoredValueThatIsNoArrayIsKeptUntilTheTreeChanges) {
     const QVariantMap unreadable{{QStringLiteral("Action"), 11}};
     UserDefaults::standard().setObject(unreadable, StoreKey);
-    auto& store = ZRActionManager::actionManager();
+    auto& store = this->store();
     EXPECT_TRUE(store.topLevelActions().empty());
     EXPECT_TRUE(logged(QStringLiteral("cannot load actions")));
 
@@ -187,7 +187,7 @@ TEST_F(ActionStoreTest, StoredRecordsThisVersionCannotUseAreNeverLost) {
     const QString before = folder.filePath(QStringLiteral("before.plist"));
     ASSERT_TRUE(QFile::copy(settingsPath(), before));
     openSettings();
-    auto& store = ZRActionManager::actionManager();
+    auto& store = this->store();
     ASSERT_EQ(store.topLevelActions().size(), 4u);
     EXPECT_TRUE(isRegistered(Key::F5, Shift | Control)) << "a hot key without its text still works";
     EXPECT_TRUE(logged(QStringLiteral("keeping 4 stored action records")));
@@ -226,7 +226,7 @@ TEST_F(ActionStoreTest, AStoredTitleCutAtLoadStaysWholeInTheFile) {
     record.insert(ZRActionKey::Title, title);
     ASSERT_TRUE(PropertyList::writeFile(settingsPath(), QVariantMap{{StoreKey, QVariantList{record}}}));
     openSettings();
-    auto& store = ZRActionManager::actionManager();
+    auto& store = this->store();
     ASSERT_EQ(store.topLevelActions().size(), 1u);
     EXPECT_EQ(store.topLevelActions()[0]->userDefinedName()->size(), 1000);
 
@@ -238,7 +238,7 @@ TEST_F(ActionStoreTest, AStoredTitleCutAtLoadStaysWholeInTheFile) {
 }
 
 TEST_F(ActionStoreTest, TheSidebarRebuildsTheTreeAndActionsThatLeaveLetGoOfTheirHotKeys) {
-    auto& store = ZRActionManager::actionManager();
+    auto& store = this->store();
     auto kept = ZRAction::actionWithType(ZRActionTypeFill);
     auto leaving = ZRAction::actionWithType(ZRActionTypeCenter);
     auto member = ZRAction::actionWithType(ZRActionTypeRevert);
@@ -270,7 +270,7 @@ TEST_F(ActionStoreTest, TheSidebarRebuildsTheTreeAndActionsThatLeaveLetGoOfTheir
 }
 
 TEST_F(ActionStoreTest, AnActionMovedBetweenFoldersKeepsItsRegistration) {
-    auto& store = ZRActionManager::actionManager();
+    auto& store = this->store();
     auto moving = ZRAction::actionWithType(ZRActionTypeFill);
     ASSERT_TRUE(moving->shouldSetHotKey(hotKey(Key::M, Command | Option, moving->uniqueIdentifier()),
                                         moving->uniqueIdentifier()));
@@ -300,7 +300,7 @@ TEST_F(ActionStoreTest, AnActionMovedBetweenFoldersKeepsItsRegistration) {
     EXPECT_TRUE(isRegistered(Key::M, Command | Option));
 
     // A store that goes lets go of the keys of its actions, wherever else they are held.
-    ZRActionManager::setActionManager(nullptr);
+    actionStore.reset();
     EXPECT_FALSE(isRegistered(Key::M, Command | Option));
     EXPECT_FALSE(moving->hotKey()->isRegistered());
 }
@@ -323,7 +323,7 @@ private:
 };
 
 TEST_F(ActionStoreTest, AFailedSaveIsLoggedAndRetriedWhileTheFileStaysWhole) {
-    auto& store = ZRActionManager::actionManager();
+    auto& store = this->store();
     store.insertAction(ZRAction::actionWithType(ZRActionTypeFill));
     ASSERT_TRUE(store.save());
     const QByteArray before = [&] {
@@ -349,7 +349,7 @@ TEST_F(ActionStoreTest, AFailedSaveIsLoggedAndRetriedWhileTheFileStaysWhole) {
 }
 
 TEST_F(ActionStoreTest, GridsHearOfTheDimensionsInUse) {
-    auto& store = ZRActionManager::actionManager();
+    auto& store = this->store();
     auto first = ZRAction::actionWithType(ZRActionTypeMoveAndResize);
     first->setGridDimensionsDictionary({{QStringLiteral("Configuration Grid: Columns"), 8},
                                         {QStringLiteral("Configuration Grid: Rows"), 3}});
@@ -363,7 +363,7 @@ TEST_F(ActionStoreTest, GridsHearOfTheDimensionsInUse) {
 }
 
 TEST_F(ActionStoreTest, TheCollectionViewShowsTheFocusActionsPaneOnly) {
-    auto& store = ZRActionManager::actionManager();
+    auto& store = this->store();
     QWidget pane;
     int made = 0;
     ZRActionManager::actionContext().configurationViewFactory = [&](ZRAction&) {
@@ -491,7 +491,7 @@ std::vector<std::shared_ptr<ZRAction>> aThousandActions() {
 // The stored form is what files of earlier versions hold and other versions read: a change to it
 // must be deliberate, never a side effect of changing the code that writes it.
 TEST_F(ActionStoreTest, AThousandActionsAreStoredExactlyAsBefore) {
-    auto& store = ZRActionManager::actionManager();
+    auto& store = this->store();
     auto actions = aThousandActions();
     for (auto it = actions.rbegin(); it != actions.rend(); ++it)
         store.insertAction(*it);

@@ -6,6 +6,7 @@
 #include "KeyboardControlTestSupport.h"
 #include "MouseControlContext.h"
 #include "SimOwnWindowInput.h"
+#include "TestProgram.h"
 
 #include "ScreenPixels.h"
 #include "actions/ZRAction.h"
@@ -52,6 +53,8 @@ protected:
     static constexpr Rect Right{1000, 0, 1000, 800};
     static constexpr Rect WindowFrame{100, 100, 400, 300}; // Quartz
 
+    std::optional<TestProgram> program;
+
     void SetUp() override {
         testApplication<ZRHotKeyHandlerApplication>();
         DesktopTest::SetUp();
@@ -59,15 +62,14 @@ protected:
         set(QString::fromUtf16(ZRVisibleFrameExtraDockSpacingUserDefaultName), 0);
         desktop.addScreen(Right);
         input = std::make_unique<SimOwnWindowInput>(desktop);
-        ZRActionManager::setActionManager(nullptr);
+        program.emplace(UserDefaults::standard(), Platform::current());
         window = &desktop.addWindow(desktop.addApplication(QStringLiteral("com.example.editor"), "Editor"),
                                     WindowFrame);
     }
     void TearDown() override {
         listening.disconnect();
         testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         ZRFocusWindow::destroyDefaultFocusWindow();
         input.reset();
         DesktopTest::TearDown();

@@ -52,7 +52,7 @@ protected:
         DesktopTest::SetUp();
         screen = desktop.addScreen(Screen, VisibleFrame);
         ZRRegisterShellDefaults(UserDefaults::standard());
-        ZRActionManager::registerDefaults();
+        ZRActionManager::registerDefaults(UserDefaults::standard());
     }
     void TearDown() override {
         ZRFocusWindow::destroyDefaultFocusWindow();

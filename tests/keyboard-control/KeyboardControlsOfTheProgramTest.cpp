@@ -5,6 +5,7 @@
 #include "KeyboardControlPanelTestSupport.h"
 #include "Printers.h"
 #include "ScreenPixels.h"
+#include "TestProgram.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
@@ -32,9 +33,11 @@ QVariantMap hotKey(KeyCode keyCode, ModifierFlags flags) {
 // and a fill action on Control-Shift-F.
 class KeyboardControlsOfTheProgramTest : public KeyboardControlPanelTest {
 protected:
+    std::optional<TestProgram> program;
+
     void SetUp() override {
         KeyboardControlPanelTest::SetUp();
-        ZRActionManager::setActionManager(nullptr);
+        program.emplace(UserDefaults::standard(), Platform::current());
         set(QStringLiteral("Custom Controls (4001)"),
             QVariantList{
                 QVariantMap{{Action, qint64(ZRActionTypeCenter)}, {HotKey, hotKey(Key::C, 0)}},
@@ -55,8 +58,7 @@ protected:
     void TearDown() override {
         listening.disconnect();
         testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         KeyboardControlPanelTest::TearDown();
     }
 

@@ -3,6 +3,7 @@
 // the frontmost window once the menu has gone; and the snap chooser's menu.
 #include "KeyboardMenuTestSupport.h"
 #include "MouseControlContext.h"
+#include "TestProgram.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
@@ -63,17 +64,18 @@ protected:
     static constexpr KeyCode SharedKey = Key::K;
     static constexpr Rect WindowFrame{300, 100, 400, 300};
 
+    std::optional<TestProgram> program;
+
     void SetUp() override {
         KeyboardMenuTest::SetUp();
-        ZRActionManager::setActionManager(nullptr);
+        program.emplace(UserDefaults::standard(), Platform::current());
         window = &desktop.addWindow(desktop.addApplication(QStringLiteral("com.example.editor"), "Editor"),
                                     WindowFrame);
     }
     void TearDown() override {
         listening.disconnect();
         testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         KeyboardMenuTest::TearDown();
     }
 

@@ -5,6 +5,7 @@
 // stays behind either way.
 #include "MouseControlContext.h"
 #include "MouseControlX11TestSupport.h"
+#include "TestProgram.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
@@ -32,10 +33,12 @@ constexpr int EscapeClosesWithinMilliseconds = 100;
 
 class DropZonesX11 : public XtermDragX11Test {
 protected:
+    std::optional<TestProgram> program;
+
     void SetUp() override {
         XtermDragX11Test::SetUp();
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
-        ZRActionManager::registerDefaults();
+        program.emplace(UserDefaults::standard(), Platform::current());
+        ZRActionManager::registerDefaults(UserDefaults::standard());
         controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         ZRMainController::mainController().actions().setDropZones(&zones());
@@ -72,8 +75,7 @@ protected:
         if (input)
             input->key(Key::Shift, false);
         controller.reset();
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         XtermDragX11Test::TearDown();
     }
 

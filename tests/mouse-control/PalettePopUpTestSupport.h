@@ -3,6 +3,7 @@
 #include "Elements.h"
 #include "MouseControlContext.h"
 #include "MouseControlTestSupport.h"
+#include "TestProgram.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
@@ -167,10 +168,12 @@ protected:
     // The window's zoom button, 12 points square.
     static constexpr Rect ZoomButton{148, 108, 12, 12};
 
+    std::optional<TestProgram> program;
+
     void SetUp() override {
         MouseControlTest::SetUp();
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
-        ZRActionManager::registerDefaults();
+        program.emplace(UserDefaults::standard(), Platform::current());
+        ZRActionManager::registerDefaults(UserDefaults::standard());
         ZRRegisterShellDefaults(UserDefaults::standard());
         desktop.addScreen(Rect(Screen));
         editor = &desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
@@ -185,8 +188,7 @@ protected:
     void TearDown() override {
         controller.reset();
         ZRFocusWindow::destroyDefaultFocusWindow();
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         MouseControlTest::TearDown();
     }
 

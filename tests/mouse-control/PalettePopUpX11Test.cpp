@@ -3,6 +3,7 @@
 // taking the focus, its buttons move the xterm, and moving away takes it down.
 #include "MouseControlContext.h"
 #include "MouseControlX11TestSupport.h"
+#include "TestProgram.h"
 
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
@@ -42,10 +43,12 @@ bool near(const std::optional<Rect>& a, const Rect& b) {
 
 class PalettePopUpX11 : public MouseControlX11Test {
 protected:
+    std::optional<TestProgram> program;
+
     void SetUp() override {
         MouseControlX11Test::SetUp();
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
-        ZRActionManager::registerDefaults();
+        program.emplace(UserDefaults::standard(), Platform::current());
+        ZRActionManager::registerDefaults(UserDefaults::standard());
         controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         ZRMainController::mainController().actions().setBeepHandler([this] { ++beeps; });
@@ -62,8 +65,7 @@ protected:
         if (input)
             input->key(Key::Option, false);
         controller.reset();
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         MouseControlX11Test::TearDown();
     }
 

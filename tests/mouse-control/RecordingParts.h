@@ -2,6 +2,7 @@
 
 #include "MouseControlContext.h"
 #include "MouseControlTestSupport.h"
+#include "TestProgram.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
@@ -127,10 +128,12 @@ public:
 // A controller of its own with every part recorded, and an empty action store.
 class MouseDispatchTest : public MouseControlTest {
 protected:
+    std::optional<TestProgram> program;
+
     void SetUp() override {
         MouseControlTest::SetUp();
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
-        ZRActionManager::registerDefaults();
+        program.emplace(UserDefaults::standard(), Platform::current());
+        ZRActionManager::registerDefaults(UserDefaults::standard());
         desktop.addScreen(Rect(0, 0, 1440, 900));
         auto& application =
             desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
@@ -154,7 +157,7 @@ protected:
         controller.reset();
         // The layouts shown go with the store, taking their hot keys with them.
         parts.activatedLayouts.clear();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         MouseControlTest::TearDown();
     }
 

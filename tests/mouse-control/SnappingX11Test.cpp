@@ -3,6 +3,7 @@
 // half; auto-snap holds through openbox's move; a snapped xterm dragged to the middle gets its size back.
 #include "MouseControlContext.h"
 #include "MouseControlX11TestSupport.h"
+#include "TestProgram.h"
 
 #include "actions/ZRActionManager.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
@@ -22,10 +23,12 @@ const Rect LeftHalf(0, 0, 800, 1000);
 
 class SnappingX11 : public XtermDragX11Test {
 protected:
+    std::optional<TestProgram> program;
+
     void SetUp() override {
         XtermDragX11Test::SetUp();
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
-        ZRActionManager::registerDefaults();
+        program.emplace(UserDefaults::standard(), Platform::current());
+        ZRActionManager::registerDefaults(UserDefaults::standard());
         controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         set(D::Snap, true);
@@ -36,8 +39,7 @@ protected:
     }
     void TearDown() override {
         controller.reset();
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         XtermDragX11Test::TearDown();
     }
 

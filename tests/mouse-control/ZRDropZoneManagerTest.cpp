@@ -1,5 +1,6 @@
 #include "MouseControlContext.h"
 #include "MouseControlTestSupport.h"
+#include "TestProgram.h"
 
 #include "ScreenPixels.h"
 #include "actions/ZRAction.h"
@@ -41,10 +42,12 @@ std::vector<Rect> framesOf(const std::vector<ZRDropZone>& zones, Rect ZRDropZone
 
 class DropZoneTest : public MouseControlTest {
 protected:
+    std::optional<TestProgram> program;
+
     void SetUp() override {
         MouseControlTest::SetUp();
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
-        ZRActionManager::registerDefaults();
+        program.emplace(UserDefaults::standard(), Platform::current());
+        ZRActionManager::registerDefaults(UserDefaults::standard());
         ZRRegisterShellDefaults(UserDefaults::standard());
         desktop.addScreen(A, UsableA);
         desktop.addScreen(B);
@@ -62,8 +65,7 @@ protected:
         testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
         controller.reset();
         ZRFocusWindow::destroyDefaultFocusWindow();
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         MouseControlTest::TearDown();
     }
 

@@ -1,5 +1,6 @@
 #include "MouseControlContext.h"
 #include "RecordingParts.h"
+#include "TestProgram.h"
 
 #include "mouse-control/ZRHover.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -32,9 +33,11 @@ protected:
         editor = &desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
         makeController();
     }
-    // Mouse control with hover on, on the settings in place.
+    // Mouse control with hover on, on the settings in place, in a program of its own on them.
     void makeController() {
         controller.reset();
+        program.reset();
+        program.emplace(UserDefaults::standard(), Platform::current());
         controller = std::make_unique<ZRMouseController>(mouseControlContext());
         controller->registerDefaults(UserDefaults::standard());
         set(D::Hover, true);
@@ -43,10 +46,13 @@ protected:
     }
     void TearDown() override {
         controller.reset();
+        program.reset();
         DispatchQueue::drainForTesting();
         DispatchQueue::setManualForTesting(false);
         MouseControlTest::TearDown();
     }
+
+    std::optional<TestProgram> program;
 
     // Runs the requests waiting for the worker, and their completions.
     static void settle() {
@@ -423,6 +429,7 @@ TEST_F(HoverTest, StepsOnTheWorkerLookAtNoPreferencesFile) {
     ASSERT_TRUE(QDir().mkpath(folderPath));
     FilePreferences preferences(folderPath);
     controller.reset();
+    program.reset();
     UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath(), &preferences));
     makeController();
     SimWindow& window = desktop.addWindow(*editor, Window);
@@ -456,6 +463,7 @@ TEST_F(HoverTest, StepsOnTheWorkerLookAtNoPreferencesFile) {
 
     release();
     controller.reset();
+    program.reset();
     openSettings();
 }
 

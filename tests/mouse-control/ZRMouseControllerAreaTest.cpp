@@ -1,5 +1,6 @@
 #include "MouseControlContext.h"
 #include "MouseControlTestSupport.h"
+#include "TestProgram.h"
 
 #include "actions/ZRActionManager.h"
 #include "mouse-control/ZRMouseController.h"
@@ -18,9 +19,10 @@ public:
 
 class MouseControllerAreaTest : public MouseControlTest {
 protected:
+    std::optional<TestProgram> program;
+
     void TearDown() override {
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         MouseControlTest::TearDown();
     }
 };
@@ -31,8 +33,9 @@ TEST_F(MouseControllerAreaTest, LaunchRegistersTheDefaultsOfMouseControl) {
     const auto integer = [](qint64 value) { return QVariant::fromValue(value); };
     for (const bool zoomButtonDisabled : {false, true}) {
         SCOPED_TRACE(zoomButtonDisabled);
-        ZRMainController::destroyMainController();
+        program.reset();
         openSettings();
+        program.emplace(UserDefaults::standard(), Platform::current());
         set(QStringLiteral("Mouse Controls Disable Zoom Button"), zoomButtonDisabled);
         ZRMainController& controller = ZRMainController::mainController();
         controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
@@ -76,6 +79,7 @@ TEST_F(MouseControllerAreaTest, TheMainControllerRunsTheMouseArea) {
     desktop.systemPreferences().setValue(wm, ZRSystemWindowSettings::TilingByEdgeDragKey, true);
     set(QStringLiteral("Snap"), true);
 
+    program.emplace(UserDefaults::standard(), Platform::current());
     ZRMainController& controller = ZRMainController::mainController();
     controller.setAlerts(std::make_unique<QuietAlerts>());
     controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));

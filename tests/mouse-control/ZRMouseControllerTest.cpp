@@ -170,7 +170,7 @@ TEST_F(MouseControllerTest, DropSnapByHotKeyNeedsALayoutWithWindowsAndAHotKey) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
+        program.emplace(UserDefaults::standard(), Platform::current());
         addLayout(QStringLiteral("Layout"), c.hotKey, c.window, c.local);
         set(D::DropSnap, true);
         set(D::DropSnapActivation, c.activation);
@@ -182,7 +182,7 @@ TEST_F(MouseControllerTest, DropSnapByHotKeyNeedsALayoutWithWindowsAndAHotKey) {
 
 // A layout given a hot key later turns drop snap on without the settings window asking again.
 TEST_F(MouseControllerTest, ChangedActionsUpdateTheFeatureFlags) {
-    ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
+    program.emplace(UserDefaults::standard(), Platform::current());
     set(D::DropSnap, true);
     set(D::DropSnapActivation, 1);
     controller->updateFeatureFlagsAndTap();

@@ -1,5 +1,6 @@
 #include "MouseControlContext.h"
 #include "RecordingParts.h"
+#include "TestProgram.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
@@ -41,10 +42,12 @@ ZRVirtualScreen screenOf(const Rect& frame) {
 // are dragged by their title bars through the desktop's pointer, which reaches snapping through the tap.
 class SnappingTest : public MouseControlTest {
 protected:
+    std::optional<TestProgram> program;
+
     void SetUp() override {
         MouseControlTest::SetUp();
-        ZRActionManager::setActionManager(std::make_unique<ZRActionManager>());
-        ZRActionManager::registerDefaults();
+        program.emplace(UserDefaults::standard(), Platform::current());
+        ZRActionManager::registerDefaults(UserDefaults::standard());
         ZRRegisterShellDefaults(UserDefaults::standard());
         desktop.addScreen(Primary);
         editor = &desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
@@ -60,8 +63,7 @@ protected:
     void TearDown() override {
         controller.reset();
         ZRFocusWindow::destroyDefaultFocusWindow();
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         MouseControlTest::TearDown();
     }
 

@@ -835,7 +835,7 @@ TEST_F(ActionEditorTest, AnInterfaceThatCannotBeBuiltGivesNoPane) {
     EXPECT_TRUE(logged(QStringLiteral("cannot load <Custom.nib>")));
     EXPECT_GE(beeps, 1);
     settings().updateConfigurationView();
-    ZRActionEditor::install();
+    ZRActionEditor::install(settings());
     EXPECT_NE(action->configurationView(), nullptr);
 }
 

@@ -29,8 +29,7 @@ protected:
     void SetUp() override {
         SettingsTest::SetUp();
         ZRSystemWindowSettings::resetShared();
-        ZRMainController::mainController().addArea(
-            std::make_unique<ZRMouseController>(mouseControlContext()));
+        controller().addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
         // The options of the keyboard controls stay shrouded while no hot key opens them.
         set(QStringLiteral("Keyboard Controls"),
             ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Controls"), QString(), Key::F19,

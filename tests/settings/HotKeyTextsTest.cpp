@@ -60,12 +60,12 @@ protected:
         set(QStringLiteral("Keyboard Controls"), hotKey(PanelKey, ControlShift));
         set(QStringLiteral("Show Cheat Sheet"), true);
         setFadingDuration(&ZRFocusWindow::defaultFocusWindow(), 0);
-        ZRMainController::mainController().addArea(std::make_unique<ZRKeyboardController>(
-            ZRMainController::mainController(), *keyboardControlContext(desktop)));
+        controller().addArea(
+            std::make_unique<ZRKeyboardController>(controller(), *keyboardControlContext(desktop)));
         launch();
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
         listening = application.listenToDesktop(desktop, UserDefaults::standard());
-        application.setHotKeyHandler(&ZRMainController::mainController());
+        application.setHotKeyHandler(&controller());
     }
     void TearDown() override {
         listening.disconnect();
@@ -87,8 +87,8 @@ protected:
         sidebar().willDisplayCell(cell, *row(title), ZRSourceListRowState{});
         return cell.hotKeyRepresentation();
     }
-    static QString statusMenuText(const QString& title) {
-        ZRMainController& controller = ZRMainController::mainController();
+    QString statusMenuText(const QString& title) {
+        ZRMainController& controller = this->controller();
         controller.menuNeedsUpdate(nullptr);
         for (const QAction* item : controller.statusItemController().menu()->actions())
             if (item->text() == title)
@@ -113,8 +113,7 @@ protected:
 
 TEST_F(HotKeyTextsTest, EveryPlaceShowsAHotKeyInTheDesktopsStyle) {
     press(PanelKey, ControlShift);
-    const ZRKeyboardControlPanel& panel =
-        ZRMainController::mainController().area<ZRKeyboardController>()->keyboardControlPanel();
+    const ZRKeyboardControlPanel& panel = controller().area<ZRKeyboardController>()->keyboardControlPanel();
     ASSERT_TRUE(panel.isActive());
     const auto cheatSheetText = [&](const QString& title) {
         for (const auto& row : panel.keyboardControlDescriptions())

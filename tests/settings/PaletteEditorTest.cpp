@@ -82,14 +82,14 @@ protected:
 };
 
 TEST_F(PaletteEditorTest, AFirstLaunchSeedsTheExamplesAboveTheStandardItems) {
-    ZRMainController::destroyMainController();
-    ZRActionManager::setActionManager(nullptr);
+    program.reset();
+    controller();
     UserDefaults::standard().removeObject(PaletteKey);
     seedsPalette = true;
     log->clear();
     launch();
 
-    const auto& top = ZRActionManager::actionManager().topLevelActions();
+    const auto& top = program->loadedStore().topLevelActions();
     ASSERT_FALSE(top.empty());
     EXPECT_EQ(top.front()->displayNameWithSuffixes(), QStringLiteral("Examples"));
     const QString first = top.front()->children().front()->displayNameWithSuffixes();
@@ -120,12 +120,12 @@ TEST_F(PaletteEditorTest, AFirstLaunchSeedsTheExamplesAboveTheStandardItems) {
 }
 
 TEST_F(PaletteEditorTest, StoredLayoutsAreRepairedToHoldTheFiveStandardItems) {
-    ZRMainController::destroyMainController();
-    ZRActionManager::setActionManager(nullptr);
+    program.reset();
+    controller();
     const auto action = namedAction(QStringLiteral("Kept"));
     const auto replaced = namedAction(QStringLiteral("Replaced"));
-    ZRActionManager::actionManager().insertAction(action);
-    ZRActionManager::actionManager().insertAction(replaced);
+    program->loadedStore().insertAction(action);
+    program->loadedStore().insertAction(replaced);
     set(PaletteKey, QVariantMap{{QStringLiteral("0-0"), 5},
                                 {QStringLiteral("1-0"), 5},
                                 {QStringLiteral("2-0"), action->uniqueIdentifier()},
@@ -153,10 +153,10 @@ TEST_F(PaletteEditorTest, StoredLayoutsAreRepairedToHoldTheFiveStandardItems) {
 // A stealthy start builds the settings window only when it is first shown; the palette shows the user's
 // items from the start all the same, and the window, once shown, holds those wells.
 TEST_F(PaletteEditorTest, ThePaletteShowsTheUsersItemsBeforeTheWindowIsBuilt) {
-    ZRMainController::destroyMainController();
-    ZRActionManager::setActionManager(nullptr);
+    program.reset();
+    controller();
     const auto action = namedAction(QStringLiteral("Kept"));
-    ZRActionManager::actionManager().insertAction(action);
+    program->loadedStore().insertAction(action);
     set(PaletteKey, QVariantMap{{QStringLiteral("2-1"), action->uniqueIdentifier()},
                                 {QStringLiteral("3-3"), 2},
                                 {QStringLiteral("4-3"), 9},
@@ -165,7 +165,7 @@ TEST_F(PaletteEditorTest, ThePaletteShowsTheUsersItemsBeforeTheWindowIsBuilt) {
                                 {QStringLiteral("7-3"), 7}});
     set(QStringLiteral("Stealth Mode"), true);
     set(QStringLiteral("Show Intro Popover"), false);
-    ZRMainController::mainController().addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
+    controller().addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
     launch();
     ASSERT_EQ(editor().mouseControlPaletteContainer(), nullptr) << "the window waits to be shown";
 

@@ -2,6 +2,7 @@
 // test display with openbox, beside an xterm, the program's hot keys grabbed on the root, keys typed with
 // xdotool (XTest).
 #include "HotKeyFieldTestSupport.h"
+#include "TestProgram.h"
 #include "X11TestSupport.h"
 
 #include "actions/ZRActionManager.h"
@@ -60,9 +61,11 @@ protected:
 
         xterm = Client::start(QStringLiteral("xterm"), QStringLiteral("60x20+700+400"));
         ASSERT_TRUE(xterm);
-        ZRMainController& controller = ZRMainController::mainController();
+        program.emplace(UserDefaults::standard(), *platform);
+        ZRMainController& controller = program->controller();
         application.setHotKeyHandler(&controller);
-        auto area = std::make_unique<ZRSettingsController>();
+        auto area = std::make_unique<ZRSettingsController>(controller, program->store(),
+                                                           UserDefaults::standard(), *platform);
         settings = area.get();
         controller.addArea(std::move(area));
         controller.applicationWillFinishLaunching();
@@ -82,8 +85,7 @@ protected:
     void TearDown() override {
         listening.disconnect();
         ZRHotKeyTextView::setAlerts(nullptr);
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         UserDefaults::setStandard(nullptr);
         Platform::setCurrent(nullptr);
         platform.reset();
@@ -115,6 +117,7 @@ protected:
 
     QTemporaryDir folder;
     std::unique_ptr<Platform> platform;
+    std::optional<TestProgram> program;
     std::unique_ptr<X11FakeInput> input;
     std::unique_ptr<Client> xterm;
     ScriptedFieldAlerts* alerts = nullptr;

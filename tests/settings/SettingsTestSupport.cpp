@@ -26,9 +26,10 @@ void SettingsTest::SetUp() {
 void SettingsTest::launch() {
     if (!seedsPalette && !UserDefaults::standard().hasValue(QStringLiteral("Palette")))
         set(QStringLiteral("Palette"), QVariantMap());
-    ZRMainController& controller = ZRMainController::mainController();
+    ZRMainController& controller = this->controller();
     controller.actions().setBeepHandler([this] { ++beeps; });
-    auto area = std::make_unique<ZRSettingsController>();
+    auto area = std::make_unique<ZRSettingsController>(controller, program->store(), UserDefaults::standard(),
+                                                       desktop);
     m_settings = area.get();
     auto scripted = std::make_unique<ScriptedPanels>();
     panels = scripted.get();
@@ -40,8 +41,7 @@ void SettingsTest::launch() {
 }
 
 void SettingsTest::TearDown() {
-    ZRMainController::destroyMainController();
-    ZRActionManager::setActionManager(nullptr);
+    program.reset();
     DesktopTest::TearDown();
 }
 

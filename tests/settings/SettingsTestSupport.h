@@ -2,6 +2,7 @@
 
 #include "DesktopTest.h"
 #include "TestApplication.h"
+#include "TestProgram.h"
 
 #include "actions/ZRAction.h"
 #include "actions/ZRActionController.h"
@@ -74,6 +75,14 @@ protected:
     ZRSidebarController& sidebar() const { return m_settings->sidebar(); }
     ZRSourceList& sourceList() const { return *m_settings->sourceList(); }
 
+    // The program's main controller, made with its store on the settings there are when first asked for.
+    ZRMainController& controller() {
+        if (!program)
+            program.emplace(UserDefaults::standard(), desktop);
+        return program->controller();
+    }
+
+    std::optional<TestProgram> program;
     ScriptedPanels* panels = nullptr;
     int beeps = 0;
     bool launchesOnSetUp = true;

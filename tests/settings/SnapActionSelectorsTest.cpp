@@ -1,5 +1,6 @@
 #include "GeneralSettingsTestSupport.h"
 #include "MouseControlContext.h"
+#include "TestProgram.h"
 
 #include "mouse-control/ZRMouseControlDefaults.h"
 
@@ -178,7 +179,8 @@ protected:
         struct Watcher : ZRApplicationArea {
             explicit Watcher(SnapSettingsAtLaunchTest& test) : test(test) {}
             void fillSettingsControls() override {
-                test.storeMadeWhileFilling = ZRActionManager::actionManagerIfMade() != nullptr;
+                const ZRActionManager* store = ZRActionManager::actionManagerIfMade();
+                test.storeLoadedWhileFilling = store && store->hasLoaded();
                 test.topWhileFilling = UserDefaults::standard().object(TopKey);
                 test.shiftWhileFilling = UserDefaults::standard().object(ShiftKey);
             }
@@ -187,35 +189,38 @@ protected:
         // Its hooks run after those of the areas before it: the settings window fills its controls first.
         pendingWatcher = std::make_unique<Watcher>(*this);
     }
+    std::optional<TestProgram> program;
+
     void SetUp() override {
         testApplication<ZRHotKeyHandlerApplication>();
         DesktopTest::SetUp();
         desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
         ZRSystemWindowSettings::resetShared();
-        ZRMainController& controller = ZRMainController::mainController();
+        program.emplace(UserDefaults::standard(), desktop);
+        ZRMainController& controller = program->controller();
         controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
         beforeLaunch();
-        ZRMainController::mainController().addArea(std::make_unique<ZRSettingsController>());
+        controller.addArea(std::make_unique<ZRSettingsController>(controller, program->store(),
+                                                                  UserDefaults::standard(), desktop));
         controller.addArea(std::move(pendingWatcher));
         controller.applicationWillFinishLaunching();
         controller.applicationDidFinishLaunching();
         RunLoop::main().runPending();
     }
     void TearDown() override {
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         ZRSystemWindowSettings::resetShared();
         DesktopTest::TearDown();
     }
 
     std::unique_ptr<ZRApplicationArea> pendingWatcher;
-    bool storeMadeWhileFilling = true;
+    bool storeLoadedWhileFilling = true;
     QVariant topWhileFilling;
     QVariant shiftWhileFilling;
 };
 
 TEST_F(SnapSettingsAtLaunchTest, SettingsNamingActionsSurviveTheFillingBeforeTheStoreLoads) {
-    EXPECT_FALSE(storeMadeWhileFilling);
+    EXPECT_FALSE(storeLoadedWhileFilling);
     EXPECT_EQ(topWhileFilling, QVariant(QString(u'=' + identifiers[QStringLiteral("Wide")])));
     EXPECT_EQ(shiftWhileFilling, QVariant(identifiers[QStringLiteral("Couch")]));
     EXPECT_EQ(UserDefaults::standard().stringForKey(TopKey), u'=' + identifiers[QStringLiteral("Wide")]);

@@ -177,7 +177,7 @@ TEST(KeyboardMenuLineHeight, FollowsTheVisibleHeightWithinItsBounds) {
 TEST_F(ShellTest, LaunchRunsTheAreasInTheirOrderAndHandsOnEarlyFiles) {
     QStringList calls;
     pendingAreas.push_back(std::make_unique<RecordingArea>(&calls));
-    ZRMainController& controller = ZRMainController::mainController();
+    ZRMainController& controller = this->controller();
     controller.openFiles({QStringLiteral("/tmp/early.skaf")});
     launch();
     const QStringList expected = {
@@ -229,7 +229,7 @@ TEST_F(ShellTest, StealthModeKeepsTheSettingsWindowClosedOnceTheIntroWasShown) {
         EXPECT_EQ(calls.contains(QStringLiteral("showSettingsWindow")), c.opens);
 
         // The window opened at a launch was the introduction: a later launch in stealth mode keeps it closed.
-        ZRMainController::destroyMainController();
+        program.reset();
         calls.clear();
         pendingAreas.push_back(std::make_unique<RecordingArea>(&calls));
         launch();

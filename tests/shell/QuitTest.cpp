@@ -118,7 +118,7 @@ TEST_F(ShellTest, ACorruptSettingsFileIsSetAsideAndTheProgramStarts) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("<?xml version=\"1.0\"?><plist><dict><key>Custom Controls (4001)</key><array><dict>");
     }
-    ZRMainController::destroyMainController();
+    program.reset();
     ASSERT_EQ(openSettings(), UserDefaults::LoadResult::SetAside);
     const QString setAside = UserDefaults::standard().setAsidePath();
     ASSERT_FALSE(setAside.isEmpty());

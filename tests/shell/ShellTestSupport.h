@@ -2,6 +2,7 @@
 
 #include "DesktopTest.h"
 #include "TestApplication.h"
+#include "TestProgram.h"
 
 #include "actions/ZRActionManager.h"
 #include "hotkeys/ZRHotKeyHandlerApplication.h"
@@ -86,29 +87,33 @@ protected:
     }
 
     void TearDown() override {
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         DesktopTest::TearDown();
     }
 
     // A new start of the program: the controller and the store of the last one are gone.
     void restart() {
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         openSettings();
     }
 
     // A new start with settings as a first start finds them.
     void freshStart() {
-        ZRMainController::destroyMainController();
-        ZRActionManager::setActionManager(nullptr);
+        program.reset();
         UserDefaults::setStandard(nullptr);
         QFile::remove(settingsPath());
         openSettings();
     }
 
+    // The program's main controller, made with its store on the settings there are when first asked for.
+    ZRMainController& controller() {
+        if (!program)
+            program.emplace(UserDefaults::standard(), desktop);
+        return program->controller();
+    }
+
     ZRMainController& launch() {
-        ZRMainController& controller = ZRMainController::mainController();
+        ZRMainController& controller = this->controller();
         auto scripted = std::make_unique<ScriptedAlerts>();
         alerts = scripted.get();
         controller.setAlerts(std::move(scripted));
@@ -120,6 +125,7 @@ protected:
         return controller;
     }
 
+    std::optional<TestProgram> program;
     std::uint32_t screen = 0;
     std::vector<std::unique_ptr<ZRApplicationArea>> pendingAreas;
     ScriptedAlerts* alerts = nullptr;

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "TestActionStore.h"
+
+#include "platform/Platform.h"
+#include "shell/ZRMainController.h"
+
+#include <memory>
+
+// The program's long-lived parts as its main makes and joins them: the store above and the main controller
+// on the test's settings and desktop. The controller goes first.
+class TestProgram {
+public:
+    TestProgram(UserDefaults& defaults, Platform& platform)
+        : m_store(defaults),
+          m_controller(std::make_unique<ZRMainController>(m_store.store(), defaults, platform)) {}
+    ~TestProgram() { m_controller.reset(); }
+
+    ZRActionManager& store() { return m_store.store(); }
+    ZRActionManager& loadedStore() { return m_store.loaded(); }
+    ZRMainController& controller() { return *m_controller; }
+
+private:
+    TestActionStore m_store;
+    std::unique_ptr<ZRMainController> m_controller;
+};
