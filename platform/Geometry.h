@@ -91,11 +91,6 @@ struct Rect {
     Rect offsetBy(double dx, double dy) const {
         return {origin.x + dx, origin.y + dy, size.width, size.height};
     }
-    Rect integral() const {
-        const double x0 = std::floor(minX());
-        const double y0 = std::floor(minY());
-        return {x0, y0, std::ceil(maxX()) - x0, std::ceil(maxY()) - y0};
-    }
     double area() const { return isEmpty() ? 0 : size.width * size.height; }
 
     friend bool operator==(const Rect&, const Rect&) = default;

@@ -9,10 +9,6 @@ SimApplication::SimApplication(SimWorld& world, pid_t pid, const QString& bundle
       m_executablePath(QStringLiteral("/usr/bin/") + name.toLower().remove(QLatin1Char(' '))),
       m_launchTime(launchTime) {}
 
-QString SimApplication::bundleIdentifier() const {
-    return m_world.locked([&] { return m_bundleIdentifier; });
-}
-
 QString SimApplication::name() const {
     return m_world.locked([&] { return m_name; });
 }
@@ -51,14 +47,4 @@ void SimApplication::activate(bool allWindows) {
 
 void SimApplication::terminate() {
     m_world.terminate(m_pid);
-}
-
-std::vector<SimWindow*> SimApplication::windows() const {
-    auto guard = m_world.lock();
-    std::vector<SimWindow*> result;
-    for (auto* window : m_world.stackLocked(false)) {
-        if (&window->application() == this)
-            result.push_back(window);
-    }
-    return result;
 }

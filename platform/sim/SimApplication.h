@@ -14,7 +14,6 @@ class SimWorld;
 class SimApplication {
 public:
     pid_t pid() const { return m_pid; }
-    QString bundleIdentifier() const;
     QString name() const;
     RunningApplication info() const;
 
@@ -28,9 +27,6 @@ public:
     void activate(bool allWindows = false);
     // Quits: its windows close, its elements answer InvalidElement, the workspace reports it.
     void terminate();
-
-    // Its open windows, front to back.
-    std::vector<SimWindow*> windows() const;
 
 private:
     friend class SimWorld;

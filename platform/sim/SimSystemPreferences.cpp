@@ -72,9 +72,3 @@ void SimSystemPreferences::setOffersWindowDrawers(bool offers) {
     std::lock_guard lock(m_mutex);
     m_offersWindowDrawers = offers;
 }
-
-QVariantMap SimSystemPreferences::domain(const QString& domain) const {
-    std::lock_guard lock(m_mutex);
-    const auto it = m_domains.find(domain);
-    return it == m_domains.end() ? QVariantMap() : it->second;
-}

@@ -25,7 +25,6 @@ public:
     void setOffersZoomButtonMenuOption(bool offers);
     void setOffersStageManager(bool offers);
     void setOffersWindowDrawers(bool offers);
-    QVariantMap domain(const QString& domain) const;
 
 private:
     mutable std::mutex m_mutex;

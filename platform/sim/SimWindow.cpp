@@ -56,10 +56,6 @@ void SimWindow::setFrame(const Rect& frame) {
     });
 }
 
-QString SimWindow::title() const {
-    return m_world.locked([&] { return m_title; });
-}
-
 void SimWindow::setTitle(const QString& title) {
     m_world.locked([&] { m_title = title; });
 }
@@ -129,10 +125,6 @@ void SimWindow::setFullScreenSettable(bool settable) {
 
 void SimWindow::setMinimized(bool minimized) {
     m_world.locked([&] { m_minimized = minimized; });
-}
-
-bool SimWindow::isMinimized() const {
-    return m_world.locked([&] { return m_minimized; });
 }
 
 void SimWindow::addButton(SimButton button, const Rect& frameInWindow, bool enabled) {

@@ -30,7 +30,6 @@ public:
     // Moves the window as the application itself would (observers hear of it).
     void setFrame(const Rect& frame);
 
-    QString title() const;
     void setTitle(const QString& title);
     void setLayer(int layer);
     void setAlpha(double alpha);
@@ -52,7 +51,6 @@ public:
     bool isFullScreen() const;
     void setFullScreenSettable(bool settable);
     void setMinimized(bool minimized);
-    bool isMinimized() const;
 
     // Title-bar buttons and the grow area, with frames relative to the window's top left corner.
     void addButton(SimButton button, const Rect& frameInWindow, bool enabled = true);
