@@ -4,17 +4,17 @@
 
 #include <sys/types.h>
 
-#include <optional>
 #include <QString>
+#include <optional>
 #include <vector>
 
 struct RunningApplication {
     pid_t processIdentifier = 0;
-    QString bundleIdentifier;   // may be empty: the application has none
+    QString bundleIdentifier; // may be empty: the application has none
     QString localizedName;
     QString executablePath;
-    double launchTime = 0;      // seconds since the epoch; with the process it names one run
-    bool isElectron = false;    // built on Electron, whose title-bar buttons report themselves disabled
+    double launchTime = 0;   // seconds since the epoch; with the process it names one run
+    bool isElectron = false; // built on Electron, whose title-bar buttons report themselves disabled
     bool isHidden = false;
 };
 
@@ -37,7 +37,6 @@ public:
 
     virtual bool activateApplication(pid_t pid, bool allWindows) = 0;
     virtual bool hideOtherApplications(pid_t keep) = 0;
-    virtual bool launchApplication(const QString& bundleIdentifier) = 0;
 
     // The desktop's appearance.
     virtual bool isDarkAppearance() const = 0;

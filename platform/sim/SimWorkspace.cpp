@@ -37,10 +37,6 @@ bool SimWorkspace::hideOtherApplications(pid_t keep) {
     return m_world->hideOtherApplications(keep);
 }
 
-bool SimWorkspace::launchApplication(const QString& bundleIdentifier) {
-    return m_world->launch(bundleIdentifier);
-}
-
 bool SimWorkspace::isDarkAppearance() const {
     return m_dark;
 }
@@ -51,10 +47,6 @@ Color SimWorkspace::accentColor() const {
 
 bool SimWorkspace::increaseContrastEnabled() const {
     return m_increaseContrast;
-}
-
-void SimWorkspace::addLaunchableApplication(const QString& bundleIdentifier, const QString& name) {
-    m_world->addLaunchableApplication(bundleIdentifier, name);
 }
 
 void SimWorkspace::setDarkAppearance(bool dark) {

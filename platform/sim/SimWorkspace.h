@@ -18,13 +18,10 @@ public:
     std::optional<RunningApplication> applicationWithProcessIdentifier(pid_t pid) const override;
     bool activateApplication(pid_t pid, bool allWindows) override;
     bool hideOtherApplications(pid_t keep) override;
-    bool launchApplication(const QString& bundleIdentifier) override;
     bool isDarkAppearance() const override;
     Color accentColor() const override;
     bool increaseContrastEnabled() const override;
 
-    // An application that launching by its identifier starts (without windows).
-    void addLaunchableApplication(const QString& bundleIdentifier, const QString& name);
     void setDarkAppearance(bool dark);
     void setAccentColor(const Color& color);
     void setIncreaseContrastEnabled(bool enabled);

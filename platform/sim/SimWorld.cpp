@@ -285,36 +285,6 @@ void SimWorld::setHidden(pid_t pid, bool hidden) {
         application->m_hidden = hidden;
 }
 
-void SimWorld::addLaunchableApplication(const QString& bundleIdentifier, const QString& name) {
-    auto guard = lock();
-    m_launchable[bundleIdentifier] = name;
-}
-
-bool SimWorld::launch(const QString& bundleIdentifier) {
-    pid_t running = 0;
-    QString name;
-    {
-        auto guard = lock();
-        for (const auto& [pid, application] : m_applications) {
-            if (!application->m_terminated && !bundleIdentifier.isEmpty() &&
-                application->m_bundleIdentifier == bundleIdentifier)
-                running = pid;
-        }
-        if (!running) {
-            const auto it = m_launchable.find(bundleIdentifier);
-            if (it == m_launchable.end()) {
-                platformLog(QStringLiteral("sim: no application to launch with identifier \"%1\"")
-                                .arg(bundleIdentifier));
-                return false;
-            }
-            name = it->second;
-        }
-    }
-    if (!running)
-        running = addApplication(bundleIdentifier, name).pid();
-    return activate(running, false);
-}
-
 // Windows
 
 SimWindow& SimWorld::addWindow(SimApplication& application, const Rect& frame, const QString& title) {

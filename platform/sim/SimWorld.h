@@ -81,8 +81,6 @@ public:
     bool hideOtherApplications(pid_t keep);
     void terminate(pid_t pid);
     void setHidden(pid_t pid, bool hidden);
-    void addLaunchableApplication(const QString& bundleIdentifier, const QString& name);
-    bool launch(const QString& bundleIdentifier);
 
     // Windows.
     SimWindow& addWindow(SimApplication& application, const Rect& frame, const QString& title);
@@ -169,7 +167,6 @@ private:
     pid_t m_nextPid;
     pid_t m_frontmost = 0;
     std::vector<pid_t> m_activationOrder; // most recent last
-    std::map<QString, QString> m_launchable;
 
     std::map<WindowNumber, std::unique_ptr<SimWindow>> m_windows;
     std::vector<WindowNumber> m_stacking; // open windows, front first

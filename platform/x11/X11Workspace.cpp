@@ -2,14 +2,12 @@
 
 #include "platform/PlatformLog.h"
 #include "platform/SystemPreferences.h"
-#include "platform/foundation/SessionBus.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11SleepWatcher.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -202,21 +200,6 @@ bool X11Workspace::hideOtherApplications(pid_t keep) {
         if (pid != keep)
             hidden = m_desktop->iconify(window) && hidden;
     return hidden;
-}
-
-bool X11Workspace::launchApplication(const QString& bundleIdentifier) {
-    if (bundleIdentifier.trimmed().isEmpty()) {
-        platformLog(QStringLiteral("cannot launch an application without a name"));
-        return false;
-    }
-    QProcess process;
-    process.setProgram(bundleIdentifier);
-    process.setProcessEnvironment(SessionBus::childEnvironment());
-    if (!process.startDetached()) {
-        platformLog(QStringLiteral("cannot launch the application %1").arg(bundleIdentifier));
-        return false;
-    }
-    return true;
 }
 
 bool X11Workspace::isDarkAppearance() const {

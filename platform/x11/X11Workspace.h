@@ -25,7 +25,6 @@ public:
     std::optional<RunningApplication> applicationWithProcessIdentifier(pid_t pid) const override;
     bool activateApplication(pid_t pid, bool allWindows) override;
     bool hideOtherApplications(pid_t keep) override;
-    bool launchApplication(const QString& bundleIdentifier) override;
     bool isDarkAppearance() const override;
     Color accentColor() const override;
     bool increaseContrastEnabled() const override { return false; }

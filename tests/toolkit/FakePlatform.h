@@ -40,7 +40,6 @@ public:
     }
     bool activateApplication(pid_t, bool) override { return false; }
     bool hideOtherApplications(pid_t) override { return false; }
-    bool launchApplication(const QString&) override { return false; }
     bool isDarkAppearance() const override { return dark; }
     Color accentColor() const override { return accent; }
     bool increaseContrastEnabled() const override { return increaseContrast; }

@@ -235,7 +235,7 @@ TEST_F(SimDesktopTest, ScreensKeepThePrimaryAtTheOriginAndReportChanges) {
     EXPECT_EQ(changes, 4);
 }
 
-TEST_F(SimDesktopTest, WorkspaceActivatesHidesLaunchesAndTerminates) {
+TEST_F(SimDesktopTest, WorkspaceActivatesHidesAndTerminates) {
     auto& editor = sim.addApplication("com.example.Editor", "Editor");
     auto& browser = sim.addApplication("", "Browser");
     auto& page = sim.addWindow(browser, Rect(0, 0, 100, 100));
@@ -255,10 +255,8 @@ TEST_F(SimDesktopTest, WorkspaceActivatesHidesLaunchesAndTerminates) {
     EXPECT_TRUE(sim.workspace().hideOtherApplications(browser.pid()));
     EXPECT_TRUE(editor.info().isHidden);
 
-    EXPECT_FALSE(sim.workspace().launchApplication("com.example.Missing"));
-    sim.workspace().addLaunchableApplication("com.example.Mail", "Mail");
-    EXPECT_TRUE(sim.workspace().launchApplication("com.example.Mail"));
-    const pid_t mail = sim.workspace().frontmostApplication()->processIdentifier;
+    const pid_t mail = sim.addApplication("com.example.Mail", "Mail").pid();
+    EXPECT_TRUE(sim.workspace().activateApplication(mail, false));
     EXPECT_EQ(sim.workspace().frontmostApplication()->localizedName, QStringLiteral("Mail"));
 
     browser.terminate();
