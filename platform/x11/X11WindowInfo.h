@@ -46,7 +46,6 @@ struct X11Strut {
 
     // From the twelve values of _NET_WM_STRUT_PARTIAL, or the four of _NET_WM_STRUT (full length).
     static X11Strut fromValues(const std::vector<std::uint32_t>& values, int rootWidth, int rootHeight);
-    bool isEmpty() const { return left <= 0 && right <= 0 && top <= 0 && bottom <= 0; }
     friend bool operator==(const X11Strut&, const X11Strut&) = default;
 };
 
