@@ -27,7 +27,6 @@ public:
     void setBorderWidth(double width);
     QColor windowBackgroundColor() const { return m_backgroundColor; }
     void setBackgroundColor(const QColor& color);
-    QColor borderColor() const { return m_borderColor; }
     void setBorderColor(const QColor& color);
 
     // Whether panels use a translucent material instead of plain colours. No desktop this program runs on

@@ -249,7 +249,6 @@ public:
         }
     }
 
-    Kind kind() const { return m_kind; }
     long long signedValue() const;
     unsigned long long unsignedValue() const;
     double floatingValue() const;
