@@ -18,10 +18,6 @@ public:
     static ILRLogDateFormatter& shared();
     explicit ILRLogDateFormatter(const QLocale& locale);
 
-    // The locale's date format for a four-digit year, two-digit month and day; "yyyy-MM-dd" where the
-    // locale has none that is numeric.
-    const QString& dateFormat() const { return m_dateFormat; }
-
     QString displayTime(ILRDate date) const;
     // The date of the instant as displayTime begins it, up to and including the separator: times of
     // that day are shown without it.

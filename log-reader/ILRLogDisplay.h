@@ -51,7 +51,6 @@ public:
     qsizetype shownCount() const { return m_goneThrough; }
 
     QTextDocument* document() const { return m_document.get(); }
-    const Options& options() const { return m_options; }
 
     // "⇤ %@…" and the forms with one hour, a day or days before the time.
     static QString headerText(int numberOfDays, const QString& time);
