@@ -84,7 +84,6 @@ public:
     // The relative path of the page shown; none when no book page is shown.
     std::optional<QString> currentRelativePath() const;
     static QStringList wordsFromString(const QString& string);
-    ZRHelpBook& book() { return *m_book; }
 
     QStringList highlightWords() const { return m_highlightWords; }
     // "Skaf Help".
