@@ -32,7 +32,6 @@ public:
     [[nodiscard]] Connection listenToDesktop(Platform& desktop, const UserDefaults& defaults) {
         return m_router.listenTo(desktop, defaults);
     }
-    HotKeyEventRouter& router() { return m_router; }
 
     bool notify(QObject* receiver, QEvent* event) override;
 
