@@ -380,7 +380,3 @@ void ZRKeyboardControlPanel::resignKeyWindow() {
 void ZRKeyboardControlPanel::overlayWindowDidDeactivate(QWidget*) {
     setActive(false);
 }
-
-bool ZRKeyboardControlPanel::holdsKeyboard() const {
-    return m_keyboard.isHeld();
-}

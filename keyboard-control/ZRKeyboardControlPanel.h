@@ -156,8 +156,6 @@ public:
     void resignKeyWindow();
     // The overlay's application stops (quit): the panel closes.
     void overlayWindowDidDeactivate(QWidget* overlay);
-    // Whether the panel holds the keyboard now.
-    bool holdsKeyboard() const;
 
     // The design's window traits: the panel takes the keys as soon as it shows (by grabbing them, as it is
     // never activated), shows on every workspace (as every overlay does), and other programs cannot move
