@@ -16,7 +16,6 @@ public:
     // The entry stood after the action with that identifier; an empty one puts it in front.
     void keep(const QVariant& entry, const QString& afterIdentifier);
     std::size_t size() const { return m_entries.size(); }
-    bool isEmpty() const { return m_entries.empty(); }
 
     // The actions' records with the kept entries in their places. Entries whose action is no longer
     // there come last, in their order.
