@@ -18,8 +18,6 @@ public:
 
     // Shows the panel and brings it to the front.
     void orderFrontStandardAboutPanel(QObject* sender);
-    // The panel while it is open; null otherwise.
-    QDialog* panel() const { return m_panel; }
 
     // The credits, a new document each call.
     static std::unique_ptr<QTextDocument> credits();

@@ -182,8 +182,6 @@ public:
     ZRShellAlerts& alerts();
 
 private:
-    void registerDefaults();
-    void migrateDefaults();
     void subscribeToNotifications();
     void ensureActionStoreLoaded();
     void showSettingsWindowUnlessStealthy();
