@@ -20,7 +20,6 @@ public:
 
     int headerHeight() const override { return HeaderHeight; }
     // Held weakly: a pane outlives its action only until it leaves its window.
-    std::shared_ptr<ZRAction> action() const { return m_action.lock(); }
     void setAction(const std::shared_ptr<ZRAction>& action) { m_action = action; }
     ZRActionEditor* editor() const { return m_editor.get(); }
     void setEditor(std::shared_ptr<ZRActionEditor> editor);

@@ -202,8 +202,6 @@ public:
     ZRSettingsSwitch* snapIgnoreBorderingEdgesAndCornersSwitch() const { return m_snapIgnoreBorderingSwitch; }
     ZRSettingsSwitch* dropSnapSwitch() const { return m_dropSnapSwitch; }
     QComboBox* dropSnapModeSelector() const { return m_dropSnapModeSelector; }
-    QLabel* dropSnapExplanationField() const { return m_dropSnapExplanation; }
-    ZRShroudView* dropSnapModifierRow() const { return m_dropSnapModifierRow; }
     ZRSnapActionSelectors& snapActionSelectors() const { return *m_snapSelectors; }
 
     ZRSettingsSlider* keyboardMenuLineHeightSlider() const { return m_lineHeightSlider; }

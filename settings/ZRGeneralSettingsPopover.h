@@ -27,8 +27,6 @@ public:
 
     Behavior behavior() const { return m_behavior; }
     void setBehavior(Behavior behavior) { m_behavior = behavior; }
-    QWidget* content() const { return m_content; }
-    const AttachedPanelLayout& layout() const { return m_layout; }
 
     // Shows the popover below the rectangle (screen coordinates) of the control; a click on that control
     // while a transient popover is shown only closes it.

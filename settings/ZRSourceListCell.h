@@ -60,7 +60,6 @@ public:
     void setTintWhite(bool tintWhite) { m_tintWhite = tintWhite; }
     const QFont& font() const { return m_font; }
     void setFont(const QFont& font);
-    const QColor& textColor() const { return m_textColor; }
     void setTextColor(const QColor& color) { m_textColor = color; }
     // Shown while a title being edited is empty.
     const QString& placeholder() const { return m_placeholder; }

@@ -29,7 +29,6 @@ public:
         // The row kept for the action (or, without one, the tab), removed from the pool; null for none,
         // and for a row that holds another action under the same identifier.
         ZRSourceListItemRef take(const std::shared_ptr<ZRAction>& action, const QString& relevantTab);
-        bool isEmpty() const { return m_items.isEmpty(); }
 
     private:
         static QString keyFor(const ZRAction* action, const QString& relevantTab);
