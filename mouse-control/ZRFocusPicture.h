@@ -65,7 +65,6 @@ public:
     std::vector<std::pair<QRegion, QColor>> opaqueBands;
     QRegion opaqueShape;
 
-    bool isEmpty() const { return !dimming && drops.empty() && !outerOutline && !innerOutline; }
     // Where the outline's animations draw (drawing coordinates): the rectangles along the outline (top,
     // bottom, left, right) that a dash or pulse frame repaints, one after the other.
     std::vector<QRect> outlineDirtyRects() const;

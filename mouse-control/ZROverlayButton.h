@@ -61,9 +61,7 @@ public:
     ~ZROverlayButton() override;
 
     // The action runs only while its target lives.
-    QObject* target() const { return m_target; }
     void setTarget(QObject* target) { m_target = target; }
-    const Action& action() const { return m_action; }
     void setAction(Action action) { m_action = std::move(action); }
     // An action and a target that is still there.
     bool targetAnswersAction() const { return m_action && m_target; }

@@ -59,14 +59,8 @@ public:
     // none. Sets it when performing. The screen frame is written when a screen was found.
     Rect snapFrameAtCurrentMouseLocation(bool forSnappingBack, bool performAction, Rect* getScreenFrame);
 
-    // The tracking state.
-    WindowNumber snapWindowNumber() const { return m_snapWindowNumber; }
-    Rect snapWindowDescriptionCGFrame() const { return m_snapWindowDescriptionCGFrame; }
-    Rect snapWindowOriginalCGFrame() const { return m_snapWindowOriginalCGFrame; }
-    Rect snapWindowSnapCGFrameToConfirm() const { return m_snapWindowSnapCGFrameToConfirm; }
+    // Whether a snap waits for the mouse up.
     bool isReadyToSnap() const { return m_isReadyToSnap; }
-    bool didAttemptSnapBack() const { return m_didAttemptSnapBack; }
-    const std::shared_ptr<ZRAction>& snapChooserAction() const { return m_snapChooserAction; }
 
 private:
     struct Target;

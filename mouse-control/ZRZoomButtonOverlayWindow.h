@@ -36,9 +36,7 @@ public:
     ZRZoomButtonOverlayWindow(const Rect& frame, int level, bool nonActivating, bool flipContent);
 
     // The action runs only while its target lives.
-    QObject* target() const { return m_target; }
     void setTarget(QObject* target) { m_target = target; }
-    const Action& action() const { return m_action; }
     void setAction(Action action) { m_action = std::move(action); }
     bool targetAnswersAction() const { return m_action && m_target; }
 
