@@ -342,7 +342,9 @@ int main(int argc, char** argv) {
         // A palette item's action closes the palette.
         controller.actions().setPalette(mouseControl.get());
         controller.addArea(std::move(mouseControl));
-        auto settings = std::make_unique<ZRSettingsController>(controller, store, defaults, *platform);
+        auto settings = std::make_unique<ZRSettingsController>(
+            ZRSettingsContext{controller, store, defaults, *platform, RunLoop::main(),
+                              NotificationCenter::defaultCenter(), &ZRFocusWindow::defaultFocusWindow});
         ZRHelpManager::makeHelpManagerOnFirstUse({defaults, RunLoop::main(),
                                                   DispatchQueue::global(QueuePriority::Default),
                                                   ZRFindPasteboard::shared()});

@@ -413,7 +413,7 @@ void ZRActionEditor::controlTextDidChange(QLineEdit* field) {
     }
     if (field == m_configurationGridColumnsField || field == m_configurationGridRowsField) {
         takeConfigurationGridDimensions(*action);
-        m_reflectGridDimensions = RunLoop::main().performLater(
+        m_reflectGridDimensions = m_settings.mainRunLoop().performLater(
             GridDimensionReflectionDelay, [this] { reflectConfigurationGridDimensionChange(); });
         return;
     }

@@ -1,6 +1,7 @@
 // The "Custom" interface: the action editor's pane and its sections, placed by hand.
 
 #include "settings/ZRActionEditor.h"
+#include "settings/ZRSettingsController.h"
 
 #include "actions/ZRAction.h"
 #include "hotkeys/ZRHotKeyContainerView.h"
@@ -150,7 +151,7 @@ bool ZRActionEditor::buildInterface() {
                                QStringLiteral("gridSection"));
     auto* gridScreen = new ZRScreenBackgroundView(m_gridSection);
     gridScreen->setGeometry(QRect(QPoint(0, 0), GridScreenSize));
-    m_grid = new ZRConfigurationGrid(UserDefaults::standard(), Platform::current(), gridScreen);
+    m_grid = new ZRConfigurationGrid(m_settings.defaults(), m_settings.platform(), gridScreen);
     m_grid->setObjectName(QStringLiteral("grid"));
     m_grid->setGeometry(GridInset, GridInset, GridScreenSize.width() - 2 * GridInset,
                         GridScreenSize.height() - 2 * GridInset);

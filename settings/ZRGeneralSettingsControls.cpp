@@ -107,12 +107,12 @@ bool isApplicationModeWithoutTaskbarEntry(qint64 mode) {
 
 ZRGeneralSettingsControls::ZRGeneralSettingsControls(ZRSettingsController& settings)
     : m_settings(settings), m_snapSelectors(std::make_unique<ZRSnapActionSelectors>(settings.defaults())) {
-    m_actionsChanged = NotificationCenter::defaultCenter().addObserver(
-        ZRActionsDidChangeNotification, nullptr, [this](const Notification&) {
-            if (m_filled)
-                updateSnapActionSelectorsSoon();
-        });
-    m_modifierFlagsChanged = NotificationCenter::defaultCenter().addObserver(
+    m_actionsChanged = settings.context().notifications.addObserver(ZRActionsDidChangeNotification, nullptr,
+                                                                    [this](const Notification&) {
+                                                                        if (m_filled)
+                                                                            updateSnapActionSelectorsSoon();
+                                                                    });
+    m_modifierFlagsChanged = settings.context().notifications.addObserver(
         ZRModifierFlagsChangedNotification, nullptr,
         [this](const Notification& note) { modifierFlagsDidChange(note); });
 }
@@ -648,7 +648,7 @@ void ZRGeneralSettingsControls::changeFocus() {
         m_highlightStatus->setText(QString());
     }
     m_settings.defaults().setDouble(focus, FocusKey);
-    ZRFocusWindow& focusWindow = ZRFocusWindow::defaultFocusWindow();
+    ZRFocusWindow& focusWindow = m_settings.context().focusWindow();
     if (focusWindow.isActive()) {
         focusWindow.setNeedsDisplay();
         return;
@@ -663,7 +663,7 @@ void ZRGeneralSettingsControls::changeFocus() {
 void ZRGeneralSettingsControls::showFocusOutlineDemo() {
     if (!m_settings.preferencesWindow())
         return;
-    ZRFocusWindow& focusWindow = ZRFocusWindow::defaultFocusWindow();
+    ZRFocusWindow& focusWindow = m_settings.context().focusWindow();
     focusWindow.setDropFrameValues({}, Rect(),
                                    cocoaRectFromQtRect(m_settings.preferencesWindow()->frameGeometry()));
     focusWindow.setDisplayRegardless(true);
@@ -733,7 +733,7 @@ void ZRGeneralSettingsControls::changeKeyboardMenuLineHeight() {
     if (auto* presenter = true ? m_settings.controller().area<ZRKeyboardMenuPresenter>() : nullptr)
         presenter->popUpKeyboardMenuForControl(nullptr, nullptr, nullptr, std::nullopt, nullptr, false);
     m_endKeyboardMenuDemo =
-        RunLoop::main().performLater(KeyboardMenuDemoDuration, [this] { endKeyboardMenuDemo(); });
+        m_settings.mainRunLoop().performLater(KeyboardMenuDemoDuration, [this] { endKeyboardMenuDemo(); });
 }
 
 void ZRGeneralSettingsControls::endKeyboardMenuDemo() {
@@ -845,7 +845,8 @@ void ZRGeneralSettingsControls::initializeKeyActionSelector(QComboBox* selector)
 }
 
 void ZRGeneralSettingsControls::updateSnapActionSelectorsSoon() {
-    m_updateSnapActionSelectors = RunLoop::main().performLater(0, [this] { updateSnapActionSelectors(); });
+    m_updateSnapActionSelectors =
+        m_settings.mainRunLoop().performLater(0, [this] { updateSnapActionSelectors(); });
 }
 
 void ZRGeneralSettingsControls::updateSnapActionSelectors() {
@@ -973,7 +974,7 @@ void ZRGeneralSettingsControls::controlTextDidChange(ZRSuggestionsTextField* fie
 }
 
 void ZRGeneralSettingsControls::scheduleFieldCorrection(ZRSuggestionsTextField* field, qint64 stored) {
-    m_fieldCorrections[field] = RunLoop::main().performLater(
+    m_fieldCorrections[field] = m_settings.mainRunLoop().performLater(
         FieldCorrectionDelay, [field = QPointer<ZRSuggestionsTextField>(field), stored] {
             if (field)
                 field->setText(QString::number(stored));

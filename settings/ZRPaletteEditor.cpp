@@ -83,8 +83,8 @@ std::optional<QVariantMap> examplesRecord() {
 
 } // namespace
 
-ZRPaletteEditor::ZRPaletteEditor(ZRActionManager& store, UserDefaults& defaults)
-    : m_store(store), m_defaults(defaults),
+ZRPaletteEditor::ZRPaletteEditor(ZRActionManager& store, UserDefaults& defaults, RunLoop& mainRunLoop)
+    : m_store(store), m_defaults(defaults), m_mainRunLoop(mainRunLoop),
       m_dragSourceToken(QUuid::createUuid().toByteArray(QUuid::WithoutBraces)) {}
 
 ZRPaletteEditor::~ZRPaletteEditor() {
@@ -166,7 +166,7 @@ void ZRPaletteEditor::updatePaletteItemWells() {
 }
 
 void ZRPaletteEditor::updatePaletteItemWellsAfterDelay() {
-    m_updatePaletteItemWells = RunLoop::main().performLater(0, [this] { updatePaletteItemWells(); });
+    m_updatePaletteItemWells = m_mainRunLoop.performLater(0, [this] { updatePaletteItemWells(); });
 }
 
 void ZRPaletteEditor::buildWells() {

@@ -32,7 +32,7 @@ public:
     static constexpr std::int64_t NoItemMaximum = -1;
 
     // The palette's wells, kept in the settings given, with the actions of the store.
-    ZRPaletteEditor(ZRActionManager& store, UserDefaults& defaults);
+    ZRPaletteEditor(ZRActionManager& store, UserDefaults& defaults, RunLoop& mainRunLoop);
     ~ZRPaletteEditor() override;
     ZRPaletteEditor(const ZRPaletteEditor&) = delete;
     ZRPaletteEditor& operator=(const ZRPaletteEditor&) = delete;
@@ -88,6 +88,7 @@ private:
 
     ZRActionManager& m_store;
     UserDefaults& m_defaults;
+    RunLoop& m_mainRunLoop;
     QPointer<QWidget> m_container;
     std::vector<ZRPaletteItemWell*> m_wells;
     std::function<void(const std::shared_ptr<ZRAction>&)> m_revealAction;

@@ -111,11 +111,12 @@ QPalette darkPalette() {
 
 } // namespace
 
-ZRSettingsController::ZRSettingsController(ZRMainController& controller, ZRActionManager& store,
-                                           UserDefaults& defaults, Platform& platform)
-    : m_controller(controller), m_store(store), m_defaults(defaults), m_platform(platform),
+ZRSettingsController::ZRSettingsController(const ZRSettingsContext& context)
+    : m_context(context), m_controller(context.controller), m_store(context.store),
+      m_defaults(context.defaults), m_platform(context.platform),
       m_panels(ZRSettingsPanels::standardPanels()),
-      m_paletteEditor(std::make_unique<ZRPaletteEditor>(store, defaults)),
+      m_paletteEditor(
+          std::make_unique<ZRPaletteEditor>(context.store, context.defaults, context.mainRunLoop)),
       m_generalSettingsControls(std::make_unique<ZRGeneralSettingsControls>(*this)) {}
 
 ZRActionManager* ZRSettingsController::loadedStore() const {
@@ -256,7 +257,7 @@ void ZRSettingsController::buildWindowWidgets() {
     m_window->setMinimumSize(minimumWidth, MinimumHeight);
     m_window->setMaximumSize(MaximumSide, MaximumSide);
     m_window->resize(minimumWidth, DefaultHeight);
-    restoreFrameAndAutosave(m_window.get(), FrameAutosaveName, UserDefaults::standard());
+    restoreFrameAndAutosave(m_window.get(), FrameAutosaveName, m_defaults);
     applyInterfaceStyle();
 
     updateSourceListTextSize();
@@ -696,7 +697,7 @@ void ZRSettingsController::animateHelpButton(int count, const QImage& image) {
         if (count <= 0)
             return;
     }
-    m_animateHelpButton = RunLoop::main().performLater(
+    m_animateHelpButton = m_context.mainRunLoop.performLater(
         HelpButtonFlashInterval, [this, count, flash] { animateHelpButton(count - 1, flash); });
 }
 
@@ -768,8 +769,8 @@ void ZRSettingsController::updateSourceListTextSize() {
 void ZRSettingsController::sourceListTextSizeChanged(bool fromNotification) {
     m_sourceListTextSize.cancel();
     if (fromNotification) {
-        m_sourceListTextSize = RunLoop::main().performLater(SourceListTextSizeDelay,
-                                                            [this] { sourceListTextSizeChanged(false); });
+        m_sourceListTextSize = m_context.mainRunLoop.performLater(
+            SourceListTextSizeDelay, [this] { sourceListTextSizeChanged(false); });
         return;
     }
     updateSourceListTextSize();
@@ -823,7 +824,7 @@ void ZRSettingsController::refreshAfterActionTreeChange() {
 bool ZRSettingsController::windowShouldClose() {
     m_controller.dismissIntroPopover();
     if (m_defaults.boolForKey(TemporaryDockIconKey)) {
-        m_applyApplicationMode = RunLoop::main().performLater(ApplicationModeDelay, [this] {
+        m_applyApplicationMode = m_context.mainRunLoop.performLater(ApplicationModeDelay, [this] {
             if (m_window && m_window->isVisible())
                 return;
             const ZRApplicationMode mode = ZRCurrentApplicationMode(m_defaults);

@@ -4,6 +4,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "settings/ZRActionConfigurationCollectionView.h"
 #include "settings/ZRGeneralSettingsPopover.h"
+#include "settings/ZRSettingsContext.h"
 #include "settings/ZRSettingsTabIdentifier.h"
 #include "settings/ZRSettingsWindow.h"
 #include "shell/ZRApplicationArea.h"
@@ -81,10 +82,8 @@ public:
         int verticalIntercellSpacing;
     };
 
-    // The settings window of the program whose main controller, action store, settings and desktop are
-    // given; its panes work with these.
-    ZRSettingsController(ZRMainController& controller, ZRActionManager& store, UserDefaults& defaults,
-                         Platform& platform);
+    // The settings window of the program whose parts are given; its panes work with these.
+    explicit ZRSettingsController(const ZRSettingsContext& context);
     ~ZRSettingsController() override;
     ZRSettingsController(const ZRSettingsController&) = delete;
     ZRSettingsController& operator=(const ZRSettingsController&) = delete;
@@ -115,12 +114,14 @@ public:
     // --- Parts
 
     // Made on first use.
+    const ZRSettingsContext& context() const { return m_context; }
     ZRMainController& controller() const { return m_controller; }
     ZRActionManager& store() const { return m_store; }
     // The store once the launch has loaded it, else null: what its tree chooses waits until then.
     ZRActionManager* loadedStore() const;
     UserDefaults& defaults() const { return m_defaults; }
     Platform& platform() const { return m_platform; }
+    RunLoop& mainRunLoop() const { return m_context.mainRunLoop; }
     ZRSidebarController& sidebar() const;
     // The controls of the panes and the general settings.
     ZRGeneralSettingsControls& generalSettingsControls() const { return *m_generalSettingsControls; }
@@ -238,6 +239,7 @@ private:
     void updateToolbarIcons();
     void updateApplicationModeTitle();
 
+    ZRSettingsContext m_context;
     ZRMainController& m_controller;
     ZRActionManager& m_store;
     UserDefaults& m_defaults;

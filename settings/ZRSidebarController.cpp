@@ -148,7 +148,7 @@ void ZRSidebarController::reloadSourceListWithSelectedItems(const std::optional<
 
     if (m_settings.store().focusAction()) {
         m_updateConfigurationView =
-            RunLoop::main().performLater(0, [this] { m_settings.updateConfigurationView(); });
+            m_settings.mainRunLoop().performLater(0, [this] { m_settings.updateConfigurationView(); });
     }
 }
 
@@ -205,8 +205,8 @@ const ZRSourceListItems& ZRSidebarController::selectedActionSourceListItems() {
         if (std::any_of(items.begin(), items.end(), [](const auto& item) { return !item->action(); }))
             items.clear();
         m_cachedSelectedActionSourceListItems = std::move(items);
-        m_invalidateSelectionCache =
-            RunLoop::main().performLater(0, [this] { invalidateCachedSelectedActionSourceListItems(); });
+        m_invalidateSelectionCache = m_settings.mainRunLoop().performLater(
+            0, [this] { invalidateCachedSelectedActionSourceListItems(); });
     }
     return *m_cachedSelectedActionSourceListItems;
 }

@@ -347,7 +347,7 @@ void ZRSidebarController::export_() {
 void ZRSidebarController::openFiles(const QStringList& paths) {
     if (!m_settings.controller().hasFinishedLaunching()) {
         m_openFilesRetries.add(
-            RunLoop::main().performLater(OpenFilesRetryDelay, [this, paths] { openFiles(paths); }));
+            m_settings.mainRunLoop().performLater(OpenFilesRetryDelay, [this, paths] { openFiles(paths); }));
         return;
     }
     ImportProblems problems;

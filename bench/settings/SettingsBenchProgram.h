@@ -43,8 +43,7 @@ struct SettingsBenchProgram {
         UserDefaults::standard().setObject(QVariantMap(), QStringLiteral("Palette"));
         program.emplace(UserDefaults::standard(), desktop);
         ZRMainController& controller = program->controller();
-        auto area = std::make_unique<ZRSettingsController>(controller, program->store(),
-                                                           UserDefaults::standard(), desktop);
+        auto area = std::make_unique<ZRSettingsController>(program->settingsContext());
         settings = area.get();
         controller.addArea(std::move(area));
         controller.applicationWillFinishLaunching();

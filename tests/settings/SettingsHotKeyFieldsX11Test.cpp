@@ -64,8 +64,7 @@ protected:
         program.emplace(UserDefaults::standard(), *platform);
         ZRMainController& controller = program->controller();
         application.setHotKeyHandler(&controller);
-        auto area = std::make_unique<ZRSettingsController>(controller, program->store(),
-                                                           UserDefaults::standard(), *platform);
+        auto area = std::make_unique<ZRSettingsController>(program->settingsContext());
         settings = area.get();
         controller.addArea(std::move(area));
         controller.applicationWillFinishLaunching();

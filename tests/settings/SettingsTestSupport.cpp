@@ -28,8 +28,7 @@ void SettingsTest::launch() {
         set(QStringLiteral("Palette"), QVariantMap());
     ZRMainController& controller = this->controller();
     controller.actions().setBeepHandler([this] { ++beeps; });
-    auto area = std::make_unique<ZRSettingsController>(controller, program->store(), UserDefaults::standard(),
-                                                       desktop);
+    auto area = std::make_unique<ZRSettingsController>(program->settingsContext());
     m_settings = area.get();
     auto scripted = std::make_unique<ScriptedPanels>();
     panels = scripted.get();

@@ -200,8 +200,7 @@ protected:
         ZRMainController& controller = program->controller();
         controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
         beforeLaunch();
-        controller.addArea(std::make_unique<ZRSettingsController>(controller, program->store(),
-                                                                  UserDefaults::standard(), desktop));
+        controller.addArea(std::make_unique<ZRSettingsController>(program->settingsContext()));
         controller.addArea(std::move(pendingWatcher));
         controller.applicationWillFinishLaunching();
         controller.applicationDidFinishLaunching();

@@ -1,3 +1,5 @@
+#include "tests/support/TestProgram.h"
+
 #include "actions/ZRActionManager.h"
 #include "hotkeys/ZRHotKeyHandlerApplication.h"
 #include "platform/Platform.h"
@@ -43,9 +45,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
         folder->filePath(QStringLiteral("Settings.plist")), &desktop.systemPreferences()));
     RunLoop::main().useManualClock(0);
     ZRSetLogReaderFactory([](const ZRLogReaderSettings&) { return std::make_shared<DiscardingLog>(); });
-    auto area = std::make_unique<ZRSettingsController>();
+    // The program's parts live as long as the fuzzing does.
+    static TestProgram program(UserDefaults::standard(), desktop);
+    auto area = std::make_unique<ZRSettingsController>(program.settingsContext());
     settings = area.get();
-    ZRMainController& controller = ZRMainController::mainController();
+    ZRMainController& controller = program.controller();
     controller.addArea(std::move(area));
     controller.applicationWillFinishLaunching();
     controller.applicationDidFinishLaunching();
