@@ -76,6 +76,10 @@ Connection HotKeyEventRouter::listenTo(Platform& desktop, const UserDefaults& de
     });
 }
 
+const InputState* HotKeyEventRouter::inputState() const {
+    return m_desktop ? &m_desktop->inputState() : nullptr;
+}
+
 void HotKeyEventRouter::stopListening() {
     m_hotKeyEvents.disconnect();
     m_heldHotKey.reset();

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+class InputState;
 class Platform;
 class UserDefaults;
 class ZRHotKeyHandler;
@@ -35,6 +36,9 @@ public:
     // settings, until the answer is dropped; listening again replaces the previous desktop. Until then it
     // knows no hot keys of the desktop, repeats at a fallback pace and takes the toggle setting as off.
     [[nodiscard]] Connection listenTo(Platform& desktop, const UserDefaults& defaults);
+
+    // The keyboard state of the desktop listened to; null while listening to none.
+    const InputState* inputState() const;
 
     // True when the event was consumed; false passes it on to normal dispatch.
     bool sendEvent(const std::shared_ptr<const KeyEvent>& event);

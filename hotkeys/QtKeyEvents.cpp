@@ -1,8 +1,6 @@
 #include "hotkeys/QtKeyEvents.h"
 
 #include "platform/InputState.h"
-#include "platform/Platform.h"
-#include "platform/foundation/RunLoop.h"
 #include "toolkit/KeyStrings.h"
 
 #include <QKeyEvent>
@@ -151,10 +149,7 @@ bool isKeypadKeyCode(KeyCode keyCode) {
 }
 
 // The key of the current layout that types the character, plain or shifted.
-std::optional<KeyCode> keyCodeInLayout(QChar character) {
-    if (!Platform::hasCurrent())
-        return std::nullopt;
-    const InputState& input = Platform::current().inputState();
+std::optional<KeyCode> keyCodeInLayout(QChar character, const InputState& input) {
     const QString plain = QString(character).toLower();
     const QString shifted(character);
     for (ModifierFlags modifiers : {ModifierFlags(0), Shift}) {
@@ -188,7 +183,8 @@ bool isPrintableQtKey(int qtKey) {
 
 } // namespace
 
-std::optional<KeyCode> virtualKeyCodeForQtKey(int qtKey, Qt::KeyboardModifiers modifiers) {
+std::optional<KeyCode> virtualKeyCodeForQtKey(int qtKey, Qt::KeyboardModifiers modifiers,
+                                              const InputState* input) {
     if (const SpecialKey* key = specialKey(qtKey))
         return key->keyCode;
     if (!isPrintableQtKey(qtKey) || qtKey > 0xFFFF)
@@ -200,8 +196,10 @@ std::optional<KeyCode> virtualKeyCodeForQtKey(int qtKey, Qt::KeyboardModifiers m
                 return key.keyCode;
         }
     }
-    if (const auto keyCode = keyCodeInLayout(character))
-        return keyCode;
+    if (input) {
+        if (const auto keyCode = keyCodeInLayout(character, *input))
+            return keyCode;
+    }
     return keyCodeOnUsKeyboard(character);
 }
 
@@ -220,9 +218,10 @@ ModifierFlags modifierFlagsFromQt(Qt::KeyboardModifiers modifiers) {
     return flags;
 }
 
-std::optional<KeyEvent> keyEventFromQKeyEvent(const QKeyEvent& qtEvent) {
+std::optional<KeyEvent> keyEventFromQKeyEvent(const QKeyEvent& qtEvent, const InputState* input,
+                                              double timestamp) {
     const int qtKey = qtEvent.key();
-    const std::optional<KeyCode> keyCode = virtualKeyCodeForQtKey(qtKey, qtEvent.modifiers());
+    const std::optional<KeyCode> keyCode = virtualKeyCodeForQtKey(qtKey, qtEvent.modifiers(), input);
     if (!keyCode || isModifierKeyCode(*keyCode))
         return std::nullopt;
 
@@ -230,16 +229,16 @@ std::optional<KeyEvent> keyEventFromQKeyEvent(const QKeyEvent& qtEvent) {
     event.type = KeyEventType::KeyDown;
     event.keyCode = *keyCode;
     event.isARepeat = qtEvent.isAutoRepeat();
-    event.timestamp = RunLoop::main().now();
+    event.timestamp = timestamp;
 
     ModifierFlags flags = modifierFlagsFromQt(qtEvent.modifiers());
     if (const SpecialKey* key = specialKey(qtKey))
         flags |= key->flags;
     if (isKeypadKeyCode(*keyCode))
         flags |= NumericPad;
-    if (Platform::hasCurrent()) {
+    if (input) {
         // Qt tells neither which key of a pair is down nor whether caps lock is on; the desktop does.
-        const ModifierFlags held = Platform::current().inputState().modifierFlags();
+        const ModifierFlags held = input->modifierFlags();
         for (const auto& pair : sideBits) {
             if (flags & pair.modifier)
                 flags |= held & pair.sides;
@@ -256,8 +255,8 @@ std::optional<KeyEvent> keyEventFromQKeyEvent(const QKeyEvent& qtEvent) {
             event.characters = keyEquivalent;
     }
     QString ignoringModifiers;
-    if (Platform::hasCurrent())
-        ignoringModifiers = Platform::current().inputState().characterForKeyCode(*keyCode, flags & Shift);
+    if (input)
+        ignoringModifiers = input->characterForKeyCode(*keyCode, flags & Shift);
     if (ignoringModifiers.isEmpty() && isPrintableQtKey(qtKey)) {
         const QString character(QChar(static_cast<char16_t>(qtKey)));
         ignoringModifiers = (flags & Shift) ? character : character.toLower();

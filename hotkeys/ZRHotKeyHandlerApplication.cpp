@@ -20,7 +20,7 @@ constexpr const char* StatusItemWindowClassName = "QSystemTrayIconSys";
 
 // The run loop is the main thread's, whose event loop this object runs.
 ZRHotKeyHandlerApplication::ZRHotKeyHandlerApplication(int& argc, char** argv)
-    : QApplication(argc, argv), m_router(RunLoop::main()) {}
+    : QApplication(argc, argv), m_mainRunLoop(RunLoop::main()), m_router(m_mainRunLoop) {}
 
 ZRHotKeyHandlerApplication::~ZRHotKeyHandlerApplication() = default;
 
@@ -44,7 +44,8 @@ bool ZRHotKeyHandlerApplication::notify(QObject* receiver, QEvent* event) {
             return true;
         }
         if (event->type() == QEvent::KeyPress) {
-            if (const auto keyEvent = keyEventFromQKeyEvent(*static_cast<QKeyEvent*>(event))) {
+            if (const auto keyEvent = keyEventFromQKeyEvent(*static_cast<QKeyEvent*>(event),
+                                                            m_router.inputState(), m_mainRunLoop.now())) {
                 if (m_router.sendEvent(std::make_shared<const KeyEvent>(*keyEvent))) {
                     event->accept();
                     return true;
@@ -71,7 +72,7 @@ bool ZRHotKeyHandlerApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 bool ZRHotKeyHandlerApplication::sendKeyOfRegisteredHotKey(const QKeyEvent& event) {
-    const auto key = keyEventFromQKeyEvent(event);
+    const auto key = keyEventFromQKeyEvent(event, m_router.inputState(), m_mainRunLoop.now());
     return key && m_router.sendKeyOfRegisteredHotKey(key->keyCode, key->modifierFlags,
                                                      event.type() == QEvent::KeyPress, event.isAutoRepeat());
 }

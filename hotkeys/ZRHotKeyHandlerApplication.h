@@ -53,5 +53,6 @@ public:
 private:
     bool sendKeyOfRegisteredHotKey(const QKeyEvent& event);
 
+    RunLoop& m_mainRunLoop;
     HotKeyEventRouter m_router;
 };

@@ -243,7 +243,10 @@ void ZRHotKeyTextView::updateDisplayForFirstResponder(bool firstResponder) {
 
 void ZRHotKeyTextView::keyDown(const QKeyEvent& qtEvent) {
     // A modifier key alone makes no key-down: there is nothing to record yet.
-    const auto event = keyEventFromQKeyEvent(qtEvent);
+    // Keys are recorded as the installed desktop's keyboard types them.
+    Platform* desktop = Platform::hasCurrent() ? &Platform::current() : nullptr;
+    const auto event =
+        keyEventFromQKeyEvent(qtEvent, desktop ? &desktop->inputState() : nullptr, RunLoop::main().now());
     if (!event)
         return;
     const ModifierFlags flags = event->modifierFlags;

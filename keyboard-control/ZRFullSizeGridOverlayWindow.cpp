@@ -664,7 +664,8 @@ bool ZRFullSizeGridOverlayWindow::event(QEvent* event) {
             deactivatePanel();
             return true;
         }
-        const std::optional<KeyEvent> keyDown = keyEventFromQKeyEvent(*key);
+        const std::optional<KeyEvent> keyDown =
+            keyEventFromQKeyEvent(*key, &context().platform.inputState(), context().mainRunLoop.now());
         if (!keyDown || !handleKeyDownEvent(*keyDown))
             deactivatePanel();
         return true;

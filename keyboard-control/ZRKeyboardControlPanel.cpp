@@ -344,7 +344,9 @@ void ZRKeyboardControlPanel::observedWindow(const AXElementRef& window, const QS
 bool ZRKeyboardControlPanel::event(QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (const auto key = keyEventFromQKeyEvent(*static_cast<QKeyEvent*>(event)))
+        if (const auto key =
+                keyEventFromQKeyEvent(*static_cast<QKeyEvent*>(event), &m_context.platform.inputState(),
+                                      m_context.mainRunLoop.now()))
             sendEvent(*key);
         event->accept();
         return true;

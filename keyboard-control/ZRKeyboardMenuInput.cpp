@@ -8,6 +8,7 @@
 #include "keyboard-control/ZRKeyboardMenuDefaults.h"
 #include "keyboard-control/ZRKeyboardMenuItem.h"
 #include "keyboard-control/ZRSettingsWindowOpener.h"
+#include "platform/Platform.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/ArrowKeyForHJKL.h"
@@ -53,7 +54,9 @@ double typeSelectInvalidationDelay(const UserDefaults& defaults) {
 bool ZRKeyboardMenu::event(QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (const auto key = keyEventFromQKeyEvent(*static_cast<QKeyEvent*>(event)))
+        if (const auto key =
+                keyEventFromQKeyEvent(*static_cast<QKeyEvent*>(event), &context().platform.inputState(),
+                                      context().mainRunLoop.now()))
             keyDown(*key);
         event->accept();
         return true;

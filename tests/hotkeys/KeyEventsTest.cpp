@@ -11,9 +11,10 @@ namespace {
 
 using namespace ModifierFlag;
 
+// The key as the desktop's keyboard types it.
 KeyEvent translated(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text = {}) {
     const QKeyEvent press(QEvent::KeyPress, qtKey, modifiers, text);
-    const auto event = keyEventFromQKeyEvent(press);
+    const auto event = keyEventFromQKeyEvent(press, &Platform::current().inputState(), RunLoop::main().now());
     EXPECT_TRUE(event.has_value()) << qtKey;
     return event.value_or(KeyEvent{});
 }
@@ -50,15 +51,20 @@ TEST_F(HotKeyTest, QtKeysBecomeTheCanonicalKeyCodesAndFlags) {
         EXPECT_EQ(event.modifierFlags, c.flags) << c.what;
         EXPECT_EQ(event.charactersIgnoringModifiers, c.charactersIgnoringModifiers) << c.what;
     }
-    EXPECT_FALSE(keyEventFromQKeyEvent(QKeyEvent(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier)));
-    EXPECT_FALSE(keyEventFromQKeyEvent(QKeyEvent(QEvent::KeyPress, Qt::Key_LaunchMail, Qt::NoModifier)));
-    EXPECT_FALSE(keyEventFromQKeyEvent(QKeyEvent(QEvent::KeyPress, Qt::Key_Meta, Qt::MetaModifier)));
-    EXPECT_FALSE(keyEventFromQKeyEvent(QKeyEvent(QEvent::KeyPress, Qt::Key_CapsLock, Qt::NoModifier)));
-    EXPECT_EQ(virtualKeyCodeForQtKey(Qt::Key_Super_R, Qt::NoModifier), Key::RightCommand);
+    EXPECT_FALSE(keyEventFromQKeyEvent(QKeyEvent(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier),
+                                       &desktop.inputState(), 0));
+    EXPECT_FALSE(keyEventFromQKeyEvent(QKeyEvent(QEvent::KeyPress, Qt::Key_LaunchMail, Qt::NoModifier),
+                                       &desktop.inputState(), 0));
+    EXPECT_FALSE(keyEventFromQKeyEvent(QKeyEvent(QEvent::KeyPress, Qt::Key_Meta, Qt::MetaModifier),
+                                       &desktop.inputState(), 0));
+    EXPECT_FALSE(keyEventFromQKeyEvent(QKeyEvent(QEvent::KeyPress, Qt::Key_CapsLock, Qt::NoModifier),
+                                       &desktop.inputState(), 0));
+    EXPECT_EQ(virtualKeyCodeForQtKey(Qt::Key_Super_R, Qt::NoModifier, &desktop.inputState()),
+              Key::RightCommand);
 
     const QKeyEvent repeated(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"), true);
-    EXPECT_TRUE(keyEventFromQKeyEvent(repeated)->isARepeat);
-    EXPECT_EQ(keyEventFromQKeyEvent(repeated)->characters, QStringLiteral("b"));
+    EXPECT_TRUE(keyEventFromQKeyEvent(repeated, &desktop.inputState(), 0)->isARepeat);
+    EXPECT_EQ(keyEventFromQKeyEvent(repeated, &desktop.inputState(), 0)->characters, QStringLiteral("b"));
 }
 
 TEST_F(HotKeyTest, SideBitsCapsLockAndLayoutComeFromTheDesktop) {
@@ -75,10 +81,8 @@ TEST_F(HotKeyTest, SideBitsCapsLockAndLayoutComeFromTheDesktop) {
     EXPECT_EQ(translated(Qt::Key_A, Qt::NoModifier).keyCode, Key::Q);
 
     // Without a desktop the keys fall back to their places on an American keyboard.
-    Platform::setCurrent(nullptr);
-    EXPECT_EQ(virtualKeyCodeForQtKey(Qt::Key_A, Qt::NoModifier), Key::A);
-    EXPECT_EQ(virtualKeyCodeForQtKey(Qt::Key_Question, Qt::ShiftModifier), Key::Slash);
-    Platform::setCurrent(&desktop);
+    EXPECT_EQ(virtualKeyCodeForQtKey(Qt::Key_A, Qt::NoModifier, nullptr), Key::A);
+    EXPECT_EQ(virtualKeyCodeForQtKey(Qt::Key_Question, Qt::ShiftModifier, nullptr), Key::Slash);
 }
 
 TEST_F(HotKeyTest, KeyEventsReadAsHotKeyTexts) {
