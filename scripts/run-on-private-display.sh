@@ -65,7 +65,9 @@ wait_for_file() {
     return 1
 }
 
-start_display_process Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$folder/number" </dev/null \
+# Without -noreset, the display resets each time its last client leaves, and drops the clients that are still
+# connecting: the window manager or the xterm, when they come just as one of our xprop checks goes.
+start_display_process Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset 3>"$folder/number" </dev/null \
     >/dev/null 2>&1
 wait_for_file "$folder/number" || { echo "run: the virtual display did not start" >&2; exit 1; }
 export DISPLAY=":$(tr -dc '0-9' <"$folder/number")"
@@ -86,7 +88,8 @@ if [ -r /etc/xdg/openbox/rc.xml ]; then
         /etc/xdg/openbox/rc.xml >"$folder/openbox.xml"
     openbox_configuration=(--config-file "$folder/openbox.xml")
 fi
-start_display_process openbox "${openbox_configuration[@]}" </dev/null >/dev/null 2>&1
+# What openbox says is shown when skaf fails: it tells why the screen was not managed.
+start_display_process openbox "${openbox_configuration[@]}" </dev/null >"$folder/openbox.log" 2>&1
 for _ in $(seq 50); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.1
@@ -99,4 +102,8 @@ skaf_pid=$!
 status=0
 wait "$skaf_pid" || status=$?
 skaf_pid=""
+if [ "$status" -ne 0 ] && [ -s "$folder/openbox.log" ]; then
+    echo "run: openbox said:" >&2
+    cat "$folder/openbox.log" >&2
+fi
 exit "$status"
