@@ -50,6 +50,20 @@ Timestamps timestampsNow() {
     return {QString::fromLatin1(record), QString::fromLatin1(terminal)};
 }
 
+QString shortened(const QString& message) {
+    if (message.size() <= ZRSystemLog::MaximumMessageLength)
+        return message;
+    // The cuts never split a character that takes two code units.
+    qsizetype head = ZRSystemLog::MaximumMessageLength / 2;
+    if (message.at(head - 1).isHighSurrogate())
+        --head;
+    qsizetype tail = message.size() - ZRSystemLog::MaximumMessageLength / 2;
+    if (message.at(tail).isLowSurrogate())
+        ++tail;
+    return message.left(head) + QStringLiteral(" [%1 characters left out] ").arg(tail - head) +
+           message.mid(tail);
+}
+
 } // namespace
 
 struct ZRSystemLog::Private {
@@ -125,7 +139,8 @@ void ZRSystemLog::setEchoesToStandardError(bool echo) {
     d->echo = echo;
 }
 
-void ZRSystemLog::write(const QString& message) {
+void ZRSystemLog::write(const QString& whole) {
+    const QString message = shortened(whole);
     const Timestamps time = timestampsNow();
     QJsonObject record;
     record.insert(QStringLiteral("timestamp"), time.record);

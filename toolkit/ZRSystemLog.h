@@ -13,6 +13,10 @@ public:
     // A log that grows past this is moved aside (its name followed by ".1"), dropping the one before,
     // so the two never take much more than twice this.
     static constexpr qint64 MaximumFileSize = 8 * 1024 * 1024;
+    // A longer message keeps its start and its end, and says how much of its middle was left out: a few
+    // lines of megabytes (a path that another process of the user made up) would otherwise move the log
+    // aside twice and drop all that came before them.
+    static constexpr qsizetype MaximumMessageLength = 16 * 1024;
 
     static ZRSystemLog& shared();
 

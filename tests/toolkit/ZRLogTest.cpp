@@ -240,6 +240,45 @@ TEST_F(ZRLogTest, AFullLogIsMovedAsideWhileTheProgramRuns) {
     EXPECT_GT(QFileInfo(path + ".1").size(), ZRSystemLog::MaximumFileSize);
 }
 
+TEST_F(ZRLogTest, AVeryLongMessageKeepsItsEndsAndLeavesTheLogInPlace) {
+    constexpr qsizetype limit = ZRSystemLog::MaximumMessageLength;
+    const QString emoji = QStringLiteral("\U0001F600");
+    const struct {
+        const char* what;
+        QString message;
+        QString start, end;
+    } cases[] = {
+        {"at the limit", QString(limit, u'a'), QString(limit, u'a'), QString(limit, u'a')},
+        {"a megabyte", QString(limit / 2, u'a') + QString(1 << 20, u'/') + QString(limit / 2, u'z'),
+         QString(limit / 2, u'a'), QString(limit / 2, u'z')},
+        // The cuts fall inside a character of two code units: it is kept whole or left out whole.
+        {"cut inside characters",
+         QString(limit / 2 - 1, u'a') + emoji + QString(limit, u'/') + emoji + QString(limit / 2 - 1, u'z'),
+         QString(limit / 2 - 1, u'a'), QString(limit / 2 - 1, u'z')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ZRSystemLog::shared().setFilePath(directory.filePath(QString::fromLatin1(c.what) + "/Skaf.jsonl"));
+        // More than enough to fill the log, were the messages kept whole.
+        for (int i = 0; i < 10 && c.message.size() > limit; ++i)
+            ZRSystemLog::shared().write(c.message);
+        ZRSystemLog::shared().write(c.message);
+        EXPECT_FALSE(QFile::exists(ZRSystemLog::shared().filePath() + ".1"));
+        const auto lines = records();
+        ASSERT_FALSE(lines.isEmpty());
+        const QString written = lines.last().value("eventMessage").toString();
+        EXPECT_LE(written.size(), limit + 64);
+        EXPECT_TRUE(written.startsWith(c.start));
+        EXPECT_TRUE(written.endsWith(c.end));
+        if (c.message.size() > limit) {
+            EXPECT_TRUE(written.contains(QStringLiteral(" characters left out] ")));
+            EXPECT_FALSE(written.contains(QChar(QChar::ReplacementCharacter)));
+        } else {
+            EXPECT_EQ(written, c.message);
+        }
+    }
+}
+
 TEST(ZRSystemLogPath, FollowsXdgStateHome) {
     const QByteArray saved = qgetenv("XDG_STATE_HOME");
     qputenv("XDG_STATE_HOME", "/tmp/state-home");
