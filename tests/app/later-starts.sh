@@ -75,7 +75,7 @@ PYTHON
 }
 
 exec {hold}> >(hold_connections 2000 0 >"$home/held.out")
-holder_ready() { grep -q ready "$home/held.out"; }
+holder_ready() { grep -qs ready "$home/held.out"; }
 wait_for holder_ready || fail "the connections were not made"
 status=0
 timeout 20 "$skaf" >"$home/again.out" 2>&1 || status=$?
@@ -91,7 +91,7 @@ drop_notes() { grep -c "later starts: dropped" "$log" || true; }
 notes_before=$(drop_notes)
 flood_started=$SECONDS
 exec {hold}> >(hold_connections 200 $((1024 * 1024)) >"$home/flood.out")
-flood_ready() { grep -q ready "$home/flood.out"; }
+flood_ready() { grep -qs ready "$home/flood.out"; }
 wait_long flood_ready || fail "the requests were not sent"
 exec {hold}>&-
 # Those still held and waiting are read and let go, and the ones dropped are noted a moment after the first.

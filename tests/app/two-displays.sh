@@ -27,7 +27,10 @@ write_actions "$home/first.skaf" "Imported on the first display"
 write_actions "$home/second.skaf" "Imported on the second display"
 
 numberfile="$home/display-number"
-setsid Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$numberfile" </dev/null >/dev/null 2>&1 &
+# Without -noreset, the display resets when its last client leaves, and drops a client that is still
+# connecting: the start that follows another on the second display, while the display has yet to see the
+# one before it go.
+setsid Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$numberfile" </dev/null >/dev/null 2>&1 &
 children+=($!)
 has_number() { [ -s "$numberfile" ]; }
 wait_for has_number || fail "the second display did not start"
