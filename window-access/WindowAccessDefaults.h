@@ -18,11 +18,8 @@ double doubleValue(const QString& key);
 // Whether debug logging is on; writes "[Debug] " and the line to the platform log while it is.
 bool debugLogEnabled();
 void debugLog(const QString& line);
-// The same with the line made only while debug logging is on: frames are set at every hover step.
+// Writes the line as debugLog() does, for a caller that has looked whether debug logging is on (frames are
+// set at every hover step: their lines are made only while it is).
 void writeDebugLog(const QString& line);
-template <class MakeLine> void debugLogLazily(MakeLine makeLine) {
-    if (debugLogEnabled())
-        writeDebugLog(makeLine());
-}
 
 } // namespace WindowAccessDefaults

@@ -121,6 +121,8 @@ struct Placement {
     bool superseded = false;
     int attempts = 0;
     QString failure;
+    // Debug logging was on when the frame was proposed: the setting is read once per call.
+    bool debugLog = false;
 };
 
 // The frames between are due this long apart, the first at once; the targets are set when the last
@@ -279,6 +281,7 @@ std::optional<Rect> visibleFrameOfScreenOf(const Rect& cocoaFrame) {
 std::vector<Placement*> prepare(const std::vector<ZRWindowFrameRequest>& requests,
                                 std::vector<Placement>& placements) {
     placements.assign(requests.size(), Placement());
+    const bool debugLog = WindowAccessDefaults::debugLogEnabled();
     std::vector<Placement*> active;
     for (std::size_t i = 0; i < requests.size(); ++i) {
         const ZRWindowFrameRequest& request = requests[i];
@@ -313,8 +316,10 @@ std::vector<Placement*> prepare(const std::vector<ZRWindowFrameRequest>& request
         p.size = p.target.size;
         p.active = true;
         active.push_back(&p);
-        WindowAccessDefaults::debugLogLazily(
-            [&] { return QStringLiteral("set window frame: proposed %1").arg(stringFromRect(frame)); });
+        p.debugLog = debugLog;
+        if (debugLog)
+            WindowAccessDefaults::writeDebugLog(
+                QStringLiteral("set window frame: proposed %1").arg(stringFromRect(frame)));
     }
     return active;
 }
@@ -336,11 +341,11 @@ ZRWindowFramesResult finish(std::vector<Placement>& placements, const std::vecto
         }
         const Rect obtained = outset(p->current, p->insets);
         result.obtained[i] = obtained;
-        WindowAccessDefaults::debugLogLazily([&] {
-            return QStringLiteral("set window frame: obtained %1 after %2 attempts")
-                .arg(stringFromRect(obtained))
-                .arg(p->attempts);
-        });
+        if (p->debugLog)
+            WindowAccessDefaults::writeDebugLog(
+                QStringLiteral("set window frame: obtained %1 after %2 attempts")
+                    .arg(stringFromRect(obtained))
+                    .arg(p->attempts));
         if (!p->failure.isEmpty()) {
             platformLog(QStringLiteral("cannot set window frame: %1").arg(p->failure));
             continue;

@@ -23,6 +23,8 @@ constexpr std::uint32_t MaximumPropertyWords = 16 * 1024 * 1024;
 // Expectations kept at most for unchecked requests whose errors have not come yet: a connection that
 // reads no events meanwhile forgets the oldest.
 constexpr std::size_t MaximumExpectations = 4096;
+// How long a read that found the socket empty counts for a catch-up after it.
+constexpr auto CaughtUpWindow = std::chrono::microseconds(20);
 // Quiet events kept at most for the main thread before they are handed over all the same: a long gesture
 // wakes it now and then rather than never, with what it would otherwise get only at the end.
 constexpr std::size_t MaximumQuietKept = 512;
@@ -126,12 +128,21 @@ bool X11Connection::waitForEvents(std::chrono::steady_clock::time_point deadline
     {
         std::lock_guard read(m_readMutex);
         ++m_waits;
+        // A catch-up (no wait) this soon after a read found the socket empty takes what xcb has queued only:
+        // what another client changed meanwhile could as well have come a moment later, and setting a frame
+        // catches up several times within a few microseconds.
+        const auto start = std::chrono::steady_clock::now();
+        bool socketRead = deadline > start || start - socketEmptyAt() >= CaughtUpWindow;
         while (true) {
-            while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+            while (xcb_generic_event_t* event = socketRead ? xcb_poll_for_event(m_connection)
+                                                           : xcb_poll_for_queued_event(m_connection)) {
                 if (m_inspector)
                     m_inspector(event);
                 keepForDispatch(event);
             }
+            if (socketRead)
+                m_socketEmptyAt = std::chrono::steady_clock::now().time_since_epoch().count();
+            socketRead = true;
             if (done()) {
                 result = true;
                 break;

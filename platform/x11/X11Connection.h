@@ -197,4 +197,10 @@ private:
     // Waits for events under way, on any thread.
     std::atomic<int> m_waits{0};
     std::atomic<bool> m_readingPaused{false};
+    // When a wait last found nothing more on the socket (steady clock ticks).
+    std::atomic<std::chrono::steady_clock::rep> m_socketEmptyAt{0};
+    std::chrono::steady_clock::time_point socketEmptyAt() const {
+        return std::chrono::steady_clock::time_point(
+            std::chrono::steady_clock::duration(m_socketEmptyAt.load()));
+    }
 };
