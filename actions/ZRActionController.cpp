@@ -104,8 +104,9 @@ struct ZRActionController::Target {
     bool keepBottomEdge = false;
 };
 
-ZRActionController::ZRActionController(ZRActionManager& store, UserDefaults& defaults, Platform& platform)
-    : m_store(store), m_defaults(defaults), m_platform(platform) {
+ZRActionController::ZRActionController(ZRActionManager& store, UserDefaults& defaults, Platform& platform,
+                                       RunLoop& mainRunLoop)
+    : m_store(store), m_defaults(defaults), m_platform(platform), m_mainRunLoop(mainRunLoop) {
     ZRActionManager::registerDefaults(m_defaults);
     m_beep = [] {
         if (qobject_cast<QApplication*>(QCoreApplication::instance()))
@@ -117,7 +118,7 @@ ZRActionController::ZRActionController(ZRActionManager& store, UserDefaults& def
         [this](const std::shared_ptr<ZRAction>& layout) {
             return triggerAction(layout, nullptr, true, nullptr, false, false);
         },
-        SleepClock::system(), m_store, m_defaults, m_platform);
+        SleepClock::system(), m_store, m_defaults, m_platform, m_mainRunLoop);
 }
 
 ZRActionController::~ZRActionController() {
@@ -606,7 +607,7 @@ bool ZRActionController::getOriginalFrame(Rect& frame, const AXElementRef& forWi
     const auto original = m_frameMemory.originalFrame(forWindow);
     if (!original)
         return false;
-    if (deleteUnlessRecent && RunLoop::main().now() - original->timestamp() > RecentOriginalFrameInterval) {
+    if (deleteUnlessRecent && m_mainRunLoop.now() - original->timestamp() > RecentOriginalFrameInterval) {
         m_frameMemory.removeOriginalFrame(forWindow);
         return false;
     }
@@ -622,7 +623,7 @@ bool ZRActionController::storeOriginalFrame(const Rect& frame, const AXElementRe
     if (last && m_frameMemory.originalFrame(forWindow) &&
         rectsAreNearlyEqual(last->frame(), frame, kFrameTolerance))
         return true;
-    return m_frameMemory.setOriginalFrame(forWindow, frame, RunLoop::main().now());
+    return m_frameMemory.setOriginalFrame(forWindow, frame, m_mainRunLoop.now());
 }
 
 void ZRActionController::removeOriginalFrameForWindow(const AXElementRef& window) {

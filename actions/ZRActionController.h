@@ -19,6 +19,7 @@
 #include <vector>
 
 class Platform;
+class RunLoop;
 class UserDefaults;
 class ZRAction;
 class ZRActionManager;
@@ -58,7 +59,8 @@ public:
 
     // Registers the action store's defaults (which the frame memory reads), installs itself as the
     // actions' window capturer and forgets the frames of applications that quit on the desktop given.
-    ZRActionController(ZRActionManager& store, UserDefaults& defaults, Platform& platform);
+    ZRActionController(ZRActionManager& store, UserDefaults& defaults, Platform& platform,
+                       RunLoop& mainRunLoop);
     ~ZRActionController() override;
     ZRActionController(const ZRActionController&) = delete;
     ZRActionController& operator=(const ZRActionController&) = delete;
@@ -203,6 +205,7 @@ private:
     ZRActionManager& m_store;
     UserDefaults& m_defaults;
     Platform& m_platform;
+    RunLoop& m_mainRunLoop;
     ZRFrameMemory m_frameMemory;
     // Made again when the settings choose other types.
     mutable ZRKeyboardControlKeyMap m_keyMap;

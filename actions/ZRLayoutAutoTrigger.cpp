@@ -59,8 +59,9 @@ QString reasonText(unsigned reasons, qint64 displays) {
 } // namespace
 
 ZRLayoutAutoTrigger::ZRLayoutAutoTrigger(Apply apply, SleepClock& clock, ZRActionManager& store,
-                                         UserDefaults& defaults, Platform& platform)
-    : m_apply(std::move(apply)), m_clock(clock), m_store(store), m_defaults(defaults), m_platform(platform) {}
+                                         UserDefaults& defaults, Platform& platform, RunLoop& mainRunLoop)
+    : m_apply(std::move(apply)), m_clock(clock), m_store(store), m_defaults(defaults), m_platform(platform),
+      m_mainRunLoop(mainRunLoop) {}
 
 std::vector<Rect> ZRLayoutAutoTrigger::displayFrames() const {
     std::vector<Rect> frames;
@@ -70,7 +71,7 @@ std::vector<Rect> ZRLayoutAutoTrigger::displayFrames() const {
 }
 
 ZRLayoutAutoTrigger::~ZRLayoutAutoTrigger() {
-    RunLoop::main().cancel(m_sleepCheck);
+    m_mainRunLoop.cancel(m_sleepCheck);
 }
 
 void ZRLayoutAutoTrigger::start() {
@@ -91,7 +92,7 @@ void ZRLayoutAutoTrigger::screensDidChange() {
 }
 
 void ZRLayoutAutoTrigger::scheduleCheckForSleep() {
-    m_sleepCheck = RunLoop::main().schedule(
+    m_sleepCheck = m_mainRunLoop.schedule(
         WakeCheckInterval, [this] { checkForSleep(); }, CommonRunLoopModes);
 }
 
@@ -120,7 +121,7 @@ void ZRLayoutAutoTrigger::settleLater(Reason reason) {
     m_pendingReasons |= reason;
     // A change during the wait starts it again. Not while a menu is open: the layout waits until the user is
     // done with it.
-    m_settle = RunLoop::main().performLater(
+    m_settle = m_mainRunLoop.performLater(
         SettleDelay, [this] { settle(); }, DefaultRunLoopMode);
 }
 

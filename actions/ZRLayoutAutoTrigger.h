@@ -46,7 +46,7 @@ public:
     // Apply triggers a layout as a user would; the clock tells sleeps. The layouts are those of the
     // store, the displays those of the platform.
     ZRLayoutAutoTrigger(Apply apply, SleepClock& clock, ZRActionManager& store, UserDefaults& defaults,
-                        Platform& platform);
+                        Platform& platform, RunLoop& mainRunLoop);
     ~ZRLayoutAutoTrigger();
     ZRLayoutAutoTrigger(const ZRLayoutAutoTrigger&) = delete;
     ZRLayoutAutoTrigger& operator=(const ZRLayoutAutoTrigger&) = delete;
@@ -77,6 +77,7 @@ private:
     ZRActionManager& m_store;
     UserDefaults& m_defaults;
     Platform& m_platform;
+    RunLoop& m_mainRunLoop;
     bool m_started = false;
     double m_suspendedSeconds = 0;
     // The displays when layouts last applied or were left alone: notices that change nothing apply none.

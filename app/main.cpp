@@ -330,7 +330,7 @@ int main(int argc, char** argv) {
         // Empty until the launch loads it, after the settings have their defaults and older keys moved.
         ZRActionManager store(defaults);
         const ZRActionManager::Installation installedStore(store);
-        ZRMainController controller(store, defaults, *platform);
+        ZRMainController controller(store, defaults, *platform, RunLoop::main());
         application.setHotKeyHandler(&controller);
         // The areas above the shell join here, in this order: mouse control, the settings window, keyboard
         // control.

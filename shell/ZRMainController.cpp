@@ -67,10 +67,11 @@ bool ZRMainController::exists() {
     return sharedController != nullptr;
 }
 
-ZRMainController::ZRMainController(ZRActionManager& store, UserDefaults& defaults, Platform& platform)
-    : m_store(store), m_defaults(defaults), m_platform(platform),
-      m_actions(std::make_unique<ZRActionController>(store, defaults, platform)),
-      m_menus(std::make_unique<ZRShellMenus>(*this, store)),
+ZRMainController::ZRMainController(ZRActionManager& store, UserDefaults& defaults, Platform& platform,
+                                   RunLoop& mainRunLoop)
+    : m_store(store), m_defaults(defaults), m_platform(platform), m_mainRunLoop(mainRunLoop),
+      m_actions(std::make_unique<ZRActionController>(store, defaults, platform, mainRunLoop)),
+      m_menus(std::make_unique<ZRShellMenus>(*this, store, mainRunLoop)),
       m_statusItemController(
           std::make_unique<ZRStatusItemController>([this](QMenu* menu) { menuNeedsUpdate(menu); })),
       m_alerts(ZRShellAlerts::standardAlerts()) {
@@ -157,7 +158,7 @@ void ZRMainController::applicationDidFinishLaunching() {
     for (const auto& area : m_areas)
         area->buildSettingsWindow();
     showSettingsWindowUnlessStealthy();
-    RunLoop::main().performOnNextTurn([self = QPointer<ZRMainController>(this)] {
+    m_mainRunLoop.performOnNextTurn([self = QPointer<ZRMainController>(this)] {
         if (self)
             self->updateStatusItem();
     });

@@ -21,6 +21,7 @@ class QAction;
 class QMenu;
 class QWidget;
 class Platform;
+class RunLoop;
 class UserDefaults;
 class ZRAction;
 class ZRActionController;
@@ -57,7 +58,8 @@ public:
 
     // The one instance, kept in the store and the settings given and acting on the platform's desktop;
     // load() runs first. When it goes, its areas, the status item and the actions area go, in that order.
-    ZRMainController(ZRActionManager& store, UserDefaults& defaults, Platform& platform);
+    ZRMainController(ZRActionManager& store, UserDefaults& defaults, Platform& platform,
+                     RunLoop& mainRunLoop);
     ZRMainController(const ZRMainController&) = delete;
     ZRMainController& operator=(const ZRMainController&) = delete;
     ~ZRMainController() override;
@@ -195,6 +197,7 @@ private:
     ZRActionManager& m_store;
     UserDefaults& m_defaults;
     Platform& m_platform;
+    RunLoop& m_mainRunLoop;
     std::unique_ptr<ZRActionController> m_actions;
     std::vector<std::unique_ptr<ZRApplicationArea>> m_areas;
     std::unique_ptr<ZRShellMenus> m_menus;

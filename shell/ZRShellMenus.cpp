@@ -71,8 +71,8 @@ template <class T> T* enclosingWidgetOfType(QWidget* widget) {
 
 } // namespace
 
-ZRShellMenus::ZRShellMenus(ZRMainController& controller, const ZRActionManager& store)
-    : m_controller(controller), m_store(store) {}
+ZRShellMenus::ZRShellMenus(ZRMainController& controller, const ZRActionManager& store, RunLoop& mainRunLoop)
+    : m_controller(controller), m_store(store), m_mainRunLoop(mainRunLoop) {}
 
 void ZRShellMenus::menuNeedsUpdate(QMenu* menu) {
     if (!menu)
@@ -158,7 +158,7 @@ void ZRShellMenus::addActionItems(QMenu* menu, const std::vector<std::shared_ptr
 
 void ZRShellMenus::triggerActionFromMenu(const std::weak_ptr<ZRAction>& action) {
     // The menu closes first, so the window the action works on is in front again.
-    RunLoop::main().performOnNextTurn([self = QPointer<ZRShellMenus>(this), action] {
+    m_mainRunLoop.performOnNextTurn([self = QPointer<ZRShellMenus>(this), action] {
         if (const auto strong = action.lock(); strong && self)
             self->m_controller.actions().triggerAction(strong, nullptr, true, nullptr, false, false);
     });
@@ -216,7 +216,7 @@ QMenu* ZRShellMenus::menuForPaletteItemButton(QWidget* button) {
     }
     // The palette stays under the menu while it shows, and goes once it has closed, chosen from or not.
     QObject::connect(menu, &QMenu::aboutToHide, this, [self = QPointer<ZRShellMenus>(this)] {
-        RunLoop::main().performOnNextTurn([self] {
+        self->m_mainRunLoop.performOnNextTurn([self] {
             if (!self)
                 return;
             for (const auto& area : self->m_controller.areas())

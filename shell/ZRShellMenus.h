@@ -8,6 +8,7 @@ class QMenu;
 class QWidget;
 class ZRAction;
 class ZRActionSourceListRow;
+class RunLoop;
 class ZRActionManager;
 class ZRMainController;
 class ZRSidebarMenuTarget;
@@ -19,7 +20,7 @@ class ZRShellMenus : public QObject {
     Q_OBJECT
 
 public:
-    ZRShellMenus(ZRMainController& controller, const ZRActionManager& store);
+    ZRShellMenus(ZRMainController& controller, const ZRActionManager& store, RunLoop& mainRunLoop);
 
     // Rebuilds the status-item menu (the given one, or the status item's own when null): the custom
     // actions, the cheat sheet, the areas' items and the program's items.
@@ -53,5 +54,6 @@ private:
 
     ZRMainController& m_controller;
     const ZRActionManager& m_store;
+    RunLoop& m_mainRunLoop;
     ZRSidebarMenuTarget* m_sidebarMenuTarget = nullptr;
 };

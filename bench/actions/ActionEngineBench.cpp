@@ -63,7 +63,7 @@ void BM_RestoreLayoutOfFiftyWindows(benchmark::State& state) {
                               QStringLiteral("Window %1").arg(w));
         }
         ZRActionManager store(UserDefaults::standard());
-        ZRActionController engine(store, UserDefaults::standard(), sim);
+        ZRActionController engine(store, UserDefaults::standard(), sim, RunLoop::main());
         const std::shared_ptr<ZRAction> layouts[] = {layoutOfDesktop(sim, false), layoutOfDesktop(sim, true)};
 
         bool restored = true;

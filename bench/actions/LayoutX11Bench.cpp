@@ -91,7 +91,8 @@ struct Setup {
         UserDefaults::setStandard(std::make_unique<UserDefaults>(
             home.filePath(QStringLiteral("Settings.plist")), &platform->systemPreferences()));
         store.emplace(UserDefaults::standard());
-        engine = std::make_unique<ZRActionController>(store->store(), UserDefaults::standard(), *platform);
+        engine = std::make_unique<ZRActionController>(store->store(), UserDefaults::standard(), *platform,
+                                                      RunLoop::main());
         engine->setBeepHandler([] { std::fprintf(stderr, "beep\n"); });
 
         for (int i = 0; i < Windows; ++i) {

@@ -105,7 +105,8 @@ struct Setup {
             return false;
         }
         store.emplace(UserDefaults::standard());
-        engine = std::make_unique<ZRActionController>(store->store(), UserDefaults::standard(), *platform);
+        engine = std::make_unique<ZRActionController>(store->store(), UserDefaults::standard(), *platform,
+                                                      RunLoop::main());
         for (int i = 0; i < 2; ++i) {
             halves[i] = ZRAction::actionWithType(ZRActionTypeHalf);
             halves[i]->setMoveDirection(i == 0 ? ZRPositionLeft : ZRPositionRight);

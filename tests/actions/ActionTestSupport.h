@@ -195,7 +195,8 @@ protected:
         ZRActionManager::actionContext().host = &host;
         desktop.addScreen(PrimaryScreen);
         secondScreen = desktop.addScreen(SecondScreen);
-        engine = std::make_unique<ZRActionController>(store(), UserDefaults::standard(), desktop);
+        engine =
+            std::make_unique<ZRActionController>(store(), UserDefaults::standard(), desktop, RunLoop::main());
         engine->setBeepHandler([this] { ++beeps; });
     }
 

@@ -35,8 +35,8 @@ protected:
         ASSERT_TRUE(platform) << error.toStdString();
         Platform::setCurrent(platform.get());
         actionStore.emplace(UserDefaults::standard());
-        engine =
-            std::make_unique<ZRActionController>(actionStore->store(), UserDefaults::standard(), *platform);
+        engine = std::make_unique<ZRActionController>(actionStore->store(), UserDefaults::standard(),
+                                                      *platform, RunLoop::main());
         engine->setBeepHandler([this] { ++beeps; });
     }
 

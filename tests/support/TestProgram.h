@@ -17,7 +17,8 @@ class TestProgram {
 public:
     TestProgram(UserDefaults& defaults, Platform& platform)
         : m_defaults(defaults), m_platform(platform), m_store(defaults),
-          m_controller(std::make_unique<ZRMainController>(m_store.store(), defaults, platform)) {}
+          m_controller(
+              std::make_unique<ZRMainController>(m_store.store(), defaults, platform, RunLoop::main())) {}
     ~TestProgram() { m_controller.reset(); }
 
     ZRActionManager& store() { return m_store.store(); }
