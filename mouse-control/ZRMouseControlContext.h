@@ -22,9 +22,9 @@ struct ZRMouseControlContext {
     NotificationCenter& notifications;
     // Follows the moves of a window dragged for snapping.
     ZRWindowObserver& windowObserver;
-    // The action store, made on first use: at launch it must not be made before it loads.
+    // The action store and the main controller (the frame memory of its actions, the menus of the palette's
+    // buttons, the owner of the drop zones' Escape key) are asked for when mouse control acts, not when it is
+    // made: a test can make mouse control before the program it acts in.
     std::function<ZRActionManager&()> actionStore;
-    // The main controller, whose area mouse control is: the frame memory of its actions, the menus of the
-    // palette's buttons, and the owner of the drop zones' Escape key. Asked for once mouse control acts.
     std::function<ZRMainController&()> mainController;
 };
