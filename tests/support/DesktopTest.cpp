@@ -74,6 +74,6 @@ std::vector<QStringList> DesktopTest::toolRuns() const {
     return runs;
 }
 
-void DesktopTest::set(const QString& key, const QVariant& value) {
-    UserDefaults::standard().setObject(value, key);
+void DesktopTest::set(const QString& key, const QVariant& value) const {
+    settings().setObject(value, key);
 }

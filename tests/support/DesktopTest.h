@@ -34,7 +34,9 @@ protected:
     QString settingsPath() const;
     // A new settings store on the settings file, loaded as a start of the program loads it.
     UserDefaults::LoadResult openSettings();
-    static void set(const QString& key, const QVariant& value);
+    // The settings the parts under test are handed: the store the last openSettings() made.
+    UserDefaults& settings() const { return UserDefaults::standard(); }
+    void set(const QString& key, const QVariant& value) const;
 
     bool logged(const QString& text) const { return log->contains(text); }
     // The argument lists given to the desktop's preferences tool, in order.
