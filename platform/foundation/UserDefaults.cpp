@@ -97,6 +97,13 @@ void UserDefaults::setStandard(std::unique_ptr<UserDefaults> defaults) {
     store.owned = std::move(defaults);
 }
 
+void UserDefaults::installStandard(UserDefaults* defaults) {
+    StandardStore& store = standardStore();
+    std::lock_guard lock(store.mutex);
+    store.current.store(defaults, std::memory_order_release);
+    store.owned.reset();
+}
+
 QString UserDefaults::defaultFilePath() {
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     // The XDG rules ignore a relative path.

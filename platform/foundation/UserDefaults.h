@@ -26,6 +26,8 @@ public:
     static UserDefaults& standard();
     // Replaces the shared store (the program at start, tests); null resets to the default.
     static void setStandard(std::unique_ptr<UserDefaults> defaults);
+    // Installs a store its caller keeps alive as the shared one; null uninstalls.
+    static void installStandard(UserDefaults* defaults);
     static QString defaultFilePath();
 
     // Broken: the file could not be read, or not moved aside; it is kept as it is and never saved over.

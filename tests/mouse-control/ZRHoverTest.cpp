@@ -430,7 +430,7 @@ TEST_F(HoverTest, StepsOnTheWorkerLookAtNoPreferencesFile) {
     FilePreferences preferences(folderPath);
     controller.reset();
     program.reset();
-    UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath(), &preferences));
+    openSettings(&preferences);
     makeController();
     SimWindow& window = desktop.addWindow(*editor, Window);
     const auto step = [&](double dx) {

@@ -100,7 +100,7 @@ protected:
     // A new start with settings as a first start finds them.
     void freshStart() {
         program.reset();
-        UserDefaults::setStandard(nullptr);
+        closeSettings();
         QFile::remove(settingsPath());
         openSettings();
     }

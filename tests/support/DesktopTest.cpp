@@ -44,7 +44,8 @@ void DesktopTest::TearDown() {
     RunLoop::main().runPending();
     EXPECT_TRUE(desktop.globalHotKeys().registrations().empty()) << "a hot key outlived its test";
     ZRSetLogReaderFactory({});
-    UserDefaults::setStandard(nullptr);
+    UserDefaults::installStandard(nullptr);
+    m_settings.clear();
     Platform::setCurrent(nullptr);
     WindowAccessClock::install({}, {});
     RunLoop::main().useRealClock();
@@ -61,9 +62,17 @@ QString DesktopTest::settingsPath() const {
     return folder.filePath(QStringLiteral("Settings.plist"));
 }
 
-UserDefaults::LoadResult DesktopTest::openSettings() {
-    UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath(), &desktop.systemPreferences()));
-    return UserDefaults::standard().load();
+void DesktopTest::closeSettings() {
+    if (!m_settings.empty() && m_settings.back()->hasUnsavedChanges())
+        (void)m_settings.back()->save();
+}
+
+UserDefaults::LoadResult DesktopTest::openSettings(SystemPreferences* preferences) {
+    closeSettings();
+    m_settings.push_back(std::make_unique<UserDefaults>(
+        settingsPath(), preferences ? preferences : &desktop.systemPreferences()));
+    UserDefaults::installStandard(m_settings.back().get());
+    return settings().load();
 }
 
 std::vector<QStringList> DesktopTest::toolRuns() const {

@@ -32,10 +32,13 @@ protected:
     void TearDown() override;
 
     QString settingsPath() const;
-    // A new settings store on the settings file, loaded as a start of the program loads it.
-    UserDefaults::LoadResult openSettings();
+    // A new settings store on the settings file, loaded as a start of the program loads it (the one open
+    // before saves first, as a quit does), its global domain from the given preferences or the desktop's.
+    UserDefaults::LoadResult openSettings(SystemPreferences* preferences = nullptr);
+    // Saves what the open store holds, as the program does when it quits.
+    void closeSettings();
     // The settings the parts under test are handed: the store the last openSettings() made.
-    UserDefaults& settings() const { return UserDefaults::standard(); }
+    UserDefaults& settings() const { return *m_settings.back(); }
     void set(const QString& key, const QVariant& value) const;
 
     bool logged(const QString& text) const { return log->contains(text); }
@@ -47,6 +50,8 @@ protected:
 private:
     std::unique_ptr<SimDesktop> m_desktop;
     std::map<QByteArray, std::optional<QByteArray>> m_environment;
+    // Every store the case opened: a part made before a later open may still read its own.
+    std::vector<std::unique_ptr<UserDefaults>> m_settings;
 
 protected:
     SimDesktop& desktop;
