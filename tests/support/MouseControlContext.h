@@ -9,15 +9,20 @@
 #include "shell/ZRMainController.h"
 #include "window-access/WindowObserver.h"
 
-// Mouse control on the desktop and the settings in place, with the action store and the main controller
-// made when it first asks for them, as the program's are. The settings must stay while the controller
-// lives: a test that opens other settings makes its controller afterwards.
-inline ZRMouseControlContext mouseControlContext() {
+// Mouse control on the desktop in place and the settings given, with the action store and the main
+// controller made when it first asks for them, as the program's are. The settings must stay while the
+// controller lives: a test that opens other settings makes its controller afterwards.
+inline ZRMouseControlContext mouseControlContext(UserDefaults& defaults) {
     return {Platform::current(),
-            UserDefaults::standard(),
+            defaults,
             RunLoop::main(),
             NotificationCenter::defaultCenter(),
             ZRWindowObserver::defaultObserver(),
             &ZRActionManager::actionManager,
             &ZRMainController::mainController};
+}
+
+// The same on the settings installed as the program's, for the tests that do not hand theirs yet.
+inline ZRMouseControlContext mouseControlContext() {
+    return mouseControlContext(UserDefaults::standard());
 }
