@@ -39,6 +39,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <malloc.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -209,6 +210,11 @@ std::unique_ptr<QSocketNotifier> quitOnSignals() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Large buffers (a later start's request, pictures) are given back to the system when freed. The C
+    // library otherwise raises this bound to the largest buffer freed so far, and the next ones of that
+    // size stay in the heap, resident, long after they are gone: a flood of megabyte requests left
+    // megabytes behind for good.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     Options options = takeOptions(argc, argv);
     if (options.help) {
         std::fputs(usage.c_str(), stdout);
