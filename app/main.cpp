@@ -357,8 +357,9 @@ int main(int argc, char** argv) {
         settings->setHelpHandler([](QObject* sender) { ZRHelpManager::helpManager().help(sender); });
         controller.addArea(std::move(settings));
         controller.addArea(std::make_unique<ZRKeyboardController>(
-            controller, ZRKeyboardControlContext{*platform, defaults, RunLoop::main(),
-                                                 &ZRFocusWindow::defaultFocusWindow}));
+            controller, store,
+            ZRKeyboardControlContext{*platform, defaults, RunLoop::main(), &ZRFocusWindow::defaultFocusWindow,
+                                     ZRWindowObserver::defaultObserver()}));
         controller.openFiles(files);
         QObject::connect(&instance, &ZRSingleInstance::filesReceived, &controller,
                          [&controller](const QStringList& files) {

@@ -6,7 +6,7 @@ ZRFullSizeOverlayGrid::ZRFullSizeOverlayGrid(const ZRKeyboardControlContext& con
     : ZROverlayGrid(context, parent) {}
 
 bool ZRFullSizeOverlayGrid::mouseDown(const ZRGridEvent& event) {
-    ZRFocusWindow::defaultFocusWindow().pulse();
+    focusWindow().pulse();
     return ZROverlayGrid::mouseDown(event);
 }
 

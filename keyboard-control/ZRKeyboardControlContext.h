@@ -6,6 +6,7 @@ class Platform;
 class RunLoop;
 class UserDefaults;
 class ZRFocusWindow;
+class ZRWindowObserver;
 
 // What keyboard control uses of the program, handed to its area controller (ZRKeyboardController) by the
 // program's main, and by the controller to the panel, the keyboard menu and the full-size grid. Nothing of
@@ -19,4 +20,7 @@ struct ZRKeyboardControlContext {
     RunLoop& mainRunLoop;
     // The focus window, made on first use, which dims the screen around the window the keys move.
     std::function<ZRFocusWindow&()> focusWindow;
+    // Tells the keyboard control panel of its window's moves and resizes; the one the actions pause while
+    // they move a window themselves.
+    ZRWindowObserver& windowObserver;
 };

@@ -190,7 +190,7 @@ ZRKeyboardControlPanel::~ZRKeyboardControlPanel() {
     if (m_active)
         m_context.focusWindow().setActive(false);
     if (m_controlledWindow)
-        ZRWindowObserver::defaultObserver().removeObserverDelegate(this, m_controlledWindow);
+        m_context.windowObserver.removeObserverDelegate(this, m_controlledWindow);
 }
 
 bool ZRKeyboardControlPanel::activateForWindow(const AXElementRef& window) {
@@ -298,7 +298,7 @@ void ZRKeyboardControlPanel::autoDeactivate() {
 
 void ZRKeyboardControlPanel::setControlledWindow(const AXElementRef& window) {
     if (window != m_controlledWindow) {
-        ZRWindowObserver& observer = ZRWindowObserver::defaultObserver();
+        ZRWindowObserver& observer = m_context.windowObserver;
         if (m_controlledWindow)
             observer.removeObserverDelegate(this, m_controlledWindow);
         m_controlledWindow = window;

@@ -124,8 +124,9 @@ std::optional<ScreenInfo> screenUnderPointer(Platform& platform) {
 
 } // namespace
 
-ZRKeyboardController::ZRKeyboardController(ZRMainController& mainController, ZRKeyboardControlContext context)
-    : m_mainController(&mainController), m_context(std::move(context)),
+ZRKeyboardController::ZRKeyboardController(ZRMainController& mainController, ZRActionManager& store,
+                                           ZRKeyboardControlContext context)
+    : m_mainController(&mainController), m_store(store), m_context(std::move(context)),
       m_keyboardControlPanel(ZRKeyboardControlPanel::overlayPanelWithFrame(m_context, Rect(), nullptr, {})) {
     ZRActionController& actions = m_mainController->actions();
     actions.setKeyboardMenu(this);
@@ -192,9 +193,9 @@ bool ZRKeyboardController::popUpKeyboardMenuForControl(
     const std::optional<ScreenInfo> screen = screenUnderPointer(m_context.platform);
     if (!screen)
         return false;
-    const MenuOfActions menu = menuOfActions(
-        control, topLevelActions ? *topLevelActions : ZRActionManager::actionManager().topLevelActions(),
-        rootTitle.value_or(DefaultRootTitle), ZRKeyboardMenu::lineHeightForScreen(&*screen));
+    const MenuOfActions menu =
+        menuOfActions(control, topLevelActions ? *topLevelActions : m_store.topLevelActions(),
+                      rootTitle.value_or(DefaultRootTitle), ZRKeyboardMenu::lineHeightForScreen(&*screen));
     if (!ZRKeyboardMenu::popUpWithEntryItem(menu.entry, &*screen, animate, orCycleWithReference))
         return false;
     if (repeat)

@@ -13,6 +13,7 @@
 #include <vector>
 
 class ZRAction;
+class ZRActionManager;
 class ZRKeyboardControlPanel;
 class ZRKeyboardMenuItem;
 class ZRMainController;
@@ -28,8 +29,10 @@ class ZRKeyboardController : public ZRApplicationArea,
                              public ZRFullSizeGridOpener,
                              public ZRSettingsWindowOpener {
 public:
-    // Plugs into the main controller's areas; the context is what its parts use.
-    ZRKeyboardController(ZRMainController& mainController, ZRKeyboardControlContext context);
+    // Plugs into the main controller's areas; the store's actions fill the keyboard menu when none are
+    // given, and the context is what its parts use.
+    ZRKeyboardController(ZRMainController& mainController, ZRActionManager& store,
+                         ZRKeyboardControlContext context);
     ~ZRKeyboardController() override;
     ZRKeyboardController(const ZRKeyboardController&) = delete;
     ZRKeyboardController& operator=(const ZRKeyboardController&) = delete;
@@ -94,6 +97,7 @@ public:
 
 private:
     ZRMainController* m_mainController;
+    ZRActionManager& m_store;
     const ZRKeyboardControlContext m_context;
     std::unique_ptr<ZRKeyboardControlPanel> m_keyboardControlPanel;
 };

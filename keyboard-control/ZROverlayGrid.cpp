@@ -288,7 +288,7 @@ void ZROverlayGrid::gridWillSendActionWithSelectionBetweenCoordinates(ZRGridCoor
 void ZROverlayGrid::updateFocusWindow() {
     if (m_representedCellFrame.isEmpty())
         return;
-    ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
+    ZRFocusWindow& focus = focusWindow();
     Rect outline;
     double duration = -1;
     const ZRGridCoordinates hover = hoverCoordinates();
@@ -323,7 +323,7 @@ void ZROverlayGrid::updateFocusWindow() {
 bool ZROverlayGrid::mouseDown(const ZRGridEvent& event) {
     if (!isEnabled() || placeholder() || m_focusWindowActivated)
         return ZRGridPrototype::mouseDown(event);
-    ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
+    ZRFocusWindow& focus = focusWindow();
     focus.setDisplayRegardless(requiresVisibleFocusWindow());
     focus.setApertureFrame(m_representedWindowFrame);
     focus.setActive(true);
@@ -338,10 +338,14 @@ void ZROverlayGrid::mouseDownDidEnd() {
     releaseFocusWindow();
 }
 
+ZRFocusWindow& ZROverlayGrid::focusWindow() const {
+    return m_context.focusWindow();
+}
+
 void ZROverlayGrid::releaseFocusWindow() {
     if (!std::exchange(m_focusWindowActivated, false))
         return;
-    ZRFocusWindow::defaultFocusWindow().setActive(false);
+    focusWindow().setActive(false);
 }
 
 void ZROverlayGrid::updateHoverCoordinatesWithEvent(const ZRGridEvent* event) {

@@ -104,6 +104,8 @@ protected:
         return cellColorWithIntersection(intersection, classInvertColors());
     }
     void mouseDownDidEnd() override;
+    // The focus window of keyboard control's context.
+    ZRFocusWindow& focusWindow() const;
 
 private:
     const ZRKeyboardControlContext m_context;

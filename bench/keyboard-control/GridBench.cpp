@@ -10,6 +10,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDesktop.h"
 #include "window-access/WindowElements.h"
+#include "window-access/WindowObserver.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -46,7 +47,9 @@ struct GridDesktop {
     QTemporaryDir folder;
     SimDesktop desktop;
     UserDefaults defaults{folder.filePath(QStringLiteral("Settings.plist"))};
-    ZRKeyboardControlContext context{desktop, defaults, RunLoop::main(), &ZRFocusWindow::defaultFocusWindow};
+    ZRWindowObserver observer;
+    ZRKeyboardControlContext context{desktop, defaults, RunLoop::main(), &ZRFocusWindow::defaultFocusWindow,
+                                     observer};
 };
 
 class StyledGrid : public ZROverlayGrid {

@@ -7,6 +7,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDesktop.h"
+#include "window-access/WindowObserver.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -60,8 +61,9 @@ struct ShownMenu {
     QTemporaryDir folder;
     SimDesktop desktop;
     UserDefaults settings{folder.filePath(QStringLiteral("Settings.plist"))};
+    ZRWindowObserver observer;
     ZRKeyboardControlContext context{desktop, settings, RunLoop::main(),
-                                     []() -> ZRFocusWindow& { std::abort(); }};
+                                     []() -> ZRFocusWindow& { std::abort(); }, observer};
     std::shared_ptr<ZRKeyboardMenuItem> root;
     ZRKeyboardMenu* menu = nullptr;
 };

@@ -62,7 +62,7 @@ protected:
         set(QString::fromUtf16(ZRVisibleFrameExtraDockSpacingUserDefaultName), 0);
         desktop.addScreen(Right);
         input = std::make_unique<SimOwnWindowInput>(desktop);
-        program.emplace(UserDefaults::standard(), Platform::current());
+        program.emplace(settings(), desktop);
         window = &desktop.addWindow(desktop.addApplication(QStringLiteral("com.example.editor"), "Editor"),
                                     WindowFrame);
     }
@@ -84,11 +84,11 @@ protected:
         set(QStringLiteral("Custom Controls (4001)"), QVariantList{grid});
         set(ZRGridDimensionKey::MouseControlsGridColumns, 4);
         set(ZRGridDimensionKey::MouseControlsGridRows, 2);
-        ZRMainController& controller = ZRMainController::mainController();
+        ZRMainController& controller = program->controller();
         // The palette's action places the window.
-        controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
-        controller.addArea(
-            std::make_unique<ZRKeyboardController>(controller, *keyboardControlContext(desktop)));
+        controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext(settings())));
+        controller.addArea(std::make_unique<ZRKeyboardController>(
+            controller, program->store(), *keyboardControlContext(desktop, settings())));
         controller.addArea(std::make_unique<SettingsArea>([this] {
             ++settingsShown;
             keysFreeWhenSettingsShown = keyboardHolder() == 0;
@@ -97,7 +97,7 @@ protected:
         controller.applicationDidFinishLaunching();
         controller.actions().setBeepHandler([this] { ++beeps; });
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
-        listening = application.listenToDesktop(desktop, UserDefaults::standard());
+        listening = application.listenToDesktop(desktop, settings());
         application.setHotKeyHandler(&controller);
         RunLoop::main().runPending();
         settingsShown = 0;
@@ -190,7 +190,7 @@ TEST_F(FullSizeGridTest, TheHotKeyOpensAGridPerDisplayHoldingBothDevicesStarting
 // The palette's placeholder grid opens it on a click: it starts at the cell under the mouse.
 TEST_F(FullSizeGridTest, OpenedByAClickItStartsUnderTheMouse) {
     launch();
-    auto* area = ZRMainController::mainController().area<ZRKeyboardController>();
+    auto* area = program->controller().area<ZRKeyboardController>();
     struct OpeningButton : QWidget {
         std::function<void()> opens;
         void mouseReleaseEvent(QMouseEvent*) override { opens(); }
@@ -311,8 +311,8 @@ TEST_F(FullSizeGridTest, ReturnEnterAndSpacePlaceTheWindowOnceAndCloseTheGrid) {
         EXPECT_EQ(windowFrame(), Rect(0, 0, 500, 375)) << choose;
         Rect last;
         std::int64_t position = 0;
-        EXPECT_TRUE(ZRMainController::mainController().actions().getLastSkafFrame(
-            last, position, ZRCopyFrontmostFocusedWindow()));
+        EXPECT_TRUE(
+            program->controller().actions().getLastSkafFrame(last, position, ZRCopyFrontmostFocusedWindow()));
         EXPECT_EQ(position, 1001);
     }
     EXPECT_EQ(beeps, 0);
@@ -330,7 +330,7 @@ TEST_F(FullSizeGridTest, WithKeyboardControlsGridTheKeyboardControlsHotKeyOpensT
     set(ZROverlayGrid::StartingPositionKey, qint64(2));
     launch();
     const ZRKeyboardControlPanel& keyboardControls =
-        ZRMainController::mainController().area<ZRKeyboardController>()->keyboardControlPanel();
+        program->controller().area<ZRKeyboardController>()->keyboardControlPanel();
 
     desktop.movePointer(Point(600, 700));
     press(KeyboardControlsKey, HotKeyFlags);
@@ -474,7 +474,7 @@ TEST_F(FullSizeGridTest, OpeningAgainRebuildsTheGridsAndEveryOtherEndGivesTheDev
     RunLoop::main().runPending();
     EXPECT_EQ(grid(0).hoverCoordinates(), ZRGridCoordinatesMake(0, 1)) << "a fresh start";
 
-    ZRMainController& controller = ZRMainController::mainController();
+    ZRMainController& controller = program->controller();
     auto* area = controller.area<ZRKeyboardController>();
     const std::pair<const char*, std::function<void()>> ends[] = {
         {"a change of screens", [&] { controller.screenParametersDidChange(); }},
@@ -502,7 +502,7 @@ TEST_F(FullSizeGridTest, ThePalettesGridPlacesTheWindowOrOpensTheFullSizeGrid) {
     window->addStandardButtons();
     set(ZRPalette::GridUserDefaultName, true);
     launch();
-    ZRMouseController& mouse = *ZRMainController::mainController().area<ZRMouseController>();
+    ZRMouseController& mouse = *program->controller().area<ZRMouseController>();
     mouse.updateFeatureFlagsAndTap();
     const auto paletteGrid = [&](std::int64_t mode) -> ZROverlayGrid* {
         set(ZRPalette::GridModeUserDefaultName, QVariant::fromValue(mode));

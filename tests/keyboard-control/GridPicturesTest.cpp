@@ -138,7 +138,7 @@ TEST_F(GridPicturesTest, APlaceholderIsOneRoundedFrameThatLightsUpUnderTheMouse)
 TEST_F(GridPicturesTest, TheConfigurationGridShowsTheActionsFrameDarkerInBothThemes) {
     for (const bool dark : {false, true}) {
         desktop.workspace().setDarkAppearance(dark);
-        ZRConfigurationGrid grid(UserDefaults::standard(), desktop);
+        ZRConfigurationGrid grid(settings(), desktop);
         grid.setGeometry(0, 0, 300, 300);
         grid.updateLayout();
         grid.setRepresentedRelativeWindowFrame(Rect(0.5, 0, 0.5, 1));

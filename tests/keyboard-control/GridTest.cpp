@@ -101,7 +101,7 @@ TEST_F(GridCountTest, CountsFollowTheSettingsTheActionsOwnDimensionsAndTheExtend
             overlay->setRepresentedSkafableFrame(c.usable);
             grid = std::move(overlay);
         } else {
-            grid = std::make_unique<StyledConfigurationGrid>(UserDefaults::standard(), desktop, c.style);
+            grid = std::make_unique<StyledConfigurationGrid>(settings(), desktop, c.style);
         }
         grid->setPreferredGridDimensionsDictionary(c.dictionary);
         std::int64_t columns = 0;
@@ -114,12 +114,12 @@ TEST_F(GridCountTest, CountsFollowTheSettingsTheActionsOwnDimensionsAndTheExtend
         EXPECT_EQ(grid->numberOfColumns(), c.columns) << c.name;
         EXPECT_EQ(grid->allocatedNumberOfRows(), c.rows) << c.name;
         for (auto it = c.settings.begin(); it != c.settings.end(); ++it)
-            UserDefaults::standard().removeObject(it.key());
+            settings().removeObject(it.key());
     }
 }
 
 TEST_F(GridCountTest, AGridWithoutSettingsKeysHasNoCellsAndIgnoresThePointer) {
-    ZRGridPrototype grid(UserDefaults::standard());
+    ZRGridPrototype grid(settings());
     grid.setGeometry(0, 0, 100, 100);
     int sent = 0;
     grid.setAction([&sent](ZRGridPrototype&) { ++sent; });
@@ -224,8 +224,8 @@ TEST_F(GridLayoutTest, TheConfigurationGridTakesTheFirstScreensProportionsAndIts
 TEST_F(GridLayoutTest, HexagonsStayInTheirRectangleAndShareHalfAPointWithTheirNeighbours) {
     for (const bool invertOffset : {false, true}) {
         set(ZRGridPrototype::HexagonGridInvertHorizontalOffsetKey, invertOffset);
-        const auto grid = configurationGrid(std::make_unique<StyledConfigurationGrid>(
-            UserDefaults::standard(), desktop, ZRGridStyleHexagons));
+        const auto grid = configurationGrid(
+            std::make_unique<StyledConfigurationGrid>(settings(), desktop, ZRGridStyleHexagons));
         const auto& cells = grid->nonRectangularRepresentationCells();
         ASSERT_EQ(cells.numberOfColumns(), 6);
         const QRectF bounds = QRectF(0, 0, grid->width(), grid->height()).adjusted(-0.5, -0.5, 0.5, 0.5);
@@ -250,8 +250,8 @@ TEST_F(GridLayoutTest, HexagonsStayInTheirRectangleAndShareHalfAPointWithTheirNe
 
 TEST_F(GridLayoutTest, CirclesAndPointsCarryTheirCentresWithGapsOfThreeTenthsOfASlot) {
     for (const ZRGridStyle style : {ZRGridStyleCircles, ZRGridStylePoints}) {
-        const auto grid = configurationGrid(
-            std::make_unique<StyledConfigurationGrid>(UserDefaults::standard(), desktop, style));
+        const auto grid =
+            configurationGrid(std::make_unique<StyledConfigurationGrid>(settings(), desktop, style));
         const auto& cells = grid->nonRectangularRepresentationCells();
         const std::int64_t n = cells.numberOfColumns();
         const std::int64_t m = cells.numberOfRows();
@@ -357,8 +357,8 @@ TEST_F(GridInputTest, ADragSelectsTheCellsBetweenItsEndsAndEndsWithoutTheActionO
 }
 
 TEST_F(GridInputTest, PointsNeedExtentInBothDirectionsAndAPlaceholderSendsAsItIs) {
-    const auto points = configurationGrid(
-        std::make_unique<StyledConfigurationGrid>(UserDefaults::standard(), desktop, ZRGridStylePoints));
+    const auto points =
+        configurationGrid(std::make_unique<StyledConfigurationGrid>(settings(), desktop, ZRGridStylePoints));
     EXPECT_FALSE(dragBetween(*points, {1, 1}, {1, 3})) << "one column";
     EXPECT_FALSE(dragBetween(*points, {1, 1}, {4, 1})) << "one row";
     ASSERT_TRUE(dragBetween(*points, {4, 3}, {1, 1}));
@@ -446,7 +446,7 @@ TEST_F(GridColourTest, TheOverlaySchemeComesFromTheInversionSetting) {
         if (c.value.isValid())
             set(key, c.value);
         else
-            UserDefaults::standard().removeObject(key);
+            settings().removeObject(key);
         EXPECT_EQ(ZROverlayGrid::colorScheme(), c.scheme) << c.name;
         EXPECT_EQ(ZROverlayGrid::invertColors(), c.scheme == 2) << c.name;
     }
@@ -481,7 +481,7 @@ TEST_F(OverlayGridTest, TheHeightFollowsTheStyleTheScreenAndTheHexagonGap) {
         if (c.gap)
             set(ZRGridPrototype::HexagonGridGapKey, *c.gap);
         else
-            UserDefaults::standard().removeObject(ZRGridPrototype::HexagonGridGapKey);
+            settings().removeObject(ZRGridPrototype::HexagonGridGapKey);
         StyledOverlayGrid grid(keyboardControl(), c.style);
         grid.setRepresentedSkafableFrame(c.usable);
         grid.determineColumns(nullptr, nullptr, true);

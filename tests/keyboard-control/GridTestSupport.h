@@ -51,8 +51,8 @@ protected:
         testApplication<ZRHotKeyHandlerApplication>();
         DesktopTest::SetUp();
         screen = desktop.addScreen(Screen, VisibleFrame);
-        ZRRegisterShellDefaults(UserDefaults::standard());
-        ZRActionManager::registerDefaults(UserDefaults::standard());
+        ZRRegisterShellDefaults(settings());
+        ZRActionManager::registerDefaults(settings());
     }
     void TearDown() override {
         ZRFocusWindow::destroyDefaultFocusWindow();
@@ -62,7 +62,7 @@ protected:
     // Keyboard control's context on the test's desktop, as the grids are handed it.
     const ZRKeyboardControlContext& keyboardControl() {
         if (!m_keyboardControl)
-            m_keyboardControl = keyboardControlContext(desktop);
+            m_keyboardControl = keyboardControlContext(desktop, settings());
         return *m_keyboardControl;
     }
 
@@ -70,7 +70,7 @@ protected:
     std::unique_ptr<ZRConfigurationGrid>
     configurationGrid(std::unique_ptr<ZRConfigurationGrid> grid = nullptr, int width = 300) {
         if (!grid)
-            grid = std::make_unique<ZRConfigurationGrid>(UserDefaults::standard(), desktop);
+            grid = std::make_unique<ZRConfigurationGrid>(settings(), desktop);
         grid->setGeometry(100, 100, width, width);
         grid->updateLayout();
         return grid;

@@ -67,8 +67,7 @@ TEST_F(KeyboardControlPanelTest, TheFrameHoldsTheLogoAndTheRowsCentredInTheUsabl
         const auto screens = desktop.screens().screens();
         const ScreenInfo& info = screens[c.screen == screen ? 0 : 1];
         const Rect area = info.visibleFrame.insetBy(0, 5);
-        const Rect frame =
-            ZRKeyboardControlPanel::frameForScreen(&info, c.rows, c.canControl, UserDefaults::standard());
+        const Rect frame = ZRKeyboardControlPanel::frameForScreen(&info, c.rows, c.canControl, settings());
         EXPECT_DOUBLE_EQ(frame.width(), c.width);
         EXPECT_DOUBLE_EQ(frame.height(), c.height);
         EXPECT_EQ(frame.x(), area.x() + std::floor((area.width() - c.width) / 2));
@@ -78,8 +77,7 @@ TEST_F(KeyboardControlPanelTest, TheFrameHoldsTheLogoAndTheRowsCentredInTheUsabl
     EXPECT_EQ(ZRKeyboardControlPanel::namesWidth(),
               std::ceil(metrics.horizontalAdvance(QStringLiteral("Row 59"))))
         << "the names column of the last frame";
-    EXPECT_TRUE(
-        ZRKeyboardControlPanel::frameForScreen(nullptr, three, true, UserDefaults::standard()).isZero());
+    EXPECT_TRUE(ZRKeyboardControlPanel::frameForScreen(nullptr, three, true, settings()).isZero());
 }
 
 TEST_F(KeyboardControlPanelTest, IconRowsStandOneLineOfNamesApart) {
@@ -119,7 +117,8 @@ TEST_F(KeyboardControlPanelTest, ClosesByItselfAfterItsInterval) {
 TEST_F(KeyboardControlPanelTest, ThePanelReadsTheSettingsItIsHandedNotTheProgramsOwn) {
     UserDefaults own(folder.filePath(QStringLiteral("Own Settings.plist")));
     const ZRKeyboardControlContext context{desktop, own, RunLoop::main(),
-                                           [this]() -> ZRFocusWindow& { return *focus; }};
+                                           [this]() -> ZRFocusWindow& { return *focus; },
+                                           ZRWindowObserver::defaultObserver()};
     panel = ZRKeyboardControlPanel::overlayPanelWithFrame(context, Rect(), nullptr, {});
     setFadingDuration(panel, 0);
     panel->setDelegate(&delegate);

@@ -83,8 +83,8 @@ protected:
     std::int64_t focusCounter() const { return focus->activeCounter(); }
     // Keyboard control's context on the test's desktop and settings, with the test's own focus window.
     ZRKeyboardControlContext keyboardControl() {
-        return {desktop, UserDefaults::standard(), RunLoop::main(),
-                [this]() -> ZRFocusWindow& { return *focus; }};
+        return {desktop, settings(), RunLoop::main(), [this]() -> ZRFocusWindow& { return *focus; },
+                ZRWindowObserver::defaultObserver()};
     }
     static ZRKeyboardControlDescription row(const QString& name, const QString& keys,
                                             std::optional<ZRActionType> type = ZRActionTypeMove) {

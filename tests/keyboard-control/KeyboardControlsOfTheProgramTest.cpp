@@ -37,19 +37,20 @@ protected:
 
     void SetUp() override {
         KeyboardControlPanelTest::SetUp();
-        program.emplace(UserDefaults::standard(), Platform::current());
+        program.emplace(settings(), desktop);
         set(QStringLiteral("Custom Controls (4001)"),
             QVariantList{
                 QVariantMap{{Action, qint64(ZRActionTypeCenter)}, {HotKey, hotKey(Key::C, 0)}},
                 QVariantMap{{Action, qint64(ZRActionTypeFill)}, {HotKey, hotKey(Key::F, HotKeyModifiers)}}});
         set(QStringLiteral("Keyboard Controls"), hotKey(KeyboardControlsKey, HotKeyModifiers));
         set(QStringLiteral("Show Cheat Sheet"), false);
-        ZRMainController& controller = ZRMainController::mainController();
-        controller.addArea(std::make_unique<ZRKeyboardController>(controller, keyboardControl()));
+        ZRMainController& controller = program->controller();
+        controller.addArea(
+            std::make_unique<ZRKeyboardController>(controller, program->store(), keyboardControl()));
         controller.applicationWillFinishLaunching();
         controller.applicationDidFinishLaunching();
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
-        listening = application.listenToDesktop(desktop, UserDefaults::standard());
+        listening = application.listenToDesktop(desktop, settings());
         application.setHotKeyHandler(&controller);
         RunLoop::main().runPending();
         panel = &controller.area<ZRKeyboardController>()->keyboardControlPanel();
@@ -200,14 +201,14 @@ TEST_F(KeyboardControlsOfTheProgramTest, TheKeySelectorsChooseWhatTheKeysDoToThe
     // Shift keeps the arrows' other display whatever the plain arrows do, and the cheat sheet lists the
     // keys as chosen.
     set(QStringLiteral("Key Control: Arrow"), qint64(ZRActionTypeGrow));
-    const auto& map = ZRMainController::mainController().actions().keyboardControlKeyMap();
+    const auto& map = program->controller().actions().keyboardControlKeyMap();
     KeyEvent shiftRight;
     shiftRight.type = KeyEventType::KeyDown;
     shiftRight.keyCode = Key::RightArrow;
     shiftRight.modifierFlags = ModifierFlag::Shift;
     ASSERT_TRUE(map.entryForEvent(shiftRight));
     EXPECT_EQ(map.entryForEvent(shiftRight)->action->actionType(), ZRActionTypeMoveToOtherDisplay);
-    const auto rows = ZRMainController::mainController().cheatSheetDescriptions();
+    const auto rows = program->controller().cheatSheetDescriptions();
     EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
                             [](const auto& row) { return row.action == std::optional(ZRActionTypeGrow); }),
               4);

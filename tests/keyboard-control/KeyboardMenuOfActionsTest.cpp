@@ -68,7 +68,7 @@ protected:
 
     void SetUp() override {
         KeyboardMenuTest::SetUp();
-        program.emplace(UserDefaults::standard(), Platform::current());
+        program.emplace(settings(), desktop);
         window = &desktop.addWindow(desktop.addApplication(QStringLiteral("com.example.editor"), "Editor"),
                                     WindowFrame);
     }
@@ -82,14 +82,14 @@ protected:
     void launch(const QVariantList& actions) {
         set(QStringLiteral("Custom Controls (4001)"), actions);
         set(QStringLiteral("Keyboard Menu"), hotKey(MenuKey));
-        ZRMainController& controller = ZRMainController::mainController();
-        controller.addArea(
-            std::make_unique<ZRKeyboardController>(controller, *keyboardControlContext(desktop)));
+        ZRMainController& controller = program->controller();
+        controller.addArea(std::make_unique<ZRKeyboardController>(
+            controller, program->store(), *keyboardControlContext(desktop, settings())));
         controller.addArea(std::make_unique<SettingsArea>(&settingsShown));
         controller.applicationWillFinishLaunching();
         controller.applicationDidFinishLaunching();
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
-        listening = application.listenToDesktop(desktop, UserDefaults::standard());
+        listening = application.listenToDesktop(desktop, settings());
         application.setHotKeyHandler(&controller);
         RunLoop::main().runPending();
         settingsShown = 0;
@@ -123,7 +123,7 @@ TEST_F(MenuOfActionsTest, TheTreeShowsEveryActionButHiddenOnesAndPreselectsEachL
                {{Children, QVariantList{record(ZRActionTypeSeparator), record(ZRActionTypeCenter)}}}),
     };
     const auto actions = ZRAction::actionsFromCollection(records, false);
-    const ZRKeyboardController keyboard(ZRMainController::mainController(), *keyboardControl);
+    const ZRKeyboardController keyboard(program->controller(), program->store(), *keyboardControl);
     const struct {
         bool userDefinedSuffix;
         bool hideChained;
@@ -202,7 +202,7 @@ TEST_F(MenuOfActionsTest, TheMenuOpensOnTheScreenUnderThePointerAnEdgeBelongingT
 
 TEST_F(MenuOfActionsTest, TheSnapChooserShowsItsEntriesWithoutTakingTheKeys) {
     launch({});
-    ZRMouseControlKeyboardMenu& chooser = *ZRMainController::mainController().area<ZRKeyboardController>();
+    ZRMouseControlKeyboardMenu& chooser = *program->controller().area<ZRKeyboardController>();
     const ScreenInfo info = desktop.screens().screens().front();
     ASSERT_TRUE(chooser.popUpWithEntryItem({"Layouts", {{"One", {}}, {"Two", {}}}}, info, false, nullptr));
     EXPECT_TRUE(chooser.isVisible());
@@ -219,8 +219,8 @@ TEST_F(MenuOfActionsTest, TheSnapChooserShowsItsEntriesWithoutTakingTheKeys) {
 // move along the chooser's entries away from the edge; once it has closed, the same place is no zone.
 TEST_F(MenuOfActionsTest, TheSnapChooserDeepensTheBandsWhileItShows) {
     set(QStringLiteral("Snap"), true);
-    ZRMainController& controller = ZRMainController::mainController();
-    controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
+    ZRMainController& controller = program->controller();
+    controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext(settings())));
     launch({});
     auto folder = ZRAction::actionWithType(ZRActionTypeFolder);
     std::vector<std::shared_ptr<ZRAction>> members;

@@ -27,11 +27,11 @@ protected:
         screen = desktop.addScreen(Screen, VisibleFrame);
         input = std::make_unique<SimOwnWindowInput>(desktop);
         // As the shell registers it at launch.
-        UserDefaults::standard().registerDefaults({{setting(ZRKeyboardMenuDefaults::TypeSelect), 2}});
+        settings().registerDefaults({{setting(ZRKeyboardMenuDefaults::TypeSelect), 2}});
         set(setting(ZRKeyboardMenuDefaults::DisableAnimation), true);
         set(setting(ZRKeyboardMenuDefaults::LineHeight), LineHeight);
         ZRKeyboardMenu::setBeepHandler([this] { ++beeps; });
-        keyboardControl = keyboardControlContext(desktop);
+        keyboardControl = keyboardControlContext(desktop, settings());
         ZRKeyboardMenu::useContext(keyboardControl.get(), nullptr);
     }
     void TearDown() override {

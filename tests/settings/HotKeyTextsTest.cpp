@@ -60,8 +60,9 @@ protected:
         set(QStringLiteral("Keyboard Controls"), hotKey(PanelKey, ControlShift));
         set(QStringLiteral("Show Cheat Sheet"), true);
         setFadingDuration(&ZRFocusWindow::defaultFocusWindow(), 0);
-        controller().addArea(
-            std::make_unique<ZRKeyboardController>(controller(), *keyboardControlContext(desktop)));
+        ZRMainController& mainController = controller();
+        mainController.addArea(std::make_unique<ZRKeyboardController>(
+            mainController, program->store(), *keyboardControlContext(desktop, DesktopTest::settings())));
         launch();
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
         listening = application.listenToDesktop(desktop, UserDefaults::standard());
