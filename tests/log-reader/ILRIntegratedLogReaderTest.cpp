@@ -267,7 +267,7 @@ TEST_F(ILRIntegratedLogReaderTest, TheCacheKeepsMessagesWhileTheWindowIsOpenOrWh
 // there, never in the program's.
 TEST_F(ILRIntegratedLogReaderTest, AReaderKeepsToTheSettingsItIsHanded) {
     UserDefaults own(folder.filePath(QStringLiteral("Own Settings.plist")));
-    ILRLogReaderContext context = readerContext(desktop, findPasteboard);
+    ILRLogReaderContext context = readerContext(desktop, settings(), findPasteboard);
     const auto ownReader =
         ILRIntegratedLogReader::make({context.processes, own, context.mainRunLoop, context.workers,
                                       context.notifications, context.systemLog, context.findPasteboard},
@@ -283,7 +283,7 @@ TEST_F(ILRIntegratedLogReaderTest, AReaderKeepsToTheSettingsItIsHanded) {
     const QString hideSender = QString::fromUtf16(ILRLogReaderDefaults::HideSender);
     ownReader->toggleMessageSender();
     EXPECT_TRUE(own.boolForKey(hideSender));
-    EXPECT_FALSE(UserDefaults::standard().hasValue(hideSender));
+    EXPECT_FALSE(settings().hasValue(hideSender));
 }
 
 TEST_F(ILRIntegratedLogReaderTest, EntriesAreCappedDroppingTheOldest) {

@@ -47,9 +47,10 @@ inline QByteArray toolAnswer(const QList<QJsonObject>& objects, bool closed = tr
 }
 
 // A reader's context on the test's desktop, settings and find string.
-inline ILRLogReaderContext readerContext(SimDesktop& desktop, ZRFindPasteboard& findPasteboard) {
+inline ILRLogReaderContext readerContext(SimDesktop& desktop, UserDefaults& defaults,
+                                         ZRFindPasteboard& findPasteboard) {
     return {desktop.processes(),
-            UserDefaults::standard(),
+            defaults,
             RunLoop::main(),
             DispatchQueue::global(QueuePriority::Default),
             NotificationCenter::defaultCenter(),
@@ -84,7 +85,7 @@ protected:
         DesktopTest::SetUp();
         DispatchQueue::setManualForTesting(true);
         m_flags = ILRLogReaderFlags::shared();
-        reader = ILRIntegratedLogReader::make(readerContext(desktop, findPasteboard),
+        reader = ILRIntegratedLogReader::make(readerContext(desktop, settings(), findPasteboard),
                                               ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
         reader->setClock([] { return now(); });
         reader->setAlerts(std::make_unique<RecordingAlerts>(alerts));

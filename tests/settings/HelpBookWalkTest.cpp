@@ -252,8 +252,9 @@ protected:
     // The log window as the log shows one message.
     void collectLogWindow() {
         DispatchQueue::setManualForTesting(true);
-        logReader = ILRIntegratedLogReader::make(LogReaderTest::readerContext(desktop, findPasteboard),
-                                                 ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
+        logReader = ILRIntegratedLogReader::make(
+            LogReaderTest::readerContext(desktop, DesktopTest::settings(), findPasteboard),
+            ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
         logReader->setClock([] { return LogReaderTest::ClockBase; });
         desktop.processes().scriptChild(
             SimProcesses::LogToolPath, [](const std::shared_ptr<SimChildProcess>& child) {
