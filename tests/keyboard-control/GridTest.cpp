@@ -600,7 +600,7 @@ TEST_F(OverlayGridTest, APlaceholdersHoverRunsTheActionAfterTheTriggerDelayUnles
 }
 
 TEST_F(OverlayGridTest, TheFocusWindowPreviewsTheHoveredCellAndStaysBalancedAcrossEveryEndOfADrag) {
-    ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
+    ZRFocusWindow& focus = focusWindow();
     set(ZROverlayGrid::HoverHighlightDurationKey, 2.0);
     const auto grid = overlayGrid(Rect(0, 0, 600, 400));
     grid->setRepresentedWindowFrame(Rect(0, 0, 100, 100));

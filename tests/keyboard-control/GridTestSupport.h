@@ -41,7 +41,8 @@ inline bool dragBetween(ZRGridPrototype& grid, ZRGridCoordinates from, ZRGridCoo
 }
 
 // Every grid test: the program's application object, the defaults the shell and the action store
-// register, and one screen of 1920 x 1080 whose usable frame leaves 20 points at the top.
+// register, one screen of 1920 x 1080 whose usable frame leaves 20 points at the top, and a focus window of
+// the test's own, made when a grid first asks for it.
 class GridTest : public DesktopTest {
 protected:
     static constexpr Rect Screen{0, 0, 1920, 1080};
@@ -55,15 +56,23 @@ protected:
         ZRActionManager::registerDefaults(settings());
     }
     void TearDown() override {
-        ZRFocusWindow::destroyDefaultFocusWindow();
+        m_focus.reset();
         DesktopTest::TearDown();
     }
 
-    // Keyboard control's context on the test's desktop, as the grids are handed it.
+    // Keyboard control's context on the test's desktop, settings and focus window, as the grids are handed
+    // it.
     const ZRKeyboardControlContext& keyboardControl() {
-        if (!m_keyboardControl)
+        if (!m_keyboardControl) {
             m_keyboardControl = keyboardControlContext(desktop, settings());
+            m_keyboardControl->focusWindow = [this]() -> ZRFocusWindow& { return focusWindow(); };
+        }
         return *m_keyboardControl;
+    }
+    ZRFocusWindow& focusWindow() {
+        if (!m_focus)
+            m_focus = ZRFocusWindow::focusWindowWithFrame(Rect());
+        return *m_focus;
     }
 
     // A configuration grid 300 points wide, laid out under the settings given.
@@ -95,6 +104,7 @@ protected:
 
 private:
     std::unique_ptr<ZRKeyboardControlContext> m_keyboardControl;
+    std::unique_ptr<ZRFocusWindow> m_focus;
 };
 
 // A configuration grid of another style, for the rules that differ by style.
