@@ -4,6 +4,7 @@
 #include "hotkeys/ZRHotKeyHandlerApplication.h"
 #include "keyboard-control/ZRKeyboardController.h"
 #include "log-reader/ILRIntegratedLogReader.h"
+#include "log-reader/ILRLogReaderFlags.h"
 #include "mouse-control/ZRDropZoneManager.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseController.h"
@@ -328,7 +329,8 @@ int main(int argc, char** argv) {
     // there.
     ZRSetLogReaderFactory(ILRIntegratedLogReader::logReaderFactory(
         {platform->processes(), defaults, RunLoop::main(), DispatchQueue::global(QueuePriority::Default),
-         NotificationCenter::defaultCenter(), ZRSystemLog::shared(), ZRFindPasteboard::shared()}));
+         NotificationCenter::defaultCenter(), ZRSystemLog::shared(), ZRFindPasteboard::shared(),
+         ILRLogReaderFlags::shared()}));
     platformLog(QStringLiteral("running on the %1 desktop").arg(platform->name()));
 
     int status = 0;

@@ -164,7 +164,7 @@ bool ILRIntegratedLogReader::isDebugLoggingEnabledAndSettable(bool* settable) {
 }
 
 bool ILRIntegratedLogReader::cacheLogMessages() {
-    const ILRLogReaderFlags& flags = ILRLogReaderFlags::shared();
+    const ILRLogReaderFlags& flags = m_context.flags;
     return flags.sandboxed || (flags.macOS26OrLater && isDebugLoggingEnabledAndSettable(nullptr));
 }
 
@@ -197,7 +197,7 @@ void ILRIntegratedLogReader::terminateLiveStream() {
 }
 
 void ILRIntegratedLogReader::updateLogAfterIncreasingNumberOfDays(bool increase) {
-    const bool macOS15 = ILRLogReaderFlags::shared().macOS15OrLater;
+    const bool macOS15 = m_context.flags.macOS15OrLater;
     QString predicate;
     unsigned level = 0;
     int days = 0;
@@ -255,7 +255,7 @@ bool ILRIntegratedLogReader::liveHandler(std::vector<ILRLogEntry>& batch, unsign
         return true;
     if (!m_firstLiveStreamTimestamp)
         m_firstLiveStreamTimestamp = ILRLogEntryDate(batch.front());
-    if (ILRLogReaderFlags::shared().macOS15OrLater) {
+    if (m_context.flags.macOS15OrLater) {
         std::erase_if(batch, [](const ILRLogEntry& entry) {
             return entry.subsystem.startsWith(QLatin1String("com.apple"));
         });
@@ -473,7 +473,7 @@ void ILRIntegratedLogReader::toggleDebugLogging(bool wanted) {
         m_context.defaults.setBool(wanted, m_debugLoggingUserDefaultName);
         state = wanted;
     }
-    const ILRLogReaderFlags& flags = ILRLogReaderFlags::shared();
+    const ILRLogReaderFlags& flags = m_context.flags;
     if (flags.macOS26OrLater && !flags.sandboxed) {
         reset();
         if (state) {
@@ -691,7 +691,7 @@ bool ILRIntegratedLogReader::displayLogAndForceUpdate(bool force) {
         else
             predicate = ILRLogCommandLines::defaultPredicate(
                 QFileInfo(QCoreApplication::applicationDirPath()).fileName(), level,
-                ILRLogReaderFlags::shared().macOS15OrLater);
+                m_context.flags.macOS15OrLater);
         bool unchanged = false;
         {
             Lock lock(m_lock);
@@ -742,7 +742,7 @@ void ILRIntegratedLogReader::buildWindowParts() {
     options->setToolTip(QStringLiteral("Options"));
     options->setIcon(themeIcon("emblem-system", QStyle::SP_FileDialogDetailedView));
     m_optionsMenu = new QMenu(options);
-    const bool sandboxed = ILRLogReaderFlags::shared().sandboxed;
+    const bool sandboxed = m_context.flags.sandboxed;
     auto symbol = [this](QAction* item, const char* name) {
         if (m_menuItemActionImageSetter)
             m_menuItemActionImageSetter(item, QLatin1String(name));

@@ -1,6 +1,7 @@
 #pragma once
 
 class DispatchQueue;
+struct ILRLogReaderFlags;
 class NotificationCenter;
 class Processes;
 class RunLoop;
@@ -26,4 +27,7 @@ struct ILRLogReaderContext {
     ZRSystemLog& systemLog;
     // The program's find string, which the window's find bar shows.
     ZRFindPasteboard& findPasteboard;
+    // The system the reader runs on, which decides whether it reads the log tool or keeps the messages
+    // itself.
+    const ILRLogReaderFlags& flags;
 };

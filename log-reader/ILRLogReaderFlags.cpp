@@ -2,8 +2,8 @@
 
 #include <QString>
 
-ILRLogReaderFlags& ILRLogReaderFlags::shared() {
-    static ILRLogReaderFlags flags = [] {
+const ILRLogReaderFlags& ILRLogReaderFlags::shared() {
+    static const ILRLogReaderFlags flags = [] {
         ILRLogReaderFlags made;
         made.sandboxed = qEnvironmentVariableIsSet("APP_SANDBOX_CONTAINER_ID") ||
                          qEnvironmentVariable("HOME").contains(QLatin1String("/Library/Containers/"));

@@ -239,7 +239,7 @@ TEST_F(ILRIntegratedLogReaderTest, TheLiveStreamLeavesOutTheSystemsOwnSubsystems
 }
 
 TEST_F(ILRIntegratedLogReaderTest, TheCacheKeepsMessagesWhileTheWindowIsOpenOrWhenAskedTo) {
-    ILRLogReaderFlags::shared().macOS26OrLater = true;
+    flags.macOS26OrLater = true;
     set("ZRDebugLog", true);
     ASSERT_TRUE(reader->cacheLogMessages());
     // Closed window, not kept silently: the system log only.
@@ -268,10 +268,10 @@ TEST_F(ILRIntegratedLogReaderTest, TheCacheKeepsMessagesWhileTheWindowIsOpenOrWh
 TEST_F(ILRIntegratedLogReaderTest, AReaderKeepsToTheSettingsItIsHanded) {
     UserDefaults own(folder.filePath(QStringLiteral("Own Settings.plist")));
     ILRLogReaderContext context = readerContext(desktop, settings(), findPasteboard);
-    const auto ownReader =
-        ILRIntegratedLogReader::make({context.processes, own, context.mainRunLoop, context.workers,
-                                      context.notifications, context.systemLog, context.findPasteboard},
-                                     ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
+    const auto ownReader = ILRIntegratedLogReader::make(
+        {context.processes, own, context.mainRunLoop, context.workers, context.notifications,
+         context.systemLog, context.findPasteboard, context.flags},
+        ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
     set("ZRDebugLog", true);
     EXPECT_FALSE(ownReader->isDebugLoggingEnabledAndSettable(nullptr)) << "the program's switch is not its";
     ownReader->toggleDebugLogging(true);

@@ -46,16 +46,19 @@ inline QByteArray toolAnswer(const QList<QJsonObject>& objects, bool closed = tr
     return text;
 }
 
-// A reader's context on the test's desktop, settings and find string.
+// A reader's context on the test's desktop, settings and find string, on this process's system unless the
+// test gives flags of its own.
 inline ILRLogReaderContext readerContext(SimDesktop& desktop, UserDefaults& defaults,
-                                         ZRFindPasteboard& findPasteboard) {
+                                         ZRFindPasteboard& findPasteboard,
+                                         const ILRLogReaderFlags& flags = ILRLogReaderFlags::shared()) {
     return {desktop.processes(),
             defaults,
             RunLoop::main(),
             DispatchQueue::global(QueuePriority::Default),
             NotificationCenter::defaultCenter(),
             ZRSystemLog::shared(),
-            findPasteboard};
+            findPasteboard,
+            flags};
 }
 
 class RecordingAlerts : public ILRLogReaderAlerts {
@@ -84,8 +87,7 @@ protected:
     void SetUp() override {
         DesktopTest::SetUp();
         DispatchQueue::setManualForTesting(true);
-        m_flags = ILRLogReaderFlags::shared();
-        reader = ILRIntegratedLogReader::make(readerContext(desktop, settings(), findPasteboard),
+        reader = ILRIntegratedLogReader::make(readerContext(desktop, settings(), findPasteboard, flags),
                                               ZRLogReaderSettings{QStringLiteral("ZRDebugLog"), {}});
         reader->setClock([] { return now(); });
         reader->setAlerts(std::make_unique<RecordingAlerts>(alerts));
@@ -94,7 +96,6 @@ protected:
         reader.reset();
         DispatchQueue::drainForTesting();
         DispatchQueue::setManualForTesting(false);
-        ILRLogReaderFlags::shared() = m_flags;
         DesktopTest::TearDown();
     }
 
@@ -126,10 +127,9 @@ protected:
 
     ZRFindPasteboard findPasteboard;
     std::shared_ptr<RecordingAlerts::State> alerts = std::make_shared<RecordingAlerts::State>();
+    // The system the reader believes it runs on: this process's until a test changes it.
+    ILRLogReaderFlags flags = ILRLogReaderFlags::shared();
     std::shared_ptr<ILRIntegratedLogReader> reader;
-
-private:
-    ILRLogReaderFlags m_flags;
 };
 
 } // namespace LogReaderTest

@@ -1,6 +1,7 @@
 #include "TestDisplay.h"
 
 #include "log-reader/ILRIntegratedLogReader.h"
+#include "log-reader/ILRLogReaderFlags.h"
 #include "log-reader/ILRLogWindow.h"
 #include "platform/Platform.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -84,7 +85,8 @@ protected:
                 DispatchQueue::global(QueuePriority::Default),
                 NotificationCenter::defaultCenter(),
                 ZRSystemLog::shared(),
-                findPasteboard};
+                findPasteboard,
+                ILRLogReaderFlags::shared()};
     }
 
     QTemporaryDir folder;
