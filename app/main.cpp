@@ -8,6 +8,7 @@
 #include "mouse-control/ZRDropZoneManager.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseController.h"
+#include "mouse-control/ZRSystemWindowSettings.h"
 #include "platform/GlobalHotKeys.h"
 #include "platform/Platform.h"
 #include "platform/PlatformLog.h"
@@ -19,6 +20,7 @@
 #include "platform/sim/SimDemoDesktop.h"
 #include "platform/sim/SimDesktop.h"
 #include "settings/ZRSettingsController.h"
+#include "shell/ZRAboutPanelManager.h"
 #include "shell/ZRActionFileImport.h"
 #include "shell/ZRMainController.h"
 #include "shell/ZRSingleInstance.h"
@@ -352,7 +354,8 @@ int main(int argc, char** argv) {
         controller.addArea(std::move(mouseControl));
         auto settings = std::make_unique<ZRSettingsController>(
             ZRSettingsContext{controller, store, defaults, *platform, RunLoop::main(),
-                              NotificationCenter::defaultCenter(), &ZRFocusWindow::defaultFocusWindow});
+                              NotificationCenter::defaultCenter(), &ZRFocusWindow::defaultFocusWindow,
+                              ZRAboutPanelManager::aboutPanelManager(), &ZRSystemWindowSettings::shared});
         ZRHelpManager::makeHelpManagerOnFirstUse({defaults, RunLoop::main(),
                                                   DispatchQueue::global(QueuePriority::Default),
                                                   ZRFindPasteboard::shared()});

@@ -17,7 +17,8 @@ constexpr int BottomMargin = ZRConfigurationView::Inset + 10;
 
 } // namespace
 
-ZRActionConfigurationView::ZRActionConfigurationView(QWidget* parent) : ZRConfigurationView(parent) {}
+ZRActionConfigurationView::ZRActionConfigurationView(RunLoop& mainRunLoop, QWidget* parent)
+    : ZRConfigurationView(mainRunLoop, parent) {}
 
 ZRActionConfigurationView::~ZRActionConfigurationView() = default;
 

@@ -15,7 +15,7 @@ class ZRActionConfigurationView : public ZRConfigurationView {
 public:
     static constexpr int HeaderHeight = 38;
 
-    explicit ZRActionConfigurationView(QWidget* parent = nullptr);
+    explicit ZRActionConfigurationView(RunLoop& mainRunLoop, QWidget* parent = nullptr);
     ~ZRActionConfigurationView() override;
 
     int headerHeight() const override { return HeaderHeight; }

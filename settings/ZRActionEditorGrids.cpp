@@ -63,7 +63,8 @@ void ZRActionEditor::takeConfigurationGridDimensions(ZRAction& action) {
          {std::pair{m_configurationGridColumnsField, ZRGridDimensionKey::ConfigurationGridColumns},
           std::pair{m_configurationGridRowsField, ZRGridDimensionKey::ConfigurationGridRows}})
         ZRGridDimensionFields::takeSizeOfGridDimension(key, *field, disabled ? nullptr : &dimensions, false,
-                                                       ZRConfigurationGrid::allowsExtendedRules());
+                                                       ZRConfigurationGrid::allowsExtendedRules(),
+                                                       m_settings.defaults());
     if (!disabled)
         action.setGridDimensionsDictionary(dimensions);
 }
@@ -97,8 +98,8 @@ void ZRActionEditor::absorbActionGridDimensionsChange() {
     for (const auto& [field, key] :
          {std::pair{m_actionGridColumnsField, ZRGridDimensionKey::MouseControlsGridColumns},
           std::pair{m_actionGridRowsField, ZRGridDimensionKey::MouseControlsGridRows}})
-        ZRGridDimensionFields::takeSizeOfGridDimension(key, *field, &dimensions, true,
-                                                       ZROverlayGrid::allowsExtendedRules());
+        ZRGridDimensionFields::takeSizeOfGridDimension(
+            key, *field, &dimensions, true, ZROverlayGrid::allowsExtendedRules(), m_settings.defaults());
     action->setGridDimensionsDictionary(dimensions);
 }
 

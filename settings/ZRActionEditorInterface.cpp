@@ -85,8 +85,8 @@ ZRSuggestionsTextField* newField(QWidget* parent, const QRect& frame) {
     return field;
 }
 
-ZRPositionView* newPicker(QWidget* parent) {
-    auto* picker = new ZRPositionView(parent);
+ZRPositionView* newPicker(const UserDefaults& defaults, QWidget* parent) {
+    auto* picker = new ZRPositionView(defaults, parent);
     picker->setGeometry(QRect(QPoint(0, 0), PickerSize));
     return picker;
 }
@@ -94,7 +94,7 @@ ZRPositionView* newPicker(QWidget* parent) {
 } // namespace
 
 bool ZRActionEditor::buildInterface() {
-    auto* pane = new ZRActionConfigurationView;
+    auto* pane = new ZRActionConfigurationView(m_settings.mainRunLoop());
     pane->setObjectName(QStringLiteral("configurationView"));
     pane->resize(PaneWidth, ZRActionConfigurationView::HeaderHeight);
     m_configurationView = pane;
@@ -136,7 +136,7 @@ bool ZRActionEditor::buildInterface() {
     const int right = PickerSize.width() + ColumnGap;
     const auto pickerSection = [&](const QString& name, int width) {
         QWidget* section = newSection(QSize(width, PickerSize.height()), name);
-        return std::pair{section, newPicker(section)};
+        return std::pair{section, newPicker(m_settings.defaults(), section)};
     };
     const auto lengthField = [&](QWidget* section, const QString& label, int y) {
         newLabel(section, label, QRect(right, y, LabelWidth, RowHeight));
@@ -149,7 +149,7 @@ bool ZRActionEditor::buildInterface() {
     // Move and resize: the grid on a miniature screen, its dimensions below.
     m_gridSection = newSection(QSize(GridScreenSize.width(), GridScreenSize.height() + RowHeight + 10),
                                QStringLiteral("gridSection"));
-    auto* gridScreen = new ZRScreenBackgroundView(m_gridSection);
+    auto* gridScreen = new ZRScreenBackgroundView(m_settings.defaults(), m_gridSection);
     gridScreen->setGeometry(QRect(QPoint(0, 0), GridScreenSize));
     m_grid = new ZRConfigurationGrid(m_settings.defaults(), m_settings.platform(), gridScreen);
     m_grid->setObjectName(QStringLiteral("grid"));
@@ -233,7 +233,7 @@ bool ZRActionEditor::buildInterface() {
     m_snapshotAdaptsSwitch =
         newSwitch(m_layoutSection, tr("Adapt to other displays"), QPoint(LayoutColumnX, 0));
     connectSwitch(m_snapshotAdaptsSwitch);
-    auto* layoutScreen = new ZRScreenBackgroundView(m_layoutSection);
+    auto* layoutScreen = new ZRScreenBackgroundView(m_settings.defaults(), m_layoutSection);
     layoutScreen->setGeometry(QRect(QPoint(0, LayoutScreenTop), LayoutScreenSize));
     m_snapshotPreviewView = new ZRActionSnapshotPreviewView(layoutScreen);
     m_snapshotPreviewView->setGeometry(

@@ -17,7 +17,8 @@ constexpr double OutsideThresholdSlack = 0.1;
 
 } // namespace
 
-ZRConfigurationView::ZRConfigurationView(QWidget* parent) : QWidget(parent) {}
+ZRConfigurationView::ZRConfigurationView(RunLoop& mainRunLoop, QWidget* parent)
+    : QWidget(parent), m_mainRunLoop(mainRunLoop) {}
 
 ZRConfigurationView::~ZRConfigurationView() {
     if (m_tracking)
@@ -150,7 +151,7 @@ void ZRConfigurationView::updateAutoscroll(QPoint globalPosition) {
     const bool outside = y < inside.y() || y >= inside.y() + inside.height();
     if (outside && !m_autoscrolling) {
         m_autoscrolling = true;
-        m_autoscroll = RunLoop::main().performLater(
+        m_autoscroll = m_mainRunLoop.performLater(
             AutoscrollFirstDelay, [this] { autoscroll(); }, CommonRunLoopModes);
     } else if (!outside && m_autoscrolling) {
         m_autoscrolling = false;
@@ -173,7 +174,7 @@ void ZRConfigurationView::autoscroll() {
     m_autoscrolling = false;
     updateAutoscroll(m_lastGlobalPosition);
     if (m_autoscrolling) {
-        m_autoscroll = RunLoop::main().performLater(
+        m_autoscroll = m_mainRunLoop.performLater(
             AutoscrollInterval, [this] { autoscroll(); }, CommonRunLoopModes);
     }
 }

@@ -22,7 +22,8 @@ public:
     static constexpr double AutoscrollFirstDelay = 0.1;
     static constexpr double AutoscrollInterval = 0.02;
 
-    explicit ZRConfigurationView(QWidget* parent = nullptr);
+    // A row whose drag scrolls its view on the run loop's timers.
+    explicit ZRConfigurationView(RunLoop& mainRunLoop, QWidget* parent = nullptr);
     ~ZRConfigurationView() override;
 
     virtual int headerHeight() const { return HeaderHeight; }
@@ -72,6 +73,7 @@ private:
     QPoint m_lastGlobalPosition;
     QList<QPointer<ZRConfigurationView>> m_draggedRows;
     QList<QWidget*> m_startOrder;
+    RunLoop& m_mainRunLoop;
     bool m_autoscrolling = false;
     PendingPerform m_autoscroll;
 };

@@ -19,7 +19,8 @@ void takeValueOfControl(QLineEdit& control, const QString& key, const QVariantMa
 }
 
 void takeSizeOfGridDimension(const QString& key, const QLineEdit& control,
-                             QVariantMap* storeValueInDictionary, bool exclusively, bool extendedRules) {
+                             QVariantMap* storeValueInDictionary, bool exclusively, bool extendedRules,
+                             UserDefaults& defaults) {
     static const QRegularExpression form(
         QStringLiteral(R"(^\s*(\d+)\s*(?:([<>])\s*(\d+))?\s*(?:([+-])\s*(\d+))?)"));
     const QRegularExpressionMatch match = form.match(control.text());
@@ -49,7 +50,6 @@ void takeSizeOfGridDimension(const QString& key, const QLineEdit& control,
         }
         return;
     }
-    UserDefaults& defaults = UserDefaults::standard();
     defaults.setInteger(size, key);
     if (extendedRules) {
         defaults.setObject(limit, limitKey);

@@ -12,10 +12,8 @@ constexpr Size DefaultMenuItemIconSize{19, 14};
 
 } // namespace
 
-Size ZRMenuItemIconSize() {
-    static const Size size =
-        ZRMenuItemIconSizeForValue(UserDefaults::standard().object(ZRMenuItemIconSizeUserDefaultName));
-    return size;
+Size ZRMenuItemIconSize(const UserDefaults& defaults) {
+    return ZRMenuItemIconSizeForValue(defaults.object(ZRMenuItemIconSizeUserDefaultName));
 }
 
 Size ZRMenuItemIconSizeForValue(const QVariant& value) {

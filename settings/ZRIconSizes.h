@@ -10,8 +10,11 @@ inline constexpr Size ZRClassicIconSize{23, 16};
 
 inline const QString ZRMenuItemIconSizeUserDefaultName = QStringLiteral("Menu Item Icon Size");
 
-// The size of action icons in menus from "Menu Item Icon Size", worked out once per process.
-Size ZRMenuItemIconSize();
+class UserDefaults;
+
+// The size of action icons in menus from "Menu Item Icon Size" in the settings. The settings window works it
+// out once, at the launch: menus made later keep the size the first ones had.
+Size ZRMenuItemIconSize(const UserDefaults& defaults);
 // The size a stored value gives: a size ("{19, 14}") with each side kept within 10 and 30; 19 by 14 for
 // none.
 Size ZRMenuItemIconSizeForValue(const QVariant& value);

@@ -9,6 +9,7 @@
 #include "resources/Resources.h"
 #include "settings/ZRPaletteItemButton.h"
 #include "settings/ZRPaletteItemWell.h"
+#include "settings/ZRSettingsContext.h"
 #include "settings/ZRStandardPaletteItem.h"
 #include "toolkit/ViewExtensions.h"
 #include "toolkit/ZRLog.h"
@@ -83,8 +84,9 @@ std::optional<QVariantMap> examplesRecord() {
 
 } // namespace
 
-ZRPaletteEditor::ZRPaletteEditor(ZRActionManager& store, UserDefaults& defaults, RunLoop& mainRunLoop)
-    : m_store(store), m_defaults(defaults), m_mainRunLoop(mainRunLoop),
+ZRPaletteEditor::ZRPaletteEditor(const ZRSettingsContext& context)
+    : m_controller(context.controller), m_store(context.store), m_defaults(context.defaults),
+      m_mainRunLoop(context.mainRunLoop),
       m_dragSourceToken(QUuid::createUuid().toByteArray(QUuid::WithoutBraces)) {}
 
 ZRPaletteEditor::~ZRPaletteEditor() {

@@ -16,7 +16,9 @@ class QWidget;
 class UserDefaults;
 class ZRAction;
 class ZRActionManager;
+class ZRMainController;
 class ZRPaletteItemWell;
+struct ZRSettingsContext;
 
 // The palette editor of the settings' "Palette" pane: 11 by 6 wells in the palette container, whose items the
 // palette shows at the same columns and rows. It keeps the palette layout (ZRPaletteLayout.h) in the
@@ -31,8 +33,8 @@ public:
     static constexpr std::int64_t NoItemMinimum = std::numeric_limits<std::int64_t>::max();
     static constexpr std::int64_t NoItemMaximum = -1;
 
-    // The palette's wells, kept in the settings given, with the actions of the store.
-    ZRPaletteEditor(ZRActionManager& store, UserDefaults& defaults, RunLoop& mainRunLoop);
+    // The palette's wells, kept in the settings of the program given, with the actions of its store.
+    explicit ZRPaletteEditor(const ZRSettingsContext& context);
     ~ZRPaletteEditor() override;
     ZRPaletteEditor(const ZRPaletteEditor&) = delete;
     ZRPaletteEditor& operator=(const ZRPaletteEditor&) = delete;
@@ -59,6 +61,12 @@ public:
     static QSize gridSizeForWellSide(int side);
 
     const std::vector<ZRPaletteItemWell*>& wells() const { return m_wells; }
+    // What the wells and their buttons work with: the menus and triggering of the main controller, the
+    // store's actions, the settings and the run loop their held presses wait on.
+    ZRMainController& controller() const { return m_controller; }
+    ZRActionManager& store() const { return m_store; }
+    const UserDefaults& defaults() const { return m_defaults; }
+    RunLoop& mainRunLoop() const { return m_mainRunLoop; }
     // The wells' mark on their drags: wells take items dragged only from a well with the same mark.
     const QByteArray& dragSourceToken() const { return m_dragSourceToken; }
 
@@ -86,6 +94,7 @@ private:
     void fitContainerToGrid(int wellSide);
     void finishUpdate(int visibleCount);
 
+    ZRMainController& m_controller;
     ZRActionManager& m_store;
     UserDefaults& m_defaults;
     RunLoop& m_mainRunLoop;

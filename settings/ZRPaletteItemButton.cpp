@@ -27,7 +27,9 @@ bool s_showsMenu = false;
 
 } // namespace
 
-ZRPaletteItemButton::ZRPaletteItemButton(QWidget* parent) : QAbstractButton(parent) {
+ZRPaletteItemButton::ZRPaletteItemButton(ZRMainController& controller, const UserDefaults& defaults,
+                                         RunLoop& mainRunLoop, QWidget* parent)
+    : QAbstractButton(parent), m_controller(controller), m_defaults(defaults), m_mainRunLoop(mainRunLoop) {
     setUp();
 }
 
@@ -70,7 +72,7 @@ QColor ZRPaletteItemButton::iconColor(bool dark) const {
     const bool highlighted = isEnabled() && (m_isHovered || isDown());
     if (highlighted)
         return dark ? brighterOverlaySelectedControlColor() : overlaySelectedControlColor();
-    if (UserDefaults::standard().boolForKey(CallOutCustomPaletteItemsUserDefaultName))
+    if (m_defaults.boolForKey(CallOutCustomPaletteItemsUserDefaultName))
         return dark ? overlaySelectedControlColor() : backwardsCompatibleControlAccentColor();
     return dark ? darkModeOverlayControlColor() : lightModeOverlayControlColor();
 }
@@ -151,7 +153,7 @@ void ZRPaletteItemButton::mousePressEvent(QMouseEvent* event) {
     setHovered(false);
     QAbstractButton::mousePressEvent(event);
     // Held, the press shows the menu instead; the timer also runs while a menu tracks the mouse.
-    m_pressAndHold = RunLoop::main().performLater(
+    m_pressAndHold = m_mainRunLoop.performLater(
         PressAndHoldDelay, [this] { pressWasHeld(); }, CommonRunLoopModes);
 }
 
@@ -174,9 +176,7 @@ void ZRPaletteItemButton::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 QMenu* ZRPaletteItemButton::newMenu() {
-    if (!ZRMainController::exists())
-        return nullptr;
-    return ZRMainController::mainController().menuForPaletteItemButton(this);
+    return m_controller.menuForPaletteItemButton(this);
 }
 
 bool ZRPaletteItemButton::popUpMenuWithEvent(const QInputEvent*) {
@@ -207,8 +207,6 @@ void ZRPaletteItemButton::menuDidClose() {
 }
 
 void ZRPaletteItemButton::triggerAction() {
-    if (!ZRMainController::exists())
-        return;
-    if (ZRMainController::mainController().actions().triggerActionViaPaletteItemButton(*this))
+    if (m_controller.actions().triggerActionViaPaletteItemButton(*this))
         setHovered(false);
 }

@@ -11,6 +11,8 @@
 
 class QInputEvent;
 class QMenu;
+class UserDefaults;
+class ZRMainController;
 
 // The button of one custom action in the palette. It draws the action's icon, lights up under the mouse,
 // triggers the action on a click, and shows the action's menu on a press held for half a second, on a right
@@ -26,7 +28,10 @@ public:
     static inline const QString CallOutCustomPaletteItemsUserDefaultName =
         QStringLiteral("Call Out Custom Palette Items");
 
-    explicit ZRPaletteItemButton(QWidget* parent = nullptr);
+    // A button whose menus and clicks go to the main controller, looking as the settings say, its held
+    // press timed by the run loop.
+    ZRPaletteItemButton(ZRMainController& controller, const UserDefaults& defaults, RunLoop& mainRunLoop,
+                        QWidget* parent = nullptr);
     ~ZRPaletteItemButton() override;
 
     std::shared_ptr<ZRAction> paletteAction() const override { return m_paletteAction; }
@@ -68,6 +73,9 @@ private:
     void menuDidClose();
     QColor iconColor(bool dark) const;
 
+    ZRMainController& m_controller;
+    const UserDefaults& m_defaults;
+    RunLoop& m_mainRunLoop;
     std::shared_ptr<ZRAction> m_paletteAction;
     QPointer<QMenu> m_menu;
     bool m_isHovered = false;

@@ -78,7 +78,8 @@ bool ZRPaletteItemWell::isVisibleItem() const {
 
 QWidget* ZRPaletteItemWell::paletteItemButton() {
     if (!m_paletteItemButton && m_paletteAction) {
-        m_paletteItemButton = new ZRPaletteItemButton;
+        m_paletteItemButton =
+            new ZRPaletteItemButton(m_editor.controller(), m_editor.defaults(), m_editor.mainRunLoop());
         m_paletteItemButton->setGeometry(InitialButtonFrame);
         m_paletteItemButton->setPaletteAction(m_paletteAction);
     }
@@ -268,7 +269,7 @@ void ZRPaletteItemWell::mousePressEvent(QMouseEvent* event) {
     m_pressPosition = event->position().toPoint();
     // Held without moving (or let go), the press shows the menu.
     const QPoint global = event->globalPosition().toPoint();
-    m_pressAndHold = RunLoop::main().performLater(
+    m_pressAndHold = m_editor.mainRunLoop().performLater(
         PressAndHoldDelay,
         [this, global] {
             const bool stillPressed = m_pressed && (QGuiApplication::mouseButtons() & Qt::LeftButton);
@@ -369,7 +370,7 @@ Qt::DropAction ZRPaletteItemWell::dragOperation(const QMimeData& data,
         return Qt::IgnoreAction;
     const QVariant element = elements.front();
     if (element.typeId() == QMetaType::QString) {
-        const auto action = ZRActionManager::actionManager().actionWithIdentifier(element.toString(), false);
+        const auto action = m_editor.store().actionWithIdentifier(element.toString(), false);
         if (!action || action->actionType() < 1 || action == m_paletteAction)
             return Qt::IgnoreAction;
         if (draggedAction)

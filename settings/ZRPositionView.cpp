@@ -45,7 +45,8 @@ bool isEdge(const Place& place) {
 
 } // namespace
 
-ZRPositionView::ZRPositionView(QWidget* parent) : ZRScreenBackgroundView(parent) {
+ZRPositionView::ZRPositionView(const UserDefaults& defaults, QWidget* parent)
+    : ZRScreenBackgroundView(defaults, parent) {
     for (std::size_t i = 0; i < m_radios.size(); ++i) {
         auto* radio = new ZRPositionRadioButton(this);
         radio->setAllowsMixedState(isEdge(Places[i]) || i == CenterIndex);
@@ -56,8 +57,7 @@ ZRPositionView::ZRPositionView(QWidget* parent) : ZRScreenBackgroundView(parent)
 }
 
 bool ZRPositionView::allowsMixedState(const ZRPositionRadioButton* radio) const {
-    return radio->allowsMixedState() &&
-           !UserDefaults::standard().boolForKey(DisableMixedStateUserDefaultName);
+    return radio->allowsMixedState() && !defaults().boolForKey(DisableMixedStateUserDefaultName);
 }
 
 void ZRPositionView::setPosition(std::int64_t position) {

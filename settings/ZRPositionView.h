@@ -16,7 +16,7 @@ class ZRPositionViewDelegate;
 class ZRPositionView : public ZRScreenBackgroundView {
     Q_OBJECT
 public:
-    explicit ZRPositionView(QWidget* parent = nullptr);
+    explicit ZRPositionView(const UserDefaults& defaults, QWidget* parent = nullptr);
 
     ZRPositionRadioButton* topLeftRadio() const { return m_radios[0]; }
     ZRPositionRadioButton* topRadio() const { return m_radios[1]; }

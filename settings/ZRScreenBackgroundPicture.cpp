@@ -26,14 +26,14 @@ QImage scaledDown(const QImage& image) {
 
 } // namespace
 
-const ZRScreenBackgroundPicture& ZRScreenBackgroundPicture::shared() {
-    static const ZRScreenBackgroundPicture picture = load();
+const ZRScreenBackgroundPicture& ZRScreenBackgroundPicture::shared(const UserDefaults& defaults) {
+    static const ZRScreenBackgroundPicture picture = load(defaults);
     return picture;
 }
 
-ZRScreenBackgroundPicture ZRScreenBackgroundPicture::load() {
+ZRScreenBackgroundPicture ZRScreenBackgroundPicture::load(const UserDefaults& defaults) {
     ZRScreenBackgroundPicture picture;
-    const QString path = UserDefaults::standard().stringForKey(ImagePathUserDefaultName);
+    const QString path = defaults.stringForKey(ImagePathUserDefaultName);
     if (!path.isEmpty()) {
         picture.m_image = userPicture(path);
         picture.m_isUsersOwn = !picture.m_image.isNull();

@@ -43,7 +43,8 @@ constexpr double DarkStripOnOwnPictureAlpha = 0.35;
 
 } // namespace
 
-ZRScreenBackgroundView::ZRScreenBackgroundView(QWidget* parent) : ZRKeyWindowReflectingView(parent) {
+ZRScreenBackgroundView::ZRScreenBackgroundView(const UserDefaults& defaults, QWidget* parent)
+    : ZRKeyWindowReflectingView(parent), m_defaults(defaults) {
     setUp();
 }
 
@@ -68,7 +69,7 @@ bool ZRScreenBackgroundView::drawsScreenBackground() const {
 bool ZRScreenBackgroundView::drawsScreenBackgroundImage() const {
     if (!drawsScreenBackground())
         return false;
-    const QVariant value = UserDefaults::standard().object(ImageEnabledUserDefaultName);
+    const QVariant value = m_defaults.object(ImageEnabledUserDefaultName);
     return !Plist::isNumber(value) || Plist::coerceBool(value).value_or(true);
 }
 
@@ -89,7 +90,7 @@ bool ZRScreenBackgroundView::reflectDesktopImage(bool animated) {
         return false;
     const bool inColour = m_enabled && isActiveWindow();
     if (!m_desktopImageLayer) {
-        const bool usersOwn = ZRScreenBackgroundPicture::shared().isUsersOwn();
+        const bool usersOwn = ZRScreenBackgroundPicture::shared(m_defaults).isUsersOwn();
         m_desktopImageLayer = DesktopImageLayer{inColour, usersOwn ? 1.0 : FaintPictureOpacity};
         return true;
     }
@@ -119,7 +120,7 @@ bool ZRScreenBackgroundView::isOnRetinaDisplay() const {
 bool ZRScreenBackgroundView::hasPicture() const {
     // A picker made narrower after it first showed its picture no longer reads as a screen.
     return m_desktopImageLayer && drawsScreenBackgroundImage() &&
-           !ZRScreenBackgroundPicture::shared().image().isNull();
+           !ZRScreenBackgroundPicture::shared(m_defaults).image().isNull();
 }
 
 double ZRScreenBackgroundView::effectiveBorderWidth() const {
@@ -136,7 +137,7 @@ const QImage& ZRScreenBackgroundView::filledImage(bool inColour) {
     QImage& filled = m_filled[inColour ? 1 : 0];
     if (filled.size() == pixels && filled.devicePixelRatio() == ratio)
         return filled;
-    const ZRScreenBackgroundPicture& picture = ZRScreenBackgroundPicture::shared();
+    const ZRScreenBackgroundPicture& picture = ZRScreenBackgroundPicture::shared(m_defaults);
     const QImage& source = inColour ? picture.image() : picture.grayScaleImage();
     // Scaled to fill while keeping its proportions, the overhang cut off evenly.
     const QImage scaled = source.scaled(pixels, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
@@ -184,7 +185,7 @@ void ZRScreenBackgroundView::updateLayer(QPainter& painter) {
     if (picture)
         drawDesktopImage(painter);
     if (drawsDecorations()) {
-        const bool ownPicture = picture && ZRScreenBackgroundPicture::shared().isUsersOwn();
+        const bool ownPicture = picture && ZRScreenBackgroundPicture::shared(m_defaults).isUsersOwn();
         const QColor strips =
             dark ? calibratedWhite(0, ownPicture ? DarkStripOnOwnPictureAlpha : DarkStripAlpha)
                  : calibratedWhite(1, ownPicture ? LightStripOnOwnPictureAlpha : LightStripAlpha);

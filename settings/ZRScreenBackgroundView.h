@@ -7,6 +7,8 @@
 #include <QVariantAnimation>
 #include <optional>
 
+class UserDefaults;
+
 // A miniature screen: the desktop picture (or a plain grey), a menu-bar strip along the top, a Dock strip
 // at the bottom and a thin rounded border, behind controls that stand for places on a screen. The picture
 // shows in colour only while the view's window is active and the view is enabled, and fades to grey (and
@@ -14,7 +16,8 @@
 class ZRScreenBackgroundView : public ZRKeyWindowReflectingView {
     Q_OBJECT
 public:
-    explicit ZRScreenBackgroundView(QWidget* parent = nullptr);
+    // A view that reads the picture and whether it shows from the settings given.
+    explicit ZRScreenBackgroundView(const UserDefaults& defaults, QWidget* parent = nullptr);
 
     // Whether the view draws a screen at all; views that are too small to read as one answer no.
     virtual bool drawsScreenBackground() const;
@@ -53,6 +56,7 @@ public:
     QVariantAnimation& desktopImageFade() { return m_fade; }
 
 protected:
+    const UserDefaults& defaults() const { return m_defaults; }
     void setUp();
     void paintEvent(QPaintEvent* event) override;
     // The window's device pixel ratio is above 1.5.
@@ -69,6 +73,7 @@ private:
     // The picture filling the view at its pixel size, colour or grey, made on first use per size.
     const QImage& filledImage(bool inColour);
 
+    const UserDefaults& m_defaults;
     std::optional<DesktopImageLayer> m_desktopImageLayer;
     bool m_enabled = true;
     double m_borderWidth = 1.0;

@@ -115,8 +115,7 @@ ZRSettingsController::ZRSettingsController(const ZRSettingsContext& context)
     : m_context(context), m_controller(context.controller), m_store(context.store),
       m_defaults(context.defaults), m_platform(context.platform),
       m_panels(ZRSettingsPanels::standardPanels()),
-      m_paletteEditor(
-          std::make_unique<ZRPaletteEditor>(context.store, context.defaults, context.mainRunLoop)),
+      m_paletteEditor(std::make_unique<ZRPaletteEditor>(context)),
       m_generalSettingsControls(std::make_unique<ZRGeneralSettingsControls>(*this)) {}
 
 ZRActionManager* ZRSettingsController::loadedStore() const {
@@ -174,7 +173,7 @@ QComboBox* ZRSettingsController::mouseControlPrioritySelector() const {
 // --- Building
 
 void ZRSettingsController::fillSettingsControls() {
-    ZRAction::setMenuTemplateIconSize(ZRMenuItemIconSize());
+    ZRAction::setMenuTemplateIconSize(ZRMenuItemIconSize(m_defaults));
     // Until the window is first shown the controls have no widgets: mouse control gets its state and delays,
     // and the widgets are filled when they are made.
     m_generalSettingsControls->fillSettingsControls();
@@ -385,7 +384,7 @@ QStringList ZRSettingsController::toolbarDefaultItemIdentifiers() const {
 
 QWidget* ZRSettingsController::toolbarItemForItemIdentifier(const QString& identifier) {
     if (identifier == AddItemIdentifier) {
-        m_addButton = new ZRSourceListAddButton;
+        m_addButton = new ZRSourceListAddButton(m_controller);
         m_addButton->setFixedWidth(AddButtonWidth);
         return m_addButton;
     }
@@ -671,7 +670,7 @@ void ZRSettingsController::helpOrShowGeneralSettingsPopover(int segment) {
 }
 
 void ZRSettingsController::showAbout() {
-    ZRAboutPanelManager::aboutPanelManager().orderFrontStandardAboutPanel(this);
+    m_context.aboutPanel.orderFrontStandardAboutPanel(this);
 }
 
 // --- Help button
@@ -736,7 +735,7 @@ void ZRSettingsController::updateWindowButtonSettingsControlsWithTrigger(qint64 
     }
     m_behaviorSelector->sizeToFit();
     const bool visible = trigger == 0 && behavior == 0 &&
-                         ZRSystemWindowSettings::shared().canManageZoomButtonMenuOption() &&
+                         m_context.systemWindowSettings().canManageZoomButtonMenuOption() &&
                          m_defaults.integerForKey(ZRSystemWindowSettings::ZoomButtonMenuOptionKey) <
                              UserOwnedZoomButtonMenuOption;
     const int height = m_priorityRow->height();

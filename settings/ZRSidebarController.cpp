@@ -54,7 +54,7 @@ constexpr double InactiveTextAlpha = 0.45;
 
 ZRSidebarController::ZRSidebarController(ZRSettingsController& settings)
     : m_settings(settings), m_model(new ZRSourceListModel(*this, this)) {
-    m_sourceList = new ZRSourceList(*this);
+    m_sourceList = new ZRSourceList(*this, settings.controller(), settings.defaults());
     auto* selection = static_cast<ZRSourceListSelectionModel*>(m_sourceList->selectionModel());
     selection->setRule([this](const QModelIndexList& proposed) {
         ZRSourceListItems items;

@@ -45,9 +45,10 @@ constexpr double UnfocusedSelectionAlpha = 0.14;
 
 } // namespace
 
-ZRSourceList::ZRSourceList(ZRSidebarController& sidebar, QWidget* parent)
-    : QTreeView(parent), m_sidebar(sidebar), m_rowHeight(DefaultRowHeight),
-      m_verticalIntercellSpacing(DefaultVerticalIntercellSpacing) {
+ZRSourceList::ZRSourceList(ZRSidebarController& sidebar, ZRMainController& controller,
+                           const UserDefaults& defaults, QWidget* parent)
+    : QTreeView(parent), m_sidebar(sidebar), m_controller(controller), m_defaults(defaults),
+      m_rowHeight(DefaultRowHeight), m_verticalIntercellSpacing(DefaultVerticalIntercellSpacing) {
     setObjectName(QStringLiteral("sourceList"));
     setHeaderHidden(true);
     setRootIsDecorated(true);
@@ -79,7 +80,7 @@ ZRSourceList::ZRSourceList(ZRSidebarController& sidebar, QWidget* parent)
 }
 
 bool ZRSourceList::acceptsFirstResponder() const {
-    return UserDefaults::standard().boolForKey(SidebarKeyboardFocusKey);
+    return m_defaults.boolForKey(SidebarKeyboardFocusKey);
 }
 
 void ZRSourceList::updateFocusPolicy() {
@@ -145,7 +146,7 @@ void ZRSourceList::keyPressEvent(QKeyEvent* event) {
 
 void ZRSourceList::contextMenuEvent(QContextMenuEvent* event) {
     const ZRSourceListItemRef row = m_sidebar.rowForContextMenuAt(event->pos());
-    QMenu* menu = ZRMainController::mainController().sourceListContextMenuForItem(row.get());
+    QMenu* menu = m_controller.sourceListContextMenuForItem(row.get());
     if (!menu)
         return;
     // The row is held while the menu is open: whatever it does, it does to a row that exists.
@@ -158,7 +159,7 @@ void ZRSourceList::contextMenuEvent(QContextMenuEvent* event) {
 void ZRSourceList::paintEvent(QPaintEvent* event) {
     const QWidget* settingsWindow = window();
     ZRSourceListCell::setHotKeysShown(
-        ZRSourceListCell::hotKeysShownFor(UserDefaults::standard().integerForKey(SidebarHotKeyPriorityKey),
+        ZRSourceListCell::hotKeysShownFor(m_defaults.integerForKey(SidebarHotKeyPriorityKey),
                                           settingsWindow->width(), settingsWindow->minimumWidth()));
     QTreeView::paintEvent(event);
     if (m_dropIndicator.isNull())

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QTreeView>
 
+class UserDefaults;
+class ZRMainController;
 class ZRSidebarController;
 class ZRSourceListItem;
 
@@ -20,7 +22,10 @@ public:
         int childIndex = -1;
     };
 
-    explicit ZRSourceList(ZRSidebarController& sidebar, QWidget* parent = nullptr);
+    // The outline of the sidebar, its context menus the main controller's, its focus and hot keys as the
+    // settings say.
+    ZRSourceList(ZRSidebarController& sidebar, ZRMainController& controller, const UserDefaults& defaults,
+                 QWidget* parent = nullptr);
 
     // Takes the keyboard only with "Sidebar Keyboard Focus".
     bool acceptsFirstResponder() const;
@@ -69,6 +74,8 @@ private:
     QPixmap dragImage(const QModelIndexList& rows) const;
 
     ZRSidebarController& m_sidebar;
+    ZRMainController& m_controller;
+    const UserDefaults& m_defaults;
     int m_rowHeight;
     int m_verticalIntercellSpacing;
     QRect m_dropIndicator;

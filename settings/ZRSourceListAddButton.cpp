@@ -4,7 +4,8 @@
 
 #include <QMenu>
 
-ZRSourceListAddButton::ZRSourceListAddButton(QWidget* parent) : QToolButton(parent), m_menu(new QMenu(this)) {
+ZRSourceListAddButton::ZRSourceListAddButton(ZRMainController& controller, QWidget* parent)
+    : QToolButton(parent), m_controller(controller), m_menu(new QMenu(this)) {
     setObjectName(QStringLiteral("Add"));
     setToolTip(tr("New Custom Action"));
     setPopupMode(QToolButton::InstantPopup);
@@ -17,5 +18,5 @@ ZRSourceListAddButton::ZRSourceListAddButton(QWidget* parent) : QToolButton(pare
 }
 
 void ZRSourceListAddButton::populateAddMenu() {
-    ZRMainController::mainController().populateAddMenu(m_menu);
+    m_controller.populateAddMenu(m_menu);
 }

@@ -57,8 +57,8 @@ double ZRSourceListCell::iconSlotWidth(qint64 sizeMode) {
 }
 
 QImage ZRSourceListCell::iconWithName(const QString& name, const QString& accessibilityDescription,
-                                      double pointSize) {
-    if (UserDefaults::standard().integerForKey(SidebarIconPriorityKey) < 1)
+                                      double pointSize, const UserDefaults& defaults) {
+    if (defaults.integerForKey(SidebarIconPriorityKey) < 1)
         return {};
     static QHash<QString, QImage> cache;
     const auto size = static_cast<qint64>(pointSize);

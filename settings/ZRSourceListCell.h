@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStyledItemDelegate>
 
+class UserDefaults;
 class ZRSidebarController;
 
 // What a sidebar row looks like at the moment it is drawn.
@@ -41,10 +42,10 @@ public:
 
     // The icon slot's width by the size mode ("NSTableViewDefaultSizeMode"): 24 small, 32 large, 28 other.
     static double iconSlotWidth(qint64 sizeMode);
-    // The theme's symbol of that name at that size, cached; null when "Sidebar Icon Priority" is below 1
-    // or the theme has none.
-    static QImage iconWithName(const QString& name, const QString& accessibilityDescription,
-                               double pointSize);
+    // The theme's symbol of that name at that size, cached; null when "Sidebar Icon Priority" in the settings
+    // is below 1 or the theme has none.
+    static QImage iconWithName(const QString& name, const QString& accessibilityDescription, double pointSize,
+                               const UserDefaults& defaults);
     // Whether hot keys show at all: by "Sidebar Hot Key Priority" (1 always, 0 while the window is wider than
     // its minimum, other values never). The sidebar sets it whenever it draws.
     static void setHotKeysShown(bool shown);

@@ -37,11 +37,12 @@ struct SettingsBenchProgram {
         RunLoop::main().useManualClock();
         desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
         Platform::setCurrent(&desktop);
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(
-            folder.filePath(QStringLiteral("Settings.plist")), &desktop.systemPreferences()));
+        defaults = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")),
+                                                  &desktop.systemPreferences());
+        UserDefaults::installStandard(defaults.get());
         // A stored palette layout, so the sidebar holds the benchmark's actions only.
-        UserDefaults::standard().setObject(QVariantMap(), QStringLiteral("Palette"));
-        program.emplace(UserDefaults::standard(), desktop);
+        defaults->setObject(QVariantMap(), QStringLiteral("Palette"));
+        program.emplace(*defaults, desktop);
         ZRMainController& controller = program->controller();
         auto area = std::make_unique<ZRSettingsController>(program->settingsContext());
         settings = area.get();
@@ -54,7 +55,7 @@ struct SettingsBenchProgram {
     ~SettingsBenchProgram() {
         program.reset();
         Platform::setCurrent(nullptr);
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
     }
 
     void addActions() {
@@ -78,5 +79,7 @@ struct SettingsBenchProgram {
 
     QTemporaryDir folder;
     SimDesktop desktop;
+    // The settings the program is handed; they go after it.
+    std::unique_ptr<UserDefaults> defaults;
     ZRSettingsController* settings = nullptr;
 };

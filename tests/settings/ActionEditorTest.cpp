@@ -497,7 +497,7 @@ TEST_F(ActionEditorTest, WithoutIndividualDimensionsTheGridFieldsEditTheSettings
     ZRActionEditor& editor = show(action);
     type(editor.configurationGridColumnsField(), QStringLiteral("12"));
     EXPECT_TRUE(action->gridDimensionsDictionary().isEmpty());
-    EXPECT_EQ(UserDefaults::standard().integerForKey(QStringLiteral("Configuration Grid: Columns")), 12);
+    EXPECT_EQ(defaults().integerForKey(QStringLiteral("Configuration Grid: Columns")), 12);
     editor.changeSetting(editor.grid());
     EXPECT_TRUE(action->gridDimensionsDictionary().isEmpty()) << "a grid click stores the frame only";
 }
@@ -668,7 +668,7 @@ protected:
     // Rows of the heights, added and tiled.
     void addRows(std::initializer_list<int> heights) {
         for (const int height : heights) {
-            auto* row = new ZRConfigurationView;
+            auto* row = new ZRConfigurationView(RunLoop::main());
             row->setObjectName(QString::number(delegate.rows.size()));
             row->resize(100, height);
             delegate.rows.append(row);

@@ -177,18 +177,18 @@ TEST_F(GeneralSettingsTest, EverySenderStoresItsSettingAndActsAtOnce) {
         SCOPED_TRACE(c.outlet);
         QObject* control = c.control(controls());
         ASSERT_NE(control, nullptr);
-        const QVariant before = UserDefaults::standard().persistentObject(c.key);
+        const QVariant before = defaults().persistentObject(c.key);
         const QVariant shownBefore = shown(control);
         featureFlagUpdates = 0;
         desktop.processes().clearRuns();
         c.change(control);
-        const QVariant stored = UserDefaults::standard().persistentObject(c.key);
+        const QVariant stored = defaults().persistentObject(c.key);
         EXPECT_EQ(stored, c.stored) << stored.toString().toStdString();
         EXPECT_EQ(featureFlagUpdates > 0, c.featureFlags);
         EXPECT_EQ(toolRuns(), c.toolRuns);
         // Each case starts from the settings of a new user, put back as from elsewhere (a help page's
         // link): the control shows it again.
-        UserDefaults::standard().setObject(before, c.key);
+        defaults().setObject(before, c.key);
         EXPECT_EQ(shown(control), shownBefore);
         covered += std::count(senders.begin(), senders.end(), control);
     }
@@ -196,10 +196,10 @@ TEST_F(GeneralSettingsTest, EverySenderStoresItsSettingAndActsAtOnce) {
 
     // Any other sender changes nothing.
     QObject stranger;
-    const QVariantMap settingsBefore = UserDefaults::standard().persistentDomain();
+    const QVariantMap settingsBefore = defaults().persistentDomain();
     controls().changeSetting(&stranger);
     controls().changeSetting(nullptr);
-    EXPECT_EQ(UserDefaults::standard().persistentDomain(), settingsBefore);
+    EXPECT_EQ(defaults().persistentDomain(), settingsBefore);
 }
 
 // The extra effects that show in the window: shrouds, rows, enabled controls, mouse control's state.
@@ -324,7 +324,7 @@ TEST_F(GeneralSettingsTest, HoverTurnedOnInTheWindowTurnsOnMouseControlsHoverKey
     ZRSettingsSwitch* hover = controls().hoverSwitch();
     ASSERT_TRUE(hover->isVisible());
     QTest::mouseClick(hover, Qt::LeftButton, {}, QPoint(8, hover->height() / 2));
-    EXPECT_TRUE(UserDefaults::standard().boolForKey(QStringLiteral("Hover")));
+    EXPECT_TRUE(defaults().boolForKey(QStringLiteral("Hover")));
     EXPECT_EQ(mouseControl().features().hoverMoveModifiers, ModifierFlag::Control | ModifierFlag::Option);
     EXPECT_EQ(mouseControl().features().hoverResizeModifiers,
               ModifierFlag::Control | ModifierFlag::Option | ModifierFlag::Command);
@@ -382,7 +382,7 @@ TEST_F(GeneralSettingsTest, ModifierFlagsPositionsAndKeysOfTheControls) {
         EXPECT_EQ(c.userDefaultNameForKeyActionSelector(selector), QString::fromLatin1(key));
         featureFlagUpdates = 0;
         chooseIndex(selector, selector->count() - 1);
-        EXPECT_EQ(UserDefaults::standard().integerForKey(QString::fromLatin1(key)),
+        EXPECT_EQ(defaults().integerForKey(QString::fromLatin1(key)),
                   PopUp::tagOfItem(selector, selector->count() - 1));
         EXPECT_EQ(featureFlagUpdates, 1);
     }
@@ -437,7 +437,7 @@ TEST_F(GeneralSettingsTest, TheDelayRule) {
     EXPECT_NEAR(c.snapDelaySlider()->doubleValue(), 0.2, 0.001);
     // Stored through the slider: the value the rule gives, never what was dragged to.
     slide(c.snapDelaySlider(), 0.27);
-    EXPECT_DOUBLE_EQ(UserDefaults::standard().doubleForKey(snap), 0.2);
+    EXPECT_DOUBLE_EQ(defaults().doubleForKey(snap), 0.2);
     // Mouse control reads the broken setting as the preferred delay too.
     set(mouse, -5.0);
     EXPECT_DOUBLE_EQ(mouseControl().delayForUserDefaultName(mouse), 0.1);
@@ -446,7 +446,7 @@ TEST_F(GeneralSettingsTest, TheDelayRule) {
 TEST_F(GeneralSettingsTest, FocusAndPaletteIconSizeRules) {
     Controls& c = controls();
     slide(c.highlightSlider(), 0.04);
-    EXPECT_EQ(UserDefaults::standard().doubleForKey(QStringLiteral("Focus")), 0.0);
+    EXPECT_EQ(defaults().doubleForKey(QStringLiteral("Focus")), 0.0);
     EXPECT_EQ(c.highlightStatusField()->text(), QStringLiteral("Off"));
     EXPECT_EQ(c.highlightSlider()->doubleValue(), 0.0);
     EXPECT_FALSE(ZRFocusWindow::defaultFocusWindow().isActive()) << "no demo while off";
@@ -481,7 +481,7 @@ TEST_F(GeneralSettingsTest, FocusAndPaletteIconSizeRules) {
         SCOPED_TRACE(s.slider);
         windows.calls.clear();
         slide(c.mouseControlSizeSlider(), s.slider);
-        EXPECT_EQ(UserDefaults::standard().integerForKey(QStringLiteral("Palette Icon Size")), s.stored);
+        EXPECT_EQ(defaults().integerForKey(QStringLiteral("Palette Icon Size")), s.stored);
         EXPECT_EQ(c.mouseControlSizeSlider()->doubleValue(), s.movedTo);
         EXPECT_FALSE(c.isChangingPaletteIconSize());
         EXPECT_EQ(windows.calls, QStringList({"cancel hides", "preview", "hide later", "preview"}));
@@ -505,7 +505,7 @@ TEST_F(GeneralSettingsTest, FieldsStoreClampedNumbersAndShowThemLater) {
     const QString gapKey = QStringLiteral("Grid Spacing: Gap");
     gap->selectAll();
     QTest::keyClicks(gap, QStringLiteral("0"));
-    EXPECT_EQ(UserDefaults::standard().integerForKey(gapKey), 1);
+    EXPECT_EQ(defaults().integerForKey(gapKey), 1);
     EXPECT_EQ(gap->text(), QStringLiteral("0"));
     RunLoop::main().advance(Controls::FieldCorrectionDelay - 0.1);
     EXPECT_EQ(gap->text(), QStringLiteral("0"));
@@ -518,7 +518,7 @@ TEST_F(GeneralSettingsTest, FieldsStoreClampedNumbersAndShowThemLater) {
     RunLoop::main().advance(1);
     QTest::keyClick(gap, Qt::Key_Backspace);
     QTest::keyClicks(gap, QStringLiteral("8"));
-    EXPECT_EQ(UserDefaults::standard().integerForKey(gapKey), 8);
+    EXPECT_EQ(defaults().integerForKey(gapKey), 8);
     RunLoop::main().advance(Controls::FieldCorrectionDelay * 2);
     EXPECT_EQ(gap->text(), QStringLiteral("8"));
 
@@ -535,11 +535,10 @@ TEST_F(GeneralSettingsTest, FieldsStoreClampedNumbersAndShowThemLater) {
         SCOPED_TRACE(t.text);
         gap->setText(QString::fromLatin1(t.text));
         Q_EMIT gap->textEdited(gap->text());
-        EXPECT_EQ(UserDefaults::standard().integerForKey(gapKey), t.gap);
+        EXPECT_EQ(defaults().integerForKey(gapKey), t.gap);
         c.standardGridColumnsField()->setText(QString::fromLatin1(t.text));
         Q_EMIT c.standardGridColumnsField()->textEdited(c.standardGridColumnsField()->text());
-        EXPECT_EQ(UserDefaults::standard().integerForKey(QStringLiteral("Mouse Controls Grid: Columns")),
-                  t.columns);
+        EXPECT_EQ(defaults().integerForKey(QStringLiteral("Mouse Controls Grid: Columns")), t.columns);
     }
     RunLoop::main().advance(Controls::FieldCorrectionDelay);
     EXPECT_EQ(gap->text(), QStringLiteral("3"));
@@ -560,19 +559,19 @@ TEST_F(GeneralSettingsTest, SidebarHotKeysCycleAndTheLogOpensOrDebugLoggingToggl
     QStringList seen;
     for (int click = 0; click < 4; ++click) {
         c.sidebarHotKeyVisibilityButton()->click();
-        seen << QString::number(UserDefaults::standard().integerForKey(key)) + u' ' +
+        seen << QString::number(defaults().integerForKey(key)) + u' ' +
                     c.sidebarHotKeyVisibilityButton()->text();
     }
     EXPECT_EQ(seen, QStringList({"1 Always", "-1 Never", "0 In a wide window", "1 Always"}));
 
     // With a log reader its window opens; without one the button switches debug logging.
     c.debugLoggingButton()->click();
-    EXPECT_FALSE(UserDefaults::standard().boolForKey(QStringLiteral("ZRDebugLog")));
+    EXPECT_FALSE(defaults().boolForKey(QStringLiteral("ZRDebugLog")));
     ZRSetLogReaderFactory({});
     c.debugLoggingButton()->click();
-    EXPECT_TRUE(UserDefaults::standard().boolForKey(QStringLiteral("ZRDebugLog")));
+    EXPECT_TRUE(defaults().boolForKey(QStringLiteral("ZRDebugLog")));
     c.debugLoggingButton()->click();
-    EXPECT_FALSE(UserDefaults::standard().boolForKey(QStringLiteral("ZRDebugLog")));
+    EXPECT_FALSE(defaults().boolForKey(QStringLiteral("ZRDebugLog")));
 }
 
 TEST_F(GeneralSettingsTest, ApplicationModesShowTheirRowsAndSwitchTheTaskbarEntry) {
@@ -588,7 +587,7 @@ TEST_F(GeneralSettingsTest, ApplicationModesShowTheirRowsAndSwitchTheTaskbarEntr
                           Mode{3, false, false, false, true}, Mode{1, true, false, true, true}}) {
         SCOPED_TRACE(m.mode);
         choose(c.applicationModeSelector(), m.mode);
-        EXPECT_EQ(UserDefaults::standard().integerForKey(QStringLiteral("Application Mode")), m.mode);
+        EXPECT_EQ(defaults().integerForKey(QStringLiteral("Application Mode")), m.mode);
         EXPECT_EQ(!c.temporaryDockRow()->isHidden(), m.temporaryDockRow);
         EXPECT_EQ(!c.facelessExplanationView()->isHidden(), m.facelessNote);
         EXPECT_EQ(ZRIsAccessoryApplicationMode(), m.accessory);
@@ -615,10 +614,10 @@ TEST_F(GeneralSettingsTest, HeadersAndSeparatorsAreNoChoice) {
     QComboBox* top = c.snapActionSelectors().snapSelector(3);
     QComboBox* shift = c.snapActionSelectors().dropSnapSelector(ModifierFlag::Shift);
     const QStringList keys = {"Snap: 3", "Drop Snap: Modifier: 131072", "Drop Snap: Activation"};
-    const auto stored = [&keys] {
+    const auto stored = [this, &keys] {
         QVariantList values;
         for (const QString& key : keys)
-            values << UserDefaults::standard().persistentObject(key);
+            values << defaults().persistentObject(key);
         return values;
     };
     const QVariantList before = stored();
@@ -675,8 +674,7 @@ TEST_F(GeneralSettingsTest, TheLineHeightDemoEndsAlsoWhenThePopoverClosedFirst) 
     RunLoop::main().advance(Controls::KeyboardMenuDemoDuration);
     EXPECT_FALSE(menu.visible);
     EXPECT_EQ(popover->behavior(), ZRGeneralSettingsPopover::Behavior::Transient);
-    EXPECT_DOUBLE_EQ(UserDefaults::standard().doubleForKey(QStringLiteral("ZRKeyboardMenu: Line Height")),
-                     50);
+    EXPECT_DOUBLE_EQ(defaults().doubleForKey(QStringLiteral("ZRKeyboardMenu: Line Height")), 50);
 }
 
 // The palette's windows under the hold keys (Command or Control), by the zoom button's behaviour, whether

@@ -51,9 +51,7 @@ protected:
     virtual void beforeLaunch() {}
 
     ZRGeneralSettingsControls& controls() const { return settings().generalSettingsControls(); }
-    ZRMouseController& mouseControl() const {
-        return *ZRMainController::mainController().area<ZRMouseController>();
-    }
+    ZRMouseController& mouseControl() const { return *settings().controller().area<ZRMouseController>(); }
 
     // As the user changes a control: a click on a switch, a choice in a pop-up, a move of a slider.
     static void toggle(QObject* control) { static_cast<QAbstractButton*>(control)->click(); }

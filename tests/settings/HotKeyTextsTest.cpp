@@ -65,7 +65,7 @@ protected:
             mainController, program->store(), *keyboardControlContext(desktop, DesktopTest::settings())));
         launch();
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
-        listening = application.listenToDesktop(desktop, UserDefaults::standard());
+        listening = application.listenToDesktop(desktop, defaults());
         application.setHotKeyHandler(&controller());
     }
     void TearDown() override {

@@ -84,7 +84,7 @@ protected:
 TEST_F(PaletteEditorTest, AFirstLaunchSeedsTheExamplesAboveTheStandardItems) {
     program.reset();
     controller();
-    UserDefaults::standard().removeObject(PaletteKey);
+    defaults().removeObject(PaletteKey);
     seedsPalette = true;
     log->clear();
     launch();
@@ -104,9 +104,9 @@ TEST_F(PaletteEditorTest, AFirstLaunchSeedsTheExamplesAboveTheStandardItems) {
     EXPECT_EQ(logCount(QStringLiteral("inserting missing palette item")), 5);
     EXPECT_TRUE(logged(QStringLiteral("inserting missing palette item 2 at 3-3")));
     // The seed is stored at once; what the wells hold, from the first refresh on.
-    EXPECT_EQ(UserDefaults::standard().dictionaryForKey(PaletteKey).size(), 5);
+    EXPECT_EQ(defaults().dictionaryForKey(PaletteKey).size(), 5);
     settings().updatePaletteItemWells();
-    const QVariantMap stored = UserDefaults::standard().dictionaryForKey(PaletteKey);
+    const QVariantMap stored = defaults().dictionaryForKey(PaletteKey);
     EXPECT_EQ(stored.value(QStringLiteral("4-2")).toString(), top.front()->children()[1]->uniqueIdentifier());
     EXPECT_EQ(stored.value(QStringLiteral("7-3")).toLongLong(), 7);
     EXPECT_EQ(stored.size(), 10);
@@ -144,7 +144,7 @@ TEST_F(PaletteEditorTest, StoredLayoutsAreRepairedToHoldTheFiveStandardItems) {
     EXPECT_EQ(logCount(QStringLiteral("inserting missing palette item")), 5);
     // The layout written back at the next refresh holds what the wells hold.
     settings().updatePaletteItemWells();
-    const QVariantMap stored = UserDefaults::standard().dictionaryForKey(PaletteKey);
+    const QVariantMap stored = defaults().dictionaryForKey(PaletteKey);
     EXPECT_EQ(stored.size(), 6);
     EXPECT_FALSE(stored.contains(QStringLiteral("3-0")));
     EXPECT_EQ(stored.value(QStringLiteral("4-3")).toLongLong(), 9);
@@ -208,7 +208,7 @@ TEST_F(PaletteEditorTest, HidingItemsOneAfterAnotherEndsInShowAll) {
         RunLoop::main().runPending();
     }
     EXPECT_EQ(layout(3, 3), QStringList{QStringLiteral(". . . [2] [9] [5] [3] 7 . . .")});
-    EXPECT_EQ(UserDefaults::standard().arrayForKey(HiddenKey), (QVariantList{2, 9, 5, 3}));
+    EXPECT_EQ(defaults().arrayForKey(HiddenKey), (QVariantList{2, 9, 5, 3}));
     EXPECT_EQ(itemTitle(4), QStringLiteral("Show \"Left Half / Top Left Quarter\""));
     EXPECT_EQ(itemTitle(7), QStringLiteral("Show All"));
     EXPECT_EQ(editor().minimumPaletteItemColumn(), 7);
@@ -218,7 +218,7 @@ TEST_F(PaletteEditorTest, HidingItemsOneAfterAnotherEndsInShowAll) {
     RunLoop::main().runPending();
     EXPECT_EQ(layout(3, 3), QStringList{QStringLiteral(". . . 2 9 5 3 7 . . .")});
     settings().updatePaletteItemWells();
-    EXPECT_TRUE(UserDefaults::standard().arrayForKey(HiddenKey).isEmpty());
+    EXPECT_TRUE(defaults().arrayForKey(HiddenKey).isEmpty());
     EXPECT_EQ(editor().minimumPaletteItemColumn(), 3);
     // Empty wells have no menu; actions' menus remove or edit them.
     EXPECT_EQ(well(0, 0)->menuForEvent(), nullptr);
@@ -262,7 +262,7 @@ TEST_F(PaletteEditorTest, DropsCopyFromTheSidebarAndMoveBetweenWells) {
         layout(0, 3),
         (QStringList{QStringLiteral(". . . . . A . . . . ."), QStringLiteral(". . . . . . . . . . ."),
                      QStringLiteral(". . . . . . . . . . ."), QStringLiteral(". . . 2 9 5 3 7 . . .")}));
-    EXPECT_EQ(UserDefaults::standard().dictionaryForKey(PaletteKey).size(), 6);
+    EXPECT_EQ(defaults().dictionaryForKey(PaletteKey).size(), 6);
 }
 
 TEST_F(PaletteEditorTest, ItemsDraggedOutOfTheWindowLeaveOnlyWhenLetGo) {
@@ -281,7 +281,7 @@ TEST_F(PaletteEditorTest, ItemsDraggedOutOfTheWindowLeaveOnlyWhenLetGo) {
     well(0, 0)->draggingSessionEnded(outside, Qt::IgnoreAction, true);
     RunLoop::main().runPending();
     EXPECT_EQ(well(0, 0)->paletteAction(), nullptr);
-    EXPECT_FALSE(UserDefaults::standard().dictionaryForKey(PaletteKey).contains(QStringLiteral("0-0")));
+    EXPECT_FALSE(defaults().dictionaryForKey(PaletteKey).contains(QStringLiteral("0-0")));
     EXPECT_EQ(storeTitles(), QStringList{QStringLiteral("A")}) << "the action stays in the sidebar";
 }
 
@@ -301,7 +301,7 @@ TEST_F(PaletteEditorTest, ActionsThatLeaveTheTreeLeaveThePalette) {
     EXPECT_EQ(layout(0, 1), (QStringList{QStringLiteral(". . . . . . . . . . ."),
                                          QStringLiteral(". . . . . . . . . . .")}));
     EXPECT_TRUE(watched.isNull()) << "the button goes with the action";
-    EXPECT_EQ(UserDefaults::standard().dictionaryForKey(PaletteKey).size(), 5);
+    EXPECT_EQ(defaults().dictionaryForKey(PaletteKey).size(), 5);
 }
 
 TEST_F(PaletteEditorTest, WellsShareTheContainersWidthNeverVanishing) {

@@ -11,6 +11,9 @@ namespace {
 
 // A button whose action's menu comes back empty.
 class EmptyMenuButton : public ZRPaletteItemButton {
+public:
+    using ZRPaletteItemButton::ZRPaletteItemButton;
+
 protected:
     QMenu* newMenu() override { return new QMenu; }
 };
@@ -29,6 +32,9 @@ protected:
         SettingsTest::TearDown();
     }
 
+    template <typename Button = ZRPaletteItemButton> std::unique_ptr<ZRPaletteItemButton> newButton() {
+        return std::make_unique<Button>(controller(), defaults(), RunLoop::main());
+    }
     // A shown button of an action that moves the window right by 10 points, or of the action given.
     ZRPaletteItemButton& makeButton(std::shared_ptr<ZRAction> action = nullptr,
                                     std::unique_ptr<ZRPaletteItemButton> made = nullptr) {
@@ -37,7 +43,7 @@ protected:
             action->setMoveDirection(ZRPositionRight);
             action->setMoveDelta(10);
         }
-        button = made ? std::move(made) : std::make_unique<ZRPaletteItemButton>();
+        button = made ? std::move(made) : newButton();
         button->setPaletteAction(action);
         button->setGeometry(0, 0, 30, 30);
         button->show();
@@ -96,7 +102,7 @@ TEST_F(PaletteItemButtonTest, APlainFolderOpensOnThePressAndAChainWaits) {
 }
 
 TEST_F(PaletteItemButtonTest, AnEmptyMenuLeavesAPlainButton) {
-    makeButton(nullptr, std::make_unique<EmptyMenuButton>());
+    makeButton(nullptr, newButton<EmptyMenuButton>());
     press();
     RunLoop::main().advance(0.6);
     EXPECT_EQ(button->shownMenu(), nullptr);

@@ -23,7 +23,7 @@ class PositionViewTest : public SettingsViewTest {
 protected:
     void SetUp() override {
         SettingsViewTest::SetUp();
-        m_picker = std::make_unique<ZRPositionView>();
+        m_picker = std::make_unique<ZRPositionView>(settings());
         picker = m_picker.get();
         picker->resize(120, 75);
     }
@@ -192,7 +192,7 @@ TEST_F(PositionViewTest, ScreenshotsOfEveryState) {
         {"narrow", ZRPositionTopLeft, true, {60, 50}, false},
     };
     for (const auto& c : cases) {
-        ZRPositionView view;
+        ZRPositionView view(settings());
         view.resize(c.size);
         setDark(view, c.dark);
         view.setPosition(c.position);

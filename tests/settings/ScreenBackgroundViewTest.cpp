@@ -16,7 +16,7 @@ class ScreenBackgroundViewTest : public SettingsViewTest {
 protected:
     // Shown in an active window, as in the settings window the user works in.
     std::unique_ptr<ZRScreenBackgroundView> shownView() {
-        auto view = std::make_unique<ZRScreenBackgroundView>();
+        auto view = std::make_unique<ZRScreenBackgroundView>(settings());
         view->resize(ViewSize);
         view->show();
         QApplication::setActiveWindow(view.get());
@@ -59,7 +59,7 @@ TEST_F(ScreenBackgroundViewTest, PlainGreyWithStripsWhenThePictureIsOff) {
     };
     set(ImageEnabledKey, false);
     for (const Case& c : cases) {
-        ZRScreenBackgroundView view;
+        ZRScreenBackgroundView view(settings());
         view.resize(ViewSize);
         setDark(view, c.dark);
         const QImage image = rendered(view);
@@ -84,7 +84,7 @@ TEST_F(ScreenBackgroundViewTest, PlainGreyWithStripsWhenThePictureIsOff) {
 
 TEST_F(ScreenBackgroundViewTest, StripsOnlyWhenTheProgramLetsViewsDrawThem) {
     ZRSharedProcessFlags().screenBackgroundViewsDrawMenuBarAndDock = false;
-    ZRScreenBackgroundView view;
+    ZRScreenBackgroundView view(settings());
     view.resize(ViewSize);
     EXPECT_FALSE(view.drawsDecorations());
     EXPECT_TRUE(view.menuBarLayer().isEmpty());
@@ -93,6 +93,7 @@ TEST_F(ScreenBackgroundViewTest, StripsOnlyWhenTheProgramLetsViewsDrawThem) {
 
 class RetinaView : public ZRScreenBackgroundView {
 public:
+    using ZRScreenBackgroundView::ZRScreenBackgroundView;
     bool retina = true;
 
 protected:
@@ -116,7 +117,7 @@ TEST_F(ScreenBackgroundViewTest, AutomaticBorderIsHalfAPointOnHighDensityScreens
     set(ImageEnabledKey, false);
     for (const Case& c : cases) {
         desktop.workspace().setIncreaseContrastEnabled(c.increaseContrast);
-        RetinaView view;
+        RetinaView view(settings());
         view.retina = c.retina;
         view.setBorderWidth(c.borderWidth);
         view.resize(ViewSize);
@@ -132,7 +133,8 @@ TEST_F(ScreenBackgroundViewTest, AutomaticBorderIsHalfAPointOnHighDensityScreens
 
 TEST_F(ScreenBackgroundViewTest, ColourOnlyWhileTheWindowIsActiveAndTheViewEnabled) {
     auto view = shownView();
-    ASSERT_FALSE(ZRScreenBackgroundPicture::shared().image().isNull()) << "the program's own picture";
+    ASSERT_FALSE(ZRScreenBackgroundPicture::shared(settings()).image().isNull())
+        << "the program's own picture";
     ASSERT_TRUE(view->desktopImageLayer());
     EXPECT_DOUBLE_EQ(view->desktopImageLayer()->opacity, 0.2);
     const QImage colour = rendered(*view);
@@ -221,7 +223,7 @@ TEST_F(PictureTest, OnlyRegularFilesOfPicturesWithinBoundsAreRead) {
 TEST_F(PictureTest, TheUsersPictureFirstThenTheProgramsOwn) {
     set(QStringLiteral("ZRScreenBackgroundViewImagePath"),
         savedImage(QStringLiteral("own.png"), QSize(64, 40)));
-    const ZRScreenBackgroundPicture own = ZRScreenBackgroundPicture::load();
+    const ZRScreenBackgroundPicture own = ZRScreenBackgroundPicture::load(settings());
     EXPECT_TRUE(own.isUsersOwn());
     EXPECT_EQ(own.image().size(), QSize(64, 40));
     EXPECT_EQ(own.grayScaleImage().pixel(0, 0),
@@ -229,7 +231,7 @@ TEST_F(PictureTest, TheUsersPictureFirstThenTheProgramsOwn) {
     EXPECT_EQ(&own.grayScaleImage(), &own.grayScaleImage()) << "made once";
 
     set(QStringLiteral("ZRScreenBackgroundViewImagePath"), path(QStringLiteral("missing.png")));
-    const ZRScreenBackgroundPicture fallback = ZRScreenBackgroundPicture::load();
+    const ZRScreenBackgroundPicture fallback = ZRScreenBackgroundPicture::load(settings());
     EXPECT_FALSE(fallback.isUsersOwn());
     EXPECT_FALSE(fallback.image().isNull());
     EXPECT_TRUE(logged(QStringLiteral("screen background picture not read from")));
@@ -240,7 +242,7 @@ TEST_F(ScreenBackgroundViewTest, PictureSettingIsOnUnlessABooleanTurnsItOff) {
         QVariant value;
         bool drawn;
     } cases[] = {{QVariant(), true}, {false, false}, {0, false}, {true, true}, {QStringLiteral("NO"), true}};
-    ZRScreenBackgroundView view;
+    ZRScreenBackgroundView view(settings());
     for (const auto& c : cases) {
         set(ImageEnabledKey, c.value);
         EXPECT_EQ(view.drawsScreenBackgroundImage(), c.drawn) << c.value.toString().toStdString();

@@ -57,8 +57,8 @@ protected:
     void SetUp() override {
         ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "the test display did not start";
         ASSERT_TRUE(folder.isValid());
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
+        settings = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
+        UserDefaults::installStandard(settings.get());
         ZRSharedProcessFlags().screenBackgroundViewsDrawMenuBarAndDock = true;
 
         xterm.start(QStringLiteral("xterm"), {QStringLiteral("-name"), XtermName, QStringLiteral("-geometry"),
@@ -69,7 +69,7 @@ protected:
 
         window.setWindowTitle(QStringLiteral("Skaf screen background"));
         auto* layout = new QVBoxLayout(&window);
-        view = new ZRScreenBackgroundView;
+        view = new ZRScreenBackgroundView(*settings);
         view->setFixedSize(240, 150);
         layout->addWidget(view);
         window.move(100, 100);
@@ -82,7 +82,7 @@ protected:
         xterm.waitForFinished();
         window.close();
         ZRSharedProcessFlags().screenBackgroundViewsDrawMenuBarAndDock = false;
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
     }
 
     QString xtermWindow() const {
@@ -108,6 +108,8 @@ protected:
 
     const QString XtermName = QStringLiteral("skafscreenbackground");
     QTemporaryDir folder;
+    // The settings the view is handed; they outlive the window that holds it.
+    std::unique_ptr<UserDefaults> settings;
     QWidget window;
     ZRScreenBackgroundView* view = nullptr;
     QProcess xterm;

@@ -53,15 +53,15 @@ protected:
         QFile file(settingsPath());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(SettingsWithAnAction) > 0);
         file.close();
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(settingsPath(), &platform->systemPreferences()));
-        UserDefaults::standard().load();
+        defaults = std::make_unique<UserDefaults>(settingsPath(), &platform->systemPreferences());
+        UserDefaults::installStandard(defaults.get());
+        defaults->load();
         auto& application = *ZRHotKeyHandlerApplication::instance();
-        listening = application.listenToDesktop(*platform, UserDefaults::standard());
+        listening = application.listenToDesktop(*platform, *defaults);
 
         xterm = Client::start(QStringLiteral("xterm"), QStringLiteral("60x20+700+400"));
         ASSERT_TRUE(xterm);
-        program.emplace(UserDefaults::standard(), *platform);
+        program.emplace(*defaults, *platform);
         ZRMainController& controller = program->controller();
         application.setHotKeyHandler(&controller);
         auto area = std::make_unique<ZRSettingsController>(program->settingsContext());
@@ -85,7 +85,8 @@ protected:
         listening.disconnect();
         ZRHotKeyTextView::setAlerts(nullptr);
         program.reset();
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
+        defaults.reset();
         Platform::setCurrent(nullptr);
         platform.reset();
     }
@@ -116,6 +117,8 @@ protected:
 
     QTemporaryDir folder;
     std::unique_ptr<Platform> platform;
+    // The settings the program is handed, on the desktop's preferences.
+    std::unique_ptr<UserDefaults> defaults;
     std::optional<TestProgram> program;
     std::unique_ptr<X11FakeInput> input;
     std::unique_ptr<Client> xterm;
@@ -166,8 +169,8 @@ TEST_F(SettingsHotKeyFieldsX11Test, WhileRecordingTheKeysComeToTheFieldAndAreJud
     xdotool({"key", "ctrl+shift+F6"});
     ASSERT_TRUE(waitUntil([&] { return !field->isRecording(); }));
     EXPECT_EQ(alerts->beeps, 2);
-    EXPECT_TRUE(ZRMainController::mainController().settingsHotKeyIsActive(QStringLiteral("Keyboard Menu")));
-    ASSERT_TRUE(UserDefaults::standard().save());
+    EXPECT_TRUE(program->controller().settingsHotKeyIsActive(QStringLiteral("Keyboard Menu")));
+    ASSERT_TRUE(defaults->save());
     UserDefaults stored(settingsPath());
     stored.load();
     const QVariantMap record = stored.dictionaryForKey(QStringLiteral("Keyboard Menu"));

@@ -24,7 +24,7 @@ void SettingsTest::SetUp() {
 }
 
 void SettingsTest::launch() {
-    if (!seedsPalette && !UserDefaults::standard().hasValue(QStringLiteral("Palette")))
+    if (!seedsPalette && !defaults().hasValue(QStringLiteral("Palette")))
         set(QStringLiteral("Palette"), QVariantMap());
     ZRMainController& controller = this->controller();
     controller.actions().setBeepHandler([this] { ++beeps; });
@@ -109,7 +109,7 @@ QStringList SettingsTest::storeTitles() const {
             self(self, action->children(), depth + 1);
         }
     };
-    add(add, ZRActionManager::actionManager().topLevelActions(), 0);
+    add(add, settings().store().topLevelActions(), 0);
     return titles;
 }
 

@@ -72,13 +72,15 @@ protected:
     static void saveScreenshot(const QImage& image, const QString& name);
 
     ZRSettingsController& settings() const { return *m_settings; }
+    // The settings store the program under test is handed.
+    UserDefaults& defaults() const { return DesktopTest::settings(); }
     ZRSidebarController& sidebar() const { return m_settings->sidebar(); }
     ZRSourceList& sourceList() const { return *m_settings->sourceList(); }
 
     // The program's main controller, made with its store on the settings there are when first asked for.
     ZRMainController& controller() {
         if (!program)
-            program.emplace(UserDefaults::standard(), desktop);
+            program.emplace(defaults(), desktop);
         return program->controller();
     }
 

@@ -115,7 +115,7 @@ protected:
 TEST_F(StealthyLaunchTest, StealthModeAfterTheIntroductionBuildsTheWindowWhenFirstShown) {
     launchStealthily();
     EXPECT_EQ(settings().preferencesWindow(), nullptr);
-    EXPECT_EQ(UserDefaults::standard().object(QStringLiteral("Snap: 3")), QVariant(qint64(0)));
+    EXPECT_EQ(defaults().object(QStringLiteral("Snap: 3")), QVariant(qint64(0)));
     expectFilledWhenShown();
 }
 

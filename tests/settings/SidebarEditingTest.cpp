@@ -344,7 +344,7 @@ TEST_F(SidebarEditingTest, ALargeImportIsSelectedAsOneRange) {
 TEST_F(SidebarEditingTest, ActionsThatWouldMakeTheSettingsFileTooLargeAreRefused) {
     addActions({QStringLiteral("A"), QStringLiteral("B")});
     RunLoop::main().runPending();
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = this->defaults();
     ASSERT_FALSE(defaults.hasUnsavedChanges());
     const qint64 limit = defaults.storedFileBytes() + 1000;
     defaults.setMaximumFileBytes(limit);

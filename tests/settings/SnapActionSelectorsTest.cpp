@@ -135,14 +135,14 @@ TEST_F(SnapActionSelectorsTest, MenusOfferTheFixedItemsAndTheActionsByGroup) {
 
     // Choices store the action, the layout, or take the key away.
     chooseIndex(snapSelector(10), menu(snapSelector(10)).indexOf("-1 Desk = =" + desk));
-    EXPECT_EQ(UserDefaults::standard().stringForKey(TopLeftKey), "=" + desk);
+    EXPECT_EQ(defaults().stringForKey(TopLeftKey), "=" + desk);
     choose(snapSelector(10), 21);
-    EXPECT_EQ(UserDefaults::standard().integerForKey(TopLeftKey), 21);
+    EXPECT_EQ(defaults().integerForKey(TopLeftKey), 21);
     chooseIndex(dropSnapSelector(ModifierFlag::Command), 0);
-    EXPECT_EQ(UserDefaults::standard().stringForKey(CommandKey), desk);
+    EXPECT_EQ(defaults().stringForKey(CommandKey), desk);
     chooseIndex(dropSnapSelector(ModifierFlag::Command),
                 dropSnapSelector(ModifierFlag::Command)->count() - 1);
-    EXPECT_FALSE(UserDefaults::standard().hasValue(CommandKey));
+    EXPECT_FALSE(defaults().hasValue(CommandKey));
     EXPECT_EQ(featureFlagUpdates, 4);
 }
 
@@ -151,9 +151,9 @@ TEST_F(SnapActionSelectorsTest, ActionsThatLeaveTheTreeLeaveTheSettings) {
     select({QStringLiteral("Wide"), QStringLiteral("Couch")});
     sidebar().delete_();
     RunLoop::main().runPending();
-    EXPECT_EQ(UserDefaults::standard().object(TopKey), QVariant(0));
+    EXPECT_EQ(defaults().object(TopKey), QVariant(0));
     EXPECT_EQ(snapSelector(3)->currentText(), QStringLiteral("None"));
-    EXPECT_FALSE(UserDefaults::standard().hasValue(ShiftKey));
+    EXPECT_FALSE(defaults().hasValue(ShiftKey));
     EXPECT_EQ(dropSnapSelector(ModifierFlag::Shift)->currentText(), QStringLiteral("None"));
     EXPECT_TRUE(dropSnapSelector(ModifierFlag::Shift)->isEnabled());
 
@@ -179,10 +179,9 @@ protected:
         struct Watcher : ZRApplicationArea {
             explicit Watcher(SnapSettingsAtLaunchTest& test) : test(test) {}
             void fillSettingsControls() override {
-                const ZRActionManager* store = ZRActionManager::actionManagerIfMade();
-                test.storeLoadedWhileFilling = store && store->hasLoaded();
-                test.topWhileFilling = UserDefaults::standard().object(TopKey);
-                test.shiftWhileFilling = UserDefaults::standard().object(ShiftKey);
+                test.storeLoadedWhileFilling = test.program->store().hasLoaded();
+                test.topWhileFilling = test.defaults().object(TopKey);
+                test.shiftWhileFilling = test.defaults().object(ShiftKey);
             }
             SnapSettingsAtLaunchTest& test;
         };
@@ -196,7 +195,7 @@ protected:
         DesktopTest::SetUp();
         desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
         ZRSystemWindowSettings::resetShared();
-        program.emplace(UserDefaults::standard(), desktop);
+        program.emplace(defaults(), desktop);
         ZRMainController& controller = program->controller();
         controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
         beforeLaunch();
@@ -222,9 +221,9 @@ TEST_F(SnapSettingsAtLaunchTest, SettingsNamingActionsSurviveTheFillingBeforeThe
     EXPECT_FALSE(storeLoadedWhileFilling);
     EXPECT_EQ(topWhileFilling, QVariant(QString(u'=' + identifiers[QStringLiteral("Wide")])));
     EXPECT_EQ(shiftWhileFilling, QVariant(identifiers[QStringLiteral("Couch")]));
-    EXPECT_EQ(UserDefaults::standard().stringForKey(TopKey), u'=' + identifiers[QStringLiteral("Wide")]);
-    EXPECT_EQ(UserDefaults::standard().stringForKey(ShiftKey), identifiers[QStringLiteral("Couch")]);
-    ZRSettingsController* settings = ZRMainController::mainController().area<ZRSettingsController>();
+    EXPECT_EQ(defaults().stringForKey(TopKey), u'=' + identifiers[QStringLiteral("Wide")]);
+    EXPECT_EQ(defaults().stringForKey(ShiftKey), identifiers[QStringLiteral("Couch")]);
+    ZRSettingsController* settings = program->controller().area<ZRSettingsController>();
     EXPECT_EQ(settings->generalSettingsControls().snapActionSelectors().snapSelector(3)->currentText(),
               QStringLiteral("Wide"));
 }
@@ -239,10 +238,10 @@ protected:
 };
 
 TEST_F(UnreadableStoreTest, SettingsThatNameActionsStay) {
-    EXPECT_TRUE(ZRActionManager::actionManager().storedValueIsUnreadable());
+    EXPECT_TRUE(settings().store().storedValueIsUnreadable());
     controls().updateSnapActionSelectors();
-    EXPECT_EQ(UserDefaults::standard().stringForKey(TopKey), u'=' + identifiers[QStringLiteral("Wide")]);
-    EXPECT_EQ(UserDefaults::standard().stringForKey(ShiftKey), identifiers[QStringLiteral("Couch")]);
+    EXPECT_EQ(defaults().stringForKey(TopKey), u'=' + identifiers[QStringLiteral("Wide")]);
+    EXPECT_EQ(defaults().stringForKey(ShiftKey), identifiers[QStringLiteral("Couch")]);
     EXPECT_EQ(snapSelector(3)->currentIndex(), -1) << "an action not in the menu shows as no choice";
 }
 

@@ -68,7 +68,7 @@ TEST_F(SnapshotPreviewViewTest, PreviewsOfOneAndTwoScreensLightAndDark) {
     for (const auto& c : cases) {
         for (const bool dark : {false, true}) {
             // Placed as the action's pane places it: on a miniature screen.
-            ZRScreenBackgroundView background;
+            ZRScreenBackgroundView background(settings());
             background.resize(260, 170);
             background.setBrightnessReduction(0.2);
             setDark(background, dark);
@@ -93,8 +93,7 @@ TEST_F(SnapshotPreviewViewTest, PreviewsOfOneAndTwoScreensLightAndDark) {
             const QRgb inside = image.pixel(int(front.center().x()), int(front.top() + 4));
             if (dark) {
                 EXPECT_LT(qGray(inside), 60) << c.name;
-            }
-            else {
+            } else {
                 EXPECT_GT(qGray(inside), 220) << c.name;
             }
         }

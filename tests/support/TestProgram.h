@@ -3,10 +3,12 @@
 #include "TestActionStore.h"
 
 #include "mouse-control/ZRFocusWindow.h"
+#include "mouse-control/ZRSystemWindowSettings.h"
 #include "platform/Platform.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "settings/ZRSettingsContext.h"
+#include "shell/ZRAboutPanelManager.h"
 #include "shell/ZRMainController.h"
 
 #include <memory>
@@ -32,7 +34,9 @@ public:
                 m_platform,
                 RunLoop::main(),
                 NotificationCenter::defaultCenter(),
-                &ZRFocusWindow::defaultFocusWindow};
+                &ZRFocusWindow::defaultFocusWindow,
+                ZRAboutPanelManager::aboutPanelManager(),
+                &ZRSystemWindowSettings::shared};
     }
 
 private:

@@ -41,12 +41,14 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static SimDesktop desktop;
     desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
     Platform::setCurrent(&desktop);
-    UserDefaults::setStandard(std::make_unique<UserDefaults>(
-        folder->filePath(QStringLiteral("Settings.plist")), &desktop.systemPreferences()));
+    // The settings live as long as the fuzzing does.
+    static UserDefaults defaults(folder->filePath(QStringLiteral("Settings.plist")),
+                                 &desktop.systemPreferences());
+    UserDefaults::installStandard(&defaults);
     RunLoop::main().useManualClock(0);
     ZRSetLogReaderFactory([](const ZRLogReaderSettings&) { return std::make_shared<DiscardingLog>(); });
     // The program's parts live as long as the fuzzing does.
-    static TestProgram program(UserDefaults::standard(), desktop);
+    static TestProgram program(defaults, desktop);
     auto area = std::make_unique<ZRSettingsController>(program.settingsContext());
     settings = area.get();
     ZRMainController& controller = program.controller();
