@@ -407,7 +407,7 @@ TEST_F(ActionEditorTest, SuggestionsOfferTheDeltasInUse) {
     EXPECT_EQ(resize.suggestionsForTextField(static_cast<ZRSuggestionsTextField*>(resize.resizeWidthField())),
               sizes);
     // Deltas that the base list holds already call for no list of their own.
-    for (const auto& other : ZRActionManager::actionManager().allActions())
+    for (const auto& other : store().allActions())
         if (other->actionType() == ZRActionTypeShrink || other->actionType() == ZRActionTypeGrow)
             other->setMoveDelta(5), other->setMoveDeltaUnit(ZRMeasurementUnit::Points);
     EXPECT_EQ(resize.suggestionsForTextField(static_cast<ZRSuggestionsTextField*>(resize.resizeWidthField())),
@@ -873,7 +873,7 @@ TEST_F(ActionEditorTest, ACapturedLayoutShowsInItsPaneAtOnce) {
     item.setProperty(ZRAddMenuActionTypeProperty, qint64(ZRActionTypeLayout));
     sidebar().addActionViaMenuItem(&item);
     RunLoop::main().runPending();
-    const auto added = ZRActionManager::actionManager().focusAction();
+    const auto added = store().focusAction();
     ASSERT_TRUE(added && added != layout);
     ZRActionEditor* addedEditor = ZRActionEditor::editorForAction(*added);
     ASSERT_NE(addedEditor, nullptr);

@@ -268,7 +268,7 @@ TEST_F(GeneralSettingsTest, SwitchesShroudAndShowTheControlsThatDependOnThem) {
 
 TEST_F(GeneralSettingsTest, TheKeyboardControlsOptionsWaitForAHotKeyThatOpensThem) {
     Controls& c = controls();
-    ZRMainController& controller = ZRMainController::mainController();
+    ZRMainController& controller = settings().controller();
     ZRHotKeyTextView* field = controller.keyboardControlHotKeyTextView();
     ZRShroudView* shroud = c.keyboardControlsShroud();
     ASSERT_TRUE(shroud);
@@ -591,7 +591,7 @@ TEST_F(GeneralSettingsTest, ApplicationModesShowTheirRowsAndSwitchTheTaskbarEntr
         EXPECT_EQ(!c.temporaryDockRow()->isHidden(), m.temporaryDockRow);
         EXPECT_EQ(!c.facelessExplanationView()->isHidden(), m.facelessNote);
         EXPECT_EQ(ZRIsAccessoryApplicationMode(), m.accessory);
-        EXPECT_EQ(ZRMainController::mainController().statusItemController().isRequested(), m.statusItem);
+        EXPECT_EQ(settings().controller().statusItemController().isRequested(), m.statusItem);
         // The popover comes back once the windows have their new kind, fitted to its rows.
         RunLoop::main().runPending();
         ZRGeneralSettingsPopover* popover = settings().generalSettingsPopover();
@@ -658,7 +658,7 @@ TEST_F(GeneralSettingsTest, TheLineHeightDemoEndsAlsoWhenThePopoverClosedFirst) 
     };
     auto owned = std::make_unique<RecordingMenu>();
     RecordingMenu& menu = *owned;
-    ZRMainController::mainController().addArea(std::move(owned));
+    settings().controller().addArea(std::move(owned));
     Controls& c = controls();
     settings().showGeneralSettings();
     ZRGeneralSettingsPopover* popover = settings().generalSettingsPopover();

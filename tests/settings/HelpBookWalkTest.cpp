@@ -239,11 +239,11 @@ protected:
     void collectMenus() {
         program.menus.push_back(settings().preferencesWindow()->menuBar()->actions());
         statusMenu = std::make_unique<QMenu>();
-        ZRMainController::mainController().menuNeedsUpdate(statusMenu.get());
+        settings().controller().menuNeedsUpdate(statusMenu.get());
         program.menus.push_back(statusMenu->actions());
         settings().addButton()->populateAddMenu();
         program.menus.push_back(settings().addButton()->addMenu()->actions());
-        contextMenu.reset(ZRMainController::mainController().sourceListContextMenuForItem(
+        contextMenu.reset(settings().controller().sourceListContextMenuForItem(
             row(walkActions.back()->displayNameWithSuffixes()).get()));
         ASSERT_NE(contextMenu, nullptr);
         program.menus.push_back(contextMenu->actions());

@@ -147,7 +147,7 @@ TEST_F(HotKeyTextsTest, EveryPlaceShowsAHotKeyInTheDesktopsStyle) {
     }
 
     // The settings file keeps the stored form, which other programs read.
-    for (const auto& action : ZRActionManager::actionManager().allActions())
+    for (const auto& action : store().allActions())
         if (action->displayNameWithSuffixes() == QStringLiteral("Function Key")) {
             EXPECT_EQ(
                 action->hotKey()->dictionaryRepresentation().value(QStringLiteral("Visual Representation")),

@@ -170,7 +170,7 @@ TEST_F(PaletteEditorTest, ThePaletteShowsTheUsersItemsBeforeTheWindowIsBuilt) {
     ASSERT_EQ(editor().mouseControlPaletteContainer(), nullptr) << "the window waits to be shown";
 
     ZRMouseControlPaletteLayout& palette =
-        ZRMainController::mainController().area<ZRMouseController>()->ownPalette().paletteLayout();
+        settings().controller().area<ZRMouseController>()->ownPalette().paletteLayout();
     const std::vector<ZRPaletteItemWellInterface*> wells = palette.paletteItemWells();
     ASSERT_EQ(wells.size(), std::size_t(ZRPaletteLayout::Columns * ZRPaletteLayout::Rows));
     const ZRPaletteItemWellInterface* kept = wells[std::size_t(1 * ZRPaletteLayout::Columns + 2)];

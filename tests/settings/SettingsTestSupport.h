@@ -72,6 +72,8 @@ protected:
     static void saveScreenshot(const QImage& image, const QString& name);
 
     ZRSettingsController& settings() const { return *m_settings; }
+    // The action store of the launched program.
+    ZRActionManager& store() const { return m_settings->store(); }
     // The settings store the program under test is handed.
     UserDefaults& defaults() const { return DesktopTest::settings(); }
     ZRSidebarController& sidebar() const { return m_settings->sidebar(); }

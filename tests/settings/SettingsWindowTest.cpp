@@ -59,7 +59,7 @@ TEST_F(SettingsWindowTest, TheFirstOpeningShowsThePaletteAndLaterOnesKeepThePane
     EXPECT_EQ(currentPane(), QStringLiteral("Snap"));
     settings().preferencesWindow()->close();
     EXPECT_FALSE(settings().preferencesWindow()->isVisible());
-    ZRMainController::mainController().applicationShouldHandleReopen();
+    settings().controller().applicationShouldHandleReopen();
     EXPECT_TRUE(settings().preferencesWindow()->isVisible());
     EXPECT_EQ(currentPane(), QStringLiteral("Snap"));
 }

@@ -180,7 +180,7 @@ TEST_F(SidebarDragAndDropTest, RecordsFromAnotherProgramAreCopiedWithNewIdentifi
     EXPECT_EQ(storeTitles(), QStringList({QStringLiteral("A"), QStringLiteral("From Elsewhere"),
                                           QStringLiteral("From Elsewhere")}));
     EXPECT_EQ(selectedTitles(), QStringList{QStringLiteral("From Elsewhere")});
-    for (const auto& action : ZRActionManager::actionManager().allActions()) {
+    for (const auto& action : store().allActions()) {
         EXPECT_NE(action->uniqueIdentifier(), original->uniqueIdentifier());
     }
 }

@@ -32,7 +32,7 @@ protected:
     }
     QStringList identifiers() const {
         QStringList found;
-        for (const auto& action : ZRActionManager::actionManager().allActions())
+        for (const auto& action : store().allActions())
             found.append(action->uniqueIdentifier());
         return found;
     }
@@ -71,7 +71,7 @@ TEST_F(SidebarEditingTest, DeletingSelectsTheRowAboveOnlyWhenItIsAnAction) {
          {QStringLiteral("A")}},
     };
     for (const Case& c : cases) {
-        ZRActionManager::actionManager().populateWithSourceListItems({});
+        store().populateWithSourceListItems({});
         sidebar().reloadSourceListWithSelectedItems(std::nullopt);
         addActions({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
         addFolder(QStringLiteral("F"), {QStringLiteral("M")});
@@ -99,7 +99,7 @@ TEST_F(SidebarEditingTest, RecentlyDeletedKeepsTheNewestUpToItsCountAndGivesThem
     };
     for (const Case& c : cases) {
         set(QStringLiteral("Recently Deleted"), c.count);
-        ZRActionManager::actionManager().populateWithSourceListItems({});
+        store().populateWithSourceListItems({});
         sidebar().reloadSourceListWithSelectedItems(std::nullopt);
         addActions({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
         select({QStringLiteral("A")});
@@ -141,7 +141,7 @@ TEST_F(SidebarEditingTest, ADeletionForGoodIsAskedAboutAndUndoIsOfferedOnlyWithC
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kept);
         set(QStringLiteral("Recently Deleted"), c.kept);
-        ZRActionManager::actionManager().populateWithSourceListItems({});
+        store().populateWithSourceListItems({});
         sidebar().reloadSourceListWithSelectedItems(std::nullopt);
         addActions(all);
         panels->deletionQuestions.clear();
@@ -173,7 +173,7 @@ TEST_F(SidebarEditingTest, ADeletionForGoodIsAskedAboutAndUndoIsOfferedOnlyWithC
     };
     addActions({QStringLiteral("D")});
     select({QStringLiteral("D")});
-    const auto action = ZRActionManager::actionManager().focusAction();
+    const auto action = store().focusAction();
     ASSERT_TRUE(action);
     EXPECT_EQ(offered(), QStringLiteral("0 0")) << "nothing to undo or redo";
     action->applyStateChange([&] { action->setMoveDelta(action->moveDelta() + 5); }, true);
@@ -305,7 +305,7 @@ TEST_F(SidebarEditingTest, ATruncatedExportedFileIsRefusedWithTheBeepAndALogLine
         const char* way;
         std::function<void()> import;
     } ways[] = {
-        {"skaf FILE", [&] { ZRMainController::mainController().openFiles({cut}); }},
+        {"skaf FILE", [&] { settings().controller().openFiles({cut}); }},
         {"File > Import",
          [&] {
              panels->importPaths = {cut};

@@ -143,7 +143,7 @@ TEST_F(SidebarModelTest, NewActionsGoWhereTheSelectionSays) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ZRActionManager::actionManager().populateWithSourceListItems({});
+        store().populateWithSourceListItems({});
         reload();
         addActions({a});
         addFolder(f, {b}, c.folderOpen);

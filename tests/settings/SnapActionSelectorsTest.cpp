@@ -73,7 +73,7 @@ protected:
     }
 
     std::shared_ptr<ZRAction> stored(const QString& name) const {
-        return ZRActionManager::actionManager().actionWithIdentifier(identifiers[name], false);
+        return store().actionWithIdentifier(identifiers[name], false);
     }
     QComboBox* snapSelector(std::int64_t position) const {
         return controls().snapActionSelectors().snapSelector(position);
