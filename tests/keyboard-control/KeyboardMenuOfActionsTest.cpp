@@ -169,7 +169,7 @@ TEST_F(MenuOfActionsTest,
     window->setFrame(WindowFrame);
     press(SharedKey);
     desktop.pressKey(Key::Return);
-    ZRActionManager::actionManager().populateWithSourceListItems({});
+    program->store().populateWithSourceListItems({});
     RunLoop::main().runPending();
     desktop.releaseKey(Key::Return);
     EXPECT_EQ(window->frame(), WindowFrame) << "the action went before its turn";
@@ -229,7 +229,7 @@ TEST_F(MenuOfActionsTest, TheSnapChooserDeepensTheBandsWhileItShows) {
         members.back()->setRelativeFrame(relative);
     }
     folder->setChildren(members);
-    ZRActionManager::actionManager().insertAction(folder);
+    program->store().insertAction(folder);
     set(QStringLiteral("Snap: 3"), QString(u'=' + folder->uniqueIdentifier()));
 
     auto& snapping = static_cast<ZRSnapping&>(controller.area<ZRMouseController>()->snapping());
