@@ -323,8 +323,9 @@ int main(int argc, char** argv) {
     // same objects to the parts that reach them so. They go in the reverse order, all before the desktop.
     Platform::setCurrent(platform.get());
     // The settings are read once the desktop is there: its preferences are their global domain.
-    UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath, &platform->systemPreferences()));
-    UserDefaults& defaults = UserDefaults::standard();
+    auto settings = std::make_unique<UserDefaults>(settingsPath, &platform->systemPreferences());
+    UserDefaults& defaults = *settings;
+    UserDefaults::installStandard(settings.get());
     defaults.load();
     const Connection hotKeys = application.listenToDesktop(*platform, defaults);
     // The log reader takes the program's lines from here on, once the desktop and the settings it reads are
@@ -383,7 +384,9 @@ int main(int argc, char** argv) {
     }
     // A failure is logged; there is no one left to tell.
     (void)defaults.save();
-    // Workers may still be reading the desktop (a layout capture): it goes once they are done.
-    Platform::shutDown(std::move(platform), QuitWorkerSeconds);
+    // Workers may still be reading the desktop and the settings (a layout capture): both go once they are
+    // done, and stay for them until the process ends when they are not.
+    if (!Platform::shutDown(std::move(platform), QuitWorkerSeconds))
+        (void)settings.release();
     return status;
 }
