@@ -217,6 +217,8 @@ const StoredProperty StoredProperties[] = {ZR_ACTION_STORED_PROPERTIES(ZR_ACTION
 struct ZRAction::ReadContext {
     bool preserveIdentifiers = false;
     QSet<QString> identifiers;
+    // What the hot keys read are made with; null when nothing can take them.
+    const ZRHotKeyContext* hotKeys = ZRActionManager::actionContext().hotKeys;
 };
 
 ZRAction::ZRAction(bool registersHotKeys)
@@ -243,8 +245,11 @@ std::shared_ptr<ZRAction> ZRAction::actionWithDictionaryRepresentation(const QVa
 
 std::vector<std::shared_ptr<ZRAction>> ZRAction::actionsFromCollection(const QVariantList& records,
                                                                        bool preserveUniqueIdentifiers,
-                                                                       UnusableRecordEntries* unusable) {
+                                                                       UnusableRecordEntries* unusable,
+                                                                       const ZRHotKeyContext* hotKeys) {
     ReadContext context{preserveUniqueIdentifiers, {}};
+    if (hotKeys)
+        context.hotKeys = hotKeys;
     std::vector<std::shared_ptr<ZRAction>> actions;
     actions.reserve(std::size_t(records.size()));
     for (qsizetype i = 0; i < records.size(); ++i) {
@@ -330,8 +335,13 @@ std::shared_ptr<ZRAction> ZRAction::readRecord(const QVariantMap& record, ReadCo
     }
 
     if (const auto hotKeyRecord = reader.dictionary(ZRActionKey::HotKey)) {
-        auto hotKey = ZRHotKey::hotKeyWithDictionaryRepresentation(*hotKeyRecord, action->m_uniqueIdentifier);
-        if (!hotKey)
+        const ZRHotKeyContext* hotKeys = context.hotKeys;
+        auto hotKey = hotKeys ? ZRHotKey::hotKeyWithDictionaryRepresentation(
+                                    *hotKeyRecord, action->m_uniqueIdentifier, *hotKeys)
+                              : nullptr;
+        if (!hotKeys)
+            ZRLog("ignoring the hot key of action %@: no action store is there to register it", name);
+        else if (!hotKey)
             ZRLog("ignoring the hot key of action %@: its record is unreadable", name);
         else if (action->m_actionType < ZRActionTypeRevert)
             ZRLog("ignoring the hot key of action %@: separators and headers take none", name);
@@ -595,9 +605,12 @@ std::vector<std::shared_ptr<ZRHotKey>> settingsHotKeys() {
         return host->settingsHotKeys();
     // Before the main controller is there, its hot keys are as the settings store holds them.
     std::vector<std::shared_ptr<ZRHotKey>> hotKeys;
+    const ZRHotKeyContext* made = context().hotKeys;
+    if (!made)
+        return hotKeys;
     for (const QString& identifier : {KeyboardMenuHotKeyIdentifier, KeyboardControlsHotKeyIdentifier}) {
-        const QVariantMap record = UserDefaults::standard().dictionaryForKey(identifier);
-        if (auto hotKey = ZRHotKey::hotKeyWithDictionaryRepresentation(record, identifier))
+        const QVariantMap record = made->settings.dictionaryForKey(identifier);
+        if (auto hotKey = ZRHotKey::hotKeyWithDictionaryRepresentation(record, identifier, *made))
             hotKeys.push_back(std::move(hotKey));
     }
     return hotKeys;
@@ -647,7 +660,7 @@ bool ZRAction::shouldSetHotKey(const std::shared_ptr<ZRHotKey>& hotKey, const QS
             return false;
         }
         // The settings open after the recorder field has finished with this key.
-        RunLoop::main().performOnNextTurn([] {
+        hotKey->context().mainRunLoop.performOnNextTurn([] {
             if (ZRActionHost* host = context().host)
                 host->assignKeyboardControlHotKey();
         });

@@ -32,6 +32,7 @@ class ZRActionCapturer;
 class ZRActionHost;
 class ZRKeyboardControlHotKeyMissingAlert;
 class ZRVirtualScreen;
+struct ZRHotKeyContext;
 
 // The stored form of an action: "Action" (the type), "Identifier", "Title" (the user's name), "Hot Key",
 // "Children" (a folder's members) and one key per stored property; a key that is missing reads as the
@@ -85,10 +86,12 @@ public:
     // to give a type.
     static std::shared_ptr<ZRAction> actionWithDictionaryRepresentation(const QVariantMap* record);
     // The actions of the records, in order; records that give no action are skipped, and kept in
-    // unusable when given. Identifiers are unique across the whole collection when preserved.
+    // unusable when given. Identifiers are unique across the whole collection when preserved. Hot keys
+    // are made with the context given, else with the installed store's (ZRActionContext::hotKeys).
     static std::vector<std::shared_ptr<ZRAction>>
     actionsFromCollection(const QVariantList& records, bool preserveUniqueIdentifiers,
-                          UnusableRecordEntries* unusable = nullptr);
+                          UnusableRecordEntries* unusable = nullptr,
+                          const ZRHotKeyContext* hotKeys = nullptr);
     // A new, empty action of the type, with a new identifier.
     static std::shared_ptr<ZRAction> actionWithType(ZRActionType type);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "hotkeys/ZRHotKeyContext.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
@@ -25,4 +27,7 @@ struct ZRActionContext {
     std::unique_ptr<ZRKeyboardControlHotKeyMissingAlert> keyboardControlHotKeyMissingAlert;
     // Told after any stored property of any action changed; the store saves the actions it holds.
     std::function<void(const ZRAction& action)> changeObserver;
+    // What the hot keys of actions are made with: the installed store's desktop, settings and run loop;
+    // null while no store is installed.
+    const ZRHotKeyContext* hotKeys = nullptr;
 };

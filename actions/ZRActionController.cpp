@@ -260,8 +260,8 @@ std::vector<std::shared_ptr<ZRAction>> ZRActionController::actionsMatchingEvent(
                                                                                 bool includeLocal) const {
     std::vector<std::shared_ptr<ZRAction>> matches;
     // One press is matched against every action's hot key: the settings are read once for all.
-    const auto options = ZRHotKey::currentMatchOptions();
-    const auto localRules = ZRHotKey::currentLocalRules();
+    const auto options = ZRHotKey::currentMatchOptions(m_defaults);
+    const auto localRules = ZRHotKey::currentLocalRules(m_defaults);
     for (const auto& action : m_store.allActions()) {
         const auto hotKey = action->hotKey();
         if (hotKey && action->actionType() >= ZRActionTypeRevert && hotKey->matchesEvent(event, options) &&

@@ -77,15 +77,20 @@ ZRActionManager& ZRActionManager::actionManager() {
 }
 
 ZRActionManager::Installation::Installation(ZRActionManager& store)
-    : m_previous(std::exchange(installedStore, &store)) {
+    : m_previous(std::exchange(installedStore, &store)),
+      m_previousHotKeys(std::exchange(actionContext().hotKeys, &store.m_hotKeyContext)) {
     installSharedHooks();
 }
 
 ZRActionManager::Installation::~Installation() {
     installedStore = m_previous;
+    actionContext().hotKeys = m_previousHotKeys;
 }
 
-ZRActionManager::ZRActionManager(UserDefaults& defaults) : m_defaults(defaults) {}
+ZRActionManager::ZRActionManager(UserDefaults& defaults, GlobalHotKeys& globalHotKeys, RunLoop& mainRunLoop,
+                                 NotificationCenter& notifications)
+    : m_defaults(defaults), m_mainRunLoop(mainRunLoop),
+      m_notifications(notifications), m_hotKeyContext{globalHotKeys, defaults, mainRunLoop} {}
 
 ZRActionManager::~ZRActionManager() {
     // Actions that outlive the store (in a menu, say) must not keep its keys grabbed.
@@ -121,14 +126,15 @@ bool ZRActionManager::load() {
     {
         // Every action's hot key is asked of the desktop at once, when all are read.
         ZRHotKeyRegistrationBatch hotKeys;
-        replaceTree(ZRAction::actionsFromCollection(stored.toList(), true, &m_unusableRecords));
+        replaceTree(
+            ZRAction::actionsFromCollection(stored.toList(), true, &m_unusableRecords, &m_hotKeyContext));
     }
     m_loading = false;
     m_unusableRecordsAtLoad = unusableRecordCount();
     if (m_unusableRecordsAtLoad > 0)
         ZRLog("keeping %lld stored action records that this version cannot use as they are",
               qint64(m_unusableRecordsAtLoad));
-    NotificationCenter::defaultCenter().post(ZRActionsDidChangeNotification, this);
+    m_notifications.post(ZRActionsDidChangeNotification, this);
     return true;
 }
 
@@ -162,7 +168,7 @@ bool ZRActionManager::save() {
     }
     ZRLog("cannot save actions: trying again in %g seconds", SaveRetryDelay);
     // Each try logs its own failure and schedules the next.
-    m_saveRetry = RunLoop::main().performLater(SaveRetryDelay, [this] { (void)save(); });
+    m_saveRetry = m_mainRunLoop.performLater(SaveRetryDelay, [this] { (void)save(); });
     return false;
 }
 
@@ -213,9 +219,9 @@ std::size_t ZRActionManager::unusableRecordCount() const {
 void ZRActionManager::setNeedsSave() {
     m_needsSave = true;
     m_changedSinceLoad = true;
-    NotificationCenter::defaultCenter().post(ZRActionsDidChangeNotification, this);
+    m_notifications.post(ZRActionsDidChangeNotification, this);
     // A failed save logs why and tries again when it can.
-    m_saveRequest = RunLoop::main().performLater(0, [this] { (void)save(); });
+    m_saveRequest = m_mainRunLoop.performLater(0, [this] { (void)save(); });
 }
 
 bool ZRActionManager::needsSave() const {

@@ -12,6 +12,8 @@
 #include <unordered_set>
 #include <vector>
 
+class GlobalHotKeys;
+class NotificationCenter;
 class QWidget;
 class UserDefaults;
 class ZRAction;
@@ -45,7 +47,7 @@ public:
     static ZRActionContext& actionContext();
     // Makes a store the one that actionManager() answers for as long as it lives, and puts back the one
     // before when it goes. Only the installed store saves the changes of its actions and tells grids the
-    // dimensions in use.
+    // dimensions in use, and the hot keys of actions are made with its context.
     class Installation {
     public:
         explicit Installation(ZRActionManager& store);
@@ -55,10 +57,14 @@ public:
 
     private:
         ZRActionManager* m_previous;
+        const ZRHotKeyContext* m_previousHotKeys;
     };
 
-    // An empty store that has not loaded, kept in the settings given.
-    explicit ZRActionManager(UserDefaults& defaults);
+    // An empty store that has not loaded, kept in the settings given. Its actions' hot keys register with
+    // the desktop's hot keys and read the same settings; saves wait for the main run loop, and a change is
+    // posted on the notification centre. Each outlives the store.
+    ZRActionManager(UserDefaults& defaults, GlobalHotKeys& globalHotKeys, RunLoop& mainRunLoop,
+                    NotificationCenter& notifications);
     ~ZRActionManager() override;
     ZRActionManager(const ZRActionManager&) = delete;
     ZRActionManager& operator=(const ZRActionManager&) = delete;
@@ -129,6 +135,9 @@ public:
     // A stored property of some action changed: saved soon when the action is in the tree.
     void actionDidChange(const ZRAction& action);
 
+    // What the hot keys of the store's actions are made with.
+    const ZRHotKeyContext& hotKeyContext() const { return m_hotKeyContext; }
+
 private:
     // Actions that enter the tree register their hot keys, those that leave it let go of them.
     void replaceTree(std::vector<std::shared_ptr<ZRAction>> topLevelActions);
@@ -139,6 +148,9 @@ private:
     bool copySettingsAsideBeforeLosingData();
 
     UserDefaults& m_defaults;
+    RunLoop& m_mainRunLoop;
+    NotificationCenter& m_notifications;
+    const ZRHotKeyContext m_hotKeyContext;
     std::vector<std::shared_ptr<ZRAction>> m_topLevelActions;
     // The actions of the tree, for telling whether a changed action is one of them.
     std::unordered_set<const ZRAction*> m_members;

@@ -339,7 +339,8 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         // Empty until the launch loads it, after the settings have their defaults and older keys moved.
-        ZRActionManager store(defaults);
+        ZRActionManager store(defaults, platform->globalHotKeys(), RunLoop::main(),
+                              NotificationCenter::defaultCenter());
         const ZRActionManager::Installation installedStore(store);
         ZRMainController controller(store, defaults, *platform, RunLoop::main());
         application.setHotKeyHandler(&controller);

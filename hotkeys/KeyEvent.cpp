@@ -24,10 +24,11 @@ bool hotKeyReferencesAgree(std::uint64_t reference, std::uint64_t other) {
     return (reference & LowWordMask) == (other & LowWordMask);
 }
 
-QString visualKeyboardEventRepresentation(const KeyEvent& event) {
+QString visualKeyboardEventRepresentation(const KeyEvent& event, const UserDefaults& settings) {
     QString keyName = stringRepresentingKeyCode(event.keyCode, false);
     if (keyName.isEmpty())
         keyName = keyboardLabelString(event.charactersIgnoringModifiers);
-    return stringRepresentingModifierFlags(event.modifierFlags, ZRHotKey::requireExactModifierMatches()) +
+    return stringRepresentingModifierFlags(event.modifierFlags,
+                                           ZRHotKey::requireExactModifierMatches(settings)) +
            keyName;
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <cstdint>
 
+class UserDefaults;
+
 // A key press as the hot-key code sees it, whether it came from one of our own windows or from a hot
 // key registered with the desktop. Types and subtypes keep the numbers of the platform the behaviour
 // was first written for, so the two kinds of press are told apart as they always were.
@@ -55,5 +57,5 @@ bool hotKeyReferencesAgree(std::uint64_t reference, std::uint64_t other);
 
 // The text the key press would get as a hot key: the modifier glyphs (left and right told apart when
 // hot keys require exact modifier matches), then the key's name, or, for a key without a name, the
-// characters it types, labelled as on a key cap.
-QString visualKeyboardEventRepresentation(const KeyEvent& event);
+// characters it types, labelled as on a key cap. The settings tell whether hot keys require exact matches.
+QString visualKeyboardEventRepresentation(const KeyEvent& event, const UserDefaults& settings);

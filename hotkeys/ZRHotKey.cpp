@@ -3,7 +3,6 @@
 #include "hotkeys/KeyEvent.h"
 #include "hotkeys/ZRHotKeyDelegate.h"
 #include "hotkeys/ZRHotKeyReferencePool.h"
-#include "platform/Platform.h"
 #include "platform/foundation/PlistRead.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
@@ -38,10 +37,10 @@ std::uint32_t registrationCounterValue = 0;
 // The hot keys registered during the current turn of the run loop; null between turns.
 std::vector<std::weak_ptr<ZRHotKey>>* hotKeysOfThisTurn = nullptr;
 
-void rememberForThisTurn(const std::weak_ptr<ZRHotKey>& hotKey) {
+void rememberForThisTurn(const std::weak_ptr<ZRHotKey>& hotKey, RunLoop& mainRunLoop) {
     if (!hotKeysOfThisTurn) {
         hotKeysOfThisTurn = new std::vector<std::weak_ptr<ZRHotKey>>;
-        RunLoop::main().performAfterThisTurn([] {
+        mainRunLoop.performAfterThisTurn([] {
             delete hotKeysOfThisTurn;
             hotKeysOfThisTurn = nullptr;
         });
@@ -55,15 +54,11 @@ bool isFunctionKeyName(const QString& name) {
            std::all_of(name.begin() + 1, name.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-UserDefaults& defaults() {
-    return UserDefaults::standard();
-}
-
 } // namespace
 
 ZRHotKey::ZRHotKey(const QString& identifier, const std::optional<QString>& visualRepresentation,
-                   KeyCode keyCode, ModifierFlags modifierFlags)
-    : m_keyCode(keyCode), m_identifier(identifier), m_modifierFlags(modifierFlags) {
+                   KeyCode keyCode, ModifierFlags modifierFlags, const ZRHotKeyContext& context)
+    : m_context(context), m_keyCode(keyCode), m_identifier(identifier), m_modifierFlags(modifierFlags) {
     setVisualRepresentation(visualRepresentation);
 }
 
@@ -73,13 +68,22 @@ ZRHotKey::~ZRHotKey() {
 
 std::shared_ptr<ZRHotKey> ZRHotKey::hotKeyWithIdentifer(const QString& identifier,
                                                         const std::optional<QString>& visualRepresentation,
-                                                        KeyCode keyCode, ModifierFlags modifierFlags) {
-    return std::shared_ptr<ZRHotKey>(new ZRHotKey(identifier, visualRepresentation, keyCode, modifierFlags));
+                                                        KeyCode keyCode, ModifierFlags modifierFlags,
+                                                        const ZRHotKeyContext& context) {
+    return std::shared_ptr<ZRHotKey>(
+        new ZRHotKey(identifier, visualRepresentation, keyCode, modifierFlags, context));
 }
 
 std::shared_ptr<ZRHotKey>
 ZRHotKey::hotKeyWithDictionaryRepresentation(const ZRHotKeyDictionaryRepresentation& record,
-                                             const QString& fallbackIdentifier) {
+                                             const ZRHotKeyContext& context) {
+    return hotKeyWithDictionaryRepresentation(record, QString(), context);
+}
+
+std::shared_ptr<ZRHotKey>
+ZRHotKey::hotKeyWithDictionaryRepresentation(const ZRHotKeyDictionaryRepresentation& record,
+                                             const QString& fallbackIdentifier,
+                                             const ZRHotKeyContext& context) {
     QString identifier = fallbackIdentifier;
     if (identifier.isEmpty())
         identifier = Plist::readString(record, IdentifierKey).valueOr({});
@@ -104,9 +108,9 @@ ZRHotKey::hotKeyWithDictionaryRepresentation(const ZRHotKeyDictionaryRepresentat
     // The text is only what is shown for the keys: without one it is made from them.
     QString text = visualRepresentation.valueOr({});
     if (!visualRepresentation.ok())
-        text = stringRepresentingModifierFlags(flags, requireExactModifierMatches()) +
+        text = stringRepresentingModifierFlags(flags, requireExactModifierMatches(context.settings)) +
                stringRepresentingKeyCode(key, false);
-    return hotKeyWithIdentifer(identifier, text, key, flags);
+    return hotKeyWithIdentifer(identifier, text, key, flags, context);
 }
 
 ZRHotKeyDictionaryRepresentation ZRHotKey::dictionaryRepresentation() const {
@@ -125,9 +129,9 @@ bool ZRHotKey::registerForDelegate(ZRHotKeyDelegate& delegate, bool testOnly) {
     if (const auto decided = prepareRegistration(delegate, testOnly, identifier))
         return *decided;
     HotKeyReference reference = 0;
-    const HotKeyRegistrationStatus status = Platform::current().globalHotKeys().registerHotKey(
-        m_keyCode, ZRCarbonModifiersFromCocoaFlags(m_modifierFlags), delegate.hotKeySignature(), identifier,
-        reference);
+    const HotKeyRegistrationStatus status =
+        m_context.globalHotKeys.registerHotKey(m_keyCode, ZRCarbonModifiersFromCocoaFlags(m_modifierFlags),
+                                               delegate.hotKeySignature(), identifier, reference);
     return completeRegistration(status, reference, testOnly);
 }
 
@@ -187,8 +191,6 @@ std::optional<bool> ZRHotKey::prepareRegistration(ZRHotKeyDelegate& delegate, bo
 
     identifier = registrationCounterValue;
     registrationCounterValue = identifier >= MaximumRegistrationIdentifier ? 0 : identifier + 1;
-    if (!Platform::hasCurrent())
-        return false;
     return std::nullopt;
 }
 
@@ -197,7 +199,7 @@ bool ZRHotKey::completeRegistration(HotKeyRegistrationStatus status, HotKeyRefer
     if (status != HotKeyRegistrationStatus::Success || reference == 0)
         return false;
     if (testOnly) {
-        Platform::current().globalHotKeys().unregisterHotKey(reference);
+        m_context.globalHotKeys.unregisterHotKey(reference);
         return true;
     }
     m_hotKeyReference = reference;
@@ -208,7 +210,7 @@ bool ZRHotKey::completeRegistration(HotKeyRegistrationStatus status, HotKeyRefer
 bool ZRHotKey::registerForDelegate(ZRHotKeyDelegate& delegate) {
     if (!registerForDelegate(delegate, false))
         return false;
-    rememberForThisTurn(weak_from_this());
+    rememberForThisTurn(weak_from_this(), m_context.mainRunLoop);
     return true;
 }
 
@@ -222,6 +224,9 @@ ZRHotKeyRegistrationBatch* currentBatch = nullptr;
 
 struct ZRHotKeyRegistrationBatch::Entry {
     std::weak_ptr<ZRHotKey> hotKey;
+    // The hot key's: the grab is let go of there when the hot key went meanwhile.
+    GlobalHotKeys* globalHotKeys;
+    RunLoop* mainRunLoop;
     HotKeyRegistrationRequest request;
     std::function<void()> failed;
 };
@@ -238,26 +243,32 @@ ZRHotKeyRegistrationBatch::~ZRHotKeyRegistrationBatch() {
 void ZRHotKeyRegistrationBatch::finish() {
     std::vector<Entry> entries = std::move(m_entries);
     m_entries.clear();
-    if (entries.empty() || !Platform::hasCurrent())
-        return;
-    std::vector<HotKeyRegistrationRequest> requests;
-    for (const Entry& entry : entries)
-        requests.push_back(entry.request);
-    GlobalHotKeys& globalHotKeys = Platform::current().globalHotKeys();
-    globalHotKeys.registerHotKeys(requests);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const HotKeyRegistrationRequest& done = requests[i];
-        const auto hotKey = entries[i].hotKey.lock();
-        if (!hotKey) {
-            // Its owner let go of it meanwhile: nothing may keep its keys.
-            if (done.reference != 0)
-                globalHotKeys.unregisterHotKey(done.reference);
-            continue;
+    // Hot keys of one program share one desktop; each desktop still gets its grabs at once.
+    while (!entries.empty()) {
+        GlobalHotKeys& globalHotKeys = *entries.front().globalHotKeys;
+        std::vector<Entry> ofDesktop;
+        std::vector<Entry> others;
+        for (Entry& entry : entries)
+            (entry.globalHotKeys == &globalHotKeys ? ofDesktop : others).push_back(std::move(entry));
+        entries = std::move(others);
+        std::vector<HotKeyRegistrationRequest> requests;
+        for (const Entry& entry : ofDesktop)
+            requests.push_back(entry.request);
+        globalHotKeys.registerHotKeys(requests);
+        for (std::size_t i = 0; i < ofDesktop.size(); ++i) {
+            const HotKeyRegistrationRequest& done = requests[i];
+            const auto hotKey = ofDesktop[i].hotKey.lock();
+            if (!hotKey) {
+                // Its owner let go of it meanwhile: nothing may keep its keys.
+                if (done.reference != 0)
+                    globalHotKeys.unregisterHotKey(done.reference);
+                continue;
+            }
+            if (hotKey->completeRegistration(done.status, done.reference, false))
+                rememberForThisTurn(hotKey, *ofDesktop[i].mainRunLoop);
+            else if (ofDesktop[i].failed)
+                ofDesktop[i].failed();
         }
-        if (hotKey->completeRegistration(done.status, done.reference, false))
-            rememberForThisTurn(hotKey);
-        else if (entries[i].failed)
-            entries[i].failed();
     }
 }
 
@@ -281,7 +292,7 @@ void ZRHotKey::registerForDelegateLater(ZRHotKeyDelegate& delegate, const std::f
     std::uint32_t identifier = 0;
     if (const auto decided = prepareRegistration(delegate, false, identifier)) {
         if (*decided)
-            rememberForThisTurn(weak_from_this());
+            rememberForThisTurn(weak_from_this(), m_context.mainRunLoop);
         else if (failed)
             failed();
         return;
@@ -291,7 +302,8 @@ void ZRHotKey::registerForDelegateLater(ZRHotKeyDelegate& delegate, const std::f
     request.modifiers = ZRCarbonModifiersFromCocoaFlags(m_modifierFlags);
     request.signature = delegate.hotKeySignature();
     request.identifier = identifier;
-    batch->m_entries.push_back({weak_from_this(), request, failed});
+    batch->m_entries.push_back(
+        {weak_from_this(), &m_context.globalHotKeys, &m_context.mainRunLoop, request, failed});
 }
 
 bool ZRHotKey::testForDelegate(ZRHotKeyDelegate& delegate) {
@@ -305,8 +317,7 @@ void ZRHotKey::unregister() {
     ZRHotKeyReferencePool& pool = ZRHotKeyReferencePool::defaultPool();
     if (!pool.pop(reference))
         return;
-    if (Platform::hasCurrent())
-        Platform::current().globalHotKeys().unregisterHotKey(reference);
+    m_context.globalHotKeys.unregisterHotKey(reference);
     pool.referenceUnregistered.emit(reference);
 }
 
@@ -314,8 +325,7 @@ bool ZRHotKey::isRegistered() const {
     return m_hotKeyReference != 0 || isLocal();
 }
 
-ZRHotKey::LocalRules ZRHotKey::currentLocalRules() {
-    UserDefaults& settings = defaults();
+ZRHotKey::LocalRules ZRHotKey::currentLocalRules(const UserDefaults& settings) {
     const qint64 filterMask = settings.integerForKey(LocalHotKeyFilterMaskKey);
     return {settings.boolForKey(AllHotKeysAreLocalKey),
             filterMask < 1 ? ModifierFlag::ShiftControlOptionCommand : static_cast<ModifierFlags>(filterMask),
@@ -324,7 +334,7 @@ ZRHotKey::LocalRules ZRHotKey::currentLocalRules() {
 }
 
 bool ZRHotKey::isLocal() const {
-    return m_canBeLocal && isLocal(currentLocalRules());
+    return m_canBeLocal && isLocal(currentLocalRules(m_context.settings));
 }
 
 bool ZRHotKey::isLocal(const LocalRules& rules) const {
@@ -347,12 +357,13 @@ QString ZRHotKey::keyEquivalentCharacter() const {
     return stringByTrimmingModifierPrefix(visualRepresentation().value_or(QString())).toLower();
 }
 
-ZRHotKey::MatchOptions ZRHotKey::currentMatchOptions() {
-    return {requireExactModifierMatches(), ignoreCapsLock(), ignoreFunctionKey(), ignoreNumericPadKey()};
+ZRHotKey::MatchOptions ZRHotKey::currentMatchOptions(const UserDefaults& settings) {
+    return {requireExactModifierMatches(settings), ignoreCapsLock(settings), ignoreFunctionKey(settings),
+            ignoreNumericPadKey(settings)};
 }
 
 bool ZRHotKey::matchesModifierFlags(ModifierFlags flags, bool requireExactModifierMatch) const {
-    MatchOptions options = currentMatchOptions();
+    MatchOptions options = currentMatchOptions(m_context.settings);
     options.requireExactModifierMatch = requireExactModifierMatch;
     return matchesModifierFlags(flags, options);
 }
@@ -367,7 +378,7 @@ bool ZRHotKey::matchesHotKeyReferenceForEvent(const KeyEvent& event) const {
 }
 
 bool ZRHotKey::matchesEvent(const KeyEvent& event) const {
-    return matchesEvent(event, currentMatchOptions());
+    return matchesEvent(event, currentMatchOptions(m_context.settings));
 }
 
 bool ZRHotKey::matchesEvent(const KeyEvent& event, const MatchOptions& options) const {
@@ -391,23 +402,23 @@ bool ZRHotKey::isEqualToHotKey(const ZRHotKey* other, bool requireExactModifierM
 }
 
 bool ZRHotKey::isEqualToHotKey(const ZRHotKey* other) const {
-    return isEqualToHotKey(other, requireExactModifierMatches());
+    return isEqualToHotKey(other, requireExactModifierMatches(m_context.settings));
 }
 
-bool ZRHotKey::requireExactModifierMatches() {
-    return defaults().boolForKey(RequireExactModifierMatchesKey);
+bool ZRHotKey::requireExactModifierMatches(const UserDefaults& settings) {
+    return settings.boolForKey(RequireExactModifierMatchesKey);
 }
 
-bool ZRHotKey::ignoreCapsLock() {
-    return !defaults().boolForKey(AccountForCapsLockKey);
+bool ZRHotKey::ignoreCapsLock(const UserDefaults& settings) {
+    return !settings.boolForKey(AccountForCapsLockKey);
 }
 
-bool ZRHotKey::ignoreFunctionKey() {
-    return !defaults().boolForKey(AccountForFunctionKeyKey);
+bool ZRHotKey::ignoreFunctionKey(const UserDefaults& settings) {
+    return !settings.boolForKey(AccountForFunctionKeyKey);
 }
 
-bool ZRHotKey::ignoreNumericPadKey() {
-    return !defaults().boolForKey(AccountForNumericPadKey);
+bool ZRHotKey::ignoreNumericPadKey(const UserDefaults& settings) {
+    return !settings.boolForKey(AccountForNumericPadKey);
 }
 
 std::optional<QString> ZRHotKey::visualRepresentation() const {
@@ -417,7 +428,7 @@ std::optional<QString> ZRHotKey::visualRepresentation() const {
 }
 
 QString ZRHotKey::displayString() const {
-    return stringRepresentingKeys(m_keyCode, m_modifierFlags, requireExactModifierMatches(),
+    return stringRepresentingKeys(m_keyCode, m_modifierFlags, requireExactModifierMatches(m_context.settings),
                                   stringByTrimmingModifierPrefix(visualRepresentation().value_or(QString())));
 }
 
@@ -439,7 +450,8 @@ void ZRHotKey::rebuildVisualRepresentation() const {
             return;
     }
     m_visualRepresentation =
-        stringRepresentingModifierFlags(m_modifierFlags, requireExactModifierMatches()) + keyName;
+        stringRepresentingModifierFlags(m_modifierFlags, requireExactModifierMatches(m_context.settings)) +
+        keyName;
 }
 
 std::uint32_t ZRHotKey::registrationCounter() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "hotkeys/ZRHotKeyContext.h"
 #include "platform/GlobalHotKeys.h"
 #include "platform/Keys.h"
 #include "toolkit/ModifierFlagsMatching.h"
@@ -12,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+class UserDefaults;
 class ZRHotKeyDelegate;
 struct KeyEvent;
 
@@ -32,20 +34,25 @@ using ZRHotKeyDictionaryRepresentation = QVariantMap;
 // while the keyboard control panel has the keyboard. Main thread only.
 //
 // Hot keys live in shared pointers: owners and recorder fields hold the same one, and the hot keys
-// registered during one turn of the run loop are remembered (weakly) until the turn ends.
+// registered during one turn of the run loop are remembered (weakly) until the turn ends. Each keeps the
+// context it was made with: it registers with that desktop and reads those settings.
 class ZRHotKey : public std::enable_shared_from_this<ZRHotKey> {
 public:
     // A new, unregistered hot key that cannot be local until its owner allows it.
     static std::shared_ptr<ZRHotKey> hotKeyWithIdentifer(const QString& identifier,
                                                          const std::optional<QString>& visualRepresentation,
-                                                         KeyCode keyCode, ModifierFlags modifierFlags);
+                                                         KeyCode keyCode, ModifierFlags modifierFlags,
+                                                         const ZRHotKeyContext& context);
     // The hot key of a stored record, or null when the record has no text, no identifier (its own or
     // the fallback), or a key code or modifier flags that are not numbers in range. The owner decides
     // the identifier: a fallback, when given, wins over the one in the record, so that no record can
     // pass one owner's hot key off as another's.
     static std::shared_ptr<ZRHotKey>
     hotKeyWithDictionaryRepresentation(const ZRHotKeyDictionaryRepresentation& record,
-                                       const QString& fallbackIdentifier = {});
+                                       const QString& fallbackIdentifier, const ZRHotKeyContext& context);
+    static std::shared_ptr<ZRHotKey>
+    hotKeyWithDictionaryRepresentation(const ZRHotKeyDictionaryRepresentation& record,
+                                       const ZRHotKeyContext& context);
 
     ZRHotKey(const ZRHotKey&) = delete;
     ZRHotKey& operator=(const ZRHotKey&) = delete;
@@ -76,7 +83,7 @@ public:
         bool nonModifierKeysAreLocal = false;
         bool strict = false;
     };
-    static LocalRules currentLocalRules();
+    static LocalRules currentLocalRules(const UserDefaults& settings);
     bool isLocal() const;
     bool isLocal(const LocalRules& rules) const;
 
@@ -86,7 +93,7 @@ public:
 
     // The hot-key settings that matching reads, read once for a press matched against many hot keys.
     using MatchOptions = ZRModifierMatchOptions;
-    static MatchOptions currentMatchOptions();
+    static MatchOptions currentMatchOptions(const UserDefaults& settings);
 
     bool matchesModifierFlags(ModifierFlags flags, bool requireExactModifierMatch) const;
     bool matchesModifierFlags(ModifierFlags flags, const MatchOptions& options) const;
@@ -99,10 +106,12 @@ public:
     bool isEqualToHotKey(const ZRHotKey* other) const;
 
     // The hot-key settings, read on every call.
-    static bool requireExactModifierMatches();
-    static bool ignoreCapsLock();
-    static bool ignoreFunctionKey();
-    static bool ignoreNumericPadKey();
+    static bool requireExactModifierMatches(const UserDefaults& settings);
+    static bool ignoreCapsLock(const UserDefaults& settings);
+    static bool ignoreFunctionKey(const UserDefaults& settings);
+    static bool ignoreNumericPadKey(const UserDefaults& settings);
+    // What the hot key was made with: the desktop it registers with, the settings it reads.
+    const ZRHotKeyContext& context() const { return m_context; }
 
     // The text, rebuilt after it was set from the current modifier glyphs and key name: the stored form.
     std::optional<QString> visualRepresentation() const;
@@ -127,7 +136,7 @@ public:
 
 private:
     ZRHotKey(const QString& identifier, const std::optional<QString>& visualRepresentation, KeyCode keyCode,
-             ModifierFlags modifierFlags);
+             ModifierFlags modifierFlags, const ZRHotKeyContext& context);
     void rebuildVisualRepresentation() const;
     // All of a registration but the desktop's part: a decision, or none when the desktop must be asked
     // with that identifier.
@@ -137,6 +146,7 @@ private:
     bool completeRegistration(HotKeyRegistrationStatus status, HotKeyReference reference, bool testOnly);
     friend class ZRHotKeyRegistrationBatch;
 
+    ZRHotKeyContext m_context;
     mutable std::optional<QString> m_visualRepresentation;
     mutable bool m_updateVisualRepresentation = false;
     bool m_canBeLocal = false;

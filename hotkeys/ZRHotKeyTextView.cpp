@@ -94,8 +94,10 @@ bool isEscape(const KeyEvent& event) {
 
 } // namespace
 
-ZRHotKeyTextView::ZRHotKeyTextView(QWidget* parent)
-    : QWidget(nullptr), m_containerView(new ZRHotKeyContainerView(parent)) {
+ZRHotKeyTextView::ZRHotKeyTextView(Platform& desktop, const UserDefaults& settings, RunLoop& mainRunLoop,
+                                   QWidget* parent)
+    : QWidget(nullptr), m_desktop(desktop), m_settings(settings), m_mainRunLoop(mainRunLoop),
+      m_containerView(new ZRHotKeyContainerView(parent)) {
     setParent(m_containerView);
     setFocusPolicy(Qt::ClickFocus);
     setCursor(Qt::IBeamCursor);
@@ -158,8 +160,8 @@ QString ZRHotKeyTextView::identifier() const {
     return m_hotKeyDelegate ? m_hotKeyDelegate->identifierForHotKeyTextView(this) : QString();
 }
 
-bool ZRHotKeyTextView::ignoresMetaKeys() {
-    return UserDefaults::standard().boolForKey(IgnoreMetaKeysKey);
+bool ZRHotKeyTextView::ignoresMetaKeys() const {
+    return m_settings.boolForKey(IgnoreMetaKeysKey);
 }
 
 void ZRHotKeyTextView::setAlerts(std::unique_ptr<ZRHotKeyTextViewAlerts> alerts) {
@@ -177,7 +179,7 @@ bool ZRHotKeyTextView::becomeFirstResponder() {
         return true;
     setFocus(Qt::MouseFocusReason);
     m_recording = true;
-    m_recordingTimeout = RunLoop::main().performLater(RecordingTimeout, [this] { timeOutFirstResponder(); });
+    m_recordingTimeout = m_mainRunLoop.performLater(RecordingTimeout, [this] { timeOutFirstResponder(); });
     holdKeyboard();
     updateDisplayForFirstResponder(true);
     return true;
@@ -194,10 +196,8 @@ void ZRHotKeyTextView::endRecording() {
 
 void ZRHotKeyTextView::holdKeyboard() {
     letGoOfKeyboard();
-    // Without a desktop there is no keyboard to hold.
-    if (Platform::hasCurrent())
-        m_keyboardGrab = new WindowInputGrab(window(), Platform::current().overlayWindows(),
-                                             WindowInputGrab::Device::Keyboard);
+    m_keyboardGrab =
+        new WindowInputGrab(window(), m_desktop.overlayWindows(), WindowInputGrab::Device::Keyboard);
 }
 
 void ZRHotKeyTextView::letGoOfKeyboard() {
@@ -243,10 +243,7 @@ void ZRHotKeyTextView::updateDisplayForFirstResponder(bool firstResponder) {
 
 void ZRHotKeyTextView::keyDown(const QKeyEvent& qtEvent) {
     // A modifier key alone makes no key-down: there is nothing to record yet.
-    // Keys are recorded as the installed desktop's keyboard types them.
-    Platform* desktop = Platform::hasCurrent() ? &Platform::current() : nullptr;
-    const auto event =
-        keyEventFromQKeyEvent(qtEvent, desktop ? &desktop->inputState() : nullptr, RunLoop::main().now());
+    const auto event = keyEventFromQKeyEvent(qtEvent, &m_desktop.inputState(), m_mainRunLoop.now());
     if (!event)
         return;
     const ModifierFlags flags = event->modifierFlags;
@@ -259,8 +256,9 @@ void ZRHotKeyTextView::keyDown(const QKeyEvent& qtEvent) {
         return;
     }
     const QString identifier = this->identifier();
-    const auto hotKey = ZRHotKey::hotKeyWithIdentifer(identifier, visualKeyboardEventRepresentation(*event),
-                                                      event->keyCode, flags);
+    const auto hotKey = ZRHotKey::hotKeyWithIdentifer(
+        identifier, visualKeyboardEventRepresentation(*event, m_settings), event->keyCode, flags,
+        {m_desktop.globalHotKeys(), m_settings, m_mainRunLoop});
     if (const auto canBeLocal = m_hotKeyDelegate->hotKeyCanBeLocal(*hotKey))
         hotKey->setCanBeLocal(*canBeLocal);
     if (!canUseHotKey(hotKey)) {

@@ -7,7 +7,9 @@
 #include <QWidget>
 #include <memory>
 
+class Platform;
 class QKeyEvent;
+class UserDefaults;
 class ZRHotKey;
 class ZRHotKeyContainerView;
 class ZRHotKeyDelegate;
@@ -29,8 +31,11 @@ class WindowInputGrab;
 class ZRHotKeyTextView : public QWidget {
     Q_OBJECT
 public:
-    // The container is made as a child of the parent.
-    explicit ZRHotKeyTextView(QWidget* parent = nullptr);
+    // The container is made as a child of the parent. The field records keys as the desktop's keyboard
+    // types them, holds its keyboard and makes hot keys that register with it; it reads the settings given
+    // and times out on the main run loop. Each outlives the field.
+    ZRHotKeyTextView(Platform& desktop, const UserDefaults& settings, RunLoop& mainRunLoop,
+                     QWidget* parent = nullptr);
     ~ZRHotKeyTextView() override;
 
     ZRHotKeyContainerView* containerView() const { return m_containerView; }
@@ -67,7 +72,7 @@ public:
     void timeOutFirstResponder();
 
     // Whether a key is recorded when pressed alone: Escape then is recorded too.
-    static bool ignoresMetaKeys();
+    bool ignoresMetaKeys() const;
     // Replaces the beep and the question (tests); null restores the standard ones.
     static void setAlerts(std::unique_ptr<ZRHotKeyTextViewAlerts> alerts);
     static ZRHotKeyTextViewAlerts& alerts();
@@ -94,6 +99,9 @@ private:
     void holdKeyboard();
     void letGoOfKeyboard();
 
+    Platform& m_desktop;
+    const UserDefaults& m_settings;
+    RunLoop& m_mainRunLoop;
     ZRHotKeyContainerView* m_containerView;
     QPointer<QAbstractButton> m_deleteButton;
     // A child of the window, given back whenever recording ends.

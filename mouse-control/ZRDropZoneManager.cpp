@@ -250,7 +250,9 @@ void ZRDropZoneManager::schedulePause(double seconds) {
 void ZRDropZoneManager::holdEscapeHotKey() {
     if (m_escapeHotKey || m_escapeHotKeyRefused)
         return;
-    auto hotKey = ZRHotKey::hotKeyWithIdentifer(QString(), std::nullopt, Key::Escape, 0);
+    auto hotKey = ZRHotKey::hotKeyWithIdentifer(
+        QString(), std::nullopt, Key::Escape, 0,
+        {m_context.platform.globalHotKeys(), m_context.defaults, m_context.mainRunLoop});
     if (hotKey->registerForDelegate(m_context.mainController())) {
         m_escapeHotKey = std::move(hotKey);
     } else {

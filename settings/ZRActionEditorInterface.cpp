@@ -115,7 +115,8 @@ bool ZRActionEditor::buildInterface() {
     const int top = ZRConfigurationView::Inset;
     const int band = ZRActionConfigurationView::HeaderHeight;
     const int textX = HeaderMargin + int(ZRClassicIconSize.width) + HeaderTextGap;
-    m_hotKeyTextView = new ZRHotKeyTextView(pane);
+    m_hotKeyTextView = new ZRHotKeyTextView(m_settings.platform(), m_settings.defaults(),
+                                            m_settings.context().mainRunLoop, pane);
     m_hotKeyTextView->setObjectName(QStringLiteral("hotKeyTextView"));
     const int hotKeyX = PaneWidth - HeaderMargin - HotKeyWidth;
     m_hotKeyTextView->containerView()->setGeometry(hotKeyX, top + (band - HotKeyHeight) / 2, HotKeyWidth,

@@ -435,7 +435,7 @@ void ZRMainController::registerSettingsHotKeys() {
         slot = nullptr;
         if (defaults.hasValue(identifier)) {
             slot = ZRHotKey::hotKeyWithDictionaryRepresentation(defaults.dictionaryForKey(identifier),
-                                                                identifier);
+                                                                identifier, m_store.hotKeyContext());
             // A record that cannot be read stays as it is; the user sees no hot key and may set one.
             if (!slot)
                 ZRLog("cannot read the hot key of \"%@\"", identifier);
@@ -471,7 +471,7 @@ ZRHotKeyTextView* ZRMainController::keyboardControlHotKeyTextView() {
 ZRHotKeyTextView* ZRMainController::settingsHotKeyTextView(QPointer<ZRHotKeyTextView>& field,
                                                            const QString& identifier) {
     if (!field) {
-        field = new ZRHotKeyTextView;
+        field = new ZRHotKeyTextView(m_platform, m_defaults, m_mainRunLoop);
         field->setObjectName(identifier);
         field->setHotKeyDelegate(this);
         field->setHotKey(settingsHotKeySlot(identifier));

@@ -3,6 +3,7 @@
 #include "actions/ZRActionController.h"
 #include "actions/ZRActionManager.h"
 #include "platform/Platform.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDesktop.h"
@@ -47,8 +48,8 @@ std::shared_ptr<ZRAction> layoutOfDesktop(SimDesktop& sim, bool onSecondScreen) 
 void BM_RestoreLayoutOfFiftyWindows(benchmark::State& state) {
     ensureBenchApplication();
     QTemporaryDir folder;
-    UserDefaults::setStandard(
-        std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
+    UserDefaults settings(folder.filePath(QStringLiteral("Settings.plist")));
+    UserDefaults::installStandard(&settings);
     RunLoop::main().useManualClock(0);
     {
         SimDesktop sim;
@@ -62,8 +63,9 @@ void BM_RestoreLayoutOfFiftyWindows(benchmark::State& state) {
                 sim.addWindow(application, Rect(10.0 * w, 10.0 * a, 500, 400),
                               QStringLiteral("Window %1").arg(w));
         }
-        ZRActionManager store(UserDefaults::standard());
-        ZRActionController engine(store, UserDefaults::standard(), sim, RunLoop::main());
+        ZRActionManager store(settings, sim.globalHotKeys(), RunLoop::main(),
+                              NotificationCenter::defaultCenter());
+        ZRActionController engine(store, settings, sim, RunLoop::main());
         const std::shared_ptr<ZRAction> layouts[] = {layoutOfDesktop(sim, false), layoutOfDesktop(sim, true)};
 
         bool restored = true;
@@ -77,7 +79,7 @@ void BM_RestoreLayoutOfFiftyWindows(benchmark::State& state) {
         state.SetItemsProcessed(state.iterations() * WindowCount);
         Platform::setCurrent(nullptr);
     }
-    UserDefaults::setStandard(nullptr);
+    UserDefaults::installStandard(nullptr);
 }
 BENCHMARK(BM_RestoreLayoutOfFiftyWindows)->Unit(benchmark::kMillisecond);
 

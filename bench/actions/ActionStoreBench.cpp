@@ -3,6 +3,7 @@
 #include "hotkeys/ZRHotKey.h"
 #include "platform/Keys.h"
 #include "platform/Platform.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
@@ -41,22 +42,28 @@ public:
 class Fixture {
 public:
     Fixture() {
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(m_folder.filePath(QStringLiteral("Settings.plist"))));
-        ZRActionManager::registerDefaults(UserDefaults::standard());
+        UserDefaults::installStandard(&m_settings);
+        ZRActionManager::registerDefaults(m_settings);
         RunLoop::main().useManualClock(0);
         Platform::setCurrent(&m_desktop);
         ZRSetLogReaderFactory([](const ZRLogReaderSettings&) { return std::make_shared<QuietLog>(); });
-        UserDefaults::standard().setObject(records(), QString::fromUtf16(ZRCustomControlsUserDefaultName));
+        m_settings.setObject(records(), QString::fromUtf16(ZRCustomControlsUserDefaultName));
     }
     ~Fixture() {
         RunLoop::main().runPending();
         ZRSetLogReaderFactory({});
         Platform::setCurrent(nullptr);
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
     }
 
-    static QVariantList records() {
+    // A store of the fixture's settings and desktop, as the program's main makes it.
+    std::unique_ptr<ZRActionManager> makeStore() {
+        return std::make_unique<ZRActionManager>(m_settings, m_desktop.globalHotKeys(), RunLoop::main(),
+                                                 NotificationCenter::defaultCenter());
+    }
+
+private:
+    QVariantList records() {
         QVariantList records;
         int made = 0;
         for (int f = 0; f < FolderCount; ++f) {
@@ -72,7 +79,8 @@ public:
                     const int index = made / HotKeyEvery;
                     action->setHotKey(ZRHotKey::hotKeyWithIdentifer(
                         action->uniqueIdentifier(), QString(), KeyCode(index % 50),
-                        HotKeyModifiers[(index / 50) % std::size(HotKeyModifiers)]));
+                        HotKeyModifiers[(index / 50) % std::size(HotKeyModifiers)],
+                        {m_desktop.globalHotKeys(), m_settings, RunLoop::main()}));
                 }
                 members.push_back(std::move(action));
                 ++made;
@@ -83,7 +91,6 @@ public:
         return records;
     }
 
-private:
     static ZRSnapshot layout() {
         const Rect screen(0, 0, 2560, 1440);
         ZRSnapshot snapshot{{}, {screen}};
@@ -95,15 +102,16 @@ private:
     }
 
     QTemporaryDir m_folder;
+    UserDefaults m_settings{m_folder.filePath(QStringLiteral("Settings.plist"))};
     SimDesktop m_desktop;
 };
 
 void BM_LoadStoreOf1000Actions(benchmark::State& state) {
     Fixture fixture;
     for (auto _ : state) {
-        ZRActionManager store(UserDefaults::standard());
-        store.load();
-        benchmark::DoNotOptimize(store.topLevelActions().size());
+        const auto store = fixture.makeStore();
+        store->load();
+        benchmark::DoNotOptimize(store->topLevelActions().size());
         // The hot keys registered in this turn are forgotten when it ends.
         RunLoop::main().runPending();
     }
@@ -113,11 +121,11 @@ BENCHMARK(BM_LoadStoreOf1000Actions)->Unit(benchmark::kMillisecond);
 
 void BM_WriteStoreOf1000Actions(benchmark::State& state) {
     Fixture fixture;
-    ZRActionManager store(UserDefaults::standard());
-    store.load();
+    const auto store = fixture.makeStore();
+    store->load();
     for (auto _ : state) {
         QVariantList records;
-        for (const auto& action : store.topLevelActions())
+        for (const auto& action : store->topLevelActions())
             records.append(action->dictionaryRepresentation());
         benchmark::DoNotOptimize(PropertyList::toData(records));
     }

@@ -62,6 +62,7 @@ struct Setup {
     std::vector<std::unique_ptr<QProcess>> clients;
     std::vector<std::uint32_t> windows;
     std::unique_ptr<Platform> platform;
+    std::unique_ptr<UserDefaults> settings;
     std::unique_ptr<X11BareClient> floor;
     std::optional<TestActionStore> store;
     std::unique_ptr<ZRActionController> engine;
@@ -88,11 +89,11 @@ struct Setup {
             return false;
         }
         Platform::setCurrent(platform.get());
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(
-            home.filePath(QStringLiteral("Settings.plist")), &platform->systemPreferences()));
-        store.emplace(UserDefaults::standard());
-        engine = std::make_unique<ZRActionController>(store->store(), UserDefaults::standard(), *platform,
-                                                      RunLoop::main());
+        settings = std::make_unique<UserDefaults>(home.filePath(QStringLiteral("Settings.plist")),
+                                                  &platform->systemPreferences());
+        UserDefaults::installStandard(settings.get());
+        store.emplace(*settings, platform->globalHotKeys());
+        engine = std::make_unique<ZRActionController>(store->store(), *settings, *platform, RunLoop::main());
         engine->setBeepHandler([] { std::fprintf(stderr, "beep\n"); });
 
         for (int i = 0; i < Windows; ++i) {
@@ -157,7 +158,8 @@ struct Setup {
             client->kill();
             client->waitForFinished(WaitMilliseconds);
         }
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
+        settings.reset();
         Platform::setCurrent(nullptr);
         floor.reset();
         platform.reset();

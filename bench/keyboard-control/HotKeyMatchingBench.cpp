@@ -50,15 +50,18 @@ struct Store {
 #endif
     {
         ensureBenchApplication();
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(
+        settings = std::make_unique<UserDefaults>(
             folder.filePath(QStringLiteral("Settings.plist")),
-            preferences == Preferences::Files ? filePreferences() : &desktop.systemPreferences()));
+            preferences == Preferences::Files ? filePreferences() : &desktop.systemPreferences());
+        UserDefaults::installStandard(settings.get());
         RunLoop::main().useManualClock();
         Platform::setCurrent(&desktop);
         for (int i = 0; i < HotKeyCount; ++i) {
             const auto keyCode = static_cast<KeyCode>(i % (Key::MaximumKeyCode + 1));
             const ModifierFlags flags = ModifierCombinations[i / (Key::MaximumKeyCode + 1)];
-            auto hotKey = ZRHotKey::hotKeyWithIdentifer(QString::number(i), QString(), keyCode, flags);
+            auto hotKey =
+                ZRHotKey::hotKeyWithIdentifer(QString::number(i), QString(), keyCode, flags,
+                                              {desktop.globalHotKeys(), *settings, RunLoop::main()});
             hotKey->registerForDelegate(owner, false);
             hotKeys.push_back(std::move(hotKey));
         }
@@ -66,7 +69,7 @@ struct Store {
     ~Store() {
         hotKeys.clear();
         Platform::setCurrent(nullptr);
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
     }
 
 #ifdef SKAF_X11_PREFERENCES
@@ -84,6 +87,7 @@ struct Store {
     X11SystemPreferences files;
 #endif
     SimDesktop desktop;
+    std::unique_ptr<UserDefaults> settings;
     Owner owner;
     std::vector<std::shared_ptr<ZRHotKey>> hotKeys;
 };
@@ -94,7 +98,7 @@ void matchAgainstStore(benchmark::State& state, const Store& store, const KeyEve
         QCoreApplication::processEvents();
         int matches = 0;
         // As the action engine does: the settings once per press, then every hot key.
-        const auto options = ZRHotKey::currentMatchOptions();
+        const auto options = ZRHotKey::currentMatchOptions(*store.settings);
         for (const auto& hotKey : store.hotKeys)
             matches += hotKey->matchesEvent(event, options) ? 1 : 0;
         benchmark::DoNotOptimize(matches);

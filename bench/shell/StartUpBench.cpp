@@ -74,8 +74,9 @@ struct Desktop {
                 const KeyCode keyCode = static_cast<KeyCode>(hotKeys % HotKeyKeyCodes);
                 const ModifierFlags flags =
                     HotKeyModifiers[(hotKeys / HotKeyKeyCodes) % std::size(HotKeyModifiers)];
-                action->setHotKey(
-                    ZRHotKey::hotKeyWithIdentifer(action->uniqueIdentifier(), QString(), keyCode, flags));
+                action->setHotKey(ZRHotKey::hotKeyWithIdentifer(
+                    action->uniqueIdentifier(), QString(), keyCode, flags,
+                    ZRHotKeyContext{desktop.globalHotKeys(), UserDefaults::standard(), RunLoop::main()}));
                 ++hotKeys;
             }
             const QVariantMap record = action->dictionaryRepresentation();

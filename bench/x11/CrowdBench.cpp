@@ -104,7 +104,7 @@ struct Setup {
             std::fprintf(stderr, "the xlogo was not managed\n");
             return false;
         }
-        store.emplace(UserDefaults::standard());
+        store.emplace(UserDefaults::standard(), platform->globalHotKeys());
         engine = std::make_unique<ZRActionController>(store->store(), UserDefaults::standard(), *platform,
                                                       RunLoop::main());
         for (int i = 0; i < 2; ++i) {

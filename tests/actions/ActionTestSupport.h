@@ -75,6 +75,9 @@ protected:
         ZRActionManager::actionContext().host = nullptr;
         ZRActionManager::actionContext().keyboardControlHotKeyMissingAlert =
             std::make_unique<FakeKeyboardControlAlert>(&alertsShown, &alertAnswer);
+        // Actions read before the store is made take their hot keys on the case's desktop and settings.
+        caseHotKeys.emplace(hotKeyContext());
+        ZRActionManager::actionContext().hotKeys = &*caseHotKeys;
     }
 
     void TearDown() override {
@@ -83,6 +86,7 @@ protected:
         EXPECT_TRUE(ZRHotKeyReferencePool::defaultPool().countersByReference().empty());
         ZRActionManager::actionContext().keyboardControlHotKeyMissingAlert = nullptr;
         ZRActionManager::actionContext().host = nullptr;
+        ZRActionManager::actionContext().hotKeys = nullptr;
         DesktopTest::TearDown();
     }
 
@@ -90,14 +94,18 @@ protected:
     // loads it.
     ZRActionManager& store() {
         if (!actionStore) {
-            ZRActionManager::registerDefaults(UserDefaults::standard());
-            actionStore.emplace(UserDefaults::standard());
+            ZRActionManager::registerDefaults(settings());
+            actionStore.emplace(settings(), desktop.globalHotKeys());
             return actionStore->loaded();
         }
         return actionStore->store();
     }
 
     std::optional<TestActionStore> actionStore;
+    std::optional<ZRHotKeyContext> caseHotKeys;
+
+    // What the hot keys of a case are made with: the case's desktop and settings.
+    ZRHotKeyContext hotKeyContext() const { return {desktop.globalHotKeys(), settings(), RunLoop::main()}; }
 
     // A record through the XML form and back, as the settings file carries it.
     static QVariant throughXml(const QVariant& value) {
@@ -106,8 +114,8 @@ protected:
         return read.value;
     }
 
-    static std::shared_ptr<ZRHotKey> hotKey(KeyCode keyCode, ModifierFlags flags, const QString& identifier) {
-        return ZRHotKey::hotKeyWithIdentifer(identifier, QString(), keyCode, flags);
+    std::shared_ptr<ZRHotKey> hotKey(KeyCode keyCode, ModifierFlags flags, const QString& identifier) const {
+        return ZRHotKey::hotKeyWithIdentifer(identifier, QString(), keyCode, flags, hotKeyContext());
     }
 
     bool isRegistered(KeyCode keyCode, ModifierFlags flags) const {
@@ -191,12 +199,11 @@ protected:
     void SetUp() override {
         ActionModelTest::SetUp();
         DispatchQueue::setManualForTesting(true);
-        actionStore.emplace(UserDefaults::standard());
+        actionStore.emplace(settings(), desktop.globalHotKeys());
         ZRActionManager::actionContext().host = &host;
         desktop.addScreen(PrimaryScreen);
         secondScreen = desktop.addScreen(SecondScreen);
-        engine =
-            std::make_unique<ZRActionController>(store(), UserDefaults::standard(), desktop, RunLoop::main());
+        engine = std::make_unique<ZRActionController>(store(), settings(), desktop, RunLoop::main());
         engine->setBeepHandler([this] { ++beeps; });
     }
 
@@ -234,7 +241,8 @@ protected:
     std::shared_ptr<ZRAction> actionWithHotKey(ZRActionType type, KeyCode key, ModifierFlags flags,
                                                const std::function<void(ZRAction&)>& configure = {}) {
         auto made = action(type, configure);
-        const auto hotKey = ZRHotKey::hotKeyWithIdentifer(made->uniqueIdentifier(), QString(), key, flags);
+        const auto hotKey =
+            ZRHotKey::hotKeyWithIdentifer(made->uniqueIdentifier(), QString(), key, flags, hotKeyContext());
         made->setHotKey(hotKey);
         EXPECT_TRUE(hotKey->registerForDelegate(*made, false));
         store().insertAction(made);

@@ -72,10 +72,10 @@ TEST_F(ActionEngineTest, TheSettingsHotKeysOpenTheKeyboardMenuAndTheKeyboardCont
     FakeKeyboardControlPanel panel;
     engine->setKeyboardMenu(&menu);
     engine->setKeyboardControlPanel(&panel);
-    const auto menuKey =
-        ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Menu"), QString(), Key::K, Command | Option);
+    const auto menuKey = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Menu"), QString(), Key::K,
+                                                       Command | Option, hotKeyContext());
     const auto panelKey = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Controls"), QString(),
-                                                        Key::L, Command | Option);
+                                                        Key::L, Command | Option, hotKeyContext());
     host.settings = {menuKey, panelKey};
 
     bool repeat = false;
@@ -101,7 +101,8 @@ TEST_F(ActionEngineTest, LocalHotKeysWorkOnlyWhileTheKeyboardControlPanelIsOpen)
     front.raise();
     application().activate();
     auto local = action(ZRActionTypeMove, moveRight);
-    const auto hotKey = ZRHotKey::hotKeyWithIdentifer(local->uniqueIdentifier(), QString(), Key::A, 0);
+    const auto hotKey =
+        ZRHotKey::hotKeyWithIdentifer(local->uniqueIdentifier(), QString(), Key::A, 0, hotKeyContext());
     hotKey->setCanBeLocal(true);
     local->setHotKey(hotKey);
     store().insertAction(local);

@@ -59,7 +59,7 @@ protected:
                 applied << *layout->userDefinedName();
                 return engine->triggerAction(layout, nullptr, true, nullptr, false, false);
             },
-            clock, store(), UserDefaults::standard(), desktop, RunLoop::main());
+            clock, store(), settings(), desktop, RunLoop::main());
         trigger->start();
     }
 

@@ -28,15 +28,15 @@ class LayoutAutoTriggerX11 : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
+        settings = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
+        UserDefaults::installStandard(settings.get());
         QString error;
         platform = createX11Platform(&error);
         ASSERT_TRUE(platform) << error.toStdString();
         Platform::setCurrent(platform.get());
-        actionStore.emplace(UserDefaults::standard());
-        engine = std::make_unique<ZRActionController>(actionStore->store(), UserDefaults::standard(),
-                                                      *platform, RunLoop::main());
+        actionStore.emplace(*settings, platform->globalHotKeys());
+        engine =
+            std::make_unique<ZRActionController>(actionStore->store(), *settings, *platform, RunLoop::main());
         engine->setBeepHandler([this] { ++beeps; });
     }
 
@@ -44,7 +44,7 @@ protected:
         engine.reset();
         actionStore.reset();
         Platform::setCurrent(nullptr);
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
     }
 
     // A layout of the windows as they stand, set to apply by itself on that many displays.
@@ -83,6 +83,7 @@ protected:
     }
 
     QTemporaryDir folder;
+    std::unique_ptr<UserDefaults> settings;
     std::unique_ptr<Platform> platform;
     std::optional<TestActionStore> actionStore;
     std::unique_ptr<ZRActionController> engine;

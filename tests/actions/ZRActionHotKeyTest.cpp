@@ -46,11 +46,11 @@ TEST_F(ActionModelTest, HotKeysAreRefusedWhereTheyCannotWork) {
         {"a separator", ZRActionTypeSeparator, QStringLiteral("x"), [] {}},
         {"a menu header", ZRActionTypeMenuHeader, QStringLiteral("x"), [] {}},
         {"the keyboard menu's keys", ZRActionTypeFill, QStringLiteral("x"),
-         [] {
-             UserDefaults::standard().setObject(
-                 ZRHotKey::hotKeyWithIdentifer(KeyboardMenu, QString(), Key::A, Command | Option)
-                     ->dictionaryRepresentation(),
-                 KeyboardMenu);
+         [this] {
+             settings().setObject(ZRHotKey::hotKeyWithIdentifer(KeyboardMenu, QString(), Key::A,
+                                                                Command | Option, hotKeyContext())
+                                      ->dictionaryRepresentation(),
+                                  KeyboardMenu);
          }},
         {"keys another program holds", ZRActionTypeFill, QStringLiteral("x"),
          [this] { desktop.globalHotKeys().markTaken(Key::A, Command | Option); }},
@@ -70,7 +70,7 @@ TEST_F(ActionModelTest, HotKeysAreRefusedWhereTheyCannotWork) {
             EXPECT_TRUE(isRegistered(Key::Z, Command));
         }
         actionStore.reset();
-        UserDefaults::standard().removeObject(KeyboardMenu);
+        settings().removeObject(KeyboardMenu);
     }
 }
 
@@ -137,7 +137,7 @@ TEST_F(ActionModelTest, ActionsLoadedWithTheSameHotKeyShareItsRegistration) {
     second.reset();
     refused.reset();
     third.reset();
-    UserDefaults::standard().setObject(records, QString::fromUtf16(ZRCustomControlsUserDefaultName));
+    settings().setObject(records, QString::fromUtf16(ZRCustomControlsUserDefaultName));
     desktop.globalHotKeys().markTaken(Key::F6, Control);
     ZRHotKey::setRegistrationCounter(0);
 

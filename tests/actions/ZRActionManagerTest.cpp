@@ -49,8 +49,8 @@ TEST_F(ActionStoreTest, TheLoadedTreeIsWalkedDepthFirstAndLookedUpByIdentifier) 
     auto chain = folderOf({fill, separator, plain, innerChain}, true);
     auto layout = ZRAction::actionWithType(ZRActionTypeLayout);
     layout->setHotKey(hotKey(Key::L, Command | Option, layout->uniqueIdentifier()));
-    UserDefaults::standard().setObject(
-        QVariantList{chain->dictionaryRepresentation(), layout->dictionaryRepresentation()}, StoreKey);
+    settings().setObject(QVariantList{chain->dictionaryRepresentation(), layout->dictionaryRepresentation()},
+                         StoreKey);
     layout.reset();
 
     auto& store = this->store();
@@ -113,13 +113,13 @@ TEST_F(ActionStoreTest, ChangesAreSavedOnceAfterTheTurnThatMadeThem) {
 
 TEST_F(ActionStoreTest, AStoredValueThatIsNoArrayIsKeptUntilTheTreeChanges) {
     const QVariantMap unreadable{{QStringLiteral("Action"), 11}};
-    UserDefaults::standard().setObject(unreadable, StoreKey);
+    settings().setObject(unreadable, StoreKey);
     auto& store = this->store();
     EXPECT_TRUE(store.topLevelActions().empty());
     EXPECT_TRUE(logged(QStringLiteral("cannot load actions")));
 
     EXPECT_TRUE(store.save());
-    EXPECT_EQ(UserDefaults::standard().persistentObject(StoreKey), QVariant(unreadable));
+    EXPECT_EQ(settings().persistentObject(StoreKey), QVariant(unreadable));
 
     store.insertAction(ZRAction::actionWithType(ZRActionTypeFill));
     RunLoop::main().runPending();
@@ -195,7 +195,7 @@ TEST_F(ActionStoreTest, StoredRecordsThisVersionCannotUseAreNeverLost) {
     // Quitting without a change writes nothing.
     EXPECT_TRUE(store.save());
     RunLoop::main().runPending();
-    EXPECT_FALSE(UserDefaults::standard().hasUnsavedChanges());
+    EXPECT_FALSE(settings().hasUnsavedChanges());
     EXPECT_TRUE(storedArraysEqual(before, settingsPath()));
 
     // A change by the user: everything else stays as stored, in its place.

@@ -41,7 +41,7 @@ protected:
     void SetUp() override {
         HotKeyTest::SetUp();
         router.setHandler(&handler);
-        listening = router.listenTo(desktop, UserDefaults::standard());
+        listening = router.listenTo(desktop, settings());
         router.setClock([this] { return RunLoop::main().now() + handler.clockOffset; });
         desktop.inputState().setKeyRepeat(0.25, 0.03);
     }
@@ -223,8 +223,8 @@ TEST_F(HotKeyEventRouterTest, RepetitionEndsWhenTheReleaseCannotComeAnyMore) {
 
 TEST_F(HotKeyEventRouterTest, HotKeyEventsCarryTheModifiersHeldForThem) {
     set(QStringLiteral("Hot Keys Require Exact Modifier Key Matches"), true);
-    const auto key =
-        ZRHotKey::hotKeyWithIdentifer(QStringLiteral("owner"), QString(), Key::F15, Command | LeftCommand);
+    const auto key = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("owner"), QString(), Key::F15,
+                                                   Command | LeftCommand, hotKeyContext());
     ASSERT_TRUE(key->registerForDelegate(owner, false));
     handler.hotKeys.push_back(key);
     // The desktop grabs the key whichever command key is held; only the left one is this hot key. The

@@ -36,9 +36,8 @@ public:
 // The field as the settings show it: in a window, below a text field, the window active.
 class FieldWindow {
 public:
-    explicit FieldWindow(ZRHotKeyTextView* field = nullptr)
-        : window(std::make_unique<QWidget>()), lineEdit(new QLineEdit),
-          field(field ? field : new ZRHotKeyTextView) {
+    explicit FieldWindow(ZRHotKeyTextView* field)
+        : window(std::make_unique<QWidget>()), lineEdit(new QLineEdit), field(field) {
         auto* layout = new QVBoxLayout(window.get());
         layout->addWidget(lineEdit);
         layout->addWidget(this->field->containerView());

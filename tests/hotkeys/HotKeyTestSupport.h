@@ -59,19 +59,21 @@ public:
     }
 };
 
-// Settings for one case of a table, taken out again when the case is done.
+// Settings for one case of a table, taken out of the store again when the case is done.
 class ScopedSettings {
 public:
-    explicit ScopedSettings(QVariantMap settings) : m_settings(std::move(settings)) {
+    ScopedSettings(UserDefaults& store, QVariantMap settings)
+        : m_store(store), m_settings(std::move(settings)) {
         for (auto it = m_settings.begin(); it != m_settings.end(); ++it)
-            UserDefaults::standard().setObject(it.value(), it.key());
+            m_store.setObject(it.value(), it.key());
     }
     ~ScopedSettings() {
         for (auto it = m_settings.begin(); it != m_settings.end(); ++it)
-            UserDefaults::standard().removeObject(it.key());
+            m_store.removeObject(it.key());
     }
 
 private:
+    UserDefaults& m_store;
     QVariantMap m_settings;
 };
 
@@ -85,8 +87,7 @@ protected:
         testApplication<ZRHotKeyHandlerApplication>();
         DesktopTest::SetUp();
         // The action store registers this default; the hot keys of these tests stand in for its actions'.
-        UserDefaults::standard().registerDefaults(
-            {{QStringLiteral("Non-Modifier Hot Keys Are Local"), true}});
+        settings().registerDefaults({{QStringLiteral("Non-Modifier Hot Keys Are Local"), true}});
     }
 
     void TearDown() override {
@@ -95,9 +96,12 @@ protected:
         DesktopTest::TearDown();
     }
 
-    static std::shared_ptr<ZRHotKey> hotKey(KeyCode keyCode, ModifierFlags flags,
-                                            const QString& identifier = QStringLiteral("owner")) {
-        return ZRHotKey::hotKeyWithIdentifer(identifier, QString(), keyCode, flags);
+    // What the hot keys of a case are made with: the case's desktop and settings.
+    ZRHotKeyContext hotKeyContext() const { return {desktop.globalHotKeys(), settings(), RunLoop::main()}; }
+
+    std::shared_ptr<ZRHotKey> hotKey(KeyCode keyCode, ModifierFlags flags,
+                                     const QString& identifier = QStringLiteral("owner")) const {
+        return ZRHotKey::hotKeyWithIdentifer(identifier, QString(), keyCode, flags, hotKeyContext());
     }
 
     CountingHotKeys& hotKeys = static_cast<CountingDesktop&>(desktop).hotKeys;

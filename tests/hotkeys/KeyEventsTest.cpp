@@ -87,21 +87,21 @@ TEST_F(HotKeyTest, SideBitsCapsLockAndLayoutComeFromTheDesktop) {
 
 TEST_F(HotKeyTest, KeyEventsReadAsHotKeyTexts) {
     KeyEvent event = translated(Qt::Key_F5, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_EQ(visualKeyboardEventRepresentation(event), QStringLiteral("\u2303\u2325F5"));
+    EXPECT_EQ(visualKeyboardEventRepresentation(event, settings()), QStringLiteral("\u2303\u2325F5"));
     event = translated(Qt::Key_A, Qt::MetaModifier);
-    EXPECT_EQ(visualKeyboardEventRepresentation(event), QStringLiteral("\u2318A"));
+    EXPECT_EQ(visualKeyboardEventRepresentation(event, settings()), QStringLiteral("\u2318A"));
 
     set(QStringLiteral("Hot Keys Require Exact Modifier Key Matches"), true);
     desktop.setModifierFlags(Command | RightCommand);
     event = translated(Qt::Key_A, Qt::MetaModifier);
-    EXPECT_EQ(visualKeyboardEventRepresentation(event), QStringLiteral("\u2318\u203AA"));
+    EXPECT_EQ(visualKeyboardEventRepresentation(event, settings()), QStringLiteral("\u2318\u203AA"));
 
     // A key without a name shows what it types.
     KeyEvent yen;
     yen.keyCode = Key::JISYen;
     yen.modifierFlags = Option;
     yen.charactersIgnoringModifiers = QStringLiteral("\u00A5");
-    EXPECT_EQ(visualKeyboardEventRepresentation(yen), QStringLiteral("\u2325\u00A5"));
+    EXPECT_EQ(visualKeyboardEventRepresentation(yen, settings()), QStringLiteral("\u2325\u00A5"));
 }
 
 TEST_F(HotKeyTest, MenuItemsTakeTheKeyEquivalentsOfHotKeys) {

@@ -70,7 +70,7 @@ TEST_F(ApplicationTest, KeyPressesOfOurWindowsGoToTheHandlerFirst) {
 // they still work as hot keys, each press once however long the key is held.
 TEST_F(ApplicationTest, AHotKeyPressedWhileWeHoldTheKeyboardReachesItsHandlerOnce) {
     const Connection listening =
-        testApplication<ZRHotKeyHandlerApplication>().listenToDesktop(desktop, UserDefaults::standard());
+        testApplication<ZRHotKeyHandlerApplication>().listenToDesktop(desktop, settings());
     HotKeyReference reference = 0;
     ASSERT_EQ(desktop.globalHotKeys().registerHotKey(Key::K, HotKeyModifier::Control, 1, 2, reference),
               HotKeyRegistrationStatus::Success);

@@ -135,7 +135,7 @@ TEST_F(HotKeyTest, LocalityFollowsTheSettings) {
     };
     FakeOwner owner;
     for (const auto& c : cases) {
-        const ScopedSettings settings(c.settings);
+        const ScopedSettings scoped(settings(), c.settings);
         auto key = hotKey(c.keyCode, c.flags);
         ASSERT_TRUE(key->registerForDelegate(owner, false)) << c.what;
         EXPECT_EQ(key->isLocal(), c.local) << c.what;
@@ -244,7 +244,7 @@ TEST_F(HotKeyTest, EventsMatchByKeyAndModifiersUnderTheSettings) {
         {"other side, exact", Command | LeftCommand, Command | RightCommand, {{exact, true}}, false},
     };
     for (const auto& c : cases) {
-        const ScopedSettings settings(c.settings);
+        const ScopedSettings scoped(settings(), c.settings);
         const auto key = hotKey(Key::Z, c.hotKeyFlags);
         EXPECT_EQ(key->matchesEvent(keyDown(Key::Z, c.eventFlags)), c.match) << c.what;
         EXPECT_FALSE(key->matchesEvent(keyDown(Key::X, c.eventFlags))) << c.what;
@@ -276,14 +276,14 @@ TEST_F(HotKeyTest, HotKeyEventsMatchByRegistration) {
 
 TEST_F(HotKeyTest, RecordsRoundTrip) {
     const ModifierFlags flags = Control | Option | Shift | Command | LeftShift | RightCommand | CapsLock;
-    const auto key =
-        ZRHotKey::hotKeyWithIdentifer(QStringLiteral("3F2504E0"), QStringLiteral("stale"), Key::F5, flags);
+    const auto key = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("3F2504E0"), QStringLiteral("stale"),
+                                                   Key::F5, flags, hotKeyContext());
     const auto record = key->dictionaryRepresentation();
     EXPECT_EQ(record.value(QStringLiteral("Identifier")).toString(), QStringLiteral("3F2504E0"));
     EXPECT_EQ(record.value(QStringLiteral("Key Code")).toLongLong(), Key::F5);
     EXPECT_EQ(record.value(QStringLiteral("Modifier Flags")).toULongLong(), flags);
 
-    const auto read = ZRHotKey::hotKeyWithDictionaryRepresentation(record);
+    const auto read = ZRHotKey::hotKeyWithDictionaryRepresentation(record, hotKeyContext());
     ASSERT_TRUE(read);
     EXPECT_EQ(read->identifier(), QStringLiteral("3F2504E0"));
     EXPECT_EQ(read->keyCode(), Key::F5);
@@ -329,18 +329,21 @@ TEST_F(HotKeyTest, RecordsThatNameNoUsableKeyAreRefused) {
             else
                 record.remove(c.key);
         }
-        EXPECT_EQ(ZRHotKey::hotKeyWithDictionaryRepresentation(record) != nullptr, c.accepted) << c.what;
+        EXPECT_EQ(ZRHotKey::hotKeyWithDictionaryRepresentation(record, hotKeyContext()) != nullptr,
+                  c.accepted)
+            << c.what;
     }
     const auto noFlags = ZRHotKey::hotKeyWithDictionaryRepresentation(
         QVariantMap{{QStringLiteral("Identifier"), QStringLiteral("a")},
                     {QStringLiteral("Visual Representation"), QStringLiteral("A")},
-                    {QStringLiteral("Key Code"), 0}});
+                    {QStringLiteral("Key Code"), 0}},
+        hotKeyContext());
     ASSERT_TRUE(noFlags);
     EXPECT_EQ(noFlags->modifierFlags(), 0u);
     const auto noText = ZRHotKey::hotKeyWithDictionaryRepresentation(
         QVariantMap{{QStringLiteral("Key Code"), Key::F5},
                     {QStringLiteral("Modifier Flags"), qint64(Control | Option)}},
-        QStringLiteral("action"));
+        QStringLiteral("action"), hotKeyContext());
     ASSERT_TRUE(noText);
     EXPECT_EQ(noText->visualRepresentation(), QStringLiteral("\u2303\u2325F5"));
     EXPECT_TRUE(
@@ -352,19 +355,23 @@ TEST_F(HotKeyTest, TheOwnerDecidesTheIdentifier) {
                        {QStringLiteral("Visual Representation"), QStringLiteral("\u2318K")},
                        {QStringLiteral("Key Code"), Key::K},
                        {QStringLiteral("Modifier Flags"), qint64(Command)}};
-    EXPECT_EQ(ZRHotKey::hotKeyWithDictionaryRepresentation(record, QStringLiteral("action-1"))->identifier(),
-              QStringLiteral("action-1"));
-    EXPECT_EQ(ZRHotKey::hotKeyWithDictionaryRepresentation(record)->identifier(),
+    EXPECT_EQ(
+        ZRHotKey::hotKeyWithDictionaryRepresentation(record, QStringLiteral("action-1"), hotKeyContext())
+            ->identifier(),
+        QStringLiteral("action-1"));
+    EXPECT_EQ(ZRHotKey::hotKeyWithDictionaryRepresentation(record, hotKeyContext())->identifier(),
               QStringLiteral("Keyboard Menu"));
     record.remove(QStringLiteral("Identifier"));
-    EXPECT_EQ(ZRHotKey::hotKeyWithDictionaryRepresentation(record, QStringLiteral("action-1"))->identifier(),
-              QStringLiteral("action-1"));
+    EXPECT_EQ(
+        ZRHotKey::hotKeyWithDictionaryRepresentation(record, QStringLiteral("action-1"), hotKeyContext())
+            ->identifier(),
+        QStringLiteral("action-1"));
 }
 
 TEST_F(HotKeyTest, TextsFollowTheCurrentGlyphsAndKeyNames) {
     // A stored text takes the current modifier glyphs and key name.
     const auto f5 = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("a"), QStringLiteral("old"), Key::F5,
-                                                  Control | Option | LeftControl);
+                                                  Control | Option | LeftControl, hotKeyContext());
     EXPECT_EQ(f5->visualRepresentation(), QStringLiteral("\u2303\u2325F5"));
     EXPECT_EQ(f5->keyEquivalentCharacter(), QString(QChar(0xF708)));
     set(QStringLiteral("Hot Keys Require Exact Modifier Key Matches"), true);
@@ -374,15 +381,15 @@ TEST_F(HotKeyTest, TextsFollowTheCurrentGlyphsAndKeyNames) {
 
     // A key without a name keeps the character that was recorded for it.
     const auto yen = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("a"), QStringLiteral("\u2318\u00A5"),
-                                                   Key::JISYen, Option);
+                                                   Key::JISYen, Option, hotKeyContext());
     EXPECT_EQ(yen->visualRepresentation(), QStringLiteral("\u2325\u00A5"));
     EXPECT_EQ(yen->keyEquivalentCharacter(), QStringLiteral("\u00A5"));
     EXPECT_EQ(yen->displayString(), QStringLiteral("Alt+\u00A5"));
-    const auto letter =
-        ZRHotKey::hotKeyWithIdentifer(QStringLiteral("a"), QStringLiteral("\u2318A"), Key::A, Command);
+    const auto letter = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("a"), QStringLiteral("\u2318A"), Key::A,
+                                                      Command, hotKeyContext());
     EXPECT_EQ(letter->keyEquivalentCharacter(), QStringLiteral("a"));
     // No text stays no text.
-    const auto none = ZRHotKey::hotKeyWithIdentifer({}, std::nullopt, Key::Escape, 0);
+    const auto none = ZRHotKey::hotKeyWithIdentifer({}, std::nullopt, Key::Escape, 0, hotKeyContext());
     EXPECT_FALSE(none->visualRepresentation().has_value());
     EXPECT_FALSE(none->dictionaryRepresentation().contains(QStringLiteral("Visual Representation")));
     EXPECT_FALSE(none->dictionaryRepresentation().contains(QStringLiteral("Identifier")));

@@ -55,7 +55,7 @@ protected:
     }
 
     void openView() {
-        view = std::make_unique<FieldWindow>();
+        view = std::make_unique<FieldWindow>(new ZRHotKeyTextView(desktop, settings(), RunLoop::main()));
         field()->setHotKeyDelegate(&owner);
         showView();
     }
@@ -140,8 +140,9 @@ TEST_F(HotKeyFieldTest, APressIsRecordedWithItsModifiersAndConfirmedWhenItTakesA
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScopedSettings settings(c.ignoreMetaKeys ? QVariantMap{{"ZRHotKeyTextView: Ignore Meta Keys", true}}
-                                                 : QVariantMap{});
+        ScopedSettings scoped(settings(), c.ignoreMetaKeys
+                                              ? QVariantMap{{"ZRHotKeyTextView: Ignore Meta Keys", true}}
+                                              : QVariantMap{});
         RunLoop::main().runPending();
         owner.canBeLocal = c.canBeLocal;
         alerts->questions.clear();

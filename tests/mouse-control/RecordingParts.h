@@ -175,8 +175,9 @@ protected:
             action->setSnapshot(snapshot);
         }
         if (hotKeyFlags) {
-            auto hotKey =
-                ZRHotKey::hotKeyWithIdentifer(action->uniqueIdentifier(), QString(), Key::K, *hotKeyFlags);
+            auto hotKey = ZRHotKey::hotKeyWithIdentifer(
+                action->uniqueIdentifier(), QString(), Key::K, *hotKeyFlags,
+                ZRHotKeyContext{desktop.globalHotKeys(), settings(), RunLoop::main()});
             hotKey->setCanBeLocal(localHotKey);
             action->setHotKey(hotKey);
         }

@@ -155,9 +155,10 @@ TEST_F(ActionEditorTest, EachTypeShowsItsOneSectionWhereItBelongs) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
         auto action = actionOfType(c.type);
-        action->setHotKey(ZRHotKey::hotKeyWithIdentifer(action->uniqueIdentifier(), QStringLiteral("K"),
-                                                        Key::K,
-                                                        ModifierFlag::Control | ModifierFlag::Option));
+        action->setHotKey(ZRHotKey::hotKeyWithIdentifer(
+            action->uniqueIdentifier(), QStringLiteral("K"), Key::K,
+            ModifierFlag::Control | ModifierFlag::Option,
+            ZRHotKeyContext{desktop.globalHotKeys(), DesktopTest::settings(), RunLoop::main()}));
         sidebar().addActions({action}, nullptr, std::nullopt, false);
         ZRActionEditor& editor = *ZRActionEditor::editorForAction(*action);
         ZRActionConfigurationView* pane = editor.configurationView();
@@ -577,8 +578,9 @@ TEST_F(ActionEditorTest, AHotKeySetInThePaneShowsInTheSidebarAtOnce) {
     QTest::qWait(1);
     QWidget* rows = sourceList().viewport();
     PaintsOf paints(rows, rows->rect());
-    const auto hotKey = ZRHotKey::hotKeyWithIdentifer(action->uniqueIdentifier(), QString(), Key::K,
-                                                      ModifierFlag::Control | ModifierFlag::Option);
+    const auto hotKey = ZRHotKey::hotKeyWithIdentifer(
+        action->uniqueIdentifier(), QString(), Key::K, ModifierFlag::Control | ModifierFlag::Option,
+        ZRHotKeyContext{desktop.globalHotKeys(), DesktopTest::settings(), RunLoop::main()});
     ASSERT_TRUE(editor.shouldSetHotKey(hotKey, action->uniqueIdentifier()));
     editor.hotKeyTextView()->setHotKey(hotKey);
     QTest::qWait(1);

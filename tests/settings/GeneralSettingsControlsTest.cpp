@@ -296,8 +296,9 @@ TEST_F(GeneralSettingsTest, TheKeyboardControlsOptionsWaitForAHotKeyThatOpensThe
     EXPECT_FALSE(c.escapeKeyActionSelector()->isEnabled());
     EXPECT_GT(featureFlagUpdates, updates);
     updates = featureFlagUpdates;
-    const auto hotKey = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Controls"), QString(), Key::M,
-                                                      ModifierFlag::Control | ModifierFlag::Option);
+    const auto hotKey = ZRHotKey::hotKeyWithIdentifer(
+        QStringLiteral("Keyboard Controls"), QString(), Key::M, ModifierFlag::Control | ModifierFlag::Option,
+        ZRHotKeyContext{desktop.globalHotKeys(), DesktopTest::settings(), RunLoop::main()});
     ASSERT_TRUE(controller.shouldSetHotKey(hotKey, QStringLiteral("Keyboard Controls")));
     field->setHotKey(hotKey);
     EXPECT_FALSE(shroud->isShrouded());
@@ -308,8 +309,9 @@ TEST_F(GeneralSettingsTest, TheKeyboardControlsOptionsWaitForAHotKeyThatOpensThe
     // The keyboard menu's hot key leaves them as they are.
     ASSERT_TRUE(controller.shouldSetHotKey(nullptr, QStringLiteral("Keyboard Controls")));
     field->setHotKey(nullptr);
-    const auto menuHotKey = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Menu"), QString(), Key::K,
-                                                          ModifierFlag::Control | ModifierFlag::Option);
+    const auto menuHotKey = ZRHotKey::hotKeyWithIdentifer(
+        QStringLiteral("Keyboard Menu"), QString(), Key::K, ModifierFlag::Control | ModifierFlag::Option,
+        ZRHotKeyContext{desktop.globalHotKeys(), DesktopTest::settings(), RunLoop::main()});
     ASSERT_TRUE(controller.shouldSetHotKey(menuHotKey, QStringLiteral("Keyboard Menu")));
     controller.keyboardMenuHotKeyTextView()->setHotKey(menuHotKey);
     EXPECT_TRUE(shroud->isShrouded());

@@ -32,8 +32,10 @@ protected:
         controller().addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
         // The options of the keyboard controls stay shrouded while no hot key opens them.
         set(QStringLiteral("Keyboard Controls"),
-            ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Controls"), QString(), Key::F19,
-                                          ModifierFlag::Control | ModifierFlag::Option)
+            ZRHotKey::hotKeyWithIdentifer(
+                QStringLiteral("Keyboard Controls"), QString(), Key::F19,
+                ModifierFlag::Control | ModifierFlag::Option,
+                ZRHotKeyContext{desktop.globalHotKeys(), DesktopTest::settings(), RunLoop::main()})
                 ->dictionaryRepresentation());
         beforeLaunch();
         launch();

@@ -302,9 +302,11 @@ TEST_F(ShellTest, SettingsHotKeyThatCannotRegisterIsKeptAndShownNotActive) {
     constexpr KeyCode M = 46;
     constexpr ModifierFlags ControlOption = 0x40000 | 0x80000;
     const auto keyboardMenu =
-        ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Menu"), QString(), K, ControlOption);
+        ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Menu"), QString(), K, ControlOption,
+                                      ZRHotKeyContext{desktop.globalHotKeys(), settings(), RunLoop::main()});
     const auto keyboardControls =
-        ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Controls"), QString(), M, ControlOption);
+        ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Controls"), QString(), M, ControlOption,
+                                      ZRHotKeyContext{desktop.globalHotKeys(), settings(), RunLoop::main()});
     const QVariantMap keyboardMenuRecord = keyboardMenu->dictionaryRepresentation();
     UserDefaults::standard().setObject(keyboardMenuRecord, QStringLiteral("Keyboard Menu"));
     UserDefaults::standard().setObject(keyboardControls->dictionaryRepresentation(),

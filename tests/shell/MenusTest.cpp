@@ -91,8 +91,9 @@ protected:
     void fillStore() {
         center = ZRAction::actionWithType(ZRActionTypeCenter);
         center->setName(QStringLiteral("Middle"));
-        center->setHotKey(
-            ZRHotKey::hotKeyWithIdentifer(center->uniqueIdentifier(), QString(), 8, 0x40000 | 0x80000));
+        center->setHotKey(ZRHotKey::hotKeyWithIdentifer(
+            center->uniqueIdentifier(), QString(), 8, 0x40000 | 0x80000,
+            ZRHotKeyContext{desktop.globalHotKeys(), settings(), RunLoop::main()}));
         auto folder = ZRAction::actionWithType(ZRActionTypeFolder);
         folder->setName(QStringLiteral("More"));
         auto fill = ZRAction::actionWithType(ZRActionTypeFill);

@@ -13,7 +13,9 @@ TEST_F(ShellTest, TheSettingsFieldsTakeTheirOwnKeysAgainAndClearOnlyThroughTheCo
     ZRHotKeyTextView::setAlerts(std::move(scripted));
     for (const auto& [identifier, keyCode] :
          {std::pair{"Keyboard Menu", Key::K}, {"Keyboard Controls", Key::M}})
-        set(identifier, ZRHotKey::hotKeyWithIdentifer(identifier, QString(), keyCode, ControlOption)
+        set(identifier, ZRHotKey::hotKeyWithIdentifer(
+                            identifier, QString(), keyCode, ControlOption,
+                            ZRHotKeyContext{desktop.globalHotKeys(), settings(), RunLoop::main()})
                             ->dictionaryRepresentation());
     // Another program holds the keyboard menu's keys at launch, and lets go of them later.
     HotKeyReference otherProgram = 0;

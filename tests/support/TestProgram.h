@@ -18,7 +18,7 @@
 class TestProgram {
 public:
     TestProgram(UserDefaults& defaults, Platform& platform)
-        : m_defaults(defaults), m_platform(platform), m_store(defaults),
+        : m_defaults(defaults), m_platform(platform), m_store(defaults, platform.globalHotKeys()),
           m_controller(
               std::make_unique<ZRMainController>(m_store.store(), defaults, platform, RunLoop::main())) {}
     ~TestProgram() { m_controller.reset(); }
