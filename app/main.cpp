@@ -338,6 +338,14 @@ int main(int argc, char** argv) {
 
     int status = 0;
     {
+        // The desktop's own window features that mouse control turns off while it acts, and the settings
+        // window offers.
+        ZRSystemWindowSettings systemWindowSettings(defaults, *platform);
+        const ZRSystemWindowSettings::Installation installedSystemWindowSettings(systemWindowSettings);
+        // The one focus window that mouse control, the settings window and the grids draw through, made when
+        // first used.
+        ZRFocusWindow::Installation focusWindows(defaults, RunLoop::main(), platform->screens());
+        const auto focusWindow = [&focusWindows]() -> ZRFocusWindow& { return focusWindows.focusWindow(); };
         // Empty until the launch loads it, after the settings have their defaults and older keys moved.
         ZRActionManager store(defaults, platform->globalHotKeys(), RunLoop::main(),
                               NotificationCenter::defaultCenter());
@@ -347,17 +355,18 @@ int main(int argc, char** argv) {
         // The areas above the shell join here, in this order: mouse control, the settings window, keyboard
         // control.
         auto mouseControl = std::make_unique<ZRMouseController>(ZRMouseControlContext{
-            *platform, defaults, RunLoop::main(), NotificationCenter::defaultCenter(),
-            ZRWindowObserver::defaultObserver(), [&store]() -> ZRActionManager& { return store; },
+            *platform, defaults, RunLoop::main(), DispatchQueue::global(QueuePriority::High),
+            NotificationCenter::defaultCenter(), ZRWindowObserver::defaultObserver(), focusWindow,
+            [&store]() -> ZRActionManager& { return store; },
             [&controller]() -> ZRMainController& { return controller; }});
         controller.actions().setDropZones(&mouseControl->ownDropZones());
         // A palette item's action closes the palette.
         controller.actions().setPalette(mouseControl.get());
         controller.addArea(std::move(mouseControl));
-        auto settings = std::make_unique<ZRSettingsController>(
-            ZRSettingsContext{controller, store, defaults, *platform, RunLoop::main(),
-                              NotificationCenter::defaultCenter(), &ZRFocusWindow::defaultFocusWindow,
-                              ZRAboutPanelManager::aboutPanelManager(), &ZRSystemWindowSettings::shared});
+        auto settings = std::make_unique<ZRSettingsController>(ZRSettingsContext{
+            controller, store, defaults, *platform, RunLoop::main(), NotificationCenter::defaultCenter(),
+            focusWindow, ZRAboutPanelManager::aboutPanelManager(),
+            [&systemWindowSettings]() -> ZRSystemWindowSettings& { return systemWindowSettings; }});
         ZRHelpManager::makeHelpManagerOnFirstUse({defaults, RunLoop::main(),
                                                   DispatchQueue::global(QueuePriority::Default),
                                                   ZRFindPasteboard::shared()});
@@ -365,7 +374,7 @@ int main(int argc, char** argv) {
         controller.addArea(std::move(settings));
         controller.addArea(std::make_unique<ZRKeyboardController>(
             controller, store,
-            ZRKeyboardControlContext{*platform, defaults, RunLoop::main(), &ZRFocusWindow::defaultFocusWindow,
+            ZRKeyboardControlContext{*platform, defaults, RunLoop::main(), focusWindow,
                                      ZRWindowObserver::defaultObserver()}));
         controller.openFiles(files);
         QObject::connect(&instance, &ZRSingleInstance::filesReceived, &controller,

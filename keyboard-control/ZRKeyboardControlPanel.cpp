@@ -148,8 +148,9 @@ double ZRKeyboardControlPanel::iconRowPitch(double namesHeight, std::size_t numb
     return (namesHeight + CheatSheetLineSpacing) / double(numberOfRows);
 }
 
-double ZRKeyboardControlPanel::autoDeactivateIntervalForCheatSheet(bool cheatSheet) {
-    return ::autoDeactivateIntervalForCheatSheet(cheatSheet);
+double ZRKeyboardControlPanel::autoDeactivateIntervalForCheatSheet(bool cheatSheet,
+                                                                   const UserDefaults& defaults) {
+    return ::autoDeactivateIntervalForCheatSheet(cheatSheet, defaults);
 }
 
 void ZRKeyboardControlPanel::drawOverlayInBounds(QPainter& painter, const QRectF& bounds, QWidget* view,
@@ -283,7 +284,7 @@ void ZRKeyboardControlPanel::scheduleAutoDeactivation() {
 double ZRKeyboardControlPanel::autoDeactivateInterval() const {
     if (!m_controlledWindow)
         return UncontrolledAutoDeactivateInterval;
-    return autoDeactivateIntervalForCheatSheet(boolSetting(ShowCheatSheetKey));
+    return autoDeactivateIntervalForCheatSheet(boolSetting(ShowCheatSheetKey), m_context.defaults);
 }
 
 void ZRKeyboardControlPanel::autoDeactivate() {

@@ -85,7 +85,7 @@ public:
     // Points between the tops of two icon rows; 0 for no rows (no icons are drawn then).
     static double iconRowPitch(double namesHeight, std::size_t numberOfRows);
     // "Auto-Deactivate Interval" when set, at least half a second; else longer with the cheat sheet.
-    static double autoDeactivateIntervalForCheatSheet(bool cheatSheet);
+    static double autoDeactivateIntervalForCheatSheet(bool cheatSheet, const UserDefaults& defaults);
     // Hands the drawing to the window when it is a keyboard control panel.
     static void drawOverlayInBounds(QPainter& painter, const QRectF& bounds, QWidget* view, QWidget* window);
 

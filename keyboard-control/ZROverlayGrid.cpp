@@ -257,11 +257,11 @@ std::int64_t ZROverlayGrid::defaultColorScheme() {
 }
 
 std::int64_t ZROverlayGrid::colorScheme() {
-    return ZROverlayColorScheme::colorScheme();
+    return ZROverlayColorScheme::colorScheme(UserDefaults::standard());
 }
 
 bool ZROverlayGrid::invertColors() {
-    return ZROverlayColorScheme::invertColors();
+    return ZROverlayColorScheme::invertColors(UserDefaults::standard());
 }
 
 QColor ZROverlayGrid::cellColorWithIntersection(double intersection, bool inverted) {

@@ -11,9 +11,8 @@ constexpr double CheatSheetInterval = 9.0;
 constexpr double PlainInterval = 3.0;
 } // namespace
 
-double autoDeactivateIntervalForCheatSheet(bool cheatSheet) {
-    const std::optional<double> value =
-        UserDefaults::standard().optionalDouble(ZRAutoDeactivateIntervalUserDefaultName);
+double autoDeactivateIntervalForCheatSheet(bool cheatSheet, const UserDefaults& defaults) {
+    const std::optional<double> value = defaults.optionalDouble(ZRAutoDeactivateIntervalUserDefaultName);
     if (value && std::isfinite(*value))
         return std::max(*value, ShortestInterval);
     return cheatSheet ? CheatSheetInterval : PlainInterval;

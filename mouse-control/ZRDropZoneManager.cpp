@@ -180,7 +180,7 @@ bool ZRDropZoneManager::activateForAction(const ZRAction& action) {
     frames.reserve(m_dropZones.size());
     for (const ZRDropZone& zone : m_dropZones)
         frames.push_back(zone.windowFrame);
-    ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
+    ZRFocusWindow& focus = m_context.focusWindow();
     focus.setDropFrameValuesOverlap(hasObstructedWindows);
     focus.setCoverAllScreens(true);
     focus.setDisplayRegardless(true);
@@ -201,7 +201,7 @@ bool ZRDropZoneManager::updateWithCGLocation(const Point& location) {
                                    [&](const ZRDropZone& z) { return z.windowCGFrame.contains(location); });
     m_dropFrame = zone != m_dropZones.end() ? zone->windowFrame : Rect();
     // Only a change is drawn: this runs for every drag event.
-    ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
+    ZRFocusWindow& focus = m_context.focusWindow();
     if (focus.outlineFrame() != m_dropFrame || focus.drawOutlineAsAlert())
         focus.setOutlineFrame(m_dropFrame);
     deactivateAfterDelay();
@@ -215,7 +215,7 @@ bool ZRDropZoneManager::deactivate() {
     m_context.mainRunLoop.cancel(std::exchange(m_pauseTimer, 0));
     releaseEscapeHotKey();
     m_dropZones.clear();
-    ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
+    ZRFocusWindow& focus = m_context.focusWindow();
     focus.setDropFrameValues({});
     focus.setActive(false);
     if (!m_escaped && !isDraggingWindow())
@@ -226,7 +226,7 @@ bool ZRDropZoneManager::deactivate() {
 void ZRDropZoneManager::deactivateAfterDelay() {
     // A drag event only puts the end of the pause off; the timer finds that when it fires, and waits on.
     RunLoop& loop = m_context.mainRunLoop;
-    const double due = loop.now() + autoDeactivateIntervalForCheatSheet(false);
+    const double due = loop.now() + autoDeactivateIntervalForCheatSheet(false, m_context.defaults);
     if (loop.isScheduled(m_pauseTimer) && due >= m_pauseDue) {
         m_pauseDue = due;
         return;

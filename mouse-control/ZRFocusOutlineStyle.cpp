@@ -25,8 +25,7 @@ constexpr double LeastGap = 1.5;
 
 } // namespace
 
-ZRFocusSettings ZRFocusSettings::read() {
-    const UserDefaults& defaults = UserDefaults::standard();
+ZRFocusSettings ZRFocusSettings::read(const UserDefaults& defaults) {
     ZRFocusSettings settings;
     settings.dimming = defaults.doubleForKey(ZRFocusDefault::Focus);
     settings.style = defaults.integerForKey(ZRFocusDefault::Style);

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+class UserDefaults;
+
 // The settings of the focus window. "Focus: Always Enable For Snap" is read by snapping.
 namespace ZRFocusDefault {
 // The opacity of the dimming around the aperture; at 0.1 or less nothing is drawn unless displayed
@@ -31,7 +33,7 @@ struct ZRFocusSettings {
     bool shadow = false;
     double lineWidth = 0;
 
-    static ZRFocusSettings read();
+    static ZRFocusSettings read(const UserDefaults& defaults);
 };
 
 // How the outline is drawn: its style, line width L and halo H (the soft edge on each side of the line),

@@ -1,7 +1,6 @@
 #include "mouse-control/ZRFocusWindow.h"
 
 #include "mouse-control/ZRFocusView.h"
-#include "platform/Platform.h"
 #include "platform/Screens.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
@@ -26,30 +25,45 @@ constexpr double PulseSeconds = 0.1;
 // Screens count as touched by a frame only where the frame reaches more than this into them.
 constexpr double TouchInset = 1.0;
 
-ZRFocusWindow* sharedFocusWindow = nullptr;
+ZRFocusWindow::Installation* installedFocusWindow = nullptr;
 
 } // namespace
 
 ZRFocusWindow& ZRFocusWindow::defaultFocusWindow() {
-    if (!sharedFocusWindow) {
-        sharedFocusWindow = focusWindowWithFrame(Rect()).release();
-        sharedFocusWindow->setDropFrameValues({}, Rect(), Rect());
-        sharedFocusWindow->setAdaptiveCornerRadius(-1);
+    if (!installedFocusWindow)
+        qFatal("the focus window is asked for before the program made it");
+    return installedFocusWindow->focusWindow();
+}
+
+ZRFocusWindow::Installation::Installation(const UserDefaults& defaults, RunLoop& mainRunLoop,
+                                          Screens& screens)
+    : m_defaults(defaults), m_mainRunLoop(mainRunLoop), m_screens(screens),
+      m_previous(std::exchange(installedFocusWindow, this)) {}
+
+ZRFocusWindow::Installation::~Installation() {
+    installedFocusWindow = m_previous;
+}
+
+ZRFocusWindow& ZRFocusWindow::Installation::focusWindow() {
+    if (!m_window) {
+        m_window = focusWindowWithFrame(Rect(), m_defaults, m_mainRunLoop, m_screens);
+        m_window->setDropFrameValues({}, Rect(), Rect());
+        m_window->setAdaptiveCornerRadius(-1);
     }
-    return *sharedFocusWindow;
+    return *m_window;
 }
 
-void ZRFocusWindow::destroyDefaultFocusWindow() {
-    delete std::exchange(sharedFocusWindow, nullptr);
+std::unique_ptr<ZRFocusWindow> ZRFocusWindow::focusWindowWithFrame(const Rect& frame,
+                                                                   const UserDefaults& defaults,
+                                                                   RunLoop& mainRunLoop, Screens& screens) {
+    return std::make_unique<ZRFocusWindow>(frame, defaults, mainRunLoop, screens);
 }
 
-std::unique_ptr<ZRFocusWindow> ZRFocusWindow::focusWindowWithFrame(const Rect& frame) {
-    return std::make_unique<ZRFocusWindow>(frame);
-}
-
-ZRFocusWindow::ZRFocusWindow(const Rect& frame)
-    : QWidget(nullptr, Qt::WindowTransparentForInput), m_focusView(new ZRFocusView(this)),
-      m_dashAnimation(new QVariantAnimation(this)), m_pulseAnimation(new QVariantAnimation(this)) {
+ZRFocusWindow::ZRFocusWindow(const Rect& frame, const UserDefaults& defaults, RunLoop& mainRunLoop,
+                             Screens& screens)
+    : QWidget(nullptr, Qt::WindowTransparentForInput), m_defaults(defaults), m_mainRunLoop(mainRunLoop),
+      m_focusView(new ZRFocusView(this)), m_dashAnimation(new QVariantAnimation(this)),
+      m_pulseAnimation(new QVariantAnimation(this)) {
     makeOverlayWindow(this);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -76,9 +90,7 @@ ZRFocusWindow::ZRFocusWindow(const Rect& frame)
         repaintOutline();
     });
 
-    if (Platform::hasCurrent())
-        m_compositingChanged =
-            Platform::current().screens().compositingChanged.connect([this] { setNeedsDisplay(); });
+    m_compositingChanged = screens.compositingChanged.connect([this] { setNeedsDisplay(); });
 }
 
 ZRFocusWindow::~ZRFocusWindow() = default;
@@ -126,7 +138,7 @@ void ZRFocusWindow::becomeInactive() {
 
 void ZRFocusWindow::activateTemporarily(double seconds) {
     setActive(true);
-    m_temporaryActivations.add(RunLoop::main().performLater(
+    m_temporaryActivations.add(m_mainRunLoop.performLater(
         seconds, [this] { deactivate(); }, CommonRunLoopModes));
 }
 
@@ -166,8 +178,7 @@ void ZRFocusWindow::setDrawOutlineAsAlert(bool alert) {
 Rect ZRFocusWindow::frameForFrames(const std::vector<Rect>& dropFrames, const Rect& apertureFrame,
                                    const Rect& outlineFrame) const {
     const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens();
-    const bool all =
-        m_coverAllScreens || UserDefaults::standard().boolForKey(ZRFocusDefault::AlwaysCoverAllScreens);
+    const bool all = m_coverAllScreens || m_defaults.boolForKey(ZRFocusDefault::AlwaysCoverAllScreens);
     const Rect aperture = apertureFrame.insetBy(TouchInset, TouchInset);
     const Rect outline = outlineFrame.insetBy(TouchInset, TouchInset);
     Rect frame;
@@ -251,7 +262,7 @@ void ZRFocusWindow::updatePicture() {
     scene.displayRegardless = m_displayRegardless;
     scene.retina = isOnRetinaDisplay(this);
     scene.translucency = overlayTranslucencyShows();
-    m_picture = ZRFocusPicture::forScene(scene, ZRFocusSettings::read());
+    m_picture = ZRFocusPicture::forScene(scene, ZRFocusSettings::read(m_defaults));
     applyShape();
     updateDashAnimation();
     if (m_pulseOnNextUpdate) {

@@ -12,6 +12,8 @@
 #include <vector>
 
 class QPainter;
+class Screens;
+class UserDefaults;
 class QVariantAnimation;
 class ZRFocusView;
 
@@ -30,13 +32,35 @@ public:
     // Above the program's other overlays.
     static constexpr int Level = 98;
 
-    // The shared window, made on first use with no frames; it lives until the program ends.
+    // The shared window: the one the program installed (see Installation), made on first use with no frames.
     static ZRFocusWindow& defaultFocusWindow();
-    // Ends the shared window (tests, the end of the program); the next use makes a new one.
-    static void destroyDefaultFocusWindow();
-    static std::unique_ptr<ZRFocusWindow> focusWindowWithFrame(const Rect& frame);
+    // Makes the program's shared window when it is first asked for, from what it is handed, and makes it the
+    // one that defaultFocusWindow() answers for as long as this lives; the window goes with it, and the one
+    // installed before comes back.
+    class Installation {
+    public:
+        Installation(const UserDefaults& defaults, RunLoop& mainRunLoop, Screens& screens);
+        ~Installation();
+        Installation(const Installation&) = delete;
+        Installation& operator=(const Installation&) = delete;
 
-    explicit ZRFocusWindow(const Rect& frame);
+        ZRFocusWindow& focusWindow();
+
+    private:
+        const UserDefaults& m_defaults;
+        RunLoop& m_mainRunLoop;
+        Screens& m_screens;
+        std::unique_ptr<ZRFocusWindow> m_window;
+        Installation* m_previous;
+    };
+
+    static std::unique_ptr<ZRFocusWindow> focusWindowWithFrame(const Rect& frame,
+                                                               const UserDefaults& defaults,
+                                                               RunLoop& mainRunLoop, Screens& screens);
+
+    // The settings say how it draws and whether it covers every screen; the run loop ends its temporary
+    // activations; the screens tell when compositing comes and goes. Each outlives the window.
+    ZRFocusWindow(const Rect& frame, const UserDefaults& defaults, RunLoop& mainRunLoop, Screens& screens);
     ~ZRFocusWindow() override;
 
     ZRFocusView* focusView() const { return m_focusView; }
@@ -110,6 +134,8 @@ private:
     void repaintOutline();
     void startPulse();
 
+    const UserDefaults& m_defaults;
+    RunLoop& m_mainRunLoop;
     ZRFocusView* m_focusView;
     std::int64_t m_activeCounter = 0;
     bool m_active = false;

@@ -50,9 +50,11 @@ QString applicationDescription(Platform& platform, pid_t processIdentifier) {
 // What the worker shares with the main thread: how frames are set, and whether one is being set now. It
 // reaches the part only on the main thread, and only while the part lives.
 struct ZRHover::Worker {
-    explicit Worker(FrameSetter setter) : setFrame(std::move(setter)) {}
+    Worker(FrameSetter setter, RunLoop& mainRunLoop)
+        : setFrame(std::move(setter)), mainRunLoop(mainRunLoop) {}
 
     const FrameSetter setFrame;
+    RunLoop& mainRunLoop;
     std::mutex mutex;
     std::condition_variable idle;
     bool setting = false;
@@ -92,7 +94,7 @@ struct ZRHover::Worker {
     // Tells the part of a request when someone is told (main thread).
     void finished(const std::shared_ptr<Worker>& self, const Request& request) {
         if (observed.load(std::memory_order_relaxed))
-            RunLoop::main().performOnMainThread([self, request] {
+            self->mainRunLoop.performOnMainThread([self, request] {
                 if (self->owner)
                     self->owner->requestDidFinish(request);
             });
@@ -116,7 +118,8 @@ struct ZRHover::Follow {
 
 ZRHover::ZRHover(ZRMouseController& controller, ZRHoverGesture& gesture, FrameSetter setFrame)
     : m_controller(controller), m_context(controller.context()), m_gesture(gesture),
-      m_worker(std::make_shared<Worker>(setFrame ? std::move(setFrame) : FrameSetter(setWindowFrame))) {
+      m_worker(std::make_shared<Worker>(setFrame ? std::move(setFrame) : FrameSetter(setWindowFrame),
+                                        m_context.mainRunLoop)) {
     m_worker->owner = this;
 }
 
@@ -220,7 +223,8 @@ void ZRHover::endFollowing() {
 void ZRHover::beginGesture(ZRHoverMode mode, const TapEvent& event) {
     std::optional<WindowListEntry> entry;
     bool exactMatch = false;
-    if (!shouldProcessTappedMouseEventAtLocation(event.location, false, nullptr, &entry, &exactMatch))
+    if (!shouldProcessTappedMouseEventAtLocation(event.location, false, nullptr, &entry, &exactMatch,
+                                                 m_context.defaults))
         return;
     AXElementRef window = ZRWindowForWindowListEntry(event.location, entry ? &*entry : nullptr, exactMatch);
     if (!window)
@@ -239,7 +243,7 @@ void ZRHover::beginGesture(ZRHoverMode mode, const TapEvent& event) {
     if (!frame)
         return;
     m_state.startFrame = *frame;
-    m_state.geometry = ZRHoverGeometry::forStartFrame(*frame);
+    m_state.geometry = ZRHoverGeometry::forStartFrame(*frame, m_context.defaults);
     m_state.ownWindow = window->processIdentifier() == ::getpid();
     if (ZRDebugLogEnabled()) {
         if (m_state.ownWindow)
@@ -278,20 +282,19 @@ bool ZRHover::setFrame(ZRHoverMode mode, const Rect& frame, bool retry) {
 
     m_worker->inFlight.store(true, std::memory_order_relaxed);
     // The worker asks the gesture's ticket, never the hovered window, which the main thread writes.
-    DispatchQueue::global(QueuePriority::High)
-        .async([worker = m_worker, window = AXElementRef(window), mode, frame, setSize, retry,
-                gesture = m_gesture.ticket(), step = ++m_worker->steps]() mutable {
-            Request request;
-            request.mode = mode;
-            request.frame = frame;
-            request.retry = retry;
-            request.began = steadySeconds();
-            request.set = worker->set(window, setSize, frame, gesture, step);
-            window.reset();
-            request.ended = steadySeconds();
-            worker->inFlight.store(false, std::memory_order_release);
-            worker->finished(worker, request);
-        });
+    m_context.hoverQueue.async([worker = m_worker, window = AXElementRef(window), mode, frame, setSize, retry,
+                                gesture = m_gesture.ticket(), step = ++m_worker->steps]() mutable {
+        Request request;
+        request.mode = mode;
+        request.frame = frame;
+        request.retry = retry;
+        request.began = steadySeconds();
+        request.set = worker->set(window, setSize, frame, gesture, step);
+        window.reset();
+        request.ended = steadySeconds();
+        worker->inFlight.store(false, std::memory_order_release);
+        worker->finished(worker, request);
+    });
     return true;
 }
 

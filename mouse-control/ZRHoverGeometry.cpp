@@ -62,7 +62,7 @@ Rect atLeastMinimumSize(Rect frame, bool fromLeft, bool fromTop) {
 
 } // namespace
 
-ZRHoverGeometry ZRHoverGeometry::forStartFrame(const Rect& quartzStartFrame) {
+ZRHoverGeometry ZRHoverGeometry::forStartFrame(const Rect& quartzStartFrame, const UserDefaults& defaults) {
     namespace D = ZRMouseControlDefault;
     ZRHoverGeometry geometry;
     geometry.m_primaryScreenHeight = ZRPrimaryScreenHeight();
@@ -72,7 +72,6 @@ ZRHoverGeometry ZRHoverGeometry::forStartFrame(const Rect& quartzStartFrame) {
     if (!screen)
         return geometry;
 
-    const UserDefaults& defaults = UserDefaults::standard();
     geometry.m_hasScreen = true;
     geometry.m_skafableFrame = screen->skafableFrame();
     geometry.m_fillFrame =

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+class UserDefaults;
+
 // Where the frames of one hover gesture go: the display of the frame the gesture began with, its usable
 // frame, and the settings that keep the window on it and make it stick to edges, the centre and its
 // starting size. Read once when the gesture begins, so that every step is plain arithmetic.
@@ -15,8 +17,8 @@ public:
     // A hover resize makes no window narrower or lower than this (points).
     static constexpr double MinimumSize = 20;
 
-    // From the current displays and settings, for a gesture that begins with this frame (Quartz).
-    static ZRHoverGeometry forStartFrame(const Rect& quartzStartFrame);
+    // From the current displays and the settings given, for a gesture that begins with this frame (Quartz).
+    static ZRHoverGeometry forStartFrame(const Rect& quartzStartFrame, const UserDefaults& defaults);
 
     // The frame (Quartz) of one step: the start frame moved by the summed pointer movement (whole points),
     // or resized by it at the corner given (Quartz sense: the top has the smaller y); then kept on the

@@ -2,11 +2,13 @@
 
 #include <functional>
 
+class DispatchQueue;
 class NotificationCenter;
 class Platform;
 class RunLoop;
 class UserDefaults;
 class ZRActionManager;
+class ZRFocusWindow;
 class ZRMainController;
 class ZRWindowObserver;
 
@@ -19,9 +21,13 @@ struct ZRMouseControlContext {
     UserDefaults& defaults;
     // The main thread's run loop, for the delays and what waits for a later turn.
     RunLoop& mainRunLoop;
+    // The high-priority workers that set the frames of a hover gesture off the main thread.
+    DispatchQueue& hoverQueue;
     NotificationCenter& notifications;
     // Follows the moves of a window dragged for snapping.
     ZRWindowObserver& windowObserver;
+    // The focus window that snapping, the drop zones and the palette draw through, made when first used.
+    std::function<ZRFocusWindow&()> focusWindow;
     // The action store and the main controller (the frame memory of its actions, the menus of the palette's
     // buttons, the owner of the drop zones' Escape key) are asked for when mouse control acts, not when it is
     // made: a test can make mouse control before the program it acts in.

@@ -81,8 +81,8 @@ double ZRMouseDraggingThreshold(const UserDefaults& defaults) {
     return stored ? std::max(*stored, MinimumMouseDraggingThreshold) : DefaultMouseDraggingThreshold;
 }
 
-bool ZRMouseMovedBeyondThreshold(const Point& point, const Point& previous) {
-    return movedBeyond(point, previous, ZRMouseDraggingThreshold(UserDefaults::standard()));
+bool ZRMouseMovedBeyondThreshold(const Point& point, const Point& previous, const UserDefaults& defaults) {
+    return movedBeyond(point, previous, ZRMouseDraggingThreshold(defaults));
 }
 
 ZRTappedEventSettings ZRReadTappedEventSettings(const ZRMouseController& controller) {

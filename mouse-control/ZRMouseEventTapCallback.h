@@ -57,6 +57,6 @@ bool ZRProcessDropSnapModifiers(ZRMouseController& controller, ModifierFlags fla
 void ZRScheduleTappedMouseMovedEvent(const TapEvent* event, ZRMouseController& controller);
 
 // Whether the pointer moved further than "Mouse Dragging Threshold" on either axis.
-bool ZRMouseMovedBeyondThreshold(const Point& point, const Point& previous);
+bool ZRMouseMovedBeyondThreshold(const Point& point, const Point& previous, const UserDefaults& defaults);
 // "Mouse Dragging Threshold", at least 0.01; 0.3 while it has no value.
 double ZRMouseDraggingThreshold(const UserDefaults& defaults);

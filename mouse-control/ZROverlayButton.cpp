@@ -1,5 +1,6 @@
 #include "mouse-control/ZROverlayButton.h"
 
+#include "mouse-control/ZRMouseControlContext.h"
 #include "mouse-control/ZRMouseEventTapCallback.h"
 #include "mouse-control/ZROverlayButtonDelegates.h"
 #include "mouse-control/ZROverlayColorScheme.h"
@@ -29,10 +30,6 @@ constexpr double RoundedArrowMinimumHeight = 10.5;
 constexpr double DisabledImageFraction = 0.5;
 // Three box blurs come close to the Gaussian of a drawn shadow.
 constexpr int ShadowBlurPasses = 3;
-
-ModifierFlags currentModifierFlags() {
-    return Platform::hasCurrent() ? Platform::current().inputState().modifierFlags() : 0;
-}
 
 // The part of the widget its ancestors up to the window leave uncovered, in its own coordinates.
 QRect visibleRect(const QWidget* widget) {
@@ -132,7 +129,9 @@ void drawArrowWithShadow(QPainter& painter, const QRectF& bounds, double angle) 
 
 } // namespace
 
-ZROverlayButton::ZROverlayButton(QWidget* parent) : QAbstractButton(parent) {
+ZROverlayButton::ZROverlayButton(const ZRMouseControlContext& context, QWidget* parent)
+    : QAbstractButton(parent), m_defaults(context.defaults), m_inputState(context.platform.inputState()),
+      m_notifications(context.notifications) {
     // The palette never takes the keyboard from the application the user works in.
     setFocusPolicy(Qt::NoFocus);
     setSectionDragDirection(ZRSectionDragDirectionNone);
@@ -189,7 +188,7 @@ void ZROverlayButton::updateTrackingAreaForWindow(QWidget* window) {
     }
     m_modifierFlagsObservation.disconnect();
     if (observe)
-        m_modifierFlagsObservation = NotificationCenter::defaultCenter().addObserver(
+        m_modifierFlagsObservation = m_notifications.addObserver(
             ZRModifierFlagsChangedNotification, nullptr,
             [this](const Notification& notification) { modifierFlagsDidChange(notification); });
 }
@@ -200,6 +199,10 @@ void ZROverlayButton::updateTrackingAreas() {
 
 void ZROverlayButton::viewWillMoveToWindow(QWidget* window) {
     updateTrackingAreaForWindow(window);
+}
+
+ModifierFlags ZROverlayButton::currentModifierFlags() const {
+    return m_inputState.modifierFlags();
 }
 
 void ZROverlayButton::modifierFlagsDidChange(const Notification& notification) {
@@ -362,7 +365,7 @@ QImage ZROverlayButton::drawnImage() const {
 }
 
 QColor ZROverlayButton::drawnColor() const {
-    const bool inverted = ZROverlayColorScheme::invertColors();
+    const bool inverted = ZROverlayColorScheme::invertColors(m_defaults);
     const bool marked =
         alternateMode() ? m_alternateModeRepresentsCurrentWindowFrame : m_representsCurrentWindowFrame;
     if (drawAsEnabled() && (m_hovered || marked))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Keys.h"
 #include "platform/Signal.h"
 #include "shell/ZRMenuOpeningControl.h"
 #include "toolkit/ViewExtensions.h"
@@ -11,10 +12,14 @@
 #include <functional>
 #include <optional>
 
+class InputState;
+class NotificationCenter;
 class QEnterEvent;
+class UserDefaults;
 class ZROverlayButtonDragDirectionDelegate;
 class ZROverlayButtonToolTipProvider;
 struct Notification;
+struct ZRMouseControlContext;
 
 // Where a press is dragged to refine a half into a quarter: the ZRPosition of the edge, or none.
 enum ZRSectionDragDirection : std::int64_t {
@@ -57,7 +62,9 @@ public:
     // of the palette is then deleted later (deleteLater), never from inside the action.
     using Action = std::function<void(ZROverlayButton& sender)>;
 
-    explicit ZROverlayButton(QWidget* parent = nullptr);
+    // The context's settings (its colours), input state and notification centre (the keys held) outlive the
+    // button.
+    explicit ZROverlayButton(const ZRMouseControlContext& context, QWidget* parent = nullptr);
     ~ZROverlayButton() override;
 
     // The action runs only while its target lives.
@@ -159,6 +166,8 @@ public:
     void drawRect(QPainter& painter);
 
 protected:
+    const UserDefaults& defaults() const { return m_defaults; }
+
     // The press and drag gesture, which a subclass may start from its own mouseDown.
     void trackPressAndDrag(const QMouseEvent& event);
 
@@ -187,7 +196,11 @@ private:
     // Sends the action with the button unless it is gone meanwhile; answers whether the button still exists.
     bool sendAction();
     void endPress();
+    ModifierFlags currentModifierFlags() const;
 
+    const UserDefaults& m_defaults;
+    InputState& m_inputState;
+    NotificationCenter& m_notifications;
     QPointer<QObject> m_target;
     Action m_action;
     std::int64_t m_tag = 0;

@@ -34,8 +34,8 @@ std::int64_t ZROverlayColorScheme::defaultColorScheme() {
     return ZRIsDarkInterfaceStyleEnabled() ? ZROverlayColorSchemeDark : ZROverlayColorSchemeLight;
 }
 
-std::int64_t ZROverlayColorScheme::colorScheme() {
-    const QVariant value = UserDefaults::standard().object(colorInversionKey());
+std::int64_t ZROverlayColorScheme::colorScheme(const UserDefaults& defaults) {
+    const QVariant value = defaults.object(colorInversionKey());
     if (value.typeId() == QMetaType::QString) {
         const QString text = value.toString();
         if (text.compare(ClassicValue, Qt::CaseInsensitive) == 0)
@@ -47,6 +47,6 @@ std::int64_t ZROverlayColorScheme::colorScheme() {
     return defaultColorScheme();
 }
 
-bool ZROverlayColorScheme::invertColors() {
-    return colorScheme() == ZROverlayColorSchemeLight;
+bool ZROverlayColorScheme::invertColors(const UserDefaults& defaults) {
+    return colorScheme(defaults) == ZROverlayColorSchemeLight;
 }

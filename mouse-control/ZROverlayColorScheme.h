@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+class UserDefaults;
+
 // The look of the overlays the mouse drives (the palette, its buttons and grid): the classic look, dark
 // controls on a dark panel, or dark controls on a light panel.
 enum ZROverlayColorSchemeKind : std::int64_t {
@@ -20,7 +22,7 @@ public:
     // Dark on a dark desktop, else light.
     static std::int64_t defaultColorScheme();
     // The setting read as above; anything else stored under the key falls back to the default.
-    static std::int64_t colorScheme();
+    static std::int64_t colorScheme(const UserDefaults& defaults);
     // Whether the light scheme is in use, in which controls draw dark.
-    static bool invertColors();
+    static bool invertColors(const UserDefaults& defaults);
 };

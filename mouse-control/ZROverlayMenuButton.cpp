@@ -1,5 +1,6 @@
 #include "mouse-control/ZROverlayMenuButton.h"
 
+#include "mouse-control/ZRMouseControlContext.h"
 #include "mouse-control/ZROverlayButtonDelegates.h"
 #include "mouse-control/ZROverlayWindow.h"
 #include "mouse-control/ZRPaletteBeep.h"
@@ -23,7 +24,8 @@ QString ZROverlayMenuButton::showImmediatelyKey() {
     return QStringLiteral("Mouse Controls Include Custom Controls: Show Immediately");
 }
 
-ZROverlayMenuButton::ZROverlayMenuButton(QWidget* parent) : ZROverlayButton(parent) {}
+ZROverlayMenuButton::ZROverlayMenuButton(const ZRMouseControlContext& context, QWidget* parent)
+    : ZROverlayButton(context, parent), m_runLoop(context.mainRunLoop) {}
 
 ZROverlayMenuButton::~ZROverlayMenuButton() {
     cancelDelayedPopUpMenu();
@@ -85,15 +87,15 @@ bool ZROverlayMenuButton::popUpMenuWithEvent(const QInputEvent*) {
 void ZROverlayMenuButton::popUpMenuAutomaticallyWithHoverEvent(const QInputEvent* event) {
     if (!m_canShowMenu || !isEnabled() || isExplicitlyHidden() || alternateMode() || hovered())
         return;
-    if (!UserDefaults::standard().boolForKey(event ? showOnHoverKey() : showImmediatelyKey()))
+    if (!defaults().boolForKey(event ? showOnHoverKey() : showImmediatelyKey()))
         return;
     if (!event) {
         popUpMenuWithEvent(nullptr);
         return;
     }
     m_delayedPopUpMenuEvent.reset(event->clone());
-    RunLoop::main().perform(this, DelayedPopUpMenuSelector, nullptr, PopUpMenuHoverDelay,
-                            [this] { popUpMenuWithDelayedPopUpMenuEvent(); });
+    m_runLoop.perform(this, DelayedPopUpMenuSelector, nullptr, PopUpMenuHoverDelay,
+                      [this] { popUpMenuWithDelayedPopUpMenuEvent(); });
 }
 
 void ZROverlayMenuButton::popUpMenuWithDelayedPopUpMenuEvent() {
@@ -104,7 +106,7 @@ void ZROverlayMenuButton::popUpMenuWithDelayedPopUpMenuEvent() {
 }
 
 void ZROverlayMenuButton::cancelDelayedPopUpMenu() {
-    RunLoop::main().cancelPreviousPerformRequests(this, DelayedPopUpMenuSelector, nullptr);
+    m_runLoop.cancelPreviousPerformRequests(this, DelayedPopUpMenuSelector, nullptr);
     m_delayedPopUpMenuEvent.reset();
 }
 

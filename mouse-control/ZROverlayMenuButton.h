@@ -15,6 +15,8 @@ class ZROverlayButtonMenuDelegate;
 // custom-actions glyph (its alternate image) and the revert arrow (its image) while Option is held, when it
 // reverts if it has an action of its own and otherwise looks disabled. Its menu opens on a click, after a
 // short hover, or as soon as the palette shows, by the settings.
+class RunLoop;
+
 class ZROverlayMenuButton : public ZROverlayButton {
     Q_OBJECT
 public:
@@ -25,7 +27,8 @@ public:
     static QString showOnHoverKey();
     static QString showImmediatelyKey();
 
-    explicit ZROverlayMenuButton(QWidget* parent = nullptr);
+    // The context's run loop, which delays the menu after a hover, outlives the button too.
+    explicit ZROverlayMenuButton(const ZRMouseControlContext& context, QWidget* parent = nullptr);
     ~ZROverlayMenuButton() override;
 
     // A menu shows the revert arrow in alternate mode and the glyph otherwise: the two images swap.
@@ -66,6 +69,7 @@ public:
 private:
     void cancelDelayedPopUpMenu();
 
+    RunLoop& m_runLoop;
     bool m_canShowMenu = false;
     bool m_showsMenu = false;
     ZROverlayButtonMenuDelegate* m_menuDelegate = nullptr;

@@ -198,12 +198,12 @@ bool ZRPalette::buildInterface(QObject* owner) {
         button->setDragDirectionDelegate(palette);
         return button;
     };
-    palette->m_fullButton = makeButton(new ZROverlayButton, FullButtonTag);
-    palette->m_topButton = makeButton(new ZROverlayButton, TopButtonTag);
-    palette->m_rightButton = makeButton(new ZROverlayButton, RightButtonTag);
-    palette->m_bottomButton = makeButton(new ZROverlayButton, BottomButtonTag);
-    palette->m_leftButton = makeButton(new ZROverlayButton, LeftButtonTag);
-    auto* revert = new ZROverlayMenuButton;
+    palette->m_fullButton = makeButton(new ZROverlayButton(palette->m_context), FullButtonTag);
+    palette->m_topButton = makeButton(new ZROverlayButton(palette->m_context), TopButtonTag);
+    palette->m_rightButton = makeButton(new ZROverlayButton(palette->m_context), RightButtonTag);
+    palette->m_bottomButton = makeButton(new ZROverlayButton(palette->m_context), BottomButtonTag);
+    palette->m_leftButton = makeButton(new ZROverlayButton(palette->m_context), LeftButtonTag);
+    auto* revert = new ZROverlayMenuButton(palette->m_context);
     makeButton(revert, RevertButtonTag);
     revert->setMenuDelegate(palette);
     revert->resize(int(RevertButtonSize.width), int(RevertButtonSize.height));
@@ -268,8 +268,8 @@ void ZRPalette::processTappedMouseMovedEvent(const std::shared_ptr<ZRCGEventWrap
 
     std::optional<QString> bundleIdentifier;
     std::optional<WindowListEntry> entry;
-    if (!preview &&
-        !shouldProcessTappedMouseEventAtLocation(quartzLocation, true, &bundleIdentifier, &entry, nullptr)) {
+    if (!preview && !shouldProcessTappedMouseEventAtLocation(quartzLocation, true, &bundleIdentifier, &entry,
+                                                             nullptr, m_context.defaults)) {
         miss();
         return;
     }
@@ -281,8 +281,8 @@ void ZRPalette::processTappedMouseMovedEvent(const std::shared_ptr<ZRCGEventWrap
         return;
     }
 
-    auto trigger = ZRTriggerUIElement::triggerUIElementAtLocation(quartzLocation, bundleIdentifier,
-                                                                  entry ? &*entry : nullptr);
+    auto trigger = ZRTriggerUIElement::triggerUIElementAtLocation(
+        quartzLocation, bundleIdentifier, entry ? &*entry : nullptr, m_context.defaults);
     if (!trigger) {
         miss();
         return;
@@ -460,13 +460,14 @@ void ZRPalette::layOutContent(const AXElementRef&, const Rect& cocoaFrame, const
 
 void ZRPalette::makeOverlayWindow(Point triggerLocation, const Rect& usableFrame) {
     closeOverlayWindow(false);
-    const std::int64_t scheme = ZROverlayColorScheme::colorScheme();
+    const std::int64_t scheme = ZROverlayColorScheme::colorScheme(m_context.defaults);
     const bool material = KQAttachedNonActivatingPanel::setUsesMaterial(
         scheme != ZROverlayColorSchemeClassic && !boolSetting(DisableMaterialUserDefaultName));
     // The custom actions' buttons draw light or dark by the panel they lie on, as the standard buttons do.
     QPalette colors = m_overlayView->palette();
-    QColor panel = ZROverlayColorScheme::invertColors() ? lightModeOverlayBackgroundColor()
-                                                        : calibratedWhite(DarkBackgroundWhite, 1);
+    QColor panel = ZROverlayColorScheme::invertColors(m_context.defaults)
+                       ? lightModeOverlayBackgroundColor()
+                       : calibratedWhite(DarkBackgroundWhite, 1);
     panel.setAlphaF(1);
     colors.setColor(QPalette::Window, panel);
     m_overlayView->setPalette(colors);
@@ -477,7 +478,9 @@ void ZRPalette::makeOverlayWindow(Point triggerLocation, const Rect& usableFrame
     m_overlayView->show();
     window->setDelegate(this);
     window->setWindowTitle(InterfaceName);
-    setWindowLevel(window, ZRTriggerUIElement::triggerKind() == 0 ? PaletteLevel : OtherTriggerPaletteLevel);
+    setWindowLevel(window, ZRTriggerUIElement::triggerKind(m_context.defaults) == 0
+                               ? PaletteLevel
+                               : OtherTriggerPaletteLevel);
     window->setAttribute(Qt::WA_AlwaysShowToolTips);
     window->setArrowHeight(PaletteArrowHeight);
     window->setArrowBaseWidth(PaletteArrowBaseWidth);
@@ -501,7 +504,8 @@ void ZRPalette::decideShowing(bool preview, bool canRevertFilled) {
     const std::int64_t behavior = integerSetting(ZRMouseControlDefault::ZoomButtonBehavior);
     if (behavior != 0) {
         auto overlay = ZRZoomButtonOverlayWindow::overlayPanelWithFrame(
-            ZRFlipRect(m_currentTriggerUIElement->frame()), ZoomButtonOverlayLevel, true, false);
+            ZRFlipRect(m_currentTriggerUIElement->frame()), ZoomButtonOverlayLevel, true, false,
+            m_context.defaults);
         m_zoomButtonOverlayWindow = overlay.release();
         m_zoomButtonOverlayWindow->setWindowTitle(ZoomButtonOverlayTitle);
         if (behavior > 0) {
@@ -554,7 +558,7 @@ std::optional<Point> ZRPalette::previewLocation() const {
         return std::nullopt;
     const AXElementRef element = m_context.platform.accessibility().elementForOwnWindow(window->winId());
     const AXElementRef button =
-        ZRTriggerUIElement::copyTriggerButton(element, ZRTriggerUIElement::triggerKind());
+        ZRTriggerUIElement::copyTriggerButton(element, ZRTriggerUIElement::triggerKind(m_context.defaults));
     const std::optional<Rect> frame = ZRCopyWindowFrame(button, false);
     if (!frame)
         return std::nullopt;

@@ -190,7 +190,7 @@ void ZRPalette::setWindowFrame(const AXElementRef& window, const Rect& current, 
 }
 
 void ZRPalette::finishAction(const AXElementRef& window, bool failed) {
-    ZRFocusWindow::defaultFocusWindow().updateApertureFrameForWindow(window);
+    m_context.focusWindow().updateApertureFrameForWindow(window);
     hideOverlayRegardless();
     if (failed)
         actions().beep();
@@ -248,7 +248,7 @@ void ZRPalette::skaf(const Sender& sender) {
             const std::int64_t behavior = integerSetting(ZRMouseControlDefault::ZoomButtonBehavior);
             if (behavior >= PressesOwnButtonBehavior) {
                 const AXElementRef button =
-                    ZRTriggerUIElement::triggerKind() == 0 && m_currentTriggerUIElement
+                    ZRTriggerUIElement::triggerKind(m_context.defaults) == 0 && m_currentTriggerUIElement
                         ? m_currentTriggerUIElement->triggerButton()
                         : ZRCopyZoomButton(window);
                 if (engine.pressZoomButton(button, window, behavior == PressesOwnButtonBehavior)) {

@@ -121,8 +121,9 @@ void ZRSnapping::setSnapWindowFromTappedMouseEvent(const TapEvent* event) {
     } else {
         const bool commandDrag = (event->flags & ModifierFlag::Command) &&
                                  !m_context.defaults.boolForKey(D::SnapMonitorCommandDragging);
-        if (!commandDrag && shouldProcessTappedMouseEventAtLocation(event->location, false, &bundleIdentifier,
-                                                                    &description, nullptr)) {
+        if (!commandDrag &&
+            shouldProcessTappedMouseEventAtLocation(event->location, false, &bundleIdentifier, &description,
+                                                    nullptr, m_context.defaults)) {
             const bool byEntry = description && ZRApplicationIsIgnored(bundleIdentifier.value_or(QString()),
                                                                        ZRIgnoreListCategory::Position);
             window = ZRWindowForWindowListEntry(event->location, byEntry ? &*description : nullptr, false);
@@ -186,8 +187,10 @@ void ZRSnapping::updateSnapWindowStatusWithTappedMouseDraggedEvent(const TapEven
     if (snap.isMoving() || !snap.trackedWindow() || m_snapWindowNumber == 0)
         return;
     std::optional<WindowListEntry> entry;
-    if (!shouldProcessTappedMouseEventAtLocation(event.location, false, nullptr, &entry, nullptr) || !entry ||
-        entry->number != m_snapWindowNumber || !sameSize(entry->bounds, m_snapWindowDescriptionCGFrame) ||
+    if (!shouldProcessTappedMouseEventAtLocation(event.location, false, nullptr, &entry, nullptr,
+                                                 m_context.defaults) ||
+        !entry || entry->number != m_snapWindowNumber ||
+        !sameSize(entry->bounds, m_snapWindowDescriptionCGFrame) ||
         entry->bounds.origin == m_snapWindowDescriptionCGFrame.origin)
         return;
     if (ZRDebugLogEnabled())
@@ -239,7 +242,7 @@ void ZRSnapping::snapWhenReady() {
     } else {
         Rect screenFrame;
         const Rect frame = snapFrameAtCurrentMouseLocation(false, false, &screenFrame);
-        ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
+        ZRFocusWindow& focus = m_context.focusWindow();
         if (!frame.isEmpty() && !screenFrame.isEmpty()) {
             focus.setOutlineFrame(frame);
             const AXElementRef& window = m_gestures.snap.trackedWindow();
@@ -268,7 +271,7 @@ void ZRSnapping::setReadyForSnap(bool ready) {
     if (ready == m_isReadyToSnap)
         return;
     m_isReadyToSnap = ready;
-    ZRFocusWindow& focus = ZRFocusWindow::defaultFocusWindow();
+    ZRFocusWindow& focus = m_context.focusWindow();
     if (ready && !focus.isActive()) {
         focus.setDisplayRegardless(m_context.defaults.boolForKey(ZRFocusDefault::AlwaysEnableForSnap));
         focus.setApertureFrame({});

@@ -8,7 +8,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/ZRLog.h"
 
-#include <memory>
+#include <utility>
 
 namespace {
 
@@ -66,18 +66,6 @@ QString failureReason(const ProcessResult& result, const QString& program) {
                              : QStringLiteral("exit status %1: %2").arg(result.exitCode).arg(message);
 }
 
-// The record as stored; entries that name no key are dropped.
-QVariantList recordEntries() {
-    QVariantList entries;
-    for (const QVariant& item :
-         UserDefaults::standard().arrayForKey(ZRSystemWindowSettings::RecordUserDefaultName)) {
-        const QVariantMap entry = item.toMap();
-        if (!entry.value(DomainField).toString().isEmpty() && !entry.value(KeyField).toString().isEmpty())
-            entries.append(entry);
-    }
-    return entries;
-}
-
 qsizetype indexOfEntry(const QVariantList& entries, const QString& domain, const QString& key) {
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const QVariantMap entry = entries.at(i).toMap();
@@ -87,46 +75,55 @@ qsizetype indexOfEntry(const QVariantList& entries, const QString& domain, const
     return -1;
 }
 
-// Stores the record and saves it now: it must be on disk before the desktop key changes.
-bool saveRecord(const QVariantList& entries) {
-    UserDefaults& defaults = UserDefaults::standard();
-    if (entries.isEmpty())
-        defaults.removeObject(ZRSystemWindowSettings::RecordUserDefaultName);
-    else
-        defaults.setObject(entries, ZRSystemWindowSettings::RecordUserDefaultName);
-    return defaults.save();
-}
-
-std::unique_ptr<ZRSystemWindowSettings>& sharedInstance() {
-    static std::unique_ptr<ZRSystemWindowSettings> instance;
-    return instance;
-}
+ZRSystemWindowSettings* installedInstance = nullptr;
 
 } // namespace
 
 ZRSystemWindowSettings& ZRSystemWindowSettings::shared() {
-    auto& instance = sharedInstance();
-    if (!instance)
-        instance = std::make_unique<ZRSystemWindowSettings>();
-    return *instance;
+    if (!installedInstance)
+        qFatal("the desktop's window settings are asked for before the program made them");
+    return *installedInstance;
 }
 
-void ZRSystemWindowSettings::resetShared() {
-    sharedInstance().reset();
+ZRSystemWindowSettings::Installation::Installation(ZRSystemWindowSettings& settings)
+    : m_previous(std::exchange(installedInstance, &settings)) {}
+
+ZRSystemWindowSettings::Installation::~Installation() {
+    installedInstance = m_previous;
 }
 
-QVariant ZRSystemWindowSettings::currentValue(const QString& domain, const QString& key) {
-    return Platform::current().systemPreferences().value(domain, key);
+ZRSystemWindowSettings::ZRSystemWindowSettings(UserDefaults& defaults, Platform& platform)
+    : m_defaults(defaults), m_platform(platform) {}
+
+QVariantList ZRSystemWindowSettings::recordEntries() const {
+    QVariantList entries;
+    for (const QVariant& item : m_defaults.arrayForKey(RecordUserDefaultName)) {
+        const QVariantMap entry = item.toMap();
+        if (!entry.value(DomainField).toString().isEmpty() && !entry.value(KeyField).toString().isEmpty())
+            entries.append(entry);
+    }
+    return entries;
 }
 
-std::int64_t ZRSystemWindowSettings::currentZoomButtonMenuOption() {
+bool ZRSystemWindowSettings::saveRecord(const QVariantList& entries) {
+    if (entries.isEmpty())
+        m_defaults.removeObject(RecordUserDefaultName);
+    else
+        m_defaults.setObject(entries, RecordUserDefaultName);
+    return m_defaults.save();
+}
+
+QVariant ZRSystemWindowSettings::currentValue(const QString& domain, const QString& key) const {
+    return m_platform.systemPreferences().value(domain, key);
+}
+
+std::int64_t ZRSystemWindowSettings::currentZoomButtonMenuOption() const {
     return currentValue(SystemPreferences::GlobalDomain, ZoomButtonMenuOptionKey).toLongLong();
 }
 
-bool ZRSystemWindowSettings::runTool(const QStringList& arguments) {
-    Platform& platform = Platform::current();
-    const QString program = platform.systemPreferences().preferencesToolPath();
-    const ProcessResult result = platform.processes().run(program, arguments, ToolTimeout);
+bool ZRSystemWindowSettings::runTool(const QStringList& arguments) const {
+    const QString program = m_platform.systemPreferences().preferencesToolPath();
+    const ProcessResult result = m_platform.processes().run(program, arguments, ToolTimeout);
     if (result.succeeded())
         return true;
     ZRLog("cannot change the desktop's preferences (%@): %@", arguments.join(QLatin1Char(' ')),
@@ -214,12 +211,12 @@ bool ZRSystemWindowSettings::restoreRecordedValues() {
 void ZRSystemWindowSettings::restoreForTermination() {
     restoreRecordedValues();
     m_managementFinished = true;
-    UserDefaults::standard().removeObject(DisabledTemporarilyUserDefaultName);
+    m_defaults.removeObject(DisabledTemporarilyUserDefaultName);
 }
 
 bool ZRSystemWindowSettings::setTilingDefault(const QString& key, bool remove) {
-    if (!Platform::current().systemPreferences().offersEdgeTiling() ||
-        UserDefaults::standard().boolForKey(LeaveTilingUnchangedUserDefaultName))
+    if (!m_platform.systemPreferences().offersEdgeTiling() ||
+        m_defaults.boolForKey(LeaveTilingUnchangedUserDefaultName))
         return true;
     if (remove)
         return restore(WindowManagerDomain, key);
@@ -240,7 +237,7 @@ bool ZRSystemWindowSettings::setZoomButtonMenuOption(std::int64_t value) {
 }
 
 bool ZRSystemWindowSettings::updateZoomButtonMenuOption(bool wanted) {
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_defaults;
     const bool paletteOnZoomButton = defaults.boolForKey(ZRMouseControlDefault::MouseControls) &&
                                      defaults.integerForKey(ZRMouseControlDefault::Trigger) == 0;
     return setZoomButtonMenuOption(wanted && paletteOnZoomButton ? PaletteZoomButtonMenuOption : 0);
@@ -253,10 +250,10 @@ bool ZRSystemWindowSettings::zoomButtonMenuIsActive() {
 bool ZRSystemWindowSettings::canManageZoomButtonMenuOption() {
     if (m_managementFinished)
         return false;
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = m_defaults;
     if (const auto overridden = defaults.optionalBool(ManualAvailabilityOverrideUserDefaultName))
         return *overridden;
-    if (Platform::current().systemPreferences().offersZoomButtonMenuOption()) {
+    if (m_platform.systemPreferences().offersZoomButtonMenuOption()) {
         if (m_availabilityTested)
             return true;
         m_availabilityTested = true;
@@ -273,7 +270,7 @@ bool ZRSystemWindowSettings::canManageZoomButtonMenuOption() {
 }
 
 bool ZRSystemWindowSettings::paletteTriggerIsNonDefault() {
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = m_defaults;
     return zoomButtonMenuIsActive() ||
            defaults.integerForKey(ZRMouseControlDefault::ZoomButtonBehavior) != 0 ||
            defaults.integerForKey(ZRMouseControlDefault::Trigger) != 0;

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <optional>
 
+class Platform;
+class UserDefaults;
+
 // The desktop's own features on the gestures that mouse control uses: tiling a window dragged to a screen
 // edge (and its Option-key accelerator), and a menu over the zoom button. While our snapping, drop zones
 // or palette are on, they are turned off by writing the desktop's preferences with its preferences tool,
@@ -42,10 +45,27 @@ public:
     static inline const QString RecordUserDefaultName =
         QStringLiteral("Mouse Controls: System Settings To Restore");
 
-    // The one instance of the run.
+    // The one instance of the run: the one the program made and installed (see Installation).
     static ZRSystemWindowSettings& shared();
-    // Starts a new run (tests): the process state is forgotten; the saved record is kept.
-    static void resetShared();
+    // Makes an instance the one that shared() answers for as long as it lives, and puts back the one before
+    // when it goes.
+    class Installation {
+    public:
+        explicit Installation(ZRSystemWindowSettings& settings);
+        ~Installation();
+        Installation(const Installation&) = delete;
+        Installation& operator=(const Installation&) = delete;
+
+    private:
+        ZRSystemWindowSettings* m_previous;
+    };
+
+    // The record is kept in the settings; the desktop's preferences are read, and written with its tool,
+    // through the platform. Both outlive the instance. A new instance starts a new run: what the run found
+    // out is forgotten, the saved record is kept.
+    ZRSystemWindowSettings(UserDefaults& defaults, Platform& platform);
+    ZRSystemWindowSettings(const ZRSystemWindowSettings&) = delete;
+    ZRSystemWindowSettings& operator=(const ZRSystemWindowSettings&) = delete;
 
     // Writes NO to the tiling key, or with remove gives the key back its recorded value (deleting it when
     // it had none). Nothing where the desktop has no edge tiling or with "Snap: Apple: Leave Unchanged".
@@ -74,10 +94,14 @@ public:
 
 private:
     // The current value of a desktop key; invalid when absent.
-    static QVariant currentValue(const QString& domain, const QString& key);
-    static std::int64_t currentZoomButtonMenuOption();
+    QVariant currentValue(const QString& domain, const QString& key) const;
+    std::int64_t currentZoomButtonMenuOption() const;
     // Runs the preferences tool; false (logged) unless it ended with status 0 in time.
-    static bool runTool(const QStringList& arguments);
+    bool runTool(const QStringList& arguments) const;
+    // The record as stored; entries that name no key are dropped.
+    QVariantList recordEntries() const;
+    // Stores the record and saves it now: it must be on disk before the desktop key changes.
+    bool saveRecord(const QVariantList& entries);
 
     // Records the key's current value unless it is recorded, and the value about to be written; false
     // (logged) when the record could not be kept, or the value could not be put back by the tool.
@@ -88,6 +112,8 @@ private:
     // stays. True when nothing is recorded for it any more.
     bool restore(const QString& domain, const QString& key);
 
+    UserDefaults& m_defaults;
+    Platform& m_platform;
     std::optional<std::int64_t> m_previousZoomButtonMenuOption;
     bool m_availabilityTested = false;
     bool m_managementFinished = false;

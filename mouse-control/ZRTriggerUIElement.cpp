@@ -41,8 +41,8 @@ Rect shownButtonFrame(const Rect& buttonFrame, const AXElementRef& window) {
 
 } // namespace
 
-std::int64_t ZRTriggerUIElement::triggerKind() {
-    return UserDefaults::standard().integerForKey(ZRMouseControlDefault::Trigger);
+std::int64_t ZRTriggerUIElement::triggerKind(const UserDefaults& defaults) {
+    return defaults.integerForKey(ZRMouseControlDefault::Trigger);
 }
 
 bool ZRTriggerUIElement::isTriggerSubrole(const QString& subrole, std::int64_t trigger) {
@@ -62,10 +62,11 @@ AXElementRef ZRTriggerUIElement::copyTriggerButton(const AXElementRef& window, s
 }
 
 std::shared_ptr<ZRTriggerUIElement>
-ZRTriggerUIElement::newTriggerUIElementAtLocation(Point location, const AXElementRef& window) {
+ZRTriggerUIElement::newTriggerUIElementAtLocation(Point location, const AXElementRef& window,
+                                                  const UserDefaults& defaults) {
     if (!window || !ZRWindowIsControllable(window))
         return nullptr;
-    AXElementRef button = copyTriggerButton(window, triggerKind());
+    AXElementRef button = copyTriggerButton(window, triggerKind(defaults));
     if (!ZRZoomButtonIsUsable(button))
         return nullptr;
     const std::optional<Rect> buttonFrame = ZRCopyWindowFrame(button, false);
@@ -81,20 +82,19 @@ ZRTriggerUIElement::newTriggerUIElementAtLocation(Point location, const AXElemen
     return element;
 }
 
-std::shared_ptr<ZRTriggerUIElement>
-ZRTriggerUIElement::triggerUIElementAtLocation(Point location,
-                                               const std::optional<QString>& lowercaseBundleIdentifier,
-                                               const WindowListEntry* windowDescription) {
+std::shared_ptr<ZRTriggerUIElement> ZRTriggerUIElement::triggerUIElementAtLocation(
+    Point location, const std::optional<QString>& lowercaseBundleIdentifier,
+    const WindowListEntry* windowDescription, const UserDefaults& defaults) {
     if (lowercaseBundleIdentifier &&
         ZRApplicationIsIgnored(*lowercaseBundleIdentifier, ZRIgnoreListCategory::Position)) {
         const AXElementRef window = ZRWindowForWindowListEntry(location, windowDescription, false);
-        return window ? newTriggerUIElementAtLocation(location, window) : nullptr;
+        return window ? newTriggerUIElementAtLocation(location, window, defaults) : nullptr;
     }
 
     const AXElementRef element = ZRCopyElementAtPosition(location);
     if (!element)
         return nullptr;
-    const std::int64_t trigger = triggerKind();
+    const std::int64_t trigger = triggerKind(defaults);
     if (isTriggerSubrole(attribute<QString>(element, AX::Subrole).value_or(QString()), trigger)) {
         if (!ZRZoomButtonIsUsable(element))
             return nullptr;
@@ -106,7 +106,7 @@ ZRTriggerUIElement::triggerUIElementAtLocation(Point location,
 
     const bool isWindow = attribute<QString>(element, AX::Role).value_or(QString()) == AX::WindowRole;
     const AXElementRef window = isWindow ? element : ZRCopyAXElementAttribute(element, AX::Window);
-    return window ? newTriggerUIElementAtLocation(location, window) : nullptr;
+    return window ? newTriggerUIElementAtLocation(location, window, defaults) : nullptr;
 }
 
 const AXElementRef& ZRTriggerUIElement::window() {

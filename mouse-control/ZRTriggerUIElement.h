@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 
+class UserDefaults;
+
 // The title-bar button the palette belongs to, and its window: which button counts is set by "Mouse
 // Controls Trigger" (0 the zoom button, 1 the minimise button, any other value the close button). The
 // palette compares the element under the resting pointer with its current one to tell whether the pointer
@@ -22,14 +24,14 @@ public:
 
     // The trigger button of the window when it lies under the point (Quartz) and the window may be
     // controlled; null otherwise.
-    static std::shared_ptr<ZRTriggerUIElement> newTriggerUIElementAtLocation(Point location,
-                                                                             const AXElementRef& window);
+    static std::shared_ptr<ZRTriggerUIElement>
+    newTriggerUIElementAtLocation(Point location, const AXElementRef& window, const UserDefaults& defaults);
     // The trigger under the point: the element there when it is a usable trigger button, else the trigger
     // button of the window there that contains the point. Applications on the "Position" ignore list are
     // found from their window-list entry instead of the element at the point. Null when there is none.
     static std::shared_ptr<ZRTriggerUIElement>
     triggerUIElementAtLocation(Point location, const std::optional<QString>& lowercaseBundleIdentifier,
-                               const WindowListEntry* windowDescription);
+                               const WindowListEntry* windowDescription, const UserDefaults& defaults);
 
     const AXElementRef& triggerButton() const { return m_triggerButton; }
     void setTriggerButton(AXElementRef button) { m_triggerButton = std::move(button); }
@@ -48,7 +50,7 @@ public:
     // The window's button of that trigger kind, or null.
     static AXElementRef copyTriggerButton(const AXElementRef& window, std::int64_t trigger);
     // "Mouse Controls Trigger".
-    static std::int64_t triggerKind();
+    static std::int64_t triggerKind(const UserDefaults& defaults);
 
 private:
     AXElementRef m_triggerButton;

@@ -46,7 +46,7 @@ QString ownerDescription(const std::optional<QString>& identifier) {
 bool shouldProcessTappedMouseEventAtLocation(Point location, bool skipLargeTopEdgeDistances,
                                              std::optional<QString>* lowercaseBundleIdentifier,
                                              std::optional<WindowListEntry>* windowDescription,
-                                             bool* wantsExactMatch) {
+                                             bool* wantsExactMatch, const UserDefaults& defaults) {
     if (lowercaseBundleIdentifier)
         lowercaseBundleIdentifier->reset();
     if (windowDescription)
@@ -106,7 +106,7 @@ bool shouldProcessTappedMouseEventAtLocation(Point location, bool skipLargeTopEd
     }
     const double topEdgeDistance = location.y - bounds.y();
     if (skipLargeTopEdgeDistances && topEdgeDistance > MaximumTopEdgeDistance &&
-        !UserDefaults::standard().boolForKey(PreCheckingMayNotSkipAccessibilityRequestsKey)) {
+        !defaults.boolForKey(PreCheckingMayNotSkipAccessibilityRequestsKey)) {
         if (debug)
             ZRLog("[Debug] ignoring offset window: %@ owned by %@", *found, owner);
         return false;

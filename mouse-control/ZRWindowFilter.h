@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+class UserDefaults;
+
 // Whether mouse control may act on the window under a point (Quartz), asked by hover, snapping and the
 // palette before they touch it. Cheap enough for every rested mouse move: it reads only the window list
 // and the ignore lists, never another application's elements. Main thread.
@@ -24,12 +26,12 @@
 //
 //     std::optional<WindowListEntry> entry;
 //     bool exact = false;
-//     if (shouldProcessTappedMouseEventAtLocation(location, false, nullptr, &entry, &exact))
+//     if (shouldProcessTappedMouseEventAtLocation(location, false, nullptr, &entry, &exact, defaults))
 //         window = ZRWindowForWindowListEntry(location, entry ? &*entry : nullptr, exact);
 bool shouldProcessTappedMouseEventAtLocation(Point location, bool skipLargeTopEdgeDistances,
                                              std::optional<QString>* lowercaseBundleIdentifier,
                                              std::optional<WindowListEntry>* windowDescription,
-                                             bool* wantsExactMatch);
+                                             bool* wantsExactMatch, const UserDefaults& defaults);
 
 // How the log names a window-list entry.
 QString zrLogDescription(const WindowListEntry& entry);

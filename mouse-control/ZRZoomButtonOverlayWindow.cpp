@@ -45,16 +45,17 @@ QString ZRZoomButtonOverlayWindow::aquaColorVariantKey() {
 
 std::unique_ptr<ZRZoomButtonOverlayWindow>
 ZRZoomButtonOverlayWindow::overlayPanelWithFrame(const Rect& frame, int level, bool nonActivating,
-                                                 bool flipContent) {
-    auto panel = std::make_unique<ZRZoomButtonOverlayWindow>(frame, level, nonActivating, flipContent);
+                                                 bool flipContent, const UserDefaults& defaults) {
+    auto panel =
+        std::make_unique<ZRZoomButtonOverlayWindow>(frame, level, nonActivating, flipContent, defaults);
     // Unlike the other self-drawing overlays, it is there to take the click.
     setIgnoresMouseEvents(panel.get(), false);
     return panel;
 }
 
 ZRZoomButtonOverlayWindow::ZRZoomButtonOverlayWindow(const Rect& frame, int level, bool nonActivating,
-                                                     bool flipContent)
-    : ZRSelfDrawingOverlayPanel(frame, level, nonActivating, flipContent) {}
+                                                     bool flipContent, const UserDefaults& defaults)
+    : ZRSelfDrawingOverlayPanel(frame, level, nonActivating, flipContent), m_defaults(defaults) {}
 
 void ZRZoomButtonOverlayWindow::setHighlighted(bool highlighted) {
     if (m_highlighted == highlighted)
@@ -102,7 +103,7 @@ void ZRZoomButtonOverlayWindow::mousePressEvent(QMouseEvent* event) {
     // The click never reaches the button below, whatever happens to it here.
     event->accept();
     if (!targetAnswersAction()) {
-        if (UserDefaults::standard().boolForKey(beepKey()))
+        if (m_defaults.boolForKey(beepKey()))
             ZRPaletteBeep();
         return;
     }

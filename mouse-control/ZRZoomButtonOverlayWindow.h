@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+class UserDefaults;
+
 // A small self-drawn panel laid exactly over another application's zoom button (or the chosen trigger
 // button) while the palette is pending. It catches the click meant for that button, shows it as a pressed
 // disc, and sends the palette's action instead, or only beeps. It looks like a radio button on the
@@ -30,10 +32,14 @@ public:
     // accent colour instead of green.
     static QString aquaColorVariantKey();
 
-    // As the self-drawing panel, but it takes clicks. The frame is in Cocoa screen coordinates.
-    static std::unique_ptr<ZRZoomButtonOverlayWindow>
-    overlayPanelWithFrame(const Rect& frame, int level, bool nonActivating, bool flipContent);
-    ZRZoomButtonOverlayWindow(const Rect& frame, int level, bool nonActivating, bool flipContent);
+    // As the self-drawing panel, but it takes clicks. The frame is in Cocoa screen coordinates; the settings
+    // say whether a click without an action beeps, and must outlive the panel.
+    static std::unique_ptr<ZRZoomButtonOverlayWindow> overlayPanelWithFrame(const Rect& frame, int level,
+                                                                            bool nonActivating,
+                                                                            bool flipContent,
+                                                                            const UserDefaults& defaults);
+    ZRZoomButtonOverlayWindow(const Rect& frame, int level, bool nonActivating, bool flipContent,
+                              const UserDefaults& defaults);
 
     // The action runs only while its target lives.
     void setTarget(QObject* target) { m_target = target; }
@@ -58,6 +64,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    const UserDefaults& m_defaults;
     bool m_canRevert = false;
     bool m_highlighted = false;
     QPointer<QObject> m_target;

@@ -48,6 +48,7 @@ struct GridDesktop {
     SimDesktop desktop;
     UserDefaults defaults{folder.filePath(QStringLiteral("Settings.plist"))};
     ZRWindowObserver observer;
+    ZRFocusWindow::Installation focusWindows{defaults, RunLoop::main(), desktop.screens()};
     ZRKeyboardControlContext context{desktop, defaults, RunLoop::main(), &ZRFocusWindow::defaultFocusWindow,
                                      observer};
 };

@@ -36,19 +36,18 @@ struct Run {
         Platform::setCurrent(&desktop);
         for (const Rect& frame : Displays)
             desktop.addScreen(frame);
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
-        ZRRegisterShellDefaults(UserDefaults::standard());
-        program.emplace(UserDefaults::standard(), Platform::current());
+        store = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
+        UserDefaults::installStandard(store.get());
+        ZRRegisterShellDefaults(settings());
+        program.emplace(settings(), Platform::current());
         setFadingDuration(&ZRFocusWindow::defaultFocusWindow(), 0);
-        context = std::make_unique<ZRMouseControlContext>(mouseControlContext());
+        context = std::make_unique<ZRMouseControlContext>(mouseControlContext(settings()));
         zones = std::make_unique<ZRDropZoneManager>(gestures, *context);
     }
     ~Run() {
         zones.reset();
-        ZRFocusWindow::destroyDefaultFocusWindow();
         program.reset();
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();
     }
@@ -69,6 +68,9 @@ struct Run {
     }
 
     QTemporaryDir folder;
+    // The settings the parts are handed.
+    std::unique_ptr<UserDefaults> store;
+    UserDefaults& settings() const { return *store; }
     SimDesktop desktop;
     ZRMouseGestures gestures;
     std::unique_ptr<ZRMouseControlContext> context;

@@ -27,16 +27,16 @@ struct Run {
         Platform::setCurrent(&desktop);
         desktop.addScreen(Screen);
         desktop.screens().setCompositingActive(compositing);
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
-        ZRRegisterShellDefaults(UserDefaults::standard());
-        window = ZRFocusWindow::focusWindowWithFrame(Rect());
+        store = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
+        UserDefaults::installStandard(store.get());
+        ZRRegisterShellDefaults(settings());
+        window = ZRFocusWindow::focusWindowWithFrame(Rect(), settings(), RunLoop::main(), desktop.screens());
         window->setDropFrameValues({}, Rect(600, 400, 900, 600), Rect(1280, 0, 1280, 1440));
         canvas = QImage(2560, 1440, QImage::Format_ARGB32_Premultiplied);
     }
     ~Run() {
         window.reset();
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();
     }
@@ -52,6 +52,9 @@ struct Run {
     }
 
     QTemporaryDir folder;
+    // The settings the parts are handed.
+    std::unique_ptr<UserDefaults> store;
+    UserDefaults& settings() const { return *store; }
     SimDesktop desktop;
     std::unique_ptr<ZRFocusWindow> window;
     QImage canvas;

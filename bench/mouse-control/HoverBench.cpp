@@ -1,5 +1,6 @@
 #include "../BenchApplication.h"
 #include "MouseControlContext.h"
+#include "tests/support/TestProgram.h"
 
 #include "mouse-control/ZRHover.h"
 #include "mouse-control/ZRMouseController.h"
@@ -22,10 +23,12 @@ struct Gesture {
         RunLoop::main().useManualClock();
         DispatchQueue::setManualForTesting(true);
         Platform::setCurrent(&desktop);
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(
-            folder.filePath(QStringLiteral("Settings.plist")), &desktop.systemPreferences()));
-        controller = std::make_unique<ZRMouseController>(mouseControlContext());
-        controller->registerDefaults(UserDefaults::standard());
+        store = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")),
+                                               &desktop.systemPreferences());
+        UserDefaults::installStandard(store.get());
+        program.emplace(settings(), desktop);
+        controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
+        controller->registerDefaults(settings());
         hover = std::make_unique<ZRHover>(*controller, controller->gestures().hover,
                                           [this](const AXElementRef&, bool, const Rect&) {
                                               ++frames;
@@ -41,9 +44,10 @@ struct Gesture {
     ~Gesture() {
         hover.reset();
         controller.reset();
+        program.reset();
         settle();
         DispatchQueue::setManualForTesting(false);
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();
     }
@@ -61,6 +65,10 @@ struct Gesture {
     }
 
     QTemporaryDir folder;
+    // The settings the parts are handed.
+    std::unique_ptr<UserDefaults> store;
+    UserDefaults& settings() const { return *store; }
+    std::optional<TestProgram> program;
     SimDesktop desktop;
     std::unique_ptr<ZRMouseController> controller;
     std::unique_ptr<ZRHover> hover;

@@ -8,6 +8,7 @@
 #include "mouse-control/ZRHover.h"
 #include "mouse-control/ZRMouseControlDefaults.h"
 #include "mouse-control/ZRMouseController.h"
+#include "mouse-control/ZRSystemWindowSettings.h"
 #include "platform/Accessibility.h"
 #include "platform/EventStream.h"
 #include "platform/foundation/UserDefaults.h"
@@ -71,9 +72,15 @@ double percentile(std::vector<double> values, double fraction) {
 struct Setup {
     std::unique_ptr<PrivateDisplay> display;
     QTemporaryDir home;
+    // The settings the parts are handed.
+    std::unique_ptr<UserDefaults> store;
+    UserDefaults& settings() const { return *store; }
     std::unique_ptr<QProcess> xterm;
     std::unique_ptr<Platform> platform;
     std::unique_ptr<X11FakeInput> input;
+    // Mouse control turns the desktop's own tiling off through them.
+    std::optional<ZRSystemWindowSettings> windowSettings;
+    std::optional<ZRSystemWindowSettings::Installation> installedWindowSettings;
     std::unique_ptr<ZRMouseController> controller;
     AXElementRef window;
     Rect start;
@@ -92,8 +99,9 @@ struct Setup {
         for (const KeyCode key : {Key::Control, Key::Option, Key::Command})
             input->key(key, false);
         Platform::setCurrent(platform.get());
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(
-            home.filePath(QStringLiteral("Settings.plist")), &platform->systemPreferences()));
+        store = std::make_unique<UserDefaults>(home.filePath(QStringLiteral("Settings.plist")),
+                                               &platform->systemPreferences());
+        UserDefaults::installStandard(store.get());
         const QString title = QStringLiteral("skaf-hover-bench-%1").arg(QCoreApplication::applicationPid());
         xterm = std::make_unique<QProcess>();
         xterm->start(QStringLiteral("xterm"), {QStringLiteral("-geometry"), QStringLiteral("60x20+200+150"),
@@ -109,8 +117,10 @@ struct Setup {
         }
         start = *frame;
 
-        controller = std::make_unique<ZRMouseController>(mouseControlContext());
-        UserDefaults& defaults = UserDefaults::standard();
+        windowSettings.emplace(settings(), *platform);
+        installedWindowSettings.emplace(*windowSettings);
+        controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
+        UserDefaults& defaults = settings();
         controller->registerDefaults(defaults);
         defaults.setBool(true, D::Hover);
         for (const QString& key :
@@ -122,12 +132,14 @@ struct Setup {
 
     ~Setup() {
         controller.reset();
+        installedWindowSettings.reset();
+        windowSettings.reset();
         window.reset();
         if (xterm) {
             xterm->kill();
             xterm->waitForFinished(WaitMilliseconds);
         }
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
         input.reset();
         platform.reset();

@@ -51,17 +51,17 @@ struct Run {
         SystemPreferences* global = &desktop.systemPreferences();
         if (preferences == Preferences::Files)
             global = &filePreferences;
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")), global));
-        UserDefaults& defaults = UserDefaults::standard();
-        controller = std::make_unique<ZRMouseController>(mouseControlContext());
+        store = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")), global);
+        UserDefaults::installStandard(store.get());
+        UserDefaults& defaults = settings();
+        program.emplace(settings(), desktop);
+        controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
         controller->setHover(nullptr);
         controller->registerDefaults(defaults);
         if (everyFeature) {
             for (const QString& key : {D::Snap, D::SnapBack, D::DropSnap, D::Hover})
                 defaults.setBool(true, key);
             auto layout = ZRAction::actionWithType(ZRActionTypeLayout);
-            program.emplace(UserDefaults::standard(), Platform::current());
             ZRActionManager::actionManager().insertAction(layout);
             defaults.setString(layout->uniqueIdentifier(),
                                userDefaultNameForDropSnapModifier(ModifierFlag::Shift));
@@ -79,7 +79,7 @@ struct Run {
     ~Run() {
         controller.reset();
         program.reset();
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
     }
 
@@ -97,6 +97,9 @@ struct Run {
     }
 
     QTemporaryDir folder;
+    // The settings the parts are handed.
+    std::unique_ptr<UserDefaults> store;
+    UserDefaults& settings() const { return *store; }
     FilePreferences filePreferences{folder.filePath(QStringLiteral("Preferences"))};
     SimDesktop desktop;
     std::unique_ptr<ZRMouseController> controller;

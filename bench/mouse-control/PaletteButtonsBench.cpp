@@ -1,4 +1,5 @@
 #include "../BenchApplication.h"
+#include "MouseControlContext.h"
 
 #include "actions/ZRStandardPaletteItemImage.h"
 #include "mouse-control/ZROverlayButton.h"
@@ -20,31 +21,34 @@ struct Run {
     Run() {
         Platform::setCurrent(&desktop);
         desktop.addScreen(Rect(0, 0, 1440, 900));
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
-        ZRRegisterShellDefaults(UserDefaults::standard());
+        store = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
+        UserDefaults::installStandard(store.get());
+        ZRRegisterShellDefaults(settings());
         view.resize(261, 47);
         const std::int64_t standards[][2] = {{2, 1}, {9, 10}, {5, 4}, {3, 8}, {7, 6}};
         int column = 0;
         for (const auto& [position, alternate] : standards) {
-            auto* button = new ZROverlayButton(&view);
+            auto* button = new ZROverlayButton(mouseControlContext(settings()), &view);
             button->setImage(ZRStandardPaletteItemImage(position, QColor(), 32, 25));
             button->setAlternateImage(ZRStandardPaletteItemImage(alternate, QColor(), 32, 25));
             button->setGeometry(45 + 43 * column++, 8, 34, 31);
             buttons.push_back(button);
         }
-        auto* revert = new ZROverlayMenuButton(&view);
+        auto* revert = new ZROverlayMenuButton(mouseControlContext(settings()), &view);
         revert->setImage(revertImage());
         revert->setGeometry(8, 10, 24, 24);
     }
     ~Run() {
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
     }
 
     // The view is a widget: the application comes first.
     bool application = (ensureBenchApplication(), true);
     QTemporaryDir folder;
+    // The settings the parts are handed.
+    std::unique_ptr<UserDefaults> store;
+    UserDefaults& settings() const { return *store; }
     SimDesktop desktop;
     QWidget view;
     std::vector<ZROverlayButton*> buttons;

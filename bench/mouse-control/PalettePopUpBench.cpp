@@ -92,11 +92,11 @@ struct Run {
     Run() {
         Platform::setCurrent(&desktop);
         desktop.addScreen(Rect(0, 0, 1440, 900));
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
-        ZRRegisterShellDefaults(UserDefaults::standard());
-        program.emplace(UserDefaults::standard(), Platform::current());
-        ZRActionManager::registerDefaults(UserDefaults::standard());
+        store = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
+        UserDefaults::installStandard(store.get());
+        ZRRegisterShellDefaults(settings());
+        program.emplace(settings(), Platform::current());
+        ZRActionManager::registerDefaults(settings());
         auto& application =
             desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
         for (const Rect& frame : {Rect(100, 100, 600, 400), Rect(700, 300, 600, 400)}) {
@@ -106,21 +106,24 @@ struct Run {
             triggers.push_back(ZRCGEventWrapper::wrapperForEvent(
                 TapEvent{TapEventType::MouseMoved, Point(frame.x() + 54, frame.y() + 14)}));
         }
-        controller = std::make_unique<ZRMouseController>(mouseControlContext());
-        controller->registerDefaults(UserDefaults::standard());
+        controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
+        controller->registerDefaults(settings());
         controller->setPaletteLayout(&layout);
         controller->updateFeatureFlagsAndTap();
     }
     ~Run() {
         controller.reset();
         program.reset();
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
     }
 
     // The palette is made of widgets: the application comes first.
     bool application = (ensureBenchApplication(), true);
     QTemporaryDir folder;
+    // The settings the parts are handed.
+    std::unique_ptr<UserDefaults> store;
+    UserDefaults& settings() const { return *store; }
     SimDesktop desktop;
     Layout layout;
     std::unique_ptr<ZRMouseController> controller;

@@ -47,6 +47,9 @@ struct Setup {
 
     std::unique_ptr<PrivateDisplay> display;
     QTemporaryDir home;
+    // The settings the parts are handed.
+    std::unique_ptr<UserDefaults> store;
+    UserDefaults& settings() const { return *store; }
     std::vector<std::unique_ptr<QProcess>> xterms;
     std::unique_ptr<Platform> platform;
     std::unique_ptr<ZRMouseController> controller;
@@ -62,11 +65,12 @@ struct Setup {
             return false;
         }
         Platform::setCurrent(platform.get());
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(
-            home.filePath(QStringLiteral("Settings.plist")), &platform->systemPreferences()));
-        ZRRegisterShellDefaults(UserDefaults::standard());
-        program.emplace(UserDefaults::standard(), Platform::current());
-        ZRActionManager::registerDefaults(UserDefaults::standard());
+        store = std::make_unique<UserDefaults>(home.filePath(QStringLiteral("Settings.plist")),
+                                               &platform->systemPreferences());
+        UserDefaults::installStandard(store.get());
+        ZRRegisterShellDefaults(settings());
+        program.emplace(settings(), Platform::current());
+        ZRActionManager::registerDefaults(settings());
         const QString title =
             QStringLiteral("skaf-palette-bench-%1-").arg(QCoreApplication::applicationPid());
         for (int i = 0; i < Xterms; ++i) {
@@ -93,8 +97,8 @@ struct Setup {
             return false;
         }
         rest = {std::floor(button->midX()), std::floor(button->midY())};
-        controller = std::make_unique<ZRMouseController>(mouseControlContext());
-        controller->registerDefaults(UserDefaults::standard());
+        controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
+        controller->registerDefaults(settings());
         controller->updateFeatureFlagsAndTap();
         return true;
     }
@@ -106,7 +110,7 @@ struct Setup {
             xterm->kill();
             xterm->waitForFinished(WaitMilliseconds);
         }
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
         platform.reset();
         display.reset();
@@ -125,9 +129,9 @@ void decision(benchmark::State& state, Setup& s) {
         std::optional<QString> identifier;
         std::optional<WindowListEntry> entry;
         const bool processed =
-            shouldProcessTappedMouseEventAtLocation(s.rest, true, &identifier, &entry, nullptr);
+            shouldProcessTappedMouseEventAtLocation(s.rest, true, &identifier, &entry, nullptr, s.settings());
         const auto trigger = processed ? ZRTriggerUIElement::triggerUIElementAtLocation(
-                                             s.rest, identifier, entry ? &*entry : nullptr)
+                                             s.rest, identifier, entry ? &*entry : nullptr, s.settings())
                                        : nullptr;
         seconds += secondsSince(began);
         found = found && trigger;

@@ -31,13 +31,13 @@ struct Run {
         for (const Rect& frame : {Rect(0, 0, 1920, 1080), Rect(1920, 0, 1920, 1080),
                                   Rect(0, 1080, 1920, 1080), Rect(1920, 1080, 1920, 1080)})
             desktop.addScreen(frame);
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
-        ZRRegisterShellDefaults(UserDefaults::standard());
-        program.emplace(UserDefaults::standard(), Platform::current());
-        controller = std::make_unique<ZRMouseController>(mouseControlContext());
-        controller->registerDefaults(UserDefaults::standard());
-        UserDefaults::standard().setBool(true, ZRMouseControlDefault::Snap);
+        store = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
+        UserDefaults::installStandard(store.get());
+        ZRRegisterShellDefaults(settings());
+        program.emplace(settings(), Platform::current());
+        controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
+        controller->registerDefaults(settings());
+        settings().setBool(true, ZRMouseControlDefault::Snap);
         controller->updateFeatureFlagsAndTap();
         auto& application =
             desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
@@ -49,12 +49,15 @@ struct Run {
     ~Run() {
         controller.reset();
         program.reset();
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();
     }
 
     QTemporaryDir folder;
+    // The settings the parts are handed.
+    std::unique_ptr<UserDefaults> store;
+    UserDefaults& settings() const { return *store; }
     SimDesktop desktop;
     std::unique_ptr<ZRMouseController> controller;
 };
@@ -77,7 +80,7 @@ BENCHMARK(BM_SnapZoneFinderStep);
 void BM_SnapZoneAtLocation(benchmark::State& state) {
     Run run;
     const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens();
-    const ZRSnapZoneSettings settings = ZRSnapZoneSettings::read(UserDefaults::standard(), false);
+    const ZRSnapZoneSettings settings = ZRSnapZoneSettings::read(run.settings(), false);
     double x = 0;
     for (auto _ : state) {
         x = x >= 1919 ? 0 : x + 7;

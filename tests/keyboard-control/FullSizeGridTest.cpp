@@ -70,7 +70,6 @@ protected:
         listening.disconnect();
         testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
         program.reset();
-        ZRFocusWindow::destroyDefaultFocusWindow();
         input.reset();
         DesktopTest::TearDown();
     }

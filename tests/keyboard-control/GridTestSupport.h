@@ -71,7 +71,8 @@ protected:
     }
     ZRFocusWindow& focusWindow() {
         if (!m_focus)
-            m_focus = ZRFocusWindow::focusWindowWithFrame(Rect());
+            m_focus =
+                ZRFocusWindow::focusWindowWithFrame(Rect(), settings(), RunLoop::main(), desktop.screens());
         return *m_focus;
     }
 

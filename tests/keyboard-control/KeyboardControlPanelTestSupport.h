@@ -60,7 +60,7 @@ protected:
         input = std::make_unique<SimOwnWindowInput>(desktop);
         editor = &desktop.addWindow(desktop.addApplication(QStringLiteral("com.example.editor"), "Editor"),
                                     WindowFrame);
-        focus = ZRFocusWindow::focusWindowWithFrame(Rect());
+        focus = ZRFocusWindow::focusWindowWithFrame(Rect(), settings(), RunLoop::main(), desktop.screens());
         setFadingDuration(focus.get(), 0);
     }
     void TearDown() override {

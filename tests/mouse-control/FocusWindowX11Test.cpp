@@ -45,7 +45,8 @@ protected:
         before = settledPixels(area());
         activeBefore = activeWindow();
 
-        window = ZRFocusWindow::focusWindowWithFrame(Rect());
+        window =
+            ZRFocusWindow::focusWindowWithFrame(Rect(), settings(), RunLoop::main(), platform->screens());
         setFadingDuration(window.get(), 0);
         window->setDropFrameValues({}, ZRFlipRect(frame), ZRFlipRect(outline));
         window->setActive(true);

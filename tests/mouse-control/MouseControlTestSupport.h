@@ -21,8 +21,7 @@ inline std::vector<QStringList> takeOverToolRuns() {
     };
 }
 
-// Every test: the program's application object on a fresh simulated desktop, and a new run of the
-// system settings.
+// Every test: the program's application object on a fresh simulated desktop.
 class MouseControlTest : public DesktopTest {
 protected:
     using DesktopTest::DesktopTest;
@@ -30,12 +29,10 @@ protected:
     void SetUp() override {
         testApplication<ZRHotKeyHandlerApplication>();
         DesktopTest::SetUp();
-        ZRSystemWindowSettings::resetShared();
     }
 
     void TearDown() override {
         RunLoop::main().runPending();
-        ZRSystemWindowSettings::resetShared();
         DesktopTest::TearDown();
     }
 

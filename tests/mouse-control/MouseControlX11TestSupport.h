@@ -3,7 +3,6 @@
 #include "X11TestSupport.h"
 
 #include "ScreenPixels.h"
-#include "mouse-control/ZRFocusWindow.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
 #include "platform/foundation/UserDefaults.h"
@@ -16,14 +15,14 @@
 #include <gtest/gtest.h>
 
 // Mouse control on the X11 test display: the X11 desktop as the platform, the pointer and keys driven by
-// XTest, settings in a scratch folder with the launch's defaults.
+// XTest, settings in a scratch folder with the launch's defaults, which the test hands the parts it makes.
 class MouseControlX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
-        ZRRegisterShellDefaults(UserDefaults::standard());
+        m_settings = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
+        UserDefaults::installStandard(m_settings.get());
+        ZRRegisterShellDefaults(settings());
         QString error;
         platform = createX11Platform(&error);
         ASSERT_TRUE(platform) << error.toStdString();
@@ -36,18 +35,19 @@ protected:
     void TearDown() override {
         if (input)
             input->button(1, false);
-        ZRFocusWindow::destroyDefaultFocusWindow();
         Platform::setCurrent(nullptr);
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
     }
 
-    static void set(const QString& key, const QVariant& value) {
-        UserDefaults::standard().setObject(value, key);
-    }
+    UserDefaults& settings() const { return *m_settings; }
+    void set(const QString& key, const QVariant& value) const { settings().setObject(value, key); }
 
     QTemporaryDir folder;
     std::unique_ptr<Platform> platform;
     std::unique_ptr<X11FakeInput> input;
+
+private:
+    std::unique_ptr<UserDefaults> m_settings;
 };
 
 // An xterm dragged by its title bar as a hand drags it, in steps of XTest motion, while openbox moves it.

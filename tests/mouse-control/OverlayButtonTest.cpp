@@ -1,5 +1,6 @@
 // The palette's buttons as widgets driven by mouse events: the press and drag gesture, Option through the
 // tap's notification, the hover areas, the menu button, and their pictures.
+#include "MouseControlContext.h"
 #include "MouseControlTestSupport.h"
 #include "PaletteTestSupport.h"
 #include "ScreenPixels.h"
@@ -79,12 +80,12 @@ protected:
         MouseControlTest::SetUp();
         desktop.addScreen(Screen);
         desktop.screens().setCompositingActive(true);
-        palette.setTarget(&target);
-        for (ZROverlayButton* button : palette.all()) {
+        palette().setTarget(&target);
+        for (ZROverlayButton* button : palette().all()) {
             button->setDragDirectionDelegate(&drags);
             button->setToolTipProvider(&toolTips);
         }
-        palette.revert->setMenuDelegate(&menus);
+        palette().revert->setMenuDelegate(&menus);
         ZRSetPaletteBeepHandler([this] { ++beeps; });
     }
     void TearDown() override {
@@ -97,8 +98,8 @@ protected:
     ZROverlayWindow& paletteWindow(bool light = true) {
         // The content outlives its windows, as the palette's does.
         if (window)
-            palette.view->setParent(nullptr);
-        window = std::make_unique<ZROverlayWindow>(palette.view, Point(300, 600), nullptr, 11, 8);
+            palette().view->setParent(nullptr);
+        window = std::make_unique<ZROverlayWindow>(palette().view, Point(300, 600), nullptr, 11, 8);
         window->setArrowHeight(7);
         window->setArrowBaseWidth(11);
         window->setBorderWidth(0);
@@ -132,7 +133,13 @@ protected:
         Application() { testApplication<ZRHotKeyHandlerApplication>(); }
     } application;
     QObject target;
-    PaletteButtons palette;
+    // Made when first used, once the settings are open.
+    PaletteButtons& palette() {
+        if (!m_palette)
+            m_palette.emplace(mouseControlContext(settings()));
+        return *m_palette;
+    }
+    std::optional<PaletteButtons> m_palette;
     ScreenDrags drags;
     ToolTips toolTips;
     Menus menus;
@@ -182,10 +189,10 @@ TEST_F(OverlayButtonTest, PressAndDrag) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ZROverlayButton* button = palette.*c.button;
+        ZROverlayButton* button = palette().*c.button;
         button->setAlternateMode(c.option);
         drags.screens = c.screens;
-        palette.sent.clear();
+        palette().sent.clear();
         press(button, c.moves, false);
         EXPECT_EQ(button->hovered(), c.hovered);
         EXPECT_EQ(button->sectionDragDirection(), c.section);
@@ -194,11 +201,11 @@ TEST_F(OverlayButtonTest, PressAndDrag) {
         const QPointF end = QPointF(button->width() / 2.0, button->height() / 2.0) +
                             (c.moves.empty() ? QPointF() : QPointF(c.moves.back().x(), -c.moves.back().y()));
         sendMouse(button, QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
-        ASSERT_EQ(palette.sent.size(), c.acts ? 1u : 0u);
+        ASSERT_EQ(palette().sent.size(), c.acts ? 1u : 0u);
         if (c.acts) {
-            EXPECT_EQ(palette.sent[0].button, button);
-            EXPECT_EQ(palette.sent[0].section, c.section);
-            EXPECT_EQ(palette.sent[0].screen, c.screen);
+            EXPECT_EQ(palette().sent[0].button, button);
+            EXPECT_EQ(palette().sent[0].section, c.section);
+            EXPECT_EQ(palette().sent[0].screen, c.screen);
         }
         EXPECT_EQ(button->sectionDragDirection(), ZRSectionDragDirectionNone);
         EXPECT_EQ(button->screenDragDirection(), ZRScreenDragDirectionNone);
@@ -213,32 +220,32 @@ TEST_F(OverlayButtonTest, PressAndDrag) {
 // button hides ends without acting.
 TEST_F(OverlayButtonTest, APressActsOnlyThroughALiveTarget) {
     paletteWindow().show();
-    palette.right->setEnabled(false);
-    press(palette.right);
-    palette.right->setEnabled(true);
-    palette.top->setAction({});
-    press(palette.top);
+    palette().right->setEnabled(false);
+    press(palette().right);
+    palette().right->setEnabled(true);
+    palette().top->setAction({});
+    press(palette().top);
     {
         QObject shortLived;
-        palette.left->setTarget(&shortLived);
+        palette().left->setTarget(&shortLived);
     }
-    press(palette.left);
-    press(palette.bottom, {{0, -8}}, false);
-    palette.bottom->hide();
-    EXPECT_FALSE(palette.bottom->isTrackingPress());
-    sendMouse(palette.bottom, QEvent::MouseButtonRelease, {}, Qt::LeftButton, Qt::NoButton);
-    EXPECT_TRUE(palette.sent.empty());
+    press(palette().left);
+    press(palette().bottom, {{0, -8}}, false);
+    palette().bottom->hide();
+    EXPECT_FALSE(palette().bottom->isTrackingPress());
+    sendMouse(palette().bottom, QEvent::MouseButtonRelease, {}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(palette().sent.empty());
     EXPECT_EQ(drags.prepared, 1) << "only the press that could act asked for the screens";
-    press(palette.full);
-    ASSERT_EQ(palette.sent.size(), 1u);
-    EXPECT_EQ(palette.sent[0].button, palette.full);
+    press(palette().full);
+    ASSERT_EQ(palette().sent.size(), 1u);
+    EXPECT_EQ(palette().sent[0].button, palette().full);
 }
 
 // Option follows the tap's notification exactly while the button can be hovered: enabled, shown, with an
 // alternate image, in a window that takes the mouse. A notification without an event asks the keyboard.
 TEST_F(OverlayButtonTest, OptionAndTheHoverArea) {
     ZROverlayWindow& panel = paletteWindow();
-    ZROverlayButton* right = palette.right;
+    ZROverlayButton* right = palette().right;
     EXPECT_TRUE(right->trackingArea());
     ASSERT_TRUE(right->observesModifierFlags());
     postModifiers(ModifierFlag::Option | ModifierFlag::Control);
@@ -289,18 +296,18 @@ TEST_F(OverlayButtonTest, OptionAndTheHoverArea) {
     EXPECT_EQ(right->trackingArea(), QRect(QPoint(), right->size()));
 
     // The pointer lights a button only through its hover area.
-    sendEnter(palette.left);
-    EXPECT_TRUE(palette.left->hovered());
-    sendLeave(palette.left);
-    EXPECT_FALSE(palette.left->hovered());
+    sendEnter(palette().left);
+    EXPECT_TRUE(palette().left->hovered());
+    sendLeave(palette().left);
+    EXPECT_FALSE(palette().left->hovered());
     panel.setIgnoresMouseEvents(true);
-    sendEnter(palette.left);
-    EXPECT_FALSE(palette.left->hovered());
+    sendEnter(palette().left);
+    EXPECT_FALSE(palette().left->hovered());
 }
 
 // The menu button's images, meaning and look by whether it is a menu, Option and its own action.
 TEST_F(OverlayButtonTest, MenuButtonModes) {
-    ZROverlayMenuButton* revert = palette.revert;
+    ZROverlayMenuButton* revert = palette().revert;
     const QImage arrow = revertImage();
     const QImage glyph = PaletteButtons::customActionsGlyph();
     const struct Case {
@@ -322,10 +329,10 @@ TEST_F(OverlayButtonTest, MenuButtonModes) {
         EXPECT_EQ(revert->drawnImage(), *c.drawn);
         EXPECT_EQ(revert->alternateMode(), c.alternateMode);
         EXPECT_EQ(revert->drawAsEnabled(), c.drawAsEnabled);
-        palette.sent.clear();
+        palette().sent.clear();
         press(revert);
         // A menu opens only on a plain click; there is no window on screen here, so it beeps.
-        EXPECT_EQ(palette.sent.size(), !c.canShowMenu || (c.option && c.ownAction) ? 1u : 0u);
+        EXPECT_EQ(palette().sent.size(), !c.canShowMenu || (c.option && c.ownAction) ? 1u : 0u);
     }
     EXPECT_EQ(beeps, 2) << "the two plain clicks on a menu whose window is not shown";
     EXPECT_EQ(menus.asked, 0);
@@ -336,7 +343,7 @@ TEST_F(OverlayButtonTest, MenuButtonModes) {
 TEST_F(OverlayButtonTest, MenuOnClick) {
     ZROverlayWindow& panel = paletteWindow();
     panel.show();
-    ZROverlayMenuButton* revert = palette.revert;
+    ZROverlayMenuButton* revert = palette().revert;
     revert->setCanShowMenu(true);
     menus.give = false;
     press(revert);
@@ -362,7 +369,7 @@ TEST_F(OverlayButtonTest, MenuOnClick) {
     press(revert);
     menu = revert->openMenu();
     ASSERT_TRUE(menu);
-    delete palette.revert;
+    delete palette().revert;
     EXPECT_FALSE(menu);
 }
 
@@ -371,7 +378,7 @@ TEST_F(OverlayButtonTest, MenuOnClick) {
 TEST_F(OverlayButtonTest, MenuByItself) {
     ZROverlayWindow& panel = paletteWindow();
     panel.show();
-    ZROverlayMenuButton* revert = palette.revert;
+    ZROverlayMenuButton* revert = palette().revert;
     revert->setCanShowMenu(true);
     sendEnter(revert);
     RunLoop::main().advance(1);
@@ -402,7 +409,7 @@ TEST_F(OverlayButtonTest, MenuByItself) {
 
     sendEnter(revert);
     ASSERT_TRUE(RunLoop::main().hasPendingPerform(revert, "popUpMenuWithDelayedPopUpMenuEvent"));
-    delete palette.revert;
+    delete palette().revert;
     EXPECT_FALSE(RunLoop::main().hasPendingPerform(revert, "popUpMenuWithDelayedPopUpMenuEvent"));
     RunLoop::main().advance(1);
     postModifiers(ModifierFlag::Option);
@@ -434,8 +441,8 @@ TEST_F(OverlayButtonTest, ColorScheme) {
         for (const bool dark : {false, true}) {
             desktop.workspace().setDarkAppearance(dark);
             const std::int64_t expected = dark ? c.onDark : c.onLight;
-            EXPECT_EQ(ZROverlayColorScheme::colorScheme(), expected);
-            EXPECT_EQ(ZROverlayColorScheme::invertColors(), expected == ZROverlayColorSchemeLight);
+            EXPECT_EQ(ZROverlayColorScheme::colorScheme(settings()), expected);
+            EXPECT_EQ(ZROverlayColorScheme::invertColors(settings()), expected == ZROverlayColorSchemeLight);
         }
     }
 }
@@ -444,7 +451,7 @@ TEST_F(OverlayButtonTest, ColorScheme) {
 // half dragged to its top quarter and the screen above; Option held, the menu button without an action of
 // its own and then with one. The arrow is white; the menu button without an action of its own is faint.
 TEST_F(OverlayButtonTest, Pictures) {
-    ZROverlayMenuButton* revert = palette.revert;
+    ZROverlayMenuButton* revert = palette().revert;
     revert->setCanShowMenu(true);
     for (const bool light : {true, false}) {
         SCOPED_TRACE(light ? "light" : "dark");
@@ -458,28 +465,28 @@ TEST_F(OverlayButtonTest, Pictures) {
         std::vector<QImage> looks;
         looks.push_back(grab());
 
-        palette.left->setHovered(true);
-        palette.full->setRepresentsCurrentWindowFrame(true);
+        palette().left->setHovered(true);
+        palette().full->setRepresentsCurrentWindowFrame(true);
         looks.push_back(grab());
-        palette.left->setHovered(false);
-        palette.full->setRepresentsCurrentWindowFrame(false);
+        palette().left->setHovered(false);
+        palette().full->setRepresentsCurrentWindowFrame(false);
 
-        palette.right->setSectionDragDirection(ZRSectionDragDirectionUp);
-        palette.right->setScreenDragDirection(ZRScreenDragDirectionUp);
+        palette().right->setSectionDragDirection(ZRSectionDragDirectionUp);
+        palette().right->setScreenDragDirection(ZRScreenDragDirectionUp);
         looks.push_back(grab());
-        const QImage dragged = area(looks.back(), palette.right);
+        const QImage dragged = area(looks.back(), palette().right);
         const QColor middle = dragged.pixelColor(dragged.width() / 2, dragged.height() / 2);
         EXPECT_GT(std::min({middle.red(), middle.green(), middle.blue()}), 230) << "the white arrow";
-        palette.right->setSectionDragDirection(ZRSectionDragDirectionNone);
-        palette.right->setScreenDragDirection(ZRScreenDragDirectionNone);
+        palette().right->setSectionDragDirection(ZRSectionDragDirectionNone);
+        palette().right->setScreenDragDirection(ZRScreenDragDirectionNone);
 
-        for (ZROverlayButton* button : palette.all())
+        for (ZROverlayButton* button : palette().all())
             button->setAlternateMode(true);
         looks.push_back(grab());
         revert->setOriginalActionTitle(QStringLiteral("Revert to Original Dimensions"));
         looks.push_back(grab());
         revert->setOriginalActionTitle(std::nullopt);
-        for (ZROverlayButton* button : palette.all())
+        for (ZROverlayButton* button : palette().all())
             button->setAlternateMode(false);
 
         // The strongest difference from the background within the menu button: half without an action.

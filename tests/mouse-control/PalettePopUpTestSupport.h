@@ -172,22 +172,21 @@ protected:
 
     void SetUp() override {
         MouseControlTest::SetUp();
-        program.emplace(UserDefaults::standard(), Platform::current());
-        ZRActionManager::registerDefaults(UserDefaults::standard());
-        ZRRegisterShellDefaults(UserDefaults::standard());
+        program.emplace(settings(), Platform::current());
+        ZRActionManager::registerDefaults(settings());
+        ZRRegisterShellDefaults(settings());
         desktop.addScreen(Rect(Screen));
         editor = &desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
         window = &desktop.addWindow(*editor, Rect(WindowFrame), QStringLiteral("Notes"));
         window->addStandardButtons();
-        controller = std::make_unique<ZRMouseController>(mouseControlContext());
-        controller->registerDefaults(UserDefaults::standard());
+        controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
+        controller->registerDefaults(settings());
         ZRMainController::mainController().actions().setBeepHandler([this] { ++beeps; });
         controller->updateFeatureFlagsAndTap();
     }
 
     void TearDown() override {
         controller.reset();
-        ZRFocusWindow::destroyDefaultFocusWindow();
         program.reset();
         MouseControlTest::TearDown();
     }

@@ -47,10 +47,10 @@ protected:
 
     void SetUp() override {
         MouseControlX11Test::SetUp();
-        program.emplace(UserDefaults::standard(), Platform::current());
-        ZRActionManager::registerDefaults(UserDefaults::standard());
-        controller = std::make_unique<ZRMouseController>(mouseControlContext());
-        controller->registerDefaults(UserDefaults::standard());
+        program.emplace(settings(), Platform::current());
+        ZRActionManager::registerDefaults(settings());
+        controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
+        controller->registerDefaults(settings());
         ZRMainController::mainController().actions().setBeepHandler([this] { ++beeps; });
         controller->updateFeatureFlagsAndTap();
         ASSERT_TRUE(controller->hasEventTap()) << "the event tap";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions/ZRStandardPaletteItemImage.h"
+#include "mouse-control/ZRMouseControlContext.h"
 #include "mouse-control/ZROverlayButton.h"
 #include "mouse-control/ZROverlayMenuButton.h"
 #include "toolkit/ImageExtensions.h"
@@ -24,13 +25,15 @@ constexpr int RevertSide = 24;
 } // namespace PaletteLayout
 
 inline QImage standardPaletteItemImage(std::int64_t position) {
-    return ZRStandardPaletteItemImage(position, QColor(), PaletteLayout::IconWidth, PaletteLayout::IconHeight);
+    return ZRStandardPaletteItemImage(position, QColor(), PaletteLayout::IconWidth,
+                                      PaletteLayout::IconHeight);
 }
 
 // The six buttons with their tags, images, alternate images and section drags, each sending the target's
 // action. The view is the caller's until a palette window takes it.
 struct PaletteButtons {
-    PaletteButtons() : view(new QWidget) {
+    // The buttons read the context's settings, keys and notifications.
+    explicit PaletteButtons(const ZRMouseControlContext& context) : view(new QWidget) {
         view->resize(PaletteLayout::Width, PaletteLayout::Height);
         const struct Standard {
             ZROverlayButton*& button;
@@ -46,7 +49,7 @@ struct PaletteButtons {
         };
         int column = 0;
         for (const Standard& s : standards) {
-            s.button = new ZROverlayButton(view);
+            s.button = new ZROverlayButton(context, view);
             s.button->setTag(s.tag);
             s.button->setImage(standardPaletteItemImage(s.tag));
             s.button->setAlternateImage(standardPaletteItemImage(s.alternate));
@@ -65,7 +68,7 @@ struct PaletteButtons {
                                       (4 - column++) * PaletteLayout::Step,
                                   8, PaletteLayout::CellWidth, PaletteLayout::CellHeight);
         }
-        revert = new ZROverlayMenuButton(view);
+        revert = new ZROverlayMenuButton(context, view);
         revert->setImage(revertImage());
         revert->setAlternateImage(customActionsGlyph());
         revert->setGeometry(8, 10, PaletteLayout::RevertSide, PaletteLayout::RevertSide);

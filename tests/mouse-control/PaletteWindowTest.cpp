@@ -1,5 +1,6 @@
 // The palette window and the zoom-button overlay as widgets: the right click's context menu, the hover areas
 // that follow click-through, the overlay's press and its disc.
+#include "MouseControlContext.h"
 #include "MouseControlTestSupport.h"
 #include "PaletteTestSupport.h"
 #include "ScreenPixels.h"
@@ -52,7 +53,7 @@ protected:
 
     // The overlay over the trigger; with an action, counting what it sends.
     ZRZoomButtonOverlayWindow& makeOverlay(bool withAction, bool canRevert = false) {
-        overlay = ZRZoomButtonOverlayWindow::overlayPanelWithFrame(Trigger, 100, true, false);
+        overlay = ZRZoomButtonOverlayWindow::overlayPanelWithFrame(Trigger, 100, true, false, settings());
         overlay->setCanRevert(canRevert);
         if (withAction) {
             overlay->setTarget(&target);
@@ -105,7 +106,7 @@ double dotWidth(const QImage& image, int row) {
 // A right click on the palette's background opens the delegate's menu, which is deleted once closed; one on
 // a button goes on to the button. The window never takes the focus and shows on every desktop.
 TEST_F(PaletteWindowTest, ContextMenuAndFlags) {
-    PaletteButtons palette;
+    PaletteButtons palette(mouseControlContext(settings()));
     ZROverlayWindow window(palette.view, Point(300, 600), nullptr, 11, 8);
     EXPECT_FALSE(window.canBecomeKeyWindow());
     EXPECT_FALSE(window.canBecomeMainWindow());

@@ -2,6 +2,7 @@
 // user meets them: unmanaged windows where the button is, the focus left with the xterm, clicks (Alt+click
 // too) reaching the buttons and the overlay instead of the window manager, and without a compositor the
 // corners outside their shapes showing what lies beneath.
+#include "MouseControlContext.h"
 #include "MouseControlX11TestSupport.h"
 #include "PaletteTestSupport.h"
 
@@ -70,7 +71,13 @@ protected:
     std::unique_ptr<Client> terminal;
     Rect frame;
     QObject target;
-    PaletteButtons palette;
+    // Made when first used, once the settings are open.
+    PaletteButtons& palette() {
+        if (!m_palette)
+            m_palette.emplace(mouseControlContext(settings()));
+        return *m_palette;
+    }
+    std::optional<PaletteButtons> m_palette;
     std::unique_ptr<ZRZoomButtonOverlayWindow> overlay;
     std::unique_ptr<ZROverlayWindow> panel;
 };
@@ -90,15 +97,16 @@ TEST_F(PaletteX11, ThePaletteAndTheOverlayOverTheMaximiseButton) {
     const auto pixel = [&](const QImage& image, QPoint root) { return image.pixel(root - area.topLeft()); };
 
     int clicks = 0;
-    overlay = ZRZoomButtonOverlayWindow::overlayPanelWithFrame(ZRFlipRect(*button), 100, true, false);
+    overlay =
+        ZRZoomButtonOverlayWindow::overlayPanelWithFrame(ZRFlipRect(*button), 100, true, false, settings());
     overlay->setWindowTitle(QStringLiteral("Zoom Button"));
     overlay->setTarget(&target);
     overlay->setAction([&](ZRZoomButtonOverlayWindow&) { ++clicks; });
     ASSERT_TRUE(show(*overlay));
 
     const Point buttonCenter(button->midX(), button->midY());
-    palette.setTarget(&target);
-    panel = std::make_unique<ZROverlayWindow>(palette.view, ZRFlipPoint(buttonCenter), nullptr,
+    palette().setTarget(&target);
+    panel = std::make_unique<ZROverlayWindow>(palette().view, ZRFlipPoint(buttonCenter), nullptr,
                                               AttachedPanelSide::BottomLeft, 8);
     panel->setArrowHeight(7);
     panel->setArrowBaseWidth(11);
@@ -133,7 +141,7 @@ TEST_F(PaletteX11, ThePaletteAndTheOverlayOverTheMaximiseButton) {
                              int(panelGeometry->y() + panel->layout().bodyRect.y()) + 1);
     EXPECT_EQ(pixel(shown, panelCorner), pixel(before, panelCorner))
         << "the xterm under the palette's corner";
-    const QPoint inButton = palette.full->mapToGlobal(palette.full->rect().center());
+    const QPoint inButton = palette().full->mapToGlobal(palette().full->rect().center());
     EXPECT_NE(pixel(shown, inButton), pixel(before, inButton));
     const QPoint overlayCorner(int(overlayGeometry->x()), int(overlayGeometry->y()));
     EXPECT_EQ(pixel(shown, overlayCorner), pixel(before, overlayCorner)) << "the title bar under the corner";
@@ -142,14 +150,14 @@ TEST_F(PaletteX11, ThePaletteAndTheOverlayOverTheMaximiseButton) {
 
     // The pointer lights a button, which openbox's Alt+click reaches; the overlay catches the click that
     // would have maximised the xterm.
-    const QPoint right = palette.right->mapToGlobal(palette.right->rect().center());
+    const QPoint right = palette().right->mapToGlobal(palette().right->rect().center());
     ASSERT_TRUE(input->movePointer(Point(right.x(), right.y())));
-    EXPECT_TRUE(waitUntil([&] { return palette.right->hovered(); }));
+    EXPECT_TRUE(waitUntil([&] { return palette().right->hovered(); }));
     ASSERT_TRUE(input->key(Key::Option, true));
     click(Point(right.x(), right.y()));
     ASSERT_TRUE(input->key(Key::Option, false));
-    ASSERT_TRUE(waitUntil([&] { return palette.sent.size() == 1; }));
-    EXPECT_EQ(palette.sent[0].button, palette.right);
+    ASSERT_TRUE(waitUntil([&] { return palette().sent.size() == 1; }));
+    EXPECT_EQ(palette().sent[0].button, palette().right);
     click(buttonCenter);
     EXPECT_TRUE(waitUntil([&] { return clicks == 1; }));
     processEvents(300);
@@ -160,10 +168,10 @@ TEST_F(PaletteX11, ThePaletteAndTheOverlayOverTheMaximiseButton) {
     // Letting clicks through, the palette passes them to the xterm below, in place.
     panel->setIgnoresMouseEvents(true);
     processEvents(200);
-    EXPECT_FALSE(palette.right->trackingArea());
+    EXPECT_FALSE(palette().right->trackingArea());
     click(Point(right.x(), right.y()));
     processEvents(300);
-    EXPECT_EQ(palette.sent.size(), 1u);
+    EXPECT_EQ(palette().sent.size(), 1u);
     EXPECT_TRUE(isViewable(std::uint32_t(panel->winId())));
 }
 
@@ -180,7 +188,7 @@ TEST_F(PaletteX11, WithACompositorTheCornersBlend) {
     const QRect area(int(frame.x()), int(frame.y()), int(frame.width()), 140);
     const QImage before = screenPixels(area);
     panel =
-        std::make_unique<ZROverlayWindow>(palette.view, ZRFlipPoint(Point(button->midX(), button->midY())),
+        std::make_unique<ZROverlayWindow>(palette().view, ZRFlipPoint(Point(button->midX(), button->midY())),
                                           nullptr, AttachedPanelSide::BottomLeft, 8);
     panel->setBackgroundColor(lightModeOverlayBackgroundColor());
     ASSERT_TRUE(show(*panel));

@@ -132,8 +132,8 @@ protected:
 
     void SetUp() override {
         MouseControlTest::SetUp();
-        program.emplace(UserDefaults::standard(), Platform::current());
-        ZRActionManager::registerDefaults(UserDefaults::standard());
+        program.emplace(settings(), Platform::current());
+        ZRActionManager::registerDefaults(settings());
         desktop.addScreen(Rect(0, 0, 1440, 900));
         auto& application =
             desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
@@ -144,7 +144,7 @@ protected:
     // A new controller, with no feature on and no gesture running, given the recorded parts.
     void makeController() {
         controller.reset();
-        controller = std::make_unique<ZRMouseController>(mouseControlContext());
+        controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
         parts.gestures = &controller->gestures();
         controller->setHover(&parts);
         controller->setSnapping(&parts);

@@ -27,10 +27,10 @@ protected:
 
     void SetUp() override {
         XtermDragX11Test::SetUp();
-        program.emplace(UserDefaults::standard(), Platform::current());
-        ZRActionManager::registerDefaults(UserDefaults::standard());
-        controller = std::make_unique<ZRMouseController>(mouseControlContext());
-        controller->registerDefaults(UserDefaults::standard());
+        program.emplace(settings(), Platform::current());
+        ZRActionManager::registerDefaults(settings());
+        controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
+        controller->registerDefaults(settings());
         set(D::Snap, true);
         set(QStringLiteral("Mouse Controls"), false);
         controller->updateFeatureFlagsAndTap();

@@ -26,8 +26,8 @@ TEST_F(AutoDeactivateIntervalTest, TakesTheSettingFromHalfASecondOnElseTheDefaul
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setting.toString().toStdString());
         set(ZRAutoDeactivateIntervalUserDefaultName, c.setting);
-        EXPECT_EQ(autoDeactivateIntervalForCheatSheet(true), c.withCheatSheet);
-        EXPECT_EQ(autoDeactivateIntervalForCheatSheet(false), c.without);
+        EXPECT_EQ(autoDeactivateIntervalForCheatSheet(true, settings()), c.withCheatSheet);
+        EXPECT_EQ(autoDeactivateIntervalForCheatSheet(false, settings()), c.without);
     }
 }
 

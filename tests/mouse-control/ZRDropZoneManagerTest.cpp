@@ -46,16 +46,16 @@ protected:
 
     void SetUp() override {
         MouseControlTest::SetUp();
-        program.emplace(UserDefaults::standard(), Platform::current());
-        ZRActionManager::registerDefaults(UserDefaults::standard());
-        ZRRegisterShellDefaults(UserDefaults::standard());
+        program.emplace(settings(), Platform::current());
+        ZRActionManager::registerDefaults(settings());
+        ZRRegisterShellDefaults(settings());
         desktop.addScreen(A, UsableA);
         desktop.addScreen(B);
-        controller = std::make_unique<ZRMouseController>(mouseControlContext());
-        controller->registerDefaults(UserDefaults::standard());
+        controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
+        controller->registerDefaults(settings());
         ZRMainController::mainController().actions().setDropZones(&zones());
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
-        listening = application.listenToDesktop(desktop, UserDefaults::standard());
+        listening = application.listenToDesktop(desktop, settings());
         application.setHotKeyHandler(&ZRMainController::mainController());
         setFadingDuration(&focus(), 0);
     }
@@ -64,7 +64,6 @@ protected:
         listening.disconnect();
         testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
         controller.reset();
-        ZRFocusWindow::destroyDefaultFocusWindow();
         program.reset();
         MouseControlTest::TearDown();
     }

@@ -26,7 +26,7 @@ protected:
         set(F::Focus, 0.25);
         set(F::Animate, true);
         set(F::Shadow, true);
-        window = ZRFocusWindow::focusWindowWithFrame(Rect());
+        window = ZRFocusWindow::focusWindowWithFrame(Rect(), settings(), RunLoop::main(), desktop.screens());
         setFadingDuration(window.get(), 0);
     }
     void TearDown() override {
@@ -271,7 +271,7 @@ TEST_F(FocusWindowTest, ADashFrameRepaintsTheOutlineAsAWholeRepaintWould) {
     scene.bounds = Size(1440, 900);
     scene.apertureFrame = Rect(100, 100, 500, 400);
     scene.outlineFrame = Rect(720, 0, 720, 900);
-    const ZRFocusPicture picture = ZRFocusPicture::forScene(scene, ZRFocusSettings::read());
+    const ZRFocusPicture picture = ZRFocusPicture::forScene(scene, ZRFocusSettings::read(settings()));
     const auto paint = [&](QImage& image, const QRect& rect, double phase) {
         QPainter painter(&image);
         painter.setClipRect(rect);

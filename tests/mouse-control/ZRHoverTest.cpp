@@ -37,9 +37,9 @@ protected:
     void makeController() {
         controller.reset();
         program.reset();
-        program.emplace(UserDefaults::standard(), Platform::current());
-        controller = std::make_unique<ZRMouseController>(mouseControlContext());
-        controller->registerDefaults(UserDefaults::standard());
+        program.emplace(settings(), Platform::current());
+        controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
+        controller->registerDefaults(settings());
         set(D::Hover, true);
         controller->updateFeatureFlagsAndTap();
         controller->setPalette(&palette);
@@ -171,7 +171,7 @@ TEST_F(HoverTest, FramesOfMovesAndResizes) {
         if (display)
             desktop.removeScreen(display);
         for (auto it = c.settings.begin(); it != c.settings.end(); ++it)
-            UserDefaults::standard().removeObject(it.key());
+            settings().removeObject(it.key());
     }
 }
 

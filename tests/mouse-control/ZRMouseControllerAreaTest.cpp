@@ -35,10 +35,10 @@ TEST_F(MouseControllerAreaTest, LaunchRegistersTheDefaultsOfMouseControl) {
         SCOPED_TRACE(zoomButtonDisabled);
         program.reset();
         openSettings();
-        program.emplace(UserDefaults::standard(), Platform::current());
+        program.emplace(settings(), Platform::current());
         set(QStringLiteral("Mouse Controls Disable Zoom Button"), zoomButtonDisabled);
         ZRMainController& controller = ZRMainController::mainController();
-        controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
+        controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext(settings())));
         controller.applicationWillFinishLaunching();
 
         const std::pair<const char*, QVariant> expected[] = {
@@ -61,7 +61,7 @@ TEST_F(MouseControllerAreaTest, LaunchRegistersTheDefaultsOfMouseControl) {
             {"Snap: 9", integer(12)},
             {"Snap: 10", integer(13)},
         };
-        const QVariantMap registered = UserDefaults::standard().registeredDomain();
+        const QVariantMap registered = settings().registeredDomain();
         for (const auto& [key, value] : expected) {
             SCOPED_TRACE(key);
             const QVariant actual = registered.value(QString::fromLatin1(key));
@@ -79,10 +79,10 @@ TEST_F(MouseControllerAreaTest, TheMainControllerRunsTheMouseArea) {
     desktop.systemPreferences().setValue(wm, ZRSystemWindowSettings::TilingByEdgeDragKey, true);
     set(QStringLiteral("Snap"), true);
 
-    program.emplace(UserDefaults::standard(), Platform::current());
+    program.emplace(settings(), Platform::current());
     ZRMainController& controller = ZRMainController::mainController();
     controller.setAlerts(std::make_unique<QuietAlerts>());
-    controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
+    controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext(settings())));
     ASSERT_NE(controller.area<ZRMouseController>(), nullptr);
     controller.applicationWillFinishLaunching();
     controller.applicationDidFinishLaunching();

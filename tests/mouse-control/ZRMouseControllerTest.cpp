@@ -44,8 +44,8 @@ class MouseControllerTest : public MouseDispatchTest {
 protected:
     // Each case starts from no settings at all.
     void clearSettings() {
-        for (const QString& key : UserDefaults::standard().persistentDomain().keys())
-            UserDefaults::standard().removeObject(key);
+        for (const QString& key : settings().persistentDomain().keys())
+            settings().removeObject(key);
     }
     void apply(const QVariantMap& settings) {
         for (auto it = settings.begin(); it != settings.end(); ++it)
@@ -170,7 +170,7 @@ TEST_F(MouseControllerTest, DropSnapByHotKeyNeedsALayoutWithWindowsAndAHotKey) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        program.emplace(UserDefaults::standard(), Platform::current());
+        program.emplace(settings(), Platform::current());
         addLayout(QStringLiteral("Layout"), c.hotKey, c.window, c.local);
         set(D::DropSnap, true);
         set(D::DropSnapActivation, c.activation);
@@ -182,7 +182,7 @@ TEST_F(MouseControllerTest, DropSnapByHotKeyNeedsALayoutWithWindowsAndAHotKey) {
 
 // A layout given a hot key later turns drop snap on without the settings window asking again.
 TEST_F(MouseControllerTest, ChangedActionsUpdateTheFeatureFlags) {
-    program.emplace(UserDefaults::standard(), Platform::current());
+    program.emplace(settings(), Platform::current());
     set(D::DropSnap, true);
     set(D::DropSnapActivation, 1);
     controller->updateFeatureFlagsAndTap();
@@ -236,7 +236,7 @@ TEST_F(MouseControllerTest, ThePaletteSwitchWritesItsSettingAndUpdatesTheControl
         EXPECT_EQ(
             controller->updateMouseControlUserDefaultForSender(c.hasSender ? &sender : nullptr, true, true),
             c.palette);
-        EXPECT_EQ(UserDefaults::standard().boolForKey(D::MouseControls), c.palette);
+        EXPECT_EQ(settings().boolForKey(D::MouseControls), c.palette);
         const QStringList expected{QStringLiteral("switch %1").arg(c.palette),
                                    QStringLiteral("trigger %1").arg(c.palette),
                                    QStringLiteral("shroud %1").arg(!c.palette)};
@@ -338,8 +338,8 @@ TEST_F(MouseControllerTest, ALaunchAfterACrashGivesTheDesktopSettingsBackFirst) 
     ASSERT_EQ(toolRuns(), takeOverToolRuns());
 
     controller.reset();
-    ZRSystemWindowSettings::resetShared();
     openSettings();
+    program.emplace(settings(), desktop);
     makeController();
     desktop.processes().clearRuns();
     set(D::Snap, false);

@@ -67,7 +67,7 @@ TEST_F(MouseEventTapCallbackTest, DragThreshold) {
                           Case{-1.0, 0.005, 0.005, false}}) {
         SCOPED_TRACE(testing::Message() << c.threshold.toDouble() << " " << c.dx << " " << c.dy);
         set(D::MouseDraggingThreshold, c.threshold);
-        EXPECT_EQ(ZRMouseMovedBeyondThreshold(Point(c.dx, c.dy), Point(0, 0)), c.beyond);
+        EXPECT_EQ(ZRMouseMovedBeyondThreshold(Point(c.dx, c.dy), Point(0, 0), settings()), c.beyond);
     }
 
     // Drags go by the threshold as it was last set.

@@ -311,7 +311,7 @@ TEST_F(PaletteActionsTest, ToolTips) {
     EXPECT_EQ(palette().rightButton()->toolTip(), QStringLiteral("Top Right Quarter"));
     palette().rightButton()->setAlternateMode(false);
     EXPECT_EQ(palette().rightButton()->toolTip(), QStringLiteral("Right Half"));
-    ZROverlayButton stranger;
+    ZROverlayButton stranger(mouseControlContext(settings()));
     stranger.setTag(5);
     EXPECT_EQ(palette().toolTipForOverlayButton(stranger), std::nullopt);
 }

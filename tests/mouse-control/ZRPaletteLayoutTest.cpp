@@ -69,7 +69,7 @@ TEST_F(PaletteLayoutTest, StoredLayoutsAreReadAndRepairedAsTheEditorWould) {
     for (const Case& c : cases) {
         set(ZRPaletteLayout::PaletteUserDefaultName, c.palette);
         set(ZRPaletteLayout::HiddenItemsUserDefaultName, c.hidden);
-        ZRPaletteLayout layout(UserDefaults::standard());
+        ZRPaletteLayout layout(settings());
         EXPECT_EQ(standardItems(layout), c.items) << c.what;
         EXPECT_EQ(layout.minimumPaletteItemColumn(), c.minColumn) << c.what;
         EXPECT_EQ(layout.maximumPaletteItemColumn(), c.maxColumn) << c.what;
@@ -83,10 +83,10 @@ TEST_F(PaletteLayoutTest, StoredLayoutsAreReadAndRepairedAsTheEditorWould) {
 }
 
 TEST_F(PaletteLayoutTest, AChangedLayoutIsReadAgainAndNeverWritten) {
-    ZRPaletteLayout layout(UserDefaults::standard());
+    ZRPaletteLayout layout(settings());
     EXPECT_EQ(layout.maximumPaletteItemColumn(), 7);
-    EXPECT_FALSE(UserDefaults::standard().hasValue(ZRPaletteLayout::PaletteUserDefaultName));
-    EXPECT_FALSE(UserDefaults::standard().hasValue(ZRPaletteLayout::HiddenItemsUserDefaultName));
+    EXPECT_FALSE(settings().hasValue(ZRPaletteLayout::PaletteUserDefaultName));
+    EXPECT_FALSE(settings().hasValue(ZRPaletteLayout::HiddenItemsUserDefaultName));
     set(ZRPaletteLayout::PaletteUserDefaultName,
         QVariantMap{{"3-3", 2}, {"4-3", 9}, {"5-3", 5}, {"6-3", 3}, {"7-3", 7}});
     set(ZRPaletteLayout::HiddenItemsUserDefaultName, QVariantList{7});

@@ -176,12 +176,17 @@ TEST_F(PaletteTest, ShowDecision) {
         {"the desktop's menu in its default state", 0, false, DefaultMenu, false, false, false, false},
         {"the desktop's menu, held", 0, true, DefaultMenu, false, false, true, true},
     };
+    std::optional<ZRSystemWindowSettings> run;
+    std::optional<ZRSystemWindowSettings::Installation> installedRun;
     for (const Case& c : cases) {
         set(D::ZoomButtonBehavior, QVariant::fromValue(qint64(c.behavior)));
         set(ZRSystemWindowSettings::ManualAvailabilityOverrideUserDefaultName,
             c.menu == Unmanageable ? QVariant(false) : QVariant());
         set(ZRSystemWindowSettings::ApplePrimaryUserDefaultName, c.menu == DefaultMenu);
-        ZRSystemWindowSettings::resetShared();
+        // Whether the desktop's menu can be managed is found once per run.
+        installedRun.reset();
+        run.emplace(settings(), desktop);
+        installedRun.emplace(*run);
         controller->updateFeatureFlagsAndTap();
         desktop.setModifierFlags(c.held ? ModifierFlag::Command : 0);
         // The palette's delay is the tap's wait, without the overlay; the overlay's own follows.
@@ -211,14 +216,12 @@ TEST_F(PaletteTest, AnImmutableDesktopMenuIsSwitchedOffWhileThePaletteShows) {
     desktop.setModifierFlags(ModifierFlag::Control);
     restOnZoomButton();
     EXPECT_TRUE(paletteShown());
-    EXPECT_TRUE(
-        UserDefaults::standard().boolForKey(ZRSystemWindowSettings::DisabledTemporarilyUserDefaultName));
+    EXPECT_TRUE(settings().boolForKey(ZRSystemWindowSettings::DisabledTemporarilyUserDefaultName));
     EXPECT_EQ(desktop.systemPreferences().value(QStringLiteral("NSGlobalDomain"),
                                                 ZRSystemWindowSettings::ZoomButtonMenuOptionKey),
               QVariant::fromValue(qint64(1)));
     palette().hideOverlayRegardless();
-    EXPECT_FALSE(
-        UserDefaults::standard().hasValue(ZRSystemWindowSettings::DisabledTemporarilyUserDefaultName));
+    EXPECT_FALSE(settings().hasValue(ZRSystemWindowSettings::DisabledTemporarilyUserDefaultName));
     EXPECT_FALSE(desktop.systemPreferences()
                      .value(QStringLiteral("NSGlobalDomain"), ZRSystemWindowSettings::ZoomButtonMenuOptionKey)
                      .isValid());

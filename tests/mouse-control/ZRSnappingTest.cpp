@@ -46,13 +46,13 @@ protected:
 
     void SetUp() override {
         MouseControlTest::SetUp();
-        program.emplace(UserDefaults::standard(), Platform::current());
-        ZRActionManager::registerDefaults(UserDefaults::standard());
-        ZRRegisterShellDefaults(UserDefaults::standard());
+        program.emplace(settings(), Platform::current());
+        ZRActionManager::registerDefaults(settings());
+        ZRRegisterShellDefaults(settings());
         desktop.addScreen(Primary);
         editor = &desktop.addApplication(QStringLiteral("com.example.Editor"), QStringLiteral("Editor"));
-        controller = std::make_unique<ZRMouseController>(mouseControlContext());
-        controller->registerDefaults(UserDefaults::standard());
+        controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
+        controller->registerDefaults(settings());
         set(D::Snap, true);
         controller->setKeyboardMenu(&parts);
         controller->setDropZones(&parts);
@@ -62,7 +62,6 @@ protected:
 
     void TearDown() override {
         controller.reset();
-        ZRFocusWindow::destroyDefaultFocusWindow();
         program.reset();
         MouseControlTest::TearDown();
     }
@@ -170,7 +169,7 @@ TEST(SnapZones, ZonesOfAScreen) {
 TEST_F(SnappingTest, ZoneWidthSettings) {
     set(D::SnapDragZoneWidth, 0);
     set(D::SnapDragZoneWidthChooser, 0);
-    const UserDefaults& defaults = UserDefaults::standard();
+    const UserDefaults& defaults = settings();
     EXPECT_EQ(ZRSnapZoneSettings::read(defaults, false).bandDepth, 15);
     EXPECT_EQ(ZRSnapZoneSettings::read(defaults, false).cornerReach, 100);
     set(D::SnapDragZoneWidth, 30);

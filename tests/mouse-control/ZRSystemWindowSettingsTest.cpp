@@ -13,29 +13,44 @@ const QString ZoomOption = Settings::ZoomButtonMenuOptionKey;
 const QString Global = SystemPreferences::GlobalDomain;
 
 class SystemWindowSettingsTest : public MouseControlTest {
+private:
+    std::optional<Settings> m_run;
+
 protected:
     void SetUp() override {
         MouseControlTest::SetUp();
         set(ZRMouseControlDefault::MouseControls, true);
         set(ZRMouseControlDefault::Trigger, 0);
+        newRun();
     }
+    void TearDown() override {
+        m_run.reset();
+        MouseControlTest::TearDown();
+    }
+
+    // A new run of the program on the settings open now: what the last run found out is forgotten.
+    void newRun() {
+        m_run.reset();
+        m_run.emplace(settings(), desktop);
+    }
+    Settings& windowSettings() { return *m_run; }
 
     QVariant system(const QString& domain, const QString& key) {
         return desktop.systemPreferences().value(domain, key);
     }
 
     // Turns everything off as a running program does when snapping, drop snap and the palette are on.
-    static void takeOver() {
-        Settings& settings = Settings::shared();
-        settings.setTilingDefault(EdgeDrag, false);
-        settings.setTilingDefault(Accelerator, false);
-        settings.updateZoomButtonMenuOption(true);
+    void takeOver() {
+        Settings& run = windowSettings();
+        run.setTilingDefault(EdgeDrag, false);
+        run.setTilingDefault(Accelerator, false);
+        run.updateZoomButtonMenuOption(true);
     }
 
     // The program ends without its quit steps; the next start reads the settings file again.
     void crashAndRestart() {
-        Settings::resetShared();
         openSettings();
+        newRun();
     }
 };
 
@@ -45,19 +60,19 @@ TEST_F(SystemWindowSettingsTest, RunWritesOnceAndQuitRestoresTheUsersValues) {
     desktop.systemPreferences().setValue(WM, EdgeDrag, true);
 
     takeOver();
-    Settings::shared().setTilingDefault(EdgeDrag, false);
-    Settings::shared().updateZoomButtonMenuOption(true);
+    windowSettings().setTilingDefault(EdgeDrag, false);
+    windowSettings().updateZoomButtonMenuOption(true);
     EXPECT_EQ(toolRuns(), takeOverToolRuns())
         << "the tool runs once per key, not again when the value is right";
     EXPECT_EQ(system(WM, EdgeDrag), QVariant(false));
-    EXPECT_EQ(Settings::shared().previousZoomButtonMenuOption(), 0);
+    EXPECT_EQ(windowSettings().previousZoomButtonMenuOption(), 0);
     for (const auto& run : desktop.processes().runs()) {
         EXPECT_EQ(run.timeoutSeconds, Settings::ToolTimeout);
     }
 
     desktop.processes().clearRuns();
     set(Settings::DisabledTemporarilyUserDefaultName, true);
-    Settings::shared().restoreForTermination();
+    windowSettings().restoreForTermination();
     const std::vector<QStringList> restores{
         {"write", WM, EdgeDrag, "-bool", "YES"},
         {"delete", WM, Accelerator},
@@ -67,14 +82,14 @@ TEST_F(SystemWindowSettingsTest, RunWritesOnceAndQuitRestoresTheUsersValues) {
     EXPECT_EQ(system(WM, EdgeDrag), QVariant(true));
     EXPECT_FALSE(system(WM, Accelerator).isValid());
     EXPECT_FALSE(system(Global, ZoomOption).isValid());
-    EXPECT_FALSE(UserDefaults::standard().hasValue(Settings::RecordUserDefaultName));
-    EXPECT_FALSE(UserDefaults::standard().hasValue(Settings::DisabledTemporarilyUserDefaultName));
+    EXPECT_FALSE(settings().hasValue(Settings::RecordUserDefaultName));
+    EXPECT_FALSE(settings().hasValue(Settings::DisabledTemporarilyUserDefaultName));
 
     // Nothing more changes the zoom option in this run.
     desktop.processes().clearRuns();
-    Settings::shared().updateZoomButtonMenuOption(true);
+    windowSettings().updateZoomButtonMenuOption(true);
     EXPECT_TRUE(toolRuns().empty());
-    EXPECT_FALSE(Settings::shared().canManageZoomButtonMenuOption());
+    EXPECT_FALSE(windowSettings().canManageZoomButtonMenuOption());
 }
 
 // A run that crashed left our values behind: the next start puts back the user's values from the saved
@@ -88,7 +103,7 @@ TEST_F(SystemWindowSettingsTest, NextStartAfterACrashRestoresFromTheRecord) {
 
     crashAndRestart();
     desktop.processes().clearRuns();
-    EXPECT_TRUE(Settings::shared().restoreRecordedValues());
+    EXPECT_TRUE(windowSettings().restoreRecordedValues());
     const std::vector<QStringList> restores{
         {"write", WM, EdgeDrag, "-bool", "YES"},
         {"delete", WM, Accelerator},
@@ -101,11 +116,11 @@ TEST_F(SystemWindowSettingsTest, NextStartAfterACrashRestoresFromTheRecord) {
     // This run takes over again and crashes too; the start after it still restores the user's values.
     takeOver();
     crashAndRestart();
-    Settings::shared().restoreRecordedValues();
+    windowSettings().restoreRecordedValues();
     EXPECT_EQ(system(WM, EdgeDrag), QVariant(true));
     EXPECT_FALSE(system(WM, Accelerator).isValid());
     EXPECT_EQ(system(Global, ZoomOption).toLongLong(), 0);
-    EXPECT_FALSE(UserDefaults::standard().hasValue(Settings::RecordUserDefaultName));
+    EXPECT_FALSE(settings().hasValue(Settings::RecordUserDefaultName));
 }
 
 // What the user sets on the desktop while the program runs is their newer choice: the quit keeps it.
@@ -115,22 +130,22 @@ TEST_F(SystemWindowSettingsTest, AValueChangedSinceItWasWrittenStaysAtQuit) {
     desktop.systemPreferences().setValue(Global, ZoomOption, 3);
     desktop.processes().clearRuns();
 
-    Settings::shared().restoreForTermination();
+    windowSettings().restoreForTermination();
     EXPECT_EQ(toolRuns(), (std::vector<QStringList>{{"delete", WM, Accelerator}}));
     EXPECT_EQ(system(WM, EdgeDrag), QVariant(true));
     EXPECT_EQ(system(Global, ZoomOption).toLongLong(), 3);
-    EXPECT_FALSE(UserDefaults::standard().hasValue(Settings::RecordUserDefaultName));
+    EXPECT_FALSE(settings().hasValue(Settings::RecordUserDefaultName));
 }
 
 // The palette's temporary 1 after a crash would otherwise read as the user's "menu off for good".
 TEST_F(SystemWindowSettingsTest, RestoringBeforeTheFirstCheckKeepsTheOptionManaged) {
-    Settings::shared().setZoomButtonMenuOption(1);
+    windowSettings().setZoomButtonMenuOption(1);
     ASSERT_EQ(system(Global, ZoomOption).toLongLong(), 1);
     crashAndRestart();
 
-    Settings::shared().restoreRecordedValues();
-    EXPECT_TRUE(Settings::shared().canManageZoomButtonMenuOption());
-    EXPECT_EQ(Settings::shared().previousZoomButtonMenuOption(), 0);
+    windowSettings().restoreRecordedValues();
+    EXPECT_TRUE(windowSettings().canManageZoomButtonMenuOption());
+    EXPECT_EQ(windowSettings().previousZoomButtonMenuOption(), 0);
 }
 
 TEST_F(SystemWindowSettingsTest, ZoomOptionManagement) {
@@ -157,7 +172,7 @@ TEST_F(SystemWindowSettingsTest, ZoomOptionManagement) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Settings::resetShared();
+        newRun();
         desktop.systemPreferences().setOffersZoomButtonMenuOption(c.offered);
         if (c.userValue.isValid())
             desktop.systemPreferences().setValue(Global, ZoomOption, c.userValue);
@@ -168,11 +183,11 @@ TEST_F(SystemWindowSettingsTest, ZoomOptionManagement) {
             c.disabledTemporarily ? QVariant(true) : QVariant());
         desktop.processes().clearRuns();
 
-        Settings::shared().updateZoomButtonMenuOption(true);
-        EXPECT_EQ(Settings::shared().canManageZoomButtonMenuOption(), c.canManage);
+        windowSettings().updateZoomButtonMenuOption(true);
+        EXPECT_EQ(windowSettings().canManageZoomButtonMenuOption(), c.canManage);
         EXPECT_EQ(toolRuns(), c.runs);
-        EXPECT_FALSE(UserDefaults::standard().hasValue(Settings::DisabledTemporarilyUserDefaultName));
-        Settings::shared().restoreRecordedValues();
+        EXPECT_FALSE(settings().hasValue(Settings::DisabledTemporarilyUserDefaultName));
+        windowSettings().restoreRecordedValues();
     }
 }
 
@@ -188,11 +203,11 @@ TEST_F(SystemWindowSettingsTest, ZoomOptionFollowsThePaletteAndItsTrigger) {
         SCOPED_TRACE(testing::Message() << c.wanted << c.palette << c.trigger);
         set(ZRMouseControlDefault::MouseControls, c.palette);
         set(ZRMouseControlDefault::Trigger, c.trigger);
-        Settings::shared().updateZoomButtonMenuOption(true);
-        Settings::shared().updateZoomButtonMenuOption(c.wanted);
+        windowSettings().updateZoomButtonMenuOption(true);
+        windowSettings().updateZoomButtonMenuOption(c.wanted);
         EXPECT_EQ(system(Global, ZoomOption).toLongLong(), c.option);
-        EXPECT_EQ(Settings::shared().zoomButtonMenuIsActive(), c.option != 0);
-        EXPECT_EQ(Settings::shared().paletteTriggerIsNonDefault(), c.option != 0 || c.trigger != 0);
+        EXPECT_EQ(windowSettings().zoomButtonMenuIsActive(), c.option != 0);
+        EXPECT_EQ(windowSettings().paletteTriggerIsNonDefault(), c.option != 0 || c.trigger != 0);
     }
     // Giving the option back deletes it, since the user had none.
     EXPECT_FALSE(system(Global, ZoomOption).isValid());
@@ -214,8 +229,8 @@ TEST_F(SystemWindowSettingsTest, TilingKeysAreLeftAloneWhereTheyMustBe) {
         set(Settings::LeaveTilingUnchangedUserDefaultName, c.leaveUnchanged);
         desktop.processes().clearRuns();
 
-        EXPECT_TRUE(Settings::shared().setTilingDefault(EdgeDrag, false));
-        Settings::shared().restoreForTermination();
+        EXPECT_TRUE(windowSettings().setTilingDefault(EdgeDrag, false));
+        windowSettings().restoreForTermination();
         EXPECT_TRUE(toolRuns().empty());
         EXPECT_EQ(system(WM, EdgeDrag), c.userValue);
     }
@@ -224,15 +239,15 @@ TEST_F(SystemWindowSettingsTest, TilingKeysAreLeftAloneWhereTheyMustBe) {
 // Turning snapping off gives back what the user had; a value we never wrote is never deleted.
 TEST_F(SystemWindowSettingsTest, SwitchingOffGivesBackOnlyWhatWeWrote) {
     desktop.systemPreferences().setValue(WM, Accelerator, true);
-    Settings::shared().setTilingDefault(Accelerator, true);
+    windowSettings().setTilingDefault(Accelerator, true);
     EXPECT_TRUE(toolRuns().empty());
     EXPECT_EQ(system(WM, Accelerator), QVariant(true));
 
-    Settings::shared().setTilingDefault(Accelerator, false);
-    Settings::shared().setTilingDefault(Accelerator, true);
+    windowSettings().setTilingDefault(Accelerator, false);
+    windowSettings().setTilingDefault(Accelerator, true);
     EXPECT_EQ(system(WM, Accelerator), QVariant(true));
     EXPECT_EQ(toolRuns().size(), 2u);
-    EXPECT_FALSE(UserDefaults::standard().hasValue(Settings::RecordUserDefaultName));
+    EXPECT_FALSE(settings().hasValue(Settings::RecordUserDefaultName));
 }
 
 TEST_F(SystemWindowSettingsTest, AFailingToolIsLoggedAndNotTakenAsDone) {
@@ -257,28 +272,28 @@ TEST_F(SystemWindowSettingsTest, AFailingToolIsLoggedAndNotTakenAsDone) {
         SCOPED_TRACE(c.name);
         desktop.systemPreferences().setValue(WM, EdgeDrag, true);
         scriptTool(c.behaviour);
-        EXPECT_FALSE(Settings::shared().setTilingDefault(EdgeDrag, false));
+        EXPECT_FALSE(windowSettings().setTilingDefault(EdgeDrag, false));
         EXPECT_TRUE(
             logged(QStringLiteral("cannot change the desktop's preferences (write %1 %2 -bool NO): %3")
                        .arg(WM, EdgeDrag, QString::fromUtf8(c.logLine))));
 
         // A write that did land but whose restore fails stays recorded for the next try.
         restoreTool();
-        ASSERT_TRUE(Settings::shared().setTilingDefault(EdgeDrag, false));
+        ASSERT_TRUE(windowSettings().setTilingDefault(EdgeDrag, false));
         scriptTool(c.behaviour);
-        EXPECT_FALSE(Settings::shared().restoreRecordedValues());
-        EXPECT_TRUE(UserDefaults::standard().hasValue(Settings::RecordUserDefaultName));
+        EXPECT_FALSE(windowSettings().restoreRecordedValues());
+        EXPECT_TRUE(settings().hasValue(Settings::RecordUserDefaultName));
         restoreTool();
-        EXPECT_TRUE(Settings::shared().restoreRecordedValues());
+        EXPECT_TRUE(windowSettings().restoreRecordedValues());
         EXPECT_EQ(system(WM, EdgeDrag), QVariant(true));
-        EXPECT_FALSE(UserDefaults::standard().hasValue(Settings::RecordUserDefaultName));
+        EXPECT_FALSE(settings().hasValue(Settings::RecordUserDefaultName));
     }
 }
 
 // A value the tool could not write back is never replaced.
 TEST_F(SystemWindowSettingsTest, UnrestorableUserValueIsLeftAlone) {
     desktop.systemPreferences().setValue(WM, EdgeDrag, QStringLiteral("sometimes"));
-    EXPECT_FALSE(Settings::shared().setTilingDefault(EdgeDrag, false));
+    EXPECT_FALSE(windowSettings().setTilingDefault(EdgeDrag, false));
     EXPECT_TRUE(toolRuns().empty());
     EXPECT_EQ(system(WM, EdgeDrag), QVariant(QStringLiteral("sometimes")));
 }

@@ -37,8 +37,8 @@ protected:
         MouseControlTest::TearDown();
     }
 
-    static std::shared_ptr<ZRTriggerUIElement> at(Point location) {
-        return ZRTriggerUIElement::triggerUIElementAtLocation(location, std::nullopt, nullptr);
+    std::shared_ptr<ZRTriggerUIElement> at(Point location) const {
+        return ZRTriggerUIElement::triggerUIElementAtLocation(location, std::nullopt, nullptr, settings());
     }
 
     SimApplication* application = nullptr;
@@ -78,7 +78,8 @@ TEST_F(TriggerUIElementTest, EachTriggerKindFindsItsButton) {
         // Through the window as well: the application on the "Position" list is found by its entry.
         const auto viaWindow = ZRTriggerUIElement::newTriggerUIElementAtLocation(
             location,
-            desktop.accessibility().elementAtPosition({WindowFrame.x() + 200, WindowFrame.y() + 200}));
+            desktop.accessibility().elementAtPosition({WindowFrame.x() + 200, WindowFrame.y() + 200}),
+            settings());
         EXPECT_EQ(element != nullptr, c.found) << "trigger " << c.trigger << " button x " << c.buttonX;
         EXPECT_EQ(viaWindow != nullptr, c.found) << "trigger " << c.trigger << " button x " << c.buttonX;
         if (!element || !viaWindow)
@@ -116,12 +117,12 @@ TEST_F(TriggerUIElementTest, AnApplicationOnThePositionListIsFoundByItsEntry) {
     ASSERT_FALSE(entries.empty());
     const Point location = centreOfButton(ZoomX);
     const auto element = ZRTriggerUIElement::triggerUIElementAtLocation(
-        location, QStringLiteral("com.example.editor"), &entries.front());
+        location, QStringLiteral("com.example.editor"), &entries.front(), settings());
     ASSERT_NE(element, nullptr);
     EXPECT_EQ(element->window()->windowNumber(), window->number());
     EXPECT_EQ(ZRTriggerUIElement::triggerUIElementAtLocation({WindowFrame.x() + 200, WindowFrame.y() + 200},
                                                              QStringLiteral("com.example.editor"),
-                                                             &entries.front()),
+                                                             &entries.front(), settings()),
               nullptr);
 }
 

@@ -39,10 +39,10 @@ protected:
         std::optional<WindowListEntry> entry = WindowListEntry{};
         bool exact = true;
     };
-    static Answer ask(Point location, bool skipLargeTopEdgeDistances = false) {
+    Answer ask(Point location, bool skipLargeTopEdgeDistances = false) const {
         Answer a;
         a.process = shouldProcessTappedMouseEventAtLocation(location, skipLargeTopEdgeDistances,
-                                                            &a.identifier, &a.entry, &a.exact);
+                                                            &a.identifier, &a.entry, &a.exact, settings());
         return a;
     }
 };
@@ -136,7 +136,8 @@ TEST_F(WindowFilterTest, StackedWindowsAndModalOnes) {
     answer = ask(Point(1000, 700));
     EXPECT_TRUE(answer.process);
     EXPECT_FALSE(answer.identifier || answer.entry || answer.exact);
-    EXPECT_TRUE(shouldProcessTappedMouseEventAtLocation(Point(300, 200), true, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(shouldProcessTappedMouseEventAtLocation(Point(300, 200), true, nullptr, nullptr, nullptr,
+                                                        settings()));
     desktop.addWindow(editor, Rect(290, 190, 20, 20));
     EXPECT_FALSE(ask(Point(300, 200)).process) << "a tiny window in front of a large one";
 

@@ -28,8 +28,8 @@ protected:
 
     void SetUp() override {
         SettingsTest::SetUp();
-        ZRSystemWindowSettings::resetShared();
-        controller().addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
+        controller().addArea(
+            std::make_unique<ZRMouseController>(mouseControlContext(DesktopTest::settings())));
         // The options of the keyboard controls stay shrouded while no hot key opens them.
         set(QStringLiteral("Keyboard Controls"),
             ZRHotKey::hotKeyWithIdentifer(
@@ -43,11 +43,7 @@ protected:
         desktop.processes().clearRuns();
     }
 
-    void TearDown() override {
-        ZRFocusWindow::destroyDefaultFocusWindow();
-        SettingsTest::TearDown();
-        ZRSystemWindowSettings::resetShared();
-    }
+    void TearDown() override { SettingsTest::TearDown(); }
 
     // Settings of the test, before the program starts.
     virtual void beforeLaunch() {}

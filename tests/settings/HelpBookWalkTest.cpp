@@ -366,18 +366,12 @@ class LinuxWordsTest : public HelpBookWalkTest {
 protected:
     LinuxWordsTest() { launchesOnSetUp = false; }
     void SetUp() override {
-        // Whether the desktop's button menu can be managed is found once per process.
-        ZRSystemWindowSettings::resetShared();
         HelpBookWalkTest::SetUp();
         desktop.systemPreferences().setOffersStageManager(false);
         desktop.systemPreferences().setOffersWindowDrawers(false);
         desktop.systemPreferences().setOffersZoomButtonMenuOption(false);
         desktop.inputState().setReportsFunctionModifier(false);
         launch();
-    }
-    void TearDown() override {
-        HelpBookWalkTest::TearDown();
-        ZRSystemWindowSettings::resetShared();
     }
 
     static void addTitles(const QList<QAction*>& items, QStringList& texts) {

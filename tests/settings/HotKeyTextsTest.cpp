@@ -59,10 +59,10 @@ protected:
         set(QStringLiteral("Custom Controls (4001)"), records);
         set(QStringLiteral("Keyboard Controls"), hotKey(PanelKey, ControlShift));
         set(QStringLiteral("Show Cheat Sheet"), true);
-        setFadingDuration(&ZRFocusWindow::defaultFocusWindow(), 0);
         ZRMainController& mainController = controller();
         mainController.addArea(std::make_unique<ZRKeyboardController>(
             mainController, program->store(), *keyboardControlContext(desktop, DesktopTest::settings())));
+        setFadingDuration(&ZRFocusWindow::defaultFocusWindow(), 0);
         launch();
         auto& application = testApplication<ZRHotKeyHandlerApplication>();
         listening = application.listenToDesktop(desktop, defaults());
@@ -72,7 +72,6 @@ protected:
         listening.disconnect();
         testApplication<ZRHotKeyHandlerApplication>().setHotKeyHandler(nullptr);
         SettingsTest::TearDown();
-        ZRFocusWindow::destroyDefaultFocusWindow();
     }
 
     void press(KeyCode keyCode, ModifierFlags flags) {

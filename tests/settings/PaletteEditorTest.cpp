@@ -165,7 +165,7 @@ TEST_F(PaletteEditorTest, ThePaletteShowsTheUsersItemsBeforeTheWindowIsBuilt) {
                                 {QStringLiteral("7-3"), 7}});
     set(QStringLiteral("Stealth Mode"), true);
     set(QStringLiteral("Show Intro Popover"), false);
-    controller().addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
+    controller().addArea(std::make_unique<ZRMouseController>(mouseControlContext(DesktopTest::settings())));
     launch();
     ASSERT_EQ(editor().mouseControlPaletteContainer(), nullptr) << "the window waits to be shown";
 

@@ -286,15 +286,6 @@ TEST_F(SettingsWindowTest, TheWindowButtonControlsFollowTheTrigger) {
 class DesktopFeaturesTest : public SettingsWindowTest, public ::testing::WithParamInterface<bool> {
 protected:
     DesktopFeaturesTest() { launchesOnSetUp = false; }
-    // Whether the desktop's menu can be managed is found once per process; each case finds it anew.
-    void SetUp() override {
-        ZRSystemWindowSettings::resetShared();
-        SettingsWindowTest::SetUp();
-    }
-    void TearDown() override {
-        SettingsWindowTest::TearDown();
-        ZRSystemWindowSettings::resetShared();
-    }
 
     static QStringList texts(const QWidget* root) {
         QStringList found;

@@ -194,10 +194,9 @@ protected:
         testApplication<ZRHotKeyHandlerApplication>();
         DesktopTest::SetUp();
         desktop.addScreen(Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 875));
-        ZRSystemWindowSettings::resetShared();
         program.emplace(defaults(), desktop);
         ZRMainController& controller = program->controller();
-        controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext()));
+        controller.addArea(std::make_unique<ZRMouseController>(mouseControlContext(DesktopTest::settings())));
         beforeLaunch();
         controller.addArea(std::make_unique<ZRSettingsController>(program->settingsContext()));
         controller.addArea(std::move(pendingWatcher));
@@ -207,7 +206,6 @@ protected:
     }
     void TearDown() override {
         program.reset();
-        ZRSystemWindowSettings::resetShared();
         DesktopTest::TearDown();
     }
 

@@ -18,7 +18,8 @@
 class TestProgram {
 public:
     TestProgram(UserDefaults& defaults, Platform& platform)
-        : m_defaults(defaults), m_platform(platform), m_store(defaults, platform.globalHotKeys()),
+        : m_defaults(defaults), m_platform(platform), m_systemWindowSettings(defaults, platform),
+          m_store(defaults, platform.globalHotKeys()),
           m_controller(
               std::make_unique<ZRMainController>(m_store.store(), defaults, platform, RunLoop::main())) {}
     ~TestProgram() { m_controller.reset(); }
@@ -34,14 +35,18 @@ public:
                 m_platform,
                 RunLoop::main(),
                 NotificationCenter::defaultCenter(),
-                &ZRFocusWindow::defaultFocusWindow,
+                [this]() -> ZRFocusWindow& { return m_focusWindows.focusWindow(); },
                 ZRAboutPanelManager::aboutPanelManager(),
-                &ZRSystemWindowSettings::shared};
+                [this]() -> ZRSystemWindowSettings& { return m_systemWindowSettings; }};
     }
 
 private:
     UserDefaults& m_defaults;
     Platform& m_platform;
+    // A new program is a new run of the desktop's window features.
+    ZRSystemWindowSettings m_systemWindowSettings;
+    ZRSystemWindowSettings::Installation m_installedSystemWindowSettings{m_systemWindowSettings};
+    ZRFocusWindow::Installation m_focusWindows{m_defaults, RunLoop::main(), m_platform.screens()};
     TestActionStore m_store;
     std::unique_ptr<ZRMainController> m_controller;
 };
