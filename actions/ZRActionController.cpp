@@ -751,9 +751,9 @@ void ZRActionController::capture(ZRAction& action, bool silently, std::function<
         return;
     const std::weak_ptr<ZRAction> weakAction = action.weak_from_this();
     const std::uint64_t identifier = ++m_nextCapture;
-    Connection connection = ZRExternalWindowMonitor::sharedMonitor().enumerateWindows(
-        [this, weakAction, identifier, silently,
-         captured = std::move(captured)](const QVariantList& descriptions) {
+    Connection connection =
+        m_windowMonitor.enumerateWindows([this, weakAction, identifier, silently,
+                                          captured = std::move(captured)](const QVariantList& descriptions) {
             std::erase_if(m_captures,
                           [identifier](const auto& capture) { return capture.first == identifier; });
             const auto action = weakAction.lock();

@@ -8,6 +8,7 @@
 #include "platform/Accessibility.h"
 #include "platform/Geometry.h"
 #include "platform/Signal.h"
+#include "window-access/ExternalWindowMonitor.h"
 
 #include <QHash>
 #include <QString>
@@ -230,6 +231,8 @@ private:
     // The type of the action the key being handled performed on the panel's window; 0 for none.
     std::int64_t m_performedKeyActionType = 0;
 
+    // Lists the windows a layout captures.
+    ZRExternalWindowMonitor m_windowMonitor;
     std::vector<std::pair<std::uint64_t, Connection>> m_captures;
     std::uint64_t m_nextCapture = 0;
     Connection m_applicationTerminated;

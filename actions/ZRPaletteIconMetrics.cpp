@@ -14,10 +14,10 @@ constexpr double UnboundedRequest = 100;
 
 } // namespace
 
-Size ZRPaletteIconMetrics(double requestedWidth) {
+Size ZRPaletteIconMetrics(double requestedWidth, const UserDefaults& settings) {
     if (requestedWidth < 0)
         requestedWidth = UnboundedRequest;
-    const double setting = double(UserDefaults::standard().integerForKey(ZRPaletteIconSizeUserDefaultName));
+    const double setting = double(settings.integerForKey(ZRPaletteIconSizeUserDefaultName));
     const double side = std::min(requestedWidth, setting);
     if (side < MinimumIconWidth)
         return SmallestIconSize;

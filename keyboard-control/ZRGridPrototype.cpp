@@ -478,8 +478,8 @@ std::int64_t ZRGridPrototype::hexagonGap() const {
     return std::clamp<std::int64_t>(gap.value_or(1), 0, maximumSpacing());
 }
 
-double ZRGridPrototype::paletteIconInnerSize() {
-    return ZRPaletteIconMetrics(DefaultIconRequest).height;
+double ZRGridPrototype::paletteIconInnerSize() const {
+    return ZRPaletteIconMetrics(DefaultIconRequest, m_defaults).height;
 }
 
 // --- Drawing

@@ -190,7 +190,7 @@ protected:
     std::int64_t hexagonGap() const;
     const UserDefaults& defaults() const { return m_defaults; }
     // The height of the palette's icons, which a placeholder grid takes.
-    static double paletteIconInnerSize();
+    double paletteIconInnerSize() const;
     // Widget coordinates (y down) and view coordinates (y up).
     Point viewPointFromWidgetPoint(const QPointF& point) const;
 

@@ -359,7 +359,7 @@ void ZRPalette::layOutContent(const AXElementRef&, const Rect& cocoaFrame, const
     measures.maximumColumn = layout.maximumPaletteItemColumn();
     measures.minimumRow = layout.minimumPaletteItemRow();
     measures.maximumRow = layout.maximumPaletteItemRow();
-    measures.iconMetrics = ZRPaletteIconMetrics(-1);
+    measures.iconMetrics = ZRPaletteIconMetrics(-1, m_context.defaults);
     measures.revertShown = revertShown;
     measures.revertButtonSize =
         m_revertButton ? Size(m_revertButton->width(), m_revertButton->height()) : RevertButtonSize;

@@ -62,7 +62,7 @@ bool ZRPaletteItemButton::showsMenu() {
 }
 
 QSize ZRPaletteItemButton::sizeHint() const {
-    const Size icon = ZRPaletteIconMetrics(-1);
+    const Size icon = ZRPaletteIconMetrics(-1, m_defaults);
     return {int(icon.width + 2 * IconMargin), int(icon.height + 2 * IconMargin)};
 }
 
@@ -80,7 +80,7 @@ QColor ZRPaletteItemButton::iconColor(bool dark) const {
 void ZRPaletteItemButton::paintEvent(QPaintEvent*) {
     if (!m_paletteAction)
         return;
-    const Size icon = ZRPaletteIconMetrics(-1);
+    const Size icon = ZRPaletteIconMetrics(-1, m_defaults);
     const bool dark = isInFullyInvertedDarkMode(this);
     const QSizeF image(icon.width + 2 * IconMargin, icon.height + 2 * IconMargin);
     const QRectF frame(QPointF((width() - image.width()) / 2, (height() - image.height()) / 2), image);

@@ -116,7 +116,7 @@ void ZRPaletteItemWell::changeEvent(QEvent* event) {
 }
 
 QSizeF ZRPaletteItemWell::iconSize() const {
-    const Size size = ZRPaletteIconMetrics(std::round(width() * IconShare));
+    const Size size = ZRPaletteIconMetrics(std::round(width() * IconShare), m_editor.defaults());
     return {size.width, size.height};
 }
 

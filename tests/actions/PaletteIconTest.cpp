@@ -22,7 +22,7 @@ TEST_F(PaletteIconTest, IconsKeepTheirProportionsWithinTheSetting) {
     };
     for (const Case& c : cases) {
         set(ZRPaletteIconSizeUserDefaultName, c.setting);
-        EXPECT_EQ(ZRPaletteIconMetrics(c.request), c.expected)
+        EXPECT_EQ(ZRPaletteIconMetrics(c.request, settings()), c.expected)
             << c.request << " " << c.setting.toString().toStdString();
     }
 }
@@ -57,8 +57,7 @@ TEST_F(PaletteIconTest, StandardItemsShowTheirPartOfTheScreenStrongly) {
         for (std::size_t i = 0; i < 4; ++i) {
             if (c.strong[i]) {
                 EXPECT_GT(alpha[i], Strong) << c.position << " quarter " << i;
-            }
-            else {
+            } else {
                 EXPECT_LT(alpha[i], Faint) << c.position << " quarter " << i;
             }
         }

@@ -1,6 +1,7 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
 #include "platform/Platform.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
@@ -40,11 +41,15 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     new QGuiApplication(*argc, *argv);
     static QTemporaryDir folder;
-    UserDefaults::setStandard(
-        std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist"))));
+    static UserDefaults settings(folder.filePath(QStringLiteral("Settings.plist")));
+    UserDefaults::installStandard(&settings);
     RunLoop::main().useManualClock(0);
     static SimDesktop desktop;
     Platform::setCurrent(&desktop);
+    // The hot keys of the records are read and registered as the program's store has them.
+    static ZRActionManager store(settings, desktop.globalHotKeys(), RunLoop::main(),
+                                 NotificationCenter::defaultCenter());
+    static const ZRActionManager::Installation installed(store);
     ZRSetLogReaderFactory([](const ZRLogReaderSettings&) { return std::make_shared<DiscardingLog>(); });
     return 0;
 }
