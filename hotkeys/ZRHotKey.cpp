@@ -179,9 +179,10 @@ std::optional<bool> ZRHotKey::prepareRegistration(ZRHotKeyDelegate& delegate, bo
         // theirs, as while the keyboard control panel has the keyboard), the keys are free: this hot key
         // takes them, and the equals share its registration when they register again.
         for (const auto& equal : equals) {
-            if (equal->m_hotKeyReference != 0) {
+            if (equal->m_hotKeyReference != 0 &&
+                &equal->m_context.globalHotKeys == &m_context.globalHotKeys) {
                 m_hotKeyReference = equal->m_hotKeyReference;
-                ZRHotKeyReferencePool::defaultPool().push(m_hotKeyReference);
+                ZRHotKeyReferencePool::defaultPool().push(m_hotKeyReference, m_context.globalHotKeys);
                 return true;
             }
         }
@@ -203,7 +204,7 @@ bool ZRHotKey::completeRegistration(HotKeyRegistrationStatus status, HotKeyRefer
         return true;
     }
     m_hotKeyReference = reference;
-    ZRHotKeyReferencePool::defaultPool().push(reference);
+    ZRHotKeyReferencePool::defaultPool().push(reference, m_context.globalHotKeys);
     return true;
 }
 
@@ -315,7 +316,7 @@ void ZRHotKey::unregister() {
     if (reference == 0)
         return;
     ZRHotKeyReferencePool& pool = ZRHotKeyReferencePool::defaultPool();
-    if (!pool.pop(reference))
+    if (!pool.pop(reference, m_context.globalHotKeys))
         return;
     m_context.globalHotKeys.unregisterHotKey(reference);
     pool.referenceUnregistered.emit(reference);

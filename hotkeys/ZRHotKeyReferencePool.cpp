@@ -6,16 +6,16 @@ ZRHotKeyReferencePool& ZRHotKeyReferencePool::defaultPool() {
     return *pool;
 }
 
-void ZRHotKeyReferencePool::push(HotKeyReference reference) {
+void ZRHotKeyReferencePool::push(HotKeyReference reference, const GlobalHotKeys& desktop) {
     if (reference == 0)
         return;
-    ++m_countersByReference[reference];
+    ++m_countersByReference[{&desktop, reference}];
 }
 
-bool ZRHotKeyReferencePool::pop(HotKeyReference reference) {
+bool ZRHotKeyReferencePool::pop(HotKeyReference reference, const GlobalHotKeys& desktop) {
     if (reference == 0)
         return false;
-    const auto it = m_countersByReference.find(reference);
+    const auto it = m_countersByReference.find({&desktop, reference});
     if (it == m_countersByReference.end())
         return true;
     if (it->second < 2) {

@@ -75,9 +75,6 @@ protected:
         ZRActionManager::actionContext().host = nullptr;
         ZRActionManager::actionContext().keyboardControlHotKeyMissingAlert =
             std::make_unique<FakeKeyboardControlAlert>(&alertsShown, &alertAnswer);
-        // Actions read before the store is made take their hot keys on the case's desktop and settings.
-        caseHotKeys.emplace(hotKeyContext());
-        ZRActionManager::actionContext().hotKeys = &*caseHotKeys;
     }
 
     void TearDown() override {
@@ -86,7 +83,6 @@ protected:
         EXPECT_TRUE(ZRHotKeyReferencePool::defaultPool().countersByReference().empty());
         ZRActionManager::actionContext().keyboardControlHotKeyMissingAlert = nullptr;
         ZRActionManager::actionContext().host = nullptr;
-        ZRActionManager::actionContext().hotKeys = nullptr;
         DesktopTest::TearDown();
     }
 
@@ -102,7 +98,6 @@ protected:
     }
 
     std::optional<TestActionStore> actionStore;
-    std::optional<ZRHotKeyContext> caseHotKeys;
 
     // What the hot keys of a case are made with: the case's desktop and settings.
     ZRHotKeyContext hotKeyContext() const { return {desktop.globalHotKeys(), settings(), RunLoop::main()}; }

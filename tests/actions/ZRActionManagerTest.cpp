@@ -506,4 +506,28 @@ TEST_F(ActionStoreTest, AThousandActionsAreStoredExactlyAsBefore) {
         << bytes.size() << " bytes";
 }
 
+// A store made beside the installed one (a benchmark's, say) registers the hot keys of the actions it
+// loads with its own desktop, and takes them back as it goes.
+TEST_F(ActionStoreTest, AStoreRegistersTheHotKeysOfItsActionsWithItsOwnDesktop) {
+    store();
+    SimDesktop otherDesktop;
+    UserDefaults otherSettings(folder.filePath(QStringLiteral("Other.plist")));
+    auto action = ZRAction::actionWithType(ZRActionTypeFill);
+    action->setHotKey(
+        ZRHotKey::hotKeyWithIdentifer(action->uniqueIdentifier(), QString(), Key::K, Command | Option,
+                                      {otherDesktop.globalHotKeys(), otherSettings, RunLoop::main()}));
+    otherSettings.setObject(QVariantList{action->dictionaryRepresentation()}, StoreKey);
+    action.reset();
+    {
+        ZRActionManager other(otherSettings, otherDesktop.globalHotKeys(), RunLoop::main(),
+                              NotificationCenter::defaultCenter());
+        ASSERT_TRUE(other.load());
+        ASSERT_EQ(other.allActions().size(), 1u);
+        ASSERT_TRUE(other.allActions()[0]->hotKey());
+        EXPECT_TRUE(otherDesktop.globalHotKeys().isRegistered(Key::K, Command | Option));
+        EXPECT_FALSE(isRegistered(Key::K, Command | Option));
+    }
+    EXPECT_FALSE(otherDesktop.globalHotKeys().isRegistered(Key::K, Command | Option));
+}
+
 } // namespace

@@ -129,6 +129,8 @@ TEST_F(ActionModelTest, NestedFoldersKeepOrderAndIdentifiersOnlyWhenAskedTo) {
 }
 
 TEST_F(ActionModelTest, RecordsFromOutsideAreRepairedOrRefused) {
+    // The program reads records while its store is there: their hot keys are made with the store's context.
+    store();
     const QVariantMap valid = ZRAction::actionWithType(ZRActionTypeMove)->dictionaryRepresentation();
     const auto with = [&](std::initializer_list<std::pair<QString, QVariant>> changes) {
         QVariantMap record = valid;

@@ -395,4 +395,44 @@ TEST_F(HotKeyTest, TextsFollowTheCurrentGlyphsAndKeyNames) {
     EXPECT_FALSE(none->dictionaryRepresentation().contains(QStringLiteral("Identifier")));
 }
 
+// A hot key registers with the desktop and reads the settings it was made with, whichever the program
+// reads: alone, in a batch beside hot keys of another desktop, and when it lets go.
+TEST_F(HotKeyTest, AHotKeyKeepsToTheDesktopAndSettingsItWasMadeWith) {
+    SimDesktop otherDesktop;
+    UserDefaults otherSettings(folder.filePath(QStringLiteral("Other.plist")));
+    otherSettings.setBool(true, QStringLiteral("Hot Keys Require Exact Modifier Key Matches"));
+    const ZRHotKeyContext other{otherDesktop.globalHotKeys(), otherSettings, RunLoop::main()};
+    const auto left = ZRHotKey::hotKeyWithIdentifer(QStringLiteral("owner"), QString(), Key::F5,
+                                                    Command | LeftCommand, other);
+    const auto right = hotKey(Key::F5, Command | RightCommand);
+    EXPECT_FALSE(left->isEqualToHotKey(right.get())) << "its own settings tell the sides apart";
+    EXPECT_TRUE(right->isEqualToHotKey(left.get())) << "the case's settings do not";
+    const auto otherLetter =
+        ZRHotKey::hotKeyWithIdentifer(QStringLiteral("owner"), QString(), Key::A, 0, other);
+    const auto letter = hotKey(Key::A, 0);
+    otherLetter->setCanBeLocal(true);
+    letter->setCanBeLocal(true);
+    EXPECT_FALSE(otherLetter->isLocal()) << "its settings never made keys without modifiers local";
+    EXPECT_TRUE(letter->isLocal());
+
+    FakeOwner owner;
+    const auto taken = hotKey(Key::F6, Command);
+    {
+        ZRHotKeyRegistrationBatch batch;
+        left->registerForDelegateLater(owner, [] { ADD_FAILURE() << "F5 refused"; });
+        taken->registerForDelegateLater(owner, [] { ADD_FAILURE() << "F6 refused"; });
+    }
+    EXPECT_TRUE(otherDesktop.globalHotKeys().isRegistered(Key::F5, Command));
+    EXPECT_FALSE(hotKeys.isRegistered(Key::F5, Command));
+    EXPECT_TRUE(hotKeys.isRegistered(Key::F6, Command));
+    EXPECT_FALSE(otherDesktop.globalHotKeys().isRegistered(Key::F6, Command));
+    left->unregister();
+    EXPECT_FALSE(otherDesktop.globalHotKeys().isRegistered(Key::F5, Command))
+        << "given back where it was taken";
+    taken->unregister();
+    ASSERT_TRUE(left->registerForDelegate(owner, false));
+    EXPECT_TRUE(otherDesktop.globalHotKeys().isRegistered(Key::F5, Command));
+    left->unregister();
+}
+
 } // namespace
