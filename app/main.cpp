@@ -357,6 +357,7 @@ int main(int argc, char** argv) {
         auto mouseControl = std::make_unique<ZRMouseController>(ZRMouseControlContext{
             *platform, defaults, RunLoop::main(), DispatchQueue::global(QueuePriority::High),
             NotificationCenter::defaultCenter(), ZRWindowObserver::defaultObserver(), focusWindow,
+            [&systemWindowSettings]() -> ZRSystemWindowSettings& { return systemWindowSettings; },
             [&store]() -> ZRActionManager& { return store; },
             [&controller]() -> ZRMainController& { return controller; }});
         controller.actions().setDropZones(&mouseControl->ownDropZones());

@@ -10,6 +10,7 @@ class UserDefaults;
 class ZRActionManager;
 class ZRFocusWindow;
 class ZRMainController;
+class ZRSystemWindowSettings;
 class ZRWindowObserver;
 
 // What mouse control uses of the program, handed to its area controller (ZRMouseController) by the
@@ -28,6 +29,8 @@ struct ZRMouseControlContext {
     ZRWindowObserver& windowObserver;
     // The focus window that snapping, the drop zones and the palette draw through, made when first used.
     std::function<ZRFocusWindow&()> focusWindow;
+    // The desktop's own tiling and zoom-button menu, which mouse control turns off while it acts.
+    std::function<ZRSystemWindowSettings&()> systemWindowSettings;
     // The action store and the main controller (the frame memory of its actions, the menus of the palette's
     // buttons, the owner of the drop zones' Escape key) are asked for when mouse control acts, not when it is
     // made: a test can make mouse control before the program it acts in.

@@ -218,12 +218,12 @@ void ZRMouseController::updateListeningEventTapForTerminatingApplication(bool te
     const UserDefaults& defaults = m_context.defaults;
     if (!terminating) {
         if (!defaults.boolForKey(ZRSystemWindowSettings::DisabledTemporarilyUserDefaultName))
-            ZRUpdateSystemZoomButtonMenuOption(
+            m_context.systemWindowSettings().updateZoomButtonMenuOption(
                 !defaults.boolForKey(ZRSystemWindowSettings::ApplePrimaryUserDefaultName));
         return;
     }
     m_terminated = true;
-    ZRSystemWindowSettings::shared().restoreForTermination();
+    m_context.systemWindowSettings().restoreForTermination();
 }
 
 void ZRMouseController::updateEventTap(bool terminating) {
@@ -296,16 +296,16 @@ void ZRMouseController::registerDefaults(UserDefaults& defaults) {
 }
 
 void ZRMouseController::fillSettingsControls() {
-    ZRSystemWindowSettings& systemSettings = ZRSystemWindowSettings::shared();
+    ZRSystemWindowSettings& systemSettings = m_context.systemWindowSettings();
     const UserDefaults& defaults = m_context.defaults;
     if (defaults.hasValue(ZRSystemWindowSettings::RecordUserDefaultName)) {
         ZRLog("putting back the desktop's window settings that an earlier run left changed");
         systemSettings.restoreRecordedValues();
     }
     if (defaults.boolForKey(ZRMouseControlDefault::Snap))
-        ZRSetSystemTilingDefault(ZRSystemWindowSettings::TilingByEdgeDragKey, false);
+        systemSettings.setTilingDefault(ZRSystemWindowSettings::TilingByEdgeDragKey, false);
     if (defaults.boolForKey(ZRMouseControlDefault::DropSnap))
-        ZRSetSystemTilingDefault(ZRSystemWindowSettings::TilingOptionAcceleratorKey, false);
+        systemSettings.setTilingDefault(ZRSystemWindowSettings::TilingOptionAcceleratorKey, false);
     // The application in front at launch counts as much as the next one.
     m_features.frontmostIgnored = isIgnoredFrontmost(m_context.platform.workspace().frontmostApplication());
     updateMouseControlUserDefaultForSender(nullptr, true, true);

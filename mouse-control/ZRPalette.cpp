@@ -521,11 +521,11 @@ void ZRPalette::decideShowing(bool preview, bool canRevertFilled) {
         }
         return;
     }
-    if (!ZRCanManageSystemZoomButtonMenuOption()) {
+    if (!m_context.systemWindowSettings().canManageZoomButtonMenuOption()) {
         showOverlay();
         return;
     }
-    if (ZRPaletteTriggerIsNonDefault()) {
+    if (m_context.systemWindowSettings().paletteTriggerIsNonDefault()) {
         if (!held)
             showOverlay();
         return;
@@ -534,7 +534,7 @@ void ZRPalette::decideShowing(bool preview, bool canRevertFilled) {
         return;
     if (boolSetting(AppleImmutableUserDefaultName)) {
         m_context.defaults.setBool(true, ZRSystemWindowSettings::DisabledTemporarilyUserDefaultName);
-        ZRSetSystemZoomButtonMenuOption(1);
+        m_context.systemWindowSettings().setZoomButtonMenuOption(1);
     }
     showOverlay();
 }
@@ -607,7 +607,7 @@ void ZRPalette::hideOverlayRegardless(bool regardless) {
     closeZoomButtonOverlayWindow(fade);
     UserDefaults& defaults = m_context.defaults;
     if (defaults.boolForKey(ZRSystemWindowSettings::DisabledTemporarilyUserDefaultName)) {
-        ZRUpdateSystemZoomButtonMenuOption(
+        m_context.systemWindowSettings().updateZoomButtonMenuOption(
             !defaults.boolForKey(ZRSystemWindowSettings::ApplePrimaryUserDefaultName));
         defaults.removeObject(ZRSystemWindowSettings::DisabledTemporarilyUserDefaultName);
     }
@@ -660,7 +660,7 @@ void ZRPalette::hideOverlayAfterDelay() {
     // to close.
     const bool waitsForMenus = paletteLayout().isChangingPaletteIconSize() ||
                                paletteLayout().paletteItemButtonShowsMenu() ||
-                               ZRSystemZoomButtonMenuIsActive();
+                               m_context.systemWindowSettings().zoomButtonMenuIsActive();
     scheduleHide(delay, waitsForMenus);
 }
 

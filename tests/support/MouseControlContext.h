@@ -3,6 +3,7 @@
 #include "actions/ZRActionManager.h"
 #include "mouse-control/ZRFocusWindow.h"
 #include "mouse-control/ZRMouseControlContext.h"
+#include "mouse-control/ZRSystemWindowSettings.h"
 #include "platform/Platform.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -11,10 +12,10 @@
 #include "shell/ZRMainController.h"
 #include "window-access/WindowObserver.h"
 
-// Mouse control on the desktop in place and the settings given, with the action store, the main controller
-// and the focus window the test installed, asked for when mouse control first needs them, as the program's
-// are. The settings must stay while the controller lives: a test that opens other settings makes its
-// controller afterwards.
+// Mouse control on the desktop in place and the settings given, with the action store, the main controller,
+// the focus window and the desktop's window settings the test installed, asked for when mouse control first
+// needs them, as the program's are. The settings must stay while the controller lives: a test that opens
+// other settings makes its controller afterwards.
 inline ZRMouseControlContext mouseControlContext(UserDefaults& defaults) {
     return {Platform::current(),
             defaults,
@@ -23,6 +24,7 @@ inline ZRMouseControlContext mouseControlContext(UserDefaults& defaults) {
             NotificationCenter::defaultCenter(),
             ZRWindowObserver::defaultObserver(),
             &ZRFocusWindow::defaultFocusWindow,
+            &ZRSystemWindowSettings::shared,
             &ZRActionManager::actionManager,
             &ZRMainController::mainController};
 }
