@@ -28,8 +28,3 @@ inline ZRMouseControlContext mouseControlContext(UserDefaults& defaults) {
             &ZRActionManager::actionManager,
             &ZRMainController::mainController};
 }
-
-// The same on the settings installed as the program's, for the tests that do not hand theirs yet.
-inline ZRMouseControlContext mouseControlContext() {
-    return mouseControlContext(UserDefaults::standard());
-}
