@@ -240,7 +240,8 @@ void ZRActionController::openKeyboardControls() {
     const AXElementRef window = ZRCopyFrontmostFocusedWindow();
     // The grid holds the keys itself, so it stands in the panel's place; a window the panel could only
     // show as out of reach still gets the panel, which says why.
-    if (boolSetting(KeyboardControlsGridKey) && m_fullSizeGrid && window && ZRWindowIsControllable(window)) {
+    if (boolSetting(KeyboardControlsGridKey) && m_fullSizeGrid && window &&
+        ZRWindowIsControllable(window, m_defaults)) {
         performAction(*ZRActionDummy::dummyWithType(ZRActionTypeUseGrid), window, false);
         return;
     }
@@ -334,12 +335,12 @@ bool ZRActionController::performAction(const ZRAction& action, const AXElementRe
                                        bool invertRaisingBehaviorViaShiftKey) {
     AXElementRef window = forWindow;
     if (window && ZRWindowCanLeaveFullScreen(window))
-        window = ZRWindowIsControllable(window) ? ZRExitFullScreen(window) : nullptr;
-    const bool drawers = ZRAllowsForDrawers();
+        window = ZRWindowIsControllable(window, m_defaults) ? ZRExitFullScreen(window, m_defaults) : nullptr;
+    const bool drawers = ZRAllowsForDrawers(m_defaults);
     const std::optional<Rect> current = window ? ZRCopyWindowFrame(window, drawers) : std::nullopt;
     const Rect frame = current ? ZRFlipRect(*current) : Rect();
     const auto screen =
-        current ? ZRVirtualScreen::virtualScreenMostRelevantForFrame(frame, true) : std::nullopt;
+        current ? ZRVirtualScreen::virtualScreenMostRelevantForFrame(frame, true, m_defaults) : std::nullopt;
     if (!screen) {
         beep();
         return false;
@@ -370,12 +371,13 @@ bool ZRActionController::performAction(const ZRAction& action, const AXElementRe
     }
     storeOriginalFrame(*current, window);
     // An animation under way counts as performed; a window that refuses its frame beeps when it does.
-    const auto set = setFrames({{window, *current, *target}},
-                               ZRMouseControlsShouldActivateWindow(invertRaisingBehaviorViaShiftKey),
-                               [this](const std::vector<bool>& set) {
-                                   if (!set.front())
-                                       beep();
-                               });
+    const auto set =
+        setFrames({{window, *current, *target}},
+                  ZRMouseControlsShouldActivateWindow(invertRaisingBehaviorViaShiftKey, m_defaults),
+                  [this](const std::vector<bool>& set) {
+                      if (!set.front())
+                          beep();
+                  });
     return !set || set->front();
 }
 
@@ -387,9 +389,10 @@ std::optional<ZRActionController::Target> ZRActionController::targetOfAction(con
     const ZRActionDelta delta{static_cast<double>(action.moveDelta()),
                               action.moveDeltaUnit() == ZRMeasurementUnit::Percent};
     const auto atGridPosition = [&](std::int64_t position) {
-        Target target{ZRGridGeometry::windowFrameAtPosition(position, screen), position};
-        const ZRStickyEdges sticky =
-            ZRStickyEdgeFlags(target.frame, ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, screen));
+        Target target{ZRGridGeometry::windowFrameAtPosition(position, screen, m_defaults), position};
+        const ZRStickyEdges sticky = ZRStickyEdgeFlags(
+            target.frame, ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, screen, m_defaults),
+            m_defaults);
         target.keepRightEdge = sticky.keepRightEdge;
         target.keepBottomEdge = sticky.keepBottomEdge;
         return target;
@@ -410,16 +413,18 @@ std::optional<ZRActionController::Target> ZRActionController::targetOfAction(con
         return atGridPosition(action.moveDirection());
     case ZRActionTypeMoveAndResize: {
         Target target{ZRGridGeometry::windowFrameFromRelativeFrame(
-            action.relativeFrame(), ZRGridGeometry::innerFrameOfSkafableFrame(usable))};
-        ZRGridGeometry::innerFrame(target.frame, &target.keepRightEdge, &target.keepBottomEdge, usable);
+            action.relativeFrame(), ZRGridGeometry::innerFrameOfSkafableFrame(usable, m_defaults))};
+        ZRGridGeometry::innerFrame(target.frame, &target.keepRightEdge, &target.keepBottomEdge, usable,
+                                   m_defaults);
         return target;
     }
     case ZRActionTypeCenter:
     case ZRActionTypeCenterGeometrically: {
         const bool geometric = action.actionType() == ZRActionTypeCenterGeometrically ||
                                action.centerMode() == ZRCenterModeGeometric;
-        return Target{ZRCenteredFrame(frame, ZRGridGeometry::windowFrameAtPosition(ZRPositionCenter, screen),
-                                      geometric),
+        return Target{ZRCenteredFrame(
+                          frame, ZRGridGeometry::windowFrameAtPosition(ZRPositionCenter, screen, m_defaults),
+                          geometric),
                       ZRPositionCenter};
     }
     case ZRActionTypeMove:
@@ -431,9 +436,9 @@ std::optional<ZRActionController::Target> ZRActionController::targetOfAction(con
         return Target{ZRFrameFlushAtPosition(frame, usable, action.moveToEdgeOrCornerPosition())};
     case ZRActionTypeMoveToOtherDisplay: {
         const int direction = screenDirectionOfPosition(action.moveDirection());
-        const auto neighbour =
-            direction ? screen.virtualScreenAtRelativePosition(direction, action.moveToOtherDisplayLoop())
-                      : std::nullopt;
+        const auto neighbour = direction ? screen.virtualScreenAtRelativePosition(
+                                               direction, action.moveToOtherDisplayLoop(), m_defaults)
+                                         : std::nullopt;
         if (!neighbour)
             return std::nullopt;
         return Target{ZRFrameMovedToUsableFrame(frame, usable, neighbour->skafableFrame(),
@@ -457,7 +462,7 @@ std::optional<ZRActionController::Target> ZRActionController::targetOfAction(con
 std::optional<std::vector<bool>> ZRActionController::setFrames(const std::vector<Placement>& placements,
                                                                bool raise, FramesHandler then) {
     std::vector<ZRWindowFrameRequest> requests;
-    const bool drawers = ZRAllowsForDrawers();
+    const bool drawers = ZRAllowsForDrawers(m_defaults);
     const bool animate = boolSetting(AnimationKey);
     for (const Placement& placement : placements) {
         const Rect frame = ZRFlipRect(placement.target.frame);
@@ -528,7 +533,7 @@ bool ZRActionController::restoreSnapshotForAction(const ZRAction& action) {
         beep();
         return false;
     }
-    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens();
+    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens(m_defaults);
     ZRSnapshotMappingOptions options;
     options.adapts = action.snapshotAdapts();
     if (action.snapshotGeneric())
@@ -537,7 +542,7 @@ bool ZRActionController::restoreSnapshotForAction(const ZRAction& action) {
     const auto running = ZRRunningWindows();
     const auto matches = ZRMatchWindowDescriptions(descriptions, running);
 
-    const bool drawers = ZRAllowsForDrawers();
+    const bool drawers = ZRAllowsForDrawers(m_defaults);
     std::vector<Placement> placements;
     for (const ZRMappedSnapshotFrame& frame : mapped) {
         const auto& match = matches[static_cast<std::size_t>(frame.descriptionIndex)];
@@ -768,13 +773,14 @@ void ZRActionController::capture(ZRAction& action, bool silently, std::function<
             ZRSnapshot snapshot;
             for (const QVariant& description : descriptions)
                 snapshot.windowDescriptions.push_back(description.toMap());
-            for (const ZRVirtualScreen& screen : ZRVirtualScreen::screens()) {
+            for (const ZRVirtualScreen& screen : ZRVirtualScreen::screens(m_defaults)) {
                 if (!screen.isUnion())
                     snapshot.screenFrames.push_back(screen.frame());
             }
             action->applyStateChange([&] { action->setSnapshot(snapshot); }, true);
             if (captured)
                 captured();
-        });
+        },
+        m_defaults);
     m_captures.emplace_back(identifier, std::move(connection));
 }

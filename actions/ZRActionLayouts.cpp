@@ -1,6 +1,7 @@
 #include "actions/ZRAction.h"
 #include "actions/ZRActionManager.h"
 #include "actions/ZRSnapshotFrameMapping.h"
+#include "platform/foundation/UserDefaults.h"
 #include "window-access/VirtualScreen.h"
 
 #include <algorithm>
@@ -172,10 +173,10 @@ ZRAction::layoutActionWithMergedMoveAndResizeActions(const std::vector<std::shar
             ZRWindowDescription window = action->m_snapshot.windowDescriptions.front();
             const Rect reference = ZRReferenceFrameOfDescription(window);
             if (!reference.isEmpty())
-                window.insert(
-                    ZRWindowDescriptionKey::WindowFrame,
-                    stringFromRect(ZRGridGeometry::windowFrameFromRelativeFrame(
-                        action->m_relativeFrame, ZRGridGeometry::innerFrameOfSkafableFrame(reference))));
+                window.insert(ZRWindowDescriptionKey::WindowFrame,
+                              stringFromRect(ZRGridGeometry::windowFrameFromRelativeFrame(
+                                  action->m_relativeFrame, ZRGridGeometry::innerFrameOfSkafableFrame(
+                                                               reference, UserDefaults::standard()))));
             windows.push_back(window);
             addScreenFrames(action->m_snapshot.screenFrames);
         }
@@ -198,7 +199,8 @@ std::vector<std::shared_ptr<ZRAction>> ZRAction::extractedMoveAndResizeActions()
         const Rect reference = ZRReferenceFrameOfDescription(window);
         if (!reference.isEmpty())
             action->setRelativeFrame(ZRGridGeometry::relativeFrameFromWindowFrame(
-                ZRWindowFrameOfDescription(window), ZRGridGeometry::innerFrameOfSkafableFrame(reference)));
+                ZRWindowFrameOfDescription(window),
+                ZRGridGeometry::innerFrameOfSkafableFrame(reference, UserDefaults::standard())));
         action->m_snapshot = {{window}, m_snapshot.screenFrames};
         action->setName(windowName(window));
         actions.push_back(std::move(action));

@@ -25,9 +25,9 @@ std::vector<Rect> sorted(std::vector<Rect> frames) {
 }
 
 // The screens as layouts are saved with them: a display split into virtual screens counts by its parts.
-std::vector<Rect> layoutScreenFrames() {
+std::vector<Rect> layoutScreenFrames(const UserDefaults& defaults) {
     std::vector<Rect> frames;
-    for (const ZRVirtualScreen& screen : ZRVirtualScreen::screens())
+    for (const ZRVirtualScreen& screen : ZRVirtualScreen::screens(defaults))
         if (!screen.isUnion())
             frames.push_back(screen.frame());
     return sorted(std::move(frames));
@@ -144,7 +144,7 @@ std::vector<std::shared_ptr<ZRAction>> ZRLayoutAutoTrigger::layoutsToApply(unsig
     const auto displays = qint64(m_platform.screens().screens().size());
     const bool ignoringScreenFrames =
         m_defaults.boolForKey(QString::fromUtf16(ZRAutoTriggerSnapshotsIgnoringScreenFramesUserDefaultName));
-    const std::vector<Rect> screens = layoutScreenFrames();
+    const std::vector<Rect> screens = layoutScreenFrames(m_defaults);
     for (const auto& action : m_store.allActions()) {
         if (action->actionType() != ZRActionTypeLayout || !action->snapshotDisplayAutoTriggerEnabled() ||
             action->snapshotAutoDisplayCount() != displays)

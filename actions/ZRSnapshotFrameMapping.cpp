@@ -1,5 +1,6 @@
 #include "actions/ZRSnapshotFrameMapping.h"
 
+#include "platform/foundation/UserDefaults.h"
 #include "toolkit/CollectionExtensions.h"
 #include "window-access/Coordinates.h"
 #include "window-access/GridGeometry.h"
@@ -60,7 +61,8 @@ std::vector<Group> groupsOfDescriptions(const QVariantList& descriptions) {
 Rect proportionalFrame(const ZRMappedSnapshotFrame& frame, const ZRVirtualScreen& screen) {
     const ZRRelativeFrame relative =
         ZRGridGeometry::relativeFrameFromWindowFrame(frame.windowFrame, frame.originalSkafableFrame);
-    const Rect fullFrame = ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, screen);
+    const Rect fullFrame =
+        ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, screen, UserDefaults::standard());
     return ZRGridGeometry::windowFrameFromRelativeFrame(relative, fullFrame);
 }
 

@@ -27,6 +27,7 @@
 #include "toolkit/ZRFindPasteboard.h"
 #include "toolkit/ZRLog.h"
 #include "toolkit/ZRSystemLog.h"
+#include "window-access/WindowAccessDefaults.h"
 #include "window-access/WindowObserver.h"
 #ifdef SKAF_HAS_X11
 #include "platform/x11/X11Platform.h"
@@ -327,6 +328,7 @@ int main(int argc, char** argv) {
     UserDefaults& defaults = *settings;
     UserDefaults::installStandard(settings.get());
     defaults.load();
+    const Connection debugLogging = WindowAccessDefaults::followDebugLogSetting(defaults);
     const Connection hotKeys = application.listenToDesktop(*platform, defaults);
     // The log reader takes the program's lines from here on, once the desktop and the settings it reads are
     // there.

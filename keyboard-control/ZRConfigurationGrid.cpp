@@ -21,9 +21,9 @@ constexpr double MinimumRowHeight = 10;
 constexpr double HeightTolerance = 0.1;
 
 // The first screen's visible frame with the Dock's extra spacing; the zero rectangle without one.
-Rect firstVisibleFrame(Platform& platform) {
+Rect firstVisibleFrame(Platform& platform, const UserDefaults& defaults) {
     const auto screens = platform.screens().screens();
-    return screens.empty() ? Rect() : visibleFrameWithExtraDockSpacing(&screens.front());
+    return screens.empty() ? Rect() : visibleFrameWithExtraDockSpacing(&screens.front(), defaults);
 }
 
 } // namespace
@@ -47,7 +47,7 @@ void ZRConfigurationGrid::updateLayout() {
     determineColumns(&n, &m, true);
 
     const double w = width();
-    const Rect screen = firstVisibleFrame(m_platform);
+    const Rect screen = firstVisibleFrame(m_platform, defaults());
     double h = w;
     if (!screen.isEmpty() && screen.width() > screen.height())
         h = std::max(std::round(w * screen.height() / screen.width()),

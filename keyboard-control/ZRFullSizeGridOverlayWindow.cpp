@@ -176,7 +176,7 @@ bool ZRFullSizeGridOverlayWindow::activateForWindow(const AXElementRef& window, 
                                                     const Rect& withinSkafableFrame,
                                                     const QVariantMap& preferredGridDimensionsDictionary,
                                                     Action action) {
-    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens();
+    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens(context().defaults);
     ZRFullSizeGridOverlayWindow* panel = sharedPanelByCreatingIfNecessary(true);
     const bool coverAll = screens.size() >= 2 && context().defaults.boolForKey(CoverAllDisplaysKey);
     return panel->activateForWindow(window, withFrame, withinSkafableFrame, coverAll ? &screens : nullptr,
@@ -238,7 +238,7 @@ bool ZRFullSizeGridOverlayWindow::activateForWindow(const AXElementRef& window, 
     m_windowFrame = withFrame;
 
     m_coversAllScreens = coverAllScreens != nullptr;
-    m_coveredScreens = coverAllScreens ? *coverAllScreens : ZRVirtualScreen::screens();
+    m_coveredScreens = coverAllScreens ? *coverAllScreens : ZRVirtualScreen::screens(context().defaults);
     if (coverAllScreens) {
         for (const ZRVirtualScreen& screen : *coverAllScreens)
             addGrid(screen, screen.skafableFrame(), withFrame, preferredGridDimensionsDictionary);
@@ -246,10 +246,10 @@ bool ZRFullSizeGridOverlayWindow::activateForWindow(const AXElementRef& window, 
         const auto sameFrame =
             std::find_if(m_coveredScreens.begin(), m_coveredScreens.end(),
                          [&](const auto& s) { return s.skafableFrame() == withinSkafableFrame; });
-        const auto screen =
-            sameFrame != m_coveredScreens.end()
-                ? std::optional<ZRVirtualScreen>(*sameFrame)
-                : ZRVirtualScreen::virtualScreenMostRelevantForFrame(withinSkafableFrame, true);
+        const auto screen = sameFrame != m_coveredScreens.end()
+                                ? std::optional<ZRVirtualScreen>(*sameFrame)
+                                : ZRVirtualScreen::virtualScreenMostRelevantForFrame(
+                                      withinSkafableFrame, true, context().defaults);
         addGrid(screen.value_or(ZRVirtualScreen()), withinSkafableFrame, withFrame,
                 preferredGridDimensionsDictionary);
     }

@@ -54,8 +54,10 @@ constexpr double InvertedCellWhite = 0.9;
 constexpr double InvertedCellWhiteRange = 0.6;
 
 // The extended rules: a count grows while cells are at least the limit wide, or shrinks while they are at
-// most its size, by the step and within the bounds. A step below 1 would never end.
-std::int64_t applyExtendedRule(std::int64_t count, double measure, std::int64_t limit, std::int64_t delta) {
+// most its size, by the step and within the bounds (the largest count is the settings'). A step below 1
+// would never end.
+std::int64_t applyExtendedRule(std::int64_t count, double measure, std::int64_t limit, std::int64_t delta,
+                               std::int64_t maximum) {
     if (delta < 1 || limit == 0 || count < 1)
         return count;
     const auto cellSize = [&] { return std::floor(measure / double(count)); };
@@ -64,7 +66,7 @@ std::int64_t applyExtendedRule(std::int64_t count, double measure, std::int64_t 
         while (cellSize() <= most && count - delta >= ZRGridGeometry::minimumGridDimensionSize())
             count -= delta;
     } else {
-        while (cellSize() >= double(limit) && count + delta <= ZRGridGeometry::maximumGridDimensionSize())
+        while (cellSize() >= double(limit) && count + delta <= maximum)
             count += delta;
     }
     return count;
@@ -120,13 +122,14 @@ void ZRGridPrototype::determineColumns(std::int64_t* columns, std::int64_t* andR
         std::int64_t rowLimit = 0;
         std::int64_t rowDelta = 0;
         n = sizeOfGridDimension(swap ? rowsKey : columnsKey, &m_preferredGridDimensionsDictionary,
-                                &columnLimit, &columnDelta, nullptr, extended);
+                                &columnLimit, &columnDelta, nullptr, extended, m_defaults);
         m = sizeOfGridDimension(swap ? columnsKey : rowsKey, &m_preferredGridDimensionsDictionary, &rowLimit,
-                                &rowDelta, nullptr, extended);
+                                &rowDelta, nullptr, extended, m_defaults);
         const Rect frame = representedSkafableFrame();
         if (extended && !frame.isEmpty() && frame.isFinite()) {
-            n = applyExtendedRule(n, frame.width(), columnLimit, columnDelta);
-            m = applyExtendedRule(m, frame.height(), rowLimit, rowDelta);
+            const std::int64_t maximum = ZRGridGeometry::maximumGridDimensionSize(m_defaults);
+            n = applyExtendedRule(n, frame.width(), columnLimit, columnDelta, maximum);
+            m = applyExtendedRule(m, frame.height(), rowLimit, rowDelta, maximum);
         }
         if (gridStyle() == ZRGridStylePoints) {
             ++n;

@@ -74,9 +74,11 @@ Size textSize(const QStringList& lines, const ZRCheatSheetTextAttributes& attrib
 double keptNamesWidth = 0;
 
 // The screen the window lies on most; without a readable window the one under the pointer, else the first.
-std::optional<ScreenInfo> screenForWindow(Platform& platform, const AXElementRef& window) {
-    if (const auto frame = window ? ZRCopyWindowFrame(window, ZRAllowsForDrawers()) : std::nullopt) {
-        if (const auto screen = ZRVirtualScreen::virtualScreenMostRelevantForFrame(ZRFlipRect(*frame), false))
+std::optional<ScreenInfo> screenForWindow(Platform& platform, const UserDefaults& defaults,
+                                          const AXElementRef& window) {
+    if (const auto frame = window ? ZRCopyWindowFrame(window, ZRAllowsForDrawers(defaults)) : std::nullopt) {
+        if (const auto screen =
+                ZRVirtualScreen::virtualScreenMostRelevantForFrame(ZRFlipRect(*frame), false, defaults))
             return screen->hostScreen();
     }
     const auto screens = platform.screens().screens();
@@ -96,7 +98,7 @@ Rect ZRKeyboardControlPanel::frameForScreen(const ScreenInfo* screen,
                                             bool canControlWindow, const UserDefaults& defaults) {
     if (!screen)
         return {};
-    const Rect area = visibleFrameWithExtraDockSpacing(screen).insetBy(0, AreaInset);
+    const Rect area = visibleFrameWithExtraDockSpacing(screen, defaults).insetBy(0, AreaInset);
     const bool hideLogo = defaults.boolForKey(HideLogoKey);
     const double logoHeight = canControlWindow && hideLogo ? 0 : LogoSide;
     double width = LogoSide;
@@ -199,7 +201,7 @@ bool ZRKeyboardControlPanel::activateForWindow(const AXElementRef& window) {
     QString why;
     if (!window)
         why = QStringLiteral("no window to control: the frontmost application has no focused window");
-    else if (!ZRWindowIsControllable(window))
+    else if (!ZRWindowIsControllable(window, m_context.defaults))
         why = QStringLiteral("cannot control the window: it is in full screen and \"Control Full Screen "
                              "Windows\" is off");
     else
@@ -209,7 +211,7 @@ bool ZRKeyboardControlPanel::activateForWindow(const AXElementRef& window) {
     if (controlled && boolSetting(ShowCheatSheetKey) && m_cheatSheetSource)
         rows = m_cheatSheetSource();
 
-    const std::optional<ScreenInfo> screen = screenForWindow(m_context.platform, window);
+    const std::optional<ScreenInfo> screen = screenForWindow(m_context.platform, m_context.defaults, window);
     const Rect frame =
         frameForScreen(screen ? &*screen : nullptr, rows, controlled != nullptr, m_context.defaults);
     if (frame.isZero()) {
@@ -306,7 +308,7 @@ void ZRKeyboardControlPanel::setControlledWindow(const AXElementRef& window) {
         if (m_controlledWindow)
             observer.addObserverDelegate(this, m_controlledWindow);
     }
-    m_canResizeControlledWindow = ZRWindowIsResizable(m_controlledWindow);
+    m_canResizeControlledWindow = ZRWindowIsResizable(m_controlledWindow, m_context.defaults);
     updateVisualEffectView();
 }
 

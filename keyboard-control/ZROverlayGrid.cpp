@@ -150,7 +150,7 @@ void ZROverlayGrid::updateLayoutAfterAdjustingFrame(Rect* frame) {
     // The cells on the screen, over the grid's inner frame with the grid gap between them.
     bool appliesToEdges = false;
     bool odd = false;
-    const double gap = spacingAppliedToEdges(&appliesToEdges, &odd);
+    const double gap = spacingAppliedToEdges(&appliesToEdges, &odd, m_context.defaults);
     const Rect inner = ZRGridInnerFrame(gap, m_representedSkafableFrame, appliesToEdges, odd);
     const ZRGridStyle style = gridStyle();
     const std::int64_t points = style == ZRGridStylePoints ? 1 : 0;

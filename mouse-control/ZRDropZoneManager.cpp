@@ -67,10 +67,10 @@ std::vector<ScreenGroup> screenGroupsOfWindows(const QVariantList& windowDescrip
     return groups;
 }
 
-void assignScreen(ZRDropZone& zone, const ZRVirtualScreen& screen) {
+void assignScreen(ZRDropZone& zone, const ZRVirtualScreen& screen, const UserDefaults& defaults) {
     zone.assignedSkafableFrame = screen.skafableFrame();
-    zone.assignedFullFrame =
-        ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, zone.assignedSkafableFrame, screen.frame());
+    zone.assignedFullFrame = ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, zone.assignedSkafableFrame,
+                                                                   screen.frame(), defaults);
 }
 
 bool hasArea(const Rect& frame) {
@@ -108,7 +108,8 @@ ZRDropZoneManager::~ZRDropZoneManager() {
 
 std::vector<ZRDropZone> ZRDropZoneManager::dropZonesForWindows(const QVariantList& windowDescriptions,
                                                                const std::vector<ZRVirtualScreen>& screens,
-                                                               bool keepAsSaved) {
+                                                               bool keepAsSaved,
+                                                               const UserDefaults& defaults) {
     std::vector<ZRDropZone> zones;
     std::vector<ScreenGroup> groups = screenGroupsOfWindows(windowDescriptions);
     if (groups.empty() || screens.empty())
@@ -121,7 +122,7 @@ std::vector<ZRDropZone> ZRDropZoneManager::dropZonesForWindows(const QVariantLis
         bool first = true;
         for (const ZRVirtualScreen& screen : screens) {
             for (const ZRDropZone& zone : saved)
-                assignScreen(zones.emplace_back(first ? zone : zone.clone()), screen);
+                assignScreen(zones.emplace_back(first ? zone : zone.clone()), screen, defaults);
             first = false;
         }
     } else {
@@ -133,7 +134,7 @@ std::vector<ZRDropZone> ZRDropZoneManager::dropZonesForWindows(const QVariantLis
                 rectFromString(group.screenFrame), remaining, true);
             std::erase(remaining, *screen);
             for (ZRDropZone& zone : group.zones) {
-                assignScreen(zone, *screen);
+                assignScreen(zone, *screen, defaults);
                 zones.push_back(zone);
             }
         }
@@ -170,7 +171,8 @@ bool ZRDropZoneManager::activateForAction(const ZRAction& action) {
             ? action.accessibleSnapshotHasObstructedWindows(&hasObstructedWindows)
             : action.unobstructedSnapshot();
     const bool keepAsSaved = !action.snapshotAdapts() && !defaults.boolForKey(ZRDropZoneDefault::AlwaysAdapt);
-    m_dropZones = dropZonesForWindows(windows, ZRVirtualScreen::screens(), keepAsSaved);
+    m_dropZones = dropZonesForWindows(windows, ZRVirtualScreen::screens(m_context.defaults), keepAsSaved,
+                                      m_context.defaults);
     if (m_dropZones.empty()) {
         deactivate();
         return false;

@@ -48,7 +48,7 @@ public:
     // proportionally into the grid's inner frame of its screen.
     static std::vector<ZRDropZone> dropZonesForWindows(const QVariantList& windowDescriptions,
                                                        const std::vector<ZRVirtualScreen>& screens,
-                                                       bool keepAsSaved);
+                                                       bool keepAsSaved, const UserDefaults& defaults);
 
     bool isActive() const override { return m_active; }
     // A window is dragged by its title bar or moved by the hover keys.

@@ -177,7 +177,7 @@ void ZRFocusWindow::setDrawOutlineAsAlert(bool alert) {
 
 Rect ZRFocusWindow::frameForFrames(const std::vector<Rect>& dropFrames, const Rect& apertureFrame,
                                    const Rect& outlineFrame) const {
-    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens();
+    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens(m_defaults);
     const bool all = m_coverAllScreens || m_defaults.boolForKey(ZRFocusDefault::AlwaysCoverAllScreens);
     const Rect aperture = apertureFrame.insetBy(TouchInset, TouchInset);
     const Rect outline = outlineFrame.insetBy(TouchInset, TouchInset);
@@ -229,7 +229,7 @@ void ZRFocusWindow::setOutlineFrame(const Rect& outlineFrame) {
 void ZRFocusWindow::updateApertureFrameForWindow(const AXElementRef& window) {
     if (!m_active)
         return;
-    const std::optional<Rect> frame = ZRCopyWindowFrame(window, ZRAllowsForDrawers());
+    const std::optional<Rect> frame = ZRCopyWindowFrame(window, ZRAllowsForDrawers(m_defaults));
     setApertureFrame(frame ? ZRFlipRect(*frame) : Rect());
 }
 

@@ -66,7 +66,7 @@ ZRHoverGeometry ZRHoverGeometry::forStartFrame(const Rect& quartzStartFrame, con
     namespace D = ZRMouseControlDefault;
     ZRHoverGeometry geometry;
     geometry.m_primaryScreenHeight = ZRPrimaryScreenHeight();
-    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens();
+    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens(defaults);
     const auto screen = ZRVirtualScreen::virtualScreenMostRelevantForFrame(
         ZRFlipRect(quartzStartFrame, geometry.m_primaryScreenHeight), screens, true);
     if (!screen)
@@ -74,8 +74,8 @@ ZRHoverGeometry ZRHoverGeometry::forStartFrame(const Rect& quartzStartFrame, con
 
     geometry.m_hasScreen = true;
     geometry.m_skafableFrame = screen->skafableFrame();
-    geometry.m_fillFrame =
-        ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, screen->skafableFrame(), screen->frame());
+    geometry.m_fillFrame = ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, screen->skafableFrame(),
+                                                                 screen->frame(), defaults);
     geometry.m_displayRestrictionPriority =
         defaults.integerForKey(D::HoverStickinessDisplayRestrictionPriority);
     geometry.m_resizeBounds = screen->skafableFrame();

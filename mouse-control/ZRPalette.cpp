@@ -294,7 +294,8 @@ void ZRPalette::processTappedMouseMovedEvent(const std::shared_ptr<ZRCGEventWrap
     m_currentTriggerUIElement = trigger;
 
     const AXElementRef window = trigger->window();
-    const std::optional<Rect> frame = window ? ZRCopyWindowFrame(window, ZRAllowsForDrawers()) : std::nullopt;
+    const std::optional<Rect> frame =
+        window ? ZRCopyWindowFrame(window, ZRAllowsForDrawers(m_context.defaults)) : std::nullopt;
     if (!frame) {
         miss();
         return;
@@ -334,7 +335,8 @@ void ZRPalette::processTappedMouseMovedEvent(const std::shared_ptr<ZRCGEventWrap
     const bool revertOffered = canRevert && !revertInLayout;
     const bool revertShown = customControls || revertOffered;
 
-    const auto screen = ZRVirtualScreen::screenAtPosition(ZRPositionNone, triggerLocation);
+    const auto screen =
+        ZRVirtualScreen::screenAtPosition(ZRPositionNone, triggerLocation, m_context.defaults);
     const Rect usableFrame = screen ? screen->skafableFrame() : Rect();
 
     layOutContent(window, cocoaFrame, usableFrame, revertShown, revertOffered, customControls, canRevert);
@@ -345,7 +347,8 @@ void ZRPalette::processTappedMouseMovedEvent(const std::shared_ptr<ZRCGEventWrap
     // for the whole screen.
     const Point centre(cocoaFrame.midX(), cocoaFrame.midY());
     const bool fillsScreen = placedAt == ZRPositionFull ||
-                             cocoaFrame == ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, centre);
+                             cocoaFrame == ZRGridGeometry::windowFrameAtPosition(
+                                               ZRPositionFull, centre, ZRPositionNone, m_context.defaults);
     decideShowing(preview, canRevert && fillsScreen);
     keep();
 }
@@ -760,7 +763,8 @@ bool ZRPalette::windowWithCGFrame(const AXElementRef& window, const Rect& frame,
     std::array<bool, ZRPositionTopLeft + 1> marks{};
     for (std::int64_t candidate = ZRPositionFull; candidate <= ZRPositionTopLeft; ++candidate) {
         bool matches = candidate == position;
-        if (!matches && ZRGridGeometry::windowFrameAtPosition(candidate, triggerLocation) == equalToFrame) {
+        if (!matches && ZRGridGeometry::windowFrameAtPosition(candidate, triggerLocation, ZRPositionNone,
+                                                              m_context.defaults) == equalToFrame) {
             matches = true;
             position = candidate;
             placed = true;

@@ -123,7 +123,7 @@ Point ZRPalette::triggerLocationOr(Point fallback) const {
 
 ZRPalette::ScreenDragDirections ZRPalette::screenDragDirectionsForButton(std::int64_t tag,
                                                                          Point buttonScreenOrigin) const {
-    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens();
+    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens(m_context.defaults);
     if (tag == RevertButtonTag || screens.size() < 2)
         return {};
     const Point location = triggerLocationOr(buttonScreenOrigin);
@@ -164,7 +164,7 @@ void ZRPalette::setWindowFrame(const AXElementRef& window, const Rect& current, 
         if (set) {
             if (obtained)
                 self->actions().storeLastSkafFrame(*obtained, position, window);
-            if (ZRMouseControlsShouldActivateWindow(true))
+            if (ZRMouseControlsShouldActivateWindow(true, self->m_context.defaults))
                 ZRRaiseWindow(window);
         }
         self->finishAction(window, !set);
@@ -172,7 +172,7 @@ void ZRPalette::setWindowFrame(const AXElementRef& window, const Rect& current, 
     const ZRWindowFrameRequest request{
         window,
         frame,
-        {.includeDrawers = ZRAllowsForDrawers(),
+        {.includeDrawers = ZRAllowsForDrawers(m_context.defaults),
          .setSize = frame.size != current.size,
          .keepRightEdge = keepRightEdge,
          .keepBottomEdge = keepBottomEdge,
@@ -207,11 +207,11 @@ void ZRPalette::skaf(const Sender& sender) {
     }
     if (ZRWindowCanLeaveFullScreen(window)) {
         // The window may leave full screen only while "Control Full Screen Windows" is on.
-        const bool controllable = ZRWindowIsControllable(window);
+        const bool controllable = ZRWindowIsControllable(window, m_context.defaults);
         if (controllable) {
             if (ZRKeyboardControlPanelInterface* panel = engine.keyboardControlPanel())
                 panel->setActive(false);
-            window = ZRExitFullScreen(window);
+            window = ZRExitFullScreen(window, m_context.defaults);
         }
         if (!controllable || !window) {
             finishAction(nullptr, true);
@@ -240,7 +240,8 @@ void ZRPalette::skaf(const Sender& sender) {
             return;
         }
         target = grid->representedWindowFrame();
-        ZRGridGeometry::innerFrame(target, &keepRightEdge, &keepBottomEdge, grid->representedSkafableFrame());
+        ZRGridGeometry::innerFrame(target, &keepRightEdge, &keepBottomEdge, grid->representedSkafableFrame(),
+                                   m_context.defaults);
         position = GridSelectionPosition;
     } else {
         const Point location = triggerLocationOr(sender.screenOrigin);
@@ -259,8 +260,9 @@ void ZRPalette::skaf(const Sender& sender) {
             if (sender.canRevert) {
                 revert = true;
             } else {
-                target = ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, location);
-                const ZRStickyEdges edges = ZRStickyEdgeFlags(target, target);
+                target = ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, location, ZRPositionNone,
+                                                               m_context.defaults);
+                const ZRStickyEdges edges = ZRStickyEdgeFlags(target, target, m_context.defaults);
                 keepRightEdge = edges.keepRightEdge;
                 keepBottomEdge = edges.keepBottomEdge;
                 position = ZRPositionFull;
@@ -276,10 +278,11 @@ void ZRPalette::skaf(const Sender& sender) {
         } else if (sender.kind == Sender::Kind::Button) {
             if (sender.sectionDragDirection != -1)
                 position = refinedPosition(position, sender.sectionDragDirection);
-            target = ZRGridGeometry::windowFrameAtPosition(position, location, sender.screenDragDirection);
-            const Rect fill =
-                ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, location, sender.screenDragDirection);
-            const ZRStickyEdges edges = ZRStickyEdgeFlags(target, fill);
+            target = ZRGridGeometry::windowFrameAtPosition(position, location, sender.screenDragDirection,
+                                                           m_context.defaults);
+            const Rect fill = ZRGridGeometry::windowFrameAtPosition(
+                ZRPositionFull, location, sender.screenDragDirection, m_context.defaults);
+            const ZRStickyEdges edges = ZRStickyEdgeFlags(target, fill, m_context.defaults);
             keepRightEdge = edges.keepRightEdge;
             keepBottomEdge = edges.keepBottomEdge;
         }
@@ -289,7 +292,7 @@ void ZRPalette::skaf(const Sender& sender) {
         finishAction(window, true);
         return;
     }
-    const std::optional<Rect> current = ZRCopyWindowFrame(window, ZRAllowsForDrawers());
+    const std::optional<Rect> current = ZRCopyWindowFrame(window, ZRAllowsForDrawers(m_context.defaults));
     if (!current) {
         finishAction(window, true);
         return;

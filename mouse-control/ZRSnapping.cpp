@@ -94,7 +94,7 @@ ZRActionController& ZRSnapping::actions() const {
 
 const std::vector<ZRVirtualScreen>& ZRSnapping::screens() {
     if (!m_screens) {
-        m_screens = ZRVirtualScreen::screens();
+        m_screens = ZRVirtualScreen::screens(m_context.defaults);
         m_screensChanged = m_context.platform.screens().screensChanged.connect([this] { m_screens.reset(); });
     }
     return *m_screens;
@@ -141,7 +141,8 @@ void ZRSnapping::setSnapWindowFromTappedMouseEvent(const TapEvent* event) {
             ZRLog("[Debug] snap window \"%@\" presumed identical with window: %@ owned by %@",
                   windowTitle(window), zrLogDescription(*description), bundleIdentifier.value_or(QString()));
     }
-    m_snapWindowOriginalCGFrame = ZRCopyWindowFrame(window, ZRAllowsForDrawers()).value_or(Rect());
+    m_snapWindowOriginalCGFrame =
+        ZRCopyWindowFrame(window, ZRAllowsForDrawers(m_context.defaults)).value_or(Rect());
     // Hover moves the window itself; the window list and the observer would only repeat it.
     if (!hoverMove)
         m_context.windowObserver.addObserverDelegate(this, window);
@@ -154,8 +155,8 @@ void ZRSnapping::endTracking(bool realEnd) {
         if (realEnd && !m_controller.features().previewBeforeSnap) {
             // The window may have been nudged off its snapped place on its way to the mouse up.
             const Rect confirm = m_snapWindowSnapCGFrameToConfirm;
-            const auto current = ZRCopyWindowFrame(window, ZRAllowsForDrawers());
-            if (!confirm.isEmpty() && ZRGridGeometry::appliesSpacingToEdges() && current &&
+            const auto current = ZRCopyWindowFrame(window, ZRAllowsForDrawers(m_context.defaults));
+            if (!confirm.isEmpty() && ZRGridGeometry::appliesSpacingToEdges(m_context.defaults) && current &&
                 sameSize(*current, confirm) && current->origin != confirm.origin)
                 setWindowFrame(window, confirm, {.animate = false, .resume = false});
         } else if (realEnd && m_isReadyToSnap) {
@@ -246,8 +247,8 @@ void ZRSnapping::snapWhenReady() {
         if (!frame.isEmpty() && !screenFrame.isEmpty()) {
             focus.setOutlineFrame(frame);
             const AXElementRef& window = m_gestures.snap.trackedWindow();
-            const auto current = ZRCopyWindowFrame(window, ZRAllowsForDrawers());
-            if ((current && current->size == frame.size) || ZRWindowIsResizable(window)) {
+            const auto current = ZRCopyWindowFrame(window, ZRAllowsForDrawers(m_context.defaults));
+            if ((current && current->size == frame.size) || ZRWindowIsResizable(window, m_context.defaults)) {
                 setReadyForSnap(true);
                 return;
             }
@@ -351,17 +352,17 @@ std::optional<ZRSnapping::Target> ZRSnapping::targetOfZone(std::int64_t position
         target = Target{};
         switch (value.toLongLong()) {
         case ZRActionTypeFill:
-            target->frame = ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, screen);
+            target->frame = ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, screen, m_context.defaults);
             break;
         case ZRActionTypeHalf:
         case ZRActionTypeQuarter:
-            target->frame = ZRGridGeometry::windowFrameAtPosition(position, screen);
+            target->frame = ZRGridGeometry::windowFrameAtPosition(position, screen, m_context.defaults);
             target->keepRightEdge = ZRPositionIsRight(position);
             target->keepBottomEdge = ZRPositionIsBottom(position);
             break;
         case ZRActionTypeCenter:
         case ZRActionTypeCenterGeometrically:
-            target->currentFrame = ZRCopyWindowFrame(window, ZRAllowsForDrawers());
+            target->currentFrame = ZRCopyWindowFrame(window, ZRAllowsForDrawers(m_context.defaults));
             if (target->currentFrame)
                 target->frame = ZRCenteredFrame(ZRFlipRect(*target->currentFrame), screen.skafableFrame(),
                                                 value.toLongLong() == ZRActionTypeCenterGeometrically);
@@ -386,12 +387,12 @@ std::optional<ZRSnapping::Target> ZRSnapping::targetOfZone(std::int64_t position
 }
 
 std::optional<ZRSnapping::Target> ZRSnapping::targetOfAction(const ZRAction& action,
-                                                             const ZRVirtualScreen& screen) {
+                                                             const ZRVirtualScreen& screen) const {
     Target target;
     if (action.actionType() == ZRActionTypeMoveAndResize) {
-        const Rect full = ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, screen);
+        const Rect full = ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, screen, m_context.defaults);
         target.frame = ZRGridGeometry::windowFrameFromRelativeFrame(action.relativeFrame(), full);
-        const ZRStickyEdges edges = ZRStickyEdgeFlags(target.frame, full);
+        const ZRStickyEdges edges = ZRStickyEdgeFlags(target.frame, full, m_context.defaults);
         target.keepRightEdge = edges.keepRightEdge;
         target.keepBottomEdge = edges.keepBottomEdge;
         return target;
@@ -423,13 +424,14 @@ void ZRSnapping::showChooser(const ZRAction& chooser, const ZRVirtualScreen& scr
 }
 
 bool ZRSnapping::apply(const AXElementRef& window, const Target& target) {
-    const auto current =
-        target.currentFrame ? target.currentFrame : ZRCopyWindowFrame(window, ZRAllowsForDrawers());
+    const auto current = target.currentFrame
+                             ? target.currentFrame
+                             : ZRCopyWindowFrame(window, ZRAllowsForDrawers(m_context.defaults));
     if (!current)
         return false;
     const Rect frame = ZRFlipRect(target.frame);
     const bool resize = !sameSize(frame, *current);
-    if (frame == *current || (resize && !ZRWindowIsResizable(window)))
+    if (frame == *current || (resize && !ZRWindowIsResizable(window, m_context.defaults)))
         return false;
     actions().storeOriginalFrame(
         m_snapWindowOriginalCGFrame.isEmpty() ? *current : m_snapWindowOriginalCGFrame, window);
@@ -459,7 +461,7 @@ bool ZRSnapping::setWindowFrame(const AXElementRef& window, const Rect& frame, c
         how.animate && m_context.defaults.boolForKey(QString::fromUtf16(ZRAnimationUserDefaultName));
     const auto set = how.viaVisibleFrame ? ZRSetWindowFrameViaVisibleFrame : ZRSetWindowFrame;
     const bool took = set(window,
-                          {.includeDrawers = ZRAllowsForDrawers(),
+                          {.includeDrawers = ZRAllowsForDrawers(m_context.defaults),
                            .setSize = how.setSize,
                            .keepRightEdge = how.keepRightEdge,
                            .keepBottomEdge = how.keepBottomEdge,
@@ -474,7 +476,7 @@ bool ZRSnapping::setWindowFrame(const AXElementRef& window, const Rect& frame, c
 
 Rect ZRSnapping::snapBackFrame(const AXElementRef& window, Point location, bool performAction) {
     m_didAttemptSnapBack = true;
-    const auto current = ZRCopyWindowFrame(window, ZRAllowsForDrawers());
+    const auto current = ZRCopyWindowFrame(window, ZRAllowsForDrawers(m_context.defaults));
     // A window of no width has no place for the pointer to keep.
     if (!current || !(current->width() > 0))
         return {};
@@ -514,17 +516,22 @@ void ZRSnapping::dropSnap() {
         return;
     const Rect dropFrame = dropZones.dropFrame();
     const AXElementRef window = m_gestures.snap.trackedWindow();
-    const auto current = window ? ZRCopyWindowFrame(window, ZRAllowsForDrawers()) : std::nullopt;
+    const auto current =
+        window ? ZRCopyWindowFrame(window, ZRAllowsForDrawers(m_context.defaults)) : std::nullopt;
     // The drop frame is in Cocoa coordinates, the window's in Quartz ones: compared in one of them.
     const Rect frame = ZRFlipRect(dropFrame);
     if (!dropFrame.isEmpty() && current && *current != frame &&
-        (sameSize(*current, frame) || ZRWindowIsResizable(window))) {
+        (sameSize(*current, frame) || ZRWindowIsResizable(window, m_context.defaults))) {
         ZRActionController& memory = actions();
         memory.storeOriginalFrame(
             m_snapWindowOriginalCGFrame.isEmpty() ? *current : m_snapWindowOriginalCGFrame, window);
-        const auto screen = ZRVirtualScreen::virtualScreenMostRelevantForFrame(dropFrame, true);
+        const auto screen =
+            ZRVirtualScreen::virtualScreenMostRelevantForFrame(dropFrame, true, m_context.defaults);
         const ZRStickyEdges edges = ZRStickyEdgeFlags(
-            dropFrame, screen ? ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, *screen) : Rect());
+            dropFrame,
+            screen ? ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, *screen, m_context.defaults)
+                   : Rect(),
+            m_context.defaults);
         Rect obtained = frame;
         if (setWindowFrame(window, frame,
                            {.setSize = !sameSize(*current, frame),

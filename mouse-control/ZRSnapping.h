@@ -70,7 +70,7 @@ private:
     // under the pointer); none when it has none. Shows, moves or closes the chooser.
     std::optional<Target> targetOfZone(std::int64_t position, const ZRVirtualScreen& screen, Point location,
                                        double cornerReach, const AXElementRef& window);
-    static std::optional<Target> targetOfAction(const ZRAction& action, const ZRVirtualScreen& screen);
+    std::optional<Target> targetOfAction(const ZRAction& action, const ZRVirtualScreen& screen) const;
     void showChooser(const ZRAction& chooser, const ZRVirtualScreen& screen);
     Rect snapBackFrame(const AXElementRef& window, Point location, bool performAction);
     bool apply(const AXElementRef& window, const Target& target);

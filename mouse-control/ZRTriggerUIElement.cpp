@@ -64,7 +64,7 @@ AXElementRef ZRTriggerUIElement::copyTriggerButton(const AXElementRef& window, s
 std::shared_ptr<ZRTriggerUIElement>
 ZRTriggerUIElement::newTriggerUIElementAtLocation(Point location, const AXElementRef& window,
                                                   const UserDefaults& defaults) {
-    if (!window || !ZRWindowIsControllable(window))
+    if (!window || !ZRWindowIsControllable(window, defaults))
         return nullptr;
     AXElementRef button = copyTriggerButton(window, triggerKind(defaults));
     if (!ZRZoomButtonIsUsable(button))
@@ -101,7 +101,7 @@ std::shared_ptr<ZRTriggerUIElement> ZRTriggerUIElement::triggerUIElementAtLocati
         auto triggerElement = std::make_shared<ZRTriggerUIElement>();
         triggerElement->setTriggerButton(element);
         const AXElementRef& window = triggerElement->window();
-        return window && ZRWindowIsControllable(window) ? triggerElement : nullptr;
+        return window && ZRWindowIsControllable(window, defaults) ? triggerElement : nullptr;
     }
 
     const bool isWindow = attribute<QString>(element, AX::Role).value_or(QString()) == AX::WindowRole;

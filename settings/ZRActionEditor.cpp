@@ -446,7 +446,7 @@ void ZRActionEditor::controlTextDidChange(QLineEdit* field) {
 
 QVariantList ZRActionEditor::suggestionsForTextField(ZRSuggestionsTextField* field) {
     if (field && (field == m_configurationGridColumnsField || field == m_configurationGridRowsField))
-        return ZRGridGeometry::gridDimensionSuggestions();
+        return ZRGridGeometry::gridDimensionSuggestions(m_settings.defaults());
     QVariantList base;
     for (const QString& row : BaseSuggestions)
         base.append(row);

@@ -413,8 +413,8 @@ void ZRGeneralSettingsControls::fillTextFields() {
         {m_standardGridRowsField, ZRGridDimensionKey::MouseControlsGridRows}};
     for (const auto& [field, key] : gridFields)
         if (field)
-            field->setText(QString::number(
-                ZRGridGeometry::sizeOfGridDimension(key, nullptr, nullptr, nullptr, nullptr, false)));
+            field->setText(QString::number(ZRGridGeometry::sizeOfGridDimension(
+                key, nullptr, nullptr, nullptr, nullptr, false, m_settings.defaults())));
 }
 
 void ZRGeneralSettingsControls::fillSettingsControls() {
@@ -941,7 +941,7 @@ QVariantList ZRGeneralSettingsControls::suggestionsForTextField(ZRSuggestionsTex
             rows.append(QString::number(gap));
         return rows;
     }
-    return ZRGridGeometry::gridDimensionSuggestions();
+    return ZRGridGeometry::gridDimensionSuggestions(m_settings.defaults());
 }
 
 void ZRGeneralSettingsControls::controlTextDidChange(ZRSuggestionsTextField* field) {
@@ -955,7 +955,7 @@ void ZRGeneralSettingsControls::controlTextDidChange(ZRSuggestionsTextField* fie
         key = field == m_standardGridColumnsField ? ZRGridDimensionKey::MouseControlsGridColumns
                                                   : ZRGridDimensionKey::MouseControlsGridRows;
         minimum = ZRGridGeometry::minimumGridDimensionSize();
-        maximum = ZRGridGeometry::maximumGridDimensionSize();
+        maximum = ZRGridGeometry::maximumGridDimensionSize(m_settings.defaults());
     } else {
         return;
     }

@@ -14,7 +14,7 @@ void takeValueOfControl(QLineEdit& control, const QString& key, const QVariantMa
                         bool extendedRules) {
     QString description;
     ZRGridGeometry::sizeOfGridDimension(key, preferValueFromDictionary, nullptr, nullptr, &description,
-                                        extendedRules);
+                                        extendedRules, UserDefaults::standard());
     control.setText(description);
 }
 
@@ -28,7 +28,7 @@ void takeSizeOfGridDimension(const QString& key, const QLineEdit& control,
         return;
     const std::int64_t size =
         std::clamp<std::int64_t>(integerValue(match.captured(1)), ZRGridGeometry::minimumGridDimensionSize(),
-                                 ZRGridGeometry::maximumGridDimensionSize());
+                                 ZRGridGeometry::maximumGridDimensionSize(UserDefaults::standard()));
     const QString limitKey = key + ZRGridDimensionKey::LimitSuffix;
     const QString deltaKey = limitKey + ZRGridDimensionKey::DeltaSuffix;
     QVariant limit, delta;

@@ -160,11 +160,11 @@ bool isOnRetinaDisplay(const QWidget* window) {
     return window && window->devicePixelRatioF() > RetinaScaleThreshold;
 }
 
-std::optional<ZRVirtualScreen> virtualScreen(const QWidget* window) {
+std::optional<ZRVirtualScreen> virtualScreen(const QWidget* window, const UserDefaults& defaults) {
     if (!window)
         return std::nullopt;
     return ZRVirtualScreen::virtualScreenMostRelevantForFrame(cocoaRectFromQtRect(window->frameGeometry()),
-                                                              true);
+                                                              true, defaults);
 }
 
 Point deprecatedConvertBaseToScreen(const QWidget* window, Point point) {

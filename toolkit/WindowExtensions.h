@@ -36,7 +36,7 @@ bool isOnRetinaDisplay(const QWidget* window);
 
 // The virtual screen most relevant to the window's frame; the first screen when it lies on none, and
 // none without a screen.
-std::optional<ZRVirtualScreen> virtualScreen(const QWidget* window);
+std::optional<ZRVirtualScreen> virtualScreen(const QWidget* window, const UserDefaults& defaults);
 
 // A point in the window's base coordinates (from the bottom left of its content, y up) in Cocoa screen
 // coordinates.

@@ -16,9 +16,9 @@ ZRExternalWindowMonitor& ZRExternalWindowMonitor::sharedMonitor() {
     return monitor;
 }
 
-Connection ZRExternalWindowMonitor::enumerateWindows(Completion completion) {
-    // Virtual screens follow the settings, which only the main thread reads.
-    auto screens = ZRVirtualScreen::screens();
+Connection ZRExternalWindowMonitor::enumerateWindows(Completion completion, const UserDefaults& defaults) {
+    // The screens as they are when asked: the windows are listed as they stand then too.
+    auto screens = ZRVirtualScreen::screens(defaults);
     auto wanted = std::make_shared<bool>(true);
     DispatchQueue::global(QueuePriority::Background)
         .async([screens = std::move(screens), completion = std::move(completion), wanted]() mutable {

@@ -16,8 +16,9 @@ public:
 
     using Completion = std::function<void(const QVariantList& windowDescriptions)>;
     // Enumerates on the background worker and hands the descriptions to the completion on the main
-    // thread, unless the returned connection has ended by then.
-    [[nodiscard]] Connection enumerateWindows(Completion completion);
+    // thread, unless the returned connection has ended by then. The windows are placed on the virtual
+    // screens of the settings' layout.
+    [[nodiscard]] Connection enumerateWindows(Completion completion, const UserDefaults& defaults);
 
     // The enumeration itself, on the calling thread; each window is placed on the most relevant of the
     // given virtual screens (the first when it lies on none).

@@ -1,8 +1,8 @@
 #include "window-access/GridGeometry.h"
 
 #include "platform/foundation/PlistRead.h"
+#include "platform/foundation/UserDefaults.h"
 #include "window-access/TextFieldSuggestion.h"
-#include "window-access/WindowAccessDefaults.h"
 
 #include <algorithm>
 #include <cmath>
@@ -71,22 +71,23 @@ std::int64_t ZRGridGeometry::minimumGridDimensionSize() {
     return kMinimumGridDimensionSize;
 }
 
-std::int64_t ZRGridGeometry::maximumGridDimensionSize() {
-    const qint64 value = WindowAccessDefaults::integerValue(MaximumDimensionSizeKey);
+std::int64_t ZRGridGeometry::maximumGridDimensionSize(const UserDefaults& defaults) {
+    const qint64 value = defaults.integerForKey(MaximumDimensionSizeKey);
     return value >= minimumGridDimensionSize() ? value : kDefaultMaximumGridDimensionSize;
 }
 
-std::int64_t ZRGridGeometry::minimumExtendedRulePointsSize() {
-    const qint64 value = WindowAccessDefaults::integerValue(MinimumExtendedRulePointsSizeKey);
+std::int64_t ZRGridGeometry::minimumExtendedRulePointsSize(const UserDefaults& defaults) {
+    const qint64 value = defaults.integerForKey(MinimumExtendedRulePointsSizeKey);
     return value < 1 ? kDefaultMinimumExtendedRulePointsSize : value;
 }
 
 std::int64_t ZRGridGeometry::sizeOfGridDimension(const QString& key,
                                                  const QVariantMap* preferValueFromDictionary,
                                                  std::int64_t* limit, std::int64_t* delta,
-                                                 QString* description, bool extendedRules) {
+                                                 QString* description, bool extendedRules,
+                                                 const UserDefaults& defaults) {
     const std::int64_t minimum = minimumGridDimensionSize();
-    const std::int64_t maximum = maximumGridDimensionSize();
+    const std::int64_t maximum = maximumGridDimensionSize(defaults);
 
     bool fromDictionary = false;
     std::int64_t size = 0;
@@ -98,7 +99,7 @@ std::int64_t ZRGridGeometry::sizeOfGridDimension(const QString& key,
         }
     }
     if (!fromDictionary)
-        size = WindowAccessDefaults::integerValue(key);
+        size = defaults.integerForKey(key);
     size = std::clamp(size, minimum, maximum);
 
     QString text = QString::number(size);
@@ -107,14 +108,15 @@ std::int64_t ZRGridGeometry::sizeOfGridDimension(const QString& key,
     const auto readRuleValue = [&](const QString& ruleKey) -> std::int64_t {
         if (fromDictionary)
             return Plist::readInteger(*preferValueFromDictionary, ruleKey).valueOr(0);
-        return WindowAccessDefaults::integerValue(ruleKey);
+        return defaults.integerForKey(ruleKey);
     };
     if (extendedRules) {
         const QString limitKey = key + ZRGridDimensionKey::LimitSuffix;
         const std::int64_t givenLimit = readRuleValue(limitKey);
         const std::int64_t room = givenLimit < 0 ? size - minimum : maximum - size;
         if (givenLimit != 0 && room > 0) {
-            const std::int64_t points = std::max(magnitude(givenLimit), minimumExtendedRulePointsSize());
+            const std::int64_t points =
+                std::max(magnitude(givenLimit), minimumExtendedRulePointsSize(defaults));
             ruleLimit = givenLimit > 0 ? points : -points;
             text += (givenLimit > 0 ? QStringLiteral("<") : QStringLiteral(">")) + QString::number(points);
             const std::int64_t givenDelta = readRuleValue(limitKey + ZRGridDimensionKey::DeltaSuffix);
@@ -136,16 +138,16 @@ std::int64_t ZRGridGeometry::sizeOfGridDimension(const QString& key,
     return size;
 }
 
-QVariantList ZRGridGeometry::gridDimensionSuggestions() {
+QVariantList ZRGridGeometry::gridDimensionSuggestions(const UserDefaults& defaults) {
     const std::int64_t minimum = minimumGridDimensionSize();
-    const std::int64_t maximum = maximumGridDimensionSize();
+    const std::int64_t maximum = maximumGridDimensionSize(defaults);
     std::set<std::int64_t> inUse;
     const auto consider = [&](std::int64_t size) {
         if (size >= minimum && size <= maximum)
             inUse.insert(size);
     };
     for (const QString& key : GridDimensionKeysInUse)
-        consider(WindowAccessDefaults::integerValue(key));
+        consider(defaults.integerForKey(key));
     if (const auto& provider = gridDimensionsInUseProvider()) {
         for (const std::int64_t size : provider())
             consider(size);
@@ -172,15 +174,15 @@ std::int64_t ZRGridGeometry::maximumSpacing() {
     return kMaximumSpacing;
 }
 
-double ZRGridGeometry::spacingAppliedToEdges(bool* appliesToEdges, bool* offsetForOddNumber) {
+double ZRGridGeometry::spacingAppliedToEdges(bool* appliesToEdges, bool* offsetForOddNumber,
+                                             const UserDefaults& defaults) {
     if (appliesToEdges)
-        *appliesToEdges = appliesSpacingToEdges();
+        *appliesToEdges = appliesSpacingToEdges(defaults);
     if (offsetForOddNumber)
         *offsetForOddNumber = false;
-    if (!WindowAccessDefaults::boolValue(SpacingKey))
+    if (!defaults.boolForKey(SpacingKey))
         return 0;
-    std::int64_t gap =
-        std::clamp<std::int64_t>(WindowAccessDefaults::integerValue(SpacingGapKey), 1, maximumSpacing());
+    std::int64_t gap = std::clamp<std::int64_t>(defaults.integerForKey(SpacingGapKey), 1, maximumSpacing());
     if (gap % 2 != 0) {
         --gap;
         if (offsetForOddNumber)
@@ -189,20 +191,20 @@ double ZRGridGeometry::spacingAppliedToEdges(bool* appliesToEdges, bool* offsetF
     return static_cast<double>(gap);
 }
 
-bool ZRGridGeometry::appliesSpacingToEdges() {
-    return WindowAccessDefaults::boolValue(SpacingAppliesToEdgesKey);
+bool ZRGridGeometry::appliesSpacingToEdges(const UserDefaults& defaults) {
+    return defaults.boolForKey(SpacingAppliesToEdgesKey);
 }
 
-Rect ZRGridGeometry::innerFrameOfSkafableFrame(const Rect& skafableFrame) {
+Rect ZRGridGeometry::innerFrameOfSkafableFrame(const Rect& skafableFrame, const UserDefaults& defaults) {
     bool appliesToEdges = false;
     bool odd = false;
-    const double gap = spacingAppliedToEdges(&appliesToEdges, &odd);
+    const double gap = spacingAppliedToEdges(&appliesToEdges, &odd, defaults);
     return ZRGridInnerFrame(gap, skafableFrame, appliesToEdges, odd);
 }
 
 void ZRGridGeometry::innerFrame(const Rect& frame, bool* sticksToRightEdge, bool* sticksToBottomEdge,
-                                const Rect& withinSkafableFrame) {
-    const Rect inner = innerFrameOfSkafableFrame(withinSkafableFrame);
+                                const Rect& withinSkafableFrame, const UserDefaults& defaults) {
+    const Rect inner = innerFrameOfSkafableFrame(withinSkafableFrame, defaults);
     const auto near = [](double a, double b) { return std::abs(a - b) <= kInnerFrameEdgeTolerance; };
     if (sticksToRightEdge)
         *sticksToRightEdge = near(frame.maxX(), inner.maxX()) && !near(frame.minX(), inner.minX());
@@ -231,12 +233,13 @@ Rect ZRGridGeometry::windowFrameFromRelativeFrame(const ZRRelativeFrame& relativ
 }
 
 Rect ZRGridGeometry::windowFrameAtPosition(std::int64_t position, const Rect& withinSkafableFrame,
-                                           [[maybe_unused]] const Rect& onScreenWithFrame) {
+                                           [[maybe_unused]] const Rect& onScreenWithFrame,
+                                           const UserDefaults& defaults) {
     if (withinSkafableFrame.isEmpty() || !withinSkafableFrame.isFinite())
         return {};
     bool appliesToEdges = false;
     bool odd = false;
-    const double evenGap = spacingAppliedToEdges(&appliesToEdges, &odd);
+    const double evenGap = spacingAppliedToEdges(&appliesToEdges, &odd, defaults);
     const Rect inner = ZRGridInnerFrame(evenGap, withinSkafableFrame, appliesToEdges, odd);
     const double gap = evenGap + (odd ? 1 : 0);
 
@@ -274,13 +277,15 @@ Rect ZRGridGeometry::windowFrameAtPosition(std::int64_t position, const Rect& wi
     }
 }
 
-Rect ZRGridGeometry::windowFrameAtPosition(std::int64_t position, const ZRVirtualScreen& onScreen) {
-    return windowFrameAtPosition(position, onScreen.skafableFrame(), onScreen.frame());
+Rect ZRGridGeometry::windowFrameAtPosition(std::int64_t position, const ZRVirtualScreen& onScreen,
+                                           const UserDefaults& defaults) {
+    return windowFrameAtPosition(position, onScreen.skafableFrame(), onScreen.frame(), defaults);
 }
 
 Rect ZRGridGeometry::windowFrameAtPosition(std::int64_t position, Point forTriggerLocation,
-                                           std::int64_t switchToScreenAtRelativePosition) {
+                                           std::int64_t switchToScreenAtRelativePosition,
+                                           const UserDefaults& defaults) {
     const auto screen =
-        ZRVirtualScreen::screenAtPosition(switchToScreenAtRelativePosition, forTriggerLocation);
-    return screen ? windowFrameAtPosition(position, *screen) : Rect();
+        ZRVirtualScreen::screenAtPosition(switchToScreenAtRelativePosition, forTriggerLocation, defaults);
+    return screen ? windowFrameAtPosition(position, *screen, defaults) : Rect();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "platform/foundation/PlistRead.h"
+#include "platform/foundation/UserDefaults.h"
 #include "window-access/WindowAccessDefaults.h"
 
 #include <cmath>
@@ -27,9 +28,9 @@ struct Split {
     int rows = 1;
 };
 
-Split splitOfDisplay(std::size_t index) {
+Split splitOfDisplay(std::size_t index, const UserDefaults& defaults) {
     const QString key = LayoutKeyFormat.arg(index);
-    const QVariant value = WindowAccessDefaults::object(key);
+    const QVariant value = defaults.object(key);
     if (!value.isValid())
         return {};
     const QVariantMap layout = value.toMap();
@@ -50,17 +51,17 @@ Split splitOfDisplay(std::size_t index) {
     return {static_cast<int>(columns.valueOr(1)), static_cast<int>(rows.valueOr(1))};
 }
 
-Rect skafableFrameOfDisplay(const ScreenInfo& display) {
-    Rect usable = visibleFrameWithExtraDockSpacing(&display);
+Rect skafableFrameOfDisplay(const ScreenInfo& display, const UserDefaults& defaults) {
+    Rect usable = visibleFrameWithExtraDockSpacing(&display, defaults);
     const Rect& frame = display.frame;
     const Rect& visible = display.visibleFrame;
     double minX = usable.minX();
     double maxX = usable.maxX();
     double minY = usable.minY();
     double maxY = usable.maxY();
-    if (WindowAccessDefaults::boolValue(IgnoreMenuBarKey))
+    if (defaults.boolForKey(IgnoreMenuBarKey))
         maxY = frame.maxY();
-    if (WindowAccessDefaults::boolValue(IgnoreDockKey)) {
+    if (defaults.boolForKey(IgnoreDockKey)) {
         if (visible.minX() - frame.minX() > kDockSideThreshold)
             minX = frame.minX();
         if (frame.maxX() - visible.maxX() > kDockSideThreshold)
@@ -155,8 +156,9 @@ int directionOfPosition(std::int64_t position) {
 
 } // namespace
 
-Rect visibleFrameWithExtraDockSpacing(const Rect& frame, const Rect& visibleFrame) {
-    const qint64 spacing = WindowAccessDefaults::integerValue(ExtraDockSpacingKey);
+Rect visibleFrameWithExtraDockSpacing(const Rect& frame, const Rect& visibleFrame,
+                                      const UserDefaults& defaults) {
+    const qint64 spacing = defaults.integerForKey(ExtraDockSpacingKey);
     if (spacing < 1)
         return visibleFrame;
     double minX = visibleFrame.minX();
@@ -173,26 +175,27 @@ Rect visibleFrameWithExtraDockSpacing(const Rect& frame, const Rect& visibleFram
     return shrunk.isEmpty() ? visibleFrame : shrunk;
 }
 
-Rect visibleFrameWithExtraDockSpacing(const ScreenInfo* screen) {
-    return screen ? visibleFrameWithExtraDockSpacing(screen->frame, screen->visibleFrame) : Rect();
+Rect visibleFrameWithExtraDockSpacing(const ScreenInfo* screen, const UserDefaults& defaults) {
+    return screen ? visibleFrameWithExtraDockSpacing(screen->frame, screen->visibleFrame, defaults) : Rect();
 }
 
-Rect ZRVirtualScreen::visibleFrameWithExtraDockSpacing() const {
-    return ::visibleFrameWithExtraDockSpacing(m_frame, m_visibleFrame);
+Rect ZRVirtualScreen::visibleFrameWithExtraDockSpacing(const UserDefaults& defaults) const {
+    return ::visibleFrameWithExtraDockSpacing(m_frame, m_visibleFrame, defaults);
 }
 
-std::vector<ZRVirtualScreen> ZRVirtualScreen::screens() {
+std::vector<ZRVirtualScreen> ZRVirtualScreen::screens(const UserDefaults& defaults) {
     if (!Platform::hasCurrent())
         return {};
-    return screensOfDisplays(Platform::current().screens().screens());
+    return screensOfDisplays(Platform::current().screens().screens(), defaults);
 }
 
-std::vector<ZRVirtualScreen> ZRVirtualScreen::screensOfDisplays(const std::vector<ScreenInfo>& displays) {
+std::vector<ZRVirtualScreen> ZRVirtualScreen::screensOfDisplays(const std::vector<ScreenInfo>& displays,
+                                                                const UserDefaults& defaults) {
     std::vector<ZRVirtualScreen> result;
     for (std::size_t index = 0; index < displays.size(); ++index) {
         const ScreenInfo& display = displays[index];
-        const Rect skafable = skafableFrameOfDisplay(display);
-        const Split split = splitOfDisplay(index);
+        const Rect skafable = skafableFrameOfDisplay(display, defaults);
+        const Split split = splitOfDisplay(index, defaults);
         const auto xs = boundaries(skafable.minX(), skafable.width(), split.columns);
         const auto ys = boundaries(skafable.minY(), skafable.height(), split.rows);
         for (int rowFromTop = 0; rowFromTop < split.rows; ++rowFromTop) {
@@ -207,7 +210,7 @@ std::vector<ZRVirtualScreen> ZRVirtualScreen::screensOfDisplays(const std::vecto
             }
         }
     }
-    if (result.size() >= 2 && WindowAccessDefaults::boolValue(UnionLayoutKey)) {
+    if (result.size() >= 2 && defaults.boolForKey(UnionLayoutKey)) {
         ZRVirtualScreen unionScreen;
         unionScreen.m_isUnion = true;
         unionScreen.m_hostScreen = displays.front();
@@ -239,14 +242,16 @@ std::optional<ZRVirtualScreen> ZRVirtualScreen::virtualScreenMostRelevantForFram
     return std::nullopt;
 }
 
-std::optional<ZRVirtualScreen> ZRVirtualScreen::virtualScreenMostRelevantForFrame(const Rect& frame,
-                                                                                  bool fallBackToMainScreen) {
-    return virtualScreenMostRelevantForFrame(frame, screens(), fallBackToMainScreen);
+std::optional<ZRVirtualScreen>
+ZRVirtualScreen::virtualScreenMostRelevantForFrame(const Rect& frame, bool fallBackToMainScreen,
+                                                   const UserDefaults& defaults) {
+    return virtualScreenMostRelevantForFrame(frame, screens(defaults), fallBackToMainScreen);
 }
 
 std::optional<ZRVirtualScreen> ZRVirtualScreen::screenAtPosition(std::int64_t position,
-                                                                 Point relativeToLocation) {
-    return screenAtPosition(position, relativeToLocation, screens());
+                                                                 Point relativeToLocation,
+                                                                 const UserDefaults& defaults) {
+    return screenAtPosition(position, relativeToLocation, screens(defaults));
 }
 
 std::optional<ZRVirtualScreen> ZRVirtualScreen::screenAtPosition(std::int64_t position,
@@ -265,9 +270,10 @@ std::optional<ZRVirtualScreen> ZRVirtualScreen::screenAtPosition(std::int64_t po
     return std::nullopt;
 }
 
-std::optional<ZRVirtualScreen> ZRVirtualScreen::virtualScreenAtRelativePosition(int direction,
-                                                                                bool loop) const {
-    return virtualScreenAtRelativePosition(direction, loop, screens());
+std::optional<ZRVirtualScreen>
+ZRVirtualScreen::virtualScreenAtRelativePosition(int direction, bool loop,
+                                                 const UserDefaults& defaults) const {
+    return virtualScreenAtRelativePosition(direction, loop, screens(defaults));
 }
 
 std::optional<ZRVirtualScreen>

@@ -4,6 +4,8 @@
 #include "platform/Screens.h"
 #include "window-access/Position.h"
 
+class UserDefaults;
+
 #include <optional>
 #include <vector>
 
@@ -18,10 +20,12 @@ class ZRVirtualScreen {
 public:
     static constexpr int MaximumSplit = 16;
 
-    // The current virtual screens in display order; empty only while no display is attached.
-    static std::vector<ZRVirtualScreen> screens();
-    // The virtual screens of the given displays under the current layout settings.
-    static std::vector<ZRVirtualScreen> screensOfDisplays(const std::vector<ScreenInfo>& displays);
+    // The current virtual screens in display order under the layout in the settings; empty only while no
+    // display is attached.
+    static std::vector<ZRVirtualScreen> screens(const UserDefaults& defaults);
+    // The virtual screens of the given displays under the layout in the settings.
+    static std::vector<ZRVirtualScreen> screensOfDisplays(const std::vector<ScreenInfo>& displays,
+                                                          const UserDefaults& defaults);
 
     // The whole frame.
     Rect frame() const { return m_frame; }
@@ -29,7 +33,7 @@ public:
     // by "Ignore Menu Bar" (the top) and "Ignore Dock" (the sides a dock or panel takes).
     Rect skafableFrame() const { return m_skafableFrame; }
     Rect visibleFrame() const { return m_visibleFrame; }
-    Rect visibleFrameWithExtraDockSpacing() const;
+    Rect visibleFrameWithExtraDockSpacing(const UserDefaults& defaults) const;
     // The display the screen lies on; the primary display for the union screen.
     const ScreenInfo& hostScreen() const { return m_hostScreen; }
     bool isUnion() const { return m_isUnion; }
@@ -40,17 +44,20 @@ public:
     virtualScreenMostRelevantForFrame(const Rect& frame, const std::vector<ZRVirtualScreen>& fromScreens,
                                       bool fallBackToFirstScreen);
     static std::optional<ZRVirtualScreen> virtualScreenMostRelevantForFrame(const Rect& frame,
-                                                                            bool fallBackToMainScreen);
+                                                                            bool fallBackToMainScreen,
+                                                                            const UserDefaults& defaults);
 
     // Position 0: the screen under the point; 3, 5, 7, 9: its neighbour above, right, below, left.
-    static std::optional<ZRVirtualScreen> screenAtPosition(std::int64_t position, Point relativeToLocation);
+    static std::optional<ZRVirtualScreen> screenAtPosition(std::int64_t position, Point relativeToLocation,
+                                                           const UserDefaults& defaults);
     static std::optional<ZRVirtualScreen> screenAtPosition(std::int64_t position, Point relativeToLocation,
                                                            const std::vector<ZRVirtualScreen>& among);
 
     // The neighbour in the direction (ZRScreenDirection): a screen wholly on that side that overlaps
     // this one along the other axis, the nearest first. With loop and no such screen, the farthest
     // one on the opposite side.
-    std::optional<ZRVirtualScreen> virtualScreenAtRelativePosition(int direction, bool loop) const;
+    std::optional<ZRVirtualScreen> virtualScreenAtRelativePosition(int direction, bool loop,
+                                                                   const UserDefaults& defaults) const;
     std::optional<ZRVirtualScreen>
     virtualScreenAtRelativePosition(int direction, bool loop,
                                     const std::vector<ZRVirtualScreen>& among) const;
@@ -75,5 +82,6 @@ inline constexpr char16_t ZRVisibleFrameExtraDockSpacingUserDefaultName[] = u"ZR
 // The visible frame shrunk by the integer setting "ZRVisibleFrameExtraDockSpacing" (when at least 1) on
 // each of the left, right and bottom sides where it lies more than 10 points inside the frame: the side
 // of the Dock. The zero rectangle for no screen.
-Rect visibleFrameWithExtraDockSpacing(const ScreenInfo* screen);
-Rect visibleFrameWithExtraDockSpacing(const Rect& frame, const Rect& visibleFrame);
+Rect visibleFrameWithExtraDockSpacing(const ScreenInfo* screen, const UserDefaults& defaults);
+Rect visibleFrameWithExtraDockSpacing(const Rect& frame, const Rect& visibleFrame,
+                                      const UserDefaults& defaults);

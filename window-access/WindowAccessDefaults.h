@@ -1,22 +1,27 @@
 #pragma once
 
+#include "platform/Signal.h"
+
 #include <QString>
-#include <QVariant>
+
+class UserDefaults;
 
 // The settings key of the debug-logging switch: lines that begin "[Debug] " are written only while it is on.
 inline constexpr char16_t ZRDebugLogUserDefaultName[] = u"ZRDebugLog";
 
-// Settings as window access reads them, on the main thread or on the workers that set frames and
-// enumerate windows: a worker reads what the main thread would.
+// The debug-logging switch as window access and the log read it. The log is one per process, so the
+// switch is too: frames are set and windows enumerated on workers at every hover step, where looking
+// the switch up in a store would cost a lock each time.
 namespace WindowAccessDefaults {
 
-QVariant object(const QString& key);
-bool boolValue(const QString& key);
-qint64 integerValue(const QString& key);
-double doubleValue(const QString& key);
-
-// Whether debug logging is on; writes "[Debug] " and the line to the platform log while it is.
+// Whether debug logging is on; from any thread.
 bool debugLogEnabled();
+void setDebugLogEnabled(bool enabled);
+// Keeps the switch in step with the settings' "ZRDebugLog" from now until the connection is dropped, when
+// it goes off again (unless a later follower has taken over meanwhile).
+[[nodiscard]] Connection followDebugLogSetting(UserDefaults& defaults);
+
+// Writes "[Debug] " and the line to the platform log while debug logging is on.
 void debugLog(const QString& line);
 // Writes the line as debugLog() does, for a caller that has looked whether debug logging is on (frames are
 // set at every hover step: their lines are made only while it is).

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/PlatformLog.h"
 #include "platform/Workspace.h"
+#include "platform/foundation/UserDefaults.h"
 #include "window-access/RunningApplicationCache.h"
 #include "window-access/WindowAccessClock.h"
 #include "window-access/WindowAccessDefaults.h"
@@ -157,21 +158,21 @@ std::optional<Rect> ZRCopyWindowFrame(const AXElementRef& window, bool includeDr
     return frame;
 }
 
-bool ZRAllowsForDrawers() {
-    return WindowAccessDefaults::boolValue(AllowForDrawersKey);
+bool ZRAllowsForDrawers(const UserDefaults& defaults) {
+    return defaults.boolForKey(AllowForDrawersKey);
 }
 
-ZRStickyEdges ZRStickyEdgeFlags(const Rect& frame, const Rect& fullFrame) {
+ZRStickyEdges ZRStickyEdgeFlags(const Rect& frame, const Rect& fullFrame, const UserDefaults& defaults) {
     const auto near = [](double a, double b) { return std::abs(a - b) <= kStickyEdgeTolerance; };
     ZRStickyEdges edges;
     edges.keepRightEdge = (near(frame.maxX(), fullFrame.maxX()) && !near(frame.minX(), fullFrame.minX())) ||
-                          WindowAccessDefaults::boolValue(StickyRightKey);
+                          defaults.boolForKey(StickyRightKey);
     edges.keepBottomEdge = (near(frame.minY(), fullFrame.minY()) && !near(frame.maxY(), fullFrame.maxY())) ||
-                           WindowAccessDefaults::boolValue(StickyBottomKey);
+                           defaults.boolForKey(StickyBottomKey);
     return edges;
 }
 
-bool ZRWindowIsResizable(const AXElementRef& window) {
+bool ZRWindowIsResizable(const AXElementRef& window, const UserDefaults& defaults) {
     if (!window)
         return false;
     // A full-screen window's size belongs to its screen until it leaves full screen.
@@ -179,20 +180,20 @@ bool ZRWindowIsResizable(const AXElementRef& window) {
         return false;
     if (ZRZoomButtonIsUsable(ZRCopyZoomButton(window)) || ZRCopyAXElementAttribute(window, AX::GrowArea))
         return true;
-    if (WindowAccessDefaults::integerValue(SettableSizeStrictnessKey) >= 1)
+    if (defaults.integerForKey(SettableSizeStrictnessKey) >= 1)
         return false;
     return isSettable(window, AX::SizeAttribute);
 }
 
-bool ZRWindowIsControllable(const AXElementRef& window) {
-    return WindowAccessDefaults::boolValue(ControlFullScreenWindowsKey) || !isInFullScreen(window);
+bool ZRWindowIsControllable(const AXElementRef& window, const UserDefaults& defaults) {
+    return defaults.boolForKey(ControlFullScreenWindowsKey) || !isInFullScreen(window);
 }
 
 bool ZRWindowCanLeaveFullScreen(const AXElementRef& window) {
     return isInFullScreen(window) && isSettable(window, AX::FullScreen);
 }
 
-AXElementRef ZRExitFullScreen(const AXElementRef& window) {
+AXElementRef ZRExitFullScreen(const AXElementRef& window, const UserDefaults& defaults) {
     if (!window || !Platform::hasCurrent())
         return nullptr;
     const AXError error = window->setAttributeValue(AX::FullScreen, AXValue(false));
@@ -201,7 +202,7 @@ AXElementRef ZRExitFullScreen(const AXElementRef& window) {
             QStringLiteral("cannot take window out of full screen: error %1").arg(static_cast<int>(error)));
         return nullptr;
     }
-    double interval = WindowAccessDefaults::doubleValue(FullScreenAnimationIntervalKey);
+    double interval = defaults.doubleForKey(FullScreenAnimationIntervalKey);
     if (!std::isfinite(interval))
         interval = 0;
     WindowAccessClock::wait(std::min(interval, kMaximumFullScreenAnimationInterval));
@@ -230,8 +231,8 @@ void ZRRaiseWindow(const AXElementRef& window) {
     Platform::current().workspace().activateApplication(window->processIdentifier(), false);
 }
 
-bool ZRMouseControlsShouldActivateWindow(bool shiftInverts) {
-    bool activate = WindowAccessDefaults::boolValue(AutoActivateWindowKey);
+bool ZRMouseControlsShouldActivateWindow(bool shiftInverts, const UserDefaults& defaults) {
+    bool activate = defaults.boolForKey(AutoActivateWindowKey);
     if (shiftInverts && Platform::hasCurrent() &&
         (Platform::current().inputState().modifierFlags() & ModifierFlag::Shift) != 0)
         activate = !activate;

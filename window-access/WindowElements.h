@@ -6,6 +6,8 @@
 
 #include <optional>
 
+class UserDefaults;
+
 // Reading other applications' windows through the accessibility interface. Frames are in Quartz
 // coordinates. Safe from the hover worker as well as the main thread.
 
@@ -35,7 +37,7 @@ bool ZRZoomButtonIsUsable(const AXElementRef& button);
 std::optional<Rect> ZRCopyWindowFrame(const AXElementRef& window, bool includeDrawers);
 
 // The setting "Allow For Drawers": the drawers flag of frame reads and writes.
-bool ZRAllowsForDrawers();
+bool ZRAllowsForDrawers(const UserDefaults& defaults);
 
 struct ZRStickyEdges {
     bool keepRightEdge = false;
@@ -44,22 +46,22 @@ struct ZRStickyEdges {
 // Which edges of a frame (Cocoa coordinates) stay put when a window cannot take its size: the right
 // (bottom) edge when it lies within 0.1 of the full frame's and the opposite edge does not, or always by
 // "Sticky Edge Correction: Right" ("Sticky Edge Correction: Bottom").
-ZRStickyEdges ZRStickyEdgeFlags(const Rect& frame, const Rect& fullFrame);
+ZRStickyEdges ZRStickyEdgeFlags(const Rect& frame, const Rect& fullFrame, const UserDefaults& defaults);
 
 // Whether the window's size can be set: not in full screen; then a usable zoom button or a grow area; else
 // a settable "AXSize" unless "Settable Size Strictness" is 1 or more. False for null.
-bool ZRWindowIsResizable(const AXElementRef& window);
+bool ZRWindowIsResizable(const AXElementRef& window, const UserDefaults& defaults);
 // True while "Control Full Screen Windows" is on or the window is not in full screen.
-bool ZRWindowIsControllable(const AXElementRef& window);
+bool ZRWindowIsControllable(const AXElementRef& window, const UserDefaults& defaults);
 // The window is in full screen and may leave it.
 bool ZRWindowCanLeaveFullScreen(const AXElementRef& window);
 // Takes the window out of full screen, waits "Control Full Screen Windows: Animation Interval" seconds
 // and answers the frontmost application's focused window then; null when the window did not leave full
 // screen or there is no such window.
-AXElementRef ZRExitFullScreen(const AXElementRef& window);
+AXElementRef ZRExitFullScreen(const AXElementRef& window, const UserDefaults& defaults);
 // The focused window of the frontmost application, or null.
 AXElementRef ZRCopyFrontmostFocusedWindow();
 // Raises the window and activates its application.
 void ZRRaiseWindow(const AXElementRef& window);
 // The setting "Mouse Controls Auto-Activate Window", inverted while Shift is held when asked.
-bool ZRMouseControlsShouldActivateWindow(bool shiftInverts);
+bool ZRMouseControlsShouldActivateWindow(bool shiftInverts, const UserDefaults& defaults);

@@ -79,7 +79,7 @@ BENCHMARK(BM_SnapZoneFinderStep);
 // The zone alone, on screens found beforehand.
 void BM_SnapZoneAtLocation(benchmark::State& state) {
     Run run;
-    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens();
+    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens(run.settings());
     const ZRSnapZoneSettings settings = ZRSnapZoneSettings::read(run.settings(), false);
     double x = 0;
     for (auto _ : state) {

@@ -24,15 +24,18 @@ constexpr int ApplicationCount = 20;
 // Settings in a throw-away folder, given as registered values so nothing is ever saved.
 class Settings {
 public:
-    explicit Settings(const QVariantMap& values) {
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(m_folder.filePath(QStringLiteral("Settings.plist"))));
-        UserDefaults::standard().registerDefaults(values);
+    explicit Settings(const QVariantMap& values)
+        : m_store(m_folder.filePath(QStringLiteral("Settings.plist"))) {
+        m_store.registerDefaults(values);
+        UserDefaults::installStandard(&m_store);
     }
-    ~Settings() { UserDefaults::setStandard(nullptr); }
+    ~Settings() { UserDefaults::installStandard(nullptr); }
+
+    const UserDefaults& store() const { return m_store; }
 
 private:
     QTemporaryDir m_folder;
+    UserDefaults m_store;
 };
 
 // A simulated desktop with one screen, installed as the platform while it lives.
@@ -57,7 +60,8 @@ void BM_WindowFrameAtEveryPosition(benchmark::State& state) {
     const Rect screen(0, 0, 2560, 1440);
     for (auto _ : state) {
         for (std::int64_t position = ZRPositionNone; position <= ZRPositionLeftCentered; ++position)
-            benchmark::DoNotOptimize(ZRGridGeometry::windowFrameAtPosition(position, usable, screen));
+            benchmark::DoNotOptimize(
+                ZRGridGeometry::windowFrameAtPosition(position, usable, screen, settings.store()));
     }
     state.SetItemsProcessed(state.iterations() * (ZRPositionLeftCentered + 1));
 }
@@ -71,8 +75,8 @@ void BM_VirtualScreensOfSplitDisplaysWithUnion(benchmark::State& state) {
     desktop.sim.addScreen(Rect(1440, 0, 3840, 2160));
     const Point trigger{3000, 1000};
     for (auto _ : state)
-        benchmark::DoNotOptimize(
-            ZRGridGeometry::windowFrameAtPosition(ZRPositionLeft, trigger, ZRPositionRight));
+        benchmark::DoNotOptimize(ZRGridGeometry::windowFrameAtPosition(
+            ZRPositionLeft, trigger, ZRPositionRight, desktop.settings.store()));
 }
 BENCHMARK(BM_VirtualScreensOfSplitDisplaysWithUnion);
 

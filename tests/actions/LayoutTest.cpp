@@ -272,7 +272,9 @@ TEST(SnapshotFrameMapping, GroupsTakeTheMostLikeScreensThatRemain) {
     ScreenInfo second;
     second.identifier = 2;
     second.frame = second.visibleFrame = Rect(1000, 0, 500, 400);
-    const auto screens = ZRVirtualScreen::screensOfDisplays({first, second});
+    // Whole displays: no layout splits them.
+    const UserDefaults noLayout{QString()};
+    const auto screens = ZRVirtualScreen::screensOfDisplays({first, second}, noLayout);
 
     const QVariantList descriptions = {
         description(QStringLiteral("a"), QStringLiteral("A"), QString(), Rect(1100, 100, 500, 400), right,

@@ -78,7 +78,7 @@ TEST_F(ActionModelTest, SnapChildrenOfLayoutsAndFolders) {
 TEST_F(ActionModelTest, TheFirstFrameOnAScreenIsTheRecordedOneOrOneMapped) {
     desktop.addScreen(Left);
     desktop.addScreen(Right);
-    const auto screens = ZRVirtualScreen::screens();
+    const auto screens = ZRVirtualScreen::screens(settings());
     ASSERT_EQ(screens.size(), 2u);
     auto action = layout({window(QStringLiteral("Mail"), {0, 0, 500, 400}, Left),
                           window(QStringLiteral("Notes"), {1000, 0, 400, 300}, Right)});

@@ -358,7 +358,7 @@ TEST_F(ActionStoreTest, GridsHearOfTheDimensionsInUse) {
     store.insertAction(first);
     store.insertAction(folderOf({second}));
     EXPECT_EQ(store.gridDimensionsInUse(), (std::vector<std::int64_t>{3, 8}));
-    const QVariantList suggestions = ZRGridGeometry::gridDimensionSuggestions();
+    const QVariantList suggestions = ZRGridGeometry::gridDimensionSuggestions(settings());
     EXPECT_TRUE(suggestions.contains(QStringLiteral("8")) || suggestions.contains(qint64(8)));
 }
 

@@ -110,7 +110,7 @@ protected:
 // one of three screens on the two displays there are, usable frames that older records lack, and a
 // screen without a usable frame, which nothing is divided by.
 TEST_F(DropZoneTest, ZonesOfALayoutOnTheCurrentScreens) {
-    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens();
+    const std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens(settings());
     const Rect far(3360, 0, 800, 600);
     ScreenInfo blank;
     blank.frame = B;
@@ -120,7 +120,8 @@ TEST_F(DropZoneTest, ZonesOfALayoutOnTheCurrentScreens) {
         bool keepAsSaved;
         std::vector<Rect> frames;
         std::vector<Rect> originals = {};
-        std::vector<ZRVirtualScreen> screens = ZRVirtualScreen::screens();
+        // The current screens unless given.
+        std::optional<std::vector<ZRVirtualScreen>> screens = std::nullopt;
     } cases[] = {
         {"one screen, as saved",
          {window(LeftOfA, A, UsableA), window(RightOfA, A, UsableA)},
@@ -145,11 +146,12 @@ TEST_F(DropZoneTest, ZonesOfALayoutOnTheCurrentScreens) {
          false,
          {LeftOfA},
          {UsableA},
-         ZRVirtualScreen::screensOfDisplays({blank})},
+         ZRVirtualScreen::screensOfDisplays({blank}, settings())},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto shown = ZRDropZoneManager::dropZonesForWindows(c.windows, c.screens, c.keepAsSaved);
+        const auto shown = ZRDropZoneManager::dropZonesForWindows(c.windows, c.screens.value_or(screens),
+                                                                  c.keepAsSaved, settings());
         EXPECT_EQ(framesOf(shown, &ZRDropZone::windowFrame), c.frames);
         if (!c.originals.empty()) {
             EXPECT_EQ(framesOf(shown, &ZRDropZone::originalSkafableFrame), c.originals);

@@ -420,9 +420,9 @@ public:
     PreferencesFileStore store;
 };
 
-// Hover reads settings on every mouse move, on the main thread and on the worker, and they fall through to
-// the preference files: while nobody changes those, 1,000 steps, each a turn of the main loop, look at no
-// file; a change that another program makes is read at the next step, once.
+// Hover's settings fall through to the preference files: while nobody changes those, 1,000 steps, each a
+// turn of the main loop, look at no file; a change that another program makes is read at the next read of
+// the settings on the worker, once, and steps still look at no file.
 TEST_F(HoverTest, StepsOnTheWorkerLookAtNoPreferencesFile) {
     DispatchQueue::setManualForTesting(false);
     const QString folderPath = folder.filePath(QStringLiteral("Preferences"));
@@ -458,8 +458,13 @@ TEST_F(HoverTest, StepsOnTheWorkerLookAtNoPreferencesFile) {
     const std::uint64_t changed = preferences.store.fileChecks();
     step(1);
     step(1);
-    EXPECT_EQ(preferences.store.fileChecks() - changed, 1u);
+    EXPECT_EQ(preferences.store.fileChecks() - changed, 0u);
     EXPECT_EQ(window.frame(), Rect(302, 200, 400, 300));
+    QVariant languages;
+    for (int read = 0; read < 2; ++read)
+        std::thread([&] { languages = settings().object(QStringLiteral("AppleLanguages")); }).join();
+    EXPECT_EQ(preferences.store.fileChecks() - changed, 1u);
+    EXPECT_EQ(languages, QVariant(QVariantList{QStringLiteral("en")}));
 
     release();
     controller.reset();

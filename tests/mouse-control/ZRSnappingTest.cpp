@@ -32,10 +32,10 @@ QVariant zoneValue(const std::shared_ptr<ZRAction>& action) {
     return QString(QStringLiteral("=") + action->uniqueIdentifier());
 }
 
-ZRVirtualScreen screenOf(const Rect& frame) {
+ZRVirtualScreen screenOf(const Rect& frame, const UserDefaults& defaults) {
     ScreenInfo info;
     info.frame = info.visibleFrame = frame;
-    return ZRVirtualScreen::screensOfDisplays({info}).front();
+    return ZRVirtualScreen::screensOfDisplays({info}, defaults).front();
 }
 
 // Snapping on a desktop of one 1440 x 900 display, with the launch's settings and snapping on; its windows
@@ -129,8 +129,11 @@ protected:
 // The zone under the pointer (Cocoa) on a 1440 x 900 screen: bands 15 deep, corners reaching 100 along the
 // edges, unless the settings say otherwise.
 TEST(SnapZones, ZonesOfAScreen) {
-    const std::vector<ZRVirtualScreen> one = {screenOf(Primary)};
-    const std::vector<ZRVirtualScreen> two = {screenOf(Primary), screenOf(Rect(1440, 0, 1440, 900))};
+    // Whole displays: no layout splits them.
+    const UserDefaults noLayout{QString()};
+    const std::vector<ZRVirtualScreen> one = {screenOf(Primary, noLayout)};
+    const std::vector<ZRVirtualScreen> two = {screenOf(Primary, noLayout),
+                                              screenOf(Rect(1440, 0, 1440, 900), noLayout)};
     const ZRSnapZoneSettings ignoring{15, 100, true};
     const struct Case {
         const char* name;
@@ -207,8 +210,8 @@ TEST_F(SnappingTest, TargetsOfZones) {
     drag(window, {700, 300});
     ASSERT_TRUE(snapGesture().isMoving());
     const Rect moved = window.frame();
-    const auto inner = [](std::int64_t position) {
-        return ZRGridGeometry::windowFrameAtPosition(position, screenOf(Primary));
+    const auto inner = [this](std::int64_t position) {
+        return ZRGridGeometry::windowFrameAtPosition(position, screenOf(Primary, settings()), settings());
     };
     const auto layout = addLayout({Rect(100, 200, 300, 400)});
     const auto folder = ZRAction::actionWithType(ZRActionTypeFolder);

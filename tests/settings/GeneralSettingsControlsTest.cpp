@@ -529,7 +529,7 @@ TEST_F(GeneralSettingsTest, FieldsStoreClampedNumbersAndShowThemLater) {
         qint64 gap;
         qint64 columns;
     };
-    const qint64 maximumGrid = ZRGridGeometry::maximumGridDimensionSize();
+    const qint64 maximumGrid = ZRGridGeometry::maximumGridDimensionSize(DesktopTest::settings());
     for (const Text& t :
          {Text{"12", 12, 12}, Text{"abc", 1, 1}, Text{"-7", 1, 1}, Text{"", 1, 1},
           Text{"99999999999999999999999", 100, maximumGrid}, Text{"9223372036854775807", 100, maximumGrid},
@@ -551,7 +551,7 @@ TEST_F(GeneralSettingsTest, FieldsStoreClampedNumbersAndShowThemLater) {
     EXPECT_EQ(gaps.size(), 15);
     EXPECT_EQ(gaps.back().toString(), QStringLiteral("50"));
     EXPECT_EQ(c.suggestionsForTextField(c.standardGridRowsField()),
-              ZRGridGeometry::gridDimensionSuggestions());
+              ZRGridGeometry::gridDimensionSuggestions(DesktopTest::settings()));
 }
 
 TEST_F(GeneralSettingsTest, SidebarHotKeysCycleAndTheLogOpensOrDebugLoggingToggles) {

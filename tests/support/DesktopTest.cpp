@@ -4,6 +4,7 @@
 
 #include "window-access/IgnoreList.h"
 #include "window-access/WindowAccessClock.h"
+#include "window-access/WindowAccessDefaults.h"
 
 #include <QApplication>
 
@@ -45,6 +46,7 @@ void DesktopTest::TearDown() {
     EXPECT_TRUE(desktop.globalHotKeys().registrations().empty()) << "a hot key outlived its test";
     ZRSetLogReaderFactory({});
     UserDefaults::installStandard(nullptr);
+    m_debugLogging.disconnect();
     m_settings.clear();
     Platform::setCurrent(nullptr);
     WindowAccessClock::install({}, {});
@@ -72,7 +74,9 @@ UserDefaults::LoadResult DesktopTest::openSettings(SystemPreferences* preference
     m_settings.push_back(std::make_unique<UserDefaults>(
         settingsPath(), preferences ? preferences : &desktop.systemPreferences()));
     UserDefaults::installStandard(m_settings.back().get());
-    return settings().load();
+    const UserDefaults::LoadResult result = settings().load();
+    m_debugLogging = WindowAccessDefaults::followDebugLogSetting(settings());
+    return result;
 }
 
 std::vector<QStringList> DesktopTest::toolRuns() const {

@@ -52,6 +52,8 @@ private:
     std::map<QByteArray, std::optional<QByteArray>> m_environment;
     // Every store the case opened: a part made before a later open may still read its own.
     std::vector<std::unique_ptr<UserDefaults>> m_settings;
+    // Debug logging follows the open store's switch, as it follows the program's.
+    Connection m_debugLogging;
 
 protected:
     SimDesktop& desktop;

@@ -162,18 +162,18 @@ protected:
 TEST_F(OwnWindowScreenTest, VirtualScreenOfAWindow) {
     QWidget window;
     window.resize(40, 30);
-    EXPECT_FALSE(virtualScreen(&window)) << "no screens";
+    EXPECT_FALSE(virtualScreen(&window, settings())) << "no screens";
     desktop.addScreen(Rect(0, 0, 1440, 900));
     desktop.addScreen(Rect(1440, 0, 1000, 800));
     const auto frameOn = [&](int x) {
         window.move(x, 10);
-        const auto screen = virtualScreen(&window);
+        const auto screen = virtualScreen(&window, settings());
         return screen ? screen->frame() : Rect();
     };
     EXPECT_EQ(frameOn(100), Rect(0, 0, 1440, 900));
     EXPECT_EQ(frameOn(1430), Rect(1440, 0, 1000, 800)) << "more of it on the right";
     EXPECT_EQ(frameOn(5000), Rect(0, 0, 1440, 900)) << "on none: the first";
-    EXPECT_FALSE(virtualScreen(nullptr));
+    EXPECT_FALSE(virtualScreen(nullptr, settings()));
 }
 
 TEST_F(WindowFadeTest, BaseCoordinatesToScreen) {

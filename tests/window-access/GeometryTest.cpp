@@ -75,11 +75,13 @@ TEST_F(GeometryTest, EveryPositionOnAUsableFrameWithAndWithoutSpacing) {
     };
     for (const Case& c : cases) {
         applySpacing(c.spacing);
-        EXPECT_EQ(ZRGridGeometry::windowFrameAtPosition(c.position, Usable, Rect(100, 0, 1000, 860)),
-                  c.expected)
+        EXPECT_EQ(
+            ZRGridGeometry::windowFrameAtPosition(c.position, Usable, Rect(100, 0, 1000, 860), settings()),
+            c.expected)
             << c.name;
     }
-    EXPECT_EQ(ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, Rect(), Rect(0, 0, 10, 10)), Rect());
+    EXPECT_EQ(ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, Rect(), Rect(0, 0, 10, 10), settings()),
+              Rect());
 }
 
 TEST_F(GeometryTest, SpacingSettingsAreClampedAndMadeEven) {
@@ -98,11 +100,11 @@ TEST_F(GeometryTest, SpacingSettingsAreClampedAndMadeEven) {
         applySpacing(c.spacing);
         bool edges = !c.edges;
         bool odd = !c.odd;
-        EXPECT_EQ(ZRGridGeometry::spacingAppliedToEdges(&edges, &odd), c.gap) << c.spacing.gap;
+        EXPECT_EQ(ZRGridGeometry::spacingAppliedToEdges(&edges, &odd, settings()), c.gap) << c.spacing.gap;
         EXPECT_EQ(edges, c.edges) << c.spacing.gap;
         EXPECT_EQ(odd, c.odd) << c.spacing.gap;
     }
-    EXPECT_EQ(ZRGridGeometry::spacingAppliedToEdges(nullptr, nullptr), 100);
+    EXPECT_EQ(ZRGridGeometry::spacingAppliedToEdges(nullptr, nullptr, settings()), 100);
     // A gap wider than the frame leaves the frame whole rather than empty.
     EXPECT_EQ(ZRGridInnerFrame(100, Rect(0, 0, 150, 150), true, false), Rect(0, 0, 150, 150));
 }
@@ -120,8 +122,9 @@ TEST_F(GeometryTest, InnerFrameEdgesOfGridFrames) {
     for (const auto& c : cases) {
         bool right = !c.right;
         bool bottom = !c.bottom;
-        ZRGridGeometry::innerFrame(ZRGridGeometry::windowFrameAtPosition(c.position, Usable, Usable), &right,
-                                   &bottom, Usable);
+        ZRGridGeometry::innerFrame(
+            ZRGridGeometry::windowFrameAtPosition(c.position, Usable, Usable, settings()), &right, &bottom,
+            Usable, settings());
         EXPECT_EQ(right, c.right) << c.position;
         EXPECT_EQ(bottom, c.bottom) << c.position;
     }
@@ -129,7 +132,7 @@ TEST_F(GeometryTest, InnerFrameEdgesOfGridFrames) {
     applySpacing({});
     bool right = false;
     bool bottom = false;
-    ZRGridGeometry::innerFrame(Rect(600, 40, 500, 400), &right, &bottom, Usable);
+    ZRGridGeometry::innerFrame(Rect(600, 40, 500, 400), &right, &bottom, Usable, settings());
     EXPECT_TRUE(right);
     EXPECT_TRUE(bottom);
 }
@@ -210,15 +213,15 @@ TEST_F(GeometryTest, StickyEdges) {
         {"beyond a tenth", Rect(500, 0.2, 499.7, 400), false, false},
     };
     for (const auto& c : cases) {
-        const ZRStickyEdges edges = ZRStickyEdgeFlags(c.frame, full);
+        const ZRStickyEdges edges = ZRStickyEdgeFlags(c.frame, full, settings());
         EXPECT_EQ(edges.keepRightEdge, c.right) << c.name;
         EXPECT_EQ(edges.keepBottomEdge, c.bottom) << c.name;
     }
     set(QStringLiteral("Sticky Edge Correction: Right"), true);
-    EXPECT_TRUE(ZRStickyEdgeFlags(Rect(0, 0, 500, 800), full).keepRightEdge);
-    EXPECT_FALSE(ZRStickyEdgeFlags(Rect(0, 0, 500, 800), full).keepBottomEdge);
+    EXPECT_TRUE(ZRStickyEdgeFlags(Rect(0, 0, 500, 800), full, settings()).keepRightEdge);
+    EXPECT_FALSE(ZRStickyEdgeFlags(Rect(0, 0, 500, 800), full, settings()).keepBottomEdge);
     set(QStringLiteral("Sticky Edge Correction: Bottom"), true);
-    EXPECT_TRUE(ZRStickyEdgeFlags(Rect(0, 400, 500, 400), full).keepBottomEdge);
+    EXPECT_TRUE(ZRStickyEdgeFlags(Rect(0, 400, 500, 400), full, settings()).keepBottomEdge);
 }
 
 TEST_F(GeometryTest, FlippingBetweenScreensOfDifferentHeights) {
@@ -279,7 +282,8 @@ TEST_F(GeometryTest, GridDimensionsWithExtendedRules) {
         std::int64_t limit = -1;
         std::int64_t delta = -1;
         QString description;
-        EXPECT_EQ(ZRGridGeometry::sizeOfGridDimension(key, nullptr, &limit, &delta, &description, c.extended),
+        EXPECT_EQ(ZRGridGeometry::sizeOfGridDimension(key, nullptr, &limit, &delta, &description, c.extended,
+                                                      settings()),
                   c.size)
             << c.name;
         EXPECT_EQ(limit, c.expectedLimit) << c.name;
@@ -295,22 +299,27 @@ TEST_F(GeometryTest, GridDimensionsPreferTheDictionaryAndItsRules) {
     const QVariantMap dictionary = {{key, 3}, {key + QStringLiteral(": Limit"), -200}};
     std::int64_t limit = 0;
     QString description;
-    EXPECT_EQ(ZRGridGeometry::sizeOfGridDimension(key, &dictionary, &limit, nullptr, &description, true), 3);
+    EXPECT_EQ(ZRGridGeometry::sizeOfGridDimension(key, &dictionary, &limit, nullptr, &description, true,
+                                                  settings()),
+              3);
     EXPECT_EQ(limit, -200);
     EXPECT_EQ(description, QStringLiteral("3>200"));
     // A dictionary without a usable size leaves both size and rules to the settings.
     const QVariantMap unusable = {{key, 0}, {key + QStringLiteral(": Limit"), -200}};
-    EXPECT_EQ(ZRGridGeometry::sizeOfGridDimension(key, &unusable, &limit, nullptr, &description, true), 4);
+    EXPECT_EQ(
+        ZRGridGeometry::sizeOfGridDimension(key, &unusable, &limit, nullptr, &description, true, settings()),
+        4);
     EXPECT_EQ(limit, 300);
     set(QStringLiteral("Grid: Maximum Dimension Size"), 3);
-    EXPECT_EQ(ZRGridGeometry::sizeOfGridDimension(key, nullptr, nullptr, nullptr, nullptr), 3);
+    EXPECT_EQ(ZRGridGeometry::sizeOfGridDimension(key, nullptr, nullptr, nullptr, nullptr, false, settings()),
+              3);
 }
 
 TEST_F(GeometryTest, GridDimensionSuggestions) {
     QVariantList suggested = {QStringLiteral("ZRTextFieldSuggestionsSectionSuggested")};
     for (int size = 1; size <= 9; ++size)
         suggested.append(QString::number(size));
-    EXPECT_EQ(ZRGridGeometry::gridDimensionSuggestions(), suggested);
+    EXPECT_EQ(ZRGridGeometry::gridDimensionSuggestions(settings()), suggested);
 
     set(QStringLiteral("Configuration Grid: Columns"), 6);
     set(QStringLiteral("Configuration Grid: Rows"), 4);
@@ -324,7 +333,7 @@ TEST_F(GeometryTest, GridDimensionSuggestions) {
                                                QStringLiteral("12"),
                                                QString()} +
                                   suggested;
-    EXPECT_EQ(ZRGridGeometry::gridDimensionSuggestions(), expected);
+    EXPECT_EQ(ZRGridGeometry::gridDimensionSuggestions(settings()), expected);
     ZRGridGeometry::setGridDimensionsInUseProvider({});
 }
 

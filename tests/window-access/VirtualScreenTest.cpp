@@ -31,7 +31,7 @@ TEST_F(VirtualScreenTest, SplitLayoutsMakeEqualUsableCells) {
     // cells' frames still reach the display's edges.
     desktop.addScreen(Rect(0, 0, 1000, 800), Rect(100, 0, 900, 780));
     set(QStringLiteral("Virtual Screen Layout: 0"), layout(2, 2));
-    const auto screens = ZRVirtualScreen::screens();
+    const auto screens = ZRVirtualScreen::screens(settings());
     ASSERT_EQ(screens.size(), 4u);
     // Left to right, top to bottom.
     EXPECT_EQ(framesOf(screens), (std::vector<Rect>{Rect(0, 390, 550, 410), Rect(550, 390, 450, 410),
@@ -49,20 +49,20 @@ TEST_F(VirtualScreenTest, BadLayoutsLeaveTheDisplayWhole) {
                                            layout(1.5, 1), QStringLiteral("2x2")};
     for (const QVariant& value : layouts) {
         set(QStringLiteral("Virtual Screen Layout: 1"), value);
-        EXPECT_EQ(ZRVirtualScreen::screens().size(), 2u) << value.toString().toStdString();
+        EXPECT_EQ(ZRVirtualScreen::screens(settings()).size(), 2u) << value.toString().toStdString();
     }
     // A missing dimension counts as one.
     set(QStringLiteral("Virtual Screen Layout: 1"), QVariantMap{{QStringLiteral("Rows"), 3}});
-    EXPECT_EQ(ZRVirtualScreen::screens().size(), 4u);
+    EXPECT_EQ(ZRVirtualScreen::screens(settings()).size(), 4u);
 }
 
 TEST_F(VirtualScreenTest, UnionScreenSpansTheOthersAndComesLast) {
     desktop.addScreen(Rect(0, 0, 1440, 900));
     set(QStringLiteral("Virtual Screen Layout: Union"), true);
-    EXPECT_EQ(ZRVirtualScreen::screens().size(), 1u) << "one display needs no union";
+    EXPECT_EQ(ZRVirtualScreen::screens(settings()).size(), 1u) << "one display needs no union";
 
     desktop.addScreen(Rect(1440, 0, 1920, 1080), Rect(1440, 40, 1920, 1040));
-    auto screens = ZRVirtualScreen::screens();
+    auto screens = ZRVirtualScreen::screens(settings());
     ASSERT_EQ(screens.size(), 3u);
     EXPECT_TRUE(screens[2].isUnion());
     EXPECT_EQ(screens[2].frame(), Rect(0, 0, 3360, 1080));
@@ -70,17 +70,18 @@ TEST_F(VirtualScreenTest, UnionScreenSpansTheOthersAndComesLast) {
 
     // A frame wholly on one display ties with the union, and the earlier screen wins; a frame on both
     // has the strictly larger intersection with the union.
-    EXPECT_EQ(frameOf(ZRVirtualScreen::virtualScreenMostRelevantForFrame(Rect(1500, 100, 400, 300), false)),
+    EXPECT_EQ(frameOf(ZRVirtualScreen::virtualScreenMostRelevantForFrame(Rect(1500, 100, 400, 300), false,
+                                                                         settings())),
               Rect(1440, 0, 1920, 1080));
     const auto straddling =
-        ZRVirtualScreen::virtualScreenMostRelevantForFrame(Rect(1240, 100, 400, 300), false);
+        ZRVirtualScreen::virtualScreenMostRelevantForFrame(Rect(1240, 100, 400, 300), false, settings());
     ASSERT_TRUE(straddling);
     EXPECT_TRUE(straddling->isUnion());
 
     // The union of the cells of one split display.
     desktop.removeScreen(screens[1].hostScreen().identifier);
     set(QStringLiteral("Virtual Screen Layout: 0"), layout(2, 1));
-    screens = ZRVirtualScreen::screens();
+    screens = ZRVirtualScreen::screens(settings());
     ASSERT_EQ(screens.size(), 3u);
     EXPECT_EQ(screens[2].frame(), Rect(0, 0, 1440, 900));
 }
@@ -88,7 +89,7 @@ TEST_F(VirtualScreenTest, UnionScreenSpansTheOthersAndComesLast) {
 TEST_F(VirtualScreenTest, MostRelevantScreenOnlyAStrictlyLargerIntersectionWins) {
     desktop.addScreen(Rect(0, 0, 1000, 800));
     desktop.addScreen(Rect(1000, 0, 1000, 800));
-    const auto screens = ZRVirtualScreen::screens();
+    const auto screens = ZRVirtualScreen::screens(settings());
     const struct {
         const char* name;
         Rect frame;
@@ -117,7 +118,7 @@ TEST_F(VirtualScreenTest, NeighboursWithAndWithoutWrap) {
     desktop.addScreen(Rect(1000, 0, 1000, 800));
     desktop.addScreen(Rect(2000, 0, 1000, 800));
     desktop.addScreen(Rect(1000, 800, 1000, 800));
-    const auto screens = ZRVirtualScreen::screens();
+    const auto screens = ZRVirtualScreen::screens(settings());
     ASSERT_EQ(screens.size(), 4u);
     const Rect a = screens[0].frame(), b = screens[1].frame(), c = screens[2].frame(), d = screens[3].frame();
     const struct {
@@ -139,36 +140,41 @@ TEST_F(VirtualScreenTest, NeighboursWithAndWithoutWrap) {
         {"no such direction", 0, 7, true, std::nullopt},
     };
     for (const auto& t : cases) {
-        EXPECT_EQ(frameOf(screens[t.from].virtualScreenAtRelativePosition(t.direction, t.loop)), t.expected)
+        EXPECT_EQ(frameOf(screens[t.from].virtualScreenAtRelativePosition(t.direction, t.loop, settings())),
+                  t.expected)
             << t.name;
     }
 
     const Point inA{500, 400};
-    EXPECT_EQ(frameOf(ZRVirtualScreen::screenAtPosition(ZRPositionNone, inA)), a);
-    EXPECT_EQ(frameOf(ZRVirtualScreen::screenAtPosition(ZRPositionRight, inA)), b);
-    EXPECT_FALSE(ZRVirtualScreen::screenAtPosition(ZRPositionLeft, inA));
-    EXPECT_FALSE(ZRVirtualScreen::screenAtPosition(ZRPositionTopRight, inA)) << "corners are no directions";
-    EXPECT_FALSE(ZRVirtualScreen::screenAtPosition(ZRPositionNone, Point{-10, 400}));
+    EXPECT_EQ(frameOf(ZRVirtualScreen::screenAtPosition(ZRPositionNone, inA, settings())), a);
+    EXPECT_EQ(frameOf(ZRVirtualScreen::screenAtPosition(ZRPositionRight, inA, settings())), b);
+    EXPECT_FALSE(ZRVirtualScreen::screenAtPosition(ZRPositionLeft, inA, settings()));
+    EXPECT_FALSE(ZRVirtualScreen::screenAtPosition(ZRPositionTopRight, inA, settings()))
+        << "corners are no directions";
+    EXPECT_FALSE(ZRVirtualScreen::screenAtPosition(ZRPositionNone, Point{-10, 400}, settings()));
 
     // Positions on the screen under a trigger point, or on its neighbour.
-    EXPECT_EQ(ZRGridGeometry::windowFrameAtPosition(ZRPositionLeft, inA), Rect(0, 0, 500, 800));
-    EXPECT_EQ(ZRGridGeometry::windowFrameAtPosition(ZRPositionLeft, inA, ZRPositionRight),
+    EXPECT_EQ(ZRGridGeometry::windowFrameAtPosition(ZRPositionLeft, inA, ZRPositionNone, settings()),
+              Rect(0, 0, 500, 800));
+    EXPECT_EQ(ZRGridGeometry::windowFrameAtPosition(ZRPositionLeft, inA, ZRPositionRight, settings()),
               Rect(1000, 0, 500, 800));
-    EXPECT_EQ(ZRGridGeometry::windowFrameAtPosition(ZRPositionLeft, inA, ZRPositionBottom), Rect());
+    EXPECT_EQ(ZRGridGeometry::windowFrameAtPosition(ZRPositionLeft, inA, ZRPositionBottom, settings()),
+              Rect());
 }
 
 TEST_F(VirtualScreenTest, NoDisplayAnswersNone) {
     const std::vector<ZRVirtualScreen> none;
     EXPECT_FALSE(ZRVirtualScreen::virtualScreenMostRelevantForFrame(Rect(0, 0, 10, 10), none, true));
-    EXPECT_FALSE(ZRVirtualScreen::virtualScreenMostRelevantForFrame(Rect(0, 0, 10, 10), true));
-    EXPECT_FALSE(ZRVirtualScreen::screenAtPosition(ZRPositionNone, Point{0, 0}));
-    EXPECT_EQ(ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, Point{0, 0}), Rect());
+    EXPECT_FALSE(ZRVirtualScreen::virtualScreenMostRelevantForFrame(Rect(0, 0, 10, 10), true, settings()));
+    EXPECT_FALSE(ZRVirtualScreen::screenAtPosition(ZRPositionNone, Point{0, 0}, settings()));
+    EXPECT_EQ(ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, Point{0, 0}, ZRPositionNone, settings()),
+              Rect());
 
     // The displays going away while screens are in use.
     const auto id = desktop.addScreen(Rect(0, 0, 1000, 800));
-    const auto screens = ZRVirtualScreen::screens();
+    const auto screens = ZRVirtualScreen::screens(settings());
     desktop.removeScreen(id);
-    EXPECT_FALSE(screens[0].virtualScreenAtRelativePosition(ZRScreenDirectionRight, true));
+    EXPECT_FALSE(screens[0].virtualScreenAtRelativePosition(ZRScreenDirectionRight, true, settings()));
 }
 
 TEST_F(VirtualScreenTest, ExtraDockSpacingAndIgnoredBars) {
@@ -176,25 +182,26 @@ TEST_F(VirtualScreenTest, ExtraDockSpacingAndIgnoredBars) {
     desktop.addScreen(Rect(0, 0, 1000, 800), Rect(0, 60, 1000, 717));
     desktop.addScreen(Rect(1000, 0, 1000, 800), Rect(1070, 0, 930, 777));
     const auto displays = desktop.screens().screens();
-    EXPECT_EQ(visibleFrameWithExtraDockSpacing(&displays[0]), Rect(0, 60, 1000, 717));
-    EXPECT_EQ(visibleFrameWithExtraDockSpacing(nullptr), Rect());
+    EXPECT_EQ(visibleFrameWithExtraDockSpacing(&displays[0], settings()), Rect(0, 60, 1000, 717));
+    EXPECT_EQ(visibleFrameWithExtraDockSpacing(nullptr, settings()), Rect());
 
     set(QStringLiteral("ZRVisibleFrameExtraDockSpacing"), 4);
-    EXPECT_EQ(visibleFrameWithExtraDockSpacing(&displays[0]), Rect(0, 64, 1000, 713))
+    EXPECT_EQ(visibleFrameWithExtraDockSpacing(&displays[0], settings()), Rect(0, 64, 1000, 713))
         << "the dock's side only";
-    EXPECT_EQ(visibleFrameWithExtraDockSpacing(&displays[1]), Rect(1074, 0, 926, 777));
-    EXPECT_EQ(ZRVirtualScreen::screens()[0].skafableFrame(), Rect(0, 64, 1000, 713));
+    EXPECT_EQ(visibleFrameWithExtraDockSpacing(&displays[1], settings()), Rect(1074, 0, 926, 777));
+    EXPECT_EQ(ZRVirtualScreen::screens(settings())[0].skafableFrame(), Rect(0, 64, 1000, 713));
     set(QStringLiteral("ZRVisibleFrameExtraDockSpacing"), 5000);
-    EXPECT_EQ(visibleFrameWithExtraDockSpacing(&displays[0]), Rect(0, 60, 1000, 717)) << "too large: ignored";
+    EXPECT_EQ(visibleFrameWithExtraDockSpacing(&displays[0], settings()), Rect(0, 60, 1000, 717))
+        << "too large: ignored";
 
     set(QStringLiteral("ZRVisibleFrameExtraDockSpacing"), 0);
     set(QStringLiteral("Ignore Menu Bar"), true);
-    EXPECT_EQ(ZRVirtualScreen::screens()[0].skafableFrame(), Rect(0, 60, 1000, 740));
+    EXPECT_EQ(ZRVirtualScreen::screens(settings())[0].skafableFrame(), Rect(0, 60, 1000, 740));
     set(QStringLiteral("Ignore Dock"), true);
-    EXPECT_EQ(ZRVirtualScreen::screens()[0].skafableFrame(), Rect(0, 0, 1000, 800));
-    EXPECT_EQ(ZRVirtualScreen::screens()[1].skafableFrame(), Rect(1000, 0, 1000, 800));
+    EXPECT_EQ(ZRVirtualScreen::screens(settings())[0].skafableFrame(), Rect(0, 0, 1000, 800));
+    EXPECT_EQ(ZRVirtualScreen::screens(settings())[1].skafableFrame(), Rect(1000, 0, 1000, 800));
     // The visible frame itself stays as the desktop reports it.
-    EXPECT_EQ(ZRVirtualScreen::screens()[0].visibleFrame(), Rect(0, 60, 1000, 717));
+    EXPECT_EQ(ZRVirtualScreen::screens(settings())[0].visibleFrame(), Rect(0, 60, 1000, 717));
 }
 
 } // namespace

@@ -269,7 +269,7 @@ TEST_F(WindowFrameTest, DrawersAndNearZeroOrigins) {
     EXPECT_EQ(ZRCopyWindowFrame(element, false), Rect(0, 0, 400, 300));
 
     set(QStringLiteral("Allow For Drawers"), true);
-    EXPECT_TRUE(ZRAllowsForDrawers());
+    EXPECT_TRUE(ZRAllowsForDrawers(settings()));
 }
 
 TEST_F(WindowFrameTest, WindowsStickingOutOfTheVisibleFrameAreMovedInFirst) {
@@ -384,26 +384,26 @@ TEST_F(WindowFrameTest, ResizableWindows) {
         SimWindow& window = addWindow();
         c.setUp(window);
         set(strictness, c.strictness);
-        EXPECT_EQ(ZRWindowIsResizable(elementOf(window)), c.resizable) << c.name;
+        EXPECT_EQ(ZRWindowIsResizable(elementOf(window), settings()), c.resizable) << c.name;
     }
-    EXPECT_FALSE(ZRWindowIsResizable(nullptr));
+    EXPECT_FALSE(ZRWindowIsResizable(nullptr, settings()));
 }
 
 TEST_F(WindowFrameTest, FullScreenWindows) {
     SimWindow& window = addWindow();
     const AXElementRef element = elementOf(window);
-    EXPECT_TRUE(ZRWindowIsControllable(element));
+    EXPECT_TRUE(ZRWindowIsControllable(element, settings()));
     EXPECT_FALSE(ZRWindowCanLeaveFullScreen(element));
 
     window.setFullScreen(true);
-    EXPECT_FALSE(ZRWindowIsControllable(element));
+    EXPECT_FALSE(ZRWindowIsControllable(element, settings()));
     EXPECT_TRUE(ZRWindowCanLeaveFullScreen(element));
     set(QStringLiteral("Control Full Screen Windows"), true);
-    EXPECT_TRUE(ZRWindowIsControllable(element));
+    EXPECT_TRUE(ZRWindowIsControllable(element, settings()));
 
     set(QStringLiteral("Control Full Screen Windows: Animation Interval"), 0.5);
     const double before = RunLoop::main().now();
-    const AXElementRef after = ZRExitFullScreen(element);
+    const AXElementRef after = ZRExitFullScreen(element, settings());
     EXPECT_NEAR(RunLoop::main().now() - before, 0.5, 1e-9);
     EXPECT_FALSE(window.isFullScreen());
     ASSERT_TRUE(after);
@@ -414,14 +414,14 @@ TEST_F(WindowFrameTest, FullScreenWindows) {
     window.setFullScreenSettable(false);
     EXPECT_FALSE(ZRWindowCanLeaveFullScreen(element));
     const double stuck = RunLoop::main().now();
-    EXPECT_FALSE(ZRExitFullScreen(element));
+    EXPECT_FALSE(ZRExitFullScreen(element, settings()));
     EXPECT_EQ(RunLoop::main().now(), stuck);
 
     // An absurd interval does not freeze the program.
     window.setFullScreenSettable(true);
     set(QStringLiteral("Control Full Screen Windows: Animation Interval"), 1e9);
     const double absurd = RunLoop::main().now();
-    EXPECT_TRUE(ZRExitFullScreen(element));
+    EXPECT_TRUE(ZRExitFullScreen(element, settings()));
     EXPECT_LE(RunLoop::main().now() - absurd, 5.0);
 }
 
@@ -444,7 +444,7 @@ TEST_F(WindowFrameTest, RaisingAndActivating) {
     for (const auto& c : cases) {
         set(QStringLiteral("Mouse Controls Auto-Activate Window"), c.setting);
         desktop.setModifierFlags(c.shift ? ModifierFlag::Shift : 0);
-        EXPECT_EQ(ZRMouseControlsShouldActivateWindow(c.shiftInverts), c.activates)
+        EXPECT_EQ(ZRMouseControlsShouldActivateWindow(c.shiftInverts, settings()), c.activates)
             << c.setting << c.shift << c.shiftInverts;
     }
 }

@@ -212,10 +212,10 @@ TEST_F(WindowListTest, MonitorDescribesRelevantWindowsOnTheWorkerFrontToBack) {
     DispatchQueue::setManualForTesting(true);
     std::optional<QVariantList> received;
     Connection wanted = ZRExternalWindowMonitor::sharedMonitor().enumerateWindows(
-        [&](const QVariantList& descriptions) { received = descriptions; });
+        [&](const QVariantList& descriptions) { received = descriptions; }, settings());
     bool unwantedCalled = false;
     ZRExternalWindowMonitor::sharedMonitor()
-        .enumerateWindows([&](const QVariantList&) { unwantedCalled = true; })
+        .enumerateWindows([&](const QVariantList&) { unwantedCalled = true; }, settings())
         .disconnect();
     EXPECT_FALSE(received) << "nothing before the worker ran";
     EXPECT_EQ(DispatchQueue::drainForTesting(), 2);
@@ -303,7 +303,7 @@ TEST_F(WindowListTest, QuitWaitsForALayoutCaptureOnAWorkerBeforeTheDesktopGoes) 
         auto platform = std::make_unique<SlowDesktop>(desktop, probe);
         Platform::setCurrent(platform.get());
         Connection capture =
-            ZRExternalWindowMonitor::sharedMonitor().enumerateWindows([](const QVariantList&) {});
+            ZRExternalWindowMonitor::sharedMonitor().enumerateWindows([](const QVariantList&) {}, settings());
         probe.reading.acquire();
         std::thread answer([&] {
             std::this_thread::sleep_for(std::chrono::milliseconds(finishesInTime ? 50 : 700));
