@@ -256,12 +256,12 @@ std::int64_t ZROverlayGrid::defaultColorScheme() {
     return ZROverlayColorScheme::defaultColorScheme();
 }
 
-std::int64_t ZROverlayGrid::colorScheme() {
-    return ZROverlayColorScheme::colorScheme(UserDefaults::standard());
+std::int64_t ZROverlayGrid::colorScheme(const UserDefaults& defaults) {
+    return ZROverlayColorScheme::colorScheme(defaults);
 }
 
-bool ZROverlayGrid::invertColors() {
-    return ZROverlayColorScheme::invertColors(UserDefaults::standard());
+bool ZROverlayGrid::invertColors(const UserDefaults& defaults) {
+    return ZROverlayColorScheme::invertColors(defaults);
 }
 
 QColor ZROverlayGrid::cellColorWithIntersection(double intersection, bool inverted) {

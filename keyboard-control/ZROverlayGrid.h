@@ -75,14 +75,14 @@ public:
     // A placeholder's hover runs the action, after "Mouse Controls Grid: Full Size: Hover Trigger Delay".
     void performHoverAction();
 
-    // The overlays' scheme, chosen as ZROverlayColorScheme says: 0 the classic scheme, 1 dark cells, 2
-    // inverted (light) cells.
+    // The overlays' scheme in the settings given, chosen as ZROverlayColorScheme says: 0 the classic
+    // scheme, 1 dark cells, 2 inverted (light) cells.
     static QString colorInversionKey();
     static std::int64_t defaultColorScheme();
-    static std::int64_t colorScheme();
-    static bool invertColors();
-    static QColor cellColorWithIntersection(double intersection) {
-        return cellColorWithIntersection(intersection, invertColors());
+    static std::int64_t colorScheme(const UserDefaults& defaults);
+    static bool invertColors(const UserDefaults& defaults);
+    static QColor cellColorWithIntersection(double intersection, const UserDefaults& defaults) {
+        return cellColorWithIntersection(intersection, invertColors(defaults));
     }
     static QColor cellColorWithIntersection(double intersection, bool inverted);
     QColor cellColorForColumn(std::int64_t column, std::int64_t row, bool inWireframe) const override;
@@ -99,7 +99,7 @@ public:
 
 protected:
     bool classAllowsExtendedRules() const override { return allowsExtendedRules(); }
-    bool classInvertColors() const override { return invertColors(); }
+    bool classInvertColors() const override { return invertColors(m_context.defaults); }
     QColor classCellColorWithIntersection(double intersection) const override {
         return cellColorWithIntersection(intersection, classInvertColors());
     }

@@ -418,7 +418,8 @@ TEST_F(GridColourTest, CellsDarkenWithTheShareTheFrameCoversInEitherScheme) {
     const auto overlay = overlayGrid<StyledOverlayGrid>(
         Rect(), std::make_unique<StyledOverlayGrid>(keyboardControl(), ZRGridStyleRectangles));
     overlay->setRepresentedWindowFrame(Rect(0, 0, 100, 100));
-    EXPECT_EQ(overlay->cellColorForColumn(0, 0, false), ZROverlayGrid::cellColorWithIntersection(0));
+    EXPECT_EQ(overlay->cellColorForColumn(0, 0, false),
+              ZROverlayGrid::cellColorWithIntersection(0, settings()));
 }
 
 TEST_F(GridColourTest, TheOverlaySchemeComesFromTheInversionSetting) {
@@ -447,8 +448,8 @@ TEST_F(GridColourTest, TheOverlaySchemeComesFromTheInversionSetting) {
             set(key, c.value);
         else
             settings().removeObject(key);
-        EXPECT_EQ(ZROverlayGrid::colorScheme(), c.scheme) << c.name;
-        EXPECT_EQ(ZROverlayGrid::invertColors(), c.scheme == 2) << c.name;
+        EXPECT_EQ(ZROverlayGrid::colorScheme(settings()), c.scheme) << c.name;
+        EXPECT_EQ(ZROverlayGrid::invertColors(settings()), c.scheme == 2) << c.name;
     }
     EXPECT_EQ(ZROverlayGrid::cellColorWithIntersection(1, true), calibratedWhite(0.3, 1));
     EXPECT_EQ(ZROverlayGrid::cellColorWithIntersection(0, false), calibratedWhite(0.4, 1));
