@@ -56,15 +56,12 @@ struct Desktop {
         writeStore();
     }
 
-    ~Desktop() {
-        Platform::setCurrent(nullptr);
-        UserDefaults::setStandard(nullptr);
-    }
+    ~Desktop() { Platform::setCurrent(nullptr); }
 
     QString settingsPath() const { return folder.filePath(QStringLiteral("Settings.plist")); }
 
     void writeStore() {
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath()));
+        UserDefaults written(settingsPath());
         QVariantList records;
         QVariantList folderMembers;
         int hotKeys = 0;
@@ -76,7 +73,7 @@ struct Desktop {
                     HotKeyModifiers[(hotKeys / HotKeyKeyCodes) % std::size(HotKeyModifiers)];
                 action->setHotKey(ZRHotKey::hotKeyWithIdentifer(
                     action->uniqueIdentifier(), QString(), keyCode, flags,
-                    ZRHotKeyContext{desktop.globalHotKeys(), UserDefaults::standard(), RunLoop::main()}));
+                    ZRHotKeyContext{desktop.globalHotKeys(), written, RunLoop::main()}));
                 ++hotKeys;
             }
             const QVariantMap record = action->dictionaryRepresentation();
@@ -93,11 +90,10 @@ struct Desktop {
                 folderMembers.clear();
             }
         }
-        UserDefaults::standard().setObject(records, QString::fromUtf16(ZRCustomControlsUserDefaultName));
-        UserDefaults::standard().setBool(true, QStringLiteral("Quit Without Confirmation"));
-        if (!UserDefaults::standard().save())
+        written.setObject(records, QString::fromUtf16(ZRCustomControlsUserDefaultName));
+        written.setBool(true, QStringLiteral("Quit Without Confirmation"));
+        if (!written.save())
             qFatal("cannot write the settings of the start");
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(settingsPath()));
     }
 
     QTemporaryDir folder;
@@ -107,9 +103,11 @@ struct Desktop {
 void BM_StartUpWith500Actions(benchmark::State& state) {
     static Desktop desktop;
     for (auto _ : state) {
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(desktop.settingsPath()));
-        UserDefaults::standard().load();
-        std::optional<TestProgram> program(std::in_place, UserDefaults::standard(), Platform::current());
+        // Each start reads its settings anew, as the program does.
+        UserDefaults settings(desktop.settingsPath());
+        UserDefaults::installStandard(&settings);
+        settings.load();
+        std::optional<TestProgram> program(std::in_place, settings, desktop.desktop);
         ZRMainController& controller = program->controller();
         controller.setAlerts(std::make_unique<Quits>());
         controller.applicationWillFinishLaunching();
@@ -121,6 +119,7 @@ void BM_StartUpWith500Actions(benchmark::State& state) {
             state.SkipWithError("the store did not load every action");
         program.reset();
         RunLoop::main().runPending();
+        UserDefaults::installStandard(nullptr);
         state.ResumeTiming();
     }
 }
@@ -134,9 +133,10 @@ void BM_StartUpWith500ActionsAndPreferencesFiles(benchmark::State& state) {
     double checks = 0;
     for (auto _ : state) {
         X11SystemPreferences preferences(desktop.folder.filePath(QStringLiteral("Preferences")));
-        UserDefaults::setStandard(std::make_unique<UserDefaults>(desktop.settingsPath(), &preferences));
-        UserDefaults::standard().load();
-        std::optional<TestProgram> program(std::in_place, UserDefaults::standard(), Platform::current());
+        UserDefaults settings(desktop.settingsPath(), &preferences);
+        UserDefaults::installStandard(&settings);
+        settings.load();
+        std::optional<TestProgram> program(std::in_place, settings, desktop.desktop);
         ZRMainController& controller = program->controller();
         controller.setAlerts(std::make_unique<Quits>());
         controller.applicationWillFinishLaunching();
@@ -147,7 +147,7 @@ void BM_StartUpWith500ActionsAndPreferencesFiles(benchmark::State& state) {
         state.PauseTiming();
         program.reset();
         RunLoop::main().runPending();
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
         state.ResumeTiming();
     }
     state.counters["preference file checks per start (goal: at most 10)"] = checks;

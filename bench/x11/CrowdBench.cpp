@@ -66,6 +66,7 @@ bool spinUntil(const std::function<bool()>& condition) {
 struct Setup {
     std::unique_ptr<PrivateDisplay> display;
     QTemporaryDir home;
+    std::optional<UserDefaults> settings;
     std::unique_ptr<Platform> platform;
     std::unique_ptr<X11BareClient> crowd;
     int crowdSize = 0;
@@ -78,8 +79,8 @@ struct Setup {
     bool prepare() {
         if (!PrivateDisplay::startWhereThereIsNone(display, QStringLiteral(SKAF_X11_DISPLAY_SCRIPT)))
             return false;
-        UserDefaults::setStandard(
-            std::make_unique<UserDefaults>(home.filePath(QStringLiteral("Settings.plist"))));
+        settings.emplace(home.filePath(QStringLiteral("Settings.plist")));
+        UserDefaults::installStandard(&*settings);
         QString error;
         platform = createX11Platform(&error);
         crowd = X11BareClient::open(&error);
@@ -104,9 +105,8 @@ struct Setup {
             std::fprintf(stderr, "the xlogo was not managed\n");
             return false;
         }
-        store.emplace(UserDefaults::standard(), platform->globalHotKeys());
-        engine = std::make_unique<ZRActionController>(store->store(), UserDefaults::standard(), *platform,
-                                                      RunLoop::main());
+        store.emplace(*settings, platform->globalHotKeys());
+        engine = std::make_unique<ZRActionController>(store->store(), *settings, *platform, RunLoop::main());
         for (int i = 0; i < 2; ++i) {
             halves[i] = ZRAction::actionWithType(ZRActionTypeHalf);
             halves[i]->setMoveDirection(i == 0 ? ZRPositionLeft : ZRPositionRight);
@@ -140,7 +140,7 @@ struct Setup {
             target->waitForFinished(WaitMilliseconds);
         }
         Platform::setCurrent(nullptr);
-        UserDefaults::setStandard(nullptr);
+        UserDefaults::installStandard(nullptr);
         crowd.reset();
         platform.reset();
     }

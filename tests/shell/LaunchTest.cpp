@@ -78,7 +78,7 @@ QString plistType(const QVariant& value) {
 
 TEST_F(ShellTest, LaunchRegistersEveryDefaultWithItsValueAndType) {
     launch();
-    const QVariantMap registered = UserDefaults::standard().registeredDomain();
+    const QVariantMap registered = settings().registeredDomain();
     for (const auto& [key, value] : ShellDefaults) {
         SCOPED_TRACE(key);
         const QVariant actual = registered.value(QString::fromLatin1(key));
@@ -87,7 +87,7 @@ TEST_F(ShellTest, LaunchRegistersEveryDefaultWithItsValueAndType) {
         EXPECT_EQ(actual, value);
     }
     // Registered defaults are never written to the file.
-    EXPECT_TRUE(UserDefaults::standard().persistentDomain().isEmpty());
+    EXPECT_TRUE(settings().persistentDomain().isEmpty());
     // Nor is this one registered: reading it answers NO until the user turns it on.
     EXPECT_FALSE(registered.contains(
         QStringLiteral("Keyboard Controls Grid: Non-Modifier Arrow Keys Reset Selection")));
@@ -112,14 +112,13 @@ TEST_F(ShellTest, OlderKeysDecideTheirSuccessorsAndMoveOnce) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.olderKey) + (c.olderValue.toBool() ? " on" : " off"));
         freshStart();
-        UserDefaults::standard().setObject(c.olderValue, QString::fromLatin1(c.olderKey));
+        settings().setObject(c.olderValue, QString::fromLatin1(c.olderKey));
         launch();
-        const QVariant registered =
-            UserDefaults::standard().registeredDomain().value(QString::fromLatin1(c.key));
+        const QVariant registered = settings().registeredDomain().value(QString::fromLatin1(c.key));
         EXPECT_EQ(plistType(registered), plistType(c.expectedRegistered));
         EXPECT_EQ(registered, c.expectedRegistered);
         // The older key stays: it is read again at every launch.
-        EXPECT_TRUE(UserDefaults::standard().persistentObject(QString::fromLatin1(c.olderKey)).isValid());
+        EXPECT_TRUE(settings().persistentObject(QString::fromLatin1(c.olderKey)).isValid());
     }
 
     struct ArrowCase {
@@ -131,19 +130,19 @@ TEST_F(ShellTest, OlderKeysDecideTheirSuccessorsAndMoveOnce) {
         SCOPED_TRACE(older ? (*older ? "older on" : "older off") : "no older key");
         freshStart();
         if (older)
-            UserDefaults::standard().setBool(*older, olderArrowKeys);
+            settings().setBool(*older, olderArrowKeys);
         launch();
-        EXPECT_EQ(UserDefaults::standard().optionalBool(arrowKeys), expected);
-        EXPECT_FALSE(UserDefaults::standard().hasValue(olderArrowKeys));
+        EXPECT_EQ(settings().optionalBool(arrowKeys), expected);
+        EXPECT_FALSE(settings().hasValue(olderArrowKeys));
     }
     // A user who turns it off afterwards keeps it off at the next launch.
     freshStart();
-    UserDefaults::standard().setBool(true, olderArrowKeys);
+    settings().setBool(true, olderArrowKeys);
     launch();
-    UserDefaults::standard().setBool(false, arrowKeys);
+    settings().setBool(false, arrowKeys);
     restart();
     launch();
-    EXPECT_EQ(UserDefaults::standard().optionalBool(arrowKeys), false);
+    EXPECT_EQ(settings().optionalBool(arrowKeys), false);
 }
 
 TEST(KeyboardMenuLineHeight, FollowsTheVisibleHeightWithinItsBounds) {
@@ -220,9 +219,9 @@ TEST_F(ShellTest, StealthModeKeepsTheSettingsWindowClosedOnceTheIntroWasShown) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.stealth << " " << c.showIntro.value_or(-1));
         freshStart();
-        UserDefaults::standard().setBool(c.stealth, QStringLiteral("Stealth Mode"));
+        settings().setBool(c.stealth, QStringLiteral("Stealth Mode"));
         if (c.showIntro)
-            UserDefaults::standard().setBool(*c.showIntro, QStringLiteral("Show Intro Popover"));
+            settings().setBool(*c.showIntro, QStringLiteral("Show Intro Popover"));
         QStringList calls;
         pendingAreas.push_back(std::make_unique<RecordingArea>(&calls));
         launch();
@@ -290,7 +289,7 @@ TEST_F(ShellTest, AccessibilityTimeoutComesFromTheSettings) {
     for (const auto& c : cases) {
         freshStart();
         if (c.setting)
-            UserDefaults::standard().setDouble(*c.setting, QStringLiteral("Accessibility API Timeout"));
+            settings().setDouble(*c.setting, QStringLiteral("Accessibility API Timeout"));
         desktop.accessibility().setMessagingTimeout(9);
         launch();
         EXPECT_EQ(desktop.accessibility().messagingTimeout(), c.expected);
@@ -308,9 +307,8 @@ TEST_F(ShellTest, SettingsHotKeyThatCannotRegisterIsKeptAndShownNotActive) {
         ZRHotKey::hotKeyWithIdentifer(QStringLiteral("Keyboard Controls"), QString(), M, ControlOption,
                                       ZRHotKeyContext{desktop.globalHotKeys(), settings(), RunLoop::main()});
     const QVariantMap keyboardMenuRecord = keyboardMenu->dictionaryRepresentation();
-    UserDefaults::standard().setObject(keyboardMenuRecord, QStringLiteral("Keyboard Menu"));
-    UserDefaults::standard().setObject(keyboardControls->dictionaryRepresentation(),
-                                       QStringLiteral("Keyboard Controls"));
+    settings().setObject(keyboardMenuRecord, QStringLiteral("Keyboard Menu"));
+    settings().setObject(keyboardControls->dictionaryRepresentation(), QStringLiteral("Keyboard Controls"));
     // Another program holds the keyboard menu's keys right now.
     desktop.globalHotKeys().markTaken(K, ControlOption);
 
@@ -325,12 +323,12 @@ TEST_F(ShellTest, SettingsHotKeyThatCannotRegisterIsKeptAndShownNotActive) {
     EXPECT_TRUE(controller.settingsHotKeyIsActive(QStringLiteral("Keyboard Controls")));
     EXPECT_TRUE(desktop.globalHotKeys().isRegistered(M, ControlOption));
     // The user's setting is untouched, and the next launch tries again.
-    EXPECT_EQ(UserDefaults::standard().dictionaryForKey(QStringLiteral("Keyboard Menu")), keyboardMenuRecord);
+    EXPECT_EQ(settings().dictionaryForKey(QStringLiteral("Keyboard Menu")), keyboardMenuRecord);
     EXPECT_TRUE(logged(QStringLiteral("kept, not active")));
 
     // Cleared through its field, it goes from the settings and the desktop.
     EXPECT_TRUE(controller.shouldSetHotKey(nullptr, QStringLiteral("Keyboard Controls")));
-    EXPECT_FALSE(UserDefaults::standard().hasValue(QStringLiteral("Keyboard Controls")));
+    EXPECT_FALSE(settings().hasValue(QStringLiteral("Keyboard Controls")));
     EXPECT_FALSE(desktop.globalHotKeys().isRegistered(M, ControlOption));
     // A field of no known identifier changes nothing.
     EXPECT_FALSE(controller.shouldSetHotKey(keyboardControls, QStringLiteral("Something Else")));

@@ -176,9 +176,8 @@ TEST_F(MenusTest, StatusItemAndTaskbarEntryFollowTheApplicationMode) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.mode << " " << c.temporaryDockIcon);
-        UserDefaults::standard().setBool(c.temporaryDockIcon,
-                                         QStringLiteral("Application Mode: Temporary Dock Icon"));
-        UserDefaults::standard().setInteger(c.mode, QStringLiteral("Application Mode"));
+        settings().setBool(c.temporaryDockIcon, QStringLiteral("Application Mode: Temporary Dock Icon"));
+        settings().setInteger(c.mode, QStringLiteral("Application Mode"));
         EXPECT_EQ(controller.statusItemController().isRequested(), c.statusItem);
         EXPECT_EQ(ZRIsAccessoryApplicationMode(), c.accessory);
     }

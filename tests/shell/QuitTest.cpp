@@ -65,7 +65,7 @@ TEST_F(ShellTest, QuittingAsksUnlessTheSettingSaysNot) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.withoutConfirmation << c.userQuits);
         freshStart();
-        UserDefaults::standard().setBool(c.withoutConfirmation, QStringLiteral("Quit Without Confirmation"));
+        settings().setBool(c.withoutConfirmation, QStringLiteral("Quit Without Confirmation"));
         QStringList calls;
         pendingAreas.push_back(std::make_unique<RecordingArea>(&calls));
         ZRMainController& controller = launch();
@@ -87,7 +87,7 @@ TEST_F(ShellTest, QuittingAsksUnlessTheSettingSaysNot) {
 }
 
 TEST_F(ShellTest, ActionsThatCannotBeSavedAtQuitAreReportedAndTheSavedOnesKept) {
-    UserDefaults::standard().setBool(true, QStringLiteral("Quit Without Confirmation"));
+    settings().setBool(true, QStringLiteral("Quit Without Confirmation"));
     ZRMainController& controller = launch();
     addCenterAction(QStringLiteral("Saved"));
     ASSERT_TRUE(ZRActionManager::actionManager().save());
@@ -120,14 +120,14 @@ TEST_F(ShellTest, ACorruptSettingsFileIsSetAsideAndTheProgramStarts) {
     }
     program.reset();
     ASSERT_EQ(openSettings(), UserDefaults::LoadResult::SetAside);
-    const QString setAside = UserDefaults::standard().setAsidePath();
+    const QString setAside = settings().setAsidePath();
     ASSERT_FALSE(setAside.isEmpty());
 
     ZRMainController& controller = launch();
     EXPECT_TRUE(controller.hasFinishedLaunching());
     EXPECT_TRUE(ZRActionManager::actionManager().topLevelActions().empty());
     addCenterAction(QStringLiteral("Fresh"));
-    UserDefaults::standard().setBool(true, QStringLiteral("Quit Without Confirmation"));
+    settings().setBool(true, QStringLiteral("Quit Without Confirmation"));
     EXPECT_EQ(controller.applicationShouldTerminate(), ZRMainController::TerminateReply::TerminateNow);
     EXPECT_EQ(storedRecords(settingsPath()).size(), 1);
     // The broken file is kept beside the new one, untouched.

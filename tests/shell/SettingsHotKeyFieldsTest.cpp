@@ -47,7 +47,7 @@ TEST_F(ShellTest, TheSettingsFieldsTakeTheirOwnKeysAgainAndClearOnlyThroughTheCo
     ASSERT_TRUE(controls.showActive());
     calls.clear();
     controls.clickClearButton();
-    EXPECT_FALSE(UserDefaults::standard().hasValue(QStringLiteral("Keyboard Controls")));
+    EXPECT_FALSE(settings().hasValue(QStringLiteral("Keyboard Controls")));
     EXPECT_FALSE(desktop.globalHotKeys().isRegistered(Key::M, ControlOption));
     EXPECT_EQ(calls,
               QStringList{QStringLiteral("settingsHotKeyDidChange Keyboard Controls none not active")});

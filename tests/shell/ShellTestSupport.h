@@ -108,7 +108,7 @@ protected:
     // The program's main controller, made with its store on the settings there are when first asked for.
     ZRMainController& controller() {
         if (!program)
-            program.emplace(UserDefaults::standard(), desktop);
+            program.emplace(settings(), desktop);
         return program->controller();
     }
 

@@ -13,7 +13,7 @@ namespace {
 using SettingsReadsTest = DesktopTest;
 
 TEST_F(SettingsReadsTest, HJKLFollowsBothSettings) {
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = settings();
     const QString layoutKey = QStringLiteral("HJKL: Disable Keyboard Layout Equivalents");
     const QString physicalKey = QStringLiteral("HJKL: Disable Physical Key Equivalents");
     // On a layout that puts t in the place of K.
@@ -28,7 +28,7 @@ TEST_F(SettingsReadsTest, HJKLFollowsBothSettings) {
 
 TEST_F(SettingsReadsTest, DebugLogSwitch) {
     EXPECT_FALSE(ZRDebugLogEnabled());
-    UserDefaults::standard().setBool(true, QStringLiteral("ZRDebugLog"));
+    settings().setBool(true, QStringLiteral("ZRDebugLog"));
     EXPECT_TRUE(ZRDebugLogEnabled());
     // A worker, which may not touch the settings store, sees the switch as the main thread last read it.
     bool onWorker = false;

@@ -56,39 +56,38 @@ TEST_F(WindowFrameAutosaveTest, SavedFramesComeBackOnACurrentScreen) {
         SCOPED_TRACE(test.what);
         window().setGeometry(qtRectFromCocoaRect(Rect(7, 8, 400, 300)).toRect());
         set(Key, test.saved);
-        EXPECT_EQ(setFrameUsingName(&window(), Name, UserDefaults::standard()), test.restored);
+        EXPECT_EQ(setFrameUsingName(&window(), Name, settings()), test.restored);
         EXPECT_EQ(cocoaFrame(), test.expected);
     }
 }
 
 TEST_F(WindowFrameAutosaveTest, AFrameMovedWhileShownIsThereAtTheNextStart) {
-    restoreFrameAndAutosave(&window(), Name, UserDefaults::standard());
+    restoreFrameAndAutosave(&window(), Name, settings());
     EXPECT_EQ(cocoaFrame(), Rect(520, 320, 400, 300)) << "nothing saved: centred on the usable frame";
     EXPECT_EQ(frameAutosaveName(&window()), Name);
 
     window().setGeometry(qtRectFromCocoaRect(Rect(30, 60, 400, 300)).toRect());
-    EXPECT_FALSE(UserDefaults::standard().hasValue(Key)) << "a hidden window's moves are not its frame";
+    EXPECT_FALSE(settings().hasValue(Key)) << "a hidden window's moves are not its frame";
     window().show();
     window().setGeometry(qtRectFromCocoaRect(Rect(60, 90, 450, 350)).toRect());
     window().hide();
-    ASSERT_TRUE(UserDefaults::standard().save());
+    ASSERT_TRUE(settings().save());
 
     openSettings();
     // A window with children of its own, as every real window has.
     QWidget next;
     new QWidget(&next);
     new QObject(&next);
-    restoreFrameAndAutosave(&next, Name, UserDefaults::standard());
-    setFrameAutosaveName(&next, Name, UserDefaults::standard());
+    restoreFrameAndAutosave(&next, Name, settings());
+    setFrameAutosaveName(&next, Name, settings());
     EXPECT_EQ(frameAutosaveName(&next), Name);
     EXPECT_EQ(cocoaRectFromQtRect(QRectF(next.geometry())), Rect(60, 90, 450, 350));
 
-    setFrameAutosaveName(&window(), QString(), UserDefaults::standard());
+    setFrameAutosaveName(&window(), QString(), settings());
     EXPECT_TRUE(frameAutosaveName(&window()).isEmpty());
     window().show();
     window().move(300, 300);
-    EXPECT_EQ(rectFromString(UserDefaults::standard().stringForKey(Key)), Rect(60, 90, 450, 350))
-        << "no longer saved";
+    EXPECT_EQ(rectFromString(settings().stringForKey(Key)), Rect(60, 90, 450, 350)) << "no longer saved";
 }
 
 } // namespace

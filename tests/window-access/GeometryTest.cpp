@@ -24,10 +24,10 @@ struct Spacing {
     bool edges = false;
 };
 
-void applySpacing(const Spacing& spacing) {
-    UserDefaults::standard().setBool(spacing.on, QStringLiteral("Grid Spacing"));
-    UserDefaults::standard().setInteger(spacing.gap, QStringLiteral("Grid Spacing: Gap"));
-    UserDefaults::standard().setBool(spacing.edges, QStringLiteral("Grid Spacing: Apply To Edges"));
+void applySpacing(UserDefaults& defaults, const Spacing& spacing) {
+    defaults.setBool(spacing.on, QStringLiteral("Grid Spacing"));
+    defaults.setInteger(spacing.gap, QStringLiteral("Grid Spacing: Gap"));
+    defaults.setBool(spacing.edges, QStringLiteral("Grid Spacing: Apply To Edges"));
 }
 
 TEST_F(GeometryTest, EveryPositionOnAUsableFrameWithAndWithoutSpacing) {
@@ -74,7 +74,7 @@ TEST_F(GeometryTest, EveryPositionOnAUsableFrameWithAndWithoutSpacing) {
         {"spacing off", {false, 10, true}, ZRPositionLeft, Rect(100, 40, 500, 800)},
     };
     for (const Case& c : cases) {
-        applySpacing(c.spacing);
+        applySpacing(settings(), c.spacing);
         EXPECT_EQ(
             ZRGridGeometry::windowFrameAtPosition(c.position, Usable, Rect(100, 0, 1000, 860), settings()),
             c.expected)
@@ -97,7 +97,7 @@ TEST_F(GeometryTest, SpacingSettingsAreClampedAndMadeEven) {
         {{true, 500, false}, 100, false, false},
     };
     for (const Case& c : cases) {
-        applySpacing(c.spacing);
+        applySpacing(settings(), c.spacing);
         bool edges = !c.edges;
         bool odd = !c.odd;
         EXPECT_EQ(ZRGridGeometry::spacingAppliedToEdges(&edges, &odd, settings()), c.gap) << c.spacing.gap;
@@ -110,7 +110,7 @@ TEST_F(GeometryTest, SpacingSettingsAreClampedAndMadeEven) {
 }
 
 TEST_F(GeometryTest, InnerFrameEdgesOfGridFrames) {
-    applySpacing({true, 10, true});
+    applySpacing(settings(), {true, 10, true});
     const struct {
         std::int64_t position;
         bool right;
@@ -129,7 +129,7 @@ TEST_F(GeometryTest, InnerFrameEdgesOfGridFrames) {
         EXPECT_EQ(bottom, c.bottom) << c.position;
     }
     // Without the edge gap the usable frame's own edges count.
-    applySpacing({});
+    applySpacing(settings(), {});
     bool right = false;
     bool bottom = false;
     ZRGridGeometry::innerFrame(Rect(600, 40, 500, 400), &right, &bottom, Usable, settings());

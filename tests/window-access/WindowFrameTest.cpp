@@ -3,6 +3,7 @@
 
 #include "platform/PlatformLog.h"
 #include "platform/foundation/RunLoop.h"
+#include "window-access/WindowAccessDefaults.h"
 #include "window-access/WindowElements.h"
 #include "window-access/WindowFrameSetting.h"
 
@@ -205,6 +206,34 @@ TEST_F(WindowFrameTest, AWorkerReadsTheSettingsAsTheMainThreadWould) {
     worker.join();
     setPlatformLogSink({});
     EXPECT_EQ(lines.value(0), QStringLiteral("[Debug] set window frame: proposed {{30, 40}, {300, 200}}"));
+}
+
+// The switch follows the store the program runs on: a store opened later takes over, and dropping the
+// earlier follower then neither turns the switch off nor lets the earlier store turn it back.
+TEST_F(WindowFrameTest, DebugLoggingFollowsTheLatestStoreItIsHanded) {
+    UserDefaults earlier(folder.filePath(QStringLiteral("Earlier.plist")));
+    UserDefaults later(folder.filePath(QStringLiteral("Later.plist")));
+    earlier.setBool(true, QStringLiteral("ZRDebugLog"));
+    Connection followingEarlier = WindowAccessDefaults::followDebugLogSetting(earlier);
+    EXPECT_TRUE(WindowAccessDefaults::debugLogEnabled());
+    earlier.setBool(false, QStringLiteral("ZRDebugLog"));
+    EXPECT_FALSE(WindowAccessDefaults::debugLogEnabled());
+
+    later.setBool(true, QStringLiteral("ZRDebugLog"));
+    Connection followingLater = WindowAccessDefaults::followDebugLogSetting(later);
+    EXPECT_TRUE(WindowAccessDefaults::debugLogEnabled());
+    earlier.setBool(false, QStringLiteral("ZRDebugLog"));
+    EXPECT_TRUE(WindowAccessDefaults::debugLogEnabled()) << "the earlier store no longer has a say";
+    followingEarlier.disconnect();
+    EXPECT_TRUE(WindowAccessDefaults::debugLogEnabled());
+    bool onWorker = false;
+    std::thread([&] { onWorker = WindowAccessDefaults::debugLogEnabled(); }).join();
+    EXPECT_TRUE(onWorker);
+
+    followingLater.disconnect();
+    EXPECT_FALSE(WindowAccessDefaults::debugLogEnabled()) << "nothing follows a store: off";
+    later.setBool(true, QStringLiteral("ZRDebugLog"));
+    EXPECT_FALSE(WindowAccessDefaults::debugLogEnabled());
 }
 
 TEST_F(WindowFrameTest, AnimationTakesItsTimeOnTheClock) {

@@ -350,7 +350,9 @@ TEST_F(X11Overlays, AHotKeyPressedWhileWeHoldTheKeyboardReachesItsHandlerOnce) {
     ASSERT_TRUE(application);
     HotKeyCounter handler;
     application->setHotKeyHandler(&handler);
-    const Connection listening = application->listenToDesktop(*platform, UserDefaults::standard());
+    // Settings of the test's own, never saved: the hot key repeats as a first start has it.
+    const UserDefaults settings{QString()};
+    const Connection listening = application->listenToDesktop(*platform, settings);
     struct Restore {
         ZRHotKeyHandlerApplication* application;
         ~Restore() { application->setHotKeyHandler(nullptr); }
