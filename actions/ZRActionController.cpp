@@ -105,8 +105,9 @@ struct ZRActionController::Target {
 };
 
 ZRActionController::ZRActionController(ZRActionManager& store, UserDefaults& defaults, Platform& platform,
-                                       RunLoop& mainRunLoop)
-    : m_store(store), m_defaults(defaults), m_platform(platform), m_mainRunLoop(mainRunLoop) {
+                                       RunLoop& mainRunLoop, ZRWindowObserver& windowObserver)
+    : m_store(store), m_defaults(defaults), m_platform(platform), m_mainRunLoop(mainRunLoop),
+      m_windowObserver(windowObserver) {
     ZRActionManager::registerDefaults(m_defaults);
     m_beep = [] {
         if (qobject_cast<QApplication*>(QCoreApplication::instance()))
@@ -474,8 +475,7 @@ std::optional<std::vector<bool>> ZRActionController::setFrames(const std::vector
                              .keepBottomEdge = placement.target.keepBottomEdge,
                              .animate = animate}});
     }
-    ZRWindowObserver& observer = ZRWindowObserver::defaultObserver();
-    observer.setPaused(true);
+    m_windowObserver.setPaused(true);
     const auto finish = [this, placements, raise](const ZRWindowFramesResult& result) {
         for (std::size_t i = 0; i < placements.size(); ++i) {
             if (!result.set[i])
@@ -485,21 +485,22 @@ std::optional<std::vector<bool>> ZRActionController::setFrames(const std::vector
             if (raise)
                 ZRRaiseWindow(placements[i].window);
         }
-        ZRWindowObserver::defaultObserver().setPaused(false);
+        m_windowObserver.setPaused(false);
     };
     // Animated, the frames between come from the run loop's timers: hot keys, menus and overlays are
     // served between them, and what follows the frames waits for the last.
     if (animate) {
-        ZRSetWindowFramesAnimated(std::move(requests), [finish, then, alive = std::weak_ptr<int>(m_alive)](
-                                                           const ZRWindowFramesResult& result) {
-            if (alive.expired()) {
-                ZRWindowObserver::defaultObserver().setPaused(false);
-                return;
-            }
-            finish(result);
-            if (then)
-                then(result.set);
-        });
+        ZRSetWindowFramesAnimated(std::move(requests),
+                                  [finish, then, alive = std::weak_ptr<int>(m_alive),
+                                   observer = &m_windowObserver](const ZRWindowFramesResult& result) {
+                                      if (alive.expired()) {
+                                          observer->setPaused(false);
+                                          return;
+                                      }
+                                      finish(result);
+                                      if (then)
+                                          then(result.set);
+                                  });
         return std::nullopt;
     }
     ZRWindowFramesResult result;

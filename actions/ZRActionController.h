@@ -33,6 +33,7 @@ class ZRLayoutAutoTrigger;
 class ZRPaletteHiding;
 class ZRPaletteItemButtonInterface;
 class ZRVirtualScreen;
+class ZRWindowObserver;
 struct KeyEvent;
 
 // Frames are set with an animation while it is on.
@@ -59,9 +60,10 @@ public:
     static constexpr double RecentOriginalFrameInterval = 1.0;
 
     // Registers the action store's defaults (which the frame memory reads), installs itself as the
-    // actions' window capturer and forgets the frames of applications that quit on the desktop given.
+    // actions' window capturer and forgets the frames of applications that quit on the desktop given. The
+    // window observer is paused while the engine sets frames, so that snapping does not take them for drags.
     ZRActionController(ZRActionManager& store, UserDefaults& defaults, Platform& platform,
-                       RunLoop& mainRunLoop);
+                       RunLoop& mainRunLoop, ZRWindowObserver& windowObserver);
     ~ZRActionController() override;
     ZRActionController(const ZRActionController&) = delete;
     ZRActionController& operator=(const ZRActionController&) = delete;
@@ -207,6 +209,7 @@ private:
     UserDefaults& m_defaults;
     Platform& m_platform;
     RunLoop& m_mainRunLoop;
+    ZRWindowObserver& m_windowObserver;
     ZRFrameMemory m_frameMemory;
     // Made again when the settings choose other types.
     mutable ZRKeyboardControlKeyMap m_keyMap;

@@ -352,7 +352,8 @@ int main(int argc, char** argv) {
         ZRActionManager store(defaults, platform->globalHotKeys(), RunLoop::main(),
                               NotificationCenter::defaultCenter());
         const ZRActionManager::Installation installedStore(store);
-        ZRMainController controller(store, defaults, *platform, RunLoop::main());
+        ZRMainController controller(store, defaults, *platform, RunLoop::main(),
+                                    ZRWindowObserver::defaultObserver());
         application.setHotKeyHandler(&controller);
         // The areas above the shell join here, in this order: mouse control, the settings window, keyboard
         // control.

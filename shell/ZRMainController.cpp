@@ -68,9 +68,9 @@ bool ZRMainController::exists() {
 }
 
 ZRMainController::ZRMainController(ZRActionManager& store, UserDefaults& defaults, Platform& platform,
-                                   RunLoop& mainRunLoop)
+                                   RunLoop& mainRunLoop, ZRWindowObserver& windowObserver)
     : m_store(store), m_defaults(defaults), m_platform(platform), m_mainRunLoop(mainRunLoop),
-      m_actions(std::make_unique<ZRActionController>(store, defaults, platform, mainRunLoop)),
+      m_actions(std::make_unique<ZRActionController>(store, defaults, platform, mainRunLoop, windowObserver)),
       m_menus(std::make_unique<ZRShellMenus>(*this, store, mainRunLoop)),
       m_statusItemController(
           std::make_unique<ZRStatusItemController>([this](QMenu* menu) { menuNeedsUpdate(menu); })),

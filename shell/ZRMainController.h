@@ -31,6 +31,7 @@ class ZRShellAlerts;
 class ZRShellMenus;
 class ZRSidebarMenuTarget;
 class ZRStatusItemController;
+class ZRWindowObserver;
 
 // The application's one delegate. It owns one controller per area and hands it out: the actions area
 // (triggering, performing, frame memory) as actions(), and the areas that lie above the shell (mouse
@@ -58,8 +59,9 @@ public:
 
     // The one instance, kept in the store and the settings given and acting on the platform's desktop;
     // load() runs first. When it goes, its areas, the status item and the actions area go, in that order.
-    ZRMainController(ZRActionManager& store, UserDefaults& defaults, Platform& platform,
-                     RunLoop& mainRunLoop);
+    // The window observer is handed to the actions area.
+    ZRMainController(ZRActionManager& store, UserDefaults& defaults, Platform& platform, RunLoop& mainRunLoop,
+                     ZRWindowObserver& windowObserver);
     ZRMainController(const ZRMainController&) = delete;
     ZRMainController& operator=(const ZRMainController&) = delete;
     ~ZRMainController() override;

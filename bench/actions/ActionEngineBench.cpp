@@ -8,6 +8,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/sim/SimDesktop.h"
 #include "window-access/WindowDescription.h"
+#include "window-access/WindowObserver.h"
 
 #include <benchmark/benchmark.h>
 
@@ -65,7 +66,7 @@ void BM_RestoreLayoutOfFiftyWindows(benchmark::State& state) {
         }
         ZRActionManager store(settings, sim.globalHotKeys(), RunLoop::main(),
                               NotificationCenter::defaultCenter());
-        ZRActionController engine(store, settings, sim, RunLoop::main());
+        ZRActionController engine(store, settings, sim, RunLoop::main(), ZRWindowObserver::defaultObserver());
         const std::shared_ptr<ZRAction> layouts[] = {layoutOfDesktop(sim, false), layoutOfDesktop(sim, true)};
 
         bool restored = true;

@@ -13,6 +13,7 @@
 #include "platform/x11/X11BareClient.h"
 #include "platform/x11/X11Platform.h"
 #include "tests/support/TestActionStore.h"
+#include "window-access/WindowObserver.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -93,7 +94,8 @@ struct Setup {
                                                   &platform->systemPreferences());
         UserDefaults::installStandard(settings.get());
         store.emplace(*settings, platform->globalHotKeys());
-        engine = std::make_unique<ZRActionController>(store->store(), *settings, *platform, RunLoop::main());
+        engine = std::make_unique<ZRActionController>(store->store(), *settings, *platform, RunLoop::main(),
+                                                      ZRWindowObserver::defaultObserver());
         engine->setBeepHandler([] { std::fprintf(stderr, "beep\n"); });
 
         for (int i = 0; i < Windows; ++i) {

@@ -15,6 +15,7 @@
 #include "tests/support/TestActionStore.h"
 #include "window-access/Position.h"
 #include "window-access/WindowElements.h"
+#include "window-access/WindowObserver.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -106,7 +107,8 @@ struct Setup {
             return false;
         }
         store.emplace(*settings, platform->globalHotKeys());
-        engine = std::make_unique<ZRActionController>(store->store(), *settings, *platform, RunLoop::main());
+        engine = std::make_unique<ZRActionController>(store->store(), *settings, *platform, RunLoop::main(),
+                                                      ZRWindowObserver::defaultObserver());
         for (int i = 0; i < 2; ++i) {
             halves[i] = ZRAction::actionWithType(ZRActionTypeHalf);
             halves[i]->setMoveDirection(i == 0 ? ZRPositionLeft : ZRPositionRight);

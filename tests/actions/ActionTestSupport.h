@@ -21,6 +21,7 @@
 #include "hotkeys/ZRHotKeyReferencePool.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/PropertyList.h"
+#include "window-access/WindowObserver.h"
 
 #include <functional>
 #include <memory>
@@ -198,7 +199,8 @@ protected:
         ZRActionManager::actionContext().host = &host;
         desktop.addScreen(PrimaryScreen);
         secondScreen = desktop.addScreen(SecondScreen);
-        engine = std::make_unique<ZRActionController>(store(), settings(), desktop, RunLoop::main());
+        engine = std::make_unique<ZRActionController>(store(), settings(), desktop, RunLoop::main(),
+                                                      ZRWindowObserver::defaultObserver());
         engine->setBeepHandler([this] { ++beeps; });
     }
 

@@ -72,7 +72,8 @@ TEST_F(ActionEngineTest, OriginalFramesCountAsRecentForOneSecond) {
 TEST_F(ActionEngineTest, FrameStorageIsOnBeforeAnythingElseRegisteredIt) {
     // An engine on a settings store in which nobody registered the store's defaults yet.
     UserDefaults other(folder.filePath(QStringLiteral("Other.plist")));
-    engine = std::make_unique<ZRActionController>(store(), other, desktop, RunLoop::main());
+    engine = std::make_unique<ZRActionController>(store(), other, desktop, RunLoop::main(),
+                                                  ZRWindowObserver::defaultObserver());
     engine->setBeepHandler([this] { ++beeps; });
     SimWindow& window = addWindow(Rect(100, 100, 400, 300));
     ASSERT_TRUE(trigger(action(ZRActionTypeFill)));

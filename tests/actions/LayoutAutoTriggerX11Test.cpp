@@ -11,6 +11,7 @@
 #include "platform/Screens.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/x11/X11Platform.h"
+#include "window-access/WindowObserver.h"
 
 #include <QTemporaryDir>
 #include <cmath>
@@ -35,8 +36,8 @@ protected:
         ASSERT_TRUE(platform) << error.toStdString();
         Platform::setCurrent(platform.get());
         actionStore.emplace(*settings, platform->globalHotKeys());
-        engine =
-            std::make_unique<ZRActionController>(actionStore->store(), *settings, *platform, RunLoop::main());
+        engine = std::make_unique<ZRActionController>(actionStore->store(), *settings, *platform,
+                                                      RunLoop::main(), ZRWindowObserver::defaultObserver());
         engine->setBeepHandler([this] { ++beeps; });
     }
 

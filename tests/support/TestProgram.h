@@ -10,6 +10,7 @@
 #include "settings/ZRSettingsContext.h"
 #include "shell/ZRAboutPanelManager.h"
 #include "shell/ZRMainController.h"
+#include "window-access/WindowObserver.h"
 
 #include <memory>
 
@@ -20,8 +21,8 @@ public:
     TestProgram(UserDefaults& defaults, Platform& platform)
         : m_defaults(defaults), m_platform(platform), m_systemWindowSettings(defaults, platform),
           m_store(defaults, platform.globalHotKeys()),
-          m_controller(
-              std::make_unique<ZRMainController>(m_store.store(), defaults, platform, RunLoop::main())) {}
+          m_controller(std::make_unique<ZRMainController>(
+              m_store.store(), defaults, platform, RunLoop::main(), ZRWindowObserver::defaultObserver())) {}
     ~TestProgram() { m_controller.reset(); }
 
     ZRActionManager& store() { return m_store.store(); }
