@@ -31,6 +31,7 @@ class QWidget;
 class ZRActionCapturer;
 class ZRActionHost;
 class ZRKeyboardControlHotKeyMissingAlert;
+class UserDefaults;
 class ZRVirtualScreen;
 struct ZRHotKeyContext;
 
@@ -180,7 +181,8 @@ public:
     // The frame (Cocoa) of the first reachable window of the layout recorded on that screen; of the first
     // window mapped onto the screen when none was recorded there and the layout adapts or is generic;
     // else the first window's frame as recorded. None without windows.
-    std::optional<Rect> firstSnapshotFrameOnScreen(const ZRVirtualScreen& screen) const;
+    std::optional<Rect> firstSnapshotFrameOnScreen(const ZRVirtualScreen& screen,
+                                                   const UserDefaults& settings) const;
 
     // The windows that can be reached (all, or only the uncovered ones unless applyToObstructedWindows),
     // telling whether some are covered by others.
@@ -200,10 +202,11 @@ public:
     // One layout made from move-and-resize actions that carry a window (as extracted from layouts) and
     // from layouts; null when they give no window.
     static std::shared_ptr<ZRAction>
-    layoutActionWithMergedMoveAndResizeActions(const std::vector<std::shared_ptr<ZRAction>>& actions);
+    layoutActionWithMergedMoveAndResizeActions(const std::vector<std::shared_ptr<ZRAction>>& actions,
+                                               const UserDefaults& settings);
     // One move-and-resize action per window of a layout, each carrying its window; empty for other
     // types.
-    std::vector<std::shared_ptr<ZRAction>> extractedMoveAndResizeActions() const;
+    std::vector<std::shared_ptr<ZRAction>> extractedMoveAndResizeActions(const UserDefaults& settings) const;
 
     // Whether generic single-screen layouts that adapt may apply to the active display.
     static bool applyAdaptiveSingleScreenSnapshotToActiveDisplayIfGeneric();

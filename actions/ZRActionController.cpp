@@ -539,7 +539,7 @@ bool ZRActionController::restoreSnapshotForAction(const ZRAction& action) {
     options.adapts = action.snapshotAdapts();
     if (action.snapshotGeneric())
         options.genericScreen = activeScreen(screens);
-    const auto mapped = ZRMapSnapshotFrames(descriptions, screens, options);
+    const auto mapped = ZRMapSnapshotFrames(descriptions, screens, options, m_defaults);
     const auto running = ZRRunningWindows();
     const auto matches = ZRMatchWindowDescriptions(descriptions, running);
 
@@ -757,9 +757,9 @@ void ZRActionController::capture(ZRAction& action, bool silently, std::function<
         return;
     const std::weak_ptr<ZRAction> weakAction = action.weak_from_this();
     const std::uint64_t identifier = ++m_nextCapture;
-    Connection connection =
-        m_windowMonitor.enumerateWindows([this, weakAction, identifier, silently,
-                                          captured = std::move(captured)](const QVariantList& descriptions) {
+    Connection connection = m_windowMonitor.enumerateWindows(
+        [this, weakAction, identifier, silently,
+         captured = std::move(captured)](const QVariantList& descriptions) {
             std::erase_if(m_captures,
                           [identifier](const auto& capture) { return capture.first == identifier; });
             const auto action = weakAction.lock();

@@ -85,7 +85,8 @@ bool ZRAction::hasRelevantSnapChildren() const {
     return m_actionType == ZRActionTypeFolder && !snapChildren().empty();
 }
 
-std::optional<Rect> ZRAction::firstSnapshotFrameOnScreen(const ZRVirtualScreen& screen) const {
+std::optional<Rect> ZRAction::firstSnapshotFrameOnScreen(const ZRVirtualScreen& screen,
+                                                         const UserDefaults& settings) const {
     bool hasObstructedWindows = false;
     const QVariantList windows = accessibleSnapshotHasObstructedWindows(&hasObstructedWindows);
     if (windows.isEmpty())
@@ -98,7 +99,7 @@ std::optional<Rect> ZRAction::firstSnapshotFrameOnScreen(const ZRVirtualScreen& 
     }
     // Where restoring an adapting layout would put the window on that screen.
     if (m_snapshotAdapts || m_snapshotGeneric) {
-        const auto mapped = ZRMapSnapshotFrames({windows.first()}, {screen}, {true, std::nullopt});
+        const auto mapped = ZRMapSnapshotFrames({windows.first()}, {screen}, {true, std::nullopt}, settings);
         if (!mapped.empty())
             return mapped.front().windowFrame;
     }
@@ -152,7 +153,8 @@ bool ZRAction::applyAdaptiveSingleScreenSnapshotToActiveDisplayIfGeneric() {
 // --- Merging and extracting
 
 std::shared_ptr<ZRAction>
-ZRAction::layoutActionWithMergedMoveAndResizeActions(const std::vector<std::shared_ptr<ZRAction>>& actions) {
+ZRAction::layoutActionWithMergedMoveAndResizeActions(const std::vector<std::shared_ptr<ZRAction>>& actions,
+                                                     const UserDefaults& settings) {
     std::vector<ZRWindowDescription> windows;
     std::vector<Rect> screenFrames;
     const auto addScreenFrames = [&](const std::vector<Rect>& frames) {
@@ -175,8 +177,8 @@ ZRAction::layoutActionWithMergedMoveAndResizeActions(const std::vector<std::shar
             if (!reference.isEmpty())
                 window.insert(ZRWindowDescriptionKey::WindowFrame,
                               stringFromRect(ZRGridGeometry::windowFrameFromRelativeFrame(
-                                  action->m_relativeFrame, ZRGridGeometry::innerFrameOfSkafableFrame(
-                                                               reference, UserDefaults::standard()))));
+                                  action->m_relativeFrame,
+                                  ZRGridGeometry::innerFrameOfSkafableFrame(reference, settings))));
             windows.push_back(window);
             addScreenFrames(action->m_snapshot.screenFrames);
         }
@@ -190,7 +192,8 @@ ZRAction::layoutActionWithMergedMoveAndResizeActions(const std::vector<std::shar
     return layout;
 }
 
-std::vector<std::shared_ptr<ZRAction>> ZRAction::extractedMoveAndResizeActions() const {
+std::vector<std::shared_ptr<ZRAction>>
+ZRAction::extractedMoveAndResizeActions(const UserDefaults& settings) const {
     std::vector<std::shared_ptr<ZRAction>> actions;
     if (m_actionType != ZRActionTypeLayout)
         return actions;
@@ -200,7 +203,7 @@ std::vector<std::shared_ptr<ZRAction>> ZRAction::extractedMoveAndResizeActions()
         if (!reference.isEmpty())
             action->setRelativeFrame(ZRGridGeometry::relativeFrameFromWindowFrame(
                 ZRWindowFrameOfDescription(window),
-                ZRGridGeometry::innerFrameOfSkafableFrame(reference, UserDefaults::standard())));
+                ZRGridGeometry::innerFrameOfSkafableFrame(reference, settings)));
         action->m_snapshot = {{window}, m_snapshot.screenFrames};
         action->setName(windowName(window));
         actions.push_back(std::move(action));

@@ -58,11 +58,11 @@ std::vector<Group> groupsOfDescriptions(const QVariantList& descriptions) {
     return groups;
 }
 
-Rect proportionalFrame(const ZRMappedSnapshotFrame& frame, const ZRVirtualScreen& screen) {
+Rect proportionalFrame(const ZRMappedSnapshotFrame& frame, const ZRVirtualScreen& screen,
+                       const UserDefaults& settings) {
     const ZRRelativeFrame relative =
         ZRGridGeometry::relativeFrameFromWindowFrame(frame.windowFrame, frame.originalSkafableFrame);
-    const Rect fullFrame =
-        ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, screen, UserDefaults::standard());
+    const Rect fullFrame = ZRGridGeometry::windowFrameAtPosition(ZRPositionFull, screen, settings);
     return ZRGridGeometry::windowFrameFromRelativeFrame(relative, fullFrame);
 }
 
@@ -78,7 +78,8 @@ Rect frameKeptAtTopLeft(const ZRMappedSnapshotFrame& frame, const Rect& assigned
 
 std::vector<ZRMappedSnapshotFrame> ZRMapSnapshotFrames(const QVariantList& windowDescriptions,
                                                        const std::vector<ZRVirtualScreen>& screens,
-                                                       const ZRSnapshotMappingOptions& options) {
+                                                       const ZRSnapshotMappingOptions& options,
+                                                       const UserDefaults& settings) {
     std::vector<ZRMappedSnapshotFrame> result;
     std::vector<Group> groups = groupsOfDescriptions(windowDescriptions);
     if (groups.empty() || screens.empty())
@@ -100,7 +101,7 @@ std::vector<ZRMappedSnapshotFrame> ZRMapSnapshotFrames(const QVariantList& windo
         for (ZRMappedSnapshotFrame& frame : group.frames) {
             frame.assignedSkafableFrame = assigned;
             if (frame.originalSkafableFrame != assigned) {
-                frame.windowFrame = options.adapts || generic ? proportionalFrame(frame, *screen)
+                frame.windowFrame = options.adapts || generic ? proportionalFrame(frame, *screen, settings)
                                                               : frameKeptAtTopLeft(frame, assigned);
             }
             result.push_back(frame);

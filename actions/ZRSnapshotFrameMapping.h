@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+class UserDefaults;
+
 // Where the windows of a saved layout stand on the current screens. The layout's window descriptions
 // are grouped by the screen they were saved on ("Screen Frame"), in the order their screens first
 // appear; each group takes the most relevant of the current virtual screens not yet taken (the first
@@ -35,6 +37,8 @@ struct ZRMappedSnapshotFrame {
 // that frame and is then moved inside it, so that a layout never puts windows out of reach; windows
 // whose usable frame is unchanged stand exactly as saved. Descriptions without a readable, non-empty
 // "Window Frame" are skipped.
+// The settings give the grid that adapted frames are laid out in.
 std::vector<ZRMappedSnapshotFrame> ZRMapSnapshotFrames(const QVariantList& windowDescriptions,
                                                        const std::vector<ZRVirtualScreen>& screens,
-                                                       const ZRSnapshotMappingOptions& options);
+                                                       const ZRSnapshotMappingOptions& options,
+                                                       const UserDefaults& settings);

@@ -398,7 +398,7 @@ std::optional<ZRSnapping::Target> ZRSnapping::targetOfAction(const ZRAction& act
         return target;
     }
     if (action.actionType() == ZRActionTypeLayout) {
-        const auto frame = action.firstSnapshotFrameOnScreen(screen);
+        const auto frame = action.firstSnapshotFrameOnScreen(screen, m_context.defaults);
         if (!frame || !frame->intersects(screen.frame()))
             return std::nullopt;
         target.frame = *frame;

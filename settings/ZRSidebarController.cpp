@@ -282,7 +282,7 @@ ZRSidebarController::mergedLayoutActionFromSourceListItems(const ZRSourceListIte
     for (const auto& item : items)
         if (auto action = item->action())
             actions.push_back(std::move(action));
-    return ZRAction::layoutActionWithMergedMoveAndResizeActions(actions);
+    return ZRAction::layoutActionWithMergedMoveAndResizeActions(actions, m_settings.defaults());
 }
 
 std::vector<std::shared_ptr<ZRAction>>
@@ -292,7 +292,7 @@ ZRSidebarController::extractedMoveAndResizeActionsFromSourceListItems(const ZRSo
         const auto action = item->action();
         if (!action || action->actionType() != ZRActionTypeLayout)
             return {};
-        for (auto& single : action->extractedMoveAndResizeActions())
+        for (auto& single : action->extractedMoveAndResizeActions(m_settings.defaults()))
             extracted.push_back(std::move(single));
     }
     return extracted;

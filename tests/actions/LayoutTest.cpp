@@ -264,6 +264,9 @@ TEST(WindowMatching, EqualTitlesFirstThenOrderWithinEachApplication) {
 }
 
 TEST(SnapshotFrameMapping, GroupsTakeTheMostLikeScreensThatRemain) {
+    // Adapted frames lie in the grid of settings nobody changed.
+    QTemporaryDir folder;
+    const UserDefaults unchangedSettings(folder.filePath(QStringLiteral("Settings.plist")));
     const Rect left(0, 0, 1000, 800);
     const Rect right(1000, 0, 1000, 800);
     const Rect gone(2000, 0, 1000, 800);
@@ -288,20 +291,20 @@ TEST(SnapshotFrameMapping, GroupsTakeTheMostLikeScreensThatRemain) {
                     gone),
         description(QStringLiteral("d"), QStringLiteral("D"), QString(), Rect(), left, left),
     };
-    const auto adapted = ZRMapSnapshotFrames(descriptions, screens, {true, std::nullopt});
+    const auto adapted = ZRMapSnapshotFrames(descriptions, screens, {true, std::nullopt}, unchangedSettings);
     ASSERT_EQ(adapted.size(), 3u) << "no screen remains for the third, and one has no frame";
     EXPECT_EQ(adapted[0].windowFrame, Rect(1050, 50, 250, 200));
     EXPECT_EQ(adapted[1].windowFrame, Rect(1100, 100, 50, 50));
     EXPECT_EQ(adapted[1].originalSkafableFrame, right);
     EXPECT_EQ(adapted[2].windowFrame, Rect(100, 100, 200, 200)) << "its screen is unchanged";
 
-    const auto kept = ZRMapSnapshotFrames(descriptions, screens, {false, std::nullopt});
+    const auto kept = ZRMapSnapshotFrames(descriptions, screens, {false, std::nullopt}, unchangedSettings);
     ASSERT_EQ(kept.size(), 3u);
     EXPECT_EQ(kept[0].windowFrame, Rect(1000, 0, 500, 400)) << "moved inside the smaller screen";
 
     // A layout of one screen put on another screen, proportionally.
     const QVariantList single = {descriptions[1]};
-    const auto generic = ZRMapSnapshotFrames(single, screens, {false, screens[1]});
+    const auto generic = ZRMapSnapshotFrames(single, screens, {false, screens[1]}, unchangedSettings);
     ASSERT_EQ(generic.size(), 1u);
     EXPECT_EQ(generic[0].windowFrame, Rect(1050, 50, 100, 100));
 
@@ -309,10 +312,12 @@ TEST(SnapshotFrameMapping, GroupsTakeTheMostLikeScreensThatRemain) {
     // its screen takes the screen's frame for the usable frame it lacks.
     QVariantMap otherwiseWritten = descriptions[2].toMap();
     otherwiseWritten.insert(ZRWindowDescriptionKey::ScreenFrame, QStringLiteral("{{1000,0},{1000,800}}"));
-    const auto sameScreen = ZRMapSnapshotFrames({descriptions[0], otherwiseWritten}, screens, {true, {}});
+    const auto sameScreen =
+        ZRMapSnapshotFrames({descriptions[0], otherwiseWritten}, screens, {true, {}}, unchangedSettings);
     ASSERT_EQ(sameScreen.size(), 2u);
     EXPECT_EQ(sameScreen[1].windowFrame, Rect(1100, 100, 50, 50));
-    const auto alone = ZRMapSnapshotFrames({descriptions[2]}, screens, {true, std::nullopt});
+    const auto alone =
+        ZRMapSnapshotFrames({descriptions[2]}, screens, {true, std::nullopt}, unchangedSettings);
     ASSERT_EQ(alone.size(), 1u);
     EXPECT_EQ(alone[0].originalSkafableFrame, right);
 }

@@ -82,40 +82,42 @@ TEST_F(ActionModelTest, TheFirstFrameOnAScreenIsTheRecordedOneOrOneMapped) {
     ASSERT_EQ(screens.size(), 2u);
     auto action = layout({window(QStringLiteral("Mail"), {0, 0, 500, 400}, Left),
                           window(QStringLiteral("Notes"), {1000, 0, 400, 300}, Right)});
-    EXPECT_EQ(action->firstSnapshotFrameOnScreen(screens[1]), Rect(1000, 0, 400, 300));
+    EXPECT_EQ(action->firstSnapshotFrameOnScreen(screens[1], settings()), Rect(1000, 0, 400, 300));
 
     auto leftOnly = layout({window(QStringLiteral("Mail"), {0, 0, 500, 400}, Left)});
-    EXPECT_EQ(leftOnly->firstSnapshotFrameOnScreen(screens[1]), Rect(0, 0, 500, 400));
+    EXPECT_EQ(leftOnly->firstSnapshotFrameOnScreen(screens[1], settings()), Rect(0, 0, 500, 400));
     leftOnly->setSnapshotAdapts(true);
     const Rect usable = screens[1].skafableFrame();
-    EXPECT_EQ(leftOnly->firstSnapshotFrameOnScreen(screens[1]),
+    EXPECT_EQ(leftOnly->firstSnapshotFrameOnScreen(screens[1], settings()),
               Rect(usable.x(), usable.y(), usable.width() / 2, usable.height() / 2));
-    EXPECT_FALSE(ZRAction::actionWithType(ZRActionTypeLayout)->firstSnapshotFrameOnScreen(screens[0]));
+    EXPECT_FALSE(
+        ZRAction::actionWithType(ZRActionTypeLayout)->firstSnapshotFrameOnScreen(screens[0], settings()));
 }
 
 TEST_F(ActionModelTest, ExtractedMoveAndResizeActionsMergeBackIntoTheLayout) {
     auto original = layout({window(QStringLiteral("Mail"), {0, 0, 500, 400}, Left),
                             window(QStringLiteral("Notes"), {1000, 300, 400, 300}, Right)});
-    const auto extracted = original->extractedMoveAndResizeActions();
+    const auto extracted = original->extractedMoveAndResizeActions(settings());
     ASSERT_EQ(extracted.size(), 2u);
     EXPECT_EQ(extracted[0]->actionType(), ZRActionTypeMoveAndResize);
     EXPECT_EQ(extracted[0]->relativeFrame(), Rect(0, 0, 0.5, 0.5));
     EXPECT_EQ(extracted[1]->relativeFrame(), Rect(0, 0.5, 0.5, 0.5));
     EXPECT_EQ(extracted[1]->userDefinedName(), QStringLiteral("Notes"));
-    EXPECT_TRUE(ZRAction::actionWithType(ZRActionTypeFill)->extractedMoveAndResizeActions().empty());
+    EXPECT_TRUE(
+        ZRAction::actionWithType(ZRActionTypeFill)->extractedMoveAndResizeActions(settings()).empty());
 
     // The user moves the second window's frame before merging.
     extracted[1]->setRelativeFrame({0.5, 0.5, 0.5, 0.5});
     auto plain = ZRAction::actionWithType(ZRActionTypeMoveAndResize);
     const auto merged =
-        ZRAction::layoutActionWithMergedMoveAndResizeActions({extracted[0], plain, extracted[1]});
+        ZRAction::layoutActionWithMergedMoveAndResizeActions({extracted[0], plain, extracted[1]}, settings());
     ASSERT_TRUE(merged);
     ASSERT_EQ(merged->snapshot().windowDescriptions.size(), 2u);
     EXPECT_EQ(ZRWindowFrameOfDescription(merged->snapshot().windowDescriptions[0]), Rect(0, 0, 500, 400));
     EXPECT_EQ(ZRWindowFrameOfDescription(merged->snapshot().windowDescriptions[1]),
               Rect(1400, 300, 400, 300));
     EXPECT_EQ(merged->snapshotScreenFrames(), (std::vector<Rect>{Left, Right}));
-    EXPECT_FALSE(ZRAction::layoutActionWithMergedMoveAndResizeActions({plain}));
+    EXPECT_FALSE(ZRAction::layoutActionWithMergedMoveAndResizeActions({plain}, settings()));
 }
 
 } // namespace

@@ -15,6 +15,9 @@
 
 namespace {
 
+// The run's settings, made once at start.
+UserDefaults* runSettings = nullptr;
+
 class DiscardingLog : public ZRLogReader {
 public:
     void logMessage(const QString&) override {}
@@ -43,6 +46,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QTemporaryDir folder;
     static UserDefaults settings(folder.filePath(QStringLiteral("Settings.plist")));
     UserDefaults::installStandard(&settings);
+    runSettings = &settings;
     RunLoop::main().useManualClock(0);
     static SimDesktop desktop;
     Platform::setCurrent(&desktop);
@@ -71,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         action->displayNameWithSuffixes();
         action->filename();
         action->snapChildren();
-        action->extractedMoveAndResizeActions();
+        action->extractedMoveAndResizeActions(*runSettings);
         action->strongReferenceTemplateIconWithSize({23, 16});
     }
     RunLoop::main().runPending();
