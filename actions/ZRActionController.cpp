@@ -107,7 +107,7 @@ struct ZRActionController::Target {
 ZRActionController::ZRActionController(ZRActionManager& store, UserDefaults& defaults, Platform& platform,
                                        RunLoop& mainRunLoop, ZRWindowObserver& windowObserver)
     : m_store(store), m_defaults(defaults), m_platform(platform), m_mainRunLoop(mainRunLoop),
-      m_windowObserver(windowObserver) {
+      m_windowObserver(windowObserver), m_windowMonitor(mainRunLoop) {
     ZRActionManager::registerDefaults(m_defaults);
     m_beep = [] {
         if (qobject_cast<QApplication*>(QCoreApplication::instance()))

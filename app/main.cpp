@@ -355,6 +355,8 @@ int main(int argc, char** argv) {
         ZRMainController controller(store, defaults, *platform, RunLoop::main(),
                                     ZRWindowObserver::defaultObserver());
         application.setHotKeyHandler(&controller);
+        // No hot key reaches the controller once it is going.
+        const Connection handlingHotKeys([&application] { application.setHotKeyHandler(nullptr); });
         // The areas above the shell join here, in this order: mouse control, the settings window, keyboard
         // control.
         auto mouseControl = std::make_unique<ZRMouseController>(ZRMouseControlContext{

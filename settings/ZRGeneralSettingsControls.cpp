@@ -620,22 +620,26 @@ void ZRGeneralSettingsControls::changeApplicationMode(QComboBox* selector) {
     defaults.setInteger(mode, ApplicationModeKey);
     const bool accessory =
         isApplicationModeWithoutTaskbarEntry(mode) && !defaults.boolForKey(TemporaryDockIconKey);
-    ZRSetAccessoryApplicationMode(accessory, true, nullptr,
-                                  [self = QPointer<ZRGeneralSettingsControls>(this)] {
-                                      if (self)
-                                          self->showGeneralSettingsAgain();
-                                  });
+    ZRSetAccessoryApplicationMode(
+        accessory, true, nullptr,
+        [self = QPointer<ZRGeneralSettingsControls>(this)] {
+            if (self)
+                self->showGeneralSettingsAgain();
+        },
+        m_settings.mainRunLoop());
     m_settings.controller().updateStatusItem();
     updateApplicationModeRows(mode);
     refitGeneralSettings();
 }
 
 void ZRGeneralSettingsControls::changeTemporaryDockIcon(bool) {
-    ZRSetAccessoryApplicationMode(ZRApplicationModeWantsAccessory(m_settings.defaults()), true, nullptr,
-                                  [self = QPointer<ZRGeneralSettingsControls>(this)] {
-                                      if (self)
-                                          self->showGeneralSettingsAgain();
-                                  });
+    ZRSetAccessoryApplicationMode(
+        ZRApplicationModeWantsAccessory(m_settings.defaults()), true, nullptr,
+        [self = QPointer<ZRGeneralSettingsControls>(this)] {
+            if (self)
+                self->showGeneralSettingsAgain();
+        },
+        m_settings.mainRunLoop());
 }
 
 void ZRGeneralSettingsControls::changeFocus() {

@@ -74,8 +74,7 @@ void ZRApplyApplicationModeToWindow(QWidget* window) {
     }
 }
 
-void ZRSetAccessoryApplicationMode(bool accessory, bool activate, bool* changed,
-                                   std::function<void()> completion) {
+void ZRApplyAccessoryApplicationMode(bool accessory, bool activate, bool* changed) {
     const bool didChange = accessory != accessoryMode;
     accessoryMode = accessory;
     if (changed)
@@ -99,12 +98,13 @@ void ZRSetAccessoryApplicationMode(bool accessory, bool activate, bool* changed,
             front->activateWindow();
         }
     }
-    if (completion)
-        RunLoop::main().performOnNextTurn(std::move(completion));
 }
 
-void ZRApplyAccessoryApplicationMode(bool accessory, bool activate, bool* changed) {
-    ZRSetAccessoryApplicationMode(accessory, activate, changed, {});
+void ZRSetAccessoryApplicationMode(bool accessory, bool activate, bool* changed,
+                                   std::function<void()> completion, RunLoop& mainRunLoop) {
+    ZRApplyAccessoryApplicationMode(accessory, activate, changed);
+    if (completion)
+        mainRunLoop.performOnNextTurn(std::move(completion));
 }
 
 bool ZRIsAccessoryApplicationMode() {

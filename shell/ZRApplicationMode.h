@@ -4,6 +4,7 @@
 #include <functional>
 
 class QWidget;
+class RunLoop;
 class UserDefaults;
 
 // How the program shows itself, by the setting "Application Mode": a taskbar entry for its windows, a
@@ -30,9 +31,9 @@ bool ZRApplicationModeWantsAccessory(const UserDefaults& defaults);
 
 // Switches between accessory and regular; with activate, the program's front window is raised and
 // takes the keyboard. changed (when given) tells whether the mode changed. The completion runs on the
-// next turn of the run loop, once the windows have taken their new kind.
+// next turn of the main run loop, once the windows have taken their new kind.
 void ZRSetAccessoryApplicationMode(bool accessory, bool activate, bool* changed,
-                                   std::function<void()> completion);
+                                   std::function<void()> completion, RunLoop& mainRunLoop);
 // The same without a completion.
 void ZRApplyAccessoryApplicationMode(bool accessory, bool activate, bool* changed = nullptr);
 bool ZRIsAccessoryApplicationMode();

@@ -7,7 +7,6 @@
 #include "hotkeys/KeyEvent.h"
 #include "hotkeys/ZRHotKey.h"
 #include "hotkeys/ZRHotKeyContainerView.h"
-#include "hotkeys/ZRHotKeyHandlerApplication.h"
 #include "hotkeys/ZRHotKeyTextView.h"
 #include "platform/Accessibility.h"
 #include "platform/Platform.h"
@@ -88,9 +87,6 @@ ZRMainController::~ZRMainController() {
         sharedController = nullptr;
     if (ZRActionManager::actionContext().host == this)
         ZRActionManager::actionContext().host = nullptr;
-    if (auto* application = ZRHotKeyHandlerApplication::instance();
-        application && application->hotKeyHandler() == this)
-        application->setHotKeyHandler(nullptr);
     // Areas lean on what was there before them: the last added goes first.
     while (!m_areas.empty())
         m_areas.pop_back();

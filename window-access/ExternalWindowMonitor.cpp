@@ -11,19 +11,15 @@
 #include <memory>
 #include <unistd.h>
 
-ZRExternalWindowMonitor& ZRExternalWindowMonitor::sharedMonitor() {
-    static ZRExternalWindowMonitor monitor;
-    return monitor;
-}
-
 Connection ZRExternalWindowMonitor::enumerateWindows(Completion completion, const UserDefaults& defaults) {
     // The screens as they are when asked: the windows are listed as they stand then too.
     auto screens = ZRVirtualScreen::screens(defaults);
     auto wanted = std::make_shared<bool>(true);
     DispatchQueue::global(QueuePriority::Background)
-        .async([screens = std::move(screens), completion = std::move(completion), wanted]() mutable {
+        .async([&mainRunLoop = m_mainRunLoop, screens = std::move(screens),
+                completion = std::move(completion), wanted]() mutable {
             QVariantList descriptions = windowDescriptions(screens);
-            RunLoop::main().performOnMainThread(
+            mainRunLoop.performOnMainThread(
                 [descriptions = std::move(descriptions), completion = std::move(completion), wanted] {
                     if (*wanted && completion)
                         completion(descriptions);

@@ -198,7 +198,8 @@ TEST_F(MenusTest, AccessoryWindowsStayOutOfTheTaskbarAndComeBack) {
     ZRApplyAccessoryApplicationMode(true, false, &changed);
     EXPECT_FALSE(changed);
     int completions = 0;
-    ZRSetAccessoryApplicationMode(false, true, &changed, [&] { ++completions; });
+    ZRSetAccessoryApplicationMode(
+        false, true, &changed, [&] { ++completions; }, RunLoop::main());
     EXPECT_TRUE(changed);
     EXPECT_EQ(window.windowType(), Qt::Window);
     EXPECT_TRUE(window.isVisible());

@@ -233,13 +233,15 @@ TEST(RunLoopExtensions, CommonModesRunWhileMenusTrack) {
     loop.setCurrentMode(EventTrackingRunLoopMode);
     int target = 0;
     int performed = 0;
-    performSelectorInCommonModesAfterDelay(&target, "showOverlay", nullptr, 0.3, [&] { ++performed; });
+    performSelectorInCommonModesAfterDelay(
+        &target, "showOverlay", nullptr, 0.3, [&] { ++performed; }, RunLoop::main());
     loop.perform(&target, "defaultOnly", nullptr, 0.3, [&] { performed += 10; });
     loop.advance(0.2);
     EXPECT_EQ(performed, 0);
     loop.advance(0.2);
     EXPECT_EQ(performed, 1) << "the common-modes request ran during tracking, the default-mode one waits";
-    performSelectorInCommonModesAfterDelay(&target, "showOverlay", nullptr, 0.3, [&] { performed += 100; });
+    performSelectorInCommonModesAfterDelay(
+        &target, "showOverlay", nullptr, 0.3, [&] { performed += 100; }, RunLoop::main());
     loop.cancelPreviousPerformRequests(&target, "showOverlay", nullptr);
     loop.advance(1);
     EXPECT_EQ(performed, 1);

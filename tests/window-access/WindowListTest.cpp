@@ -211,12 +211,11 @@ TEST_F(WindowListTest, MonitorDescribesRelevantWindowsOnTheWorkerFrontToBack) {
 
     DispatchQueue::setManualForTesting(true);
     std::optional<QVariantList> received;
-    Connection wanted = ZRExternalWindowMonitor::sharedMonitor().enumerateWindows(
+    ZRExternalWindowMonitor monitor(RunLoop::main());
+    Connection wanted = monitor.enumerateWindows(
         [&](const QVariantList& descriptions) { received = descriptions; }, settings());
     bool unwantedCalled = false;
-    ZRExternalWindowMonitor::sharedMonitor()
-        .enumerateWindows([&](const QVariantList&) { unwantedCalled = true; }, settings())
-        .disconnect();
+    monitor.enumerateWindows([&](const QVariantList&) { unwantedCalled = true; }, settings()).disconnect();
     EXPECT_FALSE(received) << "nothing before the worker ran";
     EXPECT_EQ(DispatchQueue::drainForTesting(), 2);
     RunLoop::main().runPending();
@@ -302,8 +301,8 @@ TEST_F(WindowListTest, QuitWaitsForALayoutCaptureOnAWorkerBeforeTheDesktopGoes) 
         SlowDesktop::Probe probe;
         auto platform = std::make_unique<SlowDesktop>(desktop, probe);
         Platform::setCurrent(platform.get());
-        Connection capture =
-            ZRExternalWindowMonitor::sharedMonitor().enumerateWindows([](const QVariantList&) {}, settings());
+        ZRExternalWindowMonitor monitor(RunLoop::main());
+        Connection capture = monitor.enumerateWindows([](const QVariantList&) {}, settings());
         probe.reading.acquire();
         std::thread answer([&] {
             std::this_thread::sleep_for(std::chrono::milliseconds(finishesInTime ? 50 : 700));
