@@ -36,7 +36,8 @@ void ZRActionEditor::fillGridSection(ZRAction& action, bool updateGridDimensions
              {std::pair{m_configurationGridColumnsField, ZRGridDimensionKey::ConfigurationGridColumns},
               std::pair{m_configurationGridRowsField, ZRGridDimensionKey::ConfigurationGridRows}})
             ZRGridDimensionFields::takeValueOfControl(*field, key, disabled ? nullptr : &dimensions,
-                                                      ZRConfigurationGrid::allowsExtendedRules());
+                                                      ZRConfigurationGrid::allowsExtendedRules(),
+                                                      m_settings.defaults());
     }
     m_grid->setRepresentedRelativeWindowFrame(action.relativeFrame());
     m_grid->setPreferredGridDimensionsDictionary(dimensions);
@@ -75,8 +76,8 @@ void ZRActionEditor::fillUseGridSection(ZRAction& action, bool updateGridDimensi
         for (const auto& [field, key] :
              {std::pair{m_actionGridColumnsField, ZRGridDimensionKey::MouseControlsGridColumns},
               std::pair{m_actionGridRowsField, ZRGridDimensionKey::MouseControlsGridRows}})
-            ZRGridDimensionFields::takeValueOfControl(*field, key, &dimensions,
-                                                      ZROverlayGrid::allowsExtendedRules());
+            ZRGridDimensionFields::takeValueOfControl(
+                *field, key, &dimensions, ZROverlayGrid::allowsExtendedRules(), m_settings.defaults());
     }
     updateActionGridSyncSwitch();
 }

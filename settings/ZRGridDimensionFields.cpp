@@ -11,10 +11,10 @@
 namespace ZRGridDimensionFields {
 
 void takeValueOfControl(QLineEdit& control, const QString& key, const QVariantMap* preferValueFromDictionary,
-                        bool extendedRules) {
+                        bool extendedRules, const UserDefaults& defaults) {
     QString description;
     ZRGridGeometry::sizeOfGridDimension(key, preferValueFromDictionary, nullptr, nullptr, &description,
-                                        extendedRules, UserDefaults::standard());
+                                        extendedRules, defaults);
     control.setText(description);
 }
 
@@ -28,7 +28,7 @@ void takeSizeOfGridDimension(const QString& key, const QLineEdit& control,
         return;
     const std::int64_t size =
         std::clamp<std::int64_t>(integerValue(match.captured(1)), ZRGridGeometry::minimumGridDimensionSize(),
-                                 ZRGridGeometry::maximumGridDimensionSize(UserDefaults::standard()));
+                                 ZRGridGeometry::maximumGridDimensionSize(defaults));
     const QString limitKey = key + ZRGridDimensionKey::LimitSuffix;
     const QString deltaKey = limitKey + ZRGridDimensionKey::DeltaSuffix;
     QVariant limit, delta;

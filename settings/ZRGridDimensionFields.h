@@ -13,7 +13,7 @@ namespace ZRGridDimensionFields {
 
 // The field shows the dimension under the key: the dictionary's when it has one, else the setting's.
 void takeValueOfControl(QLineEdit& control, const QString& key, const QVariantMap* preferValueFromDictionary,
-                        bool extendedRules);
+                        bool extendedRules, const UserDefaults& defaults);
 // The field's dimension goes into the dictionary or, without one and unless exclusively, into the settings
 // given; counts beyond the grid's range are kept within it. A field without a count leaves the dimension as
 // it was.
