@@ -24,8 +24,8 @@ template <class... Args> void ZRLog(ZRLogFormat<std::type_identity_t<Args>...> f
 // Writes one finished line; never fails, from any thread.
 void ZRLogMessage(const QString& message);
 
-// Whether debug logging is on (ZRDebugLogUserDefaultName). From any thread: off the main thread the switch
-// reads as it last read on the main thread.
+// Whether debug logging is on (ZRDebugLogUserDefaultName in the settings the program follows, see
+// WindowAccessDefaults::followDebugLogSetting). From any thread.
 bool ZRDebugLogEnabled();
 
 // The log reader, which lies above this folder, takes over the lines through this hook.

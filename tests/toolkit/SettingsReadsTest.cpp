@@ -30,7 +30,7 @@ TEST_F(SettingsReadsTest, DebugLogSwitch) {
     EXPECT_FALSE(ZRDebugLogEnabled());
     settings().setBool(true, QStringLiteral("ZRDebugLog"));
     EXPECT_TRUE(ZRDebugLogEnabled());
-    // A worker, which may not touch the settings store, sees the switch as the main thread last read it.
+    // A worker sees the switch as the settings last set it.
     bool onWorker = false;
     std::thread([&] { onWorker = ZRDebugLogEnabled(); }).join();
     EXPECT_TRUE(onWorker);
