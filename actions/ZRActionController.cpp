@@ -113,7 +113,7 @@ ZRActionController::ZRActionController(ZRActionManager& store, UserDefaults& def
         if (qobject_cast<QApplication*>(QCoreApplication::instance()))
             QApplication::beep();
     };
-    ZRActionManager::actionContext().capturer = this;
+    m_store.context().capturer = this;
     subscribeToWorkspace();
     m_layoutAutoTrigger = std::make_unique<ZRLayoutAutoTrigger>(
         [this](const std::shared_ptr<ZRAction>& layout) {
@@ -123,7 +123,8 @@ ZRActionController::ZRActionController(ZRActionManager& store, UserDefaults& def
 }
 
 ZRActionController::~ZRActionController() {
-    ZRActionManager::actionContext().capturer = nullptr;
+    if (m_store.context().capturer == this)
+        m_store.context().capturer = nullptr;
 }
 
 void ZRActionController::subscribeToWorkspace() {
@@ -294,7 +295,7 @@ bool ZRActionController::triggerKeyDownEvent(const KeyEvent& event, bool updateC
         }
     }
 
-    if (const ZRActionHost* host = ZRActionManager::actionContext().host) {
+    if (const ZRActionHost* host = m_store.context().host) {
         for (const auto& hotKey : host->settingsHotKeys()) {
             if (!hotKey || !hotKey->matchesEvent(event))
                 continue;

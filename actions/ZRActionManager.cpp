@@ -30,13 +30,8 @@ constexpr int DefaultConfigurationGridRows = 4;
 
 ZRActionManager* installedStore = nullptr;
 
-// The installed store hears of every change to an action and saves when the action is one of its own;
-// grids ask it for the dimensions in use.
-void installSharedHooks() {
-    ZRActionManager::actionContext().changeObserver = [](const ZRAction& action) {
-        if (installedStore)
-            installedStore->actionDidChange(action);
-    };
+// Grids ask the installed store for the dimensions in use.
+void installGridDimensionsProvider() {
     ZRGridGeometry::setGridDimensionsInUseProvider(
         [] { return installedStore ? installedStore->gridDimensionsInUse() : std::vector<std::int64_t>(); });
 }
@@ -62,9 +57,11 @@ bool isGridDimensionKey(const QString& key) {
 } // namespace
 
 ZRActionContext& ZRActionManager::actionContext() {
-    // Outlives any one store: the layers above fill it in once, whichever store is current.
-    static ZRActionContext context;
-    return context;
+    if (installedStore)
+        return installedStore->m_actionContext;
+    // Actions read outside any store (a record checked before the launch) find no host, capture or pane.
+    static ZRActionContext none;
+    return none;
 }
 
 ZRActionManager* ZRActionManager::actionManagerIfMade() {
@@ -77,20 +74,22 @@ ZRActionManager& ZRActionManager::actionManager() {
 }
 
 ZRActionManager::Installation::Installation(ZRActionManager& store)
-    : m_previous(std::exchange(installedStore, &store)),
-      m_previousHotKeys(std::exchange(actionContext().hotKeys, &store.m_hotKeyContext)) {
-    installSharedHooks();
+    : m_previous(std::exchange(installedStore, &store)) {
+    installGridDimensionsProvider();
 }
 
 ZRActionManager::Installation::~Installation() {
     installedStore = m_previous;
-    actionContext().hotKeys = m_previousHotKeys;
 }
 
 ZRActionManager::ZRActionManager(UserDefaults& defaults, GlobalHotKeys& globalHotKeys, RunLoop& mainRunLoop,
                                  NotificationCenter& notifications)
     : m_defaults(defaults), m_mainRunLoop(mainRunLoop),
-      m_notifications(notifications), m_hotKeyContext{globalHotKeys, defaults, mainRunLoop} {}
+      m_notifications(notifications), m_hotKeyContext{globalHotKeys, defaults, mainRunLoop} {
+    m_actionContext.hotKeys = &m_hotKeyContext;
+    // Only the installed store hears its actions change: actions reach the installed store's context.
+    m_actionContext.changeObserver = [this](const ZRAction& action) { actionDidChange(action); };
+}
 
 ZRActionManager::~ZRActionManager() {
     // Actions that outlive the store (in a menu, say) must not keep its keys grabbed.

@@ -43,8 +43,11 @@ public:
     // The installed store, or null while there is none.
     static ZRActionManager* actionManagerIfMade();
     // What every action reaches beyond itself: the host, the capture, the editor pane, the store's
-    // change observer.
+    // change observer and the hot keys' surroundings. It is the installed store's; while none is installed,
+    // an empty one that nothing fills in.
     static ZRActionContext& actionContext();
+    // This store's context, which the parts around the store fill in while they live.
+    ZRActionContext& context() { return m_actionContext; }
     // Makes a store the one that actionManager() answers for as long as it lives, and puts back the one
     // before when it goes. Only the installed store saves the changes of its actions and tells grids the
     // dimensions in use, and the hot keys of actions are made with its context.
@@ -57,7 +60,6 @@ public:
 
     private:
         ZRActionManager* m_previous;
-        const ZRHotKeyContext* m_previousHotKeys;
     };
 
     // An empty store that has not loaded, kept in the settings given. Its actions' hot keys register with
@@ -151,6 +153,7 @@ private:
     RunLoop& m_mainRunLoop;
     NotificationCenter& m_notifications;
     const ZRHotKeyContext m_hotKeyContext;
+    ZRActionContext m_actionContext;
     std::vector<std::shared_ptr<ZRAction>> m_topLevelActions;
     // The actions of the tree, for telling whether a changed action is one of them.
     std::unordered_set<const ZRAction*> m_members;

@@ -63,14 +63,14 @@ void ZRActionEditor::install(ZRSettingsController& settings) {
         auto* editor = qobject_cast<ZRActionEditor*>(owner);
         return editor && editor->buildInterface();
     });
-    ZRActionManager::actionContext().configurationViewFactory = [&settings](ZRAction& action) -> QWidget* {
+    settings.store().context().configurationViewFactory = [&settings](ZRAction& action) -> QWidget* {
         const auto editor = std::make_shared<ZRActionEditor>(action.shared_from_this(), settings);
         return editor->configurationView();
     };
 }
 
-void ZRActionEditor::uninstall() {
-    ZRActionManager::actionContext().configurationViewFactory = nullptr;
+void ZRActionEditor::uninstall(ZRSettingsController& settings) {
+    settings.store().context().configurationViewFactory = nullptr;
 }
 
 ZRActionEditor* ZRActionEditor::editorForAction(ZRAction& action) {

@@ -61,7 +61,7 @@ public:
 
     // Makes every action's pane through its editor, built by the "Custom" interface; uninstall undoes it.
     static void install(ZRSettingsController& settings);
-    static void uninstall();
+    static void uninstall(ZRSettingsController& settings);
     // The editor of the action's pane, when it has one.
     static ZRActionEditor* editorForAction(ZRAction& action);
 

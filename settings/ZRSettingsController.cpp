@@ -129,7 +129,7 @@ ZRSettingsController::~ZRSettingsController() {
         mouseControl->setPaletteLayout(nullptr);
     m_systemPreferencesChanged.disconnect();
     if (m_window) {
-        ZRActionEditor::uninstall();
+        ZRActionEditor::uninstall(*this);
         if (ZRActionManager* store = loadedStore(); store && store->collectionView() == m_collectionView)
             store->setCollectionView(nullptr);
     }

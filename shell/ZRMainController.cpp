@@ -78,15 +78,15 @@ ZRMainController::ZRMainController(ZRActionManager& store, UserDefaults& default
     if (sharedController)
         qFatal("a second main controller is made while the first lives");
     sharedController = this;
-    ZRActionManager::actionContext().host = this;
+    m_store.context().host = this;
 }
 
 ZRMainController::~ZRMainController() {
     m_connections.clear();
     if (sharedController == this)
         sharedController = nullptr;
-    if (ZRActionManager::actionContext().host == this)
-        ZRActionManager::actionContext().host = nullptr;
+    if (m_store.context().host == this)
+        m_store.context().host = nullptr;
     // Areas lean on what was there before them: the last added goes first.
     while (!m_areas.empty())
         m_areas.pop_back();

@@ -67,23 +67,14 @@ private:
     const Answer* m_answer;
 };
 
-// Every test: a fresh shared store, and the missing-hot-key question answered by the test. No hot key
-// may stay registered.
+// Every test: a fresh action store of its own, and the missing-hot-key question answered by the test. No hot
+// key may stay registered.
 class ActionModelTest : public DesktopTest {
 protected:
-    void SetUp() override {
-        DesktopTest::SetUp();
-        ZRActionManager::actionContext().host = nullptr;
-        ZRActionManager::actionContext().keyboardControlHotKeyMissingAlert =
-            std::make_unique<FakeKeyboardControlAlert>(&alertsShown, &alertAnswer);
-    }
-
     void TearDown() override {
         actionStore.reset();
         RunLoop::main().runPending();
         EXPECT_TRUE(ZRHotKeyReferencePool::defaultPool().countersByReference().empty());
-        ZRActionManager::actionContext().keyboardControlHotKeyMissingAlert = nullptr;
-        ZRActionManager::actionContext().host = nullptr;
         DesktopTest::TearDown();
     }
 
@@ -92,9 +83,17 @@ protected:
     ZRActionManager& store() {
         if (!actionStore) {
             ZRActionManager::registerDefaults(settings());
-            actionStore.emplace(settings(), desktop.globalHotKeys());
+            makeStore();
             return actionStore->loaded();
         }
+        return actionStore->store();
+    }
+
+    // A new store of the case's own, unloaded, its missing-hot-key question answered by the test.
+    ZRActionManager& makeStore() {
+        actionStore.emplace(settings(), desktop.globalHotKeys());
+        actionStore->store().context().keyboardControlHotKeyMissingAlert =
+            std::make_unique<FakeKeyboardControlAlert>(&alertsShown, &alertAnswer);
         return actionStore->store();
     }
 
@@ -195,8 +194,7 @@ protected:
     void SetUp() override {
         ActionModelTest::SetUp();
         DispatchQueue::setManualForTesting(true);
-        actionStore.emplace(settings(), desktop.globalHotKeys());
-        ZRActionManager::actionContext().host = &host;
+        makeStore().context().host = &host;
         desktop.addScreen(PrimaryScreen);
         secondScreen = desktop.addScreen(SecondScreen);
         engine = std::make_unique<ZRActionController>(store(), settings(), desktop, RunLoop::main(),

@@ -93,7 +93,7 @@ TEST_F(ActionModelTest, ALocalHotKeyWithoutKeyboardControlsAsksFirst) {
         FakeActionHost host;
         if (c.keyboardControlsExist)
             host.settings = {hotKey(Key::K, Command | Control, KeyboardControls)};
-        ZRActionManager::actionContext().host = &host;
+        store().context().host = &host;
         alertsShown = 0;
         alertAnswer = c.answer;
         auto action = actionInStore(store());
@@ -108,7 +108,6 @@ TEST_F(ActionModelTest, ALocalHotKeyWithoutKeyboardControlsAsksFirst) {
         EXPECT_EQ(host.assignRequests, c.assignRequests);
         EXPECT_TRUE(desktop.globalHotKeys().registrations().empty()) << "local hot keys are never registered";
         actionStore.reset();
-        ZRActionManager::actionContext().host = nullptr;
     }
 }
 

@@ -366,7 +366,7 @@ TEST_F(ActionStoreTest, TheCollectionViewShowsTheFocusActionsPaneOnly) {
     auto& store = this->store();
     QWidget pane;
     int made = 0;
-    ZRActionManager::actionContext().configurationViewFactory = [&](ZRAction&) {
+    store.context().configurationViewFactory = [&](ZRAction&) {
         ++made;
         return &pane;
     };
@@ -376,7 +376,6 @@ TEST_F(ActionStoreTest, TheCollectionViewShowsTheFocusActionsPaneOnly) {
     EXPECT_EQ(store.configurationViewsInCollectionView(nullptr), QList<QWidget*>{&pane});
     EXPECT_EQ(store.configurationViewsInCollectionView(nullptr), QList<QWidget*>{&pane});
     EXPECT_EQ(made, 1);
-    ZRActionManager::actionContext().configurationViewFactory = {};
 }
 
 // A thousand actions of every type, with settings drawn from a fixed sequence; every seventh read from
