@@ -326,7 +326,6 @@ int main(int argc, char** argv) {
     // The settings are read once the desktop is there: its preferences are their global domain.
     auto settings = std::make_unique<UserDefaults>(settingsPath, &platform->systemPreferences());
     UserDefaults& defaults = *settings;
-    UserDefaults::installStandard(settings.get());
     defaults.load();
     const Connection debugLogging = WindowAccessDefaults::followDebugLogSetting(defaults);
     const Connection hotKeys = application.listenToDesktop(*platform, defaults);

@@ -50,7 +50,6 @@ void BM_RestoreLayoutOfFiftyWindows(benchmark::State& state) {
     ensureBenchApplication();
     QTemporaryDir folder;
     UserDefaults settings(folder.filePath(QStringLiteral("Settings.plist")));
-    UserDefaults::installStandard(&settings);
     RunLoop::main().useManualClock(0);
     {
         SimDesktop sim;
@@ -80,7 +79,6 @@ void BM_RestoreLayoutOfFiftyWindows(benchmark::State& state) {
         state.SetItemsProcessed(state.iterations() * WindowCount);
         Platform::setCurrent(nullptr);
     }
-    UserDefaults::installStandard(nullptr);
 }
 BENCHMARK(BM_RestoreLayoutOfFiftyWindows)->Unit(benchmark::kMillisecond);
 

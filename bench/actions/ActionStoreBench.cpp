@@ -42,7 +42,6 @@ public:
 class Fixture {
 public:
     Fixture() {
-        UserDefaults::installStandard(&m_settings);
         ZRActionManager::registerDefaults(m_settings);
         RunLoop::main().useManualClock(0);
         Platform::setCurrent(&m_desktop);
@@ -53,7 +52,6 @@ public:
         RunLoop::main().runPending();
         ZRSetLogReaderFactory({});
         Platform::setCurrent(nullptr);
-        UserDefaults::installStandard(nullptr);
     }
 
     // A store of the fixture's settings and desktop, as the program's main makes it.

@@ -92,7 +92,6 @@ struct Setup {
         Platform::setCurrent(platform.get());
         settings = std::make_unique<UserDefaults>(home.filePath(QStringLiteral("Settings.plist")),
                                                   &platform->systemPreferences());
-        UserDefaults::installStandard(settings.get());
         store.emplace(*settings, platform->globalHotKeys());
         engine = std::make_unique<ZRActionController>(store->store(), *settings, *platform, RunLoop::main(),
                                                       ZRWindowObserver::defaultObserver());
@@ -160,7 +159,6 @@ struct Setup {
             client->kill();
             client->waitForFinished(WaitMilliseconds);
         }
-        UserDefaults::installStandard(nullptr);
         settings.reset();
         Platform::setCurrent(nullptr);
         floor.reset();

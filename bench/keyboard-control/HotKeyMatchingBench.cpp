@@ -53,7 +53,6 @@ struct Store {
         settings = std::make_unique<UserDefaults>(
             folder.filePath(QStringLiteral("Settings.plist")),
             preferences == Preferences::Files ? filePreferences() : &desktop.systemPreferences());
-        UserDefaults::installStandard(settings.get());
         RunLoop::main().useManualClock();
         Platform::setCurrent(&desktop);
         for (int i = 0; i < HotKeyCount; ++i) {
@@ -69,7 +68,6 @@ struct Store {
     ~Store() {
         hotKeys.clear();
         Platform::setCurrent(nullptr);
-        UserDefaults::installStandard(nullptr);
     }
 
 #ifdef SKAF_X11_PREFERENCES

@@ -37,7 +37,6 @@ struct Run {
         for (const Rect& frame : Displays)
             desktop.addScreen(frame);
         store = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
-        UserDefaults::installStandard(store.get());
         ZRRegisterShellDefaults(settings());
         program.emplace(settings(), Platform::current());
         setFadingDuration(&ZRFocusWindow::defaultFocusWindow(), 0);
@@ -47,7 +46,6 @@ struct Run {
     ~Run() {
         zones.reset();
         program.reset();
-        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();
     }

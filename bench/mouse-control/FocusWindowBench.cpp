@@ -28,7 +28,6 @@ struct Run {
         desktop.addScreen(Screen);
         desktop.screens().setCompositingActive(compositing);
         store = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
-        UserDefaults::installStandard(store.get());
         ZRRegisterShellDefaults(settings());
         window = ZRFocusWindow::focusWindowWithFrame(Rect(), settings(), RunLoop::main(), desktop.screens());
         window->setDropFrameValues({}, Rect(600, 400, 900, 600), Rect(1280, 0, 1280, 1440));
@@ -36,7 +35,6 @@ struct Run {
     }
     ~Run() {
         window.reset();
-        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();
     }

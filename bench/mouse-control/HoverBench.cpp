@@ -25,7 +25,6 @@ struct Gesture {
         Platform::setCurrent(&desktop);
         store = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")),
                                                &desktop.systemPreferences());
-        UserDefaults::installStandard(store.get());
         program.emplace(settings(), desktop);
         controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
         controller->registerDefaults(settings());
@@ -47,7 +46,6 @@ struct Gesture {
         program.reset();
         settle();
         DispatchQueue::setManualForTesting(false);
-        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();
     }

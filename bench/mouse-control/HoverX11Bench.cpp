@@ -101,7 +101,6 @@ struct Setup {
         Platform::setCurrent(platform.get());
         store = std::make_unique<UserDefaults>(home.filePath(QStringLiteral("Settings.plist")),
                                                &platform->systemPreferences());
-        UserDefaults::installStandard(store.get());
         const QString title = QStringLiteral("skaf-hover-bench-%1").arg(QCoreApplication::applicationPid());
         xterm = std::make_unique<QProcess>();
         xterm->start(QStringLiteral("xterm"), {QStringLiteral("-geometry"), QStringLiteral("60x20+200+150"),
@@ -139,7 +138,6 @@ struct Setup {
             xterm->kill();
             xterm->waitForFinished(WaitMilliseconds);
         }
-        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
         input.reset();
         platform.reset();

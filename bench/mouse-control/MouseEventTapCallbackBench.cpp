@@ -52,7 +52,6 @@ struct Run {
         if (preferences == Preferences::Files)
             global = &filePreferences;
         store = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")), global);
-        UserDefaults::installStandard(store.get());
         UserDefaults& defaults = settings();
         program.emplace(settings(), desktop);
         controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
@@ -79,7 +78,6 @@ struct Run {
     ~Run() {
         controller.reset();
         program.reset();
-        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
     }
 

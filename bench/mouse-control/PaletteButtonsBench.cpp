@@ -22,7 +22,6 @@ struct Run {
         Platform::setCurrent(&desktop);
         desktop.addScreen(Rect(0, 0, 1440, 900));
         store = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
-        UserDefaults::installStandard(store.get());
         ZRRegisterShellDefaults(settings());
         view.resize(261, 47);
         const std::int64_t standards[][2] = {{2, 1}, {9, 10}, {5, 4}, {3, 8}, {7, 6}};
@@ -39,7 +38,6 @@ struct Run {
         revert->setGeometry(8, 10, 24, 24);
     }
     ~Run() {
-        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
     }
 

@@ -93,7 +93,6 @@ struct Run {
         Platform::setCurrent(&desktop);
         desktop.addScreen(Rect(0, 0, 1440, 900));
         store = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
-        UserDefaults::installStandard(store.get());
         ZRRegisterShellDefaults(settings());
         program.emplace(settings(), Platform::current());
         ZRActionManager::registerDefaults(settings());
@@ -114,7 +113,6 @@ struct Run {
     ~Run() {
         controller.reset();
         program.reset();
-        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
     }
 

@@ -67,7 +67,6 @@ struct Setup {
         Platform::setCurrent(platform.get());
         store = std::make_unique<UserDefaults>(home.filePath(QStringLiteral("Settings.plist")),
                                                &platform->systemPreferences());
-        UserDefaults::installStandard(store.get());
         ZRRegisterShellDefaults(settings());
         program.emplace(settings(), Platform::current());
         ZRActionManager::registerDefaults(settings());
@@ -110,7 +109,6 @@ struct Setup {
             xterm->kill();
             xterm->waitForFinished(WaitMilliseconds);
         }
-        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
         platform.reset();
         display.reset();

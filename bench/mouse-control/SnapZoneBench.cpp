@@ -32,7 +32,6 @@ struct Run {
                                   Rect(0, 1080, 1920, 1080), Rect(1920, 1080, 1920, 1080)})
             desktop.addScreen(frame);
         store = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
-        UserDefaults::installStandard(store.get());
         ZRRegisterShellDefaults(settings());
         program.emplace(settings(), Platform::current());
         controller = std::make_unique<ZRMouseController>(mouseControlContext(settings()));
@@ -49,7 +48,6 @@ struct Run {
     ~Run() {
         controller.reset();
         program.reset();
-        UserDefaults::installStandard(nullptr);
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();
     }

@@ -39,7 +39,6 @@ struct SettingsBenchProgram {
         Platform::setCurrent(&desktop);
         defaults = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")),
                                                   &desktop.systemPreferences());
-        UserDefaults::installStandard(defaults.get());
         // A stored palette layout, so the sidebar holds the benchmark's actions only.
         defaults->setObject(QVariantMap(), QStringLiteral("Palette"));
         program.emplace(*defaults, desktop);
@@ -55,7 +54,6 @@ struct SettingsBenchProgram {
     ~SettingsBenchProgram() {
         program.reset();
         Platform::setCurrent(nullptr);
-        UserDefaults::installStandard(nullptr);
     }
 
     void addActions() {

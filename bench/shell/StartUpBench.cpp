@@ -105,7 +105,6 @@ void BM_StartUpWith500Actions(benchmark::State& state) {
     for (auto _ : state) {
         // Each start reads its settings anew, as the program does.
         UserDefaults settings(desktop.settingsPath());
-        UserDefaults::installStandard(&settings);
         settings.load();
         std::optional<TestProgram> program(std::in_place, settings, desktop.desktop);
         ZRMainController& controller = program->controller();
@@ -119,7 +118,6 @@ void BM_StartUpWith500Actions(benchmark::State& state) {
             state.SkipWithError("the store did not load every action");
         program.reset();
         RunLoop::main().runPending();
-        UserDefaults::installStandard(nullptr);
         state.ResumeTiming();
     }
 }
@@ -134,7 +132,6 @@ void BM_StartUpWith500ActionsAndPreferencesFiles(benchmark::State& state) {
     for (auto _ : state) {
         X11SystemPreferences preferences(desktop.folder.filePath(QStringLiteral("Preferences")));
         UserDefaults settings(desktop.settingsPath(), &preferences);
-        UserDefaults::installStandard(&settings);
         settings.load();
         std::optional<TestProgram> program(std::in_place, settings, desktop.desktop);
         ZRMainController& controller = program->controller();
@@ -147,7 +144,6 @@ void BM_StartUpWith500ActionsAndPreferencesFiles(benchmark::State& state) {
         state.PauseTiming();
         program.reset();
         RunLoop::main().runPending();
-        UserDefaults::installStandard(nullptr);
         state.ResumeTiming();
     }
     state.counters["preference file checks per start (goal: at most 10)"] = checks;

@@ -27,9 +27,7 @@ public:
     explicit Settings(const QVariantMap& values)
         : m_store(m_folder.filePath(QStringLiteral("Settings.plist"))) {
         m_store.registerDefaults(values);
-        UserDefaults::installStandard(&m_store);
     }
-    ~Settings() { UserDefaults::installStandard(nullptr); }
 
     const UserDefaults& store() const { return m_store; }
 

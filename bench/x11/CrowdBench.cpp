@@ -81,7 +81,6 @@ struct Setup {
         if (!PrivateDisplay::startWhereThereIsNone(display, QStringLiteral(SKAF_X11_DISPLAY_SCRIPT)))
             return false;
         settings.emplace(home.filePath(QStringLiteral("Settings.plist")));
-        UserDefaults::installStandard(&*settings);
         QString error;
         platform = createX11Platform(&error);
         crowd = X11BareClient::open(&error);
@@ -142,7 +141,6 @@ struct Setup {
             target->waitForFinished(WaitMilliseconds);
         }
         Platform::setCurrent(nullptr);
-        UserDefaults::installStandard(nullptr);
         crowd.reset();
         platform.reset();
     }

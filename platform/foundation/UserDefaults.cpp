@@ -1,6 +1,5 @@
 #include "platform/foundation/UserDefaults.h"
 
-#include "platform/Platform.h"
 #include "platform/PlatformLog.h"
 #include "platform/SystemPreferences.h"
 #include "platform/foundation/AtomicFile.h"
@@ -12,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -20,20 +18,6 @@ namespace {
 
 // Changes made in one go (a settings pane filling in, an import) are saved once.
 constexpr double SaveDelaySeconds = 0.25;
-
-// The shared store. Any thread may ask for it first, and workers read it while the main thread may still be
-// making it: it is made once under the lock and published whole. Loading logs, and a log line may read the
-// settings on the same thread: that read finds the store being loaded, as it always did.
-struct StandardStore {
-    std::recursive_mutex mutex;
-    std::unique_ptr<UserDefaults> owned;
-    std::atomic<UserDefaults*> current{nullptr};
-};
-
-StandardStore& standardStore() {
-    static StandardStore store;
-    return store;
-}
 
 } // namespace
 
@@ -73,35 +57,6 @@ UserDefaults::~UserDefaults() {
     // A failure is logged by save(); nothing more can be done on the way out.
     if (d->dirty)
         (void)save();
-}
-
-UserDefaults& UserDefaults::standard() {
-    StandardStore& store = standardStore();
-    if (UserDefaults* current = store.current.load(std::memory_order_acquire))
-        return *current;
-    std::lock_guard lock(store.mutex);
-    if (!store.owned) {
-        SystemPreferences* preferences =
-            Platform::hasCurrent() ? &Platform::current().systemPreferences() : nullptr;
-        store.owned = std::make_unique<UserDefaults>(defaultFilePath(), preferences);
-        store.owned->load();
-        store.current.store(store.owned.get(), std::memory_order_release);
-    }
-    return *store.owned;
-}
-
-void UserDefaults::setStandard(std::unique_ptr<UserDefaults> defaults) {
-    StandardStore& store = standardStore();
-    std::lock_guard lock(store.mutex);
-    store.current.store(defaults.get(), std::memory_order_release);
-    store.owned = std::move(defaults);
-}
-
-void UserDefaults::installStandard(UserDefaults* defaults) {
-    StandardStore& store = standardStore();
-    std::lock_guard lock(store.mutex);
-    store.current.store(defaults, std::memory_order_release);
-    store.owned.reset();
 }
 
 QString UserDefaults::defaultFilePath() {

@@ -21,13 +21,7 @@ public:
     explicit UserDefaults(QString filePath, SystemPreferences* systemPreferences = nullptr);
     ~UserDefaults();
 
-    // The shared store, made and loaded on first use at $XDG_CONFIG_HOME/Skaf/Settings.plist (with the
-    // installed platform's global domain) unless one was set.
-    static UserDefaults& standard();
-    // Replaces the shared store (the program at start, tests); null resets to the default.
-    static void setStandard(std::unique_ptr<UserDefaults> defaults);
-    // Installs a store its caller keeps alive as the shared one; null uninstalls.
-    static void installStandard(UserDefaults* defaults);
+    // Where the program keeps its settings: $XDG_CONFIG_HOME/Skaf/Settings.plist.
     static QString defaultFilePath();
 
     // Broken: the file could not be read, or not moved aside; it is kept as it is and never saved over.

@@ -30,7 +30,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         settings = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
-        UserDefaults::installStandard(settings.get());
         QString error;
         platform = createX11Platform(&error);
         ASSERT_TRUE(platform) << error.toStdString();
@@ -45,7 +44,6 @@ protected:
         engine.reset();
         actionStore.reset();
         Platform::setCurrent(nullptr);
-        UserDefaults::installStandard(nullptr);
     }
 
     // A layout of the windows as they stand, set to apply by itself on that many displays.

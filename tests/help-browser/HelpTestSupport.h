@@ -27,16 +27,11 @@ inline QString helpPage(const QString& title, const QString& index, const QStrin
     return page + QStringLiteral("<div id=\"main\">%1</div></body></html>").arg(body);
 }
 
-// A book written into a scratch folder: its language folders, the user's folder and the program's. Its
-// settings are also installed as the program's while it lives, so that a part that still reads those reads
-// the scratch store rather than the user's.
+// A book written into a scratch folder: its language folders, the user's folder and the program's, with
+// settings of its own there.
 class HelpBookFixture {
 public:
-    HelpBookFixture() {
-        EXPECT_TRUE(m_root.isValid());
-        UserDefaults::installStandard(&settings);
-    }
-    ~HelpBookFixture() { UserDefaults::installStandard(nullptr); }
+    HelpBookFixture() { EXPECT_TRUE(m_root.isValid()); }
     HelpBookFixture(const HelpBookFixture&) = delete;
     HelpBookFixture& operator=(const HelpBookFixture&) = delete;
 

@@ -66,8 +66,6 @@ protected:
         ZRSystemLog::shared().setFilePath(SystemLogFiles::defaultFilePath());
         ZRSystemLog::shared().setEchoesToStandardError(false);
         QCoreApplication::setApplicationName("Skaf");
-        // Also the program's, so that a part that still reads those reads the scratch store.
-        UserDefaults::installStandard(&settings);
     }
     void TearDown() override {
         reader.reset();
@@ -75,7 +73,6 @@ protected:
         // A worker that held the reader last hands it to the main thread to go.
         QCoreApplication::processEvents();
         ZRSystemLog::shared().setFilePath(ZRSystemLog::defaultFilePath());
-        UserDefaults::installStandard(nullptr);
     }
     QString text() const { return reader->displayedText(); }
     ILRLogReaderContext context(Platform& platform) {

@@ -21,7 +21,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         m_settings = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
-        UserDefaults::installStandard(m_settings.get());
         ZRRegisterShellDefaults(settings());
         QString error;
         platform = createX11Platform(&error);
@@ -36,7 +35,6 @@ protected:
         if (input)
             input->button(1, false);
         Platform::setCurrent(nullptr);
-        UserDefaults::installStandard(nullptr);
     }
 
     UserDefaults& settings() const { return *m_settings; }

@@ -58,7 +58,6 @@ protected:
         ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "the test display did not start";
         ASSERT_TRUE(folder.isValid());
         settings = std::make_unique<UserDefaults>(folder.filePath(QStringLiteral("Settings.plist")));
-        UserDefaults::installStandard(settings.get());
         ZRSharedProcessFlags().screenBackgroundViewsDrawMenuBarAndDock = true;
 
         xterm.start(QStringLiteral("xterm"), {QStringLiteral("-name"), XtermName, QStringLiteral("-geometry"),
@@ -82,7 +81,6 @@ protected:
         xterm.waitForFinished();
         window.close();
         ZRSharedProcessFlags().screenBackgroundViewsDrawMenuBarAndDock = false;
-        UserDefaults::installStandard(nullptr);
     }
 
     QString xtermWindow() const {

@@ -54,7 +54,6 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(SettingsWithAnAction) > 0);
         file.close();
         defaults = std::make_unique<UserDefaults>(settingsPath(), &platform->systemPreferences());
-        UserDefaults::installStandard(defaults.get());
         defaults->load();
         auto& application = *ZRHotKeyHandlerApplication::instance();
         listening = application.listenToDesktop(*platform, *defaults);
@@ -85,7 +84,6 @@ protected:
         listening.disconnect();
         ZRHotKeyTextView::setAlerts(nullptr);
         program.reset();
-        UserDefaults::installStandard(nullptr);
         defaults.reset();
         Platform::setCurrent(nullptr);
         platform.reset();

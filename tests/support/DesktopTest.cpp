@@ -45,7 +45,6 @@ void DesktopTest::TearDown() {
     RunLoop::main().runPending();
     EXPECT_TRUE(desktop.globalHotKeys().registrations().empty()) << "a hot key outlived its test";
     ZRSetLogReaderFactory({});
-    UserDefaults::installStandard(nullptr);
     m_debugLogging.disconnect();
     m_settings.clear();
     Platform::setCurrent(nullptr);
@@ -73,7 +72,6 @@ UserDefaults::LoadResult DesktopTest::openSettings(SystemPreferences* preference
     closeSettings();
     m_settings.push_back(std::make_unique<UserDefaults>(
         settingsPath(), preferences ? preferences : &desktop.systemPreferences()));
-    UserDefaults::installStandard(m_settings.back().get());
     const UserDefaults::LoadResult result = settings().load();
     m_debugLogging = WindowAccessDefaults::followDebugLogSetting(settings());
     return result;

@@ -45,7 +45,6 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     new QGuiApplication(*argc, *argv);
     static QTemporaryDir folder;
     static UserDefaults settings(folder.filePath(QStringLiteral("Settings.plist")));
-    UserDefaults::installStandard(&settings);
     runSettings = &settings;
     RunLoop::main().useManualClock(0);
     static SimDesktop desktop;

@@ -44,7 +44,6 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     // The settings live as long as the fuzzing does.
     static UserDefaults defaults(folder->filePath(QStringLiteral("Settings.plist")),
                                  &desktop.systemPreferences());
-    UserDefaults::installStandard(&defaults);
     RunLoop::main().useManualClock(0);
     ZRSetLogReaderFactory([](const ZRLogReaderSettings&) { return std::make_shared<DiscardingLog>(); });
     // The program's parts live as long as the fuzzing does.

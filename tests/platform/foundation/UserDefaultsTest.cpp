@@ -333,35 +333,6 @@ TEST_F(UserDefaultsTest, TheDefaultPathFollowsXdg) {
     qputenv("XDG_CONFIG_HOME", saved);
 }
 
-// A worker may be the first to ask for the shared store: however many threads ask at once, one store is made
-// and each reads the stored value from it.
-TEST_F(UserDefaultsTest, TheSharedStoreIsMadeOnceWhicheverThreadsAskFirst) {
-    writeRaw(PropertyList::toData(QVariantMap{{QStringLiteral("k"), QStringLiteral("stored")}}));
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path()));
-    UserDefaults::setStandard(nullptr);
-    constexpr int Threads = 8;
-    std::latch start(Threads);
-    std::vector<UserDefaults*> stores(Threads);
-    std::vector<QString> values(Threads);
-    std::vector<std::thread> threads;
-    for (int i = 0; i < Threads; ++i) {
-        threads.emplace_back([&, i] {
-            start.arrive_and_wait();
-            stores[i] = &UserDefaults::standard();
-            values[i] = stores[i]->stringForKey(QStringLiteral("k"));
-        });
-    }
-    for (std::thread& thread : threads)
-        thread.join();
-    for (int i = 0; i < Threads; ++i) {
-        EXPECT_EQ(stores[i], stores[0]);
-        EXPECT_EQ(values[i], QStringLiteral("stored"));
-    }
-    UserDefaults::setStandard(nullptr);
-    qputenv("XDG_CONFIG_HOME", saved);
-}
-
 TEST_F(UserDefaultsTest, PreferencesFilesKeepOtherKeysAndRefuseBadDomains) {
     PreferencesFileStore store(folder.filePath(QStringLiteral("Preferences")));
     const QString domain = QStringLiteral("com.apple.WindowManager");
