@@ -152,10 +152,19 @@ QRect offScreenFrame() {
 
 // --- The shared panel
 
-void ZRFullSizeGridOverlayWindow::useContext(const ZRKeyboardControlContext* context,
-                                             ZRSettingsWindowOpener* settingsWindow) {
-    installedContext = context;
+ZRFullSizeGridOverlayWindow::Installation::Installation(const ZRKeyboardControlContext& context,
+                                                        ZRSettingsWindowOpener* settingsWindow,
+                                                        std::function<void()> beep) {
+    installedContext = &context;
     settingsWindowOpener = settingsWindow;
+    beepHandler = std::move(beep);
+}
+
+ZRFullSizeGridOverlayWindow::Installation::~Installation() {
+    destroySharedPanel();
+    installedContext = nullptr;
+    settingsWindowOpener = nullptr;
+    beepHandler = nullptr;
 }
 
 ZRFullSizeGridOverlayWindow* ZRFullSizeGridOverlayWindow::sharedPanelByCreatingIfNecessary(bool create) {
@@ -191,10 +200,6 @@ void ZRFullSizeGridOverlayWindow::deactivate() {
 AXElementRef ZRFullSizeGridOverlayWindow::controlledWindow() {
     const ZRFullSizeGridOverlayWindow* panel = sharedPanelByCreatingIfNecessary(false);
     return panel ? panel->m_controlledWindow : nullptr;
-}
-
-void ZRFullSizeGridOverlayWindow::setBeepHandler(std::function<void()> beep) {
-    beepHandler = std::move(beep);
 }
 
 void ZRFullSizeGridOverlayWindow::beep() {

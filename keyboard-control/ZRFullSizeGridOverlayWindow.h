@@ -53,11 +53,19 @@ public:
 
     // --- The shared panel
 
-    // What the shared panel and the class methods use: the desktop, the settings, the run loop, the focus
-    // window, and who opens the settings window on "," (none: the key only closes the grid). Installed by
-    // keyboard control's controller for as long as it lives, before anything opens the grid; null
-    // uninstalls. Neither is owned.
-    static void useContext(const ZRKeyboardControlContext* context, ZRSettingsWindowOpener* settingsWindow);
+    // What the shared panel and the class methods use while it lives: the desktop, the settings, the run
+    // loop, the focus window, who opens the settings window on "," (none: the key only closes the grid) and
+    // what tells the user that the grid could not open (the application's beep when empty). Keyboard
+    // control's controller makes one before anything opens the grid; when it goes, the shared panel goes
+    // with it. Neither pointer is owned.
+    class Installation {
+    public:
+        Installation(const ZRKeyboardControlContext& context, ZRSettingsWindowOpener* settingsWindow,
+                     std::function<void()> beep = {});
+        ~Installation();
+        Installation(const Installation&) = delete;
+        Installation& operator=(const Installation&) = delete;
+    };
 
     // The panel, made on first use when asked; without create, null while there is none.
     static ZRFullSizeGridOverlayWindow* sharedPanelByCreatingIfNecessary(bool create);
@@ -75,8 +83,6 @@ public:
     static void deactivate();
     // The window the open grid places; null while it is closed.
     static AXElementRef controlledWindow();
-    // What tells the user that the grid could not open; the application's beep unless set.
-    static void setBeepHandler(std::function<void()> beep);
     static void beep();
     // Remembers from now on whether the event being handled is a click, by which an activation tells a
     // click from a key (assumeKeyboardInteraction).

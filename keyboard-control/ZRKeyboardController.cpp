@@ -135,11 +135,10 @@ ZRKeyboardController::ZRKeyboardController(ZRMainController& mainController, ZRA
     m_keyboardControlPanel->setBeepHandler([&actions] { actions.beep(); });
     m_keyboardControlPanel->setCheatSheetSource(
         [mainController = m_mainController] { return mainController->cheatSheetDescriptions(); });
-    ZRKeyboardMenu::useContext(&m_context, this);
+    m_menuInstallation.emplace(m_context, this);
     actions.setFullSizeGrid(this);
-    ZRFullSizeGridOverlayWindow::useContext(&m_context, this);
+    m_gridInstallation.emplace(m_context, this, [&actions] { actions.beep(); });
     ZRFullSizeGridOverlayWindow::watchCurrentEvent(m_context.mainRunLoop);
-    ZRFullSizeGridOverlayWindow::setBeepHandler([&actions] { actions.beep(); });
     if (auto* mouseControl = m_mainController->area<ZRMouseController>()) {
         mouseControl->setKeyboardMenu(this);
         mouseControl->setPaletteGridFactory(
@@ -161,11 +160,8 @@ ZRKeyboardController::~ZRKeyboardController() {
     m_mainController->actions().setKeyboardMenu(nullptr);
     m_mainController->actions().setFullSizeGrid(nullptr);
     m_keyboardControlPanel.reset();
-    ZRKeyboardMenu::destroySharedMenu();
-    ZRKeyboardMenu::useContext(nullptr, nullptr);
-    ZRFullSizeGridOverlayWindow::destroySharedPanel();
-    ZRFullSizeGridOverlayWindow::setBeepHandler({});
-    ZRFullSizeGridOverlayWindow::useContext(nullptr, nullptr);
+    m_menuInstallation.reset();
+    m_gridInstallation.reset();
 }
 
 bool ZRKeyboardController::canOpenSettingsWindow() const {

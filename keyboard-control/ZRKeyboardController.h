@@ -2,7 +2,9 @@
 
 #include "actions/ZRFullSizeGridOpener.h"
 #include "actions/ZRKeyboardMenuPresenter.h"
+#include "keyboard-control/ZRFullSizeGridOverlayWindow.h"
 #include "keyboard-control/ZRKeyboardControlContext.h"
+#include "keyboard-control/ZRKeyboardMenu.h"
 #include "keyboard-control/ZRSettingsWindowOpener.h"
 #include "mouse-control/ZRMouseControlKeyboardMenu.h"
 #include "shell/ZRApplicationArea.h"
@@ -99,5 +101,7 @@ private:
     ZRMainController* m_mainController;
     ZRActionManager& m_store;
     const ZRKeyboardControlContext m_context;
+    std::optional<ZRKeyboardMenu::Installation> m_menuInstallation;
+    std::optional<ZRFullSizeGridOverlayWindow::Installation> m_gridInstallation;
     std::unique_ptr<ZRKeyboardControlPanel> m_keyboardControlPanel;
 };

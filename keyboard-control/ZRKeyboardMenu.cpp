@@ -36,10 +36,19 @@ ZRSettingsWindowOpener* settingsWindowOpener = nullptr;
 
 // --- The shared panel
 
-void ZRKeyboardMenu::useContext(const ZRKeyboardControlContext* context,
-                                ZRSettingsWindowOpener* settingsWindow) {
-    installedContext = context;
+ZRKeyboardMenu::Installation::Installation(const ZRKeyboardControlContext& context,
+                                           ZRSettingsWindowOpener* settingsWindow,
+                                           std::function<void()> beep) {
+    installedContext = &context;
     settingsWindowOpener = settingsWindow;
+    beepHandler = std::move(beep);
+}
+
+ZRKeyboardMenu::Installation::~Installation() {
+    destroySharedMenu();
+    installedContext = nullptr;
+    settingsWindowOpener = nullptr;
+    beepHandler = nullptr;
 }
 
 const ZRKeyboardControlContext& ZRKeyboardMenu::context() {
@@ -102,10 +111,6 @@ void ZRKeyboardMenu::vanishAndClose() {
 bool ZRKeyboardMenu::selectItemAtIndex(qsizetype index) {
     ZRKeyboardMenu* menu = keyboardMenuByCreatingIfNecessary(false);
     return menu && menu->selectChildAtIndex(index);
-}
-
-void ZRKeyboardMenu::setBeepHandler(std::function<void()> beep) {
-    beepHandler = std::move(beep);
 }
 
 void ZRKeyboardMenu::beep() {

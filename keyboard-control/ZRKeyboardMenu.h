@@ -58,10 +58,18 @@ public:
 
     // --- The shared panel
 
-    // What the shared panel and the class methods use: the desktop, the settings, the run loop, and who
-    // opens the settings window on "," (none: the key beeps). Installed by keyboard control's controller for
-    // as long as it lives, before anything shows the menu; null uninstalls. Neither is owned.
-    static void useContext(const ZRKeyboardControlContext* context, ZRSettingsWindowOpener* settingsWindow);
+    // What the shared panel and the class methods use while it lives: the desktop, the settings, the run
+    // loop, who opens the settings window on "," (none: the key beeps) and what tells the user that a key
+    // does nothing here (the application's beep when empty). Keyboard control's controller makes one before
+    // anything shows the menu; when it goes, the shared panel goes with it. Neither pointer is owned.
+    class Installation {
+    public:
+        Installation(const ZRKeyboardControlContext& context, ZRSettingsWindowOpener* settingsWindow,
+                     std::function<void()> beep = {});
+        ~Installation();
+        Installation(const Installation&) = delete;
+        Installation& operator=(const Installation&) = delete;
+    };
 
     // The panel, made on first use when asked; without create, null while there is none. Every class
     // method below that does not show the menu leaves it unmade.
@@ -106,8 +114,6 @@ public:
     // The row shown in a level without children.
     static QString emptyTitle();
 
-    // What tells the user that a key does nothing here; the application's beep unless set.
-    static void setBeepHandler(std::function<void()> beep);
     static void beep();
 
     // --- The panel

@@ -14,6 +14,7 @@
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <optional>
 
 // The grids' two hot paths at their largest common size, 24 x 24 cells: laying a grid out (the counts, the
 // cells on the screen and in the view), which the palette does each time it shows its grid; and the
@@ -32,14 +33,13 @@ struct GridDesktop {
         desktop.addScreen(Rect(0, 0, 1920, 1080));
         desktop.addScreen(Rect(1920, 0, 1920, 1080));
         Platform::setCurrent(&desktop);
-        ZRFullSizeGridOverlayWindow::useContext(&context, nullptr);
+        installation.emplace(context, nullptr);
         defaults.setInteger(Cells, ZRGridDimensionKey::MouseControlsGridColumns);
         defaults.setInteger(Cells, ZRGridDimensionKey::MouseControlsGridRows);
         defaults.setBool(true, ZRFullSizeGridOverlayWindow::CoverAllDisplaysKey);
     }
     ~GridDesktop() {
-        ZRFullSizeGridOverlayWindow::destroySharedPanel();
-        ZRFullSizeGridOverlayWindow::useContext(nullptr, nullptr);
+        installation.reset();
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();
     }
@@ -51,6 +51,7 @@ struct GridDesktop {
     ZRFocusWindow::Installation focusWindows{defaults, RunLoop::main(), desktop.screens()};
     ZRKeyboardControlContext context{desktop, defaults, RunLoop::main(), &ZRFocusWindow::defaultFocusWindow,
                                      observer};
+    std::optional<ZRFullSizeGridOverlayWindow::Installation> installation;
 };
 
 class StyledGrid : public ZROverlayGrid {

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
+#include <optional>
 
 // Each type-select key rates every row of the shown level, stores the matched ranges, selects the best
 // and asks for a redraw; 1,000 rows is a large store. Painting is left out: it happens once per turn of
@@ -41,7 +42,7 @@ struct ShownMenu {
         desktop.addScreen(Rect(0, 0, 1920, 1080));
         Platform::setCurrent(&desktop);
         settings.setInteger(2, QString::fromUtf16(ZRKeyboardMenuDefaults::TypeSelect));
-        ZRKeyboardMenu::useContext(&context, nullptr);
+        installation.emplace(context, nullptr);
         root = ZRKeyboardMenuItem::item(QStringLiteral("Skaf"));
         for (int i = 0; i < RowCount; ++i) {
             auto item = ZRKeyboardMenuItem::item(title(i));
@@ -52,8 +53,7 @@ struct ShownMenu {
         menu = ZRKeyboardMenu::keyboardMenuByCreatingIfNecessary(false);
     }
     ~ShownMenu() {
-        ZRKeyboardMenu::destroySharedMenu();
-        ZRKeyboardMenu::useContext(nullptr, nullptr);
+        installation.reset();
         Platform::setCurrent(nullptr);
         RunLoop::main().useRealClock();
     }
@@ -64,6 +64,7 @@ struct ShownMenu {
     ZRWindowObserver observer;
     ZRKeyboardControlContext context{desktop, settings, RunLoop::main(),
                                      []() -> ZRFocusWindow& { std::abort(); }, observer};
+    std::optional<ZRKeyboardMenu::Installation> installation;
     std::shared_ptr<ZRKeyboardMenuItem> root;
     ZRKeyboardMenu* menu = nullptr;
 };

@@ -12,6 +12,7 @@
 
 #include <QTest>
 #include <memory>
+#include <optional>
 
 // Every test of the keyboard menu: the program's application object, a screen whose usable height holds
 // eight lines of 40 points (8 x 40 + 4 x 10 paddings + 2 x 50 margins), animations off and beeps counted.
@@ -30,14 +31,11 @@ protected:
         settings().registerDefaults({{setting(ZRKeyboardMenuDefaults::TypeSelect), 2}});
         set(setting(ZRKeyboardMenuDefaults::DisableAnimation), true);
         set(setting(ZRKeyboardMenuDefaults::LineHeight), LineHeight);
-        ZRKeyboardMenu::setBeepHandler([this] { ++beeps; });
         keyboardControl = keyboardControlContext(desktop, settings());
-        ZRKeyboardMenu::useContext(keyboardControl.get(), nullptr);
+        menuInstallation.emplace(*keyboardControl, nullptr, [this] { ++beeps; });
     }
     void TearDown() override {
-        ZRKeyboardMenu::destroySharedMenu();
-        ZRKeyboardMenu::setBeepHandler({});
-        ZRKeyboardMenu::useContext(nullptr, nullptr);
+        menuInstallation.reset();
         input.reset();
         DesktopTest::TearDown();
     }
@@ -46,6 +44,7 @@ protected:
 
     // What the menu uses, as keyboard control's controller hands it over.
     std::unique_ptr<ZRKeyboardControlContext> keyboardControl;
+    std::optional<ZRKeyboardMenu::Installation> menuInstallation;
 
     // Rows by title: "-" a separator, "#Title" a label, "Title>" a folder of the titles that follow up to
     // "<", any other title an entry whose choice is noted in chosen. The first entry of each level starts
