@@ -44,14 +44,12 @@ constexpr std::uint64_t PointerEvents =
     tapEventMaskBit(TapEventType::RightMouseDown);
 
 QPointer<ZRFullSizeGridOverlayWindow> sharedPanel;
-std::function<void()> beepHandler;
-const ZRKeyboardControlContext* installedContext = nullptr;
-ZRSettingsWindowOpener* settingsWindowOpener = nullptr;
+const ZRFullSizeGridOverlayWindow::Installation* installed = nullptr;
 
 const ZRKeyboardControlContext& context() {
     // Keyboard control's controller installs it before anything can open the grid.
-    Q_ASSERT(installedContext);
-    return *installedContext;
+    Q_ASSERT(installed);
+    return installed->m_context;
 }
 
 // Whether the event the program handles now is a click: a press or release of the left button seen since
@@ -154,17 +152,13 @@ QRect offScreenFrame() {
 
 ZRFullSizeGridOverlayWindow::Installation::Installation(const ZRKeyboardControlContext& context,
                                                         ZRSettingsWindowOpener* settingsWindow,
-                                                        std::function<void()> beep) {
-    installedContext = &context;
-    settingsWindowOpener = settingsWindow;
-    beepHandler = std::move(beep);
-}
+                                                        std::function<void()> beep)
+    : m_context(context), m_settingsWindow(settingsWindow), m_beep(std::move(beep)),
+      m_previous(std::exchange(installed, this)) {}
 
 ZRFullSizeGridOverlayWindow::Installation::~Installation() {
     destroySharedPanel();
-    installedContext = nullptr;
-    settingsWindowOpener = nullptr;
-    beepHandler = nullptr;
+    installed = m_previous;
 }
 
 ZRFullSizeGridOverlayWindow* ZRFullSizeGridOverlayWindow::sharedPanelByCreatingIfNecessary(bool create) {
@@ -203,8 +197,8 @@ AXElementRef ZRFullSizeGridOverlayWindow::controlledWindow() {
 }
 
 void ZRFullSizeGridOverlayWindow::beep() {
-    if (beepHandler)
-        beepHandler();
+    if (installed && installed->m_beep)
+        installed->m_beep();
     else
         QApplication::beep();
 }
@@ -533,8 +527,8 @@ bool ZRFullSizeGridOverlayWindow::handleKeyDownEvent(const KeyEvent& event) {
     if (characters == u",") {
         // The settings window takes the keys once the grid has let go of them.
         deactivatePanel();
-        if (settingsWindowOpener)
-            settingsWindowOpener->openSettingsWindow();
+        if (installed && installed->m_settingsWindow)
+            installed->m_settingsWindow->openSettingsWindow();
         return true;
     }
     ZRFullSizeOverlayGrid* grid = currentGrid();

@@ -28,37 +28,30 @@ const QString DisableCyclingKey = QString::fromUtf16(ZRKeyboardMenuDefaults::Dis
 const QString DisableAnimationKey = QString::fromUtf16(ZRKeyboardMenuDefaults::DisableAnimation);
 
 QPointer<ZRKeyboardMenu> sharedMenu;
-std::function<void()> beepHandler;
-const ZRKeyboardControlContext* installedContext = nullptr;
-ZRSettingsWindowOpener* settingsWindowOpener = nullptr;
+const ZRKeyboardMenu::Installation* installed = nullptr;
 
 } // namespace
 
 // --- The shared panel
 
 ZRKeyboardMenu::Installation::Installation(const ZRKeyboardControlContext& context,
-                                           ZRSettingsWindowOpener* settingsWindow,
-                                           std::function<void()> beep) {
-    installedContext = &context;
-    settingsWindowOpener = settingsWindow;
-    beepHandler = std::move(beep);
-}
+                                           ZRSettingsWindowOpener* settingsWindow, std::function<void()> beep)
+    : m_context(context), m_settingsWindow(settingsWindow), m_beep(std::move(beep)),
+      m_previous(std::exchange(installed, this)) {}
 
 ZRKeyboardMenu::Installation::~Installation() {
     destroySharedMenu();
-    installedContext = nullptr;
-    settingsWindowOpener = nullptr;
-    beepHandler = nullptr;
+    installed = m_previous;
 }
 
 const ZRKeyboardControlContext& ZRKeyboardMenu::context() {
     // Keyboard control's controller installs it before anything can show the menu.
-    Q_ASSERT(installedContext);
-    return *installedContext;
+    Q_ASSERT(installed);
+    return installed->m_context;
 }
 
 ZRSettingsWindowOpener* ZRKeyboardMenu::settingsWindow() {
-    return settingsWindowOpener;
+    return installed ? installed->m_settingsWindow : nullptr;
 }
 
 bool ZRKeyboardMenu::animationDisabled() {
@@ -114,8 +107,8 @@ bool ZRKeyboardMenu::selectItemAtIndex(qsizetype index) {
 }
 
 void ZRKeyboardMenu::beep() {
-    if (beepHandler)
-        beepHandler();
+    if (installed && installed->m_beep)
+        installed->m_beep();
     else
         QApplication::beep();
 }

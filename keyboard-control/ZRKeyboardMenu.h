@@ -69,6 +69,12 @@ public:
         ~Installation();
         Installation(const Installation&) = delete;
         Installation& operator=(const Installation&) = delete;
+
+        // Read by the class methods while this is the installation in use.
+        const ZRKeyboardControlContext& m_context;
+        ZRSettingsWindowOpener* m_settingsWindow;
+        std::function<void()> m_beep;
+        const Installation* m_previous;
     };
 
     // The panel, made on first use when asked; without create, null while there is none. Every class

@@ -14,14 +14,14 @@ std::atomic<bool> debugLogging{false};
 // Which follower keeps the switch: one that is dropped after a later one took over leaves it alone.
 std::atomic<unsigned long long> currentFollower{0};
 
+void setDebugLogEnabled(bool enabled) {
+    debugLogging.store(enabled, std::memory_order_relaxed);
+}
+
 } // namespace
 
 bool debugLogEnabled() {
     return debugLogging.load(std::memory_order_relaxed);
-}
-
-void setDebugLogEnabled(bool enabled) {
-    debugLogging.store(enabled, std::memory_order_relaxed);
 }
 
 Connection followDebugLogSetting(UserDefaults& defaults) {

@@ -16,7 +16,6 @@ namespace WindowAccessDefaults {
 
 // Whether debug logging is on; from any thread.
 bool debugLogEnabled();
-void setDebugLogEnabled(bool enabled);
 // Keeps the switch in step with the settings' "ZRDebugLog" from now until the connection is dropped, when
 // it goes off again (unless a later follower has taken over meanwhile).
 [[nodiscard]] Connection followDebugLogSetting(UserDefaults& defaults);
