@@ -343,6 +343,9 @@ int main(int argc, char** argv) {
         // window offers.
         ZRSystemWindowSettings systemWindowSettings(defaults, *platform);
         const ZRSystemWindowSettings::Installation installedSystemWindowSettings(systemWindowSettings);
+        const auto windowSettings = [&systemWindowSettings]() -> ZRSystemWindowSettings& {
+            return systemWindowSettings;
+        };
         // The one focus window that mouse control, the settings window and the grids draw through, made when
         // first used.
         ZRFocusWindow::Installation focusWindows(defaults, RunLoop::main(), platform->screens());
@@ -361,8 +364,7 @@ int main(int argc, char** argv) {
         auto mouseControl = std::make_unique<ZRMouseController>(ZRMouseControlContext{
             *platform, defaults, RunLoop::main(), DispatchQueue::global(QueuePriority::High),
             NotificationCenter::defaultCenter(), ZRWindowObserver::defaultObserver(), focusWindow,
-            [&systemWindowSettings]() -> ZRSystemWindowSettings& { return systemWindowSettings; },
-            [&store]() -> ZRActionManager& { return store; },
+            windowSettings, [&store]() -> ZRActionManager& { return store; },
             [&controller]() -> ZRMainController& { return controller; }});
         controller.actions().setDropZones(&mouseControl->ownDropZones());
         // A palette item's action closes the palette.
@@ -370,8 +372,7 @@ int main(int argc, char** argv) {
         controller.addArea(std::move(mouseControl));
         auto settings = std::make_unique<ZRSettingsController>(ZRSettingsContext{
             controller, store, defaults, *platform, RunLoop::main(), NotificationCenter::defaultCenter(),
-            focusWindow, ZRAboutPanelManager::aboutPanelManager(),
-            [&systemWindowSettings]() -> ZRSystemWindowSettings& { return systemWindowSettings; }});
+            focusWindow, ZRAboutPanelManager::aboutPanelManager(), windowSettings});
         ZRHelpManager::makeHelpManagerOnFirstUse({defaults, RunLoop::main(),
                                                   DispatchQueue::global(QueuePriority::Default),
                                                   ZRFindPasteboard::shared()});
